@@ -1,0 +1,164 @@
+#include "core/datajd.h"
+
+#include <cmath>
+
+#include "io/bytes.h"
+#include "io/recfile.h"
+#include "zelvomat/zelvomat.h"
+#include "io/errchan.h"
+
+namespace zelvomat {
+
+void caljd(int year, int month, int day, double fraction, std::int32_t& jd, double& jd_fraction, int mode) {
+    // Day number of the Julian day whose noon falls on the calendar date.
+    int y = year, m = month;
+    if (m > 2) {
+        m -= 3;
+    } else {
+        m += 9;
+        y -= 1;
+    }
+    const int c = y / 100;
+    const int a = y - 100 * c;
+    const std::int32_t j = (153 * m + 2) / 5 + (1461 * a) / 4 + (146097 * c) / 4 + day + 1721119;
+    const bool civil = mode == 1 || (mode != 2 && year >= 1925);
+    if (!civil) {
+        jd = j;
+        jd_fraction = fraction;
+        return;
+    }
+    jd = j - 1;
+    jd_fraction = fraction + 0.5;
+    if (jd_fraction - 1.0 >= 0.0) {
+        jd += 1;
+        jd_fraction -= 1.0;
+    }
+}
+
+void jdcal(std::int32_t jd, double jd_fraction, int& year, int& month, int& day, double& day_fraction) {
+    double f = jd_fraction + 0.5;
+    std::int32_t j = jd;
+    if (f >= 1.0) {
+        f -= 1.0;
+        j = jd + 1;
+    }
+    day_fraction = f;
+    j -= 1721119;
+    const std::int32_t c = (4 * j - 1) / 146097;
+    std::int32_t t = (4 * j - 1 - 146097 * c) / 4;
+    const std::int32_t a = (4 * t + 3) / 1461;
+    t = (4 * t + 7 - 1461 * a) / 4;
+    const std::int32_t m = (5 * t - 3) / 153;
+    day = (5 * t + 2 - 153 * m) / 5;
+    year = 100 * c + a;
+    if (m < 10) {
+        month = m + 3;
+    } else {
+        month = m - 9;
+        year += 1;
+    }
+}
+
+double packed_to_jd(double packed) {
+    // Rounded to 5 decimals: the integer part is the date, the 5 decimals the
+    // fraction of the civil day.
+    const long long t = std::llround(packed * 1e5);
+    const long long n = t / 100000;
+    const double frac = static_cast<double>(t % 100000) / 1e5;
+    std::int32_t jd = 0;
+    double f = 0;
+    caljd(static_cast<int>(n / 10000), static_cast<int>((n / 100) % 100), static_cast<int>(n % 100), frac, jd, f, 1);
+    return jd + f;
+}
+
+double jd_to_packed(double jd) {
+    const double whole = std::trunc(jd);
+    const auto j = static_cast<std::int32_t>(whole);
+    int y = 0, m = 0, d = 0;
+    double df = 0;
+    jdcal(j, jd - whole, y, m, d, df);
+    long long frac5 = std::llround(df * 1e5);
+    if (frac5 >= 100000) {
+        // The fraction rounds to a whole day: the date is the next day's.
+        std::int32_t j0 = 0;
+        double f0 = 0;
+        caljd(y, m, d, 0.0, j0, f0, 1);
+        jdcal(j0 + 1, f0, y, m, d, df);
+        frac5 = 0;
+    }
+    const long long t = (static_cast<long long>(y) * 10000 + m * 100 + d) * 100000 + frac5;
+    return static_cast<double>(t) / 1e5;
+}
+
+DeltaTTable& delta_t_table() {
+    static DeltaTTable table;
+    return table;
+}
+
+Status load_delta_t(const std::string& path) {
+    DeltaTTable& t = delta_t_table();
+    t = DeltaTTable{};
+    auto f = io::RecordFile::open(path, 8, io::OpenMode::Read);
+    if (!f) return f.status();
+    auto count = f->record_count();
+    if (!count) return count.status();
+    std::uint8_t rec[8];
+    ZEL_TRY(f->read(1, rec));
+    DeltaTTable loaded;
+    loaded.last_year = io::get_f64(rec, 0);
+    const std::int64_t values = std::min<std::int64_t>(*count - 1, DeltaTTable::kCapacity);
+    for (std::int64_t k = 1; k <= values; ++k) {
+        ZEL_TRY(f->read(k + 1, rec));
+        loaded.v[static_cast<std::size_t>(k - 1)] = io::get_f64(rec, 0);
+    }
+    loaded.n = static_cast<int>(values);
+    t = loaded;
+    return ok_status();
+}
+
+void deltat(std::int32_t jd, double fraction, int direction, double& dt, double& fraction_out) {
+    const DeltaTTable& t = delta_t_table();
+    auto V = [&](int k) { return t.v[static_cast<std::size_t>(k - 1)]; };
+    const double b = (jd - 2415020 + fraction - 0.31352) / 365.242199 + 1900.0;  // Besselian year
+    double value = 0.0;
+    if (t.n <= 0 || b <= 1820.5) {
+        value = 0.0;
+    } else if (b > t.last_year) {
+        value = V(t.n);
+    } else {
+        double y0 = 1820.0, h = 1.0;
+        int k0 = 2;
+        if (b >= 1956.0) {
+            y0 = 1956.0;
+            h = 0.25;
+            k0 = 143;
+        }
+        const int i = static_cast<int>((b - y0) / h);
+        const double p = (b - y0 - i * h) / h;
+        const int k = k0 + i;
+        if (k + 2 > t.n) {
+            value = V(t.n);
+        } else {
+            const double c1 = p * (p - 1.0) / 4.0;
+            const double c2 = (p - 0.5) * c1 * 2.0 / 3.0;
+            value = V(k) + p * (V(k + 1) - V(k)) + c1 * (V(k + 2) - V(k + 1) - V(k) + V(k - 1)) +
+                    c2 * (V(k + 2) - 3.0 * V(k + 1) + 3.0 * V(k) - V(k - 1));
+        }
+    }
+    if (direction == 16) {
+        dt = value;
+        fraction_out = fraction + value / 86400.0;
+    } else {
+        dt = -value;
+        fraction_out = fraction - value / 86400.0;
+    }
+}
+
+}  // namespace zelvomat
+
+extern "C" ZELVOMAT_API void DateT(short mode, double x, double* y) {
+    zelvomat::clear_error();
+    if (y == nullptr) return;
+    if (mode == 1) *y = zelvomat::packed_to_jd(x);
+    else if (mode == 2) *y = zelvomat::jd_to_packed(x);
+}

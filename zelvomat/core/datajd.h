@@ -1,0 +1,56 @@
+// Calendar dates, Julian dates and Delta T.
+//
+// Inside the library a Julian date is a 32-bit day number plus a double
+// fraction; the pair (J, f) is the instant J + f, the day counted from noon.
+// Civil days start at midnight. The Gregorian calendar is used for every
+// date, also before 1582 (proleptic). Integer divisions truncate toward zero.
+//
+// Delta T = TT - UT in seconds, interpolated (Bessel's formula) in the
+// package table "ephcorr": yearly values 1819.0 .. 1957.0 (entries 1-139),
+// quarterly values from 1955.75 on (entries 142 ..., Besselian years).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "io/status.h"
+
+namespace zelvomat {
+
+// Calendar date to Julian date.
+//   fraction: of the civil day (from midnight) or of the astronomical day
+//             (from noon), as mode says;
+//   mode 1: civil day; mode 2: astronomical day; other: astronomical before
+//           1925, civil from 1925 on (the year as given).
+// Out-of-range months and days are not tested: month 13 is January of the
+// next year, and so on.
+void caljd(int year, int month, int day, double fraction, std::int32_t& jd, double& jd_fraction, int mode);
+
+// Julian date to the civil date and the fraction of the civil day.
+void jdcal(std::int32_t jd, double jd_fraction, int& year, int& month, int& day, double& day_fraction);
+
+// The packed date YYYYMMDD.ddddd <-> Julian date conversions of the DateT export.
+double packed_to_jd(double packed);
+double jd_to_packed(double jd);
+
+struct DeltaTTable {
+    static constexpr int kCapacity = 500;
+    double last_year = 0.0;             // last Besselian year covered
+    int n = 0;                          // number of values loaded
+    std::array<double, kCapacity> v{};  // v[k-1] is entry k, seconds
+};
+DeltaTTable& delta_t_table();
+
+// Loads the table from the data file "ephcorr" (direct access, 8-byte
+// records: record 1 the last year covered, then the values until the end of
+// the file; at most 500 values are kept). The table is cleared first.
+Status load_delta_t(const std::string& path);
+
+// Delta T at the Julian date (jd, fraction) in seconds. direction 16 converts
+// UT to TT: dt := Delta T, fraction_out := fraction + Delta T / 86400; any
+// other direction converts TT to UT with the sign reversed. fraction_out is
+// not normalised into [0, 1). With no table loaded Delta T is 0.
+void deltat(std::int32_t jd, double fraction, int direction, double& dt, double& fraction_out);
+
+}  // namespace zelvomat

@@ -1,0 +1,40 @@
+#include "io/files.h"
+
+#include <dirent.h>
+#include <strings.h>
+#include <sys/stat.h>
+
+#include "io/fields.h"
+
+namespace zelvomat::io {
+
+bool file_exists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+long long file_size(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return -1;
+    return static_cast<long long>(st.st_size);
+}
+
+std::string find_file(std::string_view dir, std::string_view name) {
+    const std::string d(trim_right(dir));
+    const std::string n(trim(name));
+    std::string exact = d + n;
+    if (file_exists(exact)) return exact;
+    DIR* dp = ::opendir(d.empty() ? "." : d.c_str());
+    if (dp == nullptr) return exact;
+    std::string found;
+    while (const dirent* e = ::readdir(dp)) {
+        if (::strcasecmp(e->d_name, n.c_str()) == 0) {
+            found = d + e->d_name;
+            break;
+        }
+    }
+    ::closedir(dp);
+    return found.empty() ? exact : found;
+}
+
+}  // namespace zelvomat::io

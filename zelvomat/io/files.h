@@ -1,0 +1,37 @@
+// File names and paths.
+//
+// Every file of the system has one spelling, kept in this table, which both
+// the library and the main program use. Files of a data package that a user
+// brings from elsewhere are found whatever the case of their names.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "io/status.h"
+
+namespace zelvomat::files {
+
+// Working directory.
+inline constexpr std::string_view kSettings = "setpar";     // package settings records
+inline constexpr std::string_view kPathFile = "setpath";    // data directory of the installation
+// Data directory.
+inline constexpr std::string_view kEphemeris = "coorbp";    // planetary ephemeris, DE403 layout
+inline constexpr std::string_view kDeltaT = "ephcorr";      // Delta T table
+inline constexpr std::string_view kTempDir = "TMP/";        // beside the "/el/" data directory
+
+}  // namespace zelvomat::files
+
+namespace zelvomat::io {
+
+// dir (ending with "/", or empty for the working directory) followed by name.
+// When no file of exactly that name exists, a file whose name differs only in
+// letter case is taken; when none exists either, the exact path is returned.
+std::string find_file(std::string_view dir, std::string_view name);
+
+bool file_exists(const std::string& path);
+
+// Size of a file in bytes; -1 when the file cannot be examined.
+long long file_size(const std::string& path);
+
+}  // namespace zelvomat::io

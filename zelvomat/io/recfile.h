@@ -1,0 +1,62 @@
+// Direct-access files of fixed-length records.
+//
+// Record n (1-based) of a file of records of length L lives at byte (n-1) L,
+// without separators. A read of a record that is not whole in the file is an
+// error the caller sees; nothing ends the process. The file is closed when the
+// object goes out of scope.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "io/status.h"
+
+namespace zelvomat::io {
+
+enum class OpenMode {
+    Read,         // existing file, read only
+    ReadWrite,    // existing file, read and write
+    Update,       // read and write, created empty when missing, never truncated
+    Create,       // created or truncated, read and write
+};
+
+class RecordFile {
+public:
+    RecordFile() = default;
+    ~RecordFile();
+    RecordFile(RecordFile&& other) noexcept;
+    RecordFile& operator=(RecordFile&& other) noexcept;
+    RecordFile(const RecordFile&) = delete;
+    RecordFile& operator=(const RecordFile&) = delete;
+
+    static Result<RecordFile> open(const std::string& path, std::size_t record_length, OpenMode mode);
+
+    bool is_open() const { return fd_ >= 0; }
+    const std::string& path() const { return path_; }
+    std::size_t record_length() const { return reclen_; }
+
+    // Number of whole records in the file now.
+    Result<std::int64_t> record_count() const;
+
+    // Reads record n (1-based) into out, which must hold record_length bytes.
+    Status read(std::int64_t n, std::span<std::uint8_t> out) const;
+    Result<std::vector<std::uint8_t>> read(std::int64_t n) const;
+    // Writes record n (1-based); records between the end and n are zero-filled.
+    Status write(std::int64_t n, std::span<const std::uint8_t> rec);
+    // Cuts the file after record n.
+    Status truncate(std::int64_t n);
+    void close();
+
+private:
+    int fd_ = -1;
+    std::size_t reclen_ = 0;
+    std::string path_;
+};
+
+// Whole-file helpers.
+Result<std::vector<std::uint8_t>> read_file_bytes(const std::string& path);
+Status write_file_bytes(const std::string& path, std::span<const std::uint8_t> bytes);
+
+}  // namespace zelvomat::io
