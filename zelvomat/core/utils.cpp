@@ -89,9 +89,9 @@ bool char_rl(std::string_view text, double& value, int point_pos) {
         const int pos = static_cast<int>(i) + 1;
         if (c == ' ' || c == '\0') continue;
         if (c == '+' || c == '-') {
+            // Signs are accepted anywhere before the first collected character.
             if (any) return false;
-            negative = c == '-';
-            any = true;
+            if (c == '-') negative = true;
             continue;
         }
         if (c == '.') {
