@@ -219,3 +219,25 @@ TEST(DeltaT, LoadsEphcorr) {
     EXPECT_FALSE(load_delta_t("absent").ok());
     EXPECT_EQ(delta_t_table().n, 0);  // a failed load leaves no stale table
 }
+
+TEST(DeltaT, BundledTableGivesThePublishedValues) {
+    // tests/data/ephcorr is written by tools/deltat_table.py, as the package's.
+    ASSERT_TRUE(load_delta_t(std::string(ZELVO_TEST_DATA) + "/ephcorr").ok());
+    // Published Delta T (IERS / Astronomical Almanac tables), seconds, at 1 January.
+    const struct {
+        int year;
+        double dt, tol;
+    } cases[] = {
+        {1900, -2.72, 0.05}, {1950, 29.15, 0.05}, {1980, 50.54, 0.05},
+        {2000, 63.83, 0.05}, {2010, 66.07, 0.05}, {2020, 69.36, 0.05},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.year);
+        std::int32_t jd = 0;
+        double f = 0, dt = 0, fo = 0;
+        caljd(c.year, 1, 1, 0.0, jd, f, 1);
+        deltat(jd, f, 16, dt, fo);
+        EXPECT_NEAR(dt, c.dt, c.tol);
+    }
+    delta_t_table() = DeltaTTable{};
+}
