@@ -37,10 +37,10 @@ using namespace zelvomat;
 namespace {
 
 // Unicode code points 0x80-0x9F of Windows-1252 (0 where it has none).
-constexpr char32_t kCp1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+constexpr char32_t kCp1252High[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 char to_cp1252(char32_t cp) {
     if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<char>(cp);
@@ -54,7 +54,10 @@ std::string utf8_to_cp1252(std::string_view s) {
     for (std::size_t i = 0; i < s.size();) {
         const auto b = static_cast<unsigned char>(s[i]);
         // Length of a UTF-8 sequence that starts with b (0: not a lead byte).
-        const std::size_t extra = (b >= 0xC2 && b < 0xE0) ? 1 : (b >= 0xE0 && b < 0xF0) ? 2 : (b >= 0xF0 && b < 0xF5) ? 3 : 0;
+        const std::size_t extra = (b >= 0xC2 && b < 0xE0)   ? 1
+                                  : (b >= 0xE0 && b < 0xF0) ? 2
+                                  : (b >= 0xF0 && b < 0xF5) ? 3
+                                                            : 0;
         bool ok = extra > 0 && i + extra < s.size();
         char32_t cp = b & (0x3F >> extra);
         for (std::size_t k = 1; ok && k <= extra; ++k) {
@@ -88,11 +91,16 @@ std::string html_unescape(std::string_view s) {
         }
         const std::string_view ent = s.substr(i + 1, semi - i - 1);
         char32_t cp = 0;
-        if (ent == "amp") cp = '&';
-        else if (ent == "lt") cp = '<';
-        else if (ent == "gt") cp = '>';
-        else if (ent == "quot") cp = '"';
-        else if (ent == "apos") cp = '\'';
+        if (ent == "amp")
+            cp = '&';
+        else if (ent == "lt")
+            cp = '<';
+        else if (ent == "gt")
+            cp = '>';
+        else if (ent == "quot")
+            cp = '"';
+        else if (ent == "apos")
+            cp = '\'';
         else if (ent.size() > 1 && ent[0] == '#')
             cp = static_cast<char32_t>(ent[1] == 'x' || ent[1] == 'X'
                                            ? std::strtoul(std::string(ent.substr(2)).c_str(), nullptr, 16)
@@ -102,7 +110,8 @@ std::string html_unescape(std::string_view s) {
             continue;
         }
         // Written back as UTF-8, turned into Windows-1252 with the rest.
-        if (cp < 0x80) out.push_back(static_cast<char>(cp));
+        if (cp < 0x80)
+            out.push_back(static_cast<char>(cp));
         else if (cp < 0x800) {
             out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
             out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));

@@ -1,7 +1,6 @@
 // Observatory lists: code numbers, the text list "observa1.dat" and the record
 // list "observat.dat" built from it, the backups, and the list's path.
 #include <gtest/gtest.h>
-
 #include <strings.h>
 
 #include <bit>
@@ -44,15 +43,16 @@ const MpcLine kMpcLines[] = {
     {"500   0.000000.000000+0.000000Geocentric", "500", 0.0, 0.0, 0.0, "Geocentric"},
     {"644 243.140220.836325+0.546877Palomar Mountain/NEAT", "644", 243.14022, 0.836325, 0.546877,
      "Palomar Mountain/NEAT"},
-    {"E12 149.0642 0.85563 -0.51621 Siding Spring Survey", "E12", 149.0642, 0.85563, -0.51621,
-     "Siding Spring Survey"},
+    {"E12 149.0642 0.85563 -0.51621 Siding Spring Survey", "E12", 149.0642, 0.85563, -0.51621, "Siding Spring Survey"},
 };
 
 // The code of an observatory number written out by hand, for the fixtures.
 std::string code_of(int n) {
     char buf[16];
-    if (n < 1000) std::snprintf(buf, sizeof buf, "%03d", n);
-    else std::snprintf(buf, sizeof buf, "%c%02d", 'A' + (n - 1000) / 100, n % 100);
+    if (n < 1000)
+        std::snprintf(buf, sizeof buf, "%03d", n);
+    else
+        std::snprintf(buf, sizeof buf, "%c%02d", 'A' + (n - 1000) / 100, n % 100);
     return buf;
 }
 
@@ -137,10 +137,10 @@ TEST(ObsCodes, CodeToNumber) {
         int number;
     };
     const Case cases[] = {
-        {"000", 0},    {"005", 5},    {" 5 ", 5},    {"  5", 5},    {"500", 500},   {"999", 999},
-        {"A00", 1000}, {"A99", 1099}, {"B00", 1100}, {"a12", 1012}, {"A12", 1012},  {"E12", 1412},
-        {"Z99", 3599}, {"z99", 3599}, {"   ", -1},   {"", -1},      {"A5 ", -1},    {"a", -1},
-        {"5000", 500},  // only the first three characters are the code
+        {"000", 0},    {"005", 5},    {" 5 ", 5},    {"  5", 5},    {"500", 500},  {"999", 999},  {"A00", 1000},
+        {"A99", 1099}, {"B00", 1100}, {"a12", 1012}, {"A12", 1012}, {"E12", 1412}, {"Z99", 3599}, {"z99", 3599},
+        {"   ", -1},   {"", -1},      {"A5 ", -1},   {"a", -1},     {"5000", 500},  // only the first three characters
+                                                                                    // are the code
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string("code \"") + c.code + "\"");
@@ -151,7 +151,11 @@ TEST(ObsCodes, CodeToNumber) {
 }
 
 TEST(ObsCodes, UnreadableCodesAreErrors) {
-    for (const char* code : {"#12", "-12", "+12", "A 5", "A5x", "1A2", "AB1", "5-1", "\xc4" "12", "A\0" "1"}) {
+    for (const char* code : {"#12", "-12", "+12", "A 5", "A5x", "1A2", "AB1", "5-1",
+                             "\xc4"
+                             "12",
+                             "A\0"
+                             "1"}) {
         SCOPED_TRACE(std::string("code \"") + code + "\"");
         auto n = zelvomat::obs_n(std::string_view(code, 3));
         ASSERT_FALSE(n.ok()) << "read as " << *n;
@@ -370,7 +374,8 @@ TEST_F(ObsFiles, ListsAreFoundWhateverTheirCase) {
     EXPECT_EQ(read_bytes(data("Observat.Dat")).size(), 78u);
     // The existing file was written over; no second spelling appeared.
     int lists = 0;
-    for (const auto& e : fs::directory_iterator(data_dir)) lists += strcasecmp(e.path().filename().c_str(), "observat.dat") == 0;
+    for (const auto& e : fs::directory_iterator(data_dir))
+        lists += strcasecmp(e.path().filename().c_str(), "observat.dat") == 0;
     EXPECT_EQ(lists, 1);
 }
 

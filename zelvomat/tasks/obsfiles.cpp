@@ -21,8 +21,7 @@ bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 std::string_view as_text(io::Bytes b) { return {reinterpret_cast<const char*>(b.data()), b.size()}; }
 
-Result<double> read_field(std::string_view line, std::size_t off, std::size_t len, int decimals,
-                          const char* what) {
+Result<double> read_field(std::string_view line, std::size_t off, std::size_t len, int decimals, const char* what) {
     const std::string field = io::column(line, off + 1, len);
     auto v = io::read_real(field, decimals);
     if (!v) return error_status(std::string("the ") + what + " \"" + field + "\" is not a number");
