@@ -5,7 +5,11 @@ packages=(
   build-essential cmake pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   liberfa-dev
-  python3 python3-numpy python3-casacore casacore-data-jpl-de405 python3-jplephem python3-skyfield
+  python3 python3-numpy
+  python3-casacore casacore-data-jpl-de405
+  python3-jplephem
+  python3-skyfield
+  python3-astroquery
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -64,6 +64,35 @@ ZELVOMAT_API void setpat(void);
  * Other modes leave *y unchanged. Gregorian calendar for every date. */
 ZELVOMAT_API void DateT(short mode, double x, double *y);
 
+/* ---- Observatory lists (data directory) --------------------------------- */
+/* The data directory (record 4 of "setpar", read at each call) holds the text
+ * list "observa1.dat" (79-byte lines, no line ends: code, longitude in degrees
+ * east, rho cos phi' and rho sin phi' in Earth radii, name) and the record list
+ * "observat.dat" (78-byte little-endian records: 16-bit observatory number,
+ * the three values as doubles, 50-character name, two blanks). Line and
+ * record n belong to observatory number n - 1 (codes 000-999 are 0-999,
+ * A00-Z99 are 1000-3599). */
+
+/* path (len characters) receives the path of "observa1.dat", a zero byte and
+ * blanks up to len. When that does not fit, or the settings cannot be read,
+ * path receives an empty name (a zero byte, then blanks) and errmsg() tells
+ * why. */
+ZELVOMAT_API void obspat(char *path, int len);
+
+/* Rebuilds "observat.dat" from "observa1.dat": record k from line k, and the
+ * file ends after the last line's record. A line whose code or numbers cannot
+ * be read, or a missing text list, is reported by errmsg() (naming the line)
+ * and leaves "observat.dat" as it was. */
+ZELVOMAT_API void obswri(void);
+
+/* Copies "observat.dat" to "observat.bak" (whole 78-byte records; the backup
+ * holds exactly the copy). A missing list is reported by errmsg(). */
+ZELVOMAT_API void obsbak(void);
+
+/* Copies "observa1.dat" to "observa1.bak" (whole 79-byte lines; the backup
+ * holds exactly the copy). A missing list is reported by errmsg(). */
+ZELVOMAT_API void obsba1(void);
+
 #ifdef __cplusplus
 }
 #endif

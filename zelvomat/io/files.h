@@ -19,6 +19,11 @@ inline constexpr std::string_view kPathFile = "setpath";    // data directory of
 inline constexpr std::string_view kEphemeris = "coorbp";    // planetary ephemeris, DE403 layout
 inline constexpr std::string_view kDeltaT = "ephcorr";      // Delta T table
 inline constexpr std::string_view kTempDir = "TMP/";        // beside the "/el/" data directory
+// Data directory: the observatory lists and their backups.
+inline constexpr std::string_view kObservatoryList = "observa1.dat";          // 79-byte text lines
+inline constexpr std::string_view kObservatoryRecords = "observat.dat";       // 78-byte binary records
+inline constexpr std::string_view kObservatoryListBackup = "observa1.bak";    // copy of "observa1.dat"
+inline constexpr std::string_view kObservatoryRecordsBackup = "observat.bak"; // copy of "observat.dat"
 
 }  // namespace zelvomat::files
 
