@@ -64,6 +64,13 @@ ZELVOMAT_API void setpat(void);
  * Other modes leave *y unchanged. Gregorian calendar for every date. */
 ZELVOMAT_API void DateT(short mode, double x, double *y);
 
+/* ---- Planetary ephemeris file and catalogue files ------------------------ */
+
+/* Closes the files that the library keeps open between calls: the planetary
+ * ephemeris file and the files of the element catalogue. The next task or
+ * track run opens again what it needs. */
+ZELVOMAT_API void Closlae(void);
+
 #ifdef __cplusplus
 }
 #endif
