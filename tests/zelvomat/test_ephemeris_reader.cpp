@@ -301,3 +301,38 @@ TEST_F(EphemerisReader, ClosePlusLazyReopenFromSettingsPath) {
     EXPECT_TRUE(de.file);
     for (std::size_t i = 0; i < 9; ++i) EXPECT_EQ(de.result[i], before[i]);
 }
+
+TEST_F(EphemerisReader, SettingsGiveSpanAndFileAndClearBothRecords) {
+    zeltest::ScopedWorkDir dir;
+    zeltest::write_bytes(dir.path() / "coorbp", zeltest::read_bytes(kExcerpt));
+    PackageSettings ps;
+    ps.data_dir = dir.dir_slash();
+    ps.ephemeris_path = dir.dir_slash() + "coorbp";
+    ps.params.eph_first_jd = kFirst;
+    ps.params.eph_last_jd = kLast;
+    auto bytes = encode_settings(ps);
+    ASSERT_TRUE(bytes.ok());
+    zeltest::write_bytes(dir.path() / "setpar", *bytes);
+
+    de_close();
+    de_state() = {};
+    ASSERT_TRUE(in_par().ok());
+    DeState& de = de_state();
+    EXPECT_EQ(de.first_jd, kFirst);
+    EXPECT_EQ(de.last_jd, kLast);
+    de.centre = BodyCode::Sun;
+    de.flags[static_cast<int>(BodyCode::Earth) - 1] = StateLevel::Velocity;
+    de.force_flags[static_cast<int>(BodyCode::Earth) - 1] = StateLevel::Velocity;
+    ASSERT_TRUE(reade403(2451545.0, 0.0).ok()) << last_error();
+    ASSERT_TRUE(read403b(2451545.0).ok()) << last_error();
+    // Earth from the Sun at J2000 TDB in DE405 (jpl_eph gives the same):
+    // -0.1771351, 0.8874285, 0.3847429 AU; tolerance 1e-7 AU.
+    EXPECT_NEAR(de.result[0], -0.1771351, 1e-7);
+    EXPECT_NEAR(de.result[1], 0.8874285, 1e-7);
+    EXPECT_NEAR(de.result[2], 0.3847429, 1e-7);
+    EXPECT_NE(de.record_held, 0);
+    EXPECT_NE(de.record_held_force, 0);
+    ASSERT_TRUE(in_par().ok());
+    EXPECT_EQ(de.record_held, 0);
+    EXPECT_EQ(de.record_held_force, 0);
+}

@@ -34,41 +34,57 @@ void chebint(std::span<const double> block, double t_frac, double span_days, int
     double a[kDeMaxCoefficients];
     const double twot = 2.0 * tc;
     p[0] = 1.0;
-    if (n > 1) p[1] = tc;
-    for (int k = 2; k < n; ++k) p[k] = twot * p[k - 1] - p[k - 2];
-
-    for (int i = 0; i < components; ++i) {
-        const double* ci = c + i * n;
-        double s = 0.0;
-        for (int j = n - 1; j >= 0; --j) s += p[j] * ci[j];
-        out[static_cast<std::size_t>(i)] = s;
-    }
-    if (level < 2) return;
-
-    const double scale = 2.0 * static_cast<double>(subintervals) / span_days;
     v[0] = 0.0;
-    if (n > 1) v[1] = 1.0;
-    if (n > 2) v[2] = 2.0 * twot;
-    for (int k = 3; k < n; ++k) v[k] = twot * v[k - 1] + 2.0 * p[k - 1] - v[k - 2];
-    for (int i = 0; i < components; ++i) {
-        const double* ci = c + i * n;
-        double s = 0.0;
-        for (int j = n - 1; j >= 1; --j) s += v[j] * ci[j];
-        out[static_cast<std::size_t>(components + i)] = scale * s;
-    }
-    if (level < 3) return;
-
     a[0] = 0.0;
-    if (n > 1) a[1] = 0.0;
-    if (n > 2) a[2] = 4.0;
-    if (n > 3) a[3] = 12.0 * twot;
-    for (int k = 4; k < n; ++k) a[k] = twot * a[k - 1] + 4.0 * v[k - 1] - a[k - 2];
+    if (n > 1) {
+        p[1] = tc;
+        v[1] = 1.0;
+        a[1] = 0.0;
+    }
+    if (n > 2) {
+        p[2] = twot * tc - 1.0;
+        v[2] = 2.0 * twot;
+        a[2] = 4.0;
+    }
+    if (n > 3) {
+        p[3] = twot * p[2] - p[1];
+        v[3] = twot * v[2] + 2.0 * p[2] - v[1];
+        a[3] = 12.0 * twot;
+    }
+    for (int k = 4; k < n; ++k) {
+        p[k] = twot * p[k - 1] - p[k - 2];
+        v[k] = twot * v[k - 1] + 2.0 * p[k - 1] - v[k - 2];
+        a[k] = twot * a[k - 1] + 4.0 * v[k - 1] - a[k - 2];
+    }
+    const double scale = 2.0 * static_cast<double>(subintervals) / span_days;
     const double scale2 = scale * scale;
+
+    // Sums from the highest coefficient down; the terms whose polynomial is
+    // identically zero (T'_0, T''_0, T''_1) are left out.
     for (int i = 0; i < components; ++i) {
         const double* ci = c + i * n;
-        double s = 0.0;
-        for (int j = n - 1; j >= 2; --j) s += a[j] * ci[j];
-        out[static_cast<std::size_t>(2 * components + i)] = scale2 * s;
+        double sp = 0.0, sv = 0.0, sa = 0.0;
+        int j = n - 1;
+        if (level >= 3) {
+            for (; j >= 2; --j) {
+                sp += p[j] * ci[j];
+                sv += v[j] * ci[j];
+                sa += a[j] * ci[j];
+            }
+        } else if (level == 2) {
+            for (; j >= 1; --j) {
+                sp += p[j] * ci[j];
+                sv += v[j] * ci[j];
+            }
+        }
+        for (; j >= 1; --j) {
+            sp += p[j] * ci[j];
+            sv += v[j] * ci[j];
+        }
+        sp += p[0] * ci[0];
+        out[static_cast<std::size_t>(i)] = sp;
+        if (level >= 2) out[static_cast<std::size_t>(components + i)] = scale * sv;
+        if (level >= 3) out[static_cast<std::size_t>(2 * components + i)] = scale2 * sa;
     }
 }
 
