@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The planetary ephemeris file "coorbp": JPL DE405 from Debian's
 # casacore-data-jpl-de405, written in JPL's binary DE403/DE405 layout. The
-# full package takes the whole span (1959-12-10 to 2060-02-01); the small one
+# full package takes the whole span (1959-12-10 to 2060-01-30); the small one
 # the records covering 1999-01-01 to 2031-01-01. The span goes into settings
 # record 6.
 set -euo pipefail
