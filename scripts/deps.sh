@@ -10,6 +10,7 @@ packages=(
   python3-jplephem
   python3-skyfield
   python3-astroquery
+  libpluto-jpl-eph-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -11,6 +11,8 @@ int main() {
         return 1;
     }
     if (errmsg(nullptr, 0) != 0) return 1;
+    Closlae();  // nothing open: closes nothing, fails nothing
+    if (errmsg(nullptr, 0) != 0) return 1;
     std::puts("shared library exports reachable");
     return 0;
 }

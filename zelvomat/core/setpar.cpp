@@ -175,7 +175,7 @@ Status in_par() {
     DeState& de = de_state();
     de.first_jd = params.eph_first_jd;
     de.last_jd = params.eph_last_jd;
-    de.record_held = 0;
+    de.forget_records();
     return ok_status();
 }
 

@@ -1,0 +1,338 @@
+// The planetary ephemeris reader on an excerpt of JPL DE405 (three 32-day
+// records, JD 2451536.5 - 2451632.5) written by tools/de405_to_binary.py.
+//
+// Expected states: tests/data/de405_excerpt_states.txt, written by
+// tests/data/make_de405_reference.py, an independent reader of JPL's binary
+// layout that evaluates the series with numpy's Chebyshev routines. Positions
+// and velocities are also checked against Project Pluto's jpl_eph reader by
+// the jpleph_check test program.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/destate.h"
+#include "core/reade403.h"
+#include "core/setpar.h"
+#include "io/errchan.h"
+#include "support.h"
+#include "zelvomat/zelvomat.h"
+
+using namespace zelvomat;
+
+namespace {
+
+const std::string kExcerpt = std::string(ZELVO_TEST_DATA) + "/coorbp_de405_excerpt";
+constexpr double kFirst = 2451536.5;
+constexpr double kLast = 2451632.5;
+
+struct RefState {
+    double jd;
+    int target;
+    int centre;
+    State9 s;
+};
+
+std::vector<RefState> reference_states() {
+    std::ifstream in(std::string(ZELVO_TEST_DATA) + "/de405_excerpt_states.txt");
+    std::vector<RefState> out;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream ls(line);
+        ls.imbue(std::locale::classic());
+        RefState r{};
+        ls >> r.jd >> r.target >> r.centre;
+        for (double& v : r.s) ls >> v;
+        if (ls) out.push_back(r);
+    }
+    return out;
+}
+
+class EphemerisReader : public ::testing::Test {
+protected:
+    void SetUp() override {
+        de_close();
+        de_state() = {};
+        de_copies() = {};
+        body_table() = {};
+        data_paths() = {};
+        de_state().first_jd = kFirst;
+        de_state().last_jd = kLast;
+        ASSERT_TRUE(de_open(kExcerpt).ok());
+    }
+    void TearDown() override {
+        de_close();
+        de_state() = {};
+        data_paths() = {};
+    }
+};
+
+void expect_state_near(const State9& got, const State9& want) {
+    // Positions to 1e-12 AU, velocities to 1e-12 AU/day, accelerations to
+    // 1e-12 AU/day^2.
+    for (std::size_t i = 0; i < 9; ++i) EXPECT_NEAR(got[i], want[i], 1e-12) << "component " << i;
+}
+
+}  // namespace
+
+TEST_F(EphemerisReader, StatesAgreeWithIndependentReader) {
+    const auto refs = reference_states();
+    ASSERT_EQ(refs.size(), 160u);
+    for (const RefState& r : refs) {
+        SCOPED_TRACE("JD " + std::to_string(r.jd) + " target " + std::to_string(r.target) + " centre " +
+                     std::to_string(r.centre));
+        State9 s;
+        ASSERT_TRUE(bodystate(DeReader::Position, r.jd, r.target, r.centre, s).ok()) << last_error();
+        expect_state_near(s, r.s);
+    }
+}
+
+TEST_F(EphemerisReader, Reade403ServesFirstFlaggedBodyByBodyCode) {
+    // BodyCode -> file numbering: Sun 10 -> 11, Moon 11 -> 10, EMB 12 -> 13,
+    // barycentre 0 -> 12.
+    struct Case {
+        BodyCode target, centre;
+        int file_target, file_centre;
+    } cases[] = {
+        {BodyCode::Earth, BodyCode::Sun, 3, 11},
+        {BodyCode::Moon, BodyCode::Earth, 10, 3},
+        {BodyCode::Sun, BodyCode::Barycentre, 11, 12},
+        {BodyCode::EarthMoonBarycentre, BodyCode::Sun, 13, 11},
+        {BodyCode::Jupiter, BodyCode::Sun, 5, 11},
+    };
+    const auto refs = reference_states();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file_target);
+        for (const RefState& r : refs) {
+            if (r.target != c.file_target || r.centre != c.file_centre) continue;
+            DeState& de = de_state();
+            de.flags = {};
+            de.flags[static_cast<int>(c.target) - 1] = StateLevel::Acceleration;
+            if (c.target != BodyCode::EarthMoonBarycentre)  // comes later: not served
+                de.flags[static_cast<int>(BodyCode::EarthMoonBarycentre) - 1] = StateLevel::Position;
+            de.centre = c.centre;
+            // The date split into a day and seconds.
+            const double day = std::floor(r.jd);
+            ASSERT_TRUE(reade403(day, (r.jd - day) * 86400.0).ok()) << last_error();
+            for (std::size_t i = 0; i < 9; ++i) EXPECT_NEAR(de.result[i], r.s[i], 1e-11) << i;  // 1e-11: split date
+        }
+    }
+}
+
+TEST_F(EphemerisReader, Read403bFillsEveryFlaggedColumn) {
+    DeState& de = de_state();
+    de.force_centre = BodyCode::Sun;
+    de.force_flags[static_cast<int>(BodyCode::Earth) - 1] = StateLevel::Acceleration;
+    de.force_flags[static_cast<int>(BodyCode::Jupiter) - 1] = StateLevel::Position;
+    de.force_flags[static_cast<int>(BodyCode::Moon) - 1] = StateLevel::Velocity;
+    body_table().state[0].fill(7.0);  // Mercury is not flagged: cleared at the first read
+    ASSERT_TRUE(read403b(2451545.0).ok());
+    State9 earth, jupiter, moon;
+    ASSERT_TRUE(bodystate(DeReader::Position, 2451545.0, 3, 11, earth).ok());
+    ASSERT_TRUE(bodystate(DeReader::Position, 2451545.0, 5, 11, jupiter).ok());
+    ASSERT_TRUE(bodystate(DeReader::Position, 2451545.0, 10, 11, moon).ok());
+    const auto& tab = body_table().state;
+    for (std::size_t i = 0; i < 9; ++i) {
+        EXPECT_EQ(tab[2][i], earth[i]);
+        EXPECT_EQ(tab[4][i], i < 3 ? jupiter[i] : 0.0);
+        EXPECT_EQ(tab[10][i], i < 6 ? moon[i] : 0.0);
+        EXPECT_EQ(tab[0][i], 0.0);
+    }
+    // Each copy keeps its own record number.
+    EXPECT_EQ(de.record_held_force, 3);
+    EXPECT_EQ(de.record_held, 3);
+}
+
+TEST_F(EphemerisReader, FlagLevelsKeepEarlierComponents) {
+    DeState& de = de_state();
+    de.centre = BodyCode::Sun;
+    de.flags[static_cast<int>(BodyCode::Mars) - 1] = StateLevel::Acceleration;
+    ASSERT_TRUE(reade403(2451545.0, 0.0).ok());
+    const State9 first = de.result;
+    de.flags[static_cast<int>(BodyCode::Mars) - 1] = StateLevel::Position;
+    ASSERT_TRUE(reade403(2451560.0, 0.0).ok());
+    EXPECT_NE(de.result[0], first[0]);
+    for (std::size_t i = 3; i < 9; ++i) EXPECT_EQ(de.result[i], first[i]);
+    // With no record held the result is cleared before the body is served.
+    de.forget_records();
+    ASSERT_TRUE(reade403(2451560.0, 0.0).ok());
+    for (std::size_t i = 3; i < 9; ++i) EXPECT_EQ(de.result[i], 0.0);
+}
+
+TEST_F(EphemerisReader, EdgeCases) {
+    // Target = centre: zeros without touching the file.
+    de_close();
+    State9 s;
+    s.fill(1.0);
+    ASSERT_TRUE(bodystate(DeReader::Position, 2451545.0, 5, 5, s).ok());
+    for (double v : s) EXPECT_EQ(v, 0.0);
+    ASSERT_TRUE(de_open(kExcerpt).ok());
+
+    // Earth relative to the Moon is minus the Moon relative to the Earth.
+    State9 em, me;
+    ASSERT_TRUE(bodystate(DeReader::Position, 2451550.3, 3, 10, em).ok());
+    ASSERT_TRUE(bodystate(DeReader::Position, 2451550.3, 10, 3, me).ok());
+    for (std::size_t i = 0; i < 9; ++i) EXPECT_EQ(em[i], -me[i]);
+
+    // The last date is served by the last record (its end, tc = 1).
+    ASSERT_TRUE(bodystate(DeReader::Position, kLast, 10, 3, s).ok());
+    EXPECT_EQ(de_state().record_held, 5);
+
+    // A date of exactly 0 reads nothing: the state is built from the states
+    // of the previous call.
+    State9 before, again;
+    ASSERT_TRUE(bodystate(DeReader::Position, 2451590.7, 4, 11, before).ok());
+    ASSERT_TRUE(bodystate(DeReader::Position, 0.0, 4, 11, again).ok());
+    for (std::size_t i = 0; i < 9; ++i) EXPECT_EQ(again[i], before[i]);
+
+    // Two dates of one record read it once: the second is served even with
+    // the file gone, from the record the copy holds.
+    ASSERT_TRUE(bodystate(DeReader::Position, 2451540.0, 6, 11, s).ok());
+    de_state().file.reset();
+    EXPECT_TRUE(bodystate(DeReader::Position, 2451560.0, 6, 11, s).ok());
+    EXPECT_FALSE(bodystate(DeReader::Position, 2451570.0, 6, 11, s).ok());  // another record: file needed
+}
+
+TEST_F(EphemerisReader, SplitJd) {
+    struct Case {
+        double x, whole, fraction;
+    } cases[] = {{2451545.25, 2451545.0, 0.25}, {3.0, 3.0, 0.0}, {-0.25, -1.0, 0.75}, {-2.0, -2.0, 0.0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.x);
+        const auto [w, f] = splitjd(c.x);
+        EXPECT_EQ(w, c.whole);
+        EXPECT_EQ(f, c.fraction);
+    }
+}
+
+TEST_F(EphemerisReader, ChebyshevDerivativesOfKnownPolynomial) {
+    // x(tc) = T0 + 2 T1 + 3 T2 + 4 T3 = 1 + 2 tc + 3 (2 tc^2 - 1) + 4 (4 tc^3 - 3 tc),
+    // one component, one sub-interval of 32 days: d/dt = (2/32) d/dtc.
+    const double c[4] = {1.0, 2.0, 3.0, 4.0};
+    for (double t : {0.0, 0.3, 0.5, 1.0}) {
+        SCOPED_TRACE(t);
+        const double tc = 2.0 * t - 1.0;
+        double out[3];
+        chebint(c, t, 32.0, 4, 1, 1, 3, out);
+        EXPECT_NEAR(out[0], 1 + 2 * tc + 3 * (2 * tc * tc - 1) + 4 * (4 * tc * tc * tc - 3 * tc), 1e-14);
+        EXPECT_NEAR(out[1], (2 + 12 * tc + 48 * tc * tc - 12) / 16.0, 1e-14);
+        EXPECT_NEAR(out[2], (12 + 96 * tc) / 256.0, 1e-14);
+    }
+}
+
+TEST_F(EphemerisReader, SpanAndFileErrorsAreReported) {
+    State9 s;
+    struct Case {
+        const char* what;
+        double jd;
+    } outside[] = {{"before the first date", kFirst - 0.001},
+                   {"a header record's dates", kFirst - 40.0},
+                   {"after the last date", kLast + 1e-6},
+                   {"far after", kLast + 400.0}};
+    for (const Case& c : outside) {
+        SCOPED_TRACE(c.what);
+        const Status st = bodystate(DeReader::Position, c.jd, 5, 11, s);
+        ASSERT_FALSE(st.ok());
+        EXPECT_NE(st.message().find("outside the span"), std::string::npos) << st.message();
+    }
+    // The reader works on after an error.
+    ASSERT_TRUE(bodystate(DeReader::Position, 2451545.0, 5, 11, s).ok());
+
+    // A span in the settings that goes past the file's records.
+    de_state().last_jd = kLast + 64.0;
+    de_state().forget_records();
+    Status st = bodystate(DeReader::Position, kLast + 10.0, 5, 11, s);
+    ASSERT_FALSE(st.ok());
+    EXPECT_NE(st.message().find("is missing"), std::string::npos) << st.message();
+
+    // A span in the settings that does not match the file's records.
+    de_state().first_jd = kFirst + 32.0;
+    de_state().forget_records();
+    st = bodystate(DeReader::Position, 2451600.0, 5, 11, s);
+    ASSERT_FALSE(st.ok());
+    EXPECT_NE(st.message().find("does not agree"), std::string::npos) << st.message();
+
+    // A short file: the last record is cut.
+    zeltest::ScopedWorkDir dir;
+    auto bytes = zeltest::read_bytes(kExcerpt);
+    bytes.resize(bytes.size() - 100);
+    zeltest::write_bytes(dir.path() / "coorbp", bytes);
+    de_state().first_jd = kFirst;
+    de_state().last_jd = kLast;
+    ASSERT_TRUE(de_open((dir.path() / "coorbp").string()).ok());
+    EXPECT_TRUE(bodystate(DeReader::Position, 2451545.0, 5, 11, s).ok());
+    EXPECT_FALSE(bodystate(DeReader::Position, kLast, 5, 11, s).ok());
+
+    // A missing file, and no settings loaded at all.
+    EXPECT_FALSE(de_open((dir.path() / "none").string()).ok());
+    de_close();
+    st = bodystate(DeReader::Position, 2451545.0, 5, 11, s);
+    ASSERT_FALSE(st.ok());
+    EXPECT_NE(st.message().find("not known"), std::string::npos) << st.message();
+    de_state().first_jd = 0.0;
+    de_state().last_jd = 0.0;
+    EXPECT_FALSE(bodystate(DeReader::Position, 2451545.0, 5, 11, s).ok());
+}
+
+TEST_F(EphemerisReader, ClosePlusLazyReopenFromSettingsPath) {
+    zeltest::ScopedWorkDir dir;
+    // The file of the data directory is found whatever the case of its name.
+    zeltest::write_bytes(dir.path() / "COORBP", zeltest::read_bytes(kExcerpt));
+    data_paths().ephemeris_path = dir.dir_slash() + "coorbp" + std::string(20, ' ');
+
+    DeState& de = de_state();
+    de.centre = BodyCode::Sun;
+    de.flags[static_cast<int>(BodyCode::Venus) - 1] = StateLevel::Acceleration;
+    ASSERT_TRUE(reade403(2451545.0, 0.0).ok());
+    const State9 before = de.result;
+
+    Closlae();
+    EXPECT_EQ(errmsg(nullptr, 0), 0);
+    EXPECT_FALSE(de.file);
+    EXPECT_EQ(de.record_held, 0);
+    EXPECT_EQ(de.record_held_force, 0);
+
+    ASSERT_TRUE(reade403(2451545.0, 0.0).ok()) << last_error();
+    EXPECT_TRUE(de.file);
+    for (std::size_t i = 0; i < 9; ++i) EXPECT_EQ(de.result[i], before[i]);
+}
+
+TEST_F(EphemerisReader, SettingsGiveSpanAndFileAndClearBothRecords) {
+    zeltest::ScopedWorkDir dir;
+    zeltest::write_bytes(dir.path() / "coorbp", zeltest::read_bytes(kExcerpt));
+    PackageSettings ps;
+    ps.data_dir = dir.dir_slash();
+    ps.ephemeris_path = dir.dir_slash() + "coorbp";
+    ps.params.eph_first_jd = kFirst;
+    ps.params.eph_last_jd = kLast;
+    auto bytes = encode_settings(ps);
+    ASSERT_TRUE(bytes.ok());
+    zeltest::write_bytes(dir.path() / "setpar", *bytes);
+
+    de_close();
+    de_state() = {};
+    ASSERT_TRUE(in_par().ok());
+    DeState& de = de_state();
+    EXPECT_EQ(de.first_jd, kFirst);
+    EXPECT_EQ(de.last_jd, kLast);
+    de.centre = BodyCode::Sun;
+    de.flags[static_cast<int>(BodyCode::Earth) - 1] = StateLevel::Velocity;
+    de.force_flags[static_cast<int>(BodyCode::Earth) - 1] = StateLevel::Velocity;
+    ASSERT_TRUE(reade403(2451545.0, 0.0).ok()) << last_error();
+    ASSERT_TRUE(read403b(2451545.0).ok()) << last_error();
+    // Earth from the Sun at J2000 TDB in DE405 (jpl_eph gives the same):
+    // -0.1771351, 0.8874285, 0.3847429 AU; tolerance 1e-7 AU.
+    EXPECT_NEAR(de.result[0], -0.1771351, 1e-7);
+    EXPECT_NEAR(de.result[1], 0.8874285, 1e-7);
+    EXPECT_NEAR(de.result[2], 0.3847429, 1e-7);
+    EXPECT_NE(de.record_held, 0);
+    EXPECT_NE(de.record_held_force, 0);
+    ASSERT_TRUE(in_par().ok());
+    EXPECT_EQ(de.record_held, 0);
+    EXPECT_EQ(de.record_held_force, 0);
+}

@@ -1,0 +1,266 @@
+// Reader of the planetary ephemeris file: file access, the states of the
+// file's bodies (recstate, bodystate) and the two entry routines reade403 and
+// read403b. See reade403.h for units, frames and numbering.
+#include "core/reade403.h"
+
+#include <cmath>
+
+#include "core/setpar.h"
+#include "io/errchan.h"
+#include "io/fields.h"
+#include "io/files.h"
+#include "zelvomat/zelvomat.h"
+
+namespace zelvomat {
+
+DeCopies& de_copies() {
+    static DeCopies c;
+    return c;
+}
+
+BodyTable& body_table() {
+    static BodyTable t;
+    return t;
+}
+
+namespace {
+
+// File body numbers.
+constexpr int kFileEarth = 3;
+constexpr int kFileMoon = 10;
+constexpr int kFileSun = 11;
+constexpr int kFileBarycentre = 12;
+constexpr int kFileEmb = 13;
+constexpr int kFileBodies = 13;
+constexpr std::size_t kSunRow = 10;  // row 11 of the record table
+// km to AU by a product: within an ulp of the quotient, at a fraction of its
+// cost.
+constexpr double kAuPerKm = 1.0 / kDeKmPerAu;
+
+std::string jd_text(double jd) { return std::string(io::trim(io::fmt_f(jd, 20, 5))); }
+
+DeCopy& copy_of(DeReader which) {
+    return which == DeReader::Position ? de_copies().position : de_copies().force;
+}
+
+std::int32_t& record_of(DeReader which) {
+    DeState& de = de_state();
+    return which == DeReader::Position ? de.record_held : de.record_held_force;
+}
+
+void release_copies() {
+    for (DeCopy* c : {&de_copies().position, &de_copies().force}) {
+        c->file.reset();
+        c->record = nullptr;
+    }
+}
+
+// Makes record r the copy's record: opens the file when none is open, checks
+// that the record exists and that its dates are those the span gives it.
+Status load_record(DeCopy& cp, std::int32_t r) {
+    DeState& de = de_state();
+    if (!de.file) ZEL_TRY(de_open());
+    const double* rec = de.file->record(r);
+    if (rec == nullptr)
+        return error_status("Record " + std::to_string(r) + " of the planetary ephemeris file \"" + de.file->path() +
+                            "\" is missing: the file has " + std::to_string(de.file->record_count()) +
+                            " records of 8144 bytes.");
+    const double start = de.first_jd + kDeRecordDays * (r - kDeFirstDataRecord);
+    if (rec[0] != start || rec[1] != start + kDeRecordDays)
+        return error_status("The planetary ephemeris file \"" + de.file->path() +
+                            "\" does not agree with the span of the settings file: its record " + std::to_string(r) +
+                            " covers JD " + jd_text(rec[0]) + " to " + jd_text(rec[1]) + " instead of JD " +
+                            jd_text(start) + " to " + jd_text(start + kDeRecordDays) + ".");
+    cp.file = de.file;
+    cp.record = rec;
+    return ok_status();
+}
+
+std::span<const double> block_of(const DeCopy& cp, const EphemerisRecordRow& row) {
+    const std::size_t first = static_cast<std::size_t>(row.first_word - 1);
+    return {cp.record + first, static_cast<std::size_t>(kDeRecordWords) - first};
+}
+
+void subtract(State9& a, const State9& b) {
+    for (std::size_t i = 0; i < 9; ++i) a[i] -= b[i];
+}
+
+}  // namespace
+
+int de_file_body(BodyCode b) {
+    switch (b) {
+        case BodyCode::Barycentre: return kFileBarycentre;
+        case BodyCode::Sun: return kFileSun;
+        case BodyCode::Moon: return kFileMoon;
+        case BodyCode::EarthMoonBarycentre: return kFileEmb;
+        default: break;
+    }
+    const int k = static_cast<int>(b);
+    return (k >= 1 && k <= 9) ? k : 0;
+}
+
+Status de_open(const std::string& path) {
+    de_close();
+    auto f = EphemerisFile::open(path);
+    if (!f) return error_status("The planetary ephemeris file cannot be opened: " + f.message());
+    de_state().file = std::move(*f);
+    return ok_status();
+}
+
+Status de_open() {
+    const std::string path(io::trim(data_paths().ephemeris_path));
+    if (path.empty())
+        return error_status("The planetary ephemeris file is not known: the package settings have not been loaded.");
+    const std::size_t slash = path.rfind('/');
+    const std::string dir = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    return de_open(io::find_file(dir, name));
+}
+
+void de_close() {
+    DeState& de = de_state();
+    de.file.reset();
+    de.forget_records();
+    release_copies();
+}
+
+Status recstate(DeReader which, double t, const std::array<StateLevel, 12>& need, std::span<State9, 10> states) {
+    if (t == 0.0) return ok_status();
+    DeState& de = de_state();
+    DeCopy& cp = copy_of(which);
+    std::int32_t& held = record_of(which);
+
+    // The date against the span of the file; records 1 and 2 (the header) and
+    // anything past the last record are never read as coefficients.
+    if (!(t >= de.first_jd && t <= de.last_jd && de.first_jd < de.last_jd))
+        return error_status("The date JD " + jd_text(t) + " is outside the span of the planetary ephemeris file (JD " +
+                            jd_text(de.first_jd) + " to " + jd_text(de.last_jd) + ").");
+
+    // Midnight date a and fraction f of the day; record and fraction of it.
+    auto [a, f] = splitjd(t - 0.5);
+    a += 0.5;
+    std::int32_t r = static_cast<std::int32_t>(std::trunc((a - de.first_jd) / kDeRecordDays)) + kDeFirstDataRecord;
+    if (a == de.last_jd) --r;  // the last instant belongs to the last record
+    const double tr = (a - ((r - kDeFirstDataRecord) * kDeRecordDays + de.first_jd) + f) / kDeRecordDays;
+    if (!(tr >= 0.0 && tr <= 1.0))
+        return error_status("The date JD " + jd_text(t) + " cannot be placed in a record of the planetary ephemeris "
+                            "file: the span of the settings file does not start at midnight.");
+
+    if (r != held) {
+        held = 0;
+        ZEL_TRY(load_record(cp, r));
+        held = r;
+    }
+
+    // The Sun, barycentric.
+    const EphemerisRecordRow& sun = kEphemerisRecordTable[kSunRow];
+    chebint(block_of(cp, sun), tr, kDeRecordDays, sun.coefficients, 3, sun.subintervals, 3, cp.sun);
+    for (double& x : cp.sun) x *= kAuPerKm;
+
+    for (std::size_t b = 0; b < 10; ++b) {
+        const int level = static_cast<int>(need[b]);
+        if (level == 0) continue;
+        const int lv = level < 1 ? 1 : (level > 3 ? 3 : level);
+        const EphemerisRecordRow& row = kEphemerisRecordTable[b];
+        State9& s = states[b];
+        chebint(block_of(cp, row), tr, kDeRecordDays, row.coefficients, 3, row.subintervals, lv, s);
+        const std::size_t n = static_cast<std::size_t>(3 * lv);
+        for (std::size_t i = 0; i < n; ++i) s[i] *= kAuPerKm;
+        if (b < 9 && !cp.barycentric)
+            for (std::size_t i = 0; i < n; ++i) s[i] -= cp.sun[i];
+    }
+    return ok_status();
+}
+
+Status bodystate(DeReader which, double t, int target, int centre, State9& state) {
+    state.fill(0.0);
+    if (target == centre) return ok_status();
+    if (target < 1 || target > kFileBodies || centre < 1 || centre > kFileBodies)
+        return error_status("internal error: body " + std::to_string(target) + " relative to body " +
+                            std::to_string(centre) + " asked of the planetary ephemeris");
+    DeCopy& cp = copy_of(which);
+
+    // Rows needed: the two bodies; the Earth and the Moon need each other;
+    // the Earth-Moon barycentre is row 3 of the file.
+    std::array<StateLevel, 12> need{};
+    for (int k : {target, centre}) {
+        if (k <= kFileMoon) need[k - 1] = StateLevel::Acceleration;
+        if (k == kFileMoon) need[kFileEarth - 1] = StateLevel::Acceleration;
+        if (k == kFileEarth) need[kFileMoon - 1] = StateLevel::Acceleration;
+        if (k == kFileEmb) need[kFileEarth - 1] = StateLevel::Acceleration;
+    }
+    const bool saved = cp.barycentric;
+    cp.barycentric = true;
+    const Status s = recstate(which, t, need, cp.states);
+    cp.barycentric = saved;
+    ZEL_TRY(s);
+
+    // Working rows (file bodies 1 .. 13 at index body - 1), from the copy's
+    // states so that they stay as recstate left them.
+    std::array<State9, kFileBodies> pv;
+    for (int k : {target, centre, kFileEarth, kFileMoon})
+        if (k <= kFileMoon) pv[k - 1] = cp.states[k - 1];
+    for (int k : {target, centre}) {
+        if (k == kFileSun) pv[kFileSun - 1] = cp.sun;
+        if (k == kFileBarycentre) pv[kFileBarycentre - 1].fill(0.0);
+        if (k == kFileEmb) pv[kFileEmb - 1] = cp.states[kFileEarth - 1];
+    }
+    if (target * centre == 30 && target + centre == 13) {
+        // The Earth and the Moon: the Moon's geocentric row as it stands.
+        pv[kFileEarth - 1].fill(0.0);
+    } else {
+        State9& earth = pv[kFileEarth - 1];
+        State9& moon = pv[kFileMoon - 1];
+        if (need[kFileEarth - 1] != StateLevel::None)
+            for (std::size_t i = 0; i < 9; ++i) earth[i] -= moon[i] / (1.0 + kDeEarthMoonMassRatio);
+        if (need[kFileMoon - 1] != StateLevel::None)
+            for (std::size_t i = 0; i < 9; ++i) moon[i] += earth[i];
+    }
+    state = pv[target - 1];
+    subtract(state, pv[centre - 1]);
+    return ok_status();
+}
+
+Status reade403(double jd, double seconds) {
+    DeState& de = de_state();
+    if (de.record_held == 0) de.result.fill(0.0);
+    const double t = jd + seconds / 86400.0;
+    const int c = de_file_body(de.centre);
+    for (int b = 1; b <= kBodyCodes; ++b) {
+        const int flag = static_cast<int>(de.flags[b - 1]);
+        if (flag == 0) continue;
+        State9 s;
+        ZEL_TRY(bodystate(DeReader::Position, t, de_file_body(static_cast<BodyCode>(b)), c, s));
+        const std::size_t n = flag >= 3 ? 9 : (flag == 2 ? 6 : 3);
+        for (std::size_t i = 0; i < n; ++i) de.result[i] = s[i];
+        break;  // only the first flagged body is served
+    }
+    return ok_status();
+}
+
+Status read403b(double t) {
+    DeState& de = de_state();
+    BodyTable& table = body_table();
+    if (de.record_held_force == 0) table = {};
+    const int c = de_file_body(de.force_centre);
+    for (int b = 1; b <= kBodyCodes; ++b) {
+        const int flag = static_cast<int>(de.force_flags[b - 1]);
+        if (flag == 0) continue;
+        State9 s;
+        ZEL_TRY(bodystate(DeReader::Force, t, de_file_body(static_cast<BodyCode>(b)), c, s));
+        const std::size_t n = flag >= 3 ? 9 : (flag == 2 ? 6 : 3);
+        for (std::size_t i = 0; i < n; ++i) table.state[b - 1][i] = s[i];
+    }
+    return ok_status();
+}
+
+}  // namespace zelvomat
+
+extern "C" ZELVOMAT_API void Closlae(void) {
+    zelvomat::export_guard([] {
+        zelvomat::de_close();
+        // The element catalogue's files are closed here too once its reader
+        // exists.
+        return zelvomat::ok_status();
+    });
+}

@@ -1,0 +1,118 @@
+// Reader of the planetary ephemeris file (JPL DE403/DE405 binary layout, see
+// ephfile.h): positions, velocities and accelerations of the Sun, the Moon and
+// the planets from the file's Chebyshev coefficients.
+//
+// Two entry routines, each with its own copy of the inner routines' storage
+// (record, Sun state, last states; DeCopies in destate.h):
+//   reade403  one body, for the position routine and the tasks;
+//   read403b  every requested body, for the force models of the integrator.
+// Only DeState is shared. Each copy has its own record number; whoever lets
+// one copy run after the other calls DeState::forget_records().
+//
+// Units: AU (149597870.691 km), AU/day, AU/day^2; frame of the file (mean
+// equator and equinox J2000); time argument Julian date TDB. Dates are served
+// from the first to the last date of the file as settings record 6 states
+// them (DeState::first_jd, last_jd); a date outside is an error, as is a
+// record missing from the file or one whose dates do not agree with that span.
+//
+// File body numbering (the "file numbers" below): 1 Mercury .. 9 Pluto,
+// 10 Moon (geocentric in the file), 11 Sun, 12 solar-system barycentre,
+// 13 Earth-Moon barycentre; 3 is the Earth, derived from the Earth-Moon
+// barycentre and the geocentric Moon with the Earth-Moon mass ratio.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <utility>
+
+#include "core/destate.h"
+#include "io/status.h"
+
+namespace zelvomat {
+
+// Constants of the file.
+inline constexpr double kDeKmPerAu = 149597870.691;
+inline constexpr double kDeEarthMoonMassRatio = 81.30056;
+inline constexpr int kDeMaxCoefficients = 18;
+
+// Coefficient blocks of a data record, rows in file body numbering 1 .. 11
+// and 12 the nutations (never evaluated).
+struct EphemerisRecordRow {
+    int first_word;      // 1-based word of the record where the block starts
+    int coefficients;    // per component
+    int subintervals;    // of the 32-day record
+};
+inline constexpr std::array<EphemerisRecordRow, 12> kEphemerisRecordTable{{
+    {3, 14, 4},     // Mercury
+    {171, 10, 2},   // Venus
+    {231, 13, 2},   // Earth-Moon barycentre
+    {309, 11, 1},   // Mars
+    {342, 8, 1},    // Jupiter
+    {366, 7, 1},    // Saturn
+    {387, 6, 1},    // Uranus
+    {405, 6, 1},    // Neptune
+    {423, 6, 1},    // Pluto
+    {441, 13, 8},   // Moon, geocentric
+    {753, 11, 2},   // Sun
+    {819, 10, 4},   // nutations
+}};
+
+// Selects the copy of the inner routines' storage.
+enum class DeReader { Position, Force };
+
+// File body number of a BodyCode (0 -> 12, 10 -> 11, 11 -> 10, 12 -> 13).
+int de_file_body(BodyCode b);
+
+// Opens the planetary ephemeris file (the path of settings record 3 in
+// DataPaths, found whatever the case of its name; or the path given) and
+// makes both readers read their record afresh. A file already open is closed
+// first.
+Status de_open();
+Status de_open(const std::string& path);
+// Closes the file; both readers read their record afresh.
+void de_close();
+
+// The state of the first flagged body of DeState::flags (BodyCode order
+// 1 .. 12) relative to DeState::centre at the date jd + seconds / 86400,
+// copied into DeState::result as far as its flag asks (1: position, 2: and
+// velocity, 3: and acceleration; other components keep their values). When
+// the reader holds no record at entry, the result is cleared first.
+Status reade403(double jd, double seconds);
+
+// The state of every body flagged in DeState::force_flags relative to
+// DeState::force_centre at the Julian date t, each into its column of
+// BodyTable as far as its flag asks. When the reader holds no record at
+// entry, the whole table is cleared first.
+Status read403b(double t);
+
+// State (9 doubles) of file body target relative to file body centre
+// (1 .. 13) at the Julian date t, with the storage of the given copy.
+// target = centre gives zeros without reading the file. t = 0 reads nothing
+// and builds the state from the states the copy's last recstate left.
+Status bodystate(DeReader copy, double t, int target, int centre, State9& state);
+
+// States of the file bodies 1 .. 10 flagged in need (index body - 1; only
+// 1 .. 10 are looked at) at the Julian date t into states (index body - 1),
+// and the Sun's barycentric state into the copy. Planets are barycentric when
+// the copy's barycentric switch is on and heliocentric otherwise; the Moon
+// (10) is geocentric. t = 0 computes nothing.
+Status recstate(DeReader copy, double t, const std::array<StateLevel, 12>& need, std::span<State9, 10> states);
+
+// Chebyshev evaluation of one body's block of a record.
+//   block: the record's words from the body's first word;
+//   t_frac: fraction of the record (0 .. 1); span_days: record length (32);
+//   n: coefficients per component; components: 3; subintervals: of the record;
+//   level: 1 position, 2 and velocity, 3 and acceleration;
+//   out: components x level values, position components first, then the
+//        velocity components (per day), then the acceleration (per day^2);
+//        units of the coefficients.
+// At t_frac = 1 the last sub-interval is used at its end.
+void chebint(std::span<const double> block, double t_frac, double span_days, int n, int components,
+             int subintervals, int level, std::span<double> out);
+
+// Whole part (toward minus infinity) and fraction in [0, 1) of x.
+std::pair<double, double> splitjd(double x);
+
+}  // namespace zelvomat
