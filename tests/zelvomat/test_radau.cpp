@@ -24,7 +24,7 @@ constexpr long double kGm = static_cast<long double>(kGaussK) * kGaussK;  // AU^
 // ---- Two-body reference, independent of the library ----------------------
 
 struct Kepler {
-    long double a, e;  // AU, eccentricity
+    long double a, e;                                  // AU, eccentricity
     long double inc = 0.4L, node = 1.0L, peri = 0.7L;  // orientation (rad)
 
     // Heliocentric state t days after perihelion.
@@ -119,8 +119,8 @@ TEST(RadauSpacings, AreTheGaussRadauNodesOfEachOrder) {
         }
     }
     // Published values (Everhart 1985, to the digits printed there).
-    const double order11[] = {0.0985350857988264, 0.3045357266463639, 0.562025189752614,
-                              0.8019865821263918, 0.9601901429485313};
+    const double order11[] = {0.0985350857988264, 0.3045357266463639, 0.562025189752614, 0.8019865821263918,
+                              0.9601901429485313};
     for (int j = 0; j < 5; ++j) EXPECT_NEAR(radau_spacings(11)[j], order11[j], 1e-15);
     EXPECT_NEAR(radau_spacings(7)[0], 0.212340538239152, 1e-15);
     EXPECT_NEAR(radau_spacings(27)[0], 0.0186103650109879, 1e-16);
@@ -166,8 +166,8 @@ TEST(RadauTwoBody, ConservesEnergyOverManyRevolutions) {
         const double e0 = energy(x, v);
         std::int32_t nf = 0, ns = 0, ncl = zelvomat::kRadauSecondOrder;
         SunForce f;
-        auto st = radau(x, v, 0.0, static_cast<double>(20.0L * k.period()), 0.0, 10, 3, 2, nf,
-                        ns, ncl, 15, radau_force(f));
+        auto st =
+            radau(x, v, 0.0, static_cast<double>(20.0L * k.period()), 0.0, 10, 3, 2, nf, ns, ncl, 15, radau_force(f));
         ASSERT_TRUE(st.ok()) << st.message();
         EXPECT_LT(std::abs((energy(x, v) - e0) / e0), 1e-12);
     }
@@ -254,9 +254,7 @@ TEST(RadauOscillators, DampedOscillatorNeedsTheVelocityClass) {
     const double g = 0.1, wd = std::sqrt(1.0 - g * g), t1 = 30.0;
     const double y_ref = std::exp(-g * t1) * (std::cos(wd * t1) + g / wd * std::sin(wd * t1));
     const double v_ref = -std::exp(-g * t1) / wd * std::sin(wd * t1);
-    auto f = [&](const double* px, const double* pv, double, double* a) {
-        a[0] = -2.0 * g * pv[0] - px[0];
-    };
+    auto f = [&](const double* px, const double* pv, double, double* a) { a[0] = -2.0 * g * pv[0] - px[0]; };
     for (int nor : {7, 15, 27}) {
         SCOPED_TRACE("order " + std::to_string(nor));
         double x[1] = {1.0}, v[1] = {0.0};
@@ -297,8 +295,7 @@ TEST(RadauSteps, FirstSequenceSize) {
         };
         double x[1] = {1.0}, v[1] = {0.0};
         std::int32_t nf = 0, ns = 0, ncl = zelvomat::kRadauSecondOrder;
-        ASSERT_TRUE(radau(x, v, c.t0, c.t1, 0.0, c.ll, 1, 2, nf, ns, ncl, c.nor,
-                          radau_force(f)).ok());
+        ASSERT_TRUE(radau(x, v, c.t0, c.t1, 0.0, c.ll, 1, 2, nf, ns, ncl, c.nor, radau_force(f)).ok());
         ASSERT_GE(times.size(), 2u);
         EXPECT_EQ(times[0], c.t0);
         EXPECT_NEAR(times[1], c.t0 + radau_spacings(c.nor)[0] * c.size, 1e-13);
@@ -358,8 +355,9 @@ TEST(RadauSteps, GrowthLimitIsSmallerForOneEquation) {
         double x[3] = {1, 2, 3}, v[3] = {0.5, -0.25, 0.125};
         auto f = [](const double*, const double*, double, double* a) { a[0] = a[1] = a[2] = 0.0; };
         std::int32_t nf = 0, ns = 0, ncl = zelvomat::kRadauSecondOrder;
-        ASSERT_TRUE(radau(std::span<double>(x, 3), std::span<double>(v, 3), 0.0, span, 0.0, 10,
-                          nv, 2, nf, ns, ncl, 11, radau_force(f)).ok());
+        ASSERT_TRUE(radau(std::span<double>(x, 3), std::span<double>(v, 3), 0.0, span, 0.0, 10, nv, 2, nf, ns, ncl, 11,
+                          radau_force(f))
+                        .ok());
         EXPECT_EQ(ns, expected);
         EXPECT_NEAR(x[0], 1.0 + 0.5 * span, 1e-12);
     }
@@ -389,10 +387,18 @@ TEST(RadauFailures, FailedIntegrationsAreReportedAndKeepTheStartState) {
         SCOPED_TRACE(c.what);
         auto f = [&](const double* px, const double*, double t, double* a) -> bool {
             switch (c.kind) {
-            case 0: a[0] = t > 2.0 ? std::nan("") : -px[0]; return true;
-            case 1: a[0] = -px[0]; return t <= 2.0;
-            case 2: a[0] = -1.0 / (px[0] * px[0]); return true;
-            default: a[0] = -px[0]; return true;
+                case 0:
+                    a[0] = t > 2.0 ? std::nan("") : -px[0];
+                    return true;
+                case 1:
+                    a[0] = -px[0];
+                    return t <= 2.0;
+                case 2:
+                    a[0] = -1.0 / (px[0] * px[0]);
+                    return true;
+                default:
+                    a[0] = -px[0];
+                    return true;
             }
         };
         double x[1] = {1.0}, v[1] = {0.0};
@@ -448,14 +454,10 @@ TEST(RadauFailures, RefusedArguments) {
         bool with_force;
     };
     const Case cases[] = {
-        {"order 13", 13, 1, 2, -2, 1.0, 0.0, 10, true},
-        {"order 29", 29, 1, 2, -2, 1.0, 0.0, 10, true},
-        {"no components", 11, 0, 2, -2, 1.0, 0.0, 10, true},
-        {"17 components", 11, 17, 2, -2, 1.0, 0.0, 10, true},
-        {"class -1", 11, 1, 2, -1, 1.0, 0.0, 10, true},
-        {"no iteration", 11, 1, 0, -2, 1.0, 0.0, 10, true},
-        {"empty span", 11, 1, 2, -2, 0.0, 0.0, 10, true},
-        {"no force", 11, 1, 2, -2, 1.0, 0.0, 10, false},
+        {"order 13", 13, 1, 2, -2, 1.0, 0.0, 10, true},      {"order 29", 29, 1, 2, -2, 1.0, 0.0, 10, true},
+        {"no components", 11, 0, 2, -2, 1.0, 0.0, 10, true}, {"17 components", 11, 17, 2, -2, 1.0, 0.0, 10, true},
+        {"class -1", 11, 1, 2, -1, 1.0, 0.0, 10, true},      {"no iteration", 11, 1, 0, -2, 1.0, 0.0, 10, true},
+        {"empty span", 11, 1, 2, -2, 0.0, 0.0, 10, true},    {"no force", 11, 1, 2, -2, 1.0, 0.0, 10, false},
         {"fixed size 0", 11, 1, 2, -2, 1.0, 0.0, -1, true},
     };
     for (const auto& c : cases) {
@@ -474,6 +476,7 @@ TEST(RadauFailures, RefusedArguments) {
     double x[2] = {1, 1}, v[2] = {0, 0};
     std::int32_t nf = 0, ns = 0, ncl = -2;
     auto f = [](const double*, const double*, double, double* a) { a[0] = a[1] = a[2] = 0; };
-    EXPECT_FALSE(radau(std::span<double>(x, 2), std::span<double>(v, 2), 0.0, 1.0, 0.0, 10, 3,
-                       2, nf, ns, ncl, 11, radau_force(f)).ok());
+    EXPECT_FALSE(radau(std::span<double>(x, 2), std::span<double>(v, 2), 0.0, 1.0, 0.0, 10, 3, 2, nf, ns, ncl, 11,
+                       radau_force(f))
+                     .ok());
 }

@@ -25,8 +25,8 @@ namespace zelvomat {
 
 namespace {
 
-constexpr int kMaxB = 13;                          // B-values per component, order 27
-constexpr int kMaxTri = kMaxB * (kMaxB - 1) / 2;   // 78 entries in each of C, D, R
+constexpr int kMaxB = 13;                         // B-values per component, order 27
+constexpr int kMaxTri = kMaxB * (kMaxB - 1) / 2;  // 78 entries in each of C, D, R
 constexpr int kMaxNv = kRadauMaxComponents;
 
 // Gauss-Radau spacings on (0, 1), order after order (7, 11, 15, 19, 23, 27):
@@ -34,28 +34,58 @@ constexpr int kMaxNv = kRadauMaxComponents;
 // polynomials and n = (order + 1)/2 the number of spacings with 0.
 constexpr std::array<double, 48> kSpacings = {
     // order 7
-    0.21234053823915294397, 0.59053313555926528914, 0.91141204048729605260,
+    0.21234053823915294397,
+    0.59053313555926528914,
+    0.91141204048729605260,
     // order 11
-    0.09853508579882642612, 0.30453572664636390549, 0.56202518975261385599,
-    0.80198658212639182746, 0.96019014294853125766,
+    0.09853508579882642612,
+    0.30453572664636390549,
+    0.56202518975261385599,
+    0.80198658212639182746,
+    0.96019014294853125766,
     // order 15
-    0.05626256053692214647, 0.18024069173689236499, 0.35262471711316963737,
-    0.54715362633055538300, 0.73421017721541053152, 0.88532094683909576809,
+    0.05626256053692214647,
+    0.18024069173689236499,
+    0.35262471711316963737,
+    0.54715362633055538300,
+    0.73421017721541053152,
+    0.88532094683909576809,
     0.97752061356128750189,
     // order 19
-    0.03625781288320946094, 0.11807897878999870019, 0.23717698481496038532,
-    0.38188276530470597536, 0.53802959891898906512, 0.69033242007236218294,
-    0.82388334383700471814, 0.92561261029080395536, 0.98558759035112345137,
+    0.03625781288320946094,
+    0.11807897878999870019,
+    0.23717698481496038532,
+    0.38188276530470597536,
+    0.53802959891898906512,
+    0.69033242007236218294,
+    0.82388334383700471814,
+    0.92561261029080395536,
+    0.98558759035112345137,
     // order 23
-    0.02527362039752034975, 0.08304161344740514671, 0.16917510037718142597,
-    0.27779671510903207444, 0.40150272023286081677, 0.53186238691041595792,
-    0.65999184208533481177, 0.77715939295616214449, 0.87538077485555692626,
-    0.94796454887281944742, 0.98998171953831959416,
+    0.02527362039752034975,
+    0.08304161344740514671,
+    0.16917510037718142597,
+    0.27779671510903207444,
+    0.40150272023286081677,
+    0.53186238691041595792,
+    0.65999184208533481177,
+    0.77715939295616214449,
+    0.87538077485555692626,
+    0.94796454887281944742,
+    0.98998171953831959416,
     // order 27
-    0.01861036501098785144, 0.06147554089926898760, 0.12630517869331058063,
-    0.20984297172656251445, 0.30789899828039834310, 0.41555603597865954450,
-    0.52741561399588227482, 0.63786860271776119959, 0.74137645929423748341,
-    0.83274898860844226850, 0.90740477530099736472, 0.96160186126032164962,
+    0.01861036501098785144,
+    0.06147554089926898760,
+    0.12630517869331058063,
+    0.20984297172656251445,
+    0.30789899828039834310,
+    0.41555603597865954450,
+    0.52741561399588227482,
+    0.63786860271776119959,
+    0.74137645929423748341,
+    0.83274898860844226850,
+    0.90740477530099736472,
+    0.96160186126032164962,
     0.99263534897391067835,
 };
 
@@ -74,9 +104,7 @@ constexpr auto kBinomial = [] {
 // First entry (0-based) of row l (1-based, l >= 2) of the triangular tables.
 constexpr int tri(int l) { return (l - 1) * (l - 2) / 2; }
 
-bool valid_order(std::int32_t nor) {
-    return nor >= 7 && nor <= 27 && (nor - 7) % 4 == 0;
-}
+bool valid_order(std::int32_t nor) { return nor >= 7 && nor <= 27 && (nor - 7) % 4 == 0; }
 
 std::string fmt_time(double t) {
     char buf[32];
@@ -106,24 +134,20 @@ std::span<const double> radau_spacings(std::int32_t nor) {
                                                       static_cast<std::size_t>(ks + 1));
 }
 
-Status radau(std::span<double> x, std::span<double> v, double t0, double t1, double xl,
-             std::int32_t ll, std::int32_t nv, std::int32_t ni, std::int32_t& nf,
-             std::int32_t& ns, std::int32_t& nclass, std::int32_t nor, RadauForce force,
-             const RadauOptions& options) {
+Status radau(std::span<double> x, std::span<double> v, double t0, double t1, double xl, std::int32_t ll,
+             std::int32_t nv, std::int32_t ni, std::int32_t& nf, std::int32_t& ns, std::int32_t& nclass,
+             std::int32_t nor, RadauForce force, const RadauOptions& options) {
     nf = 0;
     ns = 0;
     if (!valid_order(nor))
-        return error_status("integrator: order " + std::to_string(nor) +
-                            " is not one of 7, 11, 15, 19, 23, 27");
+        return error_status("integrator: order " + std::to_string(nor) + " is not one of 7, 11, 15, 19, 23, 27");
     if (nv < 1 || nv > kMaxNv)
-        return error_status("integrator: " + std::to_string(nv) +
-                            " components, allowed 1 to " + std::to_string(kMaxNv));
+        return error_status("integrator: " + std::to_string(nv) + " components, allowed 1 to " +
+                            std::to_string(kMaxNv));
     if (x.size() < static_cast<std::size_t>(nv) || v.size() < static_cast<std::size_t>(nv))
         return error_status("integrator: state arrays shorter than the number of components");
-    if (nclass != kRadauFirstOrder && nclass != kRadauSecondOrder &&
-        nclass != kRadauSecondOrderVelocity)
-        return error_status("integrator: equation class " + std::to_string(nclass) +
-                            " is not one of 1, -2, 2");
+    if (nclass != kRadauFirstOrder && nclass != kRadauSecondOrder && nclass != kRadauSecondOrderVelocity)
+        return error_status("integrator: equation class " + std::to_string(nclass) + " is not one of 1, -2, 2");
     if (ni < 1) return error_status("integrator: at least one iteration per sequence needed");
     if (force.fn == nullptr) return error_status("integrator: no force routine");
     if (!std::isfinite(t0) || !std::isfinite(t1) || t1 == t0)
@@ -140,13 +164,12 @@ Status radau(std::span<double> x, std::span<double> v, double t0, double t1, dou
         return error_status("integration failed: " + std::move(message));
     };
     for (int k = 0; k < n; ++k)
-        if (!std::isfinite(x[k]) || !std::isfinite(v[k]))
-            return error_status("integrator: non-finite start state");
+        if (!std::isfinite(x[k]) || !std::isfinite(v[k])) return error_status("integrator: non-finite start state");
 
     // Set-up.
     const int ks = (nor - 3) / 2;
-    const int nb = ks + 1;   // B-values per component
-    const int nh = ks + 2;   // spacings with 0
+    const int nb = ks + 1;  // B-values per component
+    const int nh = ks + 2;  // spacings with 0
     const double pw = 1.0 / (ks + 3);
     const bool ncl = nclass == kRadauFirstOrder;
     const bool npq = nclass < 2;  // no velocity predictors needed
@@ -264,14 +287,11 @@ Status radau(std::span<double> x, std::span<double> v, double t0, double t1, dou
 
     auto state_finite = [&]() {
         for (int k = 0; k < n; ++k)
-            if (!std::isfinite(x[k]) || !std::isfinite(v[k]) || !std::isfinite(wk.f1[k]))
-                return false;
+            if (!std::isfinite(x[k]) || !std::isfinite(v[k]) || !std::isfinite(wk.f1[k])) return false;
         return true;
     };
 
-    auto step_too_small = [&](double tm, double t) {
-        return !(std::abs(t) >= min_step) || tm + t == tm;
-    };
+    auto step_too_small = [&](double tm, double t) { return !(std::abs(t) >= min_step) || tm + t == tm; };
 
     // First sequence, repeated with a smaller size when the size it finds
     // is smaller than the one it was made with.
@@ -288,8 +308,7 @@ Status radau(std::span<double> x, std::span<double> v, double t0, double t1, dou
         g_from_b();
         t = tp;
         if (step_too_small(tm, t))
-            return fail("sequence size " + fmt_time(t) + " below the minimum at t = " +
-                        fmt_time(tm));
+            return fail("sequence size " + fmt_time(t) + " below the minimum at t = " + fmt_time(tm));
         for (int m = 1; m <= ni + 30; ++m) {
             if (!iterate(tm, t)) return fail("force evaluation failed near t = " + fmt_time(tm));
             if (m < ni) continue;
@@ -302,8 +321,7 @@ Status radau(std::span<double> x, std::span<double> v, double t0, double t1, dou
         if (nes || tp / t > 1.0) break;
         tp = 0.8 * tp;
         ++ncount;
-        if (ncount > 10)
-            return fail("the first sequence was rejected " + std::to_string(ncount) + " times");
+        if (ncount > 10) return fail("the first sequence was rejected " + std::to_string(ncount) + " times");
     }
 
     // Every sequence after acceptance.
@@ -327,8 +345,7 @@ Status radau(std::span<double> x, std::span<double> v, double t0, double t1, dou
             return ok_status();
         }
         if (ns >= options.max_sequences)
-            return fail("more than " + std::to_string(options.max_sequences) +
-                        " sequences before t = " + fmt_time(t1));
+            return fail("more than " + std::to_string(options.max_sequences) + " sequences before t = " + fmt_time(t1));
 
         if (!call_force(x.data(), v.data(), tm, wk.f1.data()))
             return fail("force evaluation failed at t = " + fmt_time(tm));
@@ -341,8 +358,7 @@ Status radau(std::span<double> x, std::span<double> v, double t0, double t1, dou
             if (tp / t > sr) tp = sr * t;
         }
         if (step_too_small(tm, tp))
-            return fail("sequence size " + fmt_time(tp) + " below the minimum at t = " +
-                        fmt_time(tm));
+            return fail("sequence size " + fmt_time(tp) + " below the minimum at t = " + fmt_time(tm));
         if (dir * tp * 1.001 >= dir * (t1 - tm)) {
             tp = t1 - tm;
             last = true;

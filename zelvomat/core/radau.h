@@ -9,7 +9,7 @@
 // B-values are improved by predictor-corrector iterations; the B-values of the
 // next sequence are predicted from those of the last one. The sequence size
 // follows from the size of the last B-value: T = (10^-LL / HV)^(1/(NB + 2)),
-// HV = |B_NB| / |T|^NB.
+// HV = sqrt(sum over the components of B_NB^2) / |T|^NB.
 //
 // Given:
 //   x, v    positions and velocities (any consistent units, for the library
@@ -34,7 +34,8 @@
 //
 // Notes:
 // 1. For class 1 the velocities are not used: they are set to 0 and the force
-//    receives zeros.
+//    receives zeros. For class -2 the force receives the velocities of the
+//    start of the sequence; only class 2 predicts them at every substep.
 // 2. Only the first sequence can be rejected (its size cut by 0.8 and the
 //    sequence repeated, at most ten times); later sequences grow by at most
 //    1.5 (1.2 for a single equation) and are stretched by up to 0.1 % so
@@ -60,8 +61,8 @@
 namespace zelvomat {
 
 inline constexpr int kRadauMaxComponents = 16;
-inline constexpr std::int32_t kRadauFirstOrder = 1;            // y' = F(y, t)
-inline constexpr std::int32_t kRadauSecondOrder = -2;          // y'' = F(y, t)
+inline constexpr std::int32_t kRadauFirstOrder = 1;           // y' = F(y, t)
+inline constexpr std::int32_t kRadauSecondOrder = -2;         // y'' = F(y, t)
 inline constexpr std::int32_t kRadauSecondOrderVelocity = 2;  // y'' = F(y', y, t)
 
 // The right-hand side: fn(ctx, x, v, t, a) fills a[0..nv) with the
@@ -96,10 +97,9 @@ struct RadauOptions {
     std::int32_t max_sequences = 1000000;  // runaway guard
 };
 
-Status radau(std::span<double> x, std::span<double> v, double t0, double t1, double xl,
-             std::int32_t ll, std::int32_t nv, std::int32_t ni, std::int32_t& nf,
-             std::int32_t& ns, std::int32_t& nclass, std::int32_t nor, RadauForce force,
-             const RadauOptions& options = {});
+Status radau(std::span<double> x, std::span<double> v, double t0, double t1, double xl, std::int32_t ll,
+             std::int32_t nv, std::int32_t ni, std::int32_t& nf, std::int32_t& ns, std::int32_t& nclass,
+             std::int32_t nor, RadauForce force, const RadauOptions& options = {});
 
 // The Gauss-Radau spacings on (0, 1) of an order (the spacing 0 at the start
 // of each sequence left out): 3 values for order 7 up to 13 for order 27;
