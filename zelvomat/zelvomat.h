@@ -92,6 +92,7 @@ ZELVOMAT_API void obsbak(void);
 /* Copies "observa1.dat" to "observa1.bak" (whole 79-byte lines; the backup
  * holds exactly the copy). A missing list is reported by errmsg(). */
 ZELVOMAT_API void obsba1(void);
+
 /* ---- Planetary ephemeris file and catalogue files ------------------------ */
 
 /* Closes the files that the library keeps open between calls: the planetary
