@@ -15,10 +15,16 @@ namespace zelvomat::files {
 // Working directory.
 inline constexpr std::string_view kSettings = "setpar";     // package settings records
 inline constexpr std::string_view kPathFile = "setpath";    // data directory of the installation
+inline constexpr std::string_view kOrbitExchange = "orbit.tmp";  // name and number of the orbit view's object
 // Data directory.
 inline constexpr std::string_view kEphemeris = "coorbp";    // planetary ephemeris, DE403 layout
 inline constexpr std::string_view kDeltaT = "ephcorr";      // Delta T table
 inline constexpr std::string_view kTempDir = "TMP/";        // beside the "/el/" data directory
+inline constexpr std::string_view kCatIndex = "indnm";      // element catalogue: name order
+inline constexpr std::string_view kCatNames = "elinm";      // element catalogue: names
+inline constexpr std::string_view kCatMagnitudes = "elih";  // element catalogue: absolute magnitudes H
+inline constexpr std::string_view kCatSlopes = "elig";      // element catalogue: slope parameters G
+inline constexpr std::string_view kCatElements = "elitel";  // element catalogue: osculating elements
 
 }  // namespace zelvomat::files
 
