@@ -15,3 +15,8 @@ small=()
   || { cat "$PKG_WORK/catalogue.log" >&2; exit 1; }
 tail -n 1 "$PKG_WORK/catalogue.log"
 rm -f "$list"
+# The catalogue files read back independently and compared with the source.
+PKG_CHECK_SETPAR="$PKG_WORK/catalogue-check.setpar"
+"$PKG_BUILD/tools/mksetpar" "$PKG_CHECK_SETPAR" "$PKG_DATA" "$PKG_WORK/setpar.d/20-catalogue.txt"
+/usr/bin/python3 "$PKG_SRC/tools/check_catalogue.py" "$input" "$PKG_DATA" "$PKG_CHECK_SETPAR"
+rm -f "$PKG_CHECK_SETPAR"
