@@ -28,8 +28,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -187,8 +187,12 @@ int main(int argc, char** argv) {
         std::max_element(epochs.begin(), epochs.end(), [](auto& x, auto& y) { return x.second < y.second; })->first;
     for (Object& o : objects) {
         const double n = kGauss / (o.a * std::sqrt(o.a));
-        o.el = {norm2pi(o.m / kDegPerRad + n * (epoch - o.epoch)), norm2pi(o.peri / kDegPerRad),
-                norm2pi(o.node / kDegPerRad), o.incl / kDegPerRad, o.e, n};
+        o.el = {norm2pi(o.m / kDegPerRad + n * (epoch - o.epoch)),
+                norm2pi(o.peri / kDegPerRad),
+                norm2pi(o.node / kDegPerRad),
+                o.incl / kDegPerRad,
+                o.e,
+                n};
     }
 
     // Numbering: official numbers, then the unnumbered objects.
@@ -196,15 +200,19 @@ int main(int argc, char** argv) {
     std::vector<const Object*> by_number;
     std::vector<const Object*> unnumbered;
     for (const Object& o : objects) {
-        if (o.number > 0) numbered = std::max(numbered, o.number);
-        else unnumbered.push_back(&o);
+        if (o.number > 0)
+            numbered = std::max(numbered, o.number);
+        else
+            unnumbered.push_back(&o);
     }
     by_number.assign(static_cast<std::size_t>(numbered), nullptr);
     for (const Object& o : objects) {
         if (o.number == 0) continue;
         const Object*& slot = by_number[static_cast<std::size_t>(o.number - 1)];
-        if (slot != nullptr) std::fprintf(stderr, "mkcatalogue: number %d given twice; the first kept\n", o.number);
-        else slot = &o;
+        if (slot != nullptr)
+            std::fprintf(stderr, "mkcatalogue: number %d given twice; the first kept\n", o.number);
+        else
+            slot = &o;
     }
     for (const Object* o : unnumbered) by_number.push_back(o);
     const std::size_t total = by_number.size();
@@ -225,9 +233,9 @@ int main(int argc, char** argv) {
         io::put_text(h_rec, 0, kHRecord, o ? o->h_text : "");
         if (o)
             for (std::size_t i = 0; i < 6; ++i) io::put_f64(el_rec, 8 * i, o->el[i]);
-        order[k] = {catalogue_key(std::string_view(reinterpret_cast<const char*>(name_rec.data()), kNameRecord),
-                                  n > numbered),
-                    n};
+        order[k] = {
+            catalogue_key(std::string_view(reinterpret_cast<const char*>(name_rec.data()), kNameRecord), n > numbered),
+            n};
         if (o && !o->g_text.empty()) {
             slopes.resize(slopes.size() + kSlopePair);
             const io::MutBytes pair(slopes.data() + slopes.size() - kSlopePair, kSlopePair);
@@ -236,8 +244,9 @@ int main(int argc, char** argv) {
             ++slope_count;
         }
     }
-    std::stable_sort(order.begin(), order.end(),
-                     [](const auto& x, const auto& y) { return std::memcmp(x.first.data(), y.first.data(), kNameRecord) < 0; });
+    std::stable_sort(order.begin(), order.end(), [](const auto& x, const auto& y) {
+        return std::memcmp(x.first.data(), y.first.data(), kNameRecord) < 0;
+    });
     for (std::size_t k = 0; k < total; ++k) {
         io::put_i32(io::MutBytes(index.data() + k * kIndexRecord, kIndexRecord), 0, order[k].second);
         if (k > 0 && order[k].first == order[k - 1].first && order[k].first[0] != ' ')

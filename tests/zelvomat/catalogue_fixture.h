@@ -23,10 +23,10 @@
 namespace zeltest {
 
 struct CatObject {
-    std::int32_t number;    // catalogue number
-    std::string record;     // "elinm" text (packed designation for unnumbered objects)
-    std::string key;        // upper-case readable name: the "indnm" order
-    std::string h;          // 5-character H text
+    std::int32_t number;  // catalogue number
+    std::string record;   // "elinm" text (packed designation for unnumbered objects)
+    std::string key;      // upper-case readable name: the "indnm" order
+    std::string h;        // 5-character H text
     std::array<double, 6> el;
 };
 
@@ -100,16 +100,11 @@ inline void write_catalogue(const std::string& dir, std::int32_t numbered, std::
 inline std::vector<CatObject> small_objects() {
     auto el = [](double k) { return std::array<double, 6>{0.1 * k, 0.2 * k, 0.3 * k, 0.01 * k, 0.05 * k, 0.004 * k}; };
     return {
-        {1, "Ceres", "CERES", " 3.33", el(1)},
-        {2, "Pallas", "PALLAS", " 4.12", el(2)},
-        {3, "Juno", "JUNO", "5.12 ", el(3)},
-        {4, "Vesta", "VESTA", "   12", el(4)},
-        {7, "Iris", "IRIS", " 5.6 ", el(7)},
-        {10, "1999 AB5", "1999 AB5", "13.10", el(10)},
-        {11, "J99A12B", "1999 AB12", "14.20", el(11)},
-        {12, "J13C00F", "A913 CF", "15.30", el(12)},
-        {13, "PLS2040", "2040 P-L", "16.40", el(13)},
-        {14, "K07Tf8A", "2007 TA418", "17.50", el(14)},
+        {1, "Ceres", "CERES", " 3.33", el(1)},         {2, "Pallas", "PALLAS", " 4.12", el(2)},
+        {3, "Juno", "JUNO", "5.12 ", el(3)},           {4, "Vesta", "VESTA", "   12", el(4)},
+        {7, "Iris", "IRIS", " 5.6 ", el(7)},           {10, "1999 AB5", "1999 AB5", "13.10", el(10)},
+        {11, "J99A12B", "1999 AB12", "14.20", el(11)}, {12, "J13C00F", "A913 CF", "15.30", el(12)},
+        {13, "PLS2040", "2040 P-L", "16.40", el(13)},  {14, "K07Tf8A", "2007 TA418", "17.50", el(14)},
         {15, "K01A00A", "2001 AA", "18.60", el(15)},
     };
 }

@@ -36,13 +36,12 @@ TEST(PackedDesignation, BothWays) {
         const char* packed;
         const char* readable;
     } cases[] = {
-        {"J95X00A", "1995 XA"},     {"J95X01L", "1995 XL1"},    {"J95F13B", "1995 FB13"},
-        {"J98SA8Q", "1998 SQ108"},  {"J98SC7V", "1998 SV127"},  {"J98SG2S", "1998 SS162"},
-        {"K99AJ3Z", "2099 AZ193"},  {"K08Aa0A", "2008 AA360"},  {"K07Tf8A", "2007 TA418"},
-        {"J99A12B", "1999 AB12"},   {"J99A05B", "1999 AB5"},    {"J99AC3B", "1999 AB123"},
-        {"K01A00A", "2001 AA"},     {"J13C00F", "A913 CF"},     {"J24A00B", "A924 AB"},
-        {"J25A00B", "1925 AB"},     {"I98D00Q", "1898 DQ"},     {"PLS2040", "2040 P-L"},
-        {"T1S3138", "3138 T-1"},    {"T2S1010", "1010 T-2"},    {"T3S4101", "4101 T-3"},
+        {"J95X00A", "1995 XA"},    {"J95X01L", "1995 XL1"},   {"J95F13B", "1995 FB13"},  {"J98SA8Q", "1998 SQ108"},
+        {"J98SC7V", "1998 SV127"}, {"J98SG2S", "1998 SS162"}, {"K99AJ3Z", "2099 AZ193"}, {"K08Aa0A", "2008 AA360"},
+        {"K07Tf8A", "2007 TA418"}, {"J99A12B", "1999 AB12"},  {"J99A05B", "1999 AB5"},   {"J99AC3B", "1999 AB123"},
+        {"K01A00A", "2001 AA"},    {"J13C00F", "A913 CF"},    {"J24A00B", "A924 AB"},    {"J25A00B", "1925 AB"},
+        {"I98D00Q", "1898 DQ"},    {"PLS2040", "2040 P-L"},   {"T1S3138", "3138 T-1"},   {"T2S1010", "1010 T-2"},
+        {"T3S4101", "4101 T-3"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.packed);
@@ -107,7 +106,7 @@ TEST_F(CatalogueTest, NamesUnpackUnnumberedDesignations) {
     struct Case {
         std::int32_t n;
         const char* name;
-    } cases[] = {{1, "Ceres"}, {10, "1999 AB5"}, {11, "1999 AB12"}, {12, "A913 CF"},
+    } cases[] = {{1, "Ceres"},     {10, "1999 AB5"},   {11, "1999 AB12"}, {12, "A913 CF"},
                  {13, "2040 P-L"}, {14, "2007 TA418"}, {15, "2001 AA"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.n);
@@ -125,11 +124,10 @@ TEST_F(CatalogueTest, Photometry) {
         const char* g_text;
         double g;
     } cases[] = {
-        {1, " 3.33", 3.33, "  X  ", 0.15},   // numbered, no slope entry
-        {2, " 4.12", 4.12, " 0.11", 0.11},   // slope entry with a point
-        {4, "   12", 12.0, "   32", 0.32},   // whole-number H; G with two implied decimals
-        {7, " 5.6 ", 5.6, "0.2  ", 0.2},
-        {11, "14.20", 14.2, "  X  ", 0.15},  // unnumbered: always the default G
+        {1, " 3.33", 3.33, "  X  ", 0.15},  // numbered, no slope entry
+        {2, " 4.12", 4.12, " 0.11", 0.11},  // slope entry with a point
+        {4, "   12", 12.0, "   32", 0.32},  // whole-number H; G with two implied decimals
+        {7, " 5.6 ", 5.6, "0.2  ", 0.2},   {11, "14.20", 14.2, "  X  ", 0.15},  // unnumbered: always the default G
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.n);
@@ -147,12 +145,12 @@ TEST_F(CatalogueTest, CatnumFindsNamesAndDesignations) {
         const char* text;
         std::int32_t n;
     } cases[] = {
-        {"Ceres", 1},       {"CERES", 1},         {"cErEs", 1},        {"  Ceres", 0},  // leading blanks are not stripped here
-        {"1999 AB12", 11},  {"1999AB12", 11},     {"1999ab12", 11},    {"1999 ab5", 10},
-        {"A913 CF", 12},    {"a913cf", 12},       {"2040 P-L", 13},    {"2040P-L", 13},
-        {"2007 TA418", 14}, {"2001 AA", 15},      {"2001AA", 15},      {"Iris", 7},
-        {"J99A12B", 0},     {"Eros", 0},          {"", 0},             {"                  ", 0},
-        {"ZZZZ", 0},        {"\xff", 0},          {"1999", 0},         {"Vest", 0},
+        {"Ceres", 1},       {"CERES", 1},     {"cErEs", 1},     {"  Ceres", 0},  // leading blanks are not stripped here
+        {"1999 AB12", 11},  {"1999AB12", 11}, {"1999ab12", 11}, {"1999 ab5", 10},
+        {"A913 CF", 12},    {"a913cf", 12},   {"2040 P-L", 13}, {"2040P-L", 13},
+        {"2007 TA418", 14}, {"2001 AA", 15},  {"2001AA", 15},   {"Iris", 7},
+        {"J99A12B", 0},     {"Eros", 0},      {"", 0},          {"                  ", 0},
+        {"ZZZZ", 0},        {"\xff", 0},      {"1999", 0},      {"Vest", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -169,10 +167,10 @@ TEST_F(CatalogueTest, CatnumFirstAndLastInNameOrder) {
     EXPECT_EQ(catnum("Vestb"), 0);
     // A catalogue without absent objects: the first name in order is found.
     catalogue_state() = {};
-    zeltest::write_catalogue(dir.dir_slash(), 2, 3,
-                             {{1, "Zeta", "ZETA", " 1.00", {}}, {2, "Alpha", "ALPHA", " 2.00", {}},
-                              {3, "K01A00A", "2001 AA", " 3.00", {}}},
-                             {});
+    zeltest::write_catalogue(
+        dir.dir_slash(), 2, 3,
+        {{1, "Zeta", "ZETA", " 1.00", {}}, {2, "Alpha", "ALPHA", " 2.00", {}}, {3, "K01A00A", "2001 AA", " 3.00", {}}},
+        {});
     ASSERT_TRUE(catopen().ok());
     EXPECT_EQ(catnum("2001 AA"), 3);
     EXPECT_EQ(catnum("2001 A"), 0);

@@ -106,7 +106,7 @@ DesignationText desunpack(std::string_view packed_text) {
         pos[5] = in[0], pos[6] = '-', pos[7] = in[1];
     } else {
         pos[3] = in[1], pos[4] = in[2], pos[5] = in[3];  // year digits, half-month letter
-        pos[6] = in[6];                                   // second letter
+        pos[6] = in[6];                                  // second letter
         const int d = alphabet_position(in[4]);
         if (d > 9) {
             // Cycle count of 100 and more: tens as a letter, then the units digit.
@@ -114,8 +114,10 @@ DesignationText desunpack(std::string_view packed_text) {
             pos[9] = in[5];
         } else {
             const int c = two_digits(in[4], in[5]);
-            if (c > 0 && c < 10) pos[7] = in[5];
-            else if (c >= 10) pos[7] = in[4], pos[8] = in[5];
+            if (c > 0 && c < 10)
+                pos[7] = in[5];
+            else if (c >= 10)
+                pos[7] = in[4], pos[8] = in[5];
         }
         if (in[0] == 'J') {
             pos[1] = '1', pos[2] = '9';
@@ -181,9 +183,7 @@ NameText catalogue_key(std::string_view name_record, bool unnumbered) {
 
 Status catopen() {
     using namespace setpar;
-    auto fail = [](const std::string& why) {
-        return error_status("The element catalogue cannot be opened: " + why);
-    };
+    auto fail = [](const std::string& why) { return error_status("The element catalogue cannot be opened: " + why); };
     CatalogueState next;
     {
         auto f = io::RecordFile::open(std::string(files::kSettings), kRecordLength, io::OpenMode::Read);
@@ -215,10 +215,10 @@ Status catopen() {
         std::string_view name;
         std::size_t length;
     };
-    for (const Part& part : {Part{&next.index, files::kCatIndex, kIndexRecord},
-                             Part{&next.names, files::kCatNames, kNameRecord},
-                             Part{&next.magnitudes, files::kCatMagnitudes, kHRecord},
-                             Part{&next.elements, files::kCatElements, kElementRecord}}) {
+    for (const Part& part :
+         {Part{&next.index, files::kCatIndex, kIndexRecord}, Part{&next.names, files::kCatNames, kNameRecord},
+          Part{&next.magnitudes, files::kCatMagnitudes, kHRecord},
+          Part{&next.elements, files::kCatElements, kElementRecord}}) {
         auto f = io::RecordFile::open(io::find_file(next.data_dir, part.name), part.length, io::OpenMode::Read);
         if (!f) return fail(f.message());
         auto count = f->record_count();
@@ -306,8 +306,8 @@ Result<Photometry> catphot(std::int32_t n) {
     std::memcpy(ph.h_text.data(), rec, kHRecord);
     auto h = io::read_real(std::string_view(ph.h_text.data(), kPhotText), 0);
     if (!h)
-        return error_status("The absolute magnitude \"" + std::string(ph.h_text.data(), kPhotText) +
-                            "\" of object " + std::to_string(n) + " is not a number.");
+        return error_status("The absolute magnitude \"" + std::string(ph.h_text.data(), kPhotText) + "\" of object " +
+                            std::to_string(n) + " is not a number.");
     ph.h = *h;
     return ph;
 }
@@ -319,8 +319,10 @@ std::int32_t ibsearch(std::span<const std::int32_t> list, std::int32_t key) {
     std::int32_t lo = 1, hi = count;
     while (hi - lo > 1) {
         const std::int32_t mid = (hi - lo + 1) / 2 + lo;
-        if (list[static_cast<std::size_t>(mid - 1)] < key) lo = mid;
-        else hi = mid;
+        if (list[static_cast<std::size_t>(mid - 1)] < key)
+            lo = mid;
+        else
+            hi = mid;
     }
     return lo;
 }
@@ -380,8 +382,10 @@ std::int32_t catnum(std::string_view name) {
         while (hi - lo > 1) {
             const std::int32_t mid = (hi - lo + 1) / 2 + lo;
             if (!candidate(mid, cand, number)) return 0;
-            if (compare(cand, key) < 0) lo = mid;
-            else hi = mid;
+            if (compare(cand, key) < 0)
+                lo = mid;
+            else
+                hi = mid;
         }
     }
     if (lo + 1 > total || !candidate(lo + 1, cand, number)) return 0;

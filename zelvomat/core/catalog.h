@@ -45,23 +45,23 @@ namespace zelvomat {
 
 // ---- Layout -------------------------------------------------------------------
 namespace catalogue {
-inline constexpr std::size_t kIndexRecord = 4;      // "indnm"
-inline constexpr std::size_t kNameRecord = 18;      // "elinm"
-inline constexpr std::size_t kHRecord = 5;          // "elih"
-inline constexpr std::size_t kElementRecord = 48;   // "elitel": 6 doubles at 0, 8, .., 40
-inline constexpr std::size_t kSlopePair = 9;        // "elig": i32 at 0, text at 4
+inline constexpr std::size_t kIndexRecord = 4;     // "indnm"
+inline constexpr std::size_t kNameRecord = 18;     // "elinm"
+inline constexpr std::size_t kHRecord = 5;         // "elih"
+inline constexpr std::size_t kElementRecord = 48;  // "elitel": 6 doubles at 0, 8, .., 40
+inline constexpr std::size_t kSlopePair = 9;       // "elig": i32 at 0, text at 4
 inline constexpr std::size_t kSlopeNumberOffset = 0;
 inline constexpr std::size_t kSlopeTextOffset = 4;
-inline constexpr std::size_t kPhotText = 5;         // width of the H and G texts
-inline constexpr std::size_t kPackedWidth = 10;     // packed or readable designation field
-inline constexpr double kDefaultSlope = 0.15;       // G when the object has none
+inline constexpr std::size_t kPhotText = 5;      // width of the H and G texts
+inline constexpr std::size_t kPackedWidth = 10;  // packed or readable designation field
+inline constexpr double kDefaultSlope = 0.15;    // G when the object has none
 inline constexpr std::string_view kDefaultSlopeText = "  X  ";
 // The alphabet of the packed forms: position 1 = "1" .. 9 = "9", 10 = "A" ..
 // 35 = "Z", 36 = "a" .. 61 = "z".
 inline constexpr std::string_view kAlphabet = "123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
 }  // namespace catalogue
 
-using NameText = std::array<char, catalogue::kNameRecord>;       // 18 characters
+using NameText = std::array<char, catalogue::kNameRecord>;          // 18 characters
 using DesignationText = std::array<char, catalogue::kPackedWidth>;  // 10 characters
 
 // Epoch (Julian date) followed by M, argument of perihelion, node,
@@ -83,15 +83,15 @@ struct SlopeList {
 // The open catalogue: the library's state between calls (not re-entrant).
 struct CatalogueState {
     bool open = false;
-    std::string data_dir;          // settings record 4, trailing blanks removed
-    double epoch_jd = 0.0;         // catalogue epoch (settings record 6)
-    std::int32_t comet_mode = 0;   // settings record 14: non-zero in the comets edition
+    std::string data_dir;         // settings record 4, trailing blanks removed
+    double epoch_jd = 0.0;        // catalogue epoch (settings record 6)
+    std::int32_t comet_mode = 0;  // settings record 14: non-zero in the comets edition
     CatalogueCounts counts;
     SlopeList slopes;
-    io::RecordFile index;          // "indnm"
-    io::RecordFile names;          // "elinm"
-    io::RecordFile magnitudes;     // "elih"
-    io::RecordFile elements;       // "elitel"
+    io::RecordFile index;       // "indnm"
+    io::RecordFile names;       // "elinm"
+    io::RecordFile magnitudes;  // "elih"
+    io::RecordFile elements;    // "elitel"
 };
 CatalogueState& catalogue_state();
 inline const CatalogueCounts& catalogue_counts() { return catalogue_state().counts; }

@@ -22,12 +22,12 @@ constexpr std::size_t kWidth = 18;
 
 // Upper-case names of the major bodies, by the index nomgpl returns.
 constexpr std::array<std::string_view, 13> kBodyNames = {
-    "MERCURY", "VENUS", "EARTH", "MARS", "JUPITER", "SATURN", "URANUS",
-    "NEPTUNE", "PLUTO", "SUN", "MOON", "E+M BARYCENTRE", "S.S. BARYCENTRE"};
+    "MERCURY", "VENUS", "EARTH", "MARS", "JUPITER",        "SATURN",         "URANUS",
+    "NEPTUNE", "PLUTO", "SUN",   "MOON", "E+M BARYCENTRE", "S.S. BARYCENTRE"};
 // Names by body code 0-12.
 constexpr std::array<std::string_view, 13> kCentreNames = {
-    "S.s. barycentre", "Mercury", "Venus", "Earth", "Mars", "Jupiter", "Saturn",
-    "Uranus", "Neptune", "Pluto", "Sun", "Moon", "E+M barycentre"};
+    "S.s. barycentre", "Mercury", "Venus", "Earth", "Mars", "Jupiter",       "Saturn",
+    "Uranus",          "Neptune", "Pluto", "Sun",   "Moon", "E+M barycentre"};
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
@@ -159,8 +159,10 @@ ObjectNumber objnum(std::string_view text) {
         // Packed number: the ten-thousands as a letter, A = 10 .. Z = 35,
         // a = 36 .. z = 61, followed by four digits.
         const char c = body[0];
-        if (c >= 'A' && c <= 'Z') high = c - 'A' + 10;
-        else if (c >= 'a' && c <= 'z') high = c - 'a' + 36;
+        if (c >= 'A' && c <= 'Z')
+            high = c - 'A' + 10;
+        else if (c >= 'a' && c <= 'z')
+            high = c - 'a' + 36;
         if (high == 0 || body.size() != 5) {
             r.bad = true;
             return r;
