@@ -11,6 +11,7 @@ packages=(
   python3-skyfield
   python3-astroquery
   libpluto-jpl-eph-dev
+  kstars-data
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -100,6 +100,30 @@ ZELVOMAT_API void obsba1(void);
  * track run opens again what it needs. */
 ZELVOMAT_API void Closlae(void);
 
+/* ---- Object names and numbers (element catalogue of the data package) ---- */
+
+/* Object of a typed name: name (len characters; at least 18 are meant, a
+ * shorter text counts as blank-padded) holds a catalogue number, a proper name
+ * or a provisional designation (any case, with or without its blank). Opens
+ * the catalogue first. Found: *n := its catalogue number (1 .. total count)
+ * and the first 18 characters of name (no more than len) := its catalogue
+ * name. A major body, a number that is no object of the catalogue or a text
+ * found nowhere: *n := 0 and name is left as typed. Failure: *n := 0, errmsg. */
+ZELVOMAT_API void namn1(char *name, unsigned len, int *n);
+
+/* Name and number of the orbit view's object through the exchange file
+ * "orbit.tmp" of the working directory (one 22-byte record: the name, 18
+ * characters, then the catalogue number, 32-bit little-endian), which must
+ * exist. Opens the catalogue, reads the record and writes it back:
+ *  mode 2 (number to name): the name := the catalogue name of the stored
+ *         number; a number that is no object of the catalogue (0, negative,
+ *         beyond the catalogue, absent) gives a blank name and the number 0;
+ *  mode 1 (name to number): the number := the catalogue number of the stored
+ *         name, 0 when it names no minor object; the name is not changed.
+ * *n := the number written (other modes write nothing and give the stored
+ * number). Failure: *n unchanged, errmsg. */
+ZELVOMAT_API void NamePl(short mode, int *n);
+
 #ifdef __cplusplus
 }
 #endif

@@ -97,8 +97,8 @@ TEST(SettingsFile, InparLoadsTheSharedAreas) {
     write_settings(sample_settings(wd.dir_slash()));
     de_state().record_held = 17;
     element_cache().buffer_record = 5;
-    Inpo();
-    ASSERT_EQ(errmsg(nullptr, 0), 0) << last_error();
+    const Status loaded = in_par();
+    ASSERT_TRUE(loaded.ok()) << loaded.message();
     const PackageInfo& p = package_info();
     EXPECT_EQ(p.first_year, 1999);
     EXPECT_EQ(p.last_year, 2003);
@@ -118,16 +118,14 @@ TEST(SettingsFile, InparLoadsTheSharedAreas) {
     EXPECT_EQ(element_cache().record_length, 2240);
     EXPECT_EQ(element_cache().values[2], 3);
     // A second load gives the same state.
-    Inpo();
-    EXPECT_EQ(errmsg(nullptr, 0), 0);
+    ASSERT_TRUE(in_par().ok());
     EXPECT_EQ(package_info().j2, 2452640.5);
 }
 
 TEST(SettingsFile, AFailedLoadIsReportedAndChangesNothing) {
     zeltest::ScopedWorkDir wd;
     write_settings(sample_settings(wd.dir_slash()));
-    Inpo();
-    ASSERT_EQ(errmsg(nullptr, 0), 0);
+    ASSERT_TRUE(in_par().ok());
     const PackageInfo before = package_info();
     // Missing file.
     std::filesystem::remove("setpar");

@@ -2,6 +2,7 @@
 // file's bodies (recstate, bodystate) and the two entry routines reade403 and
 // read403b. See reade403.h for units, frames and numbering.
 #include "core/reade403.h"
+#include "core/catalog.h"
 
 #include <cmath>
 
@@ -259,8 +260,7 @@ Status read403b(double t) {
 extern "C" ZELVOMAT_API void Closlae(void) {
     zelvomat::export_guard([] {
         zelvomat::de_close();
-        // The element catalogue's files are closed here too once its reader
-        // exists.
+        zelvomat::catclose();
         return zelvomat::ok_status();
     });
 }

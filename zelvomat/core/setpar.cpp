@@ -1,5 +1,6 @@
 #include "core/setpar.h"
 
+#include "core/catalog.h"
 #include "core/datajd.h"
 #include "core/destate.h"
 #include "core/elemcache.h"
@@ -223,8 +224,7 @@ Status set_paths() {
 extern "C" ZELVOMAT_API void Inpo(void) {
     zelvomat::export_guard([] {
         ZEL_TRY(zelvomat::in_par());
-        // The element catalogue is opened here once its reader exists.
-        return zelvomat::ok_status();
+        return zelvomat::catopen();
     });
 }
 

@@ -15,6 +15,7 @@ namespace zelvomat::files {
 // Working directory.
 inline constexpr std::string_view kSettings = "setpar";     // package settings records
 inline constexpr std::string_view kPathFile = "setpath";    // data directory of the installation
+inline constexpr std::string_view kOrbitExchange = "orbit.tmp";  // name and number of the orbit view's object
 // Data directory.
 inline constexpr std::string_view kEphemeris = "coorbp";    // planetary ephemeris, DE403 layout
 inline constexpr std::string_view kDeltaT = "ephcorr";      // Delta T table
@@ -24,6 +25,11 @@ inline constexpr std::string_view kObservatoryList = "observa1.dat";          //
 inline constexpr std::string_view kObservatoryRecords = "observat.dat";       // 78-byte binary records
 inline constexpr std::string_view kObservatoryListBackup = "observa1.bak";    // copy of "observa1.dat"
 inline constexpr std::string_view kObservatoryRecordsBackup = "observat.bak"; // copy of "observat.dat"
+inline constexpr std::string_view kCatIndex = "indnm";      // element catalogue: name order
+inline constexpr std::string_view kCatNames = "elinm";      // element catalogue: names
+inline constexpr std::string_view kCatMagnitudes = "elih";  // element catalogue: absolute magnitudes H
+inline constexpr std::string_view kCatSlopes = "elig";      // element catalogue: slope parameters G
+inline constexpr std::string_view kCatElements = "elitel";  // element catalogue: osculating elements
 
 }  // namespace zelvomat::files
 

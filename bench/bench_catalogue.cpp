@@ -1,0 +1,72 @@
+// Name lookups and element reads in a built element catalogue.
+//
+// Run in the working directory of a built data package (tools/make_package.sh
+// OUT_DIR: OUT_DIR/work), or give it in ZELVO_PACKAGE_WORK.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "core/catalog.h"
+#include "core/names.h"
+
+namespace {
+
+bool open_catalogue(benchmark::State& state) {
+    if (const char* dir = std::getenv("ZELVO_PACKAGE_WORK"); dir != nullptr && ::chdir(dir) != 0) {
+        state.SkipWithError("ZELVO_PACKAGE_WORK cannot be entered");
+        return false;
+    }
+    if (!zelvomat::catopen().ok()) {
+        state.SkipWithError("no element catalogue here (set ZELVO_PACKAGE_WORK to a package's work directory)");
+        return false;
+    }
+    return true;
+}
+
+// Names of present objects, read back from the catalogue itself.
+std::vector<std::string> sample_names() {
+    std::vector<std::string> names;
+    const std::int32_t total = zelvomat::catalogue_counts().total();
+    for (std::int32_t n = 1; n <= total && names.size() < 512; n += 37)
+        if (zelvomat::catalogue_has(n))
+            if (auto c = zelvomat::catname(n)) names.push_back(*c);
+    return names;
+}
+
+}  // namespace
+
+static void BM_Catnum(benchmark::State& state) {
+    if (!open_catalogue(state)) return;
+    const auto names = sample_names();
+    std::size_t i = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(zelvomat::catnum(names[i]));
+        i = (i + 1) % names.size();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_Catnum);
+
+static void BM_Catelem(benchmark::State& state) {
+    if (!open_catalogue(state)) return;
+    const auto names = sample_names();
+    std::vector<std::int32_t> numbers;
+    for (const auto& s : names) numbers.push_back(zelvomat::catnum(s));
+    std::size_t i = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(zelvomat::catelem(numbers[i]));
+        i = (i + 1) % numbers.size();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_Catelem);
+
+static void BM_Catopen(benchmark::State& state) {
+    if (!open_catalogue(state)) return;
+    for (auto _ : state) benchmark::DoNotOptimize(zelvomat::catopen());
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_Catopen);

@@ -1,0 +1,289 @@
+// Writes the element catalogue of the data package ("indnm", "elinm", "elih",
+// "elig", "elitel"; layouts in zelvomat/core/catalog.h) and its settings
+// values.
+//
+//   mkcatalogue INPUT.tsv DATA_DIR VALUES.txt [--small]
+//
+// INPUT.tsv is the list that tools/catalogue_extract.py writes: per line
+// number, name, designation, H, G, epoch (JD), a (AU), e, i, node, peri, M
+// (degrees, ecliptic J2000), tab-separated; number 0 for an unnumbered object.
+//
+// The catalogue has one epoch, the most frequent epoch of the input; elements
+// given at another epoch are brought to it by two-body motion (the mean
+// anomaly advanced by n dt, n = k / a^1.5 with the Gaussian constant k).
+// Numbered objects keep their official numbers: the numbers the input lacks
+// are absent objects (blank name and H, zero elements). Unnumbered objects
+// follow under their packed designations, in input order. Objects that the
+// catalogue cannot hold (hyperbolic orbits, a designation without a packed
+// form, a name longer than 18 characters, an H that does not fit 5
+// characters) are left out with a note on standard error.
+//
+// VALUES.txt receives the settings keys catalogue_epoch, objects, numbered,
+// slope_count, comet_edition and perturber1-3 (the catalogue elements of
+// (1) Ceres, (2) Pallas and (4) Vesta).
+//
+// --small keeps numbers 1-20, 433 and 881 and the first 8 unnumbered objects
+// of the input and its first 2 with a cycle count of 100 or more ("2015 VO166"),
+// for the tests' package.
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/catalog.h"
+#include "core/utils.h"
+#include "io/bytes.h"
+#include "io/fields.h"
+#include "io/files.h"
+#include "io/recfile.h"
+
+using namespace zelvomat;
+using namespace zelvomat::catalogue;
+
+namespace {
+
+constexpr double kGauss = 0.01720209895;  // Gaussian constant, rad/day for a in AU
+
+struct Object {
+    std::int32_t number = 0;  // official number; 0 unnumbered
+    std::string record;       // "elinm" text
+    std::string h_text, g_text;
+    std::array<double, 6> el{};  // M, peri, node, incl, e, n at the catalogue epoch
+    double epoch = 0, a = 0, e = 0, incl = 0, node = 0, peri = 0, m = 0;
+    bool long_cycle = false;  // unnumbered, cycle count of 100 or more
+};
+
+std::vector<std::string> split_tabs(const std::string& line) {
+    std::vector<std::string> f;
+    std::size_t s = 0;
+    for (;;) {
+        const std::size_t t = line.find('\t', s);
+        f.push_back(line.substr(s, t == std::string::npos ? std::string::npos : t - s));
+        if (t == std::string::npos) break;
+        s = t + 1;
+    }
+    return f;
+}
+
+bool number_of(const std::string& t, double& v) {
+    std::string s = t;
+    if (!s.empty() && s[0] == '.') s.insert(0, "0");
+    if (s.size() > 1 && s[0] == '-' && s[1] == '.') s.insert(1, "0");
+    const auto r = std::from_chars(s.data(), s.data() + s.size(), v);
+    return r.ec == std::errc() && r.ptr == s.data() + s.size();
+}
+
+std::string text5(double v) {
+    std::string t = io::fmt_f(v, 5, 2);
+    return t.find('*') == std::string::npos ? t : std::string();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: mkcatalogue INPUT.tsv DATA_DIR VALUES.txt [--small]\n");
+        return 2;
+    }
+    const bool small = argc > 4 && std::string(argv[4]) == "--small";
+    std::string dir = argv[2];
+    if (dir.empty() || dir.back() != '/') dir += '/';
+    std::ifstream in(argv[1], std::ios::binary);
+    if (!in) {
+        std::fprintf(stderr, "mkcatalogue: cannot read %s\n", argv[1]);
+        return 1;
+    }
+
+    // Read and check the objects.
+    std::vector<Object> objects;
+    std::string line;
+    int left_out = 0, lineno = 0;
+    auto leave_out = [&](const std::string& why) {
+        ++left_out;
+        std::fprintf(stderr, "mkcatalogue: line %d left out: %s\n", lineno, why.c_str());
+    };
+    while (std::getline(in, line)) {
+        ++lineno;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty()) continue;
+        const auto f = split_tabs(line);
+        if (f.size() != 12) {
+            leave_out("12 fields expected");
+            continue;
+        }
+        Object o;
+        double num = 0, h = 0, g = 0;
+        bool ok = number_of(f[0], num) && number_of(f[3], h) && number_of(f[5], o.epoch) && number_of(f[6], o.a) &&
+                  number_of(f[7], o.e) && number_of(f[8], o.incl) && number_of(f[9], o.node) &&
+                  number_of(f[10], o.peri) && number_of(f[11], o.m);
+        if (!ok || num < 0 || num >= 2147483647.0) {
+            leave_out("a number field does not read");
+            continue;
+        }
+        o.number = static_cast<std::int32_t>(num);
+        if (o.e >= 1.0 || o.a <= 0.0) {
+            leave_out("not an elliptic orbit");
+            continue;
+        }
+        o.h_text = text5(h);
+        if (o.h_text.empty()) {
+            leave_out("H does not fit 5 characters");
+            continue;
+        }
+        if (!f[4].empty()) {
+            if (!number_of(f[4], g) || (o.g_text = text5(g)).empty()) {
+                leave_out("G does not read");
+                continue;
+            }
+        }
+        const std::string& name = f[1];
+        const std::string& desig = f[2];
+        if (o.number > 0) {
+            o.record = name.empty() ? desig : name;
+            if (o.record.empty() || o.record.size() > kNameRecord) {
+                leave_out("no name of at most 18 characters");
+                continue;
+            }
+        } else {
+            const DesignationText packed = despack(desig);
+            const DesignationText back = desunpack(std::string_view(packed.data(), packed.size()));
+            if (desig.size() > kPackedWidth || std::string(back.data(), back.size()) != io::pad(desig, kPackedWidth) ||
+                std::string(packed.data(), packed.size()).find('?') != std::string::npos) {
+                leave_out("designation \"" + desig + "\" has no packed form");
+                continue;
+            }
+            o.record = std::string(io::trim_right(std::string_view(packed.data(), packed.size())));
+            o.long_cycle = packed[4] >= 'A' && packed[2] != 'S';
+            o.g_text.clear();  // unnumbered objects keep the default G
+        }
+        objects.push_back(std::move(o));
+    }
+
+    if (small) {
+        std::vector<Object> kept;
+        int unnumbered = 0, long_cycles = 0;
+        for (Object& o : objects) {
+            const bool keep = o.number > 0 ? (o.number <= 20 || o.number == 433 || o.number == 881)
+                                           : (o.long_cycle ? long_cycles++ < 2 : unnumbered++ < 8);
+            if (keep) kept.push_back(std::move(o));
+        }
+        objects = std::move(kept);
+    }
+
+    // The catalogue epoch: the most frequent epoch.
+    std::map<double, int> epochs;
+    for (const Object& o : objects) ++epochs[o.epoch];
+    if (epochs.empty()) {
+        std::fprintf(stderr, "mkcatalogue: no objects\n");
+        return 1;
+    }
+    const double epoch =
+        std::max_element(epochs.begin(), epochs.end(), [](auto& x, auto& y) { return x.second < y.second; })->first;
+    for (Object& o : objects) {
+        const double n = kGauss / (o.a * std::sqrt(o.a));
+        o.el = {norm2pi(o.m / kDegPerRad + n * (epoch - o.epoch)),
+                norm2pi(o.peri / kDegPerRad),
+                norm2pi(o.node / kDegPerRad),
+                o.incl / kDegPerRad,
+                o.e,
+                n};
+    }
+
+    // Numbering: official numbers, then the unnumbered objects.
+    std::int32_t numbered = 0;
+    std::vector<const Object*> by_number;
+    std::vector<const Object*> unnumbered;
+    for (const Object& o : objects) {
+        if (o.number > 0)
+            numbered = std::max(numbered, o.number);
+        else
+            unnumbered.push_back(&o);
+    }
+    by_number.assign(static_cast<std::size_t>(numbered), nullptr);
+    for (const Object& o : objects) {
+        if (o.number == 0) continue;
+        const Object*& slot = by_number[static_cast<std::size_t>(o.number - 1)];
+        if (slot != nullptr)
+            std::fprintf(stderr, "mkcatalogue: number %d given twice; the first kept\n", o.number);
+        else
+            slot = &o;
+    }
+    for (const Object* o : unnumbered) by_number.push_back(o);
+    const std::size_t total = by_number.size();
+
+    // The files, record by record.
+    std::vector<std::uint8_t> names(total * kNameRecord), hs(total * kHRecord), els(total * kElementRecord, 0),
+        index(total * kIndexRecord);
+    std::vector<std::pair<NameText, std::int32_t>> order(total);
+    std::vector<std::uint8_t> slopes;
+    std::int32_t slope_count = 0;
+    for (std::size_t k = 0; k < total; ++k) {
+        const Object* o = by_number[k];
+        const auto n = static_cast<std::int32_t>(k + 1);
+        const io::MutBytes name_rec(names.data() + k * kNameRecord, kNameRecord);
+        const io::MutBytes h_rec(hs.data() + k * kHRecord, kHRecord);
+        const io::MutBytes el_rec(els.data() + k * kElementRecord, kElementRecord);
+        io::put_text(name_rec, 0, kNameRecord, o ? o->record : "");
+        io::put_text(h_rec, 0, kHRecord, o ? o->h_text : "");
+        if (o)
+            for (std::size_t i = 0; i < 6; ++i) io::put_f64(el_rec, 8 * i, o->el[i]);
+        order[k] = {
+            catalogue_key(std::string_view(reinterpret_cast<const char*>(name_rec.data()), kNameRecord), n > numbered),
+            n};
+        if (o && !o->g_text.empty()) {
+            slopes.resize(slopes.size() + kSlopePair);
+            const io::MutBytes pair(slopes.data() + slopes.size() - kSlopePair, kSlopePair);
+            io::put_i32(pair, kSlopeNumberOffset, n);
+            io::put_text(pair, kSlopeTextOffset, kPhotText, o->g_text);
+            ++slope_count;
+        }
+    }
+    std::stable_sort(order.begin(), order.end(), [](const auto& x, const auto& y) {
+        return std::memcmp(x.first.data(), y.first.data(), kNameRecord) < 0;
+    });
+    for (std::size_t k = 0; k < total; ++k) {
+        io::put_i32(io::MutBytes(index.data() + k * kIndexRecord, kIndexRecord), 0, order[k].second);
+        if (k > 0 && order[k].first == order[k - 1].first && order[k].first[0] != ' ')
+            std::fprintf(stderr, "mkcatalogue: objects %d and %d have the same name; a lookup finds only one\n",
+                         order[k - 1].second, order[k].second);
+    }
+
+    for (const auto& [file, bytes] : {std::pair{files::kCatNames, &names}, std::pair{files::kCatMagnitudes, &hs},
+                                      std::pair{files::kCatElements, &els}, std::pair{files::kCatIndex, &index},
+                                      std::pair{files::kCatSlopes, &slopes}}) {
+        if (auto s = io::write_file_bytes(dir + std::string(file), *bytes); !s) {
+            std::fprintf(stderr, "mkcatalogue: %s\n", s.message().c_str());
+            return 1;
+        }
+    }
+
+    std::ofstream values(argv[3], std::ios::binary);
+    values.imbue(std::locale::classic());
+    values.precision(17);
+    values << "catalogue_epoch " << epoch << "\n";
+    values << "objects " << total << "\n";
+    values << "numbered " << numbered << "\n";
+    values << "slope_count " << slope_count << "\n";
+    values << "comet_edition 0\n";
+    int p = 1;
+    for (std::int32_t n : {1, 2, 4}) {
+        const Object* o = n <= numbered ? by_number[static_cast<std::size_t>(n - 1)] : nullptr;
+        if (o == nullptr) continue;
+        values << "perturber" << p++;
+        for (double v : o->el) values << ' ' << v;
+        values << "\n";
+    }
+    if (!values) {
+        std::fprintf(stderr, "mkcatalogue: cannot write %s\n", argv[3]);
+        return 1;
+    }
+    std::fprintf(stderr, "mkcatalogue: %zu objects (%d numbered, %zu present, %d with G), epoch JD %.1f, %d left out\n",
+                 total, numbered, objects.size(), slope_count, epoch, left_out);
+    return 0;
+}
