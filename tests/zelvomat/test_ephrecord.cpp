@@ -91,7 +91,7 @@ TEST(EphTaskRecord, FieldsSitAtTheirColumns) {
     }
     EXPECT_EQ(EphTaskRecord::kLength, 1418u);
     // Repeated fields: entry 10 (block - 1) + quantity.
-    EXPECT_EQ(EphTaskRecord::switch_field(3, 1).offset, 343u);   // column 344
+    EXPECT_EQ(EphTaskRecord::switch_field(3, 1).offset, 343u);  // column 344
     EXPECT_EQ(EphTaskRecord::lower_field(2, 4).offset, 363u + 13 * 10);
     EXPECT_EQ(EphTaskRecord::upper_field(4, 10).end(), 1163u);  // last bound ends at column 1163
     EXPECT_EQ(ef::elementOrder.element(10).offset, 1196u);      // columns 1197-1198

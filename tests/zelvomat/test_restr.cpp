@@ -83,10 +83,9 @@ TEST(Restr, MasksAndWidths) {
         const char* mask;
         int width;
     } cases[] = {
-        {1, "5223222222", 10}, {2, "5232222222", 10}, {3, "223222", 6},   {4, "222222322", 9},
-        {5, "522222232", 9},   {6, "5222222322", 10}, {7, "522222232", 9}, {8, "22232", 5},
-        {9, "2232", 4},        {10, "222222232", 9},  {11, "522232", 6},  {12, "223222222", 9},
-        {13, "", 0},           {14, "", 0},
+        {1, "5223222222", 10}, {2, "5232222222", 10}, {3, "223222", 6}, {4, "222222322", 9}, {5, "522222232", 9},
+        {6, "5222222322", 10}, {7, "522222232", 9},   {8, "22232", 5},  {9, "2232", 4},      {10, "222222232", 9},
+        {11, "522232", 6},     {12, "223222222", 9},  {13, "", 0},      {14, "", 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.type);
@@ -251,12 +250,12 @@ void take(RestrictionBlock& b, int q, double lo, double hi) {
 
 TEST(Formcond, EquatorBlockInInternalUnits) {
     RestrictionBlock b = open_block(2);
-    take(b, 1, 220000.0, 20000.0);          // R.A. from 22 h through 0 h to 2 h
-    take(b, 2, -103000.0, kOpenHigh);       // Decl. from -10 deg 30 min
-    take(b, 3, kOpenLow, 1.5);              // distance up to 1.5 AU
-    take(b, 4, -13000.0, 13000.0);          // d(RA)/dt within +-1 h 30 min per day
-    take(b, 8, 30.0, 60.0);                 // phase 30-60 degrees
-    take(b, 10, -90.0, 90.0);               // elongation
+    take(b, 1, 220000.0, 20000.0);     // R.A. from 22 h through 0 h to 2 h
+    take(b, 2, -103000.0, kOpenHigh);  // Decl. from -10 deg 30 min
+    take(b, 3, kOpenLow, 1.5);         // distance up to 1.5 AU
+    take(b, 4, -13000.0, 13000.0);     // d(RA)/dt within +-1 h 30 min per day
+    take(b, 8, 30.0, 60.0);            // phase 30-60 degrees
+    take(b, 10, -90.0, 90.0);          // elongation
     auto r = Formcond(b, "SPH", "EQT");
     ASSERT_TRUE(r.ok()) << r.message();
     ASSERT_EQ(r->count, 6);
@@ -265,13 +264,13 @@ TEST(Formcond, EquatorBlockInInternalUnits) {
         EXPECT_EQ(r->indexes[static_cast<std::size_t>(i)], idx[i]);
         EXPECT_EQ(r->senses[static_cast<std::size_t>(i)], sense[i]);
     }
-    constexpr double tol = 1e-14;  // radians
-    EXPECT_NEAR(r->lows(1), 2.0 * 15.0 * ERFA_DD2R, tol);   // the smaller value: 2 h
+    constexpr double tol = 1e-14;                          // radians
+    EXPECT_NEAR(r->lows(1), 2.0 * 15.0 * ERFA_DD2R, tol);  // the smaller value: 2 h
     EXPECT_NEAR(r->highs(1), 22.0 * 15.0 * ERFA_DD2R, tol);
     EXPECT_NEAR(r->lows(2), -10.5 * ERFA_DD2R, tol);
     EXPECT_EQ(r->highs(2), kOpenHigh);  // open limits are not converted
     EXPECT_EQ(r->lows(3), kOpenLow);
-    EXPECT_EQ(r->highs(3), 1.5);        // AU stay AU
+    EXPECT_EQ(r->highs(3), 1.5);  // AU stay AU
     EXPECT_NEAR(r->lows(4), -1.5 * 15.0 * ERFA_DD2R, tol);
     EXPECT_NEAR(r->highs(4), 1.5 * 15.0 * ERFA_DD2R, tol);
     EXPECT_NEAR(r->lows(8), ERFA_DPI / 6.0, tol);
@@ -397,4 +396,16 @@ TEST(Formcond, FromTheTaskRecord) {
     rec.set(eph_field::restrictionMode, "6");
     rec.set(EphTaskRecord::upper_field(2, 1), "12h");
     EXPECT_FALSE(read_restriction_block(rec).ok());
+}
+
+TEST(QuantityValues, NumberedFromOne) {
+    EphResultValues v;
+    for (int q = 1; q <= 10; ++q) v(q) = q * 1.5;
+    EXPECT_EQ(v.data()[0], 1.5);  // quantity 1 is the first of the exported array
+    EXPECT_EQ(v.data()[9], 15.0);
+    EXPECT_EQ(v(SphQuantity::Phase), 12.0);
+    EXPECT_EQ(v(SphQuantity::Elongation), 15.0);
+    EXPECT_EQ(v(RecQuantity::X), 1.5);
+    EXPECT_EQ(v(RecQuantity::SunDistance), 13.5);
+    EXPECT_EQ(EphResultValues{}, QuantityValues{});  // all zero before they are computed
 }

@@ -26,13 +26,29 @@ namespace zelvomat {
 
 // Quantity numbers of the spherical form.
 enum class SphQuantity : int {
-    Angle1 = 1, Angle2 = 2, Distance = 3, Rate1 = 4, Rate2 = 5, DistanceRate = 6,
-    SunDistance = 7, Phase = 8, Magnitude = 9, Elongation = 10,
+    Angle1 = 1,
+    Angle2 = 2,
+    Distance = 3,
+    Rate1 = 4,
+    Rate2 = 5,
+    DistanceRate = 6,
+    SunDistance = 7,
+    Phase = 8,
+    Magnitude = 9,
+    Elongation = 10,
 };
 // Quantity numbers of the rectangular form.
 enum class RecQuantity : int {
-    X = 1, Y = 2, Z = 3, VX = 4, VY = 5, VZ = 6,
-    ObserverDistance = 7, ObserverDistanceRate = 8, SunDistance = 9, Speed = 10,
+    X = 1,
+    Y = 2,
+    Z = 3,
+    VX = 4,
+    VY = 5,
+    VZ = 6,
+    ObserverDistance = 7,
+    ObserverDistanceRate = 8,
+    SunDistance = 9,
+    Speed = 10,
 };
 
 // Ten doubles addressed by quantity number 1-10: values(3) is quantity 3.

@@ -12,17 +12,28 @@ constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 bool fits_mask(char mask_char, char ch) {
     switch (mask_char) {
-        case 't': return ch != '\0';
-        case '1': return is_digit(ch);
-        case '2': return is_digit(ch) || ch == ' ';
-        case '3': return ch == ' ' || ch == '.';
-        case '4': return is_digit(ch) || ch == ' ' || ch == '.';
-        case '5': return is_digit(ch) || ch == ' ' || ch == '+' || ch == '-';
-        case '6': return is_digit(ch) || ch == '+' || ch == '-' || ch == '.';
-        case ' ': return ch == ' ';
-        case '.': return ch == '.';
-        case '+': return ch == '+' || ch == '-' || ch == ' ';
-        default: return true;
+        case 't':
+            return ch != '\0';
+        case '1':
+            return is_digit(ch);
+        case '2':
+            return is_digit(ch) || ch == ' ';
+        case '3':
+            return ch == ' ' || ch == '.';
+        case '4':
+            return is_digit(ch) || ch == ' ' || ch == '.';
+        case '5':
+            return is_digit(ch) || ch == ' ' || ch == '+' || ch == '-';
+        case '6':
+            return is_digit(ch) || ch == '+' || ch == '-' || ch == '.';
+        case ' ':
+            return ch == ' ';
+        case '.':
+            return ch == '.';
+        case '+':
+            return ch == '+' || ch == '-' || ch == ' ';
+        default:
+            return true;
     }
 }
 

@@ -20,15 +20,17 @@ using namespace eph_field;
 // The layout is contiguous: every field starts where the previous one ends
 // and the last ends at the record length.
 constexpr RecordField kOrder[] = {
-    objectKey,       firstNumber,       lastNumber,      objectName,        firstOpposition,
-    lastOpposition,  objectListFile,    headingsSwitch,  coordinateType,    positionKind,
-    mainPlane,       equinox,           centreIndex,     observerKind,      observerMode,
-    observatoryCode, placeName,         siteLongitude,   rhoCosPhi,         rhoSinPhi,
-    geoLongitude,    geoLatitude,       geoHeight,       intervalKind,      oppositionYear,
-    coverage,        oppositionStep,    beginDate,       endDate,           intervalStep,
-    outputKind,      restrictionSwitch, lowerBound,      upperBound,        restrictionMode,
-    motionModel,     perturbers,        relativisticSun, elementOrder,      coordinateOrder,
-    elementListFile, elementListOrder,  coordinateListFile, coordinateListOrder,
+    objectKey,       firstNumber,      lastNumber,         objectName,
+    firstOpposition, lastOpposition,   objectListFile,     headingsSwitch,
+    coordinateType,  positionKind,     mainPlane,          equinox,
+    centreIndex,     observerKind,     observerMode,       observatoryCode,
+    placeName,       siteLongitude,    rhoCosPhi,          rhoSinPhi,
+    geoLongitude,    geoLatitude,      geoHeight,          intervalKind,
+    oppositionYear,  coverage,         oppositionStep,     beginDate,
+    endDate,         intervalStep,     outputKind,         restrictionSwitch,
+    lowerBound,      upperBound,       restrictionMode,    motionModel,
+    perturbers,      relativisticSun,  elementOrder,       coordinateOrder,
+    elementListFile, elementListOrder, coordinateListFile, coordinateListOrder,
 };
 constexpr bool contiguous() {
     std::size_t at = 0;
@@ -106,8 +108,8 @@ EphTaskRecord EphTaskRecord::oc_defaults() {
 
 Result<EphTaskRecord> EphTaskRecord::from_bytes(std::span<const std::uint8_t> bytes) {
     if (bytes.size() < kLength)
-        return error_status("task record of " + std::to_string(bytes.size()) + " bytes, " +
-                            std::to_string(kLength) + " expected");
+        return error_status("task record of " + std::to_string(bytes.size()) + " bytes, " + std::to_string(kLength) +
+                            " expected");
     EphTaskRecord r;
     std::memcpy(r.buf_.data(), bytes.data(), kLength);
     return r;
@@ -129,8 +131,8 @@ void EphTaskRecord::set(RecordField f, std::string_view text) {
 Status EphTaskRecord::set_name(RecordField f, std::string_view text) {
     const std::string_view t = io::trim_right(text);
     if (t.size() > f.size())
-        return error_status("name too long for its field (" + std::to_string(f.size()) + " characters): " +
-                            std::string(t));
+        return error_status("name too long for its field (" + std::to_string(f.size()) +
+                            " characters): " + std::string(t));
     set(f, t);
     return ok_status();
 }
@@ -192,8 +194,10 @@ Status EphTaskRecord::store_centre(int centre_index, std::string_view observer_k
     ZEL_TRY(set_int(observerMode, observer_mode));
     if (observer_kind != "TOP") return ok_status();
     switch (observer_mode) {
-        case 1: set(observatoryCode, e.code); break;
-        case 2: set(observatoryCode, e.code); break;  // place written above
+        case 1:
+        case 2:  // the place name of mode 2 is written above
+            set(observatoryCode, e.code);
+            break;
         case 3:
             set(siteLongitude, e.site_longitude);
             set(rhoCosPhi, e.rho_cos_phi);

@@ -41,9 +41,7 @@ struct RecordField {
     constexpr std::size_t size() const { return width * count; }
     constexpr std::size_t end() const { return offset + size(); }
     // Element i (1-based) of a repeated field.
-    constexpr RecordField element(int i) const {
-        return {offset + static_cast<std::size_t>(i - 1) * width, width, 1};
-    }
+    constexpr RecordField element(int i) const { return {offset + static_cast<std::size_t>(i - 1) * width, width, 1}; }
 };
 
 namespace eph_field {
@@ -153,13 +151,13 @@ public:
     // Object choice: key and the fields of that choice; the fields of the
     // other choices keep their content. The keys of typed orbits (EELM, FELM,
     // XXYZ, FXYZ) are set by the orbit choice itself: store nothing for them.
-    void store_numbers(std::string_view first, std::string_view last);     // NUMB
-    void store_object_name(std::string_view name);                         // NAME
-    void store_oppositions(std::string_view first, std::string_view last); // OPPO
-    Status store_object_list(std::string_view file_name);                  // LIST
+    void store_numbers(std::string_view first, std::string_view last);      // NUMB
+    void store_object_name(std::string_view name);                          // NAME
+    void store_oppositions(std::string_view first, std::string_view last);  // OPPO
+    Status store_object_list(std::string_view file_name);                   // LIST
     // Coordinates and main plane: always.
-    void store_frame(std::string_view coordinate_type, std::string_view position_kind,
-                     std::string_view main_plane, std::string_view equinox);
+    void store_frame(std::string_view coordinate_type, std::string_view position_kind, std::string_view main_plane,
+                     std::string_view equinox);
     // Centre and observer. centre_index 0-13 (0-9 written as a blank and the
     // digit); observer_kind "GEO"/"TOP" and observer_mode 1-4 are always
     // written; for "TOP" the fields of the mode: 1 code; 2 code and place;
@@ -174,9 +172,9 @@ public:
                         const ObserverEntry& entry);
     // Interval: kind and the fields of that kind.
     void store_opposition_interval(std::string_view year, std::string_view coverage_days,
-                                   std::string_view step);                          // NOPP
+                                   std::string_view step);  // NOPP
     void store_arbitrary_interval(std::string_view begin, std::string_view end,
-                                  std::string_view step);                           // ARBT
+                                  std::string_view step);  // ARBT
     void store_output(std::string_view output_kind);
     // Restrictions, after the frame and the output are stored. The digit is
     // base (restriction_base of the stored codes) + 4 when restrictions are
@@ -213,13 +211,13 @@ private:
 Result<EphTaskRecord> load_task_record(const std::string& path);
 Status save_task_record(const std::string& path, const EphTaskRecord& rec);
 
-Result<EphTaskRecord> load_eph_task();                 // "eph.cfg"
-Status save_eph_task(const EphTaskRecord& rec);        // "eph.cfg"
-Result<EphTaskRecord> load_eph_check();                // "eph.cf1"
-Status save_eph_check(const EphTaskRecord& rec);       // "eph.cf1"
-void remove_eph_check();                               // deletes "eph.cf1"
-Result<EphTaskRecord> load_oc_task();                  // "omc.cfg"
-Status save_oc_task(const EphTaskRecord& rec);         // "omc.cfg"
+Result<EphTaskRecord> load_eph_task();            // "eph.cfg"
+Status save_eph_task(const EphTaskRecord& rec);   // "eph.cfg"
+Result<EphTaskRecord> load_eph_check();           // "eph.cf1"
+Status save_eph_check(const EphTaskRecord& rec);  // "eph.cf1"
+void remove_eph_check();                          // deletes "eph.cf1"
+Result<EphTaskRecord> load_oc_task();             // "omc.cfg"
+Status save_oc_task(const EphTaskRecord& rec);    // "omc.cfg"
 // "omc.cfg" as the O-C views load it: oc_defaults() when the file is missing
 // or short; objectKey "ZELV" in every case.
 EphTaskRecord load_oc_task_or_defaults();

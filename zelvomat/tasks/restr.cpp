@@ -40,18 +40,23 @@ constexpr TypeForm kForms[kRestrictionTypes] = {
 // clang-format on
 
 // Conversion kind of each quantity (1-10) by conversion row.
-constexpr std::array<int, 10> kRowEquator = {3, 4, 0, 3, 4, 0, 0, 5, 0, 5};     // row 9
-constexpr std::array<int, 10> kRowEcliptic = {4, 4, 0, 4, 4, 0, 0, 5, 0, 5};    // row 10
-constexpr std::array<int, 10> kRowHorizon = {4, 4, 0, 0, 0, 0, 0, 5, 0, 5};     // row 7
-constexpr std::array<int, 10> kRowRectangular = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0}; // row 11
+constexpr std::array<int, 10> kRowEquator = {3, 4, 0, 3, 4, 0, 0, 5, 0, 5};      // row 9
+constexpr std::array<int, 10> kRowEcliptic = {4, 4, 0, 4, 4, 0, 0, 5, 0, 5};     // row 10
+constexpr std::array<int, 10> kRowHorizon = {4, 4, 0, 0, 0, 0, 0, 5, 0, 5};      // row 7
+constexpr std::array<int, 10> kRowRectangular = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0};  // row 11
 
 const std::array<int, 10>* conversion_kinds(int row) {
     switch (row) {
-        case 9: return &kRowEquator;
-        case 10: return &kRowEcliptic;
-        case 7: return &kRowHorizon;
-        case 11: return &kRowRectangular;
-        default: return nullptr;
+        case 9:
+            return &kRowEquator;
+        case 10:
+            return &kRowEcliptic;
+        case 7:
+            return &kRowHorizon;
+        case 11:
+            return &kRowRectangular;
+        default:
+            return nullptr;
     }
 }
 
@@ -134,14 +139,27 @@ CheckError contr_vv(int type, std::span<char> text, double& value) {
     const double v = *read;
     bool range_ok = true;
     switch (type) {
-        case 4: range_ok = sub(work, 1, 2) <= 24 && sub(work, 3, 2) <= 60 && sub(work, 5, 2) <= 60; break;
+        case 4:
+            range_ok = sub(work, 1, 2) <= 24 && sub(work, 3, 2) <= 60 && sub(work, 5, 2) <= 60;
+            break;
         case 5:
-        case 7: range_ok = std::fabs(v) <= 900000.0 && sub(work, 4, 2) <= 60 && sub(work, 6, 2) <= 60; break;
-        case 6: range_ok = sub(work, 2, 2) <= 24 && sub(work, 4, 2) <= 60 && sub(work, 6, 2) <= 60; break;
-        case 10: range_ok = sub(work, 1, 3) <= 360 && sub(work, 4, 2) <= 60 && sub(work, 6, 2) <= 60; break;
-        case 8: range_ok = v <= 180.0; break;
-        case 11: range_ok = std::fabs(v) <= 180.0; break;
-        default: break;
+        case 7:
+            range_ok = std::fabs(v) <= 900000.0 && sub(work, 4, 2) <= 60 && sub(work, 6, 2) <= 60;
+            break;
+        case 6:
+            range_ok = sub(work, 2, 2) <= 24 && sub(work, 4, 2) <= 60 && sub(work, 6, 2) <= 60;
+            break;
+        case 10:
+            range_ok = sub(work, 1, 3) <= 360 && sub(work, 4, 2) <= 60 && sub(work, 6, 2) <= 60;
+            break;
+        case 8:
+            range_ok = v <= 180.0;
+            break;
+        case 11:
+            range_ok = std::fabs(v) <= 180.0;
+            break;
+        default:
+            break;
     }
     if (!range_ok) return CheckError::OutOfRange;
 
@@ -151,8 +169,7 @@ CheckError contr_vv(int type, std::span<char> text, double& value) {
 
 Result<RestrictionBlock> read_restriction_block(const EphTaskRecord& rec) {
     const char mode = rec.get_char(eph_field::restrictionMode);
-    if (mode < '0' || mode > '9')
-        return error_status(std::string("restriction mode is not a digit: \"") + mode + "\"");
+    if (mode < '0' || mode > '9') return error_status(std::string("restriction mode is not a digit: \"") + mode + "\"");
     const int digit = mode - '0';
     RestrictionBlock b;
     b.block = digit % 4 == 0 ? 4 : digit % 4;
@@ -186,8 +203,10 @@ double Prcon(int kind, double value) {
             const double rad = dmsrad(sign, static_cast<int>(h), static_cast<int>(m), s);
             return kind == kPrconHms ? rad * 15.0 : rad;
         }
-        case kPrconDegrees: return value / kDegPerRad;
-        default: return value;
+        case kPrconDegrees:
+            return value / kDegPerRad;
+        default:
+            return value;
     }
 }
 

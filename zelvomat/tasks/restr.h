@@ -42,8 +42,8 @@
 namespace zelvomat {
 
 inline constexpr int kRestrictionTypes = 14;
-inline constexpr double kOpenLow = -1e64;   // a blank lower bound
-inline constexpr double kOpenHigh = 1e64;   // a blank upper bound
+inline constexpr double kOpenLow = -1e64;  // a blank lower bound
+inline constexpr double kOpenHigh = 1e64;  // a blank upper bound
 
 // The ten-character mask of a restriction type; empty for a type outside 1-14.
 std::string_view restriction_mask(int type);
