@@ -139,7 +139,8 @@ public:
     // Right-justified decimal digits; refused when the number does not fit.
     Status set_int(RecordField f, std::int64_t value);
 
-    // Restriction entries (block 1-4, quantity 1-10).
+    // Restriction entries (block 1-4, quantity 1-10). A block or quantity
+    // outside these ranges is a programming error: std::out_of_range.
     static RecordField switch_field(int block, int quantity);
     static RecordField lower_field(int block, int quantity);
     static RecordField upper_field(int block, int quantity);
