@@ -123,6 +123,27 @@ ZELVOMAT_API void namn1(char *name, unsigned len, int *n);
  * *n := the number written (other modes write nothing and give the stored
  * number). Failure: *n unchanged, errmsg. */
 ZELVOMAT_API void NamePl(short mode, int *n);
+/* ---- Restrictions of an ephemeris task ------------------------------------ */
+
+/* Which of the ten quantities a coordinate set offers for restrictions and how
+ * their bounds are typed. coord "SPH"/"REC", plane "EQT"/"ECL"/"HRZ", output
+ * "EMP"/"POS"/"PSV" (three characters each, with their lengths). Fills
+ * types[10] (restriction types 1-14, 14 = no quantity), widths[10] (width of
+ * each bound field, 0-10 characters) and *mode: 0 no restriction possible
+ * (rectangular coordinates with "EMP"), 1 rectangular, 2 equator, 3 ecliptic,
+ * 4 horizon. */
+ZELVOMAT_API void restr(const char *coord, int coord_len, const char *plane, int plane_len,
+                        const char *output, int output_len, int *types, int *widths, int *mode);
+
+/* Checks one typed restriction bound of the given type (1-14) in text[0..len).
+ * *err := 0 passed, 1 format error, 2 out of range. A blank text passes and
+ * leaves text and *value untouched. Otherwise blanks within the type's width
+ * are filled ("+" in the sign place, "." in the point place, "0" elsewhere),
+ * e.g. "12" as a time angle becomes "120000.00", and *value := the number in
+ * the form typed (hhmmss.ss, +ddmmss.s, degrees, AU, AU/day, km/s or
+ * magnitudes; 123000.5 for 12 h 30 m 0.5 s). The filled text is written back
+ * (never past len) only when *err is 0; on failure text is unchanged. */
+ZELVOMAT_API void contr_vv(int type, char *text, int len, int *err, double *value);
 
 #ifdef __cplusplus
 }

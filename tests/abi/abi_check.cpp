@@ -13,6 +13,21 @@ int main() {
     if (errmsg(nullptr, 0) != 0) return 1;
     Closlae();  // nothing open: closes nothing, fails nothing
     if (errmsg(nullptr, 0) != 0) return 1;
+
+    int types[10], widths[10], mode = -1;
+    restr("SPH", 3, "EQT", 3, "EMP", 3, types, widths, &mode);
+    if (mode != 2 || types[0] != 4 || widths[0] != 9) {
+        std::printf("restr through the shared library gave mode %d\n", mode);
+        return 1;
+    }
+    char bound[9] = {'1', '2', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+    int err = -1;
+    double value = 0;
+    contr_vv(4, bound, 9, &err, &value);
+    if (err != 0 || value != 120000.0) {
+        std::printf("contr_vv through the shared library gave err %d\n", err);
+        return 1;
+    }
     std::puts("shared library exports reachable");
     return 0;
 }

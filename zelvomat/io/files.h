@@ -16,6 +16,10 @@ namespace zelvomat::files {
 inline constexpr std::string_view kSettings = "setpar";     // package settings records
 inline constexpr std::string_view kPathFile = "setpath";    // data directory of the installation
 inline constexpr std::string_view kOrbitExchange = "orbit.tmp";  // name and number of the orbit view's object
+inline constexpr std::string_view kEphTask = "eph.cfg";     // ephemeris task record, 1418 bytes
+inline constexpr std::string_view kEphCheck = "eph.cf1";    // the same record, for the task check
+inline constexpr std::string_view kOcTask = "omc.cfg";      // O-C orbit set-up, ephemeris record layout
+inline constexpr std::string_view kMinorCentre = "minor";   // number of a minor-object centre, one line
 // Data directory.
 inline constexpr std::string_view kEphemeris = "coorbp";    // planetary ephemeris, DE403 layout
 inline constexpr std::string_view kDeltaT = "ephcorr";      // Delta T table
