@@ -1,7 +1,9 @@
 // Fixed-column readers and Fortran-style writers.
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
+#include <string>
 
 #include "io/fields.h"
 
@@ -23,6 +25,7 @@ TEST(FixedFields, ReadRealFollowsTheColumnRules) {
         {"negative with implied decimals", "  -125", 2, -1.25},
         {"leading plus", "+3.25", 0, 3.25},
         {"point only at the end", "  17.", 3, 17.0},
+        {"point first", "  .5", 3, 0.5},
         {"Fortran exponent E", " 1.5E3", 0, 1500.0},
         {"Fortran exponent D with sign", "2.5D-2", 0, 0.025},
         {"zero byte counts as blank", std::string_view("1\0" "5", 3), 0, 15.0},
@@ -116,4 +119,21 @@ TEST(FortranWriters, RoundDecimalsHalvesAwayFromZero) {
     EXPECT_EQ(round_decimals(-2.5, 0), -3.0);
     EXPECT_DOUBLE_EQ(round_decimals(1.2345, 2), 1.23);
     EXPECT_EQ(round_decimals(1250.0, -2), 1300.0);
+}
+
+TEST(FixedFields, NumbersIgnoreTheProcessLocale) {
+    // A locale with a decimal comma must change nothing in the fixed forms.
+    const char* old = std::setlocale(LC_NUMERIC, nullptr);
+    const std::string saved = old ? old : "C";
+    bool switched = false;
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8"})
+        if (std::setlocale(LC_NUMERIC, name) != nullptr) {
+            switched = true;
+            break;
+        }
+    EXPECT_EQ(*read_real(" 12.5", 0), 12.5);
+    EXPECT_EQ(fmt_f(-3.25, 7, 3), " -3.250");
+    EXPECT_EQ(fmt_e(1234.5, 12, 4), "  0.1235E+04");
+    std::setlocale(LC_NUMERIC, saved.c_str());
+    if (!switched) GTEST_SKIP() << "no locale with a decimal comma is installed";
 }

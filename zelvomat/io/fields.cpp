@@ -1,5 +1,6 @@
 #include "io/fields.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -87,7 +88,11 @@ Result<double> read_real(std::string_view field, int decimals) {
         if (mant.empty()) return 0.0;  // all blank
         return error_status("invalid number \"" + std::string(field) + "\"");
     }
-    double v = std::strtod(mant.c_str(), nullptr);
+    double v = 0.0;
+    // from_chars reads the C form whatever the process locale is.
+    const std::string_view digits = mant;
+    if (std::from_chars(digits.data(), digits.data() + digits.size(), v).ec != std::errc())
+        return error_status("invalid number \"" + std::string(field) + "\"");
     if (!point && decimals != 0) v /= std::pow(10.0, decimals);
     if (in_exp) v *= std::pow(10.0, std::atoi(expo.c_str()));
     if (!std::isfinite(v)) return error_status("number out of range \"" + std::string(field) + "\"");
@@ -136,13 +141,11 @@ namespace {
 // stays 0.12.
 std::string fixed_digits(double value, int decimals) {
     const int extra = 25;
-    std::string buf(400, '\0');
-    int n = std::snprintf(buf.data(), buf.size(), "%.*f", decimals + extra, std::fabs(value));
-    if (n < 0 || n >= static_cast<int>(buf.size())) {
-        buf.resize(static_cast<std::size_t>(n > 0 ? n + 1 : 4096));
-        n = std::snprintf(buf.data(), buf.size(), "%.*f", decimals + extra, std::fabs(value));
-    }
-    buf.resize(static_cast<std::size_t>(n));
+    // to_chars writes the C form (decimal point) whatever the process locale is.
+    std::string buf(360 + static_cast<std::size_t>(decimals + extra), '\0');
+    const auto r = std::to_chars(buf.data(), buf.data() + buf.size(), std::fabs(value), std::chars_format::fixed,
+                                 decimals + extra);
+    buf.resize(static_cast<std::size_t>(r.ptr - buf.data()));
     const std::size_t dot = buf.find('.');
     const bool round_up = buf[dot + 1 + static_cast<std::size_t>(decimals)] >= '5';
     std::string s = buf.substr(0, dot + 1 + static_cast<std::size_t>(decimals));
@@ -189,7 +192,9 @@ std::string fmt_e(double value, int width, int decimals) {
     int exp10 = 0;
     double mant = 0.0;
     if (value != 0.0) {
-        std::snprintf(buf, sizeof buf, "%.*e", decimals > 0 ? decimals - 1 : 0, std::fabs(value));
+        const auto r = std::to_chars(buf, buf + sizeof buf - 1, std::fabs(value), std::chars_format::scientific,
+                                     decimals > 0 ? decimals - 1 : 0);
+        *r.ptr = '\0';
         const char* e = std::strchr(buf, 'e');
         exp10 = std::atoi(e + 1) + 1;
         mant = std::fabs(value) / std::pow(10.0, exp10);
