@@ -100,6 +100,16 @@ ZELVOMAT_API void obsba1(void);
  * track run opens again what it needs. */
 ZELVOMAT_API void Closlae(void);
 
+/* ---- Magnitudes and diameters -------------------------------------------- */
+
+/* Diameter of a minor planet, *diameter := 2 x 10^(3.25 - 0.2 H) km.
+ * flag 0: H is the given h. Otherwise H is the absolute magnitude of record n
+ * of "M2C.K2C" in the data directory (record 4 of "setpar", read at each
+ * call; 16-byte records, the first 8 bytes a little-endian double), or 15.7
+ * when that record holds 0 or cannot be read (no message). An H that is not a
+ * finite number gives *diameter = 0 (unknown). */
+ZELVOMAT_API void dphot(int flag, int n, double h, double *diameter);
+
 #ifdef __cplusplus
 }
 #endif
