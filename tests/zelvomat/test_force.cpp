@@ -100,7 +100,8 @@ Masses de405_masses() {
     m.emb = c["GMB"];
     m.earth = m.emb * c["EMRAT"] / (1.0 + c["EMRAT"]);
     m.moon = m.emb / (1.0 + c["EMRAT"]);
-    for (int i = 0; i < 3; ++i) m.minor[i] = m.sun * std::array<double, 3>{4.7e-10, 1e-10, 1.3e-10}[static_cast<std::size_t>(i)];
+    for (int i = 0; i < 3; ++i)
+        m.minor[i] = m.sun * std::array<double, 3>{4.7e-10, 1e-10, 1.3e-10}[static_cast<std::size_t>(i)];
     return m;
 }
 
@@ -153,8 +154,8 @@ protected:
 // (AU) and velocities (AU/day) of the tests, the second body close to the
 // Earth-Moon system at the first dates so that the Earth's switch matters.
 constexpr double kX[15] = {2.1, 1.3, 0.4, -0.12, 0.96, 0.41, -2.55, 0.9, -0.3, 1.9, -1.7, 1.1, 0.4, 2.3, 0.2};
-constexpr double kV[15] = {-0.005, 0.008, 0.002, -0.016, -0.002, 0.001, -0.003, -0.009, 0.001,
-                           0.006, 0.007, -0.002, -0.010, 0.002, 0.001};
+constexpr double kV[15] = {-0.005, 0.008, 0.002, -0.016, -0.002, 0.001, -0.003, -0.009,
+                           0.001,  0.006, 0.007, -0.002, -0.010, 0.002, 0.001};
 
 }  // namespace
 
@@ -184,6 +185,7 @@ TEST_F(ForceModel, Force2IsThePointMassSumWithDe405Masses) {
             m.perturber_switch = c.sw;
             integrated_bodies().count = c.own;
             const int nb = c.own + 3;
+            ASSERT_EQ(force2_components(), 3 * nb);
             double a[15] = {};
             ASSERT_TRUE(force2_eval(kX, kV, jd - kEpoch, a).ok());
 
@@ -279,6 +281,7 @@ TEST_F(ForceModel, Force1TakesEveryPerturberAtAnAbsoluteDate) {
     m.relativity = 1;  // no relativistic term in the first integration
     for (int centre : {0, 1}) {
         m.minor_centre = centre;
+        ASSERT_EQ(force1_components(), 3 * (centre + 3));
         const double jd = 2451568.5;
         const double* x = kX + 3 * (1 - centre);  // the centre, then Ceres, Pallas, Vesta
         const double* v = kV + 3 * (1 - centre);
@@ -337,9 +340,9 @@ TEST_F(ForceModel, RelsunIsTheSchwarzschildTerm) {
     struct Case {
         double x[3], v[3];
     } cases[] = {
-        {{0.3075, 0.0, 0.0}, {0.0, 0.0340, 0.0}},           // Mercury at perihelion
-        {{-0.4667, 0.0, 0.02}, {0.0, -0.0224, 0.002}},      // at aphelion, tilted
-        {{0.2, -0.3, 0.05}, {0.021, 0.012, -0.003}},        // in between, x.v nonzero
+        {{0.3075, 0.0, 0.0}, {0.0, 0.0340, 0.0}},       // Mercury at perihelion
+        {{-0.4667, 0.0, 0.02}, {0.0, -0.0224, 0.002}},  // at aphelion, tilted
+        {{0.2, -0.3, 0.05}, {0.021, 0.012, -0.003}},    // in between, x.v nonzero
     };
     for (const Case& k : cases) {
         double rel[3];
@@ -350,8 +353,8 @@ TEST_F(ForceModel, RelsunIsTheSchwarzschildTerm) {
         const double f = gm * inv_c * inv_c / (r * r * r);
         double norm = 0;
         for (int i = 0; i < 3; ++i) {
-            const double want = f * ((2.0 * (beta + gamma) * gm / r - gamma * v2) * k.x[i] +
-                                     2.0 * (1.0 + gamma) * xv * k.v[i]);
+            const double want =
+                f * ((2.0 * (beta + gamma) * gm / r - gamma * v2) * k.x[i] + 2.0 * (1.0 + gamma) * xv * k.v[i]);
             norm = std::max(norm, std::abs(want));
             // 1/c of the force model (0.005775518333...) and of CLIGHT differ
             // by 4e-10 of themselves: 1e-9 of the term.
@@ -401,7 +404,7 @@ TEST_F(ForceModel, RelativityAdvancesMercurysPerihelion) {
     const double inv_c = kInvLightSpeed;
     const double expected = 6.0 * kPi * k2 * inv_c * inv_c / (a * (1.0 - e * e));  // 5.02e-7 rad
     EXPECT_NEAR(expected * 206264.806, 0.1035, 0.0005);  // Mercury's 43"/century over 415 revolutions
-    EXPECT_NEAR(turn, expected, 1e-3 * expected);          // periodic terms cancel to 1e-5 of it
+    EXPECT_NEAR(turn, expected, 1e-3 * expected);        // periodic terms cancel to 1e-5 of it
 }
 
 // Relativity in minor-planet mode perturbs Ceres, Pallas and Vesta too; in
@@ -442,7 +445,7 @@ TEST(CometNongrav, DistanceLawOfMarsdenSekaninaYeomans) {
         // (9.5e-8 x |ln(r0/r)|, 3.8e-7 at 0.05 AU): 1e-6 relative.
         EXPECT_NEAR(nongrav_g(r), published(r), 1e-6 * published(r));
     }
-    EXPECT_NEAR(nongrav_g(1.0), 1.0, 1e-6);       // the law is normalised at 1 AU
+    EXPECT_NEAR(nongrav_g(1.0), 1.0, 1e-6);  // the law is normalised at 1 AU
     EXPECT_NEAR(nongrav_g(2.808), 0.111262 * std::pow(2.0, -4.6142), 1e-12);
     EXPECT_LT(nongrav_g(10.0), 1e-9 * nongrav_g(1.0));  // no outgassing far out
 }
@@ -650,7 +653,8 @@ TEST_F(ForceModel, MinorPlanetIntegratedOverTheExcerpt) {
 
     // Two-body motion: energy and angular momentum (relative 1e-12).
     auto energy = [&](const double* x, const double* v) {
-        return 0.5 * (v[0] * v[0] + v[1] * v[1] + v[2] * v[2]) - m.k2 / std::sqrt(x[0] * x[0] + x[1] * x[1] + x[2] * x[2]);
+        return 0.5 * (v[0] * v[0] + v[1] * v[1] + v[2] * v[2]) -
+               m.k2 / std::sqrt(x[0] * x[0] + x[1] * x[1] + x[2] * x[2]);
     };
     auto hz = [](const double* x, const double* v) { return x[0] * v[1] - x[1] * v[0]; };
     EXPECT_NEAR(energy(xk, vk), energy(x0, v0), 1e-12 * std::abs(energy(x0, v0)));
@@ -680,8 +684,8 @@ TEST_F(ForceModel, MainIntegrationIsReversible) {
         ASSERT_TRUE(st.ok()) << st.message() << ctx.failure.message();
     }
     for (int i = 0; i < 12; ++i) {
-        EXPECT_NEAR(x[i], xs[i], 1e-11) << i;   // AU
-        EXPECT_NEAR(v[i], vs[i], 1e-13) << i;   // AU/day
+        EXPECT_NEAR(x[i], xs[i], 1e-11) << i;  // AU
+        EXPECT_NEAR(v[i], vs[i], 1e-13) << i;  // AU/day
     }
 }
 

@@ -85,8 +85,9 @@ const double* table_position(BodyCode b) { return body_table().state[static_cast
 
 // Body code of planet perturber i (0 .. 8) with the Earth at the barycentre.
 constexpr BodyCode kPlanetBody[kPlanetPerturbers] = {
-    BodyCode::Mercury, BodyCode::Venus,  BodyCode::EarthMoonBarycentre, BodyCode::Mars,   BodyCode::Jupiter,
-    BodyCode::Saturn,  BodyCode::Uranus, BodyCode::Neptune,             BodyCode::Pluto,
+    BodyCode::Mercury, BodyCode::Venus,   BodyCode::EarthMoonBarycentre,
+    BodyCode::Mars,    BodyCode::Jupiter, BodyCode::Saturn,
+    BodyCode::Uranus,  BodyCode::Neptune, BodyCode::Pluto,
 };
 
 // The table of the planets at Julian date jd: the reader's request is made to
@@ -135,7 +136,14 @@ int switched_planet_sources(const MotionModel& m, Source* out) {
 }
 
 int minor_count(const MotionModel& m) {
-    return m.minor_perturbers < 0 ? 0 : (m.minor_perturbers > kMaxMinorPerturbers ? kMaxMinorPerturbers : m.minor_perturbers);
+    return m.minor_perturbers < 0
+               ? 0
+               : (m.minor_perturbers > kMaxMinorPerturbers ? kMaxMinorPerturbers : m.minor_perturbers);
+}
+
+int own_count() {
+    const int own = integrated_bodies().count;
+    return own < 0 ? 0 : (own > kMaxIntegratedBodies ? kMaxIntegratedBodies : own);
 }
 
 inline void add3(double* a, const double* b) {
@@ -145,8 +153,8 @@ inline void add3(double* a, const double* b) {
 }
 
 Status outside(double jd, const Status& why) {
-    return error_status("The planets' positions cannot be had at JD " + std::to_string(jd) + " for the force model: " +
-                        why.message());
+    return error_status("The planets' positions cannot be had at JD " + std::to_string(jd) +
+                        " for the force model: " + why.message());
 }
 
 // force1 and force1c.
@@ -179,8 +187,7 @@ Status main_integration(const double* x, const double* v, double t, double* a, b
     const double jd = t + m.catalogue_epoch;
     const bool split = m.perturber_switch[perturber_index(Perturber::Earth)] == kEarthAndMoon;
     if (Status s = load_planets(jd, split); !s) return outside(jd, s);
-    int own = integrated_bodies().count;
-    own = own < 0 ? 0 : (own > kMaxIntegratedBodies ? kMaxIntegratedBodies : own);
+    const int own = own_count();
     const int nmp = minor_count(m);
 
     // Own bodies: the Sun and the switched perturbers.
@@ -293,6 +300,15 @@ void nongrav_acceleration(const double* x, const double* v, const NongravParams&
     }
 }
 
+std::int32_t force1_components() {
+    const MotionModel& m = motion_model();
+    return 3 * ((m.minor_centre != 0 ? 1 : 0) + minor_count(m));
+}
+
+std::int32_t force2_components() {
+    return 3 * (own_count() + minor_count(motion_model()));
+}
+
 Status force1_eval(const double* x, const double* v, double t, double* a) {
     return first_integration(x, v, t, a, false);
 }
@@ -338,8 +354,8 @@ Result<NongravParams> read_ngr(std::int32_t n) { return read_ngr(data_file(files
 
 Result<NongravParams> read_ngr(const std::string& path, std::int32_t n) {
     auto fail = [&](const std::string& why) {
-        return error_status("The nongravitational parameters of object " + std::to_string(n) + " cannot be read from \"" +
-                            path + "\" (" + why + ")");
+        return error_status("The nongravitational parameters of object " + std::to_string(n) +
+                            " cannot be read from \"" + path + "\" (" + why + ")");
     };
     if (n < 1) return fail("no such record");
     auto f = io::RecordFile::open(path, kNgrRecordBytes, io::OpenMode::Read);

@@ -56,7 +56,7 @@ inline constexpr double kGaussK2 = kGaussK * kGaussK;  // GM of the Sun, AU^3/da
 // 1/c in days per AU, as the relativistic term uses it.
 inline constexpr double kInvLightSpeed = 0.005775518333333333;
 
-inline constexpr int kPerturbers = 12;      // 9 planets, then Ceres, Pallas, Vesta
+inline constexpr int kPerturbers = 12;  // 9 planets, then Ceres, Pallas, Vesta
 inline constexpr int kPlanetPerturbers = 9;
 inline constexpr int kMaxMinorPerturbers = 3;
 inline constexpr int kMaxIntegratedBodies = 5;
@@ -94,7 +94,8 @@ inline constexpr double kEarthMoonMassRatio = 81.30056;
 // GM (AU^3/day^2) of the twelve perturbers from the masses above.
 constexpr std::array<double, kPerturbers> standard_perturber_gm() {
     std::array<double, kPerturbers> gm{};
-    for (int i = 0; i < kPlanetPerturbers; ++i) gm[static_cast<std::size_t>(i)] = kGaussK2 / kPlanetInverseMass[static_cast<std::size_t>(i)];
+    for (int i = 0; i < kPlanetPerturbers; ++i)
+        gm[static_cast<std::size_t>(i)] = kGaussK2 / kPlanetInverseMass[static_cast<std::size_t>(i)];
     for (int i = 0; i < kMaxMinorPerturbers; ++i)
         gm[static_cast<std::size_t>(kPlanetPerturbers + i)] = kGaussK2 * kMinorPlanetMass[static_cast<std::size_t>(i)];
     return gm;
@@ -103,7 +104,8 @@ constexpr std::array<double, kPerturbers> standard_perturber_gm() {
 // Earth/Moon mass ratio.
 inline constexpr double kEarthMoonMass = 1.0 / 328900.5614;
 inline constexpr double kGmEarth = kGaussK2 * kEarthMoonMass * kEarthMoonMassRatio / (kEarthMoonMassRatio + 1.0);
-inline constexpr double kGmMoon = kGaussK2 * (kEarthMoonMass - kEarthMoonMass * kEarthMoonMassRatio / (kEarthMoonMassRatio + 1.0));
+inline constexpr double kGmMoon =
+    kGaussK2 * (kEarthMoonMass - kEarthMoonMass * kEarthMoonMassRatio / (kEarthMoonMassRatio + 1.0));
 
 enum class MotionCode : std::int32_t {
     Elliptic = 0,     // two-body motion from the catalogue elements
@@ -120,18 +122,18 @@ enum class TypedOrbitMode : std::int32_t {
 // Masses default to the standard ones; switches are off until a driver sets
 // them.
 struct MotionModel {
-    std::int32_t minor_centre = 0;      // 1: the task's centre is a minor object
-    std::int32_t comet_mode = 0;        // nonzero in the comets edition
-    std::int32_t relativity = 0;        // relativistic term of the Sun on
-    double catalogue_epoch = 0.0;       // JD of the catalogue elements; start of every integration
+    std::int32_t minor_centre = 0;                // 1: the task's centre is a minor object
+    std::int32_t comet_mode = 0;                  // nonzero in the comets edition
+    std::int32_t relativity = 0;                  // relativistic term of the Sun on
+    double catalogue_epoch = 0.0;                 // JD of the catalogue elements; start of every integration
     std::array<std::int32_t, 2> settings_rec9{};  // second: entries of the slope-parameter list
-    double gm_earth = kGmEarth;         // k^2 x mass of the Earth
-    double gm_moon = kGmMoon;           // k^2 x mass of the Moon
-    double k2 = kGaussK2;               // GM of the Sun
-    std::int32_t no_magnitude = 0;      // set by the position routine when H = G = 0
+    double gm_earth = kGmEarth;                   // k^2 x mass of the Earth
+    double gm_moon = kGmMoon;                     // k^2 x mass of the Moon
+    double k2 = kGaussK2;                         // GM of the Sun
+    std::int32_t no_magnitude = 0;                // set by the position routine when H = G = 0
     TypedOrbitMode typed_mode = TypedOrbitMode::Catalogue;
-    double typed_epoch = 0.0;           // JD of the typed orbit
-    std::array<double, 6> typed_state{};// heliocentric equatorial J2000, AU and AU/day
+    double typed_epoch = 0.0;             // JD of the typed orbit
+    std::array<double, 6> typed_state{};  // heliocentric equatorial J2000, AU and AU/day
     double typed_h = 0.0;
     double typed_g = 0.0;
     MotionCode model = MotionCode::Elliptic;
@@ -139,7 +141,7 @@ struct MotionModel {
     std::array<double, kPerturbers> perturber_gm = standard_perturber_gm();
     // 0 off, 1 on; the Earth: kEarthAsBarycentre or kEarthAndMoon.
     std::array<std::int32_t, kPerturbers> perturber_switch{};
-    double integration_time = 0.0;      // JD of the integrated state
+    double integration_time = 0.0;                     // JD of the integrated state
     std::array<double, 3 * kMaxIntegratedBodies> x{};  // positions, body by body
     std::array<double, 3 * kMaxIntegratedBodies> v{};  // velocities
 };
@@ -214,6 +216,14 @@ bool force1c(void* ctx, const double* x, const double* v, double t, double* a);
 bool force2(void* ctx, const double* x, const double* v, double t, double* a);
 bool force2c(void* ctx, const double* x, const double* v, double t, double* a);
 
+// Number of components (3 per body) that the routines expect of radau:
+// 3 x (minor-centre flag + perturbing minor planets) for force1 and force1c,
+// 3 x (IntegratedBodies + perturbing minor planets) for force2 and force2c.
+// The integration vector must be that long: the routines take the bodies'
+// count from MotionModel and IntegratedBodies, not from radau.
+std::int32_t force1_components();
+std::int32_t force2_components();
+
 // The same evaluations with the failure as a Status.
 Status force1_eval(const double* x, const double* v, double t, double* a);
 Status force1c_eval(const double* x, const double* v, double t, double* a);
@@ -221,8 +231,7 @@ Status force2_eval(const double* x, const double* v, double t, double* a);
 Status force2c_eval(const double* x, const double* v, double t, double* a);
 
 // The routine for radau, with its context.
-inline RadauForce radau_force_of(bool (*fn)(void*, const double*, const double*, double, double*),
-                                 ForceContext& ctx) {
+inline RadauForce radau_force_of(bool (*fn)(void*, const double*, const double*, double, double*), ForceContext& ctx) {
     RadauForce f;
     f.fn = fn;
     f.ctx = &ctx;
