@@ -144,6 +144,15 @@ ZELVOMAT_API void restr(const char *coord, int coord_len, const char *plane, int
  * magnitudes; 123000.5 for 12 h 30 m 0.5 s). The filled text is written back
  * (never past len) only when *err is 0; on failure text is unchanged. */
 ZELVOMAT_API void contr_vv(int type, char *text, int len, int *err, double *value);
+/* ---- Magnitudes and diameters -------------------------------------------- */
+
+/* Diameter of a minor planet, *diameter := 2 x 10^(3.25 - 0.2 H) km.
+ * flag 0: H is the given h. Otherwise H is the absolute magnitude of record n
+ * of "M2C.K2C" in the data directory (record 4 of "setpar", read at each
+ * call; 16-byte records, the first 8 bytes a little-endian double), or 15.7
+ * when that record holds 0 or cannot be read (no message). An H that is not a
+ * finite number gives *diameter = 0 (unknown). */
+ZELVOMAT_API void dphot(int flag, int n, double h, double *diameter);
 
 #ifdef __cplusplus
 }

@@ -138,6 +138,19 @@ PackageInfo package_info_from(const PackageParams& p) {
 
 std::string data_file(std::string_view name) { return io::find_file(data_paths().data_dir, name); }
 
+Result<std::string> settings_data_dir() {
+    const std::string settings(files::kSettings);
+    auto f = io::RecordFile::open(settings, kRecordLength, io::OpenMode::Read);
+    if (!f) return error_status("The settings file \"" + settings + "\" cannot be read (" + f.message() + ").");
+    std::array<std::uint8_t, kRecordLength> rec{};
+    if (Status s = f->read(kRecDataDir, rec); !s)
+        return error_status("The settings file \"" + settings + "\" cannot be read (" + s.message() + ").");
+    std::string dir(io::trim(io::get_text(rec, 0, kPathLength)));
+    if (dir.empty()) return error_status("The settings file \"" + settings + "\" names no data directory.");
+    if (dir.back() != '/') dir.push_back('/');
+    return dir;
+}
+
 Status in_par() {
     auto fail = [](const std::string& why) {
         return error_status(" error in_par   kl=0: the settings file \"" + std::string(files::kSettings) +

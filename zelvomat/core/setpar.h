@@ -112,6 +112,11 @@ PackageInfo package_info_from(const PackageParams& p);
 // The path of a file of the data directory (found whatever its case).
 std::string data_file(std::string_view name);
 
+// Record 4 of "setpar" as the file holds it now: the data directory,
+// trimmed, ending with "/". Fails when the file cannot be read or the record
+// is blank.
+Result<std::string> settings_data_dir();
+
 // Loads records 6, 7, 8, 3, 4, 5 of "setpar" into PackageInfo, DataPaths and
 // the areas of the ephemeris reader and of the element files. Either all of
 // them are loaded or, on failure, none is changed.

@@ -24,6 +24,8 @@ inline constexpr std::string_view kMinorCentre = "minor";   // number of a minor
 inline constexpr std::string_view kEphemeris = "coorbp";    // planetary ephemeris, DE403 layout
 inline constexpr std::string_view kDeltaT = "ephcorr";      // Delta T table
 inline constexpr std::string_view kTempDir = "TMP/";        // beside the "/el/" data directory
+inline constexpr std::string_view kNongrav = "ngr.eff";     // 24-byte records: comets' A1, A2, A3
+inline constexpr std::string_view kAbsMagnitudes = "M2C.K2C";  // 16-byte records: absolute magnitude first
 // Data directory: the observatory lists and their backups.
 inline constexpr std::string_view kObservatoryList = "observa1.dat";          // 79-byte text lines
 inline constexpr std::string_view kObservatoryRecords = "observat.dat";       // 78-byte binary records
