@@ -6,6 +6,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   liberfa-dev
   python3 python3-numpy python3-casacore casacore-data-jpl-de405 python3-jplephem python3-skyfield
+  qt6-base-dev fonts-liberation xvfb xauth
 )
 missing=()
 for p in "${packages[@]}"; do
