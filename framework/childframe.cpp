@@ -1,5 +1,6 @@
 #include "childframe.h"
 
+#include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -103,6 +104,11 @@ QWidget* ChildFrame::makeBar(const BarSpec& spec) {
         if (spec.disabled && w->parent() == bar) w->setFocusPolicy(Qt::NoFocus);
     barWidgets_.emplace_back(spec.id, bar);
     return bar;
+}
+
+void ChildFrame::closeEvent(QCloseEvent* event) {
+    QMdiSubWindow::closeEvent(event);
+    if (event->isAccepted()) onFrameClosed();
 }
 
 QString ChildFrame::controlText(int controlId) const {

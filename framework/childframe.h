@@ -39,7 +39,7 @@ struct BarSpec {
 };
 
 // A frame deletes itself when closed; a frame class that must act when its
-// window goes does so in its destructor (the document is still there).
+// window goes does so in onFrameClosed() (the document is still there).
 class ChildFrame : public QMdiSubWindow, public CommandTarget {
 public:
     ChildFrame();
@@ -61,6 +61,10 @@ public:
 protected:
     // The bars of this frame class, decided when the frame is created.
     virtual std::vector<BarSpec> barSpecs() { return {}; }
+    // The window has been closed (the frame object goes soon after).
+    virtual void onFrameClosed() {}
+
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     QWidget* makeBar(const BarSpec& spec);

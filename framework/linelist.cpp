@@ -56,6 +56,11 @@ QString LineListModel::lineText(int row) const {
     return from_cp1252(s);
 }
 
+std::string_view LineListModel::lineBytes(int row) const {
+    if (lines_ == nullptr || row < 0 || static_cast<std::size_t>(row) >= lines_->size()) return {};
+    return (*lines_)[static_cast<std::size_t>(row)];
+}
+
 int LineListModel::rowCount(const QModelIndex& parent) const {
     if (parent.isValid() || lines_ == nullptr) return 0;
     return static_cast<int>(lines_->size());

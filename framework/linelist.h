@@ -39,6 +39,8 @@ public:
 
     // The text of row (at most width characters), empty outside the lines.
     QString lineText(int row) const;
+    // The whole line of row as the document holds it (bytes).
+    std::string_view lineBytes(int row) const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
