@@ -12,6 +12,7 @@ packages=(
   python3-astroquery
   libpluto-jpl-eph-dev
   kstars-data
+  qt6-base-dev fonts-liberation xvfb xauth
 )
 missing=()
 for p in "${packages[@]}"; do

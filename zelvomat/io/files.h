@@ -52,3 +52,24 @@ bool file_exists(const std::string& path);
 long long file_size(const std::string& path);
 
 }  // namespace zelvomat::io
+
+// Files of the main program.
+namespace zelvomat::files {
+
+// Data directory.
+inline constexpr std::string_view kSettingsDelivered = "setpar.new";  // a new settings file waiting to be installed
+inline constexpr std::string_view kEpochText = "epoch";               // epoch and equinox of the catalogue elements
+inline constexpr std::string_view kElementCacheData = "_elemdat";     // element caches of the element views
+inline constexpr std::string_view kElementCacheText = "_elemtxt";
+inline constexpr std::string_view kWriteProbe = "xxxx";              // made and deleted to test that a directory is writable
+// Beside the program's directory: the installation's copy of the settings.
+inline constexpr std::string_view kInstallSettingsDir = "SetPar/";
+
+// Work files of the tasks in the working directory, deleted when the main
+// program ends (in this order).
+inline constexpr std::string_view kTaskWorkFiles[] = {
+    "result.pl4", "result.pl2", "resul2.pl4", "opls1.dat", "input.id1",  "result.id4", "input.oc1",
+    "result.oc4", "result.oc5", "result.ep4", "result.ob4", "result.el4", "eph.hat",    "omc.hat",
+    "ide.hat",    "plt.hat",    "eph.cf1",    "observat.sp1", "orbit.tmp"};
+
+}  // namespace zelvomat::files

@@ -1,0 +1,129 @@
+#include "childframe.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+
+#include "doctemplate.h"
+#include "document.h"
+#include "linelist.h"
+#include "view.h"
+
+namespace fw {
+
+ChildFrame::ChildFrame() {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                   Qt::WindowCloseButtonHint);
+}
+
+ChildFrame::~ChildFrame() {
+    // The widgets go first: they show the document's data.
+    delete widget();
+    if (document_ && document_->docTemplate() != nullptr) document_->docTemplate()->removeDocument(document_.get());
+}
+
+bool ChildFrame::create(std::unique_ptr<Document> document, std::unique_ptr<View> view) {
+    document_ = std::move(document);
+    view_ = std::move(view);
+    bars_ = barSpecs();
+
+    auto* client = new QWidget(this);
+    auto* layout = new QVBoxLayout(client);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    for (const BarSpec& b : bars_)
+        if (b.dock == Dock::Top) layout->addWidget(makeBar(b));
+    view_->attach(document_.get(), this);
+    QWidget* w = view_->createWidget(client);
+    if (w == nullptr) return false;
+    layout->addWidget(w, 1);
+    for (const BarSpec& b : bars_)
+        if (b.dock == Dock::Bottom) layout->addWidget(makeBar(b));
+    setWidget(client);
+    setWindowTitle(QString::fromStdString(document_->title()));
+    view_->onInitialUpdate();
+    w->setFocus();
+    return true;
+}
+
+QWidget* ChildFrame::makeBar(const BarSpec& spec) {
+    const QFont font = fixed_font(11);
+    auto* bar = new QFrame;
+    bar->setObjectName(QStringLiteral("bar%1").arg(spec.id));
+    bar->setFrameShape(QFrame::NoFrame);
+    auto* lay = new QVBoxLayout(bar);
+    lay->setContentsMargins(2, 1, 2, 1);
+    lay->setSpacing(0);
+    if (spec.dock == Dock::Bottom) {
+        auto* line = new QFrame;
+        line->setFrameShape(QFrame::HLine);
+        line->setFrameShadow(QFrame::Sunken);
+        lay->addWidget(line);
+    }
+    bool first = true;
+    for (const BarControl& c : spec.controls) {
+        QWidget* w = nullptr;
+        if (spec.kind == BarSpec::Kind::Header) {
+            auto* edit = new QPlainTextEdit;
+            edit->setReadOnly(true);
+            edit->setFont(font);
+            edit->setLineWrapMode(QPlainTextEdit::NoWrap);
+            edit->setPlainText(from_cp1252(c.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+            const int lines = 2;
+            edit->setFixedHeight(QFontMetrics(font).lineSpacing() * lines + 10);
+            edit->setFrameShape(QFrame::NoFrame);
+            w = edit;
+        } else {
+            if (!first) {
+                auto* sep = new QFrame;
+                sep->setFrameShape(QFrame::HLine);
+                sep->setFrameShadow(QFrame::Sunken);
+                lay->addWidget(sep);
+            }
+            auto* label = new QLabel(from_cp1252(c.text));
+            label->setFont(font);
+            label->setTextFormat(Qt::PlainText);
+            w = label;
+        }
+        w->setObjectName(QStringLiteral("ctl%1").arg(c.id));
+        lay->addWidget(w);
+        controls_.emplace_back(c.id, w);
+        first = false;
+    }
+    if (spec.dock == Dock::Top) {
+        auto* line = new QFrame;
+        line->setFrameShape(QFrame::HLine);
+        line->setFrameShadow(QFrame::Sunken);
+        lay->addWidget(line);
+    }
+    if (spec.disabled) bar->setFocusPolicy(Qt::NoFocus);
+    for (auto& [id, w] : controls_)
+        if (spec.disabled && w->parent() == bar) w->setFocusPolicy(Qt::NoFocus);
+    barWidgets_.emplace_back(spec.id, bar);
+    return bar;
+}
+
+void ChildFrame::closeEvent(QCloseEvent* event) {
+    QMdiSubWindow::closeEvent(event);
+    if (event->isAccepted()) onFrameClosed();
+}
+
+QString ChildFrame::controlText(int controlId) const {
+    for (const auto& [id, w] : controls_) {
+        if (id != controlId) continue;
+        if (auto* l = qobject_cast<QLabel*>(w)) return l->text();
+        if (auto* e = qobject_cast<QPlainTextEdit*>(w)) return e->toPlainText();
+    }
+    return {};
+}
+
+QWidget* ChildFrame::barWidget(int barId) const {
+    for (const auto& [id, w] : barWidgets_)
+        if (id == barId) return w;
+    return nullptr;
+}
+
+}  // namespace fw

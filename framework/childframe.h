@@ -1,0 +1,79 @@
+// MDI child frames. A frame holds one view of one document and may carry
+// dialog bars above the view (caption lines of fixed-column lists) and below
+// it (a read-only header text). What the bars show is decided by the frame
+// class when the frame is created (a plain BarSpec list that tests can read);
+// the widgets only show it.
+#pragma once
+
+#include <QMdiSubWindow>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "command.h"
+
+class QWidget;
+class QVBoxLayout;
+
+namespace fw {
+
+class Document;
+class View;
+
+enum class Dock { Top, Bottom };
+
+// One text control of a bar: its control id and its text (bytes shown as
+// Windows-1252; "\r\n" breaks the lines of a header).
+struct BarControl {
+    int id = 0;
+    std::string text;
+};
+
+struct BarSpec {
+    enum class Kind { Captions, Header };
+    int id = 0;  // the bar's template id, also its control id
+    Dock dock = Dock::Top;
+    Kind kind = Kind::Captions;
+    std::vector<BarControl> controls;  // top to bottom; separators between
+    bool disabled = false;             // takes no input
+};
+
+// A frame deletes itself when closed; a frame class that must act when its
+// window goes does so in onFrameClosed() (the document is still there).
+class ChildFrame : public QMdiSubWindow, public CommandTarget {
+public:
+    ChildFrame();
+    ~ChildFrame() override;
+
+    // Takes the document and its view and builds the client area: the bars
+    // of barSpecs() around the view's widget. False when that fails.
+    bool create(std::unique_ptr<Document> document, std::unique_ptr<View> view);
+
+    Document* document() const { return document_.get(); }
+    View* view() const { return view_.get(); }
+    const std::vector<BarSpec>& bars() const { return bars_; }
+    // The text a bar control shows, as the widget holds it; empty when the
+    // frame has no such control.
+    QString controlText(int controlId) const;
+    // The bar widget of id, null when none.
+    QWidget* barWidget(int barId) const;
+
+protected:
+    // The bars of this frame class, decided when the frame is created.
+    virtual std::vector<BarSpec> barSpecs() { return {}; }
+    // The window has been closed (the frame object goes soon after).
+    virtual void onFrameClosed() {}
+
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QWidget* makeBar(const BarSpec& spec);
+
+    std::unique_ptr<Document> document_;
+    std::unique_ptr<View> view_;
+    std::vector<BarSpec> bars_;
+    std::vector<std::pair<int, QWidget*>> controls_;
+    std::vector<std::pair<int, QWidget*>> barWidgets_;
+};
+
+}  // namespace fw

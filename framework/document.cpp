@@ -1,0 +1,75 @@
+#include "document.h"
+
+#include <fstream>
+#include <iterator>
+
+namespace fw {
+
+bool Document::onNewDocument() {
+    path_.clear();
+    modified_ = false;
+    return true;
+}
+
+bool Document::onOpenDocument(const std::string& path) {
+    if (!load(path)) return false;
+    setPathName(path);
+    modified_ = false;
+    return true;
+}
+
+bool Document::onSaveDocument(const std::string& path) {
+    if (!save(path)) return false;
+    setPathName(path);
+    modified_ = false;
+    return true;
+}
+
+void Document::setPathName(const std::string& path) {
+    path_ = path;
+    const auto slash = path.find_last_of('/');
+    title_ = slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool Document::load(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return static_cast<bool>(in);
+}
+
+bool Document::save(const std::string& path) const {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    return static_cast<bool>(out);
+}
+
+std::vector<std::string> split_lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::size_t stop = end;
+        if (stop > start && text[stop - 1] == '\r') --stop;
+        out.emplace_back(text, start, stop - start);
+        start = end + 1;
+    }
+    return out;
+}
+
+bool LineDocument::load(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) return false;
+    lines = split_lines(text);
+    return true;
+}
+
+bool LineDocument::save(const std::string& path) const {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    for (const std::string& l : lines) out << l << "\r\n";
+    out.flush();
+    return static_cast<bool>(out);
+}
+
+}  // namespace fw

@@ -1,0 +1,68 @@
+// Documents: the data behind a window, with its file, its title and the
+// modified flag. Plain classes; the windows only show them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "command.h"
+
+namespace fw {
+
+class DocTemplate;
+
+class Document : public CommandTarget {
+public:
+    ~Document() override = default;
+
+    // A new, empty document. The default has nothing to set up.
+    virtual bool onNewDocument();
+    // Reads path; on success the document takes path as its file and title
+    // and is unmodified.
+    virtual bool onOpenDocument(const std::string& path);
+    // Writes path; on success the document takes path as its file and is
+    // unmodified.
+    virtual bool onSaveDocument(const std::string& path);
+
+    bool isModified() const { return modified_; }
+    void setModified(bool modified = true) { modified_ = modified; }
+
+    const std::string& pathName() const { return path_; }
+    void setPathName(const std::string& path);
+    // The file name without its directory, or the template's new-file name
+    // with a number for a document that has no file yet.
+    const std::string& title() const { return title_; }
+    void setTitle(std::string title) { title_ = std::move(title); }
+
+    DocTemplate* docTemplate() const { return template_; }
+    void setDocTemplate(DocTemplate* t) { template_ = t; }
+
+protected:
+    // The file work of onOpenDocument and onSaveDocument.
+    virtual bool load(const std::string& path);
+    virtual bool save(const std::string& path) const;
+
+private:
+    std::string path_;
+    std::string title_;
+    bool modified_ = false;
+    DocTemplate* template_ = nullptr;
+};
+
+// A document whose data is an array of text lines (bytes, shown as
+// Windows-1252), read from a text file whose lines end with CR LF, LF or
+// nothing at the end of the file, and written back with CR LF.
+class LineDocument : public Document {
+public:
+    std::vector<std::string> lines;
+
+protected:
+    bool load(const std::string& path) override;
+    bool save(const std::string& path) const override;
+};
+
+// Splits text into lines; CR LF and LF end a line, a last line without an end
+// counts, an empty text has no lines.
+std::vector<std::string> split_lines(const std::string& text);
+
+}  // namespace fw

@@ -1,0 +1,104 @@
+// The MDI main frame: a QMainWindow around a QMdiArea, with the menu of the
+// active document's template (the frame's own menu while no document window
+// is active), a toolbar loaded from the resource tables, accelerators, and a
+// status bar whose panes follow a StatusPanes set. Commands from menus,
+// toolbar and accelerators go to the application's router.
+#pragma once
+
+#include <QLabel>
+#include <QMainWindow>
+#include <map>
+#include <vector>
+
+#include "command.h"
+#include "resources.h"
+#include "statuspanes.h"
+
+class QMdiArea;
+class QMdiSubWindow;
+class QToolBar;
+class QAction;
+class QMenu;
+
+namespace fw {
+
+class Application;
+class ChildFrame;
+
+class MainFrame : public QMainWindow, public CommandTarget {
+public:
+    explicit MainFrame(Application& app);
+    ~MainFrame() override;
+
+    // Builds the frame from the resources of id: menu, accelerators, the
+    // toolbar (hidden until shown) and the status bar with the single
+    // separator pane; then onCreate(). False when something is missing.
+    bool loadFrame(int resourceId);
+
+    Application& app() const { return app_; }
+    QMdiArea* mdiArea() const { return mdi_; }
+    // The active document window; null when the main frame is its own
+    // active frame.
+    ChildFrame* activeChildFrame() const;
+    std::vector<ChildFrame*> childFrames() const;
+
+    // Puts the menu of resource id in the menu bar (no change when it is
+    // already there); false when there is no such menu.
+    bool setMenuResource(int id);
+    int menuResource() const { return menuId_; }
+    QAction* action(int commandId) const;
+    const std::vector<QAction*>& menuActions() const { return menuActions_; }
+
+    // Loads toolbar id into the frame's toolbar; false when there is none.
+    bool loadToolBar(int id);
+    int toolBarResource() const { return toolbarId_; }
+    QToolBar* toolBar() const { return toolbar_; }
+
+    // Replaces the status panes (see StatusPanes::setIndicators).
+    bool setIndicators(const std::vector<int>& ids);
+    const StatusPanes& statusPanes() const { return panes_; }
+    // The text a pane shows; empty when absent.
+    QString paneText(int id) const;
+
+    // Asks the router for the state of the toolbar buttons and status panes
+    // and shows it (idle time), and of the menu's items (before it opens).
+    void updateCommandUI();
+    void updateMenuUI();
+
+    // Closes every document window; false when one refused.
+    bool closeAllDocuments();
+
+protected:
+    // After the frame's resources are loaded; false fails loadFrame.
+    virtual bool onCreate() { return true; }
+    // The user closes the main window: the default closes the documents;
+    // false keeps the window open.
+    virtual bool onClose();
+    // The window is going (after onClose accepted): last clean-up.
+    virtual void onDestroyWindow() {}
+    // A document window became active (null: none is).
+    virtual void onActivateChild(ChildFrame* frame);
+
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenu(QMenu* into, const std::vector<MenuItem>& items);
+    QAction* commandAction(int id, const QString& text);
+    void rebuildPaneWidgets();
+    void applyAccelerators();
+
+    Application& app_;
+    QMdiArea* mdi_;
+    QToolBar* toolbar_ = nullptr;
+    int frameId_ = 0;
+    int menuId_ = 0;
+    int toolbarId_ = 0;
+    std::vector<QAction*> menuActions_;
+    std::vector<QAction*> toolActions_;
+    std::vector<QAction*> accelActions_;
+    StatusPanes panes_;
+    std::vector<std::pair<int, QLabel*>> paneLabels_;
+    bool destroyed_ = false;
+};
+
+}  // namespace fw

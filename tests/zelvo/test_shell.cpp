@@ -1,0 +1,228 @@
+// The main window: templates, status panes, child frames with their caption
+// bars, idle time and the shutdown.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QToolBar>
+#include <filesystem>
+
+#include "app.h"
+#include "childframes.h"
+#include "commands.h"
+#include "framework/childframe.h"
+#include "framework/ids.h"
+#include "framework/linelist.h"
+#include "framework/messages.h"
+#include "io/files.h"
+#include "shell_support.h"
+#include "tables.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace zelvo;
+using fw::ids::kSeparator;
+
+QString cap(int rec, int line) {
+    return fw::from_cp1252(ColumnCaptionTable[static_cast<std::size_t>(rec)][static_cast<std::size_t>(line)]);
+}
+
+// A started program in a prepared working directory.
+struct Started {
+    zeltest::Package pkg;
+    fw::ScriptedMessageService boxes;
+    fw::ScopedMessageService use{boxes};
+    TaskApp app{pkg.lib, pkg.work.dir_slash() + "bin/"};
+    Started() { EXPECT_TRUE(app.initInstance()); }
+    ~Started() { fw::setMessageTitle("ZELVO-21"); }
+    fw::ChildFrame* open(const char* docName, const std::string& file) {
+        fw::DocTemplate* t = app.findTemplate(docName);
+        if (t == nullptr) return nullptr;
+        if (!file.empty()) zeltest::write_text(file, "line 1\r\nline 2\r\n");
+        if (app.openDocumentFile(*t, file.empty() ? file : pkg.work.dir_slash() + file) == nullptr) return nullptr;
+        return app.frame()->activeChildFrame();
+    }
+};
+
+TEST(Templates, FifteenInOrderFoundByDocumentName) {
+    Started s;
+    const auto& t = s.app.templates();
+    ASSERT_EQ(t.size(), 15u);
+    const char* names[] = {"Observ1", "Eph",   "UltPla", "PlaLi",  "PlaLT",    "Pict",      "Orb",         "Trace",
+                           "OC",      "OCRes", "Indent", "IndRes", "Elements", "Histogram", "Distribution"};
+    const int ids[] = {129, 147, 146, 145, 110, 148, 151, 158, 167, 165, 168, 164, 104, 112, 115};
+    for (std::size_t i = 0; i < 15; ++i) {
+        SCOPED_TRACE(names[i]);
+        EXPECT_EQ(t[i]->docName(), names[i]);
+        EXPECT_EQ(t[i]->resourceId(), ids[i]);
+        EXPECT_EQ(s.app.findTemplate(names[i]), t[i].get());
+        EXPECT_TRUE(t[i]->docString().windowTitle.empty());
+    }
+    EXPECT_EQ(t[8]->docString().fileTypeName, "O-C Document");
+    EXPECT_EQ(t[2]->docString().fileTypeName, "Plate Document");
+    EXPECT_EQ(t[1]->docString().fileTypeName, "Eph Document");
+    EXPECT_EQ(t[11]->docString().filterName, "Identification result files(*.id*)");
+    EXPECT_TRUE(t[3]->docString().filterName.empty());
+}
+
+TEST(MainWindow, MenuTitleAndStatusPanes) {
+    Started s;
+    MainFrame& mf = *s.app.frame();
+    EXPECT_EQ(mf.windowTitle(), QStringLiteral("ZELVO-21"));
+    EXPECT_EQ(mf.statusPanes().ids(), std::vector<int>{kSeparator});
+    EXPECT_TRUE(mf.toolBar()->isHidden());
+    for (int id : {cmd::kTasksElements, cmd::kTasksEphemerides, cmd::kTasksOc, cmd::kTasksIdentifications,
+                   cmd::kTasksPlates, cmd::kTasksTracks, cmd::kTasksOrbits, cmd::kTasksObservatories, cmd::kHelpHelp,
+                   cmd::kHelpUserGuide, fw::ids::kAppAbout}) {
+        SCOPED_TRACE(id);
+        ASSERT_NE(mf.action(id), nullptr);
+        EXPECT_TRUE(s.app.queryCommand(id).enabled);
+    }
+    // The three pane sets of the task commands, and their widths.
+    const std::vector<int> setA{kSeparator, 59142, 59138}, setB{kSeparator, 59141, 59142, 59138},
+        setC{kSeparator, 59139, 59137, 59142, 59138};
+    for (const auto* set : {&setA, &setB, &setC}) {
+        ASSERT_TRUE(mf.setIndicators(*set));
+        EXPECT_EQ(mf.statusPanes().ids(), *set);
+    }
+    EXPECT_EQ(mf.statusPanes().widthChars(59137), 35);
+    EXPECT_EQ(mf.statusPanes().widthChars(59139), 35);
+    EXPECT_EQ(mf.statusPanes().widthChars(59138), 22);
+    EXPECT_EQ(mf.statusPanes().widthChars(59142), 22);
+    EXPECT_EQ(mf.statusPanes().widthChars(59141), 122);
+    // The Status Bar command puts the single separator back.
+    EXPECT_TRUE(s.app.routeCommand(fw::ids::kViewStatusBar));
+    EXPECT_EQ(mf.statusPanes().ids(), std::vector<int>{kSeparator});
+
+    // A task that is not there yet says so.
+    EXPECT_TRUE(s.app.routeCommand(cmd::kTasksEphemerides));
+    ASSERT_EQ(s.boxes.shown.size(), 1u);
+    EXPECT_NE(s.boxes.shown[0].text.find("Ephemerides"), std::string::npos);
+    EXPECT_EQ(s.boxes.shown[0].title, "ZELVO-21");
+}
+
+TEST(ChildFrames, CaptionBarsByFrameClassAndTaskCode) {
+    struct Case {
+        const char* what;
+        FrameClass cls;
+        int task;
+        int obsType;
+        std::vector<int> bars;                           // in creation order
+        std::vector<std::pair<int, QString>> controls;   // control id, text
+    } cases[] = {
+        {"plain frame", FrameClass::CChildFrame, 17, 0, {}, {}},
+        {"ephemeris, equator", FrameClass::CChildFrm7, 0, 0, {117, 173}, {{1074, cap(0, 0)}}},
+        {"ephemeris, horizon", FrameClass::CChildFrm7, 2, 0, {117, 174}, {{1074, cap(2, 0)}}},
+        {"ephemeris, positions equator", FrameClass::CChildFrm7, 3, 0, {117, 175}, {{1076, cap(3, 0)}, {1062, cap(3, 1)}}},
+        {"ephemeris, rectangular", FrameClass::CChildFrm7, 6, 0, {117, 176}, {{1076, cap(6, 0)}}},
+        {"ephemeris, velocities", FrameClass::CChildFrm7, 8, 0, {117, 177}, {{1076, cap(8, 0)}, {1062, cap(8, 1)}}},
+        {"ephemeris, rectangular velocities", FrameClass::CChildFrm7, 9, 0, {117, 178}, {{1076, cap(9, 0)}, {1062, cap(9, 1)}}},
+        {"ephemeris, unknown kind", FrameClass::CChildFrm7, 12, 0, {117}, {}},
+        {"O-C results", FrameClass::CChildFrm2, 11, 0, {117, 153}, {{1074, cap(11, 0)}, {1059, cap(11, 1)}}},
+        {"plate object list", FrameClass::CChildFrm3, 16, 0, {117, 170}, {{1074, cap(16, 0)}, {1059, cap(16, 1)}}},
+        {"identification input", FrameClass::CChildFrm4, 13, 0, {171}, {{1074, cap(13, 0)}, {1059, cap(13, 1)}}},
+        {"identification result", FrameClass::CChildFrm5, 14, 0, {152}, {{1074, cap(14, 0)}, {1059, cap(14, 1)}}},
+        {"plate list", FrameClass::CChildFrm6, 15, 0, {172}, {{1076, cap(15, 0)}, {1062, cap(15, 1)}, {1064, cap(15, 2)}}},
+        {"O-C input, horizon", FrameClass::CChildOC, 7, 231, {171, 117}, {{1074, cap(19, 0)}, {1059, cap(19, 1)}}},
+        {"O-C input, equator", FrameClass::CChildOC, 7, 111, {171, 117}, {{1074, cap(17, 0)}, {1059, cap(17, 1)}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto bars = caption_bars(c.cls, c.task, c.obsType, "head 1\r\nhead 2");
+        std::vector<int> ids;
+        for (const auto& b : bars) {
+            ids.push_back(b.id);
+            EXPECT_EQ(b.disabled, c.cls != FrameClass::CChildOC);
+            EXPECT_EQ(b.dock, b.id == 117 ? fw::Dock::Bottom : fw::Dock::Top);
+        }
+        EXPECT_EQ(ids, c.bars);
+        std::vector<std::pair<int, QString>> got;
+        for (const auto& b : bars)
+            if (b.id != 117)
+                for (const auto& ctl : b.controls) got.emplace_back(ctl.id, fw::from_cp1252(ctl.text));
+        EXPECT_EQ(got, c.controls);
+    }
+}
+
+TEST(ChildFrames, WindowsShowTheCaptionsAndHeaderOfTheirCreation) {
+    Started s;
+    AppContext& ctx = s.app.context();
+    ctx.TaskCode = 3;
+    ctx.HeaderText = "Ephemeris of (1) Ceres\r\nEquator and equinox J2000.0";
+    fw::ChildFrame* f = s.open("Eph", "result.ep4");
+    ASSERT_NE(f, nullptr);
+    // A later task changes nothing in the open window.
+    ctx.TaskCode = 0;
+    ctx.HeaderText = "other";
+    EXPECT_EQ(f->controlText(1076), cap(3, 0));
+    EXPECT_EQ(f->controlText(1062), cap(3, 1));
+    EXPECT_EQ(f->controlText(1311), QStringLiteral("Ephemeris of (1) Ceres\nEquator and equinox J2000.0"));
+    EXPECT_NE(f->barWidget(175), nullptr);
+    EXPECT_EQ(s.app.frame()->windowTitle(), QStringLiteral("ZELVO-21 - [result.ep4]"));
+
+    // The document's lines are what the list shows.
+    auto* list = dynamic_cast<fw::LineListView*>(f->view());
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->model().rowCount(), 2);
+    EXPECT_EQ(list->model().lineText(1), QStringLiteral("line 2"));
+}
+
+TEST(ChildFrames, ClosingAPlainWindowRebuildsTheObservatoryListWhileItIsTheTask) {
+    Started s;
+    s.pkg.lib.calls.clear();
+    s.app.context().TaskCode = 17;
+    fw::ChildFrame* f = s.open("Trace", "");
+    ASSERT_NE(f, nullptr);
+    f->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(s.pkg.lib.calls, std::vector<std::string>{"obswri"});
+    // Another task code, or a frame with bars: no rebuild.
+    s.app.context().TaskCode = 16;
+    s.open("Orb", "")->close();
+    s.app.context().TaskCode = 17;
+    s.open("Indent", "list.idn")->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(s.pkg.lib.calls.size(), 1u);
+}
+
+TEST(MainWindow, IdleTimePutsTheMainToolbarBack) {
+    Started s;
+    MainFrame& mf = *s.app.frame();
+    mf.toolBar()->show();
+    s.app.context().CurrentToolbarId = 151;
+    fw::ChildFrame* f = s.open("Orb", "");
+    ASSERT_NE(f, nullptr);
+    s.app.runIdle();  // a document window is active: nothing changes
+    EXPECT_EQ(s.app.context().CurrentToolbarId, 151);
+    f->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    s.app.runIdle();
+    EXPECT_EQ(s.app.context().CurrentToolbarId, 128);
+    EXPECT_TRUE(mf.toolBar()->isHidden());
+    EXPECT_EQ(mf.toolBarResource(), 128);
+}
+
+TEST(Shutdown, WorkFilesAreDeletedAndTaskSettingsKept) {
+    Started s;
+    const std::string work = s.pkg.work.dir_slash();
+    for (std::string_view name : zelvomat::files::kTaskWorkFiles) zeltest::write_text(work + std::string(name), "x");
+    for (const char* keep : {"eph.cfg", "omc.cfg", "OC1.cfg", "setpar"}) zeltest::write_text(work + keep, "x");
+    AppContext& ctx = s.app.context();
+    ctx.LineClipboard = {"a line"};
+    ctx.EphemerisMode = true;
+    ctx.ReopenElementsTask = true;
+    ASSERT_NE(s.open("Eph", "result.ep4"), nullptr);
+    EXPECT_TRUE(s.app.frame()->close());
+    EXPECT_TRUE(s.app.frame()->childFrames().empty() || s.app.frame()->activeChildFrame() == nullptr);
+    for (std::string_view name : zelvomat::files::kTaskWorkFiles) {
+        SCOPED_TRACE(std::string(name));
+        EXPECT_FALSE(fs::exists(work + std::string(name)));
+    }
+    for (const char* keep : {"eph.cfg", "omc.cfg", "OC1.cfg", "setpar"}) EXPECT_TRUE(fs::exists(work + keep)) << keep;
+    EXPECT_TRUE(ctx.LineClipboard.empty());
+    EXPECT_FALSE(ctx.EphemerisMode);
+    EXPECT_FALSE(ctx.ReopenElementsTask);
+    EXPECT_EQ(std::size(zelvomat::files::kTaskWorkFiles), 19u);
+}
+
+}  // namespace

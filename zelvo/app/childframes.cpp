@@ -1,0 +1,74 @@
+#include "childframes.h"
+
+#include "tables.h"
+
+namespace zelvo {
+
+namespace {
+
+fw::BarSpec header_bar(const std::string& text, bool disabled) {
+    return {bars::kHeader, fw::Dock::Bottom, fw::BarSpec::Kind::Header, {{bars::kHeaderEdit, text}}, disabled};
+}
+
+// A caption bar: lines of ColumnCaptionTable record rec into the controls.
+fw::BarSpec caption_bar(int id, int rec, std::vector<int> controls, bool disabled) {
+    fw::BarSpec b{id, fw::Dock::Top, fw::BarSpec::Kind::Captions, {}, disabled};
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        std::string text;
+        if (rec >= 0 && rec < static_cast<int>(ColumnCaptionTable.size()))
+            text = std::string(ColumnCaptionTable[static_cast<std::size_t>(rec)][i]);
+        b.controls.push_back({controls[i], text});
+    }
+    return b;
+}
+
+}  // namespace
+
+std::vector<fw::BarSpec> caption_bars(FrameClass c, int taskCode, int observationTypeCode,
+                                      const std::string& headerText) {
+    switch (c) {
+    case FrameClass::CChildFrame: return {};
+    case FrameClass::CChildFrm2:
+        return {header_bar(headerText, true), caption_bar(153, taskCode, {1074, 1059}, true)};
+    case FrameClass::CChildFrm3:
+        return {header_bar(headerText, true), caption_bar(170, taskCode, {1074, 1059}, true)};
+    case FrameClass::CChildFrm4: return {caption_bar(171, taskCode, {1074, 1059}, true)};
+    case FrameClass::CChildFrm5: return {caption_bar(152, taskCode, {1074, 1059}, true)};
+    case FrameClass::CChildFrm6: return {caption_bar(172, taskCode, {1076, 1062, 1064}, true)};
+    case FrameClass::CChildFrm7: {
+        std::vector<fw::BarSpec> out{header_bar(headerText, true)};
+        switch (taskCode) {
+        case 0: out.push_back(caption_bar(173, taskCode, {1074}, true)); break;
+        case 1:
+        case 2: out.push_back(caption_bar(174, taskCode, {1074}, true)); break;
+        case 3:
+        case 4:
+        case 5: out.push_back(caption_bar(175, taskCode, {1076, 1062}, true)); break;
+        case 6: out.push_back(caption_bar(176, taskCode, {1076}, true)); break;
+        case 7:
+        case 8: out.push_back(caption_bar(177, taskCode, {1076, 1062}, true)); break;
+        case 9: out.push_back(caption_bar(178, taskCode, {1076, 1062}, true)); break;
+        default: break;
+        }
+        return out;
+    }
+    case FrameClass::CChildOC: {
+        // Captions by the main-plane digit (tens) of the observation type.
+        const int plane = (observationTypeCode / 10) % 10;
+        return {caption_bar(171, 16 + plane, {1074, 1059}, false), header_bar(headerText, false)};
+    }
+    }
+    return {};
+}
+
+TaskChildFrame::TaskChildFrame(FrameClass c, AppContext& ctx, Library& lib) : class_(c), ctx_(ctx), lib_(lib) {}
+
+void TaskChildFrame::onFrameClosed() {
+    if (class_ == FrameClass::CChildFrame && ctx_.TaskCode == 17) lib_.obswri();
+}
+
+std::vector<fw::BarSpec> TaskChildFrame::barSpecs() {
+    return caption_bars(class_, ctx_.TaskCode, ctx_.ObservationTypeCode, ctx_.HeaderText);
+}
+
+}  // namespace zelvo

@@ -1,0 +1,109 @@
+#include "mainframe.h"
+
+#include <QEvent>
+#include <filesystem>
+
+#include "commands.h"
+#include "framework/childframe.h"
+#include "framework/document.h"
+#include "framework/help.h"
+#include "framework/ids.h"
+#include "io/files.h"
+#include "tables.h"
+
+namespace zelvo {
+
+using namespace fw::ids;
+
+void add_main_resources(fw::ResourceTables& r) {
+    r.menus[cmd::kMainFrame] = {
+        {"Tasks",
+         0,
+         {{"Elements", cmd::kTasksElements, {}},
+          {"Ephemerides", cmd::kTasksEphemerides, {}},
+          {"O - C", cmd::kTasksOc, {}},
+          {"Identifications", cmd::kTasksIdentifications, {}},
+          {"Plates", cmd::kTasksPlates, {}},
+          {"Tracks", cmd::kTasksTracks, {}},
+          {"Orbits", cmd::kTasksOrbits, {}},
+          {"Observatories", cmd::kTasksObservatories, {}}}},
+        {"&Help", 0, {{"Help", cmd::kHelpHelp, {}}, {"User Guide", cmd::kHelpUserGuide, {}}, {}, {"&About ZELVO...", kAppAbout, {}}}},
+    };
+    r.toolbars[cmd::kMainFrame] = {{kFileNew, "New"},   {kFileOpen, "Open"},   {kFileSave, "Save"},
+                                   {0, ""},             {kEditCut, "Cut"},     {kEditCopy, "Copy"},
+                                   {kEditPaste, "Paste"}, {0, ""},             {kFilePrint, "Print"},
+                                   {kAppAbout, "About"}};
+    r.accelerators[cmd::kMainFrame] = {
+        {"Ctrl+N", kFileNew},        {"Ctrl+O", kFileOpen},     {"Ctrl+S", kFileSaveAs},
+        {"Ctrl+P", kFilePrint},      {"Ctrl+Z", kEditUndo},     {"Alt+Backspace", kEditUndo},
+        {"Ctrl+X", kEditCut},        {"Shift+Del", kEditCut},   {"Ctrl+C", kEditCopy},
+        {"Ctrl+Ins", kEditCopy},     {"Ctrl+V", kEditPaste},    {"Shift+Ins", kEditPaste},
+        {"F6", kNextPane},           {"Shift+F6", kPrevPane},   {"F1", kHelp},
+    };
+    // The panes are as wide as these strings.
+    r.strings[kIndicatorExt] = std::string(35, ' ');
+    r.strings[kIndicatorCaps] = std::string(22, ' ');
+    r.strings[kIndicatorNum] = std::string(35, ' ');
+    r.strings[kIndicatorScrl] = "SCRL";
+    r.strings[kIndicatorOvr] = std::string(122, ' ');
+    r.strings[kIndicatorRec] = std::string(22, ' ');
+}
+
+void delete_work_files(const std::string& dir) {
+    for (std::string_view name : zelvomat::files::kTaskWorkFiles) {
+        std::error_code ec;
+        std::filesystem::remove(dir + std::string(name), ec);
+    }
+}
+
+MainFrame::MainFrame(fw::Application& app, AppContext& ctx) : fw::MainFrame(app), ctx_(ctx) {
+    onCommandId(kViewStatusBar, [this] { ResetStatusPanes(); });
+    onCommandId(cmd::kHelpUserGuide, [this] { OnHelpUserGuide(); });
+    // F1 gives the main window's help while no document window is active;
+    // in a document window nothing handles it.
+    onUpdateId(kHelp, [this](fw::CommandUI& ui) { ui.enable(activeChildFrame() == nullptr); });
+    onCommandId(kHelp, [this] {
+        if (activeChildFrame() == nullptr) OnHelpInfo();
+    });
+}
+
+void MainFrame::ResetStatusPanes() { setIndicators({kSeparator}); }
+
+void MainFrame::OnHelpInfo() {
+    fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), cmd::kHelpContextBase + cmd::kMainFrame);
+}
+
+void MainFrame::OnHelpUserGuide() {
+    fw::show_help(AppDirectory(ctx_) + (ctx_.CometMode ? "HTMLHelp/UserGuide/UserGidCom21/index.html"
+                                                       : "HTMLHelp/UserGuide/UserGuid21/index.html"));
+}
+
+bool MainFrame::onClose() {
+    // Closing the result windows during shutdown reopens no dialog.
+    ctx_.EphemerisMode = false;
+    ctx_.ReopenElementsTask = false;
+    return fw::MainFrame::onClose();
+}
+
+void MainFrame::onDestroyWindow() {
+    delete_work_files(ctx_.WorkDir);
+    ctx_.LineClipboard.clear();
+    if (QWidget* help = fw::help_window()) help->close();
+}
+
+void MainFrame::onActivateChild(fw::ChildFrame* frame) {
+    fw::MainFrame::onActivateChild(frame);
+    QString title = QString::fromStdString(ctx_.AppTitle);
+    if (frame != nullptr && frame->document() != nullptr)
+        title += QStringLiteral(" - [") + QString::fromStdString(frame->document()->title()) + QStringLiteral("]");
+    setWindowTitle(title);
+}
+
+void MainFrame::changeEvent(QEvent* event) {
+    // Taking the focus makes the main toolbar current again (without
+    // reloading it).
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) ctx_.CurrentToolbarId = cmd::kMainFrame;
+    fw::MainFrame::changeEvent(event);
+}
+
+}  // namespace zelvo

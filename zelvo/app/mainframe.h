@@ -1,0 +1,40 @@
+// The main window of the program: its menu, hidden toolbar and status bar,
+// the help commands, and the shutdown that deletes the task work files.
+#pragma once
+
+#include <string>
+
+#include "context.h"
+#include "framework/mainframe.h"
+
+namespace zelvo {
+
+// The resource tables of the main window (menu, toolbar and accelerators
+// 128, the strings of the status panes).
+void add_main_resources(fw::ResourceTables& r);
+
+// Deletes the task work files from dir (ending with "/"); missing files are
+// skipped silently.
+void delete_work_files(const std::string& dir);
+
+class MainFrame : public fw::MainFrame {
+public:
+    MainFrame(fw::Application& app, AppContext& ctx);
+
+    // The status bar gets the single separator pane again.
+    void ResetStatusPanes();
+    // Help of the main window (context 0x20080).
+    void OnHelpInfo();
+    void OnHelpUserGuide();
+
+protected:
+    bool onClose() override;
+    void onDestroyWindow() override;
+    void onActivateChild(fw::ChildFrame* frame) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    AppContext& ctx_;
+};
+
+}  // namespace zelvo

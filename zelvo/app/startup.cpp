@@ -1,0 +1,187 @@
+#include "startup.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+
+#include "framework/messages.h"
+#include "io/files.h"
+
+namespace zelvo {
+
+namespace fs = std::filesystem;
+namespace files = zelvomat::files;
+
+std::string msg_no_path_file() {
+    return "Setpath. file is not found; \nlook Zelvo.txt in installation directory for possible solution.";
+}
+std::string msg_bad_path_file() {
+    return "Wrong Setpath. file. \nlook Zelvo.txt in installation directory for possible solution.";
+}
+std::string msg_no_settings(const std::string& appTitle) {
+    return "Setpar file is not found; \nlook ..." + appTitle + "\\ZelvoDoc\\Zelvo.txt about possible solution.";
+}
+std::string msg_work_dir_too_long(const std::string& dir) {
+    return "The working directory name is too long (at most " + std::to_string(kMaxWorkDir) +
+           " characters):\n" + dir;
+}
+std::string msg_data_dir_too_long(const std::string& dir) {
+    return "The data directory named in Setpath. is too long (at most " + std::to_string(kMaxDataDir) +
+           " characters):\n" + dir + "\nlook Zelvo.txt in installation directory for possible solution.";
+}
+
+std::string find_file_any_case(const std::string& dir, const std::string& name) {
+    const std::string exact = dir + name;
+    std::error_code ec;
+    if (fs::exists(exact, ec)) return exact;
+    auto lower = [](std::string s) {
+        std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+        return s;
+    };
+    const std::string want = lower(name);
+    for (fs::directory_iterator it(dir.empty() ? "." : dir, ec), end; !ec && it != end; it.increment(ec))
+        if (lower(it->path().filename().string()) == want) return dir + it->path().filename().string();
+    return exact;
+}
+
+namespace {
+
+bool readable(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return static_cast<bool>(in);
+}
+
+// The edition byte: the first byte of settings record 14 (offset 1040).
+std::optional<unsigned char> edition_byte(const std::string& settings) {
+    std::ifstream in(settings, std::ios::binary);
+    if (!in) return std::nullopt;
+    char b = 0;
+    in.seekg(13 * 80);
+    if (!in.get(b)) return std::nullopt;
+    return static_cast<unsigned char>(b);
+}
+
+// The first line of a text file (CR LF, LF or none), at most max characters,
+// trailing blanks removed; nullopt when the file cannot be read.
+std::optional<std::string> first_line(const std::string& path, std::size_t max, bool* tooLong = nullptr) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::string line;
+    std::getline(in, line);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const auto end = line.find_last_not_of(" \t");
+    line.erase(end == std::string::npos ? 0 : end + 1);
+    if (tooLong != nullptr) *tooLong = line.size() > max;
+    if (line.size() > max) line.resize(max);
+    return line;
+}
+
+bool copy_over(const std::string& from, const std::string& to) {
+    std::error_code ec;
+    return fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec) && !ec;
+}
+
+void remove_quietly(const std::string& path) {
+    std::error_code ec;
+    fs::remove(path, ec);
+}
+
+void set_edition(AppContext& ctx, std::optional<unsigned char> flag) {
+    ctx.CometMode = flag && *flag == 1;
+    ctx.AppTitle = ctx.CometMode ? "ZELVO-21 for Comets" : "ZELVO-21";
+    fw::setMessageTitle(ctx.AppTitle);
+}
+
+}  // namespace
+
+bool run_startup_check(AppContext& ctx, Library& lib, const std::string& programDir) {
+    ctx.ElementObjectListChosen = false;
+    fw::setMessageTitle(ctx.AppTitle);
+
+    // The working directory; task commands return to it.
+    std::error_code ec;
+    std::string work = fs::current_path(ec).string();
+    if (work.size() > kMaxWorkDir) {
+        fw::message(msg_work_dir_too_long(work));
+        return false;
+    }
+    ctx.WorkDir = work.back() == '/' ? work : work + "/";
+
+    const std::string settings(files::kSettings);
+    const std::string pathFile(files::kPathFile);
+    std::optional<unsigned char> flag = edition_byte(settings);
+    const bool haveSettings = readable(settings);
+
+    if (!readable(pathFile)) {
+        fw::message(msg_no_path_file());
+        return false;
+    }
+    ctx.ProgramDir = programDir;
+
+    // The data directory: the first line of the path file, which ends with
+    // "/" (added when the line lacks it, as the library does).
+    bool tooLong = false;
+    std::string dir = first_line(pathFile, 79, &tooLong).value_or(std::string());
+    if (!dir.empty() && dir.back() != '/') dir.push_back('/');
+    if (tooLong || dir.size() > kMaxDataDir) {
+        fw::message(msg_data_dir_too_long(dir));
+        return false;
+    }
+    {
+        const std::string probe = dir + std::string(files::kWriteProbe);
+        std::ofstream out(probe, std::ios::binary);
+        if (dir.empty() || !out) {
+            fw::message(msg_bad_path_file());
+            return false;
+        }
+        out.close();
+        remove_quietly(probe);
+    }
+    ctx.DataDir = dir;
+
+    set_edition(ctx, flag);
+
+    ctx.EpochText = "Ecliptic and equinox 2000.0, epoch 2007 October 27.0 TT";
+    if (auto epoch = first_line(find_file_any_case(dir, std::string(files::kEpochText)), 79)) ctx.EpochText = *epoch;
+
+    // Settings: install a delivered file, or bring the installation's into an
+    // empty working directory. The delivered file is deleted only once it has
+    // been copied; when the copy fails it stays for the next start.
+    const std::string delivered = find_file_any_case(dir, std::string(files::kSettingsDelivered));
+    const std::string installed = find_file_any_case(dir, settings);
+    bool done = false;
+    if (readable(delivered) && copy_over(delivered, installed)) {
+        remove_quietly(delivered);
+        remove_quietly(find_file_any_case(dir, std::string(files::kElementCacheData)));
+        remove_quietly(find_file_any_case(dir, std::string(files::kElementCacheText)));
+        copy_over(installed, settings);
+        // The installation keeps a copy beside the program's directory.
+        const fs::path parent = fs::path(programDir).parent_path().parent_path();
+        if (!parent.empty())
+            copy_over(installed, (parent / std::string(files::kInstallSettingsDir) / settings).string());
+        done = true;
+    }
+    if (!done && !haveSettings) {
+        if (!readable(installed)) {
+            fw::message(msg_no_settings(ctx.AppTitle));
+            return false;
+        }
+        copy_over(installed, settings);
+    }
+    // The edition byte could not be read when the working directory had no
+    // settings file yet: read it from the file now there.
+    if (!flag) set_edition(ctx, edition_byte(settings));
+
+    if (std::string err = lib.setpat(); !err.empty()) {
+        fw::message(err);
+        return false;
+    }
+    const std::string list = lib.obspat();
+    const auto slash = list.find_last_of('/');
+    ctx.ObservatoryDir = slash == std::string::npos ? std::string() : list.substr(0, slash + 1);
+    return true;
+}
+
+}  // namespace zelvo

@@ -1,0 +1,38 @@
+// The start-up check of the working environment, made before any window
+// exists: the working directory, the path file "setpath" and the writable
+// data directory it names, the edition and title, the epoch text, the
+// installation of a delivered settings file, and the library's path records.
+// Every problem is reported in a message box and the program then ends with
+// exit code 0.
+#pragma once
+
+#include <string>
+
+#include "context.h"
+#include "library.h"
+
+namespace zelvo {
+
+// Longest working directory and data directory the program accepts (the
+// data directory and "observa1.dat" with a zero byte fill an 80-character
+// record).
+inline constexpr std::size_t kMaxWorkDir = 99;
+inline constexpr std::size_t kMaxDataDir = 67;
+
+// The messages.
+std::string msg_no_path_file();
+std::string msg_bad_path_file();
+std::string msg_no_settings(const std::string& appTitle);
+std::string msg_work_dir_too_long(const std::string& dir);
+std::string msg_data_dir_too_long(const std::string& dir);
+
+// Runs the check in the current directory. programDir is the program's
+// directory (ending with "/"). Fills ctx; false after a message when the
+// program must end.
+bool run_startup_check(AppContext& ctx, Library& lib, const std::string& programDir);
+
+// name in dir (ending with "/"), whatever the case of its letters; the exact
+// path when no such file exists.
+std::string find_file_any_case(const std::string& dir, const std::string& name);
+
+}  // namespace zelvo
