@@ -30,10 +30,11 @@ std::vector<Input> inputs(std::size_t n, bool topocentric) {
         const double th = 6.283185307179586 * u(rng), z = 0.6 * (u(rng) - 0.5);
         const double sp = 0.0172 / std::sqrt(r) * (0.7 + 0.6 * u(rng));
         Input in;
-        in.a = {r * std::cos(th), r * std::sin(th), r * z, -sp * std::sin(th), sp * std::cos(th), 0.1 * sp * (u(rng) - 0.5)};
+        in.a = {r * std::cos(th),   r * std::sin(th),  r * z,
+                -sp * std::sin(th), sp * std::cos(th), 0.1 * sp * (u(rng) - 0.5)};
         const double te = 6.283185307179586 * u(rng);
-        in.b = {-std::cos(te), -0.917 * std::sin(te), -0.398 * std::sin(te), 0.0172 * std::sin(te),
-                -0.0158 * std::cos(te), -0.0068 * std::cos(te)};
+        in.b = {-std::cos(te),         -0.917 * std::sin(te),  -0.398 * std::sin(te),
+                0.0172 * std::sin(te), -0.0158 * std::cos(te), -0.0068 * std::cos(te)};
         in.c = topocentric ? obsvec(2460000, u(rng), 0.5, 0.8 * kParallaxScale, 0.6 * kParallaxScale) : StateVector{};
         v.push_back(in);
     }
@@ -85,7 +86,8 @@ void BM_Obsvec(benchmark::State& state) {
     for (auto _ : state) {
         fr += 1e-4;
         if (fr >= 1.0) fr = 0.0;
-        const StateVector v = j2000 ? obsvec_j2000(2460000, fr, fr - 8e-4, 0.5, 0.8, 0.6) : obsvec(2460000, fr, 0.5, 0.8, 0.6);
+        const StateVector v =
+            j2000 ? obsvec_j2000(2460000, fr, fr - 8e-4, 0.5, 0.8, 0.6) : obsvec(2460000, fr, 0.5, 0.8, 0.6);
         benchmark::DoNotOptimize(v);
     }
     state.SetItemsProcessed(state.iterations());

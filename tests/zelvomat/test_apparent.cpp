@@ -99,7 +99,7 @@ TEST(ObserverVector, StoredConstantsGiveObserverToGeocentreInAu) {
     double pv[2][3];
     eraPvtob(lon, lat, s.height_m, 0.0, 0.0, 0.0, eraGmst82(s.jd, s.fr), pv);
     for (int j = 0; j < 3; ++j) {
-        EXPECT_NEAR(c[j], -pv[0][j] / ERFA_DAU, 5e-14) << j;  // 5e-14 AU = 7.5 mm
+        EXPECT_NEAR(c[j], -pv[0][j] / ERFA_DAU, 5e-14) << j;                  // 5e-14 AU = 7.5 mm
         EXPECT_NEAR(c[j + 3], -pv[1][j] * 86400.0 / ERFA_DAU, 2.5e-11) << j;  // 9e-8 of 2.7e-4 AU/day
     }
 }
@@ -146,7 +146,8 @@ TEST(ObserverVector, FrameOfDateIsNotJ2000) {
     const auto jd = static_cast<std::int32_t>(s.jd);
     const StateVector d = obsvec(jd, s.fr, lon, 0.93, 0.34);
     const StateVector j = obsvec_j2000(jd, s.fr + 8e-4, s.fr, lon, 0.93, 0.34);
-    const double diff = std::sqrt((d[0] - j[0]) * (d[0] - j[0]) + (d[1] - j[1]) * (d[1] - j[1]) + (d[2] - j[2]) * (d[2] - j[2]));
+    const double diff =
+        std::sqrt((d[0] - j[0]) * (d[0] - j[0]) + (d[1] - j[1]) * (d[1] - j[1]) + (d[2] - j[2]) * (d[2] - j[2]));
     EXPECT_GT(diff, 4e-3);
     EXPECT_LT(diff, 8e-3);
 }
@@ -263,8 +264,10 @@ TEST(LightTime, ObjectOnThePole) {
         for (int pass = 0; pass < 2; ++pass) {
             SkyDirection out;
             out.ra = 1.234;
-            if (pass == 0) lightt(a, b, c, out, 1);
-            else appfirst(a, b, c, out);
+            if (pass == 0)
+                lightt(a, b, c, out, 1);
+            else
+                appfirst(a, b, c, out);
             // lightt: the shifted object leaves the pole by v/c; appfirst
             // keeps the geometric (polar) direction apart from the rates.
             EXPECT_NEAR(out.dec, std::copysign(kPi / 2, z), 2e-4);
@@ -295,8 +298,8 @@ TEST(LightTime, ObjectOnThePole) {
 TEST(FirstOrderApparent, MatchesErfaAberrationForAMovingObserver) {
     struct Case {
         const char* what;
-        Vec3 p;      // object from the observer, AU
-        Vec3 u;      // observer's velocity, AU/day
+        Vec3 p;  // object from the observer, AU
+        Vec3 u;  // observer's velocity, AU/day
     };
     const Case cases[] = {
         {"ecliptic, Earth's orbital speed", {2.0, 1.0, 0.1}, {-0.0098, 0.0142, 0.0061}},
@@ -429,7 +432,7 @@ TEST(PhaseElongation, HandComputedTriangles) {
         double phase_deg, elong_deg;
         char side;
     };
-    const double d3 = std::atan(std::sqrt(2.0)) * kDegPerRad;    // 54.7356
+    const double d3 = std::atan(std::sqrt(2.0)) * kDegPerRad;        // 54.7356
     const double d4 = std::atan(1.0 / std::sqrt(2.0)) * kDegPerRad;  // 35.2644
     const Case cases[] = {
         // Sun at 180 deg seen from (1, 0, 0), object at 135 deg: west.
@@ -438,7 +441,12 @@ TEST(PhaseElongation, HandComputedTriangles) {
         {"western quadrature", {1, 0, 0}, {1, 1, 0}, 45.0, 90.0, 'W'},
         // 3-4-5: right angle at the Sun; phase opposite 4, elongation
         // opposite 3; object at 306.87 deg, Sun at 270 deg.
-        {"3-4-5, east", {0, 4, 0}, {3, 0, 0}, std::atan2(4.0, 3.0) * kDegPerRad, std::atan2(3.0, 4.0) * kDegPerRad, 'E'},
+        {"3-4-5, east",
+         {0, 4, 0},
+         {3, 0, 0},
+         std::atan2(4.0, 3.0) * kDegPerRad,
+         std::atan2(3.0, 4.0) * kDegPerRad,
+         'E'},
         // Out of the plane: cos elong = 1/sqrt 3, cos phase = 2/sqrt 6.
         {"object above the plane", {1, 0, 0}, {0, 1, 1}, d4, d3, 'W'},
         {"inferior conjunction", {1, 0, 0}, {0.5, 0, 0}, 180.0, 0.0, 'E'},

@@ -96,8 +96,7 @@ struct SkyDirection {
 //    rate on the pole, every rate at zero distance) it is set to 0.
 // 4. At most kLightTimePasses passes are made; the delay converges for every
 //    object slower than light, by a factor v/c per pass.
-void lightt(const StateVector& a, const StateVector& b, const StateVector& c, SkyDirection& out,
-            int rate_switch);
+void lightt(const StateVector& a, const StateVector& b, const StateVector& c, SkyDirection& out, int rate_switch);
 inline constexpr int kLightTimePasses = 50;
 
 // First-order apparent direction: the geometric direction of a + b + c and

@@ -17,8 +17,7 @@
 
 namespace zelvomat {
 
-void lightt(const StateVector& a, const StateVector& b, const StateVector& c, SkyDirection& out,
-            int rate_switch) {
+void lightt(const StateVector& a, const StateVector& b, const StateVector& c, SkyDirection& out, int rate_switch) {
     // tau: the distance whose light time shifts the object in this pass.
     double tau = 0.0;
     for (int pass = 0; pass < kLightTimePasses; ++pass) {
