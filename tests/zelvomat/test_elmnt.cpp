@@ -74,7 +74,8 @@ void write_package(const std::string& dir) {
     zeltest::write_year(dir, 2020, kObjects,
                         {{1, {make_set(J1 - 60, 1.0, kSlow)}},
                          {9, {make_set(jd_of(2020, 12, 25), 900.0, kSlow)}},
-                         {11, series(jd_of(2020, 2, 1), 20, 4, 1100.0, kSlow)}});
+                         {11, series(jd_of(2020, 2, 1), 20, 4, 1100.0, kSlow)},
+                         {15, {make_set(jd_of(2020, 12, 1), 1500.0, kSlow)}}});
     zeltest::write_year(dir, 2021, kObjects,
                         {{2, series(J1, 5, 39, 100.0, kSlow)},  // places 1-39 of record 1
                          {3, series(E0, 30, 4, 200.0, kSlow)},  // places 40 (record 1) to 43 (record 2)
@@ -94,7 +95,8 @@ void write_package(const std::string& dir) {
                          {8, {make_set(GQ + 230, 850.0, kSlow)}},
                          {10, series(G0, 20, 4, 1000.0, kSlow)},
                          {11, {make_set(jd_of(2021, 2, 14) + 20, 1150.0, kSlow)}},
-                         {12, {make_set(jd_of(2022, 1, 25), 1200.0, kSlow)}}});
+                         {12, {make_set(jd_of(2022, 1, 25), 1200.0, kSlow)}},
+                         {15, {make_set(jd_of(2022, 1, 10), 1550.0, kSlow)}}});
 }
 
 class ElmntTest : public ::testing::Test {
@@ -255,30 +257,37 @@ TEST_F(ElmntTest, NeighbouringYear) {
 // Objects without a set in the date's year.
 TEST_F(ElmntTest, YearsWithoutSets) {
     const ElementSet s12 = set_of(jd_of(2022, 1, 25), 1200.0, kSlow);
+    const ElementSet s15a = set_of(jd_of(2020, 12, 1), 1500.0, kSlow);
+    const ElementSet s15b = set_of(jd_of(2022, 1, 10), 1550.0, kSlow);
     struct Case {
         const char* what;
         std::int32_t n;
         double jd;
         std::int32_t year;
         bool from_catalogue;
+        ElementSet set;  // when from the files
     } cases[] = {
-        // July: the next year first.
-        {"July: 2022", 12, jd_of(2021, 7, 1), 0, false},
+        // From July on the next year first, before July the previous one.
+        {"July 1: 2022", 15, jd_of(2021, 7, 1), 0, false, s15b},
+        {"June 30: 2020", 15, jd_of(2021, 6, 30), 0, false, s15a},
+        {"July: 2022 (none in 2020)", 12, jd_of(2021, 7, 1), 0, false, s12},
         // May: 2020 (none), then from 2020 the first of 2019, 2021, 2018, 2022
         // in the package and not 2021: 2022. 255 days before its set, the
         // year before it (2021) is skipped for 2020, which has none.
-        {"May: 2020, then 2022", 12, jd_of(2021, 5, 15), 0, false},
-        {"no set in three years", 13, jd_of(2021, 7, 1), 0, true},
-        {"June 30: 2020, then 2022", 13, jd_of(2021, 6, 30), 0, true},
-        {"a year outside the package", 12, jd_of(2021, 7, 1), 2030, true},
+        {"May: 2020, then 2022", 12, jd_of(2021, 5, 15), 0, false, s12},
+        {"no set in three years", 13, jd_of(2021, 7, 1), 0, true, {}},
+        {"June 30, no set in three years", 13, jd_of(2021, 6, 30), 0, true, {}},
+        {"a year outside the package", 12, jd_of(2021, 7, 1), 2030, true, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ASSERT_TRUE(run(c.n, c.jd, c.year).ok());
         EXPECT_EQ(flags.from_catalogue, c.from_catalogue);
         EXPECT_FALSE(flags.accepted);
-        if (c.from_catalogue) expect_catalogue(elements, c.n, c.jd);
-        else expect_set(elements, s12, c.jd);
+        if (c.from_catalogue)
+            expect_catalogue(elements, c.n, c.jd);
+        else
+            expect_set(elements, c.set, c.jd);
     }
 }
 
@@ -298,8 +307,8 @@ TEST_F(ElmntTest, BadNumbersLeaveTheElements) {
 TEST_F(ElmntTest, Record8ValueAcceptsFarSets) {
     // Object 14's first set index, read from ad2021 record 14 (first x 1000 + count).
     const auto ad = zeltest::read_bytes("ad2021");
-    const std::int32_t word = static_cast<std::int32_t>(ad[52] | ad[53] << 8 | ad[54] << 16 |
-                                                        static_cast<std::uint32_t>(ad[55]) << 24);
+    const std::int32_t word =
+        static_cast<std::int32_t>(ad[52] | ad[53] << 8 | ad[54] << 16 | static_cast<std::uint32_t>(ad[55]) << 24);
     const std::int32_t first = word / 1000;
     ASSERT_EQ(word % 1000, 4);
     ASSERT_EQ(first, 39 + 4 + 4 + 16 + 4 + 1);
@@ -333,7 +342,8 @@ TEST_F(ElmntTest, MissingAndDamagedFiles) {
         std::vector<std::uint8_t> bytes;
     } damages[] = {
         {"ad2020 with two records", "ad2020", std::vector<std::uint8_t>(8, 0)},
-        {"negative index word", "ad2020", [] {
+        {"negative index word", "ad2020",
+         [] {
              std::vector<std::uint8_t> b(4 * kObjects, 0);
              zeltest::put32(b, 8 * 4, -2001);
              return b;
@@ -398,7 +408,8 @@ TEST(YearlyElementsWriter, Layout) {
     };
     auto f64 = [&](std::size_t rec, std::size_t place, std::size_t word) {
         std::uint64_t u = 0;
-        for (int b = 7; b >= 0; --b) u = u << 8 | el[(rec - 1) * 2240 + place * 56 + word * 8 + static_cast<std::size_t>(b)];
+        for (int b = 7; b >= 0; --b)
+            u = u << 8 | el[(rec - 1) * 2240 + place * 56 + word * 8 + static_cast<std::size_t>(b)];
         double d;
         std::memcpy(&d, &u, 8);
         return d;
@@ -409,12 +420,12 @@ TEST(YearlyElementsWriter, Layout) {
     EXPECT_EQ(i32(12), 1 * 1000 + 39);  // object 4: sets 1 .. 39
     EXPECT_EQ(i32(16), 0);
     EXPECT_EQ(f64(1, 0, 0), 2459000.5);
-    EXPECT_EQ(f64(1, 38, 1), 48.0);       // set 39: M
-    EXPECT_EQ(f64(1, 39, 0), 2459100.5);  // set 40: last place of record 1
-    EXPECT_EQ(f64(1, 39, 6), 0.02);       // its mean motion
-    EXPECT_EQ(f64(2, 0, 0), 2459102.5);   // set 41: first place of record 2
+    EXPECT_EQ(f64(1, 38, 1), 48.0);        // set 39: M
+    EXPECT_EQ(f64(1, 39, 0), 2459100.5);   // set 40: last place of record 1
+    EXPECT_EQ(f64(1, 39, 6), 0.02);        // its mean motion
+    EXPECT_EQ(f64(2, 0, 0), 2459102.5);    // set 41: first place of record 2
     EXPECT_DOUBLE_EQ(f64(2, 1, 2), 72.1);  // set 42: argument of perihelion
-    EXPECT_EQ(f64(2, 2, 0), 0.0);         // filling
+    EXPECT_EQ(f64(2, 2, 0), 0.0);          // filling
     EXPECT_FALSE(std::filesystem::exists(wd.path() / "ad2021.new"));
 }
 

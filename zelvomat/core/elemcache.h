@@ -20,10 +20,10 @@ namespace zelvomat {
 
 // The two files of one package year.
 struct YearlyFiles {
-    std::int32_t year = 0;   // calendar year
-    bool present = false;    // both files exist and are mapped
-    io::MappedFile index;    // "ad<YYYY>"
-    io::MappedFile sets;     // "el<YYYY>"
+    std::int32_t year = 0;  // calendar year
+    bool present = false;   // both files exist and are mapped
+    io::MappedFile index;   // "ad<YYYY>"
+    io::MappedFile sets;    // "el<YYYY>"
 };
 
 struct ElementCache {
@@ -31,8 +31,8 @@ struct ElementCache {
     // index 0). A set is accepted whatever its distance in time when the
     // year's value is below the index of the object's first set.
     std::array<std::int32_t, 5> values{};
-    std::string data_dir;             // directory of the files below, trailing blanks removed
-    std::vector<YearlyFiles> years;   // the years looked at since the cache was last dropped
+    std::string data_dir;            // directory of the files below, trailing blanks removed
+    std::vector<YearlyFiles> years;  // the years looked at since the cache was last dropped
 };
 ElementCache& element_cache();
 

@@ -55,7 +55,8 @@ Result<const YearlyFiles*> year_files(std::string_view data_dir, std::int32_t ye
     const std::string sets_path = io::find_file(c.data_dir, files::yearly_elements(year));
     if (io::file_exists(index_path) && io::file_exists(sets_path)) {
         auto index = io::MappedFile::open(index_path);
-        if (!index) return error_status("The yearly element index " + index_path + " cannot be read: " + index.message());
+        if (!index)
+            return error_status("The yearly element index " + index_path + " cannot be read: " + index.message());
         auto sets = io::MappedFile::open(sets_path);
         if (!sets) return error_status("The yearly element file " + sets_path + " cannot be read: " + sets.message());
         y.index = std::move(*index);
@@ -69,8 +70,8 @@ Result<const YearlyFiles*> year_files(std::string_view data_dir, std::int32_t ye
 // ---- One year's search -----------------------------------------------------------
 
 enum class YearOutcome {
-    NoSets,    // no set of the object that year (index word below 1000, or no files)
-    NoCount,   // a first set is given but the count is 0
+    NoSets,   // no set of the object that year (index word below 1000, or no files)
+    NoCount,  // a first set is given but the count is 0
     Found,
 };
 
@@ -79,8 +80,8 @@ struct YearScan {
     std::int32_t index = 0;  // package-year index (1 = first package year)
     std::int32_t first = 0;
     std::int32_t count = 0;
-    double best = 0.0;       // jd - epoch of the nearest set, days
-    ElementSet set{};        // the nearest set
+    double best = 0.0;  // jd - epoch of the nearest set, days
+    ElementSet set{};   // the nearest set
 };
 
 ElementSet read_set(io::Bytes sets, std::int64_t s) {
@@ -108,8 +109,8 @@ Result<YearScan> scan_year(std::int32_t n, double jd, std::int32_t index, std::s
                             std::to_string(n) + ".");
     const std::int32_t v = io::get_i32(ad, static_cast<std::size_t>(n - 1) * kIndexRecord);
     if (v < 0)
-        return error_status("The yearly element index " + y.index.path() + " is damaged: record " +
-                            std::to_string(n) + " holds " + std::to_string(v) + ".");
+        return error_status("The yearly element index " + y.index.path() + " is damaged: record " + std::to_string(n) +
+                            " holds " + std::to_string(v) + ".");
     r.first = v / kCountFactor;
     r.count = v - r.first * kCountFactor;
     if (r.first == 0) return r;
@@ -268,8 +269,8 @@ Result<ElementSet> object_element_set(std::int32_t n) {
     if (n >= 1) return catelem(n);
     const int k = n + 100;
     if (k < 1 || k > planet_elements::kPlanets)
-        return error_status("Object number " + std::to_string(n) + " is neither a catalogue object nor a major planet (" +
-                            "-99 Mercury .. -91 Pluto).");
+        return error_status("Object number " + std::to_string(n) +
+                            " is neither a catalogue object nor a major planet (" + "-99 Mercury .. -91 Pluto).");
     using namespace setpar;
     auto fail = [](const std::string& why) {
         return error_status("The settings file \"" + std::string(files::kSettings) + "\" cannot be read: " + why);
@@ -357,7 +358,7 @@ Status YearlyElementsWriter::write(std::string_view dir, int year) const {
 
 // ---- Export ---------------------------------------------------------------------------
 
-extern "C" ZELVOMAT_API void NElem(int n, double *elements) {
+extern "C" ZELVOMAT_API void NElem(int n, double* elements) {
     zelvomat::export_guard([&] {
         if (n == 0) return zelvomat::ok_status();
         if (elements == nullptr) return zelvomat::error_status("NElem was given no element array.");

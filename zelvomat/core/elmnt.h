@@ -135,8 +135,8 @@ public:
     std::int32_t set_count() const { return sets_; }
 
 private:
-    std::vector<std::int32_t> index_;   // index word of object n at n - 1
-    std::vector<std::uint8_t> bytes_;   // "el<YYYY>" without the final filling
+    std::vector<std::int32_t> index_;  // index word of object n at n - 1
+    std::vector<std::uint8_t> bytes_;  // "el<YYYY>" without the final filling
     std::int32_t sets_ = 0;
 };
 
