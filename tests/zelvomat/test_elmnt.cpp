@@ -8,6 +8,7 @@
 #include <erfa.h>
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -278,6 +279,9 @@ TEST_F(ElmntTest, YearsWithoutSets) {
         {"no set in three years", 13, jd_of(2021, 7, 1), 0, true, {}},
         {"June 30, no set in three years", 13, jd_of(2021, 6, 30), 0, true, {}},
         {"a year outside the package", 12, jd_of(2021, 7, 1), 2030, true, {}},
+        {"the smallest year", 12, jd_of(2021, 7, 1), INT32_MIN, true, {}},
+        {"the largest year", 12, jd_of(2021, 7, 1), INT32_MAX, true, {}},
+        {"the year before the package", 15, jd_of(2021, 7, 1), 2019, false, s15a},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

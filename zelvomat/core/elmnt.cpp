@@ -7,6 +7,7 @@
 // "el<YYYY>", whatever record it lies in.
 #include "core/elmnt.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -182,7 +183,10 @@ Status elmnt(std::int32_t n, double jd, std::int32_t year, OrbitElementsArray& e
     int cal_year = 0, month = 0, mday = 0;
     double day_fraction = 0;
     jdcal(static_cast<std::int32_t>(day), jd - day, cal_year, month, mday, day_fraction);
-    const std::int32_t k = (year != 0 ? year : cal_year) - info.first_year + 1;
+    // Package-year index of the year searched first. A year far outside the
+    // package is brought nearer: every year it leads to lies outside anyway.
+    const std::int64_t k64 = static_cast<std::int64_t>(year != 0 ? year : cal_year) - info.first_year + 1;
+    const std::int32_t k = static_cast<std::int32_t>(std::clamp<std::int64_t>(k64, -5, std::max(years, 0) + 6));
 
     // The year of the date, then its neighbours, until one holds sets.
     std::int32_t cur = k;

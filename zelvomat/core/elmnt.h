@@ -96,7 +96,7 @@ struct ElementFlags {
 //     neighbour's).
 //  3. A year whose "ad" or "el" file is missing counts as a year without sets
 //     for any object; a file that is present but too short for the records
-//     asked, or an index word that is not first x 1000 + count, is an error.
+//     asked, or a negative index word, is an error.
 //  4. The files stay mapped between calls (elemcache.h).
 Status elmnt(std::int32_t n, double jd, std::int32_t year, OrbitElementsArray& elements, ElementFlags& flags,
              std::string_view data_dir);
