@@ -154,6 +154,21 @@ ZELVOMAT_API void contr_vv(int type, char *text, int len, int *err, double *valu
  * finite number gives *diameter = 0 (unknown). */
 ZELVOMAT_API void dphot(int flag, int n, double h, double *diameter);
 
+/* ---- Element sets of objects and major planets ---------------------------- */
+
+/* Fills elements[0..6] with an element set: the epoch (Julian date, TT), then
+ * M, argument of perihelion, ascending node, inclination (radians, ecliptic
+ * and equinox J2000), eccentricity, mean motion (radians per day).
+ *  n >= 1: catalogue object n at the catalogue epoch (the catalogue must have
+ *          been opened in this process, as namn1 and NamePl do);
+ *  n = k - 100, k = 1 (Mercury) .. 9 (Pluto): the planet's mean elements from
+ *          "orb.elm" of the data directory, with the catalogue epoch of
+ *          "setpar" (both read at each call);
+ *  n = 0:  nothing is written.
+ * Any other number, an object absent from the catalogue, or a file that cannot
+ * be read: nothing is written and errmsg() tells why. */
+ZELVOMAT_API void NElem(int n, double *elements);
+
 #ifdef __cplusplus
 }
 #endif

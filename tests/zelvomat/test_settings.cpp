@@ -96,7 +96,8 @@ TEST(SettingsFile, InparLoadsTheSharedAreas) {
     zeltest::ScopedWorkDir wd;
     write_settings(sample_settings(wd.dir_slash()));
     de_state().record_held = 17;
-    element_cache().buffer_record = 5;
+    element_cache().data_dir = "/elsewhere/";
+    element_cache().years.resize(2);
     const Status loaded = in_par();
     ASSERT_TRUE(loaded.ok()) << loaded.message();
     const PackageInfo& p = package_info();
@@ -114,8 +115,8 @@ TEST(SettingsFile, InparLoadsTheSharedAreas) {
     EXPECT_EQ(de_state().first_jd, 2436912.5);
     EXPECT_EQ(de_state().last_jd, 2473488.5);
     EXPECT_EQ(de_state().record_held, 0);
-    EXPECT_EQ(element_cache().buffer_record, 0);
-    EXPECT_EQ(element_cache().record_length, 2240);
+    EXPECT_TRUE(element_cache().years.empty());
+    EXPECT_TRUE(element_cache().data_dir.empty());
     EXPECT_EQ(element_cache().values[2], 3);
     // A second load gives the same state.
     ASSERT_TRUE(in_par().ok());

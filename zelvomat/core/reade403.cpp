@@ -3,6 +3,7 @@
 // read403b. See reade403.h for units, frames and numbering.
 #include "core/reade403.h"
 #include "core/catalog.h"
+#include "core/elemcache.h"
 
 #include <cmath>
 
@@ -261,6 +262,7 @@ extern "C" ZELVOMAT_API void Closlae(void) {
     zelvomat::export_guard([] {
         zelvomat::de_close();
         zelvomat::catclose();
+        zelvomat::close_element_files();
         return zelvomat::ok_status();
     });
 }

@@ -181,10 +181,7 @@ Status in_par() {
     package_info() = package_info_from(params);
     data_paths() = paths;
     ElementCache& ec = element_cache();
-    ec.record_length = 2240;
-    ec.ad_year = 0;
-    ec.el_year = 0;
-    ec.buffer_record = 0;
+    ec = ElementCache{};  // the yearly files are mapped again for the new settings
     ec.values = values;
     DeState& de = de_state();
     de.first_jd = params.eph_first_jd;

@@ -4,7 +4,24 @@
 #include <strings.h>
 #include <sys/stat.h>
 
+#include <cstdio>
+
 #include "io/fields.h"
+
+namespace zelvomat::files {
+
+namespace {
+std::string with_year(std::string_view prefix, int year) {
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%04d", year);
+    return std::string(prefix) + digits;
+}
+}  // namespace
+
+std::string yearly_index(int year) { return with_year(kYearlyIndexPrefix, year); }
+std::string yearly_elements(int year) { return with_year(kYearlyElementsPrefix, year); }
+
+}  // namespace zelvomat::files
 
 namespace zelvomat::io {
 

@@ -36,6 +36,13 @@ inline constexpr std::string_view kCatNames = "elinm";      // element catalogue
 inline constexpr std::string_view kCatMagnitudes = "elih";  // element catalogue: absolute magnitudes H
 inline constexpr std::string_view kCatSlopes = "elig";      // element catalogue: slope parameters G
 inline constexpr std::string_view kCatElements = "elitel";  // element catalogue: osculating elements
+inline constexpr std::string_view kPlanetElements = "orb.elm";  // mean elements of the nine major planets
+// Data directory: the yearly osculating-element files of a package year,
+// "ad" or "el" followed by the year as four digits ("ad1999", "el1999").
+inline constexpr std::string_view kYearlyIndexPrefix = "ad";     // 4-byte index records
+inline constexpr std::string_view kYearlyElementsPrefix = "el";  // 2240-byte records of 40 element sets
+std::string yearly_index(int year);     // "ad<YYYY>"
+std::string yearly_elements(int year);  // "el<YYYY>"
 
 }  // namespace zelvomat::files
 

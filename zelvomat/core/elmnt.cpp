@@ -1,0 +1,374 @@
+// Osculating elements of the yearly element files (elmnt), their writer, and
+// the element sets of the NElem export. Layouts in elmnt.h.
+//
+// The search for the set nearest a date scans the object's consecutive sets
+// in ascending order of epoch and stops as soon as the distance in time stops
+// decreasing; with the files mapped, a set is read at byte (s-1) x 56 of
+// "el<YYYY>", whatever record it lies in.
+#include "core/elmnt.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <limits>
+#include <optional>
+#include <string>
+
+#include "core/datajd.h"
+#include "core/elemcache.h"
+#include "core/utils.h"
+#include "io/bytes.h"
+#include "io/errchan.h"
+#include "io/fields.h"
+#include "io/files.h"
+#include "io/recfile.h"
+#include "zelvomat/zelvomat.h"
+
+namespace zelvomat {
+
+using namespace yearly;
+
+void close_element_files() {
+    ElementCache& c = element_cache();
+    c.years.clear();
+    c.data_dir.clear();
+}
+
+namespace {
+
+// ---- The mapped files ------------------------------------------------------------
+
+// The files of a calendar year, mapped on first use. A year whose files are
+// missing comes back with present = false.
+Result<const YearlyFiles*> year_files(std::string_view data_dir, std::int32_t year) {
+    ElementCache& c = element_cache();
+    const std::string_view dir = io::trim_right(data_dir);
+    if (dir != c.data_dir) {
+        c.years.clear();
+        c.data_dir = std::string(dir);
+    }
+    for (const YearlyFiles& y : c.years)
+        if (y.year == year) return &y;
+    YearlyFiles y;
+    y.year = year;
+    const std::string index_path = io::find_file(c.data_dir, files::yearly_index(year));
+    const std::string sets_path = io::find_file(c.data_dir, files::yearly_elements(year));
+    if (io::file_exists(index_path) && io::file_exists(sets_path)) {
+        auto index = io::MappedFile::open(index_path);
+        if (!index)
+            return error_status("The yearly element index " + index_path + " cannot be read: " + index.message());
+        auto sets = io::MappedFile::open(sets_path);
+        if (!sets) return error_status("The yearly element file " + sets_path + " cannot be read: " + sets.message());
+        y.index = std::move(*index);
+        y.sets = std::move(*sets);
+        y.present = true;
+    }
+    c.years.push_back(std::move(y));
+    return &c.years.back();
+}
+
+// ---- One year's search -----------------------------------------------------------
+
+enum class YearOutcome {
+    NoSets,   // no set of the object that year (index word below 1000, or no files)
+    NoCount,  // a first set is given but the count is 0
+    Found,
+};
+
+struct YearScan {
+    YearOutcome outcome = YearOutcome::NoSets;
+    std::int32_t index = 0;  // package-year index (1 = first package year)
+    std::int32_t first = 0;
+    std::int32_t count = 0;
+    double best = 0.0;  // jd - epoch of the nearest set, days
+    ElementSet set{};   // the nearest set
+};
+
+ElementSet read_set(io::Bytes sets, std::int64_t s) {
+    const io::Bytes b = sets.subspan(static_cast<std::size_t>(s - 1) * kSetBytes, kSetBytes);
+    ElementSet e{};
+    e[0] = io::get_f64(b, kSetEpoch);
+    for (std::size_t i = 0; i < 6; ++i) e[i + 1] = io::get_f64(b, kSetElements + 8 * i);
+    return e;
+}
+
+// The set of object n in package year `index` nearest jd.
+Result<YearScan> scan_year(std::int32_t n, double jd, std::int32_t index, std::string_view data_dir) {
+    const PackageInfo& info = package_info();
+    YearScan r;
+    r.index = index;
+    const std::int32_t years = info.last_year - info.first_year + 1;
+    if (index < 1 || index > years) return r;  // outside the package: no files
+    auto files = year_files(data_dir, info.first_year + index - 1);
+    if (!files) return files.status();
+    const YearlyFiles& y = **files;
+    if (!y.present) return r;
+    const io::Bytes ad = y.index.bytes();
+    if (static_cast<std::size_t>(n) * kIndexRecord > ad.size())
+        return error_status("The yearly element index " + y.index.path() + " has no record for object " +
+                            std::to_string(n) + ".");
+    const std::int32_t v = io::get_i32(ad, static_cast<std::size_t>(n - 1) * kIndexRecord);
+    if (v < 0)
+        return error_status("The yearly element index " + y.index.path() + " is damaged: record " + std::to_string(n) +
+                            " holds " + std::to_string(v) + ".");
+    r.first = v / kCountFactor;
+    r.count = v - r.first * kCountFactor;
+    if (r.first == 0) return r;
+    if (r.count == 0) {
+        r.outcome = YearOutcome::NoCount;
+        return r;
+    }
+    const io::Bytes el = y.sets.bytes();
+    const std::int64_t last = static_cast<std::int64_t>(r.first) + r.count - 1;
+    if (static_cast<std::uint64_t>(last) * kSetBytes > el.size())
+        return error_status("The yearly element file " + y.sets.path() + " has no set " + std::to_string(last) +
+                            " (object " + std::to_string(n) + ").");
+    // Ascending epochs: the distance falls until the nearest set, then rises.
+    std::int64_t best_s = r.first;
+    double best = jd - io::get_f64(el, static_cast<std::size_t>(r.first - 1) * kSetBytes + kSetEpoch);
+    for (std::int64_t s = best_s + 1; s <= last; ++s) {
+        const double dt = jd - io::get_f64(el, static_cast<std::size_t>(s - 1) * kSetBytes + kSetEpoch);
+        if (!(std::fabs(dt) < std::fabs(best))) break;
+        best = dt;
+        best_s = s;
+    }
+    r.outcome = YearOutcome::Found;
+    r.best = best;
+    r.set = read_set(el, best_s);
+    return r;
+}
+
+bool is_accepted(const YearScan& s) {
+    const double tol = kAcceptWindowDays / s.count;
+    if (std::fabs(s.best) <= tol) return true;
+    // Settings record 8 has a value for the first five package years only.
+    const std::array<std::int32_t, 5>& values = element_cache().values;
+    return s.index >= 1 && s.index <= static_cast<std::int32_t>(values.size()) && values[s.index - 1] < s.first;
+}
+
+void carry(const ElementSet& set, double dt, OrbitElementsArray& elements) {
+    for (std::size_t i = 0; i < 6; ++i) elements[i] = set[i + 1];
+    elements[0] = set[1] + set[6] * dt;
+}
+
+// The catalogue elements carried to jd.
+Status from_catalogue(std::int32_t n, double jd, OrbitElementsArray& elements, ElementFlags& flags) {
+    auto e = catelem(n);
+    if (!e) return e.status();
+    package_info().catalogue_epoch = (*e)[0];
+    carry(*e, jd - (*e)[0], elements);
+    flags.from_catalogue = true;
+    flags.accepted = false;
+    return ok_status();
+}
+
+}  // namespace
+
+// ---- elmnt -----------------------------------------------------------------------
+
+Status elmnt(std::int32_t n, double jd, std::int32_t year, OrbitElementsArray& elements, ElementFlags& flags,
+             std::string_view data_dir) {
+    flags = {};
+    const PackageInfo& info = package_info();
+    if (n < 1 || n > info.objects) {
+        flags.bad_number = true;
+        return ok_status();
+    }
+    if (!(jd >= info.j1 - kSpanMarginDays && jd < info.j2 + kSpanMarginDays))
+        return from_catalogue(n, jd, elements, flags);
+
+    const std::int32_t years = info.last_year - info.first_year + 1;
+    const double day = std::floor(jd);
+    int cal_year = 0, month = 0, mday = 0;
+    double day_fraction = 0;
+    jdcal(static_cast<std::int32_t>(day), jd - day, cal_year, month, mday, day_fraction);
+    // Package-year index of the year searched first. A year far outside the
+    // package is brought nearer: every year it leads to lies outside anyway.
+    const std::int64_t k64 = static_cast<std::int64_t>(year != 0 ? year : cal_year) - info.first_year + 1;
+    const std::int32_t k = static_cast<std::int32_t>(std::clamp<std::int64_t>(k64, -5, std::max(years, 0) + 6));
+
+    // The year of the date, then its neighbours, until one holds sets.
+    std::int32_t cur = k;
+    YearScan found;
+    for (int attempt = 1;; ++attempt) {
+        auto scan = scan_year(n, jd, cur, data_dir);
+        if (!scan) return scan.status();
+        if (scan->outcome == YearOutcome::Found) {
+            found = *scan;
+            break;
+        }
+        if (scan->outcome == YearOutcome::NoCount || attempt >= 3) return from_catalogue(n, jd, elements, flags);
+        if (attempt == 1) {
+            cur += month >= 7 ? 1 : -1;
+        } else {
+            std::int32_t next = 0;
+            for (std::int32_t d : {-1, 1, -2, 2})
+                if (cur + d >= 1 && cur + d <= years && cur + d != k) {
+                    next = cur + d;
+                    break;
+                }
+            if (next == 0) return from_catalogue(n, jd, elements, flags);
+            cur = next;
+        }
+    }
+    if (is_accepted(found)) {
+        carry(found.set, found.best, elements);
+        flags.accepted = true;
+        return ok_status();
+    }
+
+    // Not accepted: when the date lies nearer the object's previous or next
+    // opposition than this set's, that opposition's set is in a neighbouring
+    // year's file. q is half the synodic period with respect to the Earth.
+    const double n_deg = found.set[6] * kDegPerRad;
+    const double q = std::fabs(360.0 / (kEarthMotionDegPerDay - n_deg) / 2.0);
+    const double w = kAcceptWindowDays * (1.0 - 1.0 / found.count);
+    const bool later = found.best > q - w;
+    const bool earlier = found.best < w - q;
+    std::int32_t other = 0;
+    // Both can hold only when q < w; the sign of the distance decides then.
+    if (later && (!earlier || found.best >= 0)) {
+        other = found.index + 1;
+        if (other == k) ++other;
+    } else if (earlier) {
+        other = found.index - 1;
+        if (other == k) --other;
+    }
+    if (other >= 1 && other <= years) {
+        auto scan = scan_year(n, jd, other, data_dir);
+        if (!scan) return scan.status();
+        if (scan->outcome == YearOutcome::Found) {
+            if (is_accepted(*scan)) {
+                carry(scan->set, scan->best, elements);
+                flags.accepted = true;
+                return ok_status();
+            }
+            if (std::fabs(scan->best) <= std::fabs(found.best)) found = *scan;
+        }
+    }
+    carry(found.set, found.best, elements);
+    return ok_status();
+}
+
+// ---- Element sets of NElem -----------------------------------------------------------
+
+Result<OrbitElementsArray> read_planet_elements(std::string_view data_dir, int k) {
+    if (k < 1 || k > planet_elements::kPlanets)
+        return error_status("There is no major planet " + std::to_string(k) + ".");
+    const std::string path = io::find_file(io::trim_right(data_dir), files::kPlanetElements);
+    auto fail = [&](const std::string& why) {
+        return error_status("The planet elements file " + path + " cannot be read: " + why);
+    };
+    auto f = io::RecordFile::open(path, planet_elements::kRecord, io::OpenMode::Read);
+    if (!f) return fail(f.message());
+    std::uint8_t rec[planet_elements::kRecord];
+    if (Status s = f->read(k, rec); !s) return fail(s.message());
+    OrbitElementsArray e{};
+    for (std::size_t i = 0; i < 6; ++i) e[i] = io::get_f64(rec, 8 * i);
+    return e;
+}
+
+Result<ElementSet> object_element_set(std::int32_t n) {
+    if (n >= 1) return catelem(n);
+    const int k = n + 100;
+    if (k < 1 || k > planet_elements::kPlanets)
+        return error_status("Object number " + std::to_string(n) +
+                            " is neither a catalogue object nor a major planet (" + "-99 Mercury .. -91 Pluto).");
+    using namespace setpar;
+    auto fail = [](const std::string& why) {
+        return error_status("The settings file \"" + std::string(files::kSettings) + "\" cannot be read: " + why);
+    };
+    auto f = io::RecordFile::open(std::string(files::kSettings), kRecordLength, io::OpenMode::Read);
+    if (!f) return fail(f.message());
+    std::uint8_t rec[kRecordLength];
+    if (Status s = f->read(kRecParams, rec); !s) return fail(s.message());
+    const double epoch = decode_params(rec).catalogue_epoch;
+    if (Status s = f->read(kRecDataDir, rec); !s) return fail(s.message());
+    const std::string dir = io::get_text(rec, 0, kPathLength);
+    f->close();
+    auto el = read_planet_elements(dir, k);
+    if (!el) return el.status();
+    ElementSet set{};
+    set[0] = epoch;
+    for (std::size_t i = 0; i < 6; ++i) set[i + 1] = (*el)[i];
+    return set;
+}
+
+// ---- Writer ----------------------------------------------------------------------------
+
+YearlyElementsWriter::YearlyElementsWriter(std::int32_t objects)
+    : index_(static_cast<std::size_t>(std::max<std::int32_t>(objects, 0)), 0) {}
+
+Status YearlyElementsWriter::add(std::int32_t n, std::span<const ElementSet> sets) {
+    if (n < 1 || static_cast<std::size_t>(n) > index_.size())
+        return error_status("Object " + std::to_string(n) + " is outside the catalogue (1 .. " +
+                            std::to_string(index_.size()) + ").");
+    std::int32_t& word = index_[static_cast<std::size_t>(n - 1)];
+    if (word != 0) return error_status("The sets of object " + std::to_string(n) + " were given before.");
+    if (sets.empty()) return ok_status();
+    if (sets.size() > static_cast<std::size_t>(kMaxSetsPerObject))
+        return error_status("Object " + std::to_string(n) + " has " + std::to_string(sets.size()) +
+                            " sets; a year holds at most 999 per object.");
+    for (std::size_t i = 1; i < sets.size(); ++i)
+        if (!(sets[i][0] > sets[i - 1][0]))
+            return error_status("The sets of object " + std::to_string(n) + " are not in ascending order of epoch.");
+    const std::int64_t first = static_cast<std::int64_t>(sets_) + 1;
+    const std::int64_t v = first * kCountFactor + static_cast<std::int64_t>(sets.size());
+    if (v > std::numeric_limits<std::int32_t>::max())
+        return error_status("The yearly element file is full: set " + std::to_string(first) +
+                            " cannot be indexed in a 32-bit index word.");
+    word = static_cast<std::int32_t>(v);
+    const std::size_t at = bytes_.size();
+    bytes_.resize(at + sets.size() * kSetBytes);
+    for (std::size_t i = 0; i < sets.size(); ++i) {
+        const io::MutBytes b = io::MutBytes(bytes_).subspan(at + i * kSetBytes, kSetBytes);
+        io::put_f64(b, kSetEpoch, sets[i][0]);
+        for (std::size_t j = 0; j < 6; ++j) io::put_f64(b, kSetElements + 8 * j, sets[i][j + 1]);
+    }
+    sets_ += static_cast<std::int32_t>(sets.size());
+    return ok_status();
+}
+
+namespace {
+
+// Writes under a temporary name and renames into place.
+Status replace_file(const std::string& path, std::span<const std::uint8_t> bytes) {
+    const std::string tmp = path + ".new";
+    ZEL_TRY(io::write_file_bytes(tmp, bytes));
+    std::error_code ec;
+    std::filesystem::rename(tmp, path, ec);
+    if (ec) {
+        std::filesystem::remove(tmp, ec);
+        return error_status("cannot write file " + path + ": " + ec.message());
+    }
+    return ok_status();
+}
+
+}  // namespace
+
+Status YearlyElementsWriter::write(std::string_view dir, int year) const {
+    if (year < 0 || year > 9999) return error_status("The year " + std::to_string(year) + " has no four digits.");
+    std::vector<std::uint8_t> ad(index_.size() * kIndexRecord);
+    for (std::size_t i = 0; i < index_.size(); ++i) io::put_i32(ad, i * kIndexRecord, index_[i]);
+    std::vector<std::uint8_t> el = bytes_;
+    el.resize((el.size() + kSetsRecord - 1) / kSetsRecord * kSetsRecord, 0);
+    const std::string d(io::trim_right(dir));
+    ZEL_TRY(replace_file(d + files::yearly_elements(year), el));
+    return replace_file(d + files::yearly_index(year), ad);
+}
+
+}  // namespace zelvomat
+
+// ---- Export ---------------------------------------------------------------------------
+
+extern "C" ZELVOMAT_API void NElem(int n, double* elements) {
+    zelvomat::export_guard([&] {
+        if (n == 0) return zelvomat::ok_status();
+        if (elements == nullptr) return zelvomat::error_status("NElem was given no element array.");
+        auto set = zelvomat::object_element_set(n);
+        if (!set) return set.status();
+        std::copy(set->begin(), set->end(), elements);
+        return zelvomat::ok_status();
+    });
+}

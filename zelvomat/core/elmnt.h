@@ -1,0 +1,143 @@
+// Osculating elements of the yearly element files, and element sets of the
+// catalogue objects and the major planets.
+//
+// Yearly files (data directory), one pair per package year YYYY; binary
+// records without separators or header, record r at byte (r-1) x length,
+// integers 32-bit little-endian, reals IEEE doubles little-endian:
+//   "ad<YYYY>"  4 bytes     record n belongs to catalogue object n:
+//                           first x 1000 + count, where first (from 1) is the
+//                           index of the object's first set in "el<YYYY>" and
+//                           count (0-999) the number of its consecutive sets;
+//                           0 when the object has no set that year
+//   "el<YYYY>"  2240 bytes  40 element sets of 7 doubles; set s lies in record
+//                           (s-1) div 40 + 1 at place (s-1) mod 40, that is at
+//                           byte (s-1) x 56 of the file; the last record is
+//                           filled up with zero bytes
+// An element set: epoch (Julian date, TT), M, argument of perihelion,
+// ascending node, inclination (radians), eccentricity, mean motion (radians
+// per day); ecliptic and equinox J2000. The sets of one object are consecutive
+// and in ascending order of epoch, each near one of the object's oppositions.
+//
+// "orb.elm" (data directory): the mean elements of the nine major planets at
+// the catalogue epoch, record k of 48 bytes = planet k (1 Mercury .. 9 Pluto):
+// M, argument of perihelion, node, inclination (radians, ecliptic J2000),
+// eccentricity, mean motion (radians per day), 6 doubles at 0, 8, .., 40.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "core/catalog.h"
+#include "core/setpar.h"
+#include "io/status.h"
+
+namespace zelvomat {
+
+// ---- Layout -------------------------------------------------------------------
+namespace yearly {
+inline constexpr std::size_t kIndexRecord = 4;  // "ad<YYYY>": one i32 per object
+inline constexpr std::size_t kSetWords = 7;     // epoch and six elements
+inline constexpr std::size_t kSetBytes = 8 * kSetWords;
+inline constexpr std::size_t kSetsPerRecord = 40;
+inline constexpr std::size_t kSetsRecord = kSetsPerRecord * kSetBytes;  // 2240, "el<YYYY>"
+// Offsets inside a set.
+inline constexpr std::size_t kSetEpoch = 0;
+inline constexpr std::size_t kSetElements = 8;  // M, peri, node, incl, e, n at 8, 16, .., 48
+// Index word = first x kCountFactor + count.
+inline constexpr std::int32_t kCountFactor = 1000;
+inline constexpr std::int32_t kMaxSetsPerObject = 999;
+// The yearly files serve dates from J1 - 70 days to J2 + 70 days (J1, J2 of
+// PackageInfo); the catalogue serves the others.
+inline constexpr double kSpanMarginDays = 70.0;
+// A set is accepted when it lies within 60 / count days of the date.
+inline constexpr double kAcceptWindowDays = 60.0;
+// Mean motion of the Earth (degrees per day) for the synodic period.
+inline constexpr double kEarthMotionDegPerDay = 0.97;
+}  // namespace yearly
+
+namespace planet_elements {
+inline constexpr std::size_t kRecord = 48;  // 6 doubles at 0, 8, .., 40
+inline constexpr int kPlanets = 9;
+}  // namespace planet_elements
+
+// Flags of elmnt.
+struct ElementFlags {
+    bool bad_number = false;      // n outside 1 .. total count; nothing else set
+    bool from_catalogue = false;  // the catalogue elements (date outside the span, or no set found)
+    bool accepted = false;        // the set lies close enough to the date to be trusted
+};
+
+// Osculating elements of catalogue object n (1 .. total count of PackageInfo)
+// for the Julian date jd (TT).
+//   year      0, or a year whose files are searched first (in place of the
+//             calendar year of jd);
+//   elements  out: M, argument of perihelion, node, inclination (radians,
+//             ecliptic J2000), eccentricity, mean motion (rad/day) of the set
+//             whose epoch lies nearest jd, with M carried to jd by the mean
+//             motion; untouched when flags.bad_number is set or on failure;
+//   data_dir  the data directory (settings record 4; trailing blanks ignored).
+// Notes:
+//  1. Dates before J1 - 70 days or from J2 + 70 days on, and objects without a
+//     set in the years searched, take the catalogue elements (catelem; the
+//     catalogue must be open), M carried from the catalogue epoch, which is
+//     stored in PackageInfo; flags.from_catalogue is set, accepted is not.
+//  2. Search: the year of jd (or `year`); when the object has no set there,
+//     the next year for dates from July on, else the previous one; then the
+//     first of the years -1, +1, -2, +2 from that one that lies in the
+//     package and is not the first year tried. A set is accepted when it
+//     lies within 60 / count days of jd or when the year's settings record 8
+//     value is below the object's first set index. A set not accepted may send
+//     the search once to a neighbouring year: the next when jd lies more than
+//     half a synodic period (with respect to the Earth) less 60 (1 - 1/count)
+//     days after the set, the previous when as much before it; an accepted
+//     set there is taken, otherwise the nearer of the two (on a tie the
+//     neighbour's).
+//  3. A year whose "ad" or "el" file is missing counts as a year without sets
+//     for any object; a file that is present but too short for the records
+//     asked, or a negative index word, is an error.
+//  4. The files stay mapped between calls (elemcache.h).
+Status elmnt(std::int32_t n, double jd, std::int32_t year, OrbitElementsArray& elements, ElementFlags& flags,
+             std::string_view data_dir);
+
+// The element set of object n: for n >= 1 the catalogue's (catelem; the
+// catalogue must be open); for n = k - 100, k = 1 (Mercury) .. 9 (Pluto), the
+// planet's elements of "orb.elm" with the catalogue epoch of settings record
+// 6, the data directory from settings record 4 ("setpar" of the working
+// directory). Any other number is an error.
+Result<ElementSet> object_element_set(std::int32_t n);
+
+// Mean elements of planet k (1 .. 9) from "orb.elm" of the data directory.
+Result<OrbitElementsArray> read_planet_elements(std::string_view data_dir, int k);
+
+// Writer of the yearly files of one package year: the one place where their
+// layout is written (the package builder and the tests use it).
+class YearlyElementsWriter {
+public:
+    // objects: total count of the catalogue; "ad<YYYY>" gets one record per
+    // object, 0 for objects without sets.
+    explicit YearlyElementsWriter(std::int32_t objects);
+
+    // The year's sets of object n (1 .. objects), in ascending order of
+    // epoch, at most 999 of them. Objects' sets are laid out in "el<YYYY>" in
+    // the order of the calls. An empty list leaves the object without sets.
+    // Refused: n out of range or given before, too many sets, epochs not
+    // ascending, an index beyond what the 32-bit index word can hold.
+    Status add(std::int32_t n, std::span<const ElementSet> sets);
+
+    // Writes dir + "ad<YYYY>" and dir + "el<YYYY>" (dir ending with "/", or
+    // empty for the working directory). Each file is written under a
+    // temporary name and renamed into place, so that a reader that has the
+    // old file mapped keeps seeing it whole.
+    Status write(std::string_view dir, int year) const;
+
+    std::int32_t set_count() const { return sets_; }
+
+private:
+    std::vector<std::int32_t> index_;  // index word of object n at n - 1
+    std::vector<std::uint8_t> bytes_;  // "el<YYYY>" without the final filling
+    std::int32_t sets_ = 0;
+};
+
+}  // namespace zelvomat
