@@ -1,8 +1,7 @@
 // Checks of typed orbit fields: tables of good and bad fields of every kind,
 // the packed date form, and the dates against ERFA's calendar routine.
-#include <gtest/gtest.h>
-
 #include <erfa.h>
+#include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>

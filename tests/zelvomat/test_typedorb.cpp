@@ -108,9 +108,15 @@ TEST(TypedOrbitFiles, NongravParameters) {
         double values[3];
         const char* what;
     } cases[] = {
-        {{" 1.5E-8 ", "-2.1e-9", "0.0 "}, true, "1.5E-8 -2.1e-9 0.0 \r\n0.0 0.0 0.0", {1.5e-8, -2.1e-9, 0.0},
+        {{" 1.5E-8 ", "-2.1e-9", "0.0 "},
+         true,
+         "1.5E-8 -2.1e-9 0.0 \r\n0.0 0.0 0.0",
+         {1.5e-8, -2.1e-9, 0.0},
          "elements: line 1; a zero A3 keeps its blank"},
-        {{"0", "0.000", "3D-10"}, false, "0.0 0.0 0.0\r\n0.0 0.0 3D-10", {0.0, 0.0, 3e-10},
+        {{"0", "0.000", "3D-10"},
+         false,
+         "0.0 0.0 0.0\r\n0.0 0.0 3D-10",
+         {0.0, 0.0, 3e-10},
          "coordinates: line 2; zeros as 0.0"},
         {{"", "", ""}, true, "0.0 0.0 0.0 \r\n0.0 0.0 0.0", {0.0, 0.0, 0.0}, "all blank"},
     };

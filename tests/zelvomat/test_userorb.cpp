@@ -4,9 +4,8 @@
 // typed elements are compared with two-body motion computed here from the
 // textbook formulas (true anomaly, perifocal frame) and ERFA's rotation
 // matrices and mean obliquity.
-#include <gtest/gtest.h>
-
 #include <erfa.h>
+#include <gtest/gtest.h>
 
 #include <bit>
 #include <cmath>
@@ -199,8 +198,8 @@ TEST(Userorb, SingleCoordinateOrbitKeepsTheTypedState) {
     zeltest::ScopedWorkDir wd;
     OrbitFieldTexts texts;
     texts.fill("");
-    const char* typed[] = {"Coord1", "10.0", "0.15", "K07AR", "-4.241737", "-.302802", "-.356426", ".00106363",
-                           "-.00463975", "-.00195780"};
+    const char* typed[] = {"Coord1",   "10.0",     "0.15",      "K07AR",      "-4.241737",
+                           "-.302802", "-.356426", ".00106363", "-.00463975", "-.00195780"};
     for (std::size_t i = 0; i < 10; ++i) texts[i] = typed[i];
     const auto order = parse_column_order("01020304050607080910");
     ASSERT_TRUE(order.ok());
@@ -265,8 +264,8 @@ TEST(Userorb, ElementListWithMeanMotionSemiAxisAndPerihelionTime) {
     // The comets' order with T and q: M = (epoch - T) n, n from a = q/(1 - e);
     // the typed M (none here) is replaced.
     {
-        const auto n = convert("C/Test 2459500.5 1.2 0.6 100 200 10 2459600.5\n", OrbitForm::Elements,
-                               {1, 6, 13, 10, 7, 8, 9, 4});
+        const auto n =
+            convert("C/Test 2459500.5 1.2 0.6 100 200 10 2459600.5\n", OrbitForm::Elements, {1, 6, 13, 10, 7, 8, 9, 4});
         ASSERT_TRUE(n.ok()) << n.message();
         const double a = 1.2 / (1.0 - 0.6);
         const double M_deg = 100.0 * kK / std::pow(a, 1.5) / kRad;
@@ -310,22 +309,62 @@ TEST(Userorb, RefusedOrbits) {
         {"designation too long for a field of 50", std::string(51, 'A') + " 3 0.1 2459600.5 1 2 3 4 0.2 0.2\n",
          OrbitForm::Elements, kElementOrder, 0, 1, 1},
         {"text ends inside an orbit", good + "Cut 3 0.1 2459600.5\n\n", OrbitForm::Elements, kElementOrder, 1, 4, 3},
-        {"hyperbolic coordinates", "Hyp 2459600.5 1 0 0 0 0.03 0\n", OrbitForm::Coordinates, {1, 4, 5, 6, 7, 8, 9, 10},
-         0, 0, 4},
-        {"just above the escape speed (k sqrt 2 = 0.02432744)", "Par 2459600.5 1 0 0 0 0.0243276 0\n", OrbitForm::Coordinates,
-         {1, 4, 5, 6, 7, 8, 9, 10}, 0, 0, 4},
-        {"zero distance", "Zero 2459600.5 0 0 0 0 0.01 0\n", OrbitForm::Coordinates, {1, 4, 5, 6, 7, 8, 9, 10}, 0, 0,
+        {"hyperbolic coordinates",
+         "Hyp 2459600.5 1 0 0 0 0.03 0\n",
+         OrbitForm::Coordinates,
+         {1, 4, 5, 6, 7, 8, 9, 10},
+         0,
+         0,
          4},
-        {"a so large that the state is not finite", "Far 2459600.5 10 20 30 5 0.5 1E200\n", OrbitForm::Elements,
-         {1, 4, 5, 7, 8, 9, 10, 12}, 0, 0, 4},
-        {"q so large that the state is not finite", "Far 2459600.5 10 20 30 5 0.5 1E200\n", OrbitForm::Elements,
-         {1, 4, 5, 7, 8, 9, 10, 13}, 0, 0, 4},
-        {"mean motion so small that the state is not finite", "Slow 2459600.5 10 20 30 5 0.5 1E-310\n",
-         OrbitForm::Elements, {1, 4, 5, 7, 8, 9, 10, 11}, 0, 0, 4},
-        {"no mean motion among the columns", "NoN 2459600.5 10 20 30 5 0.5\n", OrbitForm::Elements,
-         {1, 4, 5, 7, 8, 9, 10}, 0, 0, 4},
-        {"coordinate beyond a double", "Inf 2459600.5 1E999 0 0 0 0.01 0\n", OrbitForm::Coordinates,
-         {1, 4, 5, 6, 7, 8, 9, 10}, 0, 5, 2},
+        {"just above the escape speed (k sqrt 2 = 0.02432744)",
+         "Par 2459600.5 1 0 0 0 0.0243276 0\n",
+         OrbitForm::Coordinates,
+         {1, 4, 5, 6, 7, 8, 9, 10},
+         0,
+         0,
+         4},
+        {"zero distance",
+         "Zero 2459600.5 0 0 0 0 0.01 0\n",
+         OrbitForm::Coordinates,
+         {1, 4, 5, 6, 7, 8, 9, 10},
+         0,
+         0,
+         4},
+        {"a so large that the state is not finite",
+         "Far 2459600.5 10 20 30 5 0.5 1E200\n",
+         OrbitForm::Elements,
+         {1, 4, 5, 7, 8, 9, 10, 12},
+         0,
+         0,
+         4},
+        {"q so large that the state is not finite",
+         "Far 2459600.5 10 20 30 5 0.5 1E200\n",
+         OrbitForm::Elements,
+         {1, 4, 5, 7, 8, 9, 10, 13},
+         0,
+         0,
+         4},
+        {"mean motion so small that the state is not finite",
+         "Slow 2459600.5 10 20 30 5 0.5 1E-310\n",
+         OrbitForm::Elements,
+         {1, 4, 5, 7, 8, 9, 10, 11},
+         0,
+         0,
+         4},
+        {"no mean motion among the columns",
+         "NoN 2459600.5 10 20 30 5 0.5\n",
+         OrbitForm::Elements,
+         {1, 4, 5, 7, 8, 9, 10},
+         0,
+         0,
+         4},
+        {"coordinate beyond a double",
+         "Inf 2459600.5 1E999 0 0 0 0.01 0\n",
+         OrbitForm::Coordinates,
+         {1, 4, 5, 6, 7, 8, 9, 10},
+         0,
+         5,
+         2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

@@ -57,8 +57,8 @@ Result<UserOrbitRecord> read_user_orbit(const io::RecordFile& file, std::int64_t
 
 namespace {
 
-constexpr std::size_t kLineWidth = 256;   // characters of a text line read
-constexpr std::size_t kFieldWidth = 50;   // longest field
+constexpr std::size_t kLineWidth = 256;  // characters of a text line read
+constexpr std::size_t kFieldWidth = 50;  // longest field
 constexpr int kFields = 13;
 
 // Blank-separated fields of the orbit text, line by line.
@@ -140,7 +140,8 @@ Result<UserOrbitCount> userorb(const std::string& text_path, const std::string& 
                                std::span<const std::int32_t> fields) {
     if (fields.empty()) return error_status("typed orbits: no columns given");
     for (std::int32_t f : fields)
-        if (f < 1 || f > kFields) return error_status("typed orbits: column number " + std::to_string(f) + " is not 1-13");
+        if (f < 1 || f > kFields)
+            return error_status("typed orbits: column number " + std::to_string(f) + " is not 1-13");
 
     auto opened = io::RecordFile::open(work_path, UserOrbitRecord::kLength, io::OpenMode::Update);
     if (!opened) return opened.status();
