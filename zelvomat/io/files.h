@@ -20,6 +20,18 @@ inline constexpr std::string_view kEphTask = "eph.cfg";     // ephemeris task re
 inline constexpr std::string_view kEphCheck = "eph.cf1";    // the same record, for the task check
 inline constexpr std::string_view kOcTask = "omc.cfg";      // O-C orbit set-up, ephemeris record layout
 inline constexpr std::string_view kMinorCentre = "minor";   // number of a minor-object centre, one line
+// Working directory: typed orbits. The ".eph" files belong to the ephemeris
+// task, the ".omc" files to the O-C task.
+inline constexpr std::string_view kElementOrbitEph = "eelm.eph";     // single orbit typed as elements, 20-byte slots
+inline constexpr std::string_view kElementOrbitOc = "eelm.omc";      // the same for the O-C task
+inline constexpr std::string_view kCoordinateOrbitEph = "xxyz.eph";  // single orbit typed as coordinates, 20-byte slots
+inline constexpr std::string_view kCoordinateOrbitOc = "xxyz.omc";   // the same for the O-C task
+inline constexpr std::string_view kNongravEph = "ngr.eph";           // A1 A2 A3 of the single orbit, two lines
+inline constexpr std::string_view kNongravOc = "ngr.omc";            // the same for the O-C task
+inline constexpr std::string_view kElementListDefault = "Eleml.txt"; // user's list of element orbits, default name
+inline constexpr std::string_view kCoordinateListDefault = "Coord.txt";  // user's list of coordinate orbits, default name
+inline constexpr std::string_view kUserOrbitsEph = "rabb.da1";       // converted typed orbits, 98-byte records
+inline constexpr std::string_view kUserOrbitsOc = "rab1.da2";        // the same for the O-C task
 // Data directory.
 inline constexpr std::string_view kEphemeris = "coorbp";    // planetary ephemeris, DE403 layout
 inline constexpr std::string_view kDeltaT = "ephcorr";      // Delta T table

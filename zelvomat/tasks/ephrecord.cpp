@@ -52,9 +52,9 @@ void put_orbit_defaults(EphTaskRecord& r) {
     r.set(relativisticSun, "0");
     r.set(elementOrder, kElementOrderDefault);
     r.set(coordinateOrder, kCoordinateOrderDefault);
-    r.set(elementListFile, "Eleml.txt");
+    r.set(elementListFile, files::kElementListDefault);
     r.set(elementListOrder, kElementOrderDefault);
-    r.set(coordinateListFile, "Coord.txt");
+    r.set(coordinateListFile, files::kCoordinateListDefault);
     r.set(coordinateListOrder, kCoordinateOrderDefault);
 }
 
