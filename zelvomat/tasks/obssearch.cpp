@@ -72,25 +72,31 @@ Result<int> search_observatories(std::string_view fragment) {
     // records of an earlier search, even when this one fails.
     auto out = create_result(files::kObservatoryMatches, ObservatoryMatch::kLength);
     if (!out) return out.status();
-    auto list = open_list(files::kObservatoryRecords, ObservatoryRecord::kLength);
-    if (!list) return list.status();
-    auto records = list->record_count();
-    if (!records) return records.status();
+    out->close();
+    auto path = observatory_file(files::kObservatoryRecords);
+    if (!path) return path.status();
+    auto list = io::read_file_bytes(*path);
+    if (!list) return error_status("The observatory list \"" + *path + "\" cannot be read (" + list.message() + ").");
 
+    // Whole records only: a cut last record is not a record.
     const std::string part = significant_fragment(fragment);
-    std::array<std::uint8_t, ObservatoryRecord::kLength> in{};
-    std::array<std::uint8_t, ObservatoryMatch::kLength> rec{};
-    int count = 0;
-    for (std::int64_t k = 1; k <= *records; ++k) {
-        ZEL_TRY(list->read(k, in));
-        const ObservatoryRecord r = ObservatoryRecord::decode(in);
+    const std::size_t records = list->size() / ObservatoryRecord::kLength;
+    std::vector<std::uint8_t> matches;
+    for (std::size_t k = 0; k < records; ++k) {
+        const ObservatoryRecord r = ObservatoryRecord::decode(
+            io::Bytes(*list).subspan(k * ObservatoryRecord::kLength, ObservatoryRecord::kLength));
         const bool match = part.empty() ? !io::is_blank(r.name) : contains(r.name, part);
         if (!match) continue;
-        ObservatoryMatch{n_obs(r.number), r.name}.encode(rec);
-        ZEL_TRY(out->write(count + 1, rec));
-        ++count;
+        matches.resize(matches.size() + ObservatoryMatch::kLength);
+        ObservatoryMatch{n_obs(r.number), r.name}.encode(
+            io::MutBytes(matches).subspan(matches.size() - ObservatoryMatch::kLength));
     }
-    return count;
+    if (!matches.empty()) {
+        if (Status s = io::write_file_bytes(std::string(files::kObservatoryMatches), matches); !s)
+            return error_status("The file \"" + std::string(files::kObservatoryMatches) + "\" cannot be written (" +
+                                s.message() + ").");
+    }
+    return static_cast<int>(matches.size() / ObservatoryMatch::kLength);
 }
 
 Result<int> select_observatory_lines(int mode, std::string_view text) {
