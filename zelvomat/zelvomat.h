@@ -169,6 +169,34 @@ ZELVOMAT_API void dphot(int flag, int n, double h, double *diameter);
  * be read: nothing is written and errmsg() tells why. */
 ZELVOMAT_API void NElem(int n, double *elements);
 
+/* ---- Observatory search ---------------------------------------------------- */
+
+/* Observatories of the record list "observat.dat" (data directory) whose
+ * 50-character name contains fragment (fragment_len characters, at most 50
+ * taken; letters A-Z compared without regard to case; the leading and
+ * trailing blanks of the fragment take no part). A blank fragment chooses
+ * every observatory that has a name. The matches are written in list order
+ * into "observat.sp1" of the working directory, which is emptied first and so
+ * holds exactly *count records of 54 bytes: the 3-character code, a blank and
+ * the 50-character name. out_name (out_name_len characters, at least 13)
+ * receives "observat.sp1" and a zero byte; the rest of it is left as it was.
+ * *count := the number of matches, 0 on failure (errmsg). */
+ZELVOMAT_API void sea_obs(const char *fragment, int fragment_len, int *count, char *out_name, int out_name_len);
+
+/* Copies lines of the text list "observa1.dat" (data directory) into
+ * "result.ob4" of the working directory, which is written anew: record k
+ * (79 bytes) holds the first 70 characters of the k-th chosen line (code,
+ * longitude, parallax constants, the first 40 characters of the name) and 9
+ * zero bytes.
+ *  mode 1: the line of the observatory whose code is the first 3 characters
+ *          of text (text_len characters); none for a blank code or a code past
+ *          the end of the list; an unreadable code is reported by errmsg;
+ *  mode 2: the lines whose name contains the fragment text (as sea_obs); a
+ *          blank fragment chooses the lines without a name (the free codes);
+ *  other modes choose nothing.
+ * *found := the number of lines written, 0 on failure (errmsg). */
+ZELVOMAT_API void sea_ob1(int mode, const char *text, int text_len, int *found);
+
 #ifdef __cplusplus
 }
 #endif

@@ -32,6 +32,14 @@ inline constexpr std::string_view kElementListDefault = "Eleml.txt"; // user's l
 inline constexpr std::string_view kCoordinateListDefault = "Coord.txt";  // user's list of coordinate orbits, default name
 inline constexpr std::string_view kUserOrbitsEph = "rabb.da1";       // converted typed orbits, 98-byte records
 inline constexpr std::string_view kUserOrbitsOc = "rab1.da2";        // the same for the O-C task
+inline constexpr std::string_view kObservatoryMatches = "observat.sp1";  // 54-byte observatory search results
+inline constexpr std::string_view kObservatorySelection = "result.ob4";  // 79-byte chosen observatory lines
+// Working directory: the header of each task's result (description records
+// and column headings).
+inline constexpr std::string_view kEphemerisHeader = "eph.hat";       // 82-byte records
+inline constexpr std::string_view kOcHeader = "omc.hat";              // 70-byte records
+inline constexpr std::string_view kIdentificationHeader = "ide.hat";  // 82-byte records
+inline constexpr std::string_view kPlateHeader = "plt.hat";           // 82-byte records
 // Data directory.
 inline constexpr std::string_view kEphemeris = "coorbp";    // planetary ephemeris, DE403 layout
 inline constexpr std::string_view kDeltaT = "ephcorr";      // Delta T table
@@ -43,6 +51,11 @@ inline constexpr std::string_view kObservatoryList = "observa1.dat";          //
 inline constexpr std::string_view kObservatoryRecords = "observat.dat";       // 78-byte binary records
 inline constexpr std::string_view kObservatoryListBackup = "observa1.bak";    // copy of "observa1.dat"
 inline constexpr std::string_view kObservatoryRecordsBackup = "observat.bak"; // copy of "observat.dat"
+// Data directory: heading templates of the task results (text, 80 columns).
+inline constexpr std::string_view kEphemerisHeadings = "EPH.HD2";       // blocks of 5 lines by output kind
+inline constexpr std::string_view kOcHeadings = "OMC.HD2";              // blocks of 5 lines by main plane
+inline constexpr std::string_view kIdentificationHeadings = "IDE.HD2";  // 7 lines
+inline constexpr std::string_view kPlateHeadings = "PLT.HD2";           // 6 lines
 inline constexpr std::string_view kCatIndex = "indnm";      // element catalogue: name order
 inline constexpr std::string_view kCatNames = "elinm";      // element catalogue: names
 inline constexpr std::string_view kCatMagnitudes = "elih";  // element catalogue: absolute magnitudes H
