@@ -174,10 +174,13 @@ struct Observatory {
     double height_unit;   // rounding unit of the height, m
 };
 
-// Parallax constants of the Minor Planet Center's observatory list. 000-010
-// are in the list excerpt that python3-astroquery ships in its test data
-// (astroquery/mpc/tests/data/ObsCodes.html); 568 (Mauna Kea) and 675 (Palomar)
-// are from the full list.
+// Parallax constants of the Minor Planet Center's observatory list, 000-010
+// as the list excerpt in python3-astroquery's test data gives them
+// (astroquery/mpc/tests/data/ObsCodes.html). The last two rows are the pairs
+// quoted for codes 568 (Mauna Kea) and 675 (Palomar), which that excerpt does
+// not hold; they serve here only as two more pairs for the comparison with
+// ERFA (the second gives a height of about 2490 m, while Palomar stands at
+// about 1710 m, so it is not the list's current entry).
 const Observatory kObservatories[] = {
     {"000 Greenwich", "0.62411  ", "+0.77873 ", 3, 10},
     {"001 Crowborough", "0.62992  ", "+0.77411 ", 3, 10},
@@ -187,8 +190,8 @@ const Observatory kObservatories[] = {
     {"007 Paris", "0.659470 ", "+0.749223", 4, 1},
     {"008 Algiers-Bouzareah", "0.80172  ", "+0.59578 ", 3, 10},
     {"010 Caussols", "0.72368  ", "+0.68811 ", 3, 10},
-    {"568 Mauna Kea", "0.94171  ", "+0.33725 ", 3, 10},
-    {"675 Palomar", "0.83644  ", "+0.54693 ", 3, 10},
+    {"quoted for 568", "0.94171  ", "+0.33725 ", 3, 10},
+    {"quoted for 675", "0.83644  ", "+0.54693 ", 3, 10},
 };
 
 TEST(Obscl, ParallaxConstantsToLatitudeAndHeightMatchErfa) {
