@@ -30,9 +30,19 @@ struct SkyDirection {
 };
 
 // Direction of the plotted object at a Julian date (TT). The track set-up
-// supplies it: two-body motion of the osculating elements, the Sun from the
-// planetary ephemeris file (or the fallback theory outside its span), light
-// time from the geocentre. A failure ends the frame computation.
+// supplies it, for an object given by its osculating elements at an epoch:
+//  - before the first call: the planetary ephemeris reader's twelve request
+//    flags cleared, its centre the Earth (3), the observer vector zero
+//    (geocentric);
+//  - the object's heliocentric equatorial state at jd from two-body motion
+//    (mass 0, the elements at their epoch, obliquity 0.4090928042223 rad);
+//  - the Sun relative to the Earth: from the ephemeris file (the Sun's
+//    request flag 2 for that call only, the whole day of jd and its fraction
+//    in seconds) or, for a date outside the file's span, from the fallback
+//    planetary theory (file handle 32, centre 3, body 10);
+//  - light time from the geocentre, rates off, giving right ascension and
+//    declination.
+// A failure ends the frame computation.
 using DirectionAt = std::function<Result<SkyDirection>(double jd)>;
 
 // The frame written into the shared track storage.
