@@ -196,6 +196,23 @@ ZELVOMAT_API void sea_obs(const char *fragment, int fragment_len, int *count, ch
  *  other modes choose nothing.
  * *found := the number of lines written, 0 on failure (errmsg). */
 ZELVOMAT_API void sea_ob1(int mode, const char *text, int text_len, int *found);
+/* ---- Observatory parallax constants ------------------------------------- */
+
+/* Converts the typed coordinates of an observatory between its parallax
+ * constants and its geodetic latitude and height (GRS 80 ellipsoid,
+ * a = 6378137 m, f = 1/298.257222101).
+ * mode 1: in1 = rho cos phi', in2 = rho sin phi' (equatorial radii) ->
+ *         out1 = geodetic latitude (degrees, signed), out2 = height above the
+ *         ellipsoid (whole metres, signed; left as it was when 1e8 m or more).
+ * mode 2: in1 = geodetic latitude (degrees), in2 = height (metres) ->
+ *         out1 = rho cos phi', out2 = rho sin phi' (signed).
+ * Each input is read from its first 9 characters, the point anywhere. The
+ * outputs carry as many decimals as the inputs justify and are blank-padded
+ * to their lengths. Other modes do nothing. A text that is blank or not a
+ * number, or a point too near the Earth's centre, is refused (errmsg) and the
+ * outputs are left as they were. */
+ZELVOMAT_API void obscl(int mode, const char *in1, int in1_len, const char *in2, int in2_len,
+                        char *out1, int out1_len, char *out2, int out2_len);
 
 #ifdef __cplusplus
 }
