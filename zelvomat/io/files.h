@@ -34,6 +34,9 @@ inline constexpr std::string_view kCatNames = "elinm";      // element catalogue
 inline constexpr std::string_view kCatMagnitudes = "elih";  // element catalogue: absolute magnitudes H
 inline constexpr std::string_view kCatSlopes = "elig";      // element catalogue: slope parameters G
 inline constexpr std::string_view kCatElements = "elitel";  // element catalogue: osculating elements
+// Data directory: the fallback planetary theory.
+inline constexpr std::string_view kPlanetElements = "orb.elm";  // mean elements of the nine planets, 9 x 48 bytes
+inline constexpr std::string_view kMoonSeries = "moon.xyz";     // series of the geocentric Moon, 2736 bytes
 
 }  // namespace zelvomat::files
 
