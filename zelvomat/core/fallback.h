@@ -24,11 +24,14 @@
 // 0.4090928042223 rad). Dates are Julian dates (TDB; the theory does not
 // distinguish TT).
 //
-// Accuracy (against JPL DE405 over 1960-2060 with the package files; the
-// figures of the package build are printed by tools/mkfallback): two-body
-// planets tens of arcseconds to a few arcminutes as seen from the Sun (the
-// outer planets are limited by the Sun's own motion about the barycentre);
-// eaa's Earth about 30" (1e-4 AU); the Moon series a few hundred km.
+// Accuracy against JPL DE405 over 1960-2060 with the package files (elements
+// at JD 2459800.5; tools/mkfallback prints the figures of each build), the
+// largest heliocentric angle: Mercury 131", Venus 41", Mars 219", Jupiter
+// 423", Saturn 599", Uranus 175", Neptune 130", Pluto 111" (two-body orbits
+// miss the planets' mutual pulls, and heliocentric ones the Sun's motion
+// about the barycentre, up to 0.01 AU); the Earth of eaa 35" (1.8e-4 AU;
+// the same against ERFA's eraEpv00 over 1900-2100); the Moon's series 66"
+// (7.7e-7 AU, 115 km) as seen from the Earth.
 //
 // Files: eaa.cpp (eaa, moonhel, the Moon series and its file), fbstate.cpp
 // (fbstate, PlanetElements and its file), rppl.cpp (rppl, moonxyz).

@@ -104,11 +104,13 @@ Status body_state(BodyCode b, double jd, StateVector& out) {
         case BodyCode::Moon:
             return moonhel(jd, out);
         case BodyCode::EarthMoonBarycentre: {
-            StateVector earth{}, moon{};
+            // The Moon is the Earth plus the series (as moonhel).
+            if (!moon_series().loaded) return moonhel(jd, out);  // reports the missing series
+            StateVector earth{};
             ZEL_TRY(eaa(jd, earth));
-            ZEL_TRY(moonhel(jd, moon));
+            const StateVector geo = moon_series_state(moon_series(), jd);
             const double me = 1.0 / kInverseMassEarth, mm = 1.0 / kInverseMassMoon, memb = 1.0 / kInverseMassEmb;
-            for (std::size_t i = 0; i < 6; ++i) out[i] = (me * earth[i] + mm * moon[i]) / memb;
+            for (std::size_t i = 0; i < 6; ++i) out[i] = (me * earth[i] + mm * (earth[i] + geo[i])) / memb;
             return ok_status();
         }
         case BodyCode::Barycentre: {
