@@ -2,8 +2,9 @@
 // its data files.
 //
 // References:
-//  - ERFA's eraEpv00 (the Earth's heliocentric position and velocity, Simon
-//    et al. / VSOP2000 series, a few km) for eaa;
+//  - ERFA's eraEpv00 (the Earth's heliocentric position and velocity, a few
+//    km) for eaa, and eraPlan94 (the planets, Simon et al. 1994) for the
+//    planets outside the span of the fit;
 //  - JPL DE405 through the excerpt tests/data/coorbp_de405_excerpt
 //    (JD 2451536.5-2451632.5), read by the library's own reader (itself
 //    checked against an independent reader, test_ephemeris_reader.cpp), for
@@ -214,6 +215,40 @@ TEST_F(Fallback, RpplAgreesWithDe405) {
         EXPECT_LT(max_ang, c.max_arcsec);
         EXPECT_LT(max_pos, c.max_au);
         EXPECT_LT(max_vel, c.max_vel);
+    }
+}
+
+TEST_F(Fallback, PlanetsAgreeWithErfaPlan94OutsideTheFit) {
+    // 1900-2100, beyond the fitted 1960-2060 on both sides, against ERFA's
+    // eraPlan94 (Simon et al. 1994 mean elements with periodic terms; good to
+    // 4" (Mercury) .. 86" (Uranus) over 1000-3000). The tolerances are the
+    // largest differences over these two centuries, rounded up: unperturbed
+    // orbits drift away from the planets as the dates leave the fit.
+    struct Case {
+        int planet;  // ERFA's number: 1 Mercury .. 8 Neptune, 3 the Earth-Moon barycentre
+        BodyCode body;
+        double max_arcsec;
+    };
+    constexpr Case cases[] = {{1, BodyCode::Mercury, 300.0}, {2, BodyCode::Venus, 90.0},
+                              {3, BodyCode::EarthMoonBarycentre, 90.0}, {4, BodyCode::Mars, 400.0},
+                              {5, BodyCode::Jupiter, 560.0}, {6, BodyCode::Saturn, 770.0},
+                              {7, BodyCode::Uranus, 320.0}, {8, BodyCode::Neptune, 800.0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.planet);
+        double max_ang = 0.0;
+        for (double jd = 2415020.5; jd <= 2488070.5; jd += 11.3) {
+            double pv[2][3];
+            ASSERT_EQ(eraPlan94(jd, 0.0, c.planet, pv), 0);
+            StateVector s{};
+            ASSERT_TRUE(fbstate(c.body, BodyCode::Sun, jd, s).ok());
+            double d = 0.0, r = 0.0;
+            for (std::size_t i = 0; i < 3; ++i) {
+                d += (s[i] - pv[0][i]) * (s[i] - pv[0][i]);
+                r += pv[0][i] * pv[0][i];
+            }
+            max_ang = std::max(max_ang, std::sqrt(d / r) * kArcsecPerRad);
+        }
+        EXPECT_LT(max_ang, c.max_arcsec);
     }
 }
 
