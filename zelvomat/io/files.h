@@ -68,6 +68,8 @@ inline constexpr std::string_view kYearlyIndexPrefix = "ad";     // 4-byte index
 inline constexpr std::string_view kYearlyElementsPrefix = "el";  // 2240-byte records of 40 element sets
 std::string yearly_index(int year);     // "ad<YYYY>"
 std::string yearly_elements(int year);  // "el<YYYY>"
+// Data directory: the fallback planetary theory.
+inline constexpr std::string_view kMoonSeries = "moon.xyz";     // series of the geocentric Moon, 2736 bytes
 
 }  // namespace zelvomat::files
 
