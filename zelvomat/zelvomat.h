@@ -248,9 +248,10 @@ ZELVOMAT_API void contreph(int kind, char *text, int len, int *err, double *valu
  * 0 accepted, 1 refused; *number := 0, *jd := 0 unless said below. A text
  * blank in its first 18 characters is no input: *err 0, *number 0.
  *  kinds 1-3: the name or number of an object (any case; the catalogue is
- *             opened when it is not open): *number := a catalogue number
- *             (numbered objects only) or -1, -2, -4 .. -9 for the planets
- *             other than the Earth, and text := the object's name, blank-
+ *             opened when it is not open): *number := its catalogue
+ *             number (typed as a number: numbered objects only) or -1, -2,
+ *             -4 .. -9 for the planets other than the Earth, and text :=
+ *             the object's name (the planets' in mixed case), blank-
  *             padded to len. The Earth, the Sun, the Moon, the barycentres
  *             and a text found nowhere are refused.
  *  kinds 4-5: a date YYYYMMDD.dddddd (civil day from midnight, Gregorian) or

@@ -16,8 +16,9 @@ inline constexpr std::size_t kViewTextWidth = 18;
 
 struct ObjectDateCheck {
     checks::CheckError error = checks::CheckError::None;  // None or Format
-    // Kinds 1-3: the object number (catalogue number 1 .. numbered count, or
-    // -1, -2, -4 .. -9 for the planets other than the Earth); 0 when nothing
+    // Kinds 1-3: the object number (a catalogue number -- typed as a number,
+    // 1 .. numbered count -- or -1, -2, -4 .. -9 for the planets other than
+    // the Earth); 0 when nothing
     // was typed or the object was refused.
     std::int32_t number = 0;
     double jd = 0.0;  // kinds 4-5: the Julian date (civil day from midnight)
