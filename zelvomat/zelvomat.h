@@ -214,6 +214,59 @@ ZELVOMAT_API void sea_ob1(int mode, const char *text, int text_len, int *found);
 ZELVOMAT_API void obscl(int mode, const char *in1, int in1_len, const char *in2, int in2_len,
                         char *out1, int out1_len, char *out2, int out2_len);
 
+/* ---- Field checks of the set-up dialogs and the views ---------------------- */
+
+/* Checks one typed field of a set-up dialog, text[0..len) blank-padded.
+ * *err := the check's code: 0 no error, 1 format, 2 out of range, 3 no such
+ * observatory (or a faulty column order list), 7 date outside the package,
+ * 8 the geocentre, 9 no data for the observatory.
+ * Kinds 1-15 (field lengths 6, 10, 4, 9, 14, 3, 9, 8, 9, 9, 9, 9, 7, 6, 9):
+ *  1 object number (*aux := it; -12 .. numbered count), 2 date YYYYMMDD.d
+ *  (*value := that number; within the package's years), 3 year (*aux), 4 step
+ *  in days >= 0, 5 date YYYYMMDD.ddddd or Julian date (*value := the Julian
+ *  date, civil day from midnight, Gregorian, years 1800-2101), 6 observatory
+ *  code (*aux := its number, -1 when its characters fail), 7 longitude
+ *  0-360 degrees east, 8 rho cos phi' 0-1.1 and 9 rho sin phi' +-1.1 Earth
+ *  radii, 10 geodetic latitude +-90 degrees, 11 height in metres, 12 step in
+ *  days > 0, 13 tolerance, 14 magnitude limit, 15 limit of the residuals;
+ *  *value := the number typed (kinds 4, 5, 7-15). On success text := the
+ *  field left-justified, decimals beyond the field's allowance cut, blank-
+ *  padded to len (kind 5 as YYYYMMDD.ddddd or the Julian date in 13 columns
+ *  with 5 decimals and a blank). *aux is an output, 0 unless said above.
+ * Kinds 16-29: the fields of a typed orbit (16 designation, 17 H, 18 G,
+ *  19 epoch, 20 M, 21 T, 22 argument of perihelion, 23 node, 24 i, 25 e,
+ *  26 n in degrees per day, 27 a, 28 q in AU, 29 the column order list);
+ *  *aux is an input, 1 elements, 2 coordinates and velocities (kinds 20-25
+ *  then X, Y, Z in AU and their rates in AU per day, no range test); *value
+ *  := the number (a Julian date for kinds 19 and 21). text is not changed.
+ * On any failure text is left exactly as it was. Kinds 1-3 read "setpar",
+ * kind 6 also "observat.dat" of the data directory; when they cannot be read
+ * *err is not 0 and errmsg() tells why. */
+ZELVOMAT_API void contreph(int kind, char *text, int len, int *err, double *value, int *aux);
+
+/* The object or date check of the views, text[0..len) blank-padded. *err :=
+ * 0 accepted, 1 refused; *number := 0, *jd := 0 unless said below. A text
+ * blank in its first 18 characters is no input: *err 0, *number 0.
+ *  kinds 1-3: the name or number of an object (any case; the catalogue is
+ *             opened when it is not open): *number := its catalogue
+ *             number (typed as a number: numbered objects only) or -1, -2,
+ *             -4 .. -9 for the planets other than the Earth, and text :=
+ *             the object's name (the planets' in mixed case), blank-
+ *             padded to len. The Earth, the Sun, the Moon, the barycentres
+ *             and a text found nowhere are refused.
+ *  kinds 4-5: a date YYYYMMDD.dddddd (civil day from midnight, Gregorian) or
+ *             a Julian date, blanks anywhere: *jd := the Julian date; text
+ *             is not changed.
+ *  other kinds: nothing is tested.
+ * On refusal text is left as it was. */
+ZELVOMAT_API void Control(int kind, char *text, int len, int *number, double *jd, int *err);
+
+/* *value := the first 6 characters of text (no more than len; a shorter
+ * text counts as blank-padded) read as an integer: blanks skipped, an
+ * optional sign, all blanks 0. Anything else leaves *value unchanged and
+ * errmsg() tells why. */
+ZELVOMAT_API void FortrAI(int *value, const char *text, int len);
+
 #ifdef __cplusplus
 }
 #endif
