@@ -50,6 +50,15 @@ UnitsMinutesSeconds split_dms(double rad, int decimals) {
     return a;
 }
 
+// Distances and coordinates are written with fine decimals up to 100 AU and
+// coarse ones above. A value of 100 AU or a hair below would round to a text
+// too wide for its field at the fine decimals: it takes the coarse ones too,
+// so that no field shows asterisks for a value that can be written.
+bool needs_coarse(double value, double limit, int width, int fine_decimals) {
+    return std::fabs(value) > limit || fmt_f(value, width, fine_decimals).front() == '*';
+}
+constexpr double kFineLimitAu = 100.0;
+
 // Hour mode: a right ascension (or its rate) in units of 15 degrees, its last
 // sexagesimal part to 2 decimals; every other angle to 1 decimal.
 constexpr double kDegreesPerHour = 15.0;
@@ -115,7 +124,8 @@ void layout_emp(EphemerisText& out, std::int32_t number, EphOutputKind kind, con
     put(l1, 31, fmt_i(a2.units, 2));
     put(l1, 33, fmt_f(a2.minutes, 5, 1));
 
-    const bool large = v(SphQuantity::Distance) > 100.0 || v(SphQuantity::SunDistance) > 100.0;
+    const bool large = needs_coarse(v(SphQuantity::Distance), kFineLimitAu, 8, 5) ||
+                       needs_coarse(v(SphQuantity::SunDistance), kFineLimitAu, 8, 5);
     const int d = large ? 3 : 5;
     put(l1, 39, fmt_f(v(SphQuantity::Distance), 8, d));
     put(l1, 50, fmt_f(v(SphQuantity::SunDistance), 8, d));
@@ -150,7 +160,8 @@ void layout_pos(EphemerisText& out, std::int32_t number, EphOutputKind kind, con
     put(l1, 36, fmt_i(a2.minutes, 3));
     put(l1, 39, fmt_f(a2.seconds, 5, 1));
 
-    const bool large = v(SphQuantity::Distance) > 100.0 || v(SphQuantity::SunDistance) > 100.0;
+    const bool large = needs_coarse(v(SphQuantity::Distance), kFineLimitAu, 9, 6) ||
+                       needs_coarse(v(SphQuantity::SunDistance), kFineLimitAu, 9, 6);
     const int d = large ? 4 : 6;
     put(l1, 45, fmt_f(v(SphQuantity::Distance), 9, d));
     put(l1, 55, fmt_f(v(SphQuantity::SunDistance), 9, d));
@@ -191,7 +202,8 @@ void layout_psv(EphemerisText& out, std::int32_t number, EphOutputKind kind, con
     put(l1, 37, fmt_i(a2.minutes, 3));
     put(l1, 40, fmt_f(a2.seconds, 5, 1));
 
-    const bool large = v(SphQuantity::Distance) > 100.0 || v(SphQuantity::SunDistance) > 100.0;
+    const bool large = needs_coarse(v(SphQuantity::Distance), kFineLimitAu, 9, 6) ||
+                       needs_coarse(v(SphQuantity::SunDistance), kFineLimitAu, 9, 6);
     const int d = large ? 4 : 6;
     put(l1, 46, fmt_f(v(SphQuantity::Distance), 9, d));
     put(l1, 57, fmt_f(v(SphQuantity::SunDistance), 9, d));
@@ -217,11 +229,15 @@ void layout_psv(EphemerisText& out, std::int32_t number, EphOutputKind kind, con
 }
 
 // Decimals of the rectangular kinds: 4 when a coordinate or a distance
-// exceeds 100 AU, else 6.
-int rectangular_decimals(const EphResultValues& v) {
-    const bool large = std::fabs(v(RecQuantity::X)) > 100.0 || std::fabs(v(RecQuantity::Y)) > 100.0 ||
-                       std::fabs(v(RecQuantity::Z)) > 100.0 || v(RecQuantity::ObserverDistance) > 100.0 ||
-                       v(RecQuantity::SunDistance) > 100.0;
+// exceeds 100 AU (or would not fit its field with 6), else 6. The fields are
+// 10 characters wide for the coordinates, 9 for the distances (kind 11: 10
+// for the distance from the observer).
+int rectangular_decimals(const EphResultValues& v, int observer_width) {
+    const bool large = needs_coarse(v(RecQuantity::X), kFineLimitAu, 10, 6) ||
+                       needs_coarse(v(RecQuantity::Y), kFineLimitAu, 10, 6) ||
+                       needs_coarse(v(RecQuantity::Z), kFineLimitAu, 10, 6) ||
+                       needs_coarse(v(RecQuantity::ObserverDistance), kFineLimitAu, observer_width, 6) ||
+                       needs_coarse(v(RecQuantity::SunDistance), kFineLimitAu, 9, 6);
     return large ? 4 : 6;
 }
 
@@ -230,7 +246,7 @@ int rectangular_decimals(const EphResultValues& v) {
 // decimals when large), 74-80 speed F7.3 (km/s).
 void layout_pos_rectangular(EphemerisText& out, const EphResultValues& v) {
     std::string& l1 = out.lines[0];
-    const int d = rectangular_decimals(v);
+    const int d = rectangular_decimals(v, 9);
     put(l1, 18, fmt_f(v(RecQuantity::X), 10, d));
     put(l1, 29, fmt_f(v(RecQuantity::Y), 10, d));
     put(l1, 40, fmt_f(v(RecQuantity::Z), 10, d));
@@ -248,7 +264,7 @@ void layout_pos_rectangular(EphemerisText& out, const EphResultValues& v) {
 void layout_psv_rectangular(EphemerisText& out, const EphResultValues& v) {
     std::string& l1 = out.lines[0];
     std::string& l2 = out.lines[1];
-    const int d = rectangular_decimals(v);
+    const int d = rectangular_decimals(v, 10);
     put(l1, 18, fmt_f(v(RecQuantity::X), 10, d));
     put(l1, 30, fmt_f(v(RecQuantity::Y), 10, d));
     put(l1, 42, fmt_f(v(RecQuantity::Z), 10, d));
