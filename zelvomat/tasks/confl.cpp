@@ -118,7 +118,7 @@ void Checker::find_absent() {
     centre_ = int_field(r_, centreIndex);
     if (!centre_) {
         conflict({S::Centre});
-    } else if (*centre_ < 0 || *centre_ > 13) {
+    } else if (blank(r_, centreIndex) || *centre_ < 0 || *centre_ > 13) {
         absent(S::Centre);
     } else if (*centre_ == 13) {
         const SectionState st = check_minor_centre(out_.note);

@@ -67,7 +67,8 @@ struct TaskRecordCheck {
     std::string note;
 };
 
-// Checks a task record. Fields read as integers (the centre index, the
+// Checks a task record. A blank centre index counts as absent, as the other
+// blank fields of a section do (the dialog writes 0 as " 0"). Fields read as integers (the centre index, the
 // restriction mode, for a topocentric observer the observer mode, for a
 // near-opposition interval the coverage, and the switches of the restriction
 // block in use) that hold anything but digits, blanks and a sign put their
