@@ -105,15 +105,14 @@ TEST(TaskRecordCheck, CorrectRecordsAndAbsentSections) {
              r.set(F::oppositionYear, "");
          }),
          0, kOk},
-        {"geocentric: the observer mode is not read",
-         sph([](EphTaskRecord& r) { r.set(F::observerMode, "x"); }), 0, kOk},
+        {"geocentric: the observer mode is not read", sph([](EphTaskRecord& r) { r.set(F::observerMode, "x"); }), 0,
+         kOk},
 
         {"all blank", [] { return EphTaskRecord(); }, 1, {1, 1, 1, 1, 1, 1, 1}},
         {"key", sph([](EphTaskRecord& r) { r.set(F::objectKey, ""); }), 1, {1, 0, 0, 0, 0, 0, 0}},
         {"coordinate type", sph([](EphTaskRecord& r) { r.set(F::coordinateType, ""); }), 1, {0, 1, 0, 0, 0, 0, 0}},
         {"kind of positions", sph([](EphTaskRecord& r) { r.set(F::positionKind, ""); }), 1, {0, 1, 0, 0, 0, 0, 0}},
-        {"main plane (GMT)", sph([](EphTaskRecord& r) { frame(r, "GMT", "", "2000", "2"); }), 1,
-         {0, 0, 1, 0, 0, 0, 0}},
+        {"main plane (GMT)", sph([](EphTaskRecord& r) { frame(r, "GMT", "", "2000", "2"); }), 1, {0, 0, 1, 0, 0, 0, 0}},
         {"equinox", sph([](EphTaskRecord& r) { r.set(F::equinox, ""); }), 1, {0, 0, 1, 0, 0, 0, 0}},
         {"centre 14", rec([](EphTaskRecord& r) { r.set(F::centreIndex, "14"); }), 1, {0, 0, 0, 1, 0, 0, 0}},
         {"centre -1", rec([](EphTaskRecord& r) { r.set(F::centreIndex, "-1"); }), 1, {0, 0, 0, 1, 0, 0, 0}},
@@ -121,23 +120,32 @@ TEST(TaskRecordCheck, CorrectRecordsAndAbsentSections) {
         {"interval", sph([](EphTaskRecord& r) { r.set(F::intervalKind, ""); }), 1, {0, 0, 0, 0, 1, 0, 0}},
         {"output", sph([](EphTaskRecord& r) { r.set(F::outputKind, ""); }), 1, {0, 0, 0, 0, 0, 1, 0}},
         // Mode 0 is read as the horizon system, which the equator refuses.
-        {"restriction mode 0, spherical", sph([](EphTaskRecord& r) { r.set(F::restrictionMode, "0"); }), 2,
+        {"restriction mode 0, spherical",
+         sph([](EphTaskRecord& r) { r.set(F::restrictionMode, "0"); }),
+         2,
          {0, 2, 2, 0, 0, 0, 2}},
-        {"restriction mode 0, rectangular", rec([](EphTaskRecord& r) { r.set(F::restrictionMode, "0"); }), 2,
+        {"restriction mode 0, rectangular",
+         rec([](EphTaskRecord& r) { r.set(F::restrictionMode, "0"); }),
+         2,
          {0, 2, 0, 0, 0, 0, 1}},
-        {"centre 14 with AST: absent and in conflict", sph([](EphTaskRecord& r) { r.set(F::centreIndex, "14"); }),
-         2, {0, 2, 0, 2, 0, 0, 0}},
+        {"centre 14 with AST: absent and in conflict",
+         sph([](EphTaskRecord& r) { r.set(F::centreIndex, "14"); }),
+         2,
+         {0, 2, 0, 2, 0, 0, 0}},
     });
 }
 
 TEST(TaskRecordCheck, Conflicts) {
     run_cases({
-        {"NUMB without first number", sph([](EphTaskRecord& r) { r.set(F::firstNumber, ""); }), 2,
+        {"NUMB without first number",
+         sph([](EphTaskRecord& r) { r.set(F::firstNumber, ""); }),
+         2,
          {2, 0, 0, 0, 0, 0, 0}},
-        {"NUMB without last number", sph([](EphTaskRecord& r) { r.set(F::lastNumber, ""); }), 2,
-         {2, 0, 0, 0, 0, 0, 0}},
+        {"NUMB without last number", sph([](EphTaskRecord& r) { r.set(F::lastNumber, ""); }), 2, {2, 0, 0, 0, 0, 0, 0}},
         {"NAME without name", sph([](EphTaskRecord& r) { r.store_object_name(""); }), 2, {2, 0, 0, 0, 0, 0, 0}},
-        {"OPPO without last date", sph([](EphTaskRecord& r) { r.store_oppositions("20010101.0", ""); }), 2,
+        {"OPPO without last date",
+         sph([](EphTaskRecord& r) { r.store_oppositions("20010101.0", ""); }),
+         2,
          {2, 0, 0, 0, 0, 0, 0}},
         {"LIST without file", sph([](EphTaskRecord& r) { r.set(F::objectKey, "LIST"); }), 2, {2, 0, 0, 0, 0, 0, 0}},
 
@@ -145,71 +153,98 @@ TEST(TaskRecordCheck, Conflicts) {
         {"REC on the horizon", rec([](EphTaskRecord& r) { r.set(F::mainPlane, "HRZ"); }), 2, {0, 2, 2, 0, 0, 0, 0}},
         {"REC of date", rec([](EphTaskRecord& r) { r.set(F::equinox, "INST"); }), 2, {0, 2, 2, 0, 0, 0, 0}},
         {"REC with EMP", rec([](EphTaskRecord& r) { r.store_output("EMP"); }), 2, {0, 2, 0, 0, 0, 2, 0}},
-        {"REC, centre 0, near opposition", rec([](EphTaskRecord& r) {
+        {"REC, centre 0, near opposition",
+         rec([](EphTaskRecord& r) {
              r.set(F::centreIndex, " 0");
              near_opposition(r, "100");
          }),
-         2, {0, 2, 0, 2, 2, 0, 0}},
-        {"REC with the equator's restriction mode", rec([](EphTaskRecord& r) { r.set(F::restrictionMode, "2"); }), 2,
+         2,
+         {0, 2, 0, 2, 2, 0, 0}},
+        {"REC with the equator's restriction mode",
+         rec([](EphTaskRecord& r) { r.set(F::restrictionMode, "2"); }),
+         2,
          {0, 2, 0, 0, 0, 0, 1}},
 
-        {"AST on the ecliptic", sph([](EphTaskRecord& r) { frame(r, "AST", "ECL", "2000", "3"); }), 2,
+        {"AST on the ecliptic",
+         sph([](EphTaskRecord& r) { frame(r, "AST", "ECL", "2000", "3"); }),
+         2,
          {0, 2, 2, 0, 0, 0, 0}},
         {"AST of date", sph([](EphTaskRecord& r) { r.set(F::equinox, "INST"); }), 2, {0, 2, 2, 0, 0, 0, 0}},
         {"AST from the Sun", sph([](EphTaskRecord& r) { r.set(F::centreIndex, " 0"); }), 2, {0, 2, 0, 2, 0, 0, 0}},
-        {"APP of 2000", sph([](EphTaskRecord& r) { frame(r, "APP", "EQT", "2000", "2"); }), 2,
-         {0, 2, 2, 0, 0, 0, 0}},
-        {"APP from Mars", sph([](EphTaskRecord& r) {
+        {"APP of 2000", sph([](EphTaskRecord& r) { frame(r, "APP", "EQT", "2000", "2"); }), 2, {0, 2, 2, 0, 0, 0, 0}},
+        {"APP from Mars",
+         sph([](EphTaskRecord& r) {
              frame(r, "APP", "EQT", "INST", "2");
              r.set(F::centreIndex, " 5");
          }),
-         2, {0, 2, 0, 2, 0, 0, 0}},
-        {"APP geocentric on the horizon", sph([](EphTaskRecord& r) { frame(r, "APP", "HRZ", "INST", "4"); }), 2,
+         2,
+         {0, 2, 0, 2, 0, 0, 0}},
+        {"APP geocentric on the horizon",
+         sph([](EphTaskRecord& r) { frame(r, "APP", "HRZ", "INST", "4"); }),
+         2,
          {0, 2, 2, 2, 0, 0, 0}},
-        {"GMT on the horizon", sph([](EphTaskRecord& r) {
+        {"GMT on the horizon",
+         sph([](EphTaskRecord& r) {
              frame(r, "GMT", "HRZ", "2000", "4");
              topocentric(r);
          }),
-         2, {0, 2, 2, 0, 0, 0, 0}},
-        {"GMT from Mars", sph([](EphTaskRecord& r) {
+         2,
+         {0, 2, 2, 0, 0, 0, 0}},
+        {"GMT from Mars",
+         sph([](EphTaskRecord& r) {
              frame(r, "GMT", "EQT", "2000", "2");
              r.set(F::centreIndex, " 5");
          }),
-         2, {0, 2, 0, 2, 0, 0, 0}},
-        {"PSV on the horizon", sph([](EphTaskRecord& r) {
+         2,
+         {0, 2, 0, 2, 0, 0, 0}},
+        {"PSV on the horizon",
+         sph([](EphTaskRecord& r) {
              frame(r, "APP", "HRZ", "INST", "4");
              topocentric(r);
              r.store_output("PSV");
          }),
-         2, {0, 0, 2, 0, 0, 2, 0}},
-        {"equator with the ecliptic's restriction mode", sph([](EphTaskRecord& r) { r.set(F::restrictionMode, "3"); }),
-         2, {0, 2, 2, 0, 0, 0, 2}},
+         2,
+         {0, 0, 2, 0, 0, 2, 0}},
+        {"equator with the ecliptic's restriction mode",
+         sph([](EphTaskRecord& r) { r.set(F::restrictionMode, "3"); }),
+         2,
+         {0, 2, 2, 0, 0, 0, 2}},
         {"ecliptic with the equator's restriction mode",
-         sph([](EphTaskRecord& r) { frame(r, "GMT", "ECL", "2000", "6"); }), 2, {0, 2, 2, 0, 0, 0, 2}},
-        {"horizon with the equator's restriction mode", sph([](EphTaskRecord& r) {
+         sph([](EphTaskRecord& r) { frame(r, "GMT", "ECL", "2000", "6"); }),
+         2,
+         {0, 2, 2, 0, 0, 0, 2}},
+        {"horizon with the equator's restriction mode",
+         sph([](EphTaskRecord& r) {
              frame(r, "APP", "HRZ", "INST", "2");
              topocentric(r);
          }),
-         2, {0, 2, 2, 0, 0, 0, 2}},
+         2,
+         {0, 2, 2, 0, 0, 0, 2}},
 
         {"no observer", sph([](EphTaskRecord& r) { r.set(F::observerKind, ""); }), 2, {0, 0, 0, 2, 0, 0, 0}},
-        {"TOP 1 without code", sph([](EphTaskRecord& r) {
+        {"TOP 1 without code",
+         sph([](EphTaskRecord& r) {
              topocentric(r);
              r.set(F::observatoryCode, "");
          }),
-         2, {0, 0, 0, 2, 0, 0, 0}},
-        {"TOP 2 without place", sph([](EphTaskRecord& r) {
+         2,
+         {0, 0, 0, 2, 0, 0, 0}},
+        {"TOP 2 without place",
+         sph([](EphTaskRecord& r) {
              topocentric(r);
              r.set(F::observerMode, "2");
          }),
-         2, {0, 0, 0, 2, 0, 0, 0}},
-        {"TOP 3 without dz", sph([](EphTaskRecord& r) {
+         2,
+         {0, 0, 0, 2, 0, 0, 0}},
+        {"TOP 3 without dz",
+         sph([](EphTaskRecord& r) {
              topocentric(r);
              r.set(F::observerMode, "3");
              r.set(F::siteLongitude, " 30.3274");
              r.set(F::rhoCosPhi, "0.50130");
          }),
-         2, {0, 0, 0, 2, 0, 0, 0}},
+         2,
+         {0, 0, 0, 2, 0, 0, 0}},
         {"TOP 3 complete", sph([](EphTaskRecord& r) {
              topocentric(r);
              r.set(F::observerMode, "3");
@@ -218,39 +253,48 @@ TEST(TaskRecordCheck, Conflicts) {
              r.set(F::rhoSinPhi, "+0.86261");
          }),
          0, kOk},
-        {"TOP 4 without height", sph([](EphTaskRecord& r) {
+        {"TOP 4 without height",
+         sph([](EphTaskRecord& r) {
              topocentric(r);
              r.set(F::observerMode, "4");
              r.set(F::geoLongitude, " 30.3274");
              r.set(F::geoLatitude, "+59.7716");
          }),
-         2, {0, 0, 0, 2, 0, 0, 0}},
-        {"TOP mode 5", sph([](EphTaskRecord& r) {
+         2,
+         {0, 0, 0, 2, 0, 0, 0}},
+        {"TOP mode 5",
+         sph([](EphTaskRecord& r) {
              topocentric(r);
              r.set(F::observerMode, "5");
          }),
-         2, {0, 0, 0, 2, 0, 0, 0}},
+         2,
+         {0, 0, 0, 2, 0, 0, 0}},
 
         {"coverage 19", sph([](EphTaskRecord& r) { near_opposition(r, " 19"); }), 2, {0, 0, 0, 0, 2, 0, 0}},
         {"coverage 121", sph([](EphTaskRecord& r) { near_opposition(r, "121"); }), 2, {0, 0, 0, 0, 2, 0, 0}},
         {"coverage blank", sph([](EphTaskRecord& r) { near_opposition(r, ""); }), 2, {0, 0, 0, 0, 2, 0, 0}},
-        {"near-opposition step blank", sph([](EphTaskRecord& r) {
+        {"near-opposition step blank",
+         sph([](EphTaskRecord& r) {
              near_opposition(r, "100");
              r.set(F::oppositionStep, "");
          }),
-         2, {0, 0, 0, 0, 2, 0, 0}},
-        {"near-opposition year blank with NUMB", sph([](EphTaskRecord& r) {
+         2,
+         {0, 0, 0, 0, 2, 0, 0}},
+        {"near-opposition year blank with NUMB",
+         sph([](EphTaskRecord& r) {
              near_opposition(r, "100");
              r.set(F::oppositionYear, "");
          }),
-         2, {0, 0, 0, 0, 2, 0, 0}},
-        {"near opposition from the Sun", sph([](EphTaskRecord& r) {
+         2,
+         {0, 0, 0, 0, 2, 0, 0}},
+        {"near opposition from the Sun",
+         sph([](EphTaskRecord& r) {
              near_opposition(r, "100");
              r.set(F::centreIndex, " 0");
          }),
-         2, {0, 2, 0, 2, 2, 0, 0}},
-        {"ARBT without first date", sph([](EphTaskRecord& r) { r.set(F::beginDate, ""); }), 2,
-         {0, 0, 0, 0, 2, 0, 0}},
+         2,
+         {0, 2, 0, 2, 2, 0, 0}},
+        {"ARBT without first date", sph([](EphTaskRecord& r) { r.set(F::beginDate, ""); }), 2, {0, 0, 0, 0, 2, 0, 0}},
         {"ARBT without last date", sph([](EphTaskRecord& r) { r.set(F::endDate, ""); }), 2, {0, 0, 0, 0, 2, 0, 0}},
         {"ARBT without step", sph([](EphTaskRecord& r) { r.set(F::intervalStep, ""); }), 2, {0, 0, 0, 0, 2, 0, 0}},
     });
@@ -260,32 +304,41 @@ TEST(TaskRecordCheck, Conflicts) {
 // conflict and the check goes on.
 TEST(TaskRecordCheck, DamagedFields) {
     run_cases({
-        {"centre index not a number", sph([](EphTaskRecord& r) { r.set(F::centreIndex, "x1"); }), 2,
+        {"centre index not a number",
+         sph([](EphTaskRecord& r) { r.set(F::centreIndex, "x1"); }),
+         2,
          {0, 0, 0, 2, 0, 0, 0}},
-        {"restriction mode not a digit", sph([](EphTaskRecord& r) { r.set(F::restrictionMode, "x"); }), 2,
+        {"restriction mode not a digit",
+         sph([](EphTaskRecord& r) { r.set(F::restrictionMode, "x"); }),
+         2,
          {0, 0, 0, 0, 0, 0, 2}},
-        {"topocentric mode not a digit", sph([](EphTaskRecord& r) {
+        {"topocentric mode not a digit",
+         sph([](EphTaskRecord& r) {
              topocentric(r);
              r.set(F::observerMode, "?");
          }),
-         2, {0, 0, 0, 2, 0, 0, 0}},
-        {"coverage not a number", sph([](EphTaskRecord& r) { near_opposition(r, "1x0"); }), 2,
-         {0, 0, 0, 0, 2, 0, 0}},
-        {"switch of the block in use not a digit", sph([](EphTaskRecord& r) {
+         2,
+         {0, 0, 0, 2, 0, 0, 0}},
+        {"coverage not a number", sph([](EphTaskRecord& r) { near_opposition(r, "1x0"); }), 2, {0, 0, 0, 0, 2, 0, 0}},
+        {"switch of the block in use not a digit",
+         sph([](EphTaskRecord& r) {
              r.set(F::restrictionMode, "6");
              r.set(EphTaskRecord::switch_field(2, 4), "x");
          }),
-         2, {0, 0, 0, 0, 0, 0, 2}},
+         2,
+         {0, 0, 0, 0, 0, 0, 2}},
         {"switch of another block is not read", sph([](EphTaskRecord& r) {
              r.set(F::restrictionMode, "6");
              r.set(EphTaskRecord::switch_field(3, 4), "x");
          }),
          0, kOk},
         // Restrictions set, but an unknown main plane has no block of them.
-        {"restrictions on an unknown plane", sph([](EphTaskRecord& r) { frame(r, "APP", "XYZ", "INST", "6"); }), 2,
+        {"restrictions on an unknown plane",
+         sph([](EphTaskRecord& r) { frame(r, "APP", "XYZ", "INST", "6"); }),
+         2,
          {0, 0, 0, 0, 0, 0, 2}},
-        {"no restrictions on an unknown plane", sph([](EphTaskRecord& r) { frame(r, "APP", "XYZ", "INST", "2"); }),
-         0, kOk},
+        {"no restrictions on an unknown plane", sph([](EphTaskRecord& r) { frame(r, "APP", "XYZ", "INST", "2"); }), 0,
+         kOk},
     });
 }
 
@@ -294,26 +347,32 @@ TEST(TaskRecordCheck, DamagedFields) {
 TEST(TaskRecordCheck, PointsOfTheBounds) {
     run_cases({
         // Equator, quantity 3 (distance, kind 12, point in column 3).
-        {"lower bound point in column 4", sph([](EphTaskRecord& r) {
+        {"lower bound point in column 4",
+         sph([](EphTaskRecord& r) {
              r.set(F::restrictionMode, "6");
              bound(r, 2, 3, "100.5", "");
          }),
-         1, {0, 0, 0, 0, 0, 0, 2}},
+         1,
+         {0, 0, 0, 0, 0, 0, 2}},
         {"lower bound point in column 3", sph([](EphTaskRecord& r) {
              r.set(F::restrictionMode, "6");
              bound(r, 2, 3, "10.500000", "20.000000");
          }),
          0, kOk},
-        {"upper bound point in column 2", sph([](EphTaskRecord& r) {
+        {"upper bound point in column 2",
+         sph([](EphTaskRecord& r) {
              r.set(F::restrictionMode, "6");
              bound(r, 2, 3, "", "1.5");
          }),
-         1, {0, 0, 0, 0, 0, 2, 2}},
-        {"upper bound without a point", sph([](EphTaskRecord& r) {
+         1,
+         {0, 0, 0, 0, 0, 2, 2}},
+        {"upper bound without a point",
+         sph([](EphTaskRecord& r) {
              r.set(F::restrictionMode, "6");
              bound(r, 2, 3, "", "15");
          }),
-         1, {0, 0, 0, 0, 0, 2, 2}},
+         1,
+         {0, 0, 0, 0, 0, 2, 2}},
         {"bounds of a switch that is off", sph([](EphTaskRecord& r) {
              r.set(F::restrictionMode, "6");
              bound(r, 2, 3, "100.5", "1.5");
@@ -328,11 +387,13 @@ TEST(TaskRecordCheck, PointsOfTheBounds) {
              bound(r, 2, 1, "123456.78", "130000.00");
          }),
          0, kOk},
-        {"time angle typed as hours", sph([](EphTaskRecord& r) {
+        {"time angle typed as hours",
+         sph([](EphTaskRecord& r) {
              r.set(F::restrictionMode, "6");
              bound(r, 2, 1, "12.5", "");
          }),
-         1, {0, 0, 0, 0, 0, 0, 2}},
+         1,
+         {0, 0, 0, 0, 0, 0, 2}},
         // Ecliptic, quantity 4 (rate, kind 5: +ddmmss.s, point in column 8).
         {"rate on the ecliptic", sph([](EphTaskRecord& r) {
              frame(r, "GMT", "ECL", "2000", "7");
@@ -345,18 +406,22 @@ TEST(TaskRecordCheck, PointsOfTheBounds) {
              bound(r, 1, 10, "12.345", "");
          }),
          0, kOk},
-        {"speed misplaced", rec([](EphTaskRecord& r) {
+        {"speed misplaced",
+         rec([](EphTaskRecord& r) {
              r.set(F::restrictionMode, "5");
              bound(r, 1, 10, "123.45", "");
          }),
-         1, {0, 0, 0, 0, 0, 0, 2}},
+         1,
+         {0, 0, 0, 0, 0, 0, 2}},
         // Horizon, quantity 4 has no quantity (kind 14): a point is out of place.
-        {"bound of a quantity the horizon lacks", sph([](EphTaskRecord& r) {
+        {"bound of a quantity the horizon lacks",
+         sph([](EphTaskRecord& r) {
              frame(r, "APP", "HRZ", "INST", "8");
              topocentric(r);
              bound(r, 4, 4, "1.0", "");
          }),
-         1, {0, 0, 0, 0, 0, 0, 2}},
+         1,
+         {0, 0, 0, 0, 0, 0, 2}},
     });
 }
 
@@ -381,19 +446,13 @@ TEST(TaskRecordCheck, MinorObjectAsCentre) {
     struct MinorCase {
         const char* minor;  // nullptr: no file
         bool settings;
-        std::int32_t state;        // of section 4
-        const char* minor_after;   // nullptr: no file
+        std::int32_t state;       // of section 4
+        const char* minor_after;  // nullptr: no file
         bool note;
     } cases[] = {
-        {"42", true, 0, "42", false},
-        {"   100", true, 0, "   100", false},
-        {"101", true, 1, "1", false},
-        {"0", true, 1, "1", false},
-        {"-5", true, 1, "1", false},
-        {"abc", true, 1, "1", false},
-        {"", true, 1, "1", false},
-        {nullptr, true, 2, nullptr, true},
-        {"42", false, 2, "42", true},
+        {"42", true, 0, "42", false}, {"   100", true, 0, "   100", false}, {"101", true, 1, "1", false},
+        {"0", true, 1, "1", false},   {"-5", true, 1, "1", false},          {"abc", true, 1, "1", false},
+        {"", true, 1, "1", false},    {nullptr, true, 2, nullptr, true},    {"42", false, 2, "42", true},
     };
     for (const MinorCase& c : cases) {
         SCOPED_TRACE(std::string(c.minor ? c.minor : "(none)") + (c.settings ? "" : ", no settings"));
@@ -539,7 +598,7 @@ TEST(Conds, BoundsOnEachSide) {
 // in spherical coordinates.
 TEST(Conds, MajorBodiesAndTheSun) {
     EphResultValues v;
-    v(8) = 3.0;   // outside both restrictions below
+    v(8) = 3.0;  // outside both restrictions below
     v(9) = 30.0;
     const RestrictionBounds mag = one(9, +1, kOpenLow, 16.0);
     const RestrictionBounds phase = one(8, +1, 0.0, 1.0);
@@ -548,8 +607,8 @@ TEST(Conds, MajorBodiesAndTheSun) {
         const char* coord;
         bool mag_pass, phase_pass;
     } cases[] = {
-        {1, "SPH", false, false},   {0, "SPH", true, false},    {-3, "SPH", true, false},
-        {-10, "SPH", true, true},   {-10, "REC", false, false}, {-3, "REC", false, false},
+        {1, "SPH", false, false}, {0, "SPH", true, false},    {-3, "SPH", true, false},
+        {-10, "SPH", true, true}, {-10, "REC", false, false}, {-3, "REC", false, false},
     };
     for (const MCase& c : cases) {
         SCOPED_TRACE(std::to_string(c.number) + " " + c.coord);

@@ -71,8 +71,8 @@ EphResultValues spherical(double a1, double a2, double delta, double r, double p
     return v;
 }
 
-EphemerisText lines(std::int32_t number, double jd, EphOutputKind kind, const EphResultValues& v,
-                    std::int16_t flag = 1, bool no_mag = false) {
+EphemerisText lines(std::int32_t number, double jd, EphOutputKind kind, const EphResultValues& v, std::int16_t flag = 1,
+                    bool no_mag = false) {
     return format_ephemeris_lines(number, jd, kind, v, flag, no_mag);
 }
 
@@ -81,10 +81,10 @@ TEST(OutputKind, FromTheTaskCodes) {
         const char *coord, *plane, *output;
         int kind;  // 0: no layout
     } cases[] = {
-        {"SPH", "EQT", "EMP", 2}, {"SPH", "ECL", "EMP", 3}, {"SPH", "HRZ", "EMP", 4},  {"SPH", "EQT", "POS", 5},
-        {"SPH", "ECL", "POS", 6}, {"SPH", "HRZ", "POS", 7}, {"REC", "EQT", "POS", 8},  {"REC", "ECL", "POS", 8},
+        {"SPH", "EQT", "EMP", 2}, {"SPH", "ECL", "EMP", 3},  {"SPH", "HRZ", "EMP", 4},  {"SPH", "EQT", "POS", 5},
+        {"SPH", "ECL", "POS", 6}, {"SPH", "HRZ", "POS", 7},  {"REC", "EQT", "POS", 8},  {"REC", "ECL", "POS", 8},
         {"SPH", "EQT", "PSV", 9}, {"SPH", "ECL", "PSV", 10}, {"REC", "EQT", "PSV", 11}, {"REC", "EQT", "EMP", 0},
-        {"SPH", "HRZ", "PSV", 0}, {"SPH", "XYZ", "POS", 0}, {"SPH", "EQT", "ABC", 0},  {"   ", "EQT", "POS", 0},
+        {"SPH", "HRZ", "PSV", 0}, {"SPH", "XYZ", "POS", 0},  {"SPH", "EQT", "ABC", 0},  {"   ", "EQT", "POS", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.coord) + " " + c.plane + " " + c.output);
@@ -119,8 +119,7 @@ TEST(Outform, LayoutsOfEveryKind) {
 
     {
         // EMP equator: R.A. 5h 12.34m (20.4 s), Decl. +23 45.6' (36").
-        EphResultValues v = spherical(hms('+', 5, 12, 20.4), dms('+', 23, 45, 36.0), 0.98765, 1.5, 45.67, 9.87,
-                                      120.4);
+        EphResultValues v = spherical(hms('+', 5, 12, 20.4), dms('+', 23, 45, 36.0), 0.98765, 1.5, 45.67, 9.87, 120.4);
         cases.push_back({"EMP equator", EphOutputKind::EmpEquator, v, 1,
                          Line{}
                              .at(1, kDateJ2000)
@@ -140,8 +139,7 @@ TEST(Outform, LayoutsOfEveryKind) {
     }
     {
         // EMP ecliptic: longitude 234 56.1' (56' 06"), latitude -1 02.3'.
-        EphResultValues v =
-            spherical(dms('+', 234, 56, 6.0), dms('-', 1, 2, 18.0), 2.5, 3.25, 5.04, 17.25, -170.6);
+        EphResultValues v = spherical(dms('+', 234, 56, 6.0), dms('-', 1, 2, 18.0), 2.5, 3.25, 5.04, 17.25, -170.6);
         cases.push_back({"EMP ecliptic", EphOutputKind::EmpEcliptic, v, 1,
                          Line{}
                              .at(1, kDateJ2000)
@@ -338,22 +336,18 @@ TEST(Outform, LayoutsOfEveryKind) {
         v(RecQuantity::ObserverDistanceRate) = -0.0009765625;
         v(RecQuantity::SunDistance) = 13.0;
         v(RecQuantity::Speed) = 5.125;
-        cases.push_back({"PSV rectangular", EphOutputKind::PsvRectangular, v, 2,
-                         Line{}
-                             .at(1, kDateJ2000)
-                             .at(18, " -1.250000")
-                             .at(30, "  0.500000")
-                             .at(42, " -0.062500")
-                             .at(54, " 12.500000")
-                             .at(65, "13.000000")
-                             .at(74, "  5.125")
-                             .s,
-                         Line{}
-                             .at(19, " 0.01718750")
-                             .at(31, "-0.00390625")
-                             .at(43, " 0.00000000")
-                             .at(55, "-0.00097656")
-                             .s});
+        cases.push_back(
+            {"PSV rectangular", EphOutputKind::PsvRectangular, v, 2,
+             Line{}
+                 .at(1, kDateJ2000)
+                 .at(18, " -1.250000")
+                 .at(30, "  0.500000")
+                 .at(42, " -0.062500")
+                 .at(54, " 12.500000")
+                 .at(65, "13.000000")
+                 .at(74, "  5.125")
+                 .s,
+             Line{}.at(19, " 0.01718750").at(31, "-0.00390625").at(43, " 0.00000000").at(55, "-0.00097656").s});
     }
 
     for (const Case& c : cases) {
@@ -380,8 +374,8 @@ TEST(Outform, DateColumns) {
         {kJ2000, "2000  1  1.50000"},
         {jd_of(1999, 12, 31, 0.0), "1999 12 31.00000"},
         {jd_of(2024, 2, 29, 0.123454), "2024  2 29.12345"},
-        {jd_of(2000, 1, 31, 0.999999), "2000  2  1.00000"},    // not "31 32.00000"
-        {jd_of(2000, 12, 31, 0.999996), "2001  1  1.00000"},   // into the next year
+        {jd_of(2000, 1, 31, 0.999999), "2000  2  1.00000"},   // not "31 32.00000"
+        {jd_of(2000, 12, 31, 0.999996), "2001  1  1.00000"},  // into the next year
         {jd_of(2000, 1, 31, 0.999994), "2000  1 31.99999"},
     };
     const EphResultValues v = spherical(1.0, 0.5, 1.0, 1.0, 10.0, 10.0, 90.0);
@@ -471,13 +465,13 @@ TEST(Outform, RoundingCarriesAndSignOfSmallAngles) {
         {"small negative latitude", EphOutputKind::PosEcliptic, dms('+', 1, 0, 0.0), dms('-', 0, 59, 59.97), 19,
          "  1  0  0.0", 33, "- 1  0  0.0"},
         // A declination that rounds to zero keeps its sign, as ERFA's does.
-        {"negative zero", EphOutputKind::PsvEquator, hms('+', 0, 0, 0.004), dms('-', 0, 0, 0.04), 19,
-         "  0  0  0.00", 34, "- 0  0  0.0"},
+        {"negative zero", EphOutputKind::PsvEquator, hms('+', 0, 0, 0.004), dms('-', 0, 0, 0.04), 19, "  0  0  0.00",
+         34, "- 0  0  0.0"},
         // EMP: 5h 59.996m to 2 decimals of a minute, 10 59.96' to 1 decimal.
         {"EMP minutes carry", EphOutputKind::EmpEquator, hms('+', 5, 59, 59.76), dms('-', 10, 59, 57.6), 18,
          "  6  0.00", 30, "-11  0.0"},
-        {"EMP negative zero", EphOutputKind::EmpEcliptic, dms('+', 0, 0, 1.0), dms('-', 0, 0, 5.0), 18, "  0  0.0",
-         30, "- 0  0.1"},
+        {"EMP negative zero", EphOutputKind::EmpEcliptic, dms('+', 0, 0, 1.0), dms('-', 0, 0, 5.0), 18, "  0  0.0", 30,
+         "- 0  0.1"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -548,7 +542,7 @@ TEST(Outform, ElongationRounding) {
         const char* emp;  // columns 75-78
         const char* pos;  // second line, columns 66-71
     } cases[] = {
-        {0.0, "  0E", "  0.0E"},         {0.49, "  0E", "  0.5E"},        {0.5 + 1e-9, "  1E", "  0.5E"},
+        {0.0, "  0E", "  0.0E"},          {0.49, "  0E", "  0.5E"},         {0.5 + 1e-9, "  1E", "  0.5E"},
         {-89.5 - 1e-9, " 90W", " 89.5W"}, {-89.5 + 1e-9, " 89W", " 89.5W"}, {179.95 + 1e-9, "180E", "180.0E"},
         {-0.04, "  0W", "  0.0W"},
     };

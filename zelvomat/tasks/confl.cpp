@@ -3,7 +3,6 @@
 #include "tasks/confl.h"
 
 #include <algorithm>
-
 #include <cmath>
 #include <optional>
 
@@ -130,8 +129,10 @@ void Checker::find_absent() {
     if (blank(r_, outputKind)) absent(S::Output);
 
     mode_ = int_field(r_, restrictionMode);
-    if (!mode_) conflict({S::Restrictions});
-    else if (*mode_ == 0) absent(S::Restrictions);
+    if (!mode_)
+        conflict({S::Restrictions});
+    else if (*mode_ == 0)
+        absent(S::Restrictions);
 }
 
 void Checker::find_conflicts() {
@@ -174,8 +175,7 @@ void Checker::find_conflicts() {
     if (hrz && is(outputKind, "PSV")) conflict({S::MainPlane, S::Output});
 
     if (is(coordinateType, "SPH") && mode_ &&
-        ((is(mainPlane, "EQT") && system_ != 2) || (is(mainPlane, "ECL") && system_ != 3) ||
-         (hrz && system_ != 4)))
+        ((is(mainPlane, "EQT") && system_ != 2) || (is(mainPlane, "ECL") && system_ != 3) || (hrz && system_ != 4)))
         conflict({S::Coordinates, S::MainPlane, S::Restrictions});
 
     if (centre_known && *centre_ == 3) {
@@ -285,8 +285,7 @@ TaskRecordCheck confl() {
 
 // ---- restkinds ----------------------------------------------------------------
 
-RestrictionKinds restkinds(std::string_view coordinate_type, std::string_view main_plane,
-                           std::string_view output) {
+RestrictionKinds restkinds(std::string_view coordinate_type, std::string_view main_plane, std::string_view output) {
     RestrictionKinds k;
     k.kinds.fill(14);
     k.system = 0;

@@ -91,7 +91,7 @@ TaskRecordCheck confl();
 
 struct RestrictionKinds {
     std::array<std::int8_t, 10> kinds{};  // by quantity - 1: restriction types 1-14
-    std::int8_t system = 0;  // 0 none, 1 rectangular, 2 equator, 3 ecliptic, 4 horizon
+    std::int8_t system = 0;               // 0 none, 1 rectangular, 2 equator, 3 ecliptic, 4 horizon
 };
 
 // Coordinate type "REC": with output "EMP" nothing (every kind 14, system
@@ -100,8 +100,7 @@ struct RestrictionKinds {
 // plane, quantities 1 2 4 5 6: "EQT" 4 5 6 7 2 (system 2), "ECL" 10 5 5 5 2
 // (system 3), "HRZ" 10 5 and 14 for 4-6 (system 4); another plane keeps 14
 // for them and system 0.
-RestrictionKinds restkinds(std::string_view coordinate_type, std::string_view main_plane,
-                           std::string_view output);
+RestrictionKinds restkinds(std::string_view coordinate_type, std::string_view main_plane, std::string_view output);
 
 // The 1-based column of the point in the bound mask of a restriction type;
 // 0 for the types without a point (13, 14) or outside 1-14.

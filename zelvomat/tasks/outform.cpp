@@ -115,8 +115,8 @@ void layout_emp(EphemerisText& out, std::int32_t number, EphOutputKind kind, con
                 bool no_magnitude) {
     std::string& l1 = out.lines[0];
     const bool hours = kind == EphOutputKind::EmpEquator;
-    const UnitsMinutes a1 = hours ? split_dm(v(SphQuantity::Angle1) / kDegreesPerHour, 2)
-                                  : split_dm(v(SphQuantity::Angle1), 1);
+    const UnitsMinutes a1 =
+        hours ? split_dm(v(SphQuantity::Angle1) / kDegreesPerHour, 2) : split_dm(v(SphQuantity::Angle1), 1);
     put(l1, 18, fmt_i(a1.units, 3));
     put(l1, 21, hours ? fmt_f(a1.minutes, 6, 2) : fmt_f(a1.minutes, 5, 1));
     const UnitsMinutes a2 = split_dm(v(SphQuantity::Angle2), 1);
@@ -149,8 +149,8 @@ void layout_pos(EphemerisText& out, std::int32_t number, EphOutputKind kind, con
     std::string& l1 = out.lines[0];
     std::string& l2 = out.lines[1];
     const bool hours = kind == EphOutputKind::PosEquator;
-    const UnitsMinutesSeconds a1 = hours ? split_dms(v(SphQuantity::Angle1) / kDegreesPerHour, 2)
-                                         : split_dms(v(SphQuantity::Angle1), 1);
+    const UnitsMinutesSeconds a1 =
+        hours ? split_dms(v(SphQuantity::Angle1) / kDegreesPerHour, 2) : split_dms(v(SphQuantity::Angle1), 1);
     put(l1, 19, fmt_i(a1.units, 3));
     put(l1, 22, fmt_i(a1.minutes, 3));
     put(l1, 25, hours ? fmt_f(a1.seconds, 6, 2) : fmt_f(a1.seconds, 5, 1));
@@ -289,20 +289,28 @@ std::optional<EphOutputKind> eph_output_kind(std::string_view coordinate_type, s
                                              std::string_view output) {
     const std::string_view c = code(coordinate_type), p = code(main_plane), o = code(output);
     int base = 0;
-    if (o == "EMP") base = 2;
-    else if (o == "POS") base = 5;
-    else if (o == "PSV") base = 9;
-    else return std::nullopt;
+    if (o == "EMP")
+        base = 2;
+    else if (o == "POS")
+        base = 5;
+    else if (o == "PSV")
+        base = 9;
+    else
+        return std::nullopt;
     if (c == "REC") {
         if (base == 2) return std::nullopt;
         return eph_output_kind_from_number(base == 5 ? 8 : 11);
     }
     if (c != "SPH") return std::nullopt;
     int offset = 0;
-    if (p == "EQT") offset = 0;
-    else if (p == "ECL") offset = 1;
-    else if (p == "HRZ" && base != 9) offset = 2;
-    else return std::nullopt;
+    if (p == "EQT")
+        offset = 0;
+    else if (p == "ECL")
+        offset = 1;
+    else if (p == "HRZ" && base != 9)
+        offset = 2;
+    else
+        return std::nullopt;
     return eph_output_kind_from_number(base + offset);
 }
 
@@ -330,8 +338,8 @@ Status write_ephemeris_line(io::RecordFile& file, std::int64_t record, std::stri
     return file.write(record, b);
 }
 
-EphemerisText format_ephemeris_lines(std::int32_t number, double jd, EphOutputKind kind,
-                                     const EphResultValues& values, std::int16_t accuracy_flag, bool no_magnitude) {
+EphemerisText format_ephemeris_lines(std::int32_t number, double jd, EphOutputKind kind, const EphResultValues& values,
+                                     std::int16_t accuracy_flag, bool no_magnitude) {
     EphemerisText out;
     out.lines[0].assign(EphemerisLine::kTextWidth, ' ');
     out.lines[1].assign(EphemerisLine::kTextWidth, ' ');

@@ -112,8 +112,8 @@ struct EphemerisText {
 //   accuracy_flag 0: the line is marked with '*' in column 17;
 //   no_magnitude  the magnitude field is left blank (also for number < 1).
 // The Earth in a spherical kind has no lines (count 0).
-EphemerisText format_ephemeris_lines(std::int32_t number, double jd, EphOutputKind kind,
-                                     const EphResultValues& values, std::int16_t accuracy_flag, bool no_magnitude);
+EphemerisText format_ephemeris_lines(std::int32_t number, double jd, EphOutputKind kind, const EphResultValues& values,
+                                     std::int16_t accuracy_flag, bool no_magnitude);
 
 // Writes the lines of one object at one date into the result file at records
 // record + 1 (and record + 2) and returns the number of records written (0, 1
