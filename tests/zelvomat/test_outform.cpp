@@ -511,6 +511,11 @@ TEST(Outform, SpecialObjectsAndFields) {
     EXPECT_EQ(lines(kObjectEarth, kJ2000, EphOutputKind::PosRectangular, v).count, 1);
     EXPECT_EQ(lines(kObjectEarth, kJ2000, EphOutputKind::PsvRectangular, v).count, 2);
 
+    // A value that is no output kind gives no lines.
+    const EphemerisText none = lines(1, kJ2000, static_cast<EphOutputKind>(12), v);
+    EXPECT_EQ(none.count, 0);
+    EXPECT_EQ(none.lines[0], std::string(80, ' '));
+
     // Accuracy flag 0 marks column 17; any other value leaves it blank.
     EXPECT_EQ(lines(1, kJ2000, EphOutputKind::PosEquator, v, 0).lines[0][16], '*');
     EXPECT_EQ(lines(1, kJ2000, EphOutputKind::PosEquator, v, 2).lines[0][16], ' ');

@@ -28,7 +28,9 @@
 // Columns (1-based) shared by the first line of every kind: 1-4 year, 5-7
 // month, 8-16 day and fraction of the day (5 decimals, civil day of the
 // date's time scale, Gregorian calendar), 17 '*' when the position routine
-// flagged the date as computed with reduced accuracy. The further columns of
+// flagged the date as computed with reduced accuracy. A fraction that rounds
+// to a whole day at 5 decimals is shown as 0h of the next day (never as day
+// 32.00000 of a month). The further columns of
 // each kind are laid out in outform.cpp next to the code that writes them.
 //
 // Numbers are right-aligned in their columns with fixed decimals (Fortran
@@ -111,7 +113,8 @@ struct EphemerisText {
 //   values        the ten values of the position routine;
 //   accuracy_flag 0: the line is marked with '*' in column 17;
 //   no_magnitude  the magnitude field is left blank (also for number < 1).
-// The Earth in a spherical kind has no lines (count 0).
+// The Earth in a spherical kind has no lines (count 0), nor has a value
+// outside the kinds 2-11 (two blank lines).
 EphemerisText format_ephemeris_lines(std::int32_t number, double jd, EphOutputKind kind, const EphResultValues& values,
                                      std::int16_t accuracy_flag, bool no_magnitude);
 
