@@ -266,6 +266,22 @@ ZELVOMAT_API void Control(int kind, char *text, int len, int *number, double *jd
  * optional sign, all blanks 0. Anything else leaves *value unchanged and
  * errmsg() tells why. */
 ZELVOMAT_API void FortrAI(int *value, const char *text, int len);
+/* ---- Check of an ephemeris task record ------------------------------------ */
+
+/* Checks the ephemeris task record "eph.cf1" of the working directory (1418
+ * bytes, written by the set-up dialog) section by section. status[7]
+ * receives, for the sections 1 object, 2 coordinates, 3 main plane, 4 centre
+ * and observer, 5 interval, 6 output format, 7 restrictions: 0 correct,
+ * 1 data absent, 2 in conflict with another section. *err := 0 when all are
+ * correct, 1 when a section is absent or a restriction bound has its decimal
+ * point out of place, 2 when a section is in conflict.
+ * For the centre index 13 the object number in the file "minor" is tested
+ * against the package's object count ("setpar"): an invalid number rewrites
+ * "minor" as "1" and leaves section 4 absent. A missing or short "eph.cf1"
+ * gives every section 2; a missing "minor" or unreadable "setpar" gives
+ * section 4 the state 2; in these cases errmsg() tells which file could not
+ * be read, and no file is changed. */
+ZELVOMAT_API void confl(int *err, int *status);
 
 #ifdef __cplusplus
 }

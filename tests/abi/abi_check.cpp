@@ -34,6 +34,15 @@ int main() {
         std::printf("contr_vv through the shared library gave err %d\n", err);
         return 1;
     }
+    // No "eph.cf1" in the test's directory: every section in conflict, and a
+    // message for the caller.
+    int status[7] = {0, 0, 0, 0, 0, 0, 0};
+    err = -1;
+    confl(&err, status);
+    if (err != 2 || status[0] != 2 || status[6] != 2 || errmsg(nullptr, 0) == 0) {
+        std::printf("confl through the shared library gave err %d\n", err);
+        return 1;
+    }
     std::puts("shared library exports reachable");
     return 0;
 }

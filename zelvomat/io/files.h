@@ -35,6 +35,7 @@ inline constexpr std::string_view kUserOrbitsOc = "rab1.da2";        // the same
 inline constexpr std::string_view kObservatoryMatches = "observat.sp1";  // 54-byte observatory search results
 inline constexpr std::string_view kObservatorySelection = "result.ob4";  // 79-byte chosen observatory lines
 inline constexpr std::string_view kInquiryReport = "cinquire.inq";     // diagnostic reports on files, text
+inline constexpr std::string_view kEphemerisResult = "result.ep4";     // ephemeris result, 82-byte records
 // Working directory: the header of each task's result (description records
 // and column headings).
 inline constexpr std::string_view kEphemerisHeader = "eph.hat";       // 82-byte records
