@@ -20,8 +20,7 @@ namespace zeltest {
 
 // "setpar": 14 records of 80 bytes. Record 4: the data directory; record 6:
 // i16 first year at byte 20, i16 last year at byte 22 (little-endian).
-inline void write_observation_settings(const std::string& data_dir, std::int16_t first_year,
-                                       std::int16_t last_year) {
+inline void write_observation_settings(const std::string& data_dir, std::int16_t first_year, std::int16_t last_year) {
     std::vector<std::uint8_t> b(14 * 80, 0);
     std::string r4 = data_dir;
     r4.resize(80, ' ');

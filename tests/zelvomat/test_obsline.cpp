@@ -19,14 +19,14 @@
 namespace {
 
 namespace fs = std::filesystem;
+using zeltest::mpc_line;
+using zeltest::MpcFields;
 using zelvomat::cached_observatory;
 using zelvomat::observer_site;
 using zelvomat::parsed_observation;
-using zeltest::MpcFields;
-using zeltest::mpc_line;
 
-constexpr double kA = 6378137.0;              // GRS 80 equatorial radius, m
-constexpr double kF = 1.0 / 298.257222101;    // GRS 80 flattening
+constexpr double kA = 6378137.0;            // GRS 80 equatorial radius, m
+constexpr double kF = 1.0 / 298.257222101;  // GRS 80 flattening
 // Earth radii to AU, negated (the stored form of the parallax constants).
 constexpr double kRadiiToAu = -6378.137 / 149597870.691;
 
@@ -75,19 +75,19 @@ protected:
     void write_list(double paranal_lon) {
         char paranal[96];
         std::snprintf(paranal, sizeof paranal, "309 %9.5f0.909943-0.414336Cerro Paranal", paranal_lon);
-        zeltest::write_observatory_list(
-            data_dir, {
-                          {0, "000   0.0000 0.62411 +0.77873 Greenwich"},
-                          {244, "244                           Geocentric Occultation Observation"},
-                          {248, "248                           Hipparcos"},
-                          {309, paranal},
-                          {500, "500   0.000000.000000+0.000000Geocentric"},
-                          {644, "644 243.140220.836325+0.546877Palomar Mountain/NEAT"},
-                          {700, erfa_site_line()},
-                          {701, "701   0.000000.000000-0.990000On the axis, south"},
-                          {702, "005   2.231000.659891+0.748875Line of another code"},
-                          {1412, "E12 149.0642 0.85563 -0.51621 Siding Spring Survey"},
-                      });
+        zeltest::write_observatory_list(data_dir,
+                                        {
+                                            {0, "000   0.0000 0.62411 +0.77873 Greenwich"},
+                                            {244, "244                           Geocentric Occultation Observation"},
+                                            {248, "248                           Hipparcos"},
+                                            {309, paranal},
+                                            {500, "500   0.000000.000000+0.000000Geocentric"},
+                                            {644, "644 243.140220.836325+0.546877Palomar Mountain/NEAT"},
+                                            {700, erfa_site_line()},
+                                            {701, "701   0.000000.000000-0.990000On the axis, south"},
+                                            {702, "005   2.231000.659891+0.748875Line of another code"},
+                                            {1412, "E12 149.0642 0.85563 -0.51621 Siding Spring Survey"},
+                                        });
     }
 
     zelvomat::Status parse(const std::string& line, int task, int system = 1) {
@@ -119,45 +119,134 @@ TEST_F(ObsLine, MpcObservationLines) {
         MpcFields f;
         int system;
         int y, m, d;
-        double frac;          // the day's fraction as the line is read (5 decimals)
-        double ra, dec;       // radians, from ERFA
+        double frac;     // the day's fraction as the line is read (5 decimals)
+        double ra, dec;  // radians, from ERFA
         double mag;
         char flag;
     };
     const Case cases[] = {
         {"numbered (433), R.A. and Decl. in seconds, V band",
          {"00433", ' ', ' ', 'C', "2001 02 03.45678", "10 20 30.12", "+15 30 45.1", "12.3", 'V', "309"},
-         1, 2001, 2, 3, 0.45678, tf2a('+', 10, 20, 30.12), af2a('+', 15, 30, 45.1), 12.3, ' '},
+         1,
+         2001,
+         2,
+         3,
+         0.45678,
+         tf2a('+', 10, 20, 30.12),
+         af2a('+', 15, 30, 45.1),
+         12.3,
+         ' '},
         {"provisional K01A00A with discovery asterisk; sixth decimal of the day, third of the seconds "
          "and second of the arc seconds are not read; two-decimal magnitude with band R",
          {"     K01A00A", '*', ' ', 'C', "2001 02 03.456789", "23 59 59.999", "-05 06 07.89", "18.52", 'R', "309"},
-         1, 2001, 2, 3, 0.45678, tf2a('+', 23, 59, 59.99), af2a('-', 5, 6, 7.8), 18.5, '*'},
+         1,
+         2001,
+         2,
+         3,
+         0.45678,
+         tf2a('+', 23, 59, 59.99),
+         af2a('-', 5, 6, 7.8),
+         18.5,
+         '*'},
         {"two-decimal magnitude in band V",
          {"     K01A00A", ' ', ' ', 'C', "2001 02 03.45678", "23 59 59.99", "+05 06 07.8", "18.52", 'V', "309"},
-         1, 2001, 2, 3, 0.45678, tf2a('+', 23, 59, 59.99), af2a('+', 5, 6, 7.8), 18.5, ' '},
+         1,
+         2001,
+         2,
+         3,
+         0.45678,
+         tf2a('+', 23, 59, 59.99),
+         af2a('+', 5, 6, 7.8),
+         18.5,
+         ' '},
         {"periodic comet 1P, one-decimal seconds, no magnitude",
          {"0001P", ' ', 'K', 'C', "1986 03 09.00000", "00 37 45.2", "+03 53 36.5", "", ' ', "309"},
-         1, 1986, 3, 9, 0.0, tf2a('+', 0, 37, 45.2), af2a('+', 3, 53, 36.5), 0.0, ' '},
+         1,
+         1986,
+         3,
+         9,
+         0.0,
+         tf2a('+', 0, 37, 45.2),
+         af2a('+', 3, 53, 36.5),
+         0.0,
+         ' '},
         {"decimal minutes of time and of arc (points in 38 and 51)",
          {"     K25A00A", ' ', ' ', 'P', "2025 12 31.99999", "10 20.50", "+15 30.8", "17.4", ' ', "309"},
-         1, 2025, 12, 31, 0.99999, tf2a('+', 10, 20, 30.0), af2a('+', 15, 30, 48.0), 17.4, ' '},
+         1,
+         2025,
+         12,
+         31,
+         0.99999,
+         tf2a('+', 10, 20, 30.0),
+         af2a('+', 15, 30, 48.0),
+         17.4,
+         ' '},
         {"decimal minutes, southern",
          {"     K25A00A", ' ', ' ', 'P', "2025 01 01.5", "08 15.27", "-12 05.3", "", ' ', "309"},
-         1, 2025, 1, 1, 0.5, tf2a('+', 8, 15, 16.2), af2a('-', 12, 5, 18.0), 0.0, ' '},
+         1,
+         2025,
+         1,
+         1,
+         0.5,
+         tf2a('+', 8, 15, 16.2),
+         af2a('-', 12, 5, 18.0),
+         0.0,
+         ' '},
         {"point in 38 only: seconds layout, the minutes' decimals read as seconds",
          {"     K25A00A", ' ', ' ', 'C', "2025 01 01.5", "10 20.50", "+15 30 45.1", "", ' ', "309"},
-         1, 2025, 1, 1, 0.5, tf2a('+', 10, 20, 0.5), af2a('+', 15, 30, 45.1), 0.0, ' '},
-        {"band v in column 70", {"00433", ' ', ' ', 'C', "2001 02 03.45678", "10 20 30.12", "+15 30 45.1", "12.3v", ' ',
-                                 "309"},
-         1, 2001, 2, 3, 0.45678, tf2a('+', 10, 20, 30.12), af2a('+', 15, 30, 45.1), 12.3, ' '},
-        {"band G", {"00433", ' ', ' ', 'C', "2001 02 03.45678", "10 20 30.12", "+15 30 45.1", "12.3", 'G', "309"},
-         1, 2001, 2, 3, 0.45678, tf2a('+', 10, 20, 30.12), af2a('+', 15, 30, 45.1), 12.3, '*'},
+         1,
+         2025,
+         1,
+         1,
+         0.5,
+         tf2a('+', 10, 20, 0.5),
+         af2a('+', 15, 30, 45.1),
+         0.0,
+         ' '},
+        {"band v in column 70",
+         {"00433", ' ', ' ', 'C', "2001 02 03.45678", "10 20 30.12", "+15 30 45.1", "12.3v", ' ', "309"},
+         1,
+         2001,
+         2,
+         3,
+         0.45678,
+         tf2a('+', 10, 20, 30.12),
+         af2a('+', 15, 30, 45.1),
+         12.3,
+         ' '},
+        {"band G",
+         {"00433", ' ', ' ', 'C', "2001 02 03.45678", "10 20 30.12", "+15 30 45.1", "12.3", 'G', "309"},
+         1,
+         2001,
+         2,
+         3,
+         0.45678,
+         tf2a('+', 10, 20, 30.12),
+         af2a('+', 15, 30, 45.1),
+         12.3,
+         '*'},
         {"ecliptic longitude in degrees, seconds (point in 42)",
          {"00433", ' ', ' ', 'C', "2001 02 03.45678", "155 07 31.8", "-01 02 03.4", "", ' ', "309"},
-         2, 2001, 2, 3, 0.45678, af2a('+', 155, 7, 31.8), af2a('-', 1, 2, 3.4), 0.0, ' '},
+         2,
+         2001,
+         2,
+         3,
+         0.45678,
+         af2a('+', 155, 7, 31.8),
+         af2a('-', 1, 2, 3.4),
+         0.0,
+         ' '},
         {"degrees and decimal minutes (points in 39 and 51)",
          {"00433", ' ', ' ', 'C', "2001 02 03.45678", "359 59.9", "+89 59.9", "", ' ', "309"},
-         3, 2001, 2, 3, 0.45678, af2a('+', 359, 59, 54.0), af2a('+', 89, 59, 54.0), 0.0, ' '},
+         3,
+         2001,
+         2,
+         3,
+         0.45678,
+         af2a('+', 359, 59, 54.0),
+         af2a('+', 89, 59, 54.0),
+         0.0,
+         ' '},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -184,9 +273,9 @@ TEST(ObsLineBand, FlagOfTheTwoBandColumns) {
     struct Case {
         char c70, c71, flag;
     };
-    const Case cases[] = {{' ', ' ', ' '}, {' ', 'V', ' '}, {' ', 'v', ' '}, {' ', 'R', '*'}, {'V', ' ', ' '},
-                          {'v', 'R', ' '}, {'B', ' ', '*'}, {'R', 'V', '*'}, {'2', 'V', ' '}, {'2', 'R', '*'},
-                          {'0', ' ', ' '}};
+    const Case cases[] = {{' ', ' ', ' '}, {' ', 'V', ' '}, {' ', 'v', ' '}, {' ', 'R', '*'},
+                          {'V', ' ', ' '}, {'v', 'R', ' '}, {'B', ' ', '*'}, {'R', 'V', '*'},
+                          {'2', 'V', ' '}, {'2', 'R', '*'}, {'0', ' ', ' '}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string("columns 70-71 \"") + c.c70 + c.c71 + "\"");
         EXPECT_EQ(zelvomat::band_flag(c.c70, c.c71), c.flag);
@@ -213,8 +302,8 @@ TEST_F(ObsLine, PlateHalfSizes) {
     parsed_observation().band_flag = '*';
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        std::string line = mpc_line({"PLATE 1", ' ', ' ', ' ', "1995 11 20.81250", "03 47 00.00", "+24 07 00.0",
-                                     "", ' ', "309"});
+        std::string line =
+            mpc_line({"PLATE 1", ' ', ' ', ' ', "1995 11 20.81250", "03 47 00.00", "+24 07 00.0", "", ' ', "309"});
         line = zeltest::with(line, 59, c.ra);
         line = zeltest::with(line, 67, c.dec);
         zelvomat::Status s = parse(line, zelvomat::kTaskPlate);

@@ -144,8 +144,7 @@ LineCheck check_line(int task, int system, std::string_view text) {
     {
         std::int32_t jd = 0;
         double jd_fraction = 0.0;
-        caljd(static_cast<int>(*year), static_cast<int>(*month), static_cast<int>(*day), *fraction, jd, jd_fraction,
-              1);
+        caljd(static_cast<int>(*year), static_cast<int>(*month), static_cast<int>(*day), *fraction, jd, jd_fraction, 1);
         int y = 0, m = 0, d = 0;
         double f = 0.0;
         jdcal(jd, jd_fraction, y, m, d, f);
@@ -199,10 +198,10 @@ LineCheck check_line(int task, int system, std::string_view text) {
     // 7. Plate sizes: R.A. half size in minutes of time, Decl. half size in
     // degrees; a whole number when the column of the point is blank.
     if (plate) {
-        const auto ra = col(62) == ' ' ? io::read_real(io::column(line, 59, 3), 0)
-                                       : io::read_real(io::column(line, 59, 5), 1);
-        const auto dec = col(69) == ' ' ? io::read_real(io::column(line, 67, 2), 0)
-                                        : io::read_real(io::column(line, 67, 4), 1);
+        const auto ra =
+            col(62) == ' ' ? io::read_real(io::column(line, 59, 3), 0) : io::read_real(io::column(line, 59, 5), 1);
+        const auto dec =
+            col(69) == ' ' ? io::read_real(io::column(line, 67, 2), 0) : io::read_real(io::column(line, 67, 4), 1);
         if (!ra) return fault(CheckError::Format, 59, 63, layout);
         if (!dec) return fault(CheckError::Format, 67, 70, layout);
         if (*ra > 300.0) return fault(CheckError::PlateRaTooGreat, 59, 63, layout);

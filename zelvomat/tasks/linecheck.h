@@ -34,9 +34,9 @@ inline constexpr std::string_view kLineMaskObservation = "ttttttt2232ttttttttt22
 // and PltCalc reset it (assigning {}) at the start of every run, so the next
 // check reads the settings again and forgets the observatory record.
 struct LineCheckState {
-    bool loaded = false;       // settings read since the last reset
-    std::string data_dir;      // settings record 4, ending with "/"
-    PackageInfo package;       // settings record 6: the package's first and last year
+    bool loaded = false;   // settings read since the last reset
+    std::string data_dir;  // settings record 4, ending with "/"
+    PackageInfo package;   // settings record 6: the package's first and last year
     // The observatory record last read from "observat.dat".
     std::int32_t code_number = -1;  // number of the code it was read for; -1 none
     bool found = false;             // a whole record was there
@@ -44,7 +44,7 @@ struct LineCheckState {
     double longitude_deg = 0.0;
     double rho_cos_phi = 0.0;
     double rho_sin_phi = 0.0;
-    ObservatoryListStamp stamp;     // the list it was read from
+    ObservatoryListStamp stamp;  // the list it was read from
 };
 LineCheckState& line_check_state();
 

@@ -51,15 +51,15 @@ inline constexpr int kTaskOc = 3;              // O-C
 // The last observation or plate line parsed (one area; the drivers and the
 // position routines read it).
 struct ParsedObservation {
-    std::int32_t jd = 0;         // Julian day number of the observation time (UT)
-    double jd_fraction = 0.0;    // fraction of that Julian date (from noon)
-    double angle1_rad = 0.0;     // right ascension, ecliptic longitude or azimuth
-    double angle2_rad = 0.0;     // declination, ecliptic latitude or altitude
-    double magnitude = 0.0;      // 0 when the field is blank (tasks 2 and 3 only)
-    char band_flag = ' ';        // ' ' V band or no band named, '*' another band (tasks 2, 3)
-    std::int32_t observatory = -1;  // number of the observatory code
-    double plate_half_ra_min = 0.0;    // plate half size in R.A., minutes of time (task 1 only)
-    double plate_half_dec_deg = 0.0;   // plate half size in Decl., degrees (task 1 only)
+    std::int32_t jd = 0;              // Julian day number of the observation time (UT)
+    double jd_fraction = 0.0;         // fraction of that Julian date (from noon)
+    double angle1_rad = 0.0;          // right ascension, ecliptic longitude or azimuth
+    double angle2_rad = 0.0;          // declination, ecliptic latitude or altitude
+    double magnitude = 0.0;           // 0 when the field is blank (tasks 2 and 3 only)
+    char band_flag = ' ';             // ' ' V band or no band named, '*' another band (tasks 2, 3)
+    std::int32_t observatory = -1;    // number of the observatory code
+    double plate_half_ra_min = 0.0;   // plate half size in R.A., minutes of time (task 1 only)
+    double plate_half_dec_deg = 0.0;  // plate half size in Decl., degrees (task 1 only)
 };
 ParsedObservation& parsed_observation();
 
