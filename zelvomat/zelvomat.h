@@ -282,6 +282,50 @@ ZELVOMAT_API void FortrAI(int *value, const char *text, int len);
  * section 4 the state 2; in these cases errmsg() tells which file could not
  * be read, and no file is changed. */
 ZELVOMAT_API void confl(int *err, int *status);
+/* ---- Checks of observation lines and of the observatory list ------------ */
+/* Error codes *err of these checks: 0 no error, 1 format error, 2 data out of
+ * range, 3 observatory code absent, 4 plate too great in R.A., 5 plate too
+ * great in Decl., 6 plate dimensions absent, 7 date out of range for the
+ * package, 8 geocentre, 9 no data for the observatory, 10 observatory code
+ * cannot be changed. The checks never change the texts they are given. */
+
+/* Checks one 80-column observation or plate line (the Minor Planet Center's
+ * record: date 16-31 UT, angles 33-55, plate half sizes 59-63 and 67-70 or
+ * magnitude 66-69, observatory code 78-80; at most 80 of len characters are
+ * read, a shorter line counts as blank-padded).
+ *  task: 1 plate line, 2 identification line, 3 O-C line;
+ *  system: 1 the first angle is a right ascension in hours, other: degrees.
+ * *err := the error code; *firstCol, *lastCol := the columns (1-80) of the
+ * faulty field, 0 when the fault has none; *layout := the angles' layout, 1
+ * decimal minutes, 2 seconds, 0 when the check stopped before the angles.
+ * The date must lie from 1 November of the package's first year to the end of
+ * March of its last (tasks 1, 2; "setpar" record 6) or in the years 1800-2100
+ * (task 3); the code must have its record in "observat.dat" of the data
+ * directory. The settings are read on the first check after a task run, an
+ * observatory's record when the code changes or the list has been rebuilt.
+ * When a file cannot be read the line is refused (code 7 or 3) and errmsg()
+ * tells why. */
+ZELVOMAT_API void cntl(int task, int system, int *err, int *firstCol, int *lastCol, int *layout,
+                       const char *line, int len);
+
+/* Checks one edited line of the observatory list "observa1.dat" (at most 79
+ * of len characters; code 1-3, longitude east in degrees 5-13 as ddd.ddddd,
+ * rho cos phi' 14-21 and rho sin phi' 22-30 in Earth radii, name 31-79) in the
+ * row of observatory number code (row n holds number n - 1). *err := 0, 1
+ * (mask; also a code that does not read), 8 (the geocentre's row, code 500),
+ * 10 (the line's code is not the row's) or 2 (longitude outside 0..360);
+ * *col := the column of the fault, 0 when none. */
+ZELVOMAT_API void cnto(int code, const char *line, int len, int *err, int *col);
+
+/* Checks a pair of typed numbers (each text up to its last non-blank).
+ *  kind 1: rho cos phi' in 0..1.1 and rho sin phi' in -1.1..1.1 (Earth
+ *          radii), not both 0 (code 8);
+ *  kind 2: geodetic latitude in -90..90 (degrees), height >= 0 (metres);
+ *  other kinds: only that both are numbers.
+ * *err := the error code (1 for a text that is blank or not a number);
+ * *field := 1 or 2 for the text at fault, 3 for the pair, 0 when none. */
+ZELVOMAT_API void controb(int kind, const char *text1, int len1, const char *text2, int len2, int *err,
+                          int *field);
 
 #ifdef __cplusplus
 }

@@ -3,6 +3,8 @@
 // obswri, obsbak and obsba1. The layouts are described in obsfiles.h.
 #include "tasks/obsfiles.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -158,6 +160,23 @@ Result<ObservatoryRecord> read_observatory(const io::RecordFile& records, int nu
     return ObservatoryRecord::decode(rec);
 }
 
+ObservatoryListWrites& observatory_list_writes() {
+    static ObservatoryListWrites writes;
+    return writes;
+}
+
+ObservatoryListStamp observatory_records_stamp(const std::string& path) {
+    ObservatoryListStamp s;
+    s.rewrites = observatory_list_writes().count;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return s;
+    s.device = static_cast<std::uint64_t>(st.st_dev);
+    s.inode = static_cast<std::uint64_t>(st.st_ino);
+    s.size = static_cast<std::int64_t>(st.st_size);
+    s.mtime_ns = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return s;
+}
+
 Result<std::string> observatory_list_name() { return observatory_file(files::kObservatoryList); }
 
 Status write_observatory_records() {
@@ -184,8 +203,13 @@ Status write_observatory_records() {
                                 "\": " + rec.message() + ".");
         rec->encode(io::MutBytes(out).subspan(static_cast<std::size_t>(k - 1) * kRec, kRec));
     }
-    // Written whole: the file ends after the last line's record.
-    return io::write_file_bytes(*dst_path, out);
+    // Written whole: the file ends after the last line's record. Readers that
+    // keep a record learn of the rewrite from the count, even when it leaves
+    // the file's size and time as they were; a failed write has cut the file,
+    // so it counts too.
+    Status written = io::write_file_bytes(*dst_path, out);
+    ++observatory_list_writes().count;
+    return written;
 }
 
 Status backup_observatory_records() {

@@ -122,6 +122,30 @@ Result<std::string> observatory_file(std::string_view name);
 // "observat.dat"; an error when the number is negative or past the list.
 Result<ObservatoryRecord> read_observatory(const io::RecordFile& records, int number);
 
+// Identity of the record list "observat.dat" as it stands now: how many times
+// the library has rewritten it (obswri) and the file's device, inode, size and
+// modification time (size -1 when the file cannot be examined). A routine that
+// keeps an observatory's record between calls keeps the stamp with it and
+// reads the record again when the stamp has changed, so a list edited and
+// rebuilt, or replaced from outside, is never served from an old copy. The
+// count covers rewrites within one tick of the file system's clock.
+struct ObservatoryListStamp {
+    std::uint64_t rewrites = 0;
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t size = -1;
+    std::int64_t mtime_ns = 0;
+    bool operator==(const ObservatoryListStamp&) const = default;
+};
+ObservatoryListStamp observatory_records_stamp(const std::string& path);
+
+// The count of the library's rewrites of the record list (one area; tests
+// reset it by assigning {}).
+struct ObservatoryListWrites {
+    std::uint64_t count = 0;
+};
+ObservatoryListWrites& observatory_list_writes();
+
 // The bodies of the exports (see zelvomat.h).
 Result<std::string> observatory_list_name();  // obspat: the text list's path
 Status write_observatory_records();           // obswri
