@@ -34,6 +34,15 @@ int main() {
         std::printf("contr_vv through the shared library gave err %d\n", err);
         return 1;
     }
+    // Identical circular orbits: Tisserand parameter 1 + 2 = 3, MOID 0.
+    const double circle[6] = {0.0, 0.0, 0.0, 0.0, 0.0, 0.01720209895};
+    double t = 0, moid = -5;
+    CT(circle, 1.0, circle, 1.0, &t);
+    Moid(circle, 1.0, circle, 1.0, &moid);
+    if (t < 2.999999 || t > 3.000001 || moid < 0.0 || moid > 1e-6) {
+        std::printf("CT and Moid through the shared library gave %.6f and %.6f\n", t, moid);
+        return 1;
+    }
     std::puts("shared library exports reachable");
     return 0;
 }
