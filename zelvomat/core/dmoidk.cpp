@@ -12,6 +12,7 @@
 // confocal ellipses): K. V. Kholshevnikov, N. N. Vassiliev, Celest. Mech. Dyn.
 // Astron. 75, 75 (1999); G. F. Gronchi, SIAM J. Sci. Comput. 24, 61 (2002).
 #include <cmath>
+#include <utility>
 
 #include "core/orbprop.h"
 #include "core/utils.h"
@@ -49,15 +50,17 @@ public:
           A_(dot(s.p, t.p)), B_(dot(s.p, t.q)), C_(dot(t.p, s.q)), D_(dot(s.q, t.q)), K3_(t.e * t.e * r21_) {}
 
     // Point u (degrees) of S: usable when T has a point whose joining vector
-    // is perpendicular to S's tangent; then F and the chosen v (radians).
+    // is perpendicular to S's tangent; then F and, when asked for, the two
+    // roots v as cosine and sine, the one chosen by the derivative along T
+    // first.
     struct Point {
         bool usable = false;
         double F = 0.0;
-        double v = 0.0;        // root chosen by the derivative along T
-        double other_v = 0.0;  // the other root
+        double cu = 0.0, su = 0.0;
+        double cv[2]{}, sv[2]{};
     };
 
-    Point at(double u_deg) const {
+    Point at(double u_deg, bool roots) const {
         const double u = u_deg * kRadPerDeg;
         const double s = std::sin(u), c = std::cos(u);
         const double X = s * B_ - c * D_;
@@ -69,37 +72,38 @@ public:
         // R = 0 leaves the direction of v undefined (then G = -Z^2 <= 0 too).
         if (!(G >= 0.0) || !(R > 0.0)) return pt;
         pt.usable = true;
+        pt.cu = c;
+        pt.su = s;
         const double K1 = s * C_ + c * A_ + e2_ * r21_ - e1_ * A_;
         const double K2 = e1_ * B_ - s * D_ - c * B_;
         const double a = X * X - Z * Z;
         const double b = Y * Y - Z * Z;
         pt.F = 2.0 * Z * K3_ * (K1 * Y * b + K2 * X * a) + K3_ * K3_ * a * b -
                R * (K1 * K1 * b + K2 * K2 * a - 2.0 * K1 * K2 * X * Y);
+        if (!roots) return pt;
         // The two roots of Y cos v + X sin v = Z. The one where the
         // derivative of the squared distance along T is the smaller is the
         // critical one near a zero of F (the root with sg = +1 on a tie);
         // the other root is kept as well, since where both are critical (a
         // circular T gives a tie everywhere) the nearer point is wanted.
         const double g = std::sqrt(G);
-        double best = 0.0;
-        for (const double sg : {1.0, -1.0}) {
-            const double cv = (sg * g * X + Z * Y) / R;
-            const double sv = (Z * X - sg * g * Y) / R;
-            const double dd = std::fabs(K1 * sv + K2 * cv - K3_ * sv * cv);
-            if (sg > 0.0 || dd < best) {
-                best = dd;
-                pt.other_v = pt.v;
-                pt.v = std::atan2(sv, cv);
-            } else {
-                pt.other_v = std::atan2(sv, cv);
-            }
+        double dd[2];
+        for (int k = 0; k < 2; ++k) {
+            const double sg = k == 0 ? 1.0 : -1.0;
+            pt.cv[k] = (sg * g * X + Z * Y) / R;
+            pt.sv[k] = (Z * X - sg * g * Y) / R;
+            dd[k] = std::fabs(K1 * pt.sv[k] + K2 * pt.cv[k] - K3_ * pt.sv[k] * pt.cv[k]);
+        }
+        if (dd[1] < dd[0]) {
+            std::swap(pt.cv[0], pt.cv[1]);
+            std::swap(pt.sv[0], pt.sv[1]);
         }
         return pt;
     }
 
-    // Distance (AU) of the points u of S and v of T (radians).
-    double distance(double u, double v) const {
-        const double cu = std::cos(u), su = std::sin(u), cv = std::cos(v), sv = std::sin(v);
+    // Distance (AU) of the points u of S and v of T, given by their cosines
+    // and sines.
+    double distance(double cu, double su, double cv, double sv) const {
         const double t = (r21_ * e2_ * e2_ + r12_ * e1_ * e1_) / 4.0 + (r21_ + r12_) / 2.0 - A_ * e1_ * e2_ +
                          (A_ * e2_ - r12_ * e1_) * cu + (A_ * e1_ - r21_ * e2_) * cv + C_ * e2_ * su +
                          B_ * e1_ * sv - A_ * cu * cv - B_ * cu * sv - C_ * su * cv - D_ * su * sv +
@@ -125,7 +129,7 @@ public:
         double u1 = 0.0;
         for (; k < k_turn; ++k) {
             u1 = static_cast<double>(k) * h;
-            p1 = at(u1);
+            p1 = at(u1, false);
             if (p1.usable) break;
         }
         if (!p1.usable) return best;
@@ -137,7 +141,7 @@ public:
             bool found = false;
             for (++k; static_cast<double>(k) * h <= u_last; ++k) {
                 u1 = static_cast<double>(k) * h;
-                p1 = at(u1);
+                p1 = at(u1, false);
                 if (p1.usable) {
                     found = true;
                     break;
@@ -151,12 +155,11 @@ public:
             if (!std::isfinite(us)) continue;
             us = std::fmod(us, 360.0);
             if (us < 0.0) us += 360.0;
-            const Point ps = at(us);
+            const Point ps = at(us, true);
             if (!ps.usable) continue;
-            const double ur = us * kRadPerDeg;
-            for (const double v : {ps.v, ps.other_v}) {
-                const double d = distance(ur, v);
-                if (d < best.d) best = {d, ur, v};
+            for (int r = 0; r < 2; ++r) {
+                const double d = distance(ps.cu, ps.su, ps.cv[r], ps.sv[r]);
+                if (d < best.d) best = {d, us * kRadPerDeg, std::atan2(ps.sv[r], ps.cv[r])};
             }
         }
         return best;
