@@ -224,7 +224,9 @@ ZELVOMAT_API void obscl(int mode, const char *in1, int in1_len, const char *in2,
 
 /* Minimum orbit intersection distance of the two elliptic orbits, *moid in AU
  * (orbit 1 is normally the planet, orbit 2 the object; the scan step follows
- * orbit 2's inclination and eccentricity). Orbits it cannot treat (e outside
+ * orbit 2's inclination and eccentricity). A scan of one orbit's eccentric
+ * anomaly finds the nearest critical pair of points, which a local
+ * minimisation then refines (to rounding for well-separated minima). Orbits it cannot treat (e outside
  * [0, 1), a mean motion or semi-major axis that is not positive, values that
  * are not numbers) give *moid = -1 and errmsg(). */
 ZELVOMAT_API void Moid(const double *elements1, double a1, const double *elements2, double a2, double *moid);
