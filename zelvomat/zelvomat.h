@@ -326,6 +326,53 @@ ZELVOMAT_API void cnto(int code, const char *line, int len, int *err, int *col);
  * *field := 1 or 2 for the text at fault, 3 for the pair, 0 when none. */
 ZELVOMAT_API void controb(int kind, const char *text1, int len1, const char *text2, int len2, int *err,
                           int *field);
+/* ---- Orbit properties ------------------------------------------------------ */
+/* Elements here are six doubles: M, argument of perihelion, ascending node,
+ * inclination (radians, ecliptic and equinox J2000), eccentricity, mean motion
+ * (radians per day); the semi-major axis (AU) is given apart. An element set
+ * is seven doubles: the epoch (Julian date, TT) followed by those six. Packed
+ * dates are YYYYMMDD.ddddd (civil day fraction from midnight, not rounded).
+ * The calls keep no state. A failed call tells why in errmsg(). */
+
+/* Minimum orbit intersection distance of the two elliptic orbits, *moid in AU
+ * (orbit 1 is normally the planet, orbit 2 the object; the scan step follows
+ * orbit 2's inclination and eccentricity). A scan of one orbit's eccentric
+ * anomaly finds the nearest critical pair of points, which a local
+ * minimisation then refines (to rounding for well-separated minima). Orbits it cannot treat (e outside
+ * [0, 1), a mean motion or semi-major axis that is not positive, values that
+ * are not numbers) give *moid = -1 and errmsg(). */
+ZELVOMAT_API void Moid(const double *elements1, double a1, const double *elements2, double a2, double *moid);
+
+/* Tisserand parameter of orbit 2 with respect to orbit 1 (the perturbing
+ * planet): *t := a1/a2 + 2 cos I sqrt(a2/a1 (1 - e2^2)), I the angle between
+ * the orbit planes. Semi-major axes that are not positive or e2 outside
+ * [0, 1): *t unchanged, errmsg(). */
+ZELVOMAT_API void CT(const double *elements1, double a1, const double *elements2, double a2, double *t);
+
+/* Nearest commensurability of two mean motions n1, n2 (degrees per day):
+ * *p:*q with 1 <= p, q <= maxTerm and |p/q - n1/n2| < tolerance/n2, the
+ * tolerance in arcseconds per day; the smallest such p and, for it, the
+ * smallest q (lowest terms). None, or |p - q| > maxOrder: 0:0. */
+ZELVOMAT_API void soizm(double n1, double n2, int maxTerm, int maxOrder, int tolerance, int *p, int *q);
+
+/* Perihelion passage from the mean anomaly M (radians) at the epoch (Julian
+ * date) with the mean motion n (radians per day): the last passage when
+ * M < pi, the next one otherwise. *jd its Julian date, *date the packed date.
+ * n not positive: outputs unchanged, errmsg(). */
+ZELVOMAT_API void t_per(double epoch, double M, double n, double *date, double *jd);
+
+/* Passages through the ascending and the descending node (argument of
+ * perihelion w, eccentricity e) in the revolution from aphelion to aphelion
+ * around the perihelion nearest the epoch; packed dates and Julian dates.
+ * e outside [0, 1) or n not positive: outputs unchanged, errmsg(). */
+ZELVOMAT_API void t_as_ds(double epoch, double M, double w, double e, double n, double *dateAsc, double *jdAsc,
+                          double *dateDesc, double *jdDesc);
+
+/* Heliocentric ecliptic J2000 position *x, *y, *z (AU) at the Julian date jd
+ * of the body with the element set set[0..6]; mass in solar masses (0 for
+ * minor planets). An orbit that is not elliptic or a mean motion that is not
+ * positive: outputs unchanged, errmsg(). */
+ZELVOMAT_API void TXYZ(const double *set, double jd, double *x, double *y, double *z, double mass);
 
 #ifdef __cplusplus
 }

@@ -41,6 +41,13 @@ int main() {
     confl(&err, status);
     if (err != 2 || status[0] != 2 || status[6] != 2 || errmsg(nullptr, 0) == 0) {
         std::printf("confl through the shared library gave err %d\n", err);
+    // Identical circular orbits: Tisserand parameter 1 + 2 = 3, MOID 0.
+    const double circle[6] = {0.0, 0.0, 0.0, 0.0, 0.0, 0.01720209895};
+    double t = 0, moid = -5;
+    CT(circle, 1.0, circle, 1.0, &t);
+    Moid(circle, 1.0, circle, 1.0, &moid);
+    if (t < 2.999999 || t > 3.000001 || moid < 0.0 || moid > 1e-6) {
+        std::printf("CT and Moid through the shared library gave %.6f and %.6f\n", t, moid);
         return 1;
     }
     std::puts("shared library exports reachable");
