@@ -41,6 +41,8 @@ int main() {
     confl(&err, status);
     if (err != 2 || status[0] != 2 || status[6] != 2 || errmsg(nullptr, 0) == 0) {
         std::printf("confl through the shared library gave err %d\n", err);
+        return 1;
+    }
     // Identical circular orbits: Tisserand parameter 1 + 2 = 3, MOID 0.
     const double circle[6] = {0.0, 0.0, 0.0, 0.0, 0.0, 0.01720209895};
     double t = 0, moid = -5;
