@@ -15,6 +15,7 @@
 #include "core/ephem.h"
 
 #include <cmath>
+#include <cstring>
 #include <string>
 
 #include "core/apparent.h"
@@ -302,6 +303,16 @@ Status run_integration(std::int32_t number, bool major, bool typed, const EphemD
     return ok_status();
 }
 
+// Slot of the per-date table: the date's bits, mixed.
+std::size_t date_slot(double jd) {
+    std::uint64_t u = 0;
+    std::memcpy(&u, &jd, sizeof u);
+    u ^= u >> 29;
+    u *= 0xbf58476d1ce4e5b9ULL;
+    u ^= u >> 32;
+    return static_cast<std::size_t>(u % EphemState::kDateSlots);
+}
+
 // Per-date work: the Sun relative to a major-body centre, the observer, the
 // matrices of the date. Kept for the next object of the same date.
 Status date_work(double jd, std::int32_t centre, bool topocentric, bool need_sun, bool need_frames,
@@ -414,17 +425,18 @@ Status ephem_body(std::int32_t number, const EphemDate& date, std::int32_t year,
         }
     } else {
         if (!typed) {
-            if (date.index == 1 || !st.object_valid || st.object_number != number) {
-                st.object_valid = false;
+            if (date.index == 1 || st.object_number != number) {
+                st.elements_valid = false;
+                st.photometry_valid = false;
+                st.object_number = number;
+            }
+            // The nodes model reads its own elements; the catalogue's are
+            // needed by the two others.
+            if (model != MotionCode::Nodes && !st.elements_valid) {
                 auto e = catelem(number);
                 if (!e) return e.status();
-                auto ph = catphot(number);
-                if (!ph) return ph.status();
                 st.elements = *e;
-                st.h = ph->h;
-                st.g = ph->g;
-                st.object_number = number;
-                st.object_valid = true;
+                st.elements_valid = true;
             }
             elements = st.elements;
         } else {
@@ -463,7 +475,8 @@ Status ephem_body(std::int32_t number, const EphemDate& date, std::int32_t year,
     const bool topo = opt.observer == ObserverKind::Topocentric;
     const bool horizon = opt.plane == MainPlane::Horizon;
     const bool of_date = opt.equinox == Equinox::OfDate || horizon;
-    EphemState::DateWork& w = st.date;
+    if (st.dates.size() != EphemState::kDateSlots) st.dates.assign(EphemState::kDateSlots, {});
+    EphemState::DateWork& w = st.dates[date_slot(jd)];
     ZEL_TRY(date_work(jd, minor_centre ? -1 : opt.centre, topo, !minor_centre, of_date, w));
     StateVector sun = minor_centre ? negated(centre) : w.sun;
     StateVector obs = topo ? w.observer : StateVector{};
@@ -548,6 +561,13 @@ Status ephem_body(std::int32_t number, const EphemDate& date, std::int32_t year,
     out(SphQuantity::Elongation) = pe.side == 'W' ? -pe.elong : pe.elong;
 
     if (number > 0) {
+        if (!typed && !st.photometry_valid) {
+            auto ph = catphot(number);
+            if (!ph) return ph.status();
+            st.h = ph->h;
+            st.g = ph->g;
+            st.photometry_valid = true;
+        }
         const double h = typed ? m.typed_h : st.h;
         const double g = typed ? m.typed_g : st.g;
         if (h == 0.0 && g == 0.0) {

@@ -35,6 +35,7 @@
 #include <array>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "core/catalog.h"
 #include "core/ephvalues.h"
@@ -158,13 +159,18 @@ struct EphemState {
     bool pluto_switched_off = false;
 
     // The object of the last first date: its catalogue elements and H, G are
-    // read at index 1 and kept for its later dates.
+    // read at index 1 when needed and kept for its later dates.
     std::int32_t object_number = 0;
-    bool object_valid = false;
+    bool elements_valid = false;
+    bool photometry_valid = false;
     ElementSet elements{};
     double h = 0.0, g = 0.0;
 
-    // Per-date work, valid for one date, centre, observer and file.
+    // Per-date work (the Sun relative to the centre, the observer, the
+    // matrices of the date), valid for one date, centre, observer and file.
+    // The driver computes every object at the same dates, so the work of
+    // recent dates is kept in a table of kDateSlots slots chosen by the date.
+    static constexpr std::size_t kDateSlots = 1024;
     struct DateWork {
         bool valid = false;
         double jd = 0.0;
@@ -179,7 +185,8 @@ struct EphemState {
         Mat3 np{};            // J2000 mean to true of date
         double dpsi = 0.0, deps = 0.0, eps = 0.0;
         double ut_fraction = 0.0;
-    } date;
+    };
+    std::vector<DateWork> dates;  // kDateSlots slots once used
 };
 EphemState& ephem_state();
 
