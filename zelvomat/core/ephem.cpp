@@ -280,6 +280,9 @@ Status run_integration(std::int32_t number, bool major, bool typed, const EphemD
         }
     }
 
+    if (m.integration_time == 0.0)
+        return error_status("The integration of the orbit has not been started: the first date of an object has the "
+                            "index 1.");
     PlutoGuard pluto(number == kPlutoNumber);
     const std::int32_t nv = 3 * nmp + 3 * integrated_bodies().count;
     if (m.integration_time != jd) {
