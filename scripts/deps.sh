@@ -5,7 +5,7 @@ packages=(
   build-essential cmake pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   liberfa-dev
-  python3 python3-numpy
+  python3 python3-numpy python3-scipy python3-erfa
   python3-casacore casacore-data-jpl-de405
   python3-jplephem
   python3-skyfield

@@ -57,10 +57,10 @@ inline constexpr double kAcceptWindowDays = 60.0;
 inline constexpr double kEarthMotionDegPerDay = 0.97;
 }  // namespace yearly
 
-namespace planet_elements {
+namespace planet_elements_file {
 inline constexpr std::size_t kRecord = 48;  // 6 doubles at 0, 8, .., 40
 inline constexpr int kPlanets = 9;
-}  // namespace planet_elements
+}  // namespace planet_elements_file
 
 // Flags of elmnt.
 struct ElementFlags {
