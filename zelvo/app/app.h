@@ -45,6 +45,8 @@ public:
     Library& library() { return lib_; }
     MainFrame* frame() const { return static_cast<MainFrame*>(mainFrame()); }
     TaskDialogs& dialogs() { return *dialogs_; }
+    // The progress dialog of the library runs (after initInstance).
+    CCalcProgressDlg* progressDialog() const { return progressDlg_.get(); }
     // Puts other dialogs in place of the program's (null: the program's).
     void setDialogs(TaskDialogs* d) { dialogs_ = d != nullptr ? d : &qtDialogs_; }
 
