@@ -136,8 +136,6 @@ struct Started {
     }
 };
 
-std::vector<std::string> lines_of(const std::string& text) { return fw::split_lines(text); }
-
 TEST(OcConfig, DefaultsRoundTripAndUsability) {
     const OcConfigRecord d;
     const auto b = d.bytes();
