@@ -12,6 +12,7 @@
 #include "ids.h"
 #include "mainframe.h"
 #include "messages.h"
+#include "progress.h"
 #include "view.h"
 
 namespace fw {
@@ -93,6 +94,17 @@ Document* Application::openDocumentFile(DocTemplate& t, const std::string& path)
     frame->showMaximized();
     mainFrame_->mdiArea()->setActiveSubWindow(frame);
     return d;
+}
+
+bool Application::routeCommand(int id) {
+    if (library_busy() && isLibraryCommand(id)) return false;
+    return router().dispatch(id);
+}
+
+CommandUI Application::queryCommand(int id) const {
+    CommandUI ui = router().query(id);
+    if (library_busy() && isLibraryCommand(id)) ui.enable(false);
+    return ui;
 }
 
 CommandRouter Application::router() const {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -62,8 +63,14 @@ public:
     // The routing chain: active view, its document, active child frame, main
     // frame, application.
     CommandRouter router() const;
-    bool routeCommand(int id) { return router().dispatch(id); }
-    CommandUI queryCommand(int id) const { return router().query(id); }
+    // While a library run is in progress, a library command is refused
+    // (disabled, and not run when routed).
+    bool routeCommand(int id);
+    CommandUI queryCommand(int id) const;
+
+    // Commands that call the computing library: refused during a run.
+    void addLibraryCommand(int id) { libraryCommands_.insert(id); }
+    bool isLibraryCommand(int id) const { return libraryCommands_.count(id) != 0; }
 
 protected:
     // The framework's New: a chooser of the templates by new-file name.
@@ -77,6 +84,7 @@ private:
     std::vector<std::unique_ptr<DocTemplate>> templates_;
     std::unique_ptr<MainFrame> mainFrame_;
     QObject* idleHook_ = nullptr;
+    std::set<int> libraryCommands_;
 };
 
 }  // namespace fw

@@ -107,6 +107,10 @@ QWidget* ChildFrame::makeBar(const BarSpec& spec) {
 }
 
 void ChildFrame::closeEvent(QCloseEvent* event) {
+    if (!onCloseRequest()) {
+        event->ignore();
+        return;
+    }
     QMdiSubWindow::closeEvent(event);
     if (event->isAccepted()) onFrameClosed();
 }

@@ -61,6 +61,8 @@ public:
 protected:
     // The bars of this frame class, decided when the frame is created.
     virtual std::vector<BarSpec> barSpecs() { return {}; }
+    // The user closes the window: false keeps it open (the default accepts).
+    virtual bool onCloseRequest() { return true; }
     // The window has been closed (the frame object goes soon after).
     virtual void onFrameClosed() {}
 

@@ -8,6 +8,7 @@ namespace fw {
 bool Document::onNewDocument() {
     path_.clear();
     modified_ = false;
+    changed_ = false;
     return true;
 }
 
@@ -15,6 +16,7 @@ bool Document::onOpenDocument(const std::string& path) {
     if (!load(path)) return false;
     setPathName(path);
     modified_ = false;
+    changed_ = false;
     return true;
 }
 

@@ -25,7 +25,13 @@ public:
     virtual bool onSaveDocument(const std::string& path);
 
     bool isModified() const { return modified_; }
-    void setModified(bool modified = true) { modified_ = modified; }
+    void setModified(bool modified = true) {
+        modified_ = modified;
+        if (modified) changed_ = true;
+    }
+    // Whether the data were ever changed since the document was made or
+    // opened (saving does not clear it).
+    bool wasChanged() const { return changed_; }
 
     const std::string& pathName() const { return path_; }
     void setPathName(const std::string& path);
@@ -46,6 +52,7 @@ private:
     std::string path_;
     std::string title_;
     bool modified_ = false;
+    bool changed_ = false;
     DocTemplate* template_ = nullptr;
 };
 

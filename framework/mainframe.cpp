@@ -16,6 +16,8 @@
 #include "doctemplate.h"
 #include "document.h"
 #include "ids.h"
+#include "messages.h"
+#include "progress.h"
 
 namespace fw {
 
@@ -233,9 +235,20 @@ void MainFrame::onActivateChild(ChildFrame* frame) {
     setMenuResource(menu);
 }
 
+void MainFrame::onCloseWhileBusy() {
+    if (message("A calculation is in progress.\nStop it before closing the program?", Buttons::YesNo,
+                Icon::Question) == Answer::Yes)
+        progress().requestCancel();
+}
+
 void MainFrame::closeEvent(QCloseEvent* event) {
     if (destroyed_) {
         event->accept();
+        return;
+    }
+    if (library_busy()) {
+        event->ignore();
+        onCloseWhileBusy();
         return;
     }
     if (!onClose()) {

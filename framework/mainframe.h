@@ -74,6 +74,10 @@ protected:
     // The user closes the main window: the default closes the documents;
     // false keeps the window open.
     virtual bool onClose();
+    // The user closes the main window while a library run is in progress:
+    // the default asks whether to stop the run; the window stays open either
+    // way (it can be closed once the run has ended).
+    virtual void onCloseWhileBusy();
     // The window is going (after onClose accepted): last clean-up.
     virtual void onDestroyWindow() {}
     // A document window became active (null: none is).

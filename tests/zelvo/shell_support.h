@@ -1,8 +1,12 @@
 // Helpers of the main program's tests: a prepared working directory with a
-// data directory, and a library that records its calls.
+// data directory, and a library that records its calls and plays scripted
+// runs.
 #pragma once
 
+#include <array>
+#include <deque>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,7 +32,113 @@ public:
         calls.push_back("Inpo");
         return {};
     }
+    void obsbak() override { calls.push_back("obsbak"); }
+    void obsba1() override { calls.push_back("obsba1"); }
+    void sea_ob1(int mode, const char* text, int len, int& found) override {
+        calls.push_back("sea_ob1 " + std::to_string(mode) + " '" + std::string(text, static_cast<std::size_t>(len)) +
+                        "'");
+        found = seaFound;
+    }
+
+    // The line check: lines checked (first 80 characters) and the answers,
+    // taken in order (err 0 when none is left).
+    struct Check {
+        int err = 0, firstCol = 0, lastCol = 0;
+    };
+    std::deque<Check> checks;
+    std::vector<std::string> checked;
+    std::vector<int> checkLengths;
+    void cntl(int task, int system, int& err, int& firstCol, int& lastCol, int& layout, const char* line,
+              int len) override {
+        calls.push_back("cntl " + std::to_string(task) + " " + std::to_string(system));
+        checked.emplace_back(line, 80);
+        checkLengths.push_back(len);
+        Check c;
+        if (!checks.empty()) {
+            c = checks.front();
+            checks.pop_front();
+        }
+        err = c.err;
+        firstCol = c.firstCol;
+        lastCol = c.lastCol;
+        layout = c.err == 0 ? 2 : 0;
+    }
+
+    // The drivers: each record counts as one callback step (O-C every tenth
+    // record); stopAfter > 0 makes the driver honour a cancel only after
+    // that many records, as the real drivers check between records.
+    std::function<void()> onRun;  // runs inside the driver, before the records
+    int OcCode = 0, OcModel = -1, OcRelSun = -1;
+    std::array<int, 12> OcPerturbers{};
+    std::vector<std::array<int, 3>> runCounters;  // counters at entry
+    void O_C(int code, int model, const int* perturbers, int relSun, int& count, int& first, int& last,
+             zelvo::ProgressCallback cb) override {
+        calls.push_back("O_C");
+        OcCode = code;
+        OcModel = model;
+        OcRelSun = relSun;
+        for (std::size_t i = 0; i < 12; ++i) OcPerturbers[i] = perturbers[i];
+        runCounters.push_back({count, first, last});
+        if (onRun) onRun();
+        count = std::abs(count);
+        for (int i = first; i <= last; ++i) {
+            ++count;
+            if (count % 10 == 0 && cb(count, last - first + 1) != 0) {
+                count = -count;
+                return;
+            }
+        }
+    }
+    double tolRA = 0, tolDecl = 0;
+    void IdCalc(int& status, int& first, int& last, double ra, double decl, zelvo::ProgressCallback cb) override {
+        calls.push_back("IdCalc");
+        tolRA = ra;
+        tolDecl = decl;
+        runCounters.push_back({status, first, last});
+        if (onRun) onRun();
+        const int total = status == 0 ? last - first + 1 : 9999;
+        status = std::abs(status);
+        for (int i = first + status; i <= last; ++i) {
+            ++status;
+            if (cb(status, total) != 0) {
+                status = -status;
+                return;
+            }
+        }
+    }
+    std::string plateLine;
+    double magLimit = 0;
+    void PltCalc(const char* line, int len, double mag, int& found) override {
+        calls.push_back("PltCalc");
+        plateLine.assign(line, static_cast<std::size_t>(len));
+        magLimit = mag;
+        found = 3;
+    }
+    double sepMin = 0, sepMax = 0;
+    int sepObs = 0, sepCount = 0;
+    void Separate(double minAbs, double maxAbs, int obs, int& count) override {
+        calls.push_back("Separate");
+        sepMin = minAbs;
+        sepMax = maxAbs;
+        sepObs = obs;
+        count = sepCount;
+    }
+    void progr(int& cont, int& interrupted, int& percent, zelvo::ProgressStepCallback cb) override {
+        calls.push_back("progr");
+        if (onRun) onRun();
+        interrupted = 0;
+        while (percent < 100) {
+            const int step = percent == 0 ? 1 : 33;
+            percent = std::min(100, percent + step);
+            if (cb(step) != 0) {
+                cont = interrupted = 1;
+                return;
+            }
+        }
+    }
+
     std::string observatoryList;
+    int seaFound = 0;
 };
 
 // A settings file of 14 records whose edition byte (offset 1040) is flag and

@@ -167,22 +167,26 @@ TEST(ChildFrames, WindowsShowTheCaptionsAndHeaderOfTheirCreation) {
     EXPECT_EQ(list->model().lineText(1), QStringLiteral("line 2"));
 }
 
-TEST(ChildFrames, ClosingAPlainWindowRebuildsTheObservatoryListWhileItIsTheTask) {
+TEST(ChildFrames, ClosingAChangedObservatoryListRebuildsTheRecordListWhateverTaskCodeIsNow) {
     Started s;
     s.pkg.lib.calls.clear();
+    // A track window while TaskCode is 17: no rebuild.
     s.app.context().TaskCode = 17;
-    fw::ChildFrame* f = s.open("Trace", "");
+    s.open("Trace", "")->close();
+    // An observatory list window left unchanged: no rebuild.
+    s.open("Observ1", "observa1.dat")->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(s.pkg.lib.calls.empty());
+    // A changed list, closed after another task set TaskCode: rebuilt once.
+    fw::ChildFrame* f = s.open("Observ1", "observa1.dat");
     ASSERT_NE(f, nullptr);
+    f->document()->setModified();
+    f->document()->setModified(false);  // saved: it was still changed
+    s.app.context().TaskCode = 7;
+    s.open("Indent", "list.idn");
     f->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(s.pkg.lib.calls, std::vector<std::string>{"obswri"});
-    // Another task code, or a frame with bars: no rebuild.
-    s.app.context().TaskCode = 16;
-    s.open("Orb", "")->close();
-    s.app.context().TaskCode = 17;
-    s.open("Indent", "list.idn")->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(s.pkg.lib.calls.size(), 1u);
 }
 
 TEST(MainWindow, IdleTimePutsTheMainToolbarBack) {

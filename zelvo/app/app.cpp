@@ -1,15 +1,12 @@
 #include "app.h"
 
 #include <QApplication>
-#include <QDialog>
-#include <QDialogButtonBox>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QStyle>
 #include <QToolBar>
-#include <QVBoxLayout>
 
 #include "childframes.h"
+#include "dialogs.h"
+#include "framework/progress.h"
+#include "progressdlg.h"
 #include "commands.h"
 #include "framework/document.h"
 #include "framework/help.h"
@@ -51,14 +48,37 @@ TaskApp::TaskApp(Library& lib, std::string programDir) : lib_(lib) {
     add_main_resources(resources());
     onCommandId(fw::ids::kAppAbout, [this] { OnAppAbout(); });
     onCommandId(cmd::kHelpHelp, [this] { OnHelpHelp(); });
+    // The element, ephemeris, track and orbit windows come with their own
+    // set-up dialogs and views.
     onCommandId(cmd::kTasksElements, [this] { taskNotAvailable("Elements"); });
     onCommandId(cmd::kTasksEphemerides, [this] { taskNotAvailable("Ephemerides"); });
-    onCommandId(cmd::kTasksOc, [this] { taskNotAvailable("O - C"); });
-    onCommandId(cmd::kTasksIdentifications, [this] { taskNotAvailable("Identifications"); });
-    onCommandId(cmd::kTasksPlates, [this] { taskNotAvailable("Plates"); });
     onCommandId(cmd::kTasksTracks, [this] { taskNotAvailable("Tracks"); });
     onCommandId(cmd::kTasksOrbits, [this] { taskNotAvailable("Orbits"); });
-    onCommandId(cmd::kTasksObservatories, [this] { taskNotAvailable("Observatories"); });
+    onCommandId(cmd::kObservatoriesCalculate, [this] { taskNotAvailable("Observatories: Calculate"); });
+
+    onCommandId(cmd::kTasksOc, [this] { OnTasksOc(); });
+    onCommandId(cmd::kOcCalculate, [this] { OnOcCalculate(); });
+    onCommandId(cmd::kOcSeparate, [this] { OnOcSeparate(); });
+    onCommandId(cmd::kTasksIdentifications, [this] { OnTasksIdentifications(); });
+    onCommandId(cmd::kIdentificationIdentify, [this] { OnIdentificationIdentify(); });
+    onCommandId(cmd::kTasksPlates, [this] { OnTasksPlates(); });
+    onCommandId(cmd::kPlateObjectList, [this] { OnPlateObjectList(); });
+    onCommandId(cmd::kPlatePlot, [this] { OnPlatePlot(); });
+    onCommandId(cmd::kResultPlatePlot, [this] { OnResultPlatePlot(); });
+    onCommandId(cmd::kPlotObjectList, [this] { OnPlotObjectList(); });
+    onCommandId(cmd::kTasksObservatories, [this] { OnTasksObservatories(); });
+    onCommandId(cmd::kObservatoriesSelect, [this] { OnObservatoriesSelect(); });
+
+    // Commands that call the library are refused while a run is in
+    // progress (the progress callback lets other commands run).
+    for (int id : {cmd::kTasksElements, cmd::kTasksEphemerides, cmd::kTasksTracks, cmd::kTasksOrbits,
+                   cmd::kTasksObservatories, cmd::kObservatoriesSelect, cmd::kObservatoriesCalculate, cmd::kOcCalculate,
+                   cmd::kOcSeparate, cmd::kIdentificationIdentify, cmd::kPlateObjectList, cmd::kPlatePlot})
+        addLibraryCommand(id);
+}
+
+TaskApp::~TaskApp() {
+    if (fw::progress().window() == progressDlg_.get()) fw::progress().setWindow(nullptr);
 }
 
 void TaskApp::registerTemplates() {
@@ -81,7 +101,11 @@ bool TaskApp::initInstance() {
     frame->setWindowTitle(QString::fromStdString(ctx_.AppTitle));
     frame->resize(1024, 720);
     setMainFrame(std::move(frame));
+    progressDlg_ = std::make_unique<CCalcProgressDlg>(mainFrame());
+    fw::progress().setWindow(progressDlg_.get());
+    fw::Dialog::setHelpBook(AppDirectory(ctx_) + HelpFileName(ctx_));
     mainFrame()->showMaximized();
+    SplashScreen::ShowSplashScreen(mainFrame());
     return true;
 }
 
@@ -106,26 +130,8 @@ void TaskApp::taskNotAvailable(const char* task) {
 void TaskApp::OnHelpHelp() { fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_)); }
 
 void TaskApp::OnAppAbout() {
-    QDialog dlg(mainFrame());
-    dlg.setWindowTitle(QStringLiteral("About Zelvo"));
-    auto* icon = new QLabel;
-    icon->setPixmap(QApplication::style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(48, 48));
-    auto* text = new QVBoxLayout;
-    for (const char* line : {"ZELVO, Version 2.0", "Astrometry of minor planets and comets",
-                             "Ephemerides, O-C, identifications, plates, orbits"}) {
-        auto* l = new QLabel(QString::fromLatin1(line));
-        l->setFont(fw::fixed_font(13));
-        text->addWidget(l);
-    }
-    auto* row = new QHBoxLayout;
-    row->addWidget(icon);
-    row->addLayout(text);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
-    auto* all = new QVBoxLayout(&dlg);
-    all->addLayout(row);
-    all->addWidget(buttons);
-    dlg.exec();
+    CAboutDlg dlg(mainFrame());
+    dlg.doModal();
 }
 
 }  // namespace zelvo

@@ -5,13 +5,17 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "context.h"
 #include "framework/application.h"
 #include "library.h"
 #include "mainframe.h"
+#include "taskdialogs.h"
 
 namespace zelvo {
+
+class CCalcProgressDlg;
 
 // The document templates, in registration order.
 struct TemplateInfo {
@@ -32,6 +36,7 @@ class TaskApp : public fw::Application {
 public:
     // programDir: the directory of the program (ending with "/").
     TaskApp(Library& lib, std::string programDir);
+    ~TaskApp() override;
 
     bool initInstance() override;
     bool onIdle(int count) override;
@@ -39,16 +44,49 @@ public:
     AppContext& context() { return ctx_; }
     Library& library() { return lib_; }
     MainFrame* frame() const { return static_cast<MainFrame*>(mainFrame()); }
+    TaskDialogs& dialogs() { return *dialogs_; }
+    // The progress dialog of the library runs (after initInstance).
+    CCalcProgressDlg* progressDialog() const { return progressDlg_.get(); }
+    // Puts other dialogs in place of the program's (null: the program's).
+    void setDialogs(TaskDialogs* d) { dialogs_ = d != nullptr ? d : &qtDialogs_; }
 
     void OnAppAbout();
     void OnHelpHelp();
 
+    // Tasks and the run commands of the task windows.
+    void OnTasksPlates();
+    void OnPlateObjectList();
+    void OnPlatePlot();
+    void OnResultPlatePlot();
+    void OnPlotObjectList();
+    void OnTasksObservatories();
+    void OnObservatoriesSelect();
+    void OnTasksIdentifications();
+    void OnIdentificationIdentify();
+    void OnTasksOc();
+    void OnOcCalculate();
+    void OnOcSeparate();
+
 private:
     void registerTemplates();
     void taskNotAvailable(const char* task);
+    // Replaces the status panes; false when the bar refuses the set.
+    bool setPanes(const std::vector<int>& ids);
+    // Opens path (empty: a new document) in the first template named docName.
+    fw::Document* openIn(const char* docName, const std::string& path);
+    void restoreWorkDir();
+    // The plate search shared by Object list and Plot of plate.
+    void plateSearch(bool objectList);
+    // Checks the selected lines of the active window (all of them when none
+    // is selected) and writes them to the input file; the number written,
+    // or -1 when the user cancelled or the window is missing.
+    int checkAndWriteInput(const std::string& file, int task, int system, int key);
 
     AppContext ctx_;
     Library& lib_;
+    QtTaskDialogs qtDialogs_;
+    TaskDialogs* dialogs_ = &qtDialogs_;
+    std::unique_ptr<CCalcProgressDlg> progressDlg_;
 };
 
 }  // namespace zelvo

@@ -1,5 +1,10 @@
 #include "childframes.h"
 
+#include "framework/doctemplate.h"
+#include "framework/document.h"
+#include "framework/messages.h"
+#include "framework/progress.h"
+#include "lineedit.h"
 #include "tables.h"
 
 namespace zelvo {
@@ -63,11 +68,26 @@ std::vector<fw::BarSpec> caption_bars(FrameClass c, int taskCode, int observatio
 
 TaskChildFrame::TaskChildFrame(FrameClass c, AppContext& ctx, Library& lib) : class_(c), ctx_(ctx), lib_(lib) {}
 
+bool TaskChildFrame::rebuildsObservatories() const {
+    return class_ == FrameClass::CChildFrame && taskCode_ == 17 && document() != nullptr && document()->wasChanged();
+}
+
+bool TaskChildFrame::onCloseRequest() {
+    if (rebuildsObservatories() && fw::library_busy()) {
+        fw::message("A calculation is in progress. Close this window when it has ended.");
+        return false;
+    }
+    return true;
+}
+
 void TaskChildFrame::onFrameClosed() {
-    if (class_ == FrameClass::CChildFrame && ctx_.TaskCode == 17) lib_.obswri();
+    if (rebuildsObservatories()) lib_.obswri();
 }
 
 std::vector<fw::BarSpec> TaskChildFrame::barSpecs() {
+    taskCode_ = ctx_.TaskCode;
+    const fw::DocTemplate* t = document() != nullptr ? document()->docTemplate() : nullptr;
+    formatKey_ = t != nullptr ? WindowFormatKey(t->docName(), ctx_.ObservationTypeCode) : 0;
     return caption_bars(class_, ctx_.TaskCode, ctx_.ObservationTypeCode, ctx_.HeaderText);
 }
 

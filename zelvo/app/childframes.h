@@ -40,16 +40,27 @@ public:
     TaskChildFrame(FrameClass c, AppContext& ctx, Library& lib);
 
     FrameClass frameClass() const { return class_; }
+    // The TaskCode and the record format of the window's lines, fixed when
+    // the window was created.
+    int taskCode() const { return taskCode_; }
+    int formatKey() const { return formatKey_; }
 
 protected:
     std::vector<fw::BarSpec> barSpecs() override;
-    // The plain frame: when the observatory list was the last task window
-    // opened (TaskCode 17 at this moment), the library rebuilds its record
-    // list from the text list.
+    // An observatory list window whose list was changed is not closed
+    // during a library run (closing it calls the library).
+    bool onCloseRequest() override;
+    // An observatory list window (opened for TaskCode 17) whose list was
+    // changed: the library rebuilds its record list from the text list.
+    // Other windows, and later changes of TaskCode, play no part.
     void onFrameClosed() override;
 
 private:
+    bool rebuildsObservatories() const;
+
     FrameClass class_;
+    int taskCode_ = -1;
+    int formatKey_ = 0;
     AppContext& ctx_;
     Library& lib_;
 };

@@ -3,11 +3,31 @@
 // not follow later changes keeps its own copy when it is created.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace zelvo {
+
+// The motion model of the O-C task and its perturbing bodies.
+struct OcAccuracySettings {
+    int model = 0;       // 0 elliptic motion, 1 nodes, 2 integration
+    int modelShown = 0;  // the model named in the result header and on the page
+    // Mercury, Venus, Earth (0 off, 1 "E+M" one body, 2 "E,M" two bodies),
+    // Mars, Jupiter, Saturn, Uranus, Neptune, Pluto, Ceres, Pallas, Vesta.
+    std::array<int, 12> perturbers{};
+    int relSun = 0;  // relativistic term of the Sun
+};
+
+// Counters of a library run that a continuation passes back unchanged:
+// status (O-C: records written; negative after a stop), first and last
+// input record.
+struct RunCounters {
+    int status = 0;
+    int first = 1;
+    int last = 0;
+};
 
 struct AppContext {
     // Set at start-up.
@@ -28,6 +48,39 @@ struct AppContext {
     bool EphemerisMode = false;       // the ephemeris task is current
     bool ReopenElementsTask = false;  // the element query was accepted
     std::vector<std::string> LineClipboard;  // lines copied between line lists
+
+    // Plates, identifications and observatories.
+    double PlateMagLimit = 0;       // limiting magnitude of the last plate search
+    std::string CurrentPlateLine;   // the plate line of the last search (82 characters)
+    int PlateMode = 0;              // 1 after Tasks|Plates, 0 after Identify
+    int PlatePlotAllowed = 1;       // 0 while a plate plot is open
+    int ObsListEditable = 1;        // 0 when the observatory window shows a selection
+    std::string SelectionText;      // description of an observatory selection
+    std::array<double, 2> IdTolerance{};  // Decl., R.A. tolerances of the last identification (arcsec)
+    int SelectionDepth = 0;         // open selection windows
+    std::array<int, 3> SelectionRows{};  // row counts of the selection windows
+    int EditCommandEnabled = 1;     // the Edit commands of the line lists
+
+    // Runs. The O-C and the identification runs keep their own counters, so
+    // that continuing one never takes the other's.
+    RunCounters OcRun, IdRun;
+    int CalcInterrupted = 0;  // the last run was stopped
+    int OcResultFromRun = 0;  // 1 after a calculation
+
+    // Line checks and the line editor.
+    int EditLineIndex = 0;                  // the line under test or being edited
+    std::array<int, 4> LineCheckResult{};   // error, first column, last column, layout
+    int LineEditMode = 0;                   // non-zero while a list adds or inserts a line
+    std::string SavedLineText;              // the line before the editor opened
+
+    // The O-C task.
+    OcAccuracySettings OcAccuracy;
+    bool OcOrbitIntroduced = false;   // the orbit is typed by the user
+    int SeparationObservatory = -1;   // observatory of a separation, -1 any
+    std::string OcResultTitle;        // second title line of a separated result
+    // The O-C task's own record (the ephemeris task record's layout, 1418
+    // characters), written as "omc.cfg"; the ephemeris task keeps its own.
+    std::string OcTaskRecord;
 
     // Main frame.
     int CurrentToolbarId = 128;  // toolbar held by the main frame's toolbar

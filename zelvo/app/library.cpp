@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "zelvomat.h"
+#include "framework/messages.h"
 #include "io/files.h"
 
 namespace zelvo {
@@ -38,6 +39,46 @@ std::string ZelvomatLibrary::obspat() {
     return std::string(p.substr(0, p.find('\0')));
 }
 
-void ZelvomatLibrary::obswri() { ::obswri(); }
+void ZelvomatLibrary::obswri() {
+    ::obswri();
+    if (const std::string e = last_error(); !e.empty()) fw::message(e, fw::Buttons::Ok, fw::Icon::Warning);
+}
+
+void ZelvomatLibrary::obsbak() { ::obsbak(); }
+void ZelvomatLibrary::obsba1() { ::obsba1(); }
+
+void ZelvomatLibrary::sea_ob1(int mode, const char* text, int len, int& found) {
+    ::sea_ob1(mode, text, len, &found);
+    if (const std::string e = last_error(); !e.empty()) fw::message(e, fw::Buttons::Ok, fw::Icon::Warning);
+}
+
+// Exports that this build of the library does not have yet.
+namespace {
+void missing(const char* name) {
+    fw::message(std::string("This build of the computing library has no ") + name + ".", fw::Buttons::Ok,
+                fw::Icon::Warning);
+}
+}  // namespace
+
+void ZelvomatLibrary::cntl(int, int, int& err, int& firstCol, int& lastCol, int& layout, const char*, int) {
+    // Without the check every line is taken as it stands.
+    err = firstCol = lastCol = layout = 0;
+}
+
+void ZelvomatLibrary::O_C(int, int, const int*, int, int&, int&, int&, ProgressCallback) { missing("O_C"); }
+
+void ZelvomatLibrary::IdCalc(int&, int&, int&, double, double, ProgressCallback) { missing("IdCalc"); }
+
+void ZelvomatLibrary::PltCalc(const char*, int, double, int& found) {
+    found = 0;
+    missing("PltCalc");
+}
+
+void ZelvomatLibrary::Separate(double, double, int, int& count) {
+    count = 0;
+    missing("Separate");
+}
+
+void ZelvomatLibrary::progr(int&, int&, int&, ProgressStepCallback) { missing("progr"); }
 
 }  // namespace zelvo

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "app.h"
+#include "dialogs.h"
 #include "framework/messages.h"
 #include "framework/qtmessages.h"
 #include "library.h"
@@ -23,6 +24,9 @@ int main(int argc, char** argv) {
     fw::StderrMessageService console;
     fw::setMessageService(qEnvironmentVariableIsSet("ZELVO_NONINTERACTIVE") ? static_cast<fw::MessageService*>(&console)
                                                                           : &boxes);
+    // The splash screen, unless the program is started for embedding.
+    zelvo::SplashScreen::EnableSplashScreen(!zelvo::SplashScreen::embeddingSwitch(argc, argv) &&
+                                            !qEnvironmentVariableIsSet("ZELVO_NONINTERACTIVE"));
     zelvo::ZelvomatLibrary lib;
     const std::string programDir = QDir(QCoreApplication::applicationDirPath()).absolutePath().toStdString() + "/";
     zelvo::TaskApp app(lib, programDir);

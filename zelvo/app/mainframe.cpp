@@ -1,6 +1,7 @@
 #include "mainframe.h"
 
 #include <QEvent>
+#include <QMdiArea>
 #include <filesystem>
 
 #include "commands.h"
@@ -16,19 +17,42 @@ namespace zelvo {
 using namespace fw::ids;
 
 void add_main_resources(fw::ResourceTables& r) {
-    r.menus[cmd::kMainFrame] = {
-        {"Tasks",
-         0,
-         {{"Elements", cmd::kTasksElements, {}},
-          {"Ephemerides", cmd::kTasksEphemerides, {}},
-          {"O - C", cmd::kTasksOc, {}},
-          {"Identifications", cmd::kTasksIdentifications, {}},
-          {"Plates", cmd::kTasksPlates, {}},
-          {"Tracks", cmd::kTasksTracks, {}},
-          {"Orbits", cmd::kTasksOrbits, {}},
-          {"Observatories", cmd::kTasksObservatories, {}}}},
-        {"&Help", 0, {{"Help", cmd::kHelpHelp, {}}, {"User Guide", cmd::kHelpUserGuide, {}}, {}, {"&About ZELVO...", kAppAbout, {}}}},
-    };
+    const fw::MenuItem tasks{"Tasks",
+                             0,
+                             {{"Elements", cmd::kTasksElements, {}},
+                              {"Ephemerides", cmd::kTasksEphemerides, {}},
+                              {"O - C", cmd::kTasksOc, {}},
+                              {"Identifications", cmd::kTasksIdentifications, {}},
+                              {"Plates", cmd::kTasksPlates, {}},
+                              {"Tracks", cmd::kTasksTracks, {}},
+                              {"Orbits", cmd::kTasksOrbits, {}},
+                              {"Observatories", cmd::kTasksObservatories, {}}}};
+    const fw::MenuItem help{
+        "&Help", 0, {{"Help", cmd::kHelpHelp, {}}, {"User Guide", cmd::kHelpUserGuide, {}}, {}, {"&About ZELVO...", kAppAbout, {}}}};
+    const fw::MenuItem window{"&Window",
+                              0,
+                              {{"&Cascade", kWindowCascade, {}},
+                               {"&Tile", kWindowTileHorz, {}},
+                               {"&Arrange Icons", kWindowArrange, {}}}};
+    r.menus[cmd::kMainFrame] = {tasks, help};
+    // The menus of the task windows: the Tasks menu, the window's own
+    // commands, the windows and help.
+    r.menus[167] = {tasks, {"&O-C", 0, {{"Ca&lculate O-C", cmd::kOcCalculate, {}}}}, window, help};
+    r.menus[165] = {tasks, {"&O-C", 0, {{"&Separate", cmd::kOcSeparate, {}}}}, window, help};
+    r.menus[168] = {tasks, {"&Identification", 0, {{"&Identify", cmd::kIdentificationIdentify, {}}}}, window, help};
+    r.menus[146] = {tasks,
+                    {"&Plate", 0, {{"&Object list", cmd::kPlateObjectList, {}}, {"Plot &of plate", cmd::kPlatePlot, {}}}},
+                    window,
+                    help};
+    r.menus[110] = {tasks, {"Plate", 0, {{"&Plot of plate", cmd::kResultPlatePlot, {}}}}, window, help};
+    r.menus[148] = {tasks,
+                    {"Plate", 0, {{"&Object list", cmd::kPlotObjectList, {}}, {"&Plot of plate", cmd::kResultPlatePlot, {}}}},
+                    window,
+                    help};
+    r.menus[129] = {tasks,
+                    {"Observatories", 0, {{"Select", cmd::kObservatoriesSelect, {}}, {"Calculate", cmd::kObservatoriesCalculate, {}}}},
+                    window,
+                    help};
     r.toolbars[cmd::kMainFrame] = {{kFileNew, "New"},   {kFileOpen, "Open"},   {kFileSave, "Save"},
                                    {0, ""},             {kEditCut, "Cut"},     {kEditCopy, "Copy"},
                                    {kEditPaste, "Paste"}, {0, ""},             {kFilePrint, "Print"},
@@ -58,6 +82,9 @@ void delete_work_files(const std::string& dir) {
 
 MainFrame::MainFrame(fw::Application& app, AppContext& ctx) : fw::MainFrame(app), ctx_(ctx) {
     onCommandId(kViewStatusBar, [this] { ResetStatusPanes(); });
+    onCommandId(kWindowCascade, [this] { mdiArea()->cascadeSubWindows(); });
+    onCommandId(kWindowTileHorz, [this] { mdiArea()->tileSubWindows(); });
+    onCommandId(kWindowArrange, [this] { mdiArea()->tileSubWindows(); });
     onCommandId(cmd::kHelpUserGuide, [this] { OnHelpUserGuide(); });
     // F1 gives the main window's help while no document window is active;
     // in a document window nothing handles it.

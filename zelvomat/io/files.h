@@ -101,6 +101,15 @@ inline constexpr std::string_view kWriteProbe = "xxxx";              // made and
 // Beside the program's directory: the installation's copy of the settings.
 inline constexpr std::string_view kInstallSettingsDir = "SetPar/";
 
+// Working directory: task files that the main program writes or opens.
+inline constexpr std::string_view kOcConfig = "OC1.cfg";        // O-C data type and separation conditions, 41 bytes
+inline constexpr std::string_view kOcInput = "input.oc1";       // O-C observation lines, 80 columns and CR LF
+inline constexpr std::string_view kOcResult = "result.oc4";     // O-C residuals, 70-byte records
+inline constexpr std::string_view kOcSelection = "result.oc5";  // selected O-C residuals, 70-byte records
+inline constexpr std::string_view kIdInput = "input.id1";       // identification lines, 80 columns and CR LF
+inline constexpr std::string_view kIdResult = "result.id4";     // identification results, 82-byte records
+inline constexpr std::string_view kPlateResult = "result.pl4";  // objects found on a plate, 82-byte records
+
 // Work files of the tasks in the working directory, deleted when the main
 // program ends (in this order).
 inline constexpr std::string_view kTaskWorkFiles[] = {

@@ -1,0 +1,185 @@
+#include "dialog.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDialogButtonBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "help.h"
+#include "linelist.h"
+#include "messages.h"
+
+namespace fw {
+
+namespace {
+std::string& help_book() {
+    static std::string b;
+    return b;
+}
+
+std::string to_bytes(const QString& s) {
+    // Windows-1252 back to bytes: Latin-1 covers what the program types.
+    const QByteArray b = s.toLatin1();
+    return std::string(b.constData(), static_cast<std::size_t>(b.size()));
+}
+}  // namespace
+
+void DataExchange::fail(QWidget* control) {
+    if (failed_) return;
+    failed_ = true;
+    failedControl_ = control;
+}
+
+void ddx_text(DataExchange& dx, QLineEdit* edit, std::string& value) {
+    if (dx.saving())
+        value = to_bytes(edit->text());
+    else
+        edit->setText(from_cp1252(value));
+}
+
+void ddx_text(DataExchange& dx, QLabel* label, std::string& value) {
+    if (dx.saving())
+        value = to_bytes(label->text());
+    else
+        label->setText(from_cp1252(value));
+}
+
+void ddx_text(DataExchange& dx, QPlainTextEdit* edit, std::string& value) {
+    if (dx.saving())
+        value = to_bytes(edit->toPlainText());
+    else
+        edit->setPlainText(from_cp1252(value));
+}
+
+void ddx_int(DataExchange& dx, QLineEdit* edit, int& value) {
+    if (!dx.saving()) {
+        edit->setText(QString::number(value));
+        return;
+    }
+    bool ok = false;
+    const int v = edit->text().trimmed().toInt(&ok);
+    if (!ok) {
+        message("Please enter an integer.", Buttons::Ok, Icon::Warning);
+        dx.fail(edit);
+        return;
+    }
+    value = v;
+}
+
+void ddx_check(DataExchange& dx, QCheckBox* box, int& value) {
+    if (dx.saving())
+        value = box->isChecked() ? 1 : 0;
+    else
+        box->setChecked(value != 0);
+}
+
+void ddx_radio(DataExchange& dx, const std::vector<QRadioButton*>& group, int& value) {
+    if (dx.saving()) {
+        value = -1;
+        for (std::size_t i = 0; i < group.size(); ++i)
+            if (group[i]->isChecked()) value = static_cast<int>(i);
+        return;
+    }
+    for (std::size_t i = 0; i < group.size(); ++i) {
+        // Radio buttons of one parent are exclusive only while one is set:
+        // clear them all for -1.
+        const bool on = static_cast<int>(i) == value;
+        group[i]->setAutoExclusive(false);
+        group[i]->setChecked(on);
+        group[i]->setAutoExclusive(true);
+    }
+}
+
+Dialog::Dialog(QWidget* parent, unsigned helpContext) : QDialog(parent), helpContext_(helpContext) {}
+
+Dialog::~Dialog() = default;
+
+void Dialog::setHelpBook(std::string book) { help_book() = std::move(book); }
+
+int Dialog::doModal() {
+    result_ = kIdCancel;
+    ending_ = false;
+    if (!onInitDialog()) return kIdCancel;
+    if (ending_) return result_;
+    setModal(true);
+    exec();
+    return result_;
+}
+
+bool Dialog::createModeless() {
+    result_ = kIdCancel;
+    ending_ = false;
+    setModal(false);
+    if (!onInitDialog()) return false;
+    show();
+    return true;
+}
+
+void Dialog::destroyWindow() { hide(); }
+
+void Dialog::endDialog(int result) {
+    result_ = result;
+    ending_ = true;
+    QDialog::done(result == kIdOk ? QDialog::Accepted : QDialog::Rejected);
+}
+
+bool Dialog::updateData(bool saving) {
+    DataExchange dx(saving);
+    doDataExchange(dx);
+    if (dx.failed() && dx.failedControl() != nullptr) dx.failedControl()->setFocus();
+    return !dx.failed();
+}
+
+bool Dialog::onInitDialog() {
+    updateData(false);
+    return true;
+}
+
+void Dialog::onOK() {
+    if (!updateData(true)) return;
+    endDialog(kIdOk);
+}
+
+void Dialog::onCancel() { endDialog(kIdCancel); }
+
+void Dialog::doDataExchange(DataExchange&) {}
+
+void Dialog::accept() { onOK(); }
+
+void Dialog::reject() { onCancel(); }
+
+void Dialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1) {
+        // The dialog's own help page; dialogs without one take the key.
+        if (helpContext_ != 0 && !help_book().empty()) show_help(help_book(), helpContext_);
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void Dialog::closeEvent(QCloseEvent* event) {
+    // The window's close box is Cancel.
+    if (!ending_ && isVisible()) {
+        event->ignore();
+        onCancel();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+QWidget* ok_cancel_buttons(Dialog* dlg, bool withCancel) {
+    auto* box = new QDialogButtonBox(withCancel ? QDialogButtonBox::Ok | QDialogButtonBox::Cancel : QDialogButtonBox::Ok);
+    box->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("id1"));
+    if (withCancel) box->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("id2"));
+    QObject::connect(box, &QDialogButtonBox::accepted, dlg, [dlg] { dlg->onOK(); });
+    QObject::connect(box, &QDialogButtonBox::rejected, dlg, [dlg] { dlg->onCancel(); });
+    return box;
+}
+
+}  // namespace fw

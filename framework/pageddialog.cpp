@@ -1,0 +1,58 @@
+#include "pageddialog.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QStackedWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace fw {
+
+namespace {
+constexpr int kPageRole = Qt::UserRole + 1;
+}
+
+PagedDialog::PagedDialog(QWidget* parent, unsigned helpContext, int treeWidth)
+    : Dialog(parent, helpContext), tree_(new QTreeWidget), stack_(new QStackedWidget), main_(new QVBoxLayout(this)) {
+    tree_->setHeaderHidden(true);
+    tree_->setFixedWidth(treeWidth);
+    tree_->setObjectName(QStringLiteral("tree"));
+    auto* row = new QHBoxLayout;
+    row->addWidget(tree_);
+    row->addWidget(stack_, 1);
+    main_->addLayout(row, 1);
+    QObject::connect(tree_, &QTreeWidget::currentItemChanged, this,
+                     [this](QTreeWidgetItem* cur, QTreeWidgetItem* prev) { selectionChanged(cur, prev); });
+}
+
+QTreeWidgetItem* PagedDialog::addItem(const QString& text, QWidget* page, QTreeWidgetItem* parent) {
+    auto* item = parent != nullptr ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tree_);
+    item->setText(0, text);
+    if (page != nullptr) {
+        stack_->addWidget(page);
+        item->setData(0, kPageRole, QVariant::fromValue(static_cast<void*>(page)));
+    }
+    return item;
+}
+
+void PagedDialog::selectItem(QTreeWidgetItem* item) { tree_->setCurrentItem(item); }
+
+QWidget* PagedDialog::currentPage() const { return stack_->count() == 0 ? nullptr : stack_->currentWidget(); }
+
+bool PagedDialog::onSelChanging(QTreeWidgetItem*, QTreeWidgetItem*) { return true; }
+
+void PagedDialog::selectionChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous) {
+    if (reverting_ || current == nullptr) return;
+    if (previous != nullptr && !onSelChanging(previous, current)) {
+        reverting_ = true;
+        tree_->setCurrentItem(previous);
+        reverting_ = false;
+        return;
+    }
+    auto* page = static_cast<QWidget*>(current->data(0, kPageRole).value<void*>());
+    if (page == nullptr) return;
+    stack_->setCurrentWidget(page);
+    page->setFocus();
+}
+
+}  // namespace fw

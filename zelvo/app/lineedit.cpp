@@ -1,0 +1,154 @@
+#include "lineedit.h"
+
+#include <algorithm>
+
+#include "framework/document.h"
+#include "framework/messages.h"
+#include "tables.h"
+
+namespace zelvo {
+
+namespace {
+
+const RecordFormat* format_of(int key) {
+    for (const RecordFormat& f : RecordFormatTable)
+        if (f.key == key) return &f;
+    return nullptr;
+}
+
+std::string padded(std::string s, std::size_t n) {
+    s.resize(n, ' ');
+    return s;
+}
+
+}  // namespace
+
+int WindowFormatKey(const std::string& docName, int observationTypeCode) {
+    if (docName == "OC") return (observationTypeCode / 10) % 10;
+    if (docName == "Indent") return 10;
+    if (docName == "UltPla") return 100;
+    if (docName == "Observ1") return 200;
+    return 0;
+}
+
+int EditLength(int key) {
+    const RecordFormat* f = format_of(key);
+    if (f == nullptr) return 0;
+    // The observatory list's lines are records without line ends.
+    return key == 200 ? f->lineLength : f->lineLength - 2;
+}
+
+int ReportControlError(int code, int lineIndex) {
+    const std::string_view what =
+        code >= 0 && code < static_cast<int>(ControlErrorText.size()) ? ControlErrorText[static_cast<std::size_t>(code)]
+                                                                       : std::string_view("Unknown error");
+    std::string text = std::string(what) + " in line " + std::to_string(static_cast<long long>(lineIndex) + 1);
+    if (code == 3) {
+        text += ". \n Geocenter?";
+        return fw::message(text, fw::Buttons::YesNo, fw::Icon::Question) == fw::Answer::Yes ? 0 : 1;
+    }
+    fw::message(text, fw::Buttons::Ok, fw::Icon::Warning);
+    return 1;
+}
+
+int EditTableLine(AppContext& ctx, TaskDialogs& dialogs, LineWindow& window) {
+    int key = window.formatKey;
+    if (key == 0 || format_of(key) == nullptr) {
+        fw::message("Error: No such type.");
+        key = 1;
+    }
+    const RecordFormat& f = *format_of(key);
+    const auto length = static_cast<std::size_t>(EditLength(key));
+    std::string work(length, ' ');
+
+    int j = -1;
+    std::string note;
+    if (ctx.LineEditMode != 0) {
+        j = ctx.EditLineIndex;  // a new line: the work line stays blank
+    } else if (ctx.LineCheckResult[0] > 0) {
+        j = ctx.EditLineIndex;
+        const auto err = static_cast<std::size_t>(std::min(ctx.LineCheckResult[0], 10));
+        note = "After the error: " + std::string(ControlErrorText[err]);
+    } else {
+        j = window.selected.empty() ? -1 : window.selected.front();
+        if (j >= 0 && window.lines != nullptr && j < static_cast<int>(window.lines->size()))
+            ctx.SavedLineText = (*window.lines)[static_cast<std::size_t>(j)];
+    }
+    if (j < 0 || window.lines == nullptr) {
+        fw::message("No string selected to edit");
+        return 0;
+    }
+    std::vector<std::string>& lines = *window.lines;
+    if (ctx.LineEditMode == 0 && j < static_cast<int>(lines.size()))
+        work = padded(lines[static_cast<std::size_t>(j)].substr(0, length), length);
+
+    const auto variant = static_cast<std::size_t>(24 + std::max<int>(f.captionVariant, 0));
+    StringEditRequest req;
+    req.title = std::string(ColumnCaptionTable[variant][0]);
+    req.secondsMask = std::string(ColumnCaptionTable[variant][2]);
+    req.minutesMask = std::string(ColumnCaptionTable[variant][4]);
+    req.lineText = work;
+    req.message = note;
+    req.lineNumber = j + 1;
+    if (ctx.LineCheckResult[0] != 0 && ctx.LineCheckResult[1] > 0) req.caret = ctx.LineCheckResult[1] - 1;
+    ctx.EditLineIndex = j;
+
+    const std::optional<std::string> edited = dialogs.editLine(req);
+    if (!edited) return 0;
+    if (window.document != nullptr) window.document->setModified();
+    const std::string r = edited->substr(0, length);
+    if (r != work || IsBlankText(r)) {
+        if (j >= static_cast<int>(lines.size())) lines.resize(static_cast<std::size_t>(j) + 1);
+        lines[static_cast<std::size_t>(j)] = padded(r, length);
+    }
+    return 1;
+}
+
+void SetGeocentricCode(AppContext& ctx, LineWindow& window) {
+    if (window.lines == nullptr) {
+        fw::message("No Table");
+        return;
+    }
+    const RecordFormat* f = format_of(window.formatKey);
+    if (f == nullptr || f->columnCount != 1) f = format_of(1);
+    std::vector<std::string>& lines = *window.lines;
+    if (ctx.EditLineIndex < 0 || ctx.EditLineIndex >= static_cast<int>(lines.size())) return;
+    std::string& line = lines[static_cast<std::size_t>(ctx.EditLineIndex)];
+    const auto at = static_cast<std::size_t>(f->columnStart[5]);
+    if (line.size() < at + 3) line.resize(at + 3, ' ');
+    line.replace(at, 3, "500");
+}
+
+bool CheckLine(AppContext& ctx, Library& lib, TaskDialogs& dialogs, LineWindow& window, int i, int task, int system,
+               int key) {
+    ctx.EditLineIndex = i;
+    const int recordLength = GetRecordLength(key);
+    if (recordLength <= 2 || window.lines == nullptr) return false;
+    for (;;) {
+        // The line as its record: the text blank-padded to its length and
+        // CR LF.
+        const std::string& text = (*window.lines)[static_cast<std::size_t>(ctx.EditLineIndex)];
+        const std::string buffer =
+            padded(text.substr(0, static_cast<std::size_t>(recordLength - 2)), static_cast<std::size_t>(recordLength - 2)) +
+            "\r\n";
+        ctx.LineCheckResult = {0, 0, 0, 0};
+        auto& r = ctx.LineCheckResult;
+        lib.cntl(task, system, r[0], r[1], r[2], r[3], buffer.data(), recordLength);
+        if (r[0] == 0) return true;
+        if (ReportControlError(r[0], ctx.EditLineIndex) == 0) {
+            if (window.document != nullptr) window.document->setModified();
+            SetGeocentricCode(ctx, window);
+            r[0] = 0;
+            return true;
+        }
+        if (fw::message("Try to correct or cancel", fw::Buttons::RetryCancel, fw::Icon::Warning) != fw::Answer::Retry)
+            return false;
+        if (window.document != nullptr) window.document->setModified();
+        if (EditTableLine(ctx, dialogs, window) == 0) {
+            r[0] = 0;
+            return false;
+        }
+    }
+}
+
+}  // namespace zelvo

@@ -1,0 +1,66 @@
+// The line check and the line editor of the input lists.
+//
+// A task command or a list editor has the library's cntl test one line; a
+// fault is reported with its line number, the geocentre code may be put in
+// place of a missing observatory code, and otherwise the user corrects the
+// line in the String Editor (or cancels) and it is tested again.
+//
+// Every list window edits its lines in its own record format, fixed when
+// the window was opened (LineWindow::formatKey): an observation or plate
+// line is 80 columns (the document adds CR LF when it saves), an
+// observatory list line is a 79-byte record without a line end. The
+// program-wide TaskCode, which later task commands change, plays no part.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "context.h"
+#include "library.h"
+#include "taskdialogs.h"
+
+namespace fw {
+class Document;
+}
+
+namespace zelvo {
+
+// The window whose lines are checked or edited.
+struct LineWindow {
+    std::vector<std::string>* lines = nullptr;  // the document's lines, without line ends
+    fw::Document* document = nullptr;           // marked modified by a change
+    int formatKey = 0;                          // the window's own record format
+    std::vector<int> selected;                  // selected rows, ascending
+};
+
+// The record format of the editable lines of a window of the template
+// docName: "OC" the main-plane digit C of observationTypeCode (the data type
+// when the window opened), "Indent" key 10, "UltPla" key 100, "Observ1" key
+// 200; 0 for a window without editable lines (the editor then says "Error:
+// No such type." and takes key 1).
+int WindowFormatKey(const std::string& docName, int observationTypeCode);
+
+// Characters of an edited line in format key: the record less its two end
+// bytes, except the observatory list's records (key 200), which have none.
+int EditLength(int key);
+
+// ControlErrorText[code] + " in line " + (lineIndex + 1): for code 3 asks
+// "Geocenter?" (Yes: 0, the caller puts the geocentre in; No: 1), for the
+// others an OK box and 1.
+int ReportControlError(int code, int lineIndex);
+
+// Edits one line in the String Editor: line EditLineIndex when a line is
+// being added (LineEditMode) or a check has failed, else the first selected
+// line. 1 when the user saved, 0 when cancelled or no line was selected.
+int EditTableLine(AppContext& ctx, TaskDialogs& dialogs, LineWindow& window);
+
+// Puts "500" in the observatory code (columns 78-80) of line EditLineIndex.
+void SetGeocentricCode(AppContext& ctx, LineWindow& window);
+
+// The check protocol for line i with cntl (task, system; the record length of
+// key is passed): true when the line is accepted (at once, with the
+// geocentre, or after editing), false when the user cancelled.
+bool CheckLine(AppContext& ctx, Library& lib, TaskDialogs& dialogs, LineWindow& window, int i, int task, int system,
+               int key);
+
+}  // namespace zelvo

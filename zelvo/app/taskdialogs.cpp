@@ -1,0 +1,211 @@
+#include "taskdialogs.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+#include "context.h"
+#include "framework/dialog.h"
+#include "framework/linelist.h"
+#include "framework/messages.h"
+#include "tables.h"
+
+namespace zelvo {
+
+namespace {
+
+QWidget* parent_window() { return QApplication::activeWindow(); }
+
+std::string bytes_of(const QString& s) {
+    const QByteArray b = s.toLatin1();
+    return std::string(b.constData(), static_cast<std::size_t>(b.size()));
+}
+
+QLabel* fixed_label(const std::string& text) {
+    auto* l = new QLabel(fw::from_cp1252(text));
+    l->setFont(fw::fixed_font(13));
+    l->setTextFormat(Qt::PlainText);
+    return l;
+}
+
+// "String Editor" (resource 156): the line under its title and masks, in
+// one fixed-pitch font so that the masks line up with the line.
+class CStringEditDlg final : public fw::Dialog {
+public:
+    explicit CStringEditDlg(const StringEditRequest& r) : fw::Dialog(parent_window(), 0x2009C), request_(r) {
+        setWindowTitle(QStringLiteral("String Editor"));
+        setFont(fw::fixed_font(13));
+        auto* layout = new QVBoxLayout(this);
+        auto* top = new QGridLayout;
+        top->addWidget(new QLabel(QStringLiteral("String:")), 0, 0);
+        number_ = new QLineEdit(QString::number(r.lineNumber));
+        number_->setObjectName(QStringLiteral("ctl1024"));
+        number_->setReadOnly(true);
+        number_->setAlignment(Qt::AlignRight);
+        number_->setMaximumWidth(80);
+        top->addWidget(number_, 0, 1);
+        auto* message = new QLineEdit(fw::from_cp1252(r.message));
+        message->setObjectName(QStringLiteral("ctl1006"));
+        message->setReadOnly(true);
+        top->addWidget(message, 0, 2);
+        layout->addLayout(top);
+        layout->addWidget(fixed_label(r.title));
+        layout->addWidget(fixed_label(r.minutesMask));
+        layout->addWidget(fixed_label(r.secondsMask));
+        line_ = new QTextEdit;
+        line_->setObjectName(QStringLiteral("ctl1014"));
+        line_->setAcceptRichText(false);
+        line_->setLineWrapMode(QTextEdit::NoWrap);
+        line_->setFont(fw::fixed_font(13));
+        line_->setPlainText(fw::from_cp1252(r.lineText));
+        line_->setFixedHeight(QFontMetrics(line_->font()).lineSpacing() + 14);
+        line_->setMinimumWidth(QFontMetrics(line_->font()).horizontalAdvance(QString(84, QLatin1Char('x'))));
+        layout->addWidget(line_);
+        auto* save = fw::ok_cancel_buttons(this, false);
+        layout->addWidget(save);
+    }
+    bool onInitDialog() override {
+        fw::Dialog::onInitDialog();
+        // The caret before the first column of the faulty field.
+        QTextCursor c = line_->textCursor();
+        c.setPosition(std::clamp(request_.caret, 0, static_cast<int>(line_->toPlainText().size())));
+        line_->setTextCursor(c);
+        line_->setFocus();
+        return true;
+    }
+    std::string text() const { return bytes_of(line_->toPlainText().split(QLatin1Char('\n')).front()); }
+
+private:
+    StringEditRequest request_;
+    QLineEdit* number_;
+    QTextEdit* line_;
+};
+
+// A dialog of labelled text fields.
+class FieldsDlg final : public fw::Dialog {
+public:
+    FieldsDlg(const QString& title, const std::vector<std::pair<QString, std::string>>& fields)
+        : fw::Dialog(parent_window()) {
+        setWindowTitle(title);
+        setFont(fw::fixed_font(13));
+        auto* layout = new QVBoxLayout(this);
+        auto* form = new QFormLayout;
+        for (const auto& [label, text] : fields) {
+            auto* e = new QLineEdit(fw::from_cp1252(text));
+            edits.push_back(e);
+            form->addRow(label, e);
+        }
+        layout->addLayout(form);
+        layout->addWidget(fw::ok_cancel_buttons(this));
+    }
+    std::vector<QLineEdit*> edits;
+    std::string text(std::size_t i) const { return bytes_of(edits[i]->text()); }
+};
+
+}  // namespace
+
+std::optional<std::string> QtTaskDialogs::editLine(const StringEditRequest& request) {
+    CStringEditDlg dlg(request);
+    if (dlg.doModal() != fw::kIdOk) return std::nullopt;
+    return dlg.text();
+}
+
+std::optional<std::string> QtTaskDialogs::magnitude(const std::string& text) {
+    FieldsDlg dlg(QStringLiteral("Magnitude"), {{QStringLiteral("Limiting magnitude:"), text}});
+    if (dlg.doModal() != fw::kIdOk) return std::nullopt;
+    return dlg.text(0);
+}
+
+std::optional<std::pair<std::string, std::string>> QtTaskDialogs::tolerance(const std::string& ra,
+                                                                           const std::string& decl) {
+    FieldsDlg dlg(QStringLiteral("Tolerance"),
+                  {{QStringLiteral("R.A. (arcsec):"), ra}, {QStringLiteral("Decl. (arcsec):"), decl}});
+    if (dlg.doModal() != fw::kIdOk) return std::nullopt;
+    return std::make_pair(dlg.text(0), dlg.text(1));
+}
+
+std::optional<ObsChoice> QtTaskDialogs::observatoryChoice() {
+    fw::Dialog dlg(parent_window());
+    dlg.setWindowTitle(QStringLiteral("Data retrieval from Observatory list"));
+    auto* layout = new QGridLayout(&dlg);
+    auto* byNumber = new QRadioButton(QStringLiteral("Observatory number: "));
+    auto* byName = new QRadioButton(QStringLiteral("Observatory name: "));
+    auto* number = new QLineEdit;
+    auto* name = new QLineEdit;
+    byNumber->setChecked(true);
+    layout->addWidget(byNumber, 0, 0);
+    layout->addWidget(number, 0, 1);
+    layout->addWidget(byName, 1, 0);
+    layout->addWidget(name, 1, 1);
+    layout->addWidget(fw::ok_cancel_buttons(&dlg), 2, 0, 1, 2);
+    if (dlg.doModal() != fw::kIdOk) return std::nullopt;
+    return ObsChoice{byName->isChecked() ? 1 : 0, bytes_of(name->text()), bytes_of(number->text())};
+}
+
+std::optional<SeparationChoice> QtTaskDialogs::separation(const SeparationChoice& start, AppContext& ctx) {
+    fw::Dialog dlg(parent_window());
+    dlg.setWindowTitle(QStringLiteral("Separation Dialogue"));
+    auto* layout = new QGridLayout(&dlg);
+    auto* on = new QRadioButton(QStringLiteral("Separation conditions"));
+    auto* off = new QRadioButton(QStringLiteral("No separations"));
+    (start.separation != 0 ? on : off)->setChecked(true);
+    auto* obsBox = new QCheckBox(QStringLiteral("Observatory"));
+    obsBox->setChecked(start.oneObservatory != 0);
+    auto* code = new QLineEdit(fw::from_cp1252(start.code));
+    code->setMaxLength(3);
+    auto* limBox = new QCheckBox(QStringLiteral("Limits"));
+    limBox->setChecked(start.limits != 0);
+    auto* upper = new QLineEdit(fw::from_cp1252(start.upper));
+    auto* lower = new QLineEdit(fw::from_cp1252(start.lower));
+    upper->setMaxLength(9);
+    lower->setMaxLength(9);
+    layout->addWidget(on, 0, 0);
+    layout->addWidget(off, 0, 1);
+    layout->addWidget(obsBox, 1, 0);
+    layout->addWidget(code, 1, 1);
+    layout->addWidget(limBox, 2, 0);
+    layout->addWidget(new QLabel(QStringLiteral("abs(O-C)(arcsec)<=")), 3, 0);
+    layout->addWidget(upper, 3, 1);
+    layout->addWidget(new QLabel(QStringLiteral("abs(O-C)(arcsec)>=")), 4, 0);
+    layout->addWidget(lower, 4, 1);
+    layout->addWidget(fw::ok_cancel_buttons(&dlg), 5, 0, 1, 2);
+    for (;;) {
+        if (dlg.doModal() != fw::kIdOk) return std::nullopt;
+        SeparationChoice r;
+        r.separation = on->isChecked() ? 1 : 0;
+        r.oneObservatory = obsBox->isChecked() ? 1 : 0;
+        r.limits = limBox->isChecked() ? 1 : 0;
+        r.code = r.oneObservatory != 0 ? bytes_of(code->text()) : std::string();
+        r.upper = r.limits != 0 ? bytes_of(upper->text()) : std::string();
+        r.lower = r.limits != 0 ? bytes_of(lower->text()) : std::string();
+        if (r.limits != 0 && !IsBlankText(r.upper) && upper->text().trimmed().startsWith(QLatin1Char('-'))) {
+            fw::message("The maximum value (0-C) must be positive");
+            continue;
+        }
+        if (r.limits != 0 && !IsBlankText(r.lower) && lower->text().trimmed().startsWith(QLatin1Char('-'))) {
+            fw::message("The minimum value (0-C) must be positive");
+            continue;
+        }
+        // The observatory number of the typed code (000-999, A00-Z99).
+        ctx.SeparationObservatory = -1;
+        const QString c = code->text().trimmed().toUpper();
+        if (r.oneObservatory != 0 && c.size() == 3 && c[1].isDigit() && c[2].isDigit()) {
+            if (c[0].isDigit())
+                ctx.SeparationObservatory = c.toInt();
+            else if (c[0] >= QLatin1Char('A') && c[0] <= QLatin1Char('Z'))
+                ctx.SeparationObservatory = 1000 + 100 * (c[0].unicode() - 'A') + c.mid(1).toInt();
+        }
+        ctx.OcResultFromRun = 0;
+        ctx.CalcInterrupted = 0;
+        return r;
+    }
+}
+
+}  // namespace zelvo

@@ -1,0 +1,71 @@
+// The dialogs that the task commands and the line check show, behind an
+// interface: the program shows Qt dialogs, tests script the answers. Each
+// function gives nothing when the user cancelled.
+#pragma once
+
+#include <optional>
+#include <string>
+
+class QWidget;
+
+namespace zelvo {
+
+struct AppContext;
+
+// What the String Editor shows for one line.
+struct StringEditRequest {
+    std::string title;          // column titles above the masks
+    std::string secondsMask;    // mask of the layout with seconds, right above the line
+    std::string minutesMask;    // mask of the layout with decimal minutes
+    std::string lineText;       // the line, blank-padded to its length
+    std::string message;        // "After the error: ..." or empty
+    int lineNumber = 0;         // 1-based
+    int caret = -1;             // caret position in the line; -1 leaves it at the start
+};
+
+// The observatory search of Observatories|Select.
+struct ObsChoice {
+    int choice = 0;        // 0 by number, 1 by name
+    std::string fragment;  // name fragment
+    std::string number;    // observatory code
+};
+
+// The separation conditions of the O-C results (start values from OC1.cfg;
+// the answer holds the texts of the boxes, empty for a box switched off).
+struct SeparationChoice {
+    int separation = 0;     // 1 "Separation conditions", 0 "No separations"
+    int oneObservatory = 0;
+    int limits = 0;
+    std::string code;       // 3 characters
+    std::string upper;      // "abs(O-C)(arcsec)<="
+    std::string lower;      // "abs(O-C)(arcsec)>="
+};
+
+class TaskDialogs {
+public:
+    virtual ~TaskDialogs() = default;
+    // The String Editor: the edited line after Save.
+    virtual std::optional<std::string> editLine(const StringEditRequest& request) = 0;
+    // The limiting magnitude of a plate search, starting from text.
+    virtual std::optional<std::string> magnitude(const std::string& text) = 0;
+    // The R.A. and Decl. tolerances of an identification (arcseconds).
+    virtual std::optional<std::pair<std::string, std::string>> tolerance(const std::string& ra,
+                                                                         const std::string& decl) = 0;
+    virtual std::optional<ObsChoice> observatoryChoice() = 0;
+    // The separation dialog; on OK it has cleared OcResultFromRun and
+    // CalcInterrupted and set SeparationObservatory from the typed code.
+    virtual std::optional<SeparationChoice> separation(const SeparationChoice& start, AppContext& ctx) = 0;
+};
+
+// The program's dialogs.
+class QtTaskDialogs final : public TaskDialogs {
+public:
+    std::optional<std::string> editLine(const StringEditRequest& request) override;
+    std::optional<std::string> magnitude(const std::string& text) override;
+    std::optional<std::pair<std::string, std::string>> tolerance(const std::string& ra,
+                                                                 const std::string& decl) override;
+    std::optional<ObsChoice> observatoryChoice() override;
+    std::optional<SeparationChoice> separation(const SeparationChoice& start, AppContext& ctx) override;
+};
+
+}  // namespace zelvo

@@ -1,0 +1,496 @@
+// The commands of the Tasks menu and the run commands of the task windows:
+// plates, observatories, identifications and the O-C task.
+#include <QApplication>
+#include <QCursor>
+#include <charconv>
+#include <filesystem>
+#include <fstream>
+
+#include "app.h"
+#include "childframes.h"
+#include "framework/document.h"
+#include "framework/filedialogs.h"
+#include "framework/ids.h"
+#include "framework/linelist.h"
+#include "framework/messages.h"
+#include "framework/progress.h"
+#include "io/files.h"
+#include "lineedit.h"
+#include "occonfig.h"
+#include "progressdlg.h"
+#include "tables.h"
+
+namespace zelvo {
+
+using namespace fw::ids;
+namespace files = zelvomat::files;
+
+namespace {
+
+const std::vector<int> kPanesA{kSeparator, kIndicatorRec, kIndicatorCaps};
+const std::vector<int> kPanesB{kSeparator, kIndicatorOvr, kIndicatorRec, kIndicatorCaps};
+const std::vector<int> kPanesC{kSeparator, kIndicatorNum, kIndicatorExt, kIndicatorRec, kIndicatorCaps};
+
+const char kEmptyInput[] = "Error: empty input file! Add strings or Save your file";
+
+// The wait cursor for the life of the object.
+struct WaitCursor {
+    WaitCursor() {
+        if (QApplication::instance() != nullptr) QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    ~WaitCursor() {
+        if (QApplication::instance() != nullptr) QApplication::restoreOverrideCursor();
+    }
+};
+
+// Size of a file in bytes, -1 when it does not exist.
+long long length_of(const std::string& path) {
+    std::error_code ec;
+    const auto n = std::filesystem::file_size(path, ec);
+    return ec ? -1 : static_cast<long long>(n);
+}
+
+// An input file must exist and hold something; false after the message.
+bool input_has_lines(const std::string& path) {
+    const long long n = length_of(path);
+    if (n < 0) {
+        fw::message("Cannot open the input file " + path, fw::Buttons::Ok, fw::Icon::Warning);
+        return false;
+    }
+    if (n == 0) {
+        fw::message(kEmptyInput);
+        return false;
+    }
+    return true;
+}
+
+// Creates the file empty when it does not exist.
+void create_if_missing(const std::string& path) {
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) std::ofstream(path, std::ios::binary);
+}
+
+void create_empty(const std::string& path) { std::ofstream(path, std::ios::binary | std::ios::trunc); }
+
+// The value of a number typed in a dialog (C convention; leading blanks
+// and a plus sign allowed); 0 for a text that is not a number.
+double text_value(std::string_view t) {
+    while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
+    if (!t.empty() && t.front() == '+') t.remove_prefix(1);
+    double v = 0;
+    std::from_chars(t.data(), t.data() + t.size(), v);
+    return v;
+}
+
+std::string left_field(const std::string& text, std::size_t width) {
+    std::string f = text.substr(0, width);
+    f.resize(width, ' ');
+    return f;
+}
+
+// Text of a header record: up to its first zero byte.
+std::string up_to_zero(const std::string& record) { return record.substr(0, record.find('\0')); }
+
+// The active task window, its lines and its list.
+struct ActiveList {
+    TaskChildFrame* frame = nullptr;
+    fw::LineListView* view = nullptr;
+    LineWindow lines;
+};
+
+std::optional<ActiveList> active_list(fw::MainFrame* mf) {
+    if (mf == nullptr) return std::nullopt;
+    auto* frame = dynamic_cast<TaskChildFrame*>(mf->activeChildFrame());
+    if (frame == nullptr) return std::nullopt;
+    auto* doc = dynamic_cast<fw::LineDocument*>(frame->document());
+    auto* view = dynamic_cast<fw::LineListView*>(frame->view());
+    if (doc == nullptr || view == nullptr) return std::nullopt;
+    ActiveList a{frame, view, {&doc->lines, doc, frame->formatKey(), view->selectedRows()}};
+    return a;
+}
+
+}  // namespace
+
+bool TaskApp::setPanes(const std::vector<int>& ids) { return frame() != nullptr && frame()->setIndicators(ids); }
+
+fw::Document* TaskApp::openIn(const char* docName, const std::string& path) {
+    fw::DocTemplate* t = findTemplate(docName);
+    if (t == nullptr) return nullptr;
+    return openDocumentFile(*t, path);
+}
+
+void TaskApp::restoreWorkDir() {
+    std::error_code ec;
+    if (!ctx_.WorkDir.empty()) std::filesystem::current_path(ctx_.WorkDir, ec);
+}
+
+int TaskApp::checkAndWriteInput(const std::string& file, int task, int system, int key) {
+    std::optional<ActiveList> a = active_list(mainFrame());
+    if (!a) {
+        fw::message("Fail:No Activate View");
+        return -1;
+    }
+    std::vector<int> rows = a->lines.selected;
+    if (rows.empty())
+        for (int i = 0; i < static_cast<int>(a->lines.lines->size()); ++i) rows.push_back(i);
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    ctx_.EditLineIndex = 0;
+    int written = 0;
+    bool cancelled = false;
+    for (int i : rows) {
+        ctx_.EditLineIndex = i;
+        ctx_.LineEditMode = 0;
+        if (!CheckLine(ctx_, lib_, dialogs(), a->lines, i, task, system, key)) {
+            cancelled = true;
+            break;
+        }
+        WriteListLine(*a->view, i, key, &out);
+        ++written;
+    }
+    if (a->lines.document->isModified()) a->view->onUpdate();
+    return cancelled ? -1 : written;
+}
+
+// Tasks|Plates: the plate list file in the plate list window.
+void TaskApp::OnTasksPlates() {
+    ctx_.PlateMode = 1;
+    if (!setPanes(kPanesA)) return;
+    fw::FileDialogSpec spec;
+    spec.defaultExt = "plt";
+    spec.filter = "Plate files (*.plt)|*.plt|All files (*.*)|*.*||";
+    spec.promptCreate = true;
+    const std::optional<std::string> path = fw::fileDialogs().ask(spec);
+    if (!path) return;
+    ctx_.PlateFilePath = *path;
+    create_if_missing(*path);
+    restoreWorkDir();
+    ctx_.TaskCode = 15;
+    openIn("UltPla", ctx_.PlateFilePath);
+}
+
+void TaskApp::plateSearch(bool objectList) {
+    if (objectList && !setPanes(kPanesA)) return;
+    if (!input_has_lines(ctx_.PlateFilePath)) return;
+    std::optional<ActiveList> a = active_list(mainFrame());
+    if (!a) {
+        fw::message("Fail:No Activate View");
+        return;
+    }
+    if (a->lines.selected.empty()) {
+        fw::message("No string selected");
+        return;
+    }
+    const int row = a->lines.selected.front();
+    ctx_.LineEditMode = 0;
+    const bool accepted = CheckLine(ctx_, lib_, dialogs(), a->lines, row, 1, 1, 1);
+    if (a->lines.document->isModified()) a->view->onUpdate();
+    if (!accepted) return;
+    const std::optional<std::string> mag = dialogs().magnitude("25.0");
+    if (!mag) return;
+    ctx_.PlateMagLimit = text_value(*mag);
+    // The line as it is now (with the geocentre put in when the user chose
+    // it): what the search gets is what the object list and the plot show.
+    std::string line = (*a->lines.lines)[static_cast<std::size_t>(row)].substr(0, 80);
+    line.resize(80, ' ');
+    line += "\r\n";
+    ctx_.CurrentPlateLine = line;
+    if (!objectList) ctx_.PlatePlotAllowed = 0;
+    {
+        fw::BusyGuard busy;
+        if (!busy.acquired()) return;
+        const std::string result = ctx_.WorkDir + std::string(files::kPlateResult);
+        create_empty(result);
+        WaitCursor wait;
+        int found = 0;
+        lib_.PltCalc(line.data(), static_cast<int>(line.size()), ctx_.PlateMagLimit, found);
+    }
+    WaitCursor wait;
+    if (objectList) {
+        ctx_.HeaderText.clear();
+        std::ifstream hat(ctx_.WorkDir + std::string(files::kPlateHeader), std::ios::binary);
+        if (hat) {
+            for (int k = 0; k < 2; ++k) {
+                std::string rec(82, '\0');
+                hat.read(rec.data(), 82);
+                rec.resize(static_cast<std::size_t>(hat.gcount()));
+                ctx_.HeaderText += up_to_zero(rec) + "\r\n";
+            }
+        } else {
+            fw::message("Warning: header file not found");
+        }
+        ctx_.TaskCode = 16;
+        openIn("PlaLT", ctx_.WorkDir + std::string(files::kPlateResult));
+    } else {
+        openIn("Pict", ctx_.WorkDir + std::string(files::kPlateResult));
+    }
+}
+
+void TaskApp::OnPlateObjectList() { plateSearch(true); }
+void TaskApp::OnPlatePlot() { plateSearch(false); }
+
+void TaskApp::OnResultPlatePlot() {
+    ctx_.PlatePlotAllowed = 0;
+    WaitCursor wait;
+    openIn("Pict", ctx_.WorkDir + std::string(files::kPlateResult));
+}
+
+void TaskApp::OnPlotObjectList() {
+    ctx_.TaskCode = 16;
+    openIn("PlaLT", ctx_.WorkDir + std::string(files::kPlateResult));
+}
+
+// Tasks|Observatories: both lists are backed up, then the text list opens.
+void TaskApp::OnTasksObservatories() {
+    if (!setPanes(kPanesB)) return;
+    {
+        fw::BusyGuard busy;
+        if (!busy.acquired()) return;
+        ctx_.ObservatoryFilePath = lib_.obspat();
+        lib_.obsbak();
+        lib_.obsba1();
+    }
+    ctx_.ObsListEditable = 1;
+    ctx_.SelectionText.clear();
+    ctx_.SelectionDepth = 0;
+    ctx_.TaskCode = 17;
+    openIn("Observ1", ctx_.ObservatoryFilePath);
+}
+
+void TaskApp::OnObservatoriesSelect() {
+    ctx_.SelectionText = "Selection by ";
+    const std::optional<ObsChoice> choice = dialogs().observatoryChoice();
+    if (!choice) return;
+    int mode = 0;
+    std::string text;
+    if (choice->choice == 1) {
+        mode = 2;
+        text = choice->fragment;
+        ctx_.SelectionText += "fragment '" + text + "'";
+    } else if (choice->choice == 0) {
+        mode = 1;
+        text = choice->number;
+        ctx_.SelectionText += "number " + text;
+    } else {
+        return;
+    }
+    // The search text has room for 32 characters.
+    text = text.substr(0, 32);
+    const std::string result = ctx_.WorkDir + std::string(files::kObservatorySelection);
+    std::error_code ec;
+    std::filesystem::remove(result, ec);
+    int found = 0;
+    {
+        fw::BusyGuard busy;
+        if (!busy.acquired()) return;
+        WaitCursor wait;
+        lib_.sea_ob1(mode, text.data(), static_cast<int>(text.size()), found);
+    }
+    if (found == 0) {
+        fw::message("Fragment not found");
+        return;
+    }
+    WaitCursor wait;
+    ctx_.ObsListEditable = 0;
+    ctx_.EditCommandEnabled = 0;
+    ++ctx_.SelectionDepth;
+    ctx_.TaskCode = 17;
+    openIn("Observ1", result);
+}
+
+void TaskApp::OnTasksIdentifications() {
+    if (!setPanes(kPanesC)) return;
+    restoreWorkDir();
+    fw::FileDialogSpec spec;
+    spec.defaultExt = "idn";
+    spec.filter = "Ident files (*.idn)|*.idn|All files (*.*)|*.*||";
+    spec.promptCreate = true;
+    const std::optional<std::string> path = fw::fileDialogs().ask(spec);
+    if (!path) return;
+    ctx_.IdentFilePath = *path;
+    ctx_.IdRun.status = 0;
+    create_if_missing(*path);
+    restoreWorkDir();
+    ctx_.ObsListEditable = 1;
+    ctx_.TaskCode = 13;
+    openIn("Indent", ctx_.IdentFilePath);
+}
+
+void TaskApp::OnIdentificationIdentify() {
+    ctx_.PlateMode = 0;
+    if (!input_has_lines(ctx_.IdentFilePath)) return;
+    RunCounters& run = ctx_.IdRun;
+    run.first = 1;
+    run.last = 0;
+    const int written = checkAndWriteInput(ctx_.WorkDir + std::string(files::kIdInput), 2, 1, 10);
+    if (written < 0) return;
+    run.last = written;
+    const auto tol = dialogs().tolerance("  30.0", "  30.0");
+    if (!tol) return;
+    const double ra = text_value(tol->first), decl = text_value(tol->second);
+    ctx_.IdTolerance = {decl, ra};
+    WaitCursor wait;
+    create_empty(ctx_.WorkDir + std::string(files::kIdResult));
+    run.status = 0;
+    if (!RunWithProgress(1, run.last, run.first, 1,
+                         [&] { lib_.IdCalc(run.status, run.first, run.last, ra, decl, ProgressStep); })) {
+        fw::message("A calculation is in progress.");
+        return;
+    }
+    ctx_.OcResultFromRun = 1;
+    ctx_.CalcInterrupted = run.status < 0 ? 1 : 0;
+    ctx_.TaskCode = 14;
+    openIn("IndRes", ctx_.WorkDir + std::string(files::kIdResult));
+}
+
+// Tasks|O - C: a usable OC1.cfg, then the observation file in the O-C input
+// window.
+void TaskApp::OnTasksOc() {
+    if (!setPanes(kPanesA)) return;
+    ctx_.SelectionDepth = 0;
+    ctx_.SelectionRows = {0, 0, 0};
+    std::optional<OcConfigRecord> rec = read_oc_config(ctx_.WorkDir);
+    if (!rec || !oc_config_usable(*rec)) {
+        if (fw::message("No configuration file or it's wrong.Create new?", fw::Buttons::YesNo, fw::Icon::Question) !=
+            fw::Answer::Yes) {
+            fw::message("Copy configuration file from another folder\nor repeate call and create new configuration");
+            return;
+        }
+        rec = OcConfigRecord{};
+        write_oc_config(ctx_.WorkDir, *rec);
+    }
+    fw::FileDialogSpec spec;
+    spec.defaultExt = "oc";
+    spec.filter = "O-C files (*.oc)|*.oc|All files (*.*)|*.*||";
+    spec.promptCreate = true;
+    const std::optional<std::string> path = fw::fileDialogs().ask(spec);
+    if (!path) return;
+    ctx_.OcFilePath = *path;
+    ctx_.OcRun.status = 0;
+    ctx_.ObservationTypeCode = rec->code;
+    create_if_missing(*path);
+    ctx_.HeaderText = oc_header_text(rec->code);
+    restoreWorkDir();
+    ctx_.EphemerisMode = false;
+    // The O-C task's own record: its orbit set-up, written for each run.
+    ctx_.OcTaskRecord = LoadOrbitTaskRecord(ctx_.WorkDir);
+    ctx_.TaskCode = 7;
+    openIn("OC", ctx_.OcFilePath);
+}
+
+void TaskApp::OnOcCalculate() {
+    const int plane = (ctx_.ObservationTypeCode / 10) % 10;
+    if (plane < 1 || plane > 3) {
+        fw::message("No data type of the observations: open them with Tasks|O - C.");
+        return;
+    }
+    if (!setPanes(kPanesA)) return;
+    WaitCursor wait;
+    restoreWorkDir();
+    if (!input_has_lines(ctx_.OcFilePath)) return;
+    RunCounters& run = ctx_.OcRun;
+    run.first = 1;
+    run.last = 0;
+    const int written = checkAndWriteInput(ctx_.WorkDir + std::string(files::kOcInput), 3, plane, plane);
+    if (written < 0) return;
+    run.last = written;
+    if (ctx_.OcTaskRecord.size() != 1418) ctx_.OcTaskRecord = LoadOrbitTaskRecord(ctx_.WorkDir);
+    {
+        std::ofstream cfg(ctx_.WorkDir + std::string(files::kOcTask), std::ios::binary | std::ios::trunc);
+        cfg.write(ctx_.OcTaskRecord.data(), static_cast<std::streamsize>(ctx_.OcTaskRecord.size()));
+    }
+    create_empty(ctx_.WorkDir + std::string(files::kOcResult));
+    run.status = 0;
+    OcAccuracySettings& acc = ctx_.OcAccuracy;
+    acc.modelShown = acc.model;
+    if (!RunWithProgress(1, run.last, run.first, 10, [&] {
+            lib_.O_C(ctx_.ObservationTypeCode, acc.model, acc.perturbers.data(), acc.relSun, run.status, run.first,
+                     run.last, ProgressStep);
+        })) {
+        fw::message("A calculation is in progress.");
+        return;
+    }
+    ctx_.OcResultFromRun = 1;
+    ctx_.TaskCode = 9 + plane;
+    ctx_.CalcInterrupted = run.status < 0 ? 1 : 0;
+    // The accuracy of this run replaces that of an earlier one.
+    const std::size_t at = ctx_.HeaderText.find("Accuracy");
+    if (at != std::string::npos && at > 0) ctx_.HeaderText.erase(at);
+    if (ctx_.OcOrbitIntroduced && acc.modelShown == 1) acc.model = acc.modelShown = 0;
+    ctx_.HeaderText += oc_accuracy_text(acc);
+    openIn("OCRes", ctx_.WorkDir + std::string(files::kOcResult));
+}
+
+void TaskApp::OnOcSeparate() {
+    if (!setPanes(kPanesA)) return;
+    std::optional<OcConfigRecord> rec = read_oc_config(ctx_.WorkDir);
+    if (!rec) {
+        fw::message("Error reading configuration file");
+        return;
+    }
+    SeparationChoice start;
+    start.separation = rec->separation;
+    start.oneObservatory = rec->oneObservatory;
+    start.limits = rec->limitsOn;
+    start.code = rec->observatory;
+    start.lower = rec->lowerLimit;
+    start.upper = rec->upperLimit;
+    const std::optional<SeparationChoice> sep = dialogs().separation(start, ctx_);
+    if (!sep) return;
+    if (IsBlankText(sep->code)) ctx_.SeparationObservatory = -1;
+    const bool upperMissing = IsBlankText(sep->upper), lowerMissing = IsBlankText(sep->lower);
+    const double upper = upperMissing ? 1.0e26 : text_value(sep->upper);
+    const double lower = lowerMissing ? -1.0 : text_value(sep->lower);
+    if (sep->separation == 0) {
+        ctx_.OcResultFromRun = 1;
+        return;
+    }
+    rec->separation = sep->separation;
+    rec->oneObservatory = sep->oneObservatory;
+    rec->lowerLimitOn = rec->limitsOn = sep->limits;
+    // A text longer than its field keeps its first characters.
+    rec->observatory = left_field(sep->code, 3);
+    rec->lowerLimit = left_field(sep->lower, 9);
+    rec->upperLimit = left_field(sep->upper, 9);
+    write_oc_config(ctx_.WorkDir, *rec);
+
+    WaitCursor wait;
+    restoreWorkDir();
+    // The selection works on the records the result window shows.
+    if (fw::ChildFrame* f = mainFrame() != nullptr ? mainFrame()->activeChildFrame() : nullptr; f && f->document())
+        f->document()->onSaveDocument(ctx_.WorkDir + std::string(files::kOcResult));
+    create_empty(ctx_.WorkDir + std::string(files::kOcSelection));
+    int count = 0;
+    {
+        fw::BusyGuard busy;
+        if (!busy.acquired()) return;
+        lib_.Separate(lower, upper, ctx_.SeparationObservatory, count);
+    }
+    if (count == 0) {
+        fw::message("No string meets the requirements");
+        ctx_.OcResultFromRun = 1;
+        return;
+    }
+    ctx_.HeaderText.clear();
+    ctx_.OcResultTitle.clear();
+    if (ctx_.OcResultFromRun == 0) {
+        ctx_.OcResultTitle = "  ";
+        if (sep->oneObservatory != 0 && ctx_.SeparationObservatory != -1)
+            ctx_.OcResultTitle += "Observatory number " + sep->code;
+        if (sep->limits != 0) {
+            if (!lowerMissing) ctx_.OcResultTitle += "  abs(O-C)>=" + sep->lower;
+            if (!upperMissing) ctx_.OcResultTitle += "  abs(O-C)<=" + sep->upper;
+        }
+    }
+    std::ifstream hat(ctx_.WorkDir + std::string(files::kOcHeader), std::ios::binary);
+    if (hat) {
+        std::string rec70(70, ' ');
+        hat.read(rec70.data(), 70);
+        rec70.resize(static_cast<std::size_t>(hat.gcount()));
+        ctx_.HeaderText += rec70.substr(0, 68) + "\r\n" + ctx_.OcResultTitle;
+    } else {
+        fw::message("Warning: head file not found");
+    }
+    openIn("OCRes", ctx_.WorkDir + std::string(files::kOcSelection));
+}
+
+}  // namespace zelvo
