@@ -160,12 +160,14 @@ Status Prdat(std::int16_t first_year, std::int16_t last_year, OppositionFile& fi
                 file.close();
                 return r.status();
             }
-            if (r->number == number) {
-                date = r->jd;
+            // A record past the window ends the search, even the object's
+            // own: only dates within one day are taken.
+            if (r->jd > upper) {
                 file.close();
                 return ok_status();
             }
-            if (r->jd > upper) {
+            if (r->number == number) {
+                date = r->jd;
                 file.close();
                 return ok_status();
             }
