@@ -557,3 +557,35 @@ TEST(Empeph, DateTextAndRecordChoice) {
         }
     }
 }
+
+// ---- opls1.dat ------------------------------------------------------------------------------
+
+TEST(OppositionWorkFile, LinesInTheirColumns) {
+    EXPECT_EQ(opls_object_line(433, 2), "   433 2");
+    EXPECT_EQ(opls_object_line(620391, 0), "620391 0");
+    EXPECT_EQ(opls_date_line(2460798.0409630295), " 2460798.041");
+    struct Case {
+        const char* line;
+        bool ok;
+        std::int32_t number;
+        std::int16_t count;
+    } cases[] = {
+        {"   433 2", true, 433, 2},
+        {"     1", true, 1, 0},  // a short line is blank-padded
+        {"     1 4", false, 0, 0},
+        {"    x1 1", false, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        auto r = read_opls_object_line(c.line);
+        ASSERT_EQ(r.ok(), c.ok);
+        if (c.ok) {
+            EXPECT_EQ(r->number, c.number);
+            EXPECT_EQ(r->count, c.count);
+        }
+    }
+    auto d = read_opls_date_line(" 2460798.041");
+    ASSERT_TRUE(d.ok());
+    EXPECT_DOUBLE_EQ(*d, 2460798.041);
+    EXPECT_FALSE(read_opls_date_line("  24607x8.041").ok());
+}

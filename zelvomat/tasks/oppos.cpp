@@ -2,6 +2,7 @@
 // See oppos.h for the file layouts and the two senses of opposition.
 #include "tasks/oppos.h"
 
+#include <climits>
 #include <cmath>
 #include <optional>
 
@@ -361,6 +362,29 @@ Status opposition_times(const ElementSet& el, const EarthTrack& earth, double fr
         g_prev = g;
     }
     return ok_status();
+}
+
+// ---- opls1.dat ------------------------------------------------------------------------------
+
+std::string opls_object_line(std::int32_t number, std::int16_t count) {
+    return io::fmt_i(number, 6) + io::fmt_i(count, 2);
+}
+
+std::string opls_date_line(double jd) { return io::fmt_f(jd, 12, 3); }
+
+Result<OplsObject> read_opls_object_line(std::string_view line) {
+    auto n = io::read_int(io::column(line, 1, 6));
+    auto c = io::read_int(io::column(line, 7, 2));
+    if (!n || !c || *c < 0 || *c > 3 || *n < INT32_MIN || *n > INT32_MAX)
+        return error_status("not an object line of " + std::string(files::kOppositionDates) + ": " +
+                            std::string(line));
+    return OplsObject{static_cast<std::int32_t>(*n), static_cast<std::int16_t>(*c)};
+}
+
+Result<double> read_opls_date_line(std::string_view line) {
+    auto v = io::read_real(io::column(line, 1, 12), 3);
+    if (!v) return error_status("not a date line of " + std::string(files::kOppositionDates) + ": " + std::string(line));
+    return *v;
 }
 
 // ---- EMP ------------------------------------------------------------------------------------

@@ -172,6 +172,25 @@ Result<EarthTrack> earth_track(double first_jd, double last_jd, double step);
 Status opposition_times(const ElementSet& el, const EarthTrack& earth, double from_jd, double to_jd,
                         std::vector<double>& out);
 
+// ---- The work file "opls1.dat" ---------------------------------------------------------
+
+// The ephemeris driver keeps the opposition dates of each object of a
+// near-opposition run in "opls1.dat" (working directory, text lines with
+// CR LF) so that a continued run replays them: per object one line with the
+// catalogue number in columns 1-6 and the count of dates (0-3) in columns
+// 7-8, then one line per date, the Julian date with 3 decimals in columns
+// 1-12.
+std::string opls_object_line(std::int32_t number, std::int16_t count);
+std::string opls_date_line(double jd);
+struct OplsObject {
+    std::int32_t number = 0;
+    std::int16_t count = 0;
+};
+// Read back by the columns above; a field that is not a number, or a count
+// outside 0-3, is an error.
+Result<OplsObject> read_opls_object_line(std::string_view line);
+Result<double> read_opls_date_line(std::string_view line);
+
 // ---- The EMP opposition data "empeph" ------------------------------------------------
 
 // "empeph" (data directory): direct access, 20-byte text records. Record n
