@@ -91,7 +91,8 @@ BENCHMARK(BM_Datopp);
 static void BM_OpfopAndPrdat(benchmark::State& state) {
     if (!open_package(state)) return;
     const auto& counts = data_paths().opp_counts;
-    const auto fy = static_cast<std::int16_t>(package_first_year()), ly = static_cast<std::int16_t>(package_last_year());
+    const auto fy = static_cast<std::int16_t>(package_first_year()),
+               ly = static_cast<std::int16_t>(package_last_year());
     const std::string dir = data_paths().data_dir;
     const double begin = new_year_jd(fy + 1);
     double t = begin;

@@ -137,8 +137,7 @@ int main(int argc, char** argv) {
     values << "\nspecial " << special.size() << "\nempeph_list 0\n";
     if (!values.flush()) die(std::string("cannot write ") + argv[4]);
 
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::printf("mkopposition: %d objects, years %d-%d:", objects, first_year, last_year);
     for (std::size_t i = 0; i < years; ++i) std::printf(" %d", counts[i]);
     std::printf(" oppositions; special list %zu", special.size());

@@ -11,9 +11,8 @@
 // Elements of the real objects: the package catalogue's (JPL small-body
 // database through KStars), epoch JD 2459800.5, as the input of both sides.
 // Opposition files are written byte by byte here (double at 0, i32 at 8).
-#include <gtest/gtest.h>
-
 #include <erfa.h>
+#include <gtest/gtest.h>
 
 #include <cmath>
 #include <optional>
@@ -32,10 +31,10 @@
 
 using namespace zelvomat;
 
-#define ASSERT_OK(expr)                              \
-    do {                                             \
-        const auto& st_ = (expr);                    \
-        ASSERT_TRUE(st_.ok()) << st_.message();      \
+#define ASSERT_OK(expr)                         \
+    do {                                        \
+        const auto& st_ = (expr);               \
+        ASSERT_TRUE(st_.ok()) << st_.message(); \
     } while (0)
 
 namespace {
@@ -146,29 +145,45 @@ struct RealObject {
     std::int32_t number;
     std::array<double, 6> el;  // M, peri, node, incl, e, n at JD 2459800.5 (ecliptic J2000)
 };
-const RealObject kCeres{"Ceres", 1, {5.83510989357913, 1.2833689645287434, 1.400913588995055, 0.1847744321048358,
-                                      0.07863575691875528, 0.0037381558012215027}};
-const RealObject kPallas{"Pallas", 2, {5.499377351088105, 5.425227247004358, 3.0179867742020687,
-                                        0.6095936134247495, 0.229986445975499, 0.0037323985351016475}};
-const RealObject kVesta{"Vesta", 4, {1.0680070944879345, 2.63994627734974, 1.8116658962228136, 0.12463017163446222,
-                                      0.08840189374260063, 0.0047387645610583945}};
-const RealObject kIris{"Iris", 7, {1.7639541905224256, 2.537311483561945, 4.529414642438765, 0.09629602290580339,
-                                    0.2295797335459191, 0.004664782582947337}};
-const RealObject kEunomia{"Eunomia", 15, {3.4615019024342555, 1.7218970347998348, 5.112359828407928,
-                                           0.20511556374739193, 0.1868394478309659, 0.004002108731214554}};
-const RealObject kEros{"Eros", 433, {6.262612388882052, 3.1229615236351767, 5.310880804636108, 0.18898352452331374,
-                                      0.2227328427416296, 0.009769625015687648}};
-const RealObject kHektor{"Hektor", 624, {4.736756180111075, 3.153985940922998, 5.982713121815757,
-                                          0.31686439832593144, 0.02273827257692993, 0.0014223185894618152}};
-const RealObject kGanymed{"Ganymed", 1036, {3.2447041140108066, 2.3117116363194734, 3.7612718094626816,
-                                             0.465688510815397, 0.5331021151851099, 0.0039518959346402285}};
+const RealObject kCeres{"Ceres",
+                        1,
+                        {5.83510989357913, 1.2833689645287434, 1.400913588995055, 0.1847744321048358,
+                         0.07863575691875528, 0.0037381558012215027}};
+const RealObject kPallas{"Pallas",
+                         2,
+                         {5.499377351088105, 5.425227247004358, 3.0179867742020687, 0.6095936134247495,
+                          0.229986445975499, 0.0037323985351016475}};
+const RealObject kVesta{"Vesta",
+                        4,
+                        {1.0680070944879345, 2.63994627734974, 1.8116658962228136, 0.12463017163446222,
+                         0.08840189374260063, 0.0047387645610583945}};
+const RealObject kIris{"Iris",
+                       7,
+                       {1.7639541905224256, 2.537311483561945, 4.529414642438765, 0.09629602290580339,
+                        0.2295797335459191, 0.004664782582947337}};
+const RealObject kEunomia{"Eunomia",
+                          15,
+                          {3.4615019024342555, 1.7218970347998348, 5.112359828407928, 0.20511556374739193,
+                           0.1868394478309659, 0.004002108731214554}};
+const RealObject kEros{"Eros",
+                       433,
+                       {6.262612388882052, 3.1229615236351767, 5.310880804636108, 0.18898352452331374,
+                        0.2227328427416296, 0.009769625015687648}};
+const RealObject kHektor{"Hektor",
+                         624,
+                         {4.736756180111075, 3.153985940922998, 5.982713121815757, 0.31686439832593144,
+                          0.02273827257692993, 0.0014223185894618152}};
+const RealObject kGanymed{"Ganymed",
+                          1036,
+                          {3.2447041140108066, 2.3117116363194734, 3.7612718094626816, 0.465688510815397,
+                           0.5331021151851099, 0.0039518959346402285}};
 // A distant retrograde orbit (a near 190 AU, i 125 deg): two oppositions in 2025.
-const RealObject k468861{"(468861)", 468861, {6.278788778916483, 2.668652745277525, 4.817391343719055,
-                                               2.187584205102786, 0.9544559607834113, 6.466980113490559e-06}};
+const RealObject k468861{"(468861)",
+                         468861,
+                         {6.278788778916483, 2.668652745277525, 4.817391343719055, 2.187584205102786,
+                          0.9544559607834113, 6.466980113490559e-06}};
 
-ElementSet element_set(const RealObject& o) {
-    return {kEpoch, o.el[0], o.el[1], o.el[2], o.el[3], o.el[4], o.el[5]};
-}
+ElementSet element_set(const RealObject& o) { return {kEpoch, o.el[0], o.el[1], o.el[2], o.el[3], o.el[4], o.el[5]}; }
 
 void reset_state() {
     de_close();
@@ -250,7 +265,8 @@ TEST_F(Opposition, OpfopBisectionAgreesWithALinearSearch) {
     const std::string d = dir.dir_slash();
     for (std::int32_t n = 1; n <= 9; ++n) {
         std::vector<Opp> recs;
-        for (std::int32_t k = 0; k < n; ++k) recs.push_back({jd_of(2025, 1, 1) + 10.0 * k + (k % 3 == 2 ? -10.0 : 0.0), k});
+        for (std::int32_t k = 0; k < n; ++k)
+            recs.push_back({jd_of(2025, 1, 1) + 10.0 * k + (k % 3 == 2 ? -10.0 : 0.0), k});
         write_opp(d, 2025, recs);
         for (double jd = jd_of(2025, 1, 1, 1.0) - 12.0; jd < jd_of(2025, 1, 1) + 10.0 * n + 5; jd += 2.5) {
             std::int32_t expect = 0;
@@ -305,8 +321,8 @@ TEST_F(Opposition, OpfopFailuresAreErrorsWithTheFileClosed) {
 TEST_F(Opposition, PrdatTakesTheFileDateWithinOneDay) {
     const std::string d = dir.dir_slash();
     const double t = jd_of(2025, 6, 10, 12.0);
-    write_opp(d, 2025, {{t - 3.0, 7}, {t - 0.7, 8}, {t + 0.6, 7}, {t + 0.6, 9}, {t + 1.2, 20},
-                        {jd_of(2025, 12, 31, 20.0), 10}});
+    write_opp(d, 2025,
+              {{t - 3.0, 7}, {t - 0.7, 8}, {t + 0.6, 7}, {t + 0.6, 9}, {t + 1.2, 20}, {jd_of(2025, 12, 31, 20.0), 10}});
     write_opp(d, 2026, {{jd_of(2026, 1, 1, 9.0), 11}});
     write_opp(d, 2024, {{jd_of(2024, 12, 31, 20.0), 12}});
     const OppositionCounts counts{1, 6, 1, 0, 0};
@@ -323,8 +339,8 @@ TEST_F(Opposition, PrdatTakesTheFileDateWithinOneDay) {
         {"not listed", 99, t, t, 2026},
         {"the listed date in the next year's file", 11, jd_of(2025, 12, 31, 18.0), jd_of(2026, 1, 1, 9.0), 2026},
         {"the next year is not a package year", 11, jd_of(2025, 12, 31, 18.0), jd_of(2025, 12, 31, 18.0), 2025},
-        {"the window starts after the last record of its year", 11, jd_of(2026, 1, 1, 22.0),
-         jd_of(2026, 1, 1, 9.0), 2026},
+        {"the window starts after the last record of its year", 11, jd_of(2026, 1, 1, 22.0), jd_of(2026, 1, 1, 9.0),
+         2026},
         {"the window starts after the last package year", 11, jd_of(2027, 1, 1, 6.0), jd_of(2027, 1, 1, 6.0), 2026},
     };
     for (const Case& c : cases) {
@@ -377,8 +393,8 @@ TEST_F(Opposition, DatoppAgainstERFAAndTwoBodyMotion) {
     add(1, kCeres.el);
     add(2, kPallas.el);
     add(4, kVesta.el);
-    add(5, opposite_at(jd_of(2025, 12, 31, 18.0), 2.6));  // just before the year's end
-    add(6, opposite_at(jd_of(2026, 1, 1, 6.0), 2.6));     // just after it
+    add(5, opposite_at(jd_of(2025, 12, 31, 18.0), 2.6));               // just before the year's end
+    add(6, opposite_at(jd_of(2026, 1, 1, 6.0), 2.6));                  // just after it
     add(7, {1.0, 0.5, 0.3, 0.05, 0.1, kGauss / std::pow(0.72, 1.5)});  // inside the Earth's orbit
     add(8, k468861.el);
     zeltest::write_catalogue(d, 8, 8, objs, {});
@@ -389,7 +405,9 @@ TEST_F(Opposition, DatoppAgainstERFAAndTwoBodyMotion) {
         std::int32_t number;
         std::int16_t year;
     } cases[] = {
-        {"Ceres", 1, 2025}, {"Pallas", 2, 2024}, {"Vesta", 4, 2026},
+        {"Ceres", 1, 2025},
+        {"Pallas", 2, 2024},
+        {"Vesta", 4, 2026},
         {"an opposition on 31 December 18h", 5, 2025},
         {"the same orbit in the next year", 5, 2026},
         {"an opposition on 1 January 6h, not in the year before", 6, 2025},

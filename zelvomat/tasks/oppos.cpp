@@ -30,8 +30,7 @@ OppositionRecord OppositionRecord::decode(io::Bytes rec) {
 Status OppositionFile::open(std::string_view data_dir, int year, std::int32_t count) {
     close();
     const std::string path = io::find_file(io::trim_right(data_dir), files::opposition_file(year));
-    if (count < 0)
-        return error_status("the settings give a negative record count for the opposition file " + path);
+    if (count < 0) return error_status("the settings give a negative record count for the opposition file " + path);
     auto f = io::RecordFile::open(path, OppositionRecord::kLength, io::OpenMode::Read);
     if (!f) return error_status("cannot open the opposition file " + path + ": " + f.message());
     auto have = f->record_count();
@@ -83,9 +82,8 @@ bool usable_jd(double jd) { return std::isfinite(jd) && jd > 0.0 && jd < 2.0e9; 
 
 // ---- opfop ------------------------------------------------------------------------------
 
-Status opfop(const OppositionCounts& year_counts, std::int16_t first_year, std::int16_t last_year,
-             OppositionFile& file, std::string_view data_dir, double jd, std::int32_t& record,
-             std::int32_t& err) {
+Status opfop(const OppositionCounts& year_counts, std::int16_t first_year, std::int16_t last_year, OppositionFile& file,
+             std::string_view data_dir, double jd, std::int32_t& record, std::int32_t& err) {
     record = 0;
     err = 0;
     file.close();
@@ -116,8 +114,10 @@ Status opfop(const OppositionCounts& year_counts, std::int16_t first_year, std::
             const std::int32_t mid = lo + (hi - lo) / 2;
             auto r = file.read(mid);
             if (!r) return fail(r.status());
-            if (r->jd < jd) lo = mid;
-            else hi = mid;
+            if (r->jd < jd)
+                lo = mid;
+            else
+                hi = mid;
         }
         k = hi;
     }
@@ -376,14 +376,14 @@ Result<OplsObject> read_opls_object_line(std::string_view line) {
     auto n = io::read_int(io::column(line, 1, 6));
     auto c = io::read_int(io::column(line, 7, 2));
     if (!n || !c || *c < 0 || *c > 3 || *n < INT32_MIN || *n > INT32_MAX)
-        return error_status("not an object line of " + std::string(files::kOppositionDates) + ": " +
-                            std::string(line));
+        return error_status("not an object line of " + std::string(files::kOppositionDates) + ": " + std::string(line));
     return OplsObject{static_cast<std::int32_t>(*n), static_cast<std::int16_t>(*c)};
 }
 
 Result<double> read_opls_date_line(std::string_view line) {
     auto v = io::read_real(io::column(line, 1, 12), 3);
-    if (!v) return error_status("not a date line of " + std::string(files::kOppositionDates) + ": " + std::string(line));
+    if (!v)
+        return error_status("not a date line of " + std::string(files::kOppositionDates) + ": " + std::string(line));
     return *v;
 }
 

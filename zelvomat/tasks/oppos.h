@@ -119,9 +119,8 @@ double new_year_jd(int year);
 // closed; with err 1 it was never opened.
 // Fails (record 0, err 0, the file closed) when the file cannot be opened,
 // holds fewer records than its count or a read fails.
-Status opfop(const OppositionCounts& year_counts, std::int16_t first_year, std::int16_t last_year,
-             OppositionFile& file, std::string_view data_dir, double jd, std::int32_t& record,
-             std::int32_t& err);
+Status opfop(const OppositionCounts& year_counts, std::int16_t first_year, std::int16_t last_year, OppositionFile& file,
+             std::string_view data_dir, double jd, std::int32_t& record, std::int32_t& err);
 
 // Replaces date (Julian date, in and out) by the date of the opposition
 // files when they list object number within one day of it (the first such
@@ -231,6 +230,6 @@ struct EmpephRecord {
 // object; extra records beyond the end are not looked for). extra_list ends
 // at its first zero. Fails when a record cannot be read.
 Result<std::optional<EmpephRecord>> emp_record(const io::RecordFile& empeph, std::int32_t number, int month,
-                                std::int32_t objects, std::span<const std::int32_t> extra_list);
+                                               std::int32_t objects, std::span<const std::int32_t> extra_list);
 
 }  // namespace zelvomat
