@@ -20,6 +20,7 @@ std::string with_year(std::string_view prefix, int year) {
 
 std::string yearly_index(int year) { return with_year(kYearlyIndexPrefix, year); }
 std::string yearly_elements(int year) { return with_year(kYearlyElementsPrefix, year); }
+std::string opposition_file(int year) { return with_year(kOppositionPrefix, year); }
 
 }  // namespace zelvomat::files
 

@@ -72,6 +72,16 @@ std::string yearly_index(int year);     // "ad<YYYY>"
 std::string yearly_elements(int year);  // "el<YYYY>"
 // Data directory: the fallback planetary theory.
 inline constexpr std::string_view kMoonSeries = "moon.xyz";     // series of the geocentric Moon, 2736 bytes
+// Data directory: the opposition files of the package years, "opp" followed
+// by the year as four digits ("opp2025"), 12-byte records; the EMP
+// opposition data; the special list of the identification and plate search.
+inline constexpr std::string_view kOppositionPrefix = "opp";
+std::string opposition_file(int year);  // "opp<YYYY>"
+inline constexpr std::string_view kEmpeph = "empeph";        // 20-byte text records
+inline constexpr std::string_view kSpecialList = "uplist";   // i32 catalogue numbers, ascending
+// Working directory: opposition dates of the ephemeris run, kept for its
+// continuation (text lines).
+inline constexpr std::string_view kOppositionDates = "opls1.dat";
 
 }  // namespace zelvomat::files
 

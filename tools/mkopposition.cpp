@@ -1,0 +1,147 @@
+// Writes the opposition files of the package years, the special list and the
+// EMP opposition data:
+//
+//   mkopposition FIRST_YEAR LAST_YEAR DATA_DIR VALUES.txt
+//
+// Run in a working directory whose "setpar" describes the package as it
+// stands (catalogue epoch and counts, ephemeris span, paths): the catalogue
+// and the planetary ephemeris file are read through the library.
+//
+// "opp<YYYY>" (YYYY = FIRST_YEAR .. LAST_YEAR, at most five years): every
+// opposition in ecliptic longitude of every object of the catalogue in that
+// calendar year (opposition_times: the object's two-body orbit from its
+// catalogue elements, the Earth from the planetary ephemeris file, geometric
+// positions, dates to 1e-6 day), as 12-byte records (double Julian date, i32
+// catalogue number) in ascending date order, equal dates by number.
+//
+// "uplist": the special list, which the identification and the plate search
+// test at every observation instead of finding them by their opposition
+// dates (a prediction that assumes a main-belt motion): the objects whose
+// perihelion distance is below 1.3 AU (near-Earth objects: their opposition
+// says little about where they stand months away from it) and the objects
+// with no opposition in the package years; ascending numbers, i32 each, at
+// most 10000 (the lowest numbers are kept when there are more).
+//
+// "empeph": the EMP opposition data are not public, so the package ships the
+// file empty (no object has EMP headings) and an empty extra list.
+//
+// VALUES.txt receives the settings values: opp_counts, special, empeph_list.
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "core/catalog.h"
+#include "core/reade403.h"
+#include "core/setpar.h"
+#include "core/twobody.h"
+#include "io/bytes.h"
+#include "io/files.h"
+#include "io/recfile.h"
+#include "tasks/oppos.h"
+
+using namespace zelvomat;
+
+namespace {
+
+constexpr double kNearEarthPerihelion = 1.3;  // AU
+constexpr std::size_t kSpecialCapacity = 10000;
+
+[[noreturn]] void die(const std::string& why) {
+    std::fprintf(stderr, "mkopposition: %s\n", why.c_str());
+    std::exit(1);
+}
+
+void check(const Status& s) {
+    if (!s) die(s.message());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: mkopposition FIRST_YEAR LAST_YEAR DATA_DIR VALUES.txt\n");
+        return 2;
+    }
+    const int first_year = std::atoi(argv[1]);
+    const int last_year = std::atoi(argv[2]);
+    std::string data_dir = argv[3];
+    if (data_dir.empty() || data_dir.back() != '/') data_dir += '/';
+    if (first_year < 1 || last_year < first_year || last_year - first_year >= setpar::kPackageYears)
+        die("the package years must be one to five years");
+    const auto years = static_cast<std::size_t>(last_year - first_year + 1);
+
+    const auto started = std::chrono::steady_clock::now();
+    check(in_par());
+    check(de_open());
+    check(catopen());
+    const double begin = new_year_jd(first_year);
+    const double end = new_year_jd(last_year + 1);
+    auto earth = earth_track(begin - 3.0, end + 3.0, 1.0);
+    if (!earth) die(earth.message());
+
+    std::vector<std::vector<OppositionRecord>> per_year(years);
+    std::vector<std::int32_t> special;
+    const std::int32_t total = catalogue_counts().total();
+    int objects = 0, skipped = 0;
+    std::vector<double> dates;
+    for (std::int32_t n = 1; n <= total; ++n) {
+        if (!catalogue_has(n)) continue;
+        auto el = catelem(n);
+        if (!el) die(el.message());
+        dates.clear();
+        if (auto s = opposition_times(*el, *earth, begin, end, dates); !s) {
+            std::fprintf(stderr, "mkopposition: object %d left out: %s\n", n, s.message().c_str());
+            ++skipped;
+            continue;
+        }
+        ++objects;
+        for (double t : dates) {
+            const int y = year_of_jd(t);
+            if (y < first_year || y > last_year) die("internal error: an opposition outside the years");
+            per_year[static_cast<std::size_t>(y - first_year)].push_back({t, n});
+        }
+        const double a = semiaxis((*el)[6], 0.0);
+        if (a * (1.0 - (*el)[5]) < kNearEarthPerihelion || dates.empty()) special.push_back(n);
+    }
+
+    // The opposition files.
+    std::array<std::int32_t, setpar::kPackageYears> counts{};
+    for (std::size_t i = 0; i < years; ++i) {
+        auto& list = per_year[i];
+        std::sort(list.begin(), list.end(), [](const OppositionRecord& a, const OppositionRecord& b) {
+            return a.jd != b.jd ? a.jd < b.jd : a.number < b.number;
+        });
+        std::vector<std::uint8_t> bytes(list.size() * OppositionRecord::kLength);
+        for (std::size_t k = 0; k < list.size(); ++k)
+            list[k].encode(io::MutBytes(bytes).subspan(k * OppositionRecord::kLength, OppositionRecord::kLength));
+        check(io::write_file_bytes(data_dir + files::opposition_file(first_year + static_cast<int>(i)), bytes));
+        counts[i] = static_cast<std::int32_t>(list.size());
+    }
+
+    // The special list and the (empty) EMP data.
+    const std::size_t special_found = special.size();
+    if (special.size() > kSpecialCapacity) special.resize(kSpecialCapacity);
+    std::vector<std::uint8_t> up(special.size() * 4);
+    for (std::size_t k = 0; k < special.size(); ++k) io::put_i32(up, k * 4, special[k]);
+    check(io::write_file_bytes(data_dir + std::string(files::kSpecialList), up));
+    check(io::write_file_bytes(data_dir + std::string(files::kEmpeph), {}));
+
+    std::ofstream values(argv[4]);
+    values << "opp_counts";
+    for (auto c : counts) values << ' ' << c;
+    values << "\nspecial " << special.size() << "\nempeph_list 0\n";
+    if (!values.flush()) die(std::string("cannot write ") + argv[4]);
+
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    std::printf("mkopposition: %d objects, years %d-%d:", objects, first_year, last_year);
+    for (std::size_t i = 0; i < years; ++i) std::printf(" %d", counts[i]);
+    std::printf(" oppositions; special list %zu", special.size());
+    if (special_found > special.size()) std::printf(" (of %zu)", special_found);
+    std::printf("; %d left out; %.1f s\n", skipped, seconds);
+    return 0;
+}

@@ -1,0 +1,440 @@
+// Opposition files, opposition dates of one object, the EMP opposition data.
+// See oppos.h for the file layouts and the two senses of opposition.
+#include "tasks/oppos.h"
+
+#include <climits>
+#include <cmath>
+#include <optional>
+
+#include "core/datajd.h"
+#include "core/destate.h"
+#include "core/fallback.h"
+#include "core/reade403.h"
+#include "core/twobody.h"
+#include "io/fields.h"
+#include "io/files.h"
+
+namespace zelvomat {
+
+// ---- Records and files ------------------------------------------------------------
+
+void OppositionRecord::encode(io::MutBytes rec) const {
+    io::put_f64(rec, kJdOff, jd);
+    io::put_i32(rec, kNumberOff, number);
+}
+
+OppositionRecord OppositionRecord::decode(io::Bytes rec) {
+    return {io::get_f64(rec, kJdOff), io::get_i32(rec, kNumberOff)};
+}
+
+Status OppositionFile::open(std::string_view data_dir, int year, std::int32_t count) {
+    close();
+    const std::string path = io::find_file(io::trim_right(data_dir), files::opposition_file(year));
+    if (count < 0) return error_status("the settings give a negative record count for the opposition file " + path);
+    auto f = io::RecordFile::open(path, OppositionRecord::kLength, io::OpenMode::Read);
+    if (!f) return error_status("cannot open the opposition file " + path + ": " + f.message());
+    auto have = f->record_count();
+    if (!have) return have.status();
+    if (*have < count)
+        return error_status("the opposition file " + path + " holds " + std::to_string(*have) +
+                            " records; the settings count " + std::to_string(count));
+    file_ = std::move(*f);
+    year_ = year;
+    count_ = count;
+    return ok_status();
+}
+
+void OppositionFile::close() {
+    file_.close();
+    year_ = 0;
+    count_ = 0;
+}
+
+Result<OppositionRecord> OppositionFile::read(std::int32_t n) const {
+    if (!file_.is_open()) return error_status("internal error: opposition file not open");
+    if (n < 1 || n > count_)
+        return error_status("record " + std::to_string(n) + " of the opposition file " + file_.path() +
+                            " is beyond its " + std::to_string(count_) + " records");
+    std::array<std::uint8_t, OppositionRecord::kLength> rec{};
+    ZEL_TRY(file_.read(n, rec));
+    return OppositionRecord::decode(rec);
+}
+
+int year_of_jd(double jd) {
+    const double whole = std::floor(jd);
+    int y = 0, m = 0, d = 0;
+    double f = 0.0;
+    jdcal(static_cast<std::int32_t>(whole), jd - whole, y, m, d, f);
+    return y;
+}
+
+double new_year_jd(int year) {
+    std::int32_t j = 0;
+    double f = 0.0;
+    caljd(year, 1, 1, 0.0, j, f, 1);
+    return j + f;
+}
+
+namespace {
+// Julian dates the calendar routines handle (years about -4700 .. +5.8 million).
+bool usable_jd(double jd) { return std::isfinite(jd) && jd > 0.0 && jd < 2.0e9; }
+}  // namespace
+
+// ---- opfop ------------------------------------------------------------------------------
+
+Status opfop(const OppositionCounts& year_counts, std::int16_t first_year, std::int16_t last_year, OppositionFile& file,
+             std::string_view data_dir, double jd, std::int32_t& record, std::int32_t& err) {
+    record = 0;
+    err = 0;
+    file.close();
+    // 1. The year of jd inside the package years (and the five counts).
+    const int y = usable_jd(jd) ? year_of_jd(jd) : first_year - 1;
+    if (y < first_year || y > last_year || y - first_year >= static_cast<int>(year_counts.size())) {
+        err = 1;
+        return ok_status();
+    }
+    // 2. The file of the year with its count.
+    ZEL_TRY(file.open(data_dir, y, year_counts[static_cast<std::size_t>(y - first_year)]));
+    const std::int32_t n = file.count();
+    auto fail = [&file](const Status& s) {
+        file.close();
+        return s;
+    };
+    if (n == 0) {
+        file.close();
+        return ok_status();
+    }
+    // 3. Bisection: record lo is earlier than jd; hi is not, or is the last.
+    std::int32_t k = 1;
+    auto first = file.read(1);
+    if (!first) return fail(first.status());
+    if (jd > first->jd) {
+        std::int32_t lo = 1, hi = n;
+        while (hi - lo >= 2) {
+            const std::int32_t mid = lo + (hi - lo) / 2;
+            auto r = file.read(mid);
+            if (!r) return fail(r.status());
+            if (r->jd < jd)
+                lo = mid;
+            else
+                hi = mid;
+        }
+        k = hi;
+    }
+    // 4. Scan to the first record not earlier than jd.
+    for (;; ++k) {
+        auto r = file.read(k);
+        if (!r) return fail(r.status());
+        if (!(jd > r->jd)) {
+            record = k;
+            return ok_status();
+        }
+        if (k == n) break;
+    }
+    // 5. None.
+    file.close();
+    return ok_status();
+}
+
+// ---- Prdat ------------------------------------------------------------------------------
+
+Status Prdat(std::int16_t first_year, std::int16_t last_year, OppositionFile& file, std::string_view data_dir,
+             std::int32_t number, double& date, const OppositionCounts& year_counts) {
+    const double lower = date - 1.0;
+    const double upper = date + 1.0;
+    if (!usable_jd(lower) || !usable_jd(upper)) return ok_status();
+    // The window may begin before the first package year and end in it.
+    int y = year_of_jd(lower);
+    double jd = lower;
+    if (y < first_year) {
+        y = first_year;
+        jd = new_year_jd(y);
+    }
+    while (jd <= upper) {
+        std::int32_t record = 0, err = 0;
+        ZEL_TRY(opfop(year_counts, first_year, last_year, file, data_dir, jd, record, err));
+        if (err == 1) return ok_status();
+        // Records from the first at or after jd to the end of the window.
+        for (std::int32_t k = record; k >= 1 && k <= file.count(); ++k) {
+            auto r = file.read(k);
+            if (!r) {
+                file.close();
+                return r.status();
+            }
+            // A record past the window ends the search, even the object's
+            // own: only dates within one day are taken.
+            if (r->jd > upper) {
+                file.close();
+                return ok_status();
+            }
+            if (r->number == number) {
+                date = r->jd;
+                file.close();
+                return ok_status();
+            }
+        }
+        // The year ends inside the window: on into the next year's file.
+        file.close();
+        if (y >= last_year) return ok_status();
+        ++y;
+        jd = new_year_jd(y);
+    }
+    return ok_status();
+}
+
+// ---- The Earth ----------------------------------------------------------------------------
+
+Status earth_heliocentric(double jd, Vec3& pos) {
+    const DeState& de = de_state();
+    if (jd >= de.first_jd && jd <= de.last_jd && de.last_jd > de.first_jd) {
+        State9 s{};
+        // File bodies: 3 the Earth, 11 the Sun.
+        ZEL_TRY(bodystate(DeReader::Position, jd, 3, 11, s));
+        pos = {s[0], s[1], s[2]};
+        return ok_status();
+    }
+    StateVector s{};
+    ZEL_TRY(eaa(jd, s));
+    pos = {s[0], s[1], s[2]};
+    return ok_status();
+}
+
+namespace {
+
+// Mean equator and equinox of J2000 to the ecliptic of J2000.
+Vec3 to_ecliptic(const Vec3& v) {
+    static const double c = std::cos(kObliquityJ2000), s = std::sin(kObliquityJ2000);
+    return {v[0], c * v[1] + s * v[2], -s * v[1] + c * v[2]};
+}
+
+// Two-body position of a catalogue element set at the Julian date t in the
+// frame of eps (mass 0).
+Status object_position(const ElementSet& el, double t, double eps, double tol, Vec3& pos) {
+    const double e0 = std::floor(el[0]);
+    const double t0 = std::floor(t);
+    StateVector s{};
+    ZEL_TRY(twobody(0.0, static_cast<std::int32_t>(e0), el[0] - e0, OrbitElements::from(&el[1]),
+                    static_cast<std::int32_t>(t0), t - t0, eps, s, tol));
+    pos = {s[0], s[1], s[2]};
+    return ok_status();
+}
+
+}  // namespace
+
+Result<EarthTrack> earth_track(double first_jd, double last_jd, double step) {
+    if (!(step > 0.0) || !(last_jd >= first_jd)) return error_status("internal error: bad Earth grid");
+    EarthTrack t;
+    t.first_jd = first_jd;
+    t.step = step;
+    const auto n = static_cast<std::size_t>(std::ceil((last_jd - first_jd) / step)) + 1;
+    t.ecliptic.resize(n);
+    for (std::size_t k = 0; k < n; ++k) {
+        Vec3 e{};
+        ZEL_TRY(earth_heliocentric(first_jd + static_cast<double>(k) * step, e));
+        t.ecliptic[k] = to_ecliptic(e);
+    }
+    return t;
+}
+
+// ---- Datopp -------------------------------------------------------------------------------
+
+Status Datopp(std::int32_t number, std::int16_t year, std::int16_t& count, std::array<double, 3>& dates) {
+    count = 0;
+    dates = {0.0, 0.0, 0.0};
+    if (number < 1) return ok_status();
+    const int comet = catalogue_state().comet_mode != 0 ? 1 : 0;
+    const double h = comet ? 2.0 : 1.0;
+    const double tol = kepler_tolerance(comet);
+
+    // The year and the grid: S and E on whole tens of days (day numbers of
+    // 1 January 0h), half a day after the day number, beyond both ends.
+    std::int32_t d1 = 0, d2 = 0;
+    double f1 = 0.0, f2 = 0.0;
+    caljd(year, 1, 1, 0.0, d1, f1, 1);
+    caljd(year + 1, 1, 1, 0.0, d2, f2, 1);
+    const double j1 = d1 + f1, j2 = d2 + f2;
+    const double s = 10.0 * (d1 / 10) + 0.5;
+    const double e = 10.0 * (d2 / 10) + 10.5;
+    const auto n = static_cast<int>((e - s + h) / h);
+
+    auto el = catelem(number);
+    if (!el) return el.status();
+
+    std::array<double, 3> found{};
+    std::int16_t c = 0;
+    double prev = 0.0;
+    for (int k = 0; k < n; ++k) {
+        const double t = s + k * h;
+        Vec3 x{}, X{};
+        ZEL_TRY(object_position(*el, t, kObliquityJ2000, tol, x));
+        ZEL_TRY(earth_heliocentric(t, X));
+        const double r = std::hypot(x[0], x[1]);
+        const double R = std::hypot(X[0], X[1]);
+        const double dot = X[0] * x[0] + X[1] * x[1];
+        const double cross = X[1] * x[0] - X[0] * x[1];
+        // A sign change of the cross product, the object on the Earth's side
+        // of the Sun and farther out. A crossing exactly at a grid date is
+        // taken there, not again at the next date.
+        if (k > 0 && prev != 0.0 && prev * cross <= 0.0 && dot > 0.0 && R <= r) {
+            const double to = t - h * cross / (cross - prev);
+            if (to > j1 && to < j2 && c < 3) found[static_cast<std::size_t>(c++)] = to;
+        }
+        prev = cross;
+    }
+    count = c;
+    dates = found;
+    return ok_status();
+}
+
+// ---- Oppositions in ecliptic longitude --------------------------------------------------
+
+namespace {
+
+struct Geometry {
+    double cross;  // X y - Y x: R r sin(longitude of the object - of the Earth)
+    double dot;    // X x + Y y
+    double r, R;   // distances from the Sun in the ecliptic plane
+};
+
+Geometry geometry(const Vec3& x, const Vec3& X) {
+    return {X[0] * x[1] - X[1] * x[0], X[0] * x[0] + X[1] * x[1], std::hypot(x[0], x[1]), std::hypot(X[0], X[1])};
+}
+
+Result<Geometry> geometry_at(const ElementSet& el, double t) {
+    Vec3 x{}, X{};
+    ZEL_TRY(object_position(el, t, 0.0, kKeplerTol, x));
+    ZEL_TRY(earth_heliocentric(t, X));
+    return geometry(x, to_ecliptic(X));
+}
+
+}  // namespace
+
+Status opposition_times(const ElementSet& el, const EarthTrack& earth, double from_jd, double to_jd,
+                        std::vector<double>& out) {
+    const double h = earth.step;
+    const auto size = static_cast<std::int64_t>(earth.ecliptic.size());
+    const auto k0 = static_cast<std::int64_t>(std::floor((from_jd - earth.first_jd) / h)) - 1;
+    const auto k1 = static_cast<std::int64_t>(std::ceil((to_jd - earth.first_jd) / h)) + 1;
+    if (k0 < 0 || k1 >= size) return error_status("internal error: the Earth grid does not cover the dates");
+
+    double t_prev = 0.0;
+    Geometry g_prev{};
+    for (std::int64_t k = k0; k <= k1; ++k) {
+        const double t = earth.first_jd + static_cast<double>(k) * h;
+        Vec3 x{};
+        ZEL_TRY(object_position(el, t, 0.0, kKeplerTol, x));
+        const Geometry g = geometry(x, earth.ecliptic[static_cast<std::size_t>(k)]);
+        // A sign change of the longitude difference between t_prev and t (a
+        // zero at t counts here, a zero at t_prev was counted before).
+        if (k > k0 && g_prev.cross != 0.0 && g_prev.cross * g.cross <= 0.0 && (g.dot > 0.0 || g_prev.dot > 0.0)) {
+            // Refined by regula falsi with the Illinois modification to
+            // 1e-6 day (the step of the last iteration or the bracket).
+            double a = t_prev, fa = g_prev.cross, b = t, fb = g.cross;
+            double root = b;
+            Geometry at = g;
+            int side = 0;
+            for (int it = 0; it < 100 && fb != 0.0; ++it) {
+                const double c = (a * fb - b * fa) / (fb - fa);
+                auto gc = geometry_at(el, c);
+                if (!gc) return gc.status();
+                const double moved = std::fabs(c - root);
+                root = c;
+                at = *gc;
+                if (gc->cross == 0.0) break;
+                if ((gc->cross > 0.0) == (fb > 0.0)) {
+                    b = c;
+                    fb = gc->cross;
+                    if (side == -1) fa /= 2.0;
+                    side = -1;
+                } else {
+                    a = c;
+                    fa = gc->cross;
+                    if (side == 1) fb /= 2.0;
+                    side = 1;
+                }
+                if (moved < 1e-7 || b - a < 1e-6) break;
+            }
+            // Opposition, not conjunction: the object on the Earth's side of
+            // the Sun and farther from it.
+            if (at.dot > 0.0 && at.r > at.R && root >= from_jd && root < to_jd) out.push_back(root);
+        }
+        t_prev = t;
+        g_prev = g;
+    }
+    return ok_status();
+}
+
+// ---- opls1.dat ------------------------------------------------------------------------------
+
+std::string opls_object_line(std::int32_t number, std::int16_t count) {
+    return io::fmt_i(number, 6) + io::fmt_i(count, 2);
+}
+
+std::string opls_date_line(double jd) { return io::fmt_f(jd, 12, 3); }
+
+Result<OplsObject> read_opls_object_line(std::string_view line) {
+    auto n = io::read_int(io::column(line, 1, 6));
+    auto c = io::read_int(io::column(line, 7, 2));
+    if (!n || !c || *c < 0 || *c > 3 || *n < INT32_MIN || *n > INT32_MAX)
+        return error_status("not an object line of " + std::string(files::kOppositionDates) + ": " + std::string(line));
+    return OplsObject{static_cast<std::int32_t>(*n), static_cast<std::int16_t>(*c)};
+}
+
+Result<double> read_opls_date_line(std::string_view line) {
+    auto v = io::read_real(io::column(line, 1, 12), 3);
+    if (!v)
+        return error_status("not a date line of " + std::string(files::kOppositionDates) + ": " + std::string(line));
+    return *v;
+}
+
+// ---- EMP ------------------------------------------------------------------------------------
+
+EmpephRecord EmpephRecord::decode(io::Bytes rec) {
+    EmpephRecord r;
+    const std::string month = io::get_text(rec, kMonthOff, kMonthLen);
+    auto m = io::read_int(month);
+    r.month = m ? static_cast<int>(*m) : 0;
+    r.text_a = io::get_text(rec, kTextAOff, kTextALen);
+    r.text_b = io::get_text(rec, kTextBOff, kTextBLen);
+    r.text_c = io::get_text(rec, kTextCOff, kTextCLen);
+    r.year2 = io::get_text(rec, kYearOff, kYearLen);
+    r.tail = io::get_text(rec, kTailOff, kTailLen);
+    return r;
+}
+
+std::string EmpephRecord::date_text() const {
+    auto y = io::read_int(year2);
+    std::string s = (y && *y < 51) ? "20" : "19";
+    s += year2;
+    s += (!tail.empty() && tail[0] == 'C') ? '-' : ' ';
+    s += tail;
+    return s;
+}
+
+Result<std::optional<EmpephRecord>> emp_record(const io::RecordFile& empeph, std::int32_t number, int month,
+                                               std::int32_t objects, std::span<const std::int32_t> extra_list) {
+    auto have = empeph.record_count();
+    if (!have) return have.status();
+    auto read = [&](std::int64_t n) -> Result<EmpephRecord> {
+        std::array<std::uint8_t, EmpephRecord::kLength> rec{};
+        ZEL_TRY(empeph.read(n, rec));
+        return EmpephRecord::decode(rec);
+    };
+    if (number < 1 || number > *have) return std::optional<EmpephRecord>{};
+    auto r = read(number);
+    if (!r) return r.status();
+    EmpephRecord last = *r;
+    if (last.month == month) return std::optional<EmpephRecord>{last};
+    for (std::size_t i = 0; i < extra_list.size() && extra_list[i] != 0; ++i) {
+        if (extra_list[i] != number) continue;
+        const std::int64_t n = static_cast<std::int64_t>(objects) + static_cast<std::int64_t>(i) + 1;
+        if (n > *have) break;
+        auto x = read(n);
+        if (!x) return x.status();
+        last = *x;
+        if (last.month == month) break;
+    }
+    return std::optional<EmpephRecord>{last};
+}
+
+}  // namespace zelvomat
