@@ -8,6 +8,10 @@ jobs=$(nproc)
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$jobs"
+# The bundled data package, built anew from the tools of this tree: the
+# accuracy checks against independent references run on it.
+rm -rf build/package
+tools/make_package.sh build build/package
 (cd build && ctest --output-on-failure -j"$jobs")
 
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DZELVO_SANITIZE=ON -DZELVO_BENCH=OFF
