@@ -47,11 +47,11 @@
 #include <vector>
 
 #include "core/radau.h"
+#include "core/twobody.h"
 #include "io/status.h"
 
 namespace zelvomat {
 
-inline constexpr double kGaussK = 0.01720209895;
 inline constexpr double kGaussK2 = kGaussK * kGaussK;  // GM of the Sun, AU^3/day^2
 // 1/c in days per AU, as the relativistic term uses it.
 inline constexpr double kInvLightSpeed = 0.005775518333333333;
