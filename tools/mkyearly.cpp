@@ -201,14 +201,22 @@ void setup_model(double t_ref, int own, std::int32_t number) {
 std::int64_t g_force_evaluations = 0;
 
 // Integrates the bodies of x, v (3 components each) from jd0 to jd1.
-Status integrate(std::vector<double>& x, std::vector<double>& v, double jd0, double jd1) {
+// size: 0, or the sequence size that the previous call of a chain of stops
+// proposed (in and out), so that each call starts at the size the orbit
+// needs instead of growing it again from the integrator's small trial size.
+Status integrate(std::vector<double>& x, std::vector<double>& v, double jd0, double jd1, double* size = nullptr) {
     if (jd1 == jd0) return ok_status();
     const double ref = motion_model().catalogue_epoch;
     std::int32_t nf = 0, ns = 0, ncl = kRadauSecondOrderVelocity;
     ForceContext ctx;
     const auto nv = static_cast<std::int32_t>(x.size());
+    RadauOptions opt;
+    if (size != nullptr) {
+        opt.first_size = *size;
+        opt.next_size = size;
+    }
     Status s = radau(x, v, jd0 - ref, jd1 - ref, 5.0, kLL, nv, kIterations, nf, ns, ncl, kOrder,
-                     radau_force_of(force2, ctx));
+                     radau_force_of(force2, ctx), opt);
     g_force_evaluations += nf;
     if (!s) return error_status(s.message() + (ctx.failure.ok() ? "" : ": " + ctx.failure.message()));
     return ok_status();
@@ -552,9 +560,9 @@ int run_years(const std::string& dir, const std::string& out_values, const Value
             for (int dir_sign : {-1, 1}) {
                 start_vector(&el, pert, x, v);
                 setup_model(epoch, 1, n);
-                double now = epoch;
+                double now = epoch, size = 0.0;
                 auto visit = [&](std::pair<double, ElementSet*>& st) {
-                    if (Status s = integrate(x, v, now, st.first); !s)
+                    if (Status s = integrate(x, v, now, st.first, &size); !s)
                         die("object " + std::to_string(n) + ": " + s.message());
                     now = st.first;
                     OrbitElements o{};
