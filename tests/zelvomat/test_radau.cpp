@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -301,6 +302,60 @@ TEST(RadauSteps, FirstSequenceSize) {
         EXPECT_NEAR(times[1], c.t0 + radau_spacings(c.nor)[0] * c.size, 1e-13);
         EXPECT_EQ(static_cast<std::int32_t>(times.size()), nf);
     }
+}
+
+TEST(RadauSteps, GivenFirstSizeAndProposedNextSize) {
+    // A chain of stops (a = 2.7 AU, e = 0.3, every 15 days over a year) with
+    // the first size of each call taken from the size the previous call
+    // proposed: the same states as one call over the whole span to 1e-12 AU
+    // (Kepler motion solved here), with fewer force evaluations than calls
+    // that each start from the small trial size.
+    const Kepler k{2.7L, 0.3L};
+    SunForce f;
+    auto chain = [&](bool carry, double* x, double* v, std::int32_t& evaluations) {
+        k.state(0.0L, x, v);
+        double size = 0.0, t = 0.0;
+        evaluations = 0;
+        for (int stop = 1; stop <= 24; ++stop) {
+            zelvomat::RadauOptions opt;
+            if (carry) {
+                opt.first_size = size;
+                opt.next_size = &size;
+            }
+            std::int32_t nf = 0, ns = 0, ncl = zelvomat::kRadauSecondOrder;
+            ASSERT_TRUE(radau(std::span<double>(x, 3), std::span<double>(v, 3), t, 15.0 * stop, 0.0, 10, 3, 2, nf, ns,
+                              ncl, 11, radau_force(f), opt)
+                            .ok());
+            evaluations += nf;
+            t = 15.0 * stop;
+            if (carry) {
+                EXPECT_GT(size, 1.0);  // proposed sizes are days, not the trial 0.03 days
+            }
+        }
+    };
+    double x1[3], v1[3], x2[3], v2[3], xr[3], vr[3];
+    std::int32_t with = 0, without = 0;
+    chain(true, x1, v1, with);
+    chain(false, x2, v2, without);
+    k.state(360.0L, xr, vr);
+    EXPECT_LT(max_diff(x1, xr, 3), 1e-12);
+    EXPECT_LT(max_diff(x2, xr, 3), 1e-12);
+    EXPECT_LT(with * 2, without);
+
+    // The trial size given is the first sequence's (the first substep lies
+    // at h1 T), in the direction of integration whatever its sign.
+    std::vector<double> times;
+    auto g = [&](const double* px, const double*, double t, double* a) {
+        times.push_back(t);
+        a[0] = -px[0];
+    };
+    double x[1] = {1.0}, v[1] = {0.0};
+    std::int32_t nf = 0, ns = 0, ncl = zelvomat::kRadauSecondOrder;
+    zelvomat::RadauOptions opt;
+    opt.first_size = 0.2;
+    ASSERT_TRUE(radau(x, v, 10.0, 5.0, 0.0, 10, 1, 2, nf, ns, ncl, 11, radau_force(g), opt).ok());
+    ASSERT_GE(times.size(), 2u);
+    EXPECT_NEAR(times[1], 10.0 - radau_spacings(11)[0] * 0.2, 1e-13);
 }
 
 TEST(RadauSteps, FixedSizeWhenLLIsNegative) {

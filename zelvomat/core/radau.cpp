@@ -221,6 +221,7 @@ Status radau(std::span<double> x, std::span<double> v, double t0, double t1, dou
     const double ss = std::pow(10.0, -static_cast<double>(ll));
     double tp = std::pow(0.5, 0.4 * ll) * (nor / 11.0) * dir * 0.5;
     if (nes) tp = xl;
+    else if (options.first_size != 0.0 && std::isfinite(options.first_size)) tp = std::abs(options.first_size) * dir;
     if (tp / span > 0.5) tp = 0.5 * span;
 
     auto call_force = [&](const double* px, const double* pv, double t, double* a) {
@@ -326,6 +327,7 @@ Status radau(std::span<double> x, std::span<double> v, double t0, double t1, dou
 
     // Every sequence after acceptance.
     bool last = false;
+    double proposed = tp;  // the size the next sequence would take, before the cut at t1
     for (;;) {
         for (int k = 0; k < n; ++k) {
             const auto& bk = wk.b[k];
@@ -342,6 +344,7 @@ Status radau(std::span<double> x, std::span<double> v, double t0, double t1, dou
         ++ns;
         if (last) {
             if (!state_finite()) return fail("non-finite state at t = " + fmt_time(tm));
+            if (options.next_size != nullptr) *options.next_size = proposed;
             return ok_status();
         }
         if (ns >= options.max_sequences)
@@ -359,6 +362,7 @@ Status radau(std::span<double> x, std::span<double> v, double t0, double t1, dou
         }
         if (step_too_small(tm, tp))
             return fail("sequence size " + fmt_time(tp) + " below the minimum at t = " + fmt_time(tm));
+        proposed = tp;
         if (dir * tp * 1.001 >= dir * (t1 - tm)) {
             tp = t1 - tm;
             last = true;

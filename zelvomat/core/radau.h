@@ -95,6 +95,16 @@ RadauForce radau_force(F& f) {
 
 struct RadauOptions {
     std::int32_t max_sequences = 1000000;  // runaway guard
+    // Trial size of the first sequence (sign ignored), in place of the
+    // method's own 0.5^(0.4 LL) (NOR/11)/2; 0 keeps the method's. Still cut
+    // to half the span and subject to the first sequence's size test. A
+    // caller that integrates from stop to stop passes the size that the last
+    // call proposed (next_size), so that each call does not grow its
+    // sequences again from the small trial size. Ignored when LL < 0.
+    double first_size = 0.0;
+    // When given, receives the size (signed) that the sequence after the last
+    // one would have taken, before any cut to reach t1; unchanged on failure.
+    double* next_size = nullptr;
 };
 
 Status radau(std::span<double> x, std::span<double> v, double t0, double t1, double xl, std::int32_t ll,

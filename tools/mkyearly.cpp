@@ -1,0 +1,695 @@
+// Brings the element catalogue of the data package to its epoch and writes
+// the yearly element files, both by numerical integration with the library's
+// Gauss-Radau integrator and force model.
+//
+//   mkyearly epoch DATA_DIR OUT_VALUES EPOCH_JD FIRST_YEAR LAST_YEAR VALUES.txt... [--jobs N]
+//   mkyearly years DATA_DIR OUT_VALUES VALUES.txt... [--jobs N]
+//
+// VALUES.txt are the settings values the earlier package steps left (lines
+// "key value ..."; a later file overrides an earlier one): eph_first_jd,
+// eph_last_jd, catalogue_epoch, objects, perturber1-3, and for "years"
+// first_year and last_year.
+//
+// Force model (heliocentric, mean equator and equinox J2000, AU and days):
+// the Sun; Mercury .. Pluto from the planetary ephemeris file "coorbp" with
+// the Earth and the Moon as two bodies; Ceres, Pallas and Vesta integrated
+// along with every object from their settings elements; the Sun's
+// relativistic term. Integrator: RADAU order 11, sequence-size exponent
+// LL = 10, two iterations, class 2 (the relativistic term depends on the
+// velocity): the settings of the library's position routine. Object 134340
+// (Pluto, when the catalogue holds it) is integrated without Pluto's
+// attraction. Absent objects (all elements zero) are left as they are.
+//
+// "epoch": integrates every catalogue object and the three perturbers from
+// the catalogue epoch of the values to EPOCH_JD (TT), rewrites "elitel"
+// (same 48-byte records: M, peri, node, incl, e, n; ecliptic J2000) and
+// writes to OUT_VALUES catalogue_epoch, first_year, last_year and
+// perturber1-3 at the new epoch.
+//
+// "years": writes "ad<YYYY>" and "el<YYYY>" (layout in zelvomat/core/elmnt.h)
+// for the package years, each set an osculating element set of the
+// integration started from the catalogue elements and the settings'
+// perturber elements at the catalogue epoch, as the position routine starts
+// its own. The sets of a year:
+//   - an object whose perihelion lies beyond 1.3 AU and that comes to
+//     opposition (geocentric ecliptic longitude 180 degrees from the Sun's)
+//     once in the year: kWindowSets sets kWindowSpacing days apart, centred
+//     on the opposition; they cover the opposition +-60 days, and a date in
+//     that window lies within 60/count days of a set, which is what the
+//     element search accepts. No opposition in the year: no sets.
+//   - a near-Earth object (perihelion within 1.3 AU; its "opposition" gives
+//     no useful window) or an object with two oppositions in the year:
+//     kYearSets sets kYearSpacing days apart through the whole year. These
+//     objects follow all window objects in "el<YYYY>", and the year's
+//     settings record 8 value (element_values) is the number of window sets,
+//     so that the element search accepts their sets at any date of the year:
+//     no date of the year lies more than kYearSpacing/2 days from a set.
+// OUT_VALUES receives element_values.
+//
+// Both modes share the objects out among N worker processes (the library's
+// integration state is static, one integration per process; default: the
+// number of processors), which write their results to scratch files beside
+// OUT_VALUES; the first process assembles them.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/catalog.h"
+#include "core/datajd.h"
+#include "core/destate.h"
+#include "core/elmnt.h"
+#include "core/force.h"
+#include "core/frames.h"
+#include "core/radau.h"
+#include "core/reade403.h"
+#include "core/twobody.h"
+#include "core/utils.h"
+#include "io/bytes.h"
+#include "io/files.h"
+#include "io/recfile.h"
+
+using namespace zelvomat;
+
+namespace {
+
+// Integration settings of the position routine.
+constexpr std::int32_t kOrder = 11;
+constexpr std::int32_t kLL = 10;
+constexpr std::int32_t kIterations = 2;
+constexpr std::int32_t kPlutoNumber = 134340;
+
+// Sets of the yearly files.
+constexpr int kWindowSets = 8;            // sets around one opposition
+constexpr double kWindowSpacing = 15.0;   // days: 8 x 15 = 120 days, opposition +-60
+constexpr int kYearSets = 37;             // sets through a whole year
+constexpr double kYearSpacing = 10.0;     // days, the first 5 days after 1 January
+constexpr double kNearEarthPerihelion = 1.3;  // AU
+
+[[noreturn]] void die(const std::string& why) {
+    std::fprintf(stderr, "mkyearly: %s\n", why.c_str());
+    std::exit(1);
+}
+
+// ---- Settings values -----------------------------------------------------------
+
+using Values = std::map<std::string, std::vector<double>>;
+
+Values read_values(const std::vector<std::string>& paths) {
+    Values v;
+    for (const std::string& p : paths) {
+        std::ifstream in(p);
+        if (!in) die("cannot read " + p);
+        in.imbue(std::locale::classic());
+        std::string line;
+        while (std::getline(in, line)) {
+            std::istringstream ls(line);
+            ls.imbue(std::locale::classic());
+            std::string key;
+            if (!(ls >> key) || key[0] == '#') continue;
+            std::vector<double> nums;
+            double x = 0;
+            while (ls >> x) nums.push_back(x);
+            v[key] = nums;
+        }
+    }
+    return v;
+}
+
+double value(const Values& v, const std::string& key) {
+    const auto it = v.find(key);
+    if (it == v.end() || it->second.empty()) die("no value " + key + " in the settings values");
+    return it->second[0];
+}
+
+OrbitElements perturber(const Values& v, int k) {
+    const std::string key = "perturber" + std::to_string(k);
+    const auto it = v.find(key);
+    if (it == v.end() || it->second.size() != 6) die("no value " + key + " (6 elements) in the settings values");
+    return OrbitElements::from(it->second.data());
+}
+
+// ---- The catalogue ---------------------------------------------------------------
+
+struct Catalogue {
+    std::string path;
+    std::vector<std::uint8_t> bytes;  // "elitel" whole
+    std::int32_t count() const { return static_cast<std::int32_t>(bytes.size() / catalogue::kElementRecord); }
+    OrbitElements get(std::int32_t n) const {
+        const io::Bytes rec(bytes.data() + static_cast<std::size_t>(n - 1) * catalogue::kElementRecord,
+                            catalogue::kElementRecord);
+        double e[6];
+        for (std::size_t i = 0; i < 6; ++i) e[i] = io::get_f64(rec, 8 * i);
+        return OrbitElements::from(e);
+    }
+    void put(std::int32_t n, const OrbitElements& el) {
+        const io::MutBytes rec(bytes.data() + static_cast<std::size_t>(n - 1) * catalogue::kElementRecord,
+                               catalogue::kElementRecord);
+        double e[6];
+        el.store(e);
+        for (std::size_t i = 0; i < 6; ++i) io::put_f64(rec, 8 * i, e[i]);
+    }
+};
+
+Catalogue read_catalogue(const std::string& dir, std::int32_t objects) {
+    Catalogue c;
+    c.path = dir + std::string(files::kCatElements);
+    auto b = io::read_file_bytes(c.path);
+    if (!b) die(b.message());
+    c.bytes = std::move(*b);
+    if (c.bytes.size() != static_cast<std::size_t>(objects) * catalogue::kElementRecord)
+        die(c.path + " does not hold " + std::to_string(objects) + " records");
+    return c;
+}
+
+// Objects with elements (absent objects have a zero mean motion).
+std::vector<std::int32_t> present_objects(const Catalogue& c) {
+    std::vector<std::int32_t> list;
+    for (std::int32_t n = 1; n <= c.count(); ++n)
+        if (c.get(n).mean_motion > 0.0) list.push_back(n);
+    return list;
+}
+
+// ---- Integration -------------------------------------------------------------------
+
+// The force model above, times counted from t_ref (Julian date); own bodies:
+// 1 (an object before the three perturbers) or 0 (the perturbers alone).
+void setup_model(double t_ref, int own, std::int32_t number) {
+    force_reader_setup();
+    MotionModel& m = motion_model();
+    m = {};
+    m.catalogue_epoch = t_ref;
+    m.relativity = 1;
+    m.model = MotionCode::Integration;
+    m.minor_perturbers = kStandardMinorPerturbers;
+    m.perturber_switch.fill(1);
+    m.perturber_switch[perturber_index(Perturber::Earth)] = kEarthAndMoon;
+    if (number == kPlutoNumber) m.perturber_switch[perturber_index(Perturber::Pluto)] = 0;
+    integrated_bodies().count = own;
+}
+
+std::int64_t g_force_evaluations = 0;
+
+// Integrates the bodies of x, v (3 components each) from jd0 to jd1.
+// size: 0, or the sequence size that the previous call of a chain of stops
+// proposed (in and out), so that each call starts at the size the orbit
+// needs instead of growing it again from the integrator's small trial size.
+Status integrate(std::vector<double>& x, std::vector<double>& v, double jd0, double jd1, double* size = nullptr) {
+    if (jd1 == jd0) return ok_status();
+    const double ref = motion_model().catalogue_epoch;
+    std::int32_t nf = 0, ns = 0, ncl = kRadauSecondOrderVelocity;
+    ForceContext ctx;
+    const auto nv = static_cast<std::int32_t>(x.size());
+    RadauOptions opt;
+    if (size != nullptr) {
+        opt.first_size = *size;
+        opt.next_size = size;
+    }
+    Status s = radau(x, v, jd0 - ref, jd1 - ref, 5.0, kLL, nv, kIterations, nf, ns, ncl, kOrder,
+                     radau_force_of(force2, ctx), opt);
+    g_force_evaluations += nf;
+    if (!s) return error_status(s.message() + (ctx.failure.ok() ? "" : ": " + ctx.failure.message()));
+    return ok_status();
+}
+
+// Equatorial J2000 state of elements at their own epoch.
+StateVector state_of(const OrbitElements& el) {
+    StateVector s{};
+    if (Status st = twobody(0.0, 0, 0.0, el, 0, 0.0, kObliquityJ2000, s); !st)
+        die("elements without a state: " + st.message());
+    return s;
+}
+
+void push_state(std::vector<double>& x, std::vector<double>& v, const StateVector& s) {
+    x.insert(x.end(), s.begin(), s.begin() + 3);
+    v.insert(v.end(), s.begin() + 3, s.end());
+}
+
+// Object (when given) and the three perturbers at their common epoch.
+void start_vector(const OrbitElements* object, const std::array<OrbitElements, 3>& pert, std::vector<double>& x,
+                  std::vector<double>& v) {
+    x.clear();
+    v.clear();
+    if (object != nullptr) push_state(x, v, state_of(*object));
+    for (const OrbitElements& p : pert) push_state(x, v, state_of(p));
+}
+
+bool elements_of(const std::vector<double>& x, const std::vector<double>& v, int body, OrbitElements& el) {
+    const auto b = static_cast<std::size_t>(3 * body);
+    const StateVector s{x[b], x[b + 1], x[b + 2], v[b], v[b + 1], v[b + 2]};
+    return stateel(0.0, s, el, kObliquityJ2000).ok();
+}
+
+// ---- Worker processes ------------------------------------------------------------------
+
+// Runs work(part, parts) in `parts` processes (in this one when parts = 1)
+// and waits for them.
+template <class F>
+void run_parts(int parts, F&& work) {
+    if (parts <= 1) {
+        work(0, 1);
+        return;
+    }
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::vector<pid_t> pids;
+    for (int p = 0; p < parts; ++p) {
+        const pid_t pid = fork();
+        if (pid < 0) die("cannot start a worker process");
+        if (pid == 0) {
+            work(p, parts);
+            std::fflush(stderr);
+            _exit(0);
+        }
+        pids.push_back(pid);
+    }
+    bool failed = false;
+    for (pid_t pid : pids) {
+        int status = 0;
+        if (waitpid(pid, &status, 0) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) failed = true;
+    }
+    if (failed) die("a worker process failed");
+}
+
+std::string part_path(const std::string& out_values, int part) { return out_values + ".part" + std::to_string(part); }
+
+void write_part(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    if (Status s = io::write_file_bytes(path, bytes); !s) die(s.message());
+}
+
+std::vector<std::uint8_t> take_part(const std::string& path) {
+    auto b = io::read_file_bytes(path);
+    if (!b) die(b.message());
+    std::remove(path.c_str());
+    return std::move(*b);
+}
+
+// Little-endian appenders and a reader of the scratch files.
+void append_i32(std::vector<std::uint8_t>& b, std::int32_t v) {
+    b.resize(b.size() + 4);
+    io::put_i32(io::MutBytes(b.data() + b.size() - 4, 4), 0, v);
+}
+void append_f64(std::vector<std::uint8_t>& b, double v) {
+    b.resize(b.size() + 8);
+    io::put_f64(io::MutBytes(b.data() + b.size() - 8, 8), 0, v);
+}
+struct Reader {
+    const std::vector<std::uint8_t>& b;
+    std::size_t at = 0;
+    bool more() const { return at < b.size(); }
+    std::int32_t i32() {
+        if (at + 4 > b.size()) die("scratch file cut short");
+        const std::int32_t v = io::get_i32(io::Bytes(b.data() + at, 4), 0);
+        at += 4;
+        return v;
+    }
+    double f64() {
+        if (at + 8 > b.size()) die("scratch file cut short");
+        const double v = io::get_f64(io::Bytes(b.data() + at, 8), 0);
+        at += 8;
+        return v;
+    }
+};
+
+void open_ephemeris(const std::string& dir, const Values& values) {
+    DeState& de = de_state();
+    de.first_jd = value(values, "eph_first_jd");
+    de.last_jd = value(values, "eph_last_jd");
+    if (Status s = de_open(dir + std::string(files::kEphemeris)); !s) die(s.message());
+}
+
+double jan1(int year) {
+    std::int32_t jd = 0;
+    double fr = 0.0;
+    caljd(year, 1, 1, 0.0, jd, fr, 1);
+    return jd + fr;
+}
+
+int jobs_default() {
+    const long n = sysconf(_SC_NPROCESSORS_ONLN);
+    return n > 0 ? static_cast<int>(n) : 1;
+}
+
+double seconds_since(std::chrono::steady_clock::time_point t0) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+void write_values(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+    if (!out) die("cannot write " + path);
+}
+
+std::string elements_text(const OrbitElements& el) {
+    std::ostringstream s;
+    s.imbue(std::locale::classic());
+    s.precision(17);
+    double e[6];
+    el.store(e);
+    for (double x : e) s << ' ' << x;
+    return s.str();
+}
+
+// ---- epoch ----------------------------------------------------------------------------
+
+int run_epoch(const std::string& dir, const std::string& out_values, double epoch, int first_year, int last_year,
+              const Values& values, int jobs) {
+    const auto t_start = std::chrono::steady_clock::now();
+    const double source = value(values, "catalogue_epoch");
+    const auto objects = static_cast<std::int32_t>(value(values, "objects"));
+    std::array<OrbitElements, 3> pert{perturber(values, 1), perturber(values, 2), perturber(values, 3)};
+    if (last_year < first_year || last_year - first_year >= 5) die("the package holds 1 to 5 years");
+    if (epoch < jan1(first_year) || epoch >= jan1(last_year + 1)) die("the epoch lies outside the package years");
+    Catalogue cat = read_catalogue(dir, objects);
+    open_ephemeris(dir, values);
+    const std::vector<std::int32_t> list = present_objects(cat);
+
+    // The perturbers alone.
+    std::array<OrbitElements, 3> pert_new{};
+    {
+        std::vector<double> x, v;
+        start_vector(nullptr, pert, x, v);
+        setup_model(source, 0, 0);
+        if (Status s = integrate(x, v, source, epoch); !s) die("perturbers: " + s.message());
+        for (int k = 0; k < 3; ++k)
+            if (!elements_of(x, v, k, pert_new[static_cast<std::size_t>(k)])) die("a perturber's orbit is not elliptic");
+    }
+
+    // The objects: scratch records n, 6 elements.
+    run_parts(jobs, [&](int part, int parts) {
+        std::vector<std::uint8_t> out;
+        std::vector<double> x, v;
+        for (std::size_t i = static_cast<std::size_t>(part); i < list.size(); i += static_cast<std::size_t>(parts)) {
+            const std::int32_t n = list[i];
+            OrbitElements el = cat.get(n);
+            start_vector(&el, pert, x, v);
+            setup_model(source, 1, n);
+            if (Status s = integrate(x, v, source, epoch); !s) die("object " + std::to_string(n) + ": " + s.message());
+            OrbitElements now{};
+            if (!elements_of(x, v, 0, now)) {
+                // Not elliptic at the new epoch: two-body motion keeps it in the catalogue.
+                std::fprintf(stderr, "mkyearly: object %d is not elliptic at the epoch; carried by two-body motion\n", n);
+                now = el;
+                now.mean_anomaly = norm2pi(el.mean_anomaly + el.mean_motion * (epoch - source));
+            }
+            append_i32(out, n);
+            double e[6];
+            now.store(e);
+            for (double d : e) append_f64(out, d);
+        }
+        append_i32(out, -1);
+        append_f64(out, static_cast<double>(g_force_evaluations));
+        write_part(part_path(out_values, part), out);
+    });
+
+    std::int64_t evaluations = 0;
+    std::size_t done = 0;
+    for (int p = 0; p < std::max(jobs, 1); ++p) {
+        const auto bytes = take_part(part_path(out_values, p));
+        Reader r{bytes};
+        for (;;) {
+            const std::int32_t n = r.i32();
+            if (n < 0) {
+                evaluations += static_cast<std::int64_t>(r.f64());
+                break;
+            }
+            if (n > cat.count()) die("scratch file: bad object number");
+            double e[6];
+            for (double& d : e) d = r.f64();
+            cat.put(n, OrbitElements::from(e));
+            ++done;
+        }
+    }
+    if (done != list.size()) die("the workers did not compute every object");
+    const std::string tmp = cat.path + ".new";
+    if (Status s = io::write_file_bytes(tmp, cat.bytes); !s) die(s.message());
+    if (std::rename(tmp.c_str(), cat.path.c_str()) != 0) die("cannot replace " + cat.path);
+
+    std::ostringstream vals;
+    vals.imbue(std::locale::classic());
+    vals.precision(17);
+    vals << "catalogue_epoch " << epoch << "\n";
+    vals << "first_year " << first_year << "\n";
+    vals << "last_year " << last_year << "\n";
+    for (int k = 0; k < 3; ++k) vals << "perturber" << k + 1 << elements_text(pert_new[static_cast<std::size_t>(k)]) << "\n";
+    write_values(out_values, vals.str());
+    std::fprintf(stderr,
+                 "mkyearly: %zu objects integrated from JD %.1f to JD %.1f in %.1f s with %d processes "
+                 "(%lld force evaluations)\n",
+                 list.size(), source, epoch, seconds_since(t_start), std::max(jobs, 1),
+                 static_cast<long long>(evaluations));
+    return 0;
+}
+
+// ---- years ----------------------------------------------------------------------------
+
+// Heliocentric ecliptic J2000 positions of the Earth, one a day from t0.
+struct EarthTable {
+    double t0 = 0.0;
+    std::vector<Vec3> pos;
+};
+
+EarthTable earth_table(double from, double to) {
+    EarthTable t;
+    t.t0 = std::floor(from - 0.5) + 0.5;
+    const double ce = std::cos(kObliquityJ2000), se = std::sin(kObliquityJ2000);
+    for (double jd = t.t0; jd <= to + 1.0; jd += 1.0) {
+        State9 s{};
+        if (Status st = bodystate(DeReader::Position, jd, 3, 11, s); !st) die(st.message());
+        t.pos.push_back({s[0], ce * s[1] + se * s[2], -se * s[1] + ce * s[2]});
+    }
+    de_state().forget_records();
+    return t;
+}
+
+// Dates of opposition in ecliptic longitude of the two-body orbit el
+// (epoch `epoch`) within the span of the Earth table, to a fraction of a day.
+std::vector<double> oppositions(const OrbitElements& el, double epoch, const EarthTable& earth) {
+    std::vector<double> found;
+    double prev = 0.0;
+    const auto e_day = static_cast<std::int32_t>(std::floor(epoch));
+    const double e_fr = epoch - e_day;
+    for (std::size_t k = 0; k < earth.pos.size(); ++k) {
+        const double jd = earth.t0 + static_cast<double>(k);
+        const auto day = static_cast<std::int32_t>(std::floor(jd));
+        StateVector s{};
+        if (!twobody(0.0, e_day, e_fr, el, day, jd - day, 0.0, s)) return {};
+        const Vec3& E = earth.pos[k];
+        const double lon_geo = std::atan2(s[1] - E[1], s[0] - E[0]);
+        const double lon_sun = std::atan2(-E[1], -E[0]);
+        const double f = std::remainder(lon_geo - lon_sun - kPi, 2.0 * kPi);
+        // Opposition: the elongation in longitude passes 180 degrees, the
+        // difference falling (retrograde object, direct Sun); a jump by 2 pi
+        // at conjunction runs the other way.
+        if (k > 0 && prev > 0.0 && f <= 0.0 && prev - f < 1.0) found.push_back(jd - 1.0 + prev / (prev - f));
+        prev = f;
+    }
+    return found;
+}
+
+struct YearPlan {
+    int group = 0;  // 0 no sets, 1 opposition window, 2 whole year
+    std::vector<double> epochs;
+    std::vector<ElementSet> sets;
+};
+
+int run_years(const std::string& dir, const std::string& out_values, const Values& values, int jobs) {
+    const auto t_start = std::chrono::steady_clock::now();
+    const double epoch = value(values, "catalogue_epoch");
+    const auto objects = static_cast<std::int32_t>(value(values, "objects"));
+    const int first_year = static_cast<int>(value(values, "first_year"));
+    const int last_year = static_cast<int>(value(values, "last_year"));
+    if (last_year < first_year || last_year - first_year >= 5) die("the package holds 1 to 5 years");
+    const auto years = static_cast<std::size_t>(last_year - first_year + 1);
+    std::array<OrbitElements, 3> pert{perturber(values, 1), perturber(values, 2), perturber(values, 3)};
+    const Catalogue cat = read_catalogue(dir, objects);
+    open_ephemeris(dir, values);
+    const std::vector<std::int32_t> list = present_objects(cat);
+    std::vector<double> year_start(years + 1);
+    for (std::size_t y = 0; y <= years; ++y) year_start[y] = jan1(first_year + static_cast<int>(y));
+    const EarthTable earth = earth_table(year_start.front(), year_start.back());
+
+    run_parts(jobs, [&](int part, int parts) {
+        std::vector<std::uint8_t> out;
+        std::vector<double> x, v;
+        for (std::size_t i = static_cast<std::size_t>(part); i < list.size(); i += static_cast<std::size_t>(parts)) {
+            const std::int32_t n = list[i];
+            const OrbitElements el = cat.get(n);
+            const double a = semiaxis(el.mean_motion, 0.0);
+            const bool near_earth = a * (1.0 - el.ecc) < kNearEarthPerihelion;
+            std::vector<double> opp;
+            if (!near_earth) opp = oppositions(el, epoch, earth);
+
+            // The epochs of each year.
+            std::vector<YearPlan> plan(years);
+            for (std::size_t y = 0; y < years; ++y) {
+                std::vector<double> here;
+                for (double t : opp)
+                    if (t >= year_start[y] && t < year_start[y + 1]) here.push_back(t);
+                YearPlan& p = plan[y];
+                if (near_earth || here.size() > 1) {
+                    p.group = 2;
+                    for (int s = 0; s < kYearSets; ++s) p.epochs.push_back(year_start[y] + kYearSpacing * (s + 0.5));
+                } else if (here.size() == 1) {
+                    p.group = 1;
+                    const double centre = std::floor(here[0] - 0.5) + 0.5;  // 0h of the day of opposition
+                    for (int s = 0; s < kWindowSets; ++s)
+                        p.epochs.push_back(centre + kWindowSpacing * (s - (kWindowSets - 1) / 2.0));
+                }
+            }
+
+            // One integration backward from the catalogue epoch through the
+            // earlier epochs, one forward through the later ones.
+            std::vector<std::pair<double, ElementSet*>> stops;
+            for (YearPlan& p : plan) {
+                p.sets.resize(p.epochs.size());
+                for (std::size_t s = 0; s < p.epochs.size(); ++s) stops.push_back({p.epochs[s], &p.sets[s]});
+            }
+            std::sort(stops.begin(), stops.end(), [](auto& l, auto& r) { return l.first < r.first; });
+            bool bad = false;
+            for (int dir_sign : {-1, 1}) {
+                start_vector(&el, pert, x, v);
+                setup_model(epoch, 1, n);
+                double now = epoch, size = 0.0;
+                auto visit = [&](std::pair<double, ElementSet*>& st) {
+                    if (Status s = integrate(x, v, now, st.first, &size); !s)
+                        die("object " + std::to_string(n) + ": " + s.message());
+                    now = st.first;
+                    OrbitElements o{};
+                    if (!elements_of(x, v, 0, o)) {
+                        bad = true;
+                        st.second->fill(0.0);
+                        return;
+                    }
+                    *st.second = {st.first, o.mean_anomaly, o.arg_perihelion, o.node, o.incl, o.ecc, o.mean_motion};
+                };
+                if (dir_sign < 0) {
+                    for (auto it = stops.rbegin(); it != stops.rend(); ++it)
+                        if (it->first < epoch) visit(*it);
+                } else {
+                    for (auto& st : stops)
+                        if (st.first >= epoch) visit(st);
+                }
+            }
+            append_i32(out, n);
+            for (YearPlan& p : plan) {
+                // A year with a set that is not elliptic is left without sets.
+                const bool drop = bad && std::any_of(p.sets.begin(), p.sets.end(), [](auto& s) { return s[6] <= 0.0; });
+                if (drop) std::fprintf(stderr, "mkyearly: object %d has an orbit that is not elliptic; year left out\n", n);
+                append_i32(out, drop ? 0 : p.group);
+                append_i32(out, drop ? 0 : static_cast<std::int32_t>(p.sets.size()));
+                if (drop) continue;
+                for (const ElementSet& s : p.sets)
+                    for (double d : s) append_f64(out, d);
+            }
+        }
+        append_i32(out, -1);
+        append_f64(out, static_cast<double>(g_force_evaluations));
+        write_part(part_path(out_values, part), out);
+    });
+
+    // Collect: per object and year the group and the sets.
+    std::vector<std::vector<std::pair<int, std::vector<ElementSet>>>> all(static_cast<std::size_t>(objects));
+    std::int64_t evaluations = 0;
+    std::size_t done = 0;
+    for (int p = 0; p < std::max(jobs, 1); ++p) {
+        const auto bytes = take_part(part_path(out_values, p));
+        Reader r{bytes};
+        for (;;) {
+            const std::int32_t n = r.i32();
+            if (n < 0) {
+                evaluations += static_cast<std::int64_t>(r.f64());
+                break;
+            }
+            if (n > objects) die("scratch file: bad object number");
+            auto& per_year = all[static_cast<std::size_t>(n - 1)];
+            per_year.resize(years);
+            for (std::size_t y = 0; y < years; ++y) {
+                per_year[y].first = r.i32();
+                const std::int32_t count = r.i32();
+                per_year[y].second.resize(static_cast<std::size_t>(count));
+                for (ElementSet& s : per_year[y].second)
+                    for (double& d : s) d = r.f64();
+            }
+            ++done;
+        }
+    }
+    if (done != list.size()) die("the workers did not compute every object");
+
+    std::ostringstream vals;
+    vals << "element_values";
+    for (std::size_t y = 0; y < years; ++y) {
+        YearlyElementsWriter w(objects);
+        std::int32_t window_sets = 0, objs[3] = {0, 0, 0};
+        for (int group : {1, 2}) {
+            for (std::int32_t n = 1; n <= objects; ++n) {
+                const auto& per_year = all[static_cast<std::size_t>(n - 1)];
+                if (per_year.empty() || per_year[y].first != group) continue;
+                if (Status s = w.add(n, per_year[y].second); !s) die(s.message());
+                ++objs[group];
+            }
+            if (group == 1) window_sets = w.set_count();
+        }
+        const int year = first_year + static_cast<int>(y);
+        if (Status s = w.write(dir, year); !s) die(s.message());
+        vals << ' ' << window_sets;
+        std::fprintf(stderr, "mkyearly: %d: %d objects with %d sets around opposition, %d with %d sets through the year\n",
+                     year, objs[1], window_sets, objs[2], w.set_count() - window_sets);
+    }
+    vals << "\n";
+    write_values(out_values, vals.str());
+    std::fprintf(stderr,
+                 "mkyearly: yearly files %d-%d for %zu objects in %.1f s with %d processes (%lld force evaluations)\n",
+                 first_year, last_year, list.size(), seconds_since(t_start), std::max(jobs, 1),
+                 static_cast<long long>(evaluations));
+    return 0;
+}
+
+void usage() {
+    std::fprintf(stderr,
+                 "usage: mkyearly epoch DATA_DIR OUT_VALUES EPOCH_JD FIRST_YEAR LAST_YEAR VALUES.txt... [--jobs N]\n"
+                 "       mkyearly years DATA_DIR OUT_VALUES VALUES.txt... [--jobs N]\n");
+    std::exit(2);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args;
+    int jobs = jobs_default();
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--jobs" && i + 1 < argc) {
+            jobs = std::max(1, std::atoi(argv[++i]));
+        } else {
+            args.push_back(a);
+        }
+    }
+    if (args.size() < 3) usage();
+    std::string dir = args[1];
+    if (dir.empty() || dir.back() != '/') dir += '/';
+    const std::string& out_values = args[2];
+    if (args[0] == "epoch") {
+        if (args.size() < 7) usage();
+        const double epoch = std::strtod(args[3].c_str(), nullptr);
+        const int first = std::atoi(args[4].c_str()), last = std::atoi(args[5].c_str());
+        const Values v = read_values({args.begin() + 6, args.end()});
+        return run_epoch(dir, out_values, epoch, first, last, v, jobs);
+    }
+    if (args[0] == "years") {
+        if (args.size() < 4) usage();
+        const Values v = read_values({args.begin() + 3, args.end()});
+        return run_years(dir, out_values, v, jobs);
+    }
+    usage();
+}
