@@ -119,7 +119,7 @@ TEST(EphemerisTexts, SelectionLinesAlwaysMoveOn) {
     const Case cases[] = {
         {text, 3, true},
         {" ", 1, true},
-        {std::string(200, 'x'), 3, false},                                // no blank at all
+        {std::string(200, 'x'), 3, false},                               // no blank at all
         {std::string(78, 'x') + " " + std::string(150, 'y'), 3, false},  // the only blank is where a line is cut
         {std::string(80, 'z'), 1, false},
     };
@@ -149,8 +149,8 @@ TEST(EphemerisPrint, LinesPerPageAndPages) {
         int pages;  // of 100 lines
     };
     const Case cases[] = {
-        {true, PaperKind::A4, 45, 3},    {false, PaperKind::A4, 30, 4}, {true, PaperKind::Other, 30, 4},
-        {true, PaperKind::A3, 67, 2},    {false, PaperKind::A3, 45, 3}, {true, PaperKind::A5, 30, 4},
+        {true, PaperKind::A4, 45, 3},     {false, PaperKind::A4, 30, 4}, {true, PaperKind::Other, 30, 4},
+        {true, PaperKind::A3, 67, 2},     {false, PaperKind::A3, 45, 3}, {true, PaperKind::A5, 30, 4},
         {false, PaperKind::Other, 20, 5},
     };
     for (const Case& c : cases) {
@@ -212,8 +212,8 @@ TEST(EphemerisPrint, Warnings) {
         std::string expected;
     };
     const Case cases[] = {
-        {PaperKind::A4, true, 4760, ""},     {PaperKind::A4, true, 2000, width}, {PaperKind::A4, false, 2000, ""},
-        {PaperKind::A5, true, 4760, width},  {PaperKind::A5, false, 4760, ""},   {PaperKind::A3, true, 6000, size},
+        {PaperKind::A4, true, 4760, ""},       {PaperKind::A4, true, 2000, width}, {PaperKind::A4, false, 2000, ""},
+        {PaperKind::A5, true, 4760, width},    {PaperKind::A5, false, 4760, ""},   {PaperKind::A3, true, 6000, size},
         {PaperKind::Other, false, 6000, size},
     };
     for (const Case& c : cases) {

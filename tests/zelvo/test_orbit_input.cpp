@@ -205,9 +205,9 @@ TEST(SingleOrbit, TInsteadOfMSortsBetweenEpochAndPeri) {
 TEST(SingleOrbit, FieldsComeBackFromTheFile) {
     OrbitFixture f;
     f.haveTaskFile();
-    zeltest::write_text(f.path("xxyz.eph"), pad("C2007", 20) + pad("10.0", 20) + pad("0.15", 20) +
-                                                pad("20071027", 20) + pad("-4.2", 20) + pad("-.3", 20) +
-                                                pad("-.35", 20) + pad(".001", 20) + pad("-.004", 20) + pad("-.002", 20));
+    zeltest::write_text(f.path("xxyz.eph"), pad("C2007", 20) + pad("10.0", 20) + pad("0.15", 20) + pad("20071027", 20) +
+                                                pad("-4.2", 20) + pad("-.3", 20) + pad("-.35", 20) + pad(".001", 20) +
+                                                pad("-.004", 20) + pad("-.002", 20));
     OrbitFixture& g = f;
     g.record = task_record("XXYZ");
     OrbitInputModel m = g.model(false);

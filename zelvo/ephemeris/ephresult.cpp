@@ -4,9 +4,9 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QMdiArea>
-#include <QPainter>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPrintDialog>
@@ -233,7 +233,8 @@ PrintPage layout_print_page(int page, int pageWidth, int pageHeight, int linesPe
         const long long n = static_cast<long long>(page - 1) * linesPerPage + k;
         if (n < 0 || n >= static_cast<long long>(lines.size())) break;
         const std::string& l = lines[static_cast<std::size_t>(n)];
-        out.items.push_back({2 * cw, (k + last + 3) * lh, l.substr(0, std::min(l.size(), static_cast<std::size_t>(lineChars)))});
+        out.items.push_back(
+            {2 * cw, (k + last + 3) * lh, l.substr(0, std::min(l.size(), static_cast<std::size_t>(lineChars)))});
     }
     out.items.push_back({pageWidth / 2 - 3 * cw, pageHeight - 2 * lh, std::to_string(page)});
     return out;
@@ -262,7 +263,11 @@ int ephemeris_ruler_index(int taskCode) {
 }
 
 CEphView::CEphView(AppContext& ctx, Library& lib)
-    : ctx_(ctx), lib_(lib), taskCode_(ctx.TaskCode), selectionText_(ctx.SelectionText), taskInfoText_(ctx.TaskInfoText) {
+    : ctx_(ctx),
+      lib_(lib),
+      taskCode_(ctx.TaskCode),
+      selectionText_(ctx.SelectionText),
+      taskInfoText_(ctx.TaskInfoText) {
     onCommandId(kFileSaveAs, [this] { OnFileSaveAs(); });
     // Save never writes over the work file that Continue reads: it exports
     // the text like Save As.
@@ -278,7 +283,8 @@ CEphView::CEphView(AppContext& ctx, Library& lib)
         const auto* l = documentLines();
         ui.setText("Num " + std::to_string(l != nullptr ? l->size() : 0));
     });
-    onUpdateId(kIndicatorRec, [this](fw::CommandUI& ui) { ui.setText("Cur " + std::to_string(std::max(0, currentRow()) + 1)); });
+    onUpdateId(kIndicatorRec,
+               [this](fw::CommandUI& ui) { ui.setText("Cur " + std::to_string(std::max(0, currentRow()) + 1)); });
     onUpdateId(kIndicatorOvr, [](fw::CommandUI& ui) { ui.setText(""); });
     showTaskInfo = [](const std::string& text) {
         fw::Dialog dlg(nullptr, 0x2007e);
@@ -332,8 +338,9 @@ bool CEphView::continueAllowed(bool report) const {
     if (!run_ || run_->counters.interrupted == 0) return refuse("This ephemeris has no stopped run to continue.");
     if (running_ || fw::library_busy()) return refuse(kRunning);
     if (run_->serial != ctx_.LibraryTaskSerial)
-        return refuse("The computing library has run another task since this ephemeris was stopped;\n"
-                      "it cannot be continued. Run the ephemeris again.");
+        return refuse(
+            "The computing library has run another task since this ephemeris was stopped;\n"
+            "it cannot be continued. Run the ephemeris again.");
     return true;
 }
 
@@ -348,7 +355,8 @@ void CEphView::OnContinue() {
     {
         WaitCursor wait;
         running_ = true;
-        ran = RunWithProgress(1, 100, c.percent, 1, [&] { lib_.progr(c.cont, c.interrupted, c.percent, ProgressStepBy); });
+        ran = RunWithProgress(1, 100, c.percent, 1,
+                              [&] { lib_.progr(c.cont, c.interrupted, c.percent, ProgressStepBy); });
         running_ = false;
     }
     if (!ran) {
@@ -384,7 +392,8 @@ void CEphView::OnFileSaveAs() {
     const auto header = read_eph_header(work_file(ctx_, files::kEphemerisHeader));
     if (!header) fw::message(kNoHeaderSave);
     const auto* l = documentLines();
-    const std::string text = ephemeris_export_text(header, selectionText_, l != nullptr ? *l : std::vector<std::string>{});
+    const std::string text =
+        ephemeris_export_text(header, selectionText_, l != nullptr ? *l : std::vector<std::string>{});
     std::ofstream out(*path, std::ios::binary | std::ios::trunc);
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
     out.close();
@@ -399,10 +408,14 @@ namespace {
 
 PaperKind paper_of(const QPrinter& printer) {
     switch (printer.pageLayout().pageSize().id()) {
-    case QPageSize::A4: return PaperKind::A4;
-    case QPageSize::A3: return PaperKind::A3;
-    case QPageSize::A5: return PaperKind::A5;
-    default: return PaperKind::Other;
+        case QPageSize::A4:
+            return PaperKind::A4;
+        case QPageSize::A3:
+            return PaperKind::A3;
+        case QPageSize::A5:
+            return PaperKind::A5;
+        default:
+            return PaperKind::Other;
     }
 }
 
@@ -493,12 +506,12 @@ void add_ephemeris_resources(fw::ResourceTables& r) {
                              {},
                              {"&Print...", kFilePrint, {}},
                              {"Print Pre&view", kFilePrintPreview, {}}}};
-    const fw::MenuItem eph{"&Ephemerides", 0, {{"&Continue", cmd::kEphContinue, {}}, {"&Task Info", cmd::kEphTaskInfo, {}}}};
-    const fw::MenuItem window{"&Window",
-                              0,
-                              {{"&Cascade", kWindowCascade, {}},
-                               {"&Tile", kWindowTileHorz, {}},
-                               {"&Arrange Icons", kWindowArrange, {}}}};
+    const fw::MenuItem eph{
+        "&Ephemerides", 0, {{"&Continue", cmd::kEphContinue, {}}, {"&Task Info", cmd::kEphTaskInfo, {}}}};
+    const fw::MenuItem window{
+        "&Window",
+        0,
+        {{"&Cascade", kWindowCascade, {}}, {"&Tile", kWindowTileHorz, {}}, {"&Arrange Icons", kWindowArrange, {}}}};
     menu.push_back(file);
     if (main != r.menus.end() && !main->second.empty()) menu.push_back(main->second.front());  // Tasks
     menu.push_back(eph);

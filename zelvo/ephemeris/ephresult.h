@@ -39,7 +39,7 @@ namespace cmd {
 inline constexpr int kEphContinue = 40020;  // "Continue" of "Ephemerides"
 inline constexpr int kEphTaskInfo = 40021;  // "Task Info" of "Ephemerides"
 inline constexpr int kFilePrintDirect = 57608;
-inline constexpr int kEphMenu = 147;        // menu of the ephemeris result window
+inline constexpr int kEphMenu = 147;  // menu of the ephemeris result window
 }  // namespace cmd
 
 // The records of "eph.hat": up to 7 texts (each up to its first zero byte, at

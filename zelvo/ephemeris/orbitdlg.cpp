@@ -64,15 +64,31 @@ COrbitInputDlg::COrbitInputDlg(OrbitInputModel& model, QWidget* parent) : fw::Di
 
     // The columns: a check box or radio and a field each.
     auto* middle = new QHBoxLayout;
-    elementsGroup_ = new QGroupBox(m_.elements ? QStringLiteral("Elements") : QStringLiteral("Coordinates and Velocities"));
+    elementsGroup_ =
+        new QGroupBox(m_.elements ? QStringLiteral("Elements") : QStringLiteral("Coordinates and Velocities"));
     auto* grid = new QGridLayout(elementsGroup_);
     frameLabel_ = new QLabel(m_.elements ? QStringLiteral("Ecliptic and equinox 2000.0, center: Sun")
                                          : QStringLiteral("Equator and equinox 2000.0, center: Sun"));
     grid->addWidget(frameLabel_, 0, 0, 1, 3);
-    static const char* const kBoxText[kOrbitFields] = {
-        "Designation", "H",  "G", "Epoch",  "M ",     "T",      "Peri",   "Node",   "i",      "e",
-        "n",           "a(au)", "q(au)", "X (au)", "Y (au)", "Z (au)", "dX/dt (au/day)", "dY/dt (au/day)",
-        "dZ/dt (au/day)"};
+    static const char* const kBoxText[kOrbitFields] = {"Designation",
+                                                       "H",
+                                                       "G",
+                                                       "Epoch",
+                                                       "M ",
+                                                       "T",
+                                                       "Peri",
+                                                       "Node",
+                                                       "i",
+                                                       "e",
+                                                       "n",
+                                                       "a(au)",
+                                                       "q(au)",
+                                                       "X (au)",
+                                                       "Y (au)",
+                                                       "Z (au)",
+                                                       "dX/dt (au/day)",
+                                                       "dY/dt (au/day)",
+                                                       "dZ/dt (au/day)"};
     static const int kBoxIds[kOrbitFields] = {1179, 1180, 1181, 1182, 1210, 1185, 1186, 1187, 1188, 1189,
                                               1191, 1192, 1193, 1184, 1215, 1219, 1222, 1226, 1005};
     static const int kFieldIds[kOrbitFields] = {1194, 1195, 1196, 1197, 1198, 1199, 1200, 1201, 1202, 1203,

@@ -22,9 +22,8 @@ using zelvomat::kOrbitFieldWidth;
 
 namespace {
 
-const char* const kFieldNames[kOrbitFields] = {"Designation", "H",    "G", "Epoch", "M", "T", "Peri",
-                                               "Node",        "i",    "e", "n",     "a", "q", "X",
-                                               "Y",           "Z",    "dX", "dY",   "dZ"};
+const char* const kFieldNames[kOrbitFields] = {"Designation", "H", "G", "Epoch", "M", "T", "Peri", "Node", "i", "e",
+                                               "n",           "a", "q", "X",     "Y", "Z", "dX",   "dY",   "dZ"};
 
 // The field check kind of the column order list.
 constexpr int kColumnOrderKind = 29;
@@ -103,8 +102,8 @@ int orbit_field_of_code(int code, bool elements) {
 std::string orbit_field_hint(int field) { return std::string("Change value  of ") + kFieldNames[field] + "."; }
 
 std::array<std::string, 14> column_captions(bool elements) {
-    static const char* const kElem[14] = {"",     "  Designation", "  H",    "  G", "  Epoch", "  M", "  T",
-                                          "  Peri", "  Node",      "  i",    "  e", "  n",     "  a", "  q"};
+    static const char* const kElem[14] = {"",       "  Designation", "  H", "  G", "  Epoch", "  M", "  T",
+                                          "  Peri", "  Node",        "  i", "  e", "  n",     "  a", "  q"};
     static const char* const kCoord[6] = {"  X", "  Y", "  Z", "  dX/dt", "  dY/dt", "  dZ/dt"};
     std::array<std::string, 14> c;
     for (int i = 0; i < 14; ++i) c[static_cast<std::size_t>(i)] = pad_to(kElem[i], 13);
@@ -127,7 +126,8 @@ std::string column_order_box_text(const ColumnOrder& order, bool elements) {
 }
 
 ColumnOrder standard_list_order(bool elements, bool comets) {
-    if (elements) return comets ? ColumnOrder{1, 6, 13, 10, 7, 8, 9, 4, 0, 0} : ColumnOrder{1, 2, 3, 4, 5, 7, 8, 9, 10, 11};
+    if (elements)
+        return comets ? ColumnOrder{1, 6, 13, 10, 7, 8, 9, 4, 0, 0} : ColumnOrder{1, 2, 3, 4, 5, 7, 8, 9, 10, 11};
     return comets ? ColumnOrder{1, 4, 5, 6, 7, 8, 9, 10, 0, 0} : ColumnOrder{1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
 }
 
@@ -201,13 +201,15 @@ OrbitInputModel::OrbitInputModel(Library& lib, std::string& record, std::string&
 std::string OrbitInputModel::singleOrbitPath() const {
     return workDir_ + std::string(zelvomat::single_orbit_file(elements, ephemerisTask));
 }
-std::string OrbitInputModel::nongravPath() const { return workDir_ + std::string(zelvomat::nongrav_file(ephemerisTask)); }
+std::string OrbitInputModel::nongravPath() const {
+    return workDir_ + std::string(zelvomat::nongrav_file(ephemerisTask));
+}
 
 std::string OrbitInputModel::key() const { return record_field(record_, ef::objectKey); }
 
 ColumnOrder OrbitInputModel::recordOrder(bool list) const {
-    const zelvomat::RecordField f =
-        elements ? (list ? ef::elementListOrder : ef::elementOrder) : (list ? ef::coordinateListOrder : ef::coordinateOrder);
+    const zelvomat::RecordField f = elements ? (list ? ef::elementListOrder : ef::elementOrder)
+                                             : (list ? ef::coordinateListOrder : ef::coordinateOrder);
     return parse_order(record_field(record_, f));
 }
 
@@ -473,7 +475,8 @@ bool OrbitInputModel::onColumnCheck(int control, bool checked) {
     // A list: the boxes edit the column order.
     if (control == kGroupMT || control == kGroupNAQ) {
         const bool mt = control == kGroupMT;
-        const std::vector<int> members = mt ? std::vector<int>{kFieldM, kFieldT} : std::vector<int>{kFieldN, kFieldA, kFieldQ};
+        const std::vector<int> members =
+            mt ? std::vector<int>{kFieldM, kFieldT} : std::vector<int>{kFieldN, kFieldA, kFieldQ};
         boxChecked[c] = checked;
         for (int m : members) {
             boxEnabled[static_cast<std::size_t>(m)] = checked;
@@ -662,8 +665,7 @@ bool OrbitInputModel::onOK() {
     }
     int err = 0, aux = form;
     double value = 0;
-    lib_.contreph(kColumnOrderKind, orderText20.data(), static_cast<int>(orderText20.size()), err, value,
-                  aux);
+    lib_.contreph(kColumnOrderKind, orderText20.data(), static_cast<int>(orderText20.size()), err, value, aux);
     if (err != 0) {
         error("Columns are set incorrectly", "");
         return false;

@@ -31,9 +31,9 @@
 #include <vector>
 
 #include "context.h"
+#include "core/typedorb.h"
 #include "framework/dialog.h"
 #include "library.h"
-#include "core/typedorb.h"
 
 class QCheckBox;
 class QGroupBox;
