@@ -107,7 +107,7 @@ QWidget* ChildFrame::makeBar(const BarSpec& spec) {
 }
 
 void ChildFrame::closeEvent(QCloseEvent* event) {
-    if (!onCloseRequest()) {
+    if ((view_ && !view_->canClose()) || !onCloseRequest()) {
         event->ignore();
         return;
     }

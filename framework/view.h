@@ -21,6 +21,9 @@ public:
     virtual void onInitialUpdate() {}
     // Called when the document's data changed.
     virtual void onUpdate() {}
+    // False while the view cannot let its window close (a run it started is
+    // in progress).
+    virtual bool canClose() const { return true; }
 
     Document* document() const { return document_; }
     ChildFrame* frame() const { return frame_; }

@@ -5,6 +5,7 @@
 
 #include "childframes.h"
 #include "dialogs.h"
+#include "ephresult.h"
 #include "framework/progress.h"
 #include "progressdlg.h"
 #include "commands.h"
@@ -46,6 +47,7 @@ std::string document_string(const TemplateInfo& t) {
 TaskApp::TaskApp(Library& lib, std::string programDir) : lib_(lib) {
     ctx_.ProgramDir = std::move(programDir);
     add_main_resources(resources());
+    add_ephemeris_resources(resources());
     onCommandId(fw::ids::kAppAbout, [this] { OnAppAbout(); });
     onCommandId(cmd::kHelpHelp, [this] { OnHelpHelp(); });
     // The element, ephemeris, track and orbit windows come with their own
@@ -73,7 +75,8 @@ TaskApp::TaskApp(Library& lib, std::string programDir) : lib_(lib) {
     // progress (the progress callback lets other commands run).
     for (int id : {cmd::kTasksElements, cmd::kTasksEphemerides, cmd::kTasksTracks, cmd::kTasksOrbits,
                    cmd::kTasksObservatories, cmd::kObservatoriesSelect, cmd::kObservatoriesCalculate, cmd::kOcCalculate,
-                   cmd::kOcSeparate, cmd::kIdentificationIdentify, cmd::kPlateObjectList, cmd::kPlatePlot})
+                   cmd::kOcSeparate, cmd::kIdentificationIdentify, cmd::kPlateObjectList, cmd::kPlatePlot,
+                   cmd::kEphContinue})
         addLibraryCommand(id);
 }
 
@@ -84,6 +87,13 @@ TaskApp::~TaskApp() {
 void TaskApp::registerTemplates() {
     for (const TemplateInfo& t : kTemplates) {
         const auto frameClass = static_cast<FrameClass>(t.frameClass);
+        if (std::string_view(t.docName) == "Eph") {
+            addDocTemplate(std::make_unique<fw::DocTemplate>(
+                t.id, document_string(t), [this] { return make_ephemeris_document(ctx_); },
+                [this, frameClass] { return new TaskChildFrame(frameClass, ctx_, lib_); },
+                [this] { return make_ephemeris_view(ctx_, lib_); }));
+            continue;
+        }
         // The task documents and views of each template take the place of
         // these line lists as the tasks are added.
         addDocTemplate(std::make_unique<fw::DocTemplate>(

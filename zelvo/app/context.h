@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,15 @@ struct RunCounters {
     int status = 0;
     int first = 1;
     int last = 0;
+};
+
+// The counters that the ephemeris driver keeps between a stopped run and its
+// continuation: continuation flag, interrupted status (1 after a stop) and
+// the percentage done.
+struct EphRunCounters {
+    int cont = 0;
+    int interrupted = 0;
+    int percent = 0;
 };
 
 struct AppContext {
@@ -84,6 +94,22 @@ struct AppContext {
 
     // Main frame.
     int CurrentToolbarId = 128;  // toolbar held by the main frame's toolbar
+
+    // Typed orbits (the orbit input dialog and its callers).
+    bool OrbitAsElements = true;  // elements (true) or coordinates and velocities
+    std::string OrbitListFile;    // the user's list of orbits, 80 characters
+
+    // The ephemeris task: values that its result window takes when it opens.
+    int EphFormatKey = 10;       // record format of the result lines
+    std::string TaskInfoText;    // the task description ("\r\n" between lines)
+    EphRunCounters EphRun;       // counters of the last ephemeris run
+    // Bumped by every run of a task driver (ephemeris, O-C, identification,
+    // plate search): a stopped ephemeris can be continued only while the
+    // library still holds its run.
+    int LibraryTaskSerial = 0;
+    // Registered by the ephemeris set-up: reopens it after its result
+    // window has gone (while EphemerisMode is set).
+    std::function<void()> ReopenEphemerisTask;
 };
 
 }  // namespace zelvo

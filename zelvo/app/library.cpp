@@ -52,6 +52,10 @@ void ZelvomatLibrary::sea_ob1(int mode, const char* text, int len, int& found) {
     if (const std::string e = last_error(); !e.empty()) fw::message(e, fw::Buttons::Ok, fw::Icon::Warning);
 }
 
+void ZelvomatLibrary::contreph(int kind, char* text, int len, int& err, double& value, int& aux) {
+    ::contreph(kind, text, len, &err, &value, &aux);
+}
+
 // Exports that this build of the library does not have yet.
 namespace {
 void missing(const char* name) {

@@ -56,6 +56,11 @@ public:
     // The ephemeris run of "eph.cfg" into "result.ep4"; cont 1 continues a
     // stopped run; interrupted := 1 after a stop; percent done.
     virtual void progr(int& cont, int& interrupted, int& percent, ProgressStepCallback cb) = 0;
+    // Check of a typed field of kind 1-29 in text[0..len) (blank-padded):
+    // err the check error, value the number read; aux in or out by kind
+    // (kinds 16-29: the orbit form, 1 elements, 2 coordinates). The library
+    // may rewrite the text (kinds 1-15).
+    virtual void contreph(int kind, char* text, int len, int& err, double& value, int& aux) = 0;
 };
 
 // The shared library libzelvomat. The task drivers and the line check that
@@ -78,6 +83,7 @@ public:
     void PltCalc(const char* line, int len, double magLimit, int& found) override;
     void Separate(double minAbs, double maxAbs, int obs, int& count) override;
     void progr(int& cont, int& interrupted, int& percent, ProgressStepCallback cb) override;
+    void contreph(int kind, char* text, int len, int& err, double& value, int& aux) override;
 };
 
 }  // namespace zelvo

@@ -8,6 +8,7 @@
 
 #include "app.h"
 #include "childframes.h"
+#include "ephresult.h"
 #include "framework/document.h"
 #include "framework/filedialogs.h"
 #include "framework/ids.h"
@@ -202,6 +203,7 @@ void TaskApp::plateSearch(bool objectList) {
         create_empty(result);
         WaitCursor wait;
         int found = 0;
+        NoteLibraryTaskRun(ctx_);
         lib_.PltCalc(line.data(), static_cast<int>(line.size()), ctx_.PlateMagLimit, found);
     }
     WaitCursor wait;
@@ -331,6 +333,7 @@ void TaskApp::OnIdentificationIdentify() {
     WaitCursor wait;
     create_empty(ctx_.WorkDir + std::string(files::kIdResult));
     run.status = 0;
+    NoteLibraryTaskRun(ctx_);
     if (!RunWithProgress(1, run.last, run.first, 1,
                          [&] { lib_.IdCalc(run.status, run.first, run.last, ra, decl, ProgressStep); })) {
         fw::message("A calculation is in progress.");
@@ -402,6 +405,7 @@ void TaskApp::OnOcCalculate() {
     run.status = 0;
     OcAccuracySettings& acc = ctx_.OcAccuracy;
     acc.modelShown = acc.model;
+    NoteLibraryTaskRun(ctx_);
     if (!RunWithProgress(1, run.last, run.first, 10, [&] {
             lib_.O_C(ctx_.ObservationTypeCode, acc.model, acc.perturbers.data(), acc.relSun, run.status, run.first,
                      run.last, ProgressStep);

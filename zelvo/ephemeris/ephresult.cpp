@@ -1,0 +1,559 @@
+#include "ephresult.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QFontMetrics>
+#include <QMdiArea>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QTimer>
+#include <QTreeView>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "app.h"
+#include "commands.h"
+#include "framework/childframe.h"
+#include "framework/doctemplate.h"
+#include "framework/filedialogs.h"
+#include "framework/help.h"
+#include "framework/ids.h"
+#include "framework/messages.h"
+#include "framework/progress.h"
+#include "io/files.h"
+#include "mainframe.h"
+#include "progressdlg.h"
+#include "tables.h"
+
+namespace zelvo {
+
+namespace files = zelvomat::files;
+using namespace fw::ids;
+
+namespace {
+
+constexpr std::size_t kHeaderRecord = 82;  // record length of "eph.hat"
+constexpr std::size_t kTextWidth = 80;
+constexpr int kHeaderRecords = 7;
+constexpr unsigned kHelpContext = 0x20093;
+
+const char kNoHeaderSave[] = "Warning: head file not found";
+const char kNoHeaderPrint[] = "Warning: header file not found";
+const char kNoFormat[] = "Output error!No format";
+const char kRunning[] = "A calculation is in progress.";
+
+struct WaitCursor {
+    WaitCursor() {
+        if (QApplication::instance() != nullptr) QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    ~WaitCursor() {
+        if (QApplication::instance() != nullptr) QApplication::restoreOverrideCursor();
+    }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+std::string up_to_zero(std::string_view record, std::size_t width) {
+    record = record.substr(0, std::min(record.size(), width));
+    return std::string(record.substr(0, record.find('\0')));
+}
+
+std::string_view ltrim(std::string_view t) {
+    const std::size_t a = t.find_first_not_of(' ');
+    return a == std::string_view::npos ? std::string_view() : t.substr(a);
+}
+
+std::string_view rtrim(std::string_view t) {
+    const std::size_t b = t.find_last_not_of(' ');
+    return b == std::string_view::npos ? std::string_view() : t.substr(0, b + 1);
+}
+
+std::string padded(std::string_view t, std::size_t n) {
+    std::string s(t.substr(0, std::min(t.size(), n)));
+    s.resize(n, ' ');
+    return s;
+}
+
+const std::string& record_at(const std::vector<std::string>& header, std::size_t i) {
+    static const std::string none;
+    return i < header.size() ? header[i] : none;
+}
+
+bool format_known(int key) {
+    return std::any_of(RecordFormatTable.begin(), RecordFormatTable.end(),
+                       [key](const RecordFormat& f) { return f.key == key; });
+}
+
+int format_line_length(int key) {
+    for (const RecordFormat& f : RecordFormatTable)
+        if (f.key == key) return f.lineLength;
+    return 0;
+}
+
+std::string work_file(const AppContext& ctx, std::string_view name) { return ctx.WorkDir + std::string(name); }
+
+MainFrame* main_frame() {
+    fw::Application* app = fw::Application::instance();
+    return app != nullptr ? dynamic_cast<MainFrame*>(app->mainFrame()) : nullptr;
+}
+
+}  // namespace
+
+// ---- Texts ----------------------------------------------------------------
+
+std::optional<std::vector<std::string>> read_eph_header(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::vector<std::string> records;
+    for (int r = 0; r < kHeaderRecords; ++r) {
+        std::string rec(kHeaderRecord, '\0');
+        in.read(rec.data(), static_cast<std::streamsize>(rec.size()));
+        const auto got = static_cast<std::size_t>(in.gcount());
+        if (got == 0) break;
+        records.push_back(up_to_zero(std::string_view(rec).substr(0, got), kTextWidth));
+        if (got < kHeaderRecord) break;
+    }
+    return records;
+}
+
+std::string ephemeris_header_text(const std::vector<std::string>& header, const std::string& selectionText) {
+    std::string text(ltrim(record_at(header, 0)));
+    text += "\r\n";
+    text += rtrim(record_at(header, 1));
+    if (selectionText != " ") text += "  See Task Info for imposed restrictions";
+    return text;
+}
+
+std::vector<std::string> selection_lines(std::string_view text) {
+    std::vector<std::string> out;
+    std::size_t p = 0;
+    while (p < text.size()) {
+        if (text.size() - p > kTextWidth) {
+            // The last blank at offsets 1..78 from p; a blank at offset 0
+            // (where the previous line was cut) would not move on.
+            std::size_t k = 78;
+            for (std::size_t j = 78; j >= 1; --j)
+                if (text[p + j] == ' ') {
+                    k = j;
+                    break;
+                }
+            out.emplace_back(text.substr(p, k));
+            p += k;
+        } else {
+            out.emplace_back(text.substr(p));
+            break;
+        }
+    }
+    return out;
+}
+
+std::string ephemeris_export_text(const std::optional<std::vector<std::string>>& header,
+                                  const std::string& selectionText, const std::vector<std::string>& lines) {
+    std::string out = "                      EPHEMERIDES\r\n";
+    if (header) {
+        // The observer's record keeps its full width (an observatory's name
+        // reaches column 55).
+        out += padded(record_at(*header, 0), kTextWidth) + "\r\n";
+        out += padded(record_at(*header, 1), kTextWidth) + "\r\n";
+        for (const std::string& l : selection_lines(selectionText)) out += l + "\r\n";
+        for (std::size_t r = 2; r < kHeaderRecords; ++r) out += padded(record_at(*header, r), kTextWidth) + "\r\n";
+    }
+    for (const std::string& l : lines) out += padded(l, kTextWidth) + "\r\n";
+    return out;
+}
+
+std::optional<std::vector<std::string>> read_ephemeris_records(const std::string& path, int recordLength,
+                                                               std::size_t skip) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::vector<std::string> lines;
+    if (recordLength <= 2) return lines;
+    const auto n = static_cast<std::size_t>(recordLength);
+    in.seekg(static_cast<std::streamoff>(skip * n));
+    if (!in) return lines;
+    std::string rec(n, '\0');
+    while (in.read(rec.data(), static_cast<std::streamsize>(n)) && static_cast<std::size_t>(in.gcount()) == n)
+        lines.push_back(up_to_zero(rec, n - 2));
+    return lines;
+}
+
+// ---- Printing -----------------------------------------------------------------
+
+int lines_per_page(bool portrait, PaperKind paper) {
+    int n = portrait ? 45 : 30;
+    if (paper == PaperKind::A3)
+        n = n * 3 / 2;
+    else if (paper != PaperKind::A4)
+        n = n * 2 / 3;
+    return n;
+}
+
+int page_count(int lines, int linesPerPage) {
+    if (linesPerPage <= 0) return 0;
+    return (lines + linesPerPage - 1) / linesPerPage;
+}
+
+std::string print_warning(PaperKind paper, bool portrait, int pageWidth) {
+    const std::string width = "The text to print may exceed page width.\n In this case please use ''LANDSCAPE'' mode.";
+    const std::string size = "The text to print may exceed page size.\n For correct printing use page size ''A4''.";
+    if (paper == PaperKind::A5 && portrait) return width;
+    if (paper != PaperKind::A4 && paper != PaperKind::A5) return size;
+    if (paper == PaperKind::A4 && portrait && pageWidth / 85 < 28) return width;
+    return {};
+}
+
+PrintPage layout_print_page(int page, int pageWidth, int pageHeight, int linesPerPage,
+                            const std::optional<std::vector<std::string>>& header, const std::string& selectionText,
+                            const std::vector<std::string>& lines, int lineChars) {
+    PrintPage out;
+    out.lineHeight = pageHeight / (linesPerPage + 16);
+    out.charWidth = pageWidth / 85 >= 28 ? pageWidth / 85 : 0;
+    const int lh = out.lineHeight, cw = out.charWidth;
+    // Without a header the lines begin one row below the top.
+    int last = -1;
+    if (header) {
+        int row = 0;
+        for (std::size_t r = 0; r < 2; ++r)
+            out.items.push_back({4 * cw, (row++ + 1) * lh, std::string(ltrim(record_at(*header, r)))});
+        for (const std::string& l : selection_lines(selectionText))
+            out.items.push_back({4 * cw, (row++ + 1) * lh, std::string(ltrim(l))});
+        for (std::size_t r = 2; r < kHeaderRecords; ++r)
+            out.items.push_back({2 * cw, (row++ + 1) * lh, record_at(*header, r)});
+        last = row - 1;
+    }
+    for (int k = 0; k < linesPerPage; ++k) {
+        const long long n = static_cast<long long>(page - 1) * linesPerPage + k;
+        if (n < 0 || n >= static_cast<long long>(lines.size())) break;
+        const std::string& l = lines[static_cast<std::size_t>(n)];
+        out.items.push_back(
+            {2 * cw, (k + last + 3) * lh, l.substr(0, std::min(l.size(), static_cast<std::size_t>(lineChars)))});
+    }
+    out.items.push_back({pageWidth / 2 - 3 * cw, pageHeight - 2 * lh, std::to_string(page)});
+    return out;
+}
+
+// ---- Document -----------------------------------------------------------------
+
+bool CEphDoc::load(const std::string& path) {
+    lines.clear();
+    const int r = GetRecordLength(formatKey_);
+    if (r == 0) return true;
+    WaitCursor wait;
+    auto records = read_ephemeris_records(path, r);
+    if (!records) return false;
+    lines = std::move(*records);
+    return true;
+}
+
+bool CEphDoc::save(const std::string&) const { return false; }
+
+// ---- View ------------------------------------------------------------------------
+
+int ephemeris_ruler_index(int taskCode) {
+    static const int kIndex[10] = {0, 1, 1, 2, 3, 3, 4, 5, 6, 19};
+    return taskCode >= 0 && taskCode <= 9 ? kIndex[taskCode] : 0;
+}
+
+CEphView::CEphView(AppContext& ctx, Library& lib)
+    : ctx_(ctx),
+      lib_(lib),
+      taskCode_(ctx.TaskCode),
+      selectionText_(ctx.SelectionText),
+      taskInfoText_(ctx.TaskInfoText) {
+    onCommandId(kFileSaveAs, [this] { OnFileSaveAs(); });
+    // Save never writes over the work file that Continue reads: it exports
+    // the text like Save As.
+    onCommandId(kFileSave, [this] { OnFileSaveAs(); });
+    onCommandId(cmd::kEphContinue, [this] { OnContinue(); });
+    onUpdateId(cmd::kEphContinue, [this](fw::CommandUI& ui) { ui.enable(continueAllowed(false)); });
+    onCommandId(cmd::kEphTaskInfo, [this] { OnTaskInfo(); });
+    onCommandId(kFilePrint, [this] { OnFilePrint(); });
+    onCommandId(cmd::kFilePrintDirect, [this] { OnFilePrint(); });
+    onCommandId(kFilePrintPreview, [this] { OnFilePrintPreview(); });
+    onCommandId(kHelp, [this] { fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), kHelpContext); });
+    onUpdateId(kIndicatorCaps, [this](fw::CommandUI& ui) {
+        const auto* l = documentLines();
+        ui.setText("Num " + std::to_string(l != nullptr ? l->size() : 0));
+    });
+    onUpdateId(kIndicatorRec,
+               [this](fw::CommandUI& ui) { ui.setText("Cur " + std::to_string(std::max(0, currentRow()) + 1)); });
+    onUpdateId(kIndicatorOvr, [](fw::CommandUI& ui) { ui.setText(""); });
+    showTaskInfo = [](const std::string& text) {
+        fw::Dialog dlg(nullptr, 0x2007e);
+        dlg.setWindowTitle(QStringLiteral("Task Info"));
+        auto* edit = new QPlainTextEdit(fw::from_cp1252(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        edit->setReadOnly(true);
+        edit->setFont(fw::fixed_font(12));
+        edit->setMinimumSize(620, 300);
+        auto* layout = new QVBoxLayout(&dlg);
+        layout->addWidget(edit);
+        layout->addWidget(fw::ok_cancel_buttons(&dlg, false));
+        dlg.doModal();
+    };
+}
+
+CEphView::~CEphView() {
+    WaitCursor wait;
+    MainFrame* mf = main_frame();
+    if (mf == nullptr) return;  // the program is ending
+    mf->ResetStatusPanes();
+    if (!ctx_.EphemerisMode) return;
+    // The set-up opens again once this window is gone: from the event loop,
+    // not from inside the window's destruction. Nothing runs when the main
+    // window goes first.
+    AppContext* ctx = &ctx_;
+    QTimer::singleShot(0, mf, [ctx] {
+        if (ctx->EphemerisMode && ctx->ReopenEphemerisTask) ctx->ReopenEphemerisTask();
+    });
+}
+
+int CEphView::formatKey() const {
+    const auto* d = dynamic_cast<const CEphDoc*>(document());
+    return d != nullptr ? d->formatKey() : ctx_.EphFormatKey;
+}
+
+void CEphView::onInitialUpdate() {
+    WaitCursor wait;
+    fw::LineListView::onInitialUpdate();
+    model().setRuler(fw::from_cp1252(FormatRulerTable[static_cast<std::size_t>(ephemeris_ruler_index(taskCode_))]));
+    if (list() != nullptr) list()->setSelectionMode(QAbstractItemView::SingleSelection);
+    setColumnWidth(2000);
+}
+
+void CEphView::attachRun(const EphRunState& run) { run_ = run; }
+
+bool CEphView::continueAllowed(bool report) const {
+    auto refuse = [report](const std::string& why) {
+        if (report) fw::message(why);
+        return false;
+    };
+    if (!run_ || run_->counters.interrupted == 0) return refuse("This ephemeris has no stopped run to continue.");
+    if (running_ || fw::library_busy()) return refuse(kRunning);
+    if (run_->serial != ctx_.LibraryTaskSerial)
+        return refuse(
+            "The computing library has run another task since this ephemeris was stopped;\n"
+            "it cannot be continued. Run the ephemeris again.");
+    return true;
+}
+
+void CEphView::OnContinue() {
+    if (!continueAllowed(true)) return;
+    auto* doc = dynamic_cast<CEphDoc*>(document());
+    if (doc == nullptr) return;
+    const std::size_t held = doc->lines.size();
+    EphRunCounters c = run_->counters;
+    c.cont = 1;
+    bool ran = false;
+    {
+        WaitCursor wait;
+        running_ = true;
+        ran = RunWithProgress(1, 100, c.percent, 1,
+                              [&] { lib_.progr(c.cont, c.interrupted, c.percent, ProgressStepBy); });
+        running_ = false;
+    }
+    if (!ran) {
+        fw::message(kRunning);
+        return;
+    }
+    run_->counters = c;
+    run_->serial = ctx_.LibraryTaskSerial;
+    ctx_.EphRun = c;
+    ctx_.CalcInterrupted = c.interrupted != 0 ? 1 : 0;
+    WaitCursor wait;
+    const int r = GetRecordLength(doc->formatKey());
+    if (r == 0) return;
+    if (auto more = read_ephemeris_records(work_file(ctx_, files::kEphemerisResult), r, held))
+        doc->lines.insert(doc->lines.end(), more->begin(), more->end());
+    onInitialUpdate();
+    onUpdate();
+}
+
+void CEphView::OnFileSaveAs() {
+    if (!format_known(formatKey())) {
+        fw::message(kNoFormat);
+        return;
+    }
+    fw::FileDialogSpec spec;
+    spec.open = false;
+    spec.defaultExt = "epr";
+    spec.filter = "Ephemeris files (*.epr)|*.epr|All files (*.*)|*.*||";
+    spec.overwritePrompt = true;
+    const std::optional<std::string> path = fw::fileDialogs().ask(spec);
+    if (!path) return;
+    WaitCursor wait;
+    const auto header = read_eph_header(work_file(ctx_, files::kEphemerisHeader));
+    if (!header) fw::message(kNoHeaderSave);
+    const auto* l = documentLines();
+    const std::string text =
+        ephemeris_export_text(header, selectionText_, l != nullptr ? *l : std::vector<std::string>{});
+    std::ofstream out(*path, std::ios::binary | std::ios::trunc);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.close();
+    if (!out) fw::message("Cannot write the file " + *path, fw::Buttons::Ok, fw::Icon::Warning);
+}
+
+void CEphView::OnTaskInfo() {
+    if (showTaskInfo) showTaskInfo(taskInfoText_);
+}
+
+namespace {
+
+PaperKind paper_of(const QPrinter& printer) {
+    switch (printer.pageLayout().pageSize().id()) {
+        case QPageSize::A4:
+            return PaperKind::A4;
+        case QPageSize::A3:
+            return PaperKind::A3;
+        case QPageSize::A5:
+            return PaperKind::A5;
+        default:
+            return PaperKind::Other;
+    }
+}
+
+}  // namespace
+
+void CEphView::drawPage(QPainter& painter, const PrintPage& page) {
+    QFont font = fw::fixed_font(std::max(1, page.lineHeight * 4 / 5));
+    if (page.charWidth > 0) {
+        // The 80 columns must keep to their character cells.
+        const QFontMetrics fm(font);
+        const int w = fm.horizontalAdvance(QLatin1Char('0'));
+        if (w > page.charWidth && w > 0) font.setPixelSize(std::max(1, font.pixelSize() * page.charWidth / w));
+    }
+    painter.setFont(font);
+    const int ascent = QFontMetrics(font).ascent();
+    for (const PrintItem& item : page.items) painter.drawText(item.x, item.y + ascent, fw::from_cp1252(item.text));
+}
+
+int CEphView::printTo(QPrinter& printer) {
+    const int key = formatKey();
+    if (!format_known(key)) {
+        fw::message(kNoFormat);
+        return 0;
+    }
+    const bool portrait = printer.pageLayout().orientation() == QPageLayout::Portrait;
+    const PaperKind paper = paper_of(printer);
+    const int perPage = lines_per_page(portrait, paper);
+    const auto* l = documentLines();
+    const std::vector<std::string> none;
+    const std::vector<std::string>& lines = l != nullptr ? *l : none;
+    const int pages = page_count(static_cast<int>(lines.size()), perPage);
+    const QRect rect = printer.pageLayout().paintRectPixels(printer.resolution());
+    const int width = rect.width(), height = rect.height();
+    if (printWarningPending_) {
+        if (const std::string w = print_warning(paper, portrait, width); !w.empty()) fw::message(w);
+        printWarningPending_ = false;
+    }
+    const auto header = read_eph_header(work_file(ctx_, files::kEphemerisHeader));
+    if (!header) fw::message(kNoHeaderPrint);
+    int first = 1, last = pages;
+    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
+        first = std::max(1, printer.fromPage());
+        last = std::min(pages, printer.toPage() > 0 ? printer.toPage() : pages);
+    }
+    QPainter painter;
+    if (pages == 0 || first > last || !painter.begin(&printer)) return 0;
+    int printed = 0;
+    for (int p = first; p <= last; ++p) {
+        if (printed > 0) printer.newPage();
+        drawPage(painter, layout_print_page(p, width, height, perPage, header, selectionText_, lines,
+                                            format_line_length(key) - 2));
+        ++printed;
+    }
+    painter.end();
+    return printed;
+}
+
+void CEphView::OnFilePrint() {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    QPrintDialog dlg(&printer, list());
+    const auto* l = documentLines();
+    const int pages = page_count(l != nullptr ? static_cast<int>(l->size()) : 0, lines_per_page(true, PaperKind::A4));
+    printer.setFromTo(1, std::max(1, pages));
+    dlg.setMinMax(1, std::max(1, pages));
+    if (dlg.exec() != QDialog::Accepted) return;
+    printWarningPending_ = true;
+    printTo(printer);
+}
+
+void CEphView::OnFilePrintPreview() {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    QPrintPreviewDialog preview(&printer, list());
+    printWarningPending_ = true;
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [this](QPrinter* p) { printTo(*p); });
+    preview.exec();
+}
+
+// ---- Program hooks ------------------------------------------------------------------
+
+void add_ephemeris_resources(fw::ResourceTables& r) {
+    fw::MenuSpec menu;
+    const auto main = r.menus.find(cmd::kMainFrame);
+    const fw::MenuItem file{"&File",
+                            0,
+                            {{"Save &As...", kFileSaveAs, {}},
+                             {},
+                             {"&Print...", kFilePrint, {}},
+                             {"Print Pre&view", kFilePrintPreview, {}}}};
+    const fw::MenuItem eph{
+        "&Ephemerides", 0, {{"&Continue", cmd::kEphContinue, {}}, {"&Task Info", cmd::kEphTaskInfo, {}}}};
+    const fw::MenuItem window{
+        "&Window",
+        0,
+        {{"&Cascade", kWindowCascade, {}}, {"&Tile", kWindowTileHorz, {}}, {"&Arrange Icons", kWindowArrange, {}}}};
+    menu.push_back(file);
+    if (main != r.menus.end() && !main->second.empty()) menu.push_back(main->second.front());  // Tasks
+    menu.push_back(eph);
+    menu.push_back(window);
+    if (main != r.menus.end() && main->second.size() > 1) menu.push_back(main->second.back());  // Help
+    r.menus[cmd::kEphMenu] = std::move(menu);
+}
+
+std::unique_ptr<fw::Document> make_ephemeris_document(AppContext& ctx) {
+    return std::make_unique<CEphDoc>(ctx.EphFormatKey);
+}
+
+std::unique_ptr<fw::View> make_ephemeris_view(AppContext& ctx, Library& lib) {
+    return std::make_unique<CEphView>(ctx, lib);
+}
+
+void NoteLibraryTaskRun(AppContext& ctx) { ++ctx.LibraryTaskSerial; }
+
+void SetEphemerisReopenHandler(AppContext& ctx, std::function<void()> handler) {
+    ctx.ReopenEphemerisTask = std::move(handler);
+}
+
+fw::Document* OpenEphemerisResult(TaskApp& app, const EphRunCounters& run) {
+    AppContext& ctx = app.context();
+    // A new run replaced what the library held for any earlier window.
+    NoteLibraryTaskRun(ctx);
+    ctx.EphRun = run;
+    ctx.CalcInterrupted = run.interrupted != 0 ? 1 : 0;
+    ctx.HeaderText.clear();
+    if (const auto header = read_eph_header(work_file(ctx, files::kEphemerisHeader)))
+        ctx.HeaderText = ephemeris_header_text(*header, ctx.SelectionText);
+    else
+        fw::message(kNoHeaderPrint);
+    ctx.EphemerisMode = true;
+    fw::DocTemplate* t = app.findTemplate("Eph");
+    if (t == nullptr) return nullptr;
+    fw::Document* doc = app.openDocumentFile(*t, work_file(ctx, files::kEphemerisResult));
+    if (doc == nullptr || app.mainFrame() == nullptr) return doc;
+    for (fw::ChildFrame* f : app.mainFrame()->childFrames())
+        if (f->document() == doc)
+            if (auto* v = dynamic_cast<CEphView*>(f->view())) v->attachRun({run, ctx.LibraryTaskSerial});
+    return doc;
+}
+
+}  // namespace zelvo
