@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "tasks/ephrecord.h"
+
 namespace zelvo {
 
 // The motion model of the O-C task and its perturbing bodies.
@@ -27,6 +29,14 @@ struct RunCounters {
     int status = 0;
     int first = 1;
     int last = 0;
+};
+
+// The counters of an ephemeris run that the result view's Continue passes
+// back: continuation flag, interrupted status, percentage sent.
+struct EphRunCounters {
+    int cont = 0;
+    int interrupted = 0;
+    int percent = 0;
 };
 
 struct AppContext {
@@ -81,6 +91,20 @@ struct AppContext {
     // The O-C task's own record (the ephemeris task record's layout, 1418
     // characters), written as "omc.cfg"; the ephemeris task keeps its own.
     std::string OcTaskRecord;
+
+    // The ephemeris task: its record (1418 blanks until one is loaded), the
+    // frame codes of the set-up pages, the codes the restrictions were laid
+    // out for, the record format of the result lines, the whole task
+    // description, the typed-orbit choice and the run's counters.
+    zelvomat::EphTaskRecord EphRecord;
+    std::string CoordinateCode, PlaneCode, OutputCode;
+    std::string EphCodeKey;
+    int EphFormatKey = 10;
+    int RestrictionMode = 0;
+    std::string TaskInfoText;
+    int OrbitAsElements = 1;     // the orbit input dialog edits elements (1) or coordinates (0)
+    std::string OrbitListFile;   // the list file of typed orbits
+    EphRunCounters EphRun;
 
     // Main frame.
     int CurrentToolbarId = 128;  // toolbar held by the main frame's toolbar
