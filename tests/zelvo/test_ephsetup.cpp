@@ -12,6 +12,11 @@
 #include <filesystem>
 #include <functional>
 
+#include <QApplication>
+#include <QTimer>
+
+#include "app.h"
+#include "commands.h"
 #include "ephdialog.h"
 #include "ephsetup.h"
 #include "framework/messages.h"
@@ -738,6 +743,42 @@ TEST(EphDialog, TreeChecksThePendingFieldAndRunSavesTheRecord) {
     EXPECT_EQ(saved->get(F::coordinateType), "REC");
     EXPECT_EQ(saved->get(F::lastNumber), "20    ");
     EXPECT_EQ(b.ctx.TaskCode, 6);
+}
+
+// Tasks|Ephemerides: the dialog, the run, the header text and the result
+// window.
+TEST(EphCommand, RunOpensTheResultWithItsHeader) {
+    struct Opener : EphemerisResultOpener {
+        std::vector<std::string> opened;
+        void openEphemerisResult(const std::string& path) override { opened.push_back(path); }
+    } opener;
+    zeltest::Package pkg;
+    fw::ScriptedMessageService boxes;
+    fw::ScopedMessageService use{boxes};
+    TaskApp app{pkg.lib, pkg.work.dir_slash() + "bin/"};
+    ASSERT_TRUE(app.initInstance());
+    app.setEphemerisResultOpener(&opener);
+    ASSERT_TRUE(zelvomat::save_eph_task(EphTaskRecord::defaults()).ok());
+    pkg.lib.onRun = [] {
+        std::string hat(164, '\0');
+        const std::string l1 = "   Ephemeris of (1) Ceres", l2 = "Equator and equinox J2000.0   ";
+        hat.replace(0, l1.size(), l1);
+        hat.replace(82, l2.size(), l2);
+        zeltest::write_text("eph.hat", hat);
+    };
+    QTimer::singleShot(0, [] {
+        auto* dlg = dynamic_cast<CEphTaskDlg*>(QApplication::activeModalWidget());
+        ASSERT_NE(dlg, nullptr);
+        dlg->runPressed();
+    });
+    EXPECT_TRUE(app.routeCommand(cmd::kTasksEphemerides));
+    ASSERT_EQ(opener.opened.size(), 1u);
+    EXPECT_EQ(opener.opened[0], "result.ep4");
+    EXPECT_EQ(app.context().HeaderText, "Ephemeris of (1) Ceres\r\nEquator and equinox J2000.0");
+    EXPECT_TRUE(app.context().EphemerisMode);
+    EXPECT_EQ(pkg.lib.calls.back(), "progr");
+    EXPECT_TRUE(boxes.shown.empty());
+    fw::setMessageTitle("ZELVO-21");
 }
 
 }  // namespace
