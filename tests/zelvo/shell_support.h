@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "library.h"
-#include "zelvomat.h"
+#include "zelvomat/zelvomat.h"
 #include "zelvomat/support.h"
 
 namespace zeltest {
@@ -138,11 +138,53 @@ public:
         }
     }
 
-    // The field checks are the library's own (they keep no state).
+    // The checks of the set-up pages are the library's own (they keep no
+    // state); the kinds of the field checks asked are recorded.
     std::vector<int> fieldKinds;
     void contreph(int kind, char* text, int len, int& err, double& value, int& aux) override {
         fieldKinds.push_back(kind);
         ::contreph(kind, text, len, &err, &value, &aux);
+    }
+    void restr(const std::string& coord, const std::string& plane, const std::string& output, int* types,
+               int* widths, int& mode) override {
+        ::restr(coord.data(), static_cast<int>(coord.size()), plane.data(), static_cast<int>(plane.size()),
+                output.data(), static_cast<int>(output.size()), types, widths, &mode);
+    }
+    void contr_vv(int type, char* text, int len, int& err, double& value) override {
+        ::contr_vv(type, text, len, &err, &value);
+    }
+    // The record check: the library's, unless answers are queued.
+    std::deque<std::pair<int, std::array<int, 7>>> conflAnswers;
+    void confl(int& err, int* status) override {
+        calls.push_back("confl");
+        if (conflAnswers.empty()) {
+            ::confl(&err, status);
+            return;
+        }
+        err = conflAnswers.front().first;
+        for (std::size_t i = 0; i < 7; ++i) status[i] = conflAnswers.front().second[i];
+        conflAnswers.pop_front();
+    }
+    // The name search: each answer is the list of 54-byte matches written to
+    // "observat.sp1"; a search that finds nothing leaves the file as the
+    // last search wrote it.
+    std::deque<std::vector<std::string>> seaObsAnswers;
+    void sea_obs(const char* fragment, int len, int& count, std::string& fileName) override {
+        calls.push_back("sea_obs '" + std::string(fragment, static_cast<std::size_t>(len)) + "'");
+        std::vector<std::string> found;
+        if (!seaObsAnswers.empty()) {
+            found = seaObsAnswers.front();
+            seaObsAnswers.pop_front();
+        }
+        fileName = "observat.sp1";
+        count = static_cast<int>(found.size());
+        if (found.empty()) return;
+        std::string bytes;
+        for (std::string r : found) {
+            r.resize(54, ' ');
+            bytes += r;
+        }
+        write_text(fileName, bytes);
     }
 
     std::string observatoryList;

@@ -95,9 +95,9 @@ TEST(MainWindow, MenuTitleAndStatusPanes) {
     EXPECT_EQ(mf.statusPanes().ids(), std::vector<int>{kSeparator});
 
     // A task that is not there yet says so.
-    EXPECT_TRUE(s.app.routeCommand(cmd::kTasksEphemerides));
+    EXPECT_TRUE(s.app.routeCommand(cmd::kTasksTracks));
     ASSERT_EQ(s.boxes.shown.size(), 1u);
-    EXPECT_NE(s.boxes.shown[0].text.find("Ephemerides"), std::string::npos);
+    EXPECT_NE(s.boxes.shown[0].text.find("Tracks"), std::string::npos);
     EXPECT_EQ(s.boxes.shown[0].title, "ZELVO-21");
 }
 

@@ -50,14 +50,14 @@ TaskApp::TaskApp(Library& lib, std::string programDir) : lib_(lib) {
     add_ephemeris_resources(resources());
     onCommandId(fw::ids::kAppAbout, [this] { OnAppAbout(); });
     onCommandId(cmd::kHelpHelp, [this] { OnHelpHelp(); });
-    // The element, ephemeris, track and orbit windows come with their own
+    // The element, track and orbit windows come with their own
     // set-up dialogs and views.
     onCommandId(cmd::kTasksElements, [this] { taskNotAvailable("Elements"); });
-    onCommandId(cmd::kTasksEphemerides, [this] { taskNotAvailable("Ephemerides"); });
     onCommandId(cmd::kTasksTracks, [this] { taskNotAvailable("Tracks"); });
     onCommandId(cmd::kTasksOrbits, [this] { taskNotAvailable("Orbits"); });
     onCommandId(cmd::kObservatoriesCalculate, [this] { taskNotAvailable("Observatories: Calculate"); });
 
+    onCommandId(cmd::kTasksEphemerides, [this] { OnTasksEphemerides(); });
     onCommandId(cmd::kTasksOc, [this] { OnTasksOc(); });
     onCommandId(cmd::kOcCalculate, [this] { OnOcCalculate(); });
     onCommandId(cmd::kOcSeparate, [this] { OnOcSeparate(); });

@@ -16,6 +16,9 @@
 namespace zelvo {
 
 class CCalcProgressDlg;
+class OrbitInputLauncher;
+class ObservatorySearchLauncher;
+class EphemerisResultOpener;
 
 // The document templates, in registration order.
 struct TemplateInfo {
@@ -53,7 +56,15 @@ public:
     void OnAppAbout();
     void OnHelpHelp();
 
+    // The windows of the ephemeris task that other parts provide (null:
+    // the program's stand-ins: a message for the orbit input and the
+    // observatory search, the line list of template "Eph" for the result).
+    void setOrbitInputLauncher(OrbitInputLauncher* l) { orbitInput_ = l; }
+    void setObservatorySearchLauncher(ObservatorySearchLauncher* l) { observatorySearch_ = l; }
+    void setEphemerisResultOpener(EphemerisResultOpener* o) { resultOpener_ = o; }
+
     // Tasks and the run commands of the task windows.
+    void OnTasksEphemerides();
     void OnTasksPlates();
     void OnPlateObjectList();
     void OnPlatePlot();
@@ -87,6 +98,9 @@ private:
     QtTaskDialogs qtDialogs_;
     TaskDialogs* dialogs_ = &qtDialogs_;
     std::unique_ptr<CCalcProgressDlg> progressDlg_;
+    OrbitInputLauncher* orbitInput_ = nullptr;
+    ObservatorySearchLauncher* observatorySearch_ = nullptr;
+    EphemerisResultOpener* resultOpener_ = nullptr;
 };
 
 }  // namespace zelvo

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "tasks/ephrecord.h"
+
 namespace zelvo {
 
 // The motion model of the O-C task and its perturbing bodies.
@@ -91,6 +93,15 @@ struct AppContext {
     // The O-C task's own record (the ephemeris task record's layout, 1418
     // characters), written as "omc.cfg"; the ephemeris task keeps its own.
     std::string OcTaskRecord;
+
+    // The ephemeris task: its record (1418 blanks until one is loaded), the
+    // frame codes of the set-up pages, the codes the restrictions were laid
+    // out for, the record format of the result lines, the whole task
+    // description (its other values are below, with the result window's).
+    zelvomat::EphTaskRecord EphRecord;
+    std::string CoordinateCode, PlaneCode, OutputCode;
+    std::string EphCodeKey;
+    int RestrictionMode = 0;
 
     // Main frame.
     int CurrentToolbarId = 128;  // toolbar held by the main frame's toolbar

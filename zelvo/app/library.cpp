@@ -52,9 +52,6 @@ void ZelvomatLibrary::sea_ob1(int mode, const char* text, int len, int& found) {
     if (const std::string e = last_error(); !e.empty()) fw::message(e, fw::Buttons::Ok, fw::Icon::Warning);
 }
 
-void ZelvomatLibrary::contreph(int kind, char* text, int len, int& err, double& value, int& aux) {
-    ::contreph(kind, text, len, &err, &value, &aux);
-}
 
 // Exports that this build of the library does not have yet.
 namespace {
@@ -83,6 +80,40 @@ void ZelvomatLibrary::Separate(double, double, int, int& count) {
     missing("Separate");
 }
 
-void ZelvomatLibrary::progr(int&, int&, int&, ProgressStepCallback) { missing("progr"); }
+// The ephemeris driver is not exported by this build of the library yet.
+void ZelvomatLibrary::progr(int&, int& interrupted, int&, ProgressStepCallback) {
+    interrupted = 0;
+    missing("progr");
+}
+
+void ZelvomatLibrary::contreph(int kind, char* text, int len, int& err, double& value, int& aux) {
+    ::contreph(kind, text, len, &err, &value, &aux);
+    // A check that could not read its files gives its code; the reason
+    // comes with it.
+    if (err != 0)
+        if (const std::string e = last_error(); !e.empty()) fw::message(e, fw::Buttons::Ok, fw::Icon::Warning);
+}
+
+void ZelvomatLibrary::restr(const std::string& coord, const std::string& plane, const std::string& output,
+                            int* types, int* widths, int& mode) {
+    ::restr(coord.data(), static_cast<int>(coord.size()), plane.data(), static_cast<int>(plane.size()),
+            output.data(), static_cast<int>(output.size()), types, widths, &mode);
+}
+
+void ZelvomatLibrary::contr_vv(int type, char* text, int len, int& err, double& value) {
+    ::contr_vv(type, text, len, &err, &value);
+}
+
+void ZelvomatLibrary::confl(int& err, int* status) {
+    ::confl(&err, status);
+    if (const std::string e = last_error(); !e.empty()) fw::message(e, fw::Buttons::Ok, fw::Icon::Warning);
+}
+
+void ZelvomatLibrary::sea_obs(const char* fragment, int len, int& count, std::string& fileName) {
+    char name[64] = {};
+    ::sea_obs(fragment, len, &count, name, static_cast<int>(sizeof name - 1));
+    if (const std::string e = last_error(); !e.empty()) fw::message(e, fw::Buttons::Ok, fw::Icon::Warning);
+    fileName.assign(name);
+}
 
 }  // namespace zelvo

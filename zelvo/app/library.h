@@ -56,11 +56,22 @@ public:
     // The ephemeris run of "eph.cfg" into "result.ep4"; cont 1 continues a
     // stopped run; interrupted := 1 after a stop; percent done.
     virtual void progr(int& cont, int& interrupted, int& percent, ProgressStepCallback cb) = 0;
-    // Check of a typed field of kind 1-29 in text[0..len) (blank-padded):
-    // err the check error, value the number read; aux in or out by kind
-    // (kinds 16-29: the orbit form, 1 elements, 2 coordinates). The library
-    // may rewrite the text (kinds 1-15).
+
+    // Checks of the ephemeris set-up. contreph: one typed field of the given
+    // kind in text[0..len), normalised in place on success; err the check
+    // error, value and aux its numbers. restr: the restriction types and
+    // bound widths of the ten quantities of a coordinate set, and its layout
+    // mode (0 none possible). contr_vv: one restriction bound of a type,
+    // normalised in place on success. confl: the check of "eph.cf1", one
+    // state per section (0 correct, 1 absent, 2 in conflict).
     virtual void contreph(int kind, char* text, int len, int& err, double& value, int& aux) = 0;
+    virtual void restr(const std::string& coord, const std::string& plane, const std::string& output, int* types,
+                       int* widths, int& mode) = 0;
+    virtual void contr_vv(int type, char* text, int len, int& err, double& value) = 0;
+    virtual void confl(int& err, int* status) = 0;
+    // Observatories whose name contains fragment into the file named in
+    // fileName (54-byte records); count := the number written.
+    virtual void sea_obs(const char* fragment, int len, int& count, std::string& fileName) = 0;
 };
 
 // The shared library libzelvomat. The task drivers and the line check that
@@ -84,6 +95,11 @@ public:
     void Separate(double minAbs, double maxAbs, int obs, int& count) override;
     void progr(int& cont, int& interrupted, int& percent, ProgressStepCallback cb) override;
     void contreph(int kind, char* text, int len, int& err, double& value, int& aux) override;
+    void restr(const std::string& coord, const std::string& plane, const std::string& output, int* types,
+               int* widths, int& mode) override;
+    void contr_vv(int type, char* text, int len, int& err, double& value) override;
+    void confl(int& err, int* status) override;
+    void sea_obs(const char* fragment, int len, int& count, std::string& fileName) override;
 };
 
 }  // namespace zelvo
