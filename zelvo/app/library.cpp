@@ -52,6 +52,13 @@ void ZelvomatLibrary::sea_ob1(int mode, const char* text, int len, int& found) {
     if (const std::string e = last_error(); !e.empty()) fw::message(e, fw::Buttons::Ok, fw::Icon::Warning);
 }
 
+// The ephemeris task; a run that ends on a failure shows the library's
+// message (the result file holds what was written before it).
+void ZelvomatLibrary::progr(int& cont, int& interrupted, int& percent, ProgressStepCallback cb) {
+    ::progr(&cont, &interrupted, &percent, cb);
+    if (const std::string e = last_error(); !e.empty()) fw::message(e, fw::Buttons::Ok, fw::Icon::Warning);
+}
+
 // Exports that this build of the library does not have yet.
 namespace {
 void missing(const char* name) {
@@ -79,6 +86,6 @@ void ZelvomatLibrary::Separate(double, double, int, int& count) {
     missing("Separate");
 }
 
-void ZelvomatLibrary::progr(int&, int&, int&, ProgressStepCallback) { missing("progr"); }
+
 
 }  // namespace zelvo
