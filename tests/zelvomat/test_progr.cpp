@@ -531,12 +531,20 @@ TEST_F(Progr, StoppedAndContinuedRunGivesTheSameFile) {
     struct Case {
         const char* name;
         bool nopp;
+        char model;
+        const char* last;
+        int first_stop;   // the report at which the first call stops
+        int second_stop;  // and the continuation
     };
-    for (const Case c : {Case{"arbitrary interval", false}, Case{"near opposition", true}}) {
+    // The integration stops after the first date, in the middle of its block:
+    // the continuation goes on from the integrated state of that date.
+    for (const Case c : {Case{"arbitrary interval", false, '0', "20", 2, 3}, Case{"near opposition", true, '1', "20", 2, 3},
+                         Case{"integration", false, '2', "3", 1, 1}}) {
         SCOPED_TRACE(c.name);
-        EphTaskRecord r = task("PSV", "1", "20");
+        EphTaskRecord r = task("PSV", "1", c.last);
         r.store_arbitrary_interval("20250101.00000", "20250301.00000", "1.0");
         if (c.nopp) r.store_opposition_interval("2025", "120", "1.0");
+        r.store_motion(c.model, "112111111111", '1');
         std::array<EphTaskRecord::RestrictionEntry, 10> e{};
         e[8].on = true;
         e[8].upper = "11.0";
@@ -552,7 +560,7 @@ TEST_F(Progr, StoppedAndContinuedRunGivesTheSameFile) {
 
         fs::remove("result.ep4");
         fs::remove("opls1.dat");
-        Outcome o = run_progr(0, 2);  // stopped at the report of date 100
+        Outcome o = run_progr(0, c.first_stop);
         ASSERT_EQ(o.error, "");
         EXPECT_EQ(o.cont, 1);
         EXPECT_EQ(o.interrupted, 1);
@@ -561,7 +569,7 @@ TEST_F(Progr, StoppedAndContinuedRunGivesTheSameFile) {
         EXPECT_LT(zeltest::read_bytes("result.ep4").size(), want.size());
         // The task record changed on disk does not reach the continuation.
         save(task("EMP", "7", "7"));
-        o = run_progr(1, 3);  // and stopped once more
+        o = run_progr(1, c.second_stop);  // and stopped once more
         ASSERT_EQ(o.error, "");
         EXPECT_EQ(o.interrupted, 1);
         int total = sent_before + std::accumulate(g_calls.inc.begin(), g_calls.inc.end(), 0);

@@ -473,9 +473,12 @@ Status EphemerisRun::setup(bool continuation) {
     const EphTaskRecord& rec = *rec_;
     coord_type_ = text_of(rec, ef::coordinateType);
 
-    // The motion model of the record.
+    // The motion model of the record. A continuation keeps the running
+    // integration (and what the position routine keeps of the object) from
+    // the stopped call: it may resume in the middle of a block, from the
+    // state of the last date done.
     MotionModel& m = motion_model();
-    m = MotionModel{};
+    if (!continuation) m = MotionModel{};
     m.comet_mode = comet_ ? 1 : 0;
     m.catalogue_epoch = package_info().catalogue_epoch;
     const char model = rec.get_char(ef::motionModel);
@@ -505,7 +508,7 @@ Status EphemerisRun::setup(bool continuation) {
     ZEL_TRY(de_open());
     ZEL_TRY(catopen());
     comet_nongrav() = CometNongrav{};
-    ephem_state() = EphemState{};
+    if (!continuation) ephem_state() = EphemState{};
     if (task_->minor_centre > 0) {
         ZEL_TRY(set_centre_object(task_->minor_centre));
         if (comet_) {
