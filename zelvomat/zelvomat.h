@@ -374,6 +374,38 @@ ZELVOMAT_API void t_as_ds(double epoch, double M, double w, double e, double n, 
  * positive: outputs unchanged, errmsg(). */
 ZELVOMAT_API void TXYZ(const double *set, double jd, double *x, double *y, double *z, double mass);
 
+/* ---- Ephemeris task ------------------------------------------------------- */
+
+/* The progress callback of the ephemeris task: receives an increment of the
+ * percentage done (whole percent); a non-zero result asks the task to stop. */
+typedef int (*ProgressStepCallback)(int increment);
+
+/* Runs the ephemeris task of "eph.cfg" (working directory; 1418 bytes, the
+ * record of the set-up dialog, checked by confl): the objects (catalogue
+ * numbers, a name, the objects in opposition between two dates, a list file,
+ * typed orbits), each at the dates of its blocks (an arbitrary interval, or a
+ * window around each opposition of a year), through the position routine;
+ * dates are Julian dates TT. The lines that pass the restrictions, the object
+ * headings and the messages go into "result.ep4" (82-byte records, written
+ * record by record and never cut: the caller deletes it before a new run),
+ * the description and the column headings into "eph.hat" (new runs).
+ *  *cont:        in: 0 a new run, 1 continue the stopped run (low byte);
+ *                out: 1 when the callback stopped the run, else unchanged.
+ *  *interrupted: out: 1 stopped by the callback, 0 the run ended.
+ *  *percent:     out: the sum of the increments sent; 100 after a run that
+ *                ended.
+ *  cb:           called after the first date and after every 100th date of
+ *                the call with whole increments whose sum stays at most 99,
+ *                and once more at the end with the rest to 100 (not after a
+ *                stop). May be NULL.
+ * A continuation reads the settings and package files again but not
+ * "eph.cfg", skips the dates done and appends to "result.ep4". A file that
+ * cannot be read, a task field that does not read, an unknown observatory or
+ * a date the position routine cannot compute ends the run: *interrupted 0,
+ * errmsg() tells why; a new run that fails before its first date leaves the
+ * stopped run, if any, ready to be continued. */
+ZELVOMAT_API void progr(int *cont, int *interrupted, int *percent, ProgressStepCallback cb);
+
 #ifdef __cplusplus
 }
 #endif

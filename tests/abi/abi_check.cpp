@@ -52,6 +52,14 @@ int main() {
         std::printf("CT and Moid through the shared library gave %.6f and %.6f\n", t, moid);
         return 1;
     }
+    // No settings in the test's directory: the ephemeris task ends at once
+    // with a message, no progress report, the run not interrupted.
+    int cont = 0, interrupted = 2, percent = -1;
+    progr(&cont, &interrupted, &percent, nullptr);
+    if (interrupted != 0 || cont != 0 || errmsg(nullptr, 0) == 0) {
+        std::printf("progr through the shared library gave interrupted %d\n", interrupted);
+        return 1;
+    }
     std::puts("shared library exports reachable");
     return 0;
 }

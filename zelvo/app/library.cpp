@@ -52,6 +52,12 @@ void ZelvomatLibrary::sea_ob1(int mode, const char* text, int len, int& found) {
     if (const std::string e = last_error(); !e.empty()) fw::message(e, fw::Buttons::Ok, fw::Icon::Warning);
 }
 
+// The ephemeris task; a run that ends on a failure shows the library's
+// message (the result file holds what was written before it).
+void ZelvomatLibrary::progr(int& cont, int& interrupted, int& percent, ProgressStepCallback cb) {
+    ::progr(&cont, &interrupted, &percent, cb);
+    if (const std::string e = last_error(); !e.empty()) fw::message(e, fw::Buttons::Ok, fw::Icon::Warning);
+}
 
 // Exports that this build of the library does not have yet.
 namespace {
@@ -78,12 +84,6 @@ void ZelvomatLibrary::PltCalc(const char*, int, double, int& found) {
 void ZelvomatLibrary::Separate(double, double, int, int& count) {
     count = 0;
     missing("Separate");
-}
-
-// The ephemeris driver is not exported by this build of the library yet.
-void ZelvomatLibrary::progr(int&, int& interrupted, int&, ProgressStepCallback) {
-    interrupted = 0;
-    missing("progr");
 }
 
 void ZelvomatLibrary::contreph(int kind, char* text, int len, int& err, double& value, int& aux) {
