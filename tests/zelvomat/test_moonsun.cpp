@@ -11,9 +11,13 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "core/catalog.h"
+#include "core/elemcache.h"
+#include "core/elmnt.h"
 #include "core/ephem2.h"
 #include "core/utils.h"
 #include "small_package.h"
@@ -241,6 +245,50 @@ TEST_F(MoonSunTest, MinorPlanetFromCatalogueElements) {
         const double phi1 = std::exp(-3.33 * std::pow(t, 0.63)), phi2 = std::exp(-1.87 * std::pow(t, 1.22));
         const double mag = ph->h + 5 * std::log10(r * delta) - 2.5 * std::log10((1 - ph->g) * phi1 + ph->g * phi2);
         EXPECT_NEAR(out[4], mag, 1e-6);  // 3e-8 found
+    }
+}
+
+// The yearly element files: a data directory of links to the package's files
+// with a year file for Ceres holding its catalogue orbit as a set at
+// 2025 January 20. Near that date the set is accepted (status 1); 90 days
+// later, the record 8 value not letting it through, it is still taken but
+// not accepted (status 0); the direction is that of the same orbit.
+TEST_F(MoonSunTest, StatusOfTheYearlyElements) {
+    auto el = zelvomat::catelem(1);
+    ASSERT_TRUE(el.ok()) << el.message();
+    const std::string data = dir_.dir_slash() + "el/";
+    std::filesystem::create_directory(data);
+    const std::string pkg_data = pkg_ + "/el/";
+    for (const auto& f : std::filesystem::directory_iterator(pkg_data))
+        std::filesystem::create_symlink(f.path(), data + f.path().filename().string());
+    const double epoch = 2460695.5;
+    zelvomat::ElementSet set = *el;
+    set[0] = epoch;
+    set[1] = eraAnp((*el)[1] + (*el)[6] * (epoch - (*el)[0]));
+    zelvomat::YearlyElementsWriter w(zelvomat::catalogue_counts().total());
+    ASSERT_TRUE(w.add(1, std::vector<zelvomat::ElementSet>{set}).ok());
+    ASSERT_TRUE(w.write(data, 2025).ok());
+
+    struct Case {
+        double jd;
+        std::int16_t status;
+    };
+    for (const Case& c : {Case{epoch + 0.3, 1}, Case{epoch + 90.0, 0}}) {
+        SCOPED_TRACE(c.jd);
+        BodyDirection ref{}, out{};
+        std::int16_t status = 9;
+        zelvomat::data_paths().data_dir = pkg_data;
+        ASSERT_TRUE(zelvomat::ephem2(1, c.jd, ref, status).ok());
+        EXPECT_EQ(status, zelvomat::kEphem2Catalogue);
+        zelvomat::data_paths().data_dir = data;
+        zelvomat::element_cache().values.fill(1000);  // no set accepted for its index alone
+        const zelvomat::Status s = zelvomat::ephem2(1, c.jd, out, status);
+        ASSERT_TRUE(s.ok()) << s.message();
+        EXPECT_EQ(status, c.status);
+        // The same orbit carried from another epoch: to rounding (1e-9 rad
+        // is 0.2 mas).
+        for (std::size_t i = 0; i < 4; ++i) EXPECT_NEAR(out[i], ref[i], 1e-9) << i;
+        EXPECT_NEAR(out[4], ref[4], 1e-9);
     }
 }
 
