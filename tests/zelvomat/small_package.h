@@ -2,7 +2,9 @@
 // ephemeris file over 1999-2031, a few catalogue objects, the fallback
 // theory fitted to that span), built once in the build directory and shared
 // by every test process: the first one builds it under a lock, the others
-// wait for it and reuse it.
+// wait for it and reuse it. It is kept between test runs (BUILD/package-small,
+// marked complete by its file "ready"); delete that folder to build it again
+// after a change of the package tools.
 //
 // A test takes a ScopedWorkDir, copies the package's "setpar" into it (the
 // file holds absolute paths to the package's data directory) and loads it
