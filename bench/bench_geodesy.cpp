@@ -36,8 +36,8 @@ BENCHMARK(BM_Frob);
 // The frame computation itself, over a cheap direction (the real direction
 // costs a two-body solution and a planetary-ephemeris read per grid date).
 void BM_TframeGrid(benchmark::State& state) {
-    const zelvomat::DirectionAt dir = [](double jd) -> zelvomat::Result<zelvomat::SkyDirection> {
-        return zelvomat::SkyDirection{std::fmod(jd * 0.01, 6.283185307179586), 0.3};
+    const zelvomat::DirectionAt dir = [](double jd) -> zelvomat::Result<zelvomat::TrackDirection> {
+        return zelvomat::TrackDirection{std::fmod(jd * 0.01, 6.283185307179586), 0.3};
     };
     for (auto _ : state) {
         auto g = zelvomat::tframe(2451545.0, 2451945.0, dir);

@@ -405,6 +405,40 @@ typedef int (*ProgressStepCallback)(int increment);
  * errmsg() tells why; a new run that fails before its first date leaves the
  * stopped run, if any, ready to be continued. */
 ZELVOMAT_API void progr(int *cont, int *interrupted, int *percent, ProgressStepCallback cb);
+/* ---- Sky of the track view: the Sun, the Moon and tracked objects ---------- */
+
+/* Geocentric astrometric direction of body number at the Julian date jd
+ * (TDB), mean equator and equinox J2000 (light time iterated, no aberration,
+ * no precession to the date). number: a catalogue object (>= 1), or a major
+ * body as the negative of its code (-1 Mercury .. -9 Pluto, -10 the Sun,
+ * -11 the Moon, -12 the Earth-Moon barycentre). out[5] := right ascension
+ * (radians, 0 .. 2 pi), declination (radians), their rates (radians per day),
+ * then: a catalogue object's apparent magnitude; for the Moon its elongation
+ * from the Sun in [0, 2 pi) (east of the Sun below pi, west of it 2 pi minus
+ * the elongation); 0 for the other bodies. The planetary ephemeris file gives
+ * the major bodies within its span, the fallback theory of the data directory
+ * outside it; catalogue objects move on their osculating elements at the date.
+ * out is zeroed first and stays zero for 0, numbers below -12 and the Earth
+ * (-3); an object not in the catalogue or a file that cannot be read leaves
+ * it zero and errmsg() tells why. */
+ZELVOMAT_API void MoonSun(int number, double jd, double *out);
+
+/* Set-up of a track plot of up to three objects (objects[3]: numbers as for
+ * MoonSun, 0 for an empty slot) from the packed civil date date1 to date2
+ * (YYYYMMDD.ddddd, 5 decimals). Opens the planetary ephemeris file of the
+ * package settings for the position requests that follow (Inpo must have
+ * loaded them). Returns the plotting step in days (*step: 30 when the span
+ * exceeds 200 days, 10 when it exceeds 20, else 1) and the frame of the plot
+ * in radians (*raFrom, *raTo, *declFrom, *declTo; J2000 equator): the whole
+ * sky (0 .. 2 pi, -pi/2 .. pi/2) for two or three objects, for no object, for
+ * a span over 1000 days or under 1e-6 day, for the Earth, the Sun, the Moon
+ * and the Earth-Moon barycentre; otherwise a frame fitted to the one object's
+ * path, snapped to whole minutes of time and whole degrees (*raTo may pass
+ * 2 pi when the path crosses 0h). On failure (ephemeris file not found,
+ * object not in the catalogue) the outputs are unchanged and errmsg() tells
+ * why. */
+ZELVOMAT_API void Track(const int *objects, double date1, double date2, double *step, double *raFrom, double *raTo,
+                        double *declFrom, double *declTo);
 
 #ifdef __cplusplus
 }

@@ -1,10 +1,18 @@
-// The small data package (tools/make_package.sh BUILD OUT --small), built
-// once into the build tree for the tests that run whole tasks on it.
+// The small data package (tools/make_package.sh BUILD OUT --small: the
+// planetary ephemeris file over 1999-2031, a few catalogue objects, the
+// fallback theory fitted to that span), built once into the build tree
+// (BUILD/package-small, marked complete by its file "ready"; delete it to
+// build it again after a change of the package tools) for the tests that run
+// whole tasks on it. A test takes a ScopedWorkDir and loads the package's
+// settings with load_small_package(); without the build's tools or the Debian
+// data the package needs, the path is empty and the tests skip.
 //
 // ctest runs every test case as its own process, several at once: the first
 // one to get the lock builds the package, the others wait for it and then
 // find the marker file "ready".
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -13,6 +21,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+
+#include "core/catalog.h"
+#include "core/destate.h"
+#include "core/elemcache.h"
+#include "core/reade403.h"
+#include "core/setpar.h"
 
 namespace zeltest {
 
@@ -42,6 +56,46 @@ inline std::filesystem::path small_package() {
         return ok ? out : fs::path();
     }();
     return dir;
+}
+
+// The same as a text ("" when the package cannot be built).
+inline std::string small_package_dir() {
+    const std::filesystem::path p = small_package();
+    return p.empty() ? std::string() : p.string();
+}
+
+// Closes what the library holds open and forgets its package state.
+inline void reset_package_state() {
+    zelvomat::de_close();
+    zelvomat::catclose();
+    zelvomat::close_element_files();
+    zelvomat::de_state() = {};
+    zelvomat::package_info() = {};
+    zelvomat::data_paths() = {};
+}
+
+// Copies the package's "setpar" into the working directory and loads the
+// settings and the catalogue, as the export Inpo does. False (with a test
+// failure) when that fails.
+inline bool load_small_package(const std::string& pkg) {
+    std::error_code ec;
+    std::filesystem::copy_file(pkg + "/work/setpar", "setpar", std::filesystem::copy_options::overwrite_existing, ec);
+    if (ec) {
+        ADD_FAILURE() << "cannot copy the package settings: " << ec.message();
+        return false;
+    }
+    reset_package_state();
+    const zelvomat::Status s = zelvomat::in_par();
+    if (!s) {
+        ADD_FAILURE() << s.message();
+        return false;
+    }
+    const zelvomat::Status c = zelvomat::catopen();
+    if (!c) {
+        ADD_FAILURE() << c.message();
+        return false;
+    }
+    return true;
 }
 
 }  // namespace zeltest

@@ -15,7 +15,7 @@ using zelvomat::kDegPerRad;
 using zelvomat::kPi;
 using zelvomat::kTwoPi;
 using zelvomat::Result;
-using zelvomat::SkyDirection;
+using zelvomat::TrackDirection;
 using zelvomat::tframe;
 using zelvomat::TimeGrid;
 
@@ -27,12 +27,12 @@ constexpr double kJd0 = 2451545.0;
 struct LinearPath {
     double jd1, jd2, ra1, ra2, d1, d2;
     std::vector<double>* dates = nullptr;
-    Result<SkyDirection> operator()(double jd) const {
+    Result<TrackDirection> operator()(double jd) const {
         if (dates) dates->push_back(jd);
         const double u = jd2 == jd1 ? 0.0 : (jd - jd1) / (jd2 - jd1);
         double ra = std::fmod(ra1 + (ra2 - ra1) * u, 360.0);
         if (ra < 0) ra += 360.0;
-        return SkyDirection{ra / kDegPerRad, (d1 + (d2 - d1) * u) / kDegPerRad};
+        return TrackDirection{ra / kDegPerRad, (d1 + (d2 - d1) * u) / kDegPerRad};
     }
 };
 
@@ -152,9 +152,9 @@ TEST(Tframe, NearlyStationaryObjectHasNoDisplayValues) {
 
 TEST(Tframe, FailureOfTheDirectionEndsTheFrame) {
     int calls = 0;
-    const DirectionAt failing = [&calls](double) -> Result<SkyDirection> {
+    const DirectionAt failing = [&calls](double) -> Result<TrackDirection> {
         if (++calls == 3) return zelvomat::error_status("planetary ephemeris file cannot be read");
-        return SkyDirection{1.0, 0.1};
+        return TrackDirection{1.0, 0.1};
     };
     const auto g = tframe(kJd0, kJd0 + 10, failing);
     ASSERT_FALSE(g.ok());
@@ -165,7 +165,7 @@ TEST(Tframe, FailureOfTheDirectionEndsTheFrame) {
 // Mars seen from the geocentre (no light time), from ERFA's planetary and
 // Earth theories: a real path with loops, crossings of 0h and motion over
 // decades.
-Result<SkyDirection> mars(double jd) {
+Result<TrackDirection> mars(double jd) {
     double pv[2][3], pvh[2][3], pvb[2][3];
     eraPlan94(2400000.5, jd - 2400000.5, 4, pv);
     eraEpv00(2400000.5, jd - 2400000.5, pvh, pvb);
@@ -173,7 +173,7 @@ Result<SkyDirection> mars(double jd) {
     for (int i = 0; i < 3; ++i) p[i] = pv[0][i] - pvh[0][i];
     double theta = 0, phi = 0;
     eraC2s(p, &theta, &phi);
-    return SkyDirection{eraAnp(theta), phi};
+    return TrackDirection{eraAnp(theta), phi};
 }
 
 TEST(Tframe, RealPathLiesInsideItsFrame) {

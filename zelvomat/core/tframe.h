@@ -24,7 +24,7 @@ namespace zelvomat {
 
 // Geocentric apparent direction, mean equator and equinox J2000: right
 // ascension in [0, 2 pi), declination in [-pi/2, pi/2].
-struct SkyDirection {
+struct TrackDirection {
     double ra_rad = 0.0;
     double decl_rad = 0.0;
 };
@@ -43,7 +43,7 @@ struct SkyDirection {
 //  - light time from the geocentre, rates off, giving right ascension and
 //    declination.
 // A failure ends the frame computation.
-using DirectionAt = std::function<Result<SkyDirection>(double jd)>;
+using DirectionAt = std::function<Result<TrackDirection>(double jd)>;
 
 // The frame written into the shared track storage.
 struct TrackFrame {

@@ -1,0 +1,117 @@
+// Geocentric direction of a body by number (ephem2) and the export MoonSun.
+// See ephem2.h for the numbering, the result, the frame and the method.
+#include "core/ephem2.h"
+
+#include <cmath>
+#include <string>
+
+#include "core/apparent.h"
+#include "core/catalog.h"
+#include "core/elmnt.h"
+#include "core/fallback.h"
+#include "core/magn.h"
+#include "core/reade403.h"
+#include "core/setpar.h"
+#include "core/utils.h"
+#include "io/errchan.h"
+#include "zelvomat/zelvomat.h"
+
+namespace zelvomat {
+
+bool in_ephemeris_span(double jd) {
+    const DeState& de = de_state();
+    return de.first_jd < de.last_jd && jd >= de.first_jd && jd <= de.last_jd;
+}
+
+Status major_state(BodyCode body, BodyCode centre, double jd, StateVector& state) {
+    if (!in_ephemeris_span(jd)) return rppl(centre, body, jd, state);
+    DeState& de = de_state();
+    const int b = static_cast<int>(body);
+    if (b < 1 || b > kBodyCodes)
+        return error_status("internal error: body " + std::to_string(b) + " asked of the planetary ephemeris");
+    const auto flag = static_cast<std::size_t>(b - 1);
+    // The request of this call only: the flag is cleared whatever the reader
+    // returns.
+    de.centre = centre;
+    de.flags[flag] = StateLevel::Velocity;
+    const double day = std::trunc(jd);
+    const Status s = reade403(day, (jd - day) * 86400.0);
+    de.flags[flag] = StateLevel::None;
+    ZEL_TRY(s);
+    for (std::size_t i = 0; i < 6; ++i) state[i] = de.result[i];
+    return ok_status();
+}
+
+Status ephem2(std::int32_t number, double jd, BodyDirection& out, std::int16_t& status) {
+    out.fill(0.0);
+    status = 0;
+    if (number == 0 || number < -kBodyCodes) return ok_status();
+    // The Earth is the observer: it has no direction.
+    if (number == -static_cast<std::int32_t>(BodyCode::Earth)) return ok_status();
+    de_state().flags = {};
+
+    // Step 1: the object's heliocentric state.
+    StateVector object{};
+    std::int16_t kind = kEphem2MajorBody;
+    if (number < 0) {
+        ZEL_TRY(major_state(static_cast<BodyCode>(-number), BodyCode::Sun, jd, object));
+    } else {
+        OrbitElementsArray el{};
+        ElementFlags flags;
+        ZEL_TRY(elmnt(number, jd, 0, el, flags, data_paths().data_dir));
+        if (flags.bad_number) return error_status("Object " + std::to_string(number) + " is not in the catalogue.");
+        // The elements hold at jd itself: no time difference.
+        const double day = std::trunc(jd);
+        const auto d = static_cast<std::int32_t>(day);
+        const Status s = twobody(0.0, d, jd - day, OrbitElements::from(el.data()), d, jd - day, kObliquityJ2000, object);
+        if (!s) return error_status("Object " + std::to_string(number) + ": " + s.message());
+        kind = flags.from_catalogue ? kEphem2Catalogue : (flags.accepted ? 1 : 0);
+    }
+
+    // Step 2: the Sun relative to the Earth.
+    StateVector sun{};
+    ZEL_TRY(major_state(BodyCode::Sun, BodyCode::Earth, jd, sun));
+
+    // Step 3: astrometric direction from the geocentre, with its rates.
+    const StateVector geocentre{};
+    SkyDirection dir;
+    lightt(object, sun, geocentre, dir, 1);
+    BodyDirection r{};
+    r[0] = dir.ra;
+    r[1] = dir.dec;
+    r[2] = dir.ra_rate;
+    r[3] = dir.dec_rate;
+
+    // Step 4: elongation of the Moon, magnitude of a minor object.
+    const bool moon = number == -static_cast<std::int32_t>(BodyCode::Moon);
+    if (moon || number > 0) {
+        const Vec3 a{object[0], object[1], object[2]};
+        const PhaseElongation pe = elongph(a, Vec3{sun[0], sun[1], sun[2]});
+        if (moon) {
+            r[4] = (pe.side == 'W' && pe.elong > 0.0) ? kTwoPi - pe.elong : pe.elong;
+        } else {
+            auto ph = catphot(number);
+            ZEL_TRY(ph);
+            const double dist_sun = std::sqrt(a[0] * a[0] + a[1] * a[1] + a[2] * a[2]);
+            r[4] = magn(dist_sun, dir.dist, pe.phase, ph->h, ph->g);
+        }
+    }
+    out = r;
+    status = kind;
+    return ok_status();
+}
+
+}  // namespace zelvomat
+
+extern "C" ZELVOMAT_API void MoonSun(int number, double jd, double* out) {
+    zelvomat::export_guard([&] {
+        if (out == nullptr) return zelvomat::error_status("MoonSun: no array for the result.");
+        zelvomat::BodyDirection r{};
+        std::int16_t status = 0;
+        const zelvomat::Status s = zelvomat::ephem2(number, jd, r, status);
+        // The result is written also on failure: zeros, as the caller's
+        // array would hold for a body without a result.
+        for (std::size_t i = 0; i < r.size(); ++i) out[i] = r[i];
+        return s;
+    });
+}
