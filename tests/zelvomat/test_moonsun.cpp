@@ -12,6 +12,7 @@
 #include <array>
 #include <cmath>
 #include <filesystem>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -258,9 +259,18 @@ TEST_F(MoonSunTest, StatusOfTheYearlyElements) {
     ASSERT_TRUE(el.ok()) << el.message();
     const std::string data = dir_.dir_slash() + "el/";
     std::filesystem::create_directory(data);
-    const std::string pkg_data = pkg_ + "/el/";
-    for (const auto& f : std::filesystem::directory_iterator(pkg_data))
-        std::filesystem::create_symlink(f.path(), data + f.path().filename().string());
+    // The reference directory holds the package without its yearly element
+    // files, so that its elements are the catalogue's own.
+    const std::string pkg_data = dir_.dir_slash() + "catalogue-only/";
+    std::filesystem::create_directory(pkg_data);
+    const std::regex yearly("(ad|el)[0-9]{4}");
+    for (const auto& f : std::filesystem::directory_iterator(pkg_ + "/el/")) {
+        const std::string name = f.path().filename().string();
+        std::filesystem::create_symlink(f.path(), data + name);
+        if (!std::regex_match(name, yearly)) std::filesystem::create_symlink(f.path(), pkg_data + name);
+    }
+    for (int year = 2024; year <= 2028; ++year)
+        for (const char* prefix : {"ad", "el"}) std::filesystem::remove(data + prefix + std::to_string(year));
     const double epoch = 2460695.5;
     zelvomat::ElementSet set = *el;
     set[0] = epoch;

@@ -281,7 +281,11 @@ TEST_F(Progr, TypedOrbitsAgreeWithTheCatalogueAndRefusedOnesAreReported) {
     texts[0] = "Ceres-typed";
     texts[1] = "3.34";
     texts[2] = "0.12";
-    texts[3] = "2459800.5";
+    // The catalogue epoch: settings record 6, a double at its start.
+    const auto settings = zeltest::read_bytes(pkg_ / "work" / "setpar");
+    double epoch = 0;
+    std::memcpy(&epoch, settings.data() + 5 * 80, sizeof epoch);
+    texts[3] = f(epoch);
     texts[4] = f(e[0] * deg);  // M
     texts[6] = f(e[1] * deg);
     texts[7] = f(e[2] * deg);
