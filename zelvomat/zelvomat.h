@@ -439,6 +439,56 @@ ZELVOMAT_API void MoonSun(int number, double jd, double *out);
  * why. */
 ZELVOMAT_API void Track(const int *objects, double date1, double date2, double *step, double *raFrom, double *raTo,
                         double *declFrom, double *declTo);
+/* ---- O-C task: residuals and their selection ------------------------------ */
+
+/* Progress of a task driver: (done, total); a non-zero result stops the run. */
+typedef int (*ProgressCallback)(int done, int total);
+
+/* Observed minus computed residuals of the 80-column observation lines
+ * first..last of "input.oc1" (working directory; 82-byte records, the line
+ * and CR LF) into "result.oc4" (70-byte records: designation, date, "*" for a
+ * position not of full accuracy, the residuals in the two angles in
+ * arcseconds, the first times the cosine of the observed second angle, the
+ * magnitude residual, band flag and observatory code). Writes the header
+ * "omc.hat" at every call.
+ *  code:  100 P + 10 C + E: P 1 astrometric, 2 geometric, 3 apparent
+ *         positions; C 1 equator (R.A. in hours), 2 ecliptic, 3 horizon
+ *         (degrees); E 1 mean equinox J2000.0, 2 B1950.0, 3 true of date.
+ *         Observation times are UT, turned into TT with the package's
+ *         Delta T; observatory 500 is the geocentre.
+ *  model: 0 two-body motion, 1 osculating elements of the yearly files
+ *         (typed orbits: taken as 0), 2 numerical integration with the
+ *         perturbers[12] switched on (Mercury .. Pluto, the third 1 for the
+ *         Earth-Moon barycentre, 2 the Earth and the Moon apart; Ceres,
+ *         Pallas, Vesta) and the Sun's relativistic term when relSun != 0.
+ *  The orbits come from "omc.cfg" (ephemeris task record layout): "ZELV"
+ *  compares each line with its catalogue object ("Object not found" records
+ *  for the others), any other key every line with every typed orbit.
+ *  *count: records written so far, 0 for a new run (which replaces
+ *  "result.oc4"); on return the records written, negated when cb stopped the
+ *  run. *first: in catalogue mode the next line to take on return; *last is
+ *  not changed. A continuation passes the three back unchanged. cb(count,
+ *  total) is called after every tenth line computed in the call.
+ * Failures (errmsg): a file that cannot be read, a line that cannot be
+ * computed (the message names the line); the records written stay, *count
+ * (not negated) and *first tell how far the run went. When the planetary
+ * ephemeris file, "result.oc4" or "input.oc1" cannot be opened, the notes
+ * "resoc913.res", "resoc713.res", "resoc398.res" or "resoc99.res" are also
+ * written and nothing else is changed. */
+ZELVOMAT_API void O_C(int code, int model, const int *perturbers, int relSun, int *count, int *first, int *last,
+                      ProgressCallback cb);
+
+/* Copies from "result.oc4" into "result.oc5" (written from record 1, not
+ * truncated: the caller empties it) the residual records with
+ * max(|O-C|) > minAbs and both |O-C| < maxAbs (arcseconds, limits rounded to
+ * one decimal; minAbs < 0 no lower limit, maxAbs = 1e26 no upper limit) of
+ * observatory number obs (negative: any). With no limit at all the records
+ * that are no residuals (blank and typed-orbit records, code -1; "Object not
+ * found" records, their code) are copied when their code equals obs.
+ * *count := the records written; 0 for a missing or empty "result.oc4". A
+ * residual record whose numbers or code do not read fails the call (errmsg,
+ * *count 0). */
+ZELVOMAT_API void Separate(double minAbs, double maxAbs, int obs, int *count);
 
 #ifdef __cplusplus
 }

@@ -285,7 +285,9 @@ TEST_F(Progr, TypedOrbitsAgreeWithTheCatalogueAndRefusedOnesAreReported) {
     const auto settings = zeltest::read_bytes(pkg_ / "work" / "setpar");
     double epoch = 0;
     std::memcpy(&epoch, settings.data() + 5 * 80, sizeof epoch);
-    texts[3] = f(epoch);
+    char epoch_text[24];
+    std::snprintf(epoch_text, sizeof epoch_text, "%.1f", epoch);
+    texts[3] = epoch_text;
     texts[4] = f(e[0] * deg);  // M
     texts[6] = f(e[1] * deg);
     texts[7] = f(e[2] * deg);

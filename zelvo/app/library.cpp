@@ -67,12 +67,21 @@ void missing(const char* name) {
 }
 }  // namespace
 
-void ZelvomatLibrary::cntl(int, int, int& err, int& firstCol, int& lastCol, int& layout, const char*, int) {
-    // Without the check every line is taken as it stands.
-    err = firstCol = lastCol = layout = 0;
+void ZelvomatLibrary::cntl(int task, int system, int& err, int& firstCol, int& lastCol, int& layout,
+                           const char* line, int len) {
+    ::cntl(task, system, &err, &firstCol, &lastCol, &layout, line, len);
+    // A line refused because a file could not be read comes with the reason.
+    if (err != 0)
+        if (const std::string e = last_error(); !e.empty()) fw::message(e, fw::Buttons::Ok, fw::Icon::Warning);
 }
 
-void ZelvomatLibrary::O_C(int, int, const int*, int, int&, int&, int&, ProgressCallback) { missing("O_C"); }
+// The O-C run; a failure shows the library's message (the records written
+// before it stay in "result.oc4").
+void ZelvomatLibrary::O_C(int code, int model, const int* perturbers, int relSun, int& count, int& first, int& last,
+                          ProgressCallback cb) {
+    ::O_C(code, model, perturbers, relSun, &count, &first, &last, cb);
+    if (const std::string e = last_error(); !e.empty()) fw::message(e, fw::Buttons::Ok, fw::Icon::Warning);
+}
 
 void ZelvomatLibrary::IdCalc(int&, int&, int&, double, double, ProgressCallback) { missing("IdCalc"); }
 
@@ -81,9 +90,9 @@ void ZelvomatLibrary::PltCalc(const char*, int, double, int& found) {
     missing("PltCalc");
 }
 
-void ZelvomatLibrary::Separate(double, double, int, int& count) {
-    count = 0;
-    missing("Separate");
+void ZelvomatLibrary::Separate(double minAbs, double maxAbs, int obs, int& count) {
+    ::Separate(minAbs, maxAbs, obs, &count);
+    if (const std::string e = last_error(); !e.empty()) fw::message(e, fw::Buttons::Ok, fw::Icon::Warning);
 }
 
 void ZelvomatLibrary::contreph(int kind, char* text, int len, int& err, double& value, int& aux) {

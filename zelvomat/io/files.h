@@ -42,6 +42,12 @@ inline constexpr std::string_view kEphemerisHeader = "eph.hat";       // 82-byte
 inline constexpr std::string_view kOcHeader = "omc.hat";              // 70-byte records
 inline constexpr std::string_view kIdentificationHeader = "ide.hat";  // 82-byte records
 inline constexpr std::string_view kPlateHeader = "plt.hat";           // 82-byte records
+// Working directory: notes of the O-C driver's failures to open a file, one
+// line " Bad opening of " and the file's tag in double quotes.
+inline constexpr std::string_view kOcNoteEphemeris = "resoc913.res";  // the planetary ephemeris file ("Lae")
+inline constexpr std::string_view kOcNoteNewResult = "resoc713.res";  // a new "result.oc4" ("new PTF")
+inline constexpr std::string_view kOcNoteOldResult = "resoc398.res";  // the old "result.oc4" of a continuation ("old PTF")
+inline constexpr std::string_view kOcNoteInput = "resoc99.res";       // "input.oc1" ("Input.oc1")
 // Data directory.
 inline constexpr std::string_view kEphemeris = "coorbp";    // planetary ephemeris, DE403 layout
 inline constexpr std::string_view kDeltaT = "ephcorr";      // Delta T table
