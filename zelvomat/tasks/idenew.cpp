@@ -31,9 +31,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <limits>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/apparent.h"
@@ -285,7 +287,8 @@ public:
         epoch_ = cat.epoch_jd;
         total_ = cat.counts.total();
         comet_ = cat.comet_mode;
-        entries_.assign(static_cast<std::size_t>(std::max(total_, 0)) + 1, SkyEntry{});
+        entries_.clear();
+        entries_.reserve(8192);
         return ok_status();
     }
 
@@ -301,7 +304,7 @@ public:
     // True when object n can be shown to lie outside the tolerances.
     bool outside(std::int32_t n, const Observation& ob) {
         if (n < 1 || n > total_) return false;
-        SkyEntry& e = entries_[static_cast<std::size_t>(n)];
+        SkyEntry& e = entries_[n];
         if (e.kind == SkyEntry::Kind::Unset || std::fabs(ob.t - e.t0) > kMaxExtrapolationDays) prepare(n, ob, e);
         if (e.kind != SkyEntry::Kind::Bounded) return false;
         const double h = ob.t - e.t0;
@@ -363,7 +366,7 @@ private:
     double epoch_ = 0.0;
     std::int32_t total_ = 0;
     std::int32_t comet_ = 0;
-    std::vector<SkyEntry> entries_;
+    std::unordered_map<std::int32_t, SkyEntry> entries_;  // by catalogue number (numbers are sparse)
 };
 
 // ---- One run -----------------------------------------------------------------------
@@ -554,6 +557,10 @@ Status write_header(double tol_ra_arcsec, double tol_decl_arcsec) {
         put_columns(lines[5], 56, io::fmt_f(tol_ra_arcsec, 6, 1));
         put_columns(lines[5], 64, io::fmt_f(tol_decl_arcsec, 6, 1));
     }
+    // Replaced, not truncated: truncating a file that has data makes some
+    // file systems (ext4) write it out first, which costs milliseconds.
+    std::error_code ec;
+    std::filesystem::remove(std::string(files::kIdentificationHeader), ec);
     return write_task_header(TaskHeaderKind::Identification, {}, lines);
 }
 
@@ -592,6 +599,10 @@ Status idcalc(std::int32_t& status, std::int32_t& first, std::int32_t last, doub
     auto input = io::RecordFile::open(std::string(files::kIdInput), id_result::kLength, io::OpenMode::Read);
     if (!input) return error_status("The observation lines cannot be read: " + input.message());
     const bool new_run = status == 0;
+    if (new_run) {  // replaced (see write_header)
+        std::error_code ec;
+        std::filesystem::remove(std::string(files::kIdResult), ec);
+    }
     auto result = io::RecordFile::open(std::string(files::kIdResult), id_result::kLength,
                                        new_run ? io::OpenMode::Create : io::OpenMode::ReadWrite);
     if (!result) return error_status("The identification result cannot be written: " + result.message());
