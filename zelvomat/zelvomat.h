@@ -490,6 +490,40 @@ ZELVOMAT_API void O_C(int code, int model, const int *perturbers, int relSun, in
  * *count 0). */
 ZELVOMAT_API void Separate(double minAbs, double maxAbs, int obs, int *count);
 
+/* ---- Identification of observations ---------------------------------------- */
+
+/* IdCalc reports its progress through the ProgressCallback of the O-C task. */
+
+/* Identifies the observation lines *first .. *last of "input.id1" (working
+ * directory; 82-byte records, 80 columns and CR LF, the Minor Planet Center's
+ * format, right ascension in hours) with the objects of the element
+ * catalogue: candidates are the objects whose opposition (files opp<YYYY>)
+ * lies in a window predicted from the line's distance to the anti-solar
+ * point, and every object of the special list "uplist". Each candidate's
+ * astrometric place (two-body motion, light time, topocentric, mean equator
+ * and equinox J2000, TT = UT + Delta T) is compared with the observed one;
+ * every candidate with |residual in R.A.| x cos(observed Decl.) <= tolRA and
+ * |residual in Decl.| <= tolDecl (seconds of arc) gives an 82-byte record of
+ * "result.id4" (residuals observed minus computed, arcsec and magnitudes);
+ * a line with none gives the record "Object not found". The header "ide.hat"
+ * is written at every call with the two tolerances.
+ *  *status: 0 starts a new run ("result.id4" replaced, cb's total is
+ *           *last - *first + 1); otherwise the count of records so far (its
+ *           sign dropped) and the records are appended (a continuation, cb's
+ *           total 9999). On return: the records written, negated when the
+ *           run stopped before *last.
+ *  *first:  set to the line to go on from when the run stops, else left.
+ *  cb:      called after every line with (lines done since the first line
+ *           of the last new run, total); non-zero stops the run. May be NULL.
+ * A line that cannot be parsed (an observatory code that does not read or
+ * has no record, a number that does not read) or a package file that fails
+ * during a line stops the run at that line (*status negative, *first = that
+ * line) and errmsg() tells why. Settings, package files, "input.id1" or
+ * "result.id4" that cannot be opened: nothing is processed, the counters are
+ * left, errmsg() tells why. */
+ZELVOMAT_API void IdCalc(int *status, int *first, int *last, double tolRA, double tolDecl,
+                         ProgressCallback cb);
+
 #ifdef __cplusplus
 }
 #endif

@@ -83,7 +83,11 @@ void ZelvomatLibrary::O_C(int code, int model, const int* perturbers, int relSun
     if (const std::string e = last_error(); !e.empty()) fw::message(e, fw::Buttons::Ok, fw::Icon::Warning);
 }
 
-void ZelvomatLibrary::IdCalc(int&, int&, int&, double, double, ProgressCallback) { missing("IdCalc"); }
+// The identification run; a failure shows the library's message.
+void ZelvomatLibrary::IdCalc(int& status, int& first, int& last, double tolRA, double tolDecl, ProgressCallback cb) {
+    ::IdCalc(&status, &first, &last, tolRA, tolDecl, cb);
+    if (const std::string e = last_error(); !e.empty()) fw::message(e, fw::Buttons::Ok, fw::Icon::Warning);
+}
 
 void ZelvomatLibrary::PltCalc(const char*, int, double, int& found) {
     found = 0;

@@ -1,0 +1,205 @@
+// Identification (IdCalc) of 100 observation lines of one night against the
+// whole catalogue of a data package: one call of the export per iteration,
+// from the reading of the settings to the last record, as the main program
+// makes it.
+//
+// The lines are those of 100 catalogued objects near opposition (every
+// fifth object whose opposition lies in the window of its line) on the night
+// of 2025-03-20 (21h to 3h UT, observatory 000), their places computed by
+// the library's two-body and light-time routines. BM_IdCalcNight runs the
+// driver as it is; BM_IdCalcNightFullTest gives every candidate the full
+// test (the records are the same), for comparison.
+//
+// Uses the package of ZELVO_PACKAGE_WORK, else of the current directory, else
+// the full package of the build tree (build/package/work). The runs take
+// place in a temporary working directory.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "core/apparent.h"
+#include "core/catalog.h"
+#include "core/datajd.h"
+#include "core/destate.h"
+#include "core/frames.h"
+#include "core/observer.h"
+#include "core/reade403.h"
+#include "core/setpar.h"
+#include "core/twobody.h"
+#include "core/utils.h"
+#include "io/files.h"
+#include "tasks/idenew.h"
+#include "tasks/oppos.h"
+#include "zelvomat/zelvomat.h"
+
+namespace fs = std::filesystem;
+using namespace zelvomat;
+
+namespace {
+
+constexpr int kLines = 100;
+
+struct Night {
+    bool ready = false;
+    std::string why;
+    fs::path dir;
+};
+
+std::string line_text(int n, int y, int m, int d, double frac, double ra, double dec) {
+    const double ra_s = std::round(norm2pi(ra) * kDegPerRad * 240.0 * 100.0) / 100.0;  // seconds of time
+    const int rh = static_cast<int>(ra_s / 3600.0), rm = static_cast<int>((ra_s - rh * 3600.0) / 60.0);
+    const double rs = ra_s - rh * 3600.0 - rm * 60.0;
+    const double dec_s = std::round(std::fabs(dec) * kDegPerRad * 3600.0 * 10.0) / 10.0;
+    const int dd = static_cast<int>(dec_s / 3600.0), dm = static_cast<int>((dec_s - dd * 3600.0) / 60.0);
+    const double ds = dec_s - dd * 3600.0 - dm * 60.0;
+    char buf[128];
+    std::snprintf(buf, sizeof buf, "     B%06d  C%04d %02d %08.5f %02d %02d %05.2f %c%02d %02d %04.1f          18.0 V      000",
+                  n % 1000000, y, m, d + frac, rh, rm, rs, dec < 0 ? '-' : '+', dd, dm, ds);
+    std::string s(buf);
+    s.resize(80, ' ');
+    return s;
+}
+
+// Makes the working directory and the lines once per process.
+Night& night() {
+    static Night nt = [] {
+        Night r;
+        fs::path work;
+        if (const char* e = std::getenv("ZELVO_PACKAGE_WORK"))
+            work = e;
+        else if (fs::exists("setpar"))
+            work = fs::current_path();
+        else
+            work = fs::path(ZELVO_SOURCE_DIR) / "build" / "package" / "work";
+        if (!fs::exists(work / "setpar")) {
+            r.why = "no data package (set ZELVO_PACKAGE_WORK to a package's work directory)";
+            return r;
+        }
+        char tmpl[] = "/tmp/zelvo-bench-idcalc-XXXXXX";
+        if (::mkdtemp(tmpl) == nullptr) {
+            r.why = "no temporary directory";
+            return r;
+        }
+        r.dir = tmpl;
+        fs::copy_file(work / "setpar", r.dir / "setpar");
+        fs::current_path(r.dir);
+        if (!in_par().ok() || !catopen().ok() || !de_open().ok() ||
+            !load_delta_t(data_file(files::kDeltaT)).ok()) {
+            r.why = "the package cannot be read";
+            return r;
+        }
+        // Objects with an opposition within 60 days of the night.
+        std::int32_t day0 = 0;
+        double f0 = 0.0;
+        caljd(2025, 3, 20, 0.875, day0, f0, 1);  // 21h UT
+        const double jd0 = day0 + f0;
+        OppositionFile file;
+        std::int32_t rec = 0, err = 0;
+        struct Opp {
+            std::int32_t number;
+            double jd;
+        };
+        std::vector<Opp> objects;
+        if (!opfop(data_paths().opp_counts, package_info().first_year, package_info().last_year, file,
+                   data_paths().data_dir, jd0 - 60.0, rec, err)
+                 .ok() ||
+            rec == 0) {
+            r.why = "no opposition file for 2025";
+            return r;
+        }
+        for (std::int32_t k = rec; k <= file.count(); ++k) {
+            auto o = file.read(k);
+            if (!o || o->jd > jd0 + 60.0) break;
+            objects.push_back({o->number, o->jd});
+        }
+        DeState& de = de_state();
+        de.flags = {};
+        de.flags[static_cast<std::size_t>(BodyCode::Sun) - 1] = StateLevel::Velocity;
+        de.centre = BodyCode::Earth;
+        std::string input;
+        // Every fifth object whose opposition lies in the window of its line,
+        // as an observer's list of known objects would be identified.
+        int made = 0;
+        for (std::size_t j = 0; j < objects.size() && made < kLines; j += 5) {
+            const std::int32_t n = objects[j].number;
+            const double ut = f0 + 0.25 * made / kLines;  // 21h .. 3h
+            double dt = 0.0, tt = 0.0;
+            deltat(day0, ut, 16, dt, tt);
+            auto el = catelem(n);
+            StateVector p{};
+            if (!el || !reade403(day0, tt * 86400.0).ok()) continue;
+            const OrbitElements oe{(*el)[1], (*el)[2], (*el)[3], (*el)[4], (*el)[5], (*el)[6]};
+            std::int32_t e0 = 0;
+            double ef = 0.0;
+            e0 = static_cast<std::int32_t>(std::floor((*el)[0]));
+            ef = (*el)[0] - e0;
+            if (!twobody(0.0, e0, ef, oe, day0, tt, kObliquityJ2000, p).ok()) continue;
+            StateVector sun{};
+            for (std::size_t k = 0; k < 6; ++k) sun[k] = de.result[k];
+            // Observatory 000, Greenwich.
+            const StateVector c = obsvec_j2000(day0, tt, ut, 0.0, 0.62411 * kParallaxScale, 0.77873 * kParallaxScale);
+            SkyDirection dir;
+            lightt(p, sun, c, dir, 0);
+            const OppositionWindow w = opposition_window(day0 + ut, dir.ra, sun[0], sun[1]);
+            if (!(objects[j].jd >= w.t1 && objects[j].jd <= w.t2)) continue;
+            ++made;
+            int y = 0, m = 0, d = 0;
+            double frac = 0.0;
+            jdcal(day0, ut, y, m, d, frac);
+            input += line_text(n, y, m, d, frac, dir.ra, dir.dec) + "\r\n";
+        }
+        de.flags = {};
+        std::ofstream(r.dir / std::string(files::kIdInput), std::ios::binary) << input;
+        r.ready = input.size() == static_cast<std::size_t>(kLines) * 82;
+        if (!r.ready) r.why = "the lines could not be made";
+        return r;
+    }();
+    return nt;
+}
+
+void run_night(benchmark::State& state, bool full_test) {
+    Night& nt = night();
+    if (!nt.ready) {
+        state.SkipWithError(nt.why.c_str());
+        return;
+    }
+    fs::current_path(nt.dir);
+    id_run_state().full_test = full_test;
+    int records = 0, found = 0;
+    for (auto _ : state) {
+        int status = 0, first = 1, last = kLines;
+        IdCalc(&status, &first, &last, 30.0, 30.0, nullptr);
+        records = status;
+    }
+    id_run_state().full_test = false;
+    if (errmsg(nullptr, 0) != 0) {
+        std::string m(static_cast<std::size_t>(errmsg(nullptr, 0)), ' ');
+        errmsg(m.data(), static_cast<int>(m.size()));
+        state.SkipWithError(m.c_str());
+        return;
+    }
+    // Lines identified: records that are not the not-found record.
+    std::ifstream in(nt.dir / std::string(files::kIdResult), std::ios::binary);
+    std::string rec(82, ' ');
+    while (in.read(rec.data(), 82))
+        if (rec.find("Object not found") == std::string::npos && rec.substr(0, 13) != std::string(13, ' ')) ++found;
+    state.SetItemsProcessed(state.iterations() * kLines);
+    state.counters["records"] = records;
+    state.counters["lines_identified"] = found;
+    state.counters["objects"] = catalogue_counts().total();
+}
+
+}  // namespace
+
+static void BM_IdCalcNight(benchmark::State& state) { run_night(state, false); }
+BENCHMARK(BM_IdCalcNight)->Unit(benchmark::kMillisecond);
+
+static void BM_IdCalcNightFullTest(benchmark::State& state) { run_night(state, true); }
+BENCHMARK(BM_IdCalcNightFullTest)->Unit(benchmark::kMillisecond);

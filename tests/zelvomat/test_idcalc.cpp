@@ -1,0 +1,677 @@
+// Identification of observations (IdCalc) against the bundled catalogue.
+//
+// The observation lines are made here from places computed independently of
+// the library: the catalogue elements read from the package files by their
+// documented layout, Kepler's equation solved here, the Earth from ERFA's
+// eraEpv00, the observer from ERFA's sidereal time and IAU 1976/1980
+// precession-nutation, TT from ERFA's leap seconds, light time iterated on
+// the two-body orbit itself. The driver identifies with two-body positions
+// too, so the residuals it reports must be what the rounding of the lines
+// leaves, to the accuracy of eraEpv00 and Delta T (a few hundredths of a
+// second of arc).
+//
+// The small package is built once per build tree (tools/make_package.sh
+// --small, under a lock); the full package (build/package) is used when it
+// has been built.
+#include <erfa.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/catalog.h"
+#include "core/setpar.h"
+#include "io/errchan.h"
+#include "small_package.h"
+#include "support.h"
+#include "tasks/idenew.h"
+#include "zelvomat/zelvomat.h"
+
+namespace fs = std::filesystem;
+using namespace zelvomat;
+
+namespace {
+
+// ---- Packages -------------------------------------------------------------------
+
+// The working directory of the tests' shared small package.
+std::optional<fs::path> small_package_work() {
+    const fs::path pkg = zeltest::small_package();
+    if (pkg.empty()) return std::nullopt;
+    return pkg / "work";
+}
+
+std::optional<fs::path> full_package() {
+    const fs::path work = fs::path(ZELVO_BINARY_DIR) / "package" / "work";
+    if (!fs::exists(work / "setpar")) return std::nullopt;
+    return work;
+}
+
+// ---- The package read by its documented layout -------------------------------------
+
+std::vector<std::uint8_t> bytes_of(const fs::path& p) { return zeltest::read_bytes(p); }
+double f64(const std::vector<std::uint8_t>& b, std::size_t off) {
+    double v;
+    std::memcpy(&v, b.data() + off, 8);
+    return v;
+}
+std::int32_t i32(const std::vector<std::uint8_t>& b, std::size_t off) {
+    std::int32_t v;
+    std::memcpy(&v, b.data() + off, 4);
+    return v;
+}
+
+struct Package {
+    fs::path work, data;
+    double epoch = 0;
+    std::int32_t objects = 0, numbered = 0;
+    int first_year = 0, last_year = 0;
+    std::vector<std::uint8_t> elements, names, h;
+    std::map<std::int32_t, double> g;
+    std::vector<std::int32_t> special;
+    std::array<std::int32_t, 5> opp_counts{};
+
+    explicit Package(const fs::path& w) : work(w) {
+        const auto set = bytes_of(w / "setpar");
+        std::string dir(reinterpret_cast<const char*>(set.data()) + 240, 80);
+        data = dir.substr(0, dir.find_last_not_of(' ') + 1);
+        epoch = f64(set, 400);
+        objects = i32(set, 408);
+        numbered = i32(set, 412);
+        std::int16_t fy, ly;
+        std::memcpy(&fy, set.data() + 420, 2);
+        std::memcpy(&ly, set.data() + 422, 2);
+        first_year = fy, last_year = ly;
+        for (int k = 0; k < 5; ++k) opp_counts[static_cast<std::size_t>(k)] = i32(set, 480 + 4 * static_cast<std::size_t>(k));
+        elements = bytes_of(data / "elitel");
+        names = bytes_of(data / "elinm");
+        h = bytes_of(data / "elih");
+        const std::int32_t slopes = i32(set, 8 * 80 + 4);
+        const auto gb = bytes_of(data / "elig");
+        for (std::int32_t k = 0; k < slopes; ++k)
+            g[i32(gb, 9 * static_cast<std::size_t>(k))] =
+                std::atof(std::string(reinterpret_cast<const char*>(gb.data()) + 9 * k + 4, 5).c_str());
+        const auto up = bytes_of(data / "uplist");
+        for (std::size_t k = 0; k + 4 <= up.size() && k / 4 < static_cast<std::size_t>(i32(set, 416)); k += 4)
+            special.push_back(i32(up, k));
+    }
+    bool present(std::int32_t n) const {
+        for (std::size_t i = 0; i < 18; ++i) {
+            const char c = static_cast<char>(names[18 * static_cast<std::size_t>(n - 1) + i]);
+            if (c != ' ' && c != 0) return true;
+        }
+        return false;
+    }
+    std::array<double, 6> el(std::int32_t n) const {
+        std::array<double, 6> e{};
+        for (std::size_t i = 0; i < 6; ++i) e[i] = f64(elements, 48 * static_cast<std::size_t>(n - 1) + 8 * i);
+        return e;
+    }
+    double abs_mag(std::int32_t n) const {
+        return std::atof(std::string(reinterpret_cast<const char*>(h.data()) + 5 * (n - 1), 5).c_str());
+    }
+    double slope(std::int32_t n) const {
+        auto it = g.find(n);
+        return it == g.end() ? 0.15 : it->second;
+    }
+    // Opposition dates of object n in year y (the opposition files).
+    std::vector<double> oppositions(std::int32_t n, int y) const {
+        std::vector<double> out;
+        const auto b = bytes_of(data / ("opp" + std::to_string(y)));
+        const std::size_t count = static_cast<std::size_t>(opp_counts[static_cast<std::size_t>(y - first_year)]);
+        for (std::size_t k = 0; k < count; ++k)
+            if (i32(b, 12 * k + 8) == n) out.push_back(f64(b, 12 * k));
+        return out;
+    }
+};
+
+// ---- Independent places ----------------------------------------------------------
+
+constexpr double kK = 0.01720209895;
+constexpr double kAuKm = 149597870.691;
+constexpr double kCAuDay = 299792.458 * 86400.0 / kAuKm;
+constexpr double kEps = 84381.448 / 206264.80624709636;
+
+std::array<double, 3> helio(const std::array<double, 6>& e, double epoch, double tt) {
+    const double a = std::pow(kK / e[5], 2.0 / 3.0);
+    const double M = e[0] + e[5] * (tt - epoch);
+    double E = M;
+    for (int i = 0; i < 60; ++i) E -= (E - e[4] * std::sin(E) - M) / (1 - e[4] * std::cos(E));
+    const double xp = a * (std::cos(E) - e[4]), yp = a * std::sqrt(1 - e[4] * e[4]) * std::sin(E);
+    // Orbit plane to ecliptic: Rz(-node) Rx(-incl) Rz(-perihelion).
+    double rot[3][3];
+    eraIr(rot);
+    eraRz(-e[1], rot);
+    eraRx(-e[3], rot);
+    eraRz(-e[2], rot);
+    double orb[3] = {xp, yp, 0}, ecl[3];
+    eraRxp(rot, orb, ecl);
+    return {ecl[0], ecl[1] * std::cos(kEps) - ecl[2] * std::sin(kEps), ecl[1] * std::sin(kEps) + ecl[2] * std::cos(kEps)};
+}
+
+struct Place {
+    double ra = 0, dec = 0, delta = 0, r = 0, phase = 0;
+    double sun_ra = 0;  // geocentric Sun
+};
+
+// Astrometric place of object n at the UTC calendar instant, seen from an
+// observatory (east longitude, rho cos phi', rho sin phi' in Earth radii).
+Place place(const Package& pkg, std::int32_t n, int y, int m, int d, double dayfrac, double lon_deg, double rc,
+            double rs) {
+    double u1, u2, a1, a2, t1, t2;
+    eraDtf2d("UTC", y, m, d, 0, 0, 0, &u1, &u2);
+    u2 += dayfrac;
+    eraUtctai(u1, u2, &a1, &a2);
+    eraTaitt(a1, a2, &t1, &t2);
+    double pvh[2][3], pvb[2][3];
+    eraEpv00(t1, t2, pvh, pvb);
+    // Observer, true equator of date -> J2000 (UT1 taken as UTC).
+    const double gast = eraGst94(u1, u2);
+    const double re = 6378.137 / kAuKm;
+    double obs_true[3] = {rc * re * std::cos(gast + lon_deg / 57.29577951308232),
+                          rc * re * std::sin(gast + lon_deg / 57.29577951308232), rs * re};
+    double np[3][3], obs[3];
+    eraPnm80(t1, t2, np);
+    eraTrxp(np, obs_true, obs);
+    const double tt = t1 + t2;
+    const auto e = pkg.el(n);
+    double tau = 0, rho[3] = {0, 0, 0}, dist = 0;
+    std::array<double, 3> p{};
+    for (int it = 0; it < 10; ++it) {
+        p = helio(e, pkg.epoch, tt - tau);
+        for (int i = 0; i < 3; ++i) rho[i] = p[static_cast<std::size_t>(i)] - pvh[0][i] - obs[i];
+        dist = std::sqrt(rho[0] * rho[0] + rho[1] * rho[1] + rho[2] * rho[2]);
+        tau = dist / kCAuDay;
+    }
+    Place pl;
+    eraC2s(rho, &pl.ra, &pl.dec);
+    pl.ra = eraAnp(pl.ra);
+    pl.delta = dist;
+    const auto p0 = helio(e, pkg.epoch, tt);
+    pl.r = std::sqrt(p0[0] * p0[0] + p0[1] * p0[1] + p0[2] * p0[2]);
+    const double sun[3] = {-pvh[0][0], -pvh[0][1], -pvh[0][2]};
+    double sd;
+    double sun_v[3] = {sun[0], sun[1], sun[2]};
+    eraC2s(sun_v, &pl.sun_ra, &sd);
+    pl.sun_ra = eraAnp(pl.sun_ra);
+    // Phase angle Sun - object - observer.
+    double to_sun[3] = {-p0[0], -p0[1], -p0[2]};
+    double to_obs[3] = {-rho[0], -rho[1], -rho[2]};
+    pl.phase = eraSepp(to_sun, to_obs);
+    return pl;
+}
+
+// The IAU H, G magnitude (Bowell et al. 1989).
+double hg_magnitude(double h, double g, double r, double delta, double phase) {
+    const double t = std::tan(phase / 2);
+    const double p1 = std::exp(-3.33 * std::pow(t, 0.63)), p2 = std::exp(-1.87 * std::pow(t, 1.22));
+    return h + 5 * std::log10(r * delta) - 2.5 * std::log10((1 - g) * p1 + g * p2);
+}
+
+// ---- Observation lines --------------------------------------------------------------
+
+struct Line {
+    std::string text;
+    double ra = 0, dec = 0;  // the angles as written (rounded), radians
+};
+
+// An 80-column line: designation (columns 1-13), UTC date, R.A. hh mm ss.ss,
+// Decl. sdd mm ss.s, magnitude (0: none) and band, observatory code.
+Line make_line(const std::string& desig, int y, int m, int d, double frac, double ra, double dec, double mag,
+               const std::string& code) {
+    char sign;
+    int ih[4], id[4];
+    eraA2tf(2, ra, &sign, ih);
+    eraA2af(1, dec, &sign, id);
+    char buf[128];
+    std::string magtext = mag == 0.0 ? std::string(5, ' ') : [&] {
+        char b[16];
+        std::snprintf(b, sizeof b, "%4.1f ", mag);
+        return std::string(b);
+    }();
+    std::snprintf(buf, sizeof buf, "%-13.13s  %04d %02d %08.5f %02d %02d %02d.%02d %c%02d %02d %02d.%d          %5.5sV      %3.3s",
+                  desig.c_str(), y, m, d + frac, ih[0], ih[1], ih[2], ih[3], sign, id[0], id[1], id[2], id[3],
+                  magtext.c_str(), code.c_str());
+    Line l;
+    l.text = buf;
+    l.text.resize(80, ' ');
+    l.ra = ((ih[0] * 60.0 + ih[1]) * 60.0 + ih[2] + ih[3] / 100.0) * 15.0 / 206264.80624709636;
+    l.dec = (sign == '-' ? -1 : 1) * ((id[0] * 60.0 + id[1]) * 60.0 + id[2] + id[3] / 10.0) / 206264.80624709636;
+    return l;
+}
+
+void write_input(const std::vector<Line>& lines) {
+    std::string s;
+    for (const Line& l : lines) s += l.text + "\r\n";
+    zeltest::write_text("input.id1", s);
+}
+
+std::vector<std::string> read_records(const fs::path& p) {
+    const auto b = zeltest::read_bytes(p);
+    std::vector<std::string> out;
+    for (std::size_t k = 0; k + 82 <= b.size(); k += 82) out.emplace_back(reinterpret_cast<const char*>(b.data()) + k, 82);
+    return out;
+}
+
+// A residual field as a signed number.
+double field_value(const std::string& f) {
+    std::string s;
+    for (char c : f)
+        if (c != ' ') s += c;
+    return std::atof(s.c_str());
+}
+
+// Runs IdCalc in the package's working directory over every line.
+struct IdRun {
+    int status = 0, first = 1, last = 0;
+    std::string error;
+};
+IdRun run_idcalc(int lines, double tol_ra, double tol_decl, ProgressCallback cb = nullptr, IdRun r = {}) {
+    if (r.last == 0) r.last = lines;
+    IdCalc(&r.status, &r.first, &r.last, tol_ra, tol_decl, cb);
+    const int len = errmsg(nullptr, 0);
+    r.error.assign(static_cast<std::size_t>(len), ' ');
+    if (len > 0) errmsg(r.error.data(), len);
+    return r;
+}
+
+// A working directory with the package's settings (the data directory is
+// the package's own).
+struct InPackage {
+    explicit InPackage(const fs::path& work) {
+        fs::copy_file(work / "setpar", dir.path() / "setpar");
+    }
+    zeltest::ScopedWorkDir dir;
+};
+
+// Observatory 000 (Greenwich) as the package lists it.
+constexpr double kLon000 = 0.0, kRc000 = 0.62411, kRs000 = 0.77873;
+
+struct Case {
+    std::int32_t number;
+    Line line;
+    Place place;
+};
+
+// Lines of present objects a few days from one of their oppositions, chosen
+// so that the opposition lies well inside the driver's window (computed here
+// from the independent anti-solar point).
+std::vector<Case> make_cases(const Package& pkg, std::size_t wanted, bool with_magnitude) {
+    std::vector<Case> out;
+    std::vector<std::int32_t> present;
+    for (std::int32_t n = 1; n <= pkg.objects; ++n)
+        if (pkg.present(n)) present.push_back(n);
+    const std::size_t stride = std::max<std::size_t>(1, present.size() / (wanted * 3));
+    const int year = pkg.first_year + 1;
+    for (std::size_t k = 0; k < present.size() && out.size() < wanted; k += stride) {
+        const std::int32_t n = present[k];
+        const auto opp = pkg.oppositions(n, year);
+        if (opp.empty()) continue;
+        for (double off : {4.0, -4.0, 8.0, -8.0, 1.5, 15.0, -15.0}) {
+            const double jd = std::floor(opp[0] + off - 0.5) + 0.5 + 0.1234;  // 02:57 UTC
+            int y, m, d;
+            double f;
+            eraJd2cal(jd, 0, &y, &m, &d, &f);
+            const Place pl = place(pkg, n, y, m, d, 0.1234, kLon000, kRc000, kRs000);
+            // The window as the driver computes it (checked apart below).
+            const double sun_x = std::cos(pl.sun_ra), sun_y = std::sin(pl.sun_ra);
+            const OppositionWindow w = opposition_window(jd, pl.ra, sun_x, sun_y);
+            if (!(opp[0] > w.t1 + 0.1 && opp[0] < w.t2 - 0.1)) continue;
+            const double mag = with_magnitude ? std::round((hg_magnitude(pkg.abs_mag(n), pkg.slope(n), pl.r, pl.delta,
+                                                                         pl.phase) + 0.3) * 10) / 10
+                                              : 0.0;
+            char desig[16];
+            std::snprintf(desig, sizeof desig, "     T%06d", n % 1000000);
+            out.push_back({n, make_line(desig, y, m, d, 0.1234, pl.ra, pl.dec, mag, "000"), pl});
+            break;
+        }
+    }
+    return out;
+}
+
+// Checks that every case's line found its object with the residuals that
+// the rounding of the written angles leaves.
+void expect_identified(const Package& pkg, const std::vector<Case>& cases, const std::vector<std::string>& recs,
+                       bool with_magnitude) {
+    // The records of each line: the first has the line's columns 1-13.
+    std::size_t k = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE("object " + std::to_string(c.number));
+        ASSERT_LT(k, recs.size());
+        ASSERT_EQ(recs[k].substr(0, 13), c.line.text.substr(0, 13));
+        std::vector<std::string> mine{recs[k++]};
+        while (k < recs.size() && recs[k].substr(0, 13) == std::string(13, ' ')) mine.push_back(recs[k++]);
+        const std::string* hit = nullptr;
+        char number[8];
+        std::snprintf(number, sizeof number, "%6d", c.number);
+        const std::string packed(reinterpret_cast<const char*>(pkg.names.data()) + 18 * (c.number - 1), 10);
+        const DesignationText readable = desunpack(packed);
+        for (const std::string& r : mine) {
+            const bool same = c.number <= pkg.numbered
+                                  ? r.substr(30, 6) == number
+                                  : r.substr(30, 6) == "      " &&
+                                        r.substr(37, 10) == std::string(readable.data(), readable.size());
+            if (same) hit = &r;
+        }
+        ASSERT_NE(hit, nullptr) << "not identified: " << c.line.text << "\n" << mine[0];
+        const std::string& r = *hit;
+        EXPECT_EQ(r.substr(13, 16), c.line.text.substr(15, 16));
+        EXPECT_EQ(r[29], '*');  // catalogue elements: never accepted as close in time
+        EXPECT_EQ(r.substr(77, 5), "000  ");
+        // Expected residuals: written minus true place (R.A. times cos Decl.).
+        const double dra = std::remainder(c.line.ra - c.place.ra, 2 * M_PI) * std::cos(c.line.dec) * 206264.806;
+        const double ddec = (c.line.dec - c.place.dec) * 206264.806;
+        // 0.05": the field's rounding; 0.05": eraEpv00, Delta T and UT1 - UTC.
+        EXPECT_NEAR(field_value(r.substr(55, 7)), dra, 0.1) << r;
+        EXPECT_NEAR(field_value(r.substr(63, 7)), ddec, 0.1) << r;
+        if (with_magnitude) {
+            // 0.3 added to the magnitude computed here, then rounded to 0.1.
+            const double m = hg_magnitude(pkg.abs_mag(c.number), pkg.slope(c.number), c.place.r, c.place.delta,
+                                          c.place.phase);
+            const double written = field_value(c.line.text.substr(65, 4));
+            EXPECT_NEAR(field_value(r.substr(71, 5)), written - m, 0.06) << r;
+        } else {
+            EXPECT_EQ(r.substr(71, 5), "   - ");
+        }
+    }
+    EXPECT_EQ(k, recs.size());
+}
+
+void identify_catalogue(const fs::path& work, std::size_t wanted) {
+    const Package pkg(work);
+    const auto cases = make_cases(pkg, wanted, true);
+    ASSERT_GE(cases.size(), std::min<std::size_t>(wanted, 8));
+    InPackage in(work);
+    std::vector<Line> lines;
+    for (const Case& c : cases) lines.push_back(c.line);
+    write_input(lines);
+    const IdRun r = run_idcalc(static_cast<int>(lines.size()), 5.0, 5.0);
+    ASSERT_EQ(r.error, "");
+    const auto recs = read_records("result.id4");
+    EXPECT_EQ(r.status, static_cast<int>(recs.size()));
+    expect_identified(pkg, cases, recs, true);
+}
+
+class IdCalcPackage : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { work_ = small_package_work(); }
+    void SetUp() override {
+        if (!work_) GTEST_SKIP() << "the small package could not be built (see package-small/build.log)";
+        id_run_state() = {};
+    }
+    static std::optional<fs::path> work_;
+};
+std::optional<fs::path> IdCalcPackage::work_;
+
+}  // namespace
+
+// ---- Window, residual fields, records --------------------------------------------------
+
+TEST(IdCalcWindow, FollowsTheDistanceFromTheAntiSolarPoint) {
+    // The Sun at R.A. 180 degrees: the anti-solar point at 0.
+    struct C {
+        double ra_deg, w, h;
+    } cases[] = {
+        {10.0, 8.639, 1.791},    // east, d < pi/4: 4 D / 4.63
+        {-50.0, -45.0, 7.245},   // west, between pi/4 and pi/3: D - 5
+        {90.0, 95.0, 14.745},    // d > pi/3: 4 D / 3 - 25
+        {120.0, 148.5, 22.770},  // above 130: times 1.1
+        {0.0, 0.0, 0.495},
+    };
+    for (const C& c : cases) {
+        SCOPED_TRACE(c.ra_deg);
+        const double ra = std::fmod(c.ra_deg + 360.0, 360.0) / 57.29577951308232;
+        const OppositionWindow w = opposition_window(2460000.5, ra, -1.0, 0.0);
+        EXPECT_NEAR(w.w, c.w, 5e-4);
+        EXPECT_NEAR(w.h, c.h, 5e-4);
+        EXPECT_NEAR(w.t1, 2460000.5 + c.w - c.h, 1e-3);
+        EXPECT_NEAR(w.t2, 2460000.5 + c.w + c.h, 1e-3);
+    }
+}
+
+TEST(IdCalcResiduals, RightAscensionAcrossZeroTakesTheShorterArc) {
+    const double s = 15.0 / 206264.80624709636;  // one second of time
+    RaDifference d = ra_difference(1 * s, 2 * M_PI - 1 * s);  // 0h00m01s against 23h59m59s
+    EXPECT_NEAR(d.size, 2 * s, 1e-15);
+    EXPECT_FALSE(d.negative);
+    d = ra_difference(2 * M_PI - 1 * s, 1 * s);
+    EXPECT_NEAR(d.size, 2 * s, 1e-15);
+    EXPECT_TRUE(d.negative);
+    d = ra_difference(1.0, 1.0 + s);
+    EXPECT_TRUE(d.negative);
+    EXPECT_FALSE(ra_difference(1.0, 1.0).negative);  // zero is "+"
+}
+
+TEST(IdCalcResiduals, FieldForms) {
+    struct C {
+        double v;
+        bool neg;
+        const char* want;
+    } cases[] = {
+        {12.34, false, "  +12.3"}, {12.34, true, "  -12.3"}, {0.5, true, "   -0.5"},
+        {0.04, true, "    0.0"},   {9999.9, true, "-9999.9"}, {10000.0, false, "*******"},
+        {123456.0, false, "*******"},
+    };
+    for (const C& c : cases) EXPECT_EQ(residual_field(c.v, c.neg), c.want) << c.v;
+    struct M {
+        bool known;
+        double v;
+        const char* want;
+    } mags[] = {
+        {false, 1.0, "   - "}, {true, 0.5, " +0.5"}, {true, -0.46, " -0.5"},
+        {true, 12.3, "+12.3"}, {true, -0.04, "  0.0"}, {true, 2.0, " +2.0"},
+    };
+    for (const M& m : mags) EXPECT_EQ(magnitude_field(m.known, m.v), m.want) << m.v;
+}
+
+TEST(IdCalcRecords, LayoutOfMatchesAndNotFound) {
+    const std::string line =
+        "     K24A01A  C2025 03 15.12345 12 34 56.78 +12 34 56.7          18.2 V      000";
+    IdMatch m;
+    m.number = 433;
+    m.numbered = true;
+    m.accepted = false;
+    m.name = "Eros and a long tail";
+    m.ra_arcsec = 1.24;
+    m.decl_arcsec = 0.3;
+    m.decl_negative = true;
+    m.magnitude_known = true;
+    m.magnitude_residual = -0.3;
+    m.band = '*';
+    m.observatory = 1005;
+    std::string r = id_result_record(line, true, m);
+    ASSERT_EQ(r.size(), 82u);
+    EXPECT_EQ(r.substr(0, 13), line.substr(0, 13));
+    EXPECT_EQ(r.substr(13, 16), "2025 03 15.12345");
+    EXPECT_EQ(r.substr(29, 8), "*   433 ");
+    EXPECT_EQ(r.substr(37, 17), "Eros and a long t");
+    EXPECT_EQ(r.substr(54, 28), "    +1.2    -0.3  -0.3*A05  ");
+    m.numbered = false;
+    m.accepted = true;
+    r = id_result_record(line, false, m);
+    EXPECT_EQ(r.substr(0, 13), std::string(13, ' '));
+    EXPECT_EQ(r.substr(29, 8), std::string(8, ' '));
+    r = id_not_found_record(line);
+    EXPECT_EQ(r, line.substr(0, 13) + std::string(24, ' ') + "Object not found" + std::string(29, ' '));
+}
+
+// ---- Runs on the package ------------------------------------------------------------------
+
+TEST_F(IdCalcPackage, IdentifiesCatalogueObjectsWithSmallResiduals) { identify_catalogue(*work_, 12); }
+
+TEST(IdCalcFullPackage, IdentifiesCatalogueObjectsWithSmallResiduals) {
+    const auto work = full_package();
+    if (!work) GTEST_SKIP() << "no full package in the build tree (tools/make_package.sh build build/package)";
+    id_run_state() = {};
+    identify_catalogue(*work, 40);
+}
+
+TEST_F(IdCalcPackage, LineOfNoObjectIsNotFoundAndTheHeaderCarriesTheTolerances) {
+    InPackage in(*work_);
+    const Line far = make_line("     NOTHING", 2025, 6, 1, 0.5, 1.0, -1.45, 0.0, "000");
+    write_input({far});
+    const IdRun r = run_idcalc(1, 30.0, 20.5);
+    ASSERT_EQ(r.error, "");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.first, 1);
+    const auto recs = read_records("result.id4");
+    ASSERT_EQ(recs.size(), 1u);
+    EXPECT_EQ(recs[0], id_not_found_record(far.text));
+    const auto hat = read_records("ide.hat");
+    ASSERT_EQ(hat.size(), 7u);
+    EXPECT_EQ(hat[5].substr(55, 6), "  30.0");
+    EXPECT_EQ(hat[5].substr(63, 6), "  20.5");
+}
+
+namespace {
+std::vector<std::pair<int, int>> g_progress;
+int stop_after = 0;
+int progress(int done, int total) {
+    g_progress.emplace_back(done, total);
+    return static_cast<int>(g_progress.size()) == stop_after ? 1 : 0;
+}
+}  // namespace
+
+TEST_F(IdCalcPackage, StopsAndContinuesWithTheSameRecords) {
+    const Package pkg(*work_);
+    const auto cases = make_cases(pkg, 3, false);
+    ASSERT_EQ(cases.size(), 3u);
+    InPackage in(*work_);
+    // Each line twice: the tolerances must not shrink from one line to the next.
+    std::vector<Line> lines;
+    for (const Case& c : cases) lines.insert(lines.end(), {c.line, c.line});
+    write_input(lines);
+    const int n = static_cast<int>(lines.size());
+    g_progress.clear();
+    stop_after = 0;
+    const IdRun whole = run_idcalc(n, 5.0, 5.0, progress);
+    ASSERT_EQ(whole.error, "");
+    const auto all = read_records("result.id4");
+    EXPECT_EQ(whole.status, static_cast<int>(all.size()));
+    std::vector<Case> doubled;
+    for (const Case& c : cases) doubled.insert(doubled.end(), {c, c});
+    expect_identified(pkg, doubled, all, false);
+    ASSERT_EQ(g_progress.size(), static_cast<std::size_t>(n));
+    EXPECT_EQ(g_progress.back(), std::make_pair(n, n));
+
+    // Stopped after the second line, then continued with the counters.
+    g_progress.clear();
+    stop_after = 2;
+    IdRun r = run_idcalc(n, 5.0, 5.0, progress);
+    ASSERT_EQ(r.error, "");
+    EXPECT_EQ(r.first, 3);
+    EXPECT_LT(r.status, 0);
+    EXPECT_EQ(-r.status, static_cast<int>(read_records("result.id4").size()));
+    stop_after = 0;
+    r = run_idcalc(n, 5.0, 5.0, progress, r);
+    ASSERT_EQ(r.error, "");
+    EXPECT_EQ(r.status, whole.status);
+    EXPECT_EQ(r.first, 3);  // a completed call leaves first as it was
+    EXPECT_EQ(read_records("result.id4"), all);
+    ASSERT_EQ(g_progress.size(), static_cast<std::size_t>(n));
+    EXPECT_EQ(g_progress[2], std::make_pair(3, 9999));  // counted from the run's first line
+    EXPECT_EQ(g_progress.back(), std::make_pair(n, 9999));
+}
+
+TEST_F(IdCalcPackage, UnreadableObservatoryCodeStopsTheRunWithAMessage) {
+    const Package pkg(*work_);
+    const auto cases = make_cases(pkg, 1, false);
+    ASSERT_EQ(cases.size(), 1u);
+    InPackage in(*work_);
+    Line bad = cases[0].line;
+    bad.text.replace(77, 3, "#12");
+    write_input({cases[0].line, bad, cases[0].line});
+    const IdRun r = run_idcalc(3, 5.0, 5.0);
+    EXPECT_NE(r.error.find("Line 2"), std::string::npos) << r.error;
+    EXPECT_NE(r.error.find("#12"), std::string::npos) << r.error;
+    const auto recs = read_records("result.id4");
+    EXPECT_EQ(r.status, -static_cast<int>(recs.size()));
+    EXPECT_EQ(r.first, 2);
+    expect_identified(pkg, {cases[0]}, recs, false);
+}
+
+TEST_F(IdCalcPackage, MissingInputIsReportedAndChangesNothing) {
+    InPackage in(*work_);
+    const IdRun r = run_idcalc(3, 5.0, 5.0);
+    EXPECT_NE(r.error, "");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.first, 1);
+    EXPECT_FALSE(fs::exists("result.id4"));
+}
+
+TEST_F(IdCalcPackage, SharedSkyGivesTheRecordsOfTheFullTest) {
+    // Lines over the sky and a night, with wide tolerances so that many
+    // candidates come close: the bounds may only skip what the full test
+    // rejects.
+    const Package pkg(*work_);
+    const auto cases = make_cases(pkg, 12, true);
+    ASSERT_GE(cases.size(), 8u);
+    InPackage in(*work_);
+    std::vector<Line> lines;
+    for (const Case& c : cases) {
+        lines.push_back(c.line);
+        // Neighbouring places: 20' and 2 degrees off.
+        for (double off : {0.006, 0.035}) {
+            Line l = c.line;
+            const Line moved = make_line(l.text.substr(0, 13), std::atoi(l.text.substr(15, 4).c_str()),
+                                         std::atoi(l.text.substr(20, 2).c_str()),
+                                         std::atoi(l.text.substr(23, 2).c_str()), 0.1234, c.place.ra + off,
+                                         c.place.dec - off, 0.0, "000");
+            lines.push_back(moved);
+        }
+    }
+    write_input(lines);
+    const int n = static_cast<int>(lines.size());
+    for (double tol : {5.0, 1300.0, 7300.0}) {
+        SCOPED_TRACE(tol);
+        id_run_state().full_test = true;
+        IdRun r = run_idcalc(n, tol, tol);
+        ASSERT_EQ(r.error, "");
+        const auto full = read_records("result.id4");
+        id_run_state().full_test = false;
+        r = run_idcalc(n, tol, tol);
+        ASSERT_EQ(r.error, "");
+        EXPECT_EQ(read_records("result.id4"), full);
+    }
+}
+
+TEST_F(IdCalcPackage, ObjectInTheSpecialListAndTheWindowIsTestedOnce) {
+    const Package src(*work_);
+    const auto cases = make_cases(src, 1, false);
+    ASSERT_EQ(cases.size(), 1u);
+    // A copy of the data directory whose special list also holds the object.
+    zeltest::ScopedWorkDir dir;
+    const fs::path data = dir.path() / "el";
+    fs::copy(src.data, data);
+    std::vector<std::int32_t> list = src.special;
+    list.push_back(cases[0].number);
+    std::sort(list.begin(), list.end());
+    list.erase(std::unique(list.begin(), list.end()), list.end());
+    std::vector<std::uint8_t> up(4 * list.size());
+    for (std::size_t k = 0; k < list.size(); ++k) std::memcpy(up.data() + 4 * k, &list[k], 4);
+    zeltest::write_bytes(data / "uplist", up);
+    auto settings = decode_settings(zeltest::read_bytes(*work_ / "setpar"));
+    ASSERT_TRUE(settings.ok());
+    settings->data_dir = data.string() + "/";
+    settings->ephemeris_path = data.string() + "/coorbp";
+    settings->params.special = static_cast<std::int32_t>(list.size());
+    auto bytes = encode_settings(*settings);
+    ASSERT_TRUE(bytes.ok());
+    zeltest::write_bytes("setpar", *bytes);
+    write_input({cases[0].line});
+    const IdRun r = run_idcalc(1, 5.0, 5.0);
+    ASSERT_EQ(r.error, "");
+    const auto recs = read_records("result.id4");
+    EXPECT_EQ(recs.size(), 1u);
+    expect_identified(src, cases, recs, false);
+}

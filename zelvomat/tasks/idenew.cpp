@@ -1,0 +1,658 @@
+// IdCalc: identification of observations with catalogued minor planets
+// (layout of the result and the rules of the residuals in idenew.h).
+//
+// Per observation: contr_s1 parses the line; Delta T gives the TT date; the
+// geocentric Sun S (planetary ephemeris file) and the observer vector c
+// (obsvec_j2000, referred to J2000 like every other vector) are computed
+// once; the window of opposition dates gives the candidates of the opposition
+// files, the special list follows; each candidate is tested:
+//   elmnt (elements at the TT date) -> twobody (epoch and date the TT date)
+//   -> lightt(P, S, c) -> residuals against the tolerances.
+//
+// Shared work of a run, kept in memory for all its lines:
+//  - the opposition files of the years reached: read once, searched in
+//    memory (the first record at or after a date, as opfop finds it);
+//  - a geocentric sky of the candidates: when the package has no yearly
+//    element files, elmnt gives every object its catalogue elements carried
+//    to the date, so one two-body state per object, computed at the date of
+//    the first line that needs it, serves all lines within a day of it. A
+//    candidate is passed over without the full test when a bound on how far
+//    its place can lie from that extrapolated state (accelerations, light
+//    time, parallax) proves it outside the tolerances; every other candidate
+//    gets the full test above, so the records are those of the full test of
+//    every candidate. With yearly files present every candidate gets the
+//    full test.
+//
+// Calls: contr_s1, deltat, load_delta_t, reade403, de_open, obsvec_j2000,
+// lightt, elongph, twobody, magn, catopen, catname, catphot, ibsearch, elmnt,
+// year_of_jd, new_year_jd, n_obs, in_par, read_heading_block,
+// write_task_header.
+#include "tasks/idenew.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <limits>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "core/apparent.h"
+#include "core/catalog.h"
+#include "core/datajd.h"
+#include "core/elmnt.h"
+#include "core/frames.h"
+#include "core/magn.h"
+#include "core/observer.h"
+#include "core/reade403.h"
+#include "core/setpar.h"
+#include "core/twobody.h"
+#include "core/utils.h"
+#include "io/bytes.h"
+#include "io/errchan.h"
+#include "io/fields.h"
+#include "io/files.h"
+#include "io/mapfile.h"
+#include "io/recfile.h"
+#include "tasks/linecheck.h"
+#include "tasks/obsfiles.h"
+#include "tasks/obsline.h"
+#include "tasks/oppos.h"
+#include "tasks/taskhead.h"
+#include "zelvomat/zelvomat.h"
+
+namespace zelvomat {
+
+IdRunState& id_run_state() {
+    static IdRunState s;
+    return s;
+}
+
+// ---- Window, residuals, records ------------------------------------------------
+
+OppositionWindow opposition_window(double jd_ut, double observed_ra, double sun_x, double sun_y) {
+    double sun_ra = 0.0, t = 0.0, r = 0.0;
+    polar(sun_x, sun_y, sun_ra, t, r);
+    double a = sun_ra - kPi;
+    if (a < 0.0) a += kTwoPi;
+    double x = observed_ra - a;
+    if (x < -kPi) x += kTwoPi;
+    if (x > kPi) x -= kTwoPi;
+    const double d = std::fabs(x);
+    const double deg = d * kDegPerRad;
+    double w = deg - 5.0;
+    if (d > kPi / 3.0) w = 4.0 * deg / 3.0 - 25.0;
+    if (d < kPi / 4.0) w = 4.0 * deg / 4.63;
+    if (w > 130.0) w *= 1.1;
+    OppositionWindow win;
+    win.h = (720.0 / kPi) * 0.01 / 4.63 + 0.15 * w;
+    win.w = x < 0.0 ? -w : w;
+    win.t1 = jd_ut + win.w - win.h;
+    win.t2 = jd_ut + win.w + win.h;
+    return win;
+}
+
+RaDifference ra_difference(double observed, double computed) {
+    const double diff = observed - computed;
+    RaDifference r;
+    r.size = std::fabs(diff);
+    if (r.size > kPi) {
+        r.size = kTwoPi - r.size;
+        r.negative = diff > 0.0;
+    } else {
+        r.negative = diff < 0.0;
+    }
+    return r;
+}
+
+std::string residual_field(double arcsec, bool negative) {
+    std::string f = io::fmt_f(std::fabs(arcsec), static_cast<int>(id_result::kResidualLen), 1);
+    if (f.front() != ' ') return std::string(id_result::kResidualLen, '*');  // no room for the sign
+    if (f == "    0.0") return f;
+    const std::size_t digit = f.find_first_not_of(' ');
+    if (f[digit] == '.') f[digit - 1] = '0';  // a value below 1 keeps its "0"
+    const std::size_t lead = f.find_first_not_of(' ');
+    if (lead == 0) return std::string(id_result::kResidualLen, '*');
+    f[lead - 1] = negative ? '-' : '+';
+    return f;
+}
+
+std::string magnitude_field(bool known, double residual) {
+    if (!known) return "   - ";
+    std::string f = " " + io::fmt_f(std::fabs(residual), 4, 1);  // columns 1-5 of the field
+    if (f[2] == ' ') f[2] = '0';
+    if (f == "  0.0") return f;
+    const char sign = residual > 0.0 ? '+' : '-';
+    if (f[1] == ' ')
+        f[1] = sign;
+    else
+        f[0] = sign;
+    return f;
+}
+
+std::string id_result_record(std::string_view line, bool first_of_line, const IdMatch& m) {
+    using namespace id_result;
+    std::string rec(kLength, ' ');
+    if (first_of_line) rec.replace(kLineOff, kLineLen, io::column(line, 1, kLineLen));
+    rec.replace(kDateOff, kDateLen, io::column(line, 16, kDateLen));
+    if (!m.accepted) rec[kFlagOff] = '*';
+    if (m.numbered) rec.replace(kNumberOff, kNumberLen, io::fmt_i(m.number, static_cast<int>(kNumberLen)));
+    rec.replace(kNameOff, kNameLen, io::pad(m.name, kNameLen));
+    rec.replace(kRaOff, kResidualLen, residual_field(m.ra_arcsec, m.ra_negative));
+    rec.replace(kDeclOff, kResidualLen, residual_field(m.decl_arcsec, m.decl_negative));
+    rec.replace(kMagOff, kMagLen, magnitude_field(m.magnitude_known, m.magnitude_residual));
+    rec[kBandOff] = m.band;
+    rec.replace(kCodeOff, kCodeLen, io::pad(n_obs(m.observatory), kCodeLen));
+    return rec;
+}
+
+std::string id_not_found_record(std::string_view line) {
+    using namespace id_result;
+    std::string rec(kLength, ' ');
+    rec.replace(kLineOff, kLineLen, io::column(line, 1, kLineLen));
+    rec.replace(kNameOff, kNotFound.size(), kNotFound);
+    return rec;
+}
+
+Result<std::vector<std::int32_t>> read_special_list(std::string_view data_dir, std::int32_t count) {
+    if (count < 0 || count > kSpecialListCapacity)
+        return error_status("The special list \"" + std::string(files::kSpecialList) + "\" has " +
+                            std::to_string(count) + " entries in the settings; at most " +
+                            std::to_string(kSpecialListCapacity) + " are possible.");
+    std::vector<std::int32_t> list(static_cast<std::size_t>(count));
+    if (count == 0) return list;
+    const std::string path = io::find_file(io::trim_right(data_dir), files::kSpecialList);
+    auto f = io::RecordFile::open(path, 4 * static_cast<std::size_t>(count), io::OpenMode::Read);
+    if (!f) return error_status("The special list cannot be read: " + f.message());
+    auto rec = f->read(1);
+    if (!rec)
+        return error_status("The special list " + path + " does not hold its " + std::to_string(count) +
+                            " numbers: " + rec.message());
+    for (std::size_t k = 0; k < list.size(); ++k) {
+        list[k] = io::get_i32(*rec, 4 * k);
+        if (k > 0 && list[k] <= list[k - 1])
+            return error_status("The special list " + path + " is not in ascending order of number.");
+    }
+    return list;
+}
+
+namespace {
+
+constexpr double kInvC = kLightDaysPerAu;  // days per AU
+
+// ---- The opposition files of a run, in memory ------------------------------------
+
+class OppositionYears {
+public:
+    OppositionYears(const DataPaths& paths, const PackageInfo& info)
+        : dir_(io::trim_right(paths.data_dir)), counts_(paths.opp_counts), first_(info.first_year),
+          last_(info.last_year) {}
+
+    int last_year() const { return last_; }
+
+    // As opfop: the year's records and the index (from 0) of the first
+    // record whose date is not earlier than jd; none when the year lies
+    // outside the package (or the five counted years) or has no such record.
+    struct Position {
+        const std::vector<OppositionRecord>* records = nullptr;
+        std::size_t index = 0;
+        int year = 0;
+    };
+    Result<std::optional<Position>> find(double jd) {
+        if (!std::isfinite(jd)) return std::optional<Position>();
+        const int y = year_of_jd(jd);
+        if (y < first_ || y > last_ || y - first_ >= static_cast<int>(counts_.size()))
+            return std::optional<Position>();
+        auto recs = year(y);
+        if (!recs) return recs.status();
+        const std::vector<OppositionRecord>& v = **recs;
+        const auto it =
+            std::partition_point(v.begin(), v.end(), [jd](const OppositionRecord& r) { return jd > r.jd; });
+        if (it == v.end()) return std::optional<Position>();
+        return std::optional<Position>(Position{&v, static_cast<std::size_t>(it - v.begin()), y});
+    }
+
+private:
+    Result<const std::vector<OppositionRecord>*> year(int y) {
+        for (const auto& [yy, v] : years_)
+            if (yy == y) return &v;
+        const std::int32_t count = counts_[static_cast<std::size_t>(y - first_)];
+        const std::string path = io::find_file(dir_, files::opposition_file(y));
+        std::vector<OppositionRecord> v;
+        if (count > 0) {
+            auto bytes = io::read_file_bytes(path);
+            if (!bytes) return error_status("The opposition file " + path + " cannot be read: " + bytes.message());
+            if (bytes->size() / OppositionRecord::kLength < static_cast<std::size_t>(count))
+                return error_status("The opposition file " + path + " holds fewer than its " + std::to_string(count) +
+                                    " records.");
+            v.resize(static_cast<std::size_t>(count));
+            const io::Bytes b(*bytes);
+            for (std::size_t k = 0; k < v.size(); ++k)
+                v[k] = OppositionRecord::decode(b.subspan(k * OppositionRecord::kLength, OppositionRecord::kLength));
+        }
+        years_.emplace_back(y, std::move(v));
+        return &years_.back().second;
+    }
+
+    std::string dir_;
+    OppositionCounts counts_;
+    int first_, last_;
+    std::vector<std::pair<int, std::vector<OppositionRecord>>> years_;
+};
+
+// ---- The geocentric sky of the candidates ---------------------------------------
+
+// Bounds of the extrapolation. A geocentric place g0 + gdot h of a two-body
+// object misses the true geocentric position at t0 + h by at most
+// (k^2/q^2 + a_E) h^2 / 2: k^2/q^2 bounds the object's acceleration (q the
+// perihelion distance), a_E that of the geocentric Sun (the Sun's pull on
+// the Earth at perihelion, 3.06e-4 AU/day^2, the Moon's 1.7e-6 and the
+// planets', with room). Light time moves the object back by tau v, tau at
+// most (distance)/(c - v), v at most the perihelion speed; the observer lies
+// |c| from the geocentre.
+constexpr double kSunAccelerationBound = 3.3e-4;  // AU / day^2
+constexpr double kMaxExtrapolationDays = 1.0;
+constexpr double kMaxSpeed = 1.0;  // AU / day: faster orbits always get the full test
+
+struct SkyEntry {
+    enum class Kind : std::uint8_t { Unset, Bounded, FullTest };
+    Kind kind = Kind::Unset;
+    double t0 = 0.0;  // TT
+    double g[3] = {0.0, 0.0, 0.0};
+    double gdot[3] = {0.0, 0.0, 0.0};
+    double half_acc = 0.0;  // (k^2/q^2 + a_E) / 2
+    double vmax = 0.0;
+};
+
+class CandidateSky {
+public:
+    // Usable when no package year has its two yearly element files.
+    static bool usable(const PackageInfo& info, std::string_view data_dir) {
+        const std::string dir(io::trim_right(data_dir));
+        for (int y = info.first_year; y <= info.last_year && y - info.first_year < 100; ++y)
+            if (io::file_exists(io::find_file(dir, files::yearly_index(y))) &&
+                io::file_exists(io::find_file(dir, files::yearly_elements(y))))
+                return false;
+        return true;
+    }
+
+    Status open(const CatalogueState& cat) {
+        auto el = io::MappedFile::open(cat.elements.path());
+        if (!el) return el.status();
+        auto nm = io::MappedFile::open(cat.names.path());
+        if (!nm) return nm.status();
+        elements_ = std::move(*el);
+        names_ = std::move(*nm);
+        epoch_ = cat.epoch_jd;
+        total_ = cat.counts.total();
+        comet_ = cat.comet_mode;
+        entries_.clear();
+        entries_.reserve(8192);
+        return ok_status();
+    }
+
+    // The observation's frame of the test.
+    struct Observation {
+        double t = 0.0;          // TT
+        StateVector sun{};       // geocentric Sun
+        double o[3] = {0, 0, 0}; // observed unit vector
+        double c_norm = 0.0;     // |observer vector|
+        double cos_s = 1.0, sin_s = 0.0;  // of the largest accepted separation
+    };
+
+    // True when object n can be shown to lie outside the tolerances.
+    bool outside(std::int32_t n, const Observation& ob) {
+        if (n < 1 || n > total_) return false;
+        SkyEntry& e = entries_[n];
+        if (e.kind == SkyEntry::Kind::Unset || std::fabs(ob.t - e.t0) > kMaxExtrapolationDays) prepare(n, ob, e);
+        if (e.kind != SkyEntry::Kind::Bounded) return false;
+        const double h = ob.t - e.t0;
+        const double gx = e.g[0] + e.gdot[0] * h, gy = e.g[1] + e.gdot[1] * h, gz = e.g[2] + e.gdot[2] * h;
+        const double l2 = gx * gx + gy * gy + gz * gz;
+        const double l = std::sqrt(l2);
+        const double miss = e.half_acc * h * h + ob.c_norm;
+        const double r = (miss + (l + miss) * e.vmax * kInvC * 1.01) * (1.0 + 1e-6) + 1e-12;
+        const double d = ob.o[0] * gx + ob.o[1] * gy + ob.o[2] * gz;
+        // Distance from the point g to the cone of the accepted directions,
+        // L sin(phi - s) = |o x g| cos s - (o . g) sin s, against r.
+        const double rhs = r + d * ob.sin_s;
+        if (rhs < 0.0) return true;
+        const double across2 = std::max(0.0, l2 - d * d);
+        return across2 * ob.cos_s * ob.cos_s > rhs * rhs;
+    }
+
+private:
+    void prepare(std::int32_t n, const Observation& ob, SkyEntry& e) {
+        e = SkyEntry{};
+        e.kind = SkyEntry::Kind::FullTest;
+        e.t0 = ob.t;
+        const std::size_t k = static_cast<std::size_t>(n - 1);
+        const io::Bytes names = names_.bytes(), els = elements_.bytes();
+        if ((k + 1) * catalogue::kNameRecord > names.size() || (k + 1) * catalogue::kElementRecord > els.size())
+            return;
+        const io::Bytes name = names.subspan(k * catalogue::kNameRecord, catalogue::kNameRecord);
+        if (std::all_of(name.begin(), name.end(), [](std::uint8_t c) { return c == ' ' || c == 0; }))
+            return;  // absent: the full test reports it
+        double v[6];
+        for (std::size_t i = 0; i < 6; ++i) v[i] = io::get_f64(els, k * catalogue::kElementRecord + 8 * i);
+        const OrbitElements el = OrbitElements::from(v);
+        if (!(el.ecc >= 0.0 && el.ecc < 1.0 && el.mean_motion > 0.0)) return;
+        const double q = semiaxis(el.mean_motion, 0.0) * (1.0 - el.ecc);
+        const double vmax = kGaussK * std::sqrt((1.0 + el.ecc) / q);
+        if (!(q > 0.0) || !(vmax < kMaxSpeed)) return;
+        std::int32_t d0 = 0, d1 = 0;
+        double f0 = 0.0, f1 = 0.0;
+        split(epoch_, d0, f0);
+        split(ob.t, d1, f1);
+        StateVector p{};
+        if (!twobody(0.0, d0, f0, el, d1, f1, kObliquityJ2000, p, kepler_tolerance(comet_)).ok()) return;
+        for (std::size_t i = 0; i < 3; ++i) {
+            e.g[i] = p[i] + ob.sun[i];
+            e.gdot[i] = p[i + 3] + ob.sun[i + 3];
+        }
+        e.half_acc = 0.5 * (kGaussK * kGaussK / (q * q) + kSunAccelerationBound);
+        e.vmax = vmax;
+        e.kind = SkyEntry::Kind::Bounded;
+    }
+
+    static void split(double jd, std::int32_t& day, double& fraction) {
+        const double whole = std::floor(jd);
+        day = static_cast<std::int32_t>(whole);
+        fraction = jd - whole;
+    }
+
+    io::MappedFile elements_, names_;
+    double epoch_ = 0.0;
+    std::int32_t total_ = 0;
+    std::int32_t comet_ = 0;
+    std::unordered_map<std::int32_t, SkyEntry> entries_;  // by catalogue number (numbers are sparse)
+};
+
+// ---- One run -----------------------------------------------------------------------
+
+struct RunFiles {
+    io::RecordFile input, result, observatories;
+};
+
+// Clears what the run leaves in the shared areas, on every path.
+struct RunCleanup {
+    ~RunCleanup() {
+        DeState& de = de_state();
+        de.flags[static_cast<std::size_t>(BodyCode::Sun) - 1] = StateLevel::None;
+        de_close();
+        catclose();
+    }
+};
+
+class Identification {
+public:
+    Identification(double tol_ra_rad, double tol_decl_rad, std::vector<std::int32_t> special, bool use_sky)
+        : tol_ra_(tol_ra_rad), tol_decl_(tol_decl_rad), special_(std::move(special)),
+          opp_(data_paths(), package_info()), data_dir_(io::trim_right(data_paths().data_dir)) {
+        const CatalogueState& cat = catalogue_state();
+        comet_ = cat.comet_mode;
+        numbered_ = cat.counts.numbered;
+        // The largest separation of an accepted place from the observed one:
+        // |dDecl| <= tD and |dRA| cos(Decl.) <= tA give hav(s) <= ((tD + tA)/2)^2.
+        const double half = 0.5 * (tol_ra_ + tol_decl_);
+        if (use_sky && half < 0.4) {
+            const double s = half < 0.0 ? 0.0 : 2.0 * std::asin(half) * (1.0 + 1e-9) + 1e-10;
+            cos_s_ = std::cos(s);
+            sin_s_ = std::sin(s);
+            use_sky_ = true;
+        }
+    }
+
+    Status open_sky() { return use_sky_ ? sky_.open(catalogue_state()) : ok_status(); }
+
+    // Tests the line; appends its records to result from record count + 1.
+    Status line(std::string_view text, io::RecordFile& result, std::int32_t& count) {
+        const ParsedObservation& obs = parsed_observation();
+        double dt = 0.0;
+        deltat(obs.jd, obs.jd_fraction, 16, dt, fr_tt_);
+        jd_ = obs.jd;
+        const double fr_ut = obs.jd_fraction;
+        // The geocentric Sun at the TT date and the observer at the same instant.
+        ZEL_TRY(reade403(static_cast<double>(jd_), fr_tt_ * 86400.0));
+        const State9& s9 = de_state().result;
+        for (std::size_t i = 0; i < 6; ++i) sun_[i] = s9[i];
+        const ObserverSite& site = observer_site();
+        observer_ = obsvec_j2000(jd_, fr_tt_, fr_ut, site.longitude, site.rho_cos_phi, site.rho_sin_phi);
+        o1_ = obs.angle1_rad;
+        o2_ = obs.angle2_rad;
+        text_ = text;
+        result_ = &result;
+        count_ = &count;
+        accepted_ = 0;
+        if (use_sky_) {
+            sky_obs_.t = static_cast<double>(jd_) + fr_tt_;
+            sky_obs_.sun = sun_;
+            sky_obs_.o[0] = std::cos(o2_) * std::cos(o1_);
+            sky_obs_.o[1] = std::cos(o2_) * std::sin(o1_);
+            sky_obs_.o[2] = std::sin(o2_);
+            sky_obs_.c_norm = std::sqrt(observer_[0] * observer_[0] + observer_[1] * observer_[1] +
+                                        observer_[2] * observer_[2]);
+            sky_obs_.cos_s = cos_s_;
+            sky_obs_.sin_s = sin_s_;
+        }
+
+        // Candidates of the opposition files.
+        const OppositionWindow win = opposition_window(obs.jd + obs.jd_fraction, o1_, sun_[0], sun_[1]);
+        auto pos = opp_.find(win.t1);
+        if (!pos) return pos.status();
+        std::optional<OppositionYears::Position> p = *pos;
+        while (p) {
+            const std::vector<OppositionRecord>& recs = *p->records;
+            bool ended = false;
+            for (std::size_t k = p->index; k < recs.size(); ++k) {
+                const OppositionRecord& r = recs[k];
+                if (r.jd > win.t2) {
+                    ended = true;
+                    break;
+                }
+                if (in_special(r.number)) continue;
+                ZEL_TRY(test(r.number, year_of_jd(r.jd)));
+            }
+            if (ended || p->year >= opp_.last_year()) break;
+            auto next = opp_.find(new_year_jd(p->year + 1));
+            if (!next) return next.status();
+            p = *next;
+        }
+        // The special list.
+        for (std::int32_t n : special_) ZEL_TRY(test(n, 0));
+
+        if (accepted_ == 0) ZEL_TRY(write(id_not_found_record(text_)));
+        return ok_status();
+    }
+
+private:
+    bool in_special(std::int32_t n) const {
+        const std::size_t k = static_cast<std::size_t>(ibsearch(special_, n));
+        return k < special_.size() && special_[k] == n;
+    }
+
+    Status write(const std::string& rec) {
+        ZEL_TRY(result_->write(*count_ + 1, std::span(reinterpret_cast<const std::uint8_t*>(rec.data()), rec.size())));
+        ++*count_;
+        return ok_status();
+    }
+
+    Status test(std::int32_t n, std::int32_t year) {
+        if (use_sky_ && sky_.outside(n, sky_obs_)) return ok_status();
+        const double jd_tt = static_cast<double>(jd_) + fr_tt_;
+        OrbitElementsArray el{};
+        ElementFlags flags;
+        ZEL_TRY(elmnt(n, jd_tt, year, el, flags, data_dir_));
+        if (flags.bad_number) return ok_status();  // no such object: nothing to compare
+        StateVector p{};
+        if (!twobody(0.0, jd_, fr_tt_, OrbitElements::from(el.data()), jd_, fr_tt_, kObliquityJ2000, p,
+                     kepler_tolerance(comet_))
+                 .ok())
+            return ok_status();  // an orbit two-body motion cannot follow
+        SkyDirection dir;
+        lightt(p, sun_, observer_, dir, 0);
+        // Declination, then right ascension times cos(observed Decl.).
+        const double e = o2_ - dir.dec;
+        if (std::fabs(e) > tol_decl_) return ok_status();
+        const RaDifference ra = ra_difference(o1_, dir.ra);
+        const double a = ra.size * std::cos(o2_);
+        if (a > tol_ra_) return ok_status();
+
+        auto phot = catphot(n);
+        if (!phot) return phot.status();
+        auto name = catname(n);
+        if (!name) return name.status();
+        const Vec3 pos{p[0], p[1], p[2]};
+        const Vec3 sun_obs{sun_[0] + observer_[0], sun_[1] + observer_[1], sun_[2] + observer_[2]};
+        const PhaseElongation pe = elongph(pos, sun_obs);
+        const double r = std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
+        const double m = magn(r, dir.dist, pe.phase, phot->h, phot->g, comet_ != 0);
+        const ParsedObservation& obs = parsed_observation();
+
+        IdMatch match;
+        match.number = n;
+        match.numbered = n <= numbered_;
+        match.accepted = flags.accepted;
+        match.name = name->substr(0, id_result::kNameLen);
+        match.ra_arcsec = a * kIdArcsecPerRad;
+        match.ra_negative = ra.negative;
+        match.decl_arcsec = std::fabs(e) * kIdArcsecPerRad;
+        match.decl_negative = !(e > 0.0);
+        match.magnitude_known = obs.magnitude != 0.0 && !(phot->h == 0.0 && phot->g == 0.0) && magnitude_known(m);
+        match.magnitude_residual = obs.magnitude - m;
+        match.band = obs.band_flag;
+        match.observatory = obs.observatory;
+        ZEL_TRY(write(id_result_record(text_, accepted_ == 0, match)));
+        ++accepted_;
+        return ok_status();
+    }
+
+    double tol_ra_, tol_decl_;
+    std::vector<std::int32_t> special_;
+    OppositionYears opp_;
+    std::string data_dir_;
+    std::int32_t comet_ = 0, numbered_ = 0;
+    bool use_sky_ = false;
+    double cos_s_ = 1.0, sin_s_ = 0.0;
+    CandidateSky sky_;
+    CandidateSky::Observation sky_obs_;
+
+    // The line under test.
+    std::int32_t jd_ = 0;
+    double fr_tt_ = 0.0;
+    StateVector sun_{}, observer_{};
+    double o1_ = 0.0, o2_ = 0.0;
+    std::string_view text_;
+    io::RecordFile* result_ = nullptr;
+    std::int32_t* count_ = nullptr;
+    int accepted_ = 0;
+};
+
+Status write_header(double tol_ra_arcsec, double tol_decl_arcsec) {
+    auto block = read_heading_block(TaskHeaderKind::Identification, 1);
+    if (!block) return block.status();
+    std::vector<std::string> lines = std::move(*block);
+    if (lines.size() >= 6) {
+        put_columns(lines[5], 56, io::fmt_f(tol_ra_arcsec, 6, 1));
+        put_columns(lines[5], 64, io::fmt_f(tol_decl_arcsec, 6, 1));
+    }
+    // Replaced, not truncated: truncating a file that has data makes some
+    // file systems (ext4) write it out first, which costs milliseconds.
+    std::error_code ec;
+    std::filesystem::remove(std::string(files::kIdentificationHeader), ec);
+    return write_task_header(TaskHeaderKind::Identification, {}, lines);
+}
+
+}  // namespace
+
+Status idcalc(std::int32_t& status, std::int32_t& first, std::int32_t last, double tol_ra_arcsec,
+              double tol_decl_arcsec, IdProgressCallback cb) {
+    if (!std::isfinite(tol_ra_arcsec) || !std::isfinite(tol_decl_arcsec))
+        return error_status("The tolerances of the identification are not numbers.");
+    RunCleanup cleanup;
+    // Start of the call: the shared areas, the settings, the package files.
+    line_check_state() = {};
+    cached_observatory() = {};
+    ZEL_TRY(catopen());
+    ZEL_TRY(in_par());
+    const PackageInfo& info = package_info();
+    const DataPaths& paths = data_paths();
+    const std::string data_dir(io::trim_right(paths.data_dir));
+    ZEL_TRY(load_delta_t(io::find_file(data_dir, files::kDeltaT)));
+    auto special = read_special_list(data_dir, info.special);
+    if (!special) return special.status();
+    ZEL_TRY(write_header(tol_ra_arcsec, tol_decl_arcsec));
+    auto obsfile = io::RecordFile::open(io::find_file(data_dir, files::kObservatoryRecords),
+                                        ObservatoryRecord::kLength, io::OpenMode::Read);
+    if (!obsfile) return error_status("The observatory list cannot be opened: " + obsfile.message());
+    DeState& de = de_state();
+    de.flags = {};
+    de.flags[static_cast<std::size_t>(BodyCode::Sun) - 1] = StateLevel::Velocity;
+    de.centre = BodyCode::Earth;
+    ZEL_TRY(de_open());
+
+    // The tolerances in radians, once for the run.
+    const double tol_ra = tol_ra_arcsec / kIdArcsecPerRad;
+    const double tol_decl = tol_decl_arcsec / kIdArcsecPerRad;
+
+    auto input = io::RecordFile::open(std::string(files::kIdInput), id_result::kLength, io::OpenMode::Read);
+    if (!input) return error_status("The observation lines cannot be read: " + input.message());
+    const bool new_run = status == 0;
+    if (new_run) {  // replaced (see write_header)
+        std::error_code ec;
+        std::filesystem::remove(std::string(files::kIdResult), ec);
+    }
+    auto result = io::RecordFile::open(std::string(files::kIdResult), id_result::kLength,
+                                       new_run ? io::OpenMode::Create : io::OpenMode::ReadWrite);
+    if (!result) return error_status("The identification result cannot be written: " + result.message());
+
+    Identification id(tol_ra, tol_decl, std::move(*special), !id_run_state().full_test && CandidateSky::usable(info, data_dir));
+    ZEL_TRY(id.open_sky());
+
+    int total = 9999;
+    if (new_run) {
+        total = last - first + 1;
+        id_run_state().run_first = first;
+    }
+    std::int32_t count = status < 0 ? -status : status;
+    const std::int32_t run_first = id_run_state().run_first;
+    std::uint8_t rec[id_result::kLength];
+    for (std::int32_t i = first; i <= last; ++i) {
+        auto stop_here = [&](const Status& why) {
+            status = -count;
+            first = i;
+            return why;
+        };
+        Status s = input->read(i, rec);
+        if (!s) return stop_here(error_status("Line " + std::to_string(i) + " of \"" + std::string(files::kIdInput) +
+                                              "\" cannot be read: " + s.message()));
+        const std::string_view text(reinterpret_cast<const char*>(rec), 80);
+        s = contr_s1(*obsfile, text, kTaskIdentification, 1);
+        if (!s) return stop_here(error_status("Line " + std::to_string(i) + ": " + s.message()));
+        s = id.line(text, *result, count);
+        if (!s) return stop_here(error_status("Line " + std::to_string(i) + ": " + s.message()));
+        if (cb != nullptr && cb(i - run_first + 1, total) != 0) {
+            first = i + 1;
+            status = -count;
+            return ok_status();
+        }
+    }
+    status = count;
+    return ok_status();
+}
+
+}  // namespace zelvomat
+
+extern "C" ZELVOMAT_API void IdCalc(int* status, int* first, int* last, double tolRA, double tolDecl,
+                                    ProgressCallback cb) {
+    zelvomat::export_guard([&]() -> zelvomat::Status {
+        if (status == nullptr || first == nullptr || last == nullptr)
+            return zelvomat::error_status("IdCalc: the record counters are missing.");
+        std::int32_t st = *status, fi = *first;
+        zelvomat::Status s = zelvomat::idcalc(st, fi, *last, tolRA, tolDecl, cb);
+        *status = st;
+        *first = fi;
+        return s;
+    });
+}
