@@ -71,22 +71,27 @@ double packed_to_jd(double packed) {
     return jd + f;
 }
 
-double jd_to_packed(double jd) {
+CivilDate5 civil_date5(double jd) {
     const double whole = std::trunc(jd);
     const auto j = static_cast<std::int32_t>(whole);
-    int y = 0, m = 0, d = 0;
+    CivilDate5 c;
     double df = 0;
-    jdcal(j, jd - whole, y, m, d, df);
-    long long frac5 = std::llround(df * 1e5);
-    if (frac5 >= 100000) {
+    jdcal(j, jd - whole, c.year, c.month, c.day, df);
+    c.frac5 = std::llround(df * 1e5);
+    if (c.frac5 >= 100000) {
         // The fraction rounds to a whole day: the date is the next day's.
         std::int32_t j0 = 0;
         double f0 = 0;
-        caljd(y, m, d, 0.0, j0, f0, 1);
-        jdcal(j0 + 1, f0, y, m, d, df);
-        frac5 = 0;
+        caljd(c.year, c.month, c.day, 0.0, j0, f0, 1);
+        jdcal(j0 + 1, f0, c.year, c.month, c.day, df);
+        c.frac5 = 0;
     }
-    const long long t = (static_cast<long long>(y) * 10000 + m * 100 + d) * 100000 + frac5;
+    return c;
+}
+
+double jd_to_packed(double jd) {
+    const CivilDate5 c = civil_date5(jd);
+    const long long t = (static_cast<long long>(c.year) * 10000 + c.month * 100 + c.day) * 100000 + c.frac5;
     return static_cast<double>(t) / 1e5;
 }
 

@@ -30,6 +30,15 @@ void caljd(int year, int month, int day, double fraction, std::int32_t& jd, doub
 // Julian date to the civil date and the fraction of the civil day.
 void jdcal(std::int32_t jd, double jd_fraction, int& year, int& month, int& day, double& day_fraction);
 
+// The civil date of a Julian date with the fraction of the day rounded to 5
+// decimals (frac5 in 0 .. 99999): a fraction that rounds to a whole day gives
+// 0h of the next day, never a day past the end of its month.
+struct CivilDate5 {
+    int year = 0, month = 0, day = 0;
+    long long frac5 = 0;
+};
+CivilDate5 civil_date5(double jd);
+
 // The packed date YYYYMMDD.ddddd <-> Julian date conversions of the DateT export.
 double packed_to_jd(double packed);
 double jd_to_packed(double jd);

@@ -66,24 +66,11 @@ constexpr double kDegreesPerHour = 15.0;
 // Columns 1-17 of a first line: year, month, day with its fraction, and the
 // accuracy mark.
 void put_date(std::string& line, double jd, std::int16_t accuracy_flag) {
-    const double whole = std::trunc(jd);
-    const auto j = static_cast<std::int32_t>(whole);
-    int y = 0, m = 0, d = 0;
-    double df = 0.0;
-    jdcal(j, jd - whole, y, m, d, df);
-    long long frac5 = std::llround(df * 1e5);
-    if (frac5 >= 100000) {
-        // The fraction rounds to a whole day: the line shows the next day at
-        // 0h rather than a day past the end of its month.
-        std::int32_t j0 = 0;
-        double f0 = 0.0;
-        caljd(y, m, d, 0.0, j0, f0, 1);
-        jdcal(j0 + 1, f0, y, m, d, df);
-        frac5 = 0;
-    }
-    put(line, 1, fmt_i(y, 4));
-    put(line, 5, fmt_i(m, 3));
-    put(line, 8, fmt_f(d + static_cast<double>(frac5) / 1e5, 9, 5));
+    // A fraction that rounds to a whole day shows the next day at 0h.
+    const CivilDate5 c = civil_date5(jd);
+    put(line, 1, fmt_i(c.year, 4));
+    put(line, 5, fmt_i(c.month, 3));
+    put(line, 8, fmt_f(c.day + static_cast<double>(c.frac5) / 1e5, 9, 5));
     put_char(line, 17, accuracy_flag == 0 ? '*' : ' ');
 }
 
