@@ -254,15 +254,15 @@ Status elmnt(std::int32_t n, double jd, std::int32_t year, OrbitElementsArray& e
 // ---- Element sets of NElem -----------------------------------------------------------
 
 Result<OrbitElementsArray> read_planet_elements(std::string_view data_dir, int k) {
-    if (k < 1 || k > planet_elements_file::kPlanets)
+    if (k < 1 || k > orbelm::kPlanets)
         return error_status("There is no major planet " + std::to_string(k) + ".");
     const std::string path = io::find_file(io::trim_right(data_dir), files::kPlanetElements);
     auto fail = [&](const std::string& why) {
         return error_status("The planet elements file " + path + " cannot be read: " + why);
     };
-    auto f = io::RecordFile::open(path, planet_elements_file::kRecord, io::OpenMode::Read);
+    auto f = io::RecordFile::open(path, orbelm::kRecordLength, io::OpenMode::Read);
     if (!f) return fail(f.message());
-    std::uint8_t rec[planet_elements_file::kRecord];
+    std::uint8_t rec[orbelm::kRecordLength];
     if (Status s = f->read(k, rec); !s) return fail(s.message());
     OrbitElementsArray e{};
     for (std::size_t i = 0; i < 6; ++i) e[i] = io::get_f64(rec, 8 * i);
@@ -272,7 +272,7 @@ Result<OrbitElementsArray> read_planet_elements(std::string_view data_dir, int k
 Result<ElementSet> object_element_set(std::int32_t n) {
     if (n >= 1) return catelem(n);
     const int k = n + 100;
-    if (k < 1 || k > planet_elements_file::kPlanets)
+    if (k < 1 || k > orbelm::kPlanets)
         return error_status("Object number " + std::to_string(n) +
                             " is neither a catalogue object nor a major planet (" + "-99 Mercury .. -91 Pluto).");
     using namespace setpar;

@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "core/catalog.h"
+#include "core/fallback.h"
 #include "core/setpar.h"
 #include "io/status.h"
 
@@ -57,10 +58,7 @@ inline constexpr double kAcceptWindowDays = 60.0;
 inline constexpr double kEarthMotionDegPerDay = 0.97;
 }  // namespace yearly
 
-namespace planet_elements_file {
-inline constexpr std::size_t kRecord = 48;  // 6 doubles at 0, 8, .., 40
-inline constexpr int kPlanets = 9;
-}  // namespace planet_elements_file
+// "orb.elm" (the planets' mean elements) has its layout in core/fallback.h.
 
 // Flags of elmnt.
 struct ElementFlags {
