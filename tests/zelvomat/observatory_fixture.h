@@ -58,13 +58,6 @@ inline void write_observatory_list(const std::string& data_dir, const std::map<i
     write_bytes(std::filesystem::path(data_dir) / "observa1.dat", std::vector<std::uint8_t>(all.begin(), all.end()));
 }
 
-// The message of the last exported call.
-inline std::string last_message() {
-    std::string m(static_cast<std::size_t>(errmsg(nullptr, 0)), ' ');
-    if (!m.empty()) errmsg(m.data(), static_cast<int>(m.size()));
-    return m;
-}
-
 // An observation line in the Minor Planet Center's 80-column format:
 //   1-12 designation (packed number 1-5, packed provisional designation
 //   6-12), 13 discovery asterisk, 14 note 1, 15 note 2, 16-32 date

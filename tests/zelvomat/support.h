@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "zelvomat/zelvomat.h"
+
 namespace zeltest {
 
 // A fresh temporary directory made the working directory for the life of the
@@ -37,6 +39,13 @@ private:
     std::filesystem::path old_;
     std::filesystem::path dir_;
 };
+
+// The message of the last exported call of the library ("" after a success).
+inline std::string last_message() {
+    std::string m(static_cast<std::size_t>(errmsg(nullptr, 0)), ' ');
+    if (!m.empty()) errmsg(m.data(), static_cast<int>(m.size()));
+    return m;
+}
 
 inline void write_bytes(const std::filesystem::path& p, const std::vector<std::uint8_t>& b) {
     std::ofstream o(p, std::ios::binary);

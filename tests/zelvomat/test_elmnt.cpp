@@ -8,6 +8,8 @@
 #include <erfa.h>
 #include <gtest/gtest.h>
 
+#include "support.h"
+
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -467,12 +469,6 @@ void write_orb_elm(const std::string& dir) {
     zeltest::write_bytes(dir + "orb.elm", b);
 }
 
-std::string last_message() {
-    std::string m(static_cast<std::size_t>(errmsg(nullptr, 0)), ' ');
-    errmsg(m.data(), static_cast<int>(m.size()));
-    return m;
-}
-
 }  // namespace
 
 TEST_F(ElmntTest, NElemPlanetsAndObjects) {
@@ -490,7 +486,7 @@ TEST_F(ElmntTest, NElemPlanetsAndObjects) {
         double e[7];
         std::fill(e, e + 7, -7.0);
         NElem(c.n, e);
-        EXPECT_EQ(errmsg(nullptr, 0), 0) << last_message();
+        EXPECT_EQ(errmsg(nullptr, 0), 0) << zeltest::last_message();
         EXPECT_EQ(e[0], kCatalogueEpoch);
         if (c.record > 0) {
             for (int i = 0; i < 6; ++i) EXPECT_EQ(e[i + 1], c.record + i / 10.0) << i;
@@ -529,11 +525,11 @@ TEST_F(ElmntTest, NElemWritesNothingOnFailure) {
     std::filesystem::remove(wd.path() / "orb.elm");
     double e[7] = {-7, -7, -7, -7, -7, -7, -7};
     NElem(-96, e);
-    EXPECT_NE(last_message().find("orb.elm"), std::string::npos) << last_message();
+    EXPECT_NE(zeltest::last_message().find("orb.elm"), std::string::npos) << zeltest::last_message();
     for (double v : e) EXPECT_EQ(v, -7.0);
     write_orb_elm(wd.dir_slash());
     std::filesystem::remove(wd.path() / "setpar");
     NElem(-96, e);
-    EXPECT_NE(last_message().find("setpar"), std::string::npos) << last_message();
+    EXPECT_NE(zeltest::last_message().find("setpar"), std::string::npos) << zeltest::last_message();
     for (double v : e) EXPECT_EQ(v, -7.0);
 }

@@ -101,12 +101,6 @@ RawRecord raw_record(const std::vector<std::uint8_t>& file, std::size_t index) {
     return r;
 }
 
-std::string last_error() {
-    std::string m(static_cast<std::size_t>(errmsg(nullptr, 0)), ' ');
-    errmsg(m.data(), static_cast<int>(m.size()));
-    return m;
-}
-
 // A working directory whose "setpar" names the data directory "<work>/el/".
 class ObsFiles : public ::testing::Test {
 protected:
@@ -266,7 +260,7 @@ TEST(ObsLayouts, RecordBytesAtTheirOffsets) {
 TEST_F(ObsFiles, RecordListHoldsTheValuesOfTheTextList) {
     write_bytes(data("observa1.dat"), text_list(all_mpc_lines()));
     obswri();
-    ASSERT_EQ(errmsg(nullptr, 0), 0) << last_error();
+    ASSERT_EQ(errmsg(nullptr, 0), 0) << zeltest::last_message();
 
     const auto file = read_bytes(data("observat.dat"));
     ASSERT_EQ(file.size(), 1413u * 78u);  // E12 = 1412 is the last number
@@ -303,7 +297,7 @@ TEST_F(ObsFiles, BlankCodeGivesNumberMinusOne) {
     std::string list = pad79("000   0.0000 0.62411 +0.77873 Greenwich") + std::string(79, ' ');
     write_bytes(data("observa1.dat"), std::vector<std::uint8_t>(list.begin(), list.end()));
     obswri();
-    ASSERT_EQ(errmsg(nullptr, 0), 0) << last_error();
+    ASSERT_EQ(errmsg(nullptr, 0), 0) << zeltest::last_message();
     const auto file = read_bytes(data("observat.dat"));
     ASSERT_EQ(file.size(), 2u * 78u);
     EXPECT_EQ(raw_record(file, 1).number, -1);
@@ -313,11 +307,11 @@ TEST_F(ObsFiles, BlankCodeGivesNumberMinusOne) {
 TEST_F(ObsFiles, ShorterListLeavesNoStaleRecords) {
     write_bytes(data("observa1.dat"), text_list(all_mpc_lines()));
     obswri();
-    ASSERT_EQ(errmsg(nullptr, 0), 0) << last_error();
+    ASSERT_EQ(errmsg(nullptr, 0), 0) << zeltest::last_message();
     // Lines removed: only 000 .. 006 remain.
     write_bytes(data("observa1.dat"), text_list({kMpcLines[0].text, kMpcLines[3].text}));
     obswri();
-    ASSERT_EQ(errmsg(nullptr, 0), 0) << last_error();
+    ASSERT_EQ(errmsg(nullptr, 0), 0) << zeltest::last_message();
     const auto file = read_bytes(data("observat.dat"));
     ASSERT_EQ(file.size(), 7u * 78u);
     EXPECT_EQ(raw_record(file, 6).number, 6);
@@ -332,7 +326,7 @@ TEST_F(ObsFiles, ShorterListLeavesNoStaleRecords) {
 TEST_F(ObsFiles, UnreadableLineIsReportedAndRecordsStayAsTheyWere) {
     write_bytes(data("observa1.dat"), text_list(all_mpc_lines()));
     obswri();
-    ASSERT_EQ(errmsg(nullptr, 0), 0) << last_error();
+    ASSERT_EQ(errmsg(nullptr, 0), 0) << zeltest::last_message();
     const auto before = read_bytes(data("observat.dat"));
 
     struct Case {
@@ -352,7 +346,7 @@ TEST_F(ObsFiles, UnreadableLineIsReportedAndRecordsStayAsTheyWere) {
         std::memcpy(list.data() + 12 * 79, bad.data(), 79);  // line 13
         write_bytes(data("observa1.dat"), list);
         obswri();
-        const std::string m = last_error();
+        const std::string m = zeltest::last_message();
         EXPECT_NE(m.find("Line 13 of the observatory list"), std::string::npos) << m;
         EXPECT_NE(m.find(c.says), std::string::npos) << m;
         EXPECT_EQ(read_bytes(data("observat.dat")), before);
@@ -362,7 +356,7 @@ TEST_F(ObsFiles, UnreadableLineIsReportedAndRecordsStayAsTheyWere) {
 TEST_F(ObsFiles, MissingTextListIsReportedAndRecordsStay) {
     write_bytes(data("observat.dat"), std::vector<std::uint8_t>(78, 7));
     obswri();
-    EXPECT_NE(last_error().find("observa1.dat"), std::string::npos) << last_error();
+    EXPECT_NE(zeltest::last_message().find("observa1.dat"), std::string::npos) << zeltest::last_message();
     EXPECT_EQ(read_bytes(data("observat.dat")), std::vector<std::uint8_t>(78, 7));
 }
 
@@ -370,7 +364,7 @@ TEST_F(ObsFiles, ListsAreFoundWhateverTheirCase) {
     write_bytes(data("OBSERVA1.DAT"), text_list({kMpcLines[0].text}));
     write_bytes(data("Observat.Dat"), std::vector<std::uint8_t>(5 * 78, 0));
     obswri();
-    ASSERT_EQ(errmsg(nullptr, 0), 0) << last_error();
+    ASSERT_EQ(errmsg(nullptr, 0), 0) << zeltest::last_message();
     EXPECT_EQ(read_bytes(data("Observat.Dat")).size(), 78u);
     // The existing file was written over; no second spelling appeared.
     int lists = 0;
@@ -384,7 +378,7 @@ TEST_F(ObsFiles, PartialLastLineIsNotALine) {
     list.resize(list.size() + 40, ' ');
     write_bytes(data("observa1.dat"), list);
     obswri();
-    ASSERT_EQ(errmsg(nullptr, 0), 0) << last_error();
+    ASSERT_EQ(errmsg(nullptr, 0), 0) << zeltest::last_message();
     EXPECT_EQ(read_bytes(data("observat.dat")).size(), 3u * 78u);
 }
 
@@ -406,7 +400,7 @@ TEST_F(ObsFiles, BackupsAreExactCopies) {
         for (std::size_t i = 0; i < list.size(); ++i) list[i] = static_cast<std::uint8_t>(i * 7);
         write_bytes(data(c.list), list);
         c.backup();
-        ASSERT_EQ(errmsg(nullptr, 0), 0) << last_error();
+        ASSERT_EQ(errmsg(nullptr, 0), 0) << zeltest::last_message();
         EXPECT_EQ(read_bytes(data(c.copy)), list);
 
         // A cut last record is not copied.
@@ -414,13 +408,13 @@ TEST_F(ObsFiles, BackupsAreExactCopies) {
         cut.resize(cut.size() + 10, 1);
         write_bytes(data(c.list), cut);
         c.backup();
-        ASSERT_EQ(errmsg(nullptr, 0), 0) << last_error();
+        ASSERT_EQ(errmsg(nullptr, 0), 0) << zeltest::last_message();
         EXPECT_EQ(read_bytes(data(c.copy)), list);
 
         // A missing list is reported and the backup stays.
         fs::remove(data(c.list));
         c.backup();
-        EXPECT_NE(last_error().find(c.list), std::string::npos) << last_error();
+        EXPECT_NE(zeltest::last_message().find(c.list), std::string::npos) << zeltest::last_message();
         EXPECT_EQ(read_bytes(data(c.copy)), list);
     }
 }
@@ -430,7 +424,7 @@ TEST_F(ObsFiles, BackupOfTheBuiltRecordList) {
     obswri();
     obsbak();
     obsba1();
-    ASSERT_EQ(errmsg(nullptr, 0), 0) << last_error();
+    ASSERT_EQ(errmsg(nullptr, 0), 0) << zeltest::last_message();
     EXPECT_EQ(read_bytes(data("observat.bak")), read_bytes(data("observat.dat")));
     EXPECT_EQ(read_bytes(data("observa1.bak")), read_bytes(data("observa1.dat")));
 }
@@ -441,13 +435,13 @@ TEST_F(ObsFiles, PathOfTheTextList) {
     const std::string want = data_dir + "observa1.dat";
     std::string buf(want.size() + 20, 'x');
     obspat(buf.data(), static_cast<int>(buf.size()));
-    ASSERT_EQ(errmsg(nullptr, 0), 0) << last_error();
+    ASSERT_EQ(errmsg(nullptr, 0), 0) << zeltest::last_message();
     EXPECT_EQ(buf, want + '\0' + std::string(19, ' '));
 
     // Exactly room for the name and its zero byte.
     std::string exact(want.size() + 1, 'x');
     obspat(exact.data(), static_cast<int>(exact.size()));
-    ASSERT_EQ(errmsg(nullptr, 0), 0) << last_error();
+    ASSERT_EQ(errmsg(nullptr, 0), 0) << zeltest::last_message();
     EXPECT_EQ(exact, want + '\0');
 }
 
@@ -455,7 +449,7 @@ TEST_F(ObsFiles, PathFollowsTheCaseOfAnExistingList) {
     write_bytes(data("Observa1.DAT"), text_list({kMpcLines[0].text}));
     std::string buf(300, 'x');
     obspat(buf.data(), static_cast<int>(buf.size()));
-    ASSERT_EQ(errmsg(nullptr, 0), 0) << last_error();
+    ASSERT_EQ(errmsg(nullptr, 0), 0) << zeltest::last_message();
     EXPECT_EQ(buf.substr(0, buf.find('\0')), data_dir + "Observa1.DAT");
 }
 
@@ -463,7 +457,7 @@ TEST_F(ObsFiles, PathThatDoesNotFitIsRefused) {
     const std::string want = data_dir + "observa1.dat";
     std::string buf(want.size(), 'x');  // no room for the zero byte
     obspat(buf.data(), static_cast<int>(buf.size()));
-    EXPECT_NE(last_error().find("observa1.dat"), std::string::npos) << last_error();
+    EXPECT_NE(zeltest::last_message().find("observa1.dat"), std::string::npos) << zeltest::last_message();
     // An empty name, never a name cut short.
     EXPECT_EQ(buf, '\0' + std::string(want.size() - 1, ' '));
 }
@@ -476,7 +470,7 @@ TEST_F(ObsFiles, DataDirectoryLongerThan67CharactersIsServed) {
     write_settings(deep);
     std::string buf(200, 'x');
     obspat(buf.data(), static_cast<int>(buf.size()));
-    ASSERT_EQ(errmsg(nullptr, 0), 0) << last_error();
+    ASSERT_EQ(errmsg(nullptr, 0), 0) << zeltest::last_message();
     EXPECT_EQ(buf.substr(0, buf.find('\0')), deep + "observa1.dat");
 }
 
@@ -484,10 +478,10 @@ TEST_F(ObsFiles, PathWithoutSettingsIsAnError) {
     fs::remove("setpar");
     std::string buf(100, 'x');
     obspat(buf.data(), static_cast<int>(buf.size()));
-    EXPECT_NE(last_error().find("setpar"), std::string::npos) << last_error();
+    EXPECT_NE(zeltest::last_message().find("setpar"), std::string::npos) << zeltest::last_message();
     EXPECT_EQ(buf[0], '\0');
     obswri();
-    EXPECT_NE(last_error().find("setpar"), std::string::npos) << last_error();
+    EXPECT_NE(zeltest::last_message().find("setpar"), std::string::npos) << zeltest::last_message();
 }
 
 }  // namespace

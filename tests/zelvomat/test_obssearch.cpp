@@ -89,12 +89,6 @@ std::vector<std::uint8_t> record(int n) {
     return r;
 }
 
-std::string last_error() {
-    std::string m(static_cast<std::size_t>(errmsg(nullptr, 0)), ' ');
-    errmsg(m.data(), static_cast<int>(m.size()));
-    return m;
-}
-
 class ObsSearch : public ::testing::Test {
 protected:
     zeltest::ScopedWorkDir work;
@@ -182,7 +176,7 @@ TEST_F(ObsSearch, NameFragments) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const Search s = search(c.fragment);
-        EXPECT_EQ(errmsg(nullptr, 0), 0) << last_error();
+        EXPECT_EQ(errmsg(nullptr, 0), 0) << zeltest::last_message();
         EXPECT_EQ(s.count, static_cast<int>(c.matches.size()));
         EXPECT_EQ(s.matches, c.matches);
         // The file holds exactly the records counted.
@@ -239,7 +233,7 @@ TEST_F(ObsSearch, OutNameReceivesTheFileName) {
     count = 5;
     sea_obs("paris", 5, &count, small, sizeof small);
     EXPECT_EQ(count, 0);
-    EXPECT_NE(last_error().find("13 characters"), std::string::npos) << last_error();
+    EXPECT_NE(zeltest::last_message().find("13 characters"), std::string::npos) << zeltest::last_message();
     EXPECT_EQ(std::string(small, 12), std::string(12, '#'));
 }
 
@@ -249,7 +243,7 @@ TEST_F(ObsSearch, MissingRecordListIsReportedAndLeavesNoMatches) {
     const Search s = search("");
     EXPECT_EQ(s.count, 0);
     EXPECT_EQ(s.file_size, 0u);
-    EXPECT_NE(last_error().find("observat.dat"), std::string::npos) << last_error();
+    EXPECT_NE(zeltest::last_message().find("observat.dat"), std::string::npos) << zeltest::last_message();
 }
 
 // ---- sea_ob1 ---------------------------------------------------------------------
@@ -269,7 +263,7 @@ TEST_F(ObsSearch, SelectionByCode) {
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string("code \"") + c.text + "\"");
         const Selection s = select(1, c.text);
-        EXPECT_EQ(errmsg(nullptr, 0), 0) << last_error();
+        EXPECT_EQ(errmsg(nullptr, 0), 0) << zeltest::last_message();
         if (c.number < 0) {
             EXPECT_EQ(s.found, 0);
             EXPECT_EQ(s.file_size, 0u);
@@ -287,7 +281,7 @@ TEST_F(ObsSearch, SelectionByCode) {
 TEST_F(ObsSearch, UnreadableCodeIsReported) {
     const Selection s = select(1, "#12");
     EXPECT_EQ(s.found, 0);
-    EXPECT_NE(last_error().find("\"#12\" is not an observatory code"), std::string::npos) << last_error();
+    EXPECT_NE(zeltest::last_message().find("\"#12\" is not an observatory code"), std::string::npos) << zeltest::last_message();
 }
 
 TEST_F(ObsSearch, SelectionByNameFragment) {
@@ -346,7 +340,7 @@ TEST_F(ObsSearch, MissingTextListIsReported) {
     fs::remove(fs::path(data_dir) / "observa1.dat");
     const Selection s = select(2, "paris");
     EXPECT_EQ(s.found, 0);
-    EXPECT_NE(last_error().find("observa1.dat"), std::string::npos) << last_error();
+    EXPECT_NE(zeltest::last_message().find("observa1.dat"), std::string::npos) << zeltest::last_message();
 }
 
 }  // namespace

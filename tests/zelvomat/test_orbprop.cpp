@@ -5,6 +5,8 @@
 #include <erfa.h>
 #include <gtest/gtest.h>
 
+#include "support.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -57,13 +59,6 @@ double call_moid(const Orbit& o1, const Orbit& o2) {
     double m = -99.0;
     Moid(o1.el, o1.a, o2.el, o2.a, &m);
     return m;
-}
-
-std::string last_message() {
-    const int n = errmsg(nullptr, 0);
-    std::string s(static_cast<std::size_t>(n), ' ');
-    if (n > 0) errmsg(s.data(), n);
-    return s;
 }
 
 // The fixture written by tests/data/make_moid_fixture.py: the Earth's
@@ -283,7 +278,7 @@ TEST(Moid, OrbitsItCannotTreat) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         EXPECT_EQ(call_moid(good, c.o), kMoidNone);
-        EXPECT_FALSE(last_message().empty());
+        EXPECT_FALSE(zeltest::last_message().empty());
         EXPECT_EQ(call_moid(c.o, good), kMoidNone);
         EXPECT_GT(errmsg(nullptr, 0), 0);
     }

@@ -43,13 +43,6 @@ void write_settings(const PackageSettings& s) {
     zeltest::write_bytes("setpar", *bytes);
 }
 
-std::string last_error() {
-    const int n = errmsg(nullptr, 0);
-    std::string m(static_cast<std::size_t>(n), ' ');
-    errmsg(m.data(), n);
-    return m;
-}
-
 std::string pad80(const std::string& s) { return s + std::string(80 - s.size(), ' '); }
 
 std::string record_text(const std::vector<std::uint8_t>& file, int n) {
@@ -131,12 +124,12 @@ TEST(SettingsFile, AFailedLoadIsReportedAndChangesNothing) {
     // Missing file.
     std::filesystem::remove("setpar");
     Inpo();
-    EXPECT_NE(last_error().find("error in_par"), std::string::npos) << last_error();
+    EXPECT_NE(zeltest::last_message().find("error in_par"), std::string::npos) << zeltest::last_message();
     EXPECT_EQ(package_info().objects, before.objects);
     // A file that ends inside record 5.
     zeltest::write_bytes("setpar", std::vector<std::uint8_t>(4 * 80 + 10, 0));
     Inpo();
-    EXPECT_NE(last_error().find("setpar"), std::string::npos);
+    EXPECT_NE(zeltest::last_message().find("setpar"), std::string::npos);
     EXPECT_EQ(package_info().j1, before.j1);
 }
 
@@ -165,7 +158,7 @@ TEST(SetpathRecords, RewritesRecords3To5) {
         const auto before = zeltest::read_bytes("setpar");
         zeltest::write_text("setpath", c.path_line);
         setpat();
-        ASSERT_EQ(errmsg(nullptr, 0), 0) << last_error();
+        ASSERT_EQ(errmsg(nullptr, 0), 0) << zeltest::last_message();
         const auto after = zeltest::read_bytes("setpar");
         ASSERT_EQ(after.size(), before.size());
         EXPECT_EQ(record_text(after, 3), pad80(c.rec3));
@@ -196,21 +189,21 @@ TEST(SetpathRecords, RefusesWhatItCannotStore) {
     // 75 characters: no room for "coorbp" in an 80-character record.
     zeltest::write_text("setpath", "/" + std::string(73, 'd') + "/\n");
     setpat();
-    EXPECT_NE(last_error().find("too long"), std::string::npos) << last_error();
+    EXPECT_NE(zeltest::last_message().find("too long"), std::string::npos) << zeltest::last_message();
     EXPECT_EQ(zeltest::read_bytes("setpar"), before);
     // 74 characters fit exactly.
     zeltest::write_text("setpath", "/" + std::string(72, 'd') + "/\n");
     setpat();
-    EXPECT_EQ(errmsg(nullptr, 0), 0) << last_error();
+    EXPECT_EQ(errmsg(nullptr, 0), 0) << zeltest::last_message();
     EXPECT_EQ(record_text(zeltest::read_bytes("setpar"), 3), "/" + std::string(72, 'd') + "/coorbp");
 
     zeltest::write_text("setpath", "");
     setpat();
-    EXPECT_NE(last_error().find("setpath"), std::string::npos);
+    EXPECT_NE(zeltest::last_message().find("setpath"), std::string::npos);
     zeltest::write_text("setpath", "/x/el/\n");
     zeltest::write_bytes("setpar", std::vector<std::uint8_t>(4 * 80, ' '));
     setpat();
-    EXPECT_NE(last_error().find("damaged"), std::string::npos);
+    EXPECT_NE(zeltest::last_message().find("damaged"), std::string::npos);
     std::filesystem::remove("setpath");
     setpat();
     EXPECT_GT(errmsg(nullptr, 0), 0);
