@@ -428,3 +428,43 @@ TEST(Userorb, WrongFieldListIsRefused) {
         EXPECT_FALSE(std::filesystem::exists(kWork));
     }
 }
+
+// The orbit input dialog's two default orbits describe one body: its default
+// elements (epoch JD 2454400.5, n 0.23009281 deg/day) and its default
+// coordinates (epoch 2007 10 27, heliocentric equatorial J2000) give the same
+// state, to the precision of the typed coordinates.
+TEST(Userorb, DialogDefaultElementsAndCoordinatesAreOneOrbit) {
+    zeltest::ScopedWorkDir wd;
+    OrbitFieldTexts el;
+    el.fill("");
+    const char* typed_el[] = {"Example", "15.99",    "X",        "2454400.5", "192.88384", "",
+                              "91.25204", "270.56409", "2.78545", "0.6239435", "0.23009281"};
+    for (std::size_t i = 0; i < 11; ++i) el[i] = typed_el[i];
+    const auto el_order = parse_column_order("01020304050708091011");
+    ASSERT_TRUE(el_order.ok());
+    const std::string el_file(single_orbit_file(true, true));
+    ASSERT_TRUE(write_introduced_orbit(el_file, el, *el_order).ok());
+    ASSERT_TRUE(userorb(el_file, kWork, OrbitForm::Elements, order_fields(*el_order)).ok());
+    const RawRecord from_elements = raw_record(kWork, 1);
+
+    OrbitFieldTexts xyz;
+    xyz.fill("");
+    const char* typed_xyz[] = {"Example",  "10.0",     "0.15",      "20071027",   "-4.241737",
+                               "-.302802", "-.356426", ".00106363", "-.00463975", "-.00195780"};
+    for (std::size_t i = 0; i < 10; ++i) xyz[i] = typed_xyz[i];
+    const auto xyz_order = parse_column_order("01020304050607080910");
+    ASSERT_TRUE(xyz_order.ok());
+    const std::string xyz_file(single_orbit_file(false, true));
+    ASSERT_TRUE(write_introduced_orbit(xyz_file, xyz, *xyz_order).ok());
+    ASSERT_TRUE(userorb(xyz_file, kWork, OrbitForm::Coordinates, order_fields(*xyz_order)).ok());
+    const RawRecord from_coordinates = raw_record(kWork, 1);
+
+    ASSERT_EQ(from_elements.status, 0);
+    ASSERT_EQ(from_coordinates.status, 0);
+    EXPECT_EQ(from_elements.epoch, from_coordinates.epoch);
+    // Typed to 6 decimals (AU) and 8 decimals (AU/day): half a unit of the last
+    // place, plus the rounding of the typed elements (5 decimals of a degree
+    // move the position by up to 4e-7 AU at 4.3 AU).
+    for (int j = 0; j < 3; ++j) EXPECT_NEAR(from_elements.state[j], from_coordinates.state[j], 1e-6) << j;
+    for (int j = 3; j < 6; ++j) EXPECT_NEAR(from_elements.state[j], from_coordinates.state[j], 1e-8) << j;
+}
