@@ -103,7 +103,6 @@ class Package:
 def kepler_positions(el, epoch, jd):
     """Heliocentric equatorial J2000 positions (n x 3, AU) at jd (array or scalar)."""
     m0, w, node, inc, e, n = el.T
-    n = np.where(n > 0, n, 1.0)  # absent objects (zero elements): any orbit, never used
     M = m0 + n * (jd - epoch)
     E = M.copy()
     for _ in range(60):
@@ -132,10 +131,11 @@ def observer_heliocentric(pkg, code, utc1, utc2):
 def reference_sky(pkg, code, utc1, utc2):
     """Apparent (light-time) RA, Dec, distance, magnitude of every object."""
     obs, tt = observer_heliocentric(pkg, code, utc1, utc2)
-    p0 = kepler_positions(pkg.el, pkg.epoch, tt)
+    el = pkg.el[pkg.present]
+    p0 = kepler_positions(el, pkg.epoch, tt)
     tau = np.zeros(len(p0))
     for _ in range(4):
-        p = kepler_positions(pkg.el, pkg.epoch, tt - tau)
+        p = kepler_positions(el, pkg.epoch, tt - tau)
         rho = np.linalg.norm(p - obs, axis=1)
         tau = rho * LIGHT_DAYS_PER_AU
     d = p - obs
@@ -148,8 +148,15 @@ def reference_sky(pkg, code, utc1, utc2):
     phase = np.arccos(np.clip(cosph, -1, 1))
     t = np.tan(phase / 2)
     phi1, phi2 = np.exp(-3.33 * t ** 0.63), np.exp(-1.87 * t ** 1.22)
-    mag = pkg.h + 5 * np.log10(r * delta) - 2.5 * np.log10((1 - pkg.g) * phi1 + pkg.g * phi2)
-    return ra, dec, mag
+    h, g = pkg.h[pkg.present], pkg.g[pkg.present]
+    mag = h + 5 * np.log10(r * delta) - 2.5 * np.log10((1 - g) * phi1 + g * phi2)
+    # Indexed by catalogue number - 1; absent objects NaN.
+    out = []
+    for v in (ra, dec, mag):
+        full = np.full(pkg.objects, np.nan)
+        full[pkg.present] = v
+        out.append(full)
+    return tuple(out)
 
 
 # ---- Plate lines ----------------------------------------------------------------------
@@ -244,18 +251,16 @@ def arcdist(ra1, de1, ra2, de2):
 def check_plate(lib, pkg, label, line, ra0, dec0, half_ra, half_dec, utc, code, limit, report):
     ra, dec, mag = reference_sky(pkg, code, *utc)
     on, edge = set(), set()
-    for k in np.nonzero(pkg.present)[0]:
-        if abs(ra[k] - ra0) > math.pi / 2 and abs(ra[k] - ra0) < 1.5 * math.pi:
-            continue
-        if arcdist(ra[k], dec[k], ra0, dec0) >= math.pi / 2 - 1e-6:
-            continue
-        xi, eta = erfa.tpxes(ra[k], dec[k], ra0, dec0)
-        margin = min(half_ra - abs(xi), half_dec - abs(eta))
-        mmargin = limit - mag[k]
-        if margin >= EDGE_MARGIN and mmargin >= MAG_MARGIN:
-            on.add(k + 1)
-        elif margin > -EDGE_MARGIN and mmargin > -MAG_MARGIN:
-            edge.add(k + 1)
+    near = pkg.present & (np.sin(dec) * math.sin(dec0) + np.cos(dec) * math.cos(dec0) * np.cos(ra - ra0) > 1e-6)
+    ks = np.nonzero(near)[0]
+    xi, eta = erfa.tpxes(ra[ks], dec[ks], ra0, dec0)
+    margin = np.minimum(half_ra - np.abs(xi), half_dec - np.abs(eta))
+    mmargin = limit - mag[ks]
+    for k, m, mm in zip(ks, margin, mmargin):
+        if m >= EDGE_MARGIN and mm >= MAG_MARGIN:
+            on.add(int(k) + 1)
+        elif m > -EDGE_MARGIN and mm > -MAG_MARGIN:
+            edge.add(int(k) + 1)
     found, err = lib.pltcalc(line, limit)
     problems = []
     if err:
@@ -273,9 +278,11 @@ def check_plate(lib, pkg, label, line, ra0, dec0, half_ra, half_dec, utc, code, 
         if o["number"]:
             n = o["number"]
         else:
-            cands = [k + 1 for k in range(pkg.numbered, pkg.objects)
-                     if pkg.present[k] and arcdist(ra[k], dec[k], o["ra"], o["dec"]) < 5 * ARCSEC]
-            n = cands[0] if cands else -1
+            sep = erfa.seps(ra, dec, o["ra"], o["dec"])
+            sep[:pkg.numbered] = 1.0
+            sep[~pkg.present] = 1.0
+            k = int(np.argmin(sep))
+            n = k + 1 if sep[k] < 5 * ARCSEC else -1
         if n < 1:
             problems.append("listed object not in the reference: " + o["text"])
             continue
@@ -360,13 +367,29 @@ def run(lib_path, work, report):
     # An empty plate: a small plate far from the ecliptic and from every object.
     ra, dec, _ = reference_sky(pkg, code, *erfa.dtf2d("UTC", pkg.first_year + 1, 6, 1, 0, 0, 0.0))
     for cra in np.radians(np.arange(0.0, 360.0, 15.0)):
-        if min(arcdist(cra, math.radians(-75), r, d) for r, d in zip(ra[pkg.present], dec[pkg.present])) > 0.2:
+        if np.min(erfa.seps(ra[pkg.present], dec[pkg.present], cra, math.radians(-75))) > 0.2:
             line, ra0, dec0 = plate_line("EMPTY", pkg.first_year + 1, 6, 1, 0.0, cra, math.radians(-75), 5.0, 1.0,
                                          code)
             ok = check_plate(lib, pkg, "empty", line, ra0, dec0, math.radians(5.0 / 4), math.radians(1.0),
                              erfa.dtf2d("UTC", pkg.first_year + 1, 6, 1, 0, 0, 0.0), code, 25.0, report)
             good, bad = good + ok, bad + (not ok)
             break
+    # An observatory code that does not read: a message for the caller, no
+    # object, the header and result of the last plate left as they were.
+    if plates:
+        label, y, mo, d, frac, ra, dec, hra, hdec, cd, dm, utc, limit = plates[0]
+        line, _, _ = plate_line("BADCODE", y, mo, d, frac, ra, dec, hra, hdec, "#12")
+        before = [open(f, "rb").read() for f in ("plt.hat",)]
+        open("result.pl4", "wb").write(b"x" * 82)
+        found = ctypes.c_int(-1)
+        lib.lib.PltCalc(line.encode(), 80, 25.0, ctypes.byref(found))
+        buf = ctypes.create_string_buffer(1000)
+        n = lib.lib.errmsg(buf, 1000)
+        msg = buf.raw[:n].decode("latin-1")
+        ok = (found.value == 0 and "#12" in msg and [open(f, "rb").read() for f in ("plt.hat",)] == before
+              and open("result.pl4", "rb").read() == b"x" * 82)
+        print("bad code   found %d, message %r: %s" % (found.value, msg.strip(), "ok" if ok else "FAIL"))
+        good, bad = good + ok, bad + (not ok)
     os.chdir("/")
     shutil.rmtree(scratch, ignore_errors=True)
     print("plates: %d agree, %d differ" % (good, bad))
