@@ -523,6 +523,32 @@ ZELVOMAT_API void Separate(double minAbs, double maxAbs, int obs, int *count);
  * left, errmsg() tells why. */
 ZELVOMAT_API void IdCalc(int *status, int *first, int *last, double tolRA, double tolDecl,
                          ProgressCallback cb);
+/* ---- Plate search ---------------------------------------------------------- */
+
+/* Catalogued minor planets standing on one photographic plate. plateLine
+ * (plateLine_len characters; a shorter text counts as blank-padded) is the
+ * plate's 80-column line: date and fraction of the day (UT) in columns 16-31,
+ * the plate centre in right ascension and declination (J2000) in columns
+ * 33-55, the half size in R.A. (minutes of time) in 59-63 and in Decl.
+ * (degrees) in 67-70, the observatory code in 78-80. magLimit: the faintest
+ * apparent magnitude listed.
+ * Candidates are the objects with an opposition (package opposition files)
+ * in a window of dates predicted from the centre's distance to the point
+ * opposite the Sun, and every object of the package's special list; each is
+ * placed by two-body motion from its elements at the date, with light time,
+ * as the observatory sees it, and listed when its standard coordinates on the
+ * plane tangent at the centre lie within both half sizes and its magnitude is
+ * not above magLimit.
+ * Writes the header "plt.hat" and, in the working directory, "result.pl4"
+ * (82-byte object lines from record 1, ascending right ascension; a single
+ * "No objects" record when none) and "resul2.pl4" (16 bytes per object: the
+ * rates of R.A. and Decl., radians per day, doubles); neither file is cut, so
+ * the caller empties "result.pl4" first. *found := the number of objects
+ * listed. Failure (a plate line that does not read, an unknown observatory,
+ * a package file missing, a date outside the planetary ephemeris file):
+ * *found = 0, errmsg(), and the header and results are left as they were
+ * when the plate line itself is at fault. */
+ZELVOMAT_API void PltCalc(const char *plateLine, int plateLine_len, double magLimit, int *found);
 
 #ifdef __cplusplus
 }

@@ -59,13 +59,6 @@ void ZelvomatLibrary::progr(int& cont, int& interrupted, int& percent, ProgressS
     if (const std::string e = last_error(); !e.empty()) fw::message(e, fw::Buttons::Ok, fw::Icon::Warning);
 }
 
-// Exports that this build of the library does not have yet.
-namespace {
-void missing(const char* name) {
-    fw::message(std::string("This build of the computing library has no ") + name + ".", fw::Buttons::Ok,
-                fw::Icon::Warning);
-}
-}  // namespace
 
 void ZelvomatLibrary::cntl(int task, int system, int& err, int& firstCol, int& lastCol, int& layout,
                            const char* line, int len) {
@@ -89,9 +82,10 @@ void ZelvomatLibrary::IdCalc(int& status, int& first, int& last, double tolRA, d
     if (const std::string e = last_error(); !e.empty()) fw::message(e, fw::Buttons::Ok, fw::Icon::Warning);
 }
 
-void ZelvomatLibrary::PltCalc(const char*, int, double, int& found) {
-    found = 0;
-    missing("PltCalc");
+// The plate search; a failure shows the library's message.
+void ZelvomatLibrary::PltCalc(const char* line, int len, double magLimit, int& found) {
+    ::PltCalc(line, len, magLimit, &found);
+    if (const std::string e = last_error(); !e.empty()) fw::message(e, fw::Buttons::Ok, fw::Icon::Warning);
 }
 
 void ZelvomatLibrary::Separate(double minAbs, double maxAbs, int obs, int& count) {

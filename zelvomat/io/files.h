@@ -125,6 +125,7 @@ inline constexpr std::string_view kOcSelection = "result.oc5";  // selected O-C 
 inline constexpr std::string_view kIdInput = "input.id1";       // identification lines, 80 columns and CR LF
 inline constexpr std::string_view kIdResult = "result.id4";     // identification results, 82-byte records
 inline constexpr std::string_view kPlateResult = "result.pl4";  // objects found on a plate, 82-byte records
+inline constexpr std::string_view kPlateMotion = "resul2.pl4";  // their motions, 16-byte records parallel to "result.pl4"
 
 // Work files of the tasks in the working directory, deleted when the main
 // program ends (in this order).

@@ -1,0 +1,322 @@
+// PltCalc: the catalogued minor planets standing on one plate (method, units
+// and files in pltcalc.h).
+//
+// Calls: in_par, catopen, catclose, catphot, ibsearch, load_delta_t, deltat,
+// contr_s1, de_open, de_close, reade403, obsvec_j2000, lightt, elongph,
+// polar, elmnt, twobody, magn, opfop, write_task_header, pltlines, srt_pl.
+#include <algorithm>
+#include <cmath>
+#include <unordered_set>
+
+#include "core/apparent.h"
+#include "core/catalog.h"
+#include "core/datajd.h"
+#include "core/elmnt.h"
+#include "core/frames.h"
+#include "core/magn.h"
+#include "core/observer.h"
+#include "core/reade403.h"
+#include "core/setpar.h"
+#include "core/twobody.h"
+#include "core/utils.h"
+#include "io/errchan.h"
+#include "io/fields.h"
+#include "io/files.h"
+#include "io/recfile.h"
+#include "tasks/checks.h"
+#include "tasks/obsfiles.h"
+#include "tasks/obsline.h"
+#include "tasks/oppos.h"
+#include "tasks/pltcalc.h"
+#include "tasks/taskhead.h"
+#include "zelvomat/zelvomat.h"
+
+namespace zelvomat {
+
+namespace {
+
+constexpr double kMinWindowHalfRa = 0.02;  // radians: the least R.A. half size the window assumes
+constexpr double kRadPerMinuteOfTime = 15.0 / 60.0 / kDegPerRad;
+
+// Columns of the plate line copied into the heading lines.
+constexpr std::size_t kCodeCol = 78, kCodeWidth = 3;
+// Where the heading lines take them: the observatory code in columns 58-60
+// of the second line, the limiting magnitude (F4.1) in columns 74-77 of the
+// fourth.
+constexpr std::size_t kHeadCodeLine = 2, kHeadCodeCol = 58;
+constexpr std::size_t kHeadLimitLine = 4, kHeadLimitCol = 74;
+
+// The special list: the first `count` numbers of "uplist" (at most
+// kSpecialListCapacity), ascending.
+Result<std::vector<std::int32_t>> read_special_list(std::int32_t count) {
+    std::vector<std::int32_t> list;
+    if (count <= 0) return list;
+    count = std::min(count, kSpecialListCapacity);
+    const std::string path = data_file(files::kSpecialList);
+    auto bytes = io::read_file_bytes(path);
+    if (!bytes) return error_status("The special list \"" + path + "\" cannot be read: " + bytes.message());
+    const auto need = static_cast<std::size_t>(count) * 4;
+    if (bytes->size() < need)
+        return error_status("The special list \"" + path + "\" holds fewer than the " + std::to_string(count) +
+                            " numbers the package settings give.");
+    list.resize(static_cast<std::size_t>(count));
+    for (std::size_t k = 0; k < list.size(); ++k) list[k] = io::get_i32(*bytes, 4 * k);
+    if (!std::is_sorted(list.begin(), list.end()))
+        return error_status("The special list \"" + path + "\" is not in ascending order.");
+    return list;
+}
+
+bool in_list(std::span<const std::int32_t> list, std::int32_t n) {
+    const std::int32_t below = ibsearch(list, n);
+    return below < static_cast<std::int32_t>(list.size()) && list[static_cast<std::size_t>(below)] == n;
+}
+
+// What every candidate of the plate shares.
+struct PlateSky {
+    std::int32_t jd = 0;       // day number of the plate's date
+    double fraction_tt = 0.0;  // its TT fraction
+    StateVector sun{};         // the Sun relative to the geocentre (J2000)
+    StateVector observer{};    // the observer to the geocentre (J2000)
+    double ra0 = 0.0, dec0 = 0.0;
+    double half_ra = 0.0, half_dec = 0.0;  // radians
+    double mag_limit = 0.0;
+    int comet_mode = 0;
+    std::string data_dir;
+};
+
+// Tests object n (year: the year of its opposition record, 0 for the special
+// list) and adds it to the batch when it stands on the plate.
+Status test_object(const PlateSky& sky, std::int32_t n, std::int32_t year, PlateBatch& batch, bool& kept) {
+    kept = false;
+    OrbitElementsArray el{};
+    ElementFlags flags;
+    ZEL_TRY(elmnt(n, static_cast<double>(sky.jd) + sky.fraction_tt, year, el, flags, sky.data_dir));
+    if (flags.bad_number) return ok_status();
+    auto phot = catphot(n);
+    if (!phot) return phot.status();
+
+    // Elements referred to the date: epoch and date are the plate's time. An
+    // orbit two-body motion cannot follow (not elliptic) is passed over.
+    StateVector p{};
+    if (!twobody(0.0, sky.jd, sky.fraction_tt, OrbitElements::from(el.data()), sky.jd, sky.fraction_tt,
+                 kObliquityJ2000, p, kepler_tolerance(sky.comet_mode))
+             .ok())
+        return ok_status();
+    SkyDirection dir;
+    lightt(p, sky.sun, sky.observer, dir, 1);
+
+    // Far from the centre: not on the plate (and no tangent-plane projection).
+    double a = std::fabs(sky.ra0 - dir.ra);
+    if (a > kPi) a = kTwoPi - a;
+    if (a > kPi / 2 || std::fabs(sky.dec0 - dir.dec) > kPi / 2) return ok_status();
+    double xi = 0.0, eta = 0.0;
+    if (!Plxy(dir.ra, dir.dec, sky.ra0, sky.dec0, xi, eta)) return ok_status();
+    if (std::fabs(xi) > sky.half_ra || std::fabs(eta) > sky.half_dec) return ok_status();
+
+    // Magnitude: phase angle at the object between the Sun and the observer.
+    const Vec3 pos{p[0], p[1], p[2]};
+    const Vec3 sun_from_observer{sky.sun[0] + sky.observer[0], sky.sun[1] + sky.observer[1],
+                                 sky.sun[2] + sky.observer[2]};
+    const PhaseElongation pe = elongph(pos, sun_from_observer);
+    const double r = std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
+    const double mag = magn(r, dir.dist, pe.phase, phot->h, phot->g, sky.comet_mode != 0);
+    if (!(mag <= sky.mag_limit)) return ok_status();
+
+    const auto i = static_cast<std::size_t>(batch.count++);
+    batch.ra[i] = static_cast<float>(dir.ra);
+    batch.decl[i] = static_cast<float>(dir.dec);
+    batch.ra_rate[i] = static_cast<float>(dir.ra_rate);
+    batch.decl_rate[i] = static_cast<float>(dir.dec_rate);
+    batch.magnitude[i] = static_cast<float>(mag);
+    batch.accepted[i] = flags.accepted;
+    batch.number[i] = n;
+    kept = true;
+    return ok_status();
+}
+
+// Releases what a search holds, on every path: the Sun request of the
+// ephemeris reader, the planetary ephemeris file and the catalogue files.
+struct SearchFiles {
+    SearchFiles() = default;
+    SearchFiles(const SearchFiles&) = delete;
+    SearchFiles& operator=(const SearchFiles&) = delete;
+    ~SearchFiles() {
+        DeState& de = de_state();
+        de.flags[static_cast<std::size_t>(BodyCode::Sun) - 1] = StateLevel::None;
+        de_close();
+        catclose();
+    }
+};
+
+}  // namespace
+
+bool Plxy(double ra, double decl, double ra0, double decl0, double& xi, double& eta) {
+    const double sd = std::sin(decl), cd = std::cos(decl);
+    const double sd0 = std::sin(decl0), cd0 = std::cos(decl0);
+    const double da = ra - ra0;
+    const double cda = std::cos(da);
+    const double d = sd * sd0 + cd * cd0 * cda;
+    if (!(d > 0.0)) return false;
+    xi = cd * std::sin(da) / d;
+    eta = (sd * cd0 - cd * sd0 * cda) / d;
+    return true;
+}
+
+PlateWindow plate_window(double ra0, double anti_sun, double half_ra, double jd) {
+    double x = ra0 - anti_sun;
+    if (x < -kPi) x += kTwoPi;
+    if (x > kPi) x -= kTwoPi;
+    const double d = std::fabs(x);
+    const double deg = d * kDegPerRad;
+    double w = deg - 5.0;
+    if (d > kPi / 3) w = 4.0 * deg / 3.0 - 25.0;
+    if (d < kPi / 4) w = 4.0 * deg / 4.63;
+    if (w > 130.0) w *= 1.1;
+    const double r = std::max(half_ra, kMinWindowHalfRa);
+    PlateWindow win;
+    win.half = (720.0 / kPi) * r / 4.63 + 0.15 * w;
+    win.shift = x < 0.0 ? -w : w;
+    win.search = kWindowWidening * win.half + kWindowMarginDays;
+    win.first = jd + win.shift - win.search;
+    win.last = jd + win.shift + win.search;
+    return win;
+}
+
+Result<std::int32_t> plate_search(std::string_view plate_line, double mag_limit) {
+    // Set-up: settings, catalogue, Delta T, special list, observatories, the
+    // geocentric Sun from the planetary ephemeris file.
+    SearchFiles held;
+    cached_observatory() = {};
+    ZEL_TRY(in_par());
+    ZEL_TRY(catopen());
+    const PackageInfo info = package_info();
+    const DataPaths paths = data_paths();
+    ZEL_TRY(load_delta_t(data_file(files::kDeltaT)));
+    auto special = read_special_list(info.special);
+    if (!special) return special.status();
+    auto obs_path = observatory_file(files::kObservatoryRecords);
+    if (!obs_path) return obs_path.status();
+    auto observatories = io::RecordFile::open(*obs_path, ObservatoryRecord::kLength, io::OpenMode::Read);
+    if (!observatories)
+        return error_status("The observatory list \"" + *obs_path + "\" cannot be opened: " +
+                            observatories.message());
+    DeState& de = de_state();
+    de.flags = {};
+    de.flags[static_cast<std::size_t>(BodyCode::Sun) - 1] = StateLevel::Velocity;
+    de.centre = BodyCode::Earth;
+    ZEL_TRY(de_open());
+
+    // The plate line.
+    ZEL_TRY(contr_s1(*observatories, plate_line, kTaskPlate, 1));
+    observatories->close();
+    const ParsedObservation obs = parsed_observation();
+    const ObserverSite site = observer_site();
+
+    PlateSky sky;
+    sky.ra0 = obs.angle1_rad;
+    sky.dec0 = obs.angle2_rad;
+    sky.half_ra = obs.plate_half_ra_min * kRadPerMinuteOfTime;
+    sky.half_dec = obs.plate_half_dec_deg / kDegPerRad;
+    sky.mag_limit = mag_limit;
+    sky.comet_mode = catalogue_state().comet_mode;
+    sky.data_dir = std::string(io::trim(paths.data_dir));
+
+    // The header.
+    auto description =
+        plate_header_records(plate_line, obs.jd, obs.jd_fraction, obs.plate_half_ra_min, obs.plate_half_dec_deg);
+    if (!description) return description.status();
+    auto headings = read_heading_block(TaskHeaderKind::Plate, 1);
+    if (!headings) return headings.status();
+    put_columns((*headings)[kHeadCodeLine - 1], kHeadCodeCol, io::column(plate_line, kCodeCol, kCodeWidth));
+    put_columns((*headings)[kHeadLimitLine - 1], kHeadLimitCol, io::fmt_f(mag_limit, 4, 1));
+    ZEL_TRY(write_task_header(TaskHeaderKind::Plate, *description, *headings));
+
+    // The date on the dynamical scale, the geocentric Sun and the observer.
+    double dt = 0.0;
+    sky.jd = obs.jd;
+    deltat(obs.jd, obs.jd_fraction, 16, dt, sky.fraction_tt);
+    ZEL_TRY(reade403(static_cast<double>(obs.jd) + sky.fraction_tt, 0.0));
+    std::copy_n(de.result.begin(), 6, sky.sun.begin());
+    sky.observer =
+        obsvec_j2000(obs.jd, sky.fraction_tt, obs.jd_fraction, site.longitude, site.rho_cos_phi, site.rho_sin_phi);
+
+    // The window of opposition dates.
+    double sun_ra = 0.0, unused = 0.0, rxy = 0.0;
+    polar(sky.sun[0], sky.sun[1], sun_ra, unused, rxy);
+    const double anti_sun = norm2pi(sun_ra - kPi);
+    const PlateWindow win =
+        plate_window(sky.ra0, anti_sun, sky.half_ra, static_cast<double>(obs.jd) + obs.jd_fraction);
+
+    // The candidates and their test; the kept objects are formatted batch by
+    // batch.
+    PlateBatch batch;
+    PlateScratch scratch;
+    std::int32_t kept_count = 0;
+    const std::int32_t numbered = catalogue_counts().numbered;
+    auto test = [&](std::int32_t n, std::int32_t year) -> Status {
+        bool kept = false;
+        ZEL_TRY(test_object(sky, n, year, batch, kept));
+        if (!kept) return ok_status();
+        ++kept_count;
+        if (batch.count == PlateBatch::kSize) {
+            ZEL_TRY(pltlines(batch, kept_count, numbered, scratch));
+            batch.count = 0;
+        }
+        return ok_status();
+    };
+
+    // Objects with an opposition in the window, year file by year file (the
+    // window may begin before the package years, or in a year whose last
+    // opposition lies before it, and still reach into the next year).
+    std::unordered_set<std::int32_t> tested;
+    OppositionFile opp;
+    const int last_year = std::min<int>(year_of_jd(win.last), info.last_year);
+    for (int year = std::max<int>(year_of_jd(win.first), info.first_year); year <= last_year; ++year) {
+        const double from = std::max(win.first, new_year_jd(year));
+        std::int32_t record = 0, err = 0;
+        ZEL_TRY(opfop(paths.opp_counts, info.first_year, info.last_year, opp, paths.data_dir, from, record, err));
+        if (err != 0 || record == 0) continue;
+        bool past = false;
+        for (std::int32_t k = record; k <= opp.count() && !past; ++k) {
+            auto rec = opp.read(k);
+            if (!rec) return rec.status();
+            if (rec->jd > win.last) {
+                past = true;
+            } else if (!in_list(*special, rec->number) && tested.insert(rec->number).second) {
+                ZEL_TRY(test(rec->number, year));
+            }
+        }
+        opp.close();
+        if (past) break;
+    }
+    // Every object of the special list.
+    for (std::int32_t n : *special) ZEL_TRY(test(n, 0));
+    if (batch.count > 0) ZEL_TRY(pltlines(batch, kept_count, numbered, scratch));
+
+    // The result.
+    const std::string result_name(files::kPlateResult), motion_name(files::kPlateMotion);
+    if (kept_count == 0) {
+        std::string text(PlateObjectLine::kTextWidth, ' ');
+        put_columns(text, PlateObjectLine::kNoObjectsCol, PlateObjectLine::kNoObjects);
+        auto result = io::RecordFile::open(result_name, PlateObjectLine::kLength, io::OpenMode::Update);
+        if (!result) return result.status();
+        ZEL_TRY(result->write(1, PlateObjectLine::encode(text)));
+        return 0;
+    }
+    ZEL_TRY(srt_pl(scratch, result_name, motion_name));
+    return kept_count;
+}
+
+}  // namespace zelvomat
+
+extern "C" ZELVOMAT_API void PltCalc(const char* plateLine, int plateLine_len, double magLimit, int* found) {
+    if (found != nullptr) *found = 0;
+    std::int32_t n = 0;
+    zelvomat::export_guard([&]() -> zelvomat::Status {
+        auto r = zelvomat::plate_search(zelvomat::checks::caller_text(plateLine, plateLine_len), magLimit);
+        if (!r) return r.status();
+        n = *r;
+        return zelvomat::ok_status();
+    });
+    if (found != nullptr) *found = n;
+}
