@@ -198,7 +198,7 @@ QWidget* CEphTaskDlg::buildObjectPage() {
     });
     const auto orbit = [this](bool elements) {
         setup_->cancelPendingCheck();
-        ctx_.OrbitAsElements = elements ? 1 : 0;
+        ctx_.OrbitAsElements = elements;
         if (windows_.orbitInput != nullptr) windows_.orbitInput->runOrbitInput(this, elements);
         else fw::message("The orbit input dialog is not available in this version of the program.");
         if (elements) setup_->OnElements();
