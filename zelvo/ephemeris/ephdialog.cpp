@@ -60,7 +60,7 @@ const char* const kPageNames[10] = {"Ephemerides", "Object(s)", "Coordinates", "
 }  // namespace
 
 CEphTaskDlg::CEphTaskDlg(AppContext& ctx, Library& lib, EphemerisWindows windows, QWidget* parent)
-    : fw::PagedDialog(parent, 0x2008d, 150),
+    : fw::PagedDialog(parent, 0x2008d, 190),
       ctx_(ctx),
       windows_(windows),
       setup_(std::make_unique<EphSetup>(ctx, lib)) {
