@@ -6,6 +6,7 @@
 #include "childframes.h"
 #include "dialogs.h"
 #include "ephresult.h"
+#include "ephwindows.h"
 #include "framework/progress.h"
 #include "progressdlg.h"
 #include "commands.h"
@@ -44,8 +45,14 @@ std::string document_string(const TemplateInfo& t) {
            t.fileTypeId + "\n" + t.fileTypeName;
 }
 
-TaskApp::TaskApp(Library& lib, std::string programDir) : lib_(lib) {
+TaskApp::TaskApp(Library& lib, std::string programDir)
+    : lib_(lib), ephWindows_(std::make_unique<ProgramEphemerisWindows>(ctx_, lib)) {
     ctx_.ProgramDir = std::move(programDir);
+    orbitInput_ = ephWindows_.get();
+    observatorySearch_ = ephWindows_.get();
+    // Closing an ephemeris result window while the task is current brings
+    // the set-up back.
+    SetEphemerisReopenHandler(ctx_, [this] { OnTasksEphemerides(); });
     add_main_resources(resources());
     add_ephemeris_resources(resources());
     onCommandId(fw::ids::kAppAbout, [this] { OnAppAbout(); });
@@ -78,6 +85,14 @@ TaskApp::TaskApp(Library& lib, std::string programDir) : lib_(lib) {
                    cmd::kOcSeparate, cmd::kIdentificationIdentify, cmd::kPlateObjectList, cmd::kPlatePlot,
                    cmd::kEphContinue})
         addLibraryCommand(id);
+}
+
+void TaskApp::setOrbitInputLauncher(OrbitInputLauncher* l) {
+    orbitInput_ = l != nullptr ? l : ephWindows_.get();
+}
+
+void TaskApp::setObservatorySearchLauncher(ObservatorySearchLauncher* l) {
+    observatorySearch_ = l != nullptr ? l : ephWindows_.get();
 }
 
 TaskApp::~TaskApp() {

@@ -19,6 +19,7 @@ class CCalcProgressDlg;
 class OrbitInputLauncher;
 class ObservatorySearchLauncher;
 class EphemerisResultOpener;
+class ProgramEphemerisWindows;
 
 // The document templates, in registration order.
 struct TemplateInfo {
@@ -56,11 +57,12 @@ public:
     void OnAppAbout();
     void OnHelpHelp();
 
-    // The windows of the ephemeris task that other parts provide (null:
-    // the program's stand-ins: a message for the orbit input and the
-    // observatory search, the line list of template "Eph" for the result).
-    void setOrbitInputLauncher(OrbitInputLauncher* l) { orbitInput_ = l; }
-    void setObservatorySearchLauncher(ObservatorySearchLauncher* l) { observatorySearch_ = l; }
+    // The windows of the ephemeris task, replaceable by tests (null: the
+    // program's own: the orbit input dialog, the observatory search dialog,
+    // and the result window of template "Eph" opened by OpenEphemerisResult,
+    // which keeps the run for its Continue).
+    void setOrbitInputLauncher(OrbitInputLauncher* l);
+    void setObservatorySearchLauncher(ObservatorySearchLauncher* l);
     void setEphemerisResultOpener(EphemerisResultOpener* o) { resultOpener_ = o; }
 
     // Tasks and the run commands of the task windows.
@@ -98,6 +100,7 @@ private:
     QtTaskDialogs qtDialogs_;
     TaskDialogs* dialogs_ = &qtDialogs_;
     std::unique_ptr<CCalcProgressDlg> progressDlg_;
+    std::unique_ptr<ProgramEphemerisWindows> ephWindows_;
     OrbitInputLauncher* orbitInput_ = nullptr;
     ObservatorySearchLauncher* observatorySearch_ = nullptr;
     EphemerisResultOpener* resultOpener_ = nullptr;

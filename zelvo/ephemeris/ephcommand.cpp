@@ -1,10 +1,8 @@
 // Tasks|Ephemerides: the set-up dialog, the run of the ephemeris driver, the
 // result's header text from "eph.hat" and the result window.
-#include <filesystem>
-#include <fstream>
-
 #include "app.h"
 #include "ephdialog.h"
+#include "ephresult.h"
 #include "framework/doctemplate.h"
 #include "framework/ids.h"
 #include "framework/messages.h"
@@ -12,39 +10,17 @@
 
 namespace zelvo {
 
-namespace {
-
-// Text of an 82-byte header record up to its first zero byte.
-std::string record_text(const char* rec, std::size_t n) {
-    std::string t(rec, n);
-    return t.substr(0, t.find('\0'));
-}
-
-}  // namespace
-
 // "HeaderText" of an ephemeris result: the first line of "eph.hat" without
 // its leading blanks, CR LF, the second without its trailing blanks, and a
 // pointer to Task Info when restrictions were set. Empty after the message
 // when the header cannot be read.
 std::string ephemeris_header_text(const std::string& selectionText) {
-    std::ifstream in(std::string(zelvomat::files::kEphemerisHeader), std::ios::binary);
-    if (!in) {
+    const auto header = read_eph_header(std::string(zelvomat::files::kEphemerisHeader));
+    if (!header) {
         fw::message("Warning: header file not found");
         return {};
     }
-    char rec[82] = {};
-    std::string header;
-    in.read(rec, sizeof rec);
-    std::string first = record_text(rec, static_cast<std::size_t>(in.gcount()));
-    first.erase(0, std::min(first.size(), first.find_first_not_of(' ')));
-    header += first + "\r\n";
-    std::fill(std::begin(rec), std::end(rec), '\0');
-    in.read(rec, sizeof rec);
-    std::string second = record_text(rec, static_cast<std::size_t>(in.gcount()));
-    const auto end = second.find_last_not_of(' ');
-    header += end == std::string::npos ? std::string() : second.substr(0, end + 1);
-    if (selectionText != " ") header += "  See Task Info for imposed restrictions";
-    return header;
+    return ephemeris_header_text(*header, selectionText);
 }
 
 void TaskApp::OnTasksEphemerides() {
@@ -57,15 +33,15 @@ void TaskApp::OnTasksEphemerides() {
     if (dlg.doModal() != fw::kIdOk) return;
     restoreWorkDir();
     const std::string result = dlg.RunEphemerisComputation();
-    ctx_.HeaderText = ephemeris_header_text(ctx_.SelectionText);
-    ctx_.EphemerisMode = true;
-    if (resultOpener_ != nullptr) {
-        resultOpener_->openEphemerisResult(result);
+    if (resultOpener_ == nullptr) {
+        // The program's own window: it reads the header and keeps the run's
+        // counters for its Continue.
+        OpenEphemerisResult(*this, ctx_.EphRun);
         return;
     }
-    // Every template named "Eph" shows the result.
-    for (const auto& t : templates())
-        if (t->docName() == "Eph") openDocumentFile(*t, result);
+    ctx_.HeaderText = ephemeris_header_text(ctx_.SelectionText);
+    ctx_.EphemerisMode = true;
+    resultOpener_->openEphemerisResult(result);
 }
 
 }  // namespace zelvo

@@ -60,7 +60,7 @@ const char* const kPageNames[10] = {"Ephemerides", "Object(s)", "Coordinates", "
 }  // namespace
 
 CEphTaskDlg::CEphTaskDlg(AppContext& ctx, Library& lib, EphemerisWindows windows, QWidget* parent)
-    : fw::PagedDialog(parent, 0x2008d, 150),
+    : fw::PagedDialog(parent, 0x2008d, 190),
       ctx_(ctx),
       windows_(windows),
       setup_(std::make_unique<EphSetup>(ctx, lib)) {
@@ -198,7 +198,7 @@ QWidget* CEphTaskDlg::buildObjectPage() {
     });
     const auto orbit = [this](bool elements) {
         setup_->cancelPendingCheck();
-        ctx_.OrbitAsElements = elements ? 1 : 0;
+        ctx_.OrbitAsElements = elements;
         if (windows_.orbitInput != nullptr) windows_.orbitInput->runOrbitInput(this, elements);
         else fw::message("The orbit input dialog is not available in this version of the program.");
         if (elements) setup_->OnElements();

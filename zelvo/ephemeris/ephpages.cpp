@@ -125,7 +125,7 @@ void EphSetup::orbitChoice(int radio) {
     object.text[5] = object.saved[5];
     object.radio = radio;
     const bool elements = radio == 4;
-    ctx.OrbitAsElements = elements ? 1 : 0;
+    ctx.OrbitAsElements = elements;
     ctx.OrbitListFile = std::string(record.get(elements ? F::elementListFile : F::coordinateListFile));
     if (object.initialising) return;
     const bool fromFile = same_code(record.get(F::objectKey), elements ? "FELM" : "FXYZ");
@@ -419,7 +419,9 @@ void EphSetup::OnObserverMode(int mode) {
             centre.place = centre.savedPlace;
             // The code of the first observatory whose name holds the place.
             // A search that finds nothing leaves no code: the list file may
-            // still hold an earlier search's matches.
+            // still hold an earlier search's matches. A match is a real
+            // observatory whatever its code: "000" is Greenwich, whose task
+            // would otherwise be stored without a code and refused.
             int count = 0;
             std::string fileName;
             const std::string place = fit(centre.place, CentrePageState::kPlaceWidth);
@@ -431,8 +433,7 @@ void EphSetup::OnObserverMode(int mode) {
                 fw::message("System error: No temporary file created");
                 break;
             }
-            const std::string code(match, 3);
-            centre.text[0] = code == "000" ? "" : code;
+            centre.text[0] = std::string(match, 3);
             break;
         }
         case 2:

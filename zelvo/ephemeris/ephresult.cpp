@@ -21,6 +21,7 @@
 
 #include "app.h"
 #include "commands.h"
+#include "ephdialog.h"
 #include "framework/childframe.h"
 #include "framework/doctemplate.h"
 #include "framework/filedialogs.h"
@@ -286,16 +287,9 @@ CEphView::CEphView(AppContext& ctx, Library& lib)
     onUpdateId(kIndicatorRec,
                [this](fw::CommandUI& ui) { ui.setText("Cur " + std::to_string(std::max(0, currentRow()) + 1)); });
     onUpdateId(kIndicatorOvr, [](fw::CommandUI& ui) { ui.setText(""); });
-    showTaskInfo = [](const std::string& text) {
-        fw::Dialog dlg(nullptr, 0x2007e);
-        dlg.setWindowTitle(QStringLiteral("Task Info"));
-        auto* edit = new QPlainTextEdit(fw::from_cp1252(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-        edit->setReadOnly(true);
-        edit->setFont(fw::fixed_font(12));
-        edit->setMinimumSize(620, 300);
-        auto* layout = new QVBoxLayout(&dlg);
-        layout->addWidget(edit);
-        layout->addWidget(fw::ok_cancel_buttons(&dlg, false));
+    showTaskInfo = [this](const std::string& text) {
+        CTaskInfoDlg dlg(list());
+        dlg.text = text;
         dlg.doModal();
     };
 }

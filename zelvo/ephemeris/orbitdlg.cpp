@@ -304,4 +304,13 @@ int RunOrbitInputDialog(AppContext& ctx, Library& lib, std::string& taskRecord, 
     return dlg.doModal();
 }
 
+int RunOrbitInputDialog(AppContext& ctx, Library& lib, zelvomat::EphTaskRecord& record, QWidget* parent) {
+    std::string text(record.text().begin(), record.text().end());
+    const int result = RunOrbitInputDialog(ctx, lib, text, parent);
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    if (auto changed = zelvomat::EphTaskRecord::from_bytes(std::span(bytes, text.size())); changed.ok())
+        record = *changed;
+    return result;
+}
+
 }  // namespace zelvo

@@ -1,0 +1,20 @@
+#include "ephwindows.h"
+
+#include "framework/dialog.h"
+#include "obsdlg.h"
+#include "orbitinput.h"
+
+namespace zelvo {
+
+void ProgramEphemerisWindows::runOrbitInput(QWidget* parent, bool asElements) {
+    ctx_.OrbitAsElements = asElements;
+    RunOrbitInputDialog(ctx_, lib_, ctx_.EphRecord, parent);
+}
+
+std::optional<std::string> ProgramEphemerisWindows::searchObservatory(QWidget* parent) {
+    CObsSearchDlg dlg(lib_, parent);
+    if (dlg.doModal() != fw::kIdOk) return std::nullopt;
+    return dlg.text;
+}
+
+}  // namespace zelvo
