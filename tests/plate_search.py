@@ -11,10 +11,11 @@ For each plate the test decides by itself which catalogued objects stand on
 it, sharing no code with the library:
   - the catalogue files ("elitel", "elinm", "elih", "elig") and the settings
     ("setpar") read from their documented byte layouts;
-  - each object on its two-body orbit from the catalogue elements (the
-    package has no yearly osculating-element files, so these are the
-    elements the plate search uses), its light time iterated by solving
-    Kepler's equation again at t - tau;
+  - each object on its two-body orbit from the elements the package serves
+    at the date: the nearest set of the yearly osculating-element files
+    ("ad<YYYY>", "el<YYYY>", read by their layout) inside the span they
+    serve, the catalogue elements outside it; its light time iterated by
+    solving Kepler's equation again at t - tau;
   - the Earth from ERFA's eraEpv00, the observatory (the text list
     "observa1.dat") by eraGst06a and eraPnm06a, TT from eraDat;
   - standard coordinates on the plate by eraTpxes, magnitudes by the IAU
@@ -128,14 +129,60 @@ def observer_heliocentric(pkg, code, utc1, utc2):
     return pvh[0] + site, tt1 + tt2
 
 
+def yearly_sets(pkg, year):
+    """The element sets of one package year, by the files' documented layout:
+    "ad<YYYY>" one 32-bit word per catalogue number, first set x 1000 + count;
+    "el<YYYY>" sets of 7 doubles (epoch, M, peri, node, incl, e, n), 40 to a
+    2240-byte record, so that set s (from 1) is the s-th group of 7 doubles.
+    Returns {number: array of sets} ({} when the year has no files)."""
+    try:
+        ad = np.frombuffer(pkg.read("ad%04d" % year), dtype="<i4")
+        el = np.frombuffer(pkg.read("el%04d" % year), dtype="<f8").reshape(-1, 7)
+    except FileNotFoundError:
+        return {}
+    out = {}
+    for k in np.nonzero(ad)[0]:
+        first, count = divmod(int(ad[k]), 1000)
+        if count > 0:
+            out[k + 1] = el[first - 1:first - 1 + count]
+    return out
+
+
+def object_elements(pkg, tt):
+    """For every present object, the elements the package serves at tt and
+    their epoch: the set of the yearly files whose epoch lies nearest tt
+    (the years around the date's), or the catalogue's own elements when the
+    date lies outside the span the yearly files serve (from 70 days before
+    1 January of the year after the first package year to 70 days after
+    1 January of the last one) or no set is within half a year."""
+    el = pkg.el.copy()
+    epoch = np.full(pkg.objects, pkg.epoch)
+    year = int(erfa.jd2cal(tt, 0.0)[0])
+    j1 = sum(erfa.cal2jd(pkg.first_year + 1, 1, 1))
+    j2 = sum(erfa.cal2jd(pkg.last_year, 1, 1))
+    if j1 - 70.0 <= tt < j2 + 70.0:
+        best = np.full(pkg.objects, 183.0)
+        for y in (year - 1, year, year + 1):
+            if not pkg.first_year <= y <= pkg.last_year:
+                continue
+            for number, sets in yearly_sets(pkg, y).items():
+                dt = np.abs(sets[:, 0] - tt)
+                i = int(np.argmin(dt))
+                if dt[i] < best[number - 1]:
+                    best[number - 1] = dt[i]
+                    epoch[number - 1] = sets[i, 0]
+                    el[number - 1] = sets[i, 1:]
+    return el[pkg.present], epoch[pkg.present]
+
+
 def reference_sky(pkg, code, utc1, utc2):
     """Apparent (light-time) RA, Dec, distance, magnitude of every object."""
     obs, tt = observer_heliocentric(pkg, code, utc1, utc2)
-    el = pkg.el[pkg.present]
-    p0 = kepler_positions(el, pkg.epoch, tt)
+    el, epoch = object_elements(pkg, tt)
+    p0 = kepler_positions(el, epoch, tt)
     tau = np.zeros(len(p0))
     for _ in range(4):
-        p = kepler_positions(el, pkg.epoch, tt - tau)
+        p = kepler_positions(el, epoch, tt - tau)
         rho = np.linalg.norm(p - obs, axis=1)
         tau = rho * LIGHT_DAYS_PER_AU
     d = p - obs
