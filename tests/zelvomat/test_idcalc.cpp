@@ -789,3 +789,86 @@ TEST_F(IdCalcPackage, AfterTheYearlySpanTheCatalogueElementsAreUsedAndMarked) {
     EXPECT_EQ(r.status, static_cast<int>(recs.size()));
     expect_identified(pkg, {c}, recs, false);
 }
+
+TEST_F(IdCalcPackage, SharedSkyFollowsTheElementSetOfEachLine) {
+    // Two lines of one object 0.6 day apart, either side of the midpoint
+    // between two consecutive sets of its yearly file, so that each line
+    // takes its own set. The later set is moved (M + 0.02 rad, about a
+    // degree on the sky): a place extrapolated from the earlier set would
+    // put the object far from the second line, which it must still find.
+    const Package src(*work_);
+    const auto cases = make_cases(src, 1, false);
+    ASSERT_EQ(cases.size(), 1u);
+    const std::int32_t n = cases[0].number;
+    const int year = src.first_year + 1;
+    std::int32_t first = 0;
+    const auto sets = src.sets(n, year, first);
+    ASSERT_GE(sets.size(), 2u);
+
+    // A copy of the data directory with the object in the special list (so
+    // that it is tested on every line) and the later set moved.
+    zeltest::ScopedWorkDir dir;
+    const fs::path data = dir.path() / "el";
+    fs::copy(src.data, data);
+    std::vector<std::int32_t> list = src.special;
+    list.push_back(n);
+    std::sort(list.begin(), list.end());
+    list.erase(std::unique(list.begin(), list.end()), list.end());
+    std::vector<std::uint8_t> up(4 * list.size());
+    for (std::size_t k = 0; k < list.size(); ++k) std::memcpy(up.data() + 4 * k, &list[k], 4);
+    zeltest::write_bytes(data / "uplist", up);
+    auto settings = decode_settings(zeltest::read_bytes(*work_ / "setpar"));
+    ASSERT_TRUE(settings.ok());
+    settings->data_dir = data.string() + "/";
+    settings->ephemeris_path = data.string() + "/coorbp";
+    settings->params.special = static_cast<std::int32_t>(list.size());
+    auto bytes = encode_settings(*settings);
+    ASSERT_TRUE(bytes.ok());
+    zeltest::write_bytes("setpar", *bytes);
+
+    // The pair of sets around the middle of the object's sets whose midpoint
+    // gives plain choices on both sides.
+    std::vector<Case> two;
+    for (std::size_t k = sets.size() / 2 - 1; k + 1 < sets.size() && two.empty(); ++k) {
+        const std::int32_t s = first + static_cast<std::int32_t>(k) + 1;  // the later set
+        const std::size_t at = static_cast<std::size_t>((s - 1) / 40) * 2240 + static_cast<std::size_t>((s - 1) % 40) * 56;
+        auto el = zeltest::read_bytes(data / ("el" + std::to_string(year)));
+        const double moved = sets[k + 1].el[0] + 0.02;
+        std::memcpy(el.data() + at + 8, &moved, 8);
+        zeltest::write_bytes(data / ("el" + std::to_string(year)), el);
+        const Package pkg(dir.path());
+        const double mid = 0.5 * (sets[k].epoch + sets[k + 1].epoch);
+        for (double off : {-0.3, 0.3}) {
+            int y, m, d;
+            double f, t1, t2;
+            eraJd2cal(mid + off, 0, &y, &m, &d, &f);
+            f = std::round(f * 1e5) / 1e5;  // as the line writes it
+            tt_of(y, m, d, f, t1, t2);
+            const std::optional<Elements> set = pkg.plain_set(n, year, t1 + t2);
+            if (!set || set->epoch != sets[off < 0 ? k : k + 1].epoch) break;
+            const Place pl = place(*set, y, m, d, f, kLon000, kRc000, kRs000);
+            char desig[16];
+            std::snprintf(desig, sizeof desig, "     S%06d", n % 1000000);
+            two.push_back({n, make_line(desig, y, m, d, f, pl.ra, pl.dec, 0.0, "000"), pl, ' '});
+        }
+        if (two.size() < 2) {
+            two.clear();
+            const double back = sets[k + 1].el[0];
+            std::memcpy(el.data() + at + 8, &back, 8);
+            zeltest::write_bytes(data / ("el" + std::to_string(year)), el);
+        }
+    }
+    ASSERT_EQ(two.size(), 2u) << "no pair of sets with plain choices";
+    const Package pkg(dir.path());
+    write_input({two[0].line, two[1].line});
+    id_run_state().full_test = false;
+    IdRun r = run_idcalc(2, 5.0, 5.0);
+    ASSERT_EQ(r.error, "");
+    const auto sky = read_records("result.id4");
+    expect_identified(pkg, two, sky, false);
+    id_run_state().full_test = true;
+    r = run_idcalc(2, 5.0, 5.0);
+    id_run_state().full_test = false;
+    ASSERT_EQ(r.error, "");
+    EXPECT_EQ(read_records("result.id4"), sky);
+}
