@@ -189,10 +189,17 @@ Status elmnt_set(std::int32_t n, double jd, std::int32_t year, ElementSet& set, 
         return from_catalogue(n, set, flags);
 
     const std::int32_t years = info.last_year - info.first_year + 1;
-    const double day = std::floor(jd);
-    int cal_year = 0, month = 0, mday = 0;
-    double day_fraction = 0;
-    jdcal(static_cast<std::int32_t>(day), jd - day, cal_year, month, mday, day_fraction);
+    // The calendar date of jd, when it is needed: its year when no year is
+    // given, its month when the year searched first has no set.
+    int cal_year = 0, month = 0;
+    auto calendar = [&] {
+        if (month != 0) return;
+        const double day = std::floor(jd);
+        int mday = 0;
+        double day_fraction = 0;
+        jdcal(static_cast<std::int32_t>(day), jd - day, cal_year, month, mday, day_fraction);
+    };
+    if (year == 0) calendar();
     // Package-year index of the year searched first. A year far outside the
     // package is brought nearer: every year it leads to lies outside anyway.
     const std::int64_t k64 = static_cast<std::int64_t>(year != 0 ? year : cal_year) - info.first_year + 1;
@@ -210,6 +217,7 @@ Status elmnt_set(std::int32_t n, double jd, std::int32_t year, ElementSet& set, 
         }
         if (scan->outcome == YearOutcome::NoCount || attempt >= 3) return from_catalogue(n, set, flags);
         if (attempt == 1) {
+            calendar();
             cur += month >= 7 ? 1 : -1;
         } else {
             std::int32_t next = 0;
