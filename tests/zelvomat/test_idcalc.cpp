@@ -1,14 +1,22 @@
 // Identification of observations (IdCalc) against the bundled catalogue.
 //
 // The observation lines are made here from places computed independently of
-// the library: the catalogue elements read from the package files by their
+// the library: the osculating element set of the object for the date, read
+// from the package's yearly files "ad<YYYY>" / "el<YYYY>" by their
 // documented layout, Kepler's equation solved here, the Earth from ERFA's
 // eraEpv00, the observer from ERFA's sidereal time and IAU 1976/1980
 // precession-nutation, TT from ERFA's leap seconds, light time iterated on
 // the two-body orbit itself. The driver identifies with two-body positions
-// too, so the residuals it reports must be what the rounding of the lines
-// leaves, to the accuracy of eraEpv00 and Delta T (a few hundredths of a
-// second of arc).
+// from the same set, so the residuals it reports must be what the rounding
+// of the lines leaves, to the accuracy of eraEpv00 and Delta T (a few
+// hundredths of a second of arc).
+//
+// The element search (nearest set of the year, acceptance within 60 / count
+// days, neighbouring years, the catalogue as the last resort) is followed
+// here only where its answer is plain: the lines are dated where the object
+// has sets in the year searched first and the nearest of them is accepted
+// there, clearly nearer than any other. Such a set is accepted, so its
+// records carry no "*".
 //
 // The small package is built once per build tree (tools/make_package.sh
 // --small, under a lock); the full package (build/package) is used when it
@@ -71,6 +79,13 @@ std::int32_t i32(const std::vector<std::uint8_t>& b, std::size_t off) {
     return v;
 }
 
+// An element set: epoch (JD, TT), then M, argument of perihelion, node,
+// inclination (radians, ecliptic J2000), eccentricity, mean motion (rad/day).
+struct Elements {
+    double epoch = 0;
+    std::array<double, 6> el{};
+};
+
 struct Package {
     fs::path work, data;
     double epoch = 0;
@@ -80,6 +95,9 @@ struct Package {
     std::map<std::int32_t, double> g;
     std::vector<std::int32_t> special;
     std::array<std::int32_t, 5> opp_counts{};
+    std::array<std::int32_t, 5> element_values{};  // settings record 8
+    // The yearly files, read when first needed: "ad<YYYY>" and "el<YYYY>".
+    mutable std::map<int, std::pair<std::vector<std::uint8_t>, std::vector<std::uint8_t>>> yearly;
 
     explicit Package(const fs::path& w) : work(w) {
         const auto set = bytes_of(w / "setpar");
@@ -93,6 +111,7 @@ struct Package {
         std::memcpy(&ly, set.data() + 422, 2);
         first_year = fy, last_year = ly;
         for (int k = 0; k < 5; ++k) opp_counts[static_cast<std::size_t>(k)] = i32(set, 480 + 4 * static_cast<std::size_t>(k));
+        for (std::size_t k = 0; k < 5; ++k) element_values[k] = i32(set, 560 + 4 * k);
         elements = bytes_of(data / "elitel");
         names = bytes_of(data / "elinm");
         h = bytes_of(data / "elih");
@@ -124,6 +143,62 @@ struct Package {
         auto it = g.find(n);
         return it == g.end() ? 0.15 : it->second;
     }
+    Elements catalogue(std::int32_t n) const { return {epoch, el(n)}; }
+    // The sets of object n in the yearly files of year y, ascending by epoch,
+    // and the index (from 1) of the first of them in "el<YYYY>".
+    std::vector<Elements> sets(std::int32_t n, int y, std::int32_t& first) const {
+        auto it = yearly.find(y);
+        if (it == yearly.end())
+            it = yearly.emplace(y, std::make_pair(bytes_of(data / ("ad" + std::to_string(y))),
+                                                  bytes_of(data / ("el" + std::to_string(y)))))
+                     .first;
+        const auto& [ad, el] = it->second;
+        const std::int32_t v = i32(ad, 4 * static_cast<std::size_t>(n - 1));
+        first = v / 1000;
+        std::vector<Elements> out;
+        if (first == 0) return out;
+        for (std::int32_t s = first; s < first + v % 1000; ++s) {
+            // Set s: record (s-1) div 40 + 1 of 2240 bytes, place (s-1) mod 40 of 56 bytes.
+            const std::size_t at = static_cast<std::size_t>((s - 1) / 40) * 2240 + static_cast<std::size_t>((s - 1) % 40) * 56;
+            Elements e;
+            e.epoch = f64(el, at);
+            for (std::size_t i = 0; i < 6; ++i) e.el[i] = f64(el, at + 8 + 8 * i);
+            out.push_back(e);
+        }
+        return out;
+    }
+    // The set the element search takes for object n at TT date tt when
+    // searching year y first, where that answer is plain: tt lies in the span
+    // of the yearly files (from 70 days before 1 January of the year after
+    // the first package year to 70 days after 1 January of the last one) and
+    // in calendar year y; the object has sets in year y; the nearest of them
+    // is accepted (within 60 / count days of tt, or the year's settings value
+    // of record 8 lies below the index of the object's first set), with a
+    // margin of 0.01 day to the acceptance limit and to any other set.
+    // Otherwise none.
+    std::optional<Elements> plain_set(std::int32_t n, int y, double tt) const {
+        double j1, j2, z;
+        eraCal2jd(first_year + 1, 1, 1, &z, &j1);
+        eraCal2jd(last_year, 1, 1, &z, &j2);
+        j1 += z, j2 += z;
+        if (!(tt >= j1 - 70 + 0.01 && tt < j2 + 70 - 0.01)) return std::nullopt;
+        int cy, cm, cd;
+        double cf;
+        eraJd2cal(tt, 0, &cy, &cm, &cd, &cf);
+        if (cy != y || y < first_year || y > last_year) return std::nullopt;
+        std::int32_t first = 0;
+        const auto v = sets(n, y, first);
+        if (v.empty()) return std::nullopt;
+        std::size_t best = 0;
+        for (std::size_t k = 1; k < v.size(); ++k)
+            if (std::fabs(tt - v[k].epoch) < std::fabs(tt - v[best].epoch)) best = k;
+        const double d = std::fabs(tt - v[best].epoch);
+        for (std::size_t k = 0; k < v.size(); ++k)
+            if (k != best && std::fabs(tt - v[k].epoch) < d + 0.01) return std::nullopt;
+        const bool by_value = y - first_year < 5 && element_values[static_cast<std::size_t>(y - first_year)] < first;
+        if (!by_value && d > 60.0 / static_cast<double>(v.size()) - 0.01) return std::nullopt;
+        return v[best];
+    }
     // Opposition dates of object n in year y (the opposition files).
     std::vector<double> oppositions(std::int32_t n, int y) const {
         std::vector<double> out;
@@ -142,9 +217,10 @@ constexpr double kAuKm = 149597870.691;
 constexpr double kCAuDay = 299792.458 * 86400.0 / kAuKm;
 constexpr double kEps = 84381.448 / 206264.80624709636;
 
-std::array<double, 3> helio(const std::array<double, 6>& e, double epoch, double tt) {
+std::array<double, 3> helio(const Elements& s, double tt) {
+    const std::array<double, 6>& e = s.el;
     const double a = std::pow(kK / e[5], 2.0 / 3.0);
-    const double M = e[0] + e[5] * (tt - epoch);
+    const double M = e[0] + e[5] * (tt - s.epoch);
     double E = M;
     for (int i = 0; i < 60; ++i) E -= (E - e[4] * std::sin(E) - M) / (1 - e[4] * std::cos(E));
     const double xp = a * (std::cos(E) - e[4]), yp = a * std::sqrt(1 - e[4] * e[4]) * std::sin(E);
@@ -164,15 +240,23 @@ struct Place {
     double sun_ra = 0;  // geocentric Sun
 };
 
-// Astrometric place of object n at the UTC calendar instant, seen from an
-// observatory (east longitude, rho cos phi', rho sin phi' in Earth radii).
-Place place(const Package& pkg, std::int32_t n, int y, int m, int d, double dayfrac, double lon_deg, double rc,
-            double rs) {
-    double u1, u2, a1, a2, t1, t2;
+// TT (two-part Julian date) of a UTC calendar instant.
+void tt_of(int y, int m, int d, double dayfrac, double& t1, double& t2) {
+    double u1, u2, a1, a2;
     eraDtf2d("UTC", y, m, d, 0, 0, 0, &u1, &u2);
     u2 += dayfrac;
     eraUtctai(u1, u2, &a1, &a2);
     eraTaitt(a1, a2, &t1, &t2);
+}
+
+// Astrometric place, at the UTC calendar instant, of an object moving on
+// the two-body orbit of the element set e, seen from an observatory (east
+// longitude, rho cos phi', rho sin phi' in Earth radii).
+Place place(const Elements& e, int y, int m, int d, double dayfrac, double lon_deg, double rc, double rs) {
+    double u1, u2, t1, t2;
+    eraDtf2d("UTC", y, m, d, 0, 0, 0, &u1, &u2);
+    u2 += dayfrac;
+    tt_of(y, m, d, dayfrac, t1, t2);
     double pvh[2][3], pvb[2][3];
     eraEpv00(t1, t2, pvh, pvb);
     // Observer, true equator of date -> J2000 (UT1 taken as UTC).
@@ -184,11 +268,10 @@ Place place(const Package& pkg, std::int32_t n, int y, int m, int d, double dayf
     eraPnm80(t1, t2, np);
     eraTrxp(np, obs_true, obs);
     const double tt = t1 + t2;
-    const auto e = pkg.el(n);
     double tau = 0, rho[3] = {0, 0, 0}, dist = 0;
     std::array<double, 3> p{};
     for (int it = 0; it < 10; ++it) {
-        p = helio(e, pkg.epoch, tt - tau);
+        p = helio(e, tt - tau);
         for (int i = 0; i < 3; ++i) rho[i] = p[static_cast<std::size_t>(i)] - pvh[0][i] - obs[i];
         dist = std::sqrt(rho[0] * rho[0] + rho[1] * rho[1] + rho[2] * rho[2]);
         tau = dist / kCAuDay;
@@ -197,7 +280,7 @@ Place place(const Package& pkg, std::int32_t n, int y, int m, int d, double dayf
     eraC2s(rho, &pl.ra, &pl.dec);
     pl.ra = eraAnp(pl.ra);
     pl.delta = dist;
-    const auto p0 = helio(e, pkg.epoch, tt);
+    const auto p0 = helio(e, tt);
     pl.r = std::sqrt(p0[0] * p0[0] + p0[1] * p0[1] + p0[2] * p0[2]);
     const double sun[3] = {-pvh[0][0], -pvh[0][1], -pvh[0][2]};
     double sd;
@@ -301,11 +384,15 @@ struct Case {
     std::int32_t number;
     Line line;
     Place place;
+    char flag = ' ';  // column 30 of the record: "*" for elements not accepted
 };
 
 // Lines of present objects a few days from one of their oppositions, chosen
 // so that the opposition lies well inside the driver's window (computed here
-// from the independent anti-solar point).
+// from the independent anti-solar point) and that the element set of the
+// date is plain (Package::plain_set with the opposition's year, which is
+// also the calendar year of the date, so the special list's search, which
+// starts from the date's year, takes the same set).
 std::vector<Case> make_cases(const Package& pkg, std::size_t wanted, bool with_magnitude) {
     std::vector<Case> out;
     std::vector<std::int32_t> present;
@@ -320,9 +407,12 @@ std::vector<Case> make_cases(const Package& pkg, std::size_t wanted, bool with_m
         for (double off : {4.0, -4.0, 8.0, -8.0, 1.5, 15.0, -15.0}) {
             const double jd = std::floor(opp[0] + off - 0.5) + 0.5 + 0.1234;  // 02:57 UTC
             int y, m, d;
-            double f;
+            double f, t1, t2;
             eraJd2cal(jd, 0, &y, &m, &d, &f);
-            const Place pl = place(pkg, n, y, m, d, 0.1234, kLon000, kRc000, kRs000);
+            tt_of(y, m, d, 0.1234, t1, t2);
+            const std::optional<Elements> set = pkg.plain_set(n, year, t1 + t2);
+            if (!set) continue;
+            const Place pl = place(*set, y, m, d, 0.1234, kLon000, kRc000, kRs000);
             // The window as the driver computes it (checked apart below).
             const double sun_x = std::cos(pl.sun_ra), sun_y = std::sin(pl.sun_ra);
             const OppositionWindow w = opposition_window(jd, pl.ra, sun_x, sun_y);
@@ -332,7 +422,8 @@ std::vector<Case> make_cases(const Package& pkg, std::size_t wanted, bool with_m
                                               : 0.0;
             char desig[16];
             std::snprintf(desig, sizeof desig, "     T%06d", n % 1000000);
-            out.push_back({n, make_line(desig, y, m, d, 0.1234, pl.ra, pl.dec, mag, "000"), pl});
+            // The set of the date is accepted: no "*".
+            out.push_back({n, make_line(desig, y, m, d, 0.1234, pl.ra, pl.dec, mag, "000"), pl, ' '});
             break;
         }
     }
@@ -366,7 +457,7 @@ void expect_identified(const Package& pkg, const std::vector<Case>& cases, const
         ASSERT_NE(hit, nullptr) << "not identified: " << c.line.text << "\n" << mine[0];
         const std::string& r = *hit;
         EXPECT_EQ(r.substr(13, 16), c.line.text.substr(15, 16));
-        EXPECT_EQ(r[29], '*');  // catalogue elements: never accepted as close in time
+        EXPECT_EQ(r[29], c.flag);
         EXPECT_EQ(r.substr(77, 5), "000  ");
         // Expected residuals: written minus true place (R.A. times cos Decl.).
         const double dra = std::remainder(c.line.ra - c.place.ra, 2 * M_PI) * std::cos(c.line.dec) * 206264.806;
@@ -674,4 +765,110 @@ TEST_F(IdCalcPackage, ObjectInTheSpecialListAndTheWindowIsTestedOnce) {
     const auto recs = read_records("result.id4");
     EXPECT_EQ(recs.size(), 1u);
     expect_identified(src, cases, recs, false);
+}
+
+TEST_F(IdCalcPackage, AfterTheYearlySpanTheCatalogueElementsAreUsedAndMarked) {
+    // 1 July of the last package year lies more than 70 days after 1 January
+    // of that year: the element search takes the catalogue elements, which
+    // are never accepted ("*"). The object of the special list is tested on
+    // every line, whatever the opposition window.
+    const Package pkg(*work_);
+    ASSERT_FALSE(pkg.special.empty());
+    const std::int32_t n = pkg.special[0];
+    ASSERT_TRUE(pkg.present(n));
+    const int y = pkg.last_year, m = 7, d = 1;
+    const Place pl = place(pkg.catalogue(n), y, m, d, 0.1234, kLon000, kRc000, kRs000);
+    char desig[16];
+    std::snprintf(desig, sizeof desig, "     U%06d", n % 1000000);
+    const Case c{n, make_line(desig, y, m, d, 0.1234, pl.ra, pl.dec, 0.0, "000"), pl, '*'};
+    InPackage in(*work_);
+    write_input({c.line});
+    const IdRun r = run_idcalc(1, 5.0, 5.0);
+    ASSERT_EQ(r.error, "");
+    const auto recs = read_records("result.id4");
+    EXPECT_EQ(r.status, static_cast<int>(recs.size()));
+    expect_identified(pkg, {c}, recs, false);
+}
+
+TEST_F(IdCalcPackage, SharedSkyFollowsTheElementSetOfEachLine) {
+    // Two lines of one object 0.6 day apart, either side of the midpoint
+    // between two consecutive sets of its yearly file, so that each line
+    // takes its own set. The later set is moved (M + 0.02 rad, about a
+    // degree on the sky): a place extrapolated from the earlier set would
+    // put the object far from the second line, which it must still find.
+    const Package src(*work_);
+    const auto cases = make_cases(src, 1, false);
+    ASSERT_EQ(cases.size(), 1u);
+    const std::int32_t n = cases[0].number;
+    const int year = src.first_year + 1;
+    std::int32_t first = 0;
+    const auto sets = src.sets(n, year, first);
+    ASSERT_GE(sets.size(), 2u);
+
+    // A copy of the data directory with the object in the special list (so
+    // that it is tested on every line) and the later set moved.
+    zeltest::ScopedWorkDir dir;
+    const fs::path data = dir.path() / "el";
+    fs::copy(src.data, data);
+    std::vector<std::int32_t> list = src.special;
+    list.push_back(n);
+    std::sort(list.begin(), list.end());
+    list.erase(std::unique(list.begin(), list.end()), list.end());
+    std::vector<std::uint8_t> up(4 * list.size());
+    for (std::size_t k = 0; k < list.size(); ++k) std::memcpy(up.data() + 4 * k, &list[k], 4);
+    zeltest::write_bytes(data / "uplist", up);
+    auto settings = decode_settings(zeltest::read_bytes(*work_ / "setpar"));
+    ASSERT_TRUE(settings.ok());
+    settings->data_dir = data.string() + "/";
+    settings->ephemeris_path = data.string() + "/coorbp";
+    settings->params.special = static_cast<std::int32_t>(list.size());
+    auto bytes = encode_settings(*settings);
+    ASSERT_TRUE(bytes.ok());
+    zeltest::write_bytes("setpar", *bytes);
+
+    // The pair of sets around the middle of the object's sets whose midpoint
+    // gives plain choices on both sides.
+    std::vector<Case> two;
+    for (std::size_t k = sets.size() / 2 - 1; k + 1 < sets.size() && two.empty(); ++k) {
+        const std::int32_t s = first + static_cast<std::int32_t>(k) + 1;  // the later set
+        const std::size_t at = static_cast<std::size_t>((s - 1) / 40) * 2240 + static_cast<std::size_t>((s - 1) % 40) * 56;
+        auto el = zeltest::read_bytes(data / ("el" + std::to_string(year)));
+        const double moved = sets[k + 1].el[0] + 0.02;
+        std::memcpy(el.data() + at + 8, &moved, 8);
+        zeltest::write_bytes(data / ("el" + std::to_string(year)), el);
+        const Package pkg(dir.path());
+        const double mid = 0.5 * (sets[k].epoch + sets[k + 1].epoch);
+        for (double off : {-0.3, 0.3}) {
+            int y, m, d;
+            double f, t1, t2;
+            eraJd2cal(mid + off, 0, &y, &m, &d, &f);
+            f = std::round(f * 1e5) / 1e5;  // as the line writes it
+            tt_of(y, m, d, f, t1, t2);
+            const std::optional<Elements> set = pkg.plain_set(n, year, t1 + t2);
+            if (!set || set->epoch != sets[off < 0 ? k : k + 1].epoch) break;
+            const Place pl = place(*set, y, m, d, f, kLon000, kRc000, kRs000);
+            char desig[16];
+            std::snprintf(desig, sizeof desig, "     S%06d", n % 1000000);
+            two.push_back({n, make_line(desig, y, m, d, f, pl.ra, pl.dec, 0.0, "000"), pl, ' '});
+        }
+        if (two.size() < 2) {
+            two.clear();
+            const double back = sets[k + 1].el[0];
+            std::memcpy(el.data() + at + 8, &back, 8);
+            zeltest::write_bytes(data / ("el" + std::to_string(year)), el);
+        }
+    }
+    ASSERT_EQ(two.size(), 2u) << "no pair of sets with plain choices";
+    const Package pkg(dir.path());
+    write_input({two[0].line, two[1].line});
+    id_run_state().full_test = false;
+    IdRun r = run_idcalc(2, 5.0, 5.0);
+    ASSERT_EQ(r.error, "");
+    const auto sky = read_records("result.id4");
+    expect_identified(pkg, two, sky, false);
+    id_run_state().full_test = true;
+    r = run_idcalc(2, 5.0, 5.0);
+    id_run_state().full_test = false;
+    ASSERT_EQ(r.error, "");
+    EXPECT_EQ(read_records("result.id4"), sky);
 }

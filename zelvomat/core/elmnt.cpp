@@ -147,17 +147,12 @@ bool is_accepted(const YearScan& s) {
     return s.index >= 1 && s.index <= static_cast<std::int32_t>(values.size()) && values[s.index - 1] < s.first;
 }
 
-void carry(const ElementSet& set, double dt, OrbitElementsArray& elements) {
-    for (std::size_t i = 0; i < 6; ++i) elements[i] = set[i + 1];
-    elements[0] = set[1] + set[6] * dt;
-}
-
-// The catalogue elements carried to jd.
-Status from_catalogue(std::int32_t n, double jd, OrbitElementsArray& elements, ElementFlags& flags) {
+// The catalogue's set.
+Status from_catalogue(std::int32_t n, ElementSet& set, ElementFlags& flags) {
     auto e = catelem(n);
     if (!e) return e.status();
     package_info().catalogue_epoch = (*e)[0];
-    carry(*e, jd - (*e)[0], elements);
+    set = *e;
     flags.from_catalogue = true;
     flags.accepted = false;
     return ok_status();
@@ -167,8 +162,23 @@ Status from_catalogue(std::int32_t n, double jd, OrbitElementsArray& elements, E
 
 // ---- elmnt -----------------------------------------------------------------------
 
+OrbitElementsArray elements_at(const ElementSet& set, double jd) {
+    OrbitElementsArray elements{};
+    for (std::size_t i = 0; i < 6; ++i) elements[i] = set[i + 1];
+    elements[0] = set[1] + set[6] * (jd - set[0]);
+    return elements;
+}
+
 Status elmnt(std::int32_t n, double jd, std::int32_t year, OrbitElementsArray& elements, ElementFlags& flags,
              std::string_view data_dir) {
+    ElementSet set{};
+    ZEL_TRY(elmnt_set(n, jd, year, set, flags, data_dir));
+    if (!flags.bad_number) elements = elements_at(set, jd);
+    return ok_status();
+}
+
+Status elmnt_set(std::int32_t n, double jd, std::int32_t year, ElementSet& set, ElementFlags& flags,
+                 std::string_view data_dir) {
     flags = {};
     const PackageInfo& info = package_info();
     if (n < 1 || n > info.objects) {
@@ -176,13 +186,20 @@ Status elmnt(std::int32_t n, double jd, std::int32_t year, OrbitElementsArray& e
         return ok_status();
     }
     if (!(jd >= info.j1 - kSpanMarginDays && jd < info.j2 + kSpanMarginDays))
-        return from_catalogue(n, jd, elements, flags);
+        return from_catalogue(n, set, flags);
 
     const std::int32_t years = info.last_year - info.first_year + 1;
-    const double day = std::floor(jd);
-    int cal_year = 0, month = 0, mday = 0;
-    double day_fraction = 0;
-    jdcal(static_cast<std::int32_t>(day), jd - day, cal_year, month, mday, day_fraction);
+    // The calendar date of jd, when it is needed: its year when no year is
+    // given, its month when the year searched first has no set.
+    int cal_year = 0, month = 0;
+    auto calendar = [&] {
+        if (month != 0) return;
+        const double day = std::floor(jd);
+        int mday = 0;
+        double day_fraction = 0;
+        jdcal(static_cast<std::int32_t>(day), jd - day, cal_year, month, mday, day_fraction);
+    };
+    if (year == 0) calendar();
     // Package-year index of the year searched first. A year far outside the
     // package is brought nearer: every year it leads to lies outside anyway.
     const std::int64_t k64 = static_cast<std::int64_t>(year != 0 ? year : cal_year) - info.first_year + 1;
@@ -198,8 +215,9 @@ Status elmnt(std::int32_t n, double jd, std::int32_t year, OrbitElementsArray& e
             found = *scan;
             break;
         }
-        if (scan->outcome == YearOutcome::NoCount || attempt >= 3) return from_catalogue(n, jd, elements, flags);
+        if (scan->outcome == YearOutcome::NoCount || attempt >= 3) return from_catalogue(n, set, flags);
         if (attempt == 1) {
+            calendar();
             cur += month >= 7 ? 1 : -1;
         } else {
             std::int32_t next = 0;
@@ -208,12 +226,12 @@ Status elmnt(std::int32_t n, double jd, std::int32_t year, OrbitElementsArray& e
                     next = cur + d;
                     break;
                 }
-            if (next == 0) return from_catalogue(n, jd, elements, flags);
+            if (next == 0) return from_catalogue(n, set, flags);
             cur = next;
         }
     }
     if (is_accepted(found)) {
-        carry(found.set, found.best, elements);
+        set = found.set;
         flags.accepted = true;
         return ok_status();
     }
@@ -240,14 +258,14 @@ Status elmnt(std::int32_t n, double jd, std::int32_t year, OrbitElementsArray& e
         if (!scan) return scan.status();
         if (scan->outcome == YearOutcome::Found) {
             if (is_accepted(*scan)) {
-                carry(scan->set, scan->best, elements);
+                set = scan->set;
                 flags.accepted = true;
                 return ok_status();
             }
             if (std::fabs(scan->best) <= std::fabs(found.best)) found = *scan;
         }
     }
-    carry(found.set, found.best, elements);
+    set = found.set;
     return ok_status();
 }
 

@@ -99,6 +99,19 @@ struct ElementFlags {
 Status elmnt(std::int32_t n, double jd, std::int32_t year, OrbitElementsArray& elements, ElementFlags& flags,
              std::string_view data_dir);
 
+// The element set that elmnt takes for (n, jd, year), as it stands in the
+// yearly file or the catalogue: its epoch and elements, M at that epoch.
+// elmnt returns elements_at(set, jd) of it; callers that keep something
+// computed from a set (a state, a bound) compare sets to know whether it
+// still applies. Flags, failures and the untouched set on bad_number as
+// elmnt.
+Status elmnt_set(std::int32_t n, double jd, std::int32_t year, ElementSet& set, ElementFlags& flags,
+                 std::string_view data_dir);
+
+// The elements of a set referred to the date jd: M carried from the set's
+// epoch by its mean motion, the other five as they are.
+OrbitElementsArray elements_at(const ElementSet& set, double jd);
+
 // The element set of object n: for n >= 1 the catalogue's (catelem; the
 // catalogue must be open); for n = k - 100, k = 1 (Mercury) .. 9 (Pluto), the
 // planet's elements of "orb.elm" with the catalogue epoch of settings record

@@ -12,25 +12,29 @@
 // Shared work of a run, kept in memory for all its lines:
 //  - the opposition files of the years reached: read once, searched in
 //    memory (the first record at or after a date, as opfop finds it);
-//  - a geocentric sky of the candidates: when the package has no yearly
-//    element files, elmnt gives every object its catalogue elements carried
-//    to the date, so one two-body state per object, computed at the date of
-//    the first line that needs it, serves all lines within a day of it. A
-//    candidate is passed over without the full test when a bound on how far
-//    its place can lie from that extrapolated state (accelerations, light
-//    time, parallax) proves it outside the tolerances; every other candidate
-//    gets the full test above, so the records are those of the full test of
-//    every candidate. With yearly files present every candidate gets the
-//    full test.
+//  - a geocentric sky of the candidates: one two-body state per object,
+//    computed from the element set that elmnt takes (a set of the yearly
+//    files, or the catalogue's) at the date of the first line that needs it,
+//    serves all later lines within a day of it for which elmnt takes the
+//    same set (the set is looked up for every candidate and compared; a
+//    line of another set gets a state of its own). A candidate is passed
+//    over without the full test when a bound on how far its place can lie
+//    from that extrapolated state (accelerations, light time, parallax)
+//    proves it outside the tolerances; every other candidate gets the full
+//    test above, with the elements of that same set carried to the date as
+//    elmnt carries them, so the records are those of the full test of every
+//    candidate.
 //
 // Calls: contr_s1, deltat, load_delta_t, reade403, de_open, obsvec_j2000,
 // lightt, elongph, twobody, magn, catopen, catname, catphot, ibsearch, elmnt,
+// elmnt_set, elements_at,
 // year_of_jd, new_year_jd, n_obs, in_par, read_heading_block,
 // write_task_header.
 #include "tasks/idenew.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <optional>
@@ -53,7 +57,6 @@
 #include "io/errchan.h"
 #include "io/fields.h"
 #include "io/files.h"
-#include "io/mapfile.h"
 #include "io/recfile.h"
 #include "tasks/linecheck.h"
 #include "tasks/obsfiles.h"
@@ -258,7 +261,8 @@ constexpr double kMaxSpeed = 1.0;  // AU / day: faster orbits always get the ful
 struct SkyEntry {
     enum class Kind : std::uint8_t { Unset, Bounded, FullTest };
     Kind kind = Kind::Unset;
-    double t0 = 0.0;  // TT
+    ElementSet set{};  // the set the state was computed from
+    double t0 = 0.0;   // TT
     double g[3] = {0.0, 0.0, 0.0};
     double gdot[3] = {0.0, 0.0, 0.0};
     double half_acc = 0.0;  // (k^2/q^2 + a_E) / 2
@@ -267,29 +271,10 @@ struct SkyEntry {
 
 class CandidateSky {
 public:
-    // Usable when no package year has its two yearly element files.
-    static bool usable(const PackageInfo& info, std::string_view data_dir) {
-        const std::string dir(io::trim_right(data_dir));
-        for (int y = info.first_year; y <= info.last_year && y - info.first_year < 100; ++y)
-            if (io::file_exists(io::find_file(dir, files::yearly_index(y))) &&
-                io::file_exists(io::find_file(dir, files::yearly_elements(y))))
-                return false;
-        return true;
-    }
-
-    Status open(const CatalogueState& cat) {
-        auto el = io::MappedFile::open(cat.elements.path());
-        if (!el) return el.status();
-        auto nm = io::MappedFile::open(cat.names.path());
-        if (!nm) return nm.status();
-        elements_ = std::move(*el);
-        names_ = std::move(*nm);
-        epoch_ = cat.epoch_jd;
-        total_ = cat.counts.total();
+    void open(const CatalogueState& cat) {
         comet_ = cat.comet_mode;
         entries_.clear();
         entries_.reserve(8192);
-        return ok_status();
     }
 
     // The observation's frame of the test.
@@ -301,11 +286,14 @@ public:
         double cos_s = 1.0, sin_s = 0.0;  // of the largest accepted separation
     };
 
-    // True when object n can be shown to lie outside the tolerances.
-    bool outside(std::int32_t n, const Observation& ob) {
-        if (n < 1 || n > total_) return false;
+    // True when object n, moving on the two-body orbit of `set` (the set
+    // elmnt takes for it at the observation's date), can be shown to lie
+    // outside the tolerances.
+    bool outside(std::int32_t n, const ElementSet& set, const Observation& ob) {
         SkyEntry& e = entries_[n];
-        if (e.kind == SkyEntry::Kind::Unset || std::fabs(ob.t - e.t0) > kMaxExtrapolationDays) prepare(n, ob, e);
+        if (e.kind == SkyEntry::Kind::Unset || std::fabs(ob.t - e.t0) > kMaxExtrapolationDays ||
+            std::memcmp(e.set.data(), set.data(), sizeof set) != 0)
+            prepare(set, ob, e);
         if (e.kind != SkyEntry::Kind::Bounded) return false;
         const double h = ob.t - e.t0;
         const double gx = e.g[0] + e.gdot[0] * h, gy = e.g[1] + e.gdot[1] * h, gz = e.g[2] + e.gdot[2] * h;
@@ -323,27 +311,19 @@ public:
     }
 
 private:
-    void prepare(std::int32_t n, const Observation& ob, SkyEntry& e) {
+    void prepare(const ElementSet& set, const Observation& ob, SkyEntry& e) {
         e = SkyEntry{};
         e.kind = SkyEntry::Kind::FullTest;
+        e.set = set;
         e.t0 = ob.t;
-        const std::size_t k = static_cast<std::size_t>(n - 1);
-        const io::Bytes names = names_.bytes(), els = elements_.bytes();
-        if ((k + 1) * catalogue::kNameRecord > names.size() || (k + 1) * catalogue::kElementRecord > els.size())
-            return;
-        const io::Bytes name = names.subspan(k * catalogue::kNameRecord, catalogue::kNameRecord);
-        if (std::all_of(name.begin(), name.end(), [](std::uint8_t c) { return c == ' ' || c == 0; }))
-            return;  // absent: the full test reports it
-        double v[6];
-        for (std::size_t i = 0; i < 6; ++i) v[i] = io::get_f64(els, k * catalogue::kElementRecord + 8 * i);
-        const OrbitElements el = OrbitElements::from(v);
+        const OrbitElements el = OrbitElements::from(set.data() + 1);
         if (!(el.ecc >= 0.0 && el.ecc < 1.0 && el.mean_motion > 0.0)) return;
         const double q = semiaxis(el.mean_motion, 0.0) * (1.0 - el.ecc);
         const double vmax = kGaussK * std::sqrt((1.0 + el.ecc) / q);
         if (!(q > 0.0) || !(vmax < kMaxSpeed)) return;
         std::int32_t d0 = 0, d1 = 0;
         double f0 = 0.0, f1 = 0.0;
-        split(epoch_, d0, f0);
+        split(set[0], d0, f0);
         split(ob.t, d1, f1);
         StateVector p{};
         if (!twobody(0.0, d0, f0, el, d1, f1, kObliquityJ2000, p, kepler_tolerance(comet_)).ok()) return;
@@ -362,9 +342,6 @@ private:
         fraction = jd - whole;
     }
 
-    io::MappedFile elements_, names_;
-    double epoch_ = 0.0;
-    std::int32_t total_ = 0;
     std::int32_t comet_ = 0;
     std::unordered_map<std::int32_t, SkyEntry> entries_;  // by catalogue number (numbers are sparse)
 };
@@ -391,6 +368,7 @@ public:
         : tol_ra_(tol_ra_rad), tol_decl_(tol_decl_rad), special_(std::move(special)),
           opp_(data_paths(), package_info()), data_dir_(io::trim_right(data_paths().data_dir)) {
         const CatalogueState& cat = catalogue_state();
+        sky_.open(cat);
         comet_ = cat.comet_mode;
         numbered_ = cat.counts.numbered;
         // The largest separation of an accepted place from the observed one:
@@ -404,7 +382,6 @@ public:
         }
     }
 
-    Status open_sky() { return use_sky_ ? sky_.open(catalogue_state()) : ok_status(); }
 
     // Tests the line; appends its records to result from record count + 1.
     Status line(std::string_view text, io::RecordFile& result, std::int32_t& count) {
@@ -479,11 +456,19 @@ private:
     }
 
     Status test(std::int32_t n, std::int32_t year) {
-        if (use_sky_ && sky_.outside(n, sky_obs_)) return ok_status();
         const double jd_tt = static_cast<double>(jd_) + fr_tt_;
         OrbitElementsArray el{};
         ElementFlags flags;
-        ZEL_TRY(elmnt(n, jd_tt, year, el, flags, data_dir_));
+        if (use_sky_) {
+            // The set first: the bound holds for the orbit of this set only.
+            ElementSet set{};
+            ZEL_TRY(elmnt_set(n, jd_tt, year, set, flags, data_dir_));
+            if (flags.bad_number) return ok_status();
+            if (sky_.outside(n, set, sky_obs_)) return ok_status();
+            el = elements_at(set, jd_tt);
+        } else {
+            ZEL_TRY(elmnt(n, jd_tt, year, el, flags, data_dir_));
+        }
         if (flags.bad_number) return ok_status();  // no such object: nothing to compare
         StateVector p{};
         if (!twobody(0.0, jd_, fr_tt_, OrbitElements::from(el.data()), jd_, fr_tt_, kObliquityJ2000, p,
@@ -607,8 +592,7 @@ Status idcalc(std::int32_t& status, std::int32_t& first, std::int32_t last, doub
                                        new_run ? io::OpenMode::Create : io::OpenMode::ReadWrite);
     if (!result) return error_status("The identification result cannot be written: " + result.message());
 
-    Identification id(tol_ra, tol_decl, std::move(*special), !id_run_state().full_test && CandidateSky::usable(info, data_dir));
-    ZEL_TRY(id.open_sky());
+    Identification id(tol_ra, tol_decl, std::move(*special), !id_run_state().full_test);
 
     int total = 9999;
     if (new_run) {
