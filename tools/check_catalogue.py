@@ -68,9 +68,10 @@ def check_comets(src, data_dir, setpar):
         if float(row[col['e']]) >= 1:
             continue
         m = re.match(r'^(\d+)([PDI])/(.*?)(?:-([A-Z]{1,2}))?$', full)
-        cands = [full[:18]]
+        cands = []
         if m and m.group(4):
-            cands.append(f'{m.group(1)}{m.group(2)}-{m.group(4)}/{m.group(3)}'[:18])
+            cands.append(f'{m.group(1)}{m.group(2)}-{m.group(4)}/{m.group(3)}'[:18])  # a fragment
+        cands.append(full[:18])
         if not m:
             cands.append(re.sub(r'\s*\(.*\)$', '', full)[:18])
         n = next((by_name[c] for c in cands if c in by_name), None)
