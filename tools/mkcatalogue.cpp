@@ -25,6 +25,31 @@
 // --small keeps numbers 1-20, 433 and 881 and the first 8 unnumbered objects
 // of the input and its first 2 with a cycle count of 100 or more ("2015 VO166"),
 // for the tests' package.
+//
+// The comets edition:
+//
+//   mkcatalogue --comets INPUT.tsv DATA_DIR VALUES.txt PERTURBERS.tsv SOURCES.txt [--small]
+//
+// INPUT.tsv is the list of tools/comets_extract.py: per line number, name, H
+// (total absolute magnitude M1), G (factor of log10 r), epoch (JD), a, e, i,
+// node, peri, M, M2, K2, A1, A2, A3; empty fields where the source has no
+// value. Every comet is a numbered object of the catalogue (its name record
+// holds the name as shown, "1P/Halley" or "C/1995 O1", which no packed form
+// could hold): the periodic comets under their numbers, the others (fragments
+// and unnumbered comets) after the highest number, in input order; the
+// numbered count is the total count. Every comet gets a slope entry: its G,
+// or 10 (the usual law 5 log10 Delta + 10 log10 r) when it has an H but no G,
+// or 0 when it has neither (H and G both 0: no magnitude). Besides the five
+// catalogue files the comets edition writes "ngr.eff" (A1, A2, A3, zero
+// where the source has none) and "M2C.K2C" (M2 and K2, zero where none).
+// PERTURBERS.tsv is a list in the minor planets' form (catalogue_extract.py)
+// holding (1) Ceres, (2) Pallas and (4) Vesta: the catalogue epoch is their
+// epoch, and their elements are the perturbers of the settings. Every comet
+// is moved to that epoch by two-body motion; SOURCES.txt receives, per line,
+// the catalogue number, the comet's own epoch (JD) and its elements there
+// (M, peri, node, incl in radians, e, n in radians per day), from which the
+// epoch step integrates it. --small keeps numbers 1, 2, 4 and 29, the first
+// 2 fragments of numbered comets and the first 4 other comets of the input.
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -37,6 +62,8 @@
 #include <vector>
 
 #include "core/catalog.h"
+#include "core/force.h"
+#include "core/magn.h"
 #include "core/utils.h"
 #include "io/bytes.h"
 #include "io/fields.h"
@@ -57,6 +84,10 @@ struct Object {
     std::array<double, 6> el{};  // M, peri, node, incl, e, n at the catalogue epoch
     double epoch = 0, a = 0, e = 0, incl = 0, node = 0, peri = 0, m = 0;
     bool long_cycle = false;  // unnumbered, cycle count of 100 or more
+    // Comets edition.
+    double m2 = 0, k2 = 0;          // nuclear absolute magnitude and its slope
+    NongravParams ngr{};            // A1, A2, A3
+    std::array<double, 6> own{};    // elements at the object's own epoch
 };
 
 std::vector<std::string> split_tabs(const std::string& line) {
@@ -84,19 +115,71 @@ std::string text5(double v) {
     return t.find('*') == std::string::npos ? t : std::string();
 }
 
+// A 5-character decimal text with as many decimals (2, 1 or 0) as fit.
+std::string text5_fit(double v) {
+    for (int d : {2, 1, 0}) {
+        std::string t = io::fmt_f(v, 5, d);
+        if (t.find('*') == std::string::npos) return d > 0 ? t : t.substr(1) + ".";
+    }
+    return std::string();
+}
+
+// An optional number field: empty is 0.
+bool optional_number(const std::string& t, double& v) {
+    v = 0.0;
+    return t.empty() || number_of(t, v);
+}
+
+// Elements of the minor planets' list (12 fields) of numbers 1, 2 and 4.
+bool read_perturbers(const char* path, std::map<std::int32_t, Object>& out) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const auto f = split_tabs(line);
+        double num = 0;
+        if (f.size() != 12 || !number_of(f[0], num) || (num != 1 && num != 2 && num != 4)) continue;
+        Object o;
+        o.number = static_cast<std::int32_t>(num);
+        if (!(number_of(f[5], o.epoch) && number_of(f[6], o.a) && number_of(f[7], o.e) && number_of(f[8], o.incl) &&
+              number_of(f[9], o.node) && number_of(f[10], o.peri) && number_of(f[11], o.m)))
+            return false;
+        out[o.number] = o;
+    }
+    return out.size() == 3;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 4) {
-        std::fprintf(stderr, "usage: mkcatalogue INPUT.tsv DATA_DIR VALUES.txt [--small]\n");
+    std::vector<char*> args;
+    bool small = false, comets = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--small")
+            small = true;
+        else if (a == "--comets")
+            comets = true;
+        else
+            args.push_back(argv[i]);
+    }
+    if (args.size() != (comets ? 5u : 3u)) {
+        std::fprintf(stderr,
+                     "usage: mkcatalogue INPUT.tsv DATA_DIR VALUES.txt [--small]\n"
+                     "       mkcatalogue --comets INPUT.tsv DATA_DIR VALUES.txt PERTURBERS.tsv SOURCES.txt [--small]\n");
         return 2;
     }
-    const bool small = argc > 4 && std::string(argv[4]) == "--small";
-    std::string dir = argv[2];
+    std::string dir = args[1];
     if (dir.empty() || dir.back() != '/') dir += '/';
-    std::ifstream in(argv[1], std::ios::binary);
+    std::ifstream in(args[0], std::ios::binary);
     if (!in) {
-        std::fprintf(stderr, "mkcatalogue: cannot read %s\n", argv[1]);
+        std::fprintf(stderr, "mkcatalogue: cannot read %s\n", args[0]);
+        return 1;
+    }
+    std::map<std::int32_t, Object> perturbers;
+    if (comets && !read_perturbers(args[3], perturbers)) {
+        std::fprintf(stderr, "mkcatalogue: %s does not hold the elements of (1), (2) and (4)\n", args[3]);
         return 1;
     }
 
@@ -113,6 +196,46 @@ int main(int argc, char** argv) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty()) continue;
         const auto f = split_tabs(line);
+        if (comets) {
+            if (f.size() != 16) {
+                leave_out("16 fields expected");
+                continue;
+            }
+            Object o;
+            double num = 0, h = 0, g = 0;
+            bool ok = number_of(f[0], num) && optional_number(f[2], h) && optional_number(f[3], g) &&
+                      number_of(f[4], o.epoch) && number_of(f[5], o.a) && number_of(f[6], o.e) &&
+                      number_of(f[7], o.incl) && number_of(f[8], o.node) && number_of(f[9], o.peri) &&
+                      number_of(f[10], o.m) && optional_number(f[11], o.m2) && optional_number(f[12], o.k2) &&
+                      optional_number(f[13], o.ngr.a1) && optional_number(f[14], o.ngr.a2) &&
+                      optional_number(f[15], o.ngr.a3);
+            if (!ok || num < 0 || num >= 2147483647.0) {
+                leave_out("a number field does not read");
+                continue;
+            }
+            o.number = static_cast<std::int32_t>(num);
+            if (o.e >= 1.0 || o.a <= 0.0) {
+                leave_out("not an elliptic orbit");
+                continue;
+            }
+            if (!f[2].empty() && (o.h_text = text5_fit(h)).empty()) {
+                leave_out("H does not fit 5 characters");
+                continue;
+            }
+            // The slope: G, the usual law when only H is known, 0 without H.
+            o.g_text = text5_fit(!f[3].empty() ? g : !f[2].empty() ? 10.0 : 0.0);
+            if (o.g_text.empty()) {
+                leave_out("G does not fit 5 characters");
+                continue;
+            }
+            o.record = f[1];
+            if (o.record.empty() || o.record.size() > kNameRecord) {
+                leave_out("no name of at most 18 characters");
+                continue;
+            }
+            objects.push_back(std::move(o));
+            continue;
+        }
         if (f.size() != 12) {
             leave_out("12 fields expected");
             continue;
@@ -165,7 +288,17 @@ int main(int argc, char** argv) {
         objects.push_back(std::move(o));
     }
 
-    if (small) {
+    if (small && comets) {
+        std::vector<Object> kept;
+        int fragments = 0, designations = 0;
+        for (Object& o : objects) {
+            const bool fragment = !o.record.empty() && o.record[0] >= '0' && o.record[0] <= '9';
+            const bool keep = o.number > 0 ? (o.number <= 2 || o.number == 4 || o.number == 29)
+                                           : (fragment ? fragments++ < 2 : designations++ < 4);
+            if (keep) kept.push_back(std::move(o));
+        }
+        objects = std::move(kept);
+    } else if (small) {
         std::vector<Object> kept;
         int unnumbered = 0, long_cycles = 0;
         for (Object& o : objects) {
@@ -184,16 +317,18 @@ int main(int argc, char** argv) {
         return 1;
     }
     const double epoch =
-        std::max_element(epochs.begin(), epochs.end(), [](auto& x, auto& y) { return x.second < y.second; })->first;
-    for (Object& o : objects) {
+        comets ? perturbers.begin()->second.epoch
+               : std::max_element(epochs.begin(), epochs.end(), [](auto& x, auto& y) { return x.second < y.second; })
+                     ->first;
+    auto to_epoch = [epoch](Object& o) {
         const double n = kGauss / (o.a * std::sqrt(o.a));
-        o.el = {norm2pi(o.m / kDegPerRad + n * (epoch - o.epoch)),
-                norm2pi(o.peri / kDegPerRad),
-                norm2pi(o.node / kDegPerRad),
-                o.incl / kDegPerRad,
-                o.e,
-                n};
-    }
+        o.own = {norm2pi(o.m / kDegPerRad), norm2pi(o.peri / kDegPerRad), norm2pi(o.node / kDegPerRad),
+                 o.incl / kDegPerRad, o.e, n};
+        o.el = o.own;
+        o.el[0] = norm2pi(o.m / kDegPerRad + n * (epoch - o.epoch));
+    };
+    for (Object& o : objects) to_epoch(o);
+    for (auto& [n, o] : perturbers) to_epoch(o);
 
     // Numbering: official numbers, then the unnumbered objects.
     std::int32_t numbered = 0;
@@ -216,6 +351,9 @@ int main(int argc, char** argv) {
     }
     for (const Object* o : unnumbered) by_number.push_back(o);
     const std::size_t total = by_number.size();
+    // In the comets edition every object is numbered: the name records hold
+    // the names as shown.
+    if (comets) numbered = static_cast<std::int32_t>(total);
 
     // The files, record by record.
     std::vector<std::uint8_t> names(total * kNameRecord), hs(total * kHRecord), els(total * kElementRecord, 0),
@@ -263,24 +401,49 @@ int main(int argc, char** argv) {
         }
     }
 
-    std::ofstream values(argv[3], std::ios::binary);
+    if (comets) {
+        // "ngr.eff" and "M2C.K2C", and the comets at their own epochs.
+        std::vector<NongravParams> ngr(total);
+        std::vector<double> m2(total), k2(total);
+        std::ofstream sources(args[4], std::ios::binary);
+        sources.imbue(std::locale::classic());
+        sources.precision(17);
+        for (std::size_t k = 0; k < total; ++k) {
+            const Object* o = by_number[k];
+            if (o == nullptr) continue;
+            ngr[k] = o->ngr;
+            m2[k] = o->m2;
+            k2[k] = o->k2;
+            sources << k + 1 << ' ' << o->epoch;
+            for (double v : o->own) sources << ' ' << v;
+            sources << "\n";
+        }
+        Status s = write_ngr(dir + std::string(files::kNongrav), ngr);
+        if (s) s = write_m2c(dir + std::string(files::kAbsMagnitudes), m2, k2);
+        if (!s || !sources) {
+            std::fprintf(stderr, "mkcatalogue: %s\n", s ? ("cannot write " + std::string(args[4])).c_str() : s.message().c_str());
+            return 1;
+        }
+    }
+
+    std::ofstream values(args[2], std::ios::binary);
     values.imbue(std::locale::classic());
     values.precision(17);
     values << "catalogue_epoch " << epoch << "\n";
     values << "objects " << total << "\n";
     values << "numbered " << numbered << "\n";
     values << "slope_count " << slope_count << "\n";
-    values << "comet_edition 0\n";
+    values << "comet_edition " << (comets ? 1 : 0) << "\n";
     int p = 1;
     for (std::int32_t n : {1, 2, 4}) {
-        const Object* o = n <= numbered ? by_number[static_cast<std::size_t>(n - 1)] : nullptr;
+        const Object* o = comets ? &perturbers[n] : n <= numbered ? by_number[static_cast<std::size_t>(n - 1)] : nullptr;
         if (o == nullptr) continue;
         values << "perturber" << p++;
         for (double v : o->el) values << ' ' << v;
         values << "\n";
     }
     if (!values) {
-        std::fprintf(stderr, "mkcatalogue: cannot write %s\n", argv[3]);
+        std::fprintf(stderr, "mkcatalogue: cannot write %s\n", args[2]);
         return 1;
     }
     std::fprintf(stderr, "mkcatalogue: %zu objects (%d numbered, %zu present, %d with G), epoch JD %.1f, %d left out\n",

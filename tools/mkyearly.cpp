@@ -2,7 +2,7 @@
 // the yearly element files, both by numerical integration with the library's
 // Gauss-Radau integrator and force model.
 //
-//   mkyearly epoch DATA_DIR OUT_VALUES EPOCH_JD FIRST_YEAR LAST_YEAR VALUES.txt... [--jobs N]
+//   mkyearly epoch DATA_DIR OUT_VALUES EPOCH_JD FIRST_YEAR LAST_YEAR VALUES.txt... [--jobs N] [--sources FILE]
 //   mkyearly years DATA_DIR OUT_VALUES VALUES.txt... [--jobs N]
 //
 // VALUES.txt are the settings values the earlier package steps left (lines
@@ -25,6 +25,16 @@
 // (same 48-byte records: M, peri, node, incl, e, n; ecliptic J2000) and
 // writes to OUT_VALUES catalogue_epoch, first_year, last_year and
 // perturber1-3 at the new epoch.
+//
+// The comets edition (settings value comet_edition 1): the force model of
+// the library's comet mode (force2c: the relativistic term on the object
+// only, and the object's nongravitational force with A1, A2, A3 of its
+// "ngr.eff" record). "epoch" with --sources FILE (written by mkcatalogue
+// --comets: per line the catalogue number, the object's own epoch and its
+// elements there) starts each listed object at its own epoch instead of the
+// catalogue epoch, the three perturbers integrated to that epoch first; an
+// own epoch outside the planetary ephemeris file is brought to the file's
+// nearest end (one day inside it) by two-body motion.
 //
 // "years": writes "ad<YYYY>" and "el<YYYY>" (layout in zelvomat/core/elmnt.h)
 // for the package years, each set an osculating element set of the
@@ -184,10 +194,22 @@ std::vector<std::int32_t> present_objects(const Catalogue& c) {
 
 // The force model above, times counted from t_ref (Julian date); own bodies:
 // 1 (an object before the three perturbers) or 0 (the perturbers alone).
+bool g_comets = false;     // comets edition: force2c with the object's ngr.eff record
+std::string g_ngr_path;    // "ngr.eff" of the data directory
+
 void setup_model(double t_ref, int own, std::int32_t number) {
     force_reader_setup();
     MotionModel& m = motion_model();
     m = {};
+    comet_nongrav() = {};
+    if (g_comets) {
+        m.comet_mode = 1;
+        if (own > 0 && number > 0) {
+            auto a = read_ngr(g_ngr_path, number);
+            if (!a) die("object " + std::to_string(number) + ": " + a.message());
+            comet_nongrav().slot[0] = *a;
+        }
+    }
     m.catalogue_epoch = t_ref;
     m.relativity = 1;
     m.model = MotionCode::Integration;
@@ -216,7 +238,7 @@ Status integrate(std::vector<double>& x, std::vector<double>& v, double jd0, dou
         opt.next_size = size;
     }
     Status s = radau(x, v, jd0 - ref, jd1 - ref, 5.0, kLL, nv, kIterations, nf, ns, ncl, kOrder,
-                     radau_force_of(force2, ctx), opt);
+                     radau_force_of(g_comets ? force2c : force2, ctx), opt);
     g_force_evaluations += nf;
     if (!s) return error_status(s.message() + (ctx.failure.ok() ? "" : ": " + ctx.failure.message()));
     return ok_status();
@@ -362,8 +384,34 @@ std::string elements_text(const OrbitElements& el) {
 
 // ---- epoch ----------------------------------------------------------------------------
 
+// Objects' own epochs and elements (mkcatalogue --comets).
+struct SourceElements {
+    double epoch = 0.0;
+    OrbitElements el{};
+};
+
+std::map<std::int32_t, SourceElements> read_sources(const std::string& path) {
+    std::map<std::int32_t, SourceElements> out;
+    if (path.empty()) return out;
+    std::ifstream in(path);
+    if (!in) die("cannot read " + path);
+    in.imbue(std::locale::classic());
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream ls(line);
+        ls.imbue(std::locale::classic());
+        std::int32_t n = 0;
+        SourceElements src;
+        double e[6];
+        if (!(ls >> n >> src.epoch >> e[0] >> e[1] >> e[2] >> e[3] >> e[4] >> e[5])) die("bad line in " + path);
+        src.el = OrbitElements::from(e);
+        out[n] = src;
+    }
+    return out;
+}
+
 int run_epoch(const std::string& dir, const std::string& out_values, double epoch, int first_year, int last_year,
-              const Values& values, int jobs) {
+              const Values& values, int jobs, const std::string& sources_path) {
     const auto t_start = std::chrono::steady_clock::now();
     const double source = value(values, "catalogue_epoch");
     const auto objects = static_cast<std::int32_t>(value(values, "objects"));
@@ -373,6 +421,12 @@ int run_epoch(const std::string& dir, const std::string& out_values, double epoc
     Catalogue cat = read_catalogue(dir, objects);
     open_ephemeris(dir, values);
     const std::vector<std::int32_t> list = present_objects(cat);
+    const std::map<std::int32_t, SourceElements> sources = read_sources(sources_path);
+    // Own epochs are used one day inside the planetary ephemeris file.
+    const double own_first = de_state().first_jd + 1.0, own_last = de_state().last_jd - 1.0;
+    std::int32_t moved_two_body = 0;
+    for (const auto& [n, src] : sources)
+        if (src.epoch < own_first || src.epoch > own_last) ++moved_two_body;
 
     // The perturbers alone.
     std::array<OrbitElements, 3> pert_new{};
@@ -392,15 +446,34 @@ int run_epoch(const std::string& dir, const std::string& out_values, double epoc
         for (std::size_t i = static_cast<std::size_t>(part); i < list.size(); i += static_cast<std::size_t>(parts)) {
             const std::int32_t n = list[i];
             OrbitElements el = cat.get(n);
-            start_vector(&el, pert, x, v);
-            setup_model(source, 1, n);
-            if (Status s = integrate(x, v, source, epoch); !s) die("object " + std::to_string(n) + ": " + s.message());
+            double start = source;
+            if (const auto it = sources.find(n); it != sources.end()) {
+                // From the object's own epoch (inside the ephemeris file),
+                // the perturbers integrated there first.
+                start = std::clamp(it->second.epoch, own_first, own_last);
+                el = it->second.el;
+                el.mean_anomaly = norm2pi(el.mean_anomaly + el.mean_motion * (start - it->second.epoch));
+                std::vector<double> px, pv;
+                start_vector(nullptr, pert, px, pv);
+                setup_model(source, 0, 0);
+                if (Status s = integrate(px, pv, source, start); !s)
+                    die("perturbers for object " + std::to_string(n) + ": " + s.message());
+                x.clear();
+                v.clear();
+                push_state(x, v, state_of(el));
+                x.insert(x.end(), px.begin(), px.end());
+                v.insert(v.end(), pv.begin(), pv.end());
+            } else {
+                start_vector(&el, pert, x, v);
+            }
+            setup_model(start, 1, n);
+            if (Status s = integrate(x, v, start, epoch); !s) die("object " + std::to_string(n) + ": " + s.message());
             OrbitElements now{};
             if (!elements_of(x, v, 0, now)) {
                 // Not elliptic at the new epoch: two-body motion keeps it in the catalogue.
                 std::fprintf(stderr, "mkyearly: object %d is not elliptic at the epoch; carried by two-body motion\n", n);
                 now = el;
-                now.mean_anomaly = norm2pi(el.mean_anomaly + el.mean_motion * (epoch - source));
+                now.mean_anomaly = norm2pi(el.mean_anomaly + el.mean_motion * (epoch - start));
             }
             append_i32(out, n);
             double e[6];
@@ -448,6 +521,11 @@ int run_epoch(const std::string& dir, const std::string& out_values, double epoc
                  "(%lld force evaluations)\n",
                  list.size(), source, epoch, seconds_since(t_start), std::max(jobs, 1),
                  static_cast<long long>(evaluations));
+    if (!sources.empty())
+        std::fprintf(stderr,
+                     "mkyearly: %zu objects started at their own epochs, %d of them brought into the span of the "
+                     "planetary ephemeris file by two-body motion first\n",
+                     sources.size(), moved_two_body);
     return 0;
 }
 
@@ -655,9 +733,17 @@ int run_years(const std::string& dir, const std::string& out_values, const Value
     return 0;
 }
 
+// The comets edition when the settings values say so.
+void set_comets(const std::string& dir, const Values& values) {
+    const auto it = values.find("comet_edition");
+    g_comets = it != values.end() && !it->second.empty() && it->second[0] != 0.0;
+    g_ngr_path = dir + std::string(files::kNongrav);
+}
+
 void usage() {
     std::fprintf(stderr,
-                 "usage: mkyearly epoch DATA_DIR OUT_VALUES EPOCH_JD FIRST_YEAR LAST_YEAR VALUES.txt... [--jobs N]\n"
+                 "usage: mkyearly epoch DATA_DIR OUT_VALUES EPOCH_JD FIRST_YEAR LAST_YEAR VALUES.txt... [--jobs N] "
+                 "[--sources FILE]\n"
                  "       mkyearly years DATA_DIR OUT_VALUES VALUES.txt... [--jobs N]\n");
     std::exit(2);
 }
@@ -666,11 +752,14 @@ void usage() {
 
 int main(int argc, char** argv) {
     std::vector<std::string> args;
+    std::string sources;
     int jobs = jobs_default();
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--jobs" && i + 1 < argc) {
             jobs = std::max(1, std::atoi(argv[++i]));
+        } else if (a == "--sources" && i + 1 < argc) {
+            sources = argv[++i];
         } else {
             args.push_back(a);
         }
@@ -684,11 +773,13 @@ int main(int argc, char** argv) {
         const double epoch = std::strtod(args[3].c_str(), nullptr);
         const int first = std::atoi(args[4].c_str()), last = std::atoi(args[5].c_str());
         const Values v = read_values({args.begin() + 6, args.end()});
-        return run_epoch(dir, out_values, epoch, first, last, v, jobs);
+        set_comets(dir, v);
+        return run_epoch(dir, out_values, epoch, first, last, v, jobs, sources);
     }
     if (args[0] == "years") {
         if (args.size() < 4) usage();
         const Values v = read_values({args.begin() + 3, args.end()});
+        set_comets(dir, v);
         return run_years(dir, out_values, v, jobs);
     }
     usage();

@@ -32,29 +32,39 @@ namespace zeltest {
 
 // The package's directory (OUT: OUT/work holds "setpar", OUT/el/ the data),
 // or an empty path when it cannot be built here (the reason is in
-// OUT/build.log).
-inline std::filesystem::path small_package() {
+// OUT/build.log). name: the directory under the build tree; options: those
+// of tools/make_package.sh.
+inline std::filesystem::path build_package_once(const char* name, const char* options) {
     namespace fs = std::filesystem;
-    static const fs::path dir = [] {
-        const fs::path out = fs::path(ZELVO_BINARY_DIR) / "package-small";
-        std::error_code ec;
-        fs::create_directories(out, ec);
-        const std::string lock_path = (out / "lock").string();
-        const int fd = ::open(lock_path.c_str(), O_RDWR | O_CREAT, 0644);
-        if (fd < 0) return fs::path();
-        ::flock(fd, LOCK_EX);
-        bool ok = fs::exists(out / "ready");
-        if (!ok) {
-            const std::string cmd = std::string("'") + ZELVO_SOURCE_DIR + "/tools/make_package.sh' '" +
-                                    ZELVO_BINARY_DIR + "' '" + out.string() + "' --small > '" +
-                                    (out / "build.log").string() + "' 2>&1";
-            ok = std::system(cmd.c_str()) == 0;
-            if (ok) ::close(::open((out / "ready").string().c_str(), O_WRONLY | O_CREAT, 0644));
-        }
-        ::flock(fd, LOCK_UN);
-        ::close(fd);
-        return ok ? out : fs::path();
-    }();
+    const fs::path out = fs::path(ZELVO_BINARY_DIR) / name;
+    std::error_code ec;
+    fs::create_directories(out, ec);
+    const std::string lock_path = (out / "lock").string();
+    const int fd = ::open(lock_path.c_str(), O_RDWR | O_CREAT, 0644);
+    if (fd < 0) return fs::path();
+    ::flock(fd, LOCK_EX);
+    bool ok = fs::exists(out / "ready");
+    if (!ok) {
+        const std::string cmd = std::string("'") + ZELVO_SOURCE_DIR + "/tools/make_package.sh' '" +
+                                ZELVO_BINARY_DIR + "' '" + out.string() + "' " + options + " > '" +
+                                (out / "build.log").string() + "' 2>&1";
+        ok = std::system(cmd.c_str()) == 0;
+        if (ok) ::close(::open((out / "ready").string().c_str(), O_WRONLY | O_CREAT, 0644));
+    }
+    ::flock(fd, LOCK_UN);
+    ::close(fd);
+    return ok ? out : fs::path();
+}
+
+inline std::filesystem::path small_package() {
+    static const std::filesystem::path dir = build_package_once("package-small", "--small");
+    return dir;
+}
+
+// The small package of the comets edition (--small --comets): BUILD/package-
+// small-comets, built the same way.
+inline std::filesystem::path small_comet_package() {
+    static const std::filesystem::path dir = build_package_once("package-small-comets", "--small --comets");
     return dir;
 }
 

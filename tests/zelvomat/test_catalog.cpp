@@ -158,6 +158,36 @@ TEST_F(CatalogueTest, CatnumFindsNamesAndDesignations) {
     }
 }
 
+TEST_F(CatalogueTest, CatnumFindsCometNamesThatBeginWithADigit) {
+    // A comets edition: every object numbered, the periodic comets under
+    // their numbers, names as shown ("1P/Halley", "C/1995 O1"). A key that
+    // begins with a digit but not with a year stands as typed; a designation
+    // typed without its blank is still normalised.
+    catalogue_state() = {};
+    auto el = [](double k) { return std::array<double, 6>{0.1 * k, 0.2 * k, 0.3 * k, 0.01 * k, 0.5, 0.004 * k}; };
+    zeltest::write_catalogue(dir.dir_slash(), 31, 31,
+                             {{1, "1P/Halley", "1P/HALLEY", "  5.5", el(1)},
+                              {2, "2P/Encke", "2P/ENCKE", " 15.4", el(2)},
+                              {29, "29P/Schwassmann-Wa", "29P/SCHWASSMANN-WA", "  6.1", el(29)},
+                              {30, "C/1995 O1", "C/1995 O1", " -1.0", el(30)},
+                              {31, "1999 AB12", "1999 AB12", "14.20", el(31)}},
+                             {}, 2459800.5, 1);
+    ASSERT_TRUE(catopen().ok());
+    struct Case {
+        const char* text;
+        std::int32_t n;
+    } cases[] = {
+        {"1P/Halley", 1},  {"1p/halley", 1},  {"2P/Encke", 2},     {"29P/Schwassmann-Wachmann 1", 29},
+        {"C/1995 O1", 30}, {"c/1995 o1", 30}, {"1999AB12", 31},    {"1999 AB12", 31},
+        {"1P", 0},         {"Halley", 0},     {"2P/Enck", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        // The key is the first 18 characters, as the callers pass them.
+        EXPECT_EQ(catnum(std::string_view(c.text).substr(0, 18)), c.n);
+    }
+}
+
 TEST_F(CatalogueTest, CatnumFirstAndLastInNameOrder) {
     // Name order of the fixture: blanks (absent 5, 6, 8, 9), 1999 AB12,
     // 1999 AB5, 2001 AA, 2007 TA418, 2040 P-L, A913 CF, CERES, IRIS, JUNO,

@@ -357,8 +357,14 @@ std::int32_t catnum(std::string_view name) {
     for (char& c : key)
         if (c == '\0') c = ' ';
     strup(std::span<char>(key));
-    // A designation typed without its blank: 1999AB12 -> 1999 AB12.
-    if (key[4] != ' ' && ((key[0] >= '1' && key[0] <= '9') || (key[0] == 'A' && key[1] == '9'))) {
+    // A designation typed without its blank: 1999AB12 -> 1999 AB12, A913CF ->
+    // A913 CF, 2040P-L -> 2040 P-L. Only a key that begins with a year (four
+    // digits, or A9 and two digits) followed by a letter is such a
+    // designation; other keys that begin with a digit, as the names of
+    // periodic comets (1P/Halley, 29P/Schwassmann-Wachmann), stand as typed.
+    const bool year = ((key[0] >= '1' && key[0] <= '9' && is_digit(key[1])) || (key[0] == 'A' && key[1] == '9')) &&
+                      is_digit(key[2]) && is_digit(key[3]);
+    if (year && key[4] >= 'A' && key[4] <= 'Z') {
         NameText k2;
         k2.fill(' ');
         std::copy_n(key.begin(), 4, k2.begin());

@@ -59,11 +59,18 @@ Result<double> read_m2c(const std::string& path, std::int32_t n) {
 }
 
 Status write_m2c(const std::string& path, const std::vector<double>& h) {
+    return write_m2c(path, h, std::vector<double>(h.size(), 0.0));
+}
+
+Status write_m2c(const std::string& path, const std::vector<double>& h, const std::vector<double>& k) {
+    if (k.size() != h.size()) return error_status("write_m2c: " + std::to_string(h.size()) + " magnitudes and " +
+                                                  std::to_string(k.size()) + " slopes.");
     auto f = io::RecordFile::open(path, kM2cRecordBytes, io::OpenMode::Create);
     if (!f) return f.status();
     std::array<std::uint8_t, kM2cRecordBytes> rec{};
     for (std::size_t i = 0; i < h.size(); ++i) {
         io::put_f64(rec, 0, h[i]);
+        io::put_f64(rec, 8, k[i]);
         ZEL_TRY(f->write(static_cast<std::int64_t>(i) + 1, rec));
     }
     return ok_status();

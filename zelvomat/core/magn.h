@@ -50,15 +50,18 @@ double diameter_km(double h);
 // ---- M2C.K2C ----------------------------------------------------------------
 // Direct-access file of the data directory, 16-byte records without
 // separators: record n begins with the double (little-endian) absolute
-// magnitude of catalogue object n; bytes 8-15 are not read (written as
-// zeros).
+// magnitude of catalogue object n (of a comet its nuclear magnitude M2);
+// bytes 8-15 hold a second double, the slope K2 of a comet's nuclear
+// magnitude, which the library does not read.
 inline constexpr std::size_t kM2cRecordBytes = 16;
 
 // The absolute magnitude of record n; fails when the file cannot be opened
 // or has no whole record n.
 Result<double> read_m2c(const std::string& path, std::int32_t n);
-// Writes a whole file: record n from h[n - 1].
+// Writes a whole file: record n from h[n - 1], bytes 8-15 zero.
 Status write_m2c(const std::string& path, const std::vector<double>& h);
+// The same with the second double of record n from k[n - 1] (k as long as h).
+Status write_m2c(const std::string& path, const std::vector<double>& h, const std::vector<double>& k);
 
 // The body of the export dphot: flag 0 takes h; otherwise the absolute
 // magnitude of record n of "M2C.K2C" in the data directory of settings record
