@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QVariant>
 
 #include "help.h"
 #include "linelist.h"
@@ -21,6 +22,9 @@ std::string& help_book() {
     static std::string b;
     return b;
 }
+
+// The widget property that holds a part's own help context.
+constexpr char kHelpContextProperty[] = "fwHelpContext";
 
 std::string to_bytes(const QString& s) {
     // Windows-1252 back to bytes: Latin-1 covers what the program types.
@@ -101,6 +105,20 @@ Dialog::~Dialog() = default;
 
 void Dialog::setHelpBook(std::string book) { help_book() = std::move(book); }
 
+void Dialog::setHelpContext(QWidget* part, unsigned context) {
+    part->setProperty(kHelpContextProperty, context);
+}
+
+unsigned Dialog::helpContextAt(const QWidget* w) const {
+    // Parts nest inside the dialog: the innermost part with a context of its
+    // own answers, as a child page answers the help message before its parent.
+    for (; w != nullptr && w != this; w = w->parentWidget()) {
+        const QVariant v = w->property(kHelpContextProperty);
+        if (v.isValid()) return v.toUInt();
+    }
+    return helpContext_;
+}
+
 int Dialog::doModal() {
     result_ = kIdCancel;
     ending_ = false;
@@ -155,8 +173,10 @@ void Dialog::reject() { onCancel(); }
 
 void Dialog::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_F1) {
-        // The dialog's own help page; dialogs without one take the key.
-        if (helpContext_ != 0 && !help_book().empty()) show_help(help_book(), helpContext_);
+        // The help page of the part that has the focus, else the dialog's
+        // own; dialogs without one take the key.
+        const unsigned context = helpContextAt(focusWidget());
+        if (context != 0 && !help_book().empty()) show_help(help_book(), context);
         event->accept();
         return;
     }

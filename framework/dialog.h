@@ -79,6 +79,12 @@ public:
 
     // Help context of the dialog (0: the dialog takes F1 and shows nothing).
     unsigned helpContext() const { return helpContext_; }
+    // A part of the dialog with a help page of its own (a page of a paged
+    // dialog, a child page): F1 with the focus inside it opens that context.
+    static void setHelpContext(QWidget* part, unsigned context);
+    // The context F1 opens with the focus on w: that of the nearest part
+    // around w that has one of its own, else the dialog's.
+    unsigned helpContextAt(const QWidget* w) const;
     // The help book that F1 opens at helpContext (set once by the program).
     static void setHelpBook(std::string book);
 

@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "framework/linelist.h"
+#include "helpcontexts.h"
 
 namespace zelvo {
 
@@ -98,6 +99,7 @@ void AccuracyPageModel::storeRecord(std::string& record) const {
 }
 
 CAccuracyPage::CAccuracyPage(AccuracyPageModel& model, QWidget* parent) : QWidget(parent), model_(model) {
+    fw::Dialog::setHelpContext(this, help::kAccuracyPage);
     setFont(fw::fixed_font(11));
     auto* layout = new QVBoxLayout(this);
     auto* group = new QButtonGroup(this);
@@ -192,7 +194,7 @@ void CAccuracyPage::showModel() {
 }
 
 CAccuracyDlg::CAccuracyDlg(AppContext& ctx, QWidget* parent)
-    : fw::PagedDialog(parent, 0x200B6, 60), ctx_(ctx), page_(new CAccuracyPage(model_)) {
+    : fw::PagedDialog(parent, help::kAccuracyDialog, 60), ctx_(ctx), page_(new CAccuracyPage(model_)) {
     setWindowTitle(QStringLiteral("Calculation accuracy"));
     QTreeWidgetItem* root = addItem(QStringLiteral("OC"), nullptr);
     addItem(QStringLiteral("Accuracy"), page_, root);

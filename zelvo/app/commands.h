@@ -27,6 +27,5 @@ inline constexpr int kHelpHelp = 32797;
 inline constexpr int kHelpUserGuide = 32825;
 // Resources
 inline constexpr int kMainFrame = 128;  // menu, toolbar and accelerators of the main window
-inline constexpr unsigned kHelpContextBase = 0x20000;  // context of a window: base + its resource id
 
 }  // namespace zelvo::cmd

@@ -9,6 +9,7 @@
 #include "framework/document.h"
 #include "framework/help.h"
 #include "framework/ids.h"
+#include "helpcontexts.h"
 #include "io/files.h"
 #include "tables.h"
 
@@ -97,7 +98,7 @@ MainFrame::MainFrame(fw::Application& app, AppContext& ctx) : fw::MainFrame(app)
 void MainFrame::ResetStatusPanes() { setIndicators({kSeparator}); }
 
 void MainFrame::OnHelpInfo() {
-    fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), cmd::kHelpContextBase + cmd::kMainFrame);
+    fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), help::kMainFrame);
 }
 
 void MainFrame::OnHelpUserGuide() {

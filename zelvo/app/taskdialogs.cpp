@@ -15,6 +15,7 @@
 #include "framework/dialog.h"
 #include "framework/linelist.h"
 #include "framework/messages.h"
+#include "helpcontexts.h"
 #include "tables.h"
 
 namespace zelvo {
@@ -39,7 +40,7 @@ QLabel* fixed_label(const std::string& text) {
 // one fixed-pitch font so that the masks line up with the line.
 class CStringEditDlg final : public fw::Dialog {
 public:
-    explicit CStringEditDlg(const StringEditRequest& r) : fw::Dialog(parent_window(), 0x2009C), request_(r) {
+    explicit CStringEditDlg(const StringEditRequest& r) : fw::Dialog(parent_window(), help::kStringEditor), request_(r) {
         setWindowTitle(QStringLiteral("String Editor"));
         setFont(fw::fixed_font(13));
         auto* layout = new QVBoxLayout(this);

@@ -24,6 +24,7 @@
 #include "framework/linelist.h"
 #include "framework/messages.h"
 #include "framework/process.h"
+#include "helpcontexts.h"
 #include "tables.h"
 
 namespace zelvo {
@@ -60,7 +61,7 @@ const char* const kPageNames[10] = {"Ephemerides", "Object(s)", "Coordinates", "
 }  // namespace
 
 CEphTaskDlg::CEphTaskDlg(AppContext& ctx, Library& lib, EphemerisWindows windows, QWidget* parent)
-    : fw::PagedDialog(parent, 0x2008d, 190),
+    : fw::PagedDialog(parent, help::kEphemerisSetup, 190),
       ctx_(ctx),
       windows_(windows),
       setup_(std::make_unique<EphSetup>(ctx, lib)) {
@@ -88,6 +89,18 @@ CEphTaskDlg::CEphTaskDlg(AppContext& ctx, Library& lib, EphemerisWindows windows
                           accuracyPage_,
                           buildRestrictionsPage(),
                           buildDescriptionPage()};
+    // Each page answers F1 with its own help page.
+    const unsigned pageHelp[10] = {0,
+                                   help::kObjectPage,
+                                   help::kCoordinatesPage,
+                                   help::kPlanePage,
+                                   help::kCentrePage,
+                                   help::kIntervalPage,
+                                   help::kOutputPage,
+                                   help::kAccuracyPage,
+                                   help::kRestrictionsPage,
+                                   help::kDescriptionPage};
+    for (int p = 1; p < 10; ++p) setHelpContext(pages[p], pageHelp[p]);
     items_[0] = addItem(QString::fromLatin1(kPageNames[0]), nullptr);
     for (int p = 1; p < 10; ++p) items_[static_cast<std::size_t>(p)] = addItem(QString::fromLatin1(kPageNames[p]), pages[p], items_[0]);
     // Changes on the accuracy page reach the description at the next page
@@ -644,7 +657,7 @@ std::string CEphTaskDlg::RunEphemerisComputation() {
     return OutputFileName;
 }
 
-CTaskInfoDlg::CTaskInfoDlg(QWidget* parent) : fw::Dialog(parent, 0x2007e), edit_(new QPlainTextEdit) {
+CTaskInfoDlg::CTaskInfoDlg(QWidget* parent) : fw::Dialog(parent, help::kTaskInfo), edit_(new QPlainTextEdit) {
     setWindowTitle(QStringLiteral("Task Info"));
     setFont(fw::fixed_font(11));
     edit_->setObjectName(QStringLiteral("ctl1124"));

@@ -21,6 +21,7 @@
 
 #include "app.h"
 #include "commands.h"
+#include "helpcontexts.h"
 #include "ephdialog.h"
 #include "framework/childframe.h"
 #include "framework/doctemplate.h"
@@ -44,7 +45,7 @@ namespace {
 constexpr std::size_t kHeaderRecord = 82;  // record length of "eph.hat"
 constexpr std::size_t kTextWidth = 80;
 constexpr int kHeaderRecords = 7;
-constexpr unsigned kHelpContext = 0x20093;
+constexpr unsigned kHelpContext = help::kEphemerisView;
 
 const char kNoHeaderSave[] = "Warning: head file not found";
 const char kNoHeaderPrint[] = "Warning: header file not found";

@@ -11,6 +11,7 @@
 
 #include "framework/linelist.h"
 #include "framework/messages.h"
+#include "helpcontexts.h"
 
 namespace zelvo {
 
@@ -49,7 +50,7 @@ std::optional<std::string> ObservatorySearch::chosen(int index) const {
 }
 
 CObsSearchDlg::CObsSearchDlg(Library& lib, QWidget* parent)
-    : fw::Dialog(parent, 0x2007c), model_(lib), fragment_(new QLineEdit), list_(new QComboBox) {
+    : fw::Dialog(parent, help::kObservatorySearch), model_(lib), fragment_(new QLineEdit), list_(new QComboBox) {
     setWindowTitle(QStringLiteral("Search of observatory"));
     setFont(fw::fixed_font(12));
     fragment_->setObjectName(QStringLiteral("ctl1001"));

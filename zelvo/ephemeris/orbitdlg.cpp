@@ -17,6 +17,7 @@
 #include "commands.h"
 #include "dialogs.h"
 #include "framework/linelist.h"
+#include "helpcontexts.h"
 #include "orbitinput.h"
 
 namespace zelvo {
@@ -32,7 +33,7 @@ std::string bytes_of(const QString& text) {
     return out;
 }
 
-constexpr int kHelpContext = 0x20084;  // the Object(s) page's help
+constexpr unsigned kHelpContext = help::kObjectPage;  // the Object(s) page's help
 
 }  // namespace
 

@@ -1,0 +1,38 @@
+// Help contexts of the program's windows and dialogs. A window or dialog
+// answers F1 by opening the program's help book at 0x20000 plus its resource
+// id: a view at the id of its document template, a page of a paged dialog at
+// its own page id, the orbit input dialog at the Object(s) page's context.
+// The book holds a page "ctx<context in hex>.html" for every context listed
+// in kHelpContexts (the help tests check both editions' books against it).
+#pragma once
+
+namespace zelvo::help {
+
+inline constexpr unsigned kBase = 0x20000;
+constexpr unsigned context(unsigned resourceId) { return kBase + resourceId; }
+
+inline constexpr unsigned kObservatorySearch = context(124);  // "Search of observatory"
+inline constexpr unsigned kTaskInfo = context(126);           // "Task Info" of the ephemeris window
+inline constexpr unsigned kMainFrame = context(128);          // the main window (no task window active)
+inline constexpr unsigned kObjectPage = context(132);         // "Object(s)" page and the orbit input dialog
+inline constexpr unsigned kCoordinatesPage = context(133);    // "Coordinates" page
+inline constexpr unsigned kPlanePage = context(134);          // "Main plane" page
+inline constexpr unsigned kCentrePage = context(135);         // "Center (observer)" page
+inline constexpr unsigned kIntervalPage = context(137);       // "Interval" page
+inline constexpr unsigned kOutputPage = context(139);         // "Output format" page
+inline constexpr unsigned kRestrictionsPage = context(140);   // "Restrictions" page
+inline constexpr unsigned kEphemerisSetup = context(141);     // "Ephemerides" set-up dialog (its tree)
+inline constexpr unsigned kDescriptionPage = context(142);    // "Task description" page
+inline constexpr unsigned kEphemerisView = context(147);      // ephemeris result window (template "Eph")
+inline constexpr unsigned kStringEditor = context(156);       // "String Editor"
+inline constexpr unsigned kAccuracyPage = context(181);       // accuracy page (set-up dialog and accuracy dialog)
+inline constexpr unsigned kAccuracyDialog = context(182);     // "Calculation accuracy" dialog (its tree)
+
+// Every context the program asks for.
+inline constexpr unsigned kHelpContexts[] = {
+    kObservatorySearch, kTaskInfo,       kMainFrame,      kObjectPage,       kCoordinatesPage, kPlanePage,
+    kCentrePage,        kIntervalPage,   kOutputPage,     kRestrictionsPage, kEphemerisSetup,  kDescriptionPage,
+    kEphemerisView,     kStringEditor,   kAccuracyPage,   kAccuracyDialog,
+};
+
+}  // namespace zelvo::help
