@@ -29,6 +29,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -575,6 +576,32 @@ std::vector<Case> cases_across_new_year(const Package& pkg) {
     return out;
 }
 
+// The records of one line (from k on: the first carries the line's columns
+// 1-13, the others are blank there); k moves past them.
+std::vector<std::string> records_of_line(const std::vector<std::string>& recs, std::size_t& k) {
+    std::vector<std::string> mine{recs[k++]};
+    while (k < recs.size() && recs[k].substr(0, 13) == std::string(13, ' ')) mine.push_back(recs[k++]);
+    return mine;
+}
+
+// The record among a line's records that names the case's object (its
+// number, or for an unnumbered object its readable designation), or none.
+const std::string* record_of_object(const Package& pkg, const Case& c, const std::vector<std::string>& mine) {
+    const std::string* hit = nullptr;
+    char number[8];
+    std::snprintf(number, sizeof number, "%6d", c.number);
+    const std::string packed(reinterpret_cast<const char*>(pkg.names.data()) + 18 * (c.number - 1), 10);
+    const DesignationText readable = desunpack(packed);
+    for (const std::string& r : mine) {
+        const bool same = c.number <= pkg.numbered
+                              ? r.substr(30, 6) == number
+                              : r.substr(30, 6) == "      " &&
+                                    r.substr(37, 10) == std::string(readable.data(), readable.size());
+        if (same) hit = &r;
+    }
+    return hit;
+}
+
 // Checks that every case's line found its object with the residuals that
 // the rounding of the written angles leaves.
 void expect_identified(const Package& pkg, const std::vector<Case>& cases, const std::vector<std::string>& recs,
@@ -585,20 +612,8 @@ void expect_identified(const Package& pkg, const std::vector<Case>& cases, const
         SCOPED_TRACE("object " + std::to_string(c.number));
         ASSERT_LT(k, recs.size());
         ASSERT_EQ(recs[k].substr(0, 13), c.line.text.substr(0, 13));
-        std::vector<std::string> mine{recs[k++]};
-        while (k < recs.size() && recs[k].substr(0, 13) == std::string(13, ' ')) mine.push_back(recs[k++]);
-        const std::string* hit = nullptr;
-        char number[8];
-        std::snprintf(number, sizeof number, "%6d", c.number);
-        const std::string packed(reinterpret_cast<const char*>(pkg.names.data()) + 18 * (c.number - 1), 10);
-        const DesignationText readable = desunpack(packed);
-        for (const std::string& r : mine) {
-            const bool same = c.number <= pkg.numbered
-                                  ? r.substr(30, 6) == number
-                                  : r.substr(30, 6) == "      " &&
-                                        r.substr(37, 10) == std::string(readable.data(), readable.size());
-            if (same) hit = &r;
-        }
+        const std::vector<std::string> mine = records_of_line(recs, k);
+        const std::string* hit = record_of_object(pkg, c, mine);
         ASSERT_NE(hit, nullptr) << "not identified: " << c.line.text << "\n" << mine[0];
         const std::string& r = *hit;
         EXPECT_EQ(r.substr(13, 16), c.line.text.substr(15, 16));
@@ -789,6 +804,88 @@ TEST_F(IdCalcPackage, WindowAcrossNewYearGoesOnInTheNextYearsFile) {
     const auto recs = read_records("result.id4");
     EXPECT_EQ(r.status, static_cast<int>(recs.size()));
     expect_identified(pkg, cases, recs, false);
+}
+
+TEST(IdCalcFullPackage, RandomLinesNearOppositionFindTheirObjects) {
+    // 300 lines of random objects (present, not in the special list) at
+    // random dates of the yearly files' span, within 60 degrees of the point
+    // opposite the Sun in R.A., each the object's own place. The element set
+    // is plain (make_cases) and every opposition of the object within 200
+    // days of the line lies in the line's year, so that the driver takes the
+    // set used here. Every line whose object has an opposition within
+    // 2h + 5 days of the predicted date (the half width searched) must find
+    // it; the counts of lines whose object has no opposition within h, and
+    // none within 2h + 5 days, are shown. (Objects far from the ecliptic,
+    // whose R.A. and ecliptic longitude differ much, can lie beyond both.)
+    const auto work = full_package();
+    if (!work) GTEST_SKIP() << "no full package in the build tree (tools/make_package.sh build build/package)";
+    id_run_state() = {};
+    const Package pkg(*work);
+    std::vector<std::int32_t> present;
+    for (std::int32_t n = 1; n <= pkg.objects; ++n)
+        if (pkg.present(n) && !in_special(pkg, n)) present.push_back(n);
+    ASSERT_FALSE(present.empty());
+    std::uint64_t seed = 20250320;
+    auto uniform = [&seed] {  // splitmix64, [0, 1)
+        std::uint64_t z = (seed += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return static_cast<double>((z ^ (z >> 31)) >> 11) * 0x1.0p-53;
+    };
+    const double from = new_year(pkg.first_year + 1) - 69.0, to = new_year(pkg.last_year) + 69.0;
+    std::vector<Case> cases, searched;
+    int outside_predicted = 0, outside_searched = 0;
+    for (int tries = 0; tries < 100000 && cases.size() < 300; ++tries) {
+        const std::int32_t n = present[static_cast<std::size_t>(uniform() * static_cast<double>(present.size()))];
+        const double jd = std::floor(from + uniform() * (to - from)) + 0.5 + 0.1234;
+        int y, m, d;
+        double f, t1, t2;
+        eraJd2cal(jd, 0, &y, &m, &d, &f);
+        const std::vector<double> every = all_oppositions(pkg, n);
+        if (std::any_of(every.begin(), every.end(), [&](double o) {
+                int oy, om, od;
+                double of;
+                eraJd2cal(o, 0, &oy, &om, &od, &of);
+                return std::fabs(o - jd) < 200.0 && oy != y;
+            }))
+            continue;
+        tt_of(y, m, d, 0.1234, t1, t2);
+        const std::optional<Elements> set = pkg.plain_set(n, y, t1 + t2);
+        if (!set) continue;
+        const Case c = line_case(n, jd, *set, ' ', "R");
+        const Predicted w = predicted(c.place.ra, c.place.sun_ra);
+        if (std::fabs(w.x) > M_PI / 3) continue;
+        cases.push_back(c);
+        // The nearest opposition to the window's centre.
+        double off = 1e300;
+        for (double o : every) off = std::min(off, std::fabs(o - (jd + w.w)));
+        if (off > w.h) ++outside_predicted;
+        if (off > 2 * w.h + 5.0) ++outside_searched;
+        if (off < 2 * w.h + 5.0 - 0.1) searched.push_back(c);
+    }
+    ASSERT_EQ(cases.size(), 300u);
+    InPackage in(*work);
+    auto run = [](const std::vector<Case>& some) {
+        std::vector<Line> lines;
+        for (const Case& c : some) lines.push_back(c.line);
+        write_input(lines);
+        const IdRun r = run_idcalc(static_cast<int>(lines.size()), 5.0, 5.0);
+        EXPECT_EQ(r.error, "");
+        const auto recs = read_records("result.id4");
+        EXPECT_EQ(r.status, static_cast<int>(recs.size()));
+        return recs;
+    };
+    // All lines: how many miss their object.
+    const auto all = run(cases);
+    int missed = 0;
+    for (std::size_t k = 0, i = 0; i < cases.size() && k < all.size(); ++i)
+        missed += record_of_object(pkg, cases[i], records_of_line(all, k)) == nullptr;
+    std::printf("[ sample   ] %zu lines: %d with no opposition within h of the predicted date, %d none within "
+                "2h + 5 days; IdCalc misses the object of %d\n",
+                cases.size(), outside_predicted, outside_searched, missed);
+    // The lines whose opposition lies inside the window searched find their
+    // object, with the residuals of the rounding.
+    expect_identified(pkg, searched, run(searched), false);
 }
 
 TEST_F(IdCalcPackage, LineOfNoObjectIsNotFoundAndTheHeaderCarriesTheTolerances) {
