@@ -669,7 +669,9 @@ std::optional<fs::path> IdCalcPackage::work_;
 // ---- Window, residual fields, records --------------------------------------------------
 
 TEST(IdCalcWindow, FollowsTheDistanceFromTheAntiSolarPoint) {
-    // The Sun at R.A. 180 degrees: the anti-solar point at 0.
+    // The Sun at R.A. 180 degrees: the anti-solar point at 0. w and h are
+    // the prediction of the rule (hand-computed); the window searched
+    // reaches 2h + 5 days either side of jd + w.
     struct C {
         double ra_deg, w, h;
     } cases[] = {
@@ -682,11 +684,12 @@ TEST(IdCalcWindow, FollowsTheDistanceFromTheAntiSolarPoint) {
     for (const C& c : cases) {
         SCOPED_TRACE(c.ra_deg);
         const double ra = std::fmod(c.ra_deg + 360.0, 360.0) / 57.29577951308232;
-        const OppositionWindow w = opposition_window(2460000.5, ra, -1.0, 0.0);
-        EXPECT_NEAR(w.w, c.w, 5e-4);
-        EXPECT_NEAR(w.h, c.h, 5e-4);
-        EXPECT_NEAR(w.t1, 2460000.5 + c.w - c.h, 1e-3);
-        EXPECT_NEAR(w.t2, 2460000.5 + c.w + c.h, 1e-3);
+        const OppositionWindow w = observation_window(2460000.5, ra, -1.0, 0.0);
+        EXPECT_NEAR(w.shift, c.w, 5e-4);  // days; the values above have 3 decimals
+        EXPECT_NEAR(w.half, c.h, 5e-4);
+        EXPECT_NEAR(w.search, 2.0 * c.h + 5.0, 1e-3);
+        EXPECT_NEAR(w.first, 2460000.5 + c.w - (2.0 * c.h + 5.0), 2e-3);
+        EXPECT_NEAR(w.last, 2460000.5 + c.w + (2.0 * c.h + 5.0), 2e-3);
     }
 }
 
