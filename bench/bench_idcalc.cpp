@@ -4,7 +4,8 @@
 // makes it.
 //
 // The lines are those of 100 catalogued objects near opposition (every
-// fifth object whose opposition lies in the window of its line) on the night
+// fifth object whose opposition lies within the predicted half width h of
+// the window of its line) on the night
 // of 2025-03-20 (21h to 3h UT, observatory 000), their places computed by
 // the library's two-body and light-time routines. BM_IdCalcNight runs the
 // driver as it is; BM_IdCalcNightFullTest gives every candidate the full
@@ -147,8 +148,9 @@ Night& night() {
             const StateVector c = obsvec_j2000(day0, tt, ut, 0.0, 0.62411 * kParallaxScale, 0.77873 * kParallaxScale);
             SkyDirection dir;
             lightt(p, sun, c, dir, 0);
-            const OppositionWindow w = opposition_window(day0 + ut, dir.ra, sun[0], sun[1]);
-            if (!(objects[j].jd >= w.t1 && objects[j].jd <= w.t2)) continue;
+            // Inside the predicted half width h (the driver searches wider).
+            const OppositionWindow w = observation_window(day0 + ut, dir.ra, sun[0], sun[1]);
+            if (!(std::fabs(objects[j].jd - (day0 + ut + w.shift)) <= w.half)) continue;
             ++made;
             int y = 0, m = 0, d = 0;
             double frac = 0.0;

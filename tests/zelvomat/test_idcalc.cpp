@@ -25,9 +25,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -387,8 +389,39 @@ struct Case {
     char flag = ' ';  // column 30 of the record: "*" for elements not accepted
 };
 
+// The window of opposition dates that the distance of a line from the point
+// opposite the Sun predicts for main-belt motion, worked out here from the
+// rule with the independent places: x = R.A. minus the anti-solar R.A. in
+// [-pi, pi], D = |x| in degrees; w = D - 5, 4D/3 - 25 beyond 60 degrees,
+// 4D/4.63 within 45 degrees, times 1.1 above 130; w negative west of the
+// point; half width h = (720/pi) 0.01/4.63 + 0.15 |w| days around jd + w.
+struct Predicted {
+    double x = 0;  // radians
+    double w = 0, h = 0;
+    bool holds(double jd, double opp) const { return std::fabs(opp - (jd + w)) <= h; }
+};
+Predicted predicted(double ra, double sun_ra) {
+    Predicted p;
+    p.x = std::remainder(ra - (sun_ra + M_PI), 2 * M_PI);
+    const double deg = std::fabs(p.x) * 57.29577951308232;
+    double w = deg - 5.0;
+    if (deg > 60.0) w = 4.0 * deg / 3.0 - 25.0;
+    if (deg < 45.0) w = 4.0 * deg / 4.63;
+    if (w > 130.0) w *= 1.1;
+    p.h = (720.0 / M_PI) * 0.01 / 4.63 + 0.15 * w;
+    p.w = p.x < 0 ? -w : w;
+    return p;
+}
+
+// Julian date of 1 January 0h of year y.
+double new_year(int y) {
+    double a, b;
+    eraCal2jd(y, 1, 1, &a, &b);
+    return a + b;
+}
+
 // Lines of present objects a few days from one of their oppositions, chosen
-// so that the opposition lies well inside the driver's window (computed here
+// so that the opposition lies well inside the predicted window (computed here
 // from the independent anti-solar point) and that the element set of the
 // date is plain (Package::plain_set with the opposition's year, which is
 // also the calendar year of the date, so the special list's search, which
@@ -413,10 +446,8 @@ std::vector<Case> make_cases(const Package& pkg, std::size_t wanted, bool with_m
             const std::optional<Elements> set = pkg.plain_set(n, year, t1 + t2);
             if (!set) continue;
             const Place pl = place(*set, y, m, d, 0.1234, kLon000, kRc000, kRs000);
-            // The window as the driver computes it (checked apart below).
-            const double sun_x = std::cos(pl.sun_ra), sun_y = std::sin(pl.sun_ra);
-            const OppositionWindow w = opposition_window(jd, pl.ra, sun_x, sun_y);
-            if (!(opp[0] > w.t1 + 0.1 && opp[0] < w.t2 - 0.1)) continue;
+            const Predicted w = predicted(pl.ra, pl.sun_ra);
+            if (!(std::fabs(opp[0] - (jd + w.w)) < w.h - 0.1)) continue;
             const double mag = with_magnitude ? std::round((hg_magnitude(pkg.abs_mag(n), pkg.slope(n), pl.r, pl.delta,
                                                                          pl.phase) + 0.3) * 10) / 10
                                               : 0.0;
@@ -430,6 +461,147 @@ std::vector<Case> make_cases(const Package& pkg, std::size_t wanted, bool with_m
     return out;
 }
 
+bool in_special(const Package& pkg, std::int32_t n) {
+    return std::find(pkg.special.begin(), pkg.special.end(), n) != pkg.special.end();
+}
+
+// Every opposition of object n in the package's files.
+std::vector<double> all_oppositions(const Package& pkg, std::int32_t n) {
+    std::vector<double> out;
+    for (int y = pkg.first_year; y <= pkg.last_year; ++y)
+        for (double o : pkg.oppositions(n, y)) out.push_back(o);
+    return out;
+}
+
+// A line of object n at the UTC date jd (the day fraction 0.1234, as the
+// other cases), its place from the element set e.
+Case line_case(std::int32_t n, double jd, const Elements& e, char flag, const char* prefix) {
+    int y, m, d;
+    double f;
+    eraJd2cal(jd, 0, &y, &m, &d, &f);
+    const Place pl = place(e, y, m, d, 0.1234, kLon000, kRc000, kRs000);
+    char desig[16];
+    std::snprintf(desig, sizeof desig, "     %s%06d", prefix, n % 1000000);
+    return {n, make_line(desig, y, m, d, 0.1234, pl.ra, pl.dec, 0.0, "000"), pl, flag};
+}
+
+// Lines of present objects (not in the special list) within 60 degrees of
+// the point opposite the Sun in R.A., whose opposition lies outside the
+// predicted window by 0.2 day or more while no other opposition of the
+// object lies in it: the predicted window alone cannot find them. The
+// opposition lies within 2h + 4.5 days of the window's centre. Dates and
+// element sets as in make_cases (the opposition's year is the line's).
+std::vector<Case> cases_outside_prediction(const Package& pkg, std::size_t wanted) {
+    std::vector<Case> out;
+    for (std::int32_t n = 1; n <= pkg.objects && out.size() < wanted; ++n) {
+        if (!pkg.present(n) || in_special(pkg, n)) continue;
+        const std::vector<double> every = all_oppositions(pkg, n);
+        for (int year = pkg.first_year + 1; year <= pkg.last_year && out.size() < wanted; ++year) {
+            bool taken = false;
+            for (double opp : pkg.oppositions(n, year)) {
+                for (int off = -60; off <= 60 && !taken; ++off) {
+                    const double jd = std::floor(opp + off - 0.5) + 0.5 + 0.1234;
+                    int y, m, d;
+                    double f, t1, t2;
+                    eraJd2cal(jd, 0, &y, &m, &d, &f);
+                    tt_of(y, m, d, 0.1234, t1, t2);
+                    const std::optional<Elements> set = pkg.plain_set(n, year, t1 + t2);
+                    if (!set) continue;
+                    const Case c = line_case(n, jd, *set, ' ', "W");
+                    const Predicted w = predicted(c.place.ra, c.place.sun_ra);
+                    if (std::fabs(w.x) > M_PI / 3) continue;
+                    const double miss = std::fabs(opp - (jd + w.w));
+                    if (miss < w.h + 0.2 || miss > 2 * w.h + 4.5) continue;
+                    if (std::any_of(every.begin(), every.end(), [&](double o) { return w.holds(jd, o); })) continue;
+                    out.push_back(c);
+                    taken = true;
+                }
+                if (taken) break;
+            }
+            if (taken) break;
+        }
+    }
+    return out;
+}
+
+// Lines in the first months of a package year, west of the point opposite
+// the Sun, of objects whose opposition early in that year lies inside the
+// predicted window (0.05 day or more from its ends), the window beginning
+// in the year before: after the last opposition that the year before lists,
+// or before the first package year. Element sets: plain ones of the year
+// (make_cases), or in the first package year, before the yearly files, the
+// catalogue elements ("*").
+std::vector<Case> cases_across_new_year(const Package& pkg) {
+    std::vector<Case> out;
+    for (int year = pkg.first_year; year <= pkg.last_year; ++year) {
+        double last_before = -1e300;  // the last opposition listed in the year before
+        if (year > pkg.first_year) {
+            const auto b = bytes_of(pkg.data / ("opp" + std::to_string(year - 1)));
+            const std::size_t count = static_cast<std::size_t>(pkg.opp_counts[static_cast<std::size_t>(year - 1 - pkg.first_year)]);
+            if (count > 0) last_before = f64(b, 12 * (count - 1));
+        }
+        const double jan1 = new_year(year);
+        bool taken = false;
+        for (std::int32_t n = 1; n <= pkg.objects && !taken; ++n) {
+            if (!pkg.present(n) || in_special(pkg, n)) continue;
+            for (double opp : pkg.oppositions(n, year)) {
+                if (opp > jan1 + 40.0) break;
+                for (int off = 1; off <= 120 && !taken; ++off) {
+                    const double jd = std::floor(opp + off - 0.5) + 0.5 + 0.1234;
+                    int y, m, d;
+                    double f, t1, t2;
+                    eraJd2cal(jd, 0, &y, &m, &d, &f);
+                    if (y != year) continue;
+                    tt_of(y, m, d, 0.1234, t1, t2);
+                    std::optional<Elements> set;
+                    char flag = ' ';
+                    if (year == pkg.first_year) {
+                        if (t1 + t2 < new_year(year + 1) - 70.0 - 0.01) set = pkg.catalogue(n), flag = '*';
+                    } else {
+                        set = pkg.plain_set(n, year, t1 + t2);
+                    }
+                    if (!set) continue;
+                    const Case c = line_case(n, jd, *set, flag, "Y");
+                    const Predicted w = predicted(c.place.ra, c.place.sun_ra);
+                    const double begin = jd + w.w - w.h;
+                    if (!(begin < jan1 && begin > last_before)) continue;
+                    if (std::fabs(opp - (jd + w.w)) > w.h - 0.05) continue;
+                    out.push_back(c);
+                    taken = true;
+                }
+                if (taken) break;
+            }
+        }
+    }
+    return out;
+}
+
+// The records of one line (from k on: the first carries the line's columns
+// 1-13, the others are blank there); k moves past them.
+std::vector<std::string> records_of_line(const std::vector<std::string>& recs, std::size_t& k) {
+    std::vector<std::string> mine{recs[k++]};
+    while (k < recs.size() && recs[k].substr(0, 13) == std::string(13, ' ')) mine.push_back(recs[k++]);
+    return mine;
+}
+
+// The record among a line's records that names the case's object (its
+// number, or for an unnumbered object its readable designation), or none.
+const std::string* record_of_object(const Package& pkg, const Case& c, const std::vector<std::string>& mine) {
+    const std::string* hit = nullptr;
+    char number[8];
+    std::snprintf(number, sizeof number, "%6d", c.number);
+    const std::string packed(reinterpret_cast<const char*>(pkg.names.data()) + 18 * (c.number - 1), 10);
+    const DesignationText readable = desunpack(packed);
+    for (const std::string& r : mine) {
+        const bool same = c.number <= pkg.numbered
+                              ? r.substr(30, 6) == number
+                              : r.substr(30, 6) == "      " &&
+                                    r.substr(37, 10) == std::string(readable.data(), readable.size());
+        if (same) hit = &r;
+    }
+    return hit;
+}
+
 // Checks that every case's line found its object with the residuals that
 // the rounding of the written angles leaves.
 void expect_identified(const Package& pkg, const std::vector<Case>& cases, const std::vector<std::string>& recs,
@@ -440,20 +612,8 @@ void expect_identified(const Package& pkg, const std::vector<Case>& cases, const
         SCOPED_TRACE("object " + std::to_string(c.number));
         ASSERT_LT(k, recs.size());
         ASSERT_EQ(recs[k].substr(0, 13), c.line.text.substr(0, 13));
-        std::vector<std::string> mine{recs[k++]};
-        while (k < recs.size() && recs[k].substr(0, 13) == std::string(13, ' ')) mine.push_back(recs[k++]);
-        const std::string* hit = nullptr;
-        char number[8];
-        std::snprintf(number, sizeof number, "%6d", c.number);
-        const std::string packed(reinterpret_cast<const char*>(pkg.names.data()) + 18 * (c.number - 1), 10);
-        const DesignationText readable = desunpack(packed);
-        for (const std::string& r : mine) {
-            const bool same = c.number <= pkg.numbered
-                                  ? r.substr(30, 6) == number
-                                  : r.substr(30, 6) == "      " &&
-                                        r.substr(37, 10) == std::string(readable.data(), readable.size());
-            if (same) hit = &r;
-        }
+        const std::vector<std::string> mine = records_of_line(recs, k);
+        const std::string* hit = record_of_object(pkg, c, mine);
         ASSERT_NE(hit, nullptr) << "not identified: " << c.line.text << "\n" << mine[0];
         const std::string& r = *hit;
         EXPECT_EQ(r.substr(13, 16), c.line.text.substr(15, 16));
@@ -509,7 +669,9 @@ std::optional<fs::path> IdCalcPackage::work_;
 // ---- Window, residual fields, records --------------------------------------------------
 
 TEST(IdCalcWindow, FollowsTheDistanceFromTheAntiSolarPoint) {
-    // The Sun at R.A. 180 degrees: the anti-solar point at 0.
+    // The Sun at R.A. 180 degrees: the anti-solar point at 0. w and h are
+    // the prediction of the rule (hand-computed); the window searched
+    // reaches 2h + 5 days either side of jd + w.
     struct C {
         double ra_deg, w, h;
     } cases[] = {
@@ -522,11 +684,12 @@ TEST(IdCalcWindow, FollowsTheDistanceFromTheAntiSolarPoint) {
     for (const C& c : cases) {
         SCOPED_TRACE(c.ra_deg);
         const double ra = std::fmod(c.ra_deg + 360.0, 360.0) / 57.29577951308232;
-        const OppositionWindow w = opposition_window(2460000.5, ra, -1.0, 0.0);
-        EXPECT_NEAR(w.w, c.w, 5e-4);
-        EXPECT_NEAR(w.h, c.h, 5e-4);
-        EXPECT_NEAR(w.t1, 2460000.5 + c.w - c.h, 1e-3);
-        EXPECT_NEAR(w.t2, 2460000.5 + c.w + c.h, 1e-3);
+        const OppositionWindow w = observation_window(2460000.5, ra, -1.0, 0.0);
+        EXPECT_NEAR(w.shift, c.w, 5e-4);  // days; the values above have 3 decimals
+        EXPECT_NEAR(w.half, c.h, 5e-4);
+        EXPECT_NEAR(w.search, 2.0 * c.h + 5.0, 1e-3);
+        EXPECT_NEAR(w.first, 2460000.5 + c.w - (2.0 * c.h + 5.0), 2e-3);
+        EXPECT_NEAR(w.last, 2460000.5 + c.w + (2.0 * c.h + 5.0), 2e-3);
     }
 }
 
@@ -605,6 +768,127 @@ TEST(IdCalcFullPackage, IdentifiesCatalogueObjectsWithSmallResiduals) {
     if (!work) GTEST_SKIP() << "no full package in the build tree (tools/make_package.sh build build/package)";
     id_run_state() = {};
     identify_catalogue(*work, 40);
+}
+
+TEST_F(IdCalcPackage, FindsObjectsWhoseOppositionLiesOutsideThePredictedWindow) {
+    // Objects off the ecliptic, or nearer or farther than a typical main-belt
+    // object, stand near the observed place days before or after the window
+    // that their distance from the anti-solar point predicts.
+    const Package pkg(*work_);
+    const auto cases = cases_outside_prediction(pkg, 6);
+    ASSERT_GE(cases.size(), 2u);
+    InPackage in(*work_);
+    std::vector<Line> lines;
+    for (const Case& c : cases) lines.push_back(c.line);
+    write_input(lines);
+    const IdRun r = run_idcalc(static_cast<int>(lines.size()), 5.0, 5.0);
+    ASSERT_EQ(r.error, "");
+    const auto recs = read_records("result.id4");
+    EXPECT_EQ(r.status, static_cast<int>(recs.size()));
+    expect_identified(pkg, cases, recs, false);
+}
+
+TEST_F(IdCalcPackage, WindowAcrossNewYearGoesOnInTheNextYearsFile) {
+    // The window begins in the year before the observation, where no
+    // opposition is left (or no file exists), and holds the object's
+    // opposition of early January.
+    const Package pkg(*work_);
+    const auto cases = cases_across_new_year(pkg);
+    ASSERT_GE(cases.size(), 2u);
+    bool before_first_year = false;
+    for (const Case& c : cases) before_first_year |= c.flag == '*';
+    EXPECT_TRUE(before_first_year);
+    InPackage in(*work_);
+    std::vector<Line> lines;
+    for (const Case& c : cases) lines.push_back(c.line);
+    write_input(lines);
+    const IdRun r = run_idcalc(static_cast<int>(lines.size()), 5.0, 5.0);
+    ASSERT_EQ(r.error, "");
+    const auto recs = read_records("result.id4");
+    EXPECT_EQ(r.status, static_cast<int>(recs.size()));
+    expect_identified(pkg, cases, recs, false);
+}
+
+TEST(IdCalcFullPackage, RandomLinesNearOppositionFindTheirObjects) {
+    // 300 lines of random objects (present, not in the special list) at
+    // random dates of the yearly files' span, within 60 degrees of the point
+    // opposite the Sun in R.A., each the object's own place. The element set
+    // is plain (make_cases) and every opposition of the object within 200
+    // days of the line lies in the line's year, so that the driver takes the
+    // set used here. Every line whose object has an opposition within
+    // 2h + 5 days of the predicted date (the half width searched) must find
+    // it; the counts of lines whose object has no opposition within h, and
+    // none within 2h + 5 days, are shown. (Objects far from the ecliptic,
+    // whose R.A. and ecliptic longitude differ much, can lie beyond both.)
+    const auto work = full_package();
+    if (!work) GTEST_SKIP() << "no full package in the build tree (tools/make_package.sh build build/package)";
+    id_run_state() = {};
+    const Package pkg(*work);
+    std::vector<std::int32_t> present;
+    for (std::int32_t n = 1; n <= pkg.objects; ++n)
+        if (pkg.present(n) && !in_special(pkg, n)) present.push_back(n);
+    ASSERT_FALSE(present.empty());
+    std::uint64_t seed = 20250320;
+    auto uniform = [&seed] {  // splitmix64, [0, 1)
+        std::uint64_t z = (seed += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return static_cast<double>((z ^ (z >> 31)) >> 11) * 0x1.0p-53;
+    };
+    const double from = new_year(pkg.first_year + 1) - 69.0, to = new_year(pkg.last_year) + 69.0;
+    std::vector<Case> cases, searched;
+    int outside_predicted = 0, outside_searched = 0;
+    for (int tries = 0; tries < 100000 && cases.size() < 300; ++tries) {
+        const std::int32_t n = present[static_cast<std::size_t>(uniform() * static_cast<double>(present.size()))];
+        const double jd = std::floor(from + uniform() * (to - from)) + 0.5 + 0.1234;
+        int y, m, d;
+        double f, t1, t2;
+        eraJd2cal(jd, 0, &y, &m, &d, &f);
+        const std::vector<double> every = all_oppositions(pkg, n);
+        if (std::any_of(every.begin(), every.end(), [&](double o) {
+                int oy, om, od;
+                double of;
+                eraJd2cal(o, 0, &oy, &om, &od, &of);
+                return std::fabs(o - jd) < 200.0 && oy != y;
+            }))
+            continue;
+        tt_of(y, m, d, 0.1234, t1, t2);
+        const std::optional<Elements> set = pkg.plain_set(n, y, t1 + t2);
+        if (!set) continue;
+        const Case c = line_case(n, jd, *set, ' ', "R");
+        const Predicted w = predicted(c.place.ra, c.place.sun_ra);
+        if (std::fabs(w.x) > M_PI / 3) continue;
+        cases.push_back(c);
+        // The nearest opposition to the window's centre.
+        double off = 1e300;
+        for (double o : every) off = std::min(off, std::fabs(o - (jd + w.w)));
+        if (off > w.h) ++outside_predicted;
+        if (off > 2 * w.h + 5.0) ++outside_searched;
+        if (off < 2 * w.h + 5.0 - 0.1) searched.push_back(c);
+    }
+    ASSERT_EQ(cases.size(), 300u);
+    InPackage in(*work);
+    auto run = [](const std::vector<Case>& some) {
+        std::vector<Line> lines;
+        for (const Case& c : some) lines.push_back(c.line);
+        write_input(lines);
+        const IdRun r = run_idcalc(static_cast<int>(lines.size()), 5.0, 5.0);
+        EXPECT_EQ(r.error, "");
+        const auto recs = read_records("result.id4");
+        EXPECT_EQ(r.status, static_cast<int>(recs.size()));
+        return recs;
+    };
+    // All lines: how many miss their object.
+    const auto all = run(cases);
+    int missed = 0;
+    for (std::size_t k = 0, i = 0; i < cases.size() && k < all.size(); ++i)
+        missed += record_of_object(pkg, cases[i], records_of_line(all, k)) == nullptr;
+    std::printf("[ sample   ] %zu lines: %d with no opposition within h of the predicted date, %d none within "
+                "2h + 5 days; IdCalc misses the object of %d\n",
+                cases.size(), outside_predicted, outside_searched, missed);
+    // The lines whose opposition lies inside the window searched find their
+    // object, with the residuals of the rounding.
+    expect_identified(pkg, searched, run(searched), false);
 }
 
 TEST_F(IdCalcPackage, LineOfNoObjectIsNotFoundAndTheHeaderCarriesTheTolerances) {

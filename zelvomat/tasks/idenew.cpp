@@ -27,8 +27,8 @@
 //
 // Calls: contr_s1, deltat, load_delta_t, reade403, de_open, obsvec_j2000,
 // lightt, elongph, twobody, magn, catopen, catname, catphot, ibsearch, elmnt,
-// elmnt_set, elements_at,
-// year_of_jd, new_year_jd, n_obs, in_par, read_heading_block,
+// elmnt_set, elements_at, opposition_window, anti_solar_ra,
+// for_each_window_year, year_of_jd, n_obs, in_par, read_heading_block,
 // write_task_header.
 #include "tasks/idenew.h"
 
@@ -40,6 +40,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "core/apparent.h"
@@ -62,6 +63,7 @@
 #include "tasks/obsfiles.h"
 #include "tasks/obsline.h"
 #include "tasks/oppos.h"
+#include "tasks/oppwindow.h"
 #include "tasks/taskhead.h"
 #include "zelvomat/zelvomat.h"
 
@@ -74,26 +76,8 @@ IdRunState& id_run_state() {
 
 // ---- Window, residuals, records ------------------------------------------------
 
-OppositionWindow opposition_window(double jd_ut, double observed_ra, double sun_x, double sun_y) {
-    double sun_ra = 0.0, t = 0.0, r = 0.0;
-    polar(sun_x, sun_y, sun_ra, t, r);
-    double a = sun_ra - kPi;
-    if (a < 0.0) a += kTwoPi;
-    double x = observed_ra - a;
-    if (x < -kPi) x += kTwoPi;
-    if (x > kPi) x -= kTwoPi;
-    const double d = std::fabs(x);
-    const double deg = d * kDegPerRad;
-    double w = deg - 5.0;
-    if (d > kPi / 3.0) w = 4.0 * deg / 3.0 - 25.0;
-    if (d < kPi / 4.0) w = 4.0 * deg / 4.63;
-    if (w > 130.0) w *= 1.1;
-    OppositionWindow win;
-    win.h = (720.0 / kPi) * 0.01 / 4.63 + 0.15 * w;
-    win.w = x < 0.0 ? -w : w;
-    win.t1 = jd_ut + win.w - win.h;
-    win.t2 = jd_ut + win.w + win.h;
-    return win;
+OppositionWindow observation_window(double jd_ut, double observed_ra, double sun_x, double sun_y) {
+    return opposition_window(observed_ra, anti_solar_ra(sun_x, sun_y), kObservationHalfRa, jd_ut);
 }
 
 RaDifference ra_difference(double observed, double computed) {
@@ -192,6 +176,7 @@ public:
         : dir_(io::trim_right(paths.data_dir)), counts_(paths.opp_counts), first_(info.first_year),
           last_(info.last_year) {}
 
+    int first_year() const { return first_; }
     int last_year() const { return last_; }
 
     // As opfop: the year's records and the index (from 0) of the first
@@ -414,28 +399,28 @@ public:
             sky_obs_.sin_s = sin_s_;
         }
 
-        // Candidates of the opposition files.
-        const OppositionWindow win = opposition_window(obs.jd + obs.jd_fraction, o1_, sun_[0], sun_[1]);
-        auto pos = opp_.find(win.t1);
-        if (!pos) return pos.status();
-        std::optional<OppositionYears::Position> p = *pos;
-        while (p) {
-            const std::vector<OppositionRecord>& recs = *p->records;
-            bool ended = false;
-            for (std::size_t k = p->index; k < recs.size(); ++k) {
+        // Candidates of the opposition files, year by year, each object once
+        // (an object near the Earth's orbit can come to opposition twice in
+        // the window).
+        const OppositionWindow win = observation_window(obs.jd + obs.jd_fraction, o1_, sun_[0], sun_[1]);
+        tested_.clear();
+        auto scan = [&](int, double from, bool& past) -> Status {
+            auto pos = opp_.find(from);
+            if (!pos) return pos.status();
+            if (!*pos) return ok_status();
+            const std::vector<OppositionRecord>& recs = *(*pos)->records;
+            for (std::size_t k = (*pos)->index; k < recs.size(); ++k) {
                 const OppositionRecord& r = recs[k];
-                if (r.jd > win.t2) {
-                    ended = true;
+                if (r.jd > win.last) {
+                    past = true;
                     break;
                 }
-                if (in_special(r.number)) continue;
+                if (in_special(r.number) || !tested_.insert(r.number).second) continue;
                 ZEL_TRY(test(r.number, year_of_jd(r.jd)));
             }
-            if (ended || p->year >= opp_.last_year()) break;
-            auto next = opp_.find(new_year_jd(p->year + 1));
-            if (!next) return next.status();
-            p = *next;
-        }
+            return ok_status();
+        };
+        ZEL_TRY(for_each_window_year(win, opp_.first_year(), opp_.last_year(), scan));
         // The special list.
         for (std::int32_t n : special_) ZEL_TRY(test(n, 0));
 
@@ -522,6 +507,7 @@ private:
     double cos_s_ = 1.0, sin_s_ = 0.0;
     CandidateSky sky_;
     CandidateSky::Observation sky_obs_;
+    std::unordered_set<std::int32_t> tested_;  // objects of the line's window tested so far
 
     // The line under test.
     std::int32_t jd_ = 0;

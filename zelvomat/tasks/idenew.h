@@ -6,11 +6,13 @@
 // degrees east of the anti-solar point had its opposition some days ahead,
 // west of it some days ago). The candidates are the objects whose opposition
 // in the yearly opposition files (tasks/oppos.h) falls in that window, and
-// every object of the special list "uplist". Each candidate's astrometric
-// place (two-body motion from the elements of elmnt, light time iterated,
-// seen from the line's observatory) is compared with the observed one; every
-// candidate within the tolerances gives one IdResultRecord in "result.id4",
-// a line without any gives the not-found record.
+// every object of the special list "uplist", each tested once; the window
+// is wider than the prediction and reaches across the years of the files
+// (oppwindow.h). Each candidate's astrometric place (two-body motion from
+// the elements of elmnt, light time iterated, seen from the line's
+// observatory) is compared with the observed one; every candidate within the
+// tolerances gives one IdResultRecord in "result.id4", a line without any
+// gives the not-found record.
 //
 // Units: angles in radians inside, residuals and tolerances in seconds of
 // arc; dates Julian dates, UT on the lines, TT (Delta T of "ephcorr") for the
@@ -30,6 +32,7 @@
 #include <vector>
 
 #include "io/status.h"
+#include "tasks/oppwindow.h"
 
 namespace zelvomat {
 
@@ -69,21 +72,13 @@ inline constexpr std::string_view kNotFound = "Object not found";
 // Seconds of arc per radian as the driver converts the tolerances.
 inline constexpr double kIdArcsecPerRad = 206264.806;
 
-// The window of opposition dates of one observation.
+// The window of opposition dates of one observation (oppositions searched
+// in [first, last], rule in oppwindow.h, with the half size r = 0.01):
 //   jd_ut        Julian date of the observation (UT);
 //   observed_ra  observed right ascension (radians);
 //   sun_x, sun_y the geocentric Sun (equatorial, any unit).
-// With A the right ascension of the anti-solar point and x the observed R.A.
-// minus A in [-pi, pi], d = |x| and D = d in degrees: w = D - 5; 4 D / 3 - 25
-// when d > pi/3; 4 D / 4.63 when d < pi/4; times 1.1 when above 130 (days);
-// h = (720 / pi) 0.01 / 4.63 + 0.15 w; w negative when x < 0 (west).
-struct OppositionWindow {
-    double w = 0.0;   // days from the observation to the window's centre
-    double h = 0.0;   // half width, days
-    double t1 = 0.0;  // jd_ut + w - h
-    double t2 = 0.0;  // jd_ut + w + h
-};
-OppositionWindow opposition_window(double jd_ut, double observed_ra, double sun_x, double sun_y);
+inline constexpr double kObservationHalfRa = 0.01;  // radians
+OppositionWindow observation_window(double jd_ut, double observed_ra, double sun_x, double sun_y);
 
 // Difference observed minus computed right ascension along the shorter arc:
 // its size (radians, 0 .. pi) and whether it counts as negative.

@@ -3,7 +3,8 @@
 //
 // Calls: in_par, catopen, catclose, catphot, ibsearch, load_delta_t, deltat,
 // contr_s1, de_open, de_close, reade403, obsvec_j2000, lightt, elongph,
-// polar, elmnt, twobody, magn, opfop, write_task_header, pltlines, srt_pl.
+// anti_solar_ra, opposition_window, for_each_window_year, elmnt, twobody,
+// magn, opfop, write_task_header, pltlines, srt_pl.
 #include <algorithm>
 #include <cmath>
 #include <unordered_set>
@@ -27,6 +28,7 @@
 #include "tasks/obsfiles.h"
 #include "tasks/obsline.h"
 #include "tasks/oppos.h"
+#include "tasks/oppwindow.h"
 #include "tasks/pltcalc.h"
 #include "tasks/taskhead.h"
 #include "zelvomat/zelvomat.h"
@@ -163,23 +165,7 @@ bool Plxy(double ra, double decl, double ra0, double decl0, double& xi, double& 
 }
 
 PlateWindow plate_window(double ra0, double anti_sun, double half_ra, double jd) {
-    double x = ra0 - anti_sun;
-    if (x < -kPi) x += kTwoPi;
-    if (x > kPi) x -= kTwoPi;
-    const double d = std::fabs(x);
-    const double deg = d * kDegPerRad;
-    double w = deg - 5.0;
-    if (d > kPi / 3) w = 4.0 * deg / 3.0 - 25.0;
-    if (d < kPi / 4) w = 4.0 * deg / 4.63;
-    if (w > 130.0) w *= 1.1;
-    const double r = std::max(half_ra, kMinWindowHalfRa);
-    PlateWindow win;
-    win.half = (720.0 / kPi) * r / 4.63 + 0.15 * w;
-    win.shift = x < 0.0 ? -w : w;
-    win.search = kWindowWidening * win.half + kWindowMarginDays;
-    win.first = jd + win.shift - win.search;
-    win.last = jd + win.shift + win.search;
-    return win;
+    return opposition_window(ra0, anti_sun, std::max(half_ra, kMinWindowHalfRa), jd);
 }
 
 Result<std::int32_t> plate_search(std::string_view plate_line, double mag_limit) {
@@ -241,9 +227,7 @@ Result<std::int32_t> plate_search(std::string_view plate_line, double mag_limit)
         obsvec_j2000(obs.jd, sky.fraction_tt, obs.jd_fraction, site.longitude, site.rho_cos_phi, site.rho_sin_phi);
 
     // The window of opposition dates.
-    double sun_ra = 0.0, unused = 0.0, rxy = 0.0;
-    polar(sky.sun[0], sky.sun[1], sun_ra, unused, rxy);
-    const double anti_sun = norm2pi(sun_ra - kPi);
+    const double anti_sun = anti_solar_ra(sky.sun[0], sky.sun[1]);
     const PlateWindow win =
         plate_window(sky.ra0, anti_sun, sky.half_ra, static_cast<double>(obs.jd) + obs.jd_fraction);
 
@@ -270,13 +254,10 @@ Result<std::int32_t> plate_search(std::string_view plate_line, double mag_limit)
     // opposition lies before it, and still reach into the next year).
     std::unordered_set<std::int32_t> tested;
     OppositionFile opp;
-    const int last_year = std::min<int>(year_of_jd(win.last), info.last_year);
-    for (int year = std::max<int>(year_of_jd(win.first), info.first_year); year <= last_year; ++year) {
-        const double from = std::max(win.first, new_year_jd(year));
+    auto scan = [&](int year, double from, bool& past) -> Status {
         std::int32_t record = 0, err = 0;
         ZEL_TRY(opfop(paths.opp_counts, info.first_year, info.last_year, opp, paths.data_dir, from, record, err));
-        if (err != 0 || record == 0) continue;
-        bool past = false;
+        if (err != 0 || record == 0) return ok_status();
         for (std::int32_t k = record; k <= opp.count() && !past; ++k) {
             auto rec = opp.read(k);
             if (!rec) return rec.status();
@@ -287,8 +268,9 @@ Result<std::int32_t> plate_search(std::string_view plate_line, double mag_limit)
             }
         }
         opp.close();
-        if (past) break;
-    }
+        return ok_status();
+    };
+    ZEL_TRY(for_each_window_year(win, info.first_year, info.last_year, scan));
     // Every object of the special list.
     for (std::int32_t n : *special) ZEL_TRY(test(n, 0));
     if (batch.count > 0) ZEL_TRY(pltlines(batch, kept_count, numbered, scratch));

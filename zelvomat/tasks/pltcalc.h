@@ -12,7 +12,8 @@
 //     grows with the time from opposition; so the angle x between the plate
 //     centre and the anti-solar point (in right ascension) predicts how many
 //     days w the plate lies from the oppositions of the objects on it, with a
-//     half width h that grows with the plate and with w (plate_window).
+//     half width that grows with the plate and with w (plate_window,
+//     oppwindow.h).
 //  2. Candidates: every object whose opposition (the yearly opposition files
 //     "opp<YYYY>", oppos.h) falls in that window, and every object of the
 //     special list "uplist" (near-Earth objects and objects without an
@@ -59,6 +60,7 @@
 
 #include "io/bytes.h"
 #include "io/status.h"
+#include "tasks/oppwindow.h"
 
 namespace zelvomat {
 
@@ -144,34 +146,11 @@ struct PlateScratch {
 // point opposite it).
 bool Plxy(double ra, double decl, double ra0, double decl0, double& xi, double& eta);
 
-// The window of opposition dates of the objects that may stand on a plate:
-// centre right ascension ra0 (radians), right ascension of the point opposite
-// the Sun anti_sun (radians), plate half size in R.A. half_ra (radians), the
-// plate's Julian date jd (UT). With x = ra0 - anti_sun in [-pi, pi],
-// d = |x| and D = d in degrees:
-//   w = D - 5;  4D/3 - 25 when d > pi/3;  4D/4.63 when d < pi/4;
-//   w x 1.1 when w > 130;
-//   h = (720 / pi) r / 4.63 + 0.15 w, r = max(half_ra, 0.02);
-//   w takes the sign of x (east of the anti-solar point: the oppositions
-//   are still to come).
-// The prediction h is too narrow to find every object: objects off the
-// ecliptic (whose right ascension differs from that of the point of the
-// ecliptic at the same longitude), and objects nearer or farther than the
-// typical main-belt one, reach the plate days away from the predicted date.
-// With h itself, one object in eight standing on 6 x 6 degree plates within
-// 60 degrees of the anti-solar point was missed (package catalogue, 60 random
-// plates); the most any of them lay outside h was 7 days or 2.3 h. The
-// window searched therefore has the half width H = 2 h + 5 days:
-// [jd + w - H, jd + w + H].
-inline constexpr double kWindowWidening = 2.0;
-inline constexpr double kWindowMarginDays = 5.0;
-struct PlateWindow {
-    double shift = 0.0;   // w, days
-    double half = 0.0;    // h, days (the prediction)
-    double search = 0.0;  // H, days (the half width searched)
-    double first = 0.0;   // jd + w - H
-    double last = 0.0;    // jd + w + H
-};
+// The window of opposition dates of the objects that may stand on a plate
+// (oppwindow.h): centre right ascension ra0 (radians), right ascension of the
+// point opposite the Sun anti_sun (radians), plate half size in R.A. half_ra
+// (radians; the window takes at least 0.02), the plate's Julian date jd (UT).
+using PlateWindow = OppositionWindow;
 PlateWindow plate_window(double ra0, double anti_sun, double half_ra, double jd);
 
 // Formats the batch's objects into the lines and motion records of scratch,
