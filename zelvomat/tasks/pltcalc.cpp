@@ -25,6 +25,7 @@
 #include "io/files.h"
 #include "io/recfile.h"
 #include "tasks/checks.h"
+#include "tasks/idenew.h"
 #include "tasks/obsfiles.h"
 #include "tasks/obsline.h"
 #include "tasks/oppos.h"
@@ -48,24 +49,11 @@ constexpr std::size_t kCodeCol = 78, kCodeWidth = 3;
 constexpr std::size_t kHeadCodeLine = 2, kHeadCodeCol = 58;
 constexpr std::size_t kHeadLimitLine = 4, kHeadLimitCol = 74;
 
-// The special list: the first `count` numbers of "uplist" (at most
-// kSpecialListCapacity), ascending.
-Result<std::vector<std::int32_t>> read_special_list(std::int32_t count) {
-    std::vector<std::int32_t> list;
-    if (count <= 0) return list;
-    count = std::min(count, kSpecialListCapacity);
-    const std::string path = data_file(files::kSpecialList);
-    auto bytes = io::read_file_bytes(path);
-    if (!bytes) return error_status("The special list \"" + path + "\" cannot be read: " + bytes.message());
-    const auto need = static_cast<std::size_t>(count) * 4;
-    if (bytes->size() < need)
-        return error_status("The special list \"" + path + "\" holds fewer than the " + std::to_string(count) +
-                            " numbers the package settings give.");
-    list.resize(static_cast<std::size_t>(count));
-    for (std::size_t k = 0; k < list.size(); ++k) list[k] = io::get_i32(*bytes, 4 * k);
-    if (!std::is_sorted(list.begin(), list.end()))
-        return error_status("The special list \"" + path + "\" is not in ascending order.");
-    return list;
+// The special list: the first `count` numbers of "uplist"; a count above
+// the list's capacity uses the first kSpecialListCapacity of them.
+Result<std::vector<std::int32_t>> special_list(std::int32_t count) {
+    if (count <= 0) return std::vector<std::int32_t>{};
+    return read_special_list(data_paths().data_dir, std::min(count, kSpecialListCapacity));
 }
 
 bool in_list(std::span<const std::int32_t> list, std::int32_t n) {
@@ -178,7 +166,7 @@ Result<std::int32_t> plate_search(std::string_view plate_line, double mag_limit)
     const PackageInfo info = package_info();
     const DataPaths paths = data_paths();
     ZEL_TRY(load_delta_t(data_file(files::kDeltaT)));
-    auto special = read_special_list(info.special);
+    auto special = special_list(info.special);
     if (!special) return special.status();
     auto obs_path = observatory_file(files::kObservatoryRecords);
     if (!obs_path) return obs_path.status();

@@ -206,8 +206,4 @@ Result<std::array<std::string, 2>> plate_header_records(std::string_view line, s
 // message says why), and on any failure to read the package.
 Result<std::int32_t> plate_search(std::string_view plate_line, double mag_limit);
 
-// The special list "uplist" can hold at most this many numbers; a larger
-// count in the settings uses the first of them.
-inline constexpr std::int32_t kSpecialListCapacity = 10000;
-
 }  // namespace zelvomat
