@@ -49,24 +49,24 @@ bool ChildFrame::create(std::unique_ptr<Document> document, std::unique_ptr<View
     return true;
 }
 
-QWidget* ChildFrame::makeBar(const BarSpec& spec) {
+QWidget* ChildFrame::makeBar(const BarSpec& desc) {
     const QFont font = fixed_font(11);
     auto* bar = new QFrame;
-    bar->setObjectName(QStringLiteral("bar%1").arg(spec.id));
+    bar->setObjectName(QStringLiteral("bar%1").arg(desc.id));
     bar->setFrameShape(QFrame::NoFrame);
     auto* lay = new QVBoxLayout(bar);
     lay->setContentsMargins(2, 1, 2, 1);
     lay->setSpacing(0);
-    if (spec.dock == Dock::Bottom) {
+    if (desc.dock == Dock::Bottom) {
         auto* line = new QFrame;
         line->setFrameShape(QFrame::HLine);
         line->setFrameShadow(QFrame::Sunken);
         lay->addWidget(line);
     }
     bool first = true;
-    for (const BarControl& c : spec.controls) {
+    for (const BarControl& c : desc.controls) {
         QWidget* w = nullptr;
-        if (spec.kind == BarSpec::Kind::Header) {
+        if (desc.kind == BarSpec::Kind::Header) {
             auto* edit = new QPlainTextEdit;
             edit->setReadOnly(true);
             edit->setFont(font);
@@ -93,16 +93,16 @@ QWidget* ChildFrame::makeBar(const BarSpec& spec) {
         controls_.emplace_back(c.id, w);
         first = false;
     }
-    if (spec.dock == Dock::Top) {
+    if (desc.dock == Dock::Top) {
         auto* line = new QFrame;
         line->setFrameShape(QFrame::HLine);
         line->setFrameShadow(QFrame::Sunken);
         lay->addWidget(line);
     }
-    if (spec.disabled) bar->setFocusPolicy(Qt::NoFocus);
+    if (desc.disabled) bar->setFocusPolicy(Qt::NoFocus);
     for (auto& [id, w] : controls_)
-        if (spec.disabled && w->parent() == bar) w->setFocusPolicy(Qt::NoFocus);
-    barWidgets_.emplace_back(spec.id, bar);
+        if (desc.disabled && w->parent() == bar) w->setFocusPolicy(Qt::NoFocus);
+    barWidgets_.emplace_back(desc.id, bar);
     return bar;
 }
 

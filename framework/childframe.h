@@ -69,7 +69,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    QWidget* makeBar(const BarSpec& spec);
+    QWidget* makeBar(const BarSpec& desc);
 
     std::unique_ptr<Document> document_;
     std::unique_ptr<View> view_;

@@ -47,22 +47,22 @@ FileDialogService& fileDialogs() { return current() != nullptr ? *current() : qt
 
 void setFileDialogService(FileDialogService* service) { current() = service; }
 
-std::optional<std::string> QtFileDialogService::ask(const FileDialogSpec& spec) {
+std::optional<std::string> QtFileDialogService::ask(const FileDialogSpec& desc) {
     QFileDialog dlg(QApplication::activeWindow());
     QStringList filters;
-    for (const std::string& f : qt_name_filters(spec.filter)) filters << QString::fromStdString(f);
+    for (const std::string& f : qt_name_filters(desc.filter)) filters << QString::fromStdString(f);
     if (!filters.isEmpty()) dlg.setNameFilters(filters);
-    dlg.setAcceptMode(spec.open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
-    dlg.setFileMode(spec.open && !spec.promptCreate ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dlg.setAcceptMode(desc.open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+    dlg.setFileMode(desc.open && !desc.promptCreate ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dlg.setOption(QFileDialog::ReadOnly, false);
-    if (!spec.overwritePrompt) dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
-    if (!spec.defaultExt.empty()) dlg.setDefaultSuffix(QString::fromStdString(spec.defaultExt));
-    if (!spec.initialPath.empty()) dlg.selectFile(QString::fromStdString(spec.initialPath));
-    dlg.setWindowTitle(spec.open ? QStringLiteral("Open") : QStringLiteral("Save As"));
+    if (!desc.overwritePrompt) dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
+    if (!desc.defaultExt.empty()) dlg.setDefaultSuffix(QString::fromStdString(desc.defaultExt));
+    if (!desc.initialPath.empty()) dlg.selectFile(QString::fromStdString(desc.initialPath));
+    dlg.setWindowTitle(desc.open ? QStringLiteral("Open") : QStringLiteral("Save As"));
     for (;;) {
         if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return std::nullopt;
         const QString file = dlg.selectedFiles().front();
-        if (spec.open && spec.promptCreate && !QFileInfo::exists(file)) {
+        if (desc.open && desc.promptCreate && !QFileInfo::exists(file)) {
             const std::string text = QFileInfo(file).fileName().toStdString() +
                                      "\nThis file does not exist.\nDo you want to create it?";
             if (message(text, Buttons::YesNo, Icon::Question) != Answer::Yes) continue;
@@ -71,8 +71,8 @@ std::optional<std::string> QtFileDialogService::ask(const FileDialogSpec& spec) 
     }
 }
 
-std::optional<std::string> ScriptedFileDialogService::ask(const FileDialogSpec& spec) {
-    asked.push_back(spec);
+std::optional<std::string> ScriptedFileDialogService::ask(const FileDialogSpec& desc) {
+    asked.push_back(desc);
     if (answers.empty()) return std::nullopt;
     std::optional<std::string> a = answers.front();
     answers.pop_front();

@@ -31,7 +31,7 @@ class FileDialogService {
 public:
     virtual ~FileDialogService() = default;
     // The chosen path; nothing when the user cancelled.
-    virtual std::optional<std::string> ask(const FileDialogSpec& spec) = 0;
+    virtual std::optional<std::string> ask(const FileDialogSpec& desc) = 0;
 };
 
 FileDialogService& fileDialogs();
@@ -41,7 +41,7 @@ void setFileDialogService(FileDialogService* service);
 // QFileDialog over the active window.
 class QtFileDialogService final : public FileDialogService {
 public:
-    std::optional<std::string> ask(const FileDialogSpec& spec) override;
+    std::optional<std::string> ask(const FileDialogSpec& desc) override;
 };
 
 // For tests: records every request and answers from a queue (nothing, i.e.
@@ -50,7 +50,7 @@ class ScriptedFileDialogService final : public FileDialogService {
 public:
     std::vector<FileDialogSpec> asked;
     std::deque<std::optional<std::string>> answers;
-    std::optional<std::string> ask(const FileDialogSpec& spec) override;
+    std::optional<std::string> ask(const FileDialogSpec& desc) override;
 };
 
 class ScopedFileDialogService {

@@ -143,10 +143,10 @@ TEST(FileDialogs, FiltersAndScriptedAnswers) {
     fw::ScriptedFileDialogService files;
     fw::ScopedFileDialogService use(files);
     files.answers.push_back(std::string("/tmp/a.oc"));
-    fw::FileDialogSpec spec;
-    spec.defaultExt = "oc";
-    EXPECT_EQ(fw::fileDialogs().ask(spec), std::optional<std::string>("/tmp/a.oc"));
-    EXPECT_EQ(fw::fileDialogs().ask(spec), std::nullopt);  // empty queue: Cancel
+    fw::FileDialogSpec desc;
+    desc.defaultExt = "oc";
+    EXPECT_EQ(fw::fileDialogs().ask(desc), std::optional<std::string>("/tmp/a.oc"));
+    EXPECT_EQ(fw::fileDialogs().ask(desc), std::nullopt);  // empty queue: Cancel
     ASSERT_EQ(files.asked.size(), 2u);
     EXPECT_EQ(files.asked[0].defaultExt, "oc");
 }

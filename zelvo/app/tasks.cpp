@@ -156,11 +156,11 @@ int TaskApp::checkAndWriteInput(const std::string& file, int task, int system, i
 void TaskApp::OnTasksPlates() {
     ctx_.PlateMode = 1;
     if (!setPanes(kPanesA)) return;
-    fw::FileDialogSpec spec;
-    spec.defaultExt = "plt";
-    spec.filter = "Plate files (*.plt)|*.plt|All files (*.*)|*.*||";
-    spec.promptCreate = true;
-    const std::optional<std::string> path = fw::fileDialogs().ask(spec);
+    fw::FileDialogSpec desc;
+    desc.defaultExt = "plt";
+    desc.filter = "Plate files (*.plt)|*.plt|All files (*.*)|*.*||";
+    desc.promptCreate = true;
+    const std::optional<std::string> path = fw::fileDialogs().ask(desc);
     if (!path) return;
     ctx_.PlateFilePath = *path;
     create_if_missing(*path);
@@ -302,11 +302,11 @@ void TaskApp::OnObservatoriesSelect() {
 void TaskApp::OnTasksIdentifications() {
     if (!setPanes(kPanesC)) return;
     restoreWorkDir();
-    fw::FileDialogSpec spec;
-    spec.defaultExt = "idn";
-    spec.filter = "Ident files (*.idn)|*.idn|All files (*.*)|*.*||";
-    spec.promptCreate = true;
-    const std::optional<std::string> path = fw::fileDialogs().ask(spec);
+    fw::FileDialogSpec desc;
+    desc.defaultExt = "idn";
+    desc.filter = "Ident files (*.idn)|*.idn|All files (*.*)|*.*||";
+    desc.promptCreate = true;
+    const std::optional<std::string> path = fw::fileDialogs().ask(desc);
     if (!path) return;
     ctx_.IdentFilePath = *path;
     ctx_.IdRun.status = 0;
@@ -361,11 +361,11 @@ void TaskApp::OnTasksOc() {
         rec = OcConfigRecord{};
         write_oc_config(ctx_.WorkDir, *rec);
     }
-    fw::FileDialogSpec spec;
-    spec.defaultExt = "oc";
-    spec.filter = "O-C files (*.oc)|*.oc|All files (*.*)|*.*||";
-    spec.promptCreate = true;
-    const std::optional<std::string> path = fw::fileDialogs().ask(spec);
+    fw::FileDialogSpec desc;
+    desc.defaultExt = "oc";
+    desc.filter = "O-C files (*.oc)|*.oc|All files (*.*)|*.*||";
+    desc.promptCreate = true;
+    const std::optional<std::string> path = fw::fileDialogs().ask(desc);
     if (!path) return;
     ctx_.OcFilePath = *path;
     ctx_.OcRun.status = 0;

@@ -193,9 +193,9 @@ QWidget* CEphTaskDlg::buildObjectPage() {
 
     QObject::connect(browseBtn_, &QPushButton::clicked, this, [this] {
         setup_->cancelPendingCheck();
-        fw::FileDialogSpec spec;
-        spec.filter = "Object files (*.*)|*.*||";
-        if (auto path = fw::fileDialogs().ask(spec)) setup_->setBrowsedListFile(*path);
+        fw::FileDialogSpec desc;
+        desc.filter = "Object files (*.*)|*.*||";
+        if (auto path = fw::fileDialogs().ask(desc)) setup_->setBrowsedListFile(*path);
         showState();
     });
     QObject::connect(editBtn_, &QPushButton::clicked, this, [this] {

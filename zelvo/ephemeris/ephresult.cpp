@@ -376,12 +376,12 @@ void CEphView::OnFileSaveAs() {
         fw::message(kNoFormat);
         return;
     }
-    fw::FileDialogSpec spec;
-    spec.open = false;
-    spec.defaultExt = "epr";
-    spec.filter = "Ephemeris files (*.epr)|*.epr|All files (*.*)|*.*||";
-    spec.overwritePrompt = true;
-    const std::optional<std::string> path = fw::fileDialogs().ask(spec);
+    fw::FileDialogSpec desc;
+    desc.open = false;
+    desc.defaultExt = "epr";
+    desc.filter = "Ephemeris files (*.epr)|*.epr|All files (*.*)|*.*||";
+    desc.overwritePrompt = true;
+    const std::optional<std::string> path = fw::fileDialogs().ask(desc);
     if (!path) return;
     WaitCursor wait;
     const auto header = read_eph_header(work_file(ctx_, files::kEphemerisHeader));

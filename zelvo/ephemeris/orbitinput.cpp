@@ -564,10 +564,10 @@ void OrbitInputModel::onClear() {
 
 void OrbitInputModel::onBrowse() {
     editing = false;
-    fw::FileDialogSpec spec;
-    spec.open = true;
-    spec.filter = "Element files (*.txt)|*.txt|All files (*.*)|*.*||";
-    if (const auto path = fw::fileDialogs().ask(spec)) {
+    fw::FileDialogSpec desc;
+    desc.open = true;
+    desc.filter = "Element files (*.txt)|*.txt|All files (*.*)|*.*||";
+    if (const auto path = fw::fileDialogs().ask(desc)) {
         fileText = *path;
         orbitListFile_ = *path;
     }
