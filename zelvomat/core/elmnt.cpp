@@ -293,18 +293,12 @@ Result<ElementSet> object_element_set(std::int32_t n) {
     if (k < 1 || k > orbelm::kPlanets)
         return error_status("Object number " + std::to_string(n) +
                             " is neither a catalogue object nor a major planet (" + "-99 Mercury .. -91 Pluto).");
-    using namespace setpar;
-    auto fail = [](const std::string& why) {
-        return error_status("The settings file \"" + std::string(files::kSettings) + "\" cannot be read: " + why);
-    };
-    auto f = io::RecordFile::open(std::string(files::kSettings), kRecordLength, io::OpenMode::Read);
-    if (!f) return fail(f.message());
-    std::uint8_t rec[kRecordLength];
-    if (Status s = f->read(kRecParams, rec); !s) return fail(s.message());
-    const double epoch = decode_params(rec).catalogue_epoch;
-    if (Status s = f->read(kRecDataDir, rec); !s) return fail(s.message());
-    const std::string dir = io::get_text(rec, 0, kPathLength);
-    f->close();
+    auto params = settings_params();
+    if (!params) return params.status();
+    const double epoch = params->catalogue_epoch;
+    auto rec4 = read_settings_record(setpar::kRecDataDir);
+    if (!rec4) return rec4.status();
+    const std::string dir = io::get_text(*rec4, 0, setpar::kPathLength);
     auto el = read_planet_elements(dir, k);
     if (!el) return el.status();
     ElementSet set{};

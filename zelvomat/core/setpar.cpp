@@ -138,15 +138,30 @@ PackageInfo package_info_from(const PackageParams& p) {
 
 std::string data_file(std::string_view name) { return io::find_file(data_paths().data_dir, name); }
 
-Result<std::string> settings_data_dir() {
+Result<std::array<std::uint8_t, kRecordLength>> read_settings_record(int n) {
     const std::string settings(files::kSettings);
+    auto fail = [&](const std::string& why) {
+        return error_status("The settings file \"" + settings + "\" cannot be read (" + why + ").");
+    };
     auto f = io::RecordFile::open(settings, kRecordLength, io::OpenMode::Read);
-    if (!f) return error_status("The settings file \"" + settings + "\" cannot be read (" + f.message() + ").");
+    if (!f) return fail(f.message());
     std::array<std::uint8_t, kRecordLength> rec{};
-    if (Status s = f->read(kRecDataDir, rec); !s)
-        return error_status("The settings file \"" + settings + "\" cannot be read (" + s.message() + ").");
-    std::string dir(io::trim(io::get_text(rec, 0, kPathLength)));
-    if (dir.empty()) return error_status("The settings file \"" + settings + "\" names no data directory.");
+    if (Status s = f->read(n, rec); !s) return fail(s.message());
+    return rec;
+}
+
+Result<PackageParams> settings_params() {
+    auto rec = read_settings_record(kRecParams);
+    if (!rec) return rec.status();
+    return decode_params(*rec);
+}
+
+Result<std::string> settings_data_dir() {
+    auto rec = read_settings_record(kRecDataDir);
+    if (!rec) return rec.status();
+    std::string dir(io::trim(io::get_text(*rec, 0, kPathLength)));
+    if (dir.empty())
+        return error_status("The settings file \"" + std::string(files::kSettings) + "\" names no data directory.");
     if (dir.back() != '/') dir.push_back('/');
     return dir;
 }

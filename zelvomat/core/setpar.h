@@ -112,6 +112,12 @@ PackageInfo package_info_from(const PackageParams& p);
 // The path of a file of the data directory (found whatever its case).
 std::string data_file(std::string_view name);
 
+// Record n of "setpar" (working directory) as the file holds it now; the
+// message of a failure names the file.
+Result<std::array<std::uint8_t, setpar::kRecordLength>> read_settings_record(int n);
+// Record 6 of "setpar" as the file holds it now.
+Result<PackageParams> settings_params();
+
 // Record 4 of "setpar" as the file holds it now: the data directory,
 // trimmed, ending with "/". Fails when the file cannot be read or the record
 // is blank.

@@ -37,18 +37,6 @@ std::optional<int> int_field(const EphTaskRecord& rec, RecordField f) {
     return static_cast<int>(*v);
 }
 
-// The number of objects of the package, record 6 of "setpar" as the file
-// holds it now.
-Result<std::int32_t> package_object_count() {
-    const std::string settings(files::kSettings);
-    auto f = io::RecordFile::open(io::find_file("", settings), setpar::kRecordLength, io::OpenMode::Read);
-    if (!f) return error_status("The settings file \"" + settings + "\" cannot be read (" + f.message() + ").");
-    std::array<std::uint8_t, setpar::kRecordLength> rec{};
-    if (Status s = f->read(setpar::kRecParams, rec); !s)
-        return error_status("The settings file \"" + settings + "\" cannot be read (" + s.message() + ").");
-    return decode_params(rec).objects;
-}
-
 // Centre index 13: the catalogue number of the minor-object centre in
 // "minor". Returns the state of section 4 (Correct, Absent after "minor" was
 // repaired, Conflict when a file cannot be read) and a note.
@@ -58,15 +46,15 @@ SectionState check_minor_centre(std::string& note) {
         note = "The centre file \"" + std::string(files::kMinorCentre) + "\" cannot be read (" + text.message() + ").";
         return SectionState::Conflict;
     }
-    auto objects = package_object_count();
-    if (!objects) {
-        note = objects.message();
+    auto params = settings_params();
+    if (!params) {
+        note = params.message();
         return SectionState::Conflict;
     }
     double n = 0.0;
     const std::string_view first6 = std::string_view(*text).substr(0, std::min<std::size_t>(6, text->size()));
     const bool number = char_rl(first6, n, 0);
-    if (number && n >= 1.0 && n <= static_cast<double>(*objects)) return SectionState::Correct;
+    if (number && n >= 1.0 && n <= static_cast<double>(params->objects)) return SectionState::Correct;
     if (Status s = write_minor_file("1"); !s) {
         note = s.message();
         return SectionState::Conflict;

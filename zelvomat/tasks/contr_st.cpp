@@ -42,16 +42,12 @@ bool is_unconverted_code(int number) { return number == 500 || number == 248 || 
 Status load_settings(LineCheckState& st) {
     auto dir = settings_data_dir();
     if (!dir) return dir.status();
-    const std::string settings(files::kSettings);
-    auto f = io::RecordFile::open(settings, setpar::kRecordLength, io::OpenMode::Read);
-    if (!f) return error_status("The settings file \"" + settings + "\" cannot be read (" + f.message() + ").");
-    std::array<std::uint8_t, setpar::kRecordLength> rec{};
-    if (Status s = f->read(setpar::kRecParams, rec); !s)
-        return error_status("The settings file \"" + settings + "\" cannot be read (" + s.message() + ").");
+    auto params = settings_params();
+    if (!params) return params.status();
     LineCheckState loaded;
     loaded.loaded = true;
     loaded.data_dir = *dir;
-    loaded.package = package_info_from(decode_params(rec));
+    loaded.package = package_info_from(*params);
     st = loaded;  // the observatory record is forgotten with the rest
     return ok_status();
 }

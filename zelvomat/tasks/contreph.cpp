@@ -51,17 +51,6 @@ constexpr std::array<int, 3> kGeocentricCodes = {500, 244, 248};
 
 constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
-// The package values a check needs: settings record 6 of "setpar".
-Result<PackageParams> package_params() {
-    const std::string path(files::kSettings);
-    auto f = io::RecordFile::open(path, setpar::kRecordLength, io::OpenMode::Read);
-    if (!f) return error_status("The settings file \"" + path + "\" cannot be read (" + f.message() + ").");
-    std::array<std::uint8_t, setpar::kRecordLength> rec{};
-    if (Status s = f->read(setpar::kRecParams, rec); !s)
-        return error_status("The settings file \"" + path + "\" cannot be read (" + s.message() + ").");
-    return decode_params(rec);
-}
-
 // Integer field of the work text (1-based columns).
 std::int64_t int_field(std::string_view work, std::size_t start, std::size_t width) {
     auto v = io::read_int(io::column(work, start, width));
@@ -246,7 +235,7 @@ DialogFieldCheck check_masked_field(int kind, std::span<char> text) {
 
     switch (kind) {
         case 1: {
-            auto params = package_params();
+            auto params = settings_params();
             r.aux = static_cast<std::int32_t>(int_field(work, 1, 6));
             if (!params) {
                 r.error = CheckError::OutOfRange;
@@ -257,7 +246,7 @@ DialogFieldCheck check_masked_field(int kind, std::span<char> text) {
             break;
         }
         case 2: {
-            auto params = package_params();
+            auto params = settings_params();
             auto date = io::read_real(io::column(work, 1, 10), 1);
             r.value = date ? *date : 0.0;
             if (!params) {
@@ -278,7 +267,7 @@ DialogFieldCheck check_masked_field(int kind, std::span<char> text) {
             break;
         }
         case 3: {
-            auto params = package_params();
+            auto params = settings_params();
             r.aux = static_cast<std::int32_t>(int_field(work, 1, 4));
             if (!params) {
                 r.error = CheckError::DateOutsidePackage;

@@ -30,22 +30,6 @@ Result<double> read_field(std::string_view line, std::size_t off, std::size_t le
     return *v;
 }
 
-// Settings record 4 of "setpar": the data directory, trimmed, ending with "/".
-Result<std::string> data_directory() {
-    const std::string settings(files::kSettings);
-    auto fail = [&](const std::string& why) {
-        return error_status("The settings file \"" + settings + "\" cannot be read (" + why + ").");
-    };
-    auto f = io::RecordFile::open(settings, setpar::kRecordLength, io::OpenMode::Read);
-    if (!f) return fail(f.message());
-    std::array<std::uint8_t, setpar::kRecordLength> rec{};
-    if (Status s = f->read(setpar::kRecDataDir, rec); !s) return fail(s.message());
-    std::string dir(io::trim(io::get_text(rec, 0, setpar::kPathLength)));
-    if (dir.empty()) return error_status("The settings file \"" + settings + "\" names no data directory.");
-    if (dir.back() != '/') dir.push_back('/');
-    return dir;
-}
-
 // Copies the whole records of src to dst; dst is cut after the last one, so
 // a backup never keeps records of an older, longer list.
 Status copy_records(std::string_view src_name, std::string_view dst_name, std::size_t reclen) {
@@ -147,7 +131,7 @@ Result<ObservatoryRecord> to_record(const ObservatoryLine& line) {
 }
 
 Result<std::string> observatory_file(std::string_view name) {
-    auto dir = data_directory();
+    auto dir = settings_data_dir();
     if (!dir) return dir.status();
     return io::find_file(*dir, name);
 }
