@@ -49,7 +49,11 @@ struct Fixture {
 
 std::array<double, 6> orbit(int k) {
     const double a = 2.2 + 1.2 * ((k * 37) % 100) / 100.0;
-    return {0.7 * k, 0.3 * k + 1.0, 0.11 * k, 0.02 + 0.003 * (k % 50), 0.02 + 0.002 * (k % 100),
+    return {0.7 * k,
+            0.3 * k + 1.0,
+            0.11 * k,
+            0.02 + 0.003 * (k % 50),
+            0.02 + 0.002 * (k % 100),
             0.01720209895 / std::pow(a, 1.5)};
 }
 
@@ -89,8 +93,7 @@ Fixture& fixture() {
         m.perturber_switch.fill(1);
         m.perturber_switch[2] = kEarthAndMoon;
         m.relativity = 1;
-        minor_perturber_elements().planet = {OrbitElements::from(orbit(1).data()),
-                                             OrbitElements::from(orbit(2).data()),
+        minor_perturber_elements().planet = {OrbitElements::from(orbit(1).data()), OrbitElements::from(orbit(2).data()),
                                              OrbitElements::from(orbit(3).data())};
         task_options() = *task_options_from_texts("SPH", "AST", "EQT", "2000", 3, "TOP");
         observer_site() = {0.3, 0.8, 0.66 * kParallaxScale, 0.74 * kParallaxScale};

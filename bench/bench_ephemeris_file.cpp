@@ -39,8 +39,7 @@ bool open_file() {
     de.first_jd = io::get_f64(*head, 2652);
     de.last_jd = io::get_f64(*head, 2660);
     state = de_open(path).ok() ? 1 : -1;
-    if (state > 0)
-        std::printf("ephemeris file %s, JD %.1f to %.1f\n", path.c_str(), de.first_jd, de.last_jd);
+    if (state > 0) std::printf("ephemeris file %s, JD %.1f to %.1f\n", path.c_str(), de.first_jd, de.last_jd);
     return state > 0;
 }
 

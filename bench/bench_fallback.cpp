@@ -22,8 +22,19 @@ void load() {
     if (!load_planet_elements().ok() || !load_moon_series().ok()) std::abort();
 }
 
-const char* const kNames[] = {"barycentre", "Mercury", "Venus", "Earth",  "Mars", "Jupiter", "Saturn",
-                              "Uranus",     "Neptune", "Pluto", "Sun",    "Moon", "Earth-Moon barycentre"};
+const char* const kNames[] = {"barycentre",
+                              "Mercury",
+                              "Venus",
+                              "Earth",
+                              "Mars",
+                              "Jupiter",
+                              "Saturn",
+                              "Uranus",
+                              "Neptune",
+                              "Pluto",
+                              "Sun",
+                              "Moon",
+                              "Earth-Moon barycentre"};
 
 void BM_Fbstate(benchmark::State& state) {
     load();

@@ -61,7 +61,8 @@ std::string line_text(int n, int y, int m, int d, double frac, double ra, double
     const int dd = static_cast<int>(dec_s / 3600.0), dm = static_cast<int>((dec_s - dd * 3600.0) / 60.0);
     const double ds = dec_s - dd * 3600.0 - dm * 60.0;
     char buf[128];
-    std::snprintf(buf, sizeof buf, "     B%06d  C%04d %02d %08.5f %02d %02d %05.2f %c%02d %02d %04.1f          18.0 V      000",
+    std::snprintf(buf, sizeof buf,
+                  "     B%06d  C%04d %02d %08.5f %02d %02d %05.2f %c%02d %02d %04.1f          18.0 V      000",
                   n % 1000000, y, m, d + frac, rh, rm, rs, dec < 0 ? '-' : '+', dd, dm, ds);
     std::string s(buf);
     s.resize(80, ' ');
@@ -91,8 +92,7 @@ Night& night() {
         r.dir = tmpl;
         fs::copy_file(work / "setpar", r.dir / "setpar");
         fs::current_path(r.dir);
-        if (!in_par().ok() || !catopen().ok() || !de_open().ok() ||
-            !load_delta_t(data_file(files::kDeltaT)).ok()) {
+        if (!in_par().ok() || !catopen().ok() || !de_open().ok() || !load_delta_t(data_file(files::kDeltaT)).ok()) {
             r.why = "the package cannot be read";
             return r;
         }

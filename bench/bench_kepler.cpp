@@ -26,10 +26,14 @@ std::vector<Sample> catalogue_like(std::size_t n) {
     for (std::size_t k = 0; k < n; ++k) {
         const double p = u(rng);
         double e;
-        if (p < 0.10) e = 0.05 * u(rng);              // near circular
-        else if (p < 0.85) e = 0.05 + 0.25 * u(rng);  // the main belt
-        else if (p < 0.97) e = 0.3 + 0.4 * u(rng);    // crossers
-        else e = 0.7 + 0.25 * u(rng);                 // very eccentric
+        if (p < 0.10)
+            e = 0.05 * u(rng);  // near circular
+        else if (p < 0.85)
+            e = 0.05 + 0.25 * u(rng);  // the main belt
+        else if (p < 0.97)
+            e = 0.3 + 0.4 * u(rng);  // crossers
+        else
+            e = 0.7 + 0.25 * u(rng);  // very eccentric
         s.push_back({e, 6.283185307179586 * u(rng)});
     }
     return s;
@@ -72,8 +76,7 @@ void BM_TwoBody_State(benchmark::State& state) {
     std::size_t i = 0;
     std::int32_t jd = 2460000;
     for (auto _ : state) {
-        const auto st = zelvomat::twobody(0.0, 2460200, 0.5, els[i++ & 4095], jd, 0.25,
-                                          zelvomat::kObliquityJ2000, s);
+        const auto st = zelvomat::twobody(0.0, 2460200, 0.5, els[i++ & 4095], jd, 0.25, zelvomat::kObliquityJ2000, s);
         benchmark::DoNotOptimize(st.ok());
         benchmark::DoNotOptimize(s);
         jd = jd == 2461000 ? 2460000 : jd + 1;

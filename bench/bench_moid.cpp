@@ -56,8 +56,10 @@ const Pairs& pairs() {
             std::istringstream ls(line);
             std::vector<std::string> w;
             for (std::string t; ls >> t;) w.push_back(t);
-            if (w[0] == "earth") out.earth = make(w, 1);
-            else out.objects.push_back(make(w, 0));
+            if (w[0] == "earth")
+                out.earth = make(w, 1);
+            else
+                out.objects.push_back(make(w, 0));
         }
         return out;
     }();

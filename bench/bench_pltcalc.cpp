@@ -78,8 +78,8 @@ std::string plate_line(int year, int month, int day, double ra, double dec) {
     if (h >= 24) h -= 24;
     put_columns(s, 33, io::fmt_i(h, 2) + io::fmt_i(m, 3) + io::fmt_f(sec, 6, 2));
     raddms(dec, sign, d, am, as, 1);
-    put_columns(s, 45, std::string(1, sign == '-' ? '-' : '+') + io::fmt_i(d, 2) + io::fmt_i(am, 3) +
-                           io::fmt_f(as, 5, 1));
+    put_columns(s, 45,
+                std::string(1, sign == '-' ? '-' : '+') + io::fmt_i(d, 2) + io::fmt_i(am, 3) + io::fmt_f(as, 5, 1));
     put_columns(s, 59, " 12.0");
     put_columns(s, 67, " 3.0");
     put_columns(s, 78, "000");

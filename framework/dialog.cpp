@@ -105,9 +105,7 @@ Dialog::~Dialog() = default;
 
 void Dialog::setHelpBook(std::string book) { help_book() = std::move(book); }
 
-void Dialog::setHelpContext(QWidget* part, unsigned context) {
-    part->setProperty(kHelpContextProperty, context);
-}
+void Dialog::setHelpContext(QWidget* part, unsigned context) { part->setProperty(kHelpContextProperty, context); }
 
 unsigned Dialog::helpContextAt(const QWidget* w) const {
     // Parts nest inside the dialog: the innermost part with a context of its
@@ -194,7 +192,8 @@ void Dialog::closeEvent(QCloseEvent* event) {
 }
 
 QWidget* ok_cancel_buttons(Dialog* dlg, bool withCancel) {
-    auto* box = new QDialogButtonBox(withCancel ? QDialogButtonBox::Ok | QDialogButtonBox::Cancel : QDialogButtonBox::Ok);
+    auto* box =
+        new QDialogButtonBox(withCancel ? QDialogButtonBox::Ok | QDialogButtonBox::Cancel : QDialogButtonBox::Ok);
     box->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("id1"));
     if (withCancel) box->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("id2"));
     QObject::connect(box, &QDialogButtonBox::accepted, dlg, [dlg] { dlg->onOK(); });

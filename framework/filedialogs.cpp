@@ -63,8 +63,8 @@ std::optional<std::string> QtFileDialogService::ask(const FileDialogSpec& desc) 
         if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return std::nullopt;
         const QString file = dlg.selectedFiles().front();
         if (desc.open && desc.promptCreate && !QFileInfo::exists(file)) {
-            const std::string text = QFileInfo(file).fileName().toStdString() +
-                                     "\nThis file does not exist.\nDo you want to create it?";
+            const std::string text =
+                QFileInfo(file).fileName().toStdString() + "\nThis file does not exist.\nDo you want to create it?";
             if (message(text, Buttons::YesNo, Icon::Question) != Answer::Yes) continue;
         }
         return file.toStdString();

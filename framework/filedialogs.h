@@ -14,12 +14,12 @@ class QWidget;
 namespace fw {
 
 struct FileDialogSpec {
-    bool open = true;            // open (true) or save as (false)
-    std::string defaultExt;      // without its point; added to a typed name without one
-    std::string filter;          // "Name|pattern|...||"
-    std::string initialPath;     // directory or file shown first (empty: the current directory)
-    bool promptCreate = false;   // open: a name that does not exist is offered for creation
-    bool overwritePrompt = true; // save: asks before replacing a file
+    bool open = true;             // open (true) or save as (false)
+    std::string defaultExt;       // without its point; added to a typed name without one
+    std::string filter;           // "Name|pattern|...||"
+    std::string initialPath;      // directory or file shown first (empty: the current directory)
+    bool promptCreate = false;    // open: a name that does not exist is offered for creation
+    bool overwritePrompt = true;  // save: asks before replacing a file
 };
 
 // "A (*.a)|*.a|B|*.*||" as Qt's name filters "A (*.a)", "B (*.*)": each

@@ -11,10 +11,10 @@ namespace fw {
 
 QString from_cp1252(std::string_view bytes) {
     // 0x80-0x9F of Windows-1252; the rest is ISO 8859-1.
-    static constexpr char16_t k80[32] = {
-        0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+    static constexpr char16_t k80[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                         0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
+                                         0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                         0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
     QString out(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
     QChar* d = out.data();
     for (std::size_t i = 0; i < bytes.size(); ++i) {
@@ -71,9 +71,12 @@ int LineListModel::columnCount(const QModelIndex& parent) const { return parent.
 QVariant LineListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.column() != 0) return {};
     switch (role) {
-    case Qt::DisplayRole: return lineText(index.row());
-    case Qt::FontRole: return font_;
-    default: return {};
+        case Qt::DisplayRole:
+            return lineText(index.row());
+        case Qt::FontRole:
+            return font_;
+        default:
+            return {};
     }
 }
 

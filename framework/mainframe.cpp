@@ -25,15 +25,24 @@ namespace {
 QIcon standard_icon(int id) {
     QStyle* s = QApplication::style();
     switch (id) {
-    case ids::kFileNew: return s->standardIcon(QStyle::SP_FileIcon);
-    case ids::kFileOpen: return s->standardIcon(QStyle::SP_DialogOpenButton);
-    case ids::kFileSave: return s->standardIcon(QStyle::SP_DialogSaveButton);
-    case ids::kEditCut: return s->standardIcon(QStyle::SP_DialogDiscardButton);
-    case ids::kEditCopy: return s->standardIcon(QStyle::SP_FileDialogContentsView);
-    case ids::kEditPaste: return s->standardIcon(QStyle::SP_FileDialogDetailedView);
-    case ids::kFilePrint: return s->standardIcon(QStyle::SP_DriveFDIcon);
-    case ids::kAppAbout: return s->standardIcon(QStyle::SP_MessageBoxInformation);
-    default: return s->standardIcon(QStyle::SP_CommandLink);
+        case ids::kFileNew:
+            return s->standardIcon(QStyle::SP_FileIcon);
+        case ids::kFileOpen:
+            return s->standardIcon(QStyle::SP_DialogOpenButton);
+        case ids::kFileSave:
+            return s->standardIcon(QStyle::SP_DialogSaveButton);
+        case ids::kEditCut:
+            return s->standardIcon(QStyle::SP_DialogDiscardButton);
+        case ids::kEditCopy:
+            return s->standardIcon(QStyle::SP_FileDialogContentsView);
+        case ids::kEditPaste:
+            return s->standardIcon(QStyle::SP_FileDialogDetailedView);
+        case ids::kFilePrint:
+            return s->standardIcon(QStyle::SP_DriveFDIcon);
+        case ids::kAppAbout:
+            return s->standardIcon(QStyle::SP_MessageBoxInformation);
+        default:
+            return s->standardIcon(QStyle::SP_CommandLink);
     }
 }
 }  // namespace
@@ -41,9 +50,8 @@ QIcon standard_icon(int id) {
 MainFrame::MainFrame(Application& app) : app_(app), mdi_(new QMdiArea(this)), panes_(&app.resources().strings) {
     setCentralWidget(mdi_);
     mdi_->setViewMode(QMdiArea::SubWindowView);
-    QObject::connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
-        onActivateChild(dynamic_cast<ChildFrame*>(w));
-    });
+    QObject::connect(mdi_, &QMdiArea::subWindowActivated, this,
+                     [this](QMdiSubWindow* w) { onActivateChild(dynamic_cast<ChildFrame*>(w)); });
 }
 
 MainFrame::~MainFrame() {
@@ -236,8 +244,8 @@ void MainFrame::onActivateChild(ChildFrame* frame) {
 }
 
 void MainFrame::onCloseWhileBusy() {
-    if (message("A calculation is in progress.\nStop it before closing the program?", Buttons::YesNo,
-                Icon::Question) == Answer::Yes)
+    if (message("A calculation is in progress.\nStop it before closing the program?", Buttons::YesNo, Icon::Question) ==
+        Answer::Yes)
         progress().requestCancel();
 }
 

@@ -34,11 +34,14 @@ Answer message(const std::string& text, Buttons buttons, Icon icon) { return mes
 
 Answer default_answer(Buttons buttons) {
     switch (buttons) {
-    case Buttons::Ok: return Answer::Ok;
-    case Buttons::YesNo:
-    case Buttons::YesNoCancel: return Answer::No;
-    case Buttons::OkCancel:
-    case Buttons::RetryCancel: return Answer::Cancel;
+        case Buttons::Ok:
+            return Answer::Ok;
+        case Buttons::YesNo:
+        case Buttons::YesNoCancel:
+            return Answer::No;
+        case Buttons::OkCancel:
+        case Buttons::RetryCancel:
+            return Answer::Cancel;
     }
     return Answer::Ok;
 }
@@ -56,9 +59,7 @@ Answer ScriptedMessageService::show(const std::string& text, Buttons buttons, Ic
     return a;
 }
 
-ScopedMessageService::ScopedMessageService(MessageService& s) : previous_(current_service()) {
-    setMessageService(&s);
-}
+ScopedMessageService::ScopedMessageService(MessageService& s) : previous_(current_service()) { setMessageService(&s); }
 ScopedMessageService::~ScopedMessageService() { setMessageService(previous_); }
 
 }  // namespace fw

@@ -2,7 +2,7 @@
 # Installs the Debian packages that building, testing and the data package need.
 set -euo pipefail
 packages=(
-  build-essential cmake pkg-config clang
+  build-essential cmake pkg-config clang clang-format
   libgtest-dev libgmock-dev libbenchmark-dev
   liberfa-dev
   python3 python3-numpy python3-scipy python3-erfa

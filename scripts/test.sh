@@ -7,6 +7,9 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 jobs=$(nproc)
 
+# Every C++ source as its .clang-format lays it out.
+bash scripts/format.sh --check
+
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$jobs"
 # The bundled data package, built anew from the tools of this tree: the

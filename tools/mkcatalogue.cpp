@@ -85,9 +85,9 @@ struct Object {
     double epoch = 0, a = 0, e = 0, incl = 0, node = 0, peri = 0, m = 0;
     bool long_cycle = false;  // unnumbered, cycle count of 100 or more
     // Comets edition.
-    double m2 = 0, k2 = 0;          // nuclear absolute magnitude and its slope
-    NongravParams ngr{};            // A1, A2, A3
-    std::array<double, 6> own{};    // elements at the object's own epoch
+    double m2 = 0, k2 = 0;        // nuclear absolute magnitude and its slope
+    NongravParams ngr{};          // A1, A2, A3
+    std::array<double, 6> own{};  // elements at the object's own epoch
 };
 
 std::vector<std::string> split_tabs(const std::string& line) {
@@ -165,9 +165,10 @@ int main(int argc, char** argv) {
             args.push_back(argv[i]);
     }
     if (args.size() != (comets ? 5u : 3u)) {
-        std::fprintf(stderr,
-                     "usage: mkcatalogue INPUT.tsv DATA_DIR VALUES.txt [--small]\n"
-                     "       mkcatalogue --comets INPUT.tsv DATA_DIR VALUES.txt PERTURBERS.tsv SOURCES.txt [--small]\n");
+        std::fprintf(
+            stderr,
+            "usage: mkcatalogue INPUT.tsv DATA_DIR VALUES.txt [--small]\n"
+            "       mkcatalogue --comets INPUT.tsv DATA_DIR VALUES.txt PERTURBERS.tsv SOURCES.txt [--small]\n");
         return 2;
     }
     std::string dir = args[1];
@@ -316,14 +317,18 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "mkcatalogue: no objects\n");
         return 1;
     }
-    const double epoch =
-        comets ? perturbers.begin()->second.epoch
-               : std::max_element(epochs.begin(), epochs.end(), [](auto& x, auto& y) { return x.second < y.second; })
-                     ->first;
+    const double epoch = comets ? perturbers.begin()->second.epoch
+                                : std::max_element(epochs.begin(), epochs.end(), [](auto& x, auto& y) {
+                                      return x.second < y.second;
+                                  })->first;
     auto to_epoch = [epoch](Object& o) {
         const double n = kGauss / (o.a * std::sqrt(o.a));
-        o.own = {norm2pi(o.m / kDegPerRad), norm2pi(o.peri / kDegPerRad), norm2pi(o.node / kDegPerRad),
-                 o.incl / kDegPerRad, o.e, n};
+        o.own = {norm2pi(o.m / kDegPerRad),
+                 norm2pi(o.peri / kDegPerRad),
+                 norm2pi(o.node / kDegPerRad),
+                 o.incl / kDegPerRad,
+                 o.e,
+                 n};
         o.el = o.own;
         o.el[0] = norm2pi(o.m / kDegPerRad + n * (epoch - o.epoch));
     };
@@ -421,7 +426,8 @@ int main(int argc, char** argv) {
         Status s = write_ngr(dir + std::string(files::kNongrav), ngr);
         if (s) s = write_m2c(dir + std::string(files::kAbsMagnitudes), m2, k2);
         if (!s || !sources) {
-            std::fprintf(stderr, "mkcatalogue: %s\n", s ? ("cannot write " + std::string(args[4])).c_str() : s.message().c_str());
+            std::fprintf(stderr, "mkcatalogue: %s\n",
+                         s ? ("cannot write " + std::string(args[4])).c_str() : s.message().c_str());
             return 1;
         }
     }
@@ -436,7 +442,9 @@ int main(int argc, char** argv) {
     values << "comet_edition " << (comets ? 1 : 0) << "\n";
     int p = 1;
     for (std::int32_t n : {1, 2, 4}) {
-        const Object* o = comets ? &perturbers[n] : n <= numbered ? by_number[static_cast<std::size_t>(n - 1)] : nullptr;
+        const Object* o = comets          ? &perturbers[n]
+                          : n <= numbered ? by_number[static_cast<std::size_t>(n - 1)]
+                                          : nullptr;
         if (o == nullptr) continue;
         values << "perturber" << p++;
         for (double v : o->el) values << ' ' << v;

@@ -125,15 +125,15 @@ OrbitElements elements_of(const Vars& x) {
 Vars vars_of(const OrbitElements& el) {
     const double peri_long = el.arg_perihelion + el.node;
     const double s = std::sin(el.incl / 2.0);
-    return {el.mean_anomaly + peri_long, el.mean_motion, el.ecc * std::cos(peri_long), el.ecc * std::sin(peri_long),
-            s * std::cos(el.node), s * std::sin(el.node)};
+    return {el.mean_anomaly + peri_long,  el.mean_motion,        el.ecc * std::cos(peri_long),
+            el.ecc * std::sin(peri_long), s * std::cos(el.node), s * std::sin(el.node)};
 }
 
 Vec3 twobody_position(const OrbitElements& el, double mass, double epoch, double t) {
     StateVector s{};
     const double e0 = std::floor(epoch), d = std::floor(t);
-    const Status st = twobody(mass, static_cast<std::int32_t>(e0), epoch - e0, el, static_cast<std::int32_t>(d),
-                              t - d, kObliquityJ2000, s);
+    const Status st = twobody(mass, static_cast<std::int32_t>(e0), epoch - e0, el, static_cast<std::int32_t>(d), t - d,
+                              kObliquityJ2000, s);
     if (!st) die("two-body motion: " + st.message());
     return {s[0], s[1], s[2]};
 }
@@ -241,7 +241,7 @@ std::array<OrbitElements, orbelm::kPlanets> fit_planets(double first, double las
         Vars x = vars_of(el);
         const double period = 2.0 * kPi / el.mean_motion;
         // Widening windows about the epoch, the last one the whole span.
-        for (double half = std::max(2.0 * 365.25, period); ; half *= 2.0) {
+        for (double half = std::max(2.0 * 365.25, period);; half *= 2.0) {
             const double a = std::max(first, t0 - half), b = std::min(last, t0 + half);
             const double step = std::min(period / 50.0, (b - a) / 3000.0);
             std::vector<Sample> samples;
@@ -264,8 +264,8 @@ std::array<OrbitElements, orbelm::kPlanets> fit_planets(double first, double las
 // the mean longitude in the fixed ecliptic of J2000).
 constexpr double kRateL = 1732559343.3328;
 constexpr double kRateD = 1602961601.0312;
-constexpr double kRateLs = 129596581.0733;  // l', the Sun's mean anomaly
-constexpr double kRateLm = 1717915923.0024; // l, the Moon's mean anomaly
+constexpr double kRateLs = 129596581.0733;   // l', the Sun's mean anomaly
+constexpr double kRateLm = 1717915923.0024;  // l, the Moon's mean anomaly
 constexpr double kRateF = 1739527262.8711;
 
 // Radians per Julian millennium.
@@ -277,7 +277,8 @@ std::vector<double> candidates(double base, int f_min, int f_max) {
         for (int j = -2; j <= 2; ++j)
             for (int k = -4; k <= 4; ++k)
                 for (int m = f_min; m <= f_max; m += 2) {
-                    const double w = std::abs(base + per_millennium(i * kRateD + j * kRateLs + k * kRateLm + m * kRateF));
+                    const double w =
+                        std::abs(base + per_millennium(i * kRateD + j * kRateLs + k * kRateLm + m * kRateF));
                     out.push_back(w);
                 }
     std::sort(out.begin(), out.end());
@@ -424,18 +425,20 @@ struct Stats {
 std::string accuracy(double first, double last, double epoch) {
     std::ostringstream out;
     out.imbue(std::locale::classic());
-    const char* names[] = {"Mercury", "Venus", "Earth", "Mars", "Jupiter", "Saturn",
-                           "Uranus",  "Neptune", "Pluto", "Sun", "Moon", "EMB"};
+    const char* names[] = {"Mercury", "Venus",   "Earth", "Mars", "Jupiter", "Saturn",
+                           "Uranus",  "Neptune", "Pluto", "Sun",  "Moon",    "EMB"};
     char line[200];
-    std::snprintf(line, sizeof line, "# fallback theory against the ephemeris file, JD %.1f-%.1f (span) and JD %.1f-%.1f (epoch +-10 years)\n",
-                  first, last, std::max(first, epoch - 3652.5), std::min(last, epoch + 3652.5));
+    std::snprintf(
+        line, sizeof line,
+        "# fallback theory against the ephemeris file, JD %.1f-%.1f (span) and JD %.1f-%.1f (epoch +-10 years)\n",
+        first, last, std::max(first, epoch - 3652.5), std::min(last, epoch + 3652.5));
     out << line;
     out << "# body          centre  span: max\"   rms\"   max AU      +-10 y: max\"   rms\"   max AU\n";
     struct Row {
         int code, centre, de_target, de_centre;
     };
-    const Row rows[] = {{1, 10, 1, 11}, {2, 10, 2, 11}, {3, 10, 3, 11}, {4, 10, 4, 11}, {5, 10, 5, 11},
-                        {6, 10, 6, 11}, {7, 10, 7, 11}, {8, 10, 8, 11}, {9, 10, 9, 11}, {12, 10, 13, 11},
+    const Row rows[] = {{1, 10, 1, 11},   {2, 10, 2, 11}, {3, 10, 3, 11}, {4, 10, 4, 11}, {5, 10, 5, 11},
+                        {6, 10, 6, 11},   {7, 10, 7, 11}, {8, 10, 8, 11}, {9, 10, 9, 11}, {12, 10, 13, 11},
                         {11, 10, 10, 11}, {11, 3, 10, 3}, {10, 3, 11, 3}};
     for (const Row& r : rows) {
         Stats span, near;

@@ -49,19 +49,32 @@ int main(int argc, char** argv) {
                 for (auto& v : arr)
                     if (!(ls >> v)) break;
             };
-            if (key == "catalogue_epoch") ok = static_cast<bool>(ls >> P.catalogue_epoch);
-            else if (key == "objects") ok = static_cast<bool>(ls >> P.objects);
-            else if (key == "numbered") ok = static_cast<bool>(ls >> P.numbered);
-            else if (key == "special") ok = static_cast<bool>(ls >> P.special);
-            else if (key == "first_year") ok = static_cast<bool>(ls >> P.first_year);
-            else if (key == "last_year") ok = static_cast<bool>(ls >> P.last_year);
-            else if (key == "eph_first_jd") ok = static_cast<bool>(ls >> P.eph_first_jd);
-            else if (key == "eph_last_jd") ok = static_cast<bool>(ls >> P.eph_last_jd);
-            else if (key == "opp_counts") ints(s.opp_counts);
-            else if (key == "element_values") ints(s.element_values);
-            else if (key == "slope_count") ok = static_cast<bool>(ls >> s.slope_count);
-            else if (key == "comet_edition") ok = static_cast<bool>(ls >> s.comet_edition);
-            else if (key == "empeph_list") ints(s.empeph_list);
+            if (key == "catalogue_epoch")
+                ok = static_cast<bool>(ls >> P.catalogue_epoch);
+            else if (key == "objects")
+                ok = static_cast<bool>(ls >> P.objects);
+            else if (key == "numbered")
+                ok = static_cast<bool>(ls >> P.numbered);
+            else if (key == "special")
+                ok = static_cast<bool>(ls >> P.special);
+            else if (key == "first_year")
+                ok = static_cast<bool>(ls >> P.first_year);
+            else if (key == "last_year")
+                ok = static_cast<bool>(ls >> P.last_year);
+            else if (key == "eph_first_jd")
+                ok = static_cast<bool>(ls >> P.eph_first_jd);
+            else if (key == "eph_last_jd")
+                ok = static_cast<bool>(ls >> P.eph_last_jd);
+            else if (key == "opp_counts")
+                ints(s.opp_counts);
+            else if (key == "element_values")
+                ints(s.element_values);
+            else if (key == "slope_count")
+                ok = static_cast<bool>(ls >> s.slope_count);
+            else if (key == "comet_edition")
+                ok = static_cast<bool>(ls >> s.comet_edition);
+            else if (key == "empeph_list")
+                ints(s.empeph_list);
             else if (key.rfind("perturber", 0) == 0 && key.size() == 10 && key[9] >= '1' && key[9] <= '3')
                 ints(s.perturbers[static_cast<std::size_t>(key[9] - '1')]);
             else {

@@ -100,10 +100,10 @@ constexpr std::int32_t kIterations = 2;
 constexpr std::int32_t kPlutoNumber = 134340;
 
 // Sets of the yearly files.
-constexpr int kWindowSets = 8;            // sets around one opposition
-constexpr double kWindowSpacing = 15.0;   // days: 8 x 15 = 120 days, opposition +-60
-constexpr int kYearSets = 37;             // sets through a whole year
-constexpr double kYearSpacing = 10.0;     // days, the first 5 days after 1 January
+constexpr int kWindowSets = 8;                // sets around one opposition
+constexpr double kWindowSpacing = 15.0;       // days: 8 x 15 = 120 days, opposition +-60
+constexpr int kYearSets = 37;                 // sets through a whole year
+constexpr double kYearSpacing = 10.0;         // days, the first 5 days after 1 January
 constexpr double kNearEarthPerihelion = 1.3;  // AU
 
 [[noreturn]] void die(const std::string& why) {
@@ -194,8 +194,8 @@ std::vector<std::int32_t> present_objects(const Catalogue& c) {
 
 // The force model above, times counted from t_ref (Julian date); own bodies:
 // 1 (an object before the three perturbers) or 0 (the perturbers alone).
-bool g_comets = false;     // comets edition: force2c with the object's ngr.eff record
-std::string g_ngr_path;    // "ngr.eff" of the data directory
+bool g_comets = false;   // comets edition: force2c with the object's ngr.eff record
+std::string g_ngr_path;  // "ngr.eff" of the data directory
 
 void setup_model(double t_ref, int own, std::int32_t number) {
     force_reader_setup();
@@ -436,7 +436,8 @@ int run_epoch(const std::string& dir, const std::string& out_values, double epoc
         setup_model(source, 0, 0);
         if (Status s = integrate(x, v, source, epoch); !s) die("perturbers: " + s.message());
         for (int k = 0; k < 3; ++k)
-            if (!elements_of(x, v, k, pert_new[static_cast<std::size_t>(k)])) die("a perturber's orbit is not elliptic");
+            if (!elements_of(x, v, k, pert_new[static_cast<std::size_t>(k)]))
+                die("a perturber's orbit is not elliptic");
     }
 
     // The objects: scratch records n, 6 elements.
@@ -471,7 +472,8 @@ int run_epoch(const std::string& dir, const std::string& out_values, double epoc
             OrbitElements now{};
             if (!elements_of(x, v, 0, now)) {
                 // Not elliptic at the new epoch: two-body motion keeps it in the catalogue.
-                std::fprintf(stderr, "mkyearly: object %d is not elliptic at the epoch; carried by two-body motion\n", n);
+                std::fprintf(stderr, "mkyearly: object %d is not elliptic at the epoch; carried by two-body motion\n",
+                             n);
                 now = el;
                 now.mean_anomaly = norm2pi(el.mean_anomaly + el.mean_motion * (epoch - start));
             }
@@ -514,7 +516,8 @@ int run_epoch(const std::string& dir, const std::string& out_values, double epoc
     vals << "catalogue_epoch " << epoch << "\n";
     vals << "first_year " << first_year << "\n";
     vals << "last_year " << last_year << "\n";
-    for (int k = 0; k < 3; ++k) vals << "perturber" << k + 1 << elements_text(pert_new[static_cast<std::size_t>(k)]) << "\n";
+    for (int k = 0; k < 3; ++k)
+        vals << "perturber" << k + 1 << elements_text(pert_new[static_cast<std::size_t>(k)]) << "\n";
     write_values(out_values, vals.str());
     std::fprintf(stderr,
                  "mkyearly: %zu objects integrated from JD %.1f to JD %.1f in %.1f s with %d processes "
@@ -663,7 +666,8 @@ int run_years(const std::string& dir, const std::string& out_values, const Value
             for (YearPlan& p : plan) {
                 // A year with a set that is not elliptic is left without sets.
                 const bool drop = bad && std::any_of(p.sets.begin(), p.sets.end(), [](auto& s) { return s[6] <= 0.0; });
-                if (drop) std::fprintf(stderr, "mkyearly: object %d has an orbit that is not elliptic; year left out\n", n);
+                if (drop)
+                    std::fprintf(stderr, "mkyearly: object %d has an orbit that is not elliptic; year left out\n", n);
                 append_i32(out, drop ? 0 : p.group);
                 append_i32(out, drop ? 0 : static_cast<std::int32_t>(p.sets.size()));
                 if (drop) continue;
@@ -721,7 +725,8 @@ int run_years(const std::string& dir, const std::string& out_values, const Value
         const int year = first_year + static_cast<int>(y);
         if (Status s = w.write(dir, year); !s) die(s.message());
         vals << ' ' << window_sets;
-        std::fprintf(stderr, "mkyearly: %d: %d objects with %d sets around opposition, %d with %d sets through the year\n",
+        std::fprintf(stderr,
+                     "mkyearly: %d: %d objects with %d sets around opposition, %d with %d sets through the year\n",
                      year, objs[1], window_sets, objs[2], w.set_count() - window_sets);
     }
     vals << "\n";

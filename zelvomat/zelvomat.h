@@ -132,8 +132,8 @@ ZELVOMAT_API void NamePl(short mode, int *n);
  * each bound field, 0-10 characters) and *mode: 0 no restriction possible
  * (rectangular coordinates with "EMP"), 1 rectangular, 2 equator, 3 ecliptic,
  * 4 horizon. */
-ZELVOMAT_API void restr(const char *coord, int coord_len, const char *plane, int plane_len,
-                        const char *output, int output_len, int *types, int *widths, int *mode);
+ZELVOMAT_API void restr(const char *coord, int coord_len, const char *plane, int plane_len, const char *output,
+                        int output_len, int *types, int *widths, int *mode);
 
 /* Checks one typed restriction bound of the given type (1-14) in text[0..len).
  * *err := 0 passed, 1 format error, 2 out of range. A blank text passes and
@@ -211,8 +211,8 @@ ZELVOMAT_API void sea_ob1(int mode, const char *text, int text_len, int *found);
  * to their lengths. Other modes do nothing. A text that is blank or not a
  * number, or a point too near the Earth's centre, is refused (errmsg) and the
  * outputs are left as they were. */
-ZELVOMAT_API void obscl(int mode, const char *in1, int in1_len, const char *in2, int in2_len,
-                        char *out1, int out1_len, char *out2, int out2_len);
+ZELVOMAT_API void obscl(int mode, const char *in1, int in1_len, const char *in2, int in2_len, char *out1, int out1_len,
+                        char *out2, int out2_len);
 
 /* ---- Field checks of the set-up dialogs and the views ---------------------- */
 
@@ -305,8 +305,8 @@ ZELVOMAT_API void confl(int *err, int *status);
  * observatory's record when the code changes or the list has been rebuilt.
  * When a file cannot be read the line is refused (code 7 or 3) and errmsg()
  * tells why. */
-ZELVOMAT_API void cntl(int task, int system, int *err, int *firstCol, int *lastCol, int *layout,
-                       const char *line, int len);
+ZELVOMAT_API void cntl(int task, int system, int *err, int *firstCol, int *lastCol, int *layout, const char *line,
+                       int len);
 
 /* Checks one edited line of the observatory list "observa1.dat" (at most 79
  * of len characters; code 1-3, longitude east in degrees 5-13 as ddd.ddddd,
@@ -324,8 +324,7 @@ ZELVOMAT_API void cnto(int code, const char *line, int len, int *err, int *col);
  *  other kinds: only that both are numbers.
  * *err := the error code (1 for a text that is blank or not a number);
  * *field := 1 or 2 for the text at fault, 3 for the pair, 0 when none. */
-ZELVOMAT_API void controb(int kind, const char *text1, int len1, const char *text2, int len2, int *err,
-                          int *field);
+ZELVOMAT_API void controb(int kind, const char *text1, int len1, const char *text2, int len2, int *err, int *field);
 /* ---- Orbit properties ------------------------------------------------------ */
 /* Elements here are six doubles: M, argument of perihelion, ascending node,
  * inclination (radians, ecliptic and equinox J2000), eccentricity, mean motion
@@ -521,8 +520,7 @@ ZELVOMAT_API void Separate(double minAbs, double maxAbs, int obs, int *count);
  * line) and errmsg() tells why. Settings, package files, "input.id1" or
  * "result.id4" that cannot be opened: nothing is processed, the counters are
  * left, errmsg() tells why. */
-ZELVOMAT_API void IdCalc(int *status, int *first, int *last, double tolRA, double tolDecl,
-                         ProgressCallback cb);
+ZELVOMAT_API void IdCalc(int *status, int *first, int *last, double tolRA, double tolDecl, ProgressCallback cb);
 /* ---- Plate search ---------------------------------------------------------- */
 
 /* Catalogued minor planets standing on one photographic plate. plateLine

@@ -38,9 +38,8 @@ int main(int argc, char** argv) {
     const double first = jpl_get_double(eph, JPL_EPHEM_START_JD);
     const double last = jpl_get_double(eph, JPL_EPHEM_END_JD);
     std::printf("jpl_eph: DE%ld, JD %.1f to %.1f, %ld constants, AU %.3f km, EMRAT %.5f\n",
-                jpl_get_long(eph, JPL_EPHEM_EPHEMERIS_VERSION), first, last,
-                jpl_get_long(eph, JPL_EPHEM_N_CONSTANTS), jpl_get_double(eph, JPL_EPHEM_AU_IN_KM),
-                jpl_get_double(eph, JPL_EPHEM_EARTH_MOON_RATIO));
+                jpl_get_long(eph, JPL_EPHEM_EPHEMERIS_VERSION), first, last, jpl_get_long(eph, JPL_EPHEM_N_CONSTANTS),
+                jpl_get_double(eph, JPL_EPHEM_AU_IN_KM), jpl_get_double(eph, JPL_EPHEM_EARTH_MOON_RATIO));
 
     zelvomat::DeState& de = zelvomat::de_state();
     de.first_jd = first;
@@ -53,8 +52,10 @@ int main(int argc, char** argv) {
     unsigned long long seed = 12345;
     for (int d = -2; d < ndates; ++d) {
         double jd;
-        if (d == -2) jd = first;
-        else if (d == -1) jd = last;
+        if (d == -2)
+            jd = first;
+        else if (d == -1)
+            jd = last;
         else {
             seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
             jd = first + (last - first) * static_cast<double>(seed >> 11) * 0x1.0p-53;
@@ -80,8 +81,8 @@ int main(int argc, char** argv) {
         }
     }
     jpl_close_ephemeris(eph);
-    std::printf("%d dates: largest difference %.3e AU in position, %.3e AU/day in velocity\n", ndates + 2,
-                max_pos, max_vel);
+    std::printf("%d dates: largest difference %.3e AU in position, %.3e AU/day in velocity\n", ndates + 2, max_pos,
+                max_vel);
     // Tolerance: 1e-12 AU and 1e-12 AU/day.
     return (max_pos < 1e-12 && max_vel < 1e-12) ? 0 : 1;
 }

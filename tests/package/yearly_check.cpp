@@ -88,7 +88,8 @@ protected:
             YearFiles f;
             auto ad = io::read_file_bytes(data_file(files::yearly_index(y)));
             auto el = io::read_file_bytes(data_file(files::yearly_elements(y)));
-            if (!ad || !el) ready_ = false;
+            if (!ad || !el)
+                ready_ = false;
             else {
                 f.ad = std::move(*ad);
                 f.el = std::move(*el);
@@ -302,8 +303,9 @@ TEST_F(PackageYears, PositionsAgreeWithDirectIntegration) {
                 ASSERT_TRUE(flags.accepted) << jd;
                 StateVector st{};
                 const auto day = static_cast<std::int32_t>(std::floor(jd));
-                ASSERT_TRUE(twobody(0.0, day, jd - day, OrbitElements::from(el.data()), day, jd - day, kObliquityJ2000, st)
-                                .ok());
+                ASSERT_TRUE(
+                    twobody(0.0, day, jd - day, OrbitElements::from(el.data()), day, jd - day, kObliquityJ2000, st)
+                        .ok());
                 const Vec3 ref = direct.at(jd);
                 const Vec3 e = earth_at(jd);
                 const double d = std::hypot(st[0] - ref[0], st[1] - ref[1], st[2] - ref[2]);

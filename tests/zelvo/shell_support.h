@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "library.h"
-#include "zelvomat/zelvomat.h"
 #include "zelvomat/support.h"
+#include "zelvomat/zelvomat.h"
 
 namespace zeltest {
 
@@ -145,8 +145,8 @@ public:
         fieldKinds.push_back(kind);
         ::contreph(kind, text, len, &err, &value, &aux);
     }
-    void restr(const std::string& coord, const std::string& plane, const std::string& output, int* types,
-               int* widths, int& mode) override {
+    void restr(const std::string& coord, const std::string& plane, const std::string& output, int* types, int* widths,
+               int& mode) override {
         ::restr(coord.data(), static_cast<int>(coord.size()), plane.data(), static_cast<int>(plane.size()),
                 output.data(), static_cast<int>(output.size()), types, widths, &mode);
     }

@@ -3,17 +3,16 @@
 // the library's record check, and the set-up dialog's widgets.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QTimer>
 #include <QTreeWidget>
 #include <cstring>
 #include <filesystem>
 #include <functional>
-
-#include <QApplication>
-#include <QTimer>
 
 #include "app.h"
 #include "commands.h"
@@ -88,10 +87,18 @@ EphTaskRecord with(std::function<void(EphTaskRecord&)> f) {
 std::optional<FieldError> type_and_check(EphSetup& s, int page, int k, const std::string& text, bool fromTree) {
     s.fieldFocused(page, k);
     switch (page) {
-        case kObjectPage: s.object.text[static_cast<std::size_t>(k)] = text; break;
-        case kCentrePage: s.centre.text[static_cast<std::size_t>(k)] = text; break;
-        case kIntervalPage: s.interval.text[static_cast<std::size_t>(k)] = text; break;
-        default: s.restrict.current[static_cast<std::size_t>(k)] = text; break;
+        case kObjectPage:
+            s.object.text[static_cast<std::size_t>(k)] = text;
+            break;
+        case kCentrePage:
+            s.centre.text[static_cast<std::size_t>(k)] = text;
+            break;
+        case kIntervalPage:
+            s.interval.text[static_cast<std::size_t>(k)] = text;
+            break;
+        default:
+            s.restrict.current[static_cast<std::size_t>(k)] = text;
+            break;
     }
     return s.checkPending(fromTree);
 }
@@ -128,7 +135,8 @@ TEST(EphSetupLoad, MissingOrShortRecordOffersANewOne) {
     EphSetup s(b.ctx, b.lib);
     EXPECT_FALSE(s.load());
     ASSERT_EQ(b.boxes.shown.size(), 2u);
-    EXPECT_EQ(b.boxes.shown[1].text, "Copy configuration file from another folder\nor repeate call and create new configuration");
+    EXPECT_EQ(b.boxes.shown[1].text,
+              "Copy configuration file from another folder\nor repeate call and create new configuration");
 }
 
 TEST(EphSetupLoad, AGoodRecordLoadsWithoutAQuestion) {
@@ -157,27 +165,121 @@ TEST(FramePages, ChoicesMoveToAllowedCombinations) {
     };
     const auto noop = [](EphSetup&) {};
     const std::vector<Case> cases = {
-        {"REC with APP opens geometric", with([](EphTaskRecord& r) { r.store_frame("REC", "APP", "EQT", "2000"); r.store_output("POS"); }),
-         noop, 1, 1, 0, 0, 1, {true, true, false}, {true, true, false}, {true, true, true}, -2, true},
-        {"rectangular moves EMP to positions", EphTaskRecord::defaults(),
-         [](EphSetup& s) { s.OnRectangular(); s.onOutputPageShown(); }, 1, 1, 0, 0, 1,
-         {true, true, false}, {true, true, false}, {false, true, true}, -2, true},
-        {"apparent, horizon, true: Earth's topocentre", EphTaskRecord::defaults(),
-         [](EphSetup& s) { s.OnApparent(); s.OnHorizon(); s.OnTrueEquinox(); }, 0, 2, 2, 2, 0,
-         {true, true, true}, {false, false, true}, {true, true, false}, 1, false},
-        {"then geometric: equator and the geocentre allowed again", EphTaskRecord::defaults(),
-         [](EphSetup& s) { s.OnApparent(); s.OnHorizon(); s.OnGeometric(); }, 0, 1, 0, 2, 0,
-         {true, true, false}, {true, true, true}, {true, true, false}, 1, true},
-        {"astrometric: equator only, true equinox to 2000", with([](EphTaskRecord& r) { r.store_frame("SPH", "GMT", "ECL", "INST"); }),
-         [](EphSetup& s) { s.OnAstrometric(); }, 0, 0, 0, 0, 0,
-         {true, false, false}, {true, true, false}, {true, true, true}, -2, true},
-        {"apparent: no velocities each time the output page shows", with([](EphTaskRecord& r) { r.store_output("PSV"); }),
-         [](EphSetup& s) { s.OnApparent(); s.onOutputPageShown(); s.OnOutput(2); s.onOutputPageShown(); }, 0, 2, 0, 2, 1,
-         {true, true, true}, {false, false, true}, {true, true, false}, -2, true},
+        {"REC with APP opens geometric",
+         with([](EphTaskRecord& r) {
+             r.store_frame("REC", "APP", "EQT", "2000");
+             r.store_output("POS");
+         }),
+         noop,
+         1,
+         1,
+         0,
+         0,
+         1,
+         {true, true, false},
+         {true, true, false},
+         {true, true, true},
+         -2,
+         true},
+        {"rectangular moves EMP to positions",
+         EphTaskRecord::defaults(),
+         [](EphSetup& s) {
+             s.OnRectangular();
+             s.onOutputPageShown();
+         },
+         1,
+         1,
+         0,
+         0,
+         1,
+         {true, true, false},
+         {true, true, false},
+         {false, true, true},
+         -2,
+         true},
+        {"apparent, horizon, true: Earth's topocentre",
+         EphTaskRecord::defaults(),
+         [](EphSetup& s) {
+             s.OnApparent();
+             s.OnHorizon();
+             s.OnTrueEquinox();
+         },
+         0,
+         2,
+         2,
+         2,
+         0,
+         {true, true, true},
+         {false, false, true},
+         {true, true, false},
+         1,
+         false},
+        {"then geometric: equator and the geocentre allowed again",
+         EphTaskRecord::defaults(),
+         [](EphSetup& s) {
+             s.OnApparent();
+             s.OnHorizon();
+             s.OnGeometric();
+         },
+         0,
+         1,
+         0,
+         2,
+         0,
+         {true, true, false},
+         {true, true, true},
+         {true, true, false},
+         1,
+         true},
+        {"astrometric: equator only, true equinox to 2000",
+         with([](EphTaskRecord& r) { r.store_frame("SPH", "GMT", "ECL", "INST"); }),
+         [](EphSetup& s) { s.OnAstrometric(); },
+         0,
+         0,
+         0,
+         0,
+         0,
+         {true, false, false},
+         {true, true, false},
+         {true, true, true},
+         -2,
+         true},
+        {"apparent: no velocities each time the output page shows",
+         with([](EphTaskRecord& r) { r.store_output("PSV"); }),
+         [](EphSetup& s) {
+             s.OnApparent();
+             s.onOutputPageShown();
+             s.OnOutput(2);
+             s.onOutputPageShown();
+         },
+         0,
+         2,
+         0,
+         2,
+         1,
+         {true, true, true},
+         {false, false, true},
+         {true, true, false},
+         -2,
+         true},
         {"back to spherical restores the record's position kind",
          with([](EphTaskRecord& r) { r.store_frame("SPH", "GMT", "EQT", "2000"); }),
-         [](EphSetup& s) { s.OnAstrometric(); s.OnRectangular(); s.OnSpherical(); s.onOutputPageShown(); }, 0, 1, 0, 0, 1,
-         {true, true, false}, {true, true, true}, {true, true, true}, 1, true},
+         [](EphSetup& s) {
+             s.OnAstrometric();
+             s.OnRectangular();
+             s.OnSpherical();
+             s.onOutputPageShown();
+         },
+         0,
+         1,
+         0,
+         0,
+         1,
+         {true, true, false},
+         {true, true, true},
+         {true, true, true},
+         1,
+         true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -227,7 +329,8 @@ TEST(ObjectPage, FieldChecks) {
         {"blank To", 1, "", "1", false, "Change the field \"To\" .", ""},
         {"number beyond the numbered objects", 0, "91", "95", false,
          std::string(ControlErrorText[2]) + ". Change the field \"Number(s) From\".", ""},
-        {"not a number", 1, "1x", "1", false, std::string(ControlErrorText[1]) + ". Change the field \"Number(s) To\". ", ""},
+        {"not a number", 1, "1x", "1", false,
+         std::string(ControlErrorText[1]) + ". Change the field \"Number(s) To\". ", ""},
         {"name left-justified", 2, "  Ceres", "", false, "", "Ceres             "},
         {"blank name", 2, "  ", "", false, "Change the field \"Object name\" .", ""},
         {"opposition dates in order", 3, "20010101.0", "20010301.0", true, "", "20010101.0"},
@@ -239,10 +342,14 @@ TEST(ObjectPage, FieldChecks) {
         SCOPED_TRACE(c.what);
         Bench b;
         auto s = b.setup(EphTaskRecord::defaults());
-        if (c.field <= 1) s->OnNumbers();
-        else if (c.field == 2) s->OnObjectName();
-        else if (c.field <= 4) s->OnOppositions();
-        else s->OnObjectList();
+        if (c.field <= 1)
+            s->OnNumbers();
+        else if (c.field == 2)
+            s->OnObjectName();
+        else if (c.field <= 4)
+            s->OnOppositions();
+        else
+            s->OnObjectList();
         const int partner = c.field == 0 ? 1 : c.field == 1 ? 0 : c.field == 3 ? 4 : c.field == 4 ? 3 : c.field;
         if (partner != c.field) s->object.text[static_cast<std::size_t>(partner)] = c.other;
         const auto e = type_and_check(*s, kObjectPage, c.field, c.text, c.fromTree);
@@ -276,8 +383,10 @@ TEST(ObjectPage, TypedOrbitsForceAnArbitraryIntervalAndNoNodes) {
             EXPECT_EQ(s->interval.kind, 0);
             EXPECT_EQ(s->accuracy.model, 1);
         }
-        if (c.elements) s->OnElements();
-        else s->OnCoordinatesVelocities();
+        if (c.elements)
+            s->OnElements();
+        else
+            s->OnCoordinatesVelocities();
         EXPECT_EQ(b.ctx.EphRecord.get(F::objectKey), c.after);
         EXPECT_EQ(s->interval.kind, 1);
         EXPECT_FALSE(s->interval.nearOppositionEnabled);
@@ -426,7 +535,8 @@ TEST(CentrePage, FieldChecks) {
         {"dxy out of range", 2, 2, "1.5", false, std::string(ControlErrorText[2]) + ". Change the field \"dxy\". "},
         {"dxy and dz zero, typing", 2, 2, "0", false, ""},
         {"dxy and dz zero, leaving", 2, 2, "0", true, "Wrong field definition. Zero value of dxy and dz", true},
-        {"latitude out of range", 3, 4, "95", false, std::string(ControlErrorText[2]) + ". Change the field \"Latitude\"."},
+        {"latitude out of range", 3, 4, "95", false,
+         std::string(ControlErrorText[2]) + ". Change the field \"Latitude\"."},
         {"blank height", 3, 5, "   ", true, ""},
     };
     for (const Case& c : cases) {
@@ -549,16 +659,18 @@ TEST(RestrictionsPage, ChangedCodesResetOrLayOutAgain) {
 TEST(TaskDescription, RestrictionsCodesAndFiles) {
     struct R {
         const char *label, *lower, *upper, *want;
-    } rs[] = {{"   Dist.  ", "10", "", "10<=Dist."}, {" Dist.", "", " 2 ", "Dist.<=2"},
-              {"Dist.", "1", "2", "1<=Dist.<=2"}, {"Dist.", "  ", "", ""}};
+    } rs[] = {{"   Dist.  ", "10", "", "10<=Dist."},
+              {" Dist.", "", " 2 ", "Dist.<=2"},
+              {"Dist.", "1", "2", "1<=Dist.<=2"},
+              {"Dist.", "  ", "", ""}};
     for (const R& r : rs) EXPECT_EQ(FormatRestriction(r.label, r.lower, r.upper), r.want);
 
     struct C {
         const char *type, *pos, *plane, *eq, *out;
         int taskCode, formatKey;
-    } cs[] = {{"SPH", "AST", "EQT", "2000", "EMP", 0, 12},  {"SPH", "GMT", "ECL", "2000", "POS", 4, 13},
-              {"SPH", "APP", "HRZ", "INST", "POS", 5, 14},  {"REC", "GMT", "ECL", "2000", "POS", 6, 15},
-              {"REC", "GMT", "EQT", "2000", "PSV", 9, 25},  {"SPH", "GMT", "ECL", "2000", "PSV", 8, 23},
+    } cs[] = {{"SPH", "AST", "EQT", "2000", "EMP", 0, 12}, {"SPH", "GMT", "ECL", "2000", "POS", 4, 13},
+              {"SPH", "APP", "HRZ", "INST", "POS", 5, 14}, {"REC", "GMT", "ECL", "2000", "POS", 6, 15},
+              {"REC", "GMT", "EQT", "2000", "PSV", 9, 25}, {"SPH", "GMT", "ECL", "2000", "PSV", 8, 23},
               {"SPH", "APP", "HRZ", "INST", "PSV", 77, 14}};
     for (const C& c : cs) {
         SCOPED_TRACE(std::string(c.type) + c.plane + c.out);
@@ -633,11 +745,15 @@ TEST(EphRun, EveryAllowedCombinationPassesTheRecordCheck) {
                                     auto s = b.setup(base);
                                     bool allowed = true;
                                     const auto pick = [&](bool enabled, const std::function<void()>& f) {
-                                        if (!enabled) allowed = false;
-                                        else f();
+                                        if (!enabled)
+                                            allowed = false;
+                                        else
+                                            f();
                                     };
-                                    if (type == 1) s->OnRectangular();
-                                    else s->OnSpherical();
+                                    if (type == 1)
+                                        s->OnRectangular();
+                                    else
+                                        s->OnSpherical();
                                     pick(s->frame.positionEnabled[pos], [&] {
                                         if (type == 0) {
                                             if (pos == 0) s->OnAstrometric();
@@ -651,8 +767,10 @@ TEST(EphRun, EveryAllowedCombinationPassesTheRecordCheck) {
                                         if (plane == 2) s->OnHorizon();
                                     });
                                     pick(s->frame.equinoxEnabled[eq], [&] {
-                                        if (eq == 2) s->OnTrueEquinox();
-                                        else s->OnEquinox(eq);
+                                        if (eq == 2)
+                                            s->OnTrueEquinox();
+                                        else
+                                            s->OnEquinox(eq);
                                     });
                                     s->onOutputPageShown();
                                     pick(s->frame.outputEnabled[out], [&] { s->OnOutput(out); });

@@ -2,11 +2,11 @@
 // frames, main frame panes and message boxes.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QHeaderView>
 #include <QMdiArea>
 #include <QToolBar>
-#include <QAction>
 #include <QTreeView>
 #include <filesystem>
 #include <fstream>
@@ -73,7 +73,8 @@ TEST(CommandRouting, UpdateHandlersDecideAndUnknownIdsAreDisabled) {
 }
 
 TEST(DocumentStrings, SevenFieldsSplitAtLineFeeds) {
-    const auto s = fw::DocString::parse("\nObserv1\nObserv2\nObservatory Files (*.obs)\n.obs\nZelvo.Document\nZelvo Document");
+    const auto s =
+        fw::DocString::parse("\nObserv1\nObserv2\nObservatory Files (*.obs)\n.obs\nZelvo.Document\nZelvo Document");
     EXPECT_EQ(s.windowTitle, "");
     EXPECT_EQ(s.docName, "Observ1");
     EXPECT_EQ(s.fileNewName, "Observ2");
@@ -191,15 +192,17 @@ TEST(Help, ContextPagesFallBackToTheFirstPageAndAMissingBookIsReported) {
 class CaptionFrame : public fw::ChildFrame {
 protected:
     std::vector<fw::BarSpec> barSpecs() override {
-        return {{117, fw::Dock::Bottom, fw::BarSpec::Kind::Header, {{1311, "line one\r\nline two"}}, true},
-                {153, fw::Dock::Top, fw::BarSpec::Kind::Captions, {{1074, "  caption 1"}, {1059, "  caption 2"}}, true}};
+        return {
+            {117, fw::Dock::Bottom, fw::BarSpec::Kind::Header, {{1311, "line one\r\nline two"}}, true},
+            {153, fw::Dock::Top, fw::BarSpec::Kind::Captions, {{1074, "  caption 1"}, {1059, "  caption 2"}}, true}};
     }
 };
 
 class TestDoc : public fw::LineDocument {
 public:
     TestDoc() {
-        onUpdateId(fw::ids::kIndicatorCaps, [this](CommandUI& ui) { ui.setText("Num " + std::to_string(lines.size())); });
+        onUpdateId(fw::ids::kIndicatorCaps,
+                   [this](CommandUI& ui) { ui.setText("Num " + std::to_string(lines.size())); });
     }
 };
 

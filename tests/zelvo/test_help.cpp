@@ -86,7 +86,8 @@ TEST(HelpBooks, EveryContextHasAPageOfItsOwnInBothEditions) {
 // Every href in every page of the books names a file that exists; every
 // page of a help book is reached from its contents.
 TEST(HelpBooks, EveryLinkResolvesAndTheContentsReachEveryPage) {
-    const QRegularExpression href(QStringLiteral("href\\s*=\\s*\"([^\"]*)\""), QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpression href(QStringLiteral("href\\s*=\\s*\"([^\"]*)\""),
+                                  QRegularExpression::CaseInsensitiveOption);
     int pages = 0, links = 0;
     for (const auto& entry : fs::recursive_directory_iterator(help_dir())) {
         if (!entry.is_regular_file() || entry.path().extension() != ".html") continue;
@@ -194,8 +195,8 @@ TEST(HelpKeys, PagesOfTheSetUpAndAccuracyDialogsHaveTheirOwnContexts) {
         const char* control;  // a control found on that page only
         unsigned context;
     } pages[] = {
-        {"ctl1022", help::kObjectPage},   {"ctl1034", help::kCoordinatesPage}, {"ctl1043", help::kPlanePage},
-        {"ctl1053", help::kCentrePage},   {"ctl1076", help::kIntervalPage},    {"ctl1091", help::kOutputPage},
+        {"ctl1022", help::kObjectPage},   {"ctl1034", help::kCoordinatesPage},  {"ctl1043", help::kPlanePage},
+        {"ctl1053", help::kCentrePage},   {"ctl1076", help::kIntervalPage},     {"ctl1091", help::kOutputPage},
         {"ctl1134", help::kAccuracyPage}, {"ctl1097", help::kRestrictionsPage}, {"ctl1186", help::kDescriptionPage},
     };
     for (const auto& p : pages) {

@@ -107,22 +107,37 @@ TEST(ChildFrames, CaptionBarsByFrameClassAndTaskCode) {
         FrameClass cls;
         int task;
         int obsType;
-        std::vector<int> bars;                           // in creation order
-        std::vector<std::pair<int, QString>> controls;   // control id, text
+        std::vector<int> bars;                          // in creation order
+        std::vector<std::pair<int, QString>> controls;  // control id, text
     } cases[] = {
         {"plain frame", FrameClass::CChildFrame, 17, 0, {}, {}},
         {"ephemeris, equator", FrameClass::CChildFrm7, 0, 0, {117, 173}, {{1074, cap(0, 0)}}},
         {"ephemeris, horizon", FrameClass::CChildFrm7, 2, 0, {117, 174}, {{1074, cap(2, 0)}}},
-        {"ephemeris, positions equator", FrameClass::CChildFrm7, 3, 0, {117, 175}, {{1076, cap(3, 0)}, {1062, cap(3, 1)}}},
+        {"ephemeris, positions equator",
+         FrameClass::CChildFrm7,
+         3,
+         0,
+         {117, 175},
+         {{1076, cap(3, 0)}, {1062, cap(3, 1)}}},
         {"ephemeris, rectangular", FrameClass::CChildFrm7, 6, 0, {117, 176}, {{1076, cap(6, 0)}}},
         {"ephemeris, velocities", FrameClass::CChildFrm7, 8, 0, {117, 177}, {{1076, cap(8, 0)}, {1062, cap(8, 1)}}},
-        {"ephemeris, rectangular velocities", FrameClass::CChildFrm7, 9, 0, {117, 178}, {{1076, cap(9, 0)}, {1062, cap(9, 1)}}},
+        {"ephemeris, rectangular velocities",
+         FrameClass::CChildFrm7,
+         9,
+         0,
+         {117, 178},
+         {{1076, cap(9, 0)}, {1062, cap(9, 1)}}},
         {"ephemeris, unknown kind", FrameClass::CChildFrm7, 12, 0, {117}, {}},
         {"O-C results", FrameClass::CChildFrm2, 11, 0, {117, 153}, {{1074, cap(11, 0)}, {1059, cap(11, 1)}}},
         {"plate object list", FrameClass::CChildFrm3, 16, 0, {117, 170}, {{1074, cap(16, 0)}, {1059, cap(16, 1)}}},
         {"identification input", FrameClass::CChildFrm4, 13, 0, {171}, {{1074, cap(13, 0)}, {1059, cap(13, 1)}}},
         {"identification result", FrameClass::CChildFrm5, 14, 0, {152}, {{1074, cap(14, 0)}, {1059, cap(14, 1)}}},
-        {"plate list", FrameClass::CChildFrm6, 15, 0, {172}, {{1076, cap(15, 0)}, {1062, cap(15, 1)}, {1064, cap(15, 2)}}},
+        {"plate list",
+         FrameClass::CChildFrm6,
+         15,
+         0,
+         {172},
+         {{1076, cap(15, 0)}, {1062, cap(15, 1)}, {1064, cap(15, 2)}}},
         {"O-C input, horizon", FrameClass::CChildOC, 7, 231, {171, 117}, {{1074, cap(19, 0)}, {1059, cap(19, 1)}}},
         {"O-C input, equator", FrameClass::CChildOC, 7, 111, {171, 117}, {{1074, cap(17, 0)}, {1059, cap(17, 1)}}},
     };

@@ -36,8 +36,7 @@ TEST(StartupCheck, FailuresShowTheirMessageAndStopTheStart) {
         void (*prepare)(Package&);
         std::string message;
     } cases[] = {
-        {"no path file", [](Package&) { fs::remove("setpath"); },
-         "Setpath. file is not found; \n" + pathHelp},
+        {"no path file", [](Package&) { fs::remove("setpath"); }, "Setpath. file is not found; \n" + pathHelp},
         {"data directory missing", [](Package& p) { zeltest::write_text("setpath", p.work.dir_slash() + "none/\r\n"); },
          "Wrong Setpath. file. \n" + pathHelp},
         {"empty path file", [](Package&) { zeltest::write_text("setpath", ""); }, "Wrong Setpath. file. \n" + pathHelp},

@@ -5,11 +5,11 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
-#include <QRadioButton>
-#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QRadioButton>
 #include <filesystem>
 #include <fstream>
 
@@ -190,9 +190,10 @@ TEST(OcConfig, TasksOcCreatesTheFileOnlyWhenTheUserAgrees) {
     // A file of 40 bytes is not usable: No ends the command with advice.
     zeltest::write_bytes(cfg, std::vector<std::uint8_t>(40, 0));
     s.openOc({obs_line("1")}, Answer::No);
-    EXPECT_EQ(s.texts(), (std::vector<std::string>{
-                             "No configuration file or it's wrong.Create new?",
-                             "Copy configuration file from another folder\nor repeate call and create new configuration"}));
+    EXPECT_EQ(s.texts(),
+              (std::vector<std::string>{
+                  "No configuration file or it's wrong.Create new?",
+                  "Copy configuration file from another folder\nor repeate call and create new configuration"}));
     EXPECT_EQ(fs::file_size(cfg), 40u);
     EXPECT_EQ(s.app.frame()->activeChildFrame(), nullptr);
     s.files.answers.clear();
@@ -255,8 +256,9 @@ TEST(OcTask, CalculateWritesTheSelectedLinesAndRunsWithCountersAndHeader) {
     EXPECT_EQ(s.ctx().OcRun.status, 2);
     EXPECT_EQ(s.ctx().CalcInterrupted, 0);
     EXPECT_EQ(s.ctx().TaskCode, 10);
-    EXPECT_EQ(s.ctx().HeaderText, "   Equator and equinox   2000.0  Astrometric positions Accuracy: Integration M V E,M M J S "
-                                  "U N P - p -+ rel_Sun ");
+    EXPECT_EQ(s.ctx().HeaderText,
+              "   Equator and equinox   2000.0  Astrometric positions Accuracy: Integration M V E,M M J S "
+              "U N P - p -+ rel_Sun ");
     // The O-C task's own record is written whole, with the catalogue key.
     const std::string cfg = read_file(s.pkg.work.path() / "omc.cfg");
     ASSERT_EQ(cfg.size(), 1418u);

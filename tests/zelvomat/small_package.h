@@ -12,9 +12,8 @@
 // find the marker file "ready".
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -45,9 +44,9 @@ inline std::filesystem::path build_package_once(const char* name, const char* op
     ::flock(fd, LOCK_EX);
     bool ok = fs::exists(out / "ready");
     if (!ok) {
-        const std::string cmd = std::string("'") + ZELVO_SOURCE_DIR + "/tools/make_package.sh' '" +
-                                ZELVO_BINARY_DIR + "' '" + out.string() + "' " + options + " > '" +
-                                (out / "build.log").string() + "' 2>&1";
+        const std::string cmd = std::string("'") + ZELVO_SOURCE_DIR + "/tools/make_package.sh' '" + ZELVO_BINARY_DIR +
+                                "' '" + out.string() + "' " + options + " > '" + (out / "build.log").string() +
+                                "' 2>&1";
         ok = std::system(cmd.c_str()) == 0;
         if (ok) ::close(::open((out / "ready").string().c_str(), O_WRONLY | O_CREAT, 0644));
     }

@@ -4,9 +4,8 @@
 // magnitude law with "M2C.K2C", and a position of 2P/Encke against a
 // two-body orbit computed here from JPL's elements (q, e, tp) of the
 // source, KStars' comets.dat.
-#include <gtest/gtest.h>
-
 #include <erfa.h>
+#include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
@@ -38,7 +37,7 @@ constexpr double kDeg = 3.14159265358979323846 / 180.0;
 struct SourceOrbit {
     double epoch_jd, q, e, incl, peri, node, tp;
 };
-constexpr SourceOrbit kEncke{57296.0 + 2400000.5, 0.335949506931661, 0.8483394575302023, 11.78141839678284,
+constexpr SourceOrbit kEncke{57296.0 + 2400000.5, 0.335949506931661, 0.8483394575302023,  11.78141839678284,
                              186.5472789415125,   334.5677847501931, 2457822.536683651896};
 
 // Heliocentric position (AU, mean equator and equinox J2000) on the two-body
@@ -54,8 +53,8 @@ std::array<double, 3> two_body(const SourceOrbit& o, double jd) {
     const double w = o.peri * kDeg, om = o.node * kDeg, inc = o.incl * kDeg;
     const double nu = std::atan2(yp, xp), r = std::hypot(xp, yp);
     double ecl[3] = {r * (std::cos(om) * std::cos(w + nu) - std::sin(om) * std::sin(w + nu) * std::cos(inc)),
-                           r * (std::sin(om) * std::cos(w + nu) + std::cos(om) * std::sin(w + nu) * std::cos(inc)),
-                           r * std::sin(w + nu) * std::sin(inc)};
+                     r * (std::sin(om) * std::cos(w + nu) + std::cos(om) * std::sin(w + nu) * std::cos(inc)),
+                     r * std::sin(w + nu) * std::sin(inc)};
     double m[3][3], eq[3];
     eraIr(m);
     eraRx(-eraObl80(2451545.0, 0.0), m);
@@ -130,8 +129,8 @@ protected:
 TEST_F(CometPackage, NamesAndNumbers) {
     struct Case {
         const char* typed;
-        int n;                // 0: not found
-        const char* shown;    // the name namn1 gives back
+        int n;              // 0: not found
+        const char* shown;  // the name namn1 gives back
     } cases[] = {
         {"1P/Halley", 1, "1P/Halley"},
         {"2p/encke", 2, "2P/Encke"},

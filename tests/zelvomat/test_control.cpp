@@ -142,7 +142,7 @@ TEST(ControlDates, CalendarAndJulianDates) {
         EXPECT_EQ(o.err, 0);
         EXPECT_EQ(o.number, 0);
         EXPECT_NEAR(o.jd, djm0 + djm + c.frac, 1e-8);  // days (1 ms)
-        EXPECT_EQ(o.text, padded(c.typed, 20));          // never rewritten
+        EXPECT_EQ(o.text, padded(c.typed, 20));        // never rewritten
     }
     const Outcome jd = control(5, "2451545.5", 20);
     EXPECT_EQ(jd.err, 0);
@@ -167,9 +167,9 @@ TEST(FortrAI, ReadsSixCharactersNoFurtherThanTheLength) {
         bool ok;
         int value;
     } cases[] = {
-        {"   123", 6, true, 123},   {"-12", 3, true, -12},      {"      ", 6, true, 0},
-        {"12345678", 8, true, 123456}, {"12 3", 4, true, 123},  {"1299", 2, true, 12},
-        {"", 0, true, 0},           {"12a", 3, false, 0},       {"+", 1, false, 0},
+        {"   123", 6, true, 123}, {"-12", 3, true, -12}, {"      ", 6, true, 0}, {"12345678", 8, true, 123456},
+        {"12 3", 4, true, 123},   {"1299", 2, true, 12}, {"", 0, true, 0},       {"12a", 3, false, 0},
+        {"+", 1, false, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);

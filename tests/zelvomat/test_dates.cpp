@@ -16,9 +16,7 @@ using namespace zelvomat;
 
 namespace {
 // Civil date (from midnight) of a Julian date, by ERFA.
-void erfa_civil(double jd, int& y, int& m, int& d, double& fd) {
-    ASSERT_EQ(eraJd2cal(jd, 0.0, &y, &m, &d, &fd), 0);
-}
+void erfa_civil(double jd, int& y, int& m, int& d, double& fd) { ASSERT_EQ(eraJd2cal(jd, 0.0, &y, &m, &d, &fd), 0); }
 double erfa_jd(int y, int m, int d, double fd) {
     double djm0 = 0, djm = 0;
     EXPECT_EQ(eraCal2jd(y, m, d, &djm0, &djm), 0);
@@ -91,11 +89,8 @@ TEST(DateTExport, BothModesAgreeWithErfa) {
         short mode;
         double x, y;
     } cases[] = {
-        {1, 20000101.5, 2451545.0},
-        {2, 2451545.0, 20000101.5},
-        {2, 2451544.75, 20000101.25},
-        {1, 18000101.0, 2378496.5},
-        {2, 2488069.5, 21000101.0},
+        {1, 20000101.5, 2451545.0}, {2, 2451545.0, 20000101.5}, {2, 2451544.75, 20000101.25},
+        {1, 18000101.0, 2378496.5}, {2, 2488069.5, 21000101.0},
     };
     for (const auto& c : cases) {
         double y = -1;
@@ -163,8 +158,9 @@ TEST(DeltaT, InterpolatesTheTableWithBesselsFormula) {
     fill_table(2030.0, 440);
     const struct {
         double b, k;  // Besselian year and its fractional entry number (1818 + k yearly, 1956 + (k - 143)/4 after)
-    } cases[] = {{1850.25, 32.25}, {1900.0, 82.0}, {1955.5, 137.5}, {1956.1, 143.4}, {1990.6, 143.0 + 34.6 * 4},
-                 {2020.1, 143.0 + 64.1 * 4}};
+    } cases[] = {
+        {1850.25, 32.25},          {1900.0, 82.0}, {1955.5, 137.5}, {1956.1, 143.4}, {1990.6, 143.0 + 34.6 * 4},
+        {2020.1, 143.0 + 64.1 * 4}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.b);
         const double jd = jd_of_besselian(c.b);

@@ -8,8 +8,6 @@
 #include <erfa.h>
 #include <gtest/gtest.h>
 
-#include "support.h"
-
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -21,6 +19,7 @@
 #include "core/elemcache.h"
 #include "core/elmnt.h"
 #include "core/setpar.h"
+#include "support.h"
 #include "yearly_fixture.h"
 #include "zelvomat/zelvomat.h"
 

@@ -9,9 +9,8 @@
 //    horizon (eraHd2ae);
 //  - light time: iterated in the test from the reader's heliocentric states;
 //  - magnitudes: the H, G formula of Bowell et al. (1989) written out here.
-#include <gtest/gtest.h>
-
 #include <erfa.h>
+#include <gtest/gtest.h>
 
 #include <cmath>
 #include <fstream>
@@ -25,10 +24,10 @@
 #include "core/catalog.h"
 #include "core/datajd.h"
 #include "core/destate.h"
+#include "core/elemcache.h"
 #include "core/elmnt.h"
 #include "core/ephem.h"
 #include "core/fallback.h"
-#include "core/elemcache.h"
 #include "core/force.h"
 #include "core/observer.h"
 #include "core/reade403.h"
@@ -145,9 +144,10 @@ protected:
         ASSERT_TRUE(de_open(kExcerpt).ok());
         motion_model().catalogue_epoch = kEpoch;
         // Ceres, Pallas, Vesta as the perturbing minor planets.
-        minor_perturber_elements().planet = {OrbitElements::from(kCeres.data()),
-                                             OrbitElements::from(elements_deg(352.9, 310.3, 173.2, 34.84, 0.2300, 2.7716).data()),
-                                             OrbitElements::from(kVesta.data())};
+        minor_perturber_elements().planet = {
+            OrbitElements::from(kCeres.data()),
+            OrbitElements::from(elements_deg(352.9, 310.3, 173.2, 34.84, 0.2300, 2.7716).data()),
+            OrbitElements::from(kVesta.data())};
     }
     void TearDown() override { reset(); }
     static void reset() {
@@ -254,7 +254,8 @@ TEST_F(Ephem, CentresOfTheEphemeris) {
         options("REC", "GMT", "EQT", "2000", c.centre, "GEO");
         const EphResultValues v = run(-4, jd);
         for (int i = 0; i < 3; ++i)
-            EXPECT_NEAR(v(i + 1), helio.at(4)[static_cast<std::size_t>(i)] - c.centre_pos[static_cast<std::size_t>(i)], 1e-12);
+            EXPECT_NEAR(v(i + 1), helio.at(4)[static_cast<std::size_t>(i)] - c.centre_pos[static_cast<std::size_t>(i)],
+                        1e-12);
         EXPECT_NEAR(v(9), pm(helio.at(4)), 1e-12);
     }
     // Object 0: the solar-system barycentre, heliocentric.
@@ -455,8 +456,7 @@ TEST_F(Ephem, HorizonAgainstErfa) {
         // (dpsi cos eps; eraEqeq94 adds the 1994 terms of up to 0.0026").
         double dpsi = 0, deps = 0;
         eraNut80(2400000.5, jd - 2400000.5, &dpsi, &deps);
-        const double gast =
-            eraGmst82(2400000.5, jd - 2400000.5) + dpsi * std::cos(eraObl80(2400000.5, jd - 2400000.5));
+        const double gast = eraGmst82(2400000.5, jd - 2400000.5) + dpsi * std::cos(eraObl80(2400000.5, jd - 2400000.5));
         double az = 0, el = 0;
         eraHd2ae(gast + 17.0 * kDeg - eq(1), eq(2), 48.5 * kDeg, &az, &el);
         const double want = eraAnp(az - kPi);
@@ -592,8 +592,8 @@ TEST_F(Ephem, NodesModelUsesTheYearlySets) {
     ASSERT_TRUE(de_open(kExcerpt).ok());
     // Eros's elements, mean anomaly moved by 1 degree, at JD 2451560.5.
     const double set_epoch = 2451560.5;
-    ElementSet s{set_epoch, kEros[0] + kEros[5] * (set_epoch - kEpoch) + kDeg, kEros[1], kEros[2],
-                 kEros[3],  kEros[4], kEros[5]};
+    ElementSet s{set_epoch, kEros[0] + kEros[5] * (set_epoch - kEpoch) + kDeg, kEros[1], kEros[2], kEros[3], kEros[4],
+                 kEros[5]};
     zeltest::write_year(wd.dir_slash(), 2000, 4, {{2, {s}}});
     motion_model().model = MotionCode::Nodes;
     options("REC", "GMT", "EQT", "2000", 10, "GEO");
@@ -653,7 +653,8 @@ TEST_F(Ephem, TypedOrbitAtTheCatalogueEpoch) {
     // Ceres of the perturbers stays where its elements put it (no first
     // integration moved it).
     StateVector ceres{};
-    ASSERT_TRUE(twobody(0.0, 2451545, 0.0, OrbitElements::from(kCeres.data()), 2451545, 0.0, kObliquityJ2000, ceres).ok());
+    ASSERT_TRUE(
+        twobody(0.0, 2451545, 0.0, OrbitElements::from(kCeres.data()), 2451545, 0.0, kObliquityJ2000, ceres).ok());
     for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(m.x[3 + i], ceres[i]);
 
     // A typed epoch 20 days later: the perturbers are integrated to it first

@@ -99,10 +99,8 @@ TEST_F(EphemerisReader, Reade403ServesFirstFlaggedBodyByBodyCode) {
         BodyCode target, centre;
         int file_target, file_centre;
     } cases[] = {
-        {BodyCode::Earth, BodyCode::Sun, 3, 11},
-        {BodyCode::Moon, BodyCode::Earth, 10, 3},
-        {BodyCode::Sun, BodyCode::Barycentre, 11, 12},
-        {BodyCode::EarthMoonBarycentre, BodyCode::Sun, 13, 11},
+        {BodyCode::Earth, BodyCode::Sun, 3, 11},       {BodyCode::Moon, BodyCode::Earth, 10, 3},
+        {BodyCode::Sun, BodyCode::Barycentre, 11, 12}, {BodyCode::EarthMoonBarycentre, BodyCode::Sun, 13, 11},
         {BodyCode::Jupiter, BodyCode::Sun, 5, 11},
     };
     const auto refs = reference_states();

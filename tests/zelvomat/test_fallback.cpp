@@ -229,10 +229,10 @@ TEST_F(Fallback, PlanetsAgreeWithErfaPlan94OutsideTheFit) {
         BodyCode body;
         double max_arcsec;
     };
-    constexpr Case cases[] = {{1, BodyCode::Mercury, 300.0}, {2, BodyCode::Venus, 90.0},
-                              {3, BodyCode::EarthMoonBarycentre, 90.0}, {4, BodyCode::Mars, 400.0},
-                              {5, BodyCode::Jupiter, 560.0}, {6, BodyCode::Saturn, 770.0},
-                              {7, BodyCode::Uranus, 320.0}, {8, BodyCode::Neptune, 800.0}};
+    constexpr Case cases[] = {
+        {1, BodyCode::Mercury, 300.0}, {2, BodyCode::Venus, 90.0},    {3, BodyCode::EarthMoonBarycentre, 90.0},
+        {4, BodyCode::Mars, 400.0},    {5, BodyCode::Jupiter, 560.0}, {6, BodyCode::Saturn, 770.0},
+        {7, BodyCode::Uranus, 320.0},  {8, BodyCode::Neptune, 800.0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.planet);
         double max_ang = 0.0;

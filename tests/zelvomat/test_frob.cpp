@@ -33,8 +33,7 @@ const FrobCase kCases[] = {
     {"mode 0, q = 4: rounded to 100 m", 0, 1, "0.9417", "0.3372", 4249.4, "+4200       "},
     {"mode 0, q = 4: half rounds up", 0, 1, "0.9417", "0.3372", 4250.0, "+4300       "},
     {"mode 0, q = 5: rounded to 10 m", 0, 1, "0.94171", "0.33725", -45.88, "-50         "},
-    {"mode 0, q = 6: rounded to the metre, halves away from zero", 0, 1, "0.941710", "0.337250", -45.5,
-     "-46         "},
+    {"mode 0, q = 6: rounded to the metre, halves away from zero", 0, 1, "0.941710", "0.337250", -45.5, "-46         "},
     {"mode 0, q above 6 counts as 6", 0, 1, "0.94171000", "0.33725000", 4205.4, "+4205       "},
     {"mode 0, q = 0: rounded to 1000 km", 0, 1, "1", "0", 2600000.0, "+3000000    "},
     // Signs.
@@ -46,8 +45,7 @@ const FrobCase kCases[] = {
     {"a value wider than 9 characters", 1, 1, "0.12345", "0.12345", 1e9, "************"},
     {"a signed value that fills its field has no room for the sign", 0, 1, "0.123456", "0.123456", 12345678.0,
      "************"},
-    {"an unsigned value that fills its field is written", 0, 0, "0.123456", "0.123456", 12345678.0,
-     "12345678    "},
+    {"an unsigned value that fills its field is written", 0, 0, "0.123456", "0.123456", 12345678.0, "12345678    "},
 };
 
 TEST(Frob, CasesOfDecimalsRoundingAndSign) {

@@ -104,7 +104,7 @@ TEST(Geodesy, SphericalAndRectangularMatchErfa) {
         double theta = 0, phi = 0, rr = 0;
         eraP2s(pv, &theta, &phi, &rr);
         EXPECT_NEAR(r, rr, 1e-6);
-        EXPECT_NEAR(lat, phi * kArcsecPerRad, 1e-6);  // arcseconds
+        EXPECT_NEAR(lat, phi * kArcsecPerRad, 1e-6);             // arcseconds
         EXPECT_NEAR(lon, eraAnp(theta) * kTimeSecPerRad, 1e-7);  // seconds of time
     }
 }
@@ -123,8 +123,8 @@ TEST(Geodesy, SphericalFormsAgreeBothWays) {
         double h = 0, lat = 0, lon2 = 0;
         GEODESY(r, glat, lon, 13, h, lat, lon2);
         // Tolerances as for the rectangular form above (same iteration).
-        EXPECT_NEAR(h, p.height_m, 0.06);                // metres
-        EXPECT_NEAR(lat, p.lat_deg * 3600.0, 2e-5);      // arcseconds
+        EXPECT_NEAR(h, p.height_m, 0.06);            // metres
+        EXPECT_NEAR(lat, p.lat_deg * 3600.0, 2e-5);  // arcseconds
         EXPECT_EQ(lon2, lon);
     }
 }
@@ -182,16 +182,11 @@ struct Observatory {
 // ERFA (the second gives a height of about 2490 m, while Palomar stands at
 // about 1710 m, so it is not the list's current entry).
 const Observatory kObservatories[] = {
-    {"000 Greenwich", "0.62411  ", "+0.77873 ", 3, 10},
-    {"001 Crowborough", "0.62992  ", "+0.77411 ", 3, 10},
-    {"004 Toulouse", "0.72520  ", "+0.68627 ", 3, 10},
-    {"005 Meudon", "0.659891 ", "+0.748875", 4, 1},
-    {"006 Fabra, Barcelona", "0.751042 ", "+0.658129", 4, 1},
-    {"007 Paris", "0.659470 ", "+0.749223", 4, 1},
-    {"008 Algiers-Bouzareah", "0.80172  ", "+0.59578 ", 3, 10},
-    {"010 Caussols", "0.72368  ", "+0.68811 ", 3, 10},
-    {"quoted for 568", "0.94171  ", "+0.33725 ", 3, 10},
-    {"quoted for 675", "0.83644  ", "+0.54693 ", 3, 10},
+    {"000 Greenwich", "0.62411  ", "+0.77873 ", 3, 10},         {"001 Crowborough", "0.62992  ", "+0.77411 ", 3, 10},
+    {"004 Toulouse", "0.72520  ", "+0.68627 ", 3, 10},          {"005 Meudon", "0.659891 ", "+0.748875", 4, 1},
+    {"006 Fabra, Barcelona", "0.751042 ", "+0.658129", 4, 1},   {"007 Paris", "0.659470 ", "+0.749223", 4, 1},
+    {"008 Algiers-Bouzareah", "0.80172  ", "+0.59578 ", 3, 10}, {"010 Caussols", "0.72368  ", "+0.68811 ", 3, 10},
+    {"quoted for 568", "0.94171  ", "+0.33725 ", 3, 10},        {"quoted for 675", "0.83644  ", "+0.54693 ", 3, 10},
 };
 
 TEST(Obscl, ParallaxConstantsToLatitudeAndHeightMatchErfa) {

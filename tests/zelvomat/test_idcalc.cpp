@@ -112,7 +112,8 @@ struct Package {
         std::memcpy(&fy, set.data() + 420, 2);
         std::memcpy(&ly, set.data() + 422, 2);
         first_year = fy, last_year = ly;
-        for (int k = 0; k < 5; ++k) opp_counts[static_cast<std::size_t>(k)] = i32(set, 480 + 4 * static_cast<std::size_t>(k));
+        for (int k = 0; k < 5; ++k)
+            opp_counts[static_cast<std::size_t>(k)] = i32(set, 480 + 4 * static_cast<std::size_t>(k));
         for (std::size_t k = 0; k < 5; ++k) element_values[k] = i32(set, 560 + 4 * k);
         elements = bytes_of(data / "elitel");
         names = bytes_of(data / "elinm");
@@ -151,8 +152,9 @@ struct Package {
     std::vector<Elements> sets(std::int32_t n, int y, std::int32_t& first) const {
         auto it = yearly.find(y);
         if (it == yearly.end())
-            it = yearly.emplace(y, std::make_pair(bytes_of(data / ("ad" + std::to_string(y))),
-                                                  bytes_of(data / ("el" + std::to_string(y)))))
+            it = yearly
+                     .emplace(y, std::make_pair(bytes_of(data / ("ad" + std::to_string(y))),
+                                                bytes_of(data / ("el" + std::to_string(y)))))
                      .first;
         const auto& [ad, el] = it->second;
         const std::int32_t v = i32(ad, 4 * static_cast<std::size_t>(n - 1));
@@ -161,7 +163,8 @@ struct Package {
         if (first == 0) return out;
         for (std::int32_t s = first; s < first + v % 1000; ++s) {
             // Set s: record (s-1) div 40 + 1 of 2240 bytes, place (s-1) mod 40 of 56 bytes.
-            const std::size_t at = static_cast<std::size_t>((s - 1) / 40) * 2240 + static_cast<std::size_t>((s - 1) % 40) * 56;
+            const std::size_t at =
+                static_cast<std::size_t>((s - 1) / 40) * 2240 + static_cast<std::size_t>((s - 1) % 40) * 56;
             Elements e;
             e.epoch = f64(el, at);
             for (std::size_t i = 0; i < 6; ++i) e.el[i] = f64(el, at + 8 + 8 * i);
@@ -234,7 +237,8 @@ std::array<double, 3> helio(const Elements& s, double tt) {
     eraRz(-e[2], rot);
     double orb[3] = {xp, yp, 0}, ecl[3];
     eraRxp(rot, orb, ecl);
-    return {ecl[0], ecl[1] * std::cos(kEps) - ecl[2] * std::sin(kEps), ecl[1] * std::sin(kEps) + ecl[2] * std::cos(kEps)};
+    return {ecl[0], ecl[1] * std::cos(kEps) - ecl[2] * std::sin(kEps),
+            ecl[1] * std::sin(kEps) + ecl[2] * std::cos(kEps)};
 }
 
 struct Place {
@@ -324,7 +328,8 @@ Line make_line(const std::string& desig, int y, int m, int d, double frac, doubl
         std::snprintf(b, sizeof b, "%4.1f ", mag);
         return std::string(b);
     }();
-    std::snprintf(buf, sizeof buf, "%-13.13s  %04d %02d %08.5f %02d %02d %02d.%02d %c%02d %02d %02d.%d          %5.5sV      %3.3s",
+    std::snprintf(buf, sizeof buf,
+                  "%-13.13s  %04d %02d %08.5f %02d %02d %02d.%02d %c%02d %02d %02d.%d          %5.5sV      %3.3s",
                   desig.c_str(), y, m, d + frac, ih[0], ih[1], ih[2], ih[3], sign, id[0], id[1], id[2], id[3],
                   magtext.c_str(), code.c_str());
     Line l;
@@ -344,7 +349,8 @@ void write_input(const std::vector<Line>& lines) {
 std::vector<std::string> read_records(const fs::path& p) {
     const auto b = zeltest::read_bytes(p);
     std::vector<std::string> out;
-    for (std::size_t k = 0; k + 82 <= b.size(); k += 82) out.emplace_back(reinterpret_cast<const char*>(b.data()) + k, 82);
+    for (std::size_t k = 0; k + 82 <= b.size(); k += 82)
+        out.emplace_back(reinterpret_cast<const char*>(b.data()) + k, 82);
     return out;
 }
 
@@ -373,9 +379,7 @@ IdRun run_idcalc(int lines, double tol_ra, double tol_decl, ProgressCallback cb 
 // A working directory with the package's settings (the data directory is
 // the package's own).
 struct InPackage {
-    explicit InPackage(const fs::path& work) {
-        fs::copy_file(work / "setpar", dir.path() / "setpar");
-    }
+    explicit InPackage(const fs::path& work) { fs::copy_file(work / "setpar", dir.path() / "setpar"); }
     zeltest::ScopedWorkDir dir;
 };
 
@@ -448,9 +452,10 @@ std::vector<Case> make_cases(const Package& pkg, std::size_t wanted, bool with_m
             const Place pl = place(*set, y, m, d, 0.1234, kLon000, kRc000, kRs000);
             const Predicted w = predicted(pl.ra, pl.sun_ra);
             if (!(std::fabs(opp[0] - (jd + w.w)) < w.h - 0.1)) continue;
-            const double mag = with_magnitude ? std::round((hg_magnitude(pkg.abs_mag(n), pkg.slope(n), pl.r, pl.delta,
-                                                                         pl.phase) + 0.3) * 10) / 10
-                                              : 0.0;
+            const double mag =
+                with_magnitude
+                    ? std::round((hg_magnitude(pkg.abs_mag(n), pkg.slope(n), pl.r, pl.delta, pl.phase) + 0.3) * 10) / 10
+                    : 0.0;
             char desig[16];
             std::snprintf(desig, sizeof desig, "     T%06d", n % 1000000);
             // The set of the date is accepted: no "*".
@@ -537,7 +542,8 @@ std::vector<Case> cases_across_new_year(const Package& pkg) {
         double last_before = -1e300;  // the last opposition listed in the year before
         if (year > pkg.first_year) {
             const auto b = bytes_of(pkg.data / ("opp" + std::to_string(year - 1)));
-            const std::size_t count = static_cast<std::size_t>(pkg.opp_counts[static_cast<std::size_t>(year - 1 - pkg.first_year)]);
+            const std::size_t count =
+                static_cast<std::size_t>(pkg.opp_counts[static_cast<std::size_t>(year - 1 - pkg.first_year)]);
             if (count > 0) last_before = f64(b, 12 * (count - 1));
         }
         const double jan1 = new_year(year);
@@ -593,10 +599,10 @@ const std::string* record_of_object(const Package& pkg, const Case& c, const std
     const std::string packed(reinterpret_cast<const char*>(pkg.names.data()) + 18 * (c.number - 1), 10);
     const DesignationText readable = desunpack(packed);
     for (const std::string& r : mine) {
-        const bool same = c.number <= pkg.numbered
-                              ? r.substr(30, 6) == number
-                              : r.substr(30, 6) == "      " &&
-                                    r.substr(37, 10) == std::string(readable.data(), readable.size());
+        const bool same =
+            c.number <= pkg.numbered
+                ? r.substr(30, 6) == number
+                : r.substr(30, 6) == "      " && r.substr(37, 10) == std::string(readable.data(), readable.size());
         if (same) hit = &r;
     }
     return hit;
@@ -627,8 +633,8 @@ void expect_identified(const Package& pkg, const std::vector<Case>& cases, const
         EXPECT_NEAR(field_value(r.substr(63, 7)), ddec, 0.1) << r;
         if (with_magnitude) {
             // 0.3 added to the magnitude computed here, then rounded to 0.1.
-            const double m = hg_magnitude(pkg.abs_mag(c.number), pkg.slope(c.number), c.place.r, c.place.delta,
-                                          c.place.phase);
+            const double m =
+                hg_magnitude(pkg.abs_mag(c.number), pkg.slope(c.number), c.place.r, c.place.delta, c.place.phase);
             const double written = field_value(c.line.text.substr(65, 4));
             EXPECT_NEAR(field_value(r.substr(71, 5)), written - m, 0.06) << r;
         } else {
@@ -694,7 +700,7 @@ TEST(IdCalcWindow, FollowsTheDistanceFromTheAntiSolarPoint) {
 }
 
 TEST(IdCalcResiduals, RightAscensionAcrossZeroTakesTheShorterArc) {
-    const double s = 15.0 / 206264.80624709636;  // one second of time
+    const double s = 15.0 / 206264.80624709636;               // one second of time
     RaDifference d = ra_difference(1 * s, 2 * M_PI - 1 * s);  // 0h00m01s against 23h59m59s
     EXPECT_NEAR(d.size, 2 * s, 1e-15);
     EXPECT_FALSE(d.negative);
@@ -712,9 +718,8 @@ TEST(IdCalcResiduals, FieldForms) {
         bool neg;
         const char* want;
     } cases[] = {
-        {12.34, false, "  +12.3"}, {12.34, true, "  -12.3"}, {0.5, true, "   -0.5"},
-        {0.04, true, "    0.0"},   {9999.9, true, "-9999.9"}, {10000.0, false, "*******"},
-        {123456.0, false, "*******"},
+        {12.34, false, "  +12.3"}, {12.34, true, "  -12.3"},    {0.5, true, "   -0.5"},       {0.04, true, "    0.0"},
+        {9999.9, true, "-9999.9"}, {10000.0, false, "*******"}, {123456.0, false, "*******"},
     };
     for (const C& c : cases) EXPECT_EQ(residual_field(c.v, c.neg), c.want) << c.v;
     struct M {
@@ -722,15 +727,14 @@ TEST(IdCalcResiduals, FieldForms) {
         double v;
         const char* want;
     } mags[] = {
-        {false, 1.0, "   - "}, {true, 0.5, " +0.5"}, {true, -0.46, " -0.5"},
+        {false, 1.0, "   - "}, {true, 0.5, " +0.5"},   {true, -0.46, " -0.5"},
         {true, 12.3, "+12.3"}, {true, -0.04, "  0.0"}, {true, 2.0, " +2.0"},
     };
     for (const M& m : mags) EXPECT_EQ(magnitude_field(m.known, m.v), m.want) << m.v;
 }
 
 TEST(IdCalcRecords, LayoutOfMatchesAndNotFound) {
-    const std::string line =
-        "     K24A01A  C2025 03 15.12345 12 34 56.78 +12 34 56.7          18.2 V      000";
+    const std::string line = "     K24A01A  C2025 03 15.12345 12 34 56.78 +12 34 56.7          18.2 V      000";
     IdMatch m;
     m.number = 433;
     m.numbered = true;
@@ -883,9 +887,10 @@ TEST(IdCalcFullPackage, RandomLinesNearOppositionFindTheirObjects) {
     int missed = 0;
     for (std::size_t k = 0, i = 0; i < cases.size() && k < all.size(); ++i)
         missed += record_of_object(pkg, cases[i], records_of_line(all, k)) == nullptr;
-    std::printf("[ sample   ] %zu lines: %d with no opposition within h of the predicted date, %d none within "
-                "2h + 5 days; IdCalc misses the object of %d\n",
-                cases.size(), outside_predicted, outside_searched, missed);
+    std::printf(
+        "[ sample   ] %zu lines: %d with no opposition within h of the predicted date, %d none within "
+        "2h + 5 days; IdCalc misses the object of %d\n",
+        cases.size(), outside_predicted, outside_searched, missed);
     // The lines whose opposition lies inside the window searched find their
     // object, with the residuals of the rounding.
     expect_identified(pkg, searched, run(searched), false);
@@ -998,10 +1003,9 @@ TEST_F(IdCalcPackage, SharedSkyGivesTheRecordsOfTheFullTest) {
         // Neighbouring places: 20' and 2 degrees off.
         for (double off : {0.006, 0.035}) {
             Line l = c.line;
-            const Line moved = make_line(l.text.substr(0, 13), std::atoi(l.text.substr(15, 4).c_str()),
-                                         std::atoi(l.text.substr(20, 2).c_str()),
-                                         std::atoi(l.text.substr(23, 2).c_str()), 0.1234, c.place.ra + off,
-                                         c.place.dec - off, 0.0, "000");
+            const Line moved = make_line(
+                l.text.substr(0, 13), std::atoi(l.text.substr(15, 4).c_str()), std::atoi(l.text.substr(20, 2).c_str()),
+                std::atoi(l.text.substr(23, 2).c_str()), 0.1234, c.place.ra + off, c.place.dec - off, 0.0, "000");
             lines.push_back(moved);
         }
     }
@@ -1115,7 +1119,8 @@ TEST_F(IdCalcPackage, SharedSkyFollowsTheElementSetOfEachLine) {
     std::vector<Case> two;
     for (std::size_t k = sets.size() / 2 - 1; k + 1 < sets.size() && two.empty(); ++k) {
         const std::int32_t s = first + static_cast<std::int32_t>(k) + 1;  // the later set
-        const std::size_t at = static_cast<std::size_t>((s - 1) / 40) * 2240 + static_cast<std::size_t>((s - 1) % 40) * 56;
+        const std::size_t at =
+            static_cast<std::size_t>((s - 1) / 40) * 2240 + static_cast<std::size_t>((s - 1) % 40) * 56;
         auto el = zeltest::read_bytes(data / ("el" + std::to_string(year)));
         const double moved = sets[k + 1].el[0] + 0.02;
         std::memcpy(el.data() + at + 8, &moved, 8);

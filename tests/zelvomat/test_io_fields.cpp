@@ -28,7 +28,11 @@ TEST(FixedFields, ReadRealFollowsTheColumnRules) {
         {"point first", "  .5", 3, 0.5},
         {"Fortran exponent E", " 1.5E3", 0, 1500.0},
         {"Fortran exponent D with sign", "2.5D-2", 0, 0.025},
-        {"zero byte counts as blank", std::string_view("1\0" "5", 3), 0, 15.0},
+        {"zero byte counts as blank",
+         std::string_view("1\0"
+                          "5",
+                          3),
+         0, 15.0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -75,19 +79,12 @@ TEST(FortranWriters, FixedPoint) {
         const char* expected;
     };
     const Case cases[] = {
-        {0.125, 6, 2, "  0.13"},      // exact half: away from zero
-        {-0.125, 6, 2, " -0.13"},
-        {2.5, 4, 0, "  3."},          // F4.0 keeps the point
-        {0.5, 4, 3, ".500"},          // leading zero dropped when the width is tight
-        {-0.5, 5, 3, "-.500"},
-        {0.5, 5, 3, "0.500"},
-        {123.456, 5, 2, "*****"},     // does not fit
-        {-12.0, 5, 2, "*****"},
-        {9.9996, 6, 3, "10.000"},     // rounding carries into a new digit
-        {99.996, 6, 2, "100.00"},
-        {0.0, 6, 2, "  0.00"},
-        {1e300, 10, 2, "**********"},
-        {NAN, 6, 2, "******"},
+        {0.125, 6, 2, "  0.13"},                        // exact half: away from zero
+        {-0.125, 6, 2, " -0.13"}, {2.5, 4, 0, "  3."},  // F4.0 keeps the point
+        {0.5, 4, 3, ".500"},                            // leading zero dropped when the width is tight
+        {-0.5, 5, 3, "-.500"},    {0.5, 5, 3, "0.500"},     {123.456, 5, 2, "*****"},  // does not fit
+        {-12.0, 5, 2, "*****"},   {9.9996, 6, 3, "10.000"},  // rounding carries into a new digit
+        {99.996, 6, 2, "100.00"}, {0.0, 6, 2, "  0.00"},    {1e300, 10, 2, "**********"}, {NAN, 6, 2, "******"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.expected);

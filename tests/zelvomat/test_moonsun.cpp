@@ -5,8 +5,8 @@
 // worst against ELP/MPP02). The GCRS/BCRS axes and the library's mean
 // equator and equinox J2000 differ by the frame bias (23 mas), far below the
 // tolerances.
-#include <gtest/gtest.h>
 #include <erfa.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
@@ -170,8 +170,7 @@ TEST_F(MoonSunTest, SunAndMoonAgreeWithErfa) {
 // Ceres (catalogue number 1) from its catalogue elements (the small package
 // has no yearly element files), against the same orbit solved here and seen
 // from ERFA's Earth.
-Reference ceres_reference(const zelvomat::ElementSet& el, double jd, double& r_sun, double& delta,
-                          double& phase) {
+Reference ceres_reference(const zelvomat::ElementSet& el, double jd, double& r_sun, double& delta, double& phase) {
     // Kepler's equation by Newton's method; the state in the ecliptic of
     // J2000, turned to the equator by the obliquity 84381.448".
     const auto state = [&el](double t, double x[3], double v[3]) {
@@ -216,9 +215,8 @@ Reference ceres_reference(const zelvomat::ElementSet& el, double jd, double& r_s
         for (int i = 0; i < 3; ++i) p[i] = x[i] - v[i] * tau - pvh[0][i];
         tau = eraPm(p) * kLightDaysPerAu;
     }
-    phase = std::acos(std::clamp((r_sun * r_sun + delta * delta - eraPm(pvh[0]) * eraPm(pvh[0])) /
-                                     (2 * r_sun * delta),
-                                 -1.0, 1.0));
+    phase = std::acos(
+        std::clamp((r_sun * r_sun + delta * delta - eraPm(pvh[0]) * eraPm(pvh[0])) / (2 * r_sun * delta), -1.0, 1.0));
     return reference(p, geo);
 }
 

@@ -225,7 +225,7 @@ TEST_F(ObsSearch, OutNameReceivesTheFileName) {
     sea_obs("paris", 5, &count, out, sizeof out);
     EXPECT_EQ(std::string(out, 13), std::string("observat.sp1\0", 13));
     EXPECT_EQ(std::string(out + 13, 7), "#######");  // the rest as it was
-    EXPECT_TRUE(fs::exists(out));                     // the name opens the file
+    EXPECT_TRUE(fs::exists(out));                    // the name opens the file
 
     // Too short for the name and its zero byte: refused, buffer untouched.
     char small[12];
@@ -254,11 +254,11 @@ TEST_F(ObsSearch, SelectionByCode) {
         int number;  // the line chosen (number + 1), -1 for none
     };
     const Case cases[] = {
-        {"A12", 1012},  {"a12", 1012},  {"500", 500}, {"000", 0}, {"001", 1},  // a free code has a line too
-        {"644 Palomar", 644},                                                   // the first 3 characters
-        {"A14", -1},    {"Z99", -1},                                            // past the end of the list
-        {"   ", -1},    {"", -1},                                               // nothing to look for
-        {"A5 ", -1},                                                            // a code cut short
+        {"A12", 1012},        {"a12", 1012}, {"500", 500}, {"000", 0}, {"001", 1},  // a free code has a line too
+        {"644 Palomar", 644},                                                       // the first 3 characters
+        {"A14", -1},          {"Z99", -1},                                          // past the end of the list
+        {"   ", -1},          {"", -1},                                             // nothing to look for
+        {"A5 ", -1},                                                                // a code cut short
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string("code \"") + c.text + "\"");
@@ -281,7 +281,8 @@ TEST_F(ObsSearch, SelectionByCode) {
 TEST_F(ObsSearch, UnreadableCodeIsReported) {
     const Selection s = select(1, "#12");
     EXPECT_EQ(s.found, 0);
-    EXPECT_NE(zeltest::last_message().find("\"#12\" is not an observatory code"), std::string::npos) << zeltest::last_message();
+    EXPECT_NE(zeltest::last_message().find("\"#12\" is not an observatory code"), std::string::npos)
+        << zeltest::last_message();
 }
 
 TEST_F(ObsSearch, SelectionByNameFragment) {

@@ -32,9 +32,9 @@
 #include "core/observer.h"
 #include "core/reade403.h"
 #include "core/setpar.h"
+#include "io/fields.h"
 #include "observatory_fixture.h"
 #include "support.h"
-#include "io/fields.h"
 #include "tasks/ephrecord.h"
 #include "tasks/obsline.h"
 #include "tasks/ocman.h"
@@ -49,7 +49,7 @@ constexpr double kEpoch = 2451545.0;  // catalogue epoch
 constexpr double kDeg = 0.017453292519943295;
 constexpr double kArcsecRad = 4.84813681109536e-6;
 constexpr double kRefJd = 2451568.5;  // a date of the reference states
-constexpr double kDist = 0.6;        // AU from the Earth to the placed object
+constexpr double kDist = 0.6;         // AU from the Earth to the placed object
 
 std::array<double, 6> elements_deg(double m, double w, double node, double i, double e, double a) {
     return {m * kDeg, w * kDeg, node * kDeg, i * kDeg, e, 0.01720209895 / std::pow(a, 1.5)};
@@ -104,13 +104,12 @@ void write_package_settings(const std::string& dir, std::int32_t objects, std::i
     zeltest::put32(s, 8 * 80 + 4, slopes);
     const std::array<double, 6>* minor[] = {&kCeres, &kPallas, &kVesta};
     for (int k = 0; k < 3; ++k)
-        for (std::size_t i = 0; i < 6; ++i) zeltest::put64(s, static_cast<std::size_t>(10 + k) * 80 + 8 * i, (*minor[k])[i]);
+        for (std::size_t i = 0; i < 6; ++i)
+            zeltest::put64(s, static_cast<std::size_t>(10 + k) * 80 + 8 * i, (*minor[k])[i]);
     zeltest::write_bytes("setpar", s);
 }
 
-void copy_file(const std::string& from, const std::string& to) {
-    zeltest::write_bytes(to, zeltest::read_bytes(from));
-}
+void copy_file(const std::string& from, const std::string& to) { zeltest::write_bytes(to, zeltest::read_bytes(from)); }
 
 // Observatories: 000 Greenwich, 568 Mauna Kea (the Minor Planet Center's
 // parallax constants) and 500 the geocentre.
@@ -134,7 +133,8 @@ std::string ra_text(double rad) {
     long long cs = std::llround(rad / (2 * M_PI) * 86400.0 * 100.0);
     cs = ((cs % 8640000) + 8640000) % 8640000;
     char b[32];
-    std::snprintf(b, sizeof b, "%02lld %02lld %05.2f", cs / 360000, cs / 6000 % 60, static_cast<double>(cs % 6000) / 100.0);
+    std::snprintf(b, sizeof b, "%02lld %02lld %05.2f", cs / 360000, cs / 6000 % 60,
+                  static_cast<double>(cs % 6000) / 100.0);
     return b;
 }
 std::string dec_text(double rad) {
@@ -160,8 +160,8 @@ double dec_of(const std::string& t) {
     return (t[0] == '-' ? -v : v) * kDeg;
 }
 
-std::string obs_line(const std::string& design, const std::string& date, const std::string& a1,
-                     const std::string& a2, const std::string& mag, char band, const std::string& code) {
+std::string obs_line(const std::string& design, const std::string& date, const std::string& a1, const std::string& a2,
+                     const std::string& mag, char band, const std::string& code) {
     zeltest::MpcFields f;
     f.designation = design;
     f.date = date;
@@ -304,8 +304,8 @@ TEST(OcRecords, ResidualFields) {
         const char* text;
     };
     const Case cases[] = {
-        {0.04, "          0.0"},   {-0.04, "          0.0"}, {-0.5, "         -0.5"},
-        {0.05, "         +0.1"},   {12.34, "        +12.3"}, {-648000.0, "    -648000.0"},
+        {0.04, "          0.0"},         {-0.04, "          0.0"},         {-0.5, "         -0.5"},
+        {0.05, "         +0.1"},         {12.34, "        +12.3"},         {-648000.0, "    -648000.0"},
         {1234567890.0, "+1234567890.0"}, {12345678901.0, "*************"},
     };
     for (const Case& c : cases) {
@@ -315,7 +315,8 @@ TEST(OcRecords, ResidualFields) {
 }
 
 TEST(OcRecords, ObservationAndNotFoundRecords) {
-    const std::string line = obs_line("00433K99A00A", "2000 01 24.12345", "10 20 30.12", "+15 30 45.1", "15.2", 'R', "568");
+    const std::string line =
+        obs_line("00433K99A00A", "2000 01 24.12345", "10 20 30.12", "+15 30 45.1", "15.2", 'R', "568");
     const std::string head = "00433K99A00A  2000 01 24.12345";  // columns 1-30
     struct Case {
         bool full;
@@ -325,16 +326,21 @@ TEST(OcRecords, ObservationAndNotFoundRecords) {
         std::string want;  // columns 31-70
     };
     const Case cases[] = {
-        {true, 1.24, -0.04, true, -0.31, " " + std::string("         +1.2") + "          0.0" + " " + "-" + " 0.3" + "*" + " 568  "},
-        {false, -12.0, 3.0, false, 1.0, "*" + std::string("        -12.0") + "         +3.0" + std::string(8, ' ') + "568  "},
-        {true, 0.0, 0.0, true, 0.02, " " + std::string("          0.0") + "          0.0" + " " + " " + " 0.0" + "*" + " 568  "},
-        {true, 0.0, 0.0, true, 123.4, " " + std::string("          0.0") + "          0.0" + " " + "+" + "****" + "*" + " 568  "},
+        {true, 1.24, -0.04, true, -0.31,
+         " " + std::string("         +1.2") + "          0.0" + " " + "-" + " 0.3" + "*" + " 568  "},
+        {false, -12.0, 3.0, false, 1.0,
+         "*" + std::string("        -12.0") + "         +3.0" + std::string(8, ' ') + "568  "},
+        {true, 0.0, 0.0, true, 0.02,
+         " " + std::string("          0.0") + "          0.0" + " " + " " + " 0.0" + "*" + " 568  "},
+        {true, 0.0, 0.0, true, 123.4,
+         " " + std::string("          0.0") + "          0.0" + " " + "+" + "****" + "*" + " 568  "},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.want);
         EXPECT_EQ(oc_observation_record(line, c.full, c.d1, c.d2, c.mag, c.dm, '*'), head + c.want);
     }
-    EXPECT_EQ(oc_not_found_record(line), head + std::string(8, ' ') + "Object not found" + std::string(11, ' ') + "568  ");
+    EXPECT_EQ(oc_not_found_record(line),
+              head + std::string(8, ' ') + "Object not found" + std::string(11, ' ') + "568  ");
 }
 
 TEST(OcRecords, TypedOrbitRecords) {
@@ -367,9 +373,11 @@ TEST(OcRecords, TypedOrbitRecords) {
 TEST(OcRecords, HeaderDescription) {
     const std::array<std::int32_t, 12> all{1, 1, 2, 1, 1, 1, 1, 1, 1, 1, 1, 1};
     const std::array<std::int32_t, 12> some{1, 0, 2, 1, 1, 1, 1, 1, 0, 0, 0, 0};
-    EXPECT_EQ(oc_description(1, 2, 1, 0, all, false), "Ecliptic and equinox 2000.0 Astrometric positions Elliptic motion");
+    EXPECT_EQ(oc_description(1, 2, 1, 0, all, false),
+              "Ecliptic and equinox 2000.0 Astrometric positions Elliptic motion");
     EXPECT_EQ(oc_description(3, 3, 3, 1, all, false), "Horizon and meridian True Apparent positions Accuracy: Nodes");
-    EXPECT_EQ(oc_description(2, 1, 2, 2, some, true), "Equator and equinox 1950.0 Geometric positions M0(E,M)MJSUN0000+rS");
+    EXPECT_EQ(oc_description(2, 1, 2, 2, some, true),
+              "Equator and equinox 1950.0 Geometric positions M0(E,M)MJSUN0000+rS");
 }
 
 // ---- Positions ------------------------------------------------------------------------
@@ -381,8 +389,8 @@ TEST(OcRecords, HeaderDescription) {
 // opposite sign.
 TEST_F(OcRun, GeocentricResidualsOfAPlacedObject) {
     struct Case {
-        double ra, dec;          // chosen direction (radians), exact in the line's units
-        double dra_s, ddec_as;   // offsets written into the line (seconds of time, arcseconds)
+        double ra, dec;         // chosen direction (radians), exact in the line's units
+        double dra_s, ddec_as;  // offsets written into the line (seconds of time, arcseconds)
     };
     const Case cases[] = {
         {ra_of("10 20 30.12"), dec_of("+15 30 45.1"), 0.0, 0.0},
@@ -561,7 +569,7 @@ TEST_F(OcRun, CatalogueModeRecordsAndHeader) {
             EXPECT_EQ(cols(recs[i], 39, 54), "Object not found");
             continue;
         }
-        EXPECT_EQ(cols(recs[i], 31, 31), "*");  // two-body motion
+        EXPECT_EQ(cols(recs[i], 31, 31), "*");      // two-body motion
         const bool mag = i % 3 != 0 && i % 5 != 4;  // object 3 has H = G = 0
         EXPECT_EQ(cols(recs[i], 59, 64) == "      ", !mag);
         if (mag) {
@@ -691,22 +699,27 @@ TEST_F(OcRun, FailuresAreReported) {
         const char* what;
         std::function<void()> spoil;
         int count_in;
-        const char* note;        // note file, or ""
-        const char* message;     // part of the message
+        const char* note;     // note file, or ""
+        const char* message;  // part of the message
         int count_out, first_out;
     };
     const Case cases[] = {
-        {"no input", [] { std::filesystem::remove("input.oc1"); }, 0, "resoc99.res", "Bad opening of \"Input.oc1\"", 0, 1},
-        {"no ephemeris", [] { std::filesystem::remove("coorbp"); }, -7, "resoc913.res", "Bad opening of \"Lae\"", -7, 1},
-        {"no old result", [] { std::filesystem::remove("result.oc4"); }, -2, "resoc398.res", "Bad opening of \"old PTF\"", 2, 1},
+        {"no input", [] { std::filesystem::remove("input.oc1"); }, 0, "resoc99.res", "Bad opening of \"Input.oc1\"", 0,
+         1},
+        {"no ephemeris", [] { std::filesystem::remove("coorbp"); }, -7, "resoc913.res", "Bad opening of \"Lae\"", -7,
+         1},
+        {"no old result", [] { std::filesystem::remove("result.oc4"); }, -2, "resoc398.res",
+         "Bad opening of \"old PTF\"", 2, 1},
         {"no omc.cfg", [] { std::filesystem::remove("omc.cfg"); }, 0, "", "omc.cfg", 0, 1},
         {"no settings", [] { std::filesystem::remove("setpar"); }, 0, "", "setpar", 0, 1},
         {"no template", [] { std::filesystem::remove("OMC.HD2"); }, 0, "", "OMC.HD2", 0, 1},
-        {"unknown observatory", [] {
+        {"unknown observatory",
+         [] {
              auto l = catalogue_lines(3);
              l[1].replace(77, 3, "Z99");
              write_input(l);
-         }, 0, "", "\"input.oc1\" line 2", 1, 2},
+         },
+         0, "", "\"input.oc1\" line 2", 1, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -754,16 +767,16 @@ TEST(OcSeparate, LimitsAndObservatories) {
     not_found.replace(65, 3, "500");
     std::string source = io::pad("                   coor&vel: /home/user/orbit files/all the orbits.txt", 70);
     const std::vector<std::string> recs = {
-        std::string(70, ' '),                     // 1 blank
-        source,                                   // 2 typed-orbit source (a path in the code's columns)
+        std::string(70, ' '),                           // 1 blank
+        source,                                         // 2 typed-orbit source (a path in the code's columns)
         io::pad("A                  orbit     1", 70),  // 3 orbit line
-        data_record("+1.0", "-1.0", "500"),       // 4
-        data_record("+1.1", "-0.4", "568"),       // 5
-        data_record("+1.0", "+0.4", "500"),       // 6
-        data_record("+4.9", "+5.0", "568"),       // 7
-        data_record("-4.9", "+4.9", "500"),       // 8
-        not_found,                                // 9
-        data_record("0.0", "0.0", "000"),         // 10
+        data_record("+1.0", "-1.0", "500"),             // 4
+        data_record("+1.1", "-0.4", "568"),             // 5
+        data_record("+1.0", "+0.4", "500"),             // 6
+        data_record("+4.9", "+5.0", "568"),             // 7
+        data_record("-4.9", "+4.9", "500"),             // 8
+        not_found,                                      // 9
+        data_record("0.0", "0.0", "000"),               // 10
     };
     std::string all;
     for (const auto& r : recs) all += r;

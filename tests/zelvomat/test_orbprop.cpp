@@ -5,8 +5,6 @@
 #include <erfa.h>
 #include <gtest/gtest.h>
 
-#include "support.h"
-
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -20,6 +18,7 @@
 #include "core/orbprop.h"
 #include "core/twobody.h"
 #include "core/utils.h"
+#include "support.h"
 #include "zelvomat/zelvomat.h"
 
 using namespace zelvomat;
@@ -224,8 +223,8 @@ TEST(Moid, GeometricCases) {
         {"concentric coplanar circles 1 and 2 AU", orbit(1, 0, 0, 0, 0), orbit(2, 0, 0, 0, 0), 1.0, 1e-9},
         {"identical circles (F flat)", orbit(1, 0, 0, 0, 0), orbit(1, 0, 0, 0, 0), 0.0, 1e-7},
         {"circles 1 and 2 AU in perpendicular planes", orbit(1, 0, 0, 0, 0), orbit(2, 0, 90, 0, 0), 1.0, 1e-9},
-        {"equal circles inclined 30 degrees cross at the nodes", orbit(1.5, 0, 0, 0, 0), orbit(1.5, 0, 30, 40, 0),
-         0.0, 1e-6},
+        {"equal circles inclined 30 degrees cross at the nodes", orbit(1.5, 0, 0, 0, 0), orbit(1.5, 0, 30, 40, 0), 0.0,
+         1e-6},
         // Coplanar, apsides aligned: q2 - Q1 along the apse line.
         {"nested coplanar ellipses", orbit(1, 0.1, 0, 0, 0), orbit(3, 0.3, 0, 0, 180), 3 * 0.7 - 1 * 1.1, 1e-6},
         // The same orbit seen twice: every point is on both.
@@ -244,9 +243,9 @@ TEST(Moid, StepAndScannedOrbit) {
         bool second;
         double step;
     } cases[] = {
-        {41.0, 0.1, true, 0.2}, {41.0, 0.0, true, 0.2},  {5.0, 0.41, true, 0.2}, {0.0, 0.41, true, 0.2},
-        {8.1, 0.4, false, 1.0}, {8.1, 0.1, false, 1.0}, {7.9, 0.4, false, 1.5}, {7.9, 0.0, false, 1.5},
-        {40.0, 0.4, false, 1.0},
+        {41.0, 0.1, true, 0.2}, {41.0, 0.0, true, 0.2}, {5.0, 0.41, true, 0.2},
+        {0.0, 0.41, true, 0.2}, {8.1, 0.4, false, 1.0}, {8.1, 0.1, false, 1.0},
+        {7.9, 0.4, false, 1.5}, {7.9, 0.0, false, 1.5}, {40.0, 0.4, false, 1.0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("i " + std::to_string(c.i_deg) + " e " + std::to_string(c.e));
@@ -273,8 +272,7 @@ TEST(Moid, OrbitsItCannotTreat) {
     struct Case {
         const char* what;
         Orbit o;
-    } cases[] = {{"e = 1", parabola}, {"e > 1", hyperbola}, {"n = 0", still}, {"a = 0", no_axis},
-                 {"NaN", nan_angle}};
+    } cases[] = {{"e = 1", parabola}, {"e > 1", hyperbola}, {"n = 0", still}, {"a = 0", no_axis}, {"NaN", nan_angle}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         EXPECT_EQ(call_moid(good, c.o), kMoidNone);
@@ -292,8 +290,8 @@ TEST(Moid, OrbitsItCannotTreat) {
 TEST(Moid, SmallBodyDatabaseSample) {
     SmallBodyTable t;
     if (!read_small_bodies("/usr/share/kstars/asteroids.dat", t)) GTEST_SKIP() << "kstars-data not installed";
-    const int ca = t.column("a"), ce = t.column("e"), ci = t.column("i"), cn = t.column("om"),
-              cw = t.column("w"), cm = t.column("moid"), cep = t.column("epoch_mjd"), cname = t.column("full_name");
+    const int ca = t.column("a"), ce = t.column("e"), ci = t.column("i"), cn = t.column("om"), cw = t.column("w"),
+              cm = t.column("moid"), cep = t.column("epoch_mjd"), cname = t.column("full_name");
     ASSERT_TRUE(ca >= 0 && ce >= 0 && ci >= 0 && cn >= 0 && cw >= 0 && cm >= 0 && cep >= 0 && cname >= 0);
     const MoidFixture f = read_fixture();
     const auto col = [](const std::vector<std::string>& r, int c) { return r[static_cast<std::size_t>(c)]; };
@@ -323,9 +321,10 @@ TEST(Moid, SmallBodyDatabaseSample) {
     }
     ASSERT_GT(total, 1000);
     const double fraction = static_cast<double>(within) / total;
-    std::printf("Earth MOID against JPL: %d of %d objects within 1e-4 AU (%.4f); largest difference %.3g AU (%s); "
-                "%d not elliptic; the scan alone, before the polish: %d within 1e-4 AU\n",
-                within, total, fraction, worst, worst_name.c_str(), refused, scan_within);
+    std::printf(
+        "Earth MOID against JPL: %d of %d objects within 1e-4 AU (%.4f); largest difference %.3g AU (%s); "
+        "%d not elliptic; the scan alone, before the polish: %d within 1e-4 AU\n",
+        within, total, fraction, worst, worst_name.c_str(), refused, scan_within);
     RecordProperty("fraction_within_1e-4_au", std::to_string(fraction));
     EXPECT_GE(fraction, 0.99);
 }
@@ -351,8 +350,8 @@ TEST(Tisserand, RealObjectsWithRespectToJupiter) {
     for (const Published& p : f.objects) {
         SCOPED_TRACE(p.name);
         const double i = p.orb.el[3], node = p.orb.el[2], e = p.orb.el[4], a = p.orb.a;
-        const double cos_i = std::cos(i) * std::cos(ij * kDeg) + std::sin(i) * std::sin(ij * kDeg) *
-                                                                     std::cos(node - nodej * kDeg);
+        const double cos_i =
+            std::cos(i) * std::cos(ij * kDeg) + std::sin(i) * std::sin(ij * kDeg) * std::cos(node - nodej * kDeg);
         const double expected = aj / a + 2.0 * cos_i * std::sqrt(a / aj * (1.0 - e * e));
         double t = 0.0;
         CT(jupiter.el, jupiter.a, p.orb.el, p.orb.a, &t);
@@ -450,7 +449,7 @@ TEST(PerihelionPassage, LastOrNextPassage) {
         SCOPED_TRACE(c.what);
         double date = 0.0, jd = 0.0;
         t_per(epoch, c.M, n, &date, &jd);
-        EXPECT_NEAR(jd, c.jd, 1e-7);                  // days: rounding of the division
+        EXPECT_NEAR(jd, c.jd, 1e-7);                 // days: rounding of the division
         EXPECT_NEAR(date, erfa_packed(c.jd), 1e-8);  // days: ERFA's own rounding of the fraction
     }
     // 100 days before J2000.0 (2000 January 1.5): 1999 September 23.5.

@@ -91,8 +91,8 @@ TEST(PlateLines, ObjectLineColumns) {
     EXPECT_EQ(s.substr(60, 20), "         11.3       ");  // 11.25 rounds away from zero
     // Unnumbered, accepted, a value below one keeps its zero; 23h59m59.999s
     // rounds to 0h.
-    const std::string u = plate_object_text(900, false, "1994 TH", true, (24.0 - 0.001 / 3600) * 15.0 * kRad,
-                                            (0.5 / 3600) * kRad, 0.4);
+    const std::string u =
+        plate_object_text(900, false, "1994 TH", true, (24.0 - 0.001 / 3600) * 15.0 * kRad, (0.5 / 3600) * kRad, 0.4);
     EXPECT_EQ(u.substr(0, 32), std::string(11, ' ') + "1994 TH" + std::string(14, ' '));
     EXPECT_EQ(u.substr(32, 11), " 0  0  0.00");
     EXPECT_EQ(u.substr(49, 11), "+ 0  0  0.5");
@@ -108,18 +108,15 @@ TEST(PlateLines, HeaderRecordsOfBothLayouts) {
     // 2025-03-05 at 0.25 of the day (UT): JD 2460739.75.
     auto r = plate_header_records(sec, 2460739, 0.75, 30.0, 2.5);
     ASSERT_TRUE(r.ok()) << r.message();
-    EXPECT_EQ((*r)[0],
-              "  Plate:  PLATE-17             Full dimension (sqr. degree):   15.0 x   5.0     ");
-    EXPECT_EQ((*r)[1],
-              "  Date:   2025  3  5.25000     Center:  R.A.=  12 34 56.78   Decl.= - 5  6  7.8 ");
+    EXPECT_EQ((*r)[0], "  Plate:  PLATE-17             Full dimension (sqr. degree):   15.0 x   5.0     ");
+    EXPECT_EQ((*r)[1], "  Date:   2025  3  5.25000     Center:  R.A.=  12 34 56.78   Decl.= - 5  6  7.8 ");
     // Decimal minutes: points in columns 38 and 51.
     std::string dm(80, ' ');
     dm.replace(32, 8, "02 03.45");
     dm.replace(44, 8, "+10 05.5");
     r = plate_header_records(dm, 2460739, 0.75, 30.0, 2.5);
     ASSERT_TRUE(r.ok()) << r.message();
-    EXPECT_EQ((*r)[1].substr(0, 77),
-              "  Date:   2025  3  5.25000     Center:  R.A.=   2  3.45   Decl.= +10  5.5    ");
+    EXPECT_EQ((*r)[1].substr(0, 77), "  Date:   2025  3  5.25000     Center:  R.A.=   2  3.45   Decl.= +10  5.5    ");
     // A centre that does not read.
     dm.replace(35, 1, "x");
     EXPECT_FALSE(plate_header_records(dm, 2460739, 0.75, 30.0, 2.5).ok());
@@ -143,8 +140,10 @@ std::vector<std::int32_t> block_merge_order(const std::vector<float>& keys) {
         std::size_t a = 0, b = 0;
         auto key = [&](std::int32_t k) { return keys[static_cast<std::size_t>(k - 1)]; };
         while (a < run.size() || b < idx.size()) {
-            if (b < idx.size() && (a == run.size() || key(run[a]) >= key(idx[b]))) out.push_back(idx[b++]);
-            else out.push_back(run[a++]);
+            if (b < idx.size() && (a == run.size() || key(run[a]) >= key(idx[b])))
+                out.push_back(idx[b++]);
+            else
+                out.push_back(run[a++]);
         }
         run = std::move(out);
     }
@@ -233,8 +232,10 @@ TEST(PlateSort, ResultFilesAcrossZeroHours) {
         EXPECT_EQ(m.decl_rate, -(k - 1));
         const double ra = ras[static_cast<std::size_t>(k - 1)];
         EXPECT_GE(ra, last);
-        if (ra > 3) seen_high = true;
-        else EXPECT_FALSE(seen_high) << "an object just after 0h after one just before 24h";
+        if (ra > 3)
+            seen_high = true;
+        else
+            EXPECT_FALSE(seen_high) << "an object just after 0h after one just before 24h";
         last = ra;
     }
 }

@@ -137,16 +137,24 @@ TEST_F(Progr, EveryOutputKindWritesItsHeaderAndLines) {
         const char* record1;
     };
     const Case cases[] = {
-        {"EMP", "SPH", "EQT", "AST", 2, 1, "Equator and equinox 2000.0 Astrometric positions Accuracy: Elliptic motion"},
+        {"EMP", "SPH", "EQT", "AST", 2, 1,
+         "Equator and equinox 2000.0 Astrometric positions Accuracy: Elliptic motion"},
         {"EMP", "SPH", "ECL", "GMT", 3, 1, "Ecliptic and equinox 2000.0 Geometric positions Accuracy: Elliptic motion"},
         {"EMP", "SPH", "HRZ", "APP", 4, 1, "Horizon and meridian 2000.0 Apparent positions Accuracy: Elliptic motion"},
-        {"POS", "SPH", "EQT", "AST", 5, 2, "Equator and equinox 2000.0 Astrometric positions Accuracy: Elliptic motion"},
-        {"POS", "SPH", "ECL", "AST", 6, 2, "Ecliptic and equinox 2000.0 Astrometric positions Accuracy: Elliptic motion"},
-        {"POS", "SPH", "HRZ", "AST", 7, 2, "Horizon and meridian 2000.0 Astrometric positions Accuracy: Elliptic motion"},
-        {"POS", "REC", "EQT", "AST", 8, 1, "Equator and equinox 2000.0 Rectangular coordinates Accuracy: Elliptic motion"},
-        {"PSV", "SPH", "EQT", "AST", 9, 2, "Equator and equinox 2000.0 Astrometric positions Accuracy: Elliptic motion"},
-        {"PSV", "SPH", "ECL", "AST", 10, 2, "Ecliptic and equinox 2000.0 Astrometric positions Accuracy: Elliptic motion"},
-        {"PSV", "REC", "ECL", "AST", 11, 2, "Ecliptic and equinox 2000.0 Rectangular coordinates Accuracy: Elliptic motion"},
+        {"POS", "SPH", "EQT", "AST", 5, 2,
+         "Equator and equinox 2000.0 Astrometric positions Accuracy: Elliptic motion"},
+        {"POS", "SPH", "ECL", "AST", 6, 2,
+         "Ecliptic and equinox 2000.0 Astrometric positions Accuracy: Elliptic motion"},
+        {"POS", "SPH", "HRZ", "AST", 7, 2,
+         "Horizon and meridian 2000.0 Astrometric positions Accuracy: Elliptic motion"},
+        {"POS", "REC", "EQT", "AST", 8, 1,
+         "Equator and equinox 2000.0 Rectangular coordinates Accuracy: Elliptic motion"},
+        {"PSV", "SPH", "EQT", "AST", 9, 2,
+         "Equator and equinox 2000.0 Astrometric positions Accuracy: Elliptic motion"},
+        {"PSV", "SPH", "ECL", "AST", 10, 2,
+         "Ecliptic and equinox 2000.0 Astrometric positions Accuracy: Elliptic motion"},
+        {"PSV", "REC", "ECL", "AST", 11, 2,
+         "Ecliptic and equinox 2000.0 Rectangular coordinates Accuracy: Elliptic motion"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.output) + " " + c.coord + " " + c.plane);
@@ -237,9 +245,9 @@ TEST_F(Progr, NamesListsAndAbsentObjects) {
     for (std::size_t i = 0; i + 1 < res.size(); ++i)
         if (blank(res[i]) && !blank(res[i + 1]) && res[i + 1].substr(0, 4) != "2025")
             names_seen.push_back(std::string(zio::trim_right(res[i + 1])));
-    const std::vector<std::string> want = {"         1 Ceres", "         3 Juno",
-                                           "   object No such thing     is absent in catalog",
-                                           "   object 999999            is absent in catalog", "         0 S.s. barycentre"};
+    const std::vector<std::string> want = {
+        "         1 Ceres", "         3 Juno", "   object No such thing     is absent in catalog",
+        "   object 999999            is absent in catalog", "         0 S.s. barycentre"};
     EXPECT_EQ(names_seen, want);
 }
 
@@ -369,7 +377,8 @@ TEST_F(Progr, NearOppositionBlocksAndTheOppositionRange) {
     EXPECT_NEAR(jd, o1.jd, 0.051);  // one decimal of the day, fraction at most .9
     // The first date: 10 int(JD/10) - 30 + 0.5, i.e. 0h of a day.
     double first = 0;
-    DateT(1, std::stod(cols(res[3], 1, 4)) * 10000 + std::stod(cols(res[3], 5, 7)) * 100 + std::stod(cols(res[3], 8, 16)),
+    DateT(1,
+          std::stod(cols(res[3], 1, 4)) * 10000 + std::stod(cols(res[3], 5, 7)) * 100 + std::stod(cols(res[3], 8, 16)),
           &first);
     EXPECT_NEAR(first, 10.0 * std::trunc(o1.jd / 10.0) - 30.0 + 0.5, 1e-5);
     EXPECT_TRUE(fs::exists("opls1.dat"));
@@ -544,8 +553,8 @@ TEST_F(Progr, StoppedAndContinuedRunGivesTheSameFile) {
     };
     // The integration stops after the first date, in the middle of its block:
     // the continuation goes on from the integrated state of that date.
-    for (const Case c : {Case{"arbitrary interval", false, '0', "20", 2, 3}, Case{"near opposition", true, '1', "20", 2, 3},
-                         Case{"integration", false, '2', "3", 1, 1}}) {
+    for (const Case c : {Case{"arbitrary interval", false, '0', "20", 2, 3},
+                         Case{"near opposition", true, '1', "20", 2, 3}, Case{"integration", false, '2', "3", 1, 1}}) {
         SCOPED_TRACE(c.name);
         EphTaskRecord r = task("PSV", "1", c.last);
         r.store_arbitrary_interval("20250101.00000", "20250301.00000", "1.0");

@@ -1,6 +1,5 @@
 // The settings file: layout, loading, and the path records kept in step with "setpath".
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include "core/destate.h"
@@ -57,10 +56,10 @@ TEST(SettingsFile, RecordsSitAtTheirOffsets) {
     ASSERT_TRUE(bytes.ok());
     ASSERT_EQ(bytes->size(), 14u * 80u);
     const io::Bytes b(*bytes);
-    EXPECT_EQ(io::get_i32(b, 0), 4);                  // record 1, first list entry
-    EXPECT_EQ(io::get_i32(b, 720 + 20), 99);          // record 10, sixth entry
-    EXPECT_EQ(io::get_text(b, 240, 8), "/pkg/el/");   // record 4
-    EXPECT_EQ(io::get_f64(b, 400), 2460600.5);        // record 6
+    EXPECT_EQ(io::get_i32(b, 0), 4);                 // record 1, first list entry
+    EXPECT_EQ(io::get_i32(b, 720 + 20), 99);         // record 10, sixth entry
+    EXPECT_EQ(io::get_text(b, 240, 8), "/pkg/el/");  // record 4
+    EXPECT_EQ(io::get_f64(b, 400), 2460600.5);       // record 6
     EXPECT_EQ(io::get_i32(b, 408), 7200);
     EXPECT_EQ(io::get_i32(b, 412), 7000);
     EXPECT_EQ(io::get_i32(b, 416), 12);
@@ -68,11 +67,11 @@ TEST(SettingsFile, RecordsSitAtTheirOffsets) {
     EXPECT_EQ(io::get_i16(b, 422), 2003);
     EXPECT_EQ(io::get_f64(b, 424), 2436912.5);
     EXPECT_EQ(io::get_f64(b, 432), 2473488.5);
-    EXPECT_EQ(io::get_i32(b, 480 + 16), 50);          // record 7
-    EXPECT_EQ(io::get_i32(b, 560 + 8), 3);            // record 8
-    EXPECT_EQ(io::get_i32(b, 644), 9);                // record 9, slope-list length
-    EXPECT_EQ(io::get_f64(b, 880 + 40), 0.004);       // record 12, mean motion
-    EXPECT_EQ(io::get_i32(b, 1040), 1);               // record 14
+    EXPECT_EQ(io::get_i32(b, 480 + 16), 50);     // record 7
+    EXPECT_EQ(io::get_i32(b, 560 + 8), 3);       // record 8
+    EXPECT_EQ(io::get_i32(b, 644), 9);           // record 9, slope-list length
+    EXPECT_EQ(io::get_f64(b, 880 + 40), 0.004);  // record 12, mean motion
+    EXPECT_EQ(io::get_i32(b, 1040), 1);          // record 14
     auto back = decode_settings(b);
     ASSERT_TRUE(back.ok());
     EXPECT_EQ(back->data_dir, "/pkg/el/");

@@ -17,9 +17,9 @@
 namespace {
 
 namespace fs = std::filesystem;
-using zelvomat::TaskHeaderKind;
 using zeltest::read_bytes;
 using zeltest::write_text;
+using zelvomat::TaskHeaderKind;
 
 // A template of n lines "<tag> line <k>" (k from 1), with the given line end.
 std::string numbered_template(const std::string& tag, int n, const char* eol = "\r\n") {
@@ -67,7 +67,16 @@ TEST_F(TaskHeaders, EachKindWritesDescriptionThenItsBlock) {
     };
     const Case cases[] = {
         // Output kind 2 copies template lines 6-10, kind 11 lines 51-55.
-        {TaskHeaderKind::Ephemeris, "eph.hat", "EPH.HD2", 55, 2, {"Equator and equinox 2000.0", "Center:"}, 82, 80, 6, 5},
+        {TaskHeaderKind::Ephemeris,
+         "eph.hat",
+         "EPH.HD2",
+         55,
+         2,
+         {"Equator and equinox 2000.0", "Center:"},
+         82,
+         80,
+         6,
+         5},
         {TaskHeaderKind::Ephemeris, "eph.hat", "EPH.HD2", 55, 11, {"first", "second"}, 82, 80, 51, 5},
         {TaskHeaderKind::OC, "omc.hat", "OMC.HD2", 15, 1, {"Ecliptic and equinox 2000.0"}, 70, 70, 1, 5},
         {TaskHeaderKind::OC, "omc.hat", "OMC.HD2", 15, 3, {"Horizon and meridian True"}, 70, 70, 11, 5},
@@ -291,7 +300,9 @@ std::vector<Block> package_blocks() {
     };
     for (const Emp& e : {Emp{2, "R.A.", "Decl.", "h", "m", 26}, Emp{3, "Long.", "Lat.", "o", "'", 25},
                          Emp{4, "Azimuth", "Altitude", "o", "'", 25}}) {
-        v.push_back({"ephemeris kind", K::Ephemeris, e.kind,
+        v.push_back({"ephemeris kind",
+                     K::Ephemeris,
+                     e.kind,
                      {{3,
                        {date,
                         {e.a1, 18, e.a1_last},
@@ -301,15 +312,14 @@ std::vector<Block> package_blocks() {
                         {"Phase", 61, 65},
                         {"Mag.", 68, 71},
                         {"Elong.", 75, 78}}},
-                      {4,
-                       join(ymd, {{e.u1, 18, 20},
-                                  {e.u2, 21, e.a1_last},
-                                  {"o", 30, 32},
-                                  {"'", 33, 37},
-                                  {"AU", 39, 46},
-                                  {"AU", 50, 57},
-                                  {"deg", 61, 65},
-                                  {"deg", 75, 78}})}}});
+                      {4, join(ymd, {{e.u1, 18, 20},
+                                     {e.u2, 21, e.a1_last},
+                                     {"o", 30, 32},
+                                     {"'", 33, 37},
+                                     {"AU", 39, 46},
+                                     {"AU", 50, 57},
+                                     {"deg", 61, 65},
+                                     {"deg", 75, 78}})}}});
     }
     // Two-line spherical kinds 5-7: angle 1 in 19-21, 22-24, 25-29 (kind 5:
     // 25-30), angle 2 with its sign in 33-35, 36-38, 39-43; second line the
@@ -321,7 +331,9 @@ std::vector<Block> package_blocks() {
     };
     for (const Pos& p : {Pos{5, "R.A.", "Decl.", "h", "m", "s", 30}, Pos{6, "Long.", "Lat.", "o", "'", "\"", 29},
                          Pos{7, "Azimuth", "Altitude", "o", "'", "\"", 29}}) {
-        v.push_back({"ephemeris kind", K::Ephemeris, p.kind,
+        v.push_back({"ephemeris kind",
+                     K::Ephemeris,
+                     p.kind,
                      {{2,
                        {date,
                         {p.a1, 19, p.a1_last},
@@ -331,42 +343,33 @@ std::vector<Block> package_blocks() {
                         {"Phase", 66, 70},
                         {"Mag.", 75, 78}}},
                       {3, {{"Elong.", 66, 71}}},
-                      {4,
-                       join(ymd, {{p.u1, 19, 21},
-                                  {p.u2, 22, 24},
-                                  {p.u3, 25, p.a1_last},
-                                  {"o", 33, 35},
-                                  {"'", 36, 38},
-                                  {"\"", 39, 43},
-                                  {"AU", 45, 53},
-                                  {"AU", 55, 63},
-                                  {"deg", 66, 70}})}}});
+                      {4, join(ymd, {{p.u1, 19, 21},
+                                     {p.u2, 22, 24},
+                                     {p.u3, 25, p.a1_last},
+                                     {"o", 33, 35},
+                                     {"'", 36, 38},
+                                     {"\"", 39, 43},
+                                     {"AU", 45, 53},
+                                     {"AU", 55, 63},
+                                     {"deg", 66, 70}})}}});
     }
     // Kind 8: x 18-27, y 29-38, z 40-49, distances 52-60 and 62-70, speed 74-80.
-    v.push_back({"ephemeris kind",
-                 K::Ephemeris,
-                 8,
-                 {{3,
-                   {date,
-                    {"X", 18, 27},
-                    {"Y", 29, 38},
-                    {"Z", 40, 49},
-                    {"Delta", 52, 60},
-                    {"r", 62, 70},
-                    {"Speed", 74, 80}}},
-                  {4,
-                   join(ymd, {{"AU", 18, 27},
-                              {"AU", 29, 38},
-                              {"AU", 40, 49},
-                              {"AU", 52, 60},
-                              {"AU", 62, 70},
-                              {"km/s", 74, 80}})}}});
+    v.push_back(
+        {"ephemeris kind",
+         K::Ephemeris,
+         8,
+         {{3, {date, {"X", 18, 27}, {"Y", 29, 38}, {"Z", 40, 49}, {"Delta", 52, 60}, {"r", 62, 70}, {"Speed", 74, 80}}},
+          {4,
+           join(ymd,
+                {{"AU", 18, 27}, {"AU", 29, 38}, {"AU", 40, 49}, {"AU", 52, 60}, {"AU", 62, 70}, {"km/s", 74, 80}})}}});
     // Kinds 9, 10: angle 1 in 19-21, 22-24, 25-29 (kind 9: 25-30), angle 2
     // with its sign in 34-36, 37-39, 40-44; second line the rates in the
     // same columns, the rate of the distance in 46-56, the elongation 67-72.
     for (const Pos& p : {Pos{9, "R.A.", "Decl.", "h", "m", "s", 30}, Pos{10, "Long.", "Lat.", "o", "'", "\"", 29}}) {
         const std::string r1 = std::string("d(") + p.a1 + ")/dt", r2 = std::string("d(") + p.a2 + ")/dt";
-        v.push_back({"ephemeris kind", K::Ephemeris, p.kind,
+        v.push_back({"ephemeris kind",
+                     K::Ephemeris,
+                     p.kind,
                      {{2,
                        {date,
                         {p.a1, 19, p.a1_last},
@@ -381,43 +384,32 @@ std::vector<Block> package_blocks() {
                         {r2, 34, 44},
                         {"d(Delta)/dt", 46, 56},
                         {"Elong.", 67, 72}}},
-                      {4,
-                       join(ymd, {{p.u1, 19, 21},
-                                  {p.u2, 22, 24},
-                                  {p.u3, 25, p.a1_last},
-                                  {"o", 34, 36},
-                                  {"'", 37, 39},
-                                  {"\"", 40, 44},
-                                  {"AU", 46, 54},
-                                  {"AU", 57, 65},
-                                  {"deg", 67, 71}})}}});
+                      {4, join(ymd, {{p.u1, 19, 21},
+                                     {p.u2, 22, 24},
+                                     {p.u3, 25, p.a1_last},
+                                     {"o", 34, 36},
+                                     {"'", 37, 39},
+                                     {"\"", 40, 44},
+                                     {"AU", 46, 54},
+                                     {"AU", 57, 65},
+                                     {"deg", 67, 71}})}}});
     }
     // Kind 11: x 18-27, y 30-39, z 42-51, distances 54-63 and 65-73, speed
     // 74-80; second line the rates 19-29, 31-41, 43-53 and 55-65.
-    v.push_back({"ephemeris kind",
-                 K::Ephemeris,
-                 11,
-                 {{2,
-                   {date,
-                    {"X", 18, 27},
-                    {"Y", 30, 39},
-                    {"Z", 42, 51},
-                    {"Delta", 54, 63},
-                    {"r", 65, 73},
-                    {"Speed", 74, 80}}},
-                  {3,
-                   {{"Rates per day", 1, 18},
-                    {"dX/dt", 19, 29},
-                    {"dY/dt", 31, 41},
-                    {"dZ/dt", 43, 53},
-                    {"d(Delta)/dt", 55, 65}}},
-                  {4,
-                   join(ymd, {{"AU", 18, 27},
-                              {"AU", 30, 39},
-                              {"AU", 42, 51},
-                              {"AU", 54, 63},
-                              {"AU", 65, 73},
-                              {"km/s", 74, 80}})}}});
+    v.push_back(
+        {"ephemeris kind",
+         K::Ephemeris,
+         11,
+         {{2, {date, {"X", 18, 27}, {"Y", 30, 39}, {"Z", 42, 51}, {"Delta", 54, 63}, {"r", 65, 73}, {"Speed", 74, 80}}},
+          {3,
+           {{"Rates per day", 1, 18},
+            {"dX/dt", 19, 29},
+            {"dY/dt", 31, 41},
+            {"dZ/dt", 43, 53},
+            {"d(Delta)/dt", 55, 65}}},
+          {4,
+           join(ymd,
+                {{"AU", 18, 27}, {"AU", 30, 39}, {"AU", 42, 51}, {"AU", 54, 63}, {"AU", 65, 73}, {"km/s", 74, 80}})}}});
     // O-C records: designation 1-13, date 15-30 (year 15-18, month 20-21,
     // day 23-30), residuals 32-44 and 45-57, magnitude residual 59-63 with
     // its band 64, code 66-68. Blocks by main plane.
@@ -442,31 +434,26 @@ std::vector<Block> package_blocks() {
     // Identification records: designation 1-13, date 14-29 (year 14-17,
     // month 19-20, day 22-29), number 31-36, name 38-54, residuals 56-62,
     // 64-70, 72-76, band 77, code 78-80.
-    v.push_back({"identification",
-                 K::Identification,
-                 1,
-                 {{1, {{"Identification with the objects of the element catalogue", 1, 80}}},
-                  {3,
-                   {{"Object", 1, 13},
-                    {"Date (UT)", 14, 29},
-                    {"Identified with", 31, 54},
-                    {"O - C", 56, 76},
-                    {"Obs.", 78, 80}}},
-                  {4,
-                   {{"designation", 1, 13},
-                    {"Number", 31, 36},
-                    {"Name", 38, 54},
-                    {"R.A.", 56, 62},
-                    {"Decl.", 64, 70},
-                    {"Mag.", 72, 76}}},
-                  {5,
-                   {{"y", 14, 17},
-                    {"m", 19, 20},
-                    {"d", 22, 29},
-                    {"arcsec", 56, 62},
-                    {"arcsec", 64, 70},
-                    {"mag", 72, 76}}},
-                  {6, {{"Tolerances:", 1, 55}}}}});
+    v.push_back(
+        {"identification",
+         K::Identification,
+         1,
+         {{1, {{"Identification with the objects of the element catalogue", 1, 80}}},
+          {3,
+           {{"Object", 1, 13},
+            {"Date (UT)", 14, 29},
+            {"Identified with", 31, 54},
+            {"O - C", 56, 76},
+            {"Obs.", 78, 80}}},
+          {4,
+           {{"designation", 1, 13},
+            {"Number", 31, 36},
+            {"Name", 38, 54},
+            {"R.A.", 56, 62},
+            {"Decl.", 64, 70},
+            {"Mag.", 72, 76}}},
+          {5, {{"y", 14, 17}, {"m", 19, 20}, {"d", 22, 29}, {"arcsec", 56, 62}, {"arcsec", 64, 70}, {"mag", 72, 76}}},
+          {6, {{"Tolerances:", 1, 55}}}}});
     // Plate object lines: number 5-10, name 12-29, right ascension 33-34,
     // 35-37, 38-43, declination with its sign 50-52, 53-55, 56-60,
     // magnitude 70-73.
@@ -556,8 +543,8 @@ TEST(PackageStep, InstallsTheTemplatesWithCrLf) {
     const std::string data = work.dir_slash() + "el/";
     fs::create_directory(data);
     const std::string src = ZELVO_SOURCE_DIR;
-    const std::string cmd = "PKG_SRC='" + src + "' PKG_DATA='" + data + "' bash '" + src +
-                            "/tools/package/40-headings.sh'";
+    const std::string cmd =
+        "PKG_SRC='" + src + "' PKG_DATA='" + data + "' bash '" + src + "/tools/package/40-headings.sh'";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
     for (const char* name : {"EPH.HD2", "OMC.HD2", "IDE.HD2", "PLT.HD2"}) {
         SCOPED_TRACE(name);

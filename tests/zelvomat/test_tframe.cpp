@@ -15,9 +15,9 @@ using zelvomat::kDegPerRad;
 using zelvomat::kPi;
 using zelvomat::kTwoPi;
 using zelvomat::Result;
-using zelvomat::TrackDirection;
 using zelvomat::tframe;
 using zelvomat::TimeGrid;
+using zelvomat::TrackDirection;
 
 constexpr double kJd0 = 2451545.0;
 
@@ -47,9 +47,9 @@ TEST(Tframe, GridStepsByLengthOfInterval) {
         double span;
         int points;
     };
-    const Case cases[] = {{0.0, 1},  {0.25, 1},  {1.5, 1},    {1.999, 1},   {2.0, 6},     {29.0, 6},
-                          {30.0, 11}, {300.0, 11}, {300.5, 21}, {36525.0, 21}, {-1.5, 1},  {-0.1, 1},
-                          {-29.0, 6}, {-300.5, 21}, {-3652.5, 21}};
+    const Case cases[] = {{0.0, 1},  {0.25, 1},  {1.5, 1},    {1.999, 1},   {2.0, 6},
+                          {29.0, 6}, {30.0, 11}, {300.0, 11}, {300.5, 21},  {36525.0, 21},
+                          {-1.5, 1}, {-0.1, 1},  {-29.0, 6},  {-300.5, 21}, {-3652.5, 21}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.span);
         std::vector<double> dates;
@@ -62,8 +62,7 @@ TEST(Tframe, GridStepsByLengthOfInterval) {
         ASSERT_EQ(dates.size(), static_cast<std::size_t>(c.points + 1));
         EXPECT_EQ(dates.front(), kJd0);
         EXPECT_EQ(dates.back(), kJd0 + c.span);
-        for (std::size_t i = 1; i < dates.size(); ++i)
-            EXPECT_NEAR(dates[i] - dates[i - 1], g.step_days, 1e-9);  // days
+        for (std::size_t i = 1; i < dates.size(); ++i) EXPECT_NEAR(dates[i] - dates[i - 1], g.step_days, 1e-9);  // days
     }
 }
 
@@ -182,7 +181,7 @@ TEST(Tframe, RealPathLiesInsideItsFrame) {
     struct Case {
         double jd1, span;
     };
-    const Case cases[] = {{2452850.5, 0.25}, {2452850.5, 1.5}, {2452850.5, 20.0}, {2452800.5, 120.0},
+    const Case cases[] = {{2452850.5, 0.25},  {2452850.5, 1.5},   {2452850.5, 20.0},   {2452800.5, 120.0},
                           {2452700.5, 400.0}, {2452850.5, -60.0}, {2451545.0, 3652.5}, {2451545.0, -10957.5}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.span);

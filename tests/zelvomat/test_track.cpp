@@ -2,8 +2,8 @@
 // and the choice between the whole sky and a fitted frame, frames that hold
 // the paths the view then draws (MoonSun date by date), and failures that
 // are reported to the caller.
-#include <gtest/gtest.h>
 #include <erfa.h>
+#include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
@@ -31,9 +31,7 @@ double packed(double jd) {
 
 struct Frame {
     double step = -1, ra_from = -1, ra_to = -1, decl_from = -1, decl_to = -1;
-    bool whole_sky() const {
-        return ra_from == 0.0 && ra_to == kTwoPi && decl_from == -kPi / 2 && decl_to == kPi / 2;
-    }
+    bool whole_sky() const { return ra_from == 0.0 && ra_to == kTwoPi && decl_from == -kPi / 2 && decl_to == kPi / 2; }
 };
 
 Frame run_track(std::array<int, 3> objects, double jd1, double jd2) {

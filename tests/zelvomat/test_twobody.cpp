@@ -23,8 +23,10 @@ long double kepler_reference(long double e, long double m) {
     long double lo = 0.0L, hi = 2.0L * 3.141592653589793238462643383279L;
     for (int i = 0; i < 200; ++i) {
         const long double mid = 0.5L * (lo + hi);
-        if (mid - e * std::sin(mid) - m < 0.0L) lo = mid;
-        else hi = mid;
+        if (mid - e * std::sin(mid) - m < 0.0L)
+            lo = mid;
+        else
+            hi = mid;
     }
     return 0.5L * (lo + hi);
 }
@@ -62,8 +64,8 @@ TEST(Kepler, PublishedExamples) {
 // (allowed as 4e-16 / slope).
 TEST(Kepler, ConvergesWithinToleranceForEveryEccentricity) {
     const double eccs[] = {1e-16, 1e-10, 0.001, 0.05, 0.1, 0.2, 0.3, 0.5, 0.7, 0.9, 0.95, 0.99, 0.999, 0.999999};
-    std::vector<double> anomalies = {0.0, 1e-12, 1e-6, 0.01, 0.2, 1.0, 3.0, kPi, 3.2, 5.0, 6.28, 6.2831853,
-                                     -0.5, -7.0, 1000.25, 123456.789};
+    std::vector<double> anomalies = {0.0, 1e-12, 1e-6, 0.01,      0.2,  1.0,  3.0,     kPi,
+                                     3.2, 5.0,   6.28, 6.2831853, -0.5, -7.0, 1000.25, 123456.789};
     for (int k = 0; k < 97; ++k) anomalies.push_back(-1.0 + 0.07 * k);
     for (double tol : {kKeplerTol, kKeplerTolComet}) {
         for (double e : eccs) {
@@ -93,7 +95,8 @@ TEST(Kepler, NearParabolicCasesThatDefeatTheFixedPointIteration) {
     struct Case {
         double e, M;
     };
-    const Case cases[] = {{0.99, 0.05}, {0.995, 0.001}, {0.9999, 0.02}, {0.97, 6.27}, {0.99999, 1e-7}, {0.999999, 1.2e-7}};
+    const Case cases[] = {{0.99, 0.05}, {0.995, 0.001},  {0.9999, 0.02},
+                          {0.97, 6.27}, {0.99999, 1e-7}, {0.999999, 1.2e-7}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "e " << c.e << " M " << c.M);
         const double E = kepler(c.e, c.M, kKeplerTol);
@@ -122,8 +125,8 @@ TEST(TwoBody, ValladoWorkedKeplerProblem) {
     const double mu = 398600.4418;
     const double L = std::cbrt(mu * 86400.0 * 86400.0 / (kGaussK * kGaussK));
     const double vunit = L / 86400.0;  // km/s per L/day
-    const StateVector s0 = {1131.340 / L, -2282.343 / L, 6672.423 / L, -5.64305 / vunit, 4.30333 / vunit,
-                            2.42879 / vunit};
+    const StateVector s0 = {1131.340 / L,     -2282.343 / L,   6672.423 / L,
+                            -5.64305 / vunit, 4.30333 / vunit, 2.42879 / vunit};
     const double r_ref[3] = {-4219.7527, 4363.0292, -3958.7666};
     const double v_ref[3] = {3.689866, -1.916735, -6.112511};
     for (double eps : {0.0, kObliquityJ2000}) {
@@ -133,7 +136,7 @@ TEST(TwoBody, ValladoWorkedKeplerProblem) {
         StateVector s{};
         ASSERT_TRUE(twobody(0.0, 0, 0.0, el, 0, 40.0 / 1440.0, eps, s).ok());
         for (int j = 0; j < 3; ++j) {
-            EXPECT_NEAR(s[j] * L, r_ref[j], 1e-3);         // km; printed to 0.1 m
+            EXPECT_NEAR(s[j] * L, r_ref[j], 1e-3);          // km; printed to 0.1 m
             EXPECT_NEAR(s[j + 3] * vunit, v_ref[j], 2e-6);  // km/s; printed to 1 mm/s
         }
         // And the state at the epoch itself comes back.
@@ -149,8 +152,12 @@ TEST(TwoBody, ElementsStateElementsRoundTrip) {
         double peri, node, incl;
     };
     const Orientation orientations[] = {
-        {"inclined", 5.0, 1.3, 0.2},   {"steep", 0.4, 4.0, 1.4},          {"retrograde", 2.2, 3.0, 2.6},
-        {"node at 0", 1.1, 0.0, 0.5},  {"node at pi", 3.9, kPi, 0.3},     {"in the ecliptic", 0.7, 2.0, 0.0},
+        {"inclined", 5.0, 1.3, 0.2},
+        {"steep", 0.4, 4.0, 1.4},
+        {"retrograde", 2.2, 3.0, 2.6},
+        {"node at 0", 1.1, 0.0, 0.5},
+        {"node at pi", 3.9, kPi, 0.3},
+        {"in the ecliptic", 0.7, 2.0, 0.0},
         {"ecliptic, retrograde", 0.7, 2.0, kPi},
     };
     const double a = 2.7;  // AU
@@ -179,16 +186,19 @@ TEST(TwoBody, ElementsStateElementsRoundTrip) {
                         StateVector s1{}, s2{};
                         ASSERT_TRUE(twobody(0.0, 2451545, 0.0, el, jd, 0.0, eps, s1).ok());
                         ASSERT_TRUE(twobody(0.0, 2451545, 0.0, back, jd, 0.0, eps, s2).ok());
-                        for (int j = 0; j < 3; ++j) EXPECT_NEAR(s2[j], s1[j], 1e-12);        // AU
-                        for (int j = 3; j < 6; ++j) EXPECT_NEAR(s2[j], s1[j], 1e-13);        // AU/day
+                        for (int j = 0; j < 3; ++j) EXPECT_NEAR(s2[j], s1[j], 1e-12);  // AU
+                        for (int j = 3; j < 6; ++j) EXPECT_NEAR(s2[j], s1[j], 1e-13);  // AU/day
                     }
                     // The elements themselves, where the orientation is defined.
                     const bool planar = o.incl == 0.0 || o.incl == kPi;
                     EXPECT_NEAR(back.incl, o.incl, 1e-12);
-                    if (!planar) EXPECT_NEAR(angle_diff(back.node, o.node), 0.0, 1e-12);
-                    else EXPECT_EQ(back.node, 0.0);
+                    if (!planar)
+                        EXPECT_NEAR(angle_diff(back.node, o.node), 0.0, 1e-12);
+                    else
+                        EXPECT_EQ(back.node, 0.0);
                     // Longitude of the perihelion along the orbit's own sense.
-                    const double lon_peri = planar && o.incl == kPi ? o.peri - o.node : o.peri + (planar ? o.node : 0.0);
+                    const double lon_peri =
+                        planar && o.incl == kPi ? o.peri - o.node : o.peri + (planar ? o.node : 0.0);
                     if (e == 0.0) {
                         // No perihelion: put at the node (or the x axis), the
                         // mean anomaly counting from there.
@@ -246,8 +256,9 @@ TEST(TwoBody, RefusesOrbitsThatAreNotElliptic) {
         double e, n;
     };
     const Case cases[] = {
-        {"parabola", 1.0, 0.01}, {"hyperbola", 1.3, 0.01}, {"negative e", -0.1, 0.01},
-        {"e not a number", std::numeric_limits<double>::quiet_NaN(), 0.01}, {"zero mean motion", 0.2, 0.0},
+        {"parabola", 1.0, 0.01},        {"hyperbola", 1.3, 0.01},
+        {"negative e", -0.1, 0.01},     {"e not a number", std::numeric_limits<double>::quiet_NaN(), 0.01},
+        {"zero mean motion", 0.2, 0.0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

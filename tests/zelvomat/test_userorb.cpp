@@ -437,7 +437,7 @@ TEST(Userorb, DialogDefaultElementsAndCoordinatesAreOneOrbit) {
     zeltest::ScopedWorkDir wd;
     OrbitFieldTexts el;
     el.fill("");
-    const char* typed_el[] = {"Example", "15.99",    "X",        "2454400.5", "192.88384", "",
+    const char* typed_el[] = {"Example",  "15.99",     "X",       "2454400.5", "192.88384", "",
                               "91.25204", "270.56409", "2.78545", "0.6239435", "0.23009281"};
     for (std::size_t i = 0; i < 11; ++i) el[i] = typed_el[i];
     const auto el_order = parse_column_order("01020304050708091011");

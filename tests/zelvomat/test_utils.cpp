@@ -125,7 +125,11 @@ TEST(TypedNumbers, CharRl) {
         {"more than nine integer digits", "12345678901", 0, true, 12345678901.0},
         {"two points fail", "1.2.3", 0, false, 0},
         {"short blank field is empty", "  ", 0, true, kEmptyField},
-        {"zero bytes are skipped", std::string_view("4\0" "2", 3), 0, true, 42},
+        {"zero bytes are skipped",
+         std::string_view("4\0"
+                          "2",
+                          3),
+         0, true, 42},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -176,9 +180,9 @@ TEST(SmallRoutines, TimeOfDayElementsAndMagnitude) {
     // Ceres at r = 2.7, delta = 1.8, phase 10 deg, H 3.34, G 0.12 (IAU H,G):
     // phi1 = exp(-3.33 tan(5 deg)^0.63), phi2 = exp(-1.87 tan(5 deg)^1.22).
     const double tn = std::tan(5.0 / kDegPerRad);
-    const double expected = 3.34 + 5 * std::log10(2.7 * 1.8) -
-                            2.5 * std::log10(0.88 * std::exp(-3.33 * std::pow(tn, 0.63)) +
-                                             0.12 * std::exp(-1.87 * std::pow(tn, 1.22)));
+    const double expected =
+        3.34 + 5 * std::log10(2.7 * 1.8) -
+        2.5 * std::log10(0.88 * std::exp(-3.33 * std::pow(tn, 0.63)) + 0.12 * std::exp(-1.87 * std::pow(tn, 1.22)));
     EXPECT_NEAR(hgmag(2.7, 1.8, 10.0 / kDegPerRad, 3.34, 0.12), expected, 1e-12);
     EXPECT_NEAR(hgmag(1.0, 1.0, 0.0, 5.0, 0.15), 5.0, 1e-12);  // H is the magnitude at 1 AU, phase 0
 }

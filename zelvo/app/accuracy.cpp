@@ -18,9 +18,9 @@ namespace zelvo {
 
 namespace {
 // Columns of the motion model in the task record (0-based offsets).
-constexpr std::size_t kModelColumn = 1164;      // column 1165
-constexpr std::size_t kBodiesColumn = 1165;     // columns 1166-1177
-constexpr std::size_t kRelSunColumn = 1177;     // column 1178
+constexpr std::size_t kModelColumn = 1164;   // column 1165
+constexpr std::size_t kBodiesColumn = 1165;  // columns 1166-1177
+constexpr std::size_t kRelSunColumn = 1177;  // column 1178
 
 int digit(std::string_view record, std::size_t at) {
     if (at >= record.size()) return 0;
@@ -113,16 +113,19 @@ CAccuracyPage::CAccuracyPage(AccuracyPageModel& model, QWidget* parent) : QWidge
         modelRow->addWidget(r);
         radios_[static_cast<std::size_t>(m)] = r;
         QObject::connect(r, &QRadioButton::clicked, this, [this, m] {
-            if (m == 0) model_.onEllipticMotion();
-            else if (m == 1) model_.onNodes();
-            else model_.onIntegration();
+            if (m == 0)
+                model_.onEllipticMotion();
+            else if (m == 1)
+                model_.onNodes();
+            else
+                model_.onIntegration();
             showModel();
         });
     }
     layout->addLayout(modelRow);
 
-    const char* bodies[12] = {"Mercury", "Venus", "", "Mars", "Jupiter", "Saturn", "Uranus", "Neptune", "Pluto",
-                              "Ceres", "Pallas", "Vesta"};
+    const char* bodies[12] = {"Mercury", "Venus",   "",      "Mars",  "Jupiter", "Saturn",
+                              "Uranus",  "Neptune", "Pluto", "Ceres", "Pallas",  "Vesta"};
     const int boxIds[13] = {1140, 1141, 1142, 1143, 1144, 1145, 1146, 1147, 1148, 1150, 1154, 1155, 1156};
     for (int i = 0; i < 13; ++i) {
         auto* b = new QCheckBox(i < 12 ? QString::fromLatin1(bodies[i]) : QString());

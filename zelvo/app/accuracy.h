@@ -30,8 +30,8 @@ inline constexpr int kBoxRelSun = 12;
 
 class AccuracyPageModel {
 public:
-    int model = -1;      // 0 elliptic motion, 1 nodes, 2 integration
-    int earthMode = -1;  // 0 "Earth + Moon", 1 "Earth, Moon"
+    int model = -1;               // 0 elliptic motion, 1 nodes, 2 integration
+    int earthMode = -1;           // 0 "Earth + Moon", 1 "Earth, Moon"
     std::array<int, 13> boxes{};  // ticked bodies (Earth 0/1) and the relativistic Sun
     bool perturbersEnabled = false;
     bool nodesEnabled = true;

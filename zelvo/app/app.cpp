@@ -4,17 +4,17 @@
 #include <QToolBar>
 
 #include "childframes.h"
+#include "commands.h"
 #include "dialogs.h"
 #include "ephresult.h"
 #include "ephwindows.h"
-#include "framework/progress.h"
-#include "progressdlg.h"
-#include "commands.h"
 #include "framework/document.h"
 #include "framework/help.h"
 #include "framework/ids.h"
 #include "framework/linelist.h"
 #include "framework/messages.h"
+#include "framework/progress.h"
+#include "progressdlg.h"
 #include "startup.h"
 #include "tables.h"
 
@@ -23,9 +23,11 @@ namespace zelvo {
 using F = FrameClass;
 
 const TemplateInfo kTemplates[15] = {
-    {129, "Observ1", "Observ2", "Observatory Files (*.obs)", ".obs", "Zelvo.Document", "Zelvo Document", int(F::CChildFrame)},
+    {129, "Observ1", "Observ2", "Observatory Files (*.obs)", ".obs", "Zelvo.Document", "Zelvo Document",
+     int(F::CChildFrame)},
     {147, "Eph", "Eph2", "Ephemerides files (*.eph)", ".eph", "Eph.Document", "Eph Document", int(F::CChildFrm7)},
-    {146, "UltPla", "UltPla2", "Plate files (*.plt)", ".plt", "UltPlate.Document", "Plate Document", int(F::CChildFrm6)},
+    {146, "UltPla", "UltPla2", "Plate files (*.plt)", ".plt", "UltPlate.Document", "Plate Document",
+     int(F::CChildFrm6)},
     {145, "PlaLi", "PlaLi2", "", "", "PlateList.Document", "PlateList Document", int(F::CChildFrame)},
     {110, "PlaLT", "PlaLT2", "", "", "PlateList.Document", "PlateList Document", int(F::CChildFrm3)},
     {148, "Pict", "Pict2", "", "", "Picture.Document", "Picture Document", int(F::CChildFrame)},
@@ -33,8 +35,10 @@ const TemplateInfo kTemplates[15] = {
     {158, "Trace", "Trace2", "", "", "Trace.Document", "Trace Document", int(F::CChildFrame)},
     {167, "OC", "OC", "O-C files (*.oc)", ".oc", "OC.Document", "O-C Document", int(F::CChildOC)},
     {165, "OCRes", "OCRes", "OCRes Files(*.oc2)", ".oc2", "OCRes.Document", "OCRes Document", int(F::CChildFrm2)},
-    {168, "Indent", "Indent", "Identification files (*.idn)", ".idn", "Indent.Document", "Indent Document", int(F::CChildFrm4)},
-    {164, "IndRes", "IndRes", "Identification result files(*.id*)", ".idn", "IndRes.Document", "IndRes Document", int(F::CChildFrm5)},
+    {168, "Indent", "Indent", "Identification files (*.idn)", ".idn", "Indent.Document", "Indent Document",
+     int(F::CChildFrm4)},
+    {164, "IndRes", "IndRes", "Identification result files(*.id*)", ".idn", "IndRes.Document", "IndRes Document",
+     int(F::CChildFrm5)},
     {104, "Elements", "Elements", "", "", "Zelvo.Document", "Zelvo Document", int(F::CChildFrame)},
     {112, "Histogram", "Histogram", "", "", "Zelvo.Document", "Zelvo Document", int(F::CChildFrame)},
     {115, "Distribution", "Distribution", "", "", "Zelvo.Document", "Zelvo Document", int(F::CChildFrame)},
@@ -80,16 +84,14 @@ TaskApp::TaskApp(Library& lib, std::string programDir)
 
     // Commands that call the library are refused while a run is in
     // progress (the progress callback lets other commands run).
-    for (int id : {cmd::kTasksElements, cmd::kTasksEphemerides, cmd::kTasksTracks, cmd::kTasksOrbits,
-                   cmd::kTasksObservatories, cmd::kObservatoriesSelect, cmd::kObservatoriesCalculate, cmd::kOcCalculate,
-                   cmd::kOcSeparate, cmd::kIdentificationIdentify, cmd::kPlateObjectList, cmd::kPlatePlot,
-                   cmd::kEphContinue})
+    for (int id :
+         {cmd::kTasksElements, cmd::kTasksEphemerides, cmd::kTasksTracks, cmd::kTasksOrbits, cmd::kTasksObservatories,
+          cmd::kObservatoriesSelect, cmd::kObservatoriesCalculate, cmd::kOcCalculate, cmd::kOcSeparate,
+          cmd::kIdentificationIdentify, cmd::kPlateObjectList, cmd::kPlatePlot, cmd::kEphContinue})
         addLibraryCommand(id);
 }
 
-void TaskApp::setOrbitInputLauncher(OrbitInputLauncher* l) {
-    orbitInput_ = l != nullptr ? l : ephWindows_.get();
-}
+void TaskApp::setOrbitInputLauncher(OrbitInputLauncher* l) { orbitInput_ = l != nullptr ? l : ephWindows_.get(); }
 
 void TaskApp::setObservatorySearchLauncher(ObservatorySearchLauncher* l) {
     observatorySearch_ = l != nullptr ? l : ephWindows_.get();

@@ -32,36 +32,53 @@ fw::BarSpec caption_bar(int id, int rec, std::vector<int> controls, bool disable
 std::vector<fw::BarSpec> caption_bars(FrameClass c, int taskCode, int observationTypeCode,
                                       const std::string& headerText) {
     switch (c) {
-    case FrameClass::CChildFrame: return {};
-    case FrameClass::CChildFrm2:
-        return {header_bar(headerText, true), caption_bar(153, taskCode, {1074, 1059}, true)};
-    case FrameClass::CChildFrm3:
-        return {header_bar(headerText, true), caption_bar(170, taskCode, {1074, 1059}, true)};
-    case FrameClass::CChildFrm4: return {caption_bar(171, taskCode, {1074, 1059}, true)};
-    case FrameClass::CChildFrm5: return {caption_bar(152, taskCode, {1074, 1059}, true)};
-    case FrameClass::CChildFrm6: return {caption_bar(172, taskCode, {1076, 1062, 1064}, true)};
-    case FrameClass::CChildFrm7: {
-        std::vector<fw::BarSpec> out{header_bar(headerText, true)};
-        switch (taskCode) {
-        case 0: out.push_back(caption_bar(173, taskCode, {1074}, true)); break;
-        case 1:
-        case 2: out.push_back(caption_bar(174, taskCode, {1074}, true)); break;
-        case 3:
-        case 4:
-        case 5: out.push_back(caption_bar(175, taskCode, {1076, 1062}, true)); break;
-        case 6: out.push_back(caption_bar(176, taskCode, {1076}, true)); break;
-        case 7:
-        case 8: out.push_back(caption_bar(177, taskCode, {1076, 1062}, true)); break;
-        case 9: out.push_back(caption_bar(178, taskCode, {1076, 1062}, true)); break;
-        default: break;
+        case FrameClass::CChildFrame:
+            return {};
+        case FrameClass::CChildFrm2:
+            return {header_bar(headerText, true), caption_bar(153, taskCode, {1074, 1059}, true)};
+        case FrameClass::CChildFrm3:
+            return {header_bar(headerText, true), caption_bar(170, taskCode, {1074, 1059}, true)};
+        case FrameClass::CChildFrm4:
+            return {caption_bar(171, taskCode, {1074, 1059}, true)};
+        case FrameClass::CChildFrm5:
+            return {caption_bar(152, taskCode, {1074, 1059}, true)};
+        case FrameClass::CChildFrm6:
+            return {caption_bar(172, taskCode, {1076, 1062, 1064}, true)};
+        case FrameClass::CChildFrm7: {
+            std::vector<fw::BarSpec> out{header_bar(headerText, true)};
+            switch (taskCode) {
+                case 0:
+                    out.push_back(caption_bar(173, taskCode, {1074}, true));
+                    break;
+                case 1:
+                case 2:
+                    out.push_back(caption_bar(174, taskCode, {1074}, true));
+                    break;
+                case 3:
+                case 4:
+                case 5:
+                    out.push_back(caption_bar(175, taskCode, {1076, 1062}, true));
+                    break;
+                case 6:
+                    out.push_back(caption_bar(176, taskCode, {1076}, true));
+                    break;
+                case 7:
+                case 8:
+                    out.push_back(caption_bar(177, taskCode, {1076, 1062}, true));
+                    break;
+                case 9:
+                    out.push_back(caption_bar(178, taskCode, {1076, 1062}, true));
+                    break;
+                default:
+                    break;
+            }
+            return out;
         }
-        return out;
-    }
-    case FrameClass::CChildOC: {
-        // Captions by the main-plane digit (tens) of the observation type.
-        const int plane = (observationTypeCode / 10) % 10;
-        return {caption_bar(171, 16 + plane, {1074, 1059}, false), header_bar(headerText, false)};
-    }
+        case FrameClass::CChildOC: {
+            // Captions by the main-plane digit (tens) of the observation type.
+            const int plane = (observationTypeCode / 10) % 10;
+            return {caption_bar(171, 16 + plane, {1074, 1059}, false), header_bar(headerText, false)};
+        }
     }
     return {};
 }

@@ -25,7 +25,7 @@ enum class FrameClass {
 
 // Bar and control ids of the dialog bars.
 namespace bars {
-inline constexpr int kHeader = 117;      // read-only header edit 1311
+inline constexpr int kHeader = 117;  // read-only header edit 1311
 inline constexpr int kHeaderEdit = 1311;
 }  // namespace bars
 

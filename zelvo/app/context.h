@@ -43,35 +43,35 @@ struct EphRunCounters {
 
 struct AppContext {
     // Set at start-up.
-    std::string ProgramDir;      // directory of the program, ending with "/"
-    std::string WorkDir;         // working directory at start, ending with "/"
-    std::string DataDir;         // data directory of the installation, ending with "/"
-    bool CometMode = false;      // the comets edition
+    std::string ProgramDir;  // directory of the program, ending with "/"
+    std::string WorkDir;     // working directory at start, ending with "/"
+    std::string DataDir;     // data directory of the installation, ending with "/"
+    bool CometMode = false;  // the comets edition
     std::string AppTitle = "ZELVO-21";
     std::string EpochText;       // epoch and equinox of the catalogue elements
     std::string ObservatoryDir;  // directory of the observatory list, ending with "/"
     bool ElementObjectListChosen = false;
 
     // Tasks.
-    int TaskCode = 0;            // kind of task document being opened
-    std::string HeaderText;      // description of the current result ("\r\n" between lines)
-    int ObservationTypeCode = 0; // P x 100 + C x 10 + E of the O-C observations
+    int TaskCode = 0;             // kind of task document being opened
+    std::string HeaderText;       // description of the current result ("\r\n" between lines)
+    int ObservationTypeCode = 0;  // P x 100 + C x 10 + E of the O-C observations
     std::string PlateFilePath, OcFilePath, IdentFilePath, ObservatoryFilePath;
-    bool EphemerisMode = false;       // the ephemeris task is current
-    bool ReopenElementsTask = false;  // the element query was accepted
+    bool EphemerisMode = false;              // the ephemeris task is current
+    bool ReopenElementsTask = false;         // the element query was accepted
     std::vector<std::string> LineClipboard;  // lines copied between line lists
 
     // Plates, identifications and observatories.
-    double PlateMagLimit = 0;       // limiting magnitude of the last plate search
-    std::string CurrentPlateLine;   // the plate line of the last search (82 characters)
-    int PlateMode = 0;              // 1 after Tasks|Plates, 0 after Identify
-    int PlatePlotAllowed = 1;       // 0 while a plate plot is open
-    int ObsListEditable = 1;        // 0 when the observatory window shows a selection
-    std::string SelectionText;      // description of an observatory selection
+    double PlateMagLimit = 0;             // limiting magnitude of the last plate search
+    std::string CurrentPlateLine;         // the plate line of the last search (82 characters)
+    int PlateMode = 0;                    // 1 after Tasks|Plates, 0 after Identify
+    int PlatePlotAllowed = 1;             // 0 while a plate plot is open
+    int ObsListEditable = 1;              // 0 when the observatory window shows a selection
+    std::string SelectionText;            // description of an observatory selection
     std::array<double, 2> IdTolerance{};  // Decl., R.A. tolerances of the last identification (arcsec)
-    int SelectionDepth = 0;         // open selection windows
-    std::array<int, 3> SelectionRows{};  // row counts of the selection windows
-    int EditCommandEnabled = 1;     // the Edit commands of the line lists
+    int SelectionDepth = 0;               // open selection windows
+    std::array<int, 3> SelectionRows{};   // row counts of the selection windows
+    int EditCommandEnabled = 1;           // the Edit commands of the line lists
 
     // Runs. The O-C and the identification runs keep their own counters, so
     // that continuing one never takes the other's.
@@ -80,16 +80,16 @@ struct AppContext {
     int OcResultFromRun = 0;  // 1 after a calculation
 
     // Line checks and the line editor.
-    int EditLineIndex = 0;                  // the line under test or being edited
-    std::array<int, 4> LineCheckResult{};   // error, first column, last column, layout
-    int LineEditMode = 0;                   // non-zero while a list adds or inserts a line
-    std::string SavedLineText;              // the line before the editor opened
+    int EditLineIndex = 0;                 // the line under test or being edited
+    std::array<int, 4> LineCheckResult{};  // error, first column, last column, layout
+    int LineEditMode = 0;                  // non-zero while a list adds or inserts a line
+    std::string SavedLineText;             // the line before the editor opened
 
     // The O-C task.
     OcAccuracySettings OcAccuracy;
-    bool OcOrbitIntroduced = false;   // the orbit is typed by the user
-    int SeparationObservatory = -1;   // observatory of a separation, -1 any
-    std::string OcResultTitle;        // second title line of a separated result
+    bool OcOrbitIntroduced = false;  // the orbit is typed by the user
+    int SeparationObservatory = -1;  // observatory of a separation, -1 any
+    std::string OcResultTitle;       // second title line of a separated result
     // The O-C task's own record (the ephemeris task record's layout, 1418
     // characters), written as "omc.cfg"; the ephemeris task keeps its own.
     std::string OcTaskRecord;
@@ -111,9 +111,9 @@ struct AppContext {
     std::string OrbitListFile;    // the user's list of orbits, 80 characters
 
     // The ephemeris task: values that its result window takes when it opens.
-    int EphFormatKey = 10;       // record format of the result lines
-    std::string TaskInfoText;    // the task description ("\r\n" between lines)
-    EphRunCounters EphRun;       // counters of the last ephemeris run
+    int EphFormatKey = 10;     // record format of the result lines
+    std::string TaskInfoText;  // the task description ("\r\n" between lines)
+    EphRunCounters EphRun;     // counters of the last ephemeris run
     // Bumped by every run of a task driver (ephemeris, O-C, identification,
     // plate search): a stopped ephemeris can be continued only while the
     // library still holds its run.

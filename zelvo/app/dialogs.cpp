@@ -1,5 +1,7 @@
 #include "dialogs.h"
 
+#include <strings.h>
+
 #include <QApplication>
 #include <QEvent>
 #include <QHBoxLayout>
@@ -9,8 +11,6 @@
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <strings.h>
-
 #include <cstring>
 
 #include "framework/linelist.h"
@@ -168,19 +168,20 @@ bool SplashScreen::PreTranslateAppMessage(QEvent* event) {
     }
     if (splash_window() == nullptr) return false;
     switch (event->type()) {
-    case QEvent::ShortcutOverride:
-        swallowKey = true;
-        event->accept();
-        HideSplashScreen();
-        return true;
-    case QEvent::KeyPress:
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::NonClientAreaMouseButtonPress:
-    case QEvent::NonClientAreaMouseButtonDblClick:
-        HideSplashScreen();
-        return true;
-    default: return false;
+        case QEvent::ShortcutOverride:
+            swallowKey = true;
+            event->accept();
+            HideSplashScreen();
+            return true;
+        case QEvent::KeyPress:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::NonClientAreaMouseButtonPress:
+        case QEvent::NonClientAreaMouseButtonDblClick:
+            HideSplashScreen();
+            return true;
+        default:
+            return false;
     }
 }
 

@@ -30,9 +30,9 @@ inline constexpr unsigned kAccuracyDialog = context(182);     // "Calculation ac
 
 // Every context the program asks for.
 inline constexpr unsigned kHelpContexts[] = {
-    kObservatorySearch, kTaskInfo,       kMainFrame,      kObjectPage,       kCoordinatesPage, kPlanePage,
-    kCentrePage,        kIntervalPage,   kOutputPage,     kRestrictionsPage, kEphemerisSetup,  kDescriptionPage,
-    kEphemerisView,     kStringEditor,   kAccuracyPage,   kAccuracyDialog,
+    kObservatorySearch, kTaskInfo,     kMainFrame,    kObjectPage,       kCoordinatesPage, kPlanePage,
+    kCentrePage,        kIntervalPage, kOutputPage,   kRestrictionsPage, kEphemerisSetup,  kDescriptionPage,
+    kEphemerisView,     kStringEditor, kAccuracyPage, kAccuracyDialog,
 };
 
 }  // namespace zelvo::help

@@ -2,9 +2,9 @@
 
 #include <string_view>
 
-#include "zelvomat.h"
 #include "framework/messages.h"
 #include "io/files.h"
+#include "zelvomat.h"
 
 namespace zelvo {
 
@@ -59,9 +59,8 @@ void ZelvomatLibrary::progr(int& cont, int& interrupted, int& percent, ProgressS
     if (const std::string e = last_error(); !e.empty()) fw::message(e, fw::Buttons::Ok, fw::Icon::Warning);
 }
 
-
-void ZelvomatLibrary::cntl(int task, int system, int& err, int& firstCol, int& lastCol, int& layout,
-                           const char* line, int len) {
+void ZelvomatLibrary::cntl(int task, int system, int& err, int& firstCol, int& lastCol, int& layout, const char* line,
+                           int len) {
     ::cntl(task, system, &err, &firstCol, &lastCol, &layout, line, len);
     // A line refused because a file could not be read comes with the reason.
     if (err != 0)
@@ -101,10 +100,10 @@ void ZelvomatLibrary::contreph(int kind, char* text, int len, int& err, double& 
         if (const std::string e = last_error(); !e.empty()) fw::message(e, fw::Buttons::Ok, fw::Icon::Warning);
 }
 
-void ZelvomatLibrary::restr(const std::string& coord, const std::string& plane, const std::string& output,
-                            int* types, int* widths, int& mode) {
-    ::restr(coord.data(), static_cast<int>(coord.size()), plane.data(), static_cast<int>(plane.size()),
-            output.data(), static_cast<int>(output.size()), types, widths, &mode);
+void ZelvomatLibrary::restr(const std::string& coord, const std::string& plane, const std::string& output, int* types,
+                            int* widths, int& mode) {
+    ::restr(coord.data(), static_cast<int>(coord.size()), plane.data(), static_cast<int>(plane.size()), output.data(),
+            static_cast<int>(output.size()), types, widths, &mode);
 }
 
 void ZelvomatLibrary::contr_vv(int type, char* text, int len, int& err, double& value) {

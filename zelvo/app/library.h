@@ -95,8 +95,8 @@ public:
     void Separate(double minAbs, double maxAbs, int obs, int& count) override;
     void progr(int& cont, int& interrupted, int& percent, ProgressStepCallback cb) override;
     void contreph(int kind, char* text, int len, int& err, double& value, int& aux) override;
-    void restr(const std::string& coord, const std::string& plane, const std::string& output, int* types,
-               int* widths, int& mode) override;
+    void restr(const std::string& coord, const std::string& plane, const std::string& output, int* types, int* widths,
+               int& mode) override;
     void contr_vv(int type, char* text, int len, int& err, double& value) override;
     void confl(int& err, int* status) override;
     void sea_obs(const char* fragment, int len, int& count, std::string& fileName) override;

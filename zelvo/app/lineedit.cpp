@@ -39,9 +39,9 @@ int EditLength(int key) {
 }
 
 int ReportControlError(int code, int lineIndex) {
-    const std::string_view what =
-        code >= 0 && code < static_cast<int>(ControlErrorText.size()) ? ControlErrorText[static_cast<std::size_t>(code)]
-                                                                       : std::string_view("Unknown error");
+    const std::string_view what = code >= 0 && code < static_cast<int>(ControlErrorText.size())
+                                      ? ControlErrorText[static_cast<std::size_t>(code)]
+                                      : std::string_view("Unknown error");
     std::string text = std::string(what) + " in line " + std::to_string(static_cast<long long>(lineIndex) + 1);
     if (code == 3) {
         text += ". \n Geocenter?";
@@ -128,9 +128,9 @@ bool CheckLine(AppContext& ctx, Library& lib, TaskDialogs& dialogs, LineWindow& 
         // The line as its record: the text blank-padded to its length and
         // CR LF.
         const std::string& text = (*window.lines)[static_cast<std::size_t>(ctx.EditLineIndex)];
-        const std::string buffer =
-            padded(text.substr(0, static_cast<std::size_t>(recordLength - 2)), static_cast<std::size_t>(recordLength - 2)) +
-            "\r\n";
+        const std::string buffer = padded(text.substr(0, static_cast<std::size_t>(recordLength - 2)),
+                                          static_cast<std::size_t>(recordLength - 2)) +
+                                   "\r\n";
         ctx.LineCheckResult = {0, 0, 0, 0};
         auto& r = ctx.LineCheckResult;
         lib.cntl(task, system, r[0], r[1], r[2], r[3], buffer.data(), recordLength);

@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
     fw::QtMessageService boxes;
     fw::StderrMessageService console;
     fw::setMessageService(qEnvironmentVariableIsSet("ZELVO_NONINTERACTIVE") ? static_cast<fw::MessageService*>(&console)
-                                                                          : &boxes);
+                                                                            : &boxes);
     // The splash screen, unless the program is started for embedding.
     zelvo::SplashScreen::EnableSplashScreen(!zelvo::SplashScreen::embeddingSwitch(argc, argv) &&
                                             !qEnvironmentVariableIsSet("ZELVO_NONINTERACTIVE"));

@@ -28,42 +28,47 @@ void add_main_resources(fw::ResourceTables& r) {
                               {"Tracks", cmd::kTasksTracks, {}},
                               {"Orbits", cmd::kTasksOrbits, {}},
                               {"Observatories", cmd::kTasksObservatories, {}}}};
-    const fw::MenuItem help{
-        "&Help", 0, {{"Help", cmd::kHelpHelp, {}}, {"User Guide", cmd::kHelpUserGuide, {}}, {}, {"&About ZELVO...", kAppAbout, {}}}};
-    const fw::MenuItem window{"&Window",
-                              0,
-                              {{"&Cascade", kWindowCascade, {}},
-                               {"&Tile", kWindowTileHorz, {}},
-                               {"&Arrange Icons", kWindowArrange, {}}}};
+    const fw::MenuItem help{"&Help",
+                            0,
+                            {{"Help", cmd::kHelpHelp, {}},
+                             {"User Guide", cmd::kHelpUserGuide, {}},
+                             {},
+                             {"&About ZELVO...", kAppAbout, {}}}};
+    const fw::MenuItem window{
+        "&Window",
+        0,
+        {{"&Cascade", kWindowCascade, {}}, {"&Tile", kWindowTileHorz, {}}, {"&Arrange Icons", kWindowArrange, {}}}};
     r.menus[cmd::kMainFrame] = {tasks, help};
     // The menus of the task windows: the Tasks menu, the window's own
     // commands, the windows and help.
     r.menus[167] = {tasks, {"&O-C", 0, {{"Ca&lculate O-C", cmd::kOcCalculate, {}}}}, window, help};
     r.menus[165] = {tasks, {"&O-C", 0, {{"&Separate", cmd::kOcSeparate, {}}}}, window, help};
     r.menus[168] = {tasks, {"&Identification", 0, {{"&Identify", cmd::kIdentificationIdentify, {}}}}, window, help};
-    r.menus[146] = {tasks,
-                    {"&Plate", 0, {{"&Object list", cmd::kPlateObjectList, {}}, {"Plot &of plate", cmd::kPlatePlot, {}}}},
-                    window,
-                    help};
+    r.menus[146] = {
+        tasks,
+        {"&Plate", 0, {{"&Object list", cmd::kPlateObjectList, {}}, {"Plot &of plate", cmd::kPlatePlot, {}}}},
+        window,
+        help};
     r.menus[110] = {tasks, {"Plate", 0, {{"&Plot of plate", cmd::kResultPlatePlot, {}}}}, window, help};
-    r.menus[148] = {tasks,
-                    {"Plate", 0, {{"&Object list", cmd::kPlotObjectList, {}}, {"&Plot of plate", cmd::kResultPlatePlot, {}}}},
-                    window,
-                    help};
+    r.menus[148] = {
+        tasks,
+        {"Plate", 0, {{"&Object list", cmd::kPlotObjectList, {}}, {"&Plot of plate", cmd::kResultPlatePlot, {}}}},
+        window,
+        help};
     r.menus[129] = {tasks,
-                    {"Observatories", 0, {{"Select", cmd::kObservatoriesSelect, {}}, {"Calculate", cmd::kObservatoriesCalculate, {}}}},
+                    {"Observatories",
+                     0,
+                     {{"Select", cmd::kObservatoriesSelect, {}}, {"Calculate", cmd::kObservatoriesCalculate, {}}}},
                     window,
                     help};
-    r.toolbars[cmd::kMainFrame] = {{kFileNew, "New"},   {kFileOpen, "Open"},   {kFileSave, "Save"},
-                                   {0, ""},             {kEditCut, "Cut"},     {kEditCopy, "Copy"},
-                                   {kEditPaste, "Paste"}, {0, ""},             {kFilePrint, "Print"},
-                                   {kAppAbout, "About"}};
+    r.toolbars[cmd::kMainFrame] = {{kFileNew, "New"},     {kFileOpen, "Open"}, {kFileSave, "Save"},   {0, ""},
+                                   {kEditCut, "Cut"},     {kEditCopy, "Copy"}, {kEditPaste, "Paste"}, {0, ""},
+                                   {kFilePrint, "Print"}, {kAppAbout, "About"}};
     r.accelerators[cmd::kMainFrame] = {
-        {"Ctrl+N", kFileNew},        {"Ctrl+O", kFileOpen},     {"Ctrl+S", kFileSaveAs},
-        {"Ctrl+P", kFilePrint},      {"Ctrl+Z", kEditUndo},     {"Alt+Backspace", kEditUndo},
-        {"Ctrl+X", kEditCut},        {"Shift+Del", kEditCut},   {"Ctrl+C", kEditCopy},
-        {"Ctrl+Ins", kEditCopy},     {"Ctrl+V", kEditPaste},    {"Shift+Ins", kEditPaste},
-        {"F6", kNextPane},           {"Shift+F6", kPrevPane},   {"F1", kHelp},
+        {"Ctrl+N", kFileNew},  {"Ctrl+O", kFileOpen},        {"Ctrl+S", kFileSaveAs}, {"Ctrl+P", kFilePrint},
+        {"Ctrl+Z", kEditUndo}, {"Alt+Backspace", kEditUndo}, {"Ctrl+X", kEditCut},    {"Shift+Del", kEditCut},
+        {"Ctrl+C", kEditCopy}, {"Ctrl+Ins", kEditCopy},      {"Ctrl+V", kEditPaste},  {"Shift+Ins", kEditPaste},
+        {"F6", kNextPane},     {"Shift+F6", kPrevPane},      {"F1", kHelp},
     };
     // The panes are as wide as these strings.
     r.strings[kIndicatorExt] = std::string(35, ' ');
@@ -97,9 +102,7 @@ MainFrame::MainFrame(fw::Application& app, AppContext& ctx) : fw::MainFrame(app)
 
 void MainFrame::ResetStatusPanes() { setIndicators({kSeparator}); }
 
-void MainFrame::OnHelpInfo() {
-    fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), help::kMainFrame);
-}
+void MainFrame::OnHelpInfo() { fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), help::kMainFrame); }
 
 void MainFrame::OnHelpUserGuide() {
     fw::show_help(AppDirectory(ctx_) + (ctx_.CometMode ? "HTMLHelp/UserGuide/UserGidCom21/index.html"

@@ -108,10 +108,14 @@ std::string oc_header_text(int code) {
 
 std::string oc_accuracy_text(const OcAccuracySettings& s) {
     switch (s.modelShown) {
-    case 0: return " Accuracy: Elliptic motion";
-    case 1: return " Accuracy: Nodes";
-    case 2: break;
-    default: return {};
+        case 0:
+            return " Accuracy: Elliptic motion";
+        case 1:
+            return " Accuracy: Nodes";
+        case 2:
+            break;
+        default:
+            return {};
     }
     static const char* marks[12] = {"M ", "V ", "", "M ", "J ", "S ", "U ", "N ", "P ", "c ", "p ", "v "};
     std::string t = " Accuracy: Integration ";

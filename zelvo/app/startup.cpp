@@ -24,8 +24,7 @@ std::string msg_no_settings(const std::string& appTitle) {
     return "Setpar file is not found; \nlook ..." + appTitle + "\\ZelvoDoc\\Zelvo.txt about possible solution.";
 }
 std::string msg_work_dir_too_long(const std::string& dir) {
-    return "The working directory name is too long (at most " + std::to_string(kMaxWorkDir) +
-           " characters):\n" + dir;
+    return "The working directory name is too long (at most " + std::to_string(kMaxWorkDir) + " characters):\n" + dir;
 }
 std::string msg_data_dir_too_long(const std::string& dir) {
     return "The data directory named in Setpath. is too long (at most " + std::to_string(kMaxDataDir) +

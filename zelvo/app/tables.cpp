@@ -24,49 +24,49 @@ const std::array<std::string_view, 11> ControlErrorText = {
 
 // key, columns, line length, caption variant, column starts.
 const std::array<RecordFormat, 19> RecordFormatTable = {{
-    {12, 8, 82, 0, {0, 19, 32, 44, 54, 63, 69, 74}},                 // ephemeris, equator
-    {13, 8, 82, 0, {0, 19, 32, 44, 54, 63, 69, 74}},                 // ephemeris, ecliptic
-    {14, 8, 82, -1, {0, 19, 32, 44, 54, 63, 69, 74}},                // ephemeris, horizon
-    {15, 8, 82, -1, {0, 19, 29, 39, 50, 60, 69, 80}},                // ephemeris, rectangular
-    {22, 11, 82, -1, {0, 19, 32, 44, 54, 63, 69, 74, 87, 99, 110}},  // positions and velocities, equator
-    {23, 11, 82, -1, {0, 19, 32, 44, 54, 63, 69, 74, 87, 99, 110}},  // positions and velocities, ecliptic
-    {25, 11, 82, -1, {0, 19, 29, 39, 50, 60, 69, 80, 91, 102, 113}}, // positions and velocities, rectangular
-    {1, 1, 82, 0, {0, 15, 32, 44, 65, 77}},                          // observation lines, equator
-    {2, 1, 82, 1, {0, 15, 32, 45, 65, 77}},                          // observation lines, ecliptic
-    {3, 1, 82, 2, {0, 15, 32, 44, 65, 77}},                          // observation lines, horizon
-    {4, 6, 70, 0, {0, 14, 32, 45, 58, 65}},                          // O-C results, equator
-    {5, 6, 70, 0, {0, 15, 33, 46, 59, 66}},                          // O-C results, ecliptic
-    {6, 6, 70, 0, {0, 15, 33, 46, 59, 66}},                          // O-C results, horizon
-    {10, 1, 82, 0, {0, 15, 32, 44, 65, 77}},                         // identification input lines
-    {40, 1, 82, 0, {0, 15, 32, 44, 65, 77}},                         // identification results
-    {100, 1, 82, 3, {0, 15, 32, 44, 65, 77}},                        // plate lines
-    {400, 1, 82, 0, {0, 15, 32, 44, 65, 77}},                        // plate object lists
-    {200, 1, 79, 4, {0, 15, 32, 44, 65, 77}},                        // observatory list records
-    {300, 1, 82, 4, {0, 15, 32, 44, 65, 77}},                        // (no user)
+    {12, 8, 82, 0, {0, 19, 32, 44, 54, 63, 69, 74}},                  // ephemeris, equator
+    {13, 8, 82, 0, {0, 19, 32, 44, 54, 63, 69, 74}},                  // ephemeris, ecliptic
+    {14, 8, 82, -1, {0, 19, 32, 44, 54, 63, 69, 74}},                 // ephemeris, horizon
+    {15, 8, 82, -1, {0, 19, 29, 39, 50, 60, 69, 80}},                 // ephemeris, rectangular
+    {22, 11, 82, -1, {0, 19, 32, 44, 54, 63, 69, 74, 87, 99, 110}},   // positions and velocities, equator
+    {23, 11, 82, -1, {0, 19, 32, 44, 54, 63, 69, 74, 87, 99, 110}},   // positions and velocities, ecliptic
+    {25, 11, 82, -1, {0, 19, 29, 39, 50, 60, 69, 80, 91, 102, 113}},  // positions and velocities, rectangular
+    {1, 1, 82, 0, {0, 15, 32, 44, 65, 77}},                           // observation lines, equator
+    {2, 1, 82, 1, {0, 15, 32, 45, 65, 77}},                           // observation lines, ecliptic
+    {3, 1, 82, 2, {0, 15, 32, 44, 65, 77}},                           // observation lines, horizon
+    {4, 6, 70, 0, {0, 14, 32, 45, 58, 65}},                           // O-C results, equator
+    {5, 6, 70, 0, {0, 15, 33, 46, 59, 66}},                           // O-C results, ecliptic
+    {6, 6, 70, 0, {0, 15, 33, 46, 59, 66}},                           // O-C results, horizon
+    {10, 1, 82, 0, {0, 15, 32, 44, 65, 77}},                          // identification input lines
+    {40, 1, 82, 0, {0, 15, 32, 44, 65, 77}},                          // identification results
+    {100, 1, 82, 3, {0, 15, 32, 44, 65, 77}},                         // plate lines
+    {400, 1, 82, 0, {0, 15, 32, 44, 65, 77}},                         // plate object lists
+    {200, 1, 79, 4, {0, 15, 32, 44, 65, 77}},                         // observatory list records
+    {300, 1, 82, 4, {0, 15, 32, 44, 65, 77}},                         // (no user)
 }};
 
 const std::array<std::string_view, 21> FormatRulerTable = {
-    "                  hh mm.mm   +oo ''.'   (a.u.)    (a.u.)     (o)   (mag)  (o) ",  // 0 (78)
-    "                 ooo ''.'    +oo ''.'   (a.u.)     (a.u.)    (o)   (mag)  (o)  ",  // 1 (79)
-    "                   hh mm ss.ss  +oo '' \"\".\"   (a.u.)    (a.u.)    (o)    (mag)  ",  // 2 (80)
-    "                  ooo '' \"\".\"   +oo '' \"\".\"   (a.u.)    (a.u.)    (o)    (mag) ",  // 3 (79)
-    "                    (a.u.)     (a.u.)     (a.u.)     (a.u.)    (a.u.)   (km/s)    ",  // 4 (82)
-    "                   hh mm ss.ss   +oo '' \"\".\"   (a.u.)     (a.u.)   (o)     (mag)  ",  // 5 (82)
+    "                  hh mm.mm   +oo ''.'   (a.u.)    (a.u.)     (o)   (mag)  (o) ",            // 0 (78)
+    "                 ooo ''.'    +oo ''.'   (a.u.)     (a.u.)    (o)   (mag)  (o)  ",           // 1 (79)
+    "                   hh mm ss.ss  +oo '' \"\".\"   (a.u.)    (a.u.)    (o)    (mag)  ",       // 2 (80)
+    "                  ooo '' \"\".\"   +oo '' \"\".\"   (a.u.)    (a.u.)    (o)    (mag) ",     // 3 (79)
+    "                    (a.u.)     (a.u.)     (a.u.)     (a.u.)    (a.u.)   (km/s)    ",        // 4 (82)
+    "                   hh mm ss.ss   +oo '' \"\".\"   (a.u.)     (a.u.)   (o)     (mag)  ",     // 5 (82)
     "                  ooo '' \"\".\"    +oo '' \"\".\"   (a.u.)     (a.u.)   (o)    (mag)   ",  // 6 (82)
-    "                                hh mm.mm    +oo ''.'                            ",  // 7 (80)
-    "                                ooo ''.'    +oo ''.'                            ",  // 8 (80)
-    "                                ooo ''.'    +oo ''.'                            ",  // 9 (80)
-    "              yyyy mm dd.ddddd            \"            \"     m",  // 10 (62)
-    "              yyyy mm dd.ddddd            \"            \"     m",  // 11 (62)
-    "              yyyy mm dd.ddddd            \"            \"     m",  // 12 (62)
-    "                                hh mm.mm    +oo ''.'                     ",  // 13 (73)
-    "                                                            \"       \"    m       ",  // 14 (81)
-    "                                hh mm.mm    +oo ''.'                     ",  // 15 (73)
-    "                                  h  m  s           o  '  \"            m        ",  // 16 (80)
-    " N |  Long. |  dxy  |   dz   |   Name                                               ",  // 17 (84)
-    " N |  Long. |  dxy  |   dz   |   Name                                               ",  // 18 (84)
-    "                    (a.u.)      (a.u.)      (a.u.)     (a.u.)     (a.u.) (km/s)   ",  // 19 (82)
-    "        t        |   R .A.  |  Decl.  |  Dist.  |    r    | Phase |  V  |Elong.|",  // 20 (80)
+    "                                hh mm.mm    +oo ''.'                            ",          // 7 (80)
+    "                                ooo ''.'    +oo ''.'                            ",          // 8 (80)
+    "                                ooo ''.'    +oo ''.'                            ",          // 9 (80)
+    "              yyyy mm dd.ddddd            \"            \"     m",                          // 10 (62)
+    "              yyyy mm dd.ddddd            \"            \"     m",                          // 11 (62)
+    "              yyyy mm dd.ddddd            \"            \"     m",                          // 12 (62)
+    "                                hh mm.mm    +oo ''.'                     ",                 // 13 (73)
+    "                                                            \"       \"    m       ",       // 14 (81)
+    "                                hh mm.mm    +oo ''.'                     ",                 // 15 (73)
+    "                                  h  m  s           o  '  \"            m        ",         // 16 (80)
+    " N |  Long. |  dxy  |   dz   |   Name                                               ",      // 17 (84)
+    " N |  Long. |  dxy  |   dz   |   Name                                               ",      // 18 (84)
+    "                    (a.u.)      (a.u.)      (a.u.)     (a.u.)     (a.u.) (km/s)   ",        // 19 (82)
+    "        t        |   R .A.  |  Decl.  |  Dist.  |    r    | Phase |  V  |Elong.|",          // 20 (80)
 };
 
 const std::array<CaptionRecord, 29> ColumnCaptionTable = {{
@@ -137,34 +137,24 @@ const std::array<CaptionRecord, 29> ColumnCaptionTable = {{
     // 23
     {},
     // 24
-    {"Object         Time UT          R.A.        Decl.                Mag.        Obs.",
-     "",
-     "               yyyy mm dd.ddddd hh mm ss.ss +oo '' \"\".\"          mm.mXX      xnn   ",
-     "",
+    {"Object         Time UT          R.A.        Decl.                Mag.        Obs.", "",
+     "               yyyy mm dd.ddddd hh mm ss.ss +oo '' \"\".\"          mm.mXX      xnn   ", "",
      "                                hh mm.mm    +oo ''.'                            "},
     // 25
-    {"Object         Time UT          Long.       Lat.                 Mag.        Obs.",
-     "",
-     "               yyyy mm dd.ddddd ooo '' \"\".\" +oo '' \"\".\"          mm.mXX      xnn   ",
-     "",
+    {"Object         Time UT          Long.       Lat.                 Mag.        Obs.", "",
+     "               yyyy mm dd.ddddd ooo '' \"\".\" +oo '' \"\".\"          mm.mXX      xnn   ", "",
      "                                ooo ''.'    +oo ''.'                            "},
     // 26
-    {"Object         Time UT          A           h                    Mag.        Obs.",
-     "",
-     "               yyyy mm dd.ddddd ooo '' \"\".\" +oo '' \"\".\"          mm.mXX      xnn   ",
-     "",
+    {"Object         Time UT          A           h                    Mag.        Obs.", "",
+     "               yyyy mm dd.ddddd ooo '' \"\".\" +oo '' \"\".\"          mm.mXX      xnn   ", "",
      "                                ooo ''.'    +oo ''.'                            "},
     // 27
-    {"Object         Date UT          R.A.        Decl.         R.A.    Decl.      Obs.",
-     "",
-     "               yyyy mm dd.ddddd hh mm ss.ss +oo '' \"\".\"   mmm.m   oo.o                      ",
-     "",
+    {"Object         Date UT          R.A.        Decl.         R.A.    Decl.      Obs.", "",
+     "               yyyy mm dd.ddddd hh mm ss.ss +oo '' \"\".\"   mmm.m   oo.o                      ", "",
      "                                hh mm.mm    +oo ''.'                            "},
     // 28
-    {"N   Long.    Dxy     Dz       Name                                               ",
-     "",
-     "xnn xxx.xxxxxx.xxxxx +x.xxxxx ssssssssssssssssssssssssssssssssssssssssssssssss",
-     "",
+    {"N   Long.    Dxy     Dz       Name                                               ", "",
+     "xnn xxx.xxxxxx.xxxxx +x.xxxxx ssssssssssssssssssssssssssssssssssssssssssssssss", "",
      "                                        "},
 }};
 
@@ -233,9 +223,12 @@ std::string HelpFileName(const AppContext& ctx) {
 
 std::string FormatElementValue(std::string_view name, double value) {
     int decimals = 5;
-    if (name == "e" || name == "a") decimals = 7;
-    else if (name == "n") decimals = 8;
-    else if (name == "H" || name == "G" || name == "H+5*lg(a(a-1))") decimals = 2;
+    if (name == "e" || name == "a")
+        decimals = 7;
+    else if (name == "n")
+        decimals = 8;
+    else if (name == "H" || name == "G" || name == "H+5*lg(a(a-1))")
+        decimals = 2;
     char buf[400];
     const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
     return r.ec == std::errc() ? std::string(buf, r.ptr) : std::string();

@@ -40,7 +40,8 @@ QLabel* fixed_label(const std::string& text) {
 // one fixed-pitch font so that the masks line up with the line.
 class CStringEditDlg final : public fw::Dialog {
 public:
-    explicit CStringEditDlg(const StringEditRequest& r) : fw::Dialog(parent_window(), help::kStringEditor), request_(r) {
+    explicit CStringEditDlg(const StringEditRequest& r)
+        : fw::Dialog(parent_window(), help::kStringEditor), request_(r) {
         setWindowTitle(QStringLiteral("String Editor"));
         setFont(fw::fixed_font(13));
         auto* layout = new QVBoxLayout(this);
@@ -125,7 +126,7 @@ std::optional<std::string> QtTaskDialogs::magnitude(const std::string& text) {
 }
 
 std::optional<std::pair<std::string, std::string>> QtTaskDialogs::tolerance(const std::string& ra,
-                                                                           const std::string& decl) {
+                                                                            const std::string& decl) {
     FieldsDlg dlg(QStringLiteral("Tolerance"),
                   {{QStringLiteral("R.A. (arcsec):"), ra}, {QStringLiteral("Decl. (arcsec):"), decl}});
     if (dlg.doModal() != fw::kIdOk) return std::nullopt;

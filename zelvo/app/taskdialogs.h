@@ -14,13 +14,13 @@ struct AppContext;
 
 // What the String Editor shows for one line.
 struct StringEditRequest {
-    std::string title;          // column titles above the masks
-    std::string secondsMask;    // mask of the layout with seconds, right above the line
-    std::string minutesMask;    // mask of the layout with decimal minutes
-    std::string lineText;       // the line, blank-padded to its length
-    std::string message;        // "After the error: ..." or empty
-    int lineNumber = 0;         // 1-based
-    int caret = -1;             // caret position in the line; -1 leaves it at the start
+    std::string title;        // column titles above the masks
+    std::string secondsMask;  // mask of the layout with seconds, right above the line
+    std::string minutesMask;  // mask of the layout with decimal minutes
+    std::string lineText;     // the line, blank-padded to its length
+    std::string message;      // "After the error: ..." or empty
+    int lineNumber = 0;       // 1-based
+    int caret = -1;           // caret position in the line; -1 leaves it at the start
 };
 
 // The observatory search of Observatories|Select.
@@ -33,12 +33,12 @@ struct ObsChoice {
 // The separation conditions of the O-C results (start values from OC1.cfg;
 // the answer holds the texts of the boxes, empty for a box switched off).
 struct SeparationChoice {
-    int separation = 0;     // 1 "Separation conditions", 0 "No separations"
+    int separation = 0;  // 1 "Separation conditions", 0 "No separations"
     int oneObservatory = 0;
     int limits = 0;
-    std::string code;       // 3 characters
-    std::string upper;      // "abs(O-C)(arcsec)<="
-    std::string lower;      // "abs(O-C)(arcsec)>="
+    std::string code;   // 3 characters
+    std::string upper;  // "abs(O-C)(arcsec)<="
+    std::string lower;  // "abs(O-C)(arcsec)>="
 };
 
 class TaskDialogs {

@@ -53,22 +53,32 @@ void EphSetup::BuildTaskDescription() {
     const auto& o = object.text;
     // Object(s).
     switch (object.radio) {
-        case 0: d.objectText = "Numbers from " + o[0] + " to " + o[1]; break;
-        case 1: d.objectText = "Object " + o[2]; break;
-        case 2: d.objectText = "Oppositions from " + o[3] + " to " + o[4]; break;
-        case 3: d.objectText = "File   " + o[5]; break;
+        case 0:
+            d.objectText = "Numbers from " + o[0] + " to " + o[1];
+            break;
+        case 1:
+            d.objectText = "Object " + o[2];
+            break;
+        case 2:
+            d.objectText = "Oppositions from " + o[3] + " to " + o[4];
+            break;
+        case 3:
+            d.objectText = "File   " + o[5];
+            break;
         case 4:
             d.objectText = key_is(record.get(F::objectKey), "FELM")
                                ? "Elements from file '" + short_file(record.get(F::elementListFile)) + "'"
                                : "Elements: single orbit ";
             break;
         case 5:
-            d.objectText = key_is(record.get(F::objectKey), "FXYZ")
-                               ? "Coordinates and Velocities from file '" +
-                                     short_file(record.get(F::coordinateListFile)) + "'"
-                               : "Coordinates and Velocities: single orbit ";
+            d.objectText =
+                key_is(record.get(F::objectKey), "FXYZ")
+                    ? "Coordinates and Velocities from file '" + short_file(record.get(F::coordinateListFile)) + "'"
+                    : "Coordinates and Velocities: single orbit ";
             break;
-        default: d.objectText.clear(); break;
+        default:
+            d.objectText.clear();
+            break;
     }
     // Main plane and coordinates.
     static const char* const kPlanes[3] = {"Equator ", "Ecliptic ", "Horizon "};
@@ -76,30 +86,43 @@ void EphSetup::BuildTaskDescription() {
     static const char* const kPositions[3] = {" Astrometric", " Geometric", " Apparent"};
     d.planeText = std::string(frame.plane >= 0 ? kPlanes[frame.plane] : "") +
                   (frame.equinox >= 0 ? kEquinoxes[frame.equinox] : "");
-    d.coordinatesText = std::string(frame.type == 1 ? "Rectangular " : frame.type == 0 ? "Spherical " : "") +
+    d.coordinatesText = std::string(frame.type == 1   ? "Rectangular "
+                                    : frame.type == 0 ? "Spherical "
+                                                      : "") +
                         (frame.position >= 0 ? kPositions[frame.position] : "");
     ctx.PlaneCode = frame.planeCode();
     ctx.CoordinateCode = frame.coordinateCode();
     // Centre and observer.
     const auto& c = centre.text;
     if (centre.centre != 3) {
-        d.centreText = kCentreNames[static_cast<std::size_t>(centre.centre < 0 || centre.centre > 13 ? 3 : centre.centre)];
+        d.centreText =
+            kCentreNames[static_cast<std::size_t>(centre.centre < 0 || centre.centre > 13 ? 3 : centre.centre)];
         if (centre.centre == 13) d.centreText += " " + centre.minorNumber;
     } else if (centre.observer != 1) {
         d.centreText = "Earth   Geocenter";
     } else {
         d.centreText = "Earth  ";
         switch (centre.mode) {
-            case 0: d.centreText += "Catalog " + c[0]; break;
-            case 1: d.centreText += "  " + centre.place; break;
-            case 2: d.centreText += "Long. " + c[1] + " dxy " + c[2] + " dz " + c[6]; break;
-            case 3: d.centreText += "Long. " + c[3] + " Lat. " + c[4] + " Height " + c[5]; break;
-            default: break;
+            case 0:
+                d.centreText += "Catalog " + c[0];
+                break;
+            case 1:
+                d.centreText += "  " + centre.place;
+                break;
+            case 2:
+                d.centreText += "Long. " + c[1] + " dxy " + c[2] + " dz " + c[6];
+                break;
+            case 3:
+                d.centreText += "Long. " + c[3] + " Lat. " + c[4] + " Height " + c[5];
+                break;
+            default:
+                break;
         }
     }
     // Interval.
     const auto& iv = interval.text;
-    d.intervalText = interval.kind == 0 ? "Near-opposition ephemerides  " + iv[0] + " " + interval.coverage + " " + iv[1]
+    d.intervalText = interval.kind == 0
+                         ? "Near-opposition ephemerides  " + iv[0] + " " + interval.coverage + " " + iv[1]
                      : interval.kind == 1 ? "Arbitrary  " + iv[2] + " " + iv[3] + " " + iv[4]
                                           : std::string();
     // Output format and the result's record format.
@@ -107,10 +130,14 @@ void EphSetup::BuildTaskDescription() {
     d.outputText = frame.output >= 0 ? kOutputs[frame.output] : "";
     ctx.OutputCode = frame.outputCode();
     const bool psv = frame.output == 2;
-    if (frame.type == 1) ctx.EphFormatKey = psv ? 25 : 15;
-    else if (frame.plane == 1) ctx.EphFormatKey = psv ? 23 : 13;
-    else if (frame.plane == 2) ctx.EphFormatKey = 14;
-    else ctx.EphFormatKey = psv ? 22 : 12;
+    if (frame.type == 1)
+        ctx.EphFormatKey = psv ? 25 : 15;
+    else if (frame.plane == 1)
+        ctx.EphFormatKey = psv ? 23 : 13;
+    else if (frame.plane == 2)
+        ctx.EphFormatKey = 14;
+    else
+        ctx.EphFormatKey = psv ? 22 : 12;
     // Restrictions.
     d.restrictionsText.clear();
     ctx.SelectionText = " ";
@@ -133,20 +160,27 @@ void EphSetup::BuildTaskDescription() {
     }
     // Motion model.
     switch (accuracy.model) {
-        case 0: d.accuracyText = "Elliptic motion"; break;
+        case 0:
+            d.accuracyText = "Elliptic motion";
+            break;
         case 2: {
-            static const char* const kBodies[12] = {"M ", "V ", "", "M ", "J ", "S ", "U ",
-                                                    "N ", "P ", "c ", "p ", "v "};
+            static const char* const kBodies[12] = {"M ", "V ", "",   "M ", "J ", "S ",
+                                                    "U ", "N ", "P ", "c ", "p ", "v "};
             d.accuracyText = "Integration: ";
             for (std::size_t i = 0; i < 12; ++i) {
-                if (accuracy.boxes[i] == 0) d.accuracyText += "- ";
-                else if (i == 2) d.accuracyText += accuracy.earthMode == 1 ? "E,M " : "E+M ";
-                else d.accuracyText += kBodies[i];
+                if (accuracy.boxes[i] == 0)
+                    d.accuracyText += "- ";
+                else if (i == 2)
+                    d.accuracyText += accuracy.earthMode == 1 ? "E,M " : "E+M ";
+                else
+                    d.accuracyText += kBodies[i];
             }
             if (accuracy.boxes[12] != 0) d.accuracyText += "+ rel_Sun ";
             break;
         }
-        default: d.accuracyText = "Nodes"; break;
+        default:
+            d.accuracyText = "Nodes";
+            break;
     }
     d.block1 = " " + d.objectText + "\r\n " + d.coordinatesText;
     d.block2 = " " + d.planeText + "\r\n " + d.centreText + "\r\n " + d.intervalText;
@@ -154,10 +188,14 @@ void EphSetup::BuildTaskDescription() {
     ctx.TaskInfoText = d.block1 + "\r\n" + d.block2 + "\r\n" + d.block3;
     // The kind of the result document.
     const int p = frame.plane < 0 ? 0 : frame.plane;
-    if (frame.output == 0 || frame.output < 0) ctx.TaskCode = p;
-    else if (frame.output == 1) ctx.TaskCode = frame.type == 1 ? 6 : 3 + p;
-    else if (frame.type == 1) ctx.TaskCode = 9;
-    else if (p < 2) ctx.TaskCode = 7 + p;
+    if (frame.output == 0 || frame.output < 0)
+        ctx.TaskCode = p;
+    else if (frame.output == 1)
+        ctx.TaskCode = frame.type == 1 ? 6 : 3 + p;
+    else if (frame.type == 1)
+        ctx.TaskCode = 9;
+    else if (p < 2)
+        ctx.TaskCode = 7 + p;
 }
 
 }  // namespace zelvo::eph

@@ -54,9 +54,9 @@ void set_text(QLineEdit* e, const std::string& t, bool enabled) {
     e->setEnabled(enabled);
 }
 
-const char* const kPageNames[10] = {"Ephemerides", "Object(s)", "Coordinates", "Main plane", "Center (observer)",
-                                    "Interval", "Output format", "Calculation accuracy", "Restrictions",
-                                    "Task description"};
+const char* const kPageNames[10] = {"Ephemerides",       "Object(s)",       "Coordinates",   "Main plane",
+                                    "Center (observer)", "Interval",        "Output format", "Calculation accuracy",
+                                    "Restrictions",      "Task description"};
 
 }  // namespace
 
@@ -102,7 +102,8 @@ CEphTaskDlg::CEphTaskDlg(AppContext& ctx, Library& lib, EphemerisWindows windows
                                    help::kDescriptionPage};
     for (int p = 1; p < 10; ++p) setHelpContext(pages[p], pageHelp[p]);
     items_[0] = addItem(QString::fromLatin1(kPageNames[0]), nullptr);
-    for (int p = 1; p < 10; ++p) items_[static_cast<std::size_t>(p)] = addItem(QString::fromLatin1(kPageNames[p]), pages[p], items_[0]);
+    for (int p = 1; p < 10; ++p)
+        items_[static_cast<std::size_t>(p)] = addItem(QString::fromLatin1(kPageNames[p]), pages[p], items_[0]);
     // Changes on the accuracy page reach the description at the next page
     // change; its own widgets keep the model.
     auto* buttons = new QHBoxLayout;
@@ -146,8 +147,8 @@ QLineEdit* CEphTaskDlg::testedField(int page, int index, int ctlId, int width) {
 QWidget* CEphTaskDlg::buildObjectPage() {
     auto* page = new QGroupBox(QStringLiteral("Object choice"));
     auto* g = new QGridLayout(page);
-    const char* names[6] = {"Number(s)", "Object name", "Oppositions", "Object list", "Elements",
-                            "Coordinates and Velocities"};
+    const char* names[6] = {"Number(s)",   "Object name", "Oppositions",
+                            "Object list", "Elements",    "Coordinates and Velocities"};
     const int ids[6] = {1140, 1141, 1004, 1147, 1166, 1167};
     const std::function<void()> handlers[6] = {
         [this] { setup_->OnNumbers(); },     [this] { setup_->OnObjectName(); },
@@ -212,10 +213,14 @@ QWidget* CEphTaskDlg::buildObjectPage() {
     const auto orbit = [this](bool elements) {
         setup_->cancelPendingCheck();
         ctx_.OrbitAsElements = elements;
-        if (windows_.orbitInput != nullptr) windows_.orbitInput->runOrbitInput(this, elements);
-        else fw::message("The orbit input dialog is not available in this version of the program.");
-        if (elements) setup_->OnElements();
-        else setup_->OnCoordinatesVelocities();
+        if (windows_.orbitInput != nullptr)
+            windows_.orbitInput->runOrbitInput(this, elements);
+        else
+            fw::message("The orbit input dialog is not available in this version of the program.");
+        if (elements)
+            setup_->OnElements();
+        else
+            setup_->OnCoordinatesVelocities();
         showState();
     };
     QObject::connect(elemBtn_, &QPushButton::clicked, this, [orbit] { orbit(true); });
@@ -514,8 +519,7 @@ void CEphTaskDlg::showState() {
         for (int side = 0; side < 2; ++side) {
             const int k = i + 10 * side;
             set_text(boundField_[static_cast<std::size_t>(k)],
-                     r.rowEnabled() ? r.current[static_cast<std::size_t>(k)] : std::string(10, ' '),
-                     r.boundEnabled(k));
+                     r.rowEnabled() ? r.current[static_cast<std::size_t>(k)] : std::string(10, ' '), r.boundEnabled(k));
         }
     }
     hint_->setText(r.hintRow >= 0 ? q(restriction_hint(r.types[static_cast<std::size_t>(r.hintRow)])) : QString());
@@ -535,11 +539,16 @@ void CEphTaskDlg::showDescription() {
 QLineEdit* CEphTaskDlg::field(int page, int index) const {
     const auto k = static_cast<std::size_t>(index);
     switch (page) {
-        case kObjectPage: return index >= 0 && index < 6 ? objField_[k] : nullptr;
-        case kCentrePage: return index >= 0 && index < 7 ? centreField_[k] : nullptr;
-        case kIntervalPage: return index >= 0 && index < 5 ? intervalField_[k] : nullptr;
-        case kRestrictionsPage: return index >= 0 && index < 20 ? boundField_[k] : nullptr;
-        default: return nullptr;
+        case kObjectPage:
+            return index >= 0 && index < 6 ? objField_[k] : nullptr;
+        case kCentrePage:
+            return index >= 0 && index < 7 ? centreField_[k] : nullptr;
+        case kIntervalPage:
+            return index >= 0 && index < 5 ? intervalField_[k] : nullptr;
+        case kRestrictionsPage:
+            return index >= 0 && index < 20 ? boundField_[k] : nullptr;
+        default:
+            return nullptr;
     }
 }
 
@@ -642,7 +651,9 @@ void CEphTaskDlg::runPressed() {
             showingMarked_ = false;
             showDescription();
             break;
-        case EphSetup::RunResult::Accepted: endDialog(fw::kIdOk); break;
+        case EphSetup::RunResult::Accepted:
+            endDialog(fw::kIdOk);
+            break;
     }
 }
 

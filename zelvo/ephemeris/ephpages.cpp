@@ -14,9 +14,9 @@ namespace zelvo::eph {
 
 namespace F = zelvomat::eph_field;
 
-const std::array<const char*, 14> kCentreNames{
-    "S.s. barycenter", "Mercury", "Venus", "Earth", "Mars", "Jupiter", "Saturn",
-    "Uranus", "Neptune", "Pluto", "Sun", "Moon", "E+M barycenter", "Minor object"};
+const std::array<const char*, 14> kCentreNames{"S.s. barycenter", "Mercury",     "Venus",   "Earth", "Mars", "Jupiter",
+                                               "Saturn",          "Uranus",      "Neptune", "Pluto", "Sun",  "Moon",
+                                               "E+M barycenter",  "Minor object"};
 
 const std::array<const char*, 7> CoverageChoices{"120", "100", " 80", " 60", " 40", " 20", "   "};
 
@@ -65,7 +65,9 @@ std::string error_text(int err) {
     return std::string(ControlErrorText[static_cast<std::size_t>(err >= 0 && err <= 10 ? err : 1)]);
 }
 
-FieldError error(std::string message, std::string hint1 = {}) { return FieldError{std::move(message), std::move(hint1), {}, false}; }
+FieldError error(std::string message, std::string hint1 = {}) {
+    return FieldError{std::move(message), std::move(hint1), {}, false};
+}
 
 }  // namespace
 
@@ -73,32 +75,50 @@ FieldError error(std::string message, std::string hint1 = {}) { return FieldErro
 
 bool ObjectPageState::fieldEnabled(int k) const {
     switch (radio) {
-        case 0: return k == 0 || k == 1;
-        case 1: return k == 2;
-        case 2: return k == 3 || k == 4;
-        case 3: return k == 5;
-        default: return false;
+        case 0:
+            return k == 0 || k == 1;
+        case 1:
+            return k == 2;
+        case 2:
+            return k == 3 || k == 4;
+        case 3:
+            return k == 5;
+        default:
+            return false;
     }
 }
 
 void EphSetup::initObjectPage() {
     object.initialising = true;
     check.clear();
-    object.text = {std::string(record.get(F::firstNumber)), std::string(record.get(F::lastNumber)),
-                   std::string(record.get(F::objectName)),  std::string(record.get(F::firstOpposition)),
+    object.text = {std::string(record.get(F::firstNumber)),    std::string(record.get(F::lastNumber)),
+                   std::string(record.get(F::objectName)),     std::string(record.get(F::firstOpposition)),
                    std::string(record.get(F::lastOpposition)), std::string(record.get(F::objectListFile))};
     object.saved = object.text;
     static const std::array<const char*, 8> kKeys{"NUMB", "NAME", "OPPO", "LIST", "EELM", "FELM", "XXYZ", "FXYZ"};
     switch (code_index(record.get(F::objectKey), kKeys)) {
-        case 0: OnNumbers(); break;
-        case 1: OnObjectName(); break;
-        case 2: OnOppositions(); break;
-        case 3: OnObjectList(); break;
+        case 0:
+            OnNumbers();
+            break;
+        case 1:
+            OnObjectName();
+            break;
+        case 2:
+            OnOppositions();
+            break;
+        case 3:
+            OnObjectList();
+            break;
         case 4:
-        case 5: OnElements(); break;
+        case 5:
+            OnElements();
+            break;
         case 6:
-        case 7: OnCoordinatesVelocities(); break;
-        default: break;
+        case 7:
+            OnCoordinatesVelocities();
+            break;
+        default:
+            break;
     }
     object.initialising = false;
 }
@@ -179,8 +199,8 @@ std::optional<FieldError> EphSetup::ValidateObjectField(bool fromTree) {
         buf.replace(0, typed.size(), typed);
         lib.contreph(2, buf.data(), 10, err, value, aux);
         if (err != 0)
-            return error(error_text(err), k == 3 ? "Change the field \"Oppositions From\". "
-                                                 : "Change the field \"Oppositions To\". ");
+            return error(error_text(err),
+                         k == 3 ? "Change the field \"Oppositions From\". " : "Change the field \"Oppositions To\". ");
         if (fromTree) {
             const double self = leading_value(buf.substr(0, 10));
             const double other = leading_value(object.text[k == 3 ? 4 : 3]);
@@ -249,10 +269,17 @@ void EphSetup::OnSpherical() {
     frame.positionEnabled = {true, true, true};
     frame.position = frame.savedPositionKind;
     switch (frame.position) {
-        case 0: OnAstrometric(); break;
-        case 1: OnGeometric(); break;
-        case 2: OnApparent(); break;
-        default: break;
+        case 0:
+            OnAstrometric();
+            break;
+        case 1:
+            OnGeometric();
+            break;
+        case 2:
+            OnApparent();
+            break;
+        default:
+            break;
     }
     centre.geoEnabled = centre.topoEnabled = true;
     if (centre.centre != kEarth) {
@@ -346,10 +373,14 @@ void EphSetup::onOutputPageShown() {
 bool CentrePageState::fieldEnabled(int k) const {
     if (observer != 1) return false;
     switch (mode) {
-        case 0: return k == 0;
-        case 2: return k == 1 || k == 2 || k == 6;
-        case 3: return k == 3 || k == 4 || k == 5;
-        default: return false;
+        case 0:
+            return k == 0;
+        case 2:
+            return k == 1 || k == 2 || k == 6;
+        case 3:
+            return k == 3 || k == 4 || k == 5;
+        default:
+            return false;
     }
 }
 
@@ -444,7 +475,9 @@ void EphSetup::OnObserverMode(int mode) {
             keep({3, 4, 5});
             centre.place.clear();
             break;
-        default: keep({}); break;
+        default:
+            keep({});
+            break;
     }
 }
 
@@ -590,11 +623,16 @@ std::optional<FieldError> EphSetup::ValidateIntervalField(bool) {
     lib.contreph(kKind[ku], buf.data(), static_cast<int>(width), err, value, aux);
     if (err != 0) {
         switch (k) {
-            case 0: return error("Wrong field definition. Change the field Year");
-            case 1: return error("Wrong field definition. Change the field Step");
-            case 2: return error(error_text(err) + ". Change the field \"Begin\"");
-            case 3: return error(error_text(err) + ". Change the field \"End\"");
-            default: return error(error_text(err) + ". Change the field \"Step\"");
+            case 0:
+                return error("Wrong field definition. Change the field Year");
+            case 1:
+                return error("Wrong field definition. Change the field Step");
+            case 2:
+                return error(error_text(err) + ". Change the field \"Begin\"");
+            case 3:
+                return error(error_text(err) + ". Change the field \"End\"");
+            default:
+                return error(error_text(err) + ". Change the field \"Step\"");
         }
     }
     interval.text[ku] = buf.substr(0, width);
@@ -617,10 +655,14 @@ const std::array<const char*, 10>& restriction_captions(int layoutMode) {
         "<=      A     <=", "<=      h     <=", "<=     Dist.  <=", "<=            <=", "<=            <=",
         "<=            <=", "<=      r     <=", "<=    Phase   <=", "<=      V     <=", "<=    Elong.  <="};
     switch (layoutMode) {
-        case 1: return kRectangular;
-        case 3: return kEcliptic;
-        case 4: return kHorizon;
-        default: return kEquator;
+        case 1:
+            return kRectangular;
+        case 3:
+            return kEcliptic;
+        case 4:
+            return kHorizon;
+        default:
+            return kEquator;
     }
 }
 
@@ -629,39 +671,54 @@ std::string restriction_hint(int type) {
     const std::string angle = "+oo''\"\".\"";
     std::string h;
     switch (type) {
-        case 1: return "+xx.xxxxx          a.u.       +xx.xxxxx     ";
-        case 2: return "+x.xxxxxxx       a.u./day     +x.xxxxxxx    ";
-        case 3: return "xx.xxx           km/sec.      xx.xxx        ";
-        case 4: return "hhmmss.ss     hour min. sec.  hhmmss.ss     ";
+        case 1:
+            return "+xx.xxxxx          a.u.       +xx.xxxxx     ";
+        case 2:
+            return "+x.xxxxxxx       a.u./day     +x.xxxxxxx    ";
+        case 3:
+            return "xx.xxx           km/sec.      xx.xxx        ";
+        case 4:
+            return "hhmmss.ss     hour min. sec.  hhmmss.ss     ";
         case 5:
         case 7:
             h.assign(44, ' ');
             h.replace(0, 9, angle);
             h.replace(30, 9, angle);
-            if (type == 5) h.replace(19, 5, "o ' \"");
-            else h.replace(15, 12, "(o '  \")/day");
+            if (type == 5)
+                h.replace(19, 5, "o ' \"");
+            else
+                h.replace(15, 12, "(o '  \")/day");
             return h;
-        case 6: return "+hhmmss.ss     (h m s)/day    +hhmmss.ss    ";
-        case 8: return "ooo.o            degrees      ooo.o         ";
-        case 9: return "xx.x            magnitudes    xx.x       ";
+        case 6:
+            return "+hhmmss.ss     (h m s)/day    +hhmmss.ss    ";
+        case 8:
+            return "ooo.o            degrees      ooo.o         ";
+        case 9:
+            return "xx.x            magnitudes    xx.x       ";
         case 10:
             h.assign(39, ' ');
             h.replace(0, 9, "ooo''\"\".\"");
             h.replace(30, 9, "ooo''\"\".\"");
             h.replace(19, 5, "o ' \"");
             return h;
-        case 11: return "+ooo.o        degrees(EW,+-)  +ooo.o        ";
-        case 12: return "xx.xxxxx           a.u.       xx.xxxxx      ";
-        case 13: return std::string(18, ' ') + "a.u./day" + std::string(18, ' ');
-        default: return std::string(44, ' ');
+        case 11:
+            return "+ooo.o        degrees(EW,+-)  +ooo.o        ";
+        case 12:
+            return "xx.xxxxx           a.u.       xx.xxxxx      ";
+        case 13:
+            return std::string(18, ' ') + "a.u./day" + std::string(18, ' ');
+        default:
+            return std::string(44, ' ');
     }
 }
 
 void EphSetup::initRestrictionsPage() {
     const char d = record.get_char(F::restrictionMode);
     ctx.RestrictionMode = d >= '0' && d <= '9' ? d - '0' : 0;
-    if (ctx.RestrictionMode < 5) OnNoRestrictions();
-    else OnSetRestrictions();
+    if (ctx.RestrictionMode < 5)
+        OnNoRestrictions();
+    else
+        OnSetRestrictions();
 }
 
 void EphSetup::OnNoRestrictions() {

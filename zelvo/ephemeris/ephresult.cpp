@@ -21,7 +21,6 @@
 
 #include "app.h"
 #include "commands.h"
-#include "helpcontexts.h"
 #include "ephdialog.h"
 #include "framework/childframe.h"
 #include "framework/doctemplate.h"
@@ -30,6 +29,7 @@
 #include "framework/ids.h"
 #include "framework/messages.h"
 #include "framework/progress.h"
+#include "helpcontexts.h"
 #include "io/files.h"
 #include "mainframe.h"
 #include "progressdlg.h"

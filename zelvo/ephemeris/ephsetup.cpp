@@ -27,8 +27,10 @@ bool EphSetup::load() {
     if (loaded.ok()) record = *loaded;
     int err = 0;
     std::array<int, 7> st{};
-    if (zelvomat::save_eph_check(record).ok()) lib.confl(err, st.data());
-    else err = 2;
+    if (zelvomat::save_eph_check(record).ok())
+        lib.confl(err, st.data());
+    else
+        err = 2;
     zelvomat::remove_eph_check();
     if (err != 0 || !loaded.ok()) {
         if (fw::message("No configuration file or it's wrong. Create new?", fw::Buttons::YesNo, fw::Icon::Question) !=
@@ -60,11 +62,20 @@ std::optional<FieldError> EphSetup::checkPending(bool fromTree) {
     if (!check.pending()) return std::nullopt;
     std::optional<FieldError> e;
     switch (check.page) {
-        case kObjectPage: e = ValidateObjectField(fromTree); break;
-        case kCentrePage: e = ValidateCentreField(fromTree); break;
-        case kIntervalPage: e = ValidateIntervalField(fromTree); break;
-        case kRestrictionsPage: e = ValidateRestrictionField(fromTree); break;
-        default: break;
+        case kObjectPage:
+            e = ValidateObjectField(fromTree);
+            break;
+        case kCentrePage:
+            e = ValidateCentreField(fromTree);
+            break;
+        case kIntervalPage:
+            e = ValidateIntervalField(fromTree);
+            break;
+        case kRestrictionsPage:
+            e = ValidateRestrictionField(fromTree);
+            break;
+        default:
+            break;
     }
     if (!e) check.clear();
     return e;
@@ -130,8 +141,8 @@ EphSetup::RunResult EphSetup::runTaskCheck(std::optional<FieldError>* error) {
     TaskDescription& d = description;
     d.block1 = mark(s[0]) + d.objectText + "\r\n" + mark(s[1]) + d.coordinatesText;
     d.block2 = mark(s[2]) + d.planeText + "\r\n" + mark(s[3]) + d.centreText + "\r\n" + mark(s[4]) + d.intervalText;
-    d.block3 = mark(s[5]) + d.outputText + "\r\n" + "    " + d.accuracyText + "\r\n" + mark(s[6]) +
-               d.restrictionsText + "\r\n\r\n\r\n\r\n";
+    d.block3 = mark(s[5]) + d.outputText + "\r\n" + "    " + d.accuracyText + "\r\n" + mark(s[6]) + d.restrictionsText +
+               "\r\n\r\n\r\n\r\n";
     bool absent = false, conflict = false;
     for (int v : s) {
         absent = absent || v == 1;
@@ -144,16 +155,23 @@ EphSetup::RunResult EphSetup::runTaskCheck(std::optional<FieldError>* error) {
 }
 
 void EphSetup::StoreTaskRecord() {
-    const auto sys = [](const char* what) { fw::message(std::string("System error : wrong ") + what + " configuration"); };
+    const auto sys = [](const char* what) {
+        fw::message(std::string("System error : wrong ") + what + " configuration");
+    };
     // Object(s): typed orbits keep the key their choice set.
     switch (object.radio) {
-        case 1: record.store_object_name(object.text[2]); break;
-        case 2: record.store_oppositions(object.text[3], object.text[4]); break;
+        case 1:
+            record.store_object_name(object.text[2]);
+            break;
+        case 2:
+            record.store_oppositions(object.text[3], object.text[4]);
+            break;
         case 3:
             if (const auto st = record.store_object_list(object.text[5]); !st.ok()) fw::message(st.message());
             break;
         case 4:
-        case 5: break;
+        case 5:
+            break;
         default:
             if (object.radio != 0) sys("Object");
             record.store_numbers(object.text[0], object.text[1]);

@@ -145,8 +145,8 @@ struct RestrictPageState {
     int choice = -1;  // 0 No restrictions, 1 Set restrictions
     int reject = 0;   // Reject solitary headings
     bool rejectEnabled = false;
-    bool laidOut = false;  // rows laid out for layoutKey
-    int layoutMode = 0;    // from restr: 0 none possible, 1 rectangular, 2 equator, 3 ecliptic, 4 horizon
+    bool laidOut = false;          // rows laid out for layoutKey
+    int layoutMode = 0;            // from restr: 0 none possible, 1 rectangular, 2 equator, 3 ecliptic, 4 horizon
     std::array<int, 10> types{};   // restriction type of each row, 1-14
     std::array<int, 10> widths{};  // width of each row's bound
     std::array<int, 10> rowOn{};

@@ -18,8 +18,8 @@
 
 namespace zelvomat {
 
-void chebint(std::span<const double> block, double t_frac, double span_days, int n, int components,
-             int subintervals, int level, std::span<double> out) {
+void chebint(std::span<const double> block, double t_frac, double span_days, int n, int components, int subintervals,
+             int level, std::span<double> out) {
     // Sub-interval and its argument; t_frac = 1 selects the last sub-interval
     // at tc = 1.
     const double w = std::trunc(t_frac);

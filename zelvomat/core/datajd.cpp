@@ -3,9 +3,9 @@
 #include <cmath>
 
 #include "io/bytes.h"
+#include "io/errchan.h"
 #include "io/recfile.h"
 #include "zelvomat/zelvomat.h"
-#include "io/errchan.h"
 
 namespace zelvomat {
 
@@ -164,6 +164,8 @@ void deltat(std::int32_t jd, double fraction, int direction, double& dt, double&
 extern "C" ZELVOMAT_API void DateT(short mode, double x, double* y) {
     zelvomat::clear_error();
     if (y == nullptr) return;
-    if (mode == 1) *y = zelvomat::packed_to_jd(x);
-    else if (mode == 2) *y = zelvomat::jd_to_packed(x);
+    if (mode == 1)
+        *y = zelvomat::packed_to_jd(x);
+    else if (mode == 2)
+        *y = zelvomat::jd_to_packed(x);
 }

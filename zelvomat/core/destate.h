@@ -45,7 +45,7 @@ using State9 = std::array<double, 9>;
 using BodyFlags = std::array<StateLevel, kBodyCodes>;
 
 struct DeState {
-    double first_jd = 0.0;   // span of the file, from settings record 6
+    double first_jd = 0.0;  // span of the file, from settings record 6
     double last_jd = 0.0;
     // Number of the data record held by the reade403 copy; 0 none.
     std::int32_t record_held = 0;

@@ -46,8 +46,17 @@ double dot(const Vec3& x, const Vec3& y) { return x[0] * y[0] + x[1] * y[1] + x[
 class MoidScan {
 public:
     MoidScan(const ScanOrbit& s, const ScanOrbit& t)
-        : e1_(s.e), e2_(t.e), a1_(s.a), a2_(t.a), r12_(s.a / t.a), r21_(t.a / s.a),
-          A_(dot(s.p, t.p)), B_(dot(s.p, t.q)), C_(dot(t.p, s.q)), D_(dot(s.q, t.q)), K3_(t.e * t.e * r21_) {}
+        : e1_(s.e),
+          e2_(t.e),
+          a1_(s.a),
+          a2_(t.a),
+          r12_(s.a / t.a),
+          r21_(t.a / s.a),
+          A_(dot(s.p, t.p)),
+          B_(dot(s.p, t.q)),
+          C_(dot(t.p, s.q)),
+          D_(dot(s.q, t.q)),
+          K3_(t.e * t.e * r21_) {}
 
     // Point u (degrees) of S: usable when T has a point whose joining vector
     // is perpendicular to S's tangent; then F and, when asked for, the two
@@ -105,8 +114,8 @@ public:
     // and sines.
     double distance(double cu, double su, double cv, double sv) const {
         const double t = (r21_ * e2_ * e2_ + r12_ * e1_ * e1_) / 4.0 + (r21_ + r12_) / 2.0 - A_ * e1_ * e2_ +
-                         (A_ * e2_ - r12_ * e1_) * cu + (A_ * e1_ - r21_ * e2_) * cv + C_ * e2_ * su +
-                         B_ * e1_ * sv - A_ * cu * cv - B_ * cu * sv - C_ * su * cv - D_ * su * sv +
+                         (A_ * e2_ - r12_ * e1_) * cu + (A_ * e1_ - r21_ * e2_) * cv + C_ * e2_ * su + B_ * e1_ * sv -
+                         A_ * cu * cv - B_ * cu * sv - C_ * su * cv - D_ * su * sv +
                          r12_ * e1_ * e1_ * (cu * cu - su * su) / 4.0 + r21_ * e2_ * e2_ * (cv * cv - sv * sv) / 4.0;
         return std::sqrt(2.0 * a1_ * a2_ * std::fabs(t));
     }

@@ -10,9 +10,9 @@
 
 #include "core/fallback.h"
 #include "core/frames.h"
+#include "core/setpar.h"
 #include "io/files.h"
 #include "io/recfile.h"
-#include "core/setpar.h"
 
 namespace zelvomat {
 

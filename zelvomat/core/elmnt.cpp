@@ -185,8 +185,7 @@ Status elmnt_set(std::int32_t n, double jd, std::int32_t year, ElementSet& set, 
         flags.bad_number = true;
         return ok_status();
     }
-    if (!(jd >= info.j1 - kSpanMarginDays && jd < info.j2 + kSpanMarginDays))
-        return from_catalogue(n, set, flags);
+    if (!(jd >= info.j1 - kSpanMarginDays && jd < info.j2 + kSpanMarginDays)) return from_catalogue(n, set, flags);
 
     const std::int32_t years = info.last_year - info.first_year + 1;
     // The calendar date of jd, when it is needed: its year when no year is
@@ -272,8 +271,7 @@ Status elmnt_set(std::int32_t n, double jd, std::int32_t year, ElementSet& set, 
 // ---- Element sets of NElem -----------------------------------------------------------
 
 Result<OrbitElementsArray> read_planet_elements(std::string_view data_dir, int k) {
-    if (k < 1 || k > orbelm::kPlanets)
-        return error_status("There is no major planet " + std::to_string(k) + ".");
+    if (k < 1 || k > orbelm::kPlanets) return error_status("There is no major planet " + std::to_string(k) + ".");
     const std::string path = io::find_file(io::trim_right(data_dir), files::kPlanetElements);
     auto fail = [&](const std::string& why) {
         return error_status("The planet elements file " + path + " cannot be read: " + why);

@@ -39,9 +39,9 @@ namespace zelvomat {
 // Rows of the Part's tables, stored column by column.
 //   J2000 -> B1950: the rotation of the FK5 J2000.0 frame into FK4 B1950.0
 //   (Standish 1982, A&A 115, 20; without the E-terms).
-const Mat3 kJ2000ToB1950 = {0.9999256794956877,  -0.0111814832204662, -0.0048590038153592,
-                            0.0111814832391717,  0.9999374848933135,  -0.0000271625947142,
-                            0.0048590037723143,  -0.000027170293744,  0.9999881946023742};
+const Mat3 kJ2000ToB1950 = {0.9999256794956877, -0.0111814832204662, -0.0048590038153592,
+                            0.0111814832391717, 0.9999374848933135,  -0.0000271625947142,
+                            0.0048590037723143, -0.000027170293744,  0.9999881946023742};
 //   Mean equator to ecliptic of B1950.0 (obliquity 23 26' 44.836").
 const Mat3 kB1950EquatorToEcliptic = {1.0, 0.0, 0.0, 0.0, 0.9174369523, -0.3978811864, 0.0, 0.3978811864, 0.9174369523};
 //   Mean equator to ecliptic of J2000.0 (obliquity 23 26' 21.448").
@@ -68,8 +68,7 @@ EphemState& ephem_state() {
 }
 
 Result<TaskOptions> task_options_from_texts(std::string_view form, std::string_view kind, std::string_view plane,
-                                            std::string_view equinox, std::int32_t centre,
-                                            std::string_view observer) {
+                                            std::string_view equinox, std::int32_t centre, std::string_view observer) {
     TaskOptions t;
     t.form = form == "REC" ? CoordinateForm::Rectangular : CoordinateForm::Spherical;
     if (kind == "AST")
@@ -281,8 +280,9 @@ Status run_integration(std::int32_t number, bool major, bool typed, const EphemD
     }
 
     if (m.integration_time == 0.0)
-        return error_status("The integration of the orbit has not been started: the first date of an object has the "
-                            "index 1.");
+        return error_status(
+            "The integration of the orbit has not been started: the first date of an object has the "
+            "index 1.");
     PlutoGuard pluto(number == kPlutoNumber);
     const std::int32_t nv = 3 * nmp + 3 * integrated_bodies().count;
     if (m.integration_time != jd) {
@@ -462,8 +462,7 @@ Status ephem_body(std::int32_t number, const EphemDate& date, std::int32_t year,
             OrbitElementsArray el{};
             ElementFlags flags;
             ZEL_TRY(elmnt(number, jd, year, el, flags, data_dir));
-            if (flags.bad_number)
-                return error_status("Object " + std::to_string(number) + " is not in the catalogue.");
+            if (flags.bad_number) return error_status("Object " + std::to_string(number) + " is not in the catalogue.");
             ZEL_TRY(two_body_at(OrbitElements::from(el.data()), jd, jd, object));
             accuracy = flags.accepted ? 1 : 0;
         } else {
@@ -528,9 +527,14 @@ Status ephem_body(std::int32_t number, const EphemDate& date, std::int32_t year,
             dir = {g[0], g[1], g[2], g[3], g[4], g[5]};
             break;
         }
-        case PositionKind::Astrometric: lightt(object, sun, obs, dir, 1); break;
-        case PositionKind::Apparent: appfirst(object, sun, obs, dir); break;
-        case PositionKind::Unset: break;
+        case PositionKind::Astrometric:
+            lightt(object, sun, obs, dir, 1);
+            break;
+        case PositionKind::Apparent:
+            appfirst(object, sun, obs, dir);
+            break;
+        case PositionKind::Unset:
+            break;
     }
     out(SphQuantity::Distance) = dir.dist;
     out(SphQuantity::DistanceRate) = dir.dist_rate;

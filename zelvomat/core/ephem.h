@@ -84,8 +84,7 @@ TaskOptions& task_options();
 // "1950", "INST" (anything else Unset); observer "TOP" topocentric, anything
 // else geocentric. Fails for another plane text or a centre outside 0 .. 13.
 Result<TaskOptions> task_options_from_texts(std::string_view form, std::string_view kind, std::string_view plane,
-                                            std::string_view equinox, std::int32_t centre,
-                                            std::string_view observer);
+                                            std::string_view equinox, std::int32_t centre, std::string_view observer);
 
 // A minor object used as the centre (centre code 13, MotionModel::minor_centre
 // = 1): catalogue number, the epoch and elements of its catalogue set and its
@@ -151,11 +150,11 @@ Status ephem(std::int32_t number, const EphemDate& date, std::int32_t year, std:
 // What one call leaves for the next, and per-date work shared by the objects
 // of one date.
 struct EphemState {
-    double jd = 0.0;             // date of the last call
-    StateVector object{};        // heliocentric state of the object (J2000)
-    StateVector sun{};           // the Sun relative to the centre (J2000)
-    StateVector observer{};      // observer to geocentre (J2000)
-    StateVector centre{};        // heliocentric state of a minor-object centre
+    double jd = 0.0;         // date of the last call
+    StateVector object{};    // heliocentric state of the object (J2000)
+    StateVector sun{};       // the Sun relative to the centre (J2000)
+    StateVector observer{};  // observer to geocentre (J2000)
+    StateVector centre{};    // heliocentric state of a minor-object centre
     bool pluto_switched_off = false;
 
     // The object of the last first date: its catalogue elements and H, G are

@@ -63,7 +63,8 @@ Status ephem2(std::int32_t number, double jd, BodyDirection& out, std::int16_t& 
         // The elements hold at jd itself: no time difference.
         const double day = std::trunc(jd);
         const auto d = static_cast<std::int32_t>(day);
-        const Status s = twobody(0.0, d, jd - day, OrbitElements::from(el.data()), d, jd - day, kObliquityJ2000, object);
+        const Status s =
+            twobody(0.0, d, jd - day, OrbitElements::from(el.data()), d, jd - day, kObliquityJ2000, object);
         if (!s) return error_status("Object " + std::to_string(number) + ": " + s.message());
         kind = flags.from_catalogue ? kEphem2Catalogue : (flags.accepted ? 1 : 0);
     }

@@ -85,9 +85,9 @@ inline constexpr std::size_t kRecordLength = kTermLength * kTerms;  // 2736
 // Inverse masses (solar mass / body mass) used as the two-body mass factor
 // 1/value, by BodyCode 1 .. 12 at index code - 1. Index 2 is the Earth alone;
 // the Earth-Moon barycentre's value (index 11) moves the third planet's orbit.
-inline constexpr std::array<double, 12> kInverseMass{
-    6023600.0, 408523.71,  332946.050894783, 3098708.0, 1047.3486,        3497.898,
-    22902.98,  19412.24,   135200000.0,      1.0,       27068700.3875344, 328900.5614};
+inline constexpr std::array<double, 12> kInverseMass{6023600.0,   408523.71, 332946.050894783, 3098708.0,
+                                                     1047.3486,   3497.898,  22902.98,         19412.24,
+                                                     135200000.0, 1.0,       27068700.3875344, 328900.5614};
 inline constexpr double kInverseMassEarth = 332946.050894783;
 inline constexpr double kInverseMassMoon = 27068700.3875344;
 inline constexpr double kInverseMassEmb = 328900.5614;
@@ -96,7 +96,7 @@ inline constexpr double kInverseMassEmb = 328900.5614;
 
 // The copy of "orb.elm" with its epoch (the catalogue epoch of PackageInfo).
 struct PlanetElements {
-    double epoch = 0.0;                           // Julian date of the elements
+    double epoch = 0.0;                                    // Julian date of the elements
     std::array<OrbitElements, orbelm::kPlanets> planet{};  // Mercury .. Pluto
     bool loaded = false;
 };

@@ -36,8 +36,8 @@ Result<std::array<OrbitElements, orbelm::kPlanets>> decode_planet_elements(io::B
         for (std::size_t i = 0; i < 6; ++i) {
             v[i] = io::get_f64(bytes, k * orbelm::kRecordLength + i * 8);
             if (!std::isfinite(v[i]))
-                return error_status("the planetary elements \"" + name + "\" hold a value that is not a number (planet " +
-                                    std::to_string(k + 1) + ")");
+                return error_status("the planetary elements \"" + name +
+                                    "\" hold a value that is not a number (planet " + std::to_string(k + 1) + ")");
         }
         planets[k] = OrbitElements::from(v);
     }
@@ -137,8 +137,9 @@ Status body_state(BodyCode b, double jd, StateVector& out) {
 
 Status fbstate(BodyCode body, BodyCode centre, double jd, StateVector& state) {
     if (!valid_code(body) || !valid_code(centre))
-        return error_status("fbstate: body code " + std::to_string(static_cast<std::int32_t>(body)) + " or centre code " +
-                            std::to_string(static_cast<std::int32_t>(centre)) + " is outside 0 .. 12");
+        return error_status("fbstate: body code " + std::to_string(static_cast<std::int32_t>(body)) +
+                            " or centre code " + std::to_string(static_cast<std::int32_t>(centre)) +
+                            " is outside 0 .. 12");
     if (body == centre) {
         state = {};
         return ok_status();

@@ -305,9 +305,7 @@ std::int32_t force1_components() {
     return 3 * ((m.minor_centre != 0 ? 1 : 0) + minor_count(m));
 }
 
-std::int32_t force2_components() {
-    return 3 * (own_count() + minor_count(motion_model()));
-}
+std::int32_t force2_components() { return 3 * (own_count() + minor_count(motion_model())); }
 
 Status force1_eval(const double* x, const double* v, double t, double* a) {
     return first_integration(x, v, t, a, false);

@@ -41,9 +41,11 @@ inline void rough_sincos(double E, double& s, double& c) {
     const double y = E - 1.5707963267948966;
     const double y2 = y * y;
     const double sin_y =
-        y * (1.0 + y2 * (-1.0 / 6 + y2 * (1.0 / 120 + y2 * (-1.0 / 5040 + y2 * (1.0 / 362880 + y2 * (-1.0 / 39916800))))));
+        y *
+        (1.0 + y2 * (-1.0 / 6 + y2 * (1.0 / 120 + y2 * (-1.0 / 5040 + y2 * (1.0 / 362880 + y2 * (-1.0 / 39916800))))));
     const double cos_y =
-        1.0 + y2 * (-0.5 + y2 * (1.0 / 24 + y2 * (-1.0 / 720 + y2 * (1.0 / 40320 + y2 * (-1.0 / 3628800 + y2 / 479001600)))));
+        1.0 +
+        y2 * (-0.5 + y2 * (1.0 / 24 + y2 * (-1.0 / 720 + y2 * (1.0 / 40320 + y2 * (-1.0 / 3628800 + y2 / 479001600)))));
     s = cos_y;
     c = -sin_y;
 }
@@ -79,8 +81,10 @@ double kepler(double e, double M, double tol) {
         const double f = E - e * s - m;
         const double fp = 1.0 - e * c;  // > 0 for e < 1
         if (f == 0.0) break;
-        if (f < 0.0) lo = E;
-        else hi = E;
+        if (f < 0.0)
+            lo = E;
+        else
+            hi = E;
         const double fpp = e * s, fppp = e * c;
         const double dh = -f * fp / (fp * fp - 0.5 * f * fpp);
         const double d = -f / (fp + dh * (0.5 * fpp + dh * fppp / 6.0));

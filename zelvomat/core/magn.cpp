@@ -63,8 +63,9 @@ Status write_m2c(const std::string& path, const std::vector<double>& h) {
 }
 
 Status write_m2c(const std::string& path, const std::vector<double>& h, const std::vector<double>& k) {
-    if (k.size() != h.size()) return error_status("write_m2c: " + std::to_string(h.size()) + " magnitudes and " +
-                                                  std::to_string(k.size()) + " slopes.");
+    if (k.size() != h.size())
+        return error_status("write_m2c: " + std::to_string(h.size()) + " magnitudes and " + std::to_string(k.size()) +
+                            " slopes.");
     auto f = io::RecordFile::open(path, kM2cRecordBytes, io::OpenMode::Create);
     if (!f) return f.status();
     std::array<std::uint8_t, kM2cRecordBytes> rec{};

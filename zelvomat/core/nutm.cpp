@@ -202,8 +202,13 @@ constexpr TableTerm make_term(const NutationTerm& t) {
     const double shift = floor_c(rate + 0.5);
     rate -= shift;
     whole += static_cast<int>(shift);
-    return TableTerm{static_cast<float>(t.sp), static_cast<float>(t.spt), static_cast<float>(t.ce),
-                     static_cast<float>(t.cet), whole, static_cast<float>(phase), static_cast<float>(rate)};
+    return TableTerm{static_cast<float>(t.sp),
+                     static_cast<float>(t.spt),
+                     static_cast<float>(t.ce),
+                     static_cast<float>(t.cet),
+                     whole,
+                     static_cast<float>(phase),
+                     static_cast<float>(rate)};
 }
 
 struct Table {

@@ -101,7 +101,8 @@ Result<Vec3> txyz(const ElementSet& set, double jd, double mass) {
     const double e = set[5], n = set[6];
     if (!(e >= 0.0 && e < 1.0)) return error_status("orbit is not elliptic");
     if (!(n > 0.0)) return error_status("mean motion is not positive");
-    if (!std::isfinite(jd) || !std::isfinite(mass) || !(mass > -1.0)) return error_status("date or mass is not a number");
+    if (!std::isfinite(jd) || !std::isfinite(mass) || !(mass > -1.0))
+        return error_status("date or mass is not a number");
     const double M = set[1] + n * (jd - set[0]);
     const double E = kepler(e, M, 1e-10);
     if (!std::isfinite(E)) return error_status("mean anomaly is not a number");
@@ -125,7 +126,7 @@ zelvomat::Status no_array() { return zelvomat::error_status("no element array gi
 }  // namespace
 
 extern "C" ZELVOMAT_API void Moid(const double* elements1, double a1, const double* elements2, double a2,
-                                   double* moid) {
+                                  double* moid) {
     const bool ok = zelvomat::export_guard([&] {
         if (elements1 == nullptr || elements2 == nullptr) return no_array();
         auto r = zelvomat::moid(elements_of(elements1), a1, elements_of(elements2), a2);
@@ -166,7 +167,7 @@ extern "C" ZELVOMAT_API void t_per(double epoch, double M, double n, double* dat
 }
 
 extern "C" ZELVOMAT_API void t_as_ds(double epoch, double M, double w, double e, double n, double* dateAsc,
-                                      double* jdAsc, double* dateDesc, double* jdDesc) {
+                                     double* jdAsc, double* dateDesc, double* jdDesc) {
     zelvomat::export_guard([&] {
         auto r = zelvomat::t_as_ds(epoch, M, w, e, n);
         ZEL_TRY(r);

@@ -20,8 +20,8 @@ PrecessionAngles prec(int mode, double jd_a, double fr_a, double jd_b, double fr
         const double w = 2306.2181 + 1.39656 * T - 0.000139 * T * T;
         p.zeta = w * t + (0.30188 - 0.000344 * T) * t * t + 0.017998 * t * t * t;
         p.z = w * t + (1.09468 + 0.000066 * T) * t * t + 0.018203 * t * t * t;
-        p.theta = (2004.3109 - 0.85330 * T - 0.000217 * T * T) * t - (0.42665 + 0.000217 * T) * t * t -
-                  0.041833 * t * t * t;
+        p.theta =
+            (2004.3109 - 0.85330 * T - 0.000217 * T * T) * t - (0.42665 + 0.000217 * T) * t * t - 0.041833 * t * t * t;
     } else {
         // Newcomb-Andoyer: tropical centuries from B1900.0.
         const double T = (jd_a - 2415020.0 + fr_a - 0.3135) / 36524.219879;

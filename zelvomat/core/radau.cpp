@@ -220,8 +220,10 @@ Status radau(std::span<double> x, std::span<double> v, double t0, double t1, dou
 
     const double ss = std::pow(10.0, -static_cast<double>(ll));
     double tp = std::pow(0.5, 0.4 * ll) * (nor / 11.0) * dir * 0.5;
-    if (nes) tp = xl;
-    else if (options.first_size != 0.0 && std::isfinite(options.first_size)) tp = std::abs(options.first_size) * dir;
+    if (nes)
+        tp = xl;
+    else if (options.first_size != 0.0 && std::isfinite(options.first_size))
+        tp = std::abs(options.first_size) * dir;
     if (tp / span > 0.5) tp = 0.5 * span;
 
     auto call_force = [&](const double* px, const double* pv, double t, double* a) {

@@ -2,11 +2,11 @@
 // file's bodies (recstate, bodystate) and the two entry routines reade403 and
 // read403b. See reade403.h for units, frames and numbering.
 #include "core/reade403.h"
-#include "core/catalog.h"
-#include "core/elemcache.h"
 
 #include <cmath>
 
+#include "core/catalog.h"
+#include "core/elemcache.h"
 #include "core/setpar.h"
 #include "io/errchan.h"
 #include "io/fields.h"
@@ -41,9 +41,7 @@ constexpr double kAuPerKm = 1.0 / kDeKmPerAu;
 
 std::string jd_text(double jd) { return std::string(io::trim(io::fmt_f(jd, 20, 5))); }
 
-DeCopy& copy_of(DeReader which) {
-    return which == DeReader::Position ? de_copies().position : de_copies().force;
-}
+DeCopy& copy_of(DeReader which) { return which == DeReader::Position ? de_copies().position : de_copies().force; }
 
 std::int32_t& record_of(DeReader which) {
     DeState& de = de_state();
@@ -91,11 +89,16 @@ void subtract(State9& a, const State9& b) {
 
 int de_file_body(BodyCode b) {
     switch (b) {
-        case BodyCode::Barycentre: return kFileBarycentre;
-        case BodyCode::Sun: return kFileSun;
-        case BodyCode::Moon: return kFileMoon;
-        case BodyCode::EarthMoonBarycentre: return kFileEmb;
-        default: break;
+        case BodyCode::Barycentre:
+            return kFileBarycentre;
+        case BodyCode::Sun:
+            return kFileSun;
+        case BodyCode::Moon:
+            return kFileMoon;
+        case BodyCode::EarthMoonBarycentre:
+            return kFileEmb;
+        default:
+            break;
     }
     const int k = static_cast<int>(b);
     return (k >= 1 && k <= 9) ? k : 0;
@@ -145,7 +148,8 @@ Status recstate(DeReader which, double t, const std::array<StateLevel, 12>& need
     if (a == de.last_jd) --r;  // the last instant belongs to the last record
     const double tr = (a - ((r - kDeFirstDataRecord) * kDeRecordDays + de.first_jd) + f) / kDeRecordDays;
     if (!(tr >= 0.0 && tr <= 1.0))
-        return error_status("The date JD " + jd_text(t) + " cannot be placed in a record of the planetary ephemeris "
+        return error_status("The date JD " + jd_text(t) +
+                            " cannot be placed in a record of the planetary ephemeris "
                             "file: the span of the settings file does not start at midnight.");
 
     if (r != held) {

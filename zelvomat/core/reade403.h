@@ -40,23 +40,23 @@ inline constexpr int kDeMaxCoefficients = 18;
 // Coefficient blocks of a data record, rows in file body numbering 1 .. 11
 // and 12 the nutations (never evaluated).
 struct EphemerisRecordRow {
-    int first_word;      // 1-based word of the record where the block starts
-    int coefficients;    // per component
-    int subintervals;    // of the 32-day record
+    int first_word;    // 1-based word of the record where the block starts
+    int coefficients;  // per component
+    int subintervals;  // of the 32-day record
 };
 inline constexpr std::array<EphemerisRecordRow, 12> kEphemerisRecordTable{{
-    {3, 14, 4},     // Mercury
-    {171, 10, 2},   // Venus
-    {231, 13, 2},   // Earth-Moon barycentre
-    {309, 11, 1},   // Mars
-    {342, 8, 1},    // Jupiter
-    {366, 7, 1},    // Saturn
-    {387, 6, 1},    // Uranus
-    {405, 6, 1},    // Neptune
-    {423, 6, 1},    // Pluto
-    {441, 13, 8},   // Moon, geocentric
-    {753, 11, 2},   // Sun
-    {819, 10, 4},   // nutations
+    {3, 14, 4},    // Mercury
+    {171, 10, 2},  // Venus
+    {231, 13, 2},  // Earth-Moon barycentre
+    {309, 11, 1},  // Mars
+    {342, 8, 1},   // Jupiter
+    {366, 7, 1},   // Saturn
+    {387, 6, 1},   // Uranus
+    {405, 6, 1},   // Neptune
+    {423, 6, 1},   // Pluto
+    {441, 13, 8},  // Moon, geocentric
+    {753, 11, 2},  // Sun
+    {819, 10, 4},  // nutations
 }};
 
 // Selects the copy of the inner routines' storage.
@@ -109,8 +109,8 @@ Status recstate(DeReader copy, double t, const std::array<StateLevel, 12>& need,
 //        velocity components (per day), then the acceleration (per day^2);
 //        units of the coefficients.
 // At t_frac = 1 the last sub-interval is used at its end.
-void chebint(std::span<const double> block, double t_frac, double span_days, int n, int components,
-             int subintervals, int level, std::span<double> out);
+void chebint(std::span<const double> block, double t_frac, double span_days, int n, int components, int subintervals,
+             int level, std::span<double> out);
 
 // Whole part (toward minus infinity) and fraction in [0, 1) of x.
 std::pair<double, double> splitjd(double x);

@@ -30,8 +30,8 @@ public:
         for (std::size_t i = 0; i < 6; ++i) {
             v[i] = io::get_f64(rec, i * 8);
             if (!std::isfinite(v[i]))
-                return error_status("the planetary elements \"" + path_ + "\" hold a value that is not a number (planet " +
-                                    std::to_string(k) + ")");
+                return error_status("the planetary elements \"" + path_ +
+                                    "\" hold a value that is not a number (planet " + std::to_string(k) + ")");
         }
         return OrbitElements::from(v);
     }
@@ -84,7 +84,8 @@ Status body_state(ElementsFile& file, BodyCode b, bool as_centre, double jd, Sta
             return ok_status();
         }
         default: {
-            const double inv = (code == 3 && !as_centre) ? kInverseMassEmb : kInverseMass[static_cast<std::size_t>(code - 1)];
+            const double inv =
+                (code == 3 && !as_centre) ? kInverseMassEmb : kInverseMass[static_cast<std::size_t>(code - 1)];
             return record_state(file, code, inv, jd, out);
         }
     }

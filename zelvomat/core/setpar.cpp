@@ -95,8 +95,7 @@ Result<std::vector<std::uint8_t>> encode_settings(const PackageSettings& s) {
 }
 
 Result<PackageSettings> decode_settings(io::Bytes bytes) {
-    if (bytes.size() < kRecordCount * kRecordLength)
-        return error_status("the settings file has fewer than 14 records");
+    if (bytes.size() < kRecordCount * kRecordLength) return error_status("the settings file has fewer than 14 records");
     PackageSettings s;
     for (int i = 0; i < 20; ++i) {
         s.empeph_list[i] = io::get_i32(record(bytes, kRecEmpephList1), 4 * i);
@@ -211,8 +210,7 @@ Status set_paths() {
     auto line = io::read_first_line(path_file);
     if (!line) return line.status();
     std::string dir(io::trim_right(*line));
-    if (dir.empty())
-        return error_status("The path file \"" + path_file + "\" does not name the data directory.");
+    if (dir.empty()) return error_status("The path file \"" + path_file + "\" does not name the data directory.");
     if (dir.back() != '/') dir.push_back('/');
     const std::size_t room = kPathLength - files::kEphemeris.size();
     if (dir.size() > room)
@@ -236,8 +234,10 @@ Status set_paths() {
     io::put_text(r4, 0, kPathLength, dir);
     // The temporary directory stands beside an ".../el/" data directory.
     const std::size_t p = dir.find("/el/");
-    if (p != std::string::npos) io::put_text(r5, 0, kPathLength, dir.substr(0, p + 1) + std::string(files::kTempDir));
-    else io::put_text(r5, 0, kPathLength, "");
+    if (p != std::string::npos)
+        io::put_text(r5, 0, kPathLength, dir.substr(0, p + 1) + std::string(files::kTempDir));
+    else
+        io::put_text(r5, 0, kPathLength, "");
     ZEL_TRY(f->write(kRecEphemerisPath, r3));
     ZEL_TRY(f->write(kRecDataDir, r4));
     ZEL_TRY(f->write(kRecTempDir, r5));

@@ -22,27 +22,27 @@ namespace setpar {
 inline constexpr std::size_t kRecordLength = 80;
 inline constexpr int kRecordCount = 14;
 // Record numbers.
-inline constexpr int kRecEmpephList1 = 1;   // 20 x i32, catalogue numbers with extra "empeph" records
-inline constexpr int kRecEmpephList2 = 2;   // 20 x i32, continued
-inline constexpr int kRecEphemerisPath = 3; // text 80: data directory + "coorbp"
-inline constexpr int kRecDataDir = 4;       // text 80: data directory, ending with "/"
-inline constexpr int kRecTempDir = 5;       // text 80: temporary directory, blank when none
-inline constexpr int kRecParams = 6;        // PackageParams below
-inline constexpr int kRecOppCounts = 7;     // 5 x i32: records of each year's opposition file
-inline constexpr int kRecElementValues = 8; // 5 x i32: element-file values per package year
-inline constexpr int kRecSlopeList = 9;     // i32 (unused), i32 slope-list length
-inline constexpr int kRecEmpephList3 = 10;  // 20 x i32, third part of the list
-inline constexpr int kRecPerturber1 = 11;   // 6 doubles each: M, peri, node, incl, e, n
-inline constexpr int kRecEditionFlag = 14;  // i32: non-zero for the comets edition
+inline constexpr int kRecEmpephList1 = 1;    // 20 x i32, catalogue numbers with extra "empeph" records
+inline constexpr int kRecEmpephList2 = 2;    // 20 x i32, continued
+inline constexpr int kRecEphemerisPath = 3;  // text 80: data directory + "coorbp"
+inline constexpr int kRecDataDir = 4;        // text 80: data directory, ending with "/"
+inline constexpr int kRecTempDir = 5;        // text 80: temporary directory, blank when none
+inline constexpr int kRecParams = 6;         // PackageParams below
+inline constexpr int kRecOppCounts = 7;      // 5 x i32: records of each year's opposition file
+inline constexpr int kRecElementValues = 8;  // 5 x i32: element-file values per package year
+inline constexpr int kRecSlopeList = 9;      // i32 (unused), i32 slope-list length
+inline constexpr int kRecEmpephList3 = 10;   // 20 x i32, third part of the list
+inline constexpr int kRecPerturber1 = 11;    // 6 doubles each: M, peri, node, incl, e, n
+inline constexpr int kRecEditionFlag = 14;   // i32: non-zero for the comets edition
 // Offsets inside record 6.
-inline constexpr std::size_t kParEpoch = 0;        // double, JD of the catalogue elements
-inline constexpr std::size_t kParObjects = 8;      // i32, objects in all
-inline constexpr std::size_t kParNumbered = 12;    // i32, numbered objects
-inline constexpr std::size_t kParSpecial = 16;     // i32, entries of "uplist"
-inline constexpr std::size_t kParFirstYear = 20;   // i16, first package year
-inline constexpr std::size_t kParLastYear = 22;    // i16, last package year
-inline constexpr std::size_t kParEphFirst = 24;    // double, first JD of the ephemeris file
-inline constexpr std::size_t kParEphLast = 32;     // double, last JD of the ephemeris file
+inline constexpr std::size_t kParEpoch = 0;       // double, JD of the catalogue elements
+inline constexpr std::size_t kParObjects = 8;     // i32, objects in all
+inline constexpr std::size_t kParNumbered = 12;   // i32, numbered objects
+inline constexpr std::size_t kParSpecial = 16;    // i32, entries of "uplist"
+inline constexpr std::size_t kParFirstYear = 20;  // i16, first package year
+inline constexpr std::size_t kParLastYear = 22;   // i16, last package year
+inline constexpr std::size_t kParEphFirst = 24;   // double, first JD of the ephemeris file
+inline constexpr std::size_t kParEphLast = 32;    // double, last JD of the ephemeris file
 inline constexpr std::size_t kPathLength = 80;
 inline constexpr int kPackageYears = 5;
 }  // namespace setpar
@@ -67,17 +67,17 @@ using OrbitElementsArray = std::array<double, 6>;
 
 // The whole file, as the package builder writes it.
 struct PackageSettings {
-    std::array<std::int32_t, 60> empeph_list{};  // records 1, 2, 10
-    std::string ephemeris_path;                  // record 3 (without padding)
-    std::string data_dir;                        // record 4
-    std::string temp_dir;                        // record 5
-    PackageParams params;                        // record 6
-    std::array<std::int32_t, 5> opp_counts{};    // record 7
-    std::array<std::int32_t, 5> element_values{};// record 8
-    std::int32_t slope_word1 = 0;                // record 9
+    std::array<std::int32_t, 60> empeph_list{};    // records 1, 2, 10
+    std::string ephemeris_path;                    // record 3 (without padding)
+    std::string data_dir;                          // record 4
+    std::string temp_dir;                          // record 5
+    PackageParams params;                          // record 6
+    std::array<std::int32_t, 5> opp_counts{};      // record 7
+    std::array<std::int32_t, 5> element_values{};  // record 8
+    std::int32_t slope_word1 = 0;                  // record 9
     std::int32_t slope_count = 0;
     std::array<OrbitElementsArray, 3> perturbers{};  // records 11-13
-    std::int32_t comet_edition = 0;              // record 14
+    std::int32_t comet_edition = 0;                  // record 14
 };
 // Encodes the 14 records. Fails when a path does not fit its record.
 Result<std::vector<std::uint8_t>> encode_settings(const PackageSettings& s);

@@ -40,10 +40,14 @@ Result<TimeGrid> tframe(double jd1, double jd2, const DirectionAt& direction) {
             ra_from += shift;
             ra_to += shift;
         }
-        if (ra > ra_to) ra_to = ra;
-        else if (ra < ra_from) ra_from = ra;
-        if (d > d_to) d_to = d;
-        else if (d < d_from) d_from = d;
+        if (ra > ra_to)
+            ra_to = ra;
+        else if (ra < ra_from)
+            ra_from = ra;
+        if (d > d_to)
+            d_to = d;
+        else if (d < d_from)
+            d_from = d;
         previous_ra = ra;
     }
     while (ra_from < 0) {

@@ -66,9 +66,9 @@ inline TrackFrame whole_sky_frame() { return TrackFrame{}; }
 
 struct TimeGrid {
     TrackFrame frame;
-    double step_days = 0.0;    // (jd2 - jd1) / points, signed
-    std::int32_t points = 0;   // grid steps; the direction is taken points + 1 times
-    std::int32_t wraps = 0;    // turns added to make the right-ascension range non-negative
+    double step_days = 0.0;   // (jd2 - jd1) / points, signed
+    std::int32_t points = 0;  // grid steps; the direction is taken points + 1 times
+    std::int32_t wraps = 0;   // turns added to make the right-ascension range non-negative
 };
 
 // Grid steps for an interval of |span_days|: 1 below 2 days, 6 below 30, 11 up

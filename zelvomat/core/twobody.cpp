@@ -3,9 +3,9 @@
 //
 // Reference: J. M. A. Danby, Fundamentals of Celestial Mechanics (2nd ed.
 // 1988), 6.3-6.4 (position and velocity from the eccentric anomaly).
-#include <cmath>
-
 #include "core/twobody.h"
+
+#include <cmath>
 
 namespace zelvomat {
 

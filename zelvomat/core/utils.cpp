@@ -60,12 +60,17 @@ void polar(double x, double y, double& angle, double& t, double& r) {
         t = std::atan(y / x);
     } else {
         const double u = std::atan(x / y);
-        if ((x != 0.0 && x / y > 0) || (x == 0.0 && y > 0)) t = kPi / 2 - u;
-        else t = -kPi / 2 - u;
+        if ((x != 0.0 && x / y > 0) || (x == 0.0 && y > 0))
+            t = kPi / 2 - u;
+        else
+            t = -kPi / 2 - u;
     }
-    if (x < 0) angle = t + kPi;
-    else if (y >= 0) angle = t;
-    else angle = t + kTwoPi;
+    if (x < 0)
+        angle = t + kPi;
+    else if (y >= 0)
+        angle = t;
+    else
+        angle = t + kTwoPi;
     if (angle >= kTwoPi) angle -= kTwoPi;
 }
 
@@ -150,9 +155,12 @@ Status numxyz(std::string_view text1, std::string_view text2, double& first, dou
     auto a = io::read_real(text1.substr(0, std::min<std::size_t>(6, text1.size())), 2);
     if (!a) return a.status();
     std::string t2(text2.substr(0, std::min<std::size_t>(5, text2.size())));
-    if (t2 == "  X  ") t2 = " 0.15";
-    else if (t2 == "  Y  ") t2 = " 0.25";
-    else if (t2 == "  Z  ") t2 = " 0.40";
+    if (t2 == "  X  ")
+        t2 = " 0.15";
+    else if (t2 == "  Y  ")
+        t2 = " 0.25";
+    else if (t2 == "  Z  ")
+        t2 = " 0.40";
     auto b = io::read_real(t2, 2);
     if (!b) return b.status();
     first = *a;

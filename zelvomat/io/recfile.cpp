@@ -66,10 +66,18 @@ Result<RecordFile> RecordFile::open(const std::string& path, std::size_t record_
     if (record_length == 0) return error_status("record length 0 for file " + path);
     int flags = O_CLOEXEC;
     switch (mode) {
-        case OpenMode::Read: flags |= O_RDONLY; break;
-        case OpenMode::ReadWrite: flags |= O_RDWR; break;
-        case OpenMode::Update: flags |= O_RDWR | O_CREAT; break;
-        case OpenMode::Create: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+        case OpenMode::Read:
+            flags |= O_RDONLY;
+            break;
+        case OpenMode::ReadWrite:
+            flags |= O_RDWR;
+            break;
+        case OpenMode::Update:
+            flags |= O_RDWR | O_CREAT;
+            break;
+        case OpenMode::Create:
+            flags |= O_RDWR | O_CREAT | O_TRUNC;
+            break;
     }
     const int fd = ::open(path.c_str(), flags, 0644);
     if (fd < 0) return error_status("cannot open file " + path + ": " + sys_error());

@@ -16,10 +16,10 @@
 namespace zelvomat::io {
 
 enum class OpenMode {
-    Read,         // existing file, read only
-    ReadWrite,    // existing file, read and write
-    Update,       // read and write, created empty when missing, never truncated
-    Create,       // created or truncated, read and write
+    Read,       // existing file, read only
+    ReadWrite,  // existing file, read and write
+    Update,     // read and write, created empty when missing, never truncated
+    Create,     // created or truncated, read and write
 };
 
 class RecordFile {

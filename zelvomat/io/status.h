@@ -37,8 +37,8 @@ inline Status error_status(std::string message) { return Status::error(std::move
 template <class T>
 class [[nodiscard]] Result {
 public:
-    Result(T value) : v_(std::move(value)) {}                   // NOLINT: implicit on purpose
-    Result(Status error) : v_(std::move(error)) {}              // NOLINT: must be an error
+    Result(T value) : v_(std::move(value)) {}       // NOLINT: implicit on purpose
+    Result(Status error) : v_(std::move(error)) {}  // NOLINT: must be an error
 
     bool ok() const { return std::holds_alternative<T>(v_); }
     explicit operator bool() const { return ok(); }
@@ -61,14 +61,16 @@ private:
 
 inline Status to_status(const Status& s) { return s; }
 template <class T>
-Status to_status(const Result<T>& r) { return r.status(); }
+Status to_status(const Result<T>& r) {
+    return r.status();
+}
 
 }  // namespace zelvomat
 
 // Propagate a failed Status or Result to the caller (whose result type is a
 // Status or any Result).
-#define ZEL_TRY(expr)                                                  \
-    do {                                                               \
-        auto&& zel_try_ = (expr);                                      \
-        if (!zel_try_.ok()) return ::zelvomat::to_status(zel_try_);    \
+#define ZEL_TRY(expr)                                               \
+    do {                                                            \
+        auto&& zel_try_ = (expr);                                   \
+        if (!zel_try_.ok()) return ::zelvomat::to_status(zel_try_); \
     } while (0)

@@ -68,7 +68,9 @@ HandleReport describe(int handle) {
     if (flags & O_NONBLOCK) fl += " NONBLOCK";
     if (flags & O_SYNC) fl += " SYNC";
     h.texts = {"Path: " + handle_path(handle), "Type: " + file_type(st.st_mode),
-               std::string("Access: ") + (acc == O_RDONLY ? "READ" : acc == O_WRONLY ? "WRITE" : "READWRITE"),
+               std::string("Access: ") + (acc == O_RDONLY   ? "READ"
+                                          : acc == O_WRONLY ? "WRITE"
+                                                            : "READWRITE"),
                "Flags:" + (fl.empty() ? std::string(" NONE") : fl)};
     const off_t pos = ::lseek(handle, 0, SEEK_CUR);
     h.numbers = {static_cast<long long>(st.st_size), pos < 0 ? -1LL : static_cast<long long>(pos),

@@ -29,21 +29,21 @@ using checks::CheckError;
 constexpr std::size_t kWorkWidth = 14;
 
 constexpr std::array<DialogFieldForm, 15> kForms = {{
-    {6, "511111", 0},              // 1 object number
-    {10, "11111111.1", 1},         // 2 date YYYYMMDD.d
-    {4, "1111", 0},                // 3 year
-    {9, "444444444", 5},           // 4 step, 0 or more
-    {14, "11111114422222", 5},     // 5 date or Julian date
-    {3, "t22", 0},                 // 6 observatory code
-    {9, "444422222", 5},           // 7 longitude
-    {8, "44222222", 6},            // 8 rho cos phi'
-    {9, "664222222", 6},           // 9 rho sin phi'
-    {9, "644422222", 5},           // 10 latitude
-    {9, "444444444", 1},           // 11 height
-    {9, "444444444", 5},           // 12 step, above 0
-    {7, "444434", 1},              // 13 tolerance
-    {6, "4434", 1},                // 14 magnitude limit
-    {9, "4444444444444", 1},       // 15 limit of the residuals
+    {6, "511111", 0},           // 1 object number
+    {10, "11111111.1", 1},      // 2 date YYYYMMDD.d
+    {4, "1111", 0},             // 3 year
+    {9, "444444444", 5},        // 4 step, 0 or more
+    {14, "11111114422222", 5},  // 5 date or Julian date
+    {3, "t22", 0},              // 6 observatory code
+    {9, "444422222", 5},        // 7 longitude
+    {8, "44222222", 6},         // 8 rho cos phi'
+    {9, "664222222", 6},        // 9 rho sin phi'
+    {9, "644422222", 5},        // 10 latitude
+    {9, "444444444", 1},        // 11 height
+    {9, "444444444", 5},        // 12 step, above 0
+    {7, "444434", 1},           // 13 tolerance
+    {6, "4434", 1},             // 14 magnitude limit
+    {9, "4444444444444", 1},    // 15 limit of the residuals
 }};
 
 // The observatory codes that name the geocentre or a geocentric observer.

@@ -26,8 +26,8 @@ void fill(std::span<char> out, char c) { std::fill(out.begin(), out.end(), c); }
 
 }  // namespace
 
-void Frob(std::int32_t mode, std::int32_t sign_flag, std::string_view text1, std::string_view text2,
-          double value, std::span<char> out) {
+void Frob(std::int32_t mode, std::int32_t sign_flag, std::string_view text1, std::string_view text2, double value,
+          std::span<char> out) {
     bool point1 = false, point2 = false;
     const int d1 = decimals_after_point(text1, point1);
     const int d2 = point1 ? decimals_after_point(text2, point2) : 0;

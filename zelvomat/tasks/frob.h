@@ -33,7 +33,7 @@
 
 namespace zelvomat {
 
-void Frob(std::int32_t mode, std::int32_t sign_flag, std::string_view text1, std::string_view text2,
-          double value, std::span<char> out);
+void Frob(std::int32_t mode, std::int32_t sign_flag, std::string_view text1, std::string_view text2, double value,
+          std::span<char> out);
 
 }  // namespace zelvomat

@@ -64,8 +64,7 @@ void geodetic_to_rect(double h, double lat_as, double lon_ts, double& x, double&
     z = (n * (1.0 - kGeoE2) + h) * std::sin(phi);
 }
 
-void geodetic_to_spherical(double h, double lat_as, double lon_ts, double& r, double& glat_as,
-                           double& lon_out) {
+void geodetic_to_spherical(double h, double lat_as, double lon_ts, double& r, double& glat_as, double& lon_out) {
     const double phi = lat_as / kArcsecPerRad;
     const double n = prime_vertical(phi);
     const double z = (n * (1.0 - kGeoE2) + h) * std::sin(phi);
@@ -73,12 +72,13 @@ void geodetic_to_spherical(double h, double lat_as, double lon_ts, double& r, do
     lon_out = lon_ts;
     r = std::sqrt(z * z + rxy * rxy);
     // The equator and the north pole are kept exactly.
-    if (lat_as == 0.0 || lat_as == kQuarterTurnArcsec) glat_as = lat_as;
-    else glat_as = std::atan(z / rxy) * kArcsecPerRad;
+    if (lat_as == 0.0 || lat_as == kQuarterTurnArcsec)
+        glat_as = lat_as;
+    else
+        glat_as = std::atan(z / rxy) * kArcsecPerRad;
 }
 
-void spherical_to_geodetic(double r, double glat_as, double lon_ts, double& h, double& lat_as,
-                           double& lon_out) {
+void spherical_to_geodetic(double r, double glat_as, double lon_ts, double& h, double& lat_as, double& lon_out) {
     const double phic = glat_as / kArcsecPerRad;
     lon_out = lon_ts;
     const double sc = std::sin(phic);
@@ -111,19 +111,31 @@ double quadrant_angle(double y, double x) {
     const double sy = y < 0 ? -1.0 : 1.0;
     const double sx = x < 0 ? -1.0 : 1.0;
     double a;
-    if (std::fabs(y) <= std::fabs(x)) a = std::atan(y / x) + (1.0 - sx) * kPi / 2.0;
-    else a = kPi / 2.0 - std::atan(x / y) + (1.0 - sy) * kPi / 2.0;
+    if (std::fabs(y) <= std::fabs(x))
+        a = std::atan(y / x) + (1.0 - sx) * kPi / 2.0;
+    else
+        a = kPi / 2.0 - std::atan(x / y) + (1.0 - sy) * kPi / 2.0;
     if (a < 0) a += kTwoPi;
     return a;
 }
 
 void GEODESY(double p1, double p2, double p3, std::int32_t cod, double& q1, double& q2, double& q3) {
     switch (cod) {
-        case 12: spherical_to_rect(p1, p2, p3, q1, q2, q3); break;
-        case 21: rect_to_spherical(p1, p2, p3, q1, q2, q3); break;
-        case 32: geodetic_to_rect(p1, p2, p3, q1, q2, q3); break;
-        case 31: geodetic_to_spherical(p1, p2, p3, q1, q2, q3); break;
-        case 13: spherical_to_geodetic(p1, p2, p3, q1, q2, q3); break;
+        case 12:
+            spherical_to_rect(p1, p2, p3, q1, q2, q3);
+            break;
+        case 21:
+            rect_to_spherical(p1, p2, p3, q1, q2, q3);
+            break;
+        case 32:
+            geodetic_to_rect(p1, p2, p3, q1, q2, q3);
+            break;
+        case 31:
+            geodetic_to_spherical(p1, p2, p3, q1, q2, q3);
+            break;
+        case 13:
+            spherical_to_geodetic(p1, p2, p3, q1, q2, q3);
+            break;
         case 23: {
             double r = 0, lat = 0, lon = 0;
             rect_to_spherical(p1, p2, p3, r, lat, lon);
@@ -149,8 +161,7 @@ Result<double> read_dialog_number(std::string_view text) {
     return v;
 }
 
-Status parallax_to_geodetic(std::string_view in1, std::string_view in2, std::span<char> out1,
-                            std::span<char> out2) {
+Status parallax_to_geodetic(std::string_view in1, std::string_view in2, std::span<char> out1, std::span<char> out2) {
     const auto dxy = read_dialog_number(in1);
     ZEL_TRY(dxy);
     const auto dz = read_dialog_number(in2);
@@ -172,8 +183,7 @@ Status parallax_to_geodetic(std::string_view in1, std::string_view in2, std::spa
     return ok_status();
 }
 
-Status geodetic_to_parallax(std::string_view in1, std::string_view in2, std::span<char> out1,
-                            std::span<char> out2) {
+Status geodetic_to_parallax(std::string_view in1, std::string_view in2, std::span<char> out1, std::span<char> out2) {
     const auto lat_deg = read_dialog_number(in1);
     ZEL_TRY(lat_deg);
     const auto height = read_dialog_number(in2);
@@ -197,8 +207,8 @@ std::span<char> span_of(char* p, int len) {
 
 }  // namespace zelvomat
 
-extern "C" ZELVOMAT_API void obscl(int mode, const char* in1, int in1_len, const char* in2, int in2_len,
-                                   char* out1, int out1_len, char* out2, int out2_len) {
+extern "C" ZELVOMAT_API void obscl(int mode, const char* in1, int in1_len, const char* in2, int in2_len, char* out1,
+                                   int out1_len, char* out2, int out2_len) {
     using namespace zelvomat;
     export_guard([&]() -> Status {
         const auto t1 = text_of(in1, in1_len);

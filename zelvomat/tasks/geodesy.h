@@ -22,8 +22,8 @@
 
 namespace zelvomat {
 
-inline constexpr double kGeoA = 6378137.0;               // equatorial radius, m
-inline constexpr double kGeoF = 1.0 / 298.257222101;     // flattening
+inline constexpr double kGeoA = 6378137.0;            // equatorial radius, m
+inline constexpr double kGeoF = 1.0 / 298.257222101;  // flattening
 inline constexpr double kGeoE2 = 2.0 * kGeoF - kGeoF * kGeoF;
 // Polar radius used for a site on the axis (the value a and f give is
 // 6356752.314 m).

@@ -173,7 +173,9 @@ constexpr double kInvC = kLightDaysPerAu;  // days per AU
 class OppositionYears {
 public:
     OppositionYears(const DataPaths& paths, const PackageInfo& info)
-        : dir_(io::trim_right(paths.data_dir)), counts_(paths.opp_counts), first_(info.first_year),
+        : dir_(io::trim_right(paths.data_dir)),
+          counts_(paths.opp_counts),
+          first_(info.first_year),
           last_(info.last_year) {}
 
     int first_year() const { return first_; }
@@ -190,13 +192,11 @@ public:
     Result<std::optional<Position>> find(double jd) {
         if (!std::isfinite(jd)) return std::optional<Position>();
         const int y = year_of_jd(jd);
-        if (y < first_ || y > last_ || y - first_ >= static_cast<int>(counts_.size()))
-            return std::optional<Position>();
+        if (y < first_ || y > last_ || y - first_ >= static_cast<int>(counts_.size())) return std::optional<Position>();
         auto recs = year(y);
         if (!recs) return recs.status();
         const std::vector<OppositionRecord>& v = **recs;
-        const auto it =
-            std::partition_point(v.begin(), v.end(), [jd](const OppositionRecord& r) { return jd > r.jd; });
+        const auto it = std::partition_point(v.begin(), v.end(), [jd](const OppositionRecord& r) { return jd > r.jd; });
         if (it == v.end()) return std::optional<Position>();
         return std::optional<Position>(Position{&v, static_cast<std::size_t>(it - v.begin()), y});
     }
@@ -264,10 +264,10 @@ public:
 
     // The observation's frame of the test.
     struct Observation {
-        double t = 0.0;          // TT
-        StateVector sun{};       // geocentric Sun
-        double o[3] = {0, 0, 0}; // observed unit vector
-        double c_norm = 0.0;     // |observer vector|
+        double t = 0.0;                   // TT
+        StateVector sun{};                // geocentric Sun
+        double o[3] = {0, 0, 0};          // observed unit vector
+        double c_norm = 0.0;              // |observer vector|
         double cos_s = 1.0, sin_s = 0.0;  // of the largest accepted separation
     };
 
@@ -350,8 +350,11 @@ struct RunCleanup {
 class Identification {
 public:
     Identification(double tol_ra_rad, double tol_decl_rad, std::vector<std::int32_t> special, bool use_sky)
-        : tol_ra_(tol_ra_rad), tol_decl_(tol_decl_rad), special_(std::move(special)),
-          opp_(data_paths(), package_info()), data_dir_(io::trim_right(data_paths().data_dir)) {
+        : tol_ra_(tol_ra_rad),
+          tol_decl_(tol_decl_rad),
+          special_(std::move(special)),
+          opp_(data_paths(), package_info()),
+          data_dir_(io::trim_right(data_paths().data_dir)) {
         const CatalogueState& cat = catalogue_state();
         sky_.open(cat);
         comet_ = cat.comet_mode;
@@ -366,7 +369,6 @@ public:
             use_sky_ = true;
         }
     }
-
 
     // Tests the line; appends its records to result from record count + 1.
     Status line(std::string_view text, io::RecordFile& result, std::int32_t& count) {
@@ -393,8 +395,8 @@ public:
             sky_obs_.o[0] = std::cos(o2_) * std::cos(o1_);
             sky_obs_.o[1] = std::cos(o2_) * std::sin(o1_);
             sky_obs_.o[2] = std::sin(o2_);
-            sky_obs_.c_norm = std::sqrt(observer_[0] * observer_[0] + observer_[1] * observer_[1] +
-                                        observer_[2] * observer_[2]);
+            sky_obs_.c_norm =
+                std::sqrt(observer_[0] * observer_[0] + observer_[1] * observer_[1] + observer_[2] * observer_[2]);
             sky_obs_.cos_s = cos_s_;
             sky_obs_.sin_s = sin_s_;
         }
@@ -554,8 +556,8 @@ Status idcalc(std::int32_t& status, std::int32_t& first, std::int32_t last, doub
     auto special = read_special_list(data_dir, info.special);
     if (!special) return special.status();
     ZEL_TRY(write_header(tol_ra_arcsec, tol_decl_arcsec));
-    auto obsfile = io::RecordFile::open(io::find_file(data_dir, files::kObservatoryRecords),
-                                        ObservatoryRecord::kLength, io::OpenMode::Read);
+    auto obsfile = io::RecordFile::open(io::find_file(data_dir, files::kObservatoryRecords), ObservatoryRecord::kLength,
+                                        io::OpenMode::Read);
     if (!obsfile) return error_status("The observatory list cannot be opened: " + obsfile.message());
     DeState& de = de_state();
     de.flags = {};
@@ -595,8 +597,9 @@ Status idcalc(std::int32_t& status, std::int32_t& first, std::int32_t last, doub
             return why;
         };
         Status s = input->read(i, rec);
-        if (!s) return stop_here(error_status("Line " + std::to_string(i) + " of \"" + std::string(files::kIdInput) +
-                                              "\" cannot be read: " + s.message()));
+        if (!s)
+            return stop_here(error_status("Line " + std::to_string(i) + " of \"" + std::string(files::kIdInput) +
+                                          "\" cannot be read: " + s.message()));
         const std::string_view text(reinterpret_cast<const char*>(rec), 80);
         s = contr_s1(*obsfile, text, kTaskIdentification, 1);
         if (!s) return stop_here(error_status("Line " + std::to_string(i) + ": " + s.message()));

@@ -103,13 +103,13 @@ std::string magnitude_field(bool known, double residual);
 
 // What a record says about one accepted candidate.
 struct IdMatch {
-    std::int32_t number = 0;     // catalogue number
-    bool numbered = false;       // the number is shown
-    bool accepted = true;        // elmnt's acceptance flag ("*" when false)
-    std::string name;            // catalogue name (first 17 characters shown)
-    double ra_arcsec = 0.0;      // residual size in R.A. x cos(Decl.)
+    std::int32_t number = 0;  // catalogue number
+    bool numbered = false;    // the number is shown
+    bool accepted = true;     // elmnt's acceptance flag ("*" when false)
+    std::string name;         // catalogue name (first 17 characters shown)
+    double ra_arcsec = 0.0;   // residual size in R.A. x cos(Decl.)
     bool ra_negative = false;
-    double decl_arcsec = 0.0;    // residual size in Decl.
+    double decl_arcsec = 0.0;  // residual size in Decl.
     bool decl_negative = false;
     bool magnitude_known = false;
     double magnitude_residual = 0.0;  // observed minus computed

@@ -139,11 +139,16 @@ OcRecordText oc_refused_record(std::string_view name, std::int32_t number, std::
     const std::string head = io::pad(name, 18) + " orbit" + io::fmt_i(number, 6);
     const std::string anon = std::string(18, ' ') + " orbit" + io::fmt_i(number, 6);
     switch (status) {
-        case 1: return fitted(head + ", format error: " + io::pad(field_label, 5));
-        case 2: return fitted(head + ", data out of range: " + io::pad(field_label, 5));
-        case 3: return fitted(anon + ", data are incomplete");
-        case 4: return fitted(anon + ", data out of range  ");
-        default: return blank_record();
+        case 1:
+            return fitted(head + ", format error: " + io::pad(field_label, 5));
+        case 2:
+            return fitted(head + ", data out of range: " + io::pad(field_label, 5));
+        case 3:
+            return fitted(anon + ", data are incomplete");
+        case 4:
+            return fitted(anon + ", data out of range  ");
+        default:
+            return blank_record();
     }
 }
 
@@ -151,8 +156,8 @@ std::string_view oc_field_label(bool elements, std::int32_t code) {
     static constexpr std::array<std::string_view, 13> kElements = {"Desi.", "H    ", "G    ", "Epoch", "M    ",
                                                                    "T    ", "Peri.", "Node ", "i    ", "e    ",
                                                                    "n    ", "a    ", "q    "};
-    static constexpr std::array<std::string_view, 10> kCoordinates = {
-        "Desi.", "H    ", "G    ", "Epoch", "X    ", "Y    ", "Z    ", "dX/dt", "dY/dt", "dZ/dt"};
+    static constexpr std::array<std::string_view, 10> kCoordinates = {"Desi.", "H    ", "G    ", "Epoch", "X    ",
+                                                                      "Y    ", "Z    ", "dX/dt", "dY/dt", "dZ/dt"};
     if (code >= 1 && elements && code <= 13) return kElements[static_cast<std::size_t>(code - 1)];
     if (code >= 1 && !elements && code <= 10) return kCoordinates[static_cast<std::size_t>(code - 1)];
     return "     ";
@@ -190,10 +195,18 @@ enum class OcNote { Ephemeris, NewResult, OldResult, Input };
 Status note_failure(OcNote note, const std::string& why) {
     std::string_view file, tag;
     switch (note) {
-        case OcNote::Ephemeris: file = files::kOcNoteEphemeris, tag = "Lae"; break;
-        case OcNote::NewResult: file = files::kOcNoteNewResult, tag = "new PTF"; break;
-        case OcNote::OldResult: file = files::kOcNoteOldResult, tag = "old PTF"; break;
-        case OcNote::Input: file = files::kOcNoteInput, tag = "Input.oc1"; break;
+        case OcNote::Ephemeris:
+            file = files::kOcNoteEphemeris, tag = "Lae";
+            break;
+        case OcNote::NewResult:
+            file = files::kOcNoteNewResult, tag = "new PTF";
+            break;
+        case OcNote::OldResult:
+            file = files::kOcNoteOldResult, tag = "old PTF";
+            break;
+        case OcNote::Input:
+            file = files::kOcNoteInput, tag = "Input.oc1";
+            break;
     }
     const std::string text = " Bad opening of \"" + std::string(tag) + "\"";
     if (auto w = io::TextWriter::create(std::string(file)); w) {
@@ -225,12 +238,12 @@ public:
 // The orbit source of "omc.cfg".
 struct OrbitSource {
     bool catalogue = true;
-    bool elements = true;       // typed orbits: elements, else coordinates
-    bool single = true;         // the dialog's single orbit, else the user's file
-    std::string text_path;      // the file userorb converts
-    std::string file_name;      // the name shown in the source record
+    bool elements = true;   // typed orbits: elements, else coordinates
+    bool single = true;     // the dialog's single orbit, else the user's file
+    std::string text_path;  // the file userorb converts
+    std::string file_name;  // the name shown in the source record
     std::vector<std::int32_t> fields;
-    bool magnitudes = false;    // H and G among the fields
+    bool magnitudes = false;  // H and G among the fields
 };
 
 Result<OrbitSource> orbit_source(const EphTaskRecord& rec) {
@@ -245,8 +258,8 @@ Result<OrbitSource> orbit_source(const EphTaskRecord& rec) {
         src.text_path = std::string(single_orbit_file(src.elements, false));
         order_field = src.elements ? eph_field::elementOrder : eph_field::coordinateOrder;
     } else {
-        src.file_name = std::string(io::trim(rec.get(src.elements ? eph_field::elementListFile
-                                                                   : eph_field::coordinateListFile)));
+        src.file_name =
+            std::string(io::trim(rec.get(src.elements ? eph_field::elementListFile : eph_field::coordinateListFile)));
         src.text_path = src.file_name;
         order_field = src.elements ? eph_field::elementListOrder : eph_field::coordinateListOrder;
     }
@@ -460,7 +473,9 @@ Status oc_run(int code, int model, std::span<const std::int32_t, 12> perturbers,
         if (!s.ok()) return error_status(line_label(i) + s.message());
         return ok_status();
     };
-    auto has_magnitude = [&] { return !io::is_blank(io::column(line, oc_record::kLineMagCol, oc_record::kLineMagWidth)); };
+    auto has_magnitude = [&] {
+        return !io::is_blank(io::column(line, oc_record::kLineMagCol, oc_record::kLineMagWidth));
+    };
 
     Status failure;
     if (source->catalogue) {
@@ -476,8 +491,8 @@ Status oc_run(int code, int model, std::span<const std::int32_t, 12> perturbers,
                 if (m.comet_mode != 0 && n <= package_info().numbered) {
                     auto rec = ngr.read(n);
                     if (!rec) {
-                        failure = error_status(line_label(i) + "\"ngr.eff\" has no record " + std::to_string(n) +
-                                               ": " + rec.message());
+                        failure = error_status(line_label(i) + "\"ngr.eff\" has no record " + std::to_string(n) + ": " +
+                                               rec.message());
                         break;
                     }
                     comet_nongrav().slot[0] = {io::get_f64(*rec, 0), io::get_f64(*rec, 8), io::get_f64(*rec, 16)};
@@ -488,8 +503,8 @@ Status oc_run(int code, int model, std::span<const std::int32_t, 12> perturbers,
                     break;
                 }
                 const ParsedObservation& obs = parsed_observation();
-                failure = write(oc_observation_record(line, r.full_accuracy, r.d1, r.d2,
-                                                      has_magnitude() && r.magnitude, r.dm, obs.band_flag));
+                failure = write(oc_observation_record(line, r.full_accuracy, r.d1, r.d2, has_magnitude() && r.magnitude,
+                                                      r.dm, obs.band_flag));
                 if (!failure.ok()) break;
             }
             tick();

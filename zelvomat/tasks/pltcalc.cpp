@@ -5,6 +5,8 @@
 // contr_s1, de_open, de_close, reade403, obsvec_j2000, lightt, elongph,
 // anti_solar_ra, opposition_window, for_each_window_year, elmnt, twobody,
 // magn, opfop, write_task_header, pltlines, srt_pl.
+#include "tasks/pltcalc.h"
+
 #include <algorithm>
 #include <cmath>
 #include <unordered_set>
@@ -30,7 +32,6 @@
 #include "tasks/obsline.h"
 #include "tasks/oppos.h"
 #include "tasks/oppwindow.h"
-#include "tasks/pltcalc.h"
 #include "tasks/taskhead.h"
 #include "zelvomat/zelvomat.h"
 
@@ -88,8 +89,8 @@ Status test_object(const PlateSky& sky, std::int32_t n, std::int32_t year, Plate
     // Elements referred to the date: epoch and date are the plate's time. An
     // orbit two-body motion cannot follow (not elliptic) is passed over.
     StateVector p{};
-    if (!twobody(0.0, sky.jd, sky.fraction_tt, OrbitElements::from(el.data()), sky.jd, sky.fraction_tt,
-                 kObliquityJ2000, p, kepler_tolerance(sky.comet_mode))
+    if (!twobody(0.0, sky.jd, sky.fraction_tt, OrbitElements::from(el.data()), sky.jd, sky.fraction_tt, kObliquityJ2000,
+                 p, kepler_tolerance(sky.comet_mode))
              .ok())
         return ok_status();
     SkyDirection dir;
@@ -172,8 +173,7 @@ Result<std::int32_t> plate_search(std::string_view plate_line, double mag_limit)
     if (!obs_path) return obs_path.status();
     auto observatories = io::RecordFile::open(*obs_path, ObservatoryRecord::kLength, io::OpenMode::Read);
     if (!observatories)
-        return error_status("The observatory list \"" + *obs_path + "\" cannot be opened: " +
-                            observatories.message());
+        return error_status("The observatory list \"" + *obs_path + "\" cannot be opened: " + observatories.message());
     DeState& de = de_state();
     de.flags = {};
     de.flags[static_cast<std::size_t>(BodyCode::Sun) - 1] = StateLevel::Velocity;
@@ -216,8 +216,7 @@ Result<std::int32_t> plate_search(std::string_view plate_line, double mag_limit)
 
     // The window of opposition dates.
     const double anti_sun = anti_solar_ra(sky.sun[0], sky.sun[1]);
-    const PlateWindow win =
-        plate_window(sky.ra0, anti_sun, sky.half_ra, static_cast<double>(obs.jd) + obs.jd_fraction);
+    const PlateWindow win = plate_window(sky.ra0, anti_sun, sky.half_ra, static_cast<double>(obs.jd) + obs.jd_fraction);
 
     // The candidates and their test; the kept objects are formatted batch by
     // batch.

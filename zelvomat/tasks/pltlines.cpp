@@ -115,8 +115,9 @@ Result<std::array<std::string, 2>> plate_header_records(std::string_view line, s
     };
 
     std::array<std::string, 2> rec;
-    rec[0] = "  Plate:  " + io::pad(col(1, 13), 13) + std::string(8, ' ') + "Full dimension " + "(sqr. degree): " +
-             io::fmt_f(half_ra_min * 30.0 / 60.0, 6, 1) + " x " + io::fmt_f(2.0 * half_dec_deg, 5, 1);
+    rec[0] = "  Plate:  " + io::pad(col(1, 13), 13) + std::string(8, ' ') + "Full dimension " +
+             "(sqr. degree): " + io::fmt_f(half_ra_min * 30.0 / 60.0, 6, 1) + " x " +
+             io::fmt_f(2.0 * half_dec_deg, 5, 1);
 
     int year = 0, month = 0, day = 0;
     double fraction = 0.0;

@@ -61,9 +61,7 @@ constexpr double kGeoAEarth = kGeoA;  // m
 
 std::string text_of(const EphTaskRecord& rec, RecordField f) { return std::string(rec.get(f)); }
 
-std::string columns_text(const RecordField& f) {
-    return std::to_string(f.offset + 1) + "-" + std::to_string(f.end());
-}
+std::string columns_text(const RecordField& f) { return std::to_string(f.offset + 1) + "-" + std::to_string(f.end()); }
 
 // An integer field of the task record; a field holding anything but digits,
 // blanks and a sign ends the run with a message naming its columns.
@@ -109,7 +107,8 @@ ObjectMode object_mode(std::string_view key) {
     if (key == "OPPO") return ObjectMode::Oppositions;
     if (key == "LIST") return ObjectMode::List;
     const std::string_view tail = key.substr(1);
-    if (tail == "ELM" || tail == "XYZ") return (key[0] == 'E' || key[0] == 'X') ? ObjectMode::SingleOrbit : ObjectMode::OrbitList;
+    if (tail == "ELM" || tail == "XYZ")
+        return (key[0] == 'E' || key[0] == 'X') ? ObjectMode::SingleOrbit : ObjectMode::OrbitList;
     return ObjectMode::None;
 }
 
@@ -128,7 +127,8 @@ Result<RangeDate> range_date(const EphTaskRecord& rec, RecordField f) {
     const std::string t(io::trim(io::fmt_f(*v, 12, 1)));
     const std::size_t point = t.find('.');
     if (point == std::string::npos || point != 8 || t.find('-') != std::string::npos)
-        return error_status("The ephemeris task \"eph.cfg\" has no date YYYYMMDD.d in columns " + columns_text(f) + ".");
+        return error_status("The ephemeris task \"eph.cfg\" has no date YYYYMMDD.d in columns " + columns_text(f) +
+                            ".");
     const std::string digits = t.substr(point - 8, 8);
     RangeDate d;
     const int year = std::stoi(digits.substr(0, 4)), month = std::stoi(digits.substr(4, 2)),
@@ -158,10 +158,11 @@ TenthDate tenth_date(double jd) {
 }
 
 // Names of the typed orbit fields by the number of the faulty field.
-constexpr std::array<std::string_view, 13> kElementFieldNames = {
-    "Desi.", "H    ", "G    ", "Epoch", "M    ", "T    ", "Peri.", "Node ", "i    ", "e    ", "n    ", "a    ", "q    "};
-constexpr std::array<std::string_view, 10> kCoordinateFieldNames = {
-    "Desi.", "H    ", "G    ", "Epoch", "X    ", "Y    ", "Z    ", "dX/dt", "dY/dt", "dZ/dt"};
+constexpr std::array<std::string_view, 13> kElementFieldNames = {"Desi.", "H    ", "G    ", "Epoch", "M    ",
+                                                                 "T    ", "Peri.", "Node ", "i    ", "e    ",
+                                                                 "n    ", "a    ", "q    "};
+constexpr std::array<std::string_view, 10> kCoordinateFieldNames = {"Desi.", "H    ", "G    ", "Epoch", "X    ",
+                                                                    "Y    ", "Z    ", "dX/dt", "dY/dt", "dZ/dt"};
 
 // Everything one call needs, from the settings and the stored task record.
 class EphemerisRun {
@@ -203,8 +204,8 @@ private:
 
     EphRunState& st_;
     const std::function<int(int)>& step_;
-    EphRunState pending_;                 // a new run's task until its set-up succeeded
-    const EphRunState* task_ = nullptr;   // pending_ or st_
+    EphRunState pending_;                // a new run's task until its set-up succeeded
+    const EphRunState* task_ = nullptr;  // pending_ or st_
     const EphTaskRecord* rec_ = nullptr;
     bool finished_ = false;
 
@@ -237,7 +238,7 @@ private:
     bool elements_form_ = true;
     std::int32_t objects_ = 0;  // C
     double t1_ = 0.0, h_ = 1.0;
-    std::int64_t k_ = 1;        // K
+    std::int64_t k_ = 1;  // K
     double s_ = 0.0;
     std::int32_t coverage_ = 0;
     double opp_step_ = kNoOppositionStep;
@@ -496,10 +497,9 @@ Status EphemerisRun::setup(bool continuation) {
     // Frame, centre and observer.
     auto centre = int_field(rec, ef::centreIndex);
     if (!centre) return centre.status();
-    auto opt = task_options_from_texts(rec.get(ef::coordinateType), rec.get(ef::positionKind), rec.get(ef::mainPlane),
-                                       rec.get(ef::equinox),
-                                       static_cast<std::int32_t>(std::min<std::int64_t>(*centre, kCentreMinorObject)),
-                                       rec.get(ef::observerKind));
+    auto opt = task_options_from_texts(
+        rec.get(ef::coordinateType), rec.get(ef::positionKind), rec.get(ef::mainPlane), rec.get(ef::equinox),
+        static_cast<std::int32_t>(std::min<std::int64_t>(*centre, kCentreMinorObject)), rec.get(ef::observerKind));
     if (!opt) return error_status("The ephemeris task \"eph.cfg\": " + opt.message());
     task_options() = *opt;
     observer_site() = task_->observer.topocentric ? task_->observer.site : ObserverSite{};
@@ -739,13 +739,12 @@ Status EphemerisRun::catalogue_object(std::int32_t number, bool absent, std::str
         name = *n;
     } else {
         if (nopp_) {
-            return message({std::string(kLineWidth, ' '),
-                            Line()
-                                .at(4, "Data for object ")
-                                .at(20, io::fmt_i(number, 6))
-                                .at(27, centname(-number).substr(0, 15))
-                                .at(42, " are not calculated")
-                                .s});
+            return message({std::string(kLineWidth, ' '), Line()
+                                                              .at(4, "Data for object ")
+                                                              .at(20, io::fmt_i(number, 6))
+                                                              .at(27, centname(-number).substr(0, 15))
+                                                              .at(42, " are not calculated")
+                                                              .s});
         }
         name = centname(-number);
     }
@@ -764,9 +763,9 @@ Status EphemerisRun::catalogue_object(std::int32_t number, bool absent, std::str
                                  ? io::fmt_i(number, 6) + " " + io::pad(name, kNameWidth).substr(0, 17)
                                  : io::pad(name, kNameWidth).substr(0, 10);
         object = std::string(io::trim_right(object));
-        return message({std::string(kLineWidth, ' '),
-                        io::pad("     object " + object + " has no opposition in " + io::fmt_i(opp_year_, 4),
-                                kLineWidth)});
+        return message(
+            {std::string(kLineWidth, ' '),
+             io::pad("     object " + object + " has no opposition in " + io::fmt_i(opp_year_, 4), kLineWidth)});
     }
     for (int i = 0; i < count; ++i) {
         const double jd = dates[static_cast<std::size_t>(i)];
@@ -1003,14 +1002,15 @@ Result<TaskObserver> task_observer(const EphTaskRecord& rec) {
     o.topocentric = true;
     const char mode = rec.get_char(ef::observerMode);
     if (mode < '1' || mode > '4')
-        return error_status(std::string("The ephemeris task \"eph.cfg\" has no observer mode in column 157: \"") + mode +
-                            "\".");
+        return error_status(std::string("The ephemeris task \"eph.cfg\" has no observer mode in column 157: \"") +
+                            mode + "\".");
     o.mode = mode - '0';
     if (o.mode == 1 || o.mode == 2) {
         const std::string_view code = rec.get(ef::observatoryCode);
         auto number = obs_n(code);
-        if (!number) return error_status("The observatory code \"" + std::string(code) + "\" cannot be read: " +
-                                         number.message());
+        if (!number)
+            return error_status("The observatory code \"" + std::string(code) +
+                                "\" cannot be read: " + number.message());
         auto path = observatory_file(files::kObservatoryRecords);
         if (!path) return path.status();
         auto list = io::RecordFile::open(*path, ObservatoryRecord::kLength, io::OpenMode::Read);

@@ -57,15 +57,15 @@ namespace zelvomat {
 // The observer of a topocentric task, as derived by a new run.
 struct TaskObserver {
     bool topocentric = false;
-    int mode = 0;                    // 1 code, 2 code and place, 3 lon/dxy/dz, 4 lon/lat/height
-    std::int32_t observatory = -1;   // number of the code (modes 1 and 2), else -1
-    std::string observatory_name;    // 50 characters (modes 1 and 2)
-    double longitude_deg = 0.0;      // east
-    double latitude_deg = 0.0;       // geodetic
-    double height_m = 0.0;           // above the ellipsoid
-    double rho_cos_phi = 0.0;        // Earth radii
-    double rho_sin_phi = 0.0;        // Earth radii
-    ObserverSite site;               // as the position routine reads it
+    int mode = 0;                   // 1 code, 2 code and place, 3 lon/dxy/dz, 4 lon/lat/height
+    std::int32_t observatory = -1;  // number of the code (modes 1 and 2), else -1
+    std::string observatory_name;   // 50 characters (modes 1 and 2)
+    double longitude_deg = 0.0;     // east
+    double latitude_deg = 0.0;      // geodetic
+    double height_m = 0.0;          // above the ellipsoid
+    double rho_cos_phi = 0.0;       // Earth radii
+    double rho_sin_phi = 0.0;       // Earth radii
+    ObserverSite site;              // as the position routine reads it
 };
 
 // The state of the last ephemeris run, kept between calls for a
@@ -79,11 +79,11 @@ struct EphRunState {
     std::int32_t last_callback = 0;  // the callback's last result
     std::int32_t cont = 0;
     std::int32_t interrupted = 0;
-    bool heading_written = false;    // the current block's heading is written
+    bool heading_written = false;  // the current block's heading is written
 
     // What the new run read and derived.
     EphTaskRecord record;
-    std::int32_t minor_centre = 0;   // catalogue number from "minor" (centre 13)
+    std::int32_t minor_centre = 0;  // catalogue number from "minor" (centre 13)
     RestrictionBlock restrictions;
     TaskObserver observer;
 };

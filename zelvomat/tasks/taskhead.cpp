@@ -29,15 +29,15 @@ const TaskHeaderLayout& task_header_layout(TaskHeaderKind kind) { return kLayout
 Result<std::vector<std::string>> read_heading_block(TaskHeaderKind kind, int block) {
     const TaskHeaderLayout& h = task_header_layout(kind);
     if (block < h.first_block || block > h.last_block)
-        return error_status("There is no heading block " + std::to_string(block) + " in " +
-                            quoted(h.heading_template) + " (blocks " + std::to_string(h.first_block) + " to " +
-                            std::to_string(h.last_block) + ").");
+        return error_status("There is no heading block " + std::to_string(block) + " in " + quoted(h.heading_template) +
+                            " (blocks " + std::to_string(h.first_block) + " to " + std::to_string(h.last_block) + ").");
     if (io::is_blank(data_paths().data_dir))
         return error_status("The heading template " + quoted(h.heading_template) +
                             " cannot be found: the package settings are not loaded.");
     const std::string path = data_file(h.heading_template);
     auto lines = io::read_lines(path);
-    if (!lines) return error_status("The heading template " + quoted(path) + " cannot be read (" + lines.message() + ").");
+    if (!lines)
+        return error_status("The heading template " + quoted(path) + " cannot be read (" + lines.message() + ").");
 
     const std::size_t first = static_cast<std::size_t>(block - 1) * h.block_lines;  // 0-based
     if (lines->size() < first + h.block_lines)
@@ -110,10 +110,18 @@ std::string perturber_letters(std::span<const int> switches, bool relativistic_s
     for (std::size_t i = 0; i < kLetters.size(); ++i) {
         if (i == 2) {
             switch (on(i)) {
-                case 0: s += "(0+0)"; break;
-                case 1: s += "(E+M)"; break;
-                case 2: s += "(E,M)"; break;
-                default: s += "     "; break;
+                case 0:
+                    s += "(0+0)";
+                    break;
+                case 1:
+                    s += "(E+M)";
+                    break;
+                case 2:
+                    s += "(E,M)";
+                    break;
+                default:
+                    s += "     ";
+                    break;
             }
             continue;
         }
