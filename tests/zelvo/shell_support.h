@@ -187,6 +187,65 @@ public:
         write_text(fileName, bytes);
     }
 
+    // The checks and computations that the windows call: each call is
+    // recorded and answered by the real library (the observatory checks read
+    // the data directory that the test prepared).
+    std::string lastErrorText;
+    std::string lastError() override { return lastErrorText; }
+    void cnto(int code, const char* line, int len, int& err, int& col) override {
+        calls.push_back("cnto " + std::to_string(code));
+        ::cnto(code, line, len, &err, &col);
+    }
+    void obscl(int mode, const char* in1, int len1, const char* in2, int len2, char* out1, int outLen1, char* out2,
+               int outLen2) override {
+        calls.push_back("obscl " + std::to_string(mode));
+        ::obscl(mode, in1, len1, in2, len2, out1, outLen1, out2, outLen2);
+    }
+    void Control(int kind, char* text, int len, int& number, double& jd, int& err) override {
+        calls.push_back("Control " + std::to_string(kind));
+        ::Control(kind, text, len, &number, &jd, &err);
+    }
+    void namn1(char* name, unsigned len, int& number) override {
+        calls.push_back("namn1");
+        ::namn1(name, len, &number);
+    }
+    void NamePl(short mode, int& n) override {
+        calls.push_back("NamePl " + std::to_string(mode));
+        ::NamePl(mode, &n);
+    }
+    void NElem(int n, double* set) override {
+        calls.push_back("NElem " + std::to_string(n));
+        ::NElem(n, set);
+    }
+    void TXYZ(const double* set, double jd, double& x, double& y, double& z, double mass) override {
+        ::TXYZ(set, jd, &x, &y, &z, mass);
+    }
+    void DateT(short mode, double value, double& result) override { ::DateT(mode, value, &result); }
+    void MoonSun(int number, double jd, double* out) override { ::MoonSun(number, jd, out); }
+    void Track(const int* objects, double date1, double date2, double& step, double& raFrom, double& raTo,
+               double& declFrom, double& declTo) override {
+        calls.push_back("Track");
+        ::Track(objects, date1, date2, &step, &raFrom, &raTo, &declFrom, &declTo);
+    }
+    void Moid(const double* elements1, double a1, const double* elements2, double a2, double& moid) override {
+        ::Moid(elements1, a1, elements2, a2, &moid);
+    }
+    void CT(const double* elements1, double a1, const double* elements2, double a2, double& t) override {
+        ::CT(elements1, a1, elements2, a2, &t);
+    }
+    void dphot(int flag, int n, double h, double& diameter) override { ::dphot(flag, n, h, &diameter); }
+    void t_per(double epoch, double M, double n, double& date, double& jd) override {
+        ::t_per(epoch, M, n, &date, &jd);
+    }
+    void t_as_ds(double epoch, double M, double w, double e, double n, double& dateAsc, double& jdAsc, double& dateDesc,
+                 double& jdDesc) override {
+        ::t_as_ds(epoch, M, w, e, n, &dateAsc, &jdAsc, &dateDesc, &jdDesc);
+    }
+    void soizm(double n1, double n2, int maxTerm, int maxOrder, int tolerance, int& p, int& q) override {
+        ::soizm(n1, n2, maxTerm, maxOrder, tolerance, &p, &q);
+    }
+    void Closlae() override { calls.push_back("Closlae"); }
+
     std::string observatoryList;
     int seaFound = 0;
 };

@@ -122,4 +122,63 @@ void ZelvomatLibrary::sea_obs(const char* fragment, int len, int& count, std::st
     fileName.assign(name);
 }
 
+std::string ZelvomatLibrary::lastError() { return last_error(); }
+
+void ZelvomatLibrary::cnto(int code, const char* line, int len, int& err, int& col) {
+    ::cnto(code, line, len, &err, &col);
+}
+
+void ZelvomatLibrary::obscl(int mode, const char* in1, int len1, const char* in2, int len2, char* out1, int outLen1,
+                            char* out2, int outLen2) {
+    ::obscl(mode, in1, len1, in2, len2, out1, outLen1, out2, outLen2);
+}
+
+void ZelvomatLibrary::Control(int kind, char* text, int len, int& number, double& jd, int& err) {
+    ::Control(kind, text, len, &number, &jd, &err);
+}
+
+void ZelvomatLibrary::namn1(char* name, unsigned len, int& number) { ::namn1(name, len, &number); }
+
+void ZelvomatLibrary::NamePl(short mode, int& n) { ::NamePl(mode, &n); }
+
+void ZelvomatLibrary::NElem(int n, double* set) { ::NElem(n, set); }
+
+void ZelvomatLibrary::TXYZ(const double* set, double jd, double& x, double& y, double& z, double mass) {
+    ::TXYZ(set, jd, &x, &y, &z, mass);
+}
+
+void ZelvomatLibrary::DateT(short mode, double value, double& result) { ::DateT(mode, value, &result); }
+
+void ZelvomatLibrary::MoonSun(int number, double jd, double* out) { ::MoonSun(number, jd, out); }
+
+void ZelvomatLibrary::Track(const int* objects, double date1, double date2, double& step, double& raFrom, double& raTo,
+                            double& declFrom, double& declTo) {
+    ::Track(objects, date1, date2, &step, &raFrom, &raTo, &declFrom, &declTo);
+}
+
+void ZelvomatLibrary::Moid(const double* elements1, double a1, const double* elements2, double a2, double& moid) {
+    ::Moid(elements1, a1, elements2, a2, &moid);
+}
+
+void ZelvomatLibrary::CT(const double* elements1, double a1, const double* elements2, double a2, double& t) {
+    ::CT(elements1, a1, elements2, a2, &t);
+}
+
+void ZelvomatLibrary::dphot(int flag, int n, double h, double& diameter) { ::dphot(flag, n, h, &diameter); }
+
+void ZelvomatLibrary::t_per(double epoch, double M, double n, double& date, double& jd) {
+    ::t_per(epoch, M, n, &date, &jd);
+}
+
+void ZelvomatLibrary::t_as_ds(double epoch, double M, double w, double e, double n, double& dateAsc, double& jdAsc,
+                              double& dateDesc, double& jdDesc) {
+    ::t_as_ds(epoch, M, w, e, n, &dateAsc, &jdAsc, &dateDesc, &jdDesc);
+}
+
+void ZelvomatLibrary::soizm(double n1, double n2, int maxTerm, int maxOrder, int tolerance, int& p, int& q) {
+    ::soizm(n1, n2, maxTerm, maxOrder, tolerance, &p, &q);
+}
+
+void ZelvomatLibrary::Closlae() { ::Closlae(); }
+
 }  // namespace zelvo

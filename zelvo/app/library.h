@@ -72,6 +72,47 @@ public:
     // Observatories whose name contains fragment into the file named in
     // fileName (54-byte records); count := the number written.
     virtual void sea_obs(const char* fragment, int len, int& count, std::string& fileName) = 0;
+
+    // The library's message of the last call, empty when it succeeded.
+    virtual std::string lastError() = 0;
+
+    // Check of one edited line of the observatory list in the row of
+    // observatory number code: err 0, 1 mask, 2 longitude, 8 geocentre,
+    // 10 code changed; col the column at fault.
+    virtual void cnto(int code, const char* line, int len, int& err, int& col) = 0;
+    // Parallax constants to geodetic latitude and height (mode 1) and back
+    // (mode 2), texts in and out.
+    virtual void obscl(int mode, const char* in1, int len1, const char* in2, int len2, char* out1, int outLen1,
+                       char* out2, int outLen2) = 0;
+    // Object or date check of the views (kinds 1-3 objects, 4-5 dates).
+    virtual void Control(int kind, char* text, int len, int& number, double& jd, int& err) = 0;
+    // Object of a typed 18-character name: number 0 when none.
+    virtual void namn1(char* name, unsigned len, int& number) = 0;
+    // Name and number exchange through "orbit.tmp".
+    virtual void NamePl(short mode, int& n) = 0;
+    // Element set (epoch and six elements) of a catalogue object (n >= 1) or
+    // a major planet (n = k - 100).
+    virtual void NElem(int n, double* set) = 0;
+    // Heliocentric ecliptic J2000 position of an element set at jd.
+    virtual void TXYZ(const double* set, double jd, double& x, double& y, double& z, double mass) = 0;
+    // Packed date <-> Julian date.
+    virtual void DateT(short mode, double value, double& result) = 0;
+    // Geocentric place of one body (number > 0 object, -1..-9 planets, -10
+    // the Sun, -11 the Moon): out[5].
+    virtual void MoonSun(int number, double jd, double* out) = 0;
+    // Set-up of a track plot of up to three objects between two packed dates.
+    virtual void Track(const int* objects, double date1, double date2, double& step, double& raFrom, double& raTo,
+                       double& declFrom, double& declTo) = 0;
+    // Orbit properties of catalogue elements (six elements, a apart).
+    virtual void Moid(const double* elements1, double a1, const double* elements2, double a2, double& moid) = 0;
+    virtual void CT(const double* elements1, double a1, const double* elements2, double a2, double& t) = 0;
+    virtual void dphot(int flag, int n, double h, double& diameter) = 0;
+    virtual void t_per(double epoch, double M, double n, double& date, double& jd) = 0;
+    virtual void t_as_ds(double epoch, double M, double w, double e, double n, double& dateAsc, double& jdAsc,
+                         double& dateDesc, double& jdDesc) = 0;
+    virtual void soizm(double n1, double n2, int maxTerm, int maxOrder, int tolerance, int& p, int& q) = 0;
+    // Closes the planetary ephemeris file and the catalogue files.
+    virtual void Closlae() = 0;
 };
 
 // The shared library libzelvomat. The task drivers and the line check that
@@ -100,6 +141,27 @@ public:
     void contr_vv(int type, char* text, int len, int& err, double& value) override;
     void confl(int& err, int* status) override;
     void sea_obs(const char* fragment, int len, int& count, std::string& fileName) override;
+    std::string lastError() override;
+    void cnto(int code, const char* line, int len, int& err, int& col) override;
+    void obscl(int mode, const char* in1, int len1, const char* in2, int len2, char* out1, int outLen1, char* out2,
+               int outLen2) override;
+    void Control(int kind, char* text, int len, int& number, double& jd, int& err) override;
+    void namn1(char* name, unsigned len, int& number) override;
+    void NamePl(short mode, int& n) override;
+    void NElem(int n, double* set) override;
+    void TXYZ(const double* set, double jd, double& x, double& y, double& z, double mass) override;
+    void DateT(short mode, double value, double& result) override;
+    void MoonSun(int number, double jd, double* out) override;
+    void Track(const int* objects, double date1, double date2, double& step, double& raFrom, double& raTo,
+               double& declFrom, double& declTo) override;
+    void Moid(const double* elements1, double a1, const double* elements2, double a2, double& moid) override;
+    void CT(const double* elements1, double a1, const double* elements2, double a2, double& t) override;
+    void dphot(int flag, int n, double h, double& diameter) override;
+    void t_per(double epoch, double M, double n, double& date, double& jd) override;
+    void t_as_ds(double epoch, double M, double w, double e, double n, double& dateAsc, double& jdAsc, double& dateDesc,
+                 double& jdDesc) override;
+    void soizm(double n1, double n2, int maxTerm, int maxOrder, int tolerance, int& p, int& q) override;
+    void Closlae() override;
 };
 
 }  // namespace zelvo
