@@ -330,15 +330,18 @@ TEST_F(ObsLine, ConsecutiveLinesOfOneObservatoryUseTheCache) {
 TEST_F(ObsLine, RebuiltListIsReadAgain) {
     ASSERT_TRUE(parse(line_at("309"), zelvomat::kTaskOc).ok());
     EXPECT_NEAR(observer_site().longitude, 289.59569 * ERFA_DD2R, 1e-15);
-    // The user corrects the longitude; the list is rebuilt in place (same
-    // file, same size) while the record list stays open, within one tick of
-    // the file system's clock (the file's time is set back to make sure).
+    // The user corrects the longitude; the list is rebuilt (same size)
+    // within one tick of the file system's clock (the file's time is set back
+    // to make sure). It is replaced whole, so the next run opens it again.
     const fs::path list = fs::path(data_dir) / "observat.dat";
     const auto time_before = fs::last_write_time(list);
     write_list(289.60000);
     obswri();
     ASSERT_EQ(zeltest::last_message(), "");
     fs::last_write_time(list, time_before);
+    auto reopened = zelvomat::io::RecordFile::open(list.string(), 78, zelvomat::io::OpenMode::Read);
+    ASSERT_TRUE(reopened.ok()) << reopened.message();
+    records = std::move(*reopened);
     ASSERT_TRUE(parse(line_at("309"), zelvomat::kTaskOc).ok());
     EXPECT_NEAR(observer_site().longitude, 289.60000 * ERFA_DD2R, 1e-15);
 }

@@ -3,14 +3,14 @@
 //
 // The search for the set nearest a date scans the object's consecutive sets
 // in ascending order of epoch and stops as soon as the distance in time stops
-// decreasing; with the files mapped, a set is read at byte (s-1) x 56 of
-// "el<YYYY>", whatever record it lies in.
+// decreasing; the object's sets are read at once from byte (s-1) x 56 of
+// "el<YYYY>", whatever record they lie in. Every value taken from the files is
+// known to be a finite number before it is used.
 #include "core/elmnt.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <limits>
 #include <optional>
 #include <string>
@@ -37,9 +37,9 @@ void close_element_files() {
 
 namespace {
 
-// ---- The mapped files ------------------------------------------------------------
+// ---- The open files ---------------------------------------------------------------
 
-// The files of a calendar year, mapped on first use. A year whose files are
+// The files of a calendar year, opened on first use. A year whose files are
 // missing comes back with present = false.
 Result<const YearlyFiles*> year_files(std::string_view data_dir, std::int32_t year) {
     ElementCache& c = element_cache();
@@ -55,10 +55,10 @@ Result<const YearlyFiles*> year_files(std::string_view data_dir, std::int32_t ye
     const std::string index_path = io::find_file(c.data_dir, files::yearly_index(year));
     const std::string sets_path = io::find_file(c.data_dir, files::yearly_elements(year));
     if (io::file_exists(index_path) && io::file_exists(sets_path)) {
-        auto index = io::MappedFile::open(index_path);
+        auto index = io::RecordFile::open(index_path, kIndexRecord, io::OpenMode::Read);
         if (!index)
             return error_status("The yearly element index " + index_path + " cannot be read: " + index.message());
-        auto sets = io::MappedFile::open(sets_path);
+        auto sets = io::RecordFile::open(sets_path, kSetBytes, io::OpenMode::Read);
         if (!sets) return error_status("The yearly element file " + sets_path + " cannot be read: " + sets.message());
         y.index = std::move(*index);
         y.sets = std::move(*sets);
@@ -85,8 +85,9 @@ struct YearScan {
     ElementSet set{};   // the nearest set
 };
 
-ElementSet read_set(io::Bytes sets, std::int64_t s) {
-    const io::Bytes b = sets.subspan(static_cast<std::size_t>(s - 1) * kSetBytes, kSetBytes);
+// Set k (0-based) of the sets read into bytes.
+ElementSet read_set(io::Bytes sets, std::size_t k) {
+    const io::Bytes b = sets.subspan(k * kSetBytes, kSetBytes);
     ElementSet e{};
     e[0] = io::get_f64(b, kSetEpoch);
     for (std::size_t i = 0; i < 6; ++i) e[i + 1] = io::get_f64(b, kSetElements + 8 * i);
@@ -104,11 +105,11 @@ Result<YearScan> scan_year(std::int32_t n, double jd, std::int32_t index, std::s
     if (!files) return files.status();
     const YearlyFiles& y = **files;
     if (!y.present) return r;
-    const io::Bytes ad = y.index.bytes();
-    if (static_cast<std::size_t>(n) * kIndexRecord > ad.size())
+    std::array<std::uint8_t, kIndexRecord> word{};
+    if (Status s = y.index.read(n, word); !s)
         return error_status("The yearly element index " + y.index.path() + " has no record for object " +
-                            std::to_string(n) + ".");
-    const std::int32_t v = io::get_i32(ad, static_cast<std::size_t>(n - 1) * kIndexRecord);
+                            std::to_string(n) + " (" + s.message() + ").");
+    const std::int32_t v = io::get_i32(word, 0);
     if (v < 0)
         return error_status("The yearly element index " + y.index.path() + " is damaged: record " + std::to_string(n) +
                             " holds " + std::to_string(v) + ".");
@@ -119,23 +120,34 @@ Result<YearScan> scan_year(std::int32_t n, double jd, std::int32_t index, std::s
         r.outcome = YearOutcome::NoCount;
         return r;
     }
-    const io::Bytes el = y.sets.bytes();
+    // The object's sets, read at once (at most 999 of 56 bytes).
     const std::int64_t last = static_cast<std::int64_t>(r.first) + r.count - 1;
-    if (static_cast<std::uint64_t>(last) * kSetBytes > el.size())
+    std::vector<std::uint8_t>& el = element_cache().scratch;
+    el.resize(static_cast<std::size_t>(r.count) * kSetBytes);
+    if (Status s = y.sets.read_run(r.first, el); !s)
         return error_status("The yearly element file " + y.sets.path() + " has no set " + std::to_string(last) +
-                            " (object " + std::to_string(n) + ").");
+                            " (object " + std::to_string(n) + "): " + s.message());
+    auto damaged = [&](std::int64_t set) {
+        return error_status("The yearly element file " + y.sets.path() + " is damaged: set " + std::to_string(set) +
+                            " (object " + std::to_string(n) + ") holds a value that is not a number.");
+    };
+    auto epoch = [&](std::size_t k) { return io::get_f64(el, k * kSetBytes + kSetEpoch); };
     // Ascending epochs: the distance falls until the nearest set, then rises.
-    std::int64_t best_s = r.first;
-    double best = jd - io::get_f64(el, static_cast<std::size_t>(r.first - 1) * kSetBytes + kSetEpoch);
-    for (std::int64_t s = best_s + 1; s <= last; ++s) {
-        const double dt = jd - io::get_f64(el, static_cast<std::size_t>(s - 1) * kSetBytes + kSetEpoch);
+    std::size_t best_k = 0;
+    if (!std::isfinite(epoch(0))) return damaged(r.first);
+    double best = jd - epoch(0);
+    for (std::size_t k = 1; k < static_cast<std::size_t>(r.count); ++k) {
+        if (!std::isfinite(epoch(k))) return damaged(r.first + static_cast<std::int64_t>(k));
+        const double dt = jd - epoch(k);
         if (!(std::fabs(dt) < std::fabs(best))) break;
         best = dt;
-        best_s = s;
+        best_k = k;
     }
     r.outcome = YearOutcome::Found;
     r.best = best;
-    r.set = read_set(el, best_s);
+    r.set = read_set(el, best_k);
+    for (double x : r.set)
+        if (!std::isfinite(x)) return damaged(r.first + static_cast<std::int64_t>(best_k));
     return r;
 }
 
@@ -340,23 +352,6 @@ Status YearlyElementsWriter::add(std::int32_t n, std::span<const ElementSet> set
     return ok_status();
 }
 
-namespace {
-
-// Writes under a temporary name and renames into place.
-Status replace_file(const std::string& path, std::span<const std::uint8_t> bytes) {
-    const std::string tmp = path + ".new";
-    ZEL_TRY(io::write_file_bytes(tmp, bytes));
-    std::error_code ec;
-    std::filesystem::rename(tmp, path, ec);
-    if (ec) {
-        std::filesystem::remove(tmp, ec);
-        return error_status("cannot write file " + path + ": " + ec.message());
-    }
-    return ok_status();
-}
-
-}  // namespace
-
 Status YearlyElementsWriter::write(std::string_view dir, int year) const {
     if (year < 0 || year > 9999) return error_status("The year " + std::to_string(year) + " has no four digits.");
     std::vector<std::uint8_t> ad(index_.size() * kIndexRecord);
@@ -364,8 +359,8 @@ Status YearlyElementsWriter::write(std::string_view dir, int year) const {
     std::vector<std::uint8_t> el = bytes_;
     el.resize((el.size() + kSetsRecord - 1) / kSetsRecord * kSetsRecord, 0);
     const std::string d(io::trim_right(dir));
-    ZEL_TRY(replace_file(d + files::yearly_elements(year), el));
-    return replace_file(d + files::yearly_index(year), ad);
+    ZEL_TRY(io::write_file_bytes(d + files::yearly_elements(year), el));
+    return io::write_file_bytes(d + files::yearly_index(year), ad);
 }
 
 }  // namespace zelvomat

@@ -1,30 +1,38 @@
 #include "core/ephfile.h"
 
-#include <bit>
+#include <array>
+#include <cmath>
 
 #include "io/bytes.h"
 
 namespace zelvomat {
 
 Result<std::shared_ptr<const EphemerisFile>> EphemerisFile::open(const std::string& path) {
-    auto map = io::MappedFile::open(path);
-    if (!map) return map.status();
+    auto file = io::RecordFile::open(path, kDeRecordBytes, io::OpenMode::Read);
+    if (!file) return file.status();
+    auto count = file->record_count();
+    if (!count) return count.status();
     auto f = std::make_shared<EphemerisFile>();
+    f->file_ = std::move(*file);
+    f->records_ = *count;
     f->path_ = path;
-    const io::Bytes bytes = map->bytes();
-    f->records_ = static_cast<std::int64_t>(bytes.size() / kDeRecordBytes);
-    const std::size_t words = static_cast<std::size_t>(f->records_) * kDeRecordWords;
-    if constexpr (std::endian::native == std::endian::little) {
-        // The mapping is page-aligned and records are multiples of 8 bytes, so
-        // the words can be used where they stand.
-        f->map_ = std::move(*map);
-        f->words_ = reinterpret_cast<const double*>(f->map_.bytes().data());
-    } else {
-        f->decoded_.resize(words);
-        for (std::size_t i = 0; i < words; ++i) f->decoded_[i] = io::get_f64(bytes, 8 * i);
-        f->words_ = f->decoded_.data();
-    }
     return std::shared_ptr<const EphemerisFile>(std::move(f));
+}
+
+Status EphemerisFile::read_record(std::int64_t n, DeRecordWords words) const {
+    std::array<std::uint8_t, kDeRecordBytes> bytes;
+    if (Status s = file_.read(n, bytes); !s)
+        return error_status("The planetary ephemeris file \"" + path_ + "\" has changed since it was opened (" +
+                            s.message() + "); it is opened again for the next request.");
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const double w = io::get_f64(bytes, 8 * i);
+        if (!(std::fabs(w) <= kDeLargestWord))
+            return error_status("The planetary ephemeris file \"" + path_ + "\" is damaged: word " +
+                                std::to_string(i + 1) + " of record " + std::to_string(n) +
+                                " is not a number it can hold.");
+        words[i] = w;
+    }
+    return ok_status();
 }
 
 }  // namespace zelvomat

@@ -8,16 +8,18 @@
 // its start date, word 2 its end date, then the Chebyshev coefficient blocks
 // (km) at the words of kEphemerisRecordTable (reade403.h).
 //
-// The file is mapped into memory once when opened: a record is then a pointer
-// into the mapping, and switching records costs nothing.
+// A record is read from the file (pread) into the reader's own buffer when
+// the reader turns to it, so a file cut or replaced while the library holds
+// it open is a failed read that the caller sees, never a fault of the
+// process.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
-#include <vector>
 
-#include "io/mapfile.h"
+#include "io/recfile.h"
 #include "io/status.h"
 
 namespace zelvomat {
@@ -26,25 +28,26 @@ inline constexpr int kDeRecordWords = 1018;
 inline constexpr std::size_t kDeRecordBytes = 8 * kDeRecordWords;
 inline constexpr int kDeFirstDataRecord = 3;
 inline constexpr double kDeRecordDays = 32.0;
+// No word of a record is larger: the coefficients are kilometres of the
+// planets' distances (Pluto's is below 1e10 km) and the dates Julian dates.
+inline constexpr double kDeLargestWord = 1e15;
+
+using DeRecordWords = std::span<double, kDeRecordWords>;
 
 class EphemerisFile {
 public:
     static Result<std::shared_ptr<const EphemerisFile>> open(const std::string& path);
 
     const std::string& path() const { return path_; }
-    // Number of whole records in the file.
+    // Number of whole records in the file when it was opened.
     std::int64_t record_count() const { return records_; }
-    // The 1018 words of record n (1-based), or nullptr when the record is not
-    // whole in the file.
-    const double* record(std::int64_t n) const {
-        if (n < 1 || n > records_) return nullptr;
-        return words_ + (n - 1) * kDeRecordWords;
-    }
+    // Reads record n (1-based) into words. Fails when the record is not whole
+    // in the file as it stands now (a file cut since it was opened) or holds a
+    // word that is not a finite number within kDeLargestWord.
+    Status read_record(std::int64_t n, DeRecordWords words) const;
 
 private:
-    io::MappedFile map_;
-    std::vector<double> decoded_;  // the words on a big-endian host
-    const double* words_ = nullptr;
+    io::RecordFile file_;
     std::int64_t records_ = 0;
     std::string path_;
 };

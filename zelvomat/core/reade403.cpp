@@ -51,34 +51,44 @@ std::int32_t& record_of(DeReader which) {
 void release_copies() {
     for (DeCopy* c : {&de_copies().position, &de_copies().force}) {
         c->file.reset();
-        c->record = nullptr;
+        c->loaded = 0;
     }
 }
 
-// Makes record r the copy's record: opens the file when none is open, checks
-// that the record exists and that its dates are those the span gives it.
+// Makes record r the copy's record: opens the file when none is open, reads
+// the record (unless the copy holds it already from the same file) and checks
+// that its dates are those the span gives it. A file that has changed under
+// the library is reported and closed, so that the next request opens it as it
+// stands then.
 Status load_record(DeCopy& cp, std::int32_t r) {
     DeState& de = de_state();
     if (!de.file) ZEL_TRY(de_open());
-    const double* rec = de.file->record(r);
-    if (rec == nullptr)
-        return error_status("Record " + std::to_string(r) + " of the planetary ephemeris file \"" + de.file->path() +
-                            "\" is missing: the file has " + std::to_string(de.file->record_count()) +
+    if (cp.file == de.file && cp.loaded == r) return ok_status();
+    const EphemerisFile& file = *de.file;
+    if (r < 1 || r > file.record_count())
+        return error_status("Record " + std::to_string(r) + " of the planetary ephemeris file \"" + file.path() +
+                            "\" is missing: the file has " + std::to_string(file.record_count()) +
                             " records of 8144 bytes.");
+    cp.loaded = 0;
+    if (Status s = file.read_record(r, cp.words); !s) {
+        de_close();
+        return s;
+    }
+    const double* rec = cp.words.data();
     const double start = de.first_jd + kDeRecordDays * (r - kDeFirstDataRecord);
     if (rec[0] != start || rec[1] != start + kDeRecordDays)
-        return error_status("The planetary ephemeris file \"" + de.file->path() +
+        return error_status("The planetary ephemeris file \"" + file.path() +
                             "\" does not agree with the span of the settings file: its record " + std::to_string(r) +
                             " covers JD " + jd_text(rec[0]) + " to " + jd_text(rec[1]) + " instead of JD " +
                             jd_text(start) + " to " + jd_text(start + kDeRecordDays) + ".");
     cp.file = de.file;
-    cp.record = rec;
+    cp.loaded = r;
     return ok_status();
 }
 
 std::span<const double> block_of(const DeCopy& cp, const EphemerisRecordRow& row) {
     const std::size_t first = static_cast<std::size_t>(row.first_word - 1);
-    return {cp.record + first, static_cast<std::size_t>(kDeRecordWords) - first};
+    return std::span<const double>(cp.words).subspan(first);
 }
 
 void subtract(State9& a, const State9& b) {

@@ -195,7 +195,7 @@ Status in_par() {
     package_info() = package_info_from(params);
     data_paths() = paths;
     ElementCache& ec = element_cache();
-    ec = ElementCache{};  // the yearly files are mapped again for the new settings
+    ec = ElementCache{};  // the yearly files are opened again for the new settings
     ec.values = values;
     DeState& de = de_state();
     de.first_jd = params.eph_first_jd;

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "io/recfile.h"
+#include "io/sysfile.h"
 
 namespace zelvomat::io {
 
@@ -41,17 +42,20 @@ Result<std::string> read_first_line(const std::string& path) {
 }
 
 Result<TextWriter> TextWriter::create(const std::string& path, bool append) {
-    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
-    const int fd = ::open(path.c_str(), flags, 0644);
-    if (fd < 0) return error_status("cannot create file " + path + ": " + std::strerror(errno));
+    auto fd = sys::open_regular(path, O_WRONLY | O_CREAT | (append ? O_APPEND : O_TRUNC));
+    if (!fd) return error_status("cannot create file " + path + ": " + fd.message());
     TextWriter w;
-    w.fd_ = fd;
+    w.fd_ = fd->release();
     w.path_ = path;
     return w;
 }
 
 TextWriter::TextWriter(TextWriter&& o) noexcept
-    : path_(std::move(o.path_)), buf_(std::move(o.buf_)), fd_(std::exchange(o.fd_, -1)), failed_(o.failed_) {}
+    : path_(std::move(o.path_)),
+      buf_(std::move(o.buf_)),
+      fd_(std::exchange(o.fd_, -1)),
+      failed_(o.failed_),
+      why_(std::move(o.why_)) {}
 
 TextWriter& TextWriter::operator=(TextWriter&& o) noexcept {
     if (this != &o) {
@@ -60,6 +64,7 @@ TextWriter& TextWriter::operator=(TextWriter&& o) noexcept {
         buf_ = std::move(o.buf_);
         fd_ = std::exchange(o.fd_, -1);
         failed_ = o.failed_;
+        why_ = std::move(o.why_);
     }
     return *this;
 }
@@ -73,25 +78,24 @@ void TextWriter::line(std::string_view text) {
 }
 
 void TextWriter::flush() {
-    std::size_t done = 0;
-    while (fd_ >= 0 && done < buf_.size()) {
-        const ssize_t r = ::write(fd_, buf_.data() + done, buf_.size() - done);
-        if (r < 0) {
-            if (errno == EINTR) continue;
-            failed_ = true;
-            break;
-        }
-        done += static_cast<std::size_t>(r);
+    // After a failed write nothing more is written: the file ends with whole
+    // lines of what went before, never with lines after a gap.
+    if (fd_ >= 0 && !failed_ && !buf_.empty() && !sys::write_all(fd_, buf_.data(), buf_.size(), -1)) {
+        failed_ = true;
+        why_ = sys::error_text();
     }
     buf_.clear();
 }
 
 Status TextWriter::close() {
-    if (fd_ < 0) return ok_status();
+    if (fd_ < 0) return failed_ ? error_status("cannot write file " + path_ + ": " + why_) : ok_status();
     flush();
-    if (::close(fd_) != 0) failed_ = true;
+    if (::close(fd_) != 0 && !failed_) {
+        failed_ = true;
+        why_ = sys::error_text();
+    }
     fd_ = -1;
-    if (failed_) return error_status("cannot write file " + path_);
+    if (failed_) return error_status("cannot write file " + path_ + ": " + why_);
     return ok_status();
 }
 

@@ -30,13 +30,16 @@ public:
     ~TextWriter();
 
     void line(std::string_view text);  // text followed by CR LF
-    Status close();                    // flushes; reports a failed write
+    // Flushes and closes; reports a write that failed since the file was
+    // created (also on a second call). Nothing is written after a failed write.
+    Status close();
 
 private:
     std::string path_;
     std::string buf_;
     int fd_ = -1;
     bool failed_ = false;
+    std::string why_;  // the system's reason of the failed write
     void flush();
 };
 

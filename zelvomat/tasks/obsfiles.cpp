@@ -30,8 +30,9 @@ Result<double> read_field(std::string_view line, std::size_t off, std::size_t le
     return *v;
 }
 
-// Copies the whole records of src to dst; dst is cut after the last one, so
-// a backup never keeps records of an older, longer list.
+// Copies the whole records of src to dst; dst is replaced whole, so a backup
+// never keeps records of an older, longer list, and a failed copy leaves the
+// old backup as it was.
 Status copy_records(std::string_view src_name, std::string_view dst_name, std::size_t reclen) {
     auto src = observatory_file(src_name);
     if (!src) return src.status();
@@ -187,13 +188,13 @@ Status write_observatory_records() {
                                 "\": " + rec.message() + ".");
         rec->encode(io::MutBytes(out).subspan(static_cast<std::size_t>(k - 1) * kRec, kRec));
     }
-    // Written whole: the file ends after the last line's record. Readers that
-    // keep a record learn of the rewrite from the count, even when it leaves
-    // the file's size and time as they were; a failed write has cut the file,
-    // so it counts too.
-    Status written = io::write_file_bytes(*dst_path, out);
+    // Replaced whole: the file ends after the last line's record, and a
+    // failed write leaves the old list as it was. Readers that keep a record
+    // learn of the rewrite from the count, even when it leaves the file's
+    // size and time as they were.
+    ZEL_TRY(io::write_file_bytes(*dst_path, out));
     ++observatory_list_writes().count;
-    return written;
+    return ok_status();
 }
 
 Status backup_observatory_records() {
