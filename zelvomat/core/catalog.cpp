@@ -14,6 +14,7 @@
 #include "core/catalog.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "core/setpar.h"
@@ -185,6 +186,7 @@ Status catopen() {
     using namespace setpar;
     auto fail = [](const std::string& why) { return error_status("The element catalogue cannot be opened: " + why); };
     CatalogueState next;
+    std::int32_t slope_count = 0;
     {
         auto f = io::RecordFile::open(std::string(files::kSettings), kRecordLength, io::OpenMode::Read);
         if (!f) return fail(f.message());
@@ -194,18 +196,14 @@ Status catopen() {
         next.comet_mode = io::get_i32(rec, 0);
         if ((s = f->read(kRecParams, rec)); !s) return fail(s.message());
         const PackageParams p = decode_params(rec);
+        if (Status c = check_params(p); !c) return fail(c.message());
         next.epoch_jd = p.catalogue_epoch;
         next.counts.numbered = p.numbered;
         next.counts.unnumbered = p.objects - p.numbered;
-        if (p.numbered < 0 || p.objects < p.numbered)
-            return fail("the settings file names " + std::to_string(p.objects) + " objects of which " +
-                        std::to_string(p.numbered) + " are numbered.");
         if ((s = f->read(kRecSlopeList, rec)); !s) return fail(s.message());
-        const std::int32_t slope_count = io::get_i32(rec, 4);
+        slope_count = io::get_i32(rec, 4);
         if (slope_count < 0)
             return fail("the settings file names " + std::to_string(slope_count) + " slope parameters.");
-        next.slopes.numbers.resize(static_cast<std::size_t>(slope_count));
-        next.slopes.texts.resize(static_cast<std::size_t>(slope_count));
         if ((s = f->read(kRecDataDir, rec)); !s) return fail(s.message());
         next.data_dir = std::string(io::trim_right(io::get_text(rec, 0, kPathLength)));
     }
@@ -228,15 +226,23 @@ Status catopen() {
                         std::to_string(total) + " objects.");
         *part.file = std::move(*f);
     }
-    const std::size_t slope_count = next.slopes.numbers.size();
     if (slope_count > 0) {
-        auto f = io::RecordFile::open(io::find_file(next.data_dir, files::kCatSlopes), kSlopePair * slope_count,
-                                      io::OpenMode::Read);
+        // The length of the list is checked against the file before anything
+        // of it is held.
+        auto f = io::RecordFile::open(io::find_file(next.data_dir, files::kCatSlopes), kSlopePair, io::OpenMode::Read);
         if (!f) return fail(f.message());
-        auto rec = f->read(1);
-        if (!rec) return fail(rec.message());
-        for (std::size_t i = 0; i < slope_count; ++i) {
-            const io::Bytes pair = io::Bytes(*rec).subspan(i * kSlopePair, kSlopePair);
+        auto pairs = f->record_count();
+        if (!pairs) return fail(pairs.message());
+        if (*pairs < slope_count)
+            return fail("the file " + f->path() + " holds " + std::to_string(*pairs) + " slope parameters, not the " +
+                        std::to_string(slope_count) + " of the settings file.");
+        std::vector<std::uint8_t> list(kSlopePair * static_cast<std::size_t>(slope_count));
+        if (Status s = f->read_run(1, list); !s) return fail(s.message());
+        const io::Bytes all(list);
+        next.slopes.numbers.resize(static_cast<std::size_t>(slope_count));
+        next.slopes.texts.resize(static_cast<std::size_t>(slope_count));
+        for (std::size_t i = 0; i < static_cast<std::size_t>(slope_count); ++i) {
+            const io::Bytes pair = all.subspan(i * kSlopePair, kSlopePair);
             next.slopes.numbers[i] = io::get_i32(pair, kSlopeNumberOffset);
             std::memcpy(next.slopes.texts[i].data(), pair.data() + kSlopeTextOffset, kPhotText);
             if (i > 0 && next.slopes.numbers[i] <= next.slopes.numbers[i - 1])
@@ -266,7 +272,12 @@ Result<ElementSet> catelem(std::int32_t n) {
         return error_status("The elements of object " + std::to_string(n) + " cannot be read: " + s.message());
     ElementSet e{};
     e[0] = st.epoch_jd;
-    for (std::size_t i = 0; i < 6; ++i) e[i + 1] = io::get_f64(rec, 8 * i);
+    for (std::size_t i = 0; i < 6; ++i) {
+        e[i + 1] = io::get_f64(rec, 8 * i);
+        if (!std::isfinite(e[i + 1]))
+            return error_status("The elements of object " + std::to_string(n) + " in " + st.elements.path() +
+                                " are damaged: they hold a value that is not a number.");
+    }
     return e;
 }
 

@@ -63,16 +63,19 @@ void release_copies() {
 Status load_record(DeCopy& cp, std::int32_t r) {
     DeState& de = de_state();
     if (!de.file) ZEL_TRY(de_open());
-    if (cp.file == de.file && cp.loaded == r) return ok_status();
     const EphemerisFile& file = *de.file;
-    if (r < 1 || r > file.record_count())
-        return error_status("Record " + std::to_string(r) + " of the planetary ephemeris file \"" + file.path() +
-                            "\" is missing: the file has " + std::to_string(file.record_count()) +
-                            " records of 8144 bytes.");
-    cp.loaded = 0;
-    if (Status s = file.read_record(r, cp.words); !s) {
-        de_close();
-        return s;
+    if (cp.file != de.file || cp.loaded != r) {
+        if (r < 1 || r > file.record_count())
+            return error_status("Record " + std::to_string(r) + " of the planetary ephemeris file \"" + file.path() +
+                                "\" is missing: the file has " + std::to_string(file.record_count()) +
+                                " records of 8144 bytes.");
+        cp.loaded = 0;
+        if (Status s = file.read_record(r, cp.words); !s) {
+            de_close();
+            return s;
+        }
+        cp.file = de.file;
+        cp.loaded = r;
     }
     const double* rec = cp.words.data();
     const double start = de.first_jd + kDeRecordDays * (r - kDeFirstDataRecord);
@@ -81,8 +84,6 @@ Status load_record(DeCopy& cp, std::int32_t r) {
                             "\" does not agree with the span of the settings file: its record " + std::to_string(r) +
                             " covers JD " + jd_text(rec[0]) + " to " + jd_text(rec[1]) + " instead of JD " +
                             jd_text(start) + " to " + jd_text(start + kDeRecordDays) + ".");
-    cp.file = de.file;
-    cp.loaded = r;
     return ok_status();
 }
 

@@ -1,5 +1,7 @@
 #include "core/setpar.h"
 
+#include <cmath>
+
 #include "core/catalog.h"
 #include "core/datajd.h"
 #include "core/destate.h"
@@ -57,6 +59,49 @@ void encode_params(io::MutBytes rec, const PackageParams& p) {
     io::put_i16(rec, kParLastYear, p.last_year);
     io::put_f64(rec, kParEphFirst, p.eph_first_jd);
     io::put_f64(rec, kParEphLast, p.eph_last_jd);
+}
+
+namespace {
+
+// Julian dates the calendar routines serve (years -4712 to about 270000).
+constexpr double kLatestJd = 1.0e8;
+
+bool usable_jd(double jd) { return std::isfinite(jd) && jd >= 0.0 && jd < kLatestJd; }
+
+std::string jd_text(double jd) { return std::isfinite(jd) ? std::string(io::trim(io::fmt_f(jd, 20, 1))) : "NaN"; }
+
+Status damaged(int record, const std::string& why) {
+    return error_status("The settings file \"" + std::string(files::kSettings) + "\" is damaged: record " +
+                        std::to_string(record) + " " + why + ".");
+}
+
+}  // namespace
+
+Status check_params(const PackageParams& p) {
+    if (!usable_jd(p.catalogue_epoch))
+        return damaged(kRecParams, "gives the catalogue epoch JD " + jd_text(p.catalogue_epoch));
+    if (p.objects < 0 || p.numbered < 0 || p.numbered > p.objects)
+        return damaged(kRecParams, "counts " + std::to_string(p.objects) + " objects of which " +
+                                       std::to_string(p.numbered) + " are numbered");
+    if (p.special < 0) return damaged(kRecParams, "counts " + std::to_string(p.special) + " objects of the special list");
+    const bool no_file = p.eph_first_jd == 0.0 && p.eph_last_jd == 0.0;
+    if (!no_file && !(usable_jd(p.eph_first_jd) && usable_jd(p.eph_last_jd) && p.eph_first_jd < p.eph_last_jd))
+        return damaged(kRecParams, "gives the planetary ephemeris file the span JD " + jd_text(p.eph_first_jd) +
+                                       " to " + jd_text(p.eph_last_jd));
+    const bool no_years = p.first_year == 0 && p.last_year == 0;
+    if (no_years) return ok_status();
+    if (p.first_year < 1 || p.first_year > p.last_year || p.last_year > 9999)
+        return damaged(kRecParams, "gives the package years " + std::to_string(p.first_year) + " to " +
+                                       std::to_string(p.last_year));
+    return ok_status();
+}
+
+Status check_opposition_counts(const std::array<std::int32_t, 5>& counts) {
+    for (std::size_t i = 0; i < counts.size(); ++i)
+        if (counts[i] < 0)
+            return damaged(kRecOppCounts, "gives the opposition file of package year " + std::to_string(i + 1) + " " +
+                                              std::to_string(counts[i]) + " records");
+    return ok_status();
 }
 
 namespace {
@@ -152,7 +197,9 @@ Result<std::array<std::uint8_t, kRecordLength>> read_settings_record(int n) {
 Result<PackageParams> settings_params() {
     auto rec = read_settings_record(kRecParams);
     if (!rec) return rec.status();
-    return decode_params(*rec);
+    const PackageParams p = decode_params(*rec);
+    ZEL_TRY(check_params(p));
+    return p;
 }
 
 Result<std::string> settings_data_dir() {
@@ -178,9 +225,11 @@ Status in_par() {
     Status s = read(kRecParams);
     if (!s) return fail(s.message());
     const PackageParams params = decode_params(rec);
+    ZEL_TRY(check_params(params));
     if ((s = read(kRecOppCounts)); !s) return fail(s.message());
     DataPaths paths;
     for (int i = 0; i < kPackageYears; ++i) paths.opp_counts[i] = io::get_i32(rec, 4 * i);
+    ZEL_TRY(check_opposition_counts(paths.opp_counts));
     if ((s = read(kRecElementValues)); !s) return fail(s.message());
     std::array<std::int32_t, 5> values{};
     for (int i = 0; i < kPackageYears; ++i) values[i] = io::get_i32(rec, 4 * i);

@@ -61,6 +61,16 @@ struct PackageParams {
 PackageParams decode_params(io::Bytes rec);
 void encode_params(io::MutBytes rec, const PackageParams& p);
 
+// Record 6 as a package can hold it, checked once where it is read: a
+// catalogue epoch and a span of the planetary ephemeris file that are finite
+// Julian dates (the span from its first to its last date, or 0 to 0 for no
+// file), counts of objects that are not negative with the numbered ones among
+// them, and package years of the calendar in order (or 0 to 0 for none). The
+// message names the record and what contradicts.
+Status check_params(const PackageParams& p);
+// Record 7: no negative count of an opposition file.
+Status check_opposition_counts(const std::array<std::int32_t, 5>& counts);
+
 // Six elements: mean anomaly, argument of perihelion, node, inclination
 // (radians, ecliptic J2000), eccentricity, mean motion (radians per day).
 using OrbitElementsArray = std::array<double, 6>;
@@ -115,7 +125,7 @@ std::string data_file(std::string_view name);
 // Record n of "setpar" (working directory) as the file holds it now; the
 // message of a failure names the file.
 Result<std::array<std::uint8_t, setpar::kRecordLength>> read_settings_record(int n);
-// Record 6 of "setpar" as the file holds it now.
+// Record 6 of "setpar" as the file holds it now, checked (check_params).
 Result<PackageParams> settings_params();
 
 // Record 4 of "setpar" as the file holds it now: the data directory,
@@ -125,7 +135,8 @@ Result<std::string> settings_data_dir();
 
 // Loads records 6, 7, 8, 3, 4, 5 of "setpar" into PackageInfo, DataPaths and
 // the areas of the ephemeris reader and of the element files. Either all of
-// them are loaded or, on failure, none is changed.
+// them are loaded or, on failure, none is changed. Records 6 and 7 are
+// checked (check_params, check_opposition_counts).
 Status in_par();
 
 // The body of the setpat export: records 3, 4, 5 from "setpath".
