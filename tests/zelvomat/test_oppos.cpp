@@ -589,9 +589,11 @@ TEST(OppositionWorkFile, LinesInTheirColumns) {
         std::int16_t count;
     } cases[] = {
         {"   433 2", true, 433, 2},
-        {"     1", true, 1, 0},  // a short line is blank-padded
+        {"     1 0", true, 1, 0},
+        {"     1", false, 0, 0},  // cut short: its count is lost
         {"     1 4", false, 0, 0},
         {"    x1 1", false, 0, 0},
+        {"     1 2 2460798.041", false, 0, 0},  // run together with a date line
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
@@ -605,5 +607,10 @@ TEST(OppositionWorkFile, LinesInTheirColumns) {
     auto d = read_opls_date_line(" 2460798.041");
     ASSERT_TRUE(d.ok());
     EXPECT_DOUBLE_EQ(*d, 2460798.041);
-    EXPECT_FALSE(read_opls_date_line("  24607x8.041").ok());
+    // Damaged date lines: a failed write cuts a line anywhere.
+    for (const char* bad : {"  24607x8.041", "  24612", " 2460798.04", " 2460798.", "", " 2460798.041   433 2",
+                            "        .041", " -2460798.04", " 9.99999E+99"}) {
+        SCOPED_TRACE(bad);
+        EXPECT_FALSE(read_opls_date_line(bad).ok());
+    }
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/typedorb.h"
+#include "faults.h"
 #include "io/fields.h"
 #include "small_package.h"
 #include "support.h"
@@ -657,6 +658,104 @@ TEST_F(Progr, FailuresEndTheRunWithAMessage) {
     eph_run_state() = {};
     const Outcome o = run_progr(1);
     EXPECT_NE(o.error.find("no stopped ephemeris run"), std::string::npos) << o.error;
+}
+
+// ---- Failed writes, finished runs and continuations ------------------------------------
+
+// A continuation goes on only from a stop: after a run that ended or one
+// that failed it is refused and writes nothing; a failed write is reported
+// and leaves whole records.
+TEST_F(Progr, OnlyAStoppedRunCanBeContinued) {
+    EphTaskRecord r = task("PSV", "1", "3");
+    r.store_arbitrary_interval("20250101.00000", "20250301.00000", "1.0");
+    save(r);
+    fs::remove("result.ep4");
+    ASSERT_EQ(run_progr(0).error, "");
+    const auto whole = zeltest::read_bytes("result.ep4");
+
+    // A run that ended.
+    Outcome o = run_progr(1);
+    EXPECT_NE(o.error.find("no stopped ephemeris run"), std::string::npos) << o.error;
+    EXPECT_EQ(o.interrupted, 0);
+    EXPECT_TRUE(g_calls.inc.empty());
+    EXPECT_EQ(zeltest::read_bytes("result.ep4"), whole);
+
+    // A run whose result cannot be written: the disk fills in the middle of
+    // a record.
+    struct Case {
+        const char* what;
+        int stop_at;  // 0: a new run fails; else stopped first, the continuation fails
+    };
+    for (const Case c : {Case{"new run", 0}, Case{"continuation", 2}}) {
+        SCOPED_TRACE(c.what);
+        fs::remove("result.ep4");
+        if (c.stop_at != 0) {
+            ASSERT_EQ(run_progr(0, c.stop_at).interrupted, 1);
+        }
+        {
+            zeltest::FullDisk disk("result.ep4", 82 * 20 + 30);
+            o = run_progr(c.stop_at != 0 ? 1 : 0);
+            EXPECT_TRUE(disk.hit());
+        }
+        EXPECT_NE(o.error.find("result.ep4"), std::string::npos) << o.error;
+        EXPECT_EQ(o.interrupted, 0);
+        const auto part = zeltest::read_bytes("result.ep4");
+        EXPECT_EQ(part.size() % 82, 0u);
+        EXPECT_TRUE(std::equal(part.begin(), part.end(), whole.begin()));
+        o = run_progr(1);
+        EXPECT_NE(o.error.find("no stopped ephemeris run"), std::string::npos) << o.error;
+        EXPECT_EQ(zeltest::read_bytes("result.ep4"), part);
+    }
+}
+
+// A new run that fails before its first date keeps the header of the stopped
+// run and the run itself, which goes on to the file of an uninterrupted run.
+TEST_F(Progr, AFailedNewRunLeavesTheStoppedRunWhole) {
+    EphTaskRecord r = task("PSV", "1", "3");
+    r.store_arbitrary_interval("20250101.00000", "20250301.00000", "1.0");
+    save(r);
+    fs::remove("result.ep4");
+    ASSERT_EQ(run_progr(0).error, "");
+    const auto whole = zeltest::read_bytes("result.ep4");
+    const auto header = zeltest::read_bytes("eph.hat");
+
+    fs::remove("result.ep4");
+    ASSERT_EQ(run_progr(0, 2).interrupted, 1);
+    // Another task, whose header cannot be written.
+    save(task("EMP", "7", "7"));
+    {
+        zeltest::FullDisk disk("eph.hat", 100);
+        const Outcome o = run_progr(0);
+        EXPECT_NE(o.error.find("eph.hat"), std::string::npos) << o.error;
+    }
+    EXPECT_EQ(zeltest::read_bytes("eph.hat"), header);
+    // A continuation whose settings cannot be read fails and keeps the run.
+    fs::rename("setpar", "setpar.away");
+    EXPECT_NE(run_progr(1).error, "");
+    fs::rename("setpar.away", "setpar");
+    const Outcome o = run_progr(1);
+    ASSERT_EQ(o.error, "");
+    EXPECT_EQ(o.interrupted, 0);
+    EXPECT_EQ(zeltest::read_bytes("result.ep4"), whole);
+    EXPECT_EQ(zeltest::read_bytes("eph.hat"), header);
+}
+
+// The opposition dates kept for a continuation: a failed write of
+// "opls1.dat" fails the run, which cannot be continued.
+TEST_F(Progr, AFailedWriteOfTheOppositionDatesIsReported) {
+    EphTaskRecord r = task("EMP", "1", "10");
+    r.store_opposition_interval("2025", " 60", "5.0");
+    save(r);
+    fs::remove("result.ep4");
+    fs::remove("opls1.dat");
+    Outcome o;
+    {
+        zeltest::FullDisk disk("opls1.dat", 30);
+        o = run_progr(0, 2);
+    }
+    EXPECT_NE(o.error.find("opls1.dat"), std::string::npos) << o.error;
+    EXPECT_EQ(o.interrupted, 0);
+    EXPECT_NE(run_progr(1).error.find("no stopped ephemeris run"), std::string::npos);
 }
 
 // A minor-object centre named by "minor": the header names it.

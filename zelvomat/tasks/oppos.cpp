@@ -373,16 +373,25 @@ std::string opls_object_line(std::int32_t number, std::int16_t count) {
 std::string opls_date_line(double jd) { return io::fmt_f(jd, 12, 3); }
 
 Result<OplsObject> read_opls_object_line(std::string_view line) {
-    auto n = io::read_int(io::column(line, 1, 6));
-    auto c = io::read_int(io::column(line, 7, 2));
-    if (!n || !c || *c < 0 || *c > 3 || *n < INT32_MIN || *n > INT32_MAX)
+    const std::string number = io::column(line, 1, 6), count = io::column(line, 7, 2);
+    auto n = io::read_int(number);
+    auto c = io::read_int(count);
+    if (!n || !c || io::is_blank(number) || io::is_blank(count) || *c < 0 || *c > 3 || *n < INT32_MIN ||
+        *n > INT32_MAX || !io::is_blank(line.substr(std::min<std::size_t>(line.size(), 8))))
         return error_status("not an object line of " + std::string(files::kOppositionDates) + ": " + std::string(line));
     return OplsObject{static_cast<std::int32_t>(*n), static_cast<std::int16_t>(*c)};
 }
 
 Result<double> read_opls_date_line(std::string_view line) {
-    auto v = io::read_real(io::column(line, 1, 12), 3);
-    if (!v)
+    // As opls_date_line writes it: the date with its point and three
+    // decimals, nothing after column 12. A line cut short or run together
+    // with the next one is no date.
+    const std::string field = io::column(line, 1, 12);
+    const std::size_t point = field.find('.');
+    auto v = io::read_real(field, 3);
+    if (!v || point == std::string::npos || point == 0 || field[point - 1] < '0' || field[point - 1] > '9' ||
+        field.find_first_not_of("0123456789", point + 1) != std::string::npos ||
+        field.size() - point - 1 != 3 || !usable_jd(*v) || !io::is_blank(line.substr(std::min<std::size_t>(line.size(), 12))))
         return error_status("not a date line of " + std::string(files::kOppositionDates) + ": " + std::string(line));
     return *v;
 }

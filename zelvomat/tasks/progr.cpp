@@ -168,7 +168,7 @@ constexpr std::array<std::string_view, 10> kCoordinateFieldNames = {"Desi.", "H 
 class EphemerisRun {
 public:
     EphemerisRun(EphRunState& st, const std::function<int(int)>& step) : st_(st), step_(step) {}
-    ~EphemerisRun() { finish_files(); }
+    ~EphemerisRun() { (void)finish_files(); }
 
     Status setup(bool continuation);
     // A new run's set-up succeeded: its task and derived values become the
@@ -176,7 +176,8 @@ public:
     void commit_new_run();
     Status run();
     bool stopped() const { return stopped_; }
-    void finish_files();
+    // Closes what the call opened; a failed write of "opls1.dat" is reported.
+    Status finish_files();
 
 private:
     // ---- set-up ----
@@ -465,8 +466,9 @@ Status EphemerisRun::setup(bool continuation) {
     if (!continuation) {
         ZEL_TRY(read_task(pending_));
         task_ = &pending_;
-    } else if (!st_.has_run) {
-        return error_status("There is no stopped ephemeris run to continue.");
+    } else if (!st_.has_run || !st_.stopped) {
+        return error_status(
+            "There is no stopped ephemeris run to continue: the last run ended or failed. Run the ephemeris again.");
     } else {
         task_ = &st_;
     }
@@ -529,16 +531,18 @@ Status EphemerisRun::setup(bool continuation) {
                             "\" in coordinates \"" + coord_type_ + "\" on the plane \"" + text_of(rec, ef::mainPlane) +
                             "\", which has no layout.");
     kind_ = *kind;
+    auto bounds = Formcond(task_->restrictions, rec.get(ef::coordinateType), rec.get(ef::mainPlane));
+    if (!bounds) return error_status("The ephemeris task \"eph.cfg\": " + bounds.message());
+    bounds_ = *bounds;
     auto result = open_ephemeris_result();
     if (!result) return result.status();
     result_ = std::move(*result);
+    // The header last: a set-up that fails leaves the header of the run
+    // before it (a stopped run stays ready to be continued).
     if (!continuation || st_.saved_dates < 1) {
         const auto desc = ephemeris_description(rec, task_->minor_centre, task_->observer);
         ZEL_TRY(write_task_header(TaskHeaderKind::Ephemeris, desc, kind_number(kind_)));
     }
-    auto bounds = Formcond(task_->restrictions, rec.get(ef::coordinateType), rec.get(ef::mainPlane));
-    if (!bounds) return error_status("The ephemeris task \"eph.cfg\": " + bounds.message());
-    bounds_ = *bounds;
     return ok_status();
 }
 
@@ -681,10 +685,13 @@ Status EphemerisRun::oppositions_of(std::int32_t number, std::int16_t& count, st
         if (opls_pos_ < opls_in_.size()) {
             auto o = read_opls_object_line(opls_in_[opls_pos_]);
             if (o && o->number == number && opls_pos_ + 1 + static_cast<std::size_t>(o->count) <= opls_in_.size()) {
+                // A date the year's oppositions cannot have (a damaged line)
+                // ends the replay like any other line that does not fit.
+                const double earliest = new_year_jd(opp_year_) - 2.0, latest = new_year_jd(opp_year_ + 1) + 2.0;
                 bool ok = true;
                 for (int i = 0; i < o->count && ok; ++i) {
                     auto d = read_opls_date_line(opls_in_[opls_pos_ + 1 + static_cast<std::size_t>(i)]);
-                    if (d)
+                    if (d && *d >= earliest && *d < latest)
                         dates[static_cast<std::size_t>(i)] = *d;
                     else
                         ok = false;
@@ -889,11 +896,13 @@ Status EphemerisRun::run() {
     return ok_status();
 }
 
-void EphemerisRun::finish_files() {
-    if (finished_) return;
+Status EphemerisRun::finish_files() {
+    if (finished_) return ok_status();
     finished_ = true;
+    Status written;
     if (opls_out_) {
-        (void)opls_out_->close();
+        if (Status s = opls_out_->close(); !s)
+            written = error_status("The opposition dates \"opls1.dat\" cannot be written: " + s.message());
         opls_out_.reset();
     }
     result_.close();
@@ -907,6 +916,7 @@ void EphemerisRun::finish_files() {
     m.typed_mode = TypedOrbitMode::Catalogue;
     catclose();
     de_close();
+    return written;
 }
 
 }  // namespace
@@ -1078,13 +1088,18 @@ Status progr(ProgrCounters& counters, const std::function<int(int)>& step) {
     run.commit_new_run();
     st.cont = continuation ? 1 : 0;
     st.interrupted = 0;
-    const Status s = run.run();
-    run.finish_files();
+    // From here on the run's files change: only a stop that ends the call
+    // normally leaves a run to continue.
+    st.stopped = false;
+    Status s = run.run();
+    const Status closed = run.finish_files();
+    if (s.ok()) s = closed;
     if (!s.ok()) {
         counters.percent = st.sent;
         return s;
     }
     if (run.stopped()) {
+        st.stopped = true;
         counters.cont = 1;
         counters.interrupted = 1;
     } else {
@@ -1105,6 +1120,7 @@ extern "C" ZELVOMAT_API void progr(int* cont, int* interrupted, int* percent, Pr
             return zelvomat::error_status("progr: counters missing");
         zelvomat::ProgrCounters c;
         c.cont = *cont;
+        *interrupted = 0;  // whatever way the call ends, until it is known to be stopped
         const std::function<int(int)> step = cb != nullptr ? std::function<int(int)>(cb) : std::function<int(int)>();
         const zelvomat::Status s = zelvomat::progr(c, step);
         *cont = c.cont;

@@ -72,6 +72,7 @@ struct TaskObserver {
 // continuation.
 struct EphRunState {
     bool has_run = false;            // a new run has read its task record
+    bool stopped = false;            // the last run was stopped by the callback: it can be continued
     std::int64_t next_record = 0;    // records of "result.ep4" written so far
     std::int64_t saved_dates = 0;    // dates done when the run was stopped
     double last_percent = 0.0;       // accumulated percentage at the last report
@@ -120,10 +121,12 @@ struct ProgrCounters {
 };
 
 // The body of the progr export. step receives each increment; a non-zero
-// result stops the run. A run that fails (a file that cannot be read, a task
-// record that does not read, a date the position routine cannot compute)
-// ends with its message: interrupted 0, no final report, and a new run's
-// failed set-up leaves the state of the previous run as it was.
+// result stops the run. A run that fails (a file that cannot be read or
+// written, a task record that does not read, a date the position routine
+// cannot compute) ends with its message: interrupted 0, no final report, and a
+// new run's failed set-up leaves the state of the previous run as it was.
+// Only a stopped run can be continued: a continuation of a run that ended or
+// failed once it had begun is refused with a message, and writes nothing.
 Status progr(ProgrCounters& counters, const std::function<int(int)>& step);
 
 }  // namespace zelvomat
