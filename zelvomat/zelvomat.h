@@ -82,15 +82,18 @@ ZELVOMAT_API void obspat(char *path, int len);
 /* Rebuilds "observat.dat" from "observa1.dat": record k from line k, and the
  * file ends after the last line's record. A line whose code or numbers cannot
  * be read, or a missing text list, is reported by errmsg() (naming the line)
- * and leaves "observat.dat" as it was. */
+ * and leaves "observat.dat" as it was; so does a failed write (the list is
+ * written beside the old one and renamed over it). */
 ZELVOMAT_API void obswri(void);
 
 /* Copies "observat.dat" to "observat.bak" (whole 78-byte records; the backup
- * holds exactly the copy). A missing list is reported by errmsg(). */
+ * holds exactly the copy). A missing list is reported by errmsg(); a failed
+ * write too, and it leaves the old backup as it was. */
 ZELVOMAT_API void obsbak(void);
 
 /* Copies "observa1.dat" to "observa1.bak" (whole 79-byte lines; the backup
- * holds exactly the copy). A missing list is reported by errmsg(). */
+ * holds exactly the copy). A missing list is reported by errmsg(); a failed
+ * write too, and it leaves the old backup as it was. */
 ZELVOMAT_API void obsba1(void);
 
 /* ---- Planetary ephemeris file and catalogue files ------------------------ */
@@ -399,10 +402,13 @@ typedef int (*ProgressStepCallback)(int increment);
  *                stop). May be NULL.
  * A continuation reads the settings and package files again but not
  * "eph.cfg", skips the dates done and appends to "result.ep4". A file that
- * cannot be read, a task field that does not read, an unknown observatory or
- * a date the position routine cannot compute ends the run: *interrupted 0,
- * errmsg() tells why; a new run that fails before its first date leaves the
- * stopped run, if any, ready to be continued. */
+ * cannot be read or written, a task field that does not read, an unknown
+ * observatory or a date the position routine cannot compute ends the run:
+ * *interrupted 0, errmsg() tells why, and the records written are whole; a
+ * new run that fails before its first date leaves the stopped run, if any,
+ * ready to be continued. Only a stopped run can be continued: after a run
+ * that ended or failed, a continuation is refused (errmsg, *interrupted 0)
+ * and writes nothing. */
 ZELVOMAT_API void progr(int *cont, int *interrupted, int *percent, ProgressStepCallback cb);
 /* ---- Sky of the track view: the Sun, the Moon and tracked objects ---------- */
 
@@ -468,9 +474,11 @@ typedef int (*ProgressCallback)(int done, int total);
  *  run. *first: in catalogue mode the next line to take on return; *last is
  *  not changed. A continuation passes the three back unchanged. cb(count,
  *  total) is called after every tenth line computed in the call.
- * Failures (errmsg): a file that cannot be read, a line that cannot be
- * computed (the message names the line); the records written stay, *count
- * (not negated) and *first tell how far the run went. When the planetary
+ * Failures (errmsg): a file that cannot be read or written, a line of
+ * first..last that "input.oc1" does not hold or that cannot be computed (the
+ * message names the line); the records written stay, whole, and *count (not
+ * negated) and *first tell how far the run went, so that the same call with
+ * them goes on from there. When the planetary
  * ephemeris file, "result.oc4" or "input.oc1" cannot be opened, the notes
  * "resoc913.res", "resoc713.res", "resoc398.res" or "resoc99.res" are also
  * written and nothing else is changed. */
@@ -515,9 +523,10 @@ ZELVOMAT_API void Separate(double minAbs, double maxAbs, int obs, int *count);
  *  cb:      called after every line with (lines done since the first line
  *           of the last new run, total); non-zero stops the run. May be NULL.
  * A line that cannot be parsed (an observatory code that does not read or
- * has no record, a number that does not read) or a package file that fails
- * during a line stops the run at that line (*status negative, *first = that
- * line) and errmsg() tells why. Settings, package files, "input.id1" or
+ * has no record, a number that does not read), a value that cannot be
+ * computed, or a package file or result write that fails during a line stops
+ * the run at that line (*status negative, *first = that line, none of its
+ * records kept) and errmsg() tells why. Settings, package files, "input.id1" or
  * "result.id4" that cannot be opened: nothing is processed, the counters are
  * left, errmsg() tells why. */
 ZELVOMAT_API void IdCalc(int *status, int *first, int *last, double tolRA, double tolDecl, ProgressCallback cb);

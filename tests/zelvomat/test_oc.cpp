@@ -32,6 +32,7 @@
 #include "core/observer.h"
 #include "core/reade403.h"
 #include "core/setpar.h"
+#include "faults.h"
 #include "io/fields.h"
 #include "observatory_fixture.h"
 #include "support.h"
@@ -613,6 +614,30 @@ TEST_F(OcRun, CatalogueContinuationGivesTheSameFile) {
     }
 }
 
+// The disk fills in the middle of a record: the failure is reported, the
+// records written stay whole, and the same call with the counters returned
+// goes on to the file of an uninterrupted run.
+TEST_F(OcRun, AFailedWriteIsReportedAndTheRunGoesOnFromIt) {
+    write_input(catalogue_lines(25));
+    g_calls = {};
+    Run whole = run(111, 0, 0, 1, 25);
+    ASSERT_EQ(whole.message, "");
+    const auto expected = zeltest::read_bytes("result.oc4");
+    Run part;
+    {
+        zeltest::FullDisk disk("result.oc4", 70 * 12 + 33);
+        part = run(111, 0, 0, 1, 25);
+    }
+    EXPECT_NE(part.message.find("result.oc4"), std::string::npos) << part.message;
+    EXPECT_EQ(part.count, 12);
+    EXPECT_EQ(part.first, 13);
+    EXPECT_EQ(zeltest::read_bytes("result.oc4").size(), 70u * 12);
+    O_C(111, 0, nullptr, 0, &part.count, &part.first, &part.last, nullptr);
+    ASSERT_EQ(zeltest::last_message(), "");
+    EXPECT_EQ(part.count, 25);
+    EXPECT_EQ(zeltest::read_bytes("result.oc4"), expected);
+}
+
 // Typed-orbit mode: two accepted orbits and three lines give 16 records and
 // that total; a refused third orbit adds 4 records (20). Without G in the
 // column order the magnitudes stay blank. The continuation of a run stopped
@@ -720,6 +745,17 @@ TEST_F(OcRun, FailuresAreReported) {
              write_input(l);
          },
          0, "", "\"input.oc1\" line 2", 1, 2},
+        {"input shorter than a line", [] { zeltest::write_text("input.oc1", catalogue_lines(1)[0].substr(0, 40)); }, 0,
+         "", "\"input.oc1\" has no line 1: it holds 0 lines", 0, 1},
+        {"input shorter than the lines asked",
+         [] {
+             auto l = catalogue_lines(3);
+             l.pop_back();
+             write_input(l);
+         },
+         0, "", "\"input.oc1\" has no line 3: it holds 2 lines", 2, 3},
+        {"input a FIFO", [] { zeltest::replace_by_fifo("input.oc1"); }, 0, "resoc99.res",
+         "Bad opening of \"Input.oc1\"", 0, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -34,8 +34,8 @@ struct ElementCache {
     // index 0). A set is accepted whatever its distance in time when the
     // year's value is below the index of the object's first set.
     std::array<std::int32_t, 5> values{};
-    std::string data_dir;            // directory of the files below, trailing blanks removed
-    std::vector<YearlyFiles> years;  // the years looked at since the cache was last dropped
+    std::string data_dir;               // directory of the files below, trailing blanks removed
+    std::vector<YearlyFiles> years;     // the years looked at since the cache was last dropped
     std::vector<std::uint8_t> scratch;  // the sets of one object, as read
 };
 ElementCache& element_cache();

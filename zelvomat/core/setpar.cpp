@@ -83,7 +83,8 @@ Status check_params(const PackageParams& p) {
     if (p.objects < 0 || p.numbered < 0 || p.numbered > p.objects)
         return damaged(kRecParams, "counts " + std::to_string(p.objects) + " objects of which " +
                                        std::to_string(p.numbered) + " are numbered");
-    if (p.special < 0) return damaged(kRecParams, "counts " + std::to_string(p.special) + " objects of the special list");
+    if (p.special < 0)
+        return damaged(kRecParams, "counts " + std::to_string(p.special) + " objects of the special list");
     const bool no_file = p.eph_first_jd == 0.0 && p.eph_last_jd == 0.0;
     if (!no_file && !(usable_jd(p.eph_first_jd) && usable_jd(p.eph_last_jd) && p.eph_first_jd < p.eph_last_jd))
         return damaged(kRecParams, "gives the planetary ephemeris file the span JD " + jd_text(p.eph_first_jd) +

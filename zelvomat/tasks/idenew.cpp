@@ -603,8 +603,15 @@ Status idcalc(std::int32_t& status, std::int32_t& first, std::int32_t last, doub
         const std::string_view text(reinterpret_cast<const char*>(rec), 80);
         s = contr_s1(*obsfile, text, kTaskIdentification, 1);
         if (!s) return stop_here(error_status("Line " + std::to_string(i) + ": " + s.message()));
+        // A line that fails part way leaves none of its records: a
+        // continuation from it writes them all.
+        const std::int32_t before = count;
         s = id.line(text, *result, count);
-        if (!s) return stop_here(error_status("Line " + std::to_string(i) + ": " + s.message()));
+        if (!s) {
+            count = before;
+            if (Status cut = result->truncate(count); !cut) s = error_status(s.message() + "; " + cut.message());
+            return stop_here(error_status("Line " + std::to_string(i) + ": " + s.message()));
+        }
         if (cb != nullptr && cb(i - run_first + 1, total) != 0) {
             first = i + 1;
             status = -count;

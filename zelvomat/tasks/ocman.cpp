@@ -286,11 +286,20 @@ public:
     // Record i (1-based): its 80 columns; none when the file holds no record
     // i (the last may lack its line end).
     bool read(std::int64_t i, std::string& line) const {
-        if (i < 1) return false;
+        if (i < 1 || i > count()) return false;
         const auto off = static_cast<std::size_t>(i - 1) * kInputRecord;
-        if (off + kLineWidth > bytes_.size()) return false;
         line.assign(reinterpret_cast<const char*>(bytes_.data() + off), kLineWidth);
         return true;
+    }
+    // The lines the file holds.
+    std::int64_t count() const {
+        return bytes_.size() < kLineWidth ? 0
+                                          : static_cast<std::int64_t>((bytes_.size() - kLineWidth) / kInputRecord + 1);
+    }
+    // The failure of a line the file does not hold.
+    Status missing(std::int64_t i) const {
+        return error_status("\"input.oc1\" has no line " + std::to_string(i) + ": it holds " + std::to_string(count()) +
+                            (count() == 1 ? " line" : " lines") + " of 80 columns.");
     }
 
 private:
@@ -481,7 +490,10 @@ Status oc_run(int code, int model, std::span<const std::int32_t, 12> perturbers,
     if (source->catalogue) {
         std::int32_t i = counters.first;
         for (; i <= counters.last && !stopped; ++i) {
-            if (!input->read(i, line)) break;
+            if (!input->read(i, line)) {
+                failure = input->missing(i);
+                break;
+            }
             if (failure = parse(i); !failure.ok()) break;
             const std::int32_t n = obr_nam(io::column(line, 1, oc_record::kDesignationWidth));
             if (n <= 0 || n > package_info().objects || !catalogue_has(n)) {
@@ -547,7 +559,10 @@ Status oc_run(int code, int model, std::span<const std::int32_t, 12> perturbers,
                     ++L;
                     continue;
                 }
-                if (!input->read(i, line)) break;
+                if (!input->read(i, line)) {
+                    failure = input->missing(i);
+                    break;
+                }
                 if (failure = parse(i); !failure.ok()) break;
                 Residuals r;
                 if (Status s = observe(j, data_dir, r); !s.ok()) {

@@ -390,8 +390,8 @@ Result<double> read_opls_date_line(std::string_view line) {
     const std::size_t point = field.find('.');
     auto v = io::read_real(field, 3);
     if (!v || point == std::string::npos || point == 0 || field[point - 1] < '0' || field[point - 1] > '9' ||
-        field.find_first_not_of("0123456789", point + 1) != std::string::npos ||
-        field.size() - point - 1 != 3 || !usable_jd(*v) || !io::is_blank(line.substr(std::min<std::size_t>(line.size(), 12))))
+        field.find_first_not_of("0123456789", point + 1) != std::string::npos || field.size() - point - 1 != 3 ||
+        !usable_jd(*v) || !io::is_blank(line.substr(std::min<std::size_t>(line.size(), 12))))
         return error_status("not a date line of " + std::string(files::kOppositionDates) + ": " + std::string(line));
     return *v;
 }
