@@ -43,6 +43,7 @@
 #include "core/setpar.h"
 #include "io/errchan.h"
 #include "small_package.h"
+#include "faults.h"
 #include "support.h"
 #include "tasks/idenew.h"
 #include "zelvomat/zelvomat.h"
@@ -961,6 +962,41 @@ TEST_F(IdCalcPackage, StopsAndContinuesWithTheSameRecords) {
     ASSERT_EQ(g_progress.size(), static_cast<std::size_t>(n));
     EXPECT_EQ(g_progress[2], std::make_pair(3, 9999));  // counted from the run's first line
     EXPECT_EQ(g_progress.back(), std::make_pair(n, 9999));
+}
+
+// The disk fills inside the records of a line (wide tolerances give each
+// line several): the run stops at that line with none of its records, and the
+// same call with the counters returned goes on to the file of an
+// uninterrupted run.
+TEST_F(IdCalcPackage, AFailedWriteStopsAtTheLineAndTheRunGoesOnFromIt) {
+    const Package pkg(*work_);
+    const auto cases = make_cases(pkg, 3, false);
+    ASSERT_EQ(cases.size(), 3u);
+    InPackage in(*work_);
+    write_input({cases[0].line, cases[1].line, cases[2].line});
+    constexpr double kWide = 20.0 * 3600.0;
+    const IdRun whole = run_idcalc(3, kWide, kWide);
+    ASSERT_EQ(whole.error, "");
+    const auto all = read_records("result.id4");
+    // The last line's first record: the line's designation stands in it.
+    std::size_t last_line = all.size();
+    while (last_line > 0 && all[last_line - 1].substr(0, 13) == std::string(13, ' ')) --last_line;
+    ASSERT_GT(last_line, 0u);
+    --last_line;
+    ASSERT_GE(all.size() - last_line, 2u) << "the last line needs two records";
+
+    IdRun r;
+    {
+        zeltest::FullDisk disk("result.id4", static_cast<std::int64_t>(82 * (all.size() - 1) + 41));
+        r = run_idcalc(3, kWide, kWide);
+    }
+    EXPECT_NE(r.error.find("result.id4"), std::string::npos) << r.error;
+    EXPECT_EQ(r.first, 3);
+    EXPECT_EQ(r.status, -static_cast<int>(last_line));
+    EXPECT_EQ(fs::file_size("result.id4"), 82u * last_line);
+    r = run_idcalc(3, kWide, kWide, nullptr, r);
+    ASSERT_EQ(r.error, "");
+    EXPECT_EQ(read_records("result.id4"), all);
 }
 
 TEST_F(IdCalcPackage, UnreadableObservatoryCodeStopsTheRunWithAMessage) {

@@ -141,6 +141,29 @@ Result<ObserverSite> site_of(const ObservatoryRecord& r, bool with_latitude) {
     return s;
 }
 
+// The values of a line within what its fields can mean: the computations
+// take the date to a whole day number, the angles and sizes to a place on the
+// sky, and a number that a field holds only with an exponent (9E+300) would
+// carry them out of range. The line check refuses such lines; a line that
+// reaches the driver without it is refused here.
+Status out_of_range(const char* what, const char* columns) {
+    return error_status(std::string("The ") + what + " in columns " + columns + " of the observation line is out of range.");
+}
+
+Status check_values(const ParsedObservation& o, int task, int system) {
+    auto bad = out_of_range;
+    const double turn = kTwoPi * (1.0 + 1e-12);
+    if (!(o.angle1_rad >= 0.0 && o.angle1_rad <= turn)) return bad(system == 1 ? "right ascension" : "first angle", "33-43");
+    if (!(std::fabs(o.angle2_rad) <= kPi / 2.0 * (1.0 + 1e-12))) return bad("second angle", "45-55");
+    if (task == kTaskPlate) {
+        if (!(o.plate_half_ra_min >= 0.0 && o.plate_half_ra_min <= 300.0)) return bad("plate size in R.A.", "59-63");
+        if (!(o.plate_half_dec_deg >= 0.0 && o.plate_half_dec_deg <= 75.0)) return bad("plate size in Decl.", "67-70");
+    } else if (!(std::fabs(o.magnitude) < 100.0)) {
+        return bad("magnitude", "66-69");
+    }
+    return ok_status();
+}
+
 }  // namespace
 
 char band_flag(char c70, char c71) {
@@ -164,6 +187,7 @@ Status contr_s1(const io::RecordFile& observatories, std::string_view line, int 
     if (!day) return day.status();
     auto fraction = f.real(26, 31, 5, "fraction of the day");
     if (!fraction) return fraction.status();
+    if (!(*fraction >= 0.0 && *fraction <= 1.0)) return out_of_range("fraction of the day", "26-31");
     caljd(*year, *month, *day, *fraction, obs.jd, obs.jd_fraction, 1);
 
     ZEL_TRY(read_angles(f, system, obs.angle1_rad, obs.angle2_rad));
@@ -176,6 +200,8 @@ Status contr_s1(const io::RecordFile& observatories, std::string_view line, int 
         obs.magnitude = *mag;
         obs.band_flag = band_flag(f.at(70), f.at(71));
     }
+
+    ZEL_TRY(check_values(obs, task, system));
 
     // Observatory.
     const std::string code = f.text(78, 3);

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -142,7 +143,11 @@ Result<ObservatoryRecord> read_observatory(const io::RecordFile& records, int nu
         return error_status("There is no observatory number " + std::to_string(number) + ".");
     std::array<std::uint8_t, ObservatoryRecord::kLength> rec{};
     ZEL_TRY(records.read(number + 1, rec));
-    return ObservatoryRecord::decode(rec);
+    ObservatoryRecord r = ObservatoryRecord::decode(rec);
+    if (!std::isfinite(r.longitude_deg) || !std::isfinite(r.rho_cos_phi) || !std::isfinite(r.rho_sin_phi))
+        return error_status("The record of observatory " + n_obs(number) + " in " + records.path() +
+                            " is damaged: its longitude or parallax constants are not numbers.");
+    return r;
 }
 
 ObservatoryListWrites& observatory_list_writes() {

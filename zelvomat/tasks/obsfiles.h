@@ -119,7 +119,8 @@ Result<ObservatoryRecord> to_record(const ObservatoryLine& line);
 Result<std::string> observatory_file(std::string_view name);
 
 // Reads the record of observatory number (record number + 1) of an open
-// "observat.dat"; an error when the number is negative or past the list.
+// "observat.dat"; an error when the number is negative or past the list, or
+// when the record's longitude or parallax constants are not finite numbers.
 Result<ObservatoryRecord> read_observatory(const io::RecordFile& records, int number);
 
 // Identity of the record list "observat.dat" as it stands now: how many times

@@ -103,10 +103,14 @@ char band_flag(char c70, char c71);
 // Earth radii; the list gives them zeros) and the latitude is 0.
 //
 // Errors (nothing is changed then, neither the shared storage nor the
-// cache): a field that does not read as a number; an observatory code that
-// does not read, is blank, has no record in the list or whose record carries
-// another number; parallax constants that place the site near the Earth's
-// centre (no geodetic latitude), for the O-C task.
+// cache): a field that does not read as a number; a value out of the range of
+// its field (a fraction of the day outside 0-1, a first angle outside one
+// turn, a second angle beyond 90 degrees, a plate size above the line check's
+// limits of 300 minutes and 75 degrees, a magnitude of 100 or more); an
+// observatory code that does not read, is blank, has no record in the list,
+// whose record carries another number or values that are not numbers;
+// parallax constants that place the site near the Earth's centre (no
+// geodetic latitude), for the O-C task.
 Status contr_s1(const io::RecordFile& observatories, std::string_view line, int task, int system);
 
 }  // namespace zelvomat

@@ -124,9 +124,10 @@ Result<std::array<std::string, 2>> plate_header_records(std::string_view line, s
     jdcal(jd, jd_fraction, year, month, day, fraction);
     // The fraction follows the day directly (".ddddd"); the line gives it to
     // 5 decimals, so rounding never reaches the next day.
-    fraction = std::min(roundn(fraction, 5), 0.99999);
+    fraction = std::clamp(roundn(fraction, 5), 0.0, 0.99999);
     std::string date = io::fmt_f(fraction, 7, 5);  // " 0.ddddd"
-    date = date.substr(date.find('.'));
+    const std::size_t point = date.find('.');
+    date = point == std::string::npos ? std::string(6, '*') : date.substr(point);
     std::string r2 = "  Date:   " + io::fmt_i(year, 4) + " " + io::fmt_i(month, 2) + " " + io::fmt_i(day, 2) + date +
                      std::string(5, ' ') + "Center: ";
 
