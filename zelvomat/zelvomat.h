@@ -61,7 +61,9 @@ ZELVOMAT_API void setpat(void);
  *         5 decimals), *y := its Julian date.
  * mode 2: x is a Julian date, *y := the packed date rounded to 5 decimals; a
  *         fraction that rounds to a whole day gives the next day's date.
- * Other modes leave *y unchanged. Gregorian calendar for every date. */
+ * Other modes leave *y unchanged. Gregorian calendar for every date. An x that
+ * is not a number, a packed date of a year beyond +-999999 or a Julian date
+ * beyond +-5e8 leaves *y unchanged and errmsg() tells why. */
 ZELVOMAT_API void DateT(short mode, double x, double *y);
 
 /* ---- Observatory lists (data directory) --------------------------------- */
@@ -372,8 +374,10 @@ ZELVOMAT_API void t_as_ds(double epoch, double M, double w, double e, double n, 
 
 /* Heliocentric ecliptic J2000 position *x, *y, *z (AU) at the Julian date jd
  * of the body with the element set set[0..6]; mass in solar masses (0 for
- * minor planets). An orbit that is not elliptic or a mean motion that is not
- * positive: outputs unchanged, errmsg(). */
+ * minor planets). An orbit that is not elliptic, a mean motion that is not
+ * positive, or a position that is not a finite number (a mean motion so small
+ * that the orbit has no size that can be computed): outputs unchanged,
+ * errmsg(). */
 ZELVOMAT_API void TXYZ(const double *set, double jd, double *x, double *y, double *z, double mass);
 
 /* ---- Ephemeris task ------------------------------------------------------- */
@@ -424,8 +428,9 @@ ZELVOMAT_API void progr(int *cont, int *interrupted, int *percent, ProgressStepC
  * the major bodies within its span, the fallback theory of the data directory
  * outside it; catalogue objects move on their osculating elements at the date.
  * out is zeroed first and stays zero for 0, numbers below -12 and the Earth
- * (-3); an object not in the catalogue or a file that cannot be read leaves
- * it zero and errmsg() tells why. */
+ * (-3); an object not in the catalogue, a file that cannot be read or is
+ * damaged, a jd beyond +-5e8 or a value that cannot be computed (not a
+ * number) leaves it zero and errmsg() tells why. */
 ZELVOMAT_API void MoonSun(int number, double jd, double *out);
 
 /* Set-up of a track plot of up to three objects (objects[3]: numbers as for
@@ -440,7 +445,8 @@ ZELVOMAT_API void MoonSun(int number, double jd, double *out);
  * and the Earth-Moon barycentre; otherwise a frame fitted to the one object's
  * path, snapped to whole minutes of time and whole degrees (*raTo may pass
  * 2 pi when the path crosses 0h). On failure (ephemeris file not found,
- * object not in the catalogue) the outputs are unchanged and errmsg() tells
+ * object not in the catalogue, a date that is not a date of the calendar, a
+ * path that cannot be computed) the outputs are unchanged and errmsg() tells
  * why. */
 ZELVOMAT_API void Track(const int *objects, double date1, double date2, double *step, double *raFrom, double *raTo,
                         double *declFrom, double *declTo);
@@ -551,8 +557,10 @@ ZELVOMAT_API void IdCalc(int *status, int *first, int *last, double tolRA, doubl
  * "No objects" record when none) and "resul2.pl4" (16 bytes per object: the
  * rates of R.A. and Decl., radians per day, doubles); neither file is cut, so
  * the caller empties "result.pl4" first. *found := the number of objects
- * listed. Failure (a plate line that does not read, an unknown observatory,
- * a package file missing, a date outside the planetary ephemeris file):
+ * listed. Failure (a plate line that does not read or holds a value out of
+ * its field's range, an unknown observatory, a package file missing or
+ * damaged, a date outside the planetary ephemeris file, a place or magnitude
+ * that is not a number, a magLimit that is not a number):
  * *found = 0, errmsg(), and the header and results are left as they were
  * when the plate line itself is at fault. */
 ZELVOMAT_API void PltCalc(const char *plateLine, int plateLine_len, double magLimit, int *found);

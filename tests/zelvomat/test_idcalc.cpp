@@ -41,9 +41,9 @@
 
 #include "core/catalog.h"
 #include "core/setpar.h"
+#include "faults.h"
 #include "io/errchan.h"
 #include "small_package.h"
-#include "faults.h"
 #include "support.h"
 #include "tasks/idenew.h"
 #include "zelvomat/zelvomat.h"

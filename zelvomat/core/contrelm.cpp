@@ -73,7 +73,7 @@ CheckError date_rules(double& value) {
         const double whole = std::floor(value);
         int m = 0, d = 0;
         double f = 0.0;
-        jdcal(static_cast<std::int32_t>(whole), value - whole, year, m, d, f);
+        jdcal(day_number(whole), value - whole, year, m, d, f);
     }
     if (year < 1800 || year > 2101) return CheckError::OutOfRange;
     return CheckError::None;

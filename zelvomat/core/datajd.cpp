@@ -9,6 +9,11 @@
 
 namespace zelvomat {
 
+namespace {
+// Delta T stays far below this (about 1e5 s four thousand years ago).
+constexpr double kLargestDeltaT = 1.0e6;
+}  // namespace
+
 void caljd(int year, int month, int day, double fraction, std::int32_t& jd, double& jd_fraction, int mode) {
     // Day number of the Julian day whose noon falls on the calendar date.
     int y = year, m = month;
@@ -59,7 +64,17 @@ void jdcal(std::int32_t jd, double jd_fraction, int& year, int& month, int& day,
     }
 }
 
+bool is_calendar_jd(double jd) { return std::fabs(jd) <= kLargestCalendarJd; }
+
+std::int32_t day_number(double whole_days) {
+    if (!(whole_days >= -kLargestCalendarJd))
+        return whole_days <= 0.0 ? static_cast<std::int32_t>(-kLargestCalendarJd) : 0;
+    if (whole_days > kLargestCalendarJd) return static_cast<std::int32_t>(kLargestCalendarJd);
+    return static_cast<std::int32_t>(whole_days);
+}
+
 double packed_to_jd(double packed) {
+    if (!(std::fabs(packed) < kLargestPackedDate)) return std::nan("");
     // Rounded to 5 decimals: the integer part is the date, the 5 decimals the
     // fraction of the civil day.
     const long long t = std::llround(packed * 1e5);
@@ -73,7 +88,7 @@ double packed_to_jd(double packed) {
 
 CivilDate5 civil_date5(double jd) {
     const double whole = std::trunc(jd);
-    const auto j = static_cast<std::int32_t>(whole);
+    const std::int32_t j = day_number(whole);
     CivilDate5 c;
     double df = 0;
     jdcal(j, jd - whole, c.year, c.month, c.day, df);
@@ -90,6 +105,7 @@ CivilDate5 civil_date5(double jd) {
 }
 
 double jd_to_packed(double jd) {
+    if (!is_calendar_jd(jd)) return std::nan("");
     const CivilDate5 c = civil_date5(jd);
     const long long t = (static_cast<long long>(c.year) * 10000 + c.month * 100 + c.day) * 100000 + c.frac5;
     return static_cast<double>(t) / 1e5;
@@ -111,10 +127,17 @@ Status load_delta_t(const std::string& path) {
     ZEL_TRY(f->read(1, rec));
     DeltaTTable loaded;
     loaded.last_year = io::get_f64(rec, 0);
+    auto damaged = [&](std::int64_t record, double v) {
+        return error_status("The Delta T table " + path + " is damaged: record " + std::to_string(record) + " holds " +
+                            std::to_string(v) + ".");
+    };
+    if (!(std::fabs(loaded.last_year) <= 999999.0)) return damaged(1, loaded.last_year);
     const std::int64_t values = std::min<std::int64_t>(*count - 1, DeltaTTable::kCapacity);
     for (std::int64_t k = 1; k <= values; ++k) {
         ZEL_TRY(f->read(k + 1, rec));
-        loaded.v[static_cast<std::size_t>(k - 1)] = io::get_f64(rec, 0);
+        const double v = io::get_f64(rec, 0);
+        if (!(std::fabs(v) <= kLargestDeltaT)) return damaged(k + 1, v);
+        loaded.v[static_cast<std::size_t>(k - 1)] = v;
     }
     loaded.n = static_cast<int>(values);
     t = loaded;
@@ -126,7 +149,9 @@ void deltat(std::int32_t jd, double fraction, int direction, double& dt, double&
     auto V = [&](int k) { return t.v[static_cast<std::size_t>(k - 1)]; };
     const double b = (jd - 2415020 + fraction - 0.31352) / 365.242199 + 1900.0;  // Besselian year
     double value = 0.0;
-    if (t.n <= 0 || b <= 1820.5) {
+    if (!std::isfinite(b)) {
+        value = std::nan("");
+    } else if (t.n <= 0 || b <= 1820.5) {
         value = 0.0;
     } else if (b > t.last_year) {
         value = V(t.n);
@@ -162,10 +187,13 @@ void deltat(std::int32_t jd, double fraction, int direction, double& dt, double&
 }  // namespace zelvomat
 
 extern "C" ZELVOMAT_API void DateT(short mode, double x, double* y) {
-    zelvomat::clear_error();
-    if (y == nullptr) return;
-    if (mode == 1)
-        *y = zelvomat::packed_to_jd(x);
-    else if (mode == 2)
-        *y = zelvomat::jd_to_packed(x);
+    zelvomat::export_guard([&] {
+        if (y == nullptr || (mode != 1 && mode != 2)) return zelvomat::ok_status();
+        const double r = mode == 1 ? zelvomat::packed_to_jd(x) : zelvomat::jd_to_packed(x);
+        if (std::isnan(r))
+            return zelvomat::error_status(mode == 1 ? "The packed date is not a date of the calendar."
+                                                    : "The Julian date is not a date of the calendar.");
+        *y = r;
+        return zelvomat::ok_status();
+    });
 }

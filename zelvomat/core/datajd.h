@@ -39,7 +39,21 @@ struct CivilDate5 {
 };
 CivilDate5 civil_date5(double jd);
 
-// The packed date YYYYMMDD.ddddd <-> Julian date conversions of the DateT export.
+// The dates the calendar routines serve: Julian dates of magnitude up to
+// 5e8 (the day numbers of jdcal stay within 32-bit arithmetic; years to about
+// 1.36 million) and packed dates of years to +-999999.
+inline constexpr double kLargestCalendarJd = 5.0e8;
+inline constexpr double kLargestPackedDate = 1.0e10;
+bool is_calendar_jd(double jd);
+// A whole number of days (the trunc or floor of a Julian date) as a day
+// number: clamped into the calendar's range, 0 for a value that is not a
+// number, so that the conversion is always defined. Dates are checked where
+// they enter; a clamped day gives results that the checks of the results
+// refuse.
+std::int32_t day_number(double whole_days);
+
+// The packed date YYYYMMDD.ddddd <-> Julian date conversions of the DateT
+// export. A value that is not a finite number in the range above gives NaN.
 double packed_to_jd(double packed);
 double jd_to_packed(double jd);
 
@@ -53,13 +67,16 @@ DeltaTTable& delta_t_table();
 
 // Loads the table from the data file "ephcorr" (direct access, 8-byte
 // records: record 1 the last year covered, then the values until the end of
-// the file; at most 500 values are kept). The table is cleared first.
+// the file; at most 500 values are kept). The table is cleared first. A last
+// year that is not a year of the calendar, or a value that is not a number
+// of at most 1e6 seconds, is refused: the file is damaged.
 Status load_delta_t(const std::string& path);
 
 // Delta T at the Julian date (jd, fraction) in seconds. direction 16 converts
 // UT to TT: dt := Delta T, fraction_out := fraction + Delta T / 86400; any
 // other direction converts TT to UT with the sign reversed. fraction_out is
-// not normalised into [0, 1). With no table loaded Delta T is 0.
+// not normalised into [0, 1). With no table loaded Delta T is 0. A fraction
+// that is not a finite number gives NaN.
 void deltat(std::int32_t jd, double fraction, int direction, double& dt, double& fraction_out);
 
 }  // namespace zelvomat

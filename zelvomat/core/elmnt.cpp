@@ -208,7 +208,7 @@ Status elmnt_set(std::int32_t n, double jd, std::int32_t year, ElementSet& set, 
         const double day = std::floor(jd);
         int mday = 0;
         double day_fraction = 0;
-        jdcal(static_cast<std::int32_t>(day), jd - day, cal_year, month, mday, day_fraction);
+        jdcal(day_number(day), jd - day, cal_year, month, mday, day_fraction);
     };
     if (year == 0) calendar();
     // Package-year index of the year searched first. A year far outside the
@@ -293,7 +293,10 @@ Result<OrbitElementsArray> read_planet_elements(std::string_view data_dir, int k
     std::uint8_t rec[orbelm::kRecordLength];
     if (Status s = f->read(k, rec); !s) return fail(s.message());
     OrbitElementsArray e{};
-    for (std::size_t i = 0; i < 6; ++i) e[i] = io::get_f64(rec, 8 * i);
+    for (std::size_t i = 0; i < 6; ++i) {
+        e[i] = io::get_f64(rec, 8 * i);
+        if (!std::isfinite(e[i])) return fail("planet " + std::to_string(k) + " holds a value that is not a number");
+    }
     return e;
 }
 

@@ -14,6 +14,7 @@
 //  8. the reduction to a direction with rates, or a rectangular vector.
 #include "core/ephem.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -110,9 +111,11 @@ constexpr double kRadauFixedStep = -5.0;     // used only with a negative accura
 constexpr std::int32_t kRadauIterations = 2;
 constexpr std::size_t kPlutoSwitch = perturber_index(Perturber::Pluto);
 
+// The whole day (toward zero) and fraction of a date of the calendar's range
+// (ephem refuses others before it gets here).
 void split(double jd, std::int32_t& day, double& fraction) {
     const double d = std::trunc(jd);
-    day = static_cast<std::int32_t>(d);
+    day = day_number(d);
     fraction = jd - d;
 }
 
@@ -610,7 +613,13 @@ Status load_minor_perturbers() {
         auto rec = f->read(setpar::kRecPerturber1 + k);
         if (!rec) return error_status("The settings file \"setpar\" cannot be read: " + rec.message());
         double v[6];
-        for (std::size_t i = 0; i < 6; ++i) v[i] = io::get_f64(*rec, 8 * i);
+        for (std::size_t i = 0; i < 6; ++i) {
+            v[i] = io::get_f64(*rec, 8 * i);
+            if (!std::isfinite(v[i]))
+                return error_status("The settings file \"setpar\" is damaged: record " +
+                                    std::to_string(setpar::kRecPerturber1 + k) +
+                                    " holds elements of a perturbing minor planet that are not numbers.");
+        }
         mp.planet[static_cast<std::size_t>(k)] = OrbitElements::from(v);
     }
     minor_perturber_elements() = mp;
@@ -620,7 +629,15 @@ Status load_minor_perturbers() {
 Status ephem(std::int32_t number, const EphemDate& date, std::int32_t year, std::string_view data_dir,
              EphResultValues& out, std::int16_t& accuracy) {
     out = {};
-    const Status s = ephem_body(number, date, year, data_dir, out, accuracy);
+    const double jd = date.jd();
+    Status s = is_calendar_jd(jd) ? ephem_body(number, date, year, data_dir, out, accuracy)
+                                  : error_status("The date JD " + std::to_string(jd) + " cannot be computed.");
+    // A value that is not a number comes from data that cannot be what they
+    // say (or an orbit no computation can follow): never a result.
+    for (int i = 1; s.ok() && i <= EphResultValues::kCount; ++i)
+        if (!std::isfinite(out(i)))
+            s = error_status("The position of object " + std::to_string(number) + " at JD " + std::to_string(jd) +
+                             " cannot be computed: quantity " + std::to_string(i) + " is not a number.");
     if (!s.ok()) {
         out = {};
         accuracy = 0;

@@ -7,6 +7,7 @@
 
 #include "core/apparent.h"
 #include "core/catalog.h"
+#include "core/datajd.h"
 #include "core/elmnt.h"
 #include "core/fallback.h"
 #include "core/magn.h"
@@ -48,6 +49,8 @@ Status ephem2(std::int32_t number, double jd, BodyDirection& out, std::int16_t& 
     if (number == 0 || number < -kBodyCodes) return ok_status();
     // The Earth is the observer: it has no direction.
     if (number == -static_cast<std::int32_t>(BodyCode::Earth)) return ok_status();
+    if (!is_calendar_jd(jd))
+        return error_status("The date JD " + std::to_string(jd) + " is not a date of the calendar.");
     de_state().flags = {};
 
     // Step 1: the object's heliocentric state.
@@ -62,7 +65,7 @@ Status ephem2(std::int32_t number, double jd, BodyDirection& out, std::int16_t& 
         if (flags.bad_number) return error_status("Object " + std::to_string(number) + " is not in the catalogue.");
         // The elements hold at jd itself: no time difference.
         const double day = std::trunc(jd);
-        const auto d = static_cast<std::int32_t>(day);
+        const std::int32_t d = day_number(day);
         const Status s =
             twobody(0.0, d, jd - day, OrbitElements::from(el.data()), d, jd - day, kObliquityJ2000, object);
         if (!s) return error_status("Object " + std::to_string(number) + ": " + s.message());
@@ -97,6 +100,12 @@ Status ephem2(std::int32_t number, double jd, BodyDirection& out, std::int16_t& 
             r[4] = magn(dist_sun, dir.dist, pe.phase, ph->h, ph->g);
         }
     }
+    // A value that is not a number comes from package data that cannot be
+    // what they say: no direction.
+    for (double v : r)
+        if (!std::isfinite(v))
+            return error_status("The direction of body " + std::to_string(number) + " at JD " + std::to_string(jd) +
+                                " cannot be computed: a value is not a number.");
     out = r;
     status = kind;
     return ok_status();

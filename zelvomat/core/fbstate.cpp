@@ -2,6 +2,7 @@
 // (fbstate), and the planets' mean elements "orb.elm" (PlanetElements).
 #include <cmath>
 
+#include "core/datajd.h"
 #include "core/fallback.h"
 #include "core/frames.h"
 #include "core/setpar.h"
@@ -75,9 +76,9 @@ Status planet_state(int k, double inverse_mass, double jd, StateVector& out) {
     const PlanetElements& p = planet_elements();
     const double e0 = std::floor(p.epoch);
     const double day = std::floor(jd);
-    const Status s = twobody(1.0 / inverse_mass, static_cast<std::int32_t>(e0), p.epoch - e0,
-                             p.planet[static_cast<std::size_t>(k - 1)], static_cast<std::int32_t>(day), jd - day,
-                             kObliquityJ2000, out);
+    const Status s =
+        twobody(1.0 / inverse_mass, day_number(e0), p.epoch - e0, p.planet[static_cast<std::size_t>(k - 1)],
+                day_number(day), jd - day, kObliquityJ2000, out);
     if (!s) return error_status("planetary elements of planet " + std::to_string(k) + ": " + s.message());
     return ok_status();
 }

@@ -364,6 +364,7 @@ Result<NongravParams> read_ngr(const std::string& path, std::int32_t n) {
     p.a1 = io::get_f64(rec, kNgrA1);
     p.a2 = io::get_f64(rec, kNgrA2);
     p.a3 = io::get_f64(rec, kNgrA3);
+    if (!std::isfinite(p.a1) || !std::isfinite(p.a2) || !std::isfinite(p.a3)) return fail("they are not numbers");
     return p;
 }
 

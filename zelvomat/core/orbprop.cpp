@@ -33,13 +33,11 @@ Commensurability soizm(double n1_deg, double n2_deg, int max_term, int max_order
 }
 
 Result<PassageDate> passage_date(double jd) {
-    if (!std::isfinite(jd) || jd < static_cast<double>(std::numeric_limits<std::int32_t>::min()) + 1.0 ||
-        jd > static_cast<double>(std::numeric_limits<std::int32_t>::max()) - 1.0)
-        return error_status("date out of range");
+    if (!is_calendar_jd(jd)) return error_status("date out of range");
     const double whole = std::floor(jd);
     int y = 0, m = 0, d = 0;
     double df = 0.0;
-    jdcal(static_cast<std::int32_t>(whole), jd - whole, y, m, d, df);
+    jdcal(day_number(whole), jd - whole, y, m, d, df);
     PassageDate out;
     out.jd = jd;
     out.packed = static_cast<double>(static_cast<long long>(y) * 10000 + m * 100 + d) + df;
@@ -110,7 +108,10 @@ Result<Vec3> txyz(const ElementSet& set, double jd, double mass) {
     const double X = std::cos(E) - e;
     const double Y = std::sqrt(1.0 - e * e) * std::sin(E);
     const double v = norm2pi(std::atan2(Y, X));
-    return vxyz(set, v, mass).x;
+    const Vec3 x = vxyz(set, v, mass).x;
+    if (!std::isfinite(x[0]) || !std::isfinite(x[1]) || !std::isfinite(x[2]))
+        return error_status("the position is not a number: the mean motion gives no orbit that can be computed");
+    return x;
 }
 
 }  // namespace zelvomat

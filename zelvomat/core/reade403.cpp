@@ -155,7 +155,11 @@ Status recstate(DeReader which, double t, const std::array<StateLevel, 12>& need
     // Midnight date a and fraction f of the day; record and fraction of it.
     auto [a, f] = splitjd(t - 0.5);
     a += 0.5;
-    std::int32_t r = static_cast<std::int32_t>(std::trunc((a - de.first_jd) / kDeRecordDays)) + kDeFirstDataRecord;
+    const double records = std::trunc((a - de.first_jd) / kDeRecordDays);
+    if (!(records >= 0.0 && records < 1.0e9))
+        return error_status("The date JD " + jd_text(t) +
+                            " cannot be placed in a record of the planetary ephemeris file.");
+    std::int32_t r = static_cast<std::int32_t>(records) + kDeFirstDataRecord;
     if (a == de.last_jd) --r;  // the last instant belongs to the last record
     const double tr = (a - ((r - kDeFirstDataRecord) * kDeRecordDays + de.first_jd) + f) / kDeRecordDays;
     if (!(tr >= 0.0 && tr <= 1.0))

@@ -2,6 +2,7 @@
 // directory, read at every call (rppl).
 #include <cmath>
 
+#include "core/datajd.h"
 #include "core/fallback.h"
 #include "core/frames.h"
 #include "core/setpar.h"
@@ -47,8 +48,8 @@ Status record_state(ElementsFile& file, int k, double inverse_mass, double jd, S
     const double epoch = package_info().catalogue_epoch;
     const double e0 = std::floor(epoch);
     const double day = std::floor(jd);
-    const Status s = twobody(1.0 / inverse_mass, static_cast<std::int32_t>(e0), epoch - e0, *el,
-                             static_cast<std::int32_t>(day), jd - day, kObliquityJ2000, out);
+    const Status s =
+        twobody(1.0 / inverse_mass, day_number(e0), epoch - e0, *el, day_number(day), jd - day, kObliquityJ2000, out);
     if (!s) return error_status("planetary elements of planet " + std::to_string(k) + ": " + s.message());
     return ok_status();
 }

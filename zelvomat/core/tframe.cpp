@@ -13,6 +13,18 @@ std::int32_t tframe_points(double span_days) {
     return 21;
 }
 
+namespace {
+
+// A direction of the path: right ascension in [0, 2 pi], declination within
+// the poles. Anything else (not a number) cannot be framed.
+Status check_direction(const TrackDirection& d) {
+    if (!(d.ra_rad >= 0.0 && d.ra_rad <= kTwoPi && std::fabs(d.decl_rad) <= kPi / 2 * (1.0 + 1e-12)))
+        return error_status("The path of the track plot cannot be computed: a direction is not a place on the sky.");
+    return ok_status();
+}
+
+}  // namespace
+
 Result<TimeGrid> tframe(double jd1, double jd2, const DirectionAt& direction) {
     TimeGrid g;
     g.points = tframe_points(jd2 - jd1);
@@ -24,6 +36,7 @@ Result<TimeGrid> tframe(double jd1, double jd2, const DirectionAt& direction) {
     // joins the new direction.
     auto first = direction(jd1);
     ZEL_TRY(first);
+    ZEL_TRY(check_direction(*first));
     double ra_from = first->ra_rad, ra_to = first->ra_rad;
     double d_from = first->decl_rad, d_to = first->decl_rad;
     double previous_ra = first->ra_rad;
@@ -33,6 +46,7 @@ Result<TimeGrid> tframe(double jd1, double jd2, const DirectionAt& direction) {
         const double t = i == g.points ? jd2 : jd1 + i * g.step_days;
         auto at = direction(t);
         ZEL_TRY(at);
+        ZEL_TRY(check_direction(*at));
         const double ra = at->ra_rad;
         const double d = at->decl_rad;
         if (std::fabs(ra - previous_ra) > kPi) {

@@ -33,7 +33,7 @@ namespace {
 // Whole day (toward zero, as the Julian dates here are positive) and fraction.
 void split(double jd, std::int32_t& day, double& fraction) {
     const double d = std::trunc(jd);
-    day = static_cast<std::int32_t>(d);
+    day = day_number(d);
     fraction = jd - d;
 }
 
@@ -138,6 +138,10 @@ Status track(const std::array<std::int32_t, kTrackObjects>& objects, double date
     // Packed civil dates, 5 decimals of the day (the civil-day rule).
     t.jd1 = packed_to_jd(date1);
     t.jd2 = packed_to_jd(date2);
+    if (std::isnan(t.jd1) || std::isnan(t.jd2)) {
+        t.set_up = false;
+        return error_status("The dates of the track plot are not dates of the calendar.");
+    }
     return inp2();
 }
 

@@ -36,9 +36,20 @@ double dmsrad(char sign, int deg, int min, double sec) {
     return sign == '-' ? -r : r;
 }
 
+namespace {
+// Angles beyond a million degrees have no place in a field: they come out as
+// 0 degrees with minutes or seconds that are not a number (asterisks).
+constexpr double kLargestDegrees = 1.0e6;
+}  // namespace
+
 void raddm(double rad, char& sign, int& deg, double& min, int nd) {
     sign = rad < 0 ? '-' : '+';
     const double v = roundn(std::fabs(rad) * kDegPerRad * 60.0, nd);
+    if (!(v / 60.0 < kLargestDegrees)) {
+        deg = 0;
+        min = std::nan("");
+        return;
+    }
     deg = static_cast<int>(v / 60.0);
     min = v - 60.0 * deg;
 }
@@ -46,6 +57,12 @@ void raddm(double rad, char& sign, int& deg, double& min, int nd) {
 void raddms(double rad, char& sign, int& deg, int& min, double& sec, int nd) {
     sign = rad < 0 ? '-' : '+';
     const double v = roundn(std::fabs(rad) * kDegPerRad * 3600.0, nd);
+    if (!(v / 3600.0 < kLargestDegrees)) {
+        deg = 0;
+        min = 0;
+        sec = std::nan("");
+        return;
+    }
     deg = static_cast<int>(v / 3600.0);
     min = static_cast<int>((v - 3600.0 * deg) / 60.0);
     sec = v - 3600.0 * deg - 60.0 * min;

@@ -147,13 +147,15 @@ Result<ObserverSite> site_of(const ObservatoryRecord& r, bool with_latitude) {
 // carry them out of range. The line check refuses such lines; a line that
 // reaches the driver without it is refused here.
 Status out_of_range(const char* what, const char* columns) {
-    return error_status(std::string("The ") + what + " in columns " + columns + " of the observation line is out of range.");
+    return error_status(std::string("The ") + what + " in columns " + columns +
+                        " of the observation line is out of range.");
 }
 
 Status check_values(const ParsedObservation& o, int task, int system) {
     auto bad = out_of_range;
     const double turn = kTwoPi * (1.0 + 1e-12);
-    if (!(o.angle1_rad >= 0.0 && o.angle1_rad <= turn)) return bad(system == 1 ? "right ascension" : "first angle", "33-43");
+    if (!(o.angle1_rad >= 0.0 && o.angle1_rad <= turn))
+        return bad(system == 1 ? "right ascension" : "first angle", "33-43");
     if (!(std::fabs(o.angle2_rad) <= kPi / 2.0 * (1.0 + 1e-12))) return bad("second angle", "45-55");
     if (task == kTaskPlate) {
         if (!(o.plate_half_ra_min >= 0.0 && o.plate_half_ra_min <= 300.0)) return bad("plate size in R.A.", "59-63");

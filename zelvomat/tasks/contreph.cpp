@@ -156,10 +156,14 @@ void check_date(std::string& work, DialogFieldCheck& r) {
         const std::string five(digits.data() + 1, res.ptr);  // drop the leading "1"
         work = std::to_string(year) + two_digits(month) + two_digits(day) + "." + five;
     } else {
+        if (!is_calendar_jd(jd)) {
+            r.error = CheckError::OutOfRange;
+            return;
+        }
         const double whole = std::floor(jd);
         int month = 0, day = 0;
         double f = 0.0;
-        jdcal(static_cast<std::int32_t>(whole), jd - whole, year, month, day, f);
+        jdcal(day_number(whole), jd - whole, year, month, day, f);
         if (year < 1800 || year > 2101) {
             r.error = CheckError::OutOfRange;
             return;

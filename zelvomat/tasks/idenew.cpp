@@ -216,8 +216,10 @@ private:
                                     " records.");
             v.resize(static_cast<std::size_t>(count));
             const io::Bytes b(*bytes);
-            for (std::size_t k = 0; k < v.size(); ++k)
+            for (std::size_t k = 0; k < v.size(); ++k) {
                 v[k] = OppositionRecord::decode(b.subspan(k * OppositionRecord::kLength, OppositionRecord::kLength));
+                ZEL_TRY(check_opposition_record(v[k], path, static_cast<std::int64_t>(k + 1)));
+            }
         }
         years_.emplace_back(y, std::move(v));
         return &years_.back().second;
@@ -308,8 +310,7 @@ private:
         if (!(q > 0.0) || !(vmax < kMaxSpeed)) return;
         std::int32_t d0 = 0, d1 = 0;
         double f0 = 0.0, f1 = 0.0;
-        split(set[0], d0, f0);
-        split(ob.t, d1, f1);
+        if (!split(set[0], d0, f0) || !split(ob.t, d1, f1)) return;
         StateVector p{};
         if (!twobody(0.0, d0, f0, el, d1, f1, kObliquityJ2000, p, kepler_tolerance(comet_)).ok()) return;
         for (std::size_t i = 0; i < 3; ++i) {
@@ -321,10 +322,12 @@ private:
         e.kind = SkyEntry::Kind::Bounded;
     }
 
-    static void split(double jd, std::int32_t& day, double& fraction) {
+    static bool split(double jd, std::int32_t& day, double& fraction) {
+        if (!is_calendar_jd(jd)) return false;
         const double whole = std::floor(jd);
         day = static_cast<std::int32_t>(whole);
         fraction = jd - whole;
+        return true;
     }
 
     std::int32_t comet_ = 0;
@@ -431,6 +434,13 @@ public:
     }
 
 private:
+    // A place that is not a number: the elements (or the package files under
+    // them) cannot be what they say, and no comparison may pass it.
+    static Status unplaceable(std::int32_t n, const ElementFlags& flags) {
+        return error_status("The place of object " + std::to_string(n) + " cannot be computed from its " +
+                            (flags.from_catalogue ? "catalogue" : "yearly") + " elements: it is not a number.");
+    }
+
     bool in_special(std::int32_t n) const {
         const std::size_t k = static_cast<std::size_t>(ibsearch(special_, n));
         return k < special_.size() && special_[k] == n;
@@ -464,12 +474,13 @@ private:
             return ok_status();  // an orbit two-body motion cannot follow
         SkyDirection dir;
         lightt(p, sun_, observer_, dir, 0);
+        if (!std::isfinite(dir.ra) || !std::isfinite(dir.dec) || !std::isfinite(dir.dist)) return unplaceable(n, flags);
         // Declination, then right ascension times cos(observed Decl.).
         const double e = o2_ - dir.dec;
-        if (std::fabs(e) > tol_decl_) return ok_status();
+        if (!(std::fabs(e) <= tol_decl_)) return ok_status();
         const RaDifference ra = ra_difference(o1_, dir.ra);
         const double a = ra.size * std::cos(o2_);
-        if (a > tol_ra_) return ok_status();
+        if (!(a <= tol_ra_)) return ok_status();
 
         auto phot = catphot(n);
         if (!phot) return phot.status();

@@ -507,7 +507,13 @@ Status oc_run(int code, int model, std::span<const std::int32_t, 12> perturbers,
                                                rec.message());
                         break;
                     }
-                    comet_nongrav().slot[0] = {io::get_f64(*rec, 0), io::get_f64(*rec, 8), io::get_f64(*rec, 16)};
+                    const NongravParams a{io::get_f64(*rec, 0), io::get_f64(*rec, 8), io::get_f64(*rec, 16)};
+                    if (!std::isfinite(a.a1) || !std::isfinite(a.a2) || !std::isfinite(a.a3)) {
+                        failure = error_status(line_label(i) + "record " + std::to_string(n) +
+                                               " of \"ngr.eff\" is damaged: its values are not numbers.");
+                        break;
+                    }
+                    comet_nongrav().slot[0] = a;
                 }
                 Residuals r;
                 if (Status s = observe(n, data_dir, r); !s.ok()) {

@@ -57,14 +57,26 @@ Result<OppositionRecord> OppositionFile::read(std::int32_t n) const {
                             " is beyond its " + std::to_string(count_) + " records");
     std::array<std::uint8_t, OppositionRecord::kLength> rec{};
     ZEL_TRY(file_.read(n, rec));
-    return OppositionRecord::decode(rec);
+    const OppositionRecord r = OppositionRecord::decode(rec);
+    ZEL_TRY(check_opposition_record(r, file_.path(), n));
+    return r;
+}
+
+Status check_opposition_record(const OppositionRecord& r, const std::string& path, std::int64_t n) {
+    if (!(r.jd > 0.0 && is_calendar_jd(r.jd)))
+        return error_status("The opposition file " + path + " is damaged: record " + std::to_string(n) +
+                            " holds no date.");
+    return ok_status();
 }
 
 int year_of_jd(double jd) {
+    // Dates outside the calendar's range count as its ends.
+    if (!(jd >= -kLargestCalendarJd)) jd = -kLargestCalendarJd;
+    if (jd > kLargestCalendarJd) jd = kLargestCalendarJd;
     const double whole = std::floor(jd);
     int y = 0, m = 0, d = 0;
     double f = 0.0;
-    jdcal(static_cast<std::int32_t>(whole), jd - whole, y, m, d, f);
+    jdcal(day_number(whole), jd - whole, y, m, d, f);
     return y;
 }
 
@@ -76,8 +88,8 @@ double new_year_jd(int year) {
 }
 
 namespace {
-// Julian dates the calendar routines handle (years about -4700 .. +5.8 million).
-bool usable_jd(double jd) { return std::isfinite(jd) && jd > 0.0 && jd < 2.0e9; }
+// Julian dates the calendar routines handle (years -4712 to about 1.36 million).
+bool usable_jd(double jd) { return jd > 0.0 && is_calendar_jd(jd); }
 }  // namespace
 
 // ---- opfop ------------------------------------------------------------------------------
@@ -213,8 +225,7 @@ Status object_position(const ElementSet& el, double t, double eps, double tol, V
     const double e0 = std::floor(el[0]);
     const double t0 = std::floor(t);
     StateVector s{};
-    ZEL_TRY(twobody(0.0, static_cast<std::int32_t>(e0), el[0] - e0, OrbitElements::from(&el[1]),
-                    static_cast<std::int32_t>(t0), t - t0, eps, s, tol));
+    ZEL_TRY(twobody(0.0, day_number(e0), el[0] - e0, OrbitElements::from(&el[1]), day_number(t0), t - t0, eps, s, tol));
     pos = {s[0], s[1], s[2]};
     return ok_status();
 }

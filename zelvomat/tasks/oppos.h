@@ -101,7 +101,12 @@ private:
     std::int32_t count_ = 0;
 };
 
-// Year (Gregorian, civil date) of the Julian date jd.
+// A record read from an opposition file (path, record n) whose date is not a
+// positive Julian date of the calendar is an error: the file is damaged.
+Status check_opposition_record(const OppositionRecord& r, const std::string& path, std::int64_t n);
+
+// Year (Gregorian, civil date) of the Julian date jd; a jd beyond the
+// calendar's range (datajd.h), or not a number, counts as its nearer end.
 int year_of_jd(double jd);
 // Julian date of 1 January 0h of year.
 double new_year_jd(int year);

@@ -95,6 +95,10 @@ Status test_object(const PlateSky& sky, std::int32_t n, std::int32_t year, Plate
         return ok_status();
     SkyDirection dir;
     lightt(p, sky.sun, sky.observer, dir, 1);
+    if (!std::isfinite(dir.ra) || !std::isfinite(dir.dec) || !std::isfinite(dir.dist) || !std::isfinite(dir.ra_rate) ||
+        !std::isfinite(dir.dec_rate))
+        return error_status("The place of object " + std::to_string(n) +
+                            " on the plate cannot be computed from its elements: it is not a number.");
 
     // Far from the centre: not on the plate (and no tangent-plane projection).
     double a = std::fabs(sky.ra0 - dir.ra);
@@ -111,6 +115,8 @@ Status test_object(const PlateSky& sky, std::int32_t n, std::int32_t year, Plate
     const PhaseElongation pe = elongph(pos, sun_from_observer);
     const double r = std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
     const double mag = magn(r, dir.dist, pe.phase, phot->h, phot->g, sky.comet_mode != 0);
+    if (std::isnan(mag))
+        return error_status("The magnitude of object " + std::to_string(n) + " on the plate is not a number.");
     if (!(mag <= sky.mag_limit)) return ok_status();
 
     const auto i = static_cast<std::size_t>(batch.count++);
@@ -158,6 +164,7 @@ PlateWindow plate_window(double ra0, double anti_sun, double half_ra, double jd)
 }
 
 Result<std::int32_t> plate_search(std::string_view plate_line, double mag_limit) {
+    if (std::isnan(mag_limit)) return error_status("The limiting magnitude of the plate search is not a number.");
     // Set-up: settings, catalogue, Delta T, special list, observatories, the
     // geocentric Sun from the planetary ephemeris file.
     SearchFiles held;

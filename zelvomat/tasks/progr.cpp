@@ -55,6 +55,7 @@ constexpr double kSharePerOppositionBlock = 11.0;
 constexpr double kOppositionShareExtra = 8.5;
 constexpr double kObjectsPerOppositionDay = 35.0;  // OPPO: objects counted per day of the range
 constexpr double kNoOppositionStep = 999.9;
+constexpr std::int64_t kMostDatesPerBlock = 10000000;  // dates of one object: 27000 years at one a day
 constexpr std::size_t kNameWidth = 18;
 constexpr std::size_t kLineWidth = 80;
 constexpr double kGeoAEarth = kGeoA;  // m
@@ -151,8 +152,9 @@ TenthDate tenth_date(double jd) {
     const double whole = std::floor(jd);
     int y = 0, m = 0, d = 0;
     double f = 0.0;
-    jdcal(static_cast<std::int32_t>(whole), jd - whole, y, m, d, f);
-    TenthDate t{y, m, d, static_cast<int>(std::floor(std::min(f, 0.9) * 10.0 + 0.5))};
+    jdcal(day_number(whole), jd - whole, y, m, d, f);
+    const double tenth = std::floor(std::min(f, 0.9) * 10.0 + 0.5);
+    TenthDate t{y, m, d, tenth >= 0.0 && tenth <= 9.0 ? static_cast<int>(tenth) : 0};
     if (t.tenth > 9) t.tenth = 9;
     return t;
 }
@@ -184,6 +186,7 @@ private:
     Status read_settings();
     Status objects_setup();
     Status interval_setup();
+    Status set_date_count(double k);
 
     // ---- loop ----
     Status catalogue_object(std::int32_t number, bool absent, std::string_view typed,
@@ -385,6 +388,16 @@ Status EphemerisRun::objects_setup() {
     return ok_status();
 }
 
+// K from the interval; a step so small that the dates of a block would pass
+// kMostDatesPerBlock is refused.
+Status EphemerisRun::set_date_count(double k) {
+    if (!(k <= static_cast<double>(kMostDatesPerBlock)))
+        return error_status("The ephemeris task \"eph.cfg\" asks for more than " + std::to_string(kMostDatesPerBlock) +
+                            " dates per object: the step is too small for the interval.");
+    k_ = k < 1.0 ? 1 : static_cast<std::int64_t>(k);
+    return ok_status();
+}
+
 Status EphemerisRun::interval_setup() {
     const EphTaskRecord& rec = *rec_;
     nopp_ = rec.get(ef::intervalKind) == "NOPP";
@@ -398,6 +411,9 @@ Status EphemerisRun::interval_setup() {
                                 columns_text(ok_a ? ef::endDate : ef::beginDate) + ".");
         a = roundn(a, 5);
         b = roundn(b, 5);
+        if (!is_calendar_jd(a) || !is_calendar_jd(b))
+            return error_status("The ephemeris task \"eph.cfg\" has a date outside the calendar in columns " +
+                                columns_text(is_calendar_jd(a) ? ef::endDate : ef::beginDate) + ".");
         auto h = real_field(rec, ef::intervalStep);
         if (!h) return h.status();
         h_ = *h;
@@ -405,7 +421,7 @@ Status EphemerisRun::interval_setup() {
         if (b < a) h_ = -h_;
         t1_ = a;
         if (h_ != 0.0) {
-            k_ = static_cast<std::int64_t>(std::llround((b - a) / h_)) + 1;
+            ZEL_TRY(set_date_count(std::round((b - a) / h_) + 1.0));
         } else {
             k_ = 1;
             h_ = 1.0;
@@ -417,7 +433,7 @@ Status EphemerisRun::interval_setup() {
         auto h = real_field(rec, ef::oppositionStep);
         if (!h) return h.status();
         opp_step_ = *h == 0.0 ? kNoOppositionStep : *h;
-        k_ = static_cast<std::int64_t>(coverage_ / opp_step_ + 1.0);
+        ZEL_TRY(set_date_count(std::trunc(coverage_ / opp_step_ + 1.0)));
         if (mode_ == ObjectMode::SingleOrbit || mode_ == ObjectMode::OrbitList)
             return error_status("Typed orbits are computed over an arbitrary interval, not near oppositions.");
     }
