@@ -4,6 +4,7 @@
 
 #include "io/bytes.h"
 #include "io/errchan.h"
+#include "io/fields.h"
 #include "io/recfile.h"
 #include "zelvomat/zelvomat.h"
 
@@ -129,7 +130,7 @@ Status load_delta_t(const std::string& path) {
     loaded.last_year = io::get_f64(rec, 0);
     auto damaged = [&](std::int64_t record, double v) {
         return error_status("The Delta T table " + path + " is damaged: record " + std::to_string(record) + " holds " +
-                            std::to_string(v) + ".");
+                            io::number_text(v) + ".");
     };
     if (!(std::fabs(loaded.last_year) <= 999999.0)) return damaged(1, loaded.last_year);
     const std::int64_t values = std::min<std::int64_t>(*count - 1, DeltaTTable::kCapacity);

@@ -32,6 +32,7 @@
 #include "core/setpar.h"
 #include "core/utils.h"
 #include "io/bytes.h"
+#include "io/fields.h"
 #include "io/files.h"
 #include "io/recfile.h"
 
@@ -631,12 +632,12 @@ Status ephem(std::int32_t number, const EphemDate& date, std::int32_t year, std:
     out = {};
     const double jd = date.jd();
     Status s = is_calendar_jd(jd) ? ephem_body(number, date, year, data_dir, out, accuracy)
-                                  : error_status("The date JD " + std::to_string(jd) + " cannot be computed.");
+                                  : error_status("The date JD " + io::number_text(jd) + " cannot be computed.");
     // A value that is not a number comes from data that cannot be what they
     // say (or an orbit no computation can follow): never a result.
     for (int i = 1; s.ok() && i <= EphResultValues::kCount; ++i)
         if (!std::isfinite(out(i)))
-            s = error_status("The position of object " + std::to_string(number) + " at JD " + std::to_string(jd) +
+            s = error_status("The position of object " + std::to_string(number) + " at JD " + io::number_text(jd) +
                              " cannot be computed: quantity " + std::to_string(i) + " is not a number.");
     if (!s.ok()) {
         out = {};

@@ -15,6 +15,7 @@
 #include "core/setpar.h"
 #include "core/utils.h"
 #include "io/errchan.h"
+#include "io/fields.h"
 #include "zelvomat/zelvomat.h"
 
 namespace zelvomat {
@@ -50,7 +51,7 @@ Status ephem2(std::int32_t number, double jd, BodyDirection& out, std::int16_t& 
     // The Earth is the observer: it has no direction.
     if (number == -static_cast<std::int32_t>(BodyCode::Earth)) return ok_status();
     if (!is_calendar_jd(jd))
-        return error_status("The date JD " + std::to_string(jd) + " is not a date of the calendar.");
+        return error_status("The date JD " + io::number_text(jd) + " is not a date of the calendar.");
     de_state().flags = {};
 
     // Step 1: the object's heliocentric state.
@@ -104,7 +105,7 @@ Status ephem2(std::int32_t number, double jd, BodyDirection& out, std::int16_t& 
     // what they say: no direction.
     for (double v : r)
         if (!std::isfinite(v))
-            return error_status("The direction of body " + std::to_string(number) + " at JD " + std::to_string(jd) +
+            return error_status("The direction of body " + std::to_string(number) + " at JD " + io::number_text(jd) +
                                 " cannot be computed: a value is not a number.");
     out = r;
     status = kind;

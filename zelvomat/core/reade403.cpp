@@ -65,10 +65,13 @@ Status load_record(DeCopy& cp, std::int32_t r) {
     if (!de.file) ZEL_TRY(de_open());
     const EphemerisFile& file = *de.file;
     if (cp.file != de.file || cp.loaded != r) {
-        if (r < 1 || r > file.record_count())
-            return error_status("Record " + std::to_string(r) + " of the planetary ephemeris file \"" + file.path() +
-                                "\" is missing: the file has " + std::to_string(file.record_count()) +
-                                " records of 8144 bytes.");
+        if (r < 1 || r > file.record_count()) {
+            const Status missing = error_status("Record " + std::to_string(r) + " of the planetary ephemeris file \"" +
+                                                file.path() + "\" is missing: the file has " +
+                                                std::to_string(file.record_count()) + " records of 8144 bytes.");
+            de_close();  // the next request finds the file as it stands then
+            return missing;
+        }
         cp.loaded = 0;
         if (Status s = file.read_record(r, cp.words); !s) {
             de_close();

@@ -126,6 +126,12 @@ std::string fmt_i(std::int64_t value, int width) {
     return std::string(static_cast<std::size_t>(width) - s.size(), ' ') + s;
 }
 
+std::string number_text(double value) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.10g", value);
+    return buf;
+}
+
 double round_decimals(double x, int nd) {
     const double p = std::pow(10.0, nd);
     const double y = x * p;

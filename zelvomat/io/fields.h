@@ -40,6 +40,10 @@ std::string fmt_i(std::int64_t value, int width);
 std::string fmt_f(double value, int width, int decimals);
 std::string fmt_e(double value, int width, int decimals);
 
+// A number for a message: up to 10 significant digits, "nan" and "inf" as
+// such.
+std::string number_text(double value);
+
 // Rounds x to nd decimals, halves away from zero (nd may be 0 or negative).
 double round_decimals(double x, int nd);
 
