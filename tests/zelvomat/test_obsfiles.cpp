@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <strings.h>
 
+#include <algorithm>
 #include <bit>
 #include <cstdio>
 #include <cstring>
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "faults.h"
 #include "support.h"
 #include "tasks/obsfiles.h"
 #include "zelvomat/zelvomat.h"
@@ -411,12 +413,44 @@ TEST_F(ObsFiles, BackupsAreExactCopies) {
         ASSERT_EQ(errmsg(nullptr, 0), 0) << zeltest::last_message();
         EXPECT_EQ(read_bytes(data(c.copy)), list);
 
+        // A disk that fills during the copy: reported, the old backup whole.
+        write_bytes(data(c.list), std::vector<std::uint8_t>(5 * c.reclen, 'n'));
+        {
+            zeltest::FullDisk disk(c.copy, 100);
+            c.backup();
+        }
+        EXPECT_NE(zeltest::last_message().find(c.copy), std::string::npos) << zeltest::last_message();
+        EXPECT_EQ(read_bytes(data(c.copy)), list);
+
         // A missing list is reported and the backup stays.
         fs::remove(data(c.list));
         c.backup();
         EXPECT_NE(zeltest::last_message().find(c.list), std::string::npos) << zeltest::last_message();
         EXPECT_EQ(read_bytes(data(c.copy)), list);
     }
+}
+
+// A disk that fills while the record list is rebuilt: reported, and the
+// list as it was, every observatory in it.
+TEST_F(ObsFiles, AFailedRebuildLeavesTheRecordListWhole) {
+    write_bytes(data("observa1.dat"), text_list(all_mpc_lines()));
+    obswri();
+    ASSERT_EQ(errmsg(nullptr, 0), 0) << zeltest::last_message();
+    const auto before = read_bytes(data("observat.dat"));
+    auto lines = all_mpc_lines();
+    lines.pop_back();
+    write_bytes(data("observa1.dat"), text_list(lines));
+    {
+        zeltest::FullDisk disk("observat.dat", 200);
+        obswri();
+        EXPECT_TRUE(disk.hit());
+    }
+    EXPECT_NE(zeltest::last_message().find("observat.dat"), std::string::npos) << zeltest::last_message();
+    EXPECT_EQ(read_bytes(data("observat.dat")), before);
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(data(""))) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"observa1.dat", "observat.dat"}));
 }
 
 TEST_F(ObsFiles, BackupOfTheBuiltRecordList) {
