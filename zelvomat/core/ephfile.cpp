@@ -19,6 +19,11 @@ Result<std::shared_ptr<const EphemerisFile>> EphemerisFile::open(const std::stri
     return std::shared_ptr<const EphemerisFile>(std::move(f));
 }
 
+std::int64_t EphemerisFile::records_now() const {
+    auto n = file_.record_count();
+    return n ? *n : 0;
+}
+
 Status EphemerisFile::read_record(std::int64_t n, DeRecordWords words) const {
     std::array<std::uint8_t, kDeRecordBytes> bytes;
     if (Status s = file_.read(n, bytes); !s)

@@ -39,8 +39,9 @@ public:
     static Result<std::shared_ptr<const EphemerisFile>> open(const std::string& path);
 
     const std::string& path() const { return path_; }
-    // Number of whole records in the file when it was opened.
+    // Number of whole records in the file when it was opened, and now.
     std::int64_t record_count() const { return records_; }
+    std::int64_t records_now() const;
     // Reads record n (1-based) into words. Fails when the record is not whole
     // in the file as it stands now (a file cut since it was opened) or holds a
     // word that is not a finite number within kDeLargestWord.

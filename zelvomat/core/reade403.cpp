@@ -65,13 +65,12 @@ Status load_record(DeCopy& cp, std::int32_t r) {
     if (!de.file) ZEL_TRY(de_open());
     const EphemerisFile& file = *de.file;
     if (cp.file != de.file || cp.loaded != r) {
-        if (r < 1 || r > file.record_count()) {
-            const Status missing = error_status("Record " + std::to_string(r) + " of the planetary ephemeris file \"" +
-                                                file.path() + "\" is missing: the file has " +
-                                                std::to_string(file.record_count()) + " records of 8144 bytes.");
-            de_close();  // the next request finds the file as it stands then
-            return missing;
-        }
+        // A record past the end of the file as it was opened may be there
+        // now: the file as it stands decides.
+        if (r < 1 || (r > file.record_count() && r > file.records_now()))
+            return error_status("Record " + std::to_string(r) + " of the planetary ephemeris file \"" + file.path() +
+                                "\" is missing: the file has " + std::to_string(file.records_now()) +
+                                " records of 8144 bytes.");
         cp.loaded = 0;
         if (Status s = file.read_record(r, cp.words); !s) {
             de_close();
