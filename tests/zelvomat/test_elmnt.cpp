@@ -378,14 +378,14 @@ TEST_F(ElmntTest, CatalogueFailuresAreReported) {
     EXPECT_FALSE(run(1, J2 + 100).ok());
 }
 
-// The files stay mapped between calls until Closlae or in_par drops them.
-TEST_F(ElmntTest, MappedFilesAreDroppedByCloslaeAndInpar) {
+// The files are held between calls until Closlae or in_par drops them.
+TEST_F(ElmntTest, HeldFilesAreDroppedByCloslaeAndInpar) {
     const std::string dir = wd.dir_slash();
     ASSERT_TRUE(run(1, J1 - 60).ok());
     expect_set(elements, set_of(J1 - 60, 1.0, kSlow), J1 - 60);
     zeltest::write_year(dir, 2020, kObjects, {{1, {make_set(J1 - 61, 5.0, kSlow)}}});
     ASSERT_TRUE(run(1, J1 - 60).ok());
-    expect_set(elements, set_of(J1 - 60, 1.0, kSlow), J1 - 60);  // the mapping of the file replaced
+    expect_set(elements, set_of(J1 - 60, 1.0, kSlow), J1 - 60);  // the file replaced: the one held
     Closlae();
     ASSERT_TRUE(run(1, J1 - 60).ok());
     expect_set(elements, set_of(J1 - 61, 5.0, kSlow), J1 - 60);

@@ -75,11 +75,11 @@ DeState& de_state();
 
 // Own storage of one reader copy.
 struct DeCopy {
-    std::shared_ptr<const EphemerisFile> file;   // the file the words below were read from
-    std::int32_t loaded = 0;                     // their record number; 0 none
-    std::array<double, kDeRecordWords> words{};  // the 1018 words of that record
-    State9 sun{};                                // the Sun's barycentric state
-    bool barycentric = false;                    // recstate leaves planets barycentric
+    std::shared_ptr<const EphemerisFile> file;            // the file the record below was read from
+    std::int32_t loaded = 0;                              // its number; 0 none
+    std::shared_ptr<const EphemerisFile::Record> record;  // its 1018 words
+    State9 sun{};                                         // the Sun's barycentric state
+    bool barycentric = false;                             // recstate leaves planets barycentric
     // Last states computed by recstate, file bodies 1 .. 10 at index body - 1.
     std::array<State9, 10> states{};
 };

@@ -3,8 +3,8 @@
 //
 // The search for the set nearest a date scans the object's consecutive sets
 // in ascending order of epoch and stops as soon as the distance in time stops
-// decreasing; the object's sets are read at once from byte (s-1) x 56 of
-// "el<YYYY>", whatever record they lie in. Every value taken from the files is
+// decreasing; with the files mapped, a set is read at byte (s-1) x 56 of
+// "el<YYYY>", whatever record it lies in. Every value taken from the files is
 // known to be a finite number before it is used.
 #include "core/elmnt.h"
 
@@ -37,9 +37,9 @@ void close_element_files() {
 
 namespace {
 
-// ---- The open files ---------------------------------------------------------------
+// ---- The mapped files ------------------------------------------------------------
 
-// The files of a calendar year, opened on first use. A year whose files are
+// The files of a calendar year, mapped on first use. A year whose files are
 // missing comes back with present = false.
 Result<const YearlyFiles*> year_files(std::string_view data_dir, std::int32_t year) {
     ElementCache& c = element_cache();
@@ -48,6 +48,16 @@ Result<const YearlyFiles*> year_files(std::string_view data_dir, std::int32_t ye
         c.years.clear();
         c.data_dir = std::string(dir);
     }
+    // Once per exported call: a file cut since it was mapped drops every
+    // mapping (a read past the new end would fault).
+    if (c.checked_call != export_calls()) {
+        c.checked_call = export_calls();
+        for (const YearlyFiles& y : c.years)
+            if (y.present && (!y.index.whole() || !y.sets.whole())) {
+                c.years.clear();
+                break;
+            }
+    }
     for (const YearlyFiles& y : c.years)
         if (y.year == year) return &y;
     YearlyFiles y;
@@ -55,10 +65,10 @@ Result<const YearlyFiles*> year_files(std::string_view data_dir, std::int32_t ye
     const std::string index_path = io::find_file(c.data_dir, files::yearly_index(year));
     const std::string sets_path = io::find_file(c.data_dir, files::yearly_elements(year));
     if (io::file_exists(index_path) && io::file_exists(sets_path)) {
-        auto index = io::RecordFile::open(index_path, kIndexRecord, io::OpenMode::Read);
+        auto index = io::MappedFile::open(index_path);
         if (!index)
             return error_status("The yearly element index " + index_path + " cannot be read: " + index.message());
-        auto sets = io::RecordFile::open(sets_path, kSetBytes, io::OpenMode::Read);
+        auto sets = io::MappedFile::open(sets_path);
         if (!sets) return error_status("The yearly element file " + sets_path + " cannot be read: " + sets.message());
         y.index = std::move(*index);
         y.sets = std::move(*sets);
@@ -85,7 +95,7 @@ struct YearScan {
     ElementSet set{};   // the nearest set
 };
 
-// Set k (0-based) of the sets read into bytes.
+// Set k (0-based) of the sets from bytes on.
 ElementSet read_set(io::Bytes sets, std::size_t k) {
     const io::Bytes b = sets.subspan(k * kSetBytes, kSetBytes);
     ElementSet e{};
@@ -105,11 +115,11 @@ Result<YearScan> scan_year(std::int32_t n, double jd, std::int32_t index, std::s
     if (!files) return files.status();
     const YearlyFiles& y = **files;
     if (!y.present) return r;
-    std::array<std::uint8_t, kIndexRecord> word{};
-    if (Status s = y.index.read(n, word); !s)
+    const io::Bytes ad = y.index.bytes();
+    if (static_cast<std::size_t>(n) * kIndexRecord > ad.size())
         return error_status("The yearly element index " + y.index.path() + " has no record for object " +
-                            std::to_string(n) + " (" + s.message() + ").");
-    const std::int32_t v = io::get_i32(word, 0);
+                            std::to_string(n) + ".");
+    const std::int32_t v = io::get_i32(ad, static_cast<std::size_t>(n - 1) * kIndexRecord);
     if (v < 0)
         return error_status("The yearly element index " + y.index.path() + " is damaged: record " + std::to_string(n) +
                             " holds " + std::to_string(v) + ".");
@@ -120,13 +130,13 @@ Result<YearScan> scan_year(std::int32_t n, double jd, std::int32_t index, std::s
         r.outcome = YearOutcome::NoCount;
         return r;
     }
-    // The object's sets, read at once (at most 999 of 56 bytes).
     const std::int64_t last = static_cast<std::int64_t>(r.first) + r.count - 1;
-    std::vector<std::uint8_t>& el = element_cache().scratch;
-    el.resize(static_cast<std::size_t>(r.count) * kSetBytes);
-    if (Status s = y.sets.read_run(r.first, el); !s)
+    if (static_cast<std::uint64_t>(last) * kSetBytes > y.sets.bytes().size())
         return error_status("The yearly element file " + y.sets.path() + " has no set " + std::to_string(last) +
-                            " (object " + std::to_string(n) + "): " + s.message());
+                            " (object " + std::to_string(n) + ").");
+    // The object's sets.
+    const io::Bytes el = y.sets.bytes().subspan(static_cast<std::size_t>(r.first - 1) * kSetBytes,
+                                                static_cast<std::size_t>(r.count) * kSetBytes);
     auto damaged = [&](std::int64_t set) {
         return error_status("The yearly element file " + y.sets.path() + " is damaged: set " + std::to_string(set) +
                             " (object " + std::to_string(n) + ") holds a value that is not a number.");

@@ -96,7 +96,8 @@ struct ElementFlags {
 //     for any object; a file that is present but too short for the records
 //     asked, a negative index word, or a set read that holds a value that is
 //     not a finite number, is an error.
-//  4. The files stay open between calls (elemcache.h).
+//  4. The files stay mapped between calls, checked against their sizes at
+//     each exported call (elemcache.h).
 Status elmnt(std::int32_t n, double jd, std::int32_t year, OrbitElementsArray& elements, ElementFlags& flags,
              std::string_view data_dir);
 
@@ -141,7 +142,7 @@ public:
     // Writes dir + "ad<YYYY>" and dir + "el<YYYY>" (dir ending with "/", or
     // empty for the working directory). Each file is written under a
     // temporary name and renamed into place (io::write_file_bytes), so that a
-    // reader that has the old file open keeps reading it whole.
+    // reader never finds a file half written.
     Status write(std::string_view dir, int year) const;
 
     std::int32_t set_count() const { return sets_; }

@@ -19,6 +19,23 @@ Result<std::shared_ptr<const EphemerisFile>> EphemerisFile::open(const std::stri
     return std::shared_ptr<const EphemerisFile>(std::move(f));
 }
 
+Result<std::shared_ptr<const EphemerisFile::Record>> EphemerisFile::record(std::int64_t n) const {
+    const bool keep = n >= 1 && n <= records_;
+    if (keep && kept_.size() == static_cast<std::size_t>(records_) && kept_[static_cast<std::size_t>(n - 1)])
+        return kept_[static_cast<std::size_t>(n - 1)];
+    auto r = std::make_shared<Record>();
+    ZEL_TRY(read_record(n, *r));
+    if (keep) {
+        if (kept_count_ >= kCachedRecords || kept_.size() != static_cast<std::size_t>(records_)) {
+            kept_.assign(static_cast<std::size_t>(records_), nullptr);
+            kept_count_ = 0;
+        }
+        kept_[static_cast<std::size_t>(n - 1)] = r;
+        ++kept_count_;
+    }
+    return std::shared_ptr<const Record>(std::move(r));
+}
+
 std::int64_t EphemerisFile::records_now() const {
     auto n = file_.record_count();
     return n ? *n : 0;

@@ -8,16 +8,18 @@
 // its start date, word 2 its end date, then the Chebyshev coefficient blocks
 // (km) at the words of kEphemerisRecordTable (reade403.h).
 //
-// A record is read from the file (pread) into the reader's own buffer when
-// the reader turns to it, so a file cut or replaced while the library holds
-// it open is a failed read that the caller sees, never a fault of the
-// process.
+// A record is read from the file (pread) the first time a reader turns to it,
+// checked, and kept in memory with the file: a file cut or replaced while the
+// library holds it open is a failed read that the caller sees, never a fault
+// of the process, and a record read once costs nothing the next time.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "io/recfile.h"
 #include "io/status.h"
@@ -36,6 +38,8 @@ using DeRecordWords = std::span<double, kDeRecordWords>;
 
 class EphemerisFile {
 public:
+    using Record = std::array<double, kDeRecordWords>;
+
     static Result<std::shared_ptr<const EphemerisFile>> open(const std::string& path);
 
     const std::string& path() const { return path_; }
@@ -46,11 +50,17 @@ public:
     // in the file as it stands now (a file cut since it was opened) or holds a
     // word that is not a finite number within kDeLargestWord.
     Status read_record(std::int64_t n, DeRecordWords words) const;
+    // Record n as read_record reads it, kept after the first time (at most
+    // kCachedRecords of them, about 33 MB; then the kept ones are dropped).
+    Result<std::shared_ptr<const Record>> record(std::int64_t n) const;
+    static constexpr std::size_t kCachedRecords = 4096;
 
 private:
     io::RecordFile file_;
     std::int64_t records_ = 0;
     std::string path_;
+    mutable std::vector<std::shared_ptr<const Record>> kept_;  // by record number - 1
+    mutable std::size_t kept_count_ = 0;
 };
 
 }  // namespace zelvomat

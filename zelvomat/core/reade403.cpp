@@ -52,6 +52,7 @@ void release_copies() {
     for (DeCopy* c : {&de_copies().position, &de_copies().force}) {
         c->file.reset();
         c->loaded = 0;
+        c->record.reset();
     }
 }
 
@@ -72,14 +73,17 @@ Status load_record(DeCopy& cp, std::int32_t r) {
                                 "\" is missing: the file has " + std::to_string(file.records_now()) +
                                 " records of 8144 bytes.");
         cp.loaded = 0;
-        if (Status s = file.read_record(r, cp.words); !s) {
+        auto rec = file.record(r);
+        if (!rec) {
+            const Status s = rec.status();
             de_close();
             return s;
         }
+        cp.record = std::move(*rec);
         cp.file = de.file;
         cp.loaded = r;
     }
-    const double* rec = cp.words.data();
+    const double* rec = cp.record->data();
     const double start = de.first_jd + kDeRecordDays * (r - kDeFirstDataRecord);
     if (rec[0] != start || rec[1] != start + kDeRecordDays)
         return error_status("The planetary ephemeris file \"" + file.path() +
@@ -91,7 +95,7 @@ Status load_record(DeCopy& cp, std::int32_t r) {
 
 std::span<const double> block_of(const DeCopy& cp, const EphemerisRecordRow& row) {
     const std::size_t first = static_cast<std::size_t>(row.first_word - 1);
-    return std::span<const double>(cp.words).subspan(first);
+    return std::span<const double>(*cp.record).subspan(first);
 }
 
 void subtract(State9& a, const State9& b) {

@@ -11,9 +11,17 @@ std::string& channel() {
     static std::string message;
     return message;
 }
+std::uint64_t& calls() {
+    static std::uint64_t n = 0;
+    return n;
+}
 }  // namespace
 
-void clear_error() { channel().clear(); }
+void clear_error() {
+    ++calls();
+    channel().clear();
+}
+std::uint64_t export_calls() { return calls(); }
 void set_error(std::string_view message) { channel().assign(message); }
 const std::string& last_error() { return channel(); }
 

@@ -6,6 +6,7 @@
 // always belongs to the last call.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,12 @@ namespace zelvomat {
 void clear_error();
 void set_error(std::string_view message);
 const std::string& last_error();
+
+// The number of exported calls begun so far (counted by clear_error, with
+// which every export begins). What the library keeps between calls and may
+// have changed on the disk in between (mapped files) is looked at again when
+// this number has moved.
+std::uint64_t export_calls();
 
 // Runs the body of an exported function: clears the channel, keeps the message
 // of a failed Status, and turns any escaping C++ exception into a message so
