@@ -134,6 +134,17 @@ Outcome run_moonsun(int number, double jd) {
     return o;
 }
 
+// The frame of a track of object 1 over January 2025; the outputs must stay
+// as they were on failure.
+Outcome run_track() {
+    Inpo();
+    if (!zeltest::last_message().empty()) return {zeltest::last_message(), false};
+    const int objects[3] = {1, 0, 0};
+    double step = -1, ra1 = -1, ra2 = -1, d1 = -1, d2 = -1;
+    Track(objects, 20250101.0, 20250201.0, &step, &ra1, &ra2, &d1, &d2);
+    return {zeltest::last_message(), ra1 != -1.0 || ra2 != -1.0 || d1 != -1.0 || d2 != -1.0};
+}
+
 Outcome run_idcalc() {
     zeltest::write_text("input.id1", observation_line() + "\r\n");
     int status = 0, first = 1, last = 1;
@@ -250,6 +261,8 @@ TEST_F(DamagedPackage, ValuesThatAreNotNumbersAreErrors) {
          [] { return run_moonsun(-10, kJan15); }, "coorbp"},
         {"1e308 in the ephemeris record of the date", [] { patch("el/coorbp", ephemeris_word(kJan10, 300), 1e308); },
          run_progr, "coorbp"},
+        {"NaN in the ephemeris record, track", [] { patch("el/coorbp", ephemeris_word(2460676.5, 760), kNaN); },
+         run_track, "coorbp"},
         {"NaN in the ephemeris record, identification",
          [] { patch("el/coorbp", ephemeris_word(kJan15 + 0.5, 760), kNaN); }, run_idcalc, "coorbp"},
         {"NaN in the ephemeris record, plate search",

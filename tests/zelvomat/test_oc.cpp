@@ -754,6 +754,13 @@ TEST_F(OcRun, FailuresAreReported) {
              write_input(l);
          },
          0, "", "\"input.oc1\" has no line 3: it holds 2 lines", 2, 3},
+        {"day fraction 9E+300",
+         [] {
+             auto l = catalogue_lines(3);
+             l[1].replace(25, 6, "9E+300");
+             write_input(l);
+         },
+         0, "", "\"input.oc1\" line 2: The fraction of the day", 1, 2},
         {"input a FIFO", [] { zeltest::replace_by_fifo("input.oc1"); }, 0, "resoc99.res",
          "Bad opening of \"Input.oc1\"", 0, 1},
     };
