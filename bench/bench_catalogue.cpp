@@ -1,16 +1,19 @@
-// Name lookups and element reads in a built element catalogue.
+// Name lookups and element reads in a built element catalogue, and the
+// export namn1 (which opens the catalogue at every call) by name.
 //
 // Run in the working directory of a built data package (tools/make_package.sh
 // OUT_DIR: OUT_DIR/work), or give it in ZELVO_PACKAGE_WORK.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "core/catalog.h"
 #include "core/names.h"
+#include "zelvomat/zelvomat.h"
 
 namespace {
 
@@ -30,7 +33,9 @@ bool open_catalogue(benchmark::State& state) {
 std::vector<std::string> sample_names() {
     std::vector<std::string> names;
     const std::int32_t total = zelvomat::catalogue_counts().total();
-    for (std::int32_t n = 1; n <= total && names.size() < 512; n += 37)
+    // Spread over the whole catalogue, numbered and unnumbered objects.
+    const std::int32_t step = std::max<std::int32_t>(1, total / 512);
+    for (std::int32_t n = 1; n <= total && names.size() < 512; n += step)
         if (zelvomat::catalogue_has(n))
             if (auto c = zelvomat::catname(n)) names.push_back(*c);
     return names;
@@ -63,6 +68,22 @@ static void BM_Catelem(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_Catelem);
+
+static void BM_Namn1(benchmark::State& state) {
+    if (!open_catalogue(state)) return;
+    const auto names = sample_names();
+    std::size_t i = 0;
+    int n = 0;
+    for (auto _ : state) {
+        std::string name = names[i];
+        namn1(name.data(), static_cast<unsigned>(name.size()), &n);
+        benchmark::DoNotOptimize(n);
+        i = (i + 1) % names.size();
+    }
+    if (n <= 0) state.SkipWithError("namn1 did not find a name of the catalogue");
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_Namn1);
 
 static void BM_Catopen(benchmark::State& state) {
     if (!open_catalogue(state)) return;

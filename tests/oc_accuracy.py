@@ -1,7 +1,8 @@
 #!/usr/bin/python3
-"""O-C residuals of observation lines made from an independent ephemeris.
+"""O-C residuals and identification of observation lines made from an
+independent ephemeris.
 
-    oc_accuracy.py OC_RUN OBSWRITE PACKAGE_WORK_DIR [--limit ARCSEC]
+    oc_accuracy.py OC_RUN PACKAGE_WORK_DIR [--limit ARCSEC]
 
 Observation lines in the Minor Planet Center's 80-column format are written
 here from the positions of catalogued minor planets that the independent
@@ -9,18 +10,21 @@ N-body integration of ephem_accuracy.py gives (DE405 read with numpy, scipy's
 DOP853, ERFA's Python binding; nothing of the library), at UT instants whose
 TT comes from the IERS Delta T series that python3-skyfield ships:
   - astrometric places, mean equator and equinox J2000 (data type 111), from
-    the geocentre (500) and from Greenwich (000, the parallax constants of
-    the package's bundled observatory list; the site from ERFA's IAU 1982
+    the geocentre (500) and from Mauna Kea (568), Pan-STARRS 1 (F51) and
+    Mt. Lemmon (G96) with the parallax constants of the package's observatory
+    list (the Minor Planet Center's list; the site from ERFA's IAU 1982
     sidereal time and IAU 1976/1980 precession-nutation);
   - apparent places of the true equator and equinox of date (313) from the
     geocentre (ERFA's aberration, eraPnm80).
-The package's observatory list holds only the codes 000-010; the run uses a
-scratch data directory (links to the package's files) whose list adds 500.
-OC_RUN (tools/oc_run) computes "result.oc4" with each motion model; the
-residual of each record is compared with the line's own angles minus the
-reference. Prints the largest differences per model and data type and exits
-1 when the integration model misses the limit (0.1" by default: 0.05" of the
-record's one decimal, the rest for the ephemeris); 77 when something needed is
+Every line must pass the line check cntl. OC_RUN (tools/oc_run) computes
+"result.oc4" with each motion model; the residual of each record is compared
+with the line's own angles minus the reference. Lines of the same objects and
+stations near their oppositions in the package's years (the dates from its
+opposition files) are identified (IdCalc, tolerance 5"): each line must find
+its object, with residuals within 1". Prints the largest differences per model
+and data type and exits 1 when the integration model misses the limit (0.1" by
+default: 0.05" of the record's one decimal, the rest for the ephemeris), a
+line fails the check or an identification misses; 77 when something needed is
 missing (skipped).
 """
 import os
@@ -43,6 +47,7 @@ except ImportError as e:  # pragma: no cover
 ARCSEC = 1.0 / 206264.80624709636
 EARTH_RADIUS_AU = 6378.137 / 149597870.691
 OBJECTS = [3, 7, 10, 433, 1036]
+STATIONS = ["500", "568", "F51", "G96"]
 
 
 def iers_delta_t():
@@ -84,39 +89,54 @@ def line(number, ut_jd, ra, dec, code):
     return "".join(l)
 
 
-def scratch_package(work, obswrite, tmp):
-    """Working and data directories of the run: links to the package's data
-    files, an observatory list of the bundled lines plus 500."""
-    b = bytearray(open(os.path.join(work, "setpar"), "rb").read())
+def number(code):
+    return 1000 + 100 * (ord(code[0]) - ord("A")) + int(code[1:]) if code[0].isalpha() else int(code)
+
+
+def scratch_package(work, tmp):
+    """A working directory of the run (the package's settings and the task
+    record); and the sites of the stations from the package's list."""
+    b = open(os.path.join(work, "setpar"), "rb").read()
     data = b[240:320].decode().strip()
-    el = os.path.join(tmp, "el") + "/"
     wd = os.path.join(tmp, "work")
-    os.makedirs(el)
     os.makedirs(wd)
-    for name in os.listdir(data):
-        if name.lower() not in ("observa1.dat", "observat.dat"):
-            os.symlink(os.path.join(data, name), el + name)
-    bundled = open(os.path.join(data, "observa1.dat"), "rb").read()
-    lines = [bundled[i:i + 79] for i in range(0, len(bundled), 79)]
-    while len(lines) < 500:
-        lines.append(("%03d" % len(lines)).encode().ljust(79))
-    lines.append(b"500   0.00000 0.00000  0.00000Geocentric".ljust(79))
-    open(el + "observa1.dat", "wb").write(b"".join(lines))
-    subprocess.run([obswrite, el], check=True, capture_output=True)
-    b[160:240] = (el + "coorbp").encode().ljust(80)
-    b[240:320] = el.encode().ljust(80)
-    open(os.path.join(wd, "setpar"), "wb").write(bytes(b))
+    open(os.path.join(wd, "setpar"), "wb").write(b)
     open(os.path.join(wd, "omc.cfg"), "wb").write(b"ZELV".ljust(1418))
-    greenwich = lines[0].decode()
-    site = (float(greenwich[3:13]), float(greenwich[13:21]), float(greenwich[21:30]))
-    return wd, el, site
+    listed = open(os.path.join(data, "observa1.dat"), "rb").read()
+    sites = {}
+    for code in STATIONS:
+        l = listed[79 * number(code):79 * number(code) + 79].decode("cp1252")
+        if l[:3] != code:
+            return wd, None
+        sites[code] = (float(l[3:13]), float(l[13:21]), float(l[21:30]))
+    return wd, sites
+
+
+def oppositions(data_dir, numbers):
+    """The package's opposition dates of the objects (opp<YYYY> files) that
+    lie where the yearly element files serve the identification: from 50 days
+    before 1 January of the second package year to 50 days after 1 January
+    of the last."""
+    out = {n: [] for n in numbers}
+    years = sorted(int(name[3:]) for name in os.listdir(data_dir) if name.startswith("opp") and name[3:].isdigit())
+    if not years:
+        return out
+    span = (sum(erfa.cal2jd(years[0] + 1, 1, 1)) - 50, sum(erfa.cal2jd(years[-1], 1, 1)) + 50)
+    for name in sorted(os.listdir(data_dir)):
+        if name.startswith("opp") and name[3:].isdigit():
+            raw = open(os.path.join(data_dir, name), "rb").read()
+            for k in range(len(raw) // 12):
+                jd, n = struct.unpack_from("<di", raw, 12 * k)
+                if n in out and span[0] < jd < span[1]:
+                    out[n].append(jd)
+    return out
 
 
 def main():
-    if len(sys.argv) < 4:
+    if len(sys.argv) < 3:
         print(__doc__)
         return 2
-    tool, obswrite, work = (os.path.abspath(a) for a in sys.argv[1:4])
+    tool, work = (os.path.abspath(a) for a in sys.argv[1:3])
     limit = float(sys.argv[sys.argv.index("--limit") + 1]) if "--limit" in sys.argv else 0.1
     if not os.path.exists(os.path.join(work, "setpar")) or not os.access(tool, os.X_OK):
         print("skipped: no package at", work, "or no tool", tool)
@@ -136,41 +156,63 @@ def main():
 
     tmp = tempfile.mkdtemp(prefix="oc-accuracy-")
     try:
-        wd, el, (lon, rc, rs) = scratch_package(work, obswrite, tmp)
+        wd, sites = scratch_package(work, tmp)
+        if sites is None:
+            print("skipped: the package's observatory list lacks", STATIONS)
+            return 77
         runs = {111: [], 313: []}  # (line, expected ra, dec)
+        ident = []  # lines near oppositions: (line, number)
+        opps = oppositions(data_dir, OBJECTS)
+
+        def observe(obj, ut, code, apparent=False):
+            """Astrometric (J2000) or apparent (of date) place of the object."""
+            lon, rc, rs = sites[code]
+            tt = ut + float(np.interp(ut, dt_jd, dt_val)) / 86400.0
+            e_pos, e_vel = de.earth_bary(tt)
+            gast = erfa.gmst82(2400000.5, ut - 2400000.5) + erfa.eqeq94(2400000.5, tt - 2400000.5)
+            th = gast + lon * np.pi / 180
+            tod = np.array([rc * np.cos(th), rc * np.sin(th), rs]) * EARTH_RADIUS_AU
+            site = erfa.pnm80(2400000.5, tt - 2400000.5).T @ tod
+            tau = 0.0
+            for _ in range(10):
+                p = obj(tt - tau) + de.sun_bary(tt - tau) - (e_pos + site)
+                tau = np.linalg.norm(p) * inv_c
+            if apparent:
+                s_e = e_pos - de.sun_bary(tt)
+                v = e_vel * inv_c
+                u = erfa.ab(p / np.linalg.norm(p), v, np.linalg.norm(s_e), np.sqrt(1 - v @ v))
+                p = erfa.pnm80(2400000.5, tt - 2400000.5) @ u
+            ra, dec = erfa.c2s(p)
+            return erfa.anp(ra), dec
+
         for n in OBJECTS:
+            # Oppositions of the package's years; Delta T past the end of the
+            # measured series is its last value (a second of Delta T moves an
+            # object by a hundredth of an arc second).
+            near = [t for t in opps[n] if t < de.end - 30]
+            t_lo = min([lo] + [t - 20 for t in near])
+            t_hi = max([hi] + [t + 20 for t in near])
             states = [ref.kepler_state(elements[n - 1], epoch, epoch)] + \
                      [ref.kepler_state(m, epoch, epoch) for m in minor]
-            fwd = ref.integrate(de, epoch, states, hi - epoch + 1.0)
-            bwd = ref.integrate(de, epoch, states, lo - epoch - 1.0)
+            fwd = ref.integrate(de, epoch, states, t_hi - epoch + 1.0)
+            bwd = ref.integrate(de, epoch, states, t_lo - epoch - 1.0)
 
             def obj(jd):
                 t = jd - epoch
                 return (fwd if t >= 0 else bwd).sol(t)[0:3]
 
             for ut in uts:
-                tt = ut + float(np.interp(ut, dt_jd, dt_val)) / 86400.0
-                e_pos, e_vel = de.earth_bary(tt)
-                # The site of Greenwich at the date, J2000.
-                gast = erfa.gmst82(2400000.5, ut - 2400000.5) + erfa.eqeq94(2400000.5, tt - 2400000.5)
-                th = gast + lon * np.pi / 180
-                tod = np.array([rc * np.cos(th), rc * np.sin(th), rs]) * EARTH_RADIUS_AU
-                site = erfa.pnm80(2400000.5, tt - 2400000.5).T @ tod
-                for code, obs in (("500", np.zeros(3)), ("000", site)):
-                    tau = 0.0
-                    for _ in range(10):
-                        p = obj(tt - tau) + de.sun_bary(tt - tau) - (e_pos + obs)
-                        tau = np.linalg.norm(p) * inv_c
-                    ra, dec = erfa.c2s(p)
-                    ra = erfa.anp(ra)
+                for code in STATIONS:
+                    ra, dec = observe(obj, ut, code)
                     runs[111].append((line(n, ut, ra, dec, code), ra, dec))
-                    if code == "500":
-                        s_e = e_pos - de.sun_bary(tt)
-                        v = e_vel * inv_c
-                        u = erfa.ab(p / np.linalg.norm(p), v, np.linalg.norm(s_e), np.sqrt(1 - v @ v))
-                        ra_a, dec_a = erfa.c2s(erfa.pnm80(2400000.5, tt - 2400000.5) @ u)
-                        ra_a = erfa.anp(ra_a)
-                        runs[313].append((line(n, ut, ra_a, dec_a, code), ra_a, dec_a))
+                ra_a, dec_a = observe(obj, ut, "500", apparent=True)
+                runs[313].append((line(n, ut, ra_a, dec_a, "500"), ra_a, dec_a))
+            # Near two of its oppositions, from every station, at night there.
+            for t in near[:2]:
+                for k, code in enumerate(STATIONS):
+                    ut = round(t - 3.0 + 2.0 * k - sites[code][0] / 360.0 + 0.0625, 5)
+                    ra, dec = observe(obj, ut, code)
+                    ident.append((line(n, ut, ra, dec, code), n))
 
         names = {0: "elliptic", 1: "nodes", 2: "integration"}
         bad = False
@@ -178,6 +220,13 @@ def main():
             with open(os.path.join(wd, "input.oc1"), "wb") as f:
                 for r in rows:
                     f.write((r[0] + "\r\n").encode())
+            # Every line passes the line check.
+            out = subprocess.run([tool, "check", str(len(rows))], cwd=wd, capture_output=True, text=True)
+            checks = out.stdout.split("\n")[:len(rows)]
+            failing = [rows[k][0] for k, c in enumerate(checks) if c.split()[0] != "0"]
+            if out.returncode != 0 or len(checks) != len(rows) or failing:
+                print("line check failed:", out.stderr.strip(), failing[:3])
+                bad = True
             for model in (2, 0, 1):
                 out = subprocess.run([tool, str(code), str(model), str(len(rows))], cwd=wd, capture_output=True,
                                      text=True)
@@ -202,6 +251,29 @@ def main():
                           % (names[model], code, key, diff, where))
                     if model == 2 and diff >= limit:
                         bad = True
+        # Identification near the oppositions.
+        with open(os.path.join(wd, "input.id1"), "wb") as f:
+            for text, _ in ident:
+                f.write((text + "\r\n").encode())
+        out = subprocess.run([tool, "identify", str(len(ident)), "5.0"], cwd=wd, capture_output=True, text=True)
+        if out.returncode != 0:
+            print("IdCalc failed:", out.stderr.strip())
+            return 1
+        recs = open(os.path.join(wd, "result.id4"), "rb").read()
+        found, worst, k = {}, 0.0, -1
+        for i in range(len(recs) // 82):
+            rec = recs[82 * i:82 * i + 82].decode("cp1252")
+            if rec[:13].strip():
+                k += 1
+            if rec[30:36].strip() and k < len(ident) and int(rec[30:36]) == ident[k][1]:
+                found[k] = True
+                worst = max(worst, abs(float(rec[55:62].replace(" ", ""))), abs(float(rec[63:70].replace(" ", ""))))
+        missed = [ident[k][0] for k in range(len(ident)) if k not in found]
+        print("identification: %d of %d lines of %s near opposition found their object; largest residual %.1f\""
+              % (len(found), len(ident), " ".join(STATIONS), worst))
+        if not ident or missed or worst > 1.0:
+            print("identification missed:", missed[:3])
+            bad = True
         return 1 if bad else 0
     finally:
         shutil.rmtree(tmp, ignore_errors=True)

@@ -26,6 +26,28 @@
 // of the input and its first 2 with a cycle count of 100 or more ("2015 VO166"),
 // for the tests' package.
 //
+// The Minor Planet Center's orbits:
+//
+//   mkcatalogue --mpcorb FILE DATA_DIR VALUES.txt [--small]
+//
+// FILE is in the format of the MPC's MPCORB.DAT (FILE "-": standard input;
+// the package step decompresses a gzip file into it). Columns (from 1): 1-7
+// the packed number ("00433", "A0345", "~0000") or packed provisional
+// designation ("K22H05K"), 9-13 H, 15-19 G, 21-25 the packed epoch ("K2289" =
+// 2022 August 9.0 TT), 27-35 M, 38-46 argument of perihelion, 49-57 node,
+// 60-68 inclination (degrees, ecliptic J2000), 71-79 e, 81-91 n (degrees a
+// day), 93-103 a (AU), 167-194 the readable designation: "(433) Eros" or
+// "(105808) 2000 SZ135" for a numbered object, "2022 HK5" for an unnumbered
+// one. The header (the lines up to its line of dashes) and blank lines are
+// skipped. A line that does not read (a field that is not a number, a packed
+// form that is not one, a readable number that is not the packed one, a
+// mean motion that does not belong to the semi-major axis) is reported with
+// its line number and left out; so are objects the catalogue cannot hold, as
+// above, and objects without H. n is taken from a (n = k / a^1.5, as for
+// the JPL extract); G goes into "elig" when it differs from 0.15, the value
+// the MPC gives to objects without a G of their own (the default of the
+// catalogue). The catalogue epoch and the numbering are as above.
+//
 // The comets edition:
 //
 //   mkcatalogue --comets INPUT.tsv DATA_DIR VALUES.txt PERTURBERS.tsv SOURCES.txt [--small]
@@ -56,14 +78,17 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <iostream>
 #include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "core/catalog.h"
+#include "core/datajd.h"
 #include "core/force.h"
 #include "core/magn.h"
+#include "core/names.h"
 #include "core/utils.h"
 #include "io/bytes.h"
 #include "io/fields.h"
@@ -150,31 +175,195 @@ bool read_perturbers(const char* path, std::map<std::int32_t, Object>& out) {
     return out.size() == 3;
 }
 
+// ---- MPCORB.DAT -----------------------------------------------------------------
+
+// Columns first..last (from 1) of a line, as text.
+std::string_view cols(std::string_view line, std::size_t first, std::size_t last) {
+    if (line.size() < first) return {};
+    return line.substr(first - 1, std::min(line.size(), last) - (first - 1));
+}
+
+// A fixed-column number: blanks around it allowed, nothing else.
+bool column_number(std::string_view line, std::size_t first, std::size_t last, double& v) {
+    const std::string_view t = io::trim(cols(line, first, last));
+    return !t.empty() && number_of(std::string(t), v) && std::isfinite(v);
+}
+
+// A packed date of the MPC ("K2289": century letter I, J, K, two digits of the
+// year, month and day as 1-9 then A = 10 ..) as a Julian date at 0h.
+bool packed_epoch(std::string_view t, double& jd) {
+    if (t.size() != 5 || t[0] < 'I' || t[0] > 'K' || !std::isdigit(static_cast<unsigned char>(t[1])) ||
+        !std::isdigit(static_cast<unsigned char>(t[2])))
+        return false;
+    auto code = [](char c) { return c >= '1' && c <= '9' ? c - '0' : c >= 'A' && c <= 'V' ? c - 'A' + 10 : 0; };
+    const int year = (t[0] - 'I' + 18) * 100 + (t[1] - '0') * 10 + (t[2] - '0');
+    const int month = code(t[3]), day = code(t[4]);
+    if (month < 1 || month > 12 || day < 1 || day > 31) return false;
+    std::int32_t d = 0;
+    double f = 0.0;
+    caljd(year, month, day, 0.0, d, f, 1);
+    jd = d + f;
+    return true;
+}
+
+// Reads the objects of an MPCORB.DAT file; the lines that do not read are
+// reported with their numbers and counted in left_out.
+void read_mpcorb(std::istream& in, const std::string& label, std::vector<Object>& objects, int& left_out) {
+    struct Pending {
+        int lineno;
+        std::string why;
+    };
+    std::vector<Pending> pending;  // lines before the header's dashes (if there are any)
+    bool in_data = false;
+    int lineno = 0;
+    std::string line;
+    auto report = [&](int at, const std::string& why) {
+        ++left_out;
+        std::fprintf(stderr, "mkcatalogue: %s line %d left out: %s\n", label.c_str(), at, why.c_str());
+    };
+    auto refuse = [&](const std::string& why) {
+        if (in_data)
+            report(lineno, why);
+        else
+            pending.push_back({lineno, why});
+    };
+    while (std::getline(in, line)) {
+        ++lineno;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (io::is_blank(line)) continue;
+        if (line.rfind("-----", 0) == 0) {
+            // The end of the header: what came before it was the header.
+            if (!in_data) pending.clear();
+            in_data = true;
+            continue;
+        }
+        const std::string_view l = line;
+        Object o;
+        double h = 0, g = 0, n_deg = 0;
+        const std::string_view desig = io::trim_right(cols(l, 1, 7));
+        if (l.size() < 103) {
+            refuse("the line ends before the elements (column 103)");
+            continue;
+        }
+        if (!packed_epoch(cols(l, 21, 25), o.epoch)) {
+            refuse("the epoch \"" + std::string(cols(l, 21, 25)) + "\" is not a packed date");
+            continue;
+        }
+        if (!(column_number(l, 27, 35, o.m) && column_number(l, 38, 46, o.peri) && column_number(l, 49, 57, o.node) &&
+              column_number(l, 60, 68, o.incl) && column_number(l, 71, 79, o.e) && column_number(l, 81, 91, n_deg) &&
+              column_number(l, 93, 103, o.a))) {
+            refuse("an element in columns 27-103 is not a number");
+            continue;
+        }
+        const bool has_h = !io::is_blank(cols(l, 9, 13));
+        if (has_h && !column_number(l, 9, 13, h)) {
+            refuse("H in columns 9-13 is not a number");
+            continue;
+        }
+        const bool has_g = !io::is_blank(cols(l, 15, 19));
+        if (has_g && !column_number(l, 15, 19, g)) {
+            refuse("G in columns 15-19 is not a number");
+            continue;
+        }
+        const std::string readable(io::trim(cols(l, 167, 194)));
+        if (desig.size() == 5) {
+            const ObjectNumber num = objnum(desig);
+            if (num.bad || num.n < 1) {
+                refuse("\"" + std::string(desig) + "\" in columns 1-7 is no packed number");
+                continue;
+            }
+            o.number = num.n;
+            // "(433) Eros": the number again, then the name or designation.
+            const std::string prefix = "(" + std::to_string(o.number) + ")";
+            if (readable.rfind(prefix, 0) != 0 || readable.size() <= prefix.size() + 1 ||
+                readable[prefix.size()] != ' ') {
+                refuse("the readable designation \"" + readable + "\" does not begin with " + prefix);
+                continue;
+            }
+            o.record = std::string(io::trim(std::string_view(readable).substr(prefix.size())));
+        } else if (desig.size() == 7) {
+            o.number = 0;
+            o.record = std::string(desig);
+        } else {
+            refuse("\"" + std::string(desig) + "\" in columns 1-7 is neither a packed number nor a packed designation");
+            continue;
+        }
+        if (!in_data) {
+            // Data before any line of dashes: the file has no header, and the
+            // lines held back were lines that do not read.
+            for (const Pending& p : pending) report(p.lineno, p.why);
+            pending.clear();
+            in_data = true;
+        }
+        // n is written to 1e-8 degrees a day: distant objects keep few digits of it.
+        const double n_from_a = o.a > 0.0 ? kGauss / (o.a * std::sqrt(o.a)) * kDegPerRad : 0.0;
+        if (o.a > 0.0 && o.e < 1.0 && std::fabs(n_deg - n_from_a) > 1e-4 * n_from_a + 1e-8) {
+            report(lineno, "the mean motion " + std::string(io::trim(cols(l, 81, 91))) +
+                               " does not belong to the semi-major axis " + std::string(io::trim(cols(l, 93, 103))));
+            continue;
+        }
+        if (o.e >= 1.0 || o.a <= 0.0) {
+            report(lineno, "not an elliptic orbit");
+            continue;
+        }
+        if (!has_h || (o.h_text = text5(h)).empty()) {
+            report(lineno, has_h ? "H does not fit 5 characters" : "no absolute magnitude H");
+            continue;
+        }
+        if (o.number > 0) {
+            if (o.record.size() > kNameRecord) {
+                report(lineno, "the name \"" + o.record + "\" is longer than 18 characters");
+                continue;
+            }
+            if (has_g && std::fabs(g - kDefaultSlope) > 1e-9 && (o.g_text = text5(g)).empty()) {
+                report(lineno, "G does not fit 5 characters");
+                continue;
+            }
+        } else {
+            const DesignationText back = desunpack(o.record);
+            const DesignationText again = despack(std::string_view(back.data(), back.size()));
+            if (std::string(io::trim_right(std::string_view(again.data(), again.size()))) != o.record) {
+                report(lineno, "\"" + o.record + "\" is no packed provisional designation");
+                continue;
+            }
+            o.long_cycle = o.record[4] >= 'A' && o.record[2] != 'S';
+        }
+        objects.push_back(std::move(o));
+    }
+    for (const Pending& p : pending) report(p.lineno, p.why);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::vector<char*> args;
-    bool small = false, comets = false;
+    bool small = false, comets = false, mpcorb = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--small")
             small = true;
         else if (a == "--comets")
             comets = true;
+        else if (a == "--mpcorb")
+            mpcorb = true;
         else
             args.push_back(argv[i]);
     }
-    if (args.size() != (comets ? 5u : 3u)) {
+    if (args.size() != (comets ? 5u : 3u) || (comets && mpcorb)) {
         std::fprintf(
             stderr,
             "usage: mkcatalogue INPUT.tsv DATA_DIR VALUES.txt [--small]\n"
+            "       mkcatalogue --mpcorb MPCORB.DAT DATA_DIR VALUES.txt [--small]\n"
             "       mkcatalogue --comets INPUT.tsv DATA_DIR VALUES.txt PERTURBERS.tsv SOURCES.txt [--small]\n");
         return 2;
     }
     std::string dir = args[1];
     if (dir.empty() || dir.back() != '/') dir += '/';
-    std::ifstream in(args[0], std::ios::binary);
-    if (!in) {
+    const bool from_stdin = mpcorb && std::string(args[0]) == "-";
+    std::ifstream source;
+    if (!from_stdin) source.open(args[0], std::ios::binary);
+    std::istream& in = from_stdin ? std::cin : source;
+    if (!from_stdin && !source) {
         std::fprintf(stderr, "mkcatalogue: cannot read %s\n", args[0]);
         return 1;
     }
@@ -187,12 +376,14 @@ int main(int argc, char** argv) {
     // Read and check the objects.
     std::vector<Object> objects;
     std::string line;
+    if (mpcorb) std::ios::sync_with_stdio(false);
     int left_out = 0, lineno = 0;
     auto leave_out = [&](const std::string& why) {
         ++left_out;
         std::fprintf(stderr, "mkcatalogue: line %d left out: %s\n", lineno, why.c_str());
     };
-    while (std::getline(in, line)) {
+    if (mpcorb) read_mpcorb(in, from_stdin ? std::string("standard input") : std::string(args[0]), objects, left_out);
+    while (!mpcorb && std::getline(in, line)) {
         ++lineno;
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty()) continue;

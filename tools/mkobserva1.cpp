@@ -19,6 +19,13 @@
 // lacks get a line holding their code and blanks. An MPC line cut or
 // blank-padded to 79 characters is such a line, so the lines are copied as
 // they stand (names longer than 49 characters are cut).
+//
+// Codes that the list gives without coordinates (space telescopes, roving
+// observers; all three fields blank) are kept with zero values: their names
+// stay searchable, and the line check answers an observation line of such a
+// code with "Data for the observatory are absent", as it does for any
+// observatory without data. The geocentric codes 500, 244 and 248 carry
+// zeros by right. The tool lists the codes without coordinates.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -155,6 +162,7 @@ int main(int argc, char** argv) {
     const std::string text = list_text(std::string(raw->begin(), raw->end()));
 
     std::map<int, std::string> lines;  // by observatory number
+    std::vector<std::string> without_site;
     int lineno = 0;
     for (const std::string& l : io::split_lines(text)) {
         ++lineno;
@@ -171,6 +179,9 @@ int main(int argc, char** argv) {
         if (*number < 0) return fail("the line has no observatory code");
         if (lines.count(*number)) return fail("observatory code " + parsed->code + " is listed twice");
         lines[*number] = line;
+        const bool blank_fields = io::is_blank(std::string_view(line).substr(
+            ObservatoryLine::kLongitudeOff, ObservatoryLine::kNameOff - ObservatoryLine::kLongitudeOff));
+        if (blank_fields) without_site.push_back(parsed->code + " " + std::string(io::trim_right(parsed->name)));
     }
     if (lines.empty()) {
         std::fprintf(stderr, "mkobserva1: %s lists no observatory\n", argv[1]);
@@ -191,5 +202,12 @@ int main(int argc, char** argv) {
     }
     std::printf("%s: %zu observatories in %d lines (000 .. %s)\n", argv[2], lines.size(), last + 1,
                 n_obs(last).c_str());
+    if (!without_site.empty()) {
+        std::printf(
+            "%s: %zu codes without coordinates kept with zero values; the line check refuses their "
+            "observation lines (\"Data for the observatory are absent\"):\n",
+            argv[2], without_site.size());
+        for (const std::string& s : without_site) std::printf("  %s\n", s.c_str());
+    }
     return 0;
 }

@@ -3,7 +3,7 @@
 // Gauss-Radau integrator and force model.
 //
 //   mkyearly epoch DATA_DIR OUT_VALUES EPOCH_JD FIRST_YEAR LAST_YEAR VALUES.txt... [--jobs N] [--sources FILE]
-//   mkyearly years DATA_DIR OUT_VALUES VALUES.txt... [--jobs N]
+//   mkyearly years DATA_DIR OUT_VALUES VALUES.txt... [--jobs N] [--numbered] [--hmax H]
 //
 // VALUES.txt are the settings values the earlier package steps left (lines
 // "key value ..."; a later file overrides an earlier one): eph_first_jd,
@@ -56,6 +56,16 @@
 //     no date of the year lies more than kYearSpacing/2 days from a set.
 // OUT_VALUES receives element_values.
 //
+// "years" with --numbered or --hmax H computes sets only for the numbered
+// objects, or only for the objects of absolute magnitude H or brighter (both:
+// the numbered ones of H or brighter); the others get no sets, and the
+// element search gives them the catalogue elements moved by two-body motion
+// (its "not accepted" flag set). An "ad<YYYY>" index word addresses at most
+// 2147482 sets in a year (first x 1000 + count in 32 bits), about 268,000
+// objects of 8 sets: a catalogue of the Minor Planet Center's size needs a
+// limit, and a year that would hold more sets is refused with a message that
+// names the options.
+//
 // Both modes share the objects out among N worker processes (the library's
 // integration state is static, one integration per process; default: the
 // number of processors), which write their results to scratch files beside
@@ -70,7 +80,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <limits>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -86,6 +98,7 @@
 #include "core/twobody.h"
 #include "core/utils.h"
 #include "io/bytes.h"
+#include "io/fields.h"
 #include "io/files.h"
 #include "io/recfile.h"
 
@@ -410,6 +423,19 @@ std::map<std::int32_t, SourceElements> read_sources(const std::string& path) {
     return out;
 }
 
+// The settings values of the epoch step.
+std::string epoch_values(double epoch, int first_year, int last_year, const std::array<OrbitElements, 3>& pert) {
+    std::ostringstream vals;
+    vals.imbue(std::locale::classic());
+    vals.precision(17);
+    vals << "catalogue_epoch " << epoch << "\n";
+    vals << "first_year " << first_year << "\n";
+    vals << "last_year " << last_year << "\n";
+    for (int k = 0; k < 3; ++k)
+        vals << "perturber" << k + 1 << elements_text(pert[static_cast<std::size_t>(k)]) << "\n";
+    return vals.str();
+}
+
 int run_epoch(const std::string& dir, const std::string& out_values, double epoch, int first_year, int last_year,
               const Values& values, int jobs, const std::string& sources_path) {
     const auto t_start = std::chrono::steady_clock::now();
@@ -418,10 +444,18 @@ int run_epoch(const std::string& dir, const std::string& out_values, double epoc
     std::array<OrbitElements, 3> pert{perturber(values, 1), perturber(values, 2), perturber(values, 3)};
     if (last_year < first_year || last_year - first_year >= 5) die("the package holds 1 to 5 years");
     if (epoch < jan1(first_year) || epoch >= jan1(last_year + 1)) die("the epoch lies outside the package years");
+    const std::map<std::int32_t, SourceElements> sources = read_sources(sources_path);
+    if (source == epoch && sources.empty()) {
+        // The catalogue is at the package epoch already (the Minor Planet
+        // Center's orbits at its standard epoch): nothing to integrate.
+        write_values(out_values, epoch_values(epoch, first_year, last_year, pert));
+        std::fprintf(stderr, "mkyearly: the catalogue is at the package epoch JD %.1f already; nothing integrated\n",
+                     epoch);
+        return 0;
+    }
     Catalogue cat = read_catalogue(dir, objects);
     open_ephemeris(dir, values);
     const std::vector<std::int32_t> list = present_objects(cat);
-    const std::map<std::int32_t, SourceElements> sources = read_sources(sources_path);
     // Own epochs are used one day inside the planetary ephemeris file.
     const double own_first = de_state().first_jd + 1.0, own_last = de_state().last_jd - 1.0;
     std::int32_t moved_two_body = 0;
@@ -510,15 +544,7 @@ int run_epoch(const std::string& dir, const std::string& out_values, double epoc
     if (Status s = io::write_file_bytes(tmp, cat.bytes); !s) die(s.message());
     if (std::rename(tmp.c_str(), cat.path.c_str()) != 0) die("cannot replace " + cat.path);
 
-    std::ostringstream vals;
-    vals.imbue(std::locale::classic());
-    vals.precision(17);
-    vals << "catalogue_epoch " << epoch << "\n";
-    vals << "first_year " << first_year << "\n";
-    vals << "last_year " << last_year << "\n";
-    for (int k = 0; k < 3; ++k)
-        vals << "perturber" << k + 1 << elements_text(pert_new[static_cast<std::size_t>(k)]) << "\n";
-    write_values(out_values, vals.str());
+    write_values(out_values, epoch_values(epoch, first_year, last_year, pert_new));
     std::fprintf(stderr,
                  "mkyearly: %zu objects integrated from JD %.1f to JD %.1f in %.1f s with %d processes "
                  "(%lld force evaluations)\n",
@@ -584,7 +610,43 @@ struct YearPlan {
     std::vector<ElementSet> sets;
 };
 
-int run_years(const std::string& dir, const std::string& out_values, const Values& values, int jobs) {
+// The limit of the yearly sets ("years" --numbered, --hmax H).
+struct YearlyLimit {
+    bool numbered_only = false;
+    std::optional<double> hmax;
+    bool any() const { return numbered_only || hmax.has_value(); }
+};
+
+// The objects of the list that the limit keeps: numbered ones when asked
+// (catalogue numbers up to the numbered count), of H at most hmax when asked
+// (H of "elih"; an H that does not read counts as faint).
+std::vector<std::int32_t> limited(const std::string& dir, const std::vector<std::int32_t>& list, const Values& values,
+                                  const YearlyLimit& limit) {
+    if (!limit.any()) return list;
+    const auto numbered = static_cast<std::int32_t>(value(values, "numbered"));
+    std::vector<std::uint8_t> hs;
+    if (limit.hmax) {
+        auto b = io::read_file_bytes(dir + std::string(files::kCatMagnitudes));
+        if (!b) die(b.message());
+        hs = std::move(*b);
+    }
+    std::vector<std::int32_t> kept;
+    for (std::int32_t n : list) {
+        if (limit.numbered_only && n > numbered) continue;
+        if (limit.hmax) {
+            const std::size_t at = static_cast<std::size_t>(n - 1) * catalogue::kHRecord;
+            if (at + catalogue::kHRecord > hs.size()) continue;
+            auto h =
+                io::read_real(std::string_view(reinterpret_cast<const char*>(hs.data() + at), catalogue::kHRecord), 0);
+            if (!h || *h > *limit.hmax) continue;
+        }
+        kept.push_back(n);
+    }
+    return kept;
+}
+
+int run_years(const std::string& dir, const std::string& out_values, const Values& values, int jobs,
+              const YearlyLimit& limit) {
     const auto t_start = std::chrono::steady_clock::now();
     const double epoch = value(values, "catalogue_epoch");
     const auto objects = static_cast<std::int32_t>(value(values, "objects"));
@@ -595,7 +657,24 @@ int run_years(const std::string& dir, const std::string& out_values, const Value
     std::array<OrbitElements, 3> pert{perturber(values, 1), perturber(values, 2), perturber(values, 3)};
     const Catalogue cat = read_catalogue(dir, objects);
     open_ephemeris(dir, values);
-    const std::vector<std::int32_t> list = present_objects(cat);
+    const std::vector<std::int32_t> present = present_objects(cat);
+    const std::vector<std::int32_t> list = limited(dir, present, values, limit);
+    if (limit.any()) {
+        std::string what = limit.numbered_only ? "numbered objects" : "objects";
+        if (limit.hmax) what += " of H " + std::to_string(*limit.hmax).substr(0, 5) + " or brighter";
+        std::fprintf(stderr,
+                     "mkyearly: yearly sets limited to the %s: %zu of %zu objects; the others get the catalogue "
+                     "elements by two-body motion\n",
+                     what.c_str(), list.size(), present.size());
+    }
+    // Every object with an opposition in a year takes at least 8 of its
+    // sets: refuse at once what the index words cannot address.
+    const std::int64_t capacity = std::numeric_limits<std::int32_t>::max() / yearly::kCountFactor - 1;
+    if (static_cast<std::int64_t>(list.size()) * kWindowSets * 8 / 10 > capacity)
+        die("the yearly element files of " + std::to_string(list.size()) + " objects would hold more than the " +
+            std::to_string(capacity) +
+            " sets a year that the index words of \"ad<YYYY>\" address; limit them with --yearly-hmax H or "
+            "--yearly-numbered (tools/make_package.sh)");
     std::vector<double> year_start(years + 1);
     for (std::size_t y = 0; y <= years; ++y) year_start[y] = jan1(first_year + static_cast<int>(y));
     const EarthTable earth = earth_table(year_start.front(), year_start.back());
@@ -717,7 +796,10 @@ int run_years(const std::string& dir, const std::string& out_values, const Value
             for (std::int32_t n = 1; n <= objects; ++n) {
                 const auto& per_year = all[static_cast<std::size_t>(n - 1)];
                 if (per_year.empty() || per_year[y].first != group) continue;
-                if (Status s = w.add(n, per_year[y].second); !s) die(s.message());
+                if (Status s = w.add(n, per_year[y].second); !s)
+                    die(s.message() +
+                        " Limit the yearly files with --yearly-hmax H or --yearly-numbered "
+                        "(tools/make_package.sh).");
                 ++objs[group];
             }
             if (group == 1) window_sets = w.set_count();
@@ -749,7 +831,7 @@ void usage() {
     std::fprintf(stderr,
                  "usage: mkyearly epoch DATA_DIR OUT_VALUES EPOCH_JD FIRST_YEAR LAST_YEAR VALUES.txt... [--jobs N] "
                  "[--sources FILE]\n"
-                 "       mkyearly years DATA_DIR OUT_VALUES VALUES.txt... [--jobs N]\n");
+                 "       mkyearly years DATA_DIR OUT_VALUES VALUES.txt... [--jobs N] [--numbered] [--hmax H]\n");
     std::exit(2);
 }
 
@@ -758,6 +840,7 @@ void usage() {
 int main(int argc, char** argv) {
     std::vector<std::string> args;
     std::string sources;
+    YearlyLimit limit;
     int jobs = jobs_default();
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -765,6 +848,12 @@ int main(int argc, char** argv) {
             jobs = std::max(1, std::atoi(argv[++i]));
         } else if (a == "--sources" && i + 1 < argc) {
             sources = argv[++i];
+        } else if (a == "--numbered") {
+            limit.numbered_only = true;
+        } else if (a == "--hmax" && i + 1 < argc) {
+            char* end = nullptr;
+            limit.hmax = std::strtod(argv[++i], &end);
+            if (end == argv[i] || *end != '\0' || !std::isfinite(*limit.hmax)) usage();
         } else {
             args.push_back(a);
         }
@@ -785,7 +874,7 @@ int main(int argc, char** argv) {
         if (args.size() < 4) usage();
         const Values v = read_values({args.begin() + 3, args.end()});
         set_comets(dir, v);
-        return run_years(dir, out_values, v, jobs);
+        return run_years(dir, out_values, v, jobs, limit);
     }
     usage();
 }

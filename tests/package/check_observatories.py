@@ -5,9 +5,11 @@ parser of the Minor Planet Center's ObsCodes.html (astroquery.mpc).
 
     check_observatories.py SOURCE_DIR BUILD_DIR
 
-Cases: the bundled excerpt that python3-astroquery ships; a fuller list given
-through ZELVO_OBSCODES (published lines with letter codes, blank fields, a
-southern site, HTML references and UTF-8 names); lists the step must refuse.
+Cases: the list the package bundles (the Minor Planet Center's whole list,
+tools/package/data/ObsCodes.html: 2,662 codes, 500 and the codes without
+coordinates among them); a list given through ZELVO_OBSCODES (published lines
+with letter codes, blank fields, a southern site, HTML references and UTF-8
+names); lists the step must refuse.
 """
 import math
 import os
@@ -109,15 +111,26 @@ Z98  11.111110.700000+0.700000C\u00f4te &amp; \u0160tern\u0159 Station, a name t
 """
 
 with tempfile.TemporaryDirectory() as tmp:
-    # The bundled excerpt.
+    # The bundled list.
     data = os.path.join(tmp, "el") + "/"
     os.makedirs(data)
     r = run_step(data)
     check(r.returncode == 0, "bundled list: step failed: " + r.stderr)
     if r.returncode == 0:
-        src = subprocess.run(["dpkg", "-L", "python3-astroquery"], capture_output=True, text=True).stdout
-        src = [p for p in src.splitlines() if p.endswith("/mpc/tests/data/ObsCodes.html")][0]
-        print("bundled list: %d observatories in %d records" % compare(data, src, "bundled"))
+        src = os.path.join(SRC, "tools", "package", "data", "ObsCodes.html")
+        listed, records = compare(data, src, "bundled")
+        print("bundled list: %d observatories in %d records" % (listed, records))
+        check(listed == 2662 and records == 3600, "bundled list: not the whole list of 2662 codes up to Z99")
+        with open(os.path.join(data, "observat.dat"), "rb") as f:
+            recs = f.read()
+        for code, n, lon in (("500", 500, 0.0), ("568", 568, 204.5278), ("F51", 1551, 203.74409),
+                             ("G96", 1696, 249.21128)):
+            num, got = struct.unpack_from("<hd", recs, n * REC)
+            check(num == n and got == lon, f"bundled {code}: record {num} longitude {got}")
+        # The codes without coordinates are kept, and the step's log names them.
+        log = open(os.path.join(tmp, "observatories.log")).read()
+        check("24 codes without coordinates" in log and "C57 TESS" in log,
+              "bundled list: the log does not list the codes without coordinates")
 
     # A fuller list given by the user.
     full = os.path.join(tmp, "ObsCodes.html")

@@ -140,6 +140,33 @@ TEST_F(LineCheck, ObservationLinesInHours) {
     });
 }
 
+// Code 500 is the geocentre whatever the list holds: a list that ends before
+// it (the codes 000-010 of an excerpt), or one whose line 501 holds another
+// code, still lets its lines pass, and the observer field calls it the
+// geocentre.
+TEST_F(LineCheck, GeocentreNeedsNoRecord) {
+    const std::string geocentric = with(kObs, 78, "500");
+    for (const auto& rows : {std::map<int, std::string>{{0, "000   0.0000 0.62411 +0.77873 Greenwich"},
+                                                        {10, "010   6.921240.723655+0.688135Caussols"}},
+                             std::map<int, std::string>{{500, "005   2.231000.659891+0.748875Another code"}}}) {
+        zeltest::write_observatory_list(data_dir, rows);
+        std::filesystem::remove(data_dir + "observat.dat");
+        obswri();
+        ASSERT_EQ(zeltest::last_message(), "");
+        zelvomat::line_check_state() = {};
+        const Outcome o = run_cntl(3, 1, geocentric);
+        EXPECT_EQ(o.err, 0);
+        EXPECT_EQ(run_cntl(2, 1, geocentric).err, 0);
+        EXPECT_EQ(run_cntl(3, 1, with(kObs, 78, "010")).err, rows.count(10) ? 0 : 9);  // a free line
+        char code[4] = {'5', '0', '0', ' '};
+        int err = -1, aux = -1;
+        double value = -1;
+        contreph(6, code, 3, &err, &value, &aux);
+        EXPECT_EQ(err, 8);
+        EXPECT_EQ(aux, 500);
+    }
+}
+
 TEST_F(LineCheck, ObservationLinesInDegrees) {
     run_table({
         {"good line", 3, 2, kObsDegrees, {0, 0, 0, 2}},

@@ -41,14 +41,17 @@ std::pair<std::string, std::int32_t> read_exchange() {
 
 }  // namespace
 
-// Packed minor-planet numbers as the Minor Planet Center writes them.
+// Packed minor-planet numbers as the Minor Planet Center writes them; the
+// extended cases are the examples of the MPC's description of its packed
+// form ("~0000" = 620000 .. "~zzzz" = 15396335).
 TEST(PackedNumber, BothWays) {
     struct Case {
         std::int32_t n;
         const char* packed;
-    } cases[] = {{1, "00001"},      {3202, "03202"},   {50000, "50000"},  {99999, "99999"},
-                 {100001, "A0001"}, {100345, "A0345"}, {203289, "K3289"}, {359999, "Z9999"},
-                 {360017, "a0017"}, {360000, "a0000"}, {619999, "z9999"}};
+    } cases[] = {{1, "00001"},      {3202, "03202"},    {50000, "50000"},   {99999, "99999"},  {100001, "A0001"},
+                 {100345, "A0345"}, {203289, "K3289"},  {359999, "Z9999"},  {360017, "a0017"}, {360000, "a0000"},
+                 {617103, "z7103"}, {619999, "z9999"},  {620000, "~0000"},  {620061, "~000z"}, {620062, "~0010"},
+                 {623844, "~0100"}, {3140113, "~AZaz"}, {15396335, "~zzzz"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.packed);
         const ObjectNumber r = objnum(c.packed);
@@ -59,7 +62,26 @@ TEST(PackedNumber, BothWays) {
         EXPECT_EQ(*p, c.packed);
     }
     EXPECT_FALSE(pack_number(0).ok());
-    EXPECT_FALSE(pack_number(620000).ok());  // the "~" form of larger numbers is not supported
+    EXPECT_FALSE(pack_number(15396336).ok());  // beyond the extended form
+}
+
+// A number in a result column: the digits when they fit, else the packed form.
+TEST(PackedNumber, ResultColumns) {
+    struct Case {
+        std::int32_t n;
+        std::size_t width;
+        const char* field;
+    } cases[] = {{433, 6, "   433"},      {620000, 6, "620000"},  {999999, 6, "999999"},
+                 {1000000, 6, " ~1ar2"},  {3140113, 6, " ~AZaz"}, {15396335, 6, " ~zzzz"},
+                 {15396336, 6, "******"}, {100000, 5, "A0000"},   {12, 1, "*"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.n);
+        const std::string f = number_field(c.n, c.width);
+        EXPECT_EQ(f, c.field);
+        if (f.find('~') != std::string::npos) {
+            EXPECT_EQ(objnum(f).n, c.n);
+        }
+    }
 }
 
 TEST(Objnum, AcceptedAndRefusedForms) {
@@ -78,7 +100,12 @@ TEST(Objnum, AcceptedAndRefusedForms) {
         {"A00001", 0, true},
         {"12 3", 0, true},
         {"4x", 0, true},
-        {"~0000", 0, true},
+        {"~0000", 620000, false},
+        {" ~AZaz ", 3140113, false},
+        {"~000", 0, true},
+        {"~00000", 0, true},
+        {"~00-0", 0, true},
+        {"~", 0, true},
         {"-", 0, true},
         {"99999999999", 0, true},
         {"2147483647", 2147483647, false},
@@ -226,11 +253,68 @@ TEST(ObrNamLarge, PackedNumbersAndFixedDesignations) {
     struct Case {
         const char* field;
         std::int32_t n;
-    } cases[] = {{"A0001", 100001}, {"a0001", 0}, {"A0001  J99A12B", 100001}, {"A913CF", 20958}, {"A913 CF", 20958},
-                 {"A900MA", 23400}, {"29P", 29},  {"100001", 100001},         {"J99A12B", 0}};
+    } cases[] = {{"A0001", 100001},
+                 {"a0001", 0},
+                 {"A0001  J99A12B", 100001},
+                 {"A913CF", 20958},
+                 {"A913 CF", 20958},
+                 {"A900MA", 23400},
+                 {"29P", 29},
+                 {"100001", 100001},
+                 // A packed provisional designation as the Minor Planet Center's
+                 // lines give it in columns 6-12, with the discovery mark.
+                 {"J99A12B", 100002},
+                 {"     J99A12B*", 100002},
+                 {"J99A12", 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.field);
         EXPECT_EQ(obr_nam(c.field), c.n);
+    }
+    catalogue_state() = {};
+}
+
+// Numbers past 619999 through the name routines, on a catalogue whose
+// numbered objects reach 620061 ("~000z").
+TEST(ExtendedNumbers, ThroughTheNameRoutines) {
+    zeltest::ScopedWorkDir dir;
+    catalogue_state() = {};
+    zeltest::write_catalogue(dir.dir_slash(), 620061, 620062,
+                             {{433, "Eros", "EROS", "10.31", {}},
+                              {620000, "2015 AB123", "2015 AB123", "17.10", {}},
+                              {620061, "Zelvo", "ZELVO", "16.90", {}},
+                              {620062, "K15VG6O", "2015 VO166", "18.00", {}}},
+                             {});
+    ASSERT_TRUE(catopen().ok());
+    struct Case {
+        const char* text;
+        std::int32_t obr_nam, inpnom;
+    } cases[] = {
+        {"~0000", 620000, 620000},
+        {"~000z", 620061, 620061},
+        {"~000z       *", 620061, 0},
+        {"620061", 620061, 620061},
+        {"  620000", 620000, 620000},
+        {"~0001", 0, -90},  // absent
+        {"~zzzz", 0, -90},
+        {"Zelvo", 620061, 620061},
+        {"K15VG6O", 620062, 0},
+        {"2015 VO166", 620062, 620062},
+        {"~00", 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(obr_nam(c.text), c.obr_nam);
+        std::string t = pad18(c.text);
+        EXPECT_EQ(inpnom(t, 620062), c.inpnom);
+    }
+    // namn1 gives the number and writes the name, whether typed or packed.
+    for (const char* typed : {"~000z", "620061", "zelvo"}) {
+        SCOPED_TRACE(typed);
+        std::string name = pad18(typed);
+        int n = 0;
+        namn1(name.data(), 18, &n);
+        EXPECT_EQ(n, 620061);
+        EXPECT_EQ(name, pad18("Zelvo"));
     }
     catalogue_state() = {};
 }

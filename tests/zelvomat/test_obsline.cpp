@@ -299,6 +299,30 @@ TEST_F(ObsLine, GeocentreAndSitesWithoutPlaceKeepListedValues) {
     }
 }
 
+// Code 500 is the geocentre even when the list has no record for it, or a
+// record that someone filled with a site.
+TEST_F(ObsLine, GeocentreNeedsNoRecord) {
+    for (const char* row500 : {"", "500 100.000000.800000+0.600000Edited"}) {
+        SCOPED_TRACE(row500);
+        std::map<int, std::string> rows{{0, "000   0.0000 0.62411 +0.77873 Greenwich"}};
+        if (*row500 != '\0') rows[500] = row500;
+        zeltest::write_observatory_list(data_dir, rows);
+        fs::remove(data_dir + "observat.dat");
+        obswri();
+        ASSERT_EQ(zeltest::last_message(), "");
+        auto f = zelvomat::io::RecordFile::open(data_dir + "observat.dat", 78, zelvomat::io::OpenMode::Read);
+        ASSERT_TRUE(f.ok()) << f.message();
+        cached_observatory() = {};
+        observer_site() = {1.0, 2.0, 3.0, 4.0};
+        zelvomat::Status s = zelvomat::contr_s1(*f, line_at("500"), zelvomat::kTaskOc, 1);
+        ASSERT_TRUE(s.ok()) << s.message();
+        EXPECT_EQ(observer_site().longitude, 0.0);
+        EXPECT_EQ(observer_site().rho_cos_phi, 0.0);
+        EXPECT_EQ(observer_site().rho_sin_phi, 0.0);
+        EXPECT_EQ(parsed_observation().observatory, 500);
+    }
+}
+
 TEST_F(ObsLine, SiteOnTheAxisIsAtThePole) {
     zelvomat::Status s = parse(line_at("701"), zelvomat::kTaskOc);
     ASSERT_TRUE(s.ok()) << s.message();

@@ -603,6 +603,26 @@ TEST_F(Progr, StoppedAndContinuedRunGivesTheSameFile) {
 
 // ---- Failures end the run with a message -------------------------------------------------
 
+// Points the settings of the working directory at a data directory "el2/"
+// beside it that holds the package's files but an observatory list cut
+// after code 010, as a user's shortened list would be.
+void short_observatory_list() {
+    auto settings = zeltest::read_bytes("setpar");
+    ASSERT_GE(settings.size(), 320u);
+    std::string data(settings.begin() + 240, settings.begin() + 320);
+    data.erase(data.find_last_not_of(' ') + 1);
+    const fs::path el2 = fs::absolute("el2");
+    fs::create_directory(el2);
+    for (const auto& f : fs::directory_iterator(data))
+        if (f.path().filename() != "observat.dat") fs::create_symlink(f.path(), el2 / f.path().filename());
+    auto list = zeltest::read_bytes(data + "observat.dat");
+    list.resize(11 * 78);
+    zeltest::write_bytes((el2 / "observat.dat").string(), list);
+    const std::string dir = el2.string() + "/";
+    for (std::size_t i = 0; i < 80; ++i) settings[240 + i] = static_cast<std::uint8_t>(i < dir.size() ? dir[i] : ' ');
+    zeltest::write_bytes("setpar", settings);
+}
+
 TEST_F(Progr, FailuresEndTheRunWithAMessage) {
     struct Case {
         const char* what;
@@ -627,6 +647,7 @@ TEST_F(Progr, FailuresEndTheRunWithAMessage) {
          "#12"},
         {"observatory not in the list",
          [](EphTaskRecord& r) {
+             short_observatory_list();
              EphTaskRecord::ObserverEntry e{};
              e.code = "Z99";
              ASSERT_TRUE(r.store_centre(3, "TOP", 1, e).ok());

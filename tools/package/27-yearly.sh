@@ -7,6 +7,8 @@
 # values element_values (record 8) let the element search accept the latter
 # at any date. Times and counts go to PKG_WORK/yearly.log.
 # PKG_JOBS sets the number of worker processes (default: the processors).
+# PKG_YEARLY_LIMIT (make_package.sh --yearly-numbered, --yearly-hmax H) limits
+# the sets to the numbered objects or to the objects of H or brighter.
 set -euo pipefail
 jobs=${PKG_JOBS:-$(nproc)}
 shopt -s nullglob
@@ -14,6 +16,8 @@ values=()
 for f in "$PKG_WORK"/setpar.d/*.txt; do
   case "$(basename "$f")" in 27-*|[3-9][0-9]-*) ;; *) values+=("$f") ;; esac
 done
+read -r -a limit <<< "${PKG_YEARLY_LIMIT:-}"
 "$PKG_BUILD/tools/mkyearly" years "$PKG_DATA" "$PKG_WORK/setpar.d/27-yearly.txt" "${values[@]}" --jobs "$jobs" \
+  "${limit[@]}" \
   2> "$PKG_WORK/yearly.log" || { cat "$PKG_WORK/yearly.log" >&2; exit 1; }
 cat "$PKG_WORK/yearly.log"

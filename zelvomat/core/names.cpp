@@ -31,6 +31,14 @@ constexpr std::array<std::string_view, 13> kCentreNames = {
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
+// The base-62 digits of the extended packed numbers: 0-9, A-Z, a-z.
+constexpr std::string_view kBase62 = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+constexpr std::int64_t kFirstExtended = 620000;  // "~0000"
+
+// A packed number's first character: a letter for the ten-thousands or the
+// "~" of the extended form.
+bool is_pack_lead(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '~'; }
+
 // The text as an 18-character field (shorter texts blank-padded, NUL = blank).
 std::string field18(std::span<const char> text) {
     std::string f(kWidth, ' ');
@@ -80,6 +88,16 @@ Recognised recognise(std::span<char> text) {
     const std::string w = left_aligned(t, kWidth);
     r.n = catnum(w);
     if (r.n == 0) r.body = nomgpl(w);
+    // A packed number ("A0345", "~0000") that names no object by its text
+    // is read as the number it packs.
+    if (r.n == 0 && r.body == 0 && significant.size() == 5 && is_pack_lead(significant[0])) {
+        const ObjectNumber p = objnum(significant);
+        if (!p.bad) {
+            r.is_number = true;
+            r.readable = true;
+            r.value = p.n;
+        }
+    }
     return r;
 }
 
@@ -153,6 +171,24 @@ ObjectNumber objnum(std::string_view text) {
         ++s;
     }
     const std::string_view body = t.substr(s);
+    if (!body.empty() && body[0] == '~') {
+        // Extended form: four base-62 digits above 620000.
+        std::int64_t v = 0;
+        for (std::size_t i = 1; i < body.size(); ++i) {
+            const std::size_t d = kBase62.find(body[i]);
+            if (d == std::string_view::npos) {
+                r.bad = true;
+                return r;
+            }
+            v = v * 62 + static_cast<std::int64_t>(d);
+        }
+        if (body.size() != 5) {
+            r.bad = true;
+            return r;
+        }
+        r.n = static_cast<std::int32_t>(sign * (kFirstExtended + v));
+        return r;
+    }
     std::int64_t high = 0;
     std::size_t first_digit = 0;
     if (!body.empty() && !is_digit(body[0])) {
@@ -191,14 +227,45 @@ ObjectNumber objnum(std::string_view text) {
 }
 
 Result<std::string> pack_number(std::int32_t n) {
-    if (n < 1 || n >= 620000)
+    if (n < 1 || n > kHighestPackedNumber)
         return error_status("The number " + std::to_string(n) + " has no packed form of five characters.");
+    if (n >= kFirstExtended) {
+        std::string s = "~0000";
+        std::int64_t v = n - kFirstExtended;
+        for (std::size_t i = 4; i >= 1; --i, v /= 62) s[i] = kBase62[static_cast<std::size_t>(v % 62)];
+        return s;
+    }
     const std::int32_t high = n / 10000;
     std::string digits = std::to_string(n % 10000);
     digits.insert(0, 4 - digits.size(), '0');
     if (high < 10) return std::string(1, static_cast<char>('0' + high)) + digits;
     return std::string(1, catalogue::kAlphabet[static_cast<std::size_t>(high - 1)]) + digits;
 }
+
+std::string number_field(std::int32_t n, std::size_t width) {
+    std::string s = std::to_string(n);
+    if (s.size() > width) {
+        auto p = pack_number(n);
+        s = p && p->size() <= width ? *p : std::string(width, '*');
+    }
+    return std::string(width - s.size(), ' ') + s;
+}
+
+namespace {
+
+// Whether w begins with a packed provisional designation of the Minor Planet
+// Center's 80-column lines (columns 6-12): a century letter, two digits of
+// the year, the half-month letter, two characters of cycle count and the
+// second letter ("K22H05K"), followed by blanks or the discovery mark "*".
+bool is_packed_designation(std::string_view w) {
+    if (w.size() < 7) return false;
+    const auto upper = [](char c) { return c >= 'A' && c <= 'Z'; };
+    const bool form = upper(w[0]) && is_digit(w[1]) && is_digit(w[2]) && upper(w[3]) &&
+                      catalogue::kAlphabet.find(w[4]) != std::string_view::npos && is_digit(w[5]) && upper(w[6]);
+    return form && std::all_of(w.begin() + 7, w.end(), [](char c) { return c == ' ' || c == '*'; });
+}
+
+}  // namespace
 
 std::int32_t obr_nam(std::string_view field) {
     constexpr std::size_t kField = 13;
@@ -221,7 +288,10 @@ std::int32_t obr_nam(std::string_view field) {
     if (d == len) {
         n = number(w);
     } else if (d == 0) {
-        if (len == 5) {
+        if (w[0] == '~') {
+            // The extended packed number, with or without a designation after it.
+            n = number(std::string_view(w).substr(0, 5));
+        } else if (len == 5) {
             const ObjectNumber r = objnum(w);
             n = r.bad ? catnum(w) : r.n;
         } else if (starts("A913 CF") || starts("A913CF")) {
@@ -235,7 +305,7 @@ std::int32_t obr_nam(std::string_view field) {
                 n = number(std::string_view(w).substr(0, 5));
             } else {
                 n = catnum(w);
-                if (n == 0 && j == 2) {
+                if (n == 0 && (j == 2 || is_packed_designation(w))) {
                     const DesignationText u = desunpack(std::string_view(w).substr(0, catalogue::kPackedWidth));
                     n = catnum(std::string_view(u.data(), u.size()));
                 }

@@ -11,7 +11,10 @@
 // Packed minor-planet numbers (the 5-character number field of the Minor
 // Planet Center's formats): 1 .. 99999 as five digits ("03202"); 100000 ..
 // 619999 as a letter for the ten-thousands (A = 10 .. Z = 35, a = 36 ..
-// z = 61) and four digits ("A0345" = 100345, "a0017" = 360017).
+// z = 61) and four digits ("A0345" = 100345, "a0017" = 360017); 620000 ..
+// 15396335 in the extended form, "~" followed by n - 620000 as four base-62
+// digits 0-9, A-Z, a-z ("~0000" = 620000, "~000z" = 620061, "~AZaz" =
+// 3140113, "~zzzz" = 15396335). Letters are significant in their case.
 #pragma once
 
 #include <cstdint>
@@ -58,16 +61,24 @@ std::string planetname(int k);
 // 0 when not recognised or not an object of the catalogue.
 std::int32_t obr_nam(std::string_view field);
 
-// A number as typed: optional sign, then digits, or a letter and four digits
-// (a packed number, see above). bad is true for anything else.
+// A number as typed: optional sign, then digits, or a packed number of five
+// characters (a letter and four digits, or "~" and four base-62 digits; see
+// above). bad is true for anything else.
 struct ObjectNumber {
     std::int32_t n = 0;
     bool bad = false;
 };
 ObjectNumber objnum(std::string_view text);
 
-// The packed 5-character form of a minor-planet number 1 .. 619999.
+// The packed 5-character form of a minor-planet number 1 .. 15396335.
+inline constexpr std::int32_t kHighestPackedNumber = 15396335;
 Result<std::string> pack_number(std::int32_t n);
+
+// A catalogue number right-aligned in a result column of the given width:
+// its decimal digits when they fit, else its packed form (a number of seven
+// digits in a six-column field: "~" and four base-62 digits, which objnum
+// reads back), else the width filled with "*".
+std::string number_field(std::int32_t n, std::size_t width);
 
 // Index 1-13 of a major body name (Mercury .. Pluto, Sun, Moon,
 // E+M barycentre, S.S. barycentre) decided by its first two letters, any

@@ -29,11 +29,6 @@ namespace {
 
 constexpr std::size_t kLineLength = 80;
 
-// Codes whose listed values are kept as they stand: the geocentre, and the
-// two codes the list gives without a site (occultation reductions to the
-// geocentre, the Hipparcos satellite).
-bool is_unconverted_code(int number) { return number == 500 || number == 248 || number == 244; }
-
 class Fields {
 public:
     explicit Fields(std::string_view line) : line_(line.substr(0, std::min(line.size(), kLineLength))) {}
@@ -122,7 +117,7 @@ Result<ObserverSite> site_of(const ObservatoryRecord& r, bool with_latitude) {
     s.longitude = r.longitude_deg;
     s.rho_cos_phi = r.rho_cos_phi;
     s.rho_sin_phi = r.rho_sin_phi;
-    if (is_unconverted_code(r.number)) return s;
+    if (is_geocentric_code(r.number)) return s;
     if (with_latitude) {
         if (r.rho_cos_phi == 0.0) {
             s.latitude = (r.rho_sin_phi < 0.0 ? -90.0 : 90.0) / kDegPerRad;
@@ -216,7 +211,8 @@ Status contr_s1(const io::RecordFile& observatories, std::string_view line, int 
     const ObservatoryListStamp stamp = observatory_records_stamp(observatories.path());
     CachedObservatory& cache = cached_observatory();
     if (cache.number != *number || cache.with_latitude != with_latitude || !(cache.stamp == stamp)) {
-        auto rec = read_observatory(observatories, *number);
+        // The geocentre is the Earth's centre, whatever the list holds.
+        auto rec = *number == kGeocentreCode ? geocentre_record() : read_observatory(observatories, *number);
         if (!rec || rec->number != *number)
             return error_status("Observatory code " + code + " has no record in \"" + observatories.path() + "\".");
         auto site = site_of(*rec, with_latitude);

@@ -36,8 +36,6 @@ LineCheck fault(CheckError e, int first, int last, int layout = 0) {
     return r;
 }
 
-bool is_unconverted_code(int number) { return number == 500 || number == 248 || number == 244; }
-
 // Settings records 4 (data directory) and 6 (package years).
 Status load_settings(LineCheckState& st) {
     auto dir = settings_data_dir();
@@ -214,13 +212,19 @@ LineCheck check_line(int task, int system, std::string_view text) {
         r.files = settings;
         return r;
     }
+    // The geocentre needs no record.
+    if (*number == kGeocentreCode) {
+        LineCheck r;
+        r.layout = layout;
+        return r;
+    }
     if (Status s = hold_observatory(st, *number); !s) {
         LineCheck r = fault(CheckError::ObservatoryAbsent, 78, 80, layout);
         r.files = s;
         return r;
     }
     if (!st.found || st.record_number != *number) return fault(CheckError::ObservatoryAbsent, 78, 80, layout);
-    if (!is_unconverted_code(*number) && st.longitude_deg == 0.0 && st.rho_cos_phi == 0.0 && st.rho_sin_phi == 0.0)
+    if (!is_geocentric_code(*number) && st.longitude_deg == 0.0 && st.rho_cos_phi == 0.0 && st.rho_sin_phi == 0.0)
         return fault(CheckError::ObservatoryDataAbsent, 0, 0, layout);
 
     LineCheck r;

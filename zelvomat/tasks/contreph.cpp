@@ -46,9 +46,6 @@ constexpr std::array<DialogFieldForm, 15> kForms = {{
     {9, "4444444444444", 1},    // 15 limit of the residuals
 }};
 
-// The observatory codes that name the geocentre or a geocentric observer.
-constexpr std::array<int, 3> kGeocentricCodes = {500, 244, 248};
-
 constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 // Integer field of the work text (1-based columns).
@@ -84,6 +81,10 @@ void check_observatory(std::string_view work, DialogFieldCheck& r) {
         r.error = CheckError::ObservatoryAbsent;
         return;
     }
+    if (r.aux == kGeocentreCode) {  // the geocentre needs no record
+        r.error = CheckError::Geocentre;
+        return;
+    }
     auto path = observatory_file(files::kObservatoryRecords);
     if (!path) {
         r.error = CheckError::ObservatoryAbsent;
@@ -112,11 +113,9 @@ void check_observatory(std::string_view work, DialogFieldCheck& r) {
         r.error = CheckError::ObservatoryAbsent;
         return;
     }
-    for (int g : kGeocentricCodes) {
-        if (r.aux == g) {
-            r.error = CheckError::Geocentre;
-            return;
-        }
+    if (is_geocentric_code(r.aux)) {
+        r.error = CheckError::Geocentre;
+        return;
     }
     if (rec->longitude_deg == 0.0 && rec->rho_cos_phi == 0.0 && rec->rho_sin_phi == 0.0)
         r.error = CheckError::ObservatoryDataAbsent;

@@ -49,6 +49,7 @@
 #include "core/elmnt.h"
 #include "core/frames.h"
 #include "core/magn.h"
+#include "core/names.h"
 #include "core/observer.h"
 #include "core/reade403.h"
 #include "core/setpar.h"
@@ -124,7 +125,7 @@ std::string id_result_record(std::string_view line, bool first_of_line, const Id
     if (first_of_line) rec.replace(kLineOff, kLineLen, io::column(line, 1, kLineLen));
     rec.replace(kDateOff, kDateLen, io::column(line, 16, kDateLen));
     if (!m.accepted) rec[kFlagOff] = '*';
-    if (m.numbered) rec.replace(kNumberOff, kNumberLen, io::fmt_i(m.number, static_cast<int>(kNumberLen)));
+    if (m.numbered) rec.replace(kNumberOff, kNumberLen, number_field(m.number, kNumberLen));
     rec.replace(kNameOff, kNameLen, io::pad(m.name, kNameLen));
     rec.replace(kRaOff, kResidualLen, residual_field(m.ra_arcsec, m.ra_negative));
     rec.replace(kDeclOff, kResidualLen, residual_field(m.decl_arcsec, m.decl_negative));

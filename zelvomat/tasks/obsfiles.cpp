@@ -120,6 +120,13 @@ ObservatoryRecord ObservatoryRecord::decode(io::Bytes rec) {
     return r;
 }
 
+ObservatoryRecord geocentre_record() {
+    ObservatoryRecord r;
+    r.number = kGeocentreCode;
+    r.name = io::pad("Geocentric", ObservatoryRecord::kNameLen);
+    return r;
+}
+
 Result<ObservatoryRecord> to_record(const ObservatoryLine& line) {
     auto n = obs_n(line.code);
     if (!n) return n.status();

@@ -118,6 +118,18 @@ Result<ObservatoryRecord> to_record(const ObservatoryLine& line);
 // whatever the case of an existing file's name.
 Result<std::string> observatory_file(std::string_view name);
 
+// The geocentre's code. An observation line or a task that names 500 is
+// geocentric whether or not the list holds a record for it: nothing reads its
+// record.
+inline constexpr int kGeocentreCode = 500;
+// The codes whose listed values are kept as they stand instead of being taken
+// as a site on the Earth's surface: the geocentre (500), and the two codes that
+// the Minor Planet Center's list gives without a site (244 occultations reduced
+// to the geocentre, 248 the Hipparcos satellite).
+constexpr bool is_geocentric_code(int number) { return number == kGeocentreCode || number == 244 || number == 248; }
+// The record that stands for the geocentre when the list holds none for 500.
+ObservatoryRecord geocentre_record();
+
 // Reads the record of observatory number (record number + 1) of an open
 // "observat.dat"; an error when the number is negative or past the list, or
 // when the record's longitude or parallax constants are not finite numbers.

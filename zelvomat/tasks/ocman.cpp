@@ -58,7 +58,6 @@ namespace {
 constexpr double kArcsecPerRad = 206264.806;
 constexpr std::size_t kLineWidth = 80;
 constexpr std::size_t kInputRecord = 82;  // 80 columns and CR LF
-constexpr int kGeocentre = 500;
 
 // Columns (1-based) of a text, written over what stands there.
 void put(std::string& rec, std::size_t col, std::string_view text) { put_columns(rec, col, text); }
@@ -318,7 +317,7 @@ Status observe(std::int32_t number, const std::string& data_dir, Residuals& r) {
     const ParsedObservation& obs = parsed_observation();
     double dt = 0.0, fraction_tt = 0.0;
     deltat(obs.jd, obs.jd_fraction, 16, dt, fraction_tt);
-    task_options().observer = obs.observatory == kGeocentre ? ObserverKind::Geocentric : ObserverKind::Topocentric;
+    task_options().observer = obs.observatory == kGeocentreCode ? ObserverKind::Geocentric : ObserverKind::Topocentric;
     EphResultValues v;
     std::int16_t accuracy = 0;
     const EphemDate date{static_cast<double>(obs.jd) + fraction_tt, 0.0, 1};

@@ -8,6 +8,7 @@
 
 #include "core/catalog.h"
 #include "core/datajd.h"
+#include "core/names.h"
 #include "core/utils.h"
 #include "io/fields.h"
 #include "tasks/pltcalc.h"
@@ -47,7 +48,7 @@ std::string plate_object_text(std::int32_t number, bool numbered, std::string_vi
                               double decl, double magnitude) {
     using L = PlateObjectLine;
     std::string s(L::kTextWidth, ' ');
-    if (numbered) put_columns(s, L::kNumberCol, io::fmt_i(number, static_cast<int>(L::kNumberWidth)));
+    if (numbered) put_columns(s, L::kNumberCol, number_field(number, L::kNumberWidth));
     put_columns(s, L::kNameCol, io::pad(name, L::kNameWidth));
     if (!accepted) s[L::kMarkCol - 1] = '*';
 

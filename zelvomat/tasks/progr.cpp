@@ -645,7 +645,7 @@ Status EphemerisRun::block(std::int32_t number, double t1, double step, std::int
 std::vector<std::string> EphemerisRun::object_heading(std::int32_t number, const std::string& name,
                                                       std::optional<double> opposition) {
     Line name_line;
-    if (number <= catalogue_counts().numbered) name_line.at(5, io::fmt_i(number, 6));
+    if (number <= catalogue_counts().numbered) name_line.at(5, number_field(number, 6));
     name_line.at(12, io::pad(name, kNameWidth));
     if (opposition) {
         name_line.s.replace(29, 5, 5, ' ');
@@ -783,7 +783,7 @@ Status EphemerisRun::catalogue_object(std::int32_t number, bool absent, std::str
     }
     if (count == 0) {
         std::string object = number <= catalogue_counts().numbered
-                                 ? io::fmt_i(number, 6) + " " + io::pad(name, kNameWidth).substr(0, 17)
+                                 ? number_field(number, 6) + " " + io::pad(name, kNameWidth).substr(0, 17)
                                  : io::pad(name, kNameWidth).substr(0, 10);
         object = std::string(io::trim_right(object));
         return message(
@@ -1004,7 +1004,7 @@ std::vector<std::string> ephemeris_description(const EphTaskRecord& rec, std::in
         if (c < kCentreMinorObject) {
             r2.at(10, centname(static_cast<int>(c)));
         } else {
-            r2.at(10, io::fmt_i(minor_centre, 6));
+            r2.at(10, number_field(minor_centre, 6));
             auto name = catname(minor_centre);
             r2.at(17, name ? io::pad(*name, kNameWidth) : std::string(kNameWidth, ' '));
         }
@@ -1037,12 +1037,19 @@ Result<TaskObserver> task_observer(const EphTaskRecord& rec) {
         if (!number)
             return error_status("The observatory code \"" + std::string(code) +
                                 "\" cannot be read: " + number.message());
-        auto path = observatory_file(files::kObservatoryRecords);
-        if (!path) return path.status();
-        auto list = io::RecordFile::open(*path, ObservatoryRecord::kLength, io::OpenMode::Read);
-        if (!list) return error_status("The observatory list \"" + *path + "\" cannot be read: " + list.message());
-        auto r = read_observatory(*list, *number);
-        if (!r) return error_status("The observatory \"" + std::string(code) + "\" is not in the list: " + r.message());
+        auto r = [&]() -> Result<ObservatoryRecord> {
+            if (*number == kGeocentreCode) return geocentre_record();  // needs no record
+            auto path = observatory_file(files::kObservatoryRecords);
+            if (!path) return path.status();
+            auto list = io::RecordFile::open(*path, ObservatoryRecord::kLength, io::OpenMode::Read);
+            if (!list) return error_status("The observatory list \"" + *path + "\" cannot be read: " + list.message());
+            auto listed = read_observatory(*list, *number);
+            if (!listed)
+                return error_status("The observatory \"" + std::string(code) +
+                                    "\" is not in the list: " + listed.message());
+            return listed;
+        }();
+        if (!r) return r.status();
         o.observatory = *number;
         o.observatory_name = r->name;
         o.longitude_deg = r->longitude_deg;
