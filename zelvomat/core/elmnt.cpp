@@ -93,6 +93,32 @@ ElementSet read_set(io::Bytes sets, std::int64_t s) {
     return e;
 }
 
+// The sets of object n in a year's files, by its index word: the index of
+// its first set (0: none) and their count. The index must hold the object's
+// word, the word must not be negative, and the sets must lie in the file.
+struct ObjectSets {
+    std::int32_t first = 0;
+    std::int32_t count = 0;
+};
+Result<ObjectSets> object_sets(const YearlyFiles& y, std::int32_t n) {
+    const io::Bytes ad = y.index.bytes();
+    if (static_cast<std::size_t>(n) * kIndexRecord > ad.size())
+        return error_status("The yearly element index " + y.index.path() + " has no record for object " +
+                            std::to_string(n) + ".");
+    const std::int32_t v = io::get_i32(ad, static_cast<std::size_t>(n - 1) * kIndexRecord);
+    if (v < 0)
+        return error_status("The yearly element index " + y.index.path() + " is damaged: record " + std::to_string(n) +
+                            " holds " + std::to_string(v) + ".");
+    ObjectSets r;
+    r.first = v / kCountFactor;
+    r.count = v - r.first * kCountFactor;
+    const std::int64_t last = static_cast<std::int64_t>(r.first) + r.count - 1;
+    if (r.first > 0 && r.count > 0 && static_cast<std::uint64_t>(last) * kSetBytes > y.sets.bytes().size())
+        return error_status("The yearly element file " + y.sets.path() + " has no set " + std::to_string(last) +
+                            " (object " + std::to_string(n) + ").");
+    return r;
+}
+
 // The set of object n in package year `index` nearest jd.
 Result<YearScan> scan_year(std::int32_t n, double jd, std::int32_t index, std::string_view data_dir) {
     const PackageInfo& info = package_info();
@@ -104,16 +130,10 @@ Result<YearScan> scan_year(std::int32_t n, double jd, std::int32_t index, std::s
     if (!files) return files.status();
     const YearlyFiles& y = **files;
     if (!y.present) return r;
-    const io::Bytes ad = y.index.bytes();
-    if (static_cast<std::size_t>(n) * kIndexRecord > ad.size())
-        return error_status("The yearly element index " + y.index.path() + " has no record for object " +
-                            std::to_string(n) + ".");
-    const std::int32_t v = io::get_i32(ad, static_cast<std::size_t>(n - 1) * kIndexRecord);
-    if (v < 0)
-        return error_status("The yearly element index " + y.index.path() + " is damaged: record " + std::to_string(n) +
-                            " holds " + std::to_string(v) + ".");
-    r.first = v / kCountFactor;
-    r.count = v - r.first * kCountFactor;
+    auto sets = object_sets(y, n);
+    if (!sets) return sets.status();
+    r.first = sets->first;
+    r.count = sets->count;
     if (r.first == 0) return r;
     if (r.count == 0) {
         r.outcome = YearOutcome::NoCount;
@@ -121,9 +141,6 @@ Result<YearScan> scan_year(std::int32_t n, double jd, std::int32_t index, std::s
     }
     const io::Bytes el = y.sets.bytes();
     const std::int64_t last = static_cast<std::int64_t>(r.first) + r.count - 1;
-    if (static_cast<std::uint64_t>(last) * kSetBytes > el.size())
-        return error_status("The yearly element file " + y.sets.path() + " has no set " + std::to_string(last) +
-                            " (object " + std::to_string(n) + ").");
     // Ascending epochs: the distance falls until the nearest set, then rises.
     std::int64_t best_s = r.first;
     double best = jd - io::get_f64(el, static_cast<std::size_t>(r.first - 1) * kSetBytes + kSetEpoch);
@@ -159,6 +176,19 @@ Status from_catalogue(std::int32_t n, ElementSet& set, ElementFlags& flags) {
 }
 
 }  // namespace
+
+Result<std::vector<ElementSet>> yearly_sets(std::int32_t n, std::int32_t year, std::string_view data_dir) {
+    auto files = year_files(data_dir, year);
+    if (!files) return files.status();
+    const YearlyFiles& y = **files;
+    std::vector<ElementSet> out;
+    if (!y.present || n < 1) return out;
+    auto sets = object_sets(y, n);
+    if (!sets) return sets.status();
+    for (std::int64_t s = sets->first; sets->first > 0 && s < sets->first + sets->count; ++s)
+        out.push_back(read_set(y.sets.bytes(), s));
+    return out;
+}
 
 // ---- elmnt -----------------------------------------------------------------------
 
