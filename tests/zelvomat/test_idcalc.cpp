@@ -781,9 +781,10 @@ TEST(IdCalcFullPackage, IdentifiesCatalogueObjectsWithSmallResiduals) {
 }
 
 TEST_F(IdCalcPackage, FindsObjectsWhoseOppositionLiesOutsideThePredictedWindow) {
-    // Objects off the ecliptic, or nearer or farther than a typical main-belt
-    // object, stand near the observed place days before or after the window
-    // that their distance from the anti-solar point predicts.
+    // Objects nearer or farther than a typical main-belt object (the distant
+    // ones above all) stand near the observed place days before or after the
+    // window that their distance from the anti-solar point predicts; the
+    // window searched, twice as wide, finds them.
     const Package pkg(*work_);
     const auto cases = cases_outside_prediction(pkg, 6);
     ASSERT_GE(cases.size(), 2u);
