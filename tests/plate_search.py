@@ -22,7 +22,8 @@ it, sharing no code with the library:
     H, G system (Bowell et al. 1989).
 The plates are centred on known objects at dates of the package years, near
 the point opposite the Sun, where the search predicts the objects by their
-opposition dates. Every object the reference places on a plate, and only
+opposition dates; on the full package 60 more 6 x 6 degree plates at random
+dates, centred on random objects within 60 degrees of that point. Every object the reference places on a plate, and only
 those, must be listed, in ascending right ascension, with positions within
 0.3" and magnitudes within 0.06 of the reference; an object within 2" of an
 edge (or 0.02 mag of the limit) is not counted either way. Exits 1 on a
@@ -134,7 +135,15 @@ def yearly_sets(pkg, year):
     "ad<YYYY>" one 32-bit word per catalogue number, first set x 1000 + count;
     "el<YYYY>" sets of 7 doubles (epoch, M, peri, node, incl, e, n), 40 to a
     2240-byte record, so that set s (from 1) is the s-th group of 7 doubles.
-    Returns {number: array of sets} ({} when the year has no files)."""
+    Returns {number: array of sets} ({} when the year has no files), read
+    once per year."""
+    cache = pkg.__dict__.setdefault("yearly_cache", {})
+    if year not in cache:
+        cache[year] = read_yearly_sets(pkg, year)
+    return cache[year]
+
+
+def read_yearly_sets(pkg, year):
     try:
         ad = np.frombuffer(pkg.read("ad%04d" % year), dtype="<i4")
         el = np.frombuffer(pkg.read("el%04d" % year), dtype="<f8").reshape(-1, 7)
@@ -325,11 +334,10 @@ def check_plate(lib, pkg, label, line, ra0, dec0, half_ra, half_dec, utc, code, 
         if o["number"]:
             n = o["number"]
         else:
-            sep = erfa.seps(ra, dec, o["ra"], o["dec"])
-            sep[:pkg.numbered] = 1.0
-            sep[~pkg.present] = 1.0
-            k = int(np.argmin(sep))
-            n = k + 1 if sep[k] < 5 * ARCSEC else -1
+            unnumbered = np.nonzero(pkg.present[pkg.numbered:])[0] + pkg.numbered
+            sep = erfa.seps(ra[unnumbered], dec[unnumbered], o["ra"], o["dec"])
+            k = int(np.argmin(sep)) if len(sep) else -1
+            n = int(unnumbered[k]) + 1 if k >= 0 and sep[k] < 5 * ARCSEC else -1
         if n < 1:
             problems.append("listed object not in the reference: " + o["text"])
             continue
@@ -360,6 +368,18 @@ def check_plate(lib, pkg, label, line, ra0, dec0, half_ra, half_dec, utc, code, 
     return not problems
 
 
+def sky_at(pkg, code, y, mo, d, frac):
+    """The reference sky at the UTC date y, mo, d + frac: the date (two-part
+    UTC), R.A., Dec. and magnitude of every object, and each one's distance
+    in R.A. from the point opposite the Sun."""
+    utc = erfa.dtf2d("UTC", y, mo, d, 0, 0, 0.0)
+    utc = (utc[0], utc[1] + frac)
+    ra, dec, mag = reference_sky(pkg, code, *utc)
+    obs, _ = observer_heliocentric(pkg, code, *utc)
+    anti = math.atan2(obs[1], obs[0])
+    return utc, ra, dec, mag, np.abs(np.mod(ra - anti + math.pi, 2 * math.pi) - math.pi)
+
+
 def opposition_plates(pkg, code, count, half_ra_min, half_dec_deg, limit):
     """Plates centred on the brightest object within 20 degrees of the point
     opposite the Sun, at dates spread over the package years."""
@@ -372,18 +392,39 @@ def opposition_plates(pkg, code, count, half_ra_min, half_dec_deg, limit):
         mo, d = 2 + (5 * i) % 10, 3 + (7 * i) % 24
         frac = (0.11 + 0.37 * i) % 1.0
         frac = round(frac, 5)
-        utc = erfa.dtf2d("UTC", y, mo, d, 0, 0, 0.0)
-        utc = (utc[0], utc[1] + frac)
-        ra, dec, mag = reference_sky(pkg, code, *utc)
-        obs, tt = observer_heliocentric(pkg, code, *utc)
-        anti = math.atan2(obs[1], obs[0])
-        dx = np.abs(np.mod(ra - anti + math.pi, 2 * math.pi) - math.pi)
+        utc, ra, dec, mag, dx = sky_at(pkg, code, y, mo, d, frac)
         ok = pkg.present & (dx < math.radians(20)) & (np.abs(dec) < math.radians(60)) & (mag < limit - 1)
         if not ok.any():
             continue
         k = int(np.argmin(np.where(ok, mag, 99)))
         plates.append(("P%d-%d" % (k + 1, i), y, mo, d, frac, ra[k], dec[k], half_ra_min, half_dec_deg, code,
                        i % 2 == 1, utc, limit))
+    return plates
+
+
+def random_plates(pkg, code, count, limit, seed=20250320):
+    """6 x 6 degree plates at random dates of the span the yearly element
+    files serve, each centred on a random object (not of the special list)
+    within 60 degrees of the point opposite the Sun in right ascension: the
+    objects of such plates are found by their opposition dates over the
+    whole width of the window of opposition dates."""
+    rng = np.random.default_rng(seed)
+    special = set(np.frombuffer(pkg.read("uplist"), dtype="<i4").tolist())
+    numbers = np.arange(1, pkg.objects + 1)
+    j1 = sum(erfa.cal2jd(pkg.first_year + 1, 1, 1)) - 69.0
+    j2 = sum(erfa.cal2jd(pkg.last_year, 1, 1)) + 69.0
+    plates = []
+    while len(plates) < count:
+        jd = math.floor(j1 + rng.random() * (j2 - j1)) + 0.5
+        y, mo, d, _ = erfa.jd2cal(jd, 0.0)
+        frac = round(rng.random(), 5)
+        utc, ra, dec, mag, dx = sky_at(pkg, code, y, mo, d, frac)
+        ok = pkg.present & (dx < math.radians(60)) & (np.abs(dec) < math.radians(60)) & ~np.isin(numbers, list(special))
+        if not ok.any():
+            continue
+        k = int(rng.choice(np.nonzero(ok)[0]))
+        plates.append(("R%d-%d" % (k + 1, len(plates)), y, mo, d, frac, ra[k], dec[k], 12.0, 3.0, code, False, utc,
+                       limit))
     return plates
 
 
@@ -396,6 +437,8 @@ def run(lib_path, work, report):
     os.chdir(scratch)
     small = pkg.objects < 2000
     plates = opposition_plates(pkg, code, 10, 40.0 if small else 12.0, 10.0 if small else 3.0, 25.0)
+    if not small:
+        plates += random_plates(pkg, code, 60, 25.0)
     good = bad = 0
     for (label, y, mo, d, frac, ra, dec, hra, hdec, cd, dm, utc, limit) in plates:
         line, ra0, dec0 = plate_line(label, y, mo, d, frac, ra, dec, hra, hdec, cd, dm)

@@ -7,12 +7,18 @@
 // stands (catalogue epoch and counts, ephemeris span, paths): the catalogue
 // and the planetary ephemeris file are read through the library.
 //
-// "opp<YYYY>" (YYYY = FIRST_YEAR .. LAST_YEAR, at most five years): every
-// opposition in ecliptic longitude of every object of the catalogue in that
-// calendar year (opposition_times: the object's two-body orbit from its
-// catalogue elements, the Earth from the planetary ephemeris file, geometric
-// positions, dates to 1e-6 day), as 12-byte records (double Julian date, i32
-// catalogue number) in ascending date order, equal dates by number.
+// "opp<YYYY>" (YYYY = FIRST_YEAR .. LAST_YEAR, at most five years): the
+// oppositions of every object of the catalogue in that calendar year, in the
+// library's sense (tasks/oppos.h: the heliocentric directions of the object
+// and the Earth coincide in projection on the equator, the object the
+// farther one; what Datopp looks for), at most three of one object in a year
+// as Datopp keeps them. They are found on the integrated orbit (the
+// osculating sets of the yearly element files "el<YYYY>", written by the
+// step before; each date served by the set nearest it) to 1e-6 day, the Earth
+// from the planetary ephemeris file, geometric positions; an object without
+// sets in any package year moves on its catalogue elements. 12-byte records
+// (double Julian date, i32 catalogue number) in ascending date order, equal
+// dates by number.
 //
 // "uplist": the special list, which the identification and the plate search
 // test at every observation instead of finding them by their opposition
@@ -36,6 +42,7 @@
 #include <vector>
 
 #include "core/catalog.h"
+#include "core/elmnt.h"
 #include "core/reade403.h"
 #include "core/setpar.h"
 #include "core/twobody.h"
@@ -50,6 +57,7 @@ namespace {
 
 constexpr double kNearEarthPerihelion = 1.3;  // AU
 constexpr std::size_t kSpecialCapacity = 10000;
+constexpr std::size_t kOppositionsPerYear = 3;  // room of Datopp
 
 [[noreturn]] void die(const std::string& why) {
     std::fprintf(stderr, "mkopposition: %s\n", why.c_str());
@@ -87,23 +95,43 @@ int main(int argc, char** argv) {
     std::vector<std::vector<OppositionRecord>> per_year(years);
     std::vector<std::int32_t> special;
     const std::int32_t total = catalogue_counts().total();
-    int objects = 0, skipped = 0;
+    int objects = 0, skipped = 0, two_body = 0, beyond_three = 0;
     std::vector<double> dates;
+    std::vector<ElementSet> orbit;
     for (std::int32_t n = 1; n <= total; ++n) {
         if (!catalogue_has(n)) continue;
         auto el = catelem(n);
         if (!el) die(el.message());
+        // The integrated orbit: the object's sets of every package year.
+        orbit.clear();
+        for (int y = first_year; y <= last_year; ++y) {
+            auto sets = yearly_sets(n, y, data_dir);
+            if (!sets) die(sets.message());
+            orbit.insert(orbit.end(), sets->begin(), sets->end());
+        }
+        std::stable_sort(orbit.begin(), orbit.end(),
+                         [](const ElementSet& a, const ElementSet& b) { return a[0] < b[0]; });
+        if (orbit.empty()) {
+            orbit.push_back(*el);
+            ++two_body;
+        }
         dates.clear();
-        if (auto s = opposition_times(*el, *earth, begin, end, dates); !s) {
+        if (auto s = opposition_times(orbit, *earth, begin, end, dates); !s) {
             std::fprintf(stderr, "mkopposition: object %d left out: %s\n", n, s.message().c_str());
             ++skipped;
             continue;
         }
         ++objects;
+        std::array<std::size_t, setpar::kPackageYears> in_year{};
         for (double t : dates) {
             const int y = year_of_jd(t);
             if (y < first_year || y > last_year) die("internal error: an opposition outside the years");
-            per_year[static_cast<std::size_t>(y - first_year)].push_back({t, n});
+            const auto i = static_cast<std::size_t>(y - first_year);
+            if (++in_year[i] > kOppositionsPerYear) {
+                ++beyond_three;
+                continue;
+            }
+            per_year[i].push_back({t, n});
         }
         const double a = semiaxis((*el)[6], 0.0);
         if (a * (1.0 - (*el)[5]) < kNearEarthPerihelion || dates.empty()) special.push_back(n);
@@ -142,6 +170,7 @@ int main(int argc, char** argv) {
     for (std::size_t i = 0; i < years; ++i) std::printf(" %d", counts[i]);
     std::printf(" oppositions; special list %zu", special.size());
     if (special_found > special.size()) std::printf(" (of %zu)", special_found);
-    std::printf("; %d left out; %.1f s\n", skipped, seconds);
+    std::printf("; %d on their catalogue elements; %d beyond three in a year; %d left out; %.1f s\n", two_body,
+                beyond_three, skipped, seconds);
     return 0;
 }

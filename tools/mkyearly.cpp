@@ -42,8 +42,9 @@
 // perturber elements at the catalogue epoch, as the position routine starts
 // its own. The sets of a year:
 //   - an object whose perihelion lies beyond 1.3 AU and that comes to
-//     opposition (geocentric ecliptic longitude 180 degrees from the Sun's)
-//     once in the year: kWindowSets sets kWindowSpacing days apart, centred
+//     opposition (the library's sense, tasks/oppos.h: its geocentric right
+//     ascension that of the point opposite the Sun; by two-body motion from
+//     the catalogue elements) once in the year: kWindowSets sets kWindowSpacing days apart, centred
 //     on the opposition; they cover the opposition +-60 days, and a date in
 //     that window lies within 60/count days of a set, which is what the
 //     element search accepts. No opposition in the year: no sets.
@@ -101,6 +102,7 @@
 #include "io/fields.h"
 #include "io/files.h"
 #include "io/recfile.h"
+#include "tasks/oppos.h"
 
 using namespace zelvomat;
 
@@ -560,48 +562,21 @@ int run_epoch(const std::string& dir, const std::string& out_values, double epoc
 
 // ---- years ----------------------------------------------------------------------------
 
-// Heliocentric ecliptic J2000 positions of the Earth, one a day from t0.
-struct EarthTable {
-    double t0 = 0.0;
-    std::vector<Vec3> pos;
-};
-
-EarthTable earth_table(double from, double to) {
-    EarthTable t;
-    t.t0 = std::floor(from - 0.5) + 0.5;
-    const double ce = std::cos(kObliquityJ2000), se = std::sin(kObliquityJ2000);
-    for (double jd = t.t0; jd <= to + 1.0; jd += 1.0) {
-        State9 s{};
-        if (Status st = bodystate(DeReader::Position, jd, 3, 11, s); !st) die(st.message());
-        t.pos.push_back({s[0], ce * s[1] + se * s[2], -se * s[1] + ce * s[2]});
-    }
+// Dates of opposition (the library's sense, tasks/oppos.h) of the two-body
+// orbit of the catalogue elements el (epoch `epoch`) from `from` to `to`
+// (inside the Earth's grid by a step at least).
+std::vector<double> oppositions(const OrbitElements& el, double epoch, const EarthTrack& earth, double from,
+                                double to) {
+    double e[6];
+    el.store(e);
+    const ElementSet set{epoch, e[0], e[1], e[2], e[3], e[4], e[5]};
+    // The readers of the planetary file for positions and for the force
+    // model take turns: each reads its record again.
     de_state().forget_records();
-    return t;
-}
-
-// Dates of opposition in ecliptic longitude of the two-body orbit el
-// (epoch `epoch`) within the span of the Earth table, to a fraction of a day.
-std::vector<double> oppositions(const OrbitElements& el, double epoch, const EarthTable& earth) {
     std::vector<double> found;
-    double prev = 0.0;
-    const auto e_day = static_cast<std::int32_t>(std::floor(epoch));
-    const double e_fr = epoch - e_day;
-    for (std::size_t k = 0; k < earth.pos.size(); ++k) {
-        const double jd = earth.t0 + static_cast<double>(k);
-        const auto day = static_cast<std::int32_t>(std::floor(jd));
-        StateVector s{};
-        if (!twobody(0.0, e_day, e_fr, el, day, jd - day, 0.0, s)) return {};
-        const Vec3& E = earth.pos[k];
-        const double lon_geo = std::atan2(s[1] - E[1], s[0] - E[0]);
-        const double lon_sun = std::atan2(-E[1], -E[0]);
-        const double f = std::remainder(lon_geo - lon_sun - kPi, 2.0 * kPi);
-        // Opposition: the elongation in longitude passes 180 degrees, the
-        // difference falling (retrograde object, direct Sun); a jump by 2 pi
-        // at conjunction runs the other way.
-        if (k > 0 && prev > 0.0 && f <= 0.0 && prev - f < 1.0) found.push_back(jd - 1.0 + prev / (prev - f));
-        prev = f;
-    }
-    return found;
+    const bool ok = opposition_times(std::span(&set, 1), earth, from, to, found).ok();
+    de_state().forget_records();
+    return ok ? found : std::vector<double>{};
 }
 
 struct YearPlan {
@@ -677,7 +652,9 @@ int run_years(const std::string& dir, const std::string& out_values, const Value
             "--yearly-numbered (tools/make_package.sh)");
     std::vector<double> year_start(years + 1);
     for (std::size_t y = 0; y <= years; ++y) year_start[y] = jan1(first_year + static_cast<int>(y));
-    const EarthTable earth = earth_table(year_start.front(), year_start.back());
+    auto earth = earth_track(year_start.front() - 2.0, year_start.back() + 2.0, 1.0);
+    if (!earth) die(earth.message());
+    de_state().forget_records();
 
     run_parts(jobs, [&](int part, int parts) {
         std::vector<std::uint8_t> out;
@@ -688,7 +665,7 @@ int run_years(const std::string& dir, const std::string& out_values, const Value
             const double a = semiaxis(el.mean_motion, 0.0);
             const bool near_earth = a * (1.0 - el.ecc) < kNearEarthPerihelion;
             std::vector<double> opp;
-            if (!near_earth) opp = oppositions(el, epoch, earth);
+            if (!near_earth) opp = oppositions(el, epoch, *earth, year_start.front(), year_start.back());
 
             // The epochs of each year.
             std::vector<YearPlan> plan(years);

@@ -55,7 +55,7 @@ TEST(Plxy, NoProjectionFromTheFarHemisphere) {
 TEST(PlateWindow, PredictionFromTheDistanceToTheAntiSolarPoint) {
     // Hand-computed from the rule: w = D - 5, 4D/3 - 25 beyond 60 degrees,
     // 4D/4.63 within 45 degrees, x 1.1 above 130; h = (720/pi) r / 4.63 +
-    // 0.15 w with r at least 0.02; H = 2h + 5.
+    // 0.15 w with r at least 0.02; H = 2h.
     struct Case {
         const char* what;
         double ra0_deg, anti_deg, half_ra;
@@ -73,7 +73,7 @@ TEST(PlateWindow, PredictionFromTheDistanceToTheAntiSolarPoint) {
         const PlateWindow win = plate_window(c.ra0_deg * kRad, c.anti_deg * kRad, c.half_ra, 2460000.5);
         EXPECT_NEAR(win.shift, c.w, 1e-5);  // days; the values above have 6 decimals
         EXPECT_NEAR(win.half, c.h, 1e-5);
-        EXPECT_NEAR(win.search, 2.0 * c.h + 5.0, 1e-5);
+        EXPECT_NEAR(win.search, 2.0 * c.h, 1e-5);
         EXPECT_NEAR(win.first, 2460000.5 + c.w - win.search, 1e-5);
         EXPECT_NEAR(win.last, 2460000.5 + c.w + win.search, 1e-5);
     }

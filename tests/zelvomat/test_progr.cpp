@@ -6,9 +6,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <numeric>
 #include <string>
 #include <vector>
@@ -423,6 +426,98 @@ TEST_F(Progr, NearOppositionBlocksAndTheOppositionRange) {
         if (tenth_date(x.jd) <= end + 1e-6) want.push_back(x.number <= 881 ? zio::fmt_i(x.number, 6) : "      ");
     ASSERT_GE(want.size(), 5u);
     EXPECT_EQ(seen, want);
+}
+
+// The opposition files list the oppositions in the sense in which Datopp
+// finds them, from the integrated orbits: for an object of a near-opposition
+// run Prdat replaces Datopp's date (two-body motion from the catalogue
+// elements, a one-day grid) by the file's, which lies within a day of it.
+// The run takes every object of the package's catalogue (a list of their
+// numbers), one date at each opposition of the year; "opls1.dat" keeps the
+// dates it used, with 3 decimals.
+struct PrdatCount {
+    int objects = 0;   // objects with an opposition in the year
+    int replaced = 0;  // of those, objects whose every date is a date of the files
+    int dates = 0, dates_replaced = 0;
+};
+
+PrdatCount near_opposition_dates(const fs::path& pkg, int year) {
+    PrdatCount c;
+    const auto el = zeltest::read_bytes(pkg / "el" / "elitel");
+    std::string list;
+    for (std::size_t off = 0; off + 48 <= el.size(); off += 48) {
+        double n = 0;
+        std::memcpy(&n, el.data() + off + 40, 8);
+        if (n > 0.0) list += std::to_string(off / 48 + 1) + "\r\n";
+    }
+    zeltest::write_text("objects.txt", list);
+    EphTaskRecord r = EphTaskRecord::defaults();
+    r.set(ef::objectKey, "LIST");
+    EXPECT_TRUE(r.store_object_list("objects.txt").ok());
+    r.store_frame("SPH", "AST", "EQT", "2000");
+    EphTaskRecord::ObserverEntry none{};
+    EXPECT_TRUE(r.store_centre(3, "GEO", 1, none).ok());
+    r.store_opposition_interval(std::to_string(year), "  0", "1.0");
+    r.store_output("EMP");
+    r.store_motion('0', "", '0');
+    EXPECT_TRUE(save_eph_task(r).ok());
+    const Outcome o = run_progr(0);
+    EXPECT_EQ(o.error, "");
+    // The files' dates of each object, every package year.
+    std::map<std::int32_t, std::vector<double>> listed;
+    for (const auto& f : fs::directory_iterator(pkg / "el")) {
+        const std::string name = f.path().filename().string();
+        if (name.size() != 7 || name.compare(0, 3, "opp") != 0) continue;
+        for (const OppRecord& x : opposition_file(f.path())) listed[x.number].push_back(x.jd);
+    }
+    std::ifstream in("opls1.dat", std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        const std::int32_t number = std::stoi(line.substr(0, 6));
+        const int count = std::stoi(line.substr(6, 2));
+        bool all = true;
+        for (int i = 0; i < count && std::getline(in, line); ++i) {
+            const double d = std::stod(line.substr(0, 12));
+            bool hit = false;
+            for (double t : listed[number]) hit |= std::fabs(t - d) <= 0.0005;
+            all &= hit;
+            ++c.dates;
+            c.dates_replaced += hit;
+        }
+        if (count == 0) continue;
+        ++c.objects;
+        c.replaced += all;
+    }
+    return c;
+}
+
+TEST_F(Progr, PrdatTakesTheFileDateOfEveryObject) {
+    const PrdatCount c = near_opposition_dates(pkg_, 2025);
+    EXPECT_GE(c.objects, 20);
+    EXPECT_EQ(c.replaced, c.objects);
+    EXPECT_EQ(c.dates_replaced, c.dates);
+}
+
+TEST(ProgrFullPackage, PrdatTakesTheFileDateForNearlyEveryObject) {
+    const fs::path pkg = fs::path(ZELVO_BINARY_DIR) / "package";
+    if (!fs::exists(pkg / "work" / "setpar"))
+        GTEST_SKIP() << "no full package in the build tree (tools/make_package.sh build build/package)";
+    zeltest::ScopedWorkDir dir;
+    fs::copy_file(pkg / "work" / "setpar", "setpar");
+    eph_run_state() = {};
+    // The last package year, the farthest from the catalogue epoch, where
+    // the catalogue's two-body orbits stray most from the integrated ones.
+    int year = 0;
+    for (const auto& f : fs::directory_iterator(pkg / "el")) {
+        const std::string name = f.path().filename().string();
+        if (name.size() == 7 && name.compare(0, 3, "opp") == 0) year = std::max(year, std::atoi(name.c_str() + 3));
+    }
+    const PrdatCount c = near_opposition_dates(pkg, year);
+    eph_run_state() = {};
+    std::printf("[ sample   ] %d: %d objects with an opposition, the files' dates for %d (%d of %d dates)\n", year,
+                c.objects, c.replaced, c.dates_replaced, c.dates);
+    EXPECT_GE(c.objects, 5000);
+    EXPECT_GE(c.replaced, 0.99 * c.objects);
 }
 
 // ---- Observer modes --------------------------------------------------------------

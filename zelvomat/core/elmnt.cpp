@@ -104,6 +104,32 @@ ElementSet read_set(io::Bytes sets, std::size_t k) {
     return e;
 }
 
+// The sets of object n in a year's files, by its index word: the index of
+// its first set (0: none) and their count. The index must hold the object's
+// word, the word must not be negative, and the sets must lie in the file.
+struct ObjectSets {
+    std::int32_t first = 0;
+    std::int32_t count = 0;
+};
+Result<ObjectSets> object_sets(const YearlyFiles& y, std::int32_t n) {
+    const io::Bytes ad = y.index.bytes();
+    if (static_cast<std::size_t>(n) * kIndexRecord > ad.size())
+        return error_status("The yearly element index " + y.index.path() + " has no record for object " +
+                            std::to_string(n) + ".");
+    const std::int32_t v = io::get_i32(ad, static_cast<std::size_t>(n - 1) * kIndexRecord);
+    if (v < 0)
+        return error_status("The yearly element index " + y.index.path() + " is damaged: record " + std::to_string(n) +
+                            " holds " + std::to_string(v) + ".");
+    ObjectSets r;
+    r.first = v / kCountFactor;
+    r.count = v - r.first * kCountFactor;
+    const std::int64_t last = static_cast<std::int64_t>(r.first) + r.count - 1;
+    if (r.first > 0 && r.count > 0 && static_cast<std::uint64_t>(last) * kSetBytes > y.sets.bytes().size())
+        return error_status("The yearly element file " + y.sets.path() + " has no set " + std::to_string(last) +
+                            " (object " + std::to_string(n) + ").");
+    return r;
+}
+
 // The set of object n in package year `index` nearest jd.
 Result<YearScan> scan_year(std::int32_t n, double jd, std::int32_t index, std::string_view data_dir) {
     const PackageInfo& info = package_info();
@@ -115,26 +141,16 @@ Result<YearScan> scan_year(std::int32_t n, double jd, std::int32_t index, std::s
     if (!files) return files.status();
     const YearlyFiles& y = **files;
     if (!y.present) return r;
-    const io::Bytes ad = y.index.bytes();
-    if (static_cast<std::size_t>(n) * kIndexRecord > ad.size())
-        return error_status("The yearly element index " + y.index.path() + " has no record for object " +
-                            std::to_string(n) + ".");
-    const std::int32_t v = io::get_i32(ad, static_cast<std::size_t>(n - 1) * kIndexRecord);
-    if (v < 0)
-        return error_status("The yearly element index " + y.index.path() + " is damaged: record " + std::to_string(n) +
-                            " holds " + std::to_string(v) + ".");
-    r.first = v / kCountFactor;
-    r.count = v - r.first * kCountFactor;
+    auto sets = object_sets(y, n);
+    if (!sets) return sets.status();
+    r.first = sets->first;
+    r.count = sets->count;
     if (r.first == 0) return r;
     if (r.count == 0) {
         r.outcome = YearOutcome::NoCount;
         return r;
     }
-    const std::int64_t last = static_cast<std::int64_t>(r.first) + r.count - 1;
-    if (static_cast<std::uint64_t>(last) * kSetBytes > y.sets.bytes().size())
-        return error_status("The yearly element file " + y.sets.path() + " has no set " + std::to_string(last) +
-                            " (object " + std::to_string(n) + ").");
-    // The object's sets.
+    // The object's sets (object_sets has checked that they lie in the file).
     const io::Bytes el = y.sets.bytes().subspan(static_cast<std::size_t>(r.first - 1) * kSetBytes,
                                                 static_cast<std::size_t>(r.count) * kSetBytes);
     auto damaged = [&](std::int64_t set) {
@@ -181,6 +197,26 @@ Status from_catalogue(std::int32_t n, ElementSet& set, ElementFlags& flags) {
 }
 
 }  // namespace
+
+Result<std::vector<ElementSet>> yearly_sets(std::int32_t n, std::int32_t year, std::string_view data_dir) {
+    auto files = year_files(data_dir, year);
+    if (!files) return files.status();
+    const YearlyFiles& y = **files;
+    std::vector<ElementSet> out;
+    if (!y.present || n < 1) return out;
+    auto sets = object_sets(y, n);
+    if (!sets) return sets.status();
+    for (std::int64_t s = sets->first; sets->first > 0 && s < sets->first + sets->count; ++s) {
+        const ElementSet set = read_set(y.sets.bytes(), static_cast<std::size_t>(s - 1));
+        for (double x : set)
+            if (!std::isfinite(x))
+                return error_status("The yearly element file " + y.sets.path() + " is damaged: set " +
+                                    std::to_string(s) + " (object " + std::to_string(n) +
+                                    ") holds a value that is not a number.");
+        out.push_back(set);
+    }
+    return out;
+}
 
 // ---- elmnt -----------------------------------------------------------------------
 

@@ -110,6 +110,12 @@ Status elmnt(std::int32_t n, double jd, std::int32_t year, OrbitElementsArray& e
 Status elmnt_set(std::int32_t n, double jd, std::int32_t year, ElementSet& set, ElementFlags& flags,
                  std::string_view data_dir);
 
+// Every set of object n (1 .. the objects of the index) in the yearly files of
+// the calendar year `year`, in ascending order of epoch; none when the year
+// has no files or the object no set in them. Damaged files are errors as in
+// elmnt (note 3).
+Result<std::vector<ElementSet>> yearly_sets(std::int32_t n, std::int32_t year, std::string_view data_dir);
+
 // The elements of a set referred to the date jd: M carried from the set's
 // epoch by its mean motion, the other five as they are.
 OrbitElementsArray elements_at(const ElementSet& set, double jd);

@@ -2,6 +2,7 @@
 // See oppos.h for the file layouts and the two senses of opposition.
 #include "tasks/oppos.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <optional>
@@ -213,12 +214,6 @@ Status earth_heliocentric(double jd, Vec3& pos) {
 
 namespace {
 
-// Mean equator and equinox of J2000 to the ecliptic of J2000.
-Vec3 to_ecliptic(const Vec3& v) {
-    static const double c = std::cos(kObliquityJ2000), s = std::sin(kObliquityJ2000);
-    return {v[0], c * v[1] + s * v[2], -s * v[1] + c * v[2]};
-}
-
 // Two-body position of a catalogue element set at the Julian date t in the
 // frame of eps (mass 0).
 Status object_position(const ElementSet& el, double t, double eps, double tol, Vec3& pos) {
@@ -238,12 +233,9 @@ Result<EarthTrack> earth_track(double first_jd, double last_jd, double step) {
     t.first_jd = first_jd;
     t.step = step;
     const auto n = static_cast<std::size_t>(std::ceil((last_jd - first_jd) / step)) + 1;
-    t.ecliptic.resize(n);
-    for (std::size_t k = 0; k < n; ++k) {
-        Vec3 e{};
-        ZEL_TRY(earth_heliocentric(first_jd + static_cast<double>(k) * step, e));
-        t.ecliptic[k] = to_ecliptic(e);
-    }
+    t.equatorial.resize(n);
+    for (std::size_t k = 0; k < n; ++k)
+        ZEL_TRY(earth_heliocentric(first_jd + static_cast<double>(k) * step, t.equatorial[k]));
     return t;
 }
 
@@ -297,33 +289,49 @@ Status Datopp(std::int32_t number, std::int16_t year, std::int16_t& count, std::
     return ok_status();
 }
 
-// ---- Oppositions in ecliptic longitude --------------------------------------------------
+// ---- Oppositions of an orbit given by element sets ------------------------------------
 
 namespace {
 
+// The projections on the equator of the object (x) and the Earth (X).
 struct Geometry {
-    double cross;  // X y - Y x: R r sin(longitude of the object - of the Earth)
+    double cross;  // X y - Y x: R r sin(heliocentric R.A. of the object - of the Earth)
     double dot;    // X x + Y y
-    double r, R;   // distances from the Sun in the ecliptic plane
+    double r, R;   // distances from the Sun in the equator plane
 };
 
 Geometry geometry(const Vec3& x, const Vec3& X) {
     return {X[0] * x[1] - X[1] * x[0], X[0] * x[0] + X[1] * x[1], std::hypot(x[0], x[1]), std::hypot(X[0], X[1])};
 }
 
-Result<Geometry> geometry_at(const ElementSet& el, double t) {
+// The set of orbit whose epoch lies nearest t (the earlier on a tie).
+const ElementSet& nearest_set(std::span<const ElementSet> orbit, double t) {
+    const auto later =
+        std::lower_bound(orbit.begin(), orbit.end(), t, [](const ElementSet& s, double jd) { return s[0] < jd; });
+    if (later == orbit.begin()) return orbit.front();
+    if (later == orbit.end()) return orbit.back();
+    const auto earlier = later - 1;
+    return (*later)[0] - t < t - (*earlier)[0] ? *later : *earlier;
+}
+
+Status orbit_position(std::span<const ElementSet> orbit, double t, Vec3& pos) {
+    return object_position(nearest_set(orbit, t), t, kObliquityJ2000, kKeplerTol, pos);
+}
+
+Result<Geometry> geometry_at(std::span<const ElementSet> orbit, double t) {
     Vec3 x{}, X{};
-    ZEL_TRY(object_position(el, t, 0.0, kKeplerTol, x));
+    ZEL_TRY(orbit_position(orbit, t, x));
     ZEL_TRY(earth_heliocentric(t, X));
-    return geometry(x, to_ecliptic(X));
+    return geometry(x, X);
 }
 
 }  // namespace
 
-Status opposition_times(const ElementSet& el, const EarthTrack& earth, double from_jd, double to_jd,
+Status opposition_times(std::span<const ElementSet> orbit, const EarthTrack& earth, double from_jd, double to_jd,
                         std::vector<double>& out) {
+    if (orbit.empty()) return error_status("internal error: an orbit without element sets");
     const double h = earth.step;
-    const auto size = static_cast<std::int64_t>(earth.ecliptic.size());
+    const auto size = static_cast<std::int64_t>(earth.equatorial.size());
     const auto k0 = static_cast<std::int64_t>(std::floor((from_jd - earth.first_jd) / h)) - 1;
     const auto k1 = static_cast<std::int64_t>(std::ceil((to_jd - earth.first_jd) / h)) + 1;
     if (k0 < 0 || k1 >= size) return error_status("internal error: the Earth grid does not cover the dates");
@@ -333,10 +341,12 @@ Status opposition_times(const ElementSet& el, const EarthTrack& earth, double fr
     for (std::int64_t k = k0; k <= k1; ++k) {
         const double t = earth.first_jd + static_cast<double>(k) * h;
         Vec3 x{};
-        ZEL_TRY(object_position(el, t, 0.0, kKeplerTol, x));
-        const Geometry g = geometry(x, earth.ecliptic[static_cast<std::size_t>(k)]);
-        // A sign change of the longitude difference between t_prev and t (a
-        // zero at t counts here, a zero at t_prev was counted before).
+        ZEL_TRY(orbit_position(orbit, t, x));
+        const Geometry g = geometry(x, earth.equatorial[static_cast<std::size_t>(k)]);
+        // A sign change of the cross product between t_prev and t (a zero at
+        // t counts here, a zero at t_prev was counted before), the object on
+        // the Earth's side of the Sun at one end at least (a conjunction,
+        // with the object beyond the Sun, changes the sign too).
         if (k > k0 && g_prev.cross != 0.0 && g_prev.cross * g.cross <= 0.0 && (g.dot > 0.0 || g_prev.dot > 0.0)) {
             // Refined by regula falsi with the Illinois modification to
             // 1e-6 day (the step of the last iteration or the bracket).
@@ -346,7 +356,7 @@ Status opposition_times(const ElementSet& el, const EarthTrack& earth, double fr
             int side = 0;
             for (int it = 0; it < 100 && fb != 0.0; ++it) {
                 const double c = (a * fb - b * fa) / (fb - fa);
-                auto gc = geometry_at(el, c);
+                auto gc = geometry_at(orbit, c);
                 if (!gc) return gc.status();
                 const double moved = std::fabs(c - root);
                 root = c;

@@ -1,8 +1,9 @@
 // Opposition dates of the catalogue objects.
 //
 // The data package has one opposition file per package year, "opp<YYYY>"
-// (data directory), listing the oppositions of every catalogue object in that
-// calendar year in ascending date order:
+// (data directory), listing the oppositions (sense below) of every catalogue
+// object in that calendar year, at most three of one object, in ascending
+// date order:
 //
 //   direct access, 12-byte records, record n at byte 12 (n - 1), no header:
 //     offset 0  double  Julian date (TT) of the opposition
@@ -17,31 +18,33 @@
 //   opfop          opens the file of the year of a date and finds the first
 //                  opposition at or after the date (bisection);
 //   Datopp         the oppositions of one object in a calendar year, found by
-//                  stepping its two-body orbit and the Earth (right ascension
-//                  criterion, below);
+//                  stepping its two-body orbit from the catalogue elements and
+//                  the Earth on a one-day grid;
 //   Prdat          replaces a date of Datopp by the date of the opposition
 //                  file when the file lists the object within one day of it;
-//   opposition_times   the oppositions of an orbit in ecliptic longitude to a
-//                  fraction of a second, as the package builder writes them
-//                  into the files;
+//   opposition_times   the oppositions of an orbit given by element sets to
+//                  1e-6 day, as the package builder writes them into the
+//                  files;
 //   EmpephRecord, emp_heading   the opposition data of the "empeph" file.
 //
-// Two senses of "opposition" are used, as the callers need them:
-//  - the files (opposition_times): the geocentric ecliptic longitude of the
-//    object differs from the Sun's by 180 degrees, i.e. the heliocentric
-//    ecliptic longitudes of the Earth and of the object are equal, with the
-//    object farther from the Sun than the Earth in the ecliptic plane;
-//    geometric positions (no light time, no aberration: together they move
-//    the date by less than 0.01 day);
-//  - Datopp: the directions of the Earth and of the object from the Sun,
-//    projected on the equator of J2000, coincide (the object farther out in
-//    that projection); found on a one-day grid (two days in the comets
-//    edition) by linear interpolation. It differs from the first by up to a
-//    day or more for objects far from the ecliptic, which is why Prdat only
-//    takes a file's date that lies within one day.
+// Opposition, here and in the files: the directions of the object and of the
+// Earth from the Sun, projected on the equator of J2000, coincide, the object
+// farther from the Sun in that projection (and on the Earth's side of it).
+// Then the object's geocentric right ascension is that of the point opposite
+// the Sun: opposition in right ascension, the sense in which the
+// identification and the plate search predict the oppositions of the objects
+// they look for. (For an object far from the ecliptic it lies days to two
+// months from the opposition in ecliptic longitude.) Geometric positions: no
+// light time, no aberration.
+//  - The files: from the osculating element sets of the integrated orbits
+//    (the yearly element files), the root found to 1e-6 day.
+//  - Datopp: from the catalogue elements by two-body motion, on a one-day grid
+//    (two days in the comets edition) with linear interpolation; it differs
+//    from the files by the perturbations since the catalogue epoch and the
+//    interpolation, a fraction of a day for nearly every object, which is
+//    why Prdat takes a file's date that lies within one day.
 // In both, the Earth comes from the planetary ephemeris file inside its span
-// (DeState) and from the fallback theory (eaa) outside it, and the object
-// moves on a two-body orbit (mass 0) from its catalogue elements.
+// (DeState) and from the fallback theory (eaa) outside it.
 #pragma once
 
 #include <array>
@@ -156,24 +159,31 @@ Status Datopp(std::int32_t number, std::int16_t year, std::int16_t& count, std::
 Status earth_heliocentric(double jd, Vec3& pos);
 
 // The Earth on a grid of dates: positions at first_jd + k step, k = 0 ..
-// size - 1, heliocentric, referred to the ecliptic and equinox of J2000 (AU).
+// size - 1, heliocentric, mean equator and equinox of J2000 (AU).
 struct EarthTrack {
     double first_jd = 0.0;
     double step = 1.0;
-    std::vector<Vec3> ecliptic;
+    std::vector<Vec3> equatorial;
 };
 // The grid from first_jd to at least last_jd with the given step (days).
 Result<EarthTrack> earth_track(double first_jd, double last_jd, double step);
 
-// The oppositions in ecliptic longitude (the files' sense above) of the
-// two-body orbit el (catalogue ElementSet: epoch, then the six elements,
-// ecliptic J2000, mass 0) from from_jd (included) to to_jd (excluded), in
-// time order, appended to out. The orbit is sampled on the grid of earth
-// (which must cover from_jd - step to to_jd + step) and each sign change of
-// the longitude difference is refined to 1e-6 day with the Earth of
-// earth_heliocentric. Fails for an orbit that is not elliptic or a failed
-// read of the planetary ephemeris file.
-Status opposition_times(const ElementSet& el, const EarthTrack& earth, double from_jd, double to_jd,
+// The oppositions (the sense above) of an object from from_jd (included) to
+// to_jd (excluded), in time order, appended to out.
+//   orbit  one or more catalogue ElementSets (epoch, then the six elements,
+//          ecliptic J2000, mass 0) in ascending order of epoch; the object's
+//          position at a date is the two-body position from the set whose
+//          epoch lies nearest the date (the earlier one on a tie): one set
+//          is plain two-body motion, the osculating sets of an integration
+//          follow the integrated orbit.
+//   earth  the Earth's grid, covering from_jd - step to to_jd + step.
+// Each sign change on the grid of the cross product of the two projected
+// directions is refined to 1e-6 day (regula falsi, Illinois) with the Earth
+// of earth_heliocentric, and kept when the object stands on the Earth's side
+// of the Sun and farther from it at the root. Fails for an empty orbit, an
+// orbit that is not elliptic or a failed read of the planetary ephemeris
+// file.
+Status opposition_times(std::span<const ElementSet> orbit, const EarthTrack& earth, double from_jd, double to_jd,
                         std::vector<double>& out);
 
 // ---- The work file "opls1.dat" ---------------------------------------------------------

@@ -23,7 +23,7 @@ OppositionWindow opposition_window(double ra, double anti_sun, double half_ra, d
     OppositionWindow win;
     win.half = (720.0 / kPi) * half_ra / 4.63 + 0.15 * w;
     win.shift = x < 0.0 ? -w : w;
-    win.search = kWindowWidening * win.half + kWindowMarginDays;
+    win.search = kWindowWidening * win.half;
     win.first = jd + win.shift - win.search;
     win.last = jd + win.shift + win.search;
     return win;
