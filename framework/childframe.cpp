@@ -107,7 +107,7 @@ QWidget* ChildFrame::makeBar(const BarSpec& desc) {
 }
 
 void ChildFrame::closeEvent(QCloseEvent* event) {
-    if ((view_ && !view_->canClose()) || !onCloseRequest()) {
+    if ((view_ && !view_->canClose()) || !onCloseRequest() || (document_ && !document_->saveModified())) {
         event->ignore();
         return;
     }
@@ -122,6 +122,18 @@ QString ChildFrame::controlText(int controlId) const {
         if (auto* e = qobject_cast<QPlainTextEdit*>(w)) return e->toPlainText();
     }
     return {};
+}
+
+void ChildFrame::setControlText(int controlId, const std::string& text) {
+    for (auto& [id, w] : controls_) {
+        if (id != controlId) continue;
+        if (auto* l = qobject_cast<QLabel*>(w)) l->setText(from_cp1252(text));
+        if (auto* e = qobject_cast<QPlainTextEdit*>(w))
+            e->setPlainText(from_cp1252(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    }
+    for (BarSpec& b : bars_)
+        for (BarControl& c : b.controls)
+            if (c.id == controlId) c.text = text;
 }
 
 QWidget* ChildFrame::barWidget(int barId) const {

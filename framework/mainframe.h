@@ -7,6 +7,7 @@
 
 #include <QLabel>
 #include <QMainWindow>
+#include <QPointer>
 #include <map>
 #include <vector>
 
@@ -101,6 +102,7 @@ private:
     std::vector<QAction*> toolActions_;
     std::vector<QAction*> accelActions_;
     StatusPanes panes_;
+    QPointer<ChildFrame> activeChild_;
     std::vector<std::pair<int, QLabel*>> paneLabels_;
     bool destroyed_ = false;
 };
