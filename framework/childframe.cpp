@@ -3,12 +3,14 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>
+#include <QMdiArea>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
 #include "doctemplate.h"
 #include "document.h"
 #include "linelist.h"
+#include "mainframe.h"
 #include "view.h"
 
 namespace fw {
@@ -20,6 +22,8 @@ ChildFrame::ChildFrame() {
 }
 
 ChildFrame::~ChildFrame() {
+    if (QMdiArea* area = mdiArea())
+        if (auto* main = dynamic_cast<MainFrame*>(area->window())) main->childFrameGoing(this);
     // The widgets go first: they show the document's data.
     delete widget();
     if (document_ && document_->docTemplate() != nullptr) document_->docTemplate()->removeDocument(document_.get());

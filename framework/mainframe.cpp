@@ -235,6 +235,12 @@ bool MainFrame::closeAllDocuments() {
 
 bool MainFrame::onClose() { return closeAllDocuments(); }
 
+void MainFrame::childFrameGoing(ChildFrame* frame) {
+    if (frame == nullptr || frame != activeChild_) return;
+    if (frame->view() != nullptr) frame->view()->onActivateView(false);
+    activeChild_ = nullptr;
+}
+
 void MainFrame::onActivateChild(ChildFrame* frame) {
     if (frame != activeChild_) {
         if (activeChild_ && activeChild_->view() != nullptr) activeChild_->view()->onActivateView(false);

@@ -68,6 +68,8 @@ public:
 
     // Closes every document window; false when one refused.
     bool closeAllDocuments();
+    // A document window is being destroyed (its view still exists).
+    void childFrameGoing(ChildFrame* frame);
 
 protected:
     // After the frame's resources are loaded; false fails loadFrame.

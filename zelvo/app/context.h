@@ -15,8 +15,8 @@ namespace zelvo {
 
 // The motion model of the O-C task and its perturbing bodies.
 struct OcAccuracySettings {
-    int model = 0;       // 0 elliptic motion, 1 nodes, 2 integration
-    int modelShown = 0;  // the model named in the result header and on the page
+    int model = 0;     // 0 elliptic motion, 1 nodes, 2 integration: the accuracy dialog's and the header's
+    int runModel = 0;  // its copy, which the O-C run uses (the accuracy dialog sets both)
     // Mercury, Venus, Earth (0 off, 1 "E+M" one body, 2 "E,M" two bodies),
     // Mars, Jupiter, Saturn, Uranus, Neptune, Pluto, Ceres, Pallas, Vesta.
     std::array<int, 12> perturbers{};
@@ -30,6 +30,14 @@ struct RunCounters {
     int status = 0;
     int first = 1;
     int last = 0;
+};
+
+// The settings an O-C run was made with, which its continuation uses again.
+struct OcRunSetup {
+    int code = 111;  // P C E of the observations
+    int model = 0;   // the motion model passed to the library
+    std::array<int, 12> perturbers{};
+    int relSun = 0;
 };
 
 // The counters that the ephemeris driver keeps between a stopped run and its
@@ -88,6 +96,7 @@ struct AppContext {
     // the work files of a run ("input.oc1", "omc.cfg", "result.oc4") are
     // that run's only until the next one starts.
     RunCounters OcRun, IdRun;
+    OcRunSetup OcLastRun;
     int OcRunSerial = 0;
     int CalcInterrupted = 0;  // the last run was stopped
     int OcResultFromRun = 0;  // 1 after a calculation

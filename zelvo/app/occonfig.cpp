@@ -106,7 +106,7 @@ std::string oc_header_text(int code) {
     return t;
 }
 
-std::string oc_accuracy_text(const OcAccuracySettings& s) { return accuracy_text(s.modelShown, s, true); }
+std::string oc_accuracy_text(const OcAccuracySettings& s) { return accuracy_text(s.runModel, s, true); }
 
 std::string accuracy_text(int model, const OcAccuracySettings& s, bool withRelSun) {
     switch (model) {

@@ -9,6 +9,7 @@
 #include <QTreeView>
 #include <algorithm>
 
+#include "framework/application.h"
 #include "framework/childframe.h"
 #include "framework/help.h"
 #include "framework/ids.h"

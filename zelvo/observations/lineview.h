@@ -24,6 +24,7 @@
 #include "framework/printing.h"
 #include "library.h"
 #include "linedoc.h"
+#include "lineedit.h"
 #include "listprint.h"
 #include "taskdialogs.h"
 

@@ -50,7 +50,7 @@ std::string ltrimmed(const std::string& t) {
     return a == std::string::npos ? std::string() : t.substr(a);
 }
 
-QRadioButton* radio(const char* text, int id) {
+QRadioButton* make_radio(const char* text, int id) {
     auto* b = new QRadioButton(QString::fromUtf8(text));
     b->setObjectName(QStringLiteral("id%1").arg(id));
     b->setAutoExclusive(false);
@@ -147,7 +147,7 @@ CObsTypeDlg::CObsTypeDlg(ObsTypeModel& model, QWidget* parent) : fw::Dialog(pare
     auto* posLayout = new QVBoxLayout(pos);
     const char* posTexts[3] = {"Astrometric", "Geometric", "Apparent"};
     for (int i = 0; i < 3; ++i) {
-        positions_[static_cast<std::size_t>(i)] = radio(posTexts[i], 1002 + i);
+        positions_[static_cast<std::size_t>(i)] = make_radio(posTexts[i], 1002 + i);
         posLayout->addWidget(positions_[static_cast<std::size_t>(i)]);
         QObject::connect(positions_[static_cast<std::size_t>(i)], &QRadioButton::clicked, this, [this, i] {
             m_.choosePositions(i + 1);
@@ -159,8 +159,8 @@ CObsTypeDlg::CObsTypeDlg(ObsTypeModel& model, QWidget* parent) : fw::Dialog(pare
     const char* planeTexts[3] = {"Equator", "Ecliptic", "Horizon"};
     const char* eqTexts[3] = {"2000.0", "1950.0", "True"};
     for (int i = 0; i < 3; ++i) {
-        planes_[static_cast<std::size_t>(i)] = radio(planeTexts[i], 1043 + i);
-        equinoxes_[static_cast<std::size_t>(i)] = radio(eqTexts[i], 1046 + i);
+        planes_[static_cast<std::size_t>(i)] = make_radio(planeTexts[i], 1043 + i);
+        equinoxes_[static_cast<std::size_t>(i)] = make_radio(eqTexts[i], 1046 + i);
         grid->addWidget(planes_[static_cast<std::size_t>(i)], i, 0);
         grid->addWidget(equinoxes_[static_cast<std::size_t>(i)], i, 1);
         QObject::connect(planes_[static_cast<std::size_t>(i)], &QRadioButton::clicked, this, [this, i] {
@@ -263,9 +263,9 @@ COrbitParamDlg::COrbitParamDlg(OrbitParamModel& model, std::function<void(bool)>
     auto* layout = new QVBoxLayout(this);
     auto* group = new QGroupBox(QStringLiteral("Orbit parameters"));
     auto* grid = new QGridLayout(group);
-    radios_[0] = radio("Orbit from data base of the package", 1235);
-    radios_[1] = radio("Introduced orbital elements", 1234);
-    radios_[2] = radio("Introduced coordinates and  velocities", 1233);
+    radios_[0] = make_radio("Orbit from data base of the package", 1235);
+    radios_[1] = make_radio("Introduced orbital elements", 1234);
+    radios_[2] = make_radio("Introduced coordinates and  velocities", 1233);
     elementsButton_->setObjectName(QStringLiteral("id1237"));
     coordinatesButton_->setObjectName(QStringLiteral("id1236"));
     grid->addWidget(radios_[0], 0, 0);
@@ -506,8 +506,8 @@ bool SeparationModel::ok() {
 CSeparationDlg::CSeparationDlg(SeparationModel& model, QWidget* parent)
     : fw::Dialog(parent, 0x20000 + 166),
       m_(model),
-      noSep_(radio("No separations", 1257)),
-      conditions_(radio("Separation conditions", 1008)),
+      noSep_(make_radio("No separations", 1257)),
+      conditions_(make_radio("Separation conditions", 1008)),
       observatory_(new QCheckBox(QStringLiteral("Selection of observatory  "))),
       limits_(new QCheckBox(QStringLiteral("O-C separating out "))) {
     setWindowTitle(QStringLiteral("Separation Dialogue"));

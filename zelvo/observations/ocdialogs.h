@@ -12,7 +12,6 @@
 #include "occonfig.h"
 #include "framework/dialog.h"
 #include "library.h"
-#include "taskdialogs.h"
 
 class QCheckBox;
 class QLabel;
