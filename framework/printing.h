@@ -34,8 +34,8 @@ enum class PaperKind { A4, A3, A5, Other };
 
 struct PrintInfo {
     int minPage = 1;
-    int maxPage = 0;      // pages of the job; onBeginPrinting sets it
-    int fromPage = 1;     // the range asked for (toPage 0: to the last page)
+    int maxPage = 0;   // pages of the job; onBeginPrinting sets it
+    int fromPage = 1;  // the range asked for (toPage 0: to the last page)
     int toPage = 0;
     int currentPage = 0;  // the page onPrint paints
     bool preview = false;

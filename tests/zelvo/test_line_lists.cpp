@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "lineedit.h"
 #include "linedoc.h"
+#include "lineedit.h"
 #include "lineview.h"
 #include "listprint.h"
 #include "task_support.h"

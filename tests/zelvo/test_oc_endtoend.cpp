@@ -40,9 +40,7 @@ COCResView* active_result(TaskApp& app) {
     return f != nullptr ? dynamic_cast<COCResView*>(f->view()) : nullptr;
 }
 
-std::vector<std::string> lines_of(COCResView* v) {
-    return dynamic_cast<fw::LineDocument*>(v->document())->lines;
-}
+std::vector<std::string> lines_of(COCResView* v) { return dynamic_cast<fw::LineDocument*>(v->document())->lines; }
 
 TEST(OcEndToEnd, StoppedAndContinuedEqualsOneRunAndSeparates) {
     const std::string pkg = zeltest::small_package_dir();

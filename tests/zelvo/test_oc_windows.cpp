@@ -148,8 +148,10 @@ TEST(OcStatusText, AccuracyAndOrbit) {
     } cases[] = {
         {"catalogue, nodes", 1, false, false, true, true, "",
          " Accuracy: Nodes  Orbit: from data base of the package "},
-        {"one typed element set", 0, false, true, true, true, "", " Accuracy: Elliptic motion  Orbit: Introduced elements"},
-        {"a list of 30 characters: its last 20", 0, false, true, true, false, std::string(10, 'x') + "0123456789abcdefghij  ",
+        {"one typed element set", 0, false, true, true, true, "",
+         " Accuracy: Elliptic motion  Orbit: Introduced elements"},
+        {"a list of 30 characters: its last 20", 0, false, true, true, false,
+         std::string(10, 'x') + "0123456789abcdefghij  ",
          " Accuracy: Elliptic motion  Orbit: Introduced elements file '...0123456789abcdefghij'"},
         {"coordinates, integration with the relativistic term", 2, true, true, false, true, "",
          " Accuracy: Integration M V E+M M J S U N P c p v + rel_Sun   Orbit: Introduced coordinates&velocities"},
@@ -388,9 +390,9 @@ TEST(OcResultWindow, ExportLevelsAndOwnContinue) {
     s.files.answers.push_back(s.path("out.ocr"));
     ASSERT_TRUE(s.app.routeCommand(fw::ids::kFileSaveAs));
     EXPECT_EQ(s.texts().back(), "Warning: head file not found");
-    EXPECT_EQ(read_file(s.pkg.work.path() / "out.ocr"), "                       O-C RESULT\r\n" +
-                                                             std::string(69, 'a') + "|\r\n" + std::string(69, 'b') +
-                                                             "|\r\n" + std::string(69, 'c') + "|\r\n");
+    EXPECT_EQ(read_file(s.pkg.work.path() / "out.ocr"), "                       O-C RESULT\r\n" + std::string(69, 'a') +
+                                                            "|\r\n" + std::string(69, 'b') + "|\r\n" +
+                                                            std::string(69, 'c') + "|\r\n");
     std::string hat;
     for (int r = 1; r <= 6; ++r) hat += ("record " + std::to_string(r) + std::string(70, '.')).substr(0, 70);
     zeltest::write_text(s.path("omc.hat"), hat);

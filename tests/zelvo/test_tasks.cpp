@@ -27,8 +27,8 @@
 #include "occonfig.h"
 #include "progressdlg.h"
 #include "shell_support.h"
-#include "task_support.h"
 #include "tables.h"
+#include "task_support.h"
 
 namespace {
 

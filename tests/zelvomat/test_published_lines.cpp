@@ -7,9 +7,10 @@
 #include <set>
 #include <tuple>
 
+#include "io/recfile.h"
 #include "io/textfile.h"
 #include "observatory_fixture.h"
-#include "io/recfile.h"
+#include "tasks/linecheck.h"
 #include "tasks/obsfiles.h"
 #include "tasks/obsline.h"
 
@@ -81,6 +82,7 @@ TEST(PublishedLines, SecondsWithoutAPointAtThePrecisionWritten) {
     ASSERT_TRUE(records.ok()) << records.message();
     zelvomat::parsed_observation() = {};
     zelvomat::cached_observatory() = {};
+    zelvomat::line_check_state() = {};  // the settings of this directory
 
     auto number = [](const std::string& l, std::size_t col, std::size_t width) {
         return std::stoi(l.substr(col - 1, width));

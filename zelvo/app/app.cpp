@@ -157,7 +157,8 @@ std::unique_ptr<fw::Document> TaskApp::makeLineDocument(std::string_view docName
 
 std::unique_ptr<fw::View> TaskApp::makeLineView(std::string_view docName) {
     if (docName == "OC") return std::make_unique<COCView>(ctx_, lib_, dialogs());
-    if (docName == "Indent") return std::make_unique<LineEditorView>(ctx_, lib_, dialogs(), identification_editor_spec());
+    if (docName == "Indent")
+        return std::make_unique<LineEditorView>(ctx_, lib_, dialogs(), identification_editor_spec());
     if (docName == "UltPla") return std::make_unique<LineEditorView>(ctx_, lib_, dialogs(), plate_editor_spec());
     return std::make_unique<LineEditorView>(ctx_, lib_, dialogs(), observatory_editor_spec());
 }

@@ -113,7 +113,7 @@ struct AppContext {
     int SeparationObservatory = -1;  // observatory of a separation, -1 any
     // The texts of the separation dialog's fields while they are switched off.
     std::string SeparationSavedCode, SeparationSavedMax, SeparationSavedMin;
-    std::string OcResultTitle;       // second title line of a separated result
+    std::string OcResultTitle;  // second title line of a separated result
     // The O-C task's own record (the ephemeris task record's layout, 1418
     // characters), written as "omc.cfg"; the ephemeris task keeps its own.
     std::string OcTaskRecord;

@@ -55,7 +55,7 @@ std::optional<std::vector<std::string>> read_head_file(const std::string& path, 
 
 // The page layout of a line editor's list (head file above the lines).
 struct EditorPrintSpec {
-    int headLines = 7;     // head lines of the file
+    int headLines = 7;      // head lines of the file
     double lineOffset = 0;  // f: the first line stands trunc(f h) + rows h below the top
     int rows = 7;           // with the head
     int rowsWithoutHead = 7;

@@ -5,9 +5,9 @@
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QPushButton>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTextCursor>
 #include <QTextEdit>
@@ -15,12 +15,12 @@
 
 #include "accuracy.h"
 #include "context.h"
-#include "ocdialogs.h"
 #include "framework/cp1252.h"
 #include "framework/dialog.h"
 #include "framework/linelist.h"
 #include "framework/messages.h"
 #include "helpcontexts.h"
+#include "ocdialogs.h"
 #include "tables.h"
 
 namespace zelvo {

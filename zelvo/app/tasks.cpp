@@ -18,8 +18,8 @@
 #include "io/files.h"
 #include "lineedit.h"
 #include "lineview.h"
-#include "ocwindows.h"
 #include "occonfig.h"
+#include "ocwindows.h"
 #include "progressdlg.h"
 #include "tables.h"
 
@@ -110,8 +110,10 @@ std::optional<ActiveList> active_list(fw::MainFrame* mf) {
     if (doc == nullptr || view == nullptr) return std::nullopt;
     // The window's own record format (the O-C window's follows its data type).
     const auto* editor = dynamic_cast<LineEditorView*>(view);
-    ActiveList a{frame, view, {&doc->lines, doc, editor != nullptr ? editor->formatKey() : frame->formatKey(),
-                               view->selectedRows()}};
+    ActiveList a{
+        frame,
+        view,
+        {&doc->lines, doc, editor != nullptr ? editor->formatKey() : frame->formatKey(), view->selectedRows()}};
     return a;
 }
 

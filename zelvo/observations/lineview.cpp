@@ -316,7 +316,8 @@ void LineEditor::copy() {
     ctx_.LineClipboard.clear();
     const std::vector<int> sel = list_.selectedRows();
     for (int r : sel)
-        if (r < static_cast<int>(doc_.lines.size())) ctx_.LineClipboard.push_back(doc_.lines[static_cast<std::size_t>(r)]);
+        if (r < static_cast<int>(doc_.lines.size()))
+            ctx_.LineClipboard.push_back(doc_.lines[static_cast<std::size_t>(r)]);
     if (!spec_.copyMovesSelection) return;
     list_.clearSelection();
     list_.setFocusRow(sel.empty() ? 0 : sel.back());
@@ -373,8 +374,7 @@ LineEditorView::LineEditorView(AppContext& ctx, Library& lib, TaskDialogs& dialo
     onCommandId(kFilePrint, [this] { fw::printWithDialog(*this); });
     onCommandId(kFilePrintPreview, [this] { fw::printPreview(*this, list()); });
     onCommandId(kHelp, [this] {
-        fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_),
-                      0x20000u + static_cast<unsigned>(spec_.helpTemplate));
+        fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), 0x20000u + static_cast<unsigned>(spec_.helpTemplate));
     });
 }
 
@@ -458,7 +458,8 @@ void LineEditorView::ensureVisible(int row) {
 bool LineEditorView::onPreparePrinting(fw::PrintInfo& info) {
     info.minPage = 1;
     const LineListDocument* d = doc();
-    info.maxPage = page_count(d != nullptr ? static_cast<int>(d->lines.size()) : 0, lines_per_page(true, PaperKind::A4));
+    info.maxPage =
+        page_count(d != nullptr ? static_cast<int>(d->lines.size()) : 0, lines_per_page(true, PaperKind::A4));
     return true;
 }
 

@@ -63,8 +63,8 @@ struct EditorSpec {
     // checkSystem: 1 the first angle in hours); 0: cnto with the row index.
     int checkTask = 3;
     int checkSystem = 1;
-    std::string deleteFailure;        // the message when the list refuses to delete a row
-    bool copyMovesSelection = true;   // Copy and Paste take the selection off (O-C, identification)
+    std::string deleteFailure;       // the message when the list refuses to delete a row
+    bool copyMovesSelection = true;  // Copy and Paste take the selection off (O-C, identification)
     bool setsRowCountOnActivation = false;
     int helpTemplate = 0;  // help context 0x20000 + this
     EditorCommands commands;

@@ -9,9 +9,9 @@
 #include <string>
 
 #include "context.h"
-#include "occonfig.h"
 #include "framework/dialog.h"
 #include "library.h"
+#include "occonfig.h"
 
 class QCheckBox;
 class QLabel;

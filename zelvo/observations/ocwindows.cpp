@@ -161,8 +161,7 @@ void COCView::OnOrbitParameters() {
 
 // ---- Result window --------------------------------------------------------------------
 
-std::optional<std::vector<std::string>> read_oc_records(const std::string& path, int recordLength,
-                                                        std::size_t skip) {
+std::optional<std::vector<std::string>> read_oc_records(const std::string& path, int recordLength, std::size_t skip) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
     std::vector<std::string> lines;
@@ -251,7 +250,7 @@ COCResView::COCResView(AppContext& ctx, Library& lib)
     : ctx_(ctx),
       lib_(lib),
       key_(ctx.TaskCode >= 10 && ctx.TaskCode <= 12 ? ctx.TaskCode - 6
-                                                     : std::clamp((ctx.ObservationTypeCode / 10) % 10, 1, 3) + 3),
+                                                    : std::clamp((ctx.ObservationTypeCode / 10) % 10, 1, 3) + 3),
       fromRun_(ctx.OcResultFromRun != 0),
       title_(ctx.OcResultFromRun != 0 ? std::string("  ") : ctx.OcResultTitle),
       level_(take_row_count_level(ctx)) {

@@ -30,10 +30,10 @@ namespace zelvo {
 
 // Command ids of the O-C windows.
 namespace cmd {
-inline constexpr int kOcAccuracy = 40035;     // "Calculation accuracy"
-inline constexpr int kOcDataType = 40015;     // "Data &type"
-inline constexpr int kOcOrbit = 40036;        // "&Orbit parameters"
-inline constexpr int kOcContinue = 40006;     // "&Continue calculate"
+inline constexpr int kOcAccuracy = 40035;      // "Calculation accuracy"
+inline constexpr int kOcDataType = 40015;      // "Data &type"
+inline constexpr int kOcOrbit = 40036;         // "&Orbit parameters"
+inline constexpr int kOcContinue = 40006;      // "&Continue calculate"
 inline constexpr int kOcPrintPreview = 40034;  // "Print preview" of the result window
 inline constexpr int kOcInputMenu = 167;
 inline constexpr int kOcResultMenu = 165;
