@@ -106,6 +106,19 @@ TEST(LineDocuments, LoadAndStoreEachFormatByteForByte) {
     EXPECT_EQ(boxes.shown.back().text, "Output error!No format");
     EXPECT_FALSE(none.onSaveDocument((work.path() / "none.oc").string()));
     EXPECT_FALSE(fs::exists(work.path() / "none.oc"));
+
+    // Results of fixed records without line ends (an identification result
+    // ends its records with two blanks, a plate object list with two zero
+    // bytes): one line per record, never one long line.
+    const std::string id = std::string(80, 'i') + "  " + std::string(80, 'j') + "  " + "partial";
+    zeltest::write_text(work.path() / "result.id4", id);
+    RecordResultDocument ids(40);
+    ASSERT_TRUE(ids.onOpenDocument((work.path() / "result.id4").string()));
+    EXPECT_EQ(ids.lines, (std::vector<std::string>{std::string(80, 'i'), std::string(80, 'j')}));
+    zeltest::write_text(work.path() / "result.pl4", std::string("No objects") + std::string(72, '\0'));
+    RecordResultDocument plates(400);
+    ASSERT_TRUE(plates.onOpenDocument((work.path() / "result.pl4").string()));
+    EXPECT_EQ(plates.lines, std::vector<std::string>{"No objects"});
 }
 
 // A document and editor of the O-C lines with a scripted library and

@@ -254,6 +254,16 @@ TEST(OcTask, SeparateWritesTheConditionsAndTheTitle) {
     EXPECT_EQ(s.pkg.lib.sepObs, -1);
     EXPECT_EQ(s.texts(), std::vector<std::string>{"No string meets the requirements"});
     EXPECT_EQ(s.ctx().OcResultFromRun, 1);
+
+    // OK with "No separations" keeps a stopped run's Continue.
+    s.ctx().CalcInterrupted = 1;
+    c.separation = 0;
+    s.dialogs.sepAnswer = c;
+    s.pkg.lib.calls.clear();
+    s.app.OnOcSeparate();
+    EXPECT_EQ(s.ctx().CalcInterrupted, 1);
+    EXPECT_EQ(s.ctx().OcResultFromRun, 1);
+    EXPECT_TRUE(s.pkg.lib.calls.empty());
 }
 
 TEST(Identify, AllLinesWhenNoneIsSelectedAndTheToleranceDialogsValues) {

@@ -130,6 +130,17 @@ void TaskApp::registerTemplates() {
                 [this, name] { return makeLineView(name); }));
             continue;
         }
+        if (name == "IndRes" || name == "PlaLT") {
+            // The identification results and the plate object list: fixed
+            // records (their windows come with the identification and plate
+            // tasks).
+            const int key = name == "IndRes" ? 40 : 400;
+            addDocTemplate(std::make_unique<fw::DocTemplate>(
+                t.id, document_string(t), [key] { return std::make_unique<RecordResultDocument>(key); },
+                [this, frameClass] { return new TaskChildFrame(frameClass, ctx_, lib_); },
+                [] { return std::make_unique<fw::LineListView>(); }));
+            continue;
+        }
         if (name == "OCRes") {
             addDocTemplate(std::make_unique<fw::DocTemplate>(
                 t.id, document_string(t), [] { return std::make_unique<COCResDoc>(); },

@@ -105,4 +105,20 @@ bool LineListDocument::save(const std::string& path) const {
     return true;
 }
 
+bool RecordResultDocument::load(const std::string& path) {
+    lines.clear();
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const int length = GetRecordLength(key_);
+    if (length <= 2) return true;
+    WaitCursor wait;
+    lines = read_format_lines(bytes, length, true);
+    for (std::string& l : lines)
+        if (l.size() > static_cast<std::size_t>(length - 2)) l.resize(static_cast<std::size_t>(length - 2));
+    return true;
+}
+
+bool RecordResultDocument::save(const std::string&) const { return false; }
+
 }  // namespace zelvo

@@ -69,4 +69,22 @@ private:
     int level_ = -1;
 };
 
+// A result file of fixed records without line ends that a task driver wrote
+// ("result.id4", "result.pl4": 82-byte records of format key 40 or 400): each
+// complete record is a line of its text up to a first zero byte, at most the
+// record length less two characters; a partial record at the end is
+// dropped. Never written back.
+class RecordResultDocument final : public fw::LineDocument {
+public:
+    explicit RecordResultDocument(int formatKey) : key_(formatKey) {}
+    int formatKey() const { return key_; }
+
+protected:
+    bool load(const std::string& path) override;
+    bool save(const std::string& path) const override;
+
+private:
+    int key_;
+};
+
 }  // namespace zelvo
