@@ -419,7 +419,8 @@ void add_ephemeris_resources(fw::ResourceTables& r) {
                             {{"Save &As...", kFileSaveAs, {}},
                              {},
                              {"&Print...", kFilePrint, {}},
-                             {"Print Pre&view", kFilePrintPreview, {}}}};
+                             {"Print Pre&view", kFilePrintPreview, {}},
+                             {"P&rint Setup...", kFilePrintSetup, {}}}};
     const fw::MenuItem eph{
         "&Ephemerides", 0, {{"&Continue", cmd::kEphContinue, {}}, {"&Task Info", cmd::kEphTaskInfo, {}}}};
     const fw::MenuItem window{
