@@ -3,12 +3,14 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>
+#include <QMdiArea>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
 #include "doctemplate.h"
 #include "document.h"
 #include "linelist.h"
+#include "mainframe.h"
 #include "view.h"
 
 namespace fw {
@@ -20,6 +22,8 @@ ChildFrame::ChildFrame() {
 }
 
 ChildFrame::~ChildFrame() {
+    if (QMdiArea* area = mdiArea())
+        if (auto* main = dynamic_cast<MainFrame*>(area->window())) main->childFrameGoing(this);
     // The widgets go first: they show the document's data.
     delete widget();
     if (document_ && document_->docTemplate() != nullptr) document_->docTemplate()->removeDocument(document_.get());
@@ -107,7 +111,7 @@ QWidget* ChildFrame::makeBar(const BarSpec& desc) {
 }
 
 void ChildFrame::closeEvent(QCloseEvent* event) {
-    if ((view_ && !view_->canClose()) || !onCloseRequest()) {
+    if ((view_ && !view_->canClose()) || !onCloseRequest() || (document_ && !document_->saveModified())) {
         event->ignore();
         return;
     }
@@ -122,6 +126,18 @@ QString ChildFrame::controlText(int controlId) const {
         if (auto* e = qobject_cast<QPlainTextEdit*>(w)) return e->toPlainText();
     }
     return {};
+}
+
+void ChildFrame::setControlText(int controlId, const std::string& text) {
+    for (auto& [id, w] : controls_) {
+        if (id != controlId) continue;
+        if (auto* l = qobject_cast<QLabel*>(w)) l->setText(from_cp1252(text));
+        if (auto* e = qobject_cast<QPlainTextEdit*>(w))
+            e->setPlainText(from_cp1252(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    }
+    for (BarSpec& b : bars_)
+        for (BarControl& c : b.controls)
+            if (c.id == controlId) c.text = text;
 }
 
 QWidget* ChildFrame::barWidget(int barId) const {

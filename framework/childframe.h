@@ -55,6 +55,8 @@ public:
     // The text a bar control shows, as the widget holds it; empty when the
     // frame has no such control.
     QString controlText(int controlId) const;
+    // Shows text (bytes shown as Windows-1252) in a bar control.
+    void setControlText(int controlId, const std::string& text);
     // The bar widget of id, null when none.
     QWidget* barWidget(int barId) const;
 

@@ -3,7 +3,72 @@
 #include <fstream>
 #include <iterator>
 
+#include "doctemplate.h"
+#include "filedialogs.h"
+#include "ids.h"
+#include "messages.h"
+
 namespace fw {
+
+Document::Document() {
+    onCommandId(ids::kFileSave, [this] { doFileSave(); });
+    onCommandId(ids::kFileSaveAs, [this] { doSaveAs(); });
+    onUpdateId(ids::kFileSave, [this](CommandUI& ui) { ui.enable(savable()); });
+    onUpdateId(ids::kFileSaveAs, [this](CommandUI& ui) { ui.enable(savable()); });
+}
+
+std::string Document::saveExtension() const {
+    if (template_ == nullptr) return {};
+    std::string ext = template_->docString().filterExt;
+    if (!ext.empty() && ext.front() == '.') ext.erase(0, 1);
+    return ext;
+}
+
+std::string Document::saveFilter() const {
+    std::string f;
+    if (template_ != nullptr && !template_->docString().filterName.empty() && !saveExtension().empty())
+        f = template_->docString().filterName + "|*." + saveExtension() + "|";
+    return f + "All files (*.*)|*.*||";
+}
+
+bool Document::doSaveAs() {
+    if (!savable()) return false;
+    FileDialogSpec desc;
+    desc.open = false;
+    desc.defaultExt = saveExtension();
+    desc.filter = saveFilter();
+    desc.initialPath = path_;
+    desc.overwritePrompt = true;
+    const std::optional<std::string> path = fileDialogs().ask(desc);
+    if (!path) return false;
+    if (!onSaveDocument(*path)) {
+        message("Failed to save document.\n" + *path, Buttons::Ok, Icon::Warning);
+        return false;
+    }
+    return true;
+}
+
+bool Document::doFileSave() {
+    if (!savable()) return false;
+    if (path_.empty()) return doSaveAs();
+    if (!onSaveDocument(path_)) {
+        message("Failed to save document.\n" + path_, Buttons::Ok, Icon::Warning);
+        return false;
+    }
+    return true;
+}
+
+bool Document::saveModified() {
+    if (!modified_ || !savable()) return true;
+    switch (message("Save changes to " + title_ + "?", Buttons::YesNoCancel, Icon::Warning)) {
+        case Answer::Yes:
+            return doFileSave();
+        case Answer::No:
+            return true;
+        default:
+            return false;
+    }
+}
 
 bool Document::onNewDocument() {
     path_.clear();

@@ -1,5 +1,12 @@
 // Documents: the data behind a window, with its file, its title and the
 // modified flag. Plain classes; the windows only show them.
+//
+// Saving: a document that a user edits (savable() true) answers File|Save
+// (57603) and File|Save As (57604): Save writes its file, Save As asks for a
+// name with the filter and extension of its template first; either makes
+// the file the document's own and clears the modified flag. Before its
+// window closes, saveModified() asks "Save changes to <title>?" when the
+// document is modified: Yes saves, No discards, Cancel keeps the window.
 #pragma once
 
 #include <string>
@@ -13,6 +20,7 @@ class DocTemplate;
 
 class Document : public CommandTarget {
 public:
+    Document();
     ~Document() override = default;
 
     // A new, empty document. The default has nothing to set up.
@@ -42,6 +50,23 @@ public:
 
     DocTemplate* docTemplate() const { return template_; }
     void setDocTemplate(DocTemplate* t) { template_ = t; }
+
+    // Whether the user's Save and Save As write this document (false for
+    // result documents that only show what a task wrote). The default is
+    // false.
+    virtual bool savable() const { return false; }
+    // File|Save: the document's file, or Save As when it has none. False
+    // when nothing was written (after the message when writing failed).
+    bool doFileSave();
+    // File|Save As: the save dialog with the template's filter, then the
+    // chosen file. False when cancelled or writing failed.
+    bool doSaveAs();
+    // The question before the window closes: true when the window may close.
+    bool saveModified();
+    // The save dialog's filter of the template ("Name (*.ext)|*.ext|All
+    // files (*.*)|*.*||"), and its extension without the point.
+    std::string saveFilter() const;
+    std::string saveExtension() const;
 
 protected:
     // The file work of onOpenDocument and onSaveDocument.

@@ -36,7 +36,30 @@ void LineListModel::setLines(const std::vector<std::string>* lines, int width) {
     beginResetModel();
     lines_ = lines;
     width_ = width;
+    count_ = lines != nullptr ? static_cast<int>(lines->size()) : 0;
     endResetModel();
+}
+
+void LineListModel::setItemCount(int count) {
+    count = std::max(0, count);
+    if (count > count_) {
+        beginInsertRows(QModelIndex(), count_, count - 1);
+        count_ = count;
+        endInsertRows();
+    } else if (count < count_) {
+        beginRemoveRows(QModelIndex(), count, count_ - 1);
+        count_ = count;
+        endRemoveRows();
+    }
+    if (count_ > 0) emit dataChanged(index(0, 0), index(count_ - 1, 0), {Qt::DisplayRole});
+}
+
+bool LineListModel::deleteItem(int row) {
+    if (row < 0 || row >= count_) return false;
+    beginRemoveRows(QModelIndex(), row, row);
+    --count_;
+    endRemoveRows();
+    return true;
 }
 
 void LineListModel::setRuler(const QString& ruler) {
@@ -46,6 +69,7 @@ void LineListModel::setRuler(const QString& ruler) {
 
 void LineListModel::refresh() {
     beginResetModel();
+    count_ = lines_ != nullptr ? static_cast<int>(lines_->size()) : 0;
     endResetModel();
 }
 
@@ -61,10 +85,7 @@ std::string_view LineListModel::lineBytes(int row) const {
     return (*lines_)[static_cast<std::size_t>(row)];
 }
 
-int LineListModel::rowCount(const QModelIndex& parent) const {
-    if (parent.isValid() || lines_ == nullptr) return 0;
-    return static_cast<int>(lines_->size());
-}
+int LineListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : count_; }
 
 int LineListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 1; }
 

@@ -24,18 +24,29 @@ QString from_cp1252(std::string_view bytes);
 // substitutes a metric-compatible face where that one is missing).
 QFont fixed_font(int pixels = 13);
 
+// The model is owner-data: it keeps only an item count, which its view sets,
+// and reads row i from line i of the document when the list paints it (a
+// row past the lines shows nothing). Setting the count adds or removes rows
+// at the end and repaints what is shown; it keeps the selection by row.
 class LineListModel : public QAbstractTableModel {
 public:
     explicit LineListModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
 
     // The lines shown (owned by the document; null for none) and how many
-    // characters of each are shown (0: the whole line).
+    // characters of each are shown (0: the whole line); the item count
+    // becomes the number of lines.
     void setLines(const std::vector<std::string>* lines, int width = 0);
+    void setWidth(int width) { width_ = width; }
     void setRuler(const QString& ruler);
     const QString& ruler() const { return ruler_; }
     void setFont(const QFont& font) { font_ = font; }
     // The document's lines changed: the view asks again.
     void refresh();
+    // The number of rows, without resetting the list.
+    void setItemCount(int count);
+    int itemCount() const { return count_; }
+    // Removes one row (the rows after it move up with their selection).
+    bool deleteItem(int row);
 
     // The text of row (at most width characters), empty outside the lines.
     QString lineText(int row) const;
@@ -49,6 +60,7 @@ public:
 
 private:
     const std::vector<std::string>* lines_ = nullptr;
+    int count_ = 0;
     int width_ = 0;
     QString ruler_;
     QFont font_ = fixed_font();

@@ -18,6 +18,7 @@
 #include "ids.h"
 #include "messages.h"
 #include "progress.h"
+#include "view.h"
 
 namespace fw {
 
@@ -234,7 +235,18 @@ bool MainFrame::closeAllDocuments() {
 
 bool MainFrame::onClose() { return closeAllDocuments(); }
 
+void MainFrame::childFrameGoing(ChildFrame* frame) {
+    if (frame == nullptr || frame != activeChild_) return;
+    if (frame->view() != nullptr) frame->view()->onActivateView(false);
+    activeChild_ = nullptr;
+}
+
 void MainFrame::onActivateChild(ChildFrame* frame) {
+    if (frame != activeChild_) {
+        if (activeChild_ && activeChild_->view() != nullptr) activeChild_->view()->onActivateView(false);
+        activeChild_ = frame;
+        if (frame != nullptr && frame->view() != nullptr) frame->view()->onActivateView(true);
+    }
     int menu = frameId_;
     if (frame != nullptr && frame->document() != nullptr && frame->document()->docTemplate() != nullptr) {
         const int t = frame->document()->docTemplate()->resourceId();

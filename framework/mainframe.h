@@ -7,6 +7,7 @@
 
 #include <QLabel>
 #include <QMainWindow>
+#include <QPointer>
 #include <map>
 #include <vector>
 
@@ -67,6 +68,8 @@ public:
 
     // Closes every document window; false when one refused.
     bool closeAllDocuments();
+    // A document window is being destroyed (its view still exists).
+    void childFrameGoing(ChildFrame* frame);
 
 protected:
     // After the frame's resources are loaded; false fails loadFrame.
@@ -101,6 +104,7 @@ private:
     std::vector<QAction*> toolActions_;
     std::vector<QAction*> accelActions_;
     StatusPanes panes_;
+    QPointer<ChildFrame> activeChild_;
     std::vector<std::pair<int, QLabel*>> paneLabels_;
     bool destroyed_ = false;
 };

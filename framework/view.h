@@ -21,6 +21,8 @@ public:
     virtual void onInitialUpdate() {}
     // Called when the document's data changed.
     virtual void onUpdate() {}
+    // The view's window became the active one (true) or gave that up.
+    virtual void onActivateView(bool /*active*/) {}
     // False while the view cannot let its window close (a run it started is
     // in progress).
     virtual bool canClose() const { return true; }

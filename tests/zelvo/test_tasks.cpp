@@ -28,113 +28,14 @@
 #include "progressdlg.h"
 #include "shell_support.h"
 #include "tables.h"
+#include "task_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace zelvo;
+using namespace zeltest;
 using fw::Answer;
-
-// Dialogs that answer from queues and record what they were shown.
-struct ScriptedDialogs : TaskDialogs {
-    std::vector<StringEditRequest> edits;
-    std::deque<std::optional<std::string>> editAnswers;
-    std::optional<std::string> magnitudeAnswer = std::string("18.5");
-    std::optional<std::pair<std::string, std::string>> toleranceAnswer = std::make_pair("  20.0", "  10.0");
-    std::optional<ObsChoice> obsAnswer;
-    std::optional<SeparationChoice> sepAnswer;
-    int sepObservatory = -1;
-    SeparationChoice sepStart;
-
-    std::optional<std::string> editLine(const StringEditRequest& r) override {
-        edits.push_back(r);
-        if (editAnswers.empty()) return std::nullopt;
-        auto a = editAnswers.front();
-        editAnswers.pop_front();
-        return a;
-    }
-    std::optional<std::string> magnitude(const std::string&) override { return magnitudeAnswer; }
-    std::optional<std::pair<std::string, std::string>> tolerance(const std::string&, const std::string&) override {
-        return toleranceAnswer;
-    }
-    std::optional<ObsChoice> observatoryChoice() override { return obsAnswer; }
-    std::optional<SeparationChoice> separation(const SeparationChoice& start, AppContext& ctx) override {
-        sepStart = start;
-        if (sepAnswer) {
-            ctx.SeparationObservatory = sepObservatory;
-            ctx.OcResultFromRun = 0;
-            ctx.CalcInterrupted = 0;
-        }
-        return sepAnswer;
-    }
-};
-
-// An 80-column observation line.
-std::string obs_line(const std::string& name, const std::string& code = "095") {
-    std::string l = name;
-    l.resize(15, ' ');
-    l += "2005 03 11.12345 12 34 56.78 +12 34 56.7          15.2V       ";
-    l.resize(77, ' ');
-    l += code;
-    return l;
-}
-
-std::string read_file(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-// A started program with scripted boxes, file dialogs and dialogs.
-struct Started {
-    zeltest::Package pkg;
-    fw::ScriptedMessageService boxes;
-    fw::ScopedMessageService useBoxes{boxes};
-    fw::ScriptedFileDialogService files;
-    fw::ScopedFileDialogService useFiles{files};
-    ScriptedDialogs dialogs;
-    TaskApp app{pkg.lib, pkg.work.dir_slash() + "bin/"};
-    Started() {
-        app.setDialogs(&dialogs);
-        EXPECT_TRUE(app.initInstance());
-        pkg.lib.calls.clear();
-    }
-    ~Started() {
-        fw::set_pump_hook({});
-        fw::setMessageTitle("ZELVO-21");
-    }
-    AppContext& ctx() { return app.context(); }
-    std::string path(const std::string& name) const { return pkg.work.dir_slash() + name; }
-    void writeLines(const std::string& name, const std::vector<std::string>& lines) {
-        std::string text;
-        for (const auto& l : lines) text += l + "\r\n";
-        zeltest::write_text(path(name), text);
-    }
-    fw::LineListView* activeList() {
-        fw::ChildFrame* f = app.frame()->activeChildFrame();
-        return f != nullptr ? dynamic_cast<fw::LineListView*>(f->view()) : nullptr;
-    }
-    fw::LineDocument* activeDoc() {
-        fw::ChildFrame* f = app.frame()->activeChildFrame();
-        return f != nullptr ? dynamic_cast<fw::LineDocument*>(f->document()) : nullptr;
-    }
-    std::vector<std::string> texts() const {
-        std::vector<std::string> t;
-        for (const auto& s : boxes.shown) t.push_back(s.text);
-        return t;
-    }
-    // Tasks|O - C on the file name with lines; OC1.cfg is created.
-    void openOc(const std::vector<std::string>& lines, Answer create = Answer::Yes) {
-        writeLines("obs.oc", lines);
-        boxes.answers.push_back(create);
-        files.answers.push_back(path("obs.oc"));
-        app.OnTasksOc();
-    }
-    void openIdent(const std::vector<std::string>& lines) {
-        writeLines("list.idn", lines);
-        files.answers.push_back(path("list.idn"));
-        app.OnTasksIdentifications();
-    }
-};
 
 TEST(OcConfig, DefaultsRoundTripAndUsability) {
     const OcConfigRecord d;
@@ -206,7 +107,10 @@ TEST(OcConfig, TasksOcCreatesTheFileOnlyWhenTheUserAgrees) {
     EXPECT_EQ(zeltest::read_bytes(cfg), std::vector<std::uint8_t>(db.begin(), db.end()));
     EXPECT_EQ(s.ctx().TaskCode, 7);
     EXPECT_EQ(s.ctx().ObservationTypeCode, 111);
-    EXPECT_EQ(s.ctx().HeaderText, "   Equator and equinox   2000.0  Astrometric positions");
+    // The window adds its accuracy and orbit to the task's header.
+    EXPECT_EQ(s.ctx().HeaderText,
+              "   Equator and equinox   2000.0  Astrometric positions Accuracy: Nodes  Orbit: from data base of the "
+              "package ");
     ASSERT_NE(s.activeDoc(), nullptr);
     EXPECT_EQ(s.activeDoc()->docTemplate()->docName(), "OC");
     ASSERT_EQ(s.files.asked.size(), 1u);  // the refused start asked for no file
@@ -222,7 +126,9 @@ TEST(OcConfig, TasksOcCreatesTheFileOnlyWhenTheUserAgrees) {
     s.app.OnTasksOc();
     EXPECT_TRUE(s.boxes.shown.empty());
     EXPECT_EQ(s.ctx().ObservationTypeCode, 231);
-    EXPECT_EQ(s.ctx().HeaderText, "   Horizon and meridian  2000.0  Geometric positions");
+    EXPECT_EQ(s.ctx().HeaderText,
+              "   Horizon and meridian  2000.0  Geometric positions Accuracy: Nodes  Orbit: from data base of the "
+              "package ");
     auto* frame = dynamic_cast<TaskChildFrame*>(s.app.frame()->activeChildFrame());
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(frame->formatKey(), 3);
@@ -233,7 +139,7 @@ TEST(OcTask, CalculateWritesTheSelectedLinesAndRunsWithCountersAndHeader) {
     std::vector<std::string> lines;
     for (int i = 1; i <= 5; ++i) lines.push_back(obs_line(std::to_string(i)));
     s.openOc(lines);
-    s.ctx().OcAccuracy.model = 2;
+    s.ctx().OcAccuracy.model = s.ctx().OcAccuracy.runModel = 2;
     s.ctx().OcAccuracy.perturbers = {1, 1, 2, 1, 1, 1, 1, 1, 1, 0, 1, 0};
     s.ctx().OcAccuracy.relSun = 1;
     fw::LineListView* list = s.activeList();
@@ -257,7 +163,7 @@ TEST(OcTask, CalculateWritesTheSelectedLinesAndRunsWithCountersAndHeader) {
     EXPECT_EQ(s.ctx().CalcInterrupted, 0);
     EXPECT_EQ(s.ctx().TaskCode, 10);
     EXPECT_EQ(s.ctx().HeaderText,
-              "   Equator and equinox   2000.0  Astrometric positions Accuracy: Integration M V E,M M J S "
+              "   Equator and equinox   2000.0  Astrometric positions  Accuracy: Integration M V E,M M J S "
               "U N P - p -+ rel_Sun ");
     // The O-C task's own record is written whole, with the catalogue key.
     const std::string cfg = read_file(s.pkg.work.path() / "omc.cfg");
@@ -270,14 +176,14 @@ TEST(OcTask, CalculateWritesTheSelectedLinesAndRunsWithCountersAndHeader) {
     // A second run does not pile up accuracy texts; an introduced orbit
     // turns nodes into elliptic motion after the call.
     s.app.frame()->mdiArea()->setActiveSubWindow(s.app.frame()->childFrames().front());
-    s.ctx().OcAccuracy.model = 1;
+    s.ctx().OcAccuracy.model = s.ctx().OcAccuracy.runModel = 1;
     s.ctx().OcOrbitIntroduced = true;
     s.app.OnOcCalculate();
-    EXPECT_EQ(s.pkg.lib.OcModel, 1);
+    EXPECT_EQ(s.pkg.lib.OcModel, 0);
     EXPECT_EQ(s.ctx().OcAccuracy.model, 0);
-    EXPECT_EQ(s.ctx().OcAccuracy.modelShown, 0);
+    EXPECT_EQ(s.ctx().OcAccuracy.runModel, 0);
     // (The cut keeps the blank before "Accuracy".)
-    EXPECT_EQ(s.ctx().HeaderText, "   Equator and equinox   2000.0  Astrometric positions  Accuracy: Elliptic motion");
+    EXPECT_EQ(s.ctx().HeaderText, "   Equator and equinox   2000.0  Astrometric positions   Accuracy: Elliptic motion");
 }
 
 TEST(OcTask, CancelStopsTheRunAndTheCountersComeBackForAContinuation) {
@@ -348,6 +254,16 @@ TEST(OcTask, SeparateWritesTheConditionsAndTheTitle) {
     EXPECT_EQ(s.pkg.lib.sepObs, -1);
     EXPECT_EQ(s.texts(), std::vector<std::string>{"No string meets the requirements"});
     EXPECT_EQ(s.ctx().OcResultFromRun, 1);
+
+    // OK with "No separations" keeps a stopped run's Continue.
+    s.ctx().CalcInterrupted = 1;
+    c.separation = 0;
+    s.dialogs.sepAnswer = c;
+    s.pkg.lib.calls.clear();
+    s.app.OnOcSeparate();
+    EXPECT_EQ(s.ctx().CalcInterrupted, 1);
+    EXPECT_EQ(s.ctx().OcResultFromRun, 1);
+    EXPECT_TRUE(s.pkg.lib.calls.empty());
 }
 
 TEST(Identify, AllLinesWhenNoneIsSelectedAndTheToleranceDialogsValues) {
@@ -415,8 +331,8 @@ TEST(LineCheck, GeocentreForAMissingCodeAndTheStringEditorLoop) {
     s.boxes.answers = {Answer::Yes};
     EXPECT_TRUE(CheckLine(s.ctx(), s.pkg.lib, s.dialogs, w, 0, 2, 1, 10));
     EXPECT_EQ(s.texts(), std::vector<std::string>{"Observatory code is absent in line 1. \n Geocenter?"});
-    EXPECT_EQ(doc->lines[0].substr(77), "500");
-    EXPECT_EQ(doc->lines[0].size(), 80u);
+    EXPECT_EQ(doc->lines[0].substr(77), "500\r\n");
+    EXPECT_EQ(doc->lines[0].size(), 82u);
     EXPECT_TRUE(doc->isModified());
     EXPECT_EQ(s.pkg.lib.checked.size(), 1u);
 
@@ -437,7 +353,7 @@ TEST(LineCheck, GeocentreForAMissingCodeAndTheStringEditorLoop) {
     EXPECT_EQ(r.title, std::string(ColumnCaptionTable[24][0]));
     EXPECT_EQ(r.secondsMask, std::string(ColumnCaptionTable[24][2]));
     EXPECT_EQ(r.minutesMask, std::string(ColumnCaptionTable[24][4]));
-    EXPECT_EQ(doc->lines[1], fixed.substr(0, 80));  // cut to 80 columns
+    EXPECT_EQ(doc->lines[1], fixed.substr(0, 80) + "\r\n");  // cut to 80 columns
     EXPECT_EQ(s.pkg.lib.checked.back(), fixed.substr(0, 80));
 
     // Retry, then Cancel in the editor: the command ends, the error is cleared.
@@ -475,7 +391,7 @@ TEST(LineEditing, EachWindowKeepsItsOwnRecordFormat) {
     LineWindow v{&oc, &ocDoc, 1, {0}};
     s.dialogs.editAnswers = {std::string("short")};
     EXPECT_EQ(EditTableLine(ctx, s.dialogs, v), 1);
-    EXPECT_EQ(oc[0], "short" + std::string(75, ' '));
+    EXPECT_EQ(oc[0], "short" + std::string(75, ' ') + "\r\n");
     ocDoc.setModified(false);
     s.dialogs.editAnswers = {oc[0]};
     EXPECT_EQ(EditTableLine(ctx, s.dialogs, v), 1);
@@ -532,7 +448,6 @@ TEST(Observatories, BackupsFirstAndASelectionWithoutMatch) {
     zeltest::write_text(s.path("result.ob4"), "");
     s.app.OnObservatoriesSelect();
     EXPECT_EQ(s.ctx().SelectionText, "Selection by fragment 'Crimea'");
-    EXPECT_EQ(s.ctx().SelectionDepth, 1);
     EXPECT_EQ(s.ctx().EditCommandEnabled, 0);
 }
 
@@ -561,7 +476,7 @@ TEST(BusyShell, ACommandPumpedDuringARunCannotStartASecond) {
 TEST(Accuracy, PageRules) {
     AccuracyPageModel m;
     OcAccuracySettings s;
-    s.model = s.modelShown = 2;
+    s.model = s.runModel = 2;
     s.perturbers = {0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0};
     m.initFromSettings(s, false);
     EXPECT_TRUE(m.perturbersEnabled);
@@ -572,7 +487,7 @@ TEST(Accuracy, PageRules) {
     EXPECT_FALSE(m.perturbersEnabled);
 
     // An introduced orbit opens with elliptic motion instead of nodes.
-    s.model = s.modelShown = 1;
+    s.model = s.runModel = 1;
     m.initFromSettings(s, true);
     EXPECT_EQ(m.model, 0);
     EXPECT_FALSE(m.nodesEnabled);
@@ -599,7 +514,7 @@ TEST(Accuracy, PageRules) {
 TEST(Accuracy, DialogOkStoresAndCancelKeepsTheSettings) {
     AppContext ctx;
     ctx.EphemerisMode = true;
-    ctx.OcAccuracy.model = ctx.OcAccuracy.modelShown = 1;
+    ctx.OcAccuracy.model = ctx.OcAccuracy.runModel = 1;
     ctx.OcOrbitIntroduced = true;
     {
         CAccuracyDlg dlg(ctx);
@@ -622,7 +537,7 @@ TEST(Accuracy, DialogOkStoresAndCancelKeepsTheSettings) {
         dlg.onOK();
     }
     EXPECT_EQ(ctx.OcAccuracy.model, 2);
-    EXPECT_EQ(ctx.OcAccuracy.modelShown, 2);
+    EXPECT_EQ(ctx.OcAccuracy.runModel, 2);
     EXPECT_EQ(ctx.OcAccuracy.perturbers[3], 1);
 }
 

@@ -43,7 +43,7 @@ void AccuracyPageModel::finishInit(bool introducedOrbit) {
 }
 
 void AccuracyPageModel::initFromSettings(const OcAccuracySettings& s, bool introducedOrbit) {
-    model = s.modelShown;
+    model = s.model;
     setBodies(s.perturbers, s.relSun);
     finishInit(introducedOrbit);
 }
@@ -83,7 +83,7 @@ void AccuracyPageModel::onPerturberClicked(int i, bool ticked) {
 
 void AccuracyPageModel::store(OcAccuracySettings& s) const {
     s.model = model;
-    s.modelShown = model;
+    s.runModel = model;
     for (std::size_t i = 0; i < 12; ++i) s.perturbers[i] = boxes[i];
     s.perturbers[kBoxEarth] = boxes[kBoxEarth] != 0 ? earthMode + 1 : 0;
     s.relSun = boxes[kBoxRelSun];

@@ -13,7 +13,11 @@
 #include "framework/ids.h"
 #include "framework/linelist.h"
 #include "framework/messages.h"
+#include "framework/printing.h"
 #include "framework/progress.h"
+#include "linedoc.h"
+#include "lineview.h"
+#include "ocwindows.h"
 #include "progressdlg.h"
 #include "startup.h"
 #include "tables.h"
@@ -59,6 +63,10 @@ TaskApp::TaskApp(Library& lib, std::string programDir)
     SetEphemerisReopenHandler(ctx_, [this] { OnTasksEphemerides(); });
     add_main_resources(resources());
     add_ephemeris_resources(resources());
+    add_oc_resources(resources());
+    // File|Print Setup: the one printer's paper and orientation for every
+    // later print.
+    onCommandId(fw::ids::kFilePrintSetup, [] { fw::printSetup(); });
     onCommandId(fw::ids::kAppAbout, [this] { OnAppAbout(); });
     onCommandId(cmd::kHelpHelp, [this] { OnHelpHelp(); });
     // The element, track and orbit windows come with their own
@@ -99,6 +107,9 @@ void TaskApp::setObservatorySearchLauncher(ObservatorySearchLauncher* l) {
 
 TaskApp::~TaskApp() {
     if (fw::progress().window() == progressDlg_.get()) fw::progress().setWindow(nullptr);
+    progressDlg_.reset();
+    // The windows go while the program-wide values they use are still there.
+    destroyMainFrame();
 }
 
 void TaskApp::registerTemplates() {
@@ -111,6 +122,32 @@ void TaskApp::registerTemplates() {
                 [this] { return make_ephemeris_view(ctx_, lib_); }));
             continue;
         }
+        const std::string_view name(t.docName);
+        if (name == "OC" || name == "Indent" || name == "Observ1" || name == "UltPla") {
+            addDocTemplate(std::make_unique<fw::DocTemplate>(
+                t.id, document_string(t), [this, name] { return makeLineDocument(name); },
+                [this, frameClass] { return new TaskChildFrame(frameClass, ctx_, lib_); },
+                [this, name] { return makeLineView(name); }));
+            continue;
+        }
+        if (name == "IndRes" || name == "PlaLT") {
+            // The identification results and the plate object list: fixed
+            // records (their windows come with the identification and plate
+            // tasks).
+            const int key = name == "IndRes" ? 40 : 400;
+            addDocTemplate(std::make_unique<fw::DocTemplate>(
+                t.id, document_string(t), [key] { return std::make_unique<RecordResultDocument>(key); },
+                [this, frameClass] { return new TaskChildFrame(frameClass, ctx_, lib_); },
+                [] { return std::make_unique<fw::LineListView>(); }));
+            continue;
+        }
+        if (name == "OCRes") {
+            addDocTemplate(std::make_unique<fw::DocTemplate>(
+                t.id, document_string(t), [] { return std::make_unique<COCResDoc>(); },
+                [this, frameClass] { return new TaskChildFrame(frameClass, ctx_, lib_); },
+                [this] { return std::make_unique<COCResView>(ctx_, lib_); }));
+            continue;
+        }
         // The task documents and views of each template take the place of
         // these line lists as the tasks are added.
         addDocTemplate(std::make_unique<fw::DocTemplate>(
@@ -118,6 +155,23 @@ void TaskApp::registerTemplates() {
             [this, frameClass] { return new TaskChildFrame(frameClass, ctx_, lib_); },
             [] { return std::make_unique<fw::LineListView>(); }));
     }
+}
+
+std::unique_ptr<fw::Document> TaskApp::makeLineDocument(std::string_view docName) {
+    if (docName == "OC")
+        return std::make_unique<LineListDocument>(LineDocKind::Observations,
+                                                  std::clamp((ctx_.ObservationTypeCode / 10) % 10, 1, 3), ctx_);
+    if (docName == "Indent") return std::make_unique<LineListDocument>(LineDocKind::Identifications, 10, ctx_);
+    if (docName == "UltPla") return std::make_unique<LineListDocument>(LineDocKind::Plates, 100, ctx_);
+    return std::make_unique<LineListDocument>(LineDocKind::Observatories, 200, ctx_, ctx_.ObsListEditable != 0);
+}
+
+std::unique_ptr<fw::View> TaskApp::makeLineView(std::string_view docName) {
+    if (docName == "OC") return std::make_unique<COCView>(ctx_, lib_, dialogs());
+    if (docName == "Indent")
+        return std::make_unique<LineEditorView>(ctx_, lib_, dialogs(), identification_editor_spec());
+    if (docName == "UltPla") return std::make_unique<LineEditorView>(ctx_, lib_, dialogs(), plate_editor_spec());
+    return std::make_unique<LineEditorView>(ctx_, lib_, dialogs(), observatory_editor_spec());
 }
 
 bool TaskApp::initInstance() {

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "context.h"
@@ -82,6 +83,10 @@ public:
 
 private:
     void registerTemplates();
+    // The line documents and views of the templates "OC", "Indent",
+    // "Observ1" and "UltPla".
+    std::unique_ptr<fw::Document> makeLineDocument(std::string_view docName);
+    std::unique_ptr<fw::View> makeLineView(std::string_view docName);
     void taskNotAvailable(const char* task);
     // Replaces the status panes; false when the bar refuses the set.
     bool setPanes(const std::vector<int>& ids);

@@ -15,8 +15,8 @@ namespace zelvo {
 
 // The motion model of the O-C task and its perturbing bodies.
 struct OcAccuracySettings {
-    int model = 0;       // 0 elliptic motion, 1 nodes, 2 integration
-    int modelShown = 0;  // the model named in the result header and on the page
+    int model = 0;     // 0 elliptic motion, 1 nodes, 2 integration: the accuracy dialog's and the header's
+    int runModel = 0;  // its copy, which the O-C run uses (the accuracy dialog sets both)
     // Mercury, Venus, Earth (0 off, 1 "E+M" one body, 2 "E,M" two bodies),
     // Mars, Jupiter, Saturn, Uranus, Neptune, Pluto, Ceres, Pallas, Vesta.
     std::array<int, 12> perturbers{};
@@ -30,6 +30,14 @@ struct RunCounters {
     int status = 0;
     int first = 1;
     int last = 0;
+};
+
+// The settings an O-C run was made with, which its continuation uses again.
+struct OcRunSetup {
+    int code = 111;  // P C E of the observations
+    int model = 0;   // the motion model passed to the library
+    std::array<int, 12> perturbers{};
+    int relSun = 0;
 };
 
 // The counters that the ephemeris driver keeps between a stopped run and its
@@ -69,13 +77,27 @@ struct AppContext {
     int ObsListEditable = 1;              // 0 when the observatory window shows a selection
     std::string SelectionText;            // description of an observatory selection
     std::array<double, 2> IdTolerance{};  // Decl., R.A. tolerances of the last identification (arcsec)
-    int SelectionDepth = 0;               // open selection windows
-    std::array<int, 3> SelectionRows{};   // row counts of the selection windows
     int EditCommandEnabled = 1;           // the Edit commands of the line lists
 
+    // Line lists: the row chosen last in the active list and the row count
+    // of the active list (the "Cur " and "Num " panes); the stacked row
+    // counts of the windows that take a level (O-C results, observatory
+    // selections): RowCountStack[level] is the count of the window on that
+    // level, RowCountDepth the highest level taken (see take_row_count_level).
+    int CurrentRow = 0;
+    int RowCount = 0;
+    int RowCountDepth = 0;
+    std::array<int, 3> RowCountStack{};
+    std::array<bool, 3> RowCountLevelTaken{};
+
     // Runs. The O-C and the identification runs keep their own counters, so
-    // that continuing one never takes the other's.
+    // that continuing one never takes the other's; an O-C result window
+    // takes a copy of the run that made it. OcRunSerial counts the O-C runs:
+    // the work files of a run ("input.oc1", "omc.cfg", "result.oc4") are
+    // that run's only until the next one starts.
     RunCounters OcRun, IdRun;
+    OcRunSetup OcLastRun;
+    int OcRunSerial = 0;
     int CalcInterrupted = 0;  // the last run was stopped
     int OcResultFromRun = 0;  // 1 after a calculation
 
@@ -89,7 +111,9 @@ struct AppContext {
     OcAccuracySettings OcAccuracy;
     bool OcOrbitIntroduced = false;  // the orbit is typed by the user
     int SeparationObservatory = -1;  // observatory of a separation, -1 any
-    std::string OcResultTitle;       // second title line of a separated result
+    // The texts of the separation dialog's fields while they are switched off.
+    std::string SeparationSavedCode, SeparationSavedMax, SeparationSavedMin;
+    std::string OcResultTitle;  // second title line of a separated result
     // The O-C task's own record (the ephemeris task record's layout, 1418
     // characters), written as "omc.cfg"; the ephemeris task keeps its own.
     std::string OcTaskRecord;
@@ -122,5 +146,18 @@ struct AppContext {
     // window has gone (while EphemerisMode is set).
     std::function<void()> ReopenEphemerisTask;
 };
+
+// A new window takes the lowest free level 1 or 2 of the row-count stack
+// (level 0 is the observatory list's, see take_row_count_level(ctx, 0));
+// -1 when both are taken (the window then keeps its count to itself, and no
+// other window's count is overwritten). RowCountDepth becomes the highest
+// level taken.
+int take_row_count_level(AppContext& ctx);
+// Takes level (0..2) whether free or not: the observatory list's level 0.
+int take_row_count_level(AppContext& ctx, int level);
+// The window on level (-1: none) has closed.
+void release_row_count_level(AppContext& ctx, int level);
+// Stores a window's count on its level (nothing for -1).
+void set_row_count(AppContext& ctx, int level, int count);
 
 }  // namespace zelvo

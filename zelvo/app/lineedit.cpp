@@ -38,6 +38,15 @@ int EditLength(int key) {
     return key == 200 ? f->lineLength : f->lineLength - 2;
 }
 
+std::string FormatLine(std::string_view text, int key) {
+    const int n = EditLength(key);
+    if (n <= 0) return std::string(text);
+    std::string line(text.substr(0, std::min(text.size(), static_cast<std::size_t>(n))));
+    line.resize(static_cast<std::size_t>(n), ' ');
+    if (key != 200) line += "\r\n";
+    return line;
+}
+
 int ReportControlError(int code, int lineIndex) {
     const std::string_view what = code >= 0 && code < static_cast<int>(ControlErrorText.size())
                                       ? ControlErrorText[static_cast<std::size_t>(code)]
@@ -99,7 +108,7 @@ int EditTableLine(AppContext& ctx, TaskDialogs& dialogs, LineWindow& window) {
     const std::string r = edited->substr(0, length);
     if (r != work || IsBlankText(r)) {
         if (j >= static_cast<int>(lines.size())) lines.resize(static_cast<std::size_t>(j) + 1);
-        lines[static_cast<std::size_t>(j)] = padded(r, length);
+        lines[static_cast<std::size_t>(j)] = FormatLine(r, key);
     }
     return 1;
 }
@@ -107,6 +116,10 @@ int EditTableLine(AppContext& ctx, TaskDialogs& dialogs, LineWindow& window) {
 void SetGeocentricCode(AppContext& ctx, LineWindow& window) {
     if (window.lines == nullptr) {
         fw::message("No Table");
+        return;
+    }
+    if (!window.viewPresent) {
+        fw::message("No ActiveView");
         return;
     }
     const RecordFormat* f = format_of(window.formatKey);

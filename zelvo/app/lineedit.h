@@ -7,9 +7,9 @@
 //
 // Every list window edits its lines in its own record format, fixed when
 // the window was opened (LineWindow::formatKey): an observation or plate
-// line is 80 columns (the document adds CR LF when it saves), an
-// observatory list line is a 79-byte record without a line end. The
-// program-wide TaskCode, which later task commands change, plays no part.
+// line is 80 columns followed by CR LF, an observatory list line is a
+// 79-byte record without a line end. The program-wide TaskCode, which later
+// task commands change, plays no part.
 #pragma once
 
 #include <string>
@@ -27,10 +27,11 @@ namespace zelvo {
 
 // The window whose lines are checked or edited.
 struct LineWindow {
-    std::vector<std::string>* lines = nullptr;  // the document's lines, without line ends
+    std::vector<std::string>* lines = nullptr;  // the document's lines (records of formatKey)
     fw::Document* document = nullptr;           // marked modified by a change
     int formatKey = 0;                          // the window's own record format
     std::vector<int> selected;                  // selected rows, ascending
+    bool viewPresent = true;                    // the list window exists
 };
 
 // The record format of the editable lines of a window of the template
@@ -43,6 +44,9 @@ int WindowFormatKey(const std::string& docName, int observationTypeCode);
 // Characters of an edited line in format key: the record less its two end
 // bytes, except the observatory list's records (key 200), which have none.
 int EditLength(int key);
+// A line of format key from text: cut or blank-padded to EditLength(key),
+// then CR LF unless the format is the observatory list's records.
+std::string FormatLine(std::string_view text, int key);
 
 // ControlErrorText[code] + " in line " + (lineIndex + 1): for code 3 asks
 // "Geocenter?" (Yes: 0, the caller puts the geocentre in; No: 1), for the
@@ -54,7 +58,8 @@ int ReportControlError(int code, int lineIndex);
 // line. 1 when the user saved, 0 when cancelled or no line was selected.
 int EditTableLine(AppContext& ctx, TaskDialogs& dialogs, LineWindow& window);
 
-// Puts "500" in the observatory code (columns 78-80) of line EditLineIndex.
+// Puts "500" in the observatory code (columns 78-80) of line EditLineIndex;
+// "No Table" without lines, "No ActiveView" without a list window.
 void SetGeocentricCode(AppContext& ctx, LineWindow& window);
 
 // The check protocol for line i with cntl (task, system; the record length of

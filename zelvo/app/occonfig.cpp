@@ -106,8 +106,10 @@ std::string oc_header_text(int code) {
     return t;
 }
 
-std::string oc_accuracy_text(const OcAccuracySettings& s) {
-    switch (s.modelShown) {
+std::string oc_accuracy_text(const OcAccuracySettings& s) { return accuracy_text(s.runModel, s, true); }
+
+std::string accuracy_text(int model, const OcAccuracySettings& s, bool withRelSun) {
+    switch (model) {
         case 0:
             return " Accuracy: Elliptic motion";
         case 1:
@@ -128,7 +130,7 @@ std::string oc_accuracy_text(const OcAccuracySettings& s) {
         else
             t += i == 11 ? "-" : "- ";
     }
-    if (s.relSun != 0) t += "+ rel_Sun ";
+    if (withRelSun && s.relSun != 0) t += "+ rel_Sun ";
     return t;
 }
 

@@ -64,6 +64,11 @@ std::string oc_header_text(int code);
 // The accuracy part of an O-C result's header: " Accuracy: " and the model
 // shown, with one mark per perturbing body for integration.
 std::string oc_accuracy_text(const OcAccuracySettings& s);
+// The accuracy text of model: 0 " Accuracy: Elliptic motion", 1 " Accuracy:
+// Nodes", 2 " Accuracy: Integration " and one mark per perturbing body ("- "
+// for a body switched off, Vesta "-"); withRelSun adds "+ rel_Sun " when that
+// switch is on. Empty for another model.
+std::string accuracy_text(int model, const OcAccuracySettings& s, bool withRelSun);
 
 // The O-C task record when "omc.cfg" of dir is missing or short: blanks
 // with the default model, orders and list files; the orbit key is always

@@ -4,18 +4,23 @@
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
+#include "accuracy.h"
 #include "context.h"
+#include "framework/cp1252.h"
 #include "framework/dialog.h"
 #include "framework/linelist.h"
 #include "framework/messages.h"
 #include "helpcontexts.h"
+#include "ocdialogs.h"
 #include "tables.h"
 
 namespace zelvo {
@@ -24,10 +29,7 @@ namespace {
 
 QWidget* parent_window() { return QApplication::activeWindow(); }
 
-std::string bytes_of(const QString& s) {
-    const QByteArray b = s.toLatin1();
-    return std::string(b.constData(), static_cast<std::size_t>(b.size()));
-}
+std::string bytes_of(const QString& s) { return fw::toCp1252(s); }
 
 QLabel* fixed_label(const std::string& text) {
     auto* l = new QLabel(fw::from_cp1252(text));
@@ -70,8 +72,14 @@ public:
         line_->setFixedHeight(QFontMetrics(line_->font()).lineSpacing() + 14);
         line_->setMinimumWidth(QFontMetrics(line_->font()).horizontalAdvance(QString(84, QLatin1Char('x'))));
         layout->addWidget(line_);
-        auto* save = fw::ok_cancel_buttons(this, false);
-        layout->addWidget(save);
+        // "Save" (id 1) at the right; Esc or closing the window cancels.
+        auto* buttons = new QHBoxLayout;
+        auto* save = new QPushButton(QStringLiteral("Save"));
+        save->setObjectName(QStringLiteral("id1"));
+        QObject::connect(save, &QPushButton::clicked, this, [this] { onOK(); });
+        buttons->addStretch(1);
+        buttons->addWidget(save);
+        layout->addLayout(buttons);
     }
     bool onInitDialog() override {
         fw::Dialog::onInitDialog();
@@ -151,63 +159,40 @@ std::optional<ObsChoice> QtTaskDialogs::observatoryChoice() {
     return ObsChoice{byName->isChecked() ? 1 : 0, bytes_of(name->text()), bytes_of(number->text())};
 }
 
-std::optional<SeparationChoice> QtTaskDialogs::separation(const SeparationChoice& start, AppContext& ctx) {
-    fw::Dialog dlg(parent_window());
-    dlg.setWindowTitle(QStringLiteral("Separation Dialogue"));
-    auto* layout = new QGridLayout(&dlg);
-    auto* on = new QRadioButton(QStringLiteral("Separation conditions"));
-    auto* off = new QRadioButton(QStringLiteral("No separations"));
-    (start.separation != 0 ? on : off)->setChecked(true);
-    auto* obsBox = new QCheckBox(QStringLiteral("Observatory"));
-    obsBox->setChecked(start.oneObservatory != 0);
-    auto* code = new QLineEdit(fw::from_cp1252(start.code));
-    code->setMaxLength(3);
-    auto* limBox = new QCheckBox(QStringLiteral("Limits"));
-    limBox->setChecked(start.limits != 0);
-    auto* upper = new QLineEdit(fw::from_cp1252(start.upper));
-    auto* lower = new QLineEdit(fw::from_cp1252(start.lower));
-    upper->setMaxLength(9);
-    lower->setMaxLength(9);
-    layout->addWidget(on, 0, 0);
-    layout->addWidget(off, 0, 1);
-    layout->addWidget(obsBox, 1, 0);
-    layout->addWidget(code, 1, 1);
-    layout->addWidget(limBox, 2, 0);
-    layout->addWidget(new QLabel(QStringLiteral("abs(O-C)(arcsec)<=")), 3, 0);
-    layout->addWidget(upper, 3, 1);
-    layout->addWidget(new QLabel(QStringLiteral("abs(O-C)(arcsec)>=")), 4, 0);
-    layout->addWidget(lower, 4, 1);
-    layout->addWidget(fw::ok_cancel_buttons(&dlg), 5, 0, 1, 2);
-    for (;;) {
-        if (dlg.doModal() != fw::kIdOk) return std::nullopt;
-        SeparationChoice r;
-        r.separation = on->isChecked() ? 1 : 0;
-        r.oneObservatory = obsBox->isChecked() ? 1 : 0;
-        r.limits = limBox->isChecked() ? 1 : 0;
-        r.code = r.oneObservatory != 0 ? bytes_of(code->text()) : std::string();
-        r.upper = r.limits != 0 ? bytes_of(upper->text()) : std::string();
-        r.lower = r.limits != 0 ? bytes_of(lower->text()) : std::string();
-        if (r.limits != 0 && !IsBlankText(r.upper) && upper->text().trimmed().startsWith(QLatin1Char('-'))) {
-            fw::message("The maximum value (0-C) must be positive");
-            continue;
-        }
-        if (r.limits != 0 && !IsBlankText(r.lower) && lower->text().trimmed().startsWith(QLatin1Char('-'))) {
-            fw::message("The minimum value (0-C) must be positive");
-            continue;
-        }
-        // The observatory number of the typed code (000-999, A00-Z99).
-        ctx.SeparationObservatory = -1;
-        const QString c = code->text().trimmed().toUpper();
-        if (r.oneObservatory != 0 && c.size() == 3 && c[1].isDigit() && c[2].isDigit()) {
-            if (c[0].isDigit())
-                ctx.SeparationObservatory = c.toInt();
-            else if (c[0] >= QLatin1Char('A') && c[0] <= QLatin1Char('Z'))
-                ctx.SeparationObservatory = 1000 + 100 * (c[0].unicode() - 'A') + c.mid(1).toInt();
-        }
-        ctx.OcResultFromRun = 0;
-        ctx.CalcInterrupted = 0;
-        return r;
-    }
+std::optional<SeparationChoice> QtTaskDialogs::separation(const SeparationChoice& start, AppContext& ctx,
+                                                          Library& lib) {
+    SeparationModel m(ctx, lib);
+    m.conditionsOn = start.separation;
+    m.selectObservatory = start.oneObservatory;
+    m.separateByOC = start.limits;
+    m.codeText = m.codeFieldText = start.code;
+    m.maxText = start.upper;
+    m.minText = start.lower;
+    CSeparationDlg dlg(m, parent_window());
+    if (dlg.doModal() != fw::kIdOk) return std::nullopt;
+    SeparationChoice r;
+    r.separation = m.conditionsOn;
+    r.oneObservatory = m.selectObservatory;
+    r.limits = m.separateByOC;
+    r.code = m.codeText;
+    r.upper = m.maxText;
+    r.lower = m.minText;
+    return r;
+}
+
+bool QtTaskDialogs::observationType(ObsTypeModel& model) {
+    CObsTypeDlg dlg(model, parent_window());
+    return dlg.doModal() == fw::kIdOk;
+}
+
+bool QtTaskDialogs::accuracy(AppContext& ctx) {
+    CAccuracyDlg dlg(ctx, parent_window());
+    return dlg.doModal() == fw::kIdOk;
+}
+
+void QtTaskDialogs::orbitParameters(OrbitParamModel& model, std::function<void(bool)> openOrbitInput) {
+    COrbitParamDlg dlg(model, std::move(openOrbitInput), parent_window());
+    dlg.doModal();
 }
 
 }  // namespace zelvo

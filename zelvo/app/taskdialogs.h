@@ -3,6 +3,7 @@
 // function gives nothing when the user cancelled.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -11,6 +12,9 @@ class QWidget;
 namespace zelvo {
 
 struct AppContext;
+class Library;
+class ObsTypeModel;
+class OrbitParamModel;
 
 // What the String Editor shows for one line.
 struct StringEditRequest {
@@ -54,7 +58,18 @@ public:
     virtual std::optional<ObsChoice> observatoryChoice() = 0;
     // The separation dialog; on OK it has cleared OcResultFromRun and
     // CalcInterrupted and set SeparationObservatory from the typed code.
-    virtual std::optional<SeparationChoice> separation(const SeparationChoice& start, AppContext& ctx) = 0;
+    // The answer holds the switches and the texts of the three fields.
+    virtual std::optional<SeparationChoice> separation(const SeparationChoice& start, AppContext& ctx,
+                                                       Library& lib) = 0;
+    // The observation type dialog over the model: true after OK (its
+    // typeCode is the answer).
+    virtual bool observationType(ObsTypeModel& model) = 0;
+    // The calculation accuracy dialog: true after OK (it has stored the
+    // choice in ctx.OcAccuracy).
+    virtual bool accuracy(AppContext& ctx) = 0;
+    // The orbit parameters dialog; openOrbitInput runs the orbit input
+    // dialog (elements when true).
+    virtual void orbitParameters(OrbitParamModel& model, std::function<void(bool)> openOrbitInput) = 0;
 };
 
 // The program's dialogs.
@@ -65,7 +80,10 @@ public:
     std::optional<std::pair<std::string, std::string>> tolerance(const std::string& ra,
                                                                  const std::string& decl) override;
     std::optional<ObsChoice> observatoryChoice() override;
-    std::optional<SeparationChoice> separation(const SeparationChoice& start, AppContext& ctx) override;
+    std::optional<SeparationChoice> separation(const SeparationChoice& start, AppContext& ctx, Library& lib) override;
+    bool observationType(ObsTypeModel& model) override;
+    bool accuracy(AppContext& ctx) override;
+    void orbitParameters(OrbitParamModel& model, std::function<void(bool)> openOrbitInput) override;
 };
 
 }  // namespace zelvo

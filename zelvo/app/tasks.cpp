@@ -17,7 +17,9 @@
 #include "framework/progress.h"
 #include "io/files.h"
 #include "lineedit.h"
+#include "lineview.h"
 #include "occonfig.h"
+#include "ocwindows.h"
 #include "progressdlg.h"
 #include "tables.h"
 
@@ -106,7 +108,12 @@ std::optional<ActiveList> active_list(fw::MainFrame* mf) {
     auto* doc = dynamic_cast<fw::LineDocument*>(frame->document());
     auto* view = dynamic_cast<fw::LineListView*>(frame->view());
     if (doc == nullptr || view == nullptr) return std::nullopt;
-    ActiveList a{frame, view, {&doc->lines, doc, frame->formatKey(), view->selectedRows()}};
+    // The window's own record format (the O-C window's follows its data type).
+    const auto* editor = dynamic_cast<LineEditorView*>(view);
+    ActiveList a{
+        frame,
+        view,
+        {&doc->lines, doc, editor != nullptr ? editor->formatKey() : frame->formatKey(), view->selectedRows()}};
     return a;
 }
 
@@ -253,7 +260,6 @@ void TaskApp::OnTasksObservatories() {
     }
     ctx_.ObsListEditable = 1;
     ctx_.SelectionText.clear();
-    ctx_.SelectionDepth = 0;
     ctx_.TaskCode = 17;
     openIn("Observ1", ctx_.ObservatoryFilePath);
 }
@@ -294,7 +300,6 @@ void TaskApp::OnObservatoriesSelect() {
     WaitCursor wait;
     ctx_.ObsListEditable = 0;
     ctx_.EditCommandEnabled = 0;
-    ++ctx_.SelectionDepth;
     ctx_.TaskCode = 17;
     openIn("Observ1", result);
 }
@@ -349,8 +354,6 @@ void TaskApp::OnIdentificationIdentify() {
 // window.
 void TaskApp::OnTasksOc() {
     if (!setPanes(kPanesA)) return;
-    ctx_.SelectionDepth = 0;
-    ctx_.SelectionRows = {0, 0, 0};
     std::optional<OcConfigRecord> rec = read_oc_config(ctx_.WorkDir);
     if (!rec || !oc_config_usable(*rec)) {
         if (fw::message("No configuration file or it's wrong.Create new?", fw::Buttons::YesNo, fw::Icon::Question) !=
@@ -374,23 +377,35 @@ void TaskApp::OnTasksOc() {
     ctx_.HeaderText = oc_header_text(rec->code);
     restoreWorkDir();
     ctx_.EphemerisMode = false;
-    // The O-C task's own record: its orbit set-up, written for each run.
-    ctx_.OcTaskRecord = LoadOrbitTaskRecord(ctx_.WorkDir);
     ctx_.TaskCode = 7;
     openIn("OC", ctx_.OcFilePath);
 }
 
+namespace {
+// The active O-C input window; null (after the message) when the active
+// window is not one.
+COCView* active_oc_view(fw::MainFrame* mf) {
+    fw::ChildFrame* f = mf != nullptr ? mf->activeChildFrame() : nullptr;
+    auto* v = f != nullptr ? dynamic_cast<COCView*>(f->view()) : nullptr;
+    if (v == nullptr) fw::message("Fail:No Activate View");
+    return v;
+}
+}  // namespace
+
 void TaskApp::OnOcCalculate() {
-    const int plane = (ctx_.ObservationTypeCode / 10) % 10;
-    if (plane < 1 || plane > 3) {
-        fw::message("No data type of the observations: open them with Tasks|O - C.");
-        return;
-    }
     if (!setPanes(kPanesA)) return;
     WaitCursor wait;
     restoreWorkDir();
-    if (!input_has_lines(ctx_.OcFilePath)) return;
-    RunCounters& run = ctx_.OcRun;
+    COCView* view = active_oc_view(mainFrame());
+    if (view == nullptr) return;
+    // The window's own data type, whatever another window set since.
+    const int code = view->typeCode(), plane = view->mainPlane();
+    const auto* doc = dynamic_cast<fw::LineDocument*>(view->document());
+    if (doc == nullptr || doc->lines.empty()) {
+        fw::message(kEmptyInput);
+        return;
+    }
+    RunCounters run;
     run.first = 1;
     run.last = 0;
     const int written = checkAndWriteInput(ctx_.WorkDir + std::string(files::kOcInput), 3, plane, plane);
@@ -404,22 +419,28 @@ void TaskApp::OnOcCalculate() {
     create_empty(ctx_.WorkDir + std::string(files::kOcResult));
     run.status = 0;
     OcAccuracySettings& acc = ctx_.OcAccuracy;
-    acc.modelShown = acc.model;
+    // An introduced orbit has no nodes: elliptic motion.
+    OcRunSetup setup{code, ctx_.OcOrbitIntroduced && acc.runModel == 1 ? 0 : acc.runModel, acc.perturbers, acc.relSun};
+    // From here on the work files belong to this run.
+    ++ctx_.OcRunSerial;
     NoteLibraryTaskRun(ctx_);
     if (!RunWithProgress(1, run.last, run.first, 10, [&] {
-            lib_.O_C(ctx_.ObservationTypeCode, acc.model, acc.perturbers.data(), acc.relSun, run.status, run.first,
-                     run.last, ProgressStep);
+            lib_.O_C(setup.code, setup.model, setup.perturbers.data(), setup.relSun, run.status, run.first, run.last,
+                     ProgressStep);
         })) {
         fw::message("A calculation is in progress.");
         return;
     }
+    ctx_.OcRun = run;
+    ctx_.OcLastRun = setup;
     ctx_.OcResultFromRun = 1;
+    ctx_.ObservationTypeCode = code;
     ctx_.TaskCode = 9 + plane;
     ctx_.CalcInterrupted = run.status < 0 ? 1 : 0;
     // The accuracy of this run replaces that of an earlier one.
     const std::size_t at = ctx_.HeaderText.find("Accuracy");
     if (at != std::string::npos && at > 0) ctx_.HeaderText.erase(at);
-    if (ctx_.OcOrbitIntroduced && acc.modelShown == 1) acc.model = acc.modelShown = 0;
+    if (ctx_.OcOrbitIntroduced && acc.runModel == 1) acc.model = acc.runModel = 0;
     ctx_.HeaderText += oc_accuracy_text(acc);
     openIn("OCRes", ctx_.WorkDir + std::string(files::kOcResult));
 }
@@ -438,14 +459,17 @@ void TaskApp::OnOcSeparate() {
     start.code = rec->observatory;
     start.lower = rec->lowerLimit;
     start.upper = rec->upperLimit;
-    const std::optional<SeparationChoice> sep = dialogs().separation(start, ctx_);
+    const int interruptedBefore = ctx_.CalcInterrupted;
+    const std::optional<SeparationChoice> sep = dialogs().separation(start, ctx_, lib_);
     if (!sep) return;
     if (IsBlankText(sep->code)) ctx_.SeparationObservatory = -1;
     const bool upperMissing = IsBlankText(sep->upper), lowerMissing = IsBlankText(sep->lower);
     const double upper = upperMissing ? 1.0e26 : text_value(sep->upper);
     const double lower = lowerMissing ? -1.0 : text_value(sep->lower);
     if (sep->separation == 0) {
+        // Nothing was separated: a stopped run can still be continued.
         ctx_.OcResultFromRun = 1;
+        ctx_.CalcInterrupted = interruptedBefore;
         return;
     }
     rec->separation = sep->separation;
@@ -459,9 +483,23 @@ void TaskApp::OnOcSeparate() {
 
     WaitCursor wait;
     restoreWorkDir();
-    // The selection works on the records the result window shows.
-    if (fw::ChildFrame* f = mainFrame() != nullptr ? mainFrame()->activeChildFrame() : nullptr; f && f->document())
-        f->document()->onSaveDocument(ctx_.WorkDir + std::string(files::kOcResult));
+    // The selection works on the records of the run the window shows. The
+    // work file holds them while no later run has replaced it; a window of
+    // an earlier run puts its records back first, after which no stopped
+    // run can be continued from files that are no longer its own. A
+    // selection window never writes: it selects from the run's file.
+    fw::ChildFrame* f = mainFrame() != nullptr ? mainFrame()->activeChildFrame() : nullptr;
+    if (auto* v = f != nullptr ? dynamic_cast<COCResView*>(f->view()) : nullptr;
+        v != nullptr && v->fromRun() && v->run().serial != ctx_.OcRunSerial && f->document() != nullptr) {
+        const auto* d = dynamic_cast<const fw::LineDocument*>(f->document());
+        std::ofstream out(ctx_.WorkDir + std::string(files::kOcResult), std::ios::binary | std::ios::trunc);
+        for (const std::string& l : d->lines) {
+            std::string r = l.substr(0, 70);
+            r.resize(70, ' ');
+            out << r;
+        }
+        ++ctx_.OcRunSerial;
+    }
     create_empty(ctx_.WorkDir + std::string(files::kOcSelection));
     int count = 0;
     {

@@ -9,9 +9,6 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPointer>
-#include <QPrintDialog>
-#include <QPrintPreviewDialog>
-#include <QPrinter>
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -188,29 +185,6 @@ std::optional<std::vector<std::string>> read_ephemeris_records(const std::string
 }
 
 // ---- Printing -----------------------------------------------------------------
-
-int lines_per_page(bool portrait, PaperKind paper) {
-    int n = portrait ? 45 : 30;
-    if (paper == PaperKind::A3)
-        n = n * 3 / 2;
-    else if (paper != PaperKind::A4)
-        n = n * 2 / 3;
-    return n;
-}
-
-int page_count(int lines, int linesPerPage) {
-    if (linesPerPage <= 0) return 0;
-    return (lines + linesPerPage - 1) / linesPerPage;
-}
-
-std::string print_warning(PaperKind paper, bool portrait, int pageWidth) {
-    const std::string width = "The text to print may exceed page width.\n In this case please use ''LANDSCAPE'' mode.";
-    const std::string size = "The text to print may exceed page size.\n For correct printing use page size ''A4''.";
-    if (paper == PaperKind::A5 && portrait) return width;
-    if (paper != PaperKind::A4 && paper != PaperKind::A5) return size;
-    if (paper == PaperKind::A4 && portrait && pageWidth / 85 < 28) return width;
-    return {};
-}
 
 PrintPage layout_print_page(int page, int pageWidth, int pageHeight, int linesPerPage,
                             const std::optional<std::vector<std::string>>& header, const std::string& selectionText,
@@ -399,96 +373,41 @@ void CEphView::OnTaskInfo() {
     if (showTaskInfo) showTaskInfo(taskInfoText_);
 }
 
-namespace {
-
-PaperKind paper_of(const QPrinter& printer) {
-    switch (printer.pageLayout().pageSize().id()) {
-        case QPageSize::A4:
-            return PaperKind::A4;
-        case QPageSize::A3:
-            return PaperKind::A3;
-        case QPageSize::A5:
-            return PaperKind::A5;
-        default:
-            return PaperKind::Other;
-    }
+bool CEphView::onPreparePrinting(fw::PrintInfo& info) {
+    info.minPage = 1;
+    const auto* l = documentLines();
+    info.maxPage = page_count(l != nullptr ? static_cast<int>(l->size()) : 0, lines_per_page(true, PaperKind::A4));
+    return true;
 }
 
-}  // namespace
-
-void CEphView::drawPage(QPainter& painter, const PrintPage& page) {
-    QFont font = fw::fixed_font(std::max(1, page.lineHeight * 4 / 5));
-    if (page.charWidth > 0) {
-        // The 80 columns must keep to their character cells.
-        const QFontMetrics fm(font);
-        const int w = fm.horizontalAdvance(QLatin1Char('0'));
-        if (w > page.charWidth && w > 0) font.setPixelSize(std::max(1, font.pixelSize() * page.charWidth / w));
-    }
-    painter.setFont(font);
-    const int ascent = QFontMetrics(font).ascent();
-    for (const PrintItem& item : page.items) painter.drawText(item.x, item.y + ascent, fw::from_cp1252(item.text));
-}
-
-int CEphView::printTo(QPrinter& printer) {
-    const int key = formatKey();
-    if (!format_known(key)) {
+void CEphView::onBeginPrinting(fw::PrintInfo& info) {
+    const auto* l = documentLines();
+    linesPerPage_ = begin_list_printing(info, l != nullptr ? static_cast<int>(l->size()) : 0);
+    if (!format_known(formatKey())) {
         fw::message(kNoFormat);
-        return 0;
+        info.maxPage = 0;
+        return;
     }
-    const bool portrait = printer.pageLayout().orientation() == QPageLayout::Portrait;
-    const PaperKind paper = paper_of(printer);
-    const int perPage = lines_per_page(portrait, paper);
+    if (info.maxPage == 0) return;
+    if (const std::string w = print_warning(info.paper, info.portrait, info.pageRect.width()); !w.empty())
+        fw::message(w);
+    printHeader_ = read_eph_header(work_file(ctx_, files::kEphemerisHeader));
+    if (!printHeader_) fw::message(kNoHeaderPrint);
+}
+
+void CEphView::onPrint(QPainter& painter, const fw::PrintInfo& info) {
     const auto* l = documentLines();
     const std::vector<std::string> none;
-    const std::vector<std::string>& lines = l != nullptr ? *l : none;
-    const int pages = page_count(static_cast<int>(lines.size()), perPage);
-    const QRect rect = printer.pageLayout().paintRectPixels(printer.resolution());
-    const int width = rect.width(), height = rect.height();
-    if (printWarningPending_) {
-        if (const std::string w = print_warning(paper, portrait, width); !w.empty()) fw::message(w);
-        printWarningPending_ = false;
-    }
-    const auto header = read_eph_header(work_file(ctx_, files::kEphemerisHeader));
-    if (!header) fw::message(kNoHeaderPrint);
-    int first = 1, last = pages;
-    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
-        first = std::max(1, printer.fromPage());
-        last = std::min(pages, printer.toPage() > 0 ? printer.toPage() : pages);
-    }
-    QPainter painter;
-    if (pages == 0 || first > last || !painter.begin(&printer)) return 0;
-    int printed = 0;
-    for (int p = first; p <= last; ++p) {
-        if (printed > 0) printer.newPage();
-        drawPage(painter, layout_print_page(p, width, height, perPage, header, selectionText_, lines,
-                                            format_line_length(key) - 2));
-        ++printed;
-    }
-    painter.end();
-    return printed;
+    draw_print_page(painter, layout_print_page(info.currentPage, info.pageRect.width(), info.pageRect.height(),
+                                               linesPerPage_, printHeader_, selectionText_, l != nullptr ? *l : none,
+                                               format_line_length(formatKey()) - 2));
 }
 
-void CEphView::OnFilePrint() {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    QPrintDialog dlg(&printer, list());
-    const auto* l = documentLines();
-    const int pages = page_count(l != nullptr ? static_cast<int>(l->size()) : 0, lines_per_page(true, PaperKind::A4));
-    printer.setFromTo(1, std::max(1, pages));
-    dlg.setMinMax(1, std::max(1, pages));
-    if (dlg.exec() != QDialog::Accepted) return;
-    printWarningPending_ = true;
-    printTo(printer);
-}
+int CEphView::printTo(QPrinter& printer) { return fw::printJob(*this, printer, fw::PrintInfo{}); }
 
-void CEphView::OnFilePrintPreview() {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    QPrintPreviewDialog preview(&printer, list());
-    printWarningPending_ = true;
-    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [this](QPrinter* p) { printTo(*p); });
-    preview.exec();
-}
+void CEphView::OnFilePrint() { fw::printWithDialog(*this); }
+
+void CEphView::OnFilePrintPreview() { fw::printPreview(*this, list()); }
 
 // ---- Program hooks ------------------------------------------------------------------
 
@@ -500,7 +419,8 @@ void add_ephemeris_resources(fw::ResourceTables& r) {
                             {{"Save &As...", kFileSaveAs, {}},
                              {},
                              {"&Print...", kFilePrint, {}},
-                             {"Print Pre&view", kFilePrintPreview, {}}}};
+                             {"Print Pre&view", kFilePrintPreview, {}},
+                             {"P&rint Setup...", kFilePrintSetup, {}}}};
     const fw::MenuItem eph{
         "&Ephemerides", 0, {{"&Continue", cmd::kEphContinue, {}}, {"&Task Info", cmd::kEphTaskInfo, {}}}};
     const fw::MenuItem window{

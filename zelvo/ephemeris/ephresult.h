@@ -26,6 +26,7 @@
 #include "framework/linelist.h"
 #include "framework/resources.h"
 #include "library.h"
+#include "listprint.h"
 
 class QPrinter;
 class QPainter;
@@ -72,28 +73,8 @@ std::optional<std::vector<std::string>> read_ephemeris_records(const std::string
                                                                std::size_t skip = 0);
 
 // ---- Printing -----------------------------------------------------------------
-enum class PaperKind { A4, A3, A5, Other };
-
-// Lines of the list per printed page: 45 in portrait, 30 in landscape; A3
-// half as many again, any paper other than A4 and A3 two thirds (integer
-// arithmetic).
-int lines_per_page(bool portrait, PaperKind paper);
-int page_count(int lines, int linesPerPage);
-// The warning given before the first page, empty when none: A5 portrait and
-// narrow A4 portrait pages (page width / 85 below 28 pixels) may be too
-// narrow, paper other than A4 and A5 may be too small.
-std::string print_warning(PaperKind paper, bool portrait, int pageWidth);
-
-struct PrintItem {
-    int x = 0, y = 0;  // device pixels, top left of the text
-    std::string text;
-    bool operator==(const PrintItem&) const = default;
-};
-
-struct PrintPage {
-    int lineHeight = 0, charWidth = 0;
-    std::vector<PrintItem> items;
-};
+// (Pagination, the paper check and the drawing are those of every list,
+// listprint.h.)
 
 // What page (1-based) shows: the header rows (when the header exists), the
 // lines of the page (lineChars characters each) and the page number.
@@ -126,7 +107,7 @@ struct EphRunState {
     int serial = -1;
 };
 
-class CEphView final : public fw::LineListView {
+class CEphView final : public fw::LineListView, public fw::Printable {
 public:
     // Takes the program-wide values of the task it shows: TaskCode (the
     // ruler), SelectionText, TaskInfoText.
@@ -148,9 +129,14 @@ public:
     void OnTaskInfo();
     void OnFilePrint();
     void OnFilePrintPreview();
-    // Prints every page (or the printer's page range) on printer; the number
-    // of pages printed.
+    // Prints every page on printer; the number of pages printed.
     int printTo(QPrinter& printer);
+
+    // The print hooks: the pagination of the list, the header file read
+    // once per job, each page laid out by layout_print_page.
+    bool onPreparePrinting(fw::PrintInfo& info) override;
+    void onBeginPrinting(fw::PrintInfo& info) override;
+    void onPrint(QPainter& painter, const fw::PrintInfo& info) override;
 
     int formatKey() const;
     const std::string& selectionText() const { return selectionText_; }
@@ -158,8 +144,6 @@ public:
     std::function<void(const std::string&)> showTaskInfo;
 
 private:
-    void drawPage(QPainter& painter, const PrintPage& page);
-
     AppContext& ctx_;
     Library& lib_;
     int taskCode_;
@@ -167,7 +151,9 @@ private:
     std::string taskInfoText_;
     std::optional<EphRunState> run_;
     bool running_ = false;
-    bool printWarningPending_ = false;
+    // The job being printed.
+    int linesPerPage_ = 45;
+    std::optional<std::vector<std::string>> printHeader_;
 };
 
 // The column ruler of an ephemeris result by TaskCode: FormatRulerTable

@@ -25,6 +25,12 @@ CachedObservatory& cached_observatory() {
     return cache;
 }
 
+Result<double> read_angle_part(std::string_view field, int decimals) {
+    const bool point = field.find('.') != std::string_view::npos;
+    if (!point && !field.empty() && field.back() == ' ' && !io::is_blank(field)) decimals = 0;
+    return io::read_real(field, decimals);
+}
+
 namespace {
 
 constexpr std::size_t kLineLength = 80;
@@ -39,6 +45,13 @@ public:
     Result<double> real(std::size_t first, std::size_t last, int decimals, const char* what) const {
         const std::string f = io::column(line_, first, last - first + 1);
         auto v = io::read_real(f, decimals);
+        if (!v) return bad(first, last, what, f);
+        return *v;
+    }
+    // Columns first..last as the seconds or decimal minutes of an angle.
+    Result<double> angle_part(std::size_t first, std::size_t last, int decimals, const char* what) const {
+        const std::string f = io::column(line_, first, last - first + 1);
+        auto v = read_angle_part(f, decimals);
         if (!v) return bad(first, last, what, f);
         return *v;
     }
@@ -66,11 +79,11 @@ Status read_angles(const Fields& f, int system, double& angle1, double& angle2) 
     if (decimal_minutes) {
         auto d1 = hours ? f.whole(33, 34, "hours") : f.whole(33, 35, "degrees");
         if (!d1) return d1.status();
-        auto m1 = hours ? f.real(35, 40, 2, "minutes") : f.real(36, 40, 1, "minutes");
+        auto m1 = hours ? f.angle_part(35, 40, 2, "minutes") : f.angle_part(36, 40, 1, "minutes");
         if (!m1) return m1.status();
         auto d2 = f.whole(46, 47, "degrees");
         if (!d2) return d2.status();
-        auto m2 = f.real(48, 52, 1, "arc minutes");
+        auto m2 = f.angle_part(48, 52, 1, "arc minutes");
         if (!m2) return m2.status();
         angle1 = dmrad('+', *d1, *m1) * (hours ? 15.0 : 1.0);
         angle2 = dmrad(sign, *d2, *m2);
@@ -79,13 +92,13 @@ Status read_angles(const Fields& f, int system, double& angle1, double& angle2) 
         if (!d1) return d1.status();
         auto m1 = hours ? f.whole(35, 37, "minutes") : f.whole(36, 38, "arc minutes");
         if (!m1) return m1.status();
-        auto s1 = hours ? f.real(38, 43, 2, "seconds") : f.real(39, 43, 1, "arc seconds");
+        auto s1 = hours ? f.angle_part(38, 43, 2, "seconds") : f.angle_part(39, 43, 1, "arc seconds");
         if (!s1) return s1.status();
         auto d2 = f.whole(46, 47, "degrees");
         if (!d2) return d2.status();
         auto m2 = f.whole(48, 50, "arc minutes");
         if (!m2) return m2.status();
-        auto s2 = f.real(51, 55, 1, "arc seconds");
+        auto s2 = f.angle_part(51, 55, 1, "arc seconds");
         if (!s2) return s2.status();
         angle1 = dmsrad('+', *d1, *m1, *s1) * (hours ? 15.0 : 1.0);
         angle2 = dmsrad(sign, *d2, *m2, *s2);

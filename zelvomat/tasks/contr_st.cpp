@@ -12,6 +12,7 @@
 #include "io/files.h"
 #include "io/recfile.h"
 #include "tasks/linecheck.h"
+#include "tasks/obsline.h"
 #include "zelvomat/zelvomat.h"
 
 namespace zelvomat {
@@ -97,7 +98,7 @@ int read_angle_fields(std::string_view line, bool hours, int layout, AngleFields
         return r.ok();
     };
     auto real = [&](std::size_t first, std::size_t width, int decimals, double& v) {
-        auto r = io::read_real(io::column(line, first, width), decimals);
+        auto r = read_angle_part(io::column(line, first, width), decimals);
         if (r) v = *r;
         return r.ok();
     };

@@ -15,7 +15,11 @@
 //   78-80 observatory code.
 // Numbers are fixed-column fields (io::read_real / io::read_int): blanks are
 // skipped, an all-blank field reads 0, a field without a point takes its last
-// d digits as the decimals.
+// d digits as the decimals. The seconds and decimal-minutes fields of the
+// angles (read_angle_part) differ in one case: written without a point, with
+// their digits at the left and blanks after them ("12 34 56" followed by
+// blanks, as published lines of lower precision give them), they hold whole
+// seconds (or minutes).
 //
 // Angle layouts. System 1: the first angle is a right ascension in hours;
 // any other system: it is given in degrees (ecliptic longitude, azimuth).
@@ -83,6 +87,11 @@ CachedObservatory& cached_observatory();
 // hundredths of a magnitude written "dd.dd", and the band is then column 71).
 // The flag is ' ' for the V band ("V" or "v") or no band, '*' for any other.
 char band_flag(char c70, char c71);
+
+// The seconds (or decimal minutes) field of an angle with d implied
+// decimals: io::read_real, except that a field without a point whose last
+// column is blank while a digit stands before it reads as whole units.
+Result<double> read_angle_part(std::string_view field, int decimals);
 
 // Parses one line (the first 80 characters of line; a shorter text counts as
 // blank-padded) of the given task (kTaskPlate, kTaskIdentification, kTaskOc)

@@ -1,0 +1,490 @@
+#include "lineview.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTreeView>
+#include <algorithm>
+
+#include "framework/application.h"
+#include "framework/childframe.h"
+#include "framework/help.h"
+#include "framework/ids.h"
+#include "framework/messages.h"
+#include "lineedit.h"
+#include "mainframe.h"
+#include "tables.h"
+
+namespace zelvo {
+
+using namespace fw::ids;
+
+namespace {
+
+struct WaitCursor {
+    WaitCursor() {
+        if (QApplication::instance() != nullptr) QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    ~WaitCursor() {
+        if (QApplication::instance() != nullptr) QApplication::restoreOverrideCursor();
+    }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+const char kNoInsertRow[] = "No string selected to insert before";
+const char kNoDeleteRow[] = "No string selected to delete";
+
+MainFrame* main_frame() {
+    fw::Application* app = fw::Application::instance();
+    return app != nullptr ? dynamic_cast<MainFrame*>(app->mainFrame()) : nullptr;
+}
+
+// Rows chosen by the mouse or the navigation keys, after the list has
+// handled the press; a double-click edits without passing it to the list.
+class RowFilter final : public QObject {
+public:
+    explicit RowFilter(LineEditorView& view) : view_(view) {}
+    bool eventFilter(QObject*, QEvent* e) override {
+        switch (e->type()) {
+            case QEvent::MouseButtonDblClick:
+                if (view_.spec().commands.edit != 0) {
+                    view_.onCommand(view_.spec().commands.edit);
+                    return true;
+                }
+                return false;
+            case QEvent::MouseButtonRelease:
+                if (static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) view_.onRowChosen(true);
+                return false;
+            case QEvent::KeyRelease:
+                switch (static_cast<QKeyEvent*>(e)->key()) {
+                    case Qt::Key_Home:
+                    case Qt::Key_Up:
+                    case Qt::Key_PageUp:
+                    case Qt::Key_End:
+                    case Qt::Key_Down:
+                    case Qt::Key_PageDown:
+                        view_.onRowChosen(false);
+                        break;
+                    default:
+                        break;
+                }
+                return false;
+            default:
+                return false;
+        }
+    }
+
+private:
+    LineEditorView& view_;
+};
+
+EditorPrintSpec print_spec(int headLines, double f, int rows, int rowsMissing, int chars) {
+    EditorPrintSpec p;
+    p.headLines = headLines;
+    p.lineOffset = f;
+    p.rows = rows;
+    p.rowsWithoutHead = rowsMissing;
+    p.lineChars = chars;
+    return p;
+}
+
+}  // namespace
+
+// ---- Specs ------------------------------------------------------------------------
+
+EditorSpec oc_editor_spec(int C) {
+    EditorSpec s;
+    s.newLineKey = s.editKey = s.displayKey = s.printKey = C;
+    s.checkTask = 3;
+    s.checkSystem = C;
+    s.deleteFailure = "Fail: OCView, Delete Item ";
+    s.setsRowCountOnActivation = true;
+    s.helpTemplate = 167;
+    s.commands = {32840, 32838, 32884, 32883, 40023, 40024};
+    s.headFile = "omc.hd1";
+    s.headSkip = 7 * (C - 1);
+    s.print = print_spec(7, 1.1, 7, 7 * (C - 1), 80);
+    return s;
+}
+
+EditorSpec identification_editor_spec() {
+    EditorSpec s;
+    s.newLineKey = s.displayKey = 10;
+    s.editKey = 10;
+    s.printKey = 10;
+    s.checkTask = 2;
+    s.checkSystem = 1;
+    s.deleteFailure = "Fail: IdentView, Delete Item ";
+    s.helpTemplate = 168;
+    s.commands = {32835, 32882, 32886, 32885, 40025, 40026};
+    s.headFile = "ide.hd1";
+    s.print = print_spec(7, -0.1, 8, 1, 80);
+    return s;
+}
+
+EditorSpec observatory_editor_spec() {
+    EditorSpec s;
+    s.newLineKey = s.editKey = s.displayKey = s.printKey = 200;
+    s.displayChars = 77;
+    s.checkTask = 0;
+    s.deleteFailure = "Fail: IdentView, Delete Item ";
+    s.helpTemplate = 129;
+    s.commands = {32835, 0, 0, 0, 0, 0};
+    s.headFile = "obs.hd1";
+    s.print = print_spec(3, 0.2, 4, 1, 77);
+    return s;
+}
+
+EditorSpec plate_editor_spec() {
+    EditorSpec s;
+    s.newLineKey = s.editKey = s.displayKey = s.printKey = 100;
+    s.checkTask = 1;
+    s.checkSystem = 1;
+    s.deleteFailure = "Fail: PlateView, Delete Item ";
+    s.copyMovesSelection = false;
+    s.helpTemplate = 146;
+    s.commands = {32880, 32820, 40013, 40014, 40027, 40028};
+    s.headFile = "plt.hd1";
+    s.print = print_spec(7, 1.3, 7, 0, 80);
+    return s;
+}
+
+// ---- Editing rules --------------------------------------------------------------------
+
+LineEditor::LineEditor(AppContext& ctx, Library& lib, TaskDialogs& dialogs, LineListDocument& doc, ListControl& list,
+                       const EditorSpec& spec)
+    : ctx_(ctx), lib_(lib), dialogs_(dialogs), doc_(doc), list_(list), spec_(spec) {}
+
+LineWindow LineEditor::window() {
+    LineWindow w;
+    w.lines = &doc_.lines;
+    w.document = &doc_;
+    w.formatKey = spec_.editKey;
+    w.selected = list_.selectedRows();
+    return w;
+}
+
+std::string LineEditor::blankLine() const { return FormatLine("", spec_.newLineKey); }
+
+bool LineEditor::checkLine(bool& retry) {
+    retry = false;
+    auto& r = ctx_.LineCheckResult;
+    r = {0, 0, 0, 0};
+    const int i = ctx_.EditLineIndex;
+    if (i < 0 || i >= static_cast<int>(doc_.lines.size())) return false;
+    const int length = GetRecordLength(spec_.newLineKey);
+    std::string buffer = FormatLine(doc_.lines[static_cast<std::size_t>(i)], spec_.newLineKey);
+    if (spec_.checkTask == 0) {
+        lib_.cnto(i, buffer.data(), length, r[0], r[1]);
+        r[2] = r[1];
+    } else {
+        lib_.cntl(spec_.checkTask, spec_.checkSystem, r[0], r[1], r[2], r[3], buffer.data(), length);
+    }
+    ctx_.LineEditMode = 0;
+    if (r[0] == 0) return true;
+    if (ReportControlError(r[0], i) == 0) {
+        LineWindow w = window();
+        SetGeocentricCode(ctx_, w);
+        doc_.setModified();
+        r[0] = 0;
+        return true;
+    }
+    retry = fw::message("Try to correct or cancel", fw::Buttons::RetryCancel, fw::Icon::Warning) == fw::Answer::Retry;
+    return false;
+}
+
+void LineEditor::newLineLoop(int index, int oldCurrentRow, bool wasModified) {
+    auto removeLine = [&] {
+        doc_.lines.erase(doc_.lines.begin() + index);
+        ctx_.RowCount -= 1;
+        ctx_.CurrentRow = oldCurrentRow;
+        // Nothing of the document changed.
+        if (!wasModified) doc_.setModified(false);
+    };
+    for (;;) {
+        list_.setItemCount(static_cast<int>(doc_.lines.size()));
+        LineWindow w = window();
+        if (EditTableLine(ctx_, dialogs_, w) == 0) {
+            removeLine();
+            break;
+        }
+        bool retry = false;
+        if (checkLine(retry)) break;
+        if (!retry) {
+            removeLine();
+            break;
+        }
+    }
+    ctx_.LineCheckResult[0] = 0;
+    ctx_.LineEditMode = 0;
+    list_.setItemCount(static_cast<int>(doc_.lines.size()));
+    ctx_.EditCommandEnabled = 1;
+}
+
+void LineEditor::add() {
+    const int n = static_cast<int>(doc_.lines.size());
+    const int oldCurrent = ctx_.CurrentRow;
+    const bool wasModified = doc_.isModified();
+    ctx_.CurrentRow = n;
+    ctx_.RowCount += 1;
+    doc_.lines.push_back(blankLine());
+    ctx_.LineEditMode = 2;
+    ctx_.EditLineIndex = n;
+    newLineLoop(n, oldCurrent, wasModified);
+    if (n < static_cast<int>(doc_.lines.size())) list_.ensureVisible(n);
+    const std::vector<int> sel = list_.selectedRows();
+    if (!sel.empty()) list_.deselect(sel.front());
+}
+
+void LineEditor::insert() {
+    const std::vector<int> sel = list_.selectedRows();
+    if (sel.empty()) {
+        fw::message(kNoInsertRow);
+        return;
+    }
+    const int p = sel.front();
+    const int oldCurrent = ctx_.CurrentRow;
+    const bool wasModified = doc_.isModified();
+    ctx_.LineEditMode = 1;
+    ctx_.RowCount += 1;
+    ctx_.EditLineIndex = p;
+    doc_.lines.insert(doc_.lines.begin() + p, blankLine());
+    newLineLoop(p, oldCurrent, wasModified);
+    const std::vector<int> after = list_.selectedRows();
+    if (!after.empty()) list_.deselect(after.front());
+}
+
+void LineEditor::edit() {
+    ctx_.LineEditMode = 0;
+    const bool wasModified = doc_.isModified();
+    bool savedBefore = false;
+    for (;;) {
+        LineWindow w = window();
+        if (EditTableLine(ctx_, dialogs_, w) == 0) {
+            if (savedBefore) {
+                doc_.lines[static_cast<std::size_t>(ctx_.EditLineIndex)] = ctx_.SavedLineText;
+                if (!wasModified) doc_.setModified(false);
+            }
+            ctx_.LineCheckResult[0] = 0;
+            break;
+        }
+        savedBefore = true;
+        bool retry = false;
+        if (checkLine(retry)) break;
+        if (!retry) {
+            doc_.lines[static_cast<std::size_t>(ctx_.EditLineIndex)] = ctx_.SavedLineText;
+            if (!wasModified) doc_.setModified(false);
+            list_.deselect(ctx_.EditLineIndex);
+            break;
+        }
+    }
+    ctx_.LineCheckResult[0] = 0;
+    list_.setItemCount(static_cast<int>(doc_.lines.size()));
+    if (ctx_.EditLineIndex >= 0 && ctx_.EditLineIndex < list_.itemCount()) list_.deselect(ctx_.EditLineIndex);
+}
+
+void LineEditor::deleteBlock() {
+    const std::vector<int> sel = list_.selectedRows();
+    if (sel.empty()) {
+        fw::message(kNoDeleteRow);
+        return;
+    }
+    const int f = sel.front();
+    int block = 1;
+    while (block < static_cast<int>(sel.size()) && sel[static_cast<std::size_t>(block)] == f + block) ++block;
+    for (int k = 0; k < block; ++k) {
+        if (!list_.deleteItem(f)) {
+            fw::message(spec_.deleteFailure);
+            break;
+        }
+        doc_.lines.erase(doc_.lines.begin() + f);
+        doc_.setModified();
+        ctx_.RowCount -= 1;
+    }
+    const int n = static_cast<int>(doc_.lines.size());
+    list_.setItemCount(n);
+    list_.clearSelection();
+    list_.setFocusRow(std::min(f, n - 1));
+    ctx_.CurrentRow = f == n ? f - 1 : f;
+}
+
+void LineEditor::copy() {
+    ctx_.LineClipboard.clear();
+    const std::vector<int> sel = list_.selectedRows();
+    for (int r : sel)
+        if (r < static_cast<int>(doc_.lines.size()))
+            ctx_.LineClipboard.push_back(doc_.lines[static_cast<std::size_t>(r)]);
+    if (!spec_.copyMovesSelection) return;
+    list_.clearSelection();
+    list_.setFocusRow(sel.empty() ? 0 : sel.back());
+}
+
+void LineEditor::paste() {
+    const std::vector<int> sel = list_.selectedRows();
+    if (sel.empty()) {
+        fw::message(kNoInsertRow);
+        return;
+    }
+    const int p = sel.front();
+    std::vector<std::string> moved;
+    moved.reserve(ctx_.LineClipboard.size());
+    // Each line takes this document's record format.
+    for (const std::string& l : ctx_.LineClipboard) moved.push_back(FormatLine(l, spec_.newLineKey));
+    ctx_.LineClipboard.clear();
+    if (!moved.empty()) {
+        doc_.lines.insert(doc_.lines.begin() + p, moved.begin(), moved.end());
+        doc_.setModified();
+    }
+    ctx_.RowCount = static_cast<int>(doc_.lines.size());
+    list_.setItemCount(ctx_.RowCount);
+    if (spec_.copyMovesSelection) {
+        list_.deselect(p);
+        list_.setFocusRow(p);
+    }
+}
+
+// ---- The view ------------------------------------------------------------------------------
+
+LineEditorView::LineEditorView(AppContext& ctx, Library& lib, TaskDialogs& dialogs, const EditorSpec& spec)
+    : ctx_(ctx), lib_(lib), dialogs_(dialogs), spec_(spec) {
+    ctx_.EditCommandEnabled = 1;
+    const EditorCommands& c = spec_.commands;
+    auto withEditor = [this](void (LineEditor::*f)()) {
+        return [this, f] {
+            if (editor_) ((*editor_).*f)();
+        };
+    };
+    auto byEnabling = [this](fw::CommandUI& ui) { ui.enable(ctx_.EditCommandEnabled != 0); };
+    if (c.edit != 0) {
+        onCommandId(c.edit, withEditor(&LineEditor::edit));
+        onUpdateId(c.edit, byEnabling);
+    }
+    for (auto [id, f] : {std::pair{c.add, &LineEditor::add}, std::pair{c.insert, &LineEditor::insert}})
+        if (id != 0) onCommandId(id, withEditor(f));
+    for (auto [id, f] : {std::pair{c.deleteBlock, &LineEditor::deleteBlock}, std::pair{c.copy, &LineEditor::copy},
+                         std::pair{c.paste, &LineEditor::paste}})
+        if (id != 0) {
+            onCommandId(id, withEditor(f));
+            onUpdateId(id, byEnabling);
+        }
+    onCommandId(kFilePrint, [this] { fw::printWithDialog(*this); });
+    onCommandId(kFilePrintPreview, [this] { fw::printPreview(*this, list()); });
+    onCommandId(kHelp, [this] {
+        fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), 0x20000u + static_cast<unsigned>(spec_.helpTemplate));
+    });
+}
+
+LineEditorView::~LineEditorView() {
+    WaitCursor wait;
+    ctx_.LineClipboard.clear();
+    if (MainFrame* mf = main_frame()) mf->ResetStatusPanes();
+}
+
+LineListDocument* LineEditorView::doc() const { return dynamic_cast<LineListDocument*>(document()); }
+
+QWidget* LineEditorView::createWidget(QWidget* parent) {
+    QWidget* w = fw::LineListView::createWidget(parent);
+    filter_ = new RowFilter(*this);
+    filter_->setParent(list());
+    list()->viewport()->installEventFilter(filter_);
+    list()->installEventFilter(filter_);
+    return w;
+}
+
+void LineEditorView::setSpec(const EditorSpec& spec) {
+    spec_ = spec;
+    if (editor_) editor_->setSpec(spec);
+    if (LineListDocument* d = doc()) d->setFormatKey(spec.newLineKey);
+    SetupFormatColumn(*this, spec_.displayKey);
+}
+
+void LineEditorView::onInitialUpdate() {
+    LineListDocument* d = doc();
+    if (d != nullptr && !editor_) editor_ = std::make_unique<LineEditor>(ctx_, lib_, dialogs_, *d, *this, spec_);
+    fw::LineListView::onInitialUpdate();
+    model().setWidth(spec_.displayChars);
+    SetupFormatColumn(*this, spec_.displayKey);
+    WaitCursor wait;
+    const int n = d != nullptr ? static_cast<int>(d->lines.size()) : 0;
+    setItemCount(n);
+    if (d != nullptr && d->rowCountLevel() >= 0)
+        set_row_count(ctx_, d->rowCountLevel(), n);
+    else
+        ctx_.RowCount = n;
+}
+
+void LineEditorView::onActivateView(bool active) {
+    if (active && spec_.setsRowCountOnActivation && doc() != nullptr)
+        ctx_.RowCount = static_cast<int>(doc()->lines.size());
+}
+
+void LineEditorView::onRowChosen(bool click) {
+    if (click) ctx_.EditCommandEnabled = 1;
+    const std::vector<int> sel = selectedRows();
+    if (!sel.empty()) ctx_.CurrentRow = sel.front();
+}
+
+int LineEditorView::itemCount() const { return const_cast<LineEditorView*>(this)->model().itemCount(); }
+
+void LineEditorView::setItemCount(int count) { model().setItemCount(count); }
+
+bool LineEditorView::deleteItem(int row) { return model().deleteItem(row); }
+
+void LineEditorView::deselect(int row) {
+    if (list() == nullptr) return;
+    const QModelIndex i = model().index(row, 0);
+    list()->selectionModel()->select(i, QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+    if (list()->selectionModel()->currentIndex() == i) list()->selectionModel()->clearCurrentIndex();
+}
+
+void LineEditorView::clearSelection() {
+    if (list() == nullptr) return;
+    list()->selectionModel()->clear();
+}
+
+void LineEditorView::setFocusRow(int row) {
+    if (list() == nullptr || row < 0 || row >= itemCount()) return;
+    list()->selectionModel()->setCurrentIndex(model().index(row, 0), QItemSelectionModel::NoUpdate);
+}
+
+void LineEditorView::ensureVisible(int row) {
+    if (list() != nullptr && row >= 0 && row < itemCount()) list()->scrollTo(model().index(row, 0));
+}
+
+bool LineEditorView::onPreparePrinting(fw::PrintInfo& info) {
+    info.minPage = 1;
+    const LineListDocument* d = doc();
+    info.maxPage =
+        page_count(d != nullptr ? static_cast<int>(d->lines.size()) : 0, lines_per_page(true, PaperKind::A4));
+    return true;
+}
+
+void LineEditorView::onBeginPrinting(fw::PrintInfo& info) {
+    linesPerPage_ = begin_list_printing(info, itemCount());
+    if (GetRecordLength(spec_.printKey) == 0) {  // after "Output error!No format"
+        info.maxPage = 0;
+        return;
+    }
+    if (info.maxPage == 0) return;
+    if (const std::string w = print_warning(info.paper, info.portrait, info.pageRect.width()); !w.empty())
+        fw::message(w);
+    head_ = read_head_file(ctx_.ObservatoryDir + spec_.headFile, spec_.headSkip, spec_.print.headLines);
+    if (!head_) fw::message("Warning: head file not found");
+}
+
+PrintPage LineEditorView::layoutPage(const fw::PrintInfo& info) const {
+    const LineListDocument* d = doc();
+    static const std::vector<std::string> none;
+    return layout_editor_page(info.currentPage, info.pageRect.width(), info.pageRect.height(), linesPerPage_, head_,
+                              spec_.print, d != nullptr ? d->lines : none, itemCount(), printPrefix());
+}
+
+void LineEditorView::onPrint(QPainter& painter, const fw::PrintInfo& info) {
+    draw_print_page(painter, layoutPage(info));
+}
+
+}  // namespace zelvo

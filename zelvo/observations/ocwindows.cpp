@@ -1,0 +1,463 @@
+#include "ocwindows.h"
+
+#include <QApplication>
+#include <QTreeView>
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+
+#include "childframes.h"
+#include "commands.h"
+#include "framework/application.h"
+#include "framework/childframe.h"
+#include "framework/filedialogs.h"
+#include "framework/help.h"
+#include "framework/ids.h"
+#include "framework/messages.h"
+#include "framework/progress.h"
+#include "io/files.h"
+#include "mainframe.h"
+#include "occonfig.h"
+#include "ocdialogs.h"
+#include "orbitinput.h"
+#include "progressdlg.h"
+#include "tables.h"
+
+namespace zelvo {
+
+namespace files = zelvomat::files;
+using namespace fw::ids;
+
+namespace {
+
+struct WaitCursor {
+    WaitCursor() {
+        if (QApplication::instance() != nullptr) QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    ~WaitCursor() {
+        if (QApplication::instance() != nullptr) QApplication::restoreOverrideCursor();
+    }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+constexpr std::size_t kHatRecord = 70;
+const char kNoHead[] = "Warning: head file not found";
+const char kNoFormat[] = "Output error!No format";
+
+std::string ltrim(const std::string& t) {
+    const std::size_t a = t.find_first_not_of(' ');
+    return a == std::string::npos ? std::string() : t.substr(a);
+}
+
+bool format_known(int key) {
+    return std::any_of(RecordFormatTable.begin(), RecordFormatTable.end(),
+                       [key](const RecordFormat& f) { return f.key == key; });
+}
+
+MainFrame* main_frame() {
+    fw::Application* app = fw::Application::instance();
+    return app != nullptr ? dynamic_cast<MainFrame*>(app->mainFrame()) : nullptr;
+}
+
+}  // namespace
+
+std::string oc_status_text(const std::string& headerText, int model, const OcAccuracySettings& accuracy,
+                           bool withRelSun, bool orbitIntroduced, bool orbitAsElements, bool singleOrbit,
+                           const std::string& orbitListFile) {
+    std::string t = headerText;
+    const std::size_t at = t.find("Accuracy");
+    if (at != std::string::npos && at > 0) t.erase(at);
+    t += accuracy_text(model, accuracy, withRelSun);
+    if (!orbitIntroduced) return t + "  Orbit: from data base of the package ";
+    std::string file = orbitListFile;
+    file.erase(file.find_last_not_of(' ') == std::string::npos ? 0 : file.find_last_not_of(' ') + 1);
+    if (file.size() > 20) file = "..." + file.substr(file.size() - 20);
+    if (orbitAsElements)
+        return t + (singleOrbit ? "  Orbit: Introduced elements" : "  Orbit: Introduced elements file '" + file + "'");
+    return t + (singleOrbit ? "  Orbit: Introduced coordinates&velocities"
+                            : "  Orbit: Introduced coordinates&velocities file '" + file + "'");
+}
+
+// ---- Input window ---------------------------------------------------------------------
+
+COCView::COCView(AppContext& ctx, Library& lib, TaskDialogs& dialogs)
+    : LineEditorView(ctx, lib, dialogs, oc_editor_spec(std::clamp((ctx.ObservationTypeCode / 10) % 10, 1, 3))),
+      typeCode_(ctx.ObservationTypeCode) {
+    if (mainPlane() < 1 || mainPlane() > 3) typeCode_ = 111;
+    ctx_.CurrentRow = 0;
+    ctx_.RowCount = 0;
+    // Every new O-C input window starts with the catalogue orbit, nodes,
+    // every perturbing body and no relativistic term.
+    ctx_.OcAccuracy.model = ctx_.OcAccuracy.runModel = 1;
+    ctx_.OcAccuracy.relSun = 0;
+    ctx_.OcAccuracy.perturbers.fill(1);
+    ctx_.OcOrbitIntroduced = false;
+    ctx_.OcTaskRecord = LoadOrbitTaskRecord(ctx_.WorkDir);
+    onCommandId(cmd::kOcDataType, [this] { OnDataType(); });
+    onCommandId(cmd::kOcAccuracy, [this] { OnAccuracy(); });
+    onCommandId(cmd::kOcOrbit, [this] { OnOrbitParameters(); });
+}
+
+void COCView::showCaptions() {
+    if (frame() == nullptr) return;
+    const auto& rec = ColumnCaptionTable[static_cast<std::size_t>(16 + mainPlane())];
+    frame()->setControlText(1074, std::string(rec[0]));
+    frame()->setControlText(1059, std::string(rec[1]));
+}
+
+void COCView::onInitialUpdate() {
+    LineEditorView::onInitialUpdate();
+    showCaptions();
+    updateStatusText(false);
+}
+
+void COCView::updateStatusText(bool withRelSun) {
+    OcAccuracySettings& acc = ctx_.OcAccuracy;
+    // An introduced orbit is never computed by nodes.
+    if (ctx_.OcOrbitIntroduced && acc.model == 1) acc.model = acc.runModel = 0;
+    ctx_.HeaderText = oc_status_text(ctx_.HeaderText, acc.model, acc, withRelSun, ctx_.OcOrbitIntroduced,
+                                     ctx_.OrbitAsElements, IsSingleOrbitInput(ctx_.OcTaskRecord), ctx_.OrbitListFile);
+    if (frame() != nullptr) frame()->setControlText(bars::kHeaderEdit, ctx_.HeaderText);
+}
+
+void COCView::OnDataType() {
+    ObsTypeModel m;
+    m.start(typeCode_);
+    if (!dialogs_.observationType(m)) return;
+    ctx_.HeaderText = obs_type_header(m.positions, m.mainPlane, m.equinox, ctx_.OcAccuracy);
+    if (frame() != nullptr) frame()->setControlText(bars::kHeaderEdit, ctx_.HeaderText);
+    std::optional<OcConfigRecord> rec = read_oc_config(ctx_.WorkDir);
+    if (!rec) {
+        fw::message("Error reading configuration file");
+        return;
+    }
+    rec->code = m.typeCode;
+    write_oc_config(ctx_.WorkDir, *rec);
+    ctx_.ObservationTypeCode = m.typeCode;
+    typeCode_ = m.typeCode;
+    // The lines stay as they are; their format, captions and check follow
+    // the new main plane.
+    setSpec(oc_editor_spec(mainPlane()));
+    showCaptions();
+}
+
+void COCView::OnAccuracy() {
+    if (dialogs_.accuracy(ctx_)) updateStatusText(true);
+}
+
+void COCView::OnOrbitParameters() {
+    OrbitParamModel m(ctx_, ctx_.OcTaskRecord);
+    dialogs_.orbitParameters(m, [this](bool elements) {
+        ctx_.OrbitAsElements = elements;
+        ctx_.EphemerisMode = false;
+        RunOrbitInputDialog(ctx_, lib_, ctx_.OcTaskRecord, list());
+    });
+    updateStatusText(true);
+    // The accuracy dialog opens on elliptic motion next time; the run keeps
+    // its copy of the model.
+    if (ctx_.OcOrbitIntroduced) ctx_.OcAccuracy.model = 0;
+}
+
+// ---- Result window --------------------------------------------------------------------
+
+std::optional<std::vector<std::string>> read_oc_records(const std::string& path, int recordLength, std::size_t skip) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::vector<std::string> lines;
+    if (recordLength <= 0) return lines;
+    const auto n = static_cast<std::size_t>(recordLength);
+    in.seekg(static_cast<std::streamoff>(skip * n));
+    if (!in) return lines;
+    std::string rec(n, '\0');
+    while (in.read(rec.data(), static_cast<std::streamsize>(n)) && static_cast<std::size_t>(in.gcount()) == n)
+        lines.push_back(rec.substr(0, rec.find('\0')));
+    return lines;
+}
+
+std::optional<std::vector<std::string>> read_oc_header(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::vector<std::string> out;
+    for (int k = 0; k < 6; ++k) {
+        std::string rec(kHatRecord, ' ');
+        in.read(rec.data(), static_cast<std::streamsize>(kHatRecord));
+        const auto got = static_cast<std::size_t>(in.gcount());
+        if (got == 0) break;
+        rec.resize(got);
+        out.push_back(rec.substr(0, rec.find('\0')));
+    }
+    return out;
+}
+
+std::string oc_export_text(const std::optional<std::vector<std::string>>& header, const std::string& title,
+                           const std::vector<std::string>& lines) {
+    std::string out = "                       O-C RESULT\r\n";
+    if (header) {
+        auto rec = [&](std::size_t i) { return i < header->size() ? (*header)[i].substr(0, 69) : std::string(); };
+        out += rec(0) + "\r\n" + title + "\r\n";
+        for (std::size_t i = 1; i < 6; ++i) out += rec(i) + "\r\n";
+    }
+    for (const std::string& l : lines) out += l + "\r\n";
+    return out;
+}
+
+PrintPage layout_oc_result_page(int page, int pageWidth, int pageHeight, int linesPerPage,
+                                const std::optional<std::vector<std::string>>& header, const std::string& title,
+                                const std::vector<std::string>& lines, int lineChars) {
+    PrintPage out;
+    const int h = pageHeight / std::max(1, linesPerPage + 7 + 4);
+    const int m = pageWidth / 85 >= 28 ? pageWidth / 85 : 0;
+    out.lineHeight = h;
+    out.charWidth = m;
+    if (header) {
+        std::size_t next = 0;
+        for (int j = 0; j <= 6; ++j) {
+            std::string text;
+            if (j == 1)
+                text = ltrim(title);
+            else if (next < header->size())
+                text = ltrim((*header)[next++]);
+            out.items.push_back({4 * m, h * j + h, text});
+        }
+    }
+    const int r = header ? 7 : 0;
+    for (int l = 0; l < linesPerPage; ++l) {
+        const long long i = static_cast<long long>(page - 1) * linesPerPage + l;
+        if (i < 0 || i >= static_cast<long long>(lines.size())) break;
+        const std::string& line = lines[static_cast<std::size_t>(i)];
+        out.items.push_back({4 * m, h * l + static_cast<int>(std::trunc(2.1 * h)) + h * r,
+                             line.substr(0, std::min(line.size(), static_cast<std::size_t>(lineChars)))});
+    }
+    out.items.push_back({pageWidth / 2 - 3 * m, pageHeight - 2 * h, std::to_string(page)});
+    return out;
+}
+
+bool COCResDoc::load(const std::string& path) {
+    lines.clear();
+    const int length = GetRecordLength(4);
+    if (length == 0) return true;
+    WaitCursor wait;
+    auto records = read_oc_records(path, length);
+    if (!records) return false;
+    lines = std::move(*records);
+    return true;
+}
+
+bool COCResDoc::save(const std::string&) const { return false; }
+
+COCResView::COCResView(AppContext& ctx, Library& lib)
+    : ctx_(ctx),
+      lib_(lib),
+      key_(ctx.TaskCode >= 10 && ctx.TaskCode <= 12 ? ctx.TaskCode - 6
+                                                    : std::clamp((ctx.ObservationTypeCode / 10) % 10, 1, 3) + 3),
+      fromRun_(ctx.OcResultFromRun != 0),
+      title_(ctx.OcResultFromRun != 0 ? std::string("  ") : ctx.OcResultTitle),
+      level_(take_row_count_level(ctx)) {
+    if (fromRun_) run_ = {ctx.OcRun, ctx.OcLastRun, ctx.OcRunSerial};
+    ctx_.CurrentRow = 0;
+    ctx_.RowCount = 0;
+    onCommandId(kFileSaveAs, [this] { OnFileSaveAs(); });
+    // Save writes the same export through the file dialog: never over the
+    // work files that Continue and Separate read.
+    onCommandId(kFileSave, [this] { OnFileSaveAs(); });
+    onCommandId(kFilePrint, [this] { fw::printWithDialog(*this); });
+    onCommandId(kFilePrintPreview, [this] { fw::printPreview(*this, list()); });
+    onCommandId(cmd::kOcPrintPreview, [this] { fw::printPreview(*this, list()); });
+    onCommandId(cmd::kOcContinue, [this] { OnContinue(); });
+    onUpdateId(cmd::kOcContinue, [this](fw::CommandUI& ui) { ui.enable(interrupted() && !running_); });
+    onUpdateId(cmd::kOcSeparate, [this](fw::CommandUI& ui) { ui.enable(ctx_.OcResultFromRun != 0 && !running_); });
+    onCommandId(kHelp, [this] { fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), 0x20000u + 165u); });
+    onUpdateId(kIndicatorCaps, [this](fw::CommandUI& ui) {
+        ui.setText("Num " + std::to_string(level_ >= 0 ? ctx_.RowCountStack[static_cast<std::size_t>(level_)]
+                                                       : static_cast<int>(lines().size())));
+    });
+    onUpdateId(kIndicatorRec, [this](fw::CommandUI& ui) { ui.setText("Cur " + std::to_string(ctx_.CurrentRow + 1)); });
+}
+
+COCResView::~COCResView() {
+    release_row_count_level(ctx_, level_);
+    ctx_.OcResultFromRun = 1;
+    ctx_.CalcInterrupted = ctx_.OcRun.status < 0 ? 1 : 0;
+    if (ctx_.RowCountDepth == 0) ctx_.TaskCode = 7;
+    if (MainFrame* mf = main_frame()) mf->ResetStatusPanes();
+}
+
+const std::vector<std::string>& COCResView::lines() const {
+    static const std::vector<std::string> none;
+    const auto* l = documentLines();
+    return l != nullptr ? *l : none;
+}
+
+void COCResView::storeRowCount() { set_row_count(ctx_, level_, static_cast<int>(lines().size())); }
+
+void COCResView::onInitialUpdate() {
+    fw::LineListView::onInitialUpdate();
+    model().setWidth(80);
+    SetupFormatColumn(*this, key_);
+    if (list() != nullptr) list()->setSelectionMode(QAbstractItemView::SingleSelection);
+    WaitCursor wait;
+    model().setItemCount(static_cast<int>(lines().size()));
+    storeRowCount();
+    if (list() != nullptr)
+        QObject::connect(list()->selectionModel(), &QItemSelectionModel::currentChanged, list(),
+                         [this](const QModelIndex& i) {
+                             if (i.isValid()) ctx_.CurrentRow = i.row();
+                         });
+}
+
+void COCResView::onActivateView(bool) {
+    if (ctx_.OcResultFromRun != 0) ctx_.OcResultTitle = "  ";
+}
+
+bool COCResView::continueAllowed(bool report) const {
+    auto refuse = [report](const std::string& why) {
+        if (report) fw::message(why);
+        return false;
+    };
+    if (!interrupted()) return refuse("These residuals have no stopped run to continue.");
+    if (running_ || fw::library_busy()) return refuse("A calculation is in progress.");
+    if (run_.serial != ctx_.OcRunSerial)
+        return refuse(
+            "O-C has been calculated again since these residuals were stopped;\n"
+            "they cannot be continued. Calculate O-C again.");
+    return true;
+}
+
+void COCResView::OnContinue() {
+    if (!continueAllowed(true)) return;
+    auto* doc = dynamic_cast<COCResDoc*>(document());
+    if (doc == nullptr) return;
+    const std::size_t held = doc->lines.size();
+    RunCounters c = run_.counters;
+    const OcRunSetup& s = run_.setup;
+    bool ran = false;
+    {
+        WaitCursor wait;
+        running_ = true;
+        ran = RunWithProgress(1, c.last, c.first, 10, [&] {
+            lib_.O_C(s.code, s.model, s.perturbers.data(), s.relSun, c.status, c.first, c.last, ProgressStep);
+        });
+        running_ = false;
+    }
+    if (!ran) {
+        fw::message("A calculation is in progress.");
+        return;
+    }
+    run_.counters = c;
+    ctx_.OcRun = c;
+    ctx_.OcResultFromRun = 1;
+    ctx_.CalcInterrupted = c.status < 0 ? 1 : 0;
+    WaitCursor wait;
+    const int length = GetRecordLength(key_);
+    if (length == 0) return;
+    if (auto more = read_oc_records(ctx_.WorkDir + std::string(files::kOcResult), length, held)) {
+        const auto want = static_cast<std::size_t>(std::abs(c.status));
+        for (std::string& l : *more) {
+            if (doc->lines.size() >= want) break;
+            doc->lines.push_back(std::move(l));
+        }
+    }
+    model().setItemCount(static_cast<int>(doc->lines.size()));
+    storeRowCount();
+}
+
+void COCResView::OnFileSaveAs() {
+    if (!format_known(key_)) {
+        fw::message(kNoFormat);
+        return;
+    }
+    WaitCursor wait;
+    fw::FileDialogSpec desc;
+    desc.open = false;
+    desc.defaultExt = "ocr";
+    desc.filter = "O-C result files (*.ocr)|*.ocr|All files (*.*)|*.*||";
+    desc.overwritePrompt = true;
+    const std::optional<std::string> path = fw::fileDialogs().ask(desc);
+    if (!path) return;
+    const auto header = read_oc_header(ctx_.WorkDir + std::string(files::kOcHeader));
+    if (!header) fw::message(kNoHead);
+    const std::string text = oc_export_text(header, title_, lines());
+    const std::string temp = *path + ".zelvo-tmp";
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.close();
+    if (!out || std::rename(temp.c_str(), path->c_str()) != 0) {
+        std::remove(temp.c_str());
+        fw::message("Cannot write the file " + *path, fw::Buttons::Ok, fw::Icon::Warning);
+    }
+}
+
+bool COCResView::onPreparePrinting(fw::PrintInfo& info) {
+    info.minPage = 1;
+    info.maxPage = page_count(static_cast<int>(lines().size()), lines_per_page(true, PaperKind::A4));
+    return true;
+}
+
+void COCResView::onBeginPrinting(fw::PrintInfo& info) {
+    linesPerPage_ = begin_list_printing(info, model().itemCount());
+    if (!format_known(key_)) {
+        fw::message(kNoFormat);
+        info.maxPage = 0;
+        return;
+    }
+    if (info.maxPage == 0) return;
+    if (const std::string w = print_warning(info.paper, info.portrait, info.pageRect.width(), false); !w.empty())
+        fw::message(w);
+    head_ = read_oc_header(ctx_.WorkDir + std::string(files::kOcHeader));
+    if (!head_) fw::message(kNoHead);
+}
+
+PrintPage COCResView::layoutPage(const fw::PrintInfo& info) const {
+    return layout_oc_result_page(info.currentPage, info.pageRect.width(), info.pageRect.height(), linesPerPage_, head_,
+                                 title_, lines(), GetRecordLength(key_) - 2);
+}
+
+void COCResView::onPrint(QPainter& painter, const fw::PrintInfo& info) { draw_print_page(painter, layoutPage(info)); }
+
+// ---- Menus --------------------------------------------------------------------------------
+
+void add_oc_resources(fw::ResourceTables& r) {
+    const auto main = r.menus.find(128);
+    const fw::MenuItem tasks = main != r.menus.end() && !main->second.empty() ? main->second.front() : fw::MenuItem{};
+    const fw::MenuItem help = main != r.menus.end() && main->second.size() > 1 ? main->second.back() : fw::MenuItem{};
+    const fw::MenuItem window{
+        "&Window",
+        0,
+        {{"&Cascade", kWindowCascade, {}}, {"&Tile", kWindowTileHorz, {}}, {"&Arrange Icons", kWindowArrange, {}}}};
+    const fw::MenuItem inputFile{"&File",
+                                 0,
+                                 {{"Save &As...", kFileSaveAs, {}},
+                                  {},
+                                  {"&Print...\tCtrl+P", kFilePrint, {}},
+                                  {"Print Pre&view", kFilePrintPreview, {}},
+                                  {"P&rint Setup...", kFilePrintSetup, {}}}};
+    const fw::MenuItem oc{"&O-C",
+                          0,
+                          {{"&Edit", 32840, {}},
+                           {"&Add string", 32838, {}},
+                           {"&Insert string", 32884, {}},
+                           {"&Delete block", 32883, {}},
+                           {},
+                           {"&Copy", 40023, {}},
+                           {"&Paste", 40024, {}},
+                           {},
+                           {"Data &type", cmd::kOcDataType, {}},
+                           {"Calculation accuracy", cmd::kOcAccuracy, {}},
+                           {"&Orbit parameters", cmd::kOcOrbit, {}},
+                           {},
+                           {"Ca&lculate O-C", 32841, {}}}};
+    r.menus[cmd::kOcInputMenu] = {inputFile, tasks, oc, window, help};
+    const fw::MenuItem resultFile{"&File",
+                                  0,
+                                  {{"Save &As...", kFileSaveAs, {}},
+                                   {},
+                                   {"&Print...\tCtrl+P", kFilePrint, {}},
+                                   {"Print preview", cmd::kOcPrintPreview, {}},
+                                   {"P&rint Setup...", kFilePrintSetup, {}}}};
+    const fw::MenuItem res{
+        "&O-C", 0, {{"&Separate", cmd::kOcSeparate, {}}, {"&Continue calculate", cmd::kOcContinue, {}}}};
+    r.menus[cmd::kOcResultMenu] = {resultFile, tasks, res, window, help};
+}
+
+}  // namespace zelvo
