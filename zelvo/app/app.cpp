@@ -14,6 +14,7 @@
 #include "framework/linelist.h"
 #include "framework/messages.h"
 #include "framework/progress.h"
+#include "icons.h"
 #include "progressdlg.h"
 #include "startup.h"
 #include "tables.h"
@@ -121,11 +122,13 @@ void TaskApp::registerTemplates() {
 }
 
 bool TaskApp::initInstance() {
+    // Every window and box of the program carries the program's icon.
+    QApplication::setWindowIcon(program_icon());
     registerTemplates();
     if (!run_startup_check(ctx_, lib_, ctx_.ProgramDir)) return false;
     auto frame = std::make_unique<MainFrame>(*this, ctx_);
     if (!frame->loadFrame(cmd::kMainFrame)) return false;
-    frame->setWindowTitle(QString::fromStdString(ctx_.AppTitle));
+    frame->setAppTitle(QString::fromStdString(ctx_.AppTitle));
     frame->resize(1024, 720);
     setMainFrame(std::move(frame));
     progressDlg_ = std::make_unique<CCalcProgressDlg>(mainFrame());
