@@ -114,7 +114,7 @@ QString LineListModel::lineText(int row) const {
     if (lines_ == nullptr || row < 0 || static_cast<std::size_t>(row) >= lines_->size()) return {};
     std::string_view s = (*lines_)[static_cast<std::size_t>(row)];
     if (width_ > 0 && s.size() > static_cast<std::size_t>(width_)) s = s.substr(0, static_cast<std::size_t>(width_));
-    return from_cp1252(s);
+    return fromCp1252(s);
 }
 
 std::string_view LineListModel::lineBytes(int row) const {

@@ -12,13 +12,14 @@
 #include <vector>
 
 #include "captionline.h"
+#include "cp1252.h"
 #include "view.h"
 
 class QTreeView;
 
 namespace fw {
 
-// Windows-1252 bytes as text: the same as fromCp1252 (cp1252.h).
+// The older name of fromCp1252 (cp1252.h), which new code uses.
 QString from_cp1252(std::string_view bytes);
 
 // "Courier New" at a character height of pixels, fixed pitch (the system

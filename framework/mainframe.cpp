@@ -78,7 +78,7 @@ MainFrame::MainFrame(Application& app) : app_(app), mdi_(new QMdiArea(this)), pa
         {"Ctrl+F6", &MainFrame::activateNextWindow}, {"Ctrl+Shift+F6", &MainFrame::activatePreviousWindow}};
     for (const auto& [key, go] : keys) {
         auto* a = new QAction(this);
-        a->setShortcut(QKeySequence(QString::fromLatin1(key)));
+        a->setShortcut(QKeySequence(QString::fromUtf8(key)));
         a->setShortcutContext(Qt::WindowShortcut);
         QObject::connect(a, &QAction::triggered, this, [this, go = go] { (this->*go)(); });
         addAction(a);

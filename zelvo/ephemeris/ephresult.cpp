@@ -318,7 +318,7 @@ int CEphView::formatKey() const {
 void CEphView::onInitialUpdate() {
     WaitCursor wait;
     fw::LineListView::onInitialUpdate();
-    model().setRuler(fw::from_cp1252(FormatRulerTable[static_cast<std::size_t>(ephemeris_ruler_index(taskCode_))]));
+    model().setRuler(fw::fromCp1252(FormatRulerTable[static_cast<std::size_t>(ephemeris_ruler_index(taskCode_))]));
     if (list() != nullptr) list()->setSelectionMode(QAbstractItemView::SingleSelection);
     setColumnWidth(2000);
 }
@@ -426,7 +426,7 @@ void CEphView::drawPage(QPainter& painter, const PrintPage& page) {
     }
     painter.setFont(font);
     const int ascent = QFontMetrics(font).ascent();
-    for (const PrintItem& item : page.items) painter.drawText(item.x, item.y + ascent, fw::from_cp1252(item.text));
+    for (const PrintItem& item : page.items) painter.drawText(item.x, item.y + ascent, fw::fromCp1252(item.text));
 }
 
 int CEphView::printTo(QPrinter& printer) {
