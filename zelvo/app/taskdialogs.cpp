@@ -6,6 +6,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTextCursor>
 #include <QTextEdit>
@@ -71,6 +72,7 @@ public:
         }
         layout->addWidget(line_);
         auto* save = fw::ok_cancel_buttons(this, false);
+        if (auto* b = save->findChild<QPushButton*>(QStringLiteral("id1"))) b->setText(QStringLiteral("Save"));
         layout->addWidget(save);
     }
     bool onInitDialog() override {
