@@ -29,7 +29,9 @@ class OwnerWatch final : public QObject {
 public:
     bool eventFilter(QObject* watched, QEvent* event) override {
         QTextBrowser* w = window_ptr().data();
-        if (event->type() == QEvent::Hide && w != nullptr && w->parent() == watched) {
+        // A window closed by the program (not one the window manager
+        // minimises).
+        if (event->type() == QEvent::Hide && !event->spontaneous() && w != nullptr && w->parent() == watched) {
             const bool shown = w->isVisible();
             const QRect g = w->geometry();
             w->setParent(nullptr, kHelpWindowFlags);

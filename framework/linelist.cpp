@@ -40,7 +40,7 @@ public:
             group, (opt.state & QStyle::State_Selected) ? QPalette::HighlightedText : QPalette::Text));
         const QFontMetrics fm(opt.font);
         const int baseline = opt.rect.top() + (opt.rect.height() - fm.height()) / 2 + fm.ascent();
-        painter->setClipRect(opt.rect);
+        painter->setClipRect(opt.rect, Qt::IntersectClip);
         painter->drawText(QPoint(opt.rect.left() + kListTextMargin, baseline), text);
         painter->restore();
     }
@@ -69,7 +69,7 @@ protected:
         painter->save();
         painter->setFont(f);
         painter->setPen(palette().color(QPalette::ButtonText));
-        painter->setClipRect(rect);
+        painter->setClipRect(rect, Qt::IntersectClip);
         painter->drawText(
             QPoint(rect.left() + kListTextMargin, rect.top() + (rect.height() - fm.height()) / 2 + fm.ascent()), text);
         painter->restore();
