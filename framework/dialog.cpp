@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDialogButtonBox>
+#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -144,14 +145,24 @@ unsigned Dialog::helpContextAt(const QWidget* w) const {
     return helpContext_;
 }
 
-void Dialog::takeProgramTitle() {
+int title_bar_width(const QString& title) {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    font.setBold(true);
+    const QFontMetrics fm(font);
+    const int button = fm.height() + 8;
+    return fm.horizontalAdvance(title) + 4 * button + 24;
+}
+
+void Dialog::prepareWindow() {
     if (windowTitle().isEmpty()) setWindowTitle(QString::fromStdString(messageTitle()));
+    if (!(windowFlags() & Qt::FramelessWindowHint))
+        setMinimumWidth(std::max(minimumWidth(), title_bar_width(windowTitle())));
 }
 
 int Dialog::doModal() {
     result_ = kIdCancel;
     ending_ = false;
-    takeProgramTitle();
+    prepareWindow();
     if (!onInitDialog()) return kIdCancel;
     if (ending_) return result_;
     setModal(true);
@@ -163,7 +174,7 @@ bool Dialog::createModeless() {
     result_ = kIdCancel;
     ending_ = false;
     setModal(false);
-    takeProgramTitle();
+    prepareWindow();
     if (!onInitDialog()) return false;
     show();
     return true;

@@ -83,7 +83,8 @@ public:
     // Shows the dialog modally: onInitDialog, then the event loop until
     // endDialog. The result given to endDialog (kIdCancel when the window
     // was closed). A dialog without a caption of its own carries the
-    // program's title.
+    // program's title, and a dialog is never narrower than its title bar
+    // needs.
     int doModal();
     // Shows the dialog without blocking (onInitDialog first); false when the
     // initialisation refused.
@@ -125,12 +126,17 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void takeProgramTitle();
+    void prepareWindow();
 
     unsigned helpContext_;
     int result_ = kIdCancel;
     bool ending_ = false;
 };
+
+// The narrowest a window may be for its title bar to show title whole: the
+// title in the title bar's (bold) font, and room for the window's icon and
+// three buttons.
+int title_bar_width(const QString& title);
 
 // Adds OK and Cancel buttons (or OK alone) connected to the handlers.
 QWidget* ok_cancel_buttons(Dialog* dlg, bool withCancel = true);

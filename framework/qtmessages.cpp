@@ -1,19 +1,13 @@
 #include "qtmessages.h"
 
 #include <QApplication>
-#include <QFontDatabase>
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QSpacerItem>
 
-namespace fw {
+#include "dialog.h"
 
-int title_bar_width(const QString& title, const QFontMetrics& titleFont) {
-    // The window's icon on the left and three buttons on the right, each
-    // about a title bar high, and the frame's margins.
-    const int h = titleFont.height() + 8;
-    return titleFont.horizontalAdvance(title) + 4 * h + 24;
-}
+namespace fw {
 
 std::unique_ptr<QMessageBox> make_message_box(const std::string& text, Buttons buttons, Icon icon, QWidget* parent) {
     QMessageBox::StandardButtons b = QMessageBox::Ok;
@@ -55,12 +49,10 @@ std::unique_ptr<QMessageBox> make_message_box(const std::string& text, Buttons b
     const QString title = QString::fromStdString(messageTitle());
     auto box = std::make_unique<QMessageBox>(i, title, QString::fromStdString(text), b, parent);
     // A short text would make a box narrower than its caption, which the
-    // title bar then cuts: a spacer across the box's grid keeps it wide.
-    QFont titleFont = QFontDatabase::systemFont(QFontDatabase::TitleFont);
-    titleFont.setBold(true);
+    // title bar then cuts: a spacer across the box's grid keeps it wide (the
+    // box sets its own size from its layout).
     if (auto* grid = qobject_cast<QGridLayout*>(box->layout()))
-        grid->addItem(new QSpacerItem(title_bar_width(title, QFontMetrics(titleFont)), 0, QSizePolicy::Minimum,
-                                      QSizePolicy::Fixed),
+        grid->addItem(new QSpacerItem(title_bar_width(title), 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
                       grid->rowCount(), 0, 1, grid->columnCount());
     return box;
 }

@@ -8,15 +8,10 @@
 
 #include "messages.h"
 
-class QFontMetrics;
 class QMessageBox;
 class QWidget;
 
 namespace fw {
-
-// The narrowest a window may be for its title bar to show title whole: the
-// title in the title bar's font, and room for the window's icon and buttons.
-int title_bar_width(const QString& title, const QFontMetrics& titleFont);
 
 // The box that show() runs: caption, text, buttons and icon, over parent.
 std::unique_ptr<QMessageBox> make_message_box(const std::string& text, Buttons buttons, Icon icon, QWidget* parent);

@@ -476,10 +476,18 @@ TEST(MessageBoxes, CarryTheProgramsTitleAndAreWideEnoughForIt) {
         EXPECT_GE(box->width(), QFontMetrics(f).horizontalAdvance(box->windowTitle()) + 80);
     }
     fw::setMessageTitle("ZELVO-21");
-    // A dialog without a caption of its own carries the program's title.
+    // A dialog without a caption of its own carries the program's title; a
+    // dialog of few controls is as wide as its title needs.
     fw::Dialog untitled;
     untitled.createModeless();
     EXPECT_EQ(untitled.windowTitle(), QStringLiteral("ZELVO-21"));
+    fw::Dialog narrow;
+    narrow.setWindowTitle(QStringLiteral("Data retrieval from Observatory list"));
+    fw::ok_cancel_buttons(&narrow, false)->setParent(&narrow);
+    narrow.createModeless();
+    QFont f = QApplication::font();
+    f.setBold(true);
+    EXPECT_GE(narrow.width(), QFontMetrics(f).horizontalAdvance(narrow.windowTitle()) + 80);
 }
 
 // A paged dialog whose first page refuses to be left.
