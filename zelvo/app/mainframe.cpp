@@ -101,7 +101,7 @@ MainFrame::MainFrame(fw::Application& app, AppContext& ctx) : fw::MainFrame(app)
 // its "Cur" and "Num".
 void MainFrame::ResetStatusPanes() { resetStatusPanes(); }
 
-void MainFrame::OnHelpInfo() { fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), help::kMainFrame); }
+void MainFrame::OnHelpInfo() { fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), help::kMainFrame, this); }
 
 void MainFrame::OnHelpUserGuide() {
     fw::show_help(AppDirectory(ctx_) + (ctx_.CometMode ? "HTMLHelp/UserGuide/UserGidCom21/index.html"

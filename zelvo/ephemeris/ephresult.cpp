@@ -280,7 +280,7 @@ CEphView::CEphView(AppContext& ctx, Library& lib)
     onCommandId(kFilePrint, [this] { OnFilePrint(); });
     onCommandId(cmd::kFilePrintDirect, [this] { OnFilePrint(); });
     onCommandId(kFilePrintPreview, [this] { OnFilePrintPreview(); });
-    onCommandId(kHelp, [this] { fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), kHelpContext); });
+    onCommandId(kHelp, [this] { fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), kHelpContext, list()); });
     onUpdateId(kIndicatorCaps, [this](fw::CommandUI& ui) {
         const auto* l = documentLines();
         ui.setText("Num " + std::to_string(l != nullptr ? l->size() : 0));
