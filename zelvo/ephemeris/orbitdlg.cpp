@@ -91,9 +91,10 @@ COrbitInputDlg::COrbitInputDlg(OrbitInputModel& model, QWidget* parent) : fw::Di
     static const int kFieldIds[kOrbitFields] = {1194, 1195, 1196, 1197, 1198, 1199, 1200, 1201, 1202, 1203,
                                                 1204, 1205, 1206, 1208, 1217, 1221, 1225, 1227, 1006};
     // The boxes of the two choices of columns (M or T; n, a or q) are
-    // captioned by the radios beside them.
-    auto* mt = new QCheckBox;
-    auto* naq = new QCheckBox;
+    // captioned by the radios beside them; the group holds them even in the
+    // form of coordinates, which does not show them.
+    auto* mt = new QCheckBox(elementsGroup_);
+    auto* naq = new QCheckBox(elementsGroup_);
     mt->setObjectName(QStringLiteral("ctl1183"));
     naq->setObjectName(QStringLiteral("ctl1190"));
     mt->setAccessibleName(QStringLiteral("M or T"));
