@@ -90,9 +90,7 @@ Document* Application::openDocumentFile(DocTemplate& t, const std::string& path)
         delete frame;
         return nullptr;
     }
-    mainFrame_->mdiArea()->addSubWindow(frame);
-    frame->showMaximized();
-    mainFrame_->mdiArea()->setActiveSubWindow(frame);
+    mainFrame_->addChildFrame(frame);
     return d;
 }
 

@@ -2,11 +2,12 @@
 
 #include <QCloseEvent>
 #include <QFrame>
-#include <QLabel>
 #include <QMdiArea>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
+#include "captionline.h"
+#include "cp1252.h"
 #include "doctemplate.h"
 #include "document.h"
 #include "linelist.h"
@@ -46,6 +47,11 @@ bool ChildFrame::create(std::unique_ptr<Document> document, std::unique_ptr<View
     layout->addWidget(w, 1);
     for (const BarSpec& b : bars_)
         if (b.dock == Dock::Bottom) layout->addWidget(makeBar(b));
+    // Captions stand over the view's columns where the view tells where
+    // they lie.
+    if (const auto* columns = dynamic_cast<const TextColumns*>(view_.get()))
+        for (auto& [id, c] : controls_)
+            if (auto* line = dynamic_cast<CaptionLine*>(c)) line->follow(columns);
     setWidget(client);
     setWindowTitle(QString::fromStdString(document_->title()));
     view_->onInitialUpdate();
@@ -54,7 +60,7 @@ bool ChildFrame::create(std::unique_ptr<Document> document, std::unique_ptr<View
 }
 
 QWidget* ChildFrame::makeBar(const BarSpec& desc) {
-    const QFont font = fixed_font(11);
+    const QFont font = list_font();
     auto* bar = new QFrame;
     bar->setObjectName(QStringLiteral("bar%1").arg(desc.id));
     bar->setFrameShape(QFrame::NoFrame);
@@ -75,7 +81,7 @@ QWidget* ChildFrame::makeBar(const BarSpec& desc) {
             edit->setReadOnly(true);
             edit->setFont(font);
             edit->setLineWrapMode(QPlainTextEdit::NoWrap);
-            edit->setPlainText(from_cp1252(c.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+            edit->setPlainText(fromCp1252(c.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
             const int lines = 2;
             edit->setFixedHeight(QFontMetrics(font).lineSpacing() * lines + 10);
             edit->setFrameShape(QFrame::NoFrame);
@@ -87,10 +93,7 @@ QWidget* ChildFrame::makeBar(const BarSpec& desc) {
                 sep->setFrameShadow(QFrame::Sunken);
                 lay->addWidget(sep);
             }
-            auto* label = new QLabel(from_cp1252(c.text));
-            label->setFont(font);
-            label->setTextFormat(Qt::PlainText);
-            w = label;
+            w = new CaptionLine(fromCp1252(c.text));
         }
         w->setObjectName(QStringLiteral("ctl%1").arg(c.id));
         lay->addWidget(w);
@@ -115,14 +118,20 @@ void ChildFrame::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    // Set before the area activates another window, so that the titles and
+    // panes that follow no longer count this one.
+    closing_ = true;
     QMdiSubWindow::closeEvent(event);
-    if (event->isAccepted()) onFrameClosed();
+    closing_ = event->isAccepted();
+    if (closing_) onFrameClosed();
 }
+
+std::string ChildFrame::baseTitle() const { return document_ ? document_->title() : std::string(); }
 
 QString ChildFrame::controlText(int controlId) const {
     for (const auto& [id, w] : controls_) {
         if (id != controlId) continue;
-        if (auto* l = qobject_cast<QLabel*>(w)) return l->text();
+        if (auto* l = dynamic_cast<CaptionLine*>(w)) return l->text();
         if (auto* e = qobject_cast<QPlainTextEdit*>(w)) return e->toPlainText();
     }
     return {};
@@ -131,9 +140,9 @@ QString ChildFrame::controlText(int controlId) const {
 void ChildFrame::setControlText(int controlId, const std::string& text) {
     for (auto& [id, w] : controls_) {
         if (id != controlId) continue;
-        if (auto* l = qobject_cast<QLabel*>(w)) l->setText(from_cp1252(text));
+        if (auto* l = dynamic_cast<CaptionLine*>(w)) l->setText(fromCp1252(text));
         if (auto* e = qobject_cast<QPlainTextEdit*>(w))
-            e->setPlainText(from_cp1252(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+            e->setPlainText(fromCp1252(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     }
     for (BarSpec& b : bars_)
         for (BarControl& c : b.controls)

@@ -2,7 +2,9 @@
 // dialog bars above the view (caption lines of fixed-column lists) and below
 // it (a read-only header text). What the bars show is decided by the frame
 // class when the frame is created (a plain BarSpec list that tests can read);
-// the widgets only show it.
+// the widgets only show it. The caption lines follow the columns of a view
+// that tells where they lie (TextColumns, as the line lists do), so every
+// caption stands over its column whatever the window's size and scrolling.
 #pragma once
 
 #include <QMdiSubWindow>
@@ -60,6 +62,16 @@ public:
     // The bar widget of id, null when none.
     QWidget* barWidget(int barId) const;
 
+    // The title of the document; the window's title adds ":1", ":2", ...
+    // while other windows show documents of the same title (MainFrame).
+    std::string baseTitle() const;
+    // The status panes of the window: the set in force when it was opened,
+    // put back whenever it becomes the active window.
+    const std::vector<int>& paneIds() const { return paneIds_; }
+    void setPaneIds(std::vector<int> ids) { paneIds_ = std::move(ids); }
+    // True once the window has accepted to close (it goes soon after).
+    bool closing() const { return closing_; }
+
 protected:
     // The bars of this frame class, decided when the frame is created.
     virtual std::vector<BarSpec> barSpecs() { return {}; }
@@ -78,6 +90,8 @@ private:
     std::vector<BarSpec> bars_;
     std::vector<std::pair<int, QWidget*>> controls_;
     std::vector<std::pair<int, QWidget*>> barWidgets_;
+    std::vector<int> paneIds_;
+    bool closing_ = false;
 };
 
 }  // namespace fw

@@ -3,16 +3,19 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDialogButtonBox>
+#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTextDocument>
 #include <QVariant>
+#include <algorithm>
 
+#include "cp1252.h"
 #include "help.h"
-#include "linelist.h"
 #include "messages.h"
 
 namespace fw {
@@ -25,12 +28,6 @@ std::string& help_book() {
 
 // The widget property that holds a part's own help context.
 constexpr char kHelpContextProperty[] = "fwHelpContext";
-
-std::string to_bytes(const QString& s) {
-    // Windows-1252 back to bytes: Latin-1 covers what the program types.
-    const QByteArray b = s.toLatin1();
-    return std::string(b.constData(), static_cast<std::size_t>(b.size()));
-}
 }  // namespace
 
 void DataExchange::fail(QWidget* control) {
@@ -41,23 +38,54 @@ void DataExchange::fail(QWidget* control) {
 
 void ddx_text(DataExchange& dx, QLineEdit* edit, std::string& value) {
     if (dx.saving())
-        value = to_bytes(edit->text());
+        value = toCp1252(edit->text());
     else
-        edit->setText(from_cp1252(value));
+        edit->setText(fromCp1252(value));
 }
 
 void ddx_text(DataExchange& dx, QLabel* label, std::string& value) {
     if (dx.saving())
-        value = to_bytes(label->text());
+        value = toCp1252(label->text());
     else
-        label->setText(from_cp1252(value));
+        label->setText(fromCp1252(value));
 }
 
 void ddx_text(DataExchange& dx, QPlainTextEdit* edit, std::string& value) {
+    if (dx.saving()) {
+        // The raw text: the plain text would turn no-break spaces (0xA0)
+        // into blanks.
+        QString text = edit->document()->toRawText();
+        text.replace(QChar::ParagraphSeparator, QLatin1Char('\n')).replace(QChar::LineSeparator, QLatin1Char('\n'));
+        value = toCp1252(text);
+    } else
+        edit->setPlainText(fromCp1252(value));
+}
+
+QString fixed_field_text(std::string_view bytes) {
+    const auto end = bytes.find_last_not_of(' ');
+    return fromCp1252(bytes.substr(0, end == std::string_view::npos ? 0 : end + 1));
+}
+
+std::string fixed_field_bytes(const QLineEdit* edit) {
+    std::string b = toCp1252(edit->text());
+    b.resize(static_cast<std::size_t>(std::max(edit->maxLength(), 0)), ' ');
+    return b;
+}
+
+void set_fixed_field(QLineEdit* edit, std::string_view bytes) {
+    const QString shown = fixed_field_text(bytes);
+    QString now = edit->text();
+    while (!now.isEmpty() && now.back() == QLatin1Char(' ')) now.chop(1);
+    if (now == shown) return;
+    edit->setText(shown);
+    edit->setCursorPosition(0);
+}
+
+void ddx_fixed(DataExchange& dx, QLineEdit* edit, std::string& value) {
     if (dx.saving())
-        value = to_bytes(edit->toPlainText());
+        value = fixed_field_bytes(edit);
     else
-        edit->setPlainText(from_cp1252(value));
+        set_fixed_field(edit, value);
 }
 
 void ddx_int(DataExchange& dx, QLineEdit* edit, int& value) {
@@ -117,9 +145,24 @@ unsigned Dialog::helpContextAt(const QWidget* w) const {
     return helpContext_;
 }
 
+int title_bar_width(const QString& title) {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    font.setBold(true);
+    const QFontMetrics fm(font);
+    const int button = fm.height() + 8;
+    return fm.horizontalAdvance(title) + 4 * button + 24;
+}
+
+void Dialog::prepareWindow() {
+    if (windowTitle().isEmpty()) setWindowTitle(QString::fromStdString(messageTitle()));
+    if (!(windowFlags() & Qt::FramelessWindowHint))
+        setMinimumWidth(std::max(minimumWidth(), title_bar_width(windowTitle())));
+}
+
 int Dialog::doModal() {
     result_ = kIdCancel;
     ending_ = false;
+    prepareWindow();
     if (!onInitDialog()) return kIdCancel;
     if (ending_) return result_;
     setModal(true);
@@ -131,6 +174,7 @@ bool Dialog::createModeless() {
     result_ = kIdCancel;
     ending_ = false;
     setModal(false);
+    prepareWindow();
     if (!onInitDialog()) return false;
     show();
     return true;
@@ -174,7 +218,7 @@ void Dialog::keyPressEvent(QKeyEvent* event) {
         // The help page of the part that has the focus, else the dialog's
         // own; dialogs without one take the key.
         const unsigned context = helpContextAt(focusWidget());
-        if (context != 0 && !help_book().empty()) show_help(help_book(), context);
+        if (context != 0 && !help_book().empty()) show_help(help_book(), context, this);
         event->accept();
         return;
     }

@@ -11,6 +11,7 @@
 
 #include <QDialog>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class QAbstractButton;
@@ -44,7 +45,8 @@ private:
     QWidget* failedControl_ = nullptr;
 };
 
-// Exchange helpers. Texts are bytes shown as Windows-1252.
+// Exchange helpers. Texts are bytes shown as Windows-1252 (fromCp1252 and
+// toCp1252), so every byte comes back as it went in.
 void ddx_text(DataExchange& dx, QLineEdit* edit, std::string& value);
 void ddx_text(DataExchange& dx, QLabel* label, std::string& value);
 void ddx_text(DataExchange& dx, QPlainTextEdit* edit, std::string& value);
@@ -56,6 +58,23 @@ void ddx_check(DataExchange& dx, QCheckBox* box, int& value);
 // A group of radio buttons: the index of the checked one, -1 for none.
 void ddx_radio(DataExchange& dx, const std::vector<QRadioButton*>& group, int& value);
 
+// Fixed-width fields. The program keeps such a field as bytes blank-padded to
+// its width; the field shows the text without its trailing blanks, so that
+// it takes what is typed at once (a field full of blanks would refuse every
+// key), and the text is padded again only when it is read.
+//
+// The text a field shows for bytes: without trailing blanks.
+QString fixed_field_text(std::string_view bytes);
+// What the field holds as bytes of width (its maximum length): cut to the
+// width, blank-padded to it.
+std::string fixed_field_bytes(const QLineEdit* edit);
+// Shows bytes in the field, unless it holds them already (trailing blanks
+// aside), so that text being typed is left as it is.
+void set_fixed_field(QLineEdit* edit, std::string_view bytes);
+// Exchange of a fixed-width field: the field shows value trimmed; value
+// becomes the field's text padded to the field's width.
+void ddx_fixed(DataExchange& dx, QLineEdit* edit, std::string& value);
+
 class Dialog : public QDialog {
 public:
     explicit Dialog(QWidget* parent = nullptr, unsigned helpContext = 0);
@@ -63,7 +82,9 @@ public:
 
     // Shows the dialog modally: onInitDialog, then the event loop until
     // endDialog. The result given to endDialog (kIdCancel when the window
-    // was closed).
+    // was closed). A dialog without a caption of its own carries the
+    // program's title, and a dialog is never narrower than its title bar
+    // needs.
     int doModal();
     // Shows the dialog without blocking (onInitDialog first); false when the
     // initialisation refused.
@@ -105,10 +126,17 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void prepareWindow();
+
     unsigned helpContext_;
     int result_ = kIdCancel;
     bool ending_ = false;
 };
+
+// The narrowest a window may be for its title bar to show title whole: the
+// title in the title bar's (bold) font, and room for the window's icon and
+// three buttons.
+int title_bar_width(const QString& title);
 
 // Adds OK and Cancel buttons (or OK alone) connected to the handlers.
 QWidget* ok_cancel_buttons(Dialog* dlg, bool withCancel = true);

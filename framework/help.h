@@ -19,8 +19,11 @@ std::string help_page(const std::string& book, unsigned context);
 std::string missing_help_message(const std::string& book);
 
 // Shows the page in the help window; false (after the message) when the
-// book is missing.
-bool show_help(const std::string& book, unsigned context = 0);
+// book is missing. The help window comes to the front, above owner's window
+// (the dialog or main window that asked for help), and takes input even
+// while that window is modal; when that window closes, the help window
+// stays open on its own. Without owner it is a window of its own.
+bool show_help(const std::string& book, unsigned context = 0, QWidget* owner = nullptr);
 
 // The help window, null while none was opened.
 QWidget* help_window();

@@ -1,28 +1,87 @@
 #include "linelist.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QPainter>
+#include <QStyledItemDelegate>
 #include <QTreeView>
 #include <algorithm>
 
+#include "cp1252.h"
 #include "document.h"
 
 namespace fw {
 
-QString from_cp1252(std::string_view bytes) {
-    // 0x80-0x9F of Windows-1252; the rest is ISO 8859-1.
-    static constexpr char16_t k80[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                         0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
-                                         0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                         0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
-    QString out(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
-    QChar* d = out.data();
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        d[i] = (b >= 0x80 && b < 0xA0) ? QChar(k80[b - 0x80]) : QChar(static_cast<char16_t>(b));
+QString from_cp1252(std::string_view bytes) { return fromCp1252(bytes); }
+
+namespace {
+
+// Draws a row's text from the column's left edge plus kListTextMargin, the
+// place where the caption lines that follow the list expect it; background,
+// selection and focus as the style draws them.
+class LineDelegate final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        const QString text = opt.text;
+        opt.text.clear();
+        const QWidget* w = opt.widget;
+        QStyle* style = w != nullptr ? w->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, w);
+        const QPalette::ColorGroup group = !(opt.state & QStyle::State_Enabled) ? QPalette::Disabled
+                                           : (opt.state & QStyle::State_Active) ? QPalette::Active
+                                                                                : QPalette::Inactive;
+        painter->save();
+        painter->setFont(opt.font);
+        painter->setPen(opt.palette.color(
+            group, (opt.state & QStyle::State_Selected) ? QPalette::HighlightedText : QPalette::Text));
+        const QFontMetrics fm(opt.font);
+        const int baseline = opt.rect.top() + (opt.rect.height() - fm.height()) / 2 + fm.ascent();
+        painter->setClipRect(opt.rect, Qt::IntersectClip);
+        painter->drawText(QPoint(opt.rect.left() + kListTextMargin, baseline), text);
+        painter->restore();
     }
-    return out;
-}
+};
+
+// The ruler above the rows, drawn from the same margin as the rows.
+class RulerHeader final : public QHeaderView {
+public:
+    RulerHeader() : QHeaderView(Qt::Horizontal) {}
+
+protected:
+    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override {
+        QStyleOptionHeader opt;
+        initStyleOption(&opt);
+        opt.rect = rect;
+        opt.section = logicalIndex;
+        opt.text.clear();
+        style()->drawControl(QStyle::CE_HeaderSection, &opt, painter, this);
+        const QVariant font =
+            model() != nullptr ? model()->headerData(logicalIndex, orientation(), Qt::FontRole) : QVariant();
+        const QFont f = font.isValid() ? font.value<QFont>() : list_font();
+        const QString text = model() != nullptr
+                                 ? model()->headerData(logicalIndex, orientation(), Qt::DisplayRole).toString()
+                                 : QString();
+        const QFontMetrics fm(f);
+        painter->save();
+        painter->setFont(f);
+        painter->setPen(palette().color(QPalette::ButtonText));
+        painter->setClipRect(rect, Qt::IntersectClip);
+        painter->drawText(
+            QPoint(rect.left() + kListTextMargin, rect.top() + (rect.height() - fm.height()) / 2 + fm.ascent()), text);
+        painter->restore();
+    }
+    QSize sectionSizeFromContents(int logicalIndex) const override {
+        QSize s = QHeaderView::sectionSizeFromContents(logicalIndex);
+        s.setHeight(std::max(s.height(), QFontMetrics(list_font()).height() + 6));
+        return s;
+    }
+};
+
+}  // namespace
 
 QFont fixed_font(int pixels) {
     QFont f(QStringLiteral("Courier New"));
@@ -31,6 +90,8 @@ QFont fixed_font(int pixels) {
     f.setPixelSize(pixels);
     return f;
 }
+
+QFont list_font() { return fixed_font(11); }
 
 void LineListModel::setLines(const std::vector<std::string>* lines, int width) {
     beginResetModel();
@@ -77,7 +138,7 @@ QString LineListModel::lineText(int row) const {
     if (lines_ == nullptr || row < 0 || static_cast<std::size_t>(row) >= lines_->size()) return {};
     std::string_view s = (*lines_)[static_cast<std::size_t>(row)];
     if (width_ > 0 && s.size() > static_cast<std::size_t>(width_)) s = s.substr(0, static_cast<std::size_t>(width_));
-    return from_cp1252(s);
+    return fromCp1252(s);
 }
 
 std::string_view LineListModel::lineBytes(int row) const {
@@ -120,16 +181,19 @@ LineListView::~LineListView() {
 QWidget* LineListView::createWidget(QWidget* parent) {
     list_ = new QTreeView(parent);
     model_->setParent(list_);
+    list_->setHeader(new RulerHeader);
     list_->setModel(model_);
+    list_->setItemDelegate(new LineDelegate(list_));
     list_->setRootIsDecorated(false);
+    list_->setIndentation(0);
     list_->setUniformRowHeights(true);
     list_->setItemsExpandable(false);
     list_->setAllColumnsShowFocus(true);
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list_->setFont(fixed_font());
-    list_->header()->setFont(fixed_font());
+    list_->setFont(model_->font());
+    list_->header()->setFont(model_->font());
     list_->header()->setStretchLastSection(false);
     list_->setColumnWidth(0, 2000);
     return list_;
@@ -174,5 +238,13 @@ void LineListView::selectRow(int row, bool add) {
 void LineListView::setColumnWidth(int pixels) {
     if (list_ != nullptr) list_->setColumnWidth(0, pixels);
 }
+
+QWidget* LineListView::columnWidget() const { return list_ != nullptr ? list_->viewport() : nullptr; }
+
+int LineListView::columnOrigin() const {
+    return (list_ != nullptr ? list_->header()->sectionViewportPosition(0) : 0) + kListTextMargin;
+}
+
+QAbstractScrollArea* LineListView::columnScroller() const { return list_; }
 
 }  // namespace fw

@@ -11,18 +11,29 @@
 #include <string_view>
 #include <vector>
 
+#include "captionline.h"
+#include "cp1252.h"
 #include "view.h"
 
 class QTreeView;
 
 namespace fw {
 
-// Windows-1252 bytes as text (the five unassigned codes map to U+FFFD).
+// The older name of fromCp1252 (cp1252.h), which new code uses.
 QString from_cp1252(std::string_view bytes);
 
 // "Courier New" at a character height of pixels, fixed pitch (the system
 // substitutes a metric-compatible face where that one is missing).
 QFont fixed_font(int pixels = 13);
+
+// The font of the line lists ("Courier New" of character height 11), and of
+// everything that must stand over their fixed columns: caption bars, rulers,
+// masks.
+QFont list_font();
+
+// Pixels between the left edge of the list's column and its first character
+// (the same for the rows and the ruler above them).
+inline constexpr int kListTextMargin = 4;
 
 // The model is owner-data: it keeps only an item count, which its view sets,
 // and reads row i from line i of the document when the list paints it (a
@@ -40,6 +51,7 @@ public:
     void setRuler(const QString& ruler);
     const QString& ruler() const { return ruler_; }
     void setFont(const QFont& font) { font_ = font; }
+    const QFont& font() const { return font_; }
     // The document's lines changed: the view asks again.
     void refresh();
     // The number of rows, without resetting the list.
@@ -63,11 +75,13 @@ private:
     int count_ = 0;
     int width_ = 0;
     QString ruler_;
-    QFont font_ = fixed_font();
+    QFont font_ = list_font();
 };
 
-// A view showing a document's lines through a LineListModel.
-class LineListView : public View {
+// A view showing a document's lines through a LineListModel. Its rows and
+// its ruler are drawn in the list font from the same left margin, and caption
+// lines that follow its columns (TextColumns) stand over them.
+class LineListView : public View, public TextColumns {
 public:
     LineListView();
     ~LineListView() override;
@@ -87,6 +101,13 @@ public:
     void selectRow(int row, bool add = false);
     // Width of the single column in pixels.
     void setColumnWidth(int pixels);
+
+    // TextColumns: the list font, and column 0 of the lines in the list's
+    // viewport (scrolled with it).
+    QFont columnFont() const override { return model_->font(); }
+    QWidget* columnWidget() const override;
+    int columnOrigin() const override;
+    QAbstractScrollArea* columnScroller() const override;
 
 protected:
     // The lines of the document (the view's document must be a LineDocument

@@ -3,6 +3,13 @@
 // is active), a toolbar loaded from the resource tables, accelerators, and a
 // status bar whose panes follow a StatusPanes set. Commands from menus,
 // toolbar and accelerators go to the application's router.
+//
+// The document windows behave as in every multiple-document program: their
+// titles are made unique with ":1", ":2", the menu that holds the window
+// commands ends with the numbered list of the open windows (a check at the
+// active one), Cascade, Tile and Arrange Icons fill the area, Ctrl+F6 and
+// Ctrl+Shift+F6 go to the next and the previous window, and the title bar
+// shows the program's title with the active window's.
 #pragma once
 
 #include <QLabel>
@@ -12,6 +19,7 @@
 #include <vector>
 
 #include "command.h"
+#include "mdiwindows.h"
 #include "resources.h"
 #include "statuspanes.h"
 
@@ -41,7 +49,30 @@ public:
     // The active document window; null when the main frame is its own
     // active frame.
     ChildFrame* activeChildFrame() const;
+    // The open document windows in opening order (windows that are closing
+    // no longer count).
     std::vector<ChildFrame*> childFrames() const;
+    // Shows a new document window, maximised and active; it keeps the
+    // status panes in force now as its own.
+    void addChildFrame(ChildFrame* frame);
+
+    // The program's title; the window's title adds the active document
+    // window's title: "title - [result.ep4:2]".
+    void setAppTitle(const QString& title);
+    const QString& appTitle() const { return appTitle_; }
+    // Renumbers the document windows' titles and updates the main title.
+    void updateFrameTitles();
+
+    // The window commands (also reached through the command ids).
+    void cascadeWindows();
+    void tileWindows();
+    void arrangeIcons();
+    void activateNextWindow();
+    void activatePreviousWindow();
+    // The menu that holds the window commands (null when the menu shown has
+    // none), and the window list it ends with now.
+    QMenu* windowMenu() const { return windowMenu_; }
+    std::vector<WindowMenuEntry> windowMenuEntries() const;
 
     // Puts the menu of resource id in the menu bar (no change when it is
     // already there); false when there is no such menu.
@@ -57,6 +88,9 @@ public:
 
     // Replaces the status panes (see StatusPanes::setIndicators).
     bool setIndicators(const std::vector<int>& ids);
+    // The panes of the active document window, or the single separator
+    // pane while none is active.
+    void resetStatusPanes();
     const StatusPanes& statusPanes() const { return panes_; }
     // The text a pane shows; empty when absent.
     QString paneText(int id) const;
@@ -93,6 +127,12 @@ private:
     QAction* commandAction(int id, const QString& text);
     void rebuildPaneWidgets();
     void applyAccelerators();
+    void fillWindowList();
+    void chooseMoreWindows();
+    // The document windows that are not minimised, and the area they share
+    // (above a row of minimised windows).
+    std::vector<ChildFrame*> arrangeableFrames() const;
+    QRect arrangeArea();
 
     Application& app_;
     QMdiArea* mdi_;
@@ -107,6 +147,9 @@ private:
     QPointer<ChildFrame> activeChild_;
     std::vector<std::pair<int, QLabel*>> paneLabels_;
     bool destroyed_ = false;
+    QString appTitle_;
+    QMenu* windowMenu_ = nullptr;
+    std::vector<QAction*> windowListActions_;
 };
 
 }  // namespace fw

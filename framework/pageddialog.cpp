@@ -3,7 +3,9 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
 
 namespace fw {
@@ -41,12 +43,31 @@ QWidget* PagedDialog::currentPage() const { return stack_->count() == 0 ? nullpt
 
 bool PagedDialog::onSelChanging(QTreeWidgetItem*, QTreeWidgetItem*) { return true; }
 
+QTreeWidgetItem* PagedDialog::itemOfPage(const QWidget* page) const {
+    for (QTreeWidgetItemIterator it(tree_); *it != nullptr; ++it)
+        if ((*it)->data(0, kPageRole).value<void*>() == page) return *it;
+    return nullptr;
+}
+
+void PagedDialog::markShownPage() {
+    QTreeWidgetItem* item = itemOfPage(currentPage());
+    if (item == nullptr) return;
+    reverting_ = true;
+    tree_->setCurrentItem(item);
+    tree_->clearSelection();
+    item->setSelected(true);
+    reverting_ = false;
+}
+
 void PagedDialog::selectionChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous) {
     if (reverting_ || current == nullptr) return;
     if (previous != nullptr && !onSelChanging(previous, current)) {
         reverting_ = true;
         tree_->setCurrentItem(previous);
         reverting_ = false;
+        // A click selects its item after the current item has changed: once
+        // the click is over, the tree marks the page on screen again.
+        QTimer::singleShot(0, this, [this] { markShownPage(); });
         return;
     }
     auto* page = static_cast<QWidget*>(current->data(0, kPageRole).value<void*>());

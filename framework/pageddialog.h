@@ -1,6 +1,8 @@
 // A paged dialog: a tree of page names along the left edge and the pages in
 // a stack beside it; selecting an item shows its page (items without a page,
-// such as a root, show nothing new). The buttons below are the dialog's own.
+// such as a root, show nothing new). A selection that the dialog refuses
+// leaves the item of the page on screen selected. The buttons below are the
+// dialog's own.
 #pragma once
 
 #include <QString>
@@ -27,6 +29,11 @@ public:
     void selectItem(QTreeWidgetItem* item);
     // The page shown; null before one was.
     QWidget* currentPage() const;
+    // The item that shows page; null when none.
+    QTreeWidgetItem* itemOfPage(const QWidget* page) const;
+    // Makes the tree's current and only selected item the one of the page
+    // on screen (the tree always shows where the user is).
+    void markShownPage();
     QTreeWidget* tree() const { return tree_; }
     QStackedWidget* stack() const { return stack_; }
     // The layout below the tree and the pages, for the buttons.

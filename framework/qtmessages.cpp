@@ -1,11 +1,15 @@
 #include "qtmessages.h"
 
 #include <QApplication>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
+
+#include "dialog.h"
 
 namespace fw {
 
-Answer QtMessageService::show(const std::string& text, Buttons buttons, Icon icon) {
+std::unique_ptr<QMessageBox> make_message_box(const std::string& text, Buttons buttons, Icon icon, QWidget* parent) {
     QMessageBox::StandardButtons b = QMessageBox::Ok;
     switch (buttons) {
         case Buttons::Ok:
@@ -42,9 +46,20 @@ Answer QtMessageService::show(const std::string& text, Buttons buttons, Icon ico
             i = QMessageBox::Question;
             break;
     }
-    QMessageBox box(i, QString::fromStdString(messageTitle()), QString::fromStdString(text), b,
-                    QApplication::activeWindow());
-    switch (box.exec()) {
+    const QString title = QString::fromStdString(messageTitle());
+    auto box = std::make_unique<QMessageBox>(i, title, QString::fromStdString(text), b, parent);
+    // A short text would make a box narrower than its caption, which the
+    // title bar then cuts: a spacer across the box's grid keeps it wide (the
+    // box sets its own size from its layout).
+    if (auto* grid = qobject_cast<QGridLayout*>(box->layout()))
+        grid->addItem(new QSpacerItem(title_bar_width(title), 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    return box;
+}
+
+Answer QtMessageService::show(const std::string& text, Buttons buttons, Icon icon) {
+    const auto box = make_message_box(text, buttons, icon, QApplication::activeWindow());
+    switch (box->exec()) {
         case QMessageBox::Ok:
             return Answer::Ok;
         case QMessageBox::Yes:

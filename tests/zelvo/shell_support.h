@@ -3,6 +3,10 @@
 // runs.
 #pragma once
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QString>
+#include <QWidget>
 #include <array>
 #include <deque>
 #include <filesystem>
@@ -15,6 +19,17 @@
 #include "zelvomat/zelvomat.h"
 
 namespace zeltest {
+
+// Types text into w key by key, as the keyboard does (any character, not
+// only those with a key of their own).
+inline void type_text(QWidget* w, const QString& text) {
+    for (const QChar ch : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(w, &press);
+        QApplication::sendEvent(w, &release);
+    }
+}
 
 class FakeLibrary : public zelvo::Library {
 public:

@@ -441,6 +441,40 @@ TEST(EphemerisWindow, TheSetUpOpensAgainAfterTheWindowHasGone) {
     EXPECT_EQ(s.reopened, 1);
 }
 
+TEST(EphemerisWindow, ThePanesShowTheActiveListsCurAndNumWhileOneIsActive) {
+    Started s;
+    MainFrame& mf = *s.app.frame();
+    const std::vector<int> setA{fw::ids::kSeparator, fw::ids::kIndicatorRec, fw::ids::kIndicatorCaps};
+    ASSERT_TRUE(mf.setIndicators(setA));  // as Tasks|Ephemerides sets them
+    ASSERT_NE(s.openAfterRun(10, 0, 100), nullptr);
+    fw::ChildFrame* first = mf.activeChildFrame();
+    ASSERT_TRUE(mf.setIndicators(setA));
+    ASSERT_NE(s.openAfterRun(4, 0, 100), nullptr);
+    fw::ChildFrame* second = mf.activeChildFrame();
+    s.view()->selectRow(2);
+    const auto panes = [&] {
+        s.app.runIdle();
+        return mf.paneText(fw::ids::kIndicatorRec).toStdString() + " " +
+               mf.paneText(fw::ids::kIndicatorCaps).toStdString();
+    };
+    EXPECT_EQ(panes(), "Cur 3 Num 4");
+    // The set-up dialog opened again and cancelled: the panes stay with the
+    // active list.
+    mf.ResetStatusPanes();
+    EXPECT_EQ(mf.statusPanes().ids(), setA);
+    EXPECT_EQ(panes(), "Cur 3 Num 4");
+    // Another list made active, even after the panes were reset: its own.
+    ASSERT_TRUE(mf.setIndicators({fw::ids::kSeparator}));
+    mf.mdiArea()->setActiveSubWindow(first);
+    EXPECT_EQ(mf.statusPanes().ids(), setA);
+    EXPECT_EQ(panes(), "Cur 1 Num 10");
+    // The last window closed: the single separator pane.
+    first->close();
+    second->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(mf.statusPanes().ids(), std::vector<int>{fw::ids::kSeparator});
+}
+
 TEST(EphemerisWindow, PrintsThePagesOfItsLines) {
     Started s;
     CEphView* v = s.openAfterRun(100, 0, 100);

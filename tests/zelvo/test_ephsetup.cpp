@@ -4,20 +4,25 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QStackedWidget>
+#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 #include <cstring>
 #include <filesystem>
 #include <functional>
 
+#include "accuracy.h"
 #include "app.h"
 #include "commands.h"
 #include "ephdialog.h"
 #include "ephsetup.h"
+#include "framework/cp1252.h"
 #include "framework/messages.h"
 #include "framework/progress.h"
 #include "shell_support.h"
@@ -816,12 +821,21 @@ TEST(EphRun, EveryAllowedCombinationPassesTheRecordCheck) {
 
 // ---- The dialog's widgets ----------------------------------------------------------------------
 
-TEST(EphDialog, TreeChecksThePendingFieldAndRunSavesTheRecord) {
-    Bench b;
-    b.boxes.answers = {fw::Answer::Yes};
-    CEphTaskDlg dlg(b.ctx, b.lib, {});
+// The set-up dialog over a new record (the question answered Yes), its field
+// errors recorded.
+struct DialogBench : Bench {
+    CEphTaskDlg dlg{ctx, lib, {}};
     std::vector<FieldError> errors;
-    dlg.showFieldError = [&](const FieldError& e) { errors.push_back(e); };
+    DialogBench() {
+        boxes.answers = {fw::Answer::Yes};
+        dlg.showFieldError = [this](const FieldError& e) { errors.push_back(e); };
+    }
+};
+
+TEST(EphDialog, TreeChecksThePendingFieldAndRunSavesTheRecord) {
+    DialogBench b;
+    CEphTaskDlg& dlg = b.dlg;
+    std::vector<FieldError>& errors = b.errors;
     ASSERT_TRUE(dlg.onInitDialog());
     EXPECT_EQ(dlg.currentPageNumber(), kDescriptionPage);
     auto* descr = dlg.findChild<QPlainTextEdit*>(QStringLiteral("ctl1186"));
@@ -845,7 +859,10 @@ TEST(EphDialog, TreeChecksThePendingFieldAndRunSavesTheRecord) {
     emit dlg.field(kObjectPage, 1)->textEdited(QStringLiteral("20"));
     dlg.selectItem(dlg.item(kIntervalPage));
     EXPECT_EQ(dlg.currentPageNumber(), kIntervalPage);
-    EXPECT_EQ(dlg.field(kObjectPage, 1)->text(), QStringLiteral("20    "));
+    // The field shows the checked text without its padding; the set-up
+    // holds it padded to the width.
+    EXPECT_EQ(dlg.field(kObjectPage, 1)->text(), QStringLiteral("20"));
+    EXPECT_EQ(dlg.setup().object.text[1], "20    ");
 
     // A rectangular choice shows on the output page.
     dlg.selectItem(dlg.item(kCoordinatesPage));
@@ -861,6 +878,92 @@ TEST(EphDialog, TreeChecksThePendingFieldAndRunSavesTheRecord) {
     EXPECT_EQ(saved->get(F::coordinateType), "REC");
     EXPECT_EQ(saved->get(F::lastNumber), "20    ");
     EXPECT_EQ(b.ctx.TaskCode, 6);
+}
+
+TEST(EphDialog, BlankFieldsTakeTypingAtOnceAndTheSetUpReadsThemPadded) {
+    // A record whose name, opposition dates and restriction bounds are all
+    // blanks, as a new record has them.
+    DialogBench b;
+    CEphTaskDlg& dlg = b.dlg;
+    ASSERT_TRUE(dlg.onInitDialog());
+    dlg.show();
+    dlg.selectItem(dlg.item(kObjectPage));
+    dlg.findChild<QRadioButton*>(QStringLiteral("ctl1141"))->click();  // Object name
+    QLineEdit* name = dlg.field(kObjectPage, 2);
+    EXPECT_EQ(name->text(), QString());
+    name->setFocus();
+    zeltest::type_text(name, fw::fromCp1252("\x8A"
+                                            "afa\xF8\xEDk"));
+    EXPECT_EQ(name->text(), fw::fromCp1252("\x8A"
+                                           "afa\xF8\xEDk"));
+    EXPECT_EQ(dlg.setup().object.text[2],
+              "\x8A"
+              "afa\xF8\xEDk" +
+                  std::string(11, ' '));
+    // The check on leaving keeps the name; the field still shows it trimmed.
+    dlg.selectItem(dlg.item(kCoordinatesPage));
+    EXPECT_EQ(dlg.currentPageNumber(), kCoordinatesPage);
+    EXPECT_EQ(name->text(), fw::fromCp1252("\x8A"
+                                           "afa\xF8\xEDk"));
+    dlg.runPressed();
+    ASSERT_EQ(dlg.result(), fw::kIdOk);
+    const auto saved = zelvomat::load_eph_task();
+    ASSERT_TRUE(saved.ok());
+    EXPECT_EQ(saved->get(F::objectName),
+              "\x8A"
+              "afa\xF8\xEDk" +
+                  std::string(11, ' '));
+}
+
+TEST(EphDialog, AfterAFailedCheckTheTreeMarksThePageOnScreen) {
+    DialogBench b;
+    CEphTaskDlg& dlg = b.dlg;
+    std::vector<FieldError>& errors = b.errors;
+    ASSERT_TRUE(dlg.onInitDialog());
+    dlg.show();
+    QTreeWidget* tree = dlg.tree();
+    const auto click = [&](int page) {
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(dlg.item(page)).center());
+        QCoreApplication::processEvents();
+    };
+    click(kObjectPage);
+    ASSERT_EQ(dlg.currentPageNumber(), kObjectPage);
+    // Number To less than Number From, then a click on another page.
+    QLineEdit* from = dlg.field(kObjectPage, 0);
+    QLineEdit* to = dlg.field(kObjectPage, 1);
+    from->setFocus();
+    from->selectAll();
+    QTest::keyClicks(from, QStringLiteral("10"));
+    to->setFocus();
+    QCoreApplication::processEvents();
+    to->selectAll();
+    QTest::keyClicks(to, QStringLiteral("5"));
+    for (int page : {kDescriptionPage, kIntervalPage}) {
+        SCOPED_TRACE(page);
+        errors.clear();
+        click(page);
+        ASSERT_EQ(errors.size(), 1u);
+        EXPECT_EQ(errors[0].message, "\"Number To\" is less than \"Number From\".");
+        EXPECT_EQ(dlg.currentPage(), dlg.stack()->widget(0));
+        EXPECT_EQ(tree->currentItem(), dlg.item(kObjectPage));
+        EXPECT_EQ(tree->selectedItems(), QList<QTreeWidgetItem*>{dlg.item(kObjectPage)});
+    }
+}
+
+TEST(EphDialog, EveryButtonHasItsCaption) {
+    DialogBench b;
+    CEphTaskDlg& dlg = b.dlg;
+    ASSERT_TRUE(dlg.onInitDialog());
+    CAccuracyDlg accuracy(b.ctx);
+    accuracy.onInitDialog();
+    for (QWidget* w : std::initializer_list<QWidget*>{&dlg, &accuracy})
+        for (QAbstractButton* button : w->findChildren<QAbstractButton*>()) {
+            SCOPED_TRACE(button->objectName().toStdString());
+            EXPECT_FALSE(button->text().trimmed().isEmpty() && button->accessibleName().isEmpty());
+        }
+    auto* earth = dlg.findChild<QCheckBox*>(QStringLiteral("ctl1142"));
+    ASSERT_NE(earth, nullptr);
+    EXPECT_EQ(earth->text(), QStringLiteral("Earth"));
 }
 
 // Tasks|Ephemerides: the dialog, the run, the header text and the result

@@ -389,4 +389,21 @@ TEST(OrbitDialog, WidgetsShowTheModel) {
     EXPECT_EQ(read_file(f.path("eelm.eph")).substr(80, 20), pad("2454300.5", 20));
 }
 
+TEST(OrbitDialog, TheProgramsTitleAndACaptionOnEveryButton) {
+    OrbitFixture f;
+    fw::setMessageTitle("ZELVO-21 for Comets");
+    for (bool elements : {true, false}) {
+        SCOPED_TRACE(elements ? "elements" : "coordinates");
+        OrbitInputModel m = f.model(elements);
+        COrbitInputDlg dlg(m);
+        ASSERT_TRUE(dlg.createModeless());
+        EXPECT_EQ(dlg.windowTitle(), QStringLiteral("ZELVO-21 for Comets"));
+        for (QAbstractButton* button : dlg.findChildren<QAbstractButton*>()) {
+            SCOPED_TRACE(button->objectName().toStdString());
+            EXPECT_FALSE(button->text().trimmed().isEmpty() && button->accessibleName().isEmpty());
+        }
+    }
+    fw::setMessageTitle("ZELVO-21");
+}
+
 }  // namespace

@@ -2,7 +2,9 @@
 // bars, idle time and the shutdown.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QImage>
 #include <QToolBar>
 #include <filesystem>
 
@@ -13,6 +15,7 @@
 #include "framework/ids.h"
 #include "framework/linelist.h"
 #include "framework/messages.h"
+#include "icons.h"
 #include "io/files.h"
 #include "shell_support.h"
 #include "tables.h"
@@ -190,6 +193,25 @@ TEST(ChildFrames, WindowsShowTheCaptionsAndHeaderOfTheirCreation) {
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->model().rowCount(), 2);
     EXPECT_EQ(list->model().lineText(1).trimmed(), QStringLiteral("line 2"));
+}
+
+TEST(ChildFrames, EveryWindowCarriesTheProgramsOwnIcons) {
+    Started s;
+    const auto image = [](const QIcon& icon) { return icon.pixmap(32, 32).toImage(); };
+    const QImage program = image(program_icon()), document = image(document_icon());
+    ASSERT_FALSE(program.isNull());
+    ASSERT_FALSE(document.isNull());
+    EXPECT_NE(program, document);
+    // The main window, and with it every dialog and message box.
+    EXPECT_EQ(image(QApplication::windowIcon()), program);
+    EXPECT_EQ(image(s.app.frame()->windowIcon()), program);
+    // The task windows, whatever their frame class.
+    for (const char* docName : {"UltPla", "Observ1", "OC", "Trace"}) {
+        SCOPED_TRACE(docName);
+        fw::ChildFrame* f = s.open(docName, std::string(docName) + ".txt");
+        ASSERT_NE(f, nullptr);
+        EXPECT_EQ(image(f->windowIcon()), document);
+    }
 }
 
 TEST(ChildFrames, ClosingAChangedObservatoryListRebuildsTheRecordListWhateverTaskCodeIsNow) {

@@ -10,6 +10,7 @@
 #include <QMdiArea>
 #include <QMouseEvent>
 #include <QRadioButton>
+#include <QScreen>
 #include <filesystem>
 #include <fstream>
 
@@ -549,7 +550,10 @@ TEST(SmallDialogs, FieldErrorHintsAndTheSplashSwallowsTheFirstPress) {
     EXPECT_TRUE(err.hintLabel(0)->isHidden());
     EXPECT_TRUE(err.hintLabel(1)->isHidden());
 
+    // A main window that is not yet laid out where it will be (maximised):
+    // the splash is centred on the screen all the same.
     QWidget main;
+    main.setGeometry(10, 10, 300, 200);
     main.show();
     SplashScreen::EnableSplashScreen(false);
     SplashScreen::ShowSplashScreen(&main);
@@ -557,6 +561,8 @@ TEST(SmallDialogs, FieldErrorHintsAndTheSplashSwallowsTheFirstPress) {
     SplashScreen::EnableSplashScreen(true);
     SplashScreen::ShowSplashScreen(&main);
     ASSERT_NE(SplashScreen::window(), nullptr);
+    const QRect screen = main.screen()->availableGeometry();
+    EXPECT_LE((SplashScreen::window()->frameGeometry().center() - screen.center()).manhattanLength(), 2);
     QMouseEvent move(QEvent::MouseMove, QPointF(1, 1), QPointF(1, 1), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     EXPECT_FALSE(SplashScreen::PreTranslateAppMessage(&move));
     QMouseEvent press(QEvent::NonClientAreaMouseButtonPress, QPointF(1, 1), QPointF(1, 1), Qt::LeftButton,

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "framework/cp1252.h"
 #include "framework/linelist.h"
 #include "helpcontexts.h"
 
@@ -107,7 +108,7 @@ CAccuracyPage::CAccuracyPage(AccuracyPageModel& model, QWidget* parent) : QWidge
     const int radioIds[3] = {1134, 1137, 1139};
     auto* modelRow = new QHBoxLayout;
     for (int m = 0; m < 3; ++m) {
-        auto* r = new QRadioButton(QString::fromLatin1(names[m]));
+        auto* r = new QRadioButton(fw::fromCp1252(names[m]));
         r->setObjectName(QStringLiteral("ctl%1").arg(radioIds[m]));
         group->addButton(r, m);
         modelRow->addWidget(r);
@@ -124,11 +125,12 @@ CAccuracyPage::CAccuracyPage(AccuracyPageModel& model, QWidget* parent) : QWidge
     }
     layout->addLayout(modelRow);
 
-    const char* bodies[12] = {"Mercury", "Venus",   "",      "Mars",  "Jupiter", "Saturn",
+    // The Earth's box names the body that its two radios split.
+    const char* bodies[12] = {"Mercury", "Venus",   "Earth", "Mars",  "Jupiter", "Saturn",
                               "Uranus",  "Neptune", "Pluto", "Ceres", "Pallas",  "Vesta"};
     const int boxIds[13] = {1140, 1141, 1142, 1143, 1144, 1145, 1146, 1147, 1148, 1150, 1154, 1155, 1156};
     for (int i = 0; i < 13; ++i) {
-        auto* b = new QCheckBox(i < 12 ? QString::fromLatin1(bodies[i]) : QString());
+        auto* b = new QCheckBox(i < 12 ? fw::fromCp1252(bodies[i]) : QString());
         b->setObjectName(QStringLiteral("ctl%1").arg(boxIds[i]));
         boxes_[static_cast<std::size_t>(i)] = b;
         QObject::connect(b, &QCheckBox::clicked, this, [this, i] { clicked(i); });
@@ -142,7 +144,7 @@ CAccuracyPage::CAccuracyPage(AccuracyPageModel& model, QWidget* parent) : QWidge
     const char* earthNames[2] = {"Earth + Moon", "Earth, Moon"};
     auto* earthGroup = new QButtonGroup(this);
     for (int m = 0; m < 2; ++m) {
-        auto* r = new QRadioButton(QString::fromLatin1(earthNames[m]));
+        auto* r = new QRadioButton(fw::fromCp1252(earthNames[m]));
         r->setObjectName(QStringLiteral("ctl%1").arg(m == 0 ? 1151 : 1152));
         earthGroup->addButton(r, m);
         eh->addWidget(r);
@@ -158,6 +160,8 @@ CAccuracyPage::CAccuracyPage(AccuracyPageModel& model, QWidget* parent) : QWidge
     relText_ = new QPlainTextEdit(QStringLiteral(" Relativistic\n perturbations\n from Sun"));
     relText_->setReadOnly(true);
     relText_->setFixedHeight(fw::fixed_font(11).pixelSize() * 5);
+    // The box's caption is the text beside it.
+    boxes_[kBoxRelSun]->setAccessibleName(QStringLiteral("Relativistic perturbations from Sun"));
     rh->addWidget(boxes_[kBoxRelSun]);
     rh->addWidget(relText_);
     layout->addWidget(major);

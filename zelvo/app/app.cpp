@@ -15,6 +15,7 @@
 #include "framework/messages.h"
 #include "framework/printing.h"
 #include "framework/progress.h"
+#include "icons.h"
 #include "linedoc.h"
 #include "lineview.h"
 #include "ocwindows.h"
@@ -175,11 +176,13 @@ std::unique_ptr<fw::View> TaskApp::makeLineView(std::string_view docName) {
 }
 
 bool TaskApp::initInstance() {
+    // Every window and box of the program carries the program's icon.
+    QApplication::setWindowIcon(program_icon());
     registerTemplates();
     if (!run_startup_check(ctx_, lib_, ctx_.ProgramDir)) return false;
     auto frame = std::make_unique<MainFrame>(*this, ctx_);
     if (!frame->loadFrame(cmd::kMainFrame)) return false;
-    frame->setWindowTitle(QString::fromStdString(ctx_.AppTitle));
+    frame->setAppTitle(QString::fromStdString(ctx_.AppTitle));
     frame->resize(1024, 720);
     setMainFrame(std::move(frame));
     progressDlg_ = std::make_unique<CCalcProgressDlg>(mainFrame());

@@ -4,6 +4,7 @@
 #include "framework/document.h"
 #include "framework/messages.h"
 #include "framework/progress.h"
+#include "icons.h"
 #include "lineedit.h"
 #include "tables.h"
 
@@ -83,7 +84,9 @@ std::vector<fw::BarSpec> caption_bars(FrameClass c, int taskCode, int observatio
     return {};
 }
 
-TaskChildFrame::TaskChildFrame(FrameClass c, AppContext& ctx, Library& lib) : class_(c), ctx_(ctx), lib_(lib) {}
+TaskChildFrame::TaskChildFrame(FrameClass c, AppContext& ctx, Library& lib) : class_(c), ctx_(ctx), lib_(lib) {
+    setWindowIcon(document_icon());
+}
 
 bool TaskChildFrame::rebuildsObservatories() const {
     return class_ == FrameClass::CChildFrame && taskCode_ == 17 && document() != nullptr && document()->wasChanged();

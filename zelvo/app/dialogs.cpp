@@ -8,23 +8,25 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
+#include <QScreen>
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <cstring>
 
 #include "framework/linelist.h"
+#include "icons.h"
 
 namespace zelvo {
 
 CAboutDlg::CAboutDlg(QWidget* parent) : fw::Dialog(parent) {
     setWindowTitle(QStringLiteral("About Zelvo"));
     auto* icon = new QLabel;
-    icon->setPixmap(QApplication::style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(48, 48));
+    icon->setPixmap(program_icon().pixmap(48, 48));
     auto* text = new QVBoxLayout;
     for (const char* line : {"ZELVO, Version 2.0", "Astrometry of minor planets and comets",
                              "Ephemerides, O-C, identifications, plates, orbits"}) {
-        auto* l = new QLabel(QString::fromLatin1(line));
+        auto* l = new QLabel(QString::fromUtf8(line));
         l->setFont(fw::fixed_font(13));
         text->addWidget(l);
     }
@@ -121,7 +123,16 @@ SplashScreen::SplashScreen(QWidget* owner)
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(470, 345);
     setCursor(Qt::ArrowCursor);
-    if (owner != nullptr) move(owner->geometry().center() - rect().center());
+    placeCentred();
+}
+
+void SplashScreen::placeCentred() {
+    // The main window is still being laid out (maximised) when the splash
+    // appears: its screen, not its geometry of the moment, gives the centre.
+    QWidget* owner = parentWidget();
+    QScreen* screen = owner != nullptr ? owner->screen() : QGuiApplication::primaryScreen();
+    if (screen != nullptr)
+        setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen->availableGeometry()));
 }
 
 SplashScreen::~SplashScreen() {
@@ -142,6 +153,7 @@ void SplashScreen::ShowSplashScreen(QWidget* mainFrame) {
         QCoreApplication::instance()->installEventFilter(splash_filter());
     }
     QTimer::singleShot(1500, s, [] { HideSplashScreen(); });
+    s->placeCentred();
     s->show();
     s->repaint();
 }

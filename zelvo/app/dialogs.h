@@ -36,9 +36,9 @@ private:
     QLabel* labels_[3];
 };
 
-// The splash screen: a 470 by 345 picture centred over the main window. It
-// closes after 1500 ms, or at the first key or mouse-button press, which is
-// swallowed; no other event is held up.
+// The splash screen: a 470 by 345 picture centred on the main window's
+// screen (the main window fills it). It closes after 1500 ms, or at the first
+// key or mouse-button press, which is swallowed; no other event is held up.
 class SplashScreen final : public QWidget {
 public:
     // The program's switch (off when the program is started for embedding).
@@ -63,6 +63,7 @@ protected:
 private:
     explicit SplashScreen(QWidget* owner);
     ~SplashScreen() override;
+    void placeCentred();
 };
 
 }  // namespace zelvo

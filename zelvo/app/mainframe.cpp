@@ -1,7 +1,6 @@
 #include "mainframe.h"
 
 #include <QEvent>
-#include <QMdiArea>
 #include <filesystem>
 
 #include "commands.h"
@@ -88,9 +87,6 @@ void delete_work_files(const std::string& dir) {
 
 MainFrame::MainFrame(fw::Application& app, AppContext& ctx) : fw::MainFrame(app), ctx_(ctx) {
     onCommandId(kViewStatusBar, [this] { ResetStatusPanes(); });
-    onCommandId(kWindowCascade, [this] { mdiArea()->cascadeSubWindows(); });
-    onCommandId(kWindowTileHorz, [this] { mdiArea()->tileSubWindows(); });
-    onCommandId(kWindowArrange, [this] { mdiArea()->tileSubWindows(); });
     onCommandId(cmd::kHelpUserGuide, [this] { OnHelpUserGuide(); });
     // F1 gives the main window's help while no document window is active;
     // in a document window nothing handles it.
@@ -100,9 +96,12 @@ MainFrame::MainFrame(fw::Application& app, AppContext& ctx) : fw::MainFrame(app)
     });
 }
 
-void MainFrame::ResetStatusPanes() { setIndicators({kSeparator}); }
+// The Status Bar command and the closing task windows: the single separator
+// pane, unless a document window is still active, whose list keeps showing
+// its "Cur" and "Num".
+void MainFrame::ResetStatusPanes() { resetStatusPanes(); }
 
-void MainFrame::OnHelpInfo() { fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), help::kMainFrame); }
+void MainFrame::OnHelpInfo() { fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), help::kMainFrame, this); }
 
 void MainFrame::OnHelpUserGuide() {
     fw::show_help(AppDirectory(ctx_) + (ctx_.CometMode ? "HTMLHelp/UserGuide/UserGidCom21/index.html"
@@ -120,14 +119,6 @@ void MainFrame::onDestroyWindow() {
     delete_work_files(ctx_.WorkDir);
     ctx_.LineClipboard.clear();
     if (QWidget* help = fw::help_window()) help->close();
-}
-
-void MainFrame::onActivateChild(fw::ChildFrame* frame) {
-    fw::MainFrame::onActivateChild(frame);
-    QString title = QString::fromStdString(ctx_.AppTitle);
-    if (frame != nullptr && frame->document() != nullptr)
-        title += QStringLiteral(" - [") + QString::fromStdString(frame->document()->title()) + QStringLiteral("]");
-    setWindowTitle(title);
 }
 
 void MainFrame::changeEvent(QEvent* event) {

@@ -21,7 +21,8 @@ class MainFrame : public fw::MainFrame {
 public:
     MainFrame(fw::Application& app, AppContext& ctx);
 
-    // The status bar gets the single separator pane again.
+    // The status bar gets the single separator pane again, or the panes of
+    // the document window that is still active.
     void ResetStatusPanes();
     // Help of the main window (context 0x20080).
     void OnHelpInfo();
@@ -30,7 +31,6 @@ public:
 protected:
     bool onClose() override;
     void onDestroyWindow() override;
-    void onActivateChild(fw::ChildFrame* frame) override;
     void changeEvent(QEvent* event) override;
 
 private:

@@ -191,7 +191,7 @@ void SetupFormatColumn(fw::LineListView& list, int key) {
         return;
     }
     const auto row = static_cast<std::size_t>(f - RecordFormatTable.data());
-    list.model().setRuler(fw::from_cp1252(FormatRulerTable[row]));
+    list.model().setRuler(fw::fromCp1252(FormatRulerTable[row]));
     list.setColumnWidth(2000);
 }
 

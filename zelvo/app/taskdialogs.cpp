@@ -12,9 +12,11 @@
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QVBoxLayout>
+#include <memory>
 
 #include "accuracy.h"
 #include "context.h"
+#include "framework/captionline.h"
 #include "framework/cp1252.h"
 #include "framework/dialog.h"
 #include "framework/linelist.h"
@@ -31,21 +33,15 @@ QWidget* parent_window() { return QApplication::activeWindow(); }
 
 std::string bytes_of(const QString& s) { return fw::toCp1252(s); }
 
-QLabel* fixed_label(const std::string& text) {
-    auto* l = new QLabel(fw::from_cp1252(text));
-    l->setFont(fw::fixed_font(13));
-    l->setTextFormat(Qt::PlainText);
-    return l;
-}
-
-// "String Editor" (resource 156): the line under its title and masks, in
-// one fixed-pitch font so that the masks line up with the line.
+// "String Editor" (resource 156): the line under its title and masks, which
+// are drawn in the line's font from the screen column of its first
+// character, so that each mask stands over its field.
 class CStringEditDlg final : public fw::Dialog {
 public:
     explicit CStringEditDlg(const StringEditRequest& r)
         : fw::Dialog(parent_window(), help::kStringEditor), request_(r) {
         setWindowTitle(QStringLiteral("String Editor"));
-        setFont(fw::fixed_font(13));
+        setFont(fw::list_font());
         auto* layout = new QVBoxLayout(this);
         auto* top = new QGridLayout;
         top->addWidget(new QLabel(QStringLiteral("String:")), 0, 0);
@@ -55,22 +51,28 @@ public:
         number_->setAlignment(Qt::AlignRight);
         number_->setMaximumWidth(80);
         top->addWidget(number_, 0, 1);
-        auto* message = new QLineEdit(fw::from_cp1252(r.message));
+        auto* message = new QLineEdit(fw::fromCp1252(r.message));
         message->setObjectName(QStringLiteral("ctl1006"));
         message->setReadOnly(true);
         top->addWidget(message, 0, 2);
         layout->addLayout(top);
-        layout->addWidget(fixed_label(r.title));
-        layout->addWidget(fixed_label(r.minutesMask));
-        layout->addWidget(fixed_label(r.secondsMask));
         line_ = new QTextEdit;
         line_->setObjectName(QStringLiteral("ctl1014"));
         line_->setAcceptRichText(false);
         line_->setLineWrapMode(QTextEdit::NoWrap);
-        line_->setFont(fw::fixed_font(13));
-        line_->setPlainText(fw::from_cp1252(r.lineText));
+        line_->setFont(fw::list_font());
+        line_->setPlainText(fw::fromCp1252(r.lineText));
         line_->setFixedHeight(QFontMetrics(line_->font()).lineSpacing() + 14);
         line_->setMinimumWidth(QFontMetrics(line_->font()).horizontalAdvance(QString(84, QLatin1Char('x'))));
+        lineColumns_ = std::make_unique<fw::EditorColumns>(line_);
+        const std::pair<int, const std::string*> masks[3] = {
+            {1020, &r.title}, {1017, &r.minutesMask}, {1015, &r.secondsMask}};
+        for (const auto& [id, text] : masks) {
+            auto* mask = new fw::CaptionLine(fw::fromCp1252(*text));
+            mask->setObjectName(QStringLiteral("ctl%1").arg(id));
+            mask->follow(lineColumns_.get());
+            layout->addWidget(mask);
+        }
         layout->addWidget(line_);
         // "Save" (id 1) at the right; Esc or closing the window cancels.
         auto* buttons = new QHBoxLayout;
@@ -96,6 +98,7 @@ private:
     StringEditRequest request_;
     QLineEdit* number_;
     QTextEdit* line_;
+    std::unique_ptr<fw::EditorColumns> lineColumns_;
 };
 
 // A dialog of labelled text fields.
@@ -104,11 +107,11 @@ public:
     FieldsDlg(const QString& title, const std::vector<std::pair<QString, std::string>>& fields)
         : fw::Dialog(parent_window()) {
         setWindowTitle(title);
-        setFont(fw::fixed_font(13));
+        setFont(fw::list_font());
         auto* layout = new QVBoxLayout(this);
         auto* form = new QFormLayout;
         for (const auto& [label, text] : fields) {
-            auto* e = new QLineEdit(fw::from_cp1252(text));
+            auto* e = new QLineEdit(fw::fromCp1252(text));
             edits.push_back(e);
             form->addRow(label, e);
         }

@@ -20,6 +20,8 @@
 
 #include "accuracy.h"
 #include "dialogs.h"
+#include "framework/cp1252.h"
+#include "framework/dialog.h"
 #include "framework/filedialogs.h"
 #include "framework/linelist.h"
 #include "framework/messages.h"
@@ -33,11 +35,8 @@ using namespace eph;
 
 namespace {
 
-QString q(const std::string& s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
-std::string s(const QString& t) {
-    const QByteArray b = t.toLatin1();
-    return std::string(b.constData(), static_cast<std::size_t>(b.size()));
-}
+QString q(const std::string& s) { return fw::fromCp1252(s); }
+std::string s(const QString& t) { return fw::toCp1252(t); }
 
 void set_radio(QRadioButton* r, bool on, bool enabled = true) {
     r->setAutoExclusive(false);
@@ -46,11 +45,9 @@ void set_radio(QRadioButton* r, bool on, bool enabled = true) {
     r->setEnabled(enabled);
 }
 
+// A fixed-width field of the set-up: shown without its trailing blanks.
 void set_text(QLineEdit* e, const std::string& t, bool enabled) {
-    if (e->text() != q(t)) {
-        e->setText(q(t));
-        e->setCursorPosition(0);
-    }
+    fw::set_fixed_field(e, t);
     e->setEnabled(enabled);
 }
 
@@ -101,9 +98,9 @@ CEphTaskDlg::CEphTaskDlg(AppContext& ctx, Library& lib, EphemerisWindows windows
                                    help::kRestrictionsPage,
                                    help::kDescriptionPage};
     for (int p = 1; p < 10; ++p) setHelpContext(pages[p], pageHelp[p]);
-    items_[0] = addItem(QString::fromLatin1(kPageNames[0]), nullptr);
+    items_[0] = addItem(fw::fromCp1252(kPageNames[0]), nullptr);
     for (int p = 1; p < 10; ++p)
-        items_[static_cast<std::size_t>(p)] = addItem(QString::fromLatin1(kPageNames[p]), pages[p], items_[0]);
+        items_[static_cast<std::size_t>(p)] = addItem(fw::fromCp1252(kPageNames[p]), pages[p], items_[0]);
     // Changes on the accuracy page reach the description at the next page
     // change; its own widgets keep the model.
     auto* buttons = new QHBoxLayout;
@@ -122,7 +119,7 @@ CEphTaskDlg::CEphTaskDlg(AppContext& ctx, Library& lib, EphemerisWindows windows
 CEphTaskDlg::~CEphTaskDlg() = default;
 
 QRadioButton* CEphTaskDlg::radio(const char* text, int ctlId, std::function<void()> handler) {
-    auto* r = new QRadioButton(QString::fromLatin1(text));
+    auto* r = new QRadioButton(fw::fromCp1252(text));
     r->setObjectName(QStringLiteral("ctl%1").arg(ctlId));
     QObject::connect(r, &QRadioButton::clicked, this, [this, handler = std::move(handler)] {
         if (refreshing_) return;
@@ -160,7 +157,7 @@ QWidget* CEphTaskDlg::buildObjectPage() {
         const auto ku = static_cast<std::size_t>(k);
         objField_[ku] = testedField(kObjectPage, k, fieldIds[k], static_cast<int>(ObjectPageState::kWidth[ku]));
         QObject::connect(objField_[ku], &QLineEdit::textEdited, this,
-                         [this, ku](const QString& t) { setup_->object.text[ku] = s(t); });
+                         [this, ku] { setup_->object.text[ku] = fw::fixed_field_bytes(objField_[ku]); });
     }
     editBtn_ = new QPushButton(QStringLiteral("Edit"));
     browseBtn_ = new QPushButton(QStringLiteral("Browse..."));
@@ -272,7 +269,7 @@ QWidget* CEphTaskDlg::buildCentrePage() {
     auto* g = new QGridLayout(page);
     centreCombo_ = new QComboBox;
     centreCombo_->setObjectName(QStringLiteral("ctl1053"));
-    for (const char* n : kCentreNames) centreCombo_->addItem(QString::fromLatin1(n));
+    for (const char* n : kCentreNames) centreCombo_->addItem(fw::fromCp1252(n));
     QObject::connect(centreCombo_, &QComboBox::activated, this, [this](int i) {
         if (refreshing_) return;
         setup_->OnCentreSelected(i);
@@ -300,14 +297,14 @@ QWidget* CEphTaskDlg::buildCentrePage() {
         const auto ku = static_cast<std::size_t>(k);
         centreField_[ku] = testedField(kCentrePage, k, ids[k], static_cast<int>(CentrePageState::kWidth[ku]));
         QObject::connect(centreField_[ku], &QLineEdit::textEdited, this,
-                         [this, ku](const QString& t) { setup_->centre.text[ku] = s(t); });
+                         [this, ku] { setup_->centre.text[ku] = fw::fixed_field_bytes(centreField_[ku]); });
     }
     placeCombo_ = new QComboBox;
     placeCombo_->setObjectName(QStringLiteral("ctl1060"));
     placeCombo_->setEditable(true);
-    placeCombo_->lineEdit()->setMaxLength(50);
+    placeCombo_->lineEdit()->setMaxLength(static_cast<int>(CentrePageState::kPlaceWidth));
     QObject::connect(placeCombo_->lineEdit(), &QLineEdit::textEdited, this,
-                     [this](const QString& t) { setup_->centre.place = s(t); });
+                     [this] { setup_->centre.place = fw::fixed_field_bytes(placeCombo_->lineEdit()); });
     selectPlaceBtn_ = new QPushButton(QStringLiteral("Click here to select place..."));
     selectPlaceBtn_->setObjectName(QStringLiteral("ctl1141"));
     QObject::connect(selectPlaceBtn_, &QPushButton::clicked, this, [this] {
@@ -356,11 +353,11 @@ QWidget* CEphTaskDlg::buildIntervalPage() {
         const auto ku = static_cast<std::size_t>(k);
         intervalField_[ku] = testedField(kIntervalPage, k, ids[k], static_cast<int>(IntervalPageState::kWidth[ku]));
         QObject::connect(intervalField_[ku], &QLineEdit::textEdited, this,
-                         [this, ku](const QString& t) { setup_->interval.text[ku] = s(t); });
+                         [this, ku] { setup_->interval.text[ku] = fw::fixed_field_bytes(intervalField_[ku]); });
     }
     coverageCombo_ = new QComboBox;
     coverageCombo_->setObjectName(QStringLiteral("ctl1081"));
-    for (const char* c : CoverageChoices) coverageCombo_->addItem(QString::fromLatin1(c));
+    for (const char* c : CoverageChoices) coverageCombo_->addItem(fw::fromCp1252(c));
     QObject::connect(coverageCombo_, &QComboBox::activated, this, [this](int i) {
         if (!refreshing_) setup_->interval.coverage = CoverageChoices[static_cast<std::size_t>(i)];
     });
@@ -410,8 +407,10 @@ QWidget* CEphTaskDlg::buildRestrictionsPage() {
     const int upIds[10] = {1110, 1114, 1117, 1120, 1123, 1126, 1129, 1132, 1135, 1138};
     for (int i = 0; i < 10; ++i) {
         const auto iu = static_cast<std::size_t>(i);
+        // The row's caption field names the quantity that the box switches.
         rowBox_[iu] = new QCheckBox;
         rowBox_[iu]->setObjectName(QStringLiteral("ctl%1").arg(boxIds[i]));
+        rowBox_[iu]->setAccessibleName(QStringLiteral("Restriction %1").arg(i + 1));
         QObject::connect(rowBox_[iu], &QCheckBox::clicked, this, [this, i](bool on) {
             std::optional<FieldError> e;
             setup_->OnRowSwitch(i, on, &e);
@@ -423,7 +422,7 @@ QWidget* CEphTaskDlg::buildRestrictionsPage() {
             const auto ku = static_cast<std::size_t>(k);
             boundField_[ku] = testedField(kRestrictionsPage, k, side == 0 ? lowIds[i] : upIds[i], 10);
             QObject::connect(boundField_[ku], &QLineEdit::textEdited, this,
-                             [this, ku](const QString& t) { setup_->restrict.current[ku] = s(t); });
+                             [this, ku] { setup_->restrict.current[ku] = fw::fixed_field_bytes(boundField_[ku]); });
         }
         caption_[iu] = new QLineEdit;
         caption_[iu]->setObjectName(QStringLiteral("ctl%1").arg(capIds[i]));
@@ -491,7 +490,7 @@ void CEphTaskDlg::showState() {
     for (int m = 0; m < 4; ++m) set_radio(modeRadio_[static_cast<std::size_t>(m)], c.mode == m, c.modeRadiosEnabled());
     for (int k = 0; k < 7; ++k)
         set_text(centreField_[static_cast<std::size_t>(k)], c.text[static_cast<std::size_t>(k)], c.fieldEnabled(k));
-    if (placeCombo_->currentText() != q(c.place)) placeCombo_->setEditText(q(c.place));
+    fw::set_fixed_field(placeCombo_->lineEdit(), c.place);
     placeCombo_->setEnabled(c.placeEnabled());
     selectPlaceBtn_->setEnabled(c.placeEnabled());
     // Interval

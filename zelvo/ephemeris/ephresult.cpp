@@ -254,7 +254,7 @@ CEphView::CEphView(AppContext& ctx, Library& lib)
     onCommandId(kFilePrint, [this] { OnFilePrint(); });
     onCommandId(cmd::kFilePrintDirect, [this] { OnFilePrint(); });
     onCommandId(kFilePrintPreview, [this] { OnFilePrintPreview(); });
-    onCommandId(kHelp, [this] { fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), kHelpContext); });
+    onCommandId(kHelp, [this] { fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), kHelpContext, list()); });
     onUpdateId(kIndicatorCaps, [this](fw::CommandUI& ui) {
         const auto* l = documentLines();
         ui.setText("Num " + std::to_string(l != nullptr ? l->size() : 0));
@@ -292,7 +292,7 @@ int CEphView::formatKey() const {
 void CEphView::onInitialUpdate() {
     WaitCursor wait;
     fw::LineListView::onInitialUpdate();
-    model().setRuler(fw::from_cp1252(FormatRulerTable[static_cast<std::size_t>(ephemeris_ruler_index(taskCode_))]));
+    model().setRuler(fw::fromCp1252(FormatRulerTable[static_cast<std::size_t>(ephemeris_ruler_index(taskCode_))]));
     if (list() != nullptr) list()->setSelectionMode(QAbstractItemView::SingleSelection);
     setColumnWidth(2000);
 }

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "framework/cp1252.h"
 #include "framework/linelist.h"
 #include "framework/messages.h"
 #include "helpcontexts.h"
@@ -73,10 +74,9 @@ CObsSearchDlg::CObsSearchDlg(Library& lib, QWidget* parent)
 }
 
 void CObsSearchDlg::onSearch() {
-    const QByteArray typed = fragment_->text().toLatin1();
-    if (!model_.search(std::string(typed.constData(), static_cast<std::size_t>(typed.size())))) return;
+    if (!model_.search(fw::toCp1252(fragment_->text()))) return;
     list_->clear();
-    for (const std::string& m : model_.matches()) list_->addItem(fw::from_cp1252(m).trimmed());
+    for (const std::string& m : model_.matches()) list_->addItem(fw::fromCp1252(m).trimmed());
     list_->setCurrentIndex(0);
     list_->setFocus();
 }

@@ -16,6 +16,7 @@
 
 #include "commands.h"
 #include "dialogs.h"
+#include "framework/cp1252.h"
 #include "framework/linelist.h"
 #include "helpcontexts.h"
 #include "orbitinput.h"
@@ -24,14 +25,9 @@ namespace zelvo {
 
 namespace {
 
-QString text_of(const std::string& bytes) { return fw::from_cp1252(bytes); }
+QString text_of(const std::string& bytes) { return fw::fromCp1252(bytes); }
 
-std::string bytes_of(const QString& text) {
-    // Typed text is plain ASCII in practice; other characters become '?'.
-    std::string out;
-    for (QChar c : text) out += c.unicode() < 256 ? static_cast<char>(c.unicode()) : '?';
-    return out;
-}
+std::string bytes_of(const QString& text) { return fw::toCp1252(text); }
 
 constexpr unsigned kHelpContext = help::kObjectPage;  // the Object(s) page's help
 
@@ -94,10 +90,15 @@ COrbitInputDlg::COrbitInputDlg(OrbitInputModel& model, QWidget* parent) : fw::Di
                                               1191, 1192, 1193, 1184, 1215, 1219, 1222, 1226, 1005};
     static const int kFieldIds[kOrbitFields] = {1194, 1195, 1196, 1197, 1198, 1199, 1200, 1201, 1202, 1203,
                                                 1204, 1205, 1206, 1208, 1217, 1221, 1225, 1227, 1006};
-    auto* mt = new QCheckBox;
-    auto* naq = new QCheckBox;
+    // The boxes of the two choices of columns (M or T; n, a or q) are
+    // captioned by the radios beside them; the group holds them even in the
+    // form of coordinates, which does not show them.
+    auto* mt = new QCheckBox(elementsGroup_);
+    auto* naq = new QCheckBox(elementsGroup_);
     mt->setObjectName(QStringLiteral("ctl1183"));
     naq->setObjectName(QStringLiteral("ctl1190"));
+    mt->setAccessibleName(QStringLiteral("M or T"));
+    naq->setAccessibleName(QStringLiteral("n, a or q"));
     boxes_[kGroupMT] = mt;
     boxes_[kGroupNAQ] = naq;
     int row = 1;
@@ -107,8 +108,8 @@ COrbitInputDlg::COrbitInputDlg(OrbitInputModel& model, QWidget* parent) : fw::Di
             continue;
         }
         const bool radio = i == kFieldM || i == kFieldT || i == kFieldN || i == kFieldA || i == kFieldQ;
-        QAbstractButton* b = radio ? static_cast<QAbstractButton*>(new QRadioButton(QString::fromLatin1(kBoxText[i])))
-                                   : static_cast<QAbstractButton*>(new QCheckBox(QString::fromLatin1(kBoxText[i])));
+        QAbstractButton* b = radio ? static_cast<QAbstractButton*>(new QRadioButton(fw::fromCp1252(kBoxText[i])))
+                                   : static_cast<QAbstractButton*>(new QCheckBox(fw::fromCp1252(kBoxText[i])));
         if (radio) b->setAutoExclusive(false);  // the model decides which one is chosen
         b->setObjectName(QStringLiteral("ctl%1").arg(kBoxIds[i]));
         auto* f = new QLineEdit;
@@ -127,7 +128,7 @@ COrbitInputDlg::COrbitInputDlg(OrbitInputModel& model, QWidget* parent) : fw::Di
         const int control = i;
         QObject::connect(b, &QAbstractButton::clicked, this, [this, control] { clicked(control); });
         QObject::connect(f, &QLineEdit::textEdited, this,
-                         [this, control](const QString& t) { m_.setFieldText(control, bytes_of(t)); });
+                         [this, control, f] { m_.setFieldText(control, fw::fixed_field_bytes(f)); });
     }
     if (!m_.elements) {
         mt->hide();
@@ -238,7 +239,7 @@ void COrbitInputDlg::showModel() {
         QLineEdit* f = fields_[static_cast<std::size_t>(i)];
         if (f == nullptr) continue;
         f->setEnabled(m_.fieldEnabled[static_cast<std::size_t>(i)]);
-        f->setText(text_of(m_.fieldTexts[static_cast<std::size_t>(i)]));
+        fw::set_fixed_field(f, m_.fieldTexts[static_cast<std::size_t>(i)]);
     }
     hint_->setVisible(m_.hintVisible);
     hint_->setPlainText(text_of(m_.hintText).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
