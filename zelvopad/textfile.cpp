@@ -42,28 +42,31 @@ constexpr std::string_view line_end_bytes(LineEnd e) {
 }  // namespace
 
 TextFile::TextFile(std::string_view bytes) {
-    // Every byte is one character, so positions in chars are positions in bytes.
-    const QString chars = fw::fromCp1252(bytes);
-    text_.reserve(chars.size());
+    // Every byte is one character; the line ends are then taken out in place.
+    text_ = fw::fromCp1252(bytes);
+    QChar* d = text_.data();
+    const qsizetype n = text_.size();
     std::array<std::size_t, 3> counts{};
-    for (qsizetype i = 0; i < chars.size(); ++i) {
-        const QChar c = chars[i];
+    qsizetype w = 0;
+    for (qsizetype r = 0; r < n; ++r) {
+        const QChar c = d[r];
         if (c != u'\r' && c != u'\n') {
-            text_.append(c);
+            d[w++] = c;
             continue;
         }
         LineEnd end = LineEnd::Lf;
         if (c == u'\r') {
             end = LineEnd::Cr;
-            if (i + 1 < chars.size() && chars[i + 1] == u'\n') {
+            if (r + 1 < n && d[r + 1] == u'\n') {
                 end = LineEnd::CrLf;
-                ++i;
+                ++r;
             }
         }
         ends_.push_back(end);
         ++counts[static_cast<std::size_t>(end)];
-        text_.append(u'\n');
+        d[w++] = u'\n';
     }
+    text_.truncate(w);
     // The most frequent end; on a tie the first of CR LF, LF, CR.
     const auto most = std::max_element(counts.begin(), counts.end());
     if (*most > 0) usual_ = static_cast<LineEnd>(most - counts.begin());
