@@ -69,7 +69,6 @@ PadWindow::PadWindow(QSettings& settings, QWidget* parent)
     // Fixed-column lines stay on one line; nothing is wrapped.
     editor_->setLineWrapMode(QPlainTextEdit::NoWrap);
     editor_->setTabStopDistance(8 * QFontMetricsF(editor_->font()).horizontalAdvance(u' '));
-    editor_->installEventFilter(this);
     setCentralWidget(editor_);
     connect(editor_->document(), &QTextDocument::modificationChanged, this, &QWidget::setWindowModified);
 
@@ -344,7 +343,10 @@ void PadWindow::closeEvent(QCloseEvent* event) {
 // ---- Find and Replace ----------------------------------------------------------
 
 void PadWindow::showFind(bool replace) {
-    if (findDialog_ != nullptr && findDialog_->isReplace() != replace) findDialog_->close();
+    if (findDialog_ != nullptr && findDialog_->isReplace() != replace) {
+        findDialog_->close();
+        findDialog_ = nullptr;
+    }
     if (findDialog_ == nullptr) {
         // The selection, when it lies within one line, is what to find.
         const QString selected = editor_->textCursor().selectedText();
@@ -352,7 +354,6 @@ void PadWindow::showFind(bool replace) {
             !selected.contains(QChar::LineSeparator))
             findWhat_ = selected;
         findDialog_ = new FindDialog(*this, replace, findWhat_, replaceWith_, findOptions_);
-        connect(findDialog_, &QObject::destroyed, this, [this] { findDialog_ = nullptr; });
     }
     findDialog_->show();
     findDialog_->raise();

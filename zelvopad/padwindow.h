@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -101,7 +102,7 @@ private:
     QLabel* num_ = nullptr;
     QLabel* scroll_ = nullptr;
     std::unique_ptr<QPrinter> printer_;
-    FindDialog* findDialog_ = nullptr;
+    QPointer<FindDialog> findDialog_;  // null once the dialog is gone
     QString findWhat_;
     QString replaceWith_;
     FindOptions findOptions_;

@@ -3,13 +3,17 @@
 // text; the save question; Find and Replace in the text; printed pages.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPrinter>
+#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTextCursor>
 
+#include "finddialog.h"
 #include "framework/filedialogs.h"
 #include "framework/messages.h"
 #include "pad_support.h"
@@ -226,6 +230,33 @@ TEST(PadFind, FindReplaceAndReplaceAllInTheText) {
     EXPECT_EQ(pad.window.replaceAll(QStringLiteral("xyz"), QStringLiteral("1"), {}), 0);
     ASSERT_EQ(pad.boxes.shown.size(), 2u);
     EXPECT_EQ(pad.boxes.shown[0].text, "Cannot find \"xyz\".");
+}
+
+TEST(PadFind, TheDialogStartsFromTheSelectionAndDrivesTheWindow) {
+    Pad pad;
+    pad.window.editor()->setPlainText(QStringLiteral("568 Mauna Kea\nKea 2"));
+    pad.select(10, 13);
+    pad.window.showFind(false);
+    // Replace takes the place of Find: one dialog is left.
+    pad.window.showFind(true);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    const QList<zpad::FindDialog*> dialogs = pad.window.findChildren<zpad::FindDialog*>();
+    ASSERT_EQ(dialogs.size(), 1);
+    zpad::FindDialog& dlg = *dialogs[0];
+    EXPECT_TRUE(dlg.isReplace());
+    EXPECT_EQ(dlg.whatField()->text(), QStringLiteral("Kea"));
+    dlg.withField()->setText(QStringLiteral("Kauai"));
+    for (QPushButton* b : dlg.findChildren<QPushButton*>())
+        if (b->text() == QStringLiteral("Replace &All")) b->click();
+    EXPECT_EQ(pad.text(), QStringLiteral("568 Mauna Kauai\nKauai 2"));
+    // F3 repeats the search with what the dialog last asked for.
+    pad.window.editor()->moveCursor(QTextCursor::Start);
+    dlg.whatField()->setText(QStringLiteral("kauai"));
+    for (QPushButton* b : dlg.findChildren<QPushButton*>())
+        if (b->text() == QStringLiteral("&Find Next")) b->click();
+    EXPECT_EQ(pad.window.editor()->textCursor().selectionStart(), 10);
+    EXPECT_TRUE(pad.window.findNext());
+    EXPECT_EQ(pad.window.editor()->textCursor().selectionStart(), 16);
 }
 
 int pdf_pages(const QString& path) {
