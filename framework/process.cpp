@@ -16,10 +16,18 @@ bool start_detached(const std::string& program, const std::vector<std::string>& 
                                    list);
 }
 
-bool start_editor(const std::string& program, const std::string& path) {
+bool start_editor(const std::string& program, const std::string& field) {
+    const std::size_t first = field.find_first_not_of(' ');
+    if (first == std::string::npos) return false;
+    const std::string name = field.substr(first, field.find_last_not_of(' ') - first + 1);
     std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) std::ofstream(path, std::ios::binary);
-    if (start_detached(program, {path})) return true;
+    std::filesystem::path file = std::filesystem::absolute(name, ec);
+    if (ec) file = name;
+    if (!std::filesystem::exists(file, ec) && !std::ofstream(file, std::ios::binary)) {
+        message("Cannot create the file " + name, Buttons::Ok, Icon::Warning);
+        return false;
+    }
+    if (start_detached(program, {file.string()})) return true;
     message("Cannot start the editor " + program, Buttons::Ok, Icon::Warning);
     return false;
 }

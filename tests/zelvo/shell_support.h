@@ -290,4 +290,24 @@ struct Package {
     }
 };
 
+// A stand-in for the companion editor, at dir + name: a script that writes
+// the arguments it was started with, one a line after their count, to
+// dir + "args" (made whole at once, so a reader never sees half).
+inline std::string recording_editor(const std::string& dir, const std::string& name = "zelvopad") {
+    const std::string path = dir + name;
+    write_text(path, "#!/bin/sh\n{ echo \"$#\"; for a in \"$@\"; do echo \"$a\"; done; } > \"" + dir +
+                         "args.part\" && mv \"" + dir + "args.part\" \"" + dir + "args\"\n");
+    std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+    return path;
+}
+
+// What the stand-in editor of dir wrote, waiting up to ten seconds for it
+// (it runs on its own); empty when it never ran.
+inline std::string recorded_arguments(const std::string& dir) {
+    const std::filesystem::path args = dir + "args";
+    for (int i = 0; i < 1000 && !std::filesystem::exists(args); ++i) ::usleep(10000);
+    std::ifstream in(args);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
 }  // namespace zeltest

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QTest>
@@ -964,6 +965,27 @@ TEST(EphDialog, EveryButtonHasItsCaption) {
     auto* earth = dlg.findChild<QCheckBox*>(QStringLiteral("ctl1142"));
     ASSERT_NE(earth, nullptr);
     EXPECT_EQ(earth->text(), QStringLiteral("Earth"));
+}
+
+// Edit on the Object(s) page: the editor beside the program gets the list
+// file that the field names, blanks inside its name and all.
+TEST(EphDialog, EditStartsTheEditorOnTheListFile) {
+    Bench b;
+    b.boxes.answers = {fw::Answer::Yes};
+    fs::create_directory(b.dir.path() / "bin");
+    b.ctx.ProgramDir = b.dir.dir_slash() + "bin/";
+    zeltest::recording_editor(b.ctx.ProgramDir);
+    CEphTaskDlg dlg(b.ctx, b.lib, {});
+    ASSERT_TRUE(dlg.onInitDialog());
+    dlg.selectItem(dlg.item(kObjectPage));
+    dlg.findChild<QRadioButton*>(QStringLiteral("ctl1147"))->click();
+    dlg.field(kObjectPage, 5)->setText(QStringLiteral("near earth.txt"));
+    emit dlg.field(kObjectPage, 5)->textEdited(QStringLiteral("near earth.txt"));
+    auto* edit = dlg.findChild<QPushButton*>(QStringLiteral("ctl1062"));
+    ASSERT_TRUE(edit->isEnabled());
+    edit->click();
+    EXPECT_EQ(zeltest::recorded_arguments(b.ctx.ProgramDir), "1\n" + b.dir.dir_slash() + "near earth.txt\n");
+    EXPECT_TRUE(fs::exists(b.dir.path() / "near earth.txt"));
 }
 
 // Tasks|Ephemerides: the dialog, the run, the header text and the result

@@ -59,6 +59,8 @@ void WriteListLine(fw::LineListView& list, int item, int key, std::ostream* file
 // True for an empty text or one of blanks only (a tab is not a blank).
 bool IsBlankText(std::string_view text);
 std::string AppDirectory(const AppContext& ctx);
+// The companion editor, which the build puts beside the program.
+std::string EditorProgramPath(const AppContext& ctx);
 // The help book, relative to AppDirectory.
 std::string HelpFileName(const AppContext& ctx);
 // value printed with the decimals of the element named name.

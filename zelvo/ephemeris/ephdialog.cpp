@@ -202,8 +202,7 @@ QWidget* CEphTaskDlg::buildObjectPage() {
             fw::message("Enter file name or select file through BROWSE");
             return;
         }
-        const auto end = file.find_last_not_of(' ');
-        fw::start_editor(ctx_.ProgramDir + "zelvopad", file.substr(0, end + 1));
+        fw::start_editor(EditorProgramPath(ctx_), file);
         std::error_code ec;
         if (!ctx_.WorkDir.empty()) std::filesystem::current_path(ctx_.WorkDir, ec);
     });

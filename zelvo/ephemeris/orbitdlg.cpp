@@ -20,6 +20,7 @@
 #include "framework/linelist.h"
 #include "helpcontexts.h"
 #include "orbitinput.h"
+#include "tables.h"
 
 namespace zelvo {
 

@@ -180,8 +180,6 @@ bool nongrav_text_acceptable(std::string_view text) {
     return v != 0.0;
 }
 
-std::string EditorProgramPath(const AppContext& ctx) { return ctx.ProgramDir + "zelvopad"; }
-
 // ---- Model ------------------------------------------------------------------
 
 OrbitInputModel::OrbitInputModel(Library& lib, std::string& record, std::string& orbitListFile, bool elementsForm,
@@ -578,8 +576,7 @@ void OrbitInputModel::onEditFile() {
         fw::message("Enter file name or select file through BROWSE");
         return;
     }
-    // The editor gets the file's name without its blank padding.
-    fw::start_editor(editorProgram, trim(fileText));
+    fw::start_editor(editorProgram, fileText);
     std::error_code ec;
     if (!workDir_.empty()) std::filesystem::current_path(workDir_, ec);
 }

@@ -233,9 +233,6 @@ private:
     bool syncing_ = false;
 };
 
-// The editor program started for the user's files (beside the program).
-std::string EditorProgramPath(const AppContext& ctx);
-
 // Runs the dialog modally over the task record: the form by
 // ctx.OrbitAsElements, the file names by ctx.EphemerisMode (".eph" names
 // while set), the nongravitational fields by ctx.CometMode; OK writes the
