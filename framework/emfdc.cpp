@@ -5,10 +5,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 
 #include "cp1252.h"
+#include "binfile.h"
 #include "gdifont.h"
 
 namespace fw {
@@ -455,27 +454,6 @@ std::vector<std::uint8_t> EmfDc::bytes() const {
     return out;
 }
 
-bool EmfDc::save(const std::string& path) const {
-    const std::vector<std::uint8_t> b = bytes();
-    const std::string part = path + ".part";
-    {
-        std::ofstream f(part, std::ios::binary | std::ios::trunc);
-        if (!f) return false;
-        f.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
-        f.flush();
-        if (!f) {
-            f.close();
-            std::remove(part.c_str());
-            return false;
-        }
-    }
-    std::error_code ec;
-    std::filesystem::rename(part, path, ec);
-    if (ec) {
-        std::filesystem::remove(part, ec);
-        return false;
-    }
-    return true;
-}
+bool EmfDc::save(const std::string& path) const { return write_file_replacing(path, bytes()); }
 
 }  // namespace fw

@@ -8,44 +8,20 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
-#include <QStyle>
 #include <QToolBar>
 
 #include "application.h"
 #include "childframe.h"
+#include "cp1252.h"
 #include "doctemplate.h"
 #include "document.h"
 #include "ids.h"
 #include "messages.h"
 #include "progress.h"
+#include "toolicons.h"
 
 namespace fw {
 
-namespace {
-QIcon standard_icon(int id) {
-    QStyle* s = QApplication::style();
-    switch (id) {
-        case ids::kFileNew:
-            return s->standardIcon(QStyle::SP_FileIcon);
-        case ids::kFileOpen:
-            return s->standardIcon(QStyle::SP_DialogOpenButton);
-        case ids::kFileSave:
-            return s->standardIcon(QStyle::SP_DialogSaveButton);
-        case ids::kEditCut:
-            return s->standardIcon(QStyle::SP_DialogDiscardButton);
-        case ids::kEditCopy:
-            return s->standardIcon(QStyle::SP_FileDialogContentsView);
-        case ids::kEditPaste:
-            return s->standardIcon(QStyle::SP_FileDialogDetailedView);
-        case ids::kFilePrint:
-            return s->standardIcon(QStyle::SP_DriveFDIcon);
-        case ids::kAppAbout:
-            return s->standardIcon(QStyle::SP_MessageBoxInformation);
-        default:
-            return s->standardIcon(QStyle::SP_CommandLink);
-    }
-}
-}  // namespace
 
 MainFrame::MainFrame(Application& app) : app_(app), mdi_(new QMdiArea(this)), panes_(&app.resources().strings) {
     setCentralWidget(mdi_);
@@ -157,7 +133,7 @@ bool MainFrame::loadToolBar(int id) {
             continue;
         }
         QAction* a = commandAction(b.id, QString::fromStdString(b.tip));
-        a->setIcon(standard_icon(b.id));
+        a->setIcon(tool_icon(b.id));
         a->setToolTip(QString::fromStdString(b.tip));
         toolbar_->addAction(a);
         toolActions_.push_back(a);
@@ -200,6 +176,11 @@ QString MainFrame::paneText(int id) const {
     for (const auto& [pid, label] : paneLabels_)
         if (pid == id) return label->text();
     return {};
+}
+
+void MainFrame::setMessageText(const std::string& text) {
+    for (const auto& [pid, label] : paneLabels_)
+        if (pid == ids::kSeparator) label->setText(fromCp1252(text));
 }
 
 void MainFrame::updateCommandUI() {
