@@ -96,19 +96,21 @@ std::string face_for_family(const QString& family) {
 DeviceFont::DeviceFont(const LogFont& lf, double scale) : lf_(lf), advanceCache_(256, -1) {
     const FaceSource& s = face_source(lf);
     upem_ = s.upem;
-    const int cellUnits = s.winAscent + s.winDescent;
+    // Pixels per font unit: from the character height, or from the cell
+    // height (0: the default cell of 16 pixels).
+    double k = 0;
     if (lf.height < 0) {
-        em_ = static_cast<int>(std::lround(-lf.height * scale));
+        em_ = std::max(1, static_cast<int>(std::lround(-lf.height * scale)));
+        k = static_cast<double>(em_) / s.upem;
     } else {
-        // A cell height (0: the default cell of 16 pixels at the scale).
         const double cell = lf.height > 0 ? lf.height * scale : 16.0 * scale;
-        em_ = static_cast<int>(std::lround(cell * s.upem / cellUnits));
+        k = std::max(1.0, std::round(cell)) / (s.winAscent + s.winDescent);
+        em_ = std::max(1, static_cast<int>(std::lround(k * s.upem)));
     }
-    em_ = std::max(1, em_);
     raw_ = s.raw;
     raw_.setPixelSize(em_);
-    metrics_.ascent = scaled(s.winAscent, em_, upem_);
-    metrics_.descent = scaled(s.winDescent, em_, upem_);
+    metrics_.ascent = static_cast<int>(std::lround(s.winAscent * k));
+    metrics_.descent = static_cast<int>(std::lround(s.winDescent * k));
     metrics_.height = metrics_.ascent + metrics_.descent;
     metrics_.internalLeading = std::max(0, metrics_.height - em_);
     metrics_.aveCharWidth = std::max(1, scaled(s.avgWidth, em_, upem_));

@@ -182,11 +182,24 @@ void QtDc::doEllipse(const Rect& r) {
     if (w <= 0 || h <= 0) return;
     p_->setTransform(base_);
     if (brush().style != BrushStyle::Null && w > 1 && h > 1) {
-        // Pixel centres inside the ellipse of the box less its last column
-        // and row: the outline, when there is one, covers the rest.
-        p_->setPen(Qt::NoPen);
-        applyBrush();
-        p_->drawEllipse(QRectF(d.left, d.top, w - 1, h - 1));
+        // The pixels whose centres lie inside the ellipse of the box less
+        // its last column and row; the outline, when there is one, covers
+        // the rest.
+        // Under an outline the fill reaches it (the ellipse of the whole
+        // box), so that no gap stays.
+        const double grow = pen().style == PenStyle::Null ? 0.0 : 0.5;
+        const double rx = (w - 1) / 2.0 + grow, ry = (h - 1) / 2.0 + grow;
+        const double cx = d.left + rx, cy = d.top + ry;
+        QBrush fill = brush().style == BrushStyle::Solid ? QBrush(to_qcolor(brush().color))
+                                                         : QBrush(to_qcolor(brush().color), hatch_style(brush().hatch));
+        for (int y = d.top; y <= d.bottom - (grow > 0 ? 1 : 2); ++y) {
+            const double v = (y + 0.5 - cy) / ry;
+            if (std::abs(v) > 1) continue;
+            const double half = rx * std::sqrt(1 - v * v);
+            const int x0 = static_cast<int>(std::ceil(cx - half - 0.5));
+            const int x1 = static_cast<int>(std::floor(cx + half - 0.5));
+            if (x1 >= x0) p_->fillRect(QRect(x0, y, x1 - x0 + 1, 1), fill);
+        }
     }
     if (pen().style != PenStyle::Null) {
         applyPen();

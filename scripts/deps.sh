@@ -13,6 +13,7 @@ packages=(
   libpluto-jpl-eph-dev
   kstars-data
   qt6-base-dev fonts-liberation xvfb xauth
+  libuemf-dev
 )
 missing=()
 for p in "${packages[@]}"; do
