@@ -49,10 +49,14 @@ DeviceInfo DrawingView::deviceInfo() const {
 
 void DrawingView::invalidate(bool erase) {
     erase_ = erase_ || erase;
+    dirty_ = true;
     viewport()->update();
 }
 
-void DrawingView::updateWindow() { viewport()->repaint(); }
+void DrawingView::updateWindow() {
+    if (dirty_) render();
+    viewport()->repaint();
+}
 
 void DrawingView::setTimer(int id, int ms) {
     killTimer(id);
@@ -67,6 +71,7 @@ void DrawingView::killTimer(int id) {
 }
 
 void DrawingView::render() {
+    dirty_ = false;
     const QSize vp = viewport()->size();
     if (picture_.size() != vp) {
         picture_ = QImage(vp.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
@@ -86,7 +91,7 @@ void DrawingView::render() {
 }
 
 void DrawingView::paintEvent(QPaintEvent*) {
-    render();
+    if (dirty_ || picture_.size() != viewport()->size()) render();
     QPainter(viewport()).drawImage(0, 0, picture_);
 }
 
@@ -94,6 +99,7 @@ void DrawingView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
     updateScrollBars();
     erase_ = true;
+    dirty_ = true;
     client_.resized(viewport()->width(), viewport()->height());
 }
 

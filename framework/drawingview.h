@@ -53,7 +53,8 @@ public:
 
     // Asks for a repaint, with the background erased first or not.
     void invalidate(bool erase = true);
-    // Paints now what is waiting to be painted.
+    // Paints now what is waiting to be painted (into the picture even while
+    // the window is not on the screen).
     void updateWindow();
     // Timer id of the view, every ms milliseconds (set again: restarted).
     void setTimer(int id, int ms);
@@ -81,6 +82,7 @@ private:
     DrawingClient& client_;
     QImage picture_;
     bool erase_ = true;
+    bool dirty_ = true;  // a paint is waiting
     Size total_{0, 0};
     Size page_{0, 0};
     Size line_{0, 0};
