@@ -1,8 +1,10 @@
 #include "choosers.h"
 
+#include <QCheckBox>
 #include <QColorDialog>
 #include <QFontDatabase>
 #include <QFontDialog>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QScreen>
 #include <cmath>
@@ -42,8 +44,8 @@ void setFontChooser(FontChooser* c) { font_slot() = c; }
 std::optional<Colorref> QtColorChooser::choose(Colorref initial, CustomColors& custom) {
     // The toolkit keeps one table for all colour dialogs: the caller's table
     // goes in before and comes back after.
-    for (int i = 0; i < 16; ++i) QColorDialog::setCustomColor(i, QColor(red_of(custom[i]), green_of(custom[i]),
-                                                                         blue_of(custom[i])));
+    for (int i = 0; i < 16; ++i)
+        QColorDialog::setCustomColor(i, QColor(red_of(custom[i]), green_of(custom[i]), blue_of(custom[i])));
     QColorDialog dlg(QColor(red_of(initial), green_of(initial), blue_of(initial)));
     dlg.setOption(QColorDialog::DontUseNativeDialog);
     const bool ok = dlg.exec() == QDialog::Accepted;
@@ -90,8 +92,13 @@ bool QtFontChooser::choose(LogFont& font, const FontChoice& choice) {
     QFontDialog::FontDialogOptions opts = QFontDialog::DontUseNativeDialog;
     if (choice.fixedPitchOnly) opts |= QFontDialog::MonospacedFonts;
     if (choice.trueTypeOnly) opts |= QFontDialog::ScalableFonts;
-    QFontDialog dlg(qfont_of(font));
+    // The options first, so that the list of families is built by them.
+    QFontDialog dlg;
     dlg.setOptions(opts);
+    dlg.setCurrentFont(qfont_of(font));
+    // No effects are offered (underline and strike-out stay as they are).
+    for (QGroupBox* box : dlg.findChildren<QGroupBox*>())
+        if (box->findChild<QCheckBox*>() != nullptr) box->hide();
     if (dlg.exec() != QDialog::Accepted) return false;
     font = logfont_of(dlg.selectedFont(), font);
     return true;

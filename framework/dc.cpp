@@ -81,11 +81,11 @@ void Dc::fitIsotropic() {
     const double xs = std::abs(static_cast<double>(v.cx) / w.cx);
     const double ys = std::abs(static_cast<double>(v.cy) / w.cy) / aspect;
     if (xs < ys)
-        v.cy = sign_of(v.cy) * round_half_up(std::abs(static_cast<double>(v.cx)) * aspect * std::abs(w.cy) /
-                                             std::abs(w.cx));
+        v.cy = sign_of(v.cy) *
+               round_half_up(std::abs(static_cast<double>(v.cx)) * aspect * std::abs(w.cy) / std::abs(w.cx));
     else if (ys < xs)
-        v.cx = sign_of(v.cx) * round_half_up(std::abs(static_cast<double>(v.cy)) / aspect * std::abs(w.cx) /
-                                             std::abs(w.cy));
+        v.cx = sign_of(v.cx) *
+               round_half_up(std::abs(static_cast<double>(v.cy)) / aspect * std::abs(w.cx) / std::abs(w.cy));
     if (v.cx == 0) v.cx = sign_of(s_.requestedViewportExt.cx);
     if (v.cy == 0) v.cy = sign_of(s_.requestedViewportExt.cy);
     s_.viewportExt = v;

@@ -55,17 +55,17 @@ struct DeviceInfo {
 // A text as the base class hands it to a back end: where the caller put it
 // (logical units, as a metafile records it) and where it lands on the device.
 struct TextRun {
-    Point reference;          // logical reference point (for the current alignment)
-    unsigned options = 0;     // text_out::k*
-    bool hasRect = false;     // rect is the clip or opaque rectangle (logical)
-    Rect rect;                // logical
-    std::string_view text;    // Windows-1252 bytes
+    Point reference;        // logical reference point (for the current alignment)
+    unsigned options = 0;   // text_out::k*
+    bool hasRect = false;   // rect is the clip or opaque rectangle (logical)
+    Rect rect;              // logical
+    std::string_view text;  // Windows-1252 bytes
     const DeviceFont* font = nullptr;
-    Point deviceOrigin;       // device point of the start of the baseline
+    Point deviceOrigin;         // device point of the start of the baseline
     std::vector<int> advances;  // device advance of each character
-    Rect deviceCell;          // device box of the text cell (for an opaque background)
-    Rect deviceRect;          // rect in device units, normalised (when hasRect)
-    bool opaqueCell = false;  // the background mode is opaque: the cell is filled first
+    Rect deviceCell;            // device box of the text cell (for an opaque background)
+    Rect deviceRect;            // rect in device units, normalised (when hasRect)
+    bool opaqueCell = false;    // the background mode is opaque: the cell is filled first
 };
 
 class Dc {
@@ -225,8 +225,8 @@ private:
         Point cp{0, 0};
     };
     void fitIsotropic();
-    TextRun layoutText(Point cellTopLeftDevice, std::string_view text, const DeviceFont& f,
-                       const std::vector<int>& adv, unsigned options, const Rect* rect) const;
+    TextRun layoutText(Point cellTopLeftDevice, std::string_view text, const DeviceFont& f, const std::vector<int>& adv,
+                       unsigned options, const Rect* rect) const;
     Point referenceOf(Point cellTopLeftDevice, int width, const TextMetrics& m) const;
 
     State s_;

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "cp1252.h"
 #include "binfile.h"
+#include "cp1252.h"
 #include "gdifont.h"
 
 namespace fw {
@@ -55,9 +55,8 @@ constexpr std::uint32_t kDesignVectorSignature = 0x08007664;
 constexpr std::size_t kMaxHandles = 64;
 
 bool fits16(std::span<const Point> pts) {
-    return std::all_of(pts.begin(), pts.end(), [](const Point& p) {
-        return p.x >= -32768 && p.x <= 32767 && p.y >= -32768 && p.y <= 32767;
-    });
+    return std::all_of(pts.begin(), pts.end(),
+                       [](const Point& p) { return p.x >= -32768 && p.x <= 32767 && p.y >= -32768 && p.y <= 32767; });
 }
 }  // namespace
 
@@ -143,8 +142,7 @@ void EmfDc::includeDevicePoints(std::span<const Point> logical) {
     Rect box{a.x, a.y, a.x, a.y};
     for (const Point& p : logical) {
         const Point d = lpToDp(p);
-        box = {std::min(box.left, d.x), std::min(box.top, d.y), std::max(box.right, d.x),
-               std::max(box.bottom, d.y)};
+        box = {std::min(box.left, d.x), std::min(box.top, d.y), std::max(box.right, d.x), std::max(box.bottom, d.y)};
     }
     include(box, pen().style == PenStyle::Null ? 0 : devicePenWidth() / 2);
 }
@@ -244,10 +242,10 @@ std::uint32_t EmfDc::handleFor(Kind kind, const std::vector<std::uint8_t>& key) 
     } else if (kind == Kind::Brush) {
         const Brush& br = brush();
         put(Record(kCreateBrushIndirect)
-                 .u32(index)
-                 .u32(static_cast<std::uint32_t>(br.style))
-                 .u32(br.color)
-                 .u32(static_cast<std::uint32_t>(br.hatch)));
+                .u32(index)
+                .u32(static_cast<std::uint32_t>(br.style))
+                .u32(br.color)
+                .u32(static_cast<std::uint32_t>(br.hatch)));
     } else {
         const LogFont& f = font();
         Record r(kExtCreateFontIndirectW);
@@ -255,10 +253,10 @@ std::uint32_t EmfDc::handleFor(Kind kind, const std::vector<std::uint8_t>& key) 
         r.u8(f.italic).u8(f.underline).u8(f.strikeOut).u8(f.charSet);
         r.u8(f.outPrecision).u8(f.clipPrecision).u8(f.quality).u8(f.pitchAndFamily);
         const QString face = fromCp1252(f.face());
-        r.utf16(face, 32);        // face name
-        r.utf16(face, 64);        // full name
-        r.utf16(QString(), 32);   // style
-        r.utf16(QString(), 32);   // script
+        r.utf16(face, 32);       // face name
+        r.utf16(face, 64);       // full name
+        r.utf16(QString(), 32);  // style
+        r.utf16(QString(), 32);  // script
         r.u32(kDesignVectorSignature).u32(0);
         put(r);
     }
@@ -280,13 +278,12 @@ void EmfDc::sync(bool withPen, bool withBrush, bool withFont) {
         return k;
     };
     if (withPen)
-        one(Kind::Pen, u32s({static_cast<std::uint32_t>(pen().style), static_cast<std::uint32_t>(pen().width),
-                             pen().color},
-                            0));
+        one(Kind::Pen,
+            u32s({static_cast<std::uint32_t>(pen().style), static_cast<std::uint32_t>(pen().width), pen().color}, 0));
     if (withBrush)
-        one(Kind::Brush, u32s({static_cast<std::uint32_t>(brush().style), brush().color,
-                               static_cast<std::uint32_t>(brush().hatch)},
-                              1));
+        one(Kind::Brush,
+            u32s({static_cast<std::uint32_t>(brush().style), brush().color, static_cast<std::uint32_t>(brush().hatch)},
+                 1));
     if (withFont) {
         const auto b = font().toBytes();
         std::vector<std::uint8_t> k{2};
@@ -356,9 +353,9 @@ void EmfDc::doPattern(const Rect& r, PatternOp op) {
     const Rect inclusive{d.left, d.top, d.right - 1, d.bottom - 1};
     Record rec(kBitBlt);
     rec.rect(inclusive).i32(n.left).i32(n.top).i32(n.width()).i32(n.height()).u32(static_cast<std::uint32_t>(op));
-    rec.i32(0).i32(0);                                  // source origin
-    rec.f32(1).f32(0).f32(0).f32(1).f32(0).f32(0);      // source transformation: identity
-    rec.u32(0).u32(0).u32(0).u32(0).u32(0).u32(0);      // no source bitmap
+    rec.i32(0).i32(0);                              // source origin
+    rec.f32(1).f32(0).f32(0).f32(1).f32(0).f32(0);  // source transformation: identity
+    rec.u32(0).u32(0).u32(0).u32(0).u32(0).u32(0);  // no source bitmap
     put(rec);
     include(inclusive, 0);
 }
@@ -366,9 +363,8 @@ void EmfDc::doPattern(const Rect& r, PatternOp op) {
 void EmfDc::doPixels(std::span<const Point> points, Colorref c) {
     // A pixel set twice in one colour is written once.
     std::vector<Point> unique(points.begin(), points.end());
-    std::sort(unique.begin(), unique.end(), [](const Point& a, const Point& b) {
-        return a.y != b.y ? a.y < b.y : a.x < b.x;
-    });
+    std::sort(unique.begin(), unique.end(),
+              [](const Point& a, const Point& b) { return a.y != b.y ? a.y < b.y : a.x < b.x; });
     unique.erase(std::unique(unique.begin(), unique.end()), unique.end());
     for (const Point& p : unique) put(Record(kSetPixelV).point(p).u32(c));
     if (!unique.empty()) {
@@ -414,8 +410,8 @@ void EmfDc::doText(const TextRun& run) {
     const std::uint32_t textBytes = (2 * n + 3) / 4 * 4;
     Record r(kExtTextOutW);
     r.rect(inclusive).u32(kGraphicsCompatible);
-    r.f32(static_cast<float>(sx * 2540.0 / reference_.dpiX)).f32(static_cast<float>(std::abs(scaleY()) * 2540.0 /
-                                                                                      reference_.dpiY));
+    r.f32(static_cast<float>(sx * 2540.0 / reference_.dpiX))
+        .f32(static_cast<float>(std::abs(scaleY()) * 2540.0 / reference_.dpiY));
     r.point(run.reference).u32(n).u32(kFixed).u32(run.options & (text_out::kOpaque | text_out::kClipped));
     r.rect(run.hasRect ? run.rect : Rect{}).u32(kFixed + textBytes);
     r.utf16(text, 0);

@@ -67,7 +67,14 @@ struct Pen {
 };
 
 enum class BrushStyle : std::uint32_t { Solid = 0, Null = 1, Hatched = 2 };
-enum class Hatch : std::uint32_t { Horizontal = 0, Vertical = 1, FDiagonal = 2, BDiagonal = 3, Cross = 4, DiagCross = 5 };
+enum class Hatch : std::uint32_t {
+    Horizontal = 0,
+    Vertical = 1,
+    FDiagonal = 2,
+    BDiagonal = 3,
+    Cross = 4,
+    DiagCross = 5
+};
 
 struct Brush {
     BrushStyle style = BrushStyle::Solid;

@@ -22,7 +22,6 @@
 
 namespace fw {
 
-
 MainFrame::MainFrame(Application& app) : app_(app), mdi_(new QMdiArea(this)), panes_(&app.resources().strings) {
     setCentralWidget(mdi_);
     mdi_->setViewMode(QMdiArea::SubWindowView);

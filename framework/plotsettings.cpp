@@ -26,8 +26,8 @@ SettingsFile& SettingsFile::colors(std::span<Colorref> colors) {
 }
 
 SettingsFile& SettingsFile::color(Colorref& c) {
-    fields_.push_back({4, false, [&c](std::uint8_t* p) { put_u32(p, c); },
-                       [&c](const std::uint8_t* p) { c = get_u32(p); }});
+    fields_.push_back(
+        {4, false, [&c](std::uint8_t* p) { put_u32(p, c); }, [&c](const std::uint8_t* p) { c = get_u32(p); }});
     return *this;
 }
 

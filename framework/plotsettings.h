@@ -59,7 +59,7 @@ private:
     struct Field {
         std::size_t size;
         bool wholeOnly;
-        std::function<void(std::uint8_t*)> store;        // the variable into size bytes
+        std::function<void(std::uint8_t*)> store;       // the variable into size bytes
         std::function<void(const std::uint8_t*)> load;  // size bytes into the variable
     };
     std::vector<Field> fields_;

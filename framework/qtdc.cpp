@@ -330,10 +330,9 @@ bool QtDc::doFloodFill(Point lp, Colorref c, FloodFillMode mode) {
         }
     }
     p_->setTransform(base_);
-    QBrush fill = brush().style == BrushStyle::Solid ? QBrush(to_qcolor(brush().color))
-                  : brush().style == BrushStyle::Hatched
-                      ? QBrush(to_qcolor(brush().color), hatch_style(brush().hatch))
-                      : QBrush();
+    QBrush fill = brush().style == BrushStyle::Solid     ? QBrush(to_qcolor(brush().color))
+                  : brush().style == BrushStyle::Hatched ? QBrush(to_qcolor(brush().color), hatch_style(brush().hatch))
+                                                         : QBrush();
     if (fill.style() == Qt::NoBrush) return true;
     for (const QRect& r : spans) p_->fillRect(r, fill);
     return true;
@@ -378,8 +377,7 @@ void QtDc::bitBlt(int x, int y, int w, int h, const QImage& src, int xs, int ys)
     p_->drawImage(QRect(d.left, d.top, d.width(), d.height()), src, QRect(xs, ys, w, h));
 }
 
-MemoryDc::MemoryDc(int width, int height)
-    : image_(std::max(1, width), std::max(1, height), QImage::Format_RGB32) {
+MemoryDc::MemoryDc(int width, int height) : image_(std::max(1, width), std::max(1, height), QImage::Format_RGB32) {
     image_.fill(Qt::black);
     dc_ = std::make_unique<QtDc>(&image_);
 }

@@ -14,23 +14,23 @@ namespace fw {
 struct DrawOp {
     enum class Kind { State, Line, Polyline, Polygon, Rectangle, Ellipse, Chord, Pattern, Pixels, FloodFill, Text };
     Kind kind = Kind::State;
-    std::string state;            // Kind::State: the change ("SetMapMode 7", "SelectPen ...")
-    std::vector<Point> logical;   // points of the call (a box: its two corners; a chord: box, start, end)
-    std::vector<Point> device;    // the same points in device units
-    Rect deviceBox;               // normalised device box of a box-shaped call or of a text cell
+    std::string state;           // Kind::State: the change ("SetMapMode 7", "SelectPen ...")
+    std::vector<Point> logical;  // points of the call (a box: its two corners; a chord: box, start, end)
+    std::vector<Point> device;   // the same points in device units
+    Rect deviceBox;              // normalised device box of a box-shaped call or of a text cell
     Pen pen;
     Brush brush;
-    Colorref color = 0;           // pixels, flood fill: the colour given; text: the text colour
+    Colorref color = 0;  // pixels, flood fill: the colour given; text: the text colour
     Colorref bkColor = 0;
     BkMode bkMode = BkMode::Opaque;
     PatternOp op = PatternOp::PatCopy;
     FloodFillMode floodMode = FloodFillMode::Border;
     std::string text;
     LogFont font;
-    int deviceEm = 0;             // text: character height in device pixels
-    Point deviceOrigin;           // text: start of the baseline in device units
-    unsigned options = 0;         // text: text_out::k*
-    Rect clip;                    // text: logical rectangle when options has one
+    int deviceEm = 0;      // text: character height in device pixels
+    Point deviceOrigin;    // text: start of the baseline in device units
+    unsigned options = 0;  // text: text_out::k*
+    Rect clip;             // text: logical rectangle when options has one
 
     // One line describing the call.
     std::string describe() const;

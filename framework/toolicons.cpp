@@ -104,8 +104,8 @@ void icon_plain(QPainter& p) {
 
 std::map<int, IconPainter>& registry() {
     static std::map<int, IconPainter> r{
-        {ids::kFileNew, icon_new},     {ids::kFileOpen, icon_open},   {ids::kFileSave, icon_save},
-        {ids::kEditCut, icon_cut},     {ids::kEditCopy, icon_copy},   {ids::kEditPaste, icon_paste},
+        {ids::kFileNew, icon_new},     {ids::kFileOpen, icon_open},  {ids::kFileSave, icon_save},
+        {ids::kEditCut, icon_cut},     {ids::kEditCopy, icon_copy},  {ids::kEditPaste, icon_paste},
         {ids::kFilePrint, icon_print}, {ids::kAppAbout, icon_about}, {ids::kHelp, icon_about},
     };
     return r;

@@ -57,7 +57,16 @@ TEST(DrawingMapping, PointsThroughWindowAndViewport) {
         Size fitted;  // viewport extent in force
     };
     const Case cases[] = {
-        {"text: both origins", {800, 600}, MapMode::Text, {10, 20}, {5, 5}, {100, 50}, {7, 7}, {0, 0}, {90, 30}, {1, 1}},
+        {"text: both origins",
+         {800, 600},
+         MapMode::Text,
+         {10, 20},
+         {5, 5},
+         {100, 50},
+         {7, 7},
+         {0, 0},
+         {90, 30},
+         {1, 1}},
         {"anisotropic, y up from the middle",
          {800, 600},
          MapMode::Anisotropic,
@@ -229,7 +238,9 @@ TEST(DrawingPixels, EdgesOfShapesAndLines) {
          },
          {5, 4, 14, 9}},
         {"fill without outline",
-         [](Dc& dc) { dc.fillRect({5, 4, 15, 10}, Brush::solid(kBlue)); },
+         [](Dc& dc) {
+             dc.fillRect({5, 4, 15, 10}, Brush::solid(kBlue));
+         },
          {5, 4, 14, 9}},
         {"pattern fill",
          [](Dc& dc) {
@@ -316,8 +327,8 @@ TEST(DrawingPixels, AlternateAndWindingFill) {
     // A five-pointed star drawn in one stroke: alternate filling leaves its
     // centre empty, winding fills it.
     const Point star[] = {{20, 2}, {31, 28}, {5, 12}, {35, 12}, {9, 28}};
-    for (const auto& [mode, centre] : {std::pair{PolyFillMode::Alternate, 0xFFFFFFu}, std::pair{PolyFillMode::Winding,
-                                                                                                  kRed}}) {
+    for (const auto& [mode, centre] :
+         {std::pair{PolyFillMode::Alternate, 0xFFFFFFu}, std::pair{PolyFillMode::Winding, kRed}}) {
         QImage img = white_image();
         {
             QtDc dc(&img);
@@ -420,7 +431,7 @@ TEST(DrawingPixels, FloodFillOnARasterOnly) {
     }
     EXPECT_EQ(at(img, 11, 11), kRed);
     EXPECT_EQ(at(img, 28, 28), kRed);
-    EXPECT_EQ(at(img, 10, 10), kBlue);       // the border stays
+    EXPECT_EQ(at(img, 10, 10), kBlue);         // the border stays
     EXPECT_EQ(at(img, 5, 5), rgb(0, 255, 0));  // the outside: surface fill of white
     // A device without pixels to read (a recorded picture) cannot flood.
     QPicture picture;

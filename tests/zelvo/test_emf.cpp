@@ -116,7 +116,8 @@ TEST(EmfFile, RecordsHeaderBoundsAndFrameReadBack) {
         ASSERT_TRUE(U_emf_record_safe(rec)) << "record " << count << " type " << type;
         ASSERT_EQ(size % 4, 0u);
         ++types[type];
-        if (type == U_EMR_CREATEPEN) maxHandle = std::max(maxHandle, reinterpret_cast<const U_EMRCREATEPEN*>(rec)->ihPen);
+        if (type == U_EMR_CREATEPEN)
+            maxHandle = std::max(maxHandle, reinterpret_cast<const U_EMRCREATEPEN*>(rec)->ihPen);
         if (type == U_EMR_CREATEBRUSHINDIRECT)
             maxHandle = std::max(maxHandle, reinterpret_cast<const U_EMRCREATEBRUSHINDIRECT*>(rec)->ihBrush);
         if (type == U_EMR_EXTCREATEFONTINDIRECTW)
@@ -149,10 +150,10 @@ TEST(EmfFile, RecordsHeaderBoundsAndFrameReadBack) {
 
     // The records the plot used, each present; the repeated pixel once.
     EXPECT_EQ(types[U_EMR_SETPIXELV], 40);
-    for (int t : {U_EMR_RECTANGLE, U_EMR_ELLIPSE, U_EMR_POLYGON16, U_EMR_CHORD, U_EMR_BITBLT, U_EMR_EXTTEXTOUTW,
-                  U_EMR_SETMAPMODE, U_EMR_SETWINDOWEXTEX, U_EMR_SETVIEWPORTEXTEX, U_EMR_SETVIEWPORTORGEX, U_EMR_SAVEDC,
-                  U_EMR_RESTOREDC, U_EMR_MOVETOEX, U_EMR_LINETO, U_EMR_SELECTOBJECT, U_EMR_SETTEXTCOLOR,
-                  U_EMR_SETBKMODE})
+    for (int t :
+         {U_EMR_RECTANGLE, U_EMR_ELLIPSE, U_EMR_POLYGON16, U_EMR_CHORD, U_EMR_BITBLT, U_EMR_EXTTEXTOUTW,
+          U_EMR_SETMAPMODE, U_EMR_SETWINDOWEXTEX, U_EMR_SETVIEWPORTEXTEX, U_EMR_SETVIEWPORTORGEX, U_EMR_SAVEDC,
+          U_EMR_RESTOREDC, U_EMR_MOVETOEX, U_EMR_LINETO, U_EMR_SELECTOBJECT, U_EMR_SETTEXTCOLOR, U_EMR_SETBKMODE})
         EXPECT_GE(types[static_cast<std::uint32_t>(t)], 1) << "record type " << t;
 }
 

@@ -62,7 +62,8 @@ TEST(PlotSettings, LayoutBytesAndRoundTrip) {
     const std::vector<std::uint8_t> b = file_bytes(path);
     ASSERT_EQ(b.size(), 152u);
     // Colour 0 (dark blue 0x00AF0000) little-endian, then the fonts at 32 and 92.
-    EXPECT_EQ((std::vector<std::uint8_t>(b.begin(), b.begin() + 4)), (std::vector<std::uint8_t>{0x00, 0x00, 0xAF, 0x00}));
+    EXPECT_EQ((std::vector<std::uint8_t>(b.begin(), b.begin() + 4)),
+              (std::vector<std::uint8_t>{0x00, 0x00, 0xAF, 0x00}));
     EXPECT_EQ(b[32], 0xF3);  // height -13
     EXPECT_EQ(b[48], 0xBC);  // weight 700
     EXPECT_EQ(b[55], 204);   // character set

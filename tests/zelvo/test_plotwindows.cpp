@@ -322,8 +322,9 @@ TEST(PlotToolbars, OrbitAndTrackToolbarsWithDrawnPictures) {
          {32822, 32811, 32812, 0, 32813, 32814, 32815, 32816, 0, 32787, 32818, 0, 32819, 0, ids::kAppAbout,
           ids::kFilePrint}},
         {158, {32828, 0, 32829, 32830, 0, 32831, 32832}},
-        {128, {ids::kFileNew, ids::kFileOpen, ids::kFileSave, 0, ids::kEditCut, ids::kEditCopy, ids::kEditPaste, 0,
-               ids::kFilePrint, ids::kAppAbout}},
+        {128,
+         {ids::kFileNew, ids::kFileOpen, ids::kFileSave, 0, ids::kEditCut, ids::kEditCopy, ids::kEditPaste, 0,
+          ids::kFilePrint, ids::kAppAbout}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.toolbar);

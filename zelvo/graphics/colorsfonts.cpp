@@ -19,16 +19,16 @@ fw::CustomColors all_white() {
 }  // namespace
 
 const ColorsFontsSpec& plate_colors_spec() {
-    static const ColorsFontsSpec s{122,
-                                   "Plate: Colors and Fonts",
-                                   {"Background", "Sky", "Text", "Border lines", "Objects", "Motion", "Coord markers",
-                                    "Coordination net"},
-                                   1313,
-                                   1312,
-                                   {{1314, "Choose font for information"}, {1315, "Choose font for coord. labels"}},
-                                   0x2007A,
-                                   8,
-                                   true};
+    static const ColorsFontsSpec s{
+        122,
+        "Plate: Colors and Fonts",
+        {"Background", "Sky", "Text", "Border lines", "Objects", "Motion", "Coord markers", "Coordination net"},
+        1313,
+        1312,
+        {{1314, "Choose font for information"}, {1315, "Choose font for coord. labels"}},
+        0x2007A,
+        8,
+        true};
     return s;
 }
 

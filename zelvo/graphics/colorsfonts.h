@@ -42,7 +42,7 @@ struct ColorsFontsSpec {
     int colorButtonId;
     std::vector<FontButton> fonts;
     unsigned helpContext;
-    int colorSlots;      // result and working colours held (10, or 8 for the plate plot)
+    int colorSlots;  // result and working colours held (10, or 8 for the plate plot)
     bool trueTypeOnly;
 };
 

@@ -177,13 +177,10 @@ void add_plot_toolbars(fw::ResourceTables& r) {
                                  {0, ""},
                                  {fw::ids::kAppAbout, "About"},
                                  {fw::ids::kFilePrint, "Print"}};
-    r.toolbars[kTraceToolbar] = {{kTraceChangeScale, "Change current scale"},
-                                 {0, ""},
-                                 {kTraceShowSun, "Display or hide Sun"},
-                                 {kTraceShowMoon, "Display or hide Moon"},
-                                 {0, ""},
-                                 {kTraceTimeBackward, "Go backward by the time"},
-                                 {kTraceTimeForward, "Go forward by the time"}};
+    r.toolbars[kTraceToolbar] = {
+        {kTraceChangeScale, "Change current scale"},  {0, ""}, {kTraceShowSun, "Display or hide Sun"},
+        {kTraceShowMoon, "Display or hide Moon"},     {0, ""}, {kTraceTimeBackward, "Go backward by the time"},
+        {kTraceTimeForward, "Go forward by the time"}};
     fw::register_tool_icon(kOrbitBackMotion, back_motion);
     fw::register_tool_icon(kOrbitVelocityMinus, velocity_minus);
     fw::register_tool_icon(kOrbitVelocityPlus, velocity_plus);
