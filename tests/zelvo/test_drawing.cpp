@@ -4,7 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPainter>
+#include <QFileInfo>
 #include <QPicture>
+#include <QPrinter>
+#include <QTemporaryDir>
 
 #include "framework/gdifont.h"
 #include "framework/qtdc.h"
@@ -560,4 +564,34 @@ TEST(DrawingMemory, PictureCopiedOntoAnother) {
     shown.dc().bitBlt(0, 0, 50, 40, work.image(), 0, 0);
     EXPECT_EQ(at(shown.image(), 5, 6), kRed);
     EXPECT_EQ(at(shown.image(), 49, 39), kBlue);
+}
+
+// A page of a print job: the context draws through the job's painter at
+// the printer's resolution, under the mapping a plot prints with.
+TEST(DrawingPrinter, PageDrawnThroughThePrintersPainter) {
+    QTemporaryDir dir;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("page.pdf")));
+    QPainter painter;
+    ASSERT_TRUE(painter.begin(&printer));
+    {
+        QtDc dc(painter);
+        const DeviceInfo d = dc.device();
+        EXPECT_EQ(d.dpiX, printer.resolution());
+        EXPECT_GT(d.width, 3000);
+        dc.setMapMode(MapMode::Isotropic);
+        dc.setWindowExt(800, 600);
+        dc.setViewportExt(d.width, d.height);
+        dc.setViewportOrg(20, 20);
+        // 800 units across the page's width: a font of 28 units grows with it.
+        EXPECT_NEAR(dc.scaleX(), d.width / 800.0, 0.01);
+        dc.selectFont(LogFont::make(-28, kFontNormal, "Courier New"));
+        EXPECT_NEAR(dc.textMetrics().height, 31, 1);  // in logical units as on the screen
+        dc.rectangle(60, 90, 580, 420);
+        dc.textOut(60, 10, "Records number: 620000");
+        EXPECT_FALSE(dc.extFloodFill(100, 100, 0, FloodFillMode::Border));  // no raster to read
+    }
+    ASSERT_TRUE(painter.end());
+    EXPECT_GT(QFileInfo(dir.filePath(QStringLiteral("page.pdf"))).size(), 500);
 }
