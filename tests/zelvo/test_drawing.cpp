@@ -3,9 +3,9 @@
 // chords, flood fill and the batch of pixels.
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
 #include <QImage>
 #include <QPainter>
-#include <QFileInfo>
 #include <QPicture>
 #include <QPrinter>
 #include <QTemporaryDir>
