@@ -16,40 +16,18 @@
 
 #include "application.h"
 #include "childframe.h"
+#include "cp1252.h"
 #include "doctemplate.h"
 #include "document.h"
 #include "ids.h"
 #include "messages.h"
 #include "progress.h"
+#include "toolicons.h"
 #include "view.h"
 
 namespace fw {
 
 namespace {
-QIcon standard_icon(int id) {
-    QStyle* s = QApplication::style();
-    switch (id) {
-        case ids::kFileNew:
-            return s->standardIcon(QStyle::SP_FileIcon);
-        case ids::kFileOpen:
-            return s->standardIcon(QStyle::SP_DialogOpenButton);
-        case ids::kFileSave:
-            return s->standardIcon(QStyle::SP_DialogSaveButton);
-        case ids::kEditCut:
-            return s->standardIcon(QStyle::SP_DialogDiscardButton);
-        case ids::kEditCopy:
-            return s->standardIcon(QStyle::SP_FileDialogContentsView);
-        case ids::kEditPaste:
-            return s->standardIcon(QStyle::SP_FileDialogDetailedView);
-        case ids::kFilePrint:
-            return s->standardIcon(QStyle::SP_DriveFDIcon);
-        case ids::kAppAbout:
-            return s->standardIcon(QStyle::SP_MessageBoxInformation);
-        default:
-            return s->standardIcon(QStyle::SP_CommandLink);
-    }
-}
-
 bool is_window_command(int id) {
     return id == ids::kWindowArrange || id == ids::kWindowCascade || id == ids::kWindowTileHorz ||
            id == ids::kWindowTileVert;
@@ -347,7 +325,7 @@ bool MainFrame::loadToolBar(int id) {
             continue;
         }
         QAction* a = commandAction(b.id, QString::fromStdString(b.tip));
-        a->setIcon(standard_icon(b.id));
+        a->setIcon(tool_icon(b.id));
         a->setToolTip(QString::fromStdString(b.tip));
         toolbar_->addAction(a);
         toolActions_.push_back(a);
@@ -397,6 +375,11 @@ QString MainFrame::paneText(int id) const {
     for (const auto& [pid, label] : paneLabels_)
         if (pid == id) return label->text();
     return {};
+}
+
+void MainFrame::setMessageText(const std::string& text) {
+    for (const auto& [pid, label] : paneLabels_)
+        if (pid == ids::kSeparator) label->setText(fromCp1252(text));
 }
 
 void MainFrame::updateCommandUI() {

@@ -94,6 +94,9 @@ public:
     const StatusPanes& statusPanes() const { return panes_; }
     // The text a pane shows; empty when absent.
     QString paneText(int id) const;
+    // Puts a text (Windows-1252 bytes) in the first pane, the stretching
+    // one, where it stays until the next text.
+    void setMessageText(const std::string& text);
 
     // Asks the router for the state of the toolbar buttons and status panes
     // and shows it (idle time), and of the menu's items (before it opens).

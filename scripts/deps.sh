@@ -14,6 +14,7 @@ packages=(
   kstars-data
   qt6-base-dev fonts-liberation xvfb xauth
   libx11-dev
+  libuemf-dev
 )
 missing=()
 for p in "${packages[@]}"; do

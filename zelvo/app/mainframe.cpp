@@ -10,6 +10,7 @@
 #include "framework/ids.h"
 #include "helpcontexts.h"
 #include "io/files.h"
+#include "plottoolbars.h"
 #include "tables.h"
 
 namespace zelvo {
@@ -63,6 +64,7 @@ void add_main_resources(fw::ResourceTables& r) {
     r.toolbars[cmd::kMainFrame] = {{kFileNew, "New"},     {kFileOpen, "Open"}, {kFileSave, "Save"},   {0, ""},
                                    {kEditCut, "Cut"},     {kEditCopy, "Copy"}, {kEditPaste, "Paste"}, {0, ""},
                                    {kFilePrint, "Print"}, {kAppAbout, "About"}};
+    add_plot_toolbars(r);
     r.accelerators[cmd::kMainFrame] = {
         {"Ctrl+N", kFileNew},  {"Ctrl+O", kFileOpen},        {"Ctrl+S", kFileSaveAs}, {"Ctrl+P", kFilePrint},
         {"Ctrl+Z", kEditUndo}, {"Alt+Backspace", kEditUndo}, {"Ctrl+X", kEditCut},    {"Shift+Del", kEditCut},

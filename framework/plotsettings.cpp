@@ -1,0 +1,130 @@
+#include "plotsettings.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+
+#include "binfile.h"
+
+namespace fw {
+
+namespace {
+void put_u32(std::uint8_t* p, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+std::uint32_t get_u32(const std::uint8_t* p) {
+    std::uint32_t v = 0;
+    for (int i = 0; i < 4; ++i) v |= static_cast<std::uint32_t>(p[i]) << (8 * i);
+    return v;
+}
+}  // namespace
+
+SettingsFile& SettingsFile::colors(std::span<Colorref> colors) {
+    for (Colorref& c : colors) color(c);
+    return *this;
+}
+
+SettingsFile& SettingsFile::color(Colorref& c) {
+    fields_.push_back(
+        {4, false, [&c](std::uint8_t* p) { put_u32(p, c); }, [&c](const std::uint8_t* p) { c = get_u32(p); }});
+    return *this;
+}
+
+SettingsFile& SettingsFile::font(LogFont& f) {
+    fields_.push_back({LogFont::kBytes, false,
+                       [&f](std::uint8_t* p) {
+                           const auto b = f.toBytes();
+                           std::memcpy(p, b.data(), b.size());
+                       },
+                       [&f](const std::uint8_t* p) {
+                           f = LogFont::fromBytes(std::span<const std::uint8_t, LogFont::kBytes>(p, LogFont::kBytes));
+                       }});
+    return *this;
+}
+
+SettingsFile& SettingsFile::int32(std::int32_t& v) {
+    fields_.push_back({4, false, [&v](std::uint8_t* p) { put_u32(p, static_cast<std::uint32_t>(v)); },
+                       [&v](const std::uint8_t* p) { v = static_cast<std::int32_t>(get_u32(p)); }});
+    return *this;
+}
+
+SettingsFile& SettingsFile::float64(double& v) {
+    fields_.push_back({8, false,
+                       [&v](std::uint8_t* p) {
+                           std::uint64_t u = 0;
+                           std::memcpy(&u, &v, 8);
+                           for (int i = 0; i < 8; ++i) p[i] = static_cast<std::uint8_t>(u >> (8 * i));
+                       },
+                       [&v](const std::uint8_t* p) {
+                           std::uint64_t u = 0;
+                           for (int i = 0; i < 8; ++i) u |= static_cast<std::uint64_t>(p[i]) << (8 * i);
+                           std::memcpy(&v, &u, 8);
+                       }});
+    return *this;
+}
+
+SettingsFile& SettingsFile::text(std::string& s, std::size_t width) {
+    fields_.push_back({width, true,
+                       [&s, width](std::uint8_t* p) {
+                           std::memset(p, 0, width);
+                           std::memcpy(p, s.data(), std::min(width, s.size()));
+                       },
+                       [&s, width](const std::uint8_t* p) {
+                           const auto* end = std::find(p, p + width, std::uint8_t{0});
+                           s.assign(reinterpret_cast<const char*>(p), static_cast<std::size_t>(end - p));
+                       }});
+    return *this;
+}
+
+std::size_t SettingsFile::size() const {
+    std::size_t n = 0;
+    for (const Field& f : fields_) n += f.size;
+    return n;
+}
+
+SettingsFile::Outcome SettingsFile::parse(std::span<const std::uint8_t> bytes) {
+    if (bytes.empty()) return Outcome::Empty;
+    std::size_t at = 0;
+    for (const Field& f : fields_) {
+        const std::size_t left = bytes.size() - at;
+        if (left >= f.size) {
+            f.load(bytes.data() + at);
+            at += f.size;
+            continue;
+        }
+        // Cut short: the bytes that are there over the default's first bytes.
+        if (!f.wholeOnly && left > 0) {
+            std::vector<std::uint8_t> buf(f.size);
+            f.store(buf.data());
+            std::memcpy(buf.data(), bytes.data() + at, left);
+            f.load(buf.data());
+        }
+        return Outcome::Short;
+    }
+    return Outcome::Whole;
+}
+
+SettingsFile::Outcome SettingsFile::read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return Outcome::Missing;
+    // At most the layout's size is needed.
+    std::vector<std::uint8_t> bytes(size());
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    return parse(bytes);
+}
+
+std::vector<std::uint8_t> SettingsFile::bytes() const {
+    std::vector<std::uint8_t> out(size());
+    std::size_t at = 0;
+    for (const Field& f : fields_) {
+        f.store(out.data() + at);
+        at += f.size;
+    }
+    return out;
+}
+
+bool SettingsFile::write(const std::string& path) const { return write_file_replacing(path, bytes()); }
+
+}  // namespace fw

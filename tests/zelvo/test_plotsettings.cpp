@@ -1,0 +1,157 @@
+// The binary settings files of the plots: byte layout, round trip, and the
+// defaults that a missing, empty or short file leaves in place.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <fstream>
+
+#include "framework/plotsettings.h"
+
+using namespace fw;
+
+namespace {
+
+// The plate plot's file: eight colours, the information and label fonts.
+struct PlateSettings {
+    Colorref colors[8] = {0xAF0000, 0xFF0000, 0xFFFFFF, 0x000000, 0x00FFFF, 0xFF00FF, 0x0000FF, 0xFFFFFF};
+    LogFont info = LogFont::make(-13, kFontBold, "Courier New");
+    LogFont labels = LogFont::make(-11, kFontNormal, "Courier New");
+    SettingsFile layout() {
+        SettingsFile f;
+        f.colors(colors).font(info).font(labels);
+        return f;
+    }
+};
+
+// A layout with names, numbers and a double, as the track view keeps.
+struct TraceLike {
+    std::string name1 = "1 Ceres", name2;
+    std::int32_t number = 1;
+    double step = 10.0;
+    SettingsFile layout() {
+        SettingsFile f;
+        f.text(name1, 30).text(name2, 30).int32(number).float64(step);
+        return f;
+    }
+};
+
+std::vector<std::uint8_t> file_bytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void put_file(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+}  // namespace
+
+TEST(PlotSettings, LayoutBytesAndRoundTrip) {
+    QTemporaryDir dir;
+    const std::string path = QDir(dir.path()).filePath("plate.cfg").toStdString();
+    PlateSettings s;
+    s.info.charSet = 204;
+    s.info.outPrecision = 3;
+    s.info.clipPrecision = 2;
+    s.info.quality = 1;
+    s.info.pitchAndFamily = 0x31;
+    ASSERT_EQ(s.layout().size(), 152u);
+    ASSERT_TRUE(s.layout().write(path));
+    const std::vector<std::uint8_t> b = file_bytes(path);
+    ASSERT_EQ(b.size(), 152u);
+    // Colour 0 (dark blue 0x00AF0000) little-endian, then the fonts at 32 and 92.
+    EXPECT_EQ((std::vector<std::uint8_t>(b.begin(), b.begin() + 4)),
+              (std::vector<std::uint8_t>{0x00, 0x00, 0xAF, 0x00}));
+    EXPECT_EQ(b[32], 0xF3);  // height -13
+    EXPECT_EQ(b[48], 0xBC);  // weight 700
+    EXPECT_EQ(b[55], 204);   // character set
+    EXPECT_EQ(b[59], 0x31);  // pitch and family
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&b[60])), "Courier New");
+    EXPECT_EQ(b[92], 0xF5);  // labels: height -11
+
+    // Read into other values and written again: the same bytes.
+    PlateSettings other;
+    for (Colorref& c : other.colors) c = 0x123456;
+    other.info = LogFont::make(-20, 0, "Arial");
+    EXPECT_EQ(other.layout().read(path), SettingsFile::Outcome::Whole);
+    EXPECT_EQ(other.info, s.info);
+    EXPECT_EQ(other.colors[4], 0x00FFFFu);
+    EXPECT_EQ(other.layout().bytes(), b);
+}
+
+TEST(PlotSettings, MissingEmptyAndShortFilesKeepTheDefaults) {
+    QTemporaryDir dir;
+    const std::string path = QDir(dir.path()).filePath("plate.cfg").toStdString();
+    PlateSettings defaults;
+
+    PlateSettings missing;
+    EXPECT_EQ(missing.layout().read(path), SettingsFile::Outcome::Missing);
+    EXPECT_EQ(missing.layout().bytes(), defaults.layout().bytes());
+
+    put_file(path, {});
+    PlateSettings empty;
+    EXPECT_EQ(empty.layout().read(path), SettingsFile::Outcome::Empty);
+    EXPECT_EQ(empty.layout().bytes(), defaults.layout().bytes());
+
+    // 40 bytes: the eight colours from the file, the first 8 bytes of the
+    // information font (height and width) from the file, the rest default.
+    std::vector<std::uint8_t> short40(40, 0x11);
+    put_file(path, short40);
+    PlateSettings cut;
+    EXPECT_EQ(cut.layout().read(path), SettingsFile::Outcome::Short);
+    for (Colorref c : cut.colors) EXPECT_EQ(c, 0x11111111u);
+    EXPECT_EQ(cut.info.height, 0x11111111);
+    EXPECT_EQ(cut.info.width, 0x11111111);
+    EXPECT_EQ(cut.info.weight, kFontBold);
+    EXPECT_EQ(cut.info.face(), "Courier New");
+    EXPECT_EQ(cut.labels, defaults.labels);
+
+    // A colour cut short takes the bytes there over its default.
+    put_file(path, {0x01, 0x02, 0x03, 0x04, 0xAA});
+    PlateSettings oneAndAByte;
+    oneAndAByte.layout().read(path);
+    EXPECT_EQ(oneAndAByte.colors[0], 0x04030201u);
+    EXPECT_EQ(oneAndAByte.colors[1], 0xFF00AAu);
+    EXPECT_EQ(oneAndAByte.colors[2], defaults.colors[2]);
+}
+
+TEST(PlotSettings, NamesAreTakenOnlyWholeAndNumbersByTheirBytes) {
+    TraceLike written;
+    written.name1 = "433  Eros";
+    written.name2 = "1";
+    written.number = 433;
+    written.step = 2.5;
+    const std::vector<std::uint8_t> b = written.layout().bytes();
+    ASSERT_EQ(b.size(), 72u);
+    EXPECT_EQ(b[9], 0);  // zero-padded after the name
+
+    TraceLike all;
+    EXPECT_EQ(all.layout().parse(b), SettingsFile::Outcome::Whole);
+    EXPECT_EQ(all.name1, "433  Eros");
+    EXPECT_EQ(all.step, 2.5);
+
+    // 45 bytes: the first name whole, the second cut: it keeps its default.
+    TraceLike cut;
+    EXPECT_EQ(cut.layout().parse(std::span(b).first(45)), SettingsFile::Outcome::Short);
+    EXPECT_EQ(cut.name1, "433  Eros");
+    EXPECT_EQ(cut.name2, "");
+    EXPECT_EQ(cut.number, 1);
+    // 66 bytes: the double cut after two of its bytes keeps the other six.
+    TraceLike partDouble;
+    partDouble.layout().parse(std::span(b).first(66));
+    EXPECT_EQ(partDouble.number, 433);
+    EXPECT_EQ(partDouble.step, 10.0);  // 2.5 and 10.0 share their two low bytes (zero)
+    // A name longer than its field is cut to the field.
+    TraceLike longName;
+    longName.name1 = std::string(40, 'x');
+    TraceLike back;
+    back.layout().parse(longName.layout().bytes());
+    EXPECT_EQ(back.name1, std::string(30, 'x'));
+}
+
+TEST(PlotSettings, AFileThatCannotBeWrittenIsReported) {
+    PlateSettings s;
+    EXPECT_FALSE(s.layout().write("/nonexistent-dir/plate.cfg"));
+}
