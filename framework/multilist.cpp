@@ -74,8 +74,7 @@ QVariant MultiColumnModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant MultiColumnModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || section < 0 || static_cast<std::size_t>(section) >= columns_.size())
-        return {};
+    if (orientation != Qt::Horizontal || section < 0 || static_cast<std::size_t>(section) >= columns_.size()) return {};
     const ListColumn& c = columns_[static_cast<std::size_t>(section)];
     switch (role) {
         case Qt::DisplayRole:

@@ -17,9 +17,9 @@
 namespace zeltest {
 
 struct FixtureObject {
-    std::string name;              // at most 18 characters; empty for an absent number
-    std::string h = " 7.50";       // the 5 characters of "elih"
-    std::optional<std::string> g;  // the 5 characters of "elig", when the object has a G
+    std::string name;                            // at most 18 characters; empty for an absent number
+    std::string h = " 7.50";                     // the 5 characters of "elih"
+    std::optional<std::string> g;                // the 5 characters of "elig", when the object has a G
     double M = 0, peri = 0, node = 0, incl = 0;  // degrees
     double e = 0, a = 0;                         // a in AU; 0 leaves all elements zero (absent)
 };
@@ -86,6 +86,34 @@ struct FixtureCatalogue {
     zelvo::elements::CatalogueSettings settings() const {
         auto s = zelvo::elements::ReadCatalogueSettings(work.dir_slash() + "setpar");
         return s ? *s : zelvo::elements::CatalogueSettings{};
+    }
+};
+
+// A data package of the build linked into a fresh working directory: its
+// data files linked into "el/" there, "setpar" and "setpath" naming that
+// directory, so that the caches of a test are built there and never in the
+// package.
+struct LinkedPackage {
+    ScopedWorkDir work;
+    std::string dataDir = work.dir_slash() + "el/";
+
+    explicit LinkedPackage(const std::filesystem::path& package) {
+        namespace fs = std::filesystem;
+        fs::create_directories(dataDir);
+        for (const auto& e : fs::directory_iterator(package / "el")) {
+            const std::string name = e.path().filename().string();
+            if (name.rfind("_elem", 0) == 0) continue;
+            fs::create_symlink(e.path(), dataDir + name);
+        }
+        auto settings = read_bytes(package / "work" / "setpar");
+        const auto put = [&](std::size_t record, std::string text) {
+            text.resize(80, ' ');
+            std::memcpy(&settings[(record - 1) * 80], text.data(), 80);
+        };
+        put(3, dataDir + "coorbp");
+        put(4, dataDir);
+        write_bytes(work.path() / "setpar", settings);
+        write_text(work.path() / "setpath", dataDir + "\r\n");
     }
 };
 

@@ -54,18 +54,17 @@ TEST(ElementCache, RecordsOfASmallCatalogue) {
     const double n = zeltest::motion_of(2.7656157) * kDegreesPerRadian;
     char nText[16];
     std::snprintf(nText, sizeof nText, "%10.8f", n);
-    EXPECT_EQ(file_record(cat.dataDir + "_elemtxt", kTextRecord, 0),
-              text_record({{0, "     1"},
-                           {7, "Ceres"},
-                           {26, " 3.33"},
-                           {32, " 0.12"},
-                           {38, "231.53973"},
-                           {48, " 73.29975"},
-                           {58, " 80.24963"},
-                           {68, "10.58789"},
-                           {78, "0.0795763"},
-                           {88, nText},
-                           {99, "2.7656157"}}));
+    EXPECT_EQ(file_record(cat.dataDir + "_elemtxt", kTextRecord, 0), text_record({{0, "     1"},
+                                                                                  {7, "Ceres"},
+                                                                                  {26, " 3.33"},
+                                                                                  {32, " 0.12"},
+                                                                                  {38, "231.53973"},
+                                                                                  {48, " 73.29975"},
+                                                                                  {58, " 80.24963"},
+                                                                                  {68, "10.58789"},
+                                                                                  {78, "0.0795763"},
+                                                                                  {88, nText},
+                                                                                  {99, "2.7656157"}}));
     const auto dat = file_record(cat.dataDir + "_elemdat", kDataRecord, 0);
     double v[9];
     std::memcpy(v, dat.data(), sizeof v);

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <limits>
 
-#include "elexport.h"
 #include "element_fixture.h"
+#include "elexport.h"
 #include "ellist.h"
 #include "shell_support.h"
 
@@ -108,7 +108,8 @@ TEST(ElementList, QueriesOverTheCatalogue) {
              s.query.ObjectListSet = {2, 3, 9};
          },
          {"pallas", "K15V00A"}},
-        {"code 7 without a condition: aphelion beyond 1.1 AU", [](ElementListSetup& s) { s.query.QueryFunctionCode = 7; },
+        {"code 7 without a condition: aphelion beyond 1.1 AU",
+         [](ElementListSetup& s) { s.query.QueryFunctionCode = 7; },
          {"Ceres", "pallas", "Vesta", "Eros", "PALLAS", "Hektor", "Aethra", "K15V00A"}},
         {"perihelion within 1.3 AU",
          [](ElementListSetup& s) {
@@ -132,8 +133,9 @@ TEST(ElementList, CellTexts) {
     ElementListSetup s = f.setup(2);
     ElementList l = f.list(s);
     ASSERT_EQ(l.count(), 9);
-    const std::vector<std::string> ceres = {"     1",    "Ceres",     " 3.33",     " 0.12",     "231.50000", " 73.30000",
-                                            " 80.20000", "10.60000",  "0.0796000", l.cellText(0, 9), "2.7660000", "2.98617"};
+    const std::vector<std::string> ceres = {"     1",    "Ceres",          " 3.33",     " 0.12",
+                                            "231.50000", " 73.30000",      " 80.20000", "10.60000",
+                                            "0.0796000", l.cellText(0, 9), "2.7660000", "2.98617"};
     for (int c = 0; c < kColumnCount; ++c) EXPECT_EQ(l.cellText(0, c), ceres[static_cast<std::size_t>(c)]) << c;
     // An unnumbered object shows no number; its G is "  X".
     EXPECT_EQ(l.cellText(7, kColumnNumber), "");
@@ -150,9 +152,14 @@ TEST(ElementList, CellTexts) {
         const char* text;
     };
     const Case cases[] = {
-        {11, 0.0002, true, "0.001"},   {11, 939.4, true, "939.400"}, {7, 12.345, true, "12.35"},
-        {15, 20251121.12345, true, "20251121.12345"}, {15, 2461000.62345, false, "2461000.62345"},
-        {4, kNaN, true, "**********"}, {1, 1e12, true, "**********"}, {6, 2.5, true, "   2.50000"},
+        {11, 0.0002, true, "0.001"},
+        {11, 939.4, true, "939.400"},
+        {7, 12.345, true, "12.35"},
+        {15, 20251121.12345, true, "20251121.12345"},
+        {15, 2461000.62345, false, "2461000.62345"},
+        {4, kNaN, true, "**********"},
+        {1, 1e12, true, "**********"},
+        {6, 2.5, true, "   2.50000"},
     };
     for (const Case& c : cases) EXPECT_EQ(derived_value_text(c.code, c.v, c.calendar), c.text) << c.code;
 }
@@ -160,7 +167,8 @@ TEST(ElementList, CellTexts) {
 TEST(ElementList, RecordCacheFollowsTheHints) {
     std::vector<FixtureObject> many(200);
     for (std::size_t k = 0; k < many.size(); ++k)
-        many[k] = {"Object " + std::to_string(k + 1), " 9.00", std::nullopt, 1, 2, 3, 4, 0.1, 2.0 + 0.001 * static_cast<double>(k)};
+        many[k] = {"Object " + std::to_string(k + 1),   " 9.00", std::nullopt, 1, 2, 3, 4, 0.1,
+                   2.0 + 0.001 * static_cast<double>(k)};
     ListFixture f(many, 200);
     ElementList l = f.list(f.setup());
     l.cacheHint(0, 40);
@@ -273,7 +281,8 @@ TEST(ElementList, CommensurabilityColumn) {
     l.sort(kColumnDerived, false);
     // Descending: the blank texts (no commensurability) last; equal texts
     // keep their order.
-    EXPECT_EQ(names(l), (Names{"Aethra", "Ceres", "pallas", "PALLAS", "K15V00A", "Hektor", "Vesta", "Eros", "J99A12B"}));
+    EXPECT_EQ(names(l),
+              (Names{"Aethra", "Ceres", "pallas", "PALLAS", "K15V00A", "Hektor", "Vesta", "Eros", "J99A12B"}));
     EXPECT_EQ(l.cellText(0, kColumnDerived), "8:3");
     EXPECT_EQ(l.cellText(8, kColumnDerived), "");
     EXPECT_EQ(l.taskInfo()[1], "Records: 9;  Function: NC (-5, ieps=50)");
@@ -312,14 +321,17 @@ TEST(ElementList, ExportLines) {
     EXPECT_EQ(lines[0], "Elements: Ecliptic and equinox 2000.0, epoch 2025 November 21.0 TT (JD 2461000.5)");
     EXPECT_EQ(lines[1], "Filter:   ( H <= 8 )  AND  ( e >= 0.01 ) ");
     EXPECT_EQ(lines[2], " " + std::string(119, '_'));
-    EXPECT_EQ(lines[3], "|       |                   |      |      |          |          |          |          |    "
-                        "      |           |           |");
-    EXPECT_EQ(lines[4], "|  Num  |        Name       |  H   |  G   |    M     |   Peri   |   Node   |     i    |    "
-                        "e     |     n     |   a       |");
+    EXPECT_EQ(lines[3],
+              "|       |                   |      |      |          |          |          |          |    "
+              "      |           |           |");
+    EXPECT_EQ(lines[4],
+              "|  Num  |        Name       |  H   |  G   |    M     |   Peri   |   Node   |     i    |    "
+              "e     |     n     |   a       |");
     EXPECT_EQ(lines[6], "");
     const std::string n = l.cellText(0, 9);
-    EXPECT_EQ(lines[7], "      1  Ceres                3.33   0.12  231.50000   73.30000   80.20000   10.60000  0.0796000  " +
-                            n + "    2.7660000");
+    EXPECT_EQ(lines[7],
+              "      1  Ceres                3.33   0.12  231.50000   73.30000   80.20000   10.60000  0.0796000  " + n +
+                  "    2.7660000");
     EXPECT_EQ(lines[10].substr(0, 41), "      7  Hektor               7.20   0.15");
 
     // The derived column: the NC column three characters, the dates cut.
@@ -355,8 +367,9 @@ TEST(ElementList, PrintFileAndPages) {
     std::memcpy(rec.data() + txt::kA, "2.7656157", 9);
     const auto one = print_file_lines(1, rec.data(), false, "");
     ASSERT_EQ(one.size(), 1u);
-    EXPECT_EQ(one[0], "     1 Abcdefghijklmnopqr11.25     X  123.45678 123.45678 123.45678 123.45678 123.45678 "
-                      "0.12345678   2.7656157");
+    EXPECT_EQ(one[0],
+              "     1 Abcdefghijklmnopqr11.25     X  123.45678 123.45678 123.45678 123.45678 123.45678 "
+              "0.12345678   2.7656157");
     EXPECT_EQ(one[0].size(), 110u);
     const auto two = print_file_lines(1234567, rec.data(), true, "0.01234");
     ASSERT_EQ(two.size(), 2u);
@@ -384,8 +397,8 @@ TEST(ElementList, PrintFileAndPages) {
         const char* first;
     };
     const Case cases[] = {
-        {0, PaperKind::A4, 2, 20, "Object 31"},  {4, PaperKind::A4, 2, 30, "Object 16"},
-        {4, PaperKind::A3, 2, 44, "Object 23"},  {4, PaperKind::A3, 3, 12, "Object 45"},
+        {0, PaperKind::A4, 2, 20, "Object 31"}, {4, PaperKind::A4, 2, 30, "Object 16"},
+        {4, PaperKind::A3, 2, 44, "Object 23"}, {4, PaperKind::A3, 3, 12, "Object 45"},
         {0, PaperKind::A3, 3, 0, nullptr},
     };
     for (const Case& c : cases) {

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <map>
 
-#include "elquery.h"
 #include "element_fixture.h"
+#include "elquery.h"
 #include "framework/filedialogs.h"
 #include "framework/messages.h"
 #include "shell_support.h"

@@ -23,16 +23,26 @@ namespace setpar = zelvomat::setpar;
 
 double ElementRecord::column(int k) const {
     switch (k) {
-        case 2: return H;
-        case 3: return G;
-        case 4: return M;
-        case 5: return Peri;
-        case 6: return Node;
-        case 7: return i;
-        case 8: return e;
-        case 9: return n;
-        case 10: return a;
-        default: return 0;
+        case 2:
+            return H;
+        case 3:
+            return G;
+        case 4:
+            return M;
+        case 5:
+            return Peri;
+        case 6:
+            return Node;
+        case 7:
+            return i;
+        case 8:
+            return e;
+        case 9:
+            return n;
+        case 10:
+            return a;
+        default:
+            return 0;
     }
 }
 
@@ -64,18 +74,25 @@ ElementRecord get_record(std::span<const std::uint8_t, kDataRecord> in) {
 
 std::size_t text_room(std::size_t offset) {
     switch (offset) {
-        case txt::kNumber: return txt::kNumberRoom;
-        case txt::kName: return txt::kNameRoom;
+        case txt::kNumber:
+            return txt::kNumberRoom;
+        case txt::kName:
+            return txt::kNameRoom;
         case txt::kH:
-        case txt::kG: return txt::kPhotRoom;
+        case txt::kG:
+            return txt::kPhotRoom;
         case txt::kM:
         case txt::kPeri:
         case txt::kNode:
         case txt::kIncl:
-        case txt::kE: return txt::kAngleRoom;
-        case txt::kN: return txt::kMotionRoom;
-        case txt::kA: return kTextRecord - txt::kA - 1;
-        default: return offset < kTextRecord ? kTextRecord - offset : 0;
+        case txt::kE:
+            return txt::kAngleRoom;
+        case txt::kN:
+            return txt::kMotionRoom;
+        case txt::kA:
+            return kTextRecord - txt::kA - 1;
+        default:
+            return offset < kTextRecord ? kTextRecord - offset : 0;
     }
 }
 
@@ -104,7 +121,9 @@ double SemiMajorAxisFromMotion(double n, double m) { return std::pow(kGaussK * s
 
 namespace {
 
-void put_text(TextRecord& t, std::size_t offset, std::string_view s) { std::memcpy(t.data() + offset, s.data(), s.size()); }
+void put_text(TextRecord& t, std::size_t offset, std::string_view s) {
+    std::memcpy(t.data() + offset, s.data(), s.size());
+}
 
 // The semi-major axis in the 11 characters that the export and the print
 // give it: seven decimals while they fit, fewer from 1000 AU on.

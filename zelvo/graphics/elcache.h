@@ -88,11 +88,11 @@ std::size_t text_room(std::size_t offset);
 
 // The values of one object as the catalogue files give them.
 struct CatalogueObject {
-    std::int32_t number = 0;          // catalogue number (record index + 1)
-    std::string_view name;            // 18 characters of "elinm"
-    std::string_view hText;           // 5 characters of "elih"
-    std::optional<std::string> gText; // 5 characters of "elig", when the object has a G
-    std::array<double, 6> elements{}; // M, Peri, Node, i (radians), e, n (radians per day)
+    std::int32_t number = 0;           // catalogue number (record index + 1)
+    std::string_view name;             // 18 characters of "elinm"
+    std::string_view hText;            // 5 characters of "elih"
+    std::optional<std::string> gText;  // 5 characters of "elig", when the object has a G
+    std::array<double, 6> elements{};  // M, Peri, Node, i (radians), e, n (radians per day)
 };
 
 // The two records of one object.
@@ -144,8 +144,8 @@ public:
 
     std::int32_t count() const { return count_; }
     ElementRecord record(std::int32_t r) const {
-        return get_record(std::span<const std::uint8_t, kDataRecord>(data_.bytes().data() + r * kDataRecord,
-                                                                    kDataRecord));
+        return get_record(
+            std::span<const std::uint8_t, kDataRecord>(data_.bytes().data() + r * kDataRecord, kDataRecord));
     }
     const char* text(std::int32_t r) const {
         return reinterpret_cast<const char*>(text_.bytes().data()) + static_cast<std::size_t>(r) * kTextRecord;

@@ -7,17 +7,17 @@
 namespace zelvo::elements {
 
 const char* const DerivedElementNames[kDerivedCodeCount] = {
-    "none",      "a*(1-e)",      "a*(1+e)", "a*(1-e**2)", "a**(3/2)",   "Peri+Node",  "n*3600",
-    "H+5*lg(a(a-1))", "M+Peri+Node", "dist_AscNode", "dist_DscNode", "D_Phot", "MOID  ", "CT ",
-    "NC ",       "T_per ",       "T_AscNode", "T_DscNode"};
+    "none",        "a*(1-e)",      "a*(1+e)",      "a*(1-e**2)", "a**(3/2)", "Peri+Node", "n*3600", "H+5*lg(a(a-1))",
+    "M+Peri+Node", "dist_AscNode", "dist_DscNode", "D_Phot",     "MOID  ",   "CT ",       "NC ",    "T_per ",
+    "T_AscNode",   "T_DscNode"};
 
 const char* const FunctionComboTexts[kDerivedCodeCount] = {
-    "(None)",         "a*(1-e)",     "a*(1+e)",      "a*(1-e**2)",   "a**(3/2)", "Peri+Node",
-    "n*3600",         "H+5*lg(a(a-1))", "M+Peri+Node", "dist_AscNode", "dist_DscNode", "D_Phot",
-    "MOID",           "CT",          "NC",           "T_per",        "T_AscNode", "T_DscNode"};
+    "(None)",      "a*(1-e)",      "a*(1+e)",      "a*(1-e**2)", "a**(3/2)", "Peri+Node", "n*3600", "H+5*lg(a(a-1))",
+    "M+Peri+Node", "dist_AscNode", "dist_DscNode", "D_Phot",     "MOID",     "CT",        "NC",     "T_per",
+    "T_AscNode",   "T_DscNode"};
 
-const double PlanetInverseMass[10] = {0.0,       6023600.0,  408523.71,  328900.5614, 3098708.0,
-                                      1047.3486, 3497.898,   22902.98,   19412.24,    135200000.0};
+const double PlanetInverseMass[10] = {0.0,       6023600.0, 408523.71, 328900.5614, 3098708.0,
+                                      1047.3486, 3497.898,  22902.98,  19412.24,    135200000.0};
 
 namespace {
 
@@ -29,8 +29,9 @@ double log10_positive(double x) { return x > 0 ? std::log10(x) : kNaN; }
 
 // The object's elements in radians and radians per day.
 std::array<double, 6> radians(const ElementRecord& r) {
-    return {r.M / kDegreesPerRadian, r.Peri / kDegreesPerRadian, r.Node / kDegreesPerRadian,
-            r.i / kDegreesPerRadian, r.e,                        r.n / kDegreesPerRadian};
+    return {
+        r.M / kDegreesPerRadian, r.Peri / kDegreesPerRadian, r.Node / kDegreesPerRadian, r.i / kDegreesPerRadian, r.e,
+        r.n / kDegreesPerRadian};
 }
 
 }  // namespace

@@ -42,12 +42,12 @@ extern const double PlanetInverseMass[10];
 
 // What a computation reads besides the record, fixed when a list is made.
 struct DerivedInputs {
-    int fixedObjectNumber = 0;                  // 0 none, n > 0 a minor planet, -1..-9 a major planet
+    int fixedObjectNumber = 0;                    // 0 none, n > 0 a minor planet, -1..-9 a major planet
     std::array<double, 7> fixedObjectElements{};  // epoch, M, Peri, Node, i (radians), e, n (radians per day)
-    bool calendarDateForm = true;               // dates of codes 15-17 as packed calendar dates
-    int ncRange = 0;                            // tolerance of code 14 in arcseconds per day
+    bool calendarDateForm = true;                 // dates of codes 15-17 as packed calendar dates
+    int ncRange = 0;                              // tolerance of code 14 in arcseconds per day
     bool cometMode = false;
-    double catalogueEpochJd = 0;                // epoch of the catalogue elements
+    double catalogueEpochJd = 0;  // epoch of the catalogue elements
 };
 
 class DerivedCalculator {

@@ -194,7 +194,8 @@ PrintPage layout_element_page(int page, int W, int H, int perPage, const ListHea
                  "  N   |        Name     |  H  |   G  |    M    |   Peri  |   Node  |    i    |    e    |     n    "
                  "|   a       ",
                  "      |                 |     |      |         |         |         |         |         |          "
-                 "| " + caption,
+                 "| " +
+                     caption,
                  "______|_________________|_____|______|_________|_________|_________|_________|_________|__________"
                  "|_____________",
                  "      "};

@@ -174,8 +174,8 @@ ElementList::ElementList(std::shared_ptr<const CatalogueCache> cache, ElementLis
         const std::string text = calc.listText(r, rec, code, &item.value);
         std::memcpy(item.derived.data(), text.data(), std::min(text.size(), item.derived.size()));
         if (active && code != 0) {
-            const bool pass = code == kCodeCommensurability ? row_passes_text(fn, text)
-                                                            : row_passes_number(fn, item.value);
+            const bool pass =
+                code == kCodeCommensurability ? row_passes_text(fn, text) : row_passes_number(fn, item.value);
             if (!pass) continue;
         }
         items_.push_back(item);
@@ -229,7 +229,7 @@ std::string ElementList::cellText(int row, int column) {
         default:
             break;
     }
-    static constexpr std::size_t kOffsets[11] = {0,        txt::kName, txt::kH,    txt::kG, txt::kM, txt::kPeri,
+    static constexpr std::size_t kOffsets[11] = {0,          txt::kName, txt::kH, txt::kG, txt::kM, txt::kPeri,
                                                  txt::kNode, txt::kIncl, txt::kE, txt::kN, txt::kA};
     if (column < 1 || column > 10) return {};
     return std::string(text_field(rowText(row), kOffsets[column]));

@@ -27,9 +27,9 @@ namespace zelvo::elements {
 inline constexpr int kColumnNumber = 0, kColumnName = 1, kColumnG = 3, kColumnDerived = 11, kColumnCount = 12;
 
 struct ElementListItem {
-    std::int32_t record = 0;          // 0-based record index (catalogue number - 1)
-    std::array<char, 14> derived{};   // the derived text, zero-terminated when shorter
-    double value = 0;                 // the derived value (0 for codes 0 and 14)
+    std::int32_t record = 0;         // 0-based record index (catalogue number - 1)
+    std::array<char, 14> derived{};  // the derived text, zero-terminated when shorter
+    double value = 0;                // the derived value (0 for codes 0 and 14)
     std::string_view derivedText() const { return {derived.data(), ::strnlen(derived.data(), derived.size())}; }
 };
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstring>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -18,8 +18,7 @@ namespace zelvo::elements {
 
 namespace io = zelvomat::io;
 
-const char* const QueryRowLabels[kRowCount] = {"Num", "Name", "H", "G",  "M", "Peri",
-                                               "Node", "i",   "e", "n", "a", "fun"};
+const char* const QueryRowLabels[kRowCount] = {"Num", "Name", "H", "G", "M", "Peri", "Node", "i", "e", "n", "a", "fun"};
 
 const char* const PlanetNameTable[9] = {"Mercury", "Venus",  "Earth",   "Mars", "Jupiter",
                                         "Saturn",  "Uranus", "Neptune", "Pluto"};
@@ -371,8 +370,7 @@ bool ElementQueryDialogModel::readObjectList() {
     std::string line;
     while (std::getline(in, line)) {
         if (q_.ObjectListCount == kObjectListMax) {
-            fw::message("Warning: ZELVO uses only first 2048 objects from " + path, fw::Buttons::Ok,
-                        fw::Icon::Warning);
+            fw::message("Warning: ZELVO uses only first 2048 objects from " + path, fw::Buttons::Ok, fw::Icon::Warning);
             break;
         }
         if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -487,7 +485,8 @@ bool ElementQueryDialogModel::ok() {
             if (given[1] && given[2] && row.lower <= row.upper) row.flags |= kJoined;
         }
         if (k == kFunction) {
-            q_.NcRange = static_cast<int>(std::clamp<std::int64_t>(leading_integer(rangeText), -2147483647, 2147483647));
+            q_.NcRange =
+                static_cast<int>(std::clamp<std::int64_t>(leading_integer(rangeText), -2147483647, 2147483647));
             q_.CalendarDateForm = calendar;
         }
         AppendQueryRow(text, t[0], t[1], t[2], QueryRowLabels[k], row.flags);
@@ -495,8 +494,7 @@ bool ElementQueryDialogModel::ok() {
     q_.rows = built;
     q_.QueryText = text;
 
-    write_last_query(workDir_ + "ellast.cfg", rows, functionIndex, function, q_.FixedObjectNumber,
-                     q_.FixedObjectName);
+    write_last_query(workDir_ + "ellast.cfg", rows, functionIndex, function, q_.FixedObjectNumber, q_.FixedObjectName);
     return true;
 }
 

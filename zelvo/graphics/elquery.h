@@ -65,7 +65,7 @@ struct ElementQuery {
     std::vector<std::string> ObjectListNumbers;  // the accepted lines, whole
     std::vector<std::int32_t> ObjectListSet;     // their numbers, ascending, each once
     int QueryFunctionCode = 0;
-    int FixedObjectNumber = 0;                       // 0 none, > 0 a minor planet, -1..-9 a planet
+    int FixedObjectNumber = 0;                           // 0 none, > 0 a minor planet, -1..-9 a planet
     std::string FixedObjectName = std::string(18, ' ');  // 18 characters
     int NcRange = 0;
     bool CalendarDateForm = true;
@@ -152,9 +152,9 @@ struct FunctionLayout {
     bool functionRowEnabled = false;
     bool explanationShown = false;
     std::array<std::string, 3> explanation;  // lines 1-3
-    bool objectShown = false;               // lines 4-6 and the object field
-    bool dateShown = false;                 // the group "Date type"
-    bool rangeShown = false;                // "Calculation range"
+    bool objectShown = false;                // lines 4-6 and the object field
+    bool dateShown = false;                  // the group "Date type"
+    bool rangeShown = false;                 // "Calculation range"
 };
 // opening: the layout when the dialog opens on a stored code (line 3 keeps
 // its full stop for the codes 12 to 14).

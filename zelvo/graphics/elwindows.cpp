@@ -138,7 +138,7 @@ CElSelectDlg::CElSelectDlg(AppContext& ctx, Library& lib, QWidget* parent)
     auto* middle = new QHBoxLayout;
     auto* select = new QGroupBox(QStringLiteral("Select"));
     auto* grid = new QGridLayout(select);
-    static const char* const kLabels[12] = {"Number:( =", "Name:( =", "H:( =", "G:( =",  "M:( =", "Peri:( =",
+    static const char* const kLabels[12] = {"Number:( =", "Name:( =", "H:( =", "G:( =", "M:( =", "Peri:( =",
                                             "Node:( =",   "i:( =",    "e:( =", "n:( =", "a:( =", "Function:( ="};
     const auto digits = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this);
     for (int k = 0; k < 12; ++k) {
@@ -245,8 +245,8 @@ void CElSelectDlg::showLayout() {
     for (std::size_t k = 3; k < 6; ++k) lines_[k]->setVisible(l.objectShown);
     object_->setVisible(l.objectShown);
     dateGroup_->setVisible(l.dateShown);
-    for (QWidget* w : {static_cast<QWidget*>(rangeLabel_), static_cast<QWidget*>(range_),
-                       static_cast<QWidget*>(rangeUnit_)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(rangeLabel_), static_cast<QWidget*>(range_), static_cast<QWidget*>(rangeUnit_)})
         w->setVisible(l.rangeShown);
     calendar_->setChecked(model_.calendar);
     julian_->setChecked(!model_.calendar);

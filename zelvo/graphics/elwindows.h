@@ -37,9 +37,9 @@ class QRadioButton;
 namespace zelvo {
 
 namespace cmd {
-inline constexpr int kElementsMenu = 104;      // menu of the element list window
+inline constexpr int kElementsMenu = 104;  // menu of the element list window
 inline constexpr int kElementQueryDialog = 107;
-inline constexpr int kSortPopup = 106;         // "Sort &Up", "Sort &Down"
+inline constexpr int kSortPopup = 106;  // "Sort &Up", "Sort &Down"
 inline constexpr int kSortUp = 40007;
 inline constexpr int kSortDown = 40008;
 inline constexpr int kElHistogram = 40009;
@@ -88,7 +88,9 @@ public:
     elements::ElementQueryDialogModel& model() { return model_; }
     // The controls: the equal, lower and upper edit of row (0 Number .. 11
     // Function), the Function choice, the object field, the range field.
-    QLineEdit* edit(int row, int which) const { return edits_[static_cast<std::size_t>(row)][static_cast<std::size_t>(which)]; }
+    QLineEdit* edit(int row, int which) const {
+        return edits_[static_cast<std::size_t>(row)][static_cast<std::size_t>(which)];
+    }
     QComboBox* functionCombo() const { return combo_; }
     QLineEdit* objectEdit() const { return object_; }
     QLineEdit* rangeEdit() const { return range_; }
