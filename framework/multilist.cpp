@@ -159,11 +159,6 @@ void MultiColumnList::selectRow(int row) {
     scrollTo(i);
 }
 
-void MultiColumnList::showSortIndicator(int column, bool ascending) {
-    horizontalHeader()->setSortIndicatorShown(column >= 0);
-    if (column >= 0) horizontalHeader()->setSortIndicator(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
-}
-
 QPoint MultiColumnList::headerCorner(int column) const {
     const QHeaderView* h = horizontalHeader();
     return h->viewport()->mapToGlobal(QPoint(h->sectionViewportPosition(column), h->height()));

@@ -3,8 +3,7 @@
 // hint), so a list of a million rows holds no object per row. Columns have
 // captions, alignments, widths (fitted to the texts on screen and the
 // caption on request) and tooltips; a click on a column header is handed to
-// the owner (which may show a popup and sort), and the header can show the
-// direction of the last sort. Texts are bytes shown as Windows-1252 in the
+// the owner (which may show a popup and sort). Texts are bytes shown as Windows-1252 in the
 // fixed-pitch list font. Rows are selected whole, one at a time.
 #pragma once
 
@@ -85,8 +84,6 @@ public:
     // The current row, -1 when none; selects and shows row.
     int currentRow() const;
     void selectRow(int row);
-    // Shows the arrow of a sort on column (-1: none).
-    void showSortIndicator(int column, bool ascending);
     // The bottom left corner of a column's header, in global coordinates.
     QPoint headerCorner(int column) const;
 

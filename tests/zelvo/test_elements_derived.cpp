@@ -7,11 +7,11 @@
 #include <erfa.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <limits>
-#include <array>
 #include <map>
 #include <set>
 #include <sstream>
@@ -29,8 +29,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace zelvo::elements;
 
-ElementRecord record(double a, double e, double M = 0, double peri = 0, double node = 0, double i = 0,
-                     double H = 10) {
+ElementRecord record(double a, double e, double M = 0, double peri = 0, double node = 0, double i = 0, double H = 10) {
     ElementRecord r;
     r.H = H;
     r.M = M;
@@ -112,7 +111,8 @@ TEST(DerivedElements, PassageDates) {
     struct Case {
         double M, peri, e, a;
     };
-    const Case cases[] = {{10, 73.3, 0.08, 2.77}, {200, 151.2, 0.09, 2.36}, {359.9, 300, 0.6, 1.9}, {90, 0.1, 0.2, 5.2}};
+    const Case cases[] = {
+        {10, 73.3, 0.08, 2.77}, {200, 151.2, 0.09, 2.36}, {359.9, 300, 0.6, 1.9}, {90, 0.1, 0.2, 5.2}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.M);
         const ElementRecord rec = record(c.a, c.e, c.M, c.peri, 80, 5);
@@ -311,8 +311,8 @@ TEST(DerivedElements, WholeCatalogueAgainstJpl) {
         worstTp = std::max(worstTp, dTp);
     }
     EXPECT_GE(compared, full ? 100 : 22);
-    std::printf("compared %d objects: MOID within %.4f AU, T_J within %.4f, T_per within %.4f of a period\n",
-                compared, worstMoid, worstTj, worstTp);
+    std::printf("compared %d objects: MOID within %.4f AU, T_J within %.4f, T_per within %.4f of a period\n", compared,
+                worstMoid, worstTj, worstTp);
     // The NEOs of the catalogue, which the MOID list is for.
     for (int n : {433, 1036}) {
         const auto it = rows.find(n);

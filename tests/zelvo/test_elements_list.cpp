@@ -424,7 +424,7 @@ TEST(ElementList, PrintFileAndPages) {
     head.useObjectList = true;
     head.objectListFile = "list.txt";
     const PrintPage page = layout_element_page(1, 8500, 4000, 30, head, read_print_page(path, 1, 30, 100));
-    const int h = 4000 / 40, c = 100;
+    const int h = 4000 / 41, c = 100;  // 30 lines, the head and the page number
     EXPECT_EQ(page.lineHeight, h);
     EXPECT_EQ(page.charWidth, c);
     ASSERT_GE(page.items.size(), 2u + 6u + 30u + 1u);
@@ -432,9 +432,10 @@ TEST(ElementList, PrintFileAndPages) {
     EXPECT_EQ(page.items[1], (PrintItem{2 * c, 2 * h, " Object List: list.txt"}));
     EXPECT_EQ(page.items[2].text, std::string(111, '_'));
     EXPECT_EQ(page.items[5].text.substr(page.items[5].text.size() - 11), "|  a**(3/2)");
-    EXPECT_EQ(page.items[8].y, 10 + 9 * h);  // first line: f + 9h
+    EXPECT_EQ(page.items[8].y, 9 + 9 * h);  // first line: f + 9h
     EXPECT_EQ(page.items[8].text.size(), 110u);
-    EXPECT_EQ(page.items[9].y, 10 + 10 * h);
+    EXPECT_EQ(page.items[9].y, 9 + 10 * h);
+    EXPECT_LT(page.items[8 + 29].y + h, page.items.back().y + h / 2);  // the last line above the number
     EXPECT_EQ(page.items[9].text, std::string(100, ' ') + "        2.82843");
     EXPECT_EQ(page.items.back(), (PrintItem{8500 / 2 - 3 * c, 4000 - 2 * h, "1"}));
     // Without the print file a page has its head only.

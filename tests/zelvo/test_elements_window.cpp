@@ -7,7 +7,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPrinter>
 #include <QScrollBar>
 #include <QTimer>
@@ -180,6 +182,22 @@ struct FixtureWindow {
     }
 };
 
+TEST(ElementWindows, CatalogueEpochFromTheEpochText) {
+    struct Case {
+        const char* text;
+        double jd;
+    };
+    const Case cases[] = {
+        {"Ecliptic and equinox 2000.0, epoch 2025 November 21.0 TT (JD 2461000.5)", 2461000.5},
+        // The built-in text holds no Julian date at its end, a short one
+        // none at all: the epoch of the settings.
+        {"Ecliptic and equinox 2000.0, epoch 2007 October 27.0 TT", 2459800.5},
+        {"JD", 2459800.5},
+        {"", 2459800.5},
+    };
+    for (const Case& c : cases) EXPECT_EQ(catalogue_epoch_jd(c.text, 2459800.5), c.jd) << c.text;
+}
+
 TEST(ElementWindows, SettingsOrCacheFailureOpensNoList) {
     fw::ScriptedMessageService boxes;
     fw::ScopedMessageService useBoxes{boxes};
@@ -200,7 +218,8 @@ TEST(ElementWindows, SettingsOrCacheFailureOpensNoList) {
         EXPECT_EQ(view.createWidget(&w.parent), nullptr);
     }
     ASSERT_EQ(boxes.shown.size(), 2u);
-    EXPECT_EQ(boxes.shown[1].text, "System error in reading data. \n \nCorrect 'Setpath' file or reinstall ZELVO package");
+    EXPECT_EQ(boxes.shown[1].text,
+              "System error in reading data. \n \nCorrect 'Setpath' file or reinstall ZELVO package");
     EXPECT_FALSE(fs::exists(w.cat.dataDir + "_elemdat"));
 
     // Once the catalogue is whole again the next list opens.
@@ -260,10 +279,17 @@ TEST(ElementWindows, PrintFileAndPages) {
     EXPECT_EQ(boxes.shown[0].text, kPaperWarning);
     EXPECT_GT(fs::file_size(w.cat.work.path() / "list.pdf"), 1000u);
 
-    // A page range; no print file: the pages keep their heads.
+    // A page range on A4: no warning; the print file is written again.
     fs::remove(w.cat.work.path() / "result.el4");
     printer.setPageSize(QPageSize(QPageSize::A4));
     EXPECT_EQ(view.printTo(printer, 2, 3), 2);
+    EXPECT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(fs::exists(w.cat.work.path() / "result.el4"));
+    // The print file gone between the pages: the page keeps its head.
+    fs::remove(w.cat.work.path() / "result.el4");
+    QImage image(1100, 800, QImage::Format_RGB32);
+    QPainter painter(&image);
+    view.printPage(painter, 1, image.rect());
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(boxes.shown[1].text, "Warning: result file not found ore open by another program");
 }

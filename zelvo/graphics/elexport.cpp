@@ -168,9 +168,11 @@ std::optional<std::vector<std::string>> read_print_page(const std::string& path,
 PrintPage layout_element_page(int page, int W, int H, int perPage, const ListHead& head,
                               const std::optional<std::vector<std::string>>& lines) {
     PrintPage out;
-    const int h = out.lineHeight = H / (perPage + 10);
-    const int c = out.charWidth = W / 85 >= 28 ? W / 85 : 0;
     const bool derived = head.derivedCode != 0;
+    // Room for the head, the lines and the page number below them: with a
+    // derived column the table head is a line taller.
+    const int h = out.lineHeight = H / (perPage + (derived ? 11 : 10));
+    const int c = out.charWidth = W / 85 >= 28 ? W / 85 : 0;
     out.items.push_back({2 * c, h, " Elements: " + head.epochText});
     if (head.useObjectList) out.items.push_back({2 * c, 2 * h, " Object List: " + head.objectListFile});
     if (!head.queryText.empty()) out.items.push_back({2 * c, 3 * h, " Filter:" + head.queryText});

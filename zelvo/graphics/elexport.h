@@ -58,7 +58,9 @@ std::optional<std::vector<std::string>> read_print_page(const std::string& path,
 
 // What page (from 1) shows on a printable area of pageWidth x pageHeight
 // device pixels: the head, the table head, the print lines of the page (none
-// when the print file was missing) and the page number.
+// when the print file was missing) and the page number. Lines are
+// pageHeight / (linesPerPage + 10) high, + 11 with a derived column, whose
+// taller table head would otherwise put the last line on the page number.
 PrintPage layout_element_page(int page, int pageWidth, int pageHeight, int linesPerPage, const ListHead& head,
                               const std::optional<std::vector<std::string>>& lines);
 

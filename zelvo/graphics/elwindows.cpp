@@ -419,8 +419,9 @@ void CElView::onInitialUpdate() {
     }
     if (widget_ == nullptr) return;
     widget_->refresh();
-    // Widths that fit the texts on screen, once the window shows them.
-    QTimer::singleShot(0, widget_, [w = widget_] { w->fitColumns({1, 3, 4, 5, 6, 7, 8, 9, 10}); });
+    // Widths that fit the captions and the texts on screen, once the window
+    // shows them (the derived dates and seven-digit numbers too).
+    QTimer::singleShot(0, widget_, [w = widget_] { w->fitColumns({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}); });
 }
 
 int CElView::rowCount() const { return list_ ? list_->count() : 0; }
@@ -444,7 +445,6 @@ void CElView::sortColumn(int column, bool ascending) {
     list_->sort(column, ascending);
     if (widget_ != nullptr) {
         widget_->refresh();
-        widget_->showSortIndicator(column, ascending);
         widget_->scrollToTop();
         widget_->viewport()->update();
     }
@@ -476,7 +476,6 @@ bool CElView::writePrintFile() {
         fw::message("Can't create file result.el4", fw::Buttons::Ok, fw::Icon::Warning);
         return false;
     }
-    printWarningPending_ = true;
     return true;
 }
 
@@ -516,32 +515,38 @@ int CElView::pageCount(PaperKind paper) const {
     return (print_line_count(*list_) + perPage - 1) / perPage;
 }
 
+int CElView::beginPrinting(PaperKind paper) {
+    if (!list_ || !writePrintFile()) return 0;
+    printPaper_ = paper;
+    if (paper != PaperKind::A4) fw::message(kPaperWarning);
+    missingShown_ = false;
+    return pageCount(paper);
+}
+
+void CElView::printPage(QPainter& painter, int page, const QRect& area) {
+    if (!list_) return;
+    const int perPage = print_lines_per_page(printPaper_, list_->hasDerivedColumn());
+    const auto lines = read_print_page(ctx_.WorkDir + kPrintFile, page, perPage, print_line_count(*list_));
+    if (!lines && !missingShown_) {
+        fw::message("Warning: result file not found ore open by another program");
+        missingShown_ = true;
+    }
+    drawPage(painter,
+             layout_element_page(page, area.width(), area.height(), perPage, list_head(*list_, ctx_.EpochText), lines));
+}
+
 int CElView::printTo(QPrinter& printer, int first, int last) {
-    if (!list_) return 0;
     printer.setPageOrientation(QPageLayout::Landscape);
-    const PaperKind paper = paper_kind(printer);
-    const bool derived = list_->hasDerivedColumn();
-    const int perPage = print_lines_per_page(paper, derived);
-    const int lines = print_line_count(*list_);
-    const int pages = (lines + perPage - 1) / perPage;
+    const int pages = beginPrinting(paper_kind(printer));
     if (first <= 0) first = 1;
     if (last <= 0 || last > pages) last = pages;
-    if (printWarningPending_ && paper != PaperKind::A4) fw::message(kPaperWarning);
-    printWarningPending_ = false;
-    const QRect rect = printer.pageLayout().paintRectPixels(printer.resolution());
-    const ListHead head = list_head(*list_, ctx_.EpochText);
     QPainter painter;
     if (pages == 0 || first > last || !painter.begin(&printer)) return 0;
-    bool missingShown = false;
+    const QRect area(QPoint(0, 0), printer.pageLayout().paintRectPixels(printer.resolution()).size());
     int printed = 0;
     for (int p = first; p <= last; ++p) {
         if (printed > 0) printer.newPage();
-        const auto pageLines = read_print_page(ctx_.WorkDir + kPrintFile, p, perPage, lines);
-        if (!pageLines && !missingShown) {
-            fw::message("Warning: result file not found ore open by another program");
-            missingShown = true;
-        }
-        drawPage(painter, layout_element_page(p, rect.width(), rect.height(), perPage, head, pageLines));
+        printPage(painter, p, area);
         ++printed;
     }
     painter.end();

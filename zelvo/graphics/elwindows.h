@@ -32,6 +32,7 @@ class QLabel;
 class QLineEdit;
 class QPainter;
 class QPrinter;
+class QRect;
 class QRadioButton;
 
 namespace zelvo {
@@ -156,11 +157,17 @@ public:
     void sortColumn(int column, bool ascending);
     void OnFileSaveAs();
     void OnTaskInfo();
-    // Writes the print file "result.el4" of the working directory; false
-    // after the message when it cannot be written.
+    // Printing, in the steps of a print job. beginPrinting: the paper is
+    // known (the print dialog was accepted): the print file "result.el4" of
+    // the working directory is written (false after the message when it
+    // cannot be) and the pages of the job counted (0 for none); on paper other
+    // than A4 a warning is shown once. printPage: page (from 1) drawn from
+    // the print file into the printable area of painter.
     bool writePrintFile();
-    // Prints pages first..last (0, 0: all) of the print file on printer in
-    // landscape; the number of pages printed.
+    int beginPrinting(PaperKind paper);
+    void printPage(QPainter& painter, int page, const QRect& area);
+    // A whole job on printer in landscape, pages first..last (0, 0: all);
+    // the pages printed.
     int printTo(QPrinter& printer, int first = 0, int last = 0);
     // Pages of the print on a paper.
     int pageCount(PaperKind paper) const;
@@ -180,7 +187,8 @@ private:
     std::unique_ptr<elements::ElementList> list_;
     fw::MultiColumnList* widget_ = nullptr;
     int currentRow_ = 0;
-    bool printWarningPending_ = false;
+    PaperKind printPaper_ = PaperKind::A4;
+    bool missingShown_ = false;
 };
 
 // The menus of the element list window (104) and the sorting popup (106).
