@@ -248,10 +248,11 @@ struct PackageList {
         settings = *s;
         return cache->openOrBuild(settings);
     }
-    // Rows by catalogue number.
+    // Rows by official number (numbered objects only).
     std::map<int, int> rows(const ElementList& l) const {
         std::map<int, int> out;
-        for (int row = 0; row < l.count(); ++row) out[l.record(row) + 1] = row;
+        for (int row = 0; row < l.count(); ++row)
+            if (l.record(row) < settings.numbered) out[l.record(row) + 1] = row;
         return out;
     }
     ElementList list(int code, int planet, bool calendar = false, int range = 50) {

@@ -145,6 +145,13 @@ TEST(ElementWindows, QueryListSortExportAndBackToTheQuery) {
     EXPECT_EQ(lines[1], "Filter:   ( fun <= 1.3 ) ");
     EXPECT_NE(lines[4].find("  MOID  (-3)"), std::string::npos);
     EXPECT_EQ(lines[7].substr(0, 16), "    433  Eros   ");
+    // A file that cannot be made: the message, and nothing else changes.
+    const std::string nowhere = linked.work.dir_slash() + "missing/near.elr";
+    files.answers.push_back(nowhere);
+    ASSERT_TRUE(app.routeCommand(fw::ids::kFileSaveAs));
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "Can't create file " + nowhere);
+    boxes.shown.clear();
 
     // Closing the list brings the query back, with the planet by its name.
     std::string objectShown;

@@ -1,25 +1,37 @@
 #include "elexport.h"
 
+#include <filesystem>
 #include <fstream>
+#include <initializer_list>
 
 namespace zelvo::elements {
 
 namespace {
 
-// text right-aligned in exactly width characters.
-std::string right(std::string_view text, std::size_t width) {
-    if (text.size() >= width) return std::string(text.substr(0, width));
-    return std::string(width - text.size(), ' ') + std::string(text);
+// Appends text right-aligned in exactly width characters.
+void put_right(std::string& out, std::string_view text, std::size_t width) {
+    if (text.size() < width) out.append(width - text.size(), ' ');
+    out.append(text.substr(0, std::min(text.size(), width)));
 }
 
-// text left-aligned in exactly width characters.
-std::string left(std::string_view text, std::size_t width) {
-    std::string t(text.substr(0, std::min(text.size(), width)));
-    t.resize(width, ' ');
-    return t;
+// Appends text left-aligned in exactly width characters.
+void put_left(std::string& out, std::string_view text, std::size_t width) {
+    out.append(text.substr(0, std::min(text.size(), width)));
+    if (text.size() < width) out.append(width - text.size(), ' ');
 }
 
-std::string field(const char* rec, std::size_t offset) { return std::string(text_field(rec, offset)); }
+// Appends the fields of a text record at their offsets, each right-aligned
+// in its width and followed by its separator.
+struct Field {
+    std::size_t offset, width;
+    const char* after;
+};
+void put_fields(std::string& out, const char* rec, std::initializer_list<Field> fields) {
+    for (const Field& f : fields) {
+        put_right(out, text_field(rec, f.offset), f.width);
+        out += f.after;
+    }
+}
 
 // The query text on one line: each line break with its indent is one blank.
 std::string one_line(std::string text) {
@@ -53,59 +65,111 @@ ListHead list_head(const ElementList& list, const std::string& epochText) {
 }
 
 std::string export_line(std::int32_t number, const char* rec, int code, std::string_view derived, bool calendar) {
+    std::string line;
+    line.reserve(140);
     // A number of seven digits takes one of the two blanks before the name.
-    std::string num = number_text(number);
-    std::string line = " " + num + (num.size() > 6 ? " " : "  ");
-    line += left(field(rec, txt::kName), 18) + "  ";
-    line += right(field(rec, txt::kH), 5) + "  " + right(field(rec, txt::kG), 5) + "  ";
-    line += right(field(rec, txt::kM), 9) + "  " + right(field(rec, txt::kPeri), 9) + "  ";
-    line += right(field(rec, txt::kNode), 9) + "  " + right(field(rec, txt::kIncl), 9) + "  ";
-    line += right(field(rec, txt::kE), 9) + "  " + right(field(rec, txt::kN), 10) + "  ";
-    line += right(field(rec, txt::kA), 11);
-    if (code == kCodeCommensurability)
-        line += " " + left(derived.substr(0, std::min<std::size_t>(3, derived.size())), 3);
-    else if (code >= kCodePerihelionTime && code < kDerivedCodeCount)
-        line += " " + right(derived.substr(0, std::min<std::size_t>(calendar ? 14 : 13, derived.size())), 14);
-    else if (code > 0 && code < kDerivedCodeCount)
-        line += " " + right(derived, 10);
+    const std::string num = number_text(number);
+    line += ' ';
+    line += num;
+    line += num.size() > 6 ? " " : "  ";
+    put_left(line, text_field(rec, txt::kName), 18);
+    line += "  ";
+    put_fields(line, rec,
+               {{txt::kH, 5, "  "},
+                {txt::kG, 5, "  "},
+                {txt::kM, 9, "  "},
+                {txt::kPeri, 9, "  "},
+                {txt::kNode, 9, "  "},
+                {txt::kIncl, 9, "  "},
+                {txt::kE, 9, "  "},
+                {txt::kN, 10, "  "},
+                {txt::kA, 11, ""}});
+    if (code == kCodeCommensurability) {
+        line += ' ';
+        put_left(line, derived.substr(0, std::min<std::size_t>(3, derived.size())), 3);
+    } else if (code >= kCodePerihelionTime && code < kDerivedCodeCount) {
+        line += ' ';
+        put_right(line, derived.substr(0, std::min<std::size_t>(calendar ? 14 : 13, derived.size())), 14);
+    } else if (code > 0 && code < kDerivedCodeCount) {
+        line += ' ';
+        put_right(line, derived, 10);
+    }
     return line;
 }
 
-std::vector<std::string> export_lines(const ElementList& list, const std::string& epochText) {
+namespace {
+
+// The export's lines in order, each handed to put.
+template <class Put>
+void each_export_line(const ElementList& list, const std::string& epochText, Put&& put) {
     const ListHead h = list_head(list, epochText);
-    std::vector<std::string> out;
-    out.push_back("Elements: " + h.epochText);
-    if (h.useObjectList) out.push_back("Object List: " + h.objectListFile);
-    if (!h.queryText.empty()) out.push_back("Filter:" + h.queryText);
+    put("Elements: " + h.epochText);
+    if (h.useObjectList) put("Object List: " + h.objectListFile);
+    if (!h.queryText.empty()) put("Filter:" + h.queryText);
     const bool derived = h.derivedCode != 0;
-    out.push_back(" " + std::string(derived ? 139 : 119, '_'));
-    out.push_back(bar_line(' ') + (derived ? std::string(14, ' ') : std::string()));
-    out.push_back(std::string(kExportCaptions) + (derived ? "  " + h.derivedTitle : std::string()));
-    out.push_back(bar_line('_') + (derived ? std::string(18, '_') : std::string()));
-    out.push_back("");
+    put(" " + std::string(derived ? 139 : 119, '_'));
+    put(bar_line(' ') + (derived ? std::string(14, ' ') : std::string()));
+    put(std::string(kExportCaptions) + (derived ? "  " + h.derivedTitle : std::string()));
+    put(bar_line('_') + (derived ? std::string(18, '_') : std::string()));
+    put(std::string());
     const bool calendar = list.setup().derived.calendarDateForm;
     for (int row = 0; row < list.count(); ++row) {
         const std::int32_t r = list.record(row);
-        out.push_back(export_line(r + 1, list.cache().text(r), h.derivedCode, list.outputDerivedText(row), calendar));
+        put(export_line(r + 1, list.cache().text(r), h.derivedCode, list.outputDerivedText(row), calendar));
     }
+}
+
+// Lines written with CR LF through a buffer of about a megabyte.
+class LineWriter {
+public:
+    explicit LineWriter(const std::string& path) : path_(path), out_(path, std::ios::binary | std::ios::trunc) {}
+    bool isOpen() const { return static_cast<bool>(out_); }
+    void put(const std::string& line) {
+        buf_ += line;
+        buf_ += "\r\n";
+        if (buf_.size() > (1u << 20)) flush();
+    }
+    // False (and no file left) when a write failed.
+    bool finish() {
+        flush();
+        out_.close();
+        if (!out_.fail()) return true;
+        std::error_code ec;
+        std::filesystem::remove(path_, ec);
+        return false;
+    }
+
+private:
+    void flush() {
+        out_.write(buf_.data(), static_cast<std::streamsize>(buf_.size()));
+        buf_.clear();
+    }
+    std::string path_;
+    std::ofstream out_;
+    std::string buf_;
+};
+
+}  // namespace
+
+std::vector<std::string> export_lines(const ElementList& list, const std::string& epochText) {
+    std::vector<std::string> out;
+    out.reserve(static_cast<std::size_t>(list.count()) + 8);
+    each_export_line(list, epochText, [&](std::string line) { out.push_back(std::move(line)); });
     return out;
 }
 
+bool write_export(const std::string& path, const ElementList& list, const std::string& epochText) {
+    LineWriter w(path);
+    if (!w.isOpen()) return false;
+    each_export_line(list, epochText, [&](const std::string& line) { w.put(line); });
+    return w.finish();
+}
+
 bool write_text_lines(const std::string& path, const std::vector<std::string>& lines) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    std::string buf;
-    for (const std::string& l : lines) {
-        buf += l;
-        buf += "\r\n";
-        if (buf.size() > (1 << 20)) {
-            out.write(buf.data(), static_cast<std::streamsize>(buf.size()));
-            buf.clear();
-        }
-    }
-    out.write(buf.data(), static_cast<std::streamsize>(buf.size()));
-    out.close();
-    return !out.fail();
+    LineWriter w(path);
+    if (!w.isOpen()) return false;
+    for (const std::string& l : lines) w.put(l);
+    return w.finish();
 }
 
 std::vector<std::string> print_file_lines(std::int32_t number, const char* rec, bool derived,
@@ -113,27 +177,37 @@ std::vector<std::string> print_file_lines(std::int32_t number, const char* rec, 
     // A number of seven digits keeps its blank before the name, which gives
     // up its eighteenth character, so every line keeps its length.
     const std::string num = number_text(number);
-    std::string line = num + " " + left(field(rec, txt::kName), num.size() > 6 ? 17 : 18);
-    line += right(field(rec, txt::kH), 5) + " " + right(field(rec, txt::kG), 5) + "  ";
-    line += right(field(rec, txt::kM), 9) + " " + right(field(rec, txt::kPeri), 9) + " ";
-    line += right(field(rec, txt::kNode), 9) + " " + right(field(rec, txt::kIncl), 9) + " ";
-    line += right(field(rec, txt::kE), 9) + " " + right(field(rec, txt::kN), 10) + " ";
-    line += right(field(rec, txt::kA), 11);
+    std::string line;
+    line.reserve(126);
+    line += num;
+    line += ' ';
+    put_left(line, text_field(rec, txt::kName), num.size() > 6 ? 17 : 18);
+    put_fields(line, rec,
+               {{txt::kH, 5, " "},
+                {txt::kG, 5, "  "},
+                {txt::kM, 9, " "},
+                {txt::kPeri, 9, " "},
+                {txt::kNode, 9, " "},
+                {txt::kIncl, 9, " "},
+                {txt::kE, 9, " "},
+                {txt::kN, 10, " "},
+                {txt::kA, 11, ""}});
     if (!derived) return {line};
-    const std::string value = " " + right(derivedText, 14);
+    std::string value = " ";
+    put_right(value, derivedText, 14);
     return {line + value, std::string(110, ' ') + value};
 }
 
 bool write_print_file(const std::string& path, const ElementList& list) {
-    std::vector<std::string> lines;
-    lines.reserve(static_cast<std::size_t>(print_line_count(list)));
+    LineWriter w(path);
+    if (!w.isOpen()) return false;
     for (int row = 0; row < list.count(); ++row) {
         const std::int32_t r = list.record(row);
-        for (std::string& l :
+        for (const std::string& l :
              print_file_lines(r + 1, list.cache().text(r), list.hasDerivedColumn(), list.outputDerivedText(row)))
-            lines.push_back(std::move(l));
+            w.put(l);
     }
-    return write_text_lines(path, lines);
+    return w.finish();
 }
 
 int print_lines_per_page(PaperKind paper, bool derived) {

@@ -39,7 +39,11 @@ std::vector<std::string> export_lines(const ElementList& list, const std::string
 // One object's line of the export.
 std::string export_line(std::int32_t number, const char* textRecord, int derivedCode, std::string_view derivedText,
                         bool calendarDateForm);
-// Writes lines with CR LF to path; false when the file cannot be written.
+// Writes the export of the list to path with CR LF line ends; false (and no
+// file left) when it cannot be written.
+bool write_export(const std::string& path, const ElementList& list, const std::string& epochText);
+// Writes lines with CR LF to path; false (and no file left) when the file
+// cannot be written.
 bool write_text_lines(const std::string& path, const std::vector<std::string>& lines);
 
 // The print lines of one object (one, or two with a derived column).

@@ -461,7 +461,7 @@ void CElView::OnFileSaveAs() {
     restore_dir(ctx_.WorkDir);
     if (!path) return;
     WaitCursor wait;
-    if (!write_text_lines(*path, export_lines(*list_, ctx_.EpochText)))
+    if (!write_export(*path, *list_, ctx_.EpochText))
         fw::message("Can't create file " + *path, fw::Buttons::Ok, fw::Icon::Warning);
 }
 
