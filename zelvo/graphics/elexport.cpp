@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <initializer_list>
 
 namespace zelvo::elements {
 
@@ -20,16 +19,17 @@ void put_left(std::string& out, std::string_view text, std::size_t width) {
     if (text.size() < width) out.append(width - text.size(), ' ');
 }
 
-// Appends the fields of a text record at their offsets, each right-aligned
-// in its width and followed by its separator.
-struct Field {
-    std::size_t offset, width;
-    const char* after;
-};
-void put_fields(std::string& out, const char* rec, std::initializer_list<Field> fields) {
-    for (const Field& f : fields) {
+// Appends H, G, M, Peri, Node, i, e, n and a of a text record, each
+// right-aligned in its width, sep between them and two blanks after G.
+void put_elements(std::string& out, const char* rec, const char* sep) {
+    struct Field {
+        std::size_t offset, width;
+    };
+    static constexpr Field kFields[9] = {{txt::kH, 5},    {txt::kG, 5}, {txt::kM, 9},  {txt::kPeri, 9}, {txt::kNode, 9},
+                                         {txt::kIncl, 9}, {txt::kE, 9}, {txt::kN, 10}, {txt::kA, 11}};
+    for (const Field& f : kFields) {
         put_right(out, text_field(rec, f.offset), f.width);
-        out += f.after;
+        if (f.offset != txt::kA) out += f.offset == txt::kG ? "  " : sep;
     }
 }
 
@@ -74,16 +74,7 @@ std::string export_line(std::int32_t number, const char* rec, int code, std::str
     line += num.size() > 6 ? " " : "  ";
     put_left(line, text_field(rec, txt::kName), 18);
     line += "  ";
-    put_fields(line, rec,
-               {{txt::kH, 5, "  "},
-                {txt::kG, 5, "  "},
-                {txt::kM, 9, "  "},
-                {txt::kPeri, 9, "  "},
-                {txt::kNode, 9, "  "},
-                {txt::kIncl, 9, "  "},
-                {txt::kE, 9, "  "},
-                {txt::kN, 10, "  "},
-                {txt::kA, 11, ""}});
+    put_elements(line, rec, "  ");
     if (code == kCodeCommensurability) {
         line += ' ';
         put_left(line, derived.substr(0, std::min<std::size_t>(3, derived.size())), 3);
@@ -182,16 +173,7 @@ std::vector<std::string> print_file_lines(std::int32_t number, const char* rec, 
     line += num;
     line += ' ';
     put_left(line, text_field(rec, txt::kName), num.size() > 6 ? 17 : 18);
-    put_fields(line, rec,
-               {{txt::kH, 5, " "},
-                {txt::kG, 5, "  "},
-                {txt::kM, 9, " "},
-                {txt::kPeri, 9, " "},
-                {txt::kNode, 9, " "},
-                {txt::kIncl, 9, " "},
-                {txt::kE, 9, " "},
-                {txt::kN, 10, " "},
-                {txt::kA, 11, ""}});
+    put_elements(line, rec, " ");
     if (!derived) return {line};
     std::string value = " ";
     put_right(value, derivedText, 14);
