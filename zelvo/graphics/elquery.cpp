@@ -344,10 +344,10 @@ void ElementQueryDialogModel::objectListClicked(bool checked) {
     objectListChecked = checked;
     objectListLabel.clear();
     if (checked) {
-        fw::FileDialogSpec spec;
-        spec.open = true;
-        spec.filter = "Object files (*.*)|*.*||";
-        if (const auto path = fw::fileDialogs().ask(spec)) {
+        fw::FileDialogSpec request;
+        request.open = true;
+        request.filter = "Object files (*.*)|*.*||";
+        if (const auto path = fw::fileDialogs().ask(request)) {
             q_.ObjectListFile = *path;
             q_.UseObjectList = true;
             objectListLabel = short_path(*path);

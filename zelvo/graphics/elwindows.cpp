@@ -452,12 +452,12 @@ void CElView::sortColumn(int column, bool ascending) {
 
 void CElView::OnFileSaveAs() {
     if (!list_) return;
-    fw::FileDialogSpec spec;
-    spec.open = false;
-    spec.defaultExt = "elr";
-    spec.filter = "Elements result files (*.elr)|*.elr|All files (*.*)|*.*||";
-    spec.overwritePrompt = true;
-    const std::optional<std::string> path = fw::fileDialogs().ask(spec);
+    fw::FileDialogSpec request;
+    request.open = false;
+    request.defaultExt = "elr";
+    request.filter = "Elements result files (*.elr)|*.elr|All files (*.*)|*.*||";
+    request.overwritePrompt = true;
+    const std::optional<std::string> path = fw::fileDialogs().ask(request);
     restore_dir(ctx_.WorkDir);
     if (!path) return;
     WaitCursor wait;
