@@ -6,6 +6,7 @@
 #include "childframes.h"
 #include "commands.h"
 #include "dialogs.h"
+#include "elwindows.h"
 #include "ephresult.h"
 #include "ephwindows.h"
 #include "framework/document.h"
@@ -68,11 +69,15 @@ TaskApp::TaskApp(Library& lib, std::string programDir)
     // File|Print Setup: the one printer's paper and orientation for every
     // later print.
     onCommandId(fw::ids::kFilePrintSetup, [] { fw::printSetup(); });
+    add_elements_resources(resources());
+    // Closing an element list while the task is current brings the query
+    // back.
+    elements::element_state(ctx_).reopen = [this] { OnTasksElements(); };
     onCommandId(fw::ids::kAppAbout, [this] { OnAppAbout(); });
     onCommandId(cmd::kHelpHelp, [this] { OnHelpHelp(); });
-    // The element, track and orbit windows come with their own
-    // set-up dialogs and views.
-    onCommandId(cmd::kTasksElements, [this] { taskNotAvailable("Elements"); });
+    // The track and orbit windows come with their own set-up dialogs and
+    // views.
+    onCommandId(cmd::kTasksElements, [this] { OnTasksElements(); });
     onCommandId(cmd::kTasksTracks, [this] { taskNotAvailable("Tracks"); });
     onCommandId(cmd::kTasksOrbits, [this] { taskNotAvailable("Orbits"); });
     onCommandId(cmd::kObservatoriesCalculate, [this] { taskNotAvailable("Observatories: Calculate"); });
@@ -147,6 +152,13 @@ void TaskApp::registerTemplates() {
                 t.id, document_string(t), [] { return std::make_unique<COCResDoc>(); },
                 [this, frameClass] { return new TaskChildFrame(frameClass, ctx_, lib_); },
                 [this] { return std::make_unique<COCResView>(ctx_, lib_); }));
+            continue;
+        }
+        if (std::string_view(t.docName) == "Elements") {
+            addDocTemplate(std::make_unique<fw::DocTemplate>(
+                t.id, document_string(t), [this] { return make_elements_document(ctx_); },
+                [this, frameClass] { return new TaskChildFrame(frameClass, ctx_, lib_); },
+                [this] { return make_elements_view(ctx_, lib_); }));
             continue;
         }
         // The task documents and views of each template take the place of

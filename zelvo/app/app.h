@@ -68,6 +68,7 @@ public:
 
     // Tasks and the run commands of the task windows.
     void OnTasksEphemerides();
+    void OnTasksElements();
     void OnTasksPlates();
     void OnPlateObjectList();
     void OnPlatePlot();

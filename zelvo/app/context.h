@@ -6,12 +6,17 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "tasks/ephrecord.h"
 
 namespace zelvo {
+
+namespace elements {
+struct ElementTaskState;
+}
 
 // The motion model of the O-C task and its perturbing bodies.
 struct OcAccuracySettings {
@@ -65,8 +70,11 @@ struct AppContext {
     std::string HeaderText;       // description of the current result ("\r\n" between lines)
     int ObservationTypeCode = 0;  // P x 100 + C x 10 + E of the O-C observations
     std::string PlateFilePath, OcFilePath, IdentFilePath, ObservatoryFilePath;
-    bool EphemerisMode = false;              // the ephemeris task is current
-    bool ReopenElementsTask = false;         // the element query was accepted
+    bool EphemerisMode = false;       // the ephemeris task is current
+    bool ReopenElementsTask = false;  // the element query was accepted
+    // The element task: its query, the catalogue settings and the open
+    // caches (made on first use).
+    std::shared_ptr<elements::ElementTaskState> Elements;
     std::vector<std::string> LineClipboard;  // lines copied between line lists
 
     // Plates, identifications and observatories.

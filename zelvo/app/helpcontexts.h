@@ -11,6 +11,8 @@ namespace zelvo::help {
 inline constexpr unsigned kBase = 0x20000;
 constexpr unsigned context(unsigned resourceId) { return kBase + resourceId; }
 
+inline constexpr unsigned kElementList = context(104);        // element list window (template "Elements")
+inline constexpr unsigned kElementQuery = context(107);       // "Select elements"
 inline constexpr unsigned kObservatorySearch = context(124);  // "Search of observatory"
 inline constexpr unsigned kTaskInfo = context(126);           // "Task Info" of the ephemeris window
 inline constexpr unsigned kMainFrame = context(128);          // the main window (no task window active)
@@ -30,9 +32,9 @@ inline constexpr unsigned kAccuracyDialog = context(182);     // "Calculation ac
 
 // Every context the program asks for.
 inline constexpr unsigned kHelpContexts[] = {
-    kObservatorySearch, kTaskInfo,     kMainFrame,    kObjectPage,       kCoordinatesPage, kPlanePage,
-    kCentrePage,        kIntervalPage, kOutputPage,   kRestrictionsPage, kEphemerisSetup,  kDescriptionPage,
-    kEphemerisView,     kStringEditor, kAccuracyPage, kAccuracyDialog,
+    kElementList,     kElementQuery,    kObservatorySearch, kTaskInfo,     kMainFrame,    kObjectPage,
+    kCoordinatesPage, kPlanePage,       kCentrePage,        kIntervalPage, kOutputPage,   kRestrictionsPage,
+    kEphemerisSetup,  kDescriptionPage, kEphemerisView,     kStringEditor, kAccuracyPage, kAccuracyDialog,
 };
 
 }  // namespace zelvo::help

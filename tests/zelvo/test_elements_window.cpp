@@ -1,0 +1,304 @@
+// The windows of the element task: Tasks|Elements from the query dialog to
+// the list and back on the small data package through the real library;
+// settings and cache failures that open no window; a list that asks only for
+// the rows on screen; the print file and the printed pages.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPrinter>
+#include <QScrollBar>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+
+#include "app.h"
+#include "commands.h"
+#include "element_fixture.h"
+#include "elwindows.h"
+#include "framework/childframe.h"
+#include "framework/filedialogs.h"
+#include "framework/ids.h"
+#include "framework/messages.h"
+#include "shell_support.h"
+#include "zelvomat/small_package.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace zelvo;
+using namespace zelvo::elements;
+
+std::vector<std::string> read_lines(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::vector<std::string> out;
+    for (std::string l; std::getline(in, l);) {
+        if (!l.empty() && l.back() == '\r') l.pop_back();
+        out.push_back(l);
+    }
+    return out;
+}
+
+// Runs handler on the modal dialog of type D once it shows (within a second).
+template <class D, class F>
+void when_dialog_shows(F handler) {
+    auto* timer = new QTimer;
+    auto* started = new QElapsedTimer;
+    started->start();
+    QObject::connect(timer, &QTimer::timeout, [timer, started, handler] {
+        auto* dlg = dynamic_cast<D*>(QApplication::activeModalWidget());
+        if (dlg == nullptr && started->elapsed() < 1000) return;
+        timer->stop();
+        timer->deleteLater();
+        delete started;
+        if (dlg != nullptr) handler(dlg);
+    });
+    timer->start(5);
+}
+
+// Lets the event loop run until done() or a second has passed.
+template <class F>
+void run_events_until(F done) {
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < 1000) QApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+TEST(ElementWindows, QueryListSortExportAndBackToTheQuery) {
+    const fs::path pkg = zeltest::small_package();
+    if (pkg.empty()) GTEST_SKIP() << "the small data package cannot be built here";
+    zeltest::LinkedPackage linked(pkg);
+    fw::ScriptedMessageService boxes;
+    fw::ScopedMessageService useBoxes{boxes};
+    fw::ScriptedFileDialogService files;
+    fw::ScopedFileDialogService useFiles{files};
+    ZelvomatLibrary lib;
+    TaskApp app{lib, linked.work.dir_slash() + "bin/"};
+    ASSERT_TRUE(app.initInstance());
+
+    // The user lists the objects whose orbits come within 1.3 AU of the
+    // Earth's, with their MOID.
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        auto* dlg = dynamic_cast<CElSelectDlg*>(QApplication::activeModalWidget());
+        ASSERT_NE(dlg, nullptr);
+        shown = true;
+        EXPECT_FALSE(dlg->edit(kFunction, 0)->isEnabled());
+        dlg->functionCombo()->setCurrentIndex(kCodeMoid);
+        dlg->OnSelchangeFunction();
+        EXPECT_TRUE(dlg->edit(kFunction, 0)->isEnabled());
+        EXPECT_TRUE(dlg->objectEdit()->isVisible());
+        EXPECT_EQ(dlg->line(0)->text(), QStringLiteral("Calculating MOID"));
+        dlg->objectEdit()->setText(QStringLiteral(" earth "));
+        dlg->edit(kFunction, 2)->setText(QStringLiteral("1.3"));
+        dlg->onOK();
+    });
+    ASSERT_TRUE(app.routeCommand(cmd::kTasksElements));
+    ASSERT_TRUE(shown);
+    EXPECT_TRUE(boxes.shown.empty()) << boxes.shown.front().text;
+    EXPECT_TRUE(app.context().ReopenElementsTask);
+
+    fw::ChildFrame* frame = app.frame()->activeChildFrame();
+    ASSERT_NE(frame, nullptr);
+    auto* view = dynamic_cast<CElView*>(frame->view());
+    ASSERT_NE(view, nullptr);
+    ElementList& list = *view->list();
+    ASSERT_GE(list.count(), 5);
+    bool eros = false;
+    for (int row = 0; row < list.count(); ++row) {
+        EXPECT_LE(list.value(row, kColumnDerived), 1.3);
+        eros = eros || list.cellText(row, kColumnName) == "Eros";
+    }
+    EXPECT_TRUE(eros);
+    EXPECT_EQ(view->listWidget()->listModel().headerData(kColumnDerived, Qt::Horizontal).toString(),
+              QStringLiteral("MOID  "));
+    app.frame()->updateCommandUI();
+    EXPECT_EQ(app.frame()->paneText(fw::ids::kIndicatorCaps).toStdString(), "Num " + std::to_string(list.count()));
+    EXPECT_EQ(app.frame()->paneText(fw::ids::kIndicatorRec).toStdString(), "Cur 1");
+    EXPECT_EQ(app.frame()->paneText(fw::ids::kIndicatorOvr).toStdString(), app.context().EpochText);
+
+    // Sort Up on the MOID column: Eros, 0.15 AU, first.
+    view->choosePopup = [](int column, QPoint) { return column == kColumnDerived ? cmd::kSortUp : 0; };
+    view->OnColumnclick(kColumnDerived, {});
+    EXPECT_EQ(list.cellText(0, kColumnName), "Eros");
+    for (int row = 1; row < list.count(); ++row)
+        EXPECT_LE(list.value(row - 1, kColumnDerived), list.value(row, kColumnDerived));
+
+    // Task Info and the export.
+    std::array<std::string, 3> info;
+    view->showTaskInfo = [&](const std::array<std::string, 3>& l) { info = l; };
+    ASSERT_TRUE(app.routeCommand(cmd::kElTaskInfo));
+    EXPECT_EQ(info[0], "Filter:   ( fun <= 1.3 ) ");
+    EXPECT_EQ(info[1], "Records: " + std::to_string(list.count()) + ";  Function: MOID  (-3)");
+    const std::string out = linked.work.dir_slash() + "near.elr";
+    files.answers.push_back(out);
+    ASSERT_TRUE(app.routeCommand(fw::ids::kFileSaveAs));
+    ASSERT_EQ(files.asked.size(), 1u);
+    EXPECT_EQ(files.asked[0].defaultExt, "elr");
+    const auto lines = read_lines(out);
+    ASSERT_EQ(lines.size(), 7u + static_cast<std::size_t>(list.count()));
+    EXPECT_EQ(lines[0], "Elements: " + app.context().EpochText);
+    EXPECT_EQ(lines[1], "Filter:   ( fun <= 1.3 ) ");
+    EXPECT_NE(lines[4].find("  MOID  (-3)"), std::string::npos);
+    EXPECT_EQ(lines[7].substr(0, 16), "    433  Eros   ");
+    // A file that cannot be made: the message, and nothing else changes.
+    const std::string nowhere = linked.work.dir_slash() + "missing/near.elr";
+    files.answers.push_back(nowhere);
+    ASSERT_TRUE(app.routeCommand(fw::ids::kFileSaveAs));
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "Can't create file " + nowhere);
+    boxes.shown.clear();
+
+    // Closing the list brings the query back, with the planet by its name.
+    std::string objectShown;
+    when_dialog_shows<CElSelectDlg>([&](CElSelectDlg* dlg) {
+        objectShown = dlg->objectEdit()->text().toStdString();
+        dlg->onCancel();
+    });
+    ASSERT_TRUE(frame->close());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    run_events_until([&] { return !objectShown.empty(); });
+    EXPECT_EQ(objectShown, "Earth");
+    EXPECT_FALSE(app.context().ReopenElementsTask);
+    EXPECT_EQ(app.frame()->activeChildFrame(), nullptr);
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+// A view over a catalogue of the fixture, its program-wide values set as
+// Tasks|Elements leaves them.
+struct FixtureWindow {
+    zeltest::FixtureCatalogue cat;
+    zeltest::FakeLibrary lib;
+    AppContext ctx;
+    QWidget parent;
+
+    explicit FixtureWindow(int objects = 50) {
+        writeCatalogue(objects);
+        ctx.WorkDir = cat.work.dir_slash();
+        ctx.EpochText = "Ecliptic and equinox 2000.0, epoch 2025 November 21.0 TT (JD 2461000.5)";
+    }
+    void writeCatalogue(int objects) {
+        std::vector<zeltest::FixtureObject> o(static_cast<std::size_t>(objects));
+        for (std::size_t k = 0; k < o.size(); ++k)
+            o[k] = {"Object " + std::to_string(k + 1), " 9.00", std::nullopt, 1, 2, 3, 4, 0.1, 2.0};
+        cat.write(o, objects);
+    }
+};
+
+TEST(ElementWindows, CatalogueEpochFromTheEpochText) {
+    struct Case {
+        const char* text;
+        double jd;
+    };
+    const Case cases[] = {
+        {"Ecliptic and equinox 2000.0, epoch 2025 November 21.0 TT (JD 2461000.5)", 2461000.5},
+        // The built-in text holds no Julian date at its end, a short one
+        // none at all: the epoch of the settings.
+        {"Ecliptic and equinox 2000.0, epoch 2007 October 27.0 TT", 2459800.5},
+        {"JD", 2459800.5},
+        {"", 2459800.5},
+    };
+    for (const Case& c : cases) EXPECT_EQ(catalogue_epoch_jd(c.text, 2459800.5), c.jd) << c.text;
+}
+
+TEST(ElementWindows, SettingsOrCacheFailureOpensNoList) {
+    fw::ScriptedMessageService boxes;
+    fw::ScopedMessageService useBoxes{boxes};
+    FixtureWindow w;
+    fs::rename(w.cat.work.path() / "setpar", w.cat.work.path() / "setpar.away");
+    {
+        CElView view(w.ctx, w.lib);
+        EXPECT_EQ(view.createWidget(&w.parent), nullptr);
+    }
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text,
+              "Error in reading file 'setpar'.. \n \nReplace 'Setpar' file or reinstall ZELVO package");
+
+    fs::rename(w.cat.work.path() / "setpar.away", w.cat.work.path() / "setpar");
+    fs::remove(w.cat.dataDir + "elitel");
+    {
+        CElView view(w.ctx, w.lib);
+        EXPECT_EQ(view.createWidget(&w.parent), nullptr);
+    }
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.shown[1].text,
+              "System error in reading data. \n \nCorrect 'Setpath' file or reinstall ZELVO package");
+    EXPECT_FALSE(fs::exists(w.cat.dataDir + "_elemdat"));
+
+    // Once the catalogue is whole again the next list opens.
+    w.writeCatalogue(50);
+    CElView view(w.ctx, w.lib);
+    ASSERT_NE(view.createWidget(&w.parent), nullptr);
+    EXPECT_EQ(view.rowCount(), 50);
+}
+
+TEST(ElementWindows, ListAsksOnlyForTheRowsOnScreen) {
+    FixtureWindow w(20000);
+    CElView view(w.ctx, w.lib);
+    QWidget* widget = view.createWidget(&w.parent);
+    ASSERT_NE(widget, nullptr);
+    view.onInitialUpdate();
+    w.parent.resize(900, 400);
+    widget->resize(900, 400);
+    w.parent.show();
+    run_events_until([&] { return view.listWidget()->listModel().cellsAsked() > 0; });
+    const auto [first, last] = view.listWidget()->visibleRows();
+    const int onScreen = last - first + 1;
+    ASSERT_GT(onScreen, 5);
+    ASSERT_LT(onScreen, 100);
+    EXPECT_LE(view.list()->recordLoads(), 2 * onScreen);
+    EXPECT_LE(view.listWidget()->listModel().cellsAsked(), 4LL * onScreen * 11);
+    // To the end of the list: the rows shown there, no others.
+    const long long before = view.list()->recordLoads();
+    view.listWidget()->scrollToBottom();
+    run_events_until([&] { return view.list()->recordLoads() > before; });
+    const auto [first2, last2] = view.listWidget()->visibleRows();
+    EXPECT_EQ(last2, 19999);
+    EXPECT_LE(view.list()->recordLoads() - before, 2 * (last2 - first2 + 1));
+    EXPECT_EQ(view.cellText(19999, kColumnName), "Object 20000");
+}
+
+TEST(ElementWindows, PrintFileAndPages) {
+    fw::ScriptedMessageService boxes;
+    fw::ScopedMessageService useBoxes{boxes};
+    FixtureWindow w(50);
+    element_state(w.ctx).query.QueryFunctionCode = 4;
+    CElView view(w.ctx, w.lib);
+    ASSERT_NE(view.createWidget(&w.parent), nullptr);
+    ASSERT_TRUE(view.writePrintFile());
+    const auto lines = read_lines(w.cat.work.path() / "result.el4");
+    ASSERT_EQ(lines.size(), 100u);
+    for (const std::string& l : lines) EXPECT_EQ(l.size(), 125u);
+    EXPECT_EQ(view.pageCount(PaperKind::A4), 4);
+    EXPECT_EQ(view.pageCount(PaperKind::A3), 3);
+
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(w.cat.work.dir_slash() + "list.pdf"));
+    printer.setPageSize(QPageSize(QPageSize::A3));
+    EXPECT_EQ(view.printTo(printer), 3);
+    EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
+    ASSERT_EQ(boxes.shown.size(), 1u);  // once per job
+    EXPECT_EQ(boxes.shown[0].text, kPaperWarning);
+    EXPECT_GT(fs::file_size(w.cat.work.path() / "list.pdf"), 1000u);
+
+    // A page range on A4: no warning; the print file is written again.
+    fs::remove(w.cat.work.path() / "result.el4");
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    EXPECT_EQ(view.printTo(printer, 2, 3), 2);
+    EXPECT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(fs::exists(w.cat.work.path() / "result.el4"));
+    // The print file gone between the pages: the page keeps its head.
+    fs::remove(w.cat.work.path() / "result.el4");
+    QImage image(1100, 800, QImage::Format_RGB32);
+    QPainter painter(&image);
+    view.printPage(painter, 1, image.rect());
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.shown[1].text, "Warning: result file not found ore open by another program");
+}
+
+}  // namespace

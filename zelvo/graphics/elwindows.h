@@ -1,0 +1,199 @@
+// The windows of the element catalogue task: the query dialog "Select
+// elements" (CElSelectDlg), and the element list window (document CElDoc,
+// view CElView of the template "Elements") with its sorting popup, Task
+// Info, text export and the drawing of its printed pages. The rules live in
+// the plain classes of elquery.h, ellist.h and elexport.h; these classes only
+// show them.
+#pragma once
+
+#include <QPoint>
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "context.h"
+#include "elcache.h"
+#include "elexport.h"
+#include "ellist.h"
+#include "elquery.h"
+#include "framework/dialog.h"
+#include "framework/document.h"
+#include "framework/multilist.h"
+#include "framework/resources.h"
+#include "framework/view.h"
+#include "library.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPainter;
+class QPrinter;
+class QRect;
+class QRadioButton;
+
+namespace zelvo {
+
+namespace cmd {
+inline constexpr int kElementsMenu = 104;  // menu of the element list window
+inline constexpr int kElementQueryDialog = 107;
+inline constexpr int kSortPopup = 106;  // "Sort &Up", "Sort &Down"
+inline constexpr int kSortUp = 40007;
+inline constexpr int kSortDown = 40008;
+inline constexpr int kElHistogram = 40009;
+inline constexpr int kElDistribution = 40010;
+inline constexpr int kElTaskInfo = 40011;
+}  // namespace cmd
+
+namespace elements {
+
+// What the element task keeps for the whole run of the program: the query,
+// the catalogue settings (read once), the open caches (shared by the open
+// lists, closed with the last one), and how the query comes back when a list
+// closes.
+struct ElementTaskState {
+    ElementQuery query;
+    std::optional<CatalogueSettings> settings;
+    std::weak_ptr<CatalogueCache> cache;
+    std::function<void()> reopen;
+};
+
+// The program's element task state (made on first use).
+ElementTaskState& element_state(AppContext& ctx);
+
+// The epoch of the catalogue elements as a Julian date: the number that the
+// nine characters of epochText beginning ten before its end hold, or, when
+// they hold none (or the text is shorter), the epoch of the settings.
+double catalogue_epoch_jd(const std::string& epochText, double settingsEpoch);
+
+// The 12 columns of a list of the derived code (11 without one).
+std::vector<fw::ListColumn> element_columns(int derivedCode);
+
+}  // namespace elements
+
+// "Select elements" (dialog 107).
+class CElSelectDlg final : public fw::Dialog {
+public:
+    CElSelectDlg(AppContext& ctx, Library& lib, QWidget* parent = nullptr);
+
+    bool onInitDialog() override;
+    void onOK() override;
+    void onCancel() override;
+    void OnSelchangeFunction();
+    void OnErase();
+    void OnFromObjectList();
+
+    elements::ElementQueryDialogModel& model() { return model_; }
+    // The controls: the equal, lower and upper edit of row (0 Number .. 11
+    // Function), the Function choice, the object field, the range field.
+    QLineEdit* edit(int row, int which) const {
+        return edits_[static_cast<std::size_t>(row)][static_cast<std::size_t>(which)];
+    }
+    QComboBox* functionCombo() const { return combo_; }
+    QLineEdit* objectEdit() const { return object_; }
+    QLineEdit* rangeEdit() const { return range_; }
+    QRadioButton* calendarRadio() const { return calendar_; }
+    QRadioButton* julianRadio() const { return julian_; }
+    QCheckBox* objectListBox() const { return listBox_; }
+    QLabel* objectListLabel() const { return listPath_; }
+    QLabel* line(int k) const { return lines_[static_cast<std::size_t>(k)]; }
+
+protected:
+    void doDataExchange(fw::DataExchange& dx) override;
+
+private:
+    void showLayout();
+
+    AppContext& ctx_;
+    elements::ElementQueryDialogModel model_;
+    std::array<std::array<QLineEdit*, 3>, 12> edits_{};
+    QComboBox* combo_ = nullptr;
+    std::array<QLabel*, 6> lines_{};
+    QLineEdit* object_ = nullptr;
+    QGroupBox* dateGroup_ = nullptr;
+    QRadioButton* calendar_ = nullptr;
+    QRadioButton* julian_ = nullptr;
+    QLabel* rangeLabel_ = nullptr;
+    QLineEdit* range_ = nullptr;
+    QLabel* rangeUnit_ = nullptr;
+    QCheckBox* listBox_ = nullptr;
+    QLabel* listPath_ = nullptr;
+};
+
+// The document of the element, histogram and distribution windows: no data;
+// it shows the epoch of the catalogue in the status bar.
+class CElDoc final : public fw::Document {
+public:
+    explicit CElDoc(AppContext& ctx);
+
+private:
+    AppContext& ctx_;
+};
+
+class CElView final : public fw::View, public fw::ListSource {
+public:
+    CElView(AppContext& ctx, Library& lib);
+    ~CElView() override;
+
+    // Runs the query into the list; null (after the message) when the
+    // settings or the caches cannot be had, so that no window opens.
+    QWidget* createWidget(QWidget* parent) override;
+    void onInitialUpdate() override;
+
+    int rowCount() const override;
+    std::string cellText(int row, int column) override;
+    void cacheHint(int first, int last) override;
+
+    elements::ElementList* list() const { return list_.get(); }
+    fw::MultiColumnList* listWidget() const { return widget_; }
+    int currentRow() const { return currentRow_; }
+
+    // The header of column was clicked: the sorting popup, then the sort.
+    void OnColumnclick(int column, QPoint where);
+    // Sorts by column and shows row 0.
+    void sortColumn(int column, bool ascending);
+    void OnFileSaveAs();
+    void OnTaskInfo();
+    // Printing, in the steps of a print job. beginPrinting: the paper is
+    // known (the print dialog was accepted): the print file "result.el4" of
+    // the working directory is written (false after the message when it
+    // cannot be) and the pages of the job counted (0 for none); on paper other
+    // than A4 a warning is shown once. printPage: page (from 1) drawn from
+    // the print file into the printable area of painter.
+    bool writePrintFile();
+    int beginPrinting(PaperKind paper);
+    void printPage(QPainter& painter, int page, const QRect& area);
+    // A whole job on printer in landscape, pages first..last (0, 0: all);
+    // the pages printed.
+    int printTo(QPrinter& printer, int first = 0, int last = 0);
+    // Pages of the print on a paper.
+    int pageCount(PaperKind paper) const;
+
+    // The popup's choice (cmd::kSortUp, cmd::kSortDown, 0 for none); the
+    // program shows menu 106 under the header.
+    std::function<int(int column, QPoint where)> choosePopup;
+    // Shows the three lines of Task Info (the program: dialog 125).
+    std::function<void(const std::array<std::string, 3>&)> showTaskInfo;
+
+private:
+    void drawPage(QPainter& painter, const PrintPage& page);
+
+    AppContext& ctx_;
+    Library& lib_;
+    std::shared_ptr<elements::CatalogueCache> cache_;
+    std::unique_ptr<elements::ElementList> list_;
+    fw::MultiColumnList* widget_ = nullptr;
+    int currentRow_ = 0;
+    PaperKind printPaper_ = PaperKind::A4;
+    bool missingShown_ = false;
+};
+
+// The menus of the element list window (104) and the sorting popup (106).
+void add_elements_resources(fw::ResourceTables& r);
+std::unique_ptr<fw::Document> make_elements_document(AppContext& ctx);
+std::unique_ptr<fw::View> make_elements_view(AppContext& ctx, Library& lib);
+
+}  // namespace zelvo
