@@ -3,7 +3,7 @@
 # lists the files that differ and fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-mapfile -t files < <(git ls-files '*.cpp' '*.h')
+mapfile -t files < <(git ls-files --cached --others --exclude-standard '*.cpp' '*.h')
 if [ "${1:-}" = "--check" ]; then
   bad=0
   for f in "${files[@]}"; do

@@ -112,8 +112,9 @@ TEST(Angles, RoundToNearestTakesHalvesAwayFromZero) {
     const struct {
         double x;
         std::int32_t want;
-    } cases[] = {{0.49, 0}, {0.5, 1}, {-0.5, -1}, {2.5, 3}, {-2.49, -2}, {1e12, 2147483647}, {-1e12, -2147483647 - 1},
-                 {std::nan(""), 0}};
+    } cases[] = {
+        {0.49, 0},        {0.5, 1}, {-0.5, -1}, {2.5, 3}, {-2.49, -2}, {1e12, 2147483647}, {-1e12, -2147483647 - 1},
+        {std::nan(""), 0}};
     for (const auto& c : cases) EXPECT_EQ(zelvo::RoundToNearest(c.x), c.want) << c.x;
 }
 
