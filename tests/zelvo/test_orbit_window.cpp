@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QImage>
 #include <QLineEdit>
+#include <QPainter>
+#include <QPrinter>
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
@@ -431,6 +434,39 @@ TEST(OrbitPicture, MetafileReadBack) {
     // Drawn in the reference's pixels, y downward: the captions at the top.
     EXPECT_LT(h->rclBounds.top, -400);
     EXPECT_GT(h->rclBounds.bottom, 400);
+    OrbitProgram::close(v);
+}
+
+// Printing draws one page, upright, and does not move the date of a
+// running animation.
+TEST(OrbitPicture, PrintsOnePage) {
+    START_PROGRAM(p);
+    write_file(p.work() / "orlast.cfg", "1 3 0 4 0 5 2461000.500000");
+    p.launch();
+    COrbitView* v = p.open();
+    ASSERT_NE(v, nullptr);
+    v->OnVelocityPlus();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const std::string pdf = (p.work() / "orbit.pdf").string();
+    printer.setOutputFileName(QString::fromStdString(pdf));
+    EXPECT_EQ(fw::printJob(*v, printer, fw::PrintInfo{}), 1);
+    EXPECT_EQ(v->scene().date, 2461000.5);
+    EXPECT_GT(fs::file_size(pdf), 1000u);
+
+    // The page's picture: the Sun a tenth of the half page right of the
+    // middle across, a quarter of the page down.
+    QImage page(800, 1200, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    {
+        QPainter painter(&page);
+        fw::PrintInfo info;
+        info.pageRect = QRect(0, 0, 800, 1200);
+        v->onPrint(painter, info);
+    }
+    EXPECT_EQ(page.pixel(440, 300), qRgb(255, 200, 50));
+    EXPECT_EQ(page.pixel(400 - 40, 300), qRgb(255, 255, 255));
+    v->OnStop();
     OrbitProgram::close(v);
 }
 

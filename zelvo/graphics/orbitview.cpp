@@ -246,7 +246,7 @@ COrbitView::COrbitView(AppContext& ctx, Library& lib) : ctx_(ctx), lib_(lib), st
         fw::PrintPreviewWindow preview(*this, program_main_frame());
         preview.exec();
     });
-    onCommandId(kHelp, [this] { fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), help::context(151)); });
+    onCommandId(kHelp, [this] { fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), help::kOrbitView); });
 }
 
 COrbitView::~COrbitView() {
@@ -452,7 +452,7 @@ bool COrbitView::saveMetafile(const std::string& path) {
 
 // ---- Dialogs ---------------------------------------------------------------------------
 
-COrbitObjectsDlg::COrbitObjectsDlg(Library& lib, QWidget* parent) : fw::Dialog(parent, help::context(154)), lib_(lib) {
+COrbitObjectsDlg::COrbitObjectsDlg(Library& lib, QWidget* parent) : fw::Dialog(parent, help::kOrbitInput), lib_(lib) {
     setWindowTitle(QStringLiteral("Input Data"));
     setFont(fw::fixed_font(12));
     auto* top = new QVBoxLayout(this);
@@ -551,7 +551,7 @@ void COrbitObjectsDlg::onOK() {
     endDialog(fw::kIdOk);
 }
 
-COrbitScaleDlg::COrbitScaleDlg(QWidget* parent) : fw::Dialog(parent, help::context(102)) {
+COrbitScaleDlg::COrbitScaleDlg(QWidget* parent) : fw::Dialog(parent, help::kOrbitScale) {
     setWindowTitle(QStringLiteral("Select scale"));
     setFont(fw::fixed_font(12));
     auto* top = new QVBoxLayout(this);
