@@ -1,7 +1,8 @@
 // The windows of the element catalogue task: the query dialog "Select
 // elements" (CElSelectDlg), and the element list window (document CElDoc,
 // view CElView of the template "Elements") with its sorting popup, Task
-// Info, text export and the drawing of its printed pages. The rules live in
+// Info, text export, and its print and print preview through the program's
+// printer (printing.h). The rules live in
 // the plain classes of elquery.h, ellist.h and elexport.h; these classes only
 // show them.
 #pragma once
