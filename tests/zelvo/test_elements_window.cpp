@@ -381,6 +381,10 @@ TEST(ElementWindows, PrintAndPreviewOnTheProgramsPrinter) {
     EXPECT_GT(fs::file_size(pdf), 1000u);
     EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Portrait);
     EXPECT_TRUE(boxes.shown.empty());
+    // Printed directly: every page, no dialog.
+    EXPECT_EQ(view.OnFilePrintDirect(), 3);
+    EXPECT_EQ(dialogs.fileWhenAsked.size(), 2u);
+    EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Portrait);
 
     // The preview: the same 3 pages in landscape; its Print goes through the
     // print dialog.

@@ -330,6 +330,7 @@ CElView::CElView(AppContext& ctx, Library& lib) : ctx_(ctx), lib_(lib) {
     onCommandId(cmd::kElTaskInfo, [this] { OnTaskInfo(); });
     onCommandId(kFilePrint, [this] { OnFilePrint(); });
     onCommandId(kFilePrintPreview, [this] { OnFilePrintPreview(); });
+    onCommandId(cmd::kFilePrintDirect, [this] { OnFilePrintDirect(); });
     onCommandId(kHelp, [this] { fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), help::kElementList); });
     onUpdateId(kIndicatorRec, [this](fw::CommandUI& ui) { ui.setText("Cur " + std::to_string(currentRow_ + 1)); });
     onUpdateId(kIndicatorCaps, [this](fw::CommandUI& ui) { ui.setText("Num " + std::to_string(rowCount())); });
@@ -562,6 +563,13 @@ private:
 int CElView::OnFilePrint() {
     KeepOrientation keep;
     return fw::printWithDialog(*this);
+}
+
+int CElView::OnFilePrintDirect() {
+    KeepOrientation keep;
+    fw::PrintInfo info;
+    if (!onPreparePrinting(info)) return 0;
+    return fw::printJob(*this, fw::sharedPrinter(), info);
 }
 
 void CElView::OnFilePrintPreview() {

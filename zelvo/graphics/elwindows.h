@@ -161,8 +161,10 @@ public:
     void OnTaskInfo();
     // File|Print and File|Print Preview on the program's printer, always in
     // landscape; the printer keeps the orientation it had for later jobs.
-    // The pages printed.
+    // The pages printed. OnFilePrintDirect prints every page without the
+    // print dialog.
     int OnFilePrint();
+    int OnFilePrintDirect();
     void OnFilePrintPreview();
 
     // Printing, in the steps of a print job. beginPrinting: the paper is
