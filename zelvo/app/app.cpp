@@ -20,6 +20,7 @@
 #include "linedoc.h"
 #include "lineview.h"
 #include "ocwindows.h"
+#include "orbitview.h"
 #include "progressdlg.h"
 #include "startup.h"
 #include "tables.h"
@@ -70,6 +71,7 @@ TaskApp::TaskApp(Library& lib, std::string programDir)
     // later print.
     onCommandId(fw::ids::kFilePrintSetup, [] { fw::printSetup(); });
     add_elements_resources(resources());
+    add_orbit_resources(resources());
     // Closing an element list while the task is current brings the query
     // back.
     elements::element_state(ctx_).reopen = [this] { OnTasksElements(); };
@@ -79,7 +81,7 @@ TaskApp::TaskApp(Library& lib, std::string programDir)
     // views.
     onCommandId(cmd::kTasksElements, [this] { OnTasksElements(); });
     onCommandId(cmd::kTasksTracks, [this] { taskNotAvailable("Tracks"); });
-    onCommandId(cmd::kTasksOrbits, [this] { taskNotAvailable("Orbits"); });
+    onCommandId(cmd::kTasksOrbits, [this] { OnTasksOrbits(); });
     onCommandId(cmd::kObservatoriesCalculate, [this] { taskNotAvailable("Observatories: Calculate"); });
 
     onCommandId(cmd::kTasksEphemerides, [this] { OnTasksEphemerides(); });
@@ -159,6 +161,13 @@ void TaskApp::registerTemplates() {
                 t.id, document_string(t), [this] { return make_elements_document(ctx_); },
                 [this, frameClass] { return new TaskChildFrame(frameClass, ctx_, lib_); },
                 [this] { return make_elements_view(ctx_, lib_); }));
+            continue;
+        }
+        if (name == "Orb") {
+            addDocTemplate(std::make_unique<fw::DocTemplate>(
+                t.id, document_string(t), [] { return make_orbit_document(); },
+                [this, frameClass] { return new TaskChildFrame(frameClass, ctx_, lib_); },
+                [this] { return make_orbit_view(ctx_, lib_); }));
             continue;
         }
         // The task documents and views of each template take the place of

@@ -17,6 +17,9 @@ namespace zelvo {
 namespace elements {
 struct ElementTaskState;
 }
+namespace orbit {
+struct OrbitTaskState;
+}
 
 // The motion model of the O-C task and its perturbing bodies.
 struct OcAccuracySettings {
@@ -75,6 +78,8 @@ struct AppContext {
     // The element task: its query, the catalogue settings and the open
     // caches (made on first use).
     std::shared_ptr<elements::ElementTaskState> Elements;
+    // The orbit windows: their shared scene (made on first use).
+    std::shared_ptr<orbit::OrbitTaskState> Orbits;
     std::vector<std::string> LineClipboard;  // lines copied between line lists
 
     // Plates, identifications and observatories.

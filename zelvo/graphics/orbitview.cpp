@@ -1,0 +1,624 @@
+#include "orbitview.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <limits>
+
+#include "colorsfonts.h"
+#include "commands.h"
+#include "elcache.h"
+#include "framework/application.h"
+#include "framework/emfdc.h"
+#include "framework/filedialogs.h"
+#include "framework/help.h"
+#include "framework/ids.h"
+#include "framework/linelist.h"
+#include "framework/messages.h"
+#include "framework/qtdc.h"
+#include "helpcontexts.h"
+#include "mainframe.h"
+#include "plottoolbars.h"
+#include "tables.h"
+
+namespace zelvo {
+
+using namespace orbit;
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+MainFrame* program_main_frame() {
+    fw::Application* app = fw::Application::instance();
+    return app != nullptr ? dynamic_cast<MainFrame*>(app->mainFrame()) : nullptr;
+}
+
+void go_to_work_dir(const std::string& dir) {
+    std::error_code ec;
+    if (!dir.empty()) std::filesystem::current_path(dir, ec);
+}
+
+// The integer a text starts with (after blanks, with its sign), 0 for none.
+long long leading_int(const std::string& s) {
+    char* end = nullptr;
+    const long long v = std::strtoll(s.c_str(), &end, 10);
+    return end == s.c_str() ? 0 : v;
+}
+
+void wrong_planet_number() { fw::message("Wrong input number of major planet", fw::Buttons::Ok, fw::Icon::Error); }
+
+}  // namespace
+
+namespace orbit {
+
+OrbitTaskState& orbit_state(AppContext& ctx) {
+    if (!ctx.Orbits) ctx.Orbits = std::make_shared<OrbitTaskState>();
+    return *ctx.Orbits;
+}
+
+InputFields input_fields_of(const OrbitScene& s, Library& lib) {
+    InputFields f;
+    for (std::size_t k = 0; k < 3; ++k) {
+        f.planets[k] = s.planets[k].name;
+        f.objects[k] = s.objects[k].name;
+    }
+    if (s.date >= 0 && std::isfinite(s.date)) {
+        double packed = kNaN;
+        lib.DateT(2, s.date, packed);
+        if (std::isfinite(packed)) {
+            const CivilDate d = split_packed_date(packed);
+            f.year = d.year;
+            f.month = d.month;
+            char buf[32];
+            std::snprintf(buf, sizeof buf, "%3.2f", d.day);
+            f.day = std::strtod(buf, nullptr);
+        }
+    }
+    return f;
+}
+
+std::optional<double> input_date(Library& lib, const InputFields& f) {
+    if (f.year < 1 || f.year > 10000 || f.month < 1 || f.month > 12 || !(f.day >= 0 && f.day <= 31))
+        return std::nullopt;
+    double jd = kNaN;
+    lib.DateT(1, f.year * 10000.0 + f.month * 100.0 + f.day, jd);
+    if (!std::isfinite(jd)) return std::nullopt;
+    return jd;
+}
+
+void apply_input(OrbitScene& s, Library& lib, const std::string& tmpPath, const InputFields& f, double jd) {
+    s.date = jd;
+    for (std::size_t j = 0; j < 3; ++j) {
+        OrbitBodySlot& slot = s.planets[j];
+        std::string text = f.planets[j];
+        if (text == slot.name) continue;
+        long long v = std::llabs(leading_int(text));
+        if (v != 0) {
+            text = major_planet_name(static_cast<int>(std::min<long long>(v, 1000)));
+            if (text.empty()) {
+                wrong_planet_number();
+                v = 0;
+            }
+        } else {
+            int n = 0;
+            major_planet_by_prefix(n, text);
+            v = n;
+        }
+        slot.number = static_cast<int>(v);
+        if (v != 0) lib.NElem(static_cast<int>(v) - 100, slot.elements.data());
+        slot.name = text;
+    }
+    static const char* const kWrong[3] = {"Wrong input name of object", "Wrong input name of minor planet",
+                                          "Wrong input name of object"};
+    for (std::size_t i = 0; i < 3; ++i) {
+        OrbitBodySlot& slot = s.objects[i];
+        const std::string& text = f.objects[i];
+        if (text.empty()) {
+            slot.name.clear();
+            slot.number = 0;
+            continue;
+        }
+        if (text == slot.name) continue;
+        slot.name.clear();
+        // A text longer than the name field names no object.
+        const int v = text.size() <= kTmpNameBytes ? object_number_of(lib, tmpPath, text) : 0;
+        const bool typedBeyondNumbered = v > s.numberedObjects && leading_int(text) == v;
+        if (v == 0 || v > s.objectsInAll || typedBeyondNumbered) {
+            fw::message(kWrong[i], fw::Buttons::Ok, fw::Icon::Error);
+            slot.number = 0;
+            continue;
+        }
+        slot.number = v;
+        int n = v;
+        if (write_tmp_record(tmpPath, {std::string(kTmpNameBytes, ' '), v})) lib.NamePl(2, n);
+        std::string name;
+        if (const auto r = read_tmp_record(tmpPath)) {
+            // The name up to its second blank.
+            const std::size_t first = r->name.find(' ');
+            const std::size_t second = first == std::string::npos ? first : r->name.find(' ', first + 1);
+            name = second == std::string::npos ? r->name : r->name.substr(0, second);
+        }
+        lib.NElem(v, slot.elements.data());
+        if (v <= s.numberedObjects) name = std::to_string(v) + "  " + name;
+        slot.name = name;
+    }
+}
+
+bool restore_last_state(OrbitScene& s, Library& lib, const std::string& workDir) {
+    const auto text = read_text_file(workDir + "orlast.cfg");
+    if (!text) return false;
+    LastState before;
+    for (std::size_t k = 0; k < 3; ++k) {
+        before.objects[k] = s.objects[k].number;
+        before.planets[k] = s.planets[k].number;
+    }
+    const LastState st = parse_last_state(*text, before);
+    s.date = st.date;
+    for (std::size_t j = 0; j < 3; ++j) {
+        OrbitBodySlot& p = s.planets[j];
+        const int n = st.planets[j];
+        p.number = n;
+        if (n < 1 || n > 10) {
+            p.number = 0;
+            p.name.clear();
+            continue;
+        }
+        p.name = major_planet_name(n);
+        if (p.name.empty()) {
+            wrong_planet_number();
+            p.number = 0;
+        }
+    }
+    for (std::size_t i = 0; i < 3; ++i) {
+        OrbitBodySlot& o = s.objects[i];
+        const int n = st.objects[i];
+        if (n >= 1 && n <= s.objectsInAll) {
+            o.number = n;
+            if (const auto name = object_name_of(lib, workDir + "orbit.tmp", n)) o.name = *name;
+        } else {
+            o.number = 0;
+        }
+    }
+    return true;
+}
+
+}  // namespace orbit
+
+// ---- The view ------------------------------------------------------------------------
+
+COrbitView::COrbitView(AppContext& ctx, Library& lib) : ctx_(ctx), lib_(lib), state_(orbit_state(ctx)) {
+    using namespace fw::ids;
+    colors_.load(ctx_.WorkDir + "orbitMain.cfg");
+    OrbitScene& s = state_.scene;
+    if (state_.views.empty()) {
+        // The first orbit window: the bodies and the date of the last run.
+        go_to_work_dir(ctx_.WorkDir);
+        s.setDefaultPlanets();
+        const auto settings = elements::ReadCatalogueSettings(ctx_.WorkDir + "setpar");
+        if (settings) {
+            s.objectsInAll = settings->objects;
+            s.numberedObjects = settings->numbered;
+            state_.lastStateTrusted = true;
+        } else {
+            fw::message("Cannot read setpar!");
+            // The objects of "orlast.cfg" cannot be checked: the file is
+            // kept as it is when this window closes.
+            state_.lastStateTrusted = false;
+        }
+        restore_last_state(s, lib_, ctx_.WorkDir);
+        load_elements(s, lib_);
+    }
+    view_.scale = fit_scene_scale(s);
+    state_.views.push_back(this);
+
+    onCommandId(cmd::kOrbitInputData, [this] { OnInputData(); });
+    onCommandId(cmd::kOrbitLineOfNodes, [this] { OnLineOfNodes(); });
+    for (int id : {cmd::kOrbitMenuScalePlus, cmd::kOrbitScalePlus}) onCommandId(id, [this] { OnScalePlus(); });
+    for (int id : {cmd::kOrbitMenuScaleMinus, cmd::kOrbitScaleMinus}) onCommandId(id, [this] { OnScaleMinus(); });
+    onCommandId(cmd::kOrbitSelectScale, [this] { OnSelectScale(); });
+    for (int id : {cmd::kOrbitMenuVelocityPlus, cmd::kOrbitVelocityPlus}) onCommandId(id, [this] { OnVelocityPlus(); });
+    for (int id : {cmd::kOrbitMenuVelocityMinus, cmd::kOrbitVelocityMinus})
+        onCommandId(id, [this] { OnVelocityMinus(); });
+    for (int id : {cmd::kOrbitMenuLatitudePlus, cmd::kOrbitLatitudePlus}) onCommandId(id, [this] { OnLatitudePlus(); });
+    for (int id : {cmd::kOrbitMenuLatitudeMinus, cmd::kOrbitLatitudeMinus})
+        onCommandId(id, [this] { OnLatitudeMinus(); });
+    for (int id : {cmd::kOrbitMenuLongitudePlus, cmd::kOrbitLongitudePlus})
+        onCommandId(id, [this] { OnLongitudePlus(); });
+    for (int id : {cmd::kOrbitMenuLongitudeMinus, cmd::kOrbitLongitudeMinus})
+        onCommandId(id, [this] { OnLongitudeMinus(); });
+    for (int id : {cmd::kOrbitMenuBackMotion, cmd::kOrbitBackMotion}) onCommandId(id, [this] { OnBackMotion(); });
+    for (int id : {cmd::kOrbitMenuStop, cmd::kOrbitStop}) onCommandId(id, [this] { OnStop(); });
+    onCommandId(cmd::kOrbitOptions, [this] { OnOptions(); });
+    onCommandId(cmd::kOrbitSaveAs, [this] { OnFileSaveAs(); });
+    for (int id : {kFilePrint, cmd::kOrbitPrint}) onCommandId(id, [this] { fw::printWithDialog(*this); });
+    onCommandId(kFilePrintPreview, [this] {
+        fw::PrintPreviewWindow preview(*this, program_main_frame());
+        preview.exec();
+    });
+    onCommandId(kHelp, [this] { fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), help::kOrbitView); });
+}
+
+COrbitView::~COrbitView() {
+    if (window_ != nullptr) window_->killTimer(1);
+    saveSettings();
+    auto& v = state_.views;
+    v.erase(std::remove(v.begin(), v.end(), this), v.end());
+}
+
+void COrbitView::saveSettings() {
+    colors_.save(ctx_.WorkDir + "orbitMain.cfg");
+    if (state_.lastStateTrusted) write_text_file(ctx_.WorkDir + "orlast.cfg", format_last_state(state_.scene));
+}
+
+QWidget* COrbitView::createWidget(QWidget* parent) {
+    window_ = new fw::DrawingView(*this, parent);
+    return window_;
+}
+
+void COrbitView::onActivateView(bool active) {
+    if (!active) return;
+    ctx_.CurrentToolbarId = cmd::kOrbitToolbar;
+    if (MainFrame* mf = program_main_frame()) {
+        if (mf->loadToolBar(cmd::kOrbitToolbar) && mf->toolBar() != nullptr) mf->toolBar()->show();
+    }
+}
+
+void COrbitView::invalidate(bool erase) {
+    if (window_ != nullptr) window_->invalidate(erase);
+}
+
+void COrbitView::eraseBackground(fw::Dc& dc, const fw::Rect& area) {
+    dc.fillRect(area, fw::Brush::solid(colors_.colors[0]));
+}
+
+void COrbitView::paint(fw::Dc& dc) {
+    const fw::DeviceInfo d = dc.device();
+    const int w = d.width, h = d.height;
+    dc.selectPen(fw::Pen::solid(1, colors_.colors[0]));
+    dc.selectBrush(fw::Brush::solid(colors_.colors[0]));
+    dc.patBlt(0, 0, w, h);
+    const int saved = dc.saveDC();
+    dc.setMapMode(fw::MapMode::Isotropic);
+    dc.setWindowExt(1000, 1000);
+    dc.setViewportExt(w, -h);
+    dc.setViewportOrg(w / 2, h / 2);
+    drawPicture(dc, PictureKind::Screen);
+    dc.restoreDC(saved);
+}
+
+void COrbitView::drawPicture(fw::Dc& dc, PictureKind kind) {
+    if (!state_.scene.elementsLoaded) load_elements(state_.scene, lib_);
+    draw_orbit_picture(dc, state_.scene, view_, colors_, lib_, kind);
+}
+
+void COrbitView::timer(int id) {
+    if (id == 1) tick();
+}
+
+void COrbitView::tick() {
+    if (!anim_.running) return;
+    state_.scene.date += anim_.stepDays;
+    for (COrbitView* v : state_.views) v->invalidate(false);
+}
+
+void COrbitView::focusChanged(bool) { invalidate(true); }
+
+void COrbitView::onBeginPrinting(fw::PrintInfo& info) { info.maxPage = 1; }
+
+void COrbitView::onPrint(QPainter& painter, const fw::PrintInfo& info) {
+    fw::QtDc dc(painter);
+    const int w = info.pageRect.width(), h = info.pageRect.height();
+    dc.setMapMode(fw::MapMode::Isotropic);
+    dc.setWindowExt(1000, 1000);
+    dc.setViewportExt(w / 2, h / 2);
+    dc.setViewportOrg(w / 2, h / 4);
+    drawPicture(dc, PictureKind::Output);
+}
+
+void COrbitView::OnInputData() {
+    COrbitObjectsDlg dlg(lib_, window_);
+    dlg.fields = input_fields_of(state_.scene, lib_);
+    if (dlg.doModal() == fw::kIdOk) {
+        if (view_.nodesShown) {
+            view_.nodesShown = false;
+            invalidate(true);
+        }
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        go_to_work_dir(ctx_.WorkDir);
+        apply_input(state_.scene, lib_, ctx_.WorkDir + "orbit.tmp", dlg.fields, dlg.jd);
+        QApplication::restoreOverrideCursor();
+    }
+    view_.scale = fit_scene_scale(state_.scene);
+    for (COrbitView* v : state_.views) v->invalidate(true);
+}
+
+void COrbitView::OnLineOfNodes() {
+    if (view_.nodesShown) {
+        view_.nodesShown = false;
+        invalidate(true);
+        return;
+    }
+    const auto named = std::count_if(state_.scene.objects.begin(), state_.scene.objects.end(),
+                                     [](const OrbitBodySlot& o) { return o.name.size() > 1; });
+    if (named == 1) {
+        view_.nodesShown = true;
+        invalidate(false);
+    } else if (named > 1) {
+        fw::message("The second and the third minor planets should not be specified before this option is introduced",
+                    fw::Buttons::Ok, fw::Icon::Warning);
+    } else {
+        fw::message("The information about minor planet is required", fw::Buttons::Ok, fw::Icon::Warning);
+    }
+}
+
+void COrbitView::OnScalePlus() {
+    view_.scaleDown();
+    invalidate(true);
+}
+
+void COrbitView::OnScaleMinus() {
+    view_.scaleUp();
+    invalidate(true);
+}
+
+void COrbitView::OnSelectScale() {
+    COrbitScaleDlg dlg(window_);
+    dlg.scale = view_.scale;
+    if (dlg.doModal() == fw::kIdOk) view_.setScale(dlg.scale);
+    invalidate(true);
+}
+
+void COrbitView::OnVelocityPlus() {
+    anim_.faster();
+    if (window_ != nullptr) window_->setTimer(1, kTimerMs);
+    invalidate(false);
+}
+
+void COrbitView::OnVelocityMinus() {
+    anim_.slower();
+    if (window_ != nullptr) window_->setTimer(1, kTimerMs);
+    invalidate(false);
+}
+
+void COrbitView::OnLatitudePlus() {
+    view_.latitudeStep(10);
+    invalidate(true);
+}
+
+void COrbitView::OnLatitudeMinus() {
+    view_.latitudeStep(-10);
+    invalidate(true);
+}
+
+void COrbitView::OnLongitudePlus() {
+    view_.longitudeStep(-10);
+    invalidate(true);
+}
+
+void COrbitView::OnLongitudeMinus() {
+    view_.longitudeStep(10);
+    invalidate(true);
+}
+
+void COrbitView::OnBackMotion() { anim_.back(); }
+
+void COrbitView::OnStop() {
+    anim_.stop();
+    if (window_ != nullptr) window_->killTimer(1);
+    invalidate(true);
+}
+
+void COrbitView::OnOptions() {
+    COrbitColorsDlg dlg(window_);
+    for (std::size_t k = 0; k < 10; ++k) dlg.model().resultColors[k] = colors_.colors[k];
+    dlg.model().resultFonts[0] = colors_.font;
+    if (dlg.doModal() != fw::kIdOk) return;
+    for (std::size_t k = 0; k < 10; ++k) colors_.colors[k] = dlg.model().resultColors[k];
+    colors_.font = dlg.model().resultFonts[0];
+    invalidate(true);
+}
+
+void COrbitView::OnFileSaveAs() {
+    fw::FileDialogSpec spec;
+    spec.open = false;
+    spec.defaultExt = "emf";
+    spec.filter = "Windows Metafile (*.emf)|*.emf||";
+    spec.initialPath = "Orbit";
+    const auto path = fw::fileDialogs().ask(spec);
+    go_to_work_dir(ctx_.WorkDir);
+    if (!path) return;
+    if (!saveMetafile(*path)) fw::message("Cannot write the file " + *path, fw::Buttons::Ok, fw::Icon::Error);
+    invalidate(true);
+}
+
+bool COrbitView::saveMetafile(const std::string& path) {
+    fw::DeviceInfo reference = window_ != nullptr ? window_->deviceInfo() : fw::DeviceInfo{800, 600, 96.0, 96.0};
+    fw::EmfDc dc(reference);
+    dc.setMapMode(fw::MapMode::Anisotropic);
+    drawPicture(dc, PictureKind::Output);
+    return dc.save(path);
+}
+
+// ---- Dialogs ---------------------------------------------------------------------------
+
+COrbitObjectsDlg::COrbitObjectsDlg(Library& lib, QWidget* parent) : fw::Dialog(parent, help::kOrbitInput), lib_(lib) {
+    setWindowTitle(QStringLiteral("Input Data"));
+    setFont(fw::fixed_font(12));
+    auto* top = new QVBoxLayout(this);
+    auto* box = new QGroupBox(QStringLiteral("Objects"));
+    auto* grid = new QGridLayout(box);
+    const auto edit = [this](const char* name, int width) {
+        auto* e = new QLineEdit;
+        e->setObjectName(QString::fromLatin1(name));
+        e->setMinimumWidth(width);
+        return e;
+    };
+    year_ = edit("ctl1078", 60);
+    month_ = edit("ctl1197", 40);
+    day_ = edit("ctl1198", 55);
+    auto* dateRow = new QHBoxLayout;
+    dateRow->addWidget(new QLabel(QStringLiteral("Time:")));
+    for (auto [label, e] : {std::pair{"y", year_}, std::pair{"m", month_}, std::pair{"d", day_}}) {
+        auto* col = new QVBoxLayout;
+        col->addWidget(new QLabel(QString::fromLatin1(label)));
+        col->addWidget(e);
+        dateRow->addLayout(col);
+    }
+    grid->addLayout(dateRow, 0, 0, 1, 2);
+    grid->addWidget(new QLabel(QStringLiteral("Numbers or names of objects:")), 1, 0, 1, 2);
+    grid->addWidget(new QLabel(QStringLiteral("Major planets:")), 2, 0);
+    grid->addWidget(new QLabel(QStringLiteral("Objects:")), 2, 1);
+    for (int k = 0; k < 3; ++k) {
+        planets_[static_cast<std::size_t>(k)] = edit(k == 0 ? "ctl1191" : k == 1 ? "ctl1192" : "ctl1193", 100);
+        objects_[static_cast<std::size_t>(k)] = edit(k == 0 ? "ctl1194" : k == 1 ? "ctl1195" : "ctl1196", 150);
+        grid->addWidget(planets_[static_cast<std::size_t>(k)], 3 + k, 0);
+        grid->addWidget(objects_[static_cast<std::size_t>(k)], 3 + k, 1);
+    }
+    top->addWidget(box);
+    auto* buttons = new QHBoxLayout;
+    // An invisible default button: Return in a field does not close the
+    // dialog.
+    auto* idle = new QPushButton(QStringLiteral("O"));
+    idle->setDefault(true);
+    idle->setFixedSize(0, 0);
+    idle->setFlat(true);
+    auto* ok = new QPushButton(QStringLiteral("OK"));
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"));
+    ok->setAutoDefault(false);
+    cancel->setAutoDefault(false);
+    connect(ok, &QPushButton::clicked, this, [this] { onOK(); });
+    connect(cancel, &QPushButton::clicked, this, [this] { onCancel(); });
+    buttons->addWidget(idle);
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    buttons->addStretch();
+    top->addLayout(buttons);
+}
+
+void COrbitObjectsDlg::doDataExchange(fw::DataExchange& dx) {
+    for (std::size_t k = 0; k < 3; ++k) fw::ddx_text(dx, planets_[k], fields.planets[k]);
+    for (std::size_t k = 0; k < 3; ++k) fw::ddx_text(dx, objects_[k], fields.objects[k]);
+    if (!dx.saving()) {
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%3.2f", fields.day);
+        day_->setText(QString::fromLatin1(buf).trimmed());
+        month_->setText(QString::number(fields.month));
+        year_->setText(QString::number(fields.year));
+        return;
+    }
+    bool ok = false;
+    const double day = day_->text().trimmed().toDouble(&ok);
+    if (!ok || !(day >= 0 && day <= 31)) {
+        fw::message("Please enter a number between 0 and 31.", fw::Buttons::Ok, fw::Icon::Warning);
+        return dx.fail(day_);
+    }
+    const int month = month_->text().trimmed().toInt(&ok);
+    if (!ok || month < 1 || month > 12) {
+        fw::message("Please enter an integer between 1 and 12.", fw::Buttons::Ok, fw::Icon::Warning);
+        return dx.fail(month_);
+    }
+    const int year = year_->text().trimmed().toInt(&ok);
+    if (!ok || year < 1 || year > 10000) {
+        fw::message("Please enter an integer between 1 and 10000.", fw::Buttons::Ok, fw::Icon::Warning);
+        return dx.fail(year_);
+    }
+    fields.day = day;
+    fields.month = month;
+    fields.year = year;
+}
+
+void COrbitObjectsDlg::onOK() {
+    if (!updateData(true)) return;
+    const auto date = input_date(lib_, fields);
+    if (!date) {
+        fw::message("This date cannot be taken.", fw::Buttons::Ok, fw::Icon::Warning);
+        day_->setFocus();
+        return;
+    }
+    jd = *date;
+    endDialog(fw::kIdOk);
+}
+
+COrbitScaleDlg::COrbitScaleDlg(QWidget* parent) : fw::Dialog(parent, help::kOrbitScale) {
+    setWindowTitle(QStringLiteral("Select scale"));
+    setFont(fw::fixed_font(12));
+    auto* top = new QVBoxLayout(this);
+    edit_ = new QLineEdit;
+    edit_->setObjectName(QStringLiteral("ctl1051"));
+    top->addWidget(edit_);
+    auto* ok = new QPushButton(QStringLiteral("OK"));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, [this] { onOK(); });
+    top->addWidget(ok);
+}
+
+void COrbitScaleDlg::doDataExchange(fw::DataExchange& dx) {
+    if (!dx.saving()) {
+        edit_->setText(QString::number(scale, 'g', 10));
+        return;
+    }
+    bool ok = false;
+    const double v = edit_->text().trimmed().toDouble(&ok);
+    if (!ok || !(v >= kMinScale && v <= kMaxScale)) {
+        fw::message("Please enter a number between 1 and 100.", fw::Buttons::Ok, fw::Icon::Warning);
+        return dx.fail(edit_);
+    }
+    scale = v;
+}
+
+// ---- Resources -----------------------------------------------------------------------
+
+void add_orbit_resources(fw::ResourceTables& r) {
+    using namespace fw::ids;
+    const fw::MenuItem file{"&File",
+                            0,
+                            {{"Save &As", cmd::kOrbitSaveAs, {}},
+                             {"&Print", kFilePrint, {}},
+                             {"Print Pre&view", kFilePrintPreview, {}},
+                             {"P&rint Setup", kFilePrintSetup, {}}}};
+    const fw::MenuItem orbitMenu{
+        "&Orbit",
+        0,
+        {{"&Input data", cmd::kOrbitInputData, {}},
+         {"", 0, {}},
+         {"&Line of Nodes", cmd::kOrbitLineOfNodes, {}},
+         {"", 0, {}},
+         {"&Scale",
+          0,
+          {{"+", cmd::kOrbitMenuScalePlus, {}},
+           {"-", cmd::kOrbitMenuScaleMinus, {}},
+           {"&Select scale", cmd::kOrbitSelectScale, {}}}},
+         {"&Velocity", 0, {{"+", cmd::kOrbitMenuVelocityPlus, {}}, {"-", cmd::kOrbitMenuVelocityMinus, {}}}},
+         {"&Rotation",
+          0,
+          {{"&Latitude", 0, {{"+", cmd::kOrbitMenuLatitudePlus, {}}, {"-", cmd::kOrbitMenuLatitudeMinus, {}}}},
+           {"&Longitude", 0, {{"+", cmd::kOrbitMenuLongitudePlus, {}}, {"-", cmd::kOrbitMenuLongitudeMinus, {}}}}}},
+         {"&Back motion", cmd::kOrbitMenuBackMotion, {}},
+         {"S&top", cmd::kOrbitMenuStop, {}},
+         {"&Options", cmd::kOrbitOptions, {}}}};
+    const fw::MenuItem viewMenu{"&View", 0, {{"&Toolbar", kViewToolbar, {}}, {"&Status Bar", kViewStatusBar, {}}}};
+    fw::MenuSpec menu{file, orbitMenu, viewMenu};
+    const auto main = r.menus.find(cmd::kMainFrame);
+    if (main != r.menus.end() && main->second.size() > 1) menu.push_back(main->second.back());
+    r.menus[cmd::kOrbitMenu] = std::move(menu);
+}
+
+std::unique_ptr<fw::Document> make_orbit_document() { return std::make_unique<COrbitDoc>(); }
+
+std::unique_ptr<fw::View> make_orbit_view(AppContext& ctx, Library& lib) {
+    return std::make_unique<COrbitView>(ctx, lib);
+}
+
+}  // namespace zelvo
