@@ -311,11 +311,12 @@ TEST(DistributionDrawing, PointsOfTheFieldAndTheBox) {
     int count = 0;
     auto px = distribution_pixels(r, count);
     EXPECT_EQ(count, 3);
+    // Row by row: the top corner, the point without G, the bottom corner.
     ASSERT_EQ(px.size(), 3u);
-    EXPECT_EQ(px[0], (fw::Point{100, 450}));
-    EXPECT_EQ(px[1], (fw::Point{450, 100}));
-    EXPECT_EQ(px[2].x, 275);
-    EXPECT_NEAR(px[2].y, 450 - 105, 1);  // 0.15 of 0.5 is 105 of 350
+    EXPECT_EQ(px[0], (fw::Point{450, 100}));
+    EXPECT_EQ(px[1].x, 275);
+    EXPECT_NEAR(px[1].y, 450 - 105, 1);  // 0.15 of 0.5 is 105 of 350
+    EXPECT_EQ(px[2], (fw::Point{100, 450}));
 
     // X Min equal to X Max: a range of 1, the objects on the left edge.
     r.limits.xMin = r.limits.xMax = 3.0;
@@ -333,10 +334,12 @@ TEST(DistributionDrawing, PointsOfTheFieldAndTheBox) {
     px = distribution_pixels(b, count);
     // a = trunc(200 / sqrt 2 / 1.5) = 94, b = c = 200.
     EXPECT_EQ(px, (std::vector<fw::Point>{{200 + 200 - 94, 300 - 200 + 94}, {200, 300}}));
+    EXPECT_EQ(count, 2);
     b.DistProjection = 1;
     px = distribution_pixels(b, count);
     EXPECT_EQ(count, 2);
-    EXPECT_EQ(px, (std::vector<fw::Point>{{400, 100}, {106, 194}, {306, 394}, {200, 300}, {200, 300}, {200, 300}}));
+    // Back, left and bottom face; the origin's three projections are one pixel.
+    EXPECT_EQ(px, (std::vector<fw::Point>{{400, 100}, {106, 194}, {200, 300}, {306, 394}}));
 
     // The drawing: one batch of pixels in Dots, the count in the legend.
     fw::RecordingDc dc;

@@ -413,8 +413,19 @@ std::vector<fw::Point> distribution_pixels(const DistributionRequest& r, int& co
     if (threeD) sx /= std::sqrt(2.0);
     const bool projection = threeD && r.DistProjection != 0;
 
+    // Each pixel of the plot area once: a mask of the area, read out row by
+    // row, keeps the batch no larger than the area however many objects
+    // there are (a point outside the area, which the limits keep from
+    // happening, is kept as it is).
+    constexpr int kWidth = 635, kHeight = 500;
+    std::vector<std::uint8_t> mask(static_cast<std::size_t>(kWidth) * kHeight, 0);
     std::vector<fw::Point> out;
-    out.reserve(r.DistPoints.size() * (projection ? 3 : 1));
+    const auto put = [&](int px, int py) {
+        if (px >= 0 && px < kWidth && py >= 0 && py < kHeight)
+            mask[static_cast<std::size_t>(py) * kWidth + static_cast<std::size_t>(px)] = 1;
+        else
+            out.push_back({px, py});
+    };
     count = 0;
     for (const DistPoint& p : r.DistPoints) {
         const double x = plot_value(r.DistXElement, p.x), y = plot_value(r.DistYElement, p.y);
@@ -424,23 +435,30 @@ std::vector<fw::Point> distribution_pixels(const DistributionRequest& r, int& co
         if (!threeD) {
             const double dx = std::trunc((x - l.xMin) * sx), dy = std::trunc((y - l.yMin) * sy);
             if (!std::isfinite(dx) || !std::isfinite(dy)) continue;
-            out.push_back({g.x0 + static_cast<int>(dx), g.y0 - static_cast<int>(dy)});
+            put(g.x0 + static_cast<int>(dx), g.y0 - static_cast<int>(dy));
         } else {
             const double da = std::trunc((x - l.xMin) * sx / 1.5), db = std::trunc((y - l.yMin) * sy),
                          dz = std::trunc((z - l.zMin) * sz);
             if (!std::isfinite(da) || !std::isfinite(db) || !std::isfinite(dz)) continue;
             const int a = static_cast<int>(da), b = static_cast<int>(db), c = static_cast<int>(dz);
             if (projection) {
-                out.push_back({g.x0 + b, g.y0 - c});
-                out.push_back({g.x0 - a, g.y0 - c + a});
-                out.push_back({g.x0 + b - a, g.y0 + a});
+                put(g.x0 + b, g.y0 - c);
+                put(g.x0 - a, g.y0 - c + a);
+                put(g.x0 + b - a, g.y0 + a);
             } else {
-                out.push_back({g.x0 + b - a, g.y0 - c + a});
+                put(g.x0 + b - a, g.y0 - c + a);
             }
         }
         ++count;
     }
-    return out;
+    std::vector<fw::Point> pixels;
+    for (int py = 0; py < kHeight; ++py) {
+        const std::uint8_t* row = mask.data() + static_cast<std::size_t>(py) * kWidth;
+        for (int px = 0; px < kWidth; ++px)
+            if (row[px] != 0) pixels.push_back({px, py});
+    }
+    pixels.insert(pixels.end(), out.begin(), out.end());
+    return pixels;
 }
 
 int draw_distribution(fw::Dc& dc, const DistributionRequest& r, const DistColors& colors, const fw::LogFont& font) {

@@ -200,7 +200,8 @@ struct DistGeometry {
 };
 DistGeometry dist_geometry(bool threeD);
 // The pixels of the points inside the limits (three each with the
-// projection); count receives the number of points inside.
+// projection), each pixel once, row by row; count receives the number of
+// points inside.
 std::vector<fw::Point> distribution_pixels(const DistributionRequest& r, int& count);
 
 // Colours of the distribution: Background, Text, Line, Field, Dots.
