@@ -23,6 +23,7 @@
 #include "framework/messages.h"
 #include "framework/plotsettings.h"
 #include "framework/qtdc.h"
+#include "helpcontexts.h"
 #include "tables.h"
 
 namespace zelvo {
@@ -199,7 +200,7 @@ void OnDistribution(AppContext& ctx, const ElementList& list, QWidget* parent) {
 // ---- Dialog 109 --------------------------------------------------------------------------
 
 CElHistElementDlg::CElHistElementDlg(int derivedCode, QWidget* parent)
-    : fw::Dialog(parent, 0x2006D), derivedCode_(derivedCode), list_(new QComboBox(this)) {
+    : fw::Dialog(parent, help::kHistElement), derivedCode_(derivedCode), list_(new QComboBox(this)) {
     setWindowTitle(QStringLiteral("Select element"));
     auto* grid = new QGridLayout(this);
     grid->addWidget(new QLabel(QStringLiteral("Element:"), this), 0, 0);
@@ -229,7 +230,7 @@ void CElHistElementDlg::onOK() {
 // ---- Dialog 111 --------------------------------------------------------------------------
 
 CElHistLimitsDlg::CElHistLimitsDlg(double min, double max, double step, const std::string& element, QWidget* parent)
-    : fw::Dialog(parent, 0x2006F),
+    : fw::Dialog(parent, help::kHistLimits),
       texts(hist_limit_texts(min, max, step, element)),
       name(element),
       name_(name_edit(this)),
@@ -293,7 +294,7 @@ void CElHistLimitsDlg::OnPrev() { endDialog(cmd::kHistPrev); }
 // ---- Dialog 113 --------------------------------------------------------------------------
 
 CElDistAxesDlg::CElDistAxesDlg(int derivedCode, QWidget* parent)
-    : fw::Dialog(parent, 0x20071), derivedCode_(derivedCode) {
+    : fw::Dialog(parent, help::kDistAxes), derivedCode_(derivedCode) {
     setWindowTitle(QStringLiteral("Distribution: select elements."));
     auto* grid = new QGridLayout(this);
     const char* labels[] = {"Axes X:", "Axes Y:", "Axes Z:"};
@@ -330,7 +331,7 @@ void CElDistAxesDlg::onOK() {
 
 CElDistLimitsDlg::CElDistLimitsDlg(bool hasZ, const DistLimits& l, const std::array<std::string, 3>& names,
                                    QWidget* parent)
-    : fw::Dialog(parent, 0x20074), limits(l), hasZ_(hasZ), names_(names) {
+    : fw::Dialog(parent, help::kDistLimits), limits(l), hasZ_(hasZ), names_(names) {
     if (!hasZ_) limits.zMin = limits.zMax = 0;
     setWindowTitle(QStringLiteral("Distribution: set Min/Max"));
     auto* grid = new QGridLayout(this);
@@ -515,8 +516,8 @@ void ElPlotView::onEndPrinting(const fw::PrintInfo&) {
 // Histogram.
 
 CElHistView::CElHistView(AppContext& ctx)
-    : ElPlotView(ctx, kHistDefaultColors, kHistPrintColors, "ElHist.cfg", cmd::kHistOptions, "Hist", 0x20070,
-                 {800, 600}) {}
+    : ElPlotView(ctx, kHistDefaultColors, kHistPrintColors, "ElHist.cfg", cmd::kHistOptions, "Hist",
+                 help::kHistogramView, {800, 600}) {}
 
 QWidget* CElHistView::createWidget(QWidget* parent) {
     // The request of the command that opens this window becomes its own.
@@ -547,8 +548,8 @@ bool CElHistView::colorsDialog() {
 // Distribution.
 
 CElDistView::CElDistView(AppContext& ctx)
-    : ElPlotView(ctx, kDistDefaultColors, kDistPrintColors, "ElDist.cfg", cmd::kDistOptions, "Dist", 0x20073,
-                 {635, 500}) {}
+    : ElPlotView(ctx, kDistDefaultColors, kDistPrintColors, "ElDist.cfg", cmd::kDistOptions, "Dist",
+                 help::kDistributionView, {635, 500}) {}
 
 QWidget* CElDistView::createWidget(QWidget* parent) {
     PlotRequests& requests = plot_requests(ctx_);
