@@ -5,18 +5,30 @@
 // metafiles read back by libUEMF, and their printed colours.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMenuBar>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <limits>
 
+#include "app.h"
+#include "commands.h"
 #include "element_fixture.h"
 #include "ellist.h"
 #include "elplot.h"
 #include "elplotwindows.h"
+#include "elwindows.h"
+#include "framework/childframe.h"
 #include "framework/filedialogs.h"
 #include "framework/messages.h"
 #include "framework/recorddc.h"
@@ -638,6 +650,109 @@ TEST(PlotWindows, SettingsMetafilePrintColoursAndOwnCounts) {
     EXPECT_LE(pixels, 350 * 350);  // each pixel of the field once at most
     EXPECT_LT(fs::file_size(distPath), 4u << 20);
     EXPECT_EQ(dist.colors[0], 0xFFFFFFu);
+}
+
+// Runs handler on the modal dialog of type D once it shows (within a second).
+template <class D, class F>
+void when_dialog_shows(F handler) {
+    auto* timer = new QTimer;
+    auto* started = new QElapsedTimer;
+    started->start();
+    QObject::connect(timer, &QTimer::timeout, [timer, started, handler] {
+        auto* dlg = dynamic_cast<D*>(QApplication::activeModalWidget());
+        if (dlg == nullptr && started->elapsed() < 1000) return;
+        timer->stop();
+        timer->deleteLater();
+        delete started;
+        if (dlg != nullptr) handler(dlg);
+    });
+    timer->start(5);
+}
+
+// From the element list through the real dialogs to the two plot windows,
+// on the small data package.
+TEST(PlotWindows, FromTheElementListThroughTheDialogs) {
+    const fs::path pkg = zeltest::small_package();
+    if (pkg.empty()) GTEST_SKIP() << "the small data package cannot be built here";
+    zeltest::LinkedPackage linked(pkg);
+    fw::ScriptedMessageService boxes;
+    fw::ScopedMessageService useBoxes{boxes};
+    ZelvomatLibrary lib;
+    TaskApp app{lib, linked.work.dir_slash() + "bin/"};
+    ASSERT_TRUE(app.initInstance());
+    when_dialog_shows<CElSelectDlg>([](CElSelectDlg* dlg) { dlg->onOK(); });
+    ASSERT_TRUE(app.routeCommand(cmd::kTasksElements));
+    auto* list = dynamic_cast<CElView*>(app.frame()->activeChildFrame()->view());
+    ASSERT_NE(list, nullptr);
+    const int objects = list->list()->count();
+    ASSERT_GT(objects, 20);
+
+    // Histogram of a: the element, Prev, the element again, limits refused
+    // once, then accepted.
+    bool refused = false;
+    when_dialog_shows<CElHistElementDlg>([&](CElHistElementDlg* dlg) {
+        EXPECT_EQ(dlg->list()->count(), 9);
+        dlg->list()->setCurrentIndex(8);
+        when_dialog_shows<CElHistLimitsDlg>([&](CElHistLimitsDlg* limits) {
+            when_dialog_shows<CElHistElementDlg>([&](CElHistElementDlg* again) {
+                again->list()->setCurrentIndex(8);
+                when_dialog_shows<CElHistLimitsDlg>([&](CElHistLimitsDlg* l) {
+                    l->edit(HistField::Min)->setText(QStringLiteral("inf"));
+                    l->edit(HistField::Max)->setText(QStringLiteral("0"));
+                    l->onOK();  // "inf" holds no number: 0 is not less than 0
+                    refused = l->isVisible() && !boxes.shown.empty() &&
+                              boxes.shown.back().text == "'Min' must be less 'Max'!";
+                    l->edit(HistField::Min)->setText(QStringLiteral("0"));
+                    l->edit(HistField::Max)->setText(QStringLiteral("6"));
+                    l->edit(HistField::Step)->setText(QStringLiteral("0.5"));
+                    l->onOK();
+                });
+                again->onOK();
+            });
+            limits->OnPrev();
+        });
+        dlg->onOK();
+    });
+    ASSERT_TRUE(app.routeCommand(cmd::kElHistogram));
+    EXPECT_TRUE(refused);
+    auto* hist = dynamic_cast<CElHistView*>(app.frame()->activeChildFrame()->view());
+    ASSERT_NE(hist, nullptr);
+    EXPECT_EQ(hist->plot().request.HistElement, 10);
+    EXPECT_EQ(hist->plot().layout.bins, 12);
+    int sum = 0;
+    for (std::int32_t c : hist->plot().layout.raw) sum += c;
+    EXPECT_EQ(sum, hist->plot().request.HistRecordCount);
+    // The menu bar holds Options as a command of its own.
+    bool options = false;
+    for (QAction* a : app.frame()->menuBar()->actions())
+        options = options || (a->menu() == nullptr && a->text() == QStringLiteral("&Options"));
+    EXPECT_TRUE(options);
+
+    // Distribution of a and i in the plane, then Cancel in the limits.
+    app.frame()->mdiArea()->setActiveSubWindow(app.frame()->mdiArea()->subWindowList().front());
+    ASSERT_EQ(dynamic_cast<CElView*>(app.frame()->activeChildFrame()->view()), list);
+    when_dialog_shows<CElDistAxesDlg>([&](CElDistAxesDlg* dlg) {
+        dlg->list(0)->setCurrentIndex(8);
+        dlg->list(1)->setCurrentIndex(5);
+        when_dialog_shows<CElDistLimitsDlg>([&](CElDistLimitsDlg* l) {
+            EXPECT_FALSE(l->edit(2, 0)->isEnabled());
+            EXPECT_FALSE(l->projectionBox()->isEnabled());
+            l->edit(0, 0)->setText(QStringLiteral("3"));
+            l->edit(0, 1)->setText(QStringLiteral("2"));
+            l->onOK();
+            EXPECT_EQ(boxes.shown.back().text, "'Min' mast be less 'Max'!");
+            l->edit(0, 0)->setText(QStringLiteral("1"));
+            l->edit(0, 1)->setText(QStringLiteral("6"));
+            l->onOK();
+        });
+        dlg->onOK();
+    });
+    ASSERT_TRUE(app.routeCommand(cmd::kElDistribution));
+    auto* dist = dynamic_cast<CElDistView*>(app.frame()->activeChildFrame()->view());
+    ASSERT_NE(dist, nullptr);
+    EXPECT_EQ(dist->request().DistPoints.size(), static_cast<std::size_t>(objects));
+    EXPECT_EQ(dist->request().DistZElement, 1);
+    EXPECT_DOUBLE_EQ(dist->request().limits.xMax, 6);
 }
 
 }  // namespace
