@@ -102,7 +102,9 @@ TEST(HistogramLimits, DecimalConversionRefusesWhatIsNoDecimalNumber) {
         SCOPED_TRACE(c.text);
         const auto v = decimal_value(c.text);
         ASSERT_EQ(v.has_value(), c.value.has_value());
-        if (v) EXPECT_DOUBLE_EQ(*v, *c.value);
+        if (v) {
+            EXPECT_DOUBLE_EQ(*v, *c.value);
+        }
         EXPECT_EQ(number_field(c.text).has_value(), c.whole);
     }
 }

@@ -89,7 +89,6 @@ std::optional<double> leading_decimal(std::string_view text, std::size_t& used) 
     used = 0;
     std::size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-    const std::size_t start = i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
         negative = text[i] == '-';
@@ -113,7 +112,6 @@ std::optional<double> leading_decimal(std::string_view text, std::size_t& used) 
         while (j < text.size() && text[j] >= '0' && text[j] <= '9') ++j;
         if (j > expDigits) end = j;
     }
-    (void)start;
     used = end;
     double v = 0;
     const char* first = text.data() + mantissa;

@@ -454,7 +454,8 @@ void ElPlotView::eraseBackground(fw::Dc& dc, const fw::Rect& area) {
 }
 
 void ElPlotView::OnOptions() {
-    if (colorsDialog() && view_ != nullptr) view_->invalidate(true);
+    // Taken back only on OK; the window is repainted either way.
+    colorsDialog();
     if (view_ != nullptr) view_->invalidate(true);
 }
 
