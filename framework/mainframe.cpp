@@ -260,6 +260,11 @@ void MainFrame::buildMenu(QMenu* into, const std::vector<MenuItem>& items) {
     for (const MenuItem& it : items) {
         if (it.isSeparator()) {
             if (into != nullptr) into->addSeparator();
+        } else if (into == nullptr && !it.isPopup() && it.id != 0) {
+            // A command of its own on the menu bar ("&Options" of a plot).
+            QAction* a = commandAction(it.id, QString::fromStdString(it.text));
+            menuBar()->addAction(a);
+            menuActions_.push_back(a);
         } else if (it.isPopup() || into == nullptr) {
             QMenu* sub = into != nullptr ? into->addMenu(QString::fromStdString(it.text))
                                          : menuBar()->addMenu(QString::fromStdString(it.text));

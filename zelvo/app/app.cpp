@@ -6,6 +6,7 @@
 #include "childframes.h"
 #include "commands.h"
 #include "dialogs.h"
+#include "elplotwindows.h"
 #include "elwindows.h"
 #include "ephresult.h"
 #include "ephwindows.h"
@@ -72,6 +73,7 @@ TaskApp::TaskApp(Library& lib, std::string programDir)
     onCommandId(fw::ids::kFilePrintSetup, [] { fw::printSetup(); });
     add_elements_resources(resources());
     add_orbit_resources(resources());
+    add_plot_resources(resources());
     // Closing an element list while the task is current brings the query
     // back.
     elements::element_state(ctx_).reopen = [this] { OnTasksElements(); };
@@ -168,6 +170,15 @@ void TaskApp::registerTemplates() {
                 t.id, document_string(t), [] { return make_orbit_document(); },
                 [this, frameClass] { return new TaskChildFrame(frameClass, ctx_, lib_); },
                 [this] { return make_orbit_view(ctx_, lib_); }));
+            continue;
+        }
+        if (name == "Histogram" || name == "Distribution") {
+            addDocTemplate(std::make_unique<fw::DocTemplate>(
+                t.id, document_string(t), [this] { return make_elements_document(ctx_); },
+                [this, frameClass] { return new TaskChildFrame(frameClass, ctx_, lib_); },
+                [this, name] {
+                    return name == "Histogram" ? make_histogram_view(ctx_) : make_distribution_view(ctx_);
+                }));
             continue;
         }
         // The task documents and views of each template take the place of

@@ -29,15 +29,22 @@ inline constexpr unsigned kEphemerisView = context(147);      // ephemeris resul
 inline constexpr unsigned kStringEditor = context(156);       // "String Editor"
 inline constexpr unsigned kAccuracyPage = context(181);       // accuracy page (set-up dialog and accuracy dialog)
 inline constexpr unsigned kAccuracyDialog = context(182);     // "Calculation accuracy" dialog (its tree)
+inline constexpr unsigned kHistElement = context(109);        // "Select element" of the histogram
+inline constexpr unsigned kHistLimits = context(111);         // "Limits" of the histogram
+inline constexpr unsigned kHistogramView = context(112);      // histogram window (template "Histogram")
+inline constexpr unsigned kDistAxes = context(113);           // "Distribution: select elements."
+inline constexpr unsigned kDistributionView = context(115);   // distribution window (template "Distribution")
+inline constexpr unsigned kDistLimits = context(116);         // "Distribution: set Min/Max"
 inline constexpr unsigned kOrbitScale = context(102);         // "Select scale" of the orbit window
 inline constexpr unsigned kOrbitView = context(151);          // orbit window (template "Orb")
 inline constexpr unsigned kOrbitInput = context(154);         // "Input Data" of the orbit window
 
 // Every context the program asks for.
 inline constexpr unsigned kHelpContexts[] = {
-    kElementList,     kElementQuery,    kObservatorySearch, kTaskInfo,     kMainFrame,    kObjectPage,
-    kCoordinatesPage, kPlanePage,       kCentrePage,        kIntervalPage, kOutputPage,   kRestrictionsPage,
-    kEphemerisSetup,  kDescriptionPage, kEphemerisView,     kStringEditor, kAccuracyPage, kAccuracyDialog,
+    kElementList,     kElementQuery,    kObservatorySearch, kTaskInfo,     kMainFrame,        kObjectPage,
+    kCoordinatesPage, kPlanePage,       kCentrePage,        kIntervalPage, kOutputPage,       kRestrictionsPage,
+    kEphemerisSetup,  kDescriptionPage, kEphemerisView,     kStringEditor, kAccuracyPage,     kAccuracyDialog,
+    kHistElement,     kHistLimits,      kHistogramView,     kDistAxes,     kDistributionView, kDistLimits,
     kOrbitScale,      kOrbitView,       kOrbitInput,
 };
 

@@ -22,6 +22,7 @@
 
 #include "commands.h"
 #include "dialogs.h"
+#include "elplotwindows.h"
 #include "framework/application.h"
 #include "framework/cp1252.h"
 #include "framework/filedialogs.h"
@@ -328,6 +329,12 @@ CElDoc::CElDoc(AppContext& ctx) : ctx_(ctx) {
 CElView::CElView(AppContext& ctx, Library& lib) : ctx_(ctx), lib_(lib) {
     onCommandId(kFileSaveAs, [this] { OnFileSaveAs(); });
     onCommandId(cmd::kElTaskInfo, [this] { OnTaskInfo(); });
+    onCommandId(cmd::kElHistogram, [this] {
+        if (list_) OnHistogram(ctx_, *list_, widget_);
+    });
+    onCommandId(cmd::kElDistribution, [this] {
+        if (list_) OnDistribution(ctx_, *list_, widget_);
+    });
     onCommandId(kFilePrint, [this] { OnFilePrint(); });
     onCommandId(kFilePrintPreview, [this] { OnFilePrintPreview(); });
     onCommandId(cmd::kFilePrintDirect, [this] { OnFilePrintDirect(); });

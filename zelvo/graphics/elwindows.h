@@ -52,6 +52,8 @@ inline constexpr int kElTaskInfo = 40011;
 
 namespace elements {
 
+struct PlotRequests;
+
 // What the element task keeps for the whole run of the program: the query,
 // the catalogue settings (read once), the open caches (shared by the open
 // lists, closed with the last one), and how the query comes back when a list
@@ -61,6 +63,8 @@ struct ElementTaskState {
     std::optional<CatalogueSettings> settings;
     std::weak_ptr<CatalogueCache> cache;
     std::function<void()> reopen;
+    // The histogram and distribution requests on their way to a new window.
+    std::shared_ptr<PlotRequests> plots;
 };
 
 // The program's element task state (made on first use).

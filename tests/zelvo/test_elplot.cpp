@@ -1,0 +1,760 @@
+// The histogram and the distribution of an element list: binning, limits,
+// counts, means and medians against hand computation and an independent
+// count over the catalogue; the bars, ticks and points as the recording
+// context sees them; the two windows with their settings files, their
+// metafiles read back by libUEMF, and their printed colours.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+
+#include "app.h"
+#include "commands.h"
+#include "element_fixture.h"
+#include "ellist.h"
+#include "elplot.h"
+#include "elplotwindows.h"
+#include "elwindows.h"
+#include "framework/childframe.h"
+#include "framework/filedialogs.h"
+#include "framework/messages.h"
+#include "framework/recorddc.h"
+#include "shell_support.h"
+#include "zelvomat/small_package.h"
+
+extern "C" {
+#include <uemf.h>
+#include <uemf_safe.h>
+}
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace zelvo;
+using namespace zelvo::elements;
+using zeltest::FixtureObject;
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// ---- Binning and limits ---------------------------------------------------------------
+
+TEST(HistogramBins, CountIndexAndDrawnBins) {
+    struct Case {
+        const char* what;
+        double min, max, step;
+        int binCount, drawn;
+    };
+    const Case cases[] = {
+        {"remainder 1 of 3 rounds up", 0, 10, 3, 4, 4},
+        {"remainder 0.1 of 0.3 stays, the partial bin is drawn", 0, 1, 0.3, 3, 4},
+        {"whole steps", 0, 10, 2, 5, 5},
+        {"0.1 divides 1 ten times despite rounding", 0, 1, 0.1, 10, 10},
+        {"160 bins", 0, 100, 0.625, 160, 160},
+        {"negative start", -2.5, 2.5, 0.5, 10, 10},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(BinCount(c.max - c.min, c.step), c.binCount);
+        EXPECT_EQ(DrawnBinCount(c.min, c.max, c.step), c.drawn);
+    }
+    EXPECT_EQ(BinIndex(-0.1, 1).index, -1);
+    EXPECT_EQ(BinIndex(2.5, 1).index, 2);
+    EXPECT_DOUBLE_EQ(BinIndex(2.5, 1).remainder, 0.5);
+    // Nothing that is not a number reaches an integer.
+    EXPECT_EQ(BinCount(kNaN, 1), 0);
+    EXPECT_EQ(BinCount(1, 0), 0);
+    EXPECT_EQ(BinIndex(kNaN, 1).index, -1);
+    // The values equal to the maximum and those of the partial bin are in a
+    // drawn bin.
+    EXPECT_EQ(DrawnBinOf(10, 0, 10, 3, 4), 3);
+    EXPECT_EQ(DrawnBinOf(1, 0, 1, 0.3, 4), 3);
+    EXPECT_EQ(DrawnBinOf(10, 0, 10, 2, 5), 4);
+    EXPECT_EQ(DrawnBinOf(0, 0, 10, 2, 5), 0);
+    EXPECT_EQ(DrawnBinOf(10.01, 0, 10, 2, 5), -1);
+}
+
+TEST(HistogramLimits, DecimalConversionRefusesWhatIsNoDecimalNumber) {
+    struct Case {
+        const char* text;
+        std::optional<double> value;  // decimal_value
+        bool whole;                   // number_field accepts it
+    };
+    const Case cases[] = {
+        {" 12.5", 12.5, true},     {"12.5abc", 12.5, false}, {"-3e-2", -0.03, true}, {"+.5", 0.5, true},
+        {"5e", 5.0, false},        {"abc", 0.0, false},      {"", 0.0, false},       {"inf", 0.0, false},
+        {"-INFINITY", 0.0, false}, {"nan", 0.0, false},      {"0x1A", 0.0, false},   {"1e999", std::nullopt, false},
+        {"1e-999", 0.0, true},     {"2.5  ", 2.5, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const auto v = decimal_value(c.text);
+        ASSERT_EQ(v.has_value(), c.value.has_value());
+        if (v) {
+            EXPECT_DOUBLE_EQ(*v, *c.value);
+        }
+        EXPECT_EQ(number_field(c.text).has_value(), c.whole);
+    }
+}
+
+TEST(HistogramLimits, DialogChecksInOrder) {
+    struct Case {
+        HistLimitTexts texts;
+        const char* message;
+        HistField focus;
+    };
+    const Case cases[] = {
+        {{"0", "1", "0.5"}, "", HistField::None},
+        {{"0", "1", "0.6"}, "For this range 'Step' must be less", HistField::Min},
+        {{"0", "100", "0.5"}, "'Step' is too small!", HistField::Step},
+        {{"0", "100", "0.625"}, "", HistField::None},
+        {{"2", "2", "0.1"}, "'Min' must be less 'Max'!", HistField::Min},
+        {{"3", "2", "0.1"}, "'Min' must be less 'Max'!", HistField::Min},
+        {{"0", "1", "0.0000001"}, "'Step' is too small!", HistField::Step},
+        {{"0", "1", "-0.1"}, "'Step' is too small!", HistField::Step},
+        {{"nan", "1", "0.1"}, "", HistField::None},  // "nan" holds no number: 0
+        {{"0", "1e999", "0.1"}, "Please enter a number.", HistField::Max},
+        {{"-1e308", "1e308", "1e307"}, "'Step' is too small!", HistField::Step},  // the range overflows
+        {{"-1e300", "1e300", "1e299"}, "", HistField::None},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.texts.min + " " + c.texts.max + " " + c.texts.step);
+        const LimitCheck r = check_hist_limits(c.texts);
+        EXPECT_EQ(r.message, c.message);
+        EXPECT_EQ(r.focus, c.focus);
+    }
+    // The texts of the dialog: the element's decimals, the step with four.
+    const HistLimitTexts t = hist_limit_texts(1.5, 3.25, 0.175, "a");
+    EXPECT_EQ(t.min, "1.5000000");
+    EXPECT_EQ(t.max, "3.2500000");
+    EXPECT_EQ(t.step, "0.1750");
+    EXPECT_EQ(hist_limit_texts(1, 2, 0.1, "H").min, "1.00");
+    EXPECT_EQ(hist_limit_texts(1, 2, 0.1, "n").min, "1.00000000");
+    EXPECT_EQ(hist_limit_texts(1, 2, 0.1, "i").min, "1.00000");
+}
+
+TEST(DistributionLimits, DialogChecks) {
+    EXPECT_EQ(check_dist_limits({2, 1, 0, 1, 0, 0}, false).message, "'Min' mast be less 'Max'!");
+    EXPECT_EQ(check_dist_limits({2, 1, 0, 1, 0, 0}, false).focus, DistField::XMin);
+    EXPECT_EQ(check_dist_limits({0, 1, 2, 1, 0, 0}, false).focus, DistField::YMin);
+    EXPECT_EQ(check_dist_limits({0, 1, 0, 1, 3, 2}, true).message, "'Min' must be less 'Max'!");
+    EXPECT_EQ(check_dist_limits({0, 1, 0, 1, 3, 2}, false).message, "");
+    EXPECT_EQ(check_dist_limits({1, 1, 0, 0, 0, 0}, true).message, "");  // equal limits pass
+}
+
+// ---- Counts and statistics ------------------------------------------------------------
+
+TEST(HistogramCounts, SmallTablesAgainstHandComputation) {
+    // Three values on the minimum, one on the maximum, one in the partial
+    // last bin, one above, one below.
+    const std::vector<double> v = {1.0, 1.0, 1.0, 1.5, 2.2, 2.95, 3.0, 3.5, 0.5};
+    auto r = compute_histogram(v, 10, 1.0, 3.0, 0.6);  // bins [1,1.6) [1.6,2.2) [2.2,2.8) [2.8,3.0]
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->HistRecordCount, 7);
+    EXPECT_EQ(r->HistBinCounts, (std::vector<std::int32_t>{4, 0, 1, 2}));
+    EXPECT_NEAR(r->HistMean, (1 + 1 + 1 + 1.5 + 2.2 + 2.95 + 3.0) / 7, 1e-12);
+    EXPECT_DOUBLE_EQ(r->HistMedian, 1.5);  // the fourth of seven
+    EXPECT_EQ(r->HistElement, 10);
+
+    // An even count: the mean of the two middle values.
+    r = compute_histogram({4, 1, 3, 2}, 10, 0, 10, 1);
+    ASSERT_TRUE(r);
+    EXPECT_DOUBLE_EQ(r->HistMedian, 2.5);
+
+    // Every value on the minimum: one bin holds them all.
+    r = compute_histogram({0.15, 0.15, 0.15}, 3, 0.15, 2.15, 1.0);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->HistRecordCount, 3);
+    EXPECT_EQ(r->HistBinCounts, (std::vector<std::int32_t>{3, 0}));
+
+    // G: a missing one counts as 0.15.
+    r = compute_histogram({-1000.0, 0.12, 0.32, -1000.0}, 3, 0.0, 0.4, 0.1);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->HistBinCounts, (std::vector<std::int32_t>{0, 3, 0, 1}));
+    EXPECT_DOUBLE_EQ(r->HistMedian, 0.15);
+
+    // Values not finite are left out; no value in range fails.
+    r = compute_histogram({kNaN, 2.0}, 22, 0, 4, 1);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->HistRecordCount, 1);
+    EXPECT_FALSE(compute_histogram({5, 6}, 10, 0, 4, 1));
+    EXPECT_FALSE(compute_histogram({}, 10, 0, 4, 1));
+    EXPECT_TRUE(compute_histogram({5, 6}, 10, -100, 6, 10));  // Min below every value
+}
+
+TEST(HistogramCounts, ProposalFromTheDataItself) {
+    HistProposal p = propose_histogram({3.0e7, 2.0e7, -5.0e7}, 25);
+    EXPECT_DOUBLE_EQ(p.min, -5.0e7);
+    EXPECT_DOUBLE_EQ(p.max, 3.0e7);
+    EXPECT_DOUBLE_EQ(p.step, 8.0e6);
+    p = propose_histogram({-1000.0, 0.32}, 3);  // G: missing counts as 0.15
+    EXPECT_DOUBLE_EQ(p.min, 0.15);
+    p = propose_histogram({0.15, 0.15}, 3);  // one value: a proposal the dialog takes
+    EXPECT_DOUBLE_EQ(p.min, 0.15);
+    EXPECT_DOUBLE_EQ(p.step, 1.0);
+    EXPECT_TRUE(check_hist_limits(hist_limit_texts(p.min, p.max, p.step, "G")).message.empty());
+    p = propose_histogram({}, 10);
+    EXPECT_DOUBLE_EQ(p.min, 1.0e7);
+    EXPECT_DOUBLE_EQ(p.max, -1.0e7);
+}
+
+TEST(HistogramLayoutTicks, HeightsAndTickSteps) {
+    struct Case {
+        int largest, yStep, ySpacing;
+    };
+    const Case cases[] = {{1, 1, 330},  {7, 1, 47},      {10, 1, 33},    {25, 1, 13},
+                          {40, 10, 82}, {1000, 100, 33}, {3000, 500, 55}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.largest);
+        HistogramRequest r;
+        r.HistBinCounts = {c.largest, 1, 0};
+        const HistLayout l = layout_histogram(r);
+        EXPECT_EQ(l.yTickStep, c.yStep);
+        EXPECT_EQ(l.yTickSpacing, c.ySpacing);
+        EXPECT_EQ(l.heights[0], 330);
+    }
+    HistogramRequest r;
+    r.HistBinCounts.assign(25, 0);
+    EXPECT_EQ(layout_histogram(r).xTickStep, 1);  // 25 / 10 = 2 < 3: back to 1
+    EXPECT_EQ(layout_histogram(r).barWidth, 20);
+    r.HistBinCounts.assign(160, 0);
+    EXPECT_EQ(layout_histogram(r).xTickStep, 10);
+    EXPECT_EQ(layout_histogram(r).barWidth, 3);
+}
+
+TEST(HistogramText, StepAndLabelFormats) {
+    EXPECT_EQ(step_text(0.02), "0.020 ");
+    EXPECT_EQ(step_text(0.0005), "0.0005 ");
+    EXPECT_EQ(step_text(0.00005), "0.00005 ");
+    EXPECT_EQ(x_label(5, 0.025, 12.0), "12.000    ");  // angles: a trailing blank
+    EXPECT_EQ(x_label(5, 1.0, 12.0), "12.0     ");
+    EXPECT_EQ(x_label(10, 0.0005, 2.0), "2.0000   ");
+    EXPECT_EQ(x_label(10, 0.02, 2.0), "2.00     ");
+    EXPECT_EQ(x_label(10, 0.025, 2.0), "2.000    ");
+    EXPECT_EQ(axis_title(22, 433), "MOID(433)");
+    EXPECT_EQ(axis_title(10, 433), "a");
+    EXPECT_EQ(field_name(24), "NC  ");
+}
+
+// ---- Drawing --------------------------------------------------------------------------
+
+std::vector<fw::DrawOp> of_kind(const fw::RecordingDc& dc, fw::DrawOp::Kind k) {
+    std::vector<fw::DrawOp> out;
+    for (const fw::DrawOp& op : dc.drawings())
+        if (op.kind == k) out.push_back(op);
+    return out;
+}
+
+TEST(HistogramDrawing, BarsAddUpAndTicksAreWhereTheyBelong) {
+    // 0..10 in steps of 3: the last bin [9, 10] is drawn (four bars of 130).
+    const std::vector<double> v = {0, 0, 1, 3.5, 4, 7, 9.5, 10, 10};
+    HistogramPlot plot;
+    plot.request = *compute_histogram(v, 10, 0, 10, 3);
+    plot.layout = layout_histogram(plot.request);
+    fw::RecordingDc dc;
+    draw_histogram(dc, plot, kHistDefaultColors, plot_default_font(), false);
+
+    const auto bars = of_kind(dc, fw::DrawOp::Kind::Pattern);
+    ASSERT_EQ(bars.size(), 4u);
+    const int expectTop[] = {420 - 330, 420 - 220, 420 - 110, 420 - 330};
+    int left = 61;
+    for (std::size_t k = 0; k < bars.size(); ++k) {
+        SCOPED_TRACE(k);
+        EXPECT_EQ(bars[k].deviceBox.left, left);
+        EXPECT_EQ(bars[k].deviceBox.right, 60 + 130 * static_cast<int>(k + 1));
+        EXPECT_EQ(bars[k].deviceBox.top, expectTop[k]);
+        EXPECT_EQ(bars[k].deviceBox.bottom, 420);
+        EXPECT_EQ(bars[k].brush.color, k % 2 == 0 ? 0xC8C8C8u : 0x191919u);
+        left = bars[k].deviceBox.right;
+    }
+    int sum = 0;
+    for (std::int32_t c : plot.request.HistBinCounts) sum += c;
+    EXPECT_EQ(sum, plot.request.HistRecordCount);
+
+    std::vector<std::string> texts;
+    for (const auto& op : of_kind(dc, fw::DrawOp::Kind::Text)) texts.push_back(op.text);
+    ASSERT_GE(texts.size(), 2u);
+    EXPECT_EQ(texts[0], "a   ( min = 0.0000000, max = 10.0000000, step = 3.000 , mean value = 5.0000000 )");
+    EXPECT_EQ(texts[1], "Records number: 9, median: 4.0000000");
+    // Y: largest 3, step 1, spacing 110: labels 0 and 2 at 420 and 200.
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "     0"), texts.end());
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "     2"), texts.end());
+    // X: ticks every 2 bins (260 pixels): 0 and 6 labelled.
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "0.00     "), texts.end());
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "6.00     "), texts.end());
+
+    // A bin of 1 beside one of 1000 shows one pixel.
+    HistogramPlot tall;
+    tall.request.HistElement = 2;
+    tall.request.HistStep = 1;
+    tall.request.HistBinCounts = {1000, 1, 0};
+    tall.layout = layout_histogram(tall.request);
+    fw::RecordingDc dc2;
+    draw_histogram(dc2, tall, kHistDefaultColors, plot_default_font(), true);
+    const auto outlines = of_kind(dc2, fw::DrawOp::Kind::Rectangle);
+    ASSERT_EQ(outlines.size(), 2u);  // the empty bin draws nothing
+    EXPECT_EQ(outlines[1].deviceBox.top, 419);
+    EXPECT_EQ(outlines[1].pen.color, 0u);
+    EXPECT_EQ(outlines[1].brush.style, fw::BrushStyle::Null);
+}
+
+DistributionRequest two_d_request() {
+    DistributionRequest r;
+    r.DistXElement = 10;
+    r.DistYElement = 3;
+    r.limits = {2.0, 4.0, 0.0, 0.5, 0, 0};
+    r.DistPoints = {{2.0, 0.0, 0}, {4.0, 0.5, 0}, {3.0, -1000.0, 0}, {5.0, 0.2, 0}, {kNaN, 0.2, 0}};
+    return r;
+}
+
+TEST(DistributionDrawing, PointsOfTheFieldAndTheBox) {
+    // 2-D: the corners of the field, a point without G at 0.15, one outside.
+    DistributionRequest r = two_d_request();
+    int count = 0;
+    auto px = distribution_pixels(r, count);
+    EXPECT_EQ(count, 3);
+    // Row by row: the top corner, the point without G, the bottom corner.
+    ASSERT_EQ(px.size(), 3u);
+    EXPECT_EQ(px[0], (fw::Point{450, 100}));
+    EXPECT_EQ(px[1].x, 275);
+    EXPECT_NEAR(px[1].y, 450 - 105, 1);  // 0.15 of 0.5 is 105 of 350
+    EXPECT_EQ(px[2], (fw::Point{100, 450}));
+
+    // X Min equal to X Max: a range of 1, the objects on the left edge.
+    r.limits.xMin = r.limits.xMax = 3.0;
+    px = distribution_pixels(r, count);
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(px[0].x, 100);
+
+    // 3-D with and without the projection.
+    DistributionRequest b;
+    b.DistXElement = 10;
+    b.DistYElement = 7;
+    b.DistZElement = 8;
+    b.limits = {0, 1, 0, 1, 0, 1};
+    b.DistPoints = {{1, 1, 1}, {0, 0, 0}};
+    px = distribution_pixels(b, count);
+    // a = trunc(200 / sqrt 2 / 1.5) = 94, b = c = 200.
+    EXPECT_EQ(px, (std::vector<fw::Point>{{200 + 200 - 94, 300 - 200 + 94}, {200, 300}}));
+    EXPECT_EQ(count, 2);
+    b.DistProjection = 1;
+    px = distribution_pixels(b, count);
+    EXPECT_EQ(count, 2);
+    // Back, left and bottom face; the origin's three projections are one pixel.
+    EXPECT_EQ(px, (std::vector<fw::Point>{{400, 100}, {106, 194}, {200, 300}, {306, 394}}));
+
+    // The drawing: one batch of pixels in Dots, the count in the legend.
+    fw::RecordingDc dc;
+    EXPECT_EQ(draw_distribution(dc, two_d_request(), kDistDefaultColors, plot_default_font()), 3);
+    const auto pixels = of_kind(dc, fw::DrawOp::Kind::Pixels);
+    ASSERT_EQ(pixels.size(), 1u);
+    EXPECT_EQ(pixels[0].device.size(), 3u);
+    EXPECT_EQ(pixels[0].color, 0x006464u);
+    const auto rects = of_kind(dc, fw::DrawOp::Kind::Rectangle);
+    ASSERT_EQ(rects.size(), 1u);
+    EXPECT_EQ(rects[0].deviceBox, (fw::Rect{100, 100, 450, 450}));
+    std::vector<std::string> texts;
+    for (const auto& op : of_kind(dc, fw::DrawOp::Kind::Text)) texts.push_back(op.text);
+    const std::string pad(14, ' ');
+    EXPECT_EQ(texts, (std::vector<std::string>{"X: a" + pad + "min = 2.0000000, max = 4.0000000",
+                                               "Y: G" + pad + "min = 0.00, max = 0.50", "Records number: 3", "Y [ G ]",
+                                               "X [ a ]"}));
+    // 3-D: the two faces and the oblique ticks.
+    fw::RecordingDc dc3;
+    draw_distribution(dc3, b, kDistDefaultColors, plot_default_font());
+    const auto faces = of_kind(dc3, fw::DrawOp::Kind::Polygon);
+    ASSERT_EQ(faces.size(), 2u);
+    EXPECT_EQ(faces[0].logical, (std::vector<fw::Point>{{200, 100}, {200, 300}, {106, 394}, {106, 194}}));
+    EXPECT_EQ(faces[1].logical, (std::vector<fw::Point>{{106, 394}, {200, 300}, {400, 300}, {306, 394}}));
+}
+
+// ---- The commands over a list ---------------------------------------------------------
+
+struct PlotListFixture {
+    zeltest::FixtureCatalogue cat;
+    zeltest::FakeLibrary lib;
+    std::shared_ptr<CatalogueCache> cache = std::make_shared<CatalogueCache>();
+    std::unique_ptr<ElementList> list;
+
+    PlotListFixture() {
+        cat.write(
+            {
+                {"Ceres", " 3.33", " 0.12", 231.5, 73.3, 80.2, 10.6, 0.0796, 2.766},
+                {"Pallas", " 4.12", std::nullopt, 211.5, 310.9, 172.9, 34.9, 0.23, 2.77},
+                {"Vesta", " 3.20", " 0.32", 26.8, 151.5, 103.7, 7.1, 0.09, 2.36},
+                {"Eros", "10.38", std::nullopt, 100, 178.9, 304.3, 10.8, 0.223, 1.458},
+                {"Hilda", " 5.57", " 0.15", 300, 180, 342, 7.8, 0.14, 3.97},
+            },
+            5);
+        EXPECT_TRUE(cache->openOrBuild(cat.settings()));
+        ElementListSetup s;
+        s.numbered = 5;
+        s.derived.catalogueEpochJd = 2461000.5;
+        list = std::make_unique<ElementList>(cache, s, lib);
+    }
+};
+
+TEST(HistogramCommand, PrevGoesBackAndTheRequestHoldsTheCounts) {
+    PlotListFixture f;
+    ASSERT_EQ(f.list->count(), 5);
+    std::vector<int> elementsAsked;
+    std::vector<HistLimitTexts> proposals;
+    std::deque<int> selections = {0, 1};  // H, then after Prev G
+    std::deque<int> answers = {cmd::kHistPrev, fw::kIdOk};
+    std::vector<std::string> messages;
+    HistogramDialogs d;
+    d.element = [&](int code) -> std::optional<int> {
+        elementsAsked.push_back(code);
+        const int s = selections.front();
+        selections.pop_front();
+        return s;
+    };
+    d.limits = [&](HistLimitTexts& t, const std::string&) {
+        proposals.push_back(t);
+        const int a = answers.front();
+        answers.pop_front();
+        if (a == fw::kIdOk) t = {"0.10", "0.40", "0.1"};
+        return a;
+    };
+    d.message = [&](const std::string& m) { messages.push_back(m); };
+    const auto r = prepare_histogram(*f.list, d);
+    ASSERT_TRUE(r);
+    ASSERT_EQ(proposals.size(), 2u);
+    EXPECT_EQ(proposals[0].min, "3.20");  // H from the data
+    EXPECT_EQ(proposals[0].max, "10.38");
+    EXPECT_EQ(proposals[1].min, "0.12");  // G, a missing one as 0.15
+    EXPECT_EQ(proposals[1].max, "0.32");
+    EXPECT_EQ(r->HistElement, 3);
+    // G: 0.12, 0.15, 0.32, 0.15, 0.15 -> [0.1,0.2) 4, [0.2,0.3) 0, [0.3,0.4] 1.
+    EXPECT_EQ(r->HistBinCounts, (std::vector<std::int32_t>{4, 0, 1}));
+    EXPECT_EQ(r->HistRecordCount, 5);
+    EXPECT_NEAR(r->HistMedian, 0.15, 1e-12);
+    EXPECT_TRUE(messages.empty());
+
+    // A range above every value: the message and no request.
+    selections = {8};
+    answers = {fw::kIdOk};
+    d.limits = [&](HistLimitTexts& t, const std::string&) {
+        t = {"10", "20", "1"};
+        answers.pop_front();
+        return fw::kIdOk;
+    };
+    EXPECT_FALSE(prepare_histogram(*f.list, d));
+    EXPECT_EQ(messages, (std::vector<std::string>{"Range is outside selected data"}));
+    // Cancel in either dialog.
+    d.element = [](int) -> std::optional<int> { return std::nullopt; };
+    EXPECT_FALSE(prepare_histogram(*f.list, d));
+}
+
+TEST(DistributionCommand, PointsInListOrderAndLimitsFromTheData) {
+    PlotListFixture f;
+    DistributionDialogs d;
+    std::deque<std::array<int, 3>> axes = {{8, 5, -1}, {8, 1, 5}};
+    std::vector<DistLimits> proposed;
+    std::vector<bool> withZ;
+    std::deque<int> answers = {cmd::kDistPrev, fw::kIdOk};
+    d.axes = [&](int) -> std::optional<std::array<int, 3>> {
+        const auto a = axes.front();
+        axes.pop_front();
+        return a;
+    };
+    d.limits = [&](DistLimits& l, int& projection, bool hasZ, const std::array<std::string, 3>& names) {
+        proposed.push_back(l);
+        withZ.push_back(hasZ);
+        EXPECT_EQ(names[0], "a");
+        projection = 1;
+        const int a = answers.front();
+        answers.pop_front();
+        return a;
+    };
+    const auto r = prepare_distribution(*f.list, d);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(withZ, (std::vector<bool>{false, true}));
+    EXPECT_NEAR(proposed[0].xMin, 1.458, 1e-6);
+    EXPECT_NEAR(proposed[0].xMax, 3.97, 1e-6);
+    EXPECT_NEAR(proposed[0].yMax, 34.9, 1e-6);
+    EXPECT_EQ(proposed[0].zMin, 0);
+    EXPECT_NEAR(proposed[1].yMin, 0.12, 1e-12);  // G: missing as 0.15
+    EXPECT_EQ(r->DistXElement, 10);
+    EXPECT_EQ(r->DistYElement, 3);
+    EXPECT_EQ(r->DistZElement, 7);
+    EXPECT_EQ(r->DistProjection, 1);
+    ASSERT_EQ(r->DistPoints.size(), 5u);
+    EXPECT_NEAR(r->DistPoints[1].y, 0.15, 1e-12);  // Pallas, no G
+    EXPECT_NEAR(r->DistPoints[1].z, 34.9, 1e-6);
+
+    // Without a third value every z stays 0.
+    axes = {{8, 5, -1}};
+    answers = {fw::kIdOk};
+    const auto flat = prepare_distribution(*f.list, d);
+    ASSERT_TRUE(flat);
+    EXPECT_EQ(flat->DistZElement, 1);
+    EXPECT_EQ(flat->DistProjection, 0);
+    for (const DistPoint& p : flat->DistPoints) EXPECT_EQ(p.z, 0);
+}
+
+// The histogram of the semi-major axes of the catalogue against a count of
+// our own: every value compared with the bin edges directly.
+TEST(HistogramCounts, CatalogueAgainstDirectCount) {
+    const fs::path pkg = zeltest::small_package();
+    if (pkg.empty()) GTEST_SKIP() << "the small data package cannot be built here";
+    zeltest::LinkedPackage linked(pkg);
+    auto settings = ReadCatalogueSettings("setpar");
+    ASSERT_TRUE(settings);
+    auto cache = std::make_shared<CatalogueCache>();
+    ASSERT_TRUE(cache->openOrBuild(*settings));
+    zeltest::FakeLibrary lib;
+    ElementListSetup s;
+    s.numbered = settings->numbered;
+    ElementList list(cache, s, lib);
+    ASSERT_GT(list.count(), 20);
+    std::vector<double> a;
+    for (int row = 0; row < list.count(); ++row) a.push_back(list.value(row, 10));
+
+    const double lo = 2.0, hi = 3.5, step = 0.05;
+    const auto r = compute_histogram(a, 10, lo, hi, step);
+    ASSERT_TRUE(r);
+    std::vector<double> in;
+    std::vector<int> bins(30, 0);
+    for (double v : a) {
+        if (!(v >= lo && v <= hi)) continue;
+        in.push_back(v);
+        for (int k = 0; k < 30; ++k) {
+            const long double left = lo + static_cast<long double>(k) * step, right = left + step;
+            if ((v >= left && v < right) || (k == 29 && v == hi)) {
+                ++bins[static_cast<std::size_t>(k)];
+                break;
+            }
+        }
+    }
+    EXPECT_EQ(r->HistRecordCount, static_cast<int>(in.size()));
+    ASSERT_EQ(r->HistBinCounts.size(), bins.size());
+    int differ = 0;  // only a value on an edge may fall either way
+    for (std::size_t k = 0; k < bins.size(); ++k) differ += std::abs(r->HistBinCounts[k] - bins[k]);
+    EXPECT_LE(differ, 2);
+    std::sort(in.begin(), in.end());
+    const std::size_t n = in.size();
+    const double median = n % 2 == 1 ? in[n / 2] : (in[n / 2 - 1] + in[n / 2]) / 2;
+    EXPECT_DOUBLE_EQ(r->HistMedian, median);
+    double sum = 0;
+    for (double v : in) sum += v;
+    EXPECT_NEAR(r->HistMean, sum / static_cast<double>(n), 1e-12);
+}
+
+// ---- The windows ----------------------------------------------------------------------
+
+std::vector<char> read_all(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Walks a metafile with libUEMF's checks; the number of records of type.
+int check_metafile(const std::string& path, std::uint32_t type) {
+    const std::vector<char> file = read_all(path);
+    EXPECT_GT(file.size(), 108u);
+    const char* limit = file.data() + file.size();
+    std::size_t offset = 0;
+    int found = 0;
+    std::uint32_t last = 0;
+    while (offset < file.size()) {
+        const char* rec = file.data() + offset;
+        uint32_t size = 0, t = 0;
+        if (!U_emf_record_sizeok(rec, limit, &size, &t, 1) || !U_emf_record_safe(rec)) {
+            ADD_FAILURE() << "bad record at " << offset;
+            return -1;
+        }
+        if (t == type) ++found;
+        last = t;
+        offset += size;
+    }
+    EXPECT_EQ(last, static_cast<std::uint32_t>(U_EMR_EOF));
+    const auto* h = reinterpret_cast<const U_EMRHEADER*>(file.data());
+    EXPECT_EQ(h->nBytes, file.size());
+    return found;
+}
+
+TEST(PlotWindows, SettingsMetafilePrintColoursAndOwnCounts) {
+    zeltest::ScopedWorkDir work;
+    AppContext ctx;
+    ctx.WorkDir = work.dir_slash();
+    fw::ScriptedFileDialogService files;
+    fw::ScopedFileDialogService useFiles{files};
+
+    // Two histograms: each keeps its own counts.
+    HistogramRequest first = *compute_histogram({1, 2, 2, 3}, 10, 1, 3, 1);
+    HistogramRequest second = *compute_histogram({1, 1, 1, 1, 1, 1, 1, 1, 1, 3}, 10, 1, 3, 1);
+    plot_requests(ctx).histogram = first;
+    auto h1 = std::make_unique<CElHistView>(ctx);
+    std::unique_ptr<QWidget> w1(h1->createWidget(nullptr));
+    EXPECT_FALSE(plot_requests(ctx).histogram);
+    plot_requests(ctx).histogram = second;
+    auto h2 = std::make_unique<CElHistView>(ctx);
+    std::unique_ptr<QWidget> w2(h2->createWidget(nullptr));
+    EXPECT_EQ(h1->plot().layout.raw, (std::vector<std::int32_t>{1, 3}));
+    EXPECT_EQ(h2->plot().layout.raw, (std::vector<std::int32_t>{9, 1}));
+
+    // Colours and font from "ElHist.cfg", written when the window goes.
+    h1->colors[3] = 0x123456;
+    h1.reset();
+    w1.reset();
+    EXPECT_EQ(fs::file_size(work.path() / "ElHist.cfg"), 80u);
+    auto h3 = std::make_unique<CElHistView>(ctx);
+    EXPECT_EQ(h3->colors[3], 0x123456u);
+    EXPECT_EQ(h3->colors[4], 0x191919u);
+
+    // Printing: white, black, outlines; the screen colours come back.
+    fw::RecordingDc page({2000, 1500, 300, 300});
+    fw::PrintInfo info;
+    h2->onBeginPrinting(info);
+    EXPECT_EQ(info.maxPage, 1);
+    h2->printPage(page, 2000, 1500);
+    const auto outlines = of_kind(page, fw::DrawOp::Kind::Rectangle);
+    EXPECT_EQ(outlines.size(), 2u);
+    for (const auto& op : of_kind(page, fw::DrawOp::Kind::Text)) EXPECT_EQ(op.color, 0u);
+    EXPECT_EQ(h2->colors[3], 0xC8C8C8u);
+    h2->onEndPrinting({});
+
+    // The metafile of a histogram and of a distribution of many points.
+    QTemporaryDir dir;
+    const std::string histPath = QDir(dir.path()).filePath("Hist.emf").toStdString();
+    files.answers.push_back(histPath);
+    h2->OnSaveAs();
+    ASSERT_EQ(files.asked.size(), 1u);
+    EXPECT_EQ(files.asked[0].defaultExt, "emf");
+    EXPECT_EQ(files.asked[0].filter, "Windows Metafile (*.emf)|*.emf||");
+    EXPECT_GE(check_metafile(histPath, U_EMR_EXTTEXTOUTW), 2);
+
+    DistributionRequest d;
+    d.DistXElement = 10;
+    d.DistYElement = 7;
+    d.limits = {0, 1, 0, 1, 0, 0};
+    for (int k = 0; k < 200000; ++k) d.DistPoints.push_back({(k % 997) / 997.0, (k % 991) / 991.0, 0});
+    plot_requests(ctx).distribution = d;
+    CElDistView dist(ctx);
+    std::unique_ptr<QWidget> w3(dist.createWidget(nullptr));
+    EXPECT_EQ(dist.request().DistPoints.size(), 200000u);
+    const std::string distPath = QDir(dir.path()).filePath("Dist.emf").toStdString();
+    ASSERT_TRUE(dist.saveMetafile(distPath));
+    const int pixels = check_metafile(distPath, U_EMR_SETPIXELV);
+    EXPECT_GT(pixels, 10000);
+    EXPECT_LE(pixels, 350 * 350);  // each pixel of the field once at most
+    EXPECT_LT(fs::file_size(distPath), 4u << 20);
+    EXPECT_EQ(dist.colors[0], 0xFFFFFFu);
+}
+
+// Runs handler on the modal dialog of type D once it shows (within a second).
+template <class D, class F>
+void when_dialog_shows(F handler) {
+    auto* timer = new QTimer;
+    auto* started = new QElapsedTimer;
+    started->start();
+    QObject::connect(timer, &QTimer::timeout, [timer, started, handler] {
+        auto* dlg = dynamic_cast<D*>(QApplication::activeModalWidget());
+        if (dlg == nullptr && started->elapsed() < 1000) return;
+        timer->stop();
+        timer->deleteLater();
+        delete started;
+        if (dlg != nullptr) handler(dlg);
+    });
+    timer->start(5);
+}
+
+// From the element list through the real dialogs to the two plot windows,
+// on the small data package.
+TEST(PlotWindows, FromTheElementListThroughTheDialogs) {
+    const fs::path pkg = zeltest::small_package();
+    if (pkg.empty()) GTEST_SKIP() << "the small data package cannot be built here";
+    zeltest::LinkedPackage linked(pkg);
+    fw::ScriptedMessageService boxes;
+    fw::ScopedMessageService useBoxes{boxes};
+    ZelvomatLibrary lib;
+    TaskApp app{lib, linked.work.dir_slash() + "bin/"};
+    ASSERT_TRUE(app.initInstance());
+    when_dialog_shows<CElSelectDlg>([](CElSelectDlg* dlg) { dlg->onOK(); });
+    ASSERT_TRUE(app.routeCommand(cmd::kTasksElements));
+    auto* list = dynamic_cast<CElView*>(app.frame()->activeChildFrame()->view());
+    ASSERT_NE(list, nullptr);
+    const int objects = list->list()->count();
+    ASSERT_GT(objects, 20);
+
+    // Histogram of a: the element, Prev, the element again, limits refused
+    // once, then accepted.
+    bool refused = false;
+    when_dialog_shows<CElHistElementDlg>([&](CElHistElementDlg* dlg) {
+        EXPECT_EQ(dlg->list()->count(), 9);
+        dlg->list()->setCurrentIndex(8);
+        when_dialog_shows<CElHistLimitsDlg>([&](CElHistLimitsDlg* limits) {
+            when_dialog_shows<CElHistElementDlg>([&](CElHistElementDlg* again) {
+                again->list()->setCurrentIndex(8);
+                when_dialog_shows<CElHistLimitsDlg>([&](CElHistLimitsDlg* l) {
+                    l->edit(HistField::Min)->setText(QStringLiteral("inf"));
+                    l->edit(HistField::Max)->setText(QStringLiteral("0"));
+                    l->onOK();  // "inf" holds no number: 0 is not less than 0
+                    refused = l->isVisible() && !boxes.shown.empty() &&
+                              boxes.shown.back().text == "'Min' must be less 'Max'!";
+                    l->edit(HistField::Min)->setText(QStringLiteral("0"));
+                    l->edit(HistField::Max)->setText(QStringLiteral("6"));
+                    l->edit(HistField::Step)->setText(QStringLiteral("0.5"));
+                    l->onOK();
+                });
+                again->onOK();
+            });
+            limits->OnPrev();
+        });
+        dlg->onOK();
+    });
+    ASSERT_TRUE(app.routeCommand(cmd::kElHistogram));
+    EXPECT_TRUE(refused);
+    auto* hist = dynamic_cast<CElHistView*>(app.frame()->activeChildFrame()->view());
+    ASSERT_NE(hist, nullptr);
+    EXPECT_EQ(hist->plot().request.HistElement, 10);
+    EXPECT_EQ(hist->plot().layout.bins, 12);
+    int sum = 0;
+    for (std::int32_t c : hist->plot().layout.raw) sum += c;
+    EXPECT_EQ(sum, hist->plot().request.HistRecordCount);
+    // The menu bar holds Options as a command of its own.
+    bool options = false;
+    for (QAction* a : app.frame()->menuBar()->actions())
+        options = options || (a->menu() == nullptr && a->text() == QStringLiteral("&Options"));
+    EXPECT_TRUE(options);
+
+    // Distribution of a and i in the plane, then Cancel in the limits.
+    app.frame()->mdiArea()->setActiveSubWindow(app.frame()->mdiArea()->subWindowList().front());
+    ASSERT_EQ(dynamic_cast<CElView*>(app.frame()->activeChildFrame()->view()), list);
+    when_dialog_shows<CElDistAxesDlg>([&](CElDistAxesDlg* dlg) {
+        dlg->list(0)->setCurrentIndex(8);
+        dlg->list(1)->setCurrentIndex(5);
+        when_dialog_shows<CElDistLimitsDlg>([&](CElDistLimitsDlg* l) {
+            EXPECT_FALSE(l->edit(2, 0)->isEnabled());
+            EXPECT_FALSE(l->projectionBox()->isEnabled());
+            l->edit(0, 0)->setText(QStringLiteral("3"));
+            l->edit(0, 1)->setText(QStringLiteral("2"));
+            l->onOK();
+            EXPECT_EQ(boxes.shown.back().text, "'Min' mast be less 'Max'!");
+            l->edit(0, 0)->setText(QStringLiteral("1"));
+            l->edit(0, 1)->setText(QStringLiteral("6"));
+            l->onOK();
+        });
+        dlg->onOK();
+    });
+    ASSERT_TRUE(app.routeCommand(cmd::kElDistribution));
+    auto* dist = dynamic_cast<CElDistView*>(app.frame()->activeChildFrame()->view());
+    ASSERT_NE(dist, nullptr);
+    EXPECT_EQ(dist->request().DistPoints.size(), static_cast<std::size_t>(objects));
+    EXPECT_EQ(dist->request().DistZElement, 1);
+    EXPECT_DOUBLE_EQ(dist->request().limits.xMax, 6);
+}
+
+}  // namespace
