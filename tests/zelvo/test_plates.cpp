@@ -9,6 +9,8 @@
 #include <uemf_safe.h>
 
 #include <QDir>
+#include <QImage>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <cmath>
 #include <cstdio>
@@ -863,4 +865,34 @@ TEST(PlateList, ReportColumns) {
     EXPECT_EQ(cols[2], "- 5  03  07.50");
     EXPECT_EQ(cols[3], "9.88");
     EXPECT_EQ(PlateObjectCountText(0), "Total number of objects: 0");
+}
+
+TEST(PlatePlot, PrintedPageIsWhiteAndTheScreenKeepsItsLayout) {
+    const ParsedPlate p = ParsePlateLine(kPlate);
+    PlotWindow w(object_at("    1 A", p.alpha0() + 5 * kMinT, p.delta0(), 10), motion_bytes({{0, 0}}));
+    PlatePicture& pic = *w.view->picture();
+    const int screenSize = pic.plotSize;
+    const fw::Point screenPixel = pic.pixels()[0];
+    ASSERT_GT(screenSize, 2);
+    fw::PrintInfo info;
+    info.pageRect = QRect(0, 0, 1600, 1200);
+    QImage page(1600, 1200, QImage::Format_RGB32);
+    page.fill(Qt::black);
+    w.view->onBeginPrinting(info);
+    EXPECT_EQ(info.maxPage, 1);
+    {
+        QPainter painter(&page);
+        w.view->onPrint(painter, info);
+        // The page's plate: 485 units wide in a window of 800 x 600 mapped
+        // onto the page (two device pixels a unit), from (20, 20).
+        EXPECT_EQ(pic.geometry().halfW, RoundToNearest(485 / 2.0));
+    }
+    // White page, the object in the print colour (blue) at its mapped place.
+    EXPECT_EQ(page.pixel(30, 30), qRgb(255, 255, 255));
+    const fw::Point at = pic.pixels()[0];
+    EXPECT_EQ(page.pixel(20 + 2 * at.x, 20 + 2 * at.y), qRgb(0, 0, 255));
+    w.view->onEndPrinting(info);
+    EXPECT_EQ(pic.settings.colors, kPlateScreenColors);
+    EXPECT_EQ(pic.plotSize, screenSize);
+    EXPECT_EQ(pic.pixels()[0], screenPixel);
 }
