@@ -17,12 +17,6 @@ fw::MainFrame* main_frame() {
     fw::Application* a = fw::Application::instance();
     return a != nullptr ? a->mainFrame() : nullptr;
 }
-
-std::string printed(const char* format, double v) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, format, v);
-    return buf;
-}
 }  // namespace
 
 void DeletePlateString(AppContext& ctx, LineListDocument& doc, ListControl& list, const std::string& failure) {
