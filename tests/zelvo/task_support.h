@@ -46,7 +46,7 @@ struct ScriptedDialogs : TaskDialogs {
         editAnswers.pop_front();
         return a;
     }
-    std::optional<std::string> magnitude(const std::string&) override { return magnitudeAnswer; }
+    std::optional<std::string> magnitude(const std::string&, Library&) override { return magnitudeAnswer; }
     std::optional<std::pair<std::string, std::string>> tolerance(const std::string&, const std::string&) override {
         return toleranceAnswer;
     }

@@ -22,6 +22,9 @@
 #include "lineview.h"
 #include "ocwindows.h"
 #include "orbitview.h"
+#include "platedata.h"
+#include "platelist.h"
+#include "plateplot.h"
 #include "progressdlg.h"
 #include "startup.h"
 #include "tables.h"
@@ -158,6 +161,19 @@ void TaskApp::registerTemplates() {
                 [this] { return std::make_unique<COCResView>(ctx_, lib_); }));
             continue;
         }
+        if (name == "Pict" || name == "PlaLi") {
+            // The plate's objects: the plot and the object report, each on
+            // the plate of the search that made them.
+            const bool plot = name == "Pict";
+            addDocTemplate(std::make_unique<fw::DocTemplate>(
+                t.id, document_string(t), [this] { return std::make_unique<CPlateListDoc>(ctx_.CurrentPlateLine); },
+                [this, frameClass] { return new TaskChildFrame(frameClass, ctx_, lib_); },
+                [this, plot]() -> std::unique_ptr<fw::View> {
+                    if (plot) return std::make_unique<CPlatePict>(ctx_, lib_);
+                    return std::make_unique<CPlateListView>(ctx_);
+                }));
+            continue;
+        }
         if (std::string_view(t.docName) == "Elements") {
             addDocTemplate(std::make_unique<fw::DocTemplate>(
                 t.id, document_string(t), [this] { return make_elements_document(ctx_); },
@@ -203,7 +219,7 @@ std::unique_ptr<fw::View> TaskApp::makeLineView(std::string_view docName) {
     if (docName == "OC") return std::make_unique<COCView>(ctx_, lib_, dialogs());
     if (docName == "Indent")
         return std::make_unique<LineEditorView>(ctx_, lib_, dialogs(), identification_editor_spec());
-    if (docName == "UltPla") return std::make_unique<LineEditorView>(ctx_, lib_, dialogs(), plate_editor_spec());
+    if (docName == "UltPla") return std::make_unique<CUltPlateView>(ctx_, lib_, dialogs());
     return std::make_unique<LineEditorView>(ctx_, lib_, dialogs(), observatory_editor_spec());
 }
 

@@ -20,6 +20,9 @@ inline constexpr int kPlateObjectList = 32791;         // "&Object list" of "&Pl
 inline constexpr int kPlatePlot = 32792;               // "Plot &of plate" of "&Plate" (plate list)
 inline constexpr int kResultPlatePlot = 32793;         // "&Plot of plate" of "Plate" (object list, plot)
 inline constexpr int kPlotObjectList = 32798;          // "&Object list" of "Plate" (plate plot)
+inline constexpr int kPlateCoordinateNet = 32794;      // "&Coordinate net" of "Plate" (plate plot)
+inline constexpr int kPlateDailyMotion = 32824;        // "&Daily motion" of "Plate" (plate plot)
+inline constexpr int kPlateOptions = 40022;            // "O&ptions..." of "Plate" (plate plot)
 inline constexpr int kObservatoriesSelect = 32771;     // "Select" of "Observatories"
 inline constexpr int kObservatoriesCalculate = 32774;  // "Calculate" of "Observatories"
 // Help menu

@@ -87,6 +87,7 @@ struct AppContext {
     std::string CurrentPlateLine;         // the plate line of the last search (82 characters)
     int PlateMode = 0;                    // 1 after Tasks|Plates, 0 after Identify
     int PlatePlotAllowed = 1;             // 0 while a plate plot is open
+    int KeptPlateRow = 0;                 // the plate list row that stays selected after a click
     int ObsListEditable = 1;              // 0 when the observatory window shows a selection
     std::string SelectionText;            // description of an observatory selection
     std::array<double, 2> IdTolerance{};  // Decl., R.A. tolerances of the last identification (arcsec)

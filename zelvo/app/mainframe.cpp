@@ -50,11 +50,22 @@ void add_main_resources(fw::ResourceTables& r) {
         window,
         help};
     r.menus[110] = {tasks, {"Plate", 0, {{"&Plot of plate", cmd::kResultPlatePlot, {}}}}, window, help};
-    r.menus[148] = {
-        tasks,
-        {"Plate", 0, {{"&Object list", cmd::kPlotObjectList, {}}, {"&Plot of plate", cmd::kResultPlatePlot, {}}}},
-        window,
-        help};
+    const fw::MenuItem plotFile{"&File",
+                                0,
+                                {{"Save &As...", kFileSaveAs, {}},
+                                 {"&Print...\tCtrl+P", kFilePrint, {}},
+                                 {"Print Pre&view", kFilePrintPreview, {}},
+                                 {"P&rint Setup...", kFilePrintSetup, {}}}};
+    r.menus[148] = {plotFile,
+                    tasks,
+                    {"Plate",
+                     0,
+                     {{"&Object list", cmd::kPlotObjectList, {}},
+                      {"&Coordinate net", cmd::kPlateCoordinateNet, {}},
+                      {"&Daily motion", cmd::kPlateDailyMotion, {}},
+                      {"O&ptions...", cmd::kPlateOptions, {}}}},
+                    window,
+                    help};
     r.menus[129] = {tasks,
                     {"Observatories",
                      0,

@@ -23,6 +23,7 @@
 #include "framework/messages.h"
 #include "helpcontexts.h"
 #include "ocdialogs.h"
+#include "platedialogs.h"
 #include "tables.h"
 
 namespace zelvo {
@@ -130,10 +131,11 @@ std::optional<std::string> QtTaskDialogs::editLine(const StringEditRequest& requ
     return dlg.text();
 }
 
-std::optional<std::string> QtTaskDialogs::magnitude(const std::string& text) {
-    FieldsDlg dlg(QStringLiteral("Magnitude"), {{QStringLiteral("Limiting magnitude:"), text}});
+std::optional<std::string> QtTaskDialogs::magnitude(const std::string& text, Library& lib) {
+    CMagnitudeDlg dlg(lib, parent_window());
+    dlg.limitText = text;
     if (dlg.doModal() != fw::kIdOk) return std::nullopt;
-    return dlg.text(0);
+    return dlg.limitText;
 }
 
 std::optional<std::pair<std::string, std::string>> QtTaskDialogs::tolerance(const std::string& ra,

@@ -51,7 +51,7 @@ public:
     // The String Editor: the edited line after Save.
     virtual std::optional<std::string> editLine(const StringEditRequest& request) = 0;
     // The limiting magnitude of a plate search, starting from text.
-    virtual std::optional<std::string> magnitude(const std::string& text) = 0;
+    virtual std::optional<std::string> magnitude(const std::string& text, Library& lib) = 0;
     // The R.A. and Decl. tolerances of an identification (arcseconds).
     virtual std::optional<std::pair<std::string, std::string>> tolerance(const std::string& ra,
                                                                          const std::string& decl) = 0;
@@ -76,7 +76,7 @@ public:
 class QtTaskDialogs final : public TaskDialogs {
 public:
     std::optional<std::string> editLine(const StringEditRequest& request) override;
-    std::optional<std::string> magnitude(const std::string& text) override;
+    std::optional<std::string> magnitude(const std::string& text, Library& lib) override;
     std::optional<std::pair<std::string, std::string>> tolerance(const std::string& ra,
                                                                  const std::string& decl) override;
     std::optional<ObsChoice> observatoryChoice() override;

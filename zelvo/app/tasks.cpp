@@ -193,7 +193,7 @@ void TaskApp::plateSearch(bool objectList) {
     const bool accepted = CheckLine(ctx_, lib_, dialogs(), a->lines, row, 1, 1, 1);
     if (a->lines.document->isModified()) a->view->onUpdate();
     if (!accepted) return;
-    const std::optional<std::string> mag = dialogs().magnitude("25.0");
+    const std::optional<std::string> mag = dialogs().magnitude("25.0", lib_);
     if (!mag) return;
     ctx_.PlateMagLimit = text_value(*mag);
     // The line as it is now (with the geocentre put in when the user chose
@@ -229,8 +229,9 @@ void TaskApp::plateSearch(bool objectList) {
         }
         ctx_.TaskCode = 16;
         openIn("PlaLT", ctx_.WorkDir + std::string(files::kPlateResult));
-    } else {
-        openIn("Pict", ctx_.WorkDir + std::string(files::kPlateResult));
+    } else if (openIn("Pict", ctx_.WorkDir + std::string(files::kPlateResult)) == nullptr) {
+        // No plot came up: Plot of plate stays offered.
+        ctx_.PlatePlotAllowed = 1;
     }
 }
 
@@ -240,7 +241,7 @@ void TaskApp::OnPlatePlot() { plateSearch(false); }
 void TaskApp::OnResultPlatePlot() {
     ctx_.PlatePlotAllowed = 0;
     WaitCursor wait;
-    openIn("Pict", ctx_.WorkDir + std::string(files::kPlateResult));
+    if (openIn("Pict", ctx_.WorkDir + std::string(files::kPlateResult)) == nullptr) ctx_.PlatePlotAllowed = 1;
 }
 
 void TaskApp::OnPlotObjectList() {

@@ -145,7 +145,7 @@ public:
     void ensureVisible(int row) override;
 
     // Row bookkeeping after a click or a navigation key handled by the list.
-    void onRowChosen(bool click);
+    virtual void onRowChosen(bool click);
 
     // Printing.
     bool onPreparePrinting(fw::PrintInfo& info) override;

@@ -1,0 +1,166 @@
+#include "platelist.h"
+
+#include <cstdio>
+
+#include "commands.h"
+#include "framework/application.h"
+#include "framework/help.h"
+#include "framework/ids.h"
+#include "framework/mainframe.h"
+#include "framework/messages.h"
+#include "tables.h"
+
+namespace zelvo {
+
+namespace {
+fw::MainFrame* main_frame() {
+    fw::Application* a = fw::Application::instance();
+    return a != nullptr ? a->mainFrame() : nullptr;
+}
+}  // namespace
+
+void DeletePlateString(AppContext& ctx, LineListDocument& doc, ListControl& list, const std::string& failure) {
+    const std::vector<int> sel = list.selectedRows();
+    if (sel.empty()) {
+        fw::message(kNoStringToDelete);
+        return;
+    }
+    const int r = sel.front();
+    if (r >= static_cast<int>(doc.lines.size())) return;
+    doc.setModified();
+    if (!list.deleteItem(r)) {
+        fw::message(failure);
+        return;
+    }
+    doc.lines.erase(doc.lines.begin() + r);
+    ctx.RowCount -= 1;
+    ctx.CurrentRow = r;
+}
+
+void ChoosePlateRow(AppContext& ctx, ListControl& list) {
+    ctx.PlatePlotAllowed = 1;
+    ctx.EditCommandEnabled = 1;
+    const std::vector<int> sel = list.selectedRows();
+    if (!sel.empty()) ctx.CurrentRow = sel.back();
+    if (sel.size() < 2) {
+        ctx.KeptPlateRow = ctx.CurrentRow;
+        return;
+    }
+    for (int r : sel)
+        if (r != ctx.KeptPlateRow) list.deselect(r);
+    // The row that stays selected is the current one.
+    ctx.CurrentRow = ctx.KeptPlateRow;
+    fw::message(kTooManyStrings);
+}
+
+CUltPlateView::CUltPlateView(AppContext& ctx, Library& lib, TaskDialogs& dialogs)
+    : LineEditorView(ctx, lib, dialogs, plate_editor_spec()) {
+    ctx_.PlatePlotAllowed = 1;
+    ctx_.EditCommandEnabled = 1;
+    ctx_.RowCount = 0;
+    ctx_.CurrentRow = 0;
+    ctx_.ObservationTypeCode = 111;
+    ctx_.KeptPlateRow = 0;
+    onCommandId(40014, [this] {
+        if (LineListDocument* d = doc()) {
+            DeletePlateString(ctx_, *d, *this, spec().deleteFailure);
+            setItemCount(static_cast<int>(d->lines.size()));
+        }
+    });
+    onUpdateId(cmd::kPlatePlot, [this](fw::CommandUI& ui) { ui.enable(ctx_.PlatePlotAllowed == 1); });
+    onUpdateId(cmd::kPlateObjectList, [](fw::CommandUI& ui) { ui.enable(true); });
+}
+
+void CUltPlateView::onRowChosen(bool click) {
+    if (!click) {
+        LineEditorView::onRowChosen(false);
+        return;
+    }
+    ChoosePlateRow(ctx_, *this);
+}
+
+// ---- The object report ----------------------------------------------------------------
+
+std::string FormatSexagesimalColumn(int a, int b, double v) {
+    std::string s;
+    if (std::abs(a) <= 9) s += ' ';
+    s += std::to_string(a) + "  ";
+    if (b <= 9) s += '0';
+    s += std::to_string(b) + "  ";
+    if (v < 10) s += '0';
+    s += fixed_text("%4.2f", v);
+    return s;
+}
+
+std::string FormatObjectNameColumn(const std::string& text) {
+    // The last two characters go, and the blanks before them.
+    std::string cut;
+    const int n = static_cast<int>(text.size());
+    for (int i = n - 3; i >= 0; --i)
+        if (text[static_cast<std::size_t>(i)] != ' ') {
+            cut = text.substr(0, static_cast<std::size_t>(i) + 1);
+            break;
+        }
+    std::string out;
+    if (!text.empty() && text[0] == '0') {
+        out = std::string(10, ' ');
+    } else {
+        const int v = field_int(text);
+        out = std::string(v < 10 ? 6 : v < 100 ? 4 : v < 1000 ? 2 : 0, ' ') + std::to_string(v) + "  ";
+    }
+    if (cut.size() > 5) out += cut.substr(5);
+    return out;
+}
+
+std::array<std::string, 4> PlateObjectColumns(const PlateObjectRecord& r) {
+    std::string decl = FormatSexagesimalColumn(std::abs(r.declDegrees), r.declMinutes, r.declSeconds);
+    if (r.declSign == '-') decl = "-" + decl;
+    return {FormatObjectNameColumn(r.nameText()), FormatSexagesimalColumn(r.raHours, r.raMinutes, r.raSeconds), decl,
+            fixed_text("%4.2f", r.magnitude)};
+}
+
+std::string PlateObjectCountText(int count) { return "Total number of objects: " + std::to_string(count); }
+
+CPlateListView::CPlateListView(AppContext& ctx) : ctx_(ctx) {
+    onCommandId(fw::ids::kHelp, [this] { fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), 0x20091u); });
+}
+
+CPlateListView::~CPlateListView() {
+    if (fw::MainFrame* mf = main_frame()) mf->setMessageText("");
+}
+
+QWidget* CPlateListView::createWidget(QWidget* parent) {
+    list_ = new fw::MultiColumnList(parent);
+    list_->setColumns({{"Object", fw::Align::Center, 150, "Help content"},
+                       {"R.A.", fw::Align::Right, 80, ""},
+                       {"Decl.", fw::Align::Right, 80, ""},
+                       {"Mag.", fw::Align::Right, 80, ""}});
+    list_->setSource(this);
+    list_->setShowGrid(true);
+    return list_;
+}
+
+void CPlateListView::onInitialUpdate() {
+    rows_.clear();
+    if (auto* d = dynamic_cast<CPlateListDoc*>(document()))
+        for (const PlateObjectRecord& r : d->records()) rows_.push_back(PlateObjectColumns(r));
+    if (list_ != nullptr) {
+        list_->refresh();
+        list_->fitColumns({0, 1, 2, 3});
+    }
+}
+
+void CPlateListView::onActivateView(bool active) {
+    if (list_ != nullptr) list_->fitColumns({0, 1, 2, 3});
+    if (fw::MainFrame* mf = main_frame())
+        mf->setMessageText(active ? PlateObjectCountText(static_cast<int>(rows_.size())) : std::string());
+}
+
+int CPlateListView::rowCount() const { return static_cast<int>(rows_.size()); }
+
+std::string CPlateListView::cellText(int row, int column) {
+    if (row < 0 || row >= rowCount() || column < 0 || column > 3) return {};
+    return rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+}
+
+}  // namespace zelvo
