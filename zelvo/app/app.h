@@ -69,6 +69,7 @@ public:
     // Tasks and the run commands of the task windows.
     void OnTasksEphemerides();
     void OnTasksElements();
+    void OnTasksTracks();
     void OnTasksPlates();
     void OnPlateObjectList();
     void OnPlatePlot();

@@ -29,12 +29,17 @@ inline constexpr unsigned kEphemerisView = context(147);      // ephemeris resul
 inline constexpr unsigned kStringEditor = context(156);       // "String Editor"
 inline constexpr unsigned kAccuracyPage = context(181);       // accuracy page (set-up dialog and accuracy dialog)
 inline constexpr unsigned kAccuracyDialog = context(182);     // "Calculation accuracy" dialog (its tree)
+inline constexpr unsigned kTrackView = context(158);          // track window (template "Trace")
+inline constexpr unsigned kTrackInput = context(155);         // "Input Data (Track task)"
+inline constexpr unsigned kTrackScale = context(157);         // "Scale Change"
+inline constexpr unsigned kTrackStep = context(121);          // "Step Change" (the page of the track's colours)
 
 // Every context the program asks for.
 inline constexpr unsigned kHelpContexts[] = {
     kElementList,     kElementQuery,    kObservatorySearch, kTaskInfo,     kMainFrame,    kObjectPage,
     kCoordinatesPage, kPlanePage,       kCentrePage,        kIntervalPage, kOutputPage,   kRestrictionsPage,
     kEphemerisSetup,  kDescriptionPage, kEphemerisView,     kStringEditor, kAccuracyPage, kAccuracyDialog,
+    kTrackView,       kTrackInput,      kTrackScale,        kTrackStep,
 };
 
 }  // namespace zelvo::help
