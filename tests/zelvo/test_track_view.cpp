@@ -617,13 +617,35 @@ TEST(TrackWindow, InputStepScaleAndTimeButtons) {
     for (int i = 0; i < 20; ++i) view->OnTimeBackward();
     EXPECT_DOUBLE_EQ(pic.ShownJd, pic.StartJd);
 
-    // Step: changed without redrawing.
-    view->runDialog = [](fw::Dialog& d) {
+    // Step: changed without redrawing; the window paints while the dialog
+    // is up (the lock is not held around it).
+    CTraceView* v = view.get();
+    int painted = 0;
+    view->runDialog = [v, &painted](fw::Dialog& d) {
+        v->view()->invalidate(false);
+        v->view()->updateWindow();
+        ++painted;
         dynamic_cast<CTraceStepDlg&>(d).step = 3.5;
         return fw::kIdOk;
     };
     view->OnTracksStep();
+    EXPECT_EQ(painted, 1);
     EXPECT_DOUBLE_EQ(pic.TimeStep, 3.5);
+    EXPECT_FALSE(view->drawingRunning());
+
+    // Dates that give no interval (past the dialog's checks) are refused
+    // and change nothing.
+    const double start = pic.StartJd;
+    view->runDialog = [](fw::Dialog& d) {
+        auto& in = dynamic_cast<CTraceInputDlg&>(d);
+        in.year2 = in.year1 - 1;
+        return fw::kIdOk;
+    };
+    const std::size_t shown = f.boxes.shown.size();
+    view->OnTracksInputData();
+    ASSERT_EQ(f.boxes.shown.size(), shown + 1);
+    EXPECT_NE(f.boxes.shown.back().text.find("no interval"), std::string::npos);
+    EXPECT_DOUBLE_EQ(pic.StartJd, start);
     EXPECT_FALSE(view->drawingRunning());
 
     // Scale: a window across 0h.
@@ -690,8 +712,13 @@ TEST(TrackWindow, NoObjectNoTrackCallAndNoDay) {
         step.stepEdit()->setText(QString::fromLatin1(text));
         EXPECT_EQ(step.updateData(true), ok) << text;
     }
+    // Settings that cannot be written are said so.
+    view->settingsPath = "no-such-dir/trace.cfg";
+    const std::size_t before = f.boxes.shown.size();
     view.reset();
     delete w;
+    ASSERT_EQ(f.boxes.shown.size(), before + 1);
+    EXPECT_NE(f.boxes.shown.back().text.find("cannot be written"), std::string::npos);
 }
 
 TEST(TrackWindow, MetafileAndPrintPalette) {

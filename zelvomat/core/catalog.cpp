@@ -73,8 +73,7 @@ Status not_open() { return error_status("The element catalogue is not open."); }
 // Range and presence of object n, for the routines that must have an object.
 Status check_object(std::int32_t n, bool need_present) {
     const CatalogueState& st = catalogue_state();
-    // Closed by Closlae while a view still draws: opened again.
-    if (!st.open && !catopen().ok()) return not_open();
+    if (!st.open) return not_open();
     if (n < 1 || n > st.counts.total())
         return error_status("Object number " + std::to_string(n) + " is outside the element catalogue (1 .. " +
                             std::to_string(st.counts.total()) + ").");
