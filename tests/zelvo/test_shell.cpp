@@ -98,9 +98,9 @@ TEST(MainWindow, MenuTitleAndStatusPanes) {
     EXPECT_EQ(mf.statusPanes().ids(), std::vector<int>{kSeparator});
 
     // A task that is not there yet says so.
-    EXPECT_TRUE(s.app.routeCommand(cmd::kTasksTracks));
+    EXPECT_TRUE(s.app.routeCommand(cmd::kTasksOrbits));
     ASSERT_EQ(s.boxes.shown.size(), 1u);
-    EXPECT_NE(s.boxes.shown[0].text.find("Tracks"), std::string::npos);
+    EXPECT_NE(s.boxes.shown[0].text.find("Orbits"), std::string::npos);
     EXPECT_EQ(s.boxes.shown[0].title, "ZELVO-21");
 }
 
@@ -223,7 +223,9 @@ TEST(ChildFrames, ClosingAChangedObservatoryListRebuildsTheRecordListWhateverTas
     // An observatory list window left unchanged: no rebuild.
     s.open("Observ1", "observa1.dat")->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(s.pkg.lib.calls.empty());
+    // Only the track window's own opening and closing of the library's files.
+    EXPECT_EQ(s.pkg.lib.calls, (std::vector<std::string>{"Inpo", "Closlae"}));
+    s.pkg.lib.calls.clear();
     // A changed list, closed after another task set TaskCode: rebuilt once.
     fw::ChildFrame* f = s.open("Observ1", "observa1.dat");
     ASSERT_NE(f, nullptr);

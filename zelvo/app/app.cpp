@@ -28,6 +28,7 @@
 #include "progressdlg.h"
 #include "startup.h"
 #include "tables.h"
+#include "trackview.h"
 
 namespace zelvo {
 
@@ -85,7 +86,8 @@ TaskApp::TaskApp(Library& lib, std::string programDir)
     // The track and orbit windows come with their own set-up dialogs and
     // views.
     onCommandId(cmd::kTasksElements, [this] { OnTasksElements(); });
-    onCommandId(cmd::kTasksTracks, [this] { taskNotAvailable("Tracks"); });
+    add_trace_resources(resources());
+    onCommandId(cmd::kTasksTracks, [this] { OnTasksTracks(); });
     onCommandId(cmd::kTasksOrbits, [this] { OnTasksOrbits(); });
     onCommandId(cmd::kObservatoriesCalculate, [this] { taskNotAvailable("Observatories: Calculate"); });
 
@@ -197,6 +199,13 @@ void TaskApp::registerTemplates() {
                 }));
             continue;
         }
+        if (name == "Trace") {
+            addDocTemplate(std::make_unique<fw::DocTemplate>(
+                t.id, document_string(t), [] { return make_trace_document(); },
+                [this, frameClass] { return new TaskChildFrame(frameClass, ctx_, lib_); },
+                [this] { return make_trace_view(ctx_, lib_); }));
+            continue;
+        }
         // The task documents and views of each template take the place of
         // these line lists as the tasks are added.
         addDocTemplate(std::make_unique<fw::DocTemplate>(
@@ -252,6 +261,12 @@ bool TaskApp::onIdle(int count) {
         ctx_.CurrentToolbarId = cmd::kMainFrame;
     }
     return fw::Application::onIdle(count);
+}
+
+void TaskApp::OnTasksTracks() {
+    if (fw::library_busy()) return;
+    if (MainFrame* mf = frame()) mf->toolBar()->show();
+    openIn("Trace", {});
 }
 
 void TaskApp::taskNotAvailable(const char* task) {

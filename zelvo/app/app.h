@@ -70,6 +70,7 @@ public:
     void OnTasksEphemerides();
     void OnTasksElements();
     void OnTasksOrbits();
+    void OnTasksTracks();
     void OnTasksPlates();
     void OnPlateObjectList();
     void OnPlatePlot();

@@ -38,6 +38,10 @@ inline constexpr unsigned kDistLimits = context(116);         // "Distribution: 
 inline constexpr unsigned kOrbitScale = context(102);         // "Select scale" of the orbit window
 inline constexpr unsigned kOrbitView = context(151);          // orbit window (template "Orb")
 inline constexpr unsigned kOrbitInput = context(154);         // "Input Data" of the orbit window
+inline constexpr unsigned kTrackView = context(158);          // track window (template "Trace")
+inline constexpr unsigned kTrackInput = context(155);         // "Input Data (Track task)"
+inline constexpr unsigned kTrackScale = context(157);         // "Scale Change"
+inline constexpr unsigned kTrackStep = context(121);          // "Step Change" (the page of the track's colours)
 
 // Every context the program asks for.
 inline constexpr unsigned kHelpContexts[] = {
@@ -45,7 +49,8 @@ inline constexpr unsigned kHelpContexts[] = {
     kCoordinatesPage, kPlanePage,       kCentrePage,        kIntervalPage, kOutputPage,       kRestrictionsPage,
     kEphemerisSetup,  kDescriptionPage, kEphemerisView,     kStringEditor, kAccuracyPage,     kAccuracyDialog,
     kHistElement,     kHistLimits,      kHistogramView,     kDistAxes,     kDistributionView, kDistLimits,
-    kOrbitScale,      kOrbitView,       kOrbitInput,
+    kOrbitScale,      kOrbitView,       kOrbitInput,      kTrackView,    kTrackInput,       kTrackScale,
+    kTrackStep,
 };
 
 }  // namespace zelvo::help

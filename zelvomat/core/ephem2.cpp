@@ -60,6 +60,10 @@ Status ephem2(std::int32_t number, double jd, BodyDirection& out, std::int16_t& 
     if (number < 0) {
         ZEL_TRY(major_state(static_cast<BodyCode>(-number), BodyCode::Sun, jd, object));
     } else {
+        // The catalogue may have been closed by Closlae since Inpo opened it.
+        if (!catalogue_state().open) {
+            ZEL_TRY(catopen());
+        }
         OrbitElementsArray el{};
         ElementFlags flags;
         ZEL_TRY(elmnt(number, jd, 0, el, flags, data_paths().data_dir));

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/apparent.h"
+#include "core/catalog.h"
 #include "core/datajd.h"
 #include "core/elmnt.h"
 #include "core/ephem2.h"
@@ -122,6 +123,11 @@ Status inp2() {
 
     // The ephemeris file, opened afresh for the position requests of the view.
     ZEL_TRY(de_open());
+    // The catalogue may have been closed by Closlae since Inpo opened it.
+    for (std::int32_t n : t.objects)
+        if (n > 0 && !catalogue_state().open) {
+            ZEL_TRY(catopen());
+        }
     DeState& de = de_state();
     de.flags = {};
     de.centre = BodyCode::Sun;
