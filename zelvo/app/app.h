@@ -76,6 +76,7 @@ public:
     void OnPlotObjectList();
     void OnTasksObservatories();
     void OnObservatoriesSelect();
+    void OnObservatoriesCalculate();
     void OnTasksIdentifications();
     void OnIdentificationIdentify();
     void OnTasksOc();

@@ -83,6 +83,7 @@ struct AppContext {
     int PlateMode = 0;                    // 1 after Tasks|Plates, 0 after Identify
     int PlatePlotAllowed = 1;             // 0 while a plate plot is open
     int ObsListEditable = 1;              // 0 when the observatory window shows a selection
+    int ObservatorySelections = 0;        // observatory selection windows open
     std::string SelectionText;            // description of an observatory selection
     std::array<double, 2> IdTolerance{};  // Decl., R.A. tolerances of the last identification (arcsec)
     int EditCommandEnabled = 1;           // the Edit commands of the line lists
@@ -106,6 +107,7 @@ struct AppContext {
     RunCounters OcRun, IdRun;
     OcRunSetup OcLastRun;
     int OcRunSerial = 0;
+    int IdRunSerial = 0;      // counts the identification runs (Identify)
     int CalcInterrupted = 0;  // the last run was stopped
     int OcResultFromRun = 0;  // 1 after a calculation
 
