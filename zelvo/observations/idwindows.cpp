@@ -45,11 +45,6 @@ const char kNoFormat[] = "Output error!No format";
 
 bool format_known(int key) { return FindRecordFormat(key) >= 0; }
 
-MainFrame* main_frame() {
-    fw::Application* app = fw::Application::instance();
-    return app != nullptr ? dynamic_cast<MainFrame*>(app->mainFrame()) : nullptr;
-}
-
 // Writes text into path through a file beside it; false (after the
 // message) when it cannot be written.
 bool write_text_file(const std::string& path, const std::string& text) {
