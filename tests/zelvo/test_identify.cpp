@@ -7,6 +7,8 @@
 #include <erfam.h>
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
+#include <QRadioButton>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -395,6 +397,56 @@ TEST(ObservatoryRecords, EditsCheckedByCntoAgainstTheirRow) {
             EXPECT_FALSE(doc.isModified());
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(IdentificationDialogs, QtDialogsShowTheirModels) {
+    PackageBench b;
+    // Tolerance: a faulty R.A. keeps the dialog open; then OK ends it with
+    // the texts as typed.
+    ToleranceModel tm(b.lib);
+    tm.raText = tm.declText = "  30.0";
+    CToleranceDlg tol(tm);
+    tol.onInitDialog();
+    EXPECT_EQ(tol.raEdit()->text(), QStringLiteral("  30.0"));
+    tol.raEdit()->setText(QStringLiteral("x"));
+    tol.onOK();
+    EXPECT_NE(tol.result(), fw::kIdOk);
+    EXPECT_EQ(b.texts().size(), 1u);
+    tol.raEdit()->setText(QStringLiteral("12.5"));
+    tol.onOK();
+    EXPECT_EQ(tol.result(), fw::kIdOk);
+    EXPECT_EQ(tm.raText, "12.5");
+
+    // Choice: by number at first; the name field takes over with its
+    // button.
+    ObsChoiceModel cm(b.lib);
+    CObsChoiceDlg choice(cm);
+    choice.onInitDialog();
+    EXPECT_TRUE(choice.byNumber()->isChecked());
+    EXPECT_TRUE(choice.numberEdit()->isEnabled());
+    EXPECT_FALSE(choice.nameEdit()->isEnabled());
+    choice.byName()->click();
+    EXPECT_FALSE(choice.numberEdit()->isEnabled());
+    EXPECT_TRUE(choice.nameEdit()->isEnabled());
+    choice.nameEdit()->setText(QStringLiteral("  Crimea "));
+    choice.onOK();
+    EXPECT_EQ(choice.result(), fw::kIdOk);
+    EXPECT_EQ(cm.choice, 1);
+    EXPECT_EQ(cm.nameText, "Crimea");
+
+    // Calculation: started from a record, Run fills the results.
+    ParallaxModel pm(b.lib);
+    pm.startFrom("000   0.0000 0.62411 +0.77873 Greenwich");
+    CParallaxCalcDlg calc(pm);
+    calc.onInitDialog();
+    EXPECT_EQ(calc.edit(1145)->text(), QStringLiteral("0.62411 "));
+    calc.runLeft();
+    EXPECT_FALSE(calc.edit(1172)->text().trimmed().isEmpty());
+    EXPECT_FALSE(calc.edit(1125)->text().trimmed().isEmpty());
 }
 
 }  // namespace
