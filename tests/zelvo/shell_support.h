@@ -55,7 +55,9 @@ public:
         calls.push_back("sea_ob1 " + std::to_string(mode) + " '" + std::string(text, static_cast<std::size_t>(len)) +
                         "'");
         found = seaFound;
+        if (onSelect) onSelect();
     }
+    std::function<void()> onSelect;  // stands for the library writing its selection
 
     // The line check: lines checked (first 80 characters) and the answers,
     // taken in order (err 0 when none is left).

@@ -18,6 +18,7 @@
 #include "framework/printing.h"
 #include "framework/progress.h"
 #include "icons.h"
+#include "idwindows.h"
 #include "linedoc.h"
 #include "lineview.h"
 #include "ocwindows.h"
@@ -69,9 +70,11 @@ TaskApp::TaskApp(Library& lib, std::string programDir)
     // Closing an ephemeris result window while the task is current brings
     // the set-up back.
     SetEphemerisReopenHandler(ctx_, [this] { OnTasksEphemerides(); });
+    qtDialogs_.setLibrary(&lib_);
     add_main_resources(resources());
     add_ephemeris_resources(resources());
     add_oc_resources(resources());
+    add_id_resources(resources());
     // File|Print Setup: the one printer's paper and orientation for every
     // later print.
     onCommandId(fw::ids::kFilePrintSetup, [] { fw::printSetup(); });
@@ -89,7 +92,7 @@ TaskApp::TaskApp(Library& lib, std::string programDir)
     add_trace_resources(resources());
     onCommandId(cmd::kTasksTracks, [this] { OnTasksTracks(); });
     onCommandId(cmd::kTasksOrbits, [this] { OnTasksOrbits(); });
-    onCommandId(cmd::kObservatoriesCalculate, [this] { taskNotAvailable("Observatories: Calculate"); });
+    onCommandId(cmd::kObservatoriesCalculate, [this] { OnObservatoriesCalculate(); });
 
     onCommandId(cmd::kTasksEphemerides, [this] { OnTasksEphemerides(); });
     onCommandId(cmd::kTasksOc, [this] { OnTasksOc(); });
@@ -145,7 +148,14 @@ void TaskApp::registerTemplates() {
                 [this, name] { return makeLineView(name); }));
             continue;
         }
-        if (name == "IndRes" || name == "PlaLT") {
+        if (name == "IndRes") {
+            addDocTemplate(std::make_unique<fw::DocTemplate>(
+                t.id, document_string(t), [] { return std::make_unique<CIndentResultDoc>(); },
+                [this, frameClass] { return new TaskChildFrame(frameClass, ctx_, lib_); },
+                [this] { return std::make_unique<CIndentResultView>(ctx_, lib_); }));
+            continue;
+        }
+        if (name == "PlaLT") {
             // The identification results and the plate object list: fixed
             // records (their windows come with the identification and plate
             // tasks).
@@ -226,10 +236,9 @@ std::unique_ptr<fw::Document> TaskApp::makeLineDocument(std::string_view docName
 
 std::unique_ptr<fw::View> TaskApp::makeLineView(std::string_view docName) {
     if (docName == "OC") return std::make_unique<COCView>(ctx_, lib_, dialogs());
-    if (docName == "Indent")
-        return std::make_unique<LineEditorView>(ctx_, lib_, dialogs(), identification_editor_spec());
+    if (docName == "Indent") return std::make_unique<CIndentView>(ctx_, lib_, dialogs(), false);
     if (docName == "UltPla") return std::make_unique<CUltPlateView>(ctx_, lib_, dialogs());
-    return std::make_unique<LineEditorView>(ctx_, lib_, dialogs(), observatory_editor_spec());
+    return std::make_unique<CIndentView>(ctx_, lib_, dialogs(), true);
 }
 
 bool TaskApp::initInstance() {
@@ -267,11 +276,6 @@ void TaskApp::OnTasksTracks() {
     if (fw::library_busy()) return;
     if (MainFrame* mf = frame()) mf->toolBar()->show();
     openIn("Trace", {});
-}
-
-void TaskApp::taskNotAvailable(const char* task) {
-    fw::message(std::string("The task \"") + task + "\" is not available yet in this version of the program.",
-                fw::Buttons::Ok, fw::Icon::Information);
 }
 
 void TaskApp::OnHelpHelp() { fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_)); }

@@ -78,6 +78,7 @@ public:
     void OnPlotObjectList();
     void OnTasksObservatories();
     void OnObservatoriesSelect();
+    void OnObservatoriesCalculate();
     void OnTasksIdentifications();
     void OnIdentificationIdentify();
     void OnTasksOc();
@@ -90,7 +91,6 @@ private:
     // "Observ1" and "UltPla".
     std::unique_ptr<fw::Document> makeLineDocument(std::string_view docName);
     std::unique_ptr<fw::View> makeLineView(std::string_view docName);
-    void taskNotAvailable(const char* task);
     // Replaces the status panes; false when the bar refuses the set.
     bool setPanes(const std::vector<int>& ids);
     // Opens path (empty: a new document) in the first template named docName.

@@ -89,6 +89,7 @@ struct AppContext {
     int PlatePlotAllowed = 1;             // 0 while a plate plot is open
     int KeptPlateRow = 0;                 // the plate list row that stays selected after a click
     int ObsListEditable = 1;              // 0 when the observatory window shows a selection
+    int ObservatorySelections = 0;        // observatory selection windows open
     std::string SelectionText;            // description of an observatory selection
     std::array<double, 2> IdTolerance{};  // Decl., R.A. tolerances of the last identification (arcsec)
     int EditCommandEnabled = 1;           // the Edit commands of the line lists
@@ -112,6 +113,7 @@ struct AppContext {
     RunCounters OcRun, IdRun;
     OcRunSetup OcLastRun;
     int OcRunSerial = 0;
+    int IdRunSerial = 0;      // counts the identification runs (Identify)
     int CalcInterrupted = 0;  // the last run was stopped
     int OcResultFromRun = 0;  // 1 after a calculation
 

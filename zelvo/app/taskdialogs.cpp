@@ -22,6 +22,7 @@
 #include "framework/linelist.h"
 #include "framework/messages.h"
 #include "helpcontexts.h"
+#include "obsdialogs.h"
 #include "ocdialogs.h"
 #include "platedialogs.h"
 #include "tables.h"
@@ -140,28 +141,29 @@ std::optional<std::string> QtTaskDialogs::magnitude(const std::string& text, Lib
 
 std::optional<std::pair<std::string, std::string>> QtTaskDialogs::tolerance(const std::string& ra,
                                                                             const std::string& decl) {
-    FieldsDlg dlg(QStringLiteral("Tolerance"),
-                  {{QStringLiteral("R.A. (arcsec):"), ra}, {QStringLiteral("Decl. (arcsec):"), decl}});
+    if (lib_ == nullptr) return std::nullopt;
+    ToleranceModel m(*lib_);
+    m.raText = ra;
+    m.declText = decl;
+    CToleranceDlg dlg(m, parent_window());
     if (dlg.doModal() != fw::kIdOk) return std::nullopt;
-    return std::make_pair(dlg.text(0), dlg.text(1));
+    return std::make_pair(m.raText, m.declText);
 }
 
 std::optional<ObsChoice> QtTaskDialogs::observatoryChoice() {
-    fw::Dialog dlg(parent_window());
-    dlg.setWindowTitle(QStringLiteral("Data retrieval from Observatory list"));
-    auto* layout = new QGridLayout(&dlg);
-    auto* byNumber = new QRadioButton(QStringLiteral("Observatory number: "));
-    auto* byName = new QRadioButton(QStringLiteral("Observatory name: "));
-    auto* number = new QLineEdit;
-    auto* name = new QLineEdit;
-    byNumber->setChecked(true);
-    layout->addWidget(byNumber, 0, 0);
-    layout->addWidget(number, 0, 1);
-    layout->addWidget(byName, 1, 0);
-    layout->addWidget(name, 1, 1);
-    layout->addWidget(fw::ok_cancel_buttons(&dlg), 2, 0, 1, 2);
+    if (lib_ == nullptr) return std::nullopt;
+    ObsChoiceModel m(*lib_);
+    CObsChoiceDlg dlg(m, parent_window());
     if (dlg.doModal() != fw::kIdOk) return std::nullopt;
-    return ObsChoice{byName->isChecked() ? 1 : 0, bytes_of(name->text()), bytes_of(number->text())};
+    return ObsChoice{m.choice, m.nameText, m.numberText};
+}
+
+void QtTaskDialogs::parallax(const std::string& record) {
+    if (lib_ == nullptr) return;
+    ParallaxModel m(*lib_);
+    if (!record.empty()) m.startFrom(record);
+    CParallaxCalcDlg dlg(m, parent_window());
+    dlg.doModal();
 }
 
 std::optional<SeparationChoice> QtTaskDialogs::separation(const SeparationChoice& start, AppContext& ctx,

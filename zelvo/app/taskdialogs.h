@@ -70,6 +70,9 @@ public:
     // The orbit parameters dialog; openOrbitInput runs the orbit input
     // dialog (elements when true).
     virtual void orbitParameters(OrbitParamModel& model, std::function<void(bool)> openOrbitInput) = 0;
+    // The parallax calculation of Observatories|Calculate, starting from an
+    // observatory record (empty: no record selected).
+    virtual void parallax(const std::string& record) { (void)record; }
 };
 
 // The program's dialogs.
@@ -84,6 +87,12 @@ public:
     bool observationType(ObsTypeModel& model) override;
     bool accuracy(AppContext& ctx) override;
     void orbitParameters(OrbitParamModel& model, std::function<void(bool)> openOrbitInput) override;
+    void parallax(const std::string& record) override;
+    // The library that the dialogs' field checks call.
+    void setLibrary(Library* lib) { lib_ = lib; }
+
+private:
+    Library* lib_ = nullptr;
 };
 
 }  // namespace zelvo

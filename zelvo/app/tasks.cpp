@@ -15,6 +15,7 @@
 #include "framework/linelist.h"
 #include "framework/messages.h"
 #include "framework/progress.h"
+#include "idwindows.h"
 #include "io/files.h"
 #include "lineedit.h"
 #include "lineview.h"
@@ -305,6 +306,21 @@ void TaskApp::OnObservatoriesSelect() {
     openIn("Observ1", result);
 }
 
+// Observatories|Calculate: the parallax calculation, starting from the
+// first selected record of the active observatory window.
+void TaskApp::OnObservatoriesCalculate() {
+    std::string record;
+    fw::ChildFrame* f = mainFrame() != nullptr ? mainFrame()->activeChildFrame() : nullptr;
+    if (auto* v = f != nullptr ? dynamic_cast<CIndentView*>(f->view()) : nullptr;
+        v != nullptr && v->observatoryMode()) {
+        const std::vector<int> sel = v->selectedRows();
+        const LineListDocument* d = v->doc();
+        if (!sel.empty() && d != nullptr && sel.front() < static_cast<int>(d->lines.size()))
+            record = d->lines[static_cast<std::size_t>(sel.front())];
+    }
+    dialogs().parallax(record);
+}
+
 void TaskApp::OnTasksIdentifications() {
     if (!setPanes(kPanesC)) return;
     restoreWorkDir();
@@ -340,6 +356,7 @@ void TaskApp::OnIdentificationIdentify() {
     create_empty(ctx_.WorkDir + std::string(files::kIdResult));
     run.status = 0;
     NoteLibraryTaskRun(ctx_);
+    ++ctx_.IdRunSerial;
     if (!RunWithProgress(1, run.last, run.first, 1,
                          [&] { lib_.IdCalc(run.status, run.first, run.last, ra, decl, ProgressStep); })) {
         fw::message("A calculation is in progress.");

@@ -1,6 +1,7 @@
 #include "linedoc.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -90,7 +91,18 @@ bool LineListDocument::save(const std::string& path) const {
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
         if (!out) return false;
-        for (const std::string& l : lines) out.write(l.data(), static_cast<std::streamsize>(l.size()));
+        for (const std::string& l : lines) {
+            if (holdsRecords()) {
+                // Every record exactly its length, with no zero byte inside:
+                // the records after it stay in their places.
+                std::string rec = l.substr(0, std::min<std::size_t>(l.size(), 79));
+                rec.resize(79, ' ');
+                std::replace(rec.begin(), rec.end(), '\0', ' ');
+                out.write(rec.data(), static_cast<std::streamsize>(rec.size()));
+                continue;
+            }
+            out.write(l.data(), static_cast<std::streamsize>(l.size()));
+        }
         out.flush();
         if (!out) {
             out.close();

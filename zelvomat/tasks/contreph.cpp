@@ -39,7 +39,7 @@ constexpr std::array<DialogFieldForm, 15> kForms = {{
     {8, "44222222", 6},         // 8 rho cos phi'
     {9, "664222222", 6},        // 9 rho sin phi'
     {9, "644422222", 5},        // 10 latitude
-    {9, "444444444", 1},        // 11 height
+    {9, "644444444", 1},        // 11 height (signed: below sea level)
     {9, "444444444", 5},        // 12 step, above 0
     {7, "444434", 1},           // 13 tolerance
     {6, "4434", 1},             // 14 magnitude limit

@@ -20,7 +20,7 @@
 //    8    rho cos phi', Earth radii            8    "44222222"         6
 //    9    rho sin phi', Earth radii            9    "664222222"        6
 //   10    geodetic latitude, degrees           9    "644422222"        5
-//   11    height, metres                       9    "444444444"        1
+//   11    height, metres                       9    "644444444"        1
 //   12    step, above 0 (days)                 9    "444444444"        5
 //   13    identification tolerance             7    "444434"           1
 //   14    magnitude limit                      6    "4434"             1

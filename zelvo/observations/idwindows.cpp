@@ -1,0 +1,391 @@
+#include "idwindows.h"
+
+#include <QApplication>
+#include <QItemSelectionModel>
+#include <QTreeView>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+
+#include "commands.h"
+#include "ephresult.h"
+#include "framework/application.h"
+#include "framework/filedialogs.h"
+#include "framework/help.h"
+#include "framework/ids.h"
+#include "framework/messages.h"
+#include "io/files.h"
+#include "mainframe.h"
+#include "obsdialogs.h"
+#include "ocwindows.h"
+#include "progressdlg.h"
+#include "tables.h"
+
+namespace zelvo {
+
+using namespace fw::ids;
+namespace files = zelvomat::files;
+
+namespace {
+
+struct WaitCursor {
+    WaitCursor() {
+        if (QApplication::instance() != nullptr) QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    ~WaitCursor() {
+        if (QApplication::instance() != nullptr) QApplication::restoreOverrideCursor();
+    }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+const char kNoHead[] = "Warning: head file not found";
+const char kNoFormat[] = "Output error!No format";
+
+bool format_known(int key) { return FindRecordFormat(key) >= 0; }
+
+// Writes text into path through a file beside it; false (after the
+// message) when it cannot be written.
+bool write_text_file(const std::string& path, const std::string& text) {
+    const std::string temp = path + ".zelvo-tmp";
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.close();
+    if (!out || std::rename(temp.c_str(), path.c_str()) != 0) {
+        std::remove(temp.c_str());
+        fw::message("Cannot write the file " + path, fw::Buttons::Ok, fw::Icon::Warning);
+        return false;
+    }
+    return true;
+}
+
+std::optional<std::string> ask_save_path(const char* ext, const char* filter) {
+    fw::FileDialogSpec desc;
+    desc.open = false;
+    desc.defaultExt = ext;
+    desc.filter = filter;
+    desc.overwritePrompt = true;
+    return fw::fileDialogs().ask(desc);
+}
+
+EditorSpec spec_for(bool observatory) { return observatory ? observatory_editor_spec() : identification_editor_spec(); }
+
+}  // namespace
+
+// ---- Identification and observatory lists ---------------------------------------------
+
+std::string observatory_export_text(const std::string& selectionText, bool selection,
+                                    const std::optional<std::vector<std::string>>& head,
+                                    const std::vector<std::string>& records) {
+    std::string out;
+    if (selection) out += selectionText;
+    out += "\r\n";
+    if (head)
+        for (const std::string& h : *head) out += h.substr(0, 80) + "\r\n";
+    for (const std::string& r : records) {
+        const std::size_t end = r.find_last_of("\r\n");
+        out += (end == std::string::npos ? r : r.substr(0, end)) + "\r\n";
+    }
+    return out;
+}
+
+CIndentView::CIndentView(AppContext& ctx, Library& lib, TaskDialogs& dialogs, bool observatory)
+    : LineEditorView(ctx, lib, dialogs, spec_for(observatory)),
+      mode_(!observatory               ? IndentMode::Identification
+            : ctx.ObsListEditable != 0 ? IndentMode::ObservatoryList
+                                       : IndentMode::ObservatorySelection),
+      selectionText_(ctx.SelectionText) {
+    ctx_.CurrentRow = 0;
+    if (mode_ == IndentMode::Identification) {
+        ctx_.RowCount = 0;
+        ctx_.ObservationTypeCode = 111;
+    }
+    const int edit = spec().commands.edit;
+    if (observatoryMode()) {
+        // The list's level of the row counts: 0 for the list, the next free
+        // one for a selection.
+        level_ = mode_ == IndentMode::ObservatoryList ? take_row_count_level(ctx_, 0) : take_row_count_level(ctx_);
+        set_row_count(ctx_, level_, 0);
+        // Only the whole list is edited; a selection never blocks it.
+        onUpdateId(edit, [this](fw::CommandUI& ui) { ui.enable(editable()); });
+        onCommandId(edit, [this] {
+            if (editable()) editor().edit();
+        });
+        // One selection at a time.
+        onUpdateId(cmd::kObservatoriesSelect,
+                   [this](fw::CommandUI& ui) { ui.enable(ctx_.ObservatorySelections == 0); });
+        if (mode_ == IndentMode::ObservatorySelection) ++ctx_.ObservatorySelections;
+    }
+    onCommandId(kFileSaveAs, [this] { OnFileSaveAs(); });
+}
+
+CIndentView::~CIndentView() {
+    if (observatoryMode()) release_row_count_level(ctx_, level_);
+    if (mode_ == IndentMode::ObservatorySelection && --ctx_.ObservatorySelections <= 0) {
+        ctx_.ObservatorySelections = 0;
+        ctx_.ObsListEditable = 1;
+        ctx_.EditCommandEnabled = 1;
+    }
+}
+
+void CIndentView::onInitialUpdate() {
+    if (LineListDocument* d = doc()) d->setRowCountLevel(level_);
+    LineEditorView::onInitialUpdate();
+    if (observatoryMode() && list() != nullptr) list()->setSelectionMode(QAbstractItemView::SingleSelection);
+}
+
+std::string CIndentView::printPrefix() const {
+    return mode_ == IndentMode::ObservatorySelection ? selectionText_ : std::string();
+}
+
+void CIndentView::OnFileSaveAs() {
+    const int key = observatoryMode() ? 200 : 10;
+    if (!format_known(key)) {
+        fw::message(kNoFormat);
+        return;
+    }
+    LineListDocument* d = doc();
+    if (d == nullptr) return;
+    WaitCursor wait;
+    if (observatoryMode()) {
+        const auto path = ask_save_path("obs", "Observatory files (*.obs)|*.obs|All files (*.*)|*.*||");
+        if (!path) return;
+        const auto head = read_head_file(ctx_.ObservatoryDir + "obs.hd1", 0, 3);
+        if (!head) fw::message(kNoHead);
+        write_text_file(
+            *path, observatory_export_text(selectionText_, mode_ == IndentMode::ObservatorySelection, head, d->lines));
+        return;
+    }
+    const auto path = ask_save_path("idn", "Ident files (*.idn)|*.idn|All files (*.*)|*.*||");
+    if (!path) return;
+    const std::string own = d->pathName();
+    if (!d->onSaveDocument(*path)) {
+        fw::message("Failed to save document.\n" + *path, fw::Buttons::Ok, fw::Icon::Warning);
+        return;
+    }
+    if (!own.empty()) d->setPathName(own);
+}
+
+// ---- Identification result ------------------------------------------------------------
+
+bool CIndentResultDoc::load(const std::string& path) {
+    lines.clear();
+    const int length = GetRecordLength(10);
+    if (length == 0) return true;
+    WaitCursor wait;
+    auto records = read_oc_records(path, length);
+    if (!records) return false;
+    lines = std::move(*records);
+    return true;
+}
+
+bool CIndentResultDoc::save(const std::string&) const { return false; }
+
+std::string id_export_text(const std::optional<std::vector<std::string>>& head, const std::vector<std::string>& lines) {
+    std::string out = "              IDENTIFICATION LIST\r\n";
+    if (head)
+        for (const std::string& h : *head) out += h.substr(0, 80) + "\r\n";
+    for (const std::string& l : lines) out += l + "\r\n";
+    return out;
+}
+
+PrintPage layout_id_result_page(int page, int pageWidth, int pageHeight, int linesPerPage,
+                                const std::optional<std::vector<std::string>>& head,
+                                const std::vector<std::string>& lines) {
+    EditorPrintSpec spec;
+    spec.headLines = 7;
+    spec.lineOffset = 1.1;
+    spec.rows = head ? static_cast<int>(head->size()) : 0;
+    spec.rowsWithoutHead = 0;
+    spec.lineChars = 80;
+    return layout_editor_page(page, pageWidth, pageHeight, linesPerPage, head, spec, lines,
+                              static_cast<int>(lines.size()));
+}
+
+CIndentResultView::CIndentResultView(AppContext& ctx, Library& lib) : ctx_(ctx), lib_(lib) {
+    run_.counters = ctx.IdRun;
+    run_.tolDecl = ctx.IdTolerance[0];
+    run_.tolRA = ctx.IdTolerance[1];
+    run_.serial = ctx.IdRunSerial;
+    ctx_.CurrentRow = 0;
+    onCommandId(kFileSaveAs, [this] { OnFileSaveAs(); });
+    // Save writes the same export through the file dialog, never over the
+    // work file that Continue reads.
+    onCommandId(kFileSave, [this] { OnFileSaveAs(); });
+    onCommandId(kFilePrint, [this] { fw::printWithDialog(*this); });
+    onCommandId(kFilePrintPreview, [this] { fw::printPreview(*this, list()); });
+    onCommandId(cmd::kIdPrintPreview, [this] { fw::printPreview(*this, list()); });
+    onCommandId(cmd::kIdContinue, [this] { OnContinue(); });
+    onUpdateId(cmd::kIdContinue, [this](fw::CommandUI& ui) { ui.enable(interrupted() && !running_); });
+    onCommandId(kHelp, [this] { fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), 0x20000u + 164u); });
+    onUpdateId(kIndicatorCaps, [this](fw::CommandUI& ui) { ui.setText("Num " + std::to_string(rowCount_)); });
+    onUpdateId(kIndicatorRec, [this](fw::CommandUI& ui) { ui.setText("Cur " + std::to_string(ctx_.CurrentRow + 1)); });
+    onUpdateId(kIndicatorNum, [this](fw::CommandUI& ui) { ui.setText("R.A.<" + tolerance_pane_text(run_.tolRA)); });
+    onUpdateId(kIndicatorExt, [this](fw::CommandUI& ui) { ui.setText("Decl.<" + tolerance_pane_text(run_.tolDecl)); });
+}
+
+CIndentResultView::~CIndentResultView() {
+    ctx_.OcResultFromRun = 1;
+    // The program-wide run is cleared only when it is this window's.
+    if (ctx_.IdRunSerial == run_.serial) {
+        ctx_.CalcInterrupted = ctx_.IdRun.status < 0 ? 1 : 0;
+        ctx_.IdRun.status = 0;
+    }
+    ctx_.TaskCode = 13;
+}
+
+const std::vector<std::string>& CIndentResultView::lines() const {
+    static const std::vector<std::string> none;
+    const auto* l = documentLines();
+    return l != nullptr ? *l : none;
+}
+
+void CIndentResultView::onInitialUpdate() {
+    fw::LineListView::onInitialUpdate();
+    model().setWidth(80);
+    SetupFormatColumn(*this, 40);
+    if (list() != nullptr) list()->setSelectionMode(QAbstractItemView::SingleSelection);
+    WaitCursor wait;
+    rowCount_ = static_cast<int>(lines().size());
+    model().setItemCount(rowCount_);
+    if (list() != nullptr)
+        QObject::connect(list()->selectionModel(), &QItemSelectionModel::currentChanged, list(),
+                         [this](const QModelIndex& i) {
+                             if (i.isValid()) ctx_.CurrentRow = i.row();
+                         });
+}
+
+bool CIndentResultView::continueAllowed(bool report) const {
+    auto refuse = [report](const std::string& why) {
+        if (report) fw::message(why);
+        return false;
+    };
+    if (!interrupted()) return refuse("This identification has no stopped run to continue.");
+    if (running_ || fw::library_busy()) return refuse("A calculation is in progress.");
+    if (run_.serial != ctx_.IdRunSerial)
+        return refuse(
+            "Identify has been run again since this identification was stopped;\n"
+            "it cannot be continued. Identify again.");
+    return true;
+}
+
+void CIndentResultView::OnContinue() {
+    if (!continueAllowed(true)) return;
+    auto* d = dynamic_cast<CIndentResultDoc*>(document());
+    if (d == nullptr) return;
+    const std::size_t held = d->lines.size();
+    RunCounters c = run_.counters;
+    bool ran = false;
+    {
+        WaitCursor wait;
+        running_ = true;
+        NoteLibraryTaskRun(ctx_);
+        ran = RunWithProgress(1, c.last, c.first, 1,
+                              [&] { lib_.IdCalc(c.status, c.first, c.last, run_.tolRA, run_.tolDecl, ProgressStep); });
+        running_ = false;
+    }
+    if (!ran) {
+        fw::message("A calculation is in progress.");
+        return;
+    }
+    run_.counters = c;
+    ctx_.IdRun = c;
+    ctx_.OcResultFromRun = 1;
+    ctx_.CalcInterrupted = c.status < 0 ? 1 : 0;
+    WaitCursor wait;
+    const int length = GetRecordLength(40);
+    if (length == 0) return;
+    if (auto more = read_oc_records(ctx_.WorkDir + std::string(files::kIdResult), length, held)) {
+        const auto want = static_cast<std::size_t>(std::abs(c.status));
+        for (std::string& l : *more) {
+            if (d->lines.size() >= want) break;
+            d->lines.push_back(std::move(l));
+        }
+    }
+    rowCount_ = static_cast<int>(d->lines.size());
+    model().setItemCount(rowCount_);
+}
+
+void CIndentResultView::OnFileSaveAs() {
+    if (!format_known(40)) {
+        fw::message(kNoFormat);
+        return;
+    }
+    WaitCursor wait;
+    const auto path = ask_save_path("idr", "Ident result files (*.idr)|*.idr|All files (*.*)|*.*||");
+    if (!path) return;
+    const auto head = read_head_file(ctx_.WorkDir + std::string(files::kIdentificationHeader), 0, 7);
+    if (!head) fw::message(kNoHead);
+    write_text_file(*path, id_export_text(head, lines()));
+}
+
+bool CIndentResultView::onPreparePrinting(fw::PrintInfo& info) {
+    info.minPage = 1;
+    info.maxPage = page_count(static_cast<int>(lines().size()), lines_per_page(true, PaperKind::A4));
+    return true;
+}
+
+void CIndentResultView::onBeginPrinting(fw::PrintInfo& info) {
+    linesPerPage_ = begin_list_printing(info, model().itemCount());
+    if (!format_known(40)) {
+        fw::message(kNoFormat);
+        info.maxPage = 0;
+        return;
+    }
+    if (info.maxPage == 0) return;
+    if (const std::string w = print_warning(info.paper, info.portrait, info.pageRect.width()); !w.empty())
+        fw::message(w);
+    head_ = read_head_file(ctx_.WorkDir + std::string(files::kIdentificationHeader), 0, 7);
+    if (!head_) fw::message(kNoHead);
+}
+
+PrintPage CIndentResultView::layoutPage(const fw::PrintInfo& info) const {
+    return layout_id_result_page(info.currentPage, info.pageRect.width(), info.pageRect.height(), linesPerPage_, head_,
+                                 lines());
+}
+
+void CIndentResultView::onPrint(QPainter& painter, const fw::PrintInfo& info) {
+    draw_print_page(painter, layoutPage(info));
+}
+
+// ---- Menus --------------------------------------------------------------------------------
+
+void add_id_resources(fw::ResourceTables& r) {
+    const auto main = r.menus.find(128);
+    const fw::MenuItem tasks = main != r.menus.end() && !main->second.empty() ? main->second.front() : fw::MenuItem{};
+    const fw::MenuItem help = main != r.menus.end() && main->second.size() > 1 ? main->second.back() : fw::MenuItem{};
+    const fw::MenuItem window{
+        "&Window",
+        0,
+        {{"&Cascade", kWindowCascade, {}}, {"&Tile", kWindowTileHorz, {}}, {"&Arrange Icons", kWindowArrange, {}}}};
+    const fw::MenuItem file{"&File",
+                            0,
+                            {{"Save &As...", kFileSaveAs, {}},
+                             {},
+                             {"&Print...\tCtrl+P", kFilePrint, {}},
+                             {"Print Pre&view", kFilePrintPreview, {}},
+                             {"P&rint Setup...", kFilePrintSetup, {}}}};
+    const fw::MenuItem ident{"&Identification",
+                             0,
+                             {{"&Edit", 32835, {}},
+                              {"&Add string", 32882, {}},
+                              {"I&nsert string", 32886, {}},
+                              {"&Delete block", 32885, {}},
+                              {},
+                              {"&Copy", 40025, {}},
+                              {"&Paste", 40026, {}},
+                              {},
+                              {"&Identify", cmd::kIdentificationIdentify, {}}}};
+    r.menus[cmd::kIdInputMenu] = {file, tasks, ident, window, help};
+    const fw::MenuItem observatories{"Observatories",
+                                     0,
+                                     {{"&Edit", 32835, {}},
+                                      {"Select", cmd::kObservatoriesSelect, {}},
+                                      {"Calculate", cmd::kObservatoriesCalculate, {}}}};
+    r.menus[cmd::kObservatoryMenu] = {file, tasks, observatories, window, help};
+    const fw::MenuItem result{"&Indentification", 0, {{"&Continuation", cmd::kIdContinue, {}}}};
+    r.menus[cmd::kIdResultMenu] = {file, tasks, result, window, help};
+}
+
+}  // namespace zelvo

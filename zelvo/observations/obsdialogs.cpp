@@ -1,0 +1,437 @@
+#include "obsdialogs.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "framework/messages.h"
+
+namespace zelvo {
+
+namespace {
+
+std::string padded(std::string s, std::size_t n) {
+    s.resize(n, ' ');
+    return s;
+}
+
+std::string trim_right(std::string s) {
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.pop_back();
+    return s;
+}
+
+std::string trim_left(const std::string& s) {
+    const std::size_t b = s.find_first_not_of(" \t");
+    return b == std::string::npos ? std::string() : s.substr(b);
+}
+
+std::string trim(const std::string& s) { return trim_right(trim_left(s)); }
+
+// Whether the text is a number of value 0 and nothing else ("0", "0.000",
+// "-0."); a text that is no number is not zero but goes to the check.
+bool is_zero_number(const std::string& s) {
+    const std::string t = trim(s);
+    if (t.empty()) return false;
+    char* end = nullptr;
+    const double v = std::strtod(t.c_str(), &end);
+    return end == t.c_str() + t.size() && v == 0.0;
+}
+
+std::string field_message(const char* field) {
+    return std::string("Wrong field definition. Please enter number in field \"") + field + "\" ";
+}
+
+QString q(const std::string& s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
+std::string b(const QString& s) { return s.toLatin1().toStdString(); }
+
+QLineEdit* make_edit(const char* id, int maxLength) {
+    auto* e = new QLineEdit;
+    e->setObjectName(QString::fromLatin1(id));
+    if (maxLength > 0) e->setMaxLength(maxLength);
+    return e;
+}
+
+}  // namespace
+
+int check_dialog_field(Library& lib, int kind, const std::string& text, int width, std::string* normalized,
+                       double* value, int* aux) {
+    std::string field = padded(text.substr(0, static_cast<std::size_t>(width)), static_cast<std::size_t>(width));
+    int err = 0, a = 0;
+    double v = 0;
+    lib.contreph(kind, field.data(), width, err, v, a);
+    if (normalized != nullptr) *normalized = field;
+    if (value != nullptr) *value = v;
+    if (aux != nullptr) *aux = a;
+    return err;
+}
+
+// ---- Tolerance ------------------------------------------------------------------------
+
+bool ToleranceModel::ok() {
+    failed_ = -1;
+    const std::string* texts[2] = {&raText, &declText};
+    const char* names[2] = {"R.A.", "Decl."};
+    for (int i = 0; i < 2; ++i) {
+        const std::string& t = *texts[i];
+        if (t == "0.0") continue;
+        if (check_dialog_field(lib_, 13, t, 7) != 0) {
+            fw::message(field_message(names[i]));
+            failed_ = i;
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string tolerance_pane_text(double tolerance) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.7f", std::fabs(tolerance));
+    const std::string all(buf);
+    const std::size_t point = all.find('.');
+    std::string whole = all.substr(0, point);
+    std::string frac = point == std::string::npos ? std::string("0") : all.substr(point + 1);
+    whole.erase(0, std::min(whole.find_first_not_of('0'), whole.size()));
+    // Seven significant places in all, at least one after the point.
+    const std::size_t keep = whole.size() >= 7 ? 1 : 7 - whole.size();
+    if (!whole.empty()) frac = frac.substr(0, keep);
+    while (frac.size() > 1 && frac.back() == '0') frac.pop_back();
+    return whole + "." + frac;
+}
+
+CToleranceDlg::CToleranceDlg(ToleranceModel& model, QWidget* parent)
+    : fw::Dialog(parent, 0x20000 + 163), m_(model), ra_(make_edit("id1221", 0)), decl_(make_edit("id1223", 0)) {
+    setWindowTitle(QStringLiteral("Tolerance"));
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(new QLabel(QStringLiteral("Place a tolerance on O-C(in arcsec) ")), 0, 0, 1, 4);
+    grid->addWidget(new QLabel(QStringLiteral("xxxx.x")), 1, 1);
+    grid->addWidget(new QLabel(QStringLiteral("xxxx.x")), 1, 3);
+    grid->addWidget(new QLabel(QStringLiteral("R.A.")), 2, 0);
+    grid->addWidget(ra_, 2, 1);
+    grid->addWidget(new QLabel(QStringLiteral("\" Decl.")), 2, 2);
+    grid->addWidget(decl_, 2, 3);
+    grid->addWidget(new QLabel(QStringLiteral("\"")), 2, 4);
+    auto* ok = new QPushButton(QStringLiteral("OK"));
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"));
+    ok->setDefault(true);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    grid->addLayout(buttons, 3, 0, 1, 5);
+    QObject::connect(ok, &QPushButton::clicked, this, [this] { onOK(); });
+    QObject::connect(cancel, &QPushButton::clicked, this, [this] { onCancel(); });
+}
+
+bool CToleranceDlg::onInitDialog() {
+    ra_->setText(q(m_.raText));
+    decl_->setText(q(m_.declText));
+    return fw::Dialog::onInitDialog();
+}
+
+void CToleranceDlg::onOK() {
+    m_.raText = b(ra_->text());
+    m_.declText = b(decl_->text());
+    if (!m_.ok()) {
+        (m_.failedField() == 0 ? ra_ : decl_)->setFocus();
+        return;
+    }
+    endDialog(fw::kIdOk);
+}
+
+// ---- Observatory choice ---------------------------------------------------------------
+
+bool ObsChoiceModel::ok() {
+    if (choice == 1) {
+        nameText = trim(nameText);
+        return true;
+    }
+    const std::string code = padded(trim_left(numberText).substr(0, 3), 3);
+    int aux = -1;
+    check_dialog_field(lib_, 6, code, 3, nullptr, nullptr, &aux);
+    // A blank field names no observatory either.
+    if (aux < 0 || trim(code).empty()) {
+        fw::message("Wrong observatory number.");
+        return false;
+    }
+    number = aux;
+    numberText = trim_right(code);
+    return true;
+}
+
+CObsChoiceDlg::CObsChoiceDlg(ObsChoiceModel& model, QWidget* parent)
+    : fw::Dialog(parent, 0x20000 + 131),
+      m_(model),
+      byNumber_(new QRadioButton(QStringLiteral("Observatory number: "))),
+      byName_(new QRadioButton(QStringLiteral("Observatory name: "))),
+      number_(make_edit("id1012", 0)),
+      name_(make_edit("id1014", 0)) {
+    setWindowTitle(QStringLiteral("Data retrieval from Observatory list"));
+    byNumber_->setObjectName(QStringLiteral("id1011"));
+    byName_->setObjectName(QStringLiteral("id1013"));
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(byNumber_, 0, 0);
+    grid->addWidget(number_, 0, 1);
+    grid->addWidget(byName_, 1, 0);
+    grid->addWidget(name_, 1, 1);
+    auto* ok = new QPushButton(QStringLiteral("OK"));
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"));
+    ok->setDefault(true);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    grid->addLayout(buttons, 2, 0, 1, 2);
+    QObject::connect(ok, &QPushButton::clicked, this, [this] { onOK(); });
+    QObject::connect(cancel, &QPushButton::clicked, this, [this] { onCancel(); });
+    QObject::connect(byNumber_, &QRadioButton::clicked, this, [this] {
+        m_.choice = 0;
+        showChoice();
+    });
+    QObject::connect(byName_, &QRadioButton::clicked, this, [this] {
+        m_.choice = 1;
+        showChoice();
+    });
+}
+
+void CObsChoiceDlg::showChoice() {
+    byNumber_->setChecked(m_.choice != 1);
+    byName_->setChecked(m_.choice == 1);
+    number_->setEnabled(m_.choice != 1);
+    name_->setEnabled(m_.choice == 1);
+}
+
+bool CObsChoiceDlg::onInitDialog() {
+    m_.choice = 0;
+    showChoice();
+    number_->setText(q(m_.numberText));
+    name_->setText(q(m_.nameText));
+    number_->setFocus();
+    return fw::Dialog::onInitDialog();
+}
+
+void CObsChoiceDlg::onOK() {
+    m_.choice = byName_->isChecked() ? 1 : 0;
+    m_.numberText = b(number_->text());
+    m_.nameText = b(name_->text());
+    if (!m_.ok()) {
+        number_->setFocus();
+        return;
+    }
+    number_->setText(q(m_.numberText));
+    name_->setText(q(m_.nameText));
+    endDialog(fw::kIdOk);
+}
+
+// ---- Parallax constants ---------------------------------------------------------------
+
+void ParallaxModel::startFrom(const std::string& record) {
+    const std::string r = padded(record, 79);
+    dxyText = r.substr(13, 8);
+    dzText = r.substr(21, 9);
+}
+
+bool ParallaxModel::runToLatitude() {
+    focus.clear();
+    auto fail = [this](const std::string& text, const char* field) {
+        fw::message(text);
+        latitudeResult.clear();
+        heightResult.clear();
+        focus = field;
+        return false;
+    };
+    // One parallax constant: blank counts as "0"; a zero is kept as typed.
+    auto take = [&](std::string& t, int kind, int width, const char* name, const char* field, bool& zero) {
+        t = trim_right(t);
+        if (trim_left(t).empty()) t = "0";
+        zero = is_zero_number(t);
+        if (zero) {
+            t = t.substr(0, static_cast<std::size_t>(width));
+            return true;
+        }
+        std::string norm;
+        if (check_dialog_field(lib_, kind, t, width, &norm) != 0) return fail(field_message(name), field);
+        t = norm;
+        return true;
+    };
+    bool dxyZero = false, dzZero = false;
+    if (!take(dxyText, 8, 8, "dxy", "dxy", dxyZero)) return false;
+    if (!take(dzText, 9, 9, "dz", "dz", dzZero)) return false;
+    if (dxyZero && dzZero) return fail("Wrong field definition. Zero value of dxy and dz", "");
+    std::string in1 = padded(dxyText, 8), in2 = padded(dzText, 9);
+    std::string out1(9, ' '), out2(9, ' ');
+    lib_.obscl(1, in1.data(), 8, in2.data(), 9, out1.data(), 9, out2.data(), 9);
+    latitudeResult = out1;
+    heightResult = out2;
+    return true;
+}
+
+bool ParallaxModel::runToParallax() {
+    focus.clear();
+    auto fail = [this](const std::string& text, const char* field) {
+        fw::message(text);
+        dxyResult.clear();
+        dzResult.clear();
+        focus = field;
+        return false;
+    };
+    auto take = [&](std::string& t, int kind, const char* name, const char* field, bool showChecked) {
+        if (trim(t).empty()) t = "0";
+        const std::string bare = trim(t);
+        if (bare == "0" || bare == "0." || bare == "0.0") return true;
+        std::string norm;
+        if (check_dialog_field(lib_, kind, t, 9, &norm) != 0) {
+            if (showChecked) t = norm;
+            return fail(field_message(name), field);
+        }
+        t = norm;
+        return true;
+    };
+    if (!take(latitudeText, 10, "Latitude", "latitude", true)) return false;
+    if (!take(heightText, 11, "Height", "height", false)) return false;
+    std::string in1 = padded(latitudeText, 9), in2 = padded(heightText, 9);
+    std::string out1(9, ' '), out2(9, ' ');
+    lib_.obscl(2, in1.data(), 9, in2.data(), 9, out1.data(), 9, out2.data(), 9);
+    dxyResult = out1;
+    dzResult = out2;
+    return true;
+}
+
+CParallaxCalcDlg::CParallaxCalcDlg(ParallaxModel& model, QWidget* parent)
+    : fw::Dialog(parent, 0x20000 + 136),
+      m_(model),
+      dxy_(make_edit("id1145", 8)),
+      dz_(make_edit("id1006", 9)),
+      lat_(make_edit("id1019", 9)),
+      height_(make_edit("id1020", 9)),
+      latRes_(make_edit("id1172", 0)),
+      heightRes_(make_edit("id1125", 0)),
+      dxyRes_(make_edit("id1183", 0)),
+      dzRes_(make_edit("id1177", 0)) {
+    setWindowTitle(QStringLiteral("Calculation"));
+    for (QLineEdit* e : {latRes_, heightRes_, dxyRes_, dzRes_}) e->setReadOnly(true);
+    auto* left = new QGroupBox(QStringLiteral("Geographic latitude"));
+    auto* lg = new QGridLayout(left);
+    lg->addWidget(
+        new QLabel(QStringLiteral("Please insert dxy and dz   \nof some point(in parts of\nEarth equatorial radius)")),
+        0, 0, 1, 2);
+    lg->addWidget(new QLabel(QStringLiteral("dxy: ")), 1, 0);
+    lg->addWidget(dxy_, 1, 1);
+    lg->addWidget(new QLabel(QStringLiteral("dz: ")), 2, 0);
+    lg->addWidget(dz_, 2, 1);
+    auto* runLeftButton = new QPushButton(QStringLiteral("Run"));
+    runLeftButton->setObjectName(QStringLiteral("id1170"));
+    lg->addWidget(runLeftButton, 3, 1);
+    lg->addWidget(new QLabel(QStringLiteral("Results: ")), 4, 0, 1, 2);
+    lg->addWidget(new QLabel(QStringLiteral("Lat.: ")), 5, 0);
+    lg->addWidget(latRes_, 5, 1);
+    lg->addWidget(new QLabel(QStringLiteral("Height:")), 6, 0);
+    lg->addWidget(heightRes_, 6, 1);
+    auto* right = new QGroupBox(QStringLiteral("dxy,dz"));
+    auto* rg = new QGridLayout(right);
+    rg->addWidget(new QLabel(QStringLiteral("Please insert geographic latitude\nof some point (in degrees) and its\n"
+                                            "height above the sea level(in meters)")),
+                  0, 0, 1, 2);
+    rg->addWidget(new QLabel(QStringLiteral("Geographic latitude: ")), 1, 0);
+    rg->addWidget(lat_, 1, 1);
+    rg->addWidget(new QLabel(QStringLiteral("Height: ")), 2, 0);
+    rg->addWidget(height_, 2, 1);
+    auto* runRightButton = new QPushButton(QStringLiteral("Run"));
+    runRightButton->setObjectName(QStringLiteral("id1026"));
+    rg->addWidget(runRightButton, 3, 1);
+    rg->addWidget(new QLabel(QStringLiteral("Results: ")), 4, 0, 1, 2);
+    rg->addWidget(new QLabel(QStringLiteral("dxy: ")), 5, 0);
+    rg->addWidget(dxyRes_, 5, 1);
+    rg->addWidget(new QLabel(QStringLiteral("dz: ")), 6, 0);
+    rg->addWidget(dzRes_, 6, 1);
+    auto* exit = new QPushButton(QStringLiteral("Exit"));
+    auto* top = new QVBoxLayout(this);
+    auto* groups = new QHBoxLayout;
+    groups->addWidget(left);
+    groups->addWidget(right);
+    top->addLayout(groups);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(exit);
+    top->addLayout(buttons);
+    for (QPushButton* p : {runLeftButton, runRightButton, exit}) p->setAutoDefault(false);
+    QObject::connect(runLeftButton, &QPushButton::clicked, this, [this] { runLeft(); });
+    QObject::connect(runRightButton, &QPushButton::clicked, this, [this] { runRight(); });
+    QObject::connect(exit, &QPushButton::clicked, this, [this] { onCancel(); });
+}
+
+QLineEdit* CParallaxCalcDlg::edit(int id) const {
+    switch (id) {
+        case 1145:
+            return dxy_;
+        case 1006:
+            return dz_;
+        case 1019:
+            return lat_;
+        case 1020:
+            return height_;
+        case 1172:
+            return latRes_;
+        case 1125:
+            return heightRes_;
+        case 1183:
+            return dxyRes_;
+        case 1177:
+            return dzRes_;
+        default:
+            return nullptr;
+    }
+}
+
+bool CParallaxCalcDlg::onInitDialog() {
+    showModel();
+    return fw::Dialog::onInitDialog();
+}
+
+void CParallaxCalcDlg::showModel() {
+    dxy_->setText(q(m_.dxyText));
+    dz_->setText(q(m_.dzText));
+    lat_->setText(q(m_.latitudeText));
+    height_->setText(q(m_.heightText));
+    latRes_->setText(q(m_.latitudeResult));
+    heightRes_->setText(q(m_.heightResult));
+    dxyRes_->setText(q(m_.dxyResult));
+    dzRes_->setText(q(m_.dzResult));
+    QLineEdit* f = m_.focus == "dxy"        ? dxy_
+                   : m_.focus == "dz"       ? dz_
+                   : m_.focus == "latitude" ? lat_
+                   : m_.focus == "height"   ? height_
+                                            : nullptr;
+    if (f != nullptr) {
+        f->setFocus();
+        f->setCursorPosition(0);
+    }
+}
+
+void CParallaxCalcDlg::readEdits() {
+    m_.dxyText = b(dxy_->text());
+    m_.dzText = b(dz_->text());
+    m_.latitudeText = b(lat_->text());
+    m_.heightText = b(height_->text());
+}
+
+void CParallaxCalcDlg::runLeft() {
+    readEdits();
+    m_.runToLatitude();
+    showModel();
+}
+
+void CParallaxCalcDlg::runRight() {
+    readEdits();
+    m_.runToParallax();
+    showModel();
+}
+
+}  // namespace zelvo
