@@ -96,12 +96,6 @@ TEST(MainWindow, MenuTitleAndStatusPanes) {
     // The Status Bar command puts the single separator back.
     EXPECT_TRUE(s.app.routeCommand(fw::ids::kViewStatusBar));
     EXPECT_EQ(mf.statusPanes().ids(), std::vector<int>{kSeparator});
-
-    // A task that is not there yet says so.
-    EXPECT_TRUE(s.app.routeCommand(cmd::kTasksOrbits));
-    ASSERT_EQ(s.boxes.shown.size(), 1u);
-    EXPECT_NE(s.boxes.shown[0].text.find("Orbits"), std::string::npos);
-    EXPECT_EQ(s.boxes.shown[0].title, "ZELVO-21");
 }
 
 TEST(ChildFrames, CaptionBarsByFrameClassAndTaskCode) {
