@@ -38,7 +38,7 @@
 
 namespace zelvomat {
 
-// Rows of the Part's tables, stored column by column.
+// The fixed frame rotations of the output frames, stored column by column.
 //   J2000 -> B1950: the rotation of the FK5 J2000.0 frame into FK4 B1950.0
 //   (Standish 1982, A&A 115, 20; without the E-terms).
 const Mat3 kJ2000ToB1950 = {0.9999256794956877, -0.0111814832204662, -0.0048590038153592,
@@ -237,7 +237,7 @@ Status run_integration(std::int32_t number, bool major, bool typed, const EphemD
     if (date.index == 1) {
         integrated_bodies().count = (minor_centre && number > 0 && !major) ? 2 : 1;
         m.integration_time = epoch;
-        accuracy = 1;
+        m.integration_accuracy = 1;
         m.x.fill(0.0);
         m.v.fill(0.0);
         const MinorPerturberElements& mp = minor_perturber_elements();
@@ -255,6 +255,7 @@ Status run_integration(std::int32_t number, bool major, bool typed, const EphemD
                 std::int32_t nclass = m.comet_mode != 0 ? kRadauSecondOrderVelocity : kRadauSecondOrder;
                 const Status s = integrate(3 * b, epoch, m.typed_epoch, true, nclass);
                 if (!s.ok()) {
+                    m.integration_accuracy = 0;
                     accuracy = 0;
                     return s;
                 }
@@ -293,11 +294,16 @@ Status run_integration(std::int32_t number, bool major, bool typed, const EphemD
         std::int32_t nclass = nclass_main;
         const Status s = integrate(nv, m.integration_time - epoch, jd - epoch, false, nclass);
         if (!s.ok()) {
+            m.integration_accuracy = 0;
             accuracy = 0;
             return s;
         }
         m.integration_time = jd;
     }
+    // The flag belongs to the object's integration, not to the date: every
+    // date of the object (and of a continuation) carries the one set when its
+    // integration started.
+    accuracy = m.integration_accuracy;
 
     if (!minor_centre) {
         object = get_body(m, 0);

@@ -142,6 +142,7 @@ struct MotionModel {
     // 0 off, 1 on; the Earth: kEarthAsBarycentre or kEarthAndMoon.
     std::array<std::int32_t, kPerturbers> perturber_switch{};
     double integration_time = 0.0;                     // JD of the integrated state
+    std::int16_t integration_accuracy = 0;             // accuracy flag of the integrated object, kept over its dates
     std::array<double, 3 * kMaxIntegratedBodies> x{};  // positions, body by body
     std::array<double, 3 * kMaxIntegratedBodies> v{};  // velocities
 };
