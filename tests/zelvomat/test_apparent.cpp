@@ -369,7 +369,7 @@ TEST(FirstOrderApparent, RightAscensionWrapsIntoRange) {
     SkyDirection out;
     appfirst(a, StateVector{}, StateVector{}, out);
     // Rate 0.01 rad/day over 1 AU of light time (0.0057755 days).
-    EXPECT_NEAR(out.ra, kTwoPi - 0.01 * 0.00577551831 + 1e-9, 1e-13);
+    EXPECT_NEAR(out.ra, kTwoPi - 0.01 * kLightDaysPerAu + 1e-9, 1e-13);
     EXPECT_LT(out.ra, kTwoPi);
 }
 

@@ -83,14 +83,15 @@ TEST(Precession, EqualEpochsGiveZeroAndOlderSetIsClose) {
 }
 
 TEST(Obliquity, MatchesErfaObl80) {
-    // At J2000.0 exactly the constant of the library.
-    EXPECT_EQ(obliq(2451545, 0.0), 0.4090928042223);
+    // At J2000.0 exactly 84381.448" (ERFA's value, and the library's
+    // constant).
+    EXPECT_EQ(obliq(2451545, 0.0), eraObl80(2451545.0, 0.0));
+    EXPECT_EQ(obliq(2451545, 0.0), kObliquityJ2000);
     for (double jd : sample_dates(2378497.0, 2524594.0, 41)) {
         SCOPED_TRACE(jd);
         const double whole = std::floor(jd);
-        // The library's rate, 0.00022696551815 rad per century, is 46.815"
-        // rounded 6.7e-12 rad low (1.4e-6"), so the two part by that much a
-        // century: within 1.5e-11 rad over 1800-2200.
+        // The same series as ERFA's, evaluated in another order: within
+        // 1.5e-11 rad over 1800-2200.
         EXPECT_NEAR(obliq(static_cast<std::int32_t>(whole), jd - whole), eraObl80(whole, jd - whole), 1.5e-11);
     }
 }

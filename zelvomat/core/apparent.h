@@ -20,13 +20,12 @@
 #include <cstdint>
 #include <string_view>
 
+#include "core/constants.h"
 #include "core/frames.h"
 #include "core/twobody.h"
 
 namespace zelvomat {
 
-// Light time per unit distance, 1/c: days per AU.
-inline constexpr double kLightDaysPerAu = 0.00577551831;
 // The Earth's rotation in sidereal turns per day of UT.
 inline constexpr double kSiderealTurnsPerDay = 1.0027379;
 

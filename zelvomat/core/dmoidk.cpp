@@ -21,8 +21,6 @@ namespace zelvomat {
 
 namespace {
 
-constexpr double kRadPerDeg = kPi / 180.0;
-
 // Orbit as the scan sees it.
 struct ScanOrbit {
     double e = 0.0, a = 0.0;

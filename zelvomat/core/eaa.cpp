@@ -18,9 +18,6 @@ namespace zelvomat {
 
 namespace {
 
-constexpr double kArcsecPerRad = 57.29577951308232 * 3600.0;
-constexpr double kDaysPerMillennium = 365250.0;
-
 double dms(double deg, double min, double sec) { return (deg * 3600.0 + min * 60.0 + sec) / kArcsecPerRad; }
 
 }  // namespace
@@ -62,7 +59,7 @@ Status eaa(double jd, StateVector& state) {
 
 StateVector moon_series_state(const MoonSeries& s, double jd) {
     // Julian millennia from J2000.0.
-    const double T = (jd - 2451545.0) / kDaysPerMillennium;
+    const double T = (jd - 2451545.0) / kDaysPerJulianMillennium;
     constexpr std::array<int, 4> first{0, moonxyz_file::kTermsX, moonxyz_file::kTermsX + moonxyz_file::kTermsY,
                                        moonxyz_file::kTerms};
     Vec3 pos{}, rate{};
@@ -75,7 +72,7 @@ StateVector moon_series_state(const MoonSeries& s, double jd) {
             v -= s.a[u] * s.c[u] * std::sin(arg);
         }
         pos[c] = p;
-        rate[c] = v / kDaysPerMillennium;
+        rate[c] = v / kDaysPerJulianMillennium;
     }
     // Ecliptic of J2000 -> equator of J2000.
     Mat3 m{};

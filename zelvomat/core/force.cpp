@@ -251,7 +251,7 @@ void relsun(int offset, const double* x, const double* v, double* rel) {
     const double r = std::sqrt(r2);
     const double v2 = w[0] * w[0] + w[1] * w[1] + w[2] * w[2];
     const double xv = p[0] * w[0] + p[1] * w[1] + p[2] * w[2];
-    const double f = k2 * kInvLightSpeed * kInvLightSpeed / (r2 * r);
+    const double f = k2 * kLightDaysPerAu * kLightDaysPerAu / (r2 * r);
     const double cx = 4.0 * k2 / r - v2;
     const double cv = 4.0 * xv;
     for (int i = 0; i < 3; ++i) rel[i] = f * (cx * p[i] + cv * w[i]);

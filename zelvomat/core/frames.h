@@ -18,6 +18,8 @@
 #include <cstdint>
 #include <span>
 
+#include "core/constants.h"
+
 namespace zelvomat {
 
 using Mat3 = std::array<double, 9>;  // column by column
@@ -27,10 +29,9 @@ using Vec3 = std::array<double, 3>;
 constexpr double& m3(Mat3& m, int row, int col) { return m[static_cast<std::size_t>((col - 1) * 3 + (row - 1))]; }
 constexpr double m3(const Mat3& m, int row, int col) { return m[static_cast<std::size_t>((col - 1) * 3 + (row - 1))]; }
 
-// Mean obliquity of the ecliptic at J2000.0 (84381.448"), the angle used
-// wherever vectors are turned between the ecliptic and the equator of J2000.
-inline constexpr double kObliquityJ2000 = 0.4090928042223;
-inline constexpr double kRadPerArcsec = 4.8481368111e-06;
+// The mean obliquity of J2000.0 (kObliquityJ2000, constants.h) is the angle
+// used wherever vectors are turned between the ecliptic and the equator of
+// J2000.
 
 // ---- Precession ------------------------------------------------------------
 

@@ -169,7 +169,6 @@ constexpr FundamentalArgument kArgs[5] = {
     {1072261.307, 1236, 1105601.328},  // D: Moon's elongation from the Sun
     {450160.280, -5, -482890.539},     // Omega: longitude of the Moon's node
 };
-constexpr double kArcsecPerTurn = 1296000.0;
 
 constexpr double floor_c(double x) {
     auto i = static_cast<long long>(x);

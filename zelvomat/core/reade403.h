@@ -27,6 +27,7 @@
 #include <string>
 #include <utility>
 
+#include "core/constants.h"
 #include "core/destate.h"
 #include "io/status.h"
 
@@ -34,8 +35,8 @@ namespace zelvomat {
 
 // Constants of JPL's DE403/DE405 files; the reader uses those of the file's
 // header (EphemerisHeader in ephfile.h).
-inline constexpr double kDeKmPerAu = 149597870.691;
-inline constexpr double kDeEarthMoonMassRatio = 81.30056;
+inline constexpr double kDeKmPerAu = kKmPerAu;
+inline constexpr double kDeEarthMoonMassRatio = kEarthMoonMassRatio;
 
 // Selects the copy of the inner routines' storage.
 enum class DeReader { Position, Force };

@@ -20,16 +20,16 @@
 
 #include <cstdint>
 
+#include "core/constants.h"
+
 namespace zelvomat {
 
-inline constexpr double kGeoA = 6378137.0;            // equatorial radius, m
-inline constexpr double kGeoF = 1.0 / 298.257222101;  // flattening
+inline constexpr double kGeoA = kEarthEquatorialRadiusM;  // equatorial radius, m
+inline constexpr double kGeoF = kEarthFlattening;         // flattening
 inline constexpr double kGeoE2 = 2.0 * kGeoF - kGeoF * kGeoF;
 // Polar radius used for a site on the axis (the value a and f give is
 // 6356752.314 m).
 inline constexpr double kGeoPolarRadius = 6356752.341;
-inline constexpr double kArcsecPerRad = 206264.80624709636;
-inline constexpr double kTimeSecPerRad = kArcsecPerRad / 15.0;
 
 // Converts the point (p1, p2, p3) of one form into (q1, q2, q3) of another.
 // cod = 10 x (form of p) + (form of q):

@@ -499,9 +499,9 @@ private:
         match.numbered = n <= numbered_;
         match.accepted = flags.accepted;
         match.name = name->substr(0, id_result::kNameLen);
-        match.ra_arcsec = a * kIdArcsecPerRad;
+        match.ra_arcsec = a * kArcsecPerRad;
         match.ra_negative = ra.negative;
-        match.decl_arcsec = std::fabs(e) * kIdArcsecPerRad;
+        match.decl_arcsec = std::fabs(e) * kArcsecPerRad;
         match.decl_negative = !(e > 0.0);
         match.magnitude_known = obs.magnitude != 0.0 && !(phot->h == 0.0 && phot->g == 0.0) && magnitude_known(m);
         match.magnitude_residual = obs.magnitude - m;
@@ -578,8 +578,8 @@ Status idcalc(std::int32_t& status, std::int32_t& first, std::int32_t last, doub
     ZEL_TRY(de_open());
 
     // The tolerances in radians, once for the run.
-    const double tol_ra = tol_ra_arcsec / kIdArcsecPerRad;
-    const double tol_decl = tol_decl_arcsec / kIdArcsecPerRad;
+    const double tol_ra = tol_ra_arcsec / kArcsecPerRad;
+    const double tol_decl = tol_decl_arcsec / kArcsecPerRad;
 
     auto input = io::RecordFile::open(std::string(files::kIdInput), id_result::kLength, io::OpenMode::Read);
     if (!input) return error_status("The observation lines cannot be read: " + input.message());

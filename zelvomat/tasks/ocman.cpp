@@ -55,7 +55,6 @@ namespace zelvomat {
 
 namespace {
 
-constexpr double kArcsecPerRad = 206264.806;
 constexpr std::size_t kLineWidth = 80;
 constexpr std::size_t kInputRecord = 82;  // 80 columns and CR LF
 
