@@ -38,8 +38,6 @@ ScanOrbit scan_orbit(const OrbitElements& el, double a) {
     return s;
 }
 
-double dot(const Vec3& x, const Vec3& y) { return x[0] * y[0] + x[1] * y[1] + x[2] * y[2]; }
-
 // The quantities of the scan that depend on the pair of orbits only.
 class MoidScan {
 public:

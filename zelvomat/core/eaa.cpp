@@ -75,8 +75,7 @@ StateVector moon_series_state(const MoonSeries& s, double jd) {
         rate[c] = v / kDaysPerJulianMillennium;
     }
     // Ecliptic of J2000 -> equator of J2000.
-    Mat3 m{};
-    rotaxis(-kObliquityJ2000, m, 1);
+    const Mat3 m = rotx(-kObliquityJ2000);
     const Vec3 r = matmul(m, pos);
     const Vec3 v = matmul(m, rate);
     return {r[0], r[1], r[2], v[0], v[1], v[2]};

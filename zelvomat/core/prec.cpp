@@ -38,20 +38,8 @@ PrecessionAngles prec(int mode, double jd_a, double fr_a, double jd_b, double fr
 }
 
 Mat3 mapr(double zeta, double z, double theta) {
-    const double cz = std::cos(z), sz = std::sin(z);
-    const double ct = std::cos(theta), st = std::sin(theta);
-    const double cx = std::cos(zeta), sx = std::sin(zeta);
-    Mat3 m{};
-    m3(m, 1, 1) = cz * ct * cx - sz * sx;
-    m3(m, 1, 2) = -cz * ct * sx - sz * cx;
-    m3(m, 1, 3) = -cz * st;
-    m3(m, 2, 1) = sz * ct * cx + cz * sx;
-    m3(m, 2, 2) = -sz * ct * sx + cz * cx;
-    m3(m, 2, 3) = -sz * st;
-    m3(m, 3, 1) = st * cx;
-    m3(m, 3, 2) = -st * sx;
-    m3(m, 3, 3) = ct;
-    return m;
+    // R3(-z) R2(theta) R3(-zeta), as ERFA's eraPmat76 composes it.
+    return matmul(rotz(-z), matmul(roty(theta), rotz(-zeta)));
 }
 
 double obliq(std::int32_t jd, double fr) {
