@@ -350,7 +350,7 @@ Status date_work(double jd, std::int32_t centre, bool topocentric, bool need_sun
         double fraction = 0.0;
         split(jd, day, fraction);
         double dt = 0.0, tt = 0.0;
-        deltat(day, fraction, 16, dt, tt);
+        deltat(day, fraction, DeltaTDirection::UtToTt, dt, tt);
         w.ut_fraction = fraction - dt / 86400.0;
         if (need_sun) {
             bool inside = false;
@@ -538,7 +538,7 @@ Status ephem_body(std::int32_t number, const EphemDate& date, std::int32_t year,
             break;
         }
         case PositionKind::Astrometric:
-            lightt(object, sun, obs, dir, 1);
+            lightt(object, sun, obs, dir, LightTimeRates::Computed);
             break;
         case PositionKind::Apparent:
             appfirst(object, sun, obs, dir);

@@ -174,9 +174,9 @@ PackageInfo package_info_from(const PackageParams& p) {
     info.special = p.special;
     std::int32_t jd = 0;
     double f = 0;
-    caljd(p.first_year + 1, 1, 1, 0.0, jd, f, 1);
+    caljd(p.first_year + 1, 1, 1, 0.0, jd, f, DayStart::Civil);
     info.j1 = jd + f;
-    caljd(p.last_year, 1, 1, 0.0, jd, f, 1);
+    caljd(p.last_year, 1, 1, 0.0, jd, f, DayStart::Civil);
     info.j2 = jd + f;
     return info;
 }

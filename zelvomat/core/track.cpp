@@ -78,7 +78,7 @@ Result<TrackDirection> direction_at(const OrbitElements& el, double epoch_jd, do
     ZEL_TRY(major_state(BodyCode::Sun, BodyCode::Earth, jd, sun));
     const StateVector geocentre{};
     SkyDirection dir;
-    lightt(object, sun, geocentre, dir, 0);
+    lightt(object, sun, geocentre, dir, LightTimeRates::Kept);
     return TrackDirection{dir.ra, dir.dec};
 }
 

@@ -378,7 +378,7 @@ public:
     Status line(std::string_view text, io::RecordFile& result, std::int32_t& count) {
         const ParsedObservation& obs = parsed_observation();
         double dt = 0.0;
-        deltat(obs.jd, obs.jd_fraction, 16, dt, fr_tt_);
+        deltat(obs.jd, obs.jd_fraction, DeltaTDirection::UtToTt, dt, fr_tt_);
         jd_ = obs.jd;
         const double fr_ut = obs.jd_fraction;
         // The geocentric Sun at the TT date and the observer at the same instant.
@@ -474,7 +474,7 @@ private:
                  .ok())
             return ok_status();  // an orbit two-body motion cannot follow
         SkyDirection dir;
-        lightt(p, sun_, observer_, dir, 0);
+        lightt(p, sun_, observer_, dir, LightTimeRates::Kept);
         if (!std::isfinite(dir.ra) || !std::isfinite(dir.dec) || !std::isfinite(dir.dist)) return unplaceable(n, flags);
         // Declination, then right ascension times cos(observed Decl.).
         const double e = o2_ - dir.dec;

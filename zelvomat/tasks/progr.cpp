@@ -137,7 +137,7 @@ Result<RangeDate> range_date(const EphTaskRecord& rec, RecordField f) {
     d.tenth = t[point + 1] - '0';
     std::int32_t j = 0;
     double fr = 0.0;
-    caljd(year, month, day, d.tenth / 10.0, j, fr, 1);
+    caljd(year, month, day, d.tenth / 10.0, j, fr, DayStart::Civil);
     d.jd = j + fr;
     d.packed = year * 10000.0 + month * 100.0 + day + d.tenth / 10.0;
     return d;
@@ -1069,7 +1069,8 @@ Result<TaskObserver> task_observer(const EphTaskRecord& rec) {
     if (o.mode <= 3) {
         if (o.rho_cos_phi != 0.0) {
             double h = 0.0, lat = 0.0, lon = 0.0;
-            GEODESY(o.rho_cos_phi * kGeoAEarth, 0.0, o.rho_sin_phi * kGeoAEarth, 23, h, lat, lon);
+            GEODESY(o.rho_cos_phi * kGeoAEarth, 0.0, o.rho_sin_phi * kGeoAEarth, PointForm::Rectangular,
+                    PointForm::Geodetic, h, lat, lon);
             if (!std::isfinite(h) || !std::isfinite(lat))
                 return error_status("The observer's parallax constants place it too near the Earth's centre.");
             o.latitude_deg = lat / 3600.0;
@@ -1089,7 +1090,7 @@ Result<TaskObserver> task_observer(const EphTaskRecord& rec) {
         o.latitude_deg = *lat;
         o.height_m = *height;
         double x = 0.0, y = 0.0, z = 0.0;
-        GEODESY(o.height_m, o.latitude_deg * 3600.0, 0.0, 32, x, y, z);
+        GEODESY(o.height_m, o.latitude_deg * 3600.0, 0.0, PointForm::Geodetic, PointForm::Rectangular, x, y, z);
         o.rho_cos_phi = std::hypot(x, y) / kGeoAEarth;
         o.rho_sin_phi = z / kGeoAEarth;
     }
