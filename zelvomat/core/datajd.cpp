@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/corestate.h"
 #include "io/bytes.h"
 #include "io/errchan.h"
 #include "io/fields.h"
@@ -113,10 +114,7 @@ double jd_to_packed(double jd) {
     return static_cast<double>(t) / 1e5;
 }
 
-DeltaTTable& delta_t_table() {
-    static DeltaTTable table;
-    return table;
-}
+DeltaTTable& delta_t_table() { return core_state().delta_t; }
 
 Status load_delta_t(const std::string& path) {
     DeltaTTable& t = delta_t_table();

@@ -8,6 +8,7 @@
 // Earth-Moon barycentre referred to the mean ecliptic and equinox of date.
 #include <cmath>
 
+#include "core/corestate.h"
 #include "core/fallback.h"
 #include "core/frames.h"
 #include "core/setpar.h"
@@ -22,10 +23,7 @@ double dms(double deg, double min, double sec) { return (deg * 3600.0 + min * 60
 
 }  // namespace
 
-MoonSeries& moon_series() {
-    static MoonSeries m;
-    return m;
-}
+MoonSeries& moon_series() { return core_state().moon_series; }
 
 Status eaa(double jd, StateVector& state) {
     // Julian centuries from J2000.0.

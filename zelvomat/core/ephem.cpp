@@ -20,6 +20,7 @@
 #include <string>
 
 #include "core/apparent.h"
+#include "core/corestate.h"
 #include "core/datajd.h"
 #include "core/destate.h"
 #include "core/elmnt.h"
@@ -49,25 +50,13 @@ const Mat3 kB1950EquatorToEcliptic = {1.0, 0.0, 0.0, 0.0, 0.9174369523, -0.39788
 //   Mean equator to ecliptic of J2000.0 (obliquity 23 26' 21.448").
 const Mat3 kJ2000EquatorToEcliptic = {1.0, 0.0, 0.0, 0.0, 0.917482062, -0.3977771559, 0.0, 0.3977771559, 0.917482062};
 
-TaskOptions& task_options() {
-    static TaskOptions t;
-    return t;
-}
+TaskOptions& task_options() { return core_state().task_options; }
 
-CentreObject& centre_object() {
-    static CentreObject c;
-    return c;
-}
+CentreObject& centre_object() { return core_state().centre_object; }
 
-MinorPerturberElements& minor_perturber_elements() {
-    static MinorPerturberElements m;
-    return m;
-}
+MinorPerturberElements& minor_perturber_elements() { return core_state().minor_perturbers; }
 
-EphemState& ephem_state() {
-    static EphemState s;
-    return s;
-}
+EphemState& ephem_state() { return core_state().ephem; }
 
 Result<TaskOptions> task_options_from_texts(std::string_view form, std::string_view kind, std::string_view plane,
                                             std::string_view equinox, std::int32_t centre, std::string_view observer) {

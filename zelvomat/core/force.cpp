@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "core/corestate.h"
 #include "core/destate.h"
 #include "core/reade403.h"
 #include "core/setpar.h"
@@ -14,20 +15,11 @@
 
 namespace zelvomat {
 
-MotionModel& motion_model() {
-    static MotionModel m;
-    return m;
-}
+MotionModel& motion_model() { return core_state().motion; }
 
-IntegratedBodies& integrated_bodies() {
-    static IntegratedBodies b;
-    return b;
-}
+IntegratedBodies& integrated_bodies() { return core_state().integrated_bodies; }
 
-CometNongrav& comet_nongrav() {
-    static CometNongrav c;
-    return c;
-}
+CometNongrav& comet_nongrav() { return core_state().comet_nongrav; }
 
 int nongrav_slot(int own_body) {
     // With a minor-object centre and a major-body object the centre is the

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "core/catalog.h"
+#include "core/corestate.h"
 #include "core/elemcache.h"
 #include "core/setpar.h"
 #include "io/errchan.h"
@@ -15,15 +16,9 @@
 
 namespace zelvomat {
 
-DeCopies& de_copies() {
-    static DeCopies c;
-    return c;
-}
+DeCopies& de_copies() { return core_state().de_copies; }
 
-BodyTable& body_table() {
-    static BodyTable t;
-    return t;
-}
+BodyTable& body_table() { return core_state().body_table; }
 
 namespace {
 

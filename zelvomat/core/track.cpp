@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/apparent.h"
+#include "core/corestate.h"
 #include "core/datajd.h"
 #include "core/elmnt.h"
 #include "core/ephem2.h"
@@ -17,10 +18,7 @@
 
 namespace zelvomat {
 
-TrackStorage& track_storage() {
-    static TrackStorage t;
-    return t;
-}
+TrackStorage& track_storage() { return core_state().track; }
 
 double track_step(double span_days) {
     if (span_days > 200.0) return 30.0;

@@ -11,19 +11,14 @@
 #include "core/utils.h"
 #include "io/fields.h"
 #include "tasks/geodesy.h"
+#include "tasks/libstate.h"
 #include "tasks/obsline.h"
 
 namespace zelvomat {
 
-ParsedObservation& parsed_observation() {
-    static ParsedObservation obs;
-    return obs;
-}
+ParsedObservation& parsed_observation() { return library_state().parsed_observation; }
 
-CachedObservatory& cached_observatory() {
-    static CachedObservatory cache;
-    return cache;
-}
+CachedObservatory& cached_observatory() { return library_state().cached_observatory; }
 
 Result<double> read_angle_part(std::string_view field, int decimals) {
     const bool point = field.find('.') != std::string_view::npos;

@@ -11,16 +11,14 @@
 #include "io/fields.h"
 #include "io/files.h"
 #include "io/recfile.h"
+#include "tasks/libstate.h"
 #include "tasks/linecheck.h"
 #include "tasks/obsline.h"
 #include "zelvomat/zelvomat.h"
 
 namespace zelvomat {
 
-LineCheckState& line_check_state() {
-    static LineCheckState state;
-    return state;
-}
+LineCheckState& line_check_state() { return library_state().line_check; }
 
 namespace {
 

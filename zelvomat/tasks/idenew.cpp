@@ -60,6 +60,7 @@
 #include "io/fields.h"
 #include "io/files.h"
 #include "io/recfile.h"
+#include "tasks/libstate.h"
 #include "tasks/linecheck.h"
 #include "tasks/obsfiles.h"
 #include "tasks/obsline.h"
@@ -70,10 +71,7 @@
 
 namespace zelvomat {
 
-IdRunState& id_run_state() {
-    static IdRunState s;
-    return s;
-}
+IdRunState& id_run_state() { return library_state().id_run; }
 
 // ---- Window, residuals, records ------------------------------------------------
 

@@ -33,6 +33,7 @@
 #include "tasks/confl.h"
 #include "tasks/geodesy.h"
 #include "tasks/inpdat.h"
+#include "tasks/libstate.h"
 #include "tasks/obsfiles.h"
 #include "tasks/oppos.h"
 #include "tasks/outform.h"
@@ -44,10 +45,7 @@ namespace zelvomat {
 
 using namespace progr_detail;
 
-EphRunState& eph_run_state() {
-    static EphRunState s;
-    return s;
-}
+EphRunState& eph_run_state() { return library_state().eph_run; }
 
 // ---- Progress -----------------------------------------------------------------
 
