@@ -32,6 +32,7 @@ QtPrintDialogService& qt_service() {
 
 bool Printable::onPreparePrinting(PrintInfo&) { return true; }
 void Printable::onEndPrinting(const PrintInfo&) {}
+void Printable::onPreparePrinter(QPrinter&) {}
 
 PaperKind paper_kind(const QPrinter& printer) {
     switch (printer.pageLayout().pageSize().id()) {
@@ -122,6 +123,7 @@ void describe_page(const QPrinter& printer, PrintInfo& info) {
 }  // namespace
 
 int printJob(Printable& p, QPrinter& printer, PrintInfo info) {
+    p.onPreparePrinter(printer);
     describe_page(printer, info);
     p.onBeginPrinting(info);
     const int first = std::max({1, info.minPage, info.fromPage});

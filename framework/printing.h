@@ -50,6 +50,9 @@ public:
     virtual ~Printable() = default;
     // Before the print dialog or the preview; false cancels the job.
     virtual bool onPreparePrinting(PrintInfo& info);
+    // The printer of the job before its page is read (after the print
+    // dialog): a view that prints in one orientation only sets it here.
+    virtual void onPreparePrinter(QPrinter& printer);
     // The printer is known: set info.maxPage (0 prints nothing).
     virtual void onBeginPrinting(PrintInfo& info) = 0;
     virtual void onPrint(QPainter& painter, const PrintInfo& info) = 0;
@@ -106,9 +109,10 @@ private:
     PrintDialogService* previous_;
 };
 
-// The job on printer: onBeginPrinting with the printer's page, then the
-// pages of info's range within 1 .. maxPage, then onEndPrinting. The pages
-// printed (0 when the range holds none; nothing is opened then).
+// The job on printer: onPreparePrinter, onBeginPrinting with the printer's
+// page, then the pages of info's range within 1 .. maxPage, then
+// onEndPrinting. The pages printed (0 when the range holds none; nothing is
+// opened then).
 int printJob(Printable& p, QPrinter& printer, PrintInfo info);
 // File|Print: onPreparePrinting, the print dialog over the shared printer,
 // the job. The pages printed.

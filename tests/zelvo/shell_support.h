@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/messages.h"
 #include "library.h"
 #include "zelvomat/support.h"
 #include "zelvomat/zelvomat.h"
@@ -139,10 +140,18 @@ public:
         sepObs = obs;
         count = sepCount;
     }
+    // A failure of the ephemeris run: the driver ends at once with this
+    // message, shown as the program's library shows it.
+    std::string progrError;
     void progr(int& cont, int& interrupted, int& percent, zelvo::ProgressStepCallback cb) override {
         calls.push_back("progr");
         if (onRun) onRun();
         interrupted = 0;
+        lastErrorText = progrError;
+        if (!progrError.empty()) {
+            fw::message(progrError, fw::Buttons::Ok, fw::Icon::Warning);
+            return;
+        }
         while (percent < 100) {
             const int step = percent == 0 ? 1 : 33;
             percent = std::min(100, percent + step);

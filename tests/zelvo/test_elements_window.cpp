@@ -13,6 +13,7 @@
 #include <QPrinter>
 #include <QScrollBar>
 #include <QTimer>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 
@@ -24,6 +25,7 @@
 #include "framework/filedialogs.h"
 #include "framework/ids.h"
 #include "framework/messages.h"
+#include "framework/printing.h"
 #include "shell_support.h"
 #include "zelvomat/small_package.h"
 
@@ -152,6 +154,27 @@ TEST(ElementWindows, QueryListSortExportAndBackToTheQuery) {
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, "Can't create file " + nowhere);
     boxes.shown.clear();
+
+    // File|Print of the window: each object on two lines of the print file,
+    // 30 print lines a page on A4; Print Setup is the program's.
+    {
+        fw::ScriptedPrintDialogService dialogs;
+        fw::ScopedPrintDialogService useDialogs{dialogs};
+        QPrinter& printer = fw::sharedPrinter();
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(linked.work.dir_slash() + "near.pdf"));
+        dialogs.printAnswers.push_back(std::make_pair(1, 0));
+        ASSERT_TRUE(app.routeCommand(fw::ids::kFilePrint));
+        EXPECT_EQ(dialogs.printAsked, 1);
+        const auto printLines = read_lines(linked.work.path() / "result.el4");
+        ASSERT_EQ(printLines.size(), 2u * static_cast<std::size_t>(list.count()));
+        EXPECT_EQ(printLines[0].substr(0, 16), "   433 Eros     ");
+        EXPECT_GT(fs::file_size(linked.work.path() / "near.pdf"), 1000u);
+        ASSERT_TRUE(app.routeCommand(fw::ids::kFilePrintSetup));
+        EXPECT_EQ(dialogs.setupAsked, 1);
+        printer.setOutputFileName(QString());
+        EXPECT_TRUE(boxes.shown.empty());
+    }
 
     // Closing the list brings the query back, with the planet by its name.
     std::string objectShown;
@@ -299,6 +322,109 @@ TEST(ElementWindows, PrintFileAndPages) {
     view.printPage(painter, 1, image.rect());
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(boxes.shown[1].text, "Warning: result file not found ore open by another program");
+}
+
+// A print dialog that notes whether the print file was there when it was
+// asked, and answers from a queue (Cancel when empty).
+struct CheckingPrintDialogs final : fw::PrintDialogService {
+    fs::path printFile;
+    std::vector<bool> fileWhenAsked;
+    std::deque<std::optional<std::pair<int, int>>> answers;
+    bool askPrint(QPrinter&, fw::PrintInfo& info) override {
+        fileWhenAsked.push_back(fs::exists(printFile));
+        std::optional<std::pair<int, int>> a;
+        if (!answers.empty()) {
+            a = answers.front();
+            answers.pop_front();
+        }
+        if (!a) return false;
+        info.fromPage = a->first;
+        info.toPage = a->second;
+        return true;
+    }
+    bool askSetup(QPrinter&) override { return false; }
+};
+
+// File|Print and File|Print Preview of the list on the program's printer: the
+// print file is written once the dialog is accepted, the pages are landscape,
+// the printer keeps its orientation for the other windows, a print file that
+// cannot be made stops the job.
+TEST(ElementWindows, PrintAndPreviewOnTheProgramsPrinter) {
+    fw::ScriptedMessageService boxes;
+    fw::ScopedMessageService useBoxes{boxes};
+    FixtureWindow w(40);
+    element_state(w.ctx).query.QueryFunctionCode = 4;
+    CElView view(w.ctx, w.lib);
+    ASSERT_NE(view.createWidget(&w.parent), nullptr);
+    const fs::path printFile = w.cat.work.path() / "result.el4";
+    const fs::path pdf = w.cat.work.path() / "list.pdf";
+    QPrinter& printer = fw::sharedPrinter();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(pdf.string()));
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Portrait);
+    CheckingPrintDialogs dialogs;
+    dialogs.printFile = printFile;
+    fw::ScopedPrintDialogService useDialogs{dialogs};
+
+    // Cancelled: nothing is written.
+    EXPECT_EQ(view.OnFilePrint(), 0);
+    EXPECT_EQ(dialogs.fileWhenAsked, std::vector<bool>{false});
+    EXPECT_FALSE(fs::exists(printFile));
+    EXPECT_FALSE(fs::exists(pdf));
+
+    // Pages 2 to the last of 80 print lines on A4: 3 pages of 30.
+    dialogs.answers.push_back(std::make_pair(2, 0));
+    EXPECT_EQ(view.OnFilePrint(), 2);
+    EXPECT_EQ(dialogs.fileWhenAsked, (std::vector<bool>{false, false}));
+    EXPECT_EQ(read_lines(printFile).size(), 80u);
+    EXPECT_GT(fs::file_size(pdf), 1000u);
+    EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Portrait);
+    EXPECT_TRUE(boxes.shown.empty());
+    // Printed directly: every page, no dialog.
+    EXPECT_EQ(view.OnFilePrintDirect(), 3);
+    EXPECT_EQ(dialogs.fileWhenAsked.size(), 2u);
+    EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Portrait);
+
+    // The preview: the same 3 pages in landscape; its Print goes through the
+    // print dialog.
+    int pages = 0;
+    bool landscape = false;
+    QTimer::singleShot(0, [&] {
+        auto* preview = dynamic_cast<fw::PrintPreviewWindow*>(QApplication::activeModalWidget());
+        ASSERT_NE(preview, nullptr);
+        pages = preview->pageCount();
+        landscape = printer.pageLayout().orientation() == QPageLayout::Landscape;
+        preview->print();
+    });
+    dialogs.answers.push_back(std::make_pair(1, 1));
+    view.OnFilePrintPreview();
+    EXPECT_EQ(pages, 3);
+    EXPECT_TRUE(landscape);
+    EXPECT_EQ(dialogs.fileWhenAsked.size(), 3u);
+    EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Portrait);
+
+    // A3: 44 print lines a page (both lines of an object together), and the
+    // paper warning once.
+    printer.setPageSize(QPageSize(QPageSize::A3));
+    dialogs.answers.push_back(std::make_pair(1, 0));
+    EXPECT_EQ(view.OnFilePrint(), 2);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, kPaperWarning);
+    boxes.shown.clear();
+
+    // The print file cannot be made: the message, and no page.
+    fs::remove(printFile);
+    fs::create_directory(printFile);
+    fs::remove(pdf);
+    dialogs.answers.push_back(std::make_pair(1, 0));
+    EXPECT_EQ(view.OnFilePrint(), 0);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "Can't create file result.el4");
+    EXPECT_FALSE(fs::exists(pdf));
+
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setOutputFileName(QString());
 }
 
 }  // namespace

@@ -22,6 +22,7 @@
 #include "app.h"
 #include "commands.h"
 #include "ephdialog.h"
+#include "ephresult.h"
 #include "ephsetup.h"
 #include "framework/cp1252.h"
 #include "framework/messages.h"
@@ -1022,6 +1023,59 @@ TEST(EphCommand, RunOpensTheResultWithItsHeader) {
     EXPECT_EQ(pkg.lib.calls.back(), "progr");
     EXPECT_TRUE(boxes.shown.empty());
     fw::setMessageTitle("ZELVO-21");
+}
+
+// A run that the library ends on an error: the error is the only message,
+// no result window opens (neither the program's own nor another opener's),
+// the earlier result is gone and the set-up does not come back by itself.
+TEST(EphCommand, AFailedRunShowsTheErrorAndOpensNothing) {
+    for (const bool ownWindow : {true, false}) {
+        SCOPED_TRACE(ownWindow ? "the program's window" : "an opener");
+        struct Opener : EphemerisResultOpener {
+            int opened = 0;
+            void openEphemerisResult(const std::string&) override { ++opened; }
+        } opener;
+        zeltest::Package pkg;
+        fw::ScriptedMessageService boxes;
+        fw::ScopedMessageService use{boxes};
+        TaskApp app{pkg.lib, pkg.work.dir_slash() + "bin/"};
+        ASSERT_TRUE(app.initInstance());
+        if (!ownWindow) app.setEphemerisResultOpener(&opener);
+        int reopened = 0;
+        SetEphemerisReopenHandler(app.context(), [&] { ++reopened; });
+        ASSERT_TRUE(zelvomat::save_eph_task(EphTaskRecord::defaults()).ok());
+        zeltest::write_text("result.ep4", std::string(82, 'x'));
+        pkg.lib.progrError = "Error: the planetary ephemeris file cannot be read";
+        QTimer::singleShot(0, [] {
+            auto* dlg = dynamic_cast<CEphTaskDlg*>(QApplication::activeModalWidget());
+            ASSERT_NE(dlg, nullptr);
+            dlg->runPressed();
+        });
+        EXPECT_TRUE(app.routeCommand(cmd::kTasksEphemerides));
+        EXPECT_EQ(pkg.lib.calls.back(), "progr");
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_EQ(boxes.shown[0].text, "Error: the planetary ephemeris file cannot be read");
+        EXPECT_TRUE(app.frame()->childFrames().empty());
+        EXPECT_EQ(opener.opened, 0);
+        EXPECT_EQ(app.context().CalcInterrupted, 0);
+        EXPECT_FALSE(fs::exists("result.ep4"));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(reopened, 0);
+
+        // The next run that succeeds opens its result.
+        pkg.lib.progrError.clear();
+        pkg.lib.onRun = [] { zeltest::write_text("result.ep4", std::string(80, ' ') + "\r\n"); };
+        QTimer::singleShot(0, [] {
+            auto* dlg = dynamic_cast<CEphTaskDlg*>(QApplication::activeModalWidget());
+            ASSERT_NE(dlg, nullptr);
+            dlg->runPressed();
+        });
+        EXPECT_TRUE(app.routeCommand(cmd::kTasksEphemerides));
+        EXPECT_EQ(ownWindow ? static_cast<int>(app.frame()->childFrames().size()) : opener.opened, 1);
+        EXPECT_TRUE(app.context().EphemerisMode);
+        app.context().EphemerisMode = false;
+        fw::setMessageTitle("ZELVO-21");
+    }
 }
 
 }  // namespace

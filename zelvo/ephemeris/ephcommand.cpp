@@ -33,6 +33,11 @@ void TaskApp::OnTasksEphemerides() {
     if (dlg.doModal() != fw::kIdOk) return;
     restoreWorkDir();
     const std::string result = dlg.RunEphemerisComputation();
+    if (result.empty()) {
+        // The failure was shown; there is no result to open.
+        if (frame() != nullptr) frame()->ResetStatusPanes();
+        return;
+    }
     if (resultOpener_ == nullptr) {
         // The program's own window: it reads the header and keeps the run's
         // counters for its Continue.

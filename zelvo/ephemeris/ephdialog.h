@@ -69,7 +69,8 @@ public:
     ~CEphTaskDlg() override;
 
     eph::EphSetup& setup() { return *setup_; }
-    // The result file of the last run ("result.ep4").
+    // The result file of the last run ("result.ep4"; empty after a run that
+    // failed).
     std::string OutputFileName;
     std::string RunEphemerisComputation();
 

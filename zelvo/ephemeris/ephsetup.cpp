@@ -222,14 +222,18 @@ void EphSetup::StoreTaskRecord() {
 
 std::string EphSetup::RunEphemerisComputation() {
     const std::string result(zelvomat::files::kEphemerisResult);
-    std::remove(result.c_str());
     ctx.EphRun = {0, 2, 0};
-    const bool ran = RunWithProgress(1, 100, 1, 1, [this] {
+    std::string error;
+    const bool ran = RunWithProgress(1, 100, 1, 1, [&] {
+        std::remove(result.c_str());
         lib.progr(ctx.EphRun.cont, ctx.EphRun.interrupted, ctx.EphRun.percent, ProgressStepBy);
+        error = lib.lastError();
     });
-    if (!ran) ctx.EphRun.interrupted = 0;
+    if (!ran || !error.empty()) ctx.EphRun.interrupted = 0;
     ctx.CalcInterrupted = ctx.EphRun.interrupted != 0 ? 1 : 0;
-    return result;
+    // A run that did not start or ended on the library's error (shown by the
+    // call) has no result to show.
+    return ran && error.empty() ? result : std::string();
 }
 
 }  // namespace zelvo::eph

@@ -284,7 +284,8 @@ public:
     void StoreTaskRecord();
 
     // Deletes "result.ep4" and runs the library's ephemeris driver with the
-    // progress dialog; the result file's name.
+    // progress dialog; the result file's name, empty when the run could not
+    // start or the library reported a failure.
     std::string RunEphemerisComputation();
 
     std::string codeKey() const { return frame.coordinateCode() + frame.planeCode() + frame.outputCode(); }

@@ -328,6 +328,9 @@ CElDoc::CElDoc(AppContext& ctx) : ctx_(ctx) {
 CElView::CElView(AppContext& ctx, Library& lib) : ctx_(ctx), lib_(lib) {
     onCommandId(kFileSaveAs, [this] { OnFileSaveAs(); });
     onCommandId(cmd::kElTaskInfo, [this] { OnTaskInfo(); });
+    onCommandId(kFilePrint, [this] { OnFilePrint(); });
+    onCommandId(kFilePrintPreview, [this] { OnFilePrintPreview(); });
+    onCommandId(cmd::kFilePrintDirect, [this] { OnFilePrintDirect(); });
     onCommandId(kHelp, [this] { fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), help::kElementList); });
     onUpdateId(kIndicatorRec, [this](fw::CommandUI& ui) { ui.setText("Cur " + std::to_string(currentRow_ + 1)); });
     onUpdateId(kIndicatorCaps, [this](fw::CommandUI& ui) { ui.setText("Num " + std::to_string(rowCount())); });
@@ -479,23 +482,6 @@ bool CElView::writePrintFile() {
     return true;
 }
 
-namespace {
-
-PaperKind paper_kind(const QPrinter& printer) {
-    switch (printer.pageLayout().pageSize().id()) {
-        case QPageSize::A4:
-            return PaperKind::A4;
-        case QPageSize::A3:
-            return PaperKind::A3;
-        case QPageSize::A5:
-            return PaperKind::A5;
-        default:
-            return PaperKind::Other;
-    }
-}
-
-}  // namespace
-
 void CElView::drawPage(QPainter& painter, const PrintPage& page) {
     // The 115 characters of the widest line fit the page, the lines their
     // height.
@@ -518,9 +504,10 @@ int CElView::pageCount(PaperKind paper) const {
 int CElView::beginPrinting(PaperKind paper) {
     if (!list_ || !writePrintFile()) return 0;
     printPaper_ = paper;
-    if (paper != PaperKind::A4) fw::message(kPaperWarning);
     missingShown_ = false;
-    return pageCount(paper);
+    const int pages = pageCount(paper);
+    if (pages > 0 && paper != PaperKind::A4) fw::message(kPaperWarning);
+    return pages;
 }
 
 void CElView::printPage(QPainter& painter, int page, const QRect& area) {
@@ -535,22 +522,59 @@ void CElView::printPage(QPainter& painter, int page, const QRect& area) {
              layout_element_page(page, area.width(), area.height(), perPage, list_head(*list_, ctx_.EpochText), lines));
 }
 
+bool CElView::onPreparePrinting(fw::PrintInfo& info) {
+    info.minPage = 1;
+    return list_ != nullptr;
+}
+
+void CElView::onPreparePrinter(QPrinter& printer) { printer.setPageOrientation(QPageLayout::Landscape); }
+
+void CElView::onBeginPrinting(fw::PrintInfo& info) { info.maxPage = beginPrinting(info.paper); }
+
+void CElView::onPrint(QPainter& painter, const fw::PrintInfo& info) {
+    printPage(painter, info.currentPage, info.pageRect);
+}
+
 int CElView::printTo(QPrinter& printer, int first, int last) {
-    printer.setPageOrientation(QPageLayout::Landscape);
-    const int pages = beginPrinting(paper_kind(printer));
-    if (first <= 0) first = 1;
-    if (last <= 0 || last > pages) last = pages;
-    QPainter painter;
-    if (pages == 0 || first > last || !painter.begin(&printer)) return 0;
-    const QRect area(QPoint(0, 0), printer.pageLayout().paintRectPixels(printer.resolution()).size());
-    int printed = 0;
-    for (int p = first; p <= last; ++p) {
-        if (printed > 0) printer.newPage();
-        printPage(painter, p, area);
-        ++printed;
-    }
-    painter.end();
-    return printed;
+    fw::PrintInfo info;
+    if (!onPreparePrinting(info)) return 0;
+    info.fromPage = std::max(1, first);
+    info.toPage = std::max(0, last);
+    return fw::printJob(*this, printer, info);
+}
+
+namespace {
+
+// The orientation of the program's printer, given back when the element
+// list's job (which turns it to landscape) has ended.
+class KeepOrientation {
+public:
+    KeepOrientation() : orientation_(fw::sharedPrinter().pageLayout().orientation()) {}
+    ~KeepOrientation() { fw::sharedPrinter().setPageOrientation(orientation_); }
+    KeepOrientation(const KeepOrientation&) = delete;
+    KeepOrientation& operator=(const KeepOrientation&) = delete;
+
+private:
+    QPageLayout::Orientation orientation_;
+};
+
+}  // namespace
+
+int CElView::OnFilePrint() {
+    KeepOrientation keep;
+    return fw::printWithDialog(*this);
+}
+
+int CElView::OnFilePrintDirect() {
+    KeepOrientation keep;
+    fw::PrintInfo info;
+    if (!onPreparePrinting(info)) return 0;
+    return fw::printJob(*this, fw::sharedPrinter(), info);
+}
+
+void CElView::OnFilePrintPreview() {
+    KeepOrientation keep;
+    fw::printPreview(*this, widget_);
 }
 
 // ---- Program hooks ------------------------------------------------------------------

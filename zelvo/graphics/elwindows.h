@@ -1,7 +1,8 @@
 // The windows of the element catalogue task: the query dialog "Select
 // elements" (CElSelectDlg), and the element list window (document CElDoc,
 // view CElView of the template "Elements") with its sorting popup, Task
-// Info, text export and the drawing of its printed pages. The rules live in
+// Info, text export, and its print and print preview through the program's
+// printer (printing.h). The rules live in
 // the plain classes of elquery.h, ellist.h and elexport.h; these classes only
 // show them.
 #pragma once
@@ -21,6 +22,7 @@
 #include "framework/dialog.h"
 #include "framework/document.h"
 #include "framework/multilist.h"
+#include "framework/printing.h"
 #include "framework/resources.h"
 #include "framework/view.h"
 #include "library.h"
@@ -133,7 +135,7 @@ private:
     AppContext& ctx_;
 };
 
-class CElView final : public fw::View, public fw::ListSource {
+class CElView final : public fw::View, public fw::ListSource, public fw::Printable {
 public:
     CElView(AppContext& ctx, Library& lib);
     ~CElView() override;
@@ -157,12 +159,20 @@ public:
     void sortColumn(int column, bool ascending);
     void OnFileSaveAs();
     void OnTaskInfo();
+    // File|Print and File|Print Preview on the program's printer, always in
+    // landscape; the printer keeps the orientation it had for later jobs.
+    // The pages printed. OnFilePrintDirect prints every page without the
+    // print dialog.
+    int OnFilePrint();
+    int OnFilePrintDirect();
+    void OnFilePrintPreview();
+
     // Printing, in the steps of a print job. beginPrinting: the paper is
     // known (the print dialog was accepted): the print file "result.el4" of
-    // the working directory is written (false after the message when it
-    // cannot be) and the pages of the job counted (0 for none); on paper other
-    // than A4 a warning is shown once. printPage: page (from 1) drawn from
-    // the print file into the printable area of painter.
+    // the working directory is written (0 after the message when it cannot
+    // be) and the pages of the job counted (0 for none); on paper other than
+    // A4 a warning is shown once when there are pages. printPage: page (from
+    // 1) drawn from the print file into the printable area of painter.
     bool writePrintFile();
     int beginPrinting(PaperKind paper);
     void printPage(QPainter& painter, int page, const QRect& area);
@@ -171,6 +181,14 @@ public:
     int printTo(QPrinter& printer, int first = 0, int last = 0);
     // Pages of the print on a paper.
     int pageCount(PaperKind paper) const;
+
+    // The print hooks: the first page is 1 and nothing is written before
+    // the print dialog; the printer is turned to landscape; the print file
+    // and the page count; one page.
+    bool onPreparePrinting(fw::PrintInfo& info) override;
+    void onPreparePrinter(QPrinter& printer) override;
+    void onBeginPrinting(fw::PrintInfo& info) override;
+    void onPrint(QPainter& painter, const fw::PrintInfo& info) override;
 
     // The popup's choice (cmd::kSortUp, cmd::kSortDown, 0 for none); the
     // program shows menu 106 under the header.
