@@ -33,6 +33,7 @@
 #include "core/reade403.h"
 #include "core/setpar.h"
 #include "support.h"
+#include "tasks/libstate.h"
 #include "yearly_fixture.h"
 
 using namespace zelvomat;
@@ -150,27 +151,8 @@ protected:
             OrbitElements::from(kVesta.data())};
     }
     void TearDown() override { reset(); }
-    static void reset() {
-        de_close();
-        de_state() = {};
-        de_copies() = {};
-        catclose();
-        catalogue_state() = {};
-        package_info() = {};
-        data_paths() = {};
-        element_cache() = {};
-        motion_model() = {};
-        integrated_bodies() = {};
-        comet_nongrav() = {};
-        task_options() = {};
-        centre_object() = {};
-        minor_perturber_elements() = {};
-        ephem_state() = {};
-        observer_site() = {};
-        delta_t_table() = {};
-        planet_elements() = {};
-        moon_series() = {};
-    }
+    // The whole library state, files closed, in one call.
+    static void reset() { library_state().reset(); }
     void options(const char* form, const char* kind, const char* plane, const char* equinox, int centre,
                  const char* observer) {
         auto t = task_options_from_texts(form, kind, plane, equinox, centre, observer);
