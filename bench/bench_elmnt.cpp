@@ -36,7 +36,7 @@ constexpr int kLastYear = 2024;
 double jd_of(int y, int m, int d) {
     std::int32_t j = 0;
     double f = 0;
-    zelvomat::caljd(y, m, d, 0.0, j, f, 1);
+    zelvomat::caljd(y, m, d, 0.0, j, f, zelvomat::DayStart::Civil);
     return j + f;
 }
 

@@ -14,8 +14,9 @@ void BM_RectangularToGeodetic(benchmark::State& state) {
     double lat = -89.0;
     for (auto _ : state) {
         double x = 0, y = 0, z = 0, h = 0, phi = 0, lon = 0;
-        zelvomat::GEODESY(1500.0, lat * 3600.0, 3600.0, 32, x, y, z);
-        zelvomat::GEODESY(x, y, z, 23, h, phi, lon);
+        zelvomat::GEODESY(1500.0, lat * 3600.0, 3600.0, zelvomat::PointForm::Geodetic, zelvomat::PointForm::Rectangular,
+                          x, y, z);
+        zelvomat::GEODESY(x, y, z, zelvomat::PointForm::Rectangular, zelvomat::PointForm::Geodetic, h, phi, lon);
         benchmark::DoNotOptimize(h);
         lat = lat > 89.0 ? -89.0 : lat + 0.7;
     }

@@ -99,7 +99,7 @@ Night& night() {
         // Objects with an opposition within 60 days of the night.
         std::int32_t day0 = 0;
         double f0 = 0.0;
-        caljd(2025, 3, 20, 0.875, day0, f0, 1);  // 21h UT
+        caljd(2025, 3, 20, 0.875, day0, f0, DayStart::Civil);  // 21h UT
         const double jd0 = day0 + f0;
         OppositionFile file;
         std::int32_t rec = 0, err = 0;
@@ -132,7 +132,7 @@ Night& night() {
             const std::int32_t n = objects[j].number;
             const double ut = f0 + 0.25 * made / kLines;  // 21h .. 3h
             double dt = 0.0, tt = 0.0;
-            deltat(day0, ut, 16, dt, tt);
+            deltat(day0, ut, DeltaTDirection::UtToTt, dt, tt);
             auto el = catelem(n);
             StateVector p{};
             if (!el || !reade403(day0, tt * 86400.0).ok()) continue;
@@ -147,7 +147,7 @@ Night& night() {
             // Observatory 000, Greenwich.
             const StateVector c = obsvec_j2000(day0, tt, ut, 0.0, 0.62411 * kParallaxScale, 0.77873 * kParallaxScale);
             SkyDirection dir;
-            lightt(p, sun, c, dir, 0);
+            lightt(p, sun, c, dir, LightTimeRates::Kept);
             // Inside the predicted half width h (the driver searches wider).
             const OppositionWindow w = observation_window(day0 + ut, dir.ra, sun[0], sun[1]);
             if (!(std::fabs(objects[j].jd - (day0 + ut + w.shift)) <= w.half)) continue;

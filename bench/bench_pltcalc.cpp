@@ -95,7 +95,7 @@ std::vector<std::string> plates(double offset_deg) {
         for (int mo = 3; mo <= 10; ++mo) {
             std::int32_t jd = 0;
             double fr = 0;
-            caljd(y, mo, 5, 0.5, jd, fr, 1);
+            caljd(y, mo, 5, 0.5, jd, fr, DayStart::Civil);
             // Mean longitude of the Sun (degrees), good to a degree or two.
             const double t = static_cast<double>(jd) + fr - 2451545.0;
             const double sun = 280.46 + 0.9856474 * t;

@@ -1,8 +1,8 @@
 // Command and control ids shared by the whole program.
 //
-// The standard commands keep the numbers of the Windows class framework that
-// the program's menus, toolbars and accelerator tables were designed with, so
-// that a menu item, a toolbar button and an update handler meet on one id.
+// A menu item, a toolbar button, an accelerator and an update handler meet on
+// one id; the standard commands have fixed numbers that the menus, toolbars
+// and accelerator tables of every window share.
 #pragma once
 
 namespace fw::ids {

@@ -15,6 +15,7 @@ packages=(
   qt6-base-dev fonts-liberation xvfb xauth
   libx11-dev
   libuemf-dev
+  locales
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -25,4 +26,11 @@ if ((${#missing[@]})); then
   [ "$(id -u)" -eq 0 ] || SUDO="sudo"
   $SUDO apt-get update
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+# The tests read numbers under a locale with a decimal comma (de_DE.UTF-8):
+# generated here when the system does not have it yet.
+if ! locale -a 2>/dev/null | grep -qix 'de_DE.utf8'; then
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  $SUDO localedef -i de_DE -c -f UTF-8 de_DE.UTF-8
 fi

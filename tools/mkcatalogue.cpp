@@ -201,7 +201,7 @@ bool packed_epoch(std::string_view t, double& jd) {
     if (month < 1 || month > 12 || day < 1 || day > 31) return false;
     std::int32_t d = 0;
     double f = 0.0;
-    caljd(year, month, day, 0.0, d, f, 1);
+    caljd(year, month, day, 0.0, d, f, DayStart::Civil);
     jd = d + f;
     return true;
 }

@@ -67,11 +67,10 @@
 // limit, and a year that would hold more sets is refused with a message that
 // names the options.
 //
-// Both modes share the objects out among N worker processes (the library's
-// integration state is static, one integration per process; default: the
-// number of processors), which write their results to scratch files beside
-// OUT_VALUES; the first process assembles them.
-#include <sys/wait.h>
+// Both modes share the objects out among N worker threads (each with a
+// library state of its own; default: the number of processors), which write
+// their results to scratch files beside OUT_VALUES; the main thread
+// assembles them.
 #include <unistd.h>
 
 #include <algorithm>
@@ -83,9 +82,11 @@
 #include <fstream>
 #include <limits>
 #include <map>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/catalog.h"
@@ -102,6 +103,7 @@
 #include "io/fields.h"
 #include "io/files.h"
 #include "io/recfile.h"
+#include "tasks/libstate.h"
 #include "tasks/oppos.h"
 
 using namespace zelvomat;
@@ -235,7 +237,7 @@ void setup_model(double t_ref, int own, std::int32_t number) {
     integrated_bodies().count = own;
 }
 
-std::int64_t g_force_evaluations = 0;
+thread_local std::int64_t g_force_evaluations = 0;  // of the calling thread
 
 // Integrates the bodies of x, v (3 components each) from jd0 to jd1.
 // size: 0, or the sequence size that the previous call of a chain of stops
@@ -287,35 +289,33 @@ bool elements_of(const std::vector<double>& x, const std::vector<double>& v, int
     return stateel(0.0, s, el, kObliquityJ2000).ok();
 }
 
-// ---- Worker processes ------------------------------------------------------------------
+// ---- Workers ---------------------------------------------------------------------------
 
-// Runs work(part, parts) in `parts` processes (in this one when parts = 1)
-// and waits for them.
+// Runs work(part, parts) in `parts` threads of this process (in this thread
+// when parts = 1) and waits for them. Each thread works on a LibraryState of
+// its own with the span of the planetary ephemeris file of this thread's and
+// the file opened anew, so that the integrations do not meet.
 template <class F>
 void run_parts(int parts, F&& work) {
     if (parts <= 1) {
         work(0, 1);
         return;
     }
-    std::fflush(stdout);
-    std::fflush(stderr);
-    std::vector<pid_t> pids;
-    for (int p = 0; p < parts; ++p) {
-        const pid_t pid = fork();
-        if (pid < 0) die("cannot start a worker process");
-        if (pid == 0) {
+    const DeState& de = de_state();
+    const std::string ephemeris = de.file ? de.file->path() : std::string();
+    const double first_jd = de.first_jd, last_jd = de.last_jd;
+    std::vector<std::thread> threads;
+    for (int p = 0; p < parts; ++p)
+        threads.emplace_back([&, p] {
+            auto own = std::make_unique<LibraryState>();
+            ScopedLibraryState use(*own);
+            de_state().first_jd = first_jd;
+            de_state().last_jd = last_jd;
+            if (!ephemeris.empty())
+                if (Status s = de_open(ephemeris); !s) die(s.message());
             work(p, parts);
-            std::fflush(stderr);
-            _exit(0);
-        }
-        pids.push_back(pid);
-    }
-    bool failed = false;
-    for (pid_t pid : pids) {
-        int status = 0;
-        if (waitpid(pid, &status, 0) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) failed = true;
-    }
-    if (failed) die("a worker process failed");
+        });
+    for (std::thread& t : threads) t.join();
 }
 
 std::string part_path(const std::string& out_values, int part) { return out_values + ".part" + std::to_string(part); }
@@ -368,7 +368,7 @@ void open_ephemeris(const std::string& dir, const Values& values) {
 double jan1(int year) {
     std::int32_t jd = 0;
     double fr = 0.0;
-    caljd(year, 1, 1, 0.0, jd, fr, 1);
+    caljd(year, 1, 1, 0.0, jd, fr, DayStart::Civil);
     return jd + fr;
 }
 
@@ -548,7 +548,7 @@ int run_epoch(const std::string& dir, const std::string& out_values, double epoc
 
     write_values(out_values, epoch_values(epoch, first_year, last_year, pert_new));
     std::fprintf(stderr,
-                 "mkyearly: %zu objects integrated from JD %.1f to JD %.1f in %.1f s with %d processes "
+                 "mkyearly: %zu objects integrated from JD %.1f to JD %.1f in %.1f s with %d threads "
                  "(%lld force evaluations)\n",
                  list.size(), source, epoch, seconds_since(t_start), std::max(jobs, 1),
                  static_cast<long long>(evaluations));
@@ -791,7 +791,7 @@ int run_years(const std::string& dir, const std::string& out_values, const Value
     vals << "\n";
     write_values(out_values, vals.str());
     std::fprintf(stderr,
-                 "mkyearly: yearly files %d-%d for %zu objects in %.1f s with %d processes (%lld force evaluations)\n",
+                 "mkyearly: yearly files %d-%d for %zu objects in %.1f s with %d threads (%lld force evaluations)\n",
                  first_year, last_year, list.size(), seconds_since(t_start), std::max(jobs, 1),
                  static_cast<long long>(evaluations));
     return 0;

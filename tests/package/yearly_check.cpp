@@ -45,7 +45,7 @@ std::string package_dir() {
 double jan1(int year) {
     std::int32_t jd = 0;
     double fr = 0.0;
-    caljd(year, 1, 1, 0.0, jd, fr, 1);
+    caljd(year, 1, 1, 0.0, jd, fr, DayStart::Civil);
     return jd + fr;
 }
 

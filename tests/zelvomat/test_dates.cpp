@@ -37,7 +37,7 @@ TEST(Calendar, CaljdAndJdcalAgreeWithErfa1800To2100) {
         const double f = std::floor(frac(rng) * 1e6) / 1e6;
         std::int32_t jd = 0;
         double jf = 0;
-        caljd(y, m, d, f, jd, jf, 1);
+        caljd(y, m, d, f, jd, jf, DayStart::Civil);
         ASSERT_NEAR(jd + jf, erfa_jd(y, m, d, f), 1e-9) << y << "-" << m << "-" << d;  // 1e-9 d: double sum
         ASSERT_GE(jf, 0.0);
         ASSERT_LT(jf, 1.0);
@@ -54,19 +54,19 @@ TEST(Calendar, CaljdAndJdcalAgreeWithErfa1800To2100) {
 TEST(Calendar, ModesAndKnownDates) {
     std::int32_t jd = 0;
     double f = 0;
-    caljd(2000, 1, 1, 0.5, jd, f, 2);
+    caljd(2000, 1, 1, 0.5, jd, f, DayStart::Astronomical);
     EXPECT_EQ(jd, 2451545);
     EXPECT_EQ(f, 0.5);
-    caljd(2000, 1, 1, 0.5, jd, f, 1);
+    caljd(2000, 1, 1, 0.5, jd, f, DayStart::Civil);
     EXPECT_EQ(jd, 2451545);
     EXPECT_EQ(f, 0.0);
-    caljd(2000, 1, 1, 0.5, jd, f, 0);  // from 1925 on: civil
+    caljd(2000, 1, 1, 0.5, jd, f, DayStart::ByYear);  // from 1925 on: civil
     EXPECT_EQ(jd, 2451545);
     EXPECT_EQ(f, 0.0);
-    caljd(1900, 1, 1, 0.0, jd, f, 0);  // before 1925: astronomical
+    caljd(1900, 1, 1, 0.0, jd, f, DayStart::ByYear);  // before 1925: astronomical
     EXPECT_EQ(jd, 2415021);
     EXPECT_EQ(f, 0.0);
-    caljd(1999, 13, 1, 0.0, jd, f, 1);  // month 13 runs on into January
+    caljd(1999, 13, 1, 0.0, jd, f, DayStart::Civil);  // month 13 runs on into January
     EXPECT_EQ(jd + f, 2451544.5);
 
     int y = 0, m = 0, d = 0;
@@ -78,7 +78,7 @@ TEST(Calendar, ModesAndKnownDates) {
     EXPECT_EQ(y * 10000 + m * 100 + d, 20000101);
     EXPECT_NEAR(df, 0.1, 1e-15);
     // Mode 2 round trip shifts by half a day.
-    caljd(2000, 3, 1, 0.25, jd, f, 2);
+    caljd(2000, 3, 1, 0.25, jd, f, DayStart::Astronomical);
     jdcal(jd, f, y, m, d, df);
     EXPECT_EQ(y * 10000 + m * 100 + d, 20000301);
     EXPECT_NEAR(df, 0.75, 1e-15);
@@ -166,11 +166,11 @@ TEST(DeltaT, InterpolatesTheTableWithBesselsFormula) {
         const double jd = jd_of_besselian(c.b);
         const auto j = static_cast<std::int32_t>(std::floor(jd));
         double dt = 0, fo = 0;
-        deltat(j, jd - j, 16, dt, fo);
+        deltat(j, jd - j, DeltaTDirection::UtToTt, dt, fo);
         EXPECT_NEAR(dt, cubic(c.k), 1e-6);  // 1e-6 s: rounding of the year arithmetic
         EXPECT_NEAR(fo, jd - j + dt / 86400.0, 1e-15);
         double back = 0;
-        deltat(j, jd - j, 15, back, fo);
+        deltat(j, jd - j, DeltaTDirection::TtToUt, back, fo);
         EXPECT_EQ(back, -dt);
     }
 }
@@ -179,19 +179,19 @@ TEST(DeltaT, EndsOfTheTable) {
     fill_table(2000.0, 300);
     double dt = 1, fo = 0;
     const double at = jd_of_besselian(1820.5);
-    deltat(static_cast<std::int32_t>(std::floor(at)), at - std::floor(at), 16, dt, fo);
+    deltat(static_cast<std::int32_t>(std::floor(at)), at - std::floor(at), DeltaTDirection::UtToTt, dt, fo);
     EXPECT_EQ(dt, 0.0);
     const double after = jd_of_besselian(2000.0) + 1.0;
-    deltat(static_cast<std::int32_t>(std::floor(after)), after - std::floor(after), 16, dt, fo);
+    deltat(static_cast<std::int32_t>(std::floor(after)), after - std::floor(after), DeltaTDirection::UtToTt, dt, fo);
     EXPECT_EQ(dt, cubic(300));
     // Inside the covered years but past the values loaded.
     fill_table(2100.0, 300);
     const double late = jd_of_besselian(2050.0);
-    deltat(static_cast<std::int32_t>(std::floor(late)), late - std::floor(late), 16, dt, fo);
+    deltat(static_cast<std::int32_t>(std::floor(late)), late - std::floor(late), DeltaTDirection::UtToTt, dt, fo);
     EXPECT_EQ(dt, cubic(300));
     // No table loaded: zero.
     delta_t_table() = DeltaTTable{};
-    deltat(2451545, 0.0, 16, dt, fo);
+    deltat(2451545, 0.0, DeltaTDirection::UtToTt, dt, fo);
     EXPECT_EQ(dt, 0.0);
 }
 
@@ -231,8 +231,8 @@ TEST(DeltaT, BundledTableGivesThePublishedValues) {
         SCOPED_TRACE(c.year);
         std::int32_t jd = 0;
         double f = 0, dt = 0, fo = 0;
-        caljd(c.year, 1, 1, 0.0, jd, f, 1);
-        deltat(jd, f, 16, dt, fo);
+        caljd(c.year, 1, 1, 0.0, jd, f, DayStart::Civil);
+        deltat(jd, f, DeltaTDirection::UtToTt, dt, fo);
         EXPECT_NEAR(dt, c.dt, c.tol);
     }
     delta_t_table() = DeltaTTable{};

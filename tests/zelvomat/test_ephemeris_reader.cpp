@@ -8,9 +8,11 @@
 // the jpleph_check test program.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -18,6 +20,7 @@
 #include "core/destate.h"
 #include "core/reade403.h"
 #include "core/setpar.h"
+#include "io/bytes.h"
 #include "io/errchan.h"
 #include "support.h"
 #include "zelvomat/zelvomat.h"
@@ -333,4 +336,117 @@ TEST_F(EphemerisReader, SettingsGiveSpanAndFileAndClearBothRecords) {
     ASSERT_TRUE(in_par().ok());
     EXPECT_EQ(de.record_held, 0);
     EXPECT_EQ(de.record_held_force, 0);
+}
+
+// ---- The header records -----------------------------------------------------------
+
+namespace {
+
+// The excerpt's bytes with a change made to them, written to dir/coorbp.
+std::string changed_excerpt(const zeltest::ScopedWorkDir& dir,
+                            const std::function<void(std::vector<std::uint8_t>&)>& change) {
+    auto bytes = zeltest::read_bytes(kExcerpt);
+    change(bytes);
+    const std::string path = (dir.path() / "coorbp").string();
+    zeltest::write_bytes(path, bytes);
+    return path;
+}
+
+// Byte offset in record 2 of the value of the constant named name (the names
+// are 6 characters from byte 252 of record 1, the values doubles of record 2).
+std::size_t constant_offset(const std::vector<std::uint8_t>& bytes, const std::string& name) {
+    const std::string padded = name + std::string(6 - name.size(), ' ');
+    for (std::size_t i = 0; i < 400; ++i)
+        if (std::string(reinterpret_cast<const char*>(bytes.data()) + 252 + 6 * i, 6) == padded) return 8144 + 8 * i;
+    ADD_FAILURE() << "no constant " << name;
+    return 8144;
+}
+
+}  // namespace
+
+TEST_F(EphemerisReader, HeaderRecordsGiveLayoutAuAndMassRatio) {
+    // The excerpt's header as JPL's DE405 states it: DE number 405, AU
+    // 149597870.691 km, EMRAT 81.30056, the DE403/DE405 coefficient layout.
+    const EphemerisHeader& h = de_state().file->header();
+    EXPECT_EQ(h.de_number, 405);
+    EXPECT_EQ(h.km_per_au, 149597870.691);
+    EXPECT_EQ(h.earth_moon_mass_ratio, 81.30056);
+    EXPECT_EQ(h.first_jd, kFirst);
+    EXPECT_EQ(h.last_jd, kLast);
+    EXPECT_EQ(h.record_days, 32.0);
+    for (std::size_t b = 0; b < 12; ++b) {
+        SCOPED_TRACE(b);
+        EXPECT_EQ(h.layout[b].first_word, kEphemerisRecordTable[b].first_word);
+        EXPECT_EQ(h.layout[b].coefficients, kEphemerisRecordTable[b].coefficients);
+        EXPECT_EQ(h.layout[b].subintervals, kEphemerisRecordTable[b].subintervals);
+    }
+}
+
+TEST_F(EphemerisReader, AFileIsReadWithItsOwnAuAndMassRatio) {
+    // The same coefficients (km) with an AU of 1.5e8 km and an Earth-Moon
+    // mass ratio of 82 in both header records: positions in AU scale by
+    // 149597870.691 / 1.5e8, and the Earth sits at EMB - Moon / (1 + 82).
+    zeltest::ScopedWorkDir dir;
+    const double au = 1.5e8, emrat = 82.0;
+    const std::string path = changed_excerpt(dir, [&](std::vector<std::uint8_t>& b) {
+        zelvomat::io::put_f64(b, 2680, au);
+        zelvomat::io::put_f64(b, 2688, emrat);
+        zelvomat::io::put_f64(b, constant_offset(b, "AU"), au);
+        zelvomat::io::put_f64(b, constant_offset(b, "EMRAT"), emrat);
+    });
+    ASSERT_TRUE(de_open(path).ok()) << last_error();
+    EXPECT_EQ(de_state().file->header().km_per_au, au);
+    const double scale = 149597870.691 / au;
+    int checked = 0;
+    for (const RefState& r : reference_states()) {
+        if (r.target != 5 || r.centre != 11) continue;
+        SCOPED_TRACE(r.jd);
+        State9 s;
+        ASSERT_TRUE(bodystate(DeReader::Position, r.jd, 5, 11, s).ok()) << last_error();
+        for (std::size_t i = 0; i < 9; ++i) EXPECT_NEAR(s[i], r.s[i] * scale, 1e-12) << i;
+        State9 earth, emb, moon;
+        ASSERT_TRUE(bodystate(DeReader::Position, r.jd, 3, 11, earth).ok());
+        ASSERT_TRUE(bodystate(DeReader::Position, r.jd, 13, 11, emb).ok());
+        ASSERT_TRUE(bodystate(DeReader::Position, r.jd, 10, 3, moon).ok());
+        for (std::size_t i = 0; i < 9; ++i) EXPECT_NEAR(earth[i], emb[i] - moon[i] / (1.0 + emrat), 1e-15) << i;
+        ++checked;
+    }
+    EXPECT_GT(checked, 0);
+}
+
+TEST_F(EphemerisReader, AFileWhoseLayoutCannotBeServedIsRefused) {
+    using zelvomat::io::put_f64;
+    using zelvomat::io::put_i32;
+    struct Case {
+        const char* what;
+        std::function<void(std::vector<std::uint8_t>&)> change;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"64-day records", [](auto& b) { put_f64(b, 2652 + 16, 64.0); }, "cover 64 days"},
+        {"Mercury with 20 coefficients", [](auto& b) { put_i32(b, 2696 + 4, 20); }, "Mercury has 20 coefficients"},
+        {"the Sun's block past the record end", [](auto& b) { put_i32(b, 2696 + 12 * 10, 1000); },
+         "the Sun does not lie within"},
+        {"no AU", [](auto& b) { put_f64(b, 2680, 0.0); }, "no astronomical unit"},
+        {"a NaN mass ratio", [](auto& b) { put_f64(b, 2688, std::nan("")); }, "no such ratio"},
+        {"record 2's AU differs", [](auto& b) { put_f64(b, constant_offset(b, "AU"), 1.5e8); },
+         "AU is 150000000 in record 2"},
+        {"a header of zeros", [](auto& b) { std::fill(b.begin(), b.begin() + 2 * 8144, std::uint8_t{0}); },
+         "cover 0 days"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        zeltest::ScopedWorkDir dir;
+        const Status s = de_open(changed_excerpt(dir, c.change));
+        ASSERT_FALSE(s.ok());
+        EXPECT_NE(s.message().find("has a layout the reader cannot serve"), std::string::npos) << s.message();
+        EXPECT_NE(s.message().find(c.says), std::string::npos) << s.message();
+        EXPECT_FALSE(de_state().file);
+    }
+    // Two header records and no data record.
+    zeltest::ScopedWorkDir dir;
+    const std::string path = changed_excerpt(dir, [](auto& b) { b.resize(2 * 8144); });
+    const Status s = de_open(path);
+    ASSERT_FALSE(s.ok());
+    EXPECT_NE(s.message().find("holds no data record"), std::string::npos) << s.message();
 }

@@ -20,6 +20,7 @@ using zelvomat::GEODESY;
 using zelvomat::kArcsecPerRad;
 using zelvomat::kGeoA;
 using zelvomat::kTimeSecPerRad;
+using zelvomat::PointForm;
 
 constexpr double kDeg = 3.14159265358979323846 / 180.0;
 
@@ -50,7 +51,8 @@ TEST(Geodesy, GeodeticToRectangularMatchesErfa) {
         double xyz[3];
         ASSERT_EQ(eraGd2gc(ERFA_GRS80, p.lon_deg * kDeg, p.lat_deg * kDeg, p.height_m, xyz), 0);
         double x = 0, y = 0, z = 0;
-        GEODESY(p.height_m, p.lat_deg * 3600.0, p.lon_deg * 240.0, 32, x, y, z);
+        GEODESY(p.height_m, p.lat_deg * 3600.0, p.lon_deg * 240.0, PointForm::Geodetic, PointForm::Rectangular, x, y,
+                z);
         // Same closed formula; 1e-6 m is rounding of 7e6 m numbers.
         EXPECT_NEAR(x, xyz[0], 1e-6);
         EXPECT_NEAR(y, xyz[1], 1e-6);
@@ -66,7 +68,7 @@ TEST(Geodesy, RectangularToGeodeticMatchesErfa) {
         double elong = 0, phi = 0, height = 0;
         ASSERT_EQ(eraGc2gd(ERFA_GRS80, xyz, &elong, &phi, &height), 0);
         double h = 0, lat_as = 0, lon_ts = 0;
-        GEODESY(xyz[0], xyz[1], xyz[2], 23, h, lat_as, lon_ts);
+        GEODESY(xyz[0], xyz[1], xyz[2], PointForm::Rectangular, PointForm::Geodetic, h, lat_as, lon_ts);
         // The height is measured along a line drawn from the ellipsoid point
         // in the point's geocentric direction, at the angle of the normal,
         // rather than from the foot of the normal: the height comes out about
@@ -93,14 +95,14 @@ TEST(Geodesy, SphericalAndRectangularMatchErfa) {
                                {42164000.0, 0.001, 12.0 * 3600}};
     for (const auto& c : cases) {
         double x = 0, y = 0, z = 0;
-        GEODESY(c[0], c[1], c[2], 12, x, y, z);
+        GEODESY(c[0], c[1], c[2], PointForm::Spherical, PointForm::Rectangular, x, y, z);
         double pv[3];
         eraS2p(c[2] / kTimeSecPerRad, c[1] / kArcsecPerRad, c[0], pv);
         EXPECT_NEAR(x, pv[0], 1e-6);  // metres
         EXPECT_NEAR(y, pv[1], 1e-6);
         EXPECT_NEAR(z, pv[2], 1e-6);
         double r = 0, lat = 0, lon = 0;
-        GEODESY(x, y, z, 21, r, lat, lon);
+        GEODESY(x, y, z, PointForm::Rectangular, PointForm::Spherical, r, lat, lon);
         double theta = 0, phi = 0, rr = 0;
         eraP2s(pv, &theta, &phi, &rr);
         EXPECT_NEAR(r, rr, 1e-6);
@@ -115,13 +117,14 @@ TEST(Geodesy, SphericalFormsAgreeBothWays) {
         if (std::fabs(p.height_m) > 5000) continue;
         SCOPED_TRACE(p.what);
         double r = 0, glat = 0, lon = 0;
-        GEODESY(p.height_m, p.lat_deg * 3600.0, p.lon_deg * 240.0, 31, r, glat, lon);
+        GEODESY(p.height_m, p.lat_deg * 3600.0, p.lon_deg * 240.0, PointForm::Geodetic, PointForm::Spherical, r, glat,
+                lon);
         EXPECT_EQ(lon, p.lon_deg * 240.0);
         double xyz[3];
         ASSERT_EQ(eraGd2gc(ERFA_GRS80, p.lon_deg * kDeg, p.lat_deg * kDeg, p.height_m, xyz), 0);
         EXPECT_NEAR(r, std::sqrt(xyz[0] * xyz[0] + xyz[1] * xyz[1] + xyz[2] * xyz[2]), 1e-6);
         double h = 0, lat = 0, lon2 = 0;
-        GEODESY(r, glat, lon, 13, h, lat, lon2);
+        GEODESY(r, glat, lon, PointForm::Spherical, PointForm::Geodetic, h, lat, lon2);
         // Tolerances as for the rectangular form above (same iteration).
         EXPECT_NEAR(h, p.height_m, 0.06);            // metres
         EXPECT_NEAR(lat, p.lat_deg * 3600.0, 2e-5);  // arcseconds
@@ -133,7 +136,7 @@ TEST(Geodesy, IdentityAndInvalidCodesCopy) {
     for (int cod : {11, 22, 33, 0, 14, 40, 99, -12}) {
         SCOPED_TRACE(cod);
         double q1 = 0, q2 = 0, q3 = 0;
-        GEODESY(1.5, -2.5, 3.5, cod, q1, q2, q3);
+        GEODESY(1.5, -2.5, 3.5, static_cast<PointForm>(cod / 10), static_cast<PointForm>(cod % 10), q1, q2, q3);
         EXPECT_EQ(q1, 1.5);
         EXPECT_EQ(q2, -2.5);
         EXPECT_EQ(q3, 3.5);
@@ -142,7 +145,7 @@ TEST(Geodesy, IdentityAndInvalidCodesCopy) {
 
 TEST(Geodesy, PointOnTheAxisHasLongitudeZero) {
     double r = 0, lat = 0, lon = -1;
-    GEODESY(0.0, 0.0, 6356752.0, 21, r, lat, lon);
+    GEODESY(0.0, 0.0, 6356752.0, PointForm::Rectangular, PointForm::Spherical, r, lat, lon);
     EXPECT_EQ(lon, 0.0);
     EXPECT_NEAR(lat, 324000.0, 1e-9);
 }

@@ -370,7 +370,8 @@ TEST_F(NamesTest, NamePlBothModes) {
         {2, "anything", 7, 7, "Iris"},
         {2, "", 11, 11, "1999 AB12"},
         {2, "x", 0, 0, ""},
-        {2, "x", -4, 0, ""},
+        {2, "x", -4, -4, ""},  // 0 or less: a blank name, the number kept
+        {2, "Mars", -1000, -1000, ""},
         {2, "x", 5, 0, ""},
         /* absent */ {2, "x", 99, 0, ""},
         {1, "Vesta", 0, 4, "Vesta"},

@@ -37,6 +37,7 @@
 #include "observatory_fixture.h"
 #include "support.h"
 #include "tasks/ephrecord.h"
+#include "tasks/libstate.h"
 #include "tasks/obsline.h"
 #include "tasks/ocman.h"
 #include "zelvomat/zelvomat.h"
@@ -232,29 +233,8 @@ protected:
         ASSERT_TRUE(save_oc_task(rec).ok());
     }
     void TearDown() override { reset(); }
-    static void reset() {
-        de_close();
-        de_state() = {};
-        de_copies() = {};
-        catclose();
-        catalogue_state() = {};
-        package_info() = {};
-        data_paths() = {};
-        element_cache() = {};
-        motion_model() = {};
-        integrated_bodies() = {};
-        comet_nongrav() = {};
-        task_options() = {};
-        centre_object() = {};
-        minor_perturber_elements() = {};
-        ephem_state() = {};
-        observer_site() = {};
-        delta_t_table() = {};
-        planet_elements() = {};
-        moon_series() = {};
-        parsed_observation() = {};
-        cached_observatory() = {};
-    }
+    // The whole library state, files closed, in one call.
+    static void reset() { library_state().reset(); }
     static std::vector<zeltest::CatObject> objects() {
         return {{1, "Ceres", "CERES", " 3.34", kCeres},
                 {2, "Pallas", "PALLAS", " 4.13", kPallas},

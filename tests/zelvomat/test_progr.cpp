@@ -696,6 +696,35 @@ TEST_F(Progr, StoppedAndContinuedRunGivesTheSameFile) {
     }
 }
 
+// An integrated object is of full accuracy at every date: the mark "*" of
+// column 17 (a two-body or fallback position) is on none of its 30 dates,
+// in a whole run and in one stopped after its first report and continued.
+TEST_F(Progr, IntegratedDatesCarryNoReducedAccuracyMark) {
+    for (int stop : {0, 1}) {
+        SCOPED_TRACE(stop ? "stopped and continued" : "whole run");
+        EphTaskRecord r = task("POS", "5", "5");
+        r.store_arbitrary_interval("20250101.00000", "20250130.00000", "1.0");
+        r.store_motion('2', "112111111111", '1');
+        save(r);
+        fs::remove("result.ep4");
+        Outcome o = run_progr(0, stop);
+        ASSERT_EQ(o.error, "");
+        if (stop) {
+            ASSERT_EQ(o.interrupted, 1);
+            o = run_progr(1);
+            ASSERT_EQ(o.error, "");
+        }
+        EXPECT_EQ(o.interrupted, 0);
+        int dates = 0;
+        for (const std::string& l : records("result.ep4")) {
+            if (l.compare(0, 4, "2025") != 0) continue;
+            ++dates;
+            EXPECT_EQ(l[16], ' ') << l;
+        }
+        EXPECT_EQ(dates, 30);
+    }
+}
+
 // ---- Failures end the run with a message -------------------------------------------------
 
 // Points the settings of the working directory at a data directory "el2/"

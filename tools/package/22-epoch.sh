@@ -11,7 +11,7 @@
 # The package years are 2024-2028 (five, as many as settings records 7 and 8
 # hold); the catalogue epoch is JD 2461000.5 (2025 November 21.0 TT), one of
 # the standard 200-day epochs of the Minor Planet Center, inside those years.
-# PKG_JOBS sets the number of worker processes (default: the processors).
+# PKG_JOBS sets the number of worker threads (default: the processors).
 # Runs once after 20-catalogue, which writes the catalogue at the source epoch.
 #
 # Comets edition: the force model of the library's comet mode (mkyearly

@@ -6,7 +6,7 @@
 # within 1.3 AU) and objects with two oppositions in the year; the settings
 # values element_values (record 8) let the element search accept the latter
 # at any date. Times and counts go to PKG_WORK/yearly.log.
-# PKG_JOBS sets the number of worker processes (default: the processors).
+# PKG_JOBS sets the number of worker threads (default: the processors).
 # PKG_YEARLY_LIMIT (make_package.sh --yearly-numbered, --yearly-hmax H) limits
 # the sets to the numbered objects or to the objects of H or brighter.
 set -euo pipefail

@@ -49,7 +49,7 @@ inline constexpr unsigned kHelpContexts[] = {
     kCoordinatesPage, kPlanePage,       kCentrePage,        kIntervalPage, kOutputPage,       kRestrictionsPage,
     kEphemerisSetup,  kDescriptionPage, kEphemerisView,     kStringEditor, kAccuracyPage,     kAccuracyDialog,
     kHistElement,     kHistLimits,      kHistogramView,     kDistAxes,     kDistributionView, kDistLimits,
-    kOrbitScale,      kOrbitView,       kOrbitInput,      kTrackView,    kTrackInput,       kTrackScale,
+    kOrbitScale,      kOrbitView,       kOrbitInput,        kTrackView,    kTrackInput,       kTrackScale,
     kTrackStep,
 };
 

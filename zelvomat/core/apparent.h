@@ -20,13 +20,12 @@
 #include <cstdint>
 #include <string_view>
 
+#include "core/constants.h"
 #include "core/frames.h"
 #include "core/twobody.h"
 
 namespace zelvomat {
 
-// Light time per unit distance, 1/c: days per AU.
-inline constexpr double kLightDaysPerAu = 0.00577551831;
 // The Earth's rotation in sidereal turns per day of UT.
 inline constexpr double kSiderealTurnsPerDay = 1.0027379;
 
@@ -83,8 +82,9 @@ struct SkyDirection {
 // back along its velocity by (distance x 1/c), until two successive distances
 // agree within 1e-8 AU. out.ra and out.dec are the direction of the last
 // pass; out.dist is the geometric distance (of the first pass, without the
-// light-time shift). With rate_switch = 1 the rates are the geometric ones of
-// a + b + c; with any other value out's three rates are left as they are.
+// light-time shift). With LightTimeRates::Computed the rates are the
+// geometric ones of a + b + c; with LightTimeRates::Kept out's three rates are
+// left as they are.
 //
 // Notes:
 // 1. Only the object is moved back; the Sun's and the observer's vectors
@@ -96,7 +96,8 @@ struct SkyDirection {
 //    rate on the pole, every rate at zero distance) it is set to 0.
 // 4. At most kLightTimePasses passes are made; the delay converges for every
 //    object slower than light, by a factor v/c per pass.
-void lightt(const StateVector& a, const StateVector& b, const StateVector& c, SkyDirection& out, int rate_switch);
+enum class LightTimeRates { Kept, Computed };
+void lightt(const StateVector& a, const StateVector& b, const StateVector& c, SkyDirection& out, LightTimeRates rates);
 inline constexpr int kLightTimePasses = 50;
 
 // First-order apparent direction: the geometric direction of a + b + c and

@@ -17,6 +17,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/corestate.h"
 #include "core/setpar.h"
 #include "core/utils.h"
 #include "io/bytes.h"
@@ -27,10 +28,7 @@ namespace zelvomat {
 
 using namespace catalogue;
 
-CatalogueState& catalogue_state() {
-    static CatalogueState s;
-    return s;
-}
+CatalogueState& catalogue_state() { return core_state().catalogue; }
 
 namespace {
 

@@ -62,7 +62,7 @@ CheckError date_rules(double& value) {
         const int d = static_cast<int>(ymd % 100);
         std::int32_t jd = 0;
         double jf = 0.0;
-        caljd(y, m, d, value - whole, jd, jf, 1);
+        caljd(y, m, d, value - whole, jd, jf, DayStart::Civil);
         int y2 = 0, m2 = 0, d2 = 0;
         double f2 = 0.0;
         jdcal(jd, jf, y2, m2, d2, f2);
@@ -150,7 +150,7 @@ void datepart(std::string_view text, double& value, std::int32_t& err) {
     const int year = century * 100 + (t[1] - '0') * 10 + (t[2] - '0');
     std::int32_t jd = 0;
     double jf = 0.0;
-    caljd(year, month, day, 0.0, jd, jf, 1);
+    caljd(year, month, day, 0.0, jd, jf, DayStart::Civil);
     value = static_cast<double>(jd) + jf;
     err = 0;
 }

@@ -49,7 +49,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "tasks/checks.h"
+#include "core/checkerror.h"
 
 namespace zelvomat {
 

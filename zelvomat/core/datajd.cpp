@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/corestate.h"
 #include "io/bytes.h"
 #include "io/errchan.h"
 #include "io/fields.h"
@@ -15,7 +16,7 @@ namespace {
 constexpr double kLargestDeltaT = 1.0e6;
 }  // namespace
 
-void caljd(int year, int month, int day, double fraction, std::int32_t& jd, double& jd_fraction, int mode) {
+void caljd(int year, int month, int day, double fraction, std::int32_t& jd, double& jd_fraction, DayStart mode) {
     // Day number of the Julian day whose noon falls on the calendar date.
     int y = year, m = month;
     if (m > 2) {
@@ -27,7 +28,7 @@ void caljd(int year, int month, int day, double fraction, std::int32_t& jd, doub
     const int c = y / 100;
     const int a = y - 100 * c;
     const std::int32_t j = (153 * m + 2) / 5 + (1461 * a) / 4 + (146097 * c) / 4 + day + 1721119;
-    const bool civil = mode == 1 || (mode != 2 && year >= 1925);
+    const bool civil = mode == DayStart::Civil || (mode == DayStart::ByYear && year >= 1925);
     if (!civil) {
         jd = j;
         jd_fraction = fraction;
@@ -83,7 +84,8 @@ double packed_to_jd(double packed) {
     const double frac = static_cast<double>(t % 100000) / 1e5;
     std::int32_t jd = 0;
     double f = 0;
-    caljd(static_cast<int>(n / 10000), static_cast<int>((n / 100) % 100), static_cast<int>(n % 100), frac, jd, f, 1);
+    caljd(static_cast<int>(n / 10000), static_cast<int>((n / 100) % 100), static_cast<int>(n % 100), frac, jd, f,
+          DayStart::Civil);
     return jd + f;
 }
 
@@ -98,7 +100,7 @@ CivilDate5 civil_date5(double jd) {
         // The fraction rounds to a whole day: the date is the next day's.
         std::int32_t j0 = 0;
         double f0 = 0;
-        caljd(c.year, c.month, c.day, 0.0, j0, f0, 1);
+        caljd(c.year, c.month, c.day, 0.0, j0, f0, DayStart::Civil);
         jdcal(j0 + 1, f0, c.year, c.month, c.day, df);
         c.frac5 = 0;
     }
@@ -112,10 +114,7 @@ double jd_to_packed(double jd) {
     return static_cast<double>(t) / 1e5;
 }
 
-DeltaTTable& delta_t_table() {
-    static DeltaTTable table;
-    return table;
-}
+DeltaTTable& delta_t_table() { return core_state().delta_t; }
 
 Status load_delta_t(const std::string& path) {
     DeltaTTable& t = delta_t_table();
@@ -145,7 +144,7 @@ Status load_delta_t(const std::string& path) {
     return ok_status();
 }
 
-void deltat(std::int32_t jd, double fraction, int direction, double& dt, double& fraction_out) {
+void deltat(std::int32_t jd, double fraction, DeltaTDirection direction, double& dt, double& fraction_out) {
     const DeltaTTable& t = delta_t_table();
     auto V = [&](int k) { return t.v[static_cast<std::size_t>(k - 1)]; };
     const double b = (jd - 2415020 + fraction - 0.31352) / 365.242199 + 1900.0;  // Besselian year
@@ -176,7 +175,7 @@ void deltat(std::int32_t jd, double fraction, int direction, double& dt, double&
                     c2 * (V(k + 2) - 3.0 * V(k + 1) + 3.0 * V(k) - V(k - 1));
         }
     }
-    if (direction == 16) {
+    if (direction == DeltaTDirection::UtToTt) {
         dt = value;
         fraction_out = fraction + value / 86400.0;
     } else {

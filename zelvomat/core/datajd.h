@@ -21,11 +21,15 @@ namespace zelvomat {
 // Calendar date to Julian date.
 //   fraction: of the civil day (from midnight) or of the astronomical day
 //             (from noon), as mode says;
-//   mode 1: civil day; mode 2: astronomical day; other: astronomical before
-//           1925, civil from 1925 on (the year as given).
+//   mode: DayStart below (the year of ByYear as given).
 // Out-of-range months and days are not tested: month 13 is January of the
 // next year, and so on.
-void caljd(int year, int month, int day, double fraction, std::int32_t& jd, double& jd_fraction, int mode);
+enum class DayStart {
+    ByYear = 0,        // astronomical before 1925, civil from 1925 on
+    Civil = 1,         // the fraction counts from midnight
+    Astronomical = 2,  // the fraction counts from noon
+};
+void caljd(int year, int month, int day, double fraction, std::int32_t& jd, double& jd_fraction, DayStart mode);
 
 // Julian date to the civil date and the fraction of the civil day.
 void jdcal(std::int32_t jd, double jd_fraction, int& year, int& month, int& day, double& day_fraction);
@@ -72,11 +76,11 @@ DeltaTTable& delta_t_table();
 // of at most 1e6 seconds, is refused: the file is damaged.
 Status load_delta_t(const std::string& path);
 
-// Delta T at the Julian date (jd, fraction) in seconds. direction 16 converts
-// UT to TT: dt := Delta T, fraction_out := fraction + Delta T / 86400; any
-// other direction converts TT to UT with the sign reversed. fraction_out is
+// Delta T at the Julian date (jd, fraction) in seconds. UtToTt: dt := Delta
+// T, fraction_out := fraction + Delta T / 86400; TtToUt: the sign reversed. fraction_out is
 // not normalised into [0, 1). With no table loaded Delta T is 0. A fraction
 // that is not a finite number gives NaN.
-void deltat(std::int32_t jd, double fraction, int direction, double& dt, double& fraction_out);
+enum class DeltaTDirection { UtToTt, TtToUt };
+void deltat(std::int32_t jd, double fraction, DeltaTDirection direction, double& dt, double& fraction_out);
 
 }  // namespace zelvomat

@@ -21,8 +21,6 @@ namespace zelvomat {
 
 namespace {
 
-constexpr double kRadPerDeg = kPi / 180.0;
-
 // Orbit as the scan sees it.
 struct ScanOrbit {
     double e = 0.0, a = 0.0;
@@ -39,8 +37,6 @@ ScanOrbit scan_orbit(const OrbitElements& el, double a) {
     for (std::size_t j = 0; j < 3; ++j) s.q[j] = b * ax.q[j];
     return s;
 }
-
-double dot(const Vec3& x, const Vec3& y) { return x[0] * y[0] + x[1] * y[1] + x[2] * y[2]; }
 
 // The quantities of the scan that depend on the pair of orbits only.
 class MoidScan {

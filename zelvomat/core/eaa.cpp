@@ -8,6 +8,7 @@
 // Earth-Moon barycentre referred to the mean ecliptic and equinox of date.
 #include <cmath>
 
+#include "core/corestate.h"
 #include "core/fallback.h"
 #include "core/frames.h"
 #include "core/setpar.h"
@@ -18,17 +19,11 @@ namespace zelvomat {
 
 namespace {
 
-constexpr double kArcsecPerRad = 57.29577951308232 * 3600.0;
-constexpr double kDaysPerMillennium = 365250.0;
-
 double dms(double deg, double min, double sec) { return (deg * 3600.0 + min * 60.0 + sec) / kArcsecPerRad; }
 
 }  // namespace
 
-MoonSeries& moon_series() {
-    static MoonSeries m;
-    return m;
-}
+MoonSeries& moon_series() { return core_state().moon_series; }
 
 Status eaa(double jd, StateVector& state) {
     // Julian centuries from J2000.0.
@@ -62,7 +57,7 @@ Status eaa(double jd, StateVector& state) {
 
 StateVector moon_series_state(const MoonSeries& s, double jd) {
     // Julian millennia from J2000.0.
-    const double T = (jd - 2451545.0) / kDaysPerMillennium;
+    const double T = (jd - 2451545.0) / kDaysPerJulianMillennium;
     constexpr std::array<int, 4> first{0, moonxyz_file::kTermsX, moonxyz_file::kTermsX + moonxyz_file::kTermsY,
                                        moonxyz_file::kTerms};
     Vec3 pos{}, rate{};
@@ -75,11 +70,10 @@ StateVector moon_series_state(const MoonSeries& s, double jd) {
             v -= s.a[u] * s.c[u] * std::sin(arg);
         }
         pos[c] = p;
-        rate[c] = v / kDaysPerMillennium;
+        rate[c] = v / kDaysPerJulianMillennium;
     }
     // Ecliptic of J2000 -> equator of J2000.
-    Mat3 m{};
-    rotaxis(-kObliquityJ2000, m, 1);
+    const Mat3 m = rotx(-kObliquityJ2000);
     const Vec3 r = matmul(m, pos);
     const Vec3 v = matmul(m, rate);
     return {r[0], r[1], r[2], v[0], v[1], v[2]};

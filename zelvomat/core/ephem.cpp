@@ -20,6 +20,7 @@
 #include <string>
 
 #include "core/apparent.h"
+#include "core/corestate.h"
 #include "core/datajd.h"
 #include "core/destate.h"
 #include "core/elmnt.h"
@@ -38,7 +39,7 @@
 
 namespace zelvomat {
 
-// Rows of the Part's tables, stored column by column.
+// The fixed frame rotations of the output frames, stored column by column.
 //   J2000 -> B1950: the rotation of the FK5 J2000.0 frame into FK4 B1950.0
 //   (Standish 1982, A&A 115, 20; without the E-terms).
 const Mat3 kJ2000ToB1950 = {0.9999256794956877, -0.0111814832204662, -0.0048590038153592,
@@ -49,25 +50,13 @@ const Mat3 kB1950EquatorToEcliptic = {1.0, 0.0, 0.0, 0.0, 0.9174369523, -0.39788
 //   Mean equator to ecliptic of J2000.0 (obliquity 23 26' 21.448").
 const Mat3 kJ2000EquatorToEcliptic = {1.0, 0.0, 0.0, 0.0, 0.917482062, -0.3977771559, 0.0, 0.3977771559, 0.917482062};
 
-TaskOptions& task_options() {
-    static TaskOptions t;
-    return t;
-}
+TaskOptions& task_options() { return core_state().task_options; }
 
-CentreObject& centre_object() {
-    static CentreObject c;
-    return c;
-}
+CentreObject& centre_object() { return core_state().centre_object; }
 
-MinorPerturberElements& minor_perturber_elements() {
-    static MinorPerturberElements m;
-    return m;
-}
+MinorPerturberElements& minor_perturber_elements() { return core_state().minor_perturbers; }
 
-EphemState& ephem_state() {
-    static EphemState s;
-    return s;
-}
+EphemState& ephem_state() { return core_state().ephem; }
 
 Result<TaskOptions> task_options_from_texts(std::string_view form, std::string_view kind, std::string_view plane,
                                             std::string_view equinox, std::int32_t centre, std::string_view observer) {
@@ -237,7 +226,7 @@ Status run_integration(std::int32_t number, bool major, bool typed, const EphemD
     if (date.index == 1) {
         integrated_bodies().count = (minor_centre && number > 0 && !major) ? 2 : 1;
         m.integration_time = epoch;
-        accuracy = 1;
+        m.integration_accuracy = 1;
         m.x.fill(0.0);
         m.v.fill(0.0);
         const MinorPerturberElements& mp = minor_perturber_elements();
@@ -255,6 +244,7 @@ Status run_integration(std::int32_t number, bool major, bool typed, const EphemD
                 std::int32_t nclass = m.comet_mode != 0 ? kRadauSecondOrderVelocity : kRadauSecondOrder;
                 const Status s = integrate(3 * b, epoch, m.typed_epoch, true, nclass);
                 if (!s.ok()) {
+                    m.integration_accuracy = 0;
                     accuracy = 0;
                     return s;
                 }
@@ -293,11 +283,16 @@ Status run_integration(std::int32_t number, bool major, bool typed, const EphemD
         std::int32_t nclass = nclass_main;
         const Status s = integrate(nv, m.integration_time - epoch, jd - epoch, false, nclass);
         if (!s.ok()) {
+            m.integration_accuracy = 0;
             accuracy = 0;
             return s;
         }
         m.integration_time = jd;
     }
+    // The flag belongs to the object's integration, not to the date: every
+    // date of the object (and of a continuation) carries the one set when its
+    // integration started.
+    accuracy = m.integration_accuracy;
 
     if (!minor_centre) {
         object = get_body(m, 0);
@@ -344,7 +339,7 @@ Status date_work(double jd, std::int32_t centre, bool topocentric, bool need_sun
         double fraction = 0.0;
         split(jd, day, fraction);
         double dt = 0.0, tt = 0.0;
-        deltat(day, fraction, 16, dt, tt);
+        deltat(day, fraction, DeltaTDirection::UtToTt, dt, tt);
         w.ut_fraction = fraction - dt / 86400.0;
         if (need_sun) {
             bool inside = false;
@@ -532,7 +527,7 @@ Status ephem_body(std::int32_t number, const EphemDate& date, std::int32_t year,
             break;
         }
         case PositionKind::Astrometric:
-            lightt(object, sun, obs, dir, 1);
+            lightt(object, sun, obs, dir, LightTimeRates::Computed);
             break;
         case PositionKind::Apparent:
             appfirst(object, sun, obs, dir);

@@ -84,7 +84,7 @@ Status ephem2(std::int32_t number, double jd, BodyDirection& out, std::int16_t& 
     // Step 3: astrometric direction from the geocentre, with its rates.
     const StateVector geocentre{};
     SkyDirection dir;
-    lightt(object, sun, geocentre, dir, 1);
+    lightt(object, sun, geocentre, dir, LightTimeRates::Computed);
     BodyDirection r{};
     r[0] = dir.ra;
     r[1] = dir.dec;

@@ -2,6 +2,7 @@
 // (fbstate), and the planets' mean elements "orb.elm" (PlanetElements).
 #include <cmath>
 
+#include "core/corestate.h"
 #include "core/datajd.h"
 #include "core/fallback.h"
 #include "core/frames.h"
@@ -11,10 +12,7 @@
 
 namespace zelvomat {
 
-PlanetElements& planet_elements() {
-    static PlanetElements p;
-    return p;
-}
+PlanetElements& planet_elements() { return core_state().planet_elements; }
 
 std::vector<std::uint8_t> encode_planet_elements(const std::array<OrbitElements, orbelm::kPlanets>& planets) {
     std::vector<std::uint8_t> out(orbelm::kFileLength, 0);

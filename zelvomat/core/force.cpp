@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "core/corestate.h"
 #include "core/destate.h"
 #include "core/reade403.h"
 #include "core/setpar.h"
@@ -14,20 +15,11 @@
 
 namespace zelvomat {
 
-MotionModel& motion_model() {
-    static MotionModel m;
-    return m;
-}
+MotionModel& motion_model() { return core_state().motion; }
 
-IntegratedBodies& integrated_bodies() {
-    static IntegratedBodies b;
-    return b;
-}
+IntegratedBodies& integrated_bodies() { return core_state().integrated_bodies; }
 
-CometNongrav& comet_nongrav() {
-    static CometNongrav c;
-    return c;
-}
+CometNongrav& comet_nongrav() { return core_state().comet_nongrav; }
 
 int nongrav_slot(int own_body) {
     // With a minor-object centre and a major-body object the centre is the
@@ -251,7 +243,7 @@ void relsun(int offset, const double* x, const double* v, double* rel) {
     const double r = std::sqrt(r2);
     const double v2 = w[0] * w[0] + w[1] * w[1] + w[2] * w[2];
     const double xv = p[0] * w[0] + p[1] * w[1] + p[2] * w[2];
-    const double f = k2 * kInvLightSpeed * kInvLightSpeed / (r2 * r);
+    const double f = k2 * kLightDaysPerAu * kLightDaysPerAu / (r2 * r);
     const double cx = 4.0 * k2 / r - v2;
     const double cv = 4.0 * xv;
     for (int i = 0; i < 3; ++i) rel[i] = f * (cx * p[i] + cv * w[i]);

@@ -46,6 +46,7 @@
 #include <string>
 #include <vector>
 
+#include "core/constants.h"
 #include "core/radau.h"
 #include "core/twobody.h"
 #include "io/status.h"
@@ -53,8 +54,6 @@
 namespace zelvomat {
 
 inline constexpr double kGaussK2 = kGaussK * kGaussK;  // GM of the Sun, AU^3/day^2
-// 1/c in days per AU, as the relativistic term uses it.
-inline constexpr double kInvLightSpeed = 0.005775518333333333;
 
 inline constexpr int kPerturbers = 12;  // 9 planets, then Ceres, Pallas, Vesta
 inline constexpr int kPlanetPerturbers = 9;
@@ -89,7 +88,6 @@ inline constexpr std::int32_t kEarthAndMoon = 2;       // the Earth and the Moon
 inline constexpr std::array<double, kPlanetPerturbers> kPlanetInverseMass = {
     6023600.0, 408523.71, 328900.5614, 3098708.0, 1047.3486, 3497.898, 22902.98, 19412.24, 135200000.0};
 inline constexpr std::array<double, kMaxMinorPerturbers> kMinorPlanetMass = {4.7e-10, 1e-10, 1.3e-10};
-inline constexpr double kEarthMoonMassRatio = 81.30056;
 
 // GM (AU^3/day^2) of the twelve perturbers from the masses above.
 constexpr std::array<double, kPerturbers> standard_perturber_gm() {
@@ -142,6 +140,7 @@ struct MotionModel {
     // 0 off, 1 on; the Earth: kEarthAsBarycentre or kEarthAndMoon.
     std::array<std::int32_t, kPerturbers> perturber_switch{};
     double integration_time = 0.0;                     // JD of the integrated state
+    std::int16_t integration_accuracy = 0;             // accuracy flag of the integrated object, kept over its dates
     std::array<double, 3 * kMaxIntegratedBodies> x{};  // positions, body by body
     std::array<double, 3 * kMaxIntegratedBodies> v{};  // velocities
 };

@@ -11,12 +11,15 @@
 // (Aoki et al. 1982, A&A 105, 359).
 //
 // Files: prec.cpp (prec, mapr, obliq), nutm.cpp (nutm, nutmat), rot.cpp
-// (rotx, roty, rotz, rotaxis, matmul), sidereal.cpp (gmst, sphrot).
+// (rotx, roty, rotz, matmul), sidereal.cpp (gmst, sphrot).
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <span>
+
+#include "core/constants.h"
 
 namespace zelvomat {
 
@@ -27,10 +30,9 @@ using Vec3 = std::array<double, 3>;
 constexpr double& m3(Mat3& m, int row, int col) { return m[static_cast<std::size_t>((col - 1) * 3 + (row - 1))]; }
 constexpr double m3(const Mat3& m, int row, int col) { return m[static_cast<std::size_t>((col - 1) * 3 + (row - 1))]; }
 
-// Mean obliquity of the ecliptic at J2000.0 (84381.448"), the angle used
-// wherever vectors are turned between the ecliptic and the equator of J2000.
-inline constexpr double kObliquityJ2000 = 0.4090928042223;
-inline constexpr double kRadPerArcsec = 4.8481368111e-06;
+// The mean obliquity of J2000.0 (kObliquityJ2000, constants.h) is the angle
+// used wherever vectors are turned between the ecliptic and the equator of
+// J2000.
 
 // ---- Precession ------------------------------------------------------------
 
@@ -88,13 +90,12 @@ Mat3 rotx(double a);
 Mat3 roty(double a);
 Mat3 rotz(double a);
 
-// Rotation about axis 1, 2 or 3 with the rows
-//   axis 1: (1, 0, 0), (0, cos a, sin a), (0, -sin a, cos a);
-//   axis 2: (cos a, 0, sin a), (0, 1, 0), (-sin a, 0, cos a);
-//   axis 3: (cos a, sin a, 0), (-sin a, cos a, 0), (0, 0, 1).
-// Note that axis 2 turns the opposite way to roty. Another axis number
-// leaves m untouched.
-void rotaxis(double a, Mat3& m, int axis);
+// Scalar product, length and vector product of 3-vectors.
+constexpr double dot(const Vec3& a, const Vec3& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+inline double norm(const Vec3& a) { return std::sqrt(dot(a, a)); }
+constexpr Vec3 cross(const Vec3& a, const Vec3& b) {
+    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+}
 
 // C (p x r) := A (p x q) times B (q x r), all column by column. C may be
 // the same storage as A or B. The spans must hold p*q, q*r and p*r values

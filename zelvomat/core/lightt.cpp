@@ -17,7 +17,7 @@
 
 namespace zelvomat {
 
-void lightt(const StateVector& a, const StateVector& b, const StateVector& c, SkyDirection& out, int rate_switch) {
+void lightt(const StateVector& a, const StateVector& b, const StateVector& c, SkyDirection& out, LightTimeRates rates) {
     // tau: the distance whose light time shifts the object in this pass.
     double tau = 0.0;
     for (int pass = 0; pass < kLightTimePasses; ++pass) {
@@ -32,7 +32,7 @@ void lightt(const StateVector& a, const StateVector& b, const StateVector& c, Sk
         tau = d;
     }
 
-    if (rate_switch != 1) return;
+    if (rates != LightTimeRates::Computed) return;
     double w[6];
     for (int j = 0; j < 6; ++j) w[j] = c[j] + b[j] + a[j];
     detail::sky_rates(w, out.dist, out.ra_rate, out.dec_rate, out.dist_rate);

@@ -350,9 +350,12 @@ Status name_exchange(int mode, std::int32_t& n) {
     std::string name = io::get_text(rec, kNameOffset, kNameWidth);
     std::int32_t number = io::get_i32(rec, kNumberOffset);
     if (mode == 2) {
-        // Number to name; a number that is no object of the catalogue gives
-        // a blank name and the number 0.
-        if (number > 0 && catalogue_has(number)) {
+        // Number to name. A number of 0 or less gives a blank name and keeps
+        // the number; a positive number that is no object of the catalogue
+        // gives a blank name and the number 0.
+        if (number <= 0) {
+            name.assign(kWidth, ' ');
+        } else if (catalogue_has(number)) {
             auto c = catname(number);
             if (!c) return c.status();
             name = *c;

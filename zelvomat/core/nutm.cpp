@@ -169,7 +169,6 @@ constexpr FundamentalArgument kArgs[5] = {
     {1072261.307, 1236, 1105601.328},  // D: Moon's elongation from the Sun
     {450160.280, -5, -482890.539},     // Omega: longitude of the Moon's node
 };
-constexpr double kArcsecPerTurn = 1296000.0;
 
 constexpr double floor_c(double x) {
     auto i = static_cast<long long>(x);
@@ -280,21 +279,8 @@ Nutation nutm(int mode, int rate_switch, double jd, double fr) {
 }
 
 Mat3 nutmat(double dpsi, double deps, double eps) {
-    const double e = eps + deps;
-    const double cp = std::cos(dpsi), sp = std::sin(dpsi);
-    const double ce = std::cos(e), se = std::sin(e);
-    const double c0 = std::cos(eps), s0 = std::sin(eps);
-    Mat3 m{};
-    m3(m, 1, 1) = cp;
-    m3(m, 1, 2) = -sp * c0;
-    m3(m, 1, 3) = -sp * s0;
-    m3(m, 2, 1) = sp * ce;
-    m3(m, 2, 2) = cp * ce * c0 + se * s0;
-    m3(m, 2, 3) = cp * ce * s0 - se * c0;
-    m3(m, 3, 1) = sp * se;
-    m3(m, 3, 2) = cp * se * c0 - ce * s0;
-    m3(m, 3, 3) = cp * se * s0 + ce * c0;
-    return m;
+    // R1(-(eps + deps)) R3(-dpsi) R1(eps), as ERFA's eraNumat composes it.
+    return matmul(rotx(-(eps + deps)), matmul(rotz(-dpsi), rotx(eps)));
 }
 
 }  // namespace zelvomat

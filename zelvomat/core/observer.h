@@ -6,14 +6,16 @@
 // core/apparent.h).
 #pragma once
 
+#include "core/constants.h"
+
 namespace zelvomat {
 
 // Earth's equatorial radius (km) and the factor that turns parallax
 // constants given in Earth radii into the stored form: minus the equatorial
 // radius in AU. Stored so, the constants give the vector from the observer
 // to the geocentre in AU (obsvec).
-inline constexpr double kEarthRadiusKm = 6378.137;
-inline constexpr double kParallaxScale = -(6378137.0 * 0.001 / 149597870.691);
+inline constexpr double kEarthRadiusKm = kEarthEquatorialRadiusKm;
+inline constexpr double kParallaxScale = -(kEarthEquatorialRadiusKm / kKmPerAu);
 
 struct ObserverSite {
     // Geographic longitude, east positive, radians (added to the sidereal

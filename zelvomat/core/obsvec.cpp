@@ -8,16 +8,14 @@
 #include <cmath>
 
 #include "core/apparent.h"
+#include "core/corestate.h"
 #include "core/frames.h"
 #include "core/observer.h"
 #include "core/utils.h"
 
 namespace zelvomat {
 
-ObserverSite& observer_site() {
-    static ObserverSite site;
-    return site;
-}
+ObserverSite& observer_site() { return core_state().observer_site; }
 
 namespace {
 

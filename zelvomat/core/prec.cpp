@@ -15,8 +15,8 @@ PrecessionAngles prec(int mode, double jd_a, double fr_a, double jd_b, double fr
     if (mode == 0) {
         // IAU 1976: T from J2000.0 to the start epoch, t from the start to
         // the end epoch, both in Julian centuries.
-        const double T = (jd_a - 2451545.0 + fr_a) / 36525.0;
-        const double t = (jd_b - jd_a + fr_b - fr_a) / 36525.0;
+        const double T = (jd_a - kJ2000 + fr_a) / kDaysPerJulianCentury;
+        const double t = (jd_b - jd_a + fr_b - fr_a) / kDaysPerJulianCentury;
         const double w = 2306.2181 + 1.39656 * T - 0.000139 * T * T;
         p.zeta = w * t + (0.30188 - 0.000344 * T) * t * t + 0.017998 * t * t * t;
         p.z = w * t + (1.09468 + 0.000066 * T) * t * t + 0.018203 * t * t * t;
@@ -38,26 +38,14 @@ PrecessionAngles prec(int mode, double jd_a, double fr_a, double jd_b, double fr
 }
 
 Mat3 mapr(double zeta, double z, double theta) {
-    const double cz = std::cos(z), sz = std::sin(z);
-    const double ct = std::cos(theta), st = std::sin(theta);
-    const double cx = std::cos(zeta), sx = std::sin(zeta);
-    Mat3 m{};
-    m3(m, 1, 1) = cz * ct * cx - sz * sx;
-    m3(m, 1, 2) = -cz * ct * sx - sz * cx;
-    m3(m, 1, 3) = -cz * st;
-    m3(m, 2, 1) = sz * ct * cx + cz * sx;
-    m3(m, 2, 2) = -sz * ct * sx + cz * cx;
-    m3(m, 2, 3) = -sz * st;
-    m3(m, 3, 1) = st * cx;
-    m3(m, 3, 2) = -st * sx;
-    m3(m, 3, 3) = ct;
-    return m;
+    // R3(-z) R2(theta) R3(-zeta), as ERFA's eraPmat76 composes it.
+    return matmul(rotz(-z), matmul(roty(theta), rotz(-zeta)));
 }
 
 double obliq(std::int32_t jd, double fr) {
     // 84381.448" - 46.8150" T - 0.00059" T^2 + 0.001813" T^3.
-    const double T = (jd - 2451545.0 + fr) / 36525.0;
-    return 0.4090928042223 - 0.00022696551815 * T - 2.8604e-09 * T * T + 8.78967e-09 * T * T * T;
+    const double T = (jd - kJ2000 + fr) / kDaysPerJulianCentury;
+    return (84381.448 - 46.8150 * T - 0.00059 * T * T + 0.001813 * T * T * T) * kRadPerArcsec;
 }
 
 }  // namespace zelvomat

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "core/catalog.h"
+#include "core/corestate.h"
 #include "core/elemcache.h"
 #include "core/setpar.h"
 #include "io/errchan.h"
@@ -15,15 +16,9 @@
 
 namespace zelvomat {
 
-DeCopies& de_copies() {
-    static DeCopies c;
-    return c;
-}
+DeCopies& de_copies() { return core_state().de_copies; }
 
-BodyTable& body_table() {
-    static BodyTable t;
-    return t;
-}
+BodyTable& body_table() { return core_state().body_table; }
 
 namespace {
 
@@ -35,9 +30,6 @@ constexpr int kFileBarycentre = 12;
 constexpr int kFileEmb = 13;
 constexpr int kFileBodies = 13;
 constexpr std::size_t kSunRow = 10;  // row 11 of the record table
-// km to AU by a product: within an ulp of the quotient, at a fraction of its
-// cost.
-constexpr double kAuPerKm = 1.0 / kDeKmPerAu;
 
 std::string jd_text(double jd) { return std::string(io::trim(io::fmt_f(jd, 20, 5))); }
 
@@ -179,20 +171,24 @@ Status recstate(DeReader which, double t, const std::array<StateLevel, 12>& need
         held = r;
     }
 
+    // The layout and the AU of the file the record came from.
+    const EphemerisHeader& header = cp.file->header();
+    const double au_per_km = header.au_per_km;
+
     // The Sun, barycentric.
-    const EphemerisRecordRow& sun = kEphemerisRecordTable[kSunRow];
+    const EphemerisRecordRow& sun = header.layout[kSunRow];
     chebint(block_of(cp, sun), tr, kDeRecordDays, sun.coefficients, 3, sun.subintervals, 3, cp.sun);
-    for (double& x : cp.sun) x *= kAuPerKm;
+    for (double& x : cp.sun) x *= au_per_km;
 
     for (std::size_t b = 0; b < 10; ++b) {
         const int level = static_cast<int>(need[b]);
         if (level == 0) continue;
         const int lv = level < 1 ? 1 : (level > 3 ? 3 : level);
-        const EphemerisRecordRow& row = kEphemerisRecordTable[b];
+        const EphemerisRecordRow& row = header.layout[b];
         State9& s = states[b];
         chebint(block_of(cp, row), tr, kDeRecordDays, row.coefficients, 3, row.subintervals, lv, s);
         const std::size_t n = static_cast<std::size_t>(3 * lv);
-        for (std::size_t i = 0; i < n; ++i) s[i] *= kAuPerKm;
+        for (std::size_t i = 0; i < n; ++i) s[i] *= au_per_km;
         if (b < 9 && !cp.barycentric)
             for (std::size_t i = 0; i < n; ++i) s[i] -= cp.sun[i];
     }
@@ -238,8 +234,9 @@ Status bodystate(DeReader which, double t, int target, int centre, State9& state
     } else {
         State9& earth = pv[kFileEarth - 1];
         State9& moon = pv[kFileMoon - 1];
+        const double emrat = cp.file ? cp.file->header().earth_moon_mass_ratio : kDeEarthMoonMassRatio;
         if (need[kFileEarth - 1] != StateLevel::None)
-            for (std::size_t i = 0; i < 9; ++i) earth[i] -= moon[i] / (1.0 + kDeEarthMoonMassRatio);
+            for (std::size_t i = 0; i < 9; ++i) earth[i] -= moon[i] / (1.0 + emrat);
         if (need[kFileMoon - 1] != StateLevel::None)
             for (std::size_t i = 0; i < 9; ++i) moon[i] += earth[i];
     }

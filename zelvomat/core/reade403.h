@@ -9,7 +9,7 @@
 // Only DeState is shared. Each copy has its own record number; whoever lets
 // one copy run after the other calls DeState::forget_records().
 //
-// Units: AU (149597870.691 km), AU/day, AU/day^2; frame of the file (mean
+// Units: AU (of the file's header; 149597870.691 km in DE403/DE405), AU/day, AU/day^2; frame of the file (mean
 // equator and equinox J2000); time argument Julian date TDB. Dates are served
 // from the first to the last date of the file as settings record 6 states
 // them (DeState::first_jd, last_jd); a date outside is an error, as is a
@@ -27,37 +27,16 @@
 #include <string>
 #include <utility>
 
+#include "core/constants.h"
 #include "core/destate.h"
 #include "io/status.h"
 
 namespace zelvomat {
 
-// Constants of the file.
-inline constexpr double kDeKmPerAu = 149597870.691;
-inline constexpr double kDeEarthMoonMassRatio = 81.30056;
-inline constexpr int kDeMaxCoefficients = 18;
-
-// Coefficient blocks of a data record, rows in file body numbering 1 .. 11
-// and 12 the nutations (never evaluated).
-struct EphemerisRecordRow {
-    int first_word;    // 1-based word of the record where the block starts
-    int coefficients;  // per component
-    int subintervals;  // of the 32-day record
-};
-inline constexpr std::array<EphemerisRecordRow, 12> kEphemerisRecordTable{{
-    {3, 14, 4},    // Mercury
-    {171, 10, 2},  // Venus
-    {231, 13, 2},  // Earth-Moon barycentre
-    {309, 11, 1},  // Mars
-    {342, 8, 1},   // Jupiter
-    {366, 7, 1},   // Saturn
-    {387, 6, 1},   // Uranus
-    {405, 6, 1},   // Neptune
-    {423, 6, 1},   // Pluto
-    {441, 13, 8},  // Moon, geocentric
-    {753, 11, 2},  // Sun
-    {819, 10, 4},  // nutations
-}};
+// Constants of JPL's DE403/DE405 files; the reader uses those of the file's
+// header (EphemerisHeader in ephfile.h).
+inline constexpr double kDeKmPerAu = kKmPerAu;
+inline constexpr double kDeEarthMoonMassRatio = kEarthMoonMassRatio;
 
 // Selects the copy of the inner routines' storage.
 enum class DeReader { Position, Force };

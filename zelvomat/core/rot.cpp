@@ -41,22 +41,6 @@ Mat3 rotz(double a) {
     return m;
 }
 
-void rotaxis(double a, Mat3& m, int axis) {
-    switch (axis) {
-        case 1:
-            m = rotx(a);
-            break;
-        case 2:
-            m = roty(-a);
-            break;
-        case 3:
-            m = rotz(a);
-            break;
-        default:
-            break;
-    }
-}
-
 void matmul(std::span<const double> a, std::span<const double> b, std::span<double> c, int p, int q, int r) {
     if (p <= 0 || q <= 0 || r <= 0) return;
     const auto up = static_cast<std::size_t>(p), uq = static_cast<std::size_t>(q), ur = static_cast<std::size_t>(r);

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "core/catalog.h"
+#include "core/corestate.h"
 #include "core/datajd.h"
 #include "core/destate.h"
 #include "core/elemcache.h"
@@ -17,25 +18,13 @@ namespace zelvomat {
 
 using namespace setpar;
 
-DeState& de_state() {
-    static DeState s;
-    return s;
-}
+DeState& de_state() { return core_state().de; }
 
-ElementCache& element_cache() {
-    static ElementCache c;
-    return c;
-}
+ElementCache& element_cache() { return core_state().element_cache; }
 
-PackageInfo& package_info() {
-    static PackageInfo p;
-    return p;
-}
+PackageInfo& package_info() { return core_state().package; }
 
-DataPaths& data_paths() {
-    static DataPaths d;
-    return d;
-}
+DataPaths& data_paths() { return core_state().data_paths; }
 
 PackageParams decode_params(io::Bytes rec) {
     PackageParams p;
@@ -174,9 +163,9 @@ PackageInfo package_info_from(const PackageParams& p) {
     info.special = p.special;
     std::int32_t jd = 0;
     double f = 0;
-    caljd(p.first_year + 1, 1, 1, 0.0, jd, f, 1);
+    caljd(p.first_year + 1, 1, 1, 0.0, jd, f, DayStart::Civil);
     info.j1 = jd + f;
-    caljd(p.last_year, 1, 1, 0.0, jd, f, 1);
+    caljd(p.last_year, 1, 1, 0.0, jd, f, DayStart::Civil);
     info.j2 = jd + f;
     return info;
 }

@@ -6,6 +6,7 @@
 // written in turns with T counted to the instant itself (not to 0h UT1).
 #include <cmath>
 
+#include "core/constants.h"
 #include "core/frames.h"
 #include "core/utils.h"
 
@@ -14,11 +15,14 @@ namespace zelvomat {
 double gmst(std::int32_t jd, double fr) {
     // u: the UT1 fraction of the civil day (from midnight); whole days do not
     // matter, the result being reduced to one turn.
-    const double d = jd - 2451545.0;
+    const double d = jd - kJ2000;
     const double u = fr >= 0.5 ? fr - 0.5 : fr + 0.5;
     const double D = d + fr;
-    const double T = D / 36525.0;
-    const double turns = 0.2790572732 + u + 0.00273790935079 * D + 1.07759e-06 * T * T - 7.18e-11 * T * T * T;
+    const double T = D / kDaysPerJulianCentury;
+    // The published coefficients, seconds of time; the sidereal seconds of a
+    // turn are the seconds of a day.
+    const double seconds = 24110.54841 + 8640184.812866 * T + 0.093104 * T * T - 6.2e-6 * T * T * T;
+    const double turns = seconds / kSecondsPerDay + u;
     return norm2pi(turns * kTwoPi);
 }
 

@@ -6,6 +6,7 @@
 
 #include "core/apparent.h"
 #include "core/catalog.h"
+#include "core/corestate.h"
 #include "core/datajd.h"
 #include "core/elmnt.h"
 #include "core/ephem2.h"
@@ -18,10 +19,7 @@
 
 namespace zelvomat {
 
-TrackStorage& track_storage() {
-    static TrackStorage t;
-    return t;
-}
+TrackStorage& track_storage() { return core_state().track; }
 
 double track_step(double span_days) {
     if (span_days > 200.0) return 30.0;
@@ -79,7 +77,7 @@ Result<TrackDirection> direction_at(const OrbitElements& el, double epoch_jd, do
     ZEL_TRY(major_state(BodyCode::Sun, BodyCode::Earth, jd, sun));
     const StateVector geocentre{};
     SkyDirection dir;
-    lightt(object, sun, geocentre, dir, 0);
+    lightt(object, sun, geocentre, dir, LightTimeRates::Kept);
     return TrackDirection{dir.ra, dir.dec};
 }
 

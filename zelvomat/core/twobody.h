@@ -17,12 +17,11 @@
 #include <array>
 #include <cstdint>
 
+#include "core/constants.h"
 #include "core/frames.h"
 #include "io/status.h"
 
 namespace zelvomat {
-
-inline constexpr double kGaussK = 0.01720209895;  // AU^1.5 / day (solar mass = 1)
 
 // Position x, y, z (AU) and velocity (AU per day).
 using StateVector = std::array<double, 6>;

@@ -7,14 +7,10 @@
 #include <string>
 #include <string_view>
 
+#include "core/constants.h"
 #include "io/status.h"
 
 namespace zelvomat {
-
-inline constexpr double kPi = 3.14159265358979323846;
-inline constexpr double kTwoPi = 2.0 * kPi;
-inline constexpr double kDegPerRad = 57.29577951308232;
-inline constexpr double kKmPerAu = 149597870.691;
 
 // Degrees to radians, element by element; in and out may be the same array
 // (out must be at least as long as in).

@@ -88,13 +88,31 @@ Result<double> read_real(std::string_view field, int decimals) {
         if (mant.empty()) return 0.0;  // all blank
         return error_status("invalid number \"" + std::string(field) + "\"");
     }
+    // The written exponent and the implied decimals join the digits in one
+    // text, so that the value is the nearest double to the number written
+    // ("1.23456789E10" is 12345678900 exactly, not the product of a rounded
+    // mantissa and a rounded power of ten).
+    long exponent = 0;
+    bool exponent_negative = false;
+    for (char c : expo) {
+        if (c == '-') exponent_negative = true;
+        if (c >= '0' && c <= '9' && exponent < 100000) exponent = exponent * 10 + (c - '0');
+    }
+    if (exponent_negative) exponent = -exponent;
+    if (!point && decimals != 0) exponent -= decimals;
+    const std::string text = mant + "e" + std::to_string(exponent);
     double v = 0.0;
     // from_chars reads the C form whatever the process locale is.
-    const std::string_view digits = mant;
-    if (std::from_chars(digits.data(), digits.data() + digits.size(), v).ec != std::errc())
+    const auto parsed = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (parsed.ec == std::errc::result_out_of_range) {
+        // Underflow reads as zero; overflow is out of range below.
+        if (exponent < 0)
+            v = 0.0;
+        else
+            v = HUGE_VAL;
+    } else if (parsed.ec != std::errc() || parsed.ptr != text.data() + text.size()) {
         return error_status("invalid number \"" + std::string(field) + "\"");
-    if (!point && decimals != 0) v /= std::pow(10.0, decimals);
-    if (in_exp) v *= std::pow(10.0, std::atoi(expo.c_str()));
+    }
     if (!std::isfinite(v)) return error_status("number out of range \"" + std::string(field) + "\"");
     return sign * v;
 }

@@ -11,19 +11,14 @@
 #include "core/utils.h"
 #include "io/fields.h"
 #include "tasks/geodesy.h"
+#include "tasks/libstate.h"
 #include "tasks/obsline.h"
 
 namespace zelvomat {
 
-ParsedObservation& parsed_observation() {
-    static ParsedObservation obs;
-    return obs;
-}
+ParsedObservation& parsed_observation() { return library_state().parsed_observation; }
 
-CachedObservatory& cached_observatory() {
-    static CachedObservatory cache;
-    return cache;
-}
+CachedObservatory& cached_observatory() { return library_state().cached_observatory; }
 
 Result<double> read_angle_part(std::string_view field, int decimals) {
     const bool point = field.find('.') != std::string_view::npos;
@@ -136,7 +131,8 @@ Result<ObserverSite> site_of(const ObservatoryRecord& r, bool with_latitude) {
             s.latitude = (r.rho_sin_phi < 0.0 ? -90.0 : 90.0) / kDegPerRad;
         } else {
             double height = 0.0, lat_arcsec = 0.0, lon_s = 0.0;
-            GEODESY(r.rho_cos_phi * kGeoA, 0.0, r.rho_sin_phi * kGeoA, 23, height, lat_arcsec, lon_s);
+            GEODESY(r.rho_cos_phi * kGeoA, 0.0, r.rho_sin_phi * kGeoA, PointForm::Rectangular, PointForm::Geodetic,
+                    height, lat_arcsec, lon_s);
             if (!std::isfinite(lat_arcsec))
                 return error_status("The parallax constants of observatory " + n_obs(r.number) +
                                     " place it too near the Earth's centre for a geodetic latitude.");
@@ -198,7 +194,7 @@ Status contr_s1(const io::RecordFile& observatories, std::string_view line, int 
     auto fraction = f.real(26, 31, 5, "fraction of the day");
     if (!fraction) return fraction.status();
     if (!(*fraction >= 0.0 && *fraction <= 1.0)) return out_of_range("fraction of the day", "26-31");
-    caljd(*year, *month, *day, *fraction, obs.jd, obs.jd_fraction, 1);
+    caljd(*year, *month, *day, *fraction, obs.jd, obs.jd_fraction, DayStart::Civil);
 
     ZEL_TRY(read_angles(f, system, obs.angle1_rad, obs.angle2_rad));
 

@@ -11,16 +11,14 @@
 #include "io/fields.h"
 #include "io/files.h"
 #include "io/recfile.h"
+#include "tasks/libstate.h"
 #include "tasks/linecheck.h"
 #include "tasks/obsline.h"
 #include "zelvomat/zelvomat.h"
 
 namespace zelvomat {
 
-LineCheckState& line_check_state() {
-    static LineCheckState state;
-    return state;
-}
+LineCheckState& line_check_state() { return library_state().line_check; }
 
 namespace {
 
@@ -139,7 +137,8 @@ LineCheck check_line(int task, int system, std::string_view text) {
     {
         std::int32_t jd = 0;
         double jd_fraction = 0.0;
-        caljd(static_cast<int>(*year), static_cast<int>(*month), static_cast<int>(*day), *fraction, jd, jd_fraction, 1);
+        caljd(static_cast<int>(*year), static_cast<int>(*month), static_cast<int>(*day), *fraction, jd, jd_fraction,
+              DayStart::Civil);
         int y = 0, m = 0, d = 0;
         double f = 0.0;
         jdcal(jd, jd_fraction, y, m, d, f);

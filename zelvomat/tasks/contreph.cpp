@@ -59,7 +59,7 @@ std::int64_t int_field(std::string_view work, std::size_t start, std::size_t wid
 bool calendar_date_exists(int year, int month, int day, double fraction) {
     std::int32_t jd = 0;
     double f = 0.0;
-    caljd(year, month, day, fraction, jd, f, 1);
+    caljd(year, month, day, fraction, jd, f, DayStart::Civil);
     int y2 = 0, m2 = 0, d2 = 0;
     double f2 = 0.0;
     jdcal(jd, f, y2, m2, d2, f2);

@@ -119,8 +119,8 @@ double quadrant_angle(double y, double x) {
     return a;
 }
 
-void GEODESY(double p1, double p2, double p3, std::int32_t cod, double& q1, double& q2, double& q3) {
-    switch (cod) {
+void GEODESY(double p1, double p2, double p3, PointForm from, PointForm to, double& q1, double& q2, double& q3) {
+    switch (10 * static_cast<std::int32_t>(from) + static_cast<std::int32_t>(to)) {
         case 12:
             spherical_to_rect(p1, p2, p3, q1, q2, q3);
             break;
@@ -173,7 +173,7 @@ Status parallax_to_geodetic(std::string_view in1, std::string_view in2, std::spa
         height = std::fabs(*dz * kGeoA) - kGeoPolarRadius;
     } else {
         double lat_as = 0.0, lon = 0.0;
-        GEODESY(*dxy * kGeoA, 0.0, *dz * kGeoA, 23, height, lat_as, lon);
+        GEODESY(*dxy * kGeoA, 0.0, *dz * kGeoA, PointForm::Rectangular, PointForm::Geodetic, height, lat_as, lon);
         if (!std::isfinite(height) || !std::isfinite(lat_as))
             return error_status("no geodetic latitude and height for a point so near the Earth's centre");
         lat_deg = lat_as / 3600.0;
@@ -189,7 +189,7 @@ Status geodetic_to_parallax(std::string_view in1, std::string_view in2, std::spa
     const auto height = read_dialog_number(in2);
     ZEL_TRY(height);
     double x = 0.0, y = 0.0, z = 0.0;
-    GEODESY(*height, *lat_deg * 3600.0, 0.0, 32, x, y, z);
+    GEODESY(*height, *lat_deg * 3600.0, 0.0, PointForm::Geodetic, PointForm::Rectangular, x, y, z);
     Frob(2, 0, in1, in2, x / kGeoA, out1);
     Frob(2, 1, in1, in2, z / kGeoA, out2);
     return ok_status();

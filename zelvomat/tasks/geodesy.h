@@ -20,27 +20,29 @@
 
 #include <cstdint>
 
+#include "core/constants.h"
+
 namespace zelvomat {
 
-inline constexpr double kGeoA = 6378137.0;            // equatorial radius, m
-inline constexpr double kGeoF = 1.0 / 298.257222101;  // flattening
+inline constexpr double kGeoA = kEarthEquatorialRadiusM;  // equatorial radius, m
+inline constexpr double kGeoF = kEarthFlattening;         // flattening
 inline constexpr double kGeoE2 = 2.0 * kGeoF - kGeoF * kGeoF;
 // Polar radius used for a site on the axis (the value a and f give is
 // 6356752.314 m).
 inline constexpr double kGeoPolarRadius = 6356752.341;
-inline constexpr double kArcsecPerRad = 206264.80624709636;
-inline constexpr double kTimeSecPerRad = kArcsecPerRad / 15.0;
 
-// Converts the point (p1, p2, p3) of one form into (q1, q2, q3) of another.
-// cod = 10 x (form of p) + (form of q):
-//   11, 22, 33 copy; 12 spherical -> rectangular; 21 rectangular -> spherical;
-//   32 geodetic -> rectangular; 31 geodetic -> spherical;
-//   13 spherical -> geodetic (iterated to 1e-10 arcsecond);
-//   23 rectangular -> geodetic (through the spherical form).
-// Any other code copies p to q. A point at the centre, or one so deep inside
+// The forms of a point of GEODESY: spherical (distance m, geocentric
+// latitude and longitude), rectangular (m), geodetic (height m, geodetic
+// latitude and longitude). The numbers are those of the forms' codes.
+enum class PointForm : std::int32_t { Spherical = 1, Rectangular = 2, Geodetic = 3 };
+
+// Converts the point (p1, p2, p3) of the form `from` into (q1, q2, q3) of the
+// form `to`: the same form copies; spherical -> geodetic is iterated to
+// 1e-10 arcsecond; rectangular -> geodetic goes through the spherical form.
+// A value outside the three forms copies p to q. A point at the centre, or one so deep inside
 // the Earth that no height along the normal reaches it (within about 21 km of
 // the centre), gives NaN in the geodetic form; callers test std::isfinite.
-void GEODESY(double p1, double p2, double p3, std::int32_t cod, double& q1, double& q2, double& q3);
+void GEODESY(double p1, double p2, double p3, PointForm from, PointForm to, double& q1, double& q2, double& q3);
 
 // Quadrant angle of (x, y) in [0, 2 pi); 0 for the origin.
 double quadrant_angle(double y, double x);

@@ -60,6 +60,7 @@
 #include "io/fields.h"
 #include "io/files.h"
 #include "io/recfile.h"
+#include "tasks/libstate.h"
 #include "tasks/linecheck.h"
 #include "tasks/obsfiles.h"
 #include "tasks/obsline.h"
@@ -70,10 +71,7 @@
 
 namespace zelvomat {
 
-IdRunState& id_run_state() {
-    static IdRunState s;
-    return s;
-}
+IdRunState& id_run_state() { return library_state().id_run; }
 
 // ---- Window, residuals, records ------------------------------------------------
 
@@ -378,7 +376,7 @@ public:
     Status line(std::string_view text, io::RecordFile& result, std::int32_t& count) {
         const ParsedObservation& obs = parsed_observation();
         double dt = 0.0;
-        deltat(obs.jd, obs.jd_fraction, 16, dt, fr_tt_);
+        deltat(obs.jd, obs.jd_fraction, DeltaTDirection::UtToTt, dt, fr_tt_);
         jd_ = obs.jd;
         const double fr_ut = obs.jd_fraction;
         // The geocentric Sun at the TT date and the observer at the same instant.
@@ -474,7 +472,7 @@ private:
                  .ok())
             return ok_status();  // an orbit two-body motion cannot follow
         SkyDirection dir;
-        lightt(p, sun_, observer_, dir, 0);
+        lightt(p, sun_, observer_, dir, LightTimeRates::Kept);
         if (!std::isfinite(dir.ra) || !std::isfinite(dir.dec) || !std::isfinite(dir.dist)) return unplaceable(n, flags);
         // Declination, then right ascension times cos(observed Decl.).
         const double e = o2_ - dir.dec;
@@ -499,9 +497,9 @@ private:
         match.numbered = n <= numbered_;
         match.accepted = flags.accepted;
         match.name = name->substr(0, id_result::kNameLen);
-        match.ra_arcsec = a * kIdArcsecPerRad;
+        match.ra_arcsec = a * kArcsecPerRad;
         match.ra_negative = ra.negative;
-        match.decl_arcsec = std::fabs(e) * kIdArcsecPerRad;
+        match.decl_arcsec = std::fabs(e) * kArcsecPerRad;
         match.decl_negative = !(e > 0.0);
         match.magnitude_known = obs.magnitude != 0.0 && !(phot->h == 0.0 && phot->g == 0.0) && magnitude_known(m);
         match.magnitude_residual = obs.magnitude - m;
@@ -578,8 +576,8 @@ Status idcalc(std::int32_t& status, std::int32_t& first, std::int32_t last, doub
     ZEL_TRY(de_open());
 
     // The tolerances in radians, once for the run.
-    const double tol_ra = tol_ra_arcsec / kIdArcsecPerRad;
-    const double tol_decl = tol_decl_arcsec / kIdArcsecPerRad;
+    const double tol_ra = tol_ra_arcsec / kArcsecPerRad;
+    const double tol_decl = tol_decl_arcsec / kArcsecPerRad;
 
     auto input = io::RecordFile::open(std::string(files::kIdInput), id_result::kLength, io::OpenMode::Read);
     if (!input) return error_status("The observation lines cannot be read: " + input.message());

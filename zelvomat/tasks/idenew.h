@@ -69,9 +69,6 @@ inline constexpr std::size_t kCodeOff = 77, kCodeLen = 3;
 inline constexpr std::string_view kNotFound = "Object not found";
 }  // namespace id_result
 
-// Seconds of arc per radian as the driver converts the tolerances.
-inline constexpr double kIdArcsecPerRad = 206264.806;
-
 // The window of opposition dates of one observation (oppositions searched
 // in [first, last], rule in oppwindow.h, with the half size r = 0.01):
 //   jd_ut        Julian date of the observation (UT);

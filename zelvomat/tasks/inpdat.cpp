@@ -15,7 +15,7 @@ double civil_jd(int year, int month, double day) {
     const double whole = std::trunc(day);
     std::int32_t jd = 0;
     double f = 0.0;
-    caljd(year, month, static_cast<int>(whole), day - whole, jd, f, 1);
+    caljd(year, month, static_cast<int>(whole), day - whole, jd, f, DayStart::Civil);
     return jd + f;
 }
 

@@ -15,6 +15,7 @@
 #include "io/errchan.h"
 #include "io/fields.h"
 #include "io/files.h"
+#include "tasks/libstate.h"
 #include "zelvomat/zelvomat.h"
 
 namespace zelvomat {
@@ -157,10 +158,7 @@ Result<ObservatoryRecord> read_observatory(const io::RecordFile& records, int nu
     return r;
 }
 
-ObservatoryListWrites& observatory_list_writes() {
-    static ObservatoryListWrites writes;
-    return writes;
-}
+ObservatoryListWrites& observatory_list_writes() { return library_state().observatory_writes; }
 
 ObservatoryListStamp observatory_records_stamp(const std::string& path) {
     ObservatoryListStamp s;

@@ -55,7 +55,6 @@ namespace zelvomat {
 
 namespace {
 
-constexpr double kArcsecPerRad = 206264.806;
 constexpr std::size_t kLineWidth = 80;
 constexpr std::size_t kInputRecord = 82;  // 80 columns and CR LF
 
@@ -316,7 +315,7 @@ struct Residuals {
 Status observe(std::int32_t number, const std::string& data_dir, Residuals& r) {
     const ParsedObservation& obs = parsed_observation();
     double dt = 0.0, fraction_tt = 0.0;
-    deltat(obs.jd, obs.jd_fraction, 16, dt, fraction_tt);
+    deltat(obs.jd, obs.jd_fraction, DeltaTDirection::UtToTt, dt, fraction_tt);
     task_options().observer = obs.observatory == kGeocentreCode ? ObserverKind::Geocentric : ObserverKind::Topocentric;
     EphResultValues v;
     std::int16_t accuracy = 0;

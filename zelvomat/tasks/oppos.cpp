@@ -84,7 +84,7 @@ int year_of_jd(double jd) {
 double new_year_jd(int year) {
     std::int32_t j = 0;
     double f = 0.0;
-    caljd(year, 1, 1, 0.0, j, f, 1);
+    caljd(year, 1, 1, 0.0, j, f, DayStart::Civil);
     return j + f;
 }
 
@@ -253,8 +253,8 @@ Status Datopp(std::int32_t number, std::int16_t year, std::int16_t& count, std::
     // 1 January 0h), half a day after the day number, beyond both ends.
     std::int32_t d1 = 0, d2 = 0;
     double f1 = 0.0, f2 = 0.0;
-    caljd(year, 1, 1, 0.0, d1, f1, 1);
-    caljd(year + 1, 1, 1, 0.0, d2, f2, 1);
+    caljd(year, 1, 1, 0.0, d1, f1, DayStart::Civil);
+    caljd(year + 1, 1, 1, 0.0, d2, f2, DayStart::Civil);
     const double j1 = d1 + f1, j2 = d2 + f2;
     const double s = 10.0 * (d1 / 10) + 0.5;
     const double e = 10.0 * (d2 / 10) + 10.5;

@@ -94,7 +94,7 @@ Status test_object(const PlateSky& sky, std::int32_t n, std::int32_t year, Plate
              .ok())
         return ok_status();
     SkyDirection dir;
-    lightt(p, sky.sun, sky.observer, dir, 1);
+    lightt(p, sky.sun, sky.observer, dir, LightTimeRates::Computed);
     if (!std::isfinite(dir.ra) || !std::isfinite(dir.dec) || !std::isfinite(dir.dist) || !std::isfinite(dir.ra_rate) ||
         !std::isfinite(dir.dec_rate))
         return error_status("The place of object " + std::to_string(n) +
@@ -215,7 +215,7 @@ Result<std::int32_t> plate_search(std::string_view plate_line, double mag_limit)
     // The date on the dynamical scale, the geocentric Sun and the observer.
     double dt = 0.0;
     sky.jd = obs.jd;
-    deltat(obs.jd, obs.jd_fraction, 16, dt, sky.fraction_tt);
+    deltat(obs.jd, obs.jd_fraction, DeltaTDirection::UtToTt, dt, sky.fraction_tt);
     ZEL_TRY(reade403(static_cast<double>(obs.jd) + sky.fraction_tt, 0.0));
     std::copy_n(de.result.begin(), 6, sky.sun.begin());
     sky.observer =
