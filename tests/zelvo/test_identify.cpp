@@ -152,8 +152,12 @@ TEST(ObservatoryChoiceDialog, NumberCheckedAsTheCodeTypedNameTrimmed) {
         EXPECT_EQ(m.ok(), c.ok);
         EXPECT_EQ(m.numberText, c.numberAfter);
         EXPECT_EQ(m.nameText, c.nameAfter);
-        if (c.observatory >= 0) EXPECT_EQ(m.number, c.observatory);
-        if (c.observatory == -2) EXPECT_GT(m.number, 0);
+        if (c.observatory >= 0) {
+            EXPECT_EQ(m.number, c.observatory);
+        }
+        if (c.observatory == -2) {
+            EXPECT_GT(m.number, 0);
+        }
         if (c.ok)
             EXPECT_TRUE(b.boxes.shown.empty());
         else
@@ -291,7 +295,9 @@ TEST(ParallaxDialog, FieldChecksAndZeroRules) {
                                                           c.message + "\" "});
             EXPECT_TRUE(m.dxyResult.empty());
         }
-        if (std::string(c.focus) == "height") EXPECT_EQ(m.heightText, c.height);  // kept as typed
+        if (std::string(c.focus) == "height") {
+            EXPECT_EQ(m.heightText, c.height);  // kept as typed
+        }
     }
     // The start from a selected record: dxy from characters 13-20, dz from
     // 21-29; nothing without one.
