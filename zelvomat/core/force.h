@@ -238,7 +238,8 @@ inline RadauForce radau_force_of(bool (*fn)(void*, const double*, const double*,
 }
 
 // Sets the request of read403b for the force models as the integration uses
-// it: centre the Sun, positions and velocities of all twelve bodies.
+// it: centre the Sun, the positions of all twelve bodies (the models use no
+// more).
 void force_reader_setup();
 
 // ---- ngr.eff ----------------------------------------------------------------
