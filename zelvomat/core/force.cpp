@@ -186,12 +186,13 @@ Status main_integration(const double* x, const double* v, double t, double* a, b
     // Own bodies: the Sun and the switched perturbers.
     Source planets[kPlanetPerturbers];
     all_planet_sources(m, planets);
+    Source minors[kMaxMinorPerturbers];
+    for (int k = 0; k < nmp; ++k)
+        minors[k] = make_source(x + 3 * (own + k), m.perturber_gm[static_cast<std::size_t>(kPlanetPerturbers + k)]);
     Source src[kPerturbers + 1];
     int n = switched_planet_sources(m, planets, src);
-    for (int k = 0; k < nmp; ++k) {
-        const std::size_t i = static_cast<std::size_t>(kPlanetPerturbers + k);
-        if (m.perturber_switch[i] != 0) src[n++] = make_source(x + 3 * (own + k), m.perturber_gm[i]);
-    }
+    for (int k = 0; k < nmp; ++k)
+        if (m.perturber_switch[static_cast<std::size_t>(kPlanetPerturbers + k)] != 0) src[n++] = minors[k];
     for (int b = 0; b < own; ++b) {
         const double* xb = x + 3 * b;
         double* ab = a + 3 * b;
@@ -217,7 +218,7 @@ Status main_integration(const double* x, const double* v, double t, double* a, b
             double* ab = a + 3 * b;
             sun_term(xb, m.k2, ab);
             for (const Source& s : planets) add_point_mass(xb, s, ab, false);
-            forcemp(k, own, nmp, x, a);
+            for (int j = 0; j < nmp; ++j) add_point_mass(xb, minors[j], ab, true);  // as forcemp
             if (m.relativity != 0 && !comet) {
                 double rel[3];
                 relsun(3 * b, x, v, rel);
@@ -329,7 +330,7 @@ bool force2c(void* ctx, const double* x, const double* v, double t, double* a) {
 void force_reader_setup() {
     DeState& de = de_state();
     de.force_centre = BodyCode::Sun;
-    de.force_flags.fill(StateLevel::Position);
+    de.force_flags.fill(StateLevel::None);  // the routines ask for the bodies they read
     de.record_held_force = 0;
 }
 

@@ -168,6 +168,59 @@ Status place_date(double t, std::int32_t& r, double& tr) {
     return ok_status();
 }
 
+// Chebyshev polynomials T_0 .. T_(n-1) at one date for the rows of one
+// sub-interval count: the rows of a record that share it share them.
+struct ChebPolys {
+    int subintervals = 0;  // 0: none yet
+    int n = 0;             // polynomials computed
+    int l = 0;             // sub-interval of the date (1-based)
+    double tc = 0.0;
+    double p[kDeMaxCoefficients];
+};
+
+// The position components of a row at the record fraction t_frac, as chebint
+// gives them at level 1, with the polynomials of the given set (computed on
+// the first use and extended as a row needs more).
+void cheb_position(std::span<const double> block, double t_frac, int n, int subintervals, ChebPolys& cp, double* out) {
+    if (cp.subintervals != subintervals) {
+        const double w = std::trunc(t_frac);
+        const double st = static_cast<double>(subintervals) * t_frac;
+        cp.l = static_cast<int>(std::trunc(st - w)) + 1;
+        cp.tc = 2.0 * ((st - std::trunc(st)) + w) - 1.0;
+        cp.subintervals = subintervals;
+        cp.n = 0;
+    }
+    if (cp.n < n) {
+        const double tc = cp.tc, twot = 2.0 * tc;
+        double* p = cp.p;
+        for (int k = cp.n; k < n; ++k) {
+            if (k == 0)
+                p[0] = 1.0;
+            else if (k == 1)
+                p[1] = tc;
+            else if (k == 2)
+                p[2] = twot * tc - 1.0;
+            else
+                p[k] = twot * p[k - 1] - p[k - 2];
+        }
+        cp.n = n;
+    }
+    // The three components side by side, each summed in chebint's order.
+    const double* c0 = block.data() + static_cast<std::size_t>((cp.l - 1) * 3 * n);
+    const double* c1 = c0 + n;
+    const double* c2 = c1 + n;
+    double s0 = 0.0, s1 = 0.0, s2 = 0.0;
+    for (int j = n - 1; j >= 1; --j) {
+        const double pj = cp.p[j];
+        s0 += pj * c0[j];
+        s1 += pj * c1[j];
+        s2 += pj * c2[j];
+    }
+    out[0] = s0 + cp.p[0] * c0[0];
+    out[1] = s1 + cp.p[0] * c1[0];
+    out[2] = s2 + cp.p[0] * c2[0];
+}
+
 // recstate with the Sun evaluated to sun_level (1 .. 3).
 Status recstate_to(DeReader which, double t, const std::array<StateLevel, 12>& need, std::span<State9, 10> states,
                    int sun_level) {
@@ -188,9 +241,20 @@ Status recstate_to(DeReader which, double t, const std::array<StateLevel, 12>& n
     const EphemerisHeader& header = cp.file->header();
     const double au_per_km = header.au_per_km;
 
+    // Positions alone share the polynomials of the rows of one sub-interval
+    // count (1, 2, 4, 8 in DE403/DE405).
+    std::array<ChebPolys, 4> polys;
+    auto evaluate = [&](const EphemerisRecordRow& row, int lv, std::span<double> out) {
+        if (lv == 1)
+            for (ChebPolys& p : polys)
+                if (p.subintervals == row.subintervals || p.subintervals == 0)
+                    return cheb_position(block_of(cp, row), tr, row.coefficients, row.subintervals, p, out.data());
+        chebint(block_of(cp, row), tr, kDeRecordDays, row.coefficients, 3, row.subintervals, lv, out);
+    };
+
     // The Sun, barycentric.
     const EphemerisRecordRow& sun = header.layout[kSunRow];
-    chebint(block_of(cp, sun), tr, kDeRecordDays, sun.coefficients, 3, sun.subintervals, sun_level, cp.sun);
+    evaluate(sun, sun_level, cp.sun);
     for (std::size_t i = 0; i < static_cast<std::size_t>(3 * sun_level); ++i) cp.sun[i] *= au_per_km;
 
     for (std::size_t b = 0; b < 10; ++b) {
@@ -199,7 +263,7 @@ Status recstate_to(DeReader which, double t, const std::array<StateLevel, 12>& n
         const int lv = level < 1 ? 1 : (level > 3 ? 3 : level);
         const EphemerisRecordRow& row = header.layout[b];
         State9& s = states[b];
-        chebint(block_of(cp, row), tr, kDeRecordDays, row.coefficients, 3, row.subintervals, lv, s);
+        evaluate(row, lv, s);
         const std::size_t n = static_cast<std::size_t>(3 * lv);
         for (std::size_t i = 0; i < n; ++i) s[i] *= au_per_km;
         if (b < 9 && !cp.barycentric)
@@ -358,30 +422,38 @@ Status read403b(double t) {
         // Moon barycentric from the Earth; the pair Earth-Moon alone takes
         // the Moon's geocentric row as it stands.
         const std::size_t n = static_cast<std::size_t>(3 * level);
-        std::array<State9, kFileBodies> pv{};
-        for (int k = 1; k <= kFileMoon; ++k) pv[static_cast<std::size_t>(k - 1)] = cp.states[static_cast<std::size_t>(k - 1)];
-        pv[kFileSun - 1] = cp.sun;
-        pv[kFileEmb - 1] = cp.states[kFileEarth - 1];
+        static constexpr State9 kZero{};
+        std::array<const double*, kFileBodies> pv{};
+        for (int k = 1; k <= kFileMoon; ++k)
+            pv[static_cast<std::size_t>(k - 1)] = cp.states[static_cast<std::size_t>(k - 1)].data();
+        pv[kFileSun - 1] = cp.sun.data();
+        pv[kFileBarycentre - 1] = kZero.data();
+        pv[kFileEmb - 1] = cp.states[kFileEarth - 1].data();
         const State9& moon_geo = cp.states[kFileMoon - 1];
-        const double emrat = cp.file ? cp.file->header().earth_moon_mass_ratio : kDeEarthMoonMassRatio;
+        State9 earth{}, moon{};
         if (need[kFileEarth - 1] != StateLevel::None && need[kFileMoon - 1] != StateLevel::None) {
-            State9& earth = pv[kFileEarth - 1];
-            State9& moon = pv[kFileMoon - 1];
-            for (std::size_t i = 0; i < n; ++i) earth[i] -= moon[i] / (1.0 + emrat);
-            for (std::size_t i = 0; i < n; ++i) moon[i] += earth[i];
+            const double emrat = cp.file ? cp.file->header().earth_moon_mass_ratio : kDeEarthMoonMassRatio;
+            const State9& emb = cp.states[kFileEarth - 1];
+            for (std::size_t i = 0; i < n; ++i) earth[i] = emb[i] - moon_geo[i] / (1.0 + emrat);
+            for (std::size_t i = 0; i < n; ++i) moon[i] = moon_geo[i] + earth[i];
+            pv[kFileEarth - 1] = earth.data();
+            pv[kFileMoon - 1] = moon.data();
         }
         for (int b = 1; b <= kBodyCodes; ++b) {
             if (de.force_flags[static_cast<std::size_t>(b - 1)] == StateLevel::None) continue;
             State9& s = cp.date_states[static_cast<std::size_t>(b - 1)];
-            s.fill(0.0);
             const int k = de_file_body(static_cast<BodyCode>(b));
-            if (k == c) continue;
-            if (k * c == 30 && k + c == 13) {
-                for (std::size_t i = 0; i < n; ++i) s[i] = (k == kFileMoon ? moon_geo[i] : 0.0) - (k == kFileMoon ? 0.0 : moon_geo[i]);
+            if (k == c) {
+                s.fill(0.0);
                 continue;
             }
-            const State9& pt = pv[static_cast<std::size_t>(k - 1)];
-            const State9& pc = pv[static_cast<std::size_t>(c - 1)];
+            if (k * c == 30 && k + c == 13) {
+                for (std::size_t i = 0; i < n; ++i)
+                    s[i] = (k == kFileMoon ? moon_geo[i] : 0.0) - (k == kFileMoon ? 0.0 : moon_geo[i]);
+                continue;
+            }
+            const double* pt = pv[static_cast<std::size_t>(k - 1)];
+            const double* pc = pv[static_cast<std::size_t>(c - 1)];
             for (std::size_t i = 0; i < n; ++i) s[i] = pt[i] - pc[i];
         }
     } else {
