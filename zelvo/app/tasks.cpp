@@ -15,6 +15,7 @@
 #include "framework/linelist.h"
 #include "framework/messages.h"
 #include "framework/progress.h"
+#include "framework/waitcursor.h"
 #include "idwindows.h"
 #include "io/files.h"
 #include "lineedit.h"
@@ -38,14 +39,7 @@ const std::vector<int> kPanesC{kSeparator, kIndicatorNum, kIndicatorExt, kIndica
 const char kEmptyInput[] = "Error: empty input file! Add strings or Save your file";
 
 // The wait cursor for the life of the object.
-struct WaitCursor {
-    WaitCursor() {
-        if (QApplication::instance() != nullptr) QApplication::setOverrideCursor(Qt::WaitCursor);
-    }
-    ~WaitCursor() {
-        if (QApplication::instance() != nullptr) QApplication::restoreOverrideCursor();
-    }
-};
+using WaitCursor = fw::WaitCursor;
 
 // Size of a file in bytes, -1 when it does not exist.
 long long length_of(const std::string& path) {

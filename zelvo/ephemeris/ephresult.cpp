@@ -26,6 +26,7 @@
 #include "framework/ids.h"
 #include "framework/messages.h"
 #include "framework/progress.h"
+#include "framework/waitcursor.h"
 #include "helpcontexts.h"
 #include "io/files.h"
 #include "mainframe.h"
@@ -49,16 +50,7 @@ const char kNoHeaderPrint[] = "Warning: header file not found";
 const char kNoFormat[] = "Output error!No format";
 const char kRunning[] = "A calculation is in progress.";
 
-struct WaitCursor {
-    WaitCursor() {
-        if (QApplication::instance() != nullptr) QApplication::setOverrideCursor(Qt::WaitCursor);
-    }
-    ~WaitCursor() {
-        if (QApplication::instance() != nullptr) QApplication::restoreOverrideCursor();
-    }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
+using WaitCursor = fw::WaitCursor;
 
 std::string up_to_zero(std::string_view record, std::size_t width) {
     record = record.substr(0, std::min(record.size(), width));

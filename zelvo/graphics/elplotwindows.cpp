@@ -23,6 +23,7 @@
 #include "framework/messages.h"
 #include "framework/plotsettings.h"
 #include "framework/qtdc.h"
+#include "framework/waitcursor.h"
 #include "helpcontexts.h"
 #include "tables.h"
 
@@ -32,14 +33,7 @@ using namespace elements;
 
 namespace {
 
-struct WaitCursor {
-    WaitCursor() {
-        if (QApplication::instance() != nullptr) QApplication::setOverrideCursor(Qt::WaitCursor);
-    }
-    ~WaitCursor() {
-        if (QApplication::instance() != nullptr) QApplication::restoreOverrideCursor();
-    }
-};
+using WaitCursor = fw::WaitCursor;
 
 const char* const kElementItems[] = {"H", "G", "M", "Peri", "Node", "i", "e", "n", "a"};
 

@@ -30,6 +30,7 @@
 #include "framework/ids.h"
 #include "framework/linelist.h"
 #include "framework/messages.h"
+#include "framework/waitcursor.h"
 #include "helpcontexts.h"
 #include "mainframe.h"
 #include "tables.h"
@@ -42,14 +43,7 @@ using namespace elements;
 namespace {
 
 // The wait cursor for the life of the object.
-struct WaitCursor {
-    WaitCursor() {
-        if (QApplication::instance() != nullptr) QApplication::setOverrideCursor(Qt::WaitCursor);
-    }
-    ~WaitCursor() {
-        if (QApplication::instance() != nullptr) QApplication::restoreOverrideCursor();
-    }
-};
+using WaitCursor = fw::WaitCursor;
 
 MainFrame* program_frame() {
     fw::Application* app = fw::Application::instance();

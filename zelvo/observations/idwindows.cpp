@@ -15,6 +15,7 @@
 #include "framework/help.h"
 #include "framework/ids.h"
 #include "framework/messages.h"
+#include "framework/waitcursor.h"
 #include "io/files.h"
 #include "mainframe.h"
 #include "obsdialogs.h"
@@ -29,16 +30,7 @@ namespace files = zelvomat::files;
 
 namespace {
 
-struct WaitCursor {
-    WaitCursor() {
-        if (QApplication::instance() != nullptr) QApplication::setOverrideCursor(Qt::WaitCursor);
-    }
-    ~WaitCursor() {
-        if (QApplication::instance() != nullptr) QApplication::restoreOverrideCursor();
-    }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
+using WaitCursor = fw::WaitCursor;
 
 const char kNoHead[] = "Warning: head file not found";
 const char kNoFormat[] = "Output error!No format";

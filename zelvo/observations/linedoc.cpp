@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "framework/ids.h"
+#include "framework/waitcursor.h"
 #include "tables.h"
 
 namespace zelvo {
@@ -13,16 +14,7 @@ namespace zelvo {
 using namespace fw::ids;
 
 namespace {
-struct WaitCursor {
-    WaitCursor() {
-        if (QApplication::instance() != nullptr) QApplication::setOverrideCursor(Qt::WaitCursor);
-    }
-    ~WaitCursor() {
-        if (QApplication::instance() != nullptr) QApplication::restoreOverrideCursor();
-    }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
+using WaitCursor = fw::WaitCursor;
 }  // namespace
 
 std::vector<std::string> read_format_lines(std::string_view bytes, int recordLength, bool records) {

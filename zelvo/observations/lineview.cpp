@@ -14,6 +14,7 @@
 #include "framework/help.h"
 #include "framework/ids.h"
 #include "framework/messages.h"
+#include "framework/waitcursor.h"
 #include "lineedit.h"
 #include "mainframe.h"
 #include "tables.h"
@@ -24,16 +25,7 @@ using namespace fw::ids;
 
 namespace {
 
-struct WaitCursor {
-    WaitCursor() {
-        if (QApplication::instance() != nullptr) QApplication::setOverrideCursor(Qt::WaitCursor);
-    }
-    ~WaitCursor() {
-        if (QApplication::instance() != nullptr) QApplication::restoreOverrideCursor();
-    }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
+using WaitCursor = fw::WaitCursor;
 
 const char kNoInsertRow[] = "No string selected to insert before";
 const char kNoDeleteRow[] = "No string selected to delete";

@@ -15,6 +15,7 @@
 #include "framework/ids.h"
 #include "framework/messages.h"
 #include "framework/progress.h"
+#include "framework/waitcursor.h"
 #include "io/files.h"
 #include "mainframe.h"
 #include "occonfig.h"
@@ -30,16 +31,7 @@ using namespace fw::ids;
 
 namespace {
 
-struct WaitCursor {
-    WaitCursor() {
-        if (QApplication::instance() != nullptr) QApplication::setOverrideCursor(Qt::WaitCursor);
-    }
-    ~WaitCursor() {
-        if (QApplication::instance() != nullptr) QApplication::restoreOverrideCursor();
-    }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
+using WaitCursor = fw::WaitCursor;
 
 constexpr std::size_t kHatRecord = 70;
 const char kNoHead[] = "Warning: head file not found";

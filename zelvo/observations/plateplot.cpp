@@ -18,6 +18,7 @@
 #include "framework/messages.h"
 #include "framework/plotsettings.h"
 #include "framework/qtdc.h"
+#include "framework/waitcursor.h"
 #include "platedialogs.h"
 #include "tables.h"
 
@@ -315,10 +316,7 @@ inline constexpr int kOptions = 40022;
 inline constexpr int kFilePrintDirect = 57608;
 inline constexpr int kPlateToolbar = 128;
 
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
+using WaitCursor = fw::WaitCursor;
 
 fw::MainFrame* main_frame() {
     fw::Application* a = fw::Application::instance();
