@@ -7,6 +7,7 @@
 // drawing are in elplot.h.
 #pragma once
 
+#include <QPointer>
 #include <array>
 #include <functional>
 #include <optional>
@@ -184,7 +185,9 @@ private:
     std::string settingsPath_;
     const char* defaultName_;
     fw::Size scroll_;
-    fw::DrawingView* view_ = nullptr;
+    // The child frame's widget: Qt may delete it before this view, and the
+    // pointer clears itself then.
+    QPointer<fw::DrawingView> view_;
 };
 
 class CElHistView final : public ElPlotView {

@@ -8,6 +8,7 @@
 // animation timer.
 #pragma once
 
+#include <QPointer>
 #include <array>
 #include <memory>
 #include <optional>
@@ -151,7 +152,9 @@ private:
     orbit::OrbitViewState view_;
     orbit::Animation anim_;
     orbit::OrbitColors colors_;
-    fw::DrawingView* window_ = nullptr;
+    // The child frame's widget: Qt may delete it before this view, and the
+    // pointer clears itself then.
+    QPointer<fw::DrawingView> window_;
 };
 
 // "Input Data" (154).

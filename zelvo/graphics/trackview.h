@@ -11,6 +11,7 @@
 // a dialog, so a paint during a dialog never waits for it.
 #pragma once
 
+#include <QPointer>
 #include <array>
 #include <functional>
 #include <memory>
@@ -168,7 +169,9 @@ private:
     AppContext& ctx_;
     Library& lib_;
     track::TrackPicture pic_;
-    fw::DrawingView* view_ = nullptr;
+    // The child frame's widget: Qt may delete it before this view, and the
+    // pointer clears itself then.
+    QPointer<fw::DrawingView> view_;
     std::unique_ptr<fw::MemoryDc> pictureDc_, workDc_;
     int clientW_ = 0, clientH_ = 0;
     bool commandsEnabled_ = false, stepEnabled_ = false, scaleEnabled_ = false;

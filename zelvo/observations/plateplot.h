@@ -11,6 +11,7 @@
 // pixels of its objects and the plate it was opened on stay its own.
 #pragma once
 
+#include <QPointer>
 #include <array>
 #include <functional>
 #include <memory>
@@ -160,7 +161,9 @@ private:
     AppContext& ctx_;
     Library& lib_;
     std::unique_ptr<PlatePicture> picture_;
-    fw::DrawingView* view_ = nullptr;
+    // The child frame's widget: Qt may delete it before this view, and the
+    // pointer clears itself then.
+    QPointer<fw::DrawingView> view_;
     std::string settingsPath_;
 };
 
