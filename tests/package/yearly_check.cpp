@@ -322,4 +322,185 @@ TEST_F(PackageYears, PositionsAgreeWithDirectIntegration) {
     }
 }
 
+// ---- Integrations against saved values ------------------------------------------
+
+// The force models read the planets through read403b, which reads each row of
+// a record once for a date and keeps the states of its last date. The values
+// below were saved from a run of the reader that computed every body
+// separately at every call (the library before that change); the
+// integrations must give them to 1e-12 AU. Their accuracy against outside
+// references is the business of ephem_accuracy and progr_accuracy.
+//
+// Start: circular Ceres-, Pallas- and Vesta-like perturbers and three objects
+// (main belt, near-Earth, Hilda-like) at JD 2460600.5.
+constexpr double kStartEpoch = 2460600.5;
+
+void push_orbit(std::vector<double>& x, std::vector<double>& v, double a, double e, double inc, double lon) {
+    // At perihelion (e > 0) or on a circle, the node on the x axis.
+    const double q = a * (1.0 - e), w = std::sqrt(kGaussK2 * (1.0 + e) / q);
+    x.insert(x.end(), {q * std::cos(lon), q * std::sin(lon) * std::cos(inc), q * std::sin(lon) * std::sin(inc)});
+    v.insert(v.end(), {-w * std::sin(lon), w * std::cos(lon) * std::cos(inc), w * std::cos(lon) * std::sin(inc)});
+}
+
+struct SavedRun {
+    std::vector<double> x, v;
+    double now = 0.0, size = 0.0;
+    // The package's model (mkyearly): relativity, the Earth and the Moon
+    // apart, order 11; or the ephemeris task's with the Earth at the
+    // barycentre, order 15.
+    SavedRun(int own, const std::array<double, 4>& object, bool package_model) {
+        force_reader_setup();
+        MotionModel& m = motion_model();
+        m = {};
+        m.catalogue_epoch = kStartEpoch;
+        m.relativity = package_model ? 1 : 0;
+        m.minor_perturbers = 3;
+        m.perturber_switch.fill(1);
+        m.perturber_switch[perturber_index(Perturber::Earth)] = package_model ? kEarthAndMoon : kEarthAsBarycentre;
+        integrated_bodies().count = own;
+        if (own > 0) push_orbit(x, v, object[0], object[1], object[2], object[3]);
+        push_orbit(x, v, 2.77, 0.0, 0.17, 1.0);
+        push_orbit(x, v, 2.77, 0.0, 0.6, 2.5);
+        push_orbit(x, v, 2.36, 0.0, 0.12, 4.0);
+        now = kStartEpoch;
+        order = package_model ? 11 : 15;
+    }
+    int order = 11;
+    // Integrates to jd; chain: start at the size the last call proposed.
+    void to(double jd, bool chain) {
+        std::int32_t nf = 0, ns = 0, ncl = kRadauSecondOrderVelocity;
+        ForceContext ctx;
+        RadauOptions opt;
+        if (chain) {
+            opt.first_size = size;
+            opt.next_size = &size;
+        }
+        const Status s = radau(x, v, now - kStartEpoch, jd - kStartEpoch, 5.0, 10, static_cast<std::int32_t>(x.size()),
+                               2, nf, ns, ncl, order, radau_force_of(force2, ctx), opt);
+        ASSERT_TRUE(s.ok()) << s.message() << " " << ctx.failure.message();
+        now = jd;
+    }
+};
+
+std::vector<double> saved_run_values() {
+    std::vector<double> out;
+    auto keep = [&](const std::vector<double>& w, std::size_t from, std::size_t n) {
+        out.insert(out.end(), w.begin() + static_cast<std::ptrdiff_t>(from),
+                   w.begin() + static_cast<std::ptrdiff_t>(from + n));
+    };
+    const std::array<std::array<double, 4>, 3> objects = {
+        {{2.7, 0.15, 0.2, 0.3}, {1.4, 0.45, 0.1, 2.0}, {3.97, 0.2, 0.15, 5.0}}};
+    // Each object daily for 5 days, then every 30 days to day 305, forward.
+    for (const auto& o : objects) {
+        SavedRun r(1, o, true);
+        for (int d = 1; d <= 5; ++d) {
+            r.to(kStartEpoch + d, true);
+            keep(r.x, 0, 3);
+        }
+        for (int d = 35; d <= 305; d += 30) {
+            r.to(kStartEpoch + d, true);
+            keep(r.x, 0, 3);
+        }
+        keep(r.v, 0, 3);
+    }
+    // The main-belt object backwards, every 50 days to day -300.
+    {
+        SavedRun r(1, objects[0], true);
+        for (int d = 50; d <= 300; d += 50) {
+            r.to(kStartEpoch - d, true);
+            keep(r.x, 0, 3);
+        }
+    }
+    // As the package moves a catalogue to its epoch: one call over 1,200
+    // days, the object with the perturbers, and the perturbers alone.
+    {
+        SavedRun r(1, objects[1], true);
+        r.to(kStartEpoch - 800.0, false);
+        keep(r.x, 0, 12);
+        keep(r.v, 0, 3);
+        SavedRun p(0, objects[1], true);
+        p.to(kStartEpoch + 400.0, false);
+        keep(p.x, 0, 9);
+    }
+    // As the ephemeris task continues an object from date to date: 10 days.
+    {
+        SavedRun r(1, objects[0], false);
+        for (int d = 1; d <= 10; ++d) {
+            r.to(kStartEpoch + d + 0.25, false);
+            keep(r.x, 0, 3);
+        }
+    }
+    return out;
+}
+
+// Saved from the reader that computed every body separately at every call.
+constexpr double kSavedRunValues[] = {
+    2.1888718784548082,    0.67609268185816285,   0.13705077249062486,     2.1851929235819827,
+    0.68746916733631414,   0.13935690311279589,   2.1814604688182375,      0.6988288293879783,
+    0.14165962538272378,   2.1776746069523418,    0.71017139042464328,     0.14395888305241816,
+    2.1738354326628775,    0.72149657348225682,   0.14625462000026065,     2.034415045831552,
+    1.051827430864666,     0.21321727686316888,   1.8505738569937815,      1.3592177313153446,
+    0.27553191329993793,   1.6269607852503016,    1.6374398174147273,      0.33193665214585566,
+    1.3692324679062906,    1.8813918159537431,    0.38139820792499729,     1.0837098202615585,
+    2.0872439492260715,    0.42314132803664145,   0.77703033413638711,     2.2524738152135559,
+    0.45665604001775817,   0.45583300119953679,   2.3758044126011173,      0.48168498674667387,
+    0.12650435972169466,   2.4570716301141471,    0.49819596596948029,     -0.2050057205049271,
+    2.4970532381269104,    0.5063472190908459,    -0.53330230671951984,    2.4972832889807131,
+    0.50644979181024141,   -0.010834787561228829, -0.00063273069277129581, -0.00012624546606652121,
+    -0.34179167034627134,  0.68666201387689085,   0.068896008756719487,    -0.36292886187888118,
+    0.67621806421374819,   0.067848120740970491,  -0.38383125587470529,    0.66533662925215076,
+    0.066756339217947117,  -0.40448587230092536,  0.65402568542036599,     0.065621464447138941,
+    -0.42488017364448055,  0.64229381737751612,   0.064444357713414752,    -0.87706044440905129,
+    0.15111301456824044,   0.015162413158702179,  -1.0147739224707077,     -0.41550307269525816,
+    -0.041688709549477371, -0.94424262616442978,  -0.90775756817655573,    -0.091080185105612527,
+    -0.75914550001105008,  -1.2953783411836517,   -0.12997490756840796,    -0.51316728004023549,
+    -1.5825229739208091,   -0.15879000439132093,  -0.23699073911389423,    -1.7792831069083141,
+    -0.17853767566794024,  0.050415948845941305,  -1.8951595729407555,     -0.19017065222167187,
+    0.33613008246675802,   -1.9379321114722519,   -0.19446936154285435,    0.61036878980412523,
+    -1.9137507427278668,   -0.19205084697908084,  0.86485848298215862,     -1.8274622526176116,
+    -0.18340135689066242,  0.0080671688476466157, 0.0038661059263014799,   0.00038762062232439046,
+    0.9110464130537278,    -3.008365712350598,    -0.45467000873806701,    0.92117330583339074,
+    -3.0053583151630296,   -0.45421548751953422,  0.93129168587136557,     -3.0023231622399513,
+    -0.45375677304438056,  0.94140145979744261,   -2.9992602820273038,     -0.4532938696163023,
+    0.95150253437244003,   -2.9961697033809647,   -0.45282678160127193,    1.2500331263722371,
+    -2.8907322290880964,   -0.43689247365679762,  1.5382168280382047,      -2.7613751598622454,
+    -0.41734485530691096,  1.8137757173366837,    -2.6093559821839007,     -0.39437431945231638,
+    2.0746426384387799,    -2.4361974136808784,   -0.36821101540427004,    2.3189979741188318,
+    -2.2436433043677284,   -0.339118408292304,    2.5452951333849696,      -2.0336083983866304,
+    -0.30738553729185319,  2.7522727556996647,    -1.8081271596097219,     -0.27331932953772442,
+    2.9389578119757558,    -1.5693044026323677,   -0.23723767818382796,    3.1046592043195931,
+    -1.3192675864317633,   -0.19946209604068263,  3.2489514986831551,      -1.0601249569003401,
+    -0.16031126109022562,  0.0044502764184210656, 0.0087668263753554344,   0.0013244663079174401,
+    2.3039953539863571,    0.080227626109221045,  0.016264748582788546,    2.2773799771967553,
+    -0.50920297884514831,  -0.10321517975111802,  2.1193697396119888,      -1.0695457792719261,
+    -0.21679934230957093,  1.8461010832080389,    -1.5721339468009554,     -0.31867757997108331,
+    1.4796510662643643,    -1.9958894230625686,   -0.40457737046057535,    1.0445333012404201,
+    -2.3276672025295624,   -0.47183446155632391,  1.4819558179851684,      -1.086422697605413,
+    -0.10892095167153443,  -1.1182577836461189,   -2.491933472989984,      -0.42745616264394137,
+    2.4584095603132479,    -1.0646406851410917,   -0.72942290508190166,    2.3103525415532196,
+    0.4720106944522362,    0.056931543361557452,  0.0029969855795466014,   0.010006918033465083,
+    0.0010040039170799309, -2.206726921437975,    1.6526926650690292,      0.28478715429183438,
+    -1.8258561640819575,   -1.7191943043846147,   -1.1761110112186313,     2.1870803446575438,
+    -0.8811350509724486,   -0.10636694512657265,  2.187957160354038,       0.67893836522012585,
+    0.13762762159843661,   2.1842648219119458,    0.69031067089877451,     0.1399329054125131,
+    2.1805190065979954,    0.70166608369592631,   0.14223476680063618,     2.176719807673936,
+    0.71300432617768872,   0.14453314954610427,   2.1728673202899218,      0.72432512153860273,
+    0.14682799755939602,   2.1689616414787753,    0.73562819361750065,     0.14911925488139391,
+    2.1650028701500754,    0.74691326691329529,   0.15140686568659426,     2.1609911070840608,
+    0.75818006660070048,   0.15369077428630157,   2.1569264549253617,      0.76942831854588012,
+    0.15597092513180855,   2.1528090181765598,    0.78065774932202237,     0.15824726281755985,
+};
+
+TEST_F(PackageYears, IntegrationsAgreeWithSavedValues) {
+    de_state().forget_records();
+    const std::vector<double> got = saved_run_values();
+    ASSERT_EQ(got.size(), std::size(kSavedRunValues));
+    double worst = 0.0;
+    for (std::size_t i = 0; i < got.size(); ++i) {
+        EXPECT_NEAR(got[i], kSavedRunValues[i], 1e-12) << "value " << i;
+        worst = std::max(worst, std::abs(got[i] - kSavedRunValues[i]));
+    }
+    std::printf("largest difference from the saved values: %.3g\n", worst);
+}
+
 }  // namespace

@@ -149,6 +149,63 @@ TEST_F(EphemerisReader, Read403bFillsEveryFlaggedColumn) {
     EXPECT_EQ(de.record_held, 3);
 }
 
+// read403b reads each row of a record once for a date and keeps the states
+// of its last date; every body of the table must still be what bodystate
+// gives for it alone, for every centre and level, at dates across the
+// records (their ends among them), and a repeated date must serve the same
+// states however the table has been touched in between.
+TEST_F(EphemerisReader, Read403bAgreesWithBodystateForEveryBodyAndCentre) {
+    DeState& de = de_state();
+    const std::vector<double> dates = {
+        kFirst, kFirst + 0.3, 2451545.0, 2451568.5 - 1e-9, 2451568.5, 2451590.123456789, 2451600.5, kLast - 0.7, kLast};
+    const BodyCode centres[] = {BodyCode::Sun,  BodyCode::Barycentre,          BodyCode::Earth,
+                                BodyCode::Moon, BodyCode::EarthMoonBarycentre, BodyCode::Jupiter};
+    int compared = 0;
+    for (BodyCode centre : centres) {
+        for (StateLevel level : {StateLevel::Position, StateLevel::Velocity, StateLevel::Acceleration}) {
+            de.force_centre = centre;
+            de.force_flags.fill(level);
+            de.forget_records();
+            for (double jd : dates) {
+                for (int pass = 0; pass < 2; ++pass) {  // the second pass is served from the kept date
+                    SCOPED_TRACE("centre " + std::to_string(static_cast<int>(centre)) + " level " +
+                                 std::to_string(static_cast<int>(level)) + " JD " + std::to_string(jd) + " pass " +
+                                 std::to_string(pass));
+                    if (pass == 1) body_table().state[4][0] = 7.0;
+                    ASSERT_TRUE(read403b(jd).ok()) << last_error();
+                    const std::size_t n = static_cast<std::size_t>(3 * static_cast<int>(level));
+                    for (int b = 1; b <= kBodyCodes; ++b) {
+                        State9 want;
+                        ASSERT_TRUE(bodystate(DeReader::Position, jd, de_file_body(static_cast<BodyCode>(b)),
+                                              de_file_body(centre), want)
+                                        .ok());
+                        const State9& got = body_table().state[static_cast<std::size_t>(b - 1)];
+                        for (std::size_t i = 0; i < 9; ++i) EXPECT_EQ(got[i], i < n ? want[i] : 0.0) << b << " " << i;
+                        ++compared;
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_EQ(compared, 6 * 3 * 9 * 2 * 12);
+
+    // A new request at the same date is served anew, not from the kept one.
+    de.force_centre = BodyCode::Sun;
+    de.force_flags = {};
+    de.force_flags[static_cast<int>(BodyCode::Mars) - 1] = StateLevel::Position;
+    ASSERT_TRUE(read403b(2451545.0).ok());
+    de.force_flags[static_cast<int>(BodyCode::Venus) - 1] = StateLevel::Position;
+    ASSERT_TRUE(read403b(2451545.0).ok());
+    State9 venus;
+    ASSERT_TRUE(bodystate(DeReader::Position, 2451545.0, 2, 11, venus).ok());
+    EXPECT_EQ(body_table().state[1][0], venus[0]);
+    // Another file: the states of the old one are not served at the same date.
+    ASSERT_TRUE(de_open(kExcerpt).ok());
+    body_table().state[3].fill(7.0);
+    ASSERT_TRUE(read403b(2451545.0).ok());
+    EXPECT_NE(body_table().state[3][0], 7.0);
+}
+
 TEST_F(EphemerisReader, FlagLevelsKeepEarlierComponents) {
     DeState& de = de_state();
     de.centre = BodyCode::Sun;

@@ -28,33 +28,28 @@ void chebint(std::span<const double> block, double t_frac, double span_days, int
     const double tc = 2.0 * ((st - std::trunc(st)) + w) - 1.0;
     const double* c = block.data() + static_cast<std::size_t>((l - 1) * components * n);
 
-    // Polynomials (entries 1 .. n at index 0 .. n-1), computed afresh.
+    // Polynomials (entries 1 .. n at index 0 .. n-1), computed afresh; the
+    // derivatives only as far as the level asks.
     double p[kDeMaxCoefficients];
     double v[kDeMaxCoefficients];
     double a[kDeMaxCoefficients];
     const double twot = 2.0 * tc;
     p[0] = 1.0;
-    v[0] = 0.0;
-    a[0] = 0.0;
-    if (n > 1) {
-        p[1] = tc;
-        v[1] = 1.0;
-        a[1] = 0.0;
+    if (n > 1) p[1] = tc;
+    if (n > 2) p[2] = twot * tc - 1.0;
+    for (int k = 3; k < n; ++k) p[k] = twot * p[k - 1] - p[k - 2];
+    if (level >= 2) {
+        v[0] = 0.0;
+        if (n > 1) v[1] = 1.0;
+        if (n > 2) v[2] = 2.0 * twot;
+        for (int k = 3; k < n; ++k) v[k] = twot * v[k - 1] + 2.0 * p[k - 1] - v[k - 2];
     }
-    if (n > 2) {
-        p[2] = twot * tc - 1.0;
-        v[2] = 2.0 * twot;
-        a[2] = 4.0;
-    }
-    if (n > 3) {
-        p[3] = twot * p[2] - p[1];
-        v[3] = twot * v[2] + 2.0 * p[2] - v[1];
-        a[3] = 12.0 * twot;
-    }
-    for (int k = 4; k < n; ++k) {
-        p[k] = twot * p[k - 1] - p[k - 2];
-        v[k] = twot * v[k - 1] + 2.0 * p[k - 1] - v[k - 2];
-        a[k] = twot * a[k - 1] + 4.0 * v[k - 1] - a[k - 2];
+    if (level >= 3) {
+        a[0] = 0.0;
+        if (n > 1) a[1] = 0.0;
+        if (n > 2) a[2] = 4.0;
+        if (n > 3) a[3] = 12.0 * twot;
+        for (int k = 4; k < n; ++k) a[k] = twot * a[k - 1] + 4.0 * v[k - 1] - a[k - 2];
     }
     const double scale = 2.0 * static_cast<double>(subintervals) / span_days;
     const double scale2 = scale * scale;
@@ -71,15 +66,14 @@ void chebint(std::span<const double> block, double t_frac, double span_days, int
                 sv += v[j] * ci[j];
                 sa += a[j] * ci[j];
             }
-        } else if (level == 2) {
+        }
+        if (level >= 2) {
             for (; j >= 1; --j) {
                 sp += p[j] * ci[j];
                 sv += v[j] * ci[j];
             }
-        }
-        for (; j >= 1; --j) {
-            sp += p[j] * ci[j];
-            sv += v[j] * ci[j];
+        } else {
+            for (; j >= 1; --j) sp += p[j] * ci[j];
         }
         sp += p[0] * ci[0];
         out[static_cast<std::size_t>(i)] = sp;

@@ -82,6 +82,16 @@ struct DeCopy {
     bool barycentric = false;                             // recstate leaves planets barycentric
     // Last states computed by recstate, file bodies 1 .. 10 at index body - 1.
     std::array<State9, 10> states{};
+    // The states read403b delivered last (BodyCode 1 .. 12 at index code - 1),
+    // for the date, centre and flags below: a call at the same date with the
+    // same request, the record still held, copies them instead of reading the
+    // record again (the integrator asks several times for each of its dates).
+    // Valid only while the reader holds its record.
+    bool date_valid = false;
+    double date_jd = 0.0;
+    BodyCode date_centre = BodyCode::Barycentre;
+    BodyFlags date_flags{};
+    std::array<State9, kBodyCodes> date_states{};
 };
 struct DeCopies {
     DeCopy position;  // used by reade403

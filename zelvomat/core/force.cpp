@@ -111,8 +111,9 @@ int all_planet_sources(const MotionModel& m, Source* out) {
     return kPlanetPerturbers;
 }
 
-// The switched planets of own bodies in the main integration.
-int switched_planet_sources(const MotionModel& m, Source* out) {
+// The switched planets of own bodies in the main integration, taken from
+// the nine of all_planet_sources.
+int switched_planet_sources(const MotionModel& m, const Source* planets, Source* out) {
     int n = 0;
     for (int i = 0; i < kPlanetPerturbers; ++i) {
         const std::int32_t sw = m.perturber_switch[static_cast<std::size_t>(i)];
@@ -121,7 +122,7 @@ int switched_planet_sources(const MotionModel& m, Source* out) {
             out[n++] = make_source(table_position(BodyCode::Earth), m.gm_earth);
             out[n++] = make_source(table_position(BodyCode::Moon), m.gm_moon);
         } else {
-            out[n++] = make_source(table_position(kPlanetBody[i]), m.perturber_gm[static_cast<std::size_t>(i)]);
+            out[n++] = planets[i];
         }
     }
     return n;
@@ -183,12 +184,15 @@ Status main_integration(const double* x, const double* v, double t, double* a, b
     const int nmp = minor_count(m);
 
     // Own bodies: the Sun and the switched perturbers.
+    Source planets[kPlanetPerturbers];
+    all_planet_sources(m, planets);
+    Source minors[kMaxMinorPerturbers];
+    for (int k = 0; k < nmp; ++k)
+        minors[k] = make_source(x + 3 * (own + k), m.perturber_gm[static_cast<std::size_t>(kPlanetPerturbers + k)]);
     Source src[kPerturbers + 1];
-    int n = switched_planet_sources(m, src);
-    for (int k = 0; k < nmp; ++k) {
-        const std::size_t i = static_cast<std::size_t>(kPlanetPerturbers + k);
-        if (m.perturber_switch[i] != 0) src[n++] = make_source(x + 3 * (own + k), m.perturber_gm[i]);
-    }
+    int n = switched_planet_sources(m, planets, src);
+    for (int k = 0; k < nmp; ++k)
+        if (m.perturber_switch[static_cast<std::size_t>(kPlanetPerturbers + k)] != 0) src[n++] = minors[k];
     for (int b = 0; b < own; ++b) {
         const double* xb = x + 3 * b;
         double* ab = a + 3 * b;
@@ -208,15 +212,13 @@ Status main_integration(const double* x, const double* v, double t, double* a, b
 
     // Perturbing minor planets: the Sun, the nine planets, each other.
     if (nmp > 0) {
-        Source planets[kPlanetPerturbers];
-        all_planet_sources(m, planets);
         for (int k = 0; k < nmp; ++k) {
             const int b = own + k;
             const double* xb = x + 3 * b;
             double* ab = a + 3 * b;
             sun_term(xb, m.k2, ab);
             for (const Source& s : planets) add_point_mass(xb, s, ab, false);
-            forcemp(k, own, nmp, x, a);
+            for (int j = 0; j < nmp; ++j) add_point_mass(xb, minors[j], ab, true);  // as forcemp
             if (m.relativity != 0 && !comet) {
                 double rel[3];
                 relsun(3 * b, x, v, rel);
@@ -328,7 +330,7 @@ bool force2c(void* ctx, const double* x, const double* v, double t, double* a) {
 void force_reader_setup() {
     DeState& de = de_state();
     de.force_centre = BodyCode::Sun;
-    de.force_flags.fill(StateLevel::Velocity);
+    de.force_flags.fill(StateLevel::None);  // the routines ask for the bodies they read
     de.record_held_force = 0;
 }
 

@@ -238,7 +238,9 @@ inline RadauForce radau_force_of(bool (*fn)(void*, const double*, const double*,
 }
 
 // Sets the request of read403b for the force models as the integration uses
-// it: centre the Sun, positions and velocities of all twelve bodies.
+// it: centre the Sun, no body flagged; each force routine adds the positions
+// of the bodies it reads (the planets, the Earth-Moon barycentre, and the
+// Earth and the Moon when they act apart) and no more.
 void force_reader_setup();
 
 // ---- ngr.eff ----------------------------------------------------------------

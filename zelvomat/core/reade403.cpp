@@ -3,6 +3,7 @@
 // read403b. See reade403.h for units, frames and numbering.
 #include "core/reade403.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/catalog.h"
@@ -138,12 +139,12 @@ void de_close() {
     release_copies();
 }
 
-Status recstate(DeReader which, double t, const std::array<StateLevel, 12>& need, std::span<State9, 10> states) {
-    if (t == 0.0) return ok_status();
-    DeState& de = de_state();
-    DeCopy& cp = copy_of(which);
-    std::int32_t& held = record_of(which);
+namespace {
 
+// The data record r holding the Julian date t, and the fraction tr of the
+// record at t.
+Status place_date(double t, std::int32_t& r, double& tr) {
+    const DeState& de = de_state();
     // The date against the span of the file; records 1 and 2 (the header) and
     // anything past the last record are never read as coefficients.
     if (!(t >= de.first_jd && t <= de.last_jd && de.first_jd < de.last_jd))
@@ -157,14 +158,79 @@ Status recstate(DeReader which, double t, const std::array<StateLevel, 12>& need
     if (!(records >= 0.0 && records < 1.0e9))
         return error_status("The date JD " + jd_text(t) +
                             " cannot be placed in a record of the planetary ephemeris file.");
-    std::int32_t r = static_cast<std::int32_t>(records) + kDeFirstDataRecord;
+    r = static_cast<std::int32_t>(records) + kDeFirstDataRecord;
     if (a == de.last_jd) --r;  // the last instant belongs to the last record
-    const double tr = (a - ((r - kDeFirstDataRecord) * kDeRecordDays + de.first_jd) + f) / kDeRecordDays;
+    tr = (a - ((r - kDeFirstDataRecord) * kDeRecordDays + de.first_jd) + f) / kDeRecordDays;
     if (!(tr >= 0.0 && tr <= 1.0))
         return error_status("The date JD " + jd_text(t) +
                             " cannot be placed in a record of the planetary ephemeris "
                             "file: the span of the settings file does not start at midnight.");
+    return ok_status();
+}
 
+// Chebyshev polynomials T_0 .. T_(n-1) at one date for the rows of one
+// sub-interval count: the rows of a record that share it share them.
+struct ChebPolys {
+    int subintervals = 0;  // 0: none yet
+    int n = 0;             // polynomials computed
+    int l = 0;             // sub-interval of the date (1-based)
+    double tc = 0.0;
+    double p[kDeMaxCoefficients];
+};
+
+// The position components of a row at the record fraction t_frac, as chebint
+// gives them at level 1, with the polynomials of the given set (computed on
+// the first use and extended as a row needs more).
+void cheb_position(std::span<const double> block, double t_frac, int n, int subintervals, ChebPolys& cp, double* out) {
+    if (cp.subintervals != subintervals) {
+        const double w = std::trunc(t_frac);
+        const double st = static_cast<double>(subintervals) * t_frac;
+        cp.l = static_cast<int>(std::trunc(st - w)) + 1;
+        cp.tc = 2.0 * ((st - std::trunc(st)) + w) - 1.0;
+        cp.subintervals = subintervals;
+        cp.n = 0;
+    }
+    if (cp.n < n) {
+        const double tc = cp.tc, twot = 2.0 * tc;
+        double* p = cp.p;
+        for (int k = cp.n; k < n; ++k) {
+            if (k == 0)
+                p[0] = 1.0;
+            else if (k == 1)
+                p[1] = tc;
+            else if (k == 2)
+                p[2] = twot * tc - 1.0;
+            else
+                p[k] = twot * p[k - 1] - p[k - 2];
+        }
+        cp.n = n;
+    }
+    // The three components side by side, each summed in chebint's order.
+    const double* c0 = block.data() + static_cast<std::size_t>((cp.l - 1) * 3 * n);
+    const double* c1 = c0 + n;
+    const double* c2 = c1 + n;
+    double s0 = 0.0, s1 = 0.0, s2 = 0.0;
+    for (int j = n - 1; j >= 1; --j) {
+        const double pj = cp.p[j];
+        s0 += pj * c0[j];
+        s1 += pj * c1[j];
+        s2 += pj * c2[j];
+    }
+    out[0] = s0 + cp.p[0] * c0[0];
+    out[1] = s1 + cp.p[0] * c1[0];
+    out[2] = s2 + cp.p[0] * c2[0];
+}
+
+// recstate with the Sun evaluated to sun_level (1 .. 3).
+Status recstate_to(DeReader which, double t, const std::array<StateLevel, 12>& need, std::span<State9, 10> states,
+                   int sun_level) {
+    if (t == 0.0) return ok_status();
+    DeCopy& cp = copy_of(which);
+    std::int32_t& held = record_of(which);
+
+    std::int32_t r = 0;
+    double tr = 0.0;
+    ZEL_TRY(place_date(t, r, tr));
     if (r != held) {
         held = 0;
         ZEL_TRY(load_record(cp, r));
@@ -175,10 +241,21 @@ Status recstate(DeReader which, double t, const std::array<StateLevel, 12>& need
     const EphemerisHeader& header = cp.file->header();
     const double au_per_km = header.au_per_km;
 
+    // Positions alone share the polynomials of the rows of one sub-interval
+    // count (1, 2, 4, 8 in DE403/DE405).
+    std::array<ChebPolys, 4> polys;
+    auto evaluate = [&](const EphemerisRecordRow& row, int lv, std::span<double> out) {
+        if (lv == 1)
+            for (ChebPolys& p : polys)
+                if (p.subintervals == row.subintervals || p.subintervals == 0)
+                    return cheb_position(block_of(cp, row), tr, row.coefficients, row.subintervals, p, out.data());
+        chebint(block_of(cp, row), tr, kDeRecordDays, row.coefficients, 3, row.subintervals, lv, out);
+    };
+
     // The Sun, barycentric.
     const EphemerisRecordRow& sun = header.layout[kSunRow];
-    chebint(block_of(cp, sun), tr, kDeRecordDays, sun.coefficients, 3, sun.subintervals, 3, cp.sun);
-    for (double& x : cp.sun) x *= au_per_km;
+    evaluate(sun, sun_level, cp.sun);
+    for (std::size_t i = 0; i < static_cast<std::size_t>(3 * sun_level); ++i) cp.sun[i] *= au_per_km;
 
     for (std::size_t b = 0; b < 10; ++b) {
         const int level = static_cast<int>(need[b]);
@@ -186,7 +263,7 @@ Status recstate(DeReader which, double t, const std::array<StateLevel, 12>& need
         const int lv = level < 1 ? 1 : (level > 3 ? 3 : level);
         const EphemerisRecordRow& row = header.layout[b];
         State9& s = states[b];
-        chebint(block_of(cp, row), tr, kDeRecordDays, row.coefficients, 3, row.subintervals, lv, s);
+        evaluate(row, lv, s);
         const std::size_t n = static_cast<std::size_t>(3 * lv);
         for (std::size_t i = 0; i < n; ++i) s[i] *= au_per_km;
         if (b < 9 && !cp.barycentric)
@@ -195,29 +272,29 @@ Status recstate(DeReader which, double t, const std::array<StateLevel, 12>& need
     return ok_status();
 }
 
-Status bodystate(DeReader which, double t, int target, int centre, State9& state) {
-    state.fill(0.0);
-    if (target == centre) return ok_status();
-    if (target < 1 || target > kFileBodies || centre < 1 || centre > kFileBodies)
-        return error_status("internal error: body " + std::to_string(target) + " relative to body " +
-                            std::to_string(centre) + " asked of the planetary ephemeris");
-    DeCopy& cp = copy_of(which);
+bool valid_body(int k) { return k >= 1 && k <= kFileBodies; }
 
-    // Rows needed: the two bodies; the Earth and the Moon need each other;
-    // the Earth-Moon barycentre is row 3 of the file.
-    std::array<StateLevel, 12> need{};
+// Rows (file bodies 1 .. 10 at index body - 1) that the state of target
+// relative to centre is built from, asked to the given level: the two
+// bodies; the Earth and the Moon need each other; the Earth-Moon barycentre
+// is row 3 of the file.
+void add_need(int target, int centre, StateLevel level, std::array<StateLevel, 12>& need) {
+    auto ask = [&](int k) {
+        StateLevel& n = need[static_cast<std::size_t>(k - 1)];
+        if (static_cast<int>(n) < static_cast<int>(level)) n = level;
+    };
     for (int k : {target, centre}) {
-        if (k <= kFileMoon) need[k - 1] = StateLevel::Acceleration;
-        if (k == kFileMoon) need[kFileEarth - 1] = StateLevel::Acceleration;
-        if (k == kFileEarth) need[kFileMoon - 1] = StateLevel::Acceleration;
-        if (k == kFileEmb) need[kFileEarth - 1] = StateLevel::Acceleration;
+        if (k <= kFileMoon) ask(k);
+        if (k == kFileMoon) ask(kFileEarth);
+        if (k == kFileEarth) ask(kFileMoon);
+        if (k == kFileEmb) ask(kFileEarth);
     }
-    const bool saved = cp.barycentric;
-    cp.barycentric = true;
-    const Status s = recstate(which, t, need, cp.states);
-    cp.barycentric = saved;
-    ZEL_TRY(s);
+}
 
+// The state of target relative to centre (valid, different file bodies) from
+// the barycentric states and the Sun the copy's last recstate left; need is
+// what add_need asked for the pair.
+void combine(const DeCopy& cp, int target, int centre, const std::array<StateLevel, 12>& need, State9& state) {
     // Working rows (file bodies 1 .. 13 at index body - 1), from the copy's
     // states so that they stay as recstate left them.
     std::array<State9, kFileBodies> pv;
@@ -242,6 +319,33 @@ Status bodystate(DeReader which, double t, int target, int centre, State9& state
     }
     state = pv[target - 1];
     subtract(state, pv[centre - 1]);
+}
+
+Status body_error(int target, int centre) {
+    return error_status("internal error: body " + std::to_string(target) + " relative to body " +
+                        std::to_string(centre) + " asked of the planetary ephemeris");
+}
+
+}  // namespace
+
+Status recstate(DeReader which, double t, const std::array<StateLevel, 12>& need, std::span<State9, 10> states) {
+    return recstate_to(which, t, need, states, 3);
+}
+
+Status bodystate(DeReader which, double t, int target, int centre, State9& state) {
+    state.fill(0.0);
+    if (target == centre) return ok_status();
+    if (!valid_body(target) || !valid_body(centre)) return body_error(target, centre);
+    DeCopy& cp = copy_of(which);
+
+    std::array<StateLevel, 12> need{};
+    add_need(target, centre, StateLevel::Acceleration, need);
+    const bool saved = cp.barycentric;
+    cp.barycentric = true;
+    const Status s = recstate(which, t, need, cp.states);
+    cp.barycentric = saved;
+    ZEL_TRY(s);
+    combine(cp, target, centre, need, state);
     return ok_status();
 }
 
@@ -265,16 +369,103 @@ Status reade403(double jd, double seconds) {
 Status read403b(double t) {
     DeState& de = de_state();
     BodyTable& table = body_table();
-    if (de.record_held_force == 0) table = {};
-    const int c = de_file_body(de.force_centre);
-    for (int b = 1; b <= kBodyCodes; ++b) {
-        const int flag = static_cast<int>(de.force_flags[b - 1]);
-        if (flag == 0) continue;
-        State9 s;
-        ZEL_TRY(bodystate(DeReader::Force, t, de_file_body(static_cast<BodyCode>(b)), c, s));
-        const std::size_t n = flag >= 3 ? 9 : (flag == 2 ? 6 : 3);
-        for (std::size_t i = 0; i < n; ++i) table.state[b - 1][i] = s[i];
+    DeCopy& cp = de_copies().force;
+    if (de.record_held_force == 0) {
+        table = {};
+        cp.date_valid = false;
     }
+    const int c = de_file_body(de.force_centre);
+
+    // Copies the flagged states into the table as far as their flags ask.
+    auto deliver = [&] {
+        for (std::size_t b = 0; b < static_cast<std::size_t>(kBodyCodes); ++b) {
+            const int flag = static_cast<int>(de.force_flags[b]);
+            if (flag == 0) continue;
+            const std::size_t n = flag >= 3 ? 9 : (flag == 2 ? 6 : 3);
+            for (std::size_t i = 0; i < n; ++i) table.state[b][i] = cp.date_states[b][i];
+        }
+    };
+    if (cp.date_valid && t == cp.date_jd && de.force_centre == cp.date_centre && de.force_flags == cp.date_flags) {
+        deliver();
+        return ok_status();
+    }
+    cp.date_valid = false;
+
+    // Every row any flagged body needs, read once at the highest level asked.
+    std::array<StateLevel, 12> need{};
+    int level = 0;
+    bool read = false;
+    for (int b = 1; b <= kBodyCodes; ++b) {
+        const int flag = static_cast<int>(de.force_flags[static_cast<std::size_t>(b - 1)]);
+        if (flag == 0) continue;
+        const int k = de_file_body(static_cast<BodyCode>(b));
+        if (k == c) continue;
+        if (!valid_body(k) || !valid_body(c)) return body_error(k, c);
+        read = true;
+        level = std::max(level, flag >= 3 ? 3 : (flag == 2 ? 2 : 1));
+    }
+    if (read) {
+        for (int b = 1; b <= kBodyCodes; ++b) {
+            const int k = de_file_body(static_cast<BodyCode>(b));
+            if (de.force_flags[static_cast<std::size_t>(b - 1)] != StateLevel::None && k != c)
+                add_need(k, c, static_cast<StateLevel>(level), need);
+        }
+        const bool saved = cp.barycentric;
+        cp.barycentric = true;
+        const Status s = recstate_to(DeReader::Force, t, need, cp.states, level);
+        cp.barycentric = saved;
+        ZEL_TRY(s);
+    }
+    if (read) {
+        // The rows combined as bodystate combines them for each pair: the
+        // Earth from the Earth-Moon barycentre and the geocentric Moon, the
+        // Moon barycentric from the Earth; the pair Earth-Moon alone takes
+        // the Moon's geocentric row as it stands.
+        const std::size_t n = static_cast<std::size_t>(3 * level);
+        static constexpr State9 kZero{};
+        std::array<const double*, kFileBodies> pv{};
+        for (int k = 1; k <= kFileMoon; ++k)
+            pv[static_cast<std::size_t>(k - 1)] = cp.states[static_cast<std::size_t>(k - 1)].data();
+        pv[kFileSun - 1] = cp.sun.data();
+        pv[kFileBarycentre - 1] = kZero.data();
+        pv[kFileEmb - 1] = cp.states[kFileEarth - 1].data();
+        const State9& moon_geo = cp.states[kFileMoon - 1];
+        State9 earth{}, moon{};
+        if (need[kFileEarth - 1] != StateLevel::None && need[kFileMoon - 1] != StateLevel::None) {
+            const double emrat = cp.file ? cp.file->header().earth_moon_mass_ratio : kDeEarthMoonMassRatio;
+            const State9& emb = cp.states[kFileEarth - 1];
+            for (std::size_t i = 0; i < n; ++i) earth[i] = emb[i] - moon_geo[i] / (1.0 + emrat);
+            for (std::size_t i = 0; i < n; ++i) moon[i] = moon_geo[i] + earth[i];
+            pv[kFileEarth - 1] = earth.data();
+            pv[kFileMoon - 1] = moon.data();
+        }
+        for (int b = 1; b <= kBodyCodes; ++b) {
+            if (de.force_flags[static_cast<std::size_t>(b - 1)] == StateLevel::None) continue;
+            State9& s = cp.date_states[static_cast<std::size_t>(b - 1)];
+            const int k = de_file_body(static_cast<BodyCode>(b));
+            if (k == c) {
+                s.fill(0.0);
+                continue;
+            }
+            if (k * c == 30 && k + c == 13) {
+                for (std::size_t i = 0; i < n; ++i)
+                    s[i] = (k == kFileMoon ? moon_geo[i] : 0.0) - (k == kFileMoon ? 0.0 : moon_geo[i]);
+                continue;
+            }
+            const double* pt = pv[static_cast<std::size_t>(k - 1)];
+            const double* pc = pv[static_cast<std::size_t>(c - 1)];
+            for (std::size_t i = 0; i < n; ++i) s[i] = pt[i] - pc[i];
+        }
+    } else {
+        for (int b = 1; b <= kBodyCodes; ++b)
+            if (de.force_flags[static_cast<std::size_t>(b - 1)] != StateLevel::None)
+                cp.date_states[static_cast<std::size_t>(b - 1)].fill(0.0);
+    }
+    cp.date_valid = de.record_held_force != 0;
+    cp.date_jd = t;
+    cp.date_centre = de.force_centre;
+    cp.date_flags = de.force_flags;
+    deliver();
     return ok_status();
 }
 
