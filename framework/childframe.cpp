@@ -33,19 +33,19 @@ ChildFrame::~ChildFrame() {
 bool ChildFrame::create(std::unique_ptr<Document> document, std::unique_ptr<View> view) {
     document_ = std::move(document);
     view_ = std::move(view);
-    bars_ = barSpecs();
+    bars_ = barLayouts();
 
     auto* client = new QWidget(this);
     auto* layout = new QVBoxLayout(client);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    for (const BarSpec& b : bars_)
+    for (const BarLayout& b : bars_)
         if (b.dock == Dock::Top) layout->addWidget(makeBar(b));
     view_->attach(document_.get(), this);
     QWidget* w = view_->createWidget(client);
     if (w == nullptr) return false;
     layout->addWidget(w, 1);
-    for (const BarSpec& b : bars_)
+    for (const BarLayout& b : bars_)
         if (b.dock == Dock::Bottom) layout->addWidget(makeBar(b));
     // Captions stand over the view's columns where the view tells where
     // they lie.
@@ -59,7 +59,7 @@ bool ChildFrame::create(std::unique_ptr<Document> document, std::unique_ptr<View
     return true;
 }
 
-QWidget* ChildFrame::makeBar(const BarSpec& desc) {
+QWidget* ChildFrame::makeBar(const BarLayout& desc) {
     const QFont font = list_font();
     auto* bar = new QFrame;
     bar->setObjectName(QStringLiteral("bar%1").arg(desc.id));
@@ -76,7 +76,7 @@ QWidget* ChildFrame::makeBar(const BarSpec& desc) {
     bool first = true;
     for (const BarControl& c : desc.controls) {
         QWidget* w = nullptr;
-        if (desc.kind == BarSpec::Kind::Header) {
+        if (desc.kind == BarLayout::Kind::Header) {
             auto* edit = new QPlainTextEdit;
             edit->setReadOnly(true);
             edit->setFont(font);
@@ -144,7 +144,7 @@ void ChildFrame::setControlText(int controlId, const std::string& text) {
         if (auto* e = qobject_cast<QPlainTextEdit*>(w))
             e->setPlainText(fromCp1252(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     }
-    for (BarSpec& b : bars_)
+    for (BarLayout& b : bars_)
         for (BarControl& c : b.controls)
             if (c.id == controlId) c.text = text;
 }

@@ -1,7 +1,7 @@
 // MDI child frames. A frame holds one view of one document and may carry
 // dialog bars above the view (caption lines of fixed-column lists) and below
 // it (a read-only header text). What the bars show is decided by the frame
-// class when the frame is created (a plain BarSpec list that tests can read);
+// class when the frame is created (a plain BarLayout list that tests can read);
 // the widgets only show it. The caption lines follow the columns of a view
 // that tells where they lie (TextColumns, as the line lists do), so every
 // caption stands over its column whatever the window's size and scrolling.
@@ -31,7 +31,7 @@ struct BarControl {
     std::string text;
 };
 
-struct BarSpec {
+struct BarLayout {
     enum class Kind { Captions, Header };
     int id = 0;  // the bar's template id, also its control id
     Dock dock = Dock::Top;
@@ -48,12 +48,12 @@ public:
     ~ChildFrame() override;
 
     // Takes the document and its view and builds the client area: the bars
-    // of barSpecs() around the view's widget. False when that fails.
+    // of barLayouts() around the view's widget. False when that fails.
     bool create(std::unique_ptr<Document> document, std::unique_ptr<View> view);
 
     Document* document() const { return document_.get(); }
     View* view() const { return view_.get(); }
-    const std::vector<BarSpec>& bars() const { return bars_; }
+    const std::vector<BarLayout>& bars() const { return bars_; }
     // The text a bar control shows, as the widget holds it; empty when the
     // frame has no such control.
     QString controlText(int controlId) const;
@@ -74,7 +74,7 @@ public:
 
 protected:
     // The bars of this frame class, decided when the frame is created.
-    virtual std::vector<BarSpec> barSpecs() { return {}; }
+    virtual std::vector<BarLayout> barLayouts() { return {}; }
     // The user closes the window: false keeps it open (the default accepts).
     virtual bool onCloseRequest() { return true; }
     // The window has been closed (the frame object goes soon after).
@@ -83,11 +83,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    QWidget* makeBar(const BarSpec& desc);
+    QWidget* makeBar(const BarLayout& desc);
 
     std::unique_ptr<Document> document_;
     std::unique_ptr<View> view_;
-    std::vector<BarSpec> bars_;
+    std::vector<BarLayout> bars_;
     std::vector<std::pair<int, QWidget*>> controls_;
     std::vector<std::pair<int, QWidget*>> barWidgets_;
     std::vector<int> paneIds_;

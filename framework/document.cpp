@@ -33,7 +33,7 @@ std::string Document::saveFilter() const {
 
 bool Document::doSaveAs() {
     if (!savable()) return false;
-    FileDialogSpec desc;
+    FileDialogRequest desc;
     desc.open = false;
     desc.defaultExt = saveExtension();
     desc.filter = saveFilter();

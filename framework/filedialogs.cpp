@@ -47,7 +47,7 @@ FileDialogService& fileDialogs() { return current() != nullptr ? *current() : qt
 
 void setFileDialogService(FileDialogService* service) { current() = service; }
 
-std::optional<std::string> QtFileDialogService::ask(const FileDialogSpec& desc) {
+std::optional<std::string> QtFileDialogService::ask(const FileDialogRequest& desc) {
     QFileDialog dlg(QApplication::activeWindow());
     QStringList filters;
     for (const std::string& f : qt_name_filters(desc.filter)) filters << QString::fromStdString(f);
@@ -71,7 +71,7 @@ std::optional<std::string> QtFileDialogService::ask(const FileDialogSpec& desc) 
     }
 }
 
-std::optional<std::string> ScriptedFileDialogService::ask(const FileDialogSpec& desc) {
+std::optional<std::string> ScriptedFileDialogService::ask(const FileDialogRequest& desc) {
     asked.push_back(desc);
     if (answers.empty()) return std::nullopt;
     std::optional<std::string> a = answers.front();

@@ -13,7 +13,7 @@ class QWidget;
 
 namespace fw {
 
-struct FileDialogSpec {
+struct FileDialogRequest {
     bool open = true;             // open (true) or save as (false)
     std::string defaultExt;       // without its point; added to a typed name without one
     std::string filter;           // "Name|pattern|...||"
@@ -31,7 +31,7 @@ class FileDialogService {
 public:
     virtual ~FileDialogService() = default;
     // The chosen path; nothing when the user cancelled.
-    virtual std::optional<std::string> ask(const FileDialogSpec& desc) = 0;
+    virtual std::optional<std::string> ask(const FileDialogRequest& desc) = 0;
 };
 
 FileDialogService& fileDialogs();
@@ -41,16 +41,16 @@ void setFileDialogService(FileDialogService* service);
 // QFileDialog over the active window.
 class QtFileDialogService final : public FileDialogService {
 public:
-    std::optional<std::string> ask(const FileDialogSpec& desc) override;
+    std::optional<std::string> ask(const FileDialogRequest& desc) override;
 };
 
 // For tests: records every request and answers from a queue (nothing, i.e.
 // Cancel, when the queue is empty).
 class ScriptedFileDialogService final : public FileDialogService {
 public:
-    std::vector<FileDialogSpec> asked;
+    std::vector<FileDialogRequest> asked;
     std::deque<std::optional<std::string>> answers;
-    std::optional<std::string> ask(const FileDialogSpec& desc) override;
+    std::optional<std::string> ask(const FileDialogRequest& desc) override;
 };
 
 class ScopedFileDialogService {

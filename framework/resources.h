@@ -18,14 +18,14 @@ struct MenuItem {
     bool isSeparator() const { return id == 0 && text.empty() && items.empty(); }
     bool isPopup() const { return !items.empty(); }
 };
-using MenuSpec = std::vector<MenuItem>;  // the popups of a menu bar
+using MenuLayout = std::vector<MenuItem>;  // the popups of a menu bar
 
 // A toolbar button (command id and tooltip), or a separator (id 0).
 struct ToolButton {
     int id = 0;
     std::string tip;
 };
-using ToolbarSpec = std::vector<ToolButton>;
+using ToolbarLayout = std::vector<ToolButton>;
 
 // A key combination in Qt's portable text form ("Ctrl+N", "Shift+Del", "F6")
 // and its command.
@@ -37,8 +37,8 @@ using AcceleratorTable = std::vector<Accelerator>;
 
 // The resources a main frame draws on, by resource id.
 struct ResourceTables {
-    std::map<int, MenuSpec> menus;
-    std::map<int, ToolbarSpec> toolbars;
+    std::map<int, MenuLayout> menus;
+    std::map<int, ToolbarLayout> toolbars;
     std::map<int, AcceleratorTable> accelerators;
     // String resources; status panes are as wide as the string of their id.
     std::map<int, std::string> strings;

@@ -279,11 +279,11 @@ bool PadWindow::newDocument() {
 }
 
 bool PadWindow::open() {
-    fw::FileDialogSpec spec;
-    spec.open = true;
-    spec.filter = kFileFilter;
-    if (!path_.isEmpty()) spec.initialPath = utf8(QFileInfo(path_).absolutePath());
-    const std::optional<std::string> chosen = fw::fileDialogs().ask(spec);
+    fw::FileDialogRequest shape;
+    shape.open = true;
+    shape.filter = kFileFilter;
+    if (!path_.isEmpty()) shape.initialPath = utf8(QFileInfo(path_).absolutePath());
+    const std::optional<std::string> chosen = fw::fileDialogs().ask(shape);
     return chosen && openFile(QString::fromStdString(*chosen));
 }
 
@@ -300,11 +300,11 @@ bool PadWindow::openFile(const QString& path) {
 bool PadWindow::save() { return path_.isEmpty() ? saveAs() : writeTo(path_); }
 
 bool PadWindow::saveAs() {
-    fw::FileDialogSpec spec;
-    spec.open = false;
-    spec.filter = kFileFilter;
-    spec.initialPath = utf8(path_.isEmpty() ? title() : path_);
-    const std::optional<std::string> chosen = fw::fileDialogs().ask(spec);
+    fw::FileDialogRequest shape;
+    shape.open = false;
+    shape.filter = kFileFilter;
+    shape.initialPath = utf8(path_.isEmpty() ? title() : path_);
+    const std::optional<std::string> chosen = fw::fileDialogs().ask(shape);
     return chosen && writeTo(QFileInfo(QString::fromStdString(*chosen)).absoluteFilePath());
 }
 

@@ -44,9 +44,9 @@ PER_CLASS = {"MBA": 8, "TNO": 8, "TJN": 4, "CEN": 4, "OMB": 3, "MCA": 3, "AMO": 
 
 
 def load_reader():
-    module_spec = importlib.util.spec_from_file_location("de405ref", os.path.join(HERE, "make_de405_reference.py"))
-    mod = importlib.util.module_from_spec(module_spec)
-    module_spec.loader.exec_module(mod)
+    module_info = importlib.util.spec_from_file_location("de405ref", os.path.join(HERE, "make_de405_reference.py"))
+    mod = importlib.util.module_from_spec(module_info)
+    module_info.loader.exec_module(mod)
     return mod
 
 

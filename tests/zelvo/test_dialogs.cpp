@@ -143,7 +143,7 @@ TEST(FileDialogs, FiltersAndScriptedAnswers) {
     fw::ScriptedFileDialogService files;
     fw::ScopedFileDialogService use(files);
     files.answers.push_back(std::string("/tmp/a.oc"));
-    fw::FileDialogSpec desc;
+    fw::FileDialogRequest desc;
     desc.defaultExt = "oc";
     EXPECT_EQ(fw::fileDialogs().ask(desc), std::optional<std::string>("/tmp/a.oc"));
     EXPECT_EQ(fw::fileDialogs().ask(desc), std::nullopt);  // empty queue: Cancel

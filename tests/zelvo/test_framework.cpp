@@ -191,10 +191,10 @@ TEST(Help, ContextPagesFallBackToTheFirstPageAndAMissingBookIsReported) {
 // a frame with a caption bar above and a header below.
 class CaptionFrame : public fw::ChildFrame {
 protected:
-    std::vector<fw::BarSpec> barSpecs() override {
+    std::vector<fw::BarLayout> barLayouts() override {
         return {
-            {117, fw::Dock::Bottom, fw::BarSpec::Kind::Header, {{1311, "line one\r\nline two"}}, true},
-            {153, fw::Dock::Top, fw::BarSpec::Kind::Captions, {{1074, "  caption 1"}, {1059, "  caption 2"}}, true}};
+            {117, fw::Dock::Bottom, fw::BarLayout::Kind::Header, {{1311, "line one\r\nline two"}}, true},
+            {153, fw::Dock::Top, fw::BarLayout::Kind::Captions, {{1074, "  caption 1"}, {1059, "  caption 2"}}, true}};
     }
 };
 

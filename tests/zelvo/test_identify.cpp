@@ -362,7 +362,7 @@ TEST(ObservatoryRecords, EditsCheckedByCntoAgainstTheirRow) {
     const std::vector<std::string> original = doc.lines;
     FakeList list;
     list.count = static_cast<int>(doc.lines.size());
-    LineEditor editor(ctx, b.lib, dialogs, doc, list, observatory_editor_spec());
+    LineEditor editor(ctx, b.lib, dialogs, doc, list, observatory_editor_format());
 
     const struct {
         const char* what;

@@ -131,7 +131,7 @@ struct Editing {
     fw::ScopedMessageService use{boxes};
     LineListDocument doc{LineDocKind::Observations, 1, ctx};
     FakeList list;
-    LineEditor editor{ctx, lib, dialogs, doc, list, oc_editor_spec(1)};
+    LineEditor editor{ctx, lib, dialogs, doc, list, oc_editor_format(1)};
     explicit Editing(int n) {
         for (int i = 0; i < n; ++i) doc.lines.push_back(record(obs_line(std::to_string(i))));
         list.count = n;
@@ -335,19 +335,19 @@ TEST(LinePrinting, PagesOfAnEditorWithItsHead) {
     const int perPage = begin_list_printing(info, 100);
     EXPECT_EQ(perPage, 45);
     EXPECT_EQ(info.maxPage, 3);
-    const EditorSpec spec = oc_editor_spec(2);
-    EXPECT_EQ(spec.headSkip, 7);
+    const EditorFormat shape = oc_editor_format(2);
+    EXPECT_EQ(shape.headSkip, 7);
     const std::vector<std::string> head(7, "head");
     // A4 at 600 dpi: 4760 x 6736 pixels; h = 6736 / (45 + 7 + 4) = 120,
     // c = 4760 / 85 = 56.
-    const PrintPage p3 = layout_editor_page(3, 4760, 6736, perPage, head, spec.print, lines, 100);
+    const PrintPage p3 = layout_editor_page(3, 4760, 6736, perPage, head, shape.print, lines, 100);
     ASSERT_EQ(p3.items.size(), 7u + 10u + 1u);
     EXPECT_EQ(p3.items[0], (PrintItem{112, 120, "head"}));
     EXPECT_EQ(p3.items[7], (PrintItem{112, 132 + 7 * 120, obs_line("90")}));
     EXPECT_EQ(p3.items.back(), (PrintItem{4760 / 2 - 168, 6736 - 240, "3"}));
     // Without the head file the lines of the O-C window of the ecliptic
     // begin 7 line heights lower than the top.
-    const PrintPage bare = layout_editor_page(1, 4760, 6736, perPage, std::nullopt, spec.print, lines, 100);
+    const PrintPage bare = layout_editor_page(1, 4760, 6736, perPage, std::nullopt, shape.print, lines, 100);
     EXPECT_EQ(bare.items.front().y, 132 + 7 * 120);
     EXPECT_EQ(bare.items.size(), 45u + 1u);
 }

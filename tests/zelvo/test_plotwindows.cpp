@@ -89,7 +89,7 @@ TEST(ColorsFonts, FiveDialogsWithTheirItemsIdsAndFonts) {
     for (Case& k : cases) {
         SCOPED_TRACE(k.caption);
         CColorsFontsDlg& d = *k.dlg;
-        EXPECT_EQ(d.model().spec().resourceId, k.id);
+        EXPECT_EQ(d.model().shape().resourceId, k.id);
         EXPECT_EQ(d.windowTitle(), QString::fromLatin1(k.caption));
         EXPECT_EQ(d.helpContext(), k.help);
         ASSERT_EQ(d.itemList()->count(), k.items);

@@ -96,8 +96,8 @@ void expect_same_columns(QWidget* window, const QWidget* caption, const QRect& c
 
 class CaptionFrame : public fw::ChildFrame {
 protected:
-    std::vector<fw::BarSpec> barSpecs() override {
-        return {{153, fw::Dock::Top, fw::BarSpec::Kind::Captions, {{1074, kCaption}}, true}};
+    std::vector<fw::BarLayout> barLayouts() override {
+        return {{153, fw::Dock::Top, fw::BarLayout::Kind::Captions, {{1074, kCaption}}, true}};
     }
 };
 

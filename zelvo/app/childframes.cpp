@@ -12,13 +12,13 @@ namespace zelvo {
 
 namespace {
 
-fw::BarSpec header_bar(const std::string& text, bool disabled) {
-    return {bars::kHeader, fw::Dock::Bottom, fw::BarSpec::Kind::Header, {{bars::kHeaderEdit, text}}, disabled};
+fw::BarLayout header_bar(const std::string& text, bool disabled) {
+    return {bars::kHeader, fw::Dock::Bottom, fw::BarLayout::Kind::Header, {{bars::kHeaderEdit, text}}, disabled};
 }
 
 // A caption bar: lines of ColumnCaptionTable record rec into the controls.
-fw::BarSpec caption_bar(int id, int rec, std::vector<int> controls, bool disabled) {
-    fw::BarSpec b{id, fw::Dock::Top, fw::BarSpec::Kind::Captions, {}, disabled};
+fw::BarLayout caption_bar(int id, int rec, std::vector<int> controls, bool disabled) {
+    fw::BarLayout b{id, fw::Dock::Top, fw::BarLayout::Kind::Captions, {}, disabled};
     for (std::size_t i = 0; i < controls.size(); ++i) {
         std::string text;
         if (rec >= 0 && rec < static_cast<int>(ColumnCaptionTable.size()))
@@ -30,8 +30,8 @@ fw::BarSpec caption_bar(int id, int rec, std::vector<int> controls, bool disable
 
 }  // namespace
 
-std::vector<fw::BarSpec> caption_bars(FrameClass c, int taskCode, int observationTypeCode,
-                                      const std::string& headerText) {
+std::vector<fw::BarLayout> caption_bars(FrameClass c, int taskCode, int observationTypeCode,
+                                        const std::string& headerText) {
     switch (c) {
         case FrameClass::CChildFrame:
             return {};
@@ -46,7 +46,7 @@ std::vector<fw::BarSpec> caption_bars(FrameClass c, int taskCode, int observatio
         case FrameClass::CChildFrm6:
             return {caption_bar(172, taskCode, {1076, 1062, 1064}, true)};
         case FrameClass::CChildFrm7: {
-            std::vector<fw::BarSpec> out{header_bar(headerText, true)};
+            std::vector<fw::BarLayout> out{header_bar(headerText, true)};
             switch (taskCode) {
                 case 0:
                     out.push_back(caption_bar(173, taskCode, {1074}, true));
@@ -104,7 +104,7 @@ void TaskChildFrame::onFrameClosed() {
     if (rebuildsObservatories()) lib_.obswri();
 }
 
-std::vector<fw::BarSpec> TaskChildFrame::barSpecs() {
+std::vector<fw::BarLayout> TaskChildFrame::barLayouts() {
     taskCode_ = ctx_.TaskCode;
     const fw::DocTemplate* t = document() != nullptr ? document()->docTemplate() : nullptr;
     formatKey_ = t != nullptr ? WindowFormatKey(t->docName(), ctx_.ObservationTypeCode) : 0;

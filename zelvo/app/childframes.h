@@ -32,8 +32,8 @@ inline constexpr int kHeaderEdit = 1311;
 // The bars of a frame class for the given program-wide values, in creation
 // order (an empty list for CChildFrame, and for an ephemeris result whose
 // TaskCode is outside 0-9 only the header).
-std::vector<fw::BarSpec> caption_bars(FrameClass c, int taskCode, int observationTypeCode,
-                                      const std::string& headerText);
+std::vector<fw::BarLayout> caption_bars(FrameClass c, int taskCode, int observationTypeCode,
+                                        const std::string& headerText);
 
 class TaskChildFrame : public fw::ChildFrame {
 public:
@@ -46,7 +46,7 @@ public:
     int formatKey() const { return formatKey_; }
 
 protected:
-    std::vector<fw::BarSpec> barSpecs() override;
+    std::vector<fw::BarLayout> barLayouts() override;
     // An observatory list window whose list was changed is not closed
     // during a library run (closing it calls the library).
     bool onCloseRequest() override;

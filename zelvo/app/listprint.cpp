@@ -72,10 +72,10 @@ std::optional<std::vector<std::string>> read_head_file(const std::string& path, 
 }
 
 PrintPage layout_editor_page(int page, int pageWidth, int pageHeight, int linesPerPage,
-                             const std::optional<std::vector<std::string>>& head, const EditorPrintSpec& spec,
+                             const std::optional<std::vector<std::string>>& head, const EditorPrintFormat& shape,
                              const std::vector<std::string>& lines, int itemCount, const std::string& prefix) {
     PrintPage out;
-    const int h = pageHeight / std::max(1, linesPerPage + spec.headLines + 4);
+    const int h = pageHeight / std::max(1, linesPerPage + shape.headLines + 4);
     const int c = pageWidth / 85 >= 28 ? pageWidth / 85 : 0;
     out.lineHeight = h;
     out.charWidth = c;
@@ -83,15 +83,15 @@ PrintPage layout_editor_page(int page, int pageWidth, int pageHeight, int linesP
     if (head)
         for (std::size_t k = 0; k < head->size(); ++k)
             out.items.push_back({2 * c, static_cast<int>(k + 1) * h, (*head)[k]});
-    const int rows = head ? spec.rows : spec.rowsWithoutHead;
-    const int top = static_cast<int>(std::trunc(spec.lineOffset * h)) + rows * h;
+    const int rows = head ? shape.rows : shape.rowsWithoutHead;
+    const int top = static_cast<int>(std::trunc(shape.lineOffset * h)) + rows * h;
     const auto n = std::min<long long>(itemCount, static_cast<long long>(lines.size()));
     for (int l = 0; l < linesPerPage; ++l) {
         const long long i = static_cast<long long>(page - 1) * linesPerPage + l;
         if (i < 0 || i >= n) break;
         const std::string& line = lines[static_cast<std::size_t>(i)];
         out.items.push_back(
-            {2 * c, l * h + top, line.substr(0, std::min(line.size(), static_cast<std::size_t>(spec.lineChars)))});
+            {2 * c, l * h + top, line.substr(0, std::min(line.size(), static_cast<std::size_t>(shape.lineChars)))});
     }
     out.items.push_back({pageWidth / 2 - 3 * c, pageHeight - 2 * h, std::to_string(page)});
     return out;

@@ -54,7 +54,7 @@ void draw_print_page(QPainter& painter, const PrintPage& page);
 std::optional<std::vector<std::string>> read_head_file(const std::string& path, int skip, int count);
 
 // The page layout of a line editor's list (head file above the lines).
-struct EditorPrintSpec {
+struct EditorPrintFormat {
     int headLines = 7;      // head lines of the file
     double lineOffset = 0;  // f: the first line stands trunc(f h) + rows h below the top
     int rows = 7;           // with the head
@@ -68,7 +68,7 @@ struct EditorPrintSpec {
 // number at (W / 2 - 3c, H - 2h). prefix (a selection's description) is
 // drawn at (2c, 0) when not empty.
 PrintPage layout_editor_page(int page, int pageWidth, int pageHeight, int linesPerPage,
-                             const std::optional<std::vector<std::string>>& head, const EditorPrintSpec& spec,
+                             const std::optional<std::vector<std::string>>& head, const EditorPrintFormat& shape,
                              const std::vector<std::string>& lines, int itemCount, const std::string& prefix = {});
 
 }  // namespace zelvo

@@ -158,7 +158,7 @@ int TaskApp::checkAndWriteInput(const std::string& file, int task, int system, i
 void TaskApp::OnTasksPlates() {
     ctx_.PlateMode = 1;
     if (!setPanes(kPanesA)) return;
-    fw::FileDialogSpec desc;
+    fw::FileDialogRequest desc;
     desc.defaultExt = "plt";
     desc.filter = "Plate files (*.plt)|*.plt|All files (*.*)|*.*||";
     desc.promptCreate = true;
@@ -318,7 +318,7 @@ void TaskApp::OnObservatoriesCalculate() {
 void TaskApp::OnTasksIdentifications() {
     if (!setPanes(kPanesC)) return;
     restoreWorkDir();
-    fw::FileDialogSpec desc;
+    fw::FileDialogRequest desc;
     desc.defaultExt = "idn";
     desc.filter = "Ident files (*.idn)|*.idn|All files (*.*)|*.*||";
     desc.promptCreate = true;
@@ -376,7 +376,7 @@ void TaskApp::OnTasksOc() {
         rec = OcConfigRecord{};
         write_oc_config(ctx_.WorkDir, *rec);
     }
-    fw::FileDialogSpec desc;
+    fw::FileDialogRequest desc;
     desc.defaultExt = "oc";
     desc.filter = "O-C files (*.oc)|*.oc|All files (*.*)|*.*||";
     desc.promptCreate = true;

@@ -191,7 +191,7 @@ QWidget* CEphTaskDlg::buildObjectPage() {
 
     QObject::connect(browseBtn_, &QPushButton::clicked, this, [this] {
         setup_->cancelPendingCheck();
-        fw::FileDialogSpec desc;
+        fw::FileDialogRequest desc;
         desc.filter = "Object files (*.*)|*.*||";
         if (auto path = fw::fileDialogs().ask(desc)) setup_->setBrowsedListFile(*path);
         showState();

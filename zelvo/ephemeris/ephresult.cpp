@@ -342,7 +342,7 @@ void CEphView::OnFileSaveAs() {
         fw::message(kNoFormat);
         return;
     }
-    fw::FileDialogSpec desc;
+    fw::FileDialogRequest desc;
     desc.open = false;
     desc.defaultExt = "epr";
     desc.filter = "Ephemeris files (*.epr)|*.epr|All files (*.*)|*.*||";
@@ -404,7 +404,7 @@ void CEphView::OnFilePrintPreview() { fw::printPreview(*this, list()); }
 // ---- Program hooks ------------------------------------------------------------------
 
 void add_ephemeris_resources(fw::ResourceTables& r) {
-    fw::MenuSpec menu;
+    fw::MenuLayout menu;
     const auto main = r.menus.find(cmd::kMainFrame);
     const fw::MenuItem file{"&File",
                             0,

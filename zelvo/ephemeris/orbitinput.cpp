@@ -562,7 +562,7 @@ void OrbitInputModel::onClear() {
 
 void OrbitInputModel::onBrowse() {
     editing = false;
-    fw::FileDialogSpec desc;
+    fw::FileDialogRequest desc;
     desc.open = true;
     desc.filter = "Element files (*.txt)|*.txt|All files (*.*)|*.*||";
     if (const auto path = fw::fileDialogs().ask(desc)) {

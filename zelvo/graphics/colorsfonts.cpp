@@ -18,8 +18,8 @@ fw::CustomColors all_white() {
 }
 }  // namespace
 
-const ColorsFontsSpec& plate_colors_spec() {
-    static const ColorsFontsSpec s{
+const ColorsFontsLayout& plate_colors_layout() {
+    static const ColorsFontsLayout s{
         122,
         "Plate: Colors and Fonts",
         {"Background", "Sky", "Text", "Border lines", "Objects", "Motion", "Coord markers", "Coordination net"},
@@ -32,81 +32,81 @@ const ColorsFontsSpec& plate_colors_spec() {
     return s;
 }
 
-const ColorsFontsSpec& orbit_colors_spec() {
-    static const ColorsFontsSpec s{123,
-                                   "Orbit: Colors and Fonts",
-                                   {"Background", "Text", "Line", "Sun", "1st big planet", "2nd big planet",
-                                    "3rd big planet", "1st object", "2nd object", "3rd object"},
-                                   1319,
-                                   1316,
-                                   {{1322, "Choose Font(push the button)"}},
-                                   0x2007B,
-                                   10,
-                                   false};
+const ColorsFontsLayout& orbit_colors_layout() {
+    static const ColorsFontsLayout s{123,
+                                     "Orbit: Colors and Fonts",
+                                     {"Background", "Text", "Line", "Sun", "1st big planet", "2nd big planet",
+                                      "3rd big planet", "1st object", "2nd object", "3rd object"},
+                                     1319,
+                                     1316,
+                                     {{1322, "Choose Font(push the button)"}},
+                                     0x2007B,
+                                     10,
+                                     false};
     return s;
 }
 
-const ColorsFontsSpec& trace_colors_spec() {
-    static const ColorsFontsSpec s{121,
-                                   "Trace: Colors and Fonts",
-                                   {"Background", "Sky", "Text", "Line", "Sun", "Moon light", "Moon dark", "1st object",
-                                    "2nd object", "3rd object"},
-                                   1111,
-                                   1109,
-                                   {{1110, "Choose Font(push the button)"}},
-                                   0x20079,
-                                   10,
-                                   false};
+const ColorsFontsLayout& trace_colors_layout() {
+    static const ColorsFontsLayout s{121,
+                                     "Trace: Colors and Fonts",
+                                     {"Background", "Sky", "Text", "Line", "Sun", "Moon light", "Moon dark",
+                                      "1st object", "2nd object", "3rd object"},
+                                     1111,
+                                     1109,
+                                     {{1110, "Choose Font(push the button)"}},
+                                     0x20079,
+                                     10,
+                                     false};
     return s;
 }
 
-const ColorsFontsSpec& hist_colors_spec() {
-    static const ColorsFontsSpec s{179,
-                                   "Histogram: Colors and Fonts",
-                                   {"Background", "Text", "Line", "1st column", "2nd column"},
-                                   1320,
-                                   1317,
-                                   {{1323, "Choose Font(push the button)"}},
-                                   0x200B3,
-                                   10,
-                                   false};
+const ColorsFontsLayout& hist_colors_layout() {
+    static const ColorsFontsLayout s{179,
+                                     "Histogram: Colors and Fonts",
+                                     {"Background", "Text", "Line", "1st column", "2nd column"},
+                                     1320,
+                                     1317,
+                                     {{1323, "Choose Font(push the button)"}},
+                                     0x200B3,
+                                     10,
+                                     false};
     return s;
 }
 
-const ColorsFontsSpec& dist_colors_spec() {
-    static const ColorsFontsSpec s{180,
-                                   "Distribution: Colors and Fonts",
-                                   {"Background", "Text", "Line", "Field", "Dots"},
-                                   1321,
-                                   1318,
-                                   {{1324, "Choose Font(push the button)"}},
-                                   0x200B4,
-                                   10,
-                                   false};
+const ColorsFontsLayout& dist_colors_layout() {
+    static const ColorsFontsLayout s{180,
+                                     "Distribution: Colors and Fonts",
+                                     {"Background", "Text", "Line", "Field", "Dots"},
+                                     1321,
+                                     1318,
+                                     {{1324, "Choose Font(push the button)"}},
+                                     0x200B4,
+                                     10,
+                                     false};
     return s;
 }
 
 // The model --------------------------------------------------------------------
 
-ColorsFonts::ColorsFonts(const ColorsFontsSpec& spec, fw::CustomColors& customColors)
-    : resultColors(static_cast<std::size_t>(spec.colorSlots), 0),
-      workingColors(static_cast<std::size_t>(spec.colorSlots), 0),
-      workingFonts(spec.fonts.size(), fw::LogFont::make(0, 0, "Courier New")),
-      resultFonts(spec.fonts.size(), fw::LogFont::make(0, 0, "Courier New")),
-      spec_(spec),
+ColorsFonts::ColorsFonts(const ColorsFontsLayout& shape, fw::CustomColors& customColors)
+    : resultColors(static_cast<std::size_t>(shape.colorSlots), 0),
+      workingColors(static_cast<std::size_t>(shape.colorSlots), 0),
+      workingFonts(shape.fonts.size(), fw::LogFont::make(0, 0, "Courier New")),
+      resultFonts(shape.fonts.size(), fw::LogFont::make(0, 0, "Courier New")),
+      shape_(shape),
       custom_(customColors) {}
 
 void ColorsFonts::initDialog() {
     currentItem = 0;
     // The slots that the dialog works on: as many as its list shows items
     // for the histogram's five, all of them otherwise.
-    const std::size_t n = spec_.resourceId == 179 ? spec_.items.size() : resultColors.size();
+    const std::size_t n = shape_.resourceId == 179 ? shape_.items.size() : resultColors.size();
     std::copy_n(resultColors.begin(), n, workingColors.begin());
     workingFonts = resultFonts;
 }
 
 void ColorsFonts::selectItem(int index) {
-    if (index >= 0 && index < static_cast<int>(spec_.items.size())) currentItem = index;
+    if (index >= 0 && index < static_cast<int>(shape_.items.size())) currentItem = index;
 }
 
 void ColorsFonts::chooseColor() {
@@ -118,19 +118,19 @@ void ColorsFonts::chooseColor() {
 void ColorsFonts::chooseFont(int which) {
     const auto i = static_cast<std::size_t>(which);
     if (i >= workingFonts.size()) return;
-    if (fw::fontChooser().choose(workingFonts[i], {true, spec_.trueTypeOnly})) resultFonts[i] = workingFonts[i];
+    if (fw::fontChooser().choose(workingFonts[i], {true, shape_.trueTypeOnly})) resultFonts[i] = workingFonts[i];
 }
 
 void ColorsFonts::ok() {
-    const std::size_t n = spec_.resourceId == 179 ? spec_.items.size() : resultColors.size();
+    const std::size_t n = shape_.resourceId == 179 ? shape_.items.size() : resultColors.size();
     std::copy_n(workingColors.begin(), n, resultColors.begin());
 }
 
 // The dialog ---------------------------------------------------------------------
 
-CColorsFontsDlg::CColorsFontsDlg(const ColorsFontsSpec& spec, fw::CustomColors& customColors, QWidget* parent)
-    : fw::Dialog(parent, 0x20000u + static_cast<unsigned>(spec.resourceId)), model_(spec, customColors) {
-    setWindowTitle(QString::fromLatin1(spec.caption));
+CColorsFontsDlg::CColorsFontsDlg(const ColorsFontsLayout& shape, fw::CustomColors& customColors, QWidget* parent)
+    : fw::Dialog(parent, 0x20000u + static_cast<unsigned>(shape.resourceId)), model_(shape, customColors) {
+    setWindowTitle(QString::fromLatin1(shape.caption));
     setFont(fw::fixed_font(13));
     auto* layout = new QVBoxLayout(this);
     auto* hint = new QLabel(QStringLiteral("Choose a parameter in the drop-down list and push button to change it"));
@@ -139,19 +139,19 @@ CColorsFontsDlg::CColorsFontsDlg(const ColorsFontsSpec& spec, fw::CustomColors& 
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel(QStringLiteral("Color for")), 0, 0);
     list_ = new QComboBox;
-    list_->setObjectName(QStringLiteral("list%1").arg(spec.listId));
-    for (const char* item : spec.items) list_->addItem(QString::fromLatin1(item));
-    list_->setMaxVisibleItems(static_cast<int>(spec.items.size()));
+    list_->setObjectName(QStringLiteral("list%1").arg(shape.listId));
+    for (const char* item : shape.items) list_->addItem(QString::fromLatin1(item));
+    list_->setMaxVisibleItems(static_cast<int>(shape.items.size()));
     grid->addWidget(list_, 0, 1);
     colorButton_ = new QPushButton(QStringLiteral("..."));
-    colorButton_->setObjectName(QStringLiteral("button%1").arg(spec.colorButtonId));
+    colorButton_->setObjectName(QStringLiteral("button%1").arg(shape.colorButtonId));
     colorButton_->setAutoDefault(false);
     grid->addWidget(colorButton_, 0, 2);
     int row = 1;
-    for (std::size_t i = 0; i < spec.fonts.size(); ++i, ++row) {
-        grid->addWidget(new QLabel(QString::fromLatin1(spec.fonts[i].label)), row, 0, 1, 2);
+    for (std::size_t i = 0; i < shape.fonts.size(); ++i, ++row) {
+        grid->addWidget(new QLabel(QString::fromLatin1(shape.fonts[i].label)), row, 0, 1, 2);
         auto* b = new QPushButton(QStringLiteral("..."));
-        b->setObjectName(QStringLiteral("button%1").arg(spec.fonts[i].id));
+        b->setObjectName(QStringLiteral("button%1").arg(shape.fonts[i].id));
         b->setAutoDefault(false);
         grid->addWidget(b, row, 2);
         fontButtons_.push_back(b);
@@ -181,10 +181,10 @@ fw::CustomColors CTraceColorsDlg::CustomColors = all_white();
 fw::CustomColors CElHistColorsDlg::CustomColors = all_white();
 fw::CustomColors CElDistColorsDlg::CustomColors = all_white();
 
-CPlateColorsDlg::CPlateColorsDlg(QWidget* parent) : CColorsFontsDlg(plate_colors_spec(), CustomColors, parent) {}
-COrbitColorsDlg::COrbitColorsDlg(QWidget* parent) : CColorsFontsDlg(orbit_colors_spec(), CustomColors, parent) {}
-CTraceColorsDlg::CTraceColorsDlg(QWidget* parent) : CColorsFontsDlg(trace_colors_spec(), CustomColors, parent) {}
-CElHistColorsDlg::CElHistColorsDlg(QWidget* parent) : CColorsFontsDlg(hist_colors_spec(), CustomColors, parent) {}
-CElDistColorsDlg::CElDistColorsDlg(QWidget* parent) : CColorsFontsDlg(dist_colors_spec(), CustomColors, parent) {}
+CPlateColorsDlg::CPlateColorsDlg(QWidget* parent) : CColorsFontsDlg(plate_colors_layout(), CustomColors, parent) {}
+COrbitColorsDlg::COrbitColorsDlg(QWidget* parent) : CColorsFontsDlg(orbit_colors_layout(), CustomColors, parent) {}
+CTraceColorsDlg::CTraceColorsDlg(QWidget* parent) : CColorsFontsDlg(trace_colors_layout(), CustomColors, parent) {}
+CElHistColorsDlg::CElHistColorsDlg(QWidget* parent) : CColorsFontsDlg(hist_colors_layout(), CustomColors, parent) {}
+CElDistColorsDlg::CElDistColorsDlg(QWidget* parent) : CColorsFontsDlg(dist_colors_layout(), CustomColors, parent) {}
 
 }  // namespace zelvo

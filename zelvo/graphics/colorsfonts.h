@@ -30,7 +30,7 @@ class QPushButton;
 
 namespace zelvo {
 
-struct ColorsFontsSpec {
+struct ColorsFontsLayout {
     struct FontButton {
         int id;
         const char* label;
@@ -46,19 +46,19 @@ struct ColorsFontsSpec {
     bool trueTypeOnly;
 };
 
-const ColorsFontsSpec& plate_colors_spec();  // 122
-const ColorsFontsSpec& orbit_colors_spec();  // 123
-const ColorsFontsSpec& trace_colors_spec();  // 121
-const ColorsFontsSpec& hist_colors_spec();   // 179
-const ColorsFontsSpec& dist_colors_spec();   // 180
+const ColorsFontsLayout& plate_colors_layout();  // 122
+const ColorsFontsLayout& orbit_colors_layout();  // 123
+const ColorsFontsLayout& trace_colors_layout();  // 121
+const ColorsFontsLayout& hist_colors_layout();   // 179
+const ColorsFontsLayout& dist_colors_layout();   // 180
 
 // What one dialog holds and does, without widgets.
 class ColorsFonts {
 public:
-    ColorsFonts(const ColorsFontsSpec& spec, fw::CustomColors& customColors);
+    ColorsFonts(const ColorsFontsLayout& shape, fw::CustomColors& customColors);
 
-    const ColorsFontsSpec& spec() const { return spec_; }
-    std::vector<fw::Colorref> resultColors;  // spec().colorSlots entries
+    const ColorsFontsLayout& shape() const { return shape_; }
+    std::vector<fw::Colorref> resultColors;  // shape().colorSlots entries
     std::vector<fw::Colorref> workingColors;
     std::vector<fw::LogFont> workingFonts;  // one per font button
     std::vector<fw::LogFont> resultFonts;
@@ -76,7 +76,7 @@ public:
     void ok();
 
 private:
-    const ColorsFontsSpec& spec_;
+    const ColorsFontsLayout& shape_;
     fw::CustomColors& custom_;
 };
 
@@ -91,7 +91,7 @@ public:
     void onOK() override;
 
 protected:
-    CColorsFontsDlg(const ColorsFontsSpec& spec, fw::CustomColors& customColors, QWidget* parent);
+    CColorsFontsDlg(const ColorsFontsLayout& shape, fw::CustomColors& customColors, QWidget* parent);
 
 private:
     ColorsFonts model_;

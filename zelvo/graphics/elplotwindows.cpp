@@ -468,7 +468,7 @@ bool ElPlotView::saveMetafile(const std::string& path) {
 }
 
 void ElPlotView::OnSaveAs() {
-    fw::FileDialogSpec request;
+    fw::FileDialogRequest request;
     request.open = false;
     request.defaultExt = "emf";
     request.filter = "Windows Metafile (*.emf)|*.emf||";
@@ -532,7 +532,7 @@ void CElHistView::draw(fw::Dc& dc) { draw_histogram(dc, plot_, colors, font, pri
 bool CElHistView::colorsDialog() {
     CElHistColorsDlg dlg(drawingView());
     dlg.model().resultColors.assign(colors.begin(), colors.end());
-    dlg.model().resultColors.resize(static_cast<std::size_t>(dlg.model().spec().colorSlots), 0);
+    dlg.model().resultColors.resize(static_cast<std::size_t>(dlg.model().shape().colorSlots), 0);
     dlg.model().resultFonts = {font};
     if (dlg.doModal() != fw::kIdOk) return false;
     for (std::size_t k = 0; k < colors.size(); ++k) colors[k] = dlg.model().resultColors[k];
@@ -562,7 +562,7 @@ void CElDistView::draw(fw::Dc& dc) { draw_distribution(dc, request_, colors, fon
 bool CElDistView::colorsDialog() {
     CElDistColorsDlg dlg(drawingView());
     dlg.model().resultColors.assign(colors.begin(), colors.end());
-    dlg.model().resultColors.resize(static_cast<std::size_t>(dlg.model().spec().colorSlots), 0);
+    dlg.model().resultColors.resize(static_cast<std::size_t>(dlg.model().shape().colorSlots), 0);
     dlg.model().resultFonts = {font};
     if (dlg.doModal() != fw::kIdOk) return false;
     for (std::size_t k = 0; k < colors.size(); ++k) colors[k] = dlg.model().resultColors[k];
@@ -582,8 +582,8 @@ void add_plot_resources(fw::ResourceTables& r) {
                              {"Print Pre&view", kFilePrintPreview, {}},
                              {"P&rint Setup...", kFilePrintSetup, {}}}};
     };
-    fw::MenuSpec hist{file(), {"&Options", cmd::kHistOptions, {}}};
-    fw::MenuSpec dist{file(), {"&Options", cmd::kDistOptions, {}}};
+    fw::MenuLayout hist{file(), {"&Options", cmd::kHistOptions, {}}};
+    fw::MenuLayout dist{file(), {"&Options", cmd::kDistOptions, {}}};
     const auto main = r.menus.find(cmd::kMainFrame);
     if (main != r.menus.end() && main->second.size() > 1) {
         hist.push_back(main->second.back());

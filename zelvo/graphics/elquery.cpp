@@ -344,7 +344,7 @@ void ElementQueryDialogModel::objectListClicked(bool checked) {
     objectListChecked = checked;
     objectListLabel.clear();
     if (checked) {
-        fw::FileDialogSpec request;
+        fw::FileDialogRequest request;
         request.open = true;
         request.filter = "Object files (*.*)|*.*||";
         if (const auto path = fw::fileDialogs().ask(request)) {

@@ -456,7 +456,7 @@ void CElView::sortColumn(int column, bool ascending) {
 
 void CElView::OnFileSaveAs() {
     if (!list_) return;
-    fw::FileDialogSpec request;
+    fw::FileDialogRequest request;
     request.open = false;
     request.defaultExt = "elr";
     request.filter = "Elements result files (*.elr)|*.elr|All files (*.*)|*.*||";
@@ -592,7 +592,7 @@ void add_elements_resources(fw::ResourceTables& r) {
                                 {{"&Histogram", cmd::kElHistogram, {}},
                                  {"&Distribution", cmd::kElDistribution, {}},
                                  {"&Task Info", cmd::kElTaskInfo, {}}}};
-    fw::MenuSpec menu{file, elements};
+    fw::MenuLayout menu{file, elements};
     // Help of the main window.
     const auto main = r.menus.find(cmd::kMainFrame);
     if (main != r.menus.end() && main->second.size() > 1) menu.push_back(main->second.back());

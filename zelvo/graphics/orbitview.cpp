@@ -430,12 +430,12 @@ void COrbitView::OnOptions() {
 }
 
 void COrbitView::OnFileSaveAs() {
-    fw::FileDialogSpec spec;
-    spec.open = false;
-    spec.defaultExt = "emf";
-    spec.filter = "Windows Metafile (*.emf)|*.emf||";
-    spec.initialPath = "Orbit";
-    const auto path = fw::fileDialogs().ask(spec);
+    fw::FileDialogRequest shape;
+    shape.open = false;
+    shape.defaultExt = "emf";
+    shape.filter = "Windows Metafile (*.emf)|*.emf||";
+    shape.initialPath = "Orbit";
+    const auto path = fw::fileDialogs().ask(shape);
     go_to_work_dir(ctx_.WorkDir);
     if (!path) return;
     if (!saveMetafile(*path)) fw::message("Cannot write the file " + *path, fw::Buttons::Ok, fw::Icon::Error);
@@ -609,7 +609,7 @@ void add_orbit_resources(fw::ResourceTables& r) {
          {"S&top", cmd::kOrbitMenuStop, {}},
          {"&Options", cmd::kOrbitOptions, {}}}};
     const fw::MenuItem viewMenu{"&View", 0, {{"&Toolbar", kViewToolbar, {}}, {"&Status Bar", kViewStatusBar, {}}}};
-    fw::MenuSpec menu{file, orbitMenu, viewMenu};
+    fw::MenuLayout menu{file, orbitMenu, viewMenu};
     const auto main = r.menus.find(cmd::kMainFrame);
     if (main != r.menus.end() && main->second.size() > 1) menu.push_back(main->second.back());
     r.menus[cmd::kOrbitMenu] = std::move(menu);

@@ -625,13 +625,13 @@ void CTraceView::OnFilePrintPreview() {
 }
 
 void CTraceView::OnFileSaveAs() {
-    fw::FileDialogSpec spec;
-    spec.open = false;
-    spec.defaultExt = "emf";
-    spec.filter = "Windows Metafile (*.emf)|*.emf||";
-    spec.initialPath = "Trace";
-    spec.overwritePrompt = true;
-    const std::optional<std::string> path = fw::fileDialogs().ask(spec);
+    fw::FileDialogRequest shape;
+    shape.open = false;
+    shape.defaultExt = "emf";
+    shape.filter = "Windows Metafile (*.emf)|*.emf||";
+    shape.initialPath = "Trace";
+    shape.overwritePrompt = true;
+    const std::optional<std::string> path = fw::fileDialogs().ask(shape);
     if (!path) return;
     fw::DeviceInfo ref = view_ != nullptr ? view_->deviceInfo() : fw::DeviceInfo{clientW_, clientH_, 96.0, 96.0};
     fw::EmfDc emf(ref);
@@ -663,7 +663,7 @@ void add_trace_resources(fw::ResourceTables& r) {
                                {"S&tep", cmd::kTracksStep, {}},
                                {},
                                {"&Options...", cmd::kTracksOptions, {}}}};
-    fw::MenuSpec menu{file, tracks};
+    fw::MenuLayout menu{file, tracks};
     const auto main = r.menus.find(cmd::kMainFrame);
     if (main != r.menus.end() && main->second.size() > 1) menu.push_back(main->second.back());
     r.menus[cmd::kTraceMenu] = std::move(menu);

@@ -53,7 +53,7 @@ bool write_text_file(const std::string& path, const std::string& text) {
 }
 
 std::optional<std::string> ask_save_path(const char* ext, const char* filter) {
-    fw::FileDialogSpec desc;
+    fw::FileDialogRequest desc;
     desc.open = false;
     desc.defaultExt = ext;
     desc.filter = filter;
@@ -61,7 +61,9 @@ std::optional<std::string> ask_save_path(const char* ext, const char* filter) {
     return fw::fileDialogs().ask(desc);
 }
 
-EditorSpec spec_for(bool observatory) { return observatory ? observatory_editor_spec() : identification_editor_spec(); }
+EditorFormat shape_for(bool observatory) {
+    return observatory ? observatory_editor_format() : identification_editor_format();
+}
 
 }  // namespace
 
@@ -83,7 +85,7 @@ std::string observatory_export_text(const std::string& selectionText, bool selec
 }
 
 CIndentView::CIndentView(AppContext& ctx, Library& lib, TaskDialogs& dialogs, bool observatory)
-    : LineEditorView(ctx, lib, dialogs, spec_for(observatory)),
+    : LineEditorView(ctx, lib, dialogs, shape_for(observatory)),
       mode_(!observatory               ? IndentMode::Identification
             : ctx.ObsListEditable != 0 ? IndentMode::ObservatoryList
                                        : IndentMode::ObservatorySelection),
@@ -93,7 +95,7 @@ CIndentView::CIndentView(AppContext& ctx, Library& lib, TaskDialogs& dialogs, bo
         ctx_.RowCount = 0;
         ctx_.ObservationTypeCode = 111;
     }
-    const int edit = spec().commands.edit;
+    const int edit = shape().commands.edit;
     if (observatoryMode()) {
         // The list's level of the row counts: 0 for the list, the next free
         // one for a selection.
@@ -185,13 +187,13 @@ std::string id_export_text(const std::optional<std::vector<std::string>>& head, 
 PrintPage layout_id_result_page(int page, int pageWidth, int pageHeight, int linesPerPage,
                                 const std::optional<std::vector<std::string>>& head,
                                 const std::vector<std::string>& lines) {
-    EditorPrintSpec spec;
-    spec.headLines = 7;
-    spec.lineOffset = 1.1;
-    spec.rows = head ? static_cast<int>(head->size()) : 0;
-    spec.rowsWithoutHead = 0;
-    spec.lineChars = 80;
-    return layout_editor_page(page, pageWidth, pageHeight, linesPerPage, head, spec, lines,
+    EditorPrintFormat shape;
+    shape.headLines = 7;
+    shape.lineOffset = 1.1;
+    shape.rows = head ? static_cast<int>(head->size()) : 0;
+    shape.rowsWithoutHead = 0;
+    shape.lineChars = 80;
+    return layout_editor_page(page, pageWidth, pageHeight, linesPerPage, head, shape, lines,
                               static_cast<int>(lines.size()));
 }
 

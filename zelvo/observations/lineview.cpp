@@ -43,8 +43,8 @@ public:
     bool eventFilter(QObject*, QEvent* e) override {
         switch (e->type()) {
             case QEvent::MouseButtonDblClick:
-                if (view_.spec().commands.edit != 0) {
-                    view_.onCommand(view_.spec().commands.edit);
+                if (view_.shape().commands.edit != 0) {
+                    view_.onCommand(view_.shape().commands.edit);
                     return true;
                 }
                 return false;
@@ -74,8 +74,8 @@ private:
     LineEditorView& view_;
 };
 
-EditorPrintSpec print_spec(int headLines, double f, int rows, int rowsMissing, int chars) {
-    EditorPrintSpec p;
+EditorPrintFormat print_format(int headLines, double f, int rows, int rowsMissing, int chars) {
+    EditorPrintFormat p;
     p.headLines = headLines;
     p.lineOffset = f;
     p.rows = rows;
@@ -86,10 +86,10 @@ EditorPrintSpec print_spec(int headLines, double f, int rows, int rowsMissing, i
 
 }  // namespace
 
-// ---- Specs ------------------------------------------------------------------------
+// ---- Formats ------------------------------------------------------------------------
 
-EditorSpec oc_editor_spec(int C) {
-    EditorSpec s;
+EditorFormat oc_editor_format(int C) {
+    EditorFormat s;
     s.newLineKey = s.editKey = s.displayKey = s.printKey = C;
     s.checkTask = 3;
     s.checkSystem = C;
@@ -99,12 +99,12 @@ EditorSpec oc_editor_spec(int C) {
     s.commands = {32840, 32838, 32884, 32883, 40023, 40024};
     s.headFile = "omc.hd1";
     s.headSkip = 7 * (C - 1);
-    s.print = print_spec(7, 1.1, 7, 7 * (C - 1), 80);
+    s.print = print_format(7, 1.1, 7, 7 * (C - 1), 80);
     return s;
 }
 
-EditorSpec identification_editor_spec() {
-    EditorSpec s;
+EditorFormat identification_editor_format() {
+    EditorFormat s;
     s.newLineKey = s.displayKey = 10;
     s.editKey = 10;
     s.printKey = 10;
@@ -114,12 +114,12 @@ EditorSpec identification_editor_spec() {
     s.helpTemplate = 168;
     s.commands = {32835, 32882, 32886, 32885, 40025, 40026};
     s.headFile = "ide.hd1";
-    s.print = print_spec(7, -0.1, 8, 1, 80);
+    s.print = print_format(7, -0.1, 8, 1, 80);
     return s;
 }
 
-EditorSpec observatory_editor_spec() {
-    EditorSpec s;
+EditorFormat observatory_editor_format() {
+    EditorFormat s;
     s.newLineKey = s.editKey = s.displayKey = s.printKey = 200;
     s.displayChars = 77;
     s.checkTask = 0;
@@ -127,12 +127,12 @@ EditorSpec observatory_editor_spec() {
     s.helpTemplate = 129;
     s.commands = {32835, 0, 0, 0, 0, 0};
     s.headFile = "obs.hd1";
-    s.print = print_spec(3, 0.2, 4, 1, 77);
+    s.print = print_format(3, 0.2, 4, 1, 77);
     return s;
 }
 
-EditorSpec plate_editor_spec() {
-    EditorSpec s;
+EditorFormat plate_editor_format() {
+    EditorFormat s;
     s.newLineKey = s.editKey = s.displayKey = s.printKey = 100;
     s.checkTask = 1;
     s.checkSystem = 1;
@@ -141,26 +141,26 @@ EditorSpec plate_editor_spec() {
     s.helpTemplate = 146;
     s.commands = {32880, 32820, 40013, 40014, 40027, 40028};
     s.headFile = "plt.hd1";
-    s.print = print_spec(7, 1.3, 7, 0, 80);
+    s.print = print_format(7, 1.3, 7, 0, 80);
     return s;
 }
 
 // ---- Editing rules --------------------------------------------------------------------
 
 LineEditor::LineEditor(AppContext& ctx, Library& lib, TaskDialogs& dialogs, LineListDocument& doc, ListControl& list,
-                       const EditorSpec& spec)
-    : ctx_(ctx), lib_(lib), dialogs_(dialogs), doc_(doc), list_(list), spec_(spec) {}
+                       const EditorFormat& shape)
+    : ctx_(ctx), lib_(lib), dialogs_(dialogs), doc_(doc), list_(list), shape_(shape) {}
 
 LineWindow LineEditor::window() {
     LineWindow w;
     w.lines = &doc_.lines;
     w.document = &doc_;
-    w.formatKey = spec_.editKey;
+    w.formatKey = shape_.editKey;
     w.selected = list_.selectedRows();
     return w;
 }
 
-std::string LineEditor::blankLine() const { return FormatLine("", spec_.newLineKey); }
+std::string LineEditor::blankLine() const { return FormatLine("", shape_.newLineKey); }
 
 bool LineEditor::checkLine(bool& retry) {
     retry = false;
@@ -168,13 +168,13 @@ bool LineEditor::checkLine(bool& retry) {
     r = {0, 0, 0, 0};
     const int i = ctx_.EditLineIndex;
     if (i < 0 || i >= static_cast<int>(doc_.lines.size())) return false;
-    const int length = GetRecordLength(spec_.newLineKey);
-    std::string buffer = FormatLine(doc_.lines[static_cast<std::size_t>(i)], spec_.newLineKey);
-    if (spec_.checkTask == 0) {
+    const int length = GetRecordLength(shape_.newLineKey);
+    std::string buffer = FormatLine(doc_.lines[static_cast<std::size_t>(i)], shape_.newLineKey);
+    if (shape_.checkTask == 0) {
         lib_.cnto(i, buffer.data(), length, r[0], r[1]);
         r[2] = r[1];
     } else {
-        lib_.cntl(spec_.checkTask, spec_.checkSystem, r[0], r[1], r[2], r[3], buffer.data(), length);
+        lib_.cntl(shape_.checkTask, shape_.checkSystem, r[0], r[1], r[2], r[3], buffer.data(), length);
     }
     ctx_.LineEditMode = 0;
     if (r[0] == 0) return true;
@@ -290,7 +290,7 @@ void LineEditor::deleteBlock() {
     while (block < static_cast<int>(sel.size()) && sel[static_cast<std::size_t>(block)] == f + block) ++block;
     for (int k = 0; k < block; ++k) {
         if (!list_.deleteItem(f)) {
-            fw::message(spec_.deleteFailure);
+            fw::message(shape_.deleteFailure);
             break;
         }
         doc_.lines.erase(doc_.lines.begin() + f);
@@ -310,7 +310,7 @@ void LineEditor::copy() {
     for (int r : sel)
         if (r < static_cast<int>(doc_.lines.size()))
             ctx_.LineClipboard.push_back(doc_.lines[static_cast<std::size_t>(r)]);
-    if (!spec_.copyMovesSelection) return;
+    if (!shape_.copyMovesSelection) return;
     list_.clearSelection();
     list_.setFocusRow(sel.empty() ? 0 : sel.back());
 }
@@ -325,7 +325,7 @@ void LineEditor::paste() {
     std::vector<std::string> moved;
     moved.reserve(ctx_.LineClipboard.size());
     // Each line takes this document's record format.
-    for (const std::string& l : ctx_.LineClipboard) moved.push_back(FormatLine(l, spec_.newLineKey));
+    for (const std::string& l : ctx_.LineClipboard) moved.push_back(FormatLine(l, shape_.newLineKey));
     ctx_.LineClipboard.clear();
     if (!moved.empty()) {
         doc_.lines.insert(doc_.lines.begin() + p, moved.begin(), moved.end());
@@ -333,7 +333,7 @@ void LineEditor::paste() {
     }
     ctx_.RowCount = static_cast<int>(doc_.lines.size());
     list_.setItemCount(ctx_.RowCount);
-    if (spec_.copyMovesSelection) {
+    if (shape_.copyMovesSelection) {
         list_.deselect(p);
         list_.setFocusRow(p);
     }
@@ -341,10 +341,10 @@ void LineEditor::paste() {
 
 // ---- The view ------------------------------------------------------------------------------
 
-LineEditorView::LineEditorView(AppContext& ctx, Library& lib, TaskDialogs& dialogs, const EditorSpec& spec)
-    : ctx_(ctx), lib_(lib), dialogs_(dialogs), spec_(spec) {
+LineEditorView::LineEditorView(AppContext& ctx, Library& lib, TaskDialogs& dialogs, const EditorFormat& shape)
+    : ctx_(ctx), lib_(lib), dialogs_(dialogs), shape_(shape) {
     ctx_.EditCommandEnabled = 1;
-    const EditorCommands& c = spec_.commands;
+    const EditorCommands& c = shape_.commands;
     auto withEditor = [this](void (LineEditor::*f)()) {
         return [this, f] {
             if (editor_) ((*editor_).*f)();
@@ -366,7 +366,7 @@ LineEditorView::LineEditorView(AppContext& ctx, Library& lib, TaskDialogs& dialo
     onCommandId(kFilePrint, [this] { fw::printWithDialog(*this); });
     onCommandId(kFilePrintPreview, [this] { fw::printPreview(*this, list()); });
     onCommandId(kHelp, [this] {
-        fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), 0x20000u + static_cast<unsigned>(spec_.helpTemplate));
+        fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), 0x20000u + static_cast<unsigned>(shape_.helpTemplate));
     });
 }
 
@@ -387,19 +387,19 @@ QWidget* LineEditorView::createWidget(QWidget* parent) {
     return w;
 }
 
-void LineEditorView::setSpec(const EditorSpec& spec) {
-    spec_ = spec;
-    if (editor_) editor_->setSpec(spec);
-    if (LineListDocument* d = doc()) d->setFormatKey(spec.newLineKey);
-    SetupFormatColumn(*this, spec_.displayKey);
+void LineEditorView::setFormat(const EditorFormat& shape) {
+    shape_ = shape;
+    if (editor_) editor_->setFormat(shape);
+    if (LineListDocument* d = doc()) d->setFormatKey(shape.newLineKey);
+    SetupFormatColumn(*this, shape_.displayKey);
 }
 
 void LineEditorView::onInitialUpdate() {
     LineListDocument* d = doc();
-    if (d != nullptr && !editor_) editor_ = std::make_unique<LineEditor>(ctx_, lib_, dialogs_, *d, *this, spec_);
+    if (d != nullptr && !editor_) editor_ = std::make_unique<LineEditor>(ctx_, lib_, dialogs_, *d, *this, shape_);
     fw::LineListView::onInitialUpdate();
-    model().setWidth(spec_.displayChars);
-    SetupFormatColumn(*this, spec_.displayKey);
+    model().setWidth(shape_.displayChars);
+    SetupFormatColumn(*this, shape_.displayKey);
     WaitCursor wait;
     const int n = d != nullptr ? static_cast<int>(d->lines.size()) : 0;
     setItemCount(n);
@@ -410,7 +410,7 @@ void LineEditorView::onInitialUpdate() {
 }
 
 void LineEditorView::onActivateView(bool active) {
-    if (active && spec_.setsRowCountOnActivation && doc() != nullptr)
+    if (active && shape_.setsRowCountOnActivation && doc() != nullptr)
         ctx_.RowCount = static_cast<int>(doc()->lines.size());
 }
 
@@ -457,14 +457,14 @@ bool LineEditorView::onPreparePrinting(fw::PrintInfo& info) {
 
 void LineEditorView::onBeginPrinting(fw::PrintInfo& info) {
     linesPerPage_ = begin_list_printing(info, itemCount());
-    if (GetRecordLength(spec_.printKey) == 0) {  // after "Output error!No format"
+    if (GetRecordLength(shape_.printKey) == 0) {  // after "Output error!No format"
         info.maxPage = 0;
         return;
     }
     if (info.maxPage == 0) return;
     if (const std::string w = print_warning(info.paper, info.portrait, info.pageRect.width()); !w.empty())
         fw::message(w);
-    head_ = read_head_file(ctx_.ObservatoryDir + spec_.headFile, spec_.headSkip, spec_.print.headLines);
+    head_ = read_head_file(ctx_.ObservatoryDir + shape_.headFile, shape_.headSkip, shape_.print.headLines);
     if (!head_) fw::message("Warning: head file not found");
 }
 
@@ -472,7 +472,7 @@ PrintPage LineEditorView::layoutPage(const fw::PrintInfo& info) const {
     const LineListDocument* d = doc();
     static const std::vector<std::string> none;
     return layout_editor_page(info.currentPage, info.pageRect.width(), info.pageRect.height(), linesPerPage_, head_,
-                              spec_.print, d != nullptr ? d->lines : none, itemCount(), printPrefix());
+                              shape_.print, d != nullptr ? d->lines : none, itemCount(), printPrefix());
 }
 
 void LineEditorView::onPrint(QPainter& painter, const fw::PrintInfo& info) {

@@ -10,8 +10,8 @@
 // list's selection and item count), so that tests drive them without a
 // window; LineEditorView is the Qt list that shows them. What differs from
 // one editor to another (record formats, the check, the menu ids, the head
-// file) is an EditorSpec, so the identification, observatory and plate
-// windows are this view with their own spec.
+// file) is an EditorFormat, so the identification, observatory and plate
+// windows are this view with their own format.
 #pragma once
 
 #include <memory>
@@ -54,7 +54,7 @@ struct EditorCommands {
     int edit = 0, add = 0, insert = 0, deleteBlock = 0, copy = 0, paste = 0;
 };
 
-struct EditorSpec {
+struct EditorFormat {
     int newLineKey = 1;  // record format of a new line
     int editKey = 1;     // format of the String Editor's work buffer (its captions)
     int displayKey = 1;  // the ruler of the list
@@ -72,24 +72,24 @@ struct EditorSpec {
     int printKey = 1;
     std::string headFile;  // in ObservatoryDir
     int headSkip = 0;      // records passed over
-    EditorPrintSpec print;
+    EditorPrintFormat print;
 };
 
-// The specs of the four editors; C is the main-plane digit of the O-C
+// The formats of the four editors; C is the main-plane digit of the O-C
 // window's data type.
-EditorSpec oc_editor_spec(int C);
-EditorSpec identification_editor_spec();
-EditorSpec observatory_editor_spec();
-EditorSpec plate_editor_spec();
+EditorFormat oc_editor_format(int C);
+EditorFormat identification_editor_format();
+EditorFormat observatory_editor_format();
+EditorFormat plate_editor_format();
 
 // The editing rules over a document and its list.
 class LineEditor {
 public:
     LineEditor(AppContext& ctx, Library& lib, TaskDialogs& dialogs, LineListDocument& doc, ListControl& list,
-               const EditorSpec& spec);
+               const EditorFormat& shape);
 
-    void setSpec(const EditorSpec& spec) { spec_ = spec; }
-    const EditorSpec& spec() const { return spec_; }
+    void setFormat(const EditorFormat& shape) { shape_ = shape; }
+    const EditorFormat& shape() const { return shape_; }
 
     void add();
     void insert();
@@ -116,13 +116,13 @@ private:
     TaskDialogs& dialogs_;
     LineListDocument& doc_;
     ListControl& list_;
-    EditorSpec spec_;
+    EditorFormat shape_;
 };
 
 // The Qt view: the list, its commands, its row bookkeeping and printing.
 class LineEditorView : public fw::LineListView, public fw::Printable, public ListControl {
 public:
-    LineEditorView(AppContext& ctx, Library& lib, TaskDialogs& dialogs, const EditorSpec& spec);
+    LineEditorView(AppContext& ctx, Library& lib, TaskDialogs& dialogs, const EditorFormat& shape);
     ~LineEditorView() override;
 
     QWidget* createWidget(QWidget* parent) override;
@@ -131,8 +131,8 @@ public:
 
     LineListDocument* doc() const;
     LineEditor& editor() { return *editor_; }
-    const EditorSpec& spec() const { return spec_; }
-    int formatKey() const { return spec_.newLineKey; }
+    const EditorFormat& shape() const { return shape_; }
+    int formatKey() const { return shape_.newLineKey; }
 
     // ListControl.
     std::vector<int> selectedRows() const override { return fw::LineListView::selectedRows(); }
@@ -155,8 +155,8 @@ public:
     PrintPage layoutPage(const fw::PrintInfo& info) const;
 
 protected:
-    // The spec changed (the O-C window's data type): ruler and checks follow.
-    void setSpec(const EditorSpec& spec);
+    // The format changed (the O-C window's data type): ruler and checks follow.
+    void setFormat(const EditorFormat& shape);
     // The selection's description printed above an observatory selection.
     virtual std::string printPrefix() const { return {}; }
 
@@ -165,7 +165,7 @@ protected:
     TaskDialogs& dialogs_;
 
 private:
-    EditorSpec spec_;
+    EditorFormat shape_;
     std::unique_ptr<LineEditor> editor_;
     QObject* filter_ = nullptr;
     int linesPerPage_ = 45;

@@ -74,7 +74,7 @@ std::string oc_status_text(const std::string& headerText, int model, const OcAcc
 // ---- Input window ---------------------------------------------------------------------
 
 COCView::COCView(AppContext& ctx, Library& lib, TaskDialogs& dialogs)
-    : LineEditorView(ctx, lib, dialogs, oc_editor_spec(std::clamp((ctx.ObservationTypeCode / 10) % 10, 1, 3))),
+    : LineEditorView(ctx, lib, dialogs, oc_editor_format(std::clamp((ctx.ObservationTypeCode / 10) % 10, 1, 3))),
       typeCode_(ctx.ObservationTypeCode) {
     if (mainPlane() < 1 || mainPlane() > 3) typeCode_ = 111;
     ctx_.CurrentRow = 0;
@@ -130,7 +130,7 @@ void COCView::OnDataType() {
     typeCode_ = m.typeCode;
     // The lines stay as they are; their format, captions and check follow
     // the new main plane.
-    setSpec(oc_editor_spec(mainPlane()));
+    setFormat(oc_editor_format(mainPlane()));
     showCaptions();
 }
 
@@ -360,7 +360,7 @@ void COCResView::OnFileSaveAs() {
         return;
     }
     WaitCursor wait;
-    fw::FileDialogSpec desc;
+    fw::FileDialogRequest desc;
     desc.open = false;
     desc.defaultExt = "ocr";
     desc.filter = "O-C result files (*.ocr)|*.ocr|All files (*.*)|*.*||";

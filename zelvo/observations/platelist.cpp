@@ -54,7 +54,7 @@ void ChoosePlateRow(AppContext& ctx, ListControl& list) {
 }
 
 CUltPlateView::CUltPlateView(AppContext& ctx, Library& lib, TaskDialogs& dialogs)
-    : LineEditorView(ctx, lib, dialogs, plate_editor_spec()) {
+    : LineEditorView(ctx, lib, dialogs, plate_editor_format()) {
     ctx_.PlatePlotAllowed = 1;
     ctx_.EditCommandEnabled = 1;
     ctx_.RowCount = 0;
@@ -63,7 +63,7 @@ CUltPlateView::CUltPlateView(AppContext& ctx, Library& lib, TaskDialogs& dialogs
     ctx_.KeptPlateRow = 0;
     onCommandId(40014, [this] {
         if (LineListDocument* d = doc()) {
-            DeletePlateString(ctx_, *d, *this, spec().deleteFailure);
+            DeletePlateString(ctx_, *d, *this, shape().deleteFailure);
             setItemCount(static_cast<int>(d->lines.size()));
         }
     });

@@ -467,7 +467,7 @@ bool CPlatePict::saveMetafile(const std::string& path) {
 }
 
 void CPlatePict::OnFileSaveAs() {
-    fw::FileDialogSpec desc;
+    fw::FileDialogRequest desc;
     desc.open = false;
     desc.defaultExt = "emf";
     desc.filter = "Windows Metafile (*.emf)|*.emf||";
