@@ -92,6 +92,15 @@ struct DeCopy {
     BodyCode date_centre = BodyCode::Barycentre;
     BodyFlags date_flags{};
     std::array<State9, kBodyCodes> date_states{};
+    // The rows and the level read403b reads for the centre and flags below,
+    // worked out once for a request (the same at every date of an
+    // integration).
+    bool rows_valid = false;
+    BodyCode rows_centre = BodyCode::Barycentre;
+    BodyFlags rows_flags{};
+    std::array<StateLevel, 12> rows_need{};
+    int rows_level = 0;
+    bool rows_read = false;
 };
 struct DeCopies {
     DeCopy position;  // used by reade403

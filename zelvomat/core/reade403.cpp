@@ -391,25 +391,40 @@ Status read403b(double t) {
     }
     cp.date_valid = false;
 
-    // Every row any flagged body needs, read once at the highest level asked.
-    std::array<StateLevel, 12> need{};
-    int level = 0;
-    bool read = false;
-    for (int b = 1; b <= kBodyCodes; ++b) {
-        const int flag = static_cast<int>(de.force_flags[static_cast<std::size_t>(b - 1)]);
-        if (flag == 0) continue;
-        const int k = de_file_body(static_cast<BodyCode>(b));
-        if (k == c) continue;
-        if (!valid_body(k) || !valid_body(c)) return body_error(k, c);
-        read = true;
-        level = std::max(level, flag >= 3 ? 3 : (flag == 2 ? 2 : 1));
-    }
-    if (read) {
+    // Every row any flagged body needs, read once at the highest level asked;
+    // worked out again only when the request changes.
+    if (!cp.rows_valid || de.force_centre != cp.rows_centre || de.force_flags != cp.rows_flags) {
+        cp.rows_valid = false;
+        std::array<StateLevel, 12> need{};
+        int level = 0;
+        bool read = false;
         for (int b = 1; b <= kBodyCodes; ++b) {
+            const int flag = static_cast<int>(de.force_flags[static_cast<std::size_t>(b - 1)]);
+            if (flag == 0) continue;
             const int k = de_file_body(static_cast<BodyCode>(b));
-            if (de.force_flags[static_cast<std::size_t>(b - 1)] != StateLevel::None && k != c)
-                add_need(k, c, static_cast<StateLevel>(level), need);
+            if (k == c) continue;
+            if (!valid_body(k) || !valid_body(c)) return body_error(k, c);
+            read = true;
+            level = std::max(level, flag >= 3 ? 3 : (flag == 2 ? 2 : 1));
         }
+        if (read) {
+            for (int b = 1; b <= kBodyCodes; ++b) {
+                const int k = de_file_body(static_cast<BodyCode>(b));
+                if (de.force_flags[static_cast<std::size_t>(b - 1)] != StateLevel::None && k != c)
+                    add_need(k, c, static_cast<StateLevel>(level), need);
+            }
+        }
+        cp.rows_need = need;
+        cp.rows_level = level;
+        cp.rows_read = read;
+        cp.rows_centre = de.force_centre;
+        cp.rows_flags = de.force_flags;
+        cp.rows_valid = true;
+    }
+    const std::array<StateLevel, 12>& need = cp.rows_need;
+    const int level = cp.rows_level;
+    const bool read = cp.rows_read;
+    if (read) {
         const bool saved = cp.barycentric;
         cp.barycentric = true;
         const Status s = recstate_to(DeReader::Force, t, need, cp.states, level);
