@@ -153,7 +153,10 @@ TEST_F(EphemerisReader, Read403bFillsEveryFlaggedColumn) {
 // of its last date; every body of the table must still be what bodystate
 // gives for it alone, for every centre and level, at dates across the
 // records (their ends among them), and a repeated date must serve the same
-// states however the table has been touched in between.
+// states however the table has been touched in between. Positions asked
+// alone are summed in another order (four lanes, fused multiply-add where
+// the processor has it): they agree to a few units of the last place, within
+// 1e-15 AU per AU of the value (seen: 4e-16); the other levels to the bit.
 TEST_F(EphemerisReader, Read403bAgreesWithBodystateForEveryBodyAndCentre) {
     DeState& de = de_state();
     const std::vector<double> dates = {
@@ -180,7 +183,12 @@ TEST_F(EphemerisReader, Read403bAgreesWithBodystateForEveryBodyAndCentre) {
                                               de_file_body(centre), want)
                                         .ok());
                         const State9& got = body_table().state[static_cast<std::size_t>(b - 1)];
-                        for (std::size_t i = 0; i < 9; ++i) EXPECT_EQ(got[i], i < n ? want[i] : 0.0) << b << " " << i;
+                        for (std::size_t i = 0; i < 9; ++i) {
+                            if (level == StateLevel::Position && i < 3)
+                                EXPECT_NEAR(got[i], want[i], 1e-15 * std::max(1.0, std::abs(want[i]))) << b << " " << i;
+                            else
+                                EXPECT_EQ(got[i], i < n ? want[i] : 0.0) << b << " " << i;
+                        }
                         ++compared;
                     }
                 }

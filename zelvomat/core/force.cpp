@@ -3,12 +3,15 @@
 // model, units and frames.
 #include "core/force.h"
 
+#include <array>
 #include <cmath>
+#include <cstring>
 
 #include "core/corestate.h"
 #include "core/destate.h"
 #include "core/reade403.h"
 #include "core/setpar.h"
+#include "core/simd.h"
 #include "io/bytes.h"
 #include "io/files.h"
 #include "io/recfile.h"
@@ -104,30 +107,6 @@ Status load_planets(double jd, bool earth_and_moon) {
     return read403b(jd);
 }
 
-// The nine planets without switches, the Earth at the barycentre.
-int all_planet_sources(const MotionModel& m, Source* out) {
-    for (int i = 0; i < kPlanetPerturbers; ++i)
-        out[i] = make_source(table_position(kPlanetBody[i]), m.perturber_gm[static_cast<std::size_t>(i)]);
-    return kPlanetPerturbers;
-}
-
-// The switched planets of own bodies in the main integration, taken from
-// the nine of all_planet_sources.
-int switched_planet_sources(const MotionModel& m, const Source* planets, Source* out) {
-    int n = 0;
-    for (int i = 0; i < kPlanetPerturbers; ++i) {
-        const std::int32_t sw = m.perturber_switch[static_cast<std::size_t>(i)];
-        if (sw == 0) continue;
-        if (i == static_cast<int>(Perturber::Earth) && sw == kEarthAndMoon) {
-            out[n++] = make_source(table_position(BodyCode::Earth), m.gm_earth);
-            out[n++] = make_source(table_position(BodyCode::Moon), m.gm_moon);
-        } else {
-            out[n++] = planets[i];
-        }
-    }
-    return n;
-}
-
 int minor_count(const MotionModel& m) {
     return m.minor_perturbers < 0
                ? 0
@@ -150,22 +129,125 @@ Status outside(double jd, const Status& why) {
                         " for the force model: " + why.message());
 }
 
+// The point-mass attractions of one evaluation: the Sun on every body, and
+// sources (planets, the Earth and the Moon apart, perturbing minor planets),
+// each felt by some of the bodies.
+constexpr int kMaxBodies = kMaxIntegratedBodies + kMaxMinorPerturbers;
+constexpr int kMaxSources = 16;  // 9 planets, the Earth and the Moon, 3 minor planets; a multiple of 4
+struct PointMasses {
+    int bodies = 0;
+    int sources = 0;
+    // Positions (heliocentric, component by component) and GM of the
+    // sources; entries past the last source are zero up to a multiple of 4
+    // (pad()).
+    double gm[kMaxSources];
+    double p[3][kMaxSources];
+    // Bit b: body b feels source s; bit b of skip: it leaves the source out
+    // when closer than 1e-8 AU (itself).
+    std::uint8_t felt[kMaxSources];
+    std::uint8_t skip[kMaxSources];
+
+    int add(const double* pos, double g) {
+        const int s = sources++;
+        for (int i = 0; i < 3; ++i) p[i][s] = pos[i];
+        gm[s] = g;
+        felt[s] = skip[s] = 0;
+        return s;
+    }
+    void feel(int s, int b, bool skip_self) {
+        felt[s] = static_cast<std::uint8_t>(felt[s] | (1u << b));
+        if (skip_self) skip[s] = static_cast<std::uint8_t>(skip[s] | (1u << b));
+    }
+    void pad() {
+        for (int s = sources; s % 4 != 0; ++s) {
+            for (int i = 0; i < 3; ++i) p[i][s] = 0.0;
+            gm[s] = 0.0;
+        }
+    }
+};
+
+// Lane masks of the 16 patterns of four bits.
+constexpr auto kLaneMasks = [] {
+    std::array<std::array<long long, 4>, 16> m{};
+    for (int k = 0; k < 16; ++k)
+        for (int l = 0; l < 4; ++l) m[static_cast<std::size_t>(k)][static_cast<std::size_t>(l)] = (k >> l) & 1 ? -1 : 0;
+    return m;
+}();
+
+inline simd::V4Mask lane_mask(unsigned bits) {
+    simd::V4Mask m;
+    std::memcpy(&m, kLaneMasks[bits & 15u].data(), sizeof m);
+    return m;
+}
+
+// a of the bodies (3 components each, x and a body by body) from the Sun
+// (k2) and the sources: for each body, in this order,
+//   a = -k2 x / r^3, then for each source felt, a -= GM ((x - x_s)/d^3 + x_s/r_s^3).
+// Four bodies side by side; each lane does what add_point_mass does for its
+// body, bit for bit where no multiply-add is fused.
+ZELVO_SIMD_CLONES void point_masses(const PointMasses& pm, const double* x, double k2, double* a) {
+    using simd::V4;
+    using simd::V4Mask;
+    // Indirect terms GM x_s / r_s^3 (0 for a source at the Sun).
+    double ind[3][kMaxSources];
+    for (int s = 0; s < pm.sources; s += 4) {
+        const V4 p0 = simd::load4(pm.p[0] + s), p1 = simd::load4(pm.p[1] + s), p2 = simd::load4(pm.p[2] + s);
+        const V4 r2 = p0 * p0 + p1 * p1 + p2 * p2;
+        const V4 f = r2 > 0.0 ? simd::load4(pm.gm + s) / (r2 * simd::sqrt4(r2)) : V4{};
+        const V4 i0 = f * p0, i1 = f * p1, i2 = f * p2;
+        std::memcpy(ind[0] + s, &i0, sizeof i0);
+        std::memcpy(ind[1] + s, &i1, sizeof i1);
+        std::memcpy(ind[2] + s, &i2, sizeof i2);
+    }
+    for (int first = 0; first < pm.bodies; first += 4) {
+        const int lanes = pm.bodies - first < 4 ? pm.bodies - first : 4;
+        V4 x0 = simd::splat4(1.0), x1{}, x2{};
+        for (int l = 0; l < lanes; ++l) {
+            const double* xb = x + 3 * (first + l);
+            x0[l] = xb[0];
+            x1[l] = xb[1];
+            x2[l] = xb[2];
+        }
+        const V4 r2 = x0 * x0 + x1 * x1 + x2 * x2;
+        const V4 fs = -k2 / (r2 * simd::sqrt4(r2));
+        V4 a0 = fs * x0, a1 = fs * x1, a2 = fs * x2;
+        for (int s = 0; s < pm.sources; ++s) {
+            const V4Mask felt = lane_mask(static_cast<unsigned>(pm.felt[s]) >> first);
+            const V4Mask skip = lane_mask(static_cast<unsigned>(pm.skip[s]) >> first);
+            const V4 d0 = x0 - pm.p[0][s], d1 = x1 - pm.p[1][s], d2 = x2 - pm.p[2][s];
+            const V4 dd = d0 * d0 + d1 * d1 + d2 * d2;
+            const V4Mask on = felt & ~(skip & (dd < kSelfDistance2));
+            const V4 f = on ? pm.gm[s] / (dd * simd::sqrt4(dd)) : V4{};
+            a0 -= f * d0 + (on ? simd::splat4(ind[0][s]) : V4{});
+            a1 -= f * d1 + (on ? simd::splat4(ind[1][s]) : V4{});
+            a2 -= f * d2 + (on ? simd::splat4(ind[2][s]) : V4{});
+        }
+        for (int l = 0; l < lanes; ++l) {
+            double* ab = a + 3 * (first + l);
+            ab[0] = a0[l];
+            ab[1] = a1[l];
+            ab[2] = a2[l];
+        }
+    }
+}
+
 // force1 and force1c.
 Status first_integration(const double* x, const double* v, double jd, double* a, bool comet) {
     const MotionModel& m = motion_model();
     if (Status s = load_planets(jd, false); !s) return outside(jd, s);
     const int centre = m.minor_centre != 0 ? 1 : 0;
     const int nmp = minor_count(m);
-    Source src[kPerturbers];
-    int n = all_planet_sources(m, src);
+    PointMasses pm;
+    pm.bodies = centre + nmp;
+    auto felt_by_all = [&](int s) {
+        for (int b = 0; b < pm.bodies; ++b) pm.feel(s, b, true);
+    };
+    for (int i = 0; i < kPlanetPerturbers; ++i)
+        felt_by_all(pm.add(table_position(kPlanetBody[i]), m.perturber_gm[static_cast<std::size_t>(i)]));
     for (int k = 0; k < nmp; ++k)
-        src[n++] = make_source(x + 3 * (centre + k), m.perturber_gm[static_cast<std::size_t>(kPlanetPerturbers + k)]);
-    for (int b = 0; b < centre + nmp; ++b) {
-        const double* xb = x + 3 * b;
-        double* ab = a + 3 * b;
-        sun_term(xb, m.k2, ab);
-        for (int i = 0; i < n; ++i) add_point_mass(xb, src[i], ab, true);
-    }
+        felt_by_all(pm.add(x + 3 * (centre + k), m.perturber_gm[static_cast<std::size_t>(kPlanetPerturbers + k)]));
+    pm.pad();
+    point_masses(pm, x, m.k2, a);
     if (comet && centre == 1) {
         double ng[3];
         nongrav_acceleration(x, v, comet_nongrav().slot[1], ng);
@@ -183,47 +265,49 @@ Status main_integration(const double* x, const double* v, double t, double* a, b
     const int own = own_count();
     const int nmp = minor_count(m);
 
-    // Own bodies: the Sun and the switched perturbers.
-    Source planets[kPlanetPerturbers];
-    all_planet_sources(m, planets);
-    Source minors[kMaxMinorPerturbers];
-    for (int k = 0; k < nmp; ++k)
-        minors[k] = make_source(x + 3 * (own + k), m.perturber_gm[static_cast<std::size_t>(kPlanetPerturbers + k)]);
-    Source src[kPerturbers + 1];
-    int n = switched_planet_sources(m, planets, src);
-    for (int k = 0; k < nmp; ++k)
-        if (m.perturber_switch[static_cast<std::size_t>(kPlanetPerturbers + k)] != 0) src[n++] = minors[k];
-    for (int b = 0; b < own; ++b) {
-        const double* xb = x + 3 * b;
+    // Own bodies feel the Sun and the switched perturbers (the Earth and the
+    // Moon apart when so switched); the perturbing minor planets the Sun, the
+    // nine planets (the Earth at the barycentre) and each other.
+    PointMasses pm;
+    pm.bodies = own + nmp;
+    for (int i = 0; i < kPlanetPerturbers; ++i) {
+        const std::int32_t sw = m.perturber_switch[static_cast<std::size_t>(i)];
+        const bool apart = i == static_cast<int>(Perturber::Earth) && sw == kEarthAndMoon;
+        const int s = pm.add(table_position(kPlanetBody[i]), m.perturber_gm[static_cast<std::size_t>(i)]);
+        for (int k = 0; k < nmp; ++k) pm.feel(s, own + k, false);
+        if (sw == 0) continue;
+        if (apart) {
+            const int e = pm.add(table_position(BodyCode::Earth), m.gm_earth);
+            const int l = pm.add(table_position(BodyCode::Moon), m.gm_moon);
+            for (int b = 0; b < own; ++b) {
+                pm.feel(e, b, true);
+                pm.feel(l, b, true);
+            }
+        } else {
+            for (int b = 0; b < own; ++b) pm.feel(s, b, true);
+        }
+    }
+    for (int k = 0; k < nmp; ++k) {
+        const int s = pm.add(x + 3 * (own + k), m.perturber_gm[static_cast<std::size_t>(kPlanetPerturbers + k)]);
+        if (m.perturber_switch[static_cast<std::size_t>(kPlanetPerturbers + k)] != 0)
+            for (int b = 0; b < own; ++b) pm.feel(s, b, true);
+        for (int j = 0; j < nmp; ++j) pm.feel(s, own + j, true);  // as forcemp
+    }
+    pm.pad();
+    point_masses(pm, x, m.k2, a);
+
+    for (int b = 0; b < own + nmp; ++b) {
         double* ab = a + 3 * b;
-        sun_term(xb, m.k2, ab);
-        for (int i = 0; i < n; ++i) add_point_mass(xb, src[i], ab, true);
-        if (m.relativity != 0) {
+        if (m.relativity != 0 && (b < own || !comet)) {
             double rel[3];
             relsun(3 * b, x, v, rel);
             add3(ab, rel);
         }
-        if (comet) {
+        if (comet && b < own) {
             double ng[3];
-            nongrav_acceleration(xb, v + 3 * b, comet_nongrav().slot[static_cast<std::size_t>(nongrav_slot(b))], ng);
+            nongrav_acceleration(x + 3 * b, v + 3 * b, comet_nongrav().slot[static_cast<std::size_t>(nongrav_slot(b))],
+                                 ng);
             add3(ab, ng);
-        }
-    }
-
-    // Perturbing minor planets: the Sun, the nine planets, each other.
-    if (nmp > 0) {
-        for (int k = 0; k < nmp; ++k) {
-            const int b = own + k;
-            const double* xb = x + 3 * b;
-            double* ab = a + 3 * b;
-            sun_term(xb, m.k2, ab);
-            for (const Source& s : planets) add_point_mass(xb, s, ab, false);
-            for (int j = 0; j < nmp; ++j) add_point_mass(xb, minors[j], ab, true);  // as forcemp
-            if (m.relativity != 0 && !comet) {
-                double rel[3];
-                relsun(3 * b, x, v, rel);
-                add3(ab, rel);
-            }
         }
     }
     return ok_status();

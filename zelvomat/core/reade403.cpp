@@ -10,6 +10,7 @@
 #include "core/corestate.h"
 #include "core/elemcache.h"
 #include "core/setpar.h"
+#include "core/simd.h"
 #include "io/errchan.h"
 #include "io/fields.h"
 #include "io/files.h"
@@ -168,6 +169,14 @@ Status place_date(double t, std::int32_t& r, double& tr) {
     return ok_status();
 }
 
+// One row's position components at a date, for cheb_positions.
+struct ChebRow {
+    const double* block;  // the row's words in the record
+    int n;                // coefficients per component
+    int subintervals;
+    double* out;  // the three components, units of the coefficients
+};
+
 // Chebyshev polynomials T_0 .. T_(n-1) at one date for the rows of one
 // sub-interval count: the rows of a record that share it share them.
 struct ChebPolys {
@@ -178,47 +187,68 @@ struct ChebPolys {
     double p[kDeMaxCoefficients];
 };
 
-// The position components of a row at the record fraction t_frac, as chebint
-// gives them at level 1, with the polynomials of the given set (computed on
-// the first use and extended as a row needs more).
-void cheb_position(std::span<const double> block, double t_frac, int n, int subintervals, ChebPolys& cp, double* out) {
-    if (cp.subintervals != subintervals) {
-        const double w = std::trunc(t_frac);
-        const double st = static_cast<double>(subintervals) * t_frac;
-        cp.l = static_cast<int>(std::trunc(st - w)) + 1;
-        cp.tc = 2.0 * ((st - std::trunc(st)) + w) - 1.0;
-        cp.subintervals = subintervals;
-        cp.n = 0;
-    }
-    if (cp.n < n) {
-        const double tc = cp.tc, twot = 2.0 * tc;
-        double* p = cp.p;
-        for (int k = cp.n; k < n; ++k) {
-            if (k == 0)
-                p[0] = 1.0;
-            else if (k == 1)
-                p[1] = tc;
-            else if (k == 2)
-                p[2] = twot * tc - 1.0;
-            else
-                p[k] = twot * p[k - 1] - p[k - 2];
+// The position components of rows of one record at the record fraction
+// t_frac, as chebint gives them at level 1 but for the order of the sums:
+// each component is summed in four lanes from T_1 up and the lanes added
+// before the T_0 term. The rounding stays within a few units of the last
+// place of the T_0 term (a position of at most 50 AU in km: 1e-8 km, below
+// 1e-16 AU).
+ZELVO_SIMD_CLONES void cheb_positions(const ChebRow* rows, int count, double t_frac) {
+    using simd::V4;
+    ChebPolys polys[4];
+    int sets = 0;
+    const double w = std::trunc(t_frac);
+    for (int r = 0; r < count; ++r) {
+        const ChebRow& row = rows[r];
+        const int n = row.n;
+        ChebPolys* cp = nullptr;
+        for (int k = 0; k < sets; ++k)
+            if (polys[k].subintervals == row.subintervals) cp = &polys[k];
+        if (cp == nullptr) {
+            cp = &polys[sets < 4 ? sets++ : 3];
+            const double st = static_cast<double>(row.subintervals) * t_frac;
+            cp->l = static_cast<int>(std::trunc(st - w)) + 1;
+            cp->tc = 2.0 * ((st - std::trunc(st)) + w) - 1.0;
+            cp->subintervals = row.subintervals;
+            cp->n = 0;
         }
-        cp.n = n;
+        if (cp->n < n) {
+            const double tc = cp->tc, twot = 2.0 * tc;
+            double* p = cp->p;
+            for (int k = cp->n; k < n; ++k) {
+                if (k == 0)
+                    p[0] = 1.0;
+                else if (k == 1)
+                    p[1] = tc;
+                else if (k == 2)
+                    p[2] = twot * tc - 1.0;
+                else
+                    p[k] = twot * p[k - 1] - p[k - 2];
+            }
+            cp->n = n;
+        }
+        const double* p = cp->p;
+        const double* c0 = row.block + static_cast<std::size_t>((cp->l - 1) * 3 * n);
+        const double* c1 = c0 + n;
+        const double* c2 = c1 + n;
+        V4 a0{}, a1{}, a2{};
+        int j = 1;
+        for (; j + 4 <= n; j += 4) {
+            const V4 pj = simd::load4(p + j);
+            a0 += pj * simd::load4(c0 + j);
+            a1 += pj * simd::load4(c1 + j);
+            a2 += pj * simd::load4(c2 + j);
+        }
+        double s0 = simd::sum4(a0), s1 = simd::sum4(a1), s2 = simd::sum4(a2);
+        for (; j < n; ++j) {
+            s0 += p[j] * c0[j];
+            s1 += p[j] * c1[j];
+            s2 += p[j] * c2[j];
+        }
+        row.out[0] = s0 + c0[0];
+        row.out[1] = s1 + c1[0];
+        row.out[2] = s2 + c2[0];
     }
-    // The three components side by side, each summed in chebint's order.
-    const double* c0 = block.data() + static_cast<std::size_t>((cp.l - 1) * 3 * n);
-    const double* c1 = c0 + n;
-    const double* c2 = c1 + n;
-    double s0 = 0.0, s1 = 0.0, s2 = 0.0;
-    for (int j = n - 1; j >= 1; --j) {
-        const double pj = cp.p[j];
-        s0 += pj * c0[j];
-        s1 += pj * c1[j];
-        s2 += pj * c2[j];
-    }
-    out[0] = s0 + cp.p[0] * c0[0];
-    out[1] = s1 + cp.p[0] * c1[0];
-    out[2] = s2 + cp.p[0] * c2[0];
 }
 
 // recstate with the Sun evaluated to sun_level (1 .. 3).
@@ -241,29 +271,34 @@ Status recstate_to(DeReader which, double t, const std::array<StateLevel, 12>& n
     const EphemerisHeader& header = cp.file->header();
     const double au_per_km = header.au_per_km;
 
-    // Positions alone share the polynomials of the rows of one sub-interval
-    // count (1, 2, 4, 8 in DE403/DE405).
-    std::array<ChebPolys, 4> polys;
+    // Rows asked for positions alone go to cheb_positions together (they
+    // share the polynomials of their sub-interval count), the others to
+    // chebint.
+    ChebRow rows[11];
+    int row_count = 0;
     auto evaluate = [&](const EphemerisRecordRow& row, int lv, std::span<double> out) {
         if (lv == 1)
-            for (ChebPolys& p : polys)
-                if (p.subintervals == row.subintervals || p.subintervals == 0)
-                    return cheb_position(block_of(cp, row), tr, row.coefficients, row.subintervals, p, out.data());
-        chebint(block_of(cp, row), tr, kDeRecordDays, row.coefficients, 3, row.subintervals, lv, out);
+            rows[row_count++] = {block_of(cp, row).data(), row.coefficients, row.subintervals, out.data()};
+        else
+            chebint(block_of(cp, row), tr, kDeRecordDays, row.coefficients, 3, row.subintervals, lv, out);
     };
-
-    // The Sun, barycentric.
     const EphemerisRecordRow& sun = header.layout[kSunRow];
     evaluate(sun, sun_level, cp.sun);
+    for (std::size_t b = 0; b < 10; ++b) {
+        const int level = static_cast<int>(need[b]);
+        if (level == 0) continue;
+        evaluate(header.layout[b], level < 1 ? 1 : (level > 3 ? 3 : level), states[b]);
+    }
+    if (row_count > 0) cheb_positions(rows, row_count, tr);
+
+    // The Sun, barycentric.
     for (std::size_t i = 0; i < static_cast<std::size_t>(3 * sun_level); ++i) cp.sun[i] *= au_per_km;
 
     for (std::size_t b = 0; b < 10; ++b) {
         const int level = static_cast<int>(need[b]);
         if (level == 0) continue;
         const int lv = level < 1 ? 1 : (level > 3 ? 3 : level);
-        const EphemerisRecordRow& row = header.layout[b];
         State9& s = states[b];
-        evaluate(row, lv, s);
         const std::size_t n = static_cast<std::size_t>(3 * lv);
         for (std::size_t i = 0; i < n; ++i) s[i] *= au_per_km;
         if (b < 9 && !cp.barycentric)
