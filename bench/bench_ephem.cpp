@@ -24,6 +24,7 @@
 
 #include "../tests/zelvomat/catalogue_fixture.h"
 #include "core/catalog.h"
+#include "core/corestate.h"
 #include "core/destate.h"
 #include "core/elmnt.h"
 #include "core/ephem.h"
@@ -85,16 +86,20 @@ Fixture& fixture() {
         }
         if (!w.write(dir, 2000).ok()) return fx;
         if (!in_par().ok() || !catopen().ok()) return fx;
-        de_state().first_jd = kFirst;
-        de_state().last_jd = kLast;
-        if (!de_open(std::string(ZELVO_SOURCE_DIR) + "/tests/data/coorbp_de405_excerpt").ok()) return fx;
-        MotionModel& m = motion_model();
+        core_state().de.first_jd = kFirst;
+        core_state().de.last_jd = kLast;
+        if (!de_open(core_state().de, core_state().de_copies,
+                     std::string(ZELVO_SOURCE_DIR) + "/tests/data/coorbp_de405_excerpt")
+                 .ok())
+            return fx;
+        MotionConfig& m = core_state().motion;
         m.catalogue_epoch = kEpoch;
         m.perturber_switch.fill(1);
         m.perturber_switch[2] = kEarthAndMoon;
         m.relativity = 1;
-        minor_perturber_elements().planet = {OrbitElements::from(orbit(1).data()), OrbitElements::from(orbit(2).data()),
-                                             OrbitElements::from(orbit(3).data())};
+        core_state().minor_perturbers.planet = {OrbitElements::from(orbit(1).data()),
+                                                OrbitElements::from(orbit(2).data()),
+                                                OrbitElements::from(orbit(3).data())};
         task_options() = *task_options_from_texts("SPH", "AST", "EQT", "2000", 3, "TOP");
         observer_site() = {0.3, 0.8, 0.66 * kParallaxScale, 0.74 * kParallaxScale};
         fx.ok = true;
@@ -109,7 +114,7 @@ void run_dates(benchmark::State& state, MotionCode model) {
         state.SkipWithError("fixture");
         return;
     }
-    motion_model().model = model;
+    core_state().motion.model = model;
     const std::string dir = fx.wd->dir_slash();
     EphResultValues v;
     std::int16_t acc = 0;
@@ -136,7 +141,7 @@ void BM_NodesObjectsOfDate(benchmark::State& state) {
         state.SkipWithError("fixture");
         return;
     }
-    motion_model().model = MotionCode::Nodes;
+    core_state().motion.model = MotionCode::Nodes;
     const std::string dir = fx.wd->dir_slash();
     EphResultValues v;
     std::int16_t acc = 0;
@@ -162,7 +167,7 @@ void BM_IntegrationSpan(benchmark::State& state) {
         state.SkipWithError("fixture");
         return;
     }
-    motion_model().model = MotionCode::Integration;
+    core_state().motion.model = MotionCode::Integration;
     const std::string dir = fx.wd->dir_slash();
     EphResultValues v;
     std::int16_t acc = 0;

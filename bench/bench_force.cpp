@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "core/corestate.h"
 #include "core/destate.h"
 #include "core/force.h"
 #include "core/radau.h"
@@ -29,6 +30,13 @@ using namespace zelvomat;
 
 namespace {
 
+// The bench's own state: the planetary ephemeris file and its readers, the
+// motion model and the integrated bodies.
+CoreState& bench_core() {
+    static CoreState core;
+    return core;
+}
+
 bool open_file() {
     static int state = 0;  // 0 not tried, 1 open, -1 failed
     if (state != 0) return state > 0;
@@ -40,10 +48,10 @@ bool open_file() {
     if (!f) return (state = -1) > 0;
     auto head = f->read(1);
     if (!head) return (state = -1) > 0;
-    DeState& de = de_state();
+    DeState& de = bench_core().de;
     de.first_jd = io::get_f64(*head, 2652);
     de.last_jd = io::get_f64(*head, 2660);
-    state = de_open(path).ok() ? 1 : -1;
+    state = de_open(bench_core().de, bench_core().de_copies, path).ok() ? 1 : -1;
     if (state > 0) std::printf("ephemeris file %s, JD %.1f to %.1f\n", path.c_str(), de.first_jd, de.last_jd);
     return state > 0;
 }
@@ -51,25 +59,25 @@ bool open_file() {
 // The start of the integrations: one day into the file, or 2000-01-01 when
 // the file covers it with a year to spare.
 double start_jd() {
-    const DeState& de = de_state();
+    const DeState& de = bench_core().de;
     return (de.first_jd <= 2451545.0 && de.last_jd >= 2451545.0 + 400.0) ? 2451545.0 : de.first_jd + 1.0;
 }
 
 // Days that can be integrated from start_jd: a year, or what the file has.
 double span_days() {
-    const double left = de_state().last_jd - start_jd() - 1.0;
+    const double left = bench_core().de.last_jd - start_jd() - 1.0;
     return left < 365.25 ? left : 365.25;
 }
 
 void setup_model() {
-    force_reader_setup();
-    MotionModel& m = motion_model();
+    force_reader_setup(bench_core().de);
+    MotionConfig& m = bench_core().motion;
     m = {};
     m.catalogue_epoch = start_jd();
     m.perturber_switch.fill(1);
     m.perturber_switch[perturber_index(Perturber::Earth)] = kEarthAsBarycentre;
     m.minor_perturbers = 3;
-    integrated_bodies().count = 1;
+    bench_core().integrated_bodies.count = 1;
 }
 
 // A main-belt object (a = 2.7 AU, e = 0.15, inclined 0.2 rad) at perihelion,
@@ -101,13 +109,13 @@ void BM_Force2(benchmark::State& state, bool jumping, bool positions_only) {
         return;
     }
     setup_model();
-    if (positions_only) de_state().force_flags.fill(StateLevel::Position);
+    if (positions_only) bench_core().de.force_flags.fill(StateLevel::Position);
     double x[12], v[12], a[12];
     start_state(x, v);
-    const double span = de_state().last_jd - de_state().first_jd - 2.0;
+    const double span = bench_core().de.last_jd - bench_core().de.first_jd - 2.0;
     double t = 0.0, step = jumping ? 97.3 : 0.3;
-    const double t0 = de_state().first_jd + 1.0 - start_jd();
-    ForceContext ctx;
+    const double t0 = bench_core().de.first_jd + 1.0 - start_jd();
+    ForceContext ctx = force_context(bench_core());
     for (auto _ : state) {
         if (!force2(&ctx, x, v, t0 + t, a)) {
             state.SkipWithError(ctx.failure.message().c_str());
@@ -134,7 +142,7 @@ void BM_RadauForce2(benchmark::State& state) {
         double x[12], v[12];
         start_state(x, v);
         std::int32_t nf = 0, ns = 0, ncl = kRadauSecondOrder;
-        ForceContext ctx;
+        ForceContext ctx = force_context(bench_core());
         const Status st = radau(x, v, 0.0, days, 0.0, 10, 12, 2, nf, ns, ncl, nor, radau_force_of(force2, ctx));
         if (!st.ok()) {
             state.SkipWithError((st.message() + " " + ctx.failure.message()).c_str());

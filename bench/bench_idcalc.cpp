@@ -27,6 +27,7 @@
 
 #include "core/apparent.h"
 #include "core/catalog.h"
+#include "core/corestate.h"
 #include "core/datajd.h"
 #include "core/destate.h"
 #include "core/frames.h"
@@ -92,7 +93,9 @@ Night& night() {
         r.dir = tmpl;
         fs::copy_file(work / "setpar", r.dir / "setpar");
         fs::current_path(r.dir);
-        if (!in_par().ok() || !catopen().ok() || !de_open().ok() || !load_delta_t(data_file(files::kDeltaT)).ok()) {
+        if (!in_par().ok() || !catopen().ok() ||
+            !de_open(core_state().de, core_state().de_copies, core_state().data_paths).ok() ||
+            !load_delta_t(data_file(files::kDeltaT)).ok()) {
             r.why = "the package cannot be read";
             return r;
         }
@@ -120,7 +123,7 @@ Night& night() {
             if (!o || o->jd > jd0 + 60.0) break;
             objects.push_back({o->number, o->jd});
         }
-        DeState& de = de_state();
+        DeState& de = core_state().de;
         de.flags = {};
         de.flags[static_cast<std::size_t>(BodyCode::Sun) - 1] = StateLevel::Velocity;
         de.centre = BodyCode::Earth;
@@ -135,7 +138,9 @@ Night& night() {
             deltat(day0, ut, DeltaTDirection::UtToTt, dt, tt);
             auto el = catelem(n);
             StateVector p{};
-            if (!el || !reade403(day0, tt * 86400.0).ok()) continue;
+            if (!el ||
+                !reade403(core_state().de, core_state().de_copies, core_state().data_paths, day0, tt * 86400.0).ok())
+                continue;
             const OrbitElements oe{(*el)[1], (*el)[2], (*el)[3], (*el)[4], (*el)[5], (*el)[6]};
             std::int32_t e0 = 0;
             double ef = 0.0;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/catalog.h"
+#include "core/corestate.h"
 #include "core/reade403.h"
 #include "core/setpar.h"
 #include "tasks/oppos.h"
@@ -27,7 +28,8 @@ bool open_package(benchmark::State& state) {
         state.SkipWithError("ZELVO_PACKAGE_WORK cannot be entered");
         return false;
     }
-    if (!in_par().ok() || !de_open().ok() || !catopen().ok()) {
+    if (!in_par().ok() || !de_open(core_state().de, core_state().de_copies, core_state().data_paths).ok() ||
+        !catopen().ok()) {
         state.SkipWithError("no data package here (set ZELVO_PACKAGE_WORK to a package's work directory)");
         return false;
     }

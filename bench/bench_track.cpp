@@ -11,6 +11,7 @@
 #include <cstdlib>
 
 #include "core/catalog.h"
+#include "core/corestate.h"
 #include "core/destate.h"
 #include "core/setpar.h"
 #include "zelvomat/zelvomat.h"
@@ -50,7 +51,7 @@ BENCHMARK(BM_MoonSun)->Arg(-10)->Arg(-11)->Arg(-5)->Arg(1);
 // The Moon beyond the ephemeris file's span: the fallback theory.
 void BM_MoonSunFallback(benchmark::State& state) {
     if (!load_package(state)) return;
-    const double start = zelvomat::de_state().last_jd + 30.0;
+    const double start = zelvomat::core_state().de.last_jd + 30.0;
     double jd = start;
     double out[5];
     for (auto _ : state) {

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "core/corestate.h"
 #include "core/force.h"
 #include "core/frames.h"
 #include "core/radau.h"
@@ -33,9 +34,9 @@ bool open_full_file() {
     auto f = io::RecordFile::open(path, kDeRecordBytes, io::OpenMode::Read);
     auto head = f ? f->read(1) : Result<std::vector<std::uint8_t>>(error_status("no file"));
     if (!head) return (state = -1) > 0;
-    de_state().first_jd = io::get_f64(*head, 2652);
-    de_state().last_jd = io::get_f64(*head, 2660);
-    state = de_open(path).ok() ? 1 : -1;
+    core_state().de.first_jd = io::get_f64(*head, 2652);
+    core_state().de.last_jd = io::get_f64(*head, 2660);
+    state = de_open(core_state().de, core_state().de_copies, path).ok() ? 1 : -1;
     return state > 0;
 }
 
@@ -74,15 +75,15 @@ void BM_YearlySetsOfOneObject(benchmark::State& state) {
     const double first_set = kEpoch + 200.0;
     long sets = 0;
     for (auto _ : state) {
-        force_reader_setup();
-        MotionModel& m = motion_model();
+        force_reader_setup(core_state().de);
+        MotionConfig& m = core_state().motion;
         m = {};
         m.catalogue_epoch = kEpoch;
         m.relativity = 1;
         m.model = MotionCode::Integration;
         m.perturber_switch.fill(1);
         m.perturber_switch[perturber_index(Perturber::Earth)] = kEarthAndMoon;
-        integrated_bodies().count = 1;
+        core_state().integrated_bodies.count = 1;
         std::vector<double> x, v;
         push(x, v, object);
         for (const auto& p : pert) push(x, v, p);
@@ -90,7 +91,7 @@ void BM_YearlySetsOfOneObject(benchmark::State& state) {
         for (int k = 0; k < 8; ++k) {
             const double t1 = first_set + 15.0 * k - kEpoch;
             std::int32_t nf = 0, ns = 0, ncl = kRadauSecondOrderVelocity;
-            ForceContext ctx;
+            ForceContext ctx = force_context(core_state());
             RadauOptions opt;
             opt.first_size = size;
             opt.next_size = &size;

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "core/catalog.h"
+#include "core/corestate.h"
 #include "core/destate.h"
 #include "core/ephem.h"
 #include "core/fallback.h"
@@ -34,9 +35,9 @@ int main(int argc, char** argv) {
     };
     if (Status s = in_par(); !s.ok()) return fail(s);
     if (Status s = catopen(); !s.ok()) return fail(s);
-    if (Status s = de_open(); !s.ok()) return fail(s);
+    if (Status s = de_open(core_state().de, core_state().de_copies, core_state().data_paths); !s.ok()) return fail(s);
     if (Status s = load_minor_perturbers(); !s.ok()) return fail(s);
-    MotionModel& m = motion_model();
+    MotionConfig& m = core_state().motion;
     m.catalogue_epoch = package_info().catalogue_epoch;
     m.model = static_cast<MotionCode>(std::atoi(argv[1]));
     m.perturber_switch.fill(1);

@@ -41,6 +41,7 @@
 #include <string>
 #include <vector>
 
+#include "core/corestate.h"
 #include "core/destate.h"
 #include "core/fallback.h"
 #include "core/frames.h"
@@ -65,7 +66,8 @@ constexpr double kDaysPerMillennium = 365250.0;
 // State of DE file body target relative to file body centre.
 Vec3 de_position(double t, int target, int centre) {
     State9 s{};
-    const Status st = bodystate(DeReader::Position, t, target, centre, s);
+    const Status st = bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position, t,
+                                target, centre, s);
     if (!st) die(st.message());
     return {s[0], s[1], s[2]};
 }
@@ -232,7 +234,9 @@ std::array<OrbitElements, orbelm::kPlanets> fit_planets(double first, double las
         // Osculating elements at the epoch as the start.
         State9 s9{};
         const double t0 = std::clamp(epoch, first, last);
-        if (!bodystate(DeReader::Position, t0, target, 11, s9)) die("cannot read the ephemeris file");
+        if (!bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position, t0, target,
+                       11, s9))
+            die("cannot read the ephemeris file");
         StateVector sv{s9[0], s9[1], s9[2], s9[3], s9[4], s9[5]};
         OrbitElements el;
         if (!stateel(mass, sv, el, kObliquityJ2000)) die("osculating elements of planet " + std::to_string(k));
@@ -479,9 +483,9 @@ int main(int argc, char** argv) {
     const double epoch = number(argv[4], "epoch");
     std::string dir = argv[5];
     if (!dir.empty() && dir.back() != '/') dir += '/';
-    de_state().first_jd = first;
-    de_state().last_jd = last;
-    if (const Status s = de_open(argv[1]); !s) die(s.message());
+    core_state().de.first_jd = first;
+    core_state().de.last_jd = last;
+    if (const Status s = de_open(core_state().de, core_state().de_copies, argv[1]); !s) die(s.message());
 
     const auto planets = fit_planets(first, last, epoch);
     const std::string orb = dir + std::string(files::kPlanetElements);

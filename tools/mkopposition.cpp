@@ -42,6 +42,7 @@
 #include <vector>
 
 #include "core/catalog.h"
+#include "core/corestate.h"
 #include "core/elmnt.h"
 #include "core/reade403.h"
 #include "core/setpar.h"
@@ -85,7 +86,7 @@ int main(int argc, char** argv) {
 
     const auto started = std::chrono::steady_clock::now();
     check(in_par());
-    check(de_open());
+    check(de_open(core_state().de, core_state().de_copies, core_state().data_paths));
     check(catopen());
     const double begin = new_year_jd(first_year);
     const double end = new_year_jd(last_year + 1);

@@ -215,16 +215,16 @@ bool g_comets = false;   // comets edition: force2c with the object's ngr.eff re
 std::string g_ngr_path;  // "ngr.eff" of the data directory
 
 void setup_model(double t_ref, int own, std::int32_t number) {
-    force_reader_setup();
-    MotionModel& m = motion_model();
+    force_reader_setup(core_state().de);
+    MotionConfig& m = core_state().motion;
     m = {};
-    comet_nongrav() = {};
+    core_state().comet_nongrav = {};
     if (g_comets) {
         m.comet_mode = 1;
         if (own > 0 && number > 0) {
             auto a = read_ngr(g_ngr_path, number);
             if (!a) die("object " + std::to_string(number) + ": " + a.message());
-            comet_nongrav().slot[0] = *a;
+            core_state().comet_nongrav.slot[0] = *a;
         }
     }
     m.catalogue_epoch = t_ref;
@@ -234,7 +234,7 @@ void setup_model(double t_ref, int own, std::int32_t number) {
     m.perturber_switch.fill(1);
     m.perturber_switch[perturber_index(Perturber::Earth)] = kEarthAndMoon;
     if (number == kPlutoNumber) m.perturber_switch[perturber_index(Perturber::Pluto)] = 0;
-    integrated_bodies().count = own;
+    core_state().integrated_bodies.count = own;
 }
 
 thread_local std::int64_t g_force_evaluations = 0;  // of the calling thread
@@ -245,9 +245,9 @@ thread_local std::int64_t g_force_evaluations = 0;  // of the calling thread
 // needs instead of growing it again from the integrator's small trial size.
 Status integrate(std::vector<double>& x, std::vector<double>& v, double jd0, double jd1, double* size = nullptr) {
     if (jd1 == jd0) return ok_status();
-    const double ref = motion_model().catalogue_epoch;
+    const double ref = core_state().motion.catalogue_epoch;
     std::int32_t nf = 0, ns = 0, ncl = kRadauSecondOrderVelocity;
-    ForceContext ctx;
+    ForceContext ctx = force_context(core_state());
     const auto nv = static_cast<std::int32_t>(x.size());
     RadauOptions opt;
     if (size != nullptr) {
@@ -301,7 +301,7 @@ void run_parts(int parts, F&& work) {
         work(0, 1);
         return;
     }
-    const DeState& de = de_state();
+    const DeState& de = core_state().de;
     const std::string ephemeris = de.file ? de.file->path() : std::string();
     const double first_jd = de.first_jd, last_jd = de.last_jd;
     std::vector<std::thread> threads;
@@ -309,10 +309,10 @@ void run_parts(int parts, F&& work) {
         threads.emplace_back([&, p] {
             auto own = std::make_unique<LibraryState>();
             ScopedLibraryState use(*own);
-            de_state().first_jd = first_jd;
-            de_state().last_jd = last_jd;
+            core_state().de.first_jd = first_jd;
+            core_state().de.last_jd = last_jd;
             if (!ephemeris.empty())
-                if (Status s = de_open(ephemeris); !s) die(s.message());
+                if (Status s = de_open(core_state().de, core_state().de_copies, ephemeris); !s) die(s.message());
             work(p, parts);
         });
     for (std::thread& t : threads) t.join();
@@ -359,10 +359,11 @@ struct Reader {
 };
 
 void open_ephemeris(const std::string& dir, const Values& values) {
-    DeState& de = de_state();
+    DeState& de = core_state().de;
     de.first_jd = value(values, "eph_first_jd");
     de.last_jd = value(values, "eph_last_jd");
-    if (Status s = de_open(dir + std::string(files::kEphemeris)); !s) die(s.message());
+    if (Status s = de_open(core_state().de, core_state().de_copies, dir + std::string(files::kEphemeris)); !s)
+        die(s.message());
 }
 
 double jan1(int year) {
@@ -459,7 +460,7 @@ int run_epoch(const std::string& dir, const std::string& out_values, double epoc
     open_ephemeris(dir, values);
     const std::vector<std::int32_t> list = present_objects(cat);
     // Own epochs are used one day inside the planetary ephemeris file.
-    const double own_first = de_state().first_jd + 1.0, own_last = de_state().last_jd - 1.0;
+    const double own_first = core_state().de.first_jd + 1.0, own_last = core_state().de.last_jd - 1.0;
     std::int32_t moved_two_body = 0;
     for (const auto& [n, src] : sources)
         if (src.epoch < own_first || src.epoch > own_last) ++moved_two_body;
@@ -572,10 +573,10 @@ std::vector<double> oppositions(const OrbitElements& el, double epoch, const Ear
     const ElementSet set{epoch, e[0], e[1], e[2], e[3], e[4], e[5]};
     // The readers of the planetary file for positions and for the force
     // model take turns: each reads its record again.
-    de_state().forget_records();
+    core_state().de.forget_records();
     std::vector<double> found;
     const bool ok = opposition_times(std::span(&set, 1), earth, from, to, found).ok();
-    de_state().forget_records();
+    core_state().de.forget_records();
     return ok ? found : std::vector<double>{};
 }
 
@@ -654,7 +655,7 @@ int run_years(const std::string& dir, const std::string& out_values, const Value
     for (std::size_t y = 0; y <= years; ++y) year_start[y] = jan1(first_year + static_cast<int>(y));
     auto earth = earth_track(year_start.front() - 2.0, year_start.back() + 2.0, 1.0);
     if (!earth) die(earth.message());
-    de_state().forget_records();
+    core_state().de.forget_records();
 
     run_parts(jobs, [&](int part, int parts) {
         std::vector<std::uint8_t> out;

@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "core/corestate.h"
 #include "core/destate.h"
 #include "core/reade403.h"
 
@@ -41,10 +42,10 @@ int main(int argc, char** argv) {
                 jpl_get_long(eph, JPL_EPHEM_EPHEMERIS_VERSION), first, last, jpl_get_long(eph, JPL_EPHEM_N_CONSTANTS),
                 jpl_get_double(eph, JPL_EPHEM_AU_IN_KM), jpl_get_double(eph, JPL_EPHEM_EARTH_MOON_RATIO));
 
-    zelvomat::DeState& de = zelvomat::de_state();
+    zelvomat::DeState& de = zelvomat::core_state().de;
     de.first_jd = first;
     de.last_jd = last;
-    if (!zelvomat::de_open(argv[1]).ok()) {
+    if (!zelvomat::de_open(zelvomat::core_state().de, zelvomat::core_state().de_copies, argv[1]).ok()) {
         std::printf("the library cannot open %s\n", argv[1]);
         return 1;
     }
@@ -69,7 +70,10 @@ int main(int argc, char** argv) {
                     return 1;
                 }
                 zelvomat::State9 s;
-                if (!zelvomat::bodystate(zelvomat::DeReader::Position, jd, target, centre, s).ok()) {
+                if (!zelvomat::bodystate(zelvomat::core_state().de, zelvomat::core_state().de_copies,
+                                         zelvomat::core_state().data_paths, zelvomat::DeReader::Position, jd, target,
+                                         centre, s)
+                         .ok()) {
                     std::printf("the library fails at JD %.6f\n", jd);
                     return 1;
                 }

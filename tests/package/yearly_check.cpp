@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "core/catalog.h"
+#include "core/corestate.h"
 #include "core/datajd.h"
 #include "core/destate.h"
 #include "core/elmnt.h"
@@ -79,7 +80,8 @@ protected:
         if (dir.empty() || !std::filesystem::exists(dir + "/work/setpar")) return;
         old_dir_ = std::filesystem::current_path();
         std::filesystem::current_path(dir + "/work");
-        ready_ = in_par().ok() && catopen().ok() && de_open().ok();
+        ready_ = in_par().ok() && catopen().ok() &&
+                 de_open(core_state().de, core_state().de_copies, core_state().data_paths).ok();
         auto bytes = io::read_file_bytes("setpar");
         if (!bytes) ready_ = false;
         if (ready_) settings_ = *decode_settings(*bytes);
@@ -215,15 +217,15 @@ struct DirectIntegration {
     double size = 0.0;
 
     DirectIntegration(std::int32_t n, const PackageSettings& s) {
-        force_reader_setup();
-        MotionModel& m = motion_model();
+        force_reader_setup(core_state().de);
+        MotionConfig& m = core_state().motion;
         m = {};
         m.catalogue_epoch = package_info().catalogue_epoch;
         m.relativity = 1;
         m.minor_perturbers = 3;
         m.perturber_switch.fill(1);
         m.perturber_switch[perturber_index(Perturber::Earth)] = kEarthAndMoon;
-        integrated_bodies().count = 1;
+        core_state().integrated_bodies.count = 1;
         auto push = [&](const OrbitElements& el) {
             StateVector st{};
             EXPECT_TRUE(twobody(0.0, 0, 0.0, el, 0, 0.0, kObliquityJ2000, st).ok());
@@ -240,11 +242,11 @@ struct DirectIntegration {
     Vec3 at(double jd) {
         if (jd != now) {
             std::int32_t nf = 0, ns = 0, ncl = kRadauSecondOrderVelocity;
-            ForceContext ctx;
+            ForceContext ctx = force_context(core_state());
             RadauOptions opt;
             opt.first_size = size;
             opt.next_size = &size;
-            const double e = motion_model().catalogue_epoch;
+            const double e = core_state().motion.catalogue_epoch;
             const Status s = radau(x, v, now - e, jd - e, 5.0, 10, static_cast<std::int32_t>(x.size()), 2, nf, ns, ncl,
                                    11, radau_force_of(force2, ctx), opt);
             EXPECT_TRUE(s.ok()) << s.message() << " " << ctx.failure.message();
@@ -256,8 +258,10 @@ struct DirectIntegration {
 
 Vec3 earth_at(double jd) {
     State9 s{};
-    EXPECT_TRUE(bodystate(DeReader::Position, jd, 3, 11, s).ok());
-    de_state().forget_records();  // the force models' reader runs next
+    EXPECT_TRUE(
+        bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position, jd, 3, 11, s)
+            .ok());
+    core_state().de.forget_records();  // the force models' reader runs next
     return {s[0], s[1], s[2]};
 }
 
@@ -349,15 +353,15 @@ struct SavedRun {
     // apart, order 11; or the ephemeris task's with the Earth at the
     // barycentre, order 15.
     SavedRun(int own, const std::array<double, 4>& object, bool package_model) {
-        force_reader_setup();
-        MotionModel& m = motion_model();
+        force_reader_setup(core_state().de);
+        MotionConfig& m = core_state().motion;
         m = {};
         m.catalogue_epoch = kStartEpoch;
         m.relativity = package_model ? 1 : 0;
         m.minor_perturbers = 3;
         m.perturber_switch.fill(1);
         m.perturber_switch[perturber_index(Perturber::Earth)] = package_model ? kEarthAndMoon : kEarthAsBarycentre;
-        integrated_bodies().count = own;
+        core_state().integrated_bodies.count = own;
         if (own > 0) push_orbit(x, v, object[0], object[1], object[2], object[3]);
         push_orbit(x, v, 2.77, 0.0, 0.17, 1.0);
         push_orbit(x, v, 2.77, 0.0, 0.6, 2.5);
@@ -369,7 +373,7 @@ struct SavedRun {
     // Integrates to jd; chain: start at the size the last call proposed.
     void to(double jd, bool chain) {
         std::int32_t nf = 0, ns = 0, ncl = kRadauSecondOrderVelocity;
-        ForceContext ctx;
+        ForceContext ctx = force_context(core_state());
         RadauOptions opt;
         if (chain) {
             opt.first_size = size;
@@ -492,7 +496,7 @@ constexpr double kSavedRunValues[] = {
 };
 
 TEST_F(PackageYears, IntegrationsAgreeWithSavedValues) {
-    de_state().forget_records();
+    core_state().de.forget_records();
     const std::vector<double> got = saved_run_values();
     ASSERT_EQ(got.size(), std::size(kSavedRunValues));
     double worst = 0.0;

@@ -22,6 +22,7 @@
 #include <string>
 
 #include "core/catalog.h"
+#include "core/corestate.h"
 #include "core/destate.h"
 #include "core/elemcache.h"
 #include "core/reade403.h"
@@ -75,10 +76,10 @@ inline std::string small_package_dir() {
 
 // Closes what the library holds open and forgets its package state.
 inline void reset_package_state() {
-    zelvomat::de_close();
+    zelvomat::de_close(zelvomat::core_state().de, zelvomat::core_state().de_copies);
     zelvomat::catclose();
     zelvomat::close_element_files();
-    zelvomat::de_state() = {};
+    zelvomat::core_state().de = {};
     zelvomat::package_info() = {};
     zelvomat::data_paths() = {};
 }

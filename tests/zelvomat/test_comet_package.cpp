@@ -12,6 +12,7 @@
 #include <string>
 
 #include "core/catalog.h"
+#include "core/corestate.h"
 #include "core/ephem.h"
 #include "core/force.h"
 #include "core/magn.h"
@@ -76,14 +77,14 @@ protected:
             GTEST_SKIP() << "the small comets package cannot be built here (see package-small-comets/build.log)";
         ASSERT_TRUE(zeltest::load_small_package(pkg_.string()));
         ASSERT_EQ(catalogue_state().comet_mode, 1);
-        ASSERT_TRUE(de_open().ok());
+        ASSERT_TRUE(de_open(core_state().de, core_state().de_copies, core_state().data_paths).ok());
     }
     void TearDown() override {
-        motion_model() = {};
-        integrated_bodies() = {};
-        comet_nongrav() = {};
+        core_state().motion = {};
+        core_state().integrated_bodies = {};
+        core_state().comet_nongrav = {};
         task_options() = {};
-        minor_perturber_elements() = {};
+        core_state().minor_perturbers = {};
         ephem_state() = {};
         zeltest::reset_package_state();
     }
@@ -92,7 +93,7 @@ protected:
     // Ceres, Pallas and Vesta, the Sun's relativistic term, comet mode with
     // the object's "ngr.eff" parameters.
     void integration_model(std::int32_t n) {
-        MotionModel& m = motion_model();
+        MotionConfig& m = core_state().motion;
         m = {};
         m.comet_mode = 1;
         m.catalogue_epoch = catalogue_state().epoch_jd;
@@ -102,10 +103,10 @@ protected:
         m.perturber_switch.fill(1);
         m.perturber_switch[perturber_index(Perturber::Earth)] = kEarthAndMoon;
         ASSERT_TRUE(load_minor_perturbers().ok());
-        comet_nongrav() = {};
+        core_state().comet_nongrav = {};
         auto a = read_ngr(n);
         ASSERT_TRUE(a.ok()) << a.message();
-        comet_nongrav().slot[0] = *a;
+        core_state().comet_nongrav.slot[0] = *a;
         ephem_state() = {};
     }
     EphResultValues position(std::int32_t n, double jd, const char* form) {
@@ -207,9 +208,9 @@ TEST_F(CometPackage, MagnitudesAndDiameters) {
     }
     // ephem's magnitude of 2P/Encke (elliptic motion): M1 + 5 log10 Delta +
     // 10 log10 r with its own distances.
-    motion_model().comet_mode = 1;
-    motion_model().catalogue_epoch = catalogue_state().epoch_jd;
-    motion_model().model = MotionCode::Elliptic;
+    core_state().motion.comet_mode = 1;
+    core_state().motion.catalogue_epoch = catalogue_state().epoch_jd;
+    core_state().motion.model = MotionCode::Elliptic;
     const EphResultValues v = position(2, 2461100.5, "SPH");
     auto encke = catphot(2);
     ASSERT_TRUE(encke.ok());
@@ -237,7 +238,7 @@ TEST_F(CometPackage, EnckeAgainstTheSourceOrbit) {
     std::printf("2P/Encke at JD %.1f: |library - two-body| = %.3e AU\n", kEncke.epoch_jd, std::sqrt(d2));
     // The elliptic model from the package epoch is not that orbit: ten years
     // of perturbations put it more than 1e-4 AU away.
-    motion_model().model = MotionCode::Elliptic;
+    core_state().motion.model = MotionCode::Elliptic;
     ephem_state() = {};
     const EphResultValues k = position(2, kEncke.epoch_jd, "REC");
     double k2 = 0;

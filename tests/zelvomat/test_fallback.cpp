@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "core/corestate.h"
 #include "core/destate.h"
 #include "core/fallback.h"
 #include "core/frames.h"
@@ -55,9 +56,9 @@ double length(const State9& b, std::size_t from) {
 }
 
 void reset_all() {
-    de_close();
-    de_state() = {};
-    de_copies() = {};
+    de_close(core_state().de, core_state().de_copies);
+    core_state().de = {};
+    core_state().de_copies = {};
     data_paths() = {};
     package_info() = {};
     planet_elements() = {};
@@ -68,9 +69,9 @@ class Fallback : public ::testing::Test {
 protected:
     void SetUp() override {
         reset_all();
-        de_state().first_jd = kFirst;
-        de_state().last_jd = kLast;
-        ASSERT_TRUE(de_open(kExcerpt).ok());
+        core_state().de.first_jd = kFirst;
+        core_state().de.last_jd = kLast;
+        ASSERT_TRUE(de_open(core_state().de, core_state().de_copies, kExcerpt).ok());
         data_paths().data_dir = kFixtureDir;
         package_info().catalogue_epoch = kEpoch;
         ASSERT_TRUE(load_planet_elements().ok());
@@ -80,7 +81,9 @@ protected:
 
     static State9 de(double t, int target, int centre) {
         State9 s{};
-        EXPECT_TRUE(bodystate(DeReader::Position, t, target, centre, s).ok());
+        EXPECT_TRUE(bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position, t,
+                              target, centre, s)
+                        .ok());
         return s;
     }
 };

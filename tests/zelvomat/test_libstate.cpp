@@ -11,29 +11,29 @@
 using namespace zelvomat;
 
 TEST(LibraryState, AnOwnInstanceIsTheOnlyStateItsThreadSees) {
-    const std::int32_t process_comet_mode = motion_model().comet_mode;
+    const std::int32_t process_comet_mode = core_state().motion.comet_mode;
     auto own = std::make_unique<LibraryState>();
     {
         ScopedLibraryState use(*own);
-        EXPECT_EQ(&motion_model(), &own->core.motion);
-        EXPECT_EQ(&de_state(), &own->core.de);
+        EXPECT_EQ(&core_state().motion, &own->core.motion);
+        EXPECT_EQ(&core_state().de, &own->core.de);
         EXPECT_EQ(&eph_run_state(), &own->eph_run);
-        motion_model().comet_mode = process_comet_mode + 1;
-        motion_model().integration_time = 2451545.0;
+        core_state().motion.comet_mode = process_comet_mode + 1;
+        core_state().integration.integration_time = 2451545.0;
         data_paths().data_dir = "elsewhere/";
         delta_t_table().n = 3;
         eph_run_state().stopped = true;
     }
     // The process-wide instance is untouched.
-    EXPECT_EQ(&motion_model(), &process_library_state().core.motion);
-    EXPECT_EQ(motion_model().comet_mode, process_comet_mode);
+    EXPECT_EQ(&core_state().motion, &process_library_state().core.motion);
+    EXPECT_EQ(core_state().motion.comet_mode, process_comet_mode);
     EXPECT_EQ(own->core.motion.comet_mode, process_comet_mode + 1);
     EXPECT_EQ(own->core.data_paths.data_dir, "elsewhere/");
 
     // One call brings the instance back to a fresh library.
     own->reset();
     EXPECT_EQ(own->core.motion.comet_mode, 0);
-    EXPECT_EQ(own->core.motion.integration_time, 0.0);
+    EXPECT_EQ(own->core.integration.integration_time, 0.0);
     EXPECT_EQ(own->core.data_paths.data_dir, "");
     EXPECT_EQ(own->core.delta_t.n, 0);
     EXPECT_FALSE(own->eph_run.stopped);
@@ -45,16 +45,16 @@ TEST(LibraryState, ThreadsWithTheirOwnInstancesDoNotMeet) {
     const auto work = [](LibraryState& s, double t) {
         ScopedLibraryState use(s);
         for (int i = 0; i < 10000; ++i) {
-            motion_model().integration_time = t + i;
-            motion_model().x[0] = t;
+            core_state().integration.integration_time = t + i;
+            core_state().integration.x[0] = t;
         }
     };
     std::thread ta(work, std::ref(*a), 1000.0);
     std::thread tb(work, std::ref(*b), 5000.0);
     ta.join();
     tb.join();
-    EXPECT_EQ(a->core.motion.integration_time, 1000.0 + 9999);
-    EXPECT_EQ(b->core.motion.integration_time, 5000.0 + 9999);
-    EXPECT_EQ(a->core.motion.x[0], 1000.0);
-    EXPECT_EQ(b->core.motion.x[0], 5000.0);
+    EXPECT_EQ(a->core.integration.integration_time, 1000.0 + 9999);
+    EXPECT_EQ(b->core.integration.integration_time, 5000.0 + 9999);
+    EXPECT_EQ(a->core.integration.x[0], 1000.0);
+    EXPECT_EQ(b->core.integration.x[0], 5000.0);
 }

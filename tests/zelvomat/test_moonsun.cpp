@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "core/catalog.h"
+#include "core/corestate.h"
 #include "core/elemcache.h"
 #include "core/elmnt.h"
 #include "core/ephem2.h"
@@ -323,7 +324,7 @@ TEST_F(MoonSunTest, NumbersWithoutADirection) {
 TEST_F(MoonSunTest, MissingFilesAreReportedErrors) {
     double out[5] = {7, 7, 7, 7, 7};
     // Inside the span: the ephemeris file; outside: the fallback theory's files.
-    zelvomat::de_close();
+    zelvomat::de_close(zelvomat::core_state().de, zelvomat::core_state().de_copies);
     zelvomat::data_paths().ephemeris_path = dir_.dir_slash() + "none/coorbp";
     zelvomat::data_paths().data_dir = dir_.dir_slash() + "none/";
     for (double jd : {2460000.5, kSmallLastJd + 100.0}) {

@@ -25,6 +25,7 @@
 
 #include "catalogue_fixture.h"
 #include "core/catalog.h"
+#include "core/corestate.h"
 #include "core/destate.h"
 #include "core/reade403.h"
 #include "core/setpar.h"
@@ -190,9 +191,9 @@ const RealObject k468861{"(468861)",
 ElementSet element_set(const RealObject& o) { return {kEpoch, o.el[0], o.el[1], o.el[2], o.el[3], o.el[4], o.el[5]}; }
 
 void reset_state() {
-    de_close();
-    de_state() = {};
-    de_copies() = {};
+    de_close(core_state().de, core_state().de_copies);
+    core_state().de = {};
+    core_state().de_copies = {};
     data_paths() = {};
     package_info() = {};
     catclose();
@@ -457,15 +458,15 @@ TEST_F(Opposition, DatoppLeavesTheReaderRequestAlone) {
     const std::string d = dir.dir_slash();
     zeltest::write_catalogue(d, 1, 1, {{1, "Ceres", "CERES", " 3.3 ", kCeres.el}}, {});
     ASSERT_TRUE(catopen().ok());
-    de_state().centre = BodyCode::Earth;
-    de_state().flags[static_cast<std::size_t>(BodyCode::Sun) - 1] = StateLevel::Velocity;
+    core_state().de.centre = BodyCode::Earth;
+    core_state().de.flags[static_cast<std::size_t>(BodyCode::Sun) - 1] = StateLevel::Velocity;
     std::int16_t count = 0;
     std::array<double, 3> dates{};
     ASSERT_TRUE(Datopp(1, 2025, count, dates).ok());
     EXPECT_EQ(count, 1);
-    EXPECT_EQ(de_state().centre, BodyCode::Earth);
-    EXPECT_EQ(de_state().flags[static_cast<std::size_t>(BodyCode::Sun) - 1], StateLevel::Velocity);
-    EXPECT_EQ(de_state().flags[static_cast<std::size_t>(BodyCode::Earth) - 1], StateLevel::None);
+    EXPECT_EQ(core_state().de.centre, BodyCode::Earth);
+    EXPECT_EQ(core_state().de.flags[static_cast<std::size_t>(BodyCode::Sun) - 1], StateLevel::Velocity);
+    EXPECT_EQ(core_state().de.flags[static_cast<std::size_t>(BodyCode::Earth) - 1], StateLevel::None);
 }
 
 // ---- Oppositions of the package files ------------------------------------------------------
@@ -473,9 +474,9 @@ TEST_F(Opposition, DatoppLeavesTheReaderRequestAlone) {
 TEST_F(Opposition, OppositionTimesWithDE405AgainstERFA) {
     // The Earth of the planetary file (the DE405 excerpt, 1999-12-19 to
     // 2000-03-24); the objects with an opposition in that window.
-    de_state().first_jd = kExcerptFirst;
-    de_state().last_jd = kExcerptLast;
-    ASSERT_OK(de_open(kExcerpt));
+    core_state().de.first_jd = kExcerptFirst;
+    core_state().de.last_jd = kExcerptLast;
+    ASSERT_OK(de_open(core_state().de, core_state().de_copies, kExcerpt));
     const double from = 2451540.5, to = 2451628.5;
     auto earth = earth_track(from - 2.0, to + 2.0, 1.0);
     ASSERT_TRUE(earth.ok()) << earth.message();

@@ -9,6 +9,7 @@
 #include <random>
 #include <string>
 
+#include "core/corestate.h"
 #include "core/force.h"
 #include "core/magn.h"
 #include "support.h"
@@ -603,7 +604,7 @@ TEST(Outform, LargeDistances) {
 // record + 1 (and + 2); records already in the file are kept.
 TEST(Outform, WritesRecordsAfterTheCount) {
     zeltest::ScopedWorkDir dir;
-    motion_model() = {};
+    core_state().motion = {};
     auto file = open_ephemeris_result();
     ASSERT_TRUE(file.ok()) << file.message();
     ASSERT_TRUE(write_ephemeris_line(*file, 1, "heading").ok());
@@ -614,14 +615,14 @@ TEST(Outform, WritesRecordsAfterTheCount) {
     ASSERT_TRUE(n.ok()) << n.message();
     EXPECT_EQ(*n, 2);
     // The no-magnitude flag of the motion model blanks the magnitude.
-    motion_model().no_magnitude = 1;
+    core_state().motion.no_magnitude = 1;
     auto m = Outform(17, *file, kJ2000, EphOutputKind::EmpEquator, v, 1, 4);
     ASSERT_TRUE(m.ok());
     EXPECT_EQ(*m, 1);
     auto e = Outform(kObjectEarth, *file, kJ2000, EphOutputKind::PosEquator, v, 1, 5);
     ASSERT_TRUE(e.ok());
     EXPECT_EQ(*e, 0);
-    motion_model() = {};
+    core_state().motion = {};
     file->close();
 
     const auto bytes = zeltest::read_bytes(dir.path() / "result.ep4");

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "core/corestate.h"
 #include "core/destate.h"
 #include "core/elemcache.h"
 #include "core/setpar.h"
@@ -87,7 +88,7 @@ TEST(SettingsFile, RecordsSitAtTheirOffsets) {
 TEST(SettingsFile, InparLoadsTheSharedAreas) {
     zeltest::ScopedWorkDir wd;
     write_settings(sample_settings(wd.dir_slash()));
-    de_state().record_held = 17;
+    core_state().de.record_held = 17;
     element_cache().data_dir = "/elsewhere/";
     element_cache().years.resize(2);
     const Status loaded = in_par();
@@ -104,9 +105,9 @@ TEST(SettingsFile, InparLoadsTheSharedAreas) {
     const DataPaths& d = data_paths();
     EXPECT_EQ(d.data_dir, pad80(wd.dir_slash()));
     EXPECT_EQ(d.opp_counts[4], 50);
-    EXPECT_EQ(de_state().first_jd, 2436912.5);
-    EXPECT_EQ(de_state().last_jd, 2473488.5);
-    EXPECT_EQ(de_state().record_held, 0);
+    EXPECT_EQ(core_state().de.first_jd, 2436912.5);
+    EXPECT_EQ(core_state().de.last_jd, 2473488.5);
+    EXPECT_EQ(core_state().de.record_held, 0);
     EXPECT_TRUE(element_cache().years.empty());
     EXPECT_TRUE(element_cache().data_dir.empty());
     EXPECT_EQ(element_cache().values[2], 3);

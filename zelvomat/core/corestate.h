@@ -1,9 +1,8 @@
 // The working state of the library's core: every file it holds open, every
 // table it has loaded, the motion model and the live integration, and the
 // caches of the position routines. One CoreState is part of each
-// LibraryState (tasks/libstate.h); the accessors of the core (de_state(),
-// motion_model(), ...) reach the members of the LibraryState current on the
-// calling thread.
+// LibraryState (tasks/libstate.h); core_state() reaches the one current on
+// the calling thread.
 #pragma once
 
 #include "core/catalog.h"
@@ -28,7 +27,8 @@ struct CoreState {
     DeltaTTable delta_t;                      // the Delta T table of "ephcorr"
     CatalogueState catalogue;                 // the open catalogue files and their counts
     ElementCache element_cache;               // the yearly element files and the sets read from them
-    MotionModel motion;                       // the motion model (configuration) and the live integration (state)
+    MotionConfig motion;                      // the motion model: model, perturbers, switches, typed orbit
+    LiveIntegration integration;              // the running integration: time, accuracy flag, positions, velocities
     IntegratedBodies integrated_bodies;       // bodies at the head of the integration vector
     CometNongrav comet_nongrav;               // nongravitational parameters of a comet
     MinorPerturberElements minor_perturbers;  // elements of the perturbing minor planets

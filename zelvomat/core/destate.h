@@ -71,7 +71,6 @@ struct DeState {
         record_held_force = 0;
     }
 };
-DeState& de_state();
 
 // Own storage of one reader copy.
 struct DeCopy {
@@ -106,13 +105,11 @@ struct DeCopies {
     DeCopy position;  // used by reade403
     DeCopy force;     // used by read403b
 };
-DeCopies& de_copies();
 
 // States of BodyCode 1 .. 12 (index code - 1) filled by read403b for the force
 // models.
 struct BodyTable {
     std::array<State9, kBodyCodes> state{};
 };
-BodyTable& body_table();
 
 }  // namespace zelvomat

@@ -54,8 +54,6 @@ TaskOptions& task_options() { return core_state().task_options; }
 
 CentreObject& centre_object() { return core_state().centre_object; }
 
-MinorPerturberElements& minor_perturber_elements() { return core_state().minor_perturbers; }
-
 EphemState& ephem_state() { return core_state().ephem; }
 
 Result<TaskOptions> task_options_from_texts(std::string_view form, std::string_view kind, std::string_view plane,
@@ -114,11 +112,11 @@ Status two_body_at(const OrbitElements& el, double epoch, double jd, StateVector
     double f0 = 0.0, f1 = 0.0;
     split(epoch, d0, f0);
     split(jd, d1, f1);
-    return twobody(0.0, d0, f0, el, d1, f1, kObliquityJ2000, state, kepler_tolerance(motion_model().comet_mode));
+    return twobody(0.0, d0, f0, el, d1, f1, kObliquityJ2000, state, kepler_tolerance(core_state().motion.comet_mode));
 }
 
 bool in_file_span(double jd) {
-    const DeState& de = de_state();
+    const DeState& de = core_state().de;
     return de.first_jd < de.last_jd && jd >= de.first_jd && jd <= de.last_jd;
 }
 
@@ -130,7 +128,8 @@ Status body_state(BodyCode body, BodyCode centre, double jd, StateVector& out, b
     inside = in_file_span(jd);
     if (inside) {
         State9 s{};
-        ZEL_TRY(bodystate(DeReader::Position, jd, de_file_body(body), de_file_body(centre), s));
+        ZEL_TRY(bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position, jd,
+                          de_file_body(body), de_file_body(centre), s));
         out = head6(s);
         return ok_status();
     }
@@ -154,14 +153,14 @@ double norm3(const StateVector& s, std::size_t off) {
 }
 
 // Puts body (0-based) of the integration vector.
-void put_body(MotionModel& m, int body, const StateVector& s) {
+void put_body(LiveIntegration& m, int body, const StateVector& s) {
     const auto o = static_cast<std::size_t>(3 * body);
     for (std::size_t i = 0; i < 3; ++i) {
         m.x[o + i] = s[i];
         m.v[o + i] = s[3 + i];
     }
 }
-StateVector get_body(const MotionModel& m, int body) {
+StateVector get_body(const LiveIntegration& m, int body) {
     const auto o = static_cast<std::size_t>(3 * body);
     return {m.x[o], m.x[o + 1], m.x[o + 2], m.v[o], m.v[o + 1], m.v[o + 2]};
 }
@@ -171,7 +170,7 @@ StateVector get_body(const MotionModel& m, int body) {
 class PlutoGuard {
 public:
     explicit PlutoGuard(bool active) {
-        MotionModel& m = motion_model();
+        MotionConfig& m = core_state().motion;
         if (active && m.perturber_switch[kPlutoSwitch] != 0) {
             saved_ = m.perturber_switch[kPlutoSwitch];
             m.perturber_switch[kPlutoSwitch] = 0;
@@ -180,7 +179,7 @@ public:
     }
     ~PlutoGuard() {
         if (saved_ != 0) {
-            motion_model().perturber_switch[kPlutoSwitch] = saved_;
+            core_state().motion.perturber_switch[kPlutoSwitch] = saved_;
             ephem_state().pluto_switched_off = false;
         }
     }
@@ -193,18 +192,19 @@ private:
 
 // One radau run over the first nv components of the integration vector.
 Status integrate(std::int32_t nv, double t0, double t1, bool first_kind, std::int32_t nclass) {
-    MotionModel& m = motion_model();
+    const MotionConfig& m = core_state().motion;
+    LiveIntegration& live = core_state().integration;
     const bool comet = m.comet_mode != 0;
-    ForceContext ctx;
+    ForceContext ctx = force_context(core_state());
     bool (*fn)(void*, const double*, const double*, double, double*) =
         first_kind ? (comet ? force1c : force1) : (comet ? force2c : force2);
     std::int32_t nf = 0, ns = 0;
-    de_state().forget_records();
-    force_reader_setup();
-    const Status s = radau(std::span<double>(m.x.data(), static_cast<std::size_t>(nv)),
-                           std::span<double>(m.v.data(), static_cast<std::size_t>(nv)), t0, t1, kRadauFixedStep,
+    core_state().de.forget_records();
+    force_reader_setup(core_state().de);
+    const Status s = radau(std::span<double>(live.x.data(), static_cast<std::size_t>(nv)),
+                           std::span<double>(live.v.data(), static_cast<std::size_t>(nv)), t0, t1, kRadauFixedStep,
                            kRadauAccuracy, nv, kRadauIterations, nf, ns, nclass, kRadauOrder, radau_force_of(fn, ctx));
-    de_state().forget_records();
+    core_state().de.forget_records();
     if (s.ok()) return s;
     std::string why = ctx.failure.ok() ? s.message() : ctx.failure.message();
     return error_status("The integration of the orbit failed: " + why);
@@ -213,7 +213,8 @@ Status integrate(std::int32_t nv, double t0, double t1, bool first_kind, std::in
 // Step 4: the integration of the object (and of a minor-object centre).
 Status run_integration(std::int32_t number, bool major, bool typed, const EphemDate& date, const ElementSet& elements,
                        std::int16_t& accuracy, StateVector& object, StateVector& centre) {
-    MotionModel& m = motion_model();
+    const MotionConfig& m = core_state().motion;
+    LiveIntegration& live = core_state().integration;
     const bool minor_centre = m.minor_centre != 0;
     const double epoch = m.catalogue_epoch;
     const double jd = date.jd();
@@ -224,83 +225,83 @@ Status run_integration(std::int32_t number, bool major, bool typed, const EphemD
         (m.relativity != 0 || m.comet_mode != 0) ? kRadauSecondOrderVelocity : kRadauSecondOrder;
 
     if (date.index == 1) {
-        integrated_bodies().count = (minor_centre && number > 0 && !major) ? 2 : 1;
-        m.integration_time = epoch;
-        m.integration_accuracy = 1;
-        m.x.fill(0.0);
-        m.v.fill(0.0);
-        const MinorPerturberElements& mp = minor_perturber_elements();
+        core_state().integrated_bodies.count = (minor_centre && number > 0 && !major) ? 2 : 1;
+        live.integration_time = epoch;
+        live.integration_accuracy = 1;
+        live.x.fill(0.0);
+        live.v.fill(0.0);
+        const MinorPerturberElements& mp = core_state().minor_perturbers;
         if (typed) {
             // The centre and the perturbing minor planets from the catalogue
             // epoch to the typed epoch, then the typed orbit at the head.
             int b = 0;
-            if (minor_centre) put_body(m, b++, centre_object().state);
+            if (minor_centre) put_body(live, b++, centre_object().state);
             for (int k = 0; k < nmp; ++k) {
                 StateVector s{};
                 ZEL_TRY(two_body_at(mp.planet[static_cast<std::size_t>(k)], epoch, epoch, s));
-                put_body(m, b++, s);
+                put_body(live, b++, s);
             }
             if (m.typed_epoch != epoch && b > 0) {
                 std::int32_t nclass = m.comet_mode != 0 ? kRadauSecondOrderVelocity : kRadauSecondOrder;
                 const Status s = integrate(3 * b, epoch, m.typed_epoch, true, nclass);
                 if (!s.ok()) {
-                    m.integration_accuracy = 0;
+                    live.integration_accuracy = 0;
                     accuracy = 0;
                     return s;
                 }
             }
             for (int i = 3 * b - 1; i >= 0; --i) {
-                m.x[static_cast<std::size_t>(i + 3)] = m.x[static_cast<std::size_t>(i)];
-                m.v[static_cast<std::size_t>(i + 3)] = m.v[static_cast<std::size_t>(i)];
+                live.x[static_cast<std::size_t>(i + 3)] = live.x[static_cast<std::size_t>(i)];
+                live.v[static_cast<std::size_t>(i + 3)] = live.v[static_cast<std::size_t>(i)];
             }
             StateVector t;
             for (std::size_t i = 0; i < 6; ++i) t[i] = m.typed_state[i];
-            put_body(m, 0, t);
-            m.integration_time = m.typed_epoch;
+            put_body(live, 0, t);
+            live.integration_time = m.typed_epoch;
         } else {
             int b = 0;
             if (!major) {
                 StateVector s{};
                 ZEL_TRY(two_body_at(OrbitElements::from(elements.data() + 1), elements[0], epoch, s));
-                put_body(m, b++, s);
+                put_body(live, b++, s);
             }
-            if (minor_centre) put_body(m, b++, centre_object().state);
+            if (minor_centre) put_body(live, b++, centre_object().state);
             for (int k = 0; k < nmp; ++k) {
                 StateVector s{};
                 ZEL_TRY(two_body_at(mp.planet[static_cast<std::size_t>(k)], epoch, epoch, s));
-                put_body(m, b++, s);
+                put_body(live, b++, s);
             }
         }
     }
 
-    if (m.integration_time == 0.0)
+    if (live.integration_time == 0.0)
         return error_status(
             "The integration of the orbit has not been started: the first date of an object has the "
             "index 1.");
     PlutoGuard pluto(number == kPlutoNumber);
-    const std::int32_t nv = 3 * nmp + 3 * integrated_bodies().count;
-    if (m.integration_time != jd) {
+    const std::int32_t nv = 3 * nmp + 3 * core_state().integrated_bodies.count;
+    if (live.integration_time != jd) {
         std::int32_t nclass = nclass_main;
-        const Status s = integrate(nv, m.integration_time - epoch, jd - epoch, false, nclass);
+        const Status s = integrate(nv, live.integration_time - epoch, jd - epoch, false, nclass);
         if (!s.ok()) {
-            m.integration_accuracy = 0;
+            live.integration_accuracy = 0;
             accuracy = 0;
             return s;
         }
-        m.integration_time = jd;
+        live.integration_time = jd;
     }
     // The flag belongs to the object's integration, not to the date: every
     // date of the object (and of a continuation) carries the one set when its
     // integration started.
-    accuracy = m.integration_accuracy;
+    accuracy = live.integration_accuracy;
 
     if (!minor_centre) {
-        object = get_body(m, 0);
+        object = get_body(live, 0);
     } else if (major) {
-        centre = get_body(m, 0);
+        centre = get_body(live, 0);
     } else {
-        object = get_body(m, 0);
-        centre = get_body(m, 1);
+        object = get_body(live, 0);
+        centre = get_body(live, 1);
     }
     return ok_status();
 }
@@ -319,7 +320,7 @@ std::size_t date_slot(double jd) {
 // matrices of the date. Kept for the next object of the same date.
 Status date_work(double jd, std::int32_t centre, bool topocentric, bool need_sun, bool need_frames,
                  EphemState::DateWork& w) {
-    const DeState& de = de_state();
+    const DeState& de = core_state().de;
     const ObserverSite& site = observer_site();
     const bool same = w.valid && w.jd == jd && w.centre == centre && w.topocentric == topocentric &&
                       w.file == de.file.get() && w.first_jd == de.first_jd && w.last_jd == de.last_jd &&
@@ -369,14 +370,14 @@ Status date_work(double jd, std::int32_t centre, bool topocentric, bool need_sun
 Status ephem_body(std::int32_t number, const EphemDate& date, std::int32_t year, std::string_view data_dir,
                   EphResultValues& out, std::int16_t& accuracy) {
     EphemState& st = ephem_state();
-    MotionModel& m = motion_model();
+    MotionConfig& m = core_state().motion;
     const TaskOptions& opt = task_options();
     const CentreObject& co = centre_object();
 
     // Step 1: the date. The reader reads its record afresh.
     const double jd = date.jd();
     st.jd = jd;
-    de_state().forget_records();
+    core_state().de.forget_records();
     const bool minor_centre = m.minor_centre != 0;
     const bool typed = m.typed_mode != TypedOrbitMode::Catalogue;
     const bool major = !typed && number <= 0;
@@ -597,7 +598,7 @@ Status set_centre_object(std::int32_t n) {
     c.elements = OrbitElements::from(e->data() + 1);
     ZEL_TRY(two_body_at(c.elements, c.epoch, c.epoch, c.state));
     centre_object() = c;
-    motion_model().minor_centre = 1;
+    core_state().motion.minor_centre = 1;
     return ok_status();
 }
 
@@ -618,7 +619,7 @@ Status load_minor_perturbers() {
         }
         mp.planet[static_cast<std::size_t>(k)] = OrbitElements::from(v);
     }
-    minor_perturber_elements() = mp;
+    core_state().minor_perturbers = mp;
     return ok_status();
 }
 

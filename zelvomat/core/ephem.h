@@ -2,14 +2,14 @@
 // ephemeris and O-C drivers obtain every computed position.
 //
 // The object is a catalogue minor planet or comet, an orbit typed by the user
-// (MotionModel::typed_mode) or a major body. Its heliocentric state comes
-// from the motion model of MotionModel:
+// (MotionConfig::typed_mode) or a major body. Its heliocentric state comes
+// from the motion model of MotionConfig:
 //   Elliptic     two-body motion from the catalogue elements;
 //   Nodes        two-body motion from the osculating elements of the yearly
 //                files nearest the date (elmnt);
 //   Integration  numerical integration (Gauss-Radau, force models of
 //                force.h) from the catalogue epoch, carried from date to date
-//                in MotionModel: the first date of an object (index 1) starts
+//                in LiveIntegration: the first date of an object (index 1) starts
 //                it, every later index continues from the previous date.
 // Major bodies come from the planetary ephemeris file inside its span and
 // from the fallback theory outside it.
@@ -86,7 +86,7 @@ TaskOptions& task_options();
 Result<TaskOptions> task_options_from_texts(std::string_view form, std::string_view kind, std::string_view plane,
                                             std::string_view equinox, std::int32_t centre, std::string_view observer);
 
-// A minor object used as the centre (centre code 13, MotionModel::minor_centre
+// A minor object used as the centre (centre code 13, MotionConfig::minor_centre
 // = 1): catalogue number, the epoch and elements of its catalogue set and its
 // state at that epoch (heliocentric, equatorial J2000; twobody of the
 // elements). The drivers fill it from the catalogue (set_centre_object).
@@ -99,7 +99,7 @@ struct CentreObject {
 CentreObject& centre_object();
 
 // Fills CentreObject with catalogue object n (the catalogue must be open) and
-// sets MotionModel::minor_centre.
+// sets MotionConfig::minor_centre.
 Status set_centre_object(std::int32_t n);
 
 // Elements of the three perturbing minor planets (Ceres, Pallas, Vesta) at the
@@ -107,7 +107,6 @@ Status set_centre_object(std::int32_t n);
 struct MinorPerturberElements {
     std::array<OrbitElements, 3> planet{};
 };
-MinorPerturberElements& minor_perturber_elements();
 // Loads records 11-13 of "setpar" (working directory).
 Status load_minor_perturbers();
 

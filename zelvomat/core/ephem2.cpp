@@ -7,6 +7,7 @@
 
 #include "core/apparent.h"
 #include "core/catalog.h"
+#include "core/corestate.h"
 #include "core/datajd.h"
 #include "core/elmnt.h"
 #include "core/fallback.h"
@@ -21,13 +22,13 @@
 namespace zelvomat {
 
 bool in_ephemeris_span(double jd) {
-    const DeState& de = de_state();
+    const DeState& de = core_state().de;
     return de.first_jd < de.last_jd && jd >= de.first_jd && jd <= de.last_jd;
 }
 
 Status major_state(BodyCode body, BodyCode centre, double jd, StateVector& state) {
     if (!in_ephemeris_span(jd)) return rppl(centre, body, jd, state);
-    DeState& de = de_state();
+    DeState& de = core_state().de;
     const int b = static_cast<int>(body);
     if (b < 1 || b > kBodyCodes)
         return error_status("internal error: body " + std::to_string(b) + " asked of the planetary ephemeris");
@@ -37,7 +38,8 @@ Status major_state(BodyCode body, BodyCode centre, double jd, StateVector& state
     de.centre = centre;
     de.flags[flag] = StateLevel::Velocity;
     const double day = std::trunc(jd);
-    const Status s = reade403(day, (jd - day) * 86400.0);
+    const Status s =
+        reade403(core_state().de, core_state().de_copies, core_state().data_paths, day, (jd - day) * 86400.0);
     de.flags[flag] = StateLevel::None;
     ZEL_TRY(s);
     for (std::size_t i = 0; i < 6; ++i) state[i] = de.result[i];
@@ -52,7 +54,7 @@ Status ephem2(std::int32_t number, double jd, BodyDirection& out, std::int16_t& 
     if (number == -static_cast<std::int32_t>(BodyCode::Earth)) return ok_status();
     if (!is_calendar_jd(jd))
         return error_status("The date JD " + io::number_text(jd) + " is not a date of the calendar.");
-    de_state().flags = {};
+    core_state().de.flags = {};
 
     // Step 1: the object's heliocentric state.
     StateVector object{};

@@ -18,16 +18,15 @@
 
 namespace zelvomat {
 
-MotionModel& motion_model() { return core_state().motion; }
+ForceContext force_context(CoreState& core) {
+    return ForceContext{core.motion,    core.integrated_bodies, core.comet_nongrav, core.de,
+                        core.de_copies, core.body_table,        core.data_paths};
+}
 
-IntegratedBodies& integrated_bodies() { return core_state().integrated_bodies; }
-
-CometNongrav& comet_nongrav() { return core_state().comet_nongrav; }
-
-int nongrav_slot(int own_body) {
+int nongrav_slot(const MotionConfig& config, const IntegratedBodies& bodies, int own_body) {
     // With a minor-object centre and a major-body object the centre is the
     // only own body; it keeps its own parameters (slot 2).
-    if (own_body == 0 && motion_model().minor_centre != 0 && integrated_bodies().count == 1) return 1;
+    if (own_body == 0 && config.minor_centre != 0 && bodies.count == 1) return 1;
     return own_body;
 }
 
@@ -76,7 +75,9 @@ inline void sun_term(const double* x, double k2, double* a) {
     a[2] = f * x[2];
 }
 
-const double* table_position(BodyCode b) { return body_table().state[static_cast<std::size_t>(b) - 1].data(); }
+const double* table_position(const BodyTable& table, BodyCode b) {
+    return table.state[static_cast<std::size_t>(b) - 1].data();
+}
 
 // Body code of planet perturber i (0 .. 8) with the Earth at the barycentre.
 constexpr BodyCode kPlanetBody[kPlanetPerturbers] = {
@@ -89,8 +90,8 @@ constexpr BodyCode kPlanetBody[kPlanetPerturbers] = {
 // serve at least the positions the routines read (heliocentric, of the
 // planets, the Earth-Moon barycentre, and the Earth and the Moon apart when
 // asked).
-Status load_planets(double jd, bool earth_and_moon) {
-    DeState& de = de_state();
+Status load_planets(ForceContext& ctx, double jd, bool earth_and_moon) {
+    DeState& de = ctx.de;
     if (de.force_centre != BodyCode::Sun) {
         de.force_centre = BodyCode::Sun;
         de.record_held_force = 0;  // the table is rebuilt for the new centre
@@ -104,17 +105,17 @@ Status load_planets(double jd, bool earth_and_moon) {
         need(BodyCode::Earth);
         need(BodyCode::Moon);
     }
-    return read403b(jd);
+    return read403b(de, ctx.copies, ctx.table, ctx.paths, jd);
 }
 
-int minor_count(const MotionModel& m) {
+int minor_count(const MotionConfig& m) {
     return m.minor_perturbers < 0
                ? 0
                : (m.minor_perturbers > kMaxMinorPerturbers ? kMaxMinorPerturbers : m.minor_perturbers);
 }
 
-int own_count() {
-    const int own = integrated_bodies().count;
+int own_count(const IntegratedBodies& bodies) {
+    const int own = bodies.count;
     return own < 0 ? 0 : (own > kMaxIntegratedBodies ? kMaxIntegratedBodies : own);
 }
 
@@ -232,9 +233,9 @@ ZELVO_SIMD_CLONES void point_masses(const PointMasses& pm, const double* x, doub
 }
 
 // force1 and force1c.
-Status first_integration(const double* x, const double* v, double jd, double* a, bool comet) {
-    const MotionModel& m = motion_model();
-    if (Status s = load_planets(jd, false); !s) return outside(jd, s);
+Status first_integration(ForceContext& ctx, const double* x, const double* v, double jd, double* a, bool comet) {
+    const MotionConfig& m = ctx.config;
+    if (Status s = load_planets(ctx, jd, false); !s) return outside(jd, s);
     const int centre = m.minor_centre != 0 ? 1 : 0;
     const int nmp = minor_count(m);
     PointMasses pm;
@@ -243,26 +244,26 @@ Status first_integration(const double* x, const double* v, double jd, double* a,
         for (int b = 0; b < pm.bodies; ++b) pm.feel(s, b, true);
     };
     for (int i = 0; i < kPlanetPerturbers; ++i)
-        felt_by_all(pm.add(table_position(kPlanetBody[i]), m.perturber_gm[static_cast<std::size_t>(i)]));
+        felt_by_all(pm.add(table_position(ctx.table, kPlanetBody[i]), m.perturber_gm[static_cast<std::size_t>(i)]));
     for (int k = 0; k < nmp; ++k)
         felt_by_all(pm.add(x + 3 * (centre + k), m.perturber_gm[static_cast<std::size_t>(kPlanetPerturbers + k)]));
     pm.pad();
     point_masses(pm, x, m.k2, a);
     if (comet && centre == 1) {
         double ng[3];
-        nongrav_acceleration(x, v, comet_nongrav().slot[1], ng);
+        nongrav_acceleration(x, v, ctx.nongrav.slot[1], ng);
         add3(a, ng);
     }
     return ok_status();
 }
 
 // force2 and force2c.
-Status main_integration(const double* x, const double* v, double t, double* a, bool comet) {
-    const MotionModel& m = motion_model();
+Status main_integration(ForceContext& ctx, const double* x, const double* v, double t, double* a, bool comet) {
+    const MotionConfig& m = ctx.config;
     const double jd = t + m.catalogue_epoch;
     const bool split = m.perturber_switch[perturber_index(Perturber::Earth)] == kEarthAndMoon;
-    if (Status s = load_planets(jd, split); !s) return outside(jd, s);
-    const int own = own_count();
+    if (Status s = load_planets(ctx, jd, split); !s) return outside(jd, s);
+    const int own = own_count(ctx.bodies);
     const int nmp = minor_count(m);
 
     // Own bodies feel the Sun and the switched perturbers (the Earth and the
@@ -273,12 +274,12 @@ Status main_integration(const double* x, const double* v, double t, double* a, b
     for (int i = 0; i < kPlanetPerturbers; ++i) {
         const std::int32_t sw = m.perturber_switch[static_cast<std::size_t>(i)];
         const bool apart = i == static_cast<int>(Perturber::Earth) && sw == kEarthAndMoon;
-        const int s = pm.add(table_position(kPlanetBody[i]), m.perturber_gm[static_cast<std::size_t>(i)]);
+        const int s = pm.add(table_position(ctx.table, kPlanetBody[i]), m.perturber_gm[static_cast<std::size_t>(i)]);
         for (int k = 0; k < nmp; ++k) pm.feel(s, own + k, false);
         if (sw == 0) continue;
         if (apart) {
-            const int e = pm.add(table_position(BodyCode::Earth), m.gm_earth);
-            const int l = pm.add(table_position(BodyCode::Moon), m.gm_moon);
+            const int e = pm.add(table_position(ctx.table, BodyCode::Earth), m.gm_earth);
+            const int l = pm.add(table_position(ctx.table, BodyCode::Moon), m.gm_moon);
             for (int b = 0; b < own; ++b) {
                 pm.feel(e, b, true);
                 pm.feel(l, b, true);
@@ -300,13 +301,13 @@ Status main_integration(const double* x, const double* v, double t, double* a, b
         double* ab = a + 3 * b;
         if (m.relativity != 0 && (b < own || !comet)) {
             double rel[3];
-            relsun(3 * b, x, v, rel);
+            relsun(m, 3 * b, x, v, rel);
             add3(ab, rel);
         }
         if (comet && b < own) {
             double ng[3];
-            nongrav_acceleration(x + 3 * b, v + 3 * b, comet_nongrav().slot[static_cast<std::size_t>(nongrav_slot(b))],
-                                 ng);
+            nongrav_acceleration(x + 3 * b, v + 3 * b,
+                                 ctx.nongrav.slot[static_cast<std::size_t>(nongrav_slot(m, ctx.bodies, b))], ng);
             add3(ab, ng);
         }
     }
@@ -315,16 +316,16 @@ Status main_integration(const double* x, const double* v, double t, double* a, b
 
 bool report(void* ctx, Status s) {
     if (s) return true;
-    if (ctx != nullptr) static_cast<ForceContext*>(ctx)->failure = std::move(s);
+    static_cast<ForceContext*>(ctx)->failure = std::move(s);
     return false;
 }
 
 }  // namespace
 
-void relsun(int offset, const double* x, const double* v, double* rel) {
+void relsun(const MotionConfig& config, int offset, const double* x, const double* v, double* rel) {
     const double* p = x + offset;
     const double* w = v + offset;
-    const double k2 = motion_model().k2;
+    const double k2 = config.k2;
     const double r2 = p[0] * p[0] + p[1] * p[1] + p[2] * p[2];
     const double r = std::sqrt(r2);
     const double v2 = w[0] * w[0] + w[1] * w[1] + w[2] * w[2];
@@ -335,8 +336,8 @@ void relsun(int offset, const double* x, const double* v, double* rel) {
     for (int i = 0; i < 3; ++i) rel[i] = f * (cx * p[i] + cv * w[i]);
 }
 
-void forcemp(int k, int first, int count, const double* x, double* a) {
-    const MotionModel& m = motion_model();
+void forcemp(const MotionConfig& config, int k, int first, int count, const double* x, double* a) {
+    const MotionConfig& m = config;
     const double* xk = x + 3 * (first + k);
     double* ak = a + 3 * (first + k);
     for (int j = 0; j < count; ++j) {
@@ -378,41 +379,42 @@ void nongrav_acceleration(const double* x, const double* v, const NongravParams&
     }
 }
 
-std::int32_t force1_components() {
-    const MotionModel& m = motion_model();
+std::int32_t force1_components(const MotionConfig& config) {
+    const MotionConfig& m = config;
     return 3 * ((m.minor_centre != 0 ? 1 : 0) + minor_count(m));
 }
 
-std::int32_t force2_components() { return 3 * (own_count() + minor_count(motion_model())); }
+std::int32_t force2_components(const MotionConfig& config, const IntegratedBodies& bodies) {
+    return 3 * (own_count(bodies) + minor_count(config));
+}
 
-Status force1_eval(const double* x, const double* v, double t, double* a) {
-    return first_integration(x, v, t, a, false);
+Status force1_eval(ForceContext& ctx, const double* x, const double* v, double t, double* a) {
+    return first_integration(ctx, x, v, t, a, false);
 }
-Status force1c_eval(const double* x, const double* v, double t, double* a) {
-    return first_integration(x, v, t, a, true);
+Status force1c_eval(ForceContext& ctx, const double* x, const double* v, double t, double* a) {
+    return first_integration(ctx, x, v, t, a, true);
 }
-Status force2_eval(const double* x, const double* v, double t, double* a) {
-    return main_integration(x, v, t, a, false);
+Status force2_eval(ForceContext& ctx, const double* x, const double* v, double t, double* a) {
+    return main_integration(ctx, x, v, t, a, false);
 }
-Status force2c_eval(const double* x, const double* v, double t, double* a) {
-    return main_integration(x, v, t, a, true);
+Status force2c_eval(ForceContext& ctx, const double* x, const double* v, double t, double* a) {
+    return main_integration(ctx, x, v, t, a, true);
 }
 
 bool force1(void* ctx, const double* x, const double* v, double t, double* a) {
-    return report(ctx, force1_eval(x, v, t, a));
+    return report(ctx, force1_eval(*static_cast<ForceContext*>(ctx), x, v, t, a));
 }
 bool force1c(void* ctx, const double* x, const double* v, double t, double* a) {
-    return report(ctx, force1c_eval(x, v, t, a));
+    return report(ctx, force1c_eval(*static_cast<ForceContext*>(ctx), x, v, t, a));
 }
 bool force2(void* ctx, const double* x, const double* v, double t, double* a) {
-    return report(ctx, force2_eval(x, v, t, a));
+    return report(ctx, force2_eval(*static_cast<ForceContext*>(ctx), x, v, t, a));
 }
 bool force2c(void* ctx, const double* x, const double* v, double t, double* a) {
-    return report(ctx, force2c_eval(x, v, t, a));
+    return report(ctx, force2c_eval(*static_cast<ForceContext*>(ctx), x, v, t, a));
 }
 
-void force_reader_setup() {
-    DeState& de = de_state();
+void force_reader_setup(DeState& de) {
     de.force_centre = BodyCode::Sun;
     de.force_flags.fill(StateLevel::None);  // the routines ask for the bodies they read
     de.record_held_force = 0;

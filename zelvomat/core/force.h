@@ -1,5 +1,5 @@
 // Force models of minor planets and comets for the Gauss-Radau integrator,
-// and the shared storage of the motion model and of the running integration.
+// and the motion model (MotionConfig) and the running integration (LiveIntegration).
 //
 // Frame and units: heliocentric, mean equator and equinox J2000.0; AU,
 // AU/day, AU/day^2; times are Julian dates (TDB, the argument of the
@@ -53,6 +53,12 @@
 
 namespace zelvomat {
 
+struct BodyTable;
+struct CoreState;
+struct DataPaths;
+struct DeCopies;
+struct DeState;
+
 inline constexpr double kGaussK2 = kGaussK * kGaussK;  // GM of the Sun, AU^3/day^2
 
 inline constexpr int kPerturbers = 12;  // 9 planets, then Ceres, Pallas, Vesta
@@ -61,7 +67,7 @@ inline constexpr int kMaxMinorPerturbers = 3;
 inline constexpr int kMaxIntegratedBodies = 5;
 inline constexpr int kStandardMinorPerturbers = 3;
 
-// Index into the perturber arrays of MotionModel.
+// Index into the perturber arrays of MotionConfig.
 enum class Perturber : int {
     Mercury = 0,
     Venus = 1,
@@ -116,10 +122,12 @@ enum class TypedOrbitMode : std::int32_t {
     Coordinates = 2,  // an orbit typed as position and velocity
 };
 
-// The motion model of a run and the state of the running integration.
-// Masses default to the standard ones; switches are off until a driver sets
-// them.
-struct MotionModel {
+// The motion model of a run: the model chosen, the perturbers, their masses
+// and switches, the relativistic term, the typed orbit and the catalogue
+// epoch. Set by the drivers, read by the force routines and the position
+// routine. Masses default to the standard ones; switches are off until a
+// driver sets them.
+struct MotionConfig {
     std::int32_t minor_centre = 0;                // 1: the task's centre is a minor object
     std::int32_t comet_mode = 0;                  // nonzero in the comets edition
     std::int32_t relativity = 0;                  // relativistic term of the Sun on
@@ -139,18 +147,21 @@ struct MotionModel {
     std::array<double, kPerturbers> perturber_gm = standard_perturber_gm();
     // 0 off, 1 on; the Earth: kEarthAsBarycentre or kEarthAndMoon.
     std::array<std::int32_t, kPerturbers> perturber_switch{};
-    double integration_time = 0.0;                     // JD of the integrated state
+};
+
+// The running integration of the current object, kept from date to date
+// (and across a continuation) by the position routine.
+struct LiveIntegration {
+    double integration_time = 0.0;                     // JD of the integrated state; 0 not started
     std::int16_t integration_accuracy = 0;             // accuracy flag of the integrated object, kept over its dates
     std::array<double, 3 * kMaxIntegratedBodies> x{};  // positions, body by body
     std::array<double, 3 * kMaxIntegratedBodies> v{};  // velocities
 };
-MotionModel& motion_model();
 
 // Number of own bodies at the head of the integration vector (1 or 2).
 struct IntegratedBodies {
     std::int32_t count = 1;
 };
-IntegratedBodies& integrated_bodies();
 
 // Radial, transverse and normal nongravitational parameters, 1e-8 AU/day^2.
 struct NongravParams {
@@ -162,24 +173,23 @@ struct NongravParams {
 struct CometNongrav {
     std::array<NongravParams, 2> slot{};
 };
-CometNongrav& comet_nongrav();
 
 // Slot (0 the object's, 1 the centre's) whose parameters act on own body j
 // (0-based) of the main integration: a minor-object centre integrated alone
 // (the object being a major body) keeps the centre's own parameters.
-int nongrav_slot(int own_body);
+int nongrav_slot(const MotionConfig& config, const IntegratedBodies& bodies, int own_body);
 
 // ---- Terms ------------------------------------------------------------------
 
 // Relativistic acceleration by the Sun of the body whose components start at
-// offset (0, 3, 6, ...) of x and v, into rel[0..3). Uses k^2 of MotionModel.
-void relsun(int offset, const double* x, const double* v, double* rel);
+// offset (0, 3, 6, ...) of x and v, into rel[0..3), with the k^2 of config.
+void relsun(const MotionConfig& config, int offset, const double* x, const double* v, double* rel);
 
 // Adds to the perturbing minor planet number k (0-based; its body starts at
 // 3 (first + k) of x) the attraction of the other perturbing minor planets
-// (count of them in all), with the GM of Ceres, Pallas, Vesta of MotionModel;
-// a planet closer than 1e-8 AU (itself) is skipped.
-void forcemp(int k, int first, int count, const double* x, double* a);
+// (count of them in all), with the GM of Ceres, Pallas, Vesta of config; a
+// planet closer than 1e-8 AU (itself) is skipped.
+void forcemp(const MotionConfig& config, int k, int first, int count, const double* x, double* a);
 
 // The nongravitational distance law g(r) (dimensionless, 1 at 1 AU).
 double nongrav_g(double r_au);
@@ -190,17 +200,29 @@ void nongrav_acceleration(const double* x, const double* v, const NongravParams&
 
 // ---- Force routines -----------------------------------------------------------
 
-// Where a force routine keeps the reason of its last failure; radau reports
-// only that the force evaluation failed.
+// What the force routines read (the motion model, the bodies integrated, the
+// nongravitational parameters) and the parts of the planetary ephemeris
+// reader they use (reade403.h); and where a routine keeps the reason of its
+// last failure, radau reporting only that the force evaluation failed.
 struct ForceContext {
-    Status failure;
+    const MotionConfig& config;
+    const IntegratedBodies& bodies;
+    const CometNongrav& nongrav;
+    DeState& de;
+    DeCopies& copies;
+    BodyTable& table;
+    const DataPaths& paths;
+    Status failure{};
 };
+// The context of the parts of core.
+ForceContext force_context(CoreState& core);
 
 // Each routine fills a with the accelerations of all integrated components
 // and returns false when the planets' positions cannot be had at its date
-// (the reason goes to the ForceContext passed as ctx; ctx may be null).
+// (the reason goes to the ForceContext passed as ctx, which must be one).
+// The motion model and the bodies are those of the context.
 //   force1, force1c: t is a Julian date; accelerated are the minor-object
-//     centre (MotionModel::minor_centre bodies) and the perturbing minor
+//     centre (MotionConfig::minor_centre bodies) and the perturbing minor
 //     planets; every body feels the Sun and all twelve perturbers (the Earth
 //     at the Earth-Moon barycentre), switches ignored; force1c adds the
 //     nongravitational force of the centre (slot 2).
@@ -219,15 +241,15 @@ bool force2c(void* ctx, const double* x, const double* v, double t, double* a);
 // 3 x (minor-centre flag + perturbing minor planets) for force1 and force1c,
 // 3 x (IntegratedBodies + perturbing minor planets) for force2 and force2c.
 // The integration vector must be that long: the routines take the bodies'
-// count from MotionModel and IntegratedBodies, not from radau.
-std::int32_t force1_components();
-std::int32_t force2_components();
+// count from MotionConfig and IntegratedBodies, not from radau.
+std::int32_t force1_components(const MotionConfig& config);
+std::int32_t force2_components(const MotionConfig& config, const IntegratedBodies& bodies);
 
 // The same evaluations with the failure as a Status.
-Status force1_eval(const double* x, const double* v, double t, double* a);
-Status force1c_eval(const double* x, const double* v, double t, double* a);
-Status force2_eval(const double* x, const double* v, double t, double* a);
-Status force2c_eval(const double* x, const double* v, double t, double* a);
+Status force1_eval(ForceContext& ctx, const double* x, const double* v, double t, double* a);
+Status force1c_eval(ForceContext& ctx, const double* x, const double* v, double t, double* a);
+Status force2_eval(ForceContext& ctx, const double* x, const double* v, double t, double* a);
+Status force2c_eval(ForceContext& ctx, const double* x, const double* v, double t, double* a);
 
 // The routine for radau, with its context.
 inline RadauForce radau_force_of(bool (*fn)(void*, const double*, const double*, double, double*), ForceContext& ctx) {
@@ -241,7 +263,7 @@ inline RadauForce radau_force_of(bool (*fn)(void*, const double*, const double*,
 // it: centre the Sun, no body flagged; each force routine adds the positions
 // of the bodies it reads (the planets, the Earth-Moon barycentre, and the
 // Earth and the Moon when they act apart) and no more.
-void force_reader_setup();
+void force_reader_setup(DeState& de);
 
 // ---- ngr.eff ----------------------------------------------------------------
 // Direct-access file of the data directory, 24-byte records without

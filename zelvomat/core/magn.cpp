@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 
+#include "core/corestate.h"
 #include "core/force.h"
 #include "core/setpar.h"
 #include "core/utils.h"
@@ -28,7 +29,7 @@ double known_or_unknown(double m) { return std::isfinite(m) ? m : kMagnitudeUnkn
 }  // namespace
 
 double magn(double r_au, double delta_au, double phase_rad, double h, double g) {
-    return magn(r_au, delta_au, phase_rad, h, g, motion_model().comet_mode != 0);
+    return magn(r_au, delta_au, phase_rad, h, g, core_state().motion.comet_mode != 0);
 }
 
 double magn(double r_au, double delta_au, double phase_rad, double h, double g, bool comet) {

@@ -5,7 +5,7 @@
 // 1989, in Asteroids II, pp. 524-556):
 //     m = H + 5 log10(r Delta) - 2.5 log10((1 - G) Phi1 + G Phi2),
 //     Phi_i = exp(-A_i tan(phase/2)^B_i), A = 3.33, 1.87, B = 0.63, 1.22.
-// Comets (comet mode of MotionModel): total magnitude with H the absolute
+// Comets (comet mode of MotionConfig): total magnitude with H the absolute
 // total magnitude and G the factor of log10 r:
 //     m = H + 5 log10(Delta) + G log10(r).
 // r heliocentric distance and Delta distance from the observer in AU, phase
@@ -17,7 +17,7 @@
 // kMagnitudeUnknown rather than from the logarithm of zero or of a negative
 // number. The value is too wide for the four-column magnitude field of the
 // ephemeris lines (one decimal), which therefore shows "****"; a caller that
-// prefers a blank field sets the no-magnitude flag of MotionModel. Being
+// prefers a blank field sets the no-magnitude flag of MotionConfig. Being
 // very faint, it also fails every "brighter than" limit.
 //
 // Diameter from the absolute magnitude: D = 2 x 10^(3.25 - 0.2 H) km (an
@@ -38,7 +38,7 @@ inline bool magnitude_known(double m) { return m < kMagnitudeUnknown; }
 // Absolute magnitude taken for an object without one in "M2C.K2C".
 inline constexpr double kDefaultAbsMagnitude = 15.7;
 
-// The law of the comet mode of MotionModel.
+// The law of the comet mode of MotionConfig.
 double magn(double r_au, double delta_au, double phase_rad, double h, double g);
 // The law chosen explicitly.
 double magn(double r_au, double delta_au, double phase_rad, double h, double g, bool comet);

@@ -18,10 +18,6 @@
 
 namespace zelvomat {
 
-DeCopies& de_copies() { return core_state().de_copies; }
-
-BodyTable& body_table() { return core_state().body_table; }
-
 namespace {
 
 // File body numbers.
@@ -35,15 +31,16 @@ constexpr std::size_t kSunRow = 10;  // row 11 of the record table
 
 std::string jd_text(double jd) { return std::string(io::trim(io::fmt_f(jd, 20, 5))); }
 
-DeCopy& copy_of(DeReader which) { return which == DeReader::Position ? de_copies().position : de_copies().force; }
+DeCopy& copy_of(DeCopies& copies, DeReader which) {
+    return which == DeReader::Position ? copies.position : copies.force;
+}
 
-std::int32_t& record_of(DeReader which) {
-    DeState& de = de_state();
+std::int32_t& record_of(DeState& de, DeReader which) {
     return which == DeReader::Position ? de.record_held : de.record_held_force;
 }
 
-void release_copies() {
-    for (DeCopy* c : {&de_copies().position, &de_copies().force}) {
+void release_copies(DeCopies& copies) {
+    for (DeCopy* c : {&copies.position, &copies.force}) {
         c->file.reset();
         c->loaded = 0;
         c->record.reset();
@@ -55,9 +52,8 @@ void release_copies() {
 // that its dates are those the span gives it. A file that has changed under
 // the library is reported and closed, so that the next request opens it as it
 // stands then.
-Status load_record(DeCopy& cp, std::int32_t r) {
-    DeState& de = de_state();
-    if (!de.file) ZEL_TRY(de_open());
+Status load_record(DeState& de, DeCopies& copies, const DataPaths& paths, DeCopy& cp, std::int32_t r) {
+    if (!de.file) ZEL_TRY(de_open(de, copies, paths));
     const EphemerisFile& file = *de.file;
     if (cp.file != de.file || cp.loaded != r) {
         // A record past the end of the file as it was opened may be there
@@ -70,7 +66,7 @@ Status load_record(DeCopy& cp, std::int32_t r) {
         auto rec = file.record(r);
         if (!rec) {
             const Status s = rec.status();
-            de_close();
+            de_close(de, copies);
             return s;
         }
         cp.record = std::move(*rec);
@@ -115,37 +111,35 @@ int de_file_body(BodyCode b) {
     return (k >= 1 && k <= 9) ? k : 0;
 }
 
-Status de_open(const std::string& path) {
-    de_close();
+Status de_open(DeState& de, DeCopies& copies, const std::string& path) {
+    de_close(de, copies);
     auto f = EphemerisFile::open(path);
     if (!f) return error_status("The planetary ephemeris file cannot be opened: " + f.message());
-    de_state().file = std::move(*f);
+    de.file = std::move(*f);
     return ok_status();
 }
 
-Status de_open() {
-    const std::string path(io::trim(data_paths().ephemeris_path));
+Status de_open(DeState& de, DeCopies& copies, const DataPaths& paths) {
+    const std::string path(io::trim(paths.ephemeris_path));
     if (path.empty())
         return error_status("The planetary ephemeris file is not known: the package settings have not been loaded.");
     const std::size_t slash = path.rfind('/');
     const std::string dir = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    return de_open(io::find_file(dir, name));
+    return de_open(de, copies, io::find_file(dir, name));
 }
 
-void de_close() {
-    DeState& de = de_state();
+void de_close(DeState& de, DeCopies& copies) {
     de.file.reset();
     de.forget_records();
-    release_copies();
+    release_copies(copies);
 }
 
 namespace {
 
 // The data record r holding the Julian date t, and the fraction tr of the
 // record at t.
-Status place_date(double t, std::int32_t& r, double& tr) {
-    const DeState& de = de_state();
+Status place_date(const DeState& de, double t, std::int32_t& r, double& tr) {
     // The date against the span of the file; records 1 and 2 (the header) and
     // anything past the last record are never read as coefficients.
     if (!(t >= de.first_jd && t <= de.last_jd && de.first_jd < de.last_jd))
@@ -252,18 +246,18 @@ ZELVO_SIMD_CLONES void cheb_positions(const ChebRow* rows, int count, double t_f
 }
 
 // recstate with the Sun evaluated to sun_level (1 .. 3).
-Status recstate_to(DeReader which, double t, const std::array<StateLevel, 12>& need, std::span<State9, 10> states,
-                   int sun_level) {
+Status recstate_to(DeState& de, DeCopies& copies, const DataPaths& paths, DeReader which, double t,
+                   const std::array<StateLevel, 12>& need, std::span<State9, 10> states, int sun_level) {
     if (t == 0.0) return ok_status();
-    DeCopy& cp = copy_of(which);
-    std::int32_t& held = record_of(which);
+    DeCopy& cp = copy_of(copies, which);
+    std::int32_t& held = record_of(de, which);
 
     std::int32_t r = 0;
     double tr = 0.0;
-    ZEL_TRY(place_date(t, r, tr));
+    ZEL_TRY(place_date(de, t, r, tr));
     if (r != held) {
         held = 0;
-        ZEL_TRY(load_record(cp, r));
+        ZEL_TRY(load_record(de, copies, paths, cp, r));
         held = r;
     }
 
@@ -363,29 +357,30 @@ Status body_error(int target, int centre) {
 
 }  // namespace
 
-Status recstate(DeReader which, double t, const std::array<StateLevel, 12>& need, std::span<State9, 10> states) {
-    return recstate_to(which, t, need, states, 3);
+Status recstate(DeState& de, DeCopies& copies, const DataPaths& paths, DeReader which, double t,
+                const std::array<StateLevel, 12>& need, std::span<State9, 10> states) {
+    return recstate_to(de, copies, paths, which, t, need, states, 3);
 }
 
-Status bodystate(DeReader which, double t, int target, int centre, State9& state) {
+Status bodystate(DeState& de, DeCopies& copies, const DataPaths& paths, DeReader which, double t, int target,
+                 int centre, State9& state) {
     state.fill(0.0);
     if (target == centre) return ok_status();
     if (!valid_body(target) || !valid_body(centre)) return body_error(target, centre);
-    DeCopy& cp = copy_of(which);
+    DeCopy& cp = copy_of(copies, which);
 
     std::array<StateLevel, 12> need{};
     add_need(target, centre, StateLevel::Acceleration, need);
     const bool saved = cp.barycentric;
     cp.barycentric = true;
-    const Status s = recstate(which, t, need, cp.states);
+    const Status s = recstate(de, copies, paths, which, t, need, cp.states);
     cp.barycentric = saved;
     ZEL_TRY(s);
     combine(cp, target, centre, need, state);
     return ok_status();
 }
 
-Status reade403(double jd, double seconds) {
-    DeState& de = de_state();
+Status reade403(DeState& de, DeCopies& copies, const DataPaths& paths, double jd, double seconds) {
     if (de.record_held == 0) de.result.fill(0.0);
     const double t = jd + seconds / 86400.0;
     const int c = de_file_body(de.centre);
@@ -393,7 +388,7 @@ Status reade403(double jd, double seconds) {
         const int flag = static_cast<int>(de.flags[b - 1]);
         if (flag == 0) continue;
         State9 s;
-        ZEL_TRY(bodystate(DeReader::Position, t, de_file_body(static_cast<BodyCode>(b)), c, s));
+        ZEL_TRY(bodystate(de, copies, paths, DeReader::Position, t, de_file_body(static_cast<BodyCode>(b)), c, s));
         const std::size_t n = flag >= 3 ? 9 : (flag == 2 ? 6 : 3);
         for (std::size_t i = 0; i < n; ++i) de.result[i] = s[i];
         break;  // only the first flagged body is served
@@ -401,10 +396,8 @@ Status reade403(double jd, double seconds) {
     return ok_status();
 }
 
-Status read403b(double t) {
-    DeState& de = de_state();
-    BodyTable& table = body_table();
-    DeCopy& cp = de_copies().force;
+Status read403b(DeState& de, DeCopies& copies, BodyTable& table, const DataPaths& paths, double t) {
+    DeCopy& cp = copies.force;
     if (de.record_held_force == 0) {
         table = {};
         cp.date_valid = false;
@@ -462,7 +455,7 @@ Status read403b(double t) {
     if (read) {
         const bool saved = cp.barycentric;
         cp.barycentric = true;
-        const Status s = recstate_to(DeReader::Force, t, need, cp.states, level);
+        const Status s = recstate_to(de, copies, paths, DeReader::Force, t, need, cp.states, level);
         cp.barycentric = saved;
         ZEL_TRY(s);
     }
@@ -523,7 +516,8 @@ Status read403b(double t) {
 
 extern "C" ZELVOMAT_API void Closlae(void) {
     zelvomat::export_guard([] {
-        zelvomat::de_close();
+        zelvomat::CoreState& core = zelvomat::core_state();
+        zelvomat::de_close(core.de, core.de_copies);
         zelvomat::catclose();
         zelvomat::close_element_files();
         return zelvomat::ok_status();

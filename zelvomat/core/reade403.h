@@ -33,6 +33,8 @@
 
 namespace zelvomat {
 
+struct DataPaths;
+
 // Constants of JPL's DE403/DE405 files; the reader uses those of the file's
 // header (EphemerisHeader in ephfile.h).
 inline constexpr double kDeKmPerAu = kKmPerAu;
@@ -44,40 +46,47 @@ enum class DeReader { Position, Force };
 // File body number of a BodyCode (0 -> 12, 10 -> 11, 11 -> 10, 12 -> 13).
 int de_file_body(BodyCode b);
 
+// The reader's parts: DeState (the file, its span, the requests, the record
+// numbers held), DeCopies (each reader's record and states), BodyTable (the
+// answer of read403b) and DataPaths (where the file is, when a reader must
+// open it).
+
 // Opens the planetary ephemeris file (the path of settings record 3 in
-// DataPaths, found whatever the case of its name; or the path given) and
-// makes both readers read their record afresh. A file already open is closed
+// paths, found whatever the case of its name; or the path given) and makes
+// both readers read their record afresh. A file already open is closed
 // first.
-Status de_open();
-Status de_open(const std::string& path);
+Status de_open(DeState& de, DeCopies& copies, const DataPaths& paths);
+Status de_open(DeState& de, DeCopies& copies, const std::string& path);
 // Closes the file; both readers read their record afresh.
-void de_close();
+void de_close(DeState& de, DeCopies& copies);
 
 // The state of the first flagged body of DeState::flags (BodyCode order
 // 1 .. 12) relative to DeState::centre at the date jd + seconds / 86400,
 // copied into DeState::result as far as its flag asks (1: position, 2: and
 // velocity, 3: and acceleration; other components keep their values). When
 // the reader holds no record at entry, the result is cleared first.
-Status reade403(double jd, double seconds);
+Status reade403(DeState& de, DeCopies& copies, const DataPaths& paths, double jd, double seconds);
 
 // The state of every body flagged in DeState::force_flags relative to
 // DeState::force_centre at the Julian date t, each into its column of
-// BodyTable as far as its flag asks. When the reader holds no record at
-// entry, the whole table is cleared first.
-Status read403b(double t);
+// table as far as its flag asks. When the reader holds no record at entry,
+// the whole table is cleared first.
+Status read403b(DeState& de, DeCopies& copies, BodyTable& table, const DataPaths& paths, double t);
 
 // State (9 doubles) of file body target relative to file body centre
 // (1 .. 13) at the Julian date t, with the storage of the given copy.
 // target = centre gives zeros without reading the file. t = 0 reads nothing
 // and builds the state from the states the copy's last recstate left.
-Status bodystate(DeReader copy, double t, int target, int centre, State9& state);
+Status bodystate(DeState& de, DeCopies& copies, const DataPaths& paths, DeReader copy, double t, int target, int centre,
+                 State9& state);
 
 // States of the file bodies 1 .. 10 flagged in need (index body - 1; only
 // 1 .. 10 are looked at) at the Julian date t into states (index body - 1),
 // and the Sun's barycentric state into the copy. Planets are barycentric when
 // the copy's barycentric switch is on and heliocentric otherwise; the Moon
 // (10) is geocentric. t = 0 computes nothing.
-Status recstate(DeReader copy, double t, const std::array<StateLevel, 12>& need, std::span<State9, 10> states);
+Status recstate(DeState& de, DeCopies& copies, const DataPaths& paths, DeReader copy, double t,
+                const std::array<StateLevel, 12>& need, std::span<State9, 10> states);
 
 // Chebyshev evaluation of one body's block of a record.
 //   block: the record's words from the body's first word;

@@ -18,8 +18,6 @@ namespace zelvomat {
 
 using namespace setpar;
 
-DeState& de_state() { return core_state().de; }
-
 ElementCache& element_cache() { return core_state().element_cache; }
 
 PackageInfo& package_info() { return core_state().package; }
@@ -236,7 +234,7 @@ Status in_par() {
     ElementCache& ec = element_cache();
     ec = ElementCache{};  // the yearly files are opened again for the new settings
     ec.values = values;
-    DeState& de = de_state();
+    DeState& de = core_state().de;
     de.first_jd = params.eph_first_jd;
     de.last_jd = params.eph_last_jd;
     de.forget_records();

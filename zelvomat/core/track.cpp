@@ -97,7 +97,7 @@ Status fit_frame(TrackStorage& t) {
     if (!*own) return ok_status();
 
     // The reader serves the Sun relative to the Earth from here on.
-    DeState& de = de_state();
+    DeState& de = core_state().de;
     de.flags = {};
     de.centre = BodyCode::Earth;
     const double epoch = t.jd1;
@@ -120,13 +120,13 @@ Status inp2() {
     t.wraps = 0;
 
     // The ephemeris file, opened afresh for the position requests of the view.
-    ZEL_TRY(de_open());
+    ZEL_TRY(de_open(core_state().de, core_state().de_copies, core_state().data_paths));
     // The catalogue may have been closed by Closlae since Inpo opened it.
     for (std::int32_t n : t.objects)
         if (n > 0 && !catalogue_state().open) {
             ZEL_TRY(catopen());
         }
-    DeState& de = de_state();
+    DeState& de = core_state().de;
     de.flags = {};
     de.centre = BodyCode::Sun;
 

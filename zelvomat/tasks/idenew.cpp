@@ -342,9 +342,9 @@ struct RunFiles {
 // Clears what the run leaves in the shared areas, on every path.
 struct RunCleanup {
     ~RunCleanup() {
-        DeState& de = de_state();
+        DeState& de = core_state().de;
         de.flags[static_cast<std::size_t>(BodyCode::Sun) - 1] = StateLevel::None;
-        de_close();
+        de_close(core_state().de, core_state().de_copies);
         catclose();
     }
 };
@@ -380,8 +380,9 @@ public:
         jd_ = obs.jd;
         const double fr_ut = obs.jd_fraction;
         // The geocentric Sun at the TT date and the observer at the same instant.
-        ZEL_TRY(reade403(static_cast<double>(jd_), fr_tt_ * 86400.0));
-        const State9& s9 = de_state().result;
+        ZEL_TRY(reade403(core_state().de, core_state().de_copies, core_state().data_paths, static_cast<double>(jd_),
+                         fr_tt_ * 86400.0));
+        const State9& s9 = core_state().de.result;
         for (std::size_t i = 0; i < 6; ++i) sun_[i] = s9[i];
         const ObserverSite& site = observer_site();
         observer_ = obsvec_j2000(jd_, fr_tt_, fr_ut, site.longitude, site.rho_cos_phi, site.rho_sin_phi);
@@ -569,11 +570,11 @@ Status idcalc(std::int32_t& status, std::int32_t& first, std::int32_t last, doub
     auto obsfile = io::RecordFile::open(io::find_file(data_dir, files::kObservatoryRecords), ObservatoryRecord::kLength,
                                         io::OpenMode::Read);
     if (!obsfile) return error_status("The observatory list cannot be opened: " + obsfile.message());
-    DeState& de = de_state();
+    DeState& de = core_state().de;
     de.flags = {};
     de.flags[static_cast<std::size_t>(BodyCode::Sun) - 1] = StateLevel::Velocity;
     de.centre = BodyCode::Earth;
-    ZEL_TRY(de_open());
+    ZEL_TRY(de_open(core_state().de, core_state().de_copies, core_state().data_paths));
 
     // The tolerances in radians, once for the run.
     const double tol_ra = tol_ra_arcsec / kArcsecPerRad;

@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "core/catalog.h"
+#include "core/corestate.h"
 #include "core/datajd.h"
 #include "core/elemcache.h"
 #include "core/ephem.h"
@@ -223,13 +224,13 @@ public:
     RunCleanup(const RunCleanup&) = delete;
     RunCleanup& operator=(const RunCleanup&) = delete;
     ~RunCleanup() {
-        de_close();
+        de_close(core_state().de, core_state().de_copies);
         catclose();
         close_element_files();
         std::remove(std::string(files::kUserOrbitsOc).c_str());
-        MotionModel& m = motion_model();
+        MotionConfig& m = core_state().motion;
         m.typed_mode = TypedOrbitMode::Catalogue;
-        comet_nongrav() = {};
+        core_state().comet_nongrav = {};
     }
 };
 
@@ -328,7 +329,7 @@ Status observe(std::int32_t number, const std::string& data_dir, Residuals& r) {
     r.d2 = (obs.angle2_rad - v(SphQuantity::Angle2)) * kArcsecPerRad;
     r.dm = obs.magnitude - v(SphQuantity::Magnitude);
     r.full_accuracy = accuracy != 0;
-    r.magnitude = motion_model().no_magnitude == 0;
+    r.magnitude = core_state().motion.no_magnitude == 0;
     return ok_status();
 }
 
@@ -347,7 +348,7 @@ Status oc_run(int code, int model, std::span<const std::int32_t, 12> perturbers,
     RunCleanup cleanup;
 
     // Step 1: the motion model of the run.
-    MotionModel& m = motion_model();
+    MotionConfig& m = core_state().motion;
     m.minor_centre = 0;
     m.model = static_cast<MotionCode>(model);
     for (std::size_t i = 0; i < m.perturber_switch.size(); ++i) m.perturber_switch[i] = perturbers[i];
@@ -394,14 +395,14 @@ Status oc_run(int code, int model, std::span<const std::int32_t, 12> perturbers,
     if (!source) return source.status();
     UserOrbitCount orbits;
     io::RecordFile orbit_file;
-    comet_nongrav() = {};
+    core_state().comet_nongrav = {};
     if (!source->catalogue) {
         if (model == 1) model = 0;
         m.model = static_cast<MotionCode>(model);
         if (source->single && m.comet_mode != 0) {
             auto a = read_nongrav(std::string(files::kNongravOc), source->elements);
             if (!a) return error_status("The file \"ngr.omc\" cannot be read: " + a.message());
-            comet_nongrav().slot[0] = {(*a)[0], (*a)[1], (*a)[2]};
+            core_state().comet_nongrav.slot[0] = {(*a)[0], (*a)[1], (*a)[2]};
         }
         auto n = userorb(source->text_path, std::string(files::kUserOrbitsOc),
                          source->elements ? OrbitForm::Elements : OrbitForm::Coordinates, source->fields);
@@ -423,7 +424,8 @@ Status oc_run(int code, int model, std::span<const std::int32_t, 12> perturbers,
         io::RecordFile::open(data_file(files::kObservatoryRecords), ObservatoryRecord::kLength, io::OpenMode::Read);
     if (!observatories)
         return error_status("The observatory list \"observat.dat\" cannot be opened: " + observatories.message());
-    if (Status s = de_open(); !s.ok()) return note_failure(OcNote::Ephemeris, s.message());
+    if (Status s = de_open(core_state().de, core_state().de_copies, core_state().data_paths); !s.ok())
+        return note_failure(OcNote::Ephemeris, s.message());
     close_element_files();
 
     // Step 9: the records the whole run writes.
@@ -497,7 +499,7 @@ Status oc_run(int code, int model, std::span<const std::int32_t, 12> perturbers,
             if (n <= 0 || n > package_info().objects || !catalogue_has(n)) {
                 if (failure = write(oc_not_found_record(line)); !failure.ok()) break;
             } else {
-                comet_nongrav() = {};
+                core_state().comet_nongrav = {};
                 if (m.comet_mode != 0 && n <= package_info().numbered) {
                     auto rec = ngr.read(n);
                     if (!rec) {
@@ -511,7 +513,7 @@ Status oc_run(int code, int model, std::span<const std::int32_t, 12> perturbers,
                                                " of \"ngr.eff\" is damaged: its values are not numbers.");
                         break;
                     }
-                    comet_nongrav().slot[0] = a;
+                    core_state().comet_nongrav.slot[0] = a;
                 }
                 Residuals r;
                 if (Status s = observe(n, data_dir, r); !s.ok()) {

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <optional>
 
+#include "core/corestate.h"
 #include "core/datajd.h"
 #include "core/destate.h"
 #include "core/fallback.h"
@@ -198,11 +199,12 @@ Status Prdat(std::int16_t first_year, std::int16_t last_year, OppositionFile& fi
 // ---- The Earth ----------------------------------------------------------------------------
 
 Status earth_heliocentric(double jd, Vec3& pos) {
-    const DeState& de = de_state();
+    const DeState& de = core_state().de;
     if (jd >= de.first_jd && jd <= de.last_jd && de.last_jd > de.first_jd) {
         State9 s{};
         // File bodies: 3 the Earth, 11 the Sun.
-        ZEL_TRY(bodystate(DeReader::Position, jd, 3, 11, s));
+        ZEL_TRY(bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position, jd, 3,
+                          11, s));
         pos = {s[0], s[1], s[2]};
         return ok_status();
     }

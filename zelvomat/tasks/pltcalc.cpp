@@ -13,6 +13,7 @@
 
 #include "core/apparent.h"
 #include "core/catalog.h"
+#include "core/corestate.h"
 #include "core/datajd.h"
 #include "core/elmnt.h"
 #include "core/frames.h"
@@ -138,9 +139,9 @@ struct SearchFiles {
     SearchFiles(const SearchFiles&) = delete;
     SearchFiles& operator=(const SearchFiles&) = delete;
     ~SearchFiles() {
-        DeState& de = de_state();
+        DeState& de = core_state().de;
         de.flags[static_cast<std::size_t>(BodyCode::Sun) - 1] = StateLevel::None;
-        de_close();
+        de_close(core_state().de, core_state().de_copies);
         catclose();
     }
 };
@@ -181,11 +182,11 @@ Result<std::int32_t> plate_search(std::string_view plate_line, double mag_limit)
     auto observatories = io::RecordFile::open(*obs_path, ObservatoryRecord::kLength, io::OpenMode::Read);
     if (!observatories)
         return error_status("The observatory list \"" + *obs_path + "\" cannot be opened: " + observatories.message());
-    DeState& de = de_state();
+    DeState& de = core_state().de;
     de.flags = {};
     de.flags[static_cast<std::size_t>(BodyCode::Sun) - 1] = StateLevel::Velocity;
     de.centre = BodyCode::Earth;
-    ZEL_TRY(de_open());
+    ZEL_TRY(de_open(core_state().de, core_state().de_copies, core_state().data_paths));
 
     // The plate line.
     ZEL_TRY(contr_s1(*observatories, plate_line, kTaskPlate, 1));
@@ -216,7 +217,8 @@ Result<std::int32_t> plate_search(std::string_view plate_line, double mag_limit)
     double dt = 0.0;
     sky.jd = obs.jd;
     deltat(obs.jd, obs.jd_fraction, DeltaTDirection::UtToTt, dt, sky.fraction_tt);
-    ZEL_TRY(reade403(static_cast<double>(obs.jd) + sky.fraction_tt, 0.0));
+    ZEL_TRY(reade403(core_state().de, core_state().de_copies, core_state().data_paths,
+                     static_cast<double>(obs.jd) + sky.fraction_tt, 0.0));
     std::copy_n(de.result.begin(), 6, sky.sun.begin());
     sky.observer =
         obsvec_j2000(obs.jd, sky.fraction_tt, obs.jd_fraction, site.longitude, site.rho_cos_phi, site.rho_sin_phi);

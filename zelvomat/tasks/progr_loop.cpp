@@ -1,4 +1,5 @@
 // Ephemeris task driver: the object and date loop.
+#include "core/corestate.h"
 #include "tasks/progr_run.h"
 
 namespace zelvomat::progr_detail {
@@ -112,14 +113,14 @@ Status EphemerisRun::catalogue_object(std::int32_t number, bool absent, std::str
                         Line().at(4, "object ").at(11, io::pad(text, kNameWidth)).at(29, "is absent in catalog").s});
     };
     if (absent) return absent_message(typed);
-    comet_nongrav().slot[0] = NongravParams{};
+    core_state().comet_nongrav.slot[0] = NongravParams{};
     std::string name;
     if (number >= 1) {
         if (!catalogue_has(number)) return absent_message(typed.empty() ? std::to_string(number) : typed);
         if (comet_ && number <= catalogue_counts().numbered) {
             auto a = read_ngr(number);
             if (!a) return a.status();
-            comet_nongrav().slot[0] = *a;
+            core_state().comet_nongrav.slot[0] = *a;
         }
         auto n = catname(number);
         if (!n) return n.status();
@@ -193,7 +194,7 @@ Status EphemerisRun::typed_orbit(std::int32_t r) {
         head.push_back(io::pad(text, kLineWidth));
         return message(head);
     }
-    MotionModel& m = motion_model();
+    MotionConfig& m = core_state().motion;
     m.typed_mode = elements_form_ ? TypedOrbitMode::Elements : TypedOrbitMode::Coordinates;
     m.typed_epoch = orbit->epoch_jd;
     for (std::size_t i = 0; i < 6; ++i) m.typed_state[i] = orbit->state[i];
@@ -293,10 +294,10 @@ Status EphemerisRun::finish_files() {
         std::remove(std::string(files::kUserOrbitsEph).c_str());
         user_orbits_used_ = false;
     }
-    MotionModel& m = motion_model();
+    MotionConfig& m = core_state().motion;
     m.typed_mode = TypedOrbitMode::Catalogue;
     catclose();
-    de_close();
+    de_close(core_state().de, core_state().de_copies);
     return written;
 }
 

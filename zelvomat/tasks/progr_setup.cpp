@@ -1,4 +1,5 @@
 // Ephemeris task driver: the set-up of a run (settings, task record, objects, dates).
+#include "core/corestate.h"
 #include "tasks/progr_run.h"
 
 namespace zelvomat::progr_detail {
@@ -184,7 +185,7 @@ Status EphemerisRun::objects_setup() {
             if (single && comet_) {
                 auto a = read_nongrav(std::string(nongrav_file(true)), elements_form_);
                 if (!a) return error_status("The nongravitational parameters cannot be read: " + a.message());
-                comet_nongrav().slot[0] = NongravParams{(*a)[0], (*a)[1], (*a)[2]};
+                core_state().comet_nongrav.slot[0] = NongravParams{(*a)[0], (*a)[1], (*a)[2]};
             }
             const std::vector<std::int32_t> fields = order_fields(*order);
             auto count = userorb(text_path, std::string(user_orbit_work_file(true)),
@@ -313,8 +314,11 @@ Status EphemerisRun::setup(bool continuation) {
     // integration (and what the position routine keeps of the object) from
     // the stopped call: it may resume in the middle of a block, from the
     // state of the last date done.
-    MotionModel& m = motion_model();
-    if (!continuation) m = MotionModel{};
+    MotionConfig& m = core_state().motion;
+    if (!continuation) {
+        m = MotionConfig{};
+        core_state().integration = LiveIntegration{};
+    }
     m.comet_mode = comet_ ? 1 : 0;
     m.catalogue_epoch = package_info().catalogue_epoch;
     const char model = rec.get_char(ef::motionModel);
@@ -340,16 +344,16 @@ Status EphemerisRun::setup(bool continuation) {
     observer_site() = task_->observer.topocentric ? task_->observer.site : ObserverSite{};
 
     // The planetary ephemeris file, the catalogue, the centre object.
-    ZEL_TRY(de_open());
+    ZEL_TRY(de_open(core_state().de, core_state().de_copies, core_state().data_paths));
     ZEL_TRY(catopen());
-    comet_nongrav() = CometNongrav{};
+    core_state().comet_nongrav = CometNongrav{};
     if (!continuation) ephem_state() = EphemState{};
     if (task_->minor_centre > 0) {
         ZEL_TRY(set_centre_object(task_->minor_centre));
         if (comet_) {
             auto a = read_ngr(task_->minor_centre);
             if (!a) return a.status();
-            comet_nongrav().slot[1] = *a;
+            core_state().comet_nongrav.slot[1] = *a;
         }
     }
     close_element_files();
