@@ -104,7 +104,7 @@ protected:
         m.perturber_switch[perturber_index(Perturber::Earth)] = kEarthAndMoon;
         ASSERT_TRUE(load_minor_perturbers().ok());
         core_state().comet_nongrav = {};
-        auto a = read_ngr(n);
+        auto a = read_ngr(core_state().data_paths, n);
         ASSERT_TRUE(a.ok()) << a.message();
         core_state().comet_nongrav.slot[0] = *a;
         ephem_state() = {};
@@ -200,7 +200,7 @@ TEST_F(CometPackage, MagnitudesAndDiameters) {
     dphot(1, 2, 0.0, &d);
     EXPECT_NEAR(d, 2.0 * std::pow(10.0, 3.25 - 0.2 * 15.7), 1e-12);
     for (std::int32_t n : {1, 2, 29}) {
-        auto a = read_ngr(n);
+        auto a = read_ngr(core_state().data_paths, n);
         ASSERT_TRUE(a.ok()) << a.message();
         EXPECT_EQ(a->a1, 0.0);
         EXPECT_EQ(a->a2, 0.0);

@@ -271,9 +271,9 @@ void force_reader_setup(DeState& de);
 // AU/day^2) of catalogue object n.
 inline constexpr std::size_t kNgrRecordBytes = 24;
 
-// Record n of "ngr.eff" of the data directory (DataPaths). Fails when the
-// file cannot be opened or has no whole record n.
-Result<NongravParams> read_ngr(std::int32_t n);
+// Record n of "ngr.eff" of the data directory of paths. Fails when the file
+// cannot be opened or has no whole record n.
+Result<NongravParams> read_ngr(const DataPaths& paths, std::int32_t n);
 Result<NongravParams> read_ngr(const std::string& path, std::int32_t n);
 // Writes a whole "ngr.eff": record n from params[n - 1].
 Status write_ngr(const std::string& path, const std::vector<NongravParams>& params);

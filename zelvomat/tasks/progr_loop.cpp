@@ -118,7 +118,7 @@ Status EphemerisRun::catalogue_object(std::int32_t number, bool absent, std::str
     if (number >= 1) {
         if (!catalogue_has(number)) return absent_message(typed.empty() ? std::to_string(number) : typed);
         if (comet_ && number <= catalogue_counts().numbered) {
-            auto a = read_ngr(number);
+            auto a = read_ngr(core_state().data_paths, number);
             if (!a) return a.status();
             core_state().comet_nongrav.slot[0] = *a;
         }

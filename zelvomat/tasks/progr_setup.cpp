@@ -351,7 +351,7 @@ Status EphemerisRun::setup(bool continuation) {
     if (task_->minor_centre > 0) {
         ZEL_TRY(set_centre_object(task_->minor_centre));
         if (comet_) {
-            auto a = read_ngr(task_->minor_centre);
+            auto a = read_ngr(core_state().data_paths, task_->minor_centre);
             if (!a) return a.status();
             core_state().comet_nongrav.slot[1] = *a;
         }
