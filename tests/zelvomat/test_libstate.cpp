@@ -17,12 +17,12 @@ TEST(LibraryState, AnOwnInstanceIsTheOnlyStateItsThreadSees) {
         ScopedLibraryState use(*own);
         EXPECT_EQ(&motion_model(), &own->core.motion);
         EXPECT_EQ(&de_state(), &own->core.de);
-        EXPECT_EQ(&eph_run_state(), &own->eph_run);
+        EXPECT_EQ(&library_state().eph_run, &own->eph_run);
         motion_model().comet_mode = process_comet_mode + 1;
         motion_model().integration_time = 2451545.0;
         data_paths().data_dir = "elsewhere/";
         delta_t_table().n = 3;
-        eph_run_state().stopped = true;
+        library_state().eph_run.stopped = true;
     }
     // The process-wide instance is untouched.
     EXPECT_EQ(&motion_model(), &process_library_state().core.motion);
