@@ -213,7 +213,7 @@ Status contr_s1(LibraryState& st, const io::RecordFile& observatories, std::stri
     obs.observatory = *number;
 
     const bool with_latitude = task == kTaskOc;
-    const ObservatoryListStamp stamp = observatory_records_stamp(observatories.path());
+    const ObservatoryListStamp stamp = observatory_records_stamp(st.observatory_writes, observatories.path());
     CachedObservatory& cache = st.cached_observatory;
     if (cache.number != *number || cache.with_latitude != with_latitude || !(cache.stamp == stamp)) {
         // The geocentre is the Earth's centre, whatever the list holds.
