@@ -533,8 +533,8 @@ private:
     int accepted_ = 0;
 };
 
-Status write_header(double tol_ra_arcsec, double tol_decl_arcsec) {
-    auto block = read_heading_block(TaskHeaderKind::Identification, 1);
+Status write_header(const DataPaths& paths, double tol_ra_arcsec, double tol_decl_arcsec) {
+    auto block = read_heading_block(paths, TaskHeaderKind::Identification, 1);
     if (!block) return block.status();
     std::vector<std::string> lines = std::move(*block);
     if (lines.size() >= 6) {
@@ -566,7 +566,7 @@ Status idcalc(LibraryState& st, std::int32_t& status, std::int32_t& first, std::
     ZEL_TRY(load_delta_t(io::find_file(data_dir, files::kDeltaT)));
     auto special = read_special_list(data_dir, info.special);
     if (!special) return special.status();
-    ZEL_TRY(write_header(tol_ra_arcsec, tol_decl_arcsec));
+    ZEL_TRY(write_header(paths, tol_ra_arcsec, tol_decl_arcsec));
     auto obsfile = io::RecordFile::open(io::find_file(data_dir, files::kObservatoryRecords), ObservatoryRecord::kLength,
                                         io::OpenMode::Read);
     if (!obsfile) return error_status("The observatory list cannot be opened: " + obsfile.message());

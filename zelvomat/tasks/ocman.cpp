@@ -421,7 +421,8 @@ Status oc_run(LibraryState& st, int code, int model, std::span<const std::int32_
     // the planetary ephemeris file, the catalogue.
     ZEL_TRY(load_delta_t(data_file(files::kDeltaT)));
     const std::string description = oc_description(p, c, e, model, perturbers, relativistic_sun);
-    ZEL_TRY(write_task_header(TaskHeaderKind::OC, std::span<const std::string>(&description, 1), c));
+    ZEL_TRY(
+        write_task_header(st.core.data_paths, TaskHeaderKind::OC, std::span<const std::string>(&description, 1), c));
     ZEL_TRY(load_planet_elements());
     ZEL_TRY(load_moon_series());
     auto observatories =

@@ -207,7 +207,7 @@ Result<std::int32_t> plate_search(LibraryState& st, std::string_view plate_line,
     auto description =
         plate_header_records(plate_line, obs.jd, obs.jd_fraction, obs.plate_half_ra_min, obs.plate_half_dec_deg);
     if (!description) return description.status();
-    auto headings = read_heading_block(TaskHeaderKind::Plate, 1);
+    auto headings = read_heading_block(paths, TaskHeaderKind::Plate, 1);
     if (!headings) return headings.status();
     put_columns((*headings)[kHeadCodeLine - 1], kHeadCodeCol, io::column(plate_line, kCodeCol, kCodeWidth));
     put_columns((*headings)[kHeadLimitLine - 1], kHeadLimitCol, io::fmt_f(mag_limit, 4, 1));

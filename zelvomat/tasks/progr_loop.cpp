@@ -75,7 +75,7 @@ Status EphemerisRun::block(std::int32_t number, double t1, double step, std::int
 std::vector<std::string> EphemerisRun::object_heading(std::int32_t number, const std::string& name,
                                                       std::optional<double> opposition) {
     Line name_line;
-    if (number <= catalogue_counts().numbered) name_line.at(5, number_field(number, 6));
+    if (number <= core_.catalogue.counts.numbered) name_line.at(5, number_field(number, 6));
     name_line.at(12, io::pad(name, kNameWidth));
     if (opposition) {
         name_line.s.replace(29, 5, 5, ' ');
@@ -117,7 +117,7 @@ Status EphemerisRun::catalogue_object(std::int32_t number, bool absent, std::str
     std::string name;
     if (number >= 1) {
         if (!catalogue_has(number)) return absent_message(typed.empty() ? std::to_string(number) : typed);
-        if (comet_ && number <= catalogue_counts().numbered) {
+        if (comet_ && number <= core_.catalogue.counts.numbered) {
             auto a = read_ngr(number);
             if (!a) return a.status();
             core_.comet_nongrav.slot[0] = *a;
@@ -148,7 +148,7 @@ Status EphemerisRun::catalogue_object(std::int32_t number, bool absent, std::str
         ZEL_TRY(oppositions_of(number, count, dates));
     }
     if (count == 0) {
-        std::string object = number <= catalogue_counts().numbered
+        std::string object = number <= core_.catalogue.counts.numbered
                                  ? number_field(number, 6) + " " + io::pad(name, kNameWidth).substr(0, 17)
                                  : io::pad(name, kNameWidth).substr(0, 10);
         object = std::string(io::trim_right(object));
@@ -250,7 +250,7 @@ Status EphemerisRun::run() {
             ZEL_TRY(opposition_walk());
             break;
         case ObjectMode::List: {
-            const std::int32_t total = catalogue_counts().total();
+            const std::int32_t total = core_.catalogue.counts.total();
             for (const std::string& line : list_lines_) {
                 std::string text = io::pad(line, kNameWidth);
                 std::int32_t n = inpnom(std::span<char>(text.data(), text.size()), total);

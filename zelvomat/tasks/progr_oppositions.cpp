@@ -52,7 +52,7 @@ Status EphemerisRun::oppositions_of(std::int32_t number, std::int16_t& count, st
     }
     auto el = catelem(number);
     if (!el) return el.status();
-    if ((*el)[5] < 1.0) ZEL_TRY(Datopp(number, opp_year_, count, dates));
+    if ((*el)[5] < 1.0) ZEL_TRY(Datopp(core_, number, opp_year_, count, dates));
     OppositionFile file;
     opls_out_->line(opls_object_line(number, count));
     for (int i = 0; i < count; ++i) {

@@ -374,7 +374,7 @@ Status EphemerisRun::setup(bool continuation) {
     // before it (a stopped run stays ready to be continued).
     if (!continuation || st_.saved_dates < 1) {
         const auto desc = ephemeris_description(rec, task_->minor_centre, task_->observer);
-        ZEL_TRY(write_task_header(TaskHeaderKind::Ephemeris, desc, kind_number(kind_)));
+        ZEL_TRY(write_task_header(core_.data_paths, TaskHeaderKind::Ephemeris, desc, kind_number(kind_)));
     }
     return ok_status();
 }
