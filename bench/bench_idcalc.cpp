@@ -37,6 +37,7 @@
 #include "core/utils.h"
 #include "io/files.h"
 #include "tasks/idenew.h"
+#include "tasks/libstate.h"
 #include "tasks/oppos.h"
 #include "zelvomat/zelvomat.h"
 
@@ -92,6 +93,8 @@ Night& night() {
         r.dir = tmpl;
         fs::copy_file(work / "setpar", r.dir / "setpar");
         fs::current_path(r.dir);
+        LibraryState lib;
+        ScopedLibraryState current(lib);
         if (!in_par().ok() || !catopen().ok() || !de_open().ok() || !load_delta_t(data_file(files::kDeltaT)).ok()) {
             r.why = "the package cannot be read";
             return r;
@@ -108,8 +111,8 @@ Night& night() {
             double jd;
         };
         std::vector<Opp> objects;
-        if (!opfop(data_paths().opp_counts, package_info().first_year, package_info().last_year, file,
-                   data_paths().data_dir, jd0 - 60.0, rec, err)
+        if (!opfop(lib.core.data_paths.opp_counts, lib.core.package.first_year, lib.core.package.last_year, file,
+                   lib.core.data_paths.data_dir, jd0 - 60.0, rec, err)
                  .ok() ||
             rec == 0) {
             r.why = "no opposition file for 2025";
@@ -120,7 +123,7 @@ Night& night() {
             if (!o || o->jd > jd0 + 60.0) break;
             objects.push_back({o->number, o->jd});
         }
-        DeState& de = de_state();
+        DeState& de = lib.core.de;
         de.flags = {};
         de.flags[static_cast<std::size_t>(BodyCode::Sun) - 1] = StateLevel::Velocity;
         de.centre = BodyCode::Earth;
@@ -173,14 +176,15 @@ void run_night(benchmark::State& state, bool full_test) {
         return;
     }
     fs::current_path(nt.dir);
-    id_run_state().full_test = full_test;
+    LibraryState lib;
+    ScopedLibraryState current(lib);
+    lib.id_run.full_test = full_test;
     int records = 0, found = 0;
     for (auto _ : state) {
         int status = 0, first = 1, last = kLines;
         IdCalc(&status, &first, &last, 30.0, 30.0, nullptr);
         records = status;
     }
-    id_run_state().full_test = false;
     if (errmsg(nullptr, 0) != 0) {
         std::string m(static_cast<std::size_t>(errmsg(nullptr, 0)), ' ');
         errmsg(m.data(), static_cast<int>(m.size()));
