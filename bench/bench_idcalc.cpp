@@ -27,7 +27,6 @@
 
 #include "core/apparent.h"
 #include "core/catalog.h"
-#include "core/corestate.h"
 #include "core/datajd.h"
 #include "core/destate.h"
 #include "core/frames.h"
@@ -38,6 +37,7 @@
 #include "core/utils.h"
 #include "io/files.h"
 #include "tasks/idenew.h"
+#include "tasks/libstate.h"
 #include "tasks/oppos.h"
 #include "zelvomat/zelvomat.h"
 
@@ -93,6 +93,8 @@ Night& night() {
         r.dir = tmpl;
         fs::copy_file(work / "setpar", r.dir / "setpar");
         fs::current_path(r.dir);
+        LibraryState lib;
+        ScopedLibraryState current(lib);
         if (!in_par().ok() || !catopen().ok() ||
             !de_open(core_state().de, core_state().de_copies, core_state().data_paths).ok() ||
             !load_delta_t(data_file(files::kDeltaT)).ok()) {
@@ -111,8 +113,8 @@ Night& night() {
             double jd;
         };
         std::vector<Opp> objects;
-        if (!opfop(data_paths().opp_counts, package_info().first_year, package_info().last_year, file,
-                   data_paths().data_dir, jd0 - 60.0, rec, err)
+        if (!opfop(lib.core.data_paths.opp_counts, lib.core.package.first_year, lib.core.package.last_year, file,
+                   lib.core.data_paths.data_dir, jd0 - 60.0, rec, err)
                  .ok() ||
             rec == 0) {
             r.why = "no opposition file for 2025";
@@ -123,7 +125,7 @@ Night& night() {
             if (!o || o->jd > jd0 + 60.0) break;
             objects.push_back({o->number, o->jd});
         }
-        DeState& de = core_state().de;
+        DeState& de = lib.core.de;
         de.flags = {};
         de.flags[static_cast<std::size_t>(BodyCode::Sun) - 1] = StateLevel::Velocity;
         de.centre = BodyCode::Earth;
@@ -178,14 +180,15 @@ void run_night(benchmark::State& state, bool full_test) {
         return;
     }
     fs::current_path(nt.dir);
-    id_run_state().full_test = full_test;
+    LibraryState lib;
+    ScopedLibraryState current(lib);
+    lib.id_run.full_test = full_test;
     int records = 0, found = 0;
     for (auto _ : state) {
         int status = 0, first = 1, last = kLines;
         IdCalc(&status, &first, &last, 30.0, 30.0, nullptr);
         records = status;
     }
-    id_run_state().full_test = false;
     if (errmsg(nullptr, 0) != 0) {
         std::string m(static_cast<std::size_t>(errmsg(nullptr, 0)), ' ');
         errmsg(m.data(), static_cast<int>(m.size()));

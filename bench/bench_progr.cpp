@@ -16,6 +16,7 @@
 #include "core/catalog.h"
 #include "core/setpar.h"
 #include "tasks/ephrecord.h"
+#include "tasks/libstate.h"
 #include "tasks/progr.h"
 
 using namespace zelvomat;
@@ -55,11 +56,13 @@ void BM_ProgrThousandObjects(benchmark::State& state) {
         fs::current_path(old);
         return;
     }
+    LibraryState lib;
+    ScopedLibraryState current(lib);
     std::int64_t present = 0;
     for (auto _ : state) {
         fs::remove("result.ep4");
         ProgrCounters c;
-        const Status s = progr(c, {});
+        const Status s = progr(lib, c, {});
         if (!s.ok()) {
             state.SkipWithError(s.message().c_str());
             break;

@@ -9,7 +9,6 @@
 #include <random>
 #include <string>
 
-#include "core/corestate.h"
 #include "core/force.h"
 #include "core/magn.h"
 #include "support.h"
@@ -604,25 +603,24 @@ TEST(Outform, LargeDistances) {
 // record + 1 (and + 2); records already in the file are kept.
 TEST(Outform, WritesRecordsAfterTheCount) {
     zeltest::ScopedWorkDir dir;
-    core_state().motion = {};
+    MotionConfig motion;
     auto file = open_ephemeris_result();
     ASSERT_TRUE(file.ok()) << file.message();
     ASSERT_TRUE(write_ephemeris_line(*file, 1, "heading").ok());
     ASSERT_TRUE(write_ephemeris_line(*file, 4, "kept").ok());
 
     const EphResultValues v = spherical(1.0, 0.2, 1.0, 1.0, 30.0, 12.0, 45.0);
-    auto n = Outform(17, *file, kJ2000, EphOutputKind::PosEquator, v, 1, 1);
+    auto n = Outform(17, *file, kJ2000, EphOutputKind::PosEquator, v, 1, 1, motion);
     ASSERT_TRUE(n.ok()) << n.message();
     EXPECT_EQ(*n, 2);
     // The no-magnitude flag of the motion model blanks the magnitude.
-    core_state().motion.no_magnitude = 1;
-    auto m = Outform(17, *file, kJ2000, EphOutputKind::EmpEquator, v, 1, 4);
+    motion.no_magnitude = 1;
+    auto m = Outform(17, *file, kJ2000, EphOutputKind::EmpEquator, v, 1, 4, motion);
     ASSERT_TRUE(m.ok());
     EXPECT_EQ(*m, 1);
-    auto e = Outform(kObjectEarth, *file, kJ2000, EphOutputKind::PosEquator, v, 1, 5);
+    auto e = Outform(kObjectEarth, *file, kJ2000, EphOutputKind::PosEquator, v, 1, 5, motion);
     ASSERT_TRUE(e.ok());
     EXPECT_EQ(*e, 0);
-    core_state().motion = {};
     file->close();
 
     const auto bytes = zeltest::read_bytes(dir.path() / "result.ep4");

@@ -29,7 +29,6 @@
 #include <vector>
 
 #include "core/catalog.h"
-#include "core/corestate.h"
 #include "core/datajd.h"
 #include "core/elemcache.h"
 #include "core/ephem.h"
@@ -48,6 +47,7 @@
 #include "io/recfile.h"
 #include "io/textfile.h"
 #include "tasks/ephrecord.h"
+#include "tasks/libstate.h"
 #include "tasks/obsline.h"
 #include "tasks/taskhead.h"
 #include "zelvomat/zelvomat.h"
@@ -220,7 +220,7 @@ Status note_failure(OcNote note, const std::string& why) {
 // converted typed orbits "rab1.da2".
 class RunCleanup {
 public:
-    RunCleanup() = default;
+    explicit RunCleanup(CoreState& core) : core_(core) {}
     RunCleanup(const RunCleanup&) = delete;
     RunCleanup& operator=(const RunCleanup&) = delete;
     ~RunCleanup() {
@@ -228,10 +228,13 @@ public:
         catclose();
         close_element_files();
         std::remove(std::string(files::kUserOrbitsOc).c_str());
-        MotionConfig& m = core_state().motion;
+        MotionConfig& m = core_.motion;
         m.typed_mode = TypedOrbitMode::Catalogue;
-        core_state().comet_nongrav = {};
+        core_.comet_nongrav = {};
     }
+
+private:
+    CoreState& core_;
 };
 
 // The orbit source of "omc.cfg".
@@ -313,11 +316,12 @@ struct Residuals {
 
 // The position of object `number` at the observation just parsed, and its
 // residuals.
-Status observe(std::int32_t number, const std::string& data_dir, Residuals& r) {
-    const ParsedObservation& obs = parsed_observation();
+Status observe(LibraryState& st, std::int32_t number, const std::string& data_dir, Residuals& r) {
+    const ParsedObservation& obs = st.parsed_observation;
     double dt = 0.0, fraction_tt = 0.0;
     deltat(obs.jd, obs.jd_fraction, DeltaTDirection::UtToTt, dt, fraction_tt);
-    task_options().observer = obs.observatory == kGeocentreCode ? ObserverKind::Geocentric : ObserverKind::Topocentric;
+    st.core.task_options.observer =
+        obs.observatory == kGeocentreCode ? ObserverKind::Geocentric : ObserverKind::Topocentric;
     EphResultValues v;
     std::int16_t accuracy = 0;
     const EphemDate date{static_cast<double>(obs.jd) + fraction_tt, 0.0, 1};
@@ -329,7 +333,7 @@ Status observe(std::int32_t number, const std::string& data_dir, Residuals& r) {
     r.d2 = (obs.angle2_rad - v(SphQuantity::Angle2)) * kArcsecPerRad;
     r.dm = obs.magnitude - v(SphQuantity::Magnitude);
     r.full_accuracy = accuracy != 0;
-    r.magnitude = core_state().motion.no_magnitude == 0;
+    r.magnitude = st.core.motion.no_magnitude == 0;
     return ok_status();
 }
 
@@ -337,18 +341,18 @@ std::string line_label(std::int64_t i) { return "\"input.oc1\" line " + std::to_
 
 }  // namespace
 
-Status oc_run(int code, int model, std::span<const std::int32_t, 12> perturbers, bool relativistic_sun,
-              OcCounters& counters, OcProgress progress) {
+Status oc_run(LibraryState& st, int code, int model, std::span<const std::int32_t, 12> perturbers,
+              bool relativistic_sun, OcCounters& counters, OcProgress progress) {
     const int p = code / 100, c = code / 10 % 10, e = code % 10;
     if (code < 111 || code > 333 || p < 1 || p > 3 || c < 1 || c > 3 || e < 1 || e > 3)
         return error_status("Unknown data type code " + std::to_string(code) +
                             " of the observations: three digits 1-3 are expected.");
     if (model < 0 || model > 2)
         return error_status("Unknown motion model " + std::to_string(model) + ": 0, 1 or 2 is expected.");
-    RunCleanup cleanup;
+    RunCleanup cleanup(st.core);
 
     // Step 1: the motion model of the run.
-    MotionConfig& m = core_state().motion;
+    MotionConfig& m = st.core.motion;
     m.minor_centre = 0;
     m.model = static_cast<MotionCode>(model);
     for (std::size_t i = 0; i < m.perturber_switch.size(); ++i) m.perturber_switch[i] = perturbers[i];
@@ -360,8 +364,8 @@ Status oc_run(int code, int model, std::span<const std::int32_t, 12> perturbers,
     m.gm_moon = kGmMoon;
     m.typed_mode = TypedOrbitMode::Catalogue;
     m.no_magnitude = 0;
-    centre_object() = {};
-    delta_t_table() = {};
+    st.core.centre_object = {};
+    st.core.delta_t = {};
 
     // Step 2: the task options and the observatory cache.
     static constexpr std::array<std::string_view, 3> kKinds = {"AST", "GMT", "APP"};
@@ -371,16 +375,16 @@ Status oc_run(int code, int model, std::span<const std::int32_t, 12> perturbers,
                                            kPlanes[static_cast<std::size_t>(c - 1)],
                                            kEquinoxes[static_cast<std::size_t>(e - 1)], 3, "GEO");
     if (!options) return options.status();
-    task_options() = *options;
-    cached_observatory() = {};
+    st.core.task_options = *options;
+    st.cached_observatory = {};
 
     // Step 3: the settings.
     ZEL_TRY(in_par());
     ZEL_TRY(load_minor_perturbers());
     ZEL_TRY(catopen());
-    m.catalogue_epoch = package_info().catalogue_epoch;
-    m.comet_mode = catalogue_state().comet_mode;
-    const std::string data_dir(io::trim_right(data_paths().data_dir));
+    m.catalogue_epoch = st.core.package.catalogue_epoch;
+    m.comet_mode = st.core.catalogue.comet_mode;
+    const std::string data_dir(io::trim_right(st.core.data_paths.data_dir));
     io::RecordFile ngr;
     if (m.comet_mode != 0) {
         auto f = io::RecordFile::open(data_file(files::kNongrav), kNgrRecordBytes, io::OpenMode::Read);
@@ -395,14 +399,14 @@ Status oc_run(int code, int model, std::span<const std::int32_t, 12> perturbers,
     if (!source) return source.status();
     UserOrbitCount orbits;
     io::RecordFile orbit_file;
-    core_state().comet_nongrav = {};
+    st.core.comet_nongrav = {};
     if (!source->catalogue) {
         if (model == 1) model = 0;
         m.model = static_cast<MotionCode>(model);
         if (source->single && m.comet_mode != 0) {
             auto a = read_nongrav(std::string(files::kNongravOc), source->elements);
             if (!a) return error_status("The file \"ngr.omc\" cannot be read: " + a.message());
-            core_state().comet_nongrav.slot[0] = {(*a)[0], (*a)[1], (*a)[2]};
+            st.core.comet_nongrav.slot[0] = {(*a)[0], (*a)[1], (*a)[2]};
         }
         auto n = userorb(source->text_path, std::string(files::kUserOrbitsOc),
                          source->elements ? OrbitForm::Elements : OrbitForm::Coordinates, source->fields);
@@ -417,7 +421,8 @@ Status oc_run(int code, int model, std::span<const std::int32_t, 12> perturbers,
     // the planetary ephemeris file, the catalogue.
     ZEL_TRY(load_delta_t(data_file(files::kDeltaT)));
     const std::string description = oc_description(p, c, e, model, perturbers, relativistic_sun);
-    ZEL_TRY(write_task_header(TaskHeaderKind::OC, std::span<const std::string>(&description, 1), c));
+    ZEL_TRY(
+        write_task_header(st.core.data_paths, TaskHeaderKind::OC, std::span<const std::string>(&description, 1), c));
     ZEL_TRY(load_planet_elements());
     ZEL_TRY(load_moon_series());
     auto observatories =
@@ -478,7 +483,7 @@ Status oc_run(int code, int model, std::span<const std::int32_t, 12> perturbers,
     };
     std::string line;
     auto parse = [&](std::int64_t i) -> Status {
-        const Status s = contr_s1(*observatories, line, kTaskOc, c);
+        const Status s = contr_s1(st, *observatories, line, kTaskOc, c);
         if (!s.ok()) return error_status(line_label(i) + s.message());
         return ok_status();
     };
@@ -496,11 +501,11 @@ Status oc_run(int code, int model, std::span<const std::int32_t, 12> perturbers,
             }
             if (failure = parse(i); !failure.ok()) break;
             const std::int32_t n = obr_nam(io::column(line, 1, oc_record::kDesignationWidth));
-            if (n <= 0 || n > package_info().objects || !catalogue_has(n)) {
+            if (n <= 0 || n > st.core.package.objects || !catalogue_has(n)) {
                 if (failure = write(oc_not_found_record(line)); !failure.ok()) break;
             } else {
-                core_state().comet_nongrav = {};
-                if (m.comet_mode != 0 && n <= package_info().numbered) {
+                st.core.comet_nongrav = {};
+                if (m.comet_mode != 0 && n <= st.core.package.numbered) {
                     auto rec = ngr.read(n);
                     if (!rec) {
                         failure = error_status(line_label(i) + "\"ngr.eff\" has no record " + std::to_string(n) + ": " +
@@ -513,14 +518,14 @@ Status oc_run(int code, int model, std::span<const std::int32_t, 12> perturbers,
                                                " of \"ngr.eff\" is damaged: its values are not numbers.");
                         break;
                     }
-                    core_state().comet_nongrav.slot[0] = a;
+                    st.core.comet_nongrav.slot[0] = a;
                 }
                 Residuals r;
-                if (Status s = observe(n, data_dir, r); !s.ok()) {
+                if (Status s = observe(st, n, data_dir, r); !s.ok()) {
                     failure = error_status(line_label(i) + s.message());
                     break;
                 }
-                const ParsedObservation& obs = parsed_observation();
+                const ParsedObservation& obs = st.parsed_observation;
                 failure = write(oc_observation_record(line, r.full_accuracy, r.d1, r.d2, has_magnitude() && r.magnitude,
                                                       r.dm, obs.band_flag));
                 if (!failure.ok()) break;
@@ -571,13 +576,13 @@ Status oc_run(int code, int model, std::span<const std::int32_t, 12> perturbers,
                 }
                 if (failure = parse(i); !failure.ok()) break;
                 Residuals r;
-                if (Status s = observe(j, data_dir, r); !s.ok()) {
+                if (Status s = observe(st, j, data_dir, r); !s.ok()) {
                     failure = error_status(line_label(i) + "orbit " + std::to_string(j) + ": " + s.message());
                     break;
                 }
                 const bool mag = has_magnitude() && source->magnitudes && r.magnitude;
                 failure = emit(oc_observation_record(line, r.full_accuracy, r.d1, r.d2, mag, r.dm,
-                                                     parsed_observation().band_flag));
+                                                     st.parsed_observation.band_flag));
                 if (!failure.ok()) break;
                 tick();
             }
@@ -593,6 +598,7 @@ Status oc_run(int code, int model, std::span<const std::int32_t, 12> perturbers,
 
 extern "C" ZELVOMAT_API void O_C(int code, int model, const int* perturbers, int relSun, int* count, int* first,
                                  int* last, ProgressCallback cb) {
+    zelvomat::LibraryState& st = zelvomat::library_state();
     zelvomat::export_guard([&] {
         if (count == nullptr || first == nullptr || last == nullptr)
             return zelvomat::error_status("O_C: no counters given.");
@@ -600,7 +606,7 @@ extern "C" ZELVOMAT_API void O_C(int code, int model, const int* perturbers, int
         if (perturbers != nullptr)
             for (std::size_t i = 0; i < sw.size(); ++i) sw[i] = perturbers[i];
         zelvomat::OcCounters k{*count, *first, *last};
-        const zelvomat::Status s = zelvomat::oc_run(code, model, sw, relSun != 0, k, cb);
+        const zelvomat::Status s = zelvomat::oc_run(st, code, model, sw, relSun != 0, k, cb);
         *count = k.count;
         *first = k.first;
         return s;

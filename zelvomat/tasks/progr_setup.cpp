@@ -1,5 +1,4 @@
 // Ephemeris task driver: the set-up of a run (settings, task record, objects, dates).
-#include "core/corestate.h"
 #include "tasks/progr_run.h"
 
 namespace zelvomat::progr_detail {
@@ -83,7 +82,7 @@ Status EphemerisRun::read_settings() {
     auto s = decode_settings(*bytes);
     if (!s) return error_status("The settings file \"setpar\" cannot be read: " + s.message());
     settings_ = *s;
-    data_dir_ = std::string(io::trim_right(data_paths().data_dir));
+    data_dir_ = std::string(io::trim_right(core_.data_paths.data_dir));
     // The extra list of "empeph": records 1, 2, 10 in turn, each read only
     // when the one before was full; it ends at the first zero.
     extra_list_.clear();
@@ -185,7 +184,7 @@ Status EphemerisRun::objects_setup() {
             if (single && comet_) {
                 auto a = read_nongrav(std::string(nongrav_file(true)), elements_form_);
                 if (!a) return error_status("The nongravitational parameters cannot be read: " + a.message());
-                core_state().comet_nongrav.slot[0] = NongravParams{(*a)[0], (*a)[1], (*a)[2]};
+                core_.comet_nongrav.slot[0] = NongravParams{(*a)[0], (*a)[1], (*a)[2]};
             }
             const std::vector<std::int32_t> fields = order_fields(*order);
             auto count = userorb(text_path, std::string(user_orbit_work_file(true)),
@@ -314,13 +313,13 @@ Status EphemerisRun::setup(bool continuation) {
     // integration (and what the position routine keeps of the object) from
     // the stopped call: it may resume in the middle of a block, from the
     // state of the last date done.
-    MotionConfig& m = core_state().motion;
+    MotionConfig& m = core_.motion;
     if (!continuation) {
         m = MotionConfig{};
-        core_state().integration = LiveIntegration{};
+        core_.integration = LiveIntegration{};
     }
     m.comet_mode = comet_ ? 1 : 0;
-    m.catalogue_epoch = package_info().catalogue_epoch;
+    m.catalogue_epoch = core_.package.catalogue_epoch;
     const char model = rec.get_char(ef::motionModel);
     if (model < '0' || model > '2')
         return error_status(std::string("The ephemeris task \"eph.cfg\" has no motion model in column 1165: \"") +
@@ -340,20 +339,20 @@ Status EphemerisRun::setup(bool continuation) {
         rec.get(ef::coordinateType), rec.get(ef::positionKind), rec.get(ef::mainPlane), rec.get(ef::equinox),
         static_cast<std::int32_t>(std::min<std::int64_t>(*centre, kCentreMinorObject)), rec.get(ef::observerKind));
     if (!opt) return error_status("The ephemeris task \"eph.cfg\": " + opt.message());
-    task_options() = *opt;
-    observer_site() = task_->observer.topocentric ? task_->observer.site : ObserverSite{};
+    core_.task_options = *opt;
+    core_.observer_site = task_->observer.topocentric ? task_->observer.site : ObserverSite{};
 
     // The planetary ephemeris file, the catalogue, the centre object.
-    ZEL_TRY(de_open(core_state().de, core_state().de_copies, core_state().data_paths));
+    ZEL_TRY(de_open(core_.de, core_.de_copies, core_.data_paths));
     ZEL_TRY(catopen());
-    core_state().comet_nongrav = CometNongrav{};
-    if (!continuation) ephem_state() = EphemState{};
+    core_.comet_nongrav = CometNongrav{};
+    if (!continuation) core_.ephem = EphemState{};
     if (task_->minor_centre > 0) {
         ZEL_TRY(set_centre_object(task_->minor_centre));
         if (comet_) {
-            auto a = read_ngr(core_state().data_paths, task_->minor_centre);
+            auto a = read_ngr(core_.data_paths, task_->minor_centre);
             if (!a) return a.status();
-            core_state().comet_nongrav.slot[1] = *a;
+            core_.comet_nongrav.slot[1] = *a;
         }
     }
     close_element_files();
@@ -378,7 +377,7 @@ Status EphemerisRun::setup(bool continuation) {
     // before it (a stopped run stays ready to be continued).
     if (!continuation || st_.saved_dates < 1) {
         const auto desc = ephemeris_description(rec, task_->minor_centre, task_->observer);
-        ZEL_TRY(write_task_header(TaskHeaderKind::Ephemeris, desc, kind_number(kind_)));
+        ZEL_TRY(write_task_header(core_.data_paths, TaskHeaderKind::Ephemeris, desc, kind_number(kind_)));
     }
     return ok_status();
 }

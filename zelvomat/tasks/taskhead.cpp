@@ -26,12 +26,12 @@ std::string quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
 
 const TaskHeaderLayout& task_header_layout(TaskHeaderKind kind) { return kLayouts[static_cast<std::size_t>(kind)]; }
 
-Result<std::vector<std::string>> read_heading_block(TaskHeaderKind kind, int block) {
+Result<std::vector<std::string>> read_heading_block(const DataPaths& paths, TaskHeaderKind kind, int block) {
     const TaskHeaderLayout& h = task_header_layout(kind);
     if (block < h.first_block || block > h.last_block)
         return error_status("There is no heading block " + std::to_string(block) + " in " + quoted(h.heading_template) +
                             " (blocks " + std::to_string(h.first_block) + " to " + std::to_string(h.last_block) + ").");
-    if (io::is_blank(data_paths().data_dir))
+    if (io::is_blank(paths.data_dir))
         return error_status("The heading template " + quoted(h.heading_template) +
                             " cannot be found: the package settings are not loaded.");
     const std::string path = data_file(h.heading_template);
@@ -75,8 +75,9 @@ Status write_task_header(TaskHeaderKind kind, std::span<const std::string> descr
     return ok_status();
 }
 
-Status write_task_header(TaskHeaderKind kind, std::span<const std::string> description, int block) {
-    auto headings = read_heading_block(kind, block);
+Status write_task_header(const DataPaths& paths, TaskHeaderKind kind, std::span<const std::string> description,
+                         int block) {
+    auto headings = read_heading_block(paths, kind, block);
     if (!headings) return headings.status();
     return write_task_header(kind, description, *headings);
 }
