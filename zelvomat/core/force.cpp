@@ -67,14 +67,6 @@ inline void add_point_mass(const double* x, const Source& s, double* a, bool ski
     a[2] -= f * d2 + s.ind[2];
 }
 
-inline void sun_term(const double* x, double k2, double* a) {
-    const double r2 = x[0] * x[0] + x[1] * x[1] + x[2] * x[2];
-    const double f = -k2 / (r2 * std::sqrt(r2));
-    a[0] = f * x[0];
-    a[1] = f * x[1];
-    a[2] = f * x[2];
-}
-
 const double* table_position(const BodyTable& table, BodyCode b) {
     return table.state[static_cast<std::size_t>(b) - 1].data();
 }
@@ -134,6 +126,7 @@ Status outside(double jd, const Status& why) {
 // sources (planets, the Earth and the Moon apart, perturbing minor planets),
 // each felt by some of the bodies.
 constexpr int kMaxBodies = kMaxIntegratedBodies + kMaxMinorPerturbers;
+static_assert(kMaxBodies <= 8, "felt and skip hold one bit per body");
 constexpr int kMaxSources = 16;  // 9 planets, the Earth and the Moon, 3 minor planets; a multiple of 4
 struct PointMasses {
     int bodies = 0;
