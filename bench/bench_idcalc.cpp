@@ -37,6 +37,7 @@
 #include "core/utils.h"
 #include "io/files.h"
 #include "tasks/idenew.h"
+#include "tasks/libstate.h"
 #include "tasks/oppos.h"
 #include "zelvomat/zelvomat.h"
 
@@ -51,6 +52,7 @@ struct Night {
     bool ready = false;
     std::string why;
     fs::path dir;
+    std::int32_t objects = 0;  // the objects of the catalogue
 };
 
 std::string line_text(int n, int y, int m, int d, double frac, double ra, double dec) {
@@ -73,6 +75,11 @@ std::string line_text(int n, int y, int m, int d, double frac, double ra, double
 Night& night() {
     static Night nt = [] {
         Night r;
+        // The lines are made with a state of their own; IdCalc runs on the
+        // process's.
+        LibraryState st;
+        ScopedLibraryState current(st);
+        CoreState& core = st.core;
         fs::path work;
         if (const char* e = std::getenv("ZELVO_PACKAGE_WORK"))
             work = e;
@@ -92,7 +99,8 @@ Night& night() {
         r.dir = tmpl;
         fs::copy_file(work / "setpar", r.dir / "setpar");
         fs::current_path(r.dir);
-        if (!in_par().ok() || !catopen().ok() || !de_open().ok() || !load_delta_t(data_file(files::kDeltaT)).ok()) {
+        if (!in_par(core).ok() || !catopen(core.catalogue).ok() || !de_open().ok() ||
+            !load_delta_t(core.delta_t, data_file(core.data_paths, files::kDeltaT)).ok()) {
             r.why = "the package cannot be read";
             return r;
         }
@@ -108,8 +116,8 @@ Night& night() {
             double jd;
         };
         std::vector<Opp> objects;
-        if (!opfop(data_paths().opp_counts, package_info().first_year, package_info().last_year, file,
-                   data_paths().data_dir, jd0 - 60.0, rec, err)
+        if (!opfop(core.data_paths.opp_counts, core.package.first_year, core.package.last_year, file,
+                   core.data_paths.data_dir, jd0 - 60.0, rec, err)
                  .ok() ||
             rec == 0) {
             r.why = "no opposition file for 2025";
@@ -132,8 +140,8 @@ Night& night() {
             const std::int32_t n = objects[j].number;
             const double ut = f0 + 0.25 * made / kLines;  // 21h .. 3h
             double dt = 0.0, tt = 0.0;
-            deltat(day0, ut, DeltaTDirection::UtToTt, dt, tt);
-            auto el = catelem(n);
+            deltat(core.delta_t, day0, ut, DeltaTDirection::UtToTt, dt, tt);
+            auto el = catelem(core.catalogue, n);
             StateVector p{};
             if (!el || !reade403(day0, tt * 86400.0).ok()) continue;
             const OrbitElements oe{(*el)[1], (*el)[2], (*el)[3], (*el)[4], (*el)[5], (*el)[6]};
@@ -158,6 +166,7 @@ Night& night() {
             input += line_text(n, y, m, d, frac, dir.ra, dir.dec) + "\r\n";
         }
         de.flags = {};
+        r.objects = core.catalogue.counts.total();
         std::ofstream(r.dir / std::string(files::kIdInput), std::ios::binary) << input;
         r.ready = input.size() == static_cast<std::size_t>(kLines) * 82;
         if (!r.ready) r.why = "the lines could not be made";
@@ -195,7 +204,7 @@ void run_night(benchmark::State& state, bool full_test) {
     state.SetItemsProcessed(state.iterations() * kLines);
     state.counters["records"] = records;
     state.counters["lines_identified"] = found;
-    state.counters["objects"] = catalogue_counts().total();
+    state.counters["objects"] = nt.objects;
 }
 
 }  // namespace

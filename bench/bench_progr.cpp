@@ -16,6 +16,7 @@
 #include "core/catalog.h"
 #include "core/setpar.h"
 #include "tasks/ephrecord.h"
+#include "tasks/libstate.h"
 #include "tasks/progr.h"
 
 using namespace zelvomat;
@@ -31,6 +32,9 @@ fs::path package_work() {
 constexpr int kFirst = 1, kLast = 1000;
 
 void BM_ProgrThousandObjects(benchmark::State& state) {
+    LibraryState st;
+    ScopedLibraryState current(st);
+    CoreState& core = st.core;
     const fs::path work = package_work();
     if (!fs::exists(work / "setpar")) {
         state.SkipWithError("no full data package (tools/make_package.sh build build/package)");
@@ -66,9 +70,9 @@ void BM_ProgrThousandObjects(benchmark::State& state) {
         }
         benchmark::DoNotOptimize(c.percent);
     }
-    if (catopen().ok())
-        for (int n = kFirst; n <= kLast; ++n) present += catalogue_has(n) ? 1 : 0;
-    catclose();
+    if (catopen(core.catalogue).ok())
+        for (int n = kFirst; n <= kLast; ++n) present += catalogue_has(core.catalogue, n) ? 1 : 0;
+    catclose(core.catalogue);
     fs::current_path(old);
     fs::remove_all(scratch);
     state.SetItemsProcessed(state.iterations() * present * 10);  // object-dates

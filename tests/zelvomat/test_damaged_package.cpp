@@ -92,17 +92,10 @@ protected:
         dir_ = std::make_unique<zeltest::ScopedWorkDir>();
         fresh_copy();
     }
-    void TearDown() override {
-        eph_run_state() = {};
-        zeltest::reset_package_state();
-    }
-
     // The package's data directory copied to "el/" of the working directory
-    // and "setpar" pointing at it.
+    // and "setpar" pointing at it, with a fresh library.
     void fresh_copy() {
-        zeltest::reset_package_state();
-        eph_run_state() = {};
-        id_run_state() = {};
+        state_.reset();
         fs::remove_all("el");
         fs::copy(pkg_ / "el", "el", fs::copy_options::recursive);
         fs::copy_file(pkg_ / "work" / "setpar", "setpar", fs::copy_options::overwrite_existing);
@@ -113,6 +106,8 @@ protected:
             fs::remove(f);
     }
 
+    LibraryState state_;  // a fresh library, current on this thread while the test runs
+    ScopedLibraryState current_{state_};
     fs::path pkg_;
     std::unique_ptr<zeltest::ScopedWorkDir> dir_;
 };

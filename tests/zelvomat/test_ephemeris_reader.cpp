@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "core/corestate.h"
 #include "core/destate.h"
 #include "core/reade403.h"
 #include "core/setpar.h"
@@ -63,7 +64,7 @@ protected:
         de_state() = {};
         de_copies() = {};
         body_table() = {};
-        data_paths() = {};
+        core_state().data_paths = {};
         de_state().first_jd = kFirst;
         de_state().last_jd = kLast;
         ASSERT_TRUE(de_open(kExcerpt).ok());
@@ -71,7 +72,7 @@ protected:
     void TearDown() override {
         de_close();
         de_state() = {};
-        data_paths() = {};
+        core_state().data_paths = {};
     }
 };
 
@@ -341,7 +342,7 @@ TEST_F(EphemerisReader, ClosePlusLazyReopenFromSettingsPath) {
     zeltest::ScopedWorkDir dir;
     // The file of the data directory is found whatever the case of its name.
     zeltest::write_bytes(dir.path() / "COORBP", zeltest::read_bytes(kExcerpt));
-    data_paths().ephemeris_path = dir.dir_slash() + "coorbp" + std::string(20, ' ');
+    core_state().data_paths.ephemeris_path = dir.dir_slash() + "coorbp" + std::string(20, ' ');
 
     DeState& de = de_state();
     de.centre = BodyCode::Sun;
@@ -374,7 +375,7 @@ TEST_F(EphemerisReader, SettingsGiveSpanAndFileAndClearBothRecords) {
 
     de_close();
     de_state() = {};
-    ASSERT_TRUE(in_par().ok());
+    ASSERT_TRUE(in_par(core_state()).ok());
     DeState& de = de_state();
     EXPECT_EQ(de.first_jd, kFirst);
     EXPECT_EQ(de.last_jd, kLast);
@@ -390,7 +391,7 @@ TEST_F(EphemerisReader, SettingsGiveSpanAndFileAndClearBothRecords) {
     EXPECT_NEAR(de.result[2], 0.3847429, 1e-7);
     EXPECT_NE(de.record_held, 0);
     EXPECT_NE(de.record_held_force, 0);
-    ASSERT_TRUE(in_par().ok());
+    ASSERT_TRUE(in_par(core_state()).ok());
     EXPECT_EQ(de.record_held, 0);
     EXPECT_EQ(de.record_held_force, 0);
 }

@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "core/corestate.h"
 #include "core/destate.h"
 #include "core/force.h"
 #include "core/radau.h"
@@ -131,7 +132,7 @@ protected:
         de_state() = {};
         de_copies() = {};
         body_table() = {};
-        data_paths() = {};
+        core_state().data_paths = {};
         motion_model() = {};
         integrated_bodies() = {};
         comet_nongrav() = {};

@@ -20,8 +20,8 @@ TEST(LibraryState, AnOwnInstanceIsTheOnlyStateItsThreadSees) {
         EXPECT_EQ(&eph_run_state(), &own->eph_run);
         motion_model().comet_mode = process_comet_mode + 1;
         motion_model().integration_time = 2451545.0;
-        data_paths().data_dir = "elsewhere/";
-        delta_t_table().n = 3;
+        core_state().data_paths.data_dir = "elsewhere/";
+        core_state().delta_t.n = 3;
         eph_run_state().stopped = true;
     }
     // The process-wide instance is untouched.

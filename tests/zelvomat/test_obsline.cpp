@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <string>
 
+#include "core/corestate.h"
 #include "core/observer.h"
 #include "io/recfile.h"
 #include "observatory_fixture.h"
@@ -22,7 +23,6 @@ namespace fs = std::filesystem;
 using zeltest::mpc_line;
 using zeltest::MpcFields;
 using zelvomat::cached_observatory;
-using zelvomat::observer_site;
 using zelvomat::parsed_observation;
 
 constexpr double kA = 6378137.0;            // GRS 80 equatorial radius, m
@@ -60,13 +60,13 @@ protected:
         ASSERT_TRUE(f.ok()) << f.message();
         records = std::move(*f);
         parsed_observation() = {};
-        observer_site() = {};
+        zelvomat::core_state().observer_site = {};
         cached_observatory() = {};
         zelvomat::observatory_list_writes() = {};
     }
     void TearDown() override {
         parsed_observation() = {};
-        observer_site() = {};
+        zelvomat::core_state().observer_site = {};
         cached_observatory() = {};
     }
 
@@ -261,7 +261,7 @@ TEST_F(ObsLine, ObserverOfListedObservatories) {
             SCOPED_TRACE("task " + std::to_string(task));
             zelvomat::Status s = parse(line_at(c.code), task);
             ASSERT_TRUE(s.ok()) << s.message();
-            const auto& site = observer_site();
+            const auto& site = zelvomat::core_state().observer_site;
             // Longitude: 1e-15 rad (one division).
             EXPECT_NEAR(site.longitude, c.lon_deg * ERFA_DD2R, 1e-15);
             // Parallax constants in AU: 1e-18 AU (one product of 4e-5 AU).
@@ -281,20 +281,20 @@ TEST_F(ObsLine, LatitudeOfASiteMadeByErfa) {
     ASSERT_TRUE(s.ok()) << s.message();
     // Parallax constants given to 1e-6 Earth radii (6.4 m) place the site to
     // within 5 m; the latitude is good to 1e-6 rad (6 m on the ground).
-    EXPECT_NEAR(observer_site().latitude, kSiteLatDeg * ERFA_DD2R, 1e-6);
-    EXPECT_NEAR(observer_site().longitude, kSiteLonDeg * ERFA_DD2R, 1e-12);
+    EXPECT_NEAR(zelvomat::core_state().observer_site.latitude, kSiteLatDeg * ERFA_DD2R, 1e-6);
+    EXPECT_NEAR(zelvomat::core_state().observer_site.longitude, kSiteLonDeg * ERFA_DD2R, 1e-12);
 }
 
 TEST_F(ObsLine, GeocentreAndSitesWithoutPlaceKeepListedValues) {
     for (const char* code : {"500", "244", "248"}) {
         SCOPED_TRACE(code);
-        observer_site() = {1.0, 2.0, 3.0, 4.0};
+        zelvomat::core_state().observer_site = {1.0, 2.0, 3.0, 4.0};
         zelvomat::Status s = parse(line_at(code), zelvomat::kTaskOc);
         ASSERT_TRUE(s.ok()) << s.message();
-        EXPECT_EQ(observer_site().longitude, 0.0);
-        EXPECT_EQ(observer_site().latitude, 0.0);
-        EXPECT_EQ(observer_site().rho_cos_phi, 0.0);
-        EXPECT_EQ(observer_site().rho_sin_phi, 0.0);
+        EXPECT_EQ(zelvomat::core_state().observer_site.longitude, 0.0);
+        EXPECT_EQ(zelvomat::core_state().observer_site.latitude, 0.0);
+        EXPECT_EQ(zelvomat::core_state().observer_site.rho_cos_phi, 0.0);
+        EXPECT_EQ(zelvomat::core_state().observer_site.rho_sin_phi, 0.0);
         EXPECT_EQ(parsed_observation().observatory, std::stoi(code));
     }
 }
@@ -313,12 +313,12 @@ TEST_F(ObsLine, GeocentreNeedsNoRecord) {
         auto f = zelvomat::io::RecordFile::open(data_dir + "observat.dat", 78, zelvomat::io::OpenMode::Read);
         ASSERT_TRUE(f.ok()) << f.message();
         cached_observatory() = {};
-        observer_site() = {1.0, 2.0, 3.0, 4.0};
+        zelvomat::core_state().observer_site = {1.0, 2.0, 3.0, 4.0};
         zelvomat::Status s = zelvomat::contr_s1(*f, line_at("500"), zelvomat::kTaskOc, 1);
         ASSERT_TRUE(s.ok()) << s.message();
-        EXPECT_EQ(observer_site().longitude, 0.0);
-        EXPECT_EQ(observer_site().rho_cos_phi, 0.0);
-        EXPECT_EQ(observer_site().rho_sin_phi, 0.0);
+        EXPECT_EQ(zelvomat::core_state().observer_site.longitude, 0.0);
+        EXPECT_EQ(zelvomat::core_state().observer_site.rho_cos_phi, 0.0);
+        EXPECT_EQ(zelvomat::core_state().observer_site.rho_sin_phi, 0.0);
         EXPECT_EQ(parsed_observation().observatory, 500);
     }
 }
@@ -326,34 +326,34 @@ TEST_F(ObsLine, GeocentreNeedsNoRecord) {
 TEST_F(ObsLine, SiteOnTheAxisIsAtThePole) {
     zelvomat::Status s = parse(line_at("701"), zelvomat::kTaskOc);
     ASSERT_TRUE(s.ok()) << s.message();
-    EXPECT_NEAR(observer_site().latitude, -ERFA_DPI / 2.0, 1e-15);
-    EXPECT_NEAR(observer_site().rho_sin_phi, -0.99 * kRadiiToAu, 1e-18);
+    EXPECT_NEAR(zelvomat::core_state().observer_site.latitude, -ERFA_DPI / 2.0, 1e-15);
+    EXPECT_NEAR(zelvomat::core_state().observer_site.rho_sin_phi, -0.99 * kRadiiToAu, 1e-18);
 }
 
 // ---- The cached observatory ----------------------------------------------------
 
 TEST_F(ObsLine, ConsecutiveLinesOfOneObservatoryUseTheCache) {
     ASSERT_TRUE(parse(line_at("309"), zelvomat::kTaskOc).ok());
-    const zelvomat::ObserverSite first = observer_site();
+    const zelvomat::ObserverSite first = zelvomat::core_state().observer_site;
     EXPECT_EQ(cached_observatory().number, 309);
     // Another writer of the observer (the ephemeris driver) in between: the
     // next line of the same observatory still gets its own site.
-    observer_site() = {9.0, 9.0, 9.0, 9.0};
+    zelvomat::core_state().observer_site = {9.0, 9.0, 9.0, 9.0};
     ASSERT_TRUE(parse(line_at("309"), zelvomat::kTaskOc).ok());
-    EXPECT_EQ(observer_site().longitude, first.longitude);
-    EXPECT_EQ(observer_site().latitude, first.latitude);
-    EXPECT_EQ(observer_site().rho_cos_phi, first.rho_cos_phi);
+    EXPECT_EQ(zelvomat::core_state().observer_site.longitude, first.longitude);
+    EXPECT_EQ(zelvomat::core_state().observer_site.latitude, first.latitude);
+    EXPECT_EQ(zelvomat::core_state().observer_site.rho_cos_phi, first.rho_cos_phi);
     // Another task's latitude rule: the identification task gets no latitude
     // although the O-C task's record of the same code is cached.
     ASSERT_TRUE(parse(line_at("309"), zelvomat::kTaskIdentification).ok());
-    EXPECT_EQ(observer_site().latitude, 0.0);
+    EXPECT_EQ(zelvomat::core_state().observer_site.latitude, 0.0);
     ASSERT_TRUE(parse(line_at("309"), zelvomat::kTaskOc).ok());
-    EXPECT_EQ(observer_site().latitude, first.latitude);
+    EXPECT_EQ(zelvomat::core_state().observer_site.latitude, first.latitude);
 }
 
 TEST_F(ObsLine, RebuiltListIsReadAgain) {
     ASSERT_TRUE(parse(line_at("309"), zelvomat::kTaskOc).ok());
-    EXPECT_NEAR(observer_site().longitude, 289.59569 * ERFA_DD2R, 1e-15);
+    EXPECT_NEAR(zelvomat::core_state().observer_site.longitude, 289.59569 * ERFA_DD2R, 1e-15);
     // The user corrects the longitude; the list is rebuilt (same size)
     // within one tick of the file system's clock (the file's time is set back
     // to make sure). It is replaced whole, so the next run opens it again.
@@ -367,7 +367,7 @@ TEST_F(ObsLine, RebuiltListIsReadAgain) {
     ASSERT_TRUE(reopened.ok()) << reopened.message();
     records = std::move(*reopened);
     ASSERT_TRUE(parse(line_at("309"), zelvomat::kTaskOc).ok());
-    EXPECT_NEAR(observer_site().longitude, 289.60000 * ERFA_DD2R, 1e-15);
+    EXPECT_NEAR(zelvomat::core_state().observer_site.longitude, 289.60000 * ERFA_DD2R, 1e-15);
 }
 
 // ---- Lines that cannot be parsed -------------------------------------------------
@@ -387,7 +387,7 @@ TEST_F(ObsLine, FailuresChangeNothing) {
     };
     ASSERT_TRUE(parse(line_at("644"), zelvomat::kTaskOc).ok());
     const zelvomat::ParsedObservation obs = parsed_observation();
-    const zelvomat::ObserverSite site = observer_site();
+    const zelvomat::ObserverSite site = zelvomat::core_state().observer_site;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         zelvomat::Status s = parse(c.line, zelvomat::kTaskOc);
@@ -396,8 +396,8 @@ TEST_F(ObsLine, FailuresChangeNothing) {
         EXPECT_EQ(parsed_observation().jd, obs.jd);
         EXPECT_EQ(parsed_observation().angle1_rad, obs.angle1_rad);
         EXPECT_EQ(parsed_observation().observatory, 644);
-        EXPECT_EQ(observer_site().longitude, site.longitude);
-        EXPECT_EQ(observer_site().latitude, site.latitude);
+        EXPECT_EQ(zelvomat::core_state().observer_site.longitude, site.longitude);
+        EXPECT_EQ(zelvomat::core_state().observer_site.latitude, site.latitude);
         EXPECT_EQ(cached_observatory().number, 644);
     }
 }

@@ -25,6 +25,7 @@
 
 #include "catalogue_fixture.h"
 #include "core/catalog.h"
+#include "core/corestate.h"
 #include "core/destate.h"
 #include "core/reade403.h"
 #include "core/setpar.h"
@@ -193,10 +194,10 @@ void reset_state() {
     de_close();
     de_state() = {};
     de_copies() = {};
-    data_paths() = {};
-    package_info() = {};
-    catclose();
-    catalogue_state().counts = {};
+    core_state().data_paths = {};
+    core_state().package = {};
+    catclose(core_state().catalogue);
+    core_state().catalogue.counts = {};
 }
 
 class Opposition : public ::testing::Test {
@@ -402,7 +403,7 @@ TEST_F(Opposition, DatoppAgainstERFAAndTwoBodyMotion) {
     add(7, {1.0, 0.5, 0.3, 0.05, 0.1, kGauss / std::pow(0.72, 1.5)});  // inside the Earth's orbit
     add(8, k468861.el);
     zeltest::write_catalogue(d, 8, 8, objs, {});
-    ASSERT_OK(catopen());
+    ASSERT_OK(catopen(core_state().catalogue));
 
     struct Case {
         const char* what;
@@ -456,7 +457,7 @@ TEST_F(Opposition, DatoppAgainstERFAAndTwoBodyMotion) {
 TEST_F(Opposition, DatoppLeavesTheReaderRequestAlone) {
     const std::string d = dir.dir_slash();
     zeltest::write_catalogue(d, 1, 1, {{1, "Ceres", "CERES", " 3.3 ", kCeres.el}}, {});
-    ASSERT_TRUE(catopen().ok());
+    ASSERT_TRUE(catopen(core_state().catalogue).ok());
     de_state().centre = BodyCode::Earth;
     de_state().flags[static_cast<std::size_t>(BodyCode::Sun) - 1] = StateLevel::Velocity;
     std::int16_t count = 0;

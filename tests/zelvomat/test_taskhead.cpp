@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/corestate.h"
 #include "core/setpar.h"
 #include "io/fields.h"
 #include "io/textfile.h"
@@ -46,10 +47,10 @@ protected:
     void SetUp() override {
         data_dir = work.dir_slash() + "el/";
         fs::create_directory(data_dir);
-        zelvomat::data_paths() = {};
-        zelvomat::data_paths().data_dir = pad(data_dir, 80);  // as stored in the settings record
+        zelvomat::core_state().data_paths = {};
+        zelvomat::core_state().data_paths.data_dir = pad(data_dir, 80);  // as stored in the settings record
     }
-    void TearDown() override { zelvomat::data_paths() = {}; }
+    void TearDown() override { zelvomat::core_state().data_paths = {}; }
     void put_template(const char* name, const std::string& text) { write_text(fs::path(data_dir) / name, text); }
 };
 
@@ -155,7 +156,7 @@ TEST_F(TaskHeaders, FailuresAreReportedAndLeaveTheOldHeader) {
         EXPECT_EQ(read_bytes("ide.hat"), old);
     }
     // Settings not loaded: no data directory to look in.
-    zelvomat::data_paths() = {};
+    zelvomat::core_state().data_paths = {};
     put_template("IDE.HD2", numbered_template("i", 7));
     const zelvomat::Status s = zelvomat::write_task_header(TaskHeaderKind::Identification, {}, 1);
     EXPECT_NE(s.message().find("not loaded"), std::string::npos) << s.message();
@@ -477,10 +478,10 @@ std::vector<Block> package_blocks() {
 class PackageHeadings : public ::testing::Test {
 protected:
     void SetUp() override {
-        zelvomat::data_paths() = {};
-        zelvomat::data_paths().data_dir = std::string(ZELVO_SOURCE_DIR) + "/tools/package/headings/";
+        zelvomat::core_state().data_paths = {};
+        zelvomat::core_state().data_paths.data_dir = std::string(ZELVO_SOURCE_DIR) + "/tools/package/headings/";
     }
-    void TearDown() override { zelvomat::data_paths() = {}; }
+    void TearDown() override { zelvomat::core_state().data_paths = {}; }
 };
 
 TEST_F(PackageHeadings, CaptionsStandOverTheirColumns) {
@@ -505,7 +506,8 @@ TEST_F(PackageHeadings, TemplatesHoldTheirBlocksWhole) {
     for (const auto& c : cases) {
         const auto& layout = zelvomat::task_header_layout(c.kind);
         SCOPED_TRACE(std::string(layout.heading_template));
-        auto lines = zelvomat::io::read_lines(zelvomat::data_file(layout.heading_template));
+        auto lines =
+            zelvomat::io::read_lines(zelvomat::data_file(zelvomat::core_state().data_paths, layout.heading_template));
         ASSERT_TRUE(lines.ok()) << lines.message();
         EXPECT_EQ(lines->size(), c.lines);
         // Nothing is lost when a line is cut to the header's width.

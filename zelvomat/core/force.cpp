@@ -342,7 +342,9 @@ constexpr std::size_t kNgrA2 = 8;
 constexpr std::size_t kNgrA3 = 16;
 }  // namespace
 
-Result<NongravParams> read_ngr(std::int32_t n) { return read_ngr(data_file(files::kNongrav), n); }
+Result<NongravParams> read_ngr(std::int32_t n) {
+    return read_ngr(data_file(core_state().data_paths, files::kNongrav), n);
+}
 
 Result<NongravParams> read_ngr(const std::string& path, std::int32_t n) {
     auto fail = [&](const std::string& why) {

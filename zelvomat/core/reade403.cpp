@@ -123,7 +123,7 @@ Status de_open(const std::string& path) {
 }
 
 Status de_open() {
-    const std::string path(io::trim(data_paths().ephemeris_path));
+    const std::string path(io::trim(core_state().data_paths.ephemeris_path));
     if (path.empty())
         return error_status("The planetary ephemeris file is not known: the package settings have not been loaded.");
     const std::size_t slash = path.rfind('/');
@@ -474,8 +474,8 @@ Status read403b(double t) {
 extern "C" ZELVOMAT_API void Closlae(void) {
     zelvomat::export_guard([] {
         zelvomat::de_close();
-        zelvomat::catclose();
-        zelvomat::close_element_files();
+        zelvomat::catclose(zelvomat::core_state().catalogue);
+        zelvomat::close_element_files(zelvomat::core_state().element_cache);
         return zelvomat::ok_status();
     });
 }

@@ -231,7 +231,7 @@ Status contr_s1(const io::RecordFile& observatories, std::string_view line, int 
         cache.stamp = stamp;
         cache.site = *site;
     }
-    observer_site() = cache.site;
+    core_state().observer_site = cache.site;
     parsed_observation() = obs;
     return ok_status();
 }

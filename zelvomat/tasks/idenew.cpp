@@ -345,7 +345,7 @@ struct RunCleanup {
         DeState& de = de_state();
         de.flags[static_cast<std::size_t>(BodyCode::Sun) - 1] = StateLevel::None;
         de_close();
-        catclose();
+        catclose(core_state().catalogue);
     }
 };
 
@@ -355,9 +355,9 @@ public:
         : tol_ra_(tol_ra_rad),
           tol_decl_(tol_decl_rad),
           special_(std::move(special)),
-          opp_(data_paths(), package_info()),
-          data_dir_(io::trim_right(data_paths().data_dir)) {
-        const CatalogueState& cat = catalogue_state();
+          opp_(core_state().data_paths, core_state().package),
+          data_dir_(io::trim_right(core_state().data_paths.data_dir)) {
+        const CatalogueState& cat = core_state().catalogue;
         sky_.open(cat);
         comet_ = cat.comet_mode;
         numbered_ = cat.counts.numbered;
@@ -376,14 +376,14 @@ public:
     Status line(std::string_view text, io::RecordFile& result, std::int32_t& count) {
         const ParsedObservation& obs = parsed_observation();
         double dt = 0.0;
-        deltat(obs.jd, obs.jd_fraction, DeltaTDirection::UtToTt, dt, fr_tt_);
+        deltat(core_state().delta_t, obs.jd, obs.jd_fraction, DeltaTDirection::UtToTt, dt, fr_tt_);
         jd_ = obs.jd;
         const double fr_ut = obs.jd_fraction;
         // The geocentric Sun at the TT date and the observer at the same instant.
         ZEL_TRY(reade403(static_cast<double>(jd_), fr_tt_ * 86400.0));
         const State9& s9 = de_state().result;
         for (std::size_t i = 0; i < 6; ++i) sun_[i] = s9[i];
-        const ObserverSite& site = observer_site();
+        const ObserverSite& site = core_state().observer_site;
         observer_ = obsvec_j2000(jd_, fr_tt_, fr_ut, site.longitude, site.rho_cos_phi, site.rho_sin_phi);
         o1_ = obs.angle1_rad;
         o2_ = obs.angle2_rad;
@@ -458,12 +458,12 @@ private:
         if (use_sky_) {
             // The set first: the bound holds for the orbit of this set only.
             ElementSet set{};
-            ZEL_TRY(elmnt_set(n, jd_tt, year, set, flags, data_dir_));
+            ZEL_TRY(elmnt_set(core_state(), n, jd_tt, year, set, flags, data_dir_));
             if (flags.bad_number) return ok_status();
             if (sky_.outside(n, set, sky_obs_)) return ok_status();
             el = elements_at(set, jd_tt);
         } else {
-            ZEL_TRY(elmnt(n, jd_tt, year, el, flags, data_dir_));
+            ZEL_TRY(elmnt(core_state(), n, jd_tt, year, el, flags, data_dir_));
         }
         if (flags.bad_number) return ok_status();  // no such object: nothing to compare
         StateVector p{};
@@ -481,9 +481,9 @@ private:
         const double a = ra.size * std::cos(o2_);
         if (!(a <= tol_ra_)) return ok_status();
 
-        auto phot = catphot(n);
+        auto phot = catphot(core_state().catalogue, n);
         if (!phot) return phot.status();
-        auto name = catname(n);
+        auto name = catname(core_state().catalogue, n);
         if (!name) return name.status();
         const Vec3 pos{p[0], p[1], p[2]};
         const Vec3 sun_obs{sun_[0] + observer_[0], sun_[1] + observer_[1], sun_[2] + observer_[2]};
@@ -557,12 +557,12 @@ Status idcalc(std::int32_t& status, std::int32_t& first, std::int32_t last, doub
     // Start of the call: the shared areas, the settings, the package files.
     line_check_state() = {};
     cached_observatory() = {};
-    ZEL_TRY(catopen());
-    ZEL_TRY(in_par());
-    const PackageInfo& info = package_info();
-    const DataPaths& paths = data_paths();
+    ZEL_TRY(catopen(core_state().catalogue));
+    ZEL_TRY(in_par(core_state()));
+    const PackageInfo& info = core_state().package;
+    const DataPaths& paths = core_state().data_paths;
     const std::string data_dir(io::trim_right(paths.data_dir));
-    ZEL_TRY(load_delta_t(io::find_file(data_dir, files::kDeltaT)));
+    ZEL_TRY(load_delta_t(core_state().delta_t, io::find_file(data_dir, files::kDeltaT)));
     auto special = read_special_list(data_dir, info.special);
     if (!special) return special.status();
     ZEL_TRY(write_header(tol_ra_arcsec, tol_decl_arcsec));

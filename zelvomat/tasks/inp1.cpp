@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/catalog.h"
+#include "core/corestate.h"
 #include "core/names.h"
 #include "core/utils.h"
 #include "io/errchan.h"
@@ -32,14 +33,14 @@ ObjectDateCheck check_object_or_date(int kind, std::span<char> text) {
     if (io::is_blank(work)) return r;
 
     if (kind >= 1 && kind <= 3) {
-        if (!catalogue_state().open) {
-            if (Status s = catopen(); !s) {
+        if (!core_state().catalogue.open) {
+            if (Status s = catopen(core_state().catalogue); !s) {
                 r.error = CheckError::Format;
                 r.files = s;
                 return r;
             }
         }
-        auto n = inpnom1(work, catalogue_counts().numbered);
+        auto n = inpnom1(core_state().catalogue, work, core_state().catalogue.counts.numbered);
         if (!n) {
             r.error = CheckError::Format;
             r.files = n.status();

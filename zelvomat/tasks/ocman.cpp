@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "core/catalog.h"
+#include "core/corestate.h"
 #include "core/datajd.h"
 #include "core/elemcache.h"
 #include "core/ephem.h"
@@ -224,8 +225,8 @@ public:
     RunCleanup& operator=(const RunCleanup&) = delete;
     ~RunCleanup() {
         de_close();
-        catclose();
-        close_element_files();
+        catclose(core_state().catalogue);
+        close_element_files(core_state().element_cache);
         std::remove(std::string(files::kUserOrbitsOc).c_str());
         MotionModel& m = motion_model();
         m.typed_mode = TypedOrbitMode::Catalogue;
@@ -315,12 +316,13 @@ struct Residuals {
 Status observe(std::int32_t number, const std::string& data_dir, Residuals& r) {
     const ParsedObservation& obs = parsed_observation();
     double dt = 0.0, fraction_tt = 0.0;
-    deltat(obs.jd, obs.jd_fraction, DeltaTDirection::UtToTt, dt, fraction_tt);
-    task_options().observer = obs.observatory == kGeocentreCode ? ObserverKind::Geocentric : ObserverKind::Topocentric;
+    deltat(core_state().delta_t, obs.jd, obs.jd_fraction, DeltaTDirection::UtToTt, dt, fraction_tt);
+    core_state().task_options.observer =
+        obs.observatory == kGeocentreCode ? ObserverKind::Geocentric : ObserverKind::Topocentric;
     EphResultValues v;
     std::int16_t accuracy = 0;
     const EphemDate date{static_cast<double>(obs.jd) + fraction_tt, 0.0, 1};
-    ZEL_TRY(ephem(number, date, 0, data_dir, v, accuracy));
+    ZEL_TRY(ephem(core_state(), number, date, 0, data_dir, v, accuracy));
     double d = obs.angle1_rad - v(SphQuantity::Angle1);
     if (d > kPi) d -= kTwoPi;
     if (d < -kPi) d += kTwoPi;
@@ -359,8 +361,8 @@ Status oc_run(int code, int model, std::span<const std::int32_t, 12> perturbers,
     m.gm_moon = kGmMoon;
     m.typed_mode = TypedOrbitMode::Catalogue;
     m.no_magnitude = 0;
-    centre_object() = {};
-    delta_t_table() = {};
+    core_state().centre_object = {};
+    core_state().delta_t = {};
 
     // Step 2: the task options and the observatory cache.
     static constexpr std::array<std::string_view, 3> kKinds = {"AST", "GMT", "APP"};
@@ -370,19 +372,20 @@ Status oc_run(int code, int model, std::span<const std::int32_t, 12> perturbers,
                                            kPlanes[static_cast<std::size_t>(c - 1)],
                                            kEquinoxes[static_cast<std::size_t>(e - 1)], 3, "GEO");
     if (!options) return options.status();
-    task_options() = *options;
+    core_state().task_options = *options;
     cached_observatory() = {};
 
     // Step 3: the settings.
-    ZEL_TRY(in_par());
+    ZEL_TRY(in_par(core_state()));
     ZEL_TRY(load_minor_perturbers());
-    ZEL_TRY(catopen());
-    m.catalogue_epoch = package_info().catalogue_epoch;
-    m.comet_mode = catalogue_state().comet_mode;
-    const std::string data_dir(io::trim_right(data_paths().data_dir));
+    ZEL_TRY(catopen(core_state().catalogue));
+    m.catalogue_epoch = core_state().package.catalogue_epoch;
+    m.comet_mode = core_state().catalogue.comet_mode;
+    const std::string data_dir(io::trim_right(core_state().data_paths.data_dir));
     io::RecordFile ngr;
     if (m.comet_mode != 0) {
-        auto f = io::RecordFile::open(data_file(files::kNongrav), kNgrRecordBytes, io::OpenMode::Read);
+        auto f = io::RecordFile::open(data_file(core_state().data_paths, files::kNongrav), kNgrRecordBytes,
+                                      io::OpenMode::Read);
         if (!f) return error_status("The file \"ngr.eff\" cannot be opened: " + f.message());
         ngr = std::move(*f);
     }
@@ -414,17 +417,17 @@ Status oc_run(int code, int model, std::span<const std::int32_t, 12> perturbers,
 
     // Steps 5-8: Delta T, the header, the fallback theory, the observatories,
     // the planetary ephemeris file, the catalogue.
-    ZEL_TRY(load_delta_t(data_file(files::kDeltaT)));
+    ZEL_TRY(load_delta_t(core_state().delta_t, data_file(core_state().data_paths, files::kDeltaT)));
     const std::string description = oc_description(p, c, e, model, perturbers, relativistic_sun);
     ZEL_TRY(write_task_header(TaskHeaderKind::OC, std::span<const std::string>(&description, 1), c));
-    ZEL_TRY(load_planet_elements());
-    ZEL_TRY(load_moon_series());
-    auto observatories =
-        io::RecordFile::open(data_file(files::kObservatoryRecords), ObservatoryRecord::kLength, io::OpenMode::Read);
+    ZEL_TRY(load_planet_elements(core_state()));
+    ZEL_TRY(load_moon_series(core_state().moon_series, core_state().data_paths));
+    auto observatories = io::RecordFile::open(data_file(core_state().data_paths, files::kObservatoryRecords),
+                                              ObservatoryRecord::kLength, io::OpenMode::Read);
     if (!observatories)
         return error_status("The observatory list \"observat.dat\" cannot be opened: " + observatories.message());
     if (Status s = de_open(); !s.ok()) return note_failure(OcNote::Ephemeris, s.message());
-    close_element_files();
+    close_element_files(core_state().element_cache);
 
     // Step 9: the records the whole run writes.
     const std::int32_t lines = counters.last - counters.first + 1;
@@ -493,12 +496,12 @@ Status oc_run(int code, int model, std::span<const std::int32_t, 12> perturbers,
                 break;
             }
             if (failure = parse(i); !failure.ok()) break;
-            const std::int32_t n = obr_nam(io::column(line, 1, oc_record::kDesignationWidth));
-            if (n <= 0 || n > package_info().objects || !catalogue_has(n)) {
+            const std::int32_t n = obr_nam(core_state().catalogue, io::column(line, 1, oc_record::kDesignationWidth));
+            if (n <= 0 || n > core_state().package.objects || !catalogue_has(core_state().catalogue, n)) {
                 if (failure = write(oc_not_found_record(line)); !failure.ok()) break;
             } else {
                 comet_nongrav() = {};
-                if (m.comet_mode != 0 && n <= package_info().numbered) {
+                if (m.comet_mode != 0 && n <= core_state().package.numbered) {
                     auto rec = ngr.read(n);
                     if (!rec) {
                         failure = error_status(line_label(i) + "\"ngr.eff\" has no record " + std::to_string(n) + ": " +

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <optional>
 
+#include "core/corestate.h"
 #include "core/datajd.h"
 #include "core/destate.h"
 #include "core/fallback.h"
@@ -245,7 +246,7 @@ Status Datopp(std::int32_t number, std::int16_t year, std::int16_t& count, std::
     count = 0;
     dates = {0.0, 0.0, 0.0};
     if (number < 1) return ok_status();
-    const int comet = catalogue_state().comet_mode != 0 ? 1 : 0;
+    const int comet = core_state().catalogue.comet_mode != 0 ? 1 : 0;
     const double h = comet ? 2.0 : 1.0;
     const double tol = kepler_tolerance(comet);
 
@@ -260,7 +261,7 @@ Status Datopp(std::int32_t number, std::int16_t year, std::int16_t& count, std::
     const double e = 10.0 * (d2 / 10) + 10.5;
     const auto n = static_cast<int>((e - s + h) / h);
 
-    auto el = catelem(number);
+    auto el = catelem(core_state().catalogue, number);
     if (!el) return el.status();
 
     std::array<double, 3> found{};

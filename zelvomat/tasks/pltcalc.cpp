@@ -13,6 +13,7 @@
 
 #include "core/apparent.h"
 #include "core/catalog.h"
+#include "core/corestate.h"
 #include "core/datajd.h"
 #include "core/elmnt.h"
 #include "core/frames.h"
@@ -54,7 +55,7 @@ constexpr std::size_t kHeadLimitLine = 4, kHeadLimitCol = 74;
 // the list's capacity uses the first kSpecialListCapacity of them.
 Result<std::vector<std::int32_t>> special_list(std::int32_t count) {
     if (count <= 0) return std::vector<std::int32_t>{};
-    return read_special_list(data_paths().data_dir, std::min(count, kSpecialListCapacity));
+    return read_special_list(core_state().data_paths.data_dir, std::min(count, kSpecialListCapacity));
 }
 
 bool in_list(std::span<const std::int32_t> list, std::int32_t n) {
@@ -81,9 +82,9 @@ Status test_object(const PlateSky& sky, std::int32_t n, std::int32_t year, Plate
     kept = false;
     OrbitElementsArray el{};
     ElementFlags flags;
-    ZEL_TRY(elmnt(n, static_cast<double>(sky.jd) + sky.fraction_tt, year, el, flags, sky.data_dir));
+    ZEL_TRY(elmnt(core_state(), n, static_cast<double>(sky.jd) + sky.fraction_tt, year, el, flags, sky.data_dir));
     if (flags.bad_number) return ok_status();
-    auto phot = catphot(n);
+    auto phot = catphot(core_state().catalogue, n);
     if (!phot) return phot.status();
 
     // Elements referred to the date: epoch and date are the plate's time. An
@@ -141,7 +142,7 @@ struct SearchFiles {
         DeState& de = de_state();
         de.flags[static_cast<std::size_t>(BodyCode::Sun) - 1] = StateLevel::None;
         de_close();
-        catclose();
+        catclose(core_state().catalogue);
     }
 };
 
@@ -169,11 +170,11 @@ Result<std::int32_t> plate_search(std::string_view plate_line, double mag_limit)
     // geocentric Sun from the planetary ephemeris file.
     SearchFiles held;
     cached_observatory() = {};
-    ZEL_TRY(in_par());
-    ZEL_TRY(catopen());
-    const PackageInfo info = package_info();
-    const DataPaths paths = data_paths();
-    ZEL_TRY(load_delta_t(data_file(files::kDeltaT)));
+    ZEL_TRY(in_par(core_state()));
+    ZEL_TRY(catopen(core_state().catalogue));
+    const PackageInfo info = core_state().package;
+    const DataPaths paths = core_state().data_paths;
+    ZEL_TRY(load_delta_t(core_state().delta_t, data_file(core_state().data_paths, files::kDeltaT)));
     auto special = special_list(info.special);
     if (!special) return special.status();
     auto obs_path = observatory_file(files::kObservatoryRecords);
@@ -191,7 +192,7 @@ Result<std::int32_t> plate_search(std::string_view plate_line, double mag_limit)
     ZEL_TRY(contr_s1(*observatories, plate_line, kTaskPlate, 1));
     observatories->close();
     const ParsedObservation obs = parsed_observation();
-    const ObserverSite site = observer_site();
+    const ObserverSite site = core_state().observer_site;
 
     PlateSky sky;
     sky.ra0 = obs.angle1_rad;
@@ -199,7 +200,7 @@ Result<std::int32_t> plate_search(std::string_view plate_line, double mag_limit)
     sky.half_ra = obs.plate_half_ra_min * kRadPerMinuteOfTime;
     sky.half_dec = obs.plate_half_dec_deg / kDegPerRad;
     sky.mag_limit = mag_limit;
-    sky.comet_mode = catalogue_state().comet_mode;
+    sky.comet_mode = core_state().catalogue.comet_mode;
     sky.data_dir = std::string(io::trim(paths.data_dir));
 
     // The header.
@@ -215,7 +216,7 @@ Result<std::int32_t> plate_search(std::string_view plate_line, double mag_limit)
     // The date on the dynamical scale, the geocentric Sun and the observer.
     double dt = 0.0;
     sky.jd = obs.jd;
-    deltat(obs.jd, obs.jd_fraction, DeltaTDirection::UtToTt, dt, sky.fraction_tt);
+    deltat(core_state().delta_t, obs.jd, obs.jd_fraction, DeltaTDirection::UtToTt, dt, sky.fraction_tt);
     ZEL_TRY(reade403(static_cast<double>(obs.jd) + sky.fraction_tt, 0.0));
     std::copy_n(de.result.begin(), 6, sky.sun.begin());
     sky.observer =
@@ -230,7 +231,7 @@ Result<std::int32_t> plate_search(std::string_view plate_line, double mag_limit)
     PlateBatch batch;
     PlateScratch scratch;
     std::int32_t kept_count = 0;
-    const std::int32_t numbered = catalogue_counts().numbered;
+    const std::int32_t numbered = core_state().catalogue.counts.numbered;
     auto test = [&](std::int32_t n, std::int32_t year) -> Status {
         bool kept = false;
         ZEL_TRY(test_object(sky, n, year, batch, kept));

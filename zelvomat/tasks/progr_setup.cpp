@@ -1,4 +1,5 @@
 // Ephemeris task driver: the set-up of a run (settings, task record, objects, dates).
+#include "core/corestate.h"
 #include "tasks/progr_run.h"
 
 namespace zelvomat::progr_detail {
@@ -76,13 +77,13 @@ TenthDate tenth_date(double jd) {
 }
 
 Status EphemerisRun::read_settings() {
-    ZEL_TRY(in_par());
+    ZEL_TRY(in_par(core_state()));
     auto bytes = io::read_file_bytes(std::string(files::kSettings));
     if (!bytes) return error_status("The settings file \"setpar\" cannot be read: " + bytes.message());
     auto s = decode_settings(*bytes);
     if (!s) return error_status("The settings file \"setpar\" cannot be read: " + s.message());
     settings_ = *s;
-    data_dir_ = std::string(io::trim_right(data_paths().data_dir));
+    data_dir_ = std::string(io::trim_right(core_state().data_paths.data_dir));
     // The extra list of "empeph": records 1, 2, 10 in turn, each read only
     // when the one before was full; it ends at the first zero.
     extra_list_.clear();
@@ -92,12 +93,12 @@ Status EphemerisRun::read_settings() {
     }
     comet_ = settings_.comet_edition != 0;
     ZEL_TRY(load_minor_perturbers());
-    ZEL_TRY(load_planet_elements());
-    ZEL_TRY(load_moon_series());
-    ZEL_TRY(load_delta_t(data_file(files::kDeltaT)));
+    ZEL_TRY(load_planet_elements(core_state()));
+    ZEL_TRY(load_moon_series(core_state().moon_series, core_state().data_paths));
+    ZEL_TRY(load_delta_t(core_state().delta_t, data_file(core_state().data_paths, files::kDeltaT)));
     // "empeph": the EMP opposition data; a missing or empty file has no
     // record for any object.
-    const std::string emp = data_file(files::kEmpeph);
+    const std::string emp = data_file(core_state().data_paths, files::kEmpeph);
     if (io::file_exists(emp)) {
         auto f = io::RecordFile::open(emp, EmpephRecord::kLength, io::OpenMode::Read);
         if (!f) return error_status("The file \"" + emp + "\" cannot be read: " + f.message());
@@ -125,7 +126,7 @@ Status EphemerisRun::objects_setup() {
         }
         case ObjectMode::Name: {
             const std::string_view name = rec.get(ef::objectName);
-            std::int32_t n = catnum(name);
+            std::int32_t n = catnum(core_state().catalogue, name);
             name_absent_ = false;
             if (n == 0) {
                 const int body = nomgpl(name);
@@ -316,7 +317,7 @@ Status EphemerisRun::setup(bool continuation) {
     MotionModel& m = motion_model();
     if (!continuation) m = MotionModel{};
     m.comet_mode = comet_ ? 1 : 0;
-    m.catalogue_epoch = package_info().catalogue_epoch;
+    m.catalogue_epoch = core_state().package.catalogue_epoch;
     const char model = rec.get_char(ef::motionModel);
     if (model < '0' || model > '2')
         return error_status(std::string("The ephemeris task \"eph.cfg\" has no motion model in column 1165: \"") +
@@ -336,23 +337,23 @@ Status EphemerisRun::setup(bool continuation) {
         rec.get(ef::coordinateType), rec.get(ef::positionKind), rec.get(ef::mainPlane), rec.get(ef::equinox),
         static_cast<std::int32_t>(std::min<std::int64_t>(*centre, kCentreMinorObject)), rec.get(ef::observerKind));
     if (!opt) return error_status("The ephemeris task \"eph.cfg\": " + opt.message());
-    task_options() = *opt;
-    observer_site() = task_->observer.topocentric ? task_->observer.site : ObserverSite{};
+    core_state().task_options = *opt;
+    core_state().observer_site = task_->observer.topocentric ? task_->observer.site : ObserverSite{};
 
     // The planetary ephemeris file, the catalogue, the centre object.
     ZEL_TRY(de_open());
-    ZEL_TRY(catopen());
+    ZEL_TRY(catopen(core_state().catalogue));
     comet_nongrav() = CometNongrav{};
-    if (!continuation) ephem_state() = EphemState{};
+    if (!continuation) core_state().ephem = EphemState{};
     if (task_->minor_centre > 0) {
-        ZEL_TRY(set_centre_object(task_->minor_centre));
+        ZEL_TRY(set_centre_object(core_state(), task_->minor_centre));
         if (comet_) {
             auto a = read_ngr(task_->minor_centre);
             if (!a) return a.status();
             comet_nongrav().slot[1] = *a;
         }
     }
-    close_element_files();
+    close_element_files(core_state().element_cache);
 
     ZEL_TRY(objects_setup());
     ZEL_TRY(interval_setup());

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 
+#include "core/corestate.h"
 #include "core/setpar.h"
 #include "io/fields.h"
 #include "io/files.h"
@@ -31,10 +32,10 @@ Result<std::vector<std::string>> read_heading_block(TaskHeaderKind kind, int blo
     if (block < h.first_block || block > h.last_block)
         return error_status("There is no heading block " + std::to_string(block) + " in " + quoted(h.heading_template) +
                             " (blocks " + std::to_string(h.first_block) + " to " + std::to_string(h.last_block) + ").");
-    if (io::is_blank(data_paths().data_dir))
+    if (io::is_blank(core_state().data_paths.data_dir))
         return error_status("The heading template " + quoted(h.heading_template) +
                             " cannot be found: the package settings are not loaded.");
-    const std::string path = data_file(h.heading_template);
+    const std::string path = data_file(core_state().data_paths, h.heading_template);
     auto lines = io::read_lines(path);
     if (!lines)
         return error_status("The heading template " + quoted(path) + " cannot be read (" + lines.message() + ").");
