@@ -30,7 +30,6 @@
 #include <vector>
 
 #include "core/catalog.h"
-#include "core/elemcache.h"
 #include "core/fallback.h"
 #include "core/setpar.h"
 #include "io/status.h"
@@ -38,6 +37,7 @@
 namespace zelvomat {
 
 struct CoreState;
+struct ElementCache;
 
 // ---- Layout -------------------------------------------------------------------
 namespace yearly {
