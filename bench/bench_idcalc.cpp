@@ -52,7 +52,6 @@ struct Night {
     bool ready = false;
     std::string why;
     fs::path dir;
-    std::int32_t objects = 0;  // the objects of the catalogue
 };
 
 std::string line_text(int n, int y, int m, int d, double frac, double ra, double dec) {
@@ -75,11 +74,6 @@ std::string line_text(int n, int y, int m, int d, double frac, double ra, double
 Night& night() {
     static Night nt = [] {
         Night r;
-        // The lines are made with a state of their own; IdCalc runs on the
-        // process's.
-        LibraryState st;
-        ScopedLibraryState current(st);
-        CoreState& core = st.core;
         fs::path work;
         if (const char* e = std::getenv("ZELVO_PACKAGE_WORK"))
             work = e;
@@ -99,8 +93,10 @@ Night& night() {
         r.dir = tmpl;
         fs::copy_file(work / "setpar", r.dir / "setpar");
         fs::current_path(r.dir);
-        if (!in_par(core).ok() || !catopen(core.catalogue).ok() || !de_open().ok() ||
-            !load_delta_t(core.delta_t, data_file(core.data_paths, files::kDeltaT)).ok()) {
+        LibraryState lib;
+        ScopedLibraryState current(lib);
+        if (!in_par(lib.core).ok() || !catopen(lib.core.catalogue).ok() || !de_open().ok() ||
+            !load_delta_t(lib.core.delta_t, data_file(lib.core.data_paths, files::kDeltaT)).ok()) {
             r.why = "the package cannot be read";
             return r;
         }
@@ -116,8 +112,8 @@ Night& night() {
             double jd;
         };
         std::vector<Opp> objects;
-        if (!opfop(core.data_paths.opp_counts, core.package.first_year, core.package.last_year, file,
-                   core.data_paths.data_dir, jd0 - 60.0, rec, err)
+        if (!opfop(lib.core.data_paths.opp_counts, lib.core.package.first_year, lib.core.package.last_year, file,
+                   lib.core.data_paths.data_dir, jd0 - 60.0, rec, err)
                  .ok() ||
             rec == 0) {
             r.why = "no opposition file for 2025";
@@ -128,7 +124,7 @@ Night& night() {
             if (!o || o->jd > jd0 + 60.0) break;
             objects.push_back({o->number, o->jd});
         }
-        DeState& de = de_state();
+        DeState& de = lib.core.de;
         de.flags = {};
         de.flags[static_cast<std::size_t>(BodyCode::Sun) - 1] = StateLevel::Velocity;
         de.centre = BodyCode::Earth;
@@ -140,8 +136,8 @@ Night& night() {
             const std::int32_t n = objects[j].number;
             const double ut = f0 + 0.25 * made / kLines;  // 21h .. 3h
             double dt = 0.0, tt = 0.0;
-            deltat(core.delta_t, day0, ut, DeltaTDirection::UtToTt, dt, tt);
-            auto el = catelem(core.catalogue, n);
+            deltat(lib.core.delta_t, day0, ut, DeltaTDirection::UtToTt, dt, tt);
+            auto el = catelem(lib.core.catalogue, n);
             StateVector p{};
             if (!el || !reade403(day0, tt * 86400.0).ok()) continue;
             const OrbitElements oe{(*el)[1], (*el)[2], (*el)[3], (*el)[4], (*el)[5], (*el)[6]};
@@ -166,7 +162,6 @@ Night& night() {
             input += line_text(n, y, m, d, frac, dir.ra, dir.dec) + "\r\n";
         }
         de.flags = {};
-        r.objects = core.catalogue.counts.total();
         std::ofstream(r.dir / std::string(files::kIdInput), std::ios::binary) << input;
         r.ready = input.size() == static_cast<std::size_t>(kLines) * 82;
         if (!r.ready) r.why = "the lines could not be made";
@@ -182,14 +177,15 @@ void run_night(benchmark::State& state, bool full_test) {
         return;
     }
     fs::current_path(nt.dir);
-    id_run_state().full_test = full_test;
+    LibraryState lib;
+    ScopedLibraryState current(lib);
+    lib.id_run.full_test = full_test;
     int records = 0, found = 0;
     for (auto _ : state) {
         int status = 0, first = 1, last = kLines;
         IdCalc(&status, &first, &last, 30.0, 30.0, nullptr);
         records = status;
     }
-    id_run_state().full_test = false;
     if (errmsg(nullptr, 0) != 0) {
         std::string m(static_cast<std::size_t>(errmsg(nullptr, 0)), ' ');
         errmsg(m.data(), static_cast<int>(m.size()));
@@ -204,7 +200,7 @@ void run_night(benchmark::State& state, bool full_test) {
     state.SetItemsProcessed(state.iterations() * kLines);
     state.counters["records"] = records;
     state.counters["lines_identified"] = found;
-    state.counters["objects"] = nt.objects;
+    state.counters["objects"] = lib.core.catalogue.counts.total();
 }
 
 }  // namespace

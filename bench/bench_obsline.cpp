@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "io/recfile.h"
+#include "tasks/libstate.h"
 #include "tasks/linecheck.h"
 #include "tasks/obsfiles.h"
 #include "tasks/obsline.h"
@@ -75,10 +76,11 @@ std::vector<std::string> night_lines(bool change_code) {
 }
 
 void BM_LineCheckOneObservatory(benchmark::State& state) {
+    zelvomat::LibraryState lib;
+    zelvomat::ScopedLibraryState current(lib);
     Package pkg;
     if (!pkg.ok()) return state.SkipWithError("package");
     const auto lines = night_lines(false);
-    zelvomat::line_check_state() = {};
     for (auto _ : state) {
         int bad = 0;
         for (const auto& l : lines) {
@@ -93,10 +95,11 @@ void BM_LineCheckOneObservatory(benchmark::State& state) {
 BENCHMARK(BM_LineCheckOneObservatory)->Unit(benchmark::kMicrosecond);
 
 void BM_LineCheckChangingObservatory(benchmark::State& state) {
+    zelvomat::LibraryState lib;
+    zelvomat::ScopedLibraryState current(lib);
     Package pkg;
     if (!pkg.ok()) return state.SkipWithError("package");
     const auto lines = night_lines(true);
-    zelvomat::line_check_state() = {};
     for (auto _ : state) {
         for (const auto& l : lines) {
             int err = 0, first = 0, last = 0, layout = 0;
@@ -109,16 +112,17 @@ void BM_LineCheckChangingObservatory(benchmark::State& state) {
 BENCHMARK(BM_LineCheckChangingObservatory)->Unit(benchmark::kMicrosecond);
 
 void BM_ParseOneObservatory(benchmark::State& state) {
+    zelvomat::LibraryState lib;
+    zelvomat::ScopedLibraryState current(lib);
     Package pkg;
     if (!pkg.ok()) return state.SkipWithError("package");
     auto f = zelvomat::io::RecordFile::open(pkg.records(), 78, zelvomat::io::OpenMode::Read);
     if (!f) return state.SkipWithError("observat.dat");
     const auto lines = night_lines(false);
-    zelvomat::cached_observatory() = {};
     for (auto _ : state) {
         for (const auto& l : lines)
-            if (!zelvomat::contr_s1(*f, l, zelvomat::kTaskOc, 1).ok()) return state.SkipWithError("parse");
-        benchmark::DoNotOptimize(zelvomat::parsed_observation().angle1_rad);
+            if (!zelvomat::contr_s1(lib, *f, l, zelvomat::kTaskOc, 1).ok()) return state.SkipWithError("parse");
+        benchmark::DoNotOptimize(lib.parsed_observation.angle1_rad);
     }
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(lines.size()));
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/catalog.h"
+#include "core/corestate.h"
 #include "core/reade403.h"
 #include "core/setpar.h"
 #include "tasks/libstate.h"
@@ -60,7 +61,7 @@ static void BM_OppositionsOfTheCatalogue(benchmark::State& state) {
     std::vector<double> dates;
     std::size_t found = 0;
     for (auto _ : state) {
-        auto earth = earth_track(begin - 3.0, end + 3.0, 1.0);
+        auto earth = earth_track(core_state().de, begin - 3.0, end + 3.0, 1.0);
         if (!earth) {
             state.SkipWithError(earth.message().c_str());
             return;
@@ -69,7 +70,8 @@ static void BM_OppositionsOfTheCatalogue(benchmark::State& state) {
         for (std::int32_t n : objects) {
             auto el = catelem(core.catalogue, n);
             dates.clear();
-            if (el && opposition_times(std::span(&*el, 1), *earth, begin, end, dates).ok()) found += dates.size();
+            if (el && opposition_times(core_state().de, std::span(&*el, 1), *earth, begin, end, dates).ok())
+                found += dates.size();
         }
         benchmark::DoNotOptimize(found);
     }
@@ -90,7 +92,7 @@ static void BM_Datopp(benchmark::State& state) {
     for (auto _ : state) {
         std::int16_t count = 0;
         std::array<double, 3> dates{};
-        benchmark::DoNotOptimize(Datopp(objects[i], year, count, dates));
+        benchmark::DoNotOptimize(Datopp(core_state(), objects[i], year, count, dates));
         i = (i + 97) % objects.size();
     }
     state.SetItemsProcessed(state.iterations());

@@ -54,10 +54,11 @@ void BM_OutformToFile(benchmark::State& state) {
         if (!file) {
             state.SkipWithError(file.message().c_str());
         } else {
+            const MotionModel motion;
             std::int32_t record = 0;
             int i = 0;
             for (auto _ : state) {
-                auto n = Outform(1, *file, 2451545.0 + i, EphOutputKind::PosEquator, sample(i), 1, record);
+                auto n = Outform(1, *file, 2451545.0 + i, EphOutputKind::PosEquator, sample(i), 1, record, motion);
                 record = record < 100000 ? record + *n : 0;
                 i = (i + 1) % 6000;
             }

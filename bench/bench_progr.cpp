@@ -32,9 +32,6 @@ fs::path package_work() {
 constexpr int kFirst = 1, kLast = 1000;
 
 void BM_ProgrThousandObjects(benchmark::State& state) {
-    LibraryState st;
-    ScopedLibraryState current(st);
-    CoreState& core = st.core;
     const fs::path work = package_work();
     if (!fs::exists(work / "setpar")) {
         state.SkipWithError("no full data package (tools/make_package.sh build build/package)");
@@ -59,20 +56,22 @@ void BM_ProgrThousandObjects(benchmark::State& state) {
         fs::current_path(old);
         return;
     }
+    LibraryState lib;
+    ScopedLibraryState current(lib);
     std::int64_t present = 0;
     for (auto _ : state) {
         fs::remove("result.ep4");
         ProgrCounters c;
-        const Status s = progr(c, {});
+        const Status s = progr(lib, c, {});
         if (!s.ok()) {
             state.SkipWithError(s.message().c_str());
             break;
         }
         benchmark::DoNotOptimize(c.percent);
     }
-    if (catopen(core.catalogue).ok())
-        for (int n = kFirst; n <= kLast; ++n) present += catalogue_has(core.catalogue, n) ? 1 : 0;
-    catclose(core.catalogue);
+    if (catopen(lib.core.catalogue).ok())
+        for (int n = kFirst; n <= kLast; ++n) present += catalogue_has(lib.core.catalogue, n) ? 1 : 0;
+    catclose(lib.core.catalogue);
     fs::current_path(old);
     fs::remove_all(scratch);
     state.SetItemsProcessed(state.iterations() * present * 10);  // object-dates

@@ -30,6 +30,12 @@ PagedDialog::PagedDialog(QWidget* parent, unsigned helpContext, int treeWidth)
 QTreeWidgetItem* PagedDialog::addItem(const QString& text, QWidget* page, QTreeWidgetItem* parent) {
     auto* item = parent != nullptr ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tree_);
     item->setText(0, text);
+    // The tree is never narrower than its longest text at its depth.
+    int depth = 0;
+    for (QTreeWidgetItem* up = parent; up != nullptr; up = up->parent()) ++depth;
+    const int needed = tree_->frameWidth() * 2 + tree_->indentation() * (depth + 1) +
+                       tree_->fontMetrics().horizontalAdvance(text) + tree_->fontMetrics().averageCharWidth() * 2;
+    if (needed > tree_->minimumWidth()) tree_->setFixedWidth(needed);
     if (page != nullptr) {
         stack_->addWidget(page);
         item->setData(0, kPageRole, QVariant::fromValue(static_cast<void*>(page)));

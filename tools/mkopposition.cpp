@@ -42,6 +42,7 @@
 #include <vector>
 
 #include "core/catalog.h"
+#include "core/corestate.h"
 #include "core/elmnt.h"
 #include "core/reade403.h"
 #include "core/setpar.h"
@@ -95,7 +96,7 @@ int main(int argc, char** argv) {
     check(catopen(core.catalogue));
     const double begin = new_year_jd(first_year);
     const double end = new_year_jd(last_year + 1);
-    auto earth = earth_track(begin - 3.0, end + 3.0, 1.0);
+    auto earth = earth_track(core_state().de, begin - 3.0, end + 3.0, 1.0);
     if (!earth) die(earth.message());
 
     std::vector<std::vector<OppositionRecord>> per_year(years);
@@ -122,7 +123,7 @@ int main(int argc, char** argv) {
             ++two_body;
         }
         dates.clear();
-        if (auto s = opposition_times(orbit, *earth, begin, end, dates); !s) {
+        if (auto s = opposition_times(core_state().de, orbit, *earth, begin, end, dates); !s) {
             std::fprintf(stderr, "mkopposition: object %d left out: %s\n", n, s.message().c_str());
             ++skipped;
             continue;

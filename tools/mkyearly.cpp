@@ -574,7 +574,7 @@ std::vector<double> oppositions(const OrbitElements& el, double epoch, const Ear
     // model take turns: each reads its record again.
     de_state().forget_records();
     std::vector<double> found;
-    const bool ok = opposition_times(std::span(&set, 1), earth, from, to, found).ok();
+    const bool ok = opposition_times(core_state().de, std::span(&set, 1), earth, from, to, found).ok();
     de_state().forget_records();
     return ok ? found : std::vector<double>{};
 }
@@ -652,7 +652,7 @@ int run_years(const std::string& dir, const std::string& out_values, const Value
             "--yearly-numbered (tools/make_package.sh)");
     std::vector<double> year_start(years + 1);
     for (std::size_t y = 0; y <= years; ++y) year_start[y] = jan1(first_year + static_cast<int>(y));
-    auto earth = earth_track(year_start.front() - 2.0, year_start.back() + 2.0, 1.0);
+    auto earth = earth_track(core_state().de, year_start.front() - 2.0, year_start.back() + 2.0, 1.0);
     if (!earth) die(earth.message());
     de_state().forget_records();
 

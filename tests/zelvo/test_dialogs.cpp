@@ -134,6 +134,20 @@ TEST(Dialogs, PagedDialogShowsThePageOfTheSelectedItem) {
     EXPECT_EQ(dlg.tree()->currentItem(), a);
 }
 
+TEST(Dialogs, PagedDialogTreeIsWideEnoughForItsTexts) {
+    Paged dlg(nullptr, 0, 60);
+    QTreeWidgetItem* root = dlg.addItem(QStringLiteral("OC"), nullptr);
+    QTreeWidgetItem* item = dlg.addItem(QStringLiteral("Accuracy"), new QLabel(QStringLiteral("page")), root);
+    root->setExpanded(true);
+    dlg.selectItem(item);
+    dlg.show();
+    QTreeWidget* tree = dlg.tree();
+    const QRect text = tree->visualItemRect(item);
+    const int textWidth = tree->fontMetrics().horizontalAdvance(QStringLiteral("Accuracy"));
+    EXPECT_GE(tree->viewport()->width() - text.left(), textWidth);
+    dlg.hide();
+}
+
 TEST(FileDialogs, FiltersAndScriptedAnswers) {
     EXPECT_EQ(fw::qt_name_filters("Plate files (*.plt)|*.plt|All files (*.*)|*.*||"),
               (std::vector<std::string>{"Plate files (*.plt)", "All files (*.*)"}));

@@ -23,6 +23,7 @@
 #include "support.h"
 #include "tasks/ephrecord.h"
 #include "tasks/idenew.h"
+#include "tasks/libstate.h"
 #include "tasks/obsline.h"
 #include "tasks/progr.h"
 #include "zelvomat/zelvomat.h"
@@ -92,10 +93,11 @@ protected:
         dir_ = std::make_unique<zeltest::ScopedWorkDir>();
         fresh_copy();
     }
+
     // The package's data directory copied to "el/" of the working directory
-    // and "setpar" pointing at it, with a fresh library.
+    // and "setpar" pointing at it.
     void fresh_copy() {
-        state_.reset();
+        lib_.reset();
         fs::remove_all("el");
         fs::copy(pkg_ / "el", "el", fs::copy_options::recursive);
         fs::copy_file(pkg_ / "work" / "setpar", "setpar", fs::copy_options::overwrite_existing);
@@ -106,8 +108,9 @@ protected:
             fs::remove(f);
     }
 
-    LibraryState state_;  // a fresh library, current on this thread while the test runs
-    ScopedLibraryState current_{state_};
+    // The library of the test, current on its thread for the exports.
+    LibraryState lib_;
+    ScopedLibraryState current_{lib_};
     fs::path pkg_;
     std::unique_ptr<zeltest::ScopedWorkDir> dir_;
 };

@@ -46,6 +46,7 @@
 #include "small_package.h"
 #include "support.h"
 #include "tasks/idenew.h"
+#include "tasks/libstate.h"
 #include "zelvomat/zelvomat.h"
 
 namespace fs = std::filesystem;
@@ -671,9 +672,11 @@ protected:
     static void SetUpTestSuite() { work_ = small_package_work(); }
     void SetUp() override {
         if (!work_) GTEST_SKIP() << "the small package could not be built (see package-small/build.log)";
-        id_run_state() = {};
     }
     static std::optional<fs::path> work_;
+    // A fresh library for each test, current on its thread for the exports.
+    LibraryState lib_;
+    ScopedLibraryState current_{lib_};
 };
 std::optional<fs::path> IdCalcPackage::work_;
 
@@ -777,7 +780,8 @@ TEST_F(IdCalcPackage, IdentifiesCatalogueObjectsWithSmallResiduals) { identify_c
 TEST(IdCalcFullPackage, IdentifiesCatalogueObjectsWithSmallResiduals) {
     const auto work = full_package();
     if (!work) GTEST_SKIP() << "no full package in the build tree (tools/make_package.sh build build/package)";
-    id_run_state() = {};
+    LibraryState lib;
+    ScopedLibraryState current(lib);
     identify_catalogue(*work, 40);
 }
 
@@ -821,7 +825,8 @@ TEST(IdCalcFullPackage, RandomLinesNearOppositionFindTheirObjects) {
     // is shown.
     const auto work = full_package();
     if (!work) GTEST_SKIP() << "no full package in the build tree (tools/make_package.sh build build/package)";
-    id_run_state() = {};
+    LibraryState lib;
+    ScopedLibraryState current(lib);
     const Package pkg(*work);
     std::vector<std::int32_t> present;
     for (std::int32_t n = 1; n <= pkg.objects; ++n)
@@ -1039,11 +1044,11 @@ TEST_F(IdCalcPackage, SharedSkyGivesTheRecordsOfTheFullTest) {
     const int n = static_cast<int>(lines.size());
     for (double tol : {5.0, 1300.0, 7300.0}) {
         SCOPED_TRACE(tol);
-        id_run_state().full_test = true;
+        lib_.id_run.full_test = true;
         IdRun r = run_idcalc(n, tol, tol);
         ASSERT_EQ(r.error, "");
         const auto full = read_records("result.id4");
-        id_run_state().full_test = false;
+        lib_.id_run.full_test = false;
         r = run_idcalc(n, tol, tol);
         ASSERT_EQ(r.error, "");
         EXPECT_EQ(read_records("result.id4"), full);
@@ -1176,14 +1181,13 @@ TEST_F(IdCalcPackage, SharedSkyFollowsTheElementSetOfEachLine) {
     ASSERT_EQ(two.size(), 2u) << "no pair of sets with plain choices";
     const Package pkg(dir.path());
     write_input({two[0].line, two[1].line});
-    id_run_state().full_test = false;
+    lib_.id_run.full_test = false;
     IdRun r = run_idcalc(2, 5.0, 5.0);
     ASSERT_EQ(r.error, "");
     const auto sky = read_records("result.id4");
     expect_identified(pkg, two, sky, false);
-    id_run_state().full_test = true;
+    lib_.id_run.full_test = true;
     r = run_idcalc(2, 5.0, 5.0);
-    id_run_state().full_test = false;
     ASSERT_EQ(r.error, "");
     EXPECT_EQ(read_records("result.id4"), sky);
 }

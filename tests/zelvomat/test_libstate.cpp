@@ -6,7 +6,9 @@
 #include <thread>
 
 #include "core/datajd.h"
+#include "observatory_fixture.h"
 #include "tasks/libstate.h"
+#include "zelvomat/zelvomat.h"
 
 using namespace zelvomat;
 
@@ -17,12 +19,12 @@ TEST(LibraryState, AnOwnInstanceIsTheOnlyStateItsThreadSees) {
         ScopedLibraryState use(*own);
         EXPECT_EQ(&motion_model(), &own->core.motion);
         EXPECT_EQ(&de_state(), &own->core.de);
-        EXPECT_EQ(&eph_run_state(), &own->eph_run);
+        EXPECT_EQ(&library_state().eph_run, &own->eph_run);
         motion_model().comet_mode = process_comet_mode + 1;
         motion_model().integration_time = 2451545.0;
-        core_state().data_paths.data_dir = "elsewhere/";
-        core_state().delta_t.n = 3;
-        eph_run_state().stopped = true;
+        library_state().core.data_paths.data_dir = "elsewhere/";
+        library_state().core.delta_t.n = 3;
+        library_state().eph_run.stopped = true;
     }
     // The process-wide instance is untouched.
     EXPECT_EQ(&motion_model(), &process_library_state().core.motion);
@@ -57,4 +59,24 @@ TEST(LibraryState, ThreadsWithTheirOwnInstancesDoNotMeet) {
     EXPECT_EQ(b->core.motion.integration_time, 5000.0 + 9999);
     EXPECT_EQ(a->core.motion.x[0], 1000.0);
     EXPECT_EQ(b->core.motion.x[0], 5000.0);
+}
+
+// An export works on the instance current on its thread: rebuilding the
+// observatory list counts the rewrite in that instance only.
+TEST(LibraryState, ExportsChangeTheInstanceCurrentOnTheirThread) {
+    zeltest::ScopedWorkDir work;
+    const std::string data_dir = work.dir_slash() + "el/";
+    std::filesystem::create_directory(data_dir);
+    zeltest::write_observation_settings(data_dir, 2023, 2027);
+    zeltest::write_observatory_list(data_dir, {{0, "000   0.0000 0.62411 +0.77873 Greenwich"}});
+    const std::uint64_t process_writes = process_library_state().observatory_writes.count;
+    LibraryState own;
+    {
+        ScopedLibraryState use(own);
+        obswri();
+        obswri();
+        ASSERT_EQ(zeltest::last_message(), "");
+    }
+    EXPECT_EQ(own.observatory_writes.count, 2u);
+    EXPECT_EQ(process_library_state().observatory_writes.count, process_writes);
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "observatory_fixture.h"
+#include "tasks/libstate.h"
 #include "tasks/linecheck.h"
 
 namespace {
@@ -18,6 +19,9 @@ using zeltest::with;
 
 class LineCheck : public ::testing::Test {
 protected:
+    // A fresh library for each test, current on its thread for the exports.
+    zelvomat::LibraryState lib;
+    zelvomat::ScopedLibraryState current{lib};
     zeltest::ScopedWorkDir work;
     std::string data_dir;
 
@@ -26,9 +30,7 @@ protected:
         fs::create_directory(data_dir);
         zeltest::write_observation_settings(data_dir, 2023, 2027);
         write_list(true);
-        zelvomat::line_check_state() = {};
     }
-    void TearDown() override { zelvomat::line_check_state() = {}; }
 
     void write_list(bool paranal_known) {
         zeltest::write_observatory_list(
@@ -153,7 +155,7 @@ TEST_F(LineCheck, GeocentreNeedsNoRecord) {
         std::filesystem::remove(data_dir + "observat.dat");
         obswri();
         ASSERT_EQ(zeltest::last_message(), "");
-        zelvomat::line_check_state() = {};
+        lib.line_check = {};
         const Outcome o = run_cntl(3, 1, geocentric);
         EXPECT_EQ(o.err, 0);
         EXPECT_EQ(run_cntl(2, 1, geocentric).err, 0);
@@ -256,7 +258,7 @@ TEST_F(LineCheck, SettingsAreReadOncePerRun) {
     run_table({{"2024 within the package", 2, 1, with(kObs, 16, "2024"), {0, 0, 0, 2}}});
     zeltest::write_observation_settings(data_dir, 2025, 2029);
     run_table({{"same run: the years read first", 2, 1, with(kObs, 16, "2024"), {0, 0, 0, 2}}});
-    zelvomat::line_check_state() = {};  // as a driver does at the start of a run
+    lib.line_check = {};  // as a driver does at the start of a run
     run_table({{"new run: the new years", 2, 1, with(kObs, 16, "2024"), {7, 16, 31, 2}}});
 }
 

@@ -11,10 +11,10 @@
 #include <cstdio>
 #include <string>
 
-#include "core/corestate.h"
 #include "core/observer.h"
 #include "io/recfile.h"
 #include "observatory_fixture.h"
+#include "tasks/libstate.h"
 #include "tasks/obsline.h"
 
 namespace {
@@ -22,8 +22,6 @@ namespace {
 namespace fs = std::filesystem;
 using zeltest::mpc_line;
 using zeltest::MpcFields;
-using zelvomat::cached_observatory;
-using zelvomat::parsed_observation;
 
 constexpr double kA = 6378137.0;            // GRS 80 equatorial radius, m
 constexpr double kF = 1.0 / 298.257222101;  // GRS 80 flattening
@@ -45,6 +43,9 @@ std::string erfa_site_line() {
 
 class ObsLine : public ::testing::Test {
 protected:
+    // A fresh library for each test, current on its thread for the exports.
+    zelvomat::LibraryState lib;
+    zelvomat::ScopedLibraryState current{lib};
     zeltest::ScopedWorkDir work;
     std::string data_dir;
     zelvomat::io::RecordFile records;
@@ -59,15 +60,6 @@ protected:
         auto f = zelvomat::io::RecordFile::open(data_dir + "observat.dat", 78, zelvomat::io::OpenMode::Read);
         ASSERT_TRUE(f.ok()) << f.message();
         records = std::move(*f);
-        parsed_observation() = {};
-        zelvomat::core_state().observer_site = {};
-        cached_observatory() = {};
-        zelvomat::observatory_list_writes() = {};
-    }
-    void TearDown() override {
-        parsed_observation() = {};
-        zelvomat::core_state().observer_site = {};
-        cached_observatory() = {};
     }
 
     // Lines of the Minor Planet Center's list of observatory codes, and a few
@@ -91,7 +83,7 @@ protected:
     }
 
     zelvomat::Status parse(const std::string& line, int task, int system = 1) {
-        return zelvomat::contr_s1(records, line, task, system);
+        return zelvomat::contr_s1(lib, records, line, task, system);
     }
 };
 
@@ -168,7 +160,7 @@ TEST_F(ObsLine, MpcObservationLines) {
         ASSERT_EQ(line.size(), 80u);
         zelvomat::Status s = parse(line, zelvomat::kTaskOc, c.system);
         ASSERT_TRUE(s.ok()) << s.message();
-        const auto& o = parsed_observation();
+        const auto& o = lib.parsed_observation;
         // Julian date: the day number and fraction against ERFA, 1e-9 day
         // (86 microseconds; the sum is exact to about 1e-10 day).
         EXPECT_NEAR((o.jd - 2400000) + o.jd_fraction, erfa_jd_minus_2400000(c.y, c.m, c.d, c.frac), 1e-9);
@@ -212,8 +204,8 @@ TEST_F(ObsLine, PlateHalfSizes) {
         {"implied decimal; whole Decl.", "  305", "25  ", 30.5, 25.0},
         {"neither", "     ", "    ", 0.0, 0.0},
     };
-    parsed_observation().magnitude = 14.5;
-    parsed_observation().band_flag = '*';
+    lib.parsed_observation.magnitude = 14.5;
+    lib.parsed_observation.band_flag = '*';
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         std::string line =
@@ -222,12 +214,12 @@ TEST_F(ObsLine, PlateHalfSizes) {
         line = zeltest::with(line, 67, c.dec);
         zelvomat::Status s = parse(line, zelvomat::kTaskPlate);
         ASSERT_TRUE(s.ok()) << s.message();
-        EXPECT_DOUBLE_EQ(parsed_observation().plate_half_ra_min, c.half_ra);
-        EXPECT_DOUBLE_EQ(parsed_observation().plate_half_dec_deg, c.half_dec);
+        EXPECT_DOUBLE_EQ(lib.parsed_observation.plate_half_ra_min, c.half_ra);
+        EXPECT_DOUBLE_EQ(lib.parsed_observation.plate_half_dec_deg, c.half_dec);
         // The magnitude fields are not the plate's: they keep their values.
-        EXPECT_EQ(parsed_observation().magnitude, 14.5);
-        EXPECT_EQ(parsed_observation().band_flag, '*');
-        EXPECT_NEAR(parsed_observation().angle1_rad, tf2a('+', 3, 47, 0.0), 1e-13);
+        EXPECT_EQ(lib.parsed_observation.magnitude, 14.5);
+        EXPECT_EQ(lib.parsed_observation.band_flag, '*');
+        EXPECT_NEAR(lib.parsed_observation.angle1_rad, tf2a('+', 3, 47, 0.0), 1e-13);
     }
 }
 
@@ -261,7 +253,7 @@ TEST_F(ObsLine, ObserverOfListedObservatories) {
             SCOPED_TRACE("task " + std::to_string(task));
             zelvomat::Status s = parse(line_at(c.code), task);
             ASSERT_TRUE(s.ok()) << s.message();
-            const auto& site = zelvomat::core_state().observer_site;
+            const auto& site = lib.core.observer_site;
             // Longitude: 1e-15 rad (one division).
             EXPECT_NEAR(site.longitude, c.lon_deg * ERFA_DD2R, 1e-15);
             // Parallax constants in AU: 1e-18 AU (one product of 4e-5 AU).
@@ -281,21 +273,21 @@ TEST_F(ObsLine, LatitudeOfASiteMadeByErfa) {
     ASSERT_TRUE(s.ok()) << s.message();
     // Parallax constants given to 1e-6 Earth radii (6.4 m) place the site to
     // within 5 m; the latitude is good to 1e-6 rad (6 m on the ground).
-    EXPECT_NEAR(zelvomat::core_state().observer_site.latitude, kSiteLatDeg * ERFA_DD2R, 1e-6);
-    EXPECT_NEAR(zelvomat::core_state().observer_site.longitude, kSiteLonDeg * ERFA_DD2R, 1e-12);
+    EXPECT_NEAR(lib.core.observer_site.latitude, kSiteLatDeg * ERFA_DD2R, 1e-6);
+    EXPECT_NEAR(lib.core.observer_site.longitude, kSiteLonDeg * ERFA_DD2R, 1e-12);
 }
 
 TEST_F(ObsLine, GeocentreAndSitesWithoutPlaceKeepListedValues) {
     for (const char* code : {"500", "244", "248"}) {
         SCOPED_TRACE(code);
-        zelvomat::core_state().observer_site = {1.0, 2.0, 3.0, 4.0};
+        lib.core.observer_site = {1.0, 2.0, 3.0, 4.0};
         zelvomat::Status s = parse(line_at(code), zelvomat::kTaskOc);
         ASSERT_TRUE(s.ok()) << s.message();
-        EXPECT_EQ(zelvomat::core_state().observer_site.longitude, 0.0);
-        EXPECT_EQ(zelvomat::core_state().observer_site.latitude, 0.0);
-        EXPECT_EQ(zelvomat::core_state().observer_site.rho_cos_phi, 0.0);
-        EXPECT_EQ(zelvomat::core_state().observer_site.rho_sin_phi, 0.0);
-        EXPECT_EQ(parsed_observation().observatory, std::stoi(code));
+        EXPECT_EQ(lib.core.observer_site.longitude, 0.0);
+        EXPECT_EQ(lib.core.observer_site.latitude, 0.0);
+        EXPECT_EQ(lib.core.observer_site.rho_cos_phi, 0.0);
+        EXPECT_EQ(lib.core.observer_site.rho_sin_phi, 0.0);
+        EXPECT_EQ(lib.parsed_observation.observatory, std::stoi(code));
     }
 }
 
@@ -312,48 +304,48 @@ TEST_F(ObsLine, GeocentreNeedsNoRecord) {
         ASSERT_EQ(zeltest::last_message(), "");
         auto f = zelvomat::io::RecordFile::open(data_dir + "observat.dat", 78, zelvomat::io::OpenMode::Read);
         ASSERT_TRUE(f.ok()) << f.message();
-        cached_observatory() = {};
-        zelvomat::core_state().observer_site = {1.0, 2.0, 3.0, 4.0};
-        zelvomat::Status s = zelvomat::contr_s1(*f, line_at("500"), zelvomat::kTaskOc, 1);
+        lib.cached_observatory = {};
+        lib.core.observer_site = {1.0, 2.0, 3.0, 4.0};
+        zelvomat::Status s = zelvomat::contr_s1(lib, *f, line_at("500"), zelvomat::kTaskOc, 1);
         ASSERT_TRUE(s.ok()) << s.message();
-        EXPECT_EQ(zelvomat::core_state().observer_site.longitude, 0.0);
-        EXPECT_EQ(zelvomat::core_state().observer_site.rho_cos_phi, 0.0);
-        EXPECT_EQ(zelvomat::core_state().observer_site.rho_sin_phi, 0.0);
-        EXPECT_EQ(parsed_observation().observatory, 500);
+        EXPECT_EQ(lib.core.observer_site.longitude, 0.0);
+        EXPECT_EQ(lib.core.observer_site.rho_cos_phi, 0.0);
+        EXPECT_EQ(lib.core.observer_site.rho_sin_phi, 0.0);
+        EXPECT_EQ(lib.parsed_observation.observatory, 500);
     }
 }
 
 TEST_F(ObsLine, SiteOnTheAxisIsAtThePole) {
     zelvomat::Status s = parse(line_at("701"), zelvomat::kTaskOc);
     ASSERT_TRUE(s.ok()) << s.message();
-    EXPECT_NEAR(zelvomat::core_state().observer_site.latitude, -ERFA_DPI / 2.0, 1e-15);
-    EXPECT_NEAR(zelvomat::core_state().observer_site.rho_sin_phi, -0.99 * kRadiiToAu, 1e-18);
+    EXPECT_NEAR(lib.core.observer_site.latitude, -ERFA_DPI / 2.0, 1e-15);
+    EXPECT_NEAR(lib.core.observer_site.rho_sin_phi, -0.99 * kRadiiToAu, 1e-18);
 }
 
 // ---- The cached observatory ----------------------------------------------------
 
 TEST_F(ObsLine, ConsecutiveLinesOfOneObservatoryUseTheCache) {
     ASSERT_TRUE(parse(line_at("309"), zelvomat::kTaskOc).ok());
-    const zelvomat::ObserverSite first = zelvomat::core_state().observer_site;
-    EXPECT_EQ(cached_observatory().number, 309);
+    const zelvomat::ObserverSite first = lib.core.observer_site;
+    EXPECT_EQ(lib.cached_observatory.number, 309);
     // Another writer of the observer (the ephemeris driver) in between: the
     // next line of the same observatory still gets its own site.
-    zelvomat::core_state().observer_site = {9.0, 9.0, 9.0, 9.0};
+    lib.core.observer_site = {9.0, 9.0, 9.0, 9.0};
     ASSERT_TRUE(parse(line_at("309"), zelvomat::kTaskOc).ok());
-    EXPECT_EQ(zelvomat::core_state().observer_site.longitude, first.longitude);
-    EXPECT_EQ(zelvomat::core_state().observer_site.latitude, first.latitude);
-    EXPECT_EQ(zelvomat::core_state().observer_site.rho_cos_phi, first.rho_cos_phi);
+    EXPECT_EQ(lib.core.observer_site.longitude, first.longitude);
+    EXPECT_EQ(lib.core.observer_site.latitude, first.latitude);
+    EXPECT_EQ(lib.core.observer_site.rho_cos_phi, first.rho_cos_phi);
     // Another task's latitude rule: the identification task gets no latitude
     // although the O-C task's record of the same code is cached.
     ASSERT_TRUE(parse(line_at("309"), zelvomat::kTaskIdentification).ok());
-    EXPECT_EQ(zelvomat::core_state().observer_site.latitude, 0.0);
+    EXPECT_EQ(lib.core.observer_site.latitude, 0.0);
     ASSERT_TRUE(parse(line_at("309"), zelvomat::kTaskOc).ok());
-    EXPECT_EQ(zelvomat::core_state().observer_site.latitude, first.latitude);
+    EXPECT_EQ(lib.core.observer_site.latitude, first.latitude);
 }
 
 TEST_F(ObsLine, RebuiltListIsReadAgain) {
     ASSERT_TRUE(parse(line_at("309"), zelvomat::kTaskOc).ok());
-    EXPECT_NEAR(zelvomat::core_state().observer_site.longitude, 289.59569 * ERFA_DD2R, 1e-15);
+    EXPECT_NEAR(lib.core.observer_site.longitude, 289.59569 * ERFA_DD2R, 1e-15);
     // The user corrects the longitude; the list is rebuilt (same size)
     // within one tick of the file system's clock (the file's time is set back
     // to make sure). It is replaced whole, so the next run opens it again.
@@ -367,7 +359,7 @@ TEST_F(ObsLine, RebuiltListIsReadAgain) {
     ASSERT_TRUE(reopened.ok()) << reopened.message();
     records = std::move(*reopened);
     ASSERT_TRUE(parse(line_at("309"), zelvomat::kTaskOc).ok());
-    EXPECT_NEAR(zelvomat::core_state().observer_site.longitude, 289.60000 * ERFA_DD2R, 1e-15);
+    EXPECT_NEAR(lib.core.observer_site.longitude, 289.60000 * ERFA_DD2R, 1e-15);
 }
 
 // ---- Lines that cannot be parsed -------------------------------------------------
@@ -386,19 +378,19 @@ TEST_F(ObsLine, FailuresChangeNothing) {
         {"seconds with two points", zeltest::with(line_at("309"), 38, ".2.12")},
     };
     ASSERT_TRUE(parse(line_at("644"), zelvomat::kTaskOc).ok());
-    const zelvomat::ParsedObservation obs = parsed_observation();
-    const zelvomat::ObserverSite site = zelvomat::core_state().observer_site;
+    const zelvomat::ParsedObservation obs = lib.parsed_observation;
+    const zelvomat::ObserverSite site = lib.core.observer_site;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         zelvomat::Status s = parse(c.line, zelvomat::kTaskOc);
         EXPECT_FALSE(s.ok());
         EXPECT_FALSE(s.message().empty());
-        EXPECT_EQ(parsed_observation().jd, obs.jd);
-        EXPECT_EQ(parsed_observation().angle1_rad, obs.angle1_rad);
-        EXPECT_EQ(parsed_observation().observatory, 644);
-        EXPECT_EQ(zelvomat::core_state().observer_site.longitude, site.longitude);
-        EXPECT_EQ(zelvomat::core_state().observer_site.latitude, site.latitude);
-        EXPECT_EQ(cached_observatory().number, 644);
+        EXPECT_EQ(lib.parsed_observation.jd, obs.jd);
+        EXPECT_EQ(lib.parsed_observation.angle1_rad, obs.angle1_rad);
+        EXPECT_EQ(lib.parsed_observation.observatory, 644);
+        EXPECT_EQ(lib.core.observer_site.longitude, site.longitude);
+        EXPECT_EQ(lib.core.observer_site.latitude, site.latitude);
+        EXPECT_EQ(lib.cached_observatory.number, 644);
     }
 }
 
@@ -406,7 +398,7 @@ TEST_F(ObsLine, ShortLineCountsAsBlankPadded) {
     const std::string full = line_at("309");
     EXPECT_FALSE(parse(full.substr(0, 71), zelvomat::kTaskOc).ok());  // the code is cut off
     ASSERT_TRUE(parse(full + "beyond column 80", zelvomat::kTaskOc).ok());
-    EXPECT_EQ(parsed_observation().observatory, 309);
+    EXPECT_EQ(lib.parsed_observation.observatory, 309);
 }
 
 }  // namespace

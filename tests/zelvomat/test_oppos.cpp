@@ -25,13 +25,13 @@
 
 #include "catalogue_fixture.h"
 #include "core/catalog.h"
-#include "core/corestate.h"
 #include "core/destate.h"
 #include "core/reade403.h"
 #include "core/setpar.h"
 #include "io/files.h"
 #include "io/recfile.h"
 #include "support.h"
+#include "tasks/libstate.h"
 #include "tasks/oppos.h"
 
 using namespace zelvomat;
@@ -190,20 +190,11 @@ const RealObject k468861{"(468861)",
 
 ElementSet element_set(const RealObject& o) { return {kEpoch, o.el[0], o.el[1], o.el[2], o.el[3], o.el[4], o.el[5]}; }
 
-void reset_state() {
-    de_close();
-    de_state() = {};
-    de_copies() = {};
-    core_state().data_paths = {};
-    core_state().package = {};
-    catclose(core_state().catalogue);
-    core_state().catalogue.counts = {};
-}
-
 class Opposition : public ::testing::Test {
 protected:
-    void SetUp() override { reset_state(); }
-    void TearDown() override { reset_state(); }
+    // A fresh library for each test, current on its thread.
+    LibraryState lib;
+    ScopedLibraryState current{lib};
     zeltest::ScopedWorkDir dir;
 };
 
@@ -403,7 +394,7 @@ TEST_F(Opposition, DatoppAgainstERFAAndTwoBodyMotion) {
     add(7, {1.0, 0.5, 0.3, 0.05, 0.1, kGauss / std::pow(0.72, 1.5)});  // inside the Earth's orbit
     add(8, k468861.el);
     zeltest::write_catalogue(d, 8, 8, objs, {});
-    ASSERT_OK(catopen(core_state().catalogue));
+    ASSERT_OK(catopen(lib.core.catalogue));
 
     struct Case {
         const char* what;
@@ -428,7 +419,7 @@ TEST_F(Opposition, DatoppAgainstERFAAndTwoBodyMotion) {
         const auto expect = reference_oppositions(el, jd_of(c.year, 1, 1), jd_of(c.year + 1, 1, 1), false);
         std::int16_t count = -1;
         std::array<double, 3> dates{9, 9, 9};
-        ASSERT_OK(Datopp(c.number, c.year, count, dates));
+        ASSERT_OK(Datopp(lib.core, c.number, c.year, count, dates));
         ASSERT_EQ(static_cast<std::size_t>(count), expect.size());
         for (std::size_t i = 0; i < 3; ++i) {
             // 0.05 day: the fallback Earth (within 40" of DE405) and the
@@ -447,26 +438,26 @@ TEST_F(Opposition, DatoppAgainstERFAAndTwoBodyMotion) {
     // No object, and an absent one.
     std::int16_t count = 5;
     std::array<double, 3> dates{1, 2, 3};
-    ASSERT_TRUE(Datopp(0, 2025, count, dates).ok());
+    ASSERT_TRUE(Datopp(lib.core, 0, 2025, count, dates).ok());
     EXPECT_EQ(count, 0);
     EXPECT_EQ(dates, (std::array<double, 3>{0, 0, 0}));
-    EXPECT_FALSE(Datopp(3, 2025, count, dates).ok());
+    EXPECT_FALSE(Datopp(lib.core, 3, 2025, count, dates).ok());
     EXPECT_EQ(count, 0);
 }
 
 TEST_F(Opposition, DatoppLeavesTheReaderRequestAlone) {
     const std::string d = dir.dir_slash();
     zeltest::write_catalogue(d, 1, 1, {{1, "Ceres", "CERES", " 3.3 ", kCeres.el}}, {});
-    ASSERT_TRUE(catopen(core_state().catalogue).ok());
-    de_state().centre = BodyCode::Earth;
-    de_state().flags[static_cast<std::size_t>(BodyCode::Sun) - 1] = StateLevel::Velocity;
+    ASSERT_TRUE(catopen(lib.core.catalogue).ok());
+    lib.core.de.centre = BodyCode::Earth;
+    lib.core.de.flags[static_cast<std::size_t>(BodyCode::Sun) - 1] = StateLevel::Velocity;
     std::int16_t count = 0;
     std::array<double, 3> dates{};
-    ASSERT_TRUE(Datopp(1, 2025, count, dates).ok());
+    ASSERT_TRUE(Datopp(lib.core, 1, 2025, count, dates).ok());
     EXPECT_EQ(count, 1);
-    EXPECT_EQ(de_state().centre, BodyCode::Earth);
-    EXPECT_EQ(de_state().flags[static_cast<std::size_t>(BodyCode::Sun) - 1], StateLevel::Velocity);
-    EXPECT_EQ(de_state().flags[static_cast<std::size_t>(BodyCode::Earth) - 1], StateLevel::None);
+    EXPECT_EQ(lib.core.de.centre, BodyCode::Earth);
+    EXPECT_EQ(lib.core.de.flags[static_cast<std::size_t>(BodyCode::Sun) - 1], StateLevel::Velocity);
+    EXPECT_EQ(lib.core.de.flags[static_cast<std::size_t>(BodyCode::Earth) - 1], StateLevel::None);
 }
 
 // ---- Oppositions of the package files ------------------------------------------------------
@@ -474,11 +465,11 @@ TEST_F(Opposition, DatoppLeavesTheReaderRequestAlone) {
 TEST_F(Opposition, OppositionTimesWithDE405AgainstERFA) {
     // The Earth of the planetary file (the DE405 excerpt, 1999-12-19 to
     // 2000-03-24); the objects with an opposition in that window.
-    de_state().first_jd = kExcerptFirst;
-    de_state().last_jd = kExcerptLast;
+    lib.core.de.first_jd = kExcerptFirst;
+    lib.core.de.last_jd = kExcerptLast;
     ASSERT_OK(de_open(kExcerpt));
     const double from = 2451540.5, to = 2451628.5;
-    auto earth = earth_track(from - 2.0, to + 2.0, 1.0);
+    auto earth = earth_track(lib.core.de, from - 2.0, to + 2.0, 1.0);
     ASSERT_TRUE(earth.ok()) << earth.message();
     int with_one = 0;
     for (const RealObject* o : {&kCeres, &kPallas, &kVesta, &kIris, &kEunomia, &kEros, &kHektor, &kGanymed}) {
@@ -487,7 +478,7 @@ TEST_F(Opposition, OppositionTimesWithDE405AgainstERFA) {
         ASSERT_LE(expect.size(), 1u);
         const ElementSet set = element_set(*o);
         std::vector<double> got;
-        ASSERT_TRUE(opposition_times(std::span(&set, 1), *earth, from, to, got).ok());
+        ASSERT_TRUE(opposition_times(lib.core.de, std::span(&set, 1), *earth, from, to, got).ok());
         ASSERT_EQ(got.size(), expect.size());
         if (expect.empty()) continue;
         ++with_one;
@@ -502,14 +493,14 @@ TEST_F(Opposition, OppositionTimesOverThePackageYearsAgainstERFA) {
     // Outside the planetary file the Earth is the fallback theory's (within
     // 40" of DE405, 1.3e-4 AU of offset of the Earth-Moon barycentre).
     const double from = jd_of(2024, 1, 1), to = jd_of(2029, 1, 1);
-    auto earth = earth_track(from - 2.0, to + 2.0, 1.0);
+    auto earth = earth_track(lib.core.de, from - 2.0, to + 2.0, 1.0);
     ASSERT_TRUE(earth.ok());
     for (const RealObject* o : {&kCeres, &kPallas, &kVesta, &kEros, &kHektor, &k468861}) {
         SCOPED_TRACE(o->name);
         const auto expect = reference_oppositions(o->el, from, to, false);
         const ElementSet set = element_set(*o);
         std::vector<double> got;
-        ASSERT_TRUE(opposition_times(std::span(&set, 1), *earth, from, to, got).ok());
+        ASSERT_TRUE(opposition_times(lib.core.de, std::span(&set, 1), *earth, from, to, got).ok());
         ASSERT_EQ(got.size(), expect.size());
         ASSERT_GE(got.size(), 2u);
         // 0.03 day: 40" of the Earth's heliocentric longitude at the slowest
@@ -537,7 +528,8 @@ TEST_F(Opposition, OppositionTimesOverThePackageYearsAgainstERFA) {
         EXPECT_NEAR(ecliptic[0], p.jd, 1.0);
         const ElementSet set = element_set(*p.o);
         std::vector<double> got;
-        ASSERT_TRUE(opposition_times(std::span(&set, 1), *earth, jd_of(2025, 1, 1), jd_of(2026, 1, 1), got).ok());
+        ASSERT_TRUE(
+            opposition_times(lib.core.de, std::span(&set, 1), *earth, jd_of(2025, 1, 1), jd_of(2026, 1, 1), got).ok());
         ASSERT_EQ(got.size(), 1u);
         EXPECT_GE(std::fabs(got[0] - ecliptic[0]), p.off_min);
     }
@@ -551,7 +543,7 @@ TEST_F(Opposition, OppositionTimesFollowTheSetNearestEachDate) {
     // first set (up to the midpoint, 2025 January 1), the later ones from the
     // second.
     const double from = jd_of(2024, 1, 1), to = jd_of(2029, 1, 1);
-    auto earth = earth_track(from - 2.0, to + 2.0, 1.0);
+    auto earth = earth_track(lib.core.de, from - 2.0, to + 2.0, 1.0);
     ASSERT_TRUE(earth.ok());
     const double epoch2 = jd_of(2027, 6, 1);
     std::array<double, 6> moved = kCeres.el;
@@ -567,7 +559,7 @@ TEST_F(Opposition, OppositionTimesFollowTheSetNearestEachDate) {
     for (double t : reference_oppositions(moved_at_epoch, from, to, false))
         if (t > midpoint) expect.push_back(t);
     std::vector<double> got;
-    ASSERT_TRUE(opposition_times(orbit, *earth, from, to, got).ok());
+    ASSERT_TRUE(opposition_times(lib.core.de, orbit, *earth, from, to, got).ok());
     ASSERT_EQ(got.size(), expect.size());
     ASSERT_GE(got.size(), 4u);
     for (std::size_t i = 0; i < got.size(); ++i) EXPECT_NEAR(got[i], expect[i], 0.03) << i;
@@ -577,7 +569,7 @@ TEST_F(Opposition, OppositionTimesFollowTheSetNearestEachDate) {
     EXPECT_GT(std::fabs(first_only[0] - *std::find_if(got.begin(), got.end(), [&](double t) { return t > midpoint; })),
               0.5);
     // An orbit without sets is refused.
-    EXPECT_FALSE(opposition_times({}, *earth, from, to, got).ok());
+    EXPECT_FALSE(opposition_times(lib.core.de, {}, *earth, from, to, got).ok());
 }
 
 // ---- EMP ------------------------------------------------------------------------------------

@@ -22,6 +22,7 @@
 #include "small_package.h"
 #include "support.h"
 #include "tasks/ephrecord.h"
+#include "tasks/libstate.h"
 #include "tasks/progr.h"
 #include "zelvomat.h"
 
@@ -91,9 +92,7 @@ protected:
         if (pkg_.empty()) GTEST_SKIP() << "the small data package cannot be built here (see package-small/build.log)";
         dir_ = std::make_unique<zeltest::ScopedWorkDir>();
         fs::copy_file(pkg_ / "work" / "setpar", "setpar");
-        eph_run_state() = {};
     }
-    void TearDown() override { eph_run_state() = {}; }
 
     // A task: NUMB first..last, ARBT from..to step, SPH AST EQT 2000, the
     // Earth as the centre, geocentric, elliptic motion, no restrictions.
@@ -124,6 +123,9 @@ protected:
         return std::vector<std::string>(lines.begin() + 5 * (kind - 1), lines.begin() + 5 * kind);
     }
 
+    // A fresh library for each test, current on its thread for the exports.
+    LibraryState lib_;
+    ScopedLibraryState current_{lib_};
     fs::path pkg_;
     std::unique_ptr<zeltest::ScopedWorkDir> dir_;
 };
@@ -504,7 +506,8 @@ TEST(ProgrFullPackage, PrdatTakesTheFileDateForNearlyEveryObject) {
         GTEST_SKIP() << "no full package in the build tree (tools/make_package.sh build build/package)";
     zeltest::ScopedWorkDir dir;
     fs::copy_file(pkg / "work" / "setpar", "setpar");
-    eph_run_state() = {};
+    LibraryState lib;
+    ScopedLibraryState current(lib);
     // The last package year, the farthest from the catalogue epoch, where
     // the catalogue's two-body orbits stray most from the integrated ones.
     int year = 0;
@@ -513,7 +516,6 @@ TEST(ProgrFullPackage, PrdatTakesTheFileDateForNearlyEveryObject) {
         if (name.size() == 7 && name.compare(0, 3, "opp") == 0) year = std::max(year, std::atoi(name.c_str() + 3));
     }
     const PrdatCount c = near_opposition_dates(pkg, year);
-    eph_run_state() = {};
     std::printf("[ sample   ] %d: %d objects with an opposition, the files' dates for %d (%d of %d dates)\n", year,
                 c.objects, c.replaced, c.dates_replaced, c.dates);
     EXPECT_GE(c.objects, 5000);
@@ -800,7 +802,7 @@ TEST_F(Progr, FailuresEndTheRunWithAMessage) {
         EXPECT_FALSE(fs::exists("eph.hat"));
     }
     // Nothing to continue in a fresh library.
-    eph_run_state() = {};
+    lib_.reset();
     const Outcome o = run_progr(1);
     EXPECT_NE(o.error.find("no stopped ephemeris run"), std::string::npos) << o.error;
 }

@@ -11,6 +11,7 @@
 #include "io/recfile.h"
 #include "io/textfile.h"
 #include "observatory_fixture.h"
+#include "tasks/libstate.h"
 #include "tasks/linecheck.h"
 #include "tasks/obsfiles.h"
 #include "tasks/obsline.h"
@@ -65,6 +66,8 @@ TEST(PublishedLines, SecondsWithoutAPointAtThePrecisionWritten) {
     const auto lines = published_lines();
     ASSERT_GE(lines.size(), 50u);
     zeltest::ScopedWorkDir wd;
+    zelvomat::LibraryState lib;  // the settings of this directory
+    zelvomat::ScopedLibraryState current(lib);
     const std::string data = wd.dir_slash() + "el/";
     std::filesystem::create_directory(data);
     zeltest::write_observation_settings(data, 2024, 2028);
@@ -79,9 +82,6 @@ TEST(PublishedLines, SecondsWithoutAPointAtThePrecisionWritten) {
     ASSERT_EQ(zeltest::last_message(), "");
     auto records = zelvomat::io::RecordFile::open(data + "observat.dat", 78, zelvomat::io::OpenMode::Read);
     ASSERT_TRUE(records.ok()) << records.message();
-    zelvomat::parsed_observation() = {};
-    zelvomat::cached_observatory() = {};
-    zelvomat::line_check_state() = {};  // the settings of this directory
 
     auto number = [](const std::string& l, std::size_t col, std::size_t width) {
         return std::stoi(l.substr(col - 1, width));
@@ -118,11 +118,11 @@ TEST(PublishedLines, SecondsWithoutAPointAtThePrecisionWritten) {
             int err = -1, first = -1, last = -1, layout = -1;
             cntl(3, 1, &err, &first, &last, &layout, line.data(), static_cast<int>(line.size()));
             ASSERT_EQ(err, 0) << "columns " << first << "-" << last;
-            const zelvomat::Status st = zelvomat::contr_s1(*records, line, zelvomat::kTaskOc, 1);
+            const zelvomat::Status st = zelvomat::contr_s1(lib, *records, line, zelvomat::kTaskOc, 1);
             ASSERT_TRUE(st.ok()) << st.message();
             // 1e-12 rad: the sums of the parts (2e-7 arc seconds).
-            EXPECT_NEAR(zelvomat::parsed_observation().angle1_rad, ra, 1e-12);
-            EXPECT_NEAR(zelvomat::parsed_observation().angle2_rad, dec, 1e-12);
+            EXPECT_NEAR(lib.parsed_observation.angle1_rad, ra, 1e-12);
+            EXPECT_NEAR(lib.parsed_observation.angle2_rad, dec, 1e-12);
         }
     }
     // The check reads the fields by the same rule: 75 whole seconds are out
@@ -134,6 +134,4 @@ TEST(PublishedLines, SecondsWithoutAPointAtThePrecisionWritten) {
     EXPECT_EQ(err, 2);
     EXPECT_EQ(first, 33);
     EXPECT_EQ(last, 43);
-    zelvomat::parsed_observation() = {};
-    zelvomat::cached_observatory() = {};
 }

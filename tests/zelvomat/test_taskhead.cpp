@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "core/corestate.h"
 #include "core/setpar.h"
 #include "io/fields.h"
 #include "io/textfile.h"
 #include "support.h"
+#include "tasks/libstate.h"
 #include "tasks/taskhead.h"
 
 namespace {
@@ -41,16 +41,17 @@ std::string record(const std::vector<std::uint8_t>& file, std::size_t length, st
 
 class TaskHeaders : public ::testing::Test {
 protected:
+    // A fresh library for each test, current on its thread.
+    zelvomat::LibraryState lib;
+    zelvomat::ScopedLibraryState current{lib};
     zeltest::ScopedWorkDir work;
     std::string data_dir;
 
     void SetUp() override {
         data_dir = work.dir_slash() + "el/";
         fs::create_directory(data_dir);
-        zelvomat::core_state().data_paths = {};
-        zelvomat::core_state().data_paths.data_dir = pad(data_dir, 80);  // as stored in the settings record
+        lib.core.data_paths.data_dir = pad(data_dir, 80);  // as stored in the settings record
     }
-    void TearDown() override { zelvomat::core_state().data_paths = {}; }
     void put_template(const char* name, const std::string& text) { write_text(fs::path(data_dir) / name, text); }
 };
 
@@ -87,7 +88,7 @@ TEST_F(TaskHeaders, EachKindWritesDescriptionThenItsBlock) {
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.header) + " block " + std::to_string(c.block));
         put_template(c.tmpl, numbered_template(c.tmpl, c.template_lines));
-        const zelvomat::Status s = zelvomat::write_task_header(c.kind, c.description, c.block);
+        const zelvomat::Status s = zelvomat::write_task_header(lib.core.data_paths, c.kind, c.description, c.block);
         ASSERT_TRUE(s.ok()) << s.message();
 
         const auto file = read_bytes(c.header);
@@ -112,14 +113,15 @@ TEST_F(TaskHeaders, TemplateLinesAreTakenAs80ColumnsAndCutToTheWidth) {
     // columns and one longer than the O-C header's 70.
     const std::string long_line = std::string(75, 'a') + "bcdefghij";  // 84 characters
     put_template("OMC.HD2", "one\n" + long_line + "\nthree\n\nfive");
-    auto block = zelvomat::read_heading_block(TaskHeaderKind::OC, 1);
+    auto block = zelvomat::read_heading_block(lib.core.data_paths, TaskHeaderKind::OC, 1);
     ASSERT_TRUE(block.ok()) << block.message();
     ASSERT_EQ(block->size(), 5u);
     EXPECT_EQ((*block)[1], long_line.substr(0, 80));
     EXPECT_EQ((*block)[3], std::string(80, ' '));
     EXPECT_EQ((*block)[4], pad("five", 80));
 
-    ASSERT_TRUE(zelvomat::write_task_header(TaskHeaderKind::OC, std::vector<std::string>{"d"}, 1).ok());
+    ASSERT_TRUE(
+        zelvomat::write_task_header(lib.core.data_paths, TaskHeaderKind::OC, std::vector<std::string>{"d"}, 1).ok());
     const auto file = read_bytes("omc.hat");
     ASSERT_EQ(file.size(), 6u * 70u);
     EXPECT_EQ(record(file, 70, 3), long_line.substr(0, 70));
@@ -127,7 +129,7 @@ TEST_F(TaskHeaders, TemplateLinesAreTakenAs80ColumnsAndCutToTheWidth) {
 
 TEST_F(TaskHeaders, TemplateIsFoundWhateverItsCase) {
     put_template("plt.hd2", numbered_template("p", 6));
-    auto block = zelvomat::read_heading_block(TaskHeaderKind::Plate);
+    auto block = zelvomat::read_heading_block(lib.core.data_paths, TaskHeaderKind::Plate);
     ASSERT_TRUE(block.ok()) << block.message();
     EXPECT_EQ((*block)[0], pad("p line 1", 80));
 }
@@ -150,15 +152,16 @@ TEST_F(TaskHeaders, FailuresAreReportedAndLeaveTheOldHeader) {
         SCOPED_TRACE(c.what);
         fs::remove(fs::path(data_dir) / "IDE.HD2");
         if (c.tmpl) put_template("IDE.HD2", numbered_template("i", std::atoi(c.tmpl)));
-        const zelvomat::Status s = zelvomat::write_task_header(TaskHeaderKind::Identification, {}, c.block);
+        const zelvomat::Status s =
+            zelvomat::write_task_header(lib.core.data_paths, TaskHeaderKind::Identification, {}, c.block);
         ASSERT_FALSE(s.ok());
         EXPECT_NE(s.message().find(c.says), std::string::npos) << s.message();
         EXPECT_EQ(read_bytes("ide.hat"), old);
     }
     // Settings not loaded: no data directory to look in.
-    zelvomat::core_state().data_paths = {};
+    lib.core.data_paths = {};
     put_template("IDE.HD2", numbered_template("i", 7));
-    const zelvomat::Status s = zelvomat::write_task_header(TaskHeaderKind::Identification, {}, 1);
+    const zelvomat::Status s = zelvomat::write_task_header(lib.core.data_paths, TaskHeaderKind::Identification, {}, 1);
     EXPECT_NE(s.message().find("not loaded"), std::string::npos) << s.message();
 }
 
@@ -173,7 +176,9 @@ TEST_F(TaskHeaders, WrongNumberOfRecordsIsRefused) {
 TEST_F(TaskHeaders, NewHeaderReplacesALongerOne) {
     zeltest::write_bytes("plt.hat", std::vector<std::uint8_t>(20 * 82, 'o'));
     put_template("PLT.HD2", numbered_template("p", 6));
-    ASSERT_TRUE(zelvomat::write_task_header(TaskHeaderKind::Plate, std::vector<std::string>{"a", "b"}, 1).ok());
+    ASSERT_TRUE(
+        zelvomat::write_task_header(lib.core.data_paths, TaskHeaderKind::Plate, std::vector<std::string>{"a", "b"}, 1)
+            .ok());
     EXPECT_EQ(read_bytes("plt.hat").size(), 8u * 82u);
 }
 
@@ -477,17 +482,16 @@ std::vector<Block> package_blocks() {
 
 class PackageHeadings : public ::testing::Test {
 protected:
-    void SetUp() override {
-        zelvomat::core_state().data_paths = {};
-        zelvomat::core_state().data_paths.data_dir = std::string(ZELVO_SOURCE_DIR) + "/tools/package/headings/";
-    }
-    void TearDown() override { zelvomat::core_state().data_paths = {}; }
+    void SetUp() override { lib.core.data_paths.data_dir = std::string(ZELVO_SOURCE_DIR) + "/tools/package/headings/"; }
+    // A fresh library for each test, current on its thread.
+    zelvomat::LibraryState lib;
+    zelvomat::ScopedLibraryState current{lib};
 };
 
 TEST_F(PackageHeadings, CaptionsStandOverTheirColumns) {
     for (const Block& b : package_blocks()) {
         SCOPED_TRACE(std::string(b.what) + " " + std::to_string(b.block));
-        auto lines = zelvomat::read_heading_block(b.kind, b.block);
+        auto lines = zelvomat::read_heading_block(lib.core.data_paths, b.kind, b.block);
         ASSERT_TRUE(lines.ok()) << lines.message();
         check_block(*lines, b);
     }
@@ -506,8 +510,7 @@ TEST_F(PackageHeadings, TemplatesHoldTheirBlocksWhole) {
     for (const auto& c : cases) {
         const auto& layout = zelvomat::task_header_layout(c.kind);
         SCOPED_TRACE(std::string(layout.heading_template));
-        auto lines =
-            zelvomat::io::read_lines(zelvomat::data_file(zelvomat::core_state().data_paths, layout.heading_template));
+        auto lines = zelvomat::io::read_lines(zelvomat::data_file(lib.core.data_paths, layout.heading_template));
         ASSERT_TRUE(lines.ok()) << lines.message();
         EXPECT_EQ(lines->size(), c.lines);
         // Nothing is lost when a line is cut to the header's width.
@@ -518,7 +521,7 @@ TEST_F(PackageHeadings, TemplatesHoldTheirBlocksWhole) {
 TEST_F(PackageHeadings, DriversFillTheirValuesIntoBlankColumns) {
     // Identification: line 6 takes the tolerances (one decimal, 6 columns)
     // in columns 56-61 and 64-69, under the residual columns 56-62, 64-70.
-    auto ide = zelvomat::read_heading_block(TaskHeaderKind::Identification);
+    auto ide = zelvomat::read_heading_block(lib.core.data_paths, TaskHeaderKind::Identification);
     ASSERT_TRUE(ide.ok()) << ide.message();
     std::string& tol = (*ide)[5];
     EXPECT_EQ(zelvomat::io::column(tol, 56, 6), std::string(6, ' '));
@@ -530,7 +533,7 @@ TEST_F(PackageHeadings, DriversFillTheirValuesIntoBlankColumns) {
     // Plate: line 2 takes the observatory code in columns 58-60, line 4 the
     // limiting magnitude (one decimal) in columns 74-77, after the "<=" over
     // the magnitude column 70-73.
-    auto plt = zelvomat::read_heading_block(TaskHeaderKind::Plate);
+    auto plt = zelvomat::read_heading_block(lib.core.data_paths, TaskHeaderKind::Plate);
     ASSERT_TRUE(plt.ok()) << plt.message();
     EXPECT_EQ(zelvomat::io::column((*plt)[1], 57, 4), std::string(4, ' '));
     EXPECT_EQ(zelvomat::io::column((*plt)[3], 74, 7), std::string(7, ' '));

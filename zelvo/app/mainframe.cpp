@@ -17,6 +17,29 @@ namespace zelvo {
 
 using namespace fw::ids;
 
+fw::MenuItem window_menu() {
+    return {"&Window",
+            0,
+            {{"&Cascade", kWindowCascade, {}}, {"&Tile", kWindowTileHorz, {}}, {"&Arrange Icons", kWindowArrange, {}}}};
+}
+
+// The main window's menu is Tasks, then Help.
+std::optional<fw::MenuItem> main_help_menu(const fw::ResourceTables& r) {
+    const auto main = r.menus.find(cmd::kMainFrame);
+    if (main == r.menus.end() || main->second.size() < 2) return std::nullopt;
+    return main->second.back();
+}
+
+fw::MenuLayout task_window_menu(const fw::ResourceTables& r, fw::MenuItem file, fw::MenuItem own) {
+    fw::MenuLayout menu{std::move(file)};
+    const auto main = r.menus.find(cmd::kMainFrame);
+    if (main != r.menus.end() && !main->second.empty()) menu.push_back(main->second.front());
+    menu.push_back(std::move(own));
+    menu.push_back(window_menu());
+    if (auto help = main_help_menu(r)) menu.push_back(std::move(*help));
+    return menu;
+}
+
 void add_main_resources(fw::ResourceTables& r) {
     const fw::MenuItem tasks{"Tasks",
                              0,
@@ -34,10 +57,7 @@ void add_main_resources(fw::ResourceTables& r) {
                              {"User Guide", cmd::kHelpUserGuide, {}},
                              {},
                              {"&About ZELVO...", kAppAbout, {}}}};
-    const fw::MenuItem window{
-        "&Window",
-        0,
-        {{"&Cascade", kWindowCascade, {}}, {"&Tile", kWindowTileHorz, {}}, {"&Arrange Icons", kWindowArrange, {}}}};
+    const fw::MenuItem window = window_menu();
     r.menus[cmd::kMainFrame] = {tasks, help};
     // The menus of the task windows: the Tasks menu, the window's own
     // commands, the windows and help.

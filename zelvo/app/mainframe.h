@@ -2,6 +2,7 @@
 // the help commands, and the shutdown that deletes the task work files.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "context.h"
@@ -12,6 +13,14 @@ namespace zelvo {
 // The resource tables of the main window (menu, toolbar and accelerators
 // 128, the strings of the status panes).
 void add_main_resources(fw::ResourceTables& r);
+
+// The Window menu of the main window and of every task window.
+fw::MenuItem window_menu();
+// The main window's Help menu; none before add_main_resources has run.
+std::optional<fw::MenuItem> main_help_menu(const fw::ResourceTables& r);
+// A task window's menu: its File menu, the main window's Tasks menu, its
+// own menu, Window and the main window's Help.
+fw::MenuLayout task_window_menu(const fw::ResourceTables& r, fw::MenuItem file, fw::MenuItem own);
 
 // Deletes the task work files from dir (ending with "/"); missing files are
 // skipped silently.

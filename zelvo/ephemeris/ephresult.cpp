@@ -404,8 +404,6 @@ void CEphView::OnFilePrintPreview() { fw::printPreview(*this, list()); }
 // ---- Program hooks ------------------------------------------------------------------
 
 void add_ephemeris_resources(fw::ResourceTables& r) {
-    fw::MenuLayout menu;
-    const auto main = r.menus.find(cmd::kMainFrame);
     const fw::MenuItem file{"&File",
                             0,
                             {{"Save &As...", kFileSaveAs, {}},
@@ -415,16 +413,7 @@ void add_ephemeris_resources(fw::ResourceTables& r) {
                              {"P&rint Setup...", kFilePrintSetup, {}}}};
     const fw::MenuItem eph{
         "&Ephemerides", 0, {{"&Continue", cmd::kEphContinue, {}}, {"&Task Info", cmd::kEphTaskInfo, {}}}};
-    const fw::MenuItem window{
-        "&Window",
-        0,
-        {{"&Cascade", kWindowCascade, {}}, {"&Tile", kWindowTileHorz, {}}, {"&Arrange Icons", kWindowArrange, {}}}};
-    menu.push_back(file);
-    if (main != r.menus.end() && !main->second.empty()) menu.push_back(main->second.front());  // Tasks
-    menu.push_back(eph);
-    menu.push_back(window);
-    if (main != r.menus.end() && main->second.size() > 1) menu.push_back(main->second.back());  // Help
-    r.menus[cmd::kEphMenu] = std::move(menu);
+    r.menus[cmd::kEphMenu] = task_window_menu(r, file, eph);
 }
 
 std::unique_ptr<fw::Document> make_ephemeris_document(AppContext& ctx) {

@@ -25,6 +25,7 @@
 #include "framework/qtdc.h"
 #include "framework/waitcursor.h"
 #include "helpcontexts.h"
+#include "mainframe.h"
 #include "tables.h"
 
 namespace zelvo {
@@ -584,10 +585,9 @@ void add_plot_resources(fw::ResourceTables& r) {
     };
     fw::MenuLayout hist{file(), {"&Options", cmd::kHistOptions, {}}};
     fw::MenuLayout dist{file(), {"&Options", cmd::kDistOptions, {}}};
-    const auto main = r.menus.find(cmd::kMainFrame);
-    if (main != r.menus.end() && main->second.size() > 1) {
-        hist.push_back(main->second.back());
-        dist.push_back(main->second.back());
+    if (auto help = main_help_menu(r)) {
+        hist.push_back(*help);
+        dist.push_back(std::move(*help));
     }
     r.menus[cmd::kHistogramMenu] = std::move(hist);
     r.menus[cmd::kDistributionMenu] = std::move(dist);

@@ -593,9 +593,7 @@ void add_elements_resources(fw::ResourceTables& r) {
                                  {"&Distribution", cmd::kElDistribution, {}},
                                  {"&Task Info", cmd::kElTaskInfo, {}}}};
     fw::MenuLayout menu{file, elements};
-    // Help of the main window.
-    const auto main = r.menus.find(cmd::kMainFrame);
-    if (main != r.menus.end() && main->second.size() > 1) menu.push_back(main->second.back());
+    if (auto help = main_help_menu(r)) menu.push_back(std::move(*help));
     r.menus[cmd::kElementsMenu] = std::move(menu);
     r.menus[cmd::kSortPopup] = {{"", 0, {{"Sort &Up", cmd::kSortUp, {}}, {"Sort &Down", cmd::kSortDown, {}}}}};
 }

@@ -610,8 +610,7 @@ void add_orbit_resources(fw::ResourceTables& r) {
          {"&Options", cmd::kOrbitOptions, {}}}};
     const fw::MenuItem viewMenu{"&View", 0, {{"&Toolbar", kViewToolbar, {}}, {"&Status Bar", kViewStatusBar, {}}}};
     fw::MenuLayout menu{file, orbitMenu, viewMenu};
-    const auto main = r.menus.find(cmd::kMainFrame);
-    if (main != r.menus.end() && main->second.size() > 1) menu.push_back(main->second.back());
+    if (auto help = main_help_menu(r)) menu.push_back(std::move(*help));
     r.menus[cmd::kOrbitMenu] = std::move(menu);
 }
 

@@ -664,8 +664,7 @@ void add_trace_resources(fw::ResourceTables& r) {
                                {},
                                {"&Options...", cmd::kTracksOptions, {}}}};
     fw::MenuLayout menu{file, tracks};
-    const auto main = r.menus.find(cmd::kMainFrame);
-    if (main != r.menus.end() && main->second.size() > 1) menu.push_back(main->second.back());
+    if (auto help = main_help_menu(r)) menu.push_back(std::move(*help));
     r.menus[cmd::kTraceMenu] = std::move(menu);
 }
 

@@ -37,30 +37,6 @@ const char kNoFormat[] = "Output error!No format";
 
 bool format_known(int key) { return FindRecordFormat(key) >= 0; }
 
-// Writes text into path through a file beside it; false (after the
-// message) when it cannot be written.
-bool write_text_file(const std::string& path, const std::string& text) {
-    const std::string temp = path + ".zelvo-tmp";
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    if (!out || std::rename(temp.c_str(), path.c_str()) != 0) {
-        std::remove(temp.c_str());
-        fw::message("Cannot write the file " + path, fw::Buttons::Ok, fw::Icon::Warning);
-        return false;
-    }
-    return true;
-}
-
-std::optional<std::string> ask_save_path(const char* ext, const char* filter) {
-    fw::FileDialogRequest desc;
-    desc.open = false;
-    desc.defaultExt = ext;
-    desc.filter = filter;
-    desc.overwritePrompt = true;
-    return fw::fileDialogs().ask(desc);
-}
-
 EditorFormat shape_for(bool observatory) {
     return observatory ? observatory_editor_format() : identification_editor_format();
 }
@@ -147,7 +123,7 @@ void CIndentView::OnFileSaveAs() {
         if (!path) return;
         const auto head = read_head_file(ctx_.ObservatoryDir + "obs.hd1", 0, 3);
         if (!head) fw::message(kNoHead);
-        write_text_file(
+        save_text_file(
             *path, observatory_export_text(selectionText_, mode_ == IndentMode::ObservatorySelection, head, d->lines));
         return;
     }
@@ -268,7 +244,6 @@ void CIndentResultView::OnContinue() {
     if (!continueAllowed(true)) return;
     auto* d = dynamic_cast<CIndentResultDoc*>(document());
     if (d == nullptr) return;
-    const std::size_t held = d->lines.size();
     RunCounters c = run_.counters;
     bool ran = false;
     {
@@ -290,13 +265,7 @@ void CIndentResultView::OnContinue() {
     WaitCursor wait;
     const int length = GetRecordLength(40);
     if (length == 0) return;
-    if (auto more = read_oc_records(ctx_.WorkDir + std::string(files::kIdResult), length, held)) {
-        const auto want = static_cast<std::size_t>(std::abs(c.status));
-        for (std::string& l : *more) {
-            if (d->lines.size() >= want) break;
-            d->lines.push_back(std::move(l));
-        }
-    }
+    append_continued_records(d->lines, ctx_.WorkDir + std::string(files::kIdResult), length, c.status);
     rowCount_ = static_cast<int>(d->lines.size());
     model().setItemCount(rowCount_);
 }
@@ -311,7 +280,7 @@ void CIndentResultView::OnFileSaveAs() {
     if (!path) return;
     const auto head = read_head_file(ctx_.WorkDir + std::string(files::kIdentificationHeader), 0, 7);
     if (!head) fw::message(kNoHead);
-    write_text_file(*path, id_export_text(head, lines()));
+    save_text_file(*path, id_export_text(head, lines()));
 }
 
 bool CIndentResultView::onPreparePrinting(fw::PrintInfo& info) {
@@ -346,20 +315,7 @@ void CIndentResultView::onPrint(QPainter& painter, const fw::PrintInfo& info) {
 // ---- Menus --------------------------------------------------------------------------------
 
 void add_id_resources(fw::ResourceTables& r) {
-    const auto main = r.menus.find(128);
-    const fw::MenuItem tasks = main != r.menus.end() && !main->second.empty() ? main->second.front() : fw::MenuItem{};
-    const fw::MenuItem help = main != r.menus.end() && main->second.size() > 1 ? main->second.back() : fw::MenuItem{};
-    const fw::MenuItem window{
-        "&Window",
-        0,
-        {{"&Cascade", kWindowCascade, {}}, {"&Tile", kWindowTileHorz, {}}, {"&Arrange Icons", kWindowArrange, {}}}};
-    const fw::MenuItem file{"&File",
-                            0,
-                            {{"Save &As...", kFileSaveAs, {}},
-                             {},
-                             {"&Print...\tCtrl+P", kFilePrint, {}},
-                             {"Print Pre&view", kFilePrintPreview, {}},
-                             {"P&rint Setup...", kFilePrintSetup, {}}}};
+    const fw::MenuItem file = line_window_file_menu();
     const fw::MenuItem ident{"&Identification",
                              0,
                              {{"&Edit", 32835, {}},
@@ -371,15 +327,15 @@ void add_id_resources(fw::ResourceTables& r) {
                               {"&Paste", 40026, {}},
                               {},
                               {"&Identify", cmd::kIdentificationIdentify, {}}}};
-    r.menus[cmd::kIdInputMenu] = {file, tasks, ident, window, help};
+    r.menus[cmd::kIdInputMenu] = task_window_menu(r, file, ident);
     const fw::MenuItem observatories{"Observatories",
                                      0,
                                      {{"&Edit", 32835, {}},
                                       {"Select", cmd::kObservatoriesSelect, {}},
                                       {"Calculate", cmd::kObservatoriesCalculate, {}}}};
-    r.menus[cmd::kObservatoryMenu] = {file, tasks, observatories, window, help};
+    r.menus[cmd::kObservatoryMenu] = task_window_menu(r, file, observatories);
     const fw::MenuItem result{"&Indentification", 0, {{"&Continuation", cmd::kIdContinue, {}}}};
-    r.menus[cmd::kIdResultMenu] = {file, tasks, result, window, help};
+    r.menus[cmd::kIdResultMenu] = task_window_menu(r, file, result);
 }
 
 }  // namespace zelvo

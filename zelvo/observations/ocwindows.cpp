@@ -167,6 +167,48 @@ std::optional<std::vector<std::string>> read_oc_records(const std::string& path,
     return lines;
 }
 
+void append_continued_records(std::vector<std::string>& lines, const std::string& path, int recordLength, int status) {
+    auto more = read_oc_records(path, recordLength, lines.size());
+    if (!more) return;
+    const auto want = static_cast<std::size_t>(std::abs(status));
+    for (std::string& l : *more) {
+        if (lines.size() >= want) break;
+        lines.push_back(std::move(l));
+    }
+}
+
+std::optional<std::string> ask_save_path(const char* ext, const char* filter) {
+    fw::FileDialogRequest desc;
+    desc.open = false;
+    desc.defaultExt = ext;
+    desc.filter = filter;
+    desc.overwritePrompt = true;
+    return fw::fileDialogs().ask(desc);
+}
+
+bool save_text_file(const std::string& path, const std::string& text) {
+    const std::string temp = path + ".zelvo-tmp";
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.close();
+    if (!out || std::rename(temp.c_str(), path.c_str()) != 0) {
+        std::remove(temp.c_str());
+        fw::message("Cannot write the file " + path, fw::Buttons::Ok, fw::Icon::Warning);
+        return false;
+    }
+    return true;
+}
+
+fw::MenuItem line_window_file_menu() {
+    return {"&File",
+            0,
+            {{"Save &As...", kFileSaveAs, {}},
+             {},
+             {"&Print...\tCtrl+P", kFilePrint, {}},
+             {"Print Pre&view", kFilePrintPreview, {}},
+             {"P&rint Setup...", kFilePrintSetup, {}}}};
+}
+
 std::optional<std::vector<std::string>> read_oc_header(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
@@ -320,7 +362,6 @@ void COCResView::OnContinue() {
     if (!continueAllowed(true)) return;
     auto* doc = dynamic_cast<COCResDoc*>(document());
     if (doc == nullptr) return;
-    const std::size_t held = doc->lines.size();
     RunCounters c = run_.counters;
     const OcRunSetup& s = run_.setup;
     bool ran = false;
@@ -343,13 +384,7 @@ void COCResView::OnContinue() {
     WaitCursor wait;
     const int length = GetRecordLength(key_);
     if (length == 0) return;
-    if (auto more = read_oc_records(ctx_.WorkDir + std::string(files::kOcResult), length, held)) {
-        const auto want = static_cast<std::size_t>(std::abs(c.status));
-        for (std::string& l : *more) {
-            if (doc->lines.size() >= want) break;
-            doc->lines.push_back(std::move(l));
-        }
-    }
+    append_continued_records(doc->lines, ctx_.WorkDir + std::string(files::kOcResult), length, c.status);
     model().setItemCount(static_cast<int>(doc->lines.size()));
     storeRowCount();
 }
@@ -360,24 +395,11 @@ void COCResView::OnFileSaveAs() {
         return;
     }
     WaitCursor wait;
-    fw::FileDialogRequest desc;
-    desc.open = false;
-    desc.defaultExt = "ocr";
-    desc.filter = "O-C result files (*.ocr)|*.ocr|All files (*.*)|*.*||";
-    desc.overwritePrompt = true;
-    const std::optional<std::string> path = fw::fileDialogs().ask(desc);
+    const auto path = ask_save_path("ocr", "O-C result files (*.ocr)|*.ocr|All files (*.*)|*.*||");
     if (!path) return;
     const auto header = read_oc_header(ctx_.WorkDir + std::string(files::kOcHeader));
     if (!header) fw::message(kNoHead);
-    const std::string text = oc_export_text(header, title_, lines());
-    const std::string temp = *path + ".zelvo-tmp";
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    if (!out || std::rename(temp.c_str(), path->c_str()) != 0) {
-        std::remove(temp.c_str());
-        fw::message("Cannot write the file " + *path, fw::Buttons::Ok, fw::Icon::Warning);
-    }
+    save_text_file(*path, oc_export_text(header, title_, lines()));
 }
 
 bool COCResView::onPreparePrinting(fw::PrintInfo& info) {
@@ -410,20 +432,7 @@ void COCResView::onPrint(QPainter& painter, const fw::PrintInfo& info) { draw_pr
 // ---- Menus --------------------------------------------------------------------------------
 
 void add_oc_resources(fw::ResourceTables& r) {
-    const auto main = r.menus.find(128);
-    const fw::MenuItem tasks = main != r.menus.end() && !main->second.empty() ? main->second.front() : fw::MenuItem{};
-    const fw::MenuItem help = main != r.menus.end() && main->second.size() > 1 ? main->second.back() : fw::MenuItem{};
-    const fw::MenuItem window{
-        "&Window",
-        0,
-        {{"&Cascade", kWindowCascade, {}}, {"&Tile", kWindowTileHorz, {}}, {"&Arrange Icons", kWindowArrange, {}}}};
-    const fw::MenuItem inputFile{"&File",
-                                 0,
-                                 {{"Save &As...", kFileSaveAs, {}},
-                                  {},
-                                  {"&Print...\tCtrl+P", kFilePrint, {}},
-                                  {"Print Pre&view", kFilePrintPreview, {}},
-                                  {"P&rint Setup...", kFilePrintSetup, {}}}};
+    const fw::MenuItem inputFile = line_window_file_menu();
     const fw::MenuItem oc{"&O-C",
                           0,
                           {{"&Edit", 32840, {}},
@@ -439,7 +448,7 @@ void add_oc_resources(fw::ResourceTables& r) {
                            {"&Orbit parameters", cmd::kOcOrbit, {}},
                            {},
                            {"Ca&lculate O-C", 32841, {}}}};
-    r.menus[cmd::kOcInputMenu] = {inputFile, tasks, oc, window, help};
+    r.menus[cmd::kOcInputMenu] = task_window_menu(r, inputFile, oc);
     const fw::MenuItem resultFile{"&File",
                                   0,
                                   {{"Save &As...", kFileSaveAs, {}},
@@ -449,7 +458,7 @@ void add_oc_resources(fw::ResourceTables& r) {
                                    {"P&rint Setup...", kFilePrintSetup, {}}}};
     const fw::MenuItem res{
         "&O-C", 0, {{"&Separate", cmd::kOcSeparate, {}}, {"&Continue calculate", cmd::kOcContinue, {}}}};
-    r.menus[cmd::kOcResultMenu] = {resultFile, tasks, res, window, help};
+    r.menus[cmd::kOcResultMenu] = task_window_menu(r, resultFile, res);
 }
 
 }  // namespace zelvo

@@ -79,6 +79,22 @@ private:
 std::optional<std::vector<std::string>> read_oc_records(const std::string& path, int recordLength,
                                                         std::size_t skip = 0);
 
+// After a continued run: the records of the result file past the held
+// lines, appended to lines until they number |status| (the run's count).
+void append_continued_records(std::vector<std::string>& lines, const std::string& path, int recordLength, int status);
+
+// The file a result or list is saved as, asked with the overwrite question;
+// nothing on Cancel.
+std::optional<std::string> ask_save_path(const char* ext, const char* filter);
+
+// Writes text into path through a file beside it; false (after the message)
+// when it cannot be written.
+bool save_text_file(const std::string& path, const std::string& text);
+
+// The File menu of the line windows: Save As, Print, Print Preview and
+// Print Setup.
+fw::MenuItem line_window_file_menu();
+
 // "omc.hat": its 70-byte records (up to 6); nothing when it cannot be opened.
 std::optional<std::vector<std::string>> read_oc_header(const std::string& path);
 

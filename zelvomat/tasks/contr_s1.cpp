@@ -16,10 +16,6 @@
 
 namespace zelvomat {
 
-ParsedObservation& parsed_observation() { return library_state().parsed_observation; }
-
-CachedObservatory& cached_observatory() { return library_state().cached_observatory; }
-
 Result<double> read_angle_part(std::string_view field, int decimals) {
     const bool point = field.find('.') != std::string_view::npos;
     if (!point && !field.empty() && field.back() == ' ' && !io::is_blank(field)) decimals = 0;
@@ -178,11 +174,11 @@ char band_flag(char c70, char c71) {
     return (band == ' ' || band == 'V' || band == 'v') ? ' ' : '*';
 }
 
-Status contr_s1(const io::RecordFile& observatories, std::string_view line, int task, int system) {
+Status contr_s1(LibraryState& st, const io::RecordFile& observatories, std::string_view line, int task, int system) {
     const Fields f(line);
     // Everything is read into copies first: a line that fails leaves the
     // shared storage and the cache as they were.
-    ParsedObservation obs = parsed_observation();
+    ParsedObservation obs = st.parsed_observation;
 
     // Date: civil day (from midnight), UT.
     auto year = f.whole(16, 19, "year");
@@ -217,8 +213,8 @@ Status contr_s1(const io::RecordFile& observatories, std::string_view line, int 
     obs.observatory = *number;
 
     const bool with_latitude = task == kTaskOc;
-    const ObservatoryListStamp stamp = observatory_records_stamp(observatories.path());
-    CachedObservatory& cache = cached_observatory();
+    const ObservatoryListStamp stamp = observatory_records_stamp(st.observatory_writes, observatories.path());
+    CachedObservatory& cache = st.cached_observatory;
     if (cache.number != *number || cache.with_latitude != with_latitude || !(cache.stamp == stamp)) {
         // The geocentre is the Earth's centre, whatever the list holds.
         auto rec = *number == kGeocentreCode ? geocentre_record() : read_observatory(observatories, *number);
@@ -231,8 +227,8 @@ Status contr_s1(const io::RecordFile& observatories, std::string_view line, int 
         cache.stamp = stamp;
         cache.site = *site;
     }
-    core_state().observer_site = cache.site;
-    parsed_observation() = obs;
+    st.core.observer_site = cache.site;
+    st.parsed_observation = obs;
     return ok_status();
 }
 

@@ -18,8 +18,6 @@
 
 namespace zelvomat {
 
-LineCheckState& line_check_state() { return library_state().line_check; }
-
 namespace {
 
 using checks::CheckError;
@@ -51,9 +49,9 @@ Status load_settings(LineCheckState& st) {
 
 // Reads the record of observatory number n into the state, unless the state
 // holds it from the same list already.
-Status hold_observatory(LineCheckState& st, int n) {
+Status hold_observatory(LineCheckState& st, const ObservatoryListWrites& writes, int n) {
     const std::string path = io::find_file(st.data_dir, files::kObservatoryRecords);
-    const ObservatoryListStamp stamp = observatory_records_stamp(path);
+    const ObservatoryListStamp stamp = observatory_records_stamp(writes, path);
     if (n == st.code_number && stamp == st.stamp) return ok_status();
 
     st.code_number = -1;
@@ -115,7 +113,8 @@ int read_angle_fields(std::string_view line, bool hours, int layout, AngleFields
 
 }  // namespace
 
-LineCheck check_line(int task, int system, std::string_view text) {
+LineCheck check_line(LineCheckState& st, const ObservatoryListWrites& writes, int task, int system,
+                     std::string_view text) {
     const std::string line = io::pad(text.substr(0, std::min(text.size(), kLineLength)), kLineLength);
     const bool plate = task == 1;
     const bool hours = system == 1;
@@ -171,7 +170,6 @@ LineCheck check_line(int task, int system, std::string_view text) {
         return fault(CheckError::OutOfRange, 45, 55, layout);
 
     // 5. Package data, once per task run.
-    LineCheckState& st = line_check_state();
     Status settings = ok_status();
     if (!st.loaded) settings = load_settings(st);
 
@@ -218,7 +216,7 @@ LineCheck check_line(int task, int system, std::string_view text) {
         r.layout = layout;
         return r;
     }
-    if (Status s = hold_observatory(st, *number); !s) {
+    if (Status s = hold_observatory(st, writes, *number); !s) {
         LineCheck r = fault(CheckError::ObservatoryAbsent, 78, 80, layout);
         r.files = s;
         return r;
@@ -236,11 +234,13 @@ LineCheck check_line(int task, int system, std::string_view text) {
 
 extern "C" ZELVOMAT_API void cntl(int task, int system, int* err, int* firstCol, int* lastCol, int* layout,
                                   const char* line, int len) {
+    zelvomat::LibraryState& st = zelvomat::library_state();
     zelvomat::export_guard([&]() -> zelvomat::Status {
         if (err == nullptr || firstCol == nullptr || lastCol == nullptr || layout == nullptr)
             return zelvomat::error_status("cntl: output missing");
         *err = *firstCol = *lastCol = *layout = 0;
-        zelvomat::LineCheck r = zelvomat::check_line(task, system, zelvomat::checks::caller_text(line, len));
+        zelvomat::LineCheck r = zelvomat::check_line(st.line_check, st.observatory_writes, task, system,
+                                                     zelvomat::checks::caller_text(line, len));
         *err = zelvomat::checks::code(r.error);
         *firstCol = r.first_col;
         *lastCol = r.last_col;

@@ -71,8 +71,6 @@
 
 namespace zelvomat {
 
-IdRunState& id_run_state() { return library_state().id_run; }
-
 // ---- Window, residuals, records ------------------------------------------------
 
 OppositionWindow observation_window(double jd_ut, double observed_ra, double sun_x, double sun_y) {
@@ -341,8 +339,8 @@ struct RunFiles {
 
 // Clears what the run leaves in the shared areas, on every path.
 struct RunCleanup {
+    DeState& de;
     ~RunCleanup() {
-        DeState& de = de_state();
         de.flags[static_cast<std::size_t>(BodyCode::Sun) - 1] = StateLevel::None;
         de_close();
         catclose(core_state().catalogue);
@@ -351,13 +349,15 @@ struct RunCleanup {
 
 class Identification {
 public:
-    Identification(double tol_ra_rad, double tol_decl_rad, std::vector<std::int32_t> special, bool use_sky)
-        : tol_ra_(tol_ra_rad),
+    Identification(LibraryState& st, double tol_ra_rad, double tol_decl_rad, std::vector<std::int32_t> special,
+                   bool use_sky)
+        : st_(st),
+          tol_ra_(tol_ra_rad),
           tol_decl_(tol_decl_rad),
           special_(std::move(special)),
-          opp_(core_state().data_paths, core_state().package),
-          data_dir_(io::trim_right(core_state().data_paths.data_dir)) {
-        const CatalogueState& cat = core_state().catalogue;
+          opp_(st.core.data_paths, st.core.package),
+          data_dir_(io::trim_right(st.core.data_paths.data_dir)) {
+        const CatalogueState& cat = st.core.catalogue;
         sky_.open(cat);
         comet_ = cat.comet_mode;
         numbered_ = cat.counts.numbered;
@@ -374,16 +374,16 @@ public:
 
     // Tests the line; appends its records to result from record count + 1.
     Status line(std::string_view text, io::RecordFile& result, std::int32_t& count) {
-        const ParsedObservation& obs = parsed_observation();
+        const ParsedObservation& obs = st_.parsed_observation;
         double dt = 0.0;
-        deltat(core_state().delta_t, obs.jd, obs.jd_fraction, DeltaTDirection::UtToTt, dt, fr_tt_);
+        deltat(st_.core.delta_t, obs.jd, obs.jd_fraction, DeltaTDirection::UtToTt, dt, fr_tt_);
         jd_ = obs.jd;
         const double fr_ut = obs.jd_fraction;
         // The geocentric Sun at the TT date and the observer at the same instant.
         ZEL_TRY(reade403(static_cast<double>(jd_), fr_tt_ * 86400.0));
-        const State9& s9 = de_state().result;
+        const State9& s9 = st_.core.de.result;
         for (std::size_t i = 0; i < 6; ++i) sun_[i] = s9[i];
-        const ObserverSite& site = core_state().observer_site;
+        const ObserverSite& site = st_.core.observer_site;
         observer_ = obsvec_j2000(jd_, fr_tt_, fr_ut, site.longitude, site.rho_cos_phi, site.rho_sin_phi);
         o1_ = obs.angle1_rad;
         o2_ = obs.angle2_rad;
@@ -458,12 +458,12 @@ private:
         if (use_sky_) {
             // The set first: the bound holds for the orbit of this set only.
             ElementSet set{};
-            ZEL_TRY(elmnt_set(core_state(), n, jd_tt, year, set, flags, data_dir_));
+            ZEL_TRY(elmnt_set(st_.core, n, jd_tt, year, set, flags, data_dir_));
             if (flags.bad_number) return ok_status();
             if (sky_.outside(n, set, sky_obs_)) return ok_status();
             el = elements_at(set, jd_tt);
         } else {
-            ZEL_TRY(elmnt(core_state(), n, jd_tt, year, el, flags, data_dir_));
+            ZEL_TRY(elmnt(st_.core, n, jd_tt, year, el, flags, data_dir_));
         }
         if (flags.bad_number) return ok_status();  // no such object: nothing to compare
         StateVector p{};
@@ -481,16 +481,16 @@ private:
         const double a = ra.size * std::cos(o2_);
         if (!(a <= tol_ra_)) return ok_status();
 
-        auto phot = catphot(core_state().catalogue, n);
+        auto phot = catphot(st_.core.catalogue, n);
         if (!phot) return phot.status();
-        auto name = catname(core_state().catalogue, n);
+        auto name = catname(st_.core.catalogue, n);
         if (!name) return name.status();
         const Vec3 pos{p[0], p[1], p[2]};
         const Vec3 sun_obs{sun_[0] + observer_[0], sun_[1] + observer_[1], sun_[2] + observer_[2]};
         const PhaseElongation pe = elongph(pos, sun_obs);
         const double r = std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
         const double m = magn(r, dir.dist, pe.phase, phot->h, phot->g, comet_ != 0);
-        const ParsedObservation& obs = parsed_observation();
+        const ParsedObservation& obs = st_.parsed_observation;
 
         IdMatch match;
         match.number = n;
@@ -510,6 +510,7 @@ private:
         return ok_status();
     }
 
+    LibraryState& st_;
     double tol_ra_, tol_decl_;
     std::vector<std::int32_t> special_;
     OppositionYears opp_;
@@ -532,8 +533,8 @@ private:
     int accepted_ = 0;
 };
 
-Status write_header(double tol_ra_arcsec, double tol_decl_arcsec) {
-    auto block = read_heading_block(TaskHeaderKind::Identification, 1);
+Status write_header(const DataPaths& paths, double tol_ra_arcsec, double tol_decl_arcsec) {
+    auto block = read_heading_block(paths, TaskHeaderKind::Identification, 1);
     if (!block) return block.status();
     std::vector<std::string> lines = std::move(*block);
     if (lines.size() >= 6) {
@@ -549,27 +550,27 @@ Status write_header(double tol_ra_arcsec, double tol_decl_arcsec) {
 
 }  // namespace
 
-Status idcalc(std::int32_t& status, std::int32_t& first, std::int32_t last, double tol_ra_arcsec,
+Status idcalc(LibraryState& st, std::int32_t& status, std::int32_t& first, std::int32_t last, double tol_ra_arcsec,
               double tol_decl_arcsec, IdProgressCallback cb) {
     if (!std::isfinite(tol_ra_arcsec) || !std::isfinite(tol_decl_arcsec))
         return error_status("The tolerances of the identification are not numbers.");
-    RunCleanup cleanup;
+    RunCleanup cleanup{st.core.de};
     // Start of the call: the shared areas, the settings, the package files.
-    line_check_state() = {};
-    cached_observatory() = {};
-    ZEL_TRY(catopen(core_state().catalogue));
-    ZEL_TRY(in_par(core_state()));
-    const PackageInfo& info = core_state().package;
-    const DataPaths& paths = core_state().data_paths;
+    st.line_check = {};
+    st.cached_observatory = {};
+    ZEL_TRY(catopen(st.core.catalogue));
+    ZEL_TRY(in_par(st.core));
+    const PackageInfo& info = st.core.package;
+    const DataPaths& paths = st.core.data_paths;
     const std::string data_dir(io::trim_right(paths.data_dir));
-    ZEL_TRY(load_delta_t(core_state().delta_t, io::find_file(data_dir, files::kDeltaT)));
+    ZEL_TRY(load_delta_t(st.core.delta_t, io::find_file(data_dir, files::kDeltaT)));
     auto special = read_special_list(data_dir, info.special);
     if (!special) return special.status();
-    ZEL_TRY(write_header(tol_ra_arcsec, tol_decl_arcsec));
+    ZEL_TRY(write_header(paths, tol_ra_arcsec, tol_decl_arcsec));
     auto obsfile = io::RecordFile::open(io::find_file(data_dir, files::kObservatoryRecords), ObservatoryRecord::kLength,
                                         io::OpenMode::Read);
     if (!obsfile) return error_status("The observatory list cannot be opened: " + obsfile.message());
-    DeState& de = de_state();
+    DeState& de = st.core.de;
     de.flags = {};
     de.flags[static_cast<std::size_t>(BodyCode::Sun) - 1] = StateLevel::Velocity;
     de.centre = BodyCode::Earth;
@@ -590,15 +591,15 @@ Status idcalc(std::int32_t& status, std::int32_t& first, std::int32_t last, doub
                                        new_run ? io::OpenMode::Create : io::OpenMode::ReadWrite);
     if (!result) return error_status("The identification result cannot be written: " + result.message());
 
-    Identification id(tol_ra, tol_decl, std::move(*special), !id_run_state().full_test);
+    Identification id(st, tol_ra, tol_decl, std::move(*special), !st.id_run.full_test);
 
     int total = 9999;
     if (new_run) {
         total = last - first + 1;
-        id_run_state().run_first = first;
+        st.id_run.run_first = first;
     }
     std::int32_t count = status < 0 ? -status : status;
-    const std::int32_t run_first = id_run_state().run_first;
+    const std::int32_t run_first = st.id_run.run_first;
     std::uint8_t rec[id_result::kLength];
     for (std::int32_t i = first; i <= last; ++i) {
         auto stop_here = [&](const Status& why) {
@@ -611,7 +612,7 @@ Status idcalc(std::int32_t& status, std::int32_t& first, std::int32_t last, doub
             return stop_here(error_status("Line " + std::to_string(i) + " of \"" + std::string(files::kIdInput) +
                                           "\" cannot be read: " + s.message()));
         const std::string_view text(reinterpret_cast<const char*>(rec), 80);
-        s = contr_s1(*obsfile, text, kTaskIdentification, 1);
+        s = contr_s1(st, *obsfile, text, kTaskIdentification, 1);
         if (!s) return stop_here(error_status("Line " + std::to_string(i) + ": " + s.message()));
         // A line that fails part way leaves none of its records: a
         // continuation from it writes them all.
@@ -636,12 +637,13 @@ Status idcalc(std::int32_t& status, std::int32_t& first, std::int32_t last, doub
 
 extern "C" ZELVOMAT_API void IdCalc(int* status, int* first, int* last, double tolRA, double tolDecl,
                                     ProgressCallback cb) {
+    zelvomat::LibraryState& st = zelvomat::library_state();
     zelvomat::export_guard([&]() -> zelvomat::Status {
         if (status == nullptr || first == nullptr || last == nullptr)
             return zelvomat::error_status("IdCalc: the record counters are missing.");
-        std::int32_t st = *status, fi = *first;
-        zelvomat::Status s = zelvomat::idcalc(st, fi, *last, tolRA, tolDecl, cb);
-        *status = st;
+        std::int32_t counted = *status, fi = *first;
+        zelvomat::Status s = zelvomat::idcalc(st, counted, fi, *last, tolRA, tolDecl, cb);
+        *status = counted;
         *first = fi;
         return s;
     });

@@ -36,6 +36,8 @@
 
 namespace zelvomat {
 
+struct LibraryState;
+
 // ---- "result.id4" -------------------------------------------------------------
 // One 82-byte text record per accepted candidate (columns from 1):
 //    1-13  columns 1-13 of the observation line on the line's first record,
@@ -130,7 +132,6 @@ struct IdRunState {
     // sky (for comparisons; the records are the same either way).
     bool full_test = false;
 };
-IdRunState& id_run_state();
 
 // Called after every observation with (observations done since the run's
 // first record, total); a non-zero result stops the run.
@@ -154,7 +155,7 @@ using IdProgressCallback = int (*)(int done, int total);
 //   - set-up failures (settings, package files, "input.id1" or "result.id4"
 //     that cannot be opened): nothing is processed, status and first are
 //     left as they were.
-Status idcalc(std::int32_t& status, std::int32_t& first, std::int32_t last, double tol_ra_arcsec,
+Status idcalc(LibraryState& st, std::int32_t& status, std::int32_t& first, std::int32_t last, double tol_ra_arcsec,
               double tol_decl_arcsec, IdProgressCallback cb);
 
 }  // namespace zelvomat

@@ -6,12 +6,12 @@
 #include <string>
 
 #include "core/catalog.h"
-#include "core/corestate.h"
 #include "core/names.h"
 #include "core/utils.h"
 #include "io/errchan.h"
 #include "io/fields.h"
 #include "tasks/inpdat.h"
+#include "tasks/libstate.h"
 #include "zelvomat/zelvomat.h"
 
 namespace zelvomat {
@@ -26,21 +26,21 @@ bool refused_object(std::int32_t n) { return n == 0 || n == -3 || n <= -10; }
 
 }  // namespace
 
-ObjectDateCheck check_object_or_date(int kind, std::span<char> text) {
+ObjectDateCheck check_object_or_date(CatalogueState& catalogue, int kind, std::span<char> text) {
     ObjectDateCheck r;
     std::string work = io::pad(std::string_view(text.data(), std::min(text.size(), kViewTextWidth)), kViewTextWidth);
     strup(work);
     if (io::is_blank(work)) return r;
 
     if (kind >= 1 && kind <= 3) {
-        if (!core_state().catalogue.open) {
-            if (Status s = catopen(core_state().catalogue); !s) {
+        if (!catalogue.open) {
+            if (Status s = catopen(catalogue); !s) {
                 r.error = CheckError::Format;
                 r.files = s;
                 return r;
             }
         }
-        auto n = inpnom1(core_state().catalogue, work, core_state().catalogue.counts.numbered);
+        auto n = inpnom1(catalogue, work, catalogue.counts.numbered);
         if (!n) {
             r.error = CheckError::Format;
             r.files = n.status();
@@ -75,6 +75,7 @@ Result<std::int32_t> FortrAI(std::string_view text) {
 // ---- Exports -------------------------------------------------------------------
 
 extern "C" ZELVOMAT_API void Control(int kind, char* text, int len, int* number, double* jd, int* err) {
+    zelvomat::LibraryState& st = zelvomat::library_state();
     zelvomat::export_guard([&]() -> zelvomat::Status {
         if (number == nullptr || jd == nullptr || err == nullptr)
             return zelvomat::error_status("Control: output missing");
@@ -83,7 +84,7 @@ extern "C" ZELVOMAT_API void Control(int kind, char* text, int len, int* number,
         *number = 0;
         std::span<char> buf;
         if (text != nullptr && len > 0) buf = std::span<char>(text, static_cast<std::size_t>(len));
-        const zelvomat::ObjectDateCheck r = zelvomat::check_object_or_date(kind, buf);
+        const zelvomat::ObjectDateCheck r = zelvomat::check_object_or_date(st.core.catalogue, kind, buf);
         *err = zelvomat::checks::code(r.error);
         *jd = r.jd;
         *number = r.number;

@@ -6,6 +6,7 @@
 #include <span>
 #include <string_view>
 
+#include "core/catalog.h"
 #include "io/status.h"
 #include "tasks/checks.h"
 
@@ -41,7 +42,7 @@ struct ObjectDateCheck {
 //    The buffer is not changed.
 //  - Other kinds: nothing is tested.
 // On refusal the buffer is left as it was.
-ObjectDateCheck check_object_or_date(int kind, std::span<char> text);
+ObjectDateCheck check_object_or_date(CatalogueState& catalogue, int kind, std::span<char> text);
 
 // The first six characters of text (shorter texts blank-padded) read as an
 // integer field: blanks skipped, an optional sign, all blank = 0. Anything

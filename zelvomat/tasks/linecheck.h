@@ -46,7 +46,6 @@ struct LineCheckState {
     double rho_sin_phi = 0.0;
     ObservatoryListStamp stamp;  // the list it was read from
 };
-LineCheckState& line_check_state();
 
 // Outcome of check_line. error and the first and last column of the faulty
 // field (both 0 when the fault has no column); layout of the angles: 1
@@ -79,7 +78,8 @@ struct LineCheck {
 //     (5), not both 0 (6);
 //  7. the observatory code in columns 78-80 reads and has its record in
 //     "observat.dat" (3), with data unless it is 500, 248 or 244 (9).
-LineCheck check_line(int task, int system, std::string_view line);
+LineCheck check_line(LineCheckState& st, const ObservatoryListWrites& writes, int task, int system,
+                     std::string_view line);
 
 // Field mask of an observatory line, columns 1-30; columns 31-79 (the name)
 // take any character but the zero byte.

@@ -158,11 +158,9 @@ Result<ObservatoryRecord> read_observatory(const io::RecordFile& records, int nu
     return r;
 }
 
-ObservatoryListWrites& observatory_list_writes() { return library_state().observatory_writes; }
-
-ObservatoryListStamp observatory_records_stamp(const std::string& path) {
+ObservatoryListStamp observatory_records_stamp(const ObservatoryListWrites& writes, const std::string& path) {
     ObservatoryListStamp s;
-    s.rewrites = observatory_list_writes().count;
+    s.rewrites = writes.count;
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return s;
     s.device = static_cast<std::uint64_t>(st.st_dev);
@@ -174,7 +172,7 @@ ObservatoryListStamp observatory_records_stamp(const std::string& path) {
 
 Result<std::string> observatory_list_name() { return observatory_file(files::kObservatoryList); }
 
-Status write_observatory_records() {
+Status write_observatory_records(ObservatoryListWrites& writes) {
     auto src_path = observatory_file(files::kObservatoryList);
     if (!src_path) return src_path.status();
     auto dst_path = observatory_file(files::kObservatoryRecords);
@@ -203,7 +201,7 @@ Status write_observatory_records() {
     // learn of the rewrite from the count, even when it leaves the file's
     // size and time as they were.
     ZEL_TRY(io::write_file_bytes(*dst_path, out));
-    ++observatory_list_writes().count;
+    ++writes.count;
     return ok_status();
 }
 
@@ -236,7 +234,8 @@ extern "C" ZELVOMAT_API void obspat(char* path, int len) {
 }
 
 extern "C" ZELVOMAT_API void obswri(void) {
-    zelvomat::export_guard([] { return zelvomat::write_observatory_records(); });
+    zelvomat::LibraryState& st = zelvomat::library_state();
+    zelvomat::export_guard([&] { return zelvomat::write_observatory_records(st.observatory_writes); });
 }
 
 extern "C" ZELVOMAT_API void obsbak(void) {

@@ -150,19 +150,17 @@ struct ObservatoryListStamp {
     std::int64_t mtime_ns = 0;
     bool operator==(const ObservatoryListStamp&) const = default;
 };
-ObservatoryListStamp observatory_records_stamp(const std::string& path);
 
-// The count of the library's rewrites of the record list (one area; tests
-// reset it by assigning {}).
+// The count of the library's rewrites of the record list (one area).
 struct ObservatoryListWrites {
     std::uint64_t count = 0;
 };
-ObservatoryListWrites& observatory_list_writes();
+ObservatoryListStamp observatory_records_stamp(const ObservatoryListWrites& writes, const std::string& path);
 
 // The bodies of the exports (see zelvomat.h).
-Result<std::string> observatory_list_name();  // obspat: the text list's path
-Status write_observatory_records();           // obswri
-Status backup_observatory_records();          // obsbak
-Status backup_observatory_list();             // obsba1
+Result<std::string> observatory_list_name();                      // obspat: the text list's path
+Status write_observatory_records(ObservatoryListWrites& writes);  // obswri
+Status backup_observatory_records();                              // obsbak
+Status backup_observatory_list();                                 // obsba1
 
 }  // namespace zelvomat

@@ -47,6 +47,8 @@
 
 namespace zelvomat {
 
+struct LibraryState;
+
 // The tasks whose lines are parsed.
 inline constexpr int kTaskPlate = 1;           // plate search
 inline constexpr int kTaskIdentification = 2;  // identification
@@ -65,7 +67,6 @@ struct ParsedObservation {
     double plate_half_ra_min = 0.0;   // plate half size in R.A., minutes of time (task 1 only)
     double plate_half_dec_deg = 0.0;  // plate half size in Decl., degrees (task 1 only)
 };
-ParsedObservation& parsed_observation();
 
 // The observatory whose converted record ObserverSite holds (one area). A
 // driver resets it (assigning {}) before its first line, so that the first
@@ -80,7 +81,6 @@ struct CachedObservatory {
     ObservatoryListStamp stamp;
     ObserverSite site;
 };
-CachedObservatory& cached_observatory();
 
 // Band flag of the two band characters of columns 70 and 71: when column 70
 // is blank the band is column 71, else column 70 (a digit in column 70 is the
@@ -96,8 +96,9 @@ Result<double> read_angle_part(std::string_view field, int decimals);
 // Parses one line (the first 80 characters of line; a shorter text counts as
 // blank-padded) of the given task (kTaskPlate, kTaskIdentification, kTaskOc)
 // and system (1: the first angle in hours; other: in degrees) into
-// parsed_observation() and observer_site(). observatories is the record list
-// "observat.dat" opened by the caller (78-byte records).
+// st.parsed_observation and st.core.observer_site (the observatory held in
+// st.cached_observatory). observatories is the record list "observat.dat"
+// opened by the caller (78-byte records).
 //
 // ParsedObservation: the date, the angles (radians) and the observatory
 // number always; the magnitude and band flag for tasks 2 and 3; the plate
@@ -120,6 +121,6 @@ Result<double> read_angle_part(std::string_view field, int decimals);
 // whose record carries another number or values that are not numbers;
 // parallax constants that place the site near the Earth's centre (no
 // geodetic latitude), for the O-C task.
-Status contr_s1(const io::RecordFile& observatories, std::string_view line, int task, int system);
+Status contr_s1(LibraryState& st, const io::RecordFile& observatories, std::string_view line, int task, int system);
 
 }  // namespace zelvomat

@@ -29,7 +29,6 @@
 #include <vector>
 
 #include "core/catalog.h"
-#include "core/corestate.h"
 #include "core/datajd.h"
 #include "core/elemcache.h"
 #include "core/ephem.h"
@@ -48,6 +47,7 @@
 #include "io/recfile.h"
 #include "io/textfile.h"
 #include "tasks/ephrecord.h"
+#include "tasks/libstate.h"
 #include "tasks/obsline.h"
 #include "tasks/taskhead.h"
 #include "zelvomat/zelvomat.h"
@@ -220,18 +220,21 @@ Status note_failure(OcNote note, const std::string& why) {
 // converted typed orbits "rab1.da2".
 class RunCleanup {
 public:
-    RunCleanup() = default;
+    explicit RunCleanup(CoreState& core) : core_(core) {}
     RunCleanup(const RunCleanup&) = delete;
     RunCleanup& operator=(const RunCleanup&) = delete;
     ~RunCleanup() {
         de_close();
-        catclose(core_state().catalogue);
-        close_element_files(core_state().element_cache);
+        catclose(core_.catalogue);
+        close_element_files(core_.element_cache);
         std::remove(std::string(files::kUserOrbitsOc).c_str());
-        MotionModel& m = motion_model();
+        MotionModel& m = core_.motion;
         m.typed_mode = TypedOrbitMode::Catalogue;
-        comet_nongrav() = {};
+        core_.comet_nongrav = {};
     }
+
+private:
+    CoreState& core_;
 };
 
 // The orbit source of "omc.cfg".
@@ -313,16 +316,16 @@ struct Residuals {
 
 // The position of object `number` at the observation just parsed, and its
 // residuals.
-Status observe(std::int32_t number, const std::string& data_dir, Residuals& r) {
-    const ParsedObservation& obs = parsed_observation();
+Status observe(LibraryState& st, std::int32_t number, const std::string& data_dir, Residuals& r) {
+    const ParsedObservation& obs = st.parsed_observation;
     double dt = 0.0, fraction_tt = 0.0;
-    deltat(core_state().delta_t, obs.jd, obs.jd_fraction, DeltaTDirection::UtToTt, dt, fraction_tt);
-    core_state().task_options.observer =
+    deltat(st.core.delta_t, obs.jd, obs.jd_fraction, DeltaTDirection::UtToTt, dt, fraction_tt);
+    st.core.task_options.observer =
         obs.observatory == kGeocentreCode ? ObserverKind::Geocentric : ObserverKind::Topocentric;
     EphResultValues v;
     std::int16_t accuracy = 0;
     const EphemDate date{static_cast<double>(obs.jd) + fraction_tt, 0.0, 1};
-    ZEL_TRY(ephem(core_state(), number, date, 0, data_dir, v, accuracy));
+    ZEL_TRY(ephem(st.core, number, date, 0, data_dir, v, accuracy));
     double d = obs.angle1_rad - v(SphQuantity::Angle1);
     if (d > kPi) d -= kTwoPi;
     if (d < -kPi) d += kTwoPi;
@@ -330,7 +333,7 @@ Status observe(std::int32_t number, const std::string& data_dir, Residuals& r) {
     r.d2 = (obs.angle2_rad - v(SphQuantity::Angle2)) * kArcsecPerRad;
     r.dm = obs.magnitude - v(SphQuantity::Magnitude);
     r.full_accuracy = accuracy != 0;
-    r.magnitude = motion_model().no_magnitude == 0;
+    r.magnitude = st.core.motion.no_magnitude == 0;
     return ok_status();
 }
 
@@ -338,18 +341,18 @@ std::string line_label(std::int64_t i) { return "\"input.oc1\" line " + std::to_
 
 }  // namespace
 
-Status oc_run(int code, int model, std::span<const std::int32_t, 12> perturbers, bool relativistic_sun,
-              OcCounters& counters, OcProgress progress) {
+Status oc_run(LibraryState& st, int code, int model, std::span<const std::int32_t, 12> perturbers,
+              bool relativistic_sun, OcCounters& counters, OcProgress progress) {
     const int p = code / 100, c = code / 10 % 10, e = code % 10;
     if (code < 111 || code > 333 || p < 1 || p > 3 || c < 1 || c > 3 || e < 1 || e > 3)
         return error_status("Unknown data type code " + std::to_string(code) +
                             " of the observations: three digits 1-3 are expected.");
     if (model < 0 || model > 2)
         return error_status("Unknown motion model " + std::to_string(model) + ": 0, 1 or 2 is expected.");
-    RunCleanup cleanup;
+    RunCleanup cleanup(st.core);
 
     // Step 1: the motion model of the run.
-    MotionModel& m = motion_model();
+    MotionModel& m = st.core.motion;
     m.minor_centre = 0;
     m.model = static_cast<MotionCode>(model);
     for (std::size_t i = 0; i < m.perturber_switch.size(); ++i) m.perturber_switch[i] = perturbers[i];
@@ -361,8 +364,8 @@ Status oc_run(int code, int model, std::span<const std::int32_t, 12> perturbers,
     m.gm_moon = kGmMoon;
     m.typed_mode = TypedOrbitMode::Catalogue;
     m.no_magnitude = 0;
-    core_state().centre_object = {};
-    core_state().delta_t = {};
+    st.core.centre_object = {};
+    st.core.delta_t = {};
 
     // Step 2: the task options and the observatory cache.
     static constexpr std::array<std::string_view, 3> kKinds = {"AST", "GMT", "APP"};
@@ -372,20 +375,20 @@ Status oc_run(int code, int model, std::span<const std::int32_t, 12> perturbers,
                                            kPlanes[static_cast<std::size_t>(c - 1)],
                                            kEquinoxes[static_cast<std::size_t>(e - 1)], 3, "GEO");
     if (!options) return options.status();
-    core_state().task_options = *options;
-    cached_observatory() = {};
+    st.core.task_options = *options;
+    st.cached_observatory = {};
 
     // Step 3: the settings.
-    ZEL_TRY(in_par(core_state()));
+    ZEL_TRY(in_par(st.core));
     ZEL_TRY(load_minor_perturbers());
-    ZEL_TRY(catopen(core_state().catalogue));
-    m.catalogue_epoch = core_state().package.catalogue_epoch;
-    m.comet_mode = core_state().catalogue.comet_mode;
-    const std::string data_dir(io::trim_right(core_state().data_paths.data_dir));
+    ZEL_TRY(catopen(st.core.catalogue));
+    m.catalogue_epoch = st.core.package.catalogue_epoch;
+    m.comet_mode = st.core.catalogue.comet_mode;
+    const std::string data_dir(io::trim_right(st.core.data_paths.data_dir));
     io::RecordFile ngr;
     if (m.comet_mode != 0) {
-        auto f = io::RecordFile::open(data_file(core_state().data_paths, files::kNongrav), kNgrRecordBytes,
-                                      io::OpenMode::Read);
+        auto f =
+            io::RecordFile::open(data_file(st.core.data_paths, files::kNongrav), kNgrRecordBytes, io::OpenMode::Read);
         if (!f) return error_status("The file \"ngr.eff\" cannot be opened: " + f.message());
         ngr = std::move(*f);
     }
@@ -397,14 +400,14 @@ Status oc_run(int code, int model, std::span<const std::int32_t, 12> perturbers,
     if (!source) return source.status();
     UserOrbitCount orbits;
     io::RecordFile orbit_file;
-    comet_nongrav() = {};
+    st.core.comet_nongrav = {};
     if (!source->catalogue) {
         if (model == 1) model = 0;
         m.model = static_cast<MotionCode>(model);
         if (source->single && m.comet_mode != 0) {
             auto a = read_nongrav(std::string(files::kNongravOc), source->elements);
             if (!a) return error_status("The file \"ngr.omc\" cannot be read: " + a.message());
-            comet_nongrav().slot[0] = {(*a)[0], (*a)[1], (*a)[2]};
+            st.core.comet_nongrav.slot[0] = {(*a)[0], (*a)[1], (*a)[2]};
         }
         auto n = userorb(source->text_path, std::string(files::kUserOrbitsOc),
                          source->elements ? OrbitForm::Elements : OrbitForm::Coordinates, source->fields);
@@ -417,17 +420,18 @@ Status oc_run(int code, int model, std::span<const std::int32_t, 12> perturbers,
 
     // Steps 5-8: Delta T, the header, the fallback theory, the observatories,
     // the planetary ephemeris file, the catalogue.
-    ZEL_TRY(load_delta_t(core_state().delta_t, data_file(core_state().data_paths, files::kDeltaT)));
+    ZEL_TRY(load_delta_t(st.core.delta_t, data_file(st.core.data_paths, files::kDeltaT)));
     const std::string description = oc_description(p, c, e, model, perturbers, relativistic_sun);
-    ZEL_TRY(write_task_header(TaskHeaderKind::OC, std::span<const std::string>(&description, 1), c));
-    ZEL_TRY(load_planet_elements(core_state()));
-    ZEL_TRY(load_moon_series(core_state().moon_series, core_state().data_paths));
-    auto observatories = io::RecordFile::open(data_file(core_state().data_paths, files::kObservatoryRecords),
+    ZEL_TRY(
+        write_task_header(st.core.data_paths, TaskHeaderKind::OC, std::span<const std::string>(&description, 1), c));
+    ZEL_TRY(load_planet_elements(st.core));
+    ZEL_TRY(load_moon_series(st.core.moon_series, st.core.data_paths));
+    auto observatories = io::RecordFile::open(data_file(st.core.data_paths, files::kObservatoryRecords),
                                               ObservatoryRecord::kLength, io::OpenMode::Read);
     if (!observatories)
         return error_status("The observatory list \"observat.dat\" cannot be opened: " + observatories.message());
     if (Status s = de_open(); !s.ok()) return note_failure(OcNote::Ephemeris, s.message());
-    close_element_files(core_state().element_cache);
+    close_element_files(st.core.element_cache);
 
     // Step 9: the records the whole run writes.
     const std::int32_t lines = counters.last - counters.first + 1;
@@ -479,7 +483,7 @@ Status oc_run(int code, int model, std::span<const std::int32_t, 12> perturbers,
     };
     std::string line;
     auto parse = [&](std::int64_t i) -> Status {
-        const Status s = contr_s1(*observatories, line, kTaskOc, c);
+        const Status s = contr_s1(st, *observatories, line, kTaskOc, c);
         if (!s.ok()) return error_status(line_label(i) + s.message());
         return ok_status();
     };
@@ -496,12 +500,12 @@ Status oc_run(int code, int model, std::span<const std::int32_t, 12> perturbers,
                 break;
             }
             if (failure = parse(i); !failure.ok()) break;
-            const std::int32_t n = obr_nam(core_state().catalogue, io::column(line, 1, oc_record::kDesignationWidth));
-            if (n <= 0 || n > core_state().package.objects || !catalogue_has(core_state().catalogue, n)) {
+            const std::int32_t n = obr_nam(st.core.catalogue, io::column(line, 1, oc_record::kDesignationWidth));
+            if (n <= 0 || n > st.core.package.objects || !catalogue_has(st.core.catalogue, n)) {
                 if (failure = write(oc_not_found_record(line)); !failure.ok()) break;
             } else {
-                comet_nongrav() = {};
-                if (m.comet_mode != 0 && n <= core_state().package.numbered) {
+                st.core.comet_nongrav = {};
+                if (m.comet_mode != 0 && n <= st.core.package.numbered) {
                     auto rec = ngr.read(n);
                     if (!rec) {
                         failure = error_status(line_label(i) + "\"ngr.eff\" has no record " + std::to_string(n) + ": " +
@@ -514,14 +518,14 @@ Status oc_run(int code, int model, std::span<const std::int32_t, 12> perturbers,
                                                " of \"ngr.eff\" is damaged: its values are not numbers.");
                         break;
                     }
-                    comet_nongrav().slot[0] = a;
+                    st.core.comet_nongrav.slot[0] = a;
                 }
                 Residuals r;
-                if (Status s = observe(n, data_dir, r); !s.ok()) {
+                if (Status s = observe(st, n, data_dir, r); !s.ok()) {
                     failure = error_status(line_label(i) + s.message());
                     break;
                 }
-                const ParsedObservation& obs = parsed_observation();
+                const ParsedObservation& obs = st.parsed_observation;
                 failure = write(oc_observation_record(line, r.full_accuracy, r.d1, r.d2, has_magnitude() && r.magnitude,
                                                       r.dm, obs.band_flag));
                 if (!failure.ok()) break;
@@ -572,13 +576,13 @@ Status oc_run(int code, int model, std::span<const std::int32_t, 12> perturbers,
                 }
                 if (failure = parse(i); !failure.ok()) break;
                 Residuals r;
-                if (Status s = observe(j, data_dir, r); !s.ok()) {
+                if (Status s = observe(st, j, data_dir, r); !s.ok()) {
                     failure = error_status(line_label(i) + "orbit " + std::to_string(j) + ": " + s.message());
                     break;
                 }
                 const bool mag = has_magnitude() && source->magnitudes && r.magnitude;
                 failure = emit(oc_observation_record(line, r.full_accuracy, r.d1, r.d2, mag, r.dm,
-                                                     parsed_observation().band_flag));
+                                                     st.parsed_observation.band_flag));
                 if (!failure.ok()) break;
                 tick();
             }
@@ -594,6 +598,7 @@ Status oc_run(int code, int model, std::span<const std::int32_t, 12> perturbers,
 
 extern "C" ZELVOMAT_API void O_C(int code, int model, const int* perturbers, int relSun, int* count, int* first,
                                  int* last, ProgressCallback cb) {
+    zelvomat::LibraryState& st = zelvomat::library_state();
     zelvomat::export_guard([&] {
         if (count == nullptr || first == nullptr || last == nullptr)
             return zelvomat::error_status("O_C: no counters given.");
@@ -601,7 +606,7 @@ extern "C" ZELVOMAT_API void O_C(int code, int model, const int* perturbers, int
         if (perturbers != nullptr)
             for (std::size_t i = 0; i < sw.size(); ++i) sw[i] = perturbers[i];
         zelvomat::OcCounters k{*count, *first, *last};
-        const zelvomat::Status s = zelvomat::oc_run(code, model, sw, relSun != 0, k, cb);
+        const zelvomat::Status s = zelvomat::oc_run(st, code, model, sw, relSun != 0, k, cb);
         *count = k.count;
         *first = k.first;
         return s;

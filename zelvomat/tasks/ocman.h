@@ -30,6 +30,8 @@
 
 namespace zelvomat {
 
+struct LibraryState;
+
 // ---- OcResultRecord -----------------------------------------------------------
 // 70 characters; columns counted from 1.
 //
@@ -129,8 +131,8 @@ struct OcCounters {
 // "resoc713.res", "resoc398.res" and "resoc99.res" are written as well for
 // the four failures to open the planetary ephemeris file, a new or an old
 // "result.oc4", and "input.oc1".
-Status oc_run(int code, int model, std::span<const std::int32_t, 12> perturbers, bool relativistic_sun,
-              OcCounters& counters, OcProgress progress);
+Status oc_run(LibraryState& st, int code, int model, std::span<const std::int32_t, 12> perturbers,
+              bool relativistic_sun, OcCounters& counters, OcProgress progress);
 
 // ---- Selection ----------------------------------------------------------------------
 

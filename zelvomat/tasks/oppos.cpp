@@ -198,8 +198,7 @@ Status Prdat(std::int16_t first_year, std::int16_t last_year, OppositionFile& fi
 
 // ---- The Earth ----------------------------------------------------------------------------
 
-Status earth_heliocentric(double jd, Vec3& pos) {
-    const DeState& de = de_state();
+Status earth_heliocentric(const DeState& de, double jd, Vec3& pos) {
     if (jd >= de.first_jd && jd <= de.last_jd && de.last_jd > de.first_jd) {
         State9 s{};
         // File bodies: 3 the Earth, 11 the Sun.
@@ -228,7 +227,7 @@ Status object_position(const ElementSet& el, double t, double eps, double tol, V
 
 }  // namespace
 
-Result<EarthTrack> earth_track(double first_jd, double last_jd, double step) {
+Result<EarthTrack> earth_track(const DeState& de, double first_jd, double last_jd, double step) {
     if (!(step > 0.0) || !(last_jd >= first_jd)) return error_status("internal error: bad Earth grid");
     EarthTrack t;
     t.first_jd = first_jd;
@@ -236,17 +235,18 @@ Result<EarthTrack> earth_track(double first_jd, double last_jd, double step) {
     const auto n = static_cast<std::size_t>(std::ceil((last_jd - first_jd) / step)) + 1;
     t.equatorial.resize(n);
     for (std::size_t k = 0; k < n; ++k)
-        ZEL_TRY(earth_heliocentric(first_jd + static_cast<double>(k) * step, t.equatorial[k]));
+        ZEL_TRY(earth_heliocentric(de, first_jd + static_cast<double>(k) * step, t.equatorial[k]));
     return t;
 }
 
 // ---- Datopp -------------------------------------------------------------------------------
 
-Status Datopp(std::int32_t number, std::int16_t year, std::int16_t& count, std::array<double, 3>& dates) {
+Status Datopp(const CoreState& core, std::int32_t number, std::int16_t year, std::int16_t& count,
+              std::array<double, 3>& dates) {
     count = 0;
     dates = {0.0, 0.0, 0.0};
     if (number < 1) return ok_status();
-    const int comet = core_state().catalogue.comet_mode != 0 ? 1 : 0;
+    const int comet = core.catalogue.comet_mode != 0 ? 1 : 0;
     const double h = comet ? 2.0 : 1.0;
     const double tol = kepler_tolerance(comet);
 
@@ -261,7 +261,7 @@ Status Datopp(std::int32_t number, std::int16_t year, std::int16_t& count, std::
     const double e = 10.0 * (d2 / 10) + 10.5;
     const auto n = static_cast<int>((e - s + h) / h);
 
-    auto el = catelem(core_state().catalogue, number);
+    auto el = catelem(core.catalogue, number);
     if (!el) return el.status();
 
     std::array<double, 3> found{};
@@ -271,7 +271,7 @@ Status Datopp(std::int32_t number, std::int16_t year, std::int16_t& count, std::
         const double t = s + k * h;
         Vec3 x{}, X{};
         ZEL_TRY(object_position(*el, t, kObliquityJ2000, tol, x));
-        ZEL_TRY(earth_heliocentric(t, X));
+        ZEL_TRY(earth_heliocentric(core.de, t, X));
         const double r = std::hypot(x[0], x[1]);
         const double R = std::hypot(X[0], X[1]);
         const double dot = X[0] * x[0] + X[1] * x[1];
@@ -319,17 +319,17 @@ Status orbit_position(std::span<const ElementSet> orbit, double t, Vec3& pos) {
     return object_position(nearest_set(orbit, t), t, kObliquityJ2000, kKeplerTol, pos);
 }
 
-Result<Geometry> geometry_at(std::span<const ElementSet> orbit, double t) {
+Result<Geometry> geometry_at(const DeState& de, std::span<const ElementSet> orbit, double t) {
     Vec3 x{}, X{};
     ZEL_TRY(orbit_position(orbit, t, x));
-    ZEL_TRY(earth_heliocentric(t, X));
+    ZEL_TRY(earth_heliocentric(de, t, X));
     return geometry(x, X);
 }
 
 }  // namespace
 
-Status opposition_times(std::span<const ElementSet> orbit, const EarthTrack& earth, double from_jd, double to_jd,
-                        std::vector<double>& out) {
+Status opposition_times(const DeState& de, std::span<const ElementSet> orbit, const EarthTrack& earth, double from_jd,
+                        double to_jd, std::vector<double>& out) {
     if (orbit.empty()) return error_status("internal error: an orbit without element sets");
     const double h = earth.step;
     const auto size = static_cast<std::int64_t>(earth.equatorial.size());
@@ -357,7 +357,7 @@ Status opposition_times(std::span<const ElementSet> orbit, const EarthTrack& ear
             int side = 0;
             for (int it = 0; it < 100 && fb != 0.0; ++it) {
                 const double c = (a * fb - b * fa) / (fb - fa);
-                auto gc = geometry_at(orbit, c);
+                auto gc = geometry_at(de, orbit, c);
                 if (!gc) return gc.status();
                 const double moved = std::fabs(c - root);
                 root = c;

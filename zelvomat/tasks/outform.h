@@ -47,6 +47,7 @@
 #include <string_view>
 
 #include "core/ephvalues.h"
+#include "core/force.h"
 #include "io/recfile.h"
 #include "io/status.h"
 
@@ -124,6 +125,7 @@ EphemerisText format_ephemeris_lines(std::int32_t number, double jd, EphOutputKi
 // the position routine set the no-magnitude flag of the motion model
 // (core/force.h). Fails only when a record cannot be written.
 Result<int> Outform(std::int32_t number, io::RecordFile& file, double jd, EphOutputKind kind,
-                    const EphResultValues& values, std::int16_t accuracy_flag, std::int32_t record);
+                    const EphResultValues& values, std::int16_t accuracy_flag, std::int32_t record,
+                    const MotionModel& motion);
 
 }  // namespace zelvomat

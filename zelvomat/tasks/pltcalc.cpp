@@ -13,7 +13,6 @@
 
 #include "core/apparent.h"
 #include "core/catalog.h"
-#include "core/corestate.h"
 #include "core/datajd.h"
 #include "core/elmnt.h"
 #include "core/frames.h"
@@ -29,6 +28,7 @@
 #include "io/recfile.h"
 #include "tasks/checks.h"
 #include "tasks/idenew.h"
+#include "tasks/libstate.h"
 #include "tasks/obsfiles.h"
 #include "tasks/obsline.h"
 #include "tasks/oppos.h"
@@ -53,9 +53,9 @@ constexpr std::size_t kHeadLimitLine = 4, kHeadLimitCol = 74;
 
 // The special list: the first `count` numbers of "uplist"; a count above
 // the list's capacity uses the first kSpecialListCapacity of them.
-Result<std::vector<std::int32_t>> special_list(std::int32_t count) {
+Result<std::vector<std::int32_t>> special_list(const DataPaths& paths, std::int32_t count) {
     if (count <= 0) return std::vector<std::int32_t>{};
-    return read_special_list(core_state().data_paths.data_dir, std::min(count, kSpecialListCapacity));
+    return read_special_list(paths.data_dir, std::min(count, kSpecialListCapacity));
 }
 
 bool in_list(std::span<const std::int32_t> list, std::int32_t n) {
@@ -135,15 +135,15 @@ Status test_object(const PlateSky& sky, std::int32_t n, std::int32_t year, Plate
 // Releases what a search holds, on every path: the Sun request of the
 // ephemeris reader, the planetary ephemeris file and the catalogue files.
 struct SearchFiles {
-    SearchFiles() = default;
+    explicit SearchFiles(DeState& de) : de(de) {}
     SearchFiles(const SearchFiles&) = delete;
     SearchFiles& operator=(const SearchFiles&) = delete;
     ~SearchFiles() {
-        DeState& de = de_state();
         de.flags[static_cast<std::size_t>(BodyCode::Sun) - 1] = StateLevel::None;
         de_close();
         catclose(core_state().catalogue);
     }
+    DeState& de;
 };
 
 }  // namespace
@@ -164,35 +164,35 @@ PlateWindow plate_window(double ra0, double anti_sun, double half_ra, double jd)
     return opposition_window(ra0, anti_sun, std::max(half_ra, kMinWindowHalfRa), jd);
 }
 
-Result<std::int32_t> plate_search(std::string_view plate_line, double mag_limit) {
+Result<std::int32_t> plate_search(LibraryState& st, std::string_view plate_line, double mag_limit) {
     if (std::isnan(mag_limit)) return error_status("The limiting magnitude of the plate search is not a number.");
     // Set-up: settings, catalogue, Delta T, special list, observatories, the
     // geocentric Sun from the planetary ephemeris file.
-    SearchFiles held;
-    cached_observatory() = {};
-    ZEL_TRY(in_par(core_state()));
-    ZEL_TRY(catopen(core_state().catalogue));
-    const PackageInfo info = core_state().package;
-    const DataPaths paths = core_state().data_paths;
-    ZEL_TRY(load_delta_t(core_state().delta_t, data_file(core_state().data_paths, files::kDeltaT)));
-    auto special = special_list(info.special);
+    SearchFiles held(st.core.de);
+    st.cached_observatory = {};
+    ZEL_TRY(in_par(st.core));
+    ZEL_TRY(catopen(st.core.catalogue));
+    const PackageInfo info = st.core.package;
+    const DataPaths paths = st.core.data_paths;
+    ZEL_TRY(load_delta_t(st.core.delta_t, data_file(st.core.data_paths, files::kDeltaT)));
+    auto special = special_list(paths, info.special);
     if (!special) return special.status();
     auto obs_path = observatory_file(files::kObservatoryRecords);
     if (!obs_path) return obs_path.status();
     auto observatories = io::RecordFile::open(*obs_path, ObservatoryRecord::kLength, io::OpenMode::Read);
     if (!observatories)
         return error_status("The observatory list \"" + *obs_path + "\" cannot be opened: " + observatories.message());
-    DeState& de = de_state();
+    DeState& de = st.core.de;
     de.flags = {};
     de.flags[static_cast<std::size_t>(BodyCode::Sun) - 1] = StateLevel::Velocity;
     de.centre = BodyCode::Earth;
     ZEL_TRY(de_open());
 
     // The plate line.
-    ZEL_TRY(contr_s1(*observatories, plate_line, kTaskPlate, 1));
+    ZEL_TRY(contr_s1(st, *observatories, plate_line, kTaskPlate, 1));
     observatories->close();
-    const ParsedObservation obs = parsed_observation();
-    const ObserverSite site = core_state().observer_site;
+    const ParsedObservation obs = st.parsed_observation;
+    const ObserverSite site = st.core.observer_site;
 
     PlateSky sky;
     sky.ra0 = obs.angle1_rad;
@@ -200,14 +200,14 @@ Result<std::int32_t> plate_search(std::string_view plate_line, double mag_limit)
     sky.half_ra = obs.plate_half_ra_min * kRadPerMinuteOfTime;
     sky.half_dec = obs.plate_half_dec_deg / kDegPerRad;
     sky.mag_limit = mag_limit;
-    sky.comet_mode = core_state().catalogue.comet_mode;
+    sky.comet_mode = st.core.catalogue.comet_mode;
     sky.data_dir = std::string(io::trim(paths.data_dir));
 
     // The header.
     auto description =
         plate_header_records(plate_line, obs.jd, obs.jd_fraction, obs.plate_half_ra_min, obs.plate_half_dec_deg);
     if (!description) return description.status();
-    auto headings = read_heading_block(TaskHeaderKind::Plate, 1);
+    auto headings = read_heading_block(paths, TaskHeaderKind::Plate, 1);
     if (!headings) return headings.status();
     put_columns((*headings)[kHeadCodeLine - 1], kHeadCodeCol, io::column(plate_line, kCodeCol, kCodeWidth));
     put_columns((*headings)[kHeadLimitLine - 1], kHeadLimitCol, io::fmt_f(mag_limit, 4, 1));
@@ -216,7 +216,7 @@ Result<std::int32_t> plate_search(std::string_view plate_line, double mag_limit)
     // The date on the dynamical scale, the geocentric Sun and the observer.
     double dt = 0.0;
     sky.jd = obs.jd;
-    deltat(core_state().delta_t, obs.jd, obs.jd_fraction, DeltaTDirection::UtToTt, dt, sky.fraction_tt);
+    deltat(st.core.delta_t, obs.jd, obs.jd_fraction, DeltaTDirection::UtToTt, dt, sky.fraction_tt);
     ZEL_TRY(reade403(static_cast<double>(obs.jd) + sky.fraction_tt, 0.0));
     std::copy_n(de.result.begin(), 6, sky.sun.begin());
     sky.observer =
@@ -231,7 +231,7 @@ Result<std::int32_t> plate_search(std::string_view plate_line, double mag_limit)
     PlateBatch batch;
     PlateScratch scratch;
     std::int32_t kept_count = 0;
-    const std::int32_t numbered = core_state().catalogue.counts.numbered;
+    const std::int32_t numbered = st.core.catalogue.counts.numbered;
     auto test = [&](std::int32_t n, std::int32_t year) -> Status {
         bool kept = false;
         ZEL_TRY(test_object(sky, n, year, batch, kept));
@@ -289,8 +289,9 @@ Result<std::int32_t> plate_search(std::string_view plate_line, double mag_limit)
 extern "C" ZELVOMAT_API void PltCalc(const char* plateLine, int plateLine_len, double magLimit, int* found) {
     if (found != nullptr) *found = 0;
     std::int32_t n = 0;
+    zelvomat::LibraryState& st = zelvomat::library_state();
     zelvomat::export_guard([&]() -> zelvomat::Status {
-        auto r = zelvomat::plate_search(zelvomat::checks::caller_text(plateLine, plateLine_len), magLimit);
+        auto r = zelvomat::plate_search(st, zelvomat::checks::caller_text(plateLine, plateLine_len), magLimit);
         if (!r) return r.status();
         n = *r;
         return zelvomat::ok_status();

@@ -64,6 +64,8 @@
 
 namespace zelvomat {
 
+struct LibraryState;
+
 // ---- Records ------------------------------------------------------------------
 
 // One object of "result.pl4": 80 characters in an 82-byte record whose last
@@ -204,6 +206,6 @@ Result<std::array<std::string, 2>> plate_header_records(std::string_view line, s
 // plate, whose result is the "No objects" record). Fails, with "plt.hat" and
 // the results untouched, when the plate line does not pass contr_s1 (the
 // message says why), and on any failure to read the package.
-Result<std::int32_t> plate_search(std::string_view plate_line, double mag_limit);
+Result<std::int32_t> plate_search(LibraryState& st, std::string_view plate_line, double mag_limit);
 
 }  // namespace zelvomat

@@ -45,8 +45,6 @@ namespace zelvomat {
 
 using namespace progr_detail;
 
-EphRunState& eph_run_state() { return library_state().eph_run; }
-
 // ---- Progress -----------------------------------------------------------------
 
 std::optional<int> ProgressMeter::after_date(std::int64_t n, double p, double& last_percent, std::int32_t& sent) {
@@ -77,11 +75,11 @@ std::optional<int> ProgressMeter::after_date(std::int64_t n, double p, double& l
 
 // ---- The call -------------------------------------------------------------------
 
-Status progr(ProgrCounters& counters, const std::function<int(int)>& step) {
-    EphRunState& st = eph_run_state();
+Status progr(LibraryState& lib, ProgrCounters& counters, const std::function<int(int)>& step) {
+    EphRunState& st = lib.eph_run;
     const bool continuation = (counters.cont & 0xFF) == 1;
     counters.interrupted = 0;
-    EphemerisRun run(st, step);
+    EphemerisRun run(lib, step);
     ZEL_TRY(run.setup(continuation));
     run.commit_new_run();
     st.cont = continuation ? 1 : 0;
@@ -113,6 +111,7 @@ Status progr(ProgrCounters& counters, const std::function<int(int)>& step) {
 // ---- Export ---------------------------------------------------------------------
 
 extern "C" ZELVOMAT_API void progr(int* cont, int* interrupted, int* percent, ProgressStepCallback cb) {
+    zelvomat::LibraryState& st = zelvomat::library_state();
     zelvomat::export_guard([&]() -> zelvomat::Status {
         if (cont == nullptr || interrupted == nullptr || percent == nullptr)
             return zelvomat::error_status("progr: counters missing");
@@ -120,7 +119,7 @@ extern "C" ZELVOMAT_API void progr(int* cont, int* interrupted, int* percent, Pr
         c.cont = *cont;
         *interrupted = 0;  // whatever way the call ends, until it is known to be stopped
         const std::function<int(int)> step = cb != nullptr ? std::function<int(int)>(cb) : std::function<int(int)>();
-        const zelvomat::Status s = zelvomat::progr(c, step);
+        const zelvomat::Status s = zelvomat::progr(st, c, step);
         *cont = c.cont;
         *interrupted = c.interrupted;
         *percent = c.percent;

@@ -54,6 +54,8 @@
 
 namespace zelvomat {
 
+struct LibraryState;
+
 // The observer of a topocentric task, as derived by a new run.
 struct TaskObserver {
     bool topocentric = false;
@@ -88,7 +90,6 @@ struct EphRunState {
     RestrictionBlock restrictions;
     TaskObserver observer;
 };
-EphRunState& eph_run_state();
 
 // Whole-percent progress reports (the rule above). One per call; the sent sum
 // and the last percentage live in EphRunState so that a continuation goes on
@@ -127,6 +128,6 @@ struct ProgrCounters {
 // new run's failed set-up leaves the state of the previous run as it was.
 // Only a stopped run can be continued: a continuation of a run that ended or
 // failed once it had begun is refused with a message, and writes nothing.
-Status progr(ProgrCounters& counters, const std::function<int(int)>& step);
+Status progr(LibraryState& lib, ProgrCounters& counters, const std::function<int(int)>& step);
 
 }  // namespace zelvomat

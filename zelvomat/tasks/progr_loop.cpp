@@ -1,5 +1,4 @@
 // Ephemeris task driver: the object and date loop.
-#include "core/corestate.h"
 #include "tasks/progr_run.h"
 
 namespace zelvomat::progr_detail {
@@ -38,14 +37,15 @@ Status EphemerisRun::date(std::int32_t number, double t1, double step, std::int3
     EphResultValues v;
     std::int16_t accuracy = 0;
     const EphemDate d{t1, step, k};
-    ZEL_TRY(ephem(core_state(), number, d, ephem_year_, data_dir_, v, accuracy));
+    ZEL_TRY(ephem(core_, number, d, ephem_year_, data_dir_, v, accuracy));
     const bool passed = Conds(number, coord_type_, bounds_, v);
     if (block_heading_due(passed, st_.restrictions.reject_solitary, st_.heading_written)) {
         ZEL_TRY(write_lines(heading));
         st_.heading_written = true;
     }
     if (passed) {
-        auto written = Outform(number, result_, d.jd(), kind_, v, accuracy, static_cast<std::int32_t>(st_.next_record));
+        auto written = Outform(number, result_, d.jd(), kind_, v, accuracy, static_cast<std::int32_t>(st_.next_record),
+                               core_.motion);
         if (!written) return written.status();
         st_.next_record += *written;
     }
@@ -75,7 +75,7 @@ Status EphemerisRun::block(std::int32_t number, double t1, double step, std::int
 std::vector<std::string> EphemerisRun::object_heading(std::int32_t number, const std::string& name,
                                                       std::optional<double> opposition) {
     Line name_line;
-    if (number <= core_state().catalogue.counts.numbered) name_line.at(5, number_field(number, 6));
+    if (number <= core_.catalogue.counts.numbered) name_line.at(5, number_field(number, 6));
     name_line.at(12, io::pad(name, kNameWidth));
     if (opposition) {
         name_line.s.replace(29, 5, 5, ' ');
@@ -83,9 +83,9 @@ std::vector<std::string> EphemerisRun::object_heading(std::int32_t number, const
         name_line.at(35, io::fmt_i(t.year, 4))
             .at(39, io::fmt_i(t.month, 3))
             .at(42, io::fmt_f(t.day + t.tenth / 10.0, 5, 1));
-        if (kind_ == EphOutputKind::EmpEquator && !comet_ && t.year == core_state().package.first_year + 1 &&
+        if (kind_ == EphOutputKind::EmpEquator && !comet_ && t.year == core_.package.first_year + 1 &&
             empeph_present_ && number >= 1) {
-            auto emp = emp_record(empeph_, number, t.month, core_state().package.objects, extra_list_);
+            auto emp = emp_record(empeph_, number, t.month, core_.package.objects, extra_list_);
             if (emp && emp->has_value()) {
                 const EmpephRecord& e = **emp;
                 name_line.at(48, io::pad(e.text_a, 6)).at(55, io::pad(e.text_b, 4)).at(59, "/");
@@ -113,17 +113,17 @@ Status EphemerisRun::catalogue_object(std::int32_t number, bool absent, std::str
                         Line().at(4, "object ").at(11, io::pad(text, kNameWidth)).at(29, "is absent in catalog").s});
     };
     if (absent) return absent_message(typed);
-    comet_nongrav().slot[0] = NongravParams{};
+    core_.comet_nongrav.slot[0] = NongravParams{};
     std::string name;
     if (number >= 1) {
-        if (!catalogue_has(core_state().catalogue, number))
+        if (!catalogue_has(core_.catalogue, number))
             return absent_message(typed.empty() ? std::to_string(number) : typed);
-        if (comet_ && number <= core_state().catalogue.counts.numbered) {
+        if (comet_ && number <= core_.catalogue.counts.numbered) {
             auto a = read_ngr(number);
             if (!a) return a.status();
-            comet_nongrav().slot[0] = *a;
+            core_.comet_nongrav.slot[0] = *a;
         }
-        auto n = catname(core_state().catalogue, number);
+        auto n = catname(core_.catalogue, number);
         if (!n) return n.status();
         name = *n;
     } else {
@@ -149,7 +149,7 @@ Status EphemerisRun::catalogue_object(std::int32_t number, bool absent, std::str
         ZEL_TRY(oppositions_of(number, count, dates));
     }
     if (count == 0) {
-        std::string object = number <= core_state().catalogue.counts.numbered
+        std::string object = number <= core_.catalogue.counts.numbered
                                  ? number_field(number, 6) + " " + io::pad(name, kNameWidth).substr(0, 17)
                                  : io::pad(name, kNameWidth).substr(0, 10);
         object = std::string(io::trim_right(object));
@@ -195,7 +195,7 @@ Status EphemerisRun::typed_orbit(std::int32_t r) {
         head.push_back(io::pad(text, kLineWidth));
         return message(head);
     }
-    MotionModel& m = motion_model();
+    MotionModel& m = core_.motion;
     m.typed_mode = elements_form_ ? TypedOrbitMode::Elements : TypedOrbitMode::Coordinates;
     m.typed_epoch = orbit->epoch_jd;
     for (std::size_t i = 0; i < 6; ++i) m.typed_state[i] = orbit->state[i];
@@ -209,12 +209,12 @@ Status EphemerisRun::typed_orbit(std::int32_t r) {
 
 Status EphemerisRun::opposition_walk() {
     const double span = opp_last_.jd - opp_first_.jd;
-    const std::int16_t fy = core_state().package.first_year, ly = core_state().package.last_year;
+    const std::int16_t fy = core_.package.first_year, ly = core_.package.last_year;
     OppositionFile file;
     double jd = opp_first_.jd;
     for (int year = year_of_jd(jd); year <= ly; ++year, jd = new_year_jd(year)) {
         std::int32_t record = 0, err = 0;
-        ZEL_TRY(opfop(core_state().data_paths.opp_counts, fy, ly, file, data_dir_, jd, record, err));
+        ZEL_TRY(opfop(core_.data_paths.opp_counts, fy, ly, file, data_dir_, jd, record, err));
         if (err == 1) {
             if (year < fy) continue;  // the range starts before the package years
             break;
@@ -251,10 +251,10 @@ Status EphemerisRun::run() {
             ZEL_TRY(opposition_walk());
             break;
         case ObjectMode::List: {
-            const std::int32_t total = core_state().catalogue.counts.total();
+            const std::int32_t total = core_.catalogue.counts.total();
             for (const std::string& line : list_lines_) {
                 std::string text = io::pad(line, kNameWidth);
-                std::int32_t n = inpnom(core_state().catalogue, std::span<char>(text.data(), text.size()), total);
+                std::int32_t n = inpnom(core_.catalogue, std::span<char>(text.data(), text.size()), total);
                 bool absent = n == 0;
                 // -90 is a text that names no object of a task; of the major
                 // bodies only the solar-system barycentre (body 0) gets it.
@@ -295,9 +295,9 @@ Status EphemerisRun::finish_files() {
         std::remove(std::string(files::kUserOrbitsEph).c_str());
         user_orbits_used_ = false;
     }
-    MotionModel& m = motion_model();
+    MotionModel& m = core_.motion;
     m.typed_mode = TypedOrbitMode::Catalogue;
-    catclose(core_state().catalogue);
+    catclose(core_.catalogue);
     de_close();
     return written;
 }

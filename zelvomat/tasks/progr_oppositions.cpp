@@ -1,5 +1,4 @@
 // Ephemeris task driver: the oppositions of an object, computed or replayed from "opls1.dat".
-#include "core/corestate.h"
 #include "tasks/progr_run.h"
 
 namespace zelvomat::progr_detail {
@@ -51,15 +50,15 @@ Status EphemerisRun::oppositions_of(std::int32_t number, std::int16_t& count, st
         opls_replay_ = false;  // the file ends here: compute from now on
         dates = {0.0, 0.0, 0.0};
     }
-    auto el = catelem(core_state().catalogue, number);
+    auto el = catelem(core_.catalogue, number);
     if (!el) return el.status();
-    if ((*el)[5] < 1.0) ZEL_TRY(Datopp(number, opp_year_, count, dates));
+    if ((*el)[5] < 1.0) ZEL_TRY(Datopp(core_, number, opp_year_, count, dates));
     OppositionFile file;
     opls_out_->line(opls_object_line(number, count));
     for (int i = 0; i < count; ++i) {
         double& d = dates[static_cast<std::size_t>(i)];
-        ZEL_TRY(Prdat(core_state().package.first_year, core_state().package.last_year, file, data_dir_, number, d,
-                      core_state().data_paths.opp_counts));
+        ZEL_TRY(Prdat(core_.package.first_year, core_.package.last_year, file, data_dir_, number, d,
+                      core_.data_paths.opp_counts));
         // The date as the file keeps it, so that a continuation replays the
         // very same value.
         const std::string line = opls_date_line(d);

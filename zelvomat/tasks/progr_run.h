@@ -36,6 +36,7 @@
 #include "tasks/confl.h"
 #include "tasks/geodesy.h"
 #include "tasks/inpdat.h"
+#include "tasks/libstate.h"
 #include "tasks/obsfiles.h"
 #include "tasks/oppos.h"
 #include "tasks/outform.h"
@@ -104,7 +105,8 @@ TenthDate tenth_date(double jd);
 // Everything one call needs, from the settings and the stored task record.
 class EphemerisRun {
 public:
-    EphemerisRun(EphRunState& st, const std::function<int(int)>& step) : st_(st), step_(step) {}
+    EphemerisRun(LibraryState& lib, const std::function<int(int)>& step)
+        : core_(lib.core), st_(lib.eph_run), step_(step) {}
     ~EphemerisRun() { (void)finish_files(); }
 
     Status setup(bool continuation);
@@ -141,6 +143,7 @@ private:
     bool may_write() const { return dates_done_ >= st_.saved_dates; }
     void skip_object() { percent_done_ += static_cast<double>(dates_per_object_) * share_per_date_; }
 
+    CoreState& core_;
     EphRunState& st_;
     const std::function<int(int)>& step_;
     EphRunState pending_;                // a new run's task until its set-up succeeded

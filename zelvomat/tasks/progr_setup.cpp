@@ -1,5 +1,4 @@
 // Ephemeris task driver: the set-up of a run (settings, task record, objects, dates).
-#include "core/corestate.h"
 #include "tasks/progr_run.h"
 
 namespace zelvomat::progr_detail {
@@ -77,13 +76,13 @@ TenthDate tenth_date(double jd) {
 }
 
 Status EphemerisRun::read_settings() {
-    ZEL_TRY(in_par(core_state()));
+    ZEL_TRY(in_par(core_));
     auto bytes = io::read_file_bytes(std::string(files::kSettings));
     if (!bytes) return error_status("The settings file \"setpar\" cannot be read: " + bytes.message());
     auto s = decode_settings(*bytes);
     if (!s) return error_status("The settings file \"setpar\" cannot be read: " + s.message());
     settings_ = *s;
-    data_dir_ = std::string(io::trim_right(core_state().data_paths.data_dir));
+    data_dir_ = std::string(io::trim_right(core_.data_paths.data_dir));
     // The extra list of "empeph": records 1, 2, 10 in turn, each read only
     // when the one before was full; it ends at the first zero.
     extra_list_.clear();
@@ -93,12 +92,12 @@ Status EphemerisRun::read_settings() {
     }
     comet_ = settings_.comet_edition != 0;
     ZEL_TRY(load_minor_perturbers());
-    ZEL_TRY(load_planet_elements(core_state()));
-    ZEL_TRY(load_moon_series(core_state().moon_series, core_state().data_paths));
-    ZEL_TRY(load_delta_t(core_state().delta_t, data_file(core_state().data_paths, files::kDeltaT)));
+    ZEL_TRY(load_planet_elements(core_));
+    ZEL_TRY(load_moon_series(core_.moon_series, core_.data_paths));
+    ZEL_TRY(load_delta_t(core_.delta_t, data_file(core_.data_paths, files::kDeltaT)));
     // "empeph": the EMP opposition data; a missing or empty file has no
     // record for any object.
-    const std::string emp = data_file(core_state().data_paths, files::kEmpeph);
+    const std::string emp = data_file(core_.data_paths, files::kEmpeph);
     if (io::file_exists(emp)) {
         auto f = io::RecordFile::open(emp, EmpephRecord::kLength, io::OpenMode::Read);
         if (!f) return error_status("The file \"" + emp + "\" cannot be read: " + f.message());
@@ -126,7 +125,7 @@ Status EphemerisRun::objects_setup() {
         }
         case ObjectMode::Name: {
             const std::string_view name = rec.get(ef::objectName);
-            std::int32_t n = catnum(core_state().catalogue, name);
+            std::int32_t n = catnum(core_.catalogue, name);
             name_absent_ = false;
             if (n == 0) {
                 const int body = nomgpl(name);
@@ -185,7 +184,7 @@ Status EphemerisRun::objects_setup() {
             if (single && comet_) {
                 auto a = read_nongrav(std::string(nongrav_file(true)), elements_form_);
                 if (!a) return error_status("The nongravitational parameters cannot be read: " + a.message());
-                comet_nongrav().slot[0] = NongravParams{(*a)[0], (*a)[1], (*a)[2]};
+                core_.comet_nongrav.slot[0] = NongravParams{(*a)[0], (*a)[1], (*a)[2]};
             }
             const std::vector<std::int32_t> fields = order_fields(*order);
             auto count = userorb(text_path, std::string(user_orbit_work_file(true)),
@@ -314,10 +313,10 @@ Status EphemerisRun::setup(bool continuation) {
     // integration (and what the position routine keeps of the object) from
     // the stopped call: it may resume in the middle of a block, from the
     // state of the last date done.
-    MotionModel& m = motion_model();
+    MotionModel& m = core_.motion;
     if (!continuation) m = MotionModel{};
     m.comet_mode = comet_ ? 1 : 0;
-    m.catalogue_epoch = core_state().package.catalogue_epoch;
+    m.catalogue_epoch = core_.package.catalogue_epoch;
     const char model = rec.get_char(ef::motionModel);
     if (model < '0' || model > '2')
         return error_status(std::string("The ephemeris task \"eph.cfg\" has no motion model in column 1165: \"") +
@@ -337,23 +336,23 @@ Status EphemerisRun::setup(bool continuation) {
         rec.get(ef::coordinateType), rec.get(ef::positionKind), rec.get(ef::mainPlane), rec.get(ef::equinox),
         static_cast<std::int32_t>(std::min<std::int64_t>(*centre, kCentreMinorObject)), rec.get(ef::observerKind));
     if (!opt) return error_status("The ephemeris task \"eph.cfg\": " + opt.message());
-    core_state().task_options = *opt;
-    core_state().observer_site = task_->observer.topocentric ? task_->observer.site : ObserverSite{};
+    core_.task_options = *opt;
+    core_.observer_site = task_->observer.topocentric ? task_->observer.site : ObserverSite{};
 
     // The planetary ephemeris file, the catalogue, the centre object.
     ZEL_TRY(de_open());
-    ZEL_TRY(catopen(core_state().catalogue));
-    comet_nongrav() = CometNongrav{};
-    if (!continuation) core_state().ephem = EphemState{};
+    ZEL_TRY(catopen(core_.catalogue));
+    core_.comet_nongrav = CometNongrav{};
+    if (!continuation) core_.ephem = EphemState{};
     if (task_->minor_centre > 0) {
-        ZEL_TRY(set_centre_object(core_state(), task_->minor_centre));
+        ZEL_TRY(set_centre_object(core_, task_->minor_centre));
         if (comet_) {
             auto a = read_ngr(task_->minor_centre);
             if (!a) return a.status();
-            comet_nongrav().slot[1] = *a;
+            core_.comet_nongrav.slot[1] = *a;
         }
     }
-    close_element_files(core_state().element_cache);
+    close_element_files(core_.element_cache);
 
     ZEL_TRY(objects_setup());
     ZEL_TRY(interval_setup());
@@ -375,7 +374,7 @@ Status EphemerisRun::setup(bool continuation) {
     // before it (a stopped run stays ready to be continued).
     if (!continuation || st_.saved_dates < 1) {
         const auto desc = ephemeris_description(rec, task_->minor_centre, task_->observer);
-        ZEL_TRY(write_task_header(TaskHeaderKind::Ephemeris, desc, kind_number(kind_)));
+        ZEL_TRY(write_task_header(core_.data_paths, TaskHeaderKind::Ephemeris, desc, kind_number(kind_)));
     }
     return ok_status();
 }

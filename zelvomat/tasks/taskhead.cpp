@@ -4,7 +4,6 @@
 #include <array>
 #include <cstdint>
 
-#include "core/corestate.h"
 #include "core/setpar.h"
 #include "io/fields.h"
 #include "io/files.h"
@@ -27,15 +26,15 @@ std::string quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
 
 const TaskHeaderLayout& task_header_layout(TaskHeaderKind kind) { return kLayouts[static_cast<std::size_t>(kind)]; }
 
-Result<std::vector<std::string>> read_heading_block(TaskHeaderKind kind, int block) {
+Result<std::vector<std::string>> read_heading_block(const DataPaths& paths, TaskHeaderKind kind, int block) {
     const TaskHeaderLayout& h = task_header_layout(kind);
     if (block < h.first_block || block > h.last_block)
         return error_status("There is no heading block " + std::to_string(block) + " in " + quoted(h.heading_template) +
                             " (blocks " + std::to_string(h.first_block) + " to " + std::to_string(h.last_block) + ").");
-    if (io::is_blank(core_state().data_paths.data_dir))
+    if (io::is_blank(paths.data_dir))
         return error_status("The heading template " + quoted(h.heading_template) +
                             " cannot be found: the package settings are not loaded.");
-    const std::string path = data_file(core_state().data_paths, h.heading_template);
+    const std::string path = data_file(paths, h.heading_template);
     auto lines = io::read_lines(path);
     if (!lines)
         return error_status("The heading template " + quoted(path) + " cannot be read (" + lines.message() + ").");
@@ -76,8 +75,9 @@ Status write_task_header(TaskHeaderKind kind, std::span<const std::string> descr
     return ok_status();
 }
 
-Status write_task_header(TaskHeaderKind kind, std::span<const std::string> description, int block) {
-    auto headings = read_heading_block(kind, block);
+Status write_task_header(const DataPaths& paths, TaskHeaderKind kind, std::span<const std::string> description,
+                         int block) {
+    auto headings = read_heading_block(paths, kind, block);
     if (!headings) return headings.status();
     return write_task_header(kind, description, *headings);
 }

@@ -38,6 +38,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/setpar.h"
 #include "io/status.h"
 
 namespace zelvomat {
@@ -60,11 +61,11 @@ const TaskHeaderLayout& task_header_layout(TaskHeaderKind kind);
 inline constexpr std::size_t kTemplateWidth = 80;
 
 // The template lines of one block (block_lines lines of 80 columns), read
-// from the data directory of the loaded settings (DataPaths, core/setpar.h),
+// from the data directory of the loaded settings (paths, core/setpar.h),
 // the file found whatever its case. Errors: a block outside the kind's
 // blocks, no data directory known, a template that cannot be read or that ends
 // before the block's last line.
-Result<std::vector<std::string>> read_heading_block(TaskHeaderKind kind, int block = 1);
+Result<std::vector<std::string>> read_heading_block(const DataPaths& paths, TaskHeaderKind kind, int block = 1);
 
 // Writes the header file anew: the description records (exactly the kind's
 // number of them) and the heading lines (exactly one block), each cut or
@@ -73,7 +74,8 @@ Status write_task_header(TaskHeaderKind kind, std::span<const std::string> descr
                          std::span<const std::string> headings);
 
 // read_heading_block and write_task_header in one.
-Status write_task_header(TaskHeaderKind kind, std::span<const std::string> description, int block = 1);
+Status write_task_header(const DataPaths& paths, TaskHeaderKind kind, std::span<const std::string> description,
+                         int block = 1);
 
 // Writes text into line from column first_col (1-based) on, over what stands
 // there; the line is blank-padded first when it is shorter.
