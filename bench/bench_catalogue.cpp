@@ -17,12 +17,12 @@
 
 namespace {
 
-bool open_catalogue(benchmark::State& state) {
+bool open_catalogue(benchmark::State& state, zelvomat::CatalogueState& cat) {
     if (const char* dir = std::getenv("ZELVO_PACKAGE_WORK"); dir != nullptr && ::chdir(dir) != 0) {
         state.SkipWithError("ZELVO_PACKAGE_WORK cannot be entered");
         return false;
     }
-    if (!zelvomat::catopen().ok()) {
+    if (!zelvomat::catopen(cat).ok()) {
         state.SkipWithError("no element catalogue here (set ZELVO_PACKAGE_WORK to a package's work directory)");
         return false;
     }
@@ -30,25 +30,26 @@ bool open_catalogue(benchmark::State& state) {
 }
 
 // Names of present objects, read back from the catalogue itself.
-std::vector<std::string> sample_names() {
+std::vector<std::string> sample_names(const zelvomat::CatalogueState& cat) {
     std::vector<std::string> names;
-    const std::int32_t total = zelvomat::catalogue_counts().total();
+    const std::int32_t total = cat.counts.total();
     // Spread over the whole catalogue, numbered and unnumbered objects.
     const std::int32_t step = std::max<std::int32_t>(1, total / 512);
     for (std::int32_t n = 1; n <= total && names.size() < 512; n += step)
-        if (zelvomat::catalogue_has(n))
-            if (auto c = zelvomat::catname(n)) names.push_back(*c);
+        if (zelvomat::catalogue_has(cat, n))
+            if (auto c = zelvomat::catname(cat, n)) names.push_back(*c);
     return names;
 }
 
 }  // namespace
 
 static void BM_Catnum(benchmark::State& state) {
-    if (!open_catalogue(state)) return;
-    const auto names = sample_names();
+    zelvomat::CatalogueState cat;
+    if (!open_catalogue(state, cat)) return;
+    const auto names = sample_names(cat);
     std::size_t i = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(zelvomat::catnum(names[i]));
+        benchmark::DoNotOptimize(zelvomat::catnum(cat, names[i]));
         i = (i + 1) % names.size();
     }
     state.SetItemsProcessed(state.iterations());
@@ -56,13 +57,14 @@ static void BM_Catnum(benchmark::State& state) {
 BENCHMARK(BM_Catnum);
 
 static void BM_Catelem(benchmark::State& state) {
-    if (!open_catalogue(state)) return;
-    const auto names = sample_names();
+    zelvomat::CatalogueState cat;
+    if (!open_catalogue(state, cat)) return;
+    const auto names = sample_names(cat);
     std::vector<std::int32_t> numbers;
-    for (const auto& s : names) numbers.push_back(zelvomat::catnum(s));
+    for (const auto& s : names) numbers.push_back(zelvomat::catnum(cat, s));
     std::size_t i = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(zelvomat::catelem(numbers[i]));
+        benchmark::DoNotOptimize(zelvomat::catelem(cat, numbers[i]));
         i = (i + 1) % numbers.size();
     }
     state.SetItemsProcessed(state.iterations());
@@ -70,8 +72,9 @@ static void BM_Catelem(benchmark::State& state) {
 BENCHMARK(BM_Catelem);
 
 static void BM_Namn1(benchmark::State& state) {
-    if (!open_catalogue(state)) return;
-    const auto names = sample_names();
+    zelvomat::CatalogueState cat;
+    if (!open_catalogue(state, cat)) return;
+    const auto names = sample_names(cat);
     std::size_t i = 0;
     int n = 0;
     for (auto _ : state) {
@@ -86,8 +89,9 @@ static void BM_Namn1(benchmark::State& state) {
 BENCHMARK(BM_Namn1);
 
 static void BM_Catopen(benchmark::State& state) {
-    if (!open_catalogue(state)) return;
-    for (auto _ : state) benchmark::DoNotOptimize(zelvomat::catopen());
+    zelvomat::CatalogueState cat;
+    if (!open_catalogue(state, cat)) return;
+    for (auto _ : state) benchmark::DoNotOptimize(zelvomat::catopen(cat));
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_Catopen);

@@ -15,10 +15,12 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "core/corestate.h"
 #include "core/datajd.h"
 #include "core/elemcache.h"
 #include "core/elmnt.h"
@@ -44,6 +46,7 @@ struct Fixture {
     std::string dir;  // ending with "/"
     std::vector<std::int32_t> numbers;
     std::vector<double> dates;
+    std::unique_ptr<zelvomat::CoreState> core = std::make_unique<zelvomat::CoreState>();
     bool ok = false;
     Fixture() = default;
     Fixture(Fixture&& o) noexcept = default;
@@ -87,9 +90,9 @@ Fixture& fixture() {
             }
             if (!w.write(fx.dir, year).ok()) return fx;
         }
-        if (!zelvomat::in_par().ok()) return fx;
+        if (!zelvomat::in_par(*fx.core).ok()) return fx;
 
-        const zelvomat::PackageInfo& info = zelvomat::package_info();
+        const zelvomat::PackageInfo& info = fx.core->package;
         std::uniform_int_distribution<std::int32_t> object(1, kObjects);
         std::uniform_real_distribution<double> date(info.j1 - 70.0, info.j2 + 69.0);
         for (int i = 0; i < 4096; ++i) {
@@ -114,7 +117,7 @@ static void BM_Elmnt(benchmark::State& state) {
     zelvomat::ElementFlags flags;
     std::size_t i = 0, catalogue = 0;
     for (auto _ : state) {
-        if (!zelvomat::elmnt(fx.numbers[i], fx.dates[i], 0, el, flags, fx.dir).ok()) {
+        if (!zelvomat::elmnt(*fx.core, fx.numbers[i], fx.dates[i], 0, el, flags, fx.dir).ok()) {
             state.SkipWithError("elmnt failed");
             break;
         }
@@ -137,8 +140,8 @@ static void BM_ElmntRemapEachCall(benchmark::State& state) {
     zelvomat::ElementFlags flags;
     std::size_t i = 0;
     for (auto _ : state) {
-        zelvomat::close_element_files();
-        if (!zelvomat::elmnt(fx.numbers[i], fx.dates[i], 0, el, flags, fx.dir).ok()) {
+        zelvomat::close_element_files(fx.core->element_cache);
+        if (!zelvomat::elmnt(*fx.core, fx.numbers[i], fx.dates[i], 0, el, flags, fx.dir).ok()) {
             state.SkipWithError("elmnt failed");
             break;
         }

@@ -85,7 +85,7 @@ Fixture& fixture() {
             if (!w.add(k, sets).ok()) return fx;
         }
         if (!w.write(dir, 2000).ok()) return fx;
-        if (!in_par().ok() || !catopen().ok()) return fx;
+        if (!in_par(core_state()).ok() || !catopen(core_state().catalogue).ok()) return fx;
         core_state().de.first_jd = kFirst;
         core_state().de.last_jd = kLast;
         if (!de_open(core_state().de, core_state().de_copies,
@@ -100,8 +100,8 @@ Fixture& fixture() {
         core_state().minor_perturbers.planet = {OrbitElements::from(orbit(1).data()),
                                                 OrbitElements::from(orbit(2).data()),
                                                 OrbitElements::from(orbit(3).data())};
-        task_options() = *task_options_from_texts("SPH", "AST", "EQT", "2000", 3, "TOP");
-        observer_site() = {0.3, 0.8, 0.66 * kParallaxScale, 0.74 * kParallaxScale};
+        core_state().task_options = *task_options_from_texts("SPH", "AST", "EQT", "2000", 3, "TOP");
+        core_state().observer_site = {0.3, 0.8, 0.66 * kParallaxScale, 0.74 * kParallaxScale};
         fx.ok = true;
         return fx;
     }();
@@ -121,7 +121,7 @@ void run_dates(benchmark::State& state, MotionCode model) {
     std::int32_t n = 1;
     for (auto _ : state) {
         for (int i = 1; i <= kDates; ++i) {
-            if (!ephem(n, EphemDate{kFirst + 2.0, 1.0, i}, 0, dir, v, acc).ok()) {
+            if (!ephem(core_state(), n, EphemDate{kFirst + 2.0, 1.0, i}, 0, dir, v, acc).ok()) {
                 state.SkipWithError("ephem failed");
                 return;
             }
@@ -148,7 +148,7 @@ void BM_NodesObjectsOfDate(benchmark::State& state) {
     int d = 0;
     for (auto _ : state) {
         for (std::int32_t n = 1; n <= kObjects; ++n) {
-            if (!ephem(n, EphemDate{kFirst + 2.0 + d, 0.0, 1}, 0, dir, v, acc).ok()) {
+            if (!ephem(core_state(), n, EphemDate{kFirst + 2.0 + d, 0.0, 1}, 0, dir, v, acc).ok()) {
                 state.SkipWithError("ephem failed");
                 return;
             }
@@ -173,7 +173,7 @@ void BM_IntegrationSpan(benchmark::State& state) {
     std::int16_t acc = 0;
     std::int32_t n = 1;
     for (auto _ : state) {
-        if (!ephem(n, EphemDate{kEpoch + 80.0, 0.0, 1}, 0, dir, v, acc).ok()) {
+        if (!ephem(core_state(), n, EphemDate{kEpoch + 80.0, 0.0, 1}, 0, dir, v, acc).ok()) {
             state.SkipWithError("ephem failed");
             return;
         }

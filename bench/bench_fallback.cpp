@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "core/corestate.h"
 #include "core/fallback.h"
 #include "core/setpar.h"
 
@@ -16,10 +17,10 @@ namespace {
 const std::string kFixtureDir = std::string(ZELVO_SOURCE_DIR) + "/tests/data/fallback/";
 constexpr double kEpoch = 2459800.5;
 
-void load() {
-    data_paths().data_dir = kFixtureDir;
-    package_info().catalogue_epoch = kEpoch;
-    if (!load_planet_elements().ok() || !load_moon_series().ok()) std::abort();
+void load(CoreState& core) {
+    core.data_paths.data_dir = kFixtureDir;
+    core.package.catalogue_epoch = kEpoch;
+    if (!load_planet_elements(core).ok() || !load_moon_series(core.moon_series, core.data_paths).ok()) std::abort();
 }
 
 const char* const kNames[] = {"barycentre",
@@ -37,13 +38,15 @@ const char* const kNames[] = {"barycentre",
                               "Earth-Moon barycentre"};
 
 void BM_Fbstate(benchmark::State& state) {
-    load();
+    CoreState core;
+    load(core);
     const auto body = static_cast<BodyCode>(state.range(0));
     state.SetLabel(kNames[state.range(0)]);
     double jd = 2433282.5;
     StateVector s{};
     for (auto _ : state) {
-        if (!fbstate(body, BodyCode::Sun, jd, s).ok()) state.SkipWithError("fbstate failed");
+        if (!fbstate(core.planet_elements, core.moon_series, body, BodyCode::Sun, jd, s).ok())
+            state.SkipWithError("fbstate failed");
         benchmark::DoNotOptimize(s);
         jd += 3.7;
         if (jd > 2469807.5) jd = 2433282.5;
@@ -53,11 +56,12 @@ void BM_Fbstate(benchmark::State& state) {
 BENCHMARK(BM_Fbstate)->DenseRange(0, 12);
 
 void BM_Moonhel(benchmark::State& state) {
-    load();
+    CoreState core;
+    load(core);
     double jd = 2433282.5;
     StateVector s{};
     for (auto _ : state) {
-        if (!moonhel(jd, s).ok()) state.SkipWithError("moonhel failed");
+        if (!moonhel(core.moon_series, jd, s).ok()) state.SkipWithError("moonhel failed");
         benchmark::DoNotOptimize(s);
         jd += 0.37;
         if (jd > 2469807.5) jd = 2433282.5;
@@ -82,13 +86,14 @@ BENCHMARK(BM_Eaa);
 // rppl reads its files at every call: the Sun from the Earth and the Moon
 // from the Earth (the callers' two uses).
 void BM_Rppl(benchmark::State& state) {
-    load();
+    CoreState core;
+    load(core);
     const auto body = static_cast<BodyCode>(state.range(0));
     state.SetLabel(std::string(kNames[state.range(0)]) + " from the Earth");
     double jd = 2433282.5;
     StateVector s{};
     for (auto _ : state) {
-        if (!rppl(BodyCode::Earth, body, jd, s).ok()) state.SkipWithError("rppl failed");
+        if (!rppl(core.data_paths, core.package, BodyCode::Earth, body, jd, s).ok()) state.SkipWithError("rppl failed");
         benchmark::DoNotOptimize(s);
         jd += 3.7;
         if (jd > 2469807.5) jd = 2433282.5;

@@ -95,9 +95,9 @@ Night& night() {
         fs::current_path(r.dir);
         LibraryState lib;
         ScopedLibraryState current(lib);
-        if (!in_par().ok() || !catopen().ok() ||
+        if (!in_par(lib.core).ok() || !catopen(lib.core.catalogue).ok() ||
             !de_open(core_state().de, core_state().de_copies, core_state().data_paths).ok() ||
-            !load_delta_t(data_file(files::kDeltaT)).ok()) {
+            !load_delta_t(lib.core.delta_t, data_file(lib.core.data_paths, files::kDeltaT)).ok()) {
             r.why = "the package cannot be read";
             return r;
         }
@@ -137,8 +137,8 @@ Night& night() {
             const std::int32_t n = objects[j].number;
             const double ut = f0 + 0.25 * made / kLines;  // 21h .. 3h
             double dt = 0.0, tt = 0.0;
-            deltat(day0, ut, DeltaTDirection::UtToTt, dt, tt);
-            auto el = catelem(n);
+            deltat(lib.core.delta_t, day0, ut, DeltaTDirection::UtToTt, dt, tt);
+            auto el = catelem(lib.core.catalogue, n);
             StateVector p{};
             if (!el ||
                 !reade403(core_state().de, core_state().de_copies, core_state().data_paths, day0, tt * 86400.0).ok())
@@ -203,7 +203,7 @@ void run_night(benchmark::State& state, bool full_test) {
     state.SetItemsProcessed(state.iterations() * kLines);
     state.counters["records"] = records;
     state.counters["lines_identified"] = found;
-    state.counters["objects"] = catalogue_counts().total();
+    state.counters["objects"] = lib.core.catalogue.counts.total();
 }
 
 }  // namespace

@@ -17,43 +17,48 @@
 #include "core/corestate.h"
 #include "core/reade403.h"
 #include "core/setpar.h"
+#include "tasks/libstate.h"
 #include "tasks/oppos.h"
 
 using namespace zelvomat;
 
 namespace {
 
-bool open_package(benchmark::State& state) {
+bool open_package(benchmark::State& state, CoreState& core) {
     if (const char* dir = std::getenv("ZELVO_PACKAGE_WORK"); dir != nullptr && ::chdir(dir) != 0) {
         state.SkipWithError("ZELVO_PACKAGE_WORK cannot be entered");
         return false;
     }
-    if (!in_par().ok() || !de_open(core_state().de, core_state().de_copies, core_state().data_paths).ok() ||
-        !catopen().ok()) {
+    if (!in_par(core).ok() || !de_open(core_state().de, core_state().de_copies, core_state().data_paths).ok() ||
+        !catopen(core.catalogue).ok()) {
         state.SkipWithError("no data package here (set ZELVO_PACKAGE_WORK to a package's work directory)");
         return false;
     }
     return true;
 }
 
-std::vector<std::int32_t> present_objects() {
+std::vector<std::int32_t> present_objects(const CatalogueState& cat) {
     std::vector<std::int32_t> v;
-    const std::int32_t total = catalogue_counts().total();
+    const std::int32_t total = cat.counts.total();
     for (std::int32_t n = 1; n <= total; ++n)
-        if (catalogue_has(n)) v.push_back(n);
+        if (catalogue_has(cat, n)) v.push_back(n);
     return v;
 }
 
-int package_first_year() { return package_info().first_year > 0 ? package_info().first_year : 2024; }
-int package_last_year() { return package_info().last_year > 0 ? package_info().last_year : 2028; }
+int package_first_year(const PackageInfo& info) { return info.first_year > 0 ? info.first_year : 2024; }
+int package_last_year(const PackageInfo& info) { return info.last_year > 0 ? info.last_year : 2028; }
 
 }  // namespace
 
 // One iteration: every object of the catalogue over the package years.
 static void BM_OppositionsOfTheCatalogue(benchmark::State& state) {
-    if (!open_package(state)) return;
-    const auto objects = present_objects();
-    const double begin = new_year_jd(package_first_year()), end = new_year_jd(package_last_year() + 1);
+    LibraryState st;
+    ScopedLibraryState current(st);
+    CoreState& core = st.core;
+    if (!open_package(state, core)) return;
+    const auto objects = present_objects(core.catalogue);
+    const double begin = new_year_jd(package_first_year(core.package)),
+                 end = new_year_jd(package_last_year(core.package) + 1);
     std::vector<double> dates;
     std::size_t found = 0;
     for (auto _ : state) {
@@ -64,7 +69,7 @@ static void BM_OppositionsOfTheCatalogue(benchmark::State& state) {
         }
         found = 0;
         for (std::int32_t n : objects) {
-            auto el = catelem(n);
+            auto el = catelem(core.catalogue, n);
             dates.clear();
             if (el && opposition_times(core_state().de, std::span(&*el, 1), *earth, begin, end, dates).ok())
                 found += dates.size();
@@ -78,9 +83,12 @@ static void BM_OppositionsOfTheCatalogue(benchmark::State& state) {
 BENCHMARK(BM_OppositionsOfTheCatalogue)->Unit(benchmark::kSecond);
 
 static void BM_Datopp(benchmark::State& state) {
-    if (!open_package(state)) return;
-    const auto objects = present_objects();
-    const auto year = static_cast<std::int16_t>(package_first_year() + 1);
+    LibraryState st;
+    ScopedLibraryState current(st);
+    CoreState& core = st.core;
+    if (!open_package(state, core)) return;
+    const auto objects = present_objects(core.catalogue);
+    const auto year = static_cast<std::int16_t>(package_first_year(core.package) + 1);
     std::size_t i = 0;
     for (auto _ : state) {
         std::int16_t count = 0;
@@ -93,11 +101,14 @@ static void BM_Datopp(benchmark::State& state) {
 BENCHMARK(BM_Datopp);
 
 static void BM_OpfopAndPrdat(benchmark::State& state) {
-    if (!open_package(state)) return;
-    const auto& counts = data_paths().opp_counts;
-    const auto fy = static_cast<std::int16_t>(package_first_year()),
-               ly = static_cast<std::int16_t>(package_last_year());
-    const std::string dir = data_paths().data_dir;
+    LibraryState st;
+    ScopedLibraryState current(st);
+    CoreState& core = st.core;
+    if (!open_package(state, core)) return;
+    const auto& counts = core.data_paths.opp_counts;
+    const auto fy = static_cast<std::int16_t>(package_first_year(core.package)),
+               ly = static_cast<std::int16_t>(package_last_year(core.package));
+    const std::string dir = core.data_paths.data_dir;
     const double begin = new_year_jd(fy + 1);
     double t = begin;
     OppositionFile file;

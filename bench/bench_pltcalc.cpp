@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "core/apparent.h"
+#include "core/corestate.h"
 #include "core/datajd.h"
 #include "core/setpar.h"
 #include "core/utils.h"
@@ -33,9 +34,10 @@ using namespace zelvomat;
 namespace {
 
 // A scratch working directory with the package's "setpar" (its paths are
-// absolute), entered once for the whole program.
-bool enter_scratch(benchmark::State& state) {
+// absolute), entered once for the whole program; info: the package's settings.
+bool enter_scratch(benchmark::State& state, PackageInfo& info) {
     static int entered = 0;  // 0 not tried, 1 ok, -1 failed
+    static CoreState core;   // the settings read when it is entered
     if (entered == 0) {
         entered = -1;
         if (const char* dir = std::getenv("ZELVO_PACKAGE_WORK"); dir != nullptr && ::chdir(dir) != 0) {
@@ -54,12 +56,13 @@ bool enter_scratch(benchmark::State& state) {
             state.SkipWithError("no scratch directory");
             return false;
         }
-        if (!in_par().ok()) {
+        if (!in_par(core).ok()) {
             state.SkipWithError("the package settings cannot be read");
             return false;
         }
         entered = 1;
     }
+    info = core.package;
     return entered == 1;
 }
 
@@ -88,9 +91,8 @@ std::string plate_line(int year, int month, int day, double ra, double dec) {
 
 // Plates at the anti-solar point (offset 0) or east of it, on the ecliptic,
 // at the 5th of the months March to October of each package year.
-std::vector<std::string> plates(double offset_deg) {
+std::vector<std::string> plates(const PackageInfo& p, double offset_deg) {
     std::vector<std::string> out;
-    const PackageInfo& p = package_info();
     for (int y = p.first_year; y <= p.last_year; ++y)
         for (int mo = 3; mo <= 10; ++mo) {
             std::int32_t jd = 0;
@@ -109,8 +111,9 @@ std::vector<std::string> plates(double offset_deg) {
 }
 
 void run_plates(benchmark::State& state, double offset_deg) {
-    if (!enter_scratch(state)) return;
-    const auto lines = plates(offset_deg);
+    PackageInfo info;
+    if (!enter_scratch(state, info)) return;
+    const auto lines = plates(info, offset_deg);
     std::size_t i = 0;
     long long objects = 0, calls = 0;
     for (auto _ : state) {

@@ -69,9 +69,9 @@ void BM_ProgrThousandObjects(benchmark::State& state) {
         }
         benchmark::DoNotOptimize(c.percent);
     }
-    if (catopen().ok())
-        for (int n = kFirst; n <= kLast; ++n) present += catalogue_has(n) ? 1 : 0;
-    catclose();
+    if (catopen(lib.core.catalogue).ok())
+        for (int n = kFirst; n <= kLast; ++n) present += catalogue_has(lib.core.catalogue, n) ? 1 : 0;
+    catclose(lib.core.catalogue);
     fs::current_path(old);
     fs::remove_all(scratch);
     state.SetItemsProcessed(state.iterations() * present * 10);  // object-dates

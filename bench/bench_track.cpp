@@ -11,19 +11,19 @@
 #include <cstdlib>
 
 #include "core/catalog.h"
-#include "core/corestate.h"
 #include "core/destate.h"
 #include "core/setpar.h"
+#include "tasks/libstate.h"
 #include "zelvomat/zelvomat.h"
 
 namespace {
 
-bool load_package(benchmark::State& state) {
+bool load_package(benchmark::State& state, zelvomat::CoreState& core) {
     if (const char* dir = std::getenv("ZELVO_PACKAGE_WORK"); dir != nullptr && ::chdir(dir) != 0) {
         state.SkipWithError("ZELVO_PACKAGE_WORK cannot be entered");
         return false;
     }
-    if (!zelvomat::in_par().ok() || !zelvomat::catopen().ok()) {
+    if (!zelvomat::in_par(core).ok() || !zelvomat::catopen(core.catalogue).ok()) {
         state.SkipWithError("no data package here (set ZELVO_PACKAGE_WORK to a package's work directory)");
         return false;
     }
@@ -33,7 +33,9 @@ bool load_package(benchmark::State& state) {
 // A day's worth of requests at a quarter-day step from 2025 January 1; the
 // argument is the body number. Inside the ephemeris file's span.
 void BM_MoonSun(benchmark::State& state) {
-    if (!load_package(state)) return;
+    zelvomat::LibraryState st;
+    zelvomat::ScopedLibraryState current(st);
+    if (!load_package(state, st.core)) return;
     const int body = static_cast<int>(state.range(0));
     double jd = 2460676.5;
     double out[5];
@@ -50,7 +52,9 @@ BENCHMARK(BM_MoonSun)->Arg(-10)->Arg(-11)->Arg(-5)->Arg(1);
 
 // The Moon beyond the ephemeris file's span: the fallback theory.
 void BM_MoonSunFallback(benchmark::State& state) {
-    if (!load_package(state)) return;
+    zelvomat::LibraryState st;
+    zelvomat::ScopedLibraryState current(st);
+    if (!load_package(state, st.core)) return;
     const double start = zelvomat::core_state().de.last_jd + 30.0;
     double jd = start;
     double out[5];
@@ -68,7 +72,9 @@ BENCHMARK(BM_MoonSunFallback);
 // The set-up of a plot of one object over 300 days (fitted frame, 21 grid
 // steps).
 void BM_TrackFitted(benchmark::State& state) {
-    if (!load_package(state)) return;
+    zelvomat::LibraryState st;
+    zelvomat::ScopedLibraryState current(st);
+    if (!load_package(state, st.core)) return;
     const int objects[3] = {static_cast<int>(state.range(0)), 0, 0};
     double step = 0, a = 0, b = 0, c = 0, d = 0;
     for (auto _ : state) {

@@ -14,13 +14,13 @@
 #include <string>
 
 #include "core/catalog.h"
-#include "core/corestate.h"
 #include "core/destate.h"
 #include "core/ephem.h"
 #include "core/fallback.h"
 #include "core/force.h"
 #include "core/reade403.h"
 #include "core/setpar.h"
+#include "tasks/libstate.h"
 
 using namespace zelvomat;
 
@@ -33,12 +33,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "ephem_positions: %s\n", s.message().c_str());
         return 1;
     };
-    if (Status s = in_par(); !s.ok()) return fail(s);
-    if (Status s = catopen(); !s.ok()) return fail(s);
+    LibraryState st;
+    ScopedLibraryState current(st);
+    CoreState& core = st.core;
+    if (Status s = in_par(core); !s.ok()) return fail(s);
+    if (Status s = catopen(core.catalogue); !s.ok()) return fail(s);
     if (Status s = de_open(core_state().de, core_state().de_copies, core_state().data_paths); !s.ok()) return fail(s);
     if (Status s = load_minor_perturbers(); !s.ok()) return fail(s);
     MotionConfig& m = core_state().motion;
-    m.catalogue_epoch = package_info().catalogue_epoch;
+    m.catalogue_epoch = core.package.catalogue_epoch;
     m.model = static_cast<MotionCode>(std::atoi(argv[1]));
     m.perturber_switch.fill(1);
     m.perturber_switch[perturber_index(Perturber::Earth)] = kEarthAndMoon;
@@ -46,17 +49,17 @@ int main(int argc, char** argv) {
     m.minor_perturbers = 3;
     auto opt = task_options_from_texts("SPH", argv[2], "EQT", argv[3], 3, "GEO");
     if (!opt) return fail(opt.status());
-    task_options() = *opt;
+    core.task_options = *opt;
     const double start = std::strtod(argv[4], nullptr), step = std::strtod(argv[5], nullptr);
     const int count = std::atoi(argv[6]);
-    const std::string dir = data_paths().data_dir;
+    const std::string dir = core.data_paths.data_dir;
     for (int a = 7; a < argc; ++a) {
         const std::int32_t n = std::atoi(argv[a]);
         for (int i = 1; i <= count; ++i) {
             EphResultValues v;
             std::int16_t acc = 0;
             const EphemDate d{start, step, i};
-            if (Status s = ephem(n, d, 0, dir, v, acc); !s.ok()) return fail(s);
+            if (Status s = ephem(core, n, d, 0, dir, v, acc); !s.ok()) return fail(s);
             std::printf("%d %.6f %.15e %.15e %.15e %d\n", n, d.jd(), v(1), v(2), v(3), acc);
         }
     }

@@ -41,7 +41,6 @@
 #include <string>
 #include <vector>
 
-#include "core/corestate.h"
 #include "core/destate.h"
 #include "core/fallback.h"
 #include "core/frames.h"
@@ -50,6 +49,7 @@
 #include "core/utils.h"
 #include "io/files.h"
 #include "io/recfile.h"
+#include "tasks/libstate.h"
 
 using namespace zelvomat;
 
@@ -426,7 +426,7 @@ struct Stats {
     double rms() const { return n ? std::sqrt(sum_sq_angle / n) : 0.0; }
 };
 
-std::string accuracy(double first, double last, double epoch) {
+std::string accuracy(const CoreState& core, double first, double last, double epoch) {
     std::ostringstream out;
     out.imbue(std::locale::classic());
     const char* names[] = {"Mercury", "Venus",   "Earth", "Mars", "Jupiter", "Saturn",
@@ -449,7 +449,8 @@ std::string accuracy(double first, double last, double epoch) {
         const double step = r.code == 11 || r.code == 12 || r.code == 1 ? 0.7 : 5.0;
         for (double t = first; t <= last; t += step) {
             StateVector s{};
-            const Status st = fbstate(static_cast<BodyCode>(r.code), static_cast<BodyCode>(r.centre), t, s);
+            const Status st = fbstate(core.planet_elements, core.moon_series, static_cast<BodyCode>(r.code),
+                                      static_cast<BodyCode>(r.centre), t, s);
             if (!st) die(st.message());
             const Vec3 want = de_position(t, r.de_target, r.de_centre);
             const Vec3 got{s[0], s[1], s[2]};
@@ -483,6 +484,8 @@ int main(int argc, char** argv) {
     const double epoch = number(argv[4], "epoch");
     std::string dir = argv[5];
     if (!dir.empty() && dir.back() != '/') dir += '/';
+    LibraryState st;
+    ScopedLibraryState current(st);
     core_state().de.first_jd = first;
     core_state().de.last_jd = last;
     if (const Status s = de_open(core_state().de, core_state().de_copies, argv[1]); !s) die(s.message());
@@ -496,9 +499,9 @@ int main(int argc, char** argv) {
     if (const Status s = io::write_file_bytes(mxyz, encode_moon_series(moon)); !s) die(s.message());
 
     // Read back through the library and compare with the ephemeris file.
-    if (const Status s = load_planet_elements(orb, epoch); !s) die(s.message());
-    if (const Status s = load_moon_series(mxyz); !s) die(s.message());
-    const std::string report = accuracy(first, last, epoch);
+    if (const Status s = load_planet_elements(st.core.planet_elements, orb, epoch); !s) die(s.message());
+    if (const Status s = load_moon_series(st.core.moon_series, mxyz); !s) die(s.message());
+    const std::string report = accuracy(st.core, first, last, epoch);
     std::fputs(report.c_str(), stdout);
     if (argc > 6) {
         std::ofstream r(argv[6], std::ios::binary);

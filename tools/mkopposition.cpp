@@ -50,6 +50,7 @@
 #include "io/bytes.h"
 #include "io/files.h"
 #include "io/recfile.h"
+#include "tasks/libstate.h"
 #include "tasks/oppos.h"
 
 using namespace zelvomat;
@@ -85,9 +86,14 @@ int main(int argc, char** argv) {
     const auto years = static_cast<std::size_t>(last_year - first_year + 1);
 
     const auto started = std::chrono::steady_clock::now();
-    check(in_par());
+    // The library's state of this run, current on this thread for the
+    // routines that reach it there.
+    LibraryState st;
+    ScopedLibraryState current(st);
+    CoreState& core = st.core;
+    check(in_par(core));
     check(de_open(core_state().de, core_state().de_copies, core_state().data_paths));
-    check(catopen());
+    check(catopen(core.catalogue));
     const double begin = new_year_jd(first_year);
     const double end = new_year_jd(last_year + 1);
     auto earth = earth_track(core_state().de, begin - 3.0, end + 3.0, 1.0);
@@ -95,18 +101,18 @@ int main(int argc, char** argv) {
 
     std::vector<std::vector<OppositionRecord>> per_year(years);
     std::vector<std::int32_t> special;
-    const std::int32_t total = catalogue_counts().total();
+    const std::int32_t total = core.catalogue.counts.total();
     int objects = 0, skipped = 0, two_body = 0, beyond_three = 0;
     std::vector<double> dates;
     std::vector<ElementSet> orbit;
     for (std::int32_t n = 1; n <= total; ++n) {
-        if (!catalogue_has(n)) continue;
-        auto el = catelem(n);
+        if (!catalogue_has(core.catalogue, n)) continue;
+        auto el = catelem(core.catalogue, n);
         if (!el) die(el.message());
         // The integrated orbit: the object's sets of every package year.
         orbit.clear();
         for (int y = first_year; y <= last_year; ++y) {
-            auto sets = yearly_sets(n, y, data_dir);
+            auto sets = yearly_sets(core.element_cache, n, y, data_dir);
             if (!sets) die(sets.message());
             orbit.insert(orbit.end(), sets->begin(), sets->end());
         }

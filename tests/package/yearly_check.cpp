@@ -17,7 +17,6 @@
 #include <vector>
 
 #include "core/catalog.h"
-#include "core/corestate.h"
 #include "core/datajd.h"
 #include "core/destate.h"
 #include "core/elmnt.h"
@@ -31,6 +30,7 @@
 #include "io/bytes.h"
 #include "io/files.h"
 #include "io/recfile.h"
+#include "tasks/libstate.h"
 
 using namespace zelvomat;
 
@@ -80,16 +80,17 @@ protected:
         if (dir.empty() || !std::filesystem::exists(dir + "/work/setpar")) return;
         old_dir_ = std::filesystem::current_path();
         std::filesystem::current_path(dir + "/work");
-        ready_ = in_par().ok() && catopen().ok() &&
+        ScopedLibraryState current(state_);
+        ready_ = in_par(state_.core).ok() && catopen(state_.core.catalogue).ok() &&
                  de_open(core_state().de, core_state().de_copies, core_state().data_paths).ok();
         auto bytes = io::read_file_bytes("setpar");
         if (!bytes) ready_ = false;
         if (ready_) settings_ = *decode_settings(*bytes);
-        const PackageInfo& p = package_info();
+        const PackageInfo& p = state_.core.package;
         for (int y = p.first_year; ready_ && y <= p.last_year; ++y) {
             YearFiles f;
-            auto ad = io::read_file_bytes(data_file(files::yearly_index(y)));
-            auto el = io::read_file_bytes(data_file(files::yearly_elements(y)));
+            auto ad = io::read_file_bytes(data_file(state_.core.data_paths, files::yearly_index(y)));
+            auto el = io::read_file_bytes(data_file(state_.core.data_paths, files::yearly_elements(y)));
             if (!ad || !el)
                 ready_ = false;
             else {
@@ -109,16 +110,18 @@ protected:
     // Present objects of the catalogue.
     static std::vector<std::int32_t> objects() {
         std::vector<std::int32_t> list;
-        for (std::int32_t n = 1; n <= package_info().objects; ++n)
-            if (catalogue_has(n)) list.push_back(n);
+        for (std::int32_t n = 1; n <= state_.core.package.objects; ++n)
+            if (catalogue_has(state_.core.catalogue, n)) list.push_back(n);
         return list;
     }
 
     static Status search(std::int32_t n, double jd, OrbitElementsArray& el, ElementFlags& flags) {
         flags = {};
-        return elmnt(n, jd, 0, el, flags, data_paths().data_dir);
+        return elmnt(state_.core, n, jd, 0, el, flags, state_.core.data_paths.data_dir);
     }
 
+    static inline LibraryState state_;  // the package, loaded once for the suite
+    ScopedLibraryState current_{state_};
     static inline std::filesystem::path old_dir_;
     static inline bool ready_ = false;
     static inline PackageSettings settings_;
@@ -129,7 +132,7 @@ protected:
 // opposition first, each with its sets spaced evenly over 120 days; then
 // the objects with sets through the whole year, beyond the record 8 value.
 TEST_F(PackageYears, RecordEightSeparatesWindowsFromWholeYears) {
-    const PackageInfo& p = package_info();
+    const PackageInfo& p = state_.core.package;
     for (int y = p.first_year; y <= p.last_year; ++y) {
         SCOPED_TRACE(y);
         const std::size_t k = static_cast<std::size_t>(y - p.first_year);
@@ -164,7 +167,7 @@ TEST_F(PackageYears, RecordEightSeparatesWindowsFromWholeYears) {
 // of a year the set of the date's own year, which need not be the nearest
 // of all). Dates more than 100 days from every set are not accepted.
 TEST_F(PackageYears, SearchAcceptsTheSetsThroughTheYears) {
-    const PackageInfo& p = package_info();
+    const PackageInfo& p = state_.core.package;
     const double from = p.j1 - 70.0, to = p.j2 + 70.0;
     int accepted = 0, refused = 0;
     for (std::int32_t n : objects()) {
@@ -216,11 +219,11 @@ struct DirectIntegration {
     double now = 0.0;
     double size = 0.0;
 
-    DirectIntegration(std::int32_t n, const PackageSettings& s) {
+    DirectIntegration(const CoreState& core, std::int32_t n, const PackageSettings& s) {
         force_reader_setup(core_state().de);
         MotionConfig& m = core_state().motion;
         m = {};
-        m.catalogue_epoch = package_info().catalogue_epoch;
+        m.catalogue_epoch = core.package.catalogue_epoch;
         m.relativity = 1;
         m.minor_perturbers = 3;
         m.perturber_switch.fill(1);
@@ -232,7 +235,7 @@ struct DirectIntegration {
             x.insert(x.end(), st.begin(), st.begin() + 3);
             v.insert(v.end(), st.begin() + 3, st.end());
         };
-        const ElementSet cat = *catelem(n);
+        const ElementSet cat = *catelem(core.catalogue, n);
         push(OrbitElements::from(cat.data() + 1));
         for (const auto& p : s.perturbers) push(OrbitElements::from(p.data()));
         now = m.catalogue_epoch;
@@ -274,15 +277,15 @@ Vec3 earth_at(double jd) {
 // for sets 15 days apart; the same for (433) Eros with sets 10 days apart,
 // which passes no planet closely in these years.
 TEST_F(PackageYears, PositionsAgreeWithDirectIntegration) {
-    const double epoch = package_info().catalogue_epoch;
-    const PackageInfo& p = package_info();
+    const double epoch = state_.core.package.catalogue_epoch;
+    const PackageInfo& p = state_.core.package;
     const double from = p.j1 - 70.0, to = p.j2 + 70.0;
     std::vector<std::int32_t> chosen = {3, 7, 433, 881};
     const std::vector<std::int32_t> all = objects();
     chosen.push_back(all.back());  // an unnumbered object
     for (std::int32_t n : chosen) {
         SCOPED_TRACE("object " + std::to_string(n));
-        ASSERT_TRUE(catalogue_has(n));
+        ASSERT_TRUE(catalogue_has(state_.core.catalogue, n));
         // Dates of the accepted sets, on both sides of the catalogue epoch.
         std::vector<double> dates;
         for (const YearFiles& f : years_) {
@@ -295,7 +298,7 @@ TEST_F(PackageYears, PositionsAgreeWithDirectIntegration) {
         std::sort(dates.begin(), dates.end());
         double worst_au = 0.0, worst_arcsec = 0.0;
         for (int sense : {-1, 1}) {
-            DirectIntegration direct(n, settings_);
+            DirectIntegration direct(state_.core, n, settings_);
             std::vector<double> side;
             for (double jd : dates)
                 if ((jd - epoch) * sense >= 0.0) side.push_back(jd);

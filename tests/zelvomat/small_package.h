@@ -23,10 +23,8 @@
 
 #include "core/catalog.h"
 #include "core/corestate.h"
-#include "core/destate.h"
-#include "core/elemcache.h"
-#include "core/reade403.h"
 #include "core/setpar.h"
+#include "tasks/libstate.h"
 
 namespace zeltest {
 
@@ -74,33 +72,22 @@ inline std::string small_package_dir() {
     return p.empty() ? std::string() : p.string();
 }
 
-// Closes what the library holds open and forgets its package state.
-inline void reset_package_state() {
-    zelvomat::de_close(zelvomat::core_state().de, zelvomat::core_state().de_copies);
-    zelvomat::catclose();
-    zelvomat::close_element_files();
-    zelvomat::core_state().de = {};
-    zelvomat::package_info() = {};
-    zelvomat::data_paths() = {};
-}
-
 // Copies the package's "setpar" into the working directory and loads the
-// settings and the catalogue, as the export Inpo does. False (with a test
-// failure) when that fails.
-inline bool load_small_package(const std::string& pkg) {
+// settings and the catalogue into core, as the export Inpo does. False (with
+// a test failure) when that fails.
+inline bool load_small_package(const std::string& pkg, zelvomat::CoreState& core) {
     std::error_code ec;
     std::filesystem::copy_file(pkg + "/work/setpar", "setpar", std::filesystem::copy_options::overwrite_existing, ec);
     if (ec) {
         ADD_FAILURE() << "cannot copy the package settings: " << ec.message();
         return false;
     }
-    reset_package_state();
-    const zelvomat::Status s = zelvomat::in_par();
+    const zelvomat::Status s = zelvomat::in_par(core);
     if (!s) {
         ADD_FAILURE() << s.message();
         return false;
     }
-    const zelvomat::Status c = zelvomat::catopen();
+    const zelvomat::Status c = zelvomat::catopen(core.catalogue);
     if (!c) {
         ADD_FAILURE() << c.message();
         return false;

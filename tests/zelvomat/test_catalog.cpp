@@ -6,6 +6,7 @@
 #include "catalogue_fixture.h"
 #include "core/catalog.h"
 #include "core/setpar.h"
+#include "tasks/libstate.h"
 #include "zelvomat/zelvomat.h"
 
 using namespace zelvomat;
@@ -18,11 +19,11 @@ std::string pad(const std::string& s, std::size_t n) { return s + std::string(n 
 class CatalogueTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        catalogue_state() = {};
         zeltest::write_small_catalogue(dir.dir_slash());
-        ASSERT_TRUE(catopen().ok());
+        ASSERT_TRUE(catopen(state_.core.catalogue).ok());
     }
-    void TearDown() override { catalogue_state() = {}; }
+    LibraryState state_;  // a fresh library, current on this thread while the test runs
+    ScopedLibraryState current_{state_};
     zeltest::ScopedWorkDir dir;
 };
 
@@ -68,7 +69,7 @@ TEST(Ibsearch, PositionOfLastBelowKey) {
 }
 
 TEST_F(CatalogueTest, CountsAndEpochFromSettings) {
-    const CatalogueState& st = catalogue_state();
+    const CatalogueState& st = state_.core.catalogue;
     EXPECT_TRUE(st.open);
     EXPECT_EQ(st.counts.numbered, 10);
     EXPECT_EQ(st.counts.unnumbered, 5);
@@ -79,7 +80,7 @@ TEST_F(CatalogueTest, CountsAndEpochFromSettings) {
 TEST_F(CatalogueTest, ElementsOfPresentObjects) {
     for (const zeltest::CatObject& o : zeltest::small_objects()) {
         SCOPED_TRACE(o.number);
-        auto e = catelem(o.number);
+        auto e = catelem(state_.core.catalogue, o.number);
         ASSERT_TRUE(e.ok()) << e.message();
         EXPECT_EQ((*e)[0], 2459800.5);
         for (std::size_t i = 0; i < 6; ++i) EXPECT_EQ((*e)[i + 1], o.el[i]);  // stored bytes, exact
@@ -89,17 +90,17 @@ TEST_F(CatalogueTest, ElementsOfPresentObjects) {
 TEST_F(CatalogueTest, AbsentAndOutOfRangeNumbersHaveNoElements) {
     for (std::int32_t n : {5, 6, 8, 9, 0, -1, 16, 1000}) {
         SCOPED_TRACE(n);
-        EXPECT_FALSE(catelem(n).ok());
-        EXPECT_FALSE(catphot(n).ok());
-        EXPECT_FALSE(catalogue_has(n));
+        EXPECT_FALSE(catelem(state_.core.catalogue, n).ok());
+        EXPECT_FALSE(catphot(state_.core.catalogue, n).ok());
+        EXPECT_FALSE(catalogue_has(state_.core.catalogue, n));
     }
-    EXPECT_FALSE(catname(0).ok());
-    EXPECT_FALSE(catname(16).ok());
-    auto blank = catname(5);
+    EXPECT_FALSE(catname(state_.core.catalogue, 0).ok());
+    EXPECT_FALSE(catname(state_.core.catalogue, 16).ok());
+    auto blank = catname(state_.core.catalogue, 5);
     ASSERT_TRUE(blank.ok());
     EXPECT_EQ(*blank, std::string(18, ' '));
-    EXPECT_TRUE(catalogue_has(7));
-    EXPECT_TRUE(catalogue_has(15));
+    EXPECT_TRUE(catalogue_has(state_.core.catalogue, 7));
+    EXPECT_TRUE(catalogue_has(state_.core.catalogue, 15));
 }
 
 TEST_F(CatalogueTest, NamesUnpackUnnumberedDesignations) {
@@ -110,7 +111,7 @@ TEST_F(CatalogueTest, NamesUnpackUnnumberedDesignations) {
                  {13, "2040 P-L"}, {14, "2007 TA418"}, {15, "2001 AA"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.n);
-        auto name = catname(c.n);
+        auto name = catname(state_.core.catalogue, c.n);
         ASSERT_TRUE(name.ok()) << name.message();
         EXPECT_EQ(*name, pad(c.name, 18));
     }
@@ -131,7 +132,7 @@ TEST_F(CatalogueTest, Photometry) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.n);
-        auto p = catphot(c.n);
+        auto p = catphot(state_.core.catalogue, c.n);
         ASSERT_TRUE(p.ok()) << p.message();
         EXPECT_EQ(std::string(p->h_text.data(), 5), c.h_text);
         EXPECT_EQ(std::string(p->g_text.data(), 5), c.g_text);
@@ -154,7 +155,7 @@ TEST_F(CatalogueTest, CatnumFindsNamesAndDesignations) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
-        EXPECT_EQ(catnum(c.text), c.n);
+        EXPECT_EQ(catnum(state_.core.catalogue, c.text), c.n);
     }
 }
 
@@ -163,7 +164,7 @@ TEST_F(CatalogueTest, CatnumFindsCometNamesThatBeginWithADigit) {
     // their numbers, names as shown ("1P/Halley", "C/1995 O1"). A key that
     // begins with a digit but not with a year stands as typed; a designation
     // typed without its blank is still normalised.
-    catalogue_state() = {};
+    state_.reset();
     auto el = [](double k) { return std::array<double, 6>{0.1 * k, 0.2 * k, 0.3 * k, 0.01 * k, 0.5, 0.004 * k}; };
     zeltest::write_catalogue(dir.dir_slash(), 31, 31,
                              {{1, "1P/Halley", "1P/HALLEY", "  5.5", el(1)},
@@ -172,7 +173,7 @@ TEST_F(CatalogueTest, CatnumFindsCometNamesThatBeginWithADigit) {
                               {30, "C/1995 O1", "C/1995 O1", " -1.0", el(30)},
                               {31, "1999 AB12", "1999 AB12", "14.20", el(31)}},
                              {}, 2459800.5, 1);
-    ASSERT_TRUE(catopen().ok());
+    ASSERT_TRUE(catopen(state_.core.catalogue).ok());
     struct Case {
         const char* text;
         std::int32_t n;
@@ -184,7 +185,7 @@ TEST_F(CatalogueTest, CatnumFindsCometNamesThatBeginWithADigit) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         // The key is the first 18 characters, as the callers pass them.
-        EXPECT_EQ(catnum(std::string_view(c.text).substr(0, 18)), c.n);
+        EXPECT_EQ(catnum(state_.core.catalogue, std::string_view(c.text).substr(0, 18)), c.n);
     }
 }
 
@@ -192,30 +193,30 @@ TEST_F(CatalogueTest, CatnumFirstAndLastInNameOrder) {
     // Name order of the fixture: blanks (absent 5, 6, 8, 9), 1999 AB12,
     // 1999 AB5, 2001 AA, 2007 TA418, 2040 P-L, A913 CF, CERES, IRIS, JUNO,
     // PALLAS, VESTA. The first present name sits at position 5.
-    EXPECT_EQ(catnum("Vesta"), 4);
-    EXPECT_EQ(catnum("1999 AB12"), 11);
-    EXPECT_EQ(catnum("Vestb"), 0);
+    EXPECT_EQ(catnum(state_.core.catalogue, "Vesta"), 4);
+    EXPECT_EQ(catnum(state_.core.catalogue, "1999 AB12"), 11);
+    EXPECT_EQ(catnum(state_.core.catalogue, "Vestb"), 0);
     // A catalogue without absent objects: the first name in order is found.
-    catalogue_state() = {};
+    state_.reset();
     zeltest::write_catalogue(
         dir.dir_slash(), 2, 3,
         {{1, "Zeta", "ZETA", " 1.00", {}}, {2, "Alpha", "ALPHA", " 2.00", {}}, {3, "K01A00A", "2001 AA", " 3.00", {}}},
         {});
-    ASSERT_TRUE(catopen().ok());
-    EXPECT_EQ(catnum("2001 AA"), 3);
-    EXPECT_EQ(catnum("2001 A"), 0);
-    EXPECT_EQ(catnum("Zeta"), 1);
-    EXPECT_EQ(catnum("Zetb"), 0);
+    ASSERT_TRUE(catopen(state_.core.catalogue).ok());
+    EXPECT_EQ(catnum(state_.core.catalogue, "2001 AA"), 3);
+    EXPECT_EQ(catnum(state_.core.catalogue, "2001 A"), 0);
+    EXPECT_EQ(catnum(state_.core.catalogue, "Zeta"), 1);
+    EXPECT_EQ(catnum(state_.core.catalogue, "Zetb"), 0);
 }
 
 TEST_F(CatalogueTest, SlopeListHoldsWhatTheSettingsName) {
     // 1500 slope entries, more than the 1000 of older packages.
     std::vector<zeltest::CatSlope> slopes;
     for (std::int32_t k = 1; k <= 1500; ++k) slopes.push_back({k, k == 1450 ? " 0.42" : " 0.20"});
-    catalogue_state() = {};
+    state_.reset();
     zeltest::write_catalogue(dir.dir_slash(), 1500, 1500, {{1450, "Far", "FAR", "10.00", {}}}, slopes);
-    ASSERT_TRUE(catopen().ok());
-    auto p = catphot(1450);
+    ASSERT_TRUE(catopen(state_.core.catalogue).ok());
+    auto p = catphot(state_.core.catalogue, 1450);
     ASSERT_TRUE(p.ok()) << p.message();
     EXPECT_EQ(p->g, 0.42);
 }
@@ -223,61 +224,61 @@ TEST_F(CatalogueTest, SlopeListHoldsWhatTheSettingsName) {
 TEST_F(CatalogueTest, OpenFailuresKeepThePreviousCatalogue) {
     // More objects in the settings than the files hold.
     zeltest::write_settings(dir.dir_slash(), 2459800.5, 16, 10, 3);
-    Status s = catopen();
+    Status s = catopen(state_.core.catalogue);
     EXPECT_FALSE(s.ok());
     EXPECT_NE(s.message().find("records for 16 objects"), std::string::npos) << s.message();
-    EXPECT_EQ(catalogue_counts().total(), 15);
-    EXPECT_EQ(catnum("Ceres"), 1);
+    EXPECT_EQ(state_.core.catalogue.counts.total(), 15);
+    EXPECT_EQ(catnum(state_.core.catalogue, "Ceres"), 1);
     // A missing file.
     zeltest::write_settings(dir.dir_slash(), 2459800.5, 15, 10, 3);
     std::filesystem::remove(dir.path() / "elitel");
-    s = catopen();
+    s = catopen(state_.core.catalogue);
     EXPECT_FALSE(s.ok());
     EXPECT_NE(s.message().find("elitel"), std::string::npos) << s.message();
     // Counts that cannot be.
     zeltest::write_small_catalogue(dir.dir_slash());
     zeltest::write_settings(dir.dir_slash(), 2459800.5, 9, 10, 3);
-    EXPECT_FALSE(catopen().ok());
+    EXPECT_FALSE(catopen(state_.core.catalogue).ok());
     zeltest::write_settings(dir.dir_slash(), 2459800.5, 15, 10, -1);
-    EXPECT_FALSE(catopen().ok());
+    EXPECT_FALSE(catopen(state_.core.catalogue).ok());
     // A slope list out of order.
     zeltest::write_catalogue(dir.dir_slash(), 10, 15, zeltest::small_objects(), {{4, " 0.11"}, {2, " 0.22"}});
-    s = catopen();
+    s = catopen(state_.core.catalogue);
     EXPECT_FALSE(s.ok());
     EXPECT_NE(s.message().find("ascending"), std::string::npos) << s.message();
     // No settings file at all.
     std::filesystem::remove(dir.path() / "setpar");
-    EXPECT_FALSE(catopen().ok());
+    EXPECT_FALSE(catopen(state_.core.catalogue).ok());
 }
 
 TEST_F(CatalogueTest, BadMagnitudeTextIsAnError) {
-    catalogue_state() = {};
+    state_.reset();
     zeltest::write_catalogue(dir.dir_slash(), 1, 1, {{1, "Odd", "ODD", "1x.00", {}}}, {});
-    ASSERT_TRUE(catopen().ok());
-    auto p = catphot(1);
+    ASSERT_TRUE(catopen(state_.core.catalogue).ok());
+    auto p = catphot(state_.core.catalogue, 1);
     EXPECT_FALSE(p.ok());
     EXPECT_NE(p.message().find("1x.00"), std::string::npos) << p.message();
 }
 
 TEST_F(CatalogueTest, FilesFoundWhateverTheirCase) {
     std::filesystem::rename(dir.path() / "elinm", dir.path() / "ELINM");
-    catalogue_state() = {};
-    ASSERT_TRUE(catopen().ok());
-    EXPECT_EQ(catnum("Juno"), 3);
+    state_.reset();
+    ASSERT_TRUE(catopen(state_.core.catalogue).ok());
+    EXPECT_EQ(catnum(state_.core.catalogue, "Juno"), 3);
 }
 
 TEST_F(CatalogueTest, InpoOpensTheCatalogue) {
-    catalogue_state() = {};
+    state_.reset();
     Inpo();
     EXPECT_EQ(errmsg(nullptr, 0), 0);
-    EXPECT_TRUE(catalogue_state().open);
-    EXPECT_EQ(package_info().objects, 15);
-    EXPECT_EQ(catnum("Pallas"), 2);
+    EXPECT_TRUE(state_.core.catalogue.open);
+    EXPECT_EQ(state_.core.package.objects, 15);
+    EXPECT_EQ(catnum(state_.core.catalogue, "Pallas"), 2);
     // Again: the same state.
     Inpo();
     EXPECT_EQ(errmsg(nullptr, 0), 0);
-    EXPECT_EQ(catalogue_counts().numbered, 10);
-    EXPECT_EQ(catnum("Pallas"), 2);
+    EXPECT_EQ(state_.core.catalogue.counts.numbered, 10);
+    EXPECT_EQ(catnum(state_.core.catalogue, "Pallas"), 2);
     // A missing catalogue is reported.
     std::filesystem::remove(dir.path() / "indnm");
     Inpo();
@@ -285,11 +286,11 @@ TEST_F(CatalogueTest, InpoOpensTheCatalogue) {
 }
 
 TEST_F(CatalogueTest, CloslaeClosesTheFilesUntilTheNextOpen) {
-    ASSERT_TRUE(catelem(1).ok());
+    ASSERT_TRUE(catelem(state_.core.catalogue, 1).ok());
     Closlae();
     EXPECT_EQ(errmsg(nullptr, 0), 0);
-    EXPECT_FALSE(catalogue_state().open);
-    EXPECT_FALSE(catelem(1).ok());  // reported, not read from a closed file
-    ASSERT_TRUE(catopen().ok());
-    EXPECT_TRUE(catelem(1).ok());
+    EXPECT_FALSE(state_.core.catalogue.open);
+    EXPECT_FALSE(catelem(state_.core.catalogue, 1).ok());  // reported, not read from a closed file
+    ASSERT_TRUE(catopen(state_.core.catalogue).ok());
+    EXPECT_TRUE(catelem(state_.core.catalogue, 1).ok());
 }

@@ -75,18 +75,9 @@ protected:
         pkg_ = zeltest::small_comet_package();
         if (pkg_.empty())
             GTEST_SKIP() << "the small comets package cannot be built here (see package-small-comets/build.log)";
-        ASSERT_TRUE(zeltest::load_small_package(pkg_.string()));
-        ASSERT_EQ(catalogue_state().comet_mode, 1);
+        ASSERT_TRUE(zeltest::load_small_package(pkg_.string(), state_.core));
+        ASSERT_EQ(state_.core.catalogue.comet_mode, 1);
         ASSERT_TRUE(de_open(core_state().de, core_state().de_copies, core_state().data_paths).ok());
-    }
-    void TearDown() override {
-        core_state().motion = {};
-        core_state().integrated_bodies = {};
-        core_state().comet_nongrav = {};
-        task_options() = {};
-        core_state().minor_perturbers = {};
-        ephem_state() = {};
-        zeltest::reset_package_state();
     }
     // The force model with which the package was integrated (tools/mkyearly
     // in the comets edition): every planet, the Earth and the Moon apart,
@@ -96,7 +87,7 @@ protected:
         MotionConfig& m = core_state().motion;
         m = {};
         m.comet_mode = 1;
-        m.catalogue_epoch = catalogue_state().epoch_jd;
+        m.catalogue_epoch = state_.core.catalogue.epoch_jd;
         m.model = MotionCode::Integration;
         m.relativity = 1;
         m.minor_perturbers = kStandardMinorPerturbers;
@@ -107,18 +98,20 @@ protected:
         auto a = read_ngr(core_state().data_paths, n);
         ASSERT_TRUE(a.ok()) << a.message();
         core_state().comet_nongrav.slot[0] = *a;
-        ephem_state() = {};
+        state_.core.ephem = {};
     }
     EphResultValues position(std::int32_t n, double jd, const char* form) {
         auto t = task_options_from_texts(form, "GMT", "EQT", "2000", 10, "GEO");  // heliocentric, geometric
         EXPECT_TRUE(t.ok()) << t.message();
-        task_options() = *t;
+        state_.core.task_options = *t;
         EphResultValues v;
         std::int16_t acc = 0;
-        const Status s = ephem(n, EphemDate{jd, 0.0, 1}, 0, "", v, acc);
+        const Status s = ephem(state_.core, n, EphemDate{jd, 0.0, 1}, 0, "", v, acc);
         EXPECT_TRUE(s.ok()) << s.message();
         return v;
     }
+    LibraryState state_;  // current on this thread while the test runs
+    ScopedLibraryState current_{state_};
     std::filesystem::path pkg_;
     zeltest::ScopedWorkDir wd_;
 };
@@ -153,9 +146,9 @@ TEST_F(CometPackage, NamesAndNumbers) {
         EXPECT_EQ(n, c.n);
         EXPECT_EQ(name.substr(0, 18), padded(c.shown, 18));
     }
-    EXPECT_EQ(package_info().numbered, package_info().objects);
+    EXPECT_EQ(state_.core.package.numbered, state_.core.package.objects);
     // An observation line's designation field: the number of a periodic comet.
-    EXPECT_EQ(obr_nam("29P          "), 29);
+    EXPECT_EQ(obr_nam(state_.core.catalogue, "29P          "), 29);
 }
 
 // NElem: the catalogue elements at the package epoch (JD 2461000.5), moved
@@ -175,7 +168,7 @@ TEST_F(CometPackage, NElemGivesTheCatalogueElements) {
     EXPECT_NEAR(el[3] / kDeg, kEncke.node, 1.0);
     EXPECT_NEAR(el[2] / kDeg, kEncke.peri, 1.0);
     // Object 3 (3D/Biela) is not in the small package: nothing to give.
-    auto e3 = catelem(3);
+    auto e3 = catelem(state_.core.catalogue, 3);
     EXPECT_FALSE(e3.ok());
 }
 
@@ -185,7 +178,7 @@ TEST_F(CometPackage, NElemGivesTheCatalogueElements) {
 // 1P/Halley; none for 2P/Encke, which then counts as 15.7). The source has
 // no nongravitational parameters: "ngr.eff" holds zeros.
 TEST_F(CometPackage, MagnitudesAndDiameters) {
-    auto ph = catphot(1);
+    auto ph = catphot(state_.core.catalogue, 1);
     ASSERT_TRUE(ph.ok()) << ph.message();
     EXPECT_EQ(ph->h, 5.5);
     EXPECT_EQ(ph->g, 10.0);
@@ -209,10 +202,10 @@ TEST_F(CometPackage, MagnitudesAndDiameters) {
     // ephem's magnitude of 2P/Encke (elliptic motion): M1 + 5 log10 Delta +
     // 10 log10 r with its own distances.
     core_state().motion.comet_mode = 1;
-    core_state().motion.catalogue_epoch = catalogue_state().epoch_jd;
+    core_state().motion.catalogue_epoch = state_.core.catalogue.epoch_jd;
     core_state().motion.model = MotionCode::Elliptic;
     const EphResultValues v = position(2, 2461100.5, "SPH");
-    auto encke = catphot(2);
+    auto encke = catphot(state_.core.catalogue, 2);
     ASSERT_TRUE(encke.ok());
     EXPECT_EQ(encke->h, 15.4);
     EXPECT_NEAR(v(SphQuantity::Magnitude),
@@ -239,7 +232,7 @@ TEST_F(CometPackage, EnckeAgainstTheSourceOrbit) {
     // The elliptic model from the package epoch is not that orbit: ten years
     // of perturbations put it more than 1e-4 AU away.
     core_state().motion.model = MotionCode::Elliptic;
-    ephem_state() = {};
+    state_.core.ephem = {};
     const EphResultValues k = position(2, kEncke.epoch_jd, "REC");
     double k2 = 0;
     for (int i = 0; i < 3; ++i) k2 += std::pow(k(i + 1) - want[static_cast<std::size_t>(i)], 2);

@@ -14,6 +14,7 @@
 #include "io/textfile.h"
 #include "support.h"
 #include "tasks/inp1.h"
+#include "tasks/libstate.h"
 #include "zelvomat/zelvomat.h"
 
 namespace {
@@ -45,11 +46,9 @@ std::string padded(const std::string& s, std::size_t len) {
 
 class ControlTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        zelvomat::catalogue_state() = {};
-        zeltest::write_small_catalogue(dir.dir_slash());
-    }
-    void TearDown() override { zelvomat::catalogue_state() = {}; }
+    void SetUp() override { zeltest::write_small_catalogue(dir.dir_slash()); }
+    zelvomat::LibraryState state_;  // a fresh library, current on this thread while the test runs
+    zelvomat::ScopedLibraryState current_{state_};
     zeltest::ScopedWorkDir dir;
 };
 

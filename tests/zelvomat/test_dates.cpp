@@ -143,8 +143,7 @@ namespace {
 // A Delta T table whose values are a cubic in the entry number: Bessel's
 // four-point formula reproduces a cubic exactly.
 double cubic(double k) { return 0.001 * k * k * k - 0.2 * k * k + 3.0 * k + 10.0; }
-void fill_table(double last_year, int n) {
-    DeltaTTable& t = delta_t_table();
+void fill_table(DeltaTTable& t, double last_year, int n) {
     t = DeltaTTable{};
     t.last_year = last_year;
     t.n = n;
@@ -155,7 +154,8 @@ double jd_of_besselian(double b) { return (b - 1900.0) * 365.242199 + 2415020.31
 }  // namespace
 
 TEST(DeltaT, InterpolatesTheTableWithBesselsFormula) {
-    fill_table(2030.0, 440);
+    DeltaTTable table;
+    fill_table(table, 2030.0, 440);
     const struct {
         double b, k;  // Besselian year and its fractional entry number (1818 + k yearly, 1956 + (k - 143)/4 after)
     } cases[] = {
@@ -166,32 +166,35 @@ TEST(DeltaT, InterpolatesTheTableWithBesselsFormula) {
         const double jd = jd_of_besselian(c.b);
         const auto j = static_cast<std::int32_t>(std::floor(jd));
         double dt = 0, fo = 0;
-        deltat(j, jd - j, DeltaTDirection::UtToTt, dt, fo);
+        deltat(table, j, jd - j, DeltaTDirection::UtToTt, dt, fo);
         EXPECT_NEAR(dt, cubic(c.k), 1e-6);  // 1e-6 s: rounding of the year arithmetic
         EXPECT_NEAR(fo, jd - j + dt / 86400.0, 1e-15);
         double back = 0;
-        deltat(j, jd - j, DeltaTDirection::TtToUt, back, fo);
+        deltat(table, j, jd - j, DeltaTDirection::TtToUt, back, fo);
         EXPECT_EQ(back, -dt);
     }
 }
 
 TEST(DeltaT, EndsOfTheTable) {
-    fill_table(2000.0, 300);
+    DeltaTTable table;
+    fill_table(table, 2000.0, 300);
     double dt = 1, fo = 0;
     const double at = jd_of_besselian(1820.5);
-    deltat(static_cast<std::int32_t>(std::floor(at)), at - std::floor(at), DeltaTDirection::UtToTt, dt, fo);
+    deltat(table, static_cast<std::int32_t>(std::floor(at)), at - std::floor(at), DeltaTDirection::UtToTt, dt, fo);
     EXPECT_EQ(dt, 0.0);
     const double after = jd_of_besselian(2000.0) + 1.0;
-    deltat(static_cast<std::int32_t>(std::floor(after)), after - std::floor(after), DeltaTDirection::UtToTt, dt, fo);
+    deltat(table, static_cast<std::int32_t>(std::floor(after)), after - std::floor(after), DeltaTDirection::UtToTt, dt,
+           fo);
     EXPECT_EQ(dt, cubic(300));
     // Inside the covered years but past the values loaded.
-    fill_table(2100.0, 300);
+    fill_table(table, 2100.0, 300);
     const double late = jd_of_besselian(2050.0);
-    deltat(static_cast<std::int32_t>(std::floor(late)), late - std::floor(late), DeltaTDirection::UtToTt, dt, fo);
+    deltat(table, static_cast<std::int32_t>(std::floor(late)), late - std::floor(late), DeltaTDirection::UtToTt, dt,
+           fo);
     EXPECT_EQ(dt, cubic(300));
     // No table loaded: zero.
-    delta_t_table() = DeltaTTable{};
-    deltat(2451545, 0.0, DeltaTDirection::UtToTt, dt, fo);
+    const DeltaTTable none;
+    deltat(none, 2451545, 0.0, DeltaTDirection::UtToTt, dt, fo);
     EXPECT_EQ(dt, 0.0);
 }
 
@@ -207,18 +210,19 @@ TEST(DeltaT, LoadsEphcorr) {
             ASSERT_TRUE(f->write(k + 1, r).ok());
         }
     }
-    ASSERT_TRUE(load_delta_t("ephcorr").ok());
-    const DeltaTTable& t = delta_t_table();
+    DeltaTTable t;
+    ASSERT_TRUE(load_delta_t(t, "ephcorr").ok());
     EXPECT_EQ(t.last_year, 2025.0);
     EXPECT_EQ(t.n, DeltaTTable::kCapacity);  // a longer file stops at the table's room
     EXPECT_EQ(t.v[499], cubic(500));
-    EXPECT_FALSE(load_delta_t("absent").ok());
-    EXPECT_EQ(delta_t_table().n, 0);  // a failed load leaves no stale table
+    EXPECT_FALSE(load_delta_t(t, "absent").ok());
+    EXPECT_EQ(t.n, 0);  // a failed load leaves no stale table
 }
 
 TEST(DeltaT, BundledTableGivesThePublishedValues) {
     // tests/data/ephcorr is written by tools/deltat_table.py, as the package's.
-    ASSERT_TRUE(load_delta_t(std::string(ZELVO_TEST_DATA) + "/ephcorr").ok());
+    DeltaTTable table;
+    ASSERT_TRUE(load_delta_t(table, std::string(ZELVO_TEST_DATA) + "/ephcorr").ok());
     // Published Delta T (IERS / Astronomical Almanac tables), seconds, at 1 January.
     const struct {
         int year;
@@ -232,8 +236,7 @@ TEST(DeltaT, BundledTableGivesThePublishedValues) {
         std::int32_t jd = 0;
         double f = 0, dt = 0, fo = 0;
         caljd(c.year, 1, 1, 0.0, jd, f, DayStart::Civil);
-        deltat(jd, f, DeltaTDirection::UtToTt, dt, fo);
+        deltat(table, jd, f, DeltaTDirection::UtToTt, dt, fo);
         EXPECT_NEAR(dt, c.dt, c.tol);
     }
-    delta_t_table() = DeltaTTable{};
 }

@@ -20,6 +20,7 @@
 #include "core/elmnt.h"
 #include "core/setpar.h"
 #include "support.h"
+#include "tasks/libstate.h"
 #include "yearly_fixture.h"
 #include "zelvomat/zelvomat.h"
 
@@ -104,23 +105,17 @@ void write_package(const std::string& dir) {
 class ElmntTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        reset();
         write_package(wd.dir_slash());
-        const Status s = in_par();
+        const Status s = in_par(state_.core);
         ASSERT_TRUE(s.ok()) << s.message();
-        ASSERT_TRUE(catopen().ok());
-    }
-    void TearDown() override { reset(); }
-    static void reset() {
-        catalogue_state() = {};
-        element_cache() = {};
-        package_info() = {};
-        data_paths() = {};
+        ASSERT_TRUE(catopen(state_.core.catalogue).ok());
     }
     Status run(std::int32_t n, double jd, std::int32_t year = 0) {
         elements.fill(-7.0);
-        return elmnt(n, jd, year, elements, flags, data_paths().data_dir);
+        return elmnt(state_.core, n, jd, year, elements, flags, state_.core.data_paths.data_dir);
     }
+    LibraryState state_;  // a fresh library, current on this thread while the test runs
+    ScopedLibraryState current_{state_};
     zeltest::ScopedWorkDir wd;
     OrbitElementsArray elements{};
     ElementFlags flags;
@@ -146,12 +141,11 @@ void expect_catalogue(const OrbitElementsArray& el, std::int32_t k, double jd) {
 TEST(ElmntDates, PackageSpanFromErfa) {
     zeltest::ScopedWorkDir wd;
     write_package(wd.dir_slash());
-    ASSERT_TRUE(in_par().ok());
-    EXPECT_EQ(package_info().j1, 2459215.5);  // 2021-01-01 0h, as eraCal2jd gives
-    EXPECT_EQ(package_info().j1, J1);
-    EXPECT_EQ(package_info().j2, J2);
-    package_info() = {};
-    element_cache() = {};
+    CoreState core;
+    ASSERT_TRUE(in_par(core).ok());
+    EXPECT_EQ(core.package.j1, 2459215.5);  // 2021-01-01 0h, as eraCal2jd gives
+    EXPECT_EQ(core.package.j1, J1);
+    EXPECT_EQ(core.package.j2, J2);
 }
 
 // Dates at the ends of the package span widened by 70 days.
@@ -172,14 +166,14 @@ TEST_F(ElmntTest, SpanEdges) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        package_info().catalogue_epoch = 0;
+        state_.core.package.catalogue_epoch = 0;
         ASSERT_TRUE(run(1, c.jd).ok());
         EXPECT_FALSE(flags.bad_number);
         EXPECT_EQ(flags.from_catalogue, c.from_catalogue);
         if (c.from_catalogue) {
             EXPECT_FALSE(flags.accepted);
             expect_catalogue(elements, 1, c.jd);
-            EXPECT_EQ(package_info().catalogue_epoch, kCatalogueEpoch);  // stored on fallback
+            EXPECT_EQ(state_.core.package.catalogue_epoch, kCatalogueEpoch);  // stored on fallback
         } else {
             EXPECT_TRUE(flags.accepted);
             expect_set(elements, c.set, c.jd);
@@ -318,10 +312,10 @@ TEST_F(ElmntTest, Record8ValueAcceptsFarSets) {
     ASSERT_EQ(word % 1000, 4);
     ASSERT_EQ(first, 39 + 4 + 4 + 16 + 4 + 1);
     const double jd = K0 + 30 + 100;
-    element_cache().values[1] = first;
+    state_.core.element_cache.values[1] = first;
     ASSERT_TRUE(run(14, jd).ok());
     EXPECT_FALSE(flags.accepted);
-    element_cache().values[1] = first - 1;
+    state_.core.element_cache.values[1] = first - 1;
     ASSERT_TRUE(run(14, jd).ok());
     EXPECT_TRUE(flags.accepted);
     expect_set(elements, set_of(K0 + 30, 1403.0, kSlow), jd);
@@ -337,7 +331,7 @@ TEST_F(ElmntTest, MissingAndDamagedFiles) {
     expect_catalogue(elements, 12, jd_of(2021, 7, 1));
 
     std::filesystem::remove(dir + "el2021");
-    close_element_files();
+    close_element_files(state_.core.element_cache);
     ASSERT_TRUE(run(3, E0).ok());
     EXPECT_TRUE(flags.from_catalogue);
 
@@ -361,7 +355,7 @@ TEST_F(ElmntTest, MissingAndDamagedFiles) {
         SCOPED_TRACE(d.what);
         write_package(dir);
         zeltest::write_bytes(dir + d.file, d.bytes);
-        close_element_files();
+        close_element_files(state_.core.element_cache);
         const Status s = run(9, jd9);
         EXPECT_FALSE(s.ok());
         EXPECT_NE(s.message().find(d.file), std::string::npos) << s.message();
@@ -374,7 +368,7 @@ TEST_F(ElmntTest, CatalogueFailuresAreReported) {
     EXPECT_FALSE(absent.ok());
     EXPECT_FALSE(flags.from_catalogue);
     for (double v : elements) EXPECT_EQ(v, -7.0);
-    catalogue_state() = {};
+    catclose(state_.core.catalogue);
     EXPECT_FALSE(run(1, J2 + 100).ok());
 }
 
@@ -390,7 +384,7 @@ TEST_F(ElmntTest, HeldFilesAreDroppedByCloslaeAndInpar) {
     ASSERT_TRUE(run(1, J1 - 60).ok());
     expect_set(elements, set_of(J1 - 61, 5.0, kSlow), J1 - 60);
     zeltest::write_year(dir, 2020, kObjects, {{1, {make_set(J1 - 62, 6.0, kSlow)}}});
-    ASSERT_TRUE(in_par().ok());
+    ASSERT_TRUE(in_par(state_.core).ok());
     ASSERT_TRUE(run(1, J1 - 60).ok());
     expect_set(elements, set_of(J1 - 62, 6.0, kSlow), J1 - 60);
 }
@@ -490,7 +484,7 @@ TEST_F(ElmntTest, NElemPlanetsAndObjects) {
         if (c.record > 0) {
             for (int i = 0; i < 6; ++i) EXPECT_EQ(e[i + 1], c.record + i / 10.0) << i;
         } else {
-            auto cat = catelem(c.n);
+            auto cat = catelem(state_.core.catalogue, c.n);
             ASSERT_TRUE(cat.ok());
             for (int i = 0; i < 7; ++i) EXPECT_EQ(e[i], (*cat)[static_cast<std::size_t>(i)]);
             EXPECT_DOUBLE_EQ(e[1], 0.5);   // 0.1 x 5

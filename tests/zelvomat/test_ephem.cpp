@@ -123,9 +123,8 @@ void erfa_np(double jd, double np[3][3]) {
 }
 
 // Observer to geocentre vector (AU) in the true equator of date, from
-// ERFA's apparent sidereal time, for the site in ObserverSite.
-V3 erfa_observer_tod(double jd, double ut_jd) {
-    const ObserverSite& s = observer_site();
+// ERFA's apparent sidereal time, for the site s.
+V3 erfa_observer_tod(const ObserverSite& s, double jd, double ut_jd) {
     const double gast = eraGmst82(2400000.5, ut_jd - 2400000.5) + eraEqeq94(2400000.5, jd - 2400000.5);
     const double th = gast + s.longitude;
     return {s.rho_cos_phi * std::cos(th), s.rho_cos_phi * std::sin(th), s.rho_sin_phi};
@@ -134,12 +133,11 @@ V3 erfa_observer_tod(double jd, double ut_jd) {
 class Ephem : public ::testing::Test {
 protected:
     void SetUp() override {
-        reset();
         zeltest::write_catalogue(wd.dir_slash(), 4, 4, objects(), {{1, " 0.12"}, {3, " 0.00"}}, kEpoch);
-        ASSERT_TRUE(catopen().ok());
-        package_info().objects = 4;
-        package_info().numbered = 4;
-        package_info().catalogue_epoch = kEpoch;
+        ASSERT_TRUE(catopen(state_.core.catalogue).ok());
+        state_.core.package.objects = 4;
+        state_.core.package.numbered = 4;
+        state_.core.package.catalogue_epoch = kEpoch;
         core_state().de.first_jd = kFirst;
         core_state().de.last_jd = kLast;
         ASSERT_TRUE(de_open(core_state().de, core_state().de_copies, kExcerpt).ok());
@@ -150,26 +148,26 @@ protected:
             OrbitElements::from(elements_deg(352.9, 310.3, 173.2, 34.84, 0.2300, 2.7716).data()),
             OrbitElements::from(kVesta.data())};
     }
-    void TearDown() override { reset(); }
-    // The whole library state, files closed, in one call.
-    static void reset() { library_state().reset(); }
     void options(const char* form, const char* kind, const char* plane, const char* equinox, int centre,
                  const char* observer) {
         auto t = task_options_from_texts(form, kind, plane, equinox, centre, observer);
         ASSERT_TRUE(t.ok()) << t.message();
-        task_options() = *t;
+        state_.core.task_options = *t;
     }
     // A site: longitude, latitude (degrees), parallax constants (Earth radii).
-    static void site(double lon_deg, double lat_deg, double rc, double rs) {
-        observer_site() = {lon_deg * kDeg, lat_deg * kDeg, rc * kParallaxScale, rs * kParallaxScale};
+    void site(double lon_deg, double lat_deg, double rc, double rs) {
+        state_.core.observer_site = {lon_deg * kDeg, lat_deg * kDeg, rc * kParallaxScale, rs * kParallaxScale};
     }
     EphResultValues run(std::int32_t number, double jd, std::int32_t index = 1, double step = 0.0) {
         EphResultValues v;
-        const Status s = ephem(number, EphemDate{jd - (index - 1) * step, step, index}, 0, wd.dir_slash(), v, acc);
+        const Status s =
+            ephem(state_.core, number, EphemDate{jd - (index - 1) * step, step, index}, 0, wd.dir_slash(), v, acc);
         last = s;
         EXPECT_TRUE(s.ok()) << s.message();
         return v;
     }
+    LibraryState state_;  // a fresh library, current on this thread while the test runs
+    ScopedLibraryState current_{state_};
     zeltest::ScopedWorkDir wd;
     std::int16_t acc = -1;
     Status last;
@@ -253,9 +251,9 @@ TEST_F(Ephem, CentresOfTheEphemeris) {
 // The ends of the file's span use the file; beyond it the fallback theory
 // gives the body with the flag 0.
 TEST_F(Ephem, SpanEndsAndFallback) {
-    data_paths().data_dir = kFallbackDir;
-    ASSERT_TRUE(load_planet_elements(kFallbackDir + "orb.elm", 2459800.5).ok());
-    ASSERT_TRUE(load_moon_series(kFallbackDir + "moon.xyz").ok());
+    state_.core.data_paths.data_dir = kFallbackDir;
+    ASSERT_TRUE(load_planet_elements(state_.core.planet_elements, kFallbackDir + "orb.elm", 2459800.5).ok());
+    ASSERT_TRUE(load_moon_series(state_.core.moon_series, kFallbackDir + "moon.xyz").ok());
     options("SPH", "GMT", "EQT", "2000", 3, "GEO");
     for (double jd : {kFirst, kLast}) {
         const auto ref = reference(jd, 3);
@@ -370,7 +368,7 @@ TEST_F(Ephem, TopocentricObserverInEveryFrame) {
     // Delta T 0 (no table): UT = TT.
     double np[3][3];
     erfa_np(jd, np);
-    const V3 tod = erfa_observer_tod(jd, jd);
+    const V3 tod = erfa_observer_tod(state_.core.observer_site, jd, jd);
     const V3 j2000 = mat_t_vec(np, tod);
     double eps2000[3][3];
     eraIr(eps2000);
@@ -576,7 +574,7 @@ TEST_F(Ephem, EllipticMotionAgainstKepler) {
 TEST_F(Ephem, NodesModelUsesTheYearlySets) {
     // Record 8 values above every set index: acceptance by distance only.
     zeltest::set_package_years(1999, 2001, {1000, 1000, 1000, 1000, 1000});
-    ASSERT_TRUE(in_par().ok());
+    ASSERT_TRUE(in_par(state_.core).ok());
     core_state().de.first_jd = kFirst;  // the fixture's settings hold no span
     core_state().de.last_jd = kLast;
     ASSERT_TRUE(de_open(core_state().de, core_state().de_copies, kExcerpt).ok());
@@ -670,14 +668,14 @@ TEST_F(Ephem, FailedIntegrationIsReported) {
     const double t = core_state().integration.integration_time;
     EphResultValues v;
     acc = 1;
-    const Status s = ephem(1, EphemDate{2451600.0, 60.0, 2}, 0, "", v, acc);
+    const Status s = ephem(state_.core, 1, EphemDate{2451600.0, 60.0, 2}, 0, "", v, acc);
     EXPECT_FALSE(s.ok());
     EXPECT_NE(s.message().find("integration"), std::string::npos) << s.message();
     EXPECT_EQ(acc, 0);
     EXPECT_EQ(v, EphResultValues{});
     EXPECT_EQ(core_state().integration.integration_time, t);
     // The next date inside the span continues from the last good state.
-    const Status s2 = ephem(1, EphemDate{2451600.0, 10.0, 2}, 0, "", v, acc);
+    const Status s2 = ephem(state_.core, 1, EphemDate{2451600.0, 10.0, 2}, 0, "", v, acc);
     EXPECT_TRUE(s2.ok()) << s2.message();
 }
 
@@ -690,7 +688,7 @@ TEST_F(Ephem, MinorCentreWithMajorBody) {
     const double jd = 2451590.0;
     options("REC", "GMT", "EQT", "2000", 10, "GEO");
     const EphResultValues eros = run(2, jd);
-    ASSERT_TRUE(set_centre_object(2).ok());
+    ASSERT_TRUE(set_centre_object(state_.core, 2).ok());
     options("REC", "GMT", "EQT", "2000", 13, "GEO");
     const EphResultValues v = run(-5, jd);
     EXPECT_EQ(core_state().integrated_bodies.count, 1);
@@ -725,7 +723,7 @@ TEST_F(Ephem, CometCentreKeepsItsNongravitationalParameters) {
     // The same body as the centre of Jupiter, the object's slot holding other
     // parameters.
     core_state().comet_nongrav.slot = {object_p, centre_p};
-    ASSERT_TRUE(set_centre_object(2).ok());
+    ASSERT_TRUE(set_centre_object(state_.core, 2).ok());
     options("REC", "GMT", "EQT", "2000", 13, "GEO");
     const EphResultValues v = run(-5, jd);
     State9 js{};
@@ -745,20 +743,21 @@ TEST_F(Ephem, CometCentreKeepsItsNongravitationalParameters) {
 TEST_F(Ephem, CentreMismatchIsAnError) {
     options("SPH", "AST", "EQT", "2000", 13, "GEO");
     EphResultValues v;
-    EXPECT_FALSE(ephem(1, EphemDate{2451550.0, 0.0, 1}, 0, "", v, acc).ok());
+    EXPECT_FALSE(ephem(state_.core, 1, EphemDate{2451550.0, 0.0, 1}, 0, "", v, acc).ok());
     EXPECT_FALSE(task_options_from_texts("SPH", "AST", "XYZ", "2000", 3, "GEO").ok());
     EXPECT_FALSE(task_options_from_texts("SPH", "AST", "EQT", "2000", 14, "GEO").ok());
     // Absent object: an error, values zero.
-    EXPECT_FALSE(ephem(9, EphemDate{2451550.0, 0.0, 1}, 0, "", v, acc).ok());
+    EXPECT_FALSE(ephem(state_.core, 9, EphemDate{2451550.0, 0.0, 1}, 0, "", v, acc).ok());
 }
 
 // Pluto: its own pull is off while it is integrated, and the switch is on
 // again after the call.
 TEST(EphemPluto, PlutoDoesNotAttractItself) {
+    LibraryState state;  // a fresh library, current on this thread
+    ScopedLibraryState current(state);
     zeltest::ScopedWorkDir wd;
     // Pluto's osculating elements at the epoch from the file's heliocentric
     // state.
-    core_state().de = {};
     core_state().de.first_jd = kFirst;
     core_state().de.last_jd = kLast;
     ASSERT_TRUE(de_open(core_state().de, core_state().de_copies, kExcerpt).ok());
@@ -775,32 +774,21 @@ TEST(EphemPluto, PlutoDoesNotAttractItself) {
     e[0] += 1e-7;
     zeltest::write_catalogue(wd.dir_slash(), kPlutoNumber, kPlutoNumber, {{kPlutoNumber, "Pluto", "PLUTO", "-0.70", e}},
                              {}, kEpoch);
-    ASSERT_TRUE(catopen().ok());
-    core_state().motion = {};
-    ephem_state() = {};
-    task_options() = {};
-    core_state().minor_perturbers = {};
+    ASSERT_TRUE(catopen(state.core.catalogue).ok());
     MotionConfig& m = core_state().motion;
     m.catalogue_epoch = kEpoch;
     m.model = MotionCode::Integration;
     m.minor_perturbers = 0;
     m.perturber_switch.fill(1);
-    task_options() = *task_options_from_texts("REC", "GMT", "EQT", "2000", 10, "GEO");
+    state.core.task_options = *task_options_from_texts("REC", "GMT", "EQT", "2000", 10, "GEO");
     EphResultValues on, off;
     std::int16_t acc = 0;
-    ASSERT_TRUE(ephem(kPlutoNumber, EphemDate{kEpoch + 60.0, 0.0, 1}, 0, "", on, acc).ok());
+    ASSERT_TRUE(ephem(state.core, kPlutoNumber, EphemDate{kEpoch + 60.0, 0.0, 1}, 0, "", on, acc).ok());
     EXPECT_EQ(m.perturber_switch[8], 1);
-    EXPECT_FALSE(ephem_state().pluto_switched_off);
+    EXPECT_FALSE(state.core.ephem.pluto_switched_off);
     m.perturber_switch[8] = 0;
-    ASSERT_TRUE(ephem(kPlutoNumber, EphemDate{kEpoch + 60.0, 0.0, 1}, 0, "", off, acc).ok());
+    ASSERT_TRUE(ephem(state.core, kPlutoNumber, EphemDate{kEpoch + 60.0, 0.0, 1}, 0, "", off, acc).ok());
     EXPECT_EQ(on, off);
-    de_close(core_state().de, core_state().de_copies);
-    catclose();
-    catalogue_state() = {};
-    core_state().de = {};
-    core_state().motion = {};
-    ephem_state() = {};
-    task_options() = {};
 }
 
 }  // namespace

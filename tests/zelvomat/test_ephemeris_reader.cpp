@@ -64,7 +64,7 @@ protected:
         core_state().de = {};
         core_state().de_copies = {};
         core_state().body_table = {};
-        data_paths() = {};
+        core_state().data_paths = {};
         core_state().de.first_jd = kFirst;
         core_state().de.last_jd = kLast;
         ASSERT_TRUE(de_open(core_state().de, core_state().de_copies, kExcerpt).ok());
@@ -72,7 +72,7 @@ protected:
     void TearDown() override {
         de_close(core_state().de, core_state().de_copies);
         core_state().de = {};
-        data_paths() = {};
+        core_state().data_paths = {};
     }
 };
 
@@ -406,7 +406,7 @@ TEST_F(EphemerisReader, ClosePlusLazyReopenFromSettingsPath) {
     zeltest::ScopedWorkDir dir;
     // The file of the data directory is found whatever the case of its name.
     zeltest::write_bytes(dir.path() / "COORBP", zeltest::read_bytes(kExcerpt));
-    data_paths().ephemeris_path = dir.dir_slash() + "coorbp" + std::string(20, ' ');
+    core_state().data_paths.ephemeris_path = dir.dir_slash() + "coorbp" + std::string(20, ' ');
 
     DeState& de = core_state().de;
     de.centre = BodyCode::Sun;
@@ -440,7 +440,7 @@ TEST_F(EphemerisReader, SettingsGiveSpanAndFileAndClearBothRecords) {
 
     de_close(core_state().de, core_state().de_copies);
     core_state().de = {};
-    ASSERT_TRUE(in_par().ok());
+    ASSERT_TRUE(in_par(core_state()).ok());
     DeState& de = core_state().de;
     EXPECT_EQ(de.first_jd, kFirst);
     EXPECT_EQ(de.last_jd, kLast);
@@ -460,7 +460,7 @@ TEST_F(EphemerisReader, SettingsGiveSpanAndFileAndClearBothRecords) {
     EXPECT_NEAR(de.result[2], 0.3847429, 1e-7);
     EXPECT_NE(de.record_held, 0);
     EXPECT_NE(de.record_held_force, 0);
-    ASSERT_TRUE(in_par().ok());
+    ASSERT_TRUE(in_par(core_state()).ok());
     EXPECT_EQ(de.record_held, 0);
     EXPECT_EQ(de.record_held_force, 0);
 }

@@ -25,7 +25,6 @@
 #include <string>
 #include <vector>
 
-#include "core/corestate.h"
 #include "core/destate.h"
 #include "core/fallback.h"
 #include "core/frames.h"
@@ -34,6 +33,7 @@
 #include "core/twobody.h"
 #include "io/files.h"
 #include "support.h"
+#include "tasks/libstate.h"
 
 using namespace zelvomat;
 
@@ -55,29 +55,19 @@ double length(const State9& b, std::size_t from) {
     return std::sqrt(b[from] * b[from] + b[from + 1] * b[from + 1] + b[from + 2] * b[from + 2]);
 }
 
-void reset_all() {
-    de_close(core_state().de, core_state().de_copies);
-    core_state().de = {};
-    core_state().de_copies = {};
-    data_paths() = {};
-    package_info() = {};
-    planet_elements() = {};
-    moon_series() = {};
-}
-
 class Fallback : public ::testing::Test {
 protected:
     void SetUp() override {
-        reset_all();
         core_state().de.first_jd = kFirst;
         core_state().de.last_jd = kLast;
         ASSERT_TRUE(de_open(core_state().de, core_state().de_copies, kExcerpt).ok());
-        data_paths().data_dir = kFixtureDir;
-        package_info().catalogue_epoch = kEpoch;
-        ASSERT_TRUE(load_planet_elements().ok());
-        ASSERT_TRUE(load_moon_series().ok());
+        state_.core.data_paths.data_dir = kFixtureDir;
+        state_.core.package.catalogue_epoch = kEpoch;
+        ASSERT_TRUE(load_planet_elements(state_.core).ok());
+        ASSERT_TRUE(load_moon_series(state_.core.moon_series, state_.core.data_paths).ok());
     }
-    void TearDown() override { reset_all(); }
+    LibraryState state_;  // a fresh library, current on this thread while the test runs
+    ScopedLibraryState current_{state_};
 
     static State9 de(double t, int target, int centre) {
         State9 s{};
@@ -178,7 +168,7 @@ TEST_F(Fallback, FbstateAgreesWithDe405) {
         double max_ang = 0.0, max_pos = 0.0, max_vel = 0.0;
         for (double t = kFirst; t <= kLast; t += 1.5) {
             StateVector s{};
-            ASSERT_TRUE(fbstate(c.body, c.centre, t, s).ok());
+            ASSERT_TRUE(fbstate(state_.core.planet_elements, state_.core.moon_series, c.body, c.centre, t, s).ok());
             const State9 want = de(t, c.de_target, c.de_centre);
             max_pos = std::max(max_pos, dist(s, want, 0));
             max_vel = std::max(max_vel, dist(s, want, 3));
@@ -209,7 +199,7 @@ TEST_F(Fallback, RpplAgreesWithDe405) {
         double max_ang = 0.0, max_pos = 0.0, max_vel = 0.0;
         for (double t = kFirst; t <= kLast; t += 4.0) {
             StateVector s{};
-            ASSERT_TRUE(rppl(c.centre, c.body, t, s).ok());
+            ASSERT_TRUE(rppl(state_.core.data_paths, state_.core.package, c.centre, c.body, t, s).ok());
             const State9 want = de(t, c.de_target, c.de_centre);
             max_pos = std::max(max_pos, dist(s, want, 0));
             max_vel = std::max(max_vel, dist(s, want, 3));
@@ -243,7 +233,8 @@ TEST_F(Fallback, PlanetsAgreeWithErfaPlan94OutsideTheFit) {
             double pv[2][3];
             ASSERT_EQ(eraPlan94(jd, 0.0, c.planet, pv), 0);
             StateVector s{};
-            ASSERT_TRUE(fbstate(c.body, BodyCode::Sun, jd, s).ok());
+            ASSERT_TRUE(
+                fbstate(state_.core.planet_elements, state_.core.moon_series, c.body, BodyCode::Sun, jd, s).ok());
             double d = 0.0, r = 0.0;
             for (std::size_t i = 0; i < 3; ++i) {
                 d += (s[i] - pv[0][i]) * (s[i] - pv[0][i]);
@@ -259,7 +250,9 @@ TEST_F(Fallback, PlanetsAgreeWithErfaPlan94OutsideTheFit) {
 
 TEST_F(Fallback, SunFromEarthIsMinusEaa) {
     StateVector sun{}, earth{};
-    ASSERT_TRUE(fbstate(BodyCode::Sun, BodyCode::Earth, 2451600.25, sun).ok());
+    ASSERT_TRUE(
+        fbstate(state_.core.planet_elements, state_.core.moon_series, BodyCode::Sun, BodyCode::Earth, 2451600.25, sun)
+            .ok());
     ASSERT_TRUE(eaa(2451600.25, earth).ok());
     for (std::size_t i = 0; i < 6; ++i) EXPECT_EQ(sun[i], -earth[i]) << i;
 }
@@ -267,10 +260,10 @@ TEST_F(Fallback, SunFromEarthIsMinusEaa) {
 TEST_F(Fallback, SameBodyAndCentreGiveZero) {
     for (BodyCode b : {BodyCode::Barycentre, BodyCode::Jupiter, BodyCode::Moon}) {
         StateVector s{1, 2, 3, 4, 5, 6};
-        ASSERT_TRUE(fbstate(b, b, 2451600.0, s).ok());
+        ASSERT_TRUE(fbstate(state_.core.planet_elements, state_.core.moon_series, b, b, 2451600.0, s).ok());
         EXPECT_EQ(s, StateVector{});
         s = {1, 2, 3, 4, 5, 6};
-        ASSERT_TRUE(rppl(b, b, 2451600.0, s).ok());
+        ASSERT_TRUE(rppl(state_.core.data_paths, state_.core.package, b, b, 2451600.0, s).ok());
         EXPECT_EQ(s, StateVector{});
     }
 }
@@ -282,8 +275,9 @@ TEST_F(Fallback, MoonHasItsOwnVelocity) {
         SCOPED_TRACE(t);
         const State9 want = de(t, 10, 3);
         StateVector f{}, r{}, g{};
-        ASSERT_TRUE(fbstate(BodyCode::Moon, BodyCode::Earth, t, f).ok());
-        ASSERT_TRUE(rppl(BodyCode::Earth, BodyCode::Moon, t, r).ok());
+        ASSERT_TRUE(
+            fbstate(state_.core.planet_elements, state_.core.moon_series, BodyCode::Moon, BodyCode::Earth, t, f).ok());
+        ASSERT_TRUE(rppl(state_.core.data_paths, state_.core.package, BodyCode::Earth, BodyCode::Moon, t, r).ok());
         ASSERT_TRUE(moonxyz(kFixtureDir + std::string(files::kMoonSeries) + "   ", t, g).ok());
         EXPECT_LT(dist(f, want, 3), 3e-7);
         EXPECT_LT(dist(r, want, 3), 3e-7);
@@ -295,24 +289,33 @@ TEST_F(Fallback, MoonHasItsOwnVelocity) {
 
 TEST_F(Fallback, BodyCodesOutsideTheTableFail) {
     StateVector s{};
-    EXPECT_FALSE(fbstate(static_cast<BodyCode>(13), BodyCode::Sun, 2451600.0, s).ok());
-    EXPECT_FALSE(fbstate(BodyCode::Mars, static_cast<BodyCode>(-1), 2451600.0, s).ok());
-    EXPECT_FALSE(rppl(BodyCode::Sun, static_cast<BodyCode>(-12), 2451600.0, s).ok());
+    EXPECT_FALSE(fbstate(state_.core.planet_elements, state_.core.moon_series, static_cast<BodyCode>(13), BodyCode::Sun,
+                         2451600.0, s)
+                     .ok());
+    EXPECT_FALSE(fbstate(state_.core.planet_elements, state_.core.moon_series, BodyCode::Mars,
+                         static_cast<BodyCode>(-1), 2451600.0, s)
+                     .ok());
+    EXPECT_FALSE(
+        rppl(state_.core.data_paths, state_.core.package, BodyCode::Sun, static_cast<BodyCode>(-12), 2451600.0, s)
+            .ok());
 }
 
 TEST(FallbackStorage, NotLoadedIsAnError) {
-    reset_all();
+    const CoreState core;  // nothing loaded
     StateVector s{};
     // The Earth and the Sun need no file; the planets and the Moon do.
-    EXPECT_TRUE(fbstate(BodyCode::Earth, BodyCode::Sun, 2451545.0, s).ok());
-    const auto e1 = fbstate(BodyCode::Mars, BodyCode::Sun, 2451545.0, s);
+    EXPECT_TRUE(fbstate(core.planet_elements, core.moon_series, BodyCode::Earth, BodyCode::Sun, 2451545.0, s).ok());
+    const auto e1 = fbstate(core.planet_elements, core.moon_series, BodyCode::Mars, BodyCode::Sun, 2451545.0, s);
     EXPECT_FALSE(e1.ok());
     EXPECT_NE(e1.message().find("orb.elm"), std::string::npos) << e1.message();
-    EXPECT_FALSE(fbstate(BodyCode::Sun, BodyCode::Barycentre, 2451545.0, s).ok());
-    const auto e2 = moonhel(2451545.0, s);
+    EXPECT_FALSE(
+        fbstate(core.planet_elements, core.moon_series, BodyCode::Sun, BodyCode::Barycentre, 2451545.0, s).ok());
+    const auto e2 = moonhel(core.moon_series, 2451545.0, s);
     EXPECT_FALSE(e2.ok());
     EXPECT_NE(e2.message().find("moon.xyz"), std::string::npos) << e2.message();
-    EXPECT_FALSE(fbstate(BodyCode::EarthMoonBarycentre, BodyCode::Sun, 2451545.0, s).ok());
+    EXPECT_FALSE(
+        fbstate(core.planet_elements, core.moon_series, BodyCode::EarthMoonBarycentre, BodyCode::Sun, 2451545.0, s)
+            .ok());
 }
 
 // ---- Files ------------------------------------------------------------------------
@@ -348,9 +351,9 @@ TEST(FallbackFiles, RoundTripAtTheirOffsets) {
 }
 
 TEST(FallbackFiles, BadFilesAreReportedAndKeepTheStorage) {
-    reset_all();
+    CoreState core;
     zeltest::ScopedWorkDir dir;
-    data_paths().data_dir = dir.dir_slash();
+    core.data_paths.data_dir = dir.dir_slash();
     const auto good_orb = zeltest::read_bytes(kFixtureDir + "orb.elm");
     const auto good_moon = zeltest::read_bytes(kFixtureDir + "moon.xyz");
     ASSERT_EQ(good_orb.size(), 432u);
@@ -358,22 +361,22 @@ TEST(FallbackFiles, BadFilesAreReportedAndKeepTheStorage) {
     StateVector s{};
 
     // Missing files.
-    EXPECT_FALSE(load_planet_elements().ok());
-    EXPECT_FALSE(load_moon_series().ok());
-    EXPECT_FALSE(rppl(BodyCode::Sun, BodyCode::Mars, 2451545.0, s).ok());
+    EXPECT_FALSE(load_planet_elements(core).ok());
+    EXPECT_FALSE(load_moon_series(core.moon_series, core.data_paths).ok());
+    EXPECT_FALSE(rppl(core.data_paths, core.package, BodyCode::Sun, BodyCode::Mars, 2451545.0, s).ok());
     EXPECT_FALSE(moonxyz(dir.dir_slash() + "moon.xyz", 2451545.0, s).ok());
-    EXPECT_FALSE(planet_elements().loaded);
-    EXPECT_FALSE(moon_series().loaded);
+    EXPECT_FALSE(core.planet_elements.loaded);
+    EXPECT_FALSE(core.moon_series.loaded);
 
     // Good files, found whatever the case of their names.
     zeltest::write_bytes(dir.path() / "ORB.ELM", good_orb);
     zeltest::write_bytes(dir.path() / "Moon.Xyz", good_moon);
-    package_info().catalogue_epoch = kEpoch;
-    ASSERT_TRUE(load_planet_elements().ok());
-    ASSERT_TRUE(load_moon_series().ok());
-    EXPECT_EQ(planet_elements().epoch, kEpoch);
-    EXPECT_TRUE(rppl(BodyCode::Earth, BodyCode::Moon, 2451545.0, s).ok());
-    const PlanetElements kept = planet_elements();
+    core.package.catalogue_epoch = kEpoch;
+    ASSERT_TRUE(load_planet_elements(core).ok());
+    ASSERT_TRUE(load_moon_series(core.moon_series, core.data_paths).ok());
+    EXPECT_EQ(core.planet_elements.epoch, kEpoch);
+    EXPECT_TRUE(rppl(core.data_paths, core.package, BodyCode::Earth, BodyCode::Moon, 2451545.0, s).ok());
+    const PlanetElements kept = core.planet_elements;
 
     // One byte short: loaders fail and leave the storage; rppl fails for
     // Pluto (record 9 not whole) but serves Mars.
@@ -381,28 +384,27 @@ TEST(FallbackFiles, BadFilesAreReportedAndKeepTheStorage) {
     zeltest::write_bytes(dir.path() / "ORB.ELM", short_orb);
     std::vector<std::uint8_t> short_moon(good_moon.begin(), good_moon.end() - 1);
     zeltest::write_bytes(dir.path() / "Moon.Xyz", short_moon);
-    EXPECT_FALSE(load_planet_elements().ok());
-    EXPECT_FALSE(load_moon_series().ok());
-    EXPECT_EQ(planet_elements().planet[4].mean_motion, kept.planet[4].mean_motion);
-    EXPECT_TRUE(moon_series().loaded);
-    EXPECT_FALSE(rppl(BodyCode::Sun, BodyCode::Pluto, 2451545.0, s).ok());
-    EXPECT_TRUE(rppl(BodyCode::Sun, BodyCode::Mars, 2451545.0, s).ok());
-    EXPECT_FALSE(rppl(BodyCode::Sun, BodyCode::Moon, 2451545.0, s).ok());
+    EXPECT_FALSE(load_planet_elements(core).ok());
+    EXPECT_FALSE(load_moon_series(core.moon_series, core.data_paths).ok());
+    EXPECT_EQ(core.planet_elements.planet[4].mean_motion, kept.planet[4].mean_motion);
+    EXPECT_TRUE(core.moon_series.loaded);
+    EXPECT_FALSE(rppl(core.data_paths, core.package, BodyCode::Sun, BodyCode::Pluto, 2451545.0, s).ok());
+    EXPECT_TRUE(rppl(core.data_paths, core.package, BodyCode::Sun, BodyCode::Mars, 2451545.0, s).ok());
+    EXPECT_FALSE(rppl(core.data_paths, core.package, BodyCode::Sun, BodyCode::Moon, 2451545.0, s).ok());
 
     // A value that is not a number.
     auto nan_orb = good_orb;
     io::put_f64(nan_orb, 5 * 48 + 8, std::nan(""));
     zeltest::write_bytes(dir.path() / "ORB.ELM", nan_orb);
-    EXPECT_FALSE(load_planet_elements().ok());
+    EXPECT_FALSE(load_planet_elements(core).ok());
 
     // Elements that are no elliptic orbit reach the caller as an error.
     auto bad_orb = good_orb;
     io::put_f64(bad_orb, 3 * 48 + 4 * 8, 1.5);  // Mars, e = 1.5
     zeltest::write_bytes(dir.path() / "ORB.ELM", bad_orb);
-    ASSERT_TRUE(load_planet_elements().ok());
-    EXPECT_FALSE(fbstate(BodyCode::Mars, BodyCode::Sun, 2451545.0, s).ok());
-    EXPECT_FALSE(rppl(BodyCode::Sun, BodyCode::Mars, 2451545.0, s).ok());
-    reset_all();
+    ASSERT_TRUE(load_planet_elements(core).ok());
+    EXPECT_FALSE(fbstate(core.planet_elements, core.moon_series, BodyCode::Mars, BodyCode::Sun, 2451545.0, s).ok());
+    EXPECT_FALSE(rppl(core.data_paths, core.package, BodyCode::Sun, BodyCode::Mars, 2451545.0, s).ok());
 }
 
 }  // namespace

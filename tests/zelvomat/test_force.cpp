@@ -141,7 +141,7 @@ protected:
         core_state().de = {};
         core_state().de_copies = {};
         core_state().body_table = {};
-        data_paths() = {};
+        core_state().data_paths = {};
         core_state().motion = {};
         core_state().integrated_bodies = {};
         core_state().comet_nongrav = {};

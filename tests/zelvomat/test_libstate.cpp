@@ -22,8 +22,8 @@ TEST(LibraryState, AnOwnInstanceIsTheOnlyStateItsThreadSees) {
         EXPECT_EQ(&library_state().eph_run, &own->eph_run);
         core_state().motion.comet_mode = process_comet_mode + 1;
         core_state().integration.integration_time = 2451545.0;
-        data_paths().data_dir = "elsewhere/";
-        delta_t_table().n = 3;
+        library_state().core.data_paths.data_dir = "elsewhere/";
+        library_state().core.delta_t.n = 3;
         library_state().eph_run.stopped = true;
     }
     // The process-wide instance is untouched.

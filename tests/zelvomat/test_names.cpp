@@ -6,6 +6,7 @@
 #include "catalogue_fixture.h"
 #include "core/catalog.h"
 #include "core/names.h"
+#include "tasks/libstate.h"
 #include "zelvomat/zelvomat.h"
 
 using namespace zelvomat;
@@ -17,11 +18,11 @@ std::string pad18(const std::string& s) { return s + std::string(18 - s.size(), 
 class NamesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        catalogue_state() = {};
         zeltest::write_small_catalogue(dir.dir_slash());
-        ASSERT_TRUE(catopen().ok());
+        ASSERT_TRUE(catopen(state_.core.catalogue).ok());
     }
-    void TearDown() override { catalogue_state() = {}; }
+    LibraryState state_;  // a fresh library, current on this thread while the test runs
+    ScopedLibraryState current_{state_};
     zeltest::ScopedWorkDir dir;
 };
 
@@ -177,12 +178,12 @@ TEST_F(NamesTest, Inpnom) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         std::string t = pad18(c.text);
-        EXPECT_EQ(inpnom(t, c.count), c.n);
+        EXPECT_EQ(inpnom(state_.core.catalogue, t, c.count), c.n);
         EXPECT_EQ(t, pad18(c.text));
     }
     // NUL characters become blanks in the caller's text.
     std::string t("Ceres\0\0\0\0\0\0\0\0\0\0\0\0\0", 18);
-    EXPECT_EQ(inpnom(t, 15), 1);
+    EXPECT_EQ(inpnom(state_.core.catalogue, t, 15), 1);
     EXPECT_EQ(t, pad18("Ceres"));
 }
 
@@ -199,7 +200,7 @@ TEST_F(NamesTest, Inpnom1WritesTheNameBack) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         std::string t = pad18(c.text);
-        auto n = inpnom1(t, c.count);
+        auto n = inpnom1(state_.core.catalogue, t, c.count);
         ASSERT_TRUE(n.ok()) << n.message();
         EXPECT_EQ(*n, c.n);
         EXPECT_EQ(t, pad18(c.after));
@@ -234,14 +235,15 @@ TEST_F(NamesTest, ObrNam) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.field);
-        EXPECT_EQ(obr_nam(c.field), c.n);
+        EXPECT_EQ(obr_nam(state_.core.catalogue, c.field), c.n);
     }
 }
 
 TEST(ObrNamLarge, PackedNumbersAndFixedDesignations) {
     // Numbered objects up to 100001, most of them absent.
     zeltest::ScopedWorkDir dir;
-    catalogue_state() = {};
+    LibraryState state;  // a fresh library, current on this thread
+    ScopedLibraryState current(state);
     zeltest::write_catalogue(dir.dir_slash(), 100001, 100002,
                              {{29, "Amphitrite", "AMPHITRITE", " 5.85", {}},
                               {20958, "A900 MA", "A900 MA", "12.00", {}},
@@ -249,7 +251,7 @@ TEST(ObrNamLarge, PackedNumbersAndFixedDesignations) {
                               {100001, "Alpha", "ALPHA", "12.00", {}},
                               {100002, "J99A12B", "1999 AB12", "12.00", {}}},
                              {});
-    ASSERT_TRUE(catopen().ok());
+    ASSERT_TRUE(catopen(state.core.catalogue).ok());
     struct Case {
         const char* field;
         std::int32_t n;
@@ -268,23 +270,23 @@ TEST(ObrNamLarge, PackedNumbersAndFixedDesignations) {
                  {"J99A12", 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.field);
-        EXPECT_EQ(obr_nam(c.field), c.n);
+        EXPECT_EQ(obr_nam(state.core.catalogue, c.field), c.n);
     }
-    catalogue_state() = {};
 }
 
 // Numbers past 619999 through the name routines, on a catalogue whose
 // numbered objects reach 620061 ("~000z").
 TEST(ExtendedNumbers, ThroughTheNameRoutines) {
     zeltest::ScopedWorkDir dir;
-    catalogue_state() = {};
+    LibraryState state;  // a fresh library, current on this thread
+    ScopedLibraryState current(state);
     zeltest::write_catalogue(dir.dir_slash(), 620061, 620062,
                              {{433, "Eros", "EROS", "10.31", {}},
                               {620000, "2015 AB123", "2015 AB123", "17.10", {}},
                               {620061, "Zelvo", "ZELVO", "16.90", {}},
                               {620062, "K15VG6O", "2015 VO166", "18.00", {}}},
                              {});
-    ASSERT_TRUE(catopen().ok());
+    ASSERT_TRUE(catopen(state.core.catalogue).ok());
     struct Case {
         const char* text;
         std::int32_t obr_nam, inpnom;
@@ -303,9 +305,9 @@ TEST(ExtendedNumbers, ThroughTheNameRoutines) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
-        EXPECT_EQ(obr_nam(c.text), c.obr_nam);
+        EXPECT_EQ(obr_nam(state.core.catalogue, c.text), c.obr_nam);
         std::string t = pad18(c.text);
-        EXPECT_EQ(inpnom(t, 620062), c.inpnom);
+        EXPECT_EQ(inpnom(state.core.catalogue, t, 620062), c.inpnom);
     }
     // namn1 gives the number and writes the name, whether typed or packed.
     for (const char* typed : {"~000z", "620061", "zelvo"}) {
@@ -316,20 +318,19 @@ TEST(ExtendedNumbers, ThroughTheNameRoutines) {
         EXPECT_EQ(n, 620061);
         EXPECT_EQ(name, pad18("Zelvo"));
     }
-    catalogue_state() = {};
 }
 
 TEST(ObrNamComets, LeadingDigitsAreTheNumber) {
     zeltest::ScopedWorkDir dir;
-    catalogue_state() = {};
+    LibraryState state;  // a fresh library, current on this thread
+    ScopedLibraryState current(state);
     zeltest::write_catalogue(
         dir.dir_slash(), 2000, 2000,
         {{29, "Schwassmann-Wachma", "SCHWASSMANN-WACHMA", "10.00", {}}, {1999, "Far", "FAR", "10.00", {}}}, {},
         2459800.5, 1);
-    ASSERT_TRUE(catopen().ok());
-    EXPECT_EQ(obr_nam("29P"), 29);
-    EXPECT_EQ(obr_nam("1999P"), 1999);  // four digits are a number in the comets edition
-    catalogue_state() = {};
+    ASSERT_TRUE(catopen(state.core.catalogue).ok());
+    EXPECT_EQ(obr_nam(state.core.catalogue, "29P"), 29);
+    EXPECT_EQ(obr_nam(state.core.catalogue, "1999P"), 1999);  // four digits are a number in the comets edition
 }
 
 TEST_F(NamesTest, Namn1) {

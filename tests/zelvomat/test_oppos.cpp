@@ -394,7 +394,7 @@ TEST_F(Opposition, DatoppAgainstERFAAndTwoBodyMotion) {
     add(7, {1.0, 0.5, 0.3, 0.05, 0.1, kGauss / std::pow(0.72, 1.5)});  // inside the Earth's orbit
     add(8, k468861.el);
     zeltest::write_catalogue(d, 8, 8, objs, {});
-    ASSERT_OK(catopen());
+    ASSERT_OK(catopen(lib.core.catalogue));
 
     struct Case {
         const char* what;
@@ -448,7 +448,7 @@ TEST_F(Opposition, DatoppAgainstERFAAndTwoBodyMotion) {
 TEST_F(Opposition, DatoppLeavesTheReaderRequestAlone) {
     const std::string d = dir.dir_slash();
     zeltest::write_catalogue(d, 1, 1, {{1, "Ceres", "CERES", " 3.3 ", kCeres.el}}, {});
-    ASSERT_TRUE(catopen().ok());
+    ASSERT_TRUE(catopen(lib.core.catalogue).ok());
     lib.core.de.centre = BodyCode::Earth;
     lib.core.de.flags[static_cast<std::size_t>(BodyCode::Sun) - 1] = StateLevel::Velocity;
     std::int16_t count = 0;

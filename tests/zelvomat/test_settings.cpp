@@ -2,12 +2,12 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "core/corestate.h"
 #include "core/destate.h"
 #include "core/elemcache.h"
 #include "core/setpar.h"
 #include "io/bytes.h"
 #include "support.h"
+#include "tasks/libstate.h"
 #include "zelvomat/zelvomat.h"
 
 using namespace zelvomat;
@@ -86,14 +86,15 @@ TEST(SettingsFile, RecordsSitAtTheirOffsets) {
 }
 
 TEST(SettingsFile, InparLoadsTheSharedAreas) {
+    CoreState core;
     zeltest::ScopedWorkDir wd;
     write_settings(sample_settings(wd.dir_slash()));
-    core_state().de.record_held = 17;
-    element_cache().data_dir = "/elsewhere/";
-    element_cache().years.resize(2);
-    const Status loaded = in_par();
+    core.de.record_held = 17;
+    core.element_cache.data_dir = "/elsewhere/";
+    core.element_cache.years.resize(2);
+    const Status loaded = in_par(core);
     ASSERT_TRUE(loaded.ok()) << loaded.message();
-    const PackageInfo& p = package_info();
+    const PackageInfo& p = core.package;
     EXPECT_EQ(p.first_year, 1999);
     EXPECT_EQ(p.last_year, 2003);
     EXPECT_EQ(p.j1, 2451544.5);  // 2000-01-01 0h
@@ -102,35 +103,37 @@ TEST(SettingsFile, InparLoadsTheSharedAreas) {
     EXPECT_EQ(p.objects, 7200);
     EXPECT_EQ(p.numbered, 7000);
     EXPECT_EQ(p.special, 12);
-    const DataPaths& d = data_paths();
+    const DataPaths& d = core.data_paths;
     EXPECT_EQ(d.data_dir, pad80(wd.dir_slash()));
     EXPECT_EQ(d.opp_counts[4], 50);
-    EXPECT_EQ(core_state().de.first_jd, 2436912.5);
-    EXPECT_EQ(core_state().de.last_jd, 2473488.5);
-    EXPECT_EQ(core_state().de.record_held, 0);
-    EXPECT_TRUE(element_cache().years.empty());
-    EXPECT_TRUE(element_cache().data_dir.empty());
-    EXPECT_EQ(element_cache().values[2], 3);
+    EXPECT_EQ(core.de.first_jd, 2436912.5);
+    EXPECT_EQ(core.de.last_jd, 2473488.5);
+    EXPECT_EQ(core.de.record_held, 0);
+    EXPECT_TRUE(core.element_cache.years.empty());
+    EXPECT_TRUE(core.element_cache.data_dir.empty());
+    EXPECT_EQ(core.element_cache.values[2], 3);
     // A second load gives the same state.
-    ASSERT_TRUE(in_par().ok());
-    EXPECT_EQ(package_info().j2, 2452640.5);
+    ASSERT_TRUE(in_par(core).ok());
+    EXPECT_EQ(core.package.j2, 2452640.5);
 }
 
 TEST(SettingsFile, AFailedLoadIsReportedAndChangesNothing) {
+    LibraryState state;  // a fresh library, current on this thread
+    ScopedLibraryState current(state);
     zeltest::ScopedWorkDir wd;
     write_settings(sample_settings(wd.dir_slash()));
-    ASSERT_TRUE(in_par().ok());
-    const PackageInfo before = package_info();
+    ASSERT_TRUE(in_par(state.core).ok());
+    const PackageInfo before = state.core.package;
     // Missing file.
     std::filesystem::remove("setpar");
     Inpo();
     EXPECT_NE(zeltest::last_message().find("error in_par"), std::string::npos) << zeltest::last_message();
-    EXPECT_EQ(package_info().objects, before.objects);
+    EXPECT_EQ(state.core.package.objects, before.objects);
     // A file that ends inside record 5.
     zeltest::write_bytes("setpar", std::vector<std::uint8_t>(4 * 80 + 10, 0));
     Inpo();
     EXPECT_NE(zeltest::last_message().find("setpar"), std::string::npos);
-    EXPECT_EQ(package_info().j1, before.j1);
+    EXPECT_EQ(state.core.package.j1, before.j1);
 }
 
 namespace {

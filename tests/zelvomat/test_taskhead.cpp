@@ -510,7 +510,7 @@ TEST_F(PackageHeadings, TemplatesHoldTheirBlocksWhole) {
     for (const auto& c : cases) {
         const auto& layout = zelvomat::task_header_layout(c.kind);
         SCOPED_TRACE(std::string(layout.heading_template));
-        auto lines = zelvomat::io::read_lines(zelvomat::data_file(layout.heading_template));
+        auto lines = zelvomat::io::read_lines(zelvomat::data_file(lib.core.data_paths, layout.heading_template));
         ASSERT_TRUE(lines.ok()) << lines.message();
         EXPECT_EQ(lines->size(), c.lines);
         // Nothing is lost when a line is cut to the header's width.

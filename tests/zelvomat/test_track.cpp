@@ -45,14 +45,11 @@ protected:
     void SetUp() override {
         pkg_ = zeltest::small_package_dir();
         if (pkg_.empty()) GTEST_SKIP() << "the small data package cannot be built here";
-        ASSERT_TRUE(zeltest::load_small_package(pkg_));
-        zelvomat::track_storage() = {};
-    }
-    void TearDown() override {
-        zeltest::reset_package_state();
-        zelvomat::track_storage() = {};
+        ASSERT_TRUE(zeltest::load_small_package(pkg_, state_.core));
     }
 
+    zelvomat::LibraryState state_;  // current on this thread while the test runs
+    zelvomat::ScopedLibraryState current_{state_};
     std::string pkg_;
     zeltest::ScopedWorkDir dir_;
 };
@@ -93,8 +90,8 @@ TEST_F(TrackTest, StepAndWholeSky) {
         ASSERT_EQ(errmsg(nullptr, 0), 0);
         EXPECT_EQ(f.step, c.step);
         EXPECT_EQ(f.whole_sky(), c.whole_sky);
-        EXPECT_TRUE(zelvomat::track_storage().set_up);
-        EXPECT_EQ(zelvomat::track_storage().objects[0], c.objects[0]);
+        EXPECT_TRUE(state_.core.track.set_up);
+        EXPECT_EQ(state_.core.track.objects[0], c.objects[0]);
     }
 }
 
@@ -131,7 +128,7 @@ TEST_F(TrackTest, FittedFrameHoldsThePath) {
         EXPECT_LT(f.ra_to - f.ra_from, kPi);
         if (f.ra_to > kTwoPi) crossed_zero = true;
         // The frame is snapped to whole minutes of time and whole degrees.
-        const zelvomat::TrackFrame& tf = zelvomat::track_storage().frame;
+        const zelvomat::TrackFrame& tf = state_.core.track.frame;
         EXPECT_NEAR(f.ra_from, tf.ra_from_min * kPi / 720.0, 1e-12);
         EXPECT_NEAR(f.decl_to, tf.decl_to_deg * kPi / 180.0, 1e-12);
         // The path the view draws, every quarter day.
@@ -149,7 +146,7 @@ TEST_F(TrackTest, FittedFrameHoldsThePath) {
 }
 
 TEST_F(TrackTest, FailuresAreReportedAndLeaveTheOutputs) {
-    const std::array<int, 3> missing_object = {zelvomat::catalogue_counts().total() + 5, 0, 0};
+    const std::array<int, 3> missing_object = {state_.core.catalogue.counts.total() + 5, 0, 0};
     const std::array<int, 3> ceres = {1, 0, 0};
     struct Case {
         const char* what;
@@ -162,17 +159,17 @@ TEST_F(TrackTest, FailuresAreReportedAndLeaveTheOutputs) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        ASSERT_TRUE(zeltest::load_small_package(pkg_));
-        if (c.remove_ephemeris) zelvomat::data_paths().ephemeris_path = dir_.dir_slash() + "none/coorbp";
+        ASSERT_TRUE(zeltest::load_small_package(pkg_, state_.core));
+        if (c.remove_ephemeris) state_.core.data_paths.ephemeris_path = dir_.dir_slash() + "none/coorbp";
         Frame f;
         Track(c.objects.data(), 20250101.0, 20250301.0, &f.step, &f.ra_from, &f.ra_to, &f.decl_from, &f.decl_to);
         EXPECT_GT(errmsg(nullptr, 0), 0);
         EXPECT_EQ(f.step, -1.0);
         EXPECT_EQ(f.ra_from, -1.0);
-        EXPECT_FALSE(zelvomat::track_storage().set_up);
+        EXPECT_FALSE(state_.core.track.set_up);
     }
     // The library goes on: a new set-up works.
-    ASSERT_TRUE(zeltest::load_small_package(pkg_));
+    ASSERT_TRUE(zeltest::load_small_package(pkg_, state_.core));
     const Frame f = run_track(ceres, kJan2025, kJan2025 + 30.0);
     EXPECT_EQ(errmsg(nullptr, 0), 0);
     EXPECT_EQ(f.step, 10.0);
@@ -189,8 +186,8 @@ TEST_F(TrackTest, PackedDatesAreCivilDays) {
     jd1 = d1 + d2 + 0.5;
     ASSERT_EQ(eraCal2jd(2025, 3, 1, &d1, &d2), 0);
     jd2 = d1 + d2;
-    EXPECT_NEAR(zelvomat::track_storage().jd1, jd1, 1e-9);
-    EXPECT_NEAR(zelvomat::track_storage().jd2, jd2, 1e-9);
+    EXPECT_NEAR(state_.core.track.jd1, jd1, 1e-9);
+    EXPECT_NEAR(state_.core.track.jd2, jd2, 1e-9);
 }
 
 }  // namespace

@@ -26,13 +26,10 @@ protected:
     void SetUp() override {
         pkg_ = zeltest::small_package_dir();
         if (pkg_.empty()) GTEST_SKIP() << "the small data package cannot be built here";
-        ASSERT_TRUE(zeltest::load_small_package(pkg_));
-        zelvomat::track_storage() = {};
+        ASSERT_TRUE(zeltest::load_small_package(pkg_, state_.core));
     }
-    void TearDown() override {
-        zeltest::reset_package_state();
-        zelvomat::track_storage() = {};
-    }
+    zelvomat::LibraryState state_;  // current on this thread while the test runs
+    zelvomat::ScopedLibraryState current_{state_};
     std::string pkg_;
     zeltest::ScopedWorkDir dir_;
 };
@@ -59,7 +56,7 @@ TEST_F(TrackReopenTest, PositionsAndTracksAfterTheFilesWereClosed) {
 
     // One window closes: the files go.
     Closlae();
-    ASSERT_FALSE(zelvomat::catalogue_state().open);
+    ASSERT_FALSE(state_.core.catalogue.open);
 
     for (std::size_t i = 0; i < 4; ++i) {
         std::array<double, 5> after{};

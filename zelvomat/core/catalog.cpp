@@ -17,7 +17,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "core/corestate.h"
 #include "core/setpar.h"
 #include "core/utils.h"
 #include "io/bytes.h"
@@ -27,8 +26,6 @@
 namespace zelvomat {
 
 using namespace catalogue;
-
-CatalogueState& catalogue_state() { return core_state().catalogue; }
 
 namespace {
 
@@ -69,20 +66,19 @@ bool all_blank(const std::array<char, N>& t) {
 Status not_open() { return error_status("The element catalogue is not open."); }
 
 // Range and presence of object n, for the routines that must have an object.
-Status check_object(std::int32_t n, bool need_present) {
-    const CatalogueState& st = catalogue_state();
+Status check_object(const CatalogueState& st, std::int32_t n, bool need_present) {
     if (!st.open) return not_open();
     if (n < 1 || n > st.counts.total())
         return error_status("Object number " + std::to_string(n) + " is outside the element catalogue (1 .. " +
                             std::to_string(st.counts.total()) + ").");
-    if (need_present && !catalogue_has(n))
+    if (need_present && !catalogue_has(st, n))
         return error_status("Object number " + std::to_string(n) + " is not in the element catalogue.");
     return ok_status();
 }
 
-Status read_name_record(std::int32_t n, NameText& out) {
+Status read_name_record(const CatalogueState& st, std::int32_t n, NameText& out) {
     std::uint8_t rec[kNameRecord];
-    ZEL_TRY(catalogue_state().names.read(n, rec));
+    ZEL_TRY(st.names.read(n, rec));
     std::memcpy(out.data(), rec, kNameRecord);
     return ok_status();
 }
@@ -180,7 +176,7 @@ NameText catalogue_key(std::string_view name_record, bool unnumbered) {
 
 // ---- Opening ------------------------------------------------------------------
 
-Status catopen() {
+Status catopen(CatalogueState& cat) {
     using namespace setpar;
     auto fail = [](const std::string& why) { return error_status("The element catalogue cannot be opened: " + why); };
     CatalogueState next;
@@ -248,23 +244,21 @@ Status catopen() {
         }
     }
     next.open = true;
-    catalogue_state() = std::move(next);
+    cat = std::move(next);
     return ok_status();
 }
 
 // ---- Reading ------------------------------------------------------------------
 
-bool catalogue_has(std::int32_t n) {
-    const CatalogueState& st = catalogue_state();
+bool catalogue_has(const CatalogueState& st, std::int32_t n) {
     if (!st.open || n < 1 || n > st.counts.total()) return false;
     NameText name;
-    if (!read_name_record(n, name).ok()) return false;
+    if (!read_name_record(st, n, name).ok()) return false;
     return !all_blank(name);
 }
 
-Result<ElementSet> catelem(std::int32_t n) {
-    ZEL_TRY(check_object(n, true));
-    const CatalogueState& st = catalogue_state();
+Result<ElementSet> catelem(const CatalogueState& st, std::int32_t n) {
+    ZEL_TRY(check_object(st, n, true));
     std::uint8_t rec[kElementRecord];
     if (Status s = st.elements.read(n, rec); !s)
         return error_status("The elements of object " + std::to_string(n) + " cannot be read: " + s.message());
@@ -279,21 +273,20 @@ Result<ElementSet> catelem(std::int32_t n) {
     return e;
 }
 
-Result<std::string> catname(std::int32_t n) {
-    ZEL_TRY(check_object(n, false));
+Result<std::string> catname(const CatalogueState& st, std::int32_t n) {
+    ZEL_TRY(check_object(st, n, false));
     NameText name;
-    if (Status s = read_name_record(n, name); !s)
+    if (Status s = read_name_record(st, n, name); !s)
         return error_status("The name of object " + std::to_string(n) + " cannot be read: " + s.message());
-    if (n > catalogue_state().counts.numbered) {
+    if (n > st.counts.numbered) {
         const DesignationText d = desunpack(std::string_view(name.data(), kPackedWidth));
         std::copy(d.begin(), d.end(), name.begin());
     }
     return std::string(name.data(), name.size());
 }
 
-Result<Photometry> catphot(std::int32_t n) {
-    ZEL_TRY(check_object(n, true));
-    const CatalogueState& st = catalogue_state();
+Result<Photometry> catphot(const CatalogueState& st, std::int32_t n) {
+    ZEL_TRY(check_object(st, n, true));
     Photometry ph;
     std::copy(kDefaultSlopeText.begin(), kDefaultSlopeText.end(), ph.g_text.begin());
     ph.g = kDefaultSlope;
@@ -341,14 +334,13 @@ std::int32_t ibsearch(std::span<const std::int32_t> list, std::int32_t key) {
 namespace {
 
 // Key of the k-th name in name order and the catalogue number it belongs to.
-bool candidate(std::int32_t k, NameText& key, std::int32_t& number) {
-    const CatalogueState& st = catalogue_state();
+bool candidate(const CatalogueState& st, std::int32_t k, NameText& key, std::int32_t& number) {
     std::uint8_t rec[kIndexRecord];
     if (!st.index.read(k, rec).ok()) return false;
     number = io::get_i32(rec, 0);
     if (number < 1 || number > st.counts.total()) return false;
     NameText name;
-    if (!read_name_record(number, name).ok()) return false;
+    if (!read_name_record(st, number, name).ok()) return false;
     key = catalogue_key(std::string_view(name.data(), name.size()), number > st.counts.numbered);
     return true;
 }
@@ -359,8 +351,7 @@ int compare(const NameText& a, const NameText& b) {
 
 }  // namespace
 
-std::int32_t catnum(std::string_view name) {
-    const CatalogueState& st = catalogue_state();
+std::int32_t catnum(const CatalogueState& st, std::string_view name) {
     if (!st.open) return 0;
     NameText key = padded<kNameRecord>(name);
     for (char& c : key)
@@ -388,27 +379,26 @@ std::int32_t catnum(std::string_view name) {
     NameText cand;
     std::int32_t number = 0;
     std::int32_t lo = 0;
-    if (!candidate(1, cand, number)) return 0;
+    if (!candidate(st, 1, cand, number)) return 0;
     if (compare(key, cand) > 0) {
-        if (!candidate(total, cand, number)) return 0;
+        if (!candidate(st, total, cand, number)) return 0;
         if (compare(key, cand) > 0) return 0;
         lo = 1;
         std::int32_t hi = total;
         while (hi - lo > 1) {
             const std::int32_t mid = (hi - lo + 1) / 2 + lo;
-            if (!candidate(mid, cand, number)) return 0;
+            if (!candidate(st, mid, cand, number)) return 0;
             if (compare(cand, key) < 0)
                 lo = mid;
             else
                 hi = mid;
         }
     }
-    if (lo + 1 > total || !candidate(lo + 1, cand, number)) return 0;
+    if (lo + 1 > total || !candidate(st, lo + 1, cand, number)) return 0;
     return compare(cand, key) == 0 ? number : 0;
 }
 
-void catclose() {
-    CatalogueState& c = catalogue_state();
+void catclose(CatalogueState& c) {
     c.index.close();
     c.names.close();
     c.magnitudes.close();

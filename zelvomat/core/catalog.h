@@ -93,8 +93,6 @@ struct CatalogueState {
     io::RecordFile magnitudes;  // "elih"
     io::RecordFile elements;    // "elitel"
 };
-CatalogueState& catalogue_state();
-inline const CatalogueCounts& catalogue_counts() { return catalogue_state().counts; }
 
 // H and G of an object: the texts as stored and their values.
 struct Photometry {
@@ -108,34 +106,34 @@ struct Photometry {
 // (working directory), opens "indnm", "elinm", "elih", "elitel" of the data
 // directory and loads "elig". May be called again: each call re-reads the
 // settings and reopens the files. On failure the previous state is kept.
-Status catopen();
+Status catopen(CatalogueState& cat);
 
 // Closes the four catalogue files; the counts stay as they were, and the next
 // catopen opens the files again.
-void catclose();
+void catclose(CatalogueState& cat);
 
 // The element set of object n (1 .. total count): the catalogue epoch and the
 // elements of "elitel" record n. An absent object or a number outside the
 // catalogue is an error.
-Result<ElementSet> catelem(std::int32_t n);
+Result<ElementSet> catelem(const CatalogueState& cat, std::int32_t n);
 
 // Catalogue number of an object from its name or designation (18 characters,
 // shorter texts blank-padded; letter case and the blank of a designation do
 // not matter: "1999ab12" finds "1999 AB12"). 0 when not found, when the
 // catalogue is not open, or when a read fails. Allocates nothing.
-std::int32_t catnum(std::string_view name);
+std::int32_t catnum(const CatalogueState& cat, std::string_view name);
 
 // The 18-character name of object n (1 .. total count): an unnumbered object's
 // packed designation is given in its readable form. Blank for an absent one.
-Result<std::string> catname(std::int32_t n);
+Result<std::string> catname(const CatalogueState& cat, std::int32_t n);
 
 // H and G of object n (1 .. total count). G is the default ("  X  ", 0.15)
 // unless a numbered object has an "elig" entry. An absent object or a number
 // outside the catalogue is an error; so is a text that is not a number.
-Result<Photometry> catphot(std::int32_t n);
+Result<Photometry> catphot(const CatalogueState& cat, std::int32_t n);
 
 // True when n is an object of the open catalogue (in range, not absent).
-bool catalogue_has(std::int32_t n);
+bool catalogue_has(const CatalogueState& cat, std::int32_t n);
 
 // Largest 1-based position whose element is below key (0 when list[1] >= key,
 // count when list[count] < key); list ascending.

@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "core/corestate.h"
 #include "io/bytes.h"
 #include "io/errchan.h"
 #include "io/fields.h"
@@ -114,10 +113,7 @@ double jd_to_packed(double jd) {
     return static_cast<double>(t) / 1e5;
 }
 
-DeltaTTable& delta_t_table() { return core_state().delta_t; }
-
-Status load_delta_t(const std::string& path) {
-    DeltaTTable& t = delta_t_table();
+Status load_delta_t(DeltaTTable& t, const std::string& path) {
     t = DeltaTTable{};
     auto f = io::RecordFile::open(path, 8, io::OpenMode::Read);
     if (!f) return f.status();
@@ -144,8 +140,8 @@ Status load_delta_t(const std::string& path) {
     return ok_status();
 }
 
-void deltat(std::int32_t jd, double fraction, DeltaTDirection direction, double& dt, double& fraction_out) {
-    const DeltaTTable& t = delta_t_table();
+void deltat(const DeltaTTable& t, std::int32_t jd, double fraction, DeltaTDirection direction, double& dt,
+            double& fraction_out) {
     auto V = [&](int k) { return t.v[static_cast<std::size_t>(k - 1)]; };
     const double b = (jd - 2415020 + fraction - 0.31352) / 365.242199 + 1900.0;  // Besselian year
     double value = 0.0;

@@ -67,20 +67,20 @@ struct DeltaTTable {
     int n = 0;                          // number of values loaded
     std::array<double, kCapacity> v{};  // v[k-1] is entry k, seconds
 };
-DeltaTTable& delta_t_table();
 
 // Loads the table from the data file "ephcorr" (direct access, 8-byte
 // records: record 1 the last year covered, then the values until the end of
 // the file; at most 500 values are kept). The table is cleared first. A last
 // year that is not a year of the calendar, or a value that is not a number
 // of at most 1e6 seconds, is refused: the file is damaged.
-Status load_delta_t(const std::string& path);
+Status load_delta_t(DeltaTTable& table, const std::string& path);
 
 // Delta T at the Julian date (jd, fraction) in seconds. UtToTt: dt := Delta
 // T, fraction_out := fraction + Delta T / 86400; TtToUt: the sign reversed. fraction_out is
 // not normalised into [0, 1). With no table loaded Delta T is 0. A fraction
 // that is not a finite number gives NaN.
 enum class DeltaTDirection { UtToTt, TtToUt };
-void deltat(std::int32_t jd, double fraction, DeltaTDirection direction, double& dt, double& fraction_out);
+void deltat(const DeltaTTable& table, std::int32_t jd, double fraction, DeltaTDirection direction, double& dt,
+            double& fraction_out);
 
 }  // namespace zelvomat

@@ -8,7 +8,6 @@
 // Earth-Moon barycentre referred to the mean ecliptic and equinox of date.
 #include <cmath>
 
-#include "core/corestate.h"
 #include "core/fallback.h"
 #include "core/frames.h"
 #include "core/setpar.h"
@@ -22,8 +21,6 @@ namespace {
 double dms(double deg, double min, double sec) { return (deg * 3600.0 + min * 60.0 + sec) / kArcsecPerRad; }
 
 }  // namespace
-
-MoonSeries& moon_series() { return core_state().moon_series; }
 
 Status eaa(double jd, StateVector& state) {
     // Julian centuries from J2000.0.
@@ -79,8 +76,7 @@ StateVector moon_series_state(const MoonSeries& s, double jd) {
     return {r[0], r[1], r[2], v[0], v[1], v[2]};
 }
 
-Status moonhel(double jd, StateVector& state) {
-    const MoonSeries& s = moon_series();
+Status moonhel(const MoonSeries& s, double jd, StateVector& state) {
     if (!s.loaded) return error_status("the Moon series (" + std::string(files::kMoonSeries) + ") is not loaded");
     StateVector earth{};
     ZEL_TRY(eaa(jd, earth));
@@ -132,14 +128,16 @@ Result<MoonSeries> read_moon_series(const std::string& path) {
 
 }  // namespace
 
-Status load_moon_series(const std::string& path) {
+Status load_moon_series(MoonSeries& series, const std::string& path) {
     auto s = read_moon_series(path);
     ZEL_TRY(s);
-    moon_series() = *s;
+    series = *s;
     return ok_status();
 }
 
-Status load_moon_series() { return load_moon_series(data_file(files::kMoonSeries)); }
+Status load_moon_series(MoonSeries& series, const DataPaths& paths) {
+    return load_moon_series(series, data_file(paths, files::kMoonSeries));
+}
 
 Status moonxyz(std::string_view path, double jd, StateVector& geo) {
     while (!path.empty() && path.back() == ' ') path.remove_suffix(1);

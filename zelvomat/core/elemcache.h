@@ -38,9 +38,8 @@ struct ElementCache {
     std::vector<YearlyFiles> years;  // the years looked at since the cache was last dropped
     std::uint64_t checked_call = 0;  // the exported call in which the mapped files were checked last
 };
-ElementCache& element_cache();
 
 // Drops the mapped yearly files (the record 8 values stay).
-void close_element_files();
+void close_element_files(ElementCache& cache);
 
 }  // namespace zelvomat

@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 
+#include "core/corestate.h"
 #include "core/datajd.h"
 #include "core/elemcache.h"
 #include "core/utils.h"
@@ -29,8 +30,7 @@ namespace zelvomat {
 
 using namespace yearly;
 
-void close_element_files() {
-    ElementCache& c = element_cache();
+void close_element_files(ElementCache& c) {
     c.years.clear();
     c.data_dir.clear();
 }
@@ -41,8 +41,7 @@ namespace {
 
 // The files of a calendar year, mapped on first use. A year whose files are
 // missing comes back with present = false.
-Result<const YearlyFiles*> year_files(std::string_view data_dir, std::int32_t year) {
-    ElementCache& c = element_cache();
+Result<const YearlyFiles*> year_files(ElementCache& c, std::string_view data_dir, std::int32_t year) {
     const std::string_view dir = io::trim_right(data_dir);
     if (dir != c.data_dir) {
         c.years.clear();
@@ -131,13 +130,13 @@ Result<ObjectSets> object_sets(const YearlyFiles& y, std::int32_t n) {
 }
 
 // The set of object n in package year `index` nearest jd.
-Result<YearScan> scan_year(std::int32_t n, double jd, std::int32_t index, std::string_view data_dir) {
-    const PackageInfo& info = package_info();
+Result<YearScan> scan_year(ElementCache& cache, const PackageInfo& info, std::int32_t n, double jd, std::int32_t index,
+                           std::string_view data_dir) {
     YearScan r;
     r.index = index;
     const std::int32_t years = info.last_year - info.first_year + 1;
     if (index < 1 || index > years) return r;  // outside the package: no files
-    auto files = year_files(data_dir, info.first_year + index - 1);
+    auto files = year_files(cache, data_dir, info.first_year + index - 1);
     if (!files) return files.status();
     const YearlyFiles& y = **files;
     if (!y.present) return r;
@@ -177,19 +176,20 @@ Result<YearScan> scan_year(std::int32_t n, double jd, std::int32_t index, std::s
     return r;
 }
 
-bool is_accepted(const YearScan& s) {
+bool is_accepted(const ElementCache& cache, const YearScan& s) {
     const double tol = kAcceptWindowDays / s.count;
     if (std::fabs(s.best) <= tol) return true;
     // Settings record 8 has a value for the first five package years only.
-    const std::array<std::int32_t, 5>& values = element_cache().values;
+    const std::array<std::int32_t, 5>& values = cache.values;
     return s.index >= 1 && s.index <= static_cast<std::int32_t>(values.size()) && values[s.index - 1] < s.first;
 }
 
 // The catalogue's set.
-Status from_catalogue(std::int32_t n, ElementSet& set, ElementFlags& flags) {
-    auto e = catelem(n);
+Status from_catalogue(const CatalogueState& cat, PackageInfo& info, std::int32_t n, ElementSet& set,
+                      ElementFlags& flags) {
+    auto e = catelem(cat, n);
     if (!e) return e.status();
-    package_info().catalogue_epoch = (*e)[0];
+    info.catalogue_epoch = (*e)[0];
     set = *e;
     flags.from_catalogue = true;
     flags.accepted = false;
@@ -198,8 +198,9 @@ Status from_catalogue(std::int32_t n, ElementSet& set, ElementFlags& flags) {
 
 }  // namespace
 
-Result<std::vector<ElementSet>> yearly_sets(std::int32_t n, std::int32_t year, std::string_view data_dir) {
-    auto files = year_files(data_dir, year);
+Result<std::vector<ElementSet>> yearly_sets(ElementCache& cache, std::int32_t n, std::int32_t year,
+                                            std::string_view data_dir) {
+    auto files = year_files(cache, data_dir, year);
     if (!files) return files.status();
     const YearlyFiles& y = **files;
     std::vector<ElementSet> out;
@@ -227,23 +228,24 @@ OrbitElementsArray elements_at(const ElementSet& set, double jd) {
     return elements;
 }
 
-Status elmnt(std::int32_t n, double jd, std::int32_t year, OrbitElementsArray& elements, ElementFlags& flags,
-             std::string_view data_dir) {
+Status elmnt(CoreState& core, std::int32_t n, double jd, std::int32_t year, OrbitElementsArray& elements,
+             ElementFlags& flags, std::string_view data_dir) {
     ElementSet set{};
-    ZEL_TRY(elmnt_set(n, jd, year, set, flags, data_dir));
+    ZEL_TRY(elmnt_set(core, n, jd, year, set, flags, data_dir));
     if (!flags.bad_number) elements = elements_at(set, jd);
     return ok_status();
 }
 
-Status elmnt_set(std::int32_t n, double jd, std::int32_t year, ElementSet& set, ElementFlags& flags,
+Status elmnt_set(CoreState& core, std::int32_t n, double jd, std::int32_t year, ElementSet& set, ElementFlags& flags,
                  std::string_view data_dir) {
     flags = {};
-    const PackageInfo& info = package_info();
+    const PackageInfo& info = core.package;
     if (n < 1 || n > info.objects) {
         flags.bad_number = true;
         return ok_status();
     }
-    if (!(jd >= info.j1 - kSpanMarginDays && jd < info.j2 + kSpanMarginDays)) return from_catalogue(n, set, flags);
+    if (!(jd >= info.j1 - kSpanMarginDays && jd < info.j2 + kSpanMarginDays))
+        return from_catalogue(core.catalogue, core.package, n, set, flags);
 
     const std::int32_t years = info.last_year - info.first_year + 1;
     // The calendar date of jd, when it is needed: its year when no year is
@@ -266,13 +268,14 @@ Status elmnt_set(std::int32_t n, double jd, std::int32_t year, ElementSet& set, 
     std::int32_t cur = k;
     YearScan found;
     for (int attempt = 1;; ++attempt) {
-        auto scan = scan_year(n, jd, cur, data_dir);
+        auto scan = scan_year(core.element_cache, info, n, jd, cur, data_dir);
         if (!scan) return scan.status();
         if (scan->outcome == YearOutcome::Found) {
             found = *scan;
             break;
         }
-        if (scan->outcome == YearOutcome::NoCount || attempt >= 3) return from_catalogue(n, set, flags);
+        if (scan->outcome == YearOutcome::NoCount || attempt >= 3)
+            return from_catalogue(core.catalogue, core.package, n, set, flags);
         if (attempt == 1) {
             calendar();
             cur += month >= 7 ? 1 : -1;
@@ -283,11 +286,11 @@ Status elmnt_set(std::int32_t n, double jd, std::int32_t year, ElementSet& set, 
                     next = cur + d;
                     break;
                 }
-            if (next == 0) return from_catalogue(n, set, flags);
+            if (next == 0) return from_catalogue(core.catalogue, core.package, n, set, flags);
             cur = next;
         }
     }
-    if (is_accepted(found)) {
+    if (is_accepted(core.element_cache, found)) {
         set = found.set;
         flags.accepted = true;
         return ok_status();
@@ -311,10 +314,10 @@ Status elmnt_set(std::int32_t n, double jd, std::int32_t year, ElementSet& set, 
         if (other == k) --other;
     }
     if (other >= 1 && other <= years) {
-        auto scan = scan_year(n, jd, other, data_dir);
+        auto scan = scan_year(core.element_cache, info, n, jd, other, data_dir);
         if (!scan) return scan.status();
         if (scan->outcome == YearOutcome::Found) {
-            if (is_accepted(*scan)) {
+            if (is_accepted(core.element_cache, *scan)) {
                 set = scan->set;
                 flags.accepted = true;
                 return ok_status();
@@ -346,8 +349,8 @@ Result<OrbitElementsArray> read_planet_elements(std::string_view data_dir, int k
     return e;
 }
 
-Result<ElementSet> object_element_set(std::int32_t n) {
-    if (n >= 1) return catelem(n);
+Result<ElementSet> object_element_set(const CatalogueState& cat, std::int32_t n) {
+    if (n >= 1) return catelem(cat, n);
     const int k = n + 100;
     if (k < 1 || k > orbelm::kPlanets)
         return error_status("Object number " + std::to_string(n) +
@@ -420,7 +423,8 @@ extern "C" ZELVOMAT_API void NElem(int n, double* elements) {
     zelvomat::export_guard([&] {
         if (n == 0) return zelvomat::ok_status();
         if (elements == nullptr) return zelvomat::error_status("NElem was given no element array.");
-        auto set = zelvomat::object_element_set(n);
+        zelvomat::CoreState& core = zelvomat::core_state();
+        auto set = zelvomat::object_element_set(core.catalogue, n);
         if (!set) return set.status();
         std::copy(set->begin(), set->end(), elements);
         return zelvomat::ok_status();

@@ -36,6 +36,9 @@
 
 namespace zelvomat {
 
+struct CoreState;
+struct ElementCache;
+
 // ---- Layout -------------------------------------------------------------------
 namespace yearly {
 inline constexpr std::size_t kIndexRecord = 4;  // "ad<YYYY>": one i32 per object
@@ -98,8 +101,8 @@ struct ElementFlags {
 //     not a finite number, is an error.
 //  4. The files stay mapped between calls, checked against their sizes at
 //     each exported call (elemcache.h).
-Status elmnt(std::int32_t n, double jd, std::int32_t year, OrbitElementsArray& elements, ElementFlags& flags,
-             std::string_view data_dir);
+Status elmnt(CoreState& core, std::int32_t n, double jd, std::int32_t year, OrbitElementsArray& elements,
+             ElementFlags& flags, std::string_view data_dir);
 
 // The element set that elmnt takes for (n, jd, year), as it stands in the
 // yearly file or the catalogue: its epoch and elements, M at that epoch.
@@ -107,14 +110,15 @@ Status elmnt(std::int32_t n, double jd, std::int32_t year, OrbitElementsArray& e
 // computed from a set (a state, a bound) compare sets to know whether it
 // still applies. Flags, failures and the untouched set on bad_number as
 // elmnt.
-Status elmnt_set(std::int32_t n, double jd, std::int32_t year, ElementSet& set, ElementFlags& flags,
+Status elmnt_set(CoreState& core, std::int32_t n, double jd, std::int32_t year, ElementSet& set, ElementFlags& flags,
                  std::string_view data_dir);
 
 // Every set of object n (1 .. the objects of the index) in the yearly files of
 // the calendar year `year`, in ascending order of epoch; none when the year
 // has no files or the object no set in them. Damaged files are errors as in
 // elmnt (note 3).
-Result<std::vector<ElementSet>> yearly_sets(std::int32_t n, std::int32_t year, std::string_view data_dir);
+Result<std::vector<ElementSet>> yearly_sets(ElementCache& cache, std::int32_t n, std::int32_t year,
+                                            std::string_view data_dir);
 
 // The elements of a set referred to the date jd: M carried from the set's
 // epoch by its mean motion, the other five as they are.
@@ -125,7 +129,7 @@ OrbitElementsArray elements_at(const ElementSet& set, double jd);
 // planet's elements of "orb.elm" with the catalogue epoch of settings record
 // 6, the data directory from settings record 4 ("setpar" of the working
 // directory). Any other number is an error.
-Result<ElementSet> object_element_set(std::int32_t n);
+Result<ElementSet> object_element_set(const CatalogueState& cat, std::int32_t n);
 
 // Mean elements of planet k (1 .. 9) from "orb.elm" of the data directory.
 Result<OrbitElementsArray> read_planet_elements(std::string_view data_dir, int k);

@@ -50,12 +50,6 @@ const Mat3 kB1950EquatorToEcliptic = {1.0, 0.0, 0.0, 0.0, 0.9174369523, -0.39788
 //   Mean equator to ecliptic of J2000.0 (obliquity 23 26' 21.448").
 const Mat3 kJ2000EquatorToEcliptic = {1.0, 0.0, 0.0, 0.0, 0.917482062, -0.3977771559, 0.0, 0.3977771559, 0.917482062};
 
-TaskOptions& task_options() { return core_state().task_options; }
-
-CentreObject& centre_object() { return core_state().centre_object; }
-
-EphemState& ephem_state() { return core_state().ephem; }
-
 Result<TaskOptions> task_options_from_texts(std::string_view form, std::string_view kind, std::string_view plane,
                                             std::string_view equinox, std::int32_t centre, std::string_view observer) {
     TaskOptions t;
@@ -124,7 +118,7 @@ StateVector head6(const State9& s) { return {s[0], s[1], s[2], s[3], s[4], s[5]}
 
 // State of body relative to centre (BodyCodes) from the planetary ephemeris
 // file inside its span, else from the fallback theory; inside tells which.
-Status body_state(BodyCode body, BodyCode centre, double jd, StateVector& out, bool& inside) {
+Status body_state(const CoreState& core, BodyCode body, BodyCode centre, double jd, StateVector& out, bool& inside) {
     inside = in_file_span(jd);
     if (inside) {
         State9 s{};
@@ -133,7 +127,7 @@ Status body_state(BodyCode body, BodyCode centre, double jd, StateVector& out, b
         out = head6(s);
         return ok_status();
     }
-    return fbstate(body, centre, jd, out);
+    return fbstate(core.planet_elements, core.moon_series, body, centre, jd, out);
 }
 
 StateVector negated(const StateVector& s) {
@@ -169,24 +163,25 @@ StateVector get_body(const LiveIntegration& m, int body) {
 // again whatever way the call ends.
 class PlutoGuard {
 public:
-    explicit PlutoGuard(bool active) {
+    PlutoGuard(EphemState& st, bool active) : st_(st) {
         MotionConfig& m = core_state().motion;
         if (active && m.perturber_switch[kPlutoSwitch] != 0) {
             saved_ = m.perturber_switch[kPlutoSwitch];
             m.perturber_switch[kPlutoSwitch] = 0;
-            ephem_state().pluto_switched_off = true;
+            st_.pluto_switched_off = true;
         }
     }
     ~PlutoGuard() {
         if (saved_ != 0) {
             core_state().motion.perturber_switch[kPlutoSwitch] = saved_;
-            ephem_state().pluto_switched_off = false;
+            st_.pluto_switched_off = false;
         }
     }
     PlutoGuard(const PlutoGuard&) = delete;
     PlutoGuard& operator=(const PlutoGuard&) = delete;
 
 private:
+    EphemState& st_;
     std::int32_t saved_ = 0;
 };
 
@@ -211,10 +206,10 @@ Status integrate(std::int32_t nv, double t0, double t1, bool first_kind, std::in
 }
 
 // Step 4: the integration of the object (and of a minor-object centre).
-Status run_integration(std::int32_t number, bool major, bool typed, const EphemDate& date, const ElementSet& elements,
-                       std::int16_t& accuracy, StateVector& object, StateVector& centre) {
-    const MotionConfig& m = core_state().motion;
-    LiveIntegration& live = core_state().integration;
+Status run_integration(CoreState& core, std::int32_t number, bool major, bool typed, const EphemDate& date,
+                       const ElementSet& elements, std::int16_t& accuracy, StateVector& object, StateVector& centre) {
+    const MotionConfig& m = core.motion;
+    LiveIntegration& live = core.integration;
     const bool minor_centre = m.minor_centre != 0;
     const double epoch = m.catalogue_epoch;
     const double jd = date.jd();
@@ -225,17 +220,17 @@ Status run_integration(std::int32_t number, bool major, bool typed, const EphemD
         (m.relativity != 0 || m.comet_mode != 0) ? kRadauSecondOrderVelocity : kRadauSecondOrder;
 
     if (date.index == 1) {
-        core_state().integrated_bodies.count = (minor_centre && number > 0 && !major) ? 2 : 1;
+        core.integrated_bodies.count = (minor_centre && number > 0 && !major) ? 2 : 1;
         live.integration_time = epoch;
         live.integration_accuracy = 1;
         live.x.fill(0.0);
         live.v.fill(0.0);
-        const MinorPerturberElements& mp = core_state().minor_perturbers;
+        const MinorPerturberElements& mp = core.minor_perturbers;
         if (typed) {
             // The centre and the perturbing minor planets from the catalogue
             // epoch to the typed epoch, then the typed orbit at the head.
             int b = 0;
-            if (minor_centre) put_body(live, b++, centre_object().state);
+            if (minor_centre) put_body(live, b++, core.centre_object.state);
             for (int k = 0; k < nmp; ++k) {
                 StateVector s{};
                 ZEL_TRY(two_body_at(mp.planet[static_cast<std::size_t>(k)], epoch, epoch, s));
@@ -265,7 +260,7 @@ Status run_integration(std::int32_t number, bool major, bool typed, const EphemD
                 ZEL_TRY(two_body_at(OrbitElements::from(elements.data() + 1), elements[0], epoch, s));
                 put_body(live, b++, s);
             }
-            if (minor_centre) put_body(live, b++, centre_object().state);
+            if (minor_centre) put_body(live, b++, core.centre_object.state);
             for (int k = 0; k < nmp; ++k) {
                 StateVector s{};
                 ZEL_TRY(two_body_at(mp.planet[static_cast<std::size_t>(k)], epoch, epoch, s));
@@ -278,8 +273,8 @@ Status run_integration(std::int32_t number, bool major, bool typed, const EphemD
         return error_status(
             "The integration of the orbit has not been started: the first date of an object has the "
             "index 1.");
-    PlutoGuard pluto(number == kPlutoNumber);
-    const std::int32_t nv = 3 * nmp + 3 * core_state().integrated_bodies.count;
+    PlutoGuard pluto(core.ephem, number == kPlutoNumber);
+    const std::int32_t nv = 3 * nmp + 3 * core.integrated_bodies.count;
     if (live.integration_time != jd) {
         std::int32_t nclass = nclass_main;
         const Status s = integrate(nv, live.integration_time - epoch, jd - epoch, false, nclass);
@@ -318,10 +313,10 @@ std::size_t date_slot(double jd) {
 
 // Per-date work: the Sun relative to a major-body centre, the observer, the
 // matrices of the date. Kept for the next object of the same date.
-Status date_work(double jd, std::int32_t centre, bool topocentric, bool need_sun, bool need_frames,
-                 EphemState::DateWork& w) {
+Status date_work(const CoreState& core, double jd, std::int32_t centre, bool topocentric, bool need_sun,
+                 bool need_frames, EphemState::DateWork& w) {
     const DeState& de = core_state().de;
-    const ObserverSite& site = observer_site();
+    const ObserverSite& site = core.observer_site;
     const bool same = w.valid && w.jd == jd && w.centre == centre && w.topocentric == topocentric &&
                       w.file == de.file.get() && w.first_jd == de.first_jd && w.last_jd == de.last_jd &&
                       w.site[0] == site.longitude && w.site[1] == site.rho_cos_phi && w.site[2] == site.rho_sin_phi;
@@ -340,11 +335,11 @@ Status date_work(double jd, std::int32_t centre, bool topocentric, bool need_sun
         double fraction = 0.0;
         split(jd, day, fraction);
         double dt = 0.0, tt = 0.0;
-        deltat(day, fraction, DeltaTDirection::UtToTt, dt, tt);
+        deltat(core.delta_t, day, fraction, DeltaTDirection::UtToTt, dt, tt);
         w.ut_fraction = fraction - dt / 86400.0;
         if (need_sun) {
             bool inside = false;
-            ZEL_TRY(body_state(BodyCode::Sun, static_cast<BodyCode>(centre), jd, w.sun, inside));
+            ZEL_TRY(body_state(core, BodyCode::Sun, static_cast<BodyCode>(centre), jd, w.sun, inside));
         }
         if (topocentric)
             w.observer = obsvec_j2000(day, fraction, w.ut_fraction, site.longitude, site.rho_cos_phi, site.rho_sin_phi);
@@ -367,12 +362,12 @@ Status date_work(double jd, std::int32_t centre, bool topocentric, bool need_sun
     return ok_status();
 }
 
-Status ephem_body(std::int32_t number, const EphemDate& date, std::int32_t year, std::string_view data_dir,
-                  EphResultValues& out, std::int16_t& accuracy) {
-    EphemState& st = ephem_state();
+Status ephem_body(CoreState& core, std::int32_t number, const EphemDate& date, std::int32_t year,
+                  std::string_view data_dir, EphResultValues& out, std::int16_t& accuracy) {
+    EphemState& st = core.ephem;
     MotionConfig& m = core_state().motion;
-    const TaskOptions& opt = task_options();
-    const CentreObject& co = centre_object();
+    const TaskOptions& opt = core.task_options;
+    const CentreObject& co = core.centre_object;
 
     // Step 1: the date. The reader reads its record afresh.
     const double jd = date.jd();
@@ -398,7 +393,7 @@ Status ephem_body(std::int32_t number, const EphemDate& date, std::int32_t year,
         } else if (model == MotionCode::Nodes) {
             OrbitElementsArray el{};
             ElementFlags flags;
-            ZEL_TRY(elmnt(co.number, jd, 0, el, flags, data_dir));
+            ZEL_TRY(elmnt(core, co.number, jd, 0, el, flags, data_dir));
             if (flags.bad_number)
                 return error_status("The centre object " + std::to_string(co.number) + " is not in the catalogue.");
             ZEL_TRY(two_body_at(OrbitElements::from(el.data()), jd, jd, centre));
@@ -416,7 +411,7 @@ Status ephem_body(std::int32_t number, const EphemDate& date, std::int32_t year,
         if (b < 0 || b > kBodyCodes)
             return error_status("Object " + std::to_string(number) + " is not a body of the planetary ephemeris.");
         bool inside = false;
-        ZEL_TRY(body_state(static_cast<BodyCode>(b), BodyCode::Sun, jd, object, inside));
+        ZEL_TRY(body_state(core, static_cast<BodyCode>(b), BodyCode::Sun, jd, object, inside));
         accuracy = inside ? 1 : 0;
         if (minor_centre) {
             if (model == MotionCode::Elliptic)
@@ -424,7 +419,7 @@ Status ephem_body(std::int32_t number, const EphemDate& date, std::int32_t year,
             else if (model == MotionCode::Nodes)
                 accuracy = centre_accuracy;
             else
-                ZEL_TRY(run_integration(number, true, false, date, elements, accuracy, object, centre));
+                ZEL_TRY(run_integration(core, number, true, false, date, elements, accuracy, object, centre));
         }
     } else {
         if (!typed) {
@@ -436,7 +431,7 @@ Status ephem_body(std::int32_t number, const EphemDate& date, std::int32_t year,
             // The nodes model reads its own elements; the catalogue's are
             // needed by the two others.
             if (model != MotionCode::Nodes && !st.elements_valid) {
-                auto e = catelem(number);
+                auto e = catelem(core.catalogue, number);
                 if (!e) return e.status();
                 st.elements = *e;
                 st.elements_valid = true;
@@ -461,12 +456,12 @@ Status ephem_body(std::int32_t number, const EphemDate& date, std::int32_t year,
         } else if (model == MotionCode::Nodes) {
             OrbitElementsArray el{};
             ElementFlags flags;
-            ZEL_TRY(elmnt(number, jd, year, el, flags, data_dir));
+            ZEL_TRY(elmnt(core, number, jd, year, el, flags, data_dir));
             if (flags.bad_number) return error_status("Object " + std::to_string(number) + " is not in the catalogue.");
             ZEL_TRY(two_body_at(OrbitElements::from(el.data()), jd, jd, object));
             accuracy = flags.accepted ? 1 : 0;
         } else {
-            ZEL_TRY(run_integration(number, false, typed, date, elements, accuracy, object, centre));
+            ZEL_TRY(run_integration(core, number, false, typed, date, elements, accuracy, object, centre));
         }
     }
     st.object = object;
@@ -479,7 +474,7 @@ Status ephem_body(std::int32_t number, const EphemDate& date, std::int32_t year,
     const bool of_date = opt.equinox == Equinox::OfDate || horizon;
     if (st.dates.size() != EphemState::kDateSlots) st.dates.assign(EphemState::kDateSlots, {});
     EphemState::DateWork& w = st.dates[date_slot(jd)];
-    ZEL_TRY(date_work(jd, minor_centre ? -1 : opt.centre, topo, !minor_centre, of_date, w));
+    ZEL_TRY(date_work(core, jd, minor_centre ? -1 : opt.centre, topo, !minor_centre, of_date, w));
     StateVector sun = minor_centre ? negated(centre) : w.sun;
     StateVector obs = topo ? w.observer : StateVector{};
 
@@ -541,7 +536,7 @@ Status ephem_body(std::int32_t number, const EphemDate& date, std::int32_t year,
     if (horizon) {
         // Hour angle from the apparent sidereal time; azimuth counted from
         // the south through the west, altitude above the horizon.
-        const ObserverSite& site = observer_site();
+        const ObserverSite& site = core.observer_site;
         std::int32_t day = 0;
         double fraction = 0.0;
         split(jd, day, fraction);
@@ -569,7 +564,7 @@ Status ephem_body(std::int32_t number, const EphemDate& date, std::int32_t year,
 
     if (number > 0) {
         if (!typed && !st.photometry_valid) {
-            auto ph = catphot(number);
+            auto ph = catphot(core.catalogue, number);
             if (!ph) return ph.status();
             st.h = ph->h;
             st.g = ph->g;
@@ -589,15 +584,15 @@ Status ephem_body(std::int32_t number, const EphemDate& date, std::int32_t year,
 
 }  // namespace
 
-Status set_centre_object(std::int32_t n) {
-    auto e = catelem(n);
+Status set_centre_object(CoreState& core, std::int32_t n) {
+    auto e = catelem(core.catalogue, n);
     if (!e) return e.status();
     CentreObject c;
     c.number = n;
     c.epoch = (*e)[0];
     c.elements = OrbitElements::from(e->data() + 1);
     ZEL_TRY(two_body_at(c.elements, c.epoch, c.epoch, c.state));
-    centre_object() = c;
+    core.centre_object = c;
     core_state().motion.minor_centre = 1;
     return ok_status();
 }
@@ -623,11 +618,11 @@ Status load_minor_perturbers() {
     return ok_status();
 }
 
-Status ephem(std::int32_t number, const EphemDate& date, std::int32_t year, std::string_view data_dir,
+Status ephem(CoreState& core, std::int32_t number, const EphemDate& date, std::int32_t year, std::string_view data_dir,
              EphResultValues& out, std::int16_t& accuracy) {
     out = {};
     const double jd = date.jd();
-    Status s = is_calendar_jd(jd) ? ephem_body(number, date, year, data_dir, out, accuracy)
+    Status s = is_calendar_jd(jd) ? ephem_body(core, number, date, year, data_dir, out, accuracy)
                                   : error_status("The date JD " + io::number_text(jd) + " cannot be computed.");
     // A value that is not a number comes from data that cannot be what they
     // say (or an orbit no computation can follow): never a result.

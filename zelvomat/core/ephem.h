@@ -45,6 +45,8 @@
 
 namespace zelvomat {
 
+struct CoreState;
+
 // ---- Choices of the task --------------------------------------------------------
 
 enum class CoordinateForm { Spherical, Rectangular };
@@ -76,7 +78,6 @@ struct TaskOptions {
     std::int32_t centre = 3;  // BodyCode 0 .. 12, or kCentreMinorObject
     ObserverKind observer = ObserverKind::Geocentric;
 };
-TaskOptions& task_options();
 
 // TaskOptions from the texts of the task record, compared over their whole
 // width: form "REC" rectangular, anything else spherical; kind "AST", "GMT",
@@ -96,11 +97,10 @@ struct CentreObject {
     OrbitElements elements;
     StateVector state{};
 };
-CentreObject& centre_object();
 
 // Fills CentreObject with catalogue object n (the catalogue must be open) and
 // sets MotionConfig::minor_centre.
-Status set_centre_object(std::int32_t n);
+Status set_centre_object(CoreState& core, std::int32_t n);
 
 // Elements of the three perturbing minor planets (Ceres, Pallas, Vesta) at the
 // catalogue epoch, settings records 11-13.
@@ -141,7 +141,7 @@ struct EphemDate {
 // be read, a date lies outside the ephemeris file where the integration needs
 // it, or the integration fails; a failed integration leaves the integrated
 // state at its last good date, so the next date can be tried again.
-Status ephem(std::int32_t number, const EphemDate& date, std::int32_t year, std::string_view data_dir,
+Status ephem(CoreState& core, std::int32_t number, const EphemDate& date, std::int32_t year, std::string_view data_dir,
              EphResultValues& out, std::int16_t& accuracy);
 
 // ---- Working state ---------------------------------------------------------------
@@ -186,7 +186,6 @@ struct EphemState {
     };
     std::vector<DateWork> dates;  // kDateSlots slots once used
 };
-EphemState& ephem_state();
 
 // The fixed frame matrices (y = M x), column by column.
 extern const Mat3 kJ2000ToB1950;

@@ -26,8 +26,8 @@ bool in_ephemeris_span(double jd) {
     return de.first_jd < de.last_jd && jd >= de.first_jd && jd <= de.last_jd;
 }
 
-Status major_state(BodyCode body, BodyCode centre, double jd, StateVector& state) {
-    if (!in_ephemeris_span(jd)) return rppl(centre, body, jd, state);
+Status major_state(CoreState& core, BodyCode body, BodyCode centre, double jd, StateVector& state) {
+    if (!in_ephemeris_span(jd)) return rppl(core.data_paths, core.package, centre, body, jd, state);
     DeState& de = core_state().de;
     const int b = static_cast<int>(body);
     if (b < 1 || b > kBodyCodes)
@@ -46,7 +46,7 @@ Status major_state(BodyCode body, BodyCode centre, double jd, StateVector& state
     return ok_status();
 }
 
-Status ephem2(std::int32_t number, double jd, BodyDirection& out, std::int16_t& status) {
+Status ephem2(CoreState& core, std::int32_t number, double jd, BodyDirection& out, std::int16_t& status) {
     out.fill(0.0);
     status = 0;
     if (number == 0 || number < -kBodyCodes) return ok_status();
@@ -60,15 +60,15 @@ Status ephem2(std::int32_t number, double jd, BodyDirection& out, std::int16_t& 
     StateVector object{};
     std::int16_t kind = kEphem2MajorBody;
     if (number < 0) {
-        ZEL_TRY(major_state(static_cast<BodyCode>(-number), BodyCode::Sun, jd, object));
+        ZEL_TRY(major_state(core, static_cast<BodyCode>(-number), BodyCode::Sun, jd, object));
     } else {
         // The catalogue may have been closed by Closlae since Inpo opened it.
-        if (!catalogue_state().open) {
-            ZEL_TRY(catopen());
+        if (!core.catalogue.open) {
+            ZEL_TRY(catopen(core.catalogue));
         }
         OrbitElementsArray el{};
         ElementFlags flags;
-        ZEL_TRY(elmnt(number, jd, 0, el, flags, data_paths().data_dir));
+        ZEL_TRY(elmnt(core, number, jd, 0, el, flags, core.data_paths.data_dir));
         if (flags.bad_number) return error_status("Object " + std::to_string(number) + " is not in the catalogue.");
         // The elements hold at jd itself: no time difference.
         const double day = std::trunc(jd);
@@ -81,7 +81,7 @@ Status ephem2(std::int32_t number, double jd, BodyDirection& out, std::int16_t& 
 
     // Step 2: the Sun relative to the Earth.
     StateVector sun{};
-    ZEL_TRY(major_state(BodyCode::Sun, BodyCode::Earth, jd, sun));
+    ZEL_TRY(major_state(core, BodyCode::Sun, BodyCode::Earth, jd, sun));
 
     // Step 3: astrometric direction from the geocentre, with its rates.
     const StateVector geocentre{};
@@ -101,7 +101,7 @@ Status ephem2(std::int32_t number, double jd, BodyDirection& out, std::int16_t& 
         if (moon) {
             r[4] = (pe.side == 'W' && pe.elong > 0.0) ? kTwoPi - pe.elong : pe.elong;
         } else {
-            auto ph = catphot(number);
+            auto ph = catphot(core.catalogue, number);
             ZEL_TRY(ph);
             const double dist_sun = std::sqrt(a[0] * a[0] + a[1] * a[1] + a[2] * a[2]);
             r[4] = magn(dist_sun, dir.dist, pe.phase, ph->h, ph->g);
@@ -125,7 +125,8 @@ extern "C" ZELVOMAT_API void MoonSun(int number, double jd, double* out) {
         if (out == nullptr) return zelvomat::error_status("MoonSun: no array for the result.");
         zelvomat::BodyDirection r{};
         std::int16_t status = 0;
-        const zelvomat::Status s = zelvomat::ephem2(number, jd, r, status);
+        zelvomat::CoreState& core = zelvomat::core_state();
+        const zelvomat::Status s = zelvomat::ephem2(core, number, jd, r, status);
         // The result is written also on failure: zeros, as the caller's
         // array would hold for a body without a result.
         for (std::size_t i = 0; i < r.size(); ++i) out[i] = r[i];

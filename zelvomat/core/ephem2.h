@@ -48,6 +48,8 @@
 
 namespace zelvomat {
 
+struct CoreState;
+
 // True when jd lies in the span of the planetary ephemeris file (DeState).
 bool in_ephemeris_span(double jd);
 
@@ -57,7 +59,7 @@ bool in_ephemeris_span(double jd);
 // request flag 2 for this call only, the whole day of jd and its fraction in
 // seconds; the reader's centre is left at centre), outside it from the
 // fallback theory (rppl).
-Status major_state(BodyCode body, BodyCode centre, double jd, StateVector& state);
+Status major_state(CoreState& core, BodyCode body, BodyCode centre, double jd, StateVector& state);
 
 // Five doubles, see above.
 using BodyDirection = std::array<double, 5>;
@@ -78,6 +80,6 @@ inline constexpr std::int16_t kEphem2Catalogue = -1;
 //     entry and are clear again on return.
 //  4. A number beyond the catalogue, an object absent from it, or a file that
 //     cannot be read is an error.
-Status ephem2(std::int32_t number, double jd, BodyDirection& out, std::int16_t& status);
+Status ephem2(CoreState& core, std::int32_t number, double jd, BodyDirection& out, std::int16_t& status);
 
 }  // namespace zelvomat

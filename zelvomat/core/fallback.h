@@ -50,6 +50,10 @@
 
 namespace zelvomat {
 
+struct CoreState;
+struct DataPaths;
+struct PackageInfo;
+
 // ---- Data files --------------------------------------------------------------
 
 // "orb.elm": mean elements of the nine planets, Mercury (record 1) .. Pluto
@@ -100,24 +104,22 @@ struct PlanetElements {
     std::array<OrbitElements, orbelm::kPlanets> planet{};  // Mercury .. Pluto
     bool loaded = false;
 };
-PlanetElements& planet_elements();
 
 // The copy of "moon.xyz".
 struct MoonSeries {
     std::array<double, moonxyz_file::kTerms> a{}, b{}, c{};
     bool loaded = false;
 };
-MoonSeries& moon_series();
 
 // Loads PlanetElements from "orb.elm" of the data directory (DataPaths) with
 // the catalogue epoch of PackageInfo, or from the file given with the epoch
 // given. On failure the storage is left as it was.
-Status load_planet_elements();
-Status load_planet_elements(const std::string& path, double epoch);
+Status load_planet_elements(CoreState& core);
+Status load_planet_elements(PlanetElements& planets, const std::string& path, double epoch);
 // Loads MoonSeries from "moon.xyz" of the data directory, or from the file
 // given. On failure the storage is left as it was.
-Status load_moon_series();
-Status load_moon_series(const std::string& path);
+Status load_moon_series(MoonSeries& series, const DataPaths& paths);
+Status load_moon_series(MoonSeries& series, const std::string& path);
 
 // File images, for the package builder and the readers.
 std::vector<std::uint8_t> encode_planet_elements(const std::array<OrbitElements, orbelm::kPlanets>& planets);
@@ -142,7 +144,7 @@ StateVector moon_series_state(const MoonSeries& series, double jd);
 
 // Heliocentric state of the Moon: the series of MoonSeries plus the Earth of
 // eaa. Fails when MoonSeries is not loaded.
-Status moonhel(double jd, StateVector& state);
+Status moonhel(const MoonSeries& series, double jd, StateVector& state);
 
 // State of body relative to centre (BodyCode 0 .. 12) at the Julian date jd:
 //   1 .. 9 (not 3)  two-body motion from PlanetElements with the planet's mass;
@@ -157,7 +159,8 @@ Status moonhel(double jd, StateVector& state);
 // Zero when body = centre. Fails for a code outside 0 .. 12 and when the
 // storage that the bodies need is not loaded (PlanetElements for 0 .. 9
 // but 3, MoonSeries for 11 and 12).
-Status fbstate(BodyCode body, BodyCode centre, double jd, StateVector& state);
+Status fbstate(const PlanetElements& planets, const MoonSeries& moon, BodyCode body, BodyCode centre, double jd,
+               StateVector& state);
 
 // State of body relative to centre (BodyCode 0 .. 12) at the Julian date jd
 // from "orb.elm" and "moon.xyz" of the data directory (DataPaths), read at
@@ -171,7 +174,8 @@ Status fbstate(BodyCode body, BodyCode centre, double jd, StateVector& state);
 //   0        the solar-system barycentre of the nine records, as fbstate.
 // Zero when body = centre. Fails for a code outside 0 .. 12 and when a file
 // cannot be read.
-Status rppl(BodyCode centre, BodyCode body, double jd, StateVector& state);
+Status rppl(const DataPaths& paths, const PackageInfo& info, BodyCode centre, BodyCode body, double jd,
+            StateVector& state);
 
 // Geocentric state of the Moon (mean equator and equinox of J2000) at the
 // Julian date jd from the series in the file path (trailing blanks ignored),

@@ -12,8 +12,6 @@
 
 namespace zelvomat {
 
-PlanetElements& planet_elements() { return core_state().planet_elements; }
-
 std::vector<std::uint8_t> encode_planet_elements(const std::array<OrbitElements, orbelm::kPlanets>& planets) {
     std::vector<std::uint8_t> out(orbelm::kFileLength, 0);
     for (std::size_t k = 0; k < planets.size(); ++k) {
@@ -43,7 +41,7 @@ Result<std::array<OrbitElements, orbelm::kPlanets>> decode_planet_elements(io::B
     return planets;
 }
 
-Status load_planet_elements(const std::string& path, double epoch) {
+Status load_planet_elements(PlanetElements& p, const std::string& path, double epoch) {
     auto f = io::RecordFile::open(path, orbelm::kFileLength, io::OpenMode::Read);
     if (!f) return error_status("cannot open the planetary elements \"" + path + "\": " + f.message());
     std::vector<std::uint8_t> rec(orbelm::kFileLength);
@@ -51,15 +49,15 @@ Status load_planet_elements(const std::string& path, double epoch) {
     if (!s) return error_status("cannot read the planetary elements \"" + path + "\": " + s.message());
     auto planets = decode_planet_elements(rec);
     ZEL_TRY(planets);
-    PlanetElements& p = planet_elements();
     p.epoch = epoch;
     p.planet = *planets;
     p.loaded = true;
     return ok_status();
 }
 
-Status load_planet_elements() {
-    return load_planet_elements(data_file(files::kPlanetElements), package_info().catalogue_epoch);
+Status load_planet_elements(CoreState& core) {
+    return load_planet_elements(core.planet_elements, data_file(core.data_paths, files::kPlanetElements),
+                                core.package.catalogue_epoch);
 }
 
 namespace {
@@ -70,8 +68,7 @@ bool valid_code(BodyCode b) {
 }
 
 // Two-body state of planet k (1 .. 9) of PlanetElements at jd.
-Status planet_state(int k, double inverse_mass, double jd, StateVector& out) {
-    const PlanetElements& p = planet_elements();
+Status planet_state(const PlanetElements& p, int k, double inverse_mass, double jd, StateVector& out) {
     const double e0 = std::floor(p.epoch);
     const double day = std::floor(jd);
     const Status s =
@@ -85,14 +82,14 @@ Status planet_state(int k, double inverse_mass, double jd, StateVector& out) {
 // planet's orbit is the Earth-Moon barycentre's).
 double planet_inverse_mass(int k) { return k == 3 ? kInverseMassEmb : kInverseMass[static_cast<std::size_t>(k - 1)]; }
 
-Status require_elements() {
-    if (!planet_elements().loaded)
+Status require_elements(const PlanetElements& p) {
+    if (!p.loaded)
         return error_status("the planetary elements (" + std::string(files::kPlanetElements) + ") are not loaded");
     return ok_status();
 }
 
 // Heliocentric state of one body of the fallback theory.
-Status body_state(BodyCode b, double jd, StateVector& out) {
+Status body_state(const PlanetElements& p, const MoonSeries& moon, BodyCode b, double jd, StateVector& out) {
     const int code = static_cast<int>(b);
     out = {};
     switch (b) {
@@ -101,25 +98,25 @@ Status body_state(BodyCode b, double jd, StateVector& out) {
         case BodyCode::Earth:
             return eaa(jd, out);
         case BodyCode::Moon:
-            return moonhel(jd, out);
+            return moonhel(moon, jd, out);
         case BodyCode::EarthMoonBarycentre: {
             // The Moon is the Earth plus the series (as moonhel).
-            if (!moon_series().loaded) return moonhel(jd, out);  // reports the missing series
+            if (!moon.loaded) return moonhel(moon, jd, out);  // reports the missing series
             StateVector earth{};
             ZEL_TRY(eaa(jd, earth));
-            const StateVector geo = moon_series_state(moon_series(), jd);
+            const StateVector geo = moon_series_state(moon, jd);
             const double me = 1.0 / kInverseMassEarth, mm = 1.0 / kInverseMassMoon, memb = 1.0 / kInverseMassEmb;
             for (std::size_t i = 0; i < 6; ++i) out[i] = (me * earth[i] + mm * (earth[i] + geo[i])) / memb;
             return ok_status();
         }
         case BodyCode::Barycentre: {
-            ZEL_TRY(require_elements());
+            ZEL_TRY(require_elements(p));
             double msum = 0.0;
             StateVector sum{};
             for (int k = 1; k <= orbelm::kPlanets; ++k) {
                 StateVector s{};
                 const double m = 1.0 / planet_inverse_mass(k);
-                ZEL_TRY(planet_state(k, planet_inverse_mass(k), jd, s));
+                ZEL_TRY(planet_state(p, k, planet_inverse_mass(k), jd, s));
                 msum += m;
                 for (std::size_t i = 0; i < 6; ++i) sum[i] += m * s[i];
             }
@@ -127,14 +124,15 @@ Status body_state(BodyCode b, double jd, StateVector& out) {
             return ok_status();
         }
         default:
-            ZEL_TRY(require_elements());
-            return planet_state(code, planet_inverse_mass(code), jd, out);
+            ZEL_TRY(require_elements(p));
+            return planet_state(p, code, planet_inverse_mass(code), jd, out);
     }
 }
 
 }  // namespace
 
-Status fbstate(BodyCode body, BodyCode centre, double jd, StateVector& state) {
+Status fbstate(const PlanetElements& planets, const MoonSeries& moon, BodyCode body, BodyCode centre, double jd,
+               StateVector& state) {
     if (!valid_code(body) || !valid_code(centre))
         return error_status("fbstate: body code " + std::to_string(static_cast<std::int32_t>(body)) +
                             " or centre code " + std::to_string(static_cast<std::int32_t>(centre)) +
@@ -144,8 +142,8 @@ Status fbstate(BodyCode body, BodyCode centre, double jd, StateVector& state) {
         return ok_status();
     }
     StateVector b{}, c{};
-    ZEL_TRY(body_state(body, jd, b));
-    ZEL_TRY(body_state(centre, jd, c));
+    ZEL_TRY(body_state(planets, moon, body, jd, b));
+    ZEL_TRY(body_state(planets, moon, centre, jd, c));
     for (std::size_t i = 0; i < 6; ++i) state[i] = b[i] - c[i];
     return ok_status();
 }

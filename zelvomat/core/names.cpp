@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/catalog.h"
+#include "core/corestate.h"
 #include "core/utils.h"
 #include "io/bytes.h"
 #include "io/errchan.h"
@@ -63,7 +64,7 @@ struct Recognised {
     int body = 0;            // name: major body index 1-13, 0 when none
 };
 
-Recognised recognise(std::span<char> text) {
+Recognised recognise(const CatalogueState& cat, std::span<char> text) {
     // NUL characters become blanks in the caller's text.
     for (std::size_t i = 0; i < text.size() && i < kWidth; ++i)
         if (text[i] == '\0') text[i] = ' ';
@@ -86,7 +87,7 @@ Recognised recognise(std::span<char> text) {
         return r;
     }
     const std::string w = left_aligned(t, kWidth);
-    r.n = catnum(w);
+    r.n = catnum(cat, w);
     if (r.n == 0) r.body = nomgpl(w);
     // A packed number ("A0345", "~0000") that names no object by its text
     // is read as the number it packs.
@@ -103,13 +104,13 @@ Recognised recognise(std::span<char> text) {
 
 }  // namespace
 
-std::int32_t inpnom(std::span<char> text, std::int32_t count) {
-    const Recognised r = recognise(text);
+std::int32_t inpnom(const CatalogueState& cat, std::span<char> text, std::int32_t count) {
+    const Recognised r = recognise(cat, text);
     if (r.is_number) {
         if (!r.readable) return 0;
         if (r.value == 0 || r.value < -12 || r.value > count) return kNoTaskObject;
         const auto n = static_cast<std::int32_t>(r.value);
-        if (n > 0 && !catalogue_has(n)) return kNoTaskObject;
+        if (n > 0 && !catalogue_has(cat, n)) return kNoTaskObject;
         return n;
     }
     if (r.n != 0) return r.n;
@@ -117,21 +118,21 @@ std::int32_t inpnom(std::span<char> text, std::int32_t count) {
     return -r.body;
 }
 
-Result<std::int32_t> inpnom1(std::span<char> text, std::int32_t count) {
-    const Recognised r = recognise(text);
+Result<std::int32_t> inpnom1(const CatalogueState& cat, std::span<char> text, std::int32_t count) {
+    const Recognised r = recognise(cat, text);
     std::int32_t n = 0;
     if (r.is_number) {
         if (r.readable && r.value != 0) {
             if (r.value < -12 || r.value > count) return 0;
             n = static_cast<std::int32_t>(r.value);
-            if (n > 0 && !catalogue_has(n)) return 0;
+            if (n > 0 && !catalogue_has(cat, n)) return 0;
         }
     } else {
         n = r.n != 0 ? r.n : -r.body;
     }
     std::string name;
     if (n > 0) {
-        auto c = catname(n);
+        auto c = catname(cat, n);
         if (!c) return c.status();
         name = std::move(*c);
     } else {
@@ -267,7 +268,7 @@ bool is_packed_designation(std::string_view w) {
 
 }  // namespace
 
-std::int32_t obr_nam(std::string_view field) {
+std::int32_t obr_nam(const CatalogueState& cat, std::string_view field) {
     constexpr std::size_t kField = 13;
     std::string f = io::pad(field, kField);
     for (char& c : f)
@@ -293,7 +294,7 @@ std::int32_t obr_nam(std::string_view field) {
             n = number(std::string_view(w).substr(0, 5));
         } else if (len == 5) {
             const ObjectNumber r = objnum(w);
-            n = r.bad ? catnum(w) : r.n;
+            n = r.bad ? catnum(cat, w) : r.n;
         } else if (starts("A913 CF") || starts("A913CF")) {
             n = 20958;
         } else if (starts("A900 MA") || starts("A900MA")) {
@@ -304,10 +305,10 @@ std::int32_t obr_nam(std::string_view field) {
             if (j == 5) {
                 n = number(std::string_view(w).substr(0, 5));
             } else {
-                n = catnum(w);
+                n = catnum(cat, w);
                 if (n == 0 && (j == 2 || is_packed_designation(w))) {
                     const DesignationText u = desunpack(std::string_view(w).substr(0, catalogue::kPackedWidth));
-                    n = catnum(std::string_view(u.data(), u.size()));
+                    n = catnum(cat, std::string_view(u.data(), u.size()));
                 }
             }
         }
@@ -315,35 +316,35 @@ std::int32_t obr_nam(std::string_view field) {
         n = number(std::string_view(w).substr(0, 5));
     } else if (d > 5) {
         n = 0;
-    } else if (d <= (catalogue_state().comet_mode == 1 ? 4u : 3u)) {
+    } else if (d <= (cat.comet_mode == 1 ? 4u : 3u)) {
         // The leading digits are the number (a periodic comet's number: 29P).
         for (std::size_t i = d; i < 5; ++i) w[i] = ' ';
         n = number(std::string_view(w).substr(0, 5));
     } else if (d == 4) {
-        n = catnum(w);
+        n = catnum(cat, w);
     }
-    return catalogue_has(n) ? n : 0;
+    return catalogue_has(cat, n) ? n : 0;
 }
 
-Status name_to_catalogue(std::span<char> name, std::int32_t& n) {
+Status name_to_catalogue(CatalogueState& cat, std::span<char> name, std::int32_t& n) {
     n = 0;
-    ZEL_TRY(catopen());
+    ZEL_TRY(catopen(cat));
     std::string copy = field18(name);
-    const std::int32_t m = inpnom(std::span<char>(copy), catalogue_counts().total());
+    const std::int32_t m = inpnom(cat, std::span<char>(copy), cat.counts.total());
     if (m <= 0) return ok_status();
-    auto c = catname(m);
+    auto c = catname(cat, m);
     if (!c) return c.status();
     for (std::size_t i = 0; i < name.size() && i < kWidth; ++i) name[i] = (*c)[i];
     n = m;
     return ok_status();
 }
 
-Status name_exchange(int mode, std::int32_t& n) {
+Status name_exchange(CatalogueState& cat, int mode, std::int32_t& n) {
     using namespace orbit_exchange;
     const std::string path(files::kOrbitExchange);
     auto f = io::RecordFile::open(path, kRecord, io::OpenMode::ReadWrite);
     if (!f) return error_status("The exchange file \"" + path + "\" cannot be opened: " + f.message());
-    ZEL_TRY(catopen());
+    ZEL_TRY(catopen(cat));
     std::uint8_t rec[kRecord];
     if (Status s = f->read(1, rec); !s)
         return error_status("The exchange file \"" + path + "\" cannot be read: " + s.message());
@@ -355,8 +356,8 @@ Status name_exchange(int mode, std::int32_t& n) {
         // gives a blank name and the number 0.
         if (number <= 0) {
             name.assign(kWidth, ' ');
-        } else if (catalogue_has(number)) {
-            auto c = catname(number);
+        } else if (catalogue_has(cat, number)) {
+            auto c = catname(cat, number);
             if (!c) return c.status();
             name = *c;
         } else {
@@ -366,7 +367,7 @@ Status name_exchange(int mode, std::int32_t& n) {
     } else if (mode == 1) {
         std::string up = name;
         strup(up);
-        const std::int32_t m = inpnom(std::span<char>(up), catalogue_counts().total());
+        const std::int32_t m = inpnom(cat, std::span<char>(up), cat.counts.total());
         number = m > 0 ? m : 0;
     } else {
         n = number;
@@ -386,7 +387,8 @@ extern "C" ZELVOMAT_API void namn1(char* name, unsigned len, int* n) {
     zelvomat::export_guard([&] {
         if (n == nullptr || (name == nullptr && len > 0)) return zelvomat::error_status("namn1: no argument given.");
         std::int32_t m = 0;
-        zelvomat::Status s = zelvomat::name_to_catalogue(std::span<char>(name, len), m);
+        zelvomat::CoreState& core = zelvomat::core_state();
+        zelvomat::Status s = zelvomat::name_to_catalogue(core.catalogue, std::span<char>(name, len), m);
         *n = m;
         return s;
     });
@@ -396,7 +398,8 @@ extern "C" ZELVOMAT_API void NamePl(short mode, int* n) {
     zelvomat::export_guard([&] {
         if (n == nullptr) return zelvomat::error_status("NamePl: no argument given.");
         std::int32_t m = *n;
-        ZEL_TRY(zelvomat::name_exchange(mode, m));
+        zelvomat::CoreState& core = zelvomat::core_state();
+        ZEL_TRY(zelvomat::name_exchange(core.catalogue, mode, m));
         *n = m;
         return zelvomat::ok_status();
     });

@@ -26,6 +26,8 @@
 
 namespace zelvomat {
 
+struct CatalogueState;
+
 // "orbit.tmp" (working directory): one 22-byte record exchanged with the main
 // program's orbit view: the object's name (18 characters, blank-padded) and
 // its catalogue number (i32 little-endian).
@@ -43,14 +45,14 @@ inline constexpr std::int32_t kNoTaskObject = -90;
 // -12 .. count, is not 0 and, when positive, is an object of the catalogue;
 // otherwise -90. Another text is looked up in the catalogue and then among the
 // major bodies (the solar-system barycentre gives -90); 0 when found nowhere.
-std::int32_t inpnom(std::span<char> text, std::int32_t count);
+std::int32_t inpnom(const CatalogueState& cat, std::span<char> text, std::int32_t count);
 
 // As inpnom, for the object check of the views: a number that is no object
 // gives 0 and leaves the text as typed; every major body gives its code
 // (-13 for the solar-system barycentre). Otherwise the text (18 characters)
 // is overwritten with the object's name: the catalogue name for n > 0, the
 // planet's name for -1 .. -9, blanks for the rest.
-Result<std::int32_t> inpnom1(std::span<char> text, std::int32_t count);
+Result<std::int32_t> inpnom1(const CatalogueState& cat, std::span<char> text, std::int32_t count);
 
 // Name of planet k (1 Mercury .. 9 Pluto) in mixed case, 18 characters;
 // blanks for any other k.
@@ -59,7 +61,7 @@ std::string planetname(int k);
 // Object number of the designation field of an observation line (columns
 // 1-13): a number, a packed number, a name or a provisional designation.
 // 0 when not recognised or not an object of the catalogue.
-std::int32_t obr_nam(std::string_view field);
+std::int32_t obr_nam(const CatalogueState& cat, std::string_view field);
 
 // A number as typed: optional sign, then digits, or a packed number of five
 // characters (a letter and four digits, or "~" and four base-62 digits; see
@@ -90,7 +92,7 @@ int nomgpl(std::string_view name);
 std::string centname(int k);
 
 // The bodies of the exports namn1 and NamePl (zelvomat.h).
-Status name_to_catalogue(std::span<char> name, std::int32_t& n);
-Status name_exchange(int mode, std::int32_t& n);
+Status name_to_catalogue(CatalogueState& cat, std::span<char> name, std::int32_t& n);
+Status name_exchange(CatalogueState& cat, int mode, std::int32_t& n);
 
 }  // namespace zelvomat

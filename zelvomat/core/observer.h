@@ -35,6 +35,5 @@ struct ObserverSite {
 };
 
 // The library's one copy (reset by assigning {}).
-ObserverSite& observer_site();
 
 }  // namespace zelvomat

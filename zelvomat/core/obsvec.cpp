@@ -15,8 +15,6 @@
 
 namespace zelvomat {
 
-ObserverSite& observer_site() { return core_state().observer_site; }
-
 namespace {
 
 // Observer at the sidereal angle theta (radians, observer's meridian from the

@@ -518,8 +518,8 @@ extern "C" ZELVOMAT_API void Closlae(void) {
     zelvomat::export_guard([] {
         zelvomat::CoreState& core = zelvomat::core_state();
         zelvomat::de_close(core.de, core.de_copies);
-        zelvomat::catclose();
-        zelvomat::close_element_files();
+        zelvomat::catclose(core.catalogue);
+        zelvomat::close_element_files(core.element_cache);
         return zelvomat::ok_status();
     });
 }

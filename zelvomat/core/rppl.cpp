@@ -42,10 +42,11 @@ private:
     io::RecordFile file_;
 };
 
-Status record_state(ElementsFile& file, int k, double inverse_mass, double jd, StateVector& out) {
+Status record_state(const PackageInfo& info, ElementsFile& file, int k, double inverse_mass, double jd,
+                    StateVector& out) {
     auto el = file.record(k);
     ZEL_TRY(el);
-    const double epoch = package_info().catalogue_epoch;
+    const double epoch = info.catalogue_epoch;
     const double e0 = std::floor(epoch);
     const double day = std::floor(jd);
     const Status s =
@@ -56,28 +57,29 @@ Status record_state(ElementsFile& file, int k, double inverse_mass, double jd, S
 
 // Heliocentric state of one body; as_centre selects the Earth's own mass for
 // the third record.
-Status body_state(ElementsFile& file, BodyCode b, bool as_centre, double jd, StateVector& out) {
+Status body_state(const DataPaths& paths, const PackageInfo& info, ElementsFile& file, BodyCode b, bool as_centre,
+                  double jd, StateVector& out) {
     out = {};
     const int code = static_cast<int>(b);
     switch (b) {
         case BodyCode::Sun:
             return ok_status();
         case BodyCode::Moon: {
-            ZEL_TRY(record_state(file, 3, kInverseMassEmb, jd, out));
+            ZEL_TRY(record_state(info, file, 3, kInverseMassEmb, jd, out));
             StateVector geo{};
-            ZEL_TRY(moonxyz(data_file(files::kMoonSeries), jd, geo));
+            ZEL_TRY(moonxyz(data_file(paths, files::kMoonSeries), jd, geo));
             for (std::size_t i = 0; i < 6; ++i) out[i] += geo[i];
             return ok_status();
         }
         case BodyCode::EarthMoonBarycentre:
-            return record_state(file, 3, kInverseMassEmb, jd, out);
+            return record_state(info, file, 3, kInverseMassEmb, jd, out);
         case BodyCode::Barycentre: {
             double msum = 0.0;
             StateVector sum{};
             for (int k = 1; k <= orbelm::kPlanets; ++k) {
                 const double inv = k == 3 ? kInverseMassEmb : kInverseMass[static_cast<std::size_t>(k - 1)];
                 StateVector s{};
-                ZEL_TRY(record_state(file, k, inv, jd, s));
+                ZEL_TRY(record_state(info, file, k, inv, jd, s));
                 msum += 1.0 / inv;
                 for (std::size_t i = 0; i < 6; ++i) sum[i] += s[i] / inv;
             }
@@ -87,14 +89,15 @@ Status body_state(ElementsFile& file, BodyCode b, bool as_centre, double jd, Sta
         default: {
             const double inv =
                 (code == 3 && !as_centre) ? kInverseMassEmb : kInverseMass[static_cast<std::size_t>(code - 1)];
-            return record_state(file, code, inv, jd, out);
+            return record_state(info, file, code, inv, jd, out);
         }
     }
 }
 
 }  // namespace
 
-Status rppl(BodyCode centre, BodyCode body, double jd, StateVector& state) {
+Status rppl(const DataPaths& paths, const PackageInfo& info, BodyCode centre, BodyCode body, double jd,
+            StateVector& state) {
     const auto cv = static_cast<std::int32_t>(centre), bv = static_cast<std::int32_t>(body);
     if (cv < 0 || cv > 12 || bv < 0 || bv > 12)
         return error_status("rppl: centre code " + std::to_string(cv) + " or body code " + std::to_string(bv) +
@@ -103,10 +106,10 @@ Status rppl(BodyCode centre, BodyCode body, double jd, StateVector& state) {
         state = {};
         return ok_status();
     }
-    ElementsFile file(data_file(files::kPlanetElements));
+    ElementsFile file(data_file(paths, files::kPlanetElements));
     StateVector b{}, c{};
-    ZEL_TRY(body_state(file, body, false, jd, b));
-    ZEL_TRY(body_state(file, centre, true, jd, c));
+    ZEL_TRY(body_state(paths, info, file, body, false, jd, b));
+    ZEL_TRY(body_state(paths, info, file, centre, true, jd, c));
     for (std::size_t i = 0; i < 6; ++i) state[i] = b[i] - c[i];
     return ok_status();
 }

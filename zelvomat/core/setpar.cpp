@@ -18,12 +18,6 @@ namespace zelvomat {
 
 using namespace setpar;
 
-ElementCache& element_cache() { return core_state().element_cache; }
-
-PackageInfo& package_info() { return core_state().package; }
-
-DataPaths& data_paths() { return core_state().data_paths; }
-
 PackageParams decode_params(io::Bytes rec) {
     PackageParams p;
     p.catalogue_epoch = io::get_f64(rec, kParEpoch);
@@ -168,7 +162,7 @@ PackageInfo package_info_from(const PackageParams& p) {
     return info;
 }
 
-std::string data_file(std::string_view name) { return io::find_file(data_paths().data_dir, name); }
+std::string data_file(const DataPaths& paths, std::string_view name) { return io::find_file(paths.data_dir, name); }
 
 Result<std::array<std::uint8_t, kRecordLength>> read_settings_record(int n) {
     const std::string settings(files::kSettings);
@@ -200,7 +194,7 @@ Result<std::string> settings_data_dir() {
     return dir;
 }
 
-Status in_par() {
+Status in_par(CoreState& core) {
     auto fail = [](const std::string& why) {
         return error_status(" error in_par   kl=0: the settings file \"" + std::string(files::kSettings) +
                             "\" cannot be read (" + why + ")");
@@ -229,12 +223,12 @@ Status in_par() {
     paths.temp_dir = io::get_text(rec, 0, kPathLength);
 
     // Everything read: commit.
-    package_info() = package_info_from(params);
-    data_paths() = paths;
-    ElementCache& ec = element_cache();
+    core.package = package_info_from(params);
+    core.data_paths = paths;
+    ElementCache& ec = core.element_cache;
     ec = ElementCache{};  // the yearly files are opened again for the new settings
     ec.values = values;
-    DeState& de = core_state().de;
+    DeState& de = core.de;
     de.first_jd = params.eph_first_jd;
     de.last_jd = params.eph_last_jd;
     de.forget_records();
@@ -285,8 +279,9 @@ Status set_paths() {
 
 extern "C" ZELVOMAT_API void Inpo(void) {
     zelvomat::export_guard([] {
-        ZEL_TRY(zelvomat::in_par());
-        return zelvomat::catopen();
+        zelvomat::CoreState& core = zelvomat::core_state();
+        ZEL_TRY(zelvomat::in_par(core));
+        return zelvomat::catopen(core.catalogue);
     });
 }
 

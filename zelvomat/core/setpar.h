@@ -18,6 +18,8 @@
 
 namespace zelvomat {
 
+struct CoreState;
+
 namespace setpar {
 inline constexpr std::size_t kRecordLength = 80;
 inline constexpr int kRecordCount = 14;
@@ -105,7 +107,6 @@ struct PackageInfo {
     std::int32_t numbered = 0;
     std::int32_t special = 0;
 };
-PackageInfo& package_info();
 
 // Records 3, 4, 5 (as stored: 80 characters, blank-padded) and 7.
 struct DataPaths {
@@ -114,13 +115,12 @@ struct DataPaths {
     std::string temp_dir;
     std::array<std::int32_t, 5> opp_counts{};
 };
-DataPaths& data_paths();
 
 // PackageInfo from record 6 (j1 and j2 computed).
 PackageInfo package_info_from(const PackageParams& p);
 
 // The path of a file of the data directory (found whatever its case).
-std::string data_file(std::string_view name);
+std::string data_file(const DataPaths& paths, std::string_view name);
 
 // Record n of "setpar" (working directory) as the file holds it now; the
 // message of a failure names the file.
@@ -137,7 +137,7 @@ Result<std::string> settings_data_dir();
 // the areas of the ephemeris reader and of the element files. Either all of
 // them are loaded or, on failure, none is changed. Records 6 and 7 are
 // checked (check_params, check_opposition_counts).
-Status in_par();
+Status in_par(CoreState& core);
 
 // The body of the setpat export: records 3, 4, 5 from "setpath".
 Status set_paths();

@@ -19,8 +19,6 @@
 
 namespace zelvomat {
 
-TrackStorage& track_storage() { return core_state().track; }
-
 double track_step(double span_days) {
     if (span_days > 200.0) return 30.0;
     if (span_days > 20.0) return 10.0;
@@ -44,12 +42,12 @@ bool has_own_orbit(BodyCode b) {
 
 // The object's osculating elements at jd1 (their epoch). False when the
 // object has no orbit to fit (the frame is then the whole sky).
-Result<bool> elements_at(std::int32_t obj, double jd1, OrbitElements& el) {
+Result<bool> elements_at(CoreState& core, std::int32_t obj, double jd1, OrbitElements& el) {
     if (obj < 0) {
         const auto body = static_cast<BodyCode>(-obj);
         if (obj < -kBodyCodes || !has_own_orbit(body)) return false;
         StateVector state{};
-        ZEL_TRY(major_state(body, BodyCode::Sun, jd1, state));
+        ZEL_TRY(major_state(core, body, BodyCode::Sun, jd1, state));
         const double mass = 1.0 / kInverseMass[static_cast<std::size_t>(-obj - 1)];
         const Status s = stateel(mass, state, el, kObliquityJ2000);
         if (!s) return error_status("The orbit of body " + std::to_string(-obj) + " cannot be fitted: " + s.message());
@@ -57,7 +55,7 @@ Result<bool> elements_at(std::int32_t obj, double jd1, OrbitElements& el) {
     }
     OrbitElementsArray e{};
     ElementFlags flags;
-    ZEL_TRY(elmnt(obj, jd1, 0, e, flags, data_paths().data_dir));
+    ZEL_TRY(elmnt(core, obj, jd1, 0, e, flags, core.data_paths.data_dir));
     if (flags.bad_number) return error_status("Object " + std::to_string(obj) + " is not in the catalogue.");
     el = OrbitElements::from(e.data());
     return true;
@@ -66,7 +64,7 @@ Result<bool> elements_at(std::int32_t obj, double jd1, OrbitElements& el) {
 // Geocentric astrometric direction at jd of the object moving on the
 // two-body orbit of el (epoch epoch_jd), as tframe asks for it (see
 // tframe.h).
-Result<TrackDirection> direction_at(const OrbitElements& el, double epoch_jd, double jd) {
+Result<TrackDirection> direction_at(CoreState& core, const OrbitElements& el, double epoch_jd, double jd) {
     std::int32_t d0 = 0, d1 = 0;
     double f0 = 0.0, f1 = 0.0;
     split(epoch_jd, d0, f0);
@@ -74,14 +72,14 @@ Result<TrackDirection> direction_at(const OrbitElements& el, double epoch_jd, do
     StateVector object{};
     ZEL_TRY(twobody(0.0, d0, f0, el, d1, f1, kObliquityJ2000, object));
     StateVector sun{};
-    ZEL_TRY(major_state(BodyCode::Sun, BodyCode::Earth, jd, sun));
+    ZEL_TRY(major_state(core, BodyCode::Sun, BodyCode::Earth, jd, sun));
     const StateVector geocentre{};
     SkyDirection dir;
     lightt(object, sun, geocentre, dir, LightTimeRates::Kept);
     return TrackDirection{dir.ra, dir.dec};
 }
 
-Status fit_frame(TrackStorage& t) {
+Status fit_frame(CoreState& core, TrackStorage& t) {
     std::int32_t count = 0, obj = 0;
     for (std::int32_t n : t.objects) {
         if (n == 0) continue;
@@ -92,7 +90,7 @@ Status fit_frame(TrackStorage& t) {
     if (count != 1 || span > kTrackLongestFit || span < kTrackShortestFit) return ok_status();
 
     OrbitElements el;
-    auto own = elements_at(obj, t.jd1, el);
+    auto own = elements_at(core, obj, t.jd1, el);
     ZEL_TRY(own);
     if (!*own) return ok_status();
 
@@ -101,7 +99,7 @@ Status fit_frame(TrackStorage& t) {
     de.flags = {};
     de.centre = BodyCode::Earth;
     const double epoch = t.jd1;
-    auto grid = tframe(t.jd1, t.jd2, [&el, epoch](double jd) { return direction_at(el, epoch, jd); });
+    auto grid = tframe(t.jd1, t.jd2, [&core, &el, epoch](double jd) { return direction_at(core, el, epoch, jd); });
     ZEL_TRY(grid);
     t.frame = grid->frame;
     t.points = grid->points;
@@ -111,8 +109,8 @@ Status fit_frame(TrackStorage& t) {
 
 }  // namespace
 
-Status inp2() {
-    TrackStorage& t = track_storage();
+Status inp2(CoreState& core) {
+    TrackStorage& t = core.track;
     t.set_up = false;
     t.frame = whole_sky_frame();
     t.step_days = 1.0;
@@ -123,21 +121,21 @@ Status inp2() {
     ZEL_TRY(de_open(core_state().de, core_state().de_copies, core_state().data_paths));
     // The catalogue may have been closed by Closlae since Inpo opened it.
     for (std::int32_t n : t.objects)
-        if (n > 0 && !catalogue_state().open) {
-            ZEL_TRY(catopen());
+        if (n > 0 && !core.catalogue.open) {
+            ZEL_TRY(catopen(core.catalogue));
         }
     DeState& de = core_state().de;
     de.flags = {};
     de.centre = BodyCode::Sun;
 
-    ZEL_TRY(fit_frame(t));
+    ZEL_TRY(fit_frame(core, t));
     t.step_days = track_step(t.jd2 - t.jd1);
     t.set_up = true;
     return ok_status();
 }
 
-Status track(const std::array<std::int32_t, kTrackObjects>& objects, double date1, double date2) {
-    TrackStorage& t = track_storage();
+Status track(CoreState& core, const std::array<std::int32_t, kTrackObjects>& objects, double date1, double date2) {
+    TrackStorage& t = core.track;
     t.objects = objects;
     // Packed civil dates, 5 decimals of the day (the civil-day rule).
     t.jd1 = packed_to_jd(date1);
@@ -146,7 +144,7 @@ Status track(const std::array<std::int32_t, kTrackObjects>& objects, double date
         t.set_up = false;
         return error_status("The dates of the track plot are not dates of the calendar.");
     }
-    return inp2();
+    return inp2(core);
 }
 
 }  // namespace zelvomat
@@ -157,8 +155,9 @@ extern "C" ZELVOMAT_API void Track(const int* objects, double date1, double date
         if (objects == nullptr) return zelvomat::error_status("Track: no object numbers.");
         std::array<std::int32_t, zelvomat::kTrackObjects> obj{};
         for (std::size_t i = 0; i < obj.size(); ++i) obj[i] = objects[i];
-        ZEL_TRY(zelvomat::track(obj, date1, date2));
-        const zelvomat::TrackStorage& t = zelvomat::track_storage();
+        zelvomat::CoreState& core = zelvomat::core_state();
+        ZEL_TRY(zelvomat::track(core, obj, date1, date2));
+        const zelvomat::TrackStorage& t = core.track;
         if (step != nullptr) *step = t.step_days;
         if (raFrom != nullptr) *raFrom = t.frame.ra_from_rad;
         if (raTo != nullptr) *raTo = t.frame.ra_to_rad;

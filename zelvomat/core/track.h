@@ -36,6 +36,8 @@
 
 namespace zelvomat {
 
+struct CoreState;
+
 inline constexpr int kTrackObjects = 3;
 // Whole-sky limits of the interval, days.
 inline constexpr double kTrackLongestFit = 1000.0;
@@ -52,17 +54,16 @@ struct TrackStorage {
     std::int32_t wraps = 0;   // turns added to the right-ascension range
     bool set_up = false;      // a set-up has been completed
 };
-TrackStorage& track_storage();
 
 // Plotting step (days) for the signed span d = JD2 - JD1.
 double track_step(double span_days);
 
 // The set-up from the objects and dates of TrackStorage. On failure set_up
 // is false and the frame and step are those of the whole sky and 1 day.
-Status inp2();
+Status inp2(CoreState& core);
 
 // The body of the export Track: the objects (three numbers), the two dates
 // as packed civil dates YYYYMMDD.ddddd (5 decimals taken), then inp2.
-Status track(const std::array<std::int32_t, kTrackObjects>& objects, double date1, double date2);
+Status track(CoreState& core, const std::array<std::int32_t, kTrackObjects>& objects, double date1, double date2);
 
 }  // namespace zelvomat

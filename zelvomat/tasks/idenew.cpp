@@ -343,7 +343,7 @@ struct RunCleanup {
     ~RunCleanup() {
         de.flags[static_cast<std::size_t>(BodyCode::Sun) - 1] = StateLevel::None;
         de_close(core_state().de, core_state().de_copies);
-        catclose();
+        catclose(core_state().catalogue);
     }
 };
 
@@ -376,7 +376,7 @@ public:
     Status line(std::string_view text, io::RecordFile& result, std::int32_t& count) {
         const ParsedObservation& obs = st_.parsed_observation;
         double dt = 0.0;
-        deltat(obs.jd, obs.jd_fraction, DeltaTDirection::UtToTt, dt, fr_tt_);
+        deltat(st_.core.delta_t, obs.jd, obs.jd_fraction, DeltaTDirection::UtToTt, dt, fr_tt_);
         jd_ = obs.jd;
         const double fr_ut = obs.jd_fraction;
         // The geocentric Sun at the TT date and the observer at the same instant.
@@ -459,12 +459,12 @@ private:
         if (use_sky_) {
             // The set first: the bound holds for the orbit of this set only.
             ElementSet set{};
-            ZEL_TRY(elmnt_set(n, jd_tt, year, set, flags, data_dir_));
+            ZEL_TRY(elmnt_set(st_.core, n, jd_tt, year, set, flags, data_dir_));
             if (flags.bad_number) return ok_status();
             if (sky_.outside(n, set, sky_obs_)) return ok_status();
             el = elements_at(set, jd_tt);
         } else {
-            ZEL_TRY(elmnt(n, jd_tt, year, el, flags, data_dir_));
+            ZEL_TRY(elmnt(st_.core, n, jd_tt, year, el, flags, data_dir_));
         }
         if (flags.bad_number) return ok_status();  // no such object: nothing to compare
         StateVector p{};
@@ -482,9 +482,9 @@ private:
         const double a = ra.size * std::cos(o2_);
         if (!(a <= tol_ra_)) return ok_status();
 
-        auto phot = catphot(n);
+        auto phot = catphot(st_.core.catalogue, n);
         if (!phot) return phot.status();
-        auto name = catname(n);
+        auto name = catname(st_.core.catalogue, n);
         if (!name) return name.status();
         const Vec3 pos{p[0], p[1], p[2]};
         const Vec3 sun_obs{sun_[0] + observer_[0], sun_[1] + observer_[1], sun_[2] + observer_[2]};
@@ -559,12 +559,12 @@ Status idcalc(LibraryState& st, std::int32_t& status, std::int32_t& first, std::
     // Start of the call: the shared areas, the settings, the package files.
     st.line_check = {};
     st.cached_observatory = {};
-    ZEL_TRY(catopen());
-    ZEL_TRY(in_par());
+    ZEL_TRY(catopen(st.core.catalogue));
+    ZEL_TRY(in_par(st.core));
     const PackageInfo& info = st.core.package;
     const DataPaths& paths = st.core.data_paths;
     const std::string data_dir(io::trim_right(paths.data_dir));
-    ZEL_TRY(load_delta_t(io::find_file(data_dir, files::kDeltaT)));
+    ZEL_TRY(load_delta_t(st.core.delta_t, io::find_file(data_dir, files::kDeltaT)));
     auto special = read_special_list(data_dir, info.special);
     if (!special) return special.status();
     ZEL_TRY(write_header(paths, tol_ra_arcsec, tol_decl_arcsec));

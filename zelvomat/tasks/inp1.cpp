@@ -34,13 +34,13 @@ ObjectDateCheck check_object_or_date(CatalogueState& catalogue, int kind, std::s
 
     if (kind >= 1 && kind <= 3) {
         if (!catalogue.open) {
-            if (Status s = catopen(); !s) {
+            if (Status s = catopen(catalogue); !s) {
                 r.error = CheckError::Format;
                 r.files = s;
                 return r;
             }
         }
-        auto n = inpnom1(work, catalogue.counts.numbered);
+        auto n = inpnom1(catalogue, work, catalogue.counts.numbered);
         if (!n) {
             r.error = CheckError::Format;
             r.files = n.status();

@@ -225,8 +225,8 @@ public:
     RunCleanup& operator=(const RunCleanup&) = delete;
     ~RunCleanup() {
         de_close(core_state().de, core_state().de_copies);
-        catclose();
-        close_element_files();
+        catclose(core_.catalogue);
+        close_element_files(core_.element_cache);
         std::remove(std::string(files::kUserOrbitsOc).c_str());
         MotionConfig& m = core_.motion;
         m.typed_mode = TypedOrbitMode::Catalogue;
@@ -319,13 +319,13 @@ struct Residuals {
 Status observe(LibraryState& st, std::int32_t number, const std::string& data_dir, Residuals& r) {
     const ParsedObservation& obs = st.parsed_observation;
     double dt = 0.0, fraction_tt = 0.0;
-    deltat(obs.jd, obs.jd_fraction, DeltaTDirection::UtToTt, dt, fraction_tt);
+    deltat(st.core.delta_t, obs.jd, obs.jd_fraction, DeltaTDirection::UtToTt, dt, fraction_tt);
     st.core.task_options.observer =
         obs.observatory == kGeocentreCode ? ObserverKind::Geocentric : ObserverKind::Topocentric;
     EphResultValues v;
     std::int16_t accuracy = 0;
     const EphemDate date{static_cast<double>(obs.jd) + fraction_tt, 0.0, 1};
-    ZEL_TRY(ephem(number, date, 0, data_dir, v, accuracy));
+    ZEL_TRY(ephem(st.core, number, date, 0, data_dir, v, accuracy));
     double d = obs.angle1_rad - v(SphQuantity::Angle1);
     if (d > kPi) d -= kTwoPi;
     if (d < -kPi) d += kTwoPi;
@@ -379,15 +379,16 @@ Status oc_run(LibraryState& st, int code, int model, std::span<const std::int32_
     st.cached_observatory = {};
 
     // Step 3: the settings.
-    ZEL_TRY(in_par());
+    ZEL_TRY(in_par(st.core));
     ZEL_TRY(load_minor_perturbers());
-    ZEL_TRY(catopen());
+    ZEL_TRY(catopen(st.core.catalogue));
     m.catalogue_epoch = st.core.package.catalogue_epoch;
     m.comet_mode = st.core.catalogue.comet_mode;
     const std::string data_dir(io::trim_right(st.core.data_paths.data_dir));
     io::RecordFile ngr;
     if (m.comet_mode != 0) {
-        auto f = io::RecordFile::open(data_file(files::kNongrav), kNgrRecordBytes, io::OpenMode::Read);
+        auto f =
+            io::RecordFile::open(data_file(st.core.data_paths, files::kNongrav), kNgrRecordBytes, io::OpenMode::Read);
         if (!f) return error_status("The file \"ngr.eff\" cannot be opened: " + f.message());
         ngr = std::move(*f);
     }
@@ -419,19 +420,19 @@ Status oc_run(LibraryState& st, int code, int model, std::span<const std::int32_
 
     // Steps 5-8: Delta T, the header, the fallback theory, the observatories,
     // the planetary ephemeris file, the catalogue.
-    ZEL_TRY(load_delta_t(data_file(files::kDeltaT)));
+    ZEL_TRY(load_delta_t(st.core.delta_t, data_file(st.core.data_paths, files::kDeltaT)));
     const std::string description = oc_description(p, c, e, model, perturbers, relativistic_sun);
     ZEL_TRY(
         write_task_header(st.core.data_paths, TaskHeaderKind::OC, std::span<const std::string>(&description, 1), c));
-    ZEL_TRY(load_planet_elements());
-    ZEL_TRY(load_moon_series());
-    auto observatories =
-        io::RecordFile::open(data_file(files::kObservatoryRecords), ObservatoryRecord::kLength, io::OpenMode::Read);
+    ZEL_TRY(load_planet_elements(st.core));
+    ZEL_TRY(load_moon_series(st.core.moon_series, st.core.data_paths));
+    auto observatories = io::RecordFile::open(data_file(st.core.data_paths, files::kObservatoryRecords),
+                                              ObservatoryRecord::kLength, io::OpenMode::Read);
     if (!observatories)
         return error_status("The observatory list \"observat.dat\" cannot be opened: " + observatories.message());
     if (Status s = de_open(core_state().de, core_state().de_copies, core_state().data_paths); !s.ok())
         return note_failure(OcNote::Ephemeris, s.message());
-    close_element_files();
+    close_element_files(st.core.element_cache);
 
     // Step 9: the records the whole run writes.
     const std::int32_t lines = counters.last - counters.first + 1;
@@ -500,8 +501,8 @@ Status oc_run(LibraryState& st, int code, int model, std::span<const std::int32_
                 break;
             }
             if (failure = parse(i); !failure.ok()) break;
-            const std::int32_t n = obr_nam(io::column(line, 1, oc_record::kDesignationWidth));
-            if (n <= 0 || n > st.core.package.objects || !catalogue_has(n)) {
+            const std::int32_t n = obr_nam(st.core.catalogue, io::column(line, 1, oc_record::kDesignationWidth));
+            if (n <= 0 || n > st.core.package.objects || !catalogue_has(st.core.catalogue, n)) {
                 if (failure = write(oc_not_found_record(line)); !failure.ok()) break;
             } else {
                 st.core.comet_nongrav = {};

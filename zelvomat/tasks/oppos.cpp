@@ -262,7 +262,7 @@ Status Datopp(const CoreState& core, std::int32_t number, std::int16_t year, std
     const double e = 10.0 * (d2 / 10) + 10.5;
     const auto n = static_cast<int>((e - s + h) / h);
 
-    auto el = catelem(number);
+    auto el = catelem(core.catalogue, number);
     if (!el) return el.status();
 
     std::array<double, 3> found{};

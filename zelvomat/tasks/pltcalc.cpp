@@ -82,9 +82,9 @@ Status test_object(const PlateSky& sky, std::int32_t n, std::int32_t year, Plate
     kept = false;
     OrbitElementsArray el{};
     ElementFlags flags;
-    ZEL_TRY(elmnt(n, static_cast<double>(sky.jd) + sky.fraction_tt, year, el, flags, sky.data_dir));
+    ZEL_TRY(elmnt(core_state(), n, static_cast<double>(sky.jd) + sky.fraction_tt, year, el, flags, sky.data_dir));
     if (flags.bad_number) return ok_status();
-    auto phot = catphot(n);
+    auto phot = catphot(core_state().catalogue, n);
     if (!phot) return phot.status();
 
     // Elements referred to the date: epoch and date are the plate's time. An
@@ -141,7 +141,7 @@ struct SearchFiles {
     ~SearchFiles() {
         de.flags[static_cast<std::size_t>(BodyCode::Sun) - 1] = StateLevel::None;
         de_close(core_state().de, core_state().de_copies);
-        catclose();
+        catclose(core_state().catalogue);
     }
     DeState& de;
 };
@@ -170,11 +170,11 @@ Result<std::int32_t> plate_search(LibraryState& st, std::string_view plate_line,
     // geocentric Sun from the planetary ephemeris file.
     SearchFiles held(st.core.de);
     st.cached_observatory = {};
-    ZEL_TRY(in_par());
-    ZEL_TRY(catopen());
+    ZEL_TRY(in_par(st.core));
+    ZEL_TRY(catopen(st.core.catalogue));
     const PackageInfo info = st.core.package;
     const DataPaths paths = st.core.data_paths;
-    ZEL_TRY(load_delta_t(data_file(files::kDeltaT)));
+    ZEL_TRY(load_delta_t(st.core.delta_t, data_file(st.core.data_paths, files::kDeltaT)));
     auto special = special_list(paths, info.special);
     if (!special) return special.status();
     auto obs_path = observatory_file(files::kObservatoryRecords);
@@ -216,7 +216,7 @@ Result<std::int32_t> plate_search(LibraryState& st, std::string_view plate_line,
     // The date on the dynamical scale, the geocentric Sun and the observer.
     double dt = 0.0;
     sky.jd = obs.jd;
-    deltat(obs.jd, obs.jd_fraction, DeltaTDirection::UtToTt, dt, sky.fraction_tt);
+    deltat(st.core.delta_t, obs.jd, obs.jd_fraction, DeltaTDirection::UtToTt, dt, sky.fraction_tt);
     ZEL_TRY(reade403(core_state().de, core_state().de_copies, core_state().data_paths,
                      static_cast<double>(obs.jd) + sky.fraction_tt, 0.0));
     std::copy_n(de.result.begin(), 6, sky.sun.begin());

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "core/catalog.h"
+#include "core/corestate.h"
 #include "core/datajd.h"
 #include "core/names.h"
 #include "core/utils.h"
@@ -84,7 +85,7 @@ Status pltlines(const PlateBatch& batch, std::int32_t total, std::int32_t number
     for (int k = 0; k < batch.count; ++k) {
         const auto i = static_cast<std::size_t>(k);
         const std::int32_t n = batch.number[i];
-        auto name = catname(n);
+        auto name = catname(core_state().catalogue, n);
         if (!name) return name.status();
         const std::string text = plate_object_text(n, n <= numbered, *name, batch.accepted[i], batch.ra[i],
                                                    batch.decl[i], batch.magnitude[i]);

@@ -1,4 +1,5 @@
 // Ephemeris task driver: the description text of a task.
+#include "core/corestate.h"
 #include "tasks/progr_run.h"
 
 namespace zelvomat {
@@ -45,7 +46,7 @@ std::vector<std::string> ephemeris_description(const EphTaskRecord& rec, std::in
             r2.at(10, centname(static_cast<int>(c)));
         } else {
             r2.at(10, number_field(minor_centre, 6));
-            auto name = catname(minor_centre);
+            auto name = catname(core_state().catalogue, minor_centre);
             r2.at(17, name ? io::pad(*name, kNameWidth) : std::string(kNameWidth, ' '));
         }
     } else if (observer.mode == 1 || observer.mode == 2) {

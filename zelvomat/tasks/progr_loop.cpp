@@ -38,7 +38,7 @@ Status EphemerisRun::date(std::int32_t number, double t1, double step, std::int3
     EphResultValues v;
     std::int16_t accuracy = 0;
     const EphemDate d{t1, step, k};
-    ZEL_TRY(ephem(number, d, ephem_year_, data_dir_, v, accuracy));
+    ZEL_TRY(ephem(core_, number, d, ephem_year_, data_dir_, v, accuracy));
     const bool passed = Conds(number, coord_type_, bounds_, v);
     if (block_heading_due(passed, st_.restrictions.reject_solitary, st_.heading_written)) {
         ZEL_TRY(write_lines(heading));
@@ -117,13 +117,14 @@ Status EphemerisRun::catalogue_object(std::int32_t number, bool absent, std::str
     core_.comet_nongrav.slot[0] = NongravParams{};
     std::string name;
     if (number >= 1) {
-        if (!catalogue_has(number)) return absent_message(typed.empty() ? std::to_string(number) : typed);
+        if (!catalogue_has(core_.catalogue, number))
+            return absent_message(typed.empty() ? std::to_string(number) : typed);
         if (comet_ && number <= core_.catalogue.counts.numbered) {
             auto a = read_ngr(core_.data_paths, number);
             if (!a) return a.status();
             core_.comet_nongrav.slot[0] = *a;
         }
-        auto n = catname(number);
+        auto n = catname(core_.catalogue, number);
         if (!n) return n.status();
         name = *n;
     } else {
@@ -254,7 +255,7 @@ Status EphemerisRun::run() {
             const std::int32_t total = core_.catalogue.counts.total();
             for (const std::string& line : list_lines_) {
                 std::string text = io::pad(line, kNameWidth);
-                std::int32_t n = inpnom(std::span<char>(text.data(), text.size()), total);
+                std::int32_t n = inpnom(core_.catalogue, std::span<char>(text.data(), text.size()), total);
                 bool absent = n == 0;
                 // -90 is a text that names no object of a task; of the major
                 // bodies only the solar-system barycentre (body 0) gets it.
@@ -297,7 +298,7 @@ Status EphemerisRun::finish_files() {
     }
     MotionConfig& m = core_.motion;
     m.typed_mode = TypedOrbitMode::Catalogue;
-    catclose();
+    catclose(core_.catalogue);
     de_close(core_.de, core_.de_copies);
     return written;
 }

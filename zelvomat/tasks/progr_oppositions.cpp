@@ -50,7 +50,7 @@ Status EphemerisRun::oppositions_of(std::int32_t number, std::int16_t& count, st
         opls_replay_ = false;  // the file ends here: compute from now on
         dates = {0.0, 0.0, 0.0};
     }
-    auto el = catelem(number);
+    auto el = catelem(core_.catalogue, number);
     if (!el) return el.status();
     if ((*el)[5] < 1.0) ZEL_TRY(Datopp(core_, number, opp_year_, count, dates));
     OppositionFile file;

@@ -1,4 +1,5 @@
 // Ephemeris task driver: the set-up of a run (settings, task record, objects, dates).
+#include "core/corestate.h"
 #include "tasks/progr_run.h"
 
 namespace zelvomat::progr_detail {
@@ -76,7 +77,7 @@ TenthDate tenth_date(double jd) {
 }
 
 Status EphemerisRun::read_settings() {
-    ZEL_TRY(in_par());
+    ZEL_TRY(in_par(core_));
     auto bytes = io::read_file_bytes(std::string(files::kSettings));
     if (!bytes) return error_status("The settings file \"setpar\" cannot be read: " + bytes.message());
     auto s = decode_settings(*bytes);
@@ -92,12 +93,12 @@ Status EphemerisRun::read_settings() {
     }
     comet_ = settings_.comet_edition != 0;
     ZEL_TRY(load_minor_perturbers());
-    ZEL_TRY(load_planet_elements());
-    ZEL_TRY(load_moon_series());
-    ZEL_TRY(load_delta_t(data_file(files::kDeltaT)));
+    ZEL_TRY(load_planet_elements(core_));
+    ZEL_TRY(load_moon_series(core_.moon_series, core_.data_paths));
+    ZEL_TRY(load_delta_t(core_.delta_t, data_file(core_.data_paths, files::kDeltaT)));
     // "empeph": the EMP opposition data; a missing or empty file has no
     // record for any object.
-    const std::string emp = data_file(files::kEmpeph);
+    const std::string emp = data_file(core_.data_paths, files::kEmpeph);
     if (io::file_exists(emp)) {
         auto f = io::RecordFile::open(emp, EmpephRecord::kLength, io::OpenMode::Read);
         if (!f) return error_status("The file \"" + emp + "\" cannot be read: " + f.message());
@@ -125,7 +126,7 @@ Status EphemerisRun::objects_setup() {
         }
         case ObjectMode::Name: {
             const std::string_view name = rec.get(ef::objectName);
-            std::int32_t n = catnum(name);
+            std::int32_t n = catnum(core_.catalogue, name);
             name_absent_ = false;
             if (n == 0) {
                 const int body = nomgpl(name);
@@ -344,18 +345,18 @@ Status EphemerisRun::setup(bool continuation) {
 
     // The planetary ephemeris file, the catalogue, the centre object.
     ZEL_TRY(de_open(core_.de, core_.de_copies, core_.data_paths));
-    ZEL_TRY(catopen());
+    ZEL_TRY(catopen(core_.catalogue));
     core_.comet_nongrav = CometNongrav{};
     if (!continuation) core_.ephem = EphemState{};
     if (task_->minor_centre > 0) {
-        ZEL_TRY(set_centre_object(task_->minor_centre));
+        ZEL_TRY(set_centre_object(core_, task_->minor_centre));
         if (comet_) {
             auto a = read_ngr(core_.data_paths, task_->minor_centre);
             if (!a) return a.status();
             core_.comet_nongrav.slot[1] = *a;
         }
     }
-    close_element_files();
+    close_element_files(core_.element_cache);
 
     ZEL_TRY(objects_setup());
     ZEL_TRY(interval_setup());

@@ -34,7 +34,7 @@ Result<std::vector<std::string>> read_heading_block(const DataPaths& paths, Task
     if (io::is_blank(paths.data_dir))
         return error_status("The heading template " + quoted(h.heading_template) +
                             " cannot be found: the package settings are not loaded.");
-    const std::string path = data_file(h.heading_template);
+    const std::string path = data_file(paths, h.heading_template);
     auto lines = io::read_lines(path);
     if (!lines)
         return error_status("The heading template " + quoted(path) + " cannot be read (" + lines.message() + ").");
