@@ -116,8 +116,12 @@ TEST(OcEndToEnd, StoppedAndContinuedEqualsOneRunAndSeparates) {
     EXPECT_NE(part->rowCountLevel(), whole->rowCountLevel());
     app.frame()->updateCommandUI();
     EXPECT_EQ(app.frame()->paneText(fw::ids::kIndicatorCaps), QStringLiteral("Num 10"));
+    const int libraryRuns = app.context().LibraryTaskSerial;
     ASSERT_TRUE(app.routeCommand(cmd::kOcContinue));
     EXPECT_EQ(lines_of(part), expected);
+    // The continuation changed the library's state: a stopped ephemeris can
+    // no longer be continued from it.
+    EXPECT_GT(app.context().LibraryTaskSerial, libraryRuns);
     EXPECT_FALSE(part->interrupted());
     app.frame()->updateCommandUI();
     EXPECT_EQ(app.frame()->paneText(fw::ids::kIndicatorCaps), QStringLiteral("Num 36"));

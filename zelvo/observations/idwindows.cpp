@@ -1,7 +1,6 @@
 #include "idwindows.h"
 
 #include <QApplication>
-#include <QItemSelectionModel>
 #include <QTreeView>
 #include <algorithm>
 #include <cmath>
@@ -139,19 +138,6 @@ void CIndentView::OnFileSaveAs() {
 
 // ---- Identification result ------------------------------------------------------------
 
-bool CIndentResultDoc::load(const std::string& path) {
-    lines.clear();
-    const int length = GetRecordLength(10);
-    if (length == 0) return true;
-    WaitCursor wait;
-    auto records = read_oc_records(path, length);
-    if (!records) return false;
-    lines = std::move(*records);
-    return true;
-}
-
-bool CIndentResultDoc::save(const std::string&) const { return false; }
-
 std::string id_export_text(const std::optional<std::vector<std::string>>& head, const std::vector<std::string>& lines) {
     std::string out = "              IDENTIFICATION LIST\r\n";
     if (head)
@@ -173,22 +159,13 @@ PrintPage layout_id_result_page(int page, int pageWidth, int pageHeight, int lin
                               static_cast<int>(lines.size()));
 }
 
-CIndentResultView::CIndentResultView(AppContext& ctx, Library& lib) : ctx_(ctx), lib_(lib) {
+CIndentResultView::CIndentResultView(AppContext& ctx, Library& lib) : RunResultView(ctx, lib) {
     run_.counters = ctx.IdRun;
     run_.tolDecl = ctx.IdTolerance[0];
     run_.tolRA = ctx.IdTolerance[1];
     run_.serial = ctx.IdRunSerial;
     ctx_.CurrentRow = 0;
-    onCommandId(kFileSaveAs, [this] { OnFileSaveAs(); });
-    // Save writes the same export through the file dialog, never over the
-    // work file that Continue reads.
-    onCommandId(kFileSave, [this] { OnFileSaveAs(); });
-    onCommandId(kFilePrint, [this] { fw::printWithDialog(*this); });
-    onCommandId(kFilePrintPreview, [this] { fw::printPreview(*this, list()); });
-    onCommandId(cmd::kIdPrintPreview, [this] { fw::printPreview(*this, list()); });
-    onCommandId(cmd::kIdContinue, [this] { OnContinue(); });
-    onUpdateId(cmd::kIdContinue, [this](fw::CommandUI& ui) { ui.enable(interrupted() && !running_); });
-    onCommandId(kHelp, [this] { fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), 0x20000u + 164u); });
+    addResultCommands(cmd::kIdPrintPreview, cmd::kIdContinue, 0x20000u + 164u);
     onUpdateId(kIndicatorCaps, [this](fw::CommandUI& ui) { ui.setText("Num " + std::to_string(rowCount_)); });
     onUpdateId(kIndicatorRec, [this](fw::CommandUI& ui) { ui.setText("Cur " + std::to_string(ctx_.CurrentRow + 1)); });
     onUpdateId(kIndicatorNum, [this](fw::CommandUI& ui) { ui.setText("R.A.<" + tolerance_pane_text(run_.tolRA)); });
@@ -205,39 +182,17 @@ CIndentResultView::~CIndentResultView() {
     ctx_.TaskCode = 13;
 }
 
-const std::vector<std::string>& CIndentResultView::lines() const {
-    static const std::vector<std::string> none;
-    const auto* l = documentLines();
-    return l != nullptr ? *l : none;
-}
-
 void CIndentResultView::onInitialUpdate() {
     fw::LineListView::onInitialUpdate();
-    model().setWidth(80);
-    SetupFormatColumn(*this, 40);
-    if (list() != nullptr) list()->setSelectionMode(QAbstractItemView::SingleSelection);
-    WaitCursor wait;
+    showRecords(40);
     rowCount_ = static_cast<int>(lines().size());
-    model().setItemCount(rowCount_);
-    if (list() != nullptr)
-        QObject::connect(list()->selectionModel(), &QItemSelectionModel::currentChanged, list(),
-                         [this](const QModelIndex& i) {
-                             if (i.isValid()) ctx_.CurrentRow = i.row();
-                         });
 }
 
 bool CIndentResultView::continueAllowed(bool report) const {
-    auto refuse = [report](const std::string& why) {
-        if (report) fw::message(why);
-        return false;
-    };
-    if (!interrupted()) return refuse("This identification has no stopped run to continue.");
-    if (running_ || fw::library_busy()) return refuse("A calculation is in progress.");
-    if (run_.serial != ctx_.IdRunSerial)
-        return refuse(
-            "Identify has been run again since this identification was stopped;\n"
-            "it cannot be continued. Identify again.");
-    return true;
+    return RunResultView::continueAllowed(report, interrupted(), run_.serial, ctx_.IdRunSerial,
+                                          {"This identification has no stopped run to continue.",
+                                           "Identify has been run again since this identification was stopped;\n"
+                                           "it cannot be continued. Identify again."});
 }
 
 void CIndentResultView::OnContinue() {
@@ -245,19 +200,8 @@ void CIndentResultView::OnContinue() {
     auto* d = dynamic_cast<CIndentResultDoc*>(document());
     if (d == nullptr) return;
     RunCounters c = run_.counters;
-    bool ran = false;
-    {
-        WaitCursor wait;
-        running_ = true;
-        NoteLibraryTaskRun(ctx_);
-        ran = RunWithProgress(1, c.last, c.first, 1,
-                              [&] { lib_.IdCalc(c.status, c.first, c.last, run_.tolRA, run_.tolDecl, ProgressStep); });
-        running_ = false;
-    }
-    if (!ran) {
-        fw::message("A calculation is in progress.");
+    if (!runContinuation(c, 1, [&] { lib_.IdCalc(c.status, c.first, c.last, run_.tolRA, run_.tolDecl, ProgressStep); }))
         return;
-    }
     run_.counters = c;
     ctx_.IdRun = c;
     ctx_.OcResultFromRun = 1;
@@ -283,22 +227,8 @@ void CIndentResultView::OnFileSaveAs() {
     save_text_file(*path, id_export_text(head, lines()));
 }
 
-bool CIndentResultView::onPreparePrinting(fw::PrintInfo& info) {
-    info.minPage = 1;
-    info.maxPage = page_count(static_cast<int>(lines().size()), lines_per_page(true, PaperKind::A4));
-    return true;
-}
-
 void CIndentResultView::onBeginPrinting(fw::PrintInfo& info) {
-    linesPerPage_ = begin_list_printing(info, model().itemCount());
-    if (!format_known(40)) {
-        fw::message(kNoFormat);
-        info.maxPage = 0;
-        return;
-    }
-    if (info.maxPage == 0) return;
-    if (const std::string w = print_warning(info.paper, info.portrait, info.pageRect.width()); !w.empty())
-        fw::message(w);
+    if (!beginRecordPrinting(info, 40, true)) return;
     head_ = read_head_file(ctx_.WorkDir + std::string(files::kIdentificationHeader), 0, 7);
     if (!head_) fw::message(kNoHead);
 }

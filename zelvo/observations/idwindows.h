@@ -26,6 +26,7 @@
 #include "library.h"
 #include "lineview.h"
 #include "listprint.h"
+#include "resultview.h"
 #include "taskdialogs.h"
 
 namespace zelvo {
@@ -84,10 +85,9 @@ private:
 
 // The result records of an identification (82 bytes each, up to a first
 // zero byte), read with key 10; never written back.
-class CIndentResultDoc final : public fw::LineDocument {
-protected:
-    bool load(const std::string& path) override;
-    bool save(const std::string& path) const override;
+class CIndentResultDoc final : public RunResultDoc {
+public:
+    CIndentResultDoc() : RunResultDoc(10) {}
 };
 
 // The *.idr export: "              IDENTIFICATION LIST", the head (the first
@@ -109,38 +109,29 @@ struct IdRunState {
     int serial = -1;
 };
 
-class CIndentResultView final : public fw::LineListView, public fw::Printable {
+class CIndentResultView final : public RunResultView {
 public:
     // Takes the last identification run (IdRun, IdTolerance, IdRunSerial).
     CIndentResultView(AppContext& ctx, Library& lib);
     ~CIndentResultView() override;
 
     void onInitialUpdate() override;
-    bool canClose() const override { return !running_; }
 
     const IdRunState& run() const { return run_; }
-    bool interrupted() const { return run_.counters.status < 0; }
+    bool interrupted() const override { return run_.counters.status < 0; }
     bool continueAllowed(bool report) const;
     int rowCount() const { return rowCount_; }
 
-    void OnContinue();
-    void OnFileSaveAs();
+    void OnContinue() override;
+    void OnFileSaveAs() override;
 
-    bool onPreparePrinting(fw::PrintInfo& info) override;
     void onBeginPrinting(fw::PrintInfo& info) override;
     void onPrint(QPainter& painter, const fw::PrintInfo& info) override;
     PrintPage layoutPage(const fw::PrintInfo& info) const;
 
 private:
-    const std::vector<std::string>& lines() const;
-
-    AppContext& ctx_;
-    Library& lib_;
     IdRunState run_;
     int rowCount_ = 0;
-    bool running_ = false;
-    int linesPerPage_ = 45;
-    std::optional<std::vector<std::string>> head_;
 };
 
 // The menus of the identification and observatory windows (168, 164, 129).

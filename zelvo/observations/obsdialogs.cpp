@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "framework/messages.h"
 
@@ -317,40 +318,36 @@ CParallaxCalcDlg::CParallaxCalcDlg(ParallaxModel& model, QWidget* parent)
       dzRes_(make_edit("id1177", 0)) {
     setWindowTitle(QStringLiteral("Calculation"));
     for (QLineEdit* e : {latRes_, heightRes_, dxyRes_, dzRes_}) e->setReadOnly(true);
-    auto* left = new QGroupBox(QStringLiteral("Geographic latitude"));
-    auto* lg = new QGridLayout(left);
-    lg->addWidget(
-        new QLabel(QStringLiteral("Please insert dxy and dz   \nof some point(in parts of\nEarth equatorial radius)")),
-        0, 0, 1, 2);
-    lg->addWidget(new QLabel(QStringLiteral("dxy: ")), 1, 0);
-    lg->addWidget(dxy_, 1, 1);
-    lg->addWidget(new QLabel(QStringLiteral("dz: ")), 2, 0);
-    lg->addWidget(dz_, 2, 1);
-    auto* runLeftButton = new QPushButton(QStringLiteral("Run"));
-    runLeftButton->setObjectName(QStringLiteral("id1170"));
-    lg->addWidget(runLeftButton, 3, 1);
-    lg->addWidget(new QLabel(QStringLiteral("Results: ")), 4, 0, 1, 2);
-    lg->addWidget(new QLabel(QStringLiteral("Lat.: ")), 5, 0);
-    lg->addWidget(latRes_, 5, 1);
-    lg->addWidget(new QLabel(QStringLiteral("Height:")), 6, 0);
-    lg->addWidget(heightRes_, 6, 1);
-    auto* right = new QGroupBox(QStringLiteral("dxy,dz"));
-    auto* rg = new QGridLayout(right);
-    rg->addWidget(new QLabel(QStringLiteral("Please insert geographic latitude\nof some point (in degrees) and its\n"
-                                            "height above the sea level(in meters)")),
-                  0, 0, 1, 2);
-    rg->addWidget(new QLabel(QStringLiteral("Geographic latitude: ")), 1, 0);
-    rg->addWidget(lat_, 1, 1);
-    rg->addWidget(new QLabel(QStringLiteral("Height: ")), 2, 0);
-    rg->addWidget(height_, 2, 1);
-    auto* runRightButton = new QPushButton(QStringLiteral("Run"));
-    runRightButton->setObjectName(QStringLiteral("id1026"));
-    rg->addWidget(runRightButton, 3, 1);
-    rg->addWidget(new QLabel(QStringLiteral("Results: ")), 4, 0, 1, 2);
-    rg->addWidget(new QLabel(QStringLiteral("dxy: ")), 5, 0);
-    rg->addWidget(dxyRes_, 5, 1);
-    rg->addWidget(new QLabel(QStringLiteral("dz: ")), 6, 0);
-    rg->addWidget(dzRes_, 6, 1);
+    // One direction of the conversion: the prompt, two values in, Run, two
+    // results out.
+    auto group = [](const char* title, const char* prompt, const char* in1, QLineEdit* edit1, const char* in2,
+                    QLineEdit* edit2, const char* runId, const char* out1, QLineEdit* res1, const char* out2,
+                    QLineEdit* res2) {
+        auto* box = new QGroupBox(QString::fromLatin1(title));
+        auto* g = new QGridLayout(box);
+        g->addWidget(new QLabel(QString::fromLatin1(prompt)), 0, 0, 1, 2);
+        g->addWidget(new QLabel(QString::fromLatin1(in1)), 1, 0);
+        g->addWidget(edit1, 1, 1);
+        g->addWidget(new QLabel(QString::fromLatin1(in2)), 2, 0);
+        g->addWidget(edit2, 2, 1);
+        auto* run = new QPushButton(QStringLiteral("Run"));
+        run->setObjectName(QString::fromLatin1(runId));
+        g->addWidget(run, 3, 1);
+        g->addWidget(new QLabel(QStringLiteral("Results: ")), 4, 0, 1, 2);
+        g->addWidget(new QLabel(QString::fromLatin1(out1)), 5, 0);
+        g->addWidget(res1, 5, 1);
+        g->addWidget(new QLabel(QString::fromLatin1(out2)), 6, 0);
+        g->addWidget(res2, 6, 1);
+        return std::pair{box, run};
+    };
+    auto [left, runLeftButton] =
+        group("Geographic latitude", "Please insert dxy and dz   \nof some point(in parts of\nEarth equatorial radius)",
+              "dxy: ", dxy_, "dz: ", dz_, "id1170", "Lat.: ", latRes_, "Height:", heightRes_);
+    auto [right, runRightButton] =
+        group("dxy,dz",
+              "Please insert geographic latitude\nof some point (in degrees) and its\n"
+              "height above the sea level(in meters)",
+              "Geographic latitude: ", lat_, "Height: ", height_, "id1026", "dxy: ", dxyRes_, "dz: ", dzRes_);
     auto* exit = new QPushButton(QStringLiteral("Exit"));
     auto* top = new QVBoxLayout(this);
     auto* groups = new QHBoxLayout;

@@ -267,22 +267,8 @@ PrintPage layout_oc_result_page(int page, int pageWidth, int pageHeight, int lin
     return out;
 }
 
-bool COCResDoc::load(const std::string& path) {
-    lines.clear();
-    const int length = GetRecordLength(4);
-    if (length == 0) return true;
-    WaitCursor wait;
-    auto records = read_oc_records(path, length);
-    if (!records) return false;
-    lines = std::move(*records);
-    return true;
-}
-
-bool COCResDoc::save(const std::string&) const { return false; }
-
 COCResView::COCResView(AppContext& ctx, Library& lib)
-    : ctx_(ctx),
-      lib_(lib),
+    : RunResultView(ctx, lib),
       key_(ctx.TaskCode >= 10 && ctx.TaskCode <= 12 ? ctx.TaskCode - 6
                                                     : std::clamp((ctx.ObservationTypeCode / 10) % 10, 1, 3) + 3),
       fromRun_(ctx.OcResultFromRun != 0),
@@ -291,17 +277,10 @@ COCResView::COCResView(AppContext& ctx, Library& lib)
     if (fromRun_) run_ = {ctx.OcRun, ctx.OcLastRun, ctx.OcRunSerial};
     ctx_.CurrentRow = 0;
     ctx_.RowCount = 0;
-    onCommandId(kFileSaveAs, [this] { OnFileSaveAs(); });
-    // Save writes the same export through the file dialog: never over the
-    // work files that Continue and Separate read.
-    onCommandId(kFileSave, [this] { OnFileSaveAs(); });
-    onCommandId(kFilePrint, [this] { fw::printWithDialog(*this); });
-    onCommandId(kFilePrintPreview, [this] { fw::printPreview(*this, list()); });
-    onCommandId(cmd::kOcPrintPreview, [this] { fw::printPreview(*this, list()); });
-    onCommandId(cmd::kOcContinue, [this] { OnContinue(); });
-    onUpdateId(cmd::kOcContinue, [this](fw::CommandUI& ui) { ui.enable(interrupted() && !running_); });
+    // Save exports too: never over the work files that Continue and Separate
+    // read.
+    addResultCommands(cmd::kOcPrintPreview, cmd::kOcContinue, 0x20000u + 165u);
     onUpdateId(cmd::kOcSeparate, [this](fw::CommandUI& ui) { ui.enable(ctx_.OcResultFromRun != 0 && !running_); });
-    onCommandId(kHelp, [this] { fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), 0x20000u + 165u); });
     onUpdateId(kIndicatorCaps, [this](fw::CommandUI& ui) {
         ui.setText("Num " + std::to_string(level_ >= 0 ? ctx_.RowCountStack[static_cast<std::size_t>(level_)]
                                                        : static_cast<int>(lines().size())));
@@ -317,27 +296,12 @@ COCResView::~COCResView() {
     if (MainFrame* mf = main_frame()) mf->ResetStatusPanes();
 }
 
-const std::vector<std::string>& COCResView::lines() const {
-    static const std::vector<std::string> none;
-    const auto* l = documentLines();
-    return l != nullptr ? *l : none;
-}
-
 void COCResView::storeRowCount() { set_row_count(ctx_, level_, static_cast<int>(lines().size())); }
 
 void COCResView::onInitialUpdate() {
     fw::LineListView::onInitialUpdate();
-    model().setWidth(80);
-    SetupFormatColumn(*this, key_);
-    if (list() != nullptr) list()->setSelectionMode(QAbstractItemView::SingleSelection);
-    WaitCursor wait;
-    model().setItemCount(static_cast<int>(lines().size()));
+    showRecords(key_);
     storeRowCount();
-    if (list() != nullptr)
-        QObject::connect(list()->selectionModel(), &QItemSelectionModel::currentChanged, list(),
-                         [this](const QModelIndex& i) {
-                             if (i.isValid()) ctx_.CurrentRow = i.row();
-                         });
 }
 
 void COCResView::onActivateView(bool) {
@@ -345,17 +309,10 @@ void COCResView::onActivateView(bool) {
 }
 
 bool COCResView::continueAllowed(bool report) const {
-    auto refuse = [report](const std::string& why) {
-        if (report) fw::message(why);
-        return false;
-    };
-    if (!interrupted()) return refuse("These residuals have no stopped run to continue.");
-    if (running_ || fw::library_busy()) return refuse("A calculation is in progress.");
-    if (run_.serial != ctx_.OcRunSerial)
-        return refuse(
-            "O-C has been calculated again since these residuals were stopped;\n"
-            "they cannot be continued. Calculate O-C again.");
-    return true;
+    return RunResultView::continueAllowed(report, interrupted(), run_.serial, ctx_.OcRunSerial,
+                                          {"These residuals have no stopped run to continue.",
+                                           "O-C has been calculated again since these residuals were stopped;\n"
+                                           "they cannot be continued. Calculate O-C again."});
 }
 
 void COCResView::OnContinue() {
@@ -364,19 +321,10 @@ void COCResView::OnContinue() {
     if (doc == nullptr) return;
     RunCounters c = run_.counters;
     const OcRunSetup& s = run_.setup;
-    bool ran = false;
-    {
-        WaitCursor wait;
-        running_ = true;
-        ran = RunWithProgress(1, c.last, c.first, 10, [&] {
+    if (!runContinuation(c, 10, [&] {
             lib_.O_C(s.code, s.model, s.perturbers.data(), s.relSun, c.status, c.first, c.last, ProgressStep);
-        });
-        running_ = false;
-    }
-    if (!ran) {
-        fw::message("A calculation is in progress.");
+        }))
         return;
-    }
     run_.counters = c;
     ctx_.OcRun = c;
     ctx_.OcResultFromRun = 1;
@@ -402,22 +350,8 @@ void COCResView::OnFileSaveAs() {
     save_text_file(*path, oc_export_text(header, title_, lines()));
 }
 
-bool COCResView::onPreparePrinting(fw::PrintInfo& info) {
-    info.minPage = 1;
-    info.maxPage = page_count(static_cast<int>(lines().size()), lines_per_page(true, PaperKind::A4));
-    return true;
-}
-
 void COCResView::onBeginPrinting(fw::PrintInfo& info) {
-    linesPerPage_ = begin_list_printing(info, model().itemCount());
-    if (!format_known(key_)) {
-        fw::message(kNoFormat);
-        info.maxPage = 0;
-        return;
-    }
-    if (info.maxPage == 0) return;
-    if (const std::string w = print_warning(info.paper, info.portrait, info.pageRect.width(), false); !w.empty())
-        fw::message(w);
+    if (!beginRecordPrinting(info, key_, false)) return;
     head_ = read_oc_header(ctx_.WorkDir + std::string(files::kOcHeader));
     if (!head_) fw::message(kNoHead);
 }

@@ -24,6 +24,7 @@
 #include "library.h"
 #include "lineview.h"
 #include "listprint.h"
+#include "resultview.h"
 #include "taskdialogs.h"
 
 namespace zelvo {
@@ -115,10 +116,9 @@ PrintPage layout_oc_result_page(int page, int pageWidth, int pageHeight, int lin
 
 // The records of an O-C result, read with key 4 (70 bytes); never written
 // back.
-class COCResDoc final : public fw::LineDocument {
-protected:
-    bool load(const std::string& path) override;
-    bool save(const std::string& path) const override;
+class COCResDoc final : public RunResultDoc {
+public:
+    COCResDoc() : RunResultDoc(4) {}
 };
 
 // What an O-C run left for its result window.
@@ -128,7 +128,7 @@ struct OcRunState {
     int serial = -1;  // OcRunSerial of the run
 };
 
-class COCResView final : public fw::LineListView, public fw::Printable {
+class COCResView final : public RunResultView {
 public:
     // Takes the program-wide values of the result being opened: TaskCode
     // (its format key), OcResultFromRun (a run's result or a selection),
@@ -139,39 +139,31 @@ public:
 
     void onInitialUpdate() override;
     void onActivateView(bool active) override;
-    bool canClose() const override { return !running_; }
 
     int formatKey() const { return key_; }
     bool fromRun() const { return fromRun_; }
     int rowCountLevel() const { return level_; }
     const OcRunState& run() const { return run_; }
-    bool interrupted() const { return fromRun_ && run_.counters.status < 0; }
+    bool interrupted() const override { return fromRun_ && run_.counters.status < 0; }
     const std::string& title() const { return title_; }
     // Whether Continue may run; with report, the reason it may not is shown.
     bool continueAllowed(bool report) const;
 
-    void OnContinue();
-    void OnFileSaveAs();
+    void OnContinue() override;
+    void OnFileSaveAs() override;
 
-    bool onPreparePrinting(fw::PrintInfo& info) override;
     void onBeginPrinting(fw::PrintInfo& info) override;
     void onPrint(QPainter& painter, const fw::PrintInfo& info) override;
     PrintPage layoutPage(const fw::PrintInfo& info) const;
 
 private:
-    const std::vector<std::string>& lines() const;
     void storeRowCount();
 
-    AppContext& ctx_;
-    Library& lib_;
     int key_;
     bool fromRun_;
     std::string title_;
     OcRunState run_;
     int level_;
-    bool running_ = false;
-    int linesPerPage_ = 45;
-    std::optional<std::vector<std::string>> head_;
 };
 
 // The menus of the O-C windows (resources 167 and 165).
