@@ -29,7 +29,7 @@ bool open_package(benchmark::State& state, CoreState& core) {
         state.SkipWithError("ZELVO_PACKAGE_WORK cannot be entered");
         return false;
     }
-    if (!in_par(core).ok() || !de_open(core_state().de, core_state().de_copies, core_state().data_paths).ok() ||
+    if (!in_par(core).ok() || !de_open(core.de, core.de_copies, core.data_paths).ok() ||
         !catopen(core.catalogue).ok()) {
         state.SkipWithError("no data package here (set ZELVO_PACKAGE_WORK to a package's work directory)");
         return false;
@@ -62,7 +62,7 @@ static void BM_OppositionsOfTheCatalogue(benchmark::State& state) {
     std::vector<double> dates;
     std::size_t found = 0;
     for (auto _ : state) {
-        auto earth = earth_track(core_state().de, begin - 3.0, end + 3.0, 1.0);
+        auto earth = earth_track(core, begin - 3.0, end + 3.0, 1.0);
         if (!earth) {
             state.SkipWithError(earth.message().c_str());
             return;
@@ -71,8 +71,7 @@ static void BM_OppositionsOfTheCatalogue(benchmark::State& state) {
         for (std::int32_t n : objects) {
             auto el = catelem(core.catalogue, n);
             dates.clear();
-            if (el && opposition_times(core_state().de, std::span(&*el, 1), *earth, begin, end, dates).ok())
-                found += dates.size();
+            if (el && opposition_times(core, std::span(&*el, 1), *earth, begin, end, dates).ok()) found += dates.size();
         }
         benchmark::DoNotOptimize(found);
     }
@@ -93,7 +92,7 @@ static void BM_Datopp(benchmark::State& state) {
     for (auto _ : state) {
         std::int16_t count = 0;
         std::array<double, 3> dates{};
-        benchmark::DoNotOptimize(Datopp(core_state(), objects[i], year, count, dates));
+        benchmark::DoNotOptimize(Datopp(core, objects[i], year, count, dates));
         i = (i + 97) % objects.size();
     }
     state.SetItemsProcessed(state.iterations());

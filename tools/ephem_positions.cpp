@@ -38,9 +38,9 @@ int main(int argc, char** argv) {
     CoreState& core = st.core;
     if (Status s = in_par(core); !s.ok()) return fail(s);
     if (Status s = catopen(core.catalogue); !s.ok()) return fail(s);
-    if (Status s = de_open(core_state().de, core_state().de_copies, core_state().data_paths); !s.ok()) return fail(s);
-    if (Status s = load_minor_perturbers(); !s.ok()) return fail(s);
-    MotionConfig& m = core_state().motion;
+    if (Status s = de_open(core.de, core.de_copies, core.data_paths); !s.ok()) return fail(s);
+    if (Status s = load_minor_perturbers(core.minor_perturbers); !s.ok()) return fail(s);
+    MotionConfig& m = core.motion;
     m.catalogue_epoch = core.package.catalogue_epoch;
     m.model = static_cast<MotionCode>(std::atoi(argv[1]));
     m.perturber_switch.fill(1);

@@ -92,11 +92,11 @@ int main(int argc, char** argv) {
     ScopedLibraryState current(st);
     CoreState& core = st.core;
     check(in_par(core));
-    check(de_open(core_state().de, core_state().de_copies, core_state().data_paths));
+    check(de_open(core.de, core.de_copies, core.data_paths));
     check(catopen(core.catalogue));
     const double begin = new_year_jd(first_year);
     const double end = new_year_jd(last_year + 1);
-    auto earth = earth_track(core_state().de, begin - 3.0, end + 3.0, 1.0);
+    auto earth = earth_track(core, begin - 3.0, end + 3.0, 1.0);
     if (!earth) die(earth.message());
 
     std::vector<std::vector<OppositionRecord>> per_year(years);
@@ -123,7 +123,7 @@ int main(int argc, char** argv) {
             ++two_body;
         }
         dates.clear();
-        if (auto s = opposition_times(core_state().de, orbit, *earth, begin, end, dates); !s) {
+        if (auto s = opposition_times(core, orbit, *earth, begin, end, dates); !s) {
             std::fprintf(stderr, "mkopposition: object %d left out: %s\n", n, s.message().c_str());
             ++skipped;
             continue;

@@ -214,17 +214,17 @@ std::vector<std::int32_t> present_objects(const Catalogue& c) {
 bool g_comets = false;   // comets edition: force2c with the object's ngr.eff record
 std::string g_ngr_path;  // "ngr.eff" of the data directory
 
-void setup_model(double t_ref, int own, std::int32_t number) {
-    force_reader_setup(core_state().de);
-    MotionConfig& m = core_state().motion;
+void setup_model(CoreState& core, double t_ref, int own, std::int32_t number) {
+    force_reader_setup(core.de);
+    MotionConfig& m = core.motion;
     m = {};
-    core_state().comet_nongrav = {};
+    core.comet_nongrav = {};
     if (g_comets) {
         m.comet_mode = 1;
         if (own > 0 && number > 0) {
             auto a = read_ngr(g_ngr_path, number);
             if (!a) die("object " + std::to_string(number) + ": " + a.message());
-            core_state().comet_nongrav.slot[0] = *a;
+            core.comet_nongrav.slot[0] = *a;
         }
     }
     m.catalogue_epoch = t_ref;
@@ -234,7 +234,7 @@ void setup_model(double t_ref, int own, std::int32_t number) {
     m.perturber_switch.fill(1);
     m.perturber_switch[perturber_index(Perturber::Earth)] = kEarthAndMoon;
     if (number == kPlutoNumber) m.perturber_switch[perturber_index(Perturber::Pluto)] = 0;
-    core_state().integrated_bodies.count = own;
+    core.integrated_bodies.count = own;
 }
 
 thread_local std::int64_t g_force_evaluations = 0;  // of the calling thread
@@ -243,11 +243,12 @@ thread_local std::int64_t g_force_evaluations = 0;  // of the calling thread
 // size: 0, or the sequence size that the previous call of a chain of stops
 // proposed (in and out), so that each call starts at the size the orbit
 // needs instead of growing it again from the integrator's small trial size.
-Status integrate(std::vector<double>& x, std::vector<double>& v, double jd0, double jd1, double* size = nullptr) {
+Status integrate(CoreState& core, std::vector<double>& x, std::vector<double>& v, double jd0, double jd1,
+                 double* size = nullptr) {
     if (jd1 == jd0) return ok_status();
-    const double ref = core_state().motion.catalogue_epoch;
+    const double ref = core.motion.catalogue_epoch;
     std::int32_t nf = 0, ns = 0, ncl = kRadauSecondOrderVelocity;
-    ForceContext ctx = force_context(core_state());
+    ForceContext ctx = force_context(core);
     const auto nv = static_cast<std::int32_t>(x.size());
     RadauOptions opt;
     if (size != nullptr) {
@@ -291,17 +292,17 @@ bool elements_of(const std::vector<double>& x, const std::vector<double>& v, int
 
 // ---- Workers ---------------------------------------------------------------------------
 
-// Runs work(part, parts) in `parts` threads of this process (in this thread
-// when parts = 1) and waits for them. Each thread works on a LibraryState of
-// its own with the span of the planetary ephemeris file of this thread's and
-// the file opened anew, so that the integrations do not meet.
+// Runs work(core, part, parts) in `parts` threads of this process (in this
+// thread on core when parts = 1) and waits for them. Each thread works on a
+// LibraryState of its own with the span of the planetary ephemeris file of
+// core and the file opened anew, so that the integrations do not meet.
 template <class F>
-void run_parts(int parts, F&& work) {
+void run_parts(CoreState& core, int parts, F&& work) {
     if (parts <= 1) {
-        work(0, 1);
+        work(core, 0, 1);
         return;
     }
-    const DeState& de = core_state().de;
+    const DeState& de = core.de;
     const std::string ephemeris = de.file ? de.file->path() : std::string();
     const double first_jd = de.first_jd, last_jd = de.last_jd;
     std::vector<std::thread> threads;
@@ -309,11 +310,11 @@ void run_parts(int parts, F&& work) {
         threads.emplace_back([&, p] {
             auto own = std::make_unique<LibraryState>();
             ScopedLibraryState use(*own);
-            core_state().de.first_jd = first_jd;
-            core_state().de.last_jd = last_jd;
+            own->core.de.first_jd = first_jd;
+            own->core.de.last_jd = last_jd;
             if (!ephemeris.empty())
-                if (Status s = de_open(core_state().de, core_state().de_copies, ephemeris); !s) die(s.message());
-            work(p, parts);
+                if (Status s = de_open(own->core.de, own->core.de_copies, ephemeris); !s) die(s.message());
+            work(own->core, p, parts);
         });
     for (std::thread& t : threads) t.join();
 }
@@ -358,12 +359,11 @@ struct Reader {
     }
 };
 
-void open_ephemeris(const std::string& dir, const Values& values) {
-    DeState& de = core_state().de;
+void open_ephemeris(CoreState& core, const std::string& dir, const Values& values) {
+    DeState& de = core.de;
     de.first_jd = value(values, "eph_first_jd");
     de.last_jd = value(values, "eph_last_jd");
-    if (Status s = de_open(core_state().de, core_state().de_copies, dir + std::string(files::kEphemeris)); !s)
-        die(s.message());
+    if (Status s = de_open(de, core.de_copies, dir + std::string(files::kEphemeris)); !s) die(s.message());
 }
 
 double jan1(int year) {
@@ -439,8 +439,8 @@ std::string epoch_values(double epoch, int first_year, int last_year, const std:
     return vals.str();
 }
 
-int run_epoch(const std::string& dir, const std::string& out_values, double epoch, int first_year, int last_year,
-              const Values& values, int jobs, const std::string& sources_path) {
+int run_epoch(CoreState& core, const std::string& dir, const std::string& out_values, double epoch, int first_year,
+              int last_year, const Values& values, int jobs, const std::string& sources_path) {
     const auto t_start = std::chrono::steady_clock::now();
     const double source = value(values, "catalogue_epoch");
     const auto objects = static_cast<std::int32_t>(value(values, "objects"));
@@ -457,10 +457,10 @@ int run_epoch(const std::string& dir, const std::string& out_values, double epoc
         return 0;
     }
     Catalogue cat = read_catalogue(dir, objects);
-    open_ephemeris(dir, values);
+    open_ephemeris(core, dir, values);
     const std::vector<std::int32_t> list = present_objects(cat);
     // Own epochs are used one day inside the planetary ephemeris file.
-    const double own_first = core_state().de.first_jd + 1.0, own_last = core_state().de.last_jd - 1.0;
+    const double own_first = core.de.first_jd + 1.0, own_last = core.de.last_jd - 1.0;
     std::int32_t moved_two_body = 0;
     for (const auto& [n, src] : sources)
         if (src.epoch < own_first || src.epoch > own_last) ++moved_two_body;
@@ -470,15 +470,15 @@ int run_epoch(const std::string& dir, const std::string& out_values, double epoc
     {
         std::vector<double> x, v;
         start_vector(nullptr, pert, x, v);
-        setup_model(source, 0, 0);
-        if (Status s = integrate(x, v, source, epoch); !s) die("perturbers: " + s.message());
+        setup_model(core, source, 0, 0);
+        if (Status s = integrate(core, x, v, source, epoch); !s) die("perturbers: " + s.message());
         for (int k = 0; k < 3; ++k)
             if (!elements_of(x, v, k, pert_new[static_cast<std::size_t>(k)]))
                 die("a perturber's orbit is not elliptic");
     }
 
     // The objects: scratch records n, 6 elements.
-    run_parts(jobs, [&](int part, int parts) {
+    run_parts(core, jobs, [&](CoreState& part_core, int part, int parts) {
         std::vector<std::uint8_t> out;
         std::vector<double> x, v;
         for (std::size_t i = static_cast<std::size_t>(part); i < list.size(); i += static_cast<std::size_t>(parts)) {
@@ -493,8 +493,8 @@ int run_epoch(const std::string& dir, const std::string& out_values, double epoc
                 el.mean_anomaly = norm2pi(el.mean_anomaly + el.mean_motion * (start - it->second.epoch));
                 std::vector<double> px, pv;
                 start_vector(nullptr, pert, px, pv);
-                setup_model(source, 0, 0);
-                if (Status s = integrate(px, pv, source, start); !s)
+                setup_model(part_core, source, 0, 0);
+                if (Status s = integrate(part_core, px, pv, source, start); !s)
                     die("perturbers for object " + std::to_string(n) + ": " + s.message());
                 x.clear();
                 v.clear();
@@ -504,8 +504,9 @@ int run_epoch(const std::string& dir, const std::string& out_values, double epoc
             } else {
                 start_vector(&el, pert, x, v);
             }
-            setup_model(start, 1, n);
-            if (Status s = integrate(x, v, start, epoch); !s) die("object " + std::to_string(n) + ": " + s.message());
+            setup_model(part_core, start, 1, n);
+            if (Status s = integrate(part_core, x, v, start, epoch); !s)
+                die("object " + std::to_string(n) + ": " + s.message());
             OrbitElements now{};
             if (!elements_of(x, v, 0, now)) {
                 // Not elliptic at the new epoch: two-body motion keeps it in the catalogue.
@@ -566,17 +567,17 @@ int run_epoch(const std::string& dir, const std::string& out_values, double epoc
 // Dates of opposition (the library's sense, tasks/oppos.h) of the two-body
 // orbit of the catalogue elements el (epoch `epoch`) from `from` to `to`
 // (inside the Earth's grid by a step at least).
-std::vector<double> oppositions(const OrbitElements& el, double epoch, const EarthTrack& earth, double from,
-                                double to) {
+std::vector<double> oppositions(CoreState& core, const OrbitElements& el, double epoch, const EarthTrack& earth,
+                                double from, double to) {
     double e[6];
     el.store(e);
     const ElementSet set{epoch, e[0], e[1], e[2], e[3], e[4], e[5]};
     // The readers of the planetary file for positions and for the force
     // model take turns: each reads its record again.
-    core_state().de.forget_records();
+    core.de.forget_records();
     std::vector<double> found;
-    const bool ok = opposition_times(core_state().de, std::span(&set, 1), earth, from, to, found).ok();
-    core_state().de.forget_records();
+    const bool ok = opposition_times(core, std::span(&set, 1), earth, from, to, found).ok();
+    core.de.forget_records();
     return ok ? found : std::vector<double>{};
 }
 
@@ -621,7 +622,7 @@ std::vector<std::int32_t> limited(const std::string& dir, const std::vector<std:
     return kept;
 }
 
-int run_years(const std::string& dir, const std::string& out_values, const Values& values, int jobs,
+int run_years(CoreState& core, const std::string& dir, const std::string& out_values, const Values& values, int jobs,
               const YearlyLimit& limit) {
     const auto t_start = std::chrono::steady_clock::now();
     const double epoch = value(values, "catalogue_epoch");
@@ -632,7 +633,7 @@ int run_years(const std::string& dir, const std::string& out_values, const Value
     const auto years = static_cast<std::size_t>(last_year - first_year + 1);
     std::array<OrbitElements, 3> pert{perturber(values, 1), perturber(values, 2), perturber(values, 3)};
     const Catalogue cat = read_catalogue(dir, objects);
-    open_ephemeris(dir, values);
+    open_ephemeris(core, dir, values);
     const std::vector<std::int32_t> present = present_objects(cat);
     const std::vector<std::int32_t> list = limited(dir, present, values, limit);
     if (limit.any()) {
@@ -653,11 +654,11 @@ int run_years(const std::string& dir, const std::string& out_values, const Value
             "--yearly-numbered (tools/make_package.sh)");
     std::vector<double> year_start(years + 1);
     for (std::size_t y = 0; y <= years; ++y) year_start[y] = jan1(first_year + static_cast<int>(y));
-    auto earth = earth_track(core_state().de, year_start.front() - 2.0, year_start.back() + 2.0, 1.0);
+    auto earth = earth_track(core, year_start.front() - 2.0, year_start.back() + 2.0, 1.0);
     if (!earth) die(earth.message());
-    core_state().de.forget_records();
+    core.de.forget_records();
 
-    run_parts(jobs, [&](int part, int parts) {
+    run_parts(core, jobs, [&](CoreState& part_core, int part, int parts) {
         std::vector<std::uint8_t> out;
         std::vector<double> x, v;
         for (std::size_t i = static_cast<std::size_t>(part); i < list.size(); i += static_cast<std::size_t>(parts)) {
@@ -666,7 +667,7 @@ int run_years(const std::string& dir, const std::string& out_values, const Value
             const double a = semiaxis(el.mean_motion, 0.0);
             const bool near_earth = a * (1.0 - el.ecc) < kNearEarthPerihelion;
             std::vector<double> opp;
-            if (!near_earth) opp = oppositions(el, epoch, *earth, year_start.front(), year_start.back());
+            if (!near_earth) opp = oppositions(part_core, el, epoch, *earth, year_start.front(), year_start.back());
 
             // The epochs of each year.
             std::vector<YearPlan> plan(years);
@@ -697,10 +698,10 @@ int run_years(const std::string& dir, const std::string& out_values, const Value
             bool bad = false;
             for (int dir_sign : {-1, 1}) {
                 start_vector(&el, pert, x, v);
-                setup_model(epoch, 1, n);
+                setup_model(part_core, epoch, 1, n);
                 double now = epoch, size = 0.0;
                 auto visit = [&](std::pair<double, ElementSet*>& st) {
-                    if (Status s = integrate(x, v, now, st.first, &size); !s)
+                    if (Status s = integrate(part_core, x, v, now, st.first, &size); !s)
                         die("object " + std::to_string(n) + ": " + s.message());
                     now = st.first;
                     OrbitElements o{};
@@ -840,19 +841,21 @@ int main(int argc, char** argv) {
     std::string dir = args[1];
     if (dir.empty() || dir.back() != '/') dir += '/';
     const std::string& out_values = args[2];
+    // The library's state of the main thread (the workers make their own).
+    auto lib = std::make_unique<LibraryState>();
     if (args[0] == "epoch") {
         if (args.size() < 7) usage();
         const double epoch = std::strtod(args[3].c_str(), nullptr);
         const int first = std::atoi(args[4].c_str()), last = std::atoi(args[5].c_str());
         const Values v = read_values({args.begin() + 6, args.end()});
         set_comets(dir, v);
-        return run_epoch(dir, out_values, epoch, first, last, v, jobs, sources);
+        return run_epoch(lib->core, dir, out_values, epoch, first, last, v, jobs, sources);
     }
     if (args[0] == "years") {
         if (args.size() < 4) usage();
         const Values v = read_values({args.begin() + 3, args.end()});
         set_comets(dir, v);
-        return run_years(dir, out_values, v, jobs, limit);
+        return run_years(lib->core, dir, out_values, v, jobs, limit);
     }
     usage();
 }

@@ -77,14 +77,14 @@ protected:
             GTEST_SKIP() << "the small comets package cannot be built here (see package-small-comets/build.log)";
         ASSERT_TRUE(zeltest::load_small_package(pkg_.string(), state_.core));
         ASSERT_EQ(state_.core.catalogue.comet_mode, 1);
-        ASSERT_TRUE(de_open(core_state().de, core_state().de_copies, core_state().data_paths).ok());
+        ASSERT_TRUE(de_open(state_.core.de, state_.core.de_copies, state_.core.data_paths).ok());
     }
     // The force model with which the package was integrated (tools/mkyearly
     // in the comets edition): every planet, the Earth and the Moon apart,
     // Ceres, Pallas and Vesta, the Sun's relativistic term, comet mode with
     // the object's "ngr.eff" parameters.
     void integration_model(std::int32_t n) {
-        MotionConfig& m = core_state().motion;
+        MotionConfig& m = state_.core.motion;
         m = {};
         m.comet_mode = 1;
         m.catalogue_epoch = state_.core.catalogue.epoch_jd;
@@ -93,11 +93,11 @@ protected:
         m.minor_perturbers = kStandardMinorPerturbers;
         m.perturber_switch.fill(1);
         m.perturber_switch[perturber_index(Perturber::Earth)] = kEarthAndMoon;
-        ASSERT_TRUE(load_minor_perturbers().ok());
-        core_state().comet_nongrav = {};
-        auto a = read_ngr(core_state().data_paths, n);
+        ASSERT_TRUE(load_minor_perturbers(state_.core.minor_perturbers).ok());
+        state_.core.comet_nongrav = {};
+        auto a = read_ngr(state_.core.data_paths, n);
         ASSERT_TRUE(a.ok()) << a.message();
-        core_state().comet_nongrav.slot[0] = *a;
+        state_.core.comet_nongrav.slot[0] = *a;
         state_.core.ephem = {};
     }
     EphResultValues position(std::int32_t n, double jd, const char* form) {
@@ -193,7 +193,7 @@ TEST_F(CometPackage, MagnitudesAndDiameters) {
     dphot(1, 2, 0.0, &d);
     EXPECT_NEAR(d, 2.0 * std::pow(10.0, 3.25 - 0.2 * 15.7), 1e-12);
     for (std::int32_t n : {1, 2, 29}) {
-        auto a = read_ngr(core_state().data_paths, n);
+        auto a = read_ngr(state_.core.data_paths, n);
         ASSERT_TRUE(a.ok()) << a.message();
         EXPECT_EQ(a->a1, 0.0);
         EXPECT_EQ(a->a2, 0.0);
@@ -201,9 +201,9 @@ TEST_F(CometPackage, MagnitudesAndDiameters) {
     }
     // ephem's magnitude of 2P/Encke (elliptic motion): M1 + 5 log10 Delta +
     // 10 log10 r with its own distances.
-    core_state().motion.comet_mode = 1;
-    core_state().motion.catalogue_epoch = state_.core.catalogue.epoch_jd;
-    core_state().motion.model = MotionCode::Elliptic;
+    state_.core.motion.comet_mode = 1;
+    state_.core.motion.catalogue_epoch = state_.core.catalogue.epoch_jd;
+    state_.core.motion.model = MotionCode::Elliptic;
     const EphResultValues v = position(2, 2461100.5, "SPH");
     auto encke = catphot(state_.core.catalogue, 2);
     ASSERT_TRUE(encke.ok());
@@ -231,7 +231,7 @@ TEST_F(CometPackage, EnckeAgainstTheSourceOrbit) {
     std::printf("2P/Encke at JD %.1f: |library - two-body| = %.3e AU\n", kEncke.epoch_jd, std::sqrt(d2));
     // The elliptic model from the package epoch is not that orbit: ten years
     // of perturbations put it more than 1e-4 AU away.
-    core_state().motion.model = MotionCode::Elliptic;
+    state_.core.motion.model = MotionCode::Elliptic;
     state_.core.ephem = {};
     const EphResultValues k = position(2, kEncke.epoch_jd, "REC");
     double k2 = 0;

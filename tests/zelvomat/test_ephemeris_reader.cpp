@@ -24,6 +24,7 @@
 #include "io/bytes.h"
 #include "io/errchan.h"
 #include "support.h"
+#include "tasks/libstate.h"
 #include "zelvomat/zelvomat.h"
 
 using namespace zelvomat;
@@ -60,20 +61,17 @@ std::vector<RefState> reference_states() {
 class EphemerisReader : public ::testing::Test {
 protected:
     void SetUp() override {
-        de_close(core_state().de, core_state().de_copies);
-        core_state().de = {};
-        core_state().de_copies = {};
-        core_state().body_table = {};
-        core_state().data_paths = {};
-        core_state().de.first_jd = kFirst;
-        core_state().de.last_jd = kLast;
-        ASSERT_TRUE(de_open(core_state().de, core_state().de_copies, kExcerpt).ok());
+        core_.de.first_jd = kFirst;
+        core_.de.last_jd = kLast;
+        ASSERT_TRUE(de_open(core_.de, core_.de_copies, kExcerpt).ok());
     }
-    void TearDown() override {
-        de_close(core_state().de, core_state().de_copies);
-        core_state().de = {};
-        core_state().data_paths = {};
-    }
+    void TearDown() override { de_close(core_.de, core_.de_copies); }
+
+    // The state of this test alone, current on the thread for the exports
+    // some tests call.
+    LibraryState state_;
+    ScopedLibraryState current_{state_};
+    CoreState& core_ = state_.core;
 };
 
 void expect_state_near(const State9& got, const State9& want) {
@@ -91,9 +89,9 @@ TEST_F(EphemerisReader, StatesAgreeWithIndependentReader) {
         SCOPED_TRACE("JD " + std::to_string(r.jd) + " target " + std::to_string(r.target) + " centre " +
                      std::to_string(r.centre));
         State9 s;
-        ASSERT_TRUE(bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position,
-                              r.jd, r.target, r.centre, s)
-                        .ok())
+        ASSERT_TRUE(
+            bodystate(core_.de, core_.de_copies, core_.data_paths, DeReader::Position, r.jd, r.target, r.centre, s)
+                .ok())
             << last_error();
         expect_state_near(s, r.s);
     }
@@ -115,7 +113,7 @@ TEST_F(EphemerisReader, Reade403ServesFirstFlaggedBodyByBodyCode) {
         SCOPED_TRACE(c.file_target);
         for (const RefState& r : refs) {
             if (r.target != c.file_target || r.centre != c.file_centre) continue;
-            DeState& de = core_state().de;
+            DeState& de = core_.de;
             de.flags = {};
             de.flags[static_cast<int>(c.target) - 1] = StateLevel::Acceleration;
             if (c.target != BodyCode::EarthMoonBarycentre)  // comes later: not served
@@ -123,9 +121,7 @@ TEST_F(EphemerisReader, Reade403ServesFirstFlaggedBodyByBodyCode) {
             de.centre = c.centre;
             // The date split into a day and seconds.
             const double day = std::floor(r.jd);
-            ASSERT_TRUE(
-                reade403(core_state().de, core_state().de_copies, core_state().data_paths, day, (r.jd - day) * 86400.0)
-                    .ok())
+            ASSERT_TRUE(reade403(core_.de, core_.de_copies, core_.data_paths, day, (r.jd - day) * 86400.0).ok())
                 << last_error();
             for (std::size_t i = 0; i < 9; ++i) EXPECT_NEAR(de.result[i], r.s[i], 1e-11) << i;  // 1e-11: split date
         }
@@ -133,26 +129,21 @@ TEST_F(EphemerisReader, Reade403ServesFirstFlaggedBodyByBodyCode) {
 }
 
 TEST_F(EphemerisReader, Read403bFillsEveryFlaggedColumn) {
-    DeState& de = core_state().de;
+    DeState& de = core_.de;
     de.force_centre = BodyCode::Sun;
     de.force_flags[static_cast<int>(BodyCode::Earth) - 1] = StateLevel::Acceleration;
     de.force_flags[static_cast<int>(BodyCode::Jupiter) - 1] = StateLevel::Position;
     de.force_flags[static_cast<int>(BodyCode::Moon) - 1] = StateLevel::Velocity;
-    core_state().body_table.state[0].fill(7.0);  // Mercury is not flagged: cleared at the first read
-    ASSERT_TRUE(
-        read403b(core_state().de, core_state().de_copies, core_state().body_table, core_state().data_paths, 2451545.0)
-            .ok());
+    core_.body_table.state[0].fill(7.0);  // Mercury is not flagged: cleared at the first read
+    ASSERT_TRUE(read403b(core_.de, core_.de_copies, core_.body_table, core_.data_paths, 2451545.0).ok());
     State9 earth, jupiter, moon;
-    ASSERT_TRUE(bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position,
-                          2451545.0, 3, 11, earth)
-                    .ok());
-    ASSERT_TRUE(bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position,
-                          2451545.0, 5, 11, jupiter)
-                    .ok());
-    ASSERT_TRUE(bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position,
-                          2451545.0, 10, 11, moon)
-                    .ok());
-    const auto& tab = core_state().body_table.state;
+    ASSERT_TRUE(
+        bodystate(core_.de, core_.de_copies, core_.data_paths, DeReader::Position, 2451545.0, 3, 11, earth).ok());
+    ASSERT_TRUE(
+        bodystate(core_.de, core_.de_copies, core_.data_paths, DeReader::Position, 2451545.0, 5, 11, jupiter).ok());
+    ASSERT_TRUE(
+        bodystate(core_.de, core_.de_copies, core_.data_paths, DeReader::Position, 2451545.0, 10, 11, moon).ok());
+    const auto& tab = core_.body_table.state;
     for (std::size_t i = 0; i < 9; ++i) {
         EXPECT_EQ(tab[2][i], earth[i]);
         EXPECT_EQ(tab[4][i], i < 3 ? jupiter[i] : 0.0);
@@ -173,7 +164,7 @@ TEST_F(EphemerisReader, Read403bFillsEveryFlaggedColumn) {
 // the processor has it): they agree to a few units of the last place, within
 // 1e-15 AU per AU of the value (seen: 4e-16); the other levels to the bit.
 TEST_F(EphemerisReader, Read403bAgreesWithBodystateForEveryBodyAndCentre) {
-    DeState& de = core_state().de;
+    DeState& de = core_.de;
     const std::vector<double> dates = {
         kFirst, kFirst + 0.3, 2451545.0, 2451568.5 - 1e-9, 2451568.5, 2451590.123456789, 2451600.5, kLast - 0.7, kLast};
     const BodyCode centres[] = {BodyCode::Sun,  BodyCode::Barycentre,          BodyCode::Earth,
@@ -189,19 +180,16 @@ TEST_F(EphemerisReader, Read403bAgreesWithBodystateForEveryBodyAndCentre) {
                     SCOPED_TRACE("centre " + std::to_string(static_cast<int>(centre)) + " level " +
                                  std::to_string(static_cast<int>(level)) + " JD " + std::to_string(jd) + " pass " +
                                  std::to_string(pass));
-                    if (pass == 1) core_state().body_table.state[4][0] = 7.0;
-                    ASSERT_TRUE(read403b(core_state().de, core_state().de_copies, core_state().body_table,
-                                         core_state().data_paths, jd)
-                                    .ok())
+                    if (pass == 1) core_.body_table.state[4][0] = 7.0;
+                    ASSERT_TRUE(read403b(core_.de, core_.de_copies, core_.body_table, core_.data_paths, jd).ok())
                         << last_error();
                     const std::size_t n = static_cast<std::size_t>(3 * static_cast<int>(level));
                     for (int b = 1; b <= kBodyCodes; ++b) {
                         State9 want;
-                        ASSERT_TRUE(bodystate(core_state().de, core_state().de_copies, core_state().data_paths,
-                                              DeReader::Position, jd, de_file_body(static_cast<BodyCode>(b)),
-                                              de_file_body(centre), want)
+                        ASSERT_TRUE(bodystate(core_.de, core_.de_copies, core_.data_paths, DeReader::Position, jd,
+                                              de_file_body(static_cast<BodyCode>(b)), de_file_body(centre), want)
                                         .ok());
-                        const State9& got = core_state().body_table.state[static_cast<std::size_t>(b - 1)];
+                        const State9& got = core_.body_table.state[static_cast<std::size_t>(b - 1)];
                         for (std::size_t i = 0; i < 9; ++i) {
                             if (level == StateLevel::Position && i < 3)
                                 EXPECT_NEAR(got[i], want[i], 1e-15 * std::max(1.0, std::abs(want[i]))) << b << " " << i;
@@ -220,92 +208,69 @@ TEST_F(EphemerisReader, Read403bAgreesWithBodystateForEveryBodyAndCentre) {
     de.force_centre = BodyCode::Sun;
     de.force_flags = {};
     de.force_flags[static_cast<int>(BodyCode::Mars) - 1] = StateLevel::Position;
-    ASSERT_TRUE(
-        read403b(core_state().de, core_state().de_copies, core_state().body_table, core_state().data_paths, 2451545.0)
-            .ok());
+    ASSERT_TRUE(read403b(core_.de, core_.de_copies, core_.body_table, core_.data_paths, 2451545.0).ok());
     de.force_flags[static_cast<int>(BodyCode::Venus) - 1] = StateLevel::Position;
-    ASSERT_TRUE(
-        read403b(core_state().de, core_state().de_copies, core_state().body_table, core_state().data_paths, 2451545.0)
-            .ok());
+    ASSERT_TRUE(read403b(core_.de, core_.de_copies, core_.body_table, core_.data_paths, 2451545.0).ok());
     State9 venus;
-    ASSERT_TRUE(bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position,
-                          2451545.0, 2, 11, venus)
-                    .ok());
-    EXPECT_EQ(core_state().body_table.state[1][0], venus[0]);
-    // Another file: the states of the old one are not served at the same date.
-    ASSERT_TRUE(de_open(core_state().de, core_state().de_copies, kExcerpt).ok());
-    core_state().body_table.state[3].fill(7.0);
     ASSERT_TRUE(
-        read403b(core_state().de, core_state().de_copies, core_state().body_table, core_state().data_paths, 2451545.0)
-            .ok());
-    EXPECT_NE(core_state().body_table.state[3][0], 7.0);
+        bodystate(core_.de, core_.de_copies, core_.data_paths, DeReader::Position, 2451545.0, 2, 11, venus).ok());
+    EXPECT_EQ(core_.body_table.state[1][0], venus[0]);
+    // Another file: the states of the old one are not served at the same date.
+    ASSERT_TRUE(de_open(core_.de, core_.de_copies, kExcerpt).ok());
+    core_.body_table.state[3].fill(7.0);
+    ASSERT_TRUE(read403b(core_.de, core_.de_copies, core_.body_table, core_.data_paths, 2451545.0).ok());
+    EXPECT_NE(core_.body_table.state[3][0], 7.0);
 }
 
 TEST_F(EphemerisReader, FlagLevelsKeepEarlierComponents) {
-    DeState& de = core_state().de;
+    DeState& de = core_.de;
     de.centre = BodyCode::Sun;
     de.flags[static_cast<int>(BodyCode::Mars) - 1] = StateLevel::Acceleration;
-    ASSERT_TRUE(reade403(core_state().de, core_state().de_copies, core_state().data_paths, 2451545.0, 0.0).ok());
+    ASSERT_TRUE(reade403(core_.de, core_.de_copies, core_.data_paths, 2451545.0, 0.0).ok());
     const State9 first = de.result;
     de.flags[static_cast<int>(BodyCode::Mars) - 1] = StateLevel::Position;
-    ASSERT_TRUE(reade403(core_state().de, core_state().de_copies, core_state().data_paths, 2451560.0, 0.0).ok());
+    ASSERT_TRUE(reade403(core_.de, core_.de_copies, core_.data_paths, 2451560.0, 0.0).ok());
     EXPECT_NE(de.result[0], first[0]);
     for (std::size_t i = 3; i < 9; ++i) EXPECT_EQ(de.result[i], first[i]);
     // With no record held the result is cleared before the body is served.
     de.forget_records();
-    ASSERT_TRUE(reade403(core_state().de, core_state().de_copies, core_state().data_paths, 2451560.0, 0.0).ok());
+    ASSERT_TRUE(reade403(core_.de, core_.de_copies, core_.data_paths, 2451560.0, 0.0).ok());
     for (std::size_t i = 3; i < 9; ++i) EXPECT_EQ(de.result[i], 0.0);
 }
 
 TEST_F(EphemerisReader, EdgeCases) {
     // Target = centre: zeros without touching the file.
-    de_close(core_state().de, core_state().de_copies);
+    de_close(core_.de, core_.de_copies);
     State9 s;
     s.fill(1.0);
-    ASSERT_TRUE(bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position,
-                          2451545.0, 5, 5, s)
-                    .ok());
+    ASSERT_TRUE(bodystate(core_.de, core_.de_copies, core_.data_paths, DeReader::Position, 2451545.0, 5, 5, s).ok());
     for (double v : s) EXPECT_EQ(v, 0.0);
-    ASSERT_TRUE(de_open(core_state().de, core_state().de_copies, kExcerpt).ok());
+    ASSERT_TRUE(de_open(core_.de, core_.de_copies, kExcerpt).ok());
 
     // Earth relative to the Moon is minus the Moon relative to the Earth.
     State9 em, me;
-    ASSERT_TRUE(bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position,
-                          2451550.3, 3, 10, em)
-                    .ok());
-    ASSERT_TRUE(bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position,
-                          2451550.3, 10, 3, me)
-                    .ok());
+    ASSERT_TRUE(bodystate(core_.de, core_.de_copies, core_.data_paths, DeReader::Position, 2451550.3, 3, 10, em).ok());
+    ASSERT_TRUE(bodystate(core_.de, core_.de_copies, core_.data_paths, DeReader::Position, 2451550.3, 10, 3, me).ok());
     for (std::size_t i = 0; i < 9; ++i) EXPECT_EQ(em[i], -me[i]);
 
     // The last date is served by the last record (its end, tc = 1).
-    ASSERT_TRUE(
-        bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position, kLast, 10, 3, s)
-            .ok());
-    EXPECT_EQ(core_state().de.record_held, 5);
+    ASSERT_TRUE(bodystate(core_.de, core_.de_copies, core_.data_paths, DeReader::Position, kLast, 10, 3, s).ok());
+    EXPECT_EQ(core_.de.record_held, 5);
 
     // A date of exactly 0 reads nothing: the state is built from the states
     // of the previous call.
     State9 before, again;
-    ASSERT_TRUE(bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position,
-                          2451590.7, 4, 11, before)
-                    .ok());
-    ASSERT_TRUE(bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position, 0.0, 4,
-                          11, again)
-                    .ok());
+    ASSERT_TRUE(
+        bodystate(core_.de, core_.de_copies, core_.data_paths, DeReader::Position, 2451590.7, 4, 11, before).ok());
+    ASSERT_TRUE(bodystate(core_.de, core_.de_copies, core_.data_paths, DeReader::Position, 0.0, 4, 11, again).ok());
     for (std::size_t i = 0; i < 9; ++i) EXPECT_EQ(again[i], before[i]);
 
     // Two dates of one record read it once: the second is served even with
     // the file gone, from the record the copy holds.
-    ASSERT_TRUE(bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position,
-                          2451540.0, 6, 11, s)
-                    .ok());
-    core_state().de.file.reset();
-    EXPECT_TRUE(bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position,
-                          2451560.0, 6, 11, s)
-                    .ok());
-    EXPECT_FALSE(bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position,
-                           2451570.0, 6, 11, s)
+    ASSERT_TRUE(bodystate(core_.de, core_.de_copies, core_.data_paths, DeReader::Position, 2451540.0, 6, 11, s).ok());
+    core_.de.file.reset();
+    EXPECT_TRUE(bodystate(core_.de, core_.de_copies, core_.data_paths, DeReader::Position, 2451560.0, 6, 11, s).ok());
+    EXPECT_FALSE(bodystate(core_.de, core_.de_copies, core_.data_paths, DeReader::Position, 2451570.0, 6, 11, s)
                      .ok());  // another record: file needed
 }
 
@@ -347,29 +312,24 @@ TEST_F(EphemerisReader, SpanAndFileErrorsAreReported) {
                    {"far after", kLast + 400.0}};
     for (const Case& c : outside) {
         SCOPED_TRACE(c.what);
-        const Status st = bodystate(core_state().de, core_state().de_copies, core_state().data_paths,
-                                    DeReader::Position, c.jd, 5, 11, s);
+        const Status st = bodystate(core_.de, core_.de_copies, core_.data_paths, DeReader::Position, c.jd, 5, 11, s);
         ASSERT_FALSE(st.ok());
         EXPECT_NE(st.message().find("outside the span"), std::string::npos) << st.message();
     }
     // The reader works on after an error.
-    ASSERT_TRUE(bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position,
-                          2451545.0, 5, 11, s)
-                    .ok());
+    ASSERT_TRUE(bodystate(core_.de, core_.de_copies, core_.data_paths, DeReader::Position, 2451545.0, 5, 11, s).ok());
 
     // A span in the settings that goes past the file's records.
-    core_state().de.last_jd = kLast + 64.0;
-    core_state().de.forget_records();
-    Status st = bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position,
-                          kLast + 10.0, 5, 11, s);
+    core_.de.last_jd = kLast + 64.0;
+    core_.de.forget_records();
+    Status st = bodystate(core_.de, core_.de_copies, core_.data_paths, DeReader::Position, kLast + 10.0, 5, 11, s);
     ASSERT_FALSE(st.ok());
     EXPECT_NE(st.message().find("is missing"), std::string::npos) << st.message();
 
     // A span in the settings that does not match the file's records.
-    core_state().de.first_jd = kFirst + 32.0;
-    core_state().de.forget_records();
-    st = bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position, 2451600.0, 5,
-                   11, s);
+    core_.de.first_jd = kFirst + 32.0;
+    core_.de.forget_records();
+    st = bodystate(core_.de, core_.de_copies, core_.data_paths, DeReader::Position, 2451600.0, 5, 11, s);
     ASSERT_FALSE(st.ok());
     EXPECT_NE(st.message().find("does not agree"), std::string::npos) << st.message();
 
@@ -378,40 +338,33 @@ TEST_F(EphemerisReader, SpanAndFileErrorsAreReported) {
     auto bytes = zeltest::read_bytes(kExcerpt);
     bytes.resize(bytes.size() - 100);
     zeltest::write_bytes(dir.path() / "coorbp", bytes);
-    core_state().de.first_jd = kFirst;
-    core_state().de.last_jd = kLast;
-    ASSERT_TRUE(de_open(core_state().de, core_state().de_copies, (dir.path() / "coorbp").string()).ok());
-    EXPECT_TRUE(bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position,
-                          2451545.0, 5, 11, s)
-                    .ok());
-    EXPECT_FALSE(
-        bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position, kLast, 5, 11, s)
-            .ok());
+    core_.de.first_jd = kFirst;
+    core_.de.last_jd = kLast;
+    ASSERT_TRUE(de_open(core_.de, core_.de_copies, (dir.path() / "coorbp").string()).ok());
+    EXPECT_TRUE(bodystate(core_.de, core_.de_copies, core_.data_paths, DeReader::Position, 2451545.0, 5, 11, s).ok());
+    EXPECT_FALSE(bodystate(core_.de, core_.de_copies, core_.data_paths, DeReader::Position, kLast, 5, 11, s).ok());
 
     // A missing file, and no settings loaded at all.
-    EXPECT_FALSE(de_open(core_state().de, core_state().de_copies, (dir.path() / "none").string()).ok());
-    de_close(core_state().de, core_state().de_copies);
-    st = bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position, 2451545.0, 5,
-                   11, s);
+    EXPECT_FALSE(de_open(core_.de, core_.de_copies, (dir.path() / "none").string()).ok());
+    de_close(core_.de, core_.de_copies);
+    st = bodystate(core_.de, core_.de_copies, core_.data_paths, DeReader::Position, 2451545.0, 5, 11, s);
     ASSERT_FALSE(st.ok());
     EXPECT_NE(st.message().find("not known"), std::string::npos) << st.message();
-    core_state().de.first_jd = 0.0;
-    core_state().de.last_jd = 0.0;
-    EXPECT_FALSE(bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position,
-                           2451545.0, 5, 11, s)
-                     .ok());
+    core_.de.first_jd = 0.0;
+    core_.de.last_jd = 0.0;
+    EXPECT_FALSE(bodystate(core_.de, core_.de_copies, core_.data_paths, DeReader::Position, 2451545.0, 5, 11, s).ok());
 }
 
 TEST_F(EphemerisReader, ClosePlusLazyReopenFromSettingsPath) {
     zeltest::ScopedWorkDir dir;
     // The file of the data directory is found whatever the case of its name.
     zeltest::write_bytes(dir.path() / "COORBP", zeltest::read_bytes(kExcerpt));
-    core_state().data_paths.ephemeris_path = dir.dir_slash() + "coorbp" + std::string(20, ' ');
+    core_.data_paths.ephemeris_path = dir.dir_slash() + "coorbp" + std::string(20, ' ');
 
-    DeState& de = core_state().de;
+    DeState& de = core_.de;
     de.centre = BodyCode::Sun;
     de.flags[static_cast<int>(BodyCode::Venus) - 1] = StateLevel::Acceleration;
-    ASSERT_TRUE(reade403(core_state().de, core_state().de_copies, core_state().data_paths, 2451545.0, 0.0).ok());
+    ASSERT_TRUE(reade403(core_.de, core_.de_copies, core_.data_paths, 2451545.0, 0.0).ok());
     const State9 before = de.result;
 
     Closlae();
@@ -420,8 +373,7 @@ TEST_F(EphemerisReader, ClosePlusLazyReopenFromSettingsPath) {
     EXPECT_EQ(de.record_held, 0);
     EXPECT_EQ(de.record_held_force, 0);
 
-    ASSERT_TRUE(reade403(core_state().de, core_state().de_copies, core_state().data_paths, 2451545.0, 0.0).ok())
-        << last_error();
+    ASSERT_TRUE(reade403(core_.de, core_.de_copies, core_.data_paths, 2451545.0, 0.0).ok()) << last_error();
     EXPECT_TRUE(de.file);
     for (std::size_t i = 0; i < 9; ++i) EXPECT_EQ(de.result[i], before[i]);
 }
@@ -438,20 +390,17 @@ TEST_F(EphemerisReader, SettingsGiveSpanAndFileAndClearBothRecords) {
     ASSERT_TRUE(bytes.ok());
     zeltest::write_bytes(dir.path() / "setpar", *bytes);
 
-    de_close(core_state().de, core_state().de_copies);
-    core_state().de = {};
-    ASSERT_TRUE(in_par(core_state()).ok());
-    DeState& de = core_state().de;
+    de_close(core_.de, core_.de_copies);
+    core_.de = {};
+    ASSERT_TRUE(in_par(core_).ok());
+    DeState& de = core_.de;
     EXPECT_EQ(de.first_jd, kFirst);
     EXPECT_EQ(de.last_jd, kLast);
     de.centre = BodyCode::Sun;
     de.flags[static_cast<int>(BodyCode::Earth) - 1] = StateLevel::Velocity;
     de.force_flags[static_cast<int>(BodyCode::Earth) - 1] = StateLevel::Velocity;
-    ASSERT_TRUE(reade403(core_state().de, core_state().de_copies, core_state().data_paths, 2451545.0, 0.0).ok())
-        << last_error();
-    ASSERT_TRUE(
-        read403b(core_state().de, core_state().de_copies, core_state().body_table, core_state().data_paths, 2451545.0)
-            .ok())
+    ASSERT_TRUE(reade403(core_.de, core_.de_copies, core_.data_paths, 2451545.0, 0.0).ok()) << last_error();
+    ASSERT_TRUE(read403b(core_.de, core_.de_copies, core_.body_table, core_.data_paths, 2451545.0).ok())
         << last_error();
     // Earth from the Sun at J2000 TDB in DE405 (jpl_eph gives the same):
     // -0.1771351, 0.8874285, 0.3847429 AU; tolerance 1e-7 AU.
@@ -460,7 +409,7 @@ TEST_F(EphemerisReader, SettingsGiveSpanAndFileAndClearBothRecords) {
     EXPECT_NEAR(de.result[2], 0.3847429, 1e-7);
     EXPECT_NE(de.record_held, 0);
     EXPECT_NE(de.record_held_force, 0);
-    ASSERT_TRUE(in_par(core_state()).ok());
+    ASSERT_TRUE(in_par(core_).ok());
     EXPECT_EQ(de.record_held, 0);
     EXPECT_EQ(de.record_held_force, 0);
 }
@@ -494,7 +443,7 @@ std::size_t constant_offset(const std::vector<std::uint8_t>& bytes, const std::s
 TEST_F(EphemerisReader, HeaderRecordsGiveLayoutAuAndMassRatio) {
     // The excerpt's header as JPL's DE405 states it: DE number 405, AU
     // 149597870.691 km, EMRAT 81.30056, the DE403/DE405 coefficient layout.
-    const EphemerisHeader& h = core_state().de.file->header();
+    const EphemerisHeader& h = core_.de.file->header();
     EXPECT_EQ(h.de_number, 405);
     EXPECT_EQ(h.km_per_au, 149597870.691);
     EXPECT_EQ(h.earth_moon_mass_ratio, 81.30056);
@@ -521,29 +470,22 @@ TEST_F(EphemerisReader, AFileIsReadWithItsOwnAuAndMassRatio) {
         zelvomat::io::put_f64(b, constant_offset(b, "AU"), au);
         zelvomat::io::put_f64(b, constant_offset(b, "EMRAT"), emrat);
     });
-    ASSERT_TRUE(de_open(core_state().de, core_state().de_copies, path).ok()) << last_error();
-    EXPECT_EQ(core_state().de.file->header().km_per_au, au);
+    ASSERT_TRUE(de_open(core_.de, core_.de_copies, path).ok()) << last_error();
+    EXPECT_EQ(core_.de.file->header().km_per_au, au);
     const double scale = 149597870.691 / au;
     int checked = 0;
     for (const RefState& r : reference_states()) {
         if (r.target != 5 || r.centre != 11) continue;
         SCOPED_TRACE(r.jd);
         State9 s;
-        ASSERT_TRUE(bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position,
-                              r.jd, 5, 11, s)
-                        .ok())
+        ASSERT_TRUE(bodystate(core_.de, core_.de_copies, core_.data_paths, DeReader::Position, r.jd, 5, 11, s).ok())
             << last_error();
         for (std::size_t i = 0; i < 9; ++i) EXPECT_NEAR(s[i], r.s[i] * scale, 1e-12) << i;
         State9 earth, emb, moon;
-        ASSERT_TRUE(bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position,
-                              r.jd, 3, 11, earth)
-                        .ok());
-        ASSERT_TRUE(bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position,
-                              r.jd, 13, 11, emb)
-                        .ok());
-        ASSERT_TRUE(bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position,
-                              r.jd, 10, 3, moon)
-                        .ok());
+        ASSERT_TRUE(
+            bodystate(core_.de, core_.de_copies, core_.data_paths, DeReader::Position, r.jd, 3, 11, earth).ok());
+        ASSERT_TRUE(bodystate(core_.de, core_.de_copies, core_.data_paths, DeReader::Position, r.jd, 13, 11, emb).ok());
+        ASSERT_TRUE(bodystate(core_.de, core_.de_copies, core_.data_paths, DeReader::Position, r.jd, 10, 3, moon).ok());
         for (std::size_t i = 0; i < 9; ++i) EXPECT_NEAR(earth[i], emb[i] - moon[i] / (1.0 + emrat), 1e-15) << i;
         ++checked;
     }
@@ -573,16 +515,16 @@ TEST_F(EphemerisReader, AFileWhoseLayoutCannotBeServedIsRefused) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         zeltest::ScopedWorkDir dir;
-        const Status s = de_open(core_state().de, core_state().de_copies, changed_excerpt(dir, c.change));
+        const Status s = de_open(core_.de, core_.de_copies, changed_excerpt(dir, c.change));
         ASSERT_FALSE(s.ok());
         EXPECT_NE(s.message().find("has a layout the reader cannot serve"), std::string::npos) << s.message();
         EXPECT_NE(s.message().find(c.says), std::string::npos) << s.message();
-        EXPECT_FALSE(core_state().de.file);
+        EXPECT_FALSE(core_.de.file);
     }
     // Two header records and no data record.
     zeltest::ScopedWorkDir dir;
     const std::string path = changed_excerpt(dir, [](auto& b) { b.resize(2 * 8144); });
-    const Status s = de_open(core_state().de, core_state().de_copies, path);
+    const Status s = de_open(core_.de, core_.de_copies, path);
     ASSERT_FALSE(s.ok());
     EXPECT_NE(s.message().find("holds no data record"), std::string::npos) << s.message();
 }

@@ -47,14 +47,6 @@ constexpr double kEpoch = 2451545.0;  // catalogue epoch of the tests
 
 using Vec3 = std::array<double, 3>;
 
-// A force context of the state current on the thread, made afresh for each
-// evaluation.
-ForceContext& fresh_context() {
-    static std::optional<ForceContext> ctx;
-    ctx.emplace(force_context(core_state()));
-    return *ctx;
-}
-
 // ---- Independent references ---------------------------------------------------
 
 // The header constants of the excerpt: names (6 characters each) from byte
@@ -137,27 +129,22 @@ Vec3 sun(const Vec3& x, double gm) {
 class ForceModel : public ::testing::Test {
 protected:
     void SetUp() override {
-        de_close(core_state().de, core_state().de_copies);
-        core_state().de = {};
-        core_state().de_copies = {};
-        core_state().body_table = {};
-        core_state().data_paths = {};
-        core_state().motion = {};
-        core_state().integrated_bodies = {};
-        core_state().comet_nongrav = {};
-        core_state().de.first_jd = kFirst;
-        core_state().de.last_jd = kLast;
-        ASSERT_TRUE(de_open(core_state().de, core_state().de_copies, kExcerpt).ok());
-        force_reader_setup(core_state().de);
-        core_state().motion.catalogue_epoch = kEpoch;
+        core_.de.first_jd = kFirst;
+        core_.de.last_jd = kLast;
+        ASSERT_TRUE(de_open(core_.de, core_.de_copies, kExcerpt).ok());
+        force_reader_setup(core_.de);
+        core_.motion.catalogue_epoch = kEpoch;
     }
-    void TearDown() override {
-        de_close(core_state().de, core_state().de_copies);
-        core_state().de = {};
-        core_state().motion = {};
-        core_state().integrated_bodies = {};
-        core_state().comet_nongrav = {};
+    void TearDown() override { de_close(core_.de, core_.de_copies); }
+
+    // A force context of the test's state, made afresh for each evaluation.
+    ForceContext& fresh_context() {
+        ctx_.emplace(force_context(core_));
+        return *ctx_;
     }
+
+    CoreState core_;  // the state of this test alone
+    std::optional<ForceContext> ctx_;
 };
 
 // Object, minor-object centre, Ceres, Pallas, Vesta: heliocentric positions
@@ -191,11 +178,11 @@ TEST_F(ForceModel, Force2IsThePointMassSumWithDe405Masses) {
     for (const Case& c : cases) {
         for (double jd : reference_dates()) {
             SCOPED_TRACE(std::string(c.what) + ", JD " + std::to_string(jd));
-            MotionConfig& m = core_state().motion;
+            MotionConfig& m = core_.motion;
             m.perturber_switch = c.sw;
-            core_state().integrated_bodies.count = c.own;
+            core_.integrated_bodies.count = c.own;
             const int nb = c.own + 3;
-            ASSERT_EQ(force2_components(core_state().motion, core_state().integrated_bodies), 3 * nb);
+            ASSERT_EQ(force2_components(core_.motion, core_.integrated_bodies), 3 * nb);
             double a[15] = {};
             ASSERT_TRUE(force2_eval(fresh_context(), kX, kV, jd - kEpoch, a).ok());
 
@@ -242,10 +229,10 @@ TEST_F(ForceModel, Force2IsThePointMassSumWithDe405Masses) {
 // term (about 2e-16 AU/day^2: the Moon's GM x (0.0026 AU)^2 / (1 AU)^4),
 // close by by the Moon's own pull.
 TEST_F(ForceModel, EarthSwitchSplitsTheBarycentreByTheMassRatio) {
-    MotionConfig& m = core_state().motion;
+    MotionConfig& m = core_.motion;
     EXPECT_NEAR(m.gm_earth / m.gm_moon, 81.30056, 1e-9);  // DE405 EMRAT
     EXPECT_NEAR((m.gm_earth + m.gm_moon) / m.k2, 1.0 / 328900.5614, 1e-18);
-    core_state().integrated_bodies.count = 2;
+    core_.integrated_bodies.count = 2;
     m.minor_perturbers = 0;
     const double jd = 2451545.0;
     auto ref = reference_positions(jd);
@@ -268,9 +255,9 @@ TEST_F(ForceModel, EarthSwitchSplitsTheBarycentreByTheMassRatio) {
 // A body does not attract itself: an object at Ceres' place with the Ceres
 // switch on, and each perturbing minor planet in its own sum.
 TEST_F(ForceModel, NoBodyAttractsItself) {
-    MotionConfig& m = core_state().motion;
+    MotionConfig& m = core_.motion;
     m.perturber_switch.fill(1);
-    core_state().integrated_bodies.count = 1;
+    core_.integrated_bodies.count = 1;
     double x[12], v[12] = {};
     for (int i = 0; i < 12; ++i) x[i] = kX[3 + i];
     for (int i = 0; i < 3; ++i) x[i] = x[3 + i];  // the object is Ceres
@@ -286,12 +273,12 @@ TEST_F(ForceModel, NoBodyAttractsItself) {
 // perturbers whatever the switches, at an absolute Julian date.
 TEST_F(ForceModel, Force1TakesEveryPerturberAtAnAbsoluteDate) {
     const Masses gm = de405_masses();
-    MotionConfig& m = core_state().motion;
+    MotionConfig& m = core_.motion;
     m.perturber_switch.fill(0);
     m.relativity = 1;  // no relativistic term in the first integration
     for (int centre : {0, 1}) {
         m.minor_centre = centre;
-        ASSERT_EQ(force1_components(core_state().motion), 3 * (centre + 3));
+        ASSERT_EQ(force1_components(core_.motion), 3 * (centre + 3));
         const double jd = 2451568.5;
         const double* x = kX + 3 * (1 - centre);  // the centre, then Ceres, Pallas, Vesta
         const double* v = kV + 3 * (1 - centre);
@@ -318,14 +305,14 @@ TEST_F(ForceModel, Force1TakesEveryPerturberAtAnAbsoluteDate) {
 // fail with its reason, and the integrator report the failure.
 TEST_F(ForceModel, DateOutsideTheFileFails) {
     double a[15];
-    ForceContext ctx = force_context(core_state());
+    ForceContext ctx = force_context(core_);
     EXPECT_FALSE(force2(&ctx, kX, kV, kLast + 1.0 - kEpoch, a));
     EXPECT_FALSE(ctx.failure.ok());
     EXPECT_NE(ctx.failure.message().find("force model"), std::string::npos) << ctx.failure.message();
     EXPECT_FALSE(force1(&ctx, kX, kV, kFirst - 1.0, a));
     EXPECT_TRUE(force2(&ctx, kX, kV, kLast - kEpoch, a));  // the last date is served
 
-    core_state().integrated_bodies.count = 1;
+    core_.integrated_bodies.count = 1;
     double x[12], v[12];
     std::copy(kX, kX + 12, x);
     std::copy(kV, kV + 12, v);
@@ -356,7 +343,7 @@ TEST_F(ForceModel, RelsunIsTheSchwarzschildTerm) {
     };
     for (const Case& k : cases) {
         double rel[3];
-        relsun(core_state().motion, 0, k.x, k.v, rel);
+        relsun(core_.motion, 0, k.x, k.v, rel);
         const double r = std::sqrt(k.x[0] * k.x[0] + k.x[1] * k.x[1] + k.x[2] * k.x[2]);
         const double v2 = k.v[0] * k.v[0] + k.v[1] * k.v[1] + k.v[2] * k.v[2];
         const double xv = k.x[0] * k.v[0] + k.x[1] * k.v[1] + k.x[2] * k.v[2];
@@ -374,8 +361,8 @@ TEST_F(ForceModel, RelsunIsTheSchwarzschildTerm) {
     // The body offset picks the body.
     double x6[6] = {9, 9, 9, 0.2, -0.3, 0.05}, v6[6] = {1, 1, 1, 0.021, 0.012, -0.003};
     double r1[3], r2[3];
-    relsun(core_state().motion, 3, x6, v6, r1);
-    relsun(core_state().motion, 0, cases[2].x, cases[2].v, r2);
+    relsun(core_.motion, 3, x6, v6, r1);
+    relsun(core_.motion, 0, cases[2].x, cases[2].v, r2);
     for (int i = 0; i < 3; ++i) EXPECT_EQ(r1[i], r2[i]);
 }
 
@@ -384,9 +371,9 @@ TEST_F(ForceModel, RelsunIsTheSchwarzschildTerm) {
 // every perturber off, run with and without the term over the same
 // Keplerian period; the turn of the eccentricity vector is compared.
 TEST_F(ForceModel, RelativityAdvancesMercurysPerihelion) {
-    MotionConfig& m = core_state().motion;
+    MotionConfig& m = core_.motion;
     m.minor_perturbers = 0;
-    core_state().integrated_bodies.count = 1;
+    core_.integrated_bodies.count = 1;
     const double a = 0.387098, e = 0.205630, k2 = m.k2;
     const double q = a * (1.0 - e);
     const double period = 2.0 * kPi * std::sqrt(a * a * a / k2);  // 87.97 days
@@ -396,7 +383,7 @@ TEST_F(ForceModel, RelativityAdvancesMercurysPerihelion) {
         double x[3] = {q, 0.0, 0.0};
         double v[3] = {0.0, std::sqrt(k2 * (1.0 + e) / q) * ci, std::sqrt(k2 * (1.0 + e) / q) * si};
         std::int32_t nf = 0, ns = 0, ncl = kRadauSecondOrderVelocity;
-        ForceContext ctx = force_context(core_state());
+        ForceContext ctx = force_context(core_);
         const double t0 = kFirst + 1.0 - kEpoch;
         const Status st = radau(x, v, t0, t0 + period, 0.0, 14, 3, 2, nf, ns, ncl, 15, radau_force_of(force2, ctx));
         EXPECT_TRUE(st.ok()) << st.message() << ctx.failure.message();
@@ -420,9 +407,9 @@ TEST_F(ForceModel, RelativityAdvancesMercurysPerihelion) {
 // Relativity in minor-planet mode perturbs Ceres, Pallas and Vesta too; in
 // comet mode only the own bodies.
 TEST_F(ForceModel, RelativityReachesThePerturbingMinorPlanetsInMinorPlanetModeOnly) {
-    MotionConfig& m = core_state().motion;
+    MotionConfig& m = core_.motion;
     m.perturber_switch.fill(1);
-    core_state().integrated_bodies.count = 2;
+    core_.integrated_bodies.count = 2;
     double off2[15], on2[15], off2c[15], on2c[15];
     m.relativity = 0;
     ASSERT_TRUE(force2_eval(fresh_context(), kX, kV, 0.0, off2).ok());
@@ -432,7 +419,7 @@ TEST_F(ForceModel, RelativityReachesThePerturbingMinorPlanetsInMinorPlanetModeOn
     ASSERT_TRUE(force2c_eval(fresh_context(), kX, kV, 0.0, on2c).ok());
     for (int b = 0; b < 5; ++b) {
         double rel[3];
-        relsun(core_state().motion, 3 * b, kX, kV, rel);
+        relsun(core_.motion, 3 * b, kX, kV, rel);
         for (int i = 0; i < 3; ++i) {
             const int j = 3 * b + i;
             // Up to the rounding of the sums (1e-19 AU/day^2).
@@ -490,10 +477,10 @@ TEST(CometNongrav, AccelerationAlongRadialTransverseNormal) {
 // also when the centre is integrated alone (a major-body object), and in the
 // first integration of a typed orbit.
 TEST_F(ForceModel, CometObjectAndCometCentreKeepTheirOwnParameters) {
-    MotionConfig& m = core_state().motion;
+    MotionConfig& m = core_.motion;
     m.comet_mode = 1;
     m.perturber_switch.fill(1);
-    CometNongrav& ng = core_state().comet_nongrav;
+    CometNongrav& ng = core_.comet_nongrav;
     ng.slot[0] = {2.0, 0.1, 0.01};   // the object
     ng.slot[1] = {0.5, -0.3, 0.02};  // the centre
     auto expect_extra = [](const double* with, const double* without, const double* x, const double* v,
@@ -514,7 +501,7 @@ TEST_F(ForceModel, CometObjectAndCometCentreKeepTheirOwnParameters) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         m.minor_centre = c.minor_centre;
-        core_state().integrated_bodies.count = c.own;
+        core_.integrated_bodies.count = c.own;
         double with[15], without[15];
         ASSERT_TRUE(force2c_eval(fresh_context(), kX, kV, 5.0, with).ok());
         ASSERT_TRUE(force2_eval(fresh_context(), kX, kV, 5.0, without).ok());
@@ -538,10 +525,10 @@ TEST_F(ForceModel, CometObjectAndCometCentreKeepTheirOwnParameters) {
 
 // A comet with A1 = A2 = A3 = 0 moves as a minor planet.
 TEST_F(ForceModel, CometWithoutParametersMovesAsAMinorPlanet) {
-    MotionConfig& m = core_state().motion;
+    MotionConfig& m = core_.motion;
     m.comet_mode = 1;
     m.perturber_switch.fill(1);
-    core_state().integrated_bodies.count = 2;
+    core_.integrated_bodies.count = 2;
     m.minor_centre = 1;
     double a2[15], a2c[15];
     ASSERT_TRUE(force2_eval(fresh_context(), kX, kV, -3.0, a2).ok());
@@ -556,7 +543,7 @@ namespace {
 // Classical fourth-order Runge-Kutta of the test's own point-mass model
 // (Sun and the nine planets of the reader, DE405 masses from the header) for
 // one body; fixed step h.
-void rk4(double* x, double* v, double t0, double t1, double h, bool planets, const Masses& gm) {
+void rk4(CoreState& core, double* x, double* v, double t0, double t1, double h, bool planets, const Masses& gm) {
     auto acc = [&](const double* p, double jd, double* a) {
         const Vec3 xb{p[0], p[1], p[2]};
         Vec3 s = sun(xb, gm.sun);
@@ -564,9 +551,8 @@ void rk4(double* x, double* v, double t0, double t1, double h, bool planets, con
             for (int i = 1; i <= 9; ++i) {
                 State9 st;
                 const int body = i == 3 ? 13 : i;
-                ASSERT_TRUE(bodystate(core_state().de, core_state().de_copies, core_state().data_paths,
-                                      DeReader::Position, jd, body, 11, st)
-                                .ok());
+                ASSERT_TRUE(
+                    bodystate(core.de, core.de_copies, core.data_paths, DeReader::Position, jd, body, 11, st).ok());
                 point_mass(xb, {st[0], st[1], st[2]}, i == 3 ? gm.emb : gm.planet[i], s, false);
             }
         }
@@ -615,9 +601,9 @@ void belt_orbit(double k2, double* x, double* v) {
 // momentum.
 TEST_F(ForceModel, MinorPlanetIntegratedOverTheExcerpt) {
     const Masses gm = de405_masses();
-    MotionConfig& m = core_state().motion;
+    MotionConfig& m = core_.motion;
     m.minor_perturbers = 0;
-    core_state().integrated_bodies.count = 1;
+    core_.integrated_bodies.count = 1;
     const double t0 = 2451537.0, t1 = 2451632.0;
     double x0[3], v0[3];
     belt_orbit(m.k2, x0, v0);
@@ -630,7 +616,7 @@ TEST_F(ForceModel, MinorPlanetIntegratedOverTheExcerpt) {
         std::copy(x0, x0 + 3, x);
         std::copy(v0, v0 + 3, v);
         std::int32_t nf = 0, ns = 0, ncl = kRadauSecondOrder;
-        ForceContext ctx = force_context(core_state());
+        ForceContext ctx = force_context(core_);
         const Status st = radau(std::span<double>(x, 3), std::span<double>(v, 3), t0 - kEpoch, t1 - kEpoch, 0.0, 12, 3,
                                 2, nf, ns, ncl, 15, radau_force_of(force2, ctx));
         EXPECT_TRUE(st.ok()) << st.message() << ctx.failure.message();
@@ -642,10 +628,10 @@ TEST_F(ForceModel, MinorPlanetIntegratedOverTheExcerpt) {
     double xr[3], vr[3], xs[3], vs[3];
     std::copy(x0, x0 + 3, xr);
     std::copy(v0, v0 + 3, vr);
-    rk4(xr, vr, t0, t1, 0.25, true, gm);
+    rk4(core_, xr, vr, t0, t1, 0.25, true, gm);
     std::copy(x0, x0 + 3, xs);
     std::copy(v0, v0 + 3, vs);
-    rk4(xs, vs, t0, t1, 0.25, false, gm);
+    rk4(core_, xs, vs, t0, t1, 0.25, false, gm);
 
     double dev = 0, dev_ref = 0, err = 0, err_kep = 0;
     for (int i = 0; i < 3; ++i) {
@@ -676,11 +662,11 @@ TEST_F(ForceModel, MinorPlanetIntegratedOverTheExcerpt) {
 // The full main integration (object, Ceres, Pallas, Vesta, all switches,
 // relativity) run forward and back again returns to its start.
 TEST_F(ForceModel, MainIntegrationIsReversible) {
-    MotionConfig& m = core_state().motion;
+    MotionConfig& m = core_.motion;
     m.perturber_switch.fill(1);
     m.perturber_switch[perturber_index(Perturber::Earth)] = kEarthAndMoon;
     m.relativity = 1;
-    core_state().integrated_bodies.count = 1;
+    core_.integrated_bodies.count = 1;
     double x[12], v[12];
     belt_orbit(m.k2, x, v);
     std::copy(kX + 6, kX + 15, x + 3);
@@ -688,7 +674,7 @@ TEST_F(ForceModel, MainIntegrationIsReversible) {
     double xs[12], vs[12];
     std::copy(x, x + 12, xs);
     std::copy(v, v + 12, vs);
-    ForceContext ctx = force_context(core_state());
+    ForceContext ctx = force_context(core_);
     for (auto [a, b] : {std::pair{-8.0, 87.0}, std::pair{87.0, -8.0}}) {
         std::int32_t nf = 0, ns = 0, ncl = kRadauSecondOrderVelocity;
         const Status st = radau(std::span<double>(x, 12), std::span<double>(v, 12), a, b, 0.0, 12, 12, 2, nf, ns, ncl,

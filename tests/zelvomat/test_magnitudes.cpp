@@ -60,12 +60,11 @@ TEST(Magnitude, CometTotalMagnitude) {
     // The phase angle plays no part.
     EXPECT_EQ(magn(1.5, 0.8, 0.0, 8.0, 10.0, true), magn(1.5, 0.8, 2.0, 8.0, 10.0, true));
     // The law follows the comet mode of the motion model.
-    LibraryState state;  // a fresh library, current on this thread
-    ScopedLibraryState current(state);
-    core_state().motion.comet_mode = 1;
-    EXPECT_NEAR(magn(1.5, 0.8, 0.3, 8.0, 10.0), 9.276363, 1e-6);
-    core_state().motion.comet_mode = 0;
-    EXPECT_NEAR(magn(2.0, 1.0, 0.0, 15.0, 0.15), 16.50515, 1e-5);
+    MotionConfig m;
+    m.comet_mode = 1;
+    EXPECT_NEAR(magn(m, 1.5, 0.8, 0.3, 8.0, 10.0), 9.276363, 1e-6);
+    m.comet_mode = 0;
+    EXPECT_NEAR(magn(m, 2.0, 1.0, 0.0, 15.0, 0.15), 16.50515, 1e-5);
 }
 
 // Distances of zero or less, phase angles where the phase function vanishes

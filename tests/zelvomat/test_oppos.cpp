@@ -467,9 +467,9 @@ TEST_F(Opposition, OppositionTimesWithDE405AgainstERFA) {
     // 2000-03-24); the objects with an opposition in that window.
     lib.core.de.first_jd = kExcerptFirst;
     lib.core.de.last_jd = kExcerptLast;
-    ASSERT_OK(de_open(core_state().de, core_state().de_copies, kExcerpt));
+    ASSERT_OK(de_open(lib.core.de, lib.core.de_copies, kExcerpt));
     const double from = 2451540.5, to = 2451628.5;
-    auto earth = earth_track(lib.core.de, from - 2.0, to + 2.0, 1.0);
+    auto earth = earth_track(lib.core, from - 2.0, to + 2.0, 1.0);
     ASSERT_TRUE(earth.ok()) << earth.message();
     int with_one = 0;
     for (const RealObject* o : {&kCeres, &kPallas, &kVesta, &kIris, &kEunomia, &kEros, &kHektor, &kGanymed}) {
@@ -478,7 +478,7 @@ TEST_F(Opposition, OppositionTimesWithDE405AgainstERFA) {
         ASSERT_LE(expect.size(), 1u);
         const ElementSet set = element_set(*o);
         std::vector<double> got;
-        ASSERT_TRUE(opposition_times(lib.core.de, std::span(&set, 1), *earth, from, to, got).ok());
+        ASSERT_TRUE(opposition_times(lib.core, std::span(&set, 1), *earth, from, to, got).ok());
         ASSERT_EQ(got.size(), expect.size());
         if (expect.empty()) continue;
         ++with_one;
@@ -493,14 +493,14 @@ TEST_F(Opposition, OppositionTimesOverThePackageYearsAgainstERFA) {
     // Outside the planetary file the Earth is the fallback theory's (within
     // 40" of DE405, 1.3e-4 AU of offset of the Earth-Moon barycentre).
     const double from = jd_of(2024, 1, 1), to = jd_of(2029, 1, 1);
-    auto earth = earth_track(lib.core.de, from - 2.0, to + 2.0, 1.0);
+    auto earth = earth_track(lib.core, from - 2.0, to + 2.0, 1.0);
     ASSERT_TRUE(earth.ok());
     for (const RealObject* o : {&kCeres, &kPallas, &kVesta, &kEros, &kHektor, &k468861}) {
         SCOPED_TRACE(o->name);
         const auto expect = reference_oppositions(o->el, from, to, false);
         const ElementSet set = element_set(*o);
         std::vector<double> got;
-        ASSERT_TRUE(opposition_times(lib.core.de, std::span(&set, 1), *earth, from, to, got).ok());
+        ASSERT_TRUE(opposition_times(lib.core, std::span(&set, 1), *earth, from, to, got).ok());
         ASSERT_EQ(got.size(), expect.size());
         ASSERT_GE(got.size(), 2u);
         // 0.03 day: 40" of the Earth's heliocentric longitude at the slowest
@@ -529,7 +529,7 @@ TEST_F(Opposition, OppositionTimesOverThePackageYearsAgainstERFA) {
         const ElementSet set = element_set(*p.o);
         std::vector<double> got;
         ASSERT_TRUE(
-            opposition_times(lib.core.de, std::span(&set, 1), *earth, jd_of(2025, 1, 1), jd_of(2026, 1, 1), got).ok());
+            opposition_times(lib.core, std::span(&set, 1), *earth, jd_of(2025, 1, 1), jd_of(2026, 1, 1), got).ok());
         ASSERT_EQ(got.size(), 1u);
         EXPECT_GE(std::fabs(got[0] - ecliptic[0]), p.off_min);
     }
@@ -543,7 +543,7 @@ TEST_F(Opposition, OppositionTimesFollowTheSetNearestEachDate) {
     // first set (up to the midpoint, 2025 January 1), the later ones from the
     // second.
     const double from = jd_of(2024, 1, 1), to = jd_of(2029, 1, 1);
-    auto earth = earth_track(lib.core.de, from - 2.0, to + 2.0, 1.0);
+    auto earth = earth_track(lib.core, from - 2.0, to + 2.0, 1.0);
     ASSERT_TRUE(earth.ok());
     const double epoch2 = jd_of(2027, 6, 1);
     std::array<double, 6> moved = kCeres.el;
@@ -559,7 +559,7 @@ TEST_F(Opposition, OppositionTimesFollowTheSetNearestEachDate) {
     for (double t : reference_oppositions(moved_at_epoch, from, to, false))
         if (t > midpoint) expect.push_back(t);
     std::vector<double> got;
-    ASSERT_TRUE(opposition_times(lib.core.de, orbit, *earth, from, to, got).ok());
+    ASSERT_TRUE(opposition_times(lib.core, orbit, *earth, from, to, got).ok());
     ASSERT_EQ(got.size(), expect.size());
     ASSERT_GE(got.size(), 4u);
     for (std::size_t i = 0; i < got.size(); ++i) EXPECT_NEAR(got[i], expect[i], 0.03) << i;
@@ -569,7 +569,7 @@ TEST_F(Opposition, OppositionTimesFollowTheSetNearestEachDate) {
     EXPECT_GT(std::fabs(first_only[0] - *std::find_if(got.begin(), got.end(), [&](double t) { return t > midpoint; })),
               0.5);
     // An orbit without sets is refused.
-    EXPECT_FALSE(opposition_times(lib.core.de, {}, *earth, from, to, got).ok());
+    EXPECT_FALSE(opposition_times(lib.core, {}, *earth, from, to, got).ok());
 }
 
 // ---- EMP ------------------------------------------------------------------------------------

@@ -101,16 +101,15 @@ void split(double jd, std::int32_t& day, double& fraction) {
     fraction = jd - d;
 }
 
-Status two_body_at(const OrbitElements& el, double epoch, double jd, StateVector& state) {
+Status two_body_at(const MotionConfig& m, const OrbitElements& el, double epoch, double jd, StateVector& state) {
     std::int32_t d0 = 0, d1 = 0;
     double f0 = 0.0, f1 = 0.0;
     split(epoch, d0, f0);
     split(jd, d1, f1);
-    return twobody(0.0, d0, f0, el, d1, f1, kObliquityJ2000, state, kepler_tolerance(core_state().motion.comet_mode));
+    return twobody(0.0, d0, f0, el, d1, f1, kObliquityJ2000, state, kepler_tolerance(m.comet_mode));
 }
 
-bool in_file_span(double jd) {
-    const DeState& de = core_state().de;
+bool in_file_span(const DeState& de, double jd) {
     return de.first_jd < de.last_jd && jd >= de.first_jd && jd <= de.last_jd;
 }
 
@@ -118,12 +117,12 @@ StateVector head6(const State9& s) { return {s[0], s[1], s[2], s[3], s[4], s[5]}
 
 // State of body relative to centre (BodyCodes) from the planetary ephemeris
 // file inside its span, else from the fallback theory; inside tells which.
-Status body_state(const CoreState& core, BodyCode body, BodyCode centre, double jd, StateVector& out, bool& inside) {
-    inside = in_file_span(jd);
+Status body_state(CoreState& core, BodyCode body, BodyCode centre, double jd, StateVector& out, bool& inside) {
+    inside = in_file_span(core.de, jd);
     if (inside) {
         State9 s{};
-        ZEL_TRY(bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position, jd,
-                          de_file_body(body), de_file_body(centre), s));
+        ZEL_TRY(bodystate(core.de, core.de_copies, core.data_paths, DeReader::Position, jd, de_file_body(body),
+                          de_file_body(centre), s));
         out = head6(s);
         return ok_status();
     }
@@ -163,8 +162,7 @@ StateVector get_body(const LiveIntegration& m, int body) {
 // again whatever way the call ends.
 class PlutoGuard {
 public:
-    PlutoGuard(EphemState& st, bool active) : st_(st) {
-        MotionConfig& m = core_state().motion;
+    PlutoGuard(MotionConfig& m, EphemState& st, bool active) : m_(m), st_(st) {
         if (active && m.perturber_switch[kPlutoSwitch] != 0) {
             saved_ = m.perturber_switch[kPlutoSwitch];
             m.perturber_switch[kPlutoSwitch] = 0;
@@ -173,7 +171,7 @@ public:
     }
     ~PlutoGuard() {
         if (saved_ != 0) {
-            core_state().motion.perturber_switch[kPlutoSwitch] = saved_;
+            m_.perturber_switch[kPlutoSwitch] = saved_;
             st_.pluto_switched_off = false;
         }
     }
@@ -181,25 +179,26 @@ public:
     PlutoGuard& operator=(const PlutoGuard&) = delete;
 
 private:
+    MotionConfig& m_;
     EphemState& st_;
     std::int32_t saved_ = 0;
 };
 
 // One radau run over the first nv components of the integration vector.
-Status integrate(std::int32_t nv, double t0, double t1, bool first_kind, std::int32_t nclass) {
-    const MotionConfig& m = core_state().motion;
-    LiveIntegration& live = core_state().integration;
+Status integrate(CoreState& core, std::int32_t nv, double t0, double t1, bool first_kind, std::int32_t nclass) {
+    const MotionConfig& m = core.motion;
+    LiveIntegration& live = core.integration;
     const bool comet = m.comet_mode != 0;
-    ForceContext ctx = force_context(core_state());
+    ForceContext ctx = force_context(core);
     bool (*fn)(void*, const double*, const double*, double, double*) =
         first_kind ? (comet ? force1c : force1) : (comet ? force2c : force2);
     std::int32_t nf = 0, ns = 0;
-    core_state().de.forget_records();
-    force_reader_setup(core_state().de);
+    core.de.forget_records();
+    force_reader_setup(core.de);
     const Status s = radau(std::span<double>(live.x.data(), static_cast<std::size_t>(nv)),
                            std::span<double>(live.v.data(), static_cast<std::size_t>(nv)), t0, t1, kRadauFixedStep,
                            kRadauAccuracy, nv, kRadauIterations, nf, ns, nclass, kRadauOrder, radau_force_of(fn, ctx));
-    core_state().de.forget_records();
+    core.de.forget_records();
     if (s.ok()) return s;
     std::string why = ctx.failure.ok() ? s.message() : ctx.failure.message();
     return error_status("The integration of the orbit failed: " + why);
@@ -233,12 +232,12 @@ Status run_integration(CoreState& core, std::int32_t number, bool major, bool ty
             if (minor_centre) put_body(live, b++, core.centre_object.state);
             for (int k = 0; k < nmp; ++k) {
                 StateVector s{};
-                ZEL_TRY(two_body_at(mp.planet[static_cast<std::size_t>(k)], epoch, epoch, s));
+                ZEL_TRY(two_body_at(m, mp.planet[static_cast<std::size_t>(k)], epoch, epoch, s));
                 put_body(live, b++, s);
             }
             if (m.typed_epoch != epoch && b > 0) {
                 std::int32_t nclass = m.comet_mode != 0 ? kRadauSecondOrderVelocity : kRadauSecondOrder;
-                const Status s = integrate(3 * b, epoch, m.typed_epoch, true, nclass);
+                const Status s = integrate(core, 3 * b, epoch, m.typed_epoch, true, nclass);
                 if (!s.ok()) {
                     live.integration_accuracy = 0;
                     accuracy = 0;
@@ -257,13 +256,13 @@ Status run_integration(CoreState& core, std::int32_t number, bool major, bool ty
             int b = 0;
             if (!major) {
                 StateVector s{};
-                ZEL_TRY(two_body_at(OrbitElements::from(elements.data() + 1), elements[0], epoch, s));
+                ZEL_TRY(two_body_at(m, OrbitElements::from(elements.data() + 1), elements[0], epoch, s));
                 put_body(live, b++, s);
             }
             if (minor_centre) put_body(live, b++, core.centre_object.state);
             for (int k = 0; k < nmp; ++k) {
                 StateVector s{};
-                ZEL_TRY(two_body_at(mp.planet[static_cast<std::size_t>(k)], epoch, epoch, s));
+                ZEL_TRY(two_body_at(m, mp.planet[static_cast<std::size_t>(k)], epoch, epoch, s));
                 put_body(live, b++, s);
             }
         }
@@ -273,11 +272,11 @@ Status run_integration(CoreState& core, std::int32_t number, bool major, bool ty
         return error_status(
             "The integration of the orbit has not been started: the first date of an object has the "
             "index 1.");
-    PlutoGuard pluto(core.ephem, number == kPlutoNumber);
+    PlutoGuard pluto(core.motion, core.ephem, number == kPlutoNumber);
     const std::int32_t nv = 3 * nmp + 3 * core.integrated_bodies.count;
     if (live.integration_time != jd) {
         std::int32_t nclass = nclass_main;
-        const Status s = integrate(nv, live.integration_time - epoch, jd - epoch, false, nclass);
+        const Status s = integrate(core, nv, live.integration_time - epoch, jd - epoch, false, nclass);
         if (!s.ok()) {
             live.integration_accuracy = 0;
             accuracy = 0;
@@ -313,9 +312,9 @@ std::size_t date_slot(double jd) {
 
 // Per-date work: the Sun relative to a major-body centre, the observer, the
 // matrices of the date. Kept for the next object of the same date.
-Status date_work(const CoreState& core, double jd, std::int32_t centre, bool topocentric, bool need_sun,
-                 bool need_frames, EphemState::DateWork& w) {
-    const DeState& de = core_state().de;
+Status date_work(CoreState& core, double jd, std::int32_t centre, bool topocentric, bool need_sun, bool need_frames,
+                 EphemState::DateWork& w) {
+    const DeState& de = core.de;
     const ObserverSite& site = core.observer_site;
     const bool same = w.valid && w.jd == jd && w.centre == centre && w.topocentric == topocentric &&
                       w.file == de.file.get() && w.first_jd == de.first_jd && w.last_jd == de.last_jd &&
@@ -365,14 +364,14 @@ Status date_work(const CoreState& core, double jd, std::int32_t centre, bool top
 Status ephem_body(CoreState& core, std::int32_t number, const EphemDate& date, std::int32_t year,
                   std::string_view data_dir, EphResultValues& out, std::int16_t& accuracy) {
     EphemState& st = core.ephem;
-    MotionConfig& m = core_state().motion;
+    MotionConfig& m = core.motion;
     const TaskOptions& opt = core.task_options;
     const CentreObject& co = core.centre_object;
 
     // Step 1: the date. The reader reads its record afresh.
     const double jd = date.jd();
     st.jd = jd;
-    core_state().de.forget_records();
+    core.de.forget_records();
     const bool minor_centre = m.minor_centre != 0;
     const bool typed = m.typed_mode != TypedOrbitMode::Catalogue;
     const bool major = !typed && number <= 0;
@@ -389,14 +388,14 @@ Status ephem_body(CoreState& core, std::int32_t number, const EphemDate& date, s
     std::int16_t centre_accuracy = 0;
     if (minor_centre) {
         if (model == MotionCode::Elliptic) {
-            ZEL_TRY(two_body_at(co.elements, co.epoch, jd, centre));
+            ZEL_TRY(two_body_at(m, co.elements, co.epoch, jd, centre));
         } else if (model == MotionCode::Nodes) {
             OrbitElementsArray el{};
             ElementFlags flags;
             ZEL_TRY(elmnt(core, co.number, jd, 0, el, flags, data_dir));
             if (flags.bad_number)
                 return error_status("The centre object " + std::to_string(co.number) + " is not in the catalogue.");
-            ZEL_TRY(two_body_at(OrbitElements::from(el.data()), jd, jd, centre));
+            ZEL_TRY(two_body_at(m, OrbitElements::from(el.data()), jd, jd, centre));
             centre_accuracy = flags.accepted ? 1 : 0;
         } else {
             centre = co.state;
@@ -451,14 +450,14 @@ Status ephem_body(CoreState& core, std::int32_t number, const EphemDate& date, s
             }
         }
         if (model == MotionCode::Elliptic || (typed && model == MotionCode::Nodes)) {
-            ZEL_TRY(two_body_at(OrbitElements::from(elements.data() + 1), elements[0], jd, object));
+            ZEL_TRY(two_body_at(m, OrbitElements::from(elements.data() + 1), elements[0], jd, object));
             accuracy = 0;
         } else if (model == MotionCode::Nodes) {
             OrbitElementsArray el{};
             ElementFlags flags;
             ZEL_TRY(elmnt(core, number, jd, year, el, flags, data_dir));
             if (flags.bad_number) return error_status("Object " + std::to_string(number) + " is not in the catalogue.");
-            ZEL_TRY(two_body_at(OrbitElements::from(el.data()), jd, jd, object));
+            ZEL_TRY(two_body_at(m, OrbitElements::from(el.data()), jd, jd, object));
             accuracy = flags.accepted ? 1 : 0;
         } else {
             ZEL_TRY(run_integration(core, number, false, typed, date, elements, accuracy, object, centre));
@@ -576,7 +575,7 @@ Status ephem_body(CoreState& core, std::int32_t number, const EphemDate& date, s
             m.no_magnitude = 1;
         } else {
             m.no_magnitude = 0;
-            out(SphQuantity::Magnitude) = magn(out(SphQuantity::SunDistance), dir.dist, pe.phase, h, g);
+            out(SphQuantity::Magnitude) = magn(m, out(SphQuantity::SunDistance), dir.dist, pe.phase, h, g);
         }
     }
     return ok_status();
@@ -591,13 +590,13 @@ Status set_centre_object(CoreState& core, std::int32_t n) {
     c.number = n;
     c.epoch = (*e)[0];
     c.elements = OrbitElements::from(e->data() + 1);
-    ZEL_TRY(two_body_at(c.elements, c.epoch, c.epoch, c.state));
+    ZEL_TRY(two_body_at(core.motion, c.elements, c.epoch, c.epoch, c.state));
     core.centre_object = c;
-    core_state().motion.minor_centre = 1;
+    core.motion.minor_centre = 1;
     return ok_status();
 }
 
-Status load_minor_perturbers() {
+Status load_minor_perturbers(MinorPerturberElements& out) {
     auto f = io::RecordFile::open(std::string(files::kSettings), setpar::kRecordLength, io::OpenMode::Read);
     if (!f) return error_status("The settings file \"setpar\" cannot be read: " + f.message());
     MinorPerturberElements mp;
@@ -614,7 +613,7 @@ Status load_minor_perturbers() {
         }
         mp.planet[static_cast<std::size_t>(k)] = OrbitElements::from(v);
     }
-    core_state().minor_perturbers = mp;
+    out = mp;
     return ok_status();
 }
 

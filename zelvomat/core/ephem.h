@@ -108,7 +108,7 @@ struct MinorPerturberElements {
     std::array<OrbitElements, 3> planet{};
 };
 // Loads records 11-13 of "setpar" (working directory).
-Status load_minor_perturbers();
+Status load_minor_perturbers(MinorPerturberElements& out);
 
 // ---- The position routine -----------------------------------------------------------
 

@@ -21,14 +21,13 @@
 
 namespace zelvomat {
 
-bool in_ephemeris_span(double jd) {
-    const DeState& de = core_state().de;
+bool in_ephemeris_span(const DeState& de, double jd) {
     return de.first_jd < de.last_jd && jd >= de.first_jd && jd <= de.last_jd;
 }
 
 Status major_state(CoreState& core, BodyCode body, BodyCode centre, double jd, StateVector& state) {
-    if (!in_ephemeris_span(jd)) return rppl(core.data_paths, core.package, centre, body, jd, state);
-    DeState& de = core_state().de;
+    if (!in_ephemeris_span(core.de, jd)) return rppl(core.data_paths, core.package, centre, body, jd, state);
+    DeState& de = core.de;
     const int b = static_cast<int>(body);
     if (b < 1 || b > kBodyCodes)
         return error_status("internal error: body " + std::to_string(b) + " asked of the planetary ephemeris");
@@ -38,8 +37,7 @@ Status major_state(CoreState& core, BodyCode body, BodyCode centre, double jd, S
     de.centre = centre;
     de.flags[flag] = StateLevel::Velocity;
     const double day = std::trunc(jd);
-    const Status s =
-        reade403(core_state().de, core_state().de_copies, core_state().data_paths, day, (jd - day) * 86400.0);
+    const Status s = reade403(core.de, core.de_copies, core.data_paths, day, (jd - day) * 86400.0);
     de.flags[flag] = StateLevel::None;
     ZEL_TRY(s);
     for (std::size_t i = 0; i < 6; ++i) state[i] = de.result[i];
@@ -54,7 +52,7 @@ Status ephem2(CoreState& core, std::int32_t number, double jd, BodyDirection& ou
     if (number == -static_cast<std::int32_t>(BodyCode::Earth)) return ok_status();
     if (!is_calendar_jd(jd))
         return error_status("The date JD " + io::number_text(jd) + " is not a date of the calendar.");
-    core_state().de.flags = {};
+    core.de.flags = {};
 
     // Step 1: the object's heliocentric state.
     StateVector object{};
@@ -104,7 +102,7 @@ Status ephem2(CoreState& core, std::int32_t number, double jd, BodyDirection& ou
             auto ph = catphot(core.catalogue, number);
             ZEL_TRY(ph);
             const double dist_sun = std::sqrt(a[0] * a[0] + a[1] * a[1] + a[2] * a[2]);
-            r[4] = magn(dist_sun, dir.dist, pe.phase, ph->h, ph->g);
+            r[4] = magn(core.motion, dist_sun, dir.dist, pe.phase, ph->h, ph->g);
         }
     }
     // A value that is not a number comes from package data that cannot be

@@ -51,7 +51,7 @@ namespace zelvomat {
 struct CoreState;
 
 // True when jd lies in the span of the planetary ephemeris file (DeState).
-bool in_ephemeris_span(double jd);
+bool in_ephemeris_span(const DeState& de, double jd);
 
 // State (position and velocity, AU and AU/day, J2000 equator) of the major
 // body relative to centre (BodyCodes 0 .. 12) at the Julian date jd (TDB):

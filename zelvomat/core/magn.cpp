@@ -28,8 +28,8 @@ bool positive(double x) { return x > 0.0 && std::isfinite(x); }
 double known_or_unknown(double m) { return std::isfinite(m) ? m : kMagnitudeUnknown; }
 }  // namespace
 
-double magn(double r_au, double delta_au, double phase_rad, double h, double g) {
-    return magn(r_au, delta_au, phase_rad, h, g, core_state().motion.comet_mode != 0);
+double magn(const MotionConfig& m, double r_au, double delta_au, double phase_rad, double h, double g) {
+    return magn(r_au, delta_au, phase_rad, h, g, m.comet_mode != 0);
 }
 
 double magn(double r_au, double delta_au, double phase_rad, double h, double g, bool comet) {

@@ -32,6 +32,8 @@
 
 namespace zelvomat {
 
+struct MotionConfig;
+
 inline constexpr double kMagnitudeUnknown = 9999.0;
 inline bool magnitude_known(double m) { return m < kMagnitudeUnknown; }
 
@@ -39,7 +41,7 @@ inline bool magnitude_known(double m) { return m < kMagnitudeUnknown; }
 inline constexpr double kDefaultAbsMagnitude = 15.7;
 
 // The law of the comet mode of MotionConfig.
-double magn(double r_au, double delta_au, double phase_rad, double h, double g);
+double magn(const MotionConfig& m, double r_au, double delta_au, double phase_rad, double h, double g);
 // The law chosen explicitly.
 double magn(double r_au, double delta_au, double phase_rad, double h, double g, bool comet);
 

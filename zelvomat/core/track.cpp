@@ -95,7 +95,7 @@ Status fit_frame(CoreState& core, TrackStorage& t) {
     if (!*own) return ok_status();
 
     // The reader serves the Sun relative to the Earth from here on.
-    DeState& de = core_state().de;
+    DeState& de = core.de;
     de.flags = {};
     de.centre = BodyCode::Earth;
     const double epoch = t.jd1;
@@ -118,13 +118,13 @@ Status inp2(CoreState& core) {
     t.wraps = 0;
 
     // The ephemeris file, opened afresh for the position requests of the view.
-    ZEL_TRY(de_open(core_state().de, core_state().de_copies, core_state().data_paths));
+    ZEL_TRY(de_open(core.de, core.de_copies, core.data_paths));
     // The catalogue may have been closed by Closlae since Inpo opened it.
     for (std::int32_t n : t.objects)
         if (n > 0 && !core.catalogue.open) {
             ZEL_TRY(catopen(core.catalogue));
         }
-    DeState& de = core_state().de;
+    DeState& de = core.de;
     de.flags = {};
     de.centre = BodyCode::Sun;
 

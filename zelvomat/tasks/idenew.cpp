@@ -339,11 +339,11 @@ struct RunFiles {
 
 // Clears what the run leaves in the shared areas, on every path.
 struct RunCleanup {
-    DeState& de;
+    CoreState& core;
     ~RunCleanup() {
-        de.flags[static_cast<std::size_t>(BodyCode::Sun) - 1] = StateLevel::None;
-        de_close(core_state().de, core_state().de_copies);
-        catclose(core_state().catalogue);
+        core.de.flags[static_cast<std::size_t>(BodyCode::Sun) - 1] = StateLevel::None;
+        de_close(core.de, core.de_copies);
+        catclose(core.catalogue);
     }
 };
 
@@ -380,8 +380,8 @@ public:
         jd_ = obs.jd;
         const double fr_ut = obs.jd_fraction;
         // The geocentric Sun at the TT date and the observer at the same instant.
-        ZEL_TRY(reade403(core_state().de, core_state().de_copies, core_state().data_paths, static_cast<double>(jd_),
-                         fr_tt_ * 86400.0));
+        ZEL_TRY(
+            reade403(st_.core.de, st_.core.de_copies, st_.core.data_paths, static_cast<double>(jd_), fr_tt_ * 86400.0));
         const State9& s9 = st_.core.de.result;
         for (std::size_t i = 0; i < 6; ++i) sun_[i] = s9[i];
         const ObserverSite& site = st_.core.observer_site;
@@ -555,7 +555,7 @@ Status idcalc(LibraryState& st, std::int32_t& status, std::int32_t& first, std::
               double tol_decl_arcsec, IdProgressCallback cb) {
     if (!std::isfinite(tol_ra_arcsec) || !std::isfinite(tol_decl_arcsec))
         return error_status("The tolerances of the identification are not numbers.");
-    RunCleanup cleanup{st.core.de};
+    RunCleanup cleanup{st.core};
     // Start of the call: the shared areas, the settings, the package files.
     st.line_check = {};
     st.cached_observatory = {};
@@ -575,7 +575,7 @@ Status idcalc(LibraryState& st, std::int32_t& status, std::int32_t& first, std::
     de.flags = {};
     de.flags[static_cast<std::size_t>(BodyCode::Sun) - 1] = StateLevel::Velocity;
     de.centre = BodyCode::Earth;
-    ZEL_TRY(de_open(core_state().de, core_state().de_copies, core_state().data_paths));
+    ZEL_TRY(de_open(de, st.core.de_copies, st.core.data_paths));
 
     // The tolerances in radians, once for the run.
     const double tol_ra = tol_ra_arcsec / kArcsecPerRad;

@@ -224,7 +224,7 @@ public:
     RunCleanup(const RunCleanup&) = delete;
     RunCleanup& operator=(const RunCleanup&) = delete;
     ~RunCleanup() {
-        de_close(core_state().de, core_state().de_copies);
+        de_close(core_.de, core_.de_copies);
         catclose(core_.catalogue);
         close_element_files(core_.element_cache);
         std::remove(std::string(files::kUserOrbitsOc).c_str());
@@ -380,7 +380,7 @@ Status oc_run(LibraryState& st, int code, int model, std::span<const std::int32_
 
     // Step 3: the settings.
     ZEL_TRY(in_par(st.core));
-    ZEL_TRY(load_minor_perturbers());
+    ZEL_TRY(load_minor_perturbers(st.core.minor_perturbers));
     ZEL_TRY(catopen(st.core.catalogue));
     m.catalogue_epoch = st.core.package.catalogue_epoch;
     m.comet_mode = st.core.catalogue.comet_mode;
@@ -430,7 +430,7 @@ Status oc_run(LibraryState& st, int code, int model, std::span<const std::int32_
                                               ObservatoryRecord::kLength, io::OpenMode::Read);
     if (!observatories)
         return error_status("The observatory list \"observat.dat\" cannot be opened: " + observatories.message());
-    if (Status s = de_open(core_state().de, core_state().de_copies, core_state().data_paths); !s.ok())
+    if (Status s = de_open(st.core.de, st.core.de_copies, st.core.data_paths); !s.ok())
         return note_failure(OcNote::Ephemeris, s.message());
     close_element_files(st.core.element_cache);
 

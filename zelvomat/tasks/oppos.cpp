@@ -198,12 +198,12 @@ Status Prdat(std::int16_t first_year, std::int16_t last_year, OppositionFile& fi
 
 // ---- The Earth ----------------------------------------------------------------------------
 
-Status earth_heliocentric(const DeState& de, double jd, Vec3& pos) {
+Status earth_heliocentric(CoreState& core, double jd, Vec3& pos) {
+    const DeState& de = core.de;
     if (jd >= de.first_jd && jd <= de.last_jd && de.last_jd > de.first_jd) {
         State9 s{};
         // File bodies: 3 the Earth, 11 the Sun.
-        ZEL_TRY(bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position, jd, 3,
-                          11, s));
+        ZEL_TRY(bodystate(core.de, core.de_copies, core.data_paths, DeReader::Position, jd, 3, 11, s));
         pos = {s[0], s[1], s[2]};
         return ok_status();
     }
@@ -228,7 +228,7 @@ Status object_position(const ElementSet& el, double t, double eps, double tol, V
 
 }  // namespace
 
-Result<EarthTrack> earth_track(const DeState& de, double first_jd, double last_jd, double step) {
+Result<EarthTrack> earth_track(CoreState& core, double first_jd, double last_jd, double step) {
     if (!(step > 0.0) || !(last_jd >= first_jd)) return error_status("internal error: bad Earth grid");
     EarthTrack t;
     t.first_jd = first_jd;
@@ -236,13 +236,13 @@ Result<EarthTrack> earth_track(const DeState& de, double first_jd, double last_j
     const auto n = static_cast<std::size_t>(std::ceil((last_jd - first_jd) / step)) + 1;
     t.equatorial.resize(n);
     for (std::size_t k = 0; k < n; ++k)
-        ZEL_TRY(earth_heliocentric(de, first_jd + static_cast<double>(k) * step, t.equatorial[k]));
+        ZEL_TRY(earth_heliocentric(core, first_jd + static_cast<double>(k) * step, t.equatorial[k]));
     return t;
 }
 
 // ---- Datopp -------------------------------------------------------------------------------
 
-Status Datopp(const CoreState& core, std::int32_t number, std::int16_t year, std::int16_t& count,
+Status Datopp(CoreState& core, std::int32_t number, std::int16_t year, std::int16_t& count,
               std::array<double, 3>& dates) {
     count = 0;
     dates = {0.0, 0.0, 0.0};
@@ -272,7 +272,7 @@ Status Datopp(const CoreState& core, std::int32_t number, std::int16_t year, std
         const double t = s + k * h;
         Vec3 x{}, X{};
         ZEL_TRY(object_position(*el, t, kObliquityJ2000, tol, x));
-        ZEL_TRY(earth_heliocentric(core.de, t, X));
+        ZEL_TRY(earth_heliocentric(core, t, X));
         const double r = std::hypot(x[0], x[1]);
         const double R = std::hypot(X[0], X[1]);
         const double dot = X[0] * x[0] + X[1] * x[1];
@@ -320,16 +320,16 @@ Status orbit_position(std::span<const ElementSet> orbit, double t, Vec3& pos) {
     return object_position(nearest_set(orbit, t), t, kObliquityJ2000, kKeplerTol, pos);
 }
 
-Result<Geometry> geometry_at(const DeState& de, std::span<const ElementSet> orbit, double t) {
+Result<Geometry> geometry_at(CoreState& core, std::span<const ElementSet> orbit, double t) {
     Vec3 x{}, X{};
     ZEL_TRY(orbit_position(orbit, t, x));
-    ZEL_TRY(earth_heliocentric(de, t, X));
+    ZEL_TRY(earth_heliocentric(core, t, X));
     return geometry(x, X);
 }
 
 }  // namespace
 
-Status opposition_times(const DeState& de, std::span<const ElementSet> orbit, const EarthTrack& earth, double from_jd,
+Status opposition_times(CoreState& core, std::span<const ElementSet> orbit, const EarthTrack& earth, double from_jd,
                         double to_jd, std::vector<double>& out) {
     if (orbit.empty()) return error_status("internal error: an orbit without element sets");
     const double h = earth.step;
@@ -358,7 +358,7 @@ Status opposition_times(const DeState& de, std::span<const ElementSet> orbit, co
             int side = 0;
             for (int it = 0; it < 100 && fb != 0.0; ++it) {
                 const double c = (a * fb - b * fa) / (fb - fa);
-                auto gc = geometry_at(de, orbit, c);
+                auto gc = geometry_at(core, orbit, c);
                 if (!gc) return gc.status();
                 const double moved = std::fabs(c - root);
                 root = c;

@@ -154,13 +154,13 @@ Status Prdat(std::int16_t first_year, std::int16_t last_year, OppositionFile& fi
 // neither used nor changed.
 // Fails, count 0, for an object the catalogue does not hold, an orbit that
 // is not elliptic, or a failed read of the planetary ephemeris file.
-Status Datopp(const CoreState& core, std::int32_t number, std::int16_t year, std::int16_t& count,
+Status Datopp(CoreState& core, std::int32_t number, std::int16_t year, std::int16_t& count,
               std::array<double, 3>& dates);
 
 // Heliocentric position of the Earth (AU, mean equator and equinox of J2000)
 // at the Julian date jd (TDB): the planetary ephemeris file inside the span
 // of DeState, the fallback theory (eaa) outside it.
-Status earth_heliocentric(const DeState& de, double jd, Vec3& pos);
+Status earth_heliocentric(CoreState& core, double jd, Vec3& pos);
 
 // The Earth on a grid of dates: positions at first_jd + k step, k = 0 ..
 // size - 1, heliocentric, mean equator and equinox of J2000 (AU).
@@ -170,7 +170,7 @@ struct EarthTrack {
     std::vector<Vec3> equatorial;
 };
 // The grid from first_jd to at least last_jd with the given step (days).
-Result<EarthTrack> earth_track(const DeState& de, double first_jd, double last_jd, double step);
+Result<EarthTrack> earth_track(CoreState& core, double first_jd, double last_jd, double step);
 
 // The oppositions (the sense above) of an object from from_jd (included) to
 // to_jd (excluded), in time order, appended to out.
@@ -187,7 +187,7 @@ Result<EarthTrack> earth_track(const DeState& de, double first_jd, double last_j
 // of the Sun and farther from it at the root. Fails for an empty orbit, an
 // orbit that is not elliptic or a failed read of the planetary ephemeris
 // file.
-Status opposition_times(const DeState& de, std::span<const ElementSet> orbit, const EarthTrack& earth, double from_jd,
+Status opposition_times(CoreState& core, std::span<const ElementSet> orbit, const EarthTrack& earth, double from_jd,
                         double to_jd, std::vector<double>& out);
 
 // ---- The work file "opls1.dat" ---------------------------------------------------------

@@ -78,13 +78,14 @@ struct PlateSky {
 
 // Tests object n (year: the year of its opposition record, 0 for the special
 // list) and adds it to the batch when it stands on the plate.
-Status test_object(const PlateSky& sky, std::int32_t n, std::int32_t year, PlateBatch& batch, bool& kept) {
+Status test_object(CoreState& core, const PlateSky& sky, std::int32_t n, std::int32_t year, PlateBatch& batch,
+                   bool& kept) {
     kept = false;
     OrbitElementsArray el{};
     ElementFlags flags;
-    ZEL_TRY(elmnt(core_state(), n, static_cast<double>(sky.jd) + sky.fraction_tt, year, el, flags, sky.data_dir));
+    ZEL_TRY(elmnt(core, n, static_cast<double>(sky.jd) + sky.fraction_tt, year, el, flags, sky.data_dir));
     if (flags.bad_number) return ok_status();
-    auto phot = catphot(core_state().catalogue, n);
+    auto phot = catphot(core.catalogue, n);
     if (!phot) return phot.status();
 
     // Elements referred to the date: epoch and date are the plate's time. An
@@ -135,15 +136,15 @@ Status test_object(const PlateSky& sky, std::int32_t n, std::int32_t year, Plate
 // Releases what a search holds, on every path: the Sun request of the
 // ephemeris reader, the planetary ephemeris file and the catalogue files.
 struct SearchFiles {
-    explicit SearchFiles(DeState& de) : de(de) {}
+    explicit SearchFiles(CoreState& core) : core_(core) {}
     SearchFiles(const SearchFiles&) = delete;
     SearchFiles& operator=(const SearchFiles&) = delete;
     ~SearchFiles() {
-        de.flags[static_cast<std::size_t>(BodyCode::Sun) - 1] = StateLevel::None;
-        de_close(core_state().de, core_state().de_copies);
-        catclose(core_state().catalogue);
+        core_.de.flags[static_cast<std::size_t>(BodyCode::Sun) - 1] = StateLevel::None;
+        de_close(core_.de, core_.de_copies);
+        catclose(core_.catalogue);
     }
-    DeState& de;
+    CoreState& core_;
 };
 
 }  // namespace
@@ -168,7 +169,7 @@ Result<std::int32_t> plate_search(LibraryState& st, std::string_view plate_line,
     if (std::isnan(mag_limit)) return error_status("The limiting magnitude of the plate search is not a number.");
     // Set-up: settings, catalogue, Delta T, special list, observatories, the
     // geocentric Sun from the planetary ephemeris file.
-    SearchFiles held(st.core.de);
+    SearchFiles held(st.core);
     st.cached_observatory = {};
     ZEL_TRY(in_par(st.core));
     ZEL_TRY(catopen(st.core.catalogue));
@@ -186,7 +187,7 @@ Result<std::int32_t> plate_search(LibraryState& st, std::string_view plate_line,
     de.flags = {};
     de.flags[static_cast<std::size_t>(BodyCode::Sun) - 1] = StateLevel::Velocity;
     de.centre = BodyCode::Earth;
-    ZEL_TRY(de_open(core_state().de, core_state().de_copies, core_state().data_paths));
+    ZEL_TRY(de_open(de, st.core.de_copies, st.core.data_paths));
 
     // The plate line.
     ZEL_TRY(contr_s1(st, *observatories, plate_line, kTaskPlate, 1));
@@ -217,8 +218,7 @@ Result<std::int32_t> plate_search(LibraryState& st, std::string_view plate_line,
     double dt = 0.0;
     sky.jd = obs.jd;
     deltat(st.core.delta_t, obs.jd, obs.jd_fraction, DeltaTDirection::UtToTt, dt, sky.fraction_tt);
-    ZEL_TRY(reade403(core_state().de, core_state().de_copies, core_state().data_paths,
-                     static_cast<double>(obs.jd) + sky.fraction_tt, 0.0));
+    ZEL_TRY(reade403(de, st.core.de_copies, st.core.data_paths, static_cast<double>(obs.jd) + sky.fraction_tt, 0.0));
     std::copy_n(de.result.begin(), 6, sky.sun.begin());
     sky.observer =
         obsvec_j2000(obs.jd, sky.fraction_tt, obs.jd_fraction, site.longitude, site.rho_cos_phi, site.rho_sin_phi);
@@ -235,11 +235,11 @@ Result<std::int32_t> plate_search(LibraryState& st, std::string_view plate_line,
     const std::int32_t numbered = st.core.catalogue.counts.numbered;
     auto test = [&](std::int32_t n, std::int32_t year) -> Status {
         bool kept = false;
-        ZEL_TRY(test_object(sky, n, year, batch, kept));
+        ZEL_TRY(test_object(st.core, sky, n, year, batch, kept));
         if (!kept) return ok_status();
         ++kept_count;
         if (batch.count == PlateBatch::kSize) {
-            ZEL_TRY(pltlines(batch, kept_count, numbered, scratch));
+            ZEL_TRY(pltlines(st.core.catalogue, batch, kept_count, numbered, scratch));
             batch.count = 0;
         }
         return ok_status();
@@ -269,7 +269,7 @@ Result<std::int32_t> plate_search(LibraryState& st, std::string_view plate_line,
     ZEL_TRY(for_each_window_year(win, info.first_year, info.last_year, scan));
     // Every object of the special list.
     for (std::int32_t n : *special) ZEL_TRY(test(n, 0));
-    if (batch.count > 0) ZEL_TRY(pltlines(batch, kept_count, numbered, scratch));
+    if (batch.count > 0) ZEL_TRY(pltlines(st.core.catalogue, batch, kept_count, numbered, scratch));
 
     // The result.
     const std::string result_name(files::kPlateResult), motion_name(files::kPlateMotion);

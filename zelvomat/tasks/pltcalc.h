@@ -65,6 +65,7 @@
 namespace zelvomat {
 
 struct LibraryState;
+struct CatalogueState;
 
 // ---- Records ------------------------------------------------------------------
 
@@ -161,7 +162,8 @@ PlateWindow plate_window(double ra0, double anti_sun, double half_ra, double jd)
 // ascensions to the keys. Fails when a catalogue name cannot be read.
 // numbered: the numbered count of the catalogue (higher numbers are
 // unnumbered objects, listed without their number).
-Status pltlines(const PlateBatch& batch, std::int32_t total, std::int32_t numbered, PlateScratch& scratch);
+Status pltlines(const CatalogueState& cat, const PlateBatch& batch, std::int32_t total, std::int32_t numbered,
+                PlateScratch& scratch);
 
 // The 80-character object line (before encoding) of one object.
 std::string plate_object_text(std::int32_t number, bool numbered, std::string_view name, bool accepted, double ra,

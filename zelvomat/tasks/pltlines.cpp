@@ -78,14 +78,15 @@ std::string plate_object_text(std::int32_t number, bool numbered, std::string_vi
     return s;
 }
 
-Status pltlines(const PlateBatch& batch, std::int32_t total, std::int32_t numbered, PlateScratch& scratch) {
+Status pltlines(const CatalogueState& cat, const PlateBatch& batch, std::int32_t total, std::int32_t numbered,
+                PlateScratch& scratch) {
     const auto first = static_cast<std::size_t>(total - batch.count);  // objects before this batch
     if (total < batch.count || scratch.size() != first)
         return error_status("internal error: a batch of the plate search out of its place");
     for (int k = 0; k < batch.count; ++k) {
         const auto i = static_cast<std::size_t>(k);
         const std::int32_t n = batch.number[i];
-        auto name = catname(core_state().catalogue, n);
+        auto name = catname(cat, n);
         if (!name) return name.status();
         const std::string text = plate_object_text(n, n <= numbered, *name, batch.accepted[i], batch.ra[i],
                                                    batch.decl[i], batch.magnitude[i]);

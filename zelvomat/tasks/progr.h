@@ -55,6 +55,7 @@
 namespace zelvomat {
 
 struct LibraryState;
+struct CatalogueState;
 
 // The observer of a topocentric task, as derived by a new run.
 struct TaskObserver {
@@ -105,8 +106,8 @@ struct ProgressMeter {
 
 // The two description records of "eph.hat": the frame, the kind of positions
 // and the motion model; the centre or the observer.
-std::vector<std::string> ephemeris_description(const EphTaskRecord& rec, std::int32_t minor_centre,
-                                               const TaskObserver& observer);
+std::vector<std::string> ephemeris_description(const CatalogueState& cat, const EphTaskRecord& rec,
+                                               std::int32_t minor_centre, const TaskObserver& observer);
 
 // The observer of a task record (observer kind, mode and its fields); modes 1
 // and 2 read the observatory's record of "observat.dat" in the data

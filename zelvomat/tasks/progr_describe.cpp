@@ -8,8 +8,8 @@ using namespace progr_detail;
 
 // ---- Header ------------------------------------------------------------------
 
-std::vector<std::string> ephemeris_description(const EphTaskRecord& rec, std::int32_t minor_centre,
-                                               const TaskObserver& observer) {
+std::vector<std::string> ephemeris_description(const CatalogueState& cat, const EphTaskRecord& rec,
+                                               std::int32_t minor_centre, const TaskObserver& observer) {
     std::string r1 = frame_text(rec.get(ef::mainPlane), rec.get(ef::equinox));
     if (rec.get(ef::coordinateType) == "REC") {
         r1 += " Rectangular coordinates";
@@ -46,7 +46,7 @@ std::vector<std::string> ephemeris_description(const EphTaskRecord& rec, std::in
             r2.at(10, centname(static_cast<int>(c)));
         } else {
             r2.at(10, number_field(minor_centre, 6));
-            auto name = catname(core_state().catalogue, minor_centre);
+            auto name = catname(cat, minor_centre);
             r2.at(17, name ? io::pad(*name, kNameWidth) : std::string(kNameWidth, ' '));
         }
     } else if (observer.mode == 1 || observer.mode == 2) {

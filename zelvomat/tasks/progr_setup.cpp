@@ -92,7 +92,7 @@ Status EphemerisRun::read_settings() {
         extra_list_.push_back(v);
     }
     comet_ = settings_.comet_edition != 0;
-    ZEL_TRY(load_minor_perturbers());
+    ZEL_TRY(load_minor_perturbers(core_.minor_perturbers));
     ZEL_TRY(load_planet_elements(core_));
     ZEL_TRY(load_moon_series(core_.moon_series, core_.data_paths));
     ZEL_TRY(load_delta_t(core_.delta_t, data_file(core_.data_paths, files::kDeltaT)));
@@ -377,7 +377,7 @@ Status EphemerisRun::setup(bool continuation) {
     // The header last: a set-up that fails leaves the header of the run
     // before it (a stopped run stays ready to be continued).
     if (!continuation || st_.saved_dates < 1) {
-        const auto desc = ephemeris_description(rec, task_->minor_centre, task_->observer);
+        const auto desc = ephemeris_description(core_.catalogue, rec, task_->minor_centre, task_->observer);
         ZEL_TRY(write_task_header(core_.data_paths, TaskHeaderKind::Ephemeris, desc, kind_number(kind_)));
     }
     return ok_status();
