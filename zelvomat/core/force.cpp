@@ -168,7 +168,10 @@ constexpr auto kLaneMasks = [] {
     return m;
 }();
 
-inline simd::V4Mask lane_mask(unsigned bits) {
+// Always inlined: a 32-byte vector passed between a function of the x86-64
+// version and one of the x86-64-v3 version would cross two calling
+// conventions (memory against a ymm register).
+[[gnu::always_inline]] inline simd::V4Mask lane_mask(unsigned bits) {
     simd::V4Mask m;
     std::memcpy(&m, kLaneMasks[bits & 15u].data(), sizeof m);
     return m;
