@@ -37,6 +37,12 @@ using namespace zelvomat;
 
 namespace {
 
+// The library's state for these benchmarks.
+CoreState& bench_core() {
+    static CoreState core;
+    return core;
+}
+
 constexpr double kFirst = 2451536.5;
 constexpr double kLast = 2451632.5;
 constexpr double kEpoch = 2451545.0;
@@ -85,23 +91,23 @@ Fixture& fixture() {
             if (!w.add(k, sets).ok()) return fx;
         }
         if (!w.write(dir, 2000).ok()) return fx;
-        if (!in_par(core_state()).ok() || !catopen(core_state().catalogue).ok()) return fx;
-        core_state().de.first_jd = kFirst;
-        core_state().de.last_jd = kLast;
-        if (!de_open(core_state().de, core_state().de_copies,
+        if (!in_par(bench_core()).ok() || !catopen(bench_core().catalogue).ok()) return fx;
+        bench_core().de.first_jd = kFirst;
+        bench_core().de.last_jd = kLast;
+        if (!de_open(bench_core().de, bench_core().de_copies,
                      std::string(ZELVO_SOURCE_DIR) + "/tests/data/coorbp_de405_excerpt")
                  .ok())
             return fx;
-        MotionConfig& m = core_state().motion;
+        MotionConfig& m = bench_core().motion;
         m.catalogue_epoch = kEpoch;
         m.perturber_switch.fill(1);
         m.perturber_switch[2] = kEarthAndMoon;
         m.relativity = 1;
-        core_state().minor_perturbers.planet = {OrbitElements::from(orbit(1).data()),
+        bench_core().minor_perturbers.planet = {OrbitElements::from(orbit(1).data()),
                                                 OrbitElements::from(orbit(2).data()),
                                                 OrbitElements::from(orbit(3).data())};
-        core_state().task_options = *task_options_from_texts("SPH", "AST", "EQT", "2000", 3, "TOP");
-        core_state().observer_site = {0.3, 0.8, 0.66 * kParallaxScale, 0.74 * kParallaxScale};
+        bench_core().task_options = *task_options_from_texts("SPH", "AST", "EQT", "2000", 3, "TOP");
+        bench_core().observer_site = {0.3, 0.8, 0.66 * kParallaxScale, 0.74 * kParallaxScale};
         fx.ok = true;
         return fx;
     }();
@@ -114,14 +120,14 @@ void run_dates(benchmark::State& state, MotionCode model) {
         state.SkipWithError("fixture");
         return;
     }
-    core_state().motion.model = model;
+    bench_core().motion.model = model;
     const std::string dir = fx.wd->dir_slash();
     EphResultValues v;
     std::int16_t acc = 0;
     std::int32_t n = 1;
     for (auto _ : state) {
         for (int i = 1; i <= kDates; ++i) {
-            if (!ephem(core_state(), n, EphemDate{kFirst + 2.0, 1.0, i}, 0, dir, v, acc).ok()) {
+            if (!ephem(bench_core(), n, EphemDate{kFirst + 2.0, 1.0, i}, 0, dir, v, acc).ok()) {
                 state.SkipWithError("ephem failed");
                 return;
             }
@@ -141,14 +147,14 @@ void BM_NodesObjectsOfDate(benchmark::State& state) {
         state.SkipWithError("fixture");
         return;
     }
-    core_state().motion.model = MotionCode::Nodes;
+    bench_core().motion.model = MotionCode::Nodes;
     const std::string dir = fx.wd->dir_slash();
     EphResultValues v;
     std::int16_t acc = 0;
     int d = 0;
     for (auto _ : state) {
         for (std::int32_t n = 1; n <= kObjects; ++n) {
-            if (!ephem(core_state(), n, EphemDate{kFirst + 2.0 + d, 0.0, 1}, 0, dir, v, acc).ok()) {
+            if (!ephem(bench_core(), n, EphemDate{kFirst + 2.0 + d, 0.0, 1}, 0, dir, v, acc).ok()) {
                 state.SkipWithError("ephem failed");
                 return;
             }
@@ -167,13 +173,13 @@ void BM_IntegrationSpan(benchmark::State& state) {
         state.SkipWithError("fixture");
         return;
     }
-    core_state().motion.model = MotionCode::Integration;
+    bench_core().motion.model = MotionCode::Integration;
     const std::string dir = fx.wd->dir_slash();
     EphResultValues v;
     std::int16_t acc = 0;
     std::int32_t n = 1;
     for (auto _ : state) {
-        if (!ephem(core_state(), n, EphemDate{kEpoch + 80.0, 0.0, 1}, 0, dir, v, acc).ok()) {
+        if (!ephem(bench_core(), n, EphemDate{kEpoch + 80.0, 0.0, 1}, 0, dir, v, acc).ok()) {
             state.SkipWithError("ephem failed");
             return;
         }

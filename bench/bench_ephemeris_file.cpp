@@ -23,6 +23,12 @@ using namespace zelvomat;
 
 namespace {
 
+// The library's state for these benchmarks.
+CoreState& bench_core() {
+    static CoreState core;
+    return core;
+}
+
 // Opens the file and takes its span from its header record (start and end
 // Julian dates at bytes 2652 and 2660).
 bool open_file() {
@@ -36,10 +42,10 @@ bool open_file() {
     if (!f) return (state = -1) > 0;
     auto head = f->read(1);
     if (!head) return (state = -1) > 0;
-    DeState& de = core_state().de;
+    DeState& de = bench_core().de;
     de.first_jd = io::get_f64(*head, 2652);
     de.last_jd = io::get_f64(*head, 2660);
-    state = de_open(core_state().de, core_state().de_copies, path).ok() ? 1 : -1;
+    state = de_open(bench_core().de, bench_core().de_copies, path).ok() ? 1 : -1;
     if (state > 0) std::printf("ephemeris file %s, JD %.1f to %.1f\n", path.c_str(), de.first_jd, de.last_jd);
     return state > 0;
 }
@@ -59,12 +65,12 @@ void BM_BodyStateRandomDates(benchmark::State& state, int target, int centre) {
         state.SkipWithError("no planetary ephemeris file");
         return;
     }
-    const DeState& de = core_state().de;
+    const DeState& de = bench_core().de;
     const auto dates = random_dates(de.first_jd, de.last_jd, 1 << 16);
     std::size_t i = 0;
     State9 s;
     for (auto _ : state) {
-        if (!bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position, dates[i],
+        if (!bodystate(bench_core().de, bench_core().de_copies, bench_core().data_paths, DeReader::Position, dates[i],
                        target, centre, s)
                  .ok()) {
             state.SkipWithError("reader failed");
@@ -86,13 +92,13 @@ void BM_BodyStateOneRecord(benchmark::State& state, int target, int centre) {
         state.SkipWithError("no planetary ephemeris file");
         return;
     }
-    const DeState& de = core_state().de;
+    const DeState& de = bench_core().de;
     const double from = de.first_jd + kDeRecordDays * 1;
     const auto dates = random_dates(from, from + kDeRecordDays - 1e-6, 1 << 12);
     std::size_t i = 0;
     State9 s;
     for (auto _ : state) {
-        if (!bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position, dates[i],
+        if (!bodystate(bench_core().de, bench_core().de_copies, bench_core().data_paths, DeReader::Position, dates[i],
                        target, centre, s)
                  .ok()) {
             state.SkipWithError("reader failed");
@@ -112,14 +118,14 @@ void BM_Reade403MarsRandomDates(benchmark::State& state) {
         state.SkipWithError("no planetary ephemeris file");
         return;
     }
-    DeState& de = core_state().de;
+    DeState& de = bench_core().de;
     de.flags = {};
     de.flags[static_cast<int>(BodyCode::Mars) - 1] = StateLevel::Acceleration;
     de.centre = BodyCode::Sun;
     const auto dates = random_dates(de.first_jd, de.last_jd, 1 << 16);
     std::size_t i = 0;
     for (auto _ : state) {
-        if (!reade403(core_state().de, core_state().de_copies, core_state().data_paths, dates[i], 0.0).ok()) {
+        if (!reade403(bench_core().de, bench_core().de_copies, bench_core().data_paths, dates[i], 0.0).ok()) {
             state.SkipWithError("reader failed");
             break;
         }
@@ -137,18 +143,18 @@ void BM_Read403bAllBodies(benchmark::State& state) {
         state.SkipWithError("no planetary ephemeris file");
         return;
     }
-    DeState& de = core_state().de;
+    DeState& de = bench_core().de;
     de.force_flags = {};
     for (int b = 1; b <= 11; ++b) de.force_flags[b - 1] = StateLevel::Acceleration;
     de.force_centre = BodyCode::Sun;
     double t = de.first_jd;
     for (auto _ : state) {
-        if (!read403b(core_state().de, core_state().de_copies, core_state().body_table, core_state().data_paths, t)
+        if (!read403b(bench_core().de, bench_core().de_copies, bench_core().body_table, bench_core().data_paths, t)
                  .ok()) {
             state.SkipWithError("reader failed");
             break;
         }
-        benchmark::DoNotOptimize(core_state().body_table);
+        benchmark::DoNotOptimize(bench_core().body_table);
         t += 0.37;
         if (t > de.last_jd) t = de.first_jd;
     }

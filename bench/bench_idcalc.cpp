@@ -94,9 +94,8 @@ Night& night() {
         fs::copy_file(work / "setpar", r.dir / "setpar");
         fs::current_path(r.dir);
         LibraryState lib;
-        ScopedLibraryState current(lib);
         if (!in_par(lib.core).ok() || !catopen(lib.core.catalogue).ok() ||
-            !de_open(core_state().de, core_state().de_copies, core_state().data_paths).ok() ||
+            !de_open(lib.core.de, lib.core.de_copies, lib.core.data_paths).ok() ||
             !load_delta_t(lib.core.delta_t, data_file(lib.core.data_paths, files::kDeltaT)).ok()) {
             r.why = "the package cannot be read";
             return r;
@@ -140,8 +139,7 @@ Night& night() {
             deltat(lib.core.delta_t, day0, ut, DeltaTDirection::UtToTt, dt, tt);
             auto el = catelem(lib.core.catalogue, n);
             StateVector p{};
-            if (!el ||
-                !reade403(core_state().de, core_state().de_copies, core_state().data_paths, day0, tt * 86400.0).ok())
+            if (!el || !reade403(lib.core.de, lib.core.de_copies, lib.core.data_paths, day0, tt * 86400.0).ok())
                 continue;
             const OrbitElements oe{(*el)[1], (*el)[2], (*el)[3], (*el)[4], (*el)[5], (*el)[6]};
             std::int32_t e0 = 0;

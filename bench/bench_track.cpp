@@ -55,7 +55,7 @@ void BM_MoonSunFallback(benchmark::State& state) {
     zelvomat::LibraryState st;
     zelvomat::ScopedLibraryState current(st);
     if (!load_package(state, st.core)) return;
-    const double start = zelvomat::core_state().de.last_jd + 30.0;
+    const double start = st.core.de.last_jd + 30.0;
     double jd = start;
     double out[5];
     for (auto _ : state) {

@@ -27,6 +27,12 @@ using namespace zelvomat;
 
 namespace {
 
+// The library's state for these benchmarks.
+CoreState& bench_core() {
+    static CoreState core;
+    return core;
+}
+
 bool open_full_file() {
     static int state = 0;
     if (state != 0) return state > 0;
@@ -34,9 +40,9 @@ bool open_full_file() {
     auto f = io::RecordFile::open(path, kDeRecordBytes, io::OpenMode::Read);
     auto head = f ? f->read(1) : Result<std::vector<std::uint8_t>>(error_status("no file"));
     if (!head) return (state = -1) > 0;
-    core_state().de.first_jd = io::get_f64(*head, 2652);
-    core_state().de.last_jd = io::get_f64(*head, 2660);
-    state = de_open(core_state().de, core_state().de_copies, path).ok() ? 1 : -1;
+    bench_core().de.first_jd = io::get_f64(*head, 2652);
+    bench_core().de.last_jd = io::get_f64(*head, 2660);
+    state = de_open(bench_core().de, bench_core().de_copies, path).ok() ? 1 : -1;
     return state > 0;
 }
 
@@ -75,15 +81,15 @@ void BM_YearlySetsOfOneObject(benchmark::State& state) {
     const double first_set = kEpoch + 200.0;
     long sets = 0;
     for (auto _ : state) {
-        force_reader_setup(core_state().de);
-        MotionConfig& m = core_state().motion;
+        force_reader_setup(bench_core().de);
+        MotionConfig& m = bench_core().motion;
         m = {};
         m.catalogue_epoch = kEpoch;
         m.relativity = 1;
         m.model = MotionCode::Integration;
         m.perturber_switch.fill(1);
         m.perturber_switch[perturber_index(Perturber::Earth)] = kEarthAndMoon;
-        core_state().integrated_bodies.count = 1;
+        bench_core().integrated_bodies.count = 1;
         std::vector<double> x, v;
         push(x, v, object);
         for (const auto& p : pert) push(x, v, p);
@@ -91,7 +97,7 @@ void BM_YearlySetsOfOneObject(benchmark::State& state) {
         for (int k = 0; k < 8; ++k) {
             const double t1 = first_set + 15.0 * k - kEpoch;
             std::int32_t nf = 0, ns = 0, ncl = kRadauSecondOrderVelocity;
-            ForceContext ctx = force_context(core_state());
+            ForceContext ctx = force_context(bench_core());
             RadauOptions opt;
             opt.first_size = size;
             opt.next_size = &size;

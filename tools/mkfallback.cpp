@@ -64,10 +64,9 @@ constexpr double kDaysPerMillennium = 365250.0;
 }
 
 // State of DE file body target relative to file body centre.
-Vec3 de_position(double t, int target, int centre) {
+Vec3 de_position(CoreState& core, double t, int target, int centre) {
     State9 s{};
-    const Status st = bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position, t,
-                                target, centre, s);
+    const Status st = bodystate(core.de, core.de_copies, core.data_paths, DeReader::Position, t, target, centre, s);
     if (!st) die(st.message());
     return {s[0], s[1], s[2]};
 }
@@ -226,7 +225,7 @@ Vars fit_orbit(Vars x, double mass, double epoch, const std::vector<Sample>& sam
     return x;
 }
 
-std::array<OrbitElements, orbelm::kPlanets> fit_planets(double first, double last, double epoch) {
+std::array<OrbitElements, orbelm::kPlanets> fit_planets(CoreState& core, double first, double last, double epoch) {
     std::array<OrbitElements, orbelm::kPlanets> out{};
     for (int k = 1; k <= orbelm::kPlanets; ++k) {
         const int target = k == 3 ? 13 : k;  // the Earth-Moon barycentre for the third
@@ -234,8 +233,7 @@ std::array<OrbitElements, orbelm::kPlanets> fit_planets(double first, double las
         // Osculating elements at the epoch as the start.
         State9 s9{};
         const double t0 = std::clamp(epoch, first, last);
-        if (!bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position, t0, target,
-                       11, s9))
+        if (!bodystate(core.de, core.de_copies, core.data_paths, DeReader::Position, t0, target, 11, s9))
             die("cannot read the ephemeris file");
         StateVector sv{s9[0], s9[1], s9[2], s9[3], s9[4], s9[5]};
         OrbitElements el;
@@ -250,7 +248,7 @@ std::array<OrbitElements, orbelm::kPlanets> fit_planets(double first, double las
             const double step = std::min(period / 50.0, (b - a) / 3000.0);
             std::vector<Sample> samples;
             for (double t = a; t <= b; t += step) {
-                const Vec3 p = de_position(t, target, 11);
+                const Vec3 p = de_position(core, t, target, 11);
                 samples.push_back({t, p, norm(p)});
             }
             x = fit_orbit(x, mass, epoch, samples);
@@ -380,14 +378,14 @@ std::vector<Term> fit_series(const std::vector<double>& y, double t0, double dt,
     return out;
 }
 
-MoonSeries fit_moon(double first, double last) {
+MoonSeries fit_moon(CoreState& core, double first, double last) {
     const double dt_days = 0.5;
     const double t0 = (first - 2451545.0) / kDaysPerMillennium;
     const double dt = dt_days / kDaysPerMillennium;
     std::array<std::vector<double>, 3> xyz;
     const Mat3 to_ecliptic = rotx(kObliquityJ2000);
     for (double t = first; t <= last; t += dt_days) {
-        const Vec3 e = matmul(to_ecliptic, de_position(t, 10, 3));
+        const Vec3 e = matmul(to_ecliptic, de_position(core, t, 10, 3));
         for (std::size_t c = 0; c < 3; ++c) xyz[c].push_back(e[c]);
     }
     const double wl = per_millennium(kRateL), wf = per_millennium(kRateF);
@@ -426,7 +424,7 @@ struct Stats {
     double rms() const { return n ? std::sqrt(sum_sq_angle / n) : 0.0; }
 };
 
-std::string accuracy(const CoreState& core, double first, double last, double epoch) {
+std::string accuracy(CoreState& core, double first, double last, double epoch) {
     std::ostringstream out;
     out.imbue(std::locale::classic());
     const char* names[] = {"Mercury", "Venus",   "Earth", "Mars", "Jupiter", "Saturn",
@@ -452,7 +450,7 @@ std::string accuracy(const CoreState& core, double first, double last, double ep
             const Status st = fbstate(core.planet_elements, core.moon_series, static_cast<BodyCode>(r.code),
                                       static_cast<BodyCode>(r.centre), t, s);
             if (!st) die(st.message());
-            const Vec3 want = de_position(t, r.de_target, r.de_centre);
+            const Vec3 want = de_position(core, t, r.de_target, r.de_centre);
             const Vec3 got{s[0], s[1], s[2]};
             span.add(got, want);
             if (std::abs(t - epoch) <= 3652.5) near.add(got, want);
@@ -485,16 +483,15 @@ int main(int argc, char** argv) {
     std::string dir = argv[5];
     if (!dir.empty() && dir.back() != '/') dir += '/';
     LibraryState st;
-    ScopedLibraryState current(st);
-    core_state().de.first_jd = first;
-    core_state().de.last_jd = last;
-    if (const Status s = de_open(core_state().de, core_state().de_copies, argv[1]); !s) die(s.message());
+    st.core.de.first_jd = first;
+    st.core.de.last_jd = last;
+    if (const Status s = de_open(st.core.de, st.core.de_copies, argv[1]); !s) die(s.message());
 
-    const auto planets = fit_planets(first, last, epoch);
+    const auto planets = fit_planets(st.core, first, last, epoch);
     const std::string orb = dir + std::string(files::kPlanetElements);
     if (const Status s = io::write_file_bytes(orb, encode_planet_elements(planets)); !s) die(s.message());
 
-    const MoonSeries moon = fit_moon(first, last);
+    const MoonSeries moon = fit_moon(st.core, first, last);
     const std::string mxyz = dir + std::string(files::kMoonSeries);
     if (const Status s = io::write_file_bytes(mxyz, encode_moon_series(moon)); !s) die(s.message());
 

@@ -42,10 +42,10 @@ int main(int argc, char** argv) {
                 jpl_get_long(eph, JPL_EPHEM_EPHEMERIS_VERSION), first, last, jpl_get_long(eph, JPL_EPHEM_N_CONSTANTS),
                 jpl_get_double(eph, JPL_EPHEM_AU_IN_KM), jpl_get_double(eph, JPL_EPHEM_EARTH_MOON_RATIO));
 
-    zelvomat::DeState& de = zelvomat::core_state().de;
-    de.first_jd = first;
-    de.last_jd = last;
-    if (!zelvomat::de_open(zelvomat::core_state().de, zelvomat::core_state().de_copies, argv[1]).ok()) {
+    zelvomat::CoreState core;  // the library's state for this check
+    core.de.first_jd = first;
+    core.de.last_jd = last;
+    if (!zelvomat::de_open(core.de, core.de_copies, argv[1]).ok()) {
         std::printf("the library cannot open %s\n", argv[1]);
         return 1;
     }
@@ -70,9 +70,8 @@ int main(int argc, char** argv) {
                     return 1;
                 }
                 zelvomat::State9 s;
-                if (!zelvomat::bodystate(zelvomat::core_state().de, zelvomat::core_state().de_copies,
-                                         zelvomat::core_state().data_paths, zelvomat::DeReader::Position, jd, target,
-                                         centre, s)
+                if (!zelvomat::bodystate(core.de, core.de_copies, core.data_paths, zelvomat::DeReader::Position, jd,
+                                         target, centre, s)
                          .ok()) {
                     std::printf("the library fails at JD %.6f\n", jd);
                     return 1;

@@ -80,9 +80,8 @@ protected:
         if (dir.empty() || !std::filesystem::exists(dir + "/work/setpar")) return;
         old_dir_ = std::filesystem::current_path();
         std::filesystem::current_path(dir + "/work");
-        ScopedLibraryState current(state_);
         ready_ = in_par(state_.core).ok() && catopen(state_.core.catalogue).ok() &&
-                 de_open(core_state().de, core_state().de_copies, core_state().data_paths).ok();
+                 de_open(state_.core.de, state_.core.de_copies, state_.core.data_paths).ok();
         auto bytes = io::read_file_bytes("setpar");
         if (!bytes) ready_ = false;
         if (ready_) settings_ = *decode_settings(*bytes);
@@ -121,7 +120,6 @@ protected:
     }
 
     static inline LibraryState state_;  // the package, loaded once for the suite
-    ScopedLibraryState current_{state_};
     static inline std::filesystem::path old_dir_;
     static inline bool ready_ = false;
     static inline PackageSettings settings_;
@@ -215,20 +213,21 @@ TEST_F(PackageYears, SearchAcceptsTheSetsThroughTheYears) {
 // planets (the Earth and the Moon apart), the Sun's relativistic term; RADAU
 // order 11, LL = 10.
 struct DirectIntegration {
+    CoreState& core;
     std::vector<double> x, v;
     double now = 0.0;
     double size = 0.0;
 
-    DirectIntegration(const CoreState& core, std::int32_t n, const PackageSettings& s) {
-        force_reader_setup(core_state().de);
-        MotionConfig& m = core_state().motion;
+    DirectIntegration(CoreState& state, std::int32_t n, const PackageSettings& s) : core(state) {
+        force_reader_setup(core.de);
+        MotionConfig& m = core.motion;
         m = {};
         m.catalogue_epoch = core.package.catalogue_epoch;
         m.relativity = 1;
         m.minor_perturbers = 3;
         m.perturber_switch.fill(1);
         m.perturber_switch[perturber_index(Perturber::Earth)] = kEarthAndMoon;
-        core_state().integrated_bodies.count = 1;
+        core.integrated_bodies.count = 1;
         auto push = [&](const OrbitElements& el) {
             StateVector st{};
             EXPECT_TRUE(twobody(0.0, 0, 0.0, el, 0, 0.0, kObliquityJ2000, st).ok());
@@ -245,11 +244,11 @@ struct DirectIntegration {
     Vec3 at(double jd) {
         if (jd != now) {
             std::int32_t nf = 0, ns = 0, ncl = kRadauSecondOrderVelocity;
-            ForceContext ctx = force_context(core_state());
+            ForceContext ctx = force_context(core);
             RadauOptions opt;
             opt.first_size = size;
             opt.next_size = &size;
-            const double e = core_state().motion.catalogue_epoch;
+            const double e = core.motion.catalogue_epoch;
             const Status s = radau(x, v, now - e, jd - e, 5.0, 10, static_cast<std::int32_t>(x.size()), 2, nf, ns, ncl,
                                    11, radau_force_of(force2, ctx), opt);
             EXPECT_TRUE(s.ok()) << s.message() << " " << ctx.failure.message();
@@ -259,12 +258,10 @@ struct DirectIntegration {
     }
 };
 
-Vec3 earth_at(double jd) {
+Vec3 earth_at(CoreState& core, double jd) {
     State9 s{};
-    EXPECT_TRUE(
-        bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position, jd, 3, 11, s)
-            .ok());
-    core_state().de.forget_records();  // the force models' reader runs next
+    EXPECT_TRUE(bodystate(core.de, core.de_copies, core.data_paths, DeReader::Position, jd, 3, 11, s).ok());
+    core.de.forget_records();  // the force models' reader runs next
     return {s[0], s[1], s[2]};
 }
 
@@ -314,7 +311,7 @@ TEST_F(PackageYears, PositionsAgreeWithDirectIntegration) {
                     twobody(0.0, day, jd - day, OrbitElements::from(el.data()), day, jd - day, kObliquityJ2000, st)
                         .ok());
                 const Vec3 ref = direct.at(jd);
-                const Vec3 e = earth_at(jd);
+                const Vec3 e = earth_at(state_.core, jd);
                 const double d = std::hypot(st[0] - ref[0], st[1] - ref[1], st[2] - ref[2]);
                 const double delta = std::hypot(ref[0] - e[0], ref[1] - e[1], ref[2] - e[2]);
                 worst_au = std::max(worst_au, d);
@@ -350,21 +347,22 @@ void push_orbit(std::vector<double>& x, std::vector<double>& v, double a, double
 }
 
 struct SavedRun {
+    CoreState& core;
     std::vector<double> x, v;
     double now = 0.0, size = 0.0;
     // The package's model (mkyearly): relativity, the Earth and the Moon
     // apart, order 11; or the ephemeris task's with the Earth at the
     // barycentre, order 15.
-    SavedRun(int own, const std::array<double, 4>& object, bool package_model) {
-        force_reader_setup(core_state().de);
-        MotionConfig& m = core_state().motion;
+    SavedRun(CoreState& state, int own, const std::array<double, 4>& object, bool package_model) : core(state) {
+        force_reader_setup(core.de);
+        MotionConfig& m = core.motion;
         m = {};
         m.catalogue_epoch = kStartEpoch;
         m.relativity = package_model ? 1 : 0;
         m.minor_perturbers = 3;
         m.perturber_switch.fill(1);
         m.perturber_switch[perturber_index(Perturber::Earth)] = package_model ? kEarthAndMoon : kEarthAsBarycentre;
-        core_state().integrated_bodies.count = own;
+        core.integrated_bodies.count = own;
         if (own > 0) push_orbit(x, v, object[0], object[1], object[2], object[3]);
         push_orbit(x, v, 2.77, 0.0, 0.17, 1.0);
         push_orbit(x, v, 2.77, 0.0, 0.6, 2.5);
@@ -376,7 +374,7 @@ struct SavedRun {
     // Integrates to jd; chain: start at the size the last call proposed.
     void to(double jd, bool chain) {
         std::int32_t nf = 0, ns = 0, ncl = kRadauSecondOrderVelocity;
-        ForceContext ctx = force_context(core_state());
+        ForceContext ctx = force_context(core);
         RadauOptions opt;
         if (chain) {
             opt.first_size = size;
@@ -389,7 +387,7 @@ struct SavedRun {
     }
 };
 
-std::vector<double> saved_run_values() {
+std::vector<double> saved_run_values(CoreState& core) {
     std::vector<double> out;
     auto keep = [&](const std::vector<double>& w, std::size_t from, std::size_t n) {
         out.insert(out.end(), w.begin() + static_cast<std::ptrdiff_t>(from),
@@ -399,7 +397,7 @@ std::vector<double> saved_run_values() {
         {{2.7, 0.15, 0.2, 0.3}, {1.4, 0.45, 0.1, 2.0}, {3.97, 0.2, 0.15, 5.0}}};
     // Each object daily for 5 days, then every 30 days to day 305, forward.
     for (const auto& o : objects) {
-        SavedRun r(1, o, true);
+        SavedRun r(core, 1, o, true);
         for (int d = 1; d <= 5; ++d) {
             r.to(kStartEpoch + d, true);
             keep(r.x, 0, 3);
@@ -412,7 +410,7 @@ std::vector<double> saved_run_values() {
     }
     // The main-belt object backwards, every 50 days to day -300.
     {
-        SavedRun r(1, objects[0], true);
+        SavedRun r(core, 1, objects[0], true);
         for (int d = 50; d <= 300; d += 50) {
             r.to(kStartEpoch - d, true);
             keep(r.x, 0, 3);
@@ -421,17 +419,17 @@ std::vector<double> saved_run_values() {
     // As the package moves a catalogue to its epoch: one call over 1,200
     // days, the object with the perturbers, and the perturbers alone.
     {
-        SavedRun r(1, objects[1], true);
+        SavedRun r(core, 1, objects[1], true);
         r.to(kStartEpoch - 800.0, false);
         keep(r.x, 0, 12);
         keep(r.v, 0, 3);
-        SavedRun p(0, objects[1], true);
+        SavedRun p(core, 0, objects[1], true);
         p.to(kStartEpoch + 400.0, false);
         keep(p.x, 0, 9);
     }
     // As the ephemeris task continues an object from date to date: 10 days.
     {
-        SavedRun r(1, objects[0], false);
+        SavedRun r(core, 1, objects[0], false);
         for (int d = 1; d <= 10; ++d) {
             r.to(kStartEpoch + d + 0.25, false);
             keep(r.x, 0, 3);
@@ -499,8 +497,8 @@ constexpr double kSavedRunValues[] = {
 };
 
 TEST_F(PackageYears, IntegrationsAgreeWithSavedValues) {
-    core_state().de.forget_records();
-    const std::vector<double> got = saved_run_values();
+    state_.core.de.forget_records();
+    const std::vector<double> got = saved_run_values(state_.core);
     ASSERT_EQ(got.size(), std::size(kSavedRunValues));
     double worst = 0.0;
     for (std::size_t i = 0; i < got.size(); ++i) {

@@ -138,12 +138,12 @@ protected:
         state_.core.package.objects = 4;
         state_.core.package.numbered = 4;
         state_.core.package.catalogue_epoch = kEpoch;
-        core_state().de.first_jd = kFirst;
-        core_state().de.last_jd = kLast;
-        ASSERT_TRUE(de_open(core_state().de, core_state().de_copies, kExcerpt).ok());
-        core_state().motion.catalogue_epoch = kEpoch;
+        state_.core.de.first_jd = kFirst;
+        state_.core.de.last_jd = kLast;
+        ASSERT_TRUE(de_open(state_.core.de, state_.core.de_copies, kExcerpt).ok());
+        state_.core.motion.catalogue_epoch = kEpoch;
         // Ceres, Pallas, Vesta as the perturbing minor planets.
-        core_state().minor_perturbers.planet = {
+        state_.core.minor_perturbers.planet = {
             OrbitElements::from(kCeres.data()),
             OrbitElements::from(elements_deg(352.9, 310.3, 173.2, 34.84, 0.2300, 2.7716).data()),
             OrbitElements::from(kVesta.data())};
@@ -166,8 +166,7 @@ protected:
         EXPECT_TRUE(s.ok()) << s.message();
         return v;
     }
-    LibraryState state_;  // a fresh library, current on this thread while the test runs
-    ScopedLibraryState current_{state_};
+    LibraryState state_;  // a fresh library for each test
     zeltest::ScopedWorkDir wd;
     std::int16_t acc = -1;
     Status last;
@@ -199,13 +198,13 @@ TEST_F(Ephem, MarsAstrometricWithLightTime) {
     options("SPH", "AST", "EQT", "2000", 3, "GEO");
     const double jd = 2451560.25;
     State9 sun_earth{}, mars{};
-    ASSERT_TRUE(bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position, jd, 11,
-                          3, sun_earth)
+    ASSERT_TRUE(bodystate(state_.core.de, state_.core.de_copies, state_.core.data_paths, DeReader::Position, jd, 11, 3,
+                          sun_earth)
                     .ok());
     double tau = 0.0;
     V3 rel{};
     for (int i = 0; i < 10; ++i) {
-        ASSERT_TRUE(bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position,
+        ASSERT_TRUE(bodystate(state_.core.de, state_.core.de_copies, state_.core.data_paths, DeReader::Position,
                               jd - tau, 4, 11, mars)
                         .ok());
         for (std::size_t k = 0; k < 3; ++k) rel[k] = mars[k] + sun_earth[k];
@@ -478,12 +477,12 @@ TEST_F(Ephem, MagnitudesPhaseAndElongation) {
     EphResultValues v = run(1, jd);
     EXPECT_EQ(acc, 0);  // elliptic motion
     EXPECT_NEAR(v(9), hg(v(7), v(3), v(8), 3.34, 0.12), 1e-9);
-    EXPECT_EQ(core_state().motion.no_magnitude, 0);
+    EXPECT_EQ(state_.core.motion.no_magnitude, 0);
     // Phase and elongation from the three distances (law of cosines).
     const double r = v(7), d = v(3);
     State9 se{};
     ASSERT_TRUE(
-        bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position, jd, 11, 3, se)
+        bodystate(state_.core.de, state_.core.de_copies, state_.core.data_paths, DeReader::Position, jd, 11, 3, se)
             .ok());
     const double R = std::sqrt(se[0] * se[0] + se[1] * se[1] + se[2] * se[2]);
     EXPECT_NEAR(std::cos(v(8)), (r * r + d * d - R * R) / (2 * r * d), 1e-6);
@@ -497,10 +496,10 @@ TEST_F(Ephem, MagnitudesPhaseAndElongation) {
     // H = G = 0: magnitude 0 and the no-magnitude flag.
     v = run(3, jd);
     EXPECT_EQ(v(9), 0.0);
-    EXPECT_EQ(core_state().motion.no_magnitude, 1);
+    EXPECT_EQ(state_.core.motion.no_magnitude, 1);
     EXPECT_GT(v(3), 0.0);
     v = run(2, jd);
-    EXPECT_EQ(core_state().motion.no_magnitude, 0);
+    EXPECT_EQ(state_.core.motion.no_magnitude, 0);
     EXPECT_NEAR(v(9), hg(v(7), v(3), v(8), 11.16, 0.15), 1e-9);
 }
 
@@ -511,8 +510,8 @@ TEST_F(Ephem, ElongationSignFollowsTheSide) {
         for (double jd = 2451540.0; jd < 2451630.0; jd += 10.0) {
             const EphResultValues v = run(n, jd);
             State9 se{};
-            ASSERT_TRUE(bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position,
-                                  jd, 11, 3, se)
+            ASSERT_TRUE(bodystate(state_.core.de, state_.core.de_copies, state_.core.data_paths, DeReader::Position, jd,
+                                  11, 3, se)
                             .ok());
             double sra = 0, sdec = 0;
             eraC2s(se.data(), &sra, &sdec);
@@ -575,25 +574,25 @@ TEST_F(Ephem, NodesModelUsesTheYearlySets) {
     // Record 8 values above every set index: acceptance by distance only.
     zeltest::set_package_years(1999, 2001, {1000, 1000, 1000, 1000, 1000});
     ASSERT_TRUE(in_par(state_.core).ok());
-    core_state().de.first_jd = kFirst;  // the fixture's settings hold no span
-    core_state().de.last_jd = kLast;
-    ASSERT_TRUE(de_open(core_state().de, core_state().de_copies, kExcerpt).ok());
+    state_.core.de.first_jd = kFirst;  // the fixture's settings hold no span
+    state_.core.de.last_jd = kLast;
+    ASSERT_TRUE(de_open(state_.core.de, state_.core.de_copies, kExcerpt).ok());
     // Eros's elements, mean anomaly moved by 1 degree, at JD 2451560.5.
     const double set_epoch = 2451560.5;
     ElementSet s{set_epoch, kEros[0] + kEros[5] * (set_epoch - kEpoch) + kDeg, kEros[1], kEros[2], kEros[3], kEros[4],
                  kEros[5]};
     zeltest::write_year(wd.dir_slash(), 2000, 4, {{2, {s}}});
-    core_state().motion.model = MotionCode::Nodes;
+    state_.core.motion.model = MotionCode::Nodes;
     options("REC", "GMT", "EQT", "2000", 10, "GEO");
     const EphResultValues near = run(2, set_epoch + 10.0);
     EXPECT_EQ(acc, 1);
-    core_state().motion.model = MotionCode::Elliptic;
+    state_.core.motion.model = MotionCode::Elliptic;
     const EphResultValues kep = run(2, set_epoch + 10.0);
     // One degree of mean anomaly at 1.2-1.5 AU: 0.02 AU or more apart.
     const V3 d{near(1) - kep(1), near(2) - kep(2), near(3) - kep(3)};
     EXPECT_GT(pm(d), 0.015);
     // Far from the set (more than 60 days): not accepted.
-    core_state().motion.model = MotionCode::Nodes;
+    state_.core.motion.model = MotionCode::Nodes;
     run(2, set_epoch + 70.0);
     EXPECT_EQ(acc, 0);
 }
@@ -601,7 +600,7 @@ TEST_F(Ephem, NodesModelUsesTheYearlySets) {
 // Integration: continuing from date to date equals one straight run; the
 // first date sets the flag 1.
 TEST_F(Ephem, IntegrationContinuesFromDateToDate) {
-    MotionConfig& m = core_state().motion;
+    MotionConfig& m = state_.core.motion;
     m.model = MotionCode::Integration;
     m.perturber_switch.fill(1);
     options("REC", "GMT", "EQT", "2000", 10, "GEO");
@@ -626,7 +625,7 @@ TEST_F(Ephem, IntegrationContinuesFromDateToDate) {
 // A typed orbit whose epoch is the catalogue epoch: no first integration;
 // at that date the typed state comes back unchanged.
 TEST_F(Ephem, TypedOrbitAtTheCatalogueEpoch) {
-    MotionConfig& m = core_state().motion;
+    MotionConfig& m = state_.core.motion;
     m.model = MotionCode::Integration;
     m.perturber_switch.fill(1);
     m.typed_mode = TypedOrbitMode::Coordinates;
@@ -637,20 +636,20 @@ TEST_F(Ephem, TypedOrbitAtTheCatalogueEpoch) {
     options("REC", "GMT", "EQT", "2000", 10, "GEO");
     const EphResultValues v = run(77, kEpoch);
     for (int i = 0; i < 6; ++i) EXPECT_EQ(v(i + 1), m.typed_state[static_cast<std::size_t>(i)]);
-    EXPECT_EQ(core_state().integration.integration_time, kEpoch);
+    EXPECT_EQ(state_.core.integration.integration_time, kEpoch);
     // Ceres of the perturbers stays where its elements put it (no first
     // integration moved it).
     StateVector ceres{};
     ASSERT_TRUE(
         twobody(0.0, 2451545, 0.0, OrbitElements::from(kCeres.data()), 2451545, 0.0, kObliquityJ2000, ceres).ok());
-    for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(core_state().integration.x[3 + i], ceres[i]);
+    for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(state_.core.integration.x[3 + i], ceres[i]);
 
     // A typed epoch 20 days later: the perturbers are integrated to it first
     // and the typed state is the first body at that date.
     m.typed_epoch = kEpoch + 20.0;
     const EphResultValues w = run(77, kEpoch + 20.0);
     for (int i = 0; i < 6; ++i) EXPECT_EQ(w(i + 1), m.typed_state[static_cast<std::size_t>(i)]);
-    EXPECT_GT(std::abs(core_state().integration.x[3] - ceres[0]), 1e-4);
+    EXPECT_GT(std::abs(state_.core.integration.x[3] - ceres[0]), 1e-4);
     // The magnitude of the typed orbit.
     options("SPH", "GMT", "EQT", "2000", 3, "GEO");
     const EphResultValues s = run(77, kEpoch + 30.0);
@@ -660,12 +659,12 @@ TEST_F(Ephem, TypedOrbitAtTheCatalogueEpoch) {
 // A failed integration (the date beyond the planetary file) is an error with
 // the flag 0, and the integrated state is not returned as a position.
 TEST_F(Ephem, FailedIntegrationIsReported) {
-    MotionConfig& m = core_state().motion;
+    MotionConfig& m = state_.core.motion;
     m.model = MotionCode::Integration;
     m.perturber_switch.fill(1);
     options("SPH", "AST", "EQT", "2000", 3, "GEO");
     run(1, 2451600.0, 1);
-    const double t = core_state().integration.integration_time;
+    const double t = state_.core.integration.integration_time;
     EphResultValues v;
     acc = 1;
     const Status s = ephem(state_.core, 1, EphemDate{2451600.0, 60.0, 2}, 0, "", v, acc);
@@ -673,7 +672,7 @@ TEST_F(Ephem, FailedIntegrationIsReported) {
     EXPECT_NE(s.message().find("integration"), std::string::npos) << s.message();
     EXPECT_EQ(acc, 0);
     EXPECT_EQ(v, EphResultValues{});
-    EXPECT_EQ(core_state().integration.integration_time, t);
+    EXPECT_EQ(state_.core.integration.integration_time, t);
     // The next date inside the span continues from the last good state.
     const Status s2 = ephem(state_.core, 1, EphemDate{2451600.0, 10.0, 2}, 0, "", v, acc);
     EXPECT_TRUE(s2.ok()) << s2.message();
@@ -682,7 +681,7 @@ TEST_F(Ephem, FailedIntegrationIsReported) {
 // A minor-object centre with a major-body object: Jupiter seen from Eros
 // equals Jupiter from the file minus the integrated Eros.
 TEST_F(Ephem, MinorCentreWithMajorBody) {
-    MotionConfig& m = core_state().motion;
+    MotionConfig& m = state_.core.motion;
     m.model = MotionCode::Integration;
     m.perturber_switch.fill(1);
     const double jd = 2451590.0;
@@ -691,17 +690,17 @@ TEST_F(Ephem, MinorCentreWithMajorBody) {
     ASSERT_TRUE(set_centre_object(state_.core, 2).ok());
     options("REC", "GMT", "EQT", "2000", 13, "GEO");
     const EphResultValues v = run(-5, jd);
-    EXPECT_EQ(core_state().integrated_bodies.count, 1);
+    EXPECT_EQ(state_.core.integrated_bodies.count, 1);
     EXPECT_EQ(acc, 1);
     State9 js{};
     ASSERT_TRUE(
-        bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position, jd, 5, 11, js)
+        bodystate(state_.core.de, state_.core.de_copies, state_.core.data_paths, DeReader::Position, jd, 5, 11, js)
             .ok());
     for (int i = 0; i < 3; ++i) EXPECT_NEAR(v(i + 1), js[static_cast<std::size_t>(i)] - eros(i + 1), 1e-10);
     // A catalogue object with that centre: two own bodies; Ceres from Eros.
     options("REC", "GMT", "EQT", "2000", 13, "GEO");
     const EphResultValues c = run(1, jd);
-    EXPECT_EQ(core_state().integrated_bodies.count, 2);
+    EXPECT_EQ(state_.core.integrated_bodies.count, 2);
     m.minor_centre = 0;
     options("REC", "GMT", "EQT", "2000", 10, "GEO");
     const EphResultValues ceres = run(1, jd);
@@ -710,30 +709,30 @@ TEST_F(Ephem, MinorCentreWithMajorBody) {
 
 // A comet as the centre keeps its own nongravitational parameters.
 TEST_F(Ephem, CometCentreKeepsItsNongravitationalParameters) {
-    MotionConfig& m = core_state().motion;
+    MotionConfig& m = state_.core.motion;
     m.model = MotionCode::Integration;
     m.comet_mode = 1;
     m.perturber_switch.fill(1);
     const double jd = 2451620.0;
     const NongravParams object_p{0.0, 0.0, 0.0}, centre_p{2.0, -0.5, 0.1};
     // Eros as a comet with the centre's parameters, as the object.
-    core_state().comet_nongrav.slot = {centre_p, object_p};
+    state_.core.comet_nongrav.slot = {centre_p, object_p};
     options("REC", "GMT", "EQT", "2000", 10, "GEO");
     const EphResultValues as_object = run(2, jd);
     // The same body as the centre of Jupiter, the object's slot holding other
     // parameters.
-    core_state().comet_nongrav.slot = {object_p, centre_p};
+    state_.core.comet_nongrav.slot = {object_p, centre_p};
     ASSERT_TRUE(set_centre_object(state_.core, 2).ok());
     options("REC", "GMT", "EQT", "2000", 13, "GEO");
     const EphResultValues v = run(-5, jd);
     State9 js{};
     ASSERT_TRUE(
-        bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position, jd, 5, 11, js)
+        bodystate(state_.core.de, state_.core.de_copies, state_.core.data_paths, DeReader::Position, jd, 5, 11, js)
             .ok());
     for (int i = 0; i < 3; ++i) EXPECT_NEAR(v(i + 1), js[static_cast<std::size_t>(i)] - as_object(i + 1), 1e-10);
     // The parameters make a difference: without them Eros moves elsewhere.
     m.minor_centre = 0;
-    core_state().comet_nongrav.slot = {object_p, object_p};
+    state_.core.comet_nongrav.slot = {object_p, object_p};
     options("REC", "GMT", "EQT", "2000", 10, "GEO");
     const EphResultValues plain = run(2, jd);
     EXPECT_GT(std::abs(plain(1) - as_object(1)), 1e-8);
@@ -753,18 +752,17 @@ TEST_F(Ephem, CentreMismatchIsAnError) {
 // Pluto: its own pull is off while it is integrated, and the switch is on
 // again after the call.
 TEST(EphemPluto, PlutoDoesNotAttractItself) {
-    LibraryState state;  // a fresh library, current on this thread
-    ScopedLibraryState current(state);
+    LibraryState state;  // a fresh library
     zeltest::ScopedWorkDir wd;
     // Pluto's osculating elements at the epoch from the file's heliocentric
     // state.
-    core_state().de.first_jd = kFirst;
-    core_state().de.last_jd = kLast;
-    ASSERT_TRUE(de_open(core_state().de, core_state().de_copies, kExcerpt).ok());
+    state.core.de.first_jd = kFirst;
+    state.core.de.last_jd = kLast;
+    ASSERT_TRUE(de_open(state.core.de, state.core.de_copies, kExcerpt).ok());
     State9 p{};
-    ASSERT_TRUE(bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position, kEpoch,
-                          9, 11, p)
-                    .ok());
+    ASSERT_TRUE(
+        bodystate(state.core.de, state.core.de_copies, state.core.data_paths, DeReader::Position, kEpoch, 9, 11, p)
+            .ok());
     OrbitElements el;
     ASSERT_TRUE(stateel(0.0, StateVector{p[0], p[1], p[2], p[3], p[4], p[5]}, el, kObliquityJ2000).ok());
     std::array<double, 6> e{};
@@ -775,7 +773,7 @@ TEST(EphemPluto, PlutoDoesNotAttractItself) {
     zeltest::write_catalogue(wd.dir_slash(), kPlutoNumber, kPlutoNumber, {{kPlutoNumber, "Pluto", "PLUTO", "-0.70", e}},
                              {}, kEpoch);
     ASSERT_TRUE(catopen(state.core.catalogue).ok());
-    MotionConfig& m = core_state().motion;
+    MotionConfig& m = state.core.motion;
     m.catalogue_epoch = kEpoch;
     m.model = MotionCode::Integration;
     m.minor_perturbers = 0;

@@ -58,20 +58,19 @@ double length(const State9& b, std::size_t from) {
 class Fallback : public ::testing::Test {
 protected:
     void SetUp() override {
-        core_state().de.first_jd = kFirst;
-        core_state().de.last_jd = kLast;
-        ASSERT_TRUE(de_open(core_state().de, core_state().de_copies, kExcerpt).ok());
+        state_.core.de.first_jd = kFirst;
+        state_.core.de.last_jd = kLast;
+        ASSERT_TRUE(de_open(state_.core.de, state_.core.de_copies, kExcerpt).ok());
         state_.core.data_paths.data_dir = kFixtureDir;
         state_.core.package.catalogue_epoch = kEpoch;
         ASSERT_TRUE(load_planet_elements(state_.core).ok());
         ASSERT_TRUE(load_moon_series(state_.core.moon_series, state_.core.data_paths).ok());
     }
-    LibraryState state_;  // a fresh library, current on this thread while the test runs
-    ScopedLibraryState current_{state_};
+    LibraryState state_;  // a fresh library for each test
 
-    static State9 de(double t, int target, int centre) {
+    State9 de(double t, int target, int centre) {
         State9 s{};
-        EXPECT_TRUE(bodystate(core_state().de, core_state().de_copies, core_state().data_paths, DeReader::Position, t,
+        EXPECT_TRUE(bodystate(state_.core.de, state_.core.de_copies, state_.core.data_paths, DeReader::Position, t,
                               target, centre, s)
                         .ok());
         return s;

@@ -326,7 +326,7 @@ TEST_F(MoonSunTest, NumbersWithoutADirection) {
 TEST_F(MoonSunTest, MissingFilesAreReportedErrors) {
     double out[5] = {7, 7, 7, 7, 7};
     // Inside the span: the ephemeris file; outside: the fallback theory's files.
-    zelvomat::de_close(zelvomat::core_state().de, zelvomat::core_state().de_copies);
+    zelvomat::de_close(state_.core.de, state_.core.de_copies);
     state_.core.data_paths.ephemeris_path = dir_.dir_slash() + "none/coorbp";
     state_.core.data_paths.data_dir = dir_.dir_slash() + "none/";
     for (double jd : {2460000.5, kSmallLastJd + 100.0}) {
