@@ -54,11 +54,10 @@ void BM_OutformToFile(benchmark::State& state) {
         if (!file) {
             state.SkipWithError(file.message().c_str());
         } else {
-            const MotionConfig motion;
             std::int32_t record = 0;
             int i = 0;
             for (auto _ : state) {
-                auto n = Outform(1, *file, 2451545.0 + i, EphOutputKind::PosEquator, sample(i), 1, record, motion);
+                auto n = Outform(1, *file, 2451545.0 + i, EphOutputKind::PosEquator, sample(i), 1, record, false);
                 record = record < 100000 ? record + *n : 0;
                 i = (i + 1) % 6000;
             }

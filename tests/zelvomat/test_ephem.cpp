@@ -477,7 +477,7 @@ TEST_F(Ephem, MagnitudesPhaseAndElongation) {
     EphResultValues v = run(1, jd);
     EXPECT_EQ(acc, 0);  // elliptic motion
     EXPECT_NEAR(v(9), hg(v(7), v(3), v(8), 3.34, 0.12), 1e-9);
-    EXPECT_EQ(state_.core.motion.no_magnitude, 0);
+    EXPECT_FALSE(state_.core.ephem.no_magnitude);
     // Phase and elongation from the three distances (law of cosines).
     const double r = v(7), d = v(3);
     State9 se{};
@@ -496,10 +496,10 @@ TEST_F(Ephem, MagnitudesPhaseAndElongation) {
     // H = G = 0: magnitude 0 and the no-magnitude flag.
     v = run(3, jd);
     EXPECT_EQ(v(9), 0.0);
-    EXPECT_EQ(state_.core.motion.no_magnitude, 1);
+    EXPECT_TRUE(state_.core.ephem.no_magnitude);
     EXPECT_GT(v(3), 0.0);
     v = run(2, jd);
-    EXPECT_EQ(state_.core.motion.no_magnitude, 0);
+    EXPECT_FALSE(state_.core.ephem.no_magnitude);
     EXPECT_NEAR(v(9), hg(v(7), v(3), v(8), 11.16, 0.15), 1e-9);
 }
 

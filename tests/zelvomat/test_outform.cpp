@@ -603,22 +603,20 @@ TEST(Outform, LargeDistances) {
 // record + 1 (and + 2); records already in the file are kept.
 TEST(Outform, WritesRecordsAfterTheCount) {
     zeltest::ScopedWorkDir dir;
-    MotionConfig motion;
     auto file = open_ephemeris_result();
     ASSERT_TRUE(file.ok()) << file.message();
     ASSERT_TRUE(write_ephemeris_line(*file, 1, "heading").ok());
     ASSERT_TRUE(write_ephemeris_line(*file, 4, "kept").ok());
 
     const EphResultValues v = spherical(1.0, 0.2, 1.0, 1.0, 30.0, 12.0, 45.0);
-    auto n = Outform(17, *file, kJ2000, EphOutputKind::PosEquator, v, 1, 1, motion);
+    auto n = Outform(17, *file, kJ2000, EphOutputKind::PosEquator, v, 1, 1, false);
     ASSERT_TRUE(n.ok()) << n.message();
     EXPECT_EQ(*n, 2);
-    // The no-magnitude flag of the motion model blanks the magnitude.
-    motion.no_magnitude = 1;
-    auto m = Outform(17, *file, kJ2000, EphOutputKind::EmpEquator, v, 1, 4, motion);
+    // The no-magnitude flag blanks the magnitude.
+    auto m = Outform(17, *file, kJ2000, EphOutputKind::EmpEquator, v, 1, 4, true);
     ASSERT_TRUE(m.ok());
     EXPECT_EQ(*m, 1);
-    auto e = Outform(kObjectEarth, *file, kJ2000, EphOutputKind::PosEquator, v, 1, 5, motion);
+    auto e = Outform(kObjectEarth, *file, kJ2000, EphOutputKind::PosEquator, v, 1, 5, true);
     ASSERT_TRUE(e.ok());
     EXPECT_EQ(*e, 0);
     file->close();

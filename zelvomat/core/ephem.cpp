@@ -572,9 +572,9 @@ Status ephem_body(CoreState& core, std::int32_t number, const EphemDate& date, s
         const double h = typed ? m.typed_h : st.h;
         const double g = typed ? m.typed_g : st.g;
         if (h == 0.0 && g == 0.0) {
-            m.no_magnitude = 1;
+            st.no_magnitude = true;
         } else {
-            m.no_magnitude = 0;
+            st.no_magnitude = false;
             out(SphQuantity::Magnitude) = magn(m, out(SphQuantity::SunDistance), dir.dist, pe.phase, h, g);
         }
     }

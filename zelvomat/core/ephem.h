@@ -163,6 +163,9 @@ struct EphemState {
     bool photometry_valid = false;
     ElementSet elements{};
     double h = 0.0, g = 0.0;
+    // The object of the last call has H = G = 0: no magnitude is computed,
+    // and the output leaves it blank.
+    bool no_magnitude = false;
 
     // Per-date work (the Sun relative to the centre, the observer, the
     // matrices of the date), valid for one date, centre, observer and file.

@@ -136,7 +136,6 @@ struct MotionConfig {
     double gm_earth = kGmEarth;                   // k^2 x mass of the Earth
     double gm_moon = kGmMoon;                     // k^2 x mass of the Moon
     double k2 = kGaussK2;                         // GM of the Sun
-    std::int32_t no_magnitude = 0;                // set by the position routine when H = G = 0
     TypedOrbitMode typed_mode = TypedOrbitMode::Catalogue;
     double typed_epoch = 0.0;             // JD of the typed orbit
     std::array<double, 6> typed_state{};  // heliocentric equatorial J2000, AU and AU/day

@@ -333,7 +333,7 @@ Status observe(LibraryState& st, std::int32_t number, const std::string& data_di
     r.d2 = (obs.angle2_rad - v(SphQuantity::Angle2)) * kArcsecPerRad;
     r.dm = obs.magnitude - v(SphQuantity::Magnitude);
     r.full_accuracy = accuracy != 0;
-    r.magnitude = st.core.motion.no_magnitude == 0;
+    r.magnitude = !st.core.ephem.no_magnitude;
     return ok_status();
 }
 
@@ -363,7 +363,7 @@ Status oc_run(LibraryState& st, int code, int model, std::span<const std::int32_
     m.gm_earth = kGmEarth;
     m.gm_moon = kGmMoon;
     m.typed_mode = TypedOrbitMode::Catalogue;
-    m.no_magnitude = 0;
+    st.core.ephem.no_magnitude = false;
     st.core.centre_object = {};
     st.core.delta_t = {};
 

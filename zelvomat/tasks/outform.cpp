@@ -362,10 +362,8 @@ EphemerisText format_ephemeris_lines(std::int32_t number, double jd, EphOutputKi
 }
 
 Result<int> Outform(std::int32_t number, io::RecordFile& file, double jd, EphOutputKind kind,
-                    const EphResultValues& values, std::int16_t accuracy_flag, std::int32_t record,
-                    const MotionConfig& motion) {
-    const EphemerisText text =
-        format_ephemeris_lines(number, jd, kind, values, accuracy_flag, motion.no_magnitude == 1);
+                    const EphResultValues& values, std::int16_t accuracy_flag, std::int32_t record, bool no_magnitude) {
+    const EphemerisText text = format_ephemeris_lines(number, jd, kind, values, accuracy_flag, no_magnitude);
     for (int i = 0; i < text.count; ++i)
         ZEL_TRY(write_ephemeris_line(file, static_cast<std::int64_t>(record) + 1 + i,
                                      text.lines[static_cast<std::size_t>(i)]));

@@ -121,11 +121,10 @@ EphemerisText format_ephemeris_lines(std::int32_t number, double jd, EphOutputKi
 
 // Writes the lines of one object at one date into the result file at records
 // record + 1 (and record + 2) and returns the number of records written (0, 1
-// or 2), which the caller adds to its count. The magnitude is left blank when
-// the position routine set the no-magnitude flag of the motion model
-// (core/force.h). Fails only when a record cannot be written.
+// or 2), which the caller adds to its count. The magnitude is left blank
+// with no_magnitude (the position routine's flag of an object with H = G = 0,
+// core/ephem.h). Fails only when a record cannot be written.
 Result<int> Outform(std::int32_t number, io::RecordFile& file, double jd, EphOutputKind kind,
-                    const EphResultValues& values, std::int16_t accuracy_flag, std::int32_t record,
-                    const MotionConfig& motion);
+                    const EphResultValues& values, std::int16_t accuracy_flag, std::int32_t record, bool no_magnitude);
 
 }  // namespace zelvomat

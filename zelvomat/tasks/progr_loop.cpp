@@ -46,7 +46,7 @@ Status EphemerisRun::date(std::int32_t number, double t1, double step, std::int3
     }
     if (passed) {
         auto written = Outform(number, result_, d.jd(), kind_, v, accuracy, static_cast<std::int32_t>(st_.next_record),
-                               core_.motion);
+                               core_.ephem.no_magnitude);
         if (!written) return written.status();
         st_.next_record += *written;
     }
