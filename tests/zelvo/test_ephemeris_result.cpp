@@ -468,9 +468,15 @@ TEST(EphemerisWindow, ThePanesShowTheActiveListsCurAndNumWhileOneIsActive) {
     mf.mdiArea()->setActiveSubWindow(first);
     EXPECT_EQ(mf.statusPanes().ids(), setA);
     EXPECT_EQ(panes(), "Cur 1 Num 10");
+    // The active window closed: the panes of the window that is active after
+    // it.
+    mf.mdiArea()->setActiveSubWindow(second);
+    second->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(mf.statusPanes().ids(), setA);
+    EXPECT_EQ(panes(), "Cur 1 Num 10");
     // The last window closed: the single separator pane.
     first->close();
-    second->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(mf.statusPanes().ids(), std::vector<int>{fw::ids::kSeparator});
 }
