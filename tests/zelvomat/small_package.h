@@ -24,6 +24,7 @@
 #include "core/catalog.h"
 #include "core/corestate.h"
 #include "core/setpar.h"
+#include "support.h"
 #include "tasks/libstate.h"
 
 namespace zeltest {
@@ -94,5 +95,22 @@ inline bool load_small_package(const std::string& pkg, zelvomat::CoreState& core
     }
     return true;
 }
+
+// A test on the small package: a fresh library state current on the test's
+// thread, the package's settings and catalogue loaded into it, in a working
+// directory of its own. Skipped when the package cannot be built.
+class SmallPackageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        pkg_ = small_package_dir();
+        if (pkg_.empty()) GTEST_SKIP() << "the small data package cannot be built here";
+        ASSERT_TRUE(load_small_package(pkg_, state_.core));
+    }
+
+    zelvomat::LibraryState state_;  // current on this thread while the test runs
+    zelvomat::ScopedLibraryState current_{state_};
+    std::string pkg_;
+    ScopedWorkDir dir_;
+};
 
 }  // namespace zeltest

@@ -36,19 +36,7 @@ constexpr double kLightDaysPerAu = 0.00577551831;
 constexpr double kSmallFirstJd = 2451179.5;
 constexpr double kSmallLastJd = 2462502.5;
 
-class MoonSunTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        pkg_ = zeltest::small_package_dir();
-        if (pkg_.empty()) GTEST_SKIP() << "the small data package cannot be built here";
-        ASSERT_TRUE(zeltest::load_small_package(pkg_, state_.core));
-    }
-
-    zelvomat::LibraryState state_;  // current on this thread while the test runs
-    zelvomat::ScopedLibraryState current_{state_};
-    std::string pkg_;
-    zeltest::ScopedWorkDir dir_;
-};
+class MoonSunTest : public zeltest::SmallPackageTest {};
 
 // The reference direction: angles and their rates of the geocentric vector
 // p (astrometric) with the geometric velocity v.

@@ -40,19 +40,7 @@ Frame run_track(std::array<int, 3> objects, double jd1, double jd2) {
     return f;
 }
 
-class TrackTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        pkg_ = zeltest::small_package_dir();
-        if (pkg_.empty()) GTEST_SKIP() << "the small data package cannot be built here";
-        ASSERT_TRUE(zeltest::load_small_package(pkg_, state_.core));
-    }
-
-    zelvomat::LibraryState state_;  // current on this thread while the test runs
-    zelvomat::ScopedLibraryState current_{state_};
-    std::string pkg_;
-    zeltest::ScopedWorkDir dir_;
-};
+class TrackTest : public zeltest::SmallPackageTest {};
 
 constexpr double kJan2025 = 2460676.5;  // 2025 January 1, 0h
 

@@ -21,18 +21,7 @@ std::string last_message() {
     return std::string(text, static_cast<std::size_t>(n > 0 ? n : 0));
 }
 
-class TrackReopenTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        pkg_ = zeltest::small_package_dir();
-        if (pkg_.empty()) GTEST_SKIP() << "the small data package cannot be built here";
-        ASSERT_TRUE(zeltest::load_small_package(pkg_, state_.core));
-    }
-    zelvomat::LibraryState state_;  // current on this thread while the test runs
-    zelvomat::ScopedLibraryState current_{state_};
-    std::string pkg_;
-    zeltest::ScopedWorkDir dir_;
-};
+class TrackReopenTest : public zeltest::SmallPackageTest {};
 
 TEST_F(TrackReopenTest, PositionsAndTracksAfterTheFilesWereClosed) {
     constexpr double kJd = 2460676.5;  // 2025 January 1, 0h

@@ -157,28 +157,20 @@ void CTraceInputDlg::doDataExchange(fw::DataExchange& dx) {
 CTraceScaleDlg::CTraceScaleDlg(QWidget* parent) : fw::Dialog(parent, help::kTrackScale) {
     setWindowTitle(QStringLiteral("Scale Change"));
     auto* g = new QGridLayout(this);
-    const char* ra[6] = {"in R.A.:  from", "", "h", "to", "h", "m"};
-    (void)ra;
-    g->addWidget(new QLabel(QStringLiteral("in R.A.:  from")), 0, 0);
-    edits_[0] = field(g, 0, 1, 40);
-    g->addWidget(new QLabel(QStringLiteral("h")), 0, 2);
-    edits_[1] = field(g, 0, 3, 40);
-    g->addWidget(new QLabel(QStringLiteral("m")), 0, 4);
-    g->addWidget(new QLabel(QStringLiteral("to")), 0, 5);
-    edits_[2] = field(g, 0, 6, 40);
-    g->addWidget(new QLabel(QStringLiteral("h")), 0, 7);
-    edits_[3] = field(g, 0, 8, 40);
-    g->addWidget(new QLabel(QStringLiteral("m")), 0, 9);
-    g->addWidget(new QLabel(QStringLiteral("in Decl.: from")), 1, 0);
-    edits_[4] = field(g, 1, 1, 40);
-    g->addWidget(new QLabel(QStringLiteral("o")), 1, 2);
-    edits_[5] = field(g, 1, 3, 40);
-    g->addWidget(new QLabel(QStringLiteral("'")), 1, 4);
-    g->addWidget(new QLabel(QStringLiteral("to")), 1, 5);
-    edits_[6] = field(g, 1, 6, 40);
-    g->addWidget(new QLabel(QStringLiteral("o")), 1, 7);
-    edits_[7] = field(g, 1, 8, 40);
-    g->addWidget(new QLabel(QStringLiteral("'")), 1, 9);
+    // A row: from <major> <unit> <minor> <subunit> to <major> <unit> <minor> <subunit>.
+    auto row = [&](int r, const char* from, const char* unit, const char* subunit) {
+        g->addWidget(new QLabel(QString::fromLatin1(from)), r, 0);
+        for (int end = 0; end < 2; ++end) {
+            const int c = 5 * end;
+            if (end == 1) g->addWidget(new QLabel(QStringLiteral("to")), r, 5);
+            edits_[static_cast<std::size_t>(4 * r + 2 * end)] = field(g, r, c + 1, 40);
+            g->addWidget(new QLabel(QString::fromLatin1(unit)), r, c + 2);
+            edits_[static_cast<std::size_t>(4 * r + 2 * end + 1)] = field(g, r, c + 3, 40);
+            g->addWidget(new QLabel(QString::fromLatin1(subunit)), r, c + 4);
+        }
+    };
+    row(0, "in R.A.:  from", "h", "m");
+    row(1, "in Decl.: from", "o", "'");
     g->addWidget(fw::ok_cancel_buttons(this), 2, 0, 1, 10);
 }
 

@@ -119,16 +119,7 @@ CToleranceDlg::CToleranceDlg(ToleranceModel& model, QWidget* parent)
     grid->addWidget(new QLabel(QStringLiteral("\" Decl.")), 2, 2);
     grid->addWidget(decl_, 2, 3);
     grid->addWidget(new QLabel(QStringLiteral("\"")), 2, 4);
-    auto* ok = new QPushButton(QStringLiteral("OK"));
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"));
-    ok->setDefault(true);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    grid->addLayout(buttons, 3, 0, 1, 5);
-    QObject::connect(ok, &QPushButton::clicked, this, [this] { onOK(); });
-    QObject::connect(cancel, &QPushButton::clicked, this, [this] { onCancel(); });
+    grid->addWidget(fw::ok_cancel_buttons(this), 3, 0, 1, 5);
 }
 
 bool CToleranceDlg::onInitDialog() {
@@ -182,16 +173,7 @@ CObsChoiceDlg::CObsChoiceDlg(ObsChoiceModel& model, QWidget* parent)
     grid->addWidget(number_, 0, 1);
     grid->addWidget(byName_, 1, 0);
     grid->addWidget(name_, 1, 1);
-    auto* ok = new QPushButton(QStringLiteral("OK"));
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"));
-    ok->setDefault(true);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    grid->addLayout(buttons, 2, 0, 1, 2);
-    QObject::connect(ok, &QPushButton::clicked, this, [this] { onOK(); });
-    QObject::connect(cancel, &QPushButton::clicked, this, [this] { onCancel(); });
+    grid->addWidget(fw::ok_cancel_buttons(this), 2, 0, 1, 2);
     QObject::connect(byNumber_, &QRadioButton::clicked, this, [this] {
         m_.choice = 0;
         showChoice();
