@@ -9,7 +9,8 @@
 // of 2025-03-20 (21h to 3h UT, observatory 000), their places computed by
 // the library's two-body and light-time routines. BM_IdCalcNight runs the
 // driver as it is; BM_IdCalcNightFullTest gives every candidate the full
-// test (the records are the same), for comparison.
+// test (the records are the same), for comparison; BM_IdCalcNightOneThread
+// tests the lines on the calling thread alone. Wall time.
 //
 // Uses the package of ZELVO_PACKAGE_WORK, else of the current directory, else
 // the full package of the build tree (build/package/work). The runs take
@@ -171,7 +172,9 @@ Night& night() {
     return nt;
 }
 
-void run_night(benchmark::State& state, bool full_test) {
+// threads: the workers that test the lines (IdRunState::threads; 0 the
+// default, as many as the processors up to 8).
+void run_night(benchmark::State& state, bool full_test, int threads = 0) {
     Night& nt = night();
     if (!nt.ready) {
         state.SkipWithError(nt.why.c_str());
@@ -181,6 +184,7 @@ void run_night(benchmark::State& state, bool full_test) {
     LibraryState lib;
     ScopedLibraryState current(lib);
     lib.id_run.full_test = full_test;
+    lib.id_run.threads = threads;
     int records = 0, found = 0;
     for (auto _ : state) {
         int status = 0, first = 1, last = kLines;
@@ -206,8 +210,12 @@ void run_night(benchmark::State& state, bool full_test) {
 
 }  // namespace
 
+// Wall time: the lines are tested on several threads.
 static void BM_IdCalcNight(benchmark::State& state) { run_night(state, false); }
-BENCHMARK(BM_IdCalcNight)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IdCalcNight)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+static void BM_IdCalcNightOneThread(benchmark::State& state) { run_night(state, false, 1); }
+BENCHMARK(BM_IdCalcNightOneThread)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 static void BM_IdCalcNightFullTest(benchmark::State& state) { run_night(state, true); }
-BENCHMARK(BM_IdCalcNightFullTest)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IdCalcNightFullTest)->Unit(benchmark::kMillisecond)->UseRealTime();

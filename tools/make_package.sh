@@ -12,11 +12,13 @@
 # record 14 set); without it the package is the minor-planet edition.
 # --mpcorb FILE takes the catalogue from a file in the format of the Minor
 # Planet Center's MPCORB.DAT, plain or compressed with gzip, in place of
-# KStars' extract of JPL's elements. --yearly-numbered and --yearly-hmax H
-# limit the yearly element files to the numbered objects, or to the objects of
-# absolute magnitude H or brighter (both together: the numbered objects of H
-# or brighter); the others are computed from the catalogue elements by
-# two-body motion where a task would use the yearly files.
+# KStars' extract of JPL's elements. The yearly element files hold the sets
+# of every object (a year of more sets than the 32-bit index word addresses
+# gets the wide index). --yearly-numbered and --yearly-hmax H limit them, for
+# small disks, to the numbered objects, or to the objects of absolute
+# magnitude H or brighter (both together: the numbered objects of H or
+# brighter); the others are computed from the catalogue elements by two-body
+# motion where a task would use the yearly files.
 #
 # The package is built in a scratch directory inside OUT_DIR and moved into
 # place only when every step has succeeded: a build that fails or is stopped

@@ -4,6 +4,7 @@
 //
 //   mkyearly epoch DATA_DIR OUT_VALUES EPOCH_JD FIRST_YEAR LAST_YEAR VALUES.txt... [--jobs N] [--sources FILE]
 //   mkyearly years DATA_DIR OUT_VALUES VALUES.txt... [--jobs N] [--numbered] [--hmax H]
+//   mkyearly assemble DATA_DIR OUT_VALUES VALUES.txt... [--jobs N]
 //
 // VALUES.txt are the settings values the earlier package steps left (lines
 // "key value ..."; a later file overrides an earlier one): eph_first_jd,
@@ -61,16 +62,18 @@
 // objects, or only for the objects of absolute magnitude H or brighter (both:
 // the numbered ones of H or brighter); the others get no sets, and the
 // element search gives them the catalogue elements moved by two-body motion
-// (its "not accepted" flag set). An "ad<YYYY>" index word addresses at most
-// 2147482 sets in a year (first x 1000 + count in 32 bits), about 268,000
-// objects of 8 sets: a catalogue of the Minor Planet Center's size needs a
-// limit, and a year that would hold more sets is refused with a message that
-// names the options.
+// (its "not accepted" flag set). Without them every object gets its sets: a
+// year of more sets than the 32-bit index word of "ad<YYYY>" addresses
+// (2,147,482) gets the wide index (elmnt.h); a build whose files would not
+// fit on the disk is refused before anything is integrated, with a message
+// that names the options.
 //
 // Both modes share the objects out among N worker threads (each with a
 // library state of its own; default: the number of processors), which write
 // their results to scratch files beside OUT_VALUES; the main thread
-// assembles them.
+// assembles them. "assemble" does only that last part, from scratch files
+// OUT_VALUES.part0 .. part<N-1> that stand there (VALUES give objects,
+// first_year, last_year).
 #include <unistd.h>
 
 #include <algorithm>
@@ -79,6 +82,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <map>
@@ -102,6 +106,7 @@
 #include "io/bytes.h"
 #include "io/fields.h"
 #include "io/files.h"
+#include "io/mapfile.h"
 #include "io/recfile.h"
 #include "tasks/libstate.h"
 #include "tasks/oppos.h"
@@ -191,7 +196,7 @@ struct Catalogue {
 Catalogue read_catalogue(const std::string& dir, std::int32_t objects) {
     Catalogue c;
     c.path = dir + std::string(files::kCatElements);
-    auto b = io::read_file_bytes(c.path);
+    auto b = io::read_file_bytes(c.path, io::kAnySize);
     if (!b) die(b.message());
     c.bytes = std::move(*b);
     if (c.bytes.size() != static_cast<std::size_t>(objects) * catalogue::kElementRecord)
@@ -325,12 +330,45 @@ void write_part(const std::string& path, const std::vector<std::uint8_t>& bytes)
     if (Status s = io::write_file_bytes(path, bytes); !s) die(s.message());
 }
 
-std::vector<std::uint8_t> take_part(const std::string& path) {
-    auto b = io::read_file_bytes(path);
-    if (!b) die(b.message());
+// A worker's scratch file, mapped whole: it may hold gigabytes, which are
+// read where they lie instead of copied. The file is removed at once; the
+// mapping keeps its bytes until it is dropped.
+io::MappedFile take_part(const std::string& path) {
+    auto m = io::MappedFile::open(path);
+    if (!m) die(m.message());
     std::remove(path.c_str());
-    return std::move(*b);
+    return std::move(*m);
 }
+
+// A worker's scratch file written as it grows: the bytes are appended to the
+// buffer and go to the file a few megabytes at a time.
+class PartWriter {
+public:
+    explicit PartWriter(std::string path) : path_(std::move(path)), out_(path_, std::ios::binary | std::ios::trunc) {
+        if (!out_) die("cannot write " + path_);
+    }
+    std::vector<std::uint8_t>& buffer() { return buf_; }
+    // After each object.
+    void flush_some() {
+        if (buf_.size() >= kChunk) flush();
+    }
+    void finish() {
+        flush();
+        out_.close();
+        if (!out_) die("cannot write " + path_);
+    }
+
+private:
+    static constexpr std::size_t kChunk = std::size_t{8} << 20;
+    void flush() {
+        out_.write(reinterpret_cast<const char*>(buf_.data()), static_cast<std::streamsize>(buf_.size()));
+        if (!out_) die("cannot write " + path_);
+        buf_.clear();
+    }
+    std::string path_;
+    std::ofstream out_;
+    std::vector<std::uint8_t> buf_;
+};
 
 // Little-endian appenders and a reader of the scratch files.
 void append_i32(std::vector<std::uint8_t>& b, std::int32_t v) {
@@ -342,20 +380,27 @@ void append_f64(std::vector<std::uint8_t>& b, double v) {
     io::put_f64(io::MutBytes(b.data() + b.size() - 8, 8), 0, v);
 }
 struct Reader {
-    const std::vector<std::uint8_t>& b;
+    io::Bytes b;
     std::size_t at = 0;
     bool more() const { return at < b.size(); }
+    void need(std::size_t bytes) const {
+        if (bytes > b.size() - at) die("scratch file cut short");
+    }
     std::int32_t i32() {
-        if (at + 4 > b.size()) die("scratch file cut short");
-        const std::int32_t v = io::get_i32(io::Bytes(b.data() + at, 4), 0);
+        need(4);
+        const std::int32_t v = io::get_i32(b, at);
         at += 4;
         return v;
     }
     double f64() {
-        if (at + 8 > b.size()) die("scratch file cut short");
-        const double v = io::get_f64(io::Bytes(b.data() + at, 8), 0);
+        need(8);
+        const double v = io::get_f64(b, at);
         at += 8;
         return v;
+    }
+    void skip(std::size_t bytes) {
+        need(bytes);
+        at += bytes;
     }
 };
 
@@ -528,8 +573,8 @@ int run_epoch(CoreState& core, const std::string& dir, const std::string& out_va
     std::int64_t evaluations = 0;
     std::size_t done = 0;
     for (int p = 0; p < std::max(jobs, 1); ++p) {
-        const auto bytes = take_part(part_path(out_values, p));
-        Reader r{bytes};
+        const io::MappedFile part = take_part(part_path(out_values, p));
+        Reader r{part.bytes()};
         for (;;) {
             const std::int32_t n = r.i32();
             if (n < 0) {
@@ -603,7 +648,7 @@ std::vector<std::int32_t> limited(const std::string& dir, const std::vector<std:
     const auto numbered = static_cast<std::int32_t>(value(values, "numbered"));
     std::vector<std::uint8_t> hs;
     if (limit.hmax) {
-        auto b = io::read_file_bytes(dir + std::string(files::kCatMagnitudes));
+        auto b = io::read_file_bytes(dir + std::string(files::kCatMagnitudes), io::kAnySize);
         if (!b) die(b.message());
         hs = std::move(*b);
     }
@@ -620,6 +665,93 @@ std::vector<std::int32_t> limited(const std::string& dir, const std::vector<std:
         kept.push_back(n);
     }
     return kept;
+}
+
+// Assembles the yearly files from the workers' scratch files
+// OUT_VALUES.part0 .. part<jobs - 1>: per object its number, then per year
+// the group (0 none, 1 around the opposition, 2 through the year), the count
+// and the sets; -1 and the worker's force evaluations end a file. The files
+// are mapped, not read into memory, and each object's place is kept, so that
+// each year is written from them in turn (the objects around oppositions
+// first, then those of the whole year) and no more than one year's sets are
+// held. expected: the objects the workers were given, or 0 to take what the
+// files hold. Writes element_values to OUT_VALUES.
+int assemble_years(const std::string& dir, const std::string& out_values, std::int32_t objects, int first_year,
+                   int last_year, int jobs, std::size_t expected, std::chrono::steady_clock::time_point t_start) {
+    const auto years = static_cast<std::size_t>(last_year - first_year + 1);
+    std::vector<io::MappedFile> parts;
+    std::vector<io::Bytes> where(static_cast<std::size_t>(std::max(objects, 0)));  // the object's years
+    std::vector<std::int64_t> year_sets(years, 0);
+    std::int64_t evaluations = 0;
+    std::size_t done = 0;
+    for (int p = 0; p < std::max(jobs, 1); ++p) {
+        parts.push_back(take_part(part_path(out_values, p)));
+        Reader r{parts.back().bytes()};
+        for (;;) {
+            const std::int32_t n = r.i32();
+            if (n < 0) {
+                evaluations += static_cast<std::int64_t>(r.f64());
+                break;
+            }
+            if (n == 0 || n > objects) die("scratch file: bad object number");
+            const std::size_t from = r.at;
+            for (std::size_t y = 0; y < years; ++y) {
+                r.i32();
+                const std::int32_t count = r.i32();
+                if (count < 0) die("scratch file: bad count of sets");
+                year_sets[y] += count;
+                r.skip(static_cast<std::size_t>(count) * yearly::kSetWords * 8);
+            }
+            io::Bytes& w = where[static_cast<std::size_t>(n - 1)];
+            if (!w.empty()) die("scratch file: object " + std::to_string(n) + " given twice");
+            w = r.b.subspan(from, r.at - from);
+            ++done;
+        }
+    }
+    if (expected != 0 && done != expected) die("the workers did not compute every object");
+
+    std::ostringstream vals;
+    vals << "element_values";
+    std::vector<ElementSet> sets;
+    for (std::size_t y = 0; y < years; ++y) {
+        YearlyElementsWriter w(objects);
+        w.reserve(year_sets[y]);
+        std::int64_t window_sets = 0;
+        std::int32_t objs[3] = {0, 0, 0};
+        for (int group : {1, 2}) {
+            for (std::int32_t n = 1; n <= objects; ++n) {
+                const io::Bytes b = where[static_cast<std::size_t>(n - 1)];
+                if (b.empty()) continue;
+                Reader r{b};
+                for (std::size_t k = 0; k < y; ++k) {
+                    r.i32();
+                    r.skip(static_cast<std::size_t>(r.i32()) * yearly::kSetWords * 8);
+                }
+                if (r.i32() != group) continue;
+                sets.resize(static_cast<std::size_t>(r.i32()));
+                for (ElementSet& set : sets)
+                    for (double& x : set) x = r.f64();
+                if (Status s = w.add(n, sets); !s) die(s.message());
+                ++objs[group];
+            }
+            if (group == 1) window_sets = w.set_count();
+        }
+        if (window_sets > std::numeric_limits<std::int32_t>::max())
+            die("the sets around oppositions of a year exceed what the settings can count");
+        const int year = first_year + static_cast<int>(y);
+        if (Status s = w.write(dir, year); !s) die(s.message());
+        vals << ' ' << window_sets;
+        std::fprintf(
+            stderr, "mkyearly: %d: %d objects with %lld sets around opposition, %d with %lld sets through the year%s\n",
+            year, objs[1], static_cast<long long>(window_sets), objs[2],
+            static_cast<long long>(w.set_count() - window_sets), w.wide() ? "; wide index (8-byte words)" : "");
+    }
+    vals << "\n";
+    write_values(out_values, vals.str());
+    std::fprintf(
+        stderr, "mkyearly: yearly files %d-%d for %zu objects in %.1f s with %d threads (%lld force evaluations)\n",
+        first_year, last_year, done, seconds_since(t_start), std::max(jobs, 1), static_cast<long long>(evaluations));
+    return 0;
 }
 
 int run_years(CoreState& core, const std::string& dir, const std::string& out_values, const Values& values, int jobs,
@@ -644,14 +776,33 @@ int run_years(CoreState& core, const std::string& dir, const std::string& out_va
                      "elements by two-body motion\n",
                      what.c_str(), list.size(), present.size());
     }
-    // Every object with an opposition in a year takes at least 8 of its
-    // sets: refuse at once what the index words cannot address.
-    const std::int64_t capacity = std::numeric_limits<std::int32_t>::max() / yearly::kCountFactor - 1;
-    if (static_cast<std::int64_t>(list.size()) * kWindowSets * 8 / 10 > capacity)
-        die("the yearly element files of " + std::to_string(list.size()) + " objects would hold more than the " +
-            std::to_string(capacity) +
-            " sets a year that the index words of \"ad<YYYY>\" address; limit them with --yearly-hmax H or "
-            "--yearly-numbered (tools/make_package.sh)");
+    // Refused at once what the files could not take: a lower bound of the
+    // sets of each object (37 a year for a near-Earth object, 8 a year for
+    // any other, which comes to opposition at least once in two years), the
+    // sets around oppositions counted in the 32-bit settings value of each
+    // year, the whole against the free space of the disk.
+    std::int64_t window_bound = 0, year_bound = 0;
+    for (std::int32_t n : list) {
+        const OrbitElements el = cat.get(n);
+        if (semiaxis(el.mean_motion, 0.0) * (1.0 - el.ecc) < kNearEarthPerihelion)
+            year_bound += kYearSets;
+        else
+            window_bound += kWindowSets;
+    }
+    window_bound = window_bound * static_cast<std::int64_t>(years) / 2;
+    year_bound *= static_cast<std::int64_t>(years);
+    if (window_bound / static_cast<std::int64_t>(years) > std::numeric_limits<std::int32_t>::max())
+        die("the yearly element files of " + std::to_string(list.size()) +
+            " objects would hold more sets around oppositions in a year than the settings can count; limit them "
+            "with --yearly-hmax H or --yearly-numbered (tools/make_package.sh)");
+    const std::uintmax_t need = static_cast<std::uintmax_t>(window_bound + year_bound) * yearly::kSetBytes * 2;
+    std::error_code space_error;
+    const std::filesystem::space_info space = std::filesystem::space(dir, space_error);
+    if (!space_error && space.available < need)
+        die("the yearly element files of " + std::to_string(list.size()) + " objects need at least " +
+            std::to_string(need >> 20) + " MiB with the workers' scratch files; the disk has " +
+            std::to_string(space.available >> 20) +
+            " MiB free; limit them with --yearly-hmax H or --yearly-numbered (tools/make_package.sh)");
     std::vector<double> year_start(years + 1);
     for (std::size_t y = 0; y <= years; ++y) year_start[y] = jan1(first_year + static_cast<int>(y));
     auto earth = earth_track(core, year_start.front() - 2.0, year_start.back() + 2.0, 1.0);
@@ -659,7 +810,8 @@ int run_years(CoreState& core, const std::string& dir, const std::string& out_va
     core.de.forget_records();
 
     run_parts(core, jobs, [&](CoreState& part_core, int part, int parts) {
-        std::vector<std::uint8_t> out;
+        PartWriter writer(part_path(out_values, part));
+        std::vector<std::uint8_t>& out = writer.buffer();
         std::vector<double> x, v;
         for (std::size_t i = static_cast<std::size_t>(part); i < list.size(); i += static_cast<std::size_t>(parts)) {
             const std::int32_t n = list[i];
@@ -732,71 +884,17 @@ int run_years(CoreState& core, const std::string& dir, const std::string& out_va
                 for (const ElementSet& s : p.sets)
                     for (double d : s) append_f64(out, d);
             }
+            writer.flush_some();
+            // Progress of a long build, from the first worker's share.
+            if (part == 0 && i > 0 && (i / static_cast<std::size_t>(parts)) % 20000 == 0)
+                std::fprintf(stderr, "mkyearly: about %zu of %zu objects done after %.0f s\n", i, list.size(),
+                             seconds_since(t_start));
         }
         append_i32(out, -1);
         append_f64(out, static_cast<double>(g_force_evaluations));
-        write_part(part_path(out_values, part), out);
+        writer.finish();
     });
-
-    // Collect: per object and year the group and the sets.
-    std::vector<std::vector<std::pair<int, std::vector<ElementSet>>>> all(static_cast<std::size_t>(objects));
-    std::int64_t evaluations = 0;
-    std::size_t done = 0;
-    for (int p = 0; p < std::max(jobs, 1); ++p) {
-        const auto bytes = take_part(part_path(out_values, p));
-        Reader r{bytes};
-        for (;;) {
-            const std::int32_t n = r.i32();
-            if (n < 0) {
-                evaluations += static_cast<std::int64_t>(r.f64());
-                break;
-            }
-            if (n > objects) die("scratch file: bad object number");
-            auto& per_year = all[static_cast<std::size_t>(n - 1)];
-            per_year.resize(years);
-            for (std::size_t y = 0; y < years; ++y) {
-                per_year[y].first = r.i32();
-                const std::int32_t count = r.i32();
-                per_year[y].second.resize(static_cast<std::size_t>(count));
-                for (ElementSet& s : per_year[y].second)
-                    for (double& d : s) d = r.f64();
-            }
-            ++done;
-        }
-    }
-    if (done != list.size()) die("the workers did not compute every object");
-
-    std::ostringstream vals;
-    vals << "element_values";
-    for (std::size_t y = 0; y < years; ++y) {
-        YearlyElementsWriter w(objects);
-        std::int32_t window_sets = 0, objs[3] = {0, 0, 0};
-        for (int group : {1, 2}) {
-            for (std::int32_t n = 1; n <= objects; ++n) {
-                const auto& per_year = all[static_cast<std::size_t>(n - 1)];
-                if (per_year.empty() || per_year[y].first != group) continue;
-                if (Status s = w.add(n, per_year[y].second); !s)
-                    die(s.message() +
-                        " Limit the yearly files with --yearly-hmax H or --yearly-numbered "
-                        "(tools/make_package.sh).");
-                ++objs[group];
-            }
-            if (group == 1) window_sets = w.set_count();
-        }
-        const int year = first_year + static_cast<int>(y);
-        if (Status s = w.write(dir, year); !s) die(s.message());
-        vals << ' ' << window_sets;
-        std::fprintf(stderr,
-                     "mkyearly: %d: %d objects with %d sets around opposition, %d with %d sets through the year\n",
-                     year, objs[1], window_sets, objs[2], w.set_count() - window_sets);
-    }
-    vals << "\n";
-    write_values(out_values, vals.str());
-    std::fprintf(stderr,
-                 "mkyearly: yearly files %d-%d for %zu objects in %.1f s with %d threads (%lld force evaluations)\n",
-                 first_year, last_year, list.size(), seconds_since(t_start), std::max(jobs, 1),
-                 static_cast<long long>(evaluations));
-    return 0;
+    return assemble_years(dir, out_values, objects, first_year, last_year, jobs, list.size(), t_start);
 }
 
 // The comets edition when the settings values say so.
@@ -810,7 +908,8 @@ void usage() {
     std::fprintf(stderr,
                  "usage: mkyearly epoch DATA_DIR OUT_VALUES EPOCH_JD FIRST_YEAR LAST_YEAR VALUES.txt... [--jobs N] "
                  "[--sources FILE]\n"
-                 "       mkyearly years DATA_DIR OUT_VALUES VALUES.txt... [--jobs N] [--numbered] [--hmax H]\n");
+                 "       mkyearly years DATA_DIR OUT_VALUES VALUES.txt... [--jobs N] [--numbered] [--hmax H]\n"
+                 "       mkyearly assemble DATA_DIR OUT_VALUES VALUES.txt... [--jobs N]\n");
     std::exit(2);
 }
 
@@ -856,6 +955,14 @@ int main(int argc, char** argv) {
         const Values v = read_values({args.begin() + 3, args.end()});
         set_comets(dir, v);
         return run_years(lib->core, dir, out_values, v, jobs, limit);
+    }
+    if (args[0] == "assemble") {
+        if (args.size() < 4) usage();
+        const Values v = read_values({args.begin() + 3, args.end()});
+        const int first = static_cast<int>(value(v, "first_year")), last = static_cast<int>(value(v, "last_year"));
+        if (last < first || last - first >= 5) die("the package holds 1 to 5 years");
+        return assemble_years(dir, out_values, static_cast<std::int32_t>(value(v, "objects")), first, last, jobs, 0,
+                              std::chrono::steady_clock::now());
     }
     usage();
 }

@@ -67,6 +67,28 @@ inline std::filesystem::path small_comet_package() {
     return dir;
 }
 
+// A small package of near-Earth objects: the stand-in catalogue of
+// bench/make_mpcorb_standin.py (2,000 objects of the real catalogue's mix,
+// its 53 near-Earth objects numbered first), of which --small keeps numbers
+// 1-20 (near-Earth objects all), 433, 881 and the first 8 unnumbered ones:
+// BUILD/package-small-neo, built the same way.
+inline std::filesystem::path small_neo_package() {
+    static const std::filesystem::path dir = [] {
+        namespace fs = std::filesystem;
+        const fs::path standin = fs::path(ZELVO_BINARY_DIR) / "standin-neo.dat";
+        if (!fs::exists(standin)) {
+            const std::string part = standin.string() + "." + std::to_string(::getpid());
+            const std::string cmd =
+                std::string("/usr/bin/python3 '") + ZELVO_SOURCE_DIR + "/bench/make_mpcorb_standin.py' '" +
+                ZELVO_SOURCE_DIR + "/tests/data/mpcorb-kstars.dat' '" + part +
+                "' 2000 1000 --seed 34 --neo-first > /dev/null && mv '" + part + "' '" + standin.string() + "'";
+            if (std::system(cmd.c_str()) != 0) return fs::path();
+        }
+        return build_package_once("package-small-neo", ("--small --mpcorb '" + standin.string() + "'").c_str());
+    }();
+    return dir;
+}
+
 // The same as a text ("" when the package cannot be built).
 inline std::string small_package_dir() {
     const std::filesystem::path p = small_package();

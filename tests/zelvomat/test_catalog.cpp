@@ -37,12 +37,35 @@ TEST(PackedDesignation, BothWays) {
         const char* packed;
         const char* readable;
     } cases[] = {
-        {"J95X00A", "1995 XA"},    {"J95X01L", "1995 XL1"},   {"J95F13B", "1995 FB13"},  {"J98SA8Q", "1998 SQ108"},
-        {"J98SC7V", "1998 SV127"}, {"J98SG2S", "1998 SS162"}, {"K99AJ3Z", "2099 AZ193"}, {"K08Aa0A", "2008 AA360"},
-        {"K07Tf8A", "2007 TA418"}, {"J99A12B", "1999 AB12"},  {"J99A05B", "1999 AB5"},   {"J99AC3B", "1999 AB123"},
-        {"K01A00A", "2001 AA"},    {"J13C00F", "A913 CF"},    {"J24A00B", "A924 AB"},    {"J25A00B", "1925 AB"},
-        {"I98D00Q", "1898 DQ"},    {"PLS2040", "2040 P-L"},   {"T1S3138", "3138 T-1"},   {"T2S1010", "1010 T-2"},
+        {"J95X00A", "1995 XA"},
+        {"J95X01L", "1995 XL1"},
+        {"J95F13B", "1995 FB13"},
+        {"J98SA8Q", "1998 SQ108"},
+        {"J98SC7V", "1998 SV127"},
+        {"J98SG2S", "1998 SS162"},
+        {"K99AJ3Z", "2099 AZ193"},
+        {"K08Aa0A", "2008 AA360"},
+        {"K07Tf8A", "2007 TA418"},
+        {"J99A12B", "1999 AB12"},
+        {"J99A05B", "1999 AB5"},
+        {"J99AC3B", "1999 AB123"},
+        {"K01A00A", "2001 AA"},
+        {"J13C00F", "A913 CF"},
+        {"J24A00B", "A924 AB"},
+        {"J25A00B", "1925 AB"},
+        {"I98D00Q", "1898 DQ"},
+        {"PLS2040", "2040 P-L"},
+        {"T1S3138", "3138 T-1"},
+        {"T2S1010", "1010 T-2"},
         {"T3S4101", "4101 T-3"},
+        // The extended form of cycle counts from 620 on: "_QC0000" is Project
+        // Pluto's example (projectpluto.com/packed.htm); the others follow its
+        // rule, (cycle - 620) x 25 + the second letter's place in base 62.
+        {"_QC0000", "2026 CA620"},
+        {"_QC000O", "2026 CZ620"},
+        {"_QC000P", "2026 CA621"},
+        {"_PY02TD", "2025 YZ999"},
+        {"_0A0000", "2000 AA620"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.packed);
@@ -54,6 +77,13 @@ TEST(PackedDesignation, BothWays) {
     EXPECT_EQ(str(despack("2040P-L")), pad("PLS2040", 10));
     EXPECT_EQ(str(desunpack("")), std::string(10, ' '));
     EXPECT_EQ(str(despack("          ")), std::string(10, ' '));
+    // Below cycle 620 the old form stays; a readable form longer than the
+    // field (Project Pluto's "_QC0aEM", 2026 CZ6190) and forms that are none
+    // give blanks.
+    EXPECT_EQ(str(despack("2026 CA619")), pad("K26Cz9A", 10));
+    EXPECT_EQ(str(desunpack("_QC0aEM")), std::string(10, ' '));
+    EXPECT_EQ(str(desunpack("_QC00!0")), std::string(10, ' '));
+    EXPECT_EQ(str(desunpack("_QI0000")), std::string(10, ' '));  // no half-month letter I
 }
 
 TEST(Ibsearch, PositionOfLastBelowKey) {

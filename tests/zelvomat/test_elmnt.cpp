@@ -19,6 +19,7 @@
 #include "core/elemcache.h"
 #include "core/elmnt.h"
 #include "core/setpar.h"
+#include "io/bytes.h"
 #include "support.h"
 #include "tasks/libstate.h"
 #include "yearly_fixture.h"
@@ -447,6 +448,89 @@ TEST(YearlyElementsWriter, Refusals) {
     zeltest::ScopedWorkDir wd;
     EXPECT_FALSE(w.write(wd.dir_slash(), 10000).ok());
     EXPECT_FALSE(w.write(wd.dir_slash() + "missing/", 2021).ok());
+}
+
+// The wide index read as the 4-byte one: every year's "ad" rewritten in the
+// wide layout by hand (header i32 -8, i32 0, then the same words in 64 bits)
+// gives every object at dates through the three years what the 4-byte files
+// gave.
+TEST_F(ElmntTest, WideIndexReadAsTheNarrowOne) {
+    struct Result {
+        bool ok;
+        OrbitElementsArray el;
+        bool from_catalogue, accepted;
+    };
+    auto sweep = [&] {
+        std::vector<Result> out;
+        for (std::int32_t n = 1; n <= kObjects; ++n)
+            for (double jd = J1 - 300; jd < J2 + 400; jd += 7.5) {
+                const bool ok = run(n, jd).ok();
+                out.push_back({ok, elements, flags.from_catalogue, flags.accepted});
+            }
+        return out;
+    };
+    const std::vector<Result> narrow = sweep();
+    for (int year : {2020, 2021, 2022}) {
+        const std::string name = "ad" + std::to_string(year);
+        const auto ad = zeltest::read_bytes(wd.path() / name);
+        std::vector<std::uint8_t> wide(8 + 2 * ad.size(), 0);
+        io::put_i32(wide, 0, -8);
+        for (std::size_t k = 0; k < ad.size() / 4; ++k)
+            io::put_le<std::int64_t>(wide, 8 + 8 * k, io::get_i32(ad, 4 * k));
+        zeltest::write_bytes(wd.path() / name, wide);
+    }
+    Closlae();
+    ASSERT_TRUE(in_par(state_.core).ok());
+    ASSERT_TRUE(catopen(state_.core.catalogue).ok());
+    const std::vector<Result> read = sweep();
+    ASSERT_EQ(read.size(), narrow.size());
+    for (std::size_t i = 0; i < read.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(read[i].ok, narrow[i].ok);
+        EXPECT_EQ(read[i].el, narrow[i].el);
+        EXPECT_EQ(read[i].from_catalogue, narrow[i].from_catalogue);
+        EXPECT_EQ(read[i].accepted, narrow[i].accepted);
+    }
+    // A wide index too short for an object is refused as the narrow one is.
+    zeltest::write_bytes(wd.path() / "ad2021", std::vector<std::uint8_t>{0xf8, 0xff, 0xff, 0xff, 0, 0, 0, 0});
+    Closlae();
+    ASSERT_TRUE(in_par(state_.core).ok());
+    EXPECT_FALSE(run(2, J1 + 10).ok());
+}
+
+// A year of more sets than the 32-bit index word addresses (first x 1000 +
+// count above 2^31 - 1 from set 2,147,484 on): 2,152 objects of 999 fake
+// sets. The writer gives it the wide index, whose words decoded here by hand
+// address every set, and the library reads the sets of the objects past the
+// 32-bit limit back as they were written.
+TEST(YearlyElementsWriter, WideIndexForAYearPastTheWord) {
+    constexpr std::int32_t kMany = 2152, kSets = 999;
+    zeltest::ScopedWorkDir wd;
+    YearlyElementsWriter w(kMany + 1);  // the last object has no sets
+    auto sets_of = [](std::int32_t n) { return series(2459000.5 + n, 0.001, kSets, n, 0.004); };
+    for (std::int32_t n = 1; n <= kMany; ++n) ASSERT_TRUE(w.add(n, sets_of(n)).ok());
+    EXPECT_TRUE(w.wide());
+    ASSERT_TRUE(w.write(wd.dir_slash(), 2031).ok());
+    const auto ad = zeltest::read_bytes(wd.path() / "ad2031");
+    ASSERT_EQ(ad.size(), 8u + 8u * (kMany + 1));
+    EXPECT_EQ(io::get_i32(ad, 0), -8);
+    EXPECT_EQ(io::get_i32(ad, 4), 0);
+    auto word = [&](std::int32_t n) { return io::get_le<std::int64_t>(ad, 8 * static_cast<std::size_t>(n)); };
+    EXPECT_EQ(word(1), 1 * 1000 + kSets);
+    EXPECT_EQ(word(2150), (2149LL * kSets + 1) * 1000 + kSets);  // the last one 32 bits hold
+    EXPECT_EQ(word(2151), (2150LL * kSets + 1) * 1000 + kSets);  // 2,147,851,999
+    EXPECT_GT(word(2151), INT_MAX);
+    EXPECT_EQ(word(kMany + 1), 0);
+    EXPECT_EQ(std::filesystem::file_size(wd.path() / "el2031"),
+              (kMany * kSets * 56u + 2239u) / 2240u * 2240u);  // whole 2240-byte records
+
+    ElementCache cache;
+    for (std::int32_t n : {1, 2150, 2151, kMany, kMany + 1}) {
+        SCOPED_TRACE(n);
+        auto got = yearly_sets(cache, n, 2031, wd.dir_slash());
+        ASSERT_TRUE(got.ok()) << got.message();
+        EXPECT_EQ(*got, n <= kMany ? sets_of(n) : std::vector<ElementSet>{});
+    }
 }
 
 // ---- NElem ----------------------------------------------------------------------------

@@ -877,6 +877,43 @@ TEST(IdCalcFullPackage, RandomLinesNearOppositionFindTheirObjects) {
     expect_lines_identified(pkg, cases, false);
 }
 
+// Every near-Earth object (perihelion within 1.3 AU) of a stand-in
+// catalogue with the real catalogue's mix of classes (small_neo_package) is
+// identified from a line at its place, wherever it stands: the special list
+// holds each of them.
+TEST(IdCalcNeoPackage, EveryNearEarthObjectIsIdentified) {
+    const fs::path pkg_dir = zeltest::small_neo_package();
+    if (pkg_dir.empty()) GTEST_SKIP() << "the stand-in package could not be built (see package-small-neo/build.log)";
+    LibraryState lib;
+    ScopedLibraryState current(lib);
+    const Package pkg(pkg_dir / "work");
+    std::vector<Case> cases;
+    for (std::int32_t n = 1; n <= pkg.objects; ++n) {
+        if (!pkg.present(n)) continue;
+        const auto e = pkg.el(n);
+        const double a = std::cbrt(0.01720209895 * 0.01720209895 / (e[5] * e[5]));  // AU, from n in rad/day
+        if (a * (1.0 - e[4]) >= 1.3) continue;
+        EXPECT_TRUE(in_special(pkg, n)) << "object " << n;
+        // A date of the second package year where its set is plain, each
+        // object at its own date.
+        const int y = pkg.first_year + 1;
+        for (int day = 0; day < 300; day += 7) {
+            const double jd = new_year(y) + 20 + 11 * (n % 23) + day + 0.1234;
+            int cy, cm, cd;
+            double cf, t1, t2;
+            eraJd2cal(jd, 0, &cy, &cm, &cd, &cf);
+            tt_of(cy, cm, cd, 0.1234, t1, t2);
+            if (const std::optional<Elements> set = pkg.plain_set(n, y, t1 + t2)) {
+                cases.push_back(line_case(n, jd, *set, ' ', "N"));
+                break;
+            }
+        }
+    }
+    ASSERT_EQ(cases.size(), 20u);  // numbers 1-20
+    InPackage in(pkg_dir / "work");
+    expect_lines_identified(pkg, cases, false);
+}
+
 TEST_F(IdCalcPackage, LineOfNoObjectIsNotFoundAndTheHeaderCarriesTheTolerances) {
     InPackage in(*work_);
     const Line far = make_line("     NOTHING", 2025, 6, 1, 0.5, 1.0, -1.45, 0.0, "000");
@@ -895,6 +932,22 @@ TEST_F(IdCalcPackage, LineOfNoObjectIsNotFoundAndTheHeaderCarriesTheTolerances) 
 }
 
 namespace {
+// The lines of the cases, each followed by lines at neighbouring places
+// (20' and 2 degrees off) of the same date.
+std::vector<Line> lines_and_neighbours(const std::vector<Case>& cases) {
+    std::vector<Line> lines;
+    for (const Case& c : cases) {
+        lines.push_back(c.line);
+        for (double off : {0.006, 0.035}) {
+            const Line& l = c.line;
+            lines.push_back(make_line(l.text.substr(0, 13), std::atoi(l.text.substr(15, 4).c_str()),
+                                      std::atoi(l.text.substr(20, 2).c_str()), std::atoi(l.text.substr(23, 2).c_str()),
+                                      0.1234, c.place.ra + off, c.place.dec - off, 0.0, "000"));
+        }
+    }
+    return lines;
+}
+
 std::vector<std::pair<int, int>> g_progress;
 int stop_after = 0;
 int progress(int done, int total) {
@@ -1028,18 +1081,7 @@ TEST_F(IdCalcPackage, SharedSkyGivesTheRecordsOfTheFullTest) {
     const auto cases = make_cases(pkg, 12, true);
     ASSERT_GE(cases.size(), 8u);
     InPackage in(*work_);
-    std::vector<Line> lines;
-    for (const Case& c : cases) {
-        lines.push_back(c.line);
-        // Neighbouring places: 20' and 2 degrees off.
-        for (double off : {0.006, 0.035}) {
-            Line l = c.line;
-            const Line moved = make_line(
-                l.text.substr(0, 13), std::atoi(l.text.substr(15, 4).c_str()), std::atoi(l.text.substr(20, 2).c_str()),
-                std::atoi(l.text.substr(23, 2).c_str()), 0.1234, c.place.ra + off, c.place.dec - off, 0.0, "000");
-            lines.push_back(moved);
-        }
-    }
+    const std::vector<Line> lines = lines_and_neighbours(cases);
     write_input(lines);
     const int n = static_cast<int>(lines.size());
     for (double tol : {5.0, 1300.0, 7300.0}) {
@@ -1053,6 +1095,70 @@ TEST_F(IdCalcPackage, SharedSkyGivesTheRecordsOfTheFullTest) {
         ASSERT_EQ(r.error, "");
         EXPECT_EQ(read_records("result.id4"), full);
     }
+}
+
+// The lines of a run tested on several threads give the records, counters
+// and messages of one thread: with narrow and wide tolerances, stopped by the
+// callback in the middle of a batch and continued, and stopped at a line
+// that does not parse with the lines before it written.
+TEST_F(IdCalcPackage, LinesOnThreadsGiveTheRecordsOfOneThread) {
+    const Package pkg(*work_);
+    const auto cases = make_cases(pkg, 12, true);
+    ASSERT_GE(cases.size(), 8u);
+    InPackage in(*work_);
+    std::vector<Line> lines = lines_and_neighbours(cases);
+    write_input(lines);
+    const int n = static_cast<int>(lines.size());
+    struct Outcome {
+        IdRun run;
+        std::vector<std::string> records;
+        std::vector<std::pair<int, int>> progress;
+    };
+    auto run_with = [&](int threads, double tol, int stop, IdRun from = {}) {
+        lib_.id_run.threads = threads;
+        g_progress.clear();
+        stop_after = stop;
+        Outcome o;
+        o.run = run_idcalc(n, tol, tol, progress, from);
+        o.records = read_records("result.id4");
+        o.progress = g_progress;
+        return o;
+    };
+    for (double tol : {5.0, 7300.0}) {
+        SCOPED_TRACE(tol);
+        const Outcome one = run_with(1, tol, 0);
+        ASSERT_EQ(one.run.error, "");
+        for (int threads : {2, 4, 7}) {
+            SCOPED_TRACE(threads);
+            const Outcome many = run_with(threads, tol, 0);
+            EXPECT_EQ(many.run.error, "");
+            EXPECT_EQ(many.run.status, one.run.status);
+            EXPECT_EQ(many.records, one.records);
+            EXPECT_EQ(many.progress, one.progress);
+        }
+        // Stopped after line 5, then continued.
+        const Outcome one_stop = run_with(1, tol, 5);
+        const Outcome many_stop = run_with(4, tol, 5);
+        EXPECT_EQ(many_stop.run.status, one_stop.run.status);
+        EXPECT_EQ(many_stop.run.first, 6);
+        EXPECT_EQ(many_stop.records, one_stop.records);
+        const Outcome rest = run_with(4, tol, 0, many_stop.run);
+        EXPECT_EQ(rest.run.status, one.run.status);
+        EXPECT_EQ(rest.records, one.records);
+    }
+    // A line that does not parse, in the middle of a batch.
+    Line bad = lines[9];
+    bad.text.replace(77, 3, "#12");
+    lines[9] = bad;
+    write_input(lines);
+    const Outcome one = run_with(1, 5.0, 0);
+    const Outcome many = run_with(4, 5.0, 0);
+    EXPECT_NE(one.run.error.find("Line 10"), std::string::npos) << one.run.error;
+    EXPECT_EQ(many.run.error, one.run.error);
+    EXPECT_EQ(many.run.first, 10);
+    EXPECT_EQ(many.run.status, one.run.status);
+    EXPECT_EQ(many.records, one.records);
+    EXPECT_EQ(many.progress, one.progress);
 }
 
 TEST_F(IdCalcPackage, ObjectInTheSpecialListAndTheWindowIsTestedOnce) {

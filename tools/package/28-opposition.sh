@@ -33,7 +33,8 @@ rm -rf "$scratch"
 mkdir -p "$scratch"
 printf 'first_year %s\nlast_year %s\n' "$first" "$last" > "$scratch/years.txt"
 "$PKG_BUILD/tools/mksetpar" "$scratch/setpar" "$PKG_DATA" "${values[@]}" "$scratch/years.txt"
-(cd "$scratch" && "$PKG_BUILD/tools/mkopposition" "$first" "$last" "$PKG_DATA" "$scratch/values.txt")
+(cd "$scratch" && "$PKG_BUILD/tools/mkopposition" "$first" "$last" "$PKG_DATA" "$scratch/values.txt" \
+  --jobs "${PKG_JOBS:-$(nproc)}")
 {
   cat "$scratch/values.txt"
   [ "$own_years" = 1 ] && printf 'first_year %s\nlast_year %s\n' "$first" "$last"

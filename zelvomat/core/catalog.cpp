@@ -20,6 +20,7 @@
 #include "core/setpar.h"
 #include "core/utils.h"
 #include "io/bytes.h"
+#include "io/errchan.h"
 #include "io/fields.h"
 #include "io/files.h"
 
@@ -63,6 +64,65 @@ bool all_blank(const std::array<char, N>& t) {
     return std::all_of(t.begin(), t.end(), [](char c) { return c == ' ' || c == '\0'; });
 }
 
+// The extended packed form of the Minor Planet Center for cycle counts of
+// 620 and more: "_", the year less 2000 as one base-62 digit, the half-month
+// letter, and (cycle - 620) x 25 + the second letter's place (A = 0 .. Z =
+// 24, no I) as four base-62 digits: "_QC0000" is 2026 CA620. The readable
+// form takes 10 characters up to cycle 999, which is as far as it is read.
+constexpr std::string_view kBase62 = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+constexpr std::string_view kSecondLetters = "ABCDEFGHJKLMNOPQRSTUVWXYZ";
+constexpr char kExtendedMark = '_';
+constexpr int kExtendedFirstCycle = 620;
+constexpr int kExtendedLastCycle = 999;
+
+int base62(char c) {
+    const std::size_t p = kBase62.find(c);
+    return p == std::string_view::npos ? -1 : static_cast<int>(p);
+}
+
+// "_QC0000" -> "2026 CA620"; blank when it is not that form or its cycle
+// count passes 999.
+DesignationText extended_unpack(const DesignationText& in) {
+    DesignationText out;
+    out.fill(' ');
+    const int year = base62(in[1]);
+    int v = 0;
+    for (int i = 3; i < 7; ++i) {
+        const int d = base62(in[static_cast<std::size_t>(i)]);
+        if (d < 0) return out;
+        v = v * 62 + d;
+    }
+    const int cycle = kExtendedFirstCycle + v / 25;
+    if (year < 0 || kSecondLetters.find(in[2]) == std::string_view::npos || cycle > kExtendedLastCycle ||
+        std::any_of(in.begin() + 7, in.end(), [](char c) { return c != ' '; }))
+        return out;
+    const std::string text = std::to_string(2000 + year) + ' ' + in[2] +
+                             kSecondLetters[static_cast<std::size_t>(v % 25)] + std::to_string(cycle);
+    std::copy(text.begin(), text.end(), out.begin());
+    return out;
+}
+
+// "2026 CA620" (work without the blank: "2026CA620") -> "_QC0000"; false when
+// the text is no designation of a cycle count from 620 to 999 of the years
+// 2000-2061.
+bool extended_pack(const DesignationText& work, DesignationText& out) {
+    for (int i : {0, 1, 2, 3, 6, 7, 8})
+        if (!is_digit(work[static_cast<std::size_t>(i)])) return false;
+    const int year = (work[0] - '0') * 1000 + (work[1] - '0') * 100 + (work[2] - '0') * 10 + (work[3] - '0');
+    const int cycle = (work[6] - '0') * 100 + (work[7] - '0') * 10 + (work[8] - '0');
+    const std::size_t second = kSecondLetters.find(work[5]);
+    if (year < 2000 || year > 2061 || cycle < kExtendedFirstCycle || second == std::string_view::npos ||
+        kSecondLetters.find(work[4]) == std::string_view::npos)
+        return false;
+    int v = (cycle - kExtendedFirstCycle) * 25 + static_cast<int>(second);
+    out.fill(' ');
+    out[0] = kExtendedMark;
+    out[1] = kBase62[static_cast<std::size_t>(year - 2000)];
+    out[2] = work[4];
+    for (int i = 6; i >= 3; --i, v /= 62) out[static_cast<std::size_t>(i)] = kBase62[static_cast<std::size_t>(v % 62)];
+    return true;
+}
+
 Status not_open() { return error_status("The element catalogue is not open."); }
 
 // Range and presence of object n, for the routines that must have an object.
@@ -76,9 +136,26 @@ Status check_object(const CatalogueState& st, std::int32_t n, bool need_present)
     return ok_status();
 }
 
+// Record n of one of the four files: from its mapping while the mappings
+// are whole (checked once an exported call), else read from the file.
+Status read_record(const CatalogueState& st, const io::RecordFile& file, const io::MappedFile& map, std::int64_t n,
+                   std::span<std::uint8_t> out) {
+    const CatalogueState::Mapped& m = st.mapped;
+    if (m.checked_call != export_calls()) {
+        m.checked_call = export_calls();
+        m.whole = m.index.whole() && m.names.whole() && m.magnitudes.whole() && m.elements.whole();
+    }
+    const std::size_t length = out.size();
+    if (m.whole && n >= 1 && static_cast<std::size_t>(n) * length <= map.bytes().size()) {
+        std::memcpy(out.data(), map.bytes().data() + static_cast<std::size_t>(n - 1) * length, length);
+        return ok_status();
+    }
+    return file.read(n, out);
+}
+
 Status read_name_record(const CatalogueState& st, std::int32_t n, NameText& out) {
     std::uint8_t rec[kNameRecord];
-    ZEL_TRY(st.names.read(n, rec));
+    ZEL_TRY(read_record(st, st.names, st.mapped.names, n, rec));
     std::memcpy(out.data(), rec, kNameRecord);
     return ok_status();
 }
@@ -92,6 +169,7 @@ DesignationText desunpack(std::string_view packed_text) {
     DesignationText out;
     out.fill(' ');
     if (all_blank(in)) return out;
+    if (in[0] == kExtendedMark) return extended_unpack(in);
     // pos[1..9] is the result before the blank after the year is inserted.
     std::array<char, 10> pos;
     pos.fill(' ');
@@ -135,6 +213,7 @@ DesignationText despack(std::string_view readable) {
         for (int i = 4; i < 9; ++i) work[i] = work[i + 1];
     work[9] = ' ';
     if (all_blank(work)) return out;
+    if (extended_pack(work, out)) return out;
     if ((work[4] == 'P' || work[4] == 'T') && work[5] == '-') {
         // Survey: 2040P-L -> PLS2040.
         out[0] = work[4], out[1] = work[6], out[2] = 'S';
@@ -220,6 +299,19 @@ Status catopen(CatalogueState& cat) {
                         std::to_string(total) + " objects.");
         *part.file = std::move(*f);
     }
+    // The mappings; a file that cannot be mapped is read record by record.
+    struct Map {
+        io::MappedFile* map;
+        const io::RecordFile* file;
+    };
+    bool mapped = true;
+    for (const Map& m : {Map{&next.mapped.index, &next.index}, Map{&next.mapped.names, &next.names},
+                         Map{&next.mapped.magnitudes, &next.magnitudes}, Map{&next.mapped.elements, &next.elements}}) {
+        auto f = io::MappedFile::open(m.file->path());
+        if (f) *m.map = std::move(*f);
+        mapped = mapped && f.ok();
+    }
+    if (!mapped) next.mapped = {};
     if (slope_count > 0) {
         // The length of the list is checked against the file before anything
         // of it is held.
@@ -260,7 +352,7 @@ bool catalogue_has(const CatalogueState& st, std::int32_t n) {
 Result<ElementSet> catelem(const CatalogueState& st, std::int32_t n) {
     ZEL_TRY(check_object(st, n, true));
     std::uint8_t rec[kElementRecord];
-    if (Status s = st.elements.read(n, rec); !s)
+    if (Status s = read_record(st, st.elements, st.mapped.elements, n, rec); !s)
         return error_status("The elements of object " + std::to_string(n) + " cannot be read: " + s.message());
     ElementSet e{};
     e[0] = st.epoch_jd;
@@ -303,7 +395,7 @@ Result<Photometry> catphot(const CatalogueState& st, std::int32_t n) {
         }
     }
     std::uint8_t rec[kHRecord];
-    if (Status s = st.magnitudes.read(n, rec); !s)
+    if (Status s = read_record(st, st.magnitudes, st.mapped.magnitudes, n, rec); !s)
         return error_status("The magnitude of object " + std::to_string(n) + " cannot be read: " + s.message());
     std::memcpy(ph.h_text.data(), rec, kHRecord);
     auto h = io::read_real(std::string_view(ph.h_text.data(), kPhotText), 0);
@@ -336,7 +428,7 @@ namespace {
 // Key of the k-th name in name order and the catalogue number it belongs to.
 bool candidate(const CatalogueState& st, std::int32_t k, NameText& key, std::int32_t& number) {
     std::uint8_t rec[kIndexRecord];
-    if (!st.index.read(k, rec).ok()) return false;
+    if (!read_record(st, st.index, st.mapped.index, k, rec).ok()) return false;
     number = io::get_i32(rec, 0);
     if (number < 1 || number > st.counts.total()) return false;
     NameText name;
@@ -403,6 +495,7 @@ void catclose(CatalogueState& c) {
     c.names.close();
     c.magnitudes.close();
     c.elements.close();
+    c.mapped = {};
     c.open = false;
 }
 

@@ -38,6 +38,7 @@
 #include <string_view>
 #include <vector>
 
+#include "io/mapfile.h"
 #include "io/recfile.h"
 #include "io/status.h"
 
@@ -92,6 +93,17 @@ struct CatalogueState {
     io::RecordFile names;       // "elinm"
     io::RecordFile magnitudes;  // "elih"
     io::RecordFile elements;    // "elitel"
+    // The same four files mapped, so that a record costs a copy instead of
+    // a system call (a search tests thousands of objects a line). Records are
+    // taken from a mapping only while every mapped file still holds what was
+    // mapped, checked at the first read of each exported call; otherwise, or
+    // when a file could not be mapped, they are read from the files.
+    struct Mapped {
+        io::MappedFile index, names, magnitudes, elements;
+        mutable std::uint64_t checked_call = 0;
+        mutable bool whole = false;
+    };
+    Mapped mapped;
 };
 
 // H and G of an object: the texts as stored and their values.
@@ -141,9 +153,13 @@ std::int32_t ibsearch(std::span<const std::int32_t> list, std::int32_t key);
 
 // Packed provisional designation (7 characters, 10-character field) to its
 // readable form ("J99A12B" -> "1999 AB12", "PLS2040" -> "2040 P-L",
-// "J13C00F" -> "A913 CF"), blank-padded to 10.
+// "J13C00F" -> "A913 CF"), blank-padded to 10. The extended form of cycle
+// counts from 620 on ("_QC0000" -> "2026 CA620") is read up to cycle 999
+// (the readable form's 10 characters); a larger one gives blanks.
 DesignationText desunpack(std::string_view packed);
-// Readable provisional designation (blank optional) to its packed form.
+// Readable provisional designation (blank optional) to its packed form; a
+// cycle count from 620 on takes the extended form ("2026 CA620" ->
+// "_QC0000").
 DesignationText despack(std::string_view readable);
 
 // Comparison key of a name record as "indnm" orders it and catnum compares:

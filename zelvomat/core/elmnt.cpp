@@ -9,6 +9,7 @@
 #include "core/elmnt.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -88,7 +89,7 @@ enum class YearOutcome {
 struct YearScan {
     YearOutcome outcome = YearOutcome::NoSets;
     std::int32_t index = 0;  // package-year index (1 = first package year)
-    std::int32_t first = 0;
+    std::int64_t first = 0;
     std::int32_t count = 0;
     double best = 0.0;  // jd - epoch of the nearest set, days
     ElementSet set{};   // the nearest set
@@ -107,22 +108,16 @@ ElementSet read_set(io::Bytes sets, std::size_t k) {
 // its first set (0: none) and their count. The index must hold the object's
 // word, the word must not be negative, and the sets must lie in the file.
 struct ObjectSets {
-    std::int32_t first = 0;
+    std::int64_t first = 0;
     std::int32_t count = 0;
 };
 Result<ObjectSets> object_sets(const YearlyFiles& y, std::int32_t n) {
-    const io::Bytes ad = y.index.bytes();
-    if (static_cast<std::size_t>(n) * kIndexRecord > ad.size())
-        return error_status("The yearly element index " + y.index.path() + " has no record for object " +
-                            std::to_string(n) + ".");
-    const std::int32_t v = io::get_i32(ad, static_cast<std::size_t>(n - 1) * kIndexRecord);
-    if (v < 0)
-        return error_status("The yearly element index " + y.index.path() + " is damaged: record " + std::to_string(n) +
-                            " holds " + std::to_string(v) + ".");
+    auto v = yearly_index_word(y.index.bytes(), n, y.index.path());
+    if (!v) return v.status();
     ObjectSets r;
-    r.first = v / kCountFactor;
-    r.count = v - r.first * kCountFactor;
-    const std::int64_t last = static_cast<std::int64_t>(r.first) + r.count - 1;
+    r.first = *v / kCountFactor;
+    r.count = static_cast<std::int32_t>(*v - r.first * kCountFactor);
+    const std::int64_t last = r.first + r.count - 1;
     if (r.first > 0 && r.count > 0 && static_cast<std::uint64_t>(last) * kSetBytes > y.sets.bytes().size())
         return error_status("The yearly element file " + y.sets.path() + " has no set " + std::to_string(last) +
                             " (object " + std::to_string(n) + ").");
@@ -220,6 +215,21 @@ Result<std::vector<ElementSet>> yearly_sets(ElementCache& cache, std::int32_t n,
 }
 
 // ---- elmnt -----------------------------------------------------------------------
+
+Result<std::int64_t> yearly_index_word(std::span<const std::uint8_t> ad, std::int32_t n, const std::string& path) {
+    const bool wide = ad.size() >= kWideIndexHeader && io::get_i32(ad, 0) == kWideIndexMarker;
+    const std::size_t length = wide ? kWideIndexRecord : kIndexRecord;
+    const std::size_t at =
+        wide ? kWideIndexHeader + static_cast<std::size_t>(n - 1) * length : static_cast<std::size_t>(n - 1) * length;
+    if (n < 1 || at + length > ad.size())
+        return error_status("The yearly element index " + path + " has no record for object " + std::to_string(n) +
+                            ".");
+    const std::int64_t v = wide ? io::get_le<std::int64_t>(ad, at) : io::get_i32(ad, at);
+    if (v < 0)
+        return error_status("The yearly element index " + path + " is damaged: record " + std::to_string(n) +
+                            " holds " + std::to_string(v) + ".");
+    return v;
+}
 
 OrbitElementsArray elements_at(const ElementSet& set, double jd) {
     OrbitElementsArray elements{};
@@ -378,7 +388,7 @@ Status YearlyElementsWriter::add(std::int32_t n, std::span<const ElementSet> set
     if (n < 1 || static_cast<std::size_t>(n) > index_.size())
         return error_status("Object " + std::to_string(n) + " is outside the catalogue (1 .. " +
                             std::to_string(index_.size()) + ").");
-    std::int32_t& word = index_[static_cast<std::size_t>(n - 1)];
+    std::int64_t& word = index_[static_cast<std::size_t>(n - 1)];
     if (word != 0) return error_status("The sets of object " + std::to_string(n) + " were given before.");
     if (sets.empty()) return ok_status();
     if (sets.size() > static_cast<std::size_t>(kMaxSetsPerObject))
@@ -387,31 +397,42 @@ Status YearlyElementsWriter::add(std::int32_t n, std::span<const ElementSet> set
     for (std::size_t i = 1; i < sets.size(); ++i)
         if (!(sets[i][0] > sets[i - 1][0]))
             return error_status("The sets of object " + std::to_string(n) + " are not in ascending order of epoch.");
-    const std::int64_t first = static_cast<std::int64_t>(sets_) + 1;
-    const std::int64_t v = first * kCountFactor + static_cast<std::int64_t>(sets.size());
-    if (v > std::numeric_limits<std::int32_t>::max())
-        return error_status("The yearly element file is full: set " + std::to_string(first) +
-                            " cannot be indexed in a 32-bit index word.");
-    word = static_cast<std::int32_t>(v);
-    const std::size_t at = bytes_.size();
-    bytes_.resize(at + sets.size() * kSetBytes);
-    for (std::size_t i = 0; i < sets.size(); ++i) {
-        const io::MutBytes b = io::MutBytes(bytes_).subspan(at + i * kSetBytes, kSetBytes);
-        io::put_f64(b, kSetEpoch, sets[i][0]);
-        for (std::size_t j = 0; j < 6; ++j) io::put_f64(b, kSetElements + 8 * j, sets[i][j + 1]);
+    const std::int64_t first = sets_ + 1;
+    word = first * kCountFactor + static_cast<std::int64_t>(sets.size());
+    if (word > std::numeric_limits<std::int32_t>::max()) wide_ = true;
+    for (const ElementSet& set : sets) {
+        std::array<std::uint8_t, kSetBytes> b;
+        io::put_f64(b, kSetEpoch, set[0]);
+        for (std::size_t j = 0; j < 6; ++j) io::put_f64(b, kSetElements + 8 * j, set[j + 1]);
+        bytes_.insert(bytes_.end(), b.begin(), b.end());
     }
-    sets_ += static_cast<std::int32_t>(sets.size());
+    sets_ += static_cast<std::int64_t>(sets.size());
     return ok_status();
+}
+
+void YearlyElementsWriter::reserve(std::int64_t sets) {
+    bytes_.reserve(static_cast<std::size_t>(std::max<std::int64_t>(sets, 0)) * kSetBytes);
 }
 
 Status YearlyElementsWriter::write(std::string_view dir, int year) const {
     if (year < 0 || year > 9999) return error_status("The year " + std::to_string(year) + " has no four digits.");
-    std::vector<std::uint8_t> ad(index_.size() * kIndexRecord);
-    for (std::size_t i = 0; i < index_.size(); ++i) io::put_i32(ad, i * kIndexRecord, index_[i]);
-    std::vector<std::uint8_t> el = bytes_;
-    el.resize((el.size() + kSetsRecord - 1) / kSetsRecord * kSetsRecord, 0);
+    std::vector<std::uint8_t> ad;
+    if (wide_) {
+        ad.resize(kWideIndexHeader + index_.size() * kWideIndexRecord);
+        io::put_i32(ad, 0, kWideIndexMarker);
+        for (std::size_t i = 0; i < index_.size(); ++i)
+            io::put_le<std::int64_t>(ad, kWideIndexHeader + i * kWideIndexRecord, index_[i]);
+    } else {
+        ad.resize(index_.size() * kIndexRecord);
+        for (std::size_t i = 0; i < index_.size(); ++i)
+            io::put_i32(ad, i * kIndexRecord, static_cast<std::int32_t>(index_[i]));
+    }
     const std::string d(io::trim_right(dir));
-    ZEL_TRY(io::write_file_bytes(d + files::yearly_elements(year), el));
+    // The sets' last record is filled up with zero bytes.
+    const std::size_t filled = (bytes_.size() + kSetsRecord - 1) / kSetsRecord * kSetsRecord;
+    static constexpr std::uint8_t kZeros[kSetsRecord] = {};
+    const std::span<const std::uint8_t> parts[] = {bytes_, std::span(kZeros, filled - bytes_.size())};
+    ZEL_TRY(io::write_file_parts(d + files::yearly_elements(year), parts));
     return io::write_file_bytes(d + files::yearly_index(year), ad);
 }
 

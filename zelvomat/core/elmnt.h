@@ -13,6 +13,14 @@
 //                           (s-1) div 40 + 1 at place (s-1) mod 40, that is at
 //                           byte (s-1) x 56 of the file; the last record is
 //                           filled up with zero bytes
+// The wide index: a year whose sets the 32-bit index word cannot address
+// (first x 1000 + count above 2^31 - 1: more than 2,147,482 sets) has an
+// "ad<YYYY>" of 8-byte records instead, recognised by its first word:
+//   bytes 0-7                i32 -8 (a word the 4-byte layout never holds:
+//                            its words are not negative), i32 0
+//   record n at byte 8 n     i64 first x 1000 + count, as above
+// "el<YYYY>" keeps its layout. The builder writes the wide index only for a
+// year that needs it; the reader takes either.
 // An element set: epoch (Julian date, TT), M, argument of perihelion,
 // ascending node, inclination (radians), eccentricity, mean motion (radians
 // per day); ecliptic and equinox J2000. The sets of one object are consecutive
@@ -26,6 +34,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -51,6 +60,10 @@ inline constexpr std::size_t kSetEpoch = 0;
 inline constexpr std::size_t kSetElements = 8;  // M, peri, node, incl, e, n at 8, 16, .., 48
 // Index word = first x kCountFactor + count.
 inline constexpr std::int32_t kCountFactor = 1000;
+// The wide index (see above): header of 8 bytes, then 8-byte words.
+inline constexpr std::size_t kWideIndexRecord = 8;
+inline constexpr std::size_t kWideIndexHeader = 8;
+inline constexpr std::int32_t kWideIndexMarker = -8;
 inline constexpr std::int32_t kMaxSetsPerObject = 999;
 // The yearly files serve dates from J1 - 70 days to J2 + 70 days (J1, J2 of
 // PackageInfo); the catalogue serves the others.
@@ -146,21 +159,34 @@ public:
     // epoch, at most 999 of them. Objects' sets are laid out in "el<YYYY>" in
     // the order of the calls. An empty list leaves the object without sets.
     // Refused: n out of range or given before, too many sets, epochs not
-    // ascending, an index beyond what the 32-bit index word can hold.
+    // ascending.
     Status add(std::int32_t n, std::span<const ElementSet> sets);
 
     // Writes dir + "ad<YYYY>" and dir + "el<YYYY>" (dir ending with "/", or
     // empty for the working directory). Each file is written under a
     // temporary name and renamed into place (io::write_file_bytes), so that a
-    // reader never finds a file half written.
+    // reader never finds a file half written. The index takes the 4-byte
+    // layout when every word fits in 32 bits, else the wide one.
     Status write(std::string_view dir, int year) const;
 
-    std::int32_t set_count() const { return sets_; }
+    // Room for this many sets in all, made at once (a year of millions of
+    // sets is assembled without growing the buffer step by step).
+    void reserve(std::int64_t sets);
+
+    std::int64_t set_count() const { return sets_; }
+    // True when write() gives "ad<YYYY>" the wide layout.
+    bool wide() const { return wide_; }
 
 private:
-    std::vector<std::int32_t> index_;  // index word of object n at n - 1
+    std::vector<std::int64_t> index_;  // index word of object n at n - 1
     std::vector<std::uint8_t> bytes_;  // "el<YYYY>" without the final filling
-    std::int32_t sets_ = 0;
+    std::int64_t sets_ = 0;
+    bool wide_ = false;
 };
+
+// The index word of object n (1-based) in the bytes of an "ad<YYYY>" file of
+// either layout; an error naming `path` when the file has no record for n or
+// the word is negative.
+Result<std::int64_t> yearly_index_word(std::span<const std::uint8_t> ad, std::int32_t n, const std::string& path);
 
 }  // namespace zelvomat

@@ -261,8 +261,11 @@ namespace {
 bool is_packed_designation(std::string_view w) {
     if (w.size() < 7) return false;
     const auto upper = [](char c) { return c >= 'A' && c <= 'Z'; };
-    const bool form = upper(w[0]) && is_digit(w[1]) && is_digit(w[2]) && upper(w[3]) &&
-                      catalogue::kAlphabet.find(w[4]) != std::string_view::npos && is_digit(w[5]) && upper(w[6]);
+    const auto b62 = [](char c) { return is_digit(c) || catalogue::kAlphabet.find(c) != std::string_view::npos; };
+    // "J99A12B", or the extended form of cycle counts from 620 on ("_QC0000").
+    const bool form = (upper(w[0]) && is_digit(w[1]) && is_digit(w[2]) && upper(w[3]) &&
+                       catalogue::kAlphabet.find(w[4]) != std::string_view::npos && is_digit(w[5]) && upper(w[6])) ||
+                      (w[0] == '_' && b62(w[1]) && upper(w[2]) && b62(w[3]) && b62(w[4]) && b62(w[5]) && b62(w[6]));
     return form && std::all_of(w.begin() + 7, w.end(), [](char c) { return c == ' ' || c == '*'; });
 }
 

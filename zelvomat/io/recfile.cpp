@@ -180,6 +180,11 @@ Result<std::pair<sys::Fd, std::string>> temporary_beside(const std::string& targ
 }  // namespace
 
 Status write_file_bytes(const std::string& path, std::span<const std::uint8_t> bytes) {
+    const std::span<const std::uint8_t> parts[] = {bytes};
+    return write_file_parts(path, parts);
+}
+
+Status write_file_parts(const std::string& path, std::span<const std::span<const std::uint8_t>> parts) {
     const std::string target = link_target(path);
     struct stat old {};
     const bool existed = ::stat(target.c_str(), &old) == 0;
@@ -192,7 +197,8 @@ Status write_file_bytes(const std::string& path, std::span<const std::uint8_t> b
         ::unlink(tmp_path.c_str());
         return error_status("cannot write file " + path + ": " + why);
     };
-    if (!sys::write_all(fd.get(), bytes.data(), bytes.size(), -1)) return fail(error_text());
+    for (const auto& bytes : parts)
+        if (!sys::write_all(fd.get(), bytes.data(), bytes.size(), -1)) return fail(error_text());
     if (existed) (void)::fchmod(fd.get(), old.st_mode & 07777);
     if (::fdatasync(fd.get()) != 0) return fail(error_text());
     if (::close(fd.release()) != 0) return fail(error_text());

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <span>
 #include <string>
 #include <vector>
@@ -65,6 +66,9 @@ private:
 
 // The largest file that read_file_bytes reads unless told otherwise.
 inline constexpr std::int64_t kMaxWholeFile = std::int64_t{256} << 20;
+// For files whose size the caller has no reason to bound (its own scratch
+// files, a catalogue of any size): read whatever the file holds.
+inline constexpr std::int64_t kAnySize = std::numeric_limits<std::int64_t>::max();
 
 // The bytes of a regular file as it stands when it is opened: a file that
 // grows while it is read is read to the size it had, and a file larger than
@@ -75,5 +79,7 @@ Result<std::vector<std::uint8_t>> read_file_bytes(const std::string& path, std::
 // name, synced to the disk and renamed over it. When anything fails the old
 // file stays as it was (a symbolic link is followed: its target is replaced).
 Status write_file_bytes(const std::string& path, std::span<const std::uint8_t> bytes);
+// The same with the bytes given in parts, written one after the other.
+Status write_file_parts(const std::string& path, std::span<const std::span<const std::uint8_t>> parts);
 
 }  // namespace zelvomat::io

@@ -33,12 +33,15 @@
 #include "tasks/idenew.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -165,69 +168,6 @@ namespace {
 
 constexpr double kInvC = kLightDaysPerAu;  // days per AU
 
-// ---- The opposition files of a run, in memory ------------------------------------
-
-class OppositionYears {
-public:
-    OppositionYears(const DataPaths& paths, const PackageInfo& info)
-        : dir_(io::trim_right(paths.data_dir)),
-          counts_(paths.opp_counts),
-          first_(info.first_year),
-          last_(info.last_year) {}
-
-    int first_year() const { return first_; }
-    int last_year() const { return last_; }
-
-    // As opfop: the year's records and the index (from 0) of the first
-    // record whose date is not earlier than jd; none when the year lies
-    // outside the package (or the five counted years) or has no such record.
-    struct Position {
-        const std::vector<OppositionRecord>* records = nullptr;
-        std::size_t index = 0;
-        int year = 0;
-    };
-    Result<std::optional<Position>> find(double jd) {
-        if (!std::isfinite(jd)) return std::optional<Position>();
-        const int y = year_of_jd(jd);
-        if (y < first_ || y > last_ || y - first_ >= static_cast<int>(counts_.size())) return std::optional<Position>();
-        auto recs = year(y);
-        if (!recs) return recs.status();
-        const std::vector<OppositionRecord>& v = **recs;
-        const auto it = std::partition_point(v.begin(), v.end(), [jd](const OppositionRecord& r) { return jd > r.jd; });
-        if (it == v.end()) return std::optional<Position>();
-        return std::optional<Position>(Position{&v, static_cast<std::size_t>(it - v.begin()), y});
-    }
-
-private:
-    Result<const std::vector<OppositionRecord>*> year(int y) {
-        for (const auto& [yy, v] : years_)
-            if (yy == y) return &v;
-        const std::int32_t count = counts_[static_cast<std::size_t>(y - first_)];
-        const std::string path = io::find_file(dir_, files::opposition_file(y));
-        std::vector<OppositionRecord> v;
-        if (count > 0) {
-            auto bytes = io::read_file_bytes(path);
-            if (!bytes) return error_status("The opposition file " + path + " cannot be read: " + bytes.message());
-            if (bytes->size() / OppositionRecord::kLength < static_cast<std::size_t>(count))
-                return error_status("The opposition file " + path + " holds fewer than its " + std::to_string(count) +
-                                    " records.");
-            v.resize(static_cast<std::size_t>(count));
-            const io::Bytes b(*bytes);
-            for (std::size_t k = 0; k < v.size(); ++k) {
-                v[k] = OppositionRecord::decode(b.subspan(k * OppositionRecord::kLength, OppositionRecord::kLength));
-                ZEL_TRY(check_opposition_record(v[k], path, static_cast<std::int64_t>(k + 1)));
-            }
-        }
-        years_.emplace_back(y, std::move(v));
-        return &years_.back().second;
-    }
-
-    std::string dir_;
-    OppositionCounts counts_;
-    int first_, last_;
-    std::vector<std::pair<int, std::vector<OppositionRecord>>> years_;
-};
-
 // ---- The geocentric sky of the candidates ---------------------------------------
 
 // Bounds of the extrapolation. A geocentric place g0 + gdot h of a two-body
@@ -349,13 +289,13 @@ struct RunCleanup {
 
 class Identification {
 public:
-    Identification(LibraryState& st, double tol_ra_rad, double tol_decl_rad, std::vector<std::int32_t> special,
-                   bool use_sky)
+    Identification(LibraryState& st, double tol_ra_rad, double tol_decl_rad, const std::vector<std::int32_t>& special,
+                   bool use_sky, OppositionYears& opp)
         : st_(st),
           tol_ra_(tol_ra_rad),
           tol_decl_(tol_decl_rad),
-          special_(std::move(special)),
-          opp_(st.core.data_paths, st.core.package),
+          special_(special),
+          opp_(opp),
           data_dir_(io::trim_right(st.core.data_paths.data_dir)) {
         const CatalogueState& cat = st.core.catalogue;
         sky_.open(cat);
@@ -372,8 +312,9 @@ public:
         }
     }
 
-    // Tests the line; appends its records to result from record count + 1.
-    Status line(std::string_view text, io::RecordFile& result, std::int32_t& count) {
+    // Tests the line parsed last (the state's parsed observation and
+    // observer); appends its records to out.
+    Status line(std::string_view text, std::vector<std::string>& out) {
         const ParsedObservation& obs = st_.parsed_observation;
         double dt = 0.0;
         deltat(st_.core.delta_t, obs.jd, obs.jd_fraction, DeltaTDirection::UtToTt, dt, fr_tt_);
@@ -389,8 +330,7 @@ public:
         o1_ = obs.angle1_rad;
         o2_ = obs.angle2_rad;
         text_ = text;
-        result_ = &result;
-        count_ = &count;
+        out_ = &out;
         accepted_ = 0;
         if (use_sky_) {
             sky_obs_.t = static_cast<double>(jd_) + fr_tt_;
@@ -413,9 +353,11 @@ public:
             auto pos = opp_.find(from);
             if (!pos) return pos.status();
             if (!*pos) return ok_status();
-            const std::vector<OppositionRecord>& recs = *(*pos)->records;
-            for (std::size_t k = (*pos)->index; k < recs.size(); ++k) {
-                const OppositionRecord& r = recs[k];
+            const OppositionYears::Position& p = **pos;
+            for (std::size_t k = p.index; k < p.count; ++k) {
+                auto rec = OppositionYears::record(p, k);
+                if (!rec) return rec.status();
+                const OppositionRecord& r = *rec;
                 if (r.jd > win.last) {
                     past = true;
                     break;
@@ -446,9 +388,8 @@ private:
         return k < special_.size() && special_[k] == n;
     }
 
-    Status write(const std::string& rec) {
-        ZEL_TRY(result_->write(*count_ + 1, std::span(reinterpret_cast<const std::uint8_t*>(rec.data()), rec.size())));
-        ++*count_;
+    Status write(std::string rec) {
+        out_->push_back(std::move(rec));
         return ok_status();
     }
 
@@ -513,8 +454,8 @@ private:
 
     LibraryState& st_;
     double tol_ra_, tol_decl_;
-    std::vector<std::int32_t> special_;
-    OppositionYears opp_;
+    const std::vector<std::int32_t>& special_;
+    OppositionYears& opp_;
     std::string data_dir_;
     std::int32_t comet_ = 0, numbered_ = 0;
     bool use_sky_ = false;
@@ -529,8 +470,7 @@ private:
     StateVector sun_{}, observer_{};
     double o1_ = 0.0, o2_ = 0.0;
     std::string_view text_;
-    io::RecordFile* result_ = nullptr;
-    std::int32_t* count_ = nullptr;
+    std::vector<std::string>* out_ = nullptr;
     int accepted_ = 0;
 };
 
@@ -547,6 +487,90 @@ Status write_header(const DataPaths& paths, double tol_ra_arcsec, double tol_dec
     std::error_code ec;
     std::filesystem::remove(std::string(files::kIdentificationHeader), ec);
     return write_task_header(TaskHeaderKind::Identification, {}, lines);
+}
+
+// One line of a batch: its text and what its parse left, then its records
+// or the failure of its test.
+struct BatchLine {
+    std::int32_t index = 0;  // record of "input.id1"
+    std::string text;        // 80 columns
+    ParsedObservation observation;
+    ObserverSite site;
+    Status outcome = ok_status();
+    std::vector<std::string> records;
+};
+
+// How many threads test the lines of a run: `asked` when set (1: this
+// thread alone), else the processors, at most 8 and no more than a quarter
+// of the lines (the set-up of a worker costs about what a line costs on a
+// small catalogue).
+int id_workers(int asked, std::int32_t lines) {
+    if (asked > 0) return std::min(asked, 64);
+    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    return static_cast<int>(std::clamp<std::int32_t>(lines / 4, 1, std::min(cores, 8)));
+}
+
+// A worker: a library state of its own, set up as the run's (settings,
+// catalogue, Delta T, the planetary file with the geocentric Sun), and its
+// own search of the lines.
+struct IdWorker {
+    LibraryState state;
+    std::optional<Identification> id;
+    Status ready = ok_status();
+
+    IdWorker(double tol_ra, double tol_decl, const std::vector<std::int32_t>& special, bool use_sky,
+             OppositionYears& opp) {
+        ScopedLibraryState current(state);
+        ready = prepare();
+        if (ready) id.emplace(state, tol_ra, tol_decl, special, use_sky, opp);
+    }
+    ~IdWorker() {
+        de_close(state.core.de, state.core.de_copies);
+        catclose(state.core.catalogue);
+    }
+    IdWorker(const IdWorker&) = delete;
+    IdWorker& operator=(const IdWorker&) = delete;
+
+private:
+    Status prepare() {
+        CoreState& core = state.core;
+        ZEL_TRY(catopen(core.catalogue));
+        ZEL_TRY(in_par(core));
+        ZEL_TRY(load_delta_t(core.delta_t, io::find_file(io::trim_right(core.data_paths.data_dir), files::kDeltaT)));
+        core.de.flags = {};
+        core.de.flags[static_cast<std::size_t>(BodyCode::Sun) - 1] = StateLevel::Velocity;
+        core.de.centre = BodyCode::Earth;
+        return de_open(core.de, core.de_copies, core.data_paths);
+    }
+};
+
+// Tests the lines of a batch on `workers` threads, each taking the next
+// line not yet taken. The workers are made at the first batch of a run.
+Status run_batch(LibraryState& st, std::vector<std::unique_ptr<IdWorker>>& pool, int workers,
+                 std::vector<BatchLine>& lines, double tol_ra, double tol_decl,
+                 const std::vector<std::int32_t>& special, bool use_sky, OppositionYears& opp) {
+    (void)st;
+    const auto threads =
+        static_cast<std::size_t>(std::min<std::size_t>(static_cast<std::size_t>(workers), lines.size()));
+    while (pool.size() < threads) {
+        pool.push_back(std::make_unique<IdWorker>(tol_ra, tol_decl, special, use_sky, opp));
+        if (!pool.back()->ready) return pool.back()->ready;
+    }
+    std::atomic<std::size_t> next{0};
+    auto work = [&](IdWorker& w) {
+        ScopedLibraryState current(w.state);
+        for (std::size_t k = next++; k < lines.size(); k = next++) {
+            BatchLine& l = lines[k];
+            w.state.parsed_observation = l.observation;
+            w.state.core.observer_site = l.site;
+            l.outcome = w.id->line(l.text, l.records);
+        }
+    };
+    std::vector<std::thread> running;
+    for (std::size_t t = 1; t < threads; ++t) running.emplace_back(work, std::ref(*pool[t]));
+    work(*pool[0]);
+    for (std::thread& t : running) t.join();
+    return ok_status();
 }
 
 }  // namespace
@@ -592,7 +616,9 @@ Status idcalc(LibraryState& st, std::int32_t& status, std::int32_t& first, std::
                                        new_run ? io::OpenMode::Create : io::OpenMode::ReadWrite);
     if (!result) return error_status("The identification result cannot be written: " + result.message());
 
-    Identification id(st, tol_ra, tol_decl, std::move(*special), !st.id_run.full_test);
+    OppositionYears opp(paths.data_dir, paths.opp_counts, info.first_year, info.last_year);
+    const bool use_sky = !st.id_run.full_test;
+    Identification id(st, tol_ra, tol_decl, *special, use_sky, opp);
 
     int total = 9999;
     if (new_run) {
@@ -601,33 +627,81 @@ Status idcalc(LibraryState& st, std::int32_t& status, std::int32_t& first, std::
     }
     std::int32_t count = status < 0 ? -status : status;
     const std::int32_t run_first = st.id_run.run_first;
-    std::uint8_t rec[id_result::kLength];
-    for (std::int32_t i = first; i <= last; ++i) {
-        auto stop_here = [&](const Status& why) {
+
+    // The lines go in batches: each line of a batch is read and parsed here,
+    // in order; the batch's lines are tested side by side by the workers
+    // (each with a library state of its own), and their records are written
+    // here in the order of the lines, as one thread would write them.
+    const int workers = id_workers(st.id_run.threads, last - first + 1);
+    std::vector<std::unique_ptr<IdWorker>> pool;
+    const std::int32_t batch = workers > 1 ? 8 * workers : 1;
+    std::vector<BatchLine> lines;
+    for (std::int32_t i = first; i <= last;) {
+        // Read and parse the lines of the batch; a line that does not parse
+        // ends the batch before it.
+        lines.clear();
+        Status parse_failure = ok_status();
+        for (; i <= last && static_cast<std::int32_t>(lines.size()) < batch; ++i) {
+            BatchLine l;
+            l.index = i;
+            l.text.assign(id_result::kLength, ' ');
+            Status s = input->read(i, std::span(reinterpret_cast<std::uint8_t*>(l.text.data()), l.text.size()));
+            if (!s) {
+                parse_failure = error_status("Line " + std::to_string(i) + " of \"" + std::string(files::kIdInput) +
+                                             "\" cannot be read: " + s.message());
+                break;
+            }
+            l.text.resize(80);
+            s = contr_s1(st, *obsfile, l.text, kTaskIdentification, 1);
+            if (!s) {
+                parse_failure = error_status("Line " + std::to_string(i) + ": " + s.message());
+                break;
+            }
+            l.observation = st.parsed_observation;
+            l.site = st.core.observer_site;
+            lines.push_back(std::move(l));
+        }
+        // Test them.
+        if (workers > 1 && lines.size() > 1) {
+            ZEL_TRY(run_batch(st, pool, workers, lines, tol_ra, tol_decl, *special, use_sky, opp));
+        } else {
+            for (BatchLine& l : lines) {
+                st.parsed_observation = l.observation;
+                st.core.observer_site = l.site;
+                l.outcome = id.line(l.text, l.records);
+            }
+        }
+        // Write their records in order.
+        for (BatchLine& l : lines) {
+            auto stop_here = [&](const Status& why) {
+                status = -count;
+                first = l.index;
+                return why;
+            };
+            // A line that fails part way leaves none of its records: a
+            // continuation from it writes them all.
+            const std::int32_t before = count;
+            Status s = l.outcome;
+            for (std::size_t k = 0; s && k < l.records.size(); ++k) {
+                const std::string& rec = l.records[k];
+                s = result->write(count + 1, std::span(reinterpret_cast<const std::uint8_t*>(rec.data()), rec.size()));
+                if (s) ++count;
+            }
+            if (!s) {
+                count = before;
+                if (Status cut = result->truncate(count); !cut) s = error_status(s.message() + "; " + cut.message());
+                return stop_here(error_status("Line " + std::to_string(l.index) + ": " + s.message()));
+            }
+            if (cb != nullptr && cb(l.index - run_first + 1, total) != 0) {
+                first = l.index + 1;
+                status = -count;
+                return ok_status();
+            }
+        }
+        if (!parse_failure) {
             status = -count;
             first = i;
-            return why;
-        };
-        Status s = input->read(i, rec);
-        if (!s)
-            return stop_here(error_status("Line " + std::to_string(i) + " of \"" + std::string(files::kIdInput) +
-                                          "\" cannot be read: " + s.message()));
-        const std::string_view text(reinterpret_cast<const char*>(rec), 80);
-        s = contr_s1(st, *obsfile, text, kTaskIdentification, 1);
-        if (!s) return stop_here(error_status("Line " + std::to_string(i) + ": " + s.message()));
-        // A line that fails part way leaves none of its records: a
-        // continuation from it writes them all.
-        const std::int32_t before = count;
-        s = id.line(text, *result, count);
-        if (!s) {
-            count = before;
-            if (Status cut = result->truncate(count); !cut) s = error_status(s.message() + "; " + cut.message());
-            return stop_here(error_status("Line " + std::to_string(i) + ": " + s.message()));
-        }
-        if (cb != nullptr && cb(i - run_first + 1, total) != 0) {
-            first = i + 1;
-            status = -count;
-            return ok_status();
+            return parse_failure;
         }
     }
     status = count;

@@ -121,8 +121,12 @@ std::string id_not_found_record(std::string_view line);
 // The special list "uplist" of the data directory (trailing blanks of
 // data_dir ignored): count 32-bit catalogue numbers in one record, ascending.
 // Refused: a count below 0 or above kSpecialListCapacity, a file shorter
-// than the count, numbers not strictly ascending.
-inline constexpr std::int32_t kSpecialListCapacity = 10000;
+// than the count, numbers not strictly ascending. The capacity is far above
+// what any catalogue selects (the near-Earth objects and the objects without
+// an opposition of a catalogue of 1.45 million objects are some 40,000; the
+// list holds each object once): it bounds what a damaged count makes the
+// library allocate.
+inline constexpr std::int32_t kSpecialListCapacity = 1 << 24;
 Result<std::vector<std::int32_t>> read_special_list(std::string_view data_dir, std::int32_t count);
 
 // What the driver keeps between calls (one area).
@@ -131,6 +135,10 @@ struct IdRunState {
     // Every candidate gets the full test, without the bounds of the shared
     // sky (for comparisons; the records are the same either way).
     bool full_test = false;
+    // Threads that test the lines of a run: 0 as many as the processors (at
+    // most 8, and no more than a quarter of the lines), 1 this thread alone.
+    // The records are the same whatever the number.
+    int threads = 0;
 };
 
 // Called after every observation with (observations done since the run's

@@ -15,6 +15,7 @@
 #include "core/twobody.h"
 #include "io/fields.h"
 #include "io/files.h"
+#include "io/mapfile.h"
 
 namespace zelvomat {
 
@@ -64,6 +65,33 @@ Result<OppositionRecord> OppositionFile::read(std::int32_t n) const {
     return r;
 }
 
+Result<std::vector<OppositionRecord>> OppositionFile::read_until(std::int32_t n, double last_jd) const {
+    auto r = read(n);
+    if (!r) return r.status();
+    std::vector<OppositionRecord> out;
+    if (r->jd > last_jd) return out;
+    // Bisection: record lo is not later than last_jd; hi is, or lies past the end.
+    std::int32_t lo = n, hi = count_ + 1;
+    while (hi - lo >= 2) {
+        const std::int32_t mid = lo + (hi - lo) / 2;
+        auto m = read(mid);
+        if (!m) return m.status();
+        if (m->jd > last_jd)
+            hi = mid;
+        else
+            lo = mid;
+    }
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(lo - n + 1) * OppositionRecord::kLength);
+    ZEL_TRY(file_.read_run(n, bytes));
+    out.resize(static_cast<std::size_t>(lo - n + 1));
+    for (std::size_t k = 0; k < out.size(); ++k) {
+        out[k] = OppositionRecord::decode(
+            io::Bytes(bytes).subspan(k * OppositionRecord::kLength, OppositionRecord::kLength));
+        ZEL_TRY(check_opposition_record(out[k], file_.path(), n + static_cast<std::int64_t>(k)));
+    }
+    return out;
+}
+
 Status check_opposition_record(const OppositionRecord& r, const std::string& path, std::int64_t n) {
     if (!(r.jd > 0.0 && is_calendar_jd(r.jd)))
         return error_status("The opposition file " + path + " is damaged: record " + std::to_string(n) +
@@ -93,6 +121,75 @@ namespace {
 // Julian dates the calendar routines handle (years -4712 to about 1.36 million).
 bool usable_jd(double jd) { return jd > 0.0 && is_calendar_jd(jd); }
 }  // namespace
+
+// ---- The mapped opposition files -------------------------------------------------------
+
+struct OppositionYears::Year {
+    int year = 0;
+    std::int32_t count = 0;
+    std::string path;
+    io::MappedFile map;
+};
+
+OppositionYears::OppositionYears(std::string_view data_dir, const OppositionCounts& counts, int first_year,
+                                 int last_year)
+    : dir_(io::trim_right(data_dir)), counts_(counts), first_(first_year), last_(last_year) {}
+
+OppositionYears::~OppositionYears() = default;
+
+Result<const OppositionYears::Year*> OppositionYears::year(int y) {
+    const std::lock_guard<std::mutex> hold(lock_);
+    for (const auto& p : years_)
+        if (p->year == y) return p.get();
+    auto next = std::make_unique<Year>();
+    next->year = y;
+    next->count = counts_[static_cast<std::size_t>(y - first_)];
+    if (next->count > 0) {
+        next->path = io::find_file(dir_, files::opposition_file(y));
+        auto m = io::MappedFile::open(next->path);
+        if (!m) return error_status("The opposition file " + next->path + " cannot be read: " + m.message());
+        if (m->bytes().size() / OppositionRecord::kLength < static_cast<std::size_t>(next->count))
+            return error_status("The opposition file " + next->path + " holds fewer than its " +
+                                std::to_string(next->count) + " records.");
+        next->map = std::move(*m);
+    }
+    years_.push_back(std::move(next));
+    return years_.back().get();
+}
+
+Result<OppositionRecord> OppositionYears::record(const Position& p, std::size_t k) {
+    const OppositionRecord r =
+        OppositionRecord::decode(p.records.subspan(k * OppositionRecord::kLength, OppositionRecord::kLength));
+    ZEL_TRY(check_opposition_record(r, *p.path, static_cast<std::int64_t>(k + 1)));
+    return r;
+}
+
+Result<std::optional<OppositionYears::Position>> OppositionYears::find(double jd) {
+    if (!usable_jd(jd)) return std::optional<Position>();
+    const int y = year_of_jd(jd);
+    if (y < first_ || y > last_ || y - first_ >= static_cast<int>(counts_.size())) return std::optional<Position>();
+    auto yr = year(y);
+    if (!yr) return yr.status();
+    Position p;
+    p.count = static_cast<std::size_t>((*yr)->count);
+    if (p.count == 0) return std::optional<Position>();
+    p.records = (*yr)->map.bytes().first(p.count * OppositionRecord::kLength);
+    p.path = &(*yr)->path;
+    // Bisection: the first record whose date is not earlier than jd.
+    std::size_t lo = 0, hi = p.count;
+    while (lo < hi) {
+        const std::size_t mid = lo + (hi - lo) / 2;
+        auto r = record(p, mid);
+        if (!r) return r.status();
+        if (jd > r->jd)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    if (lo == p.count) return std::optional<Position>();
+    p.index = lo;
+    return std::optional<Position>(p);
+}
 
 // ---- opfop ------------------------------------------------------------------------------
 
@@ -168,21 +265,23 @@ Status Prdat(std::int16_t first_year, std::int16_t last_year, OppositionFile& fi
         std::int32_t record = 0, err = 0;
         ZEL_TRY(opfop(year_counts, first_year, last_year, file, data_dir, jd, record, err));
         if (err == 1) return ok_status();
-        // Records from the first at or after jd to the end of the window.
-        for (std::int32_t k = record; k >= 1 && k <= file.count(); ++k) {
-            auto r = file.read(k);
-            if (!r) {
+        // Records from the first at or after jd to the end of the window,
+        // read as one range: the window's end found by bisection first.
+        if (record >= 1 && record <= file.count()) {
+            auto range = file.read_until(record, upper);
+            if (!range) {
                 file.close();
-                return r.status();
+                return range.status();
             }
+            for (const OppositionRecord& r : *range)
+                if (r.number == number) {
+                    date = r.jd;
+                    file.close();
+                    return ok_status();
+                }
             // A record past the window ends the search, even the object's
             // own: only dates within one day are taken.
-            if (r->jd > upper) {
-                file.close();
-                return ok_status();
-            }
-            if (r->number == number) {
-                date = r->jd;
+            if (record - 1 + static_cast<std::int32_t>(range->size()) < file.count()) {
                 file.close();
                 return ok_status();
             }

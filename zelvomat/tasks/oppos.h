@@ -49,6 +49,8 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <string>
@@ -94,6 +96,10 @@ public:
     // Record n, 1 <= n <= count(); any other n, a closed file or a failed
     // read is an error.
     Result<OppositionRecord> read(std::int32_t n) const;
+    // Records n .. m in one read, m the last whose date is not later than
+    // last_jd (none when record n is later): the end found by bisection.
+    // The file's dates must be in ascending order, as the builder writes them.
+    Result<std::vector<OppositionRecord>> read_until(std::int32_t n, double last_jd) const;
     void close();
 
     // Opens "opp<year>" of data_dir (trailing blanks removed; the name found
@@ -116,6 +122,45 @@ Status check_opposition_record(const OppositionRecord& r, const std::string& pat
 int year_of_jd(double jd);
 // Julian date of 1 January 0h of year.
 double new_year_jd(int year);
+
+// The opposition files of the package years as the searches read them: each
+// year's file mapped at its first use, its records decoded where a search
+// reads them (no read per record). Years are mapped under a lock, so that
+// the threads of one run share the object; records are checked as they are
+// decoded (check_opposition_record).
+class OppositionYears {
+public:
+    OppositionYears(std::string_view data_dir, const OppositionCounts& counts, int first_year, int last_year);
+    ~OppositionYears();
+    OppositionYears(const OppositionYears&) = delete;
+    OppositionYears& operator=(const OppositionYears&) = delete;
+    int first_year() const { return first_; }
+    int last_year() const { return last_; }
+
+    // As opfop: the file of the year of jd and the index (from 0) of its
+    // first record whose date is not earlier than jd; none when the year lies
+    // outside the package years (or the five counted ones), the year has no
+    // records or none at or after jd. A year's file missing, shorter than
+    // its count or with a damaged record met by the search is an error.
+    struct Position {
+        io::Bytes records;  // the year's records (count x 12 bytes)
+        std::size_t index = 0;
+        std::size_t count = 0;
+        const std::string* path = nullptr;
+    };
+    Result<std::optional<Position>> find(double jd);
+    // Record k (from 0) of a position's year, checked.
+    static Result<OppositionRecord> record(const Position& p, std::size_t k);
+
+private:
+    struct Year;
+    Result<const Year*> year(int y);
+    std::string dir_;
+    OppositionCounts counts_;
+    int first_, last_;
+    std::mutex lock_;
+    std::vector<std::unique_ptr<Year>> years_;
+};
 
 // The first opposition at or after jd in the file of jd's year.
 //   year_counts: settings record 7; first_year, last_year: the package years

@@ -52,7 +52,7 @@ constexpr std::size_t kHeadCodeLine = 2, kHeadCodeCol = 58;
 constexpr std::size_t kHeadLimitLine = 4, kHeadLimitCol = 74;
 
 // The special list: the first `count` numbers of "uplist"; a count above
-// the list's capacity uses the first kSpecialListCapacity of them.
+// the list's capacity (kSpecialListCapacity) uses the first that many.
 Result<std::vector<std::int32_t>> special_list(const DataPaths& paths, std::int32_t count) {
     if (count <= 0) return std::vector<std::int32_t>{};
     return read_special_list(paths.data_dir, std::min(count, kSpecialListCapacity));
@@ -249,13 +249,13 @@ Result<std::int32_t> plate_search(LibraryState& st, std::string_view plate_line,
     // window may begin before the package years, or in a year whose last
     // opposition lies before it, and still reach into the next year).
     std::unordered_set<std::int32_t> tested;
-    OppositionFile opp;
+    OppositionYears opp(paths.data_dir, paths.opp_counts, info.first_year, info.last_year);
     auto scan = [&](int year, double from, bool& past) -> Status {
-        std::int32_t record = 0, err = 0;
-        ZEL_TRY(opfop(paths.opp_counts, info.first_year, info.last_year, opp, paths.data_dir, from, record, err));
-        if (err != 0 || record == 0) return ok_status();
-        for (std::int32_t k = record; k <= opp.count() && !past; ++k) {
-            auto rec = opp.read(k);
+        auto pos = opp.find(from);
+        if (!pos) return pos.status();
+        if (!*pos) return ok_status();
+        for (std::size_t k = (*pos)->index; k < (*pos)->count && !past; ++k) {
+            auto rec = OppositionYears::record(**pos, k);
             if (!rec) return rec.status();
             if (rec->jd > win.last) {
                 past = true;
@@ -263,7 +263,6 @@ Result<std::int32_t> plate_search(LibraryState& st, std::string_view plate_line,
                 ZEL_TRY(test(rec->number, year));
             }
         }
-        opp.close();
         return ok_status();
     };
     ZEL_TRY(for_each_window_year(win, info.first_year, info.last_year, scan));
