@@ -3,6 +3,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "binfile.h"
 #include "doctemplate.h"
 #include "filedialogs.h"
 #include "ids.h"
@@ -42,7 +43,7 @@ bool Document::doSaveAs() {
     const std::optional<std::string> path = fileDialogs().ask(desc);
     if (!path) return false;
     if (!onSaveDocument(*path)) {
-        message("Failed to save document.\n" + *path, Buttons::Ok, Icon::Warning);
+        reportSaveFailure(*path);
         return false;
     }
     return true;
@@ -52,7 +53,7 @@ bool Document::doFileSave() {
     if (!savable()) return false;
     if (path_.empty()) return doSaveAs();
     if (!onSaveDocument(path_)) {
-        message("Failed to save document.\n" + path_, Buttons::Ok, Icon::Warning);
+        reportSaveFailure(path_);
         return false;
     }
     return true;
@@ -86,6 +87,7 @@ bool Document::onOpenDocument(const std::string& path) {
 }
 
 bool Document::onSaveDocument(const std::string& path) {
+    saveError_.clear();
     if (!save(path)) return false;
     setPathName(path);
     modified_ = false;
@@ -103,9 +105,16 @@ bool Document::load(const std::string& path) {
     return static_cast<bool>(in);
 }
 
-bool Document::save(const std::string& path) const {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    return static_cast<bool>(out);
+bool Document::save(const std::string& path) const { return writeFile(path, {}); }
+
+bool Document::writeFile(const std::string& path, std::string_view bytes) const {
+    const WriteStatus s = write_file(path, bytes);
+    saveError_ = s.error;
+    return static_cast<bool>(s);
+}
+
+void Document::reportSaveFailure(const std::string& path) const {
+    message(saveError_.empty() ? "Failed to save document.\n" + path : saveError_, Buttons::Ok, Icon::Warning);
 }
 
 std::vector<std::string> split_lines(const std::string& text) {
@@ -132,11 +141,9 @@ bool LineDocument::load(const std::string& path) {
 }
 
 bool LineDocument::save(const std::string& path) const {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    for (const std::string& l : lines) out << l << "\r\n";
-    out.flush();
-    return static_cast<bool>(out);
+    std::string bytes;
+    for (const std::string& l : lines) (bytes += l) += "\r\n";
+    return writeFile(path, bytes);
 }
 
 }  // namespace fw

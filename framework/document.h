@@ -10,6 +10,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "command.h"
@@ -72,8 +73,14 @@ protected:
     // The file work of onOpenDocument and onSaveDocument.
     virtual bool load(const std::string& path);
     virtual bool save(const std::string& path) const;
+    // Writes the whole file through write_file (binfile.h); when it fails,
+    // its message (the file and the reason) is what the save shows.
+    bool writeFile(const std::string& path, std::string_view bytes) const;
 
 private:
+    // Shows why the last save failed.
+    void reportSaveFailure(const std::string& path) const;
+    mutable std::string saveError_;
     std::string path_;
     std::string title_;
     bool modified_ = false;

@@ -18,6 +18,16 @@ std::uint32_t get_u32(const std::uint8_t* p) {
     for (int i = 0; i < 4; ++i) v |= static_cast<std::uint32_t>(p[i]) << (8 * i);
     return v;
 }
+// A font that a damaged file gives (a height of INT_MIN, a width of
+// INT_MAX, random bytes) would overflow the arithmetic of every drawing: it
+// is not taken, the font keeps its default.
+bool usable_font(const LogFont& f) {
+    constexpr std::int32_t kMaxSize = 1000;   // pixels or logical units, both ways
+    constexpr std::int32_t kMaxAngle = 3600;  // tenths of a degree
+    const auto within = [](std::int32_t v, std::int32_t limit) { return v >= -limit && v <= limit; };
+    return within(f.height, kMaxSize) && within(f.width, kMaxSize) && within(f.escapement, kMaxAngle) &&
+           within(f.orientation, kMaxAngle) && f.weight >= 0 && f.weight <= 1000;
+}
 }  // namespace
 
 SettingsFile& SettingsFile::colors(std::span<Colorref> colors) {
@@ -38,7 +48,9 @@ SettingsFile& SettingsFile::font(LogFont& f) {
                            std::memcpy(p, b.data(), b.size());
                        },
                        [&f](const std::uint8_t* p) {
-                           f = LogFont::fromBytes(std::span<const std::uint8_t, LogFont::kBytes>(p, LogFont::kBytes));
+                           const LogFont read =
+                               LogFont::fromBytes(std::span<const std::uint8_t, LogFont::kBytes>(p, LogFont::kBytes));
+                           if (usable_font(read)) f = read;
                        }});
     return *this;
 }
@@ -125,6 +137,9 @@ std::vector<std::uint8_t> SettingsFile::bytes() const {
     return out;
 }
 
-bool SettingsFile::write(const std::string& path) const { return write_file_replacing(path, bytes()); }
+bool SettingsFile::write(const std::string& path) const {
+    const std::vector<std::uint8_t> b = bytes();
+    return write_file_or_warn(path, std::string_view(reinterpret_cast<const char*>(b.data()), b.size()));
+}
 
 }  // namespace fw

@@ -33,7 +33,10 @@ public:
     // Each colour is a field of its own (4 bytes).
     SettingsFile& colors(std::span<Colorref> colors);
     SettingsFile& color(Colorref& c);
-    // A logical font (60 bytes).
+    // A logical font (60 bytes). A font read with a size, an angle or a
+    // weight outside what a font can have (|height|, |width| above 1000,
+    // angles beyond 3600 tenths of a degree, weight outside 0-1000) is not
+    // taken: the font keeps its default.
     SettingsFile& font(LogFont& f);
     SettingsFile& int32(std::int32_t& v);
     SettingsFile& float64(double& v);
@@ -52,7 +55,8 @@ public:
     // The variables as the file's bytes.
     std::vector<std::uint8_t> bytes() const;
     // Writes the file (beside it first, then in its place); false when it
-    // cannot be written, the old file then stays as it was.
+    // cannot be written, the old file then stays as it was and a warning
+    // names the file and the reason.
     bool write(const std::string& path) const;
 
 private:

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "binfile.h"
 #include "messages.h"
 
 namespace fw {
@@ -23,8 +24,10 @@ bool start_editor(const std::string& program, const std::string& field) {
     std::error_code ec;
     std::filesystem::path file = std::filesystem::absolute(name, ec);
     if (ec) file = name;
-    if (!std::filesystem::exists(file, ec) && !std::ofstream(file, std::ios::binary)) {
-        message("Cannot create the file " + name, Buttons::Ok, Icon::Warning);
+    if (const WriteStatus s =
+            std::filesystem::exists(file, ec) ? WriteStatus{} : write_file(file.string(), std::string_view());
+        !s) {
+        message("Cannot create the file " + name + "\n" + s.reason, Buttons::Ok, Icon::Warning);
         return false;
     }
     if (start_detached(program, {file.string()})) return true;

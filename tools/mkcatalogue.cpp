@@ -43,10 +43,18 @@
 // form that is not one, a readable number that is not the packed one, a
 // mean motion that does not belong to the semi-major axis) is reported with
 // its line number and left out; so are objects the catalogue cannot hold, as
-// above, and objects without H. n is taken from a (n = k / a^1.5, as for
-// the JPL extract); G goes into "elig" when it differs from 0.15, the value
-// the MPC gives to objects without a G of their own (the default of the
-// catalogue). The catalogue epoch and the numbering are as above.
+// above, and objects without H; so are lines with elements out of range
+// (inclination outside 0-180 degrees, node, perihelion or mean anomaly
+// outside 0-360, e < 0), an epoch that is no date (February 30), a zero
+// byte, a number or designation given a second time, and a number more than
+// a million past the count of objects (a damaged "~zzzz" would make the
+// catalogue gigabytes of empty records). A catalogue without (1) Ceres, (2)
+// Pallas or (4) Vesta, the perturbers of the settings, is refused naming
+// the one missing, before anything is written. n is taken from a
+// (n = k / a^1.5, as for the JPL extract); G goes into "elig" when it
+// differs from 0.15, the value the MPC gives to objects without a G of
+// their own (the default of the catalogue). The catalogue epoch and the
+// numbering are as above.
 //
 // The comets edition:
 //
@@ -109,6 +117,7 @@ struct Object {
     std::array<double, 6> el{};  // M, peri, node, incl, e, n at the catalogue epoch
     double epoch = 0, a = 0, e = 0, incl = 0, node = 0, peri = 0, m = 0;
     bool long_cycle = false;  // unnumbered, cycle count of 100 or more
+    int line = 0;             // line of the input (MPCORB.DAT)
     // Comets edition.
     double m2 = 0, k2 = 0;        // nuclear absolute magnitude and its slope
     NongravParams ngr{};          // A1, A2, A3
@@ -202,8 +211,37 @@ bool packed_epoch(std::string_view t, double& jd) {
     std::int32_t d = 0;
     double f = 0.0;
     caljd(year, month, day, 0.0, d, f, DayStart::Civil);
+    // A day the month does not have (February 30) is no date.
+    int y = 0, m = 0, dd = 0;
+    double fr = 0.0;
+    jdcal(d, f, y, m, dd, fr);
+    if (y != year || m != month || dd != day) return false;
     jd = d + f;
     return true;
+}
+
+// The most records of absent objects (numbers the input lacks) a catalogue
+// may hold: 75 MB of them.
+constexpr std::int64_t kMaxAbsentRecords = 1000000;
+
+std::string format_number(double v) {
+    char b[32];
+    std::snprintf(b, sizeof b, "%g", v);
+    return b;
+}
+
+// Why the elements of a line cannot be an orbit (empty when they can): the
+// angles in their ranges, the eccentricity not negative.
+std::string elements_out_of_range(const Object& o) {
+    const auto outside = [](const char* what, double v, double hi) {
+        return "the " + std::string(what) + " " + format_number(v) + " is outside 0-" + format_number(hi) + " degrees";
+    };
+    if (o.incl < 0.0 || o.incl > 180.0) return outside("inclination", o.incl, 180.0);
+    if (o.node < 0.0 || o.node > 360.0) return outside("node", o.node, 360.0);
+    if (o.peri < 0.0 || o.peri > 360.0) return outside("argument of perihelion", o.peri, 360.0);
+    if (o.m < 0.0 || o.m > 360.0) return outside("mean anomaly", o.m, 360.0);
+    if (o.e < 0.0) return "the eccentricity " + format_number(o.e) + " is negative";
+    return {};
 }
 
 // Reads the objects of an MPCORB.DAT file; the lines that do not read are
@@ -213,7 +251,9 @@ void read_mpcorb(std::istream& in, const std::string& label, std::vector<Object>
         int lineno;
         std::string why;
     };
-    std::vector<Pending> pending;  // lines before the header's dashes (if there are any)
+    std::vector<Pending> pending;                 // lines before the header's dashes (if there are any)
+    std::map<std::int32_t, int> number_line;      // line of each number taken
+    std::map<std::string, int> designation_line;  // line of each designation taken
     bool in_data = false;
     int lineno = 0;
     std::string line;
@@ -231,6 +271,10 @@ void read_mpcorb(std::istream& in, const std::string& label, std::vector<Object>
         ++lineno;
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (io::is_blank(line)) continue;
+        if (const std::size_t z = line.find('\0'); z != std::string::npos) {
+            refuse("a zero byte in column " + std::to_string(z + 1));
+            continue;
+        }
         if (line.rfind("-----", 0) == 0) {
             // The end of the header: what came before it was the header.
             if (!in_data) pending.clear();
@@ -253,6 +297,10 @@ void read_mpcorb(std::istream& in, const std::string& label, std::vector<Object>
               column_number(l, 60, 68, o.incl) && column_number(l, 71, 79, o.e) && column_number(l, 81, 91, n_deg) &&
               column_number(l, 93, 103, o.a))) {
             refuse("an element in columns 27-103 is not a number");
+            continue;
+        }
+        if (const std::string why = elements_out_of_range(o); !why.empty()) {
+            refuse(why);
             continue;
         }
         const bool has_h = !io::is_blank(cols(l, 9, 13));
@@ -328,9 +376,33 @@ void read_mpcorb(std::istream& in, const std::string& label, std::vector<Object>
             }
             o.long_cycle = o.record[4] >= 'A' && o.record[2] != 'S';
         }
+        // One line per object: a second line of the same number or
+        // designation is left out, so the counts hold what was built.
+        int first_line = lineno;
+        if (o.number > 0)
+            first_line = number_line.try_emplace(o.number, lineno).first->second;
+        else
+            first_line = designation_line.try_emplace(o.record, lineno).first->second;
+        if (first_line != lineno) {
+            report(lineno, (o.number > 0 ? "number " + std::to_string(o.number) : "designation " + o.record) +
+                               " given twice (first on line " + std::to_string(first_line) + ")");
+            continue;
+        }
+        o.line = lineno;
         objects.push_back(std::move(o));
     }
     for (const Pending& p : pending) report(p.lineno, p.why);
+    // Every number below the highest one takes its records, present or not:
+    // a number far past the objects given (a damaged "~zzzz") would make the
+    // catalogue mostly empty records, gigabytes of them. It is left out
+    // before anything is written.
+    const auto limit = static_cast<std::int64_t>(objects.size()) + kMaxAbsentRecords;
+    std::erase_if(objects, [&](const Object& o) {
+        if (o.number <= limit) return false;
+        report(o.line, "the number " + std::to_string(o.number) + " lies more than " +
+                           std::to_string(kMaxAbsentRecords) + " past the objects of the file");
+        return true;
+    });
 }
 
 }  // namespace
@@ -537,19 +609,33 @@ int main(int argc, char** argv) {
             unnumbered.push_back(&o);
     }
     by_number.assign(static_cast<std::size_t>(numbered), nullptr);
+    std::size_t present = unnumbered.size();
     for (const Object& o : objects) {
         if (o.number == 0) continue;
         const Object*& slot = by_number[static_cast<std::size_t>(o.number - 1)];
-        if (slot != nullptr)
-            std::fprintf(stderr, "mkcatalogue: number %d given twice; the first kept\n", o.number);
-        else
+        if (slot != nullptr) {
+            ++left_out;
+            std::fprintf(stderr, "mkcatalogue: number %d given twice; left out: the first kept\n", o.number);
+        } else {
             slot = &o;
+            ++present;
+        }
     }
     for (const Object* o : unnumbered) by_number.push_back(o);
     const std::size_t total = by_number.size();
     // In the comets edition every object is numbered: the name records hold
     // the names as shown.
     if (comets) numbered = static_cast<std::int32_t>(total);
+
+    // The perturbers of the settings are (1) Ceres, (2) Pallas and (4)
+    // Vesta: a catalogue without one of them is refused before anything is
+    // written (the settings would take another object in its place).
+    if (!comets)
+        for (const auto& [n, name] : {std::pair{1, "(1) Ceres"}, std::pair{2, "(2) Pallas"}, std::pair{4, "(4) Vesta"}})
+            if (n > numbered || by_number[static_cast<std::size_t>(n - 1)] == nullptr) {
+                std::fprintf(stderr, "mkcatalogue: %s, a perturber of the package, is not among the objects\n", name);
+                return 1;
+            }
 
     // The files, record by record.
     std::vector<std::uint8_t> names(total * kNameRecord), hs(total * kHRecord), els(total * kElementRecord, 0),
@@ -646,6 +732,6 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::fprintf(stderr, "mkcatalogue: %zu objects (%d numbered, %zu present, %d with G), epoch JD %.1f, %d left out\n",
-                 total, numbered, objects.size(), slope_count, epoch, left_out);
+                 total, numbered, present, slope_count, epoch, left_out);
     return 0;
 }

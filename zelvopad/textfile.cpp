@@ -2,10 +2,10 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <algorithm>
 #include <array>
 
+#include "framework/binfile.h"
 #include "framework/cp1252.h"
 
 namespace zpad {
@@ -129,23 +129,9 @@ std::optional<std::string> read_file(const QString& path, QString* error) {
 }
 
 bool write_file(const QString& path, std::string_view bytes, QString* error) {
-    QSaveFile f(path);
-    f.setDirectWriteFallback(true);
-    if (!f.open(QIODevice::WriteOnly)) {
-        *error = f.errorString();
-        return false;
-    }
-    const auto size = static_cast<qint64>(bytes.size());
-    if (f.write(bytes.data(), size) != size) {
-        *error = f.errorString();
-        f.cancelWriting();
-        return false;
-    }
-    if (!f.commit()) {
-        *error = f.errorString();
-        return false;
-    }
-    return true;
+    const fw::WriteStatus s = fw::write_file(QFile::encodeName(path).toStdString(), bytes);
+    if (!s) *error = QString::fromStdString(s.reason);
+    return static_cast<bool>(s);
 }
 
 }  // namespace zpad

@@ -51,9 +51,10 @@ private:
 // Reads the whole file; nothing (and error set) when it cannot be read.
 std::optional<std::string> read_file(const QString& path, QString* error);
 // Writes the whole file beside the old one and puts it in its place, so a
-// failed write leaves the old file as it was (where the directory does not
-// let a file be made beside it, the file is written in place). False, with
-// error set, when the file could not be written.
+// failed write leaves the old file as it was (fw::write_file). Where no file
+// can be made beside it, nothing is written: the file is never rewritten in
+// place. False, with error set to the reason, when the file could not be
+// written.
 bool write_file(const QString& path, std::string_view bytes, QString* error);
 
 }  // namespace zpad

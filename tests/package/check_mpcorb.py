@@ -17,6 +17,11 @@
   - Lines that do not read are reported with their line numbers and left out;
     the header and blank lines are skipped; gzip and plain files give the same
     catalogue; a number past 619999 in the extended packed form is carried.
+    Damaged lines (elements out of range, a day the month does not have, a
+    zero byte, a number given twice, a number that would make the catalogue
+    gigabytes of empty records) are left out the same way and the counts
+    hold what was built; a file without one of the perturbers (1), (2), (4)
+    is refused naming it.
   - A build that fails leaves the package that stood in its place untouched.
 Exits 1 on a fault.
 """
@@ -225,6 +230,7 @@ try:
     lines = open(MPCORB).read().split("\n")
     header = lines[:6]
     ceres, eros = next(l for l in lines if l.startswith("00001")), next(l for l in lines if l.startswith("00433"))
+    pallas, vesta = next(l for l in lines if l.startswith("00002")), next(l for l in lines if l.startswith("00004"))
     unnumbered = next(l for l in lines if l.startswith("K22H05K"))
     put = lambda l, col, text: l[:col - 1] + text + l[col - 1 + len(text):]
     far = put(put(eros, 1, "~0000"), 167, "(620000) Zelvo".ljust(28))
@@ -237,8 +243,16 @@ try:
         (put(eros, 93, "  3.0000000"), "does not belong to the semi-major axis"),
         (put(eros, 9, "     "), "no absolute magnitude H"),
         (put(put(ceres, 71, "1.2000000"), 93, " -1.0000000"), "not an elliptic orbit"),
+        (put(eros, 60, "500.00000"), "the inclination 500 is outside 0-180 degrees"),
+        (put(eros, 60, " -0.50000"), "the inclination -0.5 is outside 0-180 degrees"),
+        (put(eros, 49, "361.00000"), "the node 361 is outside 0-360 degrees"),
+        (put(eros, 71, "-0.222733"), "the eccentricity -0.222733 is negative"),
+        (put(eros, 21, "K222U"), "not a packed date"),  # February 30
+        (put(eros, 174, "\0"), "a zero byte in column 174"),
+        (eros, "number 433 given twice (first on line 9)"),
+        (put(put(eros, 1, "~zzzz"), 167, "(15396335) Zelvo".ljust(28)), "lies more than 1000000 past the objects"),
     ]
-    body = header + [ceres, "", eros] + [b for b, _ in bad] + ["", unnumbered, far, ""]
+    body = header + [ceres, "", eros] + [b for b, _ in bad] + ["", unnumbered, far, pallas, vesta, ""]
     plain = os.path.join(tmp, "MPCORB.DAT")
     with open(plain, "w", newline="\r\n") as f:
         f.write("\n".join(body))
@@ -262,6 +276,10 @@ try:
         check(log.count("left out: ") == len(bad), f"{label}: {log.count('left out: ')} lines left out")
         v = values(os.path.join(d, "work", "setpar.d", "20-catalogue.txt"))
         check(v["objects"] == ["620001"] and v["numbered"] == ["620000"], f"{label}: counts {v}")
+        check(f"6 present" in log and f"{len(bad)} left out" in log.strip().split("\n")[-1],
+              f"{label}: summary {log.strip().splitlines()[-1]}")
+        check(all(f"left out: " in l for l in r.stdout.splitlines() if "line " in l) and
+              r.stdout.count(" left out: ") == len(bad), f"{label}: the console does not name the lines: {r.stdout}")
         names = read(d + "/el/elinm")
         check(names[18 * 619999:18 * 620000].rstrip() == b"Zelvo" and names[18 * 432:18 * 433].rstrip() == b"Eros" and
               names[18 * 620000:18 * 620001].rstrip() == b"K22H05K", f"{label}: names of 620000, 433, 620001")
@@ -270,10 +288,19 @@ try:
     # A file without a header: its first line is data, and a bad first line is line 1.
     nohead = os.path.join(tmp, "nohead.dat")
     with open(nohead, "w") as f:
-        f.write("\n".join([bad[0][0], ceres, "Not a line of orbits at all", eros]) + "\n")
+        f.write("\n".join([bad[0][0], ceres, "Not a line of orbits at all", eros, pallas, vesta]) + "\n")
     r = run([mk, "--mpcorb", nohead, os.path.join(tmp, "plain", "el") + "/", tmp + "/n.txt"])
     check(r.returncode == 0 and "line 1 left out" in r.stderr and "line 3 left out" in r.stderr and
           "2 left out" in r.stderr, "file without a header: " + r.stderr)
+    # Without (4) Vesta the perturbers of the settings are incomplete: the
+    # catalogue is refused, naming it, and nothing is written.
+    novesta = os.path.join(tmp, "novesta.dat")
+    with open(novesta, "w") as f:
+        f.write("\n".join(header + [ceres, pallas, eros]) + "\n")
+    os.makedirs(os.path.join(tmp, "nv"))
+    r = run([mk, "--mpcorb", novesta, os.path.join(tmp, "nv") + "/", tmp + "/nv.txt"])
+    check(r.returncode != 0 and "(4) Vesta, a perturber of the package, is not among the objects" in r.stderr and
+          os.listdir(os.path.join(tmp, "nv")) == [], "file without Vesta: " + r.stderr)
 
     # ---- A failed build leaves the package in place ---------------------------------
     keep = os.path.join(tmp, "kept")

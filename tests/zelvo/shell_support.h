@@ -49,8 +49,15 @@ public:
         calls.push_back("Inpo");
         return {};
     }
-    void obsbak() override { calls.push_back("obsbak"); }
-    void obsba1() override { calls.push_back("obsba1"); }
+    void obsbak() override {
+        calls.push_back("obsbak");
+        lastErrorText = backupError;
+    }
+    void obsba1() override {
+        calls.push_back("obsba1");
+        lastErrorText = backupError;
+    }
+    std::string backupError;  // the failure of the observatory lists' backups
     void sea_ob1(int mode, const char* text, int len, int& found) override {
         calls.push_back("sea_ob1 " + std::to_string(mode) + " '" + std::string(text, static_cast<std::size_t>(len)) +
                         "'");

@@ -44,7 +44,9 @@ TEST(EditorStart, FailuresAreReported) {
     // A file that cannot be made: the editor is not started.
     EXPECT_FALSE(fw::start_editor(editor, "plain/list.txt"));
     ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "Cannot create the file plain/list.txt");
+    EXPECT_EQ(boxes.shown[0].text,
+              "Cannot create the file plain/list.txt\nNo file can be made beside it (Not a directory); the file was "
+              "left as it was.");
     // An editor that is not there.
     EXPECT_FALSE(fw::start_editor(dir.dir_slash() + "no-such-editor", "list.txt"));
     ASSERT_EQ(boxes.shown.size(), 2u);

@@ -152,7 +152,9 @@ TEST(ElementWindows, QueryListSortExportAndBackToTheQuery) {
     files.answers.push_back(nowhere);
     ASSERT_TRUE(app.routeCommand(fw::ids::kFileSaveAs));
     ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "Can't create file " + nowhere);
+    EXPECT_EQ(boxes.shown[0].text, "Can't create file " + nowhere +
+                                       "\nNo file can be made beside it (No such file or directory); the file was "
+                                       "left as it was.");
     boxes.shown.clear();
 
     // File|Print of the window: each object on two lines of the print file,
@@ -420,7 +422,7 @@ TEST(ElementWindows, PrintAndPreviewOnTheProgramsPrinter) {
     dialogs.answers.push_back(std::make_pair(1, 0));
     EXPECT_EQ(view.OnFilePrint(), 0);
     ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "Can't create file result.el4");
+    EXPECT_EQ(boxes.shown[0].text, "Can't create file result.el4\nIt is a directory.");
     EXPECT_FALSE(fs::exists(pdf));
 
     printer.setPageSize(QPageSize(QPageSize::A4));

@@ -68,10 +68,17 @@ TEST(LineDocuments, LoadAndStoreEachFormatByteForByte) {
         std::vector<std::string> lines;
     } cases[] = {
         {"CR LF", line80 + "\r\n" + line80 + "\r\n", {line80 + "\r\n", line80 + "\r\n"}},
-        {"LF and a last line without its end", line80 + "\n" + line80, {line80 + "\r\n", line80 + "\r\n"}},
-        {"a long line is cut, a short and an empty one padded",
+        {"LF and a last line without its end", line80 + "\n" + line80, {line80 + "\n", line80 + "\r\n"}},
+        {"a long line is kept whole, a short and an empty one padded",
          line80 + "extra\r\n0123456789\r\n\r\n",
-         {line80 + "\r\n", pad10, std::string(80, ' ') + "\r\n"}},
+         {line80 + "extra\r\n", pad10, std::string(80, ' ') + "\r\n"}},
+        {"a line of 10,000 bytes is kept whole",
+         std::string(10000, 'y') + "\r\n" + line80 + "\r\n",
+         {std::string(10000, 'y') + "\r\n", line80 + "\r\n"}},
+        {"a lone CR ends a line, as in the editor", line80 + "\r" + line80 + "\r\n", {line80 + "\r", line80 + "\r\n"}},
+        {"each line keeps its own end",
+         line80 + "\n" + line80 + "\r\n" + line80 + "\r" + line80 + "\n",
+         {line80 + "\n", line80 + "\r\n", line80 + "\r", line80 + "\n"}},
         {"an empty file", "", {}},
     };
     for (const Case& c : cases) {
@@ -84,6 +91,17 @@ TEST(LineDocuments, LoadAndStoreEachFormatByteForByte) {
         std::string stored;
         for (const std::string& l : c.lines) stored += l;
         EXPECT_EQ(bytes_of(work.path() / "out.oc"), stored);
+    }
+
+    // An edit of one line of a file of mixed ends: the other lines keep theirs.
+    {
+        zeltest::write_text(work.path() / "mixed.oc", line80 + "\n" + line80 + "\r" + line80 + "\n");
+        LineListDocument doc(LineDocKind::Observations, 1, ctx);
+        ASSERT_TRUE(doc.onOpenDocument((work.path() / "mixed.oc").string()));
+        ASSERT_EQ(doc.lines.size(), 3u);
+        doc.lines[1] = FormatLine(obs_line("edited"), 1);
+        ASSERT_TRUE(doc.onSaveDocument((work.path() / "mixed.oc").string()));
+        EXPECT_EQ(bytes_of(work.path() / "mixed.oc"), line80 + "\n" + obs_line("edited") + "\r\n" + line80 + "\n");
     }
 
     // Observatory records: 200 bytes are two records of 79; the last 42

@@ -4,7 +4,10 @@
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <cstdlib>
 #include <fstream>
+#include <functional>
+#include <limits>
 
 #include "framework/plotsettings.h"
 
@@ -97,13 +100,14 @@ TEST(PlotSettings, MissingEmptyAndShortFilesKeepTheDefaults) {
 
     // 40 bytes: the eight colours from the file, the first 8 bytes of the
     // information font (height and width) from the file, the rest default.
-    std::vector<std::uint8_t> short40(40, 0x11);
+    std::vector<std::uint8_t> short40(32, 0x11);
+    for (int b : {0xF0, 0xFF, 0xFF, 0xFF, 0x07, 0x00, 0x00, 0x00}) short40.push_back(static_cast<std::uint8_t>(b));
     put_file(path, short40);
     PlateSettings cut;
     EXPECT_EQ(cut.layout().read(path), SettingsFile::Outcome::Short);
     for (Colorref c : cut.colors) EXPECT_EQ(c, 0x11111111u);
-    EXPECT_EQ(cut.info.height, 0x11111111);
-    EXPECT_EQ(cut.info.width, 0x11111111);
+    EXPECT_EQ(cut.info.height, -16);
+    EXPECT_EQ(cut.info.width, 7);
     EXPECT_EQ(cut.info.weight, kFontBold);
     EXPECT_EQ(cut.info.face(), "Courier New");
     EXPECT_EQ(cut.labels, defaults.labels);
@@ -115,6 +119,59 @@ TEST(PlotSettings, MissingEmptyAndShortFilesKeepTheDefaults) {
     EXPECT_EQ(oneAndAByte.colors[0], 0x04030201u);
     EXPECT_EQ(oneAndAByte.colors[1], 0xFF00AAu);
     EXPECT_EQ(oneAndAByte.colors[2], defaults.colors[2]);
+}
+
+TEST(PlotSettings, AFontNoFontCanHaveKeepsItsDefault) {
+    // Damaged files: each font field below is refused (a height of INT_MIN
+    // or INT_MAX overflows the drawing's arithmetic) and the font keeps its
+    // default; the edge values are fonts and are taken.
+    struct Case {
+        const char* what;
+        std::function<void(LogFont&)> damage;
+        bool taken;
+    };
+    const Case cases[] = {
+        {"height INT_MIN", [](LogFont& f) { f.height = std::numeric_limits<std::int32_t>::min(); }, false},
+        {"height INT_MAX", [](LogFont& f) { f.height = std::numeric_limits<std::int32_t>::max(); }, false},
+        {"height 1001", [](LogFont& f) { f.height = 1001; }, false},
+        {"width -1001", [](LogFont& f) { f.width = -1001; }, false},
+        {"escapement 3601", [](LogFont& f) { f.escapement = 3601; }, false},
+        {"orientation INT_MIN", [](LogFont& f) { f.orientation = std::numeric_limits<std::int32_t>::min(); }, false},
+        {"weight -1", [](LogFont& f) { f.weight = -1; }, false},
+        {"weight 1001", [](LogFont& f) { f.weight = 1001; }, false},
+        {"height -1000 and width 1000", [](LogFont& f) { f.height = -1000, f.width = 1000; }, true},
+        {"escapement -3600, weight 1000", [](LogFont& f) { f.escapement = -3600, f.weight = 1000; }, true},
+    };
+    QTemporaryDir dir;
+    const std::string path = QDir(dir.path()).filePath("plate.cfg").toStdString();
+    const PlateSettings defaults;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PlateSettings damaged;
+        damaged.colors[0] = 0x010203;
+        c.damage(damaged.info);
+        c.damage(damaged.labels);
+        put_file(path, damaged.layout().bytes());
+        PlateSettings read;
+        EXPECT_EQ(read.layout().read(path), SettingsFile::Outcome::Whole);
+        EXPECT_EQ(read.colors[0], 0x010203u);  // the fields around them are taken
+        EXPECT_EQ(read.info, c.taken ? damaged.info : defaults.info);
+        EXPECT_EQ(read.labels, c.taken ? damaged.labels : defaults.labels);
+    }
+    // Random bytes: whatever the fonts read, none is out of range.
+    std::uint32_t x = 12345;
+    for (int k = 0; k < 200; ++k) {
+        std::vector<std::uint8_t> noise(152);
+        for (std::uint8_t& b : noise) b = static_cast<std::uint8_t>((x = x * 1664525u + 1013904223u) >> 24);
+        put_file(path, noise);
+        PlateSettings read;
+        read.layout().read(path);
+        for (const LogFont* f : {&read.info, &read.labels}) {
+            EXPECT_LE(std::abs(f->height), 1000);
+            EXPECT_LE(std::abs(f->width), 1000);
+            EXPECT_TRUE(f->weight >= 0 && f->weight <= 1000);
+        }
+    }
 }
 
 TEST(PlotSettings, NamesAreTakenOnlyWholeAndNumbersByTheirBytes) {

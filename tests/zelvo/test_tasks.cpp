@@ -432,6 +432,17 @@ TEST(Plates, ObjectListChecksTheFirstSelectedLineAndSearches) {
     EXPECT_EQ(s.activeDoc()->docTemplate()->docName(), "PlaLT");
 }
 
+TEST(Observatories, NoEditingWithoutTheBackups) {
+    Started s;
+    zeltest::write_text(s.pkg.dataDir + "observa1.dat", std::string(79, ' '));
+    s.pkg.lib.backupError = "cannot write file observat.bak: No space left on device";
+    const int task = s.ctx().TaskCode;
+    s.app.OnTasksObservatories();
+    EXPECT_EQ(s.pkg.lib.calls, (std::vector<std::string>{"obspat", "obsbak"}));
+    EXPECT_EQ(s.ctx().TaskCode, task);
+    EXPECT_EQ(s.app.frame()->activeChildFrame(), nullptr);
+}
+
 TEST(Observatories, BackupsFirstAndASelectionWithoutMatch) {
     Started s;
     zeltest::write_text(s.pkg.dataDir + "observa1.dat", std::string(79, ' '));

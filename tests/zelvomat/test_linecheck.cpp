@@ -123,6 +123,10 @@ TEST_F(LineCheck, ObservationLinesInHours) {
         {"seconds with two points", 3, 1, with(with(kObs, 33, "10 20.30.12"), 45, "+15 30 45  "), {1, 33, 43, 2}},
         {"arc seconds with two points", 3, 1, with(with(kObs, 33, "10 20 30   "), 45, "+15 30.45.1"), {1, 45, 55, 2}},
         {"point where a digit belongs", 3, 1, with(kObs, 45, "+15 30.4.1 "), {1, 53, 53, 0}},
+        // A line without a position: blank angles would read as 0h and 0 deg.
+        {"blank R.A.", 3, 1, with(kObs, 33, std::string(11, ' ')), {1, 33, 43, 2}},
+        {"blank Decl.", 3, 1, with(kObs, 45, std::string(11, ' ')), {1, 45, 55, 2}},
+        {"blank R.A. and Decl.", 3, 1, with(kObs, 33, std::string(23, ' ')), {1, 33, 43, 2}},
         {"year 1799", 3, 1, with(kObs, 16, "1799"), {7, 16, 31, 2}},
         {"year 2101", 3, 1, with(kObs, 16, "2101"), {7, 16, 31, 2}},
         {"year 1800, outside the package", 3, 1, with(kObs, 16, "1800"), {0, 0, 0, 2}},

@@ -846,12 +846,20 @@ TEST(OcSeparate, MissingFileAndBadRecords) {
     const Case cases[] = {
         {data_record("+1.x", "0.0", "500"), -1, "record 2"},
         {data_record("+1.0", "0.0", "#12"), 500, "record 2"},
+        // Records of zero bytes (a file padded by another program) are no
+        // residuals of zero, with or without limits.
+        {std::string(700, '\0'), -1, "record 2: the record is damaged (a zero byte in column 1)"},
+        {data_record("+1.0", "0.0", "500").substr(0, 20) + '\0' + data_record("+1.0", "0.0", "500").substr(21), -1,
+         "record 2: the record is damaged (a zero byte in column 21)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.rec);
         zeltest::write_text("result.oc4", data_record("+2.0", "0.0", "500") + c.rec);
         count = -5;
         Separate(1.0, 1e26, c.obs, &count);
+        EXPECT_EQ(count, 0);
+        EXPECT_NE(zeltest::last_message().find(c.message), std::string::npos) << zeltest::last_message();
+        Separate(-1.0, 1e26, c.obs, &count);
         EXPECT_EQ(count, 0);
         EXPECT_NE(zeltest::last_message().find(c.message), std::string::npos) << zeltest::last_message();
     }

@@ -18,6 +18,7 @@
 #include "framework/messages.h"
 #include "pad_support.h"
 #include "padwindow.h"
+#include "zelvomat/faults.h"
 
 namespace {
 
@@ -126,6 +127,30 @@ TEST(PadFiles, AFileThatCannotBeWrittenIsReportedAndTheTextStaysModified) {
     EXPECT_FALSE(pad.window.close());
     EXPECT_TRUE(pad.window.isVisible());
     EXPECT_TRUE(pad.window.isModified());
+}
+
+TEST(PadFiles, AFullDiskLeavesTheFileWholeAndTheTextModified) {
+    Pad pad;
+    // A large file of observations: the disk takes the first 4096 bytes of
+    // the new text and no more.
+    std::string before;
+    for (int k = 0; k < 200; ++k) before += observation_file();
+    const QString path = pad.file(QStringLiteral("big.oc"), before);
+    ASSERT_TRUE(pad.window.loadFile(path));
+    pad.overtype(0, QStringLiteral("X"));
+    {
+        zeltest::FullDisk full("big.oc", 4096);
+        EXPECT_FALSE(pad.window.save());
+        EXPECT_TRUE(full.hit());
+    }
+    ASSERT_EQ(pad.boxes.shown.size(), 1u);
+    EXPECT_EQ(pad.boxes.shown[0].text, "Cannot save the file " + path.toStdString() + ".\nNo space left on device");
+    EXPECT_TRUE(pad.window.isModified());
+    EXPECT_EQ(padtest::read_bytes(path), before);
+    EXPECT_EQ(QDir(pad.dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("big.oc")});
+    // With room again the same save goes through.
+    ASSERT_TRUE(pad.window.save());
+    EXPECT_EQ(padtest::read_bytes(path), "X" + before.substr(1));
 }
 
 TEST(PadFiles, CharactersOutsideTheCodePageAreSavedOnlyWhenTheUserAgrees) {

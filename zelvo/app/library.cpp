@@ -44,8 +44,16 @@ void ZelvomatLibrary::obswri() {
     if (const std::string e = last_error(); !e.empty()) fw::message(e, fw::Buttons::Ok, fw::Icon::Warning);
 }
 
-void ZelvomatLibrary::obsbak() { ::obsbak(); }
-void ZelvomatLibrary::obsba1() { ::obsba1(); }
+// The backups of the observatory lists; a failure shows the library's message
+// (lastError() keeps it for the caller, which then does not open the list).
+void ZelvomatLibrary::obsbak() {
+    ::obsbak();
+    if (const std::string e = last_error(); !e.empty()) fw::message(e, fw::Buttons::Ok, fw::Icon::Warning);
+}
+void ZelvomatLibrary::obsba1() {
+    ::obsba1();
+    if (const std::string e = last_error(); !e.empty()) fw::message(e, fw::Buttons::Ok, fw::Icon::Warning);
+}
 
 void ZelvomatLibrary::sea_ob1(int mode, const char* text, int len, int& found) {
     ::sea_ob1(mode, text, len, &found);

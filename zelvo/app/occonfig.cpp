@@ -5,6 +5,7 @@
 #include <iterator>
 #include <vector>
 
+#include "framework/binfile.h"
 #include "io/bytes.h"
 #include "io/files.h"
 
@@ -88,10 +89,8 @@ std::optional<OcConfigRecord> read_oc_config(const std::string& dir) {
 }
 
 bool write_oc_config(const std::string& dir, const OcConfigRecord& r) {
-    std::ofstream out(file(dir), std::ios::binary | std::ios::trunc);
     const auto b = r.bytes();
-    out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
-    return static_cast<bool>(out);
+    return fw::write_file_or_warn(file(dir), std::string_view(reinterpret_cast<const char*>(b.data()), b.size()));
 }
 
 std::string oc_header_text(int code) {

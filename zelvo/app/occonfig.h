@@ -55,6 +55,8 @@ bool oc_config_usable(const OcConfigRecord& r);
 // Reads "OC1.cfg" of dir (ending with "/"); nothing when it is missing or
 // shorter than 41 bytes.
 std::optional<OcConfigRecord> read_oc_config(const std::string& dir);
+// Writes "OC1.cfg" of dir beside the old one (write_file); false, with the
+// file and the reason shown, when it cannot be written.
 bool write_oc_config(const std::string& dir, const OcConfigRecord& r);
 
 // The header of the O-C input window for a data type: "   " + main plane +

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <optional>
 
+#include "framework/binfile.h"
 #include "framework/messages.h"
 #include "io/files.h"
 
@@ -130,12 +131,10 @@ bool run_startup_check(AppContext& ctx, Library& lib, const std::string& program
     }
     {
         const std::string probe = dir + std::string(files::kWriteProbe);
-        std::ofstream out(probe, std::ios::binary);
-        if (dir.empty() || !out) {
+        if (dir.empty() || !fw::write_file(probe, std::string_view())) {
             fw::message(msg_bad_path_file());
             return false;
         }
-        out.close();
         remove_quietly(probe);
     }
     ctx.DataDir = dir;

@@ -5,10 +5,12 @@
 #include <charconv>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "app.h"
 #include "childframes.h"
 #include "ephresult.h"
+#include "framework/binfile.h"
 #include "framework/document.h"
 #include "framework/filedialogs.h"
 #include "framework/ids.h"
@@ -62,13 +64,16 @@ bool input_has_lines(const std::string& path) {
     return true;
 }
 
-// Creates the file empty when it does not exist.
-void create_if_missing(const std::string& path) {
+// Creates the file empty when it does not exist; false (and the reason
+// shown) when it cannot be made.
+bool create_if_missing(const std::string& path) {
     std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) std::ofstream(path, std::ios::binary);
+    if (std::filesystem::exists(path, ec)) return true;
+    return fw::write_file_or_warn(path, std::string_view());
 }
 
-void create_empty(const std::string& path) { std::ofstream(path, std::ios::binary | std::ios::trunc); }
+// Empties a work file; false (and the reason shown) when it cannot be written.
+bool create_empty(const std::string& path) { return fw::write_file_or_warn(path, std::string_view()); }
 
 // The value of a number typed in a dialog (C convention; leading blanks
 // and a plus sign allowed); 0 for a text that is not a number.
@@ -136,7 +141,7 @@ int TaskApp::checkAndWriteInput(const std::string& file, int task, int system, i
     std::vector<int> rows = a->lines.selected;
     if (rows.empty())
         for (int i = 0; i < static_cast<int>(a->lines.lines->size()); ++i) rows.push_back(i);
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    std::ostringstream out;
     ctx_.EditLineIndex = 0;
     int written = 0;
     bool cancelled = false;
@@ -151,7 +156,10 @@ int TaskApp::checkAndWriteInput(const std::string& file, int task, int system, i
         ++written;
     }
     if (a->lines.document->isModified()) a->view->onUpdate();
-    return cancelled ? -1 : written;
+    // The lines checked before a cancel are written too; they count as
+    // written once the whole file is.
+    const bool stored = fw::write_file_or_warn(file, out.view());
+    return cancelled || !stored ? -1 : written;
 }
 
 // Tasks|Plates: the plate list file in the plate list window.
@@ -165,7 +173,7 @@ void TaskApp::OnTasksPlates() {
     const std::optional<std::string> path = fw::fileDialogs().ask(desc);
     if (!path) return;
     ctx_.PlateFilePath = *path;
-    create_if_missing(*path);
+    if (!create_if_missing(*path)) return;
     restoreWorkDir();
     ctx_.TaskCode = 15;
     openIn("UltPla", ctx_.PlateFilePath);
@@ -202,7 +210,7 @@ void TaskApp::plateSearch(bool objectList) {
         fw::BusyGuard busy;
         if (!busy.acquired()) return;
         const std::string result = ctx_.WorkDir + std::string(files::kPlateResult);
-        create_empty(result);
+        if (!create_empty(result)) return;
         WaitCursor wait;
         int found = 0;
         NoteLibraryTaskRun(ctx_);
@@ -251,8 +259,17 @@ void TaskApp::OnTasksObservatories() {
         fw::BusyGuard busy;
         if (!busy.acquired()) return;
         ctx_.ObservatoryFilePath = lib_.obspat();
+        if (ctx_.ObservatoryFilePath.empty()) {
+            const std::string e = lib_.lastError();
+            fw::message(e.empty() ? "Cannot find the observatory list." : e, fw::Buttons::Ok, fw::Icon::Warning);
+            return;
+        }
+        // The list opens for editing only once both backups are made (a
+        // failed one has shown its message).
         lib_.obsbak();
+        if (!lib_.lastError().empty()) return;
         lib_.obsba1();
+        if (!lib_.lastError().empty()) return;
     }
     ctx_.ObsListEditable = 1;
     ctx_.SelectionText.clear();
@@ -326,7 +343,7 @@ void TaskApp::OnTasksIdentifications() {
     if (!path) return;
     ctx_.IdentFilePath = *path;
     ctx_.IdRun.status = 0;
-    create_if_missing(*path);
+    if (!create_if_missing(*path)) return;
     restoreWorkDir();
     ctx_.ObsListEditable = 1;
     ctx_.TaskCode = 13;
@@ -347,7 +364,7 @@ void TaskApp::OnIdentificationIdentify() {
     const double ra = text_value(tol->first), decl = text_value(tol->second);
     ctx_.IdTolerance = {decl, ra};
     WaitCursor wait;
-    create_empty(ctx_.WorkDir + std::string(files::kIdResult));
+    if (!create_empty(ctx_.WorkDir + std::string(files::kIdResult))) return;
     run.status = 0;
     NoteLibraryTaskRun(ctx_);
     ++ctx_.IdRunSerial;
@@ -374,7 +391,7 @@ void TaskApp::OnTasksOc() {
             return;
         }
         rec = OcConfigRecord{};
-        write_oc_config(ctx_.WorkDir, *rec);
+        if (!write_oc_config(ctx_.WorkDir, *rec)) return;
     }
     fw::FileDialogRequest desc;
     desc.defaultExt = "oc";
@@ -385,7 +402,7 @@ void TaskApp::OnTasksOc() {
     ctx_.OcFilePath = *path;
     ctx_.OcRun.status = 0;
     ctx_.ObservationTypeCode = rec->code;
-    create_if_missing(*path);
+    if (!create_if_missing(*path)) return;
     ctx_.HeaderText = oc_header_text(rec->code);
     restoreWorkDir();
     ctx_.EphemerisMode = false;
@@ -424,11 +441,8 @@ void TaskApp::OnOcCalculate() {
     if (written < 0) return;
     run.last = written;
     if (ctx_.OcTaskRecord.size() != 1418) ctx_.OcTaskRecord = LoadOrbitTaskRecord(ctx_.WorkDir);
-    {
-        std::ofstream cfg(ctx_.WorkDir + std::string(files::kOcTask), std::ios::binary | std::ios::trunc);
-        cfg.write(ctx_.OcTaskRecord.data(), static_cast<std::streamsize>(ctx_.OcTaskRecord.size()));
-    }
-    create_empty(ctx_.WorkDir + std::string(files::kOcResult));
+    if (!fw::write_file_or_warn(ctx_.WorkDir + std::string(files::kOcTask), ctx_.OcTaskRecord)) return;
+    if (!create_empty(ctx_.WorkDir + std::string(files::kOcResult))) return;
     run.status = 0;
     OcAccuracySettings& acc = ctx_.OcAccuracy;
     // An introduced orbit has no nodes: elliptic motion.
@@ -491,7 +505,7 @@ void TaskApp::OnOcSeparate() {
     rec->observatory = left_field(sep->code, 3);
     rec->lowerLimit = left_field(sep->lower, 9);
     rec->upperLimit = left_field(sep->upper, 9);
-    write_oc_config(ctx_.WorkDir, *rec);
+    if (!write_oc_config(ctx_.WorkDir, *rec)) return;
 
     WaitCursor wait;
     restoreWorkDir();
@@ -504,15 +518,16 @@ void TaskApp::OnOcSeparate() {
     if (auto* v = f != nullptr ? dynamic_cast<COCResView*>(f->view()) : nullptr;
         v != nullptr && v->fromRun() && v->run().serial != ctx_.OcRunSerial && f->document() != nullptr) {
         const auto* d = dynamic_cast<const fw::LineDocument*>(f->document());
-        std::ofstream out(ctx_.WorkDir + std::string(files::kOcResult), std::ios::binary | std::ios::trunc);
+        std::string records;
         for (const std::string& l : d->lines) {
             std::string r = l.substr(0, 70);
             r.resize(70, ' ');
-            out << r;
+            records += r;
         }
+        if (!fw::write_file_or_warn(ctx_.WorkDir + std::string(files::kOcResult), records)) return;
         ++ctx_.OcRunSerial;
     }
-    create_empty(ctx_.WorkDir + std::string(files::kOcSelection));
+    if (!create_empty(ctx_.WorkDir + std::string(files::kOcSelection))) return;
     int count = 0;
     {
         fw::BusyGuard busy;

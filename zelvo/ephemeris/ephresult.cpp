@@ -19,6 +19,7 @@
 #include "app.h"
 #include "commands.h"
 #include "ephdialog.h"
+#include "framework/binfile.h"
 #include "framework/childframe.h"
 #include "framework/doctemplate.h"
 #include "framework/filedialogs.h"
@@ -355,10 +356,7 @@ void CEphView::OnFileSaveAs() {
     const auto* l = documentLines();
     const std::string text =
         ephemeris_export_text(header, selectionText_, l != nullptr ? *l : std::vector<std::string>{});
-    std::ofstream out(*path, std::ios::binary | std::ios::trunc);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    if (!out) fw::message("Cannot write the file " + *path, fw::Buttons::Ok, fw::Icon::Warning);
+    fw::write_file_or_warn(*path, text);
 }
 
 void CEphView::OnTaskInfo() {

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "dialogs.h"
+#include "framework/binfile.h"
 #include "framework/filedialogs.h"
 #include "framework/messages.h"
 #include "framework/process.h"
@@ -652,7 +653,7 @@ bool OrbitInputModel::onOK() {
             if (std::filesystem::exists(name, ec)) {
                 opened = std::ifstream(name, std::ios::binary).is_open();
             } else {
-                opened = std::ofstream(name, std::ios::binary).is_open();
+                opened = static_cast<bool>(fw::write_file(name, std::string_view()));
             }
         }
         if (!opened) {

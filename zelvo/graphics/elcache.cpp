@@ -1,7 +1,5 @@
 #include "elcache.h"
 
-#include <unistd.h>
-
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -11,6 +9,7 @@
 #include <vector>
 
 #include "core/setpar.h"
+#include "framework/binfile.h"
 #include "io/bytes.h"
 #include "io/fields.h"
 #include "io/files.h"
@@ -219,11 +218,6 @@ namespace {
 
 std::string cache_path(const std::string& dir, std::string_view name) { return dir + std::string(name); }
 
-// The file a build writes before it becomes the cache.
-std::string part_path(const std::string& dir, std::string_view name) {
-    return cache_path(dir, name) + "." + std::to_string(::getpid()) + ".part";
-}
-
 void remove_quietly(const std::string& path) {
     std::error_code ec;
     std::filesystem::remove(path, ec);
@@ -234,7 +228,7 @@ bool read_exact(std::ifstream& in, char* out, std::size_t n) {
     return static_cast<std::size_t>(in.gcount()) == n;
 }
 
-bool write_caches(const CatalogueSettings& s, const std::string& datPath, const std::string& txtPath) {
+bool write_caches(const CatalogueSettings& s, fw::FileWriter& dat, fw::FileWriter& txt) {
     const std::string& dir = s.dataDir;
     std::ifstream names(io::find_file(dir, files::kCatNames), std::ios::binary);
     std::ifstream mags(io::find_file(dir, files::kCatMagnitudes), std::ios::binary);
@@ -248,9 +242,7 @@ bool write_caches(const CatalogueSettings& s, const std::string& datPath, const 
     slopes.read(slopeBytes.data(), static_cast<std::streamsize>(slopeBytes.size()));
     const std::size_t pairs = static_cast<std::size_t>(slopes.gcount()) / 9;
 
-    std::ofstream dat(datPath, std::ios::binary | std::ios::trunc);
-    std::ofstream txt(txtPath, std::ios::binary | std::ios::trunc);
-    if (!dat || !txt) return false;
+    if (!dat.status() || !txt.status()) return false;
 
     constexpr std::size_t kChunk = 16384;
     std::vector<char> nameBuf(kChunk * 18), hBuf(kChunk * 5), elBuf(kChunk * 48);
@@ -283,13 +275,11 @@ bool write_caches(const CatalogueSettings& s, const std::string& datPath, const 
             put_record(rec, std::span<std::uint8_t, kDataRecord>(datBuf.data() + k * kDataRecord, kDataRecord));
             std::memcpy(txtBuf.data() + k * kTextRecord, text.data(), kTextRecord);
         }
-        dat.write(reinterpret_cast<const char*>(datBuf.data()), static_cast<std::streamsize>(n * kDataRecord));
-        txt.write(txtBuf.data(), static_cast<std::streamsize>(n * kTextRecord));
-        if (!dat || !txt) return false;
+        if (!dat.append(std::span<const std::uint8_t>(datBuf.data(), n * kDataRecord)) ||
+            !txt.append(std::string_view(txtBuf.data(), n * kTextRecord)))
+            return false;
     }
-    dat.close();
-    txt.close();
-    return !dat.fail() && !txt.fail();
+    return true;
 }
 
 }  // namespace
@@ -297,21 +287,20 @@ bool write_caches(const CatalogueSettings& s, const std::string& datPath, const 
 bool CatalogueCache::build(const CatalogueSettings& s) {
     const std::string datFinal = cache_path(s.dataDir, files::kElementCacheData);
     const std::string txtFinal = cache_path(s.dataDir, files::kElementCacheText);
-    const std::string datPart = part_path(s.dataDir, files::kElementCacheData);
-    const std::string txtPart = part_path(s.dataDir, files::kElementCacheText);
-    bool ok = write_caches(s, datPart, txtPart);
-    if (ok) {
-        // The old pair goes first: a build stopped between the two renames
-        // leaves one cache missing, which the next list builds again.
-        remove_quietly(datFinal);
-        remove_quietly(txtFinal);
-        std::error_code ec;
-        std::filesystem::rename(txtPart, txtFinal, ec);
-        if (!ec) std::filesystem::rename(datPart, datFinal, ec);
-        ok = !ec;
+    bool ok = false;
+    {
+        fw::FileWriter dat(datFinal), txt(txtFinal);
+        if (write_caches(s, dat, txt)) {
+            // The old pair goes first: a build stopped between the two
+            // renames leaves one cache missing, which the next list builds
+            // again.
+            remove_quietly(datFinal);
+            remove_quietly(txtFinal);
+            ok = txt.commit() && dat.commit();
+        }
     }
     if (!ok) {
-        for (const std::string& p : {datPart, txtPart, datFinal, txtFinal}) remove_quietly(p);
+        for (const std::string& p : {datFinal, txtFinal}) remove_quietly(p);
     }
     return ok;
 }

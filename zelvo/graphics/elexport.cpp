@@ -1,6 +1,5 @@
 #include "elexport.h"
 
-#include <filesystem>
 #include <fstream>
 
 namespace zelvo::elements {
@@ -110,33 +109,18 @@ void each_export_line(const ElementList& list, const std::string& epochText, Put
     }
 }
 
-// Lines written with CR LF through a buffer of about a megabyte.
+// Lines with CR LF, gathered and then written as a whole file (write_file).
 class LineWriter {
 public:
-    explicit LineWriter(const std::string& path) : path_(path), out_(path, std::ios::binary | std::ios::trunc) {}
-    bool isOpen() const { return static_cast<bool>(out_); }
+    explicit LineWriter(const std::string& path) : path_(path) {}
     void put(const std::string& line) {
         buf_ += line;
         buf_ += "\r\n";
-        if (buf_.size() > (1u << 20)) flush();
     }
-    // False (and no file left) when a write failed.
-    bool finish() {
-        flush();
-        out_.close();
-        if (!out_.fail()) return true;
-        std::error_code ec;
-        std::filesystem::remove(path_, ec);
-        return false;
-    }
+    fw::WriteStatus finish() const { return fw::write_file(path_, buf_); }
 
 private:
-    void flush() {
-        out_.write(buf_.data(), static_cast<std::streamsize>(buf_.size()));
-        buf_.clear();
-    }
     std::string path_;
-    std::ofstream out_;
     std::string buf_;
 };
 
@@ -149,16 +133,14 @@ std::vector<std::string> export_lines(const ElementList& list, const std::string
     return out;
 }
 
-bool write_export(const std::string& path, const ElementList& list, const std::string& epochText) {
+fw::WriteStatus write_export(const std::string& path, const ElementList& list, const std::string& epochText) {
     LineWriter w(path);
-    if (!w.isOpen()) return false;
     each_export_line(list, epochText, [&](const std::string& line) { w.put(line); });
     return w.finish();
 }
 
-bool write_text_lines(const std::string& path, const std::vector<std::string>& lines) {
+fw::WriteStatus write_text_lines(const std::string& path, const std::vector<std::string>& lines) {
     LineWriter w(path);
-    if (!w.isOpen()) return false;
     for (const std::string& l : lines) w.put(l);
     return w.finish();
 }
@@ -180,9 +162,8 @@ std::vector<std::string> print_file_lines(std::int32_t number, const char* rec, 
     return {line + value, std::string(110, ' ') + value};
 }
 
-bool write_print_file(const std::string& path, const ElementList& list) {
+fw::WriteStatus write_print_file(const std::string& path, const ElementList& list) {
     LineWriter w(path);
-    if (!w.isOpen()) return false;
     for (int row = 0; row < list.count(); ++row) {
         const std::int32_t r = list.record(row);
         for (const std::string& l :

@@ -20,6 +20,7 @@
 
 #include "ellist.h"
 #include "ephresult.h"
+#include "framework/binfile.h"
 
 namespace zelvo::elements {
 
@@ -39,18 +40,17 @@ std::vector<std::string> export_lines(const ElementList& list, const std::string
 // One object's line of the export.
 std::string export_line(std::int32_t number, const char* textRecord, int derivedCode, std::string_view derivedText,
                         bool calendarDateForm);
-// Writes the export of the list to path with CR LF line ends; false (and no
-// file left) when it cannot be written.
-bool write_export(const std::string& path, const ElementList& list, const std::string& epochText);
-// Writes lines with CR LF to path; false (and no file left) when the file
-// cannot be written.
-bool write_text_lines(const std::string& path, const std::vector<std::string>& lines);
+// Writes the export of the list to path with CR LF line ends (write_file: a
+// failed write leaves the old file whole).
+fw::WriteStatus write_export(const std::string& path, const ElementList& list, const std::string& epochText);
+// Writes lines with CR LF to path (write_file).
+fw::WriteStatus write_text_lines(const std::string& path, const std::vector<std::string>& lines);
 
 // The print lines of one object (one, or two with a derived column).
 std::vector<std::string> print_file_lines(std::int32_t number, const char* textRecord, bool derived,
                                           std::string_view derivedText);
-// Writes the print file of the list; false when it cannot be written.
-bool write_print_file(const std::string& path, const ElementList& list);
+// Writes the print file of the list (write_file).
+fw::WriteStatus write_print_file(const std::string& path, const ElementList& list);
 
 int print_lines_per_page(PaperKind paper, bool derived);
 int print_line_count(const ElementList& list);

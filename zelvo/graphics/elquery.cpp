@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "elderived.h"
+#include "framework/binfile.h"
 #include "framework/filedialogs.h"
 #include "framework/messages.h"
 #include "io/bytes.h"
@@ -227,23 +228,7 @@ bool write_last_query(const std::string& path, const std::array<std::array<std::
     for (std::size_t j = 0; j < 3; ++j) put_text30(b, kFunctionAt + j * kText, function[j]);
     io::put_i32(bytes, kFixedNumberAt, fixedNumber);
     io::put_text(bytes, kFixedNameAt, 18, std::string_view(fixedName).substr(0, 18));
-    // Written beside the old file and put in its place when whole.
-    const std::string part = path + ".part";
-    {
-        std::ofstream out(part, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
-        out.close();
-        if (out.fail()) {
-            std::error_code ec;
-            std::filesystem::remove(part, ec);
-            return false;
-        }
-    }
-    std::error_code ec;
-    std::filesystem::rename(part, path, ec);
-    if (ec) std::filesystem::remove(part, ec);
-    return !ec;
+    return fw::write_file_or_warn(path, std::string_view(reinterpret_cast<const char*>(b.data()), b.size()));
 }
 
 // ---- The dialog's state and actions -----------------------------------------------------

@@ -465,8 +465,8 @@ void CElView::OnFileSaveAs() {
     restore_dir(ctx_.WorkDir);
     if (!path) return;
     WaitCursor wait;
-    if (!write_export(*path, *list_, ctx_.EpochText))
-        fw::message("Can't create file " + *path, fw::Buttons::Ok, fw::Icon::Warning);
+    if (const fw::WriteStatus s = write_export(*path, *list_, ctx_.EpochText); !s)
+        fw::message("Can't create file " + *path + "\n" + s.reason, fw::Buttons::Ok, fw::Icon::Warning);
 }
 
 void CElView::OnTaskInfo() {
@@ -476,8 +476,8 @@ void CElView::OnTaskInfo() {
 bool CElView::writePrintFile() {
     if (!list_) return false;
     WaitCursor wait;
-    if (!write_print_file(ctx_.WorkDir + kPrintFile, *list_)) {
-        fw::message("Can't create file result.el4", fw::Buttons::Ok, fw::Icon::Warning);
+    if (const fw::WriteStatus s = write_print_file(ctx_.WorkDir + kPrintFile, *list_); !s) {
+        fw::message("Can't create file result.el4\n" + s.reason, fw::Buttons::Ok, fw::Icon::Warning);
         return false;
     }
     return true;

@@ -11,6 +11,7 @@
 #include <limits>
 #include <sstream>
 
+#include "framework/binfile.h"
 #include "framework/dc.h"
 #include "framework/plotsettings.h"
 #include "library.h"
@@ -260,24 +261,7 @@ std::optional<std::string> read_text_file(const std::string& path) {
     return s.str();
 }
 
-bool write_text_file(const std::string& path, std::string_view text) {
-    const std::string temp = path + ".new";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        if (!out.flush()) {
-            out.close();
-            std::error_code ec;
-            std::filesystem::remove(temp, ec);
-            return false;
-        }
-    }
-    std::error_code ec;
-    std::filesystem::rename(temp, path, ec);
-    if (ec) std::filesystem::remove(temp, ec);
-    return !ec;
-}
+bool write_text_file(const std::string& path, std::string_view text) { return fw::write_file_or_warn(path, text); }
 
 // ---- orbit.tmp -------------------------------------------------------------------------
 
@@ -286,10 +270,7 @@ bool write_tmp_record(const std::string& path, const TmpRecord& r) {
     bytes.resize(kTmpNameBytes, ' ');
     const auto n = static_cast<std::uint32_t>(r.number);
     for (int k = 0; k < 4; ++k) bytes.push_back(static_cast<char>((n >> (8 * k)) & 0xFF));
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out.flush());
+    return fw::write_file_or_warn(path, bytes);
 }
 
 std::optional<TmpRecord> read_tmp_record(const std::string& path) {

@@ -235,9 +235,7 @@ CTraceView::CTraceView(AppContext& ctx, Library& lib) : ctx_(ctx), lib_(lib), pi
 CTraceView::~CTraceView() {
     if (view_ != nullptr) view_->killTimer(1);
     if (waitCursor_) QApplication::restoreOverrideCursor();
-    if (!saveSettings())
-        fw::message("The settings of the track window cannot be written to \"" + settingsPath + "\".", fw::Buttons::Ok,
-                    fw::Icon::Warning);
+    saveSettings();  // a failure is shown with the file and the reason
     DestroyTrackBuffers();
     lib_.Closlae();
     if (MainFrame* mf = main_frame()) mf->ResetStatusPanes();

@@ -28,18 +28,29 @@ std::vector<std::string> read_format_lines(std::string_view bytes, int recordLen
         }
         return out;
     }
+    // Every byte is kept: CR LF, LF and a lone CR end a line (as in the
+    // editor) and each line keeps its own end, so a file of mixed ends is
+    // written back as it was wherever nothing was edited; a last line
+    // without an end gets CR LF. A shorter line is blank-padded to the
+    // width; a longer one is kept whole (the list shows its first columns).
     const std::size_t text = n - 2;
     std::size_t start = 0;
     while (start < bytes.size()) {
-        std::size_t end = bytes.find('\n', start);
-        if (end == std::string_view::npos) end = bytes.size();
-        std::size_t stop = end;
-        if (stop > start && bytes[stop - 1] == '\r') --stop;
-        std::string line(bytes.substr(start, std::min(stop - start, text)));
-        line.resize(text, ' ');
-        line += "\r\n";
+        std::size_t end = bytes.find_first_of("\r\n", start);
+        std::string_view eol = "\r\n";
+        std::size_t next = bytes.size();
+        if (end == std::string_view::npos) {
+            end = bytes.size();
+        } else {
+            const bool crlf = bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n';
+            eol = bytes.substr(end, crlf ? 2 : 1);
+            next = end + eol.size();
+        }
+        std::string line(bytes.substr(start, end - start));
+        if (line.size() < text) line.resize(text, ' ');
+        line += eol;
         out.push_back(std::move(line));
-        start = end + 1;
+        start = next;
     }
     return out;
 }
@@ -78,35 +89,20 @@ bool LineListDocument::load(const std::string& path) {
 
 bool LineListDocument::save(const std::string& path) const {
     if (GetRecordLength(key_) == 0) return false;
-    // Written beside the file, then put in its place.
-    const std::string temp = path + ".zelvo-tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        for (const std::string& l : lines) {
-            if (holdsRecords()) {
-                // Every record exactly its length, with no zero byte inside:
-                // the records after it stay in their places.
-                std::string rec = l.substr(0, std::min<std::size_t>(l.size(), 79));
-                rec.resize(79, ' ');
-                std::replace(rec.begin(), rec.end(), '\0', ' ');
-                out.write(rec.data(), static_cast<std::streamsize>(rec.size()));
-                continue;
-            }
-            out.write(l.data(), static_cast<std::streamsize>(l.size()));
+    std::string bytes;
+    for (const std::string& l : lines) {
+        if (holdsRecords()) {
+            // Every record exactly its length, with no zero byte inside:
+            // the records after it stay in their places.
+            std::string rec = l.substr(0, std::min<std::size_t>(l.size(), 79));
+            rec.resize(79, ' ');
+            std::replace(rec.begin(), rec.end(), '\0', ' ');
+            bytes += rec;
+            continue;
         }
-        out.flush();
-        if (!out) {
-            out.close();
-            std::remove(temp.c_str());
-            return false;
-        }
+        bytes += l;
     }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        std::remove(temp.c_str());
-        return false;
-    }
-    return true;
+    return writeFile(path, bytes);
 }
 
 bool RecordResultDocument::load(const std::string& path) {

@@ -34,8 +34,10 @@ enum class LineDocKind {
     Plates,           // "UltPla": plate lines (*.plt), key 100
 };
 
-// The lines of a file in format key: text lines of L - 2 characters and
-// CR LF, or 79-byte observatory records; nothing when L is 0.
+// The lines of a file in format key: text lines of at least L - 2
+// characters, each followed by its own line end (CR LF, LF or a lone CR;
+// CR LF after a last line without one), or 79-byte observatory records;
+// nothing when L is 0.
 std::vector<std::string> read_format_lines(std::string_view bytes, int recordLength, bool records);
 
 class LineListDocument final : public fw::LineDocument {

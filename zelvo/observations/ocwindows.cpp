@@ -9,6 +9,7 @@
 #include "childframes.h"
 #include "commands.h"
 #include "framework/application.h"
+#include "framework/binfile.h"
 #include "framework/childframe.h"
 #include "framework/filedialogs.h"
 #include "framework/help.h"
@@ -125,7 +126,7 @@ void COCView::OnDataType() {
         return;
     }
     rec->code = m.typeCode;
-    write_oc_config(ctx_.WorkDir, *rec);
+    if (!write_oc_config(ctx_.WorkDir, *rec)) return;
     ctx_.ObservationTypeCode = m.typeCode;
     typeCode_ = m.typeCode;
     // The lines stay as they are; their format, captions and check follow
@@ -186,18 +187,7 @@ std::optional<std::string> ask_save_path(const char* ext, const char* filter) {
     return fw::fileDialogs().ask(desc);
 }
 
-bool save_text_file(const std::string& path, const std::string& text) {
-    const std::string temp = path + ".zelvo-tmp";
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    if (!out || std::rename(temp.c_str(), path.c_str()) != 0) {
-        std::remove(temp.c_str());
-        fw::message("Cannot write the file " + path, fw::Buttons::Ok, fw::Icon::Warning);
-        return false;
-    }
-    return true;
-}
+bool save_text_file(const std::string& path, const std::string& text) { return fw::write_file_or_warn(path, text); }
 
 fw::MenuItem line_window_file_menu() {
     return {"&File",

@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "angles.h"
+#include "framework/binfile.h"
 #include "framework/messages.h"
 
 namespace zelvo {
@@ -260,13 +261,12 @@ bool CPlateListDoc::load(const std::string& path) {
 }
 
 bool CPlateListDoc::save(const std::string& path) const {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
+    std::string bytes;
     for (const PlateObjectRecord& r : objects_.records) {
         const PlateObjectText t = PlateObjectToText(r);
-        out.write(t.data(), static_cast<std::streamsize>(t.size()));
+        bytes.append(t.data(), t.size());
     }
-    return static_cast<bool>(out);
+    return writeFile(path, bytes);
 }
 
 }  // namespace zelvo

@@ -50,7 +50,8 @@ struct PlateSettings {
     static fw::LogFont DefaultLabelsFont();
     // A missing or short file keeps the defaults for what it does not hold.
     void load(const std::string& path);
-    // False when the file cannot be written (nothing is reported).
+    // False when the file cannot be written (a warning names the file and
+    // the reason).
     bool save(const std::string& path) const;
 };
 

@@ -88,6 +88,13 @@ struct AngleFields {
 // Reads the fields; 1 when a field of the first angle does not read, 2 for
 // the second angle, 0 when all read.
 int read_angle_fields(std::string_view line, bool hours, int layout, AngleFields& a) {
+    // An angle whose columns are all blank is no position (its fields would
+    // read as zero).
+    const auto blank = [&](std::size_t first, std::size_t last) {
+        return line.substr(first - 1, last - first + 1).find_first_not_of(' ') == std::string_view::npos;
+    };
+    if (blank(33, 43)) return 1;
+    if (blank(46, 55)) return 2;
     auto whole = [&](std::size_t first, std::size_t width, std::int64_t& v) {
         auto r = io::read_int(io::column(line, first, width));
         if (r) v = *r;

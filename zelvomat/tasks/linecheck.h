@@ -69,7 +69,8 @@ struct LineCheck {
 //     38, or 39 for degrees) with the seconds point of the second (54), or the
 //     seconds point of the first (41, or 42) with the decimal-minutes point of
 //     the second (51), is a mixed line (error 1 at 54 or 51);
-//  4. the angles read as numbers (1) and within range (2): the first below 24
+//  4. the angles read as numbers (1; an angle whose columns are all blank is
+//     no position and does not read) and within range (2): the first below 24
 //     hours (or 360 degrees), or exactly that; the second within 90 degrees;
 //     minutes and seconds below 60;
 //  5. the date within the package, 1 November of its first year to the end of

@@ -8,6 +8,9 @@
 // |residuals| exceeds A, both are below B, and the observatory is the one
 // asked for (or any, obs < 0).
 //
+// A record holding a zero byte is not a record the run wrote: the selection
+// stops with a message naming it.
+//
 // The other records ("header-like"): the "Object not found" records (columns
 // 39-44 "Object"), blank records, records blank in columns 60-70, and records
 // holding "elements" or "coor&vel" (the typed-orbit records). They are copied
@@ -63,6 +66,11 @@ Result<std::int32_t> oc_separate(double min_abs, double max_abs, int observatory
         if (!source->read(k, bytes).ok()) break;
         const std::string_view rec(reinterpret_cast<const char*>(bytes.data()), kLength);
         auto label = [&] { return "\"result.oc4\" record " + std::to_string(k) + ": "; };
+        // The run writes its records blank-padded: a zero byte is damage
+        // (a file padded or overwritten by another program), not a residual.
+        if (const std::size_t z = rec.find('\0'); z != std::string_view::npos)
+            return error_status(label() + "the record is damaged (a zero byte in column " + std::to_string(z + 1) +
+                                ").");
         bool not_found = false;
         const bool header = header_like(rec, not_found);
         bool take = false;
