@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <limits>
 
 #include "element_fixture.h"
@@ -354,6 +355,36 @@ TEST(ElementList, ExportLines) {
     EXPECT_EQ(seven.substr(0, 16), " 1234567 Vesta  ");
     EXPECT_EQ(seven.size(), 121u + 15u);
     EXPECT_EQ(export_line(1234567, rec.data(), 15, "2461000.62345", false).substr(121), "  2461000.62345");
+    // A derived text longer than its ten characters keeps every digit.
+    EXPECT_EQ(export_line(5, rec.data(), 6, "15361.47600", false).substr(121), " 15361.47600");
+    EXPECT_EQ(export_line(5, rec.data(), 6, "2.50000", false).substr(121), "    2.50000");
+
+    // Unnumbered objects carry no number in the export nor in the print file,
+    // as on the screen.
+    ElementList all = f.list(f.setup(6));
+    ASSERT_EQ(all.count(), 9);
+    const auto allLines = export_lines(all, "E");
+    const std::string printFile = f.cat.work.dir_slash() + "result.el4";
+    ASSERT_TRUE(write_print_file(printFile, all));
+    std::ifstream print(printFile, std::ios::binary);
+    std::vector<std::string> printLines;
+    for (std::string line; std::getline(print, line);) printLines.push_back(line);
+    ASSERT_EQ(printLines.size(), 18u);
+    for (int row = 0; row < all.count(); ++row) {
+        SCOPED_TRACE(all.cellText(row, kColumnName));
+        const bool numbered = all.record(row) < 8;
+        EXPECT_EQ(all.number(row), numbered ? all.record(row) + 1 : 0);
+        EXPECT_EQ(all.cellText(row, kColumnNumber).empty(), !numbered);
+        const std::string exported = allLines[6 + static_cast<std::size_t>(row)].substr(0, 9);
+        const std::string printed = printLines[2 * static_cast<std::size_t>(row)].substr(0, 7);
+        if (numbered) {
+            EXPECT_EQ(exported, " " + number_text(all.record(row) + 1) + "  ");
+            EXPECT_EQ(printed, number_text(all.record(row) + 1) + " ");
+        } else {
+            EXPECT_EQ(exported, std::string(9, ' '));
+            EXPECT_EQ(printed, std::string(7, ' '));
+        }
+    }
 }
 
 TEST(ElementList, PrintFileAndPages) {

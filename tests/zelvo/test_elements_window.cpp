@@ -423,7 +423,29 @@ TEST(ElementWindows, PrintAndPreviewOnTheProgramsPrinter) {
     EXPECT_EQ(boxes.shown[0].text, "Can't create file result.el4");
     EXPECT_FALSE(fs::exists(pdf));
 
+    // The preview then shows no page, not the pages of the last preview; nor
+    // does the preview of an empty list after a list of three pages.
+    const auto previewPages = [&](CElView& v) {
+        int shown = -1;
+        QTimer::singleShot(0, [&] {
+            auto* preview = dynamic_cast<fw::PrintPreviewWindow*>(QApplication::activeModalWidget());
+            ASSERT_NE(preview, nullptr);
+            shown = preview->pageCount();
+            preview->reject();
+        });
+        v.OnFilePrintPreview();
+        return shown;
+    };
     printer.setPageSize(QPageSize(QPageSize::A4));
+    EXPECT_EQ(previewPages(view), 0);
+    fs::remove(printFile);
+    EXPECT_EQ(previewPages(view), 3);
+    element_state(w.ctx).query.rows[elements::kH].flags = elements::kUpper;
+    element_state(w.ctx).query.rows[elements::kH].upper = -50;
+    CElView empty(w.ctx, w.lib);
+    ASSERT_NE(empty.createWidget(&w.parent), nullptr);
+    EXPECT_EQ(empty.pageCount(PaperKind::A4), 0);
+    EXPECT_EQ(previewPages(empty), 0);
     printer.setOutputFileName(QString());
 }
 

@@ -132,6 +132,7 @@ void SortItems(std::vector<ElementListItem>& items, int column, bool ascending, 
 // ---- The list ----------------------------------------------------------------------
 
 std::string number_text(std::int32_t number) {
+    if (number <= 0) return std::string(6, ' ');
     char buf[16];
     std::snprintf(buf, sizeof buf, "%6d", static_cast<int>(number));
     return buf;
@@ -212,10 +213,9 @@ void ElementList::cacheHint(int first, int last) {
 
 std::string ElementList::cellText(int row, int column) {
     if (row < 0 || row >= count()) return {};
-    const std::int32_t r = record(row);
     switch (column) {
         case kColumnNumber:
-            return r + 1 > setup_.numbered ? std::string() : number_text(r + 1);
+            return number(row) == 0 ? std::string() : number_text(number(row));
         case kColumnDerived: {
             if (!hasDerivedColumn()) return {};
             std::string_view t = items_[static_cast<std::size_t>(row)].derivedText();

@@ -79,6 +79,9 @@ public:
 
     // The record index and the records of a row.
     std::int32_t record(int row) const { return items_[static_cast<std::size_t>(row)].record; }
+    // The catalogue number of a row; 0 for an unnumbered object, which no
+    // list, export or print numbers.
+    std::int32_t number(int row) const { return record(row) + 1 > setup_.numbered ? 0 : record(row) + 1; }
     ElementRecord elements(int row) const { return cache_->record(record(row)); }
     // The value of a column: 0 the catalogue number, 2..10 the element, 11
     // the derived value; no value for the name.
@@ -120,7 +123,8 @@ private:
 };
 
 // The catalogue number as the list, the export and the print show it: "%6d",
-// seven digits in seven characters.
+// seven digits in seven characters; six blanks for an unnumbered object
+// (number 0).
 std::string number_text(std::int32_t number);
 
 // Trims blanks on both sides.
