@@ -6,6 +6,7 @@
 #include <QFontDialog>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QScreen>
 #include <cmath>
 
@@ -99,6 +100,10 @@ bool QtFontChooser::choose(LogFont& font, const FontChoice& choice) {
     // No effects are offered (underline and strike-out stay as they are).
     for (QGroupBox* box : dlg.findChildren<QGroupBox*>())
         if (box->findChild<QCheckBox*>() != nullptr) box->hide();
+    // The Sample box shared its row with the hidden effects and would shrink
+    // to nothing: it keeps room for a line of the font.
+    if (auto* sample = dlg.findChild<QLineEdit*>(QStringLiteral("qt_fontDialog_sampleEdit")))
+        sample->setMinimumHeight(72);
     if (dlg.exec() != QDialog::Accepted) return false;
     font = logfont_of(dlg.selectedFont(), font);
     return true;

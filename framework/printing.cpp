@@ -185,7 +185,14 @@ PrintPreviewWindow::PrintPreviewWindow(Printable& p, QWidget* parent)
     QObject::connect(view_, &QPrintPreviewWidget::paintRequested, this, [this](QPrinter* printer) {
         PrintInfo info;
         info.preview = true;
-        printJob(printable_, *printer, info);
+        printed_ = printJob(printable_, *printer, info);
+        if (printed_ == 0) {
+            // The preview engine keeps the pages of the printer's last job
+            // until a painter begins on it again.
+            QPainter clear;
+            if (clear.begin(printer)) clear.end();
+        }
+        view_->setVisible(printed_ > 0);
     });
     QObject::connect(view_, &QPrintPreviewWidget::previewChanged, this, [this] { showPageNumber(); });
     view_->setViewMode(QPrintPreviewWidget::SinglePageView);
@@ -199,8 +206,8 @@ void PrintPreviewWindow::refresh() {
     showPageNumber();
 }
 
-int PrintPreviewWindow::pageCount() const { return view_->pageCount(); }
-int PrintPreviewWindow::currentPage() const { return view_->currentPage(); }
+int PrintPreviewWindow::pageCount() const { return printed_ > 0 ? view_->pageCount() : 0; }
+int PrintPreviewWindow::currentPage() const { return printed_ > 0 ? view_->currentPage() : 0; }
 double PrintPreviewWindow::zoomFactor() const { return view_->zoomFactor(); }
 
 void PrintPreviewWindow::nextPage() {

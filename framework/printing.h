@@ -127,6 +127,8 @@ bool printSetup();
 class PrintPreviewWindow final : public QDialog {
 public:
     PrintPreviewWindow(Printable& p, QWidget* parent = nullptr);
+    // The pages laid out: none when the job had none (an empty list, a print
+    // file that could not be written), whatever the printer held before.
     int pageCount() const;
     int currentPage() const;
     void nextPage();
@@ -149,6 +151,7 @@ private:
     Printable& printable_;
     QPrintPreviewWidget* view_;
     QLabel* pageLabel_;
+    int printed_ = 0;  // pages of the last layout
     bool printRequested_ = false;
 };
 

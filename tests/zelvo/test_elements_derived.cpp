@@ -9,6 +9,8 @@
 
 #include <array>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -213,6 +215,46 @@ std::array<double, 7> planet_set(int planet, double a, double e, double i, doubl
 // their rounding included), the Tisserand parameters of Jupiter's mean J2000
 // orbit (Standish) and the perihelion times computed in Python from the same
 // elements (make_element_references.py).
+// Passages before year 1, year 0 and before it (orbits of thousands of
+// years): the list's calendar text is ERFA's calendar date of the passage's
+// Julian date, the year with its sign before month and day.
+TEST(DerivedElements, CalendarTextsOfPassagesBeforeYearOne) {
+    zeltest::FakeLibrary lib;
+    DerivedInputs cd, jd;
+    cd.catalogueEpochJd = jd.catalogueEpochJd = 2461000.5;
+    jd.calendarDateForm = false;
+    const DerivedCalculator calendar(lib, cd), julian(lib, jd);
+    struct Case {
+        double a, M;
+    };
+    // Periods of 1,000 to 5,200 years, the perihelion nearly half of one back.
+    const Case cases[] = {{100, 160}, {200, 170}, {270, 175}, {300, 165}};
+    int beforeOne = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.a);
+        const ElementRecord rec = record(c.a, 0.9, c.M, 40, 80, 5);
+        const double t = julian.value(0, rec, kCodePerihelionTime);
+        int y = 0, m = 0, d = 0;
+        double fd = 0;
+        ASSERT_EQ(eraJd2cal(t, 0, &y, &m, &d, &fd), 0);
+        beforeOne += y < 1 ? 1 : 0;
+        char expect[40];
+        std::snprintf(expect, sizeof expect, "%d%02d%02d.%05d", y, m, d, static_cast<int>(std::lround(fd * 1e5)));
+        const std::string text = calendar.listText(0, rec, kCodePerihelionTime, nullptr);
+        const std::string trimmed = text.substr(text.find_first_not_of(' '));
+        EXPECT_LE(text.size(), 14u);
+        // The fraction of the day may differ in its last decimal by rounding.
+        EXPECT_EQ(trimmed.substr(0, trimmed.size() - 1), std::string(expect).substr(0, std::strlen(expect) - 1));
+    }
+    EXPECT_GE(beforeOne, 2);
+    EXPECT_EQ(derived_value_text(kCodePerihelionTime, 305.5, true), "00305.50000");
+    EXPECT_EQ(derived_value_text(kCodePerihelionTime, -100 * 10000.0 + 305.5, true), "-1000305.50000");
+    EXPECT_EQ(derived_value_text(kCodePerihelionTime, -1 * 10000.0 + 1231.25, true), "-11231.25000");
+    // A year of four digits before 0 leaves no room in the list's 14
+    // characters: asterisks, not a cut text.
+    EXPECT_EQ(derived_value_text(kCodePerihelionTime, -3254 * 10000.0 + 128.87, true), "********");
+}
+
 TEST(DerivedElements, AgainstJplAtItsOwnEpoch) {
     const References ref = read_references();
     ASSERT_GT(ref.objects.size(), 200u);

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <limits>
 
 #include "element_fixture.h"
@@ -354,6 +355,36 @@ TEST(ElementList, ExportLines) {
     EXPECT_EQ(seven.substr(0, 16), " 1234567 Vesta  ");
     EXPECT_EQ(seven.size(), 121u + 15u);
     EXPECT_EQ(export_line(1234567, rec.data(), 15, "2461000.62345", false).substr(121), "  2461000.62345");
+    // A derived text longer than its ten characters keeps every digit.
+    EXPECT_EQ(export_line(5, rec.data(), 6, "15361.47600", false).substr(121), " 15361.47600");
+    EXPECT_EQ(export_line(5, rec.data(), 6, "2.50000", false).substr(121), "    2.50000");
+
+    // Unnumbered objects carry no number in the export nor in the print file,
+    // as on the screen.
+    ElementList all = f.list(f.setup(6));
+    ASSERT_EQ(all.count(), 9);
+    const auto allLines = export_lines(all, "E");
+    const std::string printFile = f.cat.work.dir_slash() + "result.el4";
+    ASSERT_TRUE(write_print_file(printFile, all));
+    std::ifstream print(printFile, std::ios::binary);
+    std::vector<std::string> printLines;
+    for (std::string line; std::getline(print, line);) printLines.push_back(line);
+    ASSERT_EQ(printLines.size(), 18u);
+    for (int row = 0; row < all.count(); ++row) {
+        SCOPED_TRACE(all.cellText(row, kColumnName));
+        const bool numbered = all.record(row) < 8;
+        EXPECT_EQ(all.number(row), numbered ? all.record(row) + 1 : 0);
+        EXPECT_EQ(all.cellText(row, kColumnNumber).empty(), !numbered);
+        const std::string exported = allLines[6 + static_cast<std::size_t>(row)].substr(0, 9);
+        const std::string printed = printLines[2 * static_cast<std::size_t>(row)].substr(0, 7);
+        if (numbered) {
+            EXPECT_EQ(exported, " " + number_text(all.record(row) + 1) + "  ");
+            EXPECT_EQ(printed, number_text(all.record(row) + 1) + " ");
+        } else {
+            EXPECT_EQ(exported, std::string(9, ' '));
+            EXPECT_EQ(printed, std::string(7, ' '));
+        }
+    }
 }
 
 TEST(ElementList, PrintFileAndPages) {
@@ -444,3 +475,90 @@ TEST(ElementList, PrintFileAndPages) {
 }
 
 }  // namespace
+
+namespace {
+
+// The MOID column with the Earth (elements of 2025 from the planet table of
+// the package builder are not needed: a fixed near-circular orbit serves) over
+// a catalogue of 1,500 varied orbits.
+struct MoidFixture {
+    ListFixture f;
+    ElementListSetup s;
+    explicit MoidFixture(std::vector<FixtureObject> objects) : f(objects, static_cast<std::int32_t>(objects.size())) {
+        s = f.setup(kCodeMoid);
+        s.derived.fixedObjectNumber = -3;
+        // Epoch, M, Peri, Node, i (radians), e, n (radians per day).
+        s.derived.fixedObjectElements = {2461000.5, 5.9, 1.99, 0.0, 0.0, 0.0167, 0.0172021};
+    }
+};
+
+std::vector<FixtureObject> varied_orbits(int count) {
+    std::vector<FixtureObject> o(static_cast<std::size_t>(count));
+    for (int k = 0; k < count; ++k) {
+        const double t = k / static_cast<double>(count);
+        o[static_cast<std::size_t>(k)] = {"Orbit " + std::to_string(k + 1),
+                                          " 9.00",
+                                          std::nullopt,
+                                          std::fmod(k * 37.0, 360.0),
+                                          std::fmod(k * 53.0, 360.0),
+                                          std::fmod(k * 71.0, 360.0),
+                                          std::fmod(k * 7.3, 40.0),
+                                          std::fmod(k * 0.013, 0.9),
+                                          0.8 + 4.0 * t};
+    }
+    return o;
+}
+
+}  // namespace
+
+// The MOID column is computed on every core: the values and the order are
+// those of the objects computed one by one, the Function row keeps the same
+// objects; a progress that stops it leaves the list empty and cancelled,
+// before any object when it stops at the first report.
+TEST(ElementList, MoidColumnOnEveryCoreAndItsCancel) {
+    MoidFixture m(varied_orbits(1500));
+    const ElementList list = m.f.list(m.s);
+    ASSERT_EQ(list.count(), 1500);
+    const DerivedCalculator calc(m.f.lib, m.s.derived);
+    int finite = 0;
+    for (int row = 0; row < list.count(); ++row) {
+        ASSERT_EQ(list.record(row), row);
+        const double one = calc.value(row, list.elements(row), kCodeMoid);
+        EXPECT_TRUE(list.value(row, kColumnDerived) == one ||
+                    (std::isnan(one) && std::isnan(list.value(row, kColumnDerived))))
+            << row;
+        finite += std::isfinite(one) ? 1 : 0;
+    }
+    EXPECT_GT(finite, 1400);
+
+    ElementListSetup near = m.s;
+    near.query.rows[kFunction].flags = kUpper;
+    near.query.rows[kFunction].upper = 0.2;
+    const ElementList close = m.f.list(near);
+    int expected = 0;
+    for (int row = 0; row < list.count(); ++row) expected += list.value(row, kColumnDerived) <= 0.2 ? 1 : 0;
+    ASSERT_EQ(close.count(), expected);
+    EXPECT_GT(expected, 10);
+    for (int row = 0; row < close.count(); ++row) EXPECT_LE(close.value(row, kColumnDerived), 0.2);
+
+    std::vector<std::pair<long long, long long>> reports;
+    const ElementList stopped(m.f.cache, m.s, m.f.lib, [&](long long done, long long total) {
+        reports.emplace_back(done, total);
+        return false;
+    });
+    EXPECT_TRUE(stopped.cancelled());
+    EXPECT_EQ(stopped.count(), 0);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0], std::make_pair(0LL, 1500LL));
+
+    // Let run, the reports rise to the total and the list is whole.
+    reports.clear();
+    const ElementList whole(m.f.cache, m.s, m.f.lib, [&](long long done, long long total) {
+        reports.emplace_back(done, total);
+        return true;
+    });
+    EXPECT_FALSE(whole.cancelled());
+    EXPECT_EQ(whole.count(), 1500);
+    ASSERT_FALSE(reports.empty());
+    for (std::size_t k = 1; k < reports.size(); ++k) EXPECT_GE(reports[k].first, reports[k - 1].first);
+}

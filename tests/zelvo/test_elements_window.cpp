@@ -26,6 +26,7 @@
 #include "framework/ids.h"
 #include "framework/messages.h"
 #include "framework/printing.h"
+#include "framework/progress.h"
 #include "shell_support.h"
 #include "zelvomat/small_package.h"
 
@@ -425,8 +426,88 @@ TEST(ElementWindows, PrintAndPreviewOnTheProgramsPrinter) {
     EXPECT_EQ(boxes.shown[0].text, "Can't create file result.el4\nIt is a directory.");
     EXPECT_FALSE(fs::exists(pdf));
 
+    // The preview then shows no page, not the pages of the last preview; nor
+    // does the preview of an empty list after a list of three pages.
+    const auto previewPages = [&](CElView& v) {
+        int shown = -1;
+        QTimer::singleShot(0, [&] {
+            auto* preview = dynamic_cast<fw::PrintPreviewWindow*>(QApplication::activeModalWidget());
+            ASSERT_NE(preview, nullptr);
+            shown = preview->pageCount();
+            preview->reject();
+        });
+        v.OnFilePrintPreview();
+        return shown;
+    };
     printer.setPageSize(QPageSize(QPageSize::A4));
+    EXPECT_EQ(previewPages(view), 0);
+    fs::remove(printFile);
+    EXPECT_EQ(previewPages(view), 3);
+    element_state(w.ctx).query.rows[elements::kH].flags = elements::kUpper;
+    element_state(w.ctx).query.rows[elements::kH].upper = -50;
+    CElView empty(w.ctx, w.lib);
+    ASSERT_NE(empty.createWidget(&w.parent), nullptr);
+    EXPECT_EQ(empty.pageCount(PaperKind::A4), 0);
+    EXPECT_EQ(previewPages(empty), 0);
     printer.setOutputFileName(QString());
 }
 
 }  // namespace
+
+namespace {
+
+// The application's progress window as the tests see it: counts its calls
+// and presses Cancel at its first move when asked to.
+struct CancellingProgressWindow final : fw::ProgressWindow {
+    bool cancel = true;
+    int opened = 0, moved = 0, closed = 0;
+    void open(int, int, int) override { ++opened; }
+    void setPosition(int) override {
+        ++moved;
+        if (cancel) fw::progress().requestCancel();
+    }
+    void close() override { ++closed; }
+};
+
+}  // namespace
+
+// A MOID column runs under the application's progress dialog: its Cancel
+// stops the computing, no list window opens and the library is free again;
+// let run, the list opens whole.
+TEST(ElementWindows, MoidColumnUnderTheProgressDialogAndItsCancel) {
+    fw::ScriptedMessageService boxes;
+    fw::ScopedMessageService useBoxes{boxes};
+    CancellingProgressWindow window;
+    fw::ProgressWindow* before = fw::progress().window();
+    fw::progress().setWindow(&window);
+    FixtureWindow w(600);
+    element_state(w.ctx).query.QueryFunctionCode = kCodeMoid;
+    {
+        CElView view(w.ctx, w.lib);
+        EXPECT_EQ(view.createWidget(&w.parent), nullptr);
+        EXPECT_EQ(view.list(), nullptr);
+    }
+    EXPECT_EQ(window.opened, 1);
+    EXPECT_EQ(window.moved, 1);
+    EXPECT_GE(window.closed, 1);
+    EXPECT_FALSE(fw::library_busy());
+    EXPECT_TRUE(boxes.shown.empty());
+
+    window.cancel = false;
+    {
+        CElView view(w.ctx, w.lib);
+        ASSERT_NE(view.createWidget(&w.parent), nullptr);
+        EXPECT_EQ(view.rowCount(), 600);
+    }
+    EXPECT_EQ(window.opened, 2);
+    EXPECT_FALSE(fw::library_busy());
+
+    // Another derived column needs no progress.
+    element_state(w.ctx).query.QueryFunctionCode = 4;
+    {
+        CElView view(w.ctx, w.lib);
+        ASSERT_NE(view.createWidget(&w.parent), nullptr);
+    }
+    EXPECT_EQ(window.opened, 2);
+    fw::progress().setWindow(before);
+}

@@ -17,9 +17,12 @@
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <sstream>
 
 #include "app.h"
 #include "commands.h"
@@ -84,6 +87,42 @@ TEST(HistogramBins, CountIndexAndDrawnBins) {
     EXPECT_EQ(DrawnBinOf(10, 0, 10, 2, 5), 4);
     EXPECT_EQ(DrawnBinOf(0, 0, 10, 2, 5), 0);
     EXPECT_EQ(DrawnBinOf(10.01, 0, 10, 2, 5), -1);
+}
+
+// A value that lies on a bin edge, as the dialog's decimal texts give the
+// edge, belongs to the bin that starts there (0.15 from 0 by 0.05 is in bin 3,
+// though 0.15 / 0.05 is 2.9999999999999996 in doubles); a value a little
+// below the edge stays in the bin before.
+TEST(HistogramBins, ValuesOnEveryInteriorEdgeCountInTheBinThatStartsThere) {
+    struct Case {
+        int minHundredths, stepHundredths, bins;
+    };
+    const Case cases[] = {{0, 5, 60},     {-35, 5, 40}, {0, 10, 30},    {10, 10, 25}, {0, 30, 12},
+                          {-120, 30, 12}, {0, 100, 9},  {-300, 100, 7}, {15, 5, 20}};
+    const auto text = [](int hundredths) {
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%s%d.%02d", hundredths < 0 ? "-" : "", std::abs(hundredths) / 100,
+                      std::abs(hundredths) % 100);
+        return std::string(buf);
+    };
+    for (const Case& c : cases) {
+        const double min = *decimal_value(text(c.minHundredths)), step = *decimal_value(text(c.stepHundredths));
+        const double max = *decimal_value(text(c.minHundredths + c.bins * c.stepHundredths));
+        SCOPED_TRACE("from " + text(c.minHundredths) + " by " + text(c.stepHundredths));
+        ASSERT_EQ(DrawnBinCount(min, max, step), c.bins);
+        for (int k = 1; k < c.bins; ++k) {
+            const double edge = *decimal_value(text(c.minHundredths + k * c.stepHundredths));
+            SCOPED_TRACE("edge " + text(c.minHundredths + k * c.stepHundredths));
+            EXPECT_EQ(DrawnBinOf(edge, min, max, step, c.bins), k);
+            EXPECT_EQ(BinIndex(edge - min, step).index, k);
+            EXPECT_EQ(DrawnBinOf(edge - 1e-7 * step, min, max, step, c.bins), k - 1);
+        }
+        EXPECT_EQ(DrawnBinOf(max, min, max, step, c.bins), c.bins - 1);
+    }
+    // The objects without G (0.15) stand in the bar 0.15-0.20.
+    const auto r = compute_histogram({-1000.0, -1000.0, 0.12, 0.19}, 3, 0.0, 0.3, 0.05);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->HistBinCounts, (std::vector<std::int32_t>{0, 0, 1, 3, 0, 0}));
 }
 
 TEST(HistogramLimits, DecimalConversionRefusesWhatIsNoDecimalNumber) {
@@ -507,18 +546,29 @@ TEST(DistributionCommand, PointsInListOrderAndLimitsFromTheData) {
 
 // The histogram of the semi-major axes of the catalogue against a count of
 // our own: every value compared with the bin edges directly.
+// The whole catalogue of a data package as an element list, the package's
+// files linked into a working directory of the test; no list when the
+// settings or the caches cannot be had.
+struct PackageCatalogueList {
+    zeltest::LinkedPackage linked;
+    zeltest::FakeLibrary lib;
+    std::shared_ptr<CatalogueCache> cache = std::make_shared<CatalogueCache>();
+    std::unique_ptr<ElementList> list;
+    explicit PackageCatalogueList(const fs::path& pkg) : linked(pkg) {
+        const auto settings = ReadCatalogueSettings("setpar");
+        if (!settings || !cache->openOrBuild(*settings)) return;
+        ElementListSetup s;
+        s.numbered = settings->numbered;
+        list = std::make_unique<ElementList>(cache, s, lib);
+    }
+};
+
 TEST(HistogramCounts, CatalogueAgainstDirectCount) {
     const fs::path pkg = zeltest::small_package();
     if (pkg.empty()) FAIL() << "the small data package cannot be built (see package-small/build.log)";
-    zeltest::LinkedPackage linked(pkg);
-    auto settings = ReadCatalogueSettings("setpar");
-    ASSERT_TRUE(settings);
-    auto cache = std::make_shared<CatalogueCache>();
-    ASSERT_TRUE(cache->openOrBuild(*settings));
-    zeltest::FakeLibrary lib;
-    ElementListSetup s;
-    s.numbered = settings->numbered;
-    ElementList list(cache, s, lib);
+    PackageCatalogueList catalogue(pkg);
+    ASSERT_TRUE(catalogue.list);
+    const ElementList& list = *catalogue.list;
     ASSERT_GT(list.count(), 20);
     std::vector<double> a;
     for (int row = 0; row < list.count(); ++row) a.push_back(list.value(row, 10));
@@ -551,6 +601,83 @@ TEST(HistogramCounts, CatalogueAgainstDirectCount) {
     double sum = 0;
     for (double v : in) sum += v;
     EXPECT_NEAR(r->HistMean, sum / static_cast<double>(n), 1e-12);
+}
+
+// Every element of the bundled catalogue: the proposed limits take in the
+// smallest and the largest object, so the histogram accepted as proposed
+// counts every object; its counts, mean and median equal numpy's
+// (tests/zelvo/histogram_reference.py) on the same values. The
+// distribution's proposed texts take in the extremes as well.
+TEST(HistogramCounts, BundledCatalogueAsProposedAgainstNumpy) {
+    const fs::path pkg = fs::path(ZELVO_BINARY_DIR) / "package";
+    if (!fs::exists(pkg / "work" / "setpar")) GTEST_SKIP() << "the data package is not built (tools/make_package.sh)";
+    PackageCatalogueList catalogue(pkg);
+    ASSERT_TRUE(catalogue.list);
+    const ElementList& list = *catalogue.list;
+    ASSERT_GT(list.count(), 5000);
+
+    // The nine elements as proposed and accepted, their values written for
+    // numpy, which reads them all in one run.
+    const std::string dir = catalogue.linked.work.dir_slash();
+    std::vector<HistogramRequest> requests;
+    std::string cmd = "/usr/bin/python3 '" ZELVO_SOURCE_DIR "/tests/zelvo/histogram_reference.py'";
+    for (int selection = 0; selection <= 8; ++selection) {
+        const int column = selection + 2, index = column;
+        const std::string name = field_name(index);
+        SCOPED_TRACE(name);
+        std::vector<double> values;
+        double lo = std::numeric_limits<double>::infinity(), hi = -lo;
+        for (int row = 0; row < list.count(); ++row) {
+            values.push_back(list.value(row, column));
+            const double v = plot_value(index, values.back());
+            lo = std::min(lo, v);
+            hi = std::max(hi, v);
+        }
+        HistLimitTexts proposed;
+        HistogramDialogs d;
+        d.element = [&](int) -> std::optional<int> { return selection; };
+        d.limits = [&](HistLimitTexts& t, const std::string&) {
+            proposed = t;
+            return fw::kIdOk;
+        };
+        d.message = [](const std::string& m) { ADD_FAILURE() << m; };
+        const auto r = prepare_histogram(list, d);
+        ASSERT_TRUE(r);
+        requests.push_back(*r);
+        EXPECT_LE(*decimal_value(proposed.min), lo);
+        EXPECT_GE(*decimal_value(proposed.max), hi);
+        EXPECT_EQ(r->HistRecordCount, list.count());
+        EXPECT_LE(*decimal_value(limit_text(name, lo, false)), lo);
+        EXPECT_GE(*decimal_value(limit_text(name, hi, true)), hi);
+
+        const std::string in = dir + "values" + std::to_string(column) + ".txt";
+        std::ofstream f(in);
+        f << proposed.min << ' ' << proposed.max << ' ' << proposed.step << ' ' << index << '\n';
+        char buf[40];
+        for (double v : values) {
+            std::snprintf(buf, sizeof buf, "%.17g\n", v);
+            f << buf;
+        }
+        cmd += " '" + in + "'";
+    }
+    cmd += " > '" + dir + "numpy.txt'";
+    ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+    std::ifstream numpy(dir + "numpy.txt");
+    for (const HistogramRequest& r : requests) {
+        SCOPED_TRACE(field_name(r.HistElement));
+        std::string line;
+        ASSERT_TRUE(std::getline(numpy, line));
+        std::istringstream f(line);
+        int count = 0;
+        double mean = 0, median = 0;
+        f >> count >> mean >> median;
+        std::vector<std::int32_t> bins;
+        for (std::int32_t c = 0; f >> c;) bins.push_back(c);
+        EXPECT_EQ(r.HistRecordCount, count);
+        EXPECT_NEAR(r.HistMean, mean, 1e-12 * std::max(1.0, std::fabs(mean)));
+        EXPECT_DOUBLE_EQ(r.HistMedian, median);
+        EXPECT_EQ(r.HistBinCounts, bins);
+    }
 }
 
 // ---- The windows ----------------------------------------------------------------------

@@ -6,13 +6,18 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFontDialog>
+#include <QFontMetrics>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
 #include <QToolBar>
 
 #include "colorsfonts.h"
 #include "framework/application.h"
+#include "framework/choosers.h"
 #include "framework/drawingview.h"
 #include "framework/ids.h"
 #include "framework/mainframe.h"
@@ -139,7 +144,7 @@ TEST(ColorsFonts, CancelKeepsTheOwnersValuesAndOkWithoutChangeGivesThemBack) {
     }
 }
 
-TEST(ColorsFonts, ColourDialogOpensOnTheColourHandedInAndTheLastChoiceStays) {
+TEST(ColorsFonts, ColourDialogOpensOnTheColourJustChosenAndTheLastChoiceStays) {
     Choosers c;
     PlateOwner owner;
     CPlateColorsDlg dlg;
@@ -151,13 +156,20 @@ TEST(ColorsFonts, ColourDialogOpensOnTheColourHandedInAndTheLastChoiceStays) {
     dlg.colorButton()->click();
     dlg.colorButton()->click();
     ASSERT_EQ(c.colors.asked.size(), 2u);
-    // The second dialog opens on the colour as it was handed in.
-    EXPECT_EQ(c.colors.asked[1].initial, 0xFF00FFu);
+    // The first opens on the colour handed in, the second on the one just
+    // chosen.
+    EXPECT_EQ(c.colors.asked[0].initial, 0xFF00FFu);
+    EXPECT_EQ(c.colors.asked[1].initial, rgb(10, 0, 0));
     // Another item and back: the choice for the first is kept.
     dlg.itemList()->setCurrentIndex(1);
     c.colors.answers.push_back({std::nullopt, {}});  // cancelled: nothing changes
     dlg.colorButton()->click();
     dlg.itemList()->setCurrentIndex(5);
+    c.colors.answers.push_back({std::nullopt, {}});
+    dlg.colorButton()->click();
+    ASSERT_EQ(c.colors.asked.size(), 4u);
+    EXPECT_EQ(c.colors.asked[2].initial, 0xFF0000u);
+    EXPECT_EQ(c.colors.asked[3].initial, rgb(20, 0, 0));
     dlg.onOK();
     owner.takeBack(dlg);
     EXPECT_EQ(owner.colors[5], rgb(20, 0, 0));
@@ -184,6 +196,27 @@ TEST(ColorsFonts, FontDialogOpensOnTheLastChoice) {
     owner.takeBack(dlg);
     EXPECT_EQ(owner.info, second);
     EXPECT_EQ(owner.labels, kLabels);
+}
+
+// The font dialog shows its sample in the font, with room for a line of it
+// (the hidden effects box would leave it no height).
+TEST(ColorsFonts, FontDialogShowsItsSample) {
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* dlg = qobject_cast<QFontDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dlg, nullptr);
+        auto* sample = dlg->findChild<QLineEdit*>(QStringLiteral("qt_fontDialog_sampleEdit"));
+        ASSERT_NE(sample, nullptr);
+        EXPECT_TRUE(sample->isVisible());
+        EXPECT_FALSE(sample->text().isEmpty());
+        EXPECT_GE(sample->height(), QFontMetrics(sample->font()).height());
+        seen = true;
+        dlg->reject();
+    });
+    LogFont font = LogFont::make(-28, kFontNormal, "Courier New");
+    QtFontChooser chooser;
+    EXPECT_FALSE(chooser.choose(font, {true, false}));
+    EXPECT_TRUE(seen);
 }
 
 TEST(ColorsFonts, EachDialogClassKeepsItsOwnCustomColours) {

@@ -51,6 +51,29 @@ TEST(Calendar, CaljdAndJdcalAgreeWithErfa1800To2100) {
     }
 }
 
+// Year 0 and the years before it, in ERFA's proleptic Gregorian calendar
+// (valid from -4799 on), every 37th day with a fraction: the century count of
+// jdcal once went toward zero there and gave negative months and days.
+TEST(Calendar, JdcalAgreesWithErfaBeforeYearOne) {
+    double djm0 = 0, first = 0, last = 0;
+    eraCal2jd(-4700, 1, 1, &djm0, &first);
+    eraCal2jd(400, 12, 31, &djm0, &last);
+    for (double mjd = first; mjd <= last; mjd += 37.0) {
+        const double jd = djm0 + mjd + 0.3;
+        int y = 0, m = 0, d = 0;
+        double fd = 0;
+        ASSERT_EQ(eraJd2cal(jd, 0, &y, &m, &d, &fd), 0);
+        const double whole = std::floor(jd);
+        int yy = 0, mm = 0, dd = 0;
+        double df = 0;
+        jdcal(static_cast<std::int32_t>(whole), jd - whole, yy, mm, dd, df);
+        ASSERT_EQ(yy, y) << jd;
+        ASSERT_EQ(mm, m) << jd;
+        ASSERT_EQ(dd, d) << jd;
+        ASSERT_NEAR(df, fd, 1e-9) << jd;
+    }
+}
+
 TEST(Calendar, ModesAndKnownDates) {
     std::int32_t jd = 0;
     double f = 0;

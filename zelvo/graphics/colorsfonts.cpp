@@ -111,7 +111,9 @@ void ColorsFonts::selectItem(int index) {
 
 void ColorsFonts::chooseColor() {
     const auto i = static_cast<std::size_t>(currentItem);
-    if (const std::optional<fw::Colorref> c = fw::colorChooser().choose(resultColors[i], custom_))
+    // The chooser opens on the item's colour as the dialog holds it now: a
+    // colour chosen before in this dialog, not the one it started with.
+    if (const std::optional<fw::Colorref> c = fw::colorChooser().choose(workingColors[i], custom_))
         workingColors[i] = *c;
 }
 

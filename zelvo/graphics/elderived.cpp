@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 namespace zelvo::elements {
@@ -154,6 +155,26 @@ std::string DerivedCalculator::listText(int r, const ElementRecord& rec, int cod
     return derived_value_text(code, v, in_.calendarDateForm);
 }
 
+namespace {
+
+// A packed calendar date (year x 10000 + month x 100 + day + fraction) as
+// its year, four digits of month and day and five decimals, at least width
+// characters: the year keeps its sign, so year 0 and the years before it read
+// as they are ("00305.50000", "-1000305.50000" for -100 March 5), where the
+// packed number itself would print as "305.50000" or "-999694.50000".
+std::string calendar_text(double packed, int width, std::size_t room) {
+    const double year = std::floor(packed / 10000);
+    const std::string stars(static_cast<std::size_t>(width), '*');
+    if (!std::isfinite(year) || std::fabs(year) > 1.0e9) return stars;
+    char buf[64];
+    const int n = std::snprintf(buf, sizeof buf, "%.0f%010.5f", year, packed - year * 10000);
+    if (n < 0 || static_cast<std::size_t>(n) > room) return stars;
+    std::string out(static_cast<std::size_t>(std::max(0, width - n)), ' ');
+    return out.append(buf, static_cast<std::size_t>(n));
+}
+
+}  // namespace
+
 std::string derived_value_text(int code, double value, bool calendarDateForm) {
     constexpr std::size_t kRoom = 14;
     switch (code) {
@@ -168,7 +189,7 @@ std::string derived_value_text(int code, double value, bool calendarDateForm) {
         case kCodePerihelionTime:
         case kCodeAscendingNodeTime:
         case kCodeDescendingNodeTime:
-            return calendarDateForm ? fixed_text(value, 8, 5, kRoom) : fixed_text(value, 7, 5, kRoom);
+            return calendarDateForm ? calendar_text(value, 8, kRoom) : fixed_text(value, 7, 5, kRoom);
         default:
             return fixed_text(value, 10, 5, kRoom);
     }

@@ -81,8 +81,9 @@ std::string export_line(std::int32_t number, const char* rec, int code, std::str
         line += ' ';
         put_right(line, derived.substr(0, std::min<std::size_t>(calendar ? 14 : 13, derived.size())), 14);
     } else if (code > 0 && code < kDerivedCodeCount) {
+        // At least ten characters: a longer value keeps every digit.
         line += ' ';
-        put_right(line, derived, 10);
+        put_right(line, derived, std::max<std::size_t>(10, derived.size()));
     }
     return line;
 }
@@ -105,7 +106,7 @@ void each_export_line(const ElementList& list, const std::string& epochText, Put
     const bool calendar = list.setup().derived.calendarDateForm;
     for (int row = 0; row < list.count(); ++row) {
         const std::int32_t r = list.record(row);
-        put(export_line(r + 1, list.cache().text(r), h.derivedCode, list.outputDerivedText(row), calendar));
+        put(export_line(list.number(row), list.cache().text(r), h.derivedCode, list.outputDerivedText(row), calendar));
     }
 }
 
@@ -166,8 +167,8 @@ fw::WriteStatus write_print_file(const std::string& path, const ElementList& lis
     LineWriter w(path);
     for (int row = 0; row < list.count(); ++row) {
         const std::int32_t r = list.record(row);
-        for (const std::string& l :
-             print_file_lines(r + 1, list.cache().text(r), list.hasDerivedColumn(), list.outputDerivedText(row)))
+        for (const std::string& l : print_file_lines(list.number(row), list.cache().text(r), list.hasDerivedColumn(),
+                                                     list.outputDerivedText(row)))
             w.put(l);
     }
     return w.finish();

@@ -1,10 +1,13 @@
 #include "ellist.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <numeric>
+#include <thread>
 
 namespace zelvo::elements {
 
@@ -132,6 +135,7 @@ void SortItems(std::vector<ElementListItem>& items, int column, bool ascending, 
 // ---- The list ----------------------------------------------------------------------
 
 std::string number_text(std::int32_t number) {
+    if (number <= 0) return std::string(6, ' ');
     char buf[16];
     std::snprintf(buf, sizeof buf, "%6d", static_cast<int>(number));
     return buf;
@@ -144,7 +148,61 @@ std::string trim_blanks(std::string_view t) {
     return std::string(t.substr(b, e - b + 1));
 }
 
-ElementList::ElementList(std::shared_ptr<const CatalogueCache> cache, ElementListSetup setup, Library& lib)
+namespace {
+
+// Runs fill(k) for every k below n in chunks, on workers threads (on this
+// thread for one), and asks progress on this thread now and then; false when
+// progress stopped it.
+bool fill_in_chunks(std::size_t n, unsigned workers, const std::function<void(std::size_t)>& fill,
+                    const DerivedProgress& progress) {
+    constexpr std::size_t kChunk = 64;
+    std::atomic<std::size_t> next{0}, done{0};
+    std::atomic<bool> stop{false};
+    const auto take = [&] {
+        if (stop.load(std::memory_order_relaxed)) return false;
+        const std::size_t first = next.fetch_add(kChunk, std::memory_order_relaxed);
+        if (first >= n) return false;
+        const std::size_t last = std::min(n, first + kChunk);
+        for (std::size_t k = first; k < last; ++k) fill(k);
+        done.fetch_add(last - first, std::memory_order_release);
+        return true;
+    };
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point asked = Clock::now();
+    const auto ask = [&] {
+        if (!progress || Clock::now() - asked < std::chrono::milliseconds(20)) return;
+        asked = Clock::now();
+        if (!progress(static_cast<long long>(done.load(std::memory_order_acquire)), static_cast<long long>(n)))
+            stop.store(true);
+    };
+    // Asked once before the first object, so that a Cancel pressed at once
+    // stops it before any work.
+    if (progress && !progress(0, static_cast<long long>(n))) return false;
+    if (workers <= 1) {
+        while (take()) ask();
+        return !stop.load();
+    }
+    {
+        std::vector<std::jthread> pool;
+        for (unsigned t = 0; t < workers; ++t)
+            pool.emplace_back([&] {
+                while (take()) {
+                }
+            });
+        while (done.load(std::memory_order_acquire) < n && !stop.load()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            ask();
+        }
+    }  // the threads end here
+    return !stop.load();
+}
+
+}  // namespace
+
+bool costly_derived_code(int code) { return code == kCodeMoid || code == kCodeTisserand; }
+
+ElementList::ElementList(std::shared_ptr<const CatalogueCache> cache, ElementListSetup setup, Library& lib,
+                         const DerivedProgress& progress)
     : cache_(std::move(cache)), setup_(std::move(setup)) {
     slotRow_.fill(-1);
     const ElementQuery& q = setup_.query;
@@ -171,15 +229,33 @@ ElementList::ElementList(std::shared_ptr<const CatalogueCache> cache, ElementLis
         if (active && code == kCodeMoid && !row_may_pass_from(fn, calc.moidLowerBound(rec) - kMoidMargin)) continue;
         ElementListItem item;
         item.record = r;
-        const std::string text = calc.listText(r, rec, code, &item.value);
-        std::memcpy(item.derived.data(), text.data(), std::min(text.size(), item.derived.size()));
-        if (active && code != 0) {
-            const bool pass =
-                code == kCodeCommensurability ? row_passes_text(fn, text) : row_passes_number(fn, item.value);
-            if (!pass) continue;
-        }
         items_.push_back(item);
     }
+    if (code == 0) return;
+
+    // The derived values, on every core for the costly ones (the library's
+    // MOID and CT keep no state), then the Function row over them in order.
+    const unsigned workers = costly_derived_code(code) && items_.size() >= 256
+                                 ? std::clamp(std::thread::hardware_concurrency(), 1u, 64u)
+                                 : 1;
+    const auto fill = [&](std::size_t k) {
+        ElementListItem& item = items_[k];
+        const std::string text = calc.listText(item.record, cache_->record(item.record), code, &item.value);
+        std::memcpy(item.derived.data(), text.data(), std::min(text.size(), item.derived.size()));
+    };
+    if (!fill_in_chunks(items_.size(), workers, fill, progress)) {
+        items_.clear();
+        cancelled_ = true;
+        return;
+    }
+    if (!active) return;
+    std::size_t kept = 0;
+    for (std::size_t k = 0; k < items_.size(); ++k) {
+        const bool pass = code == kCodeCommensurability ? row_passes_text(fn, items_[k].derivedText())
+                                                        : row_passes_number(fn, items_[k].value);
+        if (pass) items_[kept++] = items_[k];
+    }
+    items_.resize(kept);
 }
 
 double ElementList::value(int row, int column) const {
@@ -212,10 +288,9 @@ void ElementList::cacheHint(int first, int last) {
 
 std::string ElementList::cellText(int row, int column) {
     if (row < 0 || row >= count()) return {};
-    const std::int32_t r = record(row);
     switch (column) {
         case kColumnNumber:
-            return r + 1 > setup_.numbered ? std::string() : number_text(r + 1);
+            return number(row) == 0 ? std::string() : number_text(number(row));
         case kColumnDerived: {
             if (!hasDerivedColumn()) return {};
             std::string_view t = items_[static_cast<std::size_t>(row)].derivedText();

@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -64,10 +65,22 @@ struct ElementListSetup {
     std::int32_t numbered = 0;  // numbered objects of the catalogue
 };
 
+// Reports the computing of a list's derived column: called on the thread
+// that builds the list now and then with the objects done and their total;
+// false stops the computing.
+using DerivedProgress = std::function<bool(long long done, long long total)>;
+
+// Whether the derived values of code cost a library scan per object (MOID,
+// CT): those are computed on every core, with progress.
+bool costly_derived_code(int code);
+
 class ElementList {
 public:
-    // Runs the query over the whole cache (which the list keeps open).
-    ElementList(std::shared_ptr<const CatalogueCache> cache, ElementListSetup setup, Library& lib);
+    // Runs the query over the whole cache (which the list keeps open). A
+    // progress that stops the computing leaves the list empty and cancelled.
+    ElementList(std::shared_ptr<const CatalogueCache> cache, ElementListSetup setup, Library& lib,
+                const DerivedProgress& progress = {});
+    bool cancelled() const { return cancelled_; }
 
     int count() const { return static_cast<int>(items_.size()); }
     const std::vector<ElementListItem>& items() const { return items_; }
@@ -79,6 +92,9 @@ public:
 
     // The record index and the records of a row.
     std::int32_t record(int row) const { return items_[static_cast<std::size_t>(row)].record; }
+    // The catalogue number of a row; 0 for an unnumbered object, which no
+    // list, export or print numbers.
+    std::int32_t number(int row) const { return record(row) + 1 > setup_.numbered ? 0 : record(row) + 1; }
     ElementRecord elements(int row) const { return cache_->record(record(row)); }
     // The value of a column: 0 the catalogue number, 2..10 the element, 11
     // the derived value; no value for the name.
@@ -117,10 +133,12 @@ private:
     std::array<TextRecord, kSlots> slots_{};
     std::array<int, kSlots> slotRow_{};
     long long loads_ = 0;
+    bool cancelled_ = false;
 };
 
 // The catalogue number as the list, the export and the print show it: "%6d",
-// seven digits in seven characters.
+// seven digits in seven characters; six blanks for an unnumbered object
+// (number 0).
 std::string number_text(std::int32_t number);
 
 // Trims blanks on both sides.

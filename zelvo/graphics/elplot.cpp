@@ -55,11 +55,20 @@ int BinCount(double range, double step) {
     return q;
 }
 
+double BinQuotient(double offset, double step) {
+    const double q = offset / step;
+    const double whole = std::round(q);
+    if (std::fabs(q - whole) <= 1e-9 * std::max(1.0, std::fabs(q))) return whole;
+    return std::floor(q);
+}
+
 BinPlace BinIndex(double offset, double step) {
     BinPlace p;
     if (!(offset >= 0)) return p;
-    p.remainder = std::fmod(offset, step);
-    p.index = to_int(std::trunc(offset / step));
+    const double k = BinQuotient(offset, step);
+    if (!std::isfinite(k)) return p;
+    p.index = to_int(k);
+    p.remainder = std::max(0.0, offset - k * step);
     return p;
 }
 
@@ -74,7 +83,7 @@ int DrawnBinCount(double min, double max, double step) {
 
 int DrawnBinOf(double v, double min, double max, double step, int bins) {
     if (!(v >= min && v <= max) || bins <= 0) return -1;
-    const double k = std::floor((v - min) / step);
+    const double k = BinQuotient(v - min, step);
     if (!std::isfinite(k)) return bins - 1;
     return std::clamp(to_int(k), 0, bins - 1);
 }
@@ -141,8 +150,24 @@ std::optional<double> number_field(std::string_view text) {
     return v;
 }
 
+std::string limit_text(std::string_view name, double value, bool upper) {
+    std::string t = FormatElementValue(name, value);
+    const std::size_t point = t.find('.');
+    const int decimals = point == std::string::npos ? 0 : static_cast<int>(t.size() - point - 1);
+    const double unit = std::pow(10.0, -decimals);
+    // A text rounded past the value moves one unit of its last decimal
+    // outwards (twice at most: the second step only mends the rounding of
+    // the first).
+    for (int k = 0; k < 3; ++k) {
+        const auto back = decimal_value(t);
+        if (!back || !std::isfinite(value) || (upper ? *back >= value : *back <= value)) break;
+        t = FormatElementValue(name, upper ? *back + unit : *back - unit);
+    }
+    return t;
+}
+
 HistLimitTexts hist_limit_texts(double min, double max, double step, std::string_view name) {
-    return {FormatElementValue(name, min), FormatElementValue(name, max), format("%.4f", step)};
+    return {limit_text(name, min, false), limit_text(name, max, true), format("%.4f", step)};
 }
 
 LimitCheck check_hist_limits(const HistLimitTexts& t) {

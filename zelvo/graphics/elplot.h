@@ -74,6 +74,10 @@ struct BinPlace {
     double remainder = 0;
 };
 BinPlace BinIndex(double offset, double step);
+// The whole number of steps in offset, rounded down; a quotient within the
+// rounding of the division of a whole number is that number, so that a value
+// on a bin edge (0.15 from 0 by 0.05) lies in the bin that starts there.
+double BinQuotient(double offset, double step);
 // The bins a histogram draws from min to max: the whole bins and the last,
 // partial one, so that every value in [min, max] lies in a drawn bin.
 int DrawnBinCount(double min, double max, double step);
@@ -94,6 +98,10 @@ struct HistLimitTexts {
     std::string min, max, step;
 };
 HistLimitTexts hist_limit_texts(double min, double max, double step, std::string_view name);
+// A proposed limit as the element's text, rounded outwards to its last
+// decimal (down for a lower limit, up for an upper one), so that the limit
+// read back from the text still takes in the value.
+std::string limit_text(std::string_view name, double value, bool upper);
 
 enum class HistField { None, Min, Max, Step };
 struct LimitCheck {

@@ -366,7 +366,7 @@ bool CElDistLimitsDlg::onInitDialog() {
         for (int j = 0; j < 2; ++j) {
             QLineEdit* e = edits_[kk * 2 + static_cast<std::size_t>(j)];
             const double v = values[k * 2 + j];
-            e->setText(k < 2 || hasZ_ ? QString::fromStdString(FormatElementValue(names_[kk], v))
+            e->setText(k < 2 || hasZ_ ? QString::fromStdString(limit_text(names_[kk], v, j == 1))
                                       : QStringLiteral("0"));
             e->setEnabled(k < 2 || hasZ_);
         }

@@ -30,6 +30,7 @@
 #include "framework/ids.h"
 #include "framework/linelist.h"
 #include "framework/messages.h"
+#include "framework/progress.h"
 #include "framework/waitcursor.h"
 #include "helpcontexts.h"
 #include "mainframe.h"
@@ -365,6 +366,25 @@ CElView::~CElView() {
     });
 }
 
+std::unique_ptr<elements::ElementList> CElView::build_list(elements::ElementListSetup setup) {
+    const int code = setup.query.QueryFunctionCode;
+    fw::Progress& progress = fw::progress();
+    // A costly derived column (MOID, CT) is computed under the progress
+    // dialog, whose Cancel stops it; the others take no time worth showing.
+    if (!costly_derived_code(code) || !progress.begin(0, 100, 0, 0))
+        return std::make_unique<ElementList>(cache_, std::move(setup), lib_);
+    int shown = 0;
+    auto list = std::make_unique<ElementList>(cache_, std::move(setup), lib_, [&](long long done, long long total) {
+        const int percent = total > 0 ? static_cast<int>(done * 100 / total) : 100;
+        const int cancel = progress.stepBy(std::max(0, percent - shown));
+        shown = std::max(shown, percent);
+        return cancel == 0;
+    });
+    progress.end();
+    if (list->cancelled()) return nullptr;
+    return list;
+}
+
 QWidget* CElView::createWidget(QWidget* parent) {
     ElementTaskState& st = element_state(ctx_);
     ElementQuery& query = st.query;
@@ -405,7 +425,8 @@ QWidget* CElView::createWidget(QWidget* parent) {
     setup.derived = in;
     setup.numbered = st.settings->numbered;
     query.QueryText.clear();
-    list_ = std::make_unique<ElementList>(cache_, std::move(setup), lib_);
+    list_ = build_list(std::move(setup));
+    if (!list_) return nullptr;  // cancelled
 
     widget_ = new fw::MultiColumnList(parent);
     widget_->setColumns(element_columns(list_->derivedCode()));

@@ -145,7 +145,9 @@ public:
     ~CElView() override;
 
     // Runs the query into the list; null (after the message) when the
-    // settings or the caches cannot be had, so that no window opens.
+    // settings or the caches cannot be had, or when the computing of a MOID
+    // or CT column was cancelled in its progress dialog, so that no window
+    // opens.
     QWidget* createWidget(QWidget* parent) override;
     void onInitialUpdate() override;
 
@@ -202,6 +204,8 @@ public:
 
 private:
     void drawPage(QPainter& painter, const PrintPage& page);
+    // The list of the query; null when its computing was cancelled.
+    std::unique_ptr<elements::ElementList> build_list(elements::ElementListSetup setup);
 
     AppContext& ctx_;
     Library& lib_;

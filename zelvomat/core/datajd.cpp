@@ -49,18 +49,24 @@ void jdcal(std::int32_t jd, double jd_fraction, int& year, int& month, int& day,
         j = jd + 1;
     }
     day_fraction = f;
-    j -= 1721119;
-    const std::int32_t c = (4 * j - 1) / 146097;
-    std::int32_t t = (4 * j - 1 - 146097 * c) / 4;
-    const std::int32_t a = (4 * t + 3) / 1461;
+    // Days from 0000 March 1 (Gregorian), in 64 bits. The centuries are
+    // counted down (floor division), so that the days before that date, where
+    // the count is negative, still fall into a century with its days counted
+    // upwards from 0: truncation toward zero gave them negative months and
+    // days.
+    const std::int64_t days = static_cast<std::int64_t>(j) - 1721119;
+    const auto floor_div = [](std::int64_t n, std::int64_t d) { return n >= 0 ? n / d : -((-n + d - 1) / d); };
+    const std::int64_t c = floor_div(4 * days - 1, 146097);
+    std::int64_t t = floor_div(4 * days - 1 - 146097 * c, 4);
+    const std::int64_t a = (4 * t + 3) / 1461;
     t = (4 * t + 7 - 1461 * a) / 4;
-    const std::int32_t m = (5 * t - 3) / 153;
-    day = (5 * t + 2 - 153 * m) / 5;
-    year = 100 * c + a;
+    const std::int64_t m = (5 * t - 3) / 153;
+    day = static_cast<int>((5 * t + 2 - 153 * m) / 5);
+    year = static_cast<int>(100 * c + a);
     if (m < 10) {
-        month = m + 3;
+        month = static_cast<int>(m + 3);
     } else {
-        month = m - 9;
+        month = static_cast<int>(m - 9);
         year += 1;
     }
 }

@@ -3,7 +3,8 @@
 // The library never ends the process. An exported call that fails keeps the
 // message of its failure here; the caller reads it with the export `errmsg`
 // (zelvomat.h). Every export clears the channel when it starts, so the message
-// always belongs to the last call.
+// always belongs to the last call (of the calling thread: each thread has its
+// own channel).
 #pragma once
 
 #include <cstdint>
