@@ -13,7 +13,11 @@
 #include <vector>
 
 #include "elplot.h"
+#include "framework/emfdc.h"
 #include "framework/recorddc.h"
+#include "orbitscene.h"
+#include "shell_support.h"
+#include "trackplot.h"
 
 namespace {
 
@@ -186,6 +190,138 @@ TEST(PlotLayout, DistributionTextsStandClearAndTheAxesCarryValues) {
             }
         }
     }
+}
+
+// ---- The orbit view -------------------------------------------------------------------------
+
+using zelvo::orbit::ElementSet;
+
+// Elements (epoch, M, peri, node, i, e, n) of a body of semi-axis a (AU).
+ElementSet body(double a, double e, double inclDeg, double nodeDeg, double periDeg, double mDeg) {
+    const double deg = M_PI / 180;
+    return {2461000.5,
+            mDeg * deg,
+            periDeg * deg,
+            nodeDeg * deg,
+            inclDeg * deg,
+            e,
+            zelvo::orbit::kGaussK / std::pow(a, 1.5)};
+}
+
+zelvo::orbit::OrbitScene sample_scene() {
+    zelvo::orbit::OrbitScene s;
+    s.objects[0] = {1, "1  Ceres", body(2.77, 0.079, 10.6, 80.3, 73.6, 231)};
+    s.objects[1] = {433, "433  Eros", body(1.458, 0.223, 10.8, 304.3, 178.9, 100)};
+    // Far beyond the picture: cut at its frame.
+    s.objects[2] = {2060, "2060  Chiron", body(13.7, 0.38, 6.9, 209.3, 339.3, 20)};
+    s.planets[0] = {3, "Earth", body(1.0, 0.0167, 0.0, 0, 102.9, 358)};
+    s.planets[1] = {4, "Mars", body(1.524, 0.093, 1.85, 49.6, 286.5, 19)};
+    s.planets[2] = {5, "Jupiter", body(5.203, 0.048, 1.3, 100.5, 273.9, 20)};
+    s.date = 2461000.5;
+    s.elementsLoaded = true;
+    return s;
+}
+
+// The union of what a recording drew, in device pixels, inclusive.
+fw::Rect drawn_bounds(const fw::RecordingDc& dc) {
+    fw::Rect b{0, 0, -1, -1};
+    const auto take = [&](fw::Rect r) {
+        if (b.right < b.left) {
+            b = r;
+            return;
+        }
+        b = {std::min(b.left, r.left), std::min(b.top, r.top), std::max(b.right, r.right),
+             std::max(b.bottom, r.bottom)};
+    };
+    for (const fw::DrawOp& op : dc.drawings()) {
+        switch (op.kind) {
+            case fw::DrawOp::Kind::Line:
+            case fw::DrawOp::Kind::Polyline:
+            case fw::DrawOp::Kind::Polygon:
+            case fw::DrawOp::Kind::Pixels:
+                for (const fw::Point& p : op.device) take({p.x, p.y, p.x, p.y});
+                break;
+            default: {
+                const fw::Rect r = op.deviceBox.normalized();
+                take({r.left, r.top, r.right - 1, r.bottom - 1});
+            }
+        }
+    }
+    return b;
+}
+
+TEST(PlotLayout, OrbitPictureTextsStandClearAndTheMetafileFramesTheDrawing) {
+    zeltest::FakeLibrary lib;
+    struct View {
+        double longitude, latitude, scale;
+    };
+    const View views[] = {{320, 40, 5.2}, {0, 90, 5.2}, {90, 0, 9.5}, {200, -60, 3.5}, {45, -90, 1.2}};
+    for (const View& view : views) {
+        zelvo::orbit::OrbitViewState v;
+        v.longitude = view.longitude;
+        v.latitude = view.latitude;
+        v.scale = view.scale;
+        const zelvo::orbit::OrbitScene scene = sample_scene();
+        const zelvo::orbit::OrbitColors colors;
+        for (const Page& page : kPages) {
+            SCOPED_TRACE(std::to_string(view.longitude) + "/" + std::to_string(view.latitude) + " on " + page.name);
+            fw::RecordingDc dc(page.device);
+            if (page.printed) {
+                zelvo::orbit::map_page_picture(dc, page.device.width, page.device.height);
+                draw_orbit_picture(dc, scene, v, colors, lib, zelvo::orbit::PictureKind::Output);
+            } else {
+                zelvo::orbit::map_screen_picture(dc, page.device.width, page.device.height);
+                draw_orbit_picture(dc, scene, v, colors, lib, zelvo::orbit::PictureKind::Screen);
+            }
+            expect_clear_and_inside(dc, page.device);
+            const fw::Rect b = drawn_bounds(dc);
+            EXPECT_GE(b.left, 0);
+            EXPECT_GE(b.top, 0);
+            EXPECT_LT(b.right, page.device.width);
+            EXPECT_LT(b.bottom, page.device.height);
+            // The scale as the dialog shows it.
+            char caption[64];
+            std::snprintf(caption, sizeof caption, "Scale =%4s a.u.", zelvo::orbit::scale_text(view.scale).c_str());
+            EXPECT_TRUE(has_text(dc, caption)) << caption;
+        }
+        // The metafile: its bounds are those of the drawing, which fills
+        // the picture's frame from the origin.
+        const fw::DeviceInfo reference{1600, 1000, 96, 96};
+        fw::EmfDc emf(reference);
+        fw::RecordingDc same(reference);
+        for (fw::Dc* dc : {static_cast<fw::Dc*>(&emf), static_cast<fw::Dc*>(&same)}) {
+            zelvo::orbit::map_metafile_picture(*dc);
+            draw_orbit_picture(*dc, scene, v, colors, lib, zelvo::orbit::PictureKind::Output);
+        }
+        const fw::Rect drawn = drawn_bounds(same), bounds = emf.bounds();
+        EXPECT_NEAR(bounds.left, drawn.left, 1);
+        EXPECT_NEAR(bounds.top, drawn.top, 1);
+        EXPECT_NEAR(bounds.right, drawn.right, 1);
+        EXPECT_NEAR(bounds.bottom, drawn.bottom, 1);
+        EXPECT_GE(bounds.left, 0);
+        EXPECT_GE(bounds.top, 0);
+        EXPECT_LE(bounds.right, zelvo::orbit::kPictureFrame.width());
+        EXPECT_LE(bounds.bottom, zelvo::orbit::kPictureFrame.height());
+        expect_clear_and_inside(same,
+                                {zelvo::orbit::kPictureFrame.width(), zelvo::orbit::kPictureFrame.height(), 96, 96});
+    }
+}
+
+TEST(PlotLayout, OrbitDefaultColoursTellTheBodiesApart) {
+    const zelvo::orbit::OrbitColors c;
+    std::vector<fw::Colorref> bodies;
+    for (int j = 0; j < 3; ++j) bodies.push_back(zelvo::orbit::planet_slot_color(c.colors, j));
+    for (int i = 0; i < 3; ++i) bodies.push_back(zelvo::orbit::object_slot_color(c.colors, i));
+    bodies.push_back(c.colors[3]);  // the Sun
+    for (std::size_t a = 0; a < bodies.size(); ++a)
+        for (std::size_t b = a + 1; b < bodies.size(); ++b) {
+            // Apart by a fair step in at least one channel.
+            int most = 0;
+            for (int shift : {0, 8, 16})
+                most = std::max(most, std::abs(static_cast<int>((bodies[a] >> shift) & 0xFF) -
+                                               static_cast<int>((bodies[b] >> shift) & 0xFF)));
+            EXPECT_GE(most, 0x60) << a << " and " << b;
+        }
 }
 
 }  // namespace
