@@ -324,4 +324,79 @@ TEST(PlotLayout, OrbitDefaultColoursTellTheBodiesApart) {
         }
 }
 
+// ---- The track view --------------------------------------------------------------------------
+
+// The sky of the track pictures: slow objects, the Sun and the Moon.
+class TrackSky : public zeltest::FakeLibrary {
+public:
+    void MoonSun(int number, double jd, double* out) override {
+        const double t = jd - 2452275.5, hour = M_PI / 12, deg = M_PI / 180;
+        std::array<double, 5> v{};
+        if (number == -10)
+            v = {19.0 * hour, -23 * deg, 0, 0, 0};
+        else if (number == -11)
+            v = {22.0 * hour, -10 * deg, 0, 0, 45 * deg};
+        else
+            v = {std::fmod(23.5 * hour + 0.004 * t * number + 2 * M_PI, 2 * M_PI), (5.0 - number) * deg, 0.004, 0, 7.2};
+        std::copy(v.begin(), v.end(), out);
+    }
+};
+
+TEST(PlotLayout, TrackPictureTextsStandClearOnScreenPaperAndMetafile) {
+    using namespace zelvo::track;
+    const double hour = M_PI / 12, deg = M_PI / 180;
+    const std::array<double, 4> windows[] = {{0, kTwoPi, -kPi / 2, kPi / 2},
+                                             {23 * hour, 1 * hour, -10 * deg, 10 * deg}};
+    for (const auto& window : windows) {
+        TrackSky lib;
+        TrackPicture pic(lib);
+        pic.ObjectNumber = {1, 2, 3};
+        pic.ObjectName = {"1  Ceres", "2  Pallas", "3  Juno"};
+        pic.StartJd = pic.ShownJd = 2452275.5;
+        pic.EndJd = pic.StartJd + 120;
+        pic.SkyWindow = window;
+        pic.workFrom = window[0];
+        pic.workTo = window[1];
+        pic.updateScales();
+        pic.GridOn = true;
+        pic.ShowSun = pic.ShowMoon = pic.sunStale = pic.moonStale = true;
+        pic.FrameOnly = false;
+        for (const Page& page : kPages) {
+            SCOPED_TRACE(std::to_string(window[0]) + " on " + page.name);
+            fw::RecordingDc dc(page.device);
+            if (page.printed)
+                pic.printPage(dc, page.device.width, page.device.height);
+            else
+                pic.render(Pass::Whole, dc, page.device.width, page.device.height, true);
+            expect_clear_and_inside(dc, page.device);
+            // The R.A. grid says its hours and minutes, and the legend its
+            // three objects.
+            int hours = 0;
+            for (const TextBox& t : text_boxes(dc)) hours += t.text == "h" ? 1 : 0;
+            EXPECT_GE(hours, 2);
+            for (const char* name : {"1  Ceres", "2  Pallas", "3  Juno"}) EXPECT_TRUE(has_text(dc, name)) << name;
+        }
+        // The metafile: one unit a pixel, its frame the bordered picture.
+        const fw::DeviceInfo reference{1600, 1000, 96, 96};
+        fw::EmfDc emf(reference);
+        fw::RecordingDc same(reference);
+        pic.MetafileMode = true;
+        for (fw::Dc* dc : {static_cast<fw::Dc*>(&emf), static_cast<fw::Dc*>(&same)})
+            pic.render(Pass::Whole, *dc, reference.width, reference.height, true);
+        pic.MetafileMode = false;
+        const fw::Rect drawn = drawn_bounds(same), bounds = emf.bounds();
+        EXPECT_NEAR(bounds.left, drawn.left, 1);
+        EXPECT_NEAR(bounds.top, drawn.top, 1);
+        EXPECT_NEAR(bounds.right, drawn.right, 1);
+        EXPECT_NEAR(bounds.bottom, drawn.bottom, 1);
+        for (const TextBox& t : text_boxes(same)) {
+            SCOPED_TRACE(t.text);
+            EXPECT_GE(t.box.left, bounds.left);
+            EXPECT_LE(t.box.right, bounds.right + 1);
+            EXPECT_GE(t.box.top, bounds.top);
+            EXPECT_LE(t.box.bottom, bounds.bottom + 1);
+        }
+    }
+}
+
 }  // namespace
