@@ -424,6 +424,16 @@ struct Frame {
           high(output ? -kPictureFrame.top - kInset : kPictureFrame.bottom - kInset) {}
     static constexpr int kInset = 4;
     bool inside(fw::Point p) const { return p.x >= left && p.x <= right && p.y >= low && p.y <= high; }
+    // Widened to the part of the screen picture that the window shows
+    // beside the frame (a window of another shape than the picture).
+    void widen(const fw::Dc& dc) {
+        const fw::DeviceInfo d = dc.device();
+        const fw::Point a = dc.dpToLp({0, 0}), b = dc.dpToLp({d.width - 1, d.height - 1});
+        left = std::min(left, std::min(a.x, b.x) + static_cast<double>(kInset));
+        right = std::max(right, std::max(a.x, b.x) - static_cast<double>(kInset));
+        low = std::min(low, std::min(a.y, b.y) + static_cast<double>(kInset));
+        high = std::max(high, std::max(a.y, b.y) - static_cast<double>(kInset));
+    }
 };
 
 // The part of the segment a-b inside the frame (Liang and Barsky), or
@@ -538,8 +548,11 @@ void draw_orbit_picture(fw::Dc& dc, const OrbitScene& s, const OrbitViewState& v
     const fw::Pen oldPen = dc.pen();
     const fw::Brush oldBrush = dc.brush();
 
-    const Frame frame(out);
-    const Frame screenFrame(false);
+    // Orbits and bodies are cut at the frame, on the screen at the window.
+    const Frame textFrame(out);
+    Frame frame(out);
+    if (!out) frame.widen(dc);
+    const Frame screenFrame = out ? Frame(false) : frame;  // the bodies' test, on unnegated values
     const auto body = [&](const ElementSet& e, double mass, int radius) {
         double x = kNaN, y = kNaN, z = kNaN;
         if (s.date < 0) return;
@@ -668,7 +681,7 @@ void draw_orbit_picture(fw::Dc& dc, const OrbitScene& s, const OrbitViewState& v
         for (const auto& d : kShifts) {
             const fw::Point at{X + d[0] * th, Y + d[1] * th};
             const fw::Rect box = cell(at.x, at.y, a.label);
-            if (!overlaps(box) && frame.inside({box.left, box.top}) && frame.inside({box.right, box.bottom})) {
+            if (!overlaps(box) && textFrame.inside({box.left, box.top}) && textFrame.inside({box.right, box.bottom})) {
                 label = at;
                 break;
             }
