@@ -297,54 +297,60 @@ std::vector<fw::DrawOp> of_kind(const fw::RecordingDc& dc, fw::DrawOp::Kind k) {
 }
 
 TEST(HistogramDrawing, BarsAddUpAndTicksAreWhereTheyBelong) {
-    // 0..10 in steps of 3: the last bin [9, 10] is drawn (four bars of 130).
+    // 0..10 in steps of 3: the last bin [9, 10] is drawn (four bars).
     const std::vector<double> v = {0, 0, 1, 3.5, 4, 7, 9.5, 10, 10};
     HistogramPlot plot;
     plot.request = *compute_histogram(v, 10, 0, 10, 3);
     plot.layout = layout_histogram(plot.request);
-    fw::RecordingDc dc;
-    draw_histogram(dc, plot, kHistDefaultColors, plot_default_font(), false);
+    fw::RecordingDc dc({640, 480, 96, 96});
+    draw_histogram(dc, plot, kHistDefaultColors, plot_default_font(), false, {640, 480});
 
+    // Four bars side by side on one base line, as high as their counts
+    // (3, 2, 1, 3) and filling the width of the X axis.
     const auto bars = of_kind(dc, fw::DrawOp::Kind::Pattern);
     ASSERT_EQ(bars.size(), 4u);
-    const int expectTop[] = {420 - 330, 420 - 220, 420 - 110, 420 - 330};
-    int left = 61;
+    const int base = bars[0].deviceBox.bottom, tallest = base - bars[0].deviceBox.top;
+    EXPECT_GT(tallest, 240);  // most of the window's height
+    const int counts[] = {3, 2, 1, 3};
     for (std::size_t k = 0; k < bars.size(); ++k) {
         SCOPED_TRACE(k);
-        EXPECT_EQ(bars[k].deviceBox.left, left);
-        EXPECT_EQ(bars[k].deviceBox.right, 60 + 130 * static_cast<int>(k + 1));
-        EXPECT_EQ(bars[k].deviceBox.top, expectTop[k]);
-        EXPECT_EQ(bars[k].deviceBox.bottom, 420);
+        if (k > 0) {
+            EXPECT_EQ(bars[k].deviceBox.left, bars[k - 1].deviceBox.right);
+        }
+        EXPECT_EQ(bars[k].deviceBox.bottom, base);
+        EXPECT_NEAR(base - bars[k].deviceBox.top, tallest * counts[k] / 3.0, 1.0);
         EXPECT_EQ(bars[k].brush.color, k % 2 == 0 ? 0xC8C8C8u : 0x191919u);
-        left = bars[k].deviceBox.right;
     }
+    EXPECT_GT(bars[3].deviceBox.right - bars[0].deviceBox.left, 450);
     int sum = 0;
     for (std::int32_t c : plot.request.HistBinCounts) sum += c;
     EXPECT_EQ(sum, plot.request.HistRecordCount);
 
+    // The title and the statistics, broken after commas where the window
+    // is too narrow for them, read as one text again.
     std::vector<std::string> texts;
     for (const auto& op : of_kind(dc, fw::DrawOp::Kind::Text)) texts.push_back(op.text);
-    ASSERT_GE(texts.size(), 2u);
-    EXPECT_EQ(texts[0], "a   ( min = 0.0000000, max = 10.0000000, step = 3.000 , mean value = 5.0000000 )");
-    EXPECT_EQ(texts[1], "Records number: 9, median: 4.0000000");
-    // Y: largest 3, step 1, spacing 110: labels 0 and 2 at 420 and 200.
-    EXPECT_NE(std::find(texts.begin(), texts.end(), "     0"), texts.end());
-    EXPECT_NE(std::find(texts.begin(), texts.end(), "     2"), texts.end());
-    // X: ticks every 2 bins (260 pixels): 0 and 6 labelled.
-    EXPECT_NE(std::find(texts.begin(), texts.end(), "0.00     "), texts.end());
-    EXPECT_NE(std::find(texts.begin(), texts.end(), "6.00     "), texts.end());
+    std::string joined;
+    for (const std::string& t : texts) joined += t + (t.back() == ',' ? " " : "|");
+    EXPECT_NE(joined.find("a   ( min = 0.0000000, max = 10.0000000, step = 3.000 , mean value = 5.0000000 )|"
+                          "Records number: 9, median: 4.0000000|"),
+              std::string::npos)
+        << joined;
+    // Y: largest 3, step 1: labels at 0 and 2; X: every second bin, 0 and 6.
+    for (const char* label : {"0", "2", "0.00", "6.00"})
+        EXPECT_NE(std::find(texts.begin(), texts.end(), label), texts.end()) << label;
 
-    // A bin of 1 beside one of 1000 shows one pixel.
+    // A bin of 1 beside one of 1000 shows one unit.
     HistogramPlot tall;
     tall.request.HistElement = 2;
     tall.request.HistStep = 1;
     tall.request.HistBinCounts = {1000, 1, 0};
     tall.layout = layout_histogram(tall.request);
-    fw::RecordingDc dc2;
-    draw_histogram(dc2, tall, kHistDefaultColors, plot_default_font(), true);
+    fw::RecordingDc dc2({640, 480, 96, 96});
+    draw_histogram(dc2, tall, kHistDefaultColors, plot_default_font(), true, {640, 480});
     const auto outlines = of_kind(dc2, fw::DrawOp::Kind::Rectangle);
     ASSERT_EQ(outlines.size(), 2u);  // the empty bin draws nothing
-    EXPECT_EQ(outlines[1].deviceBox.top, 419);
+    EXPECT_EQ(outlines[1].deviceBox.bottom - outlines[1].deviceBox.top, 1);
     EXPECT_EQ(outlines[1].pen.color, 0u);
     EXPECT_EQ(outlines[1].brush.style, fw::BrushStyle::Null);
 }
@@ -395,28 +401,48 @@ TEST(DistributionDrawing, PointsOfTheFieldAndTheBox) {
     EXPECT_EQ(px, (std::vector<fw::Point>{{400, 100}, {106, 194}, {200, 300}, {306, 394}}));
 
     // The drawing: one batch of pixels in Dots, the count in the legend.
-    fw::RecordingDc dc;
-    EXPECT_EQ(draw_distribution(dc, two_d_request(), kDistDefaultColors, plot_default_font()), 3);
+    fw::RecordingDc dc({640, 480, 96, 96});
+    EXPECT_EQ(draw_distribution(dc, two_d_request(), kDistDefaultColors, plot_default_font(), {640, 480}), 3);
     const auto pixels = of_kind(dc, fw::DrawOp::Kind::Pixels);
     ASSERT_EQ(pixels.size(), 1u);
     EXPECT_EQ(pixels[0].device.size(), 3u);
     EXPECT_EQ(pixels[0].color, 0x006464u);
+    // The field: a square as large as the window leaves, the corners of the
+    // data at its corners.
     const auto rects = of_kind(dc, fw::DrawOp::Kind::Rectangle);
     ASSERT_EQ(rects.size(), 1u);
-    EXPECT_EQ(rects[0].deviceBox, (fw::Rect{100, 100, 450, 450}));
+    const fw::Rect field = rects[0].deviceBox;
+    EXPECT_EQ(field.width(), field.height());
+    EXPECT_GT(field.width(), 240);
+    const int w = field.width();
+    EXPECT_EQ(pixels[0].device.front(), (fw::Point{field.left + w, field.top}));
+    EXPECT_EQ(pixels[0].device.back(), (fw::Point{field.left, field.bottom}));
     std::vector<std::string> texts;
     for (const auto& op : of_kind(dc, fw::DrawOp::Kind::Text)) texts.push_back(op.text);
     const std::string pad(14, ' ');
-    EXPECT_EQ(texts, (std::vector<std::string>{"X: a" + pad + "min = 2.0000000, max = 4.0000000",
-                                               "Y: G" + pad + "min = 0.00, max = 0.50", "Records number: 3", "Y [ G ]",
-                                               "X [ a ]"}));
-    // 3-D: the two faces and the oblique ticks.
-    fw::RecordingDc dc3;
-    draw_distribution(dc3, b, kDistDefaultColors, plot_default_font());
+    ASSERT_GE(texts.size(), 5u);
+    EXPECT_EQ(
+        std::vector<std::string>(texts.begin(), texts.begin() + 5),
+        (std::vector<std::string>{"X: a" + pad + "min = 2.0000000, max = 4.0000000",
+                                  "Y: G" + pad + "min = 0.00, max = 0.50", "Records number: 3", "Y [ G ]", "X [ a ]"}));
+    // The axes carry their values: both ends of each.
+    for (const char* value : {"2.0", "4.0", "0.00", "0.50"})
+        EXPECT_NE(std::find(texts.begin() + 5, texts.end(), value), texts.end()) << value;
+
+    // 3-D: the two faces, in the proportions of the box.
+    fw::RecordingDc dc3({640, 480, 96, 96});
+    draw_distribution(dc3, b, kDistDefaultColors, plot_default_font(), {640, 480});
     const auto faces = of_kind(dc3, fw::DrawOp::Kind::Polygon);
     ASSERT_EQ(faces.size(), 2u);
-    EXPECT_EQ(faces[0].logical, (std::vector<fw::Point>{{200, 100}, {200, 300}, {106, 394}, {106, 194}}));
-    EXPECT_EQ(faces[1].logical, (std::vector<fw::Point>{{106, 394}, {200, 300}, {400, 300}, {306, 394}}));
+    const auto back = of_kind(dc3, fw::DrawOp::Kind::Rectangle);
+    ASSERT_EQ(back.size(), 1u);
+    const fw::Point o{back[0].deviceBox.left, back[0].deviceBox.bottom};
+    const int size = back[0].deviceBox.width(), d = static_cast<int>(size / std::sqrt(2.0));
+    EXPECT_EQ(faces[0].logical, (std::vector<fw::Point>{{o.x, o.y - size},
+                                                        o,
+                                                        {o.x - d + d / 3, static_cast<int>(o.y + d / 1.5)},
+                                                        {o.x - d + d / 3, static_cast<int>(o.y + d / 1.5) - size}}));
+    EXPECT_EQ(faces[1].logical[2], (fw::Point{o.x + size, o.y}));
 }
 
 // ---- The commands over a list ---------------------------------------------------------
@@ -776,7 +802,7 @@ TEST(PlotWindows, SettingsMetafilePrintColoursAndOwnCounts) {
     ASSERT_TRUE(dist.saveMetafile(distPath));
     const int pixels = check_metafile(distPath, U_EMR_SETPIXELV);
     EXPECT_GT(pixels, 10000);
-    EXPECT_LE(pixels, 350 * 350);  // each pixel of the field once at most
+    EXPECT_LE(pixels, 480 * 480);  // each pixel of the field once at most
     EXPECT_LT(fs::file_size(distPath), 4u << 20);
     EXPECT_EQ(dist.colors[0], 0xFFFFFFu);
 }

@@ -369,12 +369,14 @@ TEST(OrbitPicture, RecordedFrame) {
     EXPECT_EQ(half->logical.back(), (fw::Point{100, 0}));
     EXPECT_GT(half->logical.size(), 100u);
     ASSERT_NE(sun, nullptr);
-    // The Sun in the middle of the window: 1000 units over 600 pixels.
-    EXPECT_EQ(sun->deviceBox, (fw::Rect{454, 294, 466, 306}));
+    // The whole picture fits the window: the Sun in the middle across, its
+    // disc of 20 units shown 20 x 800 / 1680 pixels wide.
+    EXPECT_NEAR((sun->deviceBox.left + sun->deviceBox.right) / 2.0, 400, 1);
+    EXPECT_NEAR(sun->deviceBox.width(), 20 * 800 / 1680.0, 1);
     EXPECT_EQ(sun->brush.color, 0x32C8FFu);
     EXPECT_GE(kinds[fw::DrawOp::Kind::Pixels], 4);  // Ceres' south and three planets
     EXPECT_EQ(texts.front(), "Ceres");
-    const std::vector<std::string> captions = {"Longitude =320.0\xB0", "Latitude =40.0\xB0", "Scale =   5 a.u.",
+    const std::vector<std::string> captions = {"Longitude =320.0\xB0", "Latitude =40.0\xB0", "Scale = 5.2 a.u.",
                                                "T =2025  11  21.0",    "Major planets:",     "Objects:"};
     for (const std::string& c : captions) EXPECT_NE(std::find(texts.begin(), texts.end(), c), texts.end()) << c;
 
@@ -431,9 +433,21 @@ TEST(OrbitPicture, MetafileReadBack) {
     EXPECT_GE(types[U_EMR_EXTTEXTOUTW], 10);
     const auto* h = reinterpret_cast<const U_EMRHEADER*>(file.data());
     EXPECT_EQ(h->nBytes, file.size());
-    // Drawn in the reference's pixels, y downward: the captions at the top.
-    EXPECT_LT(h->rclBounds.top, -400);
-    EXPECT_GT(h->rclBounds.bottom, 400);
+    // Drawn in the reference's pixels, y downward, the picture's frame from
+    // the origin: what is drawn lies inside it and fills it (orbits off the
+    // picture are cut, they do not widen it).
+    EXPECT_GE(h->rclBounds.left, 0);
+    EXPECT_GE(h->rclBounds.top, 0);
+    EXPECT_LE(h->rclBounds.right, kPictureFrame.width());
+    EXPECT_LE(h->rclBounds.bottom, kPictureFrame.height());
+    EXPECT_GT(h->rclBounds.right - h->rclBounds.left, kPictureFrame.width() * 6 / 10);
+    EXPECT_GT(h->rclBounds.bottom - h->rclBounds.top, kPictureFrame.height() * 8 / 10);
+    // The frame is those bounds, in hundredths of a millimetre of the
+    // reference device.
+    const auto hmm = [&](int px, int mm, int device) { return std::lround(px * 100.0 * mm / device); };
+    EXPECT_EQ(h->rclFrame.left, hmm(h->rclBounds.left, h->szlMillimeters.cx, h->szlDevice.cx));
+    EXPECT_EQ(h->rclFrame.right, hmm(h->rclBounds.right, h->szlMillimeters.cx, h->szlDevice.cx));
+    EXPECT_EQ(h->rclFrame.bottom, hmm(h->rclBounds.bottom, h->szlMillimeters.cy, h->szlDevice.cy));
     OrbitProgram::close(v);
 }
 
@@ -454,8 +468,9 @@ TEST(OrbitPicture, PrintsOnePage) {
     EXPECT_EQ(v->scene().date, 2461000.5);
     EXPECT_GT(fs::file_size(pdf), 1000u);
 
-    // The page's picture: the Sun a tenth of the half page right of the
-    // middle across, a quarter of the page down.
+    // The page's picture across the page's width at its top: the Sun in the
+    // middle across, 570 of the frame's 1160 units down; nothing below the
+    // picture.
     QImage page(800, 1200, QImage::Format_RGB32);
     page.fill(Qt::white);
     {
@@ -464,8 +479,11 @@ TEST(OrbitPicture, PrintsOnePage) {
         info.pageRect = QRect(0, 0, 800, 1200);
         v->onPrint(painter, info);
     }
-    EXPECT_EQ(page.pixel(440, 300), qRgb(255, 200, 50));
-    EXPECT_EQ(page.pixel(400 - 40, 300), qRgb(255, 255, 255));
+    const double unit = 800.0 / kPictureFrame.width();
+    EXPECT_EQ(page.pixel(400, static_cast<int>(570 * unit)), qRgb(255, 200, 50));
+    EXPECT_EQ(page.pixel(400 - 40, static_cast<int>(570 * unit)), qRgb(255, 255, 255));
+    for (int y = static_cast<int>(kPictureFrame.height() * unit) + 2; y < 1200; y += 7)
+        for (int x = 0; x < 800; x += 5) ASSERT_EQ(page.pixel(x, y), qRgb(255, 255, 255)) << x << " " << y;
     v->OnStop();
     OrbitProgram::close(v);
 }

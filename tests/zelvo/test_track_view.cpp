@@ -474,7 +474,7 @@ TEST(TrackPicture, StateMachineDrawsTheWholePicture) {
 // (elongation below 180 degrees) the Sun is west of the Moon, to the right
 // of it on the picture, and the right side is lit.
 TEST(TrackPicture, MoonLitSideFacesTheSun) {
-    QImage image(1200, 1000, QImage::Format_RGB32);
+    QImage image(1600, 1000, QImage::Format_RGB32);
     struct Case {
         double elong;  // degrees
         bool leftLit, rightLit;
@@ -496,8 +496,9 @@ TEST(TrackPicture, MoonLitSideFacesTheSun) {
         pic.updateScales();
         pic.ShowSun = pic.ShowMoon = pic.sunStale = pic.moonStale = true;
         fw::QtDc dc(&image);
-        pic.render(Pass::Legend, dc, 1200, 1000, true);
-        // The window's mapping: one unit a pixel, y = 500 - logical y.
+        pic.render(Pass::Legend, dc, 1600, 1000, true);
+        // The window's mapping (wide enough for the legend): one unit a
+        // pixel, y = 500 - logical y.
         auto lit = [&](int x) { return image.pixel(x, 500 + 307) == qRgb(255, 255, 255); };
         EXPECT_EQ(lit(97), c.leftLit);
         EXPECT_EQ(lit(143), c.rightLit);

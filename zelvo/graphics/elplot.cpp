@@ -304,8 +304,71 @@ std::string x_label(int index, double step, double value) {
 
 fw::LogFont plot_default_font() { return fw::LogFont::make(-28, fw::kFontNormal, "Courier New"); }
 
+namespace {
+
+// The texts of a plot are laid out by their measured extents in the font
+// and on the device they are drawn on, so that none covers another and all
+// stay inside the canvas, whatever the window's size or the font.
+
+// A title cut into lines no wider than width: the text is broken after its
+// commas (the comma stays at the end of its line); a piece wider than width
+// stays whole.
+std::vector<std::string> wrap_at_commas(const fw::Dc& dc, const std::string& text, int width) {
+    std::vector<std::string> pieces;
+    std::size_t start = 0;
+    for (std::size_t k = 0; k < text.size(); ++k) {
+        if (text[k] == ',') {
+            pieces.push_back(text.substr(start, k + 1 - start));
+            start = k + 1;
+        }
+    }
+    pieces.push_back(text.substr(start));
+    std::vector<std::string> lines;
+    std::string line;
+    for (const std::string& piece : pieces) {
+        if (line.empty()) {
+            line = piece;
+            continue;
+        }
+        if (dc.textExtent(line + piece).cx <= width) {
+            line += piece;
+            continue;
+        }
+        lines.push_back(line);
+        line = piece.substr(std::min(piece.find_first_not_of(' '), piece.size()));
+    }
+    if (!line.empty()) lines.push_back(line);
+    return lines;
+}
+
+std::string trim_blanks(const std::string& s) {
+    const std::size_t a = s.find_first_not_of(' ');
+    if (a == std::string::npos) return {};
+    return s.substr(a, s.find_last_not_of(' ') + 1 - a);
+}
+
+}  // namespace
+
+fw::Size histogram_minimum_canvas() { return {640, 480}; }
+
+fw::Size window_canvas(fw::Size client, fw::Size minimum) {
+    return {std::max(client.cx, minimum.cx), std::max(client.cy, minimum.cy)};
+}
+
+fw::Size prepare_plot_page(fw::Dc& dc, int width, int height) {
+    const int margin = std::max(1, width / 40);
+    const int w = std::max(1, width - 2 * margin), h = std::max(1, height - 2 * margin);
+    constexpr int kAcross = 800;
+    const int logicalHeight = std::clamp(static_cast<int>(static_cast<long long>(kAcross) * h / w), 1, 600);
+    dc.setMapMode(fw::MapMode::Isotropic);
+    dc.setWindowExt(kAcross, logicalHeight);
+    dc.setViewportExt(w, h);
+    dc.setViewportOrg(margin, margin);
+    return {kAcross, logicalHeight};
+}
+
 void draw_histogram(fw::Dc& dc, const HistogramPlot& plot, const HistColors& colors, const fw::LogFont& font,
-                    bool printing) {
+                    bool printing, fw::Size canvas) {
     const HistogramRequest& r = plot.request;
     const HistLayout& l = plot.layout;
     const int saved = dc.saveDC();
@@ -315,74 +378,121 @@ void draw_histogram(fw::Dc& dc, const HistogramPlot& plot, const HistColors& col
     dc.selectFont(font);
     dc.setTextColor(colors[1]);
 
-    // Axes.
-    dc.moveTo(60, 70);
-    dc.lineTo(60, 420);
-    dc.lineTo(580, 420);
+    const int h = std::max(1, dc.textExtent("0").cy);
+    const int margin = std::max(4, h / 3);
+    const int gap = std::max(2, h / 6);
+    const int W = std::max(canvas.cx, 1), H = std::max(canvas.cy, 1);
 
-    // Title and statistics.
+    // Title and statistics, broken into lines that fit the canvas.
     const std::string name = field_name(r.HistElement);
     const std::string title = axis_title(r.HistElement, r.FixedObjectNumber);
-    dc.textOut(60, 10,
-               format("%s   ( min = %s, max = %s, step = %s, mean value = %s )", title.c_str(),
-                      FormatElementValue(name, r.HistMin).c_str(), FormatElementValue(name, r.HistMax).c_str(),
-                      step_text(r.HistStep).c_str(), FormatElementValue(name, r.HistMean).c_str()));
-    dc.textOut(
-        60, 30,
-        format("Records number: %d, median: %-s", r.HistRecordCount, FormatElementValue(name, r.HistMedian).c_str()));
+    std::vector<std::string> lines =
+        wrap_at_commas(dc,
+                       format("%s   ( min = %s, max = %s, step = %s, mean value = %s )", title.c_str(),
+                              FormatElementValue(name, r.HistMin).c_str(), FormatElementValue(name, r.HistMax).c_str(),
+                              step_text(r.HistStep).c_str(), FormatElementValue(name, r.HistMean).c_str()),
+                       W - 2 * margin);
+    for (std::string& s : wrap_at_commas(dc,
+                                         format("Records number: %d, median: %-s", r.HistRecordCount,
+                                                FormatElementValue(name, r.HistMedian).c_str()),
+                                         W - 2 * margin))
+        lines.push_back(std::move(s));
+    int y = margin;
+    for (const std::string& s : lines) {
+        dc.textOut(margin, y, s);
+        y += h + gap;
+    }
+    const int titleBottom = y;
 
-    // Y ticks, a label at every second.
+    // Y labels: every second tick, right-aligned left of the axis; every
+    // fourth (and so on) when the plot is too low for them.
+    const int largest = std::max(1, l.largest);
+    const int yStep = std::max(1, l.yTickStep);
+    int labelWidth = 0;
+    for (long long v = 0; v <= largest + static_cast<long long>(yStep); v += yStep)
+        labelWidth = std::max(labelWidth, dc.textExtent(format("%lld", v)).cx);
+    const int tickLong = std::max(7, h / 4), tickShort = std::max(5, h / 6);
+    const int left = margin + labelWidth + gap + tickLong;
+
+    // X labels: the values at every second step of u bins, without the
+    // blanks that pad them.
+    const int bins = std::max(1, l.bins);
+    const int u = std::max(1, l.xTickStep);
+    std::vector<std::string> xLabels;
+    for (int k = 0; 2 * k * u <= bins; ++k)
+        xLabels.push_back(trim_blanks(x_label(r.HistElement, r.HistStep, r.HistMin + 2.0 * r.HistStep * u * k)));
+    int xLabelWidth = 0;
+    for (const std::string& s : xLabels) xLabelWidth = std::max(xLabelWidth, dc.textExtent(s).cx);
+    const int right = std::max(left + bins, W - margin - xLabelWidth / 2 - 1);
+    const int top = titleBottom + h / 2 + gap;
+    // The X labels stand below the lowest Y label.
+    const int xLabelTop = std::max(tickLong + gap / 2, h / 2 + gap);
+    const int base = std::max(top + 10, H - margin - h - xLabelTop);
+    const int plotW = right - left, plotH = base - top;
+
+    // Axes.
+    dc.moveTo(left, top);
+    dc.lineTo(left, base);
+    dc.lineTo(right, base);
+
+    // Y ticks, labelled at every second one (or further apart when the
+    // labels would touch).
+    const double perObject = static_cast<double>(plotH) / largest;
+    const double spacing = yStep * perObject;
+    int labelEvery = 2;
+    while (spacing * labelEvery < h + gap && labelEvery < 1 << 20) labelEvery *= 2;
     for (int k = 0;; ++k) {
-        const int y = 420 - k * l.yTickSpacing;
-        if (y <= 70) break;
-        if (k % 2 == 0) {
-            dc.moveTo(60, y);
-            dc.lineTo(53, y);
-            dc.textOut(4, y - 8, format("%6i", k * l.yTickStep));
+        const int ty = base - static_cast<int>(std::lround(k * spacing));
+        if (ty < top || (k > 0 && spacing <= 0)) break;
+        dc.moveTo(left, ty);
+        if (k % labelEvery == 0) {
+            dc.lineTo(left - tickLong, ty);
+            const std::string s = format("%lld", static_cast<long long>(k) * yStep);
+            dc.textOut(left - tickLong - gap - dc.textExtent(s).cx, ty - h / 2, s);
         } else {
-            dc.moveTo(60, y);
-            dc.lineTo(55, y);
+            dc.lineTo(left - tickShort, ty);
+        }
+        if (spacing <= 0) break;
+    }
+
+    // X ticks at every second step of u bins, each label centred under its
+    // tick; labels that would touch the one before are left out.
+    const auto binX = [&](int k) {
+        return left + static_cast<int>(std::lround(static_cast<double>(k) * plotW / bins));
+    };
+    int lastLabelRight = std::numeric_limits<int>::min();
+    for (int k = 0; k < static_cast<int>(xLabels.size()); ++k) {
+        const int x = binX(2 * k * u);
+        dc.moveTo(x, base);
+        const std::string& s = xLabels[static_cast<std::size_t>(k)];
+        const int w = dc.textExtent(s).cx;
+        const int labelLeft = std::clamp(x - w / 2, margin, W - margin - w);
+        if (labelLeft > lastLabelRight + gap) {
+            dc.lineTo(x, base + tickLong);
+            dc.textOut(labelLeft, base + xLabelTop, s);
+            lastLabelRight = labelLeft + w;
+        } else {
+            dc.lineTo(x, base + tickShort);
         }
     }
 
-    // X ticks at every second step of u bins, labelled every E-th.
-    const int uw = l.xTickStep * l.barWidth;
-    if (uw > 0) {
-        int every = std::max(1, (10 + uw - 1) / uw);
-        if (520 / uw < 4) every = 1;
-        for (int k = 0;; ++k) {
-            const int x = 60 + 2 * k * uw;
-            if (x > 580) break;
-            const double v = r.HistMin + 2.0 * r.HistStep * l.xTickStep * k;
-            dc.moveTo(x, 420);
-            if (k % every == 0) {
-                dc.lineTo(x, 427);
-                dc.textOut(x - 5, 428, x_label(r.HistElement, r.HistStep, v));
-            } else {
-                dc.lineTo(x, 425);
-            }
-        }
-    }
-
-    // Bars: every bin, the last partial one too.
-    int left = 61;
+    // Bars: every bin, the last partial one too; a bin with objects shows
+    // at least one unit high.
     if (printing) {
         dc.selectPen(fw::Pen::solid(1, 0x000000));
         dc.selectBrush(fw::Brush::null());
     }
-    for (int k = 0; k < l.bins; ++k) {
-        const int right = 60 + (k + 1) * l.barWidth;
-        if (right > 580) break;
-        const auto kk = static_cast<std::size_t>(k);
-        int top = 420 - l.heights[kk];
-        if (l.heights[kk] == 0 && l.raw[kk] > 0) top = 419;  // a bin with objects shows
-        if (top < 420 && right > left) {
+    for (int k = 0; k < l.bins && k < static_cast<int>(l.raw.size()); ++k) {
+        const int barLeft = binX(k) + (k == 0 ? 1 : 0), barRight = binX(k + 1);
+        const std::int32_t count = l.raw[static_cast<std::size_t>(k)];
+        int barTop = base - static_cast<int>(static_cast<double>(count) * plotH / largest);
+        if (count > 0 && barTop >= base) barTop = base - 1;
+        if (barTop < base && barRight > barLeft) {
             if (printing)
-                dc.rectangle(left, top, right, 420);
+                dc.rectangle(barLeft, barTop, barRight, base);
             else
-                dc.fillRect({left, top, right, 420}, fw::Brush::solid(colors[k % 2 == 0 ? 3 : 4]));
+                dc.fillRect({barLeft, barTop, barRight, base}, fw::Brush::solid(colors[k % 2 == 0 ? 3 : 4]));
         }
-        left = right;
     }
     dc.restoreDC(saved);
 }
@@ -422,8 +532,12 @@ DistGeometry dist_geometry(bool threeD) {
 }
 
 std::vector<fw::Point> distribution_pixels(const DistributionRequest& r, int& count) {
+    return distribution_pixels(r, count, dist_geometry(r.hasZ()), {635, 500});
+}
+
+std::vector<fw::Point> distribution_pixels(const DistributionRequest& r, int& count, const DistGeometry& g,
+                                           fw::Size area) {
     const bool threeD = r.hasZ();
-    const DistGeometry g = dist_geometry(threeD);
     const DistLimits& l = r.limits;
     const auto scale = [&](double lo, double hi) {
         double range = hi - lo;
@@ -440,7 +554,7 @@ std::vector<fw::Point> distribution_pixels(const DistributionRequest& r, int& co
     // row, keeps the batch no larger than the area however many objects
     // there are (a point outside the area, which the limits keep from
     // happening, is kept as it is).
-    constexpr int kWidth = 635, kHeight = 500;
+    const int kWidth = std::max(1, area.cx), kHeight = std::max(1, area.cy);
     std::vector<std::uint8_t> mask(static_cast<std::size_t>(kWidth) * kHeight, 0);
     std::vector<fw::Point> out;
     const auto put = [&](int px, int py) {
@@ -484,12 +598,169 @@ std::vector<fw::Point> distribution_pixels(const DistributionRequest& r, int& co
     return pixels;
 }
 
-int draw_distribution(fw::Dc& dc, const DistributionRequest& r, const DistColors& colors, const fw::LogFont& font) {
+namespace {
+
+// Texts placed one after another, each clear of those before it and inside
+// the canvas.
+class TextPlacer {
+public:
+    TextPlacer(fw::Dc& dc, fw::Size canvas) : dc_(dc), canvas_(canvas) {}
+    // The box of s with its top left corner at (x, y).
+    fw::Rect box(int x, int y, const std::string& s) const {
+        const fw::Size e = dc_.textExtent(s);
+        return {x, y, x + e.cx, y + e.cy};
+    }
+    bool free(const fw::Rect& b) const {
+        if (b.left < 0 || b.top < 0 || b.right > canvas_.cx || b.bottom > canvas_.cy) return false;
+        for (const fw::Rect& o : placed_)
+            if (b.left < o.right && o.left < b.right && b.top < o.bottom && o.top < b.bottom) return false;
+        return true;
+    }
+    // Draws s at (x, y) when it stands clear there; false when it does not.
+    bool put(int x, int y, const std::string& s) {
+        const fw::Rect b = box(x, y, s);
+        if (!free(b)) return false;
+        force(x, y, s);
+        return true;
+    }
+    // Draws s at (x, y) whatever stands there (a title that has its place
+    // kept for it).
+    void force(int x, int y, const std::string& s) {
+        placed_.push_back(box(x, y, s));
+        dc_.textOut(x, y, s);
+    }
+    int width(const std::string& s) const { return dc_.textExtent(s).cx; }
+
+private:
+    fw::Dc& dc_;
+    fw::Size canvas_;
+    std::vector<fw::Rect> placed_;
+};
+
+// The text of a tick value: as many decimals as the spacing of the ticks
+// has (0.05: two), at most two past its first significant digit.
+std::string tick_text(double v, double spacing) {
+    int decimals = 0;
+    if (spacing > 0 && std::isfinite(spacing)) {
+        const int most = std::clamp(2 - static_cast<int>(std::floor(std::log10(spacing))), 0, 8);
+        for (; decimals < most; ++decimals) {
+            const double scaled = spacing * std::pow(10.0, decimals);
+            if (std::fabs(scaled - std::round(scaled)) < 1e-6 * std::max(1.0, scaled)) break;
+        }
+    }
+    std::string s = format("%.*f", decimals, v);
+    if (s == "-0" || s.find_first_not_of("-0.") == std::string::npos) s = format("%.*f", decimals, 0.0);
+    return s;
+}
+
+bool overlap(const fw::Rect& a, const fw::Rect& b) {
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+// The legend of a distribution: a line per axis, and "Records number"
+// beside them right of a separator, or under them when the canvas is too
+// narrow.
+struct DistLegend {
+    std::vector<std::string> lines;
+    int width = 0;       // of the widest line
+    bool beside = true;  // "Records number" beside the lines
+    int bottom = 0;      // below the last line (logical)
+};
+
+DistLegend dist_legend(const fw::Dc& dc, const DistributionRequest& r, fw::Size canvas, int margin, int gap, int h) {
+    const auto line = [&](const char* axis, int index, double lo, double hi) {
+        const std::string name = field_name(index);
+        return format("%s: %-14s min = %s, max = %s", axis, axis_title(index, r.FixedObjectNumber).c_str(),
+                      FormatElementValue(name, lo).c_str(), FormatElementValue(name, hi).c_str());
+    };
+    const DistLimits& l = r.limits;
+    DistLegend g;
+    std::vector<std::string> axes = {line("X", r.DistXElement, l.xMin, l.xMax),
+                                     line("Y", r.DistYElement, l.yMin, l.yMax)};
+    if (r.hasZ()) axes.push_back(line("Z", r.DistZElement, l.zMin, l.zMax));
+    // A line too wide for the canvas goes on after its comma.
+    for (const std::string& a : axes)
+        for (std::string& s : wrap_at_commas(dc, a, canvas.cx - 2 * margin)) g.lines.push_back(std::move(s));
+    for (const std::string& s : g.lines) g.width = std::max(g.width, dc.textExtent(s).cx);
+    // The widest count the plot can show.
+    const int records = dc.textExtent(format("Records number: %d", static_cast<int>(r.DistPoints.size()))).cx;
+    g.beside = margin + g.width + 3 * gap + records <= canvas.cx - margin;
+    g.bottom = margin + static_cast<int>(g.lines.size() + (g.beside ? 0 : 1)) * (h + gap);
+    return g;
+}
+
+// The font of a distribution's texts: the chosen one, smaller in a window
+// too narrow for the legend's lines (down to 3/5 of its height; beyond that
+// the lines are broken).
+fw::LogFont dist_font(fw::Dc& dc, const DistributionRequest& r, const fw::LogFont& font, fw::Size canvas) {
+    const fw::LogFont old = dc.selectFont(font);
+    const int h = std::max(1, dc.textExtent("0").cy);
+    const int margin = std::max(4, h / 3);
+    const DistLegend one = dist_legend(dc, r, {1 << 20, canvas.cy}, margin, 0, h);
+    dc.selectFont(old);
+    const int room = canvas.cx - 2 * margin;
+    fw::LogFont fitted = font;
+    if (one.width > room && one.width > 0 && font.height != 0) {
+        const double f = std::max(0.6, static_cast<double>(room) / one.width);
+        fitted.height = static_cast<int>(font.height * f);
+        fitted.width = static_cast<int>(font.width * f);
+    }
+    return fitted;
+}
+
+}  // namespace
+
+fw::Size distribution_minimum_canvas() { return {640, 480}; }
+
+DistGeometry fit_distribution(fw::Dc& dc, const DistributionRequest& r, const fw::LogFont& chosen, fw::Size canvas,
+                              int& legendBottom) {
+    const fw::LogFont old = dc.selectFont(dist_font(dc, r, chosen, canvas));
+    const int h = std::max(1, dc.textExtent("0").cy);
+    const int margin = std::max(4, h / 3), gap = std::max(2, h / 4), tick = 4;
+    const bool threeD = r.hasZ();
+    legendBottom = dist_legend(dc, r, canvas, margin, gap, h).bottom;
+    const int xt = dc.textExtent("X [ " + axis_title(r.DistXElement, r.FixedObjectNumber) + " ]").cx;
+    const int labelW = dc.textExtent("-0.00000").cx;
+    dc.selectFont(old);
+
+    DistGeometry g;
+    g.threeD = threeD;
+    const int top = legendBottom + gap;
+    const int availW = std::max(10, canvas.cx - 2 * margin), availH = std::max(10, canvas.cy - top - margin);
+    if (!threeD) {
+        // Y values left of the field, its title above; X values below, its
+        // title to the right.
+        const int exW = labelW + tick + gap + gap + xt,
+                  exH = h + gap + h / 2 + std::max(tick + gap / 2, h / 2 + gap / 2) + h;
+        g.size = std::max(10, std::min(availW - exW, availH - exH));
+        const int used = g.size + exW;
+        g.x0 = margin + std::max(0, (availW - used) / 2) + labelW + tick + gap;
+        g.y0 = top + h + gap + h / 2 + g.size;
+    } else {
+        // The oblique depth takes 2/3 of S / sqrt 2 to the lower left; the X
+        // title beyond its end, the Z and X values and the Y title to the
+        // right, the Y values under the front edge, the Z title above.
+        constexpr double kDepth = 2.0 / 3.0 / 1.4142135623730951;
+        const int exW = xt + gap + gap + tick + labelW + gap;
+        const int exH = h + gap + tick + gap + h + gap + h + gap;
+        g.size = std::max(10, static_cast<int>(std::min((availW - exW) / (1 + kDepth), (availH - exH) / (1 + kDepth))));
+        g.d = static_cast<int>(g.size / std::sqrt(2.0));
+        const int depth = static_cast<int>(g.d / 1.5);
+        const int used = static_cast<int>(g.size * (1 + kDepth)) + exW;
+        g.x0 = margin + std::max(0, (availW - used) / 2) + xt + gap + depth;
+        g.y0 = top + h + gap + g.size;
+    }
+    return g;
+}
+
+int draw_distribution(fw::Dc& dc, const DistributionRequest& r, const DistColors& colors, const fw::LogFont& font,
+                      fw::Size canvas) {
     const int fixedObjectNumber = r.FixedObjectNumber;
     const int saved = dc.saveDC();
-    dc.fillRect({0, 0, 635, 500}, fw::Brush::solid(colors[0]));
+    dc.fillRect({0, 0, canvas.cx, canvas.cy}, fw::Brush::solid(colors[0]));
     const bool threeD = r.hasZ();
-    const DistGeometry g = dist_geometry(threeD);
+    int legendBottom = 0;
+    const DistGeometry g = fit_distribution(dc, r, font, canvas, legendBottom);
     const int x0 = g.x0, y0 = g.y0, s = g.size, d = g.d;
 
     dc.selectPen(fw::Pen::solid(1, colors[2]));
@@ -497,59 +768,107 @@ int draw_distribution(fw::Dc& dc, const DistributionRequest& r, const DistColors
     dc.rectangle(x0, y0 - s, x0 + s, y0);
     dc.setTextColor(colors[1]);
     dc.setBkMode(fw::BkMode::Transparent);
-    dc.selectFont(font);
+    dc.selectFont(dist_font(dc, r, font, canvas));
 
+    const int down = static_cast<int>(y0 + d / 1.5);
     if (threeD) {
-        const int down = static_cast<int>(y0 + d / 1.5);
         const fw::Point left[] = {{x0, y0 - s}, {x0, y0}, {x0 - d + d / 3, down}, {x0 - d + d / 3, down - s}};
         dc.polygon(left);
         const fw::Point bottom[] = {
             {static_cast<int>(x0 - d / 1.5), down}, {x0, y0}, {x0 + s, y0}, {static_cast<int>(x0 + s - d / 1.5), down}};
         dc.polygon(bottom);
-        const int t = (d / 10) * 2 / 3;
+        const double t = d / 1.5 / 10;
         for (int k = 1; k <= 9; ++k) {
-            dc.moveTo(x0 - k * t, y0 + k * t);
-            dc.lineTo(x0 - k * t, y0 + k * t - 4);
+            const int a = static_cast<int>(k * t);
+            dc.moveTo(x0 - a, y0 + a);
+            dc.lineTo(x0 - a, y0 + a - 4);
         }
     }
-    const int step = s / 10;
     for (int k = 1; k <= 9; ++k) {
-        dc.moveTo(x0, y0 - k * step);
-        dc.lineTo(x0 + 4, y0 - k * step);
-        dc.moveTo(x0 + k * step, y0);
-        dc.lineTo(x0 + k * step, y0 - 4);
+        const int step = static_cast<int>(std::lround(k * s / 10.0));
+        dc.moveTo(x0, y0 - step);
+        dc.lineTo(x0 + 4, y0 - step);
+        dc.moveTo(x0 + step, y0);
+        dc.lineTo(x0 + step, y0 - 4);
     }
 
     // The points, in one batch.
     int count = 0;
-    const std::vector<fw::Point> pixels = distribution_pixels(r, count);
+    const std::vector<fw::Point> pixels = distribution_pixels(r, count, g, canvas);
     dc.setPixels(pixels, colors[4]);
 
-    const fw::Size zero = dc.textExtent("0");
-    const int w = zero.cx, h = zero.cy;
+    const int h = std::max(1, dc.textExtent("0").cy);
+    const int margin = std::max(4, h / 3), gap = std::max(2, h / 4), tick = 4;
+    TextPlacer texts(dc, canvas);
     const std::string xt = axis_title(r.DistXElement, fixedObjectNumber),
                       yt = axis_title(r.DistYElement, fixedObjectNumber),
                       zt = threeD ? axis_title(r.DistZElement, fixedObjectNumber) : std::string();
-    const auto legend = [&](const char* axis, const std::string& title, int index, double lo, double hi) {
-        const std::string name = field_name(index);
-        return format("%s: %-14s min = %s, max = %s", axis, title.c_str(), FormatElementValue(name, lo).c_str(),
-                      FormatElementValue(name, hi).c_str());
-    };
     const DistLimits& l = r.limits;
-    dc.textOut(5, 3, legend("X", xt, r.DistXElement, l.xMin, l.xMax));
-    dc.textOut(5, h + 5, legend("Y", yt, r.DistYElement, l.yMin, l.yMax));
-    if (threeD) dc.textOut(5, 2 * h + 7, legend("Z", zt, r.DistZElement, l.zMin, l.zMax));
-    dc.moveTo(550, 3);
-    dc.lineTo(550, 64);
-    dc.textOut(560, h + 5, format("Records number: %d", count));
-
-    if (threeD) {
-        dc.textOut(x0, y0 - s - h - 2, "Z [ " + zt + " ]");
-        dc.textOut(x0 + s + 4, y0 - h, "Y [ " + yt + " ]");
-        dc.textOut(x0 - d - w + 20, y0 + d - h - 22, "X [ " + xt + " ]");
+    const DistLegend legend = dist_legend(dc, r, canvas, margin, gap, h);
+    for (std::size_t k = 0; k < legend.lines.size(); ++k)
+        texts.force(margin, margin + static_cast<int>(k) * (h + gap), legend.lines[k]);
+    const std::string records = format("Records number: %d", count);
+    const int legendHeight = static_cast<int>(legend.lines.size()) * (h + gap) - gap;
+    if (legend.beside) {
+        const int sepX = margin + legend.width + gap + gap / 2;
+        dc.moveTo(sepX, margin);
+        dc.lineTo(sepX, margin + legendHeight);
+        texts.force(sepX + gap + gap / 2, margin + h + gap, records);
     } else {
-        dc.textOut(x0, y0 - s - h - 2, "Y [ " + yt + " ]");
-        dc.textOut(x0 + s + 4, y0 - h, "X [ " + xt + " ]");
+        texts.force(margin, margin + static_cast<int>(legend.lines.size()) * (h + gap), records);
+    }
+
+    // Axis titles, then the values of the ticks wherever they stand clear.
+    const std::string xTitle = "X [ " + xt + " ]", yTitle = "Y [ " + yt + " ]", zTitle = "Z [ " + zt + " ]";
+    // The values of the ticks: at every tick, or every second, fifth or
+    // tenth when they would touch each other; each one drawn where it
+    // stands clear of the texts before it.
+    const auto values = [&](double lo, double hi, const auto& place) {
+        const double range = hi - lo;
+        for (int stride : {1, 2, 5, 10}) {
+            std::vector<std::pair<fw::Rect, std::string>> labels;
+            bool clear = true;
+            for (int k = 0; k <= 10; k += stride) {
+                std::string text = tick_text(lo + range * k / 10.0, range * stride / 10.0);
+                const fw::Rect b = place(k, text);
+                for (const auto& other : labels) clear = clear && !overlap(b, other.first);
+                labels.emplace_back(b, std::move(text));
+            }
+            if (!clear && stride != 10) continue;
+            for (const auto& [b, text] : labels) texts.put(b.left, b.top, text);
+            return;
+        }
+    };
+    const auto along = [&](int k, int length) { return static_cast<int>(std::lround(k * length / 10.0)); };
+    if (threeD) {
+        const int depth = static_cast<int>(d / 1.5);
+        // The Z title over the box, the X title beyond the end of the
+        // oblique axis, the Y title under the values of the front edge.
+        texts.force(x0, y0 - s - h - gap, zTitle);
+        texts.force(x0 - depth - gap - texts.width(xTitle), down - h - gap / 2, xTitle);
+        texts.force(x0 - depth + s / 2 - texts.width(yTitle) / 2, down + tick + gap + h + gap, yTitle);
+        // Z right of the back face, Y under the front edge, X right of the
+        // bottom face's right edge.
+        values(l.zMin, l.zMax, [&](int k, const std::string& t) {
+            return texts.box(x0 + s + tick + gap, y0 - along(k, s) - h / 2, t);
+        });
+        values(l.yMin, l.yMax, [&](int k, const std::string& t) {
+            return texts.box(x0 - depth + along(k, s) - texts.width(t) / 2, down + tick + gap / 2, t);
+        });
+        values(l.xMin, l.xMax, [&](int k, const std::string& t) {
+            const int a = along(k, depth);
+            return texts.box(x0 + s - a + tick + gap, y0 + a, t);
+        });
+    } else {
+        texts.force(x0, y0 - s - h - gap, yTitle);
+        texts.force(x0 + s + gap, y0 - h - gap / 2, xTitle);
+        values(l.yMin, l.yMax, [&](int k, const std::string& t) {
+            return texts.box(x0 - tick - gap - texts.width(t), y0 - along(k, s) - h / 2, t);
+        });
+        // The X values below the lowest Y value.
+        values(l.xMin, l.xMax, [&](int k, const std::string& t) {
+            return texts.box(x0 + along(k, s) - texts.width(t) / 2, y0 + std::max(tick + gap / 2, h / 2 + gap / 2), t);
+        });
     }
     dc.restoreDC(saved);
     return count;

@@ -180,10 +180,24 @@ struct HistogramPlot {
     HistogramRequest request;
     HistLayout layout;
 };
-// Draws a histogram (no background fill of its own); printing draws the
-// bars as outlines.
+// The smallest canvas a plot is laid out on (logical units); a smaller
+// window scrolls over it.
+fw::Size histogram_minimum_canvas();
+// The canvas of a window of client size: the window, but no smaller than
+// minimum.
+fw::Size window_canvas(fw::Size client, fw::Size minimum);
+// Prepares a printed page of width x height device pixels for a plot: 800
+// logical units across the page inside a margin of a fortieth of its width,
+// as high as the page allows but no higher than 600; returns the canvas in
+// logical units.
+fw::Size prepare_plot_page(fw::Dc& dc, int width, int height);
+// Draws a histogram on the canvas (0, 0)-(canvas) in logical units, with no
+// background fill of its own: the title and the statistics at the top,
+// broken into lines that fit, the Y axis with its labels at the left, the X
+// labels below, the bars filling the rest. Printing draws the bars as
+// outlines.
 void draw_histogram(fw::Dc& dc, const HistogramPlot& plot, const HistColors& colors, const fw::LogFont& font,
-                    bool printing);
+                    bool printing, fw::Size canvas);
 
 // ---- The distribution -------------------------------------------------------------------
 
@@ -211,14 +225,27 @@ DistGeometry dist_geometry(bool threeD);
 // projection), each pixel once, row by row; count receives the number of
 // points inside.
 std::vector<fw::Point> distribution_pixels(const DistributionRequest& r, int& count);
+// The same for a plot of geometry g on a canvas of area (logical units).
+std::vector<fw::Point> distribution_pixels(const DistributionRequest& r, int& count, const DistGeometry& g,
+                                           fw::Size area);
+fw::Size distribution_minimum_canvas();
+// The geometry of a distribution on a canvas: the field (or the box) as
+// large as the canvas allows beside the legend at the top, the axis titles
+// and the values of the ticks. legendBottom receives the lowest line of the
+// legend.
+DistGeometry fit_distribution(fw::Dc& dc, const DistributionRequest& r, const fw::LogFont& font, fw::Size canvas,
+                              int& legendBottom);
 
 // Colours of the distribution: Background, Text, Line, Field, Dots.
 using DistColors = std::array<fw::Colorref, 5>;
 inline constexpr DistColors kDistDefaultColors = {0xFFFFFF, 0x000000, 0x000000, 0x000064, 0x006464};
 inline constexpr DistColors kDistPrintColors = {0xFFFFFF, 0x000000, 0x000000, 0xFFFFFF, 0x000000};
 
-// Draws the distribution: the plot area, the field or the box, ticks, the
-// points in one batch, the legend and the axis titles. The points drawn.
-int draw_distribution(fw::Dc& dc, const DistributionRequest& r, const DistColors& colors, const fw::LogFont& font);
+// Draws the distribution on the canvas (0, 0)-(canvas): the plot area, the
+// field or the box, ticks, the points in one batch, the legend, the axis
+// titles and the values of the ticks (as many as stand clear of each
+// other). The points drawn.
+int draw_distribution(fw::Dc& dc, const DistributionRequest& r, const DistColors& colors, const fw::LogFont& font,
+                      fw::Size canvas);
 
 }  // namespace zelvo::elements

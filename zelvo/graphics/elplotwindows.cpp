@@ -409,13 +409,14 @@ void CElDistLimitsDlg::OnPrev() { endDialog(cmd::kDistPrev); }
 
 ElPlotView::ElPlotView(AppContext& ctx, const std::array<fw::Colorref, 5>& defaults,
                        const std::array<fw::Colorref, 5>& printColors, std::string settingsFile, int optionsCommand,
-                       const char* defaultName, unsigned helpContext, fw::Size scroll)
+                       const char* defaultName, unsigned helpContext, fw::Size minimumCanvas)
     : colors(defaults),
       ctx_(ctx),
+      canvas_(minimumCanvas),
       printColors_(printColors),
       settingsPath_(ctx.WorkDir + settingsFile),
       defaultName_(defaultName),
-      scroll_(scroll) {
+      minimumCanvas_(minimumCanvas) {
     fw::SettingsFile f;
     f.colors(colors).font(font);
     f.read(settingsPath_);
@@ -439,8 +440,13 @@ bool ElPlotView::writeSettings() const {
 
 QWidget* ElPlotView::createWidget(QWidget* parent) {
     view_ = new fw::DrawingView(*this, parent);
-    view_->setScrollSizes(scroll_);
+    view_->setScrollSizes(minimumCanvas_);
     return view_;
+}
+
+void ElPlotView::paint(fw::Dc& dc) {
+    canvas_ = elements::window_canvas(view_ != nullptr ? view_->clientSize() : minimumCanvas_, minimumCanvas_);
+    draw(dc);
 }
 
 void ElPlotView::eraseBackground(fw::Dc& dc, const fw::Rect& area) {
@@ -461,6 +467,7 @@ bool ElPlotView::saveMetafile(const std::string& path) {
     if (ref.width <= 0 || ref.height <= 0) ref = {800, 600, ref.dpiX, ref.dpiY};
     fw::EmfDc dc(ref);
     dc.setMapMode(fw::MapMode::Text);
+    canvas_ = elements::window_canvas({ref.width, ref.height}, minimumCanvas_);
     draw(dc);
     colors[0] = background;
     const bool ok = dc.save(path);
@@ -491,10 +498,7 @@ void ElPlotView::onBeginPrinting(fw::PrintInfo& info) {
 void ElPlotView::printPage(fw::Dc& dc, int width, int height) {
     const std::array<fw::Colorref, 5> screen = colors;
     colors = printColors_;
-    dc.setMapMode(fw::MapMode::Isotropic);
-    dc.setWindowExt(800, 600);
-    dc.setViewportExt(width, height);
-    dc.setViewportOrg(20, 20);
+    canvas_ = elements::prepare_plot_page(dc, width, height);
     draw(dc);
     colors = screen;
 }
@@ -513,7 +517,7 @@ void ElPlotView::onEndPrinting(const fw::PrintInfo&) {
 
 CElHistView::CElHistView(AppContext& ctx)
     : ElPlotView(ctx, kHistDefaultColors, kHistPrintColors, "ElHist.cfg", cmd::kHistOptions, "Hist",
-                 help::kHistogramView, {800, 600}) {}
+                 help::kHistogramView, histogram_minimum_canvas()) {}
 
 QWidget* CElHistView::createWidget(QWidget* parent) {
     // The request of the command that opens this window becomes its own.
@@ -526,9 +530,7 @@ QWidget* CElHistView::createWidget(QWidget* parent) {
     return ElPlotView::createWidget(parent);
 }
 
-void CElHistView::paint(fw::Dc& dc) { draw(dc); }
-
-void CElHistView::draw(fw::Dc& dc) { draw_histogram(dc, plot_, colors, font, printing_); }
+void CElHistView::draw(fw::Dc& dc) { draw_histogram(dc, plot_, colors, font, printing_, canvas_); }
 
 bool CElHistView::colorsDialog() {
     CElHistColorsDlg dlg(drawingView());
@@ -545,7 +547,7 @@ bool CElHistView::colorsDialog() {
 
 CElDistView::CElDistView(AppContext& ctx)
     : ElPlotView(ctx, kDistDefaultColors, kDistPrintColors, "ElDist.cfg", cmd::kDistOptions, "Dist",
-                 help::kDistributionView, {635, 500}) {}
+                 help::kDistributionView, distribution_minimum_canvas()) {}
 
 QWidget* CElDistView::createWidget(QWidget* parent) {
     PlotRequests& requests = plot_requests(ctx_);
@@ -556,9 +558,7 @@ QWidget* CElDistView::createWidget(QWidget* parent) {
     return ElPlotView::createWidget(parent);
 }
 
-void CElDistView::paint(fw::Dc& dc) { draw(dc); }
-
-void CElDistView::draw(fw::Dc& dc) { draw_distribution(dc, request_, colors, font); }
+void CElDistView::draw(fw::Dc& dc) { draw_distribution(dc, request_, colors, font, canvas_); }
 
 bool CElDistView::colorsDialog() {
     CElDistColorsDlg dlg(drawingView());

@@ -157,6 +157,9 @@ public:
     fw::LogFont font = elements::plot_default_font();
 
     void eraseBackground(fw::Dc& dc, const fw::Rect& area) override;
+    // Paints the plot on the window's canvas: the client area, no smaller
+    // than the plot's minimum.
+    void paint(fw::Dc& dc) override;
     void OnOptions();
     // Save As: the file dialog, then saveMetafile.
     void OnSaveAs();
@@ -174,17 +177,19 @@ public:
 protected:
     ElPlotView(AppContext& ctx, const std::array<fw::Colorref, 5>& defaults,
                const std::array<fw::Colorref, 5>& printColors, std::string settingsFile, int optionsCommand,
-               const char* defaultName, unsigned helpContext, fw::Size scroll);
+               const char* defaultName, unsigned helpContext, fw::Size minimumCanvas);
+    // Draws the plot on canvas_ (logical units).
     virtual void draw(fw::Dc& dc) = 0;
     virtual bool colorsDialog() = 0;
     AppContext& ctx_;
     bool printing_ = false;
+    fw::Size canvas_;
 
 private:
     std::array<fw::Colorref, 5> printColors_;
     std::string settingsPath_;
     const char* defaultName_;
-    fw::Size scroll_;
+    fw::Size minimumCanvas_;
     // The child frame's widget: Qt may delete it before this view, and the
     // pointer clears itself then.
     QPointer<fw::DrawingView> view_;
@@ -194,7 +199,6 @@ class CElHistView final : public ElPlotView {
 public:
     explicit CElHistView(AppContext& ctx);
     QWidget* createWidget(QWidget* parent) override;
-    void paint(fw::Dc& dc) override;
     const elements::HistogramPlot& plot() const { return plot_; }
 
 protected:
@@ -209,7 +213,6 @@ class CElDistView final : public ElPlotView {
 public:
     explicit CElDistView(AppContext& ctx);
     QWidget* createWidget(QWidget* parent) override;
-    void paint(fw::Dc& dc) override;
     const elements::DistributionRequest& request() const { return request_; }
 
 protected:

@@ -365,32 +365,154 @@ std::string date_caption(Library& lib, double jd) {
     return text + std::to_string(d.year) + "  " + std::to_string(d.month) + "  " + format("%3.1f", d.day);
 }
 
+std::string scale_text(double scale) { return format("%.10g", scale); }
+
+void map_screen_picture(fw::Dc& dc, int width, int height) {
+    const fw::Rect& f = kPictureFrame;
+    dc.setMapMode(fw::MapMode::Isotropic);
+    dc.setWindowExt(f.width(), f.height());
+    dc.setWindowOrg((f.left + f.right) / 2, (f.top + f.bottom) / 2);
+    dc.setViewportExt(width, -height);
+    dc.setViewportOrg(width / 2, height / 2);
+}
+
+void map_page_picture(fw::Dc& dc, int width, int height) {
+    // The output picture's y points down: the frame upside down.
+    const fw::Rect& f = kPictureFrame;
+    dc.setMapMode(fw::MapMode::Isotropic);
+    dc.setWindowExt(f.width(), f.height());
+    dc.setWindowOrg((f.left + f.right) / 2, -(f.top + f.bottom) / 2);
+    dc.setViewportExt(width, height);
+    dc.setViewportOrg(width / 2, std::abs(dc.viewportExt().cy) / 2);
+}
+
+void map_metafile_picture(fw::Dc& dc) {
+    dc.setMapMode(fw::MapMode::Anisotropic);
+    dc.setWindowOrg(kPictureFrame.left, -kPictureFrame.bottom);
+}
+
 namespace {
 
+// The frame in the coordinates drawn (y negated in the output), a few units
+// inside its edges, so that a line cut there still lands on the device
+// after rounding.
+struct Frame {
+    double left, right, low, high;
+    explicit Frame(bool output)
+        : left(kPictureFrame.left + kInset),
+          right(kPictureFrame.right - kInset),
+          low(output ? -kPictureFrame.bottom + kInset : kPictureFrame.top + kInset),
+          high(output ? -kPictureFrame.top - kInset : kPictureFrame.bottom - kInset) {}
+    static constexpr int kInset = 4;
+    bool inside(fw::Point p) const { return p.x >= left && p.x <= right && p.y >= low && p.y <= high; }
+    // Widened to the part of the screen picture that the window shows
+    // beside the frame (a window of another shape than the picture).
+    void widen(const fw::Dc& dc) {
+        const fw::DeviceInfo d = dc.device();
+        const fw::Point a = dc.dpToLp({0, 0}), b = dc.dpToLp({d.width - 1, d.height - 1});
+        left = std::min(left, std::min(a.x, b.x) + static_cast<double>(kInset));
+        right = std::max(right, std::max(a.x, b.x) - static_cast<double>(kInset));
+        low = std::min(low, std::min(a.y, b.y) + static_cast<double>(kInset));
+        high = std::max(high, std::max(a.y, b.y) - static_cast<double>(kInset));
+    }
+};
+
+// The part of the segment a-b inside the frame (Liang and Barsky), or
+// nothing.
+std::optional<std::pair<fw::Point, fw::Point>> clip_segment(fw::Point a, fw::Point b, const Frame& f) {
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    double t0 = 0, t1 = 1;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {a.x - f.left, f.right - a.x, a.y - f.low, f.high - a.y};
+    for (int k = 0; k < 4; ++k) {
+        if (p[k] == 0) {
+            if (q[k] < 0) return std::nullopt;
+            continue;
+        }
+        const double t = q[k] / p[k];
+        if (p[k] < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+        if (t0 > t1) return std::nullopt;
+    }
+    const auto at = [&](double t) {
+        return fw::Point{static_cast<int>(std::lround(a.x + t * dx)), static_cast<int>(std::lround(a.y + t * dy))};
+    };
+    return std::make_pair(t0 > 0 ? at(t0) : a, t1 < 1 ? at(t1) : b);
+}
+
+// A polyline cut at the frame: the pieces inside it.
+void clipped_polyline(fw::Dc& dc, const std::vector<fw::Point>& pts, const Frame& f) {
+    std::vector<fw::Point> run;
+    const auto flush = [&] {
+        if (run.size() >= 2) dc.polyline(run);
+        run.clear();
+    };
+    for (std::size_t k = 1; k < pts.size(); ++k) {
+        const auto seg = clip_segment(pts[k - 1], pts[k], f);
+        if (!seg) {
+            flush();
+            continue;
+        }
+        if (run.empty() || !(run.back() == seg->first)) {
+            flush();
+            run.push_back(seg->first);
+        }
+        run.push_back(seg->second);
+        if (!(seg->second == pts[k])) flush();
+    }
+    flush();
+    if (!pts.empty()) dc.moveTo(pts.back().x, pts.back().y);
+}
+
+// A polygon cut at the frame (Sutherland and Hodgman).
+std::vector<fw::Point> clipped_polygon(std::vector<fw::Point> poly, const Frame& f) {
+    const auto edge = [&](auto inside, auto cross) {
+        std::vector<fw::Point> out;
+        for (std::size_t k = 0; k < poly.size(); ++k) {
+            const fw::Point a = poly[(k + poly.size() - 1) % poly.size()], b = poly[k];
+            if (inside(b)) {
+                if (!inside(a)) out.push_back(cross(a, b));
+                out.push_back(b);
+            } else if (inside(a)) {
+                out.push_back(cross(a, b));
+            }
+        }
+        poly = std::move(out);
+    };
+    const auto atX = [](fw::Point a, fw::Point b, double x) {
+        const double t = (x - a.x) / (b.x - a.x);
+        return fw::Point{static_cast<int>(x), static_cast<int>(std::lround(a.y + t * (b.y - a.y)))};
+    };
+    const auto atY = [](fw::Point a, fw::Point b, double y) {
+        const double t = (y - a.y) / (b.y - a.y);
+        return fw::Point{static_cast<int>(std::lround(a.x + t * (b.x - a.x))), static_cast<int>(y)};
+    };
+    edge([&](fw::Point p) { return p.x >= f.left; }, [&](fw::Point a, fw::Point b) { return atX(a, b, f.left); });
+    edge([&](fw::Point p) { return p.x <= f.right; }, [&](fw::Point a, fw::Point b) { return atX(a, b, f.right); });
+    edge([&](fw::Point p) { return p.y >= f.low; }, [&](fw::Point a, fw::Point b) { return atY(a, b, f.low); });
+    edge([&](fw::Point p) { return p.y <= f.high; }, [&](fw::Point a, fw::Point b) { return atY(a, b, f.high); });
+    return poly;
+}
+
 // Lines through the north points of a trace, dots at the south ones (the
-// screen), or one line through all of them (the output).
-void draw_trace(fw::Dc& dc, const OrbitTrace& t, fw::Colorref color, bool dotted) {
+// screen), or one line through all of them (the output); cut at the frame.
+void draw_trace(fw::Dc& dc, const OrbitTrace& t, fw::Colorref color, bool dotted, const Frame& f) {
     if (t.points.empty()) return;
     std::vector<fw::Point> run{t.points[0]};
     std::vector<fw::Point> dots;
-    const auto flush = [&] {
-        if (run.size() >= 2) dc.polyline(run);
-        run.erase(run.begin(), run.end() - 1);
-    };
     for (std::size_t k = 1; k < t.points.size(); ++k) {
         const fw::Point q = t.points[k];
         if (dotted && !t.north[k]) {
-            if (dots.empty() || !(dots.back() == q)) dots.push_back(q);
+            if (f.inside(q) && (dots.empty() || !(dots.back() == q))) dots.push_back(q);
             continue;
         }
         if (!(run.back() == q)) run.push_back(q);
     }
-    flush();
-    dc.moveTo(run.back().x, run.back().y);
+    clipped_polyline(dc, run, f);
     if (!dots.empty()) dc.setPixels(dots, color);
 }
-
-bool inside_window(fw::Point p) { return p.x > -890 && p.x < 990 && p.y > -440 && p.y < 490; }
 
 }  // namespace
 
@@ -407,13 +529,37 @@ void draw_orbit_picture(fw::Dc& dc, const OrbitScene& s, const OrbitViewState& v
     const fw::Pen oldPen = dc.pen();
     const fw::Brush oldBrush = dc.brush();
 
+    // Orbits and bodies are cut at the frame, on the screen at the window.
+    const Frame textFrame(out);
+    Frame frame(out);
+    if (!out) frame.widen(dc);
+    const Frame screenFrame = out ? Frame(false) : frame;  // the bodies' test, on unnegated values
     const auto body = [&](const ElementSet& e, double mass, int radius) {
         double x = kNaN, y = kNaN, z = kNaN;
         if (s.date < 0) return;
         lib.TXYZ(e.data(), s.date, x, y, z, mass);
         const auto q = proj.point(x, y, z);
-        if (!q || !inside_window(*q)) return;
+        // A disc only where the whole of it is inside the frame.
+        if (!q || !screenFrame.inside({q->x - radius, q->y - radius}) ||
+            !screenFrame.inside({q->x + radius, q->y + radius}))
+            return;
         dc.ellipse(q->x - radius, ys * (q->y - radius), q->x + radius, ys * (q->y + radius));
+    };
+
+    // The texts of the legend and the captions, measured first, so that the
+    // axis labels can keep clear of them. Drawing coordinates: a text's
+    // cell hangs below its point on the screen, stands below it in the
+    // output (y down) too.
+    const int th = std::max(1, dc.textExtent("0").cy);
+    std::vector<fw::Rect> placed;
+    const auto cell = [&](int x, int y, const std::string& text) {
+        const int w = dc.textExtent(text).cx;
+        return out ? fw::Rect{x, y, x + w, y + th} : fw::Rect{x, y - th, x + w, y};
+    };
+    const auto overlaps = [&](const fw::Rect& a) {
+        for (const fw::Rect& b : placed)
+            if (a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom) return true;
+        return false;
     };
 
     for (int i = 0; i < 3; ++i) {
@@ -424,19 +570,18 @@ void draw_orbit_picture(fw::Dc& dc, const OrbitScene& s, const OrbitViewState& v
         OrbitTrace t = object_orbit_trace(o.elements, proj, out);
         if (out)
             for (fw::Point& q : t.points) q.y = -q.y;
-        draw_trace(dc, t, color, !out);
+        draw_trace(dc, t, color, !out, frame);
         if (v.nodesShown) {
             std::vector<fw::Point> half = node_half_plane(o.elements, proj, t.n);
             if (!half.empty()) {
                 if (out)
                     for (fw::Point& q : half) q.y = -q.y;
+                const std::vector<fw::Point> inside = clipped_polygon(half, frame);
                 const fw::Brush before = dc.selectBrush(fw::Brush::solid(0xFA0000));
-                dc.polygon(half);
+                if (inside.size() >= 3) dc.polygon(inside);
                 dc.selectBrush(before);
                 // The line of nodes itself, over the fill.
-                dc.moveTo(half.front().x, half.front().y);
-                dc.lineTo(100, 0);
-                dc.lineTo(half[half.size() - 2].x, half[half.size() - 2].y);
+                clipped_polyline(dc, {half.front(), {100, 0}, half[half.size() - 2]}, frame);
             }
         }
         dc.selectBrush(fw::Brush::solid(color));
@@ -448,6 +593,7 @@ void draw_orbit_picture(fw::Dc& dc, const OrbitScene& s, const OrbitViewState& v
             dc.textOut(-680, -207 - 50 * i, o.name);
             dc.ellipse(-720, -232 - 50 * i, -706, -218 - 50 * i);
         }
+        placed.push_back(cell(-680, out ? 212 + 50 * i : -207 - 50 * i, o.name));
     }
 
     for (int j = 0; j < 3; ++j) {
@@ -469,10 +615,10 @@ void draw_orbit_picture(fw::Dc& dc, const OrbitScene& s, const OrbitViewState& v
             if (dots.empty() || !(dots.back() == d)) dots.push_back(d);
         }
         if (out) {
-            if (dots.size() >= 2) dc.polyline(dots);
-            if (!dots.empty()) dc.moveTo(dots.back().x, dots.back().y);
-        } else if (!dots.empty()) {
-            dc.setPixels(dots, color);
+            clipped_polyline(dc, dots, frame);
+        } else {
+            std::erase_if(dots, [&](fw::Point q) { return !frame.inside(q); });
+            if (!dots.empty()) dc.setPixels(dots, color);
         }
         body(p.elements, 1 / kPlanetMass[static_cast<std::size_t>(p.number)], 8);
         if (out) {
@@ -482,9 +628,26 @@ void draw_orbit_picture(fw::Dc& dc, const OrbitScene& s, const OrbitViewState& v
             dc.textOut(-680, 310 - 50 * j, p.name);
             dc.ellipse(-720, 288 - 50 * j, -706, 302 - 50 * j);
         }
+        placed.push_back(cell(-680, out ? -310 + 50 * j : 310 - 50 * j, p.name));
     }
 
-    // The axes, in logical units.
+    // The captions, drawn last, keep their places.
+    const std::string degree = "\xB0";
+    const std::string scaleDigits = scale_text(proj.scale());
+    const int headX = out ? -680 : -700;
+    const std::pair<fw::Point, std::string> captions[] = {
+        {{-400, -450 * ys}, "Longitude =" + format("%4.1f", v.longitude) + degree},
+        {{-25, -450 * ys}, "Latitude =" + format("%4.1f", v.latitude) + degree},
+        {{300, -450 * ys},
+         "Scale =" + std::string(4 - std::min<std::size_t>(4, scaleDigits.size()), ' ') + scaleDigits + " a.u."},
+        {{-700, 450 * ys}, date_caption(lib, s.date)},
+        {{headX, 357 * ys}, "Major planets:"},
+        {{headX, -160 * ys}, "Objects:"},
+    };
+    for (const auto& [at, text] : captions) placed.push_back(cell(at.x, at.y, text));
+
+    // The axes, in logical units; a label that would stand on another text
+    // moves beside it.
     dc.selectPen({fw::PenStyle::DashDot, 1, col[2]});
     static const struct {
         double x, y, z;
@@ -493,7 +656,19 @@ void draw_orbit_picture(fw::Dc& dc, const OrbitScene& s, const OrbitViewState& v
     for (const auto& a : kAxes) {
         const Projected q = project_to_view(a.x, a.y, a.z, proj.longitudeRad(), proj.latitudeRad());
         const int X = static_cast<int>(std::trunc(q.X)) + 100, Y = ys * static_cast<int>(std::trunc(q.Y));
-        dc.textOut(X, Y, a.label);
+        fw::Point label{X, Y};
+        static constexpr int kShifts[][2] = {{0, 0}, {0, 1},  {0, -1}, {1, 0},  {-1, 0},
+                                             {0, 2}, {0, -2}, {1, 1},  {-1, -1}};
+        for (const auto& d : kShifts) {
+            const fw::Point at{X + d[0] * th, Y + d[1] * th};
+            const fw::Rect box = cell(at.x, at.y, a.label);
+            if (!overlaps(box) && textFrame.inside({box.left, box.top}) && textFrame.inside({box.right, box.bottom})) {
+                label = at;
+                break;
+            }
+        }
+        placed.push_back(cell(label.x, label.y, a.label));
+        dc.textOut(label.x, label.y, a.label);
         dc.moveTo(100, 0);
         dc.lineTo(X, Y);
     }
@@ -503,14 +678,7 @@ void draw_orbit_picture(fw::Dc& dc, const OrbitScene& s, const OrbitViewState& v
     dc.selectBrush(fw::Brush::solid(col[3]));
     dc.ellipse(90, -10, 110, 10);
 
-    const std::string degree = "\xB0";
-    dc.textOut(-400, -450 * ys, "Longitude =" + format("%4.1f", v.longitude) + degree);
-    dc.textOut(-25, -450 * ys, "Latitude =" + format("%4.1f", v.latitude) + degree);
-    dc.textOut(300, -450 * ys, "Scale =" + format("%4.0f", proj.scale()) + " a.u.");
-    dc.textOut(-700, 450 * ys, date_caption(lib, s.date));
-    const int headX = out ? -680 : -700;
-    dc.textOut(headX, 357 * ys, "Major planets:");
-    dc.textOut(headX, -160 * ys, "Objects:");
+    for (const auto& [at, text] : captions) dc.textOut(at.x, at.y, text);
 
     dc.selectPen(oldPen);
     dc.selectBrush(oldBrush);

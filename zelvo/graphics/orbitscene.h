@@ -180,8 +180,10 @@ void major_planet_by_prefix(int& number, std::string& text);
 // Colours and font of one window ("orbitMain.cfg": eleven colours, 44
 // bytes, then the font, 60 bytes).
 struct OrbitColors {
-    std::array<fw::Colorref, 11> colors = {0xFFFFFF, 0x000000, 0x000000, 0x32C8FF, 0x0000FF, 0x0000FF,
-                                           0x0000FF, 0x0000FF, 0x00FF00, 0xFF0000, 0};
+    // Each body its own colour: the planets teal, brown and purple, the
+    // objects red, green and blue.
+    std::array<fw::Colorref, 11> colors = {0xFFFFFF, 0x000000, 0x000000, 0x32C8FF, 0x808000, 0x004080,
+                                           0x800080, 0x0000FF, 0x00FF00, 0xFF0000, 0};
     fw::LogFont font = fw::LogFont::make(-28, fw::kFontNormal, "Courier New");
 
     // Defaults, then the file over them (a missing or short file keeps the
@@ -252,7 +254,24 @@ OrbitTrace object_orbit_trace(const ElementSet& e, const PictureProjection& p, b
 // closed through the Sun, as a polygon of picture points.
 std::vector<fw::Point> node_half_plane(const ElementSet& e, const PictureProjection& p, int n);
 
-// The whole picture in logical units (the caller sets the mapping).
+// The scale as the picture's caption and the scale dialog show it: its
+// digits as they were typed ("9.5", "5.2", "10").
+std::string scale_text(double scale);
+
+// The frame of the picture in logical units of the screen picture (y
+// upward): the parts of the orbits drawn, the bodies, the axes and every
+// text lie inside it; the Sun stands at (100, 0).
+inline constexpr fw::Rect kPictureFrame{-740, -590, 940, 570};
+// The mappings that show the whole frame: on the screen centred in a window
+// of width x height pixels; on a printed page across its width at its top;
+// in a metafile with the frame's top left corner at the origin, one unit
+// per device unit.
+void map_screen_picture(fw::Dc& dc, int width, int height);
+void map_page_picture(fw::Dc& dc, int width, int height);
+void map_metafile_picture(fw::Dc& dc);
+
+// The whole picture in logical units (the caller sets the mapping, one of
+// the three above). Orbits are cut at the frame.
 void draw_orbit_picture(fw::Dc& dc, const OrbitScene& s, const OrbitViewState& v, const OrbitColors& c, Library& lib,
                         PictureKind kind);
 

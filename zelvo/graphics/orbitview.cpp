@@ -289,10 +289,7 @@ void COrbitView::paint(fw::Dc& dc) {
     dc.selectBrush(fw::Brush::solid(colors_.colors[0]));
     dc.patBlt(0, 0, w, h);
     const int saved = dc.saveDC();
-    dc.setMapMode(fw::MapMode::Isotropic);
-    dc.setWindowExt(1000, 1000);
-    dc.setViewportExt(w, -h);
-    dc.setViewportOrg(w / 2, h / 2);
+    map_screen_picture(dc, w, h);
     drawPicture(dc, PictureKind::Screen);
     dc.restoreDC(saved);
 }
@@ -318,11 +315,7 @@ void COrbitView::onBeginPrinting(fw::PrintInfo& info) { info.maxPage = 1; }
 
 void COrbitView::onPrint(QPainter& painter, const fw::PrintInfo& info) {
     fw::QtDc dc(painter);
-    const int w = info.pageRect.width(), h = info.pageRect.height();
-    dc.setMapMode(fw::MapMode::Isotropic);
-    dc.setWindowExt(1000, 1000);
-    dc.setViewportExt(w / 2, h / 2);
-    dc.setViewportOrg(w / 2, h / 4);
+    map_page_picture(dc, info.pageRect.width(), info.pageRect.height());
     drawPicture(dc, PictureKind::Output);
 }
 
@@ -445,7 +438,7 @@ void COrbitView::OnFileSaveAs() {
 bool COrbitView::saveMetafile(const std::string& path) {
     fw::DeviceInfo reference = window_ != nullptr ? window_->deviceInfo() : fw::DeviceInfo{800, 600, 96.0, 96.0};
     fw::EmfDc dc(reference);
-    dc.setMapMode(fw::MapMode::Anisotropic);
+    map_metafile_picture(dc);
     drawPicture(dc, PictureKind::Output);
     return dc.save(path);
 }
@@ -566,7 +559,7 @@ COrbitScaleDlg::COrbitScaleDlg(QWidget* parent) : fw::Dialog(parent, help::kOrbi
 
 void COrbitScaleDlg::doDataExchange(fw::DataExchange& dx) {
     if (!dx.saving()) {
-        edit_->setText(QString::number(scale, 'g', 10));
+        edit_->setText(QString::fromStdString(orbit::scale_text(scale)));
         return;
     }
     bool ok = false;

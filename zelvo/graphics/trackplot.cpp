@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 #include "angles.h"
 #include "framework/plotsettings.h"
@@ -320,7 +321,17 @@ void TrackPicture::BeginPlotPass(fw::Dc& dc) {
     const fw::TextMetrics m = dc.textMetrics();
     cw_ = m.maxCharWidth;
     ch_ = m.height;
-    if (MetafileMode) rect(dc, 0, -500, 1175 + 25 * cw_, 500);
+    if (MetafileMode) rect(dc, 0, -500, pictureRight(dc), 500);
+}
+
+int TrackPicture::pictureRight(const fw::Dc& dc) const {
+    // The object blocks, their names and the date, and a character beyond.
+    const fw::TextMetrics m = dc.textMetrics();
+    int right = std::max(1000, kLegendX + 20 + 25 * m.maxCharWidth);
+    for (std::size_t i = 0; i < 3; ++i)
+        if (ObjectNumber[i] != 0) right = std::max(right, kLegendX + 50 + dc.textExtent(ObjectName[i]).cx);
+    right = std::max(right, kLegendX + dc.textExtent("T =  -10000  12  31.00").cx);
+    return right + m.maxCharWidth;
 }
 
 void TrackPicture::EmptyFramePass(fw::Dc& dc) {
@@ -341,6 +352,16 @@ void TrackPicture::FramePass(fw::Dc& dc) {
     lineTo(dc, kPlotLeft, kPlotBottom);
     lineTo(dc, kPlotLeft, kPlotTop);
     if (GridOn) DrawSkyGrid(dc);
+}
+
+// A label of hours and minutes is six characters wide, centred on its tick;
+// a label that would run into the one before it (further right) is left
+// out, its tick stays.
+bool TrackPicture::HourMinuteLabelFits(int x, int& lastLeft) const {
+    const int left = x - 3 * cw_, right = x + 3 * cw_;
+    if (right + cw_ / 2 > lastLeft) return false;
+    lastLeft = left;
+    return true;
 }
 
 void TrackPicture::DrawHourMinuteLabel(fw::Dc& dc, int hours, int minutes, int x, int y) {
@@ -372,6 +393,7 @@ void TrackPicture::DrawSkyGrid(fw::Dc& dc) {
         if (spacing == 0) spacing = std::max(kPi / 12.0 / 60.0, s1);
         const int n = spacing > 0 ? static_cast<int>(std::ceil(std::fabs(w2 / spacing))) : 0;
         bool any = false;
+        int lastLeft = std::numeric_limits<int>::max();
         for (int k = 0; k <= n && k <= 1000; ++k) {
             double v = lo + k * spacing;
             const Sexagesimal t = RadiansToHms(v);
@@ -388,7 +410,7 @@ void TrackPicture::DrawSkyGrid(fw::Dc& dc) {
             if (x >= kPlotLeft && x <= kPlotRight) {
                 moveTo(dc, x, kPlotTop - 9);
                 lineTo(dc, x, kPlotTop + 11);
-                DrawHourMinuteLabel(dc, hh, mm, x - 43, 420);
+                if (HourMinuteLabelFits(x, lastLeft)) DrawHourMinuteLabel(dc, hh, mm, x - 3 * cw_, 420);
                 any = true;
             }
         }
@@ -400,7 +422,7 @@ void TrackPicture::DrawSkyGrid(fw::Dc& dc) {
             const int x = static_cast<int>(std::trunc(730.0 - std::floor((lo - SkyWindow[0]) * ScaleX)));
             moveTo(dc, x, kPlotTop - 9);
             lineTo(dc, x, kPlotTop + 11);
-            DrawHourMinuteLabel(dc, hh, t.minutes, x - 43, 420);
+            DrawHourMinuteLabel(dc, hh, t.minutes, x - 3 * cw_, 420);
         }
     }
 
@@ -655,7 +677,7 @@ void TrackPicture::LegendPass(fw::Dc& dc) {
     DrawSunLegend(dc, ShownJd);
     static constexpr int kLegendY[3] = {400, 150, -100};
     for (int i = 0; i < 3; ++i)
-        if (ObjectNumber[static_cast<std::size_t>(i)] != 0) DrawObjectLegend(dc, ShownJd, i, 1050, kLegendY[i]);
+        if (ObjectNumber[static_cast<std::size_t>(i)] != 0) DrawObjectLegend(dc, ShownJd, i, kLegendX, kLegendY[i]);
 }
 
 void TrackPicture::DrawDateLabel(fw::Dc& dc, double jd) {
@@ -673,8 +695,7 @@ void TrackPicture::DrawDateLabel(fw::Dc& dc, double jd) {
         month -= 12;
         ++year;
     }
-    text(dc, 1150, 450, std::string(23, ' '));
-    text(dc, 1150, 450, format("T =  %d  %d  %4.2f", year, month, day));
+    text(dc, kLegendX, 450, format("T =  %d  %d  %4.2f", year, month, day));
 }
 
 void TrackPicture::DrawSunLegend(fw::Dc& dc, double jd) {
@@ -683,7 +704,7 @@ void TrackPicture::DrawSunLegend(fw::Dc& dc, double jd) {
     if (!ShowSun) {
         dc.selectPen(bgPen);
         dc.selectBrush(bgBrush);
-        rect(dc, 490, -277, 521 + 15 * cw_, -420 - ch_);
+        rect(dc, 490, -277, 521 + 15 * cw_, -340 - 2 * rowStep() - ch_);
         return;
     }
     if (sunStale) {
@@ -699,7 +720,7 @@ void TrackPicture::DrawSunLegend(fw::Dc& dc, double jd) {
     ellipse(dc, 490, -277, 550, -337);
     dc.selectPen(bgPen);
     dc.selectBrush(bgBrush);
-    rect(dc, 520, -340, 800, -450);
+    rect(dc, 520, -340, 800, -340 - 2 * rowStep() - ch_);
     text(dc, 560, -300, " Sun");
     DrawBodyValues(dc, sunRa, sunDecl, 0.0, 520, -340);
 }
@@ -710,7 +731,7 @@ void TrackPicture::DrawMoonLegend(fw::Dc& dc, double jd) {
     if (!ShowMoon) {
         dc.selectPen(bgPen);
         dc.selectBrush(bgBrush);
-        rect(dc, 90, -277, 121 + 15 * cw_, -420 - ch_);
+        rect(dc, 90, -277, 121 + 15 * cw_, -340 - 2 * rowStep() - ch_);
         return;
     }
     if (moonStale) {
@@ -772,7 +793,7 @@ void TrackPicture::DrawMoonLegend(fw::Dc& dc, double jd) {
     }
     dc.selectPen(bgPen);
     dc.selectBrush(bgBrush);
-    rect(dc, 120, -340, 400, -450);
+    rect(dc, 120, -340, 400, -340 - 2 * rowStep() - ch_);
     text(dc, 160, -290, " Moon");
     DrawBodyValues(dc, moonRa, moonDecl, moonElong, 120, -340);
 }
@@ -795,13 +816,11 @@ void TrackPicture::DrawObjectLegend(fw::Dc& dc, double jd, int i, int x, int y) 
 }
 
 void TrackPicture::DrawObjectValues(fw::Dc& dc, int i, double alpha, double delta, double mag, int x, int y) {
-    const std::string blanks(36, ' ');
     auto at = [&](int k) { return x + k * cw_; };
     // R.A.
     Sexagesimal h = RadiansToHms(alpha);
     if (h.units > 23) h.units -= 24;
     if (h.units < 0) h.units += 24;
-    text(dc, x, y, blanks);
     text(dc, x, y, "R.A.  =");
     cell(dc, at(7), at(10), y, format("%d", h.units));
     cell(dc, at(10), at(11), y + 10, "h");
@@ -811,8 +830,7 @@ void TrackPicture::DrawObjectValues(fw::Dc& dc, int i, double alpha, double delt
     cell(dc, at(19), at(20), y + 10, "s");
     // Decl.
     const Sexagesimal d = RadiansToDms(delta);
-    const int yd = y - 40;
-    text(dc, x, yd, blanks);
+    const int yd = y - rowStep();
     text(dc, x, yd, "Decl. =");
     cell(dc, at(7), at(10), yd, (d.units == 0 && delta < 0) ? std::string("-0") : format("%d", d.units));
     cell(dc, at(10), at(11), yd + 10, std::string(1, kDegree));
@@ -821,8 +839,7 @@ void TrackPicture::DrawObjectValues(fw::Dc& dc, int i, double alpha, double delt
     cell(dc, at(14) + 1, at(18), yd, format("%04.1f", d.seconds));
     cell(dc, at(18), at(19), yd + 10, "\"");
     // Magnitude: none for the major planets.
-    const int ym = y - 80;
-    text(dc, x, ym, blanks);
+    const int ym = y - 2 * rowStep();
     const int n = ObjectNumber[static_cast<std::size_t>(i)];
     if (n <= -1 && n >= -10) return;
     text(dc, x, ym, "Mag.  =");
@@ -831,14 +848,12 @@ void TrackPicture::DrawObjectValues(fw::Dc& dc, int i, double alpha, double delt
 }
 
 void TrackPicture::DrawBodyValues(fw::Dc& dc, double alpha, double delta, double e, int x, int y) {
-    const std::string blanks(36, ' ');
     auto at = [&](int k) { return x + k * cw_; };
     Sexagesimal h = RadiansToHms(alpha);
     int hm = std::abs(h.minutes);
     if (h.seconds > 30) ++hm;
     if (h.units > 23) h.units -= 24;
     if (h.units < 0) h.units += 24;
-    text(dc, x, y, blanks);
     text(dc, x, y, "R.A.   =");
     cell(dc, at(8), at(11), y, format("%d", h.units));
     cell(dc, at(11), at(12), y + 10, "h");
@@ -848,8 +863,7 @@ void TrackPicture::DrawBodyValues(fw::Dc& dc, double alpha, double delta, double
     const Sexagesimal d = RadiansToDms(delta);
     int dm = std::abs(d.minutes);
     if (d.seconds > 30) ++dm;
-    const int yd = y - 40;
-    text(dc, x, yd, blanks);
+    const int yd = y - rowStep();
     text(dc, x, yd, "Decl.  =");
     cell(dc, at(8), at(11), yd, (d.units == 0 && delta < 0) ? std::string("-0") : format("%d", d.units));
     cell(dc, at(11), at(12), yd + 10, std::string(1, kDegree));
@@ -857,8 +871,7 @@ void TrackPicture::DrawBodyValues(fw::Dc& dc, double alpha, double delta, double
     cell(dc, at(14), at(15), yd + 10, "'");
 
     if (e == 0.0) return;
-    const int ye = y - 80;
-    text(dc, x, ye, blanks);
+    const int ye = y - 2 * rowStep();
     text(dc, x, ye, "Elong. =");
     char side = 'E';
     if (e > kPi) {
@@ -878,15 +891,19 @@ void TrackPicture::render(Pass pass, fw::Dc& dc, int width, int height, bool cle
     const fw::Pen oldPen = dc.selectPen(fw::Pen::solid(1, colors[Line]));
     if (clear) dc.fillRect(fw::Rect{0, 0, width, height}, fw::Brush::solid(colors[Background]));
     const int level = dc.saveDC();
+    const fw::LogFont oldFont = dc.selectFont(LabelFont);
     if (!MetafileMode) {
+        // The whole picture, the legend at the right included, in the
+        // window: 1000 units high, as wide as the legend needs.
         dc.setMapMode(fw::MapMode::Isotropic);
         dc.setWindowExt(1000, 1000);
+        dc.setViewportExt(width, -height);
+        dc.setWindowExt(pictureRight(dc), 1000);
         dc.setViewportExt(width, -height);
         dc.setViewportOrg(0, height / 2);
     } else {
         dc.setMapMode(fw::MapMode::Text);
     }
-    const fw::LogFont oldFont = dc.selectFont(LabelFont);
     const fw::Colorref oldText = dc.setTextColor(colors[Text]);
     const fw::BkMode oldBk = dc.setBkMode(fw::BkMode::Transparent);
     switch (pass) {
@@ -963,11 +980,15 @@ void TrackPicture::stepDrawing(fw::Dc& work, fw::Dc& picture, int width, int hei
 
 void TrackPicture::printPage(fw::Dc& dc, int outputWidth, int outputHeight) {
     const int level = dc.saveDC();
+    const fw::LogFont oldFont = dc.selectFont(LabelFont);
     dc.setMapMode(fw::MapMode::Isotropic);
     dc.setWindowExt(1600, 1600);
     dc.setViewportExt(outputWidth, -outputHeight);
+    // As wide as the picture when it is wider than 1600 units.
+    const int across = std::max(1600, pictureRight(dc));
+    dc.setWindowExt(across, across);
+    dc.setViewportExt(outputWidth, -outputHeight);
     dc.setViewportOrg(0, outputHeight / 3);
-    const fw::LogFont oldFont = dc.selectFont(LabelFont);
     GridOn = true;
     if (!FrameOnly)
         WholePicturePass(dc);

@@ -15,6 +15,7 @@
 // the tests against the plot rectangle use the values before negation.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -56,6 +57,8 @@ inline constexpr int kPlotLeft = 130;
 inline constexpr int kPlotRight = 730;
 inline constexpr int kPlotBottom = -230;
 inline constexpr int kPlotTop = 370;
+// Left edge of the object blocks and of the date of the legend.
+inline constexpr int kLegendX = 1050;
 
 bool in_plot(fw::Point p);  // inside or on the border
 // The outside point moved onto the border of the plot along the line toward
@@ -208,9 +211,15 @@ public:
     // The plot place of a direction for the Sun, the Moon and the markers
     // (x from the window's R.A. from, R.A. growing to the left).
     fw::Point skyPoint(double alpha, double delta) const;
+    // The right edge of the picture (logical units, font selected): the
+    // legend's blocks and texts inside it.
+    int pictureRight(const fw::Dc& dc) const;
 
 private:
     int Y(int y) const { return MetafileMode ? -y : y; }
+    // The step between the lines of a legend block: 40 units, or more when
+    // the font's characters and the raised unit signs (10 units up) need it.
+    int rowStep() const { return std::max(40, ch_ + 12); }
     void rect(fw::Dc& dc, int l, int t, int r, int b);
     void ellipse(fw::Dc& dc, int l, int t, int r, int b);
     void chord(fw::Dc& dc, int l, int t, int r, int b, int x1, int y1, int x2, int y2);
@@ -222,6 +231,7 @@ private:
 
     void BeginPlotPass(fw::Dc& dc);
     void DrawSkyGrid(fw::Dc& dc);
+    bool HourMinuteLabelFits(int x, int& lastLeft) const;
     void DrawHourMinuteLabel(fw::Dc& dc, int hours, int minutes, int x, int y);
     void PrepareTrackGeometry();
     double normalise(double alpha) const;
