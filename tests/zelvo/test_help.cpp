@@ -252,6 +252,9 @@ TEST(HelpWalk, EveryDialogClassHasAPageOfItsOwn) {
     const std::set<std::string> silent = {"CAboutDlg", "CFieldErrorDlg", "CCalcProgressDlg"};
     add("CAboutDlg", new CAboutDlg);
     add("CFieldErrorDlg", new CFieldErrorDlg);
+    // The field error box has the title bar of a message box.
+    EXPECT_FALSE(dialogs.back().second->windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_EQ(dialogs.back().second->windowTitle().toStdString(), fw::messageTitle());
     add("CCalcProgressDlg", new CCalcProgressDlg);
 
     for (const char* edition : kEditions) {
@@ -262,6 +265,8 @@ TEST(HelpWalk, EveryDialogClassHasAPageOfItsOwn) {
                 EXPECT_EQ(dlg->helpContext(), 0u);
                 continue;
             }
+            // Every dialog has a title bar.
+            EXPECT_FALSE(dlg->windowFlags().testFlag(Qt::FramelessWindowHint));
             ASSERT_NE(dlg->helpContext(), 0u);
             expect_own_page(book, dlg->helpContext());
             // The parts with contexts of their own (pages of paged dialogs).
