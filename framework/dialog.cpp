@@ -1,15 +1,18 @@
 #include "dialog.h"
 
+#include <QBoxLayout>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDialogButtonBox>
 #include <QFontDatabase>
+#include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpacerItem>
 #include <QTextDocument>
 #include <QVariant>
 #include <algorithm>
@@ -153,10 +156,33 @@ int title_bar_width(const QString& title) {
     return fm.horizontalAdvance(title) + 4 * button + 24;
 }
 
+namespace {
+constexpr char kFittedProperty[] = "fwFitted";
+
+// A dialog's fields do not grow with its window: the window keeps the size
+// its layout asks for, at least as wide as its title bar, and follows the
+// layout when fields are shown or hidden. A window of fixed size offers no
+// resizing, so window managers draw no resize handle along its bottom edge.
+void fit_to_layout(QDialog& dlg) {
+    QLayout* l = dlg.layout();
+    if (l == nullptr || dlg.property(kFittedProperty).toBool()) return;
+    dlg.setProperty(kFittedProperty, true);
+    const int width = dlg.minimumWidth();
+    if (auto* box = qobject_cast<QBoxLayout*>(l);
+        box != nullptr && (box->direction() == QBoxLayout::TopToBottom || box->direction() == QBoxLayout::BottomToTop))
+        box->addStrut(width);
+    else if (auto* grid = qobject_cast<QGridLayout*>(l))
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                      std::max(1, grid->columnCount()));
+    l->setSizeConstraint(QLayout::SetFixedSize);
+}
+}  // namespace
+
 void Dialog::prepareWindow() {
     if (windowTitle().isEmpty()) setWindowTitle(QString::fromStdString(messageTitle()));
     if (!(windowFlags() & Qt::FramelessWindowHint))
         setMinimumWidth(std::max(minimumWidth(), title_bar_width(windowTitle())));
+    fit_to_layout(*this);
 }
 
 int Dialog::doModal() {

@@ -32,6 +32,14 @@ void setMessageService(MessageService* service) { current_service() = service; }
 
 Answer message(const std::string& text, Buttons buttons, Icon icon) { return messages().show(text, buttons, icon); }
 
+Answer titled_message(const std::string& caption, const std::string& text, Buttons buttons, Icon icon) {
+    const std::string title = messageTitle();
+    setMessageTitle(caption);
+    const Answer a = messages().show(text, buttons, icon);
+    setMessageTitle(title);
+    return a;
+}
+
 Answer default_answer(Buttons buttons) {
     switch (buttons) {
         case Buttons::Ok:

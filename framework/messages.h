@@ -32,6 +32,10 @@ void setMessageService(MessageService* service);
 
 // Shorthand for messages().show(...).
 Answer message(const std::string& text, Buttons buttons = Buttons::Ok, Icon icon = Icon::None);
+// A box with a caption of its own ("Error!", "Attention!") in place of the
+// application's title.
+Answer titled_message(const std::string& caption, const std::string& text, Buttons buttons = Buttons::Ok,
+                      Icon icon = Icon::None);
 
 // The answer a box gives when nobody is there to press a button: Ok, or the
 // refusing button (No, Cancel) of a question.

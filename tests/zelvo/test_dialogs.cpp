@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -146,6 +147,34 @@ TEST(Dialogs, PagedDialogTreeIsWideEnoughForItsTexts) {
     const int textWidth = tree->fontMetrics().horizontalAdvance(QStringLiteral("Accuracy"));
     EXPECT_GE(tree->viewport()->width() - text.left(), textWidth);
     dlg.hide();
+}
+
+// Dialogs keep the size their layout asks for (window managers then offer
+// no resizing and draw no resize handle along the bottom edge), at least as
+// wide as their title bar, and follow the layout when fields are shown or
+// hidden; a paged dialog as well.
+TEST(Dialogs, KeepTheSizeOfTheirLayoutAndTheirTitleBar) {
+    FieldsDlg dlg;
+    dlg.setWindowTitle(QStringLiteral("A rather long title for so small a dialog as this one"));
+    ASSERT_TRUE(dlg.createModeless());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dlg.minimumSize(), dlg.maximumSize());
+    EXPECT_GE(dlg.width(), fw::title_bar_width(dlg.windowTitle()));
+    const int height = dlg.height();
+    auto* extra = new QLabel(QStringLiteral("one more line\nand another"), &dlg);
+    dlg.layout()->addWidget(extra);
+    QCoreApplication::processEvents();
+    dlg.layout()->activate();
+    EXPECT_GT(dlg.height(), height);
+    EXPECT_EQ(dlg.minimumSize(), dlg.maximumSize());
+    dlg.destroyWindow();
+
+    Paged paged;
+    paged.addItem(QStringLiteral("Page"), new QLabel(QStringLiteral("page")));
+    ASSERT_TRUE(paged.createModeless());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(paged.minimumSize(), paged.maximumSize());
+    paged.destroyWindow();
 }
 
 TEST(FileDialogs, FiltersAndScriptedAnswers) {

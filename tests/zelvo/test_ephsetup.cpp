@@ -122,12 +122,17 @@ TEST(EphSetupLoad, MissingOrShortRecordOffersANewOne) {
         ASSERT_TRUE(s.load());
         ASSERT_EQ(b.boxes.shown.size(), 1u);
         EXPECT_EQ(b.boxes.shown[0].text, "No configuration file or it's wrong. Create new?");
-        EXPECT_EQ(b.ctx.EphRecord, EphTaskRecord::defaults());
+        // The defaults, over ten days from the first day of the package's
+        // years (2000-2004 here, before today).
+        EXPECT_EQ(b.ctx.EphRecord, with([](EphTaskRecord& r) {
+                      r.set(zelvomat::eph_field::beginDate, "20000101.00000");
+                      r.set(zelvomat::eph_field::endDate, "20000111.00000");
+                  }));
         EXPECT_FALSE(fs::exists("eph.cf1"));  // deleted after the check
         s.BuildTaskDescription();
         EXPECT_EQ(s.description.block1, " Numbers from 1      to 1     \r\n Spherical  Astrometric");
-        EXPECT_EQ(s.description.block2.rfind(" Equator  2000.0\r\n Earth   Geocenter\r\n Arbitrary  20010101.00000 "
-                                             "20010111.00000 1.0000000",
+        EXPECT_EQ(s.description.block2.rfind(" Equator  2000.0\r\n Earth   Geocenter\r\n Arbitrary  20000101.00000 "
+                                             "20000111.00000 1.0000000",
                                              0),
                   0u)
             << s.description.block2;
@@ -1075,6 +1080,101 @@ TEST(EphCommand, AFailedRunShowsTheErrorAndOpensNothing) {
         EXPECT_TRUE(app.context().EphemerisMode);
         app.context().EphemerisMode = false;
         fw::setMessageTitle("ZELVO-21");
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// ---- The record of a new task --------------------------------------------------------
+
+std::string field_text(const zelvomat::EphTaskRecord& r, zelvomat::RecordField f) { return std::string(r.get(f)); }
+
+// The days of a "yyyymmdd.00000" text (std::chrono, not the program's reader).
+std::chrono::sys_days day_of(const std::string& text) {
+    using namespace std::chrono;
+    const int y = std::stoi(text.substr(0, 4));
+    const unsigned m = static_cast<unsigned>(std::stoi(text.substr(4, 2))),
+                   d = static_cast<unsigned>(std::stoi(text.substr(6, 2)));
+    EXPECT_EQ(text.substr(8), ".00000");
+    return sys_days{year{y} / month{m} / day{d}};
+}
+
+// The interval starts on 1 January of the first package year, or on a today
+// within the package's years; it spans ten days at a step of one day and
+// lies within the years. Every other field is the library's default.
+TEST(DefaultTaskRecord, TheIntervalLiesWithinThePackageYears) {
+    using namespace std::chrono;
+    namespace ef = zelvomat::eph_field;
+    const struct {
+        const char* what;
+        PackageYears years;
+        year_month_day today;
+        const char* begin;
+        const char* end;
+    } cases[] = {
+        {"today within the years", {2024, 2028}, 2026y / December / 11, "20261211.00000", "20261221.00000"},
+        {"today on the first day", {2024, 2028}, 2024y / January / 1, "20240101.00000", "20240111.00000"},
+        {"today after the years", {2024, 2028}, 2031y / May / 1, "20240101.00000", "20240111.00000"},
+        {"today before the years", {2024, 2028}, 2001y / January / 1, "20240101.00000", "20240111.00000"},
+        {"today in the last ten days", {2024, 2028}, 2028y / December / 28, "20281221.00000", "20281231.00000"},
+        {"across 29 February", {2024, 2028}, 2028y / February / 25, "20280225.00000", "20280306.00000"},
+        {"a package of one year", {2030, 2030}, 2026y / June / 1, "20300101.00000", "20300111.00000"},
+        {"no package years", {0, 0}, 2026y / June / 1, "20010101.00000", "20010111.00000"},
+    };
+    const zelvomat::EphTaskRecord defaults = zelvomat::EphTaskRecord::defaults();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const zelvomat::EphTaskRecord r = default_task_record(c.years, c.today);
+        EXPECT_EQ(field_text(r, ef::beginDate), c.begin);
+        EXPECT_EQ(field_text(r, ef::endDate), c.end);
+        EXPECT_EQ(field_text(r, ef::intervalKind), "ARBT");
+        EXPECT_EQ(field_text(r, ef::intervalStep), field_text(defaults, ef::intervalStep));
+        if (c.years.first > 0) {
+            const sys_days begin = day_of(field_text(r, ef::beginDate)), end = day_of(field_text(r, ef::endDate));
+            EXPECT_EQ(end - begin, days{10});
+            EXPECT_GE(begin, sys_days{year{c.years.first} / January / 1});
+            EXPECT_LE(end, sys_days{year{c.years.last} / December / 31});
+        }
+        // Everything else as the defaults.
+        std::string a(r.text().data(), r.text().size()), b(defaults.text().data(), defaults.text().size());
+        for (auto f : {ef::beginDate, ef::endDate}) {
+            a.replace(f.offset, f.size(), f.size(), ' ');
+            b.replace(f.offset, f.size(), f.size(), ' ');
+        }
+        EXPECT_EQ(a, b);
+    }
+}
+
+// The years come from settings record 6 of the working directory's "setpar"
+// (16-bit first and last year at bytes 20 and 22 of the record); a file
+// without sane years gives none.
+TEST(DefaultTaskRecord, PackageYearsAreReadFromTheSettings) {
+    zeltest::Package pkg;
+    EXPECT_EQ(package_years(pkg.work.dir_slash()).first, 0);  // the fixture's filler is no year
+    std::vector<std::uint8_t> b = zeltest::settings_bytes(0);
+    const auto put16 = [&b](std::size_t at, int v) {
+        b[at] = static_cast<std::uint8_t>(v & 0xff);
+        b[at + 1] = static_cast<std::uint8_t>((v >> 8) & 0xff);
+    };
+    put16(5 * 80 + 20, 2024);
+    put16(5 * 80 + 22, 2028);
+    zeltest::write_bytes(pkg.work.path() / "setpar", b);
+    const PackageYears y = package_years(pkg.work.dir_slash());
+    EXPECT_EQ(y.first, 2024);
+    EXPECT_EQ(y.last, 2028);
+    put16(5 * 80 + 22, 2020);  // last before first
+    zeltest::write_bytes(pkg.work.path() / "setpar", b);
+    EXPECT_EQ(package_years(pkg.work.dir_slash()).first, 0);
+    std::filesystem::remove(pkg.work.path() / "setpar");
+    EXPECT_EQ(package_years(pkg.work.dir_slash()).first, 0);
+    // The bundled package, when it was built.
+    const std::filesystem::path built = std::filesystem::path(ZELVO_BINARY_DIR) / "package" / "work";
+    if (std::filesystem::exists(built / "setpar")) {
+        const PackageYears p = package_years(built.string() + "/");
+        EXPECT_EQ(p.first, 2024);
+        EXPECT_EQ(p.last, 2028);
     }
 }
 

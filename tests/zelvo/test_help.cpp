@@ -21,12 +21,29 @@
 #include <sstream>
 
 #include "accuracy.h"
+#include "app.h"
+#include "colorsfonts.h"
+#include "dialogs.h"
+#include "elplotwindows.h"
+#include "elwindows.h"
 #include "ephdialog.h"
 #include "framework/dialog.h"
+#include "framework/doctemplate.h"
 #include "framework/help.h"
+#include "framework/ids.h"
 #include "framework/messages.h"
 #include "helpcontexts.h"
+#include "obsdialogs.h"
+#include "obsdlg.h"
+#include "ocdialogs.h"
+#include "orbitinput.h"
+#include "orbitview.h"
+#include "platedialogs.h"
+#include "plateplot.h"
+#include "progressdlg.h"
 #include "shell_support.h"
+#include "tables.h"
+#include "trackview.h"
 
 namespace {
 
@@ -126,7 +143,7 @@ TEST(HelpBooks, EveryLinkResolvesAndTheContentsReachEveryPage) {
 TEST(HelpBooks, TheSourcesNameContextsOnlyThroughTheTable) {
     const QRegularExpression literal(QStringLiteral("\\b0x2[0-9a-fA-F]{4}\\b"));
     int files = 0;
-    for (const char* folder : {"zelvo/app", "zelvo/ephemeris"}) {
+    for (const char* folder : {"zelvo/app", "zelvo/ephemeris", "zelvo/observations", "zelvo/graphics"}) {
         for (const auto& entry : fs::directory_iterator(fs::path(ZELVO_SOURCE_DIR) / folder)) {
             if (entry.path().filename() == "helpcontexts.h") continue;
             ++files;
@@ -141,7 +158,122 @@ TEST(HelpBooks, TheSourcesNameContextsOnlyThroughTheTable) {
             }
         }
     }
-    EXPECT_GT(files, 20);
+    EXPECT_GT(files, 60);
+}
+
+// The page F1 opens for context in the edition's book: a page of its own,
+// not the contents that stand in for a missing one.
+void expect_own_page(const fs::path& book, unsigned context) {
+    const std::string page = fw::help_page(book.string(), context);
+    EXPECT_EQ(fs::path(page).filename().string(), hex_page(context));
+    EXPECT_NE(page, book.string());
+}
+
+// Every document template the program registers: its view answers F1 with
+// the page of the template's own context, in both editions.
+TEST(HelpWalk, EveryWindowOfTheTemplatesOpensAPageOfItsOwn) {
+    zeltest::Package pkg;
+    fw::ScriptedMessageService boxes;
+    fw::ScopedMessageService use{boxes};
+    TaskApp app{pkg.lib, pkg.work.dir_slash() + "bin/"};
+    ASSERT_TRUE(app.initInstance());
+    ASSERT_EQ(app.templates().size(), std::size(kTemplates));
+    for (const char* edition : kEditions) {
+        // The program looks for its book beside itself.
+        app.context().ProgramDir = help_dir().parent_path().string() + "/";
+        app.context().CometMode = std::string_view(edition) == "ZelvoRef";
+        const fs::path book = help_dir() / edition / "index.html";
+        ASSERT_EQ(AppDirectory(app.context()) + HelpFileName(app.context()), book.string());
+        for (const auto& t : app.templates()) {
+            SCOPED_TRACE(std::string(edition) + " " + t->docName());
+            const unsigned context = help::context(static_cast<unsigned>(t->resourceId()));
+            expect_own_page(book, context);
+            const std::unique_ptr<fw::View> view = t->createView();
+            ASSERT_TRUE(view->onCommand(fw::ids::kHelp)) << "F1 is not answered";
+            auto* browser = qobject_cast<QTextBrowser*>(fw::help_window());
+            ASSERT_NE(browser, nullptr);
+            EXPECT_EQ(browser->source().toLocalFile().toStdString(), (book.parent_path() / hex_page(context)).string());
+            delete fw::help_window();
+        }
+    }
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+// Every dialog class: its own context (and the contexts of its parts) have
+// pages of their own. The progress dialog, the field error dialog and the
+// About box take F1 and show nothing.
+TEST(HelpWalk, EveryDialogClassHasAPageOfItsOwn) {
+    zeltest::Package pkg;
+    fw::ScriptedMessageService boxes;
+    fw::ScopedMessageService use{boxes};
+    AppContext ctx;
+    ctx.WorkDir = pkg.work.dir_slash();
+    std::string record(1418, ' '), listFile(80, ' ');
+    ToleranceModel tolerance(pkg.lib);
+    ObsChoiceModel choice(pkg.lib);
+    ParallaxModel parallax(pkg.lib);
+    ObsTypeModel obsType;
+    OrbitParamModel orbitParam(ctx, record);
+    SeparationModel separation(ctx, pkg.lib);
+    OrbitInputModel orbitInput(pkg.lib, record, listFile, true, true, false, pkg.work.dir_slash());
+    const elements::DistLimits distLimits{};
+    const std::array<std::string, 3> names{"a", "e", "i"};
+
+    std::vector<std::pair<const char*, std::unique_ptr<fw::Dialog>>> dialogs;
+    auto add = [&](const char* name, fw::Dialog* d) { dialogs.emplace_back(name, std::unique_ptr<fw::Dialog>(d)); };
+    add("CEphTaskDlg", new CEphTaskDlg(ctx, pkg.lib, {}));
+    add("CAccuracyDlg", new CAccuracyDlg(ctx));
+    add("CTaskInfoDlg", new CTaskInfoDlg);
+    add("CObsSearchDlg", new CObsSearchDlg(pkg.lib));
+    add("COrbitInputDlg", new COrbitInputDlg(orbitInput));
+    add("CObsTypeDlg", new CObsTypeDlg(obsType));
+    add("COrbitParamDlg", new COrbitParamDlg(orbitParam, [](bool) {}));
+    add("CSeparationDlg", new CSeparationDlg(separation));
+    add("CToleranceDlg", new CToleranceDlg(tolerance));
+    add("CObsChoiceDlg", new CObsChoiceDlg(choice));
+    add("CParallaxCalcDlg", new CParallaxCalcDlg(parallax));
+    add("CMagnitudeDlg", new CMagnitudeDlg(pkg.lib));
+    add("CObjectInfoDlg", new CObjectInfoDlg(ObjectInfo{}));
+    add("CElSelectDlg", new CElSelectDlg(ctx, pkg.lib));
+    add("CElHistElementDlg", new CElHistElementDlg(0));
+    add("CElHistLimitsDlg", new CElHistLimitsDlg(0, 1, 0.1, "a"));
+    add("CElDistAxesDlg", new CElDistAxesDlg(0));
+    add("CElDistLimitsDlg", new CElDistLimitsDlg(false, distLimits, names));
+    add("COrbitObjectsDlg", new COrbitObjectsDlg(pkg.lib));
+    add("COrbitScaleDlg", new COrbitScaleDlg);
+    add("CTraceInputDlg", new CTraceInputDlg(pkg.lib));
+    add("CTraceScaleDlg", new CTraceScaleDlg);
+    add("CTraceStepDlg", new CTraceStepDlg);
+    add("CPlateColorsDlg", new CPlateColorsDlg);
+    add("COrbitColorsDlg", new COrbitColorsDlg);
+    add("CTraceColorsDlg", new CTraceColorsDlg);
+    add("CElHistColorsDlg", new CElHistColorsDlg);
+    add("CElDistColorsDlg", new CElDistColorsDlg);
+    const std::set<std::string> silent = {"CAboutDlg", "CFieldErrorDlg", "CCalcProgressDlg"};
+    add("CAboutDlg", new CAboutDlg);
+    add("CFieldErrorDlg", new CFieldErrorDlg);
+    // The field error box has the title bar of a message box.
+    EXPECT_FALSE(dialogs.back().second->windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_EQ(dialogs.back().second->windowTitle().toStdString(), fw::messageTitle());
+    add("CCalcProgressDlg", new CCalcProgressDlg);
+
+    for (const char* edition : kEditions) {
+        const fs::path book = help_dir() / edition / "index.html";
+        for (const auto& [name, dlg] : dialogs) {
+            SCOPED_TRACE(std::string(edition) + " " + name);
+            if (silent.count(name) != 0) {
+                EXPECT_EQ(dlg->helpContext(), 0u);
+                continue;
+            }
+            // Every dialog has a title bar.
+            EXPECT_FALSE(dlg->windowFlags().testFlag(Qt::FramelessWindowHint));
+            ASSERT_NE(dlg->helpContext(), 0u);
+            expect_own_page(book, dlg->helpContext());
+            // The parts with contexts of their own (pages of paged dialogs).
+            for (QWidget* part : dlg->findChildren<QWidget*>())
+                if (const unsigned c = dlg->helpContextAt(part); c != dlg->helpContext()) expect_own_page(book, c);
+        }
+    }
 }
 
 // A part of a dialog with its own context answers F1 while the focus is

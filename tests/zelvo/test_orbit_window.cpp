@@ -172,6 +172,7 @@ TEST(OrbitWindow, MissingOrWrongSettings) {
         ASSERT_NE(v, nullptr);
         ASSERT_EQ(p.boxes.shown.size(), 1u);
         EXPECT_EQ(p.boxes.shown[0].text, "Wrong input number of major planet");
+        EXPECT_EQ(p.boxes.shown[0].title, "Error!");
         EXPECT_EQ(v->scene().planets[0].number, 0);
         EXPECT_EQ(v->scene().planets[1].name, "Earth");
         EXPECT_EQ(v->scene().objects[1].name, "Pallas");
@@ -227,6 +228,7 @@ TEST(OrbitInput, PlanetAndObjectEntries) {
         EXPECT_EQ(p.boxes.shown.size(), c.message != nullptr ? 1u : 0u);
         if (c.message != nullptr && !p.boxes.shown.empty()) {
             EXPECT_EQ(p.boxes.shown[0].text, c.message);
+            EXPECT_EQ(p.boxes.shown[0].title, "Error!");
         }
         if (c.number == 5) {
             EXPECT_NEAR(semi_axis_of_motion(s.planets[1].elements[el::kMotion]), 5.2, 0.05);
@@ -266,6 +268,7 @@ TEST(OrbitInput, PlanetAndObjectEntries) {
         EXPECT_EQ(p.boxes.shown.size(), c.message != nullptr ? 1u : 0u);
         if (c.message != nullptr && !p.boxes.shown.empty()) {
             EXPECT_EQ(p.boxes.shown[0].text, c.message);
+            EXPECT_EQ(p.boxes.shown[0].title, "Error!");
         }
     }
     // After a lookup orbit.tmp holds a defined number.
@@ -395,6 +398,7 @@ TEST(OrbitPicture, RecordedFrame) {
     ASSERT_EQ(p.boxes.shown.size(), 1u);
     EXPECT_EQ(p.boxes.shown[0].text,
               "The second and the third minor planets should not be specified before this option is introduced");
+    EXPECT_EQ(p.boxes.shown[0].title, "Attention!");
     OrbitProgram::close(v);
 }
 

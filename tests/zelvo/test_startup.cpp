@@ -30,20 +30,37 @@ struct Check {
 };
 
 TEST(StartupCheck, FailuresShowTheirMessageAndStopTheStart) {
-    const std::string pathHelp = "look Zelvo.txt in installation directory for possible solution.";
+    // The messages send the user to the notes beside the program and say
+    // what was tried.
+    const std::string doc = "/opt/zelvo/bin/ZelvoDoc/Zelvo.txt";
     struct Case {
         const char* what;
         void (*prepare)(Package&);
-        std::string message;
+        std::string (*message)(Package&, const std::string& doc);
     } cases[] = {
-        {"no path file", [](Package&) { fs::remove("setpath"); }, "Setpath. file is not found; \n" + pathHelp},
+        {"no path file", [](Package&) { fs::remove("setpath"); },
+         [](Package& p, const std::string& d) {
+             return "Setpath. file is not found; \nlook " + d +
+                    " for possible solution.\n(Tried: " + p.work.dir_slash() + "setpath)";
+         }},
         {"data directory missing", [](Package& p) { zeltest::write_text("setpath", p.work.dir_slash() + "none/\r\n"); },
-         "Wrong Setpath. file. \n" + pathHelp},
-        {"empty path file", [](Package&) { zeltest::write_text("setpath", ""); }, "Wrong Setpath. file. \n" + pathHelp},
+         [](Package& p, const std::string& d) {
+             return "Wrong Setpath. file. \nlook " + d + " for possible solution.\n(Tried: the data directory \"" +
+                    p.work.dir_slash() + "none/\" named in " + p.work.dir_slash() + "setpath)";
+         }},
+        {"empty path file", [](Package&) { zeltest::write_text("setpath", ""); },
+         [](Package& p, const std::string& d) {
+             return "Wrong Setpath. file. \nlook " + d +
+                    " for possible solution.\n(Tried: the data directory \"\" named in " + p.work.dir_slash() +
+                    "setpath)";
+         }},
         {"no settings file anywhere", [](Package&) { fs::remove("setpar"); },
-         "Setpar file is not found; \nlook ...ZELVO-21\\ZelvoDoc\\Zelvo.txt about possible solution."},
+         [](Package& p, const std::string& d) {
+             return "Setpar file is not found; \nlook " + d +
+                    " about possible solution.\n(Tried: " + p.work.dir_slash() + "setpar and " + p.dataDir + "setpar)";
+         }},
         {"library refuses the paths", [](Package& p) { p.lib.setpatError = "The data directory is too long."; },
-         "The data directory is too long."},
+         [](Package&, const std::string&) { return std::string("The data directory is too long."); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -52,7 +69,7 @@ TEST(StartupCheck, FailuresShowTheirMessageAndStopTheStart) {
         Check r;
         r.check(p);
         EXPECT_FALSE(r.ok);
-        EXPECT_EQ(r.texts(), std::vector<std::string>{c.message});
+        EXPECT_EQ(r.texts(), std::vector<std::string>{c.message(p, doc)});
         EXPECT_EQ(r.boxes.shown[0].title, "ZELVO-21");
     }
 }
@@ -70,7 +87,8 @@ TEST(StartupCheck, OverlongDirectoriesAreReportedNotCut) {
         Check r;
         r.check(p);
         EXPECT_FALSE(r.ok);
-        EXPECT_EQ(r.texts(), std::vector<std::string>{zelvo::msg_data_dir_too_long(dir)});
+        EXPECT_EQ(r.texts(),
+                  std::vector<std::string>{zelvo::msg_data_dir_too_long(dir, zelvo::startup_doc("/opt/zelvo/bin/"))});
         EXPECT_TRUE(p.lib.calls.empty());
         // 67 characters are accepted.
         dir = p.work.dir_slash() + std::string(66 - p.work.dir_slash().size(), 'e') + "/";
@@ -194,7 +212,8 @@ TEST(StartupCheck, AFailedStartEndsTheProgramWithExitCodeZero) {
     zelvo::TaskApp app(lib, "/opt/zelvo/bin/");
     EXPECT_EQ(app.run(), 0);
     ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, zelvo::msg_no_path_file());
+    EXPECT_EQ(boxes.shown[0].text,
+              zelvo::msg_no_path_file(empty.dir_slash() + "setpath", zelvo::startup_doc("/opt/zelvo/bin/")));
     EXPECT_EQ(app.mainFrame(), nullptr);
 }
 
@@ -211,7 +230,12 @@ TEST(StartupCheck, TheProgramReportsAndExitsWithZero) {
     ASSERT_TRUE(p.waitForFinished(30000));
     EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(p.exitCode(), 0);
-    EXPECT_TRUE(p.readAllStandardError().contains("ZELVO-21: Setpath. file is not found; \nlook Zelvo.txt"));
+    const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+    EXPECT_TRUE(err.contains(QStringLiteral("ZELVO-21: Setpath. file is not found; \nlook "))) << err.toStdString();
+    // The notes the message names are there, beside the program.
+    const QString doc = err.section(QStringLiteral("\nlook "), 1).section(QStringLiteral(" for possible"), 0, 0);
+    EXPECT_EQ(doc.toStdString(), zelvo::startup_doc(fs::path(ZELVO_PROGRAM).parent_path().string() + "/"));
+    EXPECT_TRUE(fs::is_regular_file(doc.toStdString())) << doc.toStdString();
 }
 #endif
 

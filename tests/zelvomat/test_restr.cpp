@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "tasks/confl.h"
 #include "tasks/ephrecord.h"
 #include "tasks/restr.h"
 #include "zelvomat/zelvomat.h"
@@ -396,6 +397,53 @@ TEST(Formcond, FromTheTaskRecord) {
     rec.set(eph_field::restrictionMode, "6");
     rec.set(EphTaskRecord::upper_field(2, 1), "12h");
     EXPECT_FALSE(read_restriction_block(rec).ok());
+}
+
+// The elongation bounds as the help of the Restrictions page gives them
+// (typed, checked, stored and read back as the set-up page and the driver
+// do): the elongation is signed, east positive; a lower bound above the
+// upper keeps the values outside them, which is how both sides are asked.
+TEST(Restrictions, ElongationOnEitherSideOfTheSun) {
+    const struct {
+        const char* what;
+        const char* lower;
+        const char* upper;
+        // Elongations (degrees, west negative) kept and dropped.
+        std::array<double, 3> kept, dropped;
+    } cases[] = {
+        {"at least 60 degrees, either side", "+060.0", "-060.0", {175.0, -120.0, -60.5}, {59.0, -59.0, 0.0}},
+        {"at most 30 degrees, either side", "-030.0", "+030.0", {29.0, -29.0, 0.0}, {31.0, -31.0, 179.0}},
+        {"at least 60 degrees east", "+060.0", "", {60.5, 120.0, 179.0}, {-179.0, -120.0, 59.0}},
+        {"at least 60 degrees west", "", "-060.0", {-60.5, -120.0, -179.0}, {179.0, 120.0, -59.0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string lo = c.lower, hi = c.upper;
+        double v = 0;
+        lo.resize(6, ' ');
+        hi.resize(6, ' ');
+        ASSERT_EQ(contr_vv(11, lo, v), CheckError::None);
+        ASSERT_EQ(contr_vv(11, hi, v), CheckError::None);
+        EphTaskRecord rec = EphTaskRecord::defaults();
+        std::array<EphTaskRecord::RestrictionEntry, 10> entries{};
+        entries[9] = {true, lo, hi};
+        rec.store_frame("SPH", "AST", "EQT", "2000");
+        rec.store_restrictions(true, false, entries);
+        auto block = read_restriction_block(rec);
+        ASSERT_TRUE(block.ok()) << block.message();
+        auto bounds = Formcond(*block, "SPH", "EQT");
+        ASSERT_TRUE(bounds.ok());
+        ASSERT_EQ(bounds->count, 1);
+        EphResultValues values{};
+        for (double e : c.kept) {
+            values(10) = e * ERFA_DD2R;
+            EXPECT_TRUE(Conds(1, "SPH", *bounds, values)) << e;
+        }
+        for (double e : c.dropped) {
+            values(10) = e * ERFA_DD2R;
+            EXPECT_FALSE(Conds(1, "SPH", *bounds, values)) << e;
+        }
+    }
 }
 
 TEST(QuantityValues, NumberedFromOne) {

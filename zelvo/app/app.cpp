@@ -163,7 +163,7 @@ void TaskApp::registerTemplates() {
             addDocTemplate(std::make_unique<fw::DocTemplate>(
                 t.id, document_string(t), [key] { return std::make_unique<RecordResultDocument>(key); },
                 [this, frameClass] { return new TaskChildFrame(frameClass, ctx_, lib_); },
-                [] { return std::make_unique<fw::LineListView>(); }));
+                [this] { return std::make_unique<CPlateObjectListView>(ctx_); }));
             continue;
         }
         if (name == "OCRes") {

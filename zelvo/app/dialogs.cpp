@@ -15,6 +15,7 @@
 #include <cstring>
 
 #include "framework/linelist.h"
+#include "framework/messages.h"
 #include "icons.h"
 
 namespace zelvo {
@@ -39,7 +40,9 @@ CAboutDlg::CAboutDlg(QWidget* parent) : fw::Dialog(parent) {
 }
 
 CFieldErrorDlg::CFieldErrorDlg(QWidget* parent) : fw::Dialog(parent) {
-    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    // A title bar with the program's title, as every message box has: a
+    // box without one cannot be moved off the field it reports on.
+    setWindowTitle(QString::fromStdString(fw::messageTitle()));
     setFont(fw::fixed_font(11));
     auto* layout = new QVBoxLayout(this);
     const int ids[3] = {1053, 1054, 1252};

@@ -42,15 +42,42 @@ inline constexpr unsigned kTrackView = context(158);          // track window (t
 inline constexpr unsigned kTrackInput = context(155);         // "Input Data (Track task)"
 inline constexpr unsigned kTrackScale = context(157);         // "Scale Change"
 inline constexpr unsigned kTrackStep = context(121);          // "Step Change" (the page of the track's colours)
+// The observation tasks.
+inline constexpr unsigned kObservationType = context(101);    // "Observation type"
+inline constexpr unsigned kPlateMagnitude = context(108);     // "Magnitude" of a plate search
+inline constexpr unsigned kPlateObjectList = context(110);    // plate object list (template "PlaLT")
+inline constexpr unsigned kObservatoryList = context(129);    // observatory list window (template "Observ1")
+inline constexpr unsigned kObservatoryChoice = context(131);  // "Data retrieval from Observatory list"
+inline constexpr unsigned kParallaxCalc = context(136);       // "Calculation" of parallax constants
+inline constexpr unsigned kPlateReport = context(145);        // plate object report (template "PlaLi")
+inline constexpr unsigned kPlateList = context(146);          // plate list window (template "UltPla")
+inline constexpr unsigned kPlatePlot = context(148);          // plate plot (template "Pict")
+inline constexpr unsigned kObjectInfo = context(150);         // "Object Info" of the plate plot
+inline constexpr unsigned kTolerance = context(163);          // "Tolerance" of an identification
+inline constexpr unsigned kIdResult = context(164);           // identification result window (template "IndRes")
+inline constexpr unsigned kOcResult = context(165);           // O-C result window (template "OCRes")
+inline constexpr unsigned kSeparation = context(166);         // "Separation Dialogue"
+inline constexpr unsigned kOcInput = context(167);            // O-C input window (template "OC")
+inline constexpr unsigned kIdInput = context(168);            // identification input window (template "Indent")
+inline constexpr unsigned kOrbitParameters = context(183);    // "Orbit parameters" of the O-C task
+// The colours and fonts of the plots (the track's shares the Step Change page).
+inline constexpr unsigned kPlateColors = context(122);  // "Plate: Colors and Fonts"
+inline constexpr unsigned kOrbitColors = context(123);  // "Orbit: Colors and Fonts"
+inline constexpr unsigned kTraceColors = kTrackStep;    // "Trace: Colors and Fonts"
+inline constexpr unsigned kHistColors = context(179);   // "Histogram: Colors and Fonts"
+inline constexpr unsigned kDistColors = context(180);   // "Distribution: Colors and Fonts"
 
 // Every context the program asks for.
 inline constexpr unsigned kHelpContexts[] = {
-    kElementList,     kElementQuery,    kObservatorySearch, kTaskInfo,     kMainFrame,        kObjectPage,
-    kCoordinatesPage, kPlanePage,       kCentrePage,        kIntervalPage, kOutputPage,       kRestrictionsPage,
-    kEphemerisSetup,  kDescriptionPage, kEphemerisView,     kStringEditor, kAccuracyPage,     kAccuracyDialog,
-    kHistElement,     kHistLimits,      kHistogramView,     kDistAxes,     kDistributionView, kDistLimits,
-    kOrbitScale,      kOrbitView,       kOrbitInput,        kTrackView,    kTrackInput,       kTrackScale,
-    kTrackStep,
+    kElementList,     kElementQuery,    kObservatorySearch, kTaskInfo,        kMainFrame,        kObjectPage,
+    kCoordinatesPage, kPlanePage,       kCentrePage,        kIntervalPage,    kOutputPage,       kRestrictionsPage,
+    kEphemerisSetup,  kDescriptionPage, kEphemerisView,     kStringEditor,    kAccuracyPage,     kAccuracyDialog,
+    kHistElement,     kHistLimits,      kHistogramView,     kDistAxes,        kDistributionView, kDistLimits,
+    kOrbitScale,      kOrbitView,       kOrbitInput,        kTrackView,       kTrackInput,       kTrackScale,
+    kTrackStep,       kObservationType, kPlateMagnitude,    kPlateObjectList, kObservatoryList,  kObservatoryChoice,
+    kParallaxCalc,    kPlateReport,     kPlateList,         kPlatePlot,       kObjectInfo,       kTolerance,
+    kIdResult,        kOcResult,        kSeparation,        kOcInput,         kIdInput,          kOrbitParameters,
+    kPlateColors,     kOrbitColors,     kHistColors,        kDistColors,
 };
 
 }  // namespace zelvo::help

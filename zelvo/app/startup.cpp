@@ -15,21 +15,24 @@ namespace zelvo {
 namespace fs = std::filesystem;
 namespace files = zelvomat::files;
 
-std::string msg_no_path_file() {
-    return "Setpath. file is not found; \nlook Zelvo.txt in installation directory for possible solution.";
+std::string startup_doc(const std::string& programDir) { return programDir + std::string(kStartupDoc); }
+
+std::string msg_no_path_file(const std::string& tried, const std::string& doc) {
+    return "Setpath. file is not found; \nlook " + doc + " for possible solution.\n(Tried: " + tried + ")";
 }
-std::string msg_bad_path_file() {
-    return "Wrong Setpath. file. \nlook Zelvo.txt in installation directory for possible solution.";
+std::string msg_bad_path_file(const std::string& tried, const std::string& pathFile, const std::string& doc) {
+    return "Wrong Setpath. file. \nlook " + doc + " for possible solution.\n(Tried: the data directory \"" + tried +
+           "\" named in " + pathFile + ")";
 }
-std::string msg_no_settings(const std::string& appTitle) {
-    return "Setpar file is not found; \nlook ..." + appTitle + "\\ZelvoDoc\\Zelvo.txt about possible solution.";
+std::string msg_no_settings(const std::string& tried, const std::string& doc) {
+    return "Setpar file is not found; \nlook " + doc + " about possible solution.\n(Tried: " + tried + ")";
 }
 std::string msg_work_dir_too_long(const std::string& dir) {
     return "The working directory name is too long (at most " + std::to_string(kMaxWorkDir) + " characters):\n" + dir;
 }
-std::string msg_data_dir_too_long(const std::string& dir) {
+std::string msg_data_dir_too_long(const std::string& dir, const std::string& doc) {
     return "The data directory named in Setpath. is too long (at most " + std::to_string(kMaxDataDir) +
-           " characters):\n" + dir + "\nlook Zelvo.txt in installation directory for possible solution.";
+           " characters):\n" + dir + "\nlook " + doc + " for possible solution.";
 }
 
 std::string find_file_any_case(const std::string& dir, const std::string& name) {
@@ -114,8 +117,9 @@ bool run_startup_check(AppContext& ctx, Library& lib, const std::string& program
     std::optional<unsigned char> flag = edition_byte(settings);
     const bool haveSettings = readable(settings);
 
+    const std::string doc = startup_doc(programDir);
     if (!readable(pathFile)) {
-        fw::message(msg_no_path_file());
+        fw::message(msg_no_path_file(ctx.WorkDir + pathFile, doc));
         return false;
     }
     ctx.ProgramDir = programDir;
@@ -126,13 +130,13 @@ bool run_startup_check(AppContext& ctx, Library& lib, const std::string& program
     std::string dir = first_line(pathFile, 79, &tooLong).value_or(std::string());
     if (!dir.empty() && dir.back() != '/') dir.push_back('/');
     if (tooLong || dir.size() > kMaxDataDir) {
-        fw::message(msg_data_dir_too_long(dir));
+        fw::message(msg_data_dir_too_long(dir, doc));
         return false;
     }
     {
         const std::string probe = dir + std::string(files::kWriteProbe);
         if (dir.empty() || !fw::write_file(probe, std::string_view())) {
-            fw::message(msg_bad_path_file());
+            fw::message(msg_bad_path_file(dir, ctx.WorkDir + pathFile, doc));
             return false;
         }
         remove_quietly(probe);
@@ -163,7 +167,7 @@ bool run_startup_check(AppContext& ctx, Library& lib, const std::string& program
     }
     if (!done && !haveSettings) {
         if (!readable(installed)) {
-            fw::message(msg_no_settings(ctx.AppTitle));
+            fw::message(msg_no_settings(ctx.WorkDir + settings + " and " + installed, doc));
             return false;
         }
         copy_over(installed, settings);

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "context.h"
 #include "library.h"
@@ -19,12 +20,18 @@ namespace zelvo {
 inline constexpr std::size_t kMaxWorkDir = 99;
 inline constexpr std::size_t kMaxDataDir = 67;
 
-// The messages.
-std::string msg_no_path_file();
-std::string msg_bad_path_file();
-std::string msg_no_settings(const std::string& appTitle);
+// The notes on the start-up that the build puts beside the program (what
+// the path file, the settings file and the data directory are, and what each
+// message below means).
+inline constexpr std::string_view kStartupDoc = "ZelvoDoc/Zelvo.txt";
+std::string startup_doc(const std::string& programDir);
+
+// The messages: what was tried, and where the notes lie (doc).
+std::string msg_no_path_file(const std::string& tried, const std::string& doc);
+std::string msg_bad_path_file(const std::string& tried, const std::string& pathFile, const std::string& doc);
+std::string msg_no_settings(const std::string& tried, const std::string& doc);
 std::string msg_work_dir_too_long(const std::string& dir);
-std::string msg_data_dir_too_long(const std::string& dir);
+std::string msg_data_dir_too_long(const std::string& dir, const std::string& doc);
 
 // Runs the check in the current directory. programDir is the program's
 // directory (ending with "/"). Fills ctx; false after a message when the

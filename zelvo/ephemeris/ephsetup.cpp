@@ -4,8 +4,11 @@
 #include "ephsetup.h"
 
 #include <cstdio>
+#include <fstream>
 
+#include "core/setpar.h"
 #include "framework/messages.h"
+#include "io/bytes.h"
 #include "io/files.h"
 #include "progressdlg.h"
 #include "tables.h"
@@ -16,6 +19,38 @@ namespace F = zelvomat::eph_field;
 using zelvomat::EphTaskRecord;
 
 EphSetup::EphSetup(AppContext& c, Library& l) : ctx(c), lib(l), record(c.EphRecord) {}
+
+PackageYears package_years(const std::string& workDir) {
+    namespace sp = zelvomat::setpar;
+    std::ifstream in(workDir + std::string(zelvomat::files::kSettings), std::ios::binary);
+    std::array<std::uint8_t, sp::kRecordLength> rec{};
+    in.seekg(static_cast<std::streamoff>((sp::kRecParams - 1) * sp::kRecordLength));
+    if (!in.read(reinterpret_cast<char*>(rec.data()), static_cast<std::streamsize>(rec.size()))) return {};
+    const int first = zelvomat::io::get_i16(rec, sp::kParFirstYear),
+              last = zelvomat::io::get_i16(rec, sp::kParLastYear);
+    if (first < 1 || last < first || last > 9999) return {};
+    return {first, last};
+}
+
+EphTaskRecord default_task_record(PackageYears years, std::chrono::year_month_day today) {
+    using namespace std::chrono;
+    EphTaskRecord r = EphTaskRecord::defaults();
+    if (years.first < 1 || years.last < years.first) return r;
+    constexpr days kSpan{10};
+    const sys_days first{year{years.first} / January / 1}, end{year{years.last} / December / 31};
+    sys_days begin = first;
+    if (const sys_days t{today}; today.ok() && t >= first && t <= end) begin = std::min(t, end - kSpan);
+    auto text = [](sys_days d) {
+        const year_month_day c{d};
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%04d%02u%02u.00000", static_cast<int>(c.year()),
+                      static_cast<unsigned>(c.month()), static_cast<unsigned>(c.day()));
+        return std::string(buf);
+    };
+    r.set(zelvomat::eph_field::beginDate, text(begin));
+    r.set(zelvomat::eph_field::endDate, text(begin + kSpan));
+    return r;
+}
 
 bool EphSetup::load() {
     check = {};
@@ -38,7 +73,8 @@ bool EphSetup::load() {
             fw::message("Copy configuration file from another folder\nor repeate call and create new configuration");
             return false;
         }
-        record = EphTaskRecord::defaults();
+        const auto today = std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now());
+        record = default_task_record(package_years(ctx.WorkDir), std::chrono::year_month_day{today});
     }
     initPages();
     return true;

@@ -17,6 +17,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -164,6 +165,21 @@ struct RestrictPageState {
 // Captions of the ten quantities of each coordinate set and the hint lines of
 // the restriction types.
 const std::array<const char*, 10>& restriction_captions(int layoutMode);
+// The years of the data package: settings record 6 of "setpar" in workDir;
+// 0 to 0 when the file or the record cannot be read or holds no years.
+struct PackageYears {
+    int first = 0;
+    int last = 0;
+};
+PackageYears package_years(const std::string& workDir);
+
+// The record of a new task: the library's defaults, with an interval of ten
+// days at a step of one day that starts on 1 January of the package's first
+// year, or today when today lies within the package's years (early enough
+// that the ten days end within them). Without package years the defaults'
+// own interval stays.
+zelvomat::EphTaskRecord default_task_record(PackageYears years, std::chrono::year_month_day today);
+
 std::string restriction_hint(int type);
 
 // ---- Task description -----------------------------------------------------

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "framework/linelist.h"
+#include "helpcontexts.h"
 
 namespace zelvo {
 
@@ -26,7 +27,7 @@ const ColorsFontsLayout& plate_colors_layout() {
         1313,
         1312,
         {{1314, "Choose font for information"}, {1315, "Choose font for coord. labels"}},
-        0x2007A,
+        help::kPlateColors,
         8,
         true};
     return s;
@@ -40,7 +41,7 @@ const ColorsFontsLayout& orbit_colors_layout() {
                                      1319,
                                      1316,
                                      {{1322, "Choose Font(push the button)"}},
-                                     0x2007B,
+                                     help::kOrbitColors,
                                      10,
                                      false};
     return s;
@@ -54,7 +55,7 @@ const ColorsFontsLayout& trace_colors_layout() {
                                      1111,
                                      1109,
                                      {{1110, "Choose Font(push the button)"}},
-                                     0x20079,
+                                     help::kTraceColors,
                                      10,
                                      false};
     return s;
@@ -67,7 +68,7 @@ const ColorsFontsLayout& hist_colors_layout() {
                                      1320,
                                      1317,
                                      {{1323, "Choose Font(push the button)"}},
-                                     0x200B3,
+                                     help::kHistColors,
                                      10,
                                      false};
     return s;
@@ -80,7 +81,7 @@ const ColorsFontsLayout& dist_colors_layout() {
                                      1321,
                                      1318,
                                      {{1324, "Choose Font(push the button)"}},
-                                     0x200B4,
+                                     help::kDistColors,
                                      10,
                                      false};
     return s;
@@ -131,7 +132,7 @@ void ColorsFonts::ok() {
 // The dialog ---------------------------------------------------------------------
 
 CColorsFontsDlg::CColorsFontsDlg(const ColorsFontsLayout& shape, fw::CustomColors& customColors, QWidget* parent)
-    : fw::Dialog(parent, 0x20000u + static_cast<unsigned>(shape.resourceId)), model_(shape, customColors) {
+    : fw::Dialog(parent, shape.helpContext), model_(shape, customColors) {
     setWindowTitle(QString::fromLatin1(shape.caption));
     setFont(fw::fixed_font(13));
     auto* layout = new QVBoxLayout(this);

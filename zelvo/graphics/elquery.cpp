@@ -255,13 +255,6 @@ FunctionLayout function_layout(int code, bool opening) {
 namespace {
 
 // A message box with a caption of its own in place of the program's title.
-void message_with_caption(const std::string& caption, const std::string& text) {
-    const std::string title = fw::messageTitle();
-    fw::setMessageTitle(caption);
-    fw::message(text, fw::Buttons::Ok, fw::Icon::Error);
-    fw::setMessageTitle(title);
-}
-
 void restore_dir(const std::string& dir) {
     std::error_code ec;
     if (!dir.empty()) std::filesystem::current_path(dir, ec);
@@ -421,7 +414,7 @@ bool ElementQueryDialogModel::ok() {
     q_.QueryText.clear();
 
     if (functionIndex >= 12 && functionIndex <= 14 && !takeFixedObject(settings->objects, settings->numbered)) {
-        message_with_caption("Error!", "Wrong input name of object");
+        fw::titled_message("Error!", "Wrong input name of object", fw::Buttons::Ok, fw::Icon::Error);
         focus_ = Focus::Object;
         return false;
     }

@@ -56,7 +56,9 @@ long long leading_int(const std::string& s) {
     return end == s.c_str() ? 0 : v;
 }
 
-void wrong_planet_number() { fw::message("Wrong input number of major planet", fw::Buttons::Ok, fw::Icon::Error); }
+void wrong_planet_number() {
+    fw::titled_message("Error!", "Wrong input number of major planet", fw::Buttons::Ok, fw::Icon::Error);
+}
 
 }  // namespace
 
@@ -135,7 +137,7 @@ void apply_input(OrbitScene& s, Library& lib, const std::string& tmpPath, const 
         const int v = text.size() <= kTmpNameBytes ? object_number_of(lib, tmpPath, text) : 0;
         const bool typedBeyondNumbered = v > s.numberedObjects && leading_int(text) == v;
         if (v == 0 || v > s.objectsInAll || typedBeyondNumbered) {
-            fw::message(kWrong[i], fw::Buttons::Ok, fw::Icon::Error);
+            fw::titled_message("Error!", kWrong[i], fw::Buttons::Ok, fw::Icon::Error);
             slot.number = 0;
             continue;
         }
@@ -348,10 +350,13 @@ void COrbitView::OnLineOfNodes() {
         view_.nodesShown = true;
         invalidate(false);
     } else if (named > 1) {
-        fw::message("The second and the third minor planets should not be specified before this option is introduced",
-                    fw::Buttons::Ok, fw::Icon::Warning);
+        fw::titled_message(
+            "Attention!",
+            "The second and the third minor planets should not be specified before this option is introduced",
+            fw::Buttons::Ok, fw::Icon::Warning);
     } else {
-        fw::message("The information about minor planet is required", fw::Buttons::Ok, fw::Icon::Warning);
+        fw::titled_message("Attention!", "The information about minor planet is required", fw::Buttons::Ok,
+                           fw::Icon::Warning);
     }
 }
 

@@ -36,13 +36,6 @@ MainFrame* main_frame() {
     return app != nullptr ? dynamic_cast<MainFrame*>(app->mainFrame()) : nullptr;
 }
 
-void message_with_caption(const std::string& caption, const std::string& text) {
-    const std::string title = fw::messageTitle();
-    fw::setMessageTitle(caption);
-    fw::message(text, fw::Buttons::Ok, fw::Icon::Error);
-    fw::setMessageTitle(title);
-}
-
 QLineEdit* field(QGridLayout* g, int row, int col, int width = 60) {
     auto* e = new QLineEdit;
     e->setMinimumWidth(width);
@@ -410,7 +403,8 @@ void CTraceView::ResolveTrackObject(int i, const std::string& text) {
     if (number == 0 || err != 0) {
         pic_.ObjectNumber[k] = 0;
         static const char* kWhich[3] = {"1st", "2nd", "3rd"};
-        message_with_caption("Error!", std::string("Wrong name or number of the ") + kWhich[i] + " minor planet");
+        fw::titled_message("Error!", std::string("Wrong name or number of the ") + kWhich[i] + " minor planet",
+                           fw::Buttons::Ok, fw::Icon::Error);
         return;
     }
     pic_.ObjectNumber[k] = number;

@@ -15,6 +15,7 @@
 #include "framework/ids.h"
 #include "framework/messages.h"
 #include "framework/waitcursor.h"
+#include "helpcontexts.h"
 #include "io/files.h"
 #include "mainframe.h"
 #include "obsdialogs.h"
@@ -165,11 +166,15 @@ CIndentResultView::CIndentResultView(AppContext& ctx, Library& lib) : RunResultV
     run_.tolRA = ctx.IdTolerance[1];
     run_.serial = ctx.IdRunSerial;
     ctx_.CurrentRow = 0;
-    addResultCommands(cmd::kIdPrintPreview, cmd::kIdContinue, 0x20000u + 164u);
+    addResultCommands(cmd::kIdPrintPreview, cmd::kIdContinue, help::kIdResult);
     onUpdateId(kIndicatorCaps, [this](fw::CommandUI& ui) { ui.setText("Num " + std::to_string(rowCount_)); });
     onUpdateId(kIndicatorRec, [this](fw::CommandUI& ui) { ui.setText("Cur " + std::to_string(ctx_.CurrentRow + 1)); });
     onUpdateId(kIndicatorNum, [this](fw::CommandUI& ui) { ui.setText("R.A.<" + tolerance_pane_text(run_.tolRA)); });
     onUpdateId(kIndicatorExt, [this](fw::CommandUI& ui) { ui.setText("Decl.<" + tolerance_pane_text(run_.tolDecl)); });
+}
+
+CPlateObjectListView::CPlateObjectListView(AppContext& ctx) {
+    onCommandId(kHelp, [&ctx] { fw::show_help(AppDirectory(ctx) + HelpFileName(ctx), help::kPlateObjectList); });
 }
 
 CIndentResultView::~CIndentResultView() {

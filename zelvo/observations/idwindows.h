@@ -134,6 +134,13 @@ private:
     int rowCount_ = 0;
 };
 
+// The plate object list (template "PlaLT"): the lines of the last plate
+// search, with the help page of its own.
+class CPlateObjectListView final : public fw::LineListView {
+public:
+    explicit CPlateObjectListView(AppContext& ctx);
+};
+
 // The menus of the identification and observatory windows (168, 164, 129).
 void add_id_resources(fw::ResourceTables& r);
 

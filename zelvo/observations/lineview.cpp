@@ -15,6 +15,7 @@
 #include "framework/ids.h"
 #include "framework/messages.h"
 #include "framework/waitcursor.h"
+#include "helpcontexts.h"
 #include "lineedit.h"
 #include "mainframe.h"
 #include "tables.h"
@@ -95,7 +96,7 @@ EditorFormat oc_editor_format(int C) {
     s.checkSystem = C;
     s.deleteFailure = "Fail: OCView, Delete Item ";
     s.setsRowCountOnActivation = true;
-    s.helpTemplate = 167;
+    s.helpContext = help::kOcInput;
     s.commands = {32840, 32838, 32884, 32883, 40023, 40024};
     s.headFile = "omc.hd1";
     s.headSkip = 7 * (C - 1);
@@ -111,7 +112,7 @@ EditorFormat identification_editor_format() {
     s.checkTask = 2;
     s.checkSystem = 1;
     s.deleteFailure = "Fail: IdentView, Delete Item ";
-    s.helpTemplate = 168;
+    s.helpContext = help::kIdInput;
     s.commands = {32835, 32882, 32886, 32885, 40025, 40026};
     s.headFile = "ide.hd1";
     s.print = print_format(7, -0.1, 8, 1, 80);
@@ -124,7 +125,7 @@ EditorFormat observatory_editor_format() {
     s.displayChars = 77;
     s.checkTask = 0;
     s.deleteFailure = "Fail: IdentView, Delete Item ";
-    s.helpTemplate = 129;
+    s.helpContext = help::kObservatoryList;
     s.commands = {32835, 0, 0, 0, 0, 0};
     s.headFile = "obs.hd1";
     s.print = print_format(3, 0.2, 4, 1, 77);
@@ -138,7 +139,7 @@ EditorFormat plate_editor_format() {
     s.checkSystem = 1;
     s.deleteFailure = "Fail: PlateView, Delete Item ";
     s.copyMovesSelection = false;
-    s.helpTemplate = 146;
+    s.helpContext = help::kPlateList;
     s.commands = {32880, 32820, 40013, 40014, 40027, 40028};
     s.headFile = "plt.hd1";
     s.print = print_format(7, 1.3, 7, 0, 80);
@@ -365,9 +366,7 @@ LineEditorView::LineEditorView(AppContext& ctx, Library& lib, TaskDialogs& dialo
         }
     onCommandId(kFilePrint, [this] { fw::printWithDialog(*this); });
     onCommandId(kFilePrintPreview, [this] { fw::printPreview(*this, list()); });
-    onCommandId(kHelp, [this] {
-        fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), 0x20000u + static_cast<unsigned>(shape_.helpTemplate));
-    });
+    onCommandId(kHelp, [this] { fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), shape_.helpContext); });
 }
 
 LineEditorView::~LineEditorView() {

@@ -66,7 +66,7 @@ struct EditorFormat {
     std::string deleteFailure;       // the message when the list refuses to delete a row
     bool copyMovesSelection = true;  // Copy and Paste take the selection off (O-C, identification)
     bool setsRowCountOnActivation = false;
-    int helpTemplate = 0;  // help context 0x20000 + this
+    unsigned helpContext = 0;  // the page F1 opens (helpcontexts.h)
     EditorCommands commands;
     // Printing.
     int printKey = 1;

@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "framework/messages.h"
+#include "helpcontexts.h"
 
 namespace zelvo {
 
@@ -108,7 +109,7 @@ std::string tolerance_pane_text(double tolerance) {
 }
 
 CToleranceDlg::CToleranceDlg(ToleranceModel& model, QWidget* parent)
-    : fw::Dialog(parent, 0x20000 + 163), m_(model), ra_(make_edit("id1221", 0)), decl_(make_edit("id1223", 0)) {
+    : fw::Dialog(parent, help::kTolerance), m_(model), ra_(make_edit("id1221", 0)), decl_(make_edit("id1223", 0)) {
     setWindowTitle(QStringLiteral("Tolerance"));
     auto* grid = new QGridLayout(this);
     grid->addWidget(new QLabel(QStringLiteral("Place a tolerance on O-C(in arcsec) ")), 0, 0, 1, 4);
@@ -159,7 +160,7 @@ bool ObsChoiceModel::ok() {
 }
 
 CObsChoiceDlg::CObsChoiceDlg(ObsChoiceModel& model, QWidget* parent)
-    : fw::Dialog(parent, 0x20000 + 131),
+    : fw::Dialog(parent, help::kObservatoryChoice),
       m_(model),
       byNumber_(new QRadioButton(QStringLiteral("Observatory number: "))),
       byName_(new QRadioButton(QStringLiteral("Observatory name: "))),
@@ -288,7 +289,7 @@ bool ParallaxModel::runToParallax() {
 }
 
 CParallaxCalcDlg::CParallaxCalcDlg(ParallaxModel& model, QWidget* parent)
-    : fw::Dialog(parent, 0x20000 + 136),
+    : fw::Dialog(parent, help::kParallaxCalc),
       m_(model),
       dxy_(make_edit("id1145", 8)),
       dz_(make_edit("id1006", 9)),

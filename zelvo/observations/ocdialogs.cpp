@@ -17,6 +17,7 @@
 #include "dialogs.h"
 #include "framework/cp1252.h"
 #include "framework/messages.h"
+#include "helpcontexts.h"
 #include "tables.h"
 
 namespace zelvo {
@@ -140,7 +141,7 @@ std::string obs_type_header(int positions, int mainPlane, int equinox, const OcA
     return t + accuracy_text(accuracy.model, accuracy, false);
 }
 
-CObsTypeDlg::CObsTypeDlg(ObsTypeModel& model, QWidget* parent) : fw::Dialog(parent, 0x20000 + 101), m_(model) {
+CObsTypeDlg::CObsTypeDlg(ObsTypeModel& model, QWidget* parent) : fw::Dialog(parent, help::kObservationType), m_(model) {
     setWindowTitle(QStringLiteral("Observation type"));
     auto* layout = new QVBoxLayout(this);
     auto* pos = new QGroupBox(QStringLiteral("Positions"));
@@ -254,7 +255,7 @@ void OrbitParamModel::chooseCoordinates() {
 }
 
 COrbitParamDlg::COrbitParamDlg(OrbitParamModel& model, std::function<void(bool)> openOrbitInput, QWidget* parent)
-    : fw::Dialog(parent, 0x20000 + 183),
+    : fw::Dialog(parent, help::kOrbitParameters),
       m_(model),
       openOrbitInput_(std::move(openOrbitInput)),
       elementsButton_(new QPushButton(QStringLiteral("..."))),
@@ -504,7 +505,7 @@ bool SeparationModel::ok() {
 }
 
 CSeparationDlg::CSeparationDlg(SeparationModel& model, QWidget* parent)
-    : fw::Dialog(parent, 0x20000 + 166),
+    : fw::Dialog(parent, help::kSeparation),
       m_(model),
       noSep_(make_radio("No separations", 1257)),
       conditions_(make_radio("Separation conditions", 1008)),

@@ -17,6 +17,7 @@
 #include "framework/messages.h"
 #include "framework/progress.h"
 #include "framework/waitcursor.h"
+#include "helpcontexts.h"
 #include "io/files.h"
 #include "mainframe.h"
 #include "occonfig.h"
@@ -269,7 +270,7 @@ COCResView::COCResView(AppContext& ctx, Library& lib)
     ctx_.RowCount = 0;
     // Save exports too: never over the work files that Continue and Separate
     // read.
-    addResultCommands(cmd::kOcPrintPreview, cmd::kOcContinue, 0x20000u + 165u);
+    addResultCommands(cmd::kOcPrintPreview, cmd::kOcContinue, help::kOcResult);
     onUpdateId(cmd::kOcSeparate, [this](fw::CommandUI& ui) { ui.enable(ctx_.OcResultFromRun != 0 && !running_); });
     onUpdateId(kIndicatorCaps, [this](fw::CommandUI& ui) {
         ui.setText("Num " + std::to_string(level_ >= 0 ? ctx_.RowCountStack[static_cast<std::size_t>(level_)]

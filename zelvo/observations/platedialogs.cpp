@@ -6,6 +6,7 @@
 
 #include "framework/linelist.h"
 #include "framework/messages.h"
+#include "helpcontexts.h"
 
 namespace zelvo {
 
@@ -26,7 +27,7 @@ bool CheckMagnitudeLimit(Library& lib, const std::string& text) {
     return err == 0;
 }
 
-CMagnitudeDlg::CMagnitudeDlg(Library& lib, QWidget* parent) : fw::Dialog(parent, 0x2006C), lib_(lib) {
+CMagnitudeDlg::CMagnitudeDlg(Library& lib, QWidget* parent) : fw::Dialog(parent, help::kPlateMagnitude), lib_(lib) {
     setWindowTitle(QStringLiteral("Magnitude"));
     setFont(fw::fixed_font(13));
     auto* grid = new QGridLayout(this);
@@ -51,7 +52,7 @@ void CMagnitudeDlg::onOK() {
     endDialog(fw::kIdOk);
 }
 
-CObjectInfoDlg::CObjectInfoDlg(const ObjectInfo& i, QWidget* parent) : fw::Dialog(parent, 0x20096), info(i) {
+CObjectInfoDlg::CObjectInfoDlg(const ObjectInfo& i, QWidget* parent) : fw::Dialog(parent, help::kObjectInfo), info(i) {
     setWindowTitle(QStringLiteral("Object Info"));
     setFont(fw::fixed_font(13));
     for (QLineEdit*& e : edits_) {

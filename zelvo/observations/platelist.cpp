@@ -8,6 +8,7 @@
 #include "framework/ids.h"
 #include "framework/mainframe.h"
 #include "framework/messages.h"
+#include "helpcontexts.h"
 #include "tables.h"
 
 namespace zelvo {
@@ -122,7 +123,7 @@ std::array<std::string, 4> PlateObjectColumns(const PlateObjectRecord& r) {
 std::string PlateObjectCountText(int count) { return "Total number of objects: " + std::to_string(count); }
 
 CPlateListView::CPlateListView(AppContext& ctx) : ctx_(ctx) {
-    onCommandId(fw::ids::kHelp, [this] { fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), 0x20091u); });
+    onCommandId(fw::ids::kHelp, [this] { fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), help::kPlateReport); });
 }
 
 CPlateListView::~CPlateListView() {

@@ -19,6 +19,7 @@
 #include "framework/plotsettings.h"
 #include "framework/qtdc.h"
 #include "framework/waitcursor.h"
+#include "helpcontexts.h"
 #include "platedialogs.h"
 #include "tables.h"
 
@@ -339,7 +340,7 @@ CPlatePict::CPlatePict(AppContext& ctx, Library& lib)
     onCommandId(fw::ids::kFilePrint, [this] { fw::printWithDialog(*this); });
     onCommandId(kFilePrintDirect, [this] { fw::printWithDialog(*this); });
     onCommandId(fw::ids::kFilePrintPreview, [this] { fw::printPreview(*this, view_); });
-    onCommandId(fw::ids::kHelp, [this] { fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), 0x20000u + 148u); });
+    onCommandId(fw::ids::kHelp, [this] { fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), help::kPlatePlot); });
 }
 
 CPlatePict::~CPlatePict() {
