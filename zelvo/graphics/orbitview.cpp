@@ -39,11 +39,6 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-MainFrame* program_main_frame() {
-    fw::Application* app = fw::Application::instance();
-    return app != nullptr ? dynamic_cast<MainFrame*>(app->mainFrame()) : nullptr;
-}
-
 void go_to_work_dir(const std::string& dir) {
     std::error_code ec;
     if (!dir.empty()) std::filesystem::current_path(dir, ec);
@@ -243,7 +238,7 @@ COrbitView::COrbitView(AppContext& ctx, Library& lib) : ctx_(ctx), lib_(lib), st
     onCommandId(cmd::kOrbitSaveAs, [this] { OnFileSaveAs(); });
     for (int id : {kFilePrint, cmd::kOrbitPrint}) onCommandId(id, [this] { fw::printWithDialog(*this); });
     onCommandId(kFilePrintPreview, [this] {
-        fw::PrintPreviewWindow preview(*this, program_main_frame());
+        fw::PrintPreviewWindow preview(*this, main_frame());
         preview.exec();
     });
     onCommandId(kHelp, [this] { fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), help::kOrbitView); });
@@ -269,7 +264,7 @@ QWidget* COrbitView::createWidget(QWidget* parent) {
 void COrbitView::onActivateView(bool active) {
     if (!active) return;
     ctx_.CurrentToolbarId = cmd::kOrbitToolbar;
-    if (MainFrame* mf = program_main_frame()) {
+    if (MainFrame* mf = main_frame()) {
         if (mf->loadToolBar(cmd::kOrbitToolbar) && mf->toolBar() != nullptr) mf->toolBar()->show();
     }
 }

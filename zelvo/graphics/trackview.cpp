@@ -31,11 +31,6 @@ using namespace fw::ids;
 
 namespace {
 
-MainFrame* main_frame() {
-    fw::Application* app = fw::Application::instance();
-    return app != nullptr ? dynamic_cast<MainFrame*>(app->mainFrame()) : nullptr;
-}
-
 void message_with_caption(const std::string& caption, const std::string& text) {
     const std::string title = fw::messageTitle();
     fw::setMessageTitle(caption);

@@ -19,6 +19,7 @@
 #include "framework/plotsettings.h"
 #include "framework/qtdc.h"
 #include "framework/waitcursor.h"
+#include "mainframe.h"
 #include "platedialogs.h"
 #include "tables.h"
 
@@ -317,11 +318,6 @@ inline constexpr int kFilePrintDirect = 57608;
 inline constexpr int kPlateToolbar = 128;
 
 using WaitCursor = fw::WaitCursor;
-
-fw::MainFrame* main_frame() {
-    fw::Application* a = fw::Application::instance();
-    return a != nullptr ? a->mainFrame() : nullptr;
-}
 }  // namespace
 
 CPlatePict::CPlatePict(AppContext& ctx, Library& lib)
