@@ -20,6 +20,7 @@
 #include "elcache.h"
 #include "framework/application.h"
 #include "framework/emfdc.h"
+#include "framework/emfexport.h"
 #include "framework/filedialogs.h"
 #include "framework/help.h"
 #include "framework/ids.h"
@@ -425,24 +426,16 @@ void COrbitView::OnOptions() {
 }
 
 void COrbitView::OnFileSaveAs() {
-    fw::FileDialogRequest shape;
-    shape.open = false;
-    shape.defaultExt = "emf";
-    shape.filter = "Windows Metafile (*.emf)|*.emf||";
-    shape.initialPath = "Orbit";
-    const auto path = fw::fileDialogs().ask(shape);
-    go_to_work_dir(ctx_.WorkDir);
-    if (!path) return;
-    if (!saveMetafile(*path)) fw::message("Cannot write the file " + *path, fw::Buttons::Ok, fw::Icon::Error);
+    fw::save_as_emf("Orbit", [this](const std::string& path) { return saveMetafile(path); });
     invalidate(true);
 }
 
 bool COrbitView::saveMetafile(const std::string& path) {
     fw::DeviceInfo reference = window_ != nullptr ? window_->deviceInfo() : fw::DeviceInfo{800, 600, 96.0, 96.0};
-    fw::EmfDc dc(reference);
-    dc.setMapMode(fw::MapMode::Anisotropic);
-    drawPicture(dc, PictureKind::Output);
-    return dc.save(path);
+    return fw::write_emf(path, reference, [this](fw::EmfDc& dc) {
+        dc.setMapMode(fw::MapMode::Anisotropic);
+        drawPicture(dc, PictureKind::Output);
+    });
 }
 
 // ---- Dialogs ---------------------------------------------------------------------------

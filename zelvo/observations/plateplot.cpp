@@ -11,6 +11,7 @@
 #include "colorsfonts.h"
 #include "framework/application.h"
 #include "framework/emfdc.h"
+#include "framework/emfexport.h"
 #include "framework/filedialogs.h"
 #include "framework/help.h"
 #include "framework/ids.h"
@@ -450,28 +451,20 @@ void CPlatePict::onEndPrinting(const fw::PrintInfo& /*info*/) {
 
 bool CPlatePict::saveMetafile(const std::string& path) {
     const fw::DeviceInfo ref = view_ != nullptr ? view_->deviceInfo() : fw::DeviceInfo{};
-    fw::EmfDc dc(ref);
-    picture_->beginPrinting();
-    {
-        WaitCursor wait;
-        picture_->draw(dc);
-    }
-    picture_->endPrinting();
-    const bool ok = dc.save(path);
+    const bool ok = fw::write_emf(path, ref, [this](fw::EmfDc& dc) {
+        picture_->beginPrinting();
+        {
+            WaitCursor wait;
+            picture_->draw(dc);
+        }
+        picture_->endPrinting();
+    });
     refresh();
     return ok;
 }
 
 void CPlatePict::OnFileSaveAs() {
-    fw::FileDialogRequest desc;
-    desc.open = false;
-    desc.defaultExt = "emf";
-    desc.filter = "Windows Metafile (*.emf)|*.emf||";
-    desc.initialPath = "Plate";
-    desc.overwritePrompt = true;
-    const std::optional<std::string> path = fw::fileDialogs().ask(desc);
-    if (!path) return;
-    if (!saveMetafile(*path)) fw::message("The picture could not be written to " + *path);
+    fw::save_as_emf("Plate", [this](const std::string& path) { return saveMetafile(path); });
 }
 
 }  // namespace zelvo
