@@ -9,6 +9,7 @@
 
 #include "angles.h"
 #include "colorsfonts.h"
+#include "core/constants.h"
 #include "framework/application.h"
 #include "framework/emfdc.h"
 #include "framework/emfexport.h"
@@ -27,7 +28,7 @@
 namespace zelvo {
 
 namespace {
-constexpr double kPi = 3.141592653589793;
+using zelvomat::kPi;
 
 std::string fmt_int(const char* format, int v) {
     char buf[32];
