@@ -93,6 +93,7 @@
 #include <vector>
 
 #include "core/catalog.h"
+#include "core/constants.h"
 #include "core/datajd.h"
 #include "core/force.h"
 #include "core/magn.h"
@@ -108,7 +109,7 @@ using namespace zelvomat::catalogue;
 
 namespace {
 
-constexpr double kGauss = 0.01720209895;  // Gaussian constant, rad/day for a in AU
+constexpr double kGauss = zelvomat::kGaussK;  // Gaussian constant, rad/day for a in AU
 
 struct Object {
     std::int32_t number = 0;  // official number; 0 unnumbered

@@ -19,6 +19,7 @@
 #include "framework/printing.h"
 #include "framework/progress.h"
 #include "ocdialogs.h"
+#include "ocwindows.h"
 #include "shell_support.h"
 #include "taskdialogs.h"
 
@@ -68,9 +69,9 @@ struct ScriptedDialogs : TaskDialogs {
         return m.ok();
     }
     std::optional<OcAccuracySettings> accuracyAnswer;
-    bool accuracy(AppContext& ctx) override {
+    bool accuracy(AppContext&, OcAccuracySettings& settings, bool) override {
         if (!accuracyAnswer) return false;
-        ctx.OcAccuracy = *accuracyAnswer;
+        settings = *accuracyAnswer;
         return true;
     }
     // The orbit parameters: what the user clicks in the dialog.
@@ -126,6 +127,11 @@ struct Started {
     fw::LineListView* activeList() {
         fw::ChildFrame* f = app.frame()->activeChildFrame();
         return f != nullptr ? dynamic_cast<fw::LineListView*>(f->view()) : nullptr;
+    }
+    // The active O-C input window (null when another is active).
+    COCView* ocView() {
+        fw::ChildFrame* f = app.frame()->activeChildFrame();
+        return f != nullptr ? dynamic_cast<COCView*>(f->view()) : nullptr;
     }
     fw::LineDocument* activeDoc() {
         fw::ChildFrame* f = app.frame()->activeChildFrame();

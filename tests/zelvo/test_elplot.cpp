@@ -32,6 +32,7 @@
 #include "elplotwindows.h"
 #include "elwindows.h"
 #include "framework/childframe.h"
+#include "framework/emfexport.h"
 #include "framework/filedialogs.h"
 #include "framework/messages.h"
 #include "framework/recorddc.h"
@@ -788,6 +789,18 @@ TEST(PlotWindows, SettingsMetafilePrintColoursAndOwnCounts) {
     EXPECT_EQ(files.asked[0].defaultExt, "emf");
     EXPECT_EQ(files.asked[0].filter, "Windows Metafile (*.emf)|*.emf||");
     EXPECT_GE(check_metafile(histPath, U_EMR_EXTTEXTOUTW), 2);
+    {
+        // A path that cannot be written is said so, and the colours come
+        // back.
+        fw::ScriptedMessageService boxes;
+        fw::ScopedMessageService useBoxes{boxes};
+        const fw::Colorref background = h2->colors[0];
+        files.answers.push_back(QDir(dir.path()).filePath("no-such-dir/Hist.emf").toStdString());
+        h2->OnSaveAs();
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_EQ(boxes.shown[0].text, fw::kEmfWriteFailed);
+        EXPECT_EQ(h2->colors[0], background);
+    }
 
     DistributionRequest d;
     d.DistXElement = 10;
@@ -805,6 +818,15 @@ TEST(PlotWindows, SettingsMetafilePrintColoursAndOwnCounts) {
     EXPECT_LE(pixels, 480 * 480);  // each pixel of the field once at most
     EXPECT_LT(fs::file_size(distPath), 4u << 20);
     EXPECT_EQ(dist.colors[0], 0xFFFFFFu);
+    {
+        fw::ScriptedMessageService boxes;
+        fw::ScopedMessageService useBoxes{boxes};
+        files.answers.push_back(QDir(dir.path()).filePath("no-such-dir/Dist.emf").toStdString());
+        dist.OnSaveAs();
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_EQ(boxes.shown[0].text, fw::kEmfWriteFailed);
+        EXPECT_FALSE(fs::exists(QDir(dir.path()).filePath("no-such-dir").toStdString()));
+    }
 }
 
 // Runs handler on the modal dialog of type D once it shows (within a second).

@@ -961,7 +961,8 @@ TEST(EphDialog, EveryButtonHasItsCaption) {
     DialogBench b;
     CEphTaskDlg& dlg = b.dlg;
     ASSERT_TRUE(dlg.onInitDialog());
-    CAccuracyDlg accuracy(b.ctx);
+    OcAccuracySettings settings;
+    CAccuracyDlg accuracy(b.ctx, settings, false);
     accuracy.onInitDialog();
     for (QWidget* w : std::initializer_list<QWidget*>{&dlg, &accuracy})
         for (QAbstractButton* button : w->findChildren<QAbstractButton*>()) {

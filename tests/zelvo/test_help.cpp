@@ -340,7 +340,8 @@ TEST(HelpKeys, PagesOfTheSetUpAndAccuracyDialogsHaveTheirOwnContexts) {
     EXPECT_EQ(dlg.helpContextAt(dlg.findChild<QTreeWidget*>()), help::kEphemerisSetup);
     EXPECT_EQ(dlg.helpContext(), help::kEphemerisSetup);
 
-    CAccuracyDlg accuracy(ctx);
+    OcAccuracySettings settings;
+    CAccuracyDlg accuracy(ctx, settings, false);
     EXPECT_EQ(accuracy.helpContext(), help::kAccuracyDialog);
     EXPECT_EQ(accuracy.helpContextAt(accuracy.findChild<QTreeWidget*>()), help::kAccuracyDialog);
     EXPECT_EQ(accuracy.helpContextAt(accuracy.findChild<QWidget*>(QStringLiteral("ctl1134"))), help::kAccuracyPage);

@@ -214,7 +214,7 @@ TEST(LineEditor, AddAndInsertAcceptRetryAndCancel) {
         EXPECT_EQ(e.dialogs.edits[1].caret, 15);
         EXPECT_EQ(e.dialogs.edits[1].lineText, bad);
         EXPECT_EQ(e.doc.lines[1], record(obs_line("new")));
-        EXPECT_EQ(e.ctx.LineCheckResult[0], 0);
+        EXPECT_EQ(e.editor.session().check[0], 0);
     }
     {
         SCOPED_TRACE("Insert refused, Cancel: the inserted line goes");
@@ -246,7 +246,7 @@ TEST(LineEditor, AddAndInsertAcceptRetryAndCancel) {
         e.editor.insert();
         EXPECT_EQ(e.texts(), std::vector<std::string>{"No string selected to insert before"});
         EXPECT_EQ(e.doc.lines.size(), 2u);
-        EXPECT_EQ(e.ctx.LineEditMode, 0);
+        EXPECT_EQ(e.editor.session().newLine, 0);
     }
 }
 

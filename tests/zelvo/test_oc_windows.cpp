@@ -97,8 +97,9 @@ TEST(ObservationType, CombinationsOfPositionsPlaneAndEquinox) {
 }
 
 TEST(OrbitParameters, KeysAndFlags) {
-    AppContext ctx;
-    std::string record(1418, ' ');
+    OcChoices ctx;
+    std::string& record = ctx.taskRecord;
+    record.assign(1418, ' ');
     record.replace(1218, 9, "mine.txt ");
     record.replace(1318, 30, "a_coordinate_list_of_30_chars_");
     struct Case {
@@ -113,7 +114,7 @@ TEST(OrbitParameters, KeysAndFlags) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.key);
         record.replace(0, 4, c.key);
-        OrbitParamModel m(ctx, record);
+        OrbitParamModel m(ctx);
         EXPECT_EQ(m.init(), c.choice);
         EXPECT_EQ(m.key(), c.keyAfter);
         EXPECT_EQ(m.elementsButtonEnabled(), c.choice == OrbitParamModel::Elements);
@@ -121,18 +122,18 @@ TEST(OrbitParameters, KeysAndFlags) {
     // Elements to coordinates and back: "FELM" -> "XXYZ" -> "EELM"; the
     // catalogue clears the introduced orbit.
     record.replace(0, 4, "FELM");
-    OrbitParamModel m(ctx, record);
+    OrbitParamModel m(ctx);
     m.init();
-    EXPECT_TRUE(ctx.OcOrbitIntroduced);
-    EXPECT_EQ(ctx.OrbitListFile.substr(0, 8), "mine.txt");
+    EXPECT_TRUE(ctx.orbitIntroduced);
+    EXPECT_EQ(ctx.orbitListFile.substr(0, 8), "mine.txt");
     m.chooseCoordinates();
     EXPECT_EQ(m.key(), "XXYZ");
-    EXPECT_FALSE(ctx.OrbitAsElements);
+    EXPECT_FALSE(ctx.orbitAsElements);
     m.chooseElements();
     EXPECT_EQ(m.key(), "EELM");
     m.chooseCatalogue();
     EXPECT_EQ(m.key(), "ZELV");
-    EXPECT_FALSE(ctx.OcOrbitIntroduced);
+    EXPECT_FALSE(ctx.orbitIntroduced);
 }
 
 TEST(OcStatusText, AccuracyAndOrbit) {
@@ -265,10 +266,6 @@ struct OcStarted : Started {
         for (int i = 1; i <= 5; ++i) lines.push_back(obs_line(std::to_string(i)));
         openOc(lines);
     }
-    COCView* ocView() {
-        fw::ChildFrame* f = app.frame()->activeChildFrame();
-        return f != nullptr ? dynamic_cast<COCView*>(f->view()) : nullptr;
-    }
 };
 
 TEST(OcInputWindow, DataTypeChangesCaptionsRulerAndCheckNotTheLines) {
@@ -311,14 +308,22 @@ TEST(OcInputWindow, OrbitAndAccuracyRebuildTheHeader) {
     ASSERT_TRUE(s.app.routeCommand(cmd::kOcOrbit));
     // Nodes is never used for an introduced orbit.
     EXPECT_NE(s.ctx().HeaderText.find(" Accuracy: Elliptic motion  Orbit: Introduced elements"), std::string::npos);
-    EXPECT_EQ(s.ctx().OcTaskRecord.substr(0, 4), "EELM");
-    EXPECT_EQ(s.ctx().OcAccuracy.model, 0);
+    COCView* first = s.ocView();
+    EXPECT_EQ(first->choices().taskRecord.substr(0, 4), "EELM");
+    EXPECT_EQ(first->choices().accuracy.model, 0);
     fw::ChildFrame* f = s.app.frame()->activeChildFrame();
     EXPECT_EQ(fw::toCp1252(f->controlText(1311)), s.ctx().HeaderText);
-    // A new window starts from the catalogue orbit and nodes again.
+    EXPECT_EQ(first->headerText(), s.ctx().HeaderText);
+    // A new window starts from the catalogue orbit and nodes again; the
+    // first window keeps its choices and its bar.
+    const std::string firstBar = fw::toCp1252(f->controlText(1311));
     s.openOc({obs_line("x")});
-    EXPECT_EQ(s.ctx().OcTaskRecord.substr(0, 4), "ZELV");
-    EXPECT_EQ(s.ctx().OcAccuracy.runModel, 1);
+    ASSERT_NE(s.ocView(), first);
+    EXPECT_EQ(s.ocView()->choices().taskRecord.substr(0, 4), "ZELV");
+    EXPECT_EQ(s.ocView()->choices().accuracy.runModel, 1);
+    EXPECT_EQ(first->choices().taskRecord.substr(0, 4), "EELM");
+    EXPECT_EQ(first->choices().accuracy.model, 0);
+    EXPECT_EQ(fw::toCp1252(f->controlText(1311)), firstBar);
 }
 
 TEST(SaveQuestion, AModifiedInputFileIsOfferedWhenItsWindowCloses) {

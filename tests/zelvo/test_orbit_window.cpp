@@ -19,6 +19,7 @@
 #include "commands.h"
 #include "element_fixture.h"
 #include "framework/childframe.h"
+#include "framework/emfexport.h"
 #include "framework/filedialogs.h"
 #include "framework/messages.h"
 #include "framework/recorddc.h"
@@ -415,6 +416,12 @@ TEST(OrbitPicture, MetafileReadBack) {
     ASSERT_EQ(p.files.asked.size(), 1u);
     EXPECT_EQ(p.files.asked[0].defaultExt, "emf");
     EXPECT_EQ(p.files.asked[0].filter, "Windows Metafile (*.emf)|*.emf||");
+    EXPECT_TRUE(p.files.asked[0].overwritePrompt);
+    // A path that cannot be written is said so.
+    p.files.answers.push_back((p.work() / "no-such-dir" / "Orbit.emf").string());
+    ASSERT_TRUE(p.app->routeCommand(cmd::kOrbitSaveAs));
+    ASSERT_FALSE(p.boxes.shown.empty());
+    EXPECT_EQ(p.boxes.shown.back().text, fw::kEmfWriteFailed);
     const std::string file = read_file(path);
     ASSERT_GT(file.size(), 108u);
     const char* limit = file.data() + file.size();

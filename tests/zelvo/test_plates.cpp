@@ -15,11 +15,13 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <set>
 
 #include "angles.h"
 #include "framework/emfdc.h"
+#include "framework/emfexport.h"
 #include "framework/filedialogs.h"
 #include "framework/messages.h"
 #include "framework/recorddc.h"
@@ -691,6 +693,19 @@ TEST(PlatePlot, WindowMetafileIsReadBackWithPrintColoursAndScreenStays) {
     EXPECT_EQ(files.asked[0].defaultExt, "emf");
     EXPECT_EQ(files.asked[0].filter, "Windows Metafile (*.emf)|*.emf||");
     EXPECT_EQ(pic.settings.colors, kPlateScreenColors);
+    {
+        // A path that cannot be written: the message, no file, the screen
+        // colours back.
+        fw::ScriptedMessageService boxes;
+        fw::ScopedMessageService useBoxes{boxes};
+        fw::ScopedFileDialogService scoped(files);
+        files.answers.push_back(w.ctx.WorkDir + "no-such-dir/Plate.emf");
+        w.view->OnFileSaveAs();
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_EQ(boxes.shown[0].text, fw::kEmfWriteFailed);
+        EXPECT_FALSE(std::filesystem::exists(w.ctx.WorkDir + "no-such-dir"));
+        EXPECT_EQ(pic.settings.colors, kPlateScreenColors);
+    }
 
     std::ifstream in(path, std::ios::binary);
     std::vector<char> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

@@ -140,9 +140,11 @@ TEST(OcTask, CalculateWritesTheSelectedLinesAndRunsWithCountersAndHeader) {
     std::vector<std::string> lines;
     for (int i = 1; i <= 5; ++i) lines.push_back(obs_line(std::to_string(i)));
     s.openOc(lines);
-    s.ctx().OcAccuracy.model = s.ctx().OcAccuracy.runModel = 2;
-    s.ctx().OcAccuracy.perturbers = {1, 1, 2, 1, 1, 1, 1, 1, 1, 0, 1, 0};
-    s.ctx().OcAccuracy.relSun = 1;
+    ASSERT_NE(s.ocView(), nullptr);
+    OcAccuracySettings& acc = s.ocView()->choices().accuracy;
+    acc.model = acc.runModel = 2;
+    acc.perturbers = {1, 1, 2, 1, 1, 1, 1, 1, 1, 0, 1, 0};
+    acc.relSun = 1;
     fw::LineListView* list = s.activeList();
     ASSERT_NE(list, nullptr);
     list->selectRow(1);
@@ -177,14 +179,14 @@ TEST(OcTask, CalculateWritesTheSelectedLinesAndRunsWithCountersAndHeader) {
     // A second run does not pile up accuracy texts; an introduced orbit
     // turns nodes into elliptic motion after the call.
     s.app.frame()->mdiArea()->setActiveSubWindow(s.app.frame()->childFrames().front());
-    s.ctx().OcAccuracy.model = s.ctx().OcAccuracy.runModel = 1;
-    s.ctx().OcOrbitIntroduced = true;
+    acc.model = acc.runModel = 1;
+    s.ocView()->choices().orbitIntroduced = true;
     s.app.OnOcCalculate();
     EXPECT_EQ(s.pkg.lib.OcModel, 0);
-    EXPECT_EQ(s.ctx().OcAccuracy.model, 0);
-    EXPECT_EQ(s.ctx().OcAccuracy.runModel, 0);
-    // (The cut keeps the blank before "Accuracy".)
-    EXPECT_EQ(s.ctx().HeaderText, "   Equator and equinox   2000.0  Astrometric positions   Accuracy: Elliptic motion");
+    EXPECT_EQ(acc.model, 0);
+    EXPECT_EQ(acc.runModel, 0);
+    // The header is built from the window's own, as the first run's was.
+    EXPECT_EQ(s.ctx().HeaderText, "   Equator and equinox   2000.0  Astrometric positions  Accuracy: Elliptic motion");
 }
 
 TEST(OcTask, CancelStopsTheRunAndTheCountersComeBackForAContinuation) {
@@ -267,6 +269,98 @@ TEST(OcTask, SeparateWritesTheConditionsAndTheTitle) {
     EXPECT_TRUE(s.pkg.lib.calls.empty());
 }
 
+// The header bar of a window (its first bar's edit).
+std::string header_bar_text(fw::ChildFrame* f) { return fw::toCp1252(f->controlText(bars::kHeaderEdit)); }
+
+TEST(OcTask, EachWindowCalculatesWithItsOwnOrbitAndAccuracy) {
+    Started s;
+    // Window A: typed elements, integration by Jupiter and Saturn with the
+    // relativistic term.
+    s.openOc({obs_line("1")});
+    fw::ChildFrame* a = s.app.frame()->activeChildFrame();
+    s.dialogs.orbitAnswer = [](OrbitParamModel& m) { m.chooseElements(); };
+    ASSERT_TRUE(s.app.routeCommand(cmd::kOcOrbit));
+    OcAccuracySettings integration;
+    integration.model = integration.runModel = 2;
+    integration.perturbers = {0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 0, 0};
+    integration.relSun = 1;
+    s.dialogs.accuracyAnswer = integration;
+    ASSERT_TRUE(s.app.routeCommand(cmd::kOcAccuracy));
+    const std::string barA = header_bar_text(a);
+    // Window B, opened after A's choices: the catalogue orbit, elliptic
+    // motion.
+    s.dialogs.orbitAnswer = {};
+    s.openOc({obs_line("2")});
+    fw::ChildFrame* b = s.app.frame()->activeChildFrame();
+    ASSERT_NE(a, b);
+    OcAccuracySettings elliptic;
+    elliptic.perturbers.fill(1);
+    s.dialogs.accuracyAnswer = elliptic;
+    ASSERT_TRUE(s.app.routeCommand(cmd::kOcAccuracy));
+    const std::string barB = header_bar_text(b);
+    EXPECT_NE(barA.find("Accuracy: Integration - - - - J S - - - - - -+ rel_Sun   Orbit: Introduced elements"),
+              std::string::npos)
+        << barA;
+    EXPECT_NE(barB.find("Accuracy: Elliptic motion  Orbit: from data base of the package"), std::string::npos) << barB;
+
+    // Calculate in A, then in B, then in A again: each run, its "omc.cfg"
+    // and its result header are the window's own, and B's opening and run
+    // changed nothing of A's.
+    struct Expect {
+        fw::ChildFrame* window;
+        const char* key;
+        int model;
+        int jupiter;
+        const char* accuracy;
+    } runs[] = {{a, "EELM", 2, 1, "  Accuracy: Integration - - - - J S - - - - - -+ rel_Sun "},
+                {b, "ZELV", 0, 1, "  Accuracy: Elliptic motion"},
+                {a, "EELM", 2, 1, "  Accuracy: Integration - - - - J S - - - - - -+ rel_Sun "}};
+    for (const Expect& e : runs) {
+        SCOPED_TRACE(e.key);
+        s.app.frame()->mdiArea()->setActiveSubWindow(e.window);
+        s.app.OnOcCalculate();
+        EXPECT_EQ(s.pkg.lib.OcModel, e.model);
+        EXPECT_EQ(s.pkg.lib.OcPerturbers[4], e.jupiter);
+        EXPECT_EQ(s.pkg.lib.OcRelSun, e.window == a ? 1 : 0);
+        EXPECT_EQ(read_file(s.pkg.work.path() / "omc.cfg").substr(0, 4), e.key);
+        fw::ChildFrame* result = s.app.frame()->activeChildFrame();
+        ASSERT_NE(result, e.window);
+        ASSERT_EQ(result->document()->docTemplate()->docName(), "OCRes");
+        const std::string header = header_bar_text(result);
+        EXPECT_EQ(header.substr(header.find("  Accuracy")), e.accuracy);
+        EXPECT_EQ(header.find("Orbit"), std::string::npos);
+    }
+    EXPECT_EQ(header_bar_text(a), barA);
+    EXPECT_EQ(header_bar_text(b), barB);
+}
+
+TEST(OcTask, APlainRunAfterASeparationCarriesNoSeparationText) {
+    Started s;
+    s.openOc({obs_line("1", "568")});
+    fw::ChildFrame* input = s.app.frame()->activeChildFrame();
+    zeltest::write_text(s.path("omc.hat"), std::string(68, 'H') + "xx");
+    s.app.OnOcCalculate();
+    const std::string plain = s.ctx().HeaderText;
+    // Separate the residuals of observatory 568 from the run's window.
+    s.pkg.lib.sepCount = 1;
+    SeparationChoice c;
+    c.separation = 1;
+    c.oneObservatory = 1;
+    c.code = "568";
+    s.dialogs.sepAnswer = c;
+    s.dialogs.sepObservatory = 568;
+    s.app.OnOcSeparate();
+    ASSERT_NE(header_bar_text(s.app.frame()->activeChildFrame()).find("Observatory number 568"), std::string::npos);
+    // Calculate again in the input window: the header of a plain run.
+    s.app.frame()->mdiArea()->setActiveSubWindow(input);
+    s.app.OnOcCalculate();
+    fw::ChildFrame* result = s.app.frame()->activeChildFrame();
+    ASSERT_EQ(result->document()->docTemplate()->docName(), "OCRes");
+    EXPECT_EQ(s.ctx().HeaderText, plain);
+    EXPECT_EQ(header_bar_text(result).find("Observatory"), std::string::npos);
+    EXPECT_EQ(header_bar_text(result), plain);
+}
+
 TEST(Identify, AllLinesWhenNoneIsSelectedAndTheToleranceDialogsValues) {
     Started s;
     std::vector<std::string> lines{obs_line("a"), obs_line("b"), obs_line("c")};
@@ -326,11 +420,12 @@ TEST(LineCheck, GeocentreForAMissingCodeAndTheStringEditorLoop) {
     auto* frame = dynamic_cast<TaskChildFrame*>(s.app.frame()->activeChildFrame());
     LineWindow w{&doc->lines, doc, frame->formatKey(), {}};
     EXPECT_EQ(w.formatKey, 10);
+    LineEditSession session;
 
     // Code absent, Yes: "500" in columns 78-80, accepted without a second check.
     s.pkg.lib.checks = {{3, 78, 80}};
     s.boxes.answers = {Answer::Yes};
-    EXPECT_TRUE(CheckLine(s.ctx(), s.pkg.lib, s.dialogs, w, 0, 2, 1, 10));
+    EXPECT_TRUE(CheckLine(session, s.pkg.lib, s.dialogs, w, 0, 2, 1, 10));
     EXPECT_EQ(s.texts(), std::vector<std::string>{"Observatory code is absent in line 1. \n Geocenter?"});
     EXPECT_EQ(doc->lines[0].substr(77), "500\r\n");
     EXPECT_EQ(doc->lines[0].size(), 82u);
@@ -344,7 +439,7 @@ TEST(LineCheck, GeocentreForAMissingCodeAndTheStringEditorLoop) {
     s.boxes.answers = {Answer::Ok, Answer::Retry};
     const std::string fixed = obs_line("b fixed") + "overflow";
     s.dialogs.editAnswers = {fixed};
-    EXPECT_TRUE(CheckLine(s.ctx(), s.pkg.lib, s.dialogs, w, 1, 2, 1, 10));
+    EXPECT_TRUE(CheckLine(session, s.pkg.lib, s.dialogs, w, 1, 2, 1, 10));
     ASSERT_EQ(s.dialogs.edits.size(), 1u);
     const StringEditRequest& r = s.dialogs.edits[0];
     EXPECT_EQ(r.message, "After the error: Format error");
@@ -360,8 +455,8 @@ TEST(LineCheck, GeocentreForAMissingCodeAndTheStringEditorLoop) {
     // Retry, then Cancel in the editor: the command ends, the error is cleared.
     s.pkg.lib.checks = {{2, 16, 31}};
     s.boxes.answers = {Answer::Ok, Answer::Retry};
-    EXPECT_FALSE(CheckLine(s.ctx(), s.pkg.lib, s.dialogs, w, 1, 2, 1, 10));
-    EXPECT_EQ(s.ctx().LineCheckResult[0], 0);
+    EXPECT_FALSE(CheckLine(session, s.pkg.lib, s.dialogs, w, 1, 2, 1, 10));
+    EXPECT_EQ(session.check[0], 0);
 }
 
 TEST(LineEditing, EachWindowKeepsItsOwnRecordFormat) {
@@ -373,13 +468,12 @@ TEST(LineEditing, EachWindowKeepsItsOwnRecordFormat) {
     ASSERT_EQ(obs[0].size(), 79u);
     fw::LineDocument doc;
     LineWindow w{&obs, &doc, 200, {0}};
-    ctx.TaskCode = 7;
-    ctx.LineEditMode = 0;
-    ctx.LineCheckResult = {0, 0, 0, 0};
+    ctx.TaskCode = kTaskOcInput;
+    LineEditSession session;
     std::string edited = obs[0];
     edited.replace(48, 6, "XXXXXX");
     s.dialogs.editAnswers = {edited};
-    EXPECT_EQ(EditTableLine(ctx, s.dialogs, w), 1);
+    EXPECT_EQ(EditTableLine(session, s.dialogs, w), 1);
     EXPECT_EQ(obs[0], edited);
     EXPECT_EQ(obs[0].size(), 79u);
     EXPECT_EQ(s.dialogs.edits.back().title, std::string(ColumnCaptionTable[28][0]));
@@ -391,19 +485,19 @@ TEST(LineEditing, EachWindowKeepsItsOwnRecordFormat) {
     fw::LineDocument ocDoc;
     LineWindow v{&oc, &ocDoc, 1, {0}};
     s.dialogs.editAnswers = {std::string("short")};
-    EXPECT_EQ(EditTableLine(ctx, s.dialogs, v), 1);
+    EXPECT_EQ(EditTableLine(session, s.dialogs, v), 1);
     EXPECT_EQ(oc[0], "short" + std::string(75, ' ') + "\r\n");
     ocDoc.setModified(false);
     s.dialogs.editAnswers = {oc[0]};
-    EXPECT_EQ(EditTableLine(ctx, s.dialogs, v), 1);
+    EXPECT_EQ(EditTableLine(session, s.dialogs, v), 1);
     EXPECT_TRUE(ocDoc.isModified());
-    EXPECT_EQ(ctx.SavedLineText, oc[0]);
+    EXPECT_EQ(session.savedText, oc[0]);
 
     // A window without editable lines: "Error: No such type." and key 1;
     // no selection: nothing to edit.
     s.boxes.shown.clear();
     LineWindow none{&oc, &ocDoc, 0, {}};
-    EXPECT_EQ(EditTableLine(ctx, s.dialogs, none), 0);
+    EXPECT_EQ(EditTableLine(session, s.dialogs, none), 0);
     EXPECT_EQ(s.texts(), (std::vector<std::string>{"Error: No such type.", "No string selected to edit"}));
     EXPECT_EQ(WindowFormatKey("OC", 231), 3);
     EXPECT_EQ(WindowFormatKey("Observ1", 0), 200);
@@ -526,10 +620,10 @@ TEST(Accuracy, PageRules) {
 TEST(Accuracy, DialogOkStoresAndCancelKeepsTheSettings) {
     AppContext ctx;
     ctx.EphemerisMode = true;
-    ctx.OcAccuracy.model = ctx.OcAccuracy.runModel = 1;
-    ctx.OcOrbitIntroduced = true;
+    OcAccuracySettings acc;
+    acc.model = acc.runModel = 1;
     {
-        CAccuracyDlg dlg(ctx);
+        CAccuracyDlg dlg(ctx, acc, true);
         ASSERT_TRUE(dlg.onInitDialog());
         EXPECT_FALSE(ctx.EphemerisMode);
         EXPECT_TRUE(dlg.page()->radio(0)->isChecked());
@@ -539,18 +633,18 @@ TEST(Accuracy, DialogOkStoresAndCancelKeepsTheSettings) {
         dlg.page()->box(3)->click();  // Mars
         dlg.onCancel();
     }
-    EXPECT_EQ(ctx.OcAccuracy.model, 1);
-    EXPECT_EQ(ctx.OcAccuracy.perturbers[3], 0);
+    EXPECT_EQ(acc.model, 1);
+    EXPECT_EQ(acc.perturbers[3], 0);
     {
-        CAccuracyDlg dlg(ctx);
+        CAccuracyDlg dlg(ctx, acc, true);
         dlg.onInitDialog();
         dlg.page()->radio(2)->click();
         dlg.page()->box(3)->click();
         dlg.onOK();
     }
-    EXPECT_EQ(ctx.OcAccuracy.model, 2);
-    EXPECT_EQ(ctx.OcAccuracy.runModel, 2);
-    EXPECT_EQ(ctx.OcAccuracy.perturbers[3], 1);
+    EXPECT_EQ(acc.model, 2);
+    EXPECT_EQ(acc.runModel, 2);
+    EXPECT_EQ(acc.perturbers[3], 1);
 }
 
 TEST(SmallDialogs, FieldErrorHintsAndTheSplashSwallowsTheFirstPress) {

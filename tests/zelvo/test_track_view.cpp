@@ -18,6 +18,7 @@
 #include <functional>
 
 #include "framework/emfdc.h"
+#include "framework/emfexport.h"
 #include "framework/filedialogs.h"
 #include "framework/messages.h"
 #include "framework/qtdc.h"
@@ -778,6 +779,7 @@ TEST(TrackWindow, MetafileAndPrintPalette) {
     files.answers = {std::string("no-such-dir/out.emf")};
     view->OnFileSaveAs();
     ASSERT_FALSE(f.boxes.shown.empty());
+    EXPECT_EQ(f.boxes.shown.back().text, fw::kEmfWriteFailed);
     EXPECT_EQ(f.boxes.shown.back().text, "Error: Can't create Windows enhanced metafile");
 
     // Printing: the print palette while it lasts, the screen one after.

@@ -200,8 +200,12 @@ void CAccuracyPage::showModel() {
     }
 }
 
-CAccuracyDlg::CAccuracyDlg(AppContext& ctx, QWidget* parent)
-    : fw::PagedDialog(parent, help::kAccuracyDialog, 60), ctx_(ctx), page_(new CAccuracyPage(model_)) {
+CAccuracyDlg::CAccuracyDlg(AppContext& ctx, OcAccuracySettings& settings, bool orbitIntroduced, QWidget* parent)
+    : fw::PagedDialog(parent, help::kAccuracyDialog, 60),
+      ctx_(ctx),
+      settings_(settings),
+      orbitIntroduced_(orbitIntroduced),
+      page_(new CAccuracyPage(model_)) {
     setWindowTitle(QStringLiteral("Calculation accuracy"));
     QTreeWidgetItem* root = addItem(QStringLiteral("OC"), nullptr);
     addItem(QStringLiteral("Accuracy"), page_, root);
@@ -213,14 +217,14 @@ bool CAccuracyDlg::onInitDialog() {
     fw::PagedDialog::onInitDialog();
     // The page now serves the O-C task.
     ctx_.EphemerisMode = false;
-    model_.initFromSettings(ctx_.OcAccuracy, ctx_.OcOrbitIntroduced);
+    model_.initFromSettings(settings_, orbitIntroduced_);
     page_->showModel();
     selectItem(tree()->topLevelItem(0)->child(0));
     return true;
 }
 
 void CAccuracyDlg::onOK() {
-    model_.store(ctx_.OcAccuracy);
+    model_.store(settings_);
     endDialog(fw::kIdOk);
 }
 

@@ -88,13 +88,17 @@ private:
 // nothing.
 class CAccuracyDlg final : public fw::PagedDialog {
 public:
-    CAccuracyDlg(AppContext& ctx, QWidget* parent = nullptr);
+    // settings: the choice of the O-C window that opens the dialog (OK
+    // stores into it); orbitIntroduced: that window's orbit is typed.
+    CAccuracyDlg(AppContext& ctx, OcAccuracySettings& settings, bool orbitIntroduced, QWidget* parent = nullptr);
     bool onInitDialog() override;
     void onOK() override;
     CAccuracyPage* page() const { return page_; }
 
 private:
     AppContext& ctx_;
+    OcAccuracySettings& settings_;
+    bool orbitIntroduced_;
     AccuracyPageModel model_;
     CAccuracyPage* page_;
 };

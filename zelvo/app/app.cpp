@@ -235,7 +235,14 @@ std::unique_ptr<fw::Document> TaskApp::makeLineDocument(std::string_view docName
 }
 
 std::unique_ptr<fw::View> TaskApp::makeLineView(std::string_view docName) {
-    if (docName == "OC") return std::make_unique<COCView>(ctx_, lib_, dialogs());
+    if (docName == "OC") {
+        // Every new O-C window starts with the catalogue orbit, nodes, every
+        // perturbing body, no relativistic term and the task record of the
+        // working directory; the older windows keep theirs.
+        OcChoices choices;
+        choices.taskRecord = LoadOrbitTaskRecord(ctx_.WorkDir);
+        return std::make_unique<COCView>(ctx_, lib_, dialogs(), std::move(choices));
+    }
     if (docName == "Indent") return std::make_unique<CIndentView>(ctx_, lib_, dialogs(), false);
     if (docName == "UltPla") return std::make_unique<CUltPlateView>(ctx_, lib_, dialogs());
     return std::make_unique<CIndentView>(ctx_, lib_, dialogs(), true);

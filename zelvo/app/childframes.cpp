@@ -89,7 +89,8 @@ TaskChildFrame::TaskChildFrame(FrameClass c, AppContext& ctx, Library& lib) : cl
 }
 
 bool TaskChildFrame::rebuildsObservatories() const {
-    return class_ == FrameClass::CChildFrame && taskCode_ == 17 && document() != nullptr && document()->wasChanged();
+    return class_ == FrameClass::CChildFrame && taskCode_ == kTaskObservatories && document() != nullptr &&
+           document()->wasChanged();
 }
 
 bool TaskChildFrame::onCloseRequest() {

@@ -1,6 +1,9 @@
 // The program-wide values of the main program, in one object owned by the
-// application. Windows and commands read and set them; a window that must
-// not follow later changes keeps its own copy when it is created.
+// application. Each group names its owner: the one that writes the values
+// (the start-up, the Tasks command that opens a window, a task's commands).
+// A window's own task state lives with the window (the O-C choices in
+// COCView, a line edit in its LineEditSession), never here; a window that
+// must not follow later changes keeps its own copy when it is created.
 #pragma once
 
 #include <array>
@@ -20,6 +23,25 @@ struct ElementTaskState;
 namespace orbit {
 struct OrbitTaskState;
 }
+
+// The kind of the task window being opened (AppContext::TaskCode): it picks
+// the window's caption lines (ColumnCaptionTable) and the record format of
+// its lines. The ephemeris results take their kind by output and main plane
+// (0 equator, 1 ecliptic, 2 horizon), the O-C results by main plane (1-3).
+enum TaskCode : int {
+    kTaskEphPositions = 0,         // + main plane
+    kTaskEphPositionsLong = 3,     // + main plane: positions on two lines
+    kTaskEphRectangular = 6,       // rectangular coordinates
+    kTaskEphRates = 7,             // + main plane (0, 1): positions and their rates
+    kTaskEphRectangularRates = 9,  // rectangular coordinates and velocities
+    kTaskOcInput = 7,
+    kTaskOcResult = 9,  // + main plane
+    kTaskIdInput = 13,
+    kTaskIdResult = 14,
+    kTaskPlates = 15,
+    kTaskPlateList = 16,
+    kTaskObservatories = 17,
+};
 
 // The motion model of the O-C task and its perturbing bodies.
 struct OcAccuracySettings {
@@ -58,7 +80,7 @@ struct EphRunCounters {
 };
 
 struct AppContext {
-    // Set at start-up.
+    // Owner: the start-up (run_startup_check); read by every task.
     std::string ProgramDir;  // directory of the program, ending with "/"
     std::string WorkDir;     // working directory at start, ending with "/"
     std::string DataDir;     // data directory of the installation, ending with "/"
@@ -68,10 +90,11 @@ struct AppContext {
     std::string ObservatoryDir;  // directory of the observatory list, ending with "/"
     bool ElementObjectListChosen = false;
 
-    // Tasks.
-    int TaskCode = 0;             // kind of task document being opened
-    std::string HeaderText;       // description of the current result ("\r\n" between lines)
-    int ObservationTypeCode = 0;  // P x 100 + C x 10 + E of the O-C observations
+    // Owner: the command that opens a task window; the window takes them
+    // when it is made (its frame's caption bars, its record format).
+    int TaskCode = 0;             // kind of task document being opened (enum TaskCode)
+    std::string HeaderText;       // description of the result being opened ("\r\n" between lines)
+    int ObservationTypeCode = 0;  // P x 100 + C x 10 + E of the O-C window being opened
     std::string PlateFilePath, OcFilePath, IdentFilePath, ObservatoryFilePath;
     bool EphemerisMode = false;       // the ephemeris task is current
     bool ReopenElementsTask = false;  // the element query was accepted
@@ -82,7 +105,8 @@ struct AppContext {
     std::shared_ptr<orbit::OrbitTaskState> Orbits;
     std::vector<std::string> LineClipboard;  // lines copied between line lists
 
-    // Plates, identifications and observatories.
+    // Owner: the Tasks commands of the plate, identification and
+    // observatory tasks and their windows.
     double PlateMagLimit = 0;             // limiting magnitude of the last plate search
     std::string CurrentPlateLine;         // the plate line of the last search (82 characters)
     int PlateMode = 0;                    // 1 after Tasks|Plates, 0 after Identify
@@ -94,6 +118,7 @@ struct AppContext {
     std::array<double, 2> IdTolerance{};  // Decl., R.A. tolerances of the last identification (arcsec)
     int EditCommandEnabled = 1;           // the Edit commands of the line lists
 
+    // Owner: the line list windows (the status panes of the active one).
     // Line lists: the row chosen last in the active list and the row count
     // of the active list (the "Cur " and "Num " panes); the stacked row
     // counts of the windows that take a level (O-C results, observatory
@@ -105,7 +130,8 @@ struct AppContext {
     std::array<int, 3> RowCountStack{};
     std::array<bool, 3> RowCountLevelTaken{};
 
-    // Runs. The O-C and the identification runs keep their own counters, so
+    // Owner: the run commands (Calculate O-C, Identify, Continue).
+    // The O-C and the identification runs keep their own counters, so
     // that continuing one never takes the other's; an O-C result window
     // takes a copy of the run that made it. OcRunSerial counts the O-C runs:
     // the work files of a run ("input.oc1", "omc.cfg", "result.oc4") are
@@ -117,24 +143,14 @@ struct AppContext {
     int CalcInterrupted = 0;  // the last run was stopped
     int OcResultFromRun = 0;  // 1 after a calculation
 
-    // Line checks and the line editor.
-    int EditLineIndex = 0;                 // the line under test or being edited
-    std::array<int, 4> LineCheckResult{};  // error, first column, last column, layout
-    int LineEditMode = 0;                  // non-zero while a list adds or inserts a line
-    std::string SavedLineText;             // the line before the editor opened
-
-    // The O-C task.
-    OcAccuracySettings OcAccuracy;
-    bool OcOrbitIntroduced = false;  // the orbit is typed by the user
+    // Owner: Separate and its dialog (each O-C input window keeps its
+    // accuracy, orbit and task record: OcChoices).
     int SeparationObservatory = -1;  // observatory of a separation, -1 any
     // The texts of the separation dialog's fields while they are switched off.
     std::string SeparationSavedCode, SeparationSavedMax, SeparationSavedMin;
     std::string OcResultTitle;  // second title line of a separated result
-    // The O-C task's own record (the ephemeris task record's layout, 1418
-    // characters), written as "omc.cfg"; the ephemeris task keeps its own.
-    std::string OcTaskRecord;
 
-    // The ephemeris task: its record (1418 blanks until one is loaded), the
+    // Owner: the ephemeris set-up. Its record (1418 blanks until one is loaded), the
     // frame codes of the set-up pages, the codes the restrictions were laid
     // out for, the record format of the result lines, the whole task
     // description (its other values are below, with the result window's).
@@ -143,14 +159,16 @@ struct AppContext {
     std::string EphCodeKey;
     int RestrictionMode = 0;
 
-    // Main frame.
+    // Owner: the main frame.
     int CurrentToolbarId = 128;  // toolbar held by the main frame's toolbar
 
-    // Typed orbits (the orbit input dialog and its callers).
+    // Owner: the ephemeris set-up's typed orbit (the O-C windows keep their
+    // own in OcChoices).
     bool OrbitAsElements = true;  // elements (true) or coordinates and velocities
     std::string OrbitListFile;    // the user's list of orbits, 80 characters
 
-    // The ephemeris task: values that its result window takes when it opens.
+    // Owner: the ephemeris set-up; its result window takes them when it
+    // opens.
     int EphFormatKey = 10;     // record format of the result lines
     std::string TaskInfoText;  // the task description ("\r\n" between lines)
     EphRunCounters EphRun;     // counters of the last ephemeris run

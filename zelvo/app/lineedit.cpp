@@ -60,7 +60,7 @@ int ReportControlError(int code, int lineIndex) {
     return 1;
 }
 
-int EditTableLine(AppContext& ctx, TaskDialogs& dialogs, LineWindow& window) {
+int EditTableLine(LineEditSession& session, TaskDialogs& dialogs, LineWindow& window) {
     int key = window.formatKey;
     if (key == 0 || format_of(key) == nullptr) {
         fw::message("Error: No such type.");
@@ -72,23 +72,23 @@ int EditTableLine(AppContext& ctx, TaskDialogs& dialogs, LineWindow& window) {
 
     int j = -1;
     std::string note;
-    if (ctx.LineEditMode != 0) {
-        j = ctx.EditLineIndex;  // a new line: the work line stays blank
-    } else if (ctx.LineCheckResult[0] > 0) {
-        j = ctx.EditLineIndex;
-        const auto err = static_cast<std::size_t>(std::min(ctx.LineCheckResult[0], 10));
+    if (session.newLine != 0) {
+        j = session.row;  // a new line: the work line stays blank
+    } else if (session.check[0] > 0) {
+        j = session.row;
+        const auto err = static_cast<std::size_t>(std::min(session.check[0], 10));
         note = "After the error: " + std::string(ControlErrorText[err]);
     } else {
         j = window.selected.empty() ? -1 : window.selected.front();
         if (j >= 0 && window.lines != nullptr && j < static_cast<int>(window.lines->size()))
-            ctx.SavedLineText = (*window.lines)[static_cast<std::size_t>(j)];
+            session.savedText = (*window.lines)[static_cast<std::size_t>(j)];
     }
     if (j < 0 || window.lines == nullptr) {
         fw::message("No string selected to edit");
         return 0;
     }
     std::vector<std::string>& lines = *window.lines;
-    if (ctx.LineEditMode == 0 && j < static_cast<int>(lines.size()))
+    if (session.newLine == 0 && j < static_cast<int>(lines.size()))
         work = padded(lines[static_cast<std::size_t>(j)].substr(0, length), length);
 
     const auto variant = static_cast<std::size_t>(24 + std::max<int>(f.captionVariant, 0));
@@ -99,8 +99,8 @@ int EditTableLine(AppContext& ctx, TaskDialogs& dialogs, LineWindow& window) {
     req.lineText = work;
     req.message = note;
     req.lineNumber = j + 1;
-    if (ctx.LineCheckResult[0] != 0 && ctx.LineCheckResult[1] > 0) req.caret = ctx.LineCheckResult[1] - 1;
-    ctx.EditLineIndex = j;
+    if (session.check[0] != 0 && session.check[1] > 0) req.caret = session.check[1] - 1;
+    session.row = j;
 
     const std::optional<std::string> edited = dialogs.editLine(req);
     if (!edited) return 0;
@@ -113,7 +113,7 @@ int EditTableLine(AppContext& ctx, TaskDialogs& dialogs, LineWindow& window) {
     return 1;
 }
 
-void SetGeocentricCode(AppContext& ctx, LineWindow& window) {
+void SetGeocentricCode(int row, LineWindow& window) {
     if (window.lines == nullptr) {
         fw::message("No Table");
         return;
@@ -125,39 +125,39 @@ void SetGeocentricCode(AppContext& ctx, LineWindow& window) {
     const RecordFormat* f = format_of(window.formatKey);
     if (f == nullptr || f->columnCount != 1) f = format_of(1);
     std::vector<std::string>& lines = *window.lines;
-    if (ctx.EditLineIndex < 0 || ctx.EditLineIndex >= static_cast<int>(lines.size())) return;
-    std::string& line = lines[static_cast<std::size_t>(ctx.EditLineIndex)];
+    if (row < 0 || row >= static_cast<int>(lines.size())) return;
+    std::string& line = lines[static_cast<std::size_t>(row)];
     const auto at = static_cast<std::size_t>(f->columnStart[5]);
     if (line.size() < at + 3) line.resize(at + 3, ' ');
     line.replace(at, 3, "500");
 }
 
-bool CheckLine(AppContext& ctx, Library& lib, TaskDialogs& dialogs, LineWindow& window, int i, int task, int system,
-               int key) {
-    ctx.EditLineIndex = i;
+bool CheckLine(LineEditSession& session, Library& lib, TaskDialogs& dialogs, LineWindow& window, int i, int task,
+               int system, int key) {
+    session.row = i;
     const int recordLength = GetRecordLength(key);
     if (recordLength <= 2 || window.lines == nullptr) return false;
     for (;;) {
         // The line as its record: the text blank-padded to its length and
         // CR LF.
-        const std::string& text = (*window.lines)[static_cast<std::size_t>(ctx.EditLineIndex)];
+        const std::string& text = (*window.lines)[static_cast<std::size_t>(session.row)];
         const std::string buffer = padded(text.substr(0, static_cast<std::size_t>(recordLength - 2)),
                                           static_cast<std::size_t>(recordLength - 2)) +
                                    "\r\n";
-        ctx.LineCheckResult = {0, 0, 0, 0};
-        auto& r = ctx.LineCheckResult;
+        session.check = {0, 0, 0, 0};
+        auto& r = session.check;
         lib.cntl(task, system, r[0], r[1], r[2], r[3], buffer.data(), recordLength);
         if (r[0] == 0) return true;
-        if (ReportControlError(r[0], ctx.EditLineIndex) == 0) {
+        if (ReportControlError(r[0], session.row) == 0) {
             if (window.document != nullptr) window.document->setModified();
-            SetGeocentricCode(ctx, window);
+            SetGeocentricCode(session.row, window);
             r[0] = 0;
             return true;
         }
         if (fw::message("Try to correct or cancel", fw::Buttons::RetryCancel, fw::Icon::Warning) != fw::Answer::Retry)
             return false;
         if (window.document != nullptr) window.document->setModified();
-        if (EditTableLine(ctx, dialogs, window) == 0) {
+        if (EditTableLine(session, dialogs, window) == 0) {
             r[0] = 0;
             return false;
         }

@@ -12,6 +12,7 @@
 // task commands change, plays no part.
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -53,19 +54,32 @@ std::string FormatLine(std::string_view text, int key);
 // others an OK box and 1.
 int ReportControlError(int code, int lineIndex);
 
-// Edits one line in the String Editor: line EditLineIndex when a line is
-// being added (LineEditMode) or a check has failed, else the first selected
-// line. 1 when the user saved, 0 when cancelled or no line was selected.
-int EditTableLine(AppContext& ctx, TaskDialogs& dialogs, LineWindow& window);
+// One edit of a line of a list, from the command that starts it to its
+// end: the row under edit, whether the line is new (the editor then starts
+// blank), the result of the row's last check (error, first column, last
+// column, layout) and the line as it was before the editor opened.
+struct LineEditSession {
+    int row = 0;
+    int newLine = 0;  // 0 an existing line, 1 inserted, 2 added
+    std::array<int, 4> check{};
+    std::string savedText;
+};
 
-// Puts "500" in the observatory code (columns 78-80) of line EditLineIndex;
-// "No Table" without lines, "No ActiveView" without a list window.
-void SetGeocentricCode(AppContext& ctx, LineWindow& window);
+// Edits one line in the String Editor: the session's row when a line is
+// being added or a check has failed, else the first selected line (which
+// becomes the session's row, its text the saved one). 1 when the user
+// saved, 0 when cancelled or no line was selected.
+int EditTableLine(LineEditSession& session, TaskDialogs& dialogs, LineWindow& window);
+
+// Puts "500" in the observatory code (columns 78-80) of line row; "No
+// Table" without lines, "No ActiveView" without a list window.
+void SetGeocentricCode(int row, LineWindow& window);
 
 // The check protocol for line i with cntl (task, system; the record length of
 // key is passed): true when the line is accepted (at once, with the
-// geocentre, or after editing), false when the user cancelled.
-bool CheckLine(AppContext& ctx, Library& lib, TaskDialogs& dialogs, LineWindow& window, int i, int task, int system,
-               int key);
+// geocentre, or after editing), false when the user cancelled. The session
+// holds the row and the last check's result afterwards.
+bool CheckLine(LineEditSession& session, Library& lib, TaskDialogs& dialogs, LineWindow& window, int i, int task,
+               int system, int key);
 
 }  // namespace zelvo

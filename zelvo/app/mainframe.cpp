@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "commands.h"
+#include "framework/application.h"
 #include "framework/childframe.h"
 #include "framework/document.h"
 #include "framework/help.h"
@@ -14,6 +15,11 @@
 #include "tables.h"
 
 namespace zelvo {
+
+MainFrame* main_frame() {
+    fw::Application* app = fw::Application::instance();
+    return app != nullptr ? dynamic_cast<MainFrame*>(app->mainFrame()) : nullptr;
+}
 
 using namespace fw::ids;
 

@@ -26,6 +26,11 @@ fw::MenuLayout task_window_menu(const fw::ResourceTables& r, fw::MenuItem file, 
 // skipped silently.
 void delete_work_files(const std::string& dir);
 
+class MainFrame;
+// The program's main frame: null without an application or before its
+// frame is made (tests that show a window by itself).
+MainFrame* main_frame();
+
 class MainFrame : public fw::MainFrame {
 public:
     MainFrame(fw::Application& app, AppContext& ctx);

@@ -192,8 +192,8 @@ bool QtTaskDialogs::observationType(ObsTypeModel& model) {
     return dlg.doModal() == fw::kIdOk;
 }
 
-bool QtTaskDialogs::accuracy(AppContext& ctx) {
-    CAccuracyDlg dlg(ctx, parent_window());
+bool QtTaskDialogs::accuracy(AppContext& ctx, OcAccuracySettings& settings, bool orbitIntroduced) {
+    CAccuracyDlg dlg(ctx, settings, orbitIntroduced, parent_window());
     return dlg.doModal() == fw::kIdOk;
 }
 

@@ -12,6 +12,7 @@ class QWidget;
 namespace zelvo {
 
 struct AppContext;
+struct OcAccuracySettings;
 class Library;
 class ObsTypeModel;
 class OrbitParamModel;
@@ -64,9 +65,9 @@ public:
     // The observation type dialog over the model: true after OK (its
     // typeCode is the answer).
     virtual bool observationType(ObsTypeModel& model) = 0;
-    // The calculation accuracy dialog: true after OK (it has stored the
-    // choice in ctx.OcAccuracy).
-    virtual bool accuracy(AppContext& ctx) = 0;
+    // The calculation accuracy dialog over the choice of an O-C window: true
+    // after OK (it has stored the choice in settings).
+    virtual bool accuracy(AppContext& ctx, OcAccuracySettings& settings, bool orbitIntroduced) = 0;
     // The orbit parameters dialog; openOrbitInput runs the orbit input
     // dialog (elements when true).
     virtual void orbitParameters(OrbitParamModel& model, std::function<void(bool)> openOrbitInput) = 0;
@@ -85,7 +86,7 @@ public:
     std::optional<ObsChoice> observatoryChoice() override;
     std::optional<SeparationChoice> separation(const SeparationChoice& start, AppContext& ctx, Library& lib) override;
     bool observationType(ObsTypeModel& model) override;
-    bool accuracy(AppContext& ctx) override;
+    bool accuracy(AppContext& ctx, OcAccuracySettings& settings, bool orbitIntroduced) override;
     void orbitParameters(OrbitParamModel& model, std::function<void(bool)> openOrbitInput) override;
     void parallax(const std::string& record) override;
     // The library that the dialogs' field checks call.

@@ -142,13 +142,11 @@ int TaskApp::checkAndWriteInput(const std::string& file, int task, int system, i
     if (rows.empty())
         for (int i = 0; i < static_cast<int>(a->lines.lines->size()); ++i) rows.push_back(i);
     std::ostringstream out;
-    ctx_.EditLineIndex = 0;
     int written = 0;
     bool cancelled = false;
     for (int i : rows) {
-        ctx_.EditLineIndex = i;
-        ctx_.LineEditMode = 0;
-        if (!CheckLine(ctx_, lib_, dialogs(), a->lines, i, task, system, key)) {
+        LineEditSession session;
+        if (!CheckLine(session, lib_, dialogs(), a->lines, i, task, system, key)) {
             cancelled = true;
             break;
         }
@@ -175,7 +173,7 @@ void TaskApp::OnTasksPlates() {
     ctx_.PlateFilePath = *path;
     if (!create_if_missing(*path)) return;
     restoreWorkDir();
-    ctx_.TaskCode = 15;
+    ctx_.TaskCode = kTaskPlates;
     openIn("UltPla", ctx_.PlateFilePath);
 }
 
@@ -192,8 +190,8 @@ void TaskApp::plateSearch(bool objectList) {
         return;
     }
     const int row = a->lines.selected.front();
-    ctx_.LineEditMode = 0;
-    const bool accepted = CheckLine(ctx_, lib_, dialogs(), a->lines, row, 1, 1, 1);
+    LineEditSession session;
+    const bool accepted = CheckLine(session, lib_, dialogs(), a->lines, row, 1, 1, 1);
     if (a->lines.document->isModified()) a->view->onUpdate();
     if (!accepted) return;
     const std::optional<std::string> mag = dialogs().magnitude("25.0", lib_);
@@ -230,7 +228,7 @@ void TaskApp::plateSearch(bool objectList) {
         } else {
             fw::message("Warning: header file not found");
         }
-        ctx_.TaskCode = 16;
+        ctx_.TaskCode = kTaskPlateList;
         openIn("PlaLT", ctx_.WorkDir + std::string(files::kPlateResult));
     } else if (openIn("Pict", ctx_.WorkDir + std::string(files::kPlateResult)) == nullptr) {
         // No plot came up: Plot of plate stays offered.
@@ -248,7 +246,7 @@ void TaskApp::OnResultPlatePlot() {
 }
 
 void TaskApp::OnPlotObjectList() {
-    ctx_.TaskCode = 16;
+    ctx_.TaskCode = kTaskPlateList;
     openIn("PlaLT", ctx_.WorkDir + std::string(files::kPlateResult));
 }
 
@@ -273,7 +271,7 @@ void TaskApp::OnTasksObservatories() {
     }
     ctx_.ObsListEditable = 1;
     ctx_.SelectionText.clear();
-    ctx_.TaskCode = 17;
+    ctx_.TaskCode = kTaskObservatories;
     openIn("Observ1", ctx_.ObservatoryFilePath);
 }
 
@@ -313,7 +311,7 @@ void TaskApp::OnObservatoriesSelect() {
     WaitCursor wait;
     ctx_.ObsListEditable = 0;
     ctx_.EditCommandEnabled = 0;
-    ctx_.TaskCode = 17;
+    ctx_.TaskCode = kTaskObservatories;
     openIn("Observ1", result);
 }
 
@@ -346,7 +344,7 @@ void TaskApp::OnTasksIdentifications() {
     if (!create_if_missing(*path)) return;
     restoreWorkDir();
     ctx_.ObsListEditable = 1;
-    ctx_.TaskCode = 13;
+    ctx_.TaskCode = kTaskIdInput;
     openIn("Indent", ctx_.IdentFilePath);
 }
 
@@ -375,7 +373,7 @@ void TaskApp::OnIdentificationIdentify() {
     }
     ctx_.OcResultFromRun = 1;
     ctx_.CalcInterrupted = run.status < 0 ? 1 : 0;
-    ctx_.TaskCode = 14;
+    ctx_.TaskCode = kTaskIdResult;
     openIn("IndRes", ctx_.WorkDir + std::string(files::kIdResult));
 }
 
@@ -406,7 +404,7 @@ void TaskApp::OnTasksOc() {
     ctx_.HeaderText = oc_header_text(rec->code);
     restoreWorkDir();
     ctx_.EphemerisMode = false;
-    ctx_.TaskCode = 7;
+    ctx_.TaskCode = kTaskOcInput;
     openIn("OC", ctx_.OcFilePath);
 }
 
@@ -440,13 +438,24 @@ void TaskApp::OnOcCalculate() {
     const int written = checkAndWriteInput(ctx_.WorkDir + std::string(files::kOcInput), 3, plane, plane);
     if (written < 0) return;
     run.last = written;
-    if (ctx_.OcTaskRecord.size() != 1418) ctx_.OcTaskRecord = LoadOrbitTaskRecord(ctx_.WorkDir);
-    if (!fw::write_file_or_warn(ctx_.WorkDir + std::string(files::kOcTask), ctx_.OcTaskRecord)) return;
+    // The window's own task record, accuracy and orbit, whatever another
+    // window chose since.
+    OcChoices& choices = view->choices();
+    if (choices.taskRecord.size() != 1418) choices.taskRecord = LoadOrbitTaskRecord(ctx_.WorkDir);
+    if (!fw::write_file_or_warn(ctx_.WorkDir + std::string(files::kOcTask), choices.taskRecord)) return;
     if (!create_empty(ctx_.WorkDir + std::string(files::kOcResult))) return;
     run.status = 0;
-    OcAccuracySettings& acc = ctx_.OcAccuracy;
+    OcAccuracySettings& acc = choices.accuracy;
     // An introduced orbit has no nodes: elliptic motion.
-    OcRunSetup setup{code, ctx_.OcOrbitIntroduced && acc.runModel == 1 ? 0 : acc.runModel, acc.perturbers, acc.relSun};
+    OcRunSetup setup{code, choices.orbitIntroduced && acc.runModel == 1 ? 0 : acc.runModel, acc.perturbers, acc.relSun};
+    if (choices.orbitIntroduced && acc.runModel == 1) acc.model = acc.runModel = 0;
+    // The result's header: the window's own, the accuracy of this run in
+    // place of the window's accuracy and orbit (never the title of a
+    // separation made since).
+    std::string header = view->headerText();
+    const std::size_t at = header.find("Accuracy");
+    if (at != std::string::npos && at > 0) header.erase(at);
+    header += oc_accuracy_text(acc);
     // From here on the work files belong to this run.
     ++ctx_.OcRunSerial;
     NoteLibraryTaskRun(ctx_);
@@ -461,13 +470,9 @@ void TaskApp::OnOcCalculate() {
     ctx_.OcLastRun = setup;
     ctx_.OcResultFromRun = 1;
     ctx_.ObservationTypeCode = code;
-    ctx_.TaskCode = 9 + plane;
+    ctx_.TaskCode = kTaskOcResult + plane;
     ctx_.CalcInterrupted = run.status < 0 ? 1 : 0;
-    // The accuracy of this run replaces that of an earlier one.
-    const std::size_t at = ctx_.HeaderText.find("Accuracy");
-    if (at != std::string::npos && at > 0) ctx_.HeaderText.erase(at);
-    if (ctx_.OcOrbitIntroduced && acc.runModel == 1) acc.model = acc.runModel = 0;
-    ctx_.HeaderText += oc_accuracy_text(acc);
+    ctx_.HeaderText = header;
     openIn("OCRes", ctx_.WorkDir + std::string(files::kOcResult));
 }
 

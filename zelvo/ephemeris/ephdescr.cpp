@@ -189,13 +189,13 @@ void EphSetup::BuildTaskDescription() {
     // The kind of the result document.
     const int p = frame.plane < 0 ? 0 : frame.plane;
     if (frame.output == 0 || frame.output < 0)
-        ctx.TaskCode = p;
+        ctx.TaskCode = kTaskEphPositions + p;
     else if (frame.output == 1)
-        ctx.TaskCode = frame.type == 1 ? 6 : 3 + p;
+        ctx.TaskCode = frame.type == 1 ? kTaskEphRectangular : kTaskEphPositionsLong + p;
     else if (frame.type == 1)
-        ctx.TaskCode = 9;
+        ctx.TaskCode = kTaskEphRectangularRates;
     else if (p < 2)
-        ctx.TaskCode = 7 + p;
+        ctx.TaskCode = kTaskEphRates + p;
 }
 
 }  // namespace zelvo::eph

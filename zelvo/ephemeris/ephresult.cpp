@@ -92,11 +92,6 @@ int format_line_length(int key) {
 
 std::string work_file(const AppContext& ctx, std::string_view name) { return ctx.WorkDir + std::string(name); }
 
-MainFrame* main_frame() {
-    fw::Application* app = fw::Application::instance();
-    return app != nullptr ? dynamic_cast<MainFrame*>(app->mainFrame()) : nullptr;
-}
-
 }  // namespace
 
 // ---- Texts ----------------------------------------------------------------

@@ -300,8 +300,12 @@ void COrbitInputDlg::onCancel() {
 }
 
 int RunOrbitInputDialog(AppContext& ctx, Library& lib, std::string& taskRecord, QWidget* parent) {
-    OrbitInputModel model(lib, taskRecord, ctx.OrbitListFile, ctx.OrbitAsElements, ctx.EphemerisMode, ctx.CometMode,
-                          ctx.WorkDir);
+    return RunOrbitInputDialog(ctx, lib, taskRecord, ctx.OrbitAsElements, ctx.OrbitListFile, parent);
+}
+
+int RunOrbitInputDialog(AppContext& ctx, Library& lib, std::string& taskRecord, bool asElements,
+                        std::string& orbitListFile, QWidget* parent) {
+    OrbitInputModel model(lib, taskRecord, orbitListFile, asElements, ctx.EphemerisMode, ctx.CometMode, ctx.WorkDir);
     model.editorProgram = EditorProgramPath(ctx);
     COrbitInputDlg dlg(model, parent);
     return dlg.doModal();

@@ -239,6 +239,10 @@ private:
 // single-orbit file, ngr file and the record's key, order and list file, and
 // sets ctx.OrbitListFile. Returns fw::kIdOk or fw::kIdCancel.
 int RunOrbitInputDialog(AppContext& ctx, Library& lib, std::string& taskRecord, QWidget* parent = nullptr);
+// The same for a window that keeps its own typed orbit: the form by
+// asElements, and orbitListFile in place of ctx.OrbitListFile.
+int RunOrbitInputDialog(AppContext& ctx, Library& lib, std::string& taskRecord, bool asElements,
+                        std::string& orbitListFile, QWidget* parent = nullptr);
 // The same over a task record of the ephemeris layout (the ephemeris task's
 // ctx.EphRecord): the record takes the dialog's changes.
 int RunOrbitInputDialog(AppContext& ctx, Library& lib, zelvomat::EphTaskRecord& record, QWidget* parent = nullptr);

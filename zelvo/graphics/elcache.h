@@ -37,6 +37,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/constants.h"
 #include "io/mapfile.h"
 
 namespace zelvo::elements {
@@ -63,7 +64,7 @@ inline constexpr double kMissingSlopeBelow = -999.0;
 inline constexpr double kMissingSlope = -1000.0;
 inline constexpr double kDefaultSlope = 0.15;
 inline constexpr double kDegreesPerRadian = 57.29577951308232;
-inline constexpr double kGaussK = 0.01720209895;
+using zelvomat::kGaussK;
 
 // G as the list compares, sorts and plots it: 0.15 for a missing one.
 inline double effective_slope(double g) { return g < kMissingSlopeBelow ? kDefaultSlope : g; }

@@ -17,6 +17,7 @@
 #include "framework/application.h"
 #include "framework/cp1252.h"
 #include "framework/emfdc.h"
+#include "framework/emfexport.h"
 #include "framework/filedialogs.h"
 #include "framework/help.h"
 #include "framework/ids.h"
@@ -465,29 +466,18 @@ bool ElPlotView::saveMetafile(const std::string& path) {
     colors[0] = 0xFFFFFF;
     fw::DeviceInfo ref = view_ != nullptr ? view_->deviceInfo() : fw::DeviceInfo{800, 600, 96.0, 96.0};
     if (ref.width <= 0 || ref.height <= 0) ref = {800, 600, ref.dpiX, ref.dpiY};
-    fw::EmfDc dc(ref);
-    dc.setMapMode(fw::MapMode::Text);
     canvas_ = elements::window_canvas({ref.width, ref.height}, minimumCanvas_);
-    draw(dc);
+    const bool ok = fw::write_emf(path, ref, [this](fw::EmfDc& dc) {
+        dc.setMapMode(fw::MapMode::Text);
+        draw(dc);
+    });
     colors[0] = background;
-    const bool ok = dc.save(path);
     if (view_ != nullptr) view_->invalidate(true);
     return ok;
 }
 
 void ElPlotView::OnSaveAs() {
-    fw::FileDialogRequest request;
-    request.open = false;
-    request.defaultExt = "emf";
-    request.filter = "Windows Metafile (*.emf)|*.emf||";
-    request.initialPath = defaultName_;
-    request.overwritePrompt = true;
-    const std::string dir = std::filesystem::current_path().string();
-    const std::optional<std::string> path = fw::fileDialogs().ask(request);
-    std::error_code ec;
-    std::filesystem::current_path(dir, ec);
-    if (!path) return;
-    saveMetafile(*path);
+    fw::save_as_emf(defaultName_, [this](const std::string& path) { return saveMetafile(path); });
 }
 
 void ElPlotView::onBeginPrinting(fw::PrintInfo& info) {

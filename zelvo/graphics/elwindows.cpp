@@ -46,11 +46,6 @@ namespace {
 // The wait cursor for the life of the object.
 using WaitCursor = fw::WaitCursor;
 
-MainFrame* program_frame() {
-    fw::Application* app = fw::Application::instance();
-    return app != nullptr ? dynamic_cast<MainFrame*>(app->mainFrame()) : nullptr;
-}
-
 void restore_dir(const std::string& dir) {
     std::error_code ec;
     if (!dir.empty()) std::filesystem::current_path(dir, ec);
@@ -355,7 +350,7 @@ CElView::CElView(AppContext& ctx, Library& lib) : ctx_(ctx), lib_(lib) {
 CElView::~CElView() {
     list_.reset();
     cache_.reset();
-    MainFrame* mf = program_frame();
+    MainFrame* mf = main_frame();
     if (mf == nullptr) return;  // the program is ending
     mf->ResetStatusPanes();
     if (!ctx_.ReopenElementsTask) return;
@@ -439,7 +434,7 @@ QWidget* CElView::createWidget(QWidget* parent) {
 }
 
 void CElView::onInitialUpdate() {
-    if (MainFrame* mf = program_frame()) {
+    if (MainFrame* mf = main_frame()) {
         if (!mf->setIndicators({kSeparator, kIndicatorOvr, kIndicatorRec, kIndicatorCaps})) return;
     }
     if (widget_ == nullptr) return;

@@ -11,6 +11,7 @@
 #include <limits>
 #include <sstream>
 
+#include "core/constants.h"
 #include "framework/binfile.h"
 #include "framework/dc.h"
 #include "framework/plotsettings.h"
@@ -113,7 +114,7 @@ OrbitPoint orbit_point_at(const ElementSet& e, double v) {
 }
 
 Projected project_to_view(double x, double y, double z, double L, double B) {
-    const double phi = 2 * M_PI - L;
+    const double phi = zelvomat::kTwoPi - L;
     return {y * std::cos(phi) + x * std::sin(phi),
             (y * std::sin(phi) - x * std::cos(phi)) * std::sin(B) + z * std::cos(B)};
 }

@@ -20,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/constants.h"
 #include "framework/gdi.h"
 
 namespace fw {
@@ -33,7 +34,7 @@ class Library;
 namespace orbit {
 
 // Gaussian gravitational constant (AU^1.5 / day).
-inline constexpr double kGaussK = 0.01720209895;
+using zelvomat::kGaussK;
 // The picture takes pi to six decimals for degrees and for the spacing of
 // orbit points.
 inline constexpr double kPicturePi = 3.141593;

@@ -20,6 +20,7 @@
 #include "elcache.h"
 #include "framework/application.h"
 #include "framework/emfdc.h"
+#include "framework/emfexport.h"
 #include "framework/filedialogs.h"
 #include "framework/help.h"
 #include "framework/ids.h"
@@ -38,11 +39,6 @@ using namespace orbit;
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-MainFrame* program_main_frame() {
-    fw::Application* app = fw::Application::instance();
-    return app != nullptr ? dynamic_cast<MainFrame*>(app->mainFrame()) : nullptr;
-}
 
 void go_to_work_dir(const std::string& dir) {
     std::error_code ec;
@@ -245,7 +241,7 @@ COrbitView::COrbitView(AppContext& ctx, Library& lib) : ctx_(ctx), lib_(lib), st
     onCommandId(cmd::kOrbitSaveAs, [this] { OnFileSaveAs(); });
     for (int id : {kFilePrint, cmd::kOrbitPrint}) onCommandId(id, [this] { fw::printWithDialog(*this); });
     onCommandId(kFilePrintPreview, [this] {
-        fw::PrintPreviewWindow preview(*this, program_main_frame());
+        fw::PrintPreviewWindow preview(*this, main_frame());
         preview.exec();
     });
     onCommandId(kHelp, [this] { fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), help::kOrbitView); });
@@ -271,7 +267,7 @@ QWidget* COrbitView::createWidget(QWidget* parent) {
 void COrbitView::onActivateView(bool active) {
     if (!active) return;
     ctx_.CurrentToolbarId = cmd::kOrbitToolbar;
-    if (MainFrame* mf = program_main_frame()) {
+    if (MainFrame* mf = main_frame()) {
         if (mf->loadToolBar(cmd::kOrbitToolbar) && mf->toolBar() != nullptr) mf->toolBar()->show();
     }
 }
@@ -428,24 +424,16 @@ void COrbitView::OnOptions() {
 }
 
 void COrbitView::OnFileSaveAs() {
-    fw::FileDialogRequest shape;
-    shape.open = false;
-    shape.defaultExt = "emf";
-    shape.filter = "Windows Metafile (*.emf)|*.emf||";
-    shape.initialPath = "Orbit";
-    const auto path = fw::fileDialogs().ask(shape);
-    go_to_work_dir(ctx_.WorkDir);
-    if (!path) return;
-    if (!saveMetafile(*path)) fw::message("Cannot write the file " + *path, fw::Buttons::Ok, fw::Icon::Error);
+    fw::save_as_emf("Orbit", [this](const std::string& path) { return saveMetafile(path); });
     invalidate(true);
 }
 
 bool COrbitView::saveMetafile(const std::string& path) {
     fw::DeviceInfo reference = window_ != nullptr ? window_->deviceInfo() : fw::DeviceInfo{800, 600, 96.0, 96.0};
-    fw::EmfDc dc(reference);
-    map_metafile_picture(dc);
-    drawPicture(dc, PictureKind::Output);
-    return dc.save(path);
+    return fw::write_emf(path, reference, [this](fw::EmfDc& dc) {
+        map_metafile_picture(dc);
+        drawPicture(dc, PictureKind::Output);
+    });
 }
 
 // ---- Dialogs ---------------------------------------------------------------------------

@@ -21,14 +21,15 @@
 #include <functional>
 #include <string>
 
+#include "core/constants.h"
 #include "framework/dc.h"
 #include "framework/gdi.h"
 #include "library.h"
 
 namespace zelvo::track {
 
-inline constexpr double kPi = 3.14159265358979323846;
-inline constexpr double kTwoPi = 2.0 * kPi;
+using zelvomat::kPi;
+using zelvomat::kTwoPi;
 
 // ---- Conversions -------------------------------------------------------------
 

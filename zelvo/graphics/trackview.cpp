@@ -16,6 +16,7 @@
 #include "commands.h"
 #include "framework/application.h"
 #include "framework/emfdc.h"
+#include "framework/emfexport.h"
 #include "framework/filedialogs.h"
 #include "framework/help.h"
 #include "framework/ids.h"
@@ -30,11 +31,6 @@ namespace zelvo {
 using namespace fw::ids;
 
 namespace {
-
-MainFrame* main_frame() {
-    fw::Application* app = fw::Application::instance();
-    return app != nullptr ? dynamic_cast<MainFrame*>(app->mainFrame()) : nullptr;
-}
 
 QLineEdit* field(QGridLayout* g, int row, int col, int width = 60) {
     auto* e = new QLineEdit;
@@ -609,25 +605,21 @@ void CTraceView::OnFilePrintPreview() {
 }
 
 void CTraceView::OnFileSaveAs() {
-    fw::FileDialogRequest shape;
-    shape.open = false;
-    shape.defaultExt = "emf";
-    shape.filter = "Windows Metafile (*.emf)|*.emf||";
-    shape.initialPath = "Trace";
-    shape.overwritePrompt = true;
-    const std::optional<std::string> path = fw::fileDialogs().ask(shape);
-    if (!path) return;
+    fw::save_as_emf("Trace", [this](const std::string& path) { return saveMetafile(path); });
+}
+
+bool CTraceView::saveMetafile(const std::string& path) {
     fw::DeviceInfo ref = view_ != nullptr ? view_->deviceInfo() : fw::DeviceInfo{clientW_, clientH_, 96.0, 96.0};
-    fw::EmfDc emf(ref);
-    fw::PrintInfo info;
-    onBeginPrinting(info);
-    pic_.Printing = false;
-    pic_.MetafileMode = true;
-    pic_.render(pic_.FrameOnly ? track::Pass::EmptyFrame : track::Pass::Whole, emf, clientW_, clientH_, true);
-    pic_.MetafileMode = false;
-    pic_.Printing = true;
-    onEndPrinting(info);
-    if (!emf.save(*path)) fw::message("Error: Can't create Windows enhanced metafile", fw::Buttons::Ok);
+    return fw::write_emf(path, ref, [this](fw::EmfDc& emf) {
+        fw::PrintInfo info;
+        onBeginPrinting(info);
+        pic_.Printing = false;
+        pic_.MetafileMode = true;
+        pic_.render(pic_.FrameOnly ? track::Pass::EmptyFrame : track::Pass::Whole, emf, clientW_, clientH_, true);
+        pic_.MetafileMode = false;
+        pic_.Printing = true;
+        onEndPrinting(info);
+    });
 }
 
 // ---- Resources -------------------------------------------------------------------------------

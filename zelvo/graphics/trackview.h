@@ -130,6 +130,9 @@ public:
     void OnTimeForward();
     void OnTimeBackward();
     void OnFileSaveAs();
+    // The picture as an enhanced metafile at path (print colours); false
+    // when it cannot be written.
+    bool saveMetafile(const std::string& path);
     void OnFilePrintPreview();
 
     // Applies the input (keep: only the step changed) and starts drawing.

@@ -3,10 +3,12 @@
 #include <cmath>
 #include <limits>
 
+#include "core/constants.h"
+
 namespace zelvo {
 
 namespace {
-constexpr double kPi = 3.141592653589793;
+using zelvomat::kPi;
 
 // The whole part of v toward zero, carried to the next whole number (away
 // from zero) when v lies within 1e-8 of it.

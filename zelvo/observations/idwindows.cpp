@@ -184,7 +184,7 @@ CIndentResultView::~CIndentResultView() {
         ctx_.CalcInterrupted = ctx_.IdRun.status < 0 ? 1 : 0;
         ctx_.IdRun.status = 0;
     }
-    ctx_.TaskCode = 13;
+    ctx_.TaskCode = kTaskIdInput;
 }
 
 void CIndentResultView::onInitialUpdate() {

@@ -31,11 +31,6 @@ using WaitCursor = fw::WaitCursor;
 const char kNoInsertRow[] = "No string selected to insert before";
 const char kNoDeleteRow[] = "No string selected to delete";
 
-MainFrame* main_frame() {
-    fw::Application* app = fw::Application::instance();
-    return app != nullptr ? dynamic_cast<MainFrame*>(app->mainFrame()) : nullptr;
-}
-
 // Rows chosen by the mouse or the navigation keys, after the list has
 // handled the press; a double-click edits without passing it to the list.
 class RowFilter final : public QObject {
@@ -165,9 +160,9 @@ std::string LineEditor::blankLine() const { return FormatLine("", shape_.newLine
 
 bool LineEditor::checkLine(bool& retry) {
     retry = false;
-    auto& r = ctx_.LineCheckResult;
+    auto& r = session_.check;
     r = {0, 0, 0, 0};
-    const int i = ctx_.EditLineIndex;
+    const int i = session_.row;
     if (i < 0 || i >= static_cast<int>(doc_.lines.size())) return false;
     const int length = GetRecordLength(shape_.newLineKey);
     std::string buffer = FormatLine(doc_.lines[static_cast<std::size_t>(i)], shape_.newLineKey);
@@ -177,11 +172,11 @@ bool LineEditor::checkLine(bool& retry) {
     } else {
         lib_.cntl(shape_.checkTask, shape_.checkSystem, r[0], r[1], r[2], r[3], buffer.data(), length);
     }
-    ctx_.LineEditMode = 0;
+    session_.newLine = 0;
     if (r[0] == 0) return true;
     if (ReportControlError(r[0], i) == 0) {
         LineWindow w = window();
-        SetGeocentricCode(ctx_, w);
+        SetGeocentricCode(session_.row, w);
         doc_.setModified();
         r[0] = 0;
         return true;
@@ -201,7 +196,7 @@ void LineEditor::newLineLoop(int index, int oldCurrentRow, bool wasModified) {
     for (;;) {
         list_.setItemCount(static_cast<int>(doc_.lines.size()));
         LineWindow w = window();
-        if (EditTableLine(ctx_, dialogs_, w) == 0) {
+        if (EditTableLine(session_, dialogs_, w) == 0) {
             removeLine();
             break;
         }
@@ -212,8 +207,8 @@ void LineEditor::newLineLoop(int index, int oldCurrentRow, bool wasModified) {
             break;
         }
     }
-    ctx_.LineCheckResult[0] = 0;
-    ctx_.LineEditMode = 0;
+    session_.check[0] = 0;
+    session_.newLine = 0;
     list_.setItemCount(static_cast<int>(doc_.lines.size()));
     ctx_.EditCommandEnabled = 1;
 }
@@ -225,8 +220,8 @@ void LineEditor::add() {
     ctx_.CurrentRow = n;
     ctx_.RowCount += 1;
     doc_.lines.push_back(blankLine());
-    ctx_.LineEditMode = 2;
-    ctx_.EditLineIndex = n;
+    session_.newLine = 2;
+    session_.row = n;
     newLineLoop(n, oldCurrent, wasModified);
     if (n < static_cast<int>(doc_.lines.size())) list_.ensureVisible(n);
     const std::vector<int> sel = list_.selectedRows();
@@ -242,9 +237,9 @@ void LineEditor::insert() {
     const int p = sel.front();
     const int oldCurrent = ctx_.CurrentRow;
     const bool wasModified = doc_.isModified();
-    ctx_.LineEditMode = 1;
+    session_.newLine = 1;
     ctx_.RowCount += 1;
-    ctx_.EditLineIndex = p;
+    session_.row = p;
     doc_.lines.insert(doc_.lines.begin() + p, blankLine());
     newLineLoop(p, oldCurrent, wasModified);
     const std::vector<int> after = list_.selectedRows();
@@ -252,32 +247,32 @@ void LineEditor::insert() {
 }
 
 void LineEditor::edit() {
-    ctx_.LineEditMode = 0;
+    session_.newLine = 0;
     const bool wasModified = doc_.isModified();
     bool savedBefore = false;
     for (;;) {
         LineWindow w = window();
-        if (EditTableLine(ctx_, dialogs_, w) == 0) {
+        if (EditTableLine(session_, dialogs_, w) == 0) {
             if (savedBefore) {
-                doc_.lines[static_cast<std::size_t>(ctx_.EditLineIndex)] = ctx_.SavedLineText;
+                doc_.lines[static_cast<std::size_t>(session_.row)] = session_.savedText;
                 if (!wasModified) doc_.setModified(false);
             }
-            ctx_.LineCheckResult[0] = 0;
+            session_.check[0] = 0;
             break;
         }
         savedBefore = true;
         bool retry = false;
         if (checkLine(retry)) break;
         if (!retry) {
-            doc_.lines[static_cast<std::size_t>(ctx_.EditLineIndex)] = ctx_.SavedLineText;
+            doc_.lines[static_cast<std::size_t>(session_.row)] = session_.savedText;
             if (!wasModified) doc_.setModified(false);
-            list_.deselect(ctx_.EditLineIndex);
+            list_.deselect(session_.row);
             break;
         }
     }
-    ctx_.LineCheckResult[0] = 0;
+    session_.check[0] = 0;
     list_.setItemCount(static_cast<int>(doc_.lines.size()));
-    if (ctx_.EditLineIndex >= 0 && ctx_.EditLineIndex < list_.itemCount()) list_.deselect(ctx_.EditLineIndex);
+    if (session_.row >= 0 && session_.row < list_.itemCount()) list_.deselect(session_.row);
 }
 
 void LineEditor::deleteBlock() {

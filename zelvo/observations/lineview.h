@@ -98,10 +98,12 @@ public:
     void copy();
     void paste();
 
-    // The check of line EditLineIndex: true when accepted (at once, or with
+    // The check of the row under edit: true when accepted (at once, or with
     // the geocentre put in); otherwise after the messages, the answer to
     // "Try to correct or cancel" in retry.
     bool checkLine(bool& retry);
+    // The edit in progress or the last one.
+    const LineEditSession& session() const { return session_; }
 
 private:
     enum class Outcome { Saved, Cancelled };
@@ -117,6 +119,7 @@ private:
     LineListDocument& doc_;
     ListControl& list_;
     EditorFormat shape_;
+    LineEditSession session_;  // the edit in progress
 };
 
 // The Qt view: the list, its commands, its row bookkeeping and printing.

@@ -214,6 +214,11 @@ void CObsTypeDlg::onOK() {
 
 // ---- Orbit parameters ------------------------------------------------------------------
 
+OcChoices::OcChoices() {
+    accuracy.model = accuracy.runModel = 1;
+    accuracy.perturbers.fill(1);
+}
+
 OrbitParamModel::Choice OrbitParamModel::init() {
     if (record_.size() < 1418) record_.resize(1418, ' ');
     std::string key = record_.substr(0, 4);
@@ -233,24 +238,24 @@ OrbitParamModel::Choice OrbitParamModel::init() {
 }
 
 void OrbitParamModel::chooseCatalogue() {
-    ctx_.OcOrbitIntroduced = false;
+    choices_.orbitIntroduced = false;
     record_.replace(0, 4, "ZELV");
     choice_ = Catalogue;
 }
 
 void OrbitParamModel::chooseElements() {
-    ctx_.OcOrbitIntroduced = true;
-    ctx_.OrbitAsElements = true;
+    choices_.orbitIntroduced = true;
+    choices_.orbitAsElements = true;
     record_.replace(0, 4, record_.compare(0, 4, "FELM") == 0 ? "FELM" : "EELM");
-    ctx_.OrbitListFile = record_.substr(1218, 80);
+    choices_.orbitListFile = record_.substr(1218, 80);
     choice_ = Elements;
 }
 
 void OrbitParamModel::chooseCoordinates() {
-    ctx_.OcOrbitIntroduced = true;
-    ctx_.OrbitAsElements = false;
+    choices_.orbitIntroduced = true;
+    choices_.orbitAsElements = false;
     record_.replace(0, 4, record_.compare(0, 4, "FXYZ") == 0 ? "FXYZ" : "XXYZ");
-    ctx_.OrbitListFile = record_.substr(1318, 80);
+    choices_.orbitListFile = record_.substr(1318, 80);
     choice_ = Coordinates;
 }
 

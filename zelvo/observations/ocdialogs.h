@@ -80,6 +80,22 @@ private:
 };
 
 // ---- Orbit parameters ------------------------------------------------------------------
+
+// The choices of one O-C input window, made when the window opens and
+// changed only by its own commands, so that Calculate O-C in one window
+// never takes another's: the motion model and perturbing bodies (nodes with
+// every body to start with), the orbit's source (the catalogue or a typed
+// orbit, as elements or coordinates, and the user's list file) and the task
+// record that Calculate O-C writes as "omc.cfg".
+struct OcChoices {
+    OcChoices();
+    OcAccuracySettings accuracy;
+    bool orbitIntroduced = false;
+    bool orbitAsElements = true;
+    std::string orbitListFile;
+    std::string taskRecord;
+};
+
 //
 // The orbit key (the first four characters of the O-C task record): "ZELV"
 // the catalogue, "EELM"/"FELM" one or a list of orbits as elements,
@@ -88,7 +104,7 @@ private:
 class OrbitParamModel {
 public:
     enum Choice { None = -1, Catalogue = 0, Elements = 1, Coordinates = 2 };
-    OrbitParamModel(AppContext& ctx, std::string& record) : ctx_(ctx), record_(record) {}
+    explicit OrbitParamModel(OcChoices& choices) : choices_(choices), record_(choices.taskRecord) {}
 
     // The choice the record's key shows (keys compared without case; a list
     // key is written back upper-cased).
@@ -102,7 +118,7 @@ public:
     std::string key() const { return record_.substr(0, 4); }
 
 private:
-    AppContext& ctx_;
+    OcChoices& choices_;
     std::string& record_;
     Choice choice_ = None;
 };

@@ -49,11 +49,6 @@ bool format_known(int key) {
                        [key](const RecordFormat& f) { return f.key == key; });
 }
 
-MainFrame* main_frame() {
-    fw::Application* app = fw::Application::instance();
-    return app != nullptr ? dynamic_cast<MainFrame*>(app->mainFrame()) : nullptr;
-}
-
 }  // namespace
 
 std::string oc_status_text(const std::string& headerText, int model, const OcAccuracySettings& accuracy,
@@ -75,19 +70,14 @@ std::string oc_status_text(const std::string& headerText, int model, const OcAcc
 
 // ---- Input window ---------------------------------------------------------------------
 
-COCView::COCView(AppContext& ctx, Library& lib, TaskDialogs& dialogs)
+COCView::COCView(AppContext& ctx, Library& lib, TaskDialogs& dialogs, OcChoices choices)
     : LineEditorView(ctx, lib, dialogs, oc_editor_format(std::clamp((ctx.ObservationTypeCode / 10) % 10, 1, 3))),
-      typeCode_(ctx.ObservationTypeCode) {
+      typeCode_(ctx.ObservationTypeCode),
+      choices_(std::move(choices)),
+      headerText_(ctx.HeaderText) {
     if (mainPlane() < 1 || mainPlane() > 3) typeCode_ = 111;
     ctx_.CurrentRow = 0;
     ctx_.RowCount = 0;
-    // Every new O-C input window starts with the catalogue orbit, nodes,
-    // every perturbing body and no relativistic term.
-    ctx_.OcAccuracy.model = ctx_.OcAccuracy.runModel = 1;
-    ctx_.OcAccuracy.relSun = 0;
-    ctx_.OcAccuracy.perturbers.fill(1);
-    ctx_.OcOrbitIntroduced = false;
-    ctx_.OcTaskRecord = LoadOrbitTaskRecord(ctx_.WorkDir);
     onCommandId(cmd::kOcDataType, [this] { OnDataType(); });
     onCommandId(cmd::kOcAccuracy, [this] { OnAccuracy(); });
     onCommandId(cmd::kOcOrbit, [this] { OnOrbitParameters(); });
@@ -100,6 +90,13 @@ void COCView::showCaptions() {
     frame()->setControlText(1059, std::string(rec[1]));
 }
 
+void COCView::showHeader() {
+    // The header of the window last changed is the one a new window or a
+    // result window takes.
+    ctx_.HeaderText = headerText_;
+    if (frame() != nullptr) frame()->setControlText(bars::kHeaderEdit, headerText_);
+}
+
 void COCView::onInitialUpdate() {
     LineEditorView::onInitialUpdate();
     showCaptions();
@@ -107,20 +104,21 @@ void COCView::onInitialUpdate() {
 }
 
 void COCView::updateStatusText(bool withRelSun) {
-    OcAccuracySettings& acc = ctx_.OcAccuracy;
+    OcAccuracySettings& acc = choices_.accuracy;
     // An introduced orbit is never computed by nodes.
-    if (ctx_.OcOrbitIntroduced && acc.model == 1) acc.model = acc.runModel = 0;
-    ctx_.HeaderText = oc_status_text(ctx_.HeaderText, acc.model, acc, withRelSun, ctx_.OcOrbitIntroduced,
-                                     ctx_.OrbitAsElements, IsSingleOrbitInput(ctx_.OcTaskRecord), ctx_.OrbitListFile);
-    if (frame() != nullptr) frame()->setControlText(bars::kHeaderEdit, ctx_.HeaderText);
+    if (choices_.orbitIntroduced && acc.model == 1) acc.model = acc.runModel = 0;
+    headerText_ =
+        oc_status_text(headerText_, acc.model, acc, withRelSun, choices_.orbitIntroduced, choices_.orbitAsElements,
+                       IsSingleOrbitInput(choices_.taskRecord), choices_.orbitListFile);
+    showHeader();
 }
 
 void COCView::OnDataType() {
     ObsTypeModel m;
     m.start(typeCode_);
     if (!dialogs_.observationType(m)) return;
-    ctx_.HeaderText = obs_type_header(m.positions, m.mainPlane, m.equinox, ctx_.OcAccuracy);
-    if (frame() != nullptr) frame()->setControlText(bars::kHeaderEdit, ctx_.HeaderText);
+    headerText_ = obs_type_header(m.positions, m.mainPlane, m.equinox, choices_.accuracy);
+    showHeader();
     std::optional<OcConfigRecord> rec = read_oc_config(ctx_.WorkDir);
     if (!rec) {
         fw::message("Error reading configuration file");
@@ -137,20 +135,20 @@ void COCView::OnDataType() {
 }
 
 void COCView::OnAccuracy() {
-    if (dialogs_.accuracy(ctx_)) updateStatusText(true);
+    if (dialogs_.accuracy(ctx_, choices_.accuracy, choices_.orbitIntroduced)) updateStatusText(true);
 }
 
 void COCView::OnOrbitParameters() {
-    OrbitParamModel m(ctx_, ctx_.OcTaskRecord);
+    OrbitParamModel m(choices_);
     dialogs_.orbitParameters(m, [this](bool elements) {
-        ctx_.OrbitAsElements = elements;
+        choices_.orbitAsElements = elements;
         ctx_.EphemerisMode = false;
-        RunOrbitInputDialog(ctx_, lib_, ctx_.OcTaskRecord, list());
+        RunOrbitInputDialog(ctx_, lib_, choices_.taskRecord, elements, choices_.orbitListFile, list());
     });
     updateStatusText(true);
     // The accuracy dialog opens on elliptic motion next time; the run keeps
     // its copy of the model.
-    if (ctx_.OcOrbitIntroduced) ctx_.OcAccuracy.model = 0;
+    if (choices_.orbitIntroduced) choices_.accuracy.model = 0;
 }
 
 // ---- Result window --------------------------------------------------------------------
@@ -260,8 +258,9 @@ PrintPage layout_oc_result_page(int page, int pageWidth, int pageHeight, int lin
 
 COCResView::COCResView(AppContext& ctx, Library& lib)
     : RunResultView(ctx, lib),
-      key_(ctx.TaskCode >= 10 && ctx.TaskCode <= 12 ? ctx.TaskCode - 6
-                                                    : std::clamp((ctx.ObservationTypeCode / 10) % 10, 1, 3) + 3),
+      key_(ctx.TaskCode > kTaskOcResult && ctx.TaskCode <= kTaskOcResult + 3
+               ? ctx.TaskCode - 6
+               : std::clamp((ctx.ObservationTypeCode / 10) % 10, 1, 3) + 3),
       fromRun_(ctx.OcResultFromRun != 0),
       title_(ctx.OcResultFromRun != 0 ? std::string("  ") : ctx.OcResultTitle),
       level_(take_row_count_level(ctx)) {
@@ -283,7 +282,7 @@ COCResView::~COCResView() {
     release_row_count_level(ctx_, level_);
     ctx_.OcResultFromRun = 1;
     ctx_.CalcInterrupted = ctx_.OcRun.status < 0 ? 1 : 0;
-    if (ctx_.RowCountDepth == 0) ctx_.TaskCode = 7;
+    if (ctx_.RowCountDepth == 0) ctx_.TaskCode = kTaskOcInput;
     if (MainFrame* mf = main_frame()) mf->ResetStatusPanes();
 }
 

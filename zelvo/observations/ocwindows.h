@@ -24,6 +24,7 @@
 #include "library.h"
 #include "lineview.h"
 #include "listprint.h"
+#include "ocdialogs.h"
 #include "resultview.h"
 #include "taskdialogs.h"
 
@@ -53,23 +54,33 @@ std::string oc_status_text(const std::string& headerText, int model, const OcAcc
 
 class COCView final : public LineEditorView {
 public:
-    COCView(AppContext& ctx, Library& lib, TaskDialogs& dialogs);
+    // choices: the window's own, made by the template (the data type comes
+    // from ctx.ObservationTypeCode, the header from ctx.HeaderText of the
+    // task that opens the window).
+    COCView(AppContext& ctx, Library& lib, TaskDialogs& dialogs, OcChoices choices);
 
     void onInitialUpdate() override;
     // The window's data type P C E and its main-plane digit.
     int typeCode() const { return typeCode_; }
     int mainPlane() const { return (typeCode_ / 10) % 10; }
+    // The window's accuracy, orbit and task record, which its Calculate O-C
+    // uses, and the text of its header bar.
+    OcChoices& choices() { return choices_; }
+    const std::string& headerText() const { return headerText_; }
 
     void OnDataType();
     void OnAccuracy();
     void OnOrbitParameters();
-    // Rebuilds HeaderText and shows it in the header bar (withRelSun after
-    // the accuracy and orbit dialogs).
+    // Rebuilds the header text and shows it in the header bar (withRelSun
+    // after the accuracy and orbit dialogs).
     void updateStatusText(bool withRelSun);
 
 private:
     void showCaptions();
+    void showHeader();
     int typeCode_;
+    OcChoices choices_;
+    std::string headerText_;
 };
 
 // ---- Result window --------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "angles.h"
+#include "core/constants.h"
 #include "framework/binfile.h"
 #include "framework/messages.h"
 
@@ -135,7 +136,7 @@ ParsedPlate ParsePlateLine(std::string_view line) {
 }
 
 void PlateHalfSizeTangents(const ParsedPlate& plate, double& tanRA, double& tanDecl) {
-    constexpr double kPi = 3.141592653589793;
+    using zelvomat::kPi;
     tanRA = std::tan(kPi * plate.raHalfSize / 720.0);
     tanDecl = std::tan(kPi * plate.declHalfSize / 180.0);
 }

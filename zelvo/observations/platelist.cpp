@@ -9,16 +9,10 @@
 #include "framework/mainframe.h"
 #include "framework/messages.h"
 #include "helpcontexts.h"
+#include "mainframe.h"
 #include "tables.h"
 
 namespace zelvo {
-
-namespace {
-fw::MainFrame* main_frame() {
-    fw::Application* a = fw::Application::instance();
-    return a != nullptr ? a->mainFrame() : nullptr;
-}
-}  // namespace
 
 void DeletePlateString(AppContext& ctx, LineListDocument& doc, ListControl& list, const std::string& failure) {
     const std::vector<int> sel = list.selectedRows();

@@ -6,12 +6,13 @@
 #include <string>
 
 #include "angles.h"
+#include "core/constants.h"
 
 namespace zelvo {
 
 namespace {
-constexpr double kPi = 3.141592653589793;
-constexpr double kHalfPi = kPi / 2;
+using zelvomat::kHalfPi;
+using zelvomat::kPi;
 
 // The angle of a time (hours, minutes) of R.A.
 double time_angle(int hours, int minutes) { return SexagesimalTimesPi(hours, minutes, 0, ' ') / 12.0; }

@@ -9,8 +9,10 @@
 
 #include "angles.h"
 #include "colorsfonts.h"
+#include "core/constants.h"
 #include "framework/application.h"
 #include "framework/emfdc.h"
+#include "framework/emfexport.h"
 #include "framework/filedialogs.h"
 #include "framework/help.h"
 #include "framework/ids.h"
@@ -20,13 +22,14 @@
 #include "framework/qtdc.h"
 #include "framework/waitcursor.h"
 #include "helpcontexts.h"
+#include "mainframe.h"
 #include "platedialogs.h"
 #include "tables.h"
 
 namespace zelvo {
 
 namespace {
-constexpr double kPi = 3.141592653589793;
+using zelvomat::kPi;
 
 std::string fmt_int(const char* format, int v) {
     char buf[32];
@@ -318,11 +321,6 @@ inline constexpr int kFilePrintDirect = 57608;
 inline constexpr int kPlateToolbar = 128;
 
 using WaitCursor = fw::WaitCursor;
-
-fw::MainFrame* main_frame() {
-    fw::Application* a = fw::Application::instance();
-    return a != nullptr ? a->mainFrame() : nullptr;
-}
 }  // namespace
 
 CPlatePict::CPlatePict(AppContext& ctx, Library& lib)
@@ -455,28 +453,20 @@ void CPlatePict::onEndPrinting(const fw::PrintInfo& /*info*/) {
 
 bool CPlatePict::saveMetafile(const std::string& path) {
     const fw::DeviceInfo ref = view_ != nullptr ? view_->deviceInfo() : fw::DeviceInfo{};
-    fw::EmfDc dc(ref);
-    picture_->beginPrinting();
-    {
-        WaitCursor wait;
-        picture_->draw(dc);
-    }
-    picture_->endPrinting();
-    const bool ok = dc.save(path);
+    const bool ok = fw::write_emf(path, ref, [this](fw::EmfDc& dc) {
+        picture_->beginPrinting();
+        {
+            WaitCursor wait;
+            picture_->draw(dc);
+        }
+        picture_->endPrinting();
+    });
     refresh();
     return ok;
 }
 
 void CPlatePict::OnFileSaveAs() {
-    fw::FileDialogRequest desc;
-    desc.open = false;
-    desc.defaultExt = "emf";
-    desc.filter = "Windows Metafile (*.emf)|*.emf||";
-    desc.initialPath = "Plate";
-    desc.overwritePrompt = true;
-    const std::optional<std::string> path = fw::fileDialogs().ask(desc);
-    if (!path) return;
-    if (!saveMetafile(*path)) fw::message("The picture could not be written to " + *path);
+    fw::save_as_emf("Plate", [this](const std::string& path) { return saveMetafile(path); });
 }
 
 }  // namespace zelvo

@@ -1,0 +1,29 @@
+#include "emfexport.h"
+
+#include "emfdc.h"
+#include "filedialogs.h"
+#include "messages.h"
+
+namespace fw {
+
+bool write_emf(const std::string& path, const DeviceInfo& reference, const std::function<void(EmfDc&)>& draw) {
+    EmfDc dc(reference);
+    draw(dc);
+    return dc.save(path);
+}
+
+bool save_as_emf(const std::string& initialName, const std::function<bool(const std::string&)>& write) {
+    FileDialogRequest request;
+    request.open = false;
+    request.defaultExt = "emf";
+    request.filter = "Windows Metafile (*.emf)|*.emf||";
+    request.initialPath = initialName;
+    request.overwritePrompt = true;
+    const std::optional<std::string> path = fileDialogs().ask(request);
+    if (!path) return false;
+    if (write(*path)) return true;
+    message(kEmfWriteFailed, Buttons::Ok, Icon::Warning);
+    return false;
+}
+
+}  // namespace fw
