@@ -213,7 +213,9 @@ TEST(HelpWalk, EveryDialogClassHasAPageOfItsOwn) {
     ObsChoiceModel choice(pkg.lib);
     ParallaxModel parallax(pkg.lib);
     ObsTypeModel obsType;
-    OrbitParamModel orbitParam(ctx, record);
+    OcChoices choices;
+    choices.taskRecord = record;
+    OrbitParamModel orbitParam(choices);
     SeparationModel separation(ctx, pkg.lib);
     OrbitInputModel orbitInput(pkg.lib, record, listFile, true, true, false, pkg.work.dir_slash());
     const elements::DistLimits distLimits{};
@@ -222,7 +224,7 @@ TEST(HelpWalk, EveryDialogClassHasAPageOfItsOwn) {
     std::vector<std::pair<const char*, std::unique_ptr<fw::Dialog>>> dialogs;
     auto add = [&](const char* name, fw::Dialog* d) { dialogs.emplace_back(name, std::unique_ptr<fw::Dialog>(d)); };
     add("CEphTaskDlg", new CEphTaskDlg(ctx, pkg.lib, {}));
-    add("CAccuracyDlg", new CAccuracyDlg(ctx));
+    add("CAccuracyDlg", new CAccuracyDlg(ctx, choices.accuracy, false));
     add("CTaskInfoDlg", new CTaskInfoDlg);
     add("CObsSearchDlg", new CObsSearchDlg(pkg.lib));
     add("COrbitInputDlg", new COrbitInputDlg(orbitInput));
