@@ -173,7 +173,7 @@ Night& night() {
 }
 
 // threads: the workers that test the lines (IdRunState::threads; 0 the
-// default, as many as the processors up to 8).
+// default: one up to a million objects, else the processors up to 8).
 void run_night(benchmark::State& state, bool full_test, int threads = 0) {
     Night& nt = night();
     if (!nt.ready) {

@@ -491,6 +491,8 @@ Status write_header(const DataPaths& paths, double tol_ra_arcsec, double tol_dec
 
 // One line of a batch: its text and what its parse left, then its records
 // or the failure of its test.
+constexpr std::int32_t kOneThreadObjects = 1000000;
+
 struct BatchLine {
     std::int32_t index = 0;  // record of "input.id1"
     std::string text;        // 80 columns
@@ -501,11 +503,13 @@ struct BatchLine {
 };
 
 // How many threads test the lines of a run: `asked` when set (1: this
-// thread alone), else the processors, at most 8 and no more than a quarter
-// of the lines (the set-up of a worker costs about what a line costs on a
-// small catalogue).
-int id_workers(int asked, std::int32_t lines) {
+// thread alone); else one for a catalogue of up to a million objects, whose
+// lines take a fraction of a millisecond each (a worker's set-up costs
+// more), and for a larger one as many as the processors, at most 8 and no
+// more than a quarter of the lines.
+int id_workers(int asked, std::int32_t lines, std::int32_t objects) {
     if (asked > 0) return std::min(asked, 64);
+    if (objects <= kOneThreadObjects) return 1;
     const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     return static_cast<int>(std::clamp<std::int32_t>(lines / 4, 1, std::min(cores, 8)));
 }
@@ -632,7 +636,7 @@ Status idcalc(LibraryState& st, std::int32_t& status, std::int32_t& first, std::
     // in order; the batch's lines are tested side by side by the workers
     // (each with a library state of its own), and their records are written
     // here in the order of the lines, as one thread would write them.
-    const int workers = id_workers(st.id_run.threads, last - first + 1);
+    const int workers = id_workers(st.id_run.threads, last - first + 1, info.objects);
     std::vector<std::unique_ptr<IdWorker>> pool;
     const std::int32_t batch = workers > 1 ? 8 * workers : 1;
     std::vector<BatchLine> lines;

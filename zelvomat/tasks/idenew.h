@@ -135,9 +135,10 @@ struct IdRunState {
     // Every candidate gets the full test, without the bounds of the shared
     // sky (for comparisons; the records are the same either way).
     bool full_test = false;
-    // Threads that test the lines of a run: 0 as many as the processors (at
-    // most 8, and no more than a quarter of the lines), 1 this thread alone.
-    // The records are the same whatever the number.
+    // Threads that test the lines of a run: 0 one for a catalogue of up to a
+    // million objects, else as many as the processors (at most 8, and no
+    // more than a quarter of the lines); 1 this thread alone. The records are
+    // the same whatever the number.
     int threads = 0;
 };
 
