@@ -251,7 +251,9 @@ PrintPage layout_oc_result_page(int page, int pageWidth, int pageHeight, int lin
             if (j == 1)
                 text = ltrim(title);
             else if (next < header->size())
-                text = ltrim((*header)[next++]);
+                // The head's column captions keep their leading blanks:
+                // they stand over the columns of the lines printed below.
+                text = (*header)[next++];
             out.items.push_back({4 * m, h * j + h, text});
         }
     }
