@@ -193,6 +193,8 @@ TEST(ProgressBar, AHundredThousandStepsReachTheEndOnlyAtTheEnd) {
     EXPECT_EQ(p.position(), 100000);
     p.end();
     p.setWindow(nullptr);
+    // One size: no resize handle along its bottom edge.
+    EXPECT_EQ(dlg.minimumSize(), dlg.maximumSize());
 }
 
 // The printed O-C head: its records keep their leading blanks, so that the

@@ -262,11 +262,11 @@ TEST(Cp1252Texts, EveryByteSurvivesARoundTripThroughADialog) {
         SCOPED_TRACE(text.size() == 1 ? "byte " + std::to_string(static_cast<unsigned char>(text[0])) : "all bytes");
         TextDialog dlg;
         // A multi-line editor keeps its own line ends: it gets the printable
-        // bytes; a fixed field keeps no trailing blank.
+        // bytes; a fixed field keeps no blank at either end.
         std::string printable;
         for (char ch : text)
             if (static_cast<unsigned char>(ch) >= 0x20) printable.push_back(ch);
-        std::string fixed = text + "x";
+        std::string fixed = "x" + text + "x";
         dlg.lineValue = dlg.labelValue = text;
         dlg.plainValue = printable;
         dlg.fixedValue = fixed;
