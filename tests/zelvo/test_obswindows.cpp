@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMenu>
@@ -263,4 +264,47 @@ TEST(SeparationDialog, LimitsAsTyped) {
     // Another negative lower limit is refused, as the check says.
     m.type(3, "-5       ");
     EXPECT_FALSE(m.ok());
+}
+
+// The fixed-width fields of the separation dialog: shown without blanks at
+// either end, typed over at once when entered by Tab, read padded to their
+// width when the dialog takes them (on leaving the field).
+TEST(SeparationDialog, FixedWidthFieldsShowTrimmedTakeTypingAndReadPadded) {
+    AppContext ctx;
+    zeltest::FakeLibrary lib;
+    fw::ScriptedMessageService boxes;
+    fw::ScopedMessageService use{boxes};
+    SeparationModel m(ctx, lib);
+    m.conditionsOn = m.selectObservatory = m.separateByOC = 1;
+    m.codeText = m.codeFieldText = " 95";
+    m.maxText = "  12.5   ";
+    m.minText = std::string(9, ' ');
+    CSeparationDlg dlg(m);
+    std::vector<SeparationModel::FieldError> errors;
+    m.showFieldError = [&](const SeparationModel::FieldError& e) { errors.push_back(e); };
+    ASSERT_TRUE(dlg.onInitDialog());
+    dlg.show();
+    QApplication::setActiveWindow(&dlg);
+    struct Case {
+        int field;
+        const char* shown;  // what the field shows of the start text
+        const char* typed;
+        std::string read;  // what the dialog holds after leaving the field
+    } cases[] = {
+        {1, "95", "568", "568"},
+        {2, "12.5", "7.25", "7.25     "},
+        {3, "", "0.15", "0.15     "},
+        {2, "7.25", "1234567890", "123456789"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        QLineEdit* e = dlg.edit(c.field);
+        EXPECT_EQ(e->text().toStdString(), c.shown);
+        e->setFocus(Qt::TabFocusReason);
+        e->selectAll();
+        zeltest::type_text(e, QString::fromLatin1(c.typed));
+        dlg.edit(c.field == 3 ? 2 : 3)->setFocus(Qt::TabFocusReason);  // leaving it
+        QCoreApplication::processEvents();
+        EXPECT_EQ(m.field[static_cast<std::size_t>(c.field)], c.read);
+    }
 }
