@@ -282,7 +282,9 @@ COCResView::COCResView(AppContext& ctx, Library& lib)
     // Save exports too: never over the work files that Continue and Separate
     // read.
     addResultCommands(cmd::kOcPrintPreview, cmd::kOcContinue, 0x20000u + 165u);
-    onUpdateId(cmd::kOcSeparate, [this](fw::CommandUI& ui) { ui.enable(ctx_.OcResultFromRun != 0 && !running_); });
+    // Separate selects from a run's records: offered in the window of a run
+    // (also while a selection window is open) and not in a selection's.
+    onUpdateId(cmd::kOcSeparate, [this](fw::CommandUI& ui) { ui.enable(fromRun_ && !running_); });
     onUpdateId(kIndicatorCaps, [this](fw::CommandUI& ui) {
         ui.setText("Num " + std::to_string(level_ >= 0 ? ctx_.RowCountStack[static_cast<std::size_t>(level_)]
                                                        : static_cast<int>(lines().size())));
