@@ -308,3 +308,23 @@ TEST(SeparationDialog, FixedWidthFieldsShowTrimmedTakeTypingAndReadPadded) {
         EXPECT_EQ(m.field[static_cast<std::size_t>(c.field)], c.read);
     }
 }
+
+// Observatories|Select searches the list as last saved: with unsaved edits
+// in the open list window the selection says that they were not searched.
+TEST(ObservatorySelect, TheSelectionTextNamesTheUnsavedEditsOfTheOpenList) {
+    Started s;
+    zeltest::write_text(s.pkg.dataDir + "observa1.dat", std::string(79, ' '));
+    s.app.OnTasksObservatories();
+    s.pkg.lib.seaFound = 1;
+    s.dialogs.obsAnswer = ObsChoice{1, "Crimea", ""};
+    zeltest::write_text(s.path("result.ob4"), "");
+    s.app.OnObservatoriesSelect();
+    EXPECT_EQ(s.ctx().SelectionText, "Selection by fragment 'Crimea'");
+    // A station added (edited) in the open list, not yet saved.
+    fw::ChildFrame* list = s.app.frame()->childFrames().front();
+    s.app.frame()->mdiArea()->setActiveSubWindow(list);
+    list->document()->setModified();
+    s.app.OnObservatoriesSelect();
+    EXPECT_EQ(s.ctx().SelectionText,
+              "Selection by fragment 'Crimea' (not searched: the unsaved edits of the open list)");
+}
