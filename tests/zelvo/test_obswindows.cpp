@@ -156,8 +156,10 @@ TEST(StringEditor, EnterSavesTheLine) {
         auto* line = dlg->findChild<QTextEdit*>(QStringLiteral("ctl1014"));
         ASSERT_NE(line, nullptr);
         line->moveCursor(QTextCursor::Start);
-        for (QChar c : QStringLiteral("Ceres"))
-            QApplication::sendEvent(line, new QKeyEvent(QEvent::KeyPress, 0, Qt::NoModifier, QString(c)));
+        for (QChar c : QStringLiteral("Ceres")) {
+            QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(line, &key);
+        }
         QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
         QApplication::sendEvent(line, &enter);
         // Still open (Enter not taken): close it so the test ends.
