@@ -118,12 +118,26 @@ void ChildFrame::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    // The window beneath this one (the one active before it) takes its
+    // place when it was the active one, whatever the order of opening.
+    QMdiSubWindow* beneath = nullptr;
+    if (QMdiArea* area = mdiArea(); area != nullptr && area->activeSubWindow() == this) {
+        const QList<QMdiSubWindow*> history = area->subWindowList(QMdiArea::ActivationHistoryOrder);
+        for (auto it = history.rbegin(); it != history.rend() && beneath == nullptr; ++it) {
+            auto* f = dynamic_cast<ChildFrame*>(*it);
+            if (*it != this && (f == nullptr || !f->closing())) beneath = *it;
+        }
+    }
     // Set before the area activates another window, so that the titles and
     // panes that follow no longer count this one.
     closing_ = true;
+    QMdiArea* area = mdiArea();
     QMdiSubWindow::closeEvent(event);
     closing_ = event->isAccepted();
-    if (closing_) onFrameClosed();
+    if (!closing_) return;
+    if (beneath != nullptr && area != nullptr && area->subWindowList().contains(beneath))
+        area->setActiveSubWindow(beneath);
+    onFrameClosed();
 }
 
 std::string ChildFrame::baseTitle() const { return document_ ? document_->title() : std::string(); }

@@ -65,8 +65,10 @@ void ddx_text(DataExchange& dx, QPlainTextEdit* edit, std::string& value) {
 }
 
 QString fixed_field_text(std::string_view bytes) {
+    const auto begin = bytes.find_first_not_of(' ');
+    if (begin == std::string_view::npos) return {};
     const auto end = bytes.find_last_not_of(' ');
-    return fromCp1252(bytes.substr(0, end == std::string_view::npos ? 0 : end + 1));
+    return fromCp1252(bytes.substr(begin, end + 1 - begin));
 }
 
 std::string fixed_field_bytes(const QLineEdit* edit) {
@@ -77,9 +79,7 @@ std::string fixed_field_bytes(const QLineEdit* edit) {
 
 void set_fixed_field(QLineEdit* edit, std::string_view bytes) {
     const QString shown = fixed_field_text(bytes);
-    QString now = edit->text();
-    while (!now.isEmpty() && now.back() == QLatin1Char(' ')) now.chop(1);
-    if (now == shown) return;
+    if (fixed_field_text(toCp1252(edit->text())) == shown) return;
     edit->setText(shown);
     edit->setCursorPosition(0);
 }

@@ -59,17 +59,18 @@ void ddx_check(DataExchange& dx, QCheckBox* box, int& value);
 void ddx_radio(DataExchange& dx, const std::vector<QRadioButton*>& group, int& value);
 
 // Fixed-width fields. The program keeps such a field as bytes blank-padded to
-// its width; the field shows the text without its trailing blanks, so that
-// it takes what is typed at once (a field full of blanks would refuse every
-// key), and the text is padded again only when it is read.
+// its width; the field shows the text without its leading and trailing
+// blanks, so that it takes what is typed at once (a field full of blanks, or
+// a right-justified " 95" in three characters, would refuse every key), and
+// the text is padded again (at its end) only when it is read.
 //
-// The text a field shows for bytes: without trailing blanks.
+// The text a field shows for bytes: without leading and trailing blanks.
 QString fixed_field_text(std::string_view bytes);
 // What the field holds as bytes of width (its maximum length): cut to the
 // width, blank-padded to it.
 std::string fixed_field_bytes(const QLineEdit* edit);
-// Shows bytes in the field, unless it holds them already (trailing blanks
-// aside), so that text being typed is left as it is.
+// Shows bytes in the field, unless it holds them already (blanks at either
+// end aside), so that text being typed is left as it is.
 void set_fixed_field(QLineEdit* edit, std::string_view bytes);
 // Exchange of a fixed-width field: the field shows value trimmed; value
 // becomes the field's text padded to the field's width.

@@ -49,6 +49,7 @@ Answer default_answer(Buttons buttons) {
             return Answer::No;
         case Buttons::OkCancel:
         case Buttons::RetryCancel:
+        case Buttons::RetrySkipAllCancel:
             return Answer::Cancel;
     }
     return Answer::Ok;

@@ -10,9 +10,12 @@
 
 namespace fw {
 
-enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
+// RetrySkipAllCancel: Retry and Cancel, and between them the answer that
+// a program offers in a batch, "Skip all" (the same fault in every later
+// item is passed over without asking again).
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel, RetrySkipAllCancel };
 enum class Icon { None, Information, Warning, Error, Question };
-enum class Answer { Ok, Cancel, Yes, No, Retry };
+enum class Answer { Ok, Cancel, Yes, No, Retry, SkipAll };
 
 class MessageService {
 public:

@@ -14,8 +14,6 @@ std::function<void()>& pump_hook() {
     static std::function<void()> h;
     return h;
 }
-constexpr int kBarMin = -32768;
-constexpr int kBarMax = 32767;
 }  // namespace
 
 bool library_busy() { return busy_depth() > 0; }
@@ -34,8 +32,10 @@ bool Progress::begin(int lower, int upper, int position, int step) {
     running_ = true;
     cancel_ = 0;
     advances_ = 0;
-    lower_ = std::clamp(lower, kBarMin, kBarMax);
-    upper_ = std::clamp(upper, kBarMin, kBarMax);
+    // The whole range of the run, however many lines it has: a bar cut to
+    // 16 bits would stand full while the run goes on.
+    lower_ = lower;
+    upper_ = upper;
     position_ = std::clamp(position, std::min(lower_, upper_), std::max(lower_, upper_));
     step_ = step;
     windowOpen_ = window_ != nullptr;
@@ -53,7 +53,8 @@ void Progress::end() {
 
 void Progress::advance() {
     // The bar stops at its upper end (it does not start over).
-    position_ = std::clamp(position_ + step_, std::min(lower_, upper_), std::max(lower_, upper_));
+    const long long next = static_cast<long long>(position_) + step_;
+    position_ = static_cast<int>(std::clamp<long long>(next, std::min(lower_, upper_), std::max(lower_, upper_)));
     ++advances_;
     if (windowOpen_) window_->setPosition(position_);
 }

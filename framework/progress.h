@@ -44,8 +44,8 @@ private:
 
 class Progress {
 public:
-    // Starts a run: cancel flag cleared, the bar's range lower..upper (16-bit
-    // limits), its position and step; the window opens. False, with nothing
+    // Starts a run: cancel flag cleared, the bar's range lower..upper (any
+    // int range), its position and step; the window opens. False, with nothing
     // changed, while another run is in progress.
     bool begin(int lower, int upper, int position, int step);
     // Ends the run: the window closes, the busy guard goes. The cancel flag

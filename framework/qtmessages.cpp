@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QGridLayout>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSpacerItem>
 
 #include "dialog.h"
@@ -27,6 +28,9 @@ std::unique_ptr<QMessageBox> make_message_box(const std::string& text, Buttons b
         case Buttons::RetryCancel:
             b = QMessageBox::Retry | QMessageBox::Cancel;
             break;
+        case Buttons::RetrySkipAllCancel:
+            b = QMessageBox::Retry | QMessageBox::Ignore | QMessageBox::Cancel;
+            break;
     }
     QMessageBox::Icon i = QMessageBox::NoIcon;
     switch (icon) {
@@ -48,6 +52,7 @@ std::unique_ptr<QMessageBox> make_message_box(const std::string& text, Buttons b
     }
     const QString title = QString::fromStdString(messageTitle());
     auto box = std::make_unique<QMessageBox>(i, title, QString::fromStdString(text), b, parent);
+    if (buttons == Buttons::RetrySkipAllCancel) box->button(QMessageBox::Ignore)->setText(QStringLiteral("Skip all"));
     // A short text would make a box narrower than its caption, which the
     // title bar then cuts: a spacer across the box's grid keeps it wide (the
     // box sets its own size from its layout).
@@ -68,6 +73,8 @@ Answer QtMessageService::show(const std::string& text, Buttons buttons, Icon ico
             return Answer::No;
         case QMessageBox::Retry:
             return Answer::Retry;
+        case QMessageBox::Ignore:
+            return Answer::SkipAll;
         default:
             return buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;
     }

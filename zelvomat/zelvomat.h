@@ -493,8 +493,8 @@ ZELVOMAT_API void O_C(int code, int model, const int *perturbers, int relSun, in
 
 /* Copies from "result.oc4" into "result.oc5" (written from record 1, not
  * truncated: the caller empties it) the residual records with
- * max(|O-C|) > minAbs and both |O-C| < maxAbs (arcseconds, limits rounded to
- * one decimal; minAbs < 0 no lower limit, maxAbs = 1e26 no upper limit) of
+ * max(|O-C|) >= minAbs and both |O-C| <= maxAbs (arcseconds, the limits as
+ * given; minAbs < 0 no lower limit, maxAbs = 1e26 no upper limit) of
  * observatory number obs (negative: any). With no limit at all the records
  * that are no residuals (blank and typed-orbit records, code -1; "Object not
  * found" records, their code) are copied when their code equals obs.

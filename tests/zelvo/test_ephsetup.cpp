@@ -922,6 +922,92 @@ TEST(EphDialog, BlankFieldsTakeTypingAtOnceAndTheSetUpReadsThemPadded) {
                   std::string(11, ' '));
 }
 
+// A field entered with Tab: the focus, its text selected (as the platform
+// does for Tab; the offscreen window is not active, so it is done here).
+void enter_by_tab(QLineEdit* e) {
+    e->setFocus(Qt::TabFocusReason);
+    e->selectAll();
+}
+
+// Every fixed-width field of the set-up: shown without the blanks at either
+// end of its text, entered with Tab (its text selected, as every dialog
+// field is), typed over at once, and read padded at its end to its width.
+TEST(EphDialog, EveryFixedWidthFieldShowsTrimmedTakesTypingAndReadsPadded) {
+    DialogBench b;
+    CEphTaskDlg& dlg = b.dlg;
+    ASSERT_TRUE(dlg.onInitDialog());
+    dlg.show();
+    // Topocentre by catalog code: the code as a new record holds it, " 95".
+    dlg.selectItem(dlg.item(kCentrePage));
+    dlg.findChild<QRadioButton*>(QStringLiteral("ctl1056"))->click();
+    dlg.findChild<QRadioButton*>(QStringLiteral("ctl1187"))->click();
+    QLineEdit* code = dlg.field(kCentrePage, 0);
+    ASSERT_TRUE(code->isEnabled());
+    EXPECT_EQ(dlg.setup().centre.text[0], " 95");
+    EXPECT_EQ(code->text(), QStringLiteral("95"));
+    enter_by_tab(code);
+    zeltest::type_text(code, QStringLiteral("568"));
+    EXPECT_EQ(code->text(), QStringLiteral("568"));
+    EXPECT_EQ(dlg.setup().centre.text[0], "568");
+    // Clicked at the end of the shorter text, the field takes more keys.
+    code->setText(QStringLiteral("5"));
+    code->setFocus(Qt::MouseFocusReason);
+    code->end(false);
+    zeltest::type_text(code, QStringLiteral("6"));
+    EXPECT_EQ(dlg.setup().centre.text[0], "56 ");
+
+    struct Field {
+        int page, index;
+        const char* radio;  // the choice that opens the field
+        std::string* (*text)(EphSetup&, int);
+        std::size_t width;
+    };
+    auto object = +[](EphSetup& s, int k) { return &s.object.text[static_cast<std::size_t>(k)]; };
+    auto centre = +[](EphSetup& s, int k) { return &s.centre.text[static_cast<std::size_t>(k)]; };
+    auto interval = +[](EphSetup& s, int k) { return &s.interval.text[static_cast<std::size_t>(k)]; };
+    auto bound = +[](EphSetup& s, int k) { return &s.restrict.current[static_cast<std::size_t>(k)]; };
+    std::vector<Field> fields;
+    for (int k : {0, 1}) fields.push_back({kObjectPage, k, "ctl1140", object, ObjectPageState::kWidth[k]});
+    fields.push_back({kObjectPage, 2, "ctl1141", object, ObjectPageState::kWidth[2]});
+    for (int k : {3, 4}) fields.push_back({kObjectPage, k, "ctl1004", object, ObjectPageState::kWidth[k]});
+    fields.push_back({kObjectPage, 5, "ctl1147", object, ObjectPageState::kWidth[5]});
+    fields.push_back({kCentrePage, 0, "ctl1187", centre, CentrePageState::kWidth[0]});
+    for (int k : {1, 2, 6}) fields.push_back({kCentrePage, k, "ctl1189", centre, CentrePageState::kWidth[k]});
+    for (int k : {3, 4, 5}) fields.push_back({kCentrePage, k, "ctl1190", centre, CentrePageState::kWidth[k]});
+    for (int k = 0; k < 5; ++k) fields.push_back({kIntervalPage, k, nullptr, interval, IntervalPageState::kWidth[k]});
+    for (int k : {0, 10}) fields.push_back({kRestrictionsPage, k, "ctl1098", bound, 10});
+    int tried = 0;
+    for (const Field& f : fields) {
+        SCOPED_TRACE(::testing::Message() << "page " << f.page << " field " << f.index);
+        dlg.selectItem(dlg.item(f.page));
+        if (f.radio != nullptr) {
+            auto* r = dlg.findChild<QRadioButton*>(QString::fromLatin1(f.radio));
+            ASSERT_NE(r, nullptr);
+            if (!r->isChecked()) r->click();
+        }
+        QLineEdit* e = dlg.field(f.page, f.index);
+        ASSERT_NE(e, nullptr);
+        if (!e->isEnabled()) continue;  // the interval's other kind
+        ++tried;
+        EXPECT_EQ(static_cast<std::size_t>(e->maxLength()), f.width);
+        // Typed over at once (the field entered by Tab), read padded to the
+        // width; a full field takes no more.
+        enter_by_tab(e);
+        const std::string typed = std::string(f.width, '1');
+        zeltest::type_text(e, QString::fromStdString(typed + "9"));
+        EXPECT_EQ(*f.text(dlg.setup(), f.index), typed);
+        enter_by_tab(e);
+        zeltest::type_text(e, QStringLiteral("2"));
+        EXPECT_EQ(*f.text(dlg.setup(), f.index), "2" + std::string(f.width - 1, ' '));
+        // Clicked at the end of its text, it takes the next key there.
+        e->setFocus(Qt::MouseFocusReason);
+        e->end(false);
+        zeltest::type_text(e, QStringLiteral("3"));
+        EXPECT_EQ(*f.text(dlg.setup(), f.index), "23" + std::string(f.width - 2, ' '));
+    }
+    EXPECT_GE(tried, 15);
+}
+
 TEST(EphDialog, AfterAFailedCheckTheTreeMarksThePageOnScreen) {
     DialogBench b;
     CEphTaskDlg& dlg = b.dlg;

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "framework/dialog.h"
 #include "framework/messages.h"
 #include "linedoc.h"
 #include "lineedit.h"
@@ -449,7 +450,9 @@ TEST(IdentificationDialogs, QtDialogsShowTheirModels) {
     pm.startFrom("000   0.0000 0.62411 +0.77873 Greenwich");
     CParallaxCalcDlg calc(pm);
     calc.onInitDialog();
-    EXPECT_EQ(calc.edit(1145)->text(), QStringLiteral("0.62411 "));
+    // A fixed-width field: shown without its padding, read padded.
+    EXPECT_EQ(calc.edit(1145)->text(), QStringLiteral("0.62411"));
+    EXPECT_EQ(fw::fixed_field_bytes(calc.edit(1145)), "0.62411 ");
     calc.runLeft();
     EXPECT_FALSE(calc.edit(1172)->text().trimmed().isEmpty());
     EXPECT_FALSE(calc.edit(1125)->text().trimmed().isEmpty());

@@ -342,6 +342,21 @@ TEST(LineEditor, DeleteBlockCopyAndPaste) {
         e.editor.paste();
         EXPECT_EQ(e.doc.lines[0], std::string(79, 'o') + " \r\n");
     }
+    {
+        SCOPED_TRACE("an empty new document takes the lines with no row selected; a full one asks for a row");
+        Editing e(0);
+        e.ctx.LineClipboard = {record(obs_line("x")), record(obs_line("y"))};
+        e.editor.paste();
+        EXPECT_TRUE(e.texts().empty());
+        EXPECT_EQ(e.doc.lines, (std::vector<std::string>{record(obs_line("x")), record(obs_line("y"))}));
+        EXPECT_EQ(e.ctx.RowCount, 2);
+        EXPECT_EQ(e.list.count, 2);
+        EXPECT_TRUE(e.doc.isModified());
+        e.ctx.LineClipboard = {record(obs_line("z"))};
+        e.editor.paste();
+        EXPECT_EQ(e.texts(), std::vector<std::string>{"No string selected to insert before"});
+        EXPECT_EQ(e.doc.lines.size(), 2u);
+    }
 }
 
 TEST(LinePrinting, PagesOfAnEditorWithItsHead) {

@@ -14,6 +14,7 @@
 #include <fstream>
 
 #include "app.h"
+#include "commands.h"
 #include "framework/childframe.h"
 #include "framework/ids.h"
 #include "framework/progress.h"
@@ -148,6 +149,13 @@ TEST(OcEndToEnd, StoppedAndContinuedEqualsOneRunAndSeparates) {
     const std::string bytes((std::istreambuf_iterator<char>(oc4)), std::istreambuf_iterator<char>());
     EXPECT_EQ(bytes.size(), 36u * 70u);
     EXPECT_FALSE(app.queryCommand(cmd::kOcContinue).enabled);
+    // Separate selects from a run: not offered in the selection's window,
+    // offered in the run's while the selection window stays open.
+    EXPECT_FALSE(app.queryCommand(cmd::kOcSeparate).enabled);
+    for (fw::ChildFrame* f : app.frame()->childFrames())
+        if (f->view() == part) app.frame()->mdiArea()->setActiveSubWindow(f);
+    ASSERT_EQ(active_result(app), part);
+    EXPECT_TRUE(app.queryCommand(cmd::kOcSeparate).enabled);
     app.frame()->closeAllDocuments();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(app.context().TaskCode, 7);

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QMdiArea>
 #include <QPageLayout>
+#include <QPointer>
 #include <QPrinter>
 #include <QRadioButton>
 #include <filesystem>
@@ -17,6 +18,7 @@
 #include "framework/cp1252.h"
 #include "framework/ids.h"
 #include "framework/printing.h"
+#include "framework/progress.h"
 #include "lineview.h"
 #include "ocdialogs.h"
 #include "ocwindows.h"
@@ -300,6 +302,81 @@ TEST(OcInputWindow, DataTypeChangesCaptionsRulerAndCheckNotTheLines) {
     s.app.routeCommand(cmd::kOcDataType);
     EXPECT_EQ(s.texts().back(), "Error reading configuration file");
     EXPECT_EQ(v->typeCode(), 223);
+}
+
+// The user closes the O-C input window while its run goes on (the pump
+// lets the close through): the run ends and its result window comes up,
+// every time, with the run's records.
+TEST(OcInputWindow, ClosingItDuringTheRunLeavesTheResultWindow) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        SCOPED_TRACE(attempt);
+        Started s;
+        std::vector<std::string> lines;
+        for (int i = 1; i <= 30; ++i) lines.push_back(obs_line(std::to_string(i)));
+        s.openOc(lines);
+        QPointer<fw::ChildFrame> input = s.app.frame()->activeChildFrame();
+        ASSERT_NE(input, nullptr);
+        const std::string records = std::string(70, 'r') + std::string(70, 's');
+        int pumps = 0;
+        fw::set_pump_hook([&] {
+            if (++pumps == attempt + 1 && input) {
+                input->close();
+                QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            }
+        });
+        s.pkg.lib.onRun = [&] { zeltest::write_text(s.path("result.oc4"), records); };
+        s.app.OnOcCalculate();
+        fw::set_pump_hook({});
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(input.isNull());
+        fw::ChildFrame* f = s.app.frame()->activeChildFrame();
+        ASSERT_NE(f, nullptr) << (s.texts().empty() ? "" : s.texts().back());
+        auto* result = dynamic_cast<COCResView*>(f->view());
+        ASSERT_NE(result, nullptr);
+        EXPECT_EQ(dynamic_cast<fw::LineDocument*>(result->document())->lines.size(), 2u);
+        EXPECT_FALSE(fw::library_busy());
+    }
+}
+
+// 28 lines of an observatory that the list gives without coordinates (WISE,
+// C51) among 30: "Skip all" at the first leaves all 28 out without asking
+// again, the run takes the other two, and the count stands in the status
+// bar and in the result window's head. Retry and Cancel are still offered.
+TEST(OcInputWindow, SkipAllLeavesOutEveryLineWithTheSameError) {
+    Started s;
+    std::vector<std::string> lines{obs_line("first")};
+    for (int i = 1; i <= 28; ++i) lines.push_back(obs_line("C51 " + std::to_string(i)));
+    lines.push_back(obs_line("last"));
+    s.openOc(lines);
+    s.pkg.lib.checks.push_back({0, 0, 0});
+    for (int i = 1; i <= 28; ++i) s.pkg.lib.checks.push_back({9, 78, 80});
+    s.pkg.lib.checks.push_back({0, 0, 0});
+    s.boxes.shown.clear();
+    s.boxes.answers = {fw::Answer::Ok, fw::Answer::SkipAll};
+    s.app.OnOcCalculate();
+    ASSERT_EQ(s.boxes.shown.size(), 2u);
+    EXPECT_EQ(s.boxes.shown[0].text, "Data for the observatory are absent in line 2");
+    EXPECT_EQ(s.boxes.shown[1].text.substr(0, 24), "Try to correct or cancel");
+    EXPECT_EQ(s.boxes.shown[1].buttons, fw::Buttons::RetrySkipAllCancel);
+    ASSERT_FALSE(s.pkg.lib.runCounters.empty());
+    EXPECT_EQ(s.pkg.lib.runCounters.back()[2], 2);  // the run's last line
+    EXPECT_NE(s.ctx().HeaderText.find("Skipped lines: 28"), std::string::npos) << s.ctx().HeaderText;
+    EXPECT_EQ(s.app.frame()->paneText(fw::ids::kSeparator), QStringLiteral("Skipped lines: 28"));
+    fw::ChildFrame* f = s.app.frame()->activeChildFrame();
+    ASSERT_NE(f, nullptr);
+    ASSERT_NE(dynamic_cast<COCResView*>(f->view()), nullptr);
+    EXPECT_NE(f->controlText(bars::kHeaderEdit).indexOf(QStringLiteral("Skipped lines: 28")), -1);
+
+    // Cancel still stops the run; a new run asks again.
+    s.app.frame()->mdiArea()->setActiveSubWindow(s.app.frame()->childFrames().front());
+    for (int i = 0; i < 30; ++i) s.pkg.lib.checks.push_back({i == 3 ? 9 : 0, 78, 80});
+    s.boxes.shown.clear();
+    s.boxes.answers = {fw::Answer::Ok, fw::Answer::Cancel};
+    const std::size_t runs = s.pkg.lib.runCounters.size();
+    s.app.OnOcCalculate();
+    EXPECT_EQ(s.boxes.shown.size(), 2u);
+    EXPECT_EQ(s.pkg.lib.runCounters.size(), runs);
 }
 
 TEST(OcInputWindow, OrbitAndAccuracyRebuildTheHeader) {

@@ -478,9 +478,14 @@ TEST(PlateNet, EndsAndLabelsOnceWhereLinesLeaveThePlate) {
 // ---- The plot --------------------------------------------------------------------------
 
 TEST(PlatePlot, SizesAndHalfSizeLimits) {
-    EXPECT_EQ(PlatePlotSizeFor(560, 700), 450);
-    EXPECT_EQ(PlatePlotSizeFor(550, 700), 500);
-    EXPECT_EQ(PlatePlotSizeFor(51, 700), 1);
+    // 450 pixels at most; a narrower or lower window gets a plate that
+    // leaves room for the centre's declination right of it (130 pixels)
+    // and stays inside: 560 - 90 - 130, 600 - 20 - 10.
+    EXPECT_EQ(PlatePlotSizeFor(700, 600), 450);
+    EXPECT_EQ(PlatePlotSizeFor(560, 700), 340);
+    EXPECT_EQ(PlatePlotSizeFor(550, 700), 330);
+    EXPECT_EQ(PlatePlotSizeFor(900, 300), 270);
+    EXPECT_LT(PlatePlotSizeFor(221, 700), 2);
     const std::pair<double, double> decl[] = {{40, 40}, {45, 40}, {50, 40}, {55, 50}, {65, 55}, {75, 60}, {95, 95}};
     for (auto [h, want] : decl) EXPECT_EQ(ClampDeclHalfSize(h), want) << h;
     const std::pair<double, double> ra[] = {{160, 160}, {170, 160}, {210, 200}, {250, 220}, {300, 240}, {400, 400}};
@@ -488,6 +493,80 @@ TEST(PlatePlot, SizesAndHalfSizeLimits) {
     // Too small a window draws nothing at all.
     Drawn tiny(kPlate, {}, false, 51, 700);
     EXPECT_TRUE(tiny.dc.ops().empty());
+}
+
+TEST(PlatePlot, ANarrowedPlateAndItsCentreLabelsStayInsideTheWindow) {
+    const std::string tall = plate_line("TALL", "2025 09 21.53125", "03 50 35.27", '+', "20 12 34.5", "010.0", "06.0");
+    for (const std::string& line : {kPlate, tall}) {
+        for (auto [w, h] : {std::pair{700, 600}, std::pair{560, 700}, std::pair{420, 700}, std::pair{300, 260}}) {
+            SCOPED_TRACE(::testing::Message() << line.substr(0, 4) << " " << w << " x " << h);
+            Drawn d(line, {}, true, w, h);
+            const PlateGeometry& g = d.pic.geometry();
+            EXPECT_LE(g.x0 + 2 * g.halfW, w);
+            EXPECT_LE(g.y0 + 2 * g.halfH, h);
+            EXPECT_GE(std::max(g.halfW, g.halfH) * 2, std::min({450, w - 90 - 130, h - 30}) - 1);
+            // The centre's declination right of the plate: inside too.
+            for (const fw::DrawOp& op : d.ops(fw::DrawOp::Kind::Text)) {
+                if (op.font == PlateSettings::DefaultInfoFont() && op.text.rfind("T = ", 0) != 0) {
+                    EXPECT_LE(op.deviceBox.right, w) << op.text;
+                }
+            }
+        }
+    }
+}
+
+// The centre labels: every piece wholly inside the cell it is drawn in (so
+// nothing is cut off), and the pieces read the centre's coordinates with
+// every digit, in each of the four kinds of plate.
+TEST(PlatePlot, CentreLabelsKeepEveryDigitOfTheSeconds) {
+    struct Case {
+        const char* what;
+        std::string line;
+        NetMode mode;
+        const char* ra;
+        const char* decl;
+    } cases[] = {
+        {"ordinary", plate_line("A", "2025 09 21.5", "03 50 35.27", '+', "20 12 34.5", "040.0", "06.0"),
+         NetMode::Ordinary, "3h50m35.27s",
+         "+20\xB0"
+         "12'34.5\""},
+        {"southern, small seconds", plate_line("B", "2025 09 21.5", "23 05 09.05", '-', "05 40 07.5", "020.0", "03.0"),
+         NetMode::Ordinary, "23h05m09.05s",
+         "-5\xB0"
+         "40'07.5\""},
+        {"north pole on the plate", plate_line("N", "2026 03 10.25", "06 10 45.93", '+', "89 12 34.5", "120.0", "02.0"),
+         NetMode::NorthPole, "6h10m45.93s",
+         "+89\xB0"
+         "12'34.5\""},
+        {"south pole on the plate", plate_line("S", "2026 03 10.25", "18 20 35.27", '-', "88 30 21.9", "060.0", "03.0"),
+         NetMode::SouthPole, "18h20m35.27s",
+         "-88\xB0"
+         "30'21.9\""},
+        {"centre at the pole", plate_line("C", "2026 03 10.25", "12 34 56.78", '+', "90 00 00.0", "060.0", "05.0"),
+         NetMode::AtPole, "12h34m56.78s",
+         "+90\xB0"
+         "00'00.0\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Drawn d(c.line, {}, true);
+        EXPECT_EQ(d.pic.netMode(), c.mode);
+        std::string ra, decl;
+        int pieces = 0;
+        const PlateGeometry& g = d.pic.geometry();
+        for (const fw::DrawOp& op : d.ops(fw::DrawOp::Kind::Text)) {
+            if (op.font != PlateSettings::DefaultInfoFont() || op.text.rfind("T = ", 0) == 0) continue;
+            ++pieces;
+            // Drawn right-aligned and clipped to its cell: wholly inside.
+            ASSERT_NE(op.options & fw::text_out::kClipped, 0u) << op.text;
+            EXPECT_GE(op.deviceBox.left, op.clip.left) << op.text;
+            EXPECT_LE(op.deviceBox.right, op.clip.right) << op.text;
+            (op.clip.top < 40 && op.clip.left < g.x0 + 2 * g.halfW ? ra : decl) += op.text;
+        }
+        EXPECT_EQ(pieces, 12);
+        EXPECT_EQ(ra, c.ra);
+        EXPECT_EQ(decl, c.decl);
+    }
 }
 
 TEST(PlatePlot, DrawingSequencePlacesObjectsByTheProjection) {
@@ -762,8 +841,9 @@ TEST(PlatePlot, WindowMetafileIsReadBackWithPrintColoursAndScreenStays) {
     EXPECT_FALSE(pic.highlightOn);
     w.view.reset();
     EXPECT_EQ(w.ctx.PlatePlotAllowed, 1);
-    // ... and the settings were written.
-    EXPECT_TRUE(QFile::exists(QString::fromStdString(w.ctx.WorkDir + "plate.cfg")));
+    // A plot whose colours were not changed leaves "plate.cfg" alone: the
+    // file keeps the colours last chosen, not those of the plot closed last.
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(w.ctx.WorkDir + "plate.cfg")));
 }
 
 // ---- Magnitude dialog and the plate list ------------------------------------------------

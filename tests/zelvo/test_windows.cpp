@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QScrollBar>
 #include <QStackedWidget>
 #include <QTest>
@@ -203,7 +204,8 @@ TEST(FixedFields, ShownTrimmedTakeTypingAtOnceAndReadPadded) {
     } cases[] = {
         {"all blanks", std::string(18, ' '), "Ceres", "Ceres" + std::string(13, ' ')},
         {"a name", "Vesta" + std::string(13, ' '), "", "Vesta" + std::string(13, ' ')},
-        {"leading blanks stay", "  12  ", "3", "  123 "},
+        {"blanks at either end are not shown", "  12  ", "3", "123   "},
+        {"a right-justified code", " 95", "", "95 "},
         {"full width", "2001.5", "9", "2001.5"},
         {"Windows-1252 letters",
          "\x8A"
@@ -218,8 +220,7 @@ TEST(FixedFields, ShownTrimmedTakeTypingAtOnceAndReadPadded) {
         QLineEdit edit;
         edit.setMaxLength(static_cast<int>(c.stored.size()));
         fw::set_fixed_field(&edit, c.stored);
-        const auto end = c.stored.find_last_not_of(' ');
-        EXPECT_EQ(edit.text(), fw::fromCp1252(c.stored.substr(0, end == std::string::npos ? 0 : end + 1)));
+        EXPECT_EQ(edit.text(), fw::fromCp1252(c.stored).trimmed());
         edit.show();
         edit.setFocus();
         edit.end(false);
@@ -261,11 +262,11 @@ TEST(Cp1252Texts, EveryByteSurvivesARoundTripThroughADialog) {
         SCOPED_TRACE(text.size() == 1 ? "byte " + std::to_string(static_cast<unsigned char>(text[0])) : "all bytes");
         TextDialog dlg;
         // A multi-line editor keeps its own line ends: it gets the printable
-        // bytes; a fixed field keeps no trailing blank.
+        // bytes; a fixed field keeps no blank at either end.
         std::string printable;
         for (char ch : text)
             if (static_cast<unsigned char>(ch) >= 0x20) printable.push_back(ch);
-        std::string fixed = text + "x";
+        std::string fixed = "x" + text + "x";
         dlg.lineValue = dlg.labelValue = text;
         dlg.plainValue = printable;
         dlg.fixedValue = fixed;
@@ -430,6 +431,44 @@ TEST(DocumentWindows, WindowCommandsAndCtrlF6ArrangeAndCycleTheWindows) {
     EXPECT_EQ(mf.activeChildFrame(), frames[1]);
     QTest::keyClick(mf.mdiArea(), Qt::Key_F6, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(mf.activeChildFrame(), frames[0]);
+}
+
+TEST(DocumentWindows, ClosingTheActiveWindowActivatesTheOneBeneathIt) {
+    zeltest::ScopedWorkDir dir;
+    WindowsApp app;
+    ASSERT_TRUE(app.initInstance());
+    fw::MainFrame& mf = *app.mainFrame();
+    std::vector<QPointer<fw::ChildFrame>> frames;
+    for (const char* name : {"a.eph", "b.eph", "c.eph"}) frames.emplace_back(app.open(name, "x\r\n"));
+    QCoreApplication::processEvents();
+    // The order of use differs from the order of opening: c, then a, then b
+    // on top. Closing b brings back a (the one beneath), not c and not the
+    // first-opened by chance; closing a then brings back c.
+    for (int i : {2, 0, 1}) {
+        mf.mdiArea()->setActiveSubWindow(frames[static_cast<std::size_t>(i)]);
+        QCoreApplication::processEvents();
+    }
+    ASSERT_EQ(mf.activeChildFrame(), frames[1].data());
+    frames[1]->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(frames[1].isNull());
+    EXPECT_EQ(mf.activeChildFrame(), frames[0].data());
+    EXPECT_NE(mf.windowTitle().indexOf(QStringLiteral("a.eph")), -1) << mf.windowTitle().toStdString();
+    frames[0]->close();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(mf.activeChildFrame(), frames[2].data());
+    // Opening order c-a-b, used in that order: closing b (the active one,
+    // also the last opened) activates a.
+    frames.clear();
+    frames.emplace_back(mf.activeChildFrame());
+    frames.emplace_back(app.open("d.eph", "x\r\n"));
+    frames.emplace_back(app.open("e.eph", "x\r\n"));
+    mf.mdiArea()->setActiveSubWindow(frames[0]);
+    mf.mdiArea()->setActiveSubWindow(frames[2]);
+    QCoreApplication::processEvents();
+    frames[2]->close();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(mf.activeChildFrame(), frames[0].data());
 }
 
 // ---- Help, message boxes, paged dialogs ------------------------------------------------------------

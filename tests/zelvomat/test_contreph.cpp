@@ -199,7 +199,8 @@ TEST_F(ContrephTest, StepsAndNumbers) {
         {"tolerance digit under the blank end", 13, "1234.56", 1, 0, 0, nullptr},
         {"magnitude", 14, "20.5", 0, 20.5, 0, "20.5"},
         {"magnitude one integer digit", 14, "9.5", 1, 0, 0, nullptr},
-        {"residual limit cut", 15, "123.45", 0, 123.4, 0, "123.4"},
+        {"residual limit: two decimals kept", 15, "0.15", 0, 0.15, 0, "0.15"},
+        {"residual limit cut", 15, "123.456", 0, 123.45, 0, "123.45"},
         {"residual limit digits", 15, "123456789", 0, 123456789.0, 0, "123456789"},
     };
     for (const Case& c : cases) run(c);

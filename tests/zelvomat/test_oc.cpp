@@ -800,6 +800,7 @@ TEST(OcSeparate, LimitsAndObservatories) {
         data_record("-4.9", "+4.9", "500"),             // 8
         not_found,                                      // 9
         data_record("0.0", "0.0", "000"),               // 10
+        data_record("+0.1", "-0.1", "568"),             // 11
     };
     std::string all;
     for (const auto& r : recs) all += r;
@@ -809,10 +810,15 @@ TEST(OcSeparate, LimitsAndObservatories) {
         std::vector<int> want;  // records copied
     };
     const Case cases[] = {
-        {1.0, 1e26, -1, {5, 7, 8}},
-        {0.96, 1e26, -1, {5, 7, 8}},
-        {-1.0, 1e26, -1, {1, 2, 3, 4, 5, 6, 7, 8, 10}},
-        {-1.0, 5.0, -1, {4, 5, 6, 8, 10}},
+        // The limits include their end values ("abs(O-C)>=", "abs(O-C)<=")
+        // and are taken as given, not rounded to the residuals' decimal.
+        {1.0, 1e26, -1, {4, 5, 6, 7, 8}},
+        {0.96, 1e26, -1, {4, 5, 6, 7, 8}},
+        {0.15, 1e26, -1, {4, 5, 6, 7, 8}},
+        {0.1, 1e26, -1, {4, 5, 6, 7, 8, 11}},
+        {-1.0, 1e26, -1, {1, 2, 3, 4, 5, 6, 7, 8, 10, 11}},
+        {-1.0, 5.0, -1, {4, 5, 6, 7, 8, 10, 11}},
+        {-1.0, 1.0, -1, {4, 6, 10, 11}},
         {-1.0, 1e26, 500, {4, 6, 8, 9}},
         {0.5, 4.95, 568, {5}},
         {10.0, 1e26, -1, {}},

@@ -75,6 +75,7 @@ TaskApp::TaskApp(Library& lib, std::string programDir)
     add_ephemeris_resources(resources());
     add_oc_resources(resources());
     add_id_resources(resources());
+    add_plate_resources(resources());
     // File|Print Setup: the one printer's paper and orientation for every
     // later print.
     onCommandId(fw::ids::kFilePrintSetup, [] { fw::printSetup(); });
@@ -163,7 +164,7 @@ void TaskApp::registerTemplates() {
             addDocTemplate(std::make_unique<fw::DocTemplate>(
                 t.id, document_string(t), [key] { return std::make_unique<RecordResultDocument>(key); },
                 [this, frameClass] { return new TaskChildFrame(frameClass, ctx_, lib_); },
-                [this] { return std::make_unique<CPlateObjectListView>(ctx_); }));
+                [this] { return std::make_unique<CPlateResultView>(ctx_); }));
             continue;
         }
         if (name == "OCRes") {

@@ -16,6 +16,8 @@
 
 namespace zelvo {
 
+struct BatchCheck;
+
 class CCalcProgressDlg;
 class OrbitInputLauncher;
 class ObservatorySearchLauncher;
@@ -101,7 +103,10 @@ private:
     // Checks the selected lines of the active window (all of them when none
     // is selected) and writes them to the input file; the number written,
     // or -1 when the user cancelled or the window is missing.
-    int checkAndWriteInput(const std::string& file, int task, int system, int key);
+    int checkAndWriteInput(const std::string& file, int task, int system, int key, BatchCheck& batch);
+    // A run's lines left out by "Skip all": the count in the status bar and
+    // at the end of header (the result window's head).
+    void reportSkippedLines(const BatchCheck& batch, std::string& header);
 
     AppContext ctx_;
     Library& lib_;

@@ -132,11 +132,14 @@ void SetGeocentricCode(int row, LineWindow& window) {
     line.replace(at, 3, "500");
 }
 
-bool CheckLine(LineEditSession& session, Library& lib, TaskDialogs& dialogs, LineWindow& window, int i, int task,
-               int system, int key) {
+namespace {
+
+// The check protocol; batch (may be null) offers "Skip all".
+BatchLine check_line(LineEditSession& session, Library& lib, TaskDialogs& dialogs, LineWindow& window, int i,
+                     int task, int system, int key, BatchCheck* batch) {
     session.row = i;
     const int recordLength = GetRecordLength(key);
-    if (recordLength <= 2 || window.lines == nullptr) return false;
+    if (recordLength <= 2 || window.lines == nullptr) return BatchLine::Cancelled;
     for (;;) {
         // The line as its record: the text blank-padded to its length and
         // CR LF.
@@ -147,21 +150,51 @@ bool CheckLine(LineEditSession& session, Library& lib, TaskDialogs& dialogs, Lin
         session.check = {0, 0, 0, 0};
         auto& r = session.check;
         lib.cntl(task, system, r[0], r[1], r[2], r[3], buffer.data(), recordLength);
-        if (r[0] == 0) return true;
+        if (r[0] == 0) return BatchLine::Accepted;
+        auto skip = [&] {
+            ++batch->skipped;
+            r[0] = 0;
+            return BatchLine::Skipped;
+        };
+        if (batch != nullptr &&
+            std::find(batch->skippedErrors.begin(), batch->skippedErrors.end(), r[0]) != batch->skippedErrors.end())
+            return skip();
         if (ReportControlError(r[0], session.row) == 0) {
             if (window.document != nullptr) window.document->setModified();
             SetGeocentricCode(session.row, window);
             r[0] = 0;
-            return true;
+            return BatchLine::Accepted;
         }
-        if (fw::message("Try to correct or cancel", fw::Buttons::RetryCancel, fw::Icon::Warning) != fw::Answer::Retry)
-            return false;
+        const fw::Answer a = fw::message("Try to correct or cancel",
+                                         batch == nullptr ? fw::Buttons::RetryCancel : fw::Buttons::RetrySkipAllCancel,
+                                         fw::Icon::Warning);
+        if (a == fw::Answer::SkipAll && batch != nullptr) {
+            batch->skippedErrors.push_back(r[0]);
+            return skip();
+        }
+        if (a != fw::Answer::Retry) return BatchLine::Cancelled;
         if (window.document != nullptr) window.document->setModified();
         if (EditTableLine(session, dialogs, window) == 0) {
             r[0] = 0;
-            return false;
+            return BatchLine::Cancelled;
         }
     }
+}
+
+}  // namespace
+
+bool CheckLine(LineEditSession& session, Library& lib, TaskDialogs& dialogs, LineWindow& window, int i, int task,
+               int system, int key) {
+    return check_line(session, lib, dialogs, window, i, task, system, key, nullptr) == BatchLine::Accepted;
+}
+
+BatchLine CheckBatchLine(LineEditSession& session, Library& lib, TaskDialogs& dialogs, LineWindow& window, int i,
+                         int task, int system, int key, BatchCheck& batch) {
+    return check_line(session, lib, dialogs, window, i, task, system, key, &batch);
+}
+
+std::string BatchCheck::summary() const {
+    return skipped == 0 ? std::string() : "Skipped lines: " + std::to_string(skipped);
 }
 
 }  // namespace zelvo

@@ -82,4 +82,18 @@ void SetGeocentricCode(int row, LineWindow& window);
 bool CheckLine(LineEditSession& session, Library& lib, TaskDialogs& dialogs, LineWindow& window, int i, int task,
                int system, int key);
 
+// The lines of a task's input, checked one after another. Besides Retry
+// and Cancel, "Try to correct or cancel" offers "Skip all": the line and
+// every later line with the same error are left out of the run without
+// another question.
+struct BatchCheck {
+    std::vector<int> skippedErrors;  // the errors the user chose to skip
+    int skipped = 0;                 // the lines left out
+    // "Skipped lines: N" (empty while none was skipped).
+    std::string summary() const;
+};
+enum class BatchLine { Accepted, Skipped, Cancelled };
+BatchLine CheckBatchLine(LineEditSession& session, Library& lib, TaskDialogs& dialogs, LineWindow& window, int i,
+                         int task, int system, int key, BatchCheck& batch);
+
 }  // namespace zelvo

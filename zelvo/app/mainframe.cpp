@@ -70,12 +70,6 @@ void add_main_resources(fw::ResourceTables& r) {
     r.menus[167] = {tasks, {"&O-C", 0, {{"Ca&lculate O-C", cmd::kOcCalculate, {}}}}, window, help};
     r.menus[165] = {tasks, {"&O-C", 0, {{"&Separate", cmd::kOcSeparate, {}}}}, window, help};
     r.menus[168] = {tasks, {"&Identification", 0, {{"&Identify", cmd::kIdentificationIdentify, {}}}}, window, help};
-    r.menus[146] = {
-        tasks,
-        {"&Plate", 0, {{"&Object list", cmd::kPlateObjectList, {}}, {"Plot &of plate", cmd::kPlatePlot, {}}}},
-        window,
-        help};
-    r.menus[110] = {tasks, {"Plate", 0, {{"&Plot of plate", cmd::kResultPlatePlot, {}}}}, window, help};
     const fw::MenuItem plotFile{"&File",
                                 0,
                                 {{"Save &As...", kFileSaveAs, {}},

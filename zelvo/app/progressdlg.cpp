@@ -33,6 +33,9 @@ CCalcProgressDlg::CCalcProgressDlg(QWidget* parent) : fw::Dialog(parent), progre
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(progressBar_);
     layout->addWidget(buttons);
+    // A dialog of one size: the window manager gives it no resize handle,
+    // the strip with grips along the bottom edge of resizable windows.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 void CCalcProgressDlg::open(int lower, int upper, int position) {

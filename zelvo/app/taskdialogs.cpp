@@ -5,6 +5,7 @@
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -64,6 +65,8 @@ public:
         line_->setLineWrapMode(QTextEdit::NoWrap);
         line_->setFont(fw::list_font());
         line_->setPlainText(fw::fromCp1252(r.lineText));
+        // The line is one line: Enter saves it, as the dialog's default button.
+        line_->installEventFilter(this);
         line_->setFixedHeight(QFontMetrics(line_->font()).lineSpacing() + 14);
         line_->setMinimumWidth(QFontMetrics(line_->font()).horizontalAdvance(QString(84, QLatin1Char('x'))));
         lineColumns_ = std::make_unique<fw::EditorColumns>(line_);
@@ -95,6 +98,18 @@ public:
         return true;
     }
     std::string text() const { return bytes_of(line_->toPlainText().split(QLatin1Char('\n')).front()); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == line_ && event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                onOK();
+                return true;
+            }
+        }
+        return fw::Dialog::eventFilter(watched, event);
+    }
 
 private:
     StringEditRequest request_;

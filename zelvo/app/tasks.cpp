@@ -2,6 +2,7 @@
 // plates, observatories, identifications and the O-C task.
 #include <QApplication>
 #include <QCursor>
+#include <QMdiArea>
 #include <charconv>
 #include <filesystem>
 #include <fstream>
@@ -23,7 +24,9 @@
 #include "lineedit.h"
 #include "lineview.h"
 #include "occonfig.h"
+#include "ocdialogs.h"
 #include "ocwindows.h"
+#include "platelist.h"
 #include "progressdlg.h"
 #include "tables.h"
 
@@ -132,7 +135,7 @@ void TaskApp::restoreWorkDir() {
     if (!ctx_.WorkDir.empty()) std::filesystem::current_path(ctx_.WorkDir, ec);
 }
 
-int TaskApp::checkAndWriteInput(const std::string& file, int task, int system, int key) {
+int TaskApp::checkAndWriteInput(const std::string& file, int task, int system, int key, BatchCheck& batch) {
     std::optional<ActiveList> a = active_list(mainFrame());
     if (!a) {
         fw::message("Fail:No Activate View");
@@ -146,18 +149,30 @@ int TaskApp::checkAndWriteInput(const std::string& file, int task, int system, i
     bool cancelled = false;
     for (int i : rows) {
         LineEditSession session;
-        if (!CheckLine(session, lib_, dialogs(), a->lines, i, task, system, key)) {
+        const BatchLine checked = CheckBatchLine(session, lib_, dialogs(), a->lines, i, task, system, key, batch);
+        if (checked == BatchLine::Cancelled) {
             cancelled = true;
             break;
         }
+        if (checked == BatchLine::Skipped) continue;
         WriteListLine(*a->view, i, key, &out);
         ++written;
     }
     if (a->lines.document->isModified()) a->view->onUpdate();
+    if (!cancelled && written == 0 && batch.skipped > 0) {
+        fw::message("Every line was skipped: nothing to calculate. " + batch.summary());
+        return -1;
+    }
     // The lines checked before a cancel are written too; they count as
     // written once the whole file is.
     const bool stored = fw::write_file_or_warn(file, out.view());
     return cancelled || !stored ? -1 : written;
+}
+
+void TaskApp::reportSkippedLines(const BatchCheck& batch, std::string& header) {
+    if (batch.skipped == 0) return;
+    header += "  " + batch.summary();
+    if (mainFrame() != nullptr) mainFrame()->setMessageText(batch.summary());
 }
 
 // Tasks|Plates: the plate list file in the plate list window.
@@ -179,10 +194,15 @@ void TaskApp::OnTasksPlates() {
 
 void TaskApp::plateSearch(bool objectList) {
     if (objectList && !setPanes(kPanesA)) return;
-    if (!input_has_lines(ctx_.PlateFilePath)) return;
     std::optional<ActiveList> a = active_list(mainFrame());
     if (!a) {
         fw::message("Fail:No Activate View");
+        return;
+    }
+    // The search takes its line from the window: a line added there counts
+    // before the file is saved.
+    if (a->lines.lines == nullptr || a->lines.lines->empty()) {
+        fw::message(kEmptyInput);
         return;
     }
     if (a->lines.selected.empty()) {
@@ -240,9 +260,21 @@ void TaskApp::OnPlateObjectList() { plateSearch(true); }
 void TaskApp::OnPlatePlot() { plateSearch(false); }
 
 void TaskApp::OnResultPlatePlot() {
+    // A plate object list has one plot: while it is open the command brings
+    // it to the front instead of opening a second.
+    fw::ChildFrame* active = mainFrame() != nullptr ? mainFrame()->activeChildFrame() : nullptr;
+    auto* list = active != nullptr ? dynamic_cast<CPlateResultView*>(active->view()) : nullptr;
+    if (list != nullptr && list->plot() != nullptr) {
+        mainFrame()->mdiArea()->setActiveSubWindow(list->plot());
+        return;
+    }
     ctx_.PlatePlotAllowed = 0;
     WaitCursor wait;
-    if (openIn("Pict", ctx_.WorkDir + std::string(files::kPlateResult)) == nullptr) ctx_.PlatePlotAllowed = 1;
+    if (openIn("Pict", ctx_.WorkDir + std::string(files::kPlateResult)) == nullptr) {
+        ctx_.PlatePlotAllowed = 1;
+        return;
+    }
+    if (list != nullptr) list->setPlot(mainFrame()->activeChildFrame());
 }
 
 void TaskApp::OnPlotObjectList() {
@@ -304,6 +336,17 @@ void TaskApp::OnObservatoriesSelect() {
         WaitCursor wait;
         lib_.sea_ob1(mode, text.data(), static_cast<int>(text.size()), found);
     }
+    // The search reads the list as it was last saved: lines edited in an
+    // open list window count once it is closed. The selection says so.
+    if (mainFrame() != nullptr)
+        for (fw::ChildFrame* f : mainFrame()->childFrames()) {
+            const auto* v = dynamic_cast<const CIndentView*>(f->view());
+            if (v != nullptr && v->observatoryMode() && v->doc() != nullptr && v->doc()->isModified() &&
+                v->doc()->pathName() != result) {
+                ctx_.SelectionText += " (not searched: the unsaved edits of the open list)";
+                break;
+            }
+        }
     if (found == 0) {
         fw::message("Fragment not found");
         return;
@@ -354,7 +397,8 @@ void TaskApp::OnIdentificationIdentify() {
     RunCounters& run = ctx_.IdRun;
     run.first = 1;
     run.last = 0;
-    const int written = checkAndWriteInput(ctx_.WorkDir + std::string(files::kIdInput), 2, 1, 10);
+    BatchCheck batch;
+    const int written = checkAndWriteInput(ctx_.WorkDir + std::string(files::kIdInput), 2, 1, 10, batch);
     if (written < 0) return;
     run.last = written;
     const auto tol = dialogs().tolerance("  30.0", "  30.0");
@@ -374,6 +418,7 @@ void TaskApp::OnIdentificationIdentify() {
     ctx_.OcResultFromRun = 1;
     ctx_.CalcInterrupted = run.status < 0 ? 1 : 0;
     ctx_.TaskCode = kTaskIdResult;
+    reportSkippedLines(batch, ctx_.HeaderText);
     openIn("IndRes", ctx_.WorkDir + std::string(files::kIdResult));
 }
 
@@ -435,7 +480,8 @@ void TaskApp::OnOcCalculate() {
     RunCounters run;
     run.first = 1;
     run.last = 0;
-    const int written = checkAndWriteInput(ctx_.WorkDir + std::string(files::kOcInput), 3, plane, plane);
+    BatchCheck batch;
+    const int written = checkAndWriteInput(ctx_.WorkDir + std::string(files::kOcInput), 3, plane, plane, batch);
     if (written < 0) return;
     run.last = written;
     // The window's own task record, accuracy and orbit, whatever another
@@ -472,6 +518,7 @@ void TaskApp::OnOcCalculate() {
     ctx_.ObservationTypeCode = code;
     ctx_.TaskCode = kTaskOcResult + plane;
     ctx_.CalcInterrupted = run.status < 0 ? 1 : 0;
+    reportSkippedLines(batch, header);
     ctx_.HeaderText = header;
     openIn("OCRes", ctx_.WorkDir + std::string(files::kOcResult));
 }
@@ -494,7 +541,9 @@ void TaskApp::OnOcSeparate() {
     const std::optional<SeparationChoice> sep = dialogs().separation(start, ctx_, lib_);
     if (!sep) return;
     if (IsBlankText(sep->code)) ctx_.SeparationObservatory = -1;
-    const bool upperMissing = IsBlankText(sep->upper), lowerMissing = IsBlankText(sep->lower);
+    // A limit that stands for none is neither passed on nor shown.
+    const bool upperMissing = IsBlankText(sep->upper) || SeparationModel::isNoUpperLimit(sep->upper);
+    const bool lowerMissing = IsBlankText(sep->lower) || SeparationModel::isNoLowerLimit(sep->lower);
     const double upper = upperMissing ? 1.0e26 : text_value(sep->upper);
     const double lower = lowerMissing ? -1.0 : text_value(sep->lower);
     if (sep->separation == 0) {

@@ -313,11 +313,12 @@ void LineEditor::copy() {
 
 void LineEditor::paste() {
     const std::vector<int> sel = list_.selectedRows();
-    if (sel.empty()) {
+    // An empty document has no row to choose: the lines go in as its first.
+    if (sel.empty() && !doc_.lines.empty()) {
         fw::message(kNoInsertRow);
         return;
     }
-    const int p = sel.front();
+    const int p = sel.empty() ? 0 : sel.front();
     std::vector<std::string> moved;
     moved.reserve(ctx_.LineClipboard.size());
     // Each line takes this document's record format.
@@ -329,7 +330,7 @@ void LineEditor::paste() {
     }
     ctx_.RowCount = static_cast<int>(doc_.lines.size());
     list_.setItemCount(ctx_.RowCount);
-    if (shape_.copyMovesSelection) {
+    if (shape_.copyMovesSelection && !sel.empty()) {
         list_.deselect(p);
         list_.setFocusRow(p);
     }

@@ -376,10 +376,11 @@ bool CParallaxCalcDlg::onInitDialog() {
 }
 
 void CParallaxCalcDlg::showModel() {
-    dxy_->setText(q(m_.dxyText));
-    dz_->setText(q(m_.dzText));
-    lat_->setText(q(m_.latitudeText));
-    height_->setText(q(m_.heightText));
+    // The four typed fields are fixed-width: shown trimmed, read padded.
+    fw::set_fixed_field(dxy_, m_.dxyText);
+    fw::set_fixed_field(dz_, m_.dzText);
+    fw::set_fixed_field(lat_, m_.latitudeText);
+    fw::set_fixed_field(height_, m_.heightText);
     latRes_->setText(q(m_.latitudeResult));
     heightRes_->setText(q(m_.heightResult));
     dxyRes_->setText(q(m_.dxyResult));
@@ -396,10 +397,10 @@ void CParallaxCalcDlg::showModel() {
 }
 
 void CParallaxCalcDlg::readEdits() {
-    m_.dxyText = b(dxy_->text());
-    m_.dzText = b(dz_->text());
-    m_.latitudeText = b(lat_->text());
-    m_.heightText = b(height_->text());
+    m_.dxyText = fw::fixed_field_bytes(dxy_);
+    m_.dzText = fw::fixed_field_bytes(dz_);
+    m_.latitudeText = fw::fixed_field_bytes(lat_);
+    m_.heightText = fw::fixed_field_bytes(height_);
 }
 
 void CParallaxCalcDlg::runLeft() {

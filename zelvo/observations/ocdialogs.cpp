@@ -318,9 +318,26 @@ void COrbitParamDlg::showModel() {
 
 SeparationModel::SeparationModel(AppContext& ctx, Library& lib) : ctx_(ctx), lib_(lib) {}
 
+bool SeparationModel::isNoLowerLimit(std::string_view text) {
+    // The configuration's own "no lower limit": -1, however it is written.
+    const std::string t = ltrimmed(std::string(text));
+    return !t.empty() && t.front() == '-' && decimal_value(t) == -1.0;
+}
+
+bool SeparationModel::isNoUpperLimit(std::string_view text) {
+    // The configuration's "no upper limit", 1.0E+26: a number no field of
+    // nine characters can be typed as, so the field shows it blank.
+    const std::string t = ltrimmed(std::string(text));
+    double v = 0;
+    const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
+    return ec == std::errc() && v >= kNoUpperLimit;
+}
+
 void SeparationModel::init() {
     editedField = -1;
     editing = false;
+    // Blank is "no upper limit" in the field and in the result's footer.
+    if (isNoUpperLimit(maxText)) maxText = std::string(9, ' ');
     ctx_.SeparationSavedCode = codeText;
     ctx_.SeparationSavedMax = maxText;
     ctx_.SeparationSavedMin = minText;
@@ -453,6 +470,9 @@ bool SeparationModel::checkEditedField() {
         std::string text = field[static_cast<std::size_t>(f)].substr(0, 9);
         if (IsBlankText(text)) {
             field[static_cast<std::size_t>(f)] = std::string(9, ' ');
+        } else if (f == 3 && isNoLowerLimit(text)) {
+            // Accepted as it stands: the limit is off.
+            field[3] = fitted(ltrimmed(text), 9);
         } else {
             text = fitted(text, 9);
             int err = 0, aux = 0;
@@ -499,7 +519,7 @@ bool SeparationModel::ok() {
         fw::message("The maximum value (0-C) must be positive");
         return false;
     }
-    if (decimal_value(field[3]) < 0) {
+    if (decimal_value(field[3]) < 0 && !isNoLowerLimit(field[3])) {
         fw::message("The minimum value (0-C) must be positive");
         return false;
     }
@@ -603,7 +623,7 @@ bool CSeparationDlg::onInitDialog() {
 void CSeparationDlg::readEdits() {
     for (int i = 1; i <= 3; ++i)
         if (edits_[static_cast<std::size_t>(i)]->isEnabled())
-            m_.type(i, fw::toCp1252(edits_[static_cast<std::size_t>(i)]->text()));
+            m_.type(i, fw::fixed_field_bytes(edits_[static_cast<std::size_t>(i)]));
 }
 
 void CSeparationDlg::showModel() {
@@ -617,8 +637,7 @@ void CSeparationDlg::showModel() {
     for (QLabel* l : labels_) l->setEnabled(m_.boxesEnabled);
     for (int i = 1; i <= 3; ++i) {
         QLineEdit* e = edits_[static_cast<std::size_t>(i)];
-        const QString t = fw::fromCp1252(m_.field[static_cast<std::size_t>(i)]);
-        if (e->text() != t) e->setText(t);
+        fw::set_fixed_field(e, m_.field[static_cast<std::size_t>(i)]);
         e->setEnabled(m_.fieldEnabled[static_cast<std::size_t>(i)]);
     }
     if (m_.focus > 0 && m_.focus <= 3) {

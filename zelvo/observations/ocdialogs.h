@@ -196,6 +196,12 @@ public:
     // Enter: the caret back to the field being edited.
     void enter();
 
+    // The limits that stand for none: a lower limit of -1 (the
+    // configuration's default) and an upper limit of 1.0E+26.
+    static constexpr double kNoUpperLimit = 1.0e26;
+    static bool isNoLowerLimit(std::string_view text);
+    static bool isNoUpperLimit(std::string_view text);
+
 private:
     bool checkEditedField();
     void takeFields();

@@ -240,7 +240,9 @@ PrintPage layout_oc_result_page(int page, int pageWidth, int pageHeight, int lin
             if (j == 1)
                 text = ltrim(title);
             else if (next < header->size())
-                text = ltrim((*header)[next++]);
+                // The head's column captions keep their leading blanks:
+                // they stand over the columns of the lines printed below.
+                text = (*header)[next++];
             out.items.push_back({4 * m, h * j + h, text});
         }
     }
@@ -270,7 +272,9 @@ COCResView::COCResView(AppContext& ctx, Library& lib)
     // Save exports too: never over the work files that Continue and Separate
     // read.
     addResultCommands(cmd::kOcPrintPreview, cmd::kOcContinue, help::kOcResult);
-    onUpdateId(cmd::kOcSeparate, [this](fw::CommandUI& ui) { ui.enable(ctx_.OcResultFromRun != 0 && !running_); });
+    // Separate selects from a run's records: offered in the window of a run
+    // (also while a selection window is open) and not in a selection's.
+    onUpdateId(cmd::kOcSeparate, [this](fw::CommandUI& ui) { ui.enable(fromRun_ && !running_); });
     onUpdateId(kIndicatorCaps, [this](fw::CommandUI& ui) {
         ui.setText("Num " + std::to_string(level_ >= 0 ? ctx_.RowCountStack[static_cast<std::size_t>(level_)]
                                                        : static_cast<int>(lines().size())));

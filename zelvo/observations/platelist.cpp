@@ -1,5 +1,7 @@
 #include "platelist.h"
 
+#include <QItemSelectionModel>
+#include <QTreeView>
 #include <cstdio>
 
 #include "commands.h"
@@ -9,7 +11,9 @@
 #include "framework/mainframe.h"
 #include "framework/messages.h"
 #include "helpcontexts.h"
+#include "io/files.h"
 #include "mainframe.h"
+#include "ocwindows.h"
 #include "tables.h"
 
 namespace zelvo {
@@ -72,6 +76,93 @@ void CUltPlateView::onRowChosen(bool click) {
         return;
     }
     ChoosePlateRow(ctx_, *this);
+}
+
+// ---- The plate object list of a search -------------------------------------------------
+
+std::string PlateObjectExportText(const std::optional<std::vector<std::string>>& head,
+                                  const std::vector<std::string>& lines) {
+    std::string out = "                  LIST OF OBJECTS\r\n";
+    if (head)
+        for (const std::string& h : *head) out += h.substr(0, 80) + "\r\n";
+    for (const std::string& l : lines) out += l + "\r\n";
+    return out;
+}
+
+CPlateResultView::CPlateResultView(AppContext& ctx) : ctx_(ctx) {
+    ctx_.CurrentRow = 0;
+    onCommandId(fw::ids::kHelp, [this] { fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), 0x20000u + 110u); });
+    onCommandId(fw::ids::kFileSaveAs, [this] { OnFileSaveAs(); });
+    onCommandId(fw::ids::kFilePrint, [this] { fw::printWithDialog(*this); });
+    onCommandId(fw::ids::kFilePrintPreview, [this] { fw::printPreview(*this, list()); });
+    // The list's panes: its number of objects and the row last chosen.
+    onUpdateId(fw::ids::kIndicatorCaps, [this](fw::CommandUI& ui) {
+        ui.setText("Num " + std::to_string(static_cast<int>(objectLines().size())));
+    });
+    onUpdateId(fw::ids::kIndicatorRec,
+               [this](fw::CommandUI& ui) { ui.setText("Cur " + std::to_string(ctx_.CurrentRow + 1)); });
+    // One plot of the plate at a time: while it is open, Plot of plate is
+    // not offered here (the Window menu brings the plot back).
+    onUpdateId(cmd::kResultPlatePlot, [this](fw::CommandUI& ui) { ui.enable(plot_.isNull()); });
+}
+
+QWidget* CPlateResultView::createWidget(QWidget* parent) {
+    QWidget* w = fw::LineListView::createWidget(parent);
+    // The row chosen by the mouse or the keys is the "Cur " row.
+    QObject::connect(list()->selectionModel(), &QItemSelectionModel::currentRowChanged, list(),
+                     [this](const QModelIndex& current, const QModelIndex&) {
+                         if (current.isValid()) ctx_.CurrentRow = current.row();
+                     });
+    return w;
+}
+
+const std::vector<std::string>& CPlateResultView::objectLines() const {
+    static const std::vector<std::string> none;
+    const std::vector<std::string>* lines = documentLines();
+    return lines != nullptr ? *lines : none;
+}
+
+void CPlateResultView::OnFileSaveAs() {
+    if (GetRecordLength(400) == 0) return;  // after "Output error!No format"
+    const auto path = ask_save_path("plr", "Plate result files (*.plr)|*.plr|All files (*.*)|*.*||");
+    if (!path) return;
+    const auto head = read_head_file(ctx_.WorkDir + std::string(zelvomat::files::kPlateHeader), 0, 8);
+    if (!head) fw::message("Warning: head file not found");
+    save_text_file(*path, PlateObjectExportText(head, objectLines()));
+}
+
+bool CPlateResultView::onPreparePrinting(fw::PrintInfo& info) {
+    info.minPage = 1;
+    return true;
+}
+
+void CPlateResultView::onBeginPrinting(fw::PrintInfo& info) {
+    linesPerPage_ = begin_list_printing(info, static_cast<int>(objectLines().size()));
+    if (GetRecordLength(400) == 0) {
+        info.maxPage = 0;
+        return;
+    }
+    if (info.maxPage == 0) return;
+    if (const std::string w = print_warning(info.paper, info.portrait, info.pageRect.width()); !w.empty())
+        fw::message(w);
+    head_ = read_head_file(ctx_.WorkDir + std::string(zelvomat::files::kPlateHeader), 0, 8);
+    if (!head_) fw::message("Warning: head file not found");
+}
+
+PrintPage CPlateResultView::layoutPage(const fw::PrintInfo& info) const {
+    EditorPrintFormat shape;
+    shape.headLines = 8;
+    shape.lineOffset = 1.1;
+    shape.rows = head_ ? static_cast<int>(head_->size()) : 0;
+    shape.rowsWithoutHead = 0;
+    shape.lineChars = 80;
+    const std::vector<std::string>& lines = objectLines();
+    return layout_editor_page(info.currentPage, info.pageRect.width(), info.pageRect.height(), linesPerPage_, head_,
+                              shape, lines, static_cast<int>(lines.size()));
+}
+
+void CPlateResultView::onPrint(QPainter& painter, const fw::PrintInfo& info) {
+    draw_print_page(painter, layoutPage(info));
 }
 
 // ---- The object report ----------------------------------------------------------------
@@ -156,6 +247,34 @@ int CPlateListView::rowCount() const { return static_cast<int>(rows_.size()); }
 std::string CPlateListView::cellText(int row, int column) {
     if (row < 0 || row >= rowCount() || column < 0 || column > 3) return {};
     return rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+}
+
+}  // namespace zelvo
+
+namespace zelvo {
+
+void add_plate_resources(fw::ResourceTables& r) {
+    using namespace fw::ids;
+    const fw::MenuItem plate{"&Plate",
+                             0,
+                             {{"&Edit", 32880, {}},
+                              {"&Add string", 32820, {}},
+                              {"&Insert string", 40013, {}},
+                              {"&Delete string", 40014, {}},
+                              {},
+                              {"&Copy", 40027, {}},
+                              {"&Paste", 40028, {}},
+                              {},
+                              {"&Object list", cmd::kPlateObjectList, {}},
+                              {"Plot &of plate", cmd::kPlatePlot, {}}}};
+    r.menus[146] = task_window_menu(r, line_window_file_menu(), plate);
+    const fw::MenuItem file{"File",
+                            0,
+                            {{"Save &As...", kFileSaveAs, {}},
+                             {"&Print...\tCtrl+P", kFilePrint, {}},
+                             {"Print Preview", kFilePrintPreview, {}},
+                             {"P&rint Setup...", kFilePrintSetup, {}}}};
+    r.menus[110] = task_window_menu(r, file, {"Plate", 0, {{"&Plot of plate", cmd::kResultPlatePlot, {}}}});
 }
 
 }  // namespace zelvo

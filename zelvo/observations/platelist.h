@@ -4,12 +4,19 @@
 // plate of the template "PlaLi".
 #pragma once
 
+#include <QPointer>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "framework/childframe.h"
+#include "framework/linelist.h"
 #include "framework/multilist.h"
+#include "framework/printing.h"
+#include "framework/resources.h"
 #include "framework/view.h"
 #include "lineview.h"
+#include "listprint.h"
 #include "platedata.h"
 
 namespace zelvo {
@@ -54,5 +61,44 @@ private:
     fw::MultiColumnList* list_ = nullptr;
     std::vector<std::array<std::string, 4>> rows_;
 };
+
+// The *.plr export of a plate's objects: "                  LIST OF OBJECTS",
+// the head (the first 80 characters of each record of "plt.hat"; none
+// without it), then every object line; CR LF after each.
+std::string PlateObjectExportText(const std::optional<std::vector<std::string>>& head,
+                                  const std::vector<std::string>& lines);
+
+// The plate object list of a search (template "PlaLT"): the records of
+// "result.pl4" one a line, with the "Num " and "Cur " panes, File|Save As
+// (the *.plr export), printing under the head of "plt.hat", and its one
+// plot of the plate.
+class CPlateResultView final : public fw::LineListView, public fw::Printable {
+public:
+    explicit CPlateResultView(AppContext& ctx);
+    QWidget* createWidget(QWidget* parent) override;
+
+    const std::vector<std::string>& objectLines() const;
+    // File|Save As: the *.plr export.
+    void OnFileSaveAs();
+
+    // The plot opened from this list (none, or closed since): a list has
+    // one plot at a time, and Plot of plate brings it to the front.
+    fw::ChildFrame* plot() const { return plot_.data(); }
+    void setPlot(fw::ChildFrame* frame) { plot_ = frame; }
+
+    bool onPreparePrinting(fw::PrintInfo& info) override;
+    void onBeginPrinting(fw::PrintInfo& info) override;
+    void onPrint(QPainter& painter, const fw::PrintInfo& info) override;
+    PrintPage layoutPage(const fw::PrintInfo& info) const;
+
+private:
+    AppContext& ctx_;
+    QPointer<fw::ChildFrame> plot_;
+    int linesPerPage_ = 45;
+    std::optional<std::vector<std::string>> head_;
+};
+
+// The menus of the plate list (146) and of the plate object list (110).
+void add_plate_resources(fw::ResourceTables& r);
 
 }  // namespace zelvo

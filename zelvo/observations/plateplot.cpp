@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QPainter>
+#include <QScreen>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -45,7 +46,9 @@ void piece(fw::Dc& dc, const std::string& text, int left, int top, int right, in
 const std::string kDegreeSign(1, static_cast<char>(176));
 
 // The centre's R.A. at (x, y): hours, minutes and seconds with their units
-// raised by a third of the font's height.
+// raised by a third of the font's height. Each piece has a character cell
+// of room for every character it can hold: the seconds ("35.27") five, so
+// that their tens digit is not cut off.
 void draw_centre_ra(fw::Dc& dc, int x, int y, int hours, int minutes, double seconds) {
     const fw::TextMetrics tm = dc.textMetrics();
     const int W = tm.maxCharWidth, H = tm.height, T = H / 3;
@@ -54,10 +57,11 @@ void draw_centre_ra(fw::Dc& dc, int x, int y, int hours, int minutes, double sec
     piece(dc, "h", xp + 3 * W, y - T, xp + 4 * W, y + H - T);
     piece(dc, fmt_int("%02d", minutes), xp + 4 * W, y, xp + 6 * W, y + H);
     piece(dc, "m", xp + 6 * W, y - T, xp + 7 * W, y + H - T);
-    piece(dc, fixed_text("%05.2f", seconds), xp + 7 * W, y, xp + 11 * W, y + H);
-    piece(dc, "s", xp + 11 * W, y - T, xp + 12 * W, y + H - T);
+    piece(dc, fixed_text("%05.2f", seconds), xp + 7 * W, y, xp + 12 * W, y + H);
+    piece(dc, "s", xp + 12 * W, y - T, xp + 13 * W, y + H - T);
 }
 
+// The centre's declination at (x, y), its arcseconds ("34.5") in four cells.
 void draw_centre_decl(fw::Dc& dc, int x, int y, int degrees, int minutes, double seconds, char sign) {
     const fw::TextMetrics tm = dc.textMetrics();
     const int W = tm.maxCharWidth, H = tm.height, T = H / 3;
@@ -67,8 +71,8 @@ void draw_centre_decl(fw::Dc& dc, int x, int y, int degrees, int minutes, double
     piece(dc, kDegreeSign, x + 3 * W, y - T, x + 4 * W, y + H - T);
     piece(dc, fmt_int("%02d", minutes), x + 4 * W, y, x + 6 * W, y + H);
     piece(dc, "'", x + 6 * W, y - T, x + 7 * W, y + H - T);
-    piece(dc, fixed_text("%04.1f", seconds), x + 7 * W, y, x + 10 * W, y + H);
-    piece(dc, "\"", x + 10 * W, y - T, x + 11 * W, y + H - T);
+    piece(dc, fixed_text("%04.1f", seconds), x + 7 * W, y, x + 11 * W, y + H);
+    piece(dc, "\"", x + 11 * W, y - T, x + 12 * W, y + H - T);
 }
 
 fw::LogFont courier(int height, int weight, int charSet) {
@@ -124,8 +128,36 @@ double ClampRaHalfSize(double h) {
 }
 
 int PlatePlotSizeFor(int width, int height) {
-    const int m = std::min(width, height);
-    return m <= 550 ? m - 50 : 450;
+    // The plate stands at (x0, y0) = (90, 20); right of it the declination
+    // of its centre needs its twelve character cells. A narrow or low window
+    // gets a smaller plate, never one that runs past its edges.
+    const PlateGeometry g;
+    const int across = width - g.x0 - kPlateRightRoom;
+    const int down = height - g.y0 - kPlateBottomRoom;
+    return std::min({450, across, down});
+}
+
+QPoint DialogBesidePoint(const QRect& area, const QSize& dialog, const QPoint& point, int margin) {
+    const QRect keepClear(point.x() - margin, point.y() - margin, 2 * margin + 1, 2 * margin + 1);
+    auto inside = [&](QPoint at) {
+        at.setX(std::max(area.left(), std::min(at.x(), area.right() + 1 - dialog.width())));
+        at.setY(std::max(area.top(), std::min(at.y(), area.bottom() + 1 - dialog.height())));
+        return at;
+    };
+    const int right = point.x() + margin + 1, left = point.x() - margin - dialog.width();
+    const int below = point.y() + margin + 1, above = point.y() - margin - dialog.height();
+    // Below right of the point, as a tool tip goes; then the other corners.
+    const QPoint tries[] = {{right, below},
+                            {left, below},
+                            {right, above},
+                            {left, above},
+                            {right, point.y() - dialog.height() / 2},
+                            {left, point.y() - dialog.height() / 2}};
+    for (QPoint t : tries) {
+        const QPoint at = inside(t);
+        if (!QRect(at, dialog).intersects(keepClear)) return at;
+    }
+    return inside(tries[0]);
 }
 
 // ---- The picture ----------------------------------------------------------------------
@@ -329,6 +361,14 @@ CPlatePict::CPlatePict(AppContext& ctx, Library& lib)
     picture_->settings.load(settingsPath_);
     showInfo = [this](const ObjectInfo& info) {
         CObjectInfoDlg dlg(info, view_);
+        if (view_ != nullptr && view_->viewport() != nullptr) {
+            // Beside the point clicked, so that the object stays in sight.
+            dlg.adjustSize();
+            const QPoint at = view_->viewport()->mapToGlobal(QPoint(infoPoint_.x, infoPoint_.y));
+            const QScreen* screen = view_->screen();
+            const QRect area = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+            dlg.move(DialogBesidePoint(area, dlg.frameGeometry().size(), at, 24));
+        }
         dlg.doModal();
     };
     onCommandId(kCoordinateNet, [this] { OnCoordinateNet(); });
@@ -341,10 +381,7 @@ CPlatePict::CPlatePict(AppContext& ctx, Library& lib)
     onCommandId(fw::ids::kHelp, [this] { fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), help::kPlatePlot); });
 }
 
-CPlatePict::~CPlatePict() {
-    ctx_.PlatePlotAllowed = 1;
-    picture_->settings.save(settingsPath_);
-}
+CPlatePict::~CPlatePict() { ctx_.PlatePlotAllowed = 1; }
 
 QWidget* CPlatePict::createWidget(QWidget* parent) {
     view_ = new fw::DrawingView(*this, parent);
@@ -387,6 +424,7 @@ void CPlatePict::buttonDown(fw::MouseButton b, fw::Point p) {
         picture_->highlightOn = true;
         picture_->highlight = picture_->pixels()[static_cast<std::size_t>(i)];
         refresh();
+        infoPoint_ = picture_->highlight;
         if (showInfo) showInfo(picture_->objectInfo(i));
     }
     picture_->highlightOn = false;
@@ -395,6 +433,7 @@ void CPlatePict::buttonDown(fw::MouseButton b, fw::Point p) {
 
 void CPlatePict::buttonUp(fw::MouseButton b, fw::Point p) {
     if (b != fw::MouseButton::Right) return;
+    infoPoint_ = p;
     if (showInfo) showInfo(picture_->pointInfo(p.x, p.y));
 }
 
@@ -420,6 +459,10 @@ void CPlatePict::OnOptions() {
         picture_->settings.colors[static_cast<std::size_t>(i)] = dlg.model().resultColors[static_cast<std::size_t>(i)];
     picture_->settings.infoFont = dlg.model().resultFonts[0];
     picture_->settings.labelsFont = dlg.model().resultFonts[1];
+    // "plate.cfg" keeps the colours and fonts last chosen, whichever plot
+    // they were chosen in and whichever plot closes last; a plot that was
+    // only looked at leaves the file alone.
+    picture_->settings.save(settingsPath_);
     refresh();
 }
 

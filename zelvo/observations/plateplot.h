@@ -11,7 +11,10 @@
 // pixels of its objects and the plate it was opened on stay its own.
 #pragma once
 
+#include <QPoint>
 #include <QPointer>
+#include <QRect>
+#include <QSize>
 #include <array>
 #include <functional>
 #include <memory>
@@ -58,8 +61,14 @@ struct PlateSettings {
 // The half sizes a plate is drawn with: degrees of Decl., minutes of time.
 double ClampDeclHalfSize(double h);
 double ClampRaHalfSize(double h);
-// The larger side of the plate for a client area.
+// The larger side of the plate for a client area: at most 450 pixels, and
+// small enough that the plate and the label of its centre's declination
+// right of it (kPlateRightRoom) stay inside the area.
+inline constexpr int kPlateRightRoom = 130, kPlateBottomRoom = 10;
 int PlatePlotSizeFor(int width, int height);
+// Where a dialog of size dialog goes inside area (global coordinates) so
+// that it leaves point, and margin pixels round it, in sight.
+QPoint DialogBesidePoint(const QRect& area, const QSize& dialog, const QPoint& point, int margin);
 
 // The eight texts of the Object Info dialog.
 struct ObjectInfo {
@@ -155,6 +164,8 @@ public:
 
     // Shows the Object Info dialog (tests replace it).
     std::function<void(const ObjectInfo&)> showInfo;
+    // The pixel (client coordinates) that the dialog of showInfo describes.
+    fw::Point infoPoint() const { return infoPoint_; }
 
 private:
     void refresh();
@@ -165,6 +176,7 @@ private:
     // The child frame's widget: Qt may delete it before this view, and the
     // pointer clears itself then.
     QPointer<fw::DrawingView> view_;
+    fw::Point infoPoint_{0, 0};
     std::string settingsPath_;
 };
 

@@ -43,7 +43,7 @@ constexpr std::array<DialogFieldForm, 15> kForms = {{
     {9, "444444444", 5},        // 12 step, above 0
     {7, "444434", 1},           // 13 tolerance
     {6, "4434", 1},             // 14 magnitude limit
-    {9, "4444444444444", 1},    // 15 limit of the residuals
+    {9, "4444444444444", 2},    // 15 limit of the residuals (0.15 stays 0.15)
 }};
 
 constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }

@@ -24,7 +24,7 @@
 //   12    step, above 0 (days)                 9    "444444444"        5
 //   13    identification tolerance             7    "444434"           1
 //   14    magnitude limit                      6    "4434"             1
-//   15    limit of the residuals               9    "4444444444444"    1
+//   15    limit of the residuals               9    "4444444444444"    2
 //
 // The test, in order (the first failure ends it):
 //  1. a blank field is a format error (1);

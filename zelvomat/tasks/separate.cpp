@@ -2,11 +2,13 @@
 // in a band of sizes and whose observatory matches, copied into
 // "result.oc5" (see Separate in zelvomat.h; record layout in ocman.h).
 //
-// Limits (arcseconds): A = minAbs rounded to one decimal (minAbs itself when
-// negative, no lower limit), B = maxAbs rounded to one decimal (1e26 exactly:
-// no upper limit). A residual record is copied when the larger of its two
-// |residuals| exceeds A, both are below B, and the observatory is the one
-// asked for (or any, obs < 0).
+// Limits (arcseconds): A = minAbs (negative: no lower limit), B = maxAbs
+// (1e26: no upper limit), both as typed: the residuals of the records carry
+// one decimal, so a limit of 0.15 and one of 0.1 select differently. A
+// residual record is copied when the larger of its two |residuals| is at
+// least A, both are at most B (the limits are "abs(O-C)>=" and
+// "abs(O-C)<=", end values included), and the observatory is the one asked
+// for (or any, obs < 0).
 //
 // A record holding a zero byte is not a record the run wrote: the selection
 // stops with a message naming it.
@@ -49,8 +51,8 @@ bool header_like(std::string_view rec, bool& not_found) {
 
 Result<std::int32_t> oc_separate(double min_abs, double max_abs, int observatory) {
     using namespace oc_record;
-    const double a = min_abs >= 0.0 ? roundn(min_abs, 1) : min_abs;
-    const double b = max_abs == kNoUpperLimit ? max_abs : roundn(max_abs, 1);
+    const double a = min_abs;
+    const double b = max_abs;
     const bool no_limits = min_abs < 0.0 && max_abs >= kNoUpperLimit;
 
     const std::string source_path(files::kOcResult);
@@ -97,7 +99,7 @@ Result<std::int32_t> oc_separate(double min_abs, double max_abs, int observatory
                 if (!n) return error_status(label() + n.message());
                 here = *n == observatory;
             }
-            take = std::max(a1, a2) > a && a1 < b && a2 < b && here;
+            take = std::max(a1, a2) >= a && a1 <= b && a2 <= b && here;
         }
         if (take) {
             ZEL_TRY(target->write(written + 1, bytes));
