@@ -75,7 +75,8 @@ Document* Application::openDocumentFile(DocTemplate& t, const std::string& path)
         if (!doc->onNewDocument()) return nullptr;
         doc->setTitle(t.docString().fileNewName + std::to_string(t.nextUntitledNumber()));
     } else if (!doc->onOpenDocument(path)) {
-        message("Failed to open document.\n" + path, Buttons::Ok, Icon::Warning);
+        message(doc->loadError().empty() ? "Failed to open document.\n" + path : doc->loadError(), Buttons::Ok,
+                Icon::Warning);
         return nullptr;
     }
     std::unique_ptr<View> view = t.createView();

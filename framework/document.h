@@ -11,6 +11,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "command.h"
@@ -73,6 +74,14 @@ protected:
     // The file work of onOpenDocument and onSaveDocument.
     virtual bool load(const std::string& path);
     virtual bool save(const std::string& path) const;
+    // Why load() refused the file, shown instead of the plain "Failed to
+    // open document." when set.
+    void setLoadError(std::string text) { loadError_ = std::move(text); }
+
+public:
+    const std::string& loadError() const { return loadError_; }
+
+protected:
     // Writes the whole file through write_file (binfile.h); when it fails,
     // its message (the file and the reason) is what the save shows.
     bool writeFile(const std::string& path, std::string_view bytes) const;
@@ -81,6 +90,7 @@ private:
     // Shows why the last save failed.
     void reportSaveFailure(const std::string& path) const;
     mutable std::string saveError_;
+    std::string loadError_;
     std::string path_;
     std::string title_;
     bool modified_ = false;

@@ -93,6 +93,19 @@ TEST(LineDocuments, LoadAndStoreEachFormatByteForByte) {
         EXPECT_EQ(bytes_of(work.path() / "out.oc"), stored);
     }
 
+    // A damaged file of gigabytes (sparse here) is refused before it is read.
+    {
+        const fs::path big = work.path() / "big.oc";
+        zeltest::write_text(big, line80 + "\r\n");
+        fs::resize_file(big, std::uintmax_t{1} << 30);
+        LineListDocument doc(LineDocKind::Observations, 1, ctx);
+        EXPECT_FALSE(doc.onOpenDocument(big.string()));
+        EXPECT_TRUE(doc.lines.empty());
+        EXPECT_EQ(doc.loadError(), "The file " + big.string() +
+                                       " is too large for a list window (1073741824 bytes; at most 268435456).");
+        fs::remove(big);
+    }
+
     // An edit of one line of a file of mixed ends: the other lines keep theirs.
     {
         zeltest::write_text(work.path() / "mixed.oc", line80 + "\n" + line80 + "\r" + line80 + "\n");

@@ -181,6 +181,20 @@ TEST(OrbitWindow, MissingOrWrongSettings) {
     }
     p.boxes.shown.clear();
 
+    // A damaged last state far larger than its line is refused at once.
+    write_file(p.work() / "orlast.cfg", "1 3 433 4 0 5 2461000.500000" + std::string(100000, ' '));
+    {
+        COrbitView* v = p.open();
+        ASSERT_NE(v, nullptr);
+        ASSERT_EQ(p.boxes.shown.size(), 1u);
+        EXPECT_EQ(p.boxes.shown[0].text, "The file " + p.work().string() +
+                                             "/orlast.cfg is not the last state of the orbit window (100028 bytes); "
+                                             "the window starts with its defaults.");
+        EXPECT_NE(v->scene().objects[1].number, 433);
+        OrbitProgram::close(v);
+    }
+    p.boxes.shown.clear();
+
     const std::string kept = "1 3 433 4 0 5 2461000.500000";
     write_file(p.work() / "orlast.cfg", kept);
     fs::rename(p.work() / "setpar", p.work() / "setpar.away");

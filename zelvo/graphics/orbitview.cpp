@@ -154,6 +154,18 @@ void apply_input(OrbitScene& s, Library& lib, const std::string& tmpPath, const 
 }
 
 bool restore_last_state(OrbitScene& s, Library& lib, const std::string& workDir) {
+    // The last state is one short line: a larger file is no last state of
+    // this window (reading a damaged one of a gigabyte whole would take that
+    // much memory and time); it is refused at once.
+    constexpr std::uintmax_t kMaxLastStateBytes = 4096;
+    std::error_code ec;
+    if (const std::uintmax_t size = std::filesystem::file_size(workDir + "orlast.cfg", ec);
+        !ec && size > kMaxLastStateBytes) {
+        fw::message("The file " + workDir + "orlast.cfg is not the last state of the orbit window (" +
+                        std::to_string(size) + " bytes); the window starts with its defaults.",
+                    fw::Buttons::Ok, fw::Icon::Warning);
+        return false;
+    }
     const auto text = read_text_file(workDir + "orlast.cfg");
     if (!text) return false;
     LastState before;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -77,6 +78,16 @@ LineListDocument::~LineListDocument() {
 
 bool LineListDocument::load(const std::string& path) {
     lines.clear();
+    // Each line costs its bytes again in the list: a file far beyond any
+    // list of observations (a damaged one of a gigabyte) is refused before
+    // it is read.
+    constexpr std::uintmax_t kMaxFileBytes = std::uintmax_t{256} << 20;
+    std::error_code ec;
+    if (const std::uintmax_t size = std::filesystem::file_size(path, ec); !ec && size > kMaxFileBytes) {
+        setLoadError("The file " + path + " is too large for a list window (" + std::to_string(size) +
+                     " bytes; at most " + std::to_string(kMaxFileBytes) + ").");
+        return false;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
