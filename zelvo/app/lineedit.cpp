@@ -135,8 +135,8 @@ void SetGeocentricCode(int row, LineWindow& window) {
 namespace {
 
 // The check protocol; batch (may be null) offers "Skip all".
-BatchLine check_line(LineEditSession& session, Library& lib, TaskDialogs& dialogs, LineWindow& window, int i,
-                     int task, int system, int key, BatchCheck* batch) {
+BatchLine check_line(LineEditSession& session, Library& lib, TaskDialogs& dialogs, LineWindow& window, int i, int task,
+                     int system, int key, BatchCheck* batch) {
     session.row = i;
     const int recordLength = GetRecordLength(key);
     if (recordLength <= 2 || window.lines == nullptr) return BatchLine::Cancelled;
