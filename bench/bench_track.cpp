@@ -3,6 +3,11 @@
 // catalogue object, inside the planetary ephemeris file and beyond it (the
 // fallback theory, which reads its files at every call).
 //
+// A track of a year outside the package years (no yearly element files for
+// it): the set-up and a position a day, as the view asks for them, from a
+// library state that has computed nothing yet for the object; arguments: the
+// object's number and the year.
+//
 // Run in the working directory of a built data package (tools/make_package.sh
 // OUT_DIR: OUT_DIR/work), or give it in ZELVO_PACKAGE_WORK.
 #include <benchmark/benchmark.h>
@@ -85,5 +90,40 @@ void BM_TrackFitted(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_TrackFitted)->Arg(1)->Arg(-5);
+
+void BM_TrackOutsidePackageYears(benchmark::State& state) {
+    const int objects[3] = {static_cast<int>(state.range(0)), 0, 0};
+    const double year = static_cast<double>(state.range(1));
+    const double date1 = year * 10000.0 + 101.0, date2 = (year + 1.0) * 10000.0 + 101.0;
+    long long positions = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        zelvomat::LibraryState st;
+        zelvomat::ScopedLibraryState current(st);
+        if (!load_package(state, st.core)) return;
+        state.ResumeTiming();
+        double step = 0, a = 0, b = 0, c = 0, d = 0;
+        Track(objects, date1, date2, &step, &a, &b, &c, &d);
+        double jd1 = 0, jd2 = 0;
+        DateT(1, date1, &jd1);
+        DateT(1, date2, &jd2);
+        double out[5];
+        for (double jd = jd1; jd <= jd2; jd += 1.0, ++positions) {
+            MoonSun(objects[0], jd, out);
+            benchmark::DoNotOptimize(out);
+        }
+        if (errmsg(nullptr, 0) != 0) {
+            state.SkipWithError("Track or MoonSun failed");
+            return;
+        }
+    }
+    state.SetItemsProcessed(positions);
+}
+BENCHMARK(BM_TrackOutsidePackageYears)
+    ->Args({1, 2000})
+    ->Args({4, 2000})
+    ->Args({1, 2040})
+    ->Args({1, 2026})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -426,7 +426,11 @@ ZELVOMAT_API void progr(int *cont, int *interrupted, int *percent, ProgressStepC
  * from the Sun in [0, 2 pi) (east of the Sun below pi, west of it 2 pi minus
  * the elongation); 0 for the other bodies. The planetary ephemeris file gives
  * the major bodies within its span, the fallback theory of the data directory
- * outside it; catalogue objects move on their osculating elements at the date.
+ * outside it; catalogue objects are integrated from their catalogue elements
+ * with the planets' perturbations (the library's integration, its legs kept
+ * between calls) wherever the ephemeris file covers the way from the
+ * catalogue epoch to the date, and move on their osculating elements at the
+ * date beyond it.
  * out is zeroed first and stays zero for 0, numbers below -12 and the Earth
  * (-3); an object not in the catalogue, a file that cannot be read or is
  * damaged, a jd beyond +-5e8 or a value that cannot be computed (not a

@@ -471,6 +471,112 @@ TEST(TrackPicture, StateMachineDrawsTheWholePicture) {
     EXPECT_EQ(sunDisks, 2);  // on the sky and in the legend
 }
 
+// The rounded forms against ERFA's (eraA2tf, eraA2af with the places of
+// the legend: 2 and 1 decimals of the seconds, -2 for whole minutes), at
+// values just either side of a carry.
+TEST(TrackConversions, RoundedFormsCarryAsErfaDoes) {
+    const double angles[] = {0.0,
+                             (5 + 59 / 60.0 + 59.996 / 3600.0) * kHour,
+                             (5 + 59 / 60.0 + 59.994 / 3600.0) * kHour,
+                             (23 + 59 / 60.0 + 59.9999 / 3600.0) * kHour,
+                             (1 + 29 / 60.0 + 30.0001 / 3600.0) * kHour,
+                             (1 + 29 / 60.0 + 29.9999 / 3600.0) * kHour,
+                             -(59 / 60.0 + 59.996 / 3600.0) * kHour,
+                             -(12 + 59.96 / 3600.0) * kHour,
+                             0.5,
+                             1.3};
+    for (double a : angles) {
+        SCOPED_TRACE(a);
+        struct Form {
+            const char* what;
+            Sexagesimal got;
+            void (*erfa)(int, double, char*, int*);
+            int ndp;
+        };
+        const Form forms[] = {{"h m s.ss", RoundedHms(a, 2), eraA2tf, 2},
+                              {"d m s.s", RoundedDms(a, 1), eraA2af, 1},
+                              {"h m", RoundedHm(a), eraA2tf, -2},
+                              {"d m", RoundedDm(a), eraA2af, -2}};
+        for (const Form& f : forms) {
+            SCOPED_TRACE(f.what);
+            char sign = '+';
+            int v[4];
+            f.erfa(f.ndp, a, &sign, v);
+            EXPECT_EQ(std::abs(f.got.units), v[0]);
+            EXPECT_EQ(std::abs(f.got.minutes), v[1]);
+            const double seconds = f.ndp > 0 ? v[2] + v[3] / std::pow(10.0, f.ndp) : v[2];
+            EXPECT_NEAR(f.got.seconds, seconds, 1e-9);
+            EXPECT_LT(f.got.seconds, 60.0);
+            EXPECT_LT(f.got.minutes, 60);
+            // The sign on the units, or on the minutes of 0 units.
+            if (sign == '-' && (v[0] != 0 || v[1] != 0)) {
+                EXPECT_TRUE(f.got.units < 0 || f.got.minutes < 0);
+            }
+        }
+    }
+}
+
+// The object's block shows R.A. to 0.01 s and Decl. to 0.1": a value that
+// rounds up to 60 carries into the minutes (and on into the units), as ERFA
+// rounds it (eraA2tf, eraA2af).
+TEST(TrackPicture, LegendValuesCarryTheirRounding) {
+    auto hms = [](int h, int m, double s) { return (h + m / 60.0 + s / 3600.0) * kHour; };
+    auto dms = [](int d, int m, double s) { return (std::abs(d) + m / 60.0 + s / 3600.0) * kDeg * (d < 0 ? -1 : 1); };
+    struct Case {
+        const char* what;
+        double ra, dec;
+    };
+    const Case cases[] = {
+        {"59.996 s and 59.96\" carry into the minutes", hms(5, 59, 59.996), dms(10, 59, 59.96)},
+        {"no carry", hms(1, 2, 3.004), dms(10, 2, 3.04)},
+        {"a minute below 24h", hms(23, 59, 59.999), dms(89, 59, 59.99)},
+        {"half a hundredth rounds up", hms(12, 14, 59.995001), dms(-45, 29, 59.95001)},
+        {"south, below a degree", hms(0, 0, 0.004), -(59.0 / 60.0 + 59.97 / 3600.0) * kDeg},
+        {"south, a little below the equator", hms(7, 30, 0.0), -0.04 / 3600.0 * kDeg},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScriptedSky lib;
+        lib.sky = [&c](int, double) { return std::array<double, 5>{c.ra, c.dec, 0.0, 0.0, 7.2}; };
+        TrackPicture pic(lib);
+        pic.ObjectNumber = {1, 0, 0};
+        pic.ObjectName = {"1  CERES", "", ""};
+        pic.StartJd = pic.ShownJd = pic.EndJd = 2452275.5;
+        pic.updateScales();
+        fw::RecordingDc dc({1200, 800, 96, 96});
+        pic.render(Pass::Legend, dc, 1200, 800, true);
+        std::vector<std::string> texts;
+        for (const fw::DrawOp& op : dc.drawings())
+            if (op.kind == fw::DrawOp::Kind::Text) texts.push_back(op.text);
+        // The cells after "R.A.  =" and "Decl. =": value, unit sign, ...
+        auto cells = [&](const char* label) {
+            std::vector<std::string> v;
+            auto it = std::find(texts.begin(), texts.end(), std::string(label));
+            for (int k = 1; it != texts.end() && k <= 5 && it + k != texts.end(); k += 2) v.push_back(*(it + k));
+            return v;
+        };
+        char sign = '+';
+        int f[4];
+        eraA2tf(2, eraAnp(c.ra), &sign, f);
+        const std::vector<std::string> ra = {std::to_string(f[0] % 24), (f[1] < 10 ? "0" : "") + std::to_string(f[1]),
+                                             [&] {
+                                                 char b[16];
+                                                 std::snprintf(b, sizeof b, "%02d.%02d", f[2], f[3]);
+                                                 return std::string(b);
+                                             }()};
+        EXPECT_EQ(cells("R.A.  ="), ra);
+        eraA2af(1, c.dec, &sign, f);
+        char sec[16];
+        std::snprintf(sec, sizeof sec, "%02d.%d", f[2], f[3]);
+        const std::vector<std::string> dec = {(sign == '-' ? "-" : "") + std::to_string(f[0]),
+                                              (f[1] < 10 ? "0" : "") + std::to_string(f[1]), sec};
+        EXPECT_EQ(cells("Decl. ="), dec);
+        for (const std::string& t : texts) {
+            EXPECT_EQ(t.find("60.0"), std::string::npos) << t;
+        }
+    }
+}
+
 // The lit side of the Moon's phase picture faces the Sun: east of the Sun
 // (elongation below 180 degrees) the Sun is west of the Moon, to the right
 // of it on the picture, and the right side is lit.

@@ -158,9 +158,8 @@ TEST_F(MoonSunTest, SunAndMoonAgreeWithErfa) {
     EXPECT_TRUE(east && west) << "the dates should put the Moon on both sides of the Sun";
 }
 
-// Ceres (catalogue number 1) from its catalogue elements (the small package
-// has no yearly element files), against the same orbit solved here and seen
-// from ERFA's Earth.
+// Ceres (catalogue number 1) from its catalogue elements, solved here and
+// seen from ERFA's Earth.
 Reference ceres_reference(const zelvomat::ElementSet& el, double jd, double& r_sun, double& delta, double& phase) {
     // Kepler's equation by Newton's method; the state in the ecliptic of
     // J2000, turned to the equator by the obliquity 84381.448".
@@ -211,22 +210,29 @@ Reference ceres_reference(const zelvomat::ElementSet& el, double jd, double& r_s
     return reference(p, geo);
 }
 
-TEST_F(MoonSunTest, MinorPlanetFromCatalogueElements) {
+// The small package has no yearly element files: Ceres is integrated from
+// its catalogue elements at the catalogue epoch. Within a day of the epoch
+// the planets' pull has moved it by less than 2e-8 AU (0.003"), so there the
+// direction is that of the catalogue orbit itself. (The integrated orbit far
+// from the epoch is checked against an independent integration by
+// tests/track_accuracy.py.)
+TEST_F(MoonSunTest, MinorPlanetNearTheCatalogueEpoch) {
     auto el = zelvomat::catelem(state_.core.catalogue, 1);
     ASSERT_TRUE(el.ok()) << el.message();
     auto ph = zelvomat::catphot(state_.core.catalogue, 1);
     ASSERT_TRUE(ph.ok()) << ph.message();
-    for (double jd : {2451545.0, 2459800.5, 2460600.25}) {
+    const double epoch = (*el)[0];
+    for (double jd : {epoch, epoch + 1.0, epoch - 0.75}) {
         SCOPED_TRACE(jd);
         BodyDirection out{};
         std::int16_t status = 9;
         const zelvomat::Status s = zelvomat::ephem2(state_.core, 1, jd, out, status);
         ASSERT_TRUE(s.ok()) << s.message();
-        EXPECT_EQ(status, zelvomat::kEphem2Catalogue);  // no yearly files: the catalogue's elements
+        EXPECT_EQ(status, zelvomat::kEphem2Integrated);  // no yearly files: integrated
         double r = 0, delta = 0, phase = 0;
         const Reference ref = ceres_reference(*el, jd, r, delta, phase);
         // The same orbit: only the Earth differs (DE405 against eraEpv00;
-        // 0.002" and 2e-10 rad/day found).
+        // 0.002" and 2e-10 rad/day found), and the perturbations of a day.
         EXPECT_LT(separation(out[0], out[1], ref.ra, ref.dec) / kArcsec, 0.05);
         EXPECT_NEAR(out[2], ref.ra_rate, 5e-9);
         EXPECT_NEAR(out[3], ref.dec_rate, 5e-9);
@@ -240,9 +246,12 @@ TEST_F(MoonSunTest, MinorPlanetFromCatalogueElements) {
 
 // The yearly element files: a data directory of links to the package's files
 // with a year file for Ceres holding its catalogue orbit as a set at
-// 2025 January 20. Near that date the set is accepted (status 1); 90 days
-// later, the record 8 value not letting it through, it is still taken but
-// not accepted (status 0); the direction is that of the same orbit.
+// 2025 January 20. The yearly sets serve where the integration does not
+// reach: the ephemeris file's span is made to end, for these calls, before
+// the catalogue epoch (the dates stay inside it). Near that date the set is
+// accepted (status 1); 90 days later, the record 8 value not letting it
+// through, it is still taken but not accepted (status 0); the direction is
+// that of the same orbit.
 TEST_F(MoonSunTest, StatusOfTheYearlyElements) {
     auto el = zelvomat::catelem(state_.core.catalogue, 1);
     ASSERT_TRUE(el.ok()) << el.message();
@@ -276,18 +285,61 @@ TEST_F(MoonSunTest, StatusOfTheYearlyElements) {
         SCOPED_TRACE(c.jd);
         BodyDirection ref{}, out{};
         std::int16_t status = 9;
+        const double last_jd = state_.core.de.last_jd;
+        state_.core.de.last_jd = (*el)[0] - 1.0;
+        ASSERT_LT(c.jd, state_.core.de.last_jd);
         state_.core.data_paths.data_dir = pkg_data;
-        ASSERT_TRUE(zelvomat::ephem2(state_.core, 1, c.jd, ref, status).ok());
+        const zelvomat::Status rs = zelvomat::ephem2(state_.core, 1, c.jd, ref, status);
         EXPECT_EQ(status, zelvomat::kEphem2Catalogue);
         state_.core.data_paths.data_dir = data;
         state_.core.element_cache.values.fill(1000);  // no set accepted for its index alone
         const zelvomat::Status s = zelvomat::ephem2(state_.core, 1, c.jd, out, status);
+        state_.core.de.last_jd = last_jd;
+        ASSERT_TRUE(rs.ok()) << rs.message();
         ASSERT_TRUE(s.ok()) << s.message();
         EXPECT_EQ(status, c.status);
         // The same orbit carried from another epoch: to rounding (1e-9 rad
         // is 0.2 mas).
         for (std::size_t i = 0; i < 4; ++i) EXPECT_NEAR(out[i], ref[i], 1e-9) << i;
         EXPECT_NEAR(out[4], ref[4], 1e-9);
+    }
+}
+
+// The integrated orbit: the direction at a date does not depend on the
+// dates asked before it, nor on the objects asked in between (more than the
+// orbits kept at once); the integration is carried out to a date once, and
+// asked again it adds nothing.
+TEST_F(MoonSunTest, IntegratedDirectionsDoNotDependOnTheOrderAsked) {
+    const double epoch = state_.core.package.catalogue_epoch;
+    const double dates[] = {2451545.0, 2451546.0, 2451547.5, 2451600.25, 2451545.0 + 3.3, 2459000.5, epoch + 1000.0};
+    const int others[] = {2, 3, 4, 5, 6};
+    auto ask = [&](int n, double jd) {
+        BodyDirection out{};
+        std::int16_t status = 9;
+        const zelvomat::Status s = zelvomat::ephem2(state_.core, n, jd, out, status);
+        EXPECT_TRUE(s.ok()) << s.message();
+        EXPECT_EQ(status, zelvomat::kEphem2Integrated);
+        return out;
+    };
+    std::vector<BodyDirection> first;
+    for (double jd : dates) first.push_back(ask(1, jd));
+    const auto& orbits = state_.core.ephem2_integration.orbits;
+    auto ceres = std::find_if(orbits.begin(), orbits.end(), [](const auto& o) { return o.number == 1; });
+    ASSERT_NE(ceres, orbits.end());
+    const std::size_t back = ceres->backward.size(), fwd = ceres->forward.size();
+    // Checkpoint 0 at the epoch, then one a leg out to the one nearest the date.
+    EXPECT_NEAR(static_cast<double>(back), 1.0 + (epoch - 2451545.0) / zelvomat::kEphem2CheckpointDays, 0.5);
+    first.push_back(ask(1, dates[0]));
+    EXPECT_EQ(ceres->backward.size(), back);
+    EXPECT_EQ(ceres->forward.size(), fwd);
+    EXPECT_EQ(first.back(), first.front());
+
+    // Afresh, the dates the other way round, other objects in between.
+    state_.core.ephem2_integration = {};
+    for (std::size_t i = std::size(dates); i-- > 0;) {
+        SCOPED_TRACE(dates[i]);
+        for (int n : others) ask(n, dates[i] + 0.5 * static_cast<double>(n));
+        EXPECT_EQ(ask(1, dates[i]), first[i]);
     }
 }
 

@@ -46,6 +46,29 @@ Sexagesimal split(double x, double factor) {
     return s;
 }
 
+// split() of the angle rounded to 10^-decimals seconds: the rounding is done
+// on the whole count of the last place, so it carries into the minutes and
+// units.
+// ticks: counts of the last place per second (1/60 for whole minutes).
+Sexagesimal split_rounded(double x, double factor, double ticks) {
+    const double scale = ticks;
+    const double count = std::round(std::fabs(x * factor) * 3600.0 * scale);
+    const double per_minute = 60.0 * scale, per_unit = 3600.0 * scale;
+    Sexagesimal s;
+    const double units = std::floor(count / per_unit);
+    const double rest = count - units * per_unit;
+    s.units = static_cast<int>(units);
+    s.minutes = static_cast<int>(std::floor(rest / per_minute));
+    s.seconds = std::max(0.0, (rest - s.minutes * per_minute) / scale);
+    if (x < 0) {
+        if (s.units != 0)
+            s.units = -s.units;
+        else
+            s.minutes = -s.minutes;
+    }
+    return s;
+}
+
 // Width of a range that may wrap (from above to).
 double range_width(double from, double to) { return from > to ? kTwoPi - from + to : to - from; }
 
@@ -55,6 +78,14 @@ constexpr char kDegree = '\xB0';
 
 Sexagesimal RadiansToHms(double x) { return split(x, 12.0 / kPi); }
 Sexagesimal RadiansToDms(double x) { return split(x, 180.0 / kPi); }
+Sexagesimal RoundedHms(double x, int decimals) {
+    return split_rounded(x, 12.0 / kPi, std::pow(10.0, std::clamp(decimals, 0, 6)));
+}
+Sexagesimal RoundedDms(double x, int decimals) {
+    return split_rounded(x, 180.0 / kPi, std::pow(10.0, std::clamp(decimals, 0, 6)));
+}
+Sexagesimal RoundedHm(double x) { return split_rounded(x, 12.0 / kPi, 1.0 / 60.0); }
+Sexagesimal RoundedDm(double x) { return split_rounded(x, 180.0 / kPi, 1.0 / 60.0); }
 
 double TruncateToTenMinutes(int flag, double v) {
     const double u = ten_minutes(flag);
@@ -467,7 +498,7 @@ void TrackPicture::DrawSkyGrid(fw::Dc& dc) {
             }
         }
         if (!any) {
-            const Sexagesimal t = RadiansToDms(lo);
+            const Sexagesimal t = RoundedDms(lo, 2);
             const int y = static_cast<int>(std::trunc((lo - SkyWindow[2]) * ScaleY - 230.0));
             moveTo(dc, kPlotLeft - 10, y);
             lineTo(dc, kPlotLeft + 10, y);
@@ -817,8 +848,8 @@ void TrackPicture::DrawObjectLegend(fw::Dc& dc, double jd, int i, int x, int y) 
 
 void TrackPicture::DrawObjectValues(fw::Dc& dc, int i, double alpha, double delta, double mag, int x, int y) {
     auto at = [&](int k) { return x + k * cw_; };
-    // R.A.
-    Sexagesimal h = RadiansToHms(alpha);
+    // R.A. (0.01 s) and Decl. (0.1"), rounded as shown.
+    Sexagesimal h = RoundedHms(alpha, 2);
     if (h.units > 23) h.units -= 24;
     if (h.units < 0) h.units += 24;
     text(dc, x, y, "R.A.  =");
@@ -829,7 +860,7 @@ void TrackPicture::DrawObjectValues(fw::Dc& dc, int i, double alpha, double delt
     cell(dc, at(14) + 1, at(19), y, format("%05.2f", h.seconds));
     cell(dc, at(19), at(20), y + 10, "s");
     // Decl.
-    const Sexagesimal d = RadiansToDms(delta);
+    const Sexagesimal d = RoundedDms(delta, 1);
     const int yd = y - rowStep();
     text(dc, x, yd, "Decl. =");
     cell(dc, at(7), at(10), yd, (d.units == 0 && delta < 0) ? std::string("-0") : format("%d", d.units));
@@ -849,9 +880,9 @@ void TrackPicture::DrawObjectValues(fw::Dc& dc, int i, double alpha, double delt
 
 void TrackPicture::DrawBodyValues(fw::Dc& dc, double alpha, double delta, double e, int x, int y) {
     auto at = [&](int k) { return x + k * cw_; };
-    Sexagesimal h = RadiansToHms(alpha);
-    int hm = std::abs(h.minutes);
-    if (h.seconds > 30) ++hm;
+    // To the minute, rounded as shown.
+    Sexagesimal h = RoundedHm(alpha);
+    const int hm = std::abs(h.minutes);
     if (h.units > 23) h.units -= 24;
     if (h.units < 0) h.units += 24;
     text(dc, x, y, "R.A.   =");
@@ -860,9 +891,8 @@ void TrackPicture::DrawBodyValues(fw::Dc& dc, double alpha, double delta, double
     cell(dc, at(12), at(14), y, format("%02d", hm));
     cell(dc, at(14), at(15) + 1, y + 10, "m");
 
-    const Sexagesimal d = RadiansToDms(delta);
-    int dm = std::abs(d.minutes);
-    if (d.seconds > 30) ++dm;
+    const Sexagesimal d = RoundedDm(delta);
+    const int dm = std::abs(d.minutes);
     const int yd = y - rowStep();
     text(dc, x, yd, "Decl.  =");
     cell(dc, at(8), at(11), yd, (d.units == 0 && delta < 0) ? std::string("-0") : format("%d", d.units));

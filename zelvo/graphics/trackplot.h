@@ -43,6 +43,14 @@ struct Sexagesimal {
 };
 Sexagesimal RadiansToHms(double x);
 Sexagesimal RadiansToDms(double x);
+// The same with the seconds rounded to `decimals` places (0 .. 6) and the
+// rounding carried into the minutes and units, as the legend shows them:
+// 59.996 s to two places is the next minute, never 60.00.
+Sexagesimal RoundedHms(double x, int decimals);
+Sexagesimal RoundedDms(double x, int decimals);
+// Rounded to whole minutes (seconds 0), carried the same way.
+Sexagesimal RoundedHm(double x);
+Sexagesimal RoundedDm(double x);
 // v brought down (Truncate) or up (Ceil, with a tolerance of 1e-5 of the
 // unit) in magnitude to a multiple of 10 minutes of time (flag 0) or of arc
 // (flag 1); the sign of v is kept.

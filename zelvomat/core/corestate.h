@@ -10,6 +10,7 @@
 #include "core/destate.h"
 #include "core/elemcache.h"
 #include "core/ephem.h"
+#include "core/ephem2.h"
 #include "core/fallback.h"
 #include "core/force.h"
 #include "core/observer.h"
@@ -39,6 +40,7 @@ struct CoreState {
     PlanetElements planet_elements;           // the fallback theory's planet elements
     MoonSeries moon_series;                   // the Moon series of "moon.xyz"
     TrackStorage track;                       // the fitted tracks of the track view
+    Ephem2Integration ephem2_integration;     // the integrated orbits of the directions by number
 };
 
 // The core state of the LibraryState current on this thread.

@@ -87,10 +87,6 @@ Result<TaskOptions> task_options_from_texts(std::string_view form, std::string_v
 
 namespace {
 
-constexpr std::int32_t kRadauOrder = 11;
-constexpr std::int32_t kRadauAccuracy = 10;  // last term near 1e-10
-constexpr double kRadauFixedStep = -5.0;     // used only with a negative accuracy
-constexpr std::int32_t kRadauIterations = 2;
 constexpr std::size_t kPlutoSwitch = perturber_index(Perturber::Pluto);
 
 // The whole day (toward zero) and fraction of a date of the calendar's range
@@ -196,8 +192,9 @@ Status integrate(CoreState& core, std::int32_t nv, double t0, double t1, bool fi
     core.de.forget_records();
     force_reader_setup(core.de);
     const Status s = radau(std::span<double>(live.x.data(), static_cast<std::size_t>(nv)),
-                           std::span<double>(live.v.data(), static_cast<std::size_t>(nv)), t0, t1, kRadauFixedStep,
-                           kRadauAccuracy, nv, kRadauIterations, nf, ns, nclass, kRadauOrder, radau_force_of(fn, ctx));
+                           std::span<double>(live.v.data(), static_cast<std::size_t>(nv)), t0, t1,
+                           kIntegrationFixedStep, kIntegrationAccuracy, nv, kIntegrationIterations, nf, ns, nclass,
+                           kIntegrationOrder, radau_force_of(fn, ctx));
     core.de.forget_records();
     if (s.ok()) return s;
     std::string why = ctx.failure.ok() ? s.message() : ctx.failure.message();

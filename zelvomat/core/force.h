@@ -264,6 +264,16 @@ inline RadauForce radau_force_of(bool (*fn)(void*, const double*, const double*,
 // Earth and the Moon when they act apart) and no more.
 void force_reader_setup(DeState& de);
 
+// The integrator's settings of the "Integration" motion model (radau.h),
+// shared by the ephemeris (ephem.h) and the directions by number (ephem2.h):
+// order 11, the last term of each sequence held near 1e-10, two
+// predictor-corrector iterations; the fixed step applies only with a negative
+// accuracy.
+inline constexpr std::int32_t kIntegrationOrder = 11;
+inline constexpr std::int32_t kIntegrationAccuracy = 10;
+inline constexpr double kIntegrationFixedStep = -5.0;
+inline constexpr std::int32_t kIntegrationIterations = 2;
+
 // ---- ngr.eff ----------------------------------------------------------------
 // Direct-access file of the data directory, 24-byte records without
 // separators: record n holds the doubles A1, A2, A3 (little-endian, 1e-8

@@ -226,7 +226,8 @@ Status in_par(CoreState& core) {
     core.package = package_info_from(params);
     core.data_paths = paths;
     ElementCache& ec = core.element_cache;
-    ec = ElementCache{};  // the yearly files are opened again for the new settings
+    ec = ElementCache{};                            // the yearly files are opened again for the new settings
+    core.ephem2_integration = Ephem2Integration{};  // integrated from the old catalogue epoch and file
     ec.values = values;
     DeState& de = core.de;
     de.first_jd = params.eph_first_jd;

@@ -53,6 +53,16 @@ Result<bool> elements_at(CoreState& core, std::int32_t obj, double jd1, OrbitEle
         if (!s) return error_status("The orbit of body " + std::to_string(-obj) + " cannot be fitted: " + s.message());
         return true;
     }
+    if (ephem2_integrable(core, jd1)) {
+        // The elements osculating at jd1 of the integrated orbit that the
+        // view will draw.
+        StateVector state{};
+        std::int16_t kind = 0;
+        ZEL_TRY(ephem2_minor_state(core, obj, jd1, state, kind));
+        const Status s = stateel(0.0, state, el, kObliquityJ2000);
+        if (!s) return error_status("The orbit of object " + std::to_string(obj) + " cannot be fitted: " + s.message());
+        return true;
+    }
     OrbitElementsArray e{};
     ElementFlags flags;
     ZEL_TRY(elmnt(core, obj, jd1, 0, e, flags, core.data_paths.data_dir));

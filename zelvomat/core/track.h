@@ -15,7 +15,8 @@
 //       barycentre) or a number that names no body;
 //     - otherwise the frame fitted to the object's path by tframe
 //       (core/tframe.h): the object moves on the two-body orbit of its
-//       osculating elements at the first date, JD1 (a minor object: elmnt;
+//       osculating elements at the first date, JD1 (a minor object: its integrated
+//       orbit of ephem2.h, or elmnt beyond the ephemeris file;
 //       a planet: its heliocentric state at JD1 from the ephemeris file, or
 //       the fallback theory outside the file's span, turned into elements
 //       with the planet's mass), and is seen from the geocentre with light
