@@ -228,20 +228,27 @@ TEST_F(DamagedPackage, FilesCutWhileHeldOpenAreReported) {
     ASSERT_EQ(run_moonsun(-10, kJan15).error, "");
     ASSERT_EQ(run_moonsun(1, kJan15).error, "");
 
-    // The planetary ephemeris file cut after its first data record.
+    // The planetary ephemeris file cut after its first data record, asked
+    // for a record not read before (object 1 was integrated from the
+    // catalogue epoch, 2025 November, back to January 15).
+    const double later = kJan15 + 400.0;
     const auto whole = zeltest::read_bytes("el/coorbp");
     zeltest::cut_file("el/coorbp", 3 * 8144);
-    Outcome o = run_moonsun(-10, kJan15 + 40.0);
+    Outcome o = run_moonsun(-10, later);
     EXPECT_NE(o.error.find("has changed since it was opened"), std::string::npos) << o.error;
     EXPECT_FALSE(o.wrote_result);
-    o = run_moonsun(-10, kJan15 + 40.0);
+    o = run_moonsun(-10, later);
     EXPECT_NE(o.error.find("is missing"), std::string::npos) << o.error;
     zeltest::write_bytes("el/coorbp", whole);
-    EXPECT_EQ(run_moonsun(-10, kJan15 + 40.0).error, "");
+    EXPECT_EQ(run_moonsun(-10, later).error, "");
 
-    // The yearly element file of 2025, open since the first request, emptied.
+    // The yearly element file of 2025, read by an ephemeris of the nodes
+    // model (the directions by number integrate inside the ephemeris file),
+    // emptied.
+    ASSERT_EQ(run_progr().error, "");
+    fs::remove("result.ep4");
     zeltest::cut_file("el/el2025", 0);
-    o = run_moonsun(1, kJan15 + 1.0);
+    o = run_progr();
     EXPECT_NE(o.error.find("el2025"), std::string::npos) << o.error;
     EXPECT_FALSE(o.wrote_result);
 }
