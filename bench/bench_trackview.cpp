@@ -1,14 +1,21 @@
 // One step of the track view's drawing: a step pass of three objects (at
 // most ten trial positions each) on the window's picture, with the positions
 // of a scripted sky (the library's own cost is measured in bench_track), and
-// a whole picture of three tracks over a year into a metafile.
+// a whole picture of three tracks over a year into a metafile; and the whole
+// picture of one object's track over a year outside the package years with
+// the real library, from a library that has computed nothing for it yet (run
+// in the working directory of a built data package, or give it in
+// ZELVO_PACKAGE_WORK).
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <QGuiApplication>
 #include <cmath>
+#include <cstdlib>
 
 #include "framework/emfdc.h"
 #include "framework/qtdc.h"
+#include "library.h"
 #include "trackplot.h"
 
 namespace {
@@ -119,5 +126,45 @@ void BM_WholePictureToMetafile(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_WholePictureToMetafile);
+
+// Arguments: the object's number and the year.
+void BM_WholeTrackOfTheLibrary(benchmark::State& state) {
+    ensure_app();
+    if (const char* dir = std::getenv("ZELVO_PACKAGE_WORK"); dir != nullptr && ::chdir(dir) != 0) {
+        state.SkipWithError("ZELVO_PACKAGE_WORK cannot be entered");
+        return;
+    }
+    zelvo::ZelvomatLibrary lib;
+    const int number = static_cast<int>(state.range(0));
+    const double year = static_cast<double>(state.range(1));
+    long long positions = 0;
+    for (auto _ : state) {
+        // The settings loaded again: the library starts from nothing.
+        if (!lib.inpo().empty()) {
+            state.SkipWithError("no data package here (set ZELVO_PACKAGE_WORK to a package's work directory)");
+            return;
+        }
+        zelvo::track::TrackPicture pic(lib);
+        pic.ObjectNumber = {number, 0, 0};
+        pic.ObjectName = {std::to_string(number), "", ""};
+        double step = 0, w[4] = {};
+        lib.Track(pic.ObjectNumber.data(), year * 10000.0 + 101.0, (year + 1.0) * 10000.0 + 101.0, step, w[0], w[1],
+                  w[2], w[3]);
+        lib.DateT(1, year * 10000.0 + 101.0, pic.StartJd);
+        lib.DateT(1, (year + 1.0) * 10000.0 + 101.0, pic.EndJd);
+        pic.ShownJd = pic.StartJd;
+        pic.updateScales();
+        pic.GridOn = true;
+        pic.FrameOnly = false;
+        fw::EmfDc emf({1200, 800, 96, 96});
+        pic.render(zelvo::track::Pass::Whole, emf, 1200, 800, true);
+        benchmark::DoNotOptimize(emf.bytes().size());
+        positions += pic.positionCalls();
+    }
+    if (!lib.lastError().empty()) state.SkipWithError("the library failed");
+    state.counters["positions"] =
+        benchmark::Counter(static_cast<double>(positions) / static_cast<double>(state.iterations()));
+}
+BENCHMARK(BM_WholeTrackOfTheLibrary)->Args({1, 2000})->Args({4, 2040})->Unit(benchmark::kMillisecond);
 
 }  // namespace
