@@ -9,7 +9,7 @@
 
 #include "framework/emfdc.h"
 #include "framework/qtdc.h"
-#include "trackplot.h"
+#include "zelvo/graphics/trackplot.h"
 
 namespace {
 

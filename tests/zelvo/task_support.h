@@ -10,18 +10,18 @@
 #include <string>
 #include <vector>
 
-#include "app.h"
-#include "childframes.h"
 #include "framework/document.h"
 #include "framework/filedialogs.h"
 #include "framework/linelist.h"
 #include "framework/messages.h"
 #include "framework/printing.h"
 #include "framework/progress.h"
-#include "ocdialogs.h"
-#include "ocwindows.h"
 #include "shell_support.h"
-#include "taskdialogs.h"
+#include "zelvo/app/childframes.h"
+#include "zelvo/app/taskdialogs.h"
+#include "zelvo/observations/ocdialogs.h"
+#include "zelvo/observations/ocwindows.h"
+#include "zelvo/shell/app.h"
 
 namespace zeltest {
 

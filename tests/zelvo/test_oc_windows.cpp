@@ -19,11 +19,11 @@
 #include "framework/ids.h"
 #include "framework/printing.h"
 #include "framework/progress.h"
-#include "lineview.h"
-#include "ocdialogs.h"
-#include "ocwindows.h"
-#include "tables.h"
 #include "task_support.h"
+#include "zelvo/app/tables.h"
+#include "zelvo/observations/lineview.h"
+#include "zelvo/observations/ocdialogs.h"
+#include "zelvo/observations/ocwindows.h"
 
 namespace {
 

@@ -19,18 +19,18 @@
 #include <fstream>
 #include <set>
 
-#include "angles.h"
 #include "framework/emfdc.h"
 #include "framework/emfexport.h"
 #include "framework/filedialogs.h"
 #include "framework/messages.h"
 #include "framework/recorddc.h"
-#include "platedata.h"
-#include "platedialogs.h"
-#include "platelist.h"
-#include "platenet.h"
-#include "plateplot.h"
 #include "shell_support.h"
+#include "zelvo/app/angles.h"
+#include "zelvo/observations/platedata.h"
+#include "zelvo/observations/platedialogs.h"
+#include "zelvo/observations/platelist.h"
+#include "zelvo/observations/platenet.h"
+#include "zelvo/observations/plateplot.h"
 
 using namespace zelvo;
 using zeltest::FakeLibrary;

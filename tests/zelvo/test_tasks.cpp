@@ -14,22 +14,22 @@
 #include <filesystem>
 #include <fstream>
 
-#include "accuracy.h"
-#include "app.h"
-#include "childframes.h"
-#include "commands.h"
-#include "dialogs.h"
 #include "framework/document.h"
 #include "framework/filedialogs.h"
 #include "framework/linelist.h"
 #include "framework/messages.h"
 #include "framework/progress.h"
-#include "lineedit.h"
-#include "occonfig.h"
-#include "progressdlg.h"
 #include "shell_support.h"
-#include "tables.h"
 #include "task_support.h"
+#include "zelvo/app/accuracy.h"
+#include "zelvo/app/childframes.h"
+#include "zelvo/app/commands.h"
+#include "zelvo/app/dialogs.h"
+#include "zelvo/app/lineedit.h"
+#include "zelvo/app/occonfig.h"
+#include "zelvo/app/progressdlg.h"
+#include "zelvo/app/tables.h"
+#include "zelvo/shell/app.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "tasks/ephrecord.h"
+#include "zelvomat/tasks/ephrecord.h"
 
 namespace zelvo {
 

@@ -1,10 +1,10 @@
-#include "library.h"
+#include "zelvo/app/library.h"
 
 #include <string_view>
 
 #include "framework/messages.h"
-#include "io/files.h"
-#include "zelvomat.h"
+#include "zelvomat/io/files.h"
+#include "zelvomat/zelvomat.h"
 
 namespace zelvo {
 

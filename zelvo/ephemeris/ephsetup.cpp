@@ -1,17 +1,17 @@
 // The ephemeris set-up (ephsetup.h): loading and checking the task record,
 // the check protocol of the typed fields, Run with the store of the pages,
 // and the run of the ephemeris driver.
-#include "ephsetup.h"
+#include "zelvo/ephemeris/ephsetup.h"
 
 #include <cstdio>
 #include <fstream>
 
-#include "core/setpar.h"
 #include "framework/messages.h"
-#include "io/bytes.h"
-#include "io/files.h"
-#include "progressdlg.h"
-#include "tables.h"
+#include "zelvo/app/progressdlg.h"
+#include "zelvo/app/tables.h"
+#include "zelvomat/core/setpar.h"
+#include "zelvomat/io/bytes.h"
+#include "zelvomat/io/files.h"
 
 namespace zelvo::eph {
 

@@ -1,18 +1,18 @@
-#include "orbitinput.h"
+#include "zelvo/ephemeris/orbitinput.h"
 
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
 #include <fstream>
 
-#include "dialogs.h"
 #include "framework/binfile.h"
 #include "framework/filedialogs.h"
 #include "framework/messages.h"
 #include "framework/process.h"
-#include "io/files.h"
-#include "tables.h"
-#include "tasks/ephrecord.h"
+#include "zelvo/app/dialogs.h"
+#include "zelvo/app/tables.h"
+#include "zelvomat/io/files.h"
+#include "zelvomat/tasks/ephrecord.h"
 
 namespace zelvo {
 

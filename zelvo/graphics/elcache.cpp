@@ -1,4 +1,4 @@
-#include "elcache.h"
+#include "zelvo/graphics/elcache.h"
 
 #include <charconv>
 #include <cmath>
@@ -8,11 +8,11 @@
 #include <fstream>
 #include <vector>
 
-#include "core/setpar.h"
 #include "framework/binfile.h"
-#include "io/bytes.h"
-#include "io/fields.h"
-#include "io/files.h"
+#include "zelvomat/core/setpar.h"
+#include "zelvomat/io/bytes.h"
+#include "zelvomat/io/fields.h"
+#include "zelvomat/io/files.h"
 
 namespace zelvo::elements {
 

@@ -1,4 +1,4 @@
-#include "elquery.h"
+#include "zelvo/graphics/elquery.h"
 
 #include <algorithm>
 #include <charconv>
@@ -8,12 +8,12 @@
 #include <fstream>
 #include <limits>
 
-#include "elderived.h"
 #include "framework/binfile.h"
 #include "framework/filedialogs.h"
 #include "framework/messages.h"
-#include "io/bytes.h"
-#include "library.h"
+#include "zelvo/app/library.h"
+#include "zelvo/graphics/elderived.h"
+#include "zelvomat/io/bytes.h"
 
 namespace zelvo::elements {
 

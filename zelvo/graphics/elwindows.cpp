@@ -1,4 +1,4 @@
-#include "elwindows.h"
+#include "zelvo/graphics/elwindows.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -20,9 +20,6 @@
 #include <cmath>
 #include <filesystem>
 
-#include "commands.h"
-#include "dialogs.h"
-#include "elplotwindows.h"
 #include "framework/application.h"
 #include "framework/cp1252.h"
 #include "framework/filedialogs.h"
@@ -32,9 +29,12 @@
 #include "framework/messages.h"
 #include "framework/progress.h"
 #include "framework/waitcursor.h"
-#include "helpcontexts.h"
-#include "mainframe.h"
-#include "tables.h"
+#include "zelvo/app/commands.h"
+#include "zelvo/app/dialogs.h"
+#include "zelvo/app/helpcontexts.h"
+#include "zelvo/app/mainframe.h"
+#include "zelvo/app/tables.h"
+#include "zelvo/graphics/elplotwindows.h"
 
 namespace zelvo {
 

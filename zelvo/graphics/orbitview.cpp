@@ -1,4 +1,4 @@
-#include "orbitview.h"
+#include "zelvo/graphics/orbitview.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -15,9 +15,6 @@
 #include <filesystem>
 #include <limits>
 
-#include "colorsfonts.h"
-#include "commands.h"
-#include "elcache.h"
 #include "framework/application.h"
 #include "framework/emfdc.h"
 #include "framework/emfexport.h"
@@ -27,10 +24,13 @@
 #include "framework/linelist.h"
 #include "framework/messages.h"
 #include "framework/qtdc.h"
-#include "helpcontexts.h"
-#include "mainframe.h"
-#include "plottoolbars.h"
-#include "tables.h"
+#include "zelvo/app/colorsfonts.h"
+#include "zelvo/app/commands.h"
+#include "zelvo/app/helpcontexts.h"
+#include "zelvo/app/mainframe.h"
+#include "zelvo/app/tables.h"
+#include "zelvo/graphics/elcache.h"
+#include "zelvo/graphics/plottoolbars.h"
 
 namespace zelvo {
 

@@ -1,4 +1,4 @@
-#include "ocdialogs.h"
+#include "zelvo/observations/ocdialogs.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -14,11 +14,11 @@
 #include <cctype>
 #include <charconv>
 
-#include "dialogs.h"
 #include "framework/cp1252.h"
 #include "framework/messages.h"
-#include "helpcontexts.h"
-#include "tables.h"
+#include "zelvo/app/dialogs.h"
+#include "zelvo/app/helpcontexts.h"
+#include "zelvo/app/tables.h"
 
 namespace zelvo {
 

@@ -8,10 +8,10 @@
 #include <functional>
 #include <string>
 
-#include "context.h"
 #include "framework/dialog.h"
-#include "library.h"
-#include "occonfig.h"
+#include "zelvo/app/context.h"
+#include "zelvo/app/library.h"
+#include "zelvo/app/occonfig.h"
 
 class QCheckBox;
 class QLabel;

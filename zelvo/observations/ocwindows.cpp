@@ -1,4 +1,4 @@
-#include "ocwindows.h"
+#include "zelvo/observations/ocwindows.h"
 
 #include <QApplication>
 #include <QTreeView>
@@ -6,8 +6,6 @@
 #include <cmath>
 #include <fstream>
 
-#include "childframes.h"
-#include "commands.h"
 #include "framework/application.h"
 #include "framework/binfile.h"
 #include "framework/childframe.h"
@@ -17,14 +15,16 @@
 #include "framework/messages.h"
 #include "framework/progress.h"
 #include "framework/waitcursor.h"
-#include "helpcontexts.h"
-#include "io/files.h"
-#include "mainframe.h"
-#include "occonfig.h"
-#include "ocdialogs.h"
-#include "orbitinput.h"
-#include "progressdlg.h"
-#include "tables.h"
+#include "zelvo/app/childframes.h"
+#include "zelvo/app/commands.h"
+#include "zelvo/app/helpcontexts.h"
+#include "zelvo/app/mainframe.h"
+#include "zelvo/app/occonfig.h"
+#include "zelvo/app/progressdlg.h"
+#include "zelvo/app/tables.h"
+#include "zelvo/ephemeris/orbitinput.h"
+#include "zelvo/observations/ocdialogs.h"
+#include "zelvomat/io/files.h"
 
 namespace zelvo {
 

@@ -1,20 +1,20 @@
-#include "platelist.h"
+#include "zelvo/observations/platelist.h"
 
 #include <QItemSelectionModel>
 #include <QTreeView>
 #include <cstdio>
 
-#include "commands.h"
 #include "framework/application.h"
 #include "framework/help.h"
 #include "framework/ids.h"
 #include "framework/mainframe.h"
 #include "framework/messages.h"
-#include "helpcontexts.h"
-#include "io/files.h"
-#include "mainframe.h"
-#include "ocwindows.h"
-#include "tables.h"
+#include "zelvo/app/commands.h"
+#include "zelvo/app/helpcontexts.h"
+#include "zelvo/app/mainframe.h"
+#include "zelvo/app/tables.h"
+#include "zelvo/observations/ocwindows.h"
+#include "zelvomat/io/files.h"
 
 namespace zelvo {
 

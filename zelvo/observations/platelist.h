@@ -15,9 +15,9 @@
 #include "framework/printing.h"
 #include "framework/resources.h"
 #include "framework/view.h"
-#include "lineview.h"
-#include "listprint.h"
-#include "platedata.h"
+#include "zelvo/app/listprint.h"
+#include "zelvo/observations/lineview.h"
+#include "zelvo/observations/platedata.h"
 
 namespace zelvo {
 

@@ -8,9 +8,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "app.h"
-#include "childframes.h"
-#include "ephresult.h"
 #include "framework/binfile.h"
 #include "framework/document.h"
 #include "framework/filedialogs.h"
@@ -19,16 +16,19 @@
 #include "framework/messages.h"
 #include "framework/progress.h"
 #include "framework/waitcursor.h"
-#include "idwindows.h"
-#include "io/files.h"
-#include "lineedit.h"
-#include "lineview.h"
-#include "occonfig.h"
-#include "ocdialogs.h"
-#include "ocwindows.h"
-#include "platelist.h"
-#include "progressdlg.h"
-#include "tables.h"
+#include "zelvo/app/childframes.h"
+#include "zelvo/app/lineedit.h"
+#include "zelvo/app/occonfig.h"
+#include "zelvo/app/progressdlg.h"
+#include "zelvo/app/tables.h"
+#include "zelvo/ephemeris/ephresult.h"
+#include "zelvo/observations/idwindows.h"
+#include "zelvo/observations/lineview.h"
+#include "zelvo/observations/ocdialogs.h"
+#include "zelvo/observations/ocwindows.h"
+#include "zelvo/observations/platelist.h"
+#include "zelvo/shell/app.h"
+#include "zelvomat/io/files.h"
 
 namespace zelvo {
 

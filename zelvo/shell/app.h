@@ -8,11 +8,11 @@
 #include <string_view>
 #include <vector>
 
-#include "context.h"
 #include "framework/application.h"
-#include "library.h"
-#include "mainframe.h"
-#include "taskdialogs.h"
+#include "zelvo/app/context.h"
+#include "zelvo/app/library.h"
+#include "zelvo/app/mainframe.h"
+#include "zelvo/shell/qttaskdialogs.h"
 
 namespace zelvo {
 
