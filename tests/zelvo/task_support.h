@@ -54,12 +54,12 @@ struct ScriptedDialogs : TaskDialogs {
     std::optional<ObsChoice> observatoryChoice() override { return obsAnswer; }
     std::optional<SeparationChoice> separation(const SeparationChoice& start, AppContext& ctx, Library&) override {
         sepStart = start;
-        if (sepAnswer) {
-            ctx.SeparationObservatory = sepObservatory;
-            ctx.OcResultFromRun = 0;
-            ctx.CalcInterrupted = 0;
-        }
-        return sepAnswer;
+        if (!sepAnswer) return std::nullopt;
+        ctx.OcResultFromRun = 0;
+        ctx.CalcInterrupted = 0;
+        SeparationChoice answer = *sepAnswer;
+        answer.observatory = sepObservatory;
+        return answer;
     }
     // The observation type: the code to choose (nothing: Cancel).
     std::optional<int> typeAnswer;

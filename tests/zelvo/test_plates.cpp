@@ -929,12 +929,13 @@ TEST(PlateList, DeleteStringTakesOneLineAndAClickKeepsOneRow) {
     msgs.shown.clear();
     ctx.PlatePlotAllowed = 0;
     list.sel = {2};
-    ChoosePlateRow(ctx, list);
-    EXPECT_EQ(ctx.KeptPlateRow, 2);
+    int kept = 0;
+    ChoosePlateRow(ctx, list, kept);
+    EXPECT_EQ(kept, 2);
     EXPECT_EQ(ctx.PlatePlotAllowed, 1);
     EXPECT_TRUE(msgs.shown.empty());
     list.sel = {2, 5};
-    ChoosePlateRow(ctx, list);
+    ChoosePlateRow(ctx, list, kept);
     EXPECT_EQ(list.sel, std::vector<int>{2});
     EXPECT_EQ(ctx.CurrentRow, 2);
     ASSERT_EQ(msgs.shown.size(), 1u);

@@ -41,9 +41,10 @@ struct SeparationChoice {
     int separation = 0;  // 1 "Separation conditions", 0 "No separations"
     int oneObservatory = 0;
     int limits = 0;
-    std::string code;   // 3 characters
-    std::string upper;  // "abs(O-C)(arcsec)<="
-    std::string lower;  // "abs(O-C)(arcsec)>="
+    std::string code;      // 3 characters
+    std::string upper;     // "abs(O-C)(arcsec)<="
+    std::string lower;     // "abs(O-C)(arcsec)>="
+    int observatory = -1;  // the answer's: the observatory number of code, -1 any
 };
 
 class TaskDialogs {
@@ -58,7 +59,7 @@ public:
                                                                          const std::string& decl) = 0;
     virtual std::optional<ObsChoice> observatoryChoice() = 0;
     // The separation dialog; on OK it has cleared OcResultFromRun and
-    // CalcInterrupted and set SeparationObservatory from the typed code.
+    // CalcInterrupted, and the answer's observatory is that of the code.
     // The answer holds the switches and the texts of the three fields.
     virtual std::optional<SeparationChoice> separation(const SeparationChoice& start, AppContext& ctx,
                                                        Library& lib) = 0;

@@ -143,13 +143,13 @@ class COCResView final : public RunResultView {
 public:
     // Takes the program-wide values of the result being opened: TaskCode
     // (its format key), OcResultFromRun (a run's result or a selection),
-    // OcResultTitle, and for a run the counters, settings and serial of the
-    // last O-C run.
-    COCResView(AppContext& ctx, Library& lib);
+    // and for a run the counters, settings and serial of the last O-C run.
+    // selectionTitle: the second title line of a selection (a run's is
+    // blank).
+    COCResView(AppContext& ctx, Library& lib, std::string selectionTitle = {});
     ~COCResView() override;
 
     void onInitialUpdate() override;
-    void onActivateView(bool active) override;
 
     int formatKey() const { return key_; }
     bool fromRun() const { return fromRun_; }

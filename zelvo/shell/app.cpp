@@ -172,7 +172,7 @@ void TaskApp::registerTemplates() {
             addDocTemplate(std::make_unique<fw::DocTemplate>(
                 t.id, document_string(t), [] { return std::make_unique<COCResDoc>(); },
                 [this, frameClass] { return new TaskChildFrame(frameClass, ctx_, lib_); },
-                [this] { return std::make_unique<COCResView>(ctx_, lib_); }));
+                [this] { return std::make_unique<COCResView>(ctx_, lib_, selectionTitle_); }));
             continue;
         }
         if (name == "Pict" || name == "PlaLi") {
@@ -180,7 +180,7 @@ void TaskApp::registerTemplates() {
             // the plate of the search that made them.
             const bool plot = name == "Pict";
             addDocTemplate(std::make_unique<fw::DocTemplate>(
-                t.id, document_string(t), [this] { return std::make_unique<CPlateListDoc>(ctx_.CurrentPlateLine); },
+                t.id, document_string(t), [this] { return std::make_unique<CPlateListDoc>(plateLine_); },
                 [this, frameClass] { return new TaskChildFrame(frameClass, ctx_, lib_); },
                 [this, plot]() -> std::unique_ptr<fw::View> {
                     if (plot) return std::make_unique<CPlatePict>(ctx_, lib_);

@@ -199,6 +199,7 @@ std::optional<SeparationChoice> QtTaskDialogs::separation(const SeparationChoice
     r.code = m.codeText;
     r.upper = m.maxText;
     r.lower = m.minText;
+    r.observatory = m.observatory;
     return r;
 }
 
