@@ -26,8 +26,8 @@ PackageYears package_years(const std::string& workDir) {
     std::array<std::uint8_t, sp::kRecordLength> rec{};
     in.seekg(static_cast<std::streamoff>((sp::kRecParams - 1) * sp::kRecordLength));
     if (!in.read(reinterpret_cast<char*>(rec.data()), static_cast<std::streamsize>(rec.size()))) return {};
-    const int first = zelvomat::io::get_i16(rec, sp::kParFirstYear),
-              last = zelvomat::io::get_i16(rec, sp::kParLastYear);
+    const zelvomat::PackageParams params = zelvomat::decode_params(rec);
+    const int first = params.first_year, last = params.last_year;
     if (first < 1 || last < first || last > 9999) return {};
     return {first, last};
 }
