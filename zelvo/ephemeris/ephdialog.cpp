@@ -203,8 +203,7 @@ QWidget* CEphTaskDlg::buildObjectPage() {
             return;
         }
         fw::start_editor(EditorProgramPath(ctx_), file);
-        std::error_code ec;
-        if (!ctx_.WorkDir.empty()) std::filesystem::current_path(ctx_.WorkDir, ec);
+        restore_work_dir(ctx_.WorkDir);
     });
     const auto orbit = [this](bool elements) {
         setup_->cancelPendingCheck();

@@ -578,8 +578,7 @@ void OrbitInputModel::onEditFile() {
         return;
     }
     fw::start_editor(editorProgram, fileText);
-    std::error_code ec;
-    if (!workDir_.empty()) std::filesystem::current_path(workDir_, ec);
+    restore_work_dir(workDir_);
 }
 
 void OrbitInputModel::showNongravFields(bool show) {
@@ -678,8 +677,7 @@ bool OrbitInputModel::onOK() {
             return false;
         }
     }
-    std::error_code ec;
-    if (!workDir_.empty()) std::filesystem::current_path(workDir_, ec);
+    restore_work_dir(workDir_);
     return true;
 }
 

@@ -46,11 +46,6 @@ namespace {
 // The wait cursor for the life of the object.
 using WaitCursor = fw::WaitCursor;
 
-void restore_dir(const std::string& dir) {
-    std::error_code ec;
-    if (!dir.empty()) std::filesystem::current_path(dir, ec);
-}
-
 QString q(const std::string& bytes) { return fw::fromCp1252(bytes); }
 
 const char kSettingsError[] = "Error in reading file 'setpar'.. \n \nReplace 'Setpar' file or reinstall ZELVO package";
@@ -396,7 +391,7 @@ QWidget* CElView::createWidget(QWidget* parent) {
 
     WaitCursor wait;
     if (!st.settings) {
-        restore_dir(ctx_.WorkDir);
+        restore_work_dir(ctx_.WorkDir);
         st.settings = ReadCatalogueSettings(ctx_.WorkDir + "setpar");
         if (!st.settings) {
             fw::message(kSettingsError, fw::Buttons::Ok, fw::Icon::Error);
@@ -478,7 +473,7 @@ void CElView::OnFileSaveAs() {
     request.filter = "Elements result files (*.elr)|*.elr|All files (*.*)|*.*||";
     request.overwritePrompt = true;
     const std::optional<std::string> path = fw::fileDialogs().ask(request);
-    restore_dir(ctx_.WorkDir);
+    restore_work_dir(ctx_.WorkDir);
     if (!path) return;
     WaitCursor wait;
     if (const fw::WriteStatus s = write_export(*path, *list_, ctx_.EpochText); !s)

@@ -40,11 +40,6 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-void go_to_work_dir(const std::string& dir) {
-    std::error_code ec;
-    if (!dir.empty()) std::filesystem::current_path(dir, ec);
-}
-
 // The integer a text starts with (after blanks, with its sign), 0 for none.
 long long leading_int(const std::string& s) {
     char* end = nullptr;
@@ -213,7 +208,7 @@ COrbitView::COrbitView(AppContext& ctx, Library& lib) : ctx_(ctx), lib_(lib), st
     OrbitScene& s = state_.scene;
     if (state_.views.empty()) {
         // The first orbit window: the bodies and the date of the last run.
-        go_to_work_dir(ctx_.WorkDir);
+        restore_work_dir(ctx_.WorkDir);
         s.setDefaultPlanets();
         const auto settings = elements::ReadCatalogueSettings(ctx_.WorkDir + "setpar");
         if (settings) {
@@ -338,7 +333,7 @@ void COrbitView::OnInputData() {
             invalidate(true);
         }
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        go_to_work_dir(ctx_.WorkDir);
+        restore_work_dir(ctx_.WorkDir);
         apply_input(state_.scene, lib_, ctx_.WorkDir + "orbit.tmp", dlg.fields, dlg.jd);
         QApplication::restoreOverrideCursor();
     }

@@ -130,10 +130,7 @@ fw::Document* TaskApp::openIn(const char* docName, const std::string& path) {
     return openDocumentFile(*t, path);
 }
 
-void TaskApp::restoreWorkDir() {
-    std::error_code ec;
-    if (!ctx_.WorkDir.empty()) std::filesystem::current_path(ctx_.WorkDir, ec);
-}
+void TaskApp::restoreWorkDir() { restore_work_dir(ctx_.WorkDir); }
 
 int TaskApp::checkAndWriteInput(const std::string& file, int task, int system, int key, BatchCheck& batch) {
     std::optional<ActiveList> a = active_list(mainFrame());
