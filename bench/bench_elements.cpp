@@ -21,10 +21,10 @@
 #include <string>
 #include <vector>
 
-#include "elcache.h"
-#include "elexport.h"
-#include "ellist.h"
-#include "library.h"
+#include "zelvo/app/library.h"
+#include "zelvo/graphics/elcache.h"
+#include "zelvo/graphics/elexport.h"
+#include "zelvo/graphics/ellist.h"
 
 namespace {
 

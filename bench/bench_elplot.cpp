@@ -10,8 +10,8 @@
 #include <QImage>
 #include <random>
 
-#include "elplot.h"
 #include "framework/qtdc.h"
+#include "zelvo/graphics/elplot.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <cmath>
 
 #include "framework/qtdc.h"
-#include "library.h"
-#include "orbitscene.h"
+#include "zelvo/app/library.h"
+#include "zelvo/graphics/orbitscene.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 
 #include "framework/qtdc.h"
 #include "framework/recorddc.h"
-#include "platedata.h"
-#include "platenet.h"
-#include "plateplot.h"
+#include "zelvo/observations/platedata.h"
+#include "zelvo/observations/platenet.h"
+#include "zelvo/observations/plateplot.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 
 #include "framework/emfdc.h"
 #include "framework/qtdc.h"
-#include "library.h"
-#include "trackplot.h"
+#include "zelvo/app/library.h"
+#include "zelvo/graphics/trackplot.h"
 
 namespace {
 

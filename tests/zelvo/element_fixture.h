@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "elcache.h"
+#include "zelvo/graphics/elcache.h"
 #include "zelvomat/support.h"
 
 namespace zeltest {

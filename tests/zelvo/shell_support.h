@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "framework/messages.h"
-#include "library.h"
+#include "zelvo/app/library.h"
 #include "zelvomat/support.h"
 #include "zelvomat/zelvomat.h"
 

@@ -10,18 +10,18 @@
 #include <string>
 #include <vector>
 
-#include "app.h"
-#include "childframes.h"
 #include "framework/document.h"
 #include "framework/filedialogs.h"
 #include "framework/linelist.h"
 #include "framework/messages.h"
 #include "framework/printing.h"
 #include "framework/progress.h"
-#include "ocdialogs.h"
-#include "ocwindows.h"
 #include "shell_support.h"
-#include "taskdialogs.h"
+#include "zelvo/app/childframes.h"
+#include "zelvo/app/taskdialogs.h"
+#include "zelvo/observations/ocdialogs.h"
+#include "zelvo/observations/ocwindows.h"
+#include "zelvo/shell/app.h"
 
 namespace zeltest {
 
@@ -54,12 +54,12 @@ struct ScriptedDialogs : TaskDialogs {
     std::optional<ObsChoice> observatoryChoice() override { return obsAnswer; }
     std::optional<SeparationChoice> separation(const SeparationChoice& start, AppContext& ctx, Library&) override {
         sepStart = start;
-        if (sepAnswer) {
-            ctx.SeparationObservatory = sepObservatory;
-            ctx.OcResultFromRun = 0;
-            ctx.CalcInterrupted = 0;
-        }
-        return sepAnswer;
+        if (!sepAnswer) return std::nullopt;
+        ctx.OcResultFromRun = 0;
+        ctx.CalcInterrupted = 0;
+        SeparationChoice answer = *sepAnswer;
+        answer.observatory = sepObservatory;
+        return answer;
     }
     // The observation type: the code to choose (nothing: Cancel).
     std::optional<int> typeAnswer;

@@ -6,7 +6,7 @@
 
 #include <cmath>
 
-#include "angles.h"
+#include "zelvo/app/angles.h"
 
 namespace {
 

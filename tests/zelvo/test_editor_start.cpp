@@ -5,11 +5,11 @@
 
 #include <filesystem>
 
-#include "context.h"
 #include "framework/messages.h"
 #include "framework/process.h"
 #include "shell_support.h"
-#include "tables.h"
+#include "zelvo/app/context.h"
+#include "zelvo/app/tables.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "elcache.h"
 #include "element_fixture.h"
+#include "zelvo/graphics/elcache.h"
 
 namespace {
 

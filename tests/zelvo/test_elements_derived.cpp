@@ -18,12 +18,12 @@
 #include <set>
 #include <sstream>
 
-#include "elcache.h"
-#include "elderived.h"
 #include "element_fixture.h"
-#include "ellist.h"
-#include "library.h"
 #include "shell_support.h"
+#include "zelvo/app/library.h"
+#include "zelvo/graphics/elcache.h"
+#include "zelvo/graphics/elderived.h"
+#include "zelvo/graphics/ellist.h"
 #include "zelvomat/small_package.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include <limits>
 
 #include "element_fixture.h"
-#include "elexport.h"
-#include "ellist.h"
 #include "shell_support.h"
+#include "zelvo/graphics/elexport.h"
+#include "zelvo/graphics/ellist.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include <map>
 
 #include "element_fixture.h"
-#include "elquery.h"
 #include "framework/filedialogs.h"
 #include "framework/messages.h"
 #include "shell_support.h"
+#include "zelvo/graphics/elquery.h"
 
 namespace {
 

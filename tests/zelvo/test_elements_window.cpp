@@ -17,10 +17,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app.h"
-#include "commands.h"
 #include "element_fixture.h"
-#include "elwindows.h"
 #include "framework/childframe.h"
 #include "framework/filedialogs.h"
 #include "framework/ids.h"
@@ -28,6 +25,9 @@
 #include "framework/printing.h"
 #include "framework/progress.h"
 #include "shell_support.h"
+#include "zelvo/app/commands.h"
+#include "zelvo/graphics/elwindows.h"
+#include "zelvo/shell/app.h"
 #include "zelvomat/small_package.h"
 
 namespace {

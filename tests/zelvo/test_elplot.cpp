@@ -24,19 +24,19 @@
 #include <limits>
 #include <sstream>
 
-#include "app.h"
-#include "commands.h"
 #include "element_fixture.h"
-#include "ellist.h"
-#include "elplot.h"
-#include "elplotwindows.h"
-#include "elwindows.h"
 #include "framework/childframe.h"
 #include "framework/emfexport.h"
 #include "framework/filedialogs.h"
 #include "framework/messages.h"
 #include "framework/recorddc.h"
 #include "shell_support.h"
+#include "zelvo/app/commands.h"
+#include "zelvo/graphics/ellist.h"
+#include "zelvo/graphics/elplot.h"
+#include "zelvo/graphics/elplotwindows.h"
+#include "zelvo/graphics/elwindows.h"
+#include "zelvo/shell/app.h"
 #include "zelvomat/small_package.h"
 
 extern "C" {

@@ -17,18 +17,18 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app.h"
-#include "commands.h"
-#include "ephdialog.h"
-#include "ephresult.h"
 #include "framework/childframe.h"
 #include "framework/document.h"
 #include "framework/filedialogs.h"
 #include "framework/ids.h"
 #include "framework/messages.h"
 #include "framework/progress.h"
-#include "library.h"
-#include "obsdlg.h"
+#include "zelvo/app/commands.h"
+#include "zelvo/app/library.h"
+#include "zelvo/ephemeris/ephdialog.h"
+#include "zelvo/ephemeris/ephresult.h"
+#include "zelvo/ephemeris/obsdlg.h"
+#include "zelvo/shell/app.h"
 #include "zelvomat/small_package.h"
 #include "zelvomat/support.h"
 

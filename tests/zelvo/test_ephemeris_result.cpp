@@ -10,15 +10,15 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app.h"
-#include "ephresult.h"
 #include "framework/childframe.h"
 #include "framework/filedialogs.h"
 #include "framework/ids.h"
 #include "framework/messages.h"
 #include "framework/progress.h"
 #include "shell_support.h"
-#include "tables.h"
+#include "zelvo/app/tables.h"
+#include "zelvo/ephemeris/ephresult.h"
+#include "zelvo/shell/app.h"
 
 namespace {
 
@@ -255,7 +255,7 @@ struct Started {
     CEphView* openAfterRun(int n, int interrupted, int percent) {
         zeltest::write_text(path("result.ep4"), records(1, n));
         zeltest::write_text(path("eph.hat"), hat_bytes());
-        if (OpenEphemerisResult(app, {interrupted, interrupted, percent}) == nullptr) return nullptr;
+        if (OpenEphemerisResult(app, app.context(), {interrupted, interrupted, percent}) == nullptr) return nullptr;
         return view();
     }
     CEphView* view() {

@@ -18,17 +18,17 @@
 #include <filesystem>
 #include <functional>
 
-#include "accuracy.h"
-#include "app.h"
-#include "commands.h"
-#include "ephdialog.h"
-#include "ephresult.h"
-#include "ephsetup.h"
 #include "framework/cp1252.h"
 #include "framework/messages.h"
 #include "framework/progress.h"
 #include "shell_support.h"
-#include "tables.h"
+#include "zelvo/app/accuracy.h"
+#include "zelvo/app/commands.h"
+#include "zelvo/app/tables.h"
+#include "zelvo/ephemeris/ephdialog.h"
+#include "zelvo/ephemeris/ephresult.h"
+#include "zelvo/ephemeris/ephsetup.h"
+#include "zelvo/shell/app.h"
 
 namespace {
 

@@ -15,11 +15,11 @@
 
 #include "framework/dialog.h"
 #include "framework/messages.h"
-#include "linedoc.h"
-#include "lineedit.h"
-#include "lineview.h"
-#include "obsdialogs.h"
 #include "task_support.h"
+#include "zelvo/app/lineedit.h"
+#include "zelvo/observations/linedoc.h"
+#include "zelvo/observations/lineview.h"
+#include "zelvo/observations/obsdialogs.h"
 #include "zelvomat/small_package.h"
 
 namespace {

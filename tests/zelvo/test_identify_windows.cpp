@@ -14,14 +14,14 @@
 #include <fstream>
 #include <set>
 
-#include "app.h"
-#include "commands.h"
 #include "framework/childframe.h"
 #include "framework/ids.h"
 #include "framework/progress.h"
-#include "idwindows.h"
-#include "progressdlg.h"
 #include "task_support.h"
+#include "zelvo/app/commands.h"
+#include "zelvo/app/progressdlg.h"
+#include "zelvo/observations/idwindows.h"
+#include "zelvo/shell/app.h"
 #include "zelvomat/small_package.h"
 
 namespace {

@@ -8,11 +8,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "linedoc.h"
-#include "lineedit.h"
-#include "lineview.h"
-#include "listprint.h"
 #include "task_support.h"
+#include "zelvo/app/lineedit.h"
+#include "zelvo/app/listprint.h"
+#include "zelvo/observations/linedoc.h"
+#include "zelvo/observations/lineview.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 
 #include "framework/dialog.h"
 #include "framework/messages.h"
-#include "obsdlg.h"
 #include "shell_support.h"
+#include "zelvo/ephemeris/obsdlg.h"
 
 namespace {
 

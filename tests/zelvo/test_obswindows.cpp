@@ -17,16 +17,17 @@
 #include <QTimer>
 #include <map>
 
-#include "commands.h"
 #include "framework/childframe.h"
 #include "framework/ids.h"
 #include "framework/progress.h"
-#include "ocdialogs.h"
-#include "ocwindows.h"
-#include "platelist.h"
-#include "plateplot.h"
-#include "progressdlg.h"
 #include "task_support.h"
+#include "zelvo/app/commands.h"
+#include "zelvo/app/progressdlg.h"
+#include "zelvo/observations/ocdialogs.h"
+#include "zelvo/observations/ocwindows.h"
+#include "zelvo/observations/platelist.h"
+#include "zelvo/observations/plateplot.h"
+#include "zelvo/shell/qttaskdialogs.h"
 
 using namespace zelvo;
 using namespace zeltest;

@@ -13,14 +13,14 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app.h"
-#include "commands.h"
 #include "framework/childframe.h"
 #include "framework/ids.h"
 #include "framework/progress.h"
-#include "ocwindows.h"
-#include "progressdlg.h"
 #include "task_support.h"
+#include "zelvo/app/commands.h"
+#include "zelvo/app/progressdlg.h"
+#include "zelvo/observations/ocwindows.h"
+#include "zelvo/shell/app.h"
 #include "zelvomat/small_package.h"
 
 namespace {

@@ -19,11 +19,11 @@
 #include "framework/ids.h"
 #include "framework/printing.h"
 #include "framework/progress.h"
-#include "lineview.h"
-#include "ocdialogs.h"
-#include "ocwindows.h"
-#include "tables.h"
 #include "task_support.h"
+#include "zelvo/app/tables.h"
+#include "zelvo/observations/lineview.h"
+#include "zelvo/observations/ocdialogs.h"
+#include "zelvo/observations/ocwindows.h"
 
 namespace {
 
@@ -221,7 +221,7 @@ TEST(SeparationChecks, SwitchesFieldsAndOk) {
         s.m.type(1, "095");
         s.m.enterField(2);
         EXPECT_EQ(s.errors.size(), 1u);
-        EXPECT_EQ(s.ctx.SeparationObservatory, 95);
+        EXPECT_EQ(s.m.observatory, 95);
         EXPECT_EQ(s.m.editedField, 2);
         // A limit that is no number is refused at OK, naming its field.
         EXPECT_FALSE(s.m.ok());

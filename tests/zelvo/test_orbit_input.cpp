@@ -11,9 +11,9 @@
 
 #include "framework/filedialogs.h"
 #include "framework/messages.h"
-#include "orbitinput.h"
 #include "shell_support.h"
-#include "tables.h"
+#include "zelvo/app/tables.h"
+#include "zelvo/ephemeris/orbitinput.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 
 #include "element_fixture.h"
 #include "framework/recorddc.h"
-#include "library.h"
-#include "orbitscene.h"
+#include "zelvo/app/library.h"
+#include "zelvo/graphics/orbitscene.h"
 #include "zelvomat/small_package.h"
 
 using namespace zelvo;

@@ -15,17 +15,17 @@
 #include <fstream>
 #include <map>
 
-#include "app.h"
-#include "commands.h"
 #include "element_fixture.h"
 #include "framework/childframe.h"
 #include "framework/emfexport.h"
 #include "framework/filedialogs.h"
 #include "framework/messages.h"
 #include "framework/recorddc.h"
-#include "orbitview.h"
-#include "plottoolbars.h"
 #include "shell_support.h"
+#include "zelvo/app/commands.h"
+#include "zelvo/graphics/orbitview.h"
+#include "zelvo/graphics/plottoolbars.h"
+#include "zelvo/shell/app.h"
 #include "zelvomat/small_package.h"
 
 extern "C" {

@@ -19,18 +19,18 @@
 #include <fstream>
 #include <set>
 
-#include "angles.h"
 #include "framework/emfdc.h"
 #include "framework/emfexport.h"
 #include "framework/filedialogs.h"
 #include "framework/messages.h"
 #include "framework/recorddc.h"
-#include "platedata.h"
-#include "platedialogs.h"
-#include "platelist.h"
-#include "platenet.h"
-#include "plateplot.h"
 #include "shell_support.h"
+#include "zelvo/app/angles.h"
+#include "zelvo/observations/platedata.h"
+#include "zelvo/observations/platedialogs.h"
+#include "zelvo/observations/platelist.h"
+#include "zelvo/observations/platenet.h"
+#include "zelvo/observations/plateplot.h"
 
 using namespace zelvo;
 using zeltest::FakeLibrary;
@@ -929,12 +929,13 @@ TEST(PlateList, DeleteStringTakesOneLineAndAClickKeepsOneRow) {
     msgs.shown.clear();
     ctx.PlatePlotAllowed = 0;
     list.sel = {2};
-    ChoosePlateRow(ctx, list);
-    EXPECT_EQ(ctx.KeptPlateRow, 2);
+    int kept = 0;
+    ChoosePlateRow(ctx, list, kept);
+    EXPECT_EQ(kept, 2);
     EXPECT_EQ(ctx.PlatePlotAllowed, 1);
     EXPECT_TRUE(msgs.shown.empty());
     list.sel = {2, 5};
-    ChoosePlateRow(ctx, list);
+    ChoosePlateRow(ctx, list, kept);
     EXPECT_EQ(list.sel, std::vector<int>{2});
     EXPECT_EQ(ctx.CurrentRow, 2);
     ASSERT_EQ(msgs.shown.size(), 1u);

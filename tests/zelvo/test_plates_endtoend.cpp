@@ -14,14 +14,14 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app.h"
-#include "commands.h"
 #include "framework/childframe.h"
 #include "framework/ids.h"
-#include "platedata.h"
-#include "platelist.h"
-#include "plateplot.h"
 #include "task_support.h"
+#include "zelvo/app/commands.h"
+#include "zelvo/observations/platedata.h"
+#include "zelvo/observations/platelist.h"
+#include "zelvo/observations/plateplot.h"
+#include "zelvo/shell/app.h"
 #include "zelvomat/small_package.h"
 
 namespace {

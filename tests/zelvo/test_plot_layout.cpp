@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "elplot.h"
 #include "framework/emfdc.h"
 #include "framework/recorddc.h"
-#include "orbitscene.h"
 #include "shell_support.h"
-#include "trackplot.h"
+#include "zelvo/graphics/elplot.h"
+#include "zelvo/graphics/orbitscene.h"
+#include "zelvo/graphics/trackplot.h"
 
 namespace {
 

@@ -15,15 +15,16 @@
 #include <QTimer>
 #include <QToolBar>
 
-#include "colorsfonts.h"
 #include "framework/application.h"
 #include "framework/choosers.h"
 #include "framework/drawingview.h"
 #include "framework/ids.h"
 #include "framework/mainframe.h"
 #include "framework/toolicons.h"
-#include "mainframe.h"
-#include "plottoolbars.h"
+#include "zelvo/app/colorsfonts.h"
+#include "zelvo/app/mainframe.h"
+#include "zelvo/graphics/plottoolbars.h"
+#include "zelvo/shell/mainmenus.h"
 
 using namespace fw;
 using namespace zelvo;

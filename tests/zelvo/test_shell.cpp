@@ -8,17 +8,17 @@
 #include <QToolBar>
 #include <filesystem>
 
-#include "app.h"
-#include "childframes.h"
-#include "commands.h"
 #include "framework/childframe.h"
 #include "framework/ids.h"
 #include "framework/linelist.h"
 #include "framework/messages.h"
-#include "icons.h"
 #include "io/files.h"
 #include "shell_support.h"
-#include "tables.h"
+#include "zelvo/app/childframes.h"
+#include "zelvo/app/commands.h"
+#include "zelvo/app/icons.h"
+#include "zelvo/app/tables.h"
+#include "zelvo/shell/app.h"
 
 namespace {
 

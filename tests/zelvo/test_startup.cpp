@@ -4,10 +4,10 @@
 #include <QProcess>
 #include <filesystem>
 
-#include "app.h"
 #include "framework/messages.h"
 #include "shell_support.h"
-#include "startup.h"
+#include "zelvo/shell/app.h"
+#include "zelvo/shell/startup.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "framework/document.h"
 #include "framework/linelist.h"
 #include "framework/messages.h"
-#include "tables.h"
+#include "zelvo/app/tables.h"
 
 namespace {
 

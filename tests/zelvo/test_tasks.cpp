@@ -14,22 +14,22 @@
 #include <filesystem>
 #include <fstream>
 
-#include "accuracy.h"
-#include "app.h"
-#include "childframes.h"
-#include "commands.h"
-#include "dialogs.h"
 #include "framework/document.h"
 #include "framework/filedialogs.h"
 #include "framework/linelist.h"
 #include "framework/messages.h"
 #include "framework/progress.h"
-#include "lineedit.h"
-#include "occonfig.h"
-#include "progressdlg.h"
 #include "shell_support.h"
-#include "tables.h"
 #include "task_support.h"
+#include "zelvo/app/accuracy.h"
+#include "zelvo/app/childframes.h"
+#include "zelvo/app/commands.h"
+#include "zelvo/app/dialogs.h"
+#include "zelvo/app/lineedit.h"
+#include "zelvo/app/occonfig.h"
+#include "zelvo/app/progressdlg.h"
+#include "zelvo/app/tables.h"
+#include "zelvo/shell/app.h"
 
 namespace {
 
@@ -241,7 +241,9 @@ TEST(OcTask, SeparateWritesTheConditionsAndTheTitle) {
     EXPECT_EQ(rec->observatory, "095");
     EXPECT_EQ(rec->lowerLimit, "0.5      ");
     EXPECT_EQ(rec->upperLimit, "         ");
-    EXPECT_EQ(s.ctx().OcResultTitle, "  Observatory number 095  abs(O-C)>=0.5");
+    auto* selection = dynamic_cast<COCResView*>(s.app.frame()->activeChildFrame()->view());
+    ASSERT_NE(selection, nullptr);
+    EXPECT_EQ(selection->title(), "  Observatory number 095  abs(O-C)>=0.5");
     EXPECT_EQ(s.ctx().HeaderText, std::string(68, 'H') + "\r\n  Observatory number 095  abs(O-C)>=0.5");
 
     // Both limits blank: -1 and 1e26, no abs(O-C) part; no match: message.
@@ -375,7 +377,6 @@ TEST(Identify, AllLinesWhenNoneIsSelectedAndTheToleranceDialogsValues) {
     EXPECT_EQ(s.ctx().IdTolerance, (std::array<double, 2>{10.0, 20.0}));
     EXPECT_EQ(s.ctx().IdRun.status, 3);
     EXPECT_EQ(s.ctx().TaskCode, 14);
-    EXPECT_EQ(s.ctx().PlateMode, 0);
     EXPECT_EQ(s.activeDoc()->docTemplate()->docName(), "IndRes");
     // The identification counters are the identification's own.
     EXPECT_EQ(s.ctx().OcRun.last, 0);
@@ -511,7 +512,6 @@ TEST(Plates, ObjectListChecksTheFirstSelectedLineAndSearches) {
     s.files.answers.push_back(s.path("p.plt"));
     s.app.OnTasksPlates();
     EXPECT_EQ(s.ctx().TaskCode, 15);
-    EXPECT_EQ(s.ctx().PlateMode, 1);
     s.activeList()->selectRow(0);
     s.pkg.lib.checks = {{3, 78, 80}};
     s.boxes.answers = {Answer::Yes};
@@ -520,7 +520,6 @@ TEST(Plates, ObjectListChecksTheFirstSelectedLineAndSearches) {
     EXPECT_EQ(s.pkg.lib.calls, (std::vector<std::string>{"cntl 1 1", "PltCalc"}));
     EXPECT_EQ(s.pkg.lib.magLimit, 18.5);
     EXPECT_EQ(s.pkg.lib.plateLine, plate.substr(0, 77) + "500\r\n");
-    EXPECT_EQ(s.ctx().CurrentPlateLine, s.pkg.lib.plateLine);
     EXPECT_EQ(s.ctx().HeaderText, "  head one\r\nhead two\r\n");
     EXPECT_EQ(s.ctx().TaskCode, 16);
     EXPECT_EQ(s.activeDoc()->docTemplate()->docName(), "PlaLT");

@@ -24,8 +24,8 @@
 #include "framework/qtdc.h"
 #include "framework/recorddc.h"
 #include "shell_support.h"
-#include "trackplot.h"
-#include "trackview.h"
+#include "zelvo/graphics/trackplot.h"
+#include "zelvo/graphics/trackview.h"
 #include "zelvomat/small_package.h"
 #include "zelvomat/support.h"
 

@@ -14,8 +14,8 @@
 #include "framework/document.h"
 #include "framework/messages.h"
 #include "framework/plotsettings.h"
-#include "occonfig.h"
-#include "ocwindows.h"
+#include "zelvo/app/occonfig.h"
+#include "zelvo/observations/ocwindows.h"
 #include "zelvomat/faults.h"
 #include "zelvomat/support.h"
 

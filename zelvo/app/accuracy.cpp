@@ -1,4 +1,4 @@
-#include "accuracy.h"
+#include "zelvo/app/accuracy.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -13,7 +13,7 @@
 
 #include "framework/cp1252.h"
 #include "framework/linelist.h"
-#include "helpcontexts.h"
+#include "zelvo/app/helpcontexts.h"
 
 namespace zelvo {
 

@@ -13,8 +13,8 @@
 #include <string_view>
 #include <vector>
 
-#include "context.h"
 #include "framework/pageddialog.h"
+#include "zelvo/app/context.h"
 
 class QCheckBox;
 class QPlainTextEdit;

@@ -1,12 +1,12 @@
-#include "childframes.h"
+#include "zelvo/app/childframes.h"
 
 #include "framework/doctemplate.h"
 #include "framework/document.h"
 #include "framework/messages.h"
 #include "framework/progress.h"
-#include "icons.h"
-#include "lineedit.h"
-#include "tables.h"
+#include "zelvo/app/icons.h"
+#include "zelvo/app/lineedit.h"
+#include "zelvo/app/tables.h"
 
 namespace zelvo {
 

@@ -6,9 +6,9 @@
 
 #include <vector>
 
-#include "context.h"
 #include "framework/childframe.h"
-#include "library.h"
+#include "zelvo/app/context.h"
+#include "zelvo/app/library.h"
 
 namespace zelvo {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "tasks/ephrecord.h"
+#include "zelvomat/tasks/ephrecord.h"
 
 namespace zelvo {
 
@@ -107,11 +107,7 @@ struct AppContext {
 
     // Owner: the Tasks commands of the plate, identification and
     // observatory tasks and their windows.
-    double PlateMagLimit = 0;             // limiting magnitude of the last plate search
-    std::string CurrentPlateLine;         // the plate line of the last search (82 characters)
-    int PlateMode = 0;                    // 1 after Tasks|Plates, 0 after Identify
     int PlatePlotAllowed = 1;             // 0 while a plate plot is open
-    int KeptPlateRow = 0;                 // the plate list row that stays selected after a click
     int ObsListEditable = 1;              // 0 when the observatory window shows a selection
     int ObservatorySelections = 0;        // observatory selection windows open
     std::string SelectionText;            // description of an observatory selection
@@ -145,10 +141,8 @@ struct AppContext {
 
     // Owner: Separate and its dialog (each O-C input window keeps its
     // accuracy, orbit and task record: OcChoices).
-    int SeparationObservatory = -1;  // observatory of a separation, -1 any
     // The texts of the separation dialog's fields while they are switched off.
     std::string SeparationSavedCode, SeparationSavedMax, SeparationSavedMin;
-    std::string OcResultTitle;  // second title line of a separated result
 
     // Owner: the ephemeris set-up. Its record (1418 blanks until one is loaded), the
     // frame codes of the set-up pages, the codes the restrictions were laid

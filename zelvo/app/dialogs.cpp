@@ -1,4 +1,4 @@
-#include "dialogs.h"
+#include "zelvo/app/dialogs.h"
 
 #include <strings.h>
 
@@ -16,7 +16,7 @@
 
 #include "framework/linelist.h"
 #include "framework/messages.h"
-#include "icons.h"
+#include "zelvo/app/icons.h"
 
 namespace zelvo {
 

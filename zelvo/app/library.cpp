@@ -1,10 +1,11 @@
-#include "library.h"
+#include "zelvo/app/library.h"
 
+#include <filesystem>
 #include <string_view>
 
 #include "framework/messages.h"
-#include "io/files.h"
-#include "zelvomat.h"
+#include "zelvomat/io/files.h"
+#include "zelvomat/zelvomat.h"
 
 namespace zelvo {
 
@@ -188,5 +189,10 @@ void ZelvomatLibrary::soizm(double n1, double n2, int maxTerm, int maxOrder, int
 }
 
 void ZelvomatLibrary::Closlae() { ::Closlae(); }
+
+void restore_work_dir(const std::string& dir) {
+    std::error_code ec;
+    if (!dir.empty()) std::filesystem::current_path(dir, ec);
+}
 
 }  // namespace zelvo

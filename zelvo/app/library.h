@@ -164,4 +164,10 @@ public:
     void Closlae() override;
 };
 
+// The library reads and writes its work files ("setpar", the task records
+// and results) in the working directory: back to dir, the program's working
+// directory, after anything that may have left it (nothing for an empty
+// dir). The one place that changes the working directory.
+void restore_work_dir(const std::string& dir);
+
 }  // namespace zelvo

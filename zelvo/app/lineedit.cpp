@@ -1,10 +1,10 @@
-#include "lineedit.h"
+#include "zelvo/app/lineedit.h"
 
 #include <algorithm>
 
 #include "framework/document.h"
 #include "framework/messages.h"
-#include "tables.h"
+#include "zelvo/app/tables.h"
 
 namespace zelvo {
 

@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "context.h"
-#include "library.h"
-#include "taskdialogs.h"
+#include "zelvo/app/context.h"
+#include "zelvo/app/library.h"
+#include "zelvo/app/taskdialogs.h"
 
 namespace fw {
 class Document;

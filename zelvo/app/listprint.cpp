@@ -1,4 +1,4 @@
-#include "listprint.h"
+#include "zelvo/app/listprint.h"
 
 #include <QFont>
 #include <QFontMetrics>

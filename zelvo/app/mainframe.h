@@ -5,14 +5,10 @@
 #include <optional>
 #include <string>
 
-#include "context.h"
 #include "framework/mainframe.h"
+#include "zelvo/app/context.h"
 
 namespace zelvo {
-
-// The resource tables of the main window (menu, toolbar and accelerators
-// 128, the strings of the status panes).
-void add_main_resources(fw::ResourceTables& r);
 
 // The Window menu of the main window and of every task window.
 fw::MenuItem window_menu();

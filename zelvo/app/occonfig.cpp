@@ -1,4 +1,4 @@
-#include "occonfig.h"
+#include "zelvo/app/occonfig.h"
 
 #include <cctype>
 #include <fstream>
@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "framework/binfile.h"
-#include "io/bytes.h"
-#include "io/files.h"
+#include "zelvomat/io/bytes.h"
+#include "zelvomat/io/files.h"
 
 namespace zelvo {
 

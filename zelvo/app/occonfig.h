@@ -21,7 +21,7 @@
 #include <string>
 #include <string_view>
 
-#include "context.h"
+#include "zelvo/app/context.h"
 
 namespace zelvo {
 

@@ -1,4 +1,4 @@
-#include "progressdlg.h"
+#include "zelvo/app/progressdlg.h"
 
 #include <QDialogButtonBox>
 #include <QProgressBar>

@@ -1,5 +1,5 @@
 // The stack of row counts of the windows that take a level.
-#include "context.h"
+#include "zelvo/app/context.h"
 
 namespace zelvo {
 

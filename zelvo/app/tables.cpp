@@ -1,4 +1,4 @@
-#include "tables.h"
+#include "zelvo/app/tables.h"
 
 #include <charconv>
 #include <cstdio>

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "context.h"
+#include "zelvo/app/context.h"
 
 namespace fw {
 class LineListView;

@@ -41,9 +41,10 @@ struct SeparationChoice {
     int separation = 0;  // 1 "Separation conditions", 0 "No separations"
     int oneObservatory = 0;
     int limits = 0;
-    std::string code;   // 3 characters
-    std::string upper;  // "abs(O-C)(arcsec)<="
-    std::string lower;  // "abs(O-C)(arcsec)>="
+    std::string code;      // 3 characters
+    std::string upper;     // "abs(O-C)(arcsec)<="
+    std::string lower;     // "abs(O-C)(arcsec)>="
+    int observatory = -1;  // the answer's: the observatory number of code, -1 any
 };
 
 class TaskDialogs {
@@ -58,7 +59,7 @@ public:
                                                                          const std::string& decl) = 0;
     virtual std::optional<ObsChoice> observatoryChoice() = 0;
     // The separation dialog; on OK it has cleared OcResultFromRun and
-    // CalcInterrupted and set SeparationObservatory from the typed code.
+    // CalcInterrupted, and the answer's observatory is that of the code.
     // The answer holds the switches and the texts of the three fields.
     virtual std::optional<SeparationChoice> separation(const SeparationChoice& start, AppContext& ctx,
                                                        Library& lib) = 0;
@@ -74,26 +75,6 @@ public:
     // The parallax calculation of Observatories|Calculate, starting from an
     // observatory record (empty: no record selected).
     virtual void parallax(const std::string& record) { (void)record; }
-};
-
-// The program's dialogs.
-class QtTaskDialogs final : public TaskDialogs {
-public:
-    std::optional<std::string> editLine(const StringEditRequest& request) override;
-    std::optional<std::string> magnitude(const std::string& text, Library& lib) override;
-    std::optional<std::pair<std::string, std::string>> tolerance(const std::string& ra,
-                                                                 const std::string& decl) override;
-    std::optional<ObsChoice> observatoryChoice() override;
-    std::optional<SeparationChoice> separation(const SeparationChoice& start, AppContext& ctx, Library& lib) override;
-    bool observationType(ObsTypeModel& model) override;
-    bool accuracy(AppContext& ctx, OcAccuracySettings& settings, bool orbitIntroduced) override;
-    void orbitParameters(OrbitParamModel& model, std::function<void(bool)> openOrbitInput) override;
-    void parallax(const std::string& record) override;
-    // The library that the dialogs' field checks call.
-    void setLibrary(Library* lib) { lib_ = lib; }
-
-private:
-    Library* lib_ = nullptr;
 };
 
 }  // namespace zelvo

@@ -4,7 +4,7 @@
 // code of the result.
 #include <cctype>
 
-#include "ephsetup.h"
+#include "zelvo/ephemeris/ephsetup.h"
 
 namespace zelvo::eph {
 

@@ -1,4 +1,4 @@
-#include "ephdialog.h"
+#include "zelvo/ephemeris/ephdialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,16 +18,16 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
-#include "accuracy.h"
-#include "dialogs.h"
 #include "framework/cp1252.h"
 #include "framework/dialog.h"
 #include "framework/filedialogs.h"
 #include "framework/linelist.h"
 #include "framework/messages.h"
 #include "framework/process.h"
-#include "helpcontexts.h"
-#include "tables.h"
+#include "zelvo/app/accuracy.h"
+#include "zelvo/app/dialogs.h"
+#include "zelvo/app/helpcontexts.h"
+#include "zelvo/app/tables.h"
 
 namespace zelvo {
 
@@ -203,8 +203,7 @@ QWidget* CEphTaskDlg::buildObjectPage() {
             return;
         }
         fw::start_editor(EditorProgramPath(ctx_), file);
-        std::error_code ec;
-        if (!ctx_.WorkDir.empty()) std::filesystem::current_path(ctx_.WorkDir, ec);
+        restore_work_dir(ctx_.WorkDir);
     });
     const auto orbit = [this](bool elements) {
         setup_->cancelPendingCheck();

@@ -15,8 +15,8 @@
 #include <optional>
 #include <string>
 
-#include "ephsetup.h"
 #include "framework/pageddialog.h"
+#include "zelvo/ephemeris/ephsetup.h"
 
 class QComboBox;
 class QLabel;

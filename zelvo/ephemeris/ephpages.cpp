@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "ephsetup.h"
 #include "framework/messages.h"
-#include "tables.h"
+#include "zelvo/app/tables.h"
+#include "zelvo/ephemeris/ephsetup.h"
 
 namespace zelvo::eph {
 

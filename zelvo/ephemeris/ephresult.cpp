@@ -1,4 +1,4 @@
-#include "ephresult.h"
+#include "zelvo/ephemeris/ephresult.h"
 
 #include <QApplication>
 #include <QFont>
@@ -16,23 +16,24 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app.h"
-#include "commands.h"
-#include "ephdialog.h"
+#include "framework/application.h"
 #include "framework/binfile.h"
 #include "framework/childframe.h"
 #include "framework/doctemplate.h"
 #include "framework/filedialogs.h"
 #include "framework/help.h"
 #include "framework/ids.h"
+#include "framework/mainframe.h"
 #include "framework/messages.h"
 #include "framework/progress.h"
 #include "framework/waitcursor.h"
-#include "helpcontexts.h"
-#include "io/files.h"
-#include "mainframe.h"
-#include "progressdlg.h"
-#include "tables.h"
+#include "zelvo/app/commands.h"
+#include "zelvo/app/helpcontexts.h"
+#include "zelvo/app/mainframe.h"
+#include "zelvo/app/progressdlg.h"
+#include "zelvo/app/tables.h"
+#include "zelvo/ephemeris/ephdialog.h"
+#include "zelvomat/io/files.h"
 
 namespace zelvo {
 
@@ -423,8 +424,7 @@ void SetEphemerisReopenHandler(AppContext& ctx, std::function<void()> handler) {
     ctx.ReopenEphemerisTask = std::move(handler);
 }
 
-fw::Document* OpenEphemerisResult(TaskApp& app, const EphRunCounters& run) {
-    AppContext& ctx = app.context();
+fw::Document* OpenEphemerisResult(fw::Application& app, AppContext& ctx, const EphRunCounters& run) {
     // A new run replaced what the library held for any earlier window.
     NoteLibraryTaskRun(ctx);
     ctx.EphRun = run;

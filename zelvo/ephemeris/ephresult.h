@@ -21,19 +21,20 @@
 #include <string_view>
 #include <vector>
 
-#include "context.h"
 #include "framework/document.h"
 #include "framework/linelist.h"
 #include "framework/resources.h"
-#include "library.h"
-#include "listprint.h"
+#include "zelvo/app/context.h"
+#include "zelvo/app/library.h"
+#include "zelvo/app/listprint.h"
 
 class QPrinter;
 class QPainter;
+namespace fw {
+class Application;
+}
 
 namespace zelvo {
-
-class TaskApp;
 
 // Command ids of the ephemeris result window.
 namespace cmd {
@@ -176,7 +177,7 @@ void NoteLibraryTaskRun(AppContext& ctx);
 // template "Eph" with ctx.TaskCode, ctx.EphFormatKey, ctx.SelectionText and
 // ctx.TaskInfoText as the set-up left them. The window keeps the run for its
 // Continue. Null when the window could not be opened.
-fw::Document* OpenEphemerisResult(TaskApp& app, const EphRunCounters& run);
+fw::Document* OpenEphemerisResult(fw::Application& app, AppContext& ctx, const EphRunCounters& run);
 
 // The ephemeris set-up registers how it is shown again: when an ephemeris
 // result window has closed and EphemerisMode is still set, handler runs from

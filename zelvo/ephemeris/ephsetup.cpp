@@ -1,17 +1,17 @@
 // The ephemeris set-up (ephsetup.h): loading and checking the task record,
 // the check protocol of the typed fields, Run with the store of the pages,
 // and the run of the ephemeris driver.
-#include "ephsetup.h"
+#include "zelvo/ephemeris/ephsetup.h"
 
 #include <cstdio>
 #include <fstream>
 
-#include "core/setpar.h"
 #include "framework/messages.h"
-#include "io/bytes.h"
-#include "io/files.h"
-#include "progressdlg.h"
-#include "tables.h"
+#include "zelvo/app/progressdlg.h"
+#include "zelvo/app/tables.h"
+#include "zelvomat/core/setpar.h"
+#include "zelvomat/io/bytes.h"
+#include "zelvomat/io/files.h"
 
 namespace zelvo::eph {
 
@@ -26,8 +26,8 @@ PackageYears package_years(const std::string& workDir) {
     std::array<std::uint8_t, sp::kRecordLength> rec{};
     in.seekg(static_cast<std::streamoff>((sp::kRecParams - 1) * sp::kRecordLength));
     if (!in.read(reinterpret_cast<char*>(rec.data()), static_cast<std::streamsize>(rec.size()))) return {};
-    const int first = zelvomat::io::get_i16(rec, sp::kParFirstYear),
-              last = zelvomat::io::get_i16(rec, sp::kParLastYear);
+    const zelvomat::PackageParams params = zelvomat::decode_params(rec);
+    const int first = params.first_year, last = params.last_year;
     if (first < 1 || last < first || last > 9999) return {};
     return {first, last};
 }

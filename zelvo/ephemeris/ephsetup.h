@@ -22,10 +22,10 @@
 #include <string>
 #include <vector>
 
-#include "accuracy.h"
-#include "context.h"
-#include "library.h"
-#include "tasks/ephrecord.h"
+#include "zelvo/app/accuracy.h"
+#include "zelvo/app/context.h"
+#include "zelvo/app/library.h"
+#include "zelvomat/tasks/ephrecord.h"
 
 namespace zelvo::eph {
 

@@ -1,8 +1,8 @@
-#include "ephwindows.h"
+#include "zelvo/ephemeris/ephwindows.h"
 
 #include "framework/dialog.h"
-#include "obsdlg.h"
-#include "orbitinput.h"
+#include "zelvo/ephemeris/obsdlg.h"
+#include "zelvo/ephemeris/orbitinput.h"
 
 namespace zelvo {
 

@@ -3,9 +3,9 @@
 // search dialog. (The result window is opened by OpenEphemerisResult.)
 #pragma once
 
-#include "context.h"
-#include "ephdialog.h"
-#include "library.h"
+#include "zelvo/app/context.h"
+#include "zelvo/app/library.h"
+#include "zelvo/ephemeris/ephdialog.h"
 
 namespace zelvo {
 

@@ -1,4 +1,4 @@
-#include "obsdlg.h"
+#include "zelvo/ephemeris/obsdlg.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -12,7 +12,7 @@
 #include "framework/cp1252.h"
 #include "framework/linelist.h"
 #include "framework/messages.h"
-#include "helpcontexts.h"
+#include "zelvo/app/helpcontexts.h"
 
 namespace zelvo {
 

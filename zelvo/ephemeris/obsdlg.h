@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "framework/dialog.h"
-#include "library.h"
+#include "zelvo/app/library.h"
 
 class QComboBox;
 class QLineEdit;

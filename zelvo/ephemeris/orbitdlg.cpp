@@ -14,13 +14,13 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "commands.h"
-#include "dialogs.h"
 #include "framework/cp1252.h"
 #include "framework/linelist.h"
-#include "helpcontexts.h"
-#include "orbitinput.h"
-#include "tables.h"
+#include "zelvo/app/commands.h"
+#include "zelvo/app/dialogs.h"
+#include "zelvo/app/helpcontexts.h"
+#include "zelvo/app/tables.h"
+#include "zelvo/ephemeris/orbitinput.h"
 
 namespace zelvo {
 

@@ -1,18 +1,18 @@
-#include "orbitinput.h"
+#include "zelvo/ephemeris/orbitinput.h"
 
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
 #include <fstream>
 
-#include "dialogs.h"
 #include "framework/binfile.h"
 #include "framework/filedialogs.h"
 #include "framework/messages.h"
 #include "framework/process.h"
-#include "io/files.h"
-#include "tables.h"
-#include "tasks/ephrecord.h"
+#include "zelvo/app/dialogs.h"
+#include "zelvo/app/tables.h"
+#include "zelvomat/io/files.h"
+#include "zelvomat/tasks/ephrecord.h"
 
 namespace zelvo {
 
@@ -578,8 +578,7 @@ void OrbitInputModel::onEditFile() {
         return;
     }
     fw::start_editor(editorProgram, fileText);
-    std::error_code ec;
-    if (!workDir_.empty()) std::filesystem::current_path(workDir_, ec);
+    restore_work_dir(workDir_);
 }
 
 void OrbitInputModel::showNongravFields(bool show) {
@@ -678,8 +677,7 @@ bool OrbitInputModel::onOK() {
             return false;
         }
     }
-    std::error_code ec;
-    if (!workDir_.empty()) std::filesystem::current_path(workDir_, ec);
+    restore_work_dir(workDir_);
     return true;
 }
 

@@ -30,10 +30,10 @@
 #include <string_view>
 #include <vector>
 
-#include "context.h"
-#include "core/typedorb.h"
 #include "framework/dialog.h"
-#include "library.h"
+#include "zelvo/app/context.h"
+#include "zelvo/app/library.h"
+#include "zelvomat/core/typedorb.h"
 
 class QCheckBox;
 class QGroupBox;

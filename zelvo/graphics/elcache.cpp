@@ -1,4 +1,4 @@
-#include "elcache.h"
+#include "zelvo/graphics/elcache.h"
 
 #include <charconv>
 #include <cmath>
@@ -8,11 +8,11 @@
 #include <fstream>
 #include <vector>
 
-#include "core/setpar.h"
 #include "framework/binfile.h"
-#include "io/bytes.h"
-#include "io/fields.h"
-#include "io/files.h"
+#include "zelvomat/core/setpar.h"
+#include "zelvomat/io/bytes.h"
+#include "zelvomat/io/fields.h"
+#include "zelvomat/io/files.h"
 
 namespace zelvo::elements {
 
@@ -199,14 +199,19 @@ std::optional<CatalogueSettings> ReadCatalogueSettings(const std::string& path) 
     const std::size_t params = (setpar::kRecParams - 1) * kRec;
     if (got < params + setpar::kParNumbered + 4) return std::nullopt;
     const io::Bytes bytes(b);
+    const auto record = [&bytes](int n) { return bytes.subspan((n - 1) * kRec, kRec); };
     CatalogueSettings s;
-    std::string dir = io::get_text(bytes, (setpar::kRecDataDir - 1) * kRec, setpar::kPathLength);
+    std::string dir = io::get_text(record(setpar::kRecDataDir), 0, setpar::kPathLength);
     while (!dir.empty() && (dir.back() == ' ' || dir.back() == '\0')) dir.pop_back();
     s.dataDir = dir;
-    s.epochJd = io::get_f64(bytes, params + setpar::kParEpoch);
-    s.objects = io::get_i32(bytes, params + setpar::kParObjects);
-    s.numbered = io::get_i32(bytes, params + setpar::kParNumbered);
-    if (got >= setpar::kRecSlopeList * kRec) s.slopeCount = io::get_i32(bytes, (setpar::kRecSlopeList - 1) * kRec + 4);
+    // Record 6 through the library's decoder (the bytes past the end of a
+    // short file read as zero).
+    const zelvomat::PackageParams p = zelvomat::decode_params(record(setpar::kRecParams));
+    s.epochJd = p.catalogue_epoch;
+    s.objects = p.objects;
+    s.numbered = p.numbered;
+    if (got >= setpar::kRecSlopeList * kRec)
+        s.slopeCount = io::get_i32(record(setpar::kRecSlopeList), setpar::kSlopeCount);
     if (s.objects < 0 || s.numbered < 0 || s.slopeCount < 0) return std::nullopt;
     if (!std::isfinite(s.epochJd)) s.epochJd = 0;
     return s;

@@ -37,8 +37,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/constants.h"
-#include "io/mapfile.h"
+#include "zelvomat/core/constants.h"
+#include "zelvomat/io/mapfile.h"
 
 namespace zelvo::elements {
 

@@ -1,4 +1,4 @@
-#include "elderived.h"
+#include "zelvo/graphics/elderived.h"
 
 #include <algorithm>
 #include <cmath>

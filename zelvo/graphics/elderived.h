@@ -21,8 +21,8 @@
 #include <array>
 #include <string>
 
-#include "elcache.h"
-#include "library.h"
+#include "zelvo/app/library.h"
+#include "zelvo/graphics/elcache.h"
 
 namespace zelvo::elements {
 

@@ -1,4 +1,4 @@
-#include "elexport.h"
+#include "zelvo/graphics/elexport.h"
 
 #include <fstream>
 

@@ -18,9 +18,9 @@
 #include <string>
 #include <vector>
 
-#include "ellist.h"
-#include "ephresult.h"
 #include "framework/binfile.h"
+#include "zelvo/ephemeris/ephresult.h"
+#include "zelvo/graphics/ellist.h"
 
 namespace zelvo::elements {
 

@@ -1,4 +1,4 @@
-#include "ellist.h"
+#include "zelvo/graphics/ellist.h"
 
 #include <algorithm>
 #include <atomic>

@@ -19,9 +19,9 @@
 #include <string_view>
 #include <vector>
 
-#include "elcache.h"
-#include "elderived.h"
-#include "elquery.h"
+#include "zelvo/graphics/elcache.h"
+#include "zelvo/graphics/elderived.h"
+#include "zelvo/graphics/elquery.h"
 
 namespace zelvo::elements {
 

@@ -1,4 +1,4 @@
-#include "elplot.h"
+#include "zelvo/graphics/elplot.h"
 
 #include <algorithm>
 #include <charconv>
@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <limits>
 
-#include "elcache.h"
-#include "tables.h"
+#include "zelvo/app/tables.h"
+#include "zelvo/graphics/elcache.h"
 
 namespace zelvo::elements {
 

@@ -1,4 +1,4 @@
-#include "elplotwindows.h"
+#include "zelvo/graphics/elplotwindows.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -11,9 +11,6 @@
 #include <cmath>
 #include <filesystem>
 
-#include "colorsfonts.h"
-#include "commands.h"
-#include "elwindows.h"
 #include "framework/application.h"
 #include "framework/cp1252.h"
 #include "framework/emfdc.h"
@@ -25,9 +22,12 @@
 #include "framework/plotsettings.h"
 #include "framework/qtdc.h"
 #include "framework/waitcursor.h"
-#include "helpcontexts.h"
-#include "mainframe.h"
-#include "tables.h"
+#include "zelvo/app/colorsfonts.h"
+#include "zelvo/app/commands.h"
+#include "zelvo/app/helpcontexts.h"
+#include "zelvo/app/mainframe.h"
+#include "zelvo/app/tables.h"
+#include "zelvo/graphics/elwindows.h"
 
 namespace zelvo {
 

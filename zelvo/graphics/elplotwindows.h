@@ -13,13 +13,13 @@
 #include <optional>
 #include <string>
 
-#include "context.h"
-#include "elplot.h"
 #include "framework/dialog.h"
 #include "framework/drawingview.h"
 #include "framework/printing.h"
 #include "framework/resources.h"
 #include "framework/view.h"
+#include "zelvo/app/context.h"
+#include "zelvo/graphics/elplot.h"
 
 class QCheckBox;
 class QComboBox;

@@ -1,4 +1,4 @@
-#include "elquery.h"
+#include "zelvo/graphics/elquery.h"
 
 #include <algorithm>
 #include <charconv>
@@ -8,12 +8,12 @@
 #include <fstream>
 #include <limits>
 
-#include "elderived.h"
 #include "framework/binfile.h"
 #include "framework/filedialogs.h"
 #include "framework/messages.h"
-#include "io/bytes.h"
-#include "library.h"
+#include "zelvo/app/library.h"
+#include "zelvo/graphics/elderived.h"
+#include "zelvomat/io/bytes.h"
 
 namespace zelvo::elements {
 
@@ -252,16 +252,6 @@ FunctionLayout function_layout(int code, bool opening) {
     return l;
 }
 
-namespace {
-
-// A message box with a caption of its own in place of the program's title.
-void restore_dir(const std::string& dir) {
-    std::error_code ec;
-    if (!dir.empty()) std::filesystem::current_path(dir, ec);
-}
-
-}  // namespace
-
 ElementQueryDialogModel::ElementQueryDialogModel(ElementQuery& query, Library& lib, std::string workDir,
                                                  bool& reopenFlag)
     : q_(query), lib_(lib), workDir_(std::move(workDir)), reopen_(reopenFlag) {}
@@ -333,7 +323,7 @@ void ElementQueryDialogModel::objectListClicked(bool checked) {
             objectListChecked = false;
         }
     }
-    restore_dir(workDir_);
+    restore_work_dir(workDir_);
 }
 
 bool ElementQueryDialogModel::readObjectList() {
@@ -397,7 +387,7 @@ bool ElementQueryDialogModel::takeFixedObject(std::int32_t objects, std::int32_t
 
 bool ElementQueryDialogModel::ok() {
     focus_ = Focus::None;
-    restore_dir(workDir_);
+    restore_work_dir(workDir_);
     const auto settings = ReadCatalogueSettings(workDir_ + "setpar");
     if (!settings) {
         fw::message("Cannot read setpar!");
@@ -408,7 +398,7 @@ bool ElementQueryDialogModel::ok() {
     q_.ObjectListNumbers.clear();
     q_.ObjectListSet.clear();
     if (q_.UseObjectList) readObjectList();
-    restore_dir(workDir_);
+    restore_work_dir(workDir_);
 
     q_.QueryFunctionCode = functionIndex;
     q_.QueryText.clear();

@@ -30,7 +30,7 @@
 #include <string_view>
 #include <vector>
 
-#include "elcache.h"
+#include "zelvo/graphics/elcache.h"
 
 namespace zelvo {
 class Library;

@@ -1,4 +1,4 @@
-#include "elwindows.h"
+#include "zelvo/graphics/elwindows.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -20,9 +20,6 @@
 #include <cmath>
 #include <filesystem>
 
-#include "commands.h"
-#include "dialogs.h"
-#include "elplotwindows.h"
 #include "framework/application.h"
 #include "framework/cp1252.h"
 #include "framework/filedialogs.h"
@@ -32,9 +29,12 @@
 #include "framework/messages.h"
 #include "framework/progress.h"
 #include "framework/waitcursor.h"
-#include "helpcontexts.h"
-#include "mainframe.h"
-#include "tables.h"
+#include "zelvo/app/commands.h"
+#include "zelvo/app/dialogs.h"
+#include "zelvo/app/helpcontexts.h"
+#include "zelvo/app/mainframe.h"
+#include "zelvo/app/tables.h"
+#include "zelvo/graphics/elplotwindows.h"
 
 namespace zelvo {
 
@@ -45,11 +45,6 @@ namespace {
 
 // The wait cursor for the life of the object.
 using WaitCursor = fw::WaitCursor;
-
-void restore_dir(const std::string& dir) {
-    std::error_code ec;
-    if (!dir.empty()) std::filesystem::current_path(dir, ec);
-}
 
 QString q(const std::string& bytes) { return fw::fromCp1252(bytes); }
 
@@ -396,7 +391,7 @@ QWidget* CElView::createWidget(QWidget* parent) {
 
     WaitCursor wait;
     if (!st.settings) {
-        restore_dir(ctx_.WorkDir);
+        restore_work_dir(ctx_.WorkDir);
         st.settings = ReadCatalogueSettings(ctx_.WorkDir + "setpar");
         if (!st.settings) {
             fw::message(kSettingsError, fw::Buttons::Ok, fw::Icon::Error);
@@ -478,7 +473,7 @@ void CElView::OnFileSaveAs() {
     request.filter = "Elements result files (*.elr)|*.elr|All files (*.*)|*.*||";
     request.overwritePrompt = true;
     const std::optional<std::string> path = fw::fileDialogs().ask(request);
-    restore_dir(ctx_.WorkDir);
+    restore_work_dir(ctx_.WorkDir);
     if (!path) return;
     WaitCursor wait;
     if (const fw::WriteStatus s = write_export(*path, *list_, ctx_.EpochText); !s)

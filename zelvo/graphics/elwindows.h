@@ -14,18 +14,18 @@
 #include <optional>
 #include <string>
 
-#include "context.h"
-#include "elcache.h"
-#include "elexport.h"
-#include "ellist.h"
-#include "elquery.h"
 #include "framework/dialog.h"
 #include "framework/document.h"
 #include "framework/multilist.h"
 #include "framework/printing.h"
 #include "framework/resources.h"
 #include "framework/view.h"
-#include "library.h"
+#include "zelvo/app/context.h"
+#include "zelvo/app/library.h"
+#include "zelvo/graphics/elcache.h"
+#include "zelvo/graphics/elexport.h"
+#include "zelvo/graphics/ellist.h"
+#include "zelvo/graphics/elquery.h"
 
 class QCheckBox;
 class QComboBox;

@@ -1,4 +1,4 @@
-#include "orbitscene.h"
+#include "zelvo/graphics/orbitscene.h"
 
 #include <algorithm>
 #include <cctype>
@@ -11,11 +11,11 @@
 #include <limits>
 #include <sstream>
 
-#include "core/constants.h"
 #include "framework/binfile.h"
 #include "framework/dc.h"
 #include "framework/plotsettings.h"
-#include "library.h"
+#include "zelvo/app/library.h"
+#include "zelvomat/core/constants.h"
 
 namespace zelvo::orbit {
 

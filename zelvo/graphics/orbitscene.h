@@ -20,8 +20,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/constants.h"
 #include "framework/gdi.h"
+#include "zelvomat/core/constants.h"
 
 namespace fw {
 class Dc;

@@ -1,4 +1,4 @@
-#include "orbitview.h"
+#include "zelvo/graphics/orbitview.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -15,9 +15,6 @@
 #include <filesystem>
 #include <limits>
 
-#include "colorsfonts.h"
-#include "commands.h"
-#include "elcache.h"
 #include "framework/application.h"
 #include "framework/emfdc.h"
 #include "framework/emfexport.h"
@@ -27,10 +24,13 @@
 #include "framework/linelist.h"
 #include "framework/messages.h"
 #include "framework/qtdc.h"
-#include "helpcontexts.h"
-#include "mainframe.h"
-#include "plottoolbars.h"
-#include "tables.h"
+#include "zelvo/app/colorsfonts.h"
+#include "zelvo/app/commands.h"
+#include "zelvo/app/helpcontexts.h"
+#include "zelvo/app/mainframe.h"
+#include "zelvo/app/tables.h"
+#include "zelvo/graphics/elcache.h"
+#include "zelvo/graphics/plottoolbars.h"
 
 namespace zelvo {
 
@@ -39,11 +39,6 @@ using namespace orbit;
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-void go_to_work_dir(const std::string& dir) {
-    std::error_code ec;
-    if (!dir.empty()) std::filesystem::current_path(dir, ec);
-}
 
 // The integer a text starts with (after blanks, with its sign), 0 for none.
 long long leading_int(const std::string& s) {
@@ -213,7 +208,7 @@ COrbitView::COrbitView(AppContext& ctx, Library& lib) : ctx_(ctx), lib_(lib), st
     OrbitScene& s = state_.scene;
     if (state_.views.empty()) {
         // The first orbit window: the bodies and the date of the last run.
-        go_to_work_dir(ctx_.WorkDir);
+        restore_work_dir(ctx_.WorkDir);
         s.setDefaultPlanets();
         const auto settings = elements::ReadCatalogueSettings(ctx_.WorkDir + "setpar");
         if (settings) {
@@ -338,7 +333,7 @@ void COrbitView::OnInputData() {
             invalidate(true);
         }
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        go_to_work_dir(ctx_.WorkDir);
+        restore_work_dir(ctx_.WorkDir);
         apply_input(state_.scene, lib_, ctx_.WorkDir + "orbit.tmp", dlg.fields, dlg.jd);
         QApplication::restoreOverrideCursor();
     }

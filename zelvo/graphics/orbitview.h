@@ -15,15 +15,15 @@
 #include <string>
 #include <vector>
 
-#include "context.h"
 #include "framework/dialog.h"
 #include "framework/document.h"
 #include "framework/drawingview.h"
 #include "framework/printing.h"
 #include "framework/resources.h"
 #include "framework/view.h"
-#include "library.h"
-#include "orbitscene.h"
+#include "zelvo/app/context.h"
+#include "zelvo/app/library.h"
+#include "zelvo/graphics/orbitscene.h"
 
 class QLineEdit;
 

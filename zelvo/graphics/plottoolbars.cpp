@@ -1,4 +1,4 @@
-#include "plottoolbars.h"
+#include "zelvo/graphics/plottoolbars.h"
 
 #include <QPainter>
 #include <QPainterPath>

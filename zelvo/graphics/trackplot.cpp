@@ -11,15 +11,15 @@
 // until the point lies within a fiftieth of the half width of the cut; the
 // line then starts anew on the other side. After 20 halvings of one search
 // the point is taken as it is, so that every search ends.
-#include "trackplot.h"
+#include "zelvo/graphics/trackplot.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
 
-#include "angles.h"
 #include "framework/plotsettings.h"
+#include "zelvo/app/angles.h"
 
 namespace zelvo::track {
 

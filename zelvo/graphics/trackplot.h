@@ -21,10 +21,10 @@
 #include <functional>
 #include <string>
 
-#include "core/constants.h"
 #include "framework/dc.h"
 #include "framework/gdi.h"
-#include "library.h"
+#include "zelvo/app/library.h"
+#include "zelvomat/core/constants.h"
 
 namespace zelvo::track {
 

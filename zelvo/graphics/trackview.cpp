@@ -1,5 +1,5 @@
 // The track window and its dialogs (see trackview.h).
-#include "trackview.h"
+#include "zelvo/graphics/trackview.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -12,8 +12,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "colorsfonts.h"
-#include "commands.h"
 #include "framework/application.h"
 #include "framework/emfdc.h"
 #include "framework/emfexport.h"
@@ -21,10 +19,12 @@
 #include "framework/help.h"
 #include "framework/ids.h"
 #include "framework/messages.h"
-#include "helpcontexts.h"
-#include "mainframe.h"
-#include "plottoolbars.h"
-#include "tables.h"
+#include "zelvo/app/colorsfonts.h"
+#include "zelvo/app/commands.h"
+#include "zelvo/app/helpcontexts.h"
+#include "zelvo/app/mainframe.h"
+#include "zelvo/app/tables.h"
+#include "zelvo/graphics/plottoolbars.h"
 
 namespace zelvo {
 

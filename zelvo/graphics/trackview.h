@@ -18,7 +18,6 @@
 #include <mutex>
 #include <string>
 
-#include "context.h"
 #include "framework/dialog.h"
 #include "framework/document.h"
 #include "framework/drawingview.h"
@@ -26,8 +25,9 @@
 #include "framework/qtdc.h"
 #include "framework/resources.h"
 #include "framework/view.h"
-#include "library.h"
-#include "trackplot.h"
+#include "zelvo/app/context.h"
+#include "zelvo/app/library.h"
+#include "zelvo/graphics/trackplot.h"
 
 class QLineEdit;
 

@@ -1,4 +1,4 @@
-#include "idwindows.h"
+#include "zelvo/observations/idwindows.h"
 
 #include <QApplication>
 #include <QTreeView>
@@ -7,21 +7,21 @@
 #include <cstdio>
 #include <fstream>
 
-#include "commands.h"
-#include "ephresult.h"
 #include "framework/application.h"
 #include "framework/filedialogs.h"
 #include "framework/help.h"
 #include "framework/ids.h"
 #include "framework/messages.h"
 #include "framework/waitcursor.h"
-#include "helpcontexts.h"
-#include "io/files.h"
-#include "mainframe.h"
-#include "obsdialogs.h"
-#include "ocwindows.h"
-#include "progressdlg.h"
-#include "tables.h"
+#include "zelvo/app/commands.h"
+#include "zelvo/app/helpcontexts.h"
+#include "zelvo/app/mainframe.h"
+#include "zelvo/app/progressdlg.h"
+#include "zelvo/app/tables.h"
+#include "zelvo/ephemeris/ephresult.h"
+#include "zelvo/observations/obsdialogs.h"
+#include "zelvo/observations/ocwindows.h"
+#include "zelvomat/io/files.h"
 
 namespace zelvo {
 

@@ -18,16 +18,16 @@
 #include <string>
 #include <vector>
 
-#include "context.h"
 #include "framework/document.h"
 #include "framework/linelist.h"
 #include "framework/printing.h"
 #include "framework/resources.h"
-#include "library.h"
-#include "lineview.h"
-#include "listprint.h"
-#include "resultview.h"
-#include "taskdialogs.h"
+#include "zelvo/app/context.h"
+#include "zelvo/app/library.h"
+#include "zelvo/app/listprint.h"
+#include "zelvo/app/taskdialogs.h"
+#include "zelvo/observations/lineview.h"
+#include "zelvo/observations/resultview.h"
 
 namespace zelvo {
 

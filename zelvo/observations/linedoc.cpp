@@ -1,4 +1,4 @@
-#include "linedoc.h"
+#include "zelvo/observations/linedoc.h"
 
 #include <QApplication>
 #include <algorithm>
@@ -8,7 +8,7 @@
 
 #include "framework/ids.h"
 #include "framework/waitcursor.h"
-#include "tables.h"
+#include "zelvo/app/tables.h"
 
 namespace zelvo {
 

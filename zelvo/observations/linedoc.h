@@ -21,8 +21,8 @@
 #include <string_view>
 #include <vector>
 
-#include "context.h"
 #include "framework/document.h"
+#include "zelvo/app/context.h"
 
 namespace zelvo {
 

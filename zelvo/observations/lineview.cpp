@@ -1,4 +1,4 @@
-#include "lineview.h"
+#include "zelvo/observations/lineview.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -15,10 +15,10 @@
 #include "framework/ids.h"
 #include "framework/messages.h"
 #include "framework/waitcursor.h"
-#include "helpcontexts.h"
-#include "lineedit.h"
-#include "mainframe.h"
-#include "tables.h"
+#include "zelvo/app/helpcontexts.h"
+#include "zelvo/app/lineedit.h"
+#include "zelvo/app/mainframe.h"
+#include "zelvo/app/tables.h"
 
 namespace zelvo {
 

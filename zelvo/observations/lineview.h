@@ -19,14 +19,14 @@
 #include <string>
 #include <vector>
 
-#include "context.h"
 #include "framework/linelist.h"
 #include "framework/printing.h"
-#include "library.h"
-#include "linedoc.h"
-#include "lineedit.h"
-#include "listprint.h"
-#include "taskdialogs.h"
+#include "zelvo/app/context.h"
+#include "zelvo/app/library.h"
+#include "zelvo/app/lineedit.h"
+#include "zelvo/app/listprint.h"
+#include "zelvo/app/taskdialogs.h"
+#include "zelvo/observations/linedoc.h"
 
 namespace zelvo {
 

@@ -1,4 +1,4 @@
-#include "obsdialogs.h"
+#include "zelvo/observations/obsdialogs.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -14,7 +14,7 @@
 #include <utility>
 
 #include "framework/messages.h"
-#include "helpcontexts.h"
+#include "zelvo/app/helpcontexts.h"
 
 namespace zelvo {
 

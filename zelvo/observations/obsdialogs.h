@@ -12,7 +12,7 @@
 #include <string>
 
 #include "framework/dialog.h"
-#include "library.h"
+#include "zelvo/app/library.h"
 
 class QLineEdit;
 class QRadioButton;

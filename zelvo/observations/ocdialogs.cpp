@@ -1,4 +1,4 @@
-#include "ocdialogs.h"
+#include "zelvo/observations/ocdialogs.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -14,11 +14,11 @@
 #include <cctype>
 #include <charconv>
 
-#include "dialogs.h"
 #include "framework/cp1252.h"
 #include "framework/messages.h"
-#include "helpcontexts.h"
-#include "tables.h"
+#include "zelvo/app/dialogs.h"
+#include "zelvo/app/helpcontexts.h"
+#include "zelvo/app/tables.h"
 
 namespace zelvo {
 
@@ -354,11 +354,7 @@ void SeparationModel::init() {
         if (selectObservatory != 0) {
             fieldEnabled[1] = true;
             field[1] = ctx_.SeparationSavedCode;
-            std::string code = fitted(ltrimmed(ctx_.SeparationSavedCode), 3);
-            int err = 0, aux = -1;
-            double value = 0;
-            lib_.contreph(6, code.data(), 3, err, value, aux);
-            ctx_.SeparationObservatory = aux;
+            observatory = observatoryOf(ctx_.SeparationSavedCode);
         }
         if (separateByOC != 0) {
             fieldEnabled[2] = fieldEnabled[3] = true;
@@ -372,10 +368,19 @@ void SeparationModel::init() {
     }
 }
 
+int SeparationModel::observatoryOf(const std::string& text) {
+    std::string code = fitted(ltrimmed(text), 3);
+    int err = 0, aux = -1;
+    double value = 0;
+    lib_.contreph(6, code.data(), 3, err, value, aux);
+    return aux;
+}
+
 void SeparationModel::clickObservatory(bool checked) {
     observatoryBoxChecked = checked;
     if (checked) {
         codeText = ctx_.SeparationSavedCode;
+        observatory = observatoryOf(codeText);
         selectObservatory = 1;
         fieldEnabled[1] = true;
         field[1] = codeText;
@@ -460,12 +465,9 @@ bool SeparationModel::checkEditedField() {
         return false;
     };
     if (f == 1) {
-        std::string code = fitted(ltrimmed(field[1]), 3);
-        int err = 0, aux = -1;
-        double value = 0;
-        lib_.contreph(6, code.data(), 3, err, value, aux);
+        const int aux = observatoryOf(field[1]);
         if (aux < 0) return refuse(" Change the number of Observatory.", "");
-        ctx_.SeparationObservatory = aux;
+        observatory = aux;
     } else if (f == 2 || f == 3) {
         std::string text = field[static_cast<std::size_t>(f)].substr(0, 9);
         if (IsBlankText(text)) {

@@ -8,10 +8,10 @@
 #include <functional>
 #include <string>
 
-#include "context.h"
 #include "framework/dialog.h"
-#include "library.h"
-#include "occonfig.h"
+#include "zelvo/app/context.h"
+#include "zelvo/app/library.h"
+#include "zelvo/app/occonfig.h"
 
 class QCheckBox;
 class QLabel;
@@ -177,6 +177,9 @@ public:
     bool observatoryBoxChecked = false, limitsBoxChecked = false;
     bool boxesEnabled = false;
     int focus = 0;  // the field that has the focus (0: none)
+    // The observatory number of the code last checked (-1: any), which the
+    // dialog answers with.
+    int observatory = -1;
 
     // The check protocol's state.
     int editedField = -1, enteredField = -1;
@@ -203,6 +206,8 @@ public:
     static bool isNoUpperLimit(std::string_view text);
 
 private:
+    // The observatory number of a typed code (-1: none such).
+    int observatoryOf(const std::string& text);
     bool checkEditedField();
     void takeFields();
 

@@ -1,4 +1,4 @@
-#include "ocwindows.h"
+#include "zelvo/observations/ocwindows.h"
 
 #include <QApplication>
 #include <QTreeView>
@@ -6,8 +6,6 @@
 #include <cmath>
 #include <fstream>
 
-#include "childframes.h"
-#include "commands.h"
 #include "framework/application.h"
 #include "framework/binfile.h"
 #include "framework/childframe.h"
@@ -17,14 +15,16 @@
 #include "framework/messages.h"
 #include "framework/progress.h"
 #include "framework/waitcursor.h"
-#include "helpcontexts.h"
-#include "io/files.h"
-#include "mainframe.h"
-#include "occonfig.h"
-#include "ocdialogs.h"
-#include "orbitinput.h"
-#include "progressdlg.h"
-#include "tables.h"
+#include "zelvo/app/childframes.h"
+#include "zelvo/app/commands.h"
+#include "zelvo/app/helpcontexts.h"
+#include "zelvo/app/mainframe.h"
+#include "zelvo/app/occonfig.h"
+#include "zelvo/app/progressdlg.h"
+#include "zelvo/app/tables.h"
+#include "zelvo/ephemeris/orbitinput.h"
+#include "zelvo/observations/ocdialogs.h"
+#include "zelvomat/io/files.h"
 
 namespace zelvo {
 
@@ -258,13 +258,13 @@ PrintPage layout_oc_result_page(int page, int pageWidth, int pageHeight, int lin
     return out;
 }
 
-COCResView::COCResView(AppContext& ctx, Library& lib)
+COCResView::COCResView(AppContext& ctx, Library& lib, std::string selectionTitle)
     : RunResultView(ctx, lib),
       key_(ctx.TaskCode > kTaskOcResult && ctx.TaskCode <= kTaskOcResult + 3
                ? ctx.TaskCode - 6
                : std::clamp((ctx.ObservationTypeCode / 10) % 10, 1, 3) + 3),
       fromRun_(ctx.OcResultFromRun != 0),
-      title_(ctx.OcResultFromRun != 0 ? std::string("  ") : ctx.OcResultTitle),
+      title_(ctx.OcResultFromRun != 0 ? std::string("  ") : std::move(selectionTitle)),
       level_(take_row_count_level(ctx)) {
     if (fromRun_) run_ = {ctx.OcRun, ctx.OcLastRun, ctx.OcRunSerial};
     ctx_.CurrentRow = 0;
@@ -296,10 +296,6 @@ void COCResView::onInitialUpdate() {
     fw::LineListView::onInitialUpdate();
     showRecords(key_);
     storeRowCount();
-}
-
-void COCResView::onActivateView(bool) {
-    if (ctx_.OcResultFromRun != 0) ctx_.OcResultTitle = "  ";
 }
 
 bool COCResView::continueAllowed(bool report) const {

@@ -16,17 +16,17 @@
 #include <string>
 #include <vector>
 
-#include "context.h"
 #include "framework/document.h"
 #include "framework/linelist.h"
 #include "framework/printing.h"
 #include "framework/resources.h"
-#include "library.h"
-#include "lineview.h"
-#include "listprint.h"
-#include "ocdialogs.h"
-#include "resultview.h"
-#include "taskdialogs.h"
+#include "zelvo/app/context.h"
+#include "zelvo/app/library.h"
+#include "zelvo/app/listprint.h"
+#include "zelvo/app/taskdialogs.h"
+#include "zelvo/observations/lineview.h"
+#include "zelvo/observations/ocdialogs.h"
+#include "zelvo/observations/resultview.h"
 
 namespace zelvo {
 
@@ -143,13 +143,13 @@ class COCResView final : public RunResultView {
 public:
     // Takes the program-wide values of the result being opened: TaskCode
     // (its format key), OcResultFromRun (a run's result or a selection),
-    // OcResultTitle, and for a run the counters, settings and serial of the
-    // last O-C run.
-    COCResView(AppContext& ctx, Library& lib);
+    // and for a run the counters, settings and serial of the last O-C run.
+    // selectionTitle: the second title line of a selection (a run's is
+    // blank).
+    COCResView(AppContext& ctx, Library& lib, std::string selectionTitle = {});
     ~COCResView() override;
 
     void onInitialUpdate() override;
-    void onActivateView(bool active) override;
 
     int formatKey() const { return key_; }
     bool fromRun() const { return fromRun_; }

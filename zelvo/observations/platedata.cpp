@@ -1,4 +1,4 @@
-#include "platedata.h"
+#include "zelvo/observations/platedata.h"
 
 #include <cmath>
 #include <cstdio>
@@ -7,10 +7,10 @@
 #include <fstream>
 #include <iterator>
 
-#include "angles.h"
-#include "core/constants.h"
 #include "framework/binfile.h"
 #include "framework/messages.h"
+#include "zelvo/app/angles.h"
+#include "zelvomat/core/constants.h"
 
 namespace zelvo {
 

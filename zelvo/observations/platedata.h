@@ -116,8 +116,8 @@ inline constexpr const char* kMotionMessage =
 // searches do).
 class CPlateListDoc : public fw::Document {
 public:
-    // plateLine: the plate of the search (the program-wide current plate
-    // line when the document is made).
+    // plateLine: the plate of the search that made the document (the
+    // plate command hands it in through the template).
     explicit CPlateListDoc(std::string plateLine) : plateLine_(std::move(plateLine)) {}
 
     const std::string& plateLine() const { return plateLine_; }

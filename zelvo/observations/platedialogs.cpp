@@ -1,4 +1,4 @@
-#include "platedialogs.h"
+#include "zelvo/observations/platedialogs.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -6,7 +6,7 @@
 
 #include "framework/linelist.h"
 #include "framework/messages.h"
-#include "helpcontexts.h"
+#include "zelvo/app/helpcontexts.h"
 
 namespace zelvo {
 

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "framework/dialog.h"
-#include "library.h"
-#include "plateplot.h"
+#include "zelvo/app/library.h"
+#include "zelvo/observations/plateplot.h"
 
 class QLineEdit;
 

@@ -1,20 +1,20 @@
-#include "platelist.h"
+#include "zelvo/observations/platelist.h"
 
 #include <QItemSelectionModel>
 #include <QTreeView>
 #include <cstdio>
 
-#include "commands.h"
 #include "framework/application.h"
 #include "framework/help.h"
 #include "framework/ids.h"
 #include "framework/mainframe.h"
 #include "framework/messages.h"
-#include "helpcontexts.h"
-#include "io/files.h"
-#include "mainframe.h"
-#include "ocwindows.h"
-#include "tables.h"
+#include "zelvo/app/commands.h"
+#include "zelvo/app/helpcontexts.h"
+#include "zelvo/app/mainframe.h"
+#include "zelvo/app/tables.h"
+#include "zelvo/observations/ocwindows.h"
+#include "zelvomat/io/files.h"
 
 namespace zelvo {
 
@@ -36,19 +36,19 @@ void DeletePlateString(AppContext& ctx, LineListDocument& doc, ListControl& list
     ctx.CurrentRow = r;
 }
 
-void ChoosePlateRow(AppContext& ctx, ListControl& list) {
+void ChoosePlateRow(AppContext& ctx, ListControl& list, int& keptRow) {
     ctx.PlatePlotAllowed = 1;
     ctx.EditCommandEnabled = 1;
     const std::vector<int> sel = list.selectedRows();
     if (!sel.empty()) ctx.CurrentRow = sel.back();
     if (sel.size() < 2) {
-        ctx.KeptPlateRow = ctx.CurrentRow;
+        keptRow = ctx.CurrentRow;
         return;
     }
     for (int r : sel)
-        if (r != ctx.KeptPlateRow) list.deselect(r);
+        if (r != keptRow) list.deselect(r);
     // The row that stays selected is the current one.
-    ctx.CurrentRow = ctx.KeptPlateRow;
+    ctx.CurrentRow = keptRow;
     fw::message(kTooManyStrings);
 }
 
@@ -59,7 +59,6 @@ CUltPlateView::CUltPlateView(AppContext& ctx, Library& lib, TaskDialogs& dialogs
     ctx_.RowCount = 0;
     ctx_.CurrentRow = 0;
     ctx_.ObservationTypeCode = 111;
-    ctx_.KeptPlateRow = 0;
     onCommandId(40014, [this] {
         if (LineListDocument* d = doc()) {
             DeletePlateString(ctx_, *d, *this, shape().deleteFailure);
@@ -75,7 +74,7 @@ void CUltPlateView::onRowChosen(bool click) {
         LineEditorView::onRowChosen(false);
         return;
     }
-    ChoosePlateRow(ctx_, *this);
+    ChoosePlateRow(ctx_, *this, keptRow_);
 }
 
 // ---- The plate object list of a search -------------------------------------------------

@@ -15,9 +15,9 @@
 #include "framework/printing.h"
 #include "framework/resources.h"
 #include "framework/view.h"
-#include "lineview.h"
-#include "listprint.h"
-#include "platedata.h"
+#include "zelvo/app/listprint.h"
+#include "zelvo/observations/lineview.h"
+#include "zelvo/observations/platedata.h"
 
 namespace zelvo {
 
@@ -28,13 +28,17 @@ inline constexpr const char* kTooManyStrings = "Too many string selected";
 // Delete string: only the first selected line goes.
 void DeletePlateString(AppContext& ctx, LineListDocument& doc, ListControl& list, const std::string& failure);
 // A click: at most one selected row stays, the one chosen before when the
-// click selected more; Plot of plate is offered again.
-void ChoosePlateRow(AppContext& ctx, ListControl& list);
+// click selected more (keptRow, the window's own); Plot of plate is offered
+// again.
+void ChoosePlateRow(AppContext& ctx, ListControl& list, int& keptRow);
 
 class CUltPlateView final : public LineEditorView {
 public:
     CUltPlateView(AppContext& ctx, Library& lib, TaskDialogs& dialogs);
     void onRowChosen(bool click) override;
+
+private:
+    int keptRow_ = 0;  // the row that stays selected after a click
 };
 
 // The columns of the object report.

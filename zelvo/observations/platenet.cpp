@@ -1,12 +1,12 @@
-#include "platenet.h"
+#include "zelvo/observations/platenet.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
-#include "angles.h"
-#include "core/constants.h"
+#include "zelvo/app/angles.h"
+#include "zelvomat/core/constants.h"
 
 namespace zelvo {
 

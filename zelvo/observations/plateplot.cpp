@@ -1,4 +1,4 @@
-#include "plateplot.h"
+#include "zelvo/observations/plateplot.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -8,9 +8,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "angles.h"
-#include "colorsfonts.h"
-#include "core/constants.h"
 #include "framework/application.h"
 #include "framework/emfdc.h"
 #include "framework/emfexport.h"
@@ -22,10 +19,13 @@
 #include "framework/plotsettings.h"
 #include "framework/qtdc.h"
 #include "framework/waitcursor.h"
-#include "helpcontexts.h"
-#include "mainframe.h"
-#include "platedialogs.h"
-#include "tables.h"
+#include "zelvo/app/angles.h"
+#include "zelvo/app/colorsfonts.h"
+#include "zelvo/app/helpcontexts.h"
+#include "zelvo/app/mainframe.h"
+#include "zelvo/app/tables.h"
+#include "zelvo/observations/platedialogs.h"
+#include "zelvomat/core/constants.h"
 
 namespace zelvo {
 

@@ -21,14 +21,14 @@
 #include <string>
 #include <vector>
 
-#include "context.h"
 #include "framework/drawingview.h"
 #include "framework/gdi.h"
 #include "framework/printing.h"
 #include "framework/view.h"
-#include "library.h"
-#include "platedata.h"
-#include "platenet.h"
+#include "zelvo/app/context.h"
+#include "zelvo/app/library.h"
+#include "zelvo/observations/platedata.h"
+#include "zelvo/observations/platenet.h"
 
 namespace zelvo {
 

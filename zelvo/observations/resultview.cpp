@@ -1,18 +1,18 @@
-#include "resultview.h"
+#include "zelvo/observations/resultview.h"
 
 #include <QItemSelectionModel>
 #include <QTreeView>
 
-#include "ephresult.h"
 #include "framework/help.h"
 #include "framework/ids.h"
 #include "framework/messages.h"
 #include "framework/progress.h"
 #include "framework/waitcursor.h"
-#include "listprint.h"
-#include "ocwindows.h"
-#include "progressdlg.h"
-#include "tables.h"
+#include "zelvo/app/listprint.h"
+#include "zelvo/app/progressdlg.h"
+#include "zelvo/app/tables.h"
+#include "zelvo/ephemeris/ephresult.h"
+#include "zelvo/observations/ocwindows.h"
 
 namespace zelvo {
 

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "context.h"
 #include "framework/document.h"
 #include "framework/linelist.h"
 #include "framework/printing.h"
-#include "library.h"
+#include "zelvo/app/context.h"
+#include "zelvo/app/library.h"
 
 namespace zelvo {
 

@@ -45,6 +45,7 @@ inline constexpr std::size_t kParFirstYear = 20;  // i16, first package year
 inline constexpr std::size_t kParLastYear = 22;   // i16, last package year
 inline constexpr std::size_t kParEphFirst = 24;   // double, first JD of the ephemeris file
 inline constexpr std::size_t kParEphLast = 32;    // double, last JD of the ephemeris file
+inline constexpr std::size_t kSlopeCount = 4;     // i32 in record 9, the slope-list length
 inline constexpr std::size_t kPathLength = 80;
 inline constexpr int kPackageYears = 5;
 }  // namespace setpar

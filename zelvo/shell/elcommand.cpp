@@ -1,9 +1,9 @@
 // Tasks|Elements: the query dialog, then a new element list of the query.
 // Closing the list brings the query back while the task is current.
-#include "app.h"
-#include "elwindows.h"
 #include "framework/ids.h"
 #include "framework/progress.h"
+#include "zelvo/graphics/elwindows.h"
+#include "zelvo/shell/app.h"
 
 namespace zelvo {
 

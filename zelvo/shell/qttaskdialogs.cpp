@@ -1,4 +1,4 @@
-#include "taskdialogs.h"
+#include "zelvo/shell/qttaskdialogs.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -15,18 +15,18 @@
 #include <QVBoxLayout>
 #include <memory>
 
-#include "accuracy.h"
-#include "context.h"
 #include "framework/captionline.h"
 #include "framework/cp1252.h"
 #include "framework/dialog.h"
 #include "framework/linelist.h"
 #include "framework/messages.h"
-#include "helpcontexts.h"
-#include "obsdialogs.h"
-#include "ocdialogs.h"
-#include "platedialogs.h"
-#include "tables.h"
+#include "zelvo/app/accuracy.h"
+#include "zelvo/app/context.h"
+#include "zelvo/app/helpcontexts.h"
+#include "zelvo/app/tables.h"
+#include "zelvo/observations/obsdialogs.h"
+#include "zelvo/observations/ocdialogs.h"
+#include "zelvo/observations/platedialogs.h"
 
 namespace zelvo {
 
@@ -199,6 +199,7 @@ std::optional<SeparationChoice> QtTaskDialogs::separation(const SeparationChoice
     r.code = m.codeText;
     r.upper = m.maxText;
     r.lower = m.minText;
+    r.observatory = m.observatory;
     return r;
 }
 

@@ -9,11 +9,11 @@
 #include <clocale>
 #include <memory>
 
-#include "app.h"
-#include "dialogs.h"
 #include "framework/messages.h"
 #include "framework/qtmessages.h"
-#include "library.h"
+#include "zelvo/app/dialogs.h"
+#include "zelvo/app/library.h"
+#include "zelvo/shell/app.h"
 
 int main(int argc, char** argv) {
     QApplication qt(argc, argv);

@@ -1,4 +1,4 @@
-#include "colorsfonts.h"
+#include "zelvo/app/colorsfonts.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 
 #include "framework/linelist.h"
-#include "helpcontexts.h"
+#include "zelvo/app/helpcontexts.h"
 
 namespace zelvo {
 

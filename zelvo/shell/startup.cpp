@@ -1,4 +1,4 @@
-#include "startup.h"
+#include "zelvo/shell/startup.h"
 
 #include <algorithm>
 #include <cctype>
@@ -8,7 +8,7 @@
 
 #include "framework/binfile.h"
 #include "framework/messages.h"
-#include "io/files.h"
+#include "zelvomat/io/files.h"
 
 namespace zelvo {
 

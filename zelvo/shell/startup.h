@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "context.h"
-#include "library.h"
+#include "zelvo/app/context.h"
+#include "zelvo/app/library.h"
 
 namespace zelvo {
 

@@ -8,9 +8,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "app.h"
-#include "childframes.h"
-#include "ephresult.h"
 #include "framework/binfile.h"
 #include "framework/document.h"
 #include "framework/filedialogs.h"
@@ -19,16 +16,19 @@
 #include "framework/messages.h"
 #include "framework/progress.h"
 #include "framework/waitcursor.h"
-#include "idwindows.h"
-#include "io/files.h"
-#include "lineedit.h"
-#include "lineview.h"
-#include "occonfig.h"
-#include "ocdialogs.h"
-#include "ocwindows.h"
-#include "platelist.h"
-#include "progressdlg.h"
-#include "tables.h"
+#include "zelvo/app/childframes.h"
+#include "zelvo/app/lineedit.h"
+#include "zelvo/app/occonfig.h"
+#include "zelvo/app/progressdlg.h"
+#include "zelvo/app/tables.h"
+#include "zelvo/ephemeris/ephresult.h"
+#include "zelvo/observations/idwindows.h"
+#include "zelvo/observations/lineview.h"
+#include "zelvo/observations/ocdialogs.h"
+#include "zelvo/observations/ocwindows.h"
+#include "zelvo/observations/platelist.h"
+#include "zelvo/shell/app.h"
+#include "zelvomat/io/files.h"
 
 namespace zelvo {
 
@@ -130,10 +130,7 @@ fw::Document* TaskApp::openIn(const char* docName, const std::string& path) {
     return openDocumentFile(*t, path);
 }
 
-void TaskApp::restoreWorkDir() {
-    std::error_code ec;
-    if (!ctx_.WorkDir.empty()) std::filesystem::current_path(ctx_.WorkDir, ec);
-}
+void TaskApp::restoreWorkDir() { restore_work_dir(ctx_.WorkDir); }
 
 int TaskApp::checkAndWriteInput(const std::string& file, int task, int system, int key, BatchCheck& batch) {
     std::optional<ActiveList> a = active_list(mainFrame());
@@ -177,7 +174,6 @@ void TaskApp::reportSkippedLines(const BatchCheck& batch, std::string& header) {
 
 // Tasks|Plates: the plate list file in the plate list window.
 void TaskApp::OnTasksPlates() {
-    ctx_.PlateMode = 1;
     if (!setPanes(kPanesA)) return;
     fw::FileDialogRequest desc;
     desc.defaultExt = "plt";
@@ -216,13 +212,13 @@ void TaskApp::plateSearch(bool objectList) {
     if (!accepted) return;
     const std::optional<std::string> mag = dialogs().magnitude("25.0", lib_);
     if (!mag) return;
-    ctx_.PlateMagLimit = text_value(*mag);
+    const double magLimit = text_value(*mag);
     // The line as it is now (with the geocentre put in when the user chose
     // it): what the search gets is what the object list and the plot show.
     std::string line = (*a->lines.lines)[static_cast<std::size_t>(row)].substr(0, 80);
     line.resize(80, ' ');
     line += "\r\n";
-    ctx_.CurrentPlateLine = line;
+    plateLine_ = line;
     if (!objectList) ctx_.PlatePlotAllowed = 0;
     {
         fw::BusyGuard busy;
@@ -232,7 +228,7 @@ void TaskApp::plateSearch(bool objectList) {
         WaitCursor wait;
         int found = 0;
         NoteLibraryTaskRun(ctx_);
-        lib_.PltCalc(line.data(), static_cast<int>(line.size()), ctx_.PlateMagLimit, found);
+        lib_.PltCalc(line.data(), static_cast<int>(line.size()), magLimit, found);
     }
     WaitCursor wait;
     if (objectList) {
@@ -392,7 +388,6 @@ void TaskApp::OnTasksIdentifications() {
 }
 
 void TaskApp::OnIdentificationIdentify() {
-    ctx_.PlateMode = 0;
     if (!input_has_lines(ctx_.IdentFilePath)) return;
     RunCounters& run = ctx_.IdRun;
     run.first = 1;
@@ -540,7 +535,7 @@ void TaskApp::OnOcSeparate() {
     const int interruptedBefore = ctx_.CalcInterrupted;
     const std::optional<SeparationChoice> sep = dialogs().separation(start, ctx_, lib_);
     if (!sep) return;
-    if (IsBlankText(sep->code)) ctx_.SeparationObservatory = -1;
+    const int observatory = IsBlankText(sep->code) ? -1 : sep->observatory;
     // A limit that stands for none is neither passed on nor shown.
     const bool upperMissing = IsBlankText(sep->upper) || SeparationModel::isNoUpperLimit(sep->upper);
     const bool lowerMissing = IsBlankText(sep->lower) || SeparationModel::isNoLowerLimit(sep->lower);
@@ -586,7 +581,7 @@ void TaskApp::OnOcSeparate() {
     {
         fw::BusyGuard busy;
         if (!busy.acquired()) return;
-        lib_.Separate(lower, upper, ctx_.SeparationObservatory, count);
+        lib_.Separate(lower, upper, observatory, count);
     }
     if (count == 0) {
         fw::message("No string meets the requirements");
@@ -594,14 +589,13 @@ void TaskApp::OnOcSeparate() {
         return;
     }
     ctx_.HeaderText.clear();
-    ctx_.OcResultTitle.clear();
+    selectionTitle_.clear();
     if (ctx_.OcResultFromRun == 0) {
-        ctx_.OcResultTitle = "  ";
-        if (sep->oneObservatory != 0 && ctx_.SeparationObservatory != -1)
-            ctx_.OcResultTitle += "Observatory number " + sep->code;
+        selectionTitle_ = "  ";
+        if (sep->oneObservatory != 0 && observatory != -1) selectionTitle_ += "Observatory number " + sep->code;
         if (sep->limits != 0) {
-            if (!lowerMissing) ctx_.OcResultTitle += "  abs(O-C)>=" + sep->lower;
-            if (!upperMissing) ctx_.OcResultTitle += "  abs(O-C)<=" + sep->upper;
+            if (!lowerMissing) selectionTitle_ += "  abs(O-C)>=" + sep->lower;
+            if (!upperMissing) selectionTitle_ += "  abs(O-C)<=" + sep->upper;
         }
     }
     std::ifstream hat(ctx_.WorkDir + std::string(files::kOcHeader), std::ios::binary);
@@ -609,7 +603,7 @@ void TaskApp::OnOcSeparate() {
         std::string rec70(70, ' ');
         hat.read(rec70.data(), 70);
         rec70.resize(static_cast<std::size_t>(hat.gcount()));
-        ctx_.HeaderText += rec70.substr(0, 68) + "\r\n" + ctx_.OcResultTitle;
+        ctx_.HeaderText += rec70.substr(0, 68) + "\r\n" + selectionTitle_;
     } else {
         fw::message("Warning: head file not found");
     }

@@ -1,10 +1,10 @@
 // Tasks|Orbits: toolbar 151 in the main frame and one more orbit window.
 #include <QToolBar>
 
-#include "app.h"
 #include "framework/progress.h"
-#include "orbitview.h"
-#include "plottoolbars.h"
+#include "zelvo/graphics/orbitview.h"
+#include "zelvo/graphics/plottoolbars.h"
+#include "zelvo/shell/app.h"
 
 namespace zelvo {
 

@@ -1,9 +1,9 @@
-#include "angles.h"
+#include "zelvo/app/angles.h"
 
 #include <cmath>
 #include <limits>
 
-#include "core/constants.h"
+#include "zelvomat/core/constants.h"
 
 namespace zelvo {
 

@@ -8,11 +8,11 @@
 #include <string_view>
 #include <vector>
 
-#include "context.h"
 #include "framework/application.h"
-#include "library.h"
-#include "mainframe.h"
-#include "taskdialogs.h"
+#include "zelvo/app/context.h"
+#include "zelvo/app/library.h"
+#include "zelvo/app/mainframe.h"
+#include "zelvo/shell/qttaskdialogs.h"
 
 namespace zelvo {
 
@@ -110,6 +110,11 @@ private:
 
     AppContext ctx_;
     Library& lib_;
+    // The plate line of the last search (82 characters), which the plate
+    // plot and object list documents are made with.
+    std::string plateLine_;
+    // The second title line of the O-C selection that Separate opens.
+    std::string selectionTitle_;
     QtTaskDialogs qtDialogs_;
     TaskDialogs* dialogs_ = &qtDialogs_;
     std::unique_ptr<CCalcProgressDlg> progressDlg_;

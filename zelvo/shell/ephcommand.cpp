@@ -1,12 +1,12 @@
 // Tasks|Ephemerides: the set-up dialog, the run of the ephemeris driver, the
 // result's header text from "eph.hat" and the result window.
-#include "app.h"
-#include "ephdialog.h"
-#include "ephresult.h"
 #include "framework/doctemplate.h"
 #include "framework/ids.h"
 #include "framework/messages.h"
-#include "io/files.h"
+#include "zelvo/ephemeris/ephdialog.h"
+#include "zelvo/ephemeris/ephresult.h"
+#include "zelvo/shell/app.h"
+#include "zelvomat/io/files.h"
 
 namespace zelvo {
 
@@ -41,7 +41,7 @@ void TaskApp::OnTasksEphemerides() {
     if (resultOpener_ == nullptr) {
         // The program's own window: it reads the header and keeps the run's
         // counters for its Continue.
-        OpenEphemerisResult(*this, ctx_.EphRun);
+        OpenEphemerisResult(*this, ctx_, ctx_.EphRun);
         return;
     }
     ctx_.HeaderText = ephemeris_header_text(ctx_.SelectionText);

@@ -1,15 +1,8 @@
-#include "app.h"
+#include "zelvo/shell/app.h"
 
 #include <QApplication>
 #include <QToolBar>
 
-#include "childframes.h"
-#include "commands.h"
-#include "dialogs.h"
-#include "elplotwindows.h"
-#include "elwindows.h"
-#include "ephresult.h"
-#include "ephwindows.h"
 #include "framework/document.h"
 #include "framework/help.h"
 #include "framework/ids.h"
@@ -17,19 +10,27 @@
 #include "framework/messages.h"
 #include "framework/printing.h"
 #include "framework/progress.h"
-#include "icons.h"
-#include "idwindows.h"
-#include "linedoc.h"
-#include "lineview.h"
-#include "ocwindows.h"
-#include "orbitview.h"
-#include "platedata.h"
-#include "platelist.h"
-#include "plateplot.h"
-#include "progressdlg.h"
-#include "startup.h"
-#include "tables.h"
-#include "trackview.h"
+#include "zelvo/app/childframes.h"
+#include "zelvo/app/commands.h"
+#include "zelvo/app/dialogs.h"
+#include "zelvo/app/icons.h"
+#include "zelvo/app/progressdlg.h"
+#include "zelvo/app/tables.h"
+#include "zelvo/ephemeris/ephresult.h"
+#include "zelvo/ephemeris/ephwindows.h"
+#include "zelvo/graphics/elplotwindows.h"
+#include "zelvo/graphics/elwindows.h"
+#include "zelvo/graphics/orbitview.h"
+#include "zelvo/graphics/trackview.h"
+#include "zelvo/observations/idwindows.h"
+#include "zelvo/observations/linedoc.h"
+#include "zelvo/observations/lineview.h"
+#include "zelvo/observations/ocwindows.h"
+#include "zelvo/observations/platedata.h"
+#include "zelvo/observations/platelist.h"
+#include "zelvo/observations/plateplot.h"
+#include "zelvo/shell/mainmenus.h"
+#include "zelvo/shell/startup.h"
 
 namespace zelvo {
 
@@ -171,7 +172,7 @@ void TaskApp::registerTemplates() {
             addDocTemplate(std::make_unique<fw::DocTemplate>(
                 t.id, document_string(t), [] { return std::make_unique<COCResDoc>(); },
                 [this, frameClass] { return new TaskChildFrame(frameClass, ctx_, lib_); },
-                [this] { return std::make_unique<COCResView>(ctx_, lib_); }));
+                [this] { return std::make_unique<COCResView>(ctx_, lib_, selectionTitle_); }));
             continue;
         }
         if (name == "Pict" || name == "PlaLi") {
@@ -179,7 +180,7 @@ void TaskApp::registerTemplates() {
             // the plate of the search that made them.
             const bool plot = name == "Pict";
             addDocTemplate(std::make_unique<fw::DocTemplate>(
-                t.id, document_string(t), [this] { return std::make_unique<CPlateListDoc>(ctx_.CurrentPlateLine); },
+                t.id, document_string(t), [this] { return std::make_unique<CPlateListDoc>(plateLine_); },
                 [this, frameClass] { return new TaskChildFrame(frameClass, ctx_, lib_); },
                 [this, plot]() -> std::unique_ptr<fw::View> {
                     if (plot) return std::make_unique<CPlatePict>(ctx_, lib_);
