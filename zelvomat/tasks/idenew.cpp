@@ -210,7 +210,53 @@ struct LineFrame {
     double o1 = 0.0, o2 = 0.0;  // observed R.A. and Decl.
     double o[3] = {0.0, 0.0, 0.0};
     double c_norm = 0.0;  // |observer vector|
+    OppositionWindow win;
+    // The candidates of the window in the order of the search (filled for
+    // the full test, or when the ranges below cannot be used).
     std::vector<Candidate> window;
+    // The window's records instead: per year file reached, the records
+    // [begin, end) the search reads (the records it passes over are those of
+    // objects met before and of the special list). ranged is false when the
+    // files' dates are not what the bisections take (a date that is none,
+    // dates out of order); the line then takes the window list.
+    struct Range {
+        int year = 0;
+        std::size_t begin = 0, end = 0, count = 0;
+        io::Bytes records;
+    };
+    std::vector<Range> ranges;
+    bool ranged = false;
+};
+
+// The opposition records of a group's windows, by object: each record's
+// place in the search (year index x 2^32 + record), the year elmnt is asked
+// for (the year of its date), ascending by object, then by place.
+struct GroupRecords {
+    struct Rec {
+        std::int32_t number = 0;
+        std::int32_t year = 0;
+        std::uint64_t place = 0;
+    };
+    std::vector<Rec> recs;
+    std::vector<std::int32_t> first;  // by number: its first Rec, -1 when none
+
+    // Whether object n is a candidate of line f's window with the year
+    // `year` (its first record in the window decides), and its place.
+    bool candidate(const LineFrame& f, int first_year, std::int32_t n, std::int32_t year, std::uint64_t& place) const {
+        std::int32_t i = first[static_cast<std::size_t>(n)];
+        if (i < 0) return false;
+        for (auto k = static_cast<std::size_t>(i); k < recs.size() && recs[k].number == n; ++k) {
+            const std::uint64_t at = recs[k].place;
+            const auto y = static_cast<int>(at >> 32) + first_year;
+            const std::size_t index = static_cast<std::size_t>(at & 0xffffffffu);
+            for (const LineFrame::Range& r : f.ranges) {
+                if (r.year != y || index < r.begin || index >= r.end) continue;
+                place = at;
+                return recs[k].year == year;
+            }
+        }
+        return false;
+    }
 };
 
 // One object of the sky (one element set of it): the dates [lo, hi] (TT)
@@ -470,7 +516,8 @@ public:
         numbered_ = cat.counts.numbered;
         objects_ = st.core.package.objects;
         stamp_.assign(static_cast<std::size_t>(std::max(objects_, 0)) + 1, 0);
-        place_.assign(stamp_.size(), 0);
+        for (std::int32_t n : run.special)
+            if (n >= 1 && n <= objects_) stamp_[static_cast<std::size_t>(n)] = kSpecialMark;
     }
 
     LibraryState& state() { return st_; }
@@ -478,10 +525,11 @@ public:
     const std::string& data_dir() const { return data_dir_; }
 
     // The frame of the line parsed last (the state's parsed observation and
-    // observer) and its candidates of the opposition files: each object once
-    // (an object near the Earth's orbit can come to opposition twice in the
-    // window), the special list's left to it.
-    Status frame(LineFrame& f) {
+    // observer) and its candidates of the opposition files (as a list, or as
+    // ranges of records when `ranged`): each object once (an object near the
+    // Earth's orbit can come to opposition twice in the window), the special
+    // list's left to it.
+    Status frame(LineFrame& f, bool ranged) {
         const ParsedObservation& obs = st_.parsed_observation;
         double dt = 0.0;
         f.jd = obs.jd;
@@ -502,28 +550,75 @@ public:
         f.o[2] = std::sin(f.o2);
         f.c_norm =
             std::sqrt(f.observer[0] * f.observer[0] + f.observer[1] * f.observer[1] + f.observer[2] * f.observer[2]);
+        f.win = observation_window(obs.jd + obs.jd_fraction, f.o1, f.sun[0], f.sun[1]);
         f.window.clear();
-        const std::uint32_t mark = next_mark();
-        const OppositionWindow win = observation_window(obs.jd + obs.jd_fraction, f.o1, f.sun[0], f.sun[1]);
-        auto scan = [&](int, double from, bool& past) -> Status {
+        f.ranges.clear();
+        f.ranged = false;
+        return ranged ? window_ranges(f) : window_list(f);
+    }
+
+    // The window's records of frame f as ranges of the year files (frame):
+    // the first record at or after the window's start as the search finds
+    // it, the first later than its end by bisection.
+    Status window_ranges(LineFrame& f) {
+        const OppositionWindow& win = f.win;
+        bool usable = true;
+        auto scan = [&](int year, double from, bool& past) -> Status {
             auto pos = opp_.find(from);
             if (!pos) return pos.status();
             if (!*pos) return ok_status();
             const OppositionYears::Position& p = **pos;
+            std::size_t lo = p.index, hi = p.count;
+            while (lo < hi) {
+                const std::size_t mid = lo + (hi - lo) / 2;
+                const double jd = io::get_f64(p.records, mid * OppositionRecord::kLength + OppositionRecord::kJdOff);
+                if (!(jd > 0.0 && is_calendar_jd(jd))) {
+                    usable = false;
+                    past = true;
+                    return ok_status();
+                }
+                if (jd > win.last)
+                    hi = mid;
+                else
+                    lo = mid + 1;
+            }
+            f.ranges.push_back({year, p.index, lo, p.count, p.records});
+            if (lo < p.count) past = true;
+            return ok_status();
+        };
+        ZEL_TRY(for_each_window_year(win, opp_.first_year(), opp_.last_year(), scan));
+        f.ranged = usable;
+        return ok_status();
+    }
+
+    // The window's candidates of frame f as a list, in the order of the
+    // search.
+    Status window_list(LineFrame& f) {
+        const OppositionWindow& win = f.win;
+        f.window.clear();
+        const std::uint32_t mark = next_mark();
+        auto scan = [&](int year, double from, bool& past) -> Status {
+            auto pos = opp_.find(from);
+            if (!pos) return pos.status();
+            if (!*pos) return ok_status();
+            const OppositionYears::Position& p = **pos;
+            // The dates that certainly fall in the file's year (others are
+            // converted one by one).
+            const double inside_from = new_year_jd(year) + 1e-6, inside_to = new_year_jd(year + 1) - 1e-6;
             for (std::size_t k = p.index; k < p.count; ++k) {
-                auto rec = OppositionYears::record(p, k);
-                if (!rec) return rec.status();
-                const OppositionRecord& r = *rec;
+                const OppositionRecord r = OppositionRecord::decode(
+                    p.records.subspan(k * OppositionRecord::kLength, OppositionRecord::kLength));
+                if (!(r.jd > 0.0 && is_calendar_jd(r.jd))) return OppositionYears::record(p, k).status();
                 if (r.jd > win.last) {
                     past = true;
                     break;
                 }
                 // Numbers outside the catalogue name no object: nothing to test.
                 if (r.number < 1 || r.number > objects_) continue;
-                const auto n = static_cast<std::size_t>(r.number);
-                if (stamp_[n] == mark || run_.special_at[n] >= 0) continue;
-                stamp_[n] = mark;
-                f.window.push_back({r.number, year_of_jd(r.jd)});
+                std::uint32_t& stamp = stamp_[static_cast<std::size_t>(r.number)];
+                if (stamp == mark || stamp == kSpecialMark) continue;
+                stamp = mark;
+                f.window.push_back({r.number, r.jd >= inside_from && r.jd <= inside_to ? year : year_of_jd(r.jd)});
             }
             return ok_status();
         };
@@ -543,26 +638,18 @@ public:
     // sky cannot place outside the tolerances get the full test, in the
     // order of line_full; the records are those of line_full.
     Status line_sky(std::string_view text, const LineFrame& f, const SkyIndex& sky, const SkyGrid& grid,
-                    std::vector<std::string>& out) {
-        const std::uint32_t mark = next_mark();
-        for (std::size_t k = 0; k < f.window.size(); ++k) {
-            const auto n = static_cast<std::size_t>(f.window[k].number);
-            stamp_[n] = mark;
-            place_[n] = static_cast<std::int32_t>(k);
-        }
-        const auto window = static_cast<std::int64_t>(f.window.size());
+                    const GroupRecords& group, std::vector<std::string>& out) {
         tests_.clear();
         auto consider = [&](std::uint32_t k) {
             const SkyEntry& e = sky.entries[k];
             if (!(e.lo <= f.t && f.t <= e.hi)) return;
             const auto n = static_cast<std::size_t>(e.number);
-            std::int64_t order = 0;
+            std::uint64_t order = 0;
             if (e.year == 0) {
                 if (run_.special_at[n] < 0) return;
-                order = window + run_.special_at[n];
-            } else {
-                if (stamp_[n] != mark || f.window[static_cast<std::size_t>(place_[n])].year != e.year) return;
-                order = place_[n];
+                order = (std::uint64_t{1} << 62) + static_cast<std::uint64_t>(run_.special_at[n]);
+            } else if (!group.candidate(f, opp_.first_year(), e.number, e.year, order)) {
+                return;
             }
             if (outside(e, sky.t0, f, run_.cos_s, run_.sin_s)) return;
             tests_.push_back({order, k});
@@ -583,8 +670,9 @@ public:
 
 private:
     std::uint32_t next_mark() {
-        if (++mark_ == 0) {  // wrapped: no stamp may look current
-            std::fill(stamp_.begin(), stamp_.end(), 0);
+        if (++mark_ == kSpecialMark) {  // wrapped: no stamp may look current
+            for (std::uint32_t& v : stamp_)
+                if (v != kSpecialMark) v = 0;
             mark_ = 1;
         }
         return mark_;
@@ -663,12 +751,12 @@ private:
     OppositionYears& opp_;
     std::string data_dir_;
     std::int32_t comet_ = 0, numbered_ = 0, objects_ = 0;
-    // Per object: the mark of the last line whose window holds it, and its
-    // place there.
+    // Per object: the mark of the last line whose window list holds it
+    // (kSpecialMark for the objects of the special list).
+    static constexpr std::uint32_t kSpecialMark = 0xffffffffu;
     std::vector<std::uint32_t> stamp_;
-    std::vector<std::int32_t> place_;
     std::uint32_t mark_ = 0;
-    std::vector<std::pair<std::int64_t, std::uint32_t>> tests_;  // (order, entry)
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> tests_;  // (order, entry)
 
     // The line under test.
     const LineFrame* f_ = nullptr;
@@ -757,6 +845,7 @@ class IdTeam {
 public:
     IdTeam(Identification& own, const RunShared& run, OppositionYears& opp, int workers)
         : own_(own), run_(run), opp_(opp), workers_(workers) {}
+    int first_year() const { return opp_.first_year(); }
 
     // Calls job(identification, k) for k = 0 .. count - 1, each on one thread;
     // a job's state is that thread's.
@@ -802,27 +891,85 @@ Status test_batch(IdTeam& team, const RunShared& run, const SkyGrid& grid, std::
     ZEL_TRY(team.each(lines.size(), [&](Identification& id, std::size_t k) {
         BatchLine& l = lines[k];
         enter(id, l);
-        l.outcome = id.frame(l.frame);
+        l.outcome = id.frame(l.frame, run.use_sky);
     }));
-    if (!run.use_sky) {
-        return team.each(lines.size(), [&](Identification& id, std::size_t k) {
-            BatchLine& l = lines[k];
+    auto full = [&](std::span<const std::size_t> which) {
+        return team.each(which.size(), [&](Identification& id, std::size_t k) {
+            BatchLine& l = lines[which[k]];
             if (!l.outcome) return;
             enter(id, l);
-            l.outcome = id.line_full(l.text, l.frame, l.records);
+            if (run.use_sky) l.outcome = id.window_list(l.frame);  // the frame has its ranges only
+            if (l.outcome) l.outcome = id.line_full(l.text, l.frame, l.records);
         });
-    }
-    // The lines in order of date, in groups.
+    };
     std::vector<std::size_t> order;
     for (std::size_t k = 0; k < lines.size(); ++k)
         if (lines[k].outcome) order.push_back(k);
+    if (!run.use_sky) return full(order);
+    // The lines in order of date, in groups.
     std::stable_sort(order.begin(), order.end(),
                      [&](std::size_t a, std::size_t b) { return lines[a].frame.t < lines[b].frame.t; });
-    std::vector<std::int32_t> seen(static_cast<std::size_t>(std::max(objects, 0)) + 1, 0);
+    const int first_year = team.first_year();
+    GroupRecords records;
+    records.first.assign(static_cast<std::size_t>(std::max(objects, 0)) + 1, -1);
     for (std::size_t g0 = 0; g0 < order.size();) {
         std::size_t g1 = g0 + 1;
         while (g1 < order.size() && lines[order[g1]].frame.t - lines[order[g0]].frame.t <= kGroupSpanDays) ++g1;
         const std::span<const std::size_t> group(order.data() + g0, g1 - g0);
+        g0 = g1;
+        // The windows' records: per year the ranges of the lines merged; each
+        // record read and its date checked, the dates in order through every
+        // range up to the record that ends it (which the bisections took for
+        // granted). Otherwise the lines take the search of every candidate.
+        struct Span {
+            int year;
+            std::size_t begin, end, count;
+            io::Bytes records;
+        };
+        std::vector<Span> spans;
+        bool usable = true;
+        for (std::size_t k : group) {
+            usable = usable && lines[k].frame.ranged;
+            for (const LineFrame::Range& r : lines[k].frame.ranges)
+                spans.push_back({r.year, r.begin, r.end, r.count, r.records});
+        }
+        std::sort(spans.begin(), spans.end(),
+                  [](const Span& a, const Span& b) { return a.year != b.year ? a.year < b.year : a.begin < b.begin; });
+        std::vector<Span> merged;
+        for (const Span& sp : spans) {
+            if (!merged.empty() && merged.back().year == sp.year && sp.begin <= merged.back().end)
+                merged.back().end = std::max(merged.back().end, sp.end);
+            else
+                merged.push_back(sp);
+        }
+        records.recs.clear();
+        for (const Span& sp : merged) {
+            if (!usable) break;
+            const std::size_t last = std::min(sp.end, sp.count - 1);  // the record that ends the range too
+            double before = -std::numeric_limits<double>::infinity();
+            const double inside_from = new_year_jd(sp.year) + 1e-6, inside_to = new_year_jd(sp.year + 1) - 1e-6;
+            for (std::size_t k = sp.begin; k <= last; ++k) {
+                const OppositionRecord r = OppositionRecord::decode(
+                    sp.records.subspan(k * OppositionRecord::kLength, OppositionRecord::kLength));
+                if (!(r.jd > 0.0 && is_calendar_jd(r.jd)) || r.jd < before) {
+                    usable = false;
+                    break;
+                }
+                before = r.jd;
+                if (k >= sp.end || r.number < 1 || r.number > objects ||
+                    run.special_at[static_cast<std::size_t>(r.number)] >= 0)
+                    continue;
+                records.recs.push_back({r.number, r.jd >= inside_from && r.jd <= inside_to ? sp.year : year_of_jd(r.jd),
+                                        static_cast<std::uint64_t>(sp.year - first_year) << 32 | k});
+            }
+        }
+        if (!usable) {
+            ZEL_TRY(full(group));
+            continue;
+        }
+        std::sort(records.recs.begin(), records.recs.end(), [](const GroupRecords::Rec& a, const GroupRecords::Rec& b) {
+            return a.number != b.number ? a.number < b.number : a.place < b.place;
+        });
         const LineFrame& middle = lines[group[group.size() / 2]].frame;
         SkyIndex sky;
         sky.t0 = middle.t;
@@ -830,27 +977,21 @@ Status test_batch(IdTeam& team, const RunShared& run, const SkyGrid& grid, std::
         // special list's with year 0.
         std::vector<double> dates;
         double c_max = 0.0;
-        std::vector<Candidate> keys;
-        std::vector<std::uint64_t> again;  // objects met with a second year
         for (std::size_t k : group) {
-            const LineFrame& f = lines[k].frame;
-            dates.push_back(f.t);
-            c_max = std::max(c_max, f.c_norm);
-            for (const Candidate& c : f.window) {
-                std::int32_t& y = seen[static_cast<std::size_t>(c.number)];
-                if (y == 0) {
-                    y = c.year;
-                    keys.push_back(c);
-                } else if (y != c.year) {
-                    again.push_back(static_cast<std::uint64_t>(c.number) << 32 | static_cast<std::uint32_t>(c.year));
-                }
-            }
+            dates.push_back(lines[k].frame.t);
+            c_max = std::max(c_max, lines[k].frame.c_norm);
         }
-        for (const Candidate& c : keys) seen[static_cast<std::size_t>(c.number)] = 0;
-        std::sort(again.begin(), again.end());
-        again.erase(std::unique(again.begin(), again.end()), again.end());
-        for (std::uint64_t v : again)
-            keys.push_back({static_cast<std::int32_t>(v >> 32), static_cast<std::int32_t>(v & 0xffffffffu)});
+        std::vector<Candidate> keys;
+        for (std::size_t k = 0; k < records.recs.size(); ++k) {
+            const GroupRecords::Rec& r = records.recs[k];
+            const bool first = k == 0 || records.recs[k - 1].number != r.number;
+            if (first) records.first[static_cast<std::size_t>(r.number)] = static_cast<std::int32_t>(k);
+            bool known = false;
+            for (std::size_t j = static_cast<std::size_t>(records.first[static_cast<std::size_t>(r.number)]); j < k;
+                 ++j)
+                known = known || records.recs[j].year == r.year;
+            if (!known) keys.push_back({r.number, r.year});
+        }
         for (std::int32_t n : run.special)
             if (n >= 1 && n <= objects) keys.push_back({n, 0});
         std::sort(dates.begin(), dates.end());
@@ -876,9 +1017,9 @@ Status test_batch(IdTeam& team, const RunShared& run, const SkyGrid& grid, std::
         ZEL_TRY(team.each(group.size(), [&](Identification& id, std::size_t k) {
             BatchLine& l = lines[group[k]];
             enter(id, l);
-            l.outcome = id.line_sky(l.text, l.frame, sky, grid, l.records);
+            l.outcome = id.line_sky(l.text, l.frame, sky, grid, records, l.records);
         }));
-        g0 = g1;
+        for (const GroupRecords::Rec& r : records.recs) records.first[static_cast<std::size_t>(r.number)] = -1;
     }
     return ok_status();
 }
