@@ -968,6 +968,47 @@ int progress(int done, int total) {
 }
 }  // namespace
 
+// Runs the lines of "input.id1" with the tolerance tol, the full test of
+// every candidate on one thread, then through the shared sky on one and on
+// three threads: the records must be the same. Returns the full test's.
+std::vector<std::string> expect_sky_as_full_test(LibraryState& lib, int count, double tol) {
+    lib.id_run.full_test = true;
+    lib.id_run.threads = 1;
+    IdRun r = run_idcalc(count, tol, tol);
+    EXPECT_EQ(r.error, "");
+    const auto full = read_records("result.id4");
+    for (int threads : {1, 3}) {
+        SCOPED_TRACE(threads);
+        lib.id_run.full_test = false;
+        lib.id_run.threads = threads;
+        r = run_idcalc(count, tol, tol);
+        EXPECT_EQ(r.error, "");
+        EXPECT_EQ(read_records("result.id4"), full);
+    }
+    return full;
+}
+
+// The same on the whole bundled package: lines of 40 objects near their
+// oppositions (each at its own date) and their neighbours.
+TEST(IdCalcFullPackage, SharedSkyGivesTheRecordsOfTheFullTest) {
+    const auto work = full_package();
+    if (!work) GTEST_SKIP() << "no full package in the build tree (tools/make_package.sh build build/package)";
+    LibraryState lib;
+    ScopedLibraryState current(lib);
+    const Package pkg(*work);
+    std::vector<Case> cases;
+    for (const Case& c : make_cases(pkg, 40, true))  // neighbours east of it stay below 24h
+        if (c.place.ra < 2 * M_PI - 0.05) cases.push_back(c);
+    ASSERT_GE(cases.size(), 30u);
+    InPackage in(*work);
+    const std::vector<Line> lines = lines_and_neighbours(cases);
+    write_input(lines);
+    for (double tol : {5.0, 1300.0}) {
+        SCOPED_TRACE(tol);
+        expect_sky_as_full_test(lib, static_cast<int>(lines.size()), tol);
+    }
+}
+
 // The shared sky of a run gives the records of the full test of every
 // candidate on the stand-in with near-Earth objects in number: the lines of
 // every near-Earth object (each at its own date, so that the run has many
@@ -1030,22 +1071,9 @@ TEST(IdCalcNeoPackage, SharedSkyGivesTheRecordsOfTheFullTest) {
     EXPECT_GT(moved, 0.1 / 57.29577951308232) << "the object should move fast";
     InPackage in(pkg_dir / "work");
     write_input(lines);
-    const int count = static_cast<int>(lines.size());
     for (double tol : {5.0, 1300.0, 7300.0}) {
         SCOPED_TRACE(tol);
-        lib.id_run.full_test = true;
-        lib.id_run.threads = 1;
-        IdRun r = run_idcalc(count, tol, tol);
-        ASSERT_EQ(r.error, "");
-        const auto full = read_records("result.id4");
-        for (int threads : {1, 3}) {
-            SCOPED_TRACE(threads);
-            lib.id_run.full_test = false;
-            lib.id_run.threads = threads;
-            r = run_idcalc(count, tol, tol);
-            ASSERT_EQ(r.error, "");
-            EXPECT_EQ(read_records("result.id4"), full);
-        }
+        const auto full = expect_sky_as_full_test(lib, static_cast<int>(lines.size()), tol);
         // The fast object's two lines found it.
         char number[8];
         std::snprintf(number, sizeof number, "%6d", fast.n);
