@@ -15,6 +15,19 @@
 // Uses the package of ZELVO_PACKAGE_WORK, else of the current directory, else
 // the full package of the build tree (build/package/work). The runs take
 // place in a temporary working directory.
+//
+// Beside it, Project Pluto's astcheck (Debian pluto-lunar,
+// /usr/lib/pluto/lunar/astcheck, or ZELVO_ASTCHECK) on the same objects:
+// ZELVO_ASTCHECK_SOF names the "mpcorb.sof" of the package's catalogue
+// (bench/mpcorb_to_sof.py writes it from the MPCORB.DAT the package was built
+// from). astcheck links observations of one object into a track and checks
+// only tracks of two or more, so it gets each line together with a second
+// one of the same object 0.01 day later (the place computed the same way);
+// the same search radius (30"), no limiting magnitude (-m99: the
+// identification has none). BM_AstcheckNightCold removes the ephemeris
+// files that astcheck writes for the night (*.chk) before each run,
+// BM_AstcheckNightWarm keeps them. Wall time of the whole program, its
+// start included.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -23,6 +36,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -129,7 +143,7 @@ Night& night() {
         de.flags = {};
         de.flags[static_cast<std::size_t>(BodyCode::Sun) - 1] = StateLevel::Velocity;
         de.centre = BodyCode::Earth;
-        std::string input;
+        std::string input, tracks;
         // Every fifth object whose opposition lies in the window of its line,
         // as an observer's list of known objects would be identified.
         int made = 0;
@@ -147,13 +161,27 @@ Night& night() {
             double ef = 0.0;
             e0 = static_cast<std::int32_t>(std::floor((*el)[0]));
             ef = (*el)[0] - e0;
-            if (!twobody(0.0, e0, ef, oe, day0, tt, kObliquityJ2000, p).ok()) continue;
+            // The place at UT ut (the planetary file's Sun read for it).
+            auto place_at = [&](double at, SkyDirection& dir) {
+                double dt_at = 0.0, tt_at = 0.0;
+                deltat(lib.core.delta_t, day0, at, DeltaTDirection::UtToTt, dt_at, tt_at);
+                if (!reade403(lib.core.de, lib.core.de_copies, lib.core.data_paths, day0, tt_at * 86400.0).ok() ||
+                    !twobody(0.0, e0, ef, oe, day0, tt_at, kObliquityJ2000, p).ok())
+                    return false;
+                StateVector sun_at{};
+                for (std::size_t k = 0; k < 6; ++k) sun_at[k] = de.result[k];
+                // Observatory 000, Greenwich.
+                const StateVector c =
+                    obsvec_j2000(day0, tt_at, at, 0.0, 0.62411 * kParallaxScale, 0.77873 * kParallaxScale);
+                lightt(p, sun_at, c, dir, LightTimeRates::Kept);
+                return true;
+            };
+            SkyDirection later;
+            if (!place_at(ut + 0.01, later)) continue;
+            SkyDirection dir;
+            if (!place_at(ut, dir)) continue;
             StateVector sun{};
             for (std::size_t k = 0; k < 6; ++k) sun[k] = de.result[k];
-            // Observatory 000, Greenwich.
-            const StateVector c = obsvec_j2000(day0, tt, ut, 0.0, 0.62411 * kParallaxScale, 0.77873 * kParallaxScale);
-            SkyDirection dir;
-            lightt(p, sun, c, dir, LightTimeRates::Kept);
             // Inside the predicted half width h (the driver searches wider).
             const OppositionWindow w = observation_window(day0 + ut, dir.ra, sun[0], sun[1]);
             if (!(std::fabs(objects[j].jd - (day0 + ut + w.shift)) <= w.half)) continue;
@@ -162,7 +190,11 @@ Night& night() {
             double frac = 0.0;
             jdcal(day0, ut, y, m, d, frac);
             input += line_text(n, y, m, d, frac, dir.ra, dir.dec) + "\r\n";
+            tracks += line_text(n, y, m, d, frac, dir.ra, dir.dec) + "\n";
+            jdcal(day0, ut + 0.01, y, m, d, frac);
+            tracks += line_text(n, y, m, d, frac, later.ra, later.dec) + "\n";
         }
+        std::ofstream(r.dir / "tracks.txt", std::ios::binary) << tracks;
         de.flags = {};
         std::ofstream(r.dir / std::string(files::kIdInput), std::ios::binary) << input;
         r.ready = input.size() == static_cast<std::size_t>(kLines) * 82;
@@ -219,3 +251,77 @@ BENCHMARK(BM_IdCalcNightOneThread)->Unit(benchmark::kMillisecond)->UseRealTime()
 
 static void BM_IdCalcNightFullTest(benchmark::State& state) { run_night(state, true); }
 BENCHMARK(BM_IdCalcNightFullTest)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// astcheck on the same objects (see the top of the file).
+static void run_astcheck(benchmark::State& state, bool cold) {
+    Night& nt = night();
+    const char* sof = std::getenv("ZELVO_ASTCHECK_SOF");
+    const char* prog_env = std::getenv("ZELVO_ASTCHECK");
+    const std::string prog = prog_env != nullptr ? prog_env : "/usr/lib/pluto/lunar/astcheck";
+    if (!nt.ready) {
+        state.SkipWithError(nt.why.c_str());
+        return;
+    }
+    if (sof == nullptr || !fs::exists(sof) || !fs::exists(prog)) {
+        state.SkipWithError("no astcheck or no ZELVO_ASTCHECK_SOF (bench/mpcorb_to_sof.py)");
+        return;
+    }
+    const fs::path dir = nt.dir / "astcheck";
+    fs::create_directories(dir);
+    std::error_code ec;
+    fs::remove(dir / "mpcorb.sof", ec);
+    fs::create_symlink(fs::absolute(sof), dir / "mpcorb.sof");
+    // Observatory 000 in the layout of the MPC's list of codes, for the parallax.
+    std::ofstream(dir / "ObsCodes.html")
+        << "Code  Long.   cos      sin    Name\n000   0.0000 0.62411 +0.77873 Greenwich\n";
+    fs::copy_file(nt.dir / "tracks.txt", dir / "tracks.txt", fs::copy_options::overwrite_existing);
+    const std::string cmd = "cd '" + dir.string() + "' && '" + prog + "' tracks.txt -r30 -m99 > result.txt 2>&1";
+    auto clear = [&] {
+        for (const auto& e : fs::directory_iterator(dir))
+            if (e.path().extension() == ".chk") fs::remove(e.path());
+    };
+    if (!cold && std::system(cmd.c_str()) != 0) {  // the ephemeris files, made once
+        state.SkipWithError("astcheck failed");
+        return;
+    }
+    for (auto _ : state) {
+        if (cold) {
+            state.PauseTiming();
+            clear();
+            state.ResumeTiming();
+        }
+        if (std::system(cmd.c_str()) != 0) {
+            state.SkipWithError("astcheck failed");
+            return;
+        }
+    }
+    // Tracks matched: tracks (headed "     B...:") under which astcheck lists
+    // at least one object (a line of the object's name and numbers).
+    std::ifstream in(dir / "result.txt");
+    std::string line;
+    bool open_track = false;
+    int matched = 0;
+    while (std::getline(in, line)) {
+        if (line.compare(0, 6, "     B") == 0 && line.find(':') != std::string::npos) {
+            open_track = true;
+            continue;
+        }
+        if (!open_track || line.find_first_not_of(' ') == std::string::npos) continue;
+        std::istringstream words(line);
+        std::vector<std::string> w;
+        for (std::string x; words >> x;) w.push_back(x);
+        int numbers = 0;
+        for (std::size_t k = w.size() >= 5 ? w.size() - 5 : 0; k < w.size(); ++k)
+            numbers += w[k].find_first_not_of("+-.0123456789") == std::string::npos ? 1 : 0;
+        if (numbers == 5) ++matched;
+        open_track = false;
+    }
+    state.counters["tracks_matched"] = matched;
+    state.SetItemsProcessed(state.iterations() * kLines);
+}
+
+static void BM_AstcheckNightCold(benchmark::State& state) { run_astcheck(state, true); }
+BENCHMARK(BM_AstcheckNightCold)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+static void BM_AstcheckNightWarm(benchmark::State& state) { run_astcheck(state, false); }
+BENCHMARK(BM_AstcheckNightWarm)->Unit(benchmark::kMillisecond)->UseRealTime();

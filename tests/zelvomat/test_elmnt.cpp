@@ -610,3 +610,44 @@ TEST_F(ElmntTest, NElemWritesNothingOnFailure) {
     EXPECT_NE(zeltest::last_message().find("setpar"), std::string::npos) << zeltest::last_message();
     for (double v : e) EXPECT_EQ(v, -7.0);
 }
+
+// The dates over which elmnt_set_span says the same set is taken: at dates
+// spread through each span, elmnt_set takes the set and flags of the date
+// asked, for every object (the plain ones, those sent to a neighbouring year,
+// the fast one, the bad numbers), with and without a year given,
+// across the package span's edges and the calendar months.
+TEST_F(ElmntTest, SpanOfTheSameSetHoldsThatSet) {
+    const std::string dir = state_.core.data_paths.data_dir;
+    int spans = 0, long_spans = 0, short_spans = 0;
+    for (std::int32_t n = 0; n <= kObjects + 1; ++n) {
+        if (n == kAbsent) continue;  // its catalogue record fails (CatalogueFailuresAreReported)
+        for (std::int32_t year : {0, 2020, 2021, 2022}) {
+            for (double jd = J1 - 120.0; jd < J2 + 120.0; jd += 1.37) {
+                SCOPED_TRACE("object " + std::to_string(n) + ", year " + std::to_string(year) + ", JD " +
+                             std::to_string(jd));
+                ElementSet set{}, other{};
+                ElementFlags f, g;
+                JdSpan span;
+                ASSERT_TRUE(elmnt_set_span(state_.core, n, jd, year, set, f, span, dir).ok());
+                ASSERT_LE(span.lo, jd);
+                ASSERT_GE(span.hi, jd);
+                ++spans;
+                const double lo = std::max(span.lo, jd - 400.0), hi = std::min(span.hi, jd + 400.0);
+                if (hi - lo >= 1.0) ++long_spans;
+                if (span.hi - span.lo < 400.0) ++short_spans;
+                for (int k = 0; k <= 16; ++k) {
+                    const double at = lo + (hi - lo) * k / 16.0;
+                    ASSERT_TRUE(elmnt_set(state_.core, n, at, year, other, g, dir).ok());
+                    EXPECT_EQ(g.bad_number, f.bad_number) << "at " << at;
+                    if (f.bad_number) continue;
+                    EXPECT_EQ(g.from_catalogue, f.from_catalogue) << "at " << at;
+                    EXPECT_EQ(g.accepted, f.accepted) << "at " << at;
+                    EXPECT_EQ(other, set) << "at " << at;
+                }
+            }
+        }
+    }
+    // Spans that serve a night and more, and spans cut by the sets' epochs.
+    EXPECT_GT(long_spans, spans / 2);
+    EXPECT_GT(short_spans, spans / 4);
+}

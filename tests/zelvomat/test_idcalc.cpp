@@ -492,6 +492,18 @@ Case line_case(std::int32_t n, double jd, const Elements& e, char flag, const ch
     return {n, make_line(desig, y, m, d, 0.1234, pl.ra, pl.dec, 0.0, "000"), pl, flag};
 }
 
+// The line of object n at jd (a date at 0.1234 of its day) when its element
+// set there is plain (Package::plain_set with the year y); else none.
+std::optional<Case> plain_case(const Package& pkg, std::int32_t n, int year, double jd, const char* prefix) {
+    int y, m, d;
+    double f, t1, t2;
+    eraJd2cal(jd, 0, &y, &m, &d, &f);
+    tt_of(y, m, d, 0.1234, t1, t2);
+    const std::optional<Elements> set = pkg.plain_set(n, year, t1 + t2);
+    if (!set) return std::nullopt;
+    return line_case(n, jd, *set, ' ', prefix);
+}
+
 // Lines of present objects (not in the special list) within 60 degrees of
 // the point opposite the Sun in R.A., whose opposition lies outside the
 // predicted window by 0.2 day or more while no other opposition of the
@@ -955,6 +967,129 @@ int progress(int done, int total) {
     return static_cast<int>(g_progress.size()) == stop_after ? 1 : 0;
 }
 }  // namespace
+
+// Runs the lines of "input.id1" with the tolerance tol, the full test of
+// every candidate on one thread, then through the shared sky on one and on
+// three threads: the records must be the same. Returns the full test's.
+std::vector<std::string> expect_sky_as_full_test(LibraryState& lib, int count, double tol) {
+    lib.id_run.full_test = true;
+    lib.id_run.threads = 1;
+    IdRun r = run_idcalc(count, tol, tol);
+    EXPECT_EQ(r.error, "");
+    const auto full = read_records("result.id4");
+    for (int threads : {1, 3}) {
+        SCOPED_TRACE(threads);
+        lib.id_run.full_test = false;
+        lib.id_run.threads = threads;
+        r = run_idcalc(count, tol, tol);
+        EXPECT_EQ(r.error, "");
+        EXPECT_EQ(read_records("result.id4"), full);
+    }
+    return full;
+}
+
+// The same on the whole bundled package: lines of 40 objects near their
+// oppositions (each at its own date) and their neighbours.
+TEST(IdCalcFullPackage, SharedSkyGivesTheRecordsOfTheFullTest) {
+    const auto work = full_package();
+    if (!work) GTEST_SKIP() << "no full package in the build tree (tools/make_package.sh build build/package)";
+    LibraryState lib;
+    ScopedLibraryState current(lib);
+    const Package pkg(*work);
+    std::vector<Case> cases;
+    for (const Case& c : make_cases(pkg, 40, true))  // neighbours east of it stay below 24h
+        if (c.place.ra < 2 * M_PI - 0.05) cases.push_back(c);
+    ASSERT_GE(cases.size(), 30u);
+    InPackage in(*work);
+    const std::vector<Line> lines = lines_and_neighbours(cases);
+    write_input(lines);
+    for (double tol : {5.0, 1300.0}) {
+        SCOPED_TRACE(tol);
+        expect_sky_as_full_test(lib, static_cast<int>(lines.size()), tol);
+    }
+}
+
+// The shared sky of a run gives the records of the full test of every
+// candidate on the stand-in with near-Earth objects in number: the lines of
+// every near-Earth object (each at its own date, so that the run has many
+// groups of dates) and their neighbours, and two lines of the fastest of
+// them on the sky 7.2 hours apart at its closest approach of the second
+// package year, on one and on three threads, with narrow and wide
+// tolerances. The fast object's lines find it.
+TEST(IdCalcNeoPackage, SharedSkyGivesTheRecordsOfTheFullTest) {
+    const fs::path pkg_dir = zeltest::small_neo_package();
+    if (pkg_dir.empty()) GTEST_SKIP() << "the stand-in package could not be built (see package-small-neo/build.log)";
+    LibraryState lib;
+    ScopedLibraryState current(lib);
+    const Package pkg(pkg_dir / "work");
+    const int y = pkg.first_year + 1;
+    std::vector<Case> cases;
+    struct Fast {
+        std::int32_t n = 0;
+        double jd = 0.0, delta = 1e9;
+    } fast;
+    for (std::int32_t n = 1; n <= pkg.objects; ++n) {
+        if (!pkg.present(n)) continue;
+        const auto e = pkg.el(n);
+        const double a = std::cbrt(0.01720209895 * 0.01720209895 / (e[5] * e[5]));
+        if (a * (1.0 - e[4]) >= 1.3) continue;
+        bool added = false;
+        for (int day = 0; day < 330; day += 3) {
+            const double jd = new_year(y) + 20 + 11 * (n % 23) + day + 0.1234;
+            if (jd > new_year(y + 1) - 1.0) break;
+            const std::optional<Case> c = plain_case(pkg, n, y, jd, "N");
+            if (!c) continue;
+            if (!added) cases.push_back(*c);
+            added = true;
+            if (c->place.delta < fast.delta) fast = {n, jd, c->place.delta};
+        }
+    }
+    ASSERT_EQ(cases.size(), 20u);
+    ASSERT_GT(fast.n, 0);
+    // The fast object at 0.1234 and 0.4234 of its date (one set for both).
+    int fy, fm, fd;
+    double ff, t1, t2, u1, u2;
+    eraJd2cal(fast.jd, 0, &fy, &fm, &fd, &ff);
+    tt_of(fy, fm, fd, 0.1234, t1, t2);
+    tt_of(fy, fm, fd, 0.4234, u1, u2);
+    const std::optional<Elements> set = pkg.plain_set(fast.n, y, t1 + t2);
+    ASSERT_TRUE(set);
+    ASSERT_TRUE(pkg.plain_set(fast.n, y, u1 + u2));
+    std::vector<Line> lines = lines_and_neighbours(cases);
+    std::vector<Place> places;
+    for (double f : {0.1234, 0.4234}) {
+        places.push_back(place(*set, fy, fm, fd, f, kLon000, kRc000, kRs000));
+        char desig[16];
+        std::snprintf(desig, sizeof desig, "     F%06d", fast.n % 1000000);
+        lines.push_back(make_line(desig, fy, fm, fd, f, places.back().ra, places.back().dec, 0.0, "000"));
+    }
+    const double moved =
+        std::acos(std::sin(places[0].dec) * std::sin(places[1].dec) +
+                  std::cos(places[0].dec) * std::cos(places[1].dec) * std::cos(places[0].ra - places[1].ra));
+    std::printf("[ sample   ] fastest object %d: %.4f AU, %.2f degrees in 7.2 hours\n", fast.n, fast.delta,
+                moved * 57.29577951308232);
+    EXPECT_GT(moved, 0.1 / 57.29577951308232) << "the object should move fast";
+    InPackage in(pkg_dir / "work");
+    write_input(lines);
+    for (double tol : {5.0, 1300.0, 7300.0}) {
+        SCOPED_TRACE(tol);
+        const auto full = expect_sky_as_full_test(lib, static_cast<int>(lines.size()), tol);
+        // The fast object's two lines found it.
+        char number[8];
+        std::snprintf(number, sizeof number, "%6d", fast.n);
+        for (std::size_t k = lines.size() - 2; k < lines.size(); ++k) {
+            const std::string head = lines[k].text.substr(0, 13);
+            bool found = false;
+            for (std::size_t i = 0; i < full.size(); ++i) {
+                if (full[i].substr(0, 13) != head) continue;
+                for (std::size_t j = i; j < full.size() && (j == i || full[j].substr(0, 13) == std::string(13, ' '));
+                     ++j)
+                    found = found || full[j].substr(30, 6) == number;
+            }
+            EXPECT_TRUE(found) << "line " << k;
+        }
+    }
+}
 
 TEST_F(IdCalcPackage, StopsAndContinuesWithTheSameRecords) {
     const Package pkg(*work_);

@@ -38,6 +38,29 @@ void close_element_files(ElementCache& c) {
 
 namespace {
 
+// The dates around the one asked for over which every decision of the search
+// comes out the same (JdSpan of elmnt_set_span): each comparison of the date
+// with a threshold narrows it to the threshold's side the date lies on, kept
+// clear of the threshold by kSpanGuard days (rounding of jd - epoch).
+constexpr double kSpanGuard = 1e-6;
+struct SpanTrack {
+    double jd = 0.0;
+    double lo = -std::numeric_limits<double>::infinity();
+    double hi = std::numeric_limits<double>::infinity();
+    // Records that jd lies on its side of thr.
+    void side(double thr) {
+        if (jd > thr)
+            lo = std::max(lo, thr + kSpanGuard);
+        else
+            hi = std::min(hi, thr - kSpanGuard);
+    }
+    // Records the outcome of |jd - a| < |jd - b| (or <=): jd's side of the
+    // middle of a and b; equal dates give the same outcome at every date.
+    void nearer(double a, double b) {
+        if (a != b) side(0.5 * (a + b));
+    }
+};
+
 // ---- The mapped files ------------------------------------------------------------
 
 // The files of a calendar year, mapped on first use. A year whose files are
@@ -126,7 +149,7 @@ Result<ObjectSets> object_sets(const YearlyFiles& y, std::int32_t n) {
 
 // The set of object n in package year `index` nearest jd.
 Result<YearScan> scan_year(ElementCache& cache, const PackageInfo& info, std::int32_t n, double jd, std::int32_t index,
-                           std::string_view data_dir) {
+                           std::string_view data_dir, SpanTrack* track) {
     YearScan r;
     r.index = index;
     const std::int32_t years = info.last_year - info.first_year + 1;
@@ -159,6 +182,7 @@ Result<YearScan> scan_year(ElementCache& cache, const PackageInfo& info, std::in
     for (std::size_t k = 1; k < static_cast<std::size_t>(r.count); ++k) {
         if (!std::isfinite(epoch(k))) return damaged(r.first + static_cast<std::int64_t>(k));
         const double dt = jd - epoch(k);
+        if (track) track->nearer(epoch(k), epoch(k - 1));
         if (!(std::fabs(dt) < std::fabs(best))) break;
         best = dt;
         best_k = k;
@@ -171,8 +195,13 @@ Result<YearScan> scan_year(ElementCache& cache, const PackageInfo& info, std::in
     return r;
 }
 
-bool is_accepted(const ElementCache& cache, const YearScan& s) {
+bool is_accepted(const ElementCache& cache, const YearScan& s, SpanTrack* track) {
     const double tol = kAcceptWindowDays / s.count;
+    if (track) {
+        const double epoch = s.set[0];
+        track->side(epoch - tol);
+        track->side(epoch + tol);
+    }
     if (std::fabs(s.best) <= tol) return true;
     // Settings record 8 has a value for the first five package years only.
     const std::array<std::int32_t, 5>& values = cache.values;
@@ -246,13 +275,19 @@ Status elmnt(CoreState& core, std::int32_t n, double jd, std::int32_t year, Orbi
     return ok_status();
 }
 
-Status elmnt_set(CoreState& core, std::int32_t n, double jd, std::int32_t year, ElementSet& set, ElementFlags& flags,
-                 std::string_view data_dir) {
+namespace {
+
+Status element_set_search(CoreState& core, std::int32_t n, double jd, std::int32_t year, ElementSet& set,
+                          ElementFlags& flags, std::string_view data_dir, SpanTrack* track) {
     flags = {};
     const PackageInfo& info = core.package;
     if (n < 1 || n > info.objects) {
         flags.bad_number = true;
         return ok_status();
+    }
+    if (track) {
+        track->side(info.j1 - kSpanMarginDays);
+        track->side(info.j2 + kSpanMarginDays);
     }
     if (!(jd >= info.j1 - kSpanMarginDays && jd < info.j2 + kSpanMarginDays))
         return from_catalogue(core.catalogue, core.package, n, set, flags);
@@ -267,6 +302,14 @@ Status elmnt_set(CoreState& core, std::int32_t n, double jd, std::int32_t year, 
         int mday = 0;
         double day_fraction = 0;
         jdcal(day_number(day), jd - day, cal_year, month, mday, day_fraction);
+        if (track) {  // the calendar month of jd
+            std::int32_t d0 = 0, d1 = 0;
+            double f0 = 0.0, f1 = 0.0;
+            caljd(cal_year, month, 1, 0.0, d0, f0, DayStart::Civil);
+            caljd(month == 12 ? cal_year + 1 : cal_year, month == 12 ? 1 : month + 1, 1, 0.0, d1, f1, DayStart::Civil);
+            track->side(d0 + f0);
+            track->side(d1 + f1);
+        }
     };
     if (year == 0) calendar();
     // Package-year index of the year searched first. A year far outside the
@@ -278,7 +321,7 @@ Status elmnt_set(CoreState& core, std::int32_t n, double jd, std::int32_t year, 
     std::int32_t cur = k;
     YearScan found;
     for (int attempt = 1;; ++attempt) {
-        auto scan = scan_year(core.element_cache, info, n, jd, cur, data_dir);
+        auto scan = scan_year(core.element_cache, info, n, jd, cur, data_dir, track);
         if (!scan) return scan.status();
         if (scan->outcome == YearOutcome::Found) {
             found = *scan;
@@ -300,7 +343,7 @@ Status elmnt_set(CoreState& core, std::int32_t n, double jd, std::int32_t year, 
             cur = next;
         }
     }
-    if (is_accepted(core.element_cache, found)) {
+    if (is_accepted(core.element_cache, found, track)) {
         set = found.set;
         flags.accepted = true;
         return ok_status();
@@ -314,6 +357,12 @@ Status elmnt_set(CoreState& core, std::int32_t n, double jd, std::int32_t year, 
     const double w = kAcceptWindowDays * (1.0 - 1.0 / found.count);
     const bool later = found.best > q - w;
     const bool earlier = found.best < w - q;
+    if (track) {
+        const double epoch = found.set[0];
+        track->side(epoch + q - w);
+        track->side(epoch + w - q);
+        track->side(epoch);
+    }
     std::int32_t other = 0;
     // Both can hold only when q < w; the sign of the distance decides then.
     if (later && (!earlier || found.best >= 0)) {
@@ -324,18 +373,37 @@ Status elmnt_set(CoreState& core, std::int32_t n, double jd, std::int32_t year, 
         if (other == k) --other;
     }
     if (other >= 1 && other <= years) {
-        auto scan = scan_year(core.element_cache, info, n, jd, other, data_dir);
+        auto scan = scan_year(core.element_cache, info, n, jd, other, data_dir, track);
         if (!scan) return scan.status();
         if (scan->outcome == YearOutcome::Found) {
-            if (is_accepted(core.element_cache, *scan)) {
+            if (is_accepted(core.element_cache, *scan, track)) {
                 set = scan->set;
                 flags.accepted = true;
                 return ok_status();
             }
+            if (track) track->nearer(scan->set[0], found.set[0]);
             if (std::fabs(scan->best) <= std::fabs(found.best)) found = *scan;
         }
     }
     set = found.set;
+    return ok_status();
+}
+
+}  // namespace
+
+Status elmnt_set(CoreState& core, std::int32_t n, double jd, std::int32_t year, ElementSet& set, ElementFlags& flags,
+                 std::string_view data_dir) {
+    return element_set_search(core, n, jd, year, set, flags, data_dir, nullptr);
+}
+
+Status elmnt_set_span(CoreState& core, std::int32_t n, double jd, std::int32_t year, ElementSet& set,
+                      ElementFlags& flags, JdSpan& span, std::string_view data_dir) {
+    SpanTrack track;
+    track.jd = jd;
+    ZEL_TRY(element_set_search(core, n, jd, year, set, flags, data_dir, &track));
+    span.lo = track.lo;
+    span.hi = track.hi;
+    if (!(span.lo <= jd && jd <= span.hi)) span.lo = span.hi = jd;  // a date on a threshold: that date alone
     return ok_status();
 }
 

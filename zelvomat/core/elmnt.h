@@ -126,6 +126,18 @@ Status elmnt(CoreState& core, std::int32_t n, double jd, std::int32_t year, Orbi
 Status elmnt_set(CoreState& core, std::int32_t n, double jd, std::int32_t year, ElementSet& set, ElementFlags& flags,
                  std::string_view data_dir);
 
+// elmnt_set, and the dates around jd over which elmnt_set(n, date, year)
+// takes the same set: every comparison of the date that the search makes
+// (the package span, the calendar month, the nearest epoch, the acceptance
+// window, the neighbouring year's opposition) comes out as for jd at any
+// date of [span.lo, span.hi] (infinite ends when nothing bounds them; jd
+// alone when it lies on a threshold). Flags and failures as elmnt_set.
+struct JdSpan {
+    double lo = 0.0, hi = 0.0;
+};
+Status elmnt_set_span(CoreState& core, std::int32_t n, double jd, std::int32_t year, ElementSet& set,
+                      ElementFlags& flags, JdSpan& span, std::string_view data_dir);
+
 // Every set of object n (1 .. the objects of the index) in the yearly files of
 // the calendar year `year`, in ascending order of epoch; none when the year
 // has no files or the object no set in them. Damaged files are errors as in

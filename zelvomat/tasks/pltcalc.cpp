@@ -71,6 +71,10 @@ struct PlateSky {
     StateVector observer{};    // the observer to the geocentre (J2000)
     double ra0 = 0.0, dec0 = 0.0;
     double half_ra = 0.0, half_dec = 0.0;  // radians
+    // The centre's unit vector and the largest distance from it of a place
+    // on the plate (its corners: tan^2 = half_ra^2 + half_dec^2).
+    double centre[3] = {0.0, 0.0, 1.0};
+    double reach = 0.0;
     double mag_limit = 0.0;
     int comet_mode = 0;
     std::string data_dir;
@@ -95,6 +99,22 @@ Status test_object(CoreState& core, const PlateSky& sky, std::int32_t n, std::in
                  p, kepler_tolerance(sky.comet_mode))
              .ok())
         return ok_status();
+    // Far from the plate: the direction of the object at the date lies
+    // farther from the centre than the plate's corners by more than the
+    // light time can move it (lightt moves the object back along its
+    // velocity v by v x distance / c, the distance at most d / (1 - v/c) for
+    // the distance d at the date: at most asin(k / (1 - k)), k = v / c).
+    {
+        const double u[3] = {p[0] + sky.sun[0] + sky.observer[0], p[1] + sky.sun[1] + sky.observer[1],
+                             p[2] + sky.sun[2] + sky.observer[2]};
+        const double d = std::sqrt(u[0] * u[0] + u[1] * u[1] + u[2] * u[2]);
+        const double k = std::sqrt(p[3] * p[3] + p[4] * p[4] + p[5] * p[5]) * kLightDaysPerAu;
+        if (d > 0.0 && std::isfinite(d) && k < 0.5) {
+            const double limit = sky.reach + std::asin(k / (1.0 - k)) * 1.01 + 1e-9;
+            const double cos_centre = (u[0] * sky.centre[0] + u[1] * sky.centre[1] + u[2] * sky.centre[2]) / d;
+            if (limit < kPi / 2 && cos_centre < std::cos(limit)) return ok_status();
+        }
+    }
     SkyDirection dir;
     lightt(p, sky.sun, sky.observer, dir, LightTimeRates::Computed);
     if (!std::isfinite(dir.ra) || !std::isfinite(dir.dec) || !std::isfinite(dir.dist) || !std::isfinite(dir.ra_rate) ||
@@ -200,6 +220,10 @@ Result<std::int32_t> plate_search(LibraryState& st, std::string_view plate_line,
     sky.dec0 = obs.angle2_rad;
     sky.half_ra = obs.plate_half_ra_min * kRadPerMinuteOfTime;
     sky.half_dec = obs.plate_half_dec_deg / kDegPerRad;
+    sky.centre[0] = std::cos(sky.dec0) * std::cos(sky.ra0);
+    sky.centre[1] = std::cos(sky.dec0) * std::sin(sky.ra0);
+    sky.centre[2] = std::sin(sky.dec0);
+    sky.reach = std::atan(std::hypot(sky.half_ra, sky.half_dec)) * (1.0 + 1e-9);
     sky.mag_limit = mag_limit;
     sky.comet_mode = st.core.catalogue.comet_mode;
     sky.data_dir = std::string(io::trim(paths.data_dir));
