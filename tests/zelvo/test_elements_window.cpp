@@ -511,3 +511,44 @@ TEST(ElementWindows, MoidColumnUnderTheProgressDialogAndItsCancel) {
     EXPECT_EQ(window.opened, 2);
     fw::progress().setWindow(before);
 }
+
+// The condition fields of the selection dialog are fixed-width: a condition
+// kept padded (as the last query file may hold it) shows trimmed, a field
+// entered by Tab is typed over, and the model reads it padded to its width;
+// a full field takes no more.
+TEST(ElementSelectDialog, ConditionFieldsShowTrimmedTakeTypingAndReadPadded) {
+    AppContext ctx;
+    zeltest::FakeLibrary lib;
+    CElSelectDlg dlg(ctx, lib);
+    auto text = [&dlg](int row, int which) -> std::string& {
+        const auto j = static_cast<std::size_t>(which);
+        return row == 11 ? dlg.model().function[j] : dlg.model().rows[static_cast<std::size_t>(row)][j];
+    };
+    const std::string blanks30(30, ' ');
+    struct Case {
+        int row, which;  // row 0 Number .. 11 Function; equal, lower, upper
+        std::string stored;
+        const char* shown;
+        const char* typed;
+        std::string read;
+    } cases[] = {
+        {0, 1, "1000" + std::string(26, ' '), "1000", "25", "25" + std::string(28, ' ')},
+        {1, 0, "Ceres" + std::string(13, ' '), "Ceres", "Vesta", "Vesta" + std::string(13, ' ')},
+        {1, 0, "", "", "1234567890123456789", "123456789012345678"},
+        {8, 2, "  0.3" + std::string(25, ' '), "0.3", "0.95", "0.95" + std::string(26, ' ')},
+        {10, 0, blanks30, "", "7777777777777777777777777777777", std::string(30, '7')},
+        {11, 0, blanks30, "", "2.5", "2.5" + std::string(27, ' ')},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "row " << c.row << " field " << c.which << " typed " << c.typed);
+        text(c.row, c.which) = c.stored;
+        dlg.updateData(false);
+        QLineEdit* e = dlg.edit(c.row, c.which);
+        EXPECT_EQ(e->text().toStdString(), c.shown);
+        e->setFocus(Qt::TabFocusReason);
+        e->selectAll();
+        zeltest::type_text(e, QString::fromLatin1(c.typed));
+        ASSERT_TRUE(dlg.updateData(true));
+        EXPECT_EQ(text(c.row, c.which), c.read);
+    }
+}

@@ -57,10 +57,10 @@ QAction* menu_action(QMainWindow& mf, const std::string& popup, const std::strin
 
 // A plate line: centre 03 50 35.27 +20 12 34.5, 40 minutes of time by 6
 // degrees, Greenwich.
-std::string plate_line() {
+std::string plate_line(std::string_view name = "PLEIADES-1") {
     std::string l(80, ' ');
     auto put = [&l](std::size_t c, std::string_view t) { l.replace(c, t.size(), t); };
-    put(0, "PLEIADES-1");
+    put(0, name);
     put(15, "2025 11 20.93750");
     put(32, "03 50 35.27");
     l[44] = '+';
@@ -144,6 +144,68 @@ TEST(PlateListWindow, AnEmptyNewFileIsFilledFromItsMenuAndObjectListRuns) {
     ASSERT_TRUE(s.app.routeCommand(fw::ids::kFileSaveAs));
     const std::string plr = read_file(s.pkg.work.path() / "objects.plr");
     EXPECT_EQ(plr.substr(0, 42), "                  LIST OF OBJECTS\r\n head\r\n");
+}
+
+// A line the check refuses, in the plate list window: Retry gives the
+// String Editor the refused text with the error to correct it; Cancel puts
+// the old line back in the list (the refusal said before the choice), the
+// document as it was; the refused text is never shown as taken.
+TEST(PlateListWindow, ARefusedEditStaysInTheEditorOrTheOldLineComesBack) {
+    Started s;
+    s.files.answers.push_back(s.path("new.plt"));
+    s.app.OnTasksPlates();
+    fw::MainFrame& mf = *s.app.frame();
+    s.dialogs.editAnswers = {plate_line()};
+    menu_action(mf, "&Plate", "&Add string")->trigger();
+    ASSERT_EQ(s.activeDoc()->lines.size(), 1u);
+    s.activeDoc()->setModified(false);
+    fw::LineListView* list = s.activeList();
+    auto shown = [&] {
+        return list->model().data(list->model().index(0, 0), Qt::DisplayRole).toString().toStdString();
+    };
+    const std::string before = shown();
+    ASSERT_EQ(before.substr(0, 10), "PLEIADES-1");
+    std::string refused = plate_line();
+    refused.replace(15, 4, "1799");
+    struct Case {
+        const char* name;
+        std::vector<fw::Answer> answers;  // to the error and "Try to correct or cancel"
+        std::vector<std::string> edits;   // the String Editor's answers (none left: Cancel)
+        std::string line;                 // the document's line afterwards
+        bool modified;
+    } cases[] = {
+        {"Cancel after the refusal", {fw::Answer::Ok, fw::Answer::Cancel}, {refused}, plate_line(), false},
+        {"Retry, then Cancel in the editor", {fw::Answer::Ok, fw::Answer::Retry}, {refused}, plate_line(), false},
+        {"Retry, corrected", {fw::Answer::Ok, fw::Answer::Retry}, {refused, plate_line("PLEIADES-2")}, "", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        s.boxes.shown.clear();
+        s.dialogs.edits.clear();
+        s.pkg.lib.checks = {{2, 16, 19}, {}};
+        s.boxes.answers.assign(c.answers.begin(), c.answers.end());
+        s.dialogs.editAnswers.assign(c.edits.begin(), c.edits.end());
+        list->selectRow(0);
+        mf.updateCommandUI();
+        menu_action(mf, "&Plate", "&Edit")->trigger();
+        ASSERT_GE(s.texts().size(), 2u);
+        EXPECT_EQ(s.texts()[0].substr(0, 18), "Data out of range ");
+        EXPECT_EQ(s.texts()[1], "Try to correct or cancel");
+        if (c.edits.size() == 2) {
+            EXPECT_EQ(s.activeDoc()->lines[0].substr(0, 10), "PLEIADES-2");
+            EXPECT_EQ(shown().substr(0, 10), "PLEIADES-2");
+        } else {
+            EXPECT_EQ(s.activeDoc()->lines[0], c.line + "\r\n");
+            EXPECT_EQ(shown(), before);
+        }
+        if (c.answers.back() == fw::Answer::Retry) {
+            // The refused text went back to the editor with its error.
+            ASSERT_EQ(s.dialogs.edits.size(), 2u);
+            EXPECT_EQ(s.dialogs.edits[1].lineText, refused);
+            EXPECT_EQ(s.dialogs.edits[1].message, "After the error: Data out of range");
+        }
+        EXPECT_EQ(s.activeDoc()->isModified(), c.modified);
+    }
 }
 
 TEST(StringEditor, EnterSavesTheLine) {

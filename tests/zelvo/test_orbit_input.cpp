@@ -389,6 +389,53 @@ TEST(OrbitDialog, WidgetsShowTheModel) {
     EXPECT_EQ(read_file(f.path("eelm.eph")).substr(80, 20), pad("2454300.5", 20));
 }
 
+// Every typed field of both forms is fixed-width (18 characters): a text
+// held padded shows trimmed, a field entered by Tab is typed over at once,
+// and the model reads the field padded to its width; a full field takes no
+// more.
+TEST(OrbitDialog, EveryFieldShowsTrimmedTakesTypingAndReadsPadded) {
+    OrbitFixture f;
+    struct Case {
+        const char* typed;
+        std::string read;
+    } cases[] = {
+        {"0.5", pad("0.5", 18)},
+        {"2460800.5", pad("2460800.5", 18)},
+        {"1234567890123456789", "123456789012345678"},
+    };
+    for (bool elements : {true, false}) {
+        OrbitInputModel m = f.model(elements);
+        COrbitInputDlg dlg(m);
+        ASSERT_TRUE(dlg.createModeless());
+        int tried = 0;
+        for (int i = 0; i < kOrbitFields; ++i) {
+            QLineEdit* e = dlg.field(i);
+            if (e == nullptr || !e->isEnabled()) continue;
+            ++tried;
+            SCOPED_TRACE(::testing::Message() << (elements ? "elements" : "coordinates") << " field " << i);
+            EXPECT_EQ(e->maxLength(), 18);
+            // The form's own text, without blanks at either end.
+            const std::string& start = m.fieldTexts[static_cast<std::size_t>(i)];
+            const auto b = start.find_first_not_of(' ');
+            EXPECT_EQ(e->text().toStdString(),
+                      b == std::string::npos ? "" : start.substr(b, start.find_last_not_of(' ') + 1 - b));
+            for (const Case& c : cases) {
+                SCOPED_TRACE(c.typed);
+                e->setFocus(Qt::TabFocusReason);
+                e->selectAll();
+                zeltest::type_text(e, QString::fromLatin1(c.typed));
+                EXPECT_EQ(m.fieldTexts[static_cast<std::size_t>(i)], c.read);
+            }
+            // Clicked at the end of a shorter text, the field takes more.
+            e->setText(QStringLiteral("1.2"));
+            e->end(false);
+            zeltest::type_text(e, QStringLiteral("5"));
+            EXPECT_EQ(m.fieldTexts[static_cast<std::size_t>(i)], pad("1.25", 18));
+        }
+        EXPECT_GE(tried, 8);
+    }
+}
+
 TEST(OrbitDialog, TheProgramsTitleAndACaptionOnEveryButton) {
     OrbitFixture f;
     fw::setMessageTitle("ZELVO-21 for Comets");

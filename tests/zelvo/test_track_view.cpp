@@ -906,4 +906,42 @@ TEST(TrackWindow, MetafileAndPrintPalette) {
     delete w;
 }
 
+// The object fields of the input dialog are fixed-width (30 characters):
+// the name kept after the number shows without its trailing blanks and takes
+// more typing at its end; what is read is padded to the width.
+TEST(TrackWindow, InputObjectFieldsShowTrimmedTakeTypingAndReadPadded) {
+    zeltest::FakeLibrary lib;
+    CTraceInputDlg dlg(lib);
+    dlg.year1 = dlg.year2 = 2026;
+    dlg.month1 = dlg.month2 = 1;
+    dlg.day1 = 1;
+    dlg.day2 = 2;
+    struct Case {
+        std::string stored;
+        const char* shown;
+        bool atEnd;  // typed at the end of the shown text, else over it
+        const char* typed;
+        std::string read;
+    } cases[] = {
+        {"1  Ceres" + std::string(21, ' '), "1  Ceres", true, "x", "1  Ceresx" + std::string(21, ' ')},
+        {"4  Vesta" + std::string(21, ' '), "4  Vesta", false, "433", "433" + std::string(27, ' ')},
+        {"", "", false, "1234567890123456789012345678901", "123456789012345678901234567890"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        dlg.objects = {c.stored, "", ""};
+        dlg.updateData(false);
+        QLineEdit* e = dlg.objectEdit(0);
+        EXPECT_EQ(e->text().toStdString(), c.shown);
+        e->setFocus(Qt::TabFocusReason);
+        if (c.atEnd)
+            e->end(false);
+        else
+            e->selectAll();
+        zeltest::type_text(e, QString::fromLatin1(c.typed));
+        ASSERT_TRUE(dlg.updateData(true));
+        EXPECT_EQ(dlg.objects[0], c.read);
+    }
+}
+
 }  // namespace

@@ -209,9 +209,11 @@ CElSelectDlg::CElSelectDlg(AppContext& ctx, Library& lib, QWidget* parent)
 }
 
 void CElSelectDlg::doDataExchange(fw::DataExchange& dx) {
+    // The condition fields are fixed-width: a text kept padded (as the last
+    // query file holds it) shows trimmed and leaves room for typing.
     for (std::size_t k = 0; k < 11; ++k)
-        for (std::size_t j = 0; j < 3; ++j) fw::ddx_text(dx, edits_[k][j], model_.rows[k][j]);
-    for (std::size_t j = 0; j < 3; ++j) fw::ddx_text(dx, edits_[kFunction][j], model_.function[j]);
+        for (std::size_t j = 0; j < 3; ++j) fw::ddx_fixed(dx, edits_[k][j], model_.rows[k][j]);
+    for (std::size_t j = 0; j < 3; ++j) fw::ddx_fixed(dx, edits_[kFunction][j], model_.function[j]);
     fw::ddx_text(dx, object_, model_.objectText);
     fw::ddx_text(dx, range_, model_.rangeText);
     if (dx.saving()) {

@@ -113,7 +113,7 @@ CTraceInputDlg::CTraceInputDlg(Library& lib, QWidget* parent) : fw::Dialog(paren
 
 void CTraceInputDlg::doDataExchange(fw::DataExchange& dx) {
     for (int i = 0; i < 3; ++i)
-        fw::ddx_text(dx, objects_[static_cast<std::size_t>(i)], objects[static_cast<std::size_t>(i)]);
+        fw::ddx_fixed(dx, objects_[static_cast<std::size_t>(i)], objects[static_cast<std::size_t>(i)]);
     ddx_double_range(dx, dates_[5], day2, 0, 31);
     ddx_int_range(dx, dates_[4], month2, 1, 12);
     ddx_int_range(dx, dates_[3], year2, 1, 9999);
@@ -388,7 +388,10 @@ void CTraceView::ResolveTrackObject(int i, const std::string& text) {
         pic_.ObjectNumber[k] = 0;
         return;
     }
-    if (pic_.ObjectNumber[k] != 0 && text == pic_.ObjectName[k]) return;
+    // The field reads padded to its width: the same name with other
+    // trailing blanks is the object already resolved.
+    const auto unpadded = [](std::string_view t) { return t.substr(0, t.find_last_not_of(' ') + 1); };
+    if (pic_.ObjectNumber[k] != 0 && unpadded(text) == unpadded(pic_.ObjectName[k])) return;
     pic_.ObjectName[k].clear();
     char fieldText[30];
     std::memset(fieldText, ' ', sizeof fieldText);
