@@ -801,12 +801,12 @@ TEST(TrackWindow, MetafileAndPrintPalette) {
     EXPECT_TRUE(blue);
     EXPECT_FALSE(yellow);
 
-    // A metafile that cannot be written is said so.
+    // A metafile that cannot be written is said so, with the file and the
+    // reason.
     files.answers = {std::string("no-such-dir/out.emf")};
     view->OnFileSaveAs();
     ASSERT_FALSE(f.boxes.shown.empty());
-    EXPECT_EQ(f.boxes.shown.back().text, fw::kEmfWriteFailed);
-    EXPECT_EQ(f.boxes.shown.back().text, "Error: Can't create Windows enhanced metafile");
+    EXPECT_EQ(f.boxes.shown.back().text, zeltest::emf_not_written("no-such-dir/out.emf"));
 
     // Printing: the print palette while it lasts, the screen one after.
     fw::PrintInfo info;
