@@ -450,6 +450,6 @@ std::vector<std::uint8_t> EmfDc::bytes() const {
     return out;
 }
 
-bool EmfDc::save(const std::string& path) const { return write_file_replacing(path, bytes()); }
+WriteStatus EmfDc::save(const std::string& path) const { return write_file(path, bytes()); }
 
 }  // namespace fw

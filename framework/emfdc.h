@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "binfile.h"
 #include "dc.h"
 
 namespace fw {
@@ -33,7 +34,7 @@ public:
     std::vector<std::uint8_t> bytes() const;
     // Writes the metafile to path (beside it first, then in its place);
     // false when it cannot be written.
-    bool save(const std::string& path) const;
+    WriteStatus save(const std::string& path) const;
     // Bounds of the picture in device units, inclusive; empty (right <
     // left) while nothing was drawn.
     Rect bounds() const { return bounds_; }

@@ -6,13 +6,13 @@
 
 namespace fw {
 
-bool write_emf(const std::string& path, const DeviceInfo& reference, const std::function<void(EmfDc&)>& draw) {
+WriteStatus write_emf(const std::string& path, const DeviceInfo& reference, const std::function<void(EmfDc&)>& draw) {
     EmfDc dc(reference);
     draw(dc);
     return dc.save(path);
 }
 
-bool save_as_emf(const std::string& initialName, const std::function<bool(const std::string&)>& write) {
+bool save_as_emf(const std::string& initialName, const std::function<WriteStatus(const std::string&)>& write) {
     FileDialogRequest request;
     request.open = false;
     request.defaultExt = "emf";
@@ -21,8 +21,9 @@ bool save_as_emf(const std::string& initialName, const std::function<bool(const 
     request.overwritePrompt = true;
     const std::optional<std::string> path = fileDialogs().ask(request);
     if (!path) return false;
-    if (write(*path)) return true;
-    message(kEmfWriteFailed, Buttons::Ok, Icon::Warning);
+    const WriteStatus written = write(*path);
+    if (written) return true;
+    message(std::string(kEmfWriteFailed) + "\n" + written.error, Buttons::Ok, Icon::Warning);
     return false;
 }
 

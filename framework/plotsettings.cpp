@@ -1,11 +1,14 @@
 #include "plotsettings.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
 #include "binfile.h"
+#include "messages.h"
 
 namespace fw {
 
@@ -36,13 +39,18 @@ SettingsFile& SettingsFile::colors(std::span<Colorref> colors) {
 }
 
 SettingsFile& SettingsFile::color(Colorref& c) {
-    fields_.push_back(
-        {4, false, [&c](std::uint8_t* p) { put_u32(p, c); }, [&c](const std::uint8_t* p) { c = get_u32(p); }});
+    fields_.push_back({4, false, "colour " + std::to_string(++colorCount_), [&c](std::uint8_t* p) { put_u32(p, c); },
+                       [&c](const std::uint8_t* p) {
+                           const Colorref read = get_u32(p);
+                           if ((read & 0xFF000000u) != 0) return false;
+                           c = read;
+                           return true;
+                       }});
     return *this;
 }
 
 SettingsFile& SettingsFile::font(LogFont& f) {
-    fields_.push_back({LogFont::kBytes, false,
+    fields_.push_back({LogFont::kBytes, false, "font " + std::to_string(++fontCount_),
                        [&f](std::uint8_t* p) {
                            const auto b = f.toBytes();
                            std::memcpy(p, b.data(), b.size());
@@ -50,34 +58,45 @@ SettingsFile& SettingsFile::font(LogFont& f) {
                        [&f](const std::uint8_t* p) {
                            const LogFont read =
                                LogFont::fromBytes(std::span<const std::uint8_t, LogFont::kBytes>(p, LogFont::kBytes));
-                           if (usable_font(read)) f = read;
+                           if (!usable_font(read)) return false;
+                           f = read;
+                           return true;
                        }});
     return *this;
 }
 
-SettingsFile& SettingsFile::int32(std::int32_t& v) {
-    fields_.push_back({4, false, [&v](std::uint8_t* p) { put_u32(p, static_cast<std::uint32_t>(v)); },
-                       [&v](const std::uint8_t* p) { v = static_cast<std::int32_t>(get_u32(p)); }});
+SettingsFile& SettingsFile::int32(std::int32_t& v, const char* what, std::int32_t lowest, std::int32_t highest) {
+    fields_.push_back({4, false, what, [&v](std::uint8_t* p) { put_u32(p, static_cast<std::uint32_t>(v)); },
+                       [&v, lowest, highest](const std::uint8_t* p) {
+                           const auto read = static_cast<std::int32_t>(get_u32(p));
+                           if (read < lowest || read > highest) return false;
+                           v = read;
+                           return true;
+                       }});
     return *this;
 }
 
-SettingsFile& SettingsFile::float64(double& v) {
-    fields_.push_back({8, false,
+SettingsFile& SettingsFile::float64(double& v, const char* what, double lowest, double highest) {
+    fields_.push_back({8, false, what,
                        [&v](std::uint8_t* p) {
                            std::uint64_t u = 0;
                            std::memcpy(&u, &v, 8);
                            for (int i = 0; i < 8; ++i) p[i] = static_cast<std::uint8_t>(u >> (8 * i));
                        },
-                       [&v](const std::uint8_t* p) {
+                       [&v, lowest, highest](const std::uint8_t* p) {
                            std::uint64_t u = 0;
                            for (int i = 0; i < 8; ++i) u |= static_cast<std::uint64_t>(p[i]) << (8 * i);
-                           std::memcpy(&v, &u, 8);
+                           double read = 0.0;
+                           std::memcpy(&read, &u, 8);
+                           if (!std::isfinite(read) || read < lowest || read > highest) return false;
+                           v = read;
+                           return true;
                        }});
     return *this;
 }
 
 SettingsFile& SettingsFile::text(std::string& s, std::size_t width) {
-    fields_.push_back({width, true,
+    fields_.push_back({width, true, "a name",
                        [&s, width](std::uint8_t* p) {
                            std::memset(p, 0, width);
                            std::memcpy(p, s.data(), std::min(width, s.size()));
@@ -85,6 +104,7 @@ SettingsFile& SettingsFile::text(std::string& s, std::size_t width) {
                        [&s, width](const std::uint8_t* p) {
                            const auto* end = std::find(p, p + width, std::uint8_t{0});
                            s.assign(reinterpret_cast<const char*>(p), static_cast<std::size_t>(end - p));
+                           return true;
                        }});
     return *this;
 }
@@ -96,12 +116,13 @@ std::size_t SettingsFile::size() const {
 }
 
 SettingsFile::Outcome SettingsFile::parse(std::span<const std::uint8_t> bytes) {
+    refused_.clear();
     if (bytes.empty()) return Outcome::Empty;
     std::size_t at = 0;
     for (const Field& f : fields_) {
         const std::size_t left = bytes.size() - at;
         if (left >= f.size) {
-            f.load(bytes.data() + at);
+            if (!f.load(bytes.data() + at)) refused_.push_back(f.what);
             at += f.size;
             continue;
         }
@@ -110,7 +131,7 @@ SettingsFile::Outcome SettingsFile::parse(std::span<const std::uint8_t> bytes) {
             std::vector<std::uint8_t> buf(f.size);
             f.store(buf.data());
             std::memcpy(buf.data(), bytes.data() + at, left);
-            f.load(buf.data());
+            if (!f.load(buf.data())) refused_.push_back(f.what);
         }
         return Outcome::Short;
     }
@@ -118,13 +139,29 @@ SettingsFile::Outcome SettingsFile::parse(std::span<const std::uint8_t> bytes) {
 }
 
 SettingsFile::Outcome SettingsFile::read(const std::string& path) {
+    refused_.clear();
     std::ifstream in(path, std::ios::binary);
     if (!in) return Outcome::Missing;
-    // At most the layout's size is needed.
+    // A file larger than the layout is refused before anything is taken.
+    std::error_code ec;
+    const std::uintmax_t length = std::filesystem::file_size(path, ec);
+    if (!ec && length > size()) {
+        message("The file " + path + " is not a settings file of this window (" + std::to_string(length) +
+                    " bytes; at most " + std::to_string(size()) + "); the window keeps its defaults.",
+                Buttons::Ok, Icon::Warning);
+        return Outcome::TooLarge;
+    }
     std::vector<std::uint8_t> bytes(size());
     in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     bytes.resize(static_cast<std::size_t>(in.gcount()));
-    return parse(bytes);
+    const Outcome outcome = parse(bytes);
+    if (!refused_.empty()) {
+        std::string fields;
+        for (const std::string& f : refused_) fields += (fields.empty() ? "" : ", ") + f;
+        message("The file " + path + " holds values out of range (" + fields + "); they keep their defaults.",
+                Buttons::Ok, Icon::Warning);
+    }
+    return outcome;
 }
 
 std::vector<std::uint8_t> SettingsFile::bytes() const {

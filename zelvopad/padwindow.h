@@ -80,7 +80,7 @@ private:
     void buildMenus();
     void buildStatusBar();
     std::optional<std::string> readFile(const QString& absolute);
-    void showDocument(const TextFile& file, const QString& path);
+    void showDocument(TextFile file, const QString& path);
     bool writeTo(const QString& path);
     QString editorText() const;
     void updateTitle();

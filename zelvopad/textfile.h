@@ -5,6 +5,10 @@
 // line keeps the line end it had (CR LF, LF or a lone CR), and a file that
 // did not end with a line end still does not. Lines the user adds get the
 // file's usual line end; a new file gets CR LF.
+//
+// The file is held once, as its bytes with an index of where each line
+// begins; the text to show is made from them a piece at a time, so a large
+// file is not held again as a second text beside the editor's own.
 #pragma once
 
 #include <QString>
@@ -22,12 +26,17 @@ enum class LineEnd : std::uint8_t { CrLf, Lf, Cr };
 class TextFile {
 public:
     // An empty new file.
-    TextFile() = default;
+    TextFile() : TextFile(std::string()) {}
     // The file of these bytes.
-    explicit TextFile(std::string_view bytes);
+    explicit TextFile(std::string bytes);
 
     // The text to show: the lines joined by '\n', no line end after the last.
-    const QString& text() const { return text_; }
+    QString text() const { return text(0, lines()); }
+    // The number of lines (one for an empty file).
+    std::size_t lines() const { return starts_.size(); }
+    // The lines first to first + count - 1 of that text, each followed by
+    // '\n' except the file's last line.
+    QString text(std::size_t first, std::size_t count) const;
     // The line end most lines of the file have (CR LF for a file of one line).
     LineEnd usualLineEnd() const { return usual_; }
 
@@ -43,8 +52,12 @@ public:
     Bytes bytesOf(QStringView edited) const;
 
 private:
-    QString text_;
-    std::vector<LineEnd> ends_;  // ends_[i] follows line i; one fewer than the lines
+    // The bytes of line i without its line end.
+    std::string_view line(std::size_t i) const;
+
+    std::string bytes_;
+    std::vector<std::size_t> starts_;  // starts_[i]: the first byte of line i
+    std::vector<LineEnd> ends_;        // ends_[i] follows line i; one fewer than the lines
     LineEnd usual_ = LineEnd::CrLf;
 };
 

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/emfexport.h"
 #include "framework/messages.h"
 #include "zelvo/app/library.h"
 #include "zelvomat/support.h"
@@ -282,6 +283,12 @@ public:
     std::string observatoryList;
     int seaFound = 0;
 };
+
+// The message of a plot's Save As into a folder that does not exist.
+inline std::string emf_not_written(const std::string& path) {
+    return std::string(fw::kEmfWriteFailed) + "\nCannot write the file " + path +
+           ".\nNo file can be made beside it (No such file or directory); the file was left as it was.";
+}
 
 // A settings file of 14 records whose edition byte (offset 1040) is flag and
 // whose other bytes are fill.

@@ -798,7 +798,8 @@ TEST(PlotWindows, SettingsMetafilePrintColoursAndOwnCounts) {
         files.answers.push_back(QDir(dir.path()).filePath("no-such-dir/Hist.emf").toStdString());
         h2->OnSaveAs();
         ASSERT_EQ(boxes.shown.size(), 1u);
-        EXPECT_EQ(boxes.shown[0].text, fw::kEmfWriteFailed);
+        EXPECT_EQ(boxes.shown[0].text,
+                  zeltest::emf_not_written(QDir(dir.path()).filePath("no-such-dir/Hist.emf").toStdString()));
         EXPECT_EQ(h2->colors[0], background);
     }
 
@@ -824,7 +825,8 @@ TEST(PlotWindows, SettingsMetafilePrintColoursAndOwnCounts) {
         files.answers.push_back(QDir(dir.path()).filePath("no-such-dir/Dist.emf").toStdString());
         dist.OnSaveAs();
         ASSERT_EQ(boxes.shown.size(), 1u);
-        EXPECT_EQ(boxes.shown[0].text, fw::kEmfWriteFailed);
+        EXPECT_EQ(boxes.shown[0].text,
+                  zeltest::emf_not_written(QDir(dir.path()).filePath("no-such-dir/Dist.emf").toStdString()));
         EXPECT_FALSE(fs::exists(QDir(dir.path()).filePath("no-such-dir").toStdString()));
     }
 }

@@ -781,7 +781,7 @@ TEST(PlatePlot, WindowMetafileIsReadBackWithPrintColoursAndScreenStays) {
         files.answers.push_back(w.ctx.WorkDir + "no-such-dir/Plate.emf");
         w.view->OnFileSaveAs();
         ASSERT_EQ(boxes.shown.size(), 1u);
-        EXPECT_EQ(boxes.shown[0].text, fw::kEmfWriteFailed);
+        EXPECT_EQ(boxes.shown[0].text, zeltest::emf_not_written(w.ctx.WorkDir + "no-such-dir/Plate.emf"));
         EXPECT_FALSE(std::filesystem::exists(w.ctx.WorkDir + "no-such-dir"));
         EXPECT_EQ(pic.settings.colors, kPlateScreenColors);
     }

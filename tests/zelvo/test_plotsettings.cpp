@@ -5,10 +5,12 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <limits>
 
+#include "framework/messages.h"
 #include "framework/plotsettings.h"
 
 using namespace fw;
@@ -100,12 +102,13 @@ TEST(PlotSettings, MissingEmptyAndShortFilesKeepTheDefaults) {
 
     // 40 bytes: the eight colours from the file, the first 8 bytes of the
     // information font (height and width) from the file, the rest default.
-    std::vector<std::uint8_t> short40(32, 0x11);
+    std::vector<std::uint8_t> short40;
+    for (int k = 0; k < 8; ++k) short40.insert(short40.end(), {0x11, 0x11, 0x11, 0x00});
     for (int b : {0xF0, 0xFF, 0xFF, 0xFF, 0x07, 0x00, 0x00, 0x00}) short40.push_back(static_cast<std::uint8_t>(b));
     put_file(path, short40);
     PlateSettings cut;
     EXPECT_EQ(cut.layout().read(path), SettingsFile::Outcome::Short);
-    for (Colorref c : cut.colors) EXPECT_EQ(c, 0x11111111u);
+    for (Colorref c : cut.colors) EXPECT_EQ(c, 0x111111u);
     EXPECT_EQ(cut.info.height, -16);
     EXPECT_EQ(cut.info.width, 7);
     EXPECT_EQ(cut.info.weight, kFontBold);
@@ -113,10 +116,10 @@ TEST(PlotSettings, MissingEmptyAndShortFilesKeepTheDefaults) {
     EXPECT_EQ(cut.labels, defaults.labels);
 
     // A colour cut short takes the bytes there over its default.
-    put_file(path, {0x01, 0x02, 0x03, 0x04, 0xAA});
+    put_file(path, {0x01, 0x02, 0x03, 0x00, 0xAA});
     PlateSettings oneAndAByte;
     oneAndAByte.layout().read(path);
-    EXPECT_EQ(oneAndAByte.colors[0], 0x04030201u);
+    EXPECT_EQ(oneAndAByte.colors[0], 0x030201u);
     EXPECT_EQ(oneAndAByte.colors[1], 0xFF00AAu);
     EXPECT_EQ(oneAndAByte.colors[2], defaults.colors[2]);
 }
@@ -206,6 +209,106 @@ TEST(PlotSettings, NamesAreTakenOnlyWholeAndNumbersByTheirBytes) {
     TraceLike back;
     back.layout().parse(longName.layout().bytes());
     EXPECT_EQ(back.name1, std::string(30, 'x'));
+}
+
+TEST(PlotSettings, DamagedValuesAreRefusedByNameAndKeepTheirDefaults) {
+    // The fields of the track window's kind: names, numbers within bounds,
+    // doubles, colours and a font. Each case damages one or two fields of a
+    // good file; they keep their defaults, every other field is taken, and
+    // the warning names the file and the fields.
+    struct Track {
+        std::string name = "1 Ceres";
+        std::int32_t number = 1, month = 1;
+        double step = 10.0;
+        Colorref colors[2] = {0x0000FF, 0x00FF00};
+        LogFont font = LogFont::make(-13, kFontNormal, "Courier New");
+        SettingsFile layout() {
+            SettingsFile f;
+            f.text(name, 30).int32(number, "object number", 0).int32(month, "initial month", 1, 12);
+            f.float64(step, "time step", 0.01, 10000.0).colors(colors).font(font);
+            return f;
+        }
+    };
+    Track defaults;
+    Track good;
+    good.name = "433 Eros";
+    good.number = 433;
+    good.month = 12;
+    good.step = 0.01;
+    good.colors[0] = 0xFFFFFF;
+    good.font.height = -20;
+    struct Case {
+        const char* what;
+        std::function<void(std::vector<std::uint8_t>&)> damage;
+        std::string refused;  // "" when the file is taken whole
+    };
+    const auto put_i32 = [](std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
+    };
+    const auto put_f64 = [](std::vector<std::uint8_t>& b, std::size_t at, double v) {
+        std::memcpy(b.data() + at, &v, 8);
+    };
+    // Offsets: name 0, number 30, month 34, step 38, colours 46 and 50, font 54.
+    const Case cases[] = {
+        {"the file as written", [](auto&) {}, ""},
+        {"a negative object number", [&](auto& b) { put_i32(b, 30, 0xFFFFFFFFu); }, "object number"},
+        {"month 0 and month 13",
+         [&](auto& b) {
+             put_i32(b, 34, 13);
+             put_i32(b, 30, 0x80000000u);
+         },
+         "object number, initial month"},
+        {"a step of NaN", [&](auto& b) { put_f64(b, 38, std::numeric_limits<double>::quiet_NaN()); }, "time step"},
+        {"a step of infinity", [&](auto& b) { put_f64(b, 38, std::numeric_limits<double>::infinity()); }, "time step"},
+        {"a step below its bound", [&](auto& b) { put_f64(b, 38, 0.001); }, "time step"},
+        {"a step of -1e300", [&](auto& b) { put_f64(b, 38, -1e300); }, "time step"},
+        {"a colour with its fourth byte set", [&](auto& b) { put_i32(b, 50, 0x01000000u); }, "colour 2"},
+        {"a colour of all bits", [&](auto& b) { put_i32(b, 46, 0xFFFFFFFFu); }, "colour 1"},
+        {"a font height of INT_MIN", [&](auto& b) { put_i32(b, 54, 0x80000000u); }, "font 1"},
+    };
+    QTemporaryDir dir;
+    const std::string path = QDir(dir.path()).filePath("trace.cfg").toStdString();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::uint8_t> bytes = good.layout().bytes();
+        ASSERT_EQ(bytes.size(), 114u);
+        c.damage(bytes);
+        put_file(path, bytes);
+        ScriptedMessageService boxes;
+        ScopedMessageService use(boxes);
+        Track read;
+        SettingsFile f = read.layout();
+        EXPECT_EQ(f.read(path), SettingsFile::Outcome::Whole);
+        EXPECT_EQ(read.name, good.name);
+        const auto refused = [&](const char* field) { return c.refused.find(field) != std::string::npos; };
+        EXPECT_EQ(read.number, refused("object number") ? defaults.number : good.number);
+        EXPECT_EQ(read.month, refused("initial month") ? defaults.month : good.month);
+        EXPECT_EQ(read.step, refused("time step") ? defaults.step : good.step);
+        EXPECT_EQ(read.colors[0], refused("colour 1") ? defaults.colors[0] : good.colors[0]);
+        EXPECT_EQ(read.colors[1], refused("colour 2") ? defaults.colors[1] : good.colors[1]);
+        EXPECT_EQ(read.font, refused("font 1") ? defaults.font : good.font);
+        if (c.refused.empty()) {
+            EXPECT_TRUE(boxes.shown.empty());
+        } else {
+            ASSERT_EQ(boxes.shown.size(), 1u);
+            EXPECT_EQ(boxes.shown[0].text,
+                      "The file " + path + " holds values out of range (" + c.refused + "); they keep their defaults.");
+        }
+    }
+
+    // A file larger than the layout is not read at all.
+    std::vector<std::uint8_t> larger = good.layout().bytes();
+    larger.push_back(0);
+    put_file(path, larger);
+    ScriptedMessageService boxes;
+    ScopedMessageService use(boxes);
+    Track read;
+    EXPECT_EQ(read.layout().read(path), SettingsFile::Outcome::TooLarge);
+    EXPECT_EQ(read.layout().bytes(), defaults.layout().bytes());
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "The file " + path +
+                                       " is not a settings file of this window (115 bytes; at most 114); the window "
+                                       "keeps its defaults.");
 }
 
 TEST(PlotSettings, AFileThatCannotBeWrittenIsReported) {

@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <limits>
 
 #include "framework/emfdc.h"
 #include "framework/emfexport.h"
@@ -262,6 +263,31 @@ TEST(TraceCfg, DefaultsLayoutAndRoundTrip) {
     EXPECT_EQ(part.year1, 2002);
     // A file that cannot be written is said so.
     EXPECT_FALSE(s.write("no-such-dir/trace.cfg"));
+
+    // Damaged dates and step: refused by name, the rest of the file taken.
+    {
+        auto damaged = bytes;
+        const std::int32_t month13 = 13;
+        const double nan = std::numeric_limits<double>::quiet_NaN(), tiny = 1e-300;
+        std::memcpy(damaged.data() + 106, &month13, 4);
+        std::memcpy(damaged.data() + 110, &nan, 8);
+        std::memcpy(damaged.data() + 134, &tiny, 8);
+        std::ofstream("damaged.cfg", std::ios::binary).write(reinterpret_cast<const char*>(damaged.data()), 242);
+    }
+    fw::ScriptedMessageService boxes;
+    fw::ScopedMessageService use(boxes);
+    TraceSettings hurt;
+    hurt.read("damaged.cfg");
+    EXPECT_EQ(hurt.names[2], "4  VESTA");
+    EXPECT_EQ(hurt.year1, 2025);
+    EXPECT_EQ(hurt.month1, 1);
+    EXPECT_EQ(hurt.day1, 1.0);
+    EXPECT_EQ(hurt.step, 10.0);
+    EXPECT_EQ(hurt.font.height, -28);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text,
+              "The file damaged.cfg holds values out of range (initial month, initial day, time step); they keep "
+              "their defaults.");
 }
 
 // ---- The stepper on scripted motions ------------------------------------------------
@@ -881,12 +907,12 @@ TEST(TrackWindow, MetafileAndPrintPalette) {
     EXPECT_TRUE(blue);
     EXPECT_FALSE(yellow);
 
-    // A metafile that cannot be written is said so.
+    // A metafile that cannot be written is said so, with the file and the
+    // reason.
     files.answers = {std::string("no-such-dir/out.emf")};
     view->OnFileSaveAs();
     ASSERT_FALSE(f.boxes.shown.empty());
-    EXPECT_EQ(f.boxes.shown.back().text, fw::kEmfWriteFailed);
-    EXPECT_EQ(f.boxes.shown.back().text, "Error: Can't create Windows enhanced metafile");
+    EXPECT_EQ(f.boxes.shown.back().text, zeltest::emf_not_written("no-such-dir/out.emf"));
 
     // Printing: the print palette while it lasts, the screen one after.
     fw::PrintInfo info;

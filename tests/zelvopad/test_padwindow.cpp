@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QTextCursor>
 
 #include "finddialog.h"
@@ -151,6 +152,49 @@ TEST(PadFiles, AFullDiskLeavesTheFileWholeAndTheTextModified) {
     // With room again the same save goes through.
     ASSERT_TRUE(pad.window.save());
     EXPECT_EQ(padtest::read_bytes(path), "X" + before.substr(1));
+}
+
+TEST(PadFiles, NoFileBesideTheOldOneMeansNothingWrittenInPlace) {
+    Pad pad;
+    // A name of the longest length a folder takes: the new file beside it
+    // (the name followed by ".new") cannot be made.
+    const QString path = pad.file(QString(255, u'o'), observation_file());
+    ASSERT_TRUE(pad.window.loadFile(path));
+    pad.overtype(0, QStringLiteral("X"));
+    EXPECT_FALSE(pad.window.save());
+    ASSERT_EQ(pad.boxes.shown.size(), 1u);
+    EXPECT_EQ(pad.boxes.shown[0].text, "Cannot save the file " + path.toStdString() +
+                                           ".\nNo file can be made beside it (File name too long); the file was "
+                                           "left as it was.");
+    EXPECT_TRUE(pad.window.isModified());
+    EXPECT_EQ(pad.text()[0], u'X');
+    EXPECT_EQ(padtest::read_bytes(path), observation_file());
+}
+
+TEST(PadFiles, ALargeFileIsShownWholeAndSavedByteForByte) {
+    Pad pad;
+    // More lines than the editor takes in one piece, in mixed line ends,
+    // every byte value among them, and no end after the last line.
+    std::string bytes;
+    for (int k = 0; k < 7000; ++k) bytes += observation_file() + "lf\nlone cr\r";
+    bytes += padtest::all_byte_values();
+    const QString path = pad.file(QStringLiteral("large.oc"), bytes);
+    ASSERT_TRUE(pad.window.loadFile(path));
+    EXPECT_EQ(pad.window.editor()->blockCount(), 7000 * 5 + 3);  // the byte values hold a LF and a CR
+    // The widget's own text, blocks joined by paragraph separators (its plain
+    // text would show the no-break spaces as blanks).
+    EXPECT_EQ(pad.window.editor()->document()->toRawText().replace(QChar::ParagraphSeparator, u'\n'),
+              zpad::TextFile(bytes).text());
+    EXPECT_EQ(pad.window.editor()->textCursor().position(), 0);
+    EXPECT_FALSE(pad.window.editor()->document()->isUndoAvailable());
+    EXPECT_FALSE(pad.window.isModified());
+    // A line added in the middle: every other line keeps its end, the new one
+    // takes that of the line before it.
+    QTextCursor c(pad.window.editor()->document()->findBlockByNumber(20000));
+    c.insertText(QStringLiteral("new\n"));
+    ASSERT_TRUE(pad.window.save());
+    const std::size_t at = 4000 * (observation_file().size() + 11);  // line 20000 begins a group of five
+    EXPECT_EQ(padtest::read_bytes(path), bytes.substr(0, at) + "new\r" + bytes.substr(at));
 }
 
 TEST(PadFiles, CharactersOutsideTheCodePageAreSavedOnlyWhenTheUserAgrees) {

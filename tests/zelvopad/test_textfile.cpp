@@ -45,6 +45,22 @@ TEST(TextFile, TextShowsLinesJoinedByNewline) {
     EXPECT_EQ(TextFile(std::string("x\r\n")).text(), QStringLiteral("x\n"));
 }
 
+TEST(TextFile, TheTextInPiecesIsTheWholeText) {
+    const std::string bytes = "a\r\nbb\nccc\rdddd\r\n\r\n" + padtest::all_byte_values();
+    const TextFile file(bytes);
+    ASSERT_EQ(file.lines(), 8u);  // the byte values hold a LF and a CR
+    for (const std::size_t step : {1u, 2u, 3u, 7u, 8u, 100u}) {
+        SCOPED_TRACE(step);
+        QString joined;
+        for (std::size_t first = 0; first < file.lines(); first += step) joined += file.text(first, step);
+        EXPECT_EQ(joined, file.text());
+    }
+    EXPECT_EQ(file.text(1, 2), QStringLiteral("bb\nccc\n"));
+    EXPECT_EQ(file.text(8, 1), QString());
+    EXPECT_EQ(TextFile().lines(), 1u);
+    EXPECT_EQ(TextFile().text(), QString());
+}
+
 TEST(TextFile, UsualLineEndIsTheMostFrequentOne) {
     const struct {
         std::string bytes;

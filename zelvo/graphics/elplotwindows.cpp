@@ -461,13 +461,13 @@ void ElPlotView::OnOptions() {
     if (view_ != nullptr) view_->invalidate(true);
 }
 
-bool ElPlotView::saveMetafile(const std::string& path) {
+fw::WriteStatus ElPlotView::saveMetafile(const std::string& path) {
     const fw::Colorref background = colors[0];
     colors[0] = 0xFFFFFF;
     fw::DeviceInfo ref = view_ != nullptr ? view_->deviceInfo() : fw::DeviceInfo{800, 600, 96.0, 96.0};
     if (ref.width <= 0 || ref.height <= 0) ref = {800, 600, ref.dpiX, ref.dpiY};
     canvas_ = elements::window_canvas({ref.width, ref.height}, minimumCanvas_);
-    const bool ok = fw::write_emf(path, ref, [this](fw::EmfDc& dc) {
+    fw::WriteStatus ok = fw::write_emf(path, ref, [this](fw::EmfDc& dc) {
         dc.setMapMode(fw::MapMode::Text);
         draw(dc);
     });

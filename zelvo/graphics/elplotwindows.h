@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 
+#include "framework/binfile.h"
 #include "framework/dialog.h"
 #include "framework/drawingview.h"
 #include "framework/printing.h"
@@ -164,7 +165,7 @@ public:
     // Save As: the file dialog, then saveMetafile.
     void OnSaveAs();
     // The plot as an enhanced metafile at path, on a white background.
-    bool saveMetafile(const std::string& path);
+    fw::WriteStatus saveMetafile(const std::string& path);
     void onBeginPrinting(fw::PrintInfo& info) override;
     void onPrint(QPainter& painter, const fw::PrintInfo& info) override;
     void onEndPrinting(const fw::PrintInfo& info) override;

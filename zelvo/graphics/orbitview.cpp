@@ -435,7 +435,7 @@ void COrbitView::OnFileSaveAs() {
     invalidate(true);
 }
 
-bool COrbitView::saveMetafile(const std::string& path) {
+fw::WriteStatus COrbitView::saveMetafile(const std::string& path) {
     fw::DeviceInfo reference = window_ != nullptr ? window_->deviceInfo() : fw::DeviceInfo{800, 600, 96.0, 96.0};
     return fw::write_emf(path, reference, [this](fw::EmfDc& dc) {
         map_metafile_picture(dc);

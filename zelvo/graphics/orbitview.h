@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/binfile.h"
 #include "framework/dialog.h"
 #include "framework/document.h"
 #include "framework/drawingview.h"
@@ -133,7 +134,7 @@ public:
     void OnOptions();
     void OnFileSaveAs();
     // Writes the metafile of the picture; false when it cannot be written.
-    bool saveMetafile(const std::string& path);
+    fw::WriteStatus saveMetafile(const std::string& path);
 
     orbit::OrbitScene& scene() { return state_.scene; }
     orbit::OrbitViewState& viewState() { return view_; }

@@ -271,11 +271,15 @@ double packed_date(int year, int month, double day) { return year * 10000.0 + mo
 namespace {
 void declare(fw::SettingsFile& f, std::array<std::string, 3>& names, std::array<std::int32_t, 3>& numbers,
              TraceSettings& s) {
+    // The numbers within what the window's dialogs take.
+    constexpr double kLastDay = 32.0 - 1e-9;
     for (std::string& n : names) f.text(n, 30);
-    for (std::int32_t& n : numbers) f.int32(n);
-    f.int32(s.year1).int32(s.month1).float64(s.day1);
-    f.int32(s.year2).int32(s.month2).float64(s.day2);
-    f.float64(s.step);
+    for (std::int32_t& n : numbers) f.int32(n, "object number", 0);
+    f.int32(s.year1, "initial year", 1, 9999).int32(s.month1, "initial month", 1, 12);
+    f.float64(s.day1, "initial day", 1.0, kLastDay);
+    f.int32(s.year2, "final year", 1, 9999).int32(s.month2, "final month", 1, 12);
+    f.float64(s.day2, "final day", 1.0, kLastDay);
+    f.float64(s.step, "time step", 0.01, 10000.0);
     f.colors(s.colors);
     f.font(s.font);
 }

@@ -611,7 +611,7 @@ void CTraceView::OnFileSaveAs() {
     fw::save_as_emf("Trace", [this](const std::string& path) { return saveMetafile(path); });
 }
 
-bool CTraceView::saveMetafile(const std::string& path) {
+fw::WriteStatus CTraceView::saveMetafile(const std::string& path) {
     fw::DeviceInfo ref = view_ != nullptr ? view_->deviceInfo() : fw::DeviceInfo{clientW_, clientH_, 96.0, 96.0};
     return fw::write_emf(path, ref, [this](fw::EmfDc& emf) {
         fw::PrintInfo info;

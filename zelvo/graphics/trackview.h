@@ -18,6 +18,7 @@
 #include <mutex>
 #include <string>
 
+#include "framework/binfile.h"
 #include "framework/dialog.h"
 #include "framework/document.h"
 #include "framework/drawingview.h"
@@ -132,7 +133,7 @@ public:
     void OnFileSaveAs();
     // The picture as an enhanced metafile at path (print colours); false
     // when it cannot be written.
-    bool saveMetafile(const std::string& path);
+    fw::WriteStatus saveMetafile(const std::string& path);
     void OnFilePrintPreview();
 
     // Applies the input (keep: only the step changed) and starts drawing.

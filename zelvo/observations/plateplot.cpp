@@ -494,9 +494,9 @@ void CPlatePict::onEndPrinting(const fw::PrintInfo& /*info*/) {
     refresh();
 }
 
-bool CPlatePict::saveMetafile(const std::string& path) {
+fw::WriteStatus CPlatePict::saveMetafile(const std::string& path) {
     const fw::DeviceInfo ref = view_ != nullptr ? view_->deviceInfo() : fw::DeviceInfo{};
-    const bool ok = fw::write_emf(path, ref, [this](fw::EmfDc& dc) {
+    fw::WriteStatus ok = fw::write_emf(path, ref, [this](fw::EmfDc& dc) {
         picture_->beginPrinting();
         {
             WaitCursor wait;

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/binfile.h"
 #include "framework/drawingview.h"
 #include "framework/gdi.h"
 #include "framework/printing.h"
@@ -157,7 +158,7 @@ public:
     void OnFileSaveAs();
     // The picture into a metafile at path (print colours); false when it
     // could not be written.
-    bool saveMetafile(const std::string& path);
+    fw::WriteStatus saveMetafile(const std::string& path);
 
     PlatePicture* picture() { return picture_.get(); }
     fw::DrawingView* view() const { return view_; }

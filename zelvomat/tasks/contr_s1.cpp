@@ -218,6 +218,9 @@ Status contr_s1(LibraryState& st, const io::RecordFile& observatories, std::stri
     if (cache.number != *number || cache.with_latitude != with_latitude || !(cache.stamp == stamp)) {
         // The geocentre is the Earth's centre, whatever the list holds.
         auto rec = *number == kGeocentreCode ? geocentre_record() : read_observatory(observatories, *number);
+        // A record the list holds but that cannot be used (its values are not
+        // numbers) is reported as such, not as a code without a record.
+        if (!rec && has_record_slot(observatories, *number)) return rec.status();
         if (!rec || rec->number != *number)
             return error_status("Observatory code " + code + " has no record in \"" + observatories.path() + "\".");
         auto site = site_of(*rec, with_latitude);

@@ -158,6 +158,12 @@ Result<ObservatoryRecord> read_observatory(const io::RecordFile& records, int nu
     return r;
 }
 
+bool has_record_slot(const io::RecordFile& records, int number) {
+    if (number < 0 || number > kMaxObservatoryNumber) return false;
+    const auto count = records.record_count();
+    return count && number + 1 <= *count;
+}
+
 ObservatoryListStamp observatory_records_stamp(const ObservatoryListWrites& writes, const std::string& path) {
     ObservatoryListStamp s;
     s.rewrites = writes.count;

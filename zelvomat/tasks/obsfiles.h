@@ -134,6 +134,10 @@ ObservatoryRecord geocentre_record();
 // "observat.dat"; an error when the number is negative or past the list, or
 // when the record's longitude or parallax constants are not finite numbers.
 Result<ObservatoryRecord> read_observatory(const io::RecordFile& records, int number);
+// The list holds a record at the place of observatory number (whatever the
+// record says): a failure of read_observatory there is a damaged record, not
+// a missing one.
+bool has_record_slot(const io::RecordFile& records, int number);
 
 // Identity of the record list "observat.dat" as it stands now: how many times
 // the library has rewritten it (obswri) and the file's device, inode, size and

@@ -29,6 +29,7 @@ Result<TaskObserver> task_observer(const EphTaskRecord& rec) {
             auto list = io::RecordFile::open(*path, ObservatoryRecord::kLength, io::OpenMode::Read);
             if (!list) return error_status("The observatory list \"" + *path + "\" cannot be read: " + list.message());
             auto listed = read_observatory(*list, *number);
+            if (!listed && has_record_slot(*list, *number)) return listed.status();
             if (!listed)
                 return error_status("The observatory \"" + std::string(code) +
                                     "\" is not in the list: " + listed.message());
