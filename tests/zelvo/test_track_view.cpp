@@ -604,11 +604,27 @@ TEST(TrackPicture, MoonLitSideFacesTheSun) {
         pic.ShowSun = pic.ShowMoon = pic.sunStale = pic.moonStale = true;
         fw::QtDc dc(&image);
         pic.render(Pass::Legend, dc, 1600, 1000, true);
-        // The window's mapping (wide enough for the legend): one unit a
-        // pixel, y = 500 - logical y.
-        auto lit = [&](int x) { return image.pixel(x, 500 + 307) == qRgb(255, 255, 255); };
-        EXPECT_EQ(lit(97), c.leftLit);
-        EXPECT_EQ(lit(143), c.rightLit);
+        // Where the phase picture stands on the window (the mapping follows
+        // the legend's width, so the font's): the leftmost disk 60 units
+        // across, as the same drawing records it.
+        fw::RecordingDc same({1600, 1000, 96, 96});
+        pic.moonStale = pic.sunStale = true;
+        pic.render(Pass::Legend, same, 1600, 1000, true);
+        fw::Rect disk{};
+        bool found = false;
+        for (const fw::DrawOp& op : same.drawings())
+            if (op.kind == fw::DrawOp::Kind::Ellipse && std::abs(op.logical[1].x - op.logical[0].x) == 60 &&
+                (!found || op.deviceBox.left < disk.left)) {
+                disk = op.deviceBox;
+                found = true;
+            }
+        ASSERT_TRUE(found);
+        // Sampled a ninth of the width in from either side, on the middle
+        // line.
+        const int mid = (disk.top + disk.bottom) / 2, in = std::max(2, disk.width() / 9);
+        auto lit = [&](int x) { return image.pixel(x, mid) == qRgb(255, 255, 255); };
+        EXPECT_EQ(lit(disk.left + in), c.leftLit);
+        EXPECT_EQ(lit(disk.right - in), c.rightLit);
         // West, to the right on the picture, is where the Sun stands when
         // the Moon is less than half a turn east of it.
         const bool sunToTheRight = std::fmod(moonRa - sunRa + kTwoPi, kTwoPi) < kPi;
