@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QPaintEvent>
+#include <QScrollBar>
 #include <algorithm>
 
 #include "cp1252.h"
@@ -112,6 +113,7 @@ MultiColumnList::MultiColumnList(QWidget* parent) : QTableView(parent), model_(n
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
         if (onHeaderClicked) onHeaderClicked(column, headerCorner(column));
     });
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { widenFittedColumns(); });
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current, const QModelIndex&) {
                 if (onCurrentRowChanged) onCurrentRowChanged(current.isValid() ? current.row() : -1);
@@ -133,18 +135,32 @@ std::pair<int, int> MultiColumnList::visibleRows() const {
     return {first, last};
 }
 
-void MultiColumnList::fitColumns(const std::vector<int>& columns) {
-    const auto [first, last] = visibleRows();
-    if (ListSource* s = model_->source(); s != nullptr && first <= last) s->cacheHint(first, last);
+int MultiColumnList::neededWidth(int c, int first, int last) const {
     const QFontMetrics fm(model_->font());
     const QFontMetrics hm(horizontalHeader()->font());
-    for (int c : columns) {
-        if (c < 0 || c >= model_->columnCount()) continue;
-        int w = hm.horizontalAdvance(model_->headerData(c, Qt::Horizontal).toString()) + 16;
-        for (int r = first; r <= last; ++r)
-            w = std::max(w, fm.horizontalAdvance(model_->data(model_->index(r, c)).toString()) + 10);
-        setColumnWidth(c, w);
-    }
+    int w = hm.horizontalAdvance(model_->headerData(c, Qt::Horizontal).toString()) + 16;
+    for (int r = first; r <= last; ++r)
+        w = std::max(w, fm.horizontalAdvance(model_->data(model_->index(r, c)).toString()) + 10);
+    return w;
+}
+
+void MultiColumnList::fitColumns(const std::vector<int>& columns) {
+    fitted_ = columns;
+    const auto [first, last] = visibleRows();
+    if (ListSource* s = model_->source(); s != nullptr && first <= last) s->cacheHint(first, last);
+    for (int c : columns)
+        if (c >= 0 && c < model_->columnCount()) setColumnWidth(c, neededWidth(c, first, last));
+}
+
+void MultiColumnList::widenFittedColumns() {
+    const auto [first, last] = visibleRows();
+    if (first > last) return;
+    if (ListSource* s = model_->source()) s->cacheHint(first, last);
+    for (int c : fitted_)
+        if (c >= 0 && c < model_->columnCount()) {
+            const int w = neededWidth(c, first, last);
+            if (w > columnWidth(c)) setColumnWidth(c, w);
+        }
 }
 
 int MultiColumnList::currentRow() const {

@@ -79,8 +79,13 @@ public:
     // The rows on screen now (first, last); (0, -1) when none.
     std::pair<int, int> visibleRows() const;
     // Fits the width of each column to its caption and to the texts of the
-    // rows on screen.
+    // rows on screen. The columns stay fitted: rows scrolled into view
+    // widen them where their texts are wider (never narrower, so the
+    // columns do not jump back and forth); fitColumns again (after a sort,
+    // say) fits them to the rows then on screen.
     void fitColumns(const std::vector<int>& columns);
+    // Widens the fitted columns to the texts of the rows on screen.
+    void widenFittedColumns();
     // The current row, -1 when none; selects and shows row.
     int currentRow() const;
     void selectRow(int row);
@@ -97,7 +102,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // The width column c needs for its caption and the rows first..last.
+    int neededWidth(int c, int first, int last) const;
+
     MultiColumnModel* model_;
+    std::vector<int> fitted_;
 };
 
 }  // namespace fw

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFontMetrics>
 #include <QImage>
 #include <QLineEdit>
 #include <QPainter>
@@ -213,6 +214,18 @@ struct FixtureWindow {
             o[k] = {"Object " + std::to_string(k + 1), " 9.00", std::nullopt, 1, 2, 3, 4, 0.1, 2.0};
         cat.write(o, objects);
     }
+    // The list of view in a window 900 pixels wide, once it has asked for
+    // the cells on screen.
+    bool show(CElView& view, int height) {
+        QWidget* widget = view.createWidget(&parent);
+        if (widget == nullptr) return false;
+        view.onInitialUpdate();
+        parent.resize(900, height);
+        widget->resize(900, height);
+        parent.show();
+        run_events_until([&] { return view.listWidget()->listModel().cellsAsked() > 0; });
+        return true;
+    }
 };
 
 TEST(ElementWindows, CatalogueEpochFromTheEpochText) {
@@ -265,13 +278,7 @@ TEST(ElementWindows, SettingsOrCacheFailureOpensNoList) {
 TEST(ElementWindows, ListAsksOnlyForTheRowsOnScreen) {
     FixtureWindow w(20000);
     CElView view(w.ctx, w.lib);
-    QWidget* widget = view.createWidget(&w.parent);
-    ASSERT_NE(widget, nullptr);
-    view.onInitialUpdate();
-    w.parent.resize(900, 400);
-    widget->resize(900, 400);
-    w.parent.show();
-    run_events_until([&] { return view.listWidget()->listModel().cellsAsked() > 0; });
+    ASSERT_TRUE(w.show(view, 400));
     const auto [first, last] = view.listWidget()->visibleRows();
     const int onScreen = last - first + 1;
     ASSERT_GT(onScreen, 5);
@@ -286,6 +293,57 @@ TEST(ElementWindows, ListAsksOnlyForTheRowsOnScreen) {
     EXPECT_EQ(last2, 19999);
     EXPECT_LE(view.list()->recordLoads() - before, 2 * (last2 - first2 + 1));
     EXPECT_EQ(view.cellText(19999, kColumnName), "Object 20000");
+}
+
+// Every text of the rows on screen fits its column: after the first
+// screen, after a sort brings the widest values up, and after scrolling to
+// rows of wider texts (a far comet-like orbit and a long name at the end).
+TEST(ElementWindows, ColumnsFitTheTextsOnScreenAfterSortAndScroll) {
+    FixtureWindow w(1);
+    std::vector<zeltest::FixtureObject> o(300);
+    for (std::size_t k = 0; k < o.size(); ++k)
+        o[k] = {"Obj " + std::to_string(k + 1), " 9.00", std::nullopt, 1, 2, 3, 4, 0.1, 2.0};
+    o.back() = {"Wide-named object", "12.25", std::nullopt, 359.98765, 123.4567, 234.5678, 170.12345, 0.99, 133.1130};
+    w.cat.write(o, 300);
+    CElView view(w.ctx, w.lib);
+    ASSERT_TRUE(w.show(view, 300));
+    fw::MultiColumnList& table = *view.listWidget();
+    QApplication::processEvents();
+    const auto expect_texts_fit = [&] {
+        const QFontMetrics fm(table.listModel().font());
+        const auto [first, last] = table.visibleRows();
+        ASSERT_LE(first, last);
+        for (int row = first; row <= last; ++row)
+            for (int c = 0; c < table.listModel().columnCount(); ++c) {
+                const QString t = table.listModel().data(table.listModel().index(row, c)).toString();
+                EXPECT_LT(fm.horizontalAdvance(t), table.columnWidth(c)) << row << " " << c << " " << t.toStdString();
+            }
+    };
+    {
+        SCOPED_TRACE("first screen");
+        expect_texts_fit();
+    }
+    // Sort Down on a: the far orbit on top.
+    view.choosePopup = [](int, QPoint) { return cmd::kSortDown; };
+    view.OnColumnclick(10, {});
+    ASSERT_EQ(view.list()->cellText(0, 10).substr(0, 4), "133.");
+    {
+        SCOPED_TRACE("sorted");
+        expect_texts_fit();
+    }
+    // Sort Up again, then to the end of the list.
+    view.choosePopup = [](int, QPoint) { return cmd::kSortUp; };
+    view.OnColumnclick(10, {});
+    {
+        SCOPED_TRACE("sorted back");
+        expect_texts_fit();
+    }
+    table.scrollToBottom();
+    QApplication::processEvents();
+    {
+        SCOPED_TRACE("end of the list");
+        expect_texts_fit();
+    }
 }
 
 TEST(ElementWindows, PrintFileAndPages) {

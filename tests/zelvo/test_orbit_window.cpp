@@ -5,6 +5,7 @@
 // recording context, and the metafile read back by libUEMF.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QImage>
 #include <QLineEdit>
@@ -119,9 +120,17 @@ TEST(OrbitWindow, LastStateSharedSceneAndOwnAnimations) {
     a->window()->updateWindow();
     EXPECT_EQ(s.date, 2461006.5);
 
-    // A second window: the same bodies and date, its own view and animation.
-    COrbitView* b = p.open();
+    // A second window, from the first one's own Tasks menu: the same bodies
+    // and date, its own view and animation.
+    ASSERT_EQ(p.app->frame()->menuResource(), cmd::kOrbitMenu);
+    QAction* orbits = p.app->frame()->action(cmd::kTasksOrbits);
+    ASSERT_NE(orbits, nullptr);
+    orbits->trigger();
+    fw::ChildFrame* second = p.app->frame()->activeChildFrame();
+    ASSERT_NE(second, nullptr);
+    COrbitView* b = dynamic_cast<COrbitView*>(second->view());
     ASSERT_NE(b, nullptr);
+    EXPECT_EQ(p.app->frame()->windowMenuEntries().size(), 2u);
     ASSERT_NE(a, b);
     EXPECT_EQ(&b->scene(), &s);
     EXPECT_EQ(s.date, 2461006.5);

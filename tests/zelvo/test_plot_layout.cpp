@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
@@ -180,6 +181,21 @@ TEST(PlotLayout, DistributionTextsStandClearAndTheAxesCarryValues) {
             for (const TextBox& t : text_boxes(dc))
                 values += t.text.find_first_not_of("-0123456789.") == std::string::npos ? 1 : 0;
             EXPECT_GE(values, threeD ? 6 : 4);
+            // Both ends of every axis among them (the X and Z axes of the
+            // box meet at a corner, and so do their minimum values).
+            const DistLimits& l = r.limits;
+            std::vector<std::pair<double, double>> axes = {{l.xMin, l.xMax}, {l.yMin, l.yMax}};
+            if (threeD) axes.emplace_back(l.zMin, l.zMax);
+            for (const auto& [lo, hi] : axes)
+                for (const double end : {lo, hi}) {
+                    SCOPED_TRACE(end);
+                    bool shown = false;
+                    for (const TextBox& t : text_boxes(dc))
+                        if (t.text.find_first_not_of("-0123456789.") == std::string::npos &&
+                            std::fabs(std::atof(t.text.c_str()) - end) <= 0.01 * (hi - lo))
+                            shown = true;
+                    EXPECT_TRUE(shown);
+                }
             // The plot uses the window: the field spans most of its height.
             const std::vector<fw::DrawOp> ops = dc.drawings();
             const auto field = std::find_if(

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QImage>
+#include <QMenuBar>
 #include <QToolBar>
 #include <filesystem>
 
@@ -18,6 +19,10 @@
 #include "zelvo/app/commands.h"
 #include "zelvo/app/icons.h"
 #include "zelvo/app/tables.h"
+#include "zelvo/graphics/elplotwindows.h"
+#include "zelvo/graphics/elwindows.h"
+#include "zelvo/graphics/orbitview.h"
+#include "zelvo/graphics/trackview.h"
 #include "zelvo/shell/app.h"
 
 namespace {
@@ -153,6 +158,43 @@ TEST(ChildFrames, CaptionBarsByFrameClassAndTaskCode) {
             if (b.id != 117)
                 for (const auto& ctl : b.controls) got.emplace_back(ctl.id, fw::from_cp1252(ctl.text));
         EXPECT_EQ(got, c.controls);
+    }
+}
+
+// The menu bar of every graphic and element window: its File first, Tasks
+// with all the tasks, its own menus, Window (which ends with the list of
+// the open windows) and Help.
+TEST(MainWindow, EveryChildWindowsMenuCarriesTasksAndWindow) {
+    Started s;
+    MainFrame& mf = *s.app.frame();
+    // A window open, so the Window menu has a list to show.
+    ASSERT_NE(s.open("UltPla", "plate.txt"), nullptr);
+    struct Case {
+        int id;
+        const char* name;
+        std::vector<std::string> titles;
+    };
+    const Case cases[] = {
+        {cmd::kOrbitMenu, "orbit", {"&File", "Tasks", "&Orbit", "&View", "&Window", "&Help"}},
+        {cmd::kTraceMenu, "track", {"&File", "Tasks", "&Tracks", "&Window", "&Help"}},
+        {cmd::kHistogramMenu, "histogram", {"&File", "Tasks", "&Options", "&Window", "&Help"}},
+        {cmd::kDistributionMenu, "distribution", {"&File", "Tasks", "&Options", "&Window", "&Help"}},
+        {cmd::kElementsMenu, "element list", {"&File", "Tasks", "Elements", "&Window", "&Help"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(mf.setMenuResource(c.id));
+        std::vector<std::string> titles;
+        for (QAction* a : mf.menuBar()->actions()) titles.push_back(a->text().toStdString());
+        EXPECT_EQ(titles, c.titles);
+        for (int task : {cmd::kTasksElements, cmd::kTasksEphemerides, cmd::kTasksOc, cmd::kTasksIdentifications,
+                         cmd::kTasksPlates, cmd::kTasksTracks, cmd::kTasksOrbits, cmd::kTasksObservatories}) {
+            ASSERT_NE(mf.action(task), nullptr) << task;
+        }
+        ASSERT_NE(mf.windowMenu(), nullptr);
+        const std::vector<fw::WindowMenuEntry> windows = mf.windowMenuEntries();
+        ASSERT_EQ(windows.size(), 1u);
+        EXPECT_NE(windows[0].text.find("plate.txt"), std::string::npos) << windows[0].text;
     }
 }
 

@@ -603,6 +603,40 @@ TEST(TrackPicture, LegendValuesCarryTheirRounding) {
     }
 }
 
+// The Sun's and the Moon's blocks show whole minutes: half a minute or
+// more before the hour carries into the hour (and 24h into 0h), never "60".
+TEST(TrackPicture, SunAndMoonMinutesCarryIntoTheHour) {
+    const auto hms = [](int h, int m, double s) { return (h + m / 60.0 + s / 3600.0) * kHour; };
+    const auto dm = [](int d, double m) { return (std::abs(d) + m / 60.0) * kDeg * (d < 0 ? -1 : 1); };
+    ScriptedSky lib;
+    lib.sky = [&](int n, double) {
+        if (n == -10) return std::array<double, 5>{hms(23, 59, 45), dm(-5, 59.6), 0, 0, 0};
+        return std::array<double, 5>{hms(11, 59, 30.5), dm(0, -59.7), 0, 0, 90 * kDeg};
+    };
+    TrackPicture pic(lib);
+    pic.updateScales();
+    pic.ShowSun = pic.ShowMoon = pic.sunStale = pic.moonStale = true;
+    fw::RecordingDc dc({1200, 800, 96, 96});
+    pic.render(Pass::Legend, dc, 1200, 800, true);
+    std::vector<std::string> texts;
+    for (const fw::DrawOp& op : dc.drawings())
+        if (op.kind == fw::DrawOp::Kind::Text) texts.push_back(op.text);
+    // The cells after each "R.A.   =" and "Decl.  =": value, sign, minutes.
+    const auto after = [&](const char* label, int nth) {
+        std::vector<std::string> v;
+        auto it = texts.begin();
+        for (int k = 0; k <= nth; ++k) it = std::find(k == 0 ? it : it + 1, texts.end(), std::string(label));
+        for (int k = 1; it != texts.end() && k <= 3 && it + k != texts.end(); k += 2) v.push_back(*(it + k));
+        return v;
+    };
+    // The Moon's block is drawn first, then the Sun's.
+    EXPECT_EQ(after("R.A.   =", 0), (std::vector<std::string>{"12", "00"}));
+    EXPECT_EQ(after("Decl.  =", 0), (std::vector<std::string>{"-1", "00"}));
+    EXPECT_EQ(after("R.A.   =", 1), (std::vector<std::string>{"0", "00"}));
+    EXPECT_EQ(after("Decl.  =", 1), (std::vector<std::string>{"-6", "00"}));
+    for (const std::string& t : texts) EXPECT_NE(t, "60");
+}
+
 // The lit side of the Moon's phase picture faces the Sun: east of the Sun
 // (elongation below 180 degrees) the Sun is west of the Moon, to the right
 // of it on the picture, and the right side is lit.
@@ -630,11 +664,27 @@ TEST(TrackPicture, MoonLitSideFacesTheSun) {
         pic.ShowSun = pic.ShowMoon = pic.sunStale = pic.moonStale = true;
         fw::QtDc dc(&image);
         pic.render(Pass::Legend, dc, 1600, 1000, true);
-        // The window's mapping (wide enough for the legend): one unit a
-        // pixel, y = 500 - logical y.
-        auto lit = [&](int x) { return image.pixel(x, 500 + 307) == qRgb(255, 255, 255); };
-        EXPECT_EQ(lit(97), c.leftLit);
-        EXPECT_EQ(lit(143), c.rightLit);
+        // Where the phase picture stands on the window (the mapping follows
+        // the legend's width, so the font's): the leftmost disk 60 units
+        // across, as the same drawing records it.
+        fw::RecordingDc same({1600, 1000, 96, 96});
+        pic.moonStale = pic.sunStale = true;
+        pic.render(Pass::Legend, same, 1600, 1000, true);
+        fw::Rect disk{};
+        bool found = false;
+        for (const fw::DrawOp& op : same.drawings())
+            if (op.kind == fw::DrawOp::Kind::Ellipse && std::abs(op.logical[1].x - op.logical[0].x) == 60 &&
+                (!found || op.deviceBox.left < disk.left)) {
+                disk = op.deviceBox;
+                found = true;
+            }
+        ASSERT_TRUE(found);
+        // Sampled a ninth of the width in from either side, on the middle
+        // line.
+        const int mid = (disk.top + disk.bottom) / 2, in = std::max(2, disk.width() / 9);
+        auto lit = [&](int x) { return image.pixel(x, mid) == qRgb(255, 255, 255); };
+        EXPECT_EQ(lit(disk.left + in), c.leftLit);
+        EXPECT_EQ(lit(disk.right - in), c.rightLit);
         // West, to the right on the picture, is where the Sun stands when
         // the Moon is less than half a turn east of it.
         const bool sunToTheRight = std::fmod(moonRa - sunRa + kTwoPi, kTwoPi) < kPi;

@@ -36,10 +36,14 @@ std::optional<fw::MenuItem> main_help_menu(const fw::ResourceTables& r) {
 }
 
 fw::MenuLayout task_window_menu(const fw::ResourceTables& r, fw::MenuItem file, fw::MenuItem own) {
+    return task_window_menu(r, std::move(file), std::vector<fw::MenuItem>{std::move(own)});
+}
+
+fw::MenuLayout task_window_menu(const fw::ResourceTables& r, fw::MenuItem file, std::vector<fw::MenuItem> own) {
     fw::MenuLayout menu{std::move(file)};
     const auto main = r.menus.find(cmd::kMainFrame);
     if (main != r.menus.end() && !main->second.empty()) menu.push_back(main->second.front());
-    menu.push_back(std::move(own));
+    for (fw::MenuItem& m : own) menu.push_back(std::move(m));
     menu.push_back(window_menu());
     if (auto help = main_help_menu(r)) menu.push_back(std::move(*help));
     return menu;

@@ -17,6 +17,8 @@ std::optional<fw::MenuItem> main_help_menu(const fw::ResourceTables& r);
 // A task window's menu: its File menu, the main window's Tasks menu, its
 // own menu, Window and the main window's Help.
 fw::MenuLayout task_window_menu(const fw::ResourceTables& r, fw::MenuItem file, fw::MenuItem own);
+// The same with more menus of the window's own between Tasks and Window.
+fw::MenuLayout task_window_menu(const fw::ResourceTables& r, fw::MenuItem file, std::vector<fw::MenuItem> own);
 
 // Deletes the task work files from dir (ending with "/"); missing files are
 // skipped silently.

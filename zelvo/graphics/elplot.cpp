@@ -848,7 +848,10 @@ int draw_distribution(fw::Dc& dc, const DistributionRequest& r, const DistColors
         texts.force(x0 - depth - gap - texts.width(xTitle), down - h - gap / 2, xTitle);
         texts.force(x0 - depth + s / 2 - texts.width(yTitle) / 2, down + tick + gap + h + gap, yTitle);
         // Z right of the back face, Y under the front edge, X right of the
-        // bottom face's right edge.
+        // bottom face's right edge. The X and Z axes start at the same
+        // corner: the X minimum stands under the Z minimum there; the X and
+        // Y axes end at the front corner, under which the Y maximum
+        // stands: the X maximum stands a line up the edge.
         values(l.zMin, l.zMax, [&](int k, const std::string& t) {
             return texts.box(x0 + s + tick + gap, y0 - along(k, s) - h / 2, t);
         });
@@ -856,8 +859,9 @@ int draw_distribution(fw::Dc& dc, const DistributionRequest& r, const DistColors
             return texts.box(x0 - depth + along(k, s) - texts.width(t) / 2, down + tick + gap / 2, t);
         });
         values(l.xMin, l.xMax, [&](int k, const std::string& t) {
-            const int a = along(k, depth);
-            return texts.box(x0 + s - a + tick + gap, y0 + a, t);
+            const int a = k == 10 ? std::max(0, depth - h - gap) : along(k, depth);
+            const int below = k == 0 ? h / 2 + gap / 2 : 0;
+            return texts.box(x0 + s - a + tick + gap, y0 + a + below, t);
         });
     } else {
         texts.force(x0, y0 - s - h - gap, yTitle);

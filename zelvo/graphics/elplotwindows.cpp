@@ -573,14 +573,8 @@ void add_plot_resources(fw::ResourceTables& r) {
                              {"Print Pre&view", kFilePrintPreview, {}},
                              {"P&rint Setup...", kFilePrintSetup, {}}}};
     };
-    fw::MenuLayout hist{file(), {"&Options", cmd::kHistOptions, {}}};
-    fw::MenuLayout dist{file(), {"&Options", cmd::kDistOptions, {}}};
-    if (auto help = main_help_menu(r)) {
-        hist.push_back(*help);
-        dist.push_back(std::move(*help));
-    }
-    r.menus[cmd::kHistogramMenu] = std::move(hist);
-    r.menus[cmd::kDistributionMenu] = std::move(dist);
+    r.menus[cmd::kHistogramMenu] = task_window_menu(r, file(), fw::MenuItem{"&Options", cmd::kHistOptions, {}});
+    r.menus[cmd::kDistributionMenu] = task_window_menu(r, file(), fw::MenuItem{"&Options", cmd::kDistOptions, {}});
 }
 
 std::unique_ptr<fw::View> make_histogram_view(AppContext& ctx) { return std::make_unique<CElHistView>(ctx); }

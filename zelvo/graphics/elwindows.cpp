@@ -430,6 +430,10 @@ QWidget* CElView::createWidget(QWidget* parent) {
     return widget_;
 }
 
+namespace {
+const std::vector<int> kAllColumns = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+}  // namespace
+
 void CElView::onInitialUpdate() {
     if (MainFrame* mf = main_frame()) {
         if (!mf->setIndicators({kSeparator, kIndicatorOvr, kIndicatorRec, kIndicatorCaps})) return;
@@ -438,7 +442,7 @@ void CElView::onInitialUpdate() {
     widget_->refresh();
     // Widths that fit the captions and the texts on screen, once the window
     // shows them (the derived dates and seven-digit numbers too).
-    QTimer::singleShot(0, widget_, [w = widget_] { w->fitColumns({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}); });
+    QTimer::singleShot(0, widget_, [w = widget_] { w->fitColumns(kAllColumns); });
 }
 
 int CElView::rowCount() const { return list_ ? list_->count() : 0; }
@@ -463,6 +467,8 @@ void CElView::sortColumn(int column, bool ascending) {
     if (widget_ != nullptr) {
         widget_->refresh();
         widget_->scrollToTop();
+        // Fitted to the rows the sort brought on screen.
+        widget_->fitColumns(kAllColumns);
         widget_->viewport()->update();
     }
 }
@@ -605,9 +611,7 @@ void add_elements_resources(fw::ResourceTables& r) {
                                 {{"&Histogram", cmd::kElHistogram, {}},
                                  {"&Distribution", cmd::kElDistribution, {}},
                                  {"&Task Info", cmd::kElTaskInfo, {}}}};
-    fw::MenuLayout menu{file, elements};
-    if (auto help = main_help_menu(r)) menu.push_back(std::move(*help));
-    r.menus[cmd::kElementsMenu] = std::move(menu);
+    r.menus[cmd::kElementsMenu] = task_window_menu(r, file, elements);
     r.menus[cmd::kSortPopup] = {{"", 0, {{"Sort &Up", cmd::kSortUp, {}}, {"Sort &Down", cmd::kSortDown, {}}}}};
 }
 

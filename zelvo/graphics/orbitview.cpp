@@ -602,9 +602,7 @@ void add_orbit_resources(fw::ResourceTables& r) {
          {"S&top", cmd::kOrbitMenuStop, {}},
          {"&Options", cmd::kOrbitOptions, {}}}};
     const fw::MenuItem viewMenu{"&View", 0, {{"&Toolbar", kViewToolbar, {}}, {"&Status Bar", kViewStatusBar, {}}}};
-    fw::MenuLayout menu{file, orbitMenu, viewMenu};
-    if (auto help = main_help_menu(r)) menu.push_back(std::move(*help));
-    r.menus[cmd::kOrbitMenu] = std::move(menu);
+    r.menus[cmd::kOrbitMenu] = task_window_menu(r, file, {orbitMenu, viewMenu});
 }
 
 std::unique_ptr<fw::Document> make_orbit_document() { return std::make_unique<COrbitDoc>(); }

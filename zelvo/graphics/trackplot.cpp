@@ -16,7 +16,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <initializer_list>
 #include <limits>
+#include <string_view>
 
 #include "framework/plotsettings.h"
 #include "zelvo/app/angles.h"
@@ -73,6 +75,52 @@ Sexagesimal split_rounded(double x, double factor, double ticks) {
 double range_width(double from, double to) { return from > to ? kTwoPi - from + to : to - from; }
 
 constexpr char kDegree = '\xB0';
+
+// Where the cells of a legend block stand, from the widths of its texts as
+// the context measures them in its font: the values start a blank after
+// the widest label, each value column is as wide as its widest text and
+// each unit sign column as wide as the widest sign. The same block stands
+// clear whatever the font's character widths and their rounding on a
+// small screen.
+struct LegendColumns {
+    int units, unitSign, minutes, minuteSign, seconds, secondSign, end, sign;
+};
+
+LegendColumns legend_columns(const fw::Dc& dc, int x, std::initializer_list<const char*> labels,
+                             const char* widestUnits, const char* widestSeconds) {
+    auto width = [&dc](std::string_view s) { return dc.textExtent(s).cx; };
+    int label = 0;
+    for (const char* l : labels) label = std::max(label, width(l));
+    int sign = 0;
+    for (const std::string& s : {std::string("h"), std::string("m"), std::string("s"), std::string(1, kDegree),
+                                 std::string("'"), std::string("\"")})
+        sign = std::max(sign, width(s));
+    // A little room between the columns, so that the rounding of the
+    // mapping to the device never makes neighbours touch.
+    const int gap = std::max(2, width(" ") / 4);
+    LegendColumns c{};
+    c.sign = sign + gap;
+    c.units = x + label + width(" ");
+    c.unitSign = c.units + width(widestUnits) + gap;
+    c.minutes = c.unitSign + c.sign;
+    c.minuteSign = c.minutes + width("00") + gap;
+    c.seconds = c.minuteSign + c.sign;
+    c.secondSign = c.seconds + (widestSeconds[0] != '\0' ? width(widestSeconds) + gap : 0);
+    c.end = widestSeconds[0] != '\0' ? c.secondSign + c.sign : c.seconds;
+    return c;
+}
+
+// An object's block: R.A. to 0.01 s, Decl. to 0.1", the magnitude.
+LegendColumns object_columns(const fw::Dc& dc, int x) {
+    return legend_columns(dc, x, {"R.A.  =", "Decl. =", "Mag.  ="}, "-00", "00.00");
+}
+
+// The Sun's and the Moon's blocks: to the minute, the elongation.
+LegendColumns body_columns(const fw::Dc& dc, int x) {
+    LegendColumns c = legend_columns(dc, x, {"R.A.   =", "Decl.  =", "Elong. ="}, "-00", "");
+    c.end = std::max(c.end, c.units + dc.textExtent("180\xB0W").cx);
+    return c;
+}
 
 }  // namespace
 
@@ -366,7 +414,13 @@ int TrackPicture::pictureRight(const fw::Dc& dc) const {
     for (std::size_t i = 0; i < 3; ++i)
         if (ObjectNumber[i] != 0) right = std::max(right, kLegendX + 50 + dc.textExtent(ObjectName[i]).cx);
     right = std::max(right, kLegendX + dc.textExtent("T =  -10000  12  31.00").cx);
+    right = std::max(right, objectBoxRight(dc, kLegendX));
     return right + m.maxCharWidth;
+}
+
+int TrackPicture::objectBoxRight(const fw::Dc& dc, int x) const {
+    const int cw = dc.textMetrics().maxCharWidth;
+    return std::max(x + 20 + 25 * cw, object_columns(dc, x + 20).end + cw / 2);
 }
 
 void TrackPicture::EmptyFramePass(fw::Dc& dc) {
@@ -739,7 +793,7 @@ void TrackPicture::DrawSunLegend(fw::Dc& dc, double jd) {
     if (!ShowSun) {
         dc.selectPen(bgPen);
         dc.selectBrush(bgBrush);
-        rect(dc, 490, -277, 521 + 15 * cw_, -340 - 2 * rowStep() - ch_);
+        rect(dc, 490, -277, std::max(521 + 15 * cw_, body_columns(dc, 520).end + 1), -340 - 2 * rowStep() - ch_);
         return;
     }
     if (sunStale) {
@@ -755,7 +809,7 @@ void TrackPicture::DrawSunLegend(fw::Dc& dc, double jd) {
     ellipse(dc, 490, -277, 550, -337);
     dc.selectPen(bgPen);
     dc.selectBrush(bgBrush);
-    rect(dc, 520, -340, 800, -340 - 2 * rowStep() - ch_);
+    rect(dc, 520, -340, std::max(800, body_columns(dc, 520).end), -340 - 2 * rowStep() - ch_);
     text(dc, 560, -300, " Sun");
     DrawBodyValues(dc, sunRa, sunDecl, 0.0, 520, -340);
 }
@@ -766,7 +820,7 @@ void TrackPicture::DrawMoonLegend(fw::Dc& dc, double jd) {
     if (!ShowMoon) {
         dc.selectPen(bgPen);
         dc.selectBrush(bgBrush);
-        rect(dc, 90, -277, 121 + 15 * cw_, -340 - 2 * rowStep() - ch_);
+        rect(dc, 90, -277, std::max(121 + 15 * cw_, body_columns(dc, 120).end + 1), -340 - 2 * rowStep() - ch_);
         return;
     }
     if (moonStale) {
@@ -828,7 +882,7 @@ void TrackPicture::DrawMoonLegend(fw::Dc& dc, double jd) {
     }
     dc.selectPen(bgPen);
     dc.selectBrush(bgBrush);
-    rect(dc, 120, -340, 400, -340 - 2 * rowStep() - ch_);
+    rect(dc, 120, -340, std::max(400, body_columns(dc, 120).end), -340 - 2 * rowStep() - ch_);
     text(dc, 160, -290, " Moon");
     DrawBodyValues(dc, moonRa, moonDecl, moonElong, 120, -340);
 }
@@ -844,65 +898,67 @@ void TrackPicture::DrawObjectLegend(fw::Dc& dc, double jd, int i, int x, int y) 
     text(dc, x + 50, y - 20, ObjectName[static_cast<std::size_t>(i)]);
     DrawObjectValues(dc, i, out[0], out[1], out[4], x + 20, y - 70);
     moveTo(dc, x, y);
+    const int right = objectBoxRight(dc, x);
     lineTo(dc, x, y - ch_ - 170);
-    lineTo(dc, x + 20 + 25 * cw_, y - ch_ - 170);
-    lineTo(dc, x + 20 + 25 * cw_, y);
+    lineTo(dc, right, y - ch_ - 170);
+    lineTo(dc, right, y);
     lineTo(dc, x, y);
 }
 
 void TrackPicture::DrawObjectValues(fw::Dc& dc, int i, double alpha, double delta, double mag, int x, int y) {
-    auto at = [&](int k) { return x + k * cw_; };
+    const LegendColumns c = object_columns(dc, x);
     // R.A. (0.01 s) and Decl. (0.1"), rounded as shown.
     Sexagesimal h = RoundedHms(alpha, 2);
     if (h.units > 23) h.units -= 24;
     if (h.units < 0) h.units += 24;
     text(dc, x, y, "R.A.  =");
-    cell(dc, at(7), at(10), y, format("%d", h.units));
-    cell(dc, at(10), at(11), y + 10, "h");
-    cell(dc, at(11), at(13), y, format("%02d", std::abs(h.minutes)));
-    cell(dc, at(13), at(14), y + 10, "m");
-    cell(dc, at(14) + 1, at(19), y, format("%05.2f", h.seconds));
-    cell(dc, at(19), at(20), y + 10, "s");
+    cell(dc, c.units, c.unitSign, y, format("%d", h.units));
+    cell(dc, c.unitSign, c.minutes, y + 10, "h");
+    cell(dc, c.minutes, c.minuteSign, y, format("%02d", std::abs(h.minutes)));
+    cell(dc, c.minuteSign, c.seconds, y + 10, "m");
+    cell(dc, c.seconds, c.secondSign, y, format("%05.2f", h.seconds));
+    cell(dc, c.secondSign, c.end, y + 10, "s");
     // Decl.
     const Sexagesimal d = RoundedDms(delta, 1);
     const int yd = y - rowStep();
     text(dc, x, yd, "Decl. =");
-    cell(dc, at(7), at(10), yd, (d.units == 0 && delta < 0) ? std::string("-0") : format("%d", d.units));
-    cell(dc, at(10), at(11), yd + 10, std::string(1, kDegree));
-    cell(dc, at(11), at(13), yd, format("%02d", std::abs(d.minutes)));
-    cell(dc, at(13), at(14), yd + 10, "'");
-    cell(dc, at(14) + 1, at(18), yd, format("%04.1f", d.seconds));
-    cell(dc, at(18), at(19), yd + 10, "\"");
+    cell(dc, c.units, c.unitSign, yd, (d.units == 0 && delta < 0) ? std::string("-0") : format("%d", d.units));
+    cell(dc, c.unitSign, c.minutes, yd + 10, std::string(1, kDegree));
+    cell(dc, c.minutes, c.minuteSign, yd, format("%02d", std::abs(d.minutes)));
+    cell(dc, c.minuteSign, c.seconds, yd + 10, "'");
+    cell(dc, c.seconds, c.secondSign, yd, format("%04.1f", d.seconds));
+    cell(dc, c.secondSign, c.end, yd + 10, "\"");
     // Magnitude: none for the major planets.
     const int ym = y - 2 * rowStep();
     const int n = ObjectNumber[static_cast<std::size_t>(i)];
     if (n <= -1 && n >= -10) return;
     text(dc, x, ym, "Mag.  =");
-    cell(dc, at(11), at(15), ym, format("%4.1f", mag));
-    cell(dc, at(15), at(16), ym + 10, "m");
+    const int magRight = std::max(c.minuteSign, c.units + dc.textExtent("-00.0").cx);
+    cell(dc, c.units, magRight, ym, format("%4.1f", mag));
+    cell(dc, magRight, magRight + c.sign, ym + 10, "m");
 }
 
 void TrackPicture::DrawBodyValues(fw::Dc& dc, double alpha, double delta, double e, int x, int y) {
-    auto at = [&](int k) { return x + k * cw_; };
+    const LegendColumns c = body_columns(dc, x);
     // To the minute, rounded as shown.
     Sexagesimal h = RoundedHm(alpha);
     const int hm = std::abs(h.minutes);
     if (h.units > 23) h.units -= 24;
     if (h.units < 0) h.units += 24;
     text(dc, x, y, "R.A.   =");
-    cell(dc, at(8), at(11), y, format("%d", h.units));
-    cell(dc, at(11), at(12), y + 10, "h");
-    cell(dc, at(12), at(14), y, format("%02d", hm));
-    cell(dc, at(14), at(15) + 1, y + 10, "m");
+    cell(dc, c.units, c.unitSign, y, format("%d", h.units));
+    cell(dc, c.unitSign, c.minutes, y + 10, "h");
+    cell(dc, c.minutes, c.minuteSign, y, format("%02d", hm));
+    cell(dc, c.minuteSign, c.seconds, y + 10, "m");
 
     const Sexagesimal d = RoundedDm(delta);
     const int dm = std::abs(d.minutes);
     const int yd = y - rowStep();
     text(dc, x, yd, "Decl.  =");
-    cell(dc, at(8), at(11), yd, (d.units == 0 && delta < 0) ? std::string("-0") : format("%d", d.units));
-    cell(dc, at(11), at(12), yd + 10, std::string(1, kDegree));
-    cell(dc, at(12), at(14), yd, format("%02d", dm));
-    cell(dc, at(14), at(15), yd + 10, "'");
+    cell(dc, c.units, c.unitSign, yd, (d.units == 0 && delta < 0) ? std::string("-0") : format("%d", d.units));
+    cell(dc, c.unitSign, c.minutes, yd + 10, std::string(1, kDegree));
+    cell(dc, c.minutes, c.minuteSign, yd, format("%02d", dm));
+    cell(dc, c.minuteSign, c.seconds, yd + 10, "'");
 
     if (e == 0.0) return;
     const int ye = y - 2 * rowStep();
@@ -915,7 +971,7 @@ void TrackPicture::DrawBodyValues(fw::Dc& dc, double alpha, double delta, double
     const Sexagesimal s = RadiansToDms(e);
     int deg = s.units;
     if (s.minutes + s.seconds / 60.0 > 30) ++deg;
-    cell(dc, at(8), at(13), ye, format("%d%c%c", deg, kDegree, side));
+    cell(dc, c.units, c.end, ye, format("%d%c%c", deg, kDegree, side));
 }
 
 // ---- Preparing a surface -------------------------------------------------------------------------

@@ -223,6 +223,8 @@ public:
     // The right edge of the picture (logical units, font selected): the
     // legend's blocks and texts inside it.
     int pictureRight(const fw::Dc& dc) const;
+    // The right edge of an object's legend box that starts at x.
+    int objectBoxRight(const fw::Dc& dc, int x) const;
 
 private:
     int Y(int y) const { return MetafileMode ? -y : y; }

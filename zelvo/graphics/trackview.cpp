@@ -642,9 +642,7 @@ void add_trace_resources(fw::ResourceTables& r) {
                                {"S&tep", cmd::kTracksStep, {}},
                                {},
                                {"&Options...", cmd::kTracksOptions, {}}}};
-    fw::MenuLayout menu{file, tracks};
-    if (auto help = main_help_menu(r)) menu.push_back(std::move(*help));
-    r.menus[cmd::kTraceMenu] = std::move(menu);
+    r.menus[cmd::kTraceMenu] = task_window_menu(r, file, tracks);
 }
 
 std::unique_ptr<fw::Document> make_trace_document() { return std::make_unique<CTraceDoc>(); }
