@@ -244,6 +244,19 @@ TEST(ObservatoryWindows, EachKeepsItsModeAndTheEditedListIsRebuiltOnClose) {
     EXPECT_EQ(s.ctx().TaskCode, 13);
     close_view(s.app, ident);
 
+    // An observatory file opened from the disk while the selection is open
+    // is a list of its own, editable: the selection is Select's only.
+    fw::DocTemplate* observ = s.app.findTemplate("Observ1");
+    ASSERT_NE(observ, nullptr);
+    zeltest::write_text(s.path("own.obs"), list);
+    ASSERT_NE(s.app.openDocumentFile(*observ, s.path("own.obs")), nullptr);
+    auto* own = active_view<CIndentView>(s.app);
+    ASSERT_NE(own, nullptr);
+    ASSERT_NE(own, selection);
+    EXPECT_EQ(own->mode(), IndentMode::ObservatoryList);
+    EXPECT_TRUE(own->doc() != nullptr && own->doc()->savable());
+    close_view(s.app, own);
+
     // The whole list stays editable while the selection is open; Select
     // waits for the selection to close.
     activate(s.app, whole);

@@ -739,7 +739,6 @@ struct PlotWindow {
         std::ofstream(ctx.WorkDir + "resul2.pl4", std::ios::binary) << motion;
         doc = std::make_unique<CPlateListDoc>(kPlate);
         EXPECT_TRUE(doc->onOpenDocument(ctx.WorkDir + "result.pl4"));
-        ctx.PlatePlotAllowed = 0;
         view = std::make_unique<CPlatePict>(ctx, lib);
         view->showInfo = [this](const ObjectInfo& i) { shown.push_back(i); };
         view->attach(doc.get(), nullptr);
@@ -840,7 +839,6 @@ TEST(PlatePlot, WindowMetafileIsReadBackWithPrintColoursAndScreenStays) {
     EXPECT_EQ(w.shown[0].name, "1 A");
     EXPECT_FALSE(pic.highlightOn);
     w.view.reset();
-    EXPECT_EQ(w.ctx.PlatePlotAllowed, 1);
     // A plot whose colours were not changed leaves "plate.cfg" alone: the
     // file keeps the colours last chosen, not those of the plot closed last.
     EXPECT_FALSE(QFile::exists(QString::fromStdString(w.ctx.WorkDir + "plate.cfg")));
@@ -927,12 +925,10 @@ TEST(PlateList, DeleteStringTakesOneLineAndAClickKeepsOneRow) {
 
     // Row 2 chosen, then 2 and 5 with the control key: 2 stays alone.
     msgs.shown.clear();
-    ctx.PlatePlotAllowed = 0;
     list.sel = {2};
     int kept = 0;
     ChoosePlateRow(ctx, list, kept);
     EXPECT_EQ(kept, 2);
-    EXPECT_EQ(ctx.PlatePlotAllowed, 1);
     EXPECT_TRUE(msgs.shown.empty());
     list.sel = {2, 5};
     ChoosePlateRow(ctx, list, kept);

@@ -55,11 +55,19 @@ TEST(PlatesEndToEnd, PlotOfPlateShowsTheObjectsTheSearchFound) {
     TaskApp app(lib, work.dir_slash() + "bin/");
     app.setDialogs(&dialogs);
     ASSERT_TRUE(app.initInstance());
-    std::ofstream(work.path() / "plates.plt", std::ios::binary) << kLine << "\r\n";
-    files.answers.push_back(work.dir_slash() + "plates.plt");
-    app.OnTasksPlates();
+    // Two plate list windows; the plot is asked for in the first.
+    for (const char* name : {"plates.plt", "other.plt"}) {
+        std::ofstream(work.path() / name, std::ios::binary) << kLine << "\r\n";
+        files.answers.push_back(work.dir_slash() + name);
+        app.OnTasksPlates();
+    }
+    auto* other = active_view<CUltPlateView>(app);
+    ASSERT_NE(other, nullptr);
+    fw::ChildFrame* otherFrame = app.frame()->activeChildFrame();
+    app.frame()->mdiArea()->activatePreviousSubWindow();
     auto* list = active_view<CUltPlateView>(app);
     ASSERT_NE(list, nullptr);
+    ASSERT_NE(list, other);
     EXPECT_TRUE(app.queryCommand(cmd::kPlatePlot).enabled);
     list->list()->selectionModel()->select(list->model().index(0, 0),
                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
@@ -69,7 +77,13 @@ TEST(PlatesEndToEnd, PlotOfPlateShowsTheObjectsTheSearchFound) {
     ASSERT_NE(plot, nullptr) << (boxes.shown.empty() ? "" : boxes.shown.back().text);
     PlatePicture& pic = *plot->picture();
     ASSERT_GE(pic.objects().size(), 1u) << (boxes.shown.empty() ? "" : boxes.shown.back().text);
-    EXPECT_EQ(app.context().PlatePlotAllowed, 0);
+    // Plot of plate is held back in the window that asked for the plot,
+    // not in the other plate list.
+    EXPECT_FALSE(list->plotAllowed());
+    EXPECT_TRUE(other->plotAllowed());
+    app.frame()->mdiArea()->setActiveSubWindow(otherFrame);
+    EXPECT_TRUE(app.queryCommand(cmd::kPlatePlot).enabled);
+    app.frame()->mdiArea()->setActiveSubWindow(plot->frame());
     plot->view()->updateWindow();
     const PlateGeometry& g = pic.geometry();
     ASSERT_GT(g.scale, 0);
@@ -100,7 +114,7 @@ TEST(PlatesEndToEnd, PlotOfPlateShowsTheObjectsTheSearchFound) {
     app.frame()->activeChildFrame()->close();
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(app.context().PlatePlotAllowed, 1);
+    EXPECT_TRUE(list->plotAllowed());
 }
 
 }  // namespace

@@ -29,6 +29,7 @@
 #include "zelvo/app/occonfig.h"
 #include "zelvo/app/progressdlg.h"
 #include "zelvo/app/tables.h"
+#include "zelvo/observations/idwindows.h"
 #include "zelvo/shell/app.h"
 
 namespace {
@@ -374,7 +375,10 @@ TEST(Identify, AllLinesWhenNoneIsSelectedAndTheToleranceDialogsValues) {
     EXPECT_EQ(s.pkg.lib.runCounters[0], (std::array<int, 3>{0, 1, 3}));
     EXPECT_EQ(s.pkg.lib.tolRA, 20.0);
     EXPECT_EQ(s.pkg.lib.tolDecl, 10.0);
-    EXPECT_EQ(s.ctx().IdTolerance, (std::array<double, 2>{10.0, 20.0}));
+    const auto* result = dynamic_cast<CIndentResultView*>(s.app.frame()->activeChildFrame()->view());
+    ASSERT_NE(result, nullptr);
+    EXPECT_EQ(result->run().tolDecl, 10.0);
+    EXPECT_EQ(result->run().tolRA, 20.0);
     EXPECT_EQ(s.ctx().IdRun.status, 3);
     EXPECT_EQ(s.ctx().TaskCode, 14);
     EXPECT_EQ(s.activeDoc()->docTemplate()->docName(), "IndRes");

@@ -88,6 +88,8 @@ struct AppContext {
     std::string AppTitle = "ZELVO-21";
     std::string EpochText;       // epoch and equinox of the catalogue elements
     std::string ObservatoryDir;  // directory of the observatory list, ending with "/"
+    // Owner: the element query window (cleared at start-up): the object
+    // list choice carries over to the next query.
     bool ElementObjectListChosen = false;
 
     // Owner: the command that opens a task window; the window takes them
@@ -103,16 +105,19 @@ struct AppContext {
     std::shared_ptr<elements::ElementTaskState> Elements;
     // The orbit windows: their shared scene (made on first use).
     std::shared_ptr<orbit::OrbitTaskState> Orbits;
-    std::vector<std::string> LineClipboard;  // lines copied between line lists
+    // Owner: the line lists' Copy and Cut (Paste empties it, the main frame
+    // clears it): lines copied from one line list window to another.
+    std::vector<std::string> LineClipboard;
 
-    // Owner: the Tasks commands of the plate, identification and
-    // observatory tasks and their windows.
-    int PlatePlotAllowed = 1;             // 0 while a plate plot is open
-    int ObsListEditable = 1;              // 0 when the observatory window shows a selection
-    int ObservatorySelections = 0;        // observatory selection windows open
-    std::string SelectionText;            // description of an observatory selection
-    std::array<double, 2> IdTolerance{};  // Decl., R.A. tolerances of the last identification (arcsec)
-    int EditCommandEnabled = 1;           // the Edit commands of the line lists
+    // Owner: Observatories|Select and the selection windows (the last to
+    // close resets them). One selection is open at a time, and while it is
+    // open the Edit commands of every line list are held back.
+    int ObservatorySelections = 0;  // observatory selection windows open (Select is offered at 0)
+    int EditCommandEnabled = 1;     // the Edit commands of the line lists (also reset by a click in a list)
+    // Owner: Observatories|Select and the ephemeris set-up, each for the
+    // window it opens next (the selection's title, the ephemeris result's
+    // restrictions line); the window copies it when it is made.
+    std::string SelectionText;
 
     // Owner: the line list windows (the status panes of the active one).
     // Line lists: the row chosen last in the active list and the row count
@@ -139,11 +144,6 @@ struct AppContext {
     int CalcInterrupted = 0;  // the last run was stopped
     int OcResultFromRun = 0;  // 1 after a calculation
 
-    // Owner: Separate and its dialog (each O-C input window keeps its
-    // accuracy, orbit and task record: OcChoices).
-    // The texts of the separation dialog's fields while they are switched off.
-    std::string SeparationSavedCode, SeparationSavedMax, SeparationSavedMin;
-
     // Owner: the ephemeris set-up. Its record (1418 blanks until one is loaded), the
     // frame codes of the set-up pages, the codes the restrictions were laid
     // out for, the record format of the result lines, the whole task
@@ -153,7 +153,8 @@ struct AppContext {
     std::string EphCodeKey;
     int RestrictionMode = 0;
 
-    // Owner: the main frame.
+    // Owner: the main frame and the plot windows with their own toolbar
+    // (orbit, track, plate plot) as they become active.
     int CurrentToolbarId = 128;  // toolbar held by the main frame's toolbar
 
     // Owner: the ephemeris set-up's typed orbit (the O-C windows keep their

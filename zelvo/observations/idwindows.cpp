@@ -60,11 +60,9 @@ std::string observatory_export_text(const std::string& selectionText, bool selec
     return out;
 }
 
-CIndentView::CIndentView(AppContext& ctx, Library& lib, TaskDialogs& dialogs, bool observatory)
-    : LineEditorView(ctx, lib, dialogs, shape_for(observatory)),
-      mode_(!observatory               ? IndentMode::Identification
-            : ctx.ObsListEditable != 0 ? IndentMode::ObservatoryList
-                                       : IndentMode::ObservatorySelection),
+CIndentView::CIndentView(AppContext& ctx, Library& lib, TaskDialogs& dialogs, IndentMode mode)
+    : LineEditorView(ctx, lib, dialogs, shape_for(mode != IndentMode::Identification)),
+      mode_(mode),
       selectionText_(ctx.SelectionText) {
     ctx_.CurrentRow = 0;
     if (mode_ == IndentMode::Identification) {
@@ -94,7 +92,6 @@ CIndentView::~CIndentView() {
     if (observatoryMode()) release_row_count_level(ctx_, level_);
     if (mode_ == IndentMode::ObservatorySelection && --ctx_.ObservatorySelections <= 0) {
         ctx_.ObservatorySelections = 0;
-        ctx_.ObsListEditable = 1;
         ctx_.EditCommandEnabled = 1;
     }
 }
@@ -160,10 +157,11 @@ PrintPage layout_id_result_page(int page, int pageWidth, int pageHeight, int lin
                               static_cast<int>(lines.size()));
 }
 
-CIndentResultView::CIndentResultView(AppContext& ctx, Library& lib) : RunResultView(ctx, lib) {
+CIndentResultView::CIndentResultView(AppContext& ctx, Library& lib, std::array<double, 2> tolerance)
+    : RunResultView(ctx, lib) {
     run_.counters = ctx.IdRun;
-    run_.tolDecl = ctx.IdTolerance[0];
-    run_.tolRA = ctx.IdTolerance[1];
+    run_.tolDecl = tolerance[0];
+    run_.tolRA = tolerance[1];
     run_.serial = ctx.IdRunSerial;
     ctx_.CurrentRow = 0;
     addResultCommands(cmd::kIdPrintPreview, cmd::kIdContinue, help::kIdResult);

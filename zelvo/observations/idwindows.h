@@ -14,6 +14,7 @@
 // closing or a program-wide value never changes what it continues.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -57,9 +58,9 @@ std::string observatory_export_text(const std::string& selectionText, bool selec
 
 class CIndentView final : public LineEditorView {
 public:
-    // observatory: the window of template "Observ1" (a selection when
-    // ObsListEditable is 0 now), else the identification input.
-    CIndentView(AppContext& ctx, Library& lib, TaskDialogs& dialogs, bool observatory);
+    // mode: the identification input, or the window of template "Observ1"
+    // (the whole list, or a selection when Observatories|Select opens it).
+    CIndentView(AppContext& ctx, Library& lib, TaskDialogs& dialogs, IndentMode mode);
     ~CIndentView() override;
 
     void onInitialUpdate() override;
@@ -111,8 +112,9 @@ struct IdRunState {
 
 class CIndentResultView final : public RunResultView {
 public:
-    // Takes the last identification run (IdRun, IdTolerance, IdRunSerial).
-    CIndentResultView(AppContext& ctx, Library& lib);
+    // Takes the last identification run (IdRun, IdRunSerial) and the
+    // tolerances it was made with (Decl., R.A., arcsec).
+    CIndentResultView(AppContext& ctx, Library& lib, std::array<double, 2> tolerance);
     ~CIndentResultView() override;
 
     void onInitialUpdate() override;

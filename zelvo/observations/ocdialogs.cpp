@@ -338,9 +338,9 @@ void SeparationModel::init() {
     editing = false;
     // Blank is "no upper limit" in the field and in the result's footer.
     if (isNoUpperLimit(maxText)) maxText = std::string(9, ' ');
-    ctx_.SeparationSavedCode = codeText;
-    ctx_.SeparationSavedMax = maxText;
-    ctx_.SeparationSavedMin = minText;
+    savedCode_ = codeText;
+    savedMax_ = maxText;
+    savedMin_ = minText;
     fieldEnabled = {false, false, false, false};
     observatoryBoxChecked = selectObservatory != 0;
     limitsBoxChecked = separateByOC != 0;
@@ -353,13 +353,13 @@ void SeparationModel::init() {
         boxesEnabled = true;
         if (selectObservatory != 0) {
             fieldEnabled[1] = true;
-            field[1] = ctx_.SeparationSavedCode;
-            observatory = observatoryOf(ctx_.SeparationSavedCode);
+            field[1] = savedCode_;
+            observatory = observatoryOf(savedCode_);
         }
         if (separateByOC != 0) {
             fieldEnabled[2] = fieldEnabled[3] = true;
-            field[2] = ctx_.SeparationSavedMax;
-            field[3] = ctx_.SeparationSavedMin;
+            field[2] = savedMax_;
+            field[3] = savedMin_;
         }
     } else {
         noSeparationsChecked = true;
@@ -379,13 +379,13 @@ int SeparationModel::observatoryOf(const std::string& text) {
 void SeparationModel::clickObservatory(bool checked) {
     observatoryBoxChecked = checked;
     if (checked) {
-        codeText = ctx_.SeparationSavedCode;
+        codeText = savedCode_;
         observatory = observatoryOf(codeText);
         selectObservatory = 1;
         fieldEnabled[1] = true;
         field[1] = codeText;
     } else {
-        ctx_.SeparationSavedCode = field[1];
+        savedCode_ = field[1];
         field[1] = offCodeText;
         fieldEnabled[1] = false;
         selectObservatory = 0;
@@ -395,15 +395,15 @@ void SeparationModel::clickObservatory(bool checked) {
 void SeparationModel::clickLimits(bool checked) {
     limitsBoxChecked = checked;
     if (checked) {
-        maxText = ctx_.SeparationSavedMax;
-        minText = ctx_.SeparationSavedMin;
+        maxText = savedMax_;
+        minText = savedMin_;
         separateByOC = 1;
         fieldEnabled[2] = fieldEnabled[3] = true;
         field[2] = maxText;
         field[3] = minText;
     } else {
-        ctx_.SeparationSavedMax = field[2];
-        ctx_.SeparationSavedMin = field[3];
+        savedMax_ = field[2];
+        savedMin_ = field[3];
         field[2] = offMaxText;
         field[3] = offMinText;
         fieldEnabled[2] = fieldEnabled[3] = false;
@@ -414,9 +414,9 @@ void SeparationModel::clickLimits(bool checked) {
 void SeparationModel::clickNoSeparations() {
     // A field that is switched off shows its off text: its remembered text
     // stays what it was.
-    if (fieldEnabled[1]) ctx_.SeparationSavedCode = field[1];
-    if (fieldEnabled[2]) ctx_.SeparationSavedMax = field[2];
-    if (fieldEnabled[3]) ctx_.SeparationSavedMin = field[3];
+    if (fieldEnabled[1]) savedCode_ = field[1];
+    if (fieldEnabled[2]) savedMax_ = field[2];
+    if (fieldEnabled[3]) savedMin_ = field[3];
     boxesEnabled = false;
     observatoryBoxChecked = limitsBoxChecked = false;
     fieldEnabled = {false, false, false, false};
@@ -429,9 +429,9 @@ void SeparationModel::clickNoSeparations() {
 }
 
 void SeparationModel::clickConditions() {
-    codeText = ctx_.SeparationSavedCode;
-    maxText = ctx_.SeparationSavedMax;
-    minText = ctx_.SeparationSavedMin;
+    codeText = savedCode_;
+    maxText = savedMax_;
+    minText = savedMin_;
     fieldEnabled = {false, false, false, false};
     noSeparationsChecked = false;
     conditionsChecked = true;

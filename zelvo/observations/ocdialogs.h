@@ -213,6 +213,9 @@ private:
 
     AppContext& ctx_;
     Library& lib_;
+    // The texts of the three fields while they are switched off, which
+    // switching them on again brings back.
+    std::string savedCode_, savedMax_, savedMin_;
 };
 
 // Dialog 166 "Separation Dialogue".

@@ -37,7 +37,6 @@ void DeletePlateString(AppContext& ctx, LineListDocument& doc, ListControl& list
 }
 
 void ChoosePlateRow(AppContext& ctx, ListControl& list, int& keptRow) {
-    ctx.PlatePlotAllowed = 1;
     ctx.EditCommandEnabled = 1;
     const std::vector<int> sel = list.selectedRows();
     if (!sel.empty()) ctx.CurrentRow = sel.back();
@@ -54,7 +53,6 @@ void ChoosePlateRow(AppContext& ctx, ListControl& list, int& keptRow) {
 
 CUltPlateView::CUltPlateView(AppContext& ctx, Library& lib, TaskDialogs& dialogs)
     : LineEditorView(ctx, lib, dialogs, plate_editor_format()) {
-    ctx_.PlatePlotAllowed = 1;
     ctx_.EditCommandEnabled = 1;
     ctx_.RowCount = 0;
     ctx_.CurrentRow = 0;
@@ -65,7 +63,7 @@ CUltPlateView::CUltPlateView(AppContext& ctx, Library& lib, TaskDialogs& dialogs
             setItemCount(static_cast<int>(d->lines.size()));
         }
     });
-    onUpdateId(cmd::kPlatePlot, [this](fw::CommandUI& ui) { ui.enable(ctx_.PlatePlotAllowed == 1); });
+    onUpdateId(cmd::kPlatePlot, [this](fw::CommandUI& ui) { ui.enable(plotAllowed()); });
     onUpdateId(cmd::kPlateObjectList, [](fw::CommandUI& ui) { ui.enable(true); });
 }
 
@@ -74,6 +72,7 @@ void CUltPlateView::onRowChosen(bool click) {
         LineEditorView::onRowChosen(false);
         return;
     }
+    plot_ = nullptr;
     ChoosePlateRow(ctx_, *this, keptRow_);
 }
 

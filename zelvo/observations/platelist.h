@@ -28,8 +28,7 @@ inline constexpr const char* kTooManyStrings = "Too many string selected";
 // Delete string: only the first selected line goes.
 void DeletePlateString(AppContext& ctx, LineListDocument& doc, ListControl& list, const std::string& failure);
 // A click: at most one selected row stays, the one chosen before when the
-// click selected more (keptRow, the window's own); Plot of plate is offered
-// again.
+// click selected more (keptRow, the window's own).
 void ChoosePlateRow(AppContext& ctx, ListControl& list, int& keptRow);
 
 class CUltPlateView final : public LineEditorView {
@@ -37,8 +36,15 @@ public:
     CUltPlateView(AppContext& ctx, Library& lib, TaskDialogs& dialogs);
     void onRowChosen(bool click) override;
 
+    // Plot of plate is offered while no plot this window opened is still
+    // open, and again once a row is clicked. Each plate list window keeps
+    // its own: a plot opened from one leaves the others' command alone.
+    bool plotAllowed() const { return plot_.isNull(); }
+    void setPlot(fw::ChildFrame* frame) { plot_ = frame; }
+
 private:
-    int keptRow_ = 0;  // the row that stays selected after a click
+    int keptRow_ = 0;                // the row that stays selected after a click
+    QPointer<fw::ChildFrame> plot_;  // the plot opened last from this window
 };
 
 // The columns of the object report.

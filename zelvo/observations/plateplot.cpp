@@ -381,7 +381,7 @@ CPlatePict::CPlatePict(AppContext& ctx, Library& lib)
     onCommandId(fw::ids::kHelp, [this] { fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), help::kPlatePlot); });
 }
 
-CPlatePict::~CPlatePict() { ctx_.PlatePlotAllowed = 1; }
+CPlatePict::~CPlatePict() = default;
 
 QWidget* CPlatePict::createWidget(QWidget* parent) {
     view_ = new fw::DrawingView(*this, parent);

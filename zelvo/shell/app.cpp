@@ -154,7 +154,7 @@ void TaskApp::registerTemplates() {
             addDocTemplate(std::make_unique<fw::DocTemplate>(
                 t.id, document_string(t), [] { return std::make_unique<CIndentResultDoc>(); },
                 [this, frameClass] { return new TaskChildFrame(frameClass, ctx_, lib_); },
-                [this] { return std::make_unique<CIndentResultView>(ctx_, lib_); }));
+                [this] { return std::make_unique<CIndentResultView>(ctx_, lib_, idTolerance_); }));
             continue;
         }
         if (name == "PlaLT") {
@@ -233,7 +233,7 @@ std::unique_ptr<fw::Document> TaskApp::makeLineDocument(std::string_view docName
                                                   std::clamp((ctx_.ObservationTypeCode / 10) % 10, 1, 3), ctx_);
     if (docName == "Indent") return std::make_unique<LineListDocument>(LineDocKind::Identifications, 10, ctx_);
     if (docName == "UltPla") return std::make_unique<LineListDocument>(LineDocKind::Plates, 100, ctx_);
-    return std::make_unique<LineListDocument>(LineDocKind::Observatories, 200, ctx_, ctx_.ObsListEditable != 0);
+    return std::make_unique<LineListDocument>(LineDocKind::Observatories, 200, ctx_, !openingSelection_);
 }
 
 std::unique_ptr<fw::View> TaskApp::makeLineView(std::string_view docName) {
@@ -245,9 +245,10 @@ std::unique_ptr<fw::View> TaskApp::makeLineView(std::string_view docName) {
         choices.taskRecord = LoadOrbitTaskRecord(ctx_.WorkDir);
         return std::make_unique<COCView>(ctx_, lib_, dialogs(), std::move(choices));
     }
-    if (docName == "Indent") return std::make_unique<CIndentView>(ctx_, lib_, dialogs(), false);
+    if (docName == "Indent") return std::make_unique<CIndentView>(ctx_, lib_, dialogs(), IndentMode::Identification);
     if (docName == "UltPla") return std::make_unique<CUltPlateView>(ctx_, lib_, dialogs());
-    return std::make_unique<CIndentView>(ctx_, lib_, dialogs(), true);
+    return std::make_unique<CIndentView>(
+        ctx_, lib_, dialogs(), openingSelection_ ? IndentMode::ObservatorySelection : IndentMode::ObservatoryList);
 }
 
 bool TaskApp::initInstance() {

@@ -3,6 +3,7 @@
 // menus.
 #pragma once
 
+#include <array>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -113,6 +114,13 @@ private:
     // The plate line of the last search (82 characters), which the plate
     // plot and object list documents are made with.
     std::string plateLine_;
+    // Set while Observatories|Select opens its selection: the "Observ1"
+    // document and view made then are the selection's (read-only), any
+    // other is the whole list's.
+    bool openingSelection_ = false;
+    // The Decl. and R.A. tolerances (arcsec) of the last identification,
+    // which its result window is made with.
+    std::array<double, 2> idTolerance_{};
     // The second title line of the O-C selection that Separate opens.
     std::string selectionTitle_;
     QtTaskDialogs qtDialogs_;

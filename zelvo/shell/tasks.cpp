@@ -219,7 +219,6 @@ void TaskApp::plateSearch(bool objectList) {
     line.resize(80, ' ');
     line += "\r\n";
     plateLine_ = line;
-    if (!objectList) ctx_.PlatePlotAllowed = 0;
     {
         fw::BusyGuard busy;
         if (!busy.acquired()) return;
@@ -246,9 +245,10 @@ void TaskApp::plateSearch(bool objectList) {
         }
         ctx_.TaskCode = kTaskPlateList;
         openIn("PlaLT", ctx_.WorkDir + std::string(files::kPlateResult));
-    } else if (openIn("Pict", ctx_.WorkDir + std::string(files::kPlateResult)) == nullptr) {
-        // No plot came up: Plot of plate stays offered.
-        ctx_.PlatePlotAllowed = 1;
+    } else if (openIn("Pict", ctx_.WorkDir + std::string(files::kPlateResult)) != nullptr) {
+        // The plate list window the search came from holds back its Plot
+        // of plate while this plot is open.
+        if (auto* plates = dynamic_cast<CUltPlateView*>(a->view)) plates->setPlot(mainFrame()->activeChildFrame());
     }
 }
 
@@ -264,12 +264,8 @@ void TaskApp::OnResultPlatePlot() {
         mainFrame()->mdiArea()->setActiveSubWindow(list->plot());
         return;
     }
-    ctx_.PlatePlotAllowed = 0;
     WaitCursor wait;
-    if (openIn("Pict", ctx_.WorkDir + std::string(files::kPlateResult)) == nullptr) {
-        ctx_.PlatePlotAllowed = 1;
-        return;
-    }
+    if (openIn("Pict", ctx_.WorkDir + std::string(files::kPlateResult)) == nullptr) return;
     if (list != nullptr) list->setPlot(mainFrame()->activeChildFrame());
 }
 
@@ -297,7 +293,6 @@ void TaskApp::OnTasksObservatories() {
         lib_.obsba1();
         if (!lib_.lastError().empty()) return;
     }
-    ctx_.ObsListEditable = 1;
     ctx_.SelectionText.clear();
     ctx_.TaskCode = kTaskObservatories;
     openIn("Observ1", ctx_.ObservatoryFilePath);
@@ -348,10 +343,11 @@ void TaskApp::OnObservatoriesSelect() {
         return;
     }
     WaitCursor wait;
-    ctx_.ObsListEditable = 0;
     ctx_.EditCommandEnabled = 0;
     ctx_.TaskCode = kTaskObservatories;
+    openingSelection_ = true;
     openIn("Observ1", result);
+    openingSelection_ = false;
 }
 
 // Observatories|Calculate: the parallax calculation, starting from the
@@ -382,7 +378,6 @@ void TaskApp::OnTasksIdentifications() {
     ctx_.IdRun.status = 0;
     if (!create_if_missing(*path)) return;
     restoreWorkDir();
-    ctx_.ObsListEditable = 1;
     ctx_.TaskCode = kTaskIdInput;
     openIn("Indent", ctx_.IdentFilePath);
 }
@@ -399,7 +394,7 @@ void TaskApp::OnIdentificationIdentify() {
     const auto tol = dialogs().tolerance("  30.0", "  30.0");
     if (!tol) return;
     const double ra = text_value(tol->first), decl = text_value(tol->second);
-    ctx_.IdTolerance = {decl, ra};
+    idTolerance_ = {decl, ra};
     WaitCursor wait;
     if (!create_empty(ctx_.WorkDir + std::string(files::kIdResult))) return;
     run.status = 0;
