@@ -86,9 +86,11 @@ protected:
     // its message (the file and the reason) is what the save shows.
     bool writeFile(const std::string& path, std::string_view bytes) const;
 
-private:
-    // Shows why the last save failed.
+public:
+    // Shows why the last save failed: the file and the reason.
     void reportSaveFailure(const std::string& path) const;
+
+private:
     mutable std::string saveError_;
     std::string loadError_;
     std::string path_;

@@ -29,6 +29,7 @@
 #include "zelvo/app/commands.h"
 #include "zelvo/graphics/elwindows.h"
 #include "zelvo/shell/app.h"
+#include "zelvomat/faults.h"
 #include "zelvomat/small_package.h"
 
 namespace {
@@ -158,6 +159,21 @@ TEST(ElementWindows, QueryListSortExportAndBackToTheQuery) {
                                        "\nNo file can be made beside it (No such file or directory); the file was "
                                        "left as it was.");
     boxes.shown.clear();
+    // A full disk: the export over the earlier one leaves that one whole.
+    {
+        const std::vector<std::uint8_t> before = zeltest::read_bytes(out);
+        files.answers.push_back(out);
+        {
+            zeltest::FullDisk full("near.elr", 100);
+            ASSERT_TRUE(app.routeCommand(fw::ids::kFileSaveAs));
+            EXPECT_TRUE(full.hit());
+        }
+        EXPECT_EQ(zeltest::read_bytes(out), before);
+        EXPECT_FALSE(fs::exists(out + ".new"));
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_EQ(boxes.shown[0].text, "Can't create file " + out + "\nNo space left on device");
+        boxes.shown.clear();
+    }
 
     // File|Print of the window: each object on two lines of the print file,
     // 30 print lines a page on A4; Print Setup is the program's.

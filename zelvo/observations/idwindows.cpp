@@ -128,7 +128,7 @@ void CIndentView::OnFileSaveAs() {
     if (!path) return;
     const std::string own = d->pathName();
     if (!d->onSaveDocument(*path)) {
-        fw::message("Failed to save document.\n" + *path, fw::Buttons::Ok, fw::Icon::Warning);
+        d->reportSaveFailure(*path);
         return;
     }
     if (!own.empty()) d->setPathName(own);
