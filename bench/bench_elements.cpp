@@ -215,7 +215,7 @@ void run_export(benchmark::State& state, const Catalogue* c) {
     if (c == nullptr) return;
     ElementList list(c->cache, plain_setup(*c), library());
     const std::string out = (bench_dir() / "export.elr").string();
-    for (auto _ : state) benchmark::DoNotOptimize(write_export(out, list, "Elements epoch"));
+    for (auto _ : state) benchmark::DoNotOptimize(writeExport(out, list, "Elements epoch"));
     state.counters["listed"] = list.count();
     state.SetItemsProcessed(state.iterations() * list.count());
 }

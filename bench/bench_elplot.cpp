@@ -45,12 +45,12 @@ void run(benchmark::State& state, bool threeD, bool projection) {
     ensure_app();
     const int objects = static_cast<int>(state.range(0));
     const DistributionRequest r = catalogue(objects, threeD, projection);
-    const fw::Size canvas = distribution_minimum_canvas();
+    const fw::Size canvas = distributionMinimumCanvas();
     QImage picture(canvas.cx, canvas.cy, QImage::Format_RGB32);
     fw::QtDc dc(&picture);
     int drawn = 0;
     for (auto _ : state) {
-        drawn = draw_distribution(dc, r, kDistDefaultColors, plot_default_font(), canvas);
+        drawn = drawDistribution(dc, r, kDistDefaultColors, plotDefaultFont(), canvas);
         benchmark::DoNotOptimize(picture.constBits());
     }
     state.counters["drawn"] = drawn;

@@ -65,7 +65,7 @@ void frame(benchmark::State& state, double scale) {
         dc.setWindowExt(1000, 1000);
         dc.setViewportExt(1600, -900);
         dc.setViewportOrg(800, 450);
-        draw_orbit_picture(dc, s, v, colors, lib, PictureKind::Screen);
+        drawOrbitPicture(dc, s, v, colors, lib, PictureKind::Screen);
         s.date += 5;  // the next tick
         benchmark::DoNotOptimize(picture.constBits());
     }

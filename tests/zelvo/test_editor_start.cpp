@@ -58,7 +58,7 @@ TEST(EditorStart, FailuresAreReported) {
 TEST(EditorStart, TheEditorIsBesideTheProgram) {
     zelvo::AppContext ctx;
     ctx.ProgramDir = fs::path(ZELVO_PROGRAM).parent_path().string() + "/";
-    const fs::path editor = zelvo::EditorProgramPath(ctx);
+    const fs::path editor = zelvo::editorProgramPath(ctx);
     EXPECT_EQ(editor.filename(), "zelvopad");
     ASSERT_TRUE(fs::is_regular_file(editor));
     EXPECT_NE(fs::status(editor).permissions() & fs::perms::owner_exec, fs::perms::none);

@@ -90,18 +90,18 @@ TEST(ElementCache, RecordsOfASmallCatalogue) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const char* t = cache.text(c.r);
-        EXPECT_EQ(text_field(t, txt::kName), c.name);
-        EXPECT_EQ(text_field(t, txt::kH), c.h);
-        EXPECT_EQ(text_field(t, txt::kG), c.g);
-        EXPECT_EQ(text_field(t, txt::kIncl), c.incl);
-        EXPECT_EQ(text_field(t, txt::kA), c.a);
+        EXPECT_EQ(textField(t, txt::kName), c.name);
+        EXPECT_EQ(textField(t, txt::kH), c.h);
+        EXPECT_EQ(textField(t, txt::kG), c.g);
+        EXPECT_EQ(textField(t, txt::kIncl), c.incl);
+        EXPECT_EQ(textField(t, txt::kA), c.a);
         const ElementRecord rec = cache.record(c.r);
         EXPECT_DOUBLE_EQ(rec.H, c.hValue);
         EXPECT_DOUBLE_EQ(rec.G, c.gValue);
     }
     EXPECT_TRUE(cache.record(2).absent());
     EXPECT_FALSE(cache.record(3).absent());
-    EXPECT_EQ(effective_slope(cache.record(3).G), 0.15);
+    EXPECT_EQ(effectiveSlope(cache.record(3).G), 0.15);
 }
 
 TEST(ElementCache, TextsNeverRunIntoTheNextField) {
@@ -127,21 +127,21 @@ TEST(ElementCache, TextsNeverRunIntoTheNextField) {
         o.elements = {0.1, 0.2, 0.3, 0.4, 0.5, c.a > 0 ? zeltest::motion_of(c.a) : 0.0};
         ElementRecord rec;
         TextRecord text;
-        make_records(o, rec, text);
-        EXPECT_EQ(text_field(text.data(), txt::kNumber), c.numberText);
+        makeRecords(o, rec, text);
+        EXPECT_EQ(textField(text.data(), txt::kNumber), c.numberText);
         EXPECT_EQ(text[txt::kNumber + txt::kNumberRoom], '\0');
-        EXPECT_EQ(text_field(text.data(), txt::kName), "Abcdefghijklmnopqr");
-        EXPECT_EQ(text_field(text.data(), txt::kA), c.aText);
+        EXPECT_EQ(textField(text.data(), txt::kName), "Abcdefghijklmnopqr");
+        EXPECT_EQ(textField(text.data(), txt::kA), c.aText);
         // An H that is not a number keeps its text and has no value.
-        EXPECT_EQ(text_field(text.data(), txt::kH), "ab.cd");
+        EXPECT_EQ(textField(text.data(), txt::kH), "ab.cd");
         EXPECT_TRUE(std::isnan(rec.H));
     }
     // A damaged record without its zero bytes still gives each field alone.
     TextRecord full;
     full.fill('7');
-    EXPECT_EQ(text_field(full.data(), txt::kNumber).size(), txt::kNumberRoom);
-    EXPECT_EQ(text_field(full.data(), txt::kName).size(), txt::kNameRoom);
-    EXPECT_EQ(text_field(full.data(), txt::kA).size(), kTextRecord - txt::kA - 1);
+    EXPECT_EQ(textField(full.data(), txt::kNumber).size(), txt::kNumberRoom);
+    EXPECT_EQ(textField(full.data(), txt::kName).size(), txt::kNameRoom);
+    EXPECT_EQ(textField(full.data(), txt::kA).size(), kTextRecord - txt::kA - 1);
 }
 
 TEST(ElementCache, SettingsOfTheWorkingDirectory) {
@@ -169,7 +169,7 @@ TEST(ElementCache, ReusedWhenWholeBuiltAnewOtherwise) {
     const auto firstName = [&] {
         CatalogueCache c;
         EXPECT_TRUE(c.openOrBuild(s));
-        return c.count() > 0 ? std::string(text_field(c.text(0), txt::kName)) : std::string();
+        return c.count() > 0 ? std::string(textField(c.text(0), txt::kName)) : std::string();
     };
     ASSERT_EQ(firstName(), "Ceres");
 

@@ -247,12 +247,12 @@ TEST(DerivedElements, CalendarTextsOfPassagesBeforeYearOne) {
         EXPECT_EQ(trimmed.substr(0, trimmed.size() - 1), std::string(expect).substr(0, std::strlen(expect) - 1));
     }
     EXPECT_GE(beforeOne, 2);
-    EXPECT_EQ(derived_value_text(kCodePerihelionTime, 305.5, true), "00305.50000");
-    EXPECT_EQ(derived_value_text(kCodePerihelionTime, -100 * 10000.0 + 305.5, true), "-1000305.50000");
-    EXPECT_EQ(derived_value_text(kCodePerihelionTime, -1 * 10000.0 + 1231.25, true), "-11231.25000");
+    EXPECT_EQ(derivedValueText(kCodePerihelionTime, 305.5, true), "00305.50000");
+    EXPECT_EQ(derivedValueText(kCodePerihelionTime, -100 * 10000.0 + 305.5, true), "-1000305.50000");
+    EXPECT_EQ(derivedValueText(kCodePerihelionTime, -1 * 10000.0 + 1231.25, true), "-11231.25000");
     // A year of four digits before 0 leaves no room in the list's 14
     // characters: asterisks, not a cut text.
-    EXPECT_EQ(derived_value_text(kCodePerihelionTime, -3254 * 10000.0 + 128.87, true), "********");
+    EXPECT_EQ(derivedValueText(kCodePerihelionTime, -3254 * 10000.0 + 128.87, true), "********");
 }
 
 TEST(DerivedElements, AgainstJplAtItsOwnEpoch) {

@@ -162,7 +162,7 @@ TEST(ElementList, CellTexts) {
         {1, 1e12, true, "**********"},
         {6, 2.5, true, "   2.50000"},
     };
-    for (const Case& c : cases) EXPECT_EQ(derived_value_text(c.code, c.v, c.calendar), c.text) << c.code;
+    for (const Case& c : cases) EXPECT_EQ(derivedValueText(c.code, c.v, c.calendar), c.text) << c.code;
 }
 
 TEST(ElementList, RecordCacheFollowsTheHints) {
@@ -317,7 +317,7 @@ TEST(ElementList, ExportLines) {
     s.query.rows[kH].flags = kUpper;
     s.query.rows[kH].upper = 8;
     ElementList l = f.list(s);
-    const auto lines = export_lines(l, "Ecliptic and equinox 2000.0, epoch 2025 November 21.0 TT (JD 2461000.5)");
+    const auto lines = exportLines(l, "Ecliptic and equinox 2000.0, epoch 2025 November 21.0 TT (JD 2461000.5)");
     ASSERT_EQ(lines.size(), 7u + 4u);
     EXPECT_EQ(lines[0], "Elements: Ecliptic and equinox 2000.0, epoch 2025 November 21.0 TT (JD 2461000.5)");
     EXPECT_EQ(lines[1], "Filter:   ( H <= 8 )  AND  ( e >= 0.01 ) ");
@@ -341,7 +341,7 @@ TEST(ElementList, ExportLines) {
     nc.derived.fixedObjectElements = {2461000.5, 0, 0, 0, 0.0228, 0.0484, 0.00145021};
     nc.derived.ncRange = 50;
     ElementList ncList = f.list(nc);
-    const auto ncLines = export_lines(ncList, "E");
+    const auto ncLines = exportLines(ncList, "E");
     EXPECT_EQ(ncLines[1], " " + std::string(139, '_'));
     EXPECT_EQ(ncLines[3].substr(122), "  NC (-5, ieps=50)");
     EXPECT_EQ(ncLines[4], std::string(ncLines[4].substr(0, 122)) + std::string(18, '_'));
@@ -351,19 +351,19 @@ TEST(ElementList, ExportLines) {
     // A number of seven digits keeps a blank before the name.
     TextRecord rec{};
     std::memcpy(rec.data() + txt::kName, "Vesta", 5);
-    const std::string seven = export_line(1234567, rec.data(), 15, "20251121.12345", true);
+    const std::string seven = exportLine(1234567, rec.data(), 15, "20251121.12345", true);
     EXPECT_EQ(seven.substr(0, 16), " 1234567 Vesta  ");
     EXPECT_EQ(seven.size(), 121u + 15u);
-    EXPECT_EQ(export_line(1234567, rec.data(), 15, "2461000.62345", false).substr(121), "  2461000.62345");
+    EXPECT_EQ(exportLine(1234567, rec.data(), 15, "2461000.62345", false).substr(121), "  2461000.62345");
     // A derived text longer than its ten characters keeps every digit.
-    EXPECT_EQ(export_line(5, rec.data(), 6, "15361.47600", false).substr(121), " 15361.47600");
-    EXPECT_EQ(export_line(5, rec.data(), 6, "2.50000", false).substr(121), "    2.50000");
+    EXPECT_EQ(exportLine(5, rec.data(), 6, "15361.47600", false).substr(121), " 15361.47600");
+    EXPECT_EQ(exportLine(5, rec.data(), 6, "2.50000", false).substr(121), "    2.50000");
 
     // Unnumbered objects carry no number in the export nor in the print file,
     // as on the screen.
     ElementList all = f.list(f.setup(6));
     ASSERT_EQ(all.count(), 9);
-    const auto allLines = export_lines(all, "E");
+    const auto allLines = exportLines(all, "E");
     const std::string printFile = f.cat.work.dir_slash() + "result.el4";
     ASSERT_TRUE(write_print_file(printFile, all));
     std::ifstream print(printFile, std::ios::binary);
@@ -396,23 +396,23 @@ TEST(ElementList, PrintFileAndPages) {
         std::memcpy(rec.data() + at, "123.45678", 9);
     std::memcpy(rec.data() + txt::kN, "0.12345678", 10);
     std::memcpy(rec.data() + txt::kA, "2.7656157", 9);
-    const auto one = print_file_lines(1, rec.data(), false, "");
+    const auto one = printFileLines(1, rec.data(), false, "");
     ASSERT_EQ(one.size(), 1u);
     EXPECT_EQ(one[0],
               "     1 Abcdefghijklmnopqr11.25     X  123.45678 123.45678 123.45678 123.45678 123.45678 "
               "0.12345678   2.7656157");
     EXPECT_EQ(one[0].size(), 110u);
-    const auto two = print_file_lines(1234567, rec.data(), true, "0.01234");
+    const auto two = printFileLines(1234567, rec.data(), true, "0.01234");
     ASSERT_EQ(two.size(), 2u);
     EXPECT_EQ(two[0].substr(0, 27), "1234567 Abcdefghijklmnopq11");
     EXPECT_EQ(two[0].size(), 125u);
     EXPECT_EQ(two[1], std::string(110, ' ') + "        0.01234");
 
     // Lines per page: A4 30, A3 45, other 20; even with a derived column.
-    EXPECT_EQ(print_lines_per_page(PaperKind::A4, false), 30);
-    EXPECT_EQ(print_lines_per_page(PaperKind::A3, false), 45);
-    EXPECT_EQ(print_lines_per_page(PaperKind::A3, true), 44);
-    EXPECT_EQ(print_lines_per_page(PaperKind::Other, true), 20);
+    EXPECT_EQ(printLinesPerPage(PaperKind::A4, false), 30);
+    EXPECT_EQ(printLinesPerPage(PaperKind::A3, false), 45);
+    EXPECT_EQ(printLinesPerPage(PaperKind::A3, true), 44);
+    EXPECT_EQ(printLinesPerPage(PaperKind::Other, true), 20);
 
     // The pages of a print file of 50 objects.
     std::vector<FixtureObject> many(50);
@@ -436,8 +436,8 @@ TEST(ElementList, PrintFileAndPages) {
         SCOPED_TRACE(std::to_string(c.code) + " page " + std::to_string(c.page));
         ElementList l = f.list(f.setup(c.code));
         ASSERT_TRUE(write_print_file(path, l));
-        const int per = print_lines_per_page(c.paper, l.hasDerivedColumn());
-        const auto page = read_print_page(path, c.page, per, print_line_count(l));
+        const int per = printLinesPerPage(c.paper, l.hasDerivedColumn());
+        const auto page = readPrintPage(path, c.page, per, printLineCount(l));
         ASSERT_TRUE(page);
         ASSERT_EQ(page->size(), c.lines);
         if (c.first != nullptr) {
@@ -446,15 +446,15 @@ TEST(ElementList, PrintFileAndPages) {
             EXPECT_NE(page->front().substr(0, 6), "      ");
         }
     }
-    EXPECT_FALSE(read_print_page(path + "x", 1, 30, 50));
+    EXPECT_FALSE(readPrintPage(path + "x", 1, 30, 50));
 
     // What a page shows.
     ElementList l = f.list(f.setup(4));
     ASSERT_TRUE(write_print_file(path, l));
-    ListHead head = list_head(l, "Epoch text");
+    ListHead head = listHead(l, "Epoch text");
     head.useObjectList = true;
     head.objectListFile = "list.txt";
-    const PrintPage page = layout_element_page(1, 8500, 4000, 30, head, read_print_page(path, 1, 30, 100));
+    const PrintPage page = layoutElementPage(1, 8500, 4000, 30, head, readPrintPage(path, 1, 30, 100));
     const int h = 4000 / 41, c = 100;  // 30 lines, the head and the page number
     EXPECT_EQ(page.lineHeight, h);
     EXPECT_EQ(page.charWidth, c);
@@ -470,7 +470,7 @@ TEST(ElementList, PrintFileAndPages) {
     EXPECT_EQ(page.items[9].text, std::string(100, ' ') + "        2.82843");
     EXPECT_EQ(page.items.back(), (PrintItem{8500 / 2 - 3 * c, 4000 - 2 * h, "1"}));
     // Without the print file a page has its head only.
-    const PrintPage bare = layout_element_page(1, 8500, 4000, 30, head, std::nullopt);
+    const PrintPage bare = layoutElementPage(1, 8500, 4000, 30, head, std::nullopt);
     EXPECT_EQ(bare.items.size(), 2u + 6u + 1u);
 }
 

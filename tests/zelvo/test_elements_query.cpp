@@ -101,29 +101,29 @@ TEST(ElementQuery, RowTests) {
     const Case cases[] = {{&number, 13, true},    {&number, 9, true},      {&number, 11, false},
                           {&joined, 11, true},    {&joined, 12, true},     {&joined, 13, false},
                           {&withEqual, 20, true}, {&withEqual, 19, false}, {&joined, std::nan(""), false}};
-    for (const Case& c : cases) EXPECT_EQ(row_passes_number(*c.row, c.v), c.pass) << c.v;
+    for (const Case& c : cases) EXPECT_EQ(rowPassesNumber(*c.row, c.v), c.pass) << c.v;
 
     QueryRow name;
     name.flags = kEqual;
     name.textEqual = "ce";
-    EXPECT_TRUE(row_passes_text(name, "Ceres"));
-    EXPECT_TRUE(row_passes_text(name, "CERES"));
-    EXPECT_FALSE(row_passes_text(name, "Pallas"));
+    EXPECT_TRUE(rowPassesText(name, "Ceres"));
+    EXPECT_TRUE(rowPassesText(name, "CERES"));
+    EXPECT_FALSE(rowPassesText(name, "Pallas"));
     name.flags = kUpper;
     name.textUpper = "Cer";  // sorts before "Ceres", which begins with it
-    EXPECT_TRUE(row_passes_text(name, "Ceres"));
-    EXPECT_TRUE(row_passes_text(name, "Apollo"));
-    EXPECT_FALSE(row_passes_text(name, "Vesta"));
+    EXPECT_TRUE(rowPassesText(name, "Ceres"));
+    EXPECT_TRUE(rowPassesText(name, "Apollo"));
+    EXPECT_FALSE(rowPassesText(name, "Vesta"));
     name.flags = kLower;
     name.textLower = "p";
-    EXPECT_TRUE(row_passes_text(name, "Pallas"));
-    EXPECT_FALSE(row_passes_text(name, "Ceres"));
+    EXPECT_TRUE(rowPassesText(name, "Pallas"));
+    EXPECT_FALSE(rowPassesText(name, "Ceres"));
 
     // Whether a value at or above a bound can pass (the MOID shortcut).
-    EXPECT_FALSE(row_may_pass_from(joined, 12.5));
-    EXPECT_TRUE(row_may_pass_from(joined, 11));
-    EXPECT_TRUE(row_may_pass_from(number, 100));  // the lower bound alone
-    EXPECT_TRUE(row_may_pass_from(withEqual, 15));
+    EXPECT_FALSE(rowMayPassFrom(joined, 12.5));
+    EXPECT_TRUE(rowMayPassFrom(joined, 11));
+    EXPECT_TRUE(rowMayPassFrom(number, 100));  // the lower bound alone
+    EXPECT_TRUE(rowMayPassFrom(withEqual, 15));
 }
 
 TEST(ElementQuery, OkBuildsTheRows) {
@@ -277,7 +277,7 @@ TEST(ElementQuery, Layouts) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.code);
-        const FunctionLayout l = function_layout(c.code, false);
+        const FunctionLayout l = functionLayout(c.code, false);
         EXPECT_EQ(l.functionRowEnabled, c.row);
         EXPECT_EQ(l.explanationShown, c.explanation);
         EXPECT_EQ(l.objectShown, c.object);
@@ -285,8 +285,8 @@ TEST(ElementQuery, Layouts) {
         EXPECT_EQ(l.rangeShown, c.range);
         EXPECT_EQ(l.explanation[0], c.first);
     }
-    EXPECT_EQ(function_layout(13, false).explanation[2], "of fixed object");
-    EXPECT_EQ(function_layout(13, true).explanation[2], "of fixed object.");
+    EXPECT_EQ(functionLayout(13, false).explanation[2], "of fixed object");
+    EXPECT_EQ(functionLayout(13, true).explanation[2], "of fixed object.");
 
     // "(None)" empties the Function row; Erase keeps the object and the list.
     QueryDialog d;
@@ -334,7 +334,7 @@ TEST(ElementQuery, ObjectListFile) {
         files.answers.push_back(path);
         d.dlg.open();
         d.dlg.objectListClicked(true);
-        EXPECT_EQ(d.dlg.objectListLabel, short_path(path));
+        EXPECT_EQ(d.dlg.objectListLabel, shortPath(path));
         ASSERT_TRUE(d.dlg.ok());
         if (c.message != nullptr) {
             ASSERT_EQ(d.boxes.shown.size(), 1u);
@@ -356,7 +356,7 @@ TEST(ElementQuery, ObjectListFile) {
     ASSERT_TRUE(d.dlg.ok());
     EXPECT_EQ(d.lastBox(), "Warning: file " + d.query.ObjectListFile + " not found. Working with data base.");
     EXPECT_FALSE(d.query.UseObjectList);
-    EXPECT_EQ(short_path(std::string(40, 'a') + "/list.txt"), "..." + std::string(23, 'a') + "/list.txt");
+    EXPECT_EQ(shortPath(std::string(40, 'a') + "/list.txt"), "..." + std::string(23, 'a') + "/list.txt");
 }
 
 }  // namespace

@@ -366,7 +366,7 @@ TEST(ElementWindows, PrintFileAndPages) {
     fw::ScriptedMessageService boxes;
     fw::ScopedMessageService useBoxes{boxes};
     FixtureWindow w(50);
-    element_state(w.ctx).query.QueryFunctionCode = 4;
+    elementState(w.ctx).query.QueryFunctionCode = 4;
     CElView view(w.ctx, w.lib);
     ASSERT_NE(view.createWidget(&w.parent), nullptr);
     ASSERT_TRUE(view.writePrintFile());
@@ -430,7 +430,7 @@ TEST(ElementWindows, PrintAndPreviewOnTheProgramsPrinter) {
     fw::ScriptedMessageService boxes;
     fw::ScopedMessageService useBoxes{boxes};
     FixtureWindow w(40);
-    element_state(w.ctx).query.QueryFunctionCode = 4;
+    elementState(w.ctx).query.QueryFunctionCode = 4;
     CElView view(w.ctx, w.lib);
     ASSERT_NE(view.createWidget(&w.parent), nullptr);
     const fs::path printFile = w.cat.work.path() / "result.el4";
@@ -445,21 +445,21 @@ TEST(ElementWindows, PrintAndPreviewOnTheProgramsPrinter) {
     fw::ScopedPrintDialogService useDialogs{dialogs};
 
     // Cancelled: nothing is written.
-    EXPECT_EQ(view.OnFilePrint(), 0);
+    EXPECT_EQ(view.onFilePrint(), 0);
     EXPECT_EQ(dialogs.fileWhenAsked, std::vector<bool>{false});
     EXPECT_FALSE(fs::exists(printFile));
     EXPECT_FALSE(fs::exists(pdf));
 
     // Pages 2 to the last of 80 print lines on A4: 3 pages of 30.
     dialogs.answers.push_back(std::make_pair(2, 0));
-    EXPECT_EQ(view.OnFilePrint(), 2);
+    EXPECT_EQ(view.onFilePrint(), 2);
     EXPECT_EQ(dialogs.fileWhenAsked, (std::vector<bool>{false, false}));
     EXPECT_EQ(read_lines(printFile).size(), 80u);
     EXPECT_GT(fs::file_size(pdf), 1000u);
     EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Portrait);
     EXPECT_TRUE(boxes.shown.empty());
     // Printed directly: every page, no dialog.
-    EXPECT_EQ(view.OnFilePrintDirect(), 3);
+    EXPECT_EQ(view.onFilePrintDirect(), 3);
     EXPECT_EQ(dialogs.fileWhenAsked.size(), 2u);
     EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Portrait);
 
@@ -485,7 +485,7 @@ TEST(ElementWindows, PrintAndPreviewOnTheProgramsPrinter) {
     // paper warning once.
     printer.setPageSize(QPageSize(QPageSize::A3));
     dialogs.answers.push_back(std::make_pair(1, 0));
-    EXPECT_EQ(view.OnFilePrint(), 2);
+    EXPECT_EQ(view.onFilePrint(), 2);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, kPaperWarning);
     boxes.shown.clear();
@@ -495,7 +495,7 @@ TEST(ElementWindows, PrintAndPreviewOnTheProgramsPrinter) {
     fs::create_directory(printFile);
     fs::remove(pdf);
     dialogs.answers.push_back(std::make_pair(1, 0));
-    EXPECT_EQ(view.OnFilePrint(), 0);
+    EXPECT_EQ(view.onFilePrint(), 0);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, "Can't create file result.el4\nIt is a directory.");
     EXPECT_FALSE(fs::exists(pdf));
@@ -517,8 +517,8 @@ TEST(ElementWindows, PrintAndPreviewOnTheProgramsPrinter) {
     EXPECT_EQ(previewPages(view), 0);
     fs::remove(printFile);
     EXPECT_EQ(previewPages(view), 3);
-    element_state(w.ctx).query.rows[elements::kH].flags = elements::kUpper;
-    element_state(w.ctx).query.rows[elements::kH].upper = -50;
+    elementState(w.ctx).query.rows[elements::kH].flags = elements::kUpper;
+    elementState(w.ctx).query.rows[elements::kH].upper = -50;
     CElView empty(w.ctx, w.lib);
     ASSERT_NE(empty.createWidget(&w.parent), nullptr);
     EXPECT_EQ(empty.pageCount(PaperKind::A4), 0);
@@ -555,7 +555,7 @@ TEST(ElementWindows, MoidColumnUnderTheProgressDialogAndItsCancel) {
     fw::ProgressWindow* before = fw::progress().window();
     fw::progress().setWindow(&window);
     FixtureWindow w(600);
-    element_state(w.ctx).query.QueryFunctionCode = kCodeMoid;
+    elementState(w.ctx).query.QueryFunctionCode = kCodeMoid;
     {
         CElView view(w.ctx, w.lib);
         EXPECT_EQ(view.createWidget(&w.parent), nullptr);
@@ -577,7 +577,7 @@ TEST(ElementWindows, MoidColumnUnderTheProgressDialogAndItsCancel) {
     EXPECT_FALSE(fw::library_busy());
 
     // Another derived column needs no progress.
-    element_state(w.ctx).query.QueryFunctionCode = 4;
+    elementState(w.ctx).query.QueryFunctionCode = 4;
     {
         CElView view(w.ctx, w.lib);
         ASSERT_NE(view.createWidget(&w.parent), nullptr);

@@ -72,7 +72,7 @@ TEST(HistogramBins, CountIndexAndDrawnBins) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         EXPECT_EQ(BinCount(c.max - c.min, c.step), c.binCount);
-        EXPECT_EQ(DrawnBinCount(c.min, c.max, c.step), c.drawn);
+        EXPECT_EQ(drawnBinCount(c.min, c.max, c.step), c.drawn);
     }
     EXPECT_EQ(BinIndex(-0.1, 1).index, -1);
     EXPECT_EQ(BinIndex(2.5, 1).index, 2);
@@ -83,11 +83,11 @@ TEST(HistogramBins, CountIndexAndDrawnBins) {
     EXPECT_EQ(BinIndex(kNaN, 1).index, -1);
     // The values equal to the maximum and those of the partial bin are in a
     // drawn bin.
-    EXPECT_EQ(DrawnBinOf(10, 0, 10, 3, 4), 3);
-    EXPECT_EQ(DrawnBinOf(1, 0, 1, 0.3, 4), 3);
-    EXPECT_EQ(DrawnBinOf(10, 0, 10, 2, 5), 4);
-    EXPECT_EQ(DrawnBinOf(0, 0, 10, 2, 5), 0);
-    EXPECT_EQ(DrawnBinOf(10.01, 0, 10, 2, 5), -1);
+    EXPECT_EQ(drawnBinOf(10, 0, 10, 3, 4), 3);
+    EXPECT_EQ(drawnBinOf(1, 0, 1, 0.3, 4), 3);
+    EXPECT_EQ(drawnBinOf(10, 0, 10, 2, 5), 4);
+    EXPECT_EQ(drawnBinOf(0, 0, 10, 2, 5), 0);
+    EXPECT_EQ(drawnBinOf(10.01, 0, 10, 2, 5), -1);
 }
 
 // A value that lies on a bin edge, as the dialog's decimal texts give the
@@ -107,21 +107,21 @@ TEST(HistogramBins, ValuesOnEveryInteriorEdgeCountInTheBinThatStartsThere) {
         return std::string(buf);
     };
     for (const Case& c : cases) {
-        const double min = *decimal_value(text(c.minHundredths)), step = *decimal_value(text(c.stepHundredths));
-        const double max = *decimal_value(text(c.minHundredths + c.bins * c.stepHundredths));
+        const double min = *decimalValue(text(c.minHundredths)), step = *decimalValue(text(c.stepHundredths));
+        const double max = *decimalValue(text(c.minHundredths + c.bins * c.stepHundredths));
         SCOPED_TRACE("from " + text(c.minHundredths) + " by " + text(c.stepHundredths));
-        ASSERT_EQ(DrawnBinCount(min, max, step), c.bins);
+        ASSERT_EQ(drawnBinCount(min, max, step), c.bins);
         for (int k = 1; k < c.bins; ++k) {
-            const double edge = *decimal_value(text(c.minHundredths + k * c.stepHundredths));
+            const double edge = *decimalValue(text(c.minHundredths + k * c.stepHundredths));
             SCOPED_TRACE("edge " + text(c.minHundredths + k * c.stepHundredths));
-            EXPECT_EQ(DrawnBinOf(edge, min, max, step, c.bins), k);
+            EXPECT_EQ(drawnBinOf(edge, min, max, step, c.bins), k);
             EXPECT_EQ(BinIndex(edge - min, step).index, k);
-            EXPECT_EQ(DrawnBinOf(edge - 1e-7 * step, min, max, step, c.bins), k - 1);
+            EXPECT_EQ(drawnBinOf(edge - 1e-7 * step, min, max, step, c.bins), k - 1);
         }
-        EXPECT_EQ(DrawnBinOf(max, min, max, step, c.bins), c.bins - 1);
+        EXPECT_EQ(drawnBinOf(max, min, max, step, c.bins), c.bins - 1);
     }
     // The objects without G (0.15) stand in the bar 0.15-0.20.
-    const auto r = compute_histogram({-1000.0, -1000.0, 0.12, 0.19}, 3, 0.0, 0.3, 0.05);
+    const auto r = computeHistogram({-1000.0, -1000.0, 0.12, 0.19}, 3, 0.0, 0.3, 0.05);
     ASSERT_TRUE(r);
     EXPECT_EQ(r->HistBinCounts, (std::vector<std::int32_t>{0, 0, 1, 3, 0, 0}));
 }
@@ -129,7 +129,7 @@ TEST(HistogramBins, ValuesOnEveryInteriorEdgeCountInTheBinThatStartsThere) {
 TEST(HistogramLimits, DecimalConversionRefusesWhatIsNoDecimalNumber) {
     struct Case {
         const char* text;
-        std::optional<double> value;  // decimal_value
+        std::optional<double> value;  // decimalValue
         bool whole;                   // number_field accepts it
     };
     const Case cases[] = {
@@ -140,7 +140,7 @@ TEST(HistogramLimits, DecimalConversionRefusesWhatIsNoDecimalNumber) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
-        const auto v = decimal_value(c.text);
+        const auto v = decimalValue(c.text);
         ASSERT_EQ(v.has_value(), c.value.has_value());
         if (v) {
             EXPECT_DOUBLE_EQ(*v, *c.value);
@@ -171,27 +171,27 @@ TEST(HistogramLimits, DialogChecksInOrder) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.texts.min + " " + c.texts.max + " " + c.texts.step);
-        const LimitCheck r = check_hist_limits(c.texts);
+        const LimitCheck r = checkHistLimits(c.texts);
         EXPECT_EQ(r.message, c.message);
         EXPECT_EQ(r.focus, c.focus);
     }
     // The texts of the dialog: the element's decimals, the step with four.
-    const HistLimitTexts t = hist_limit_texts(1.5, 3.25, 0.175, "a");
+    const HistLimitTexts t = histLimitTexts(1.5, 3.25, 0.175, "a");
     EXPECT_EQ(t.min, "1.5000000");
     EXPECT_EQ(t.max, "3.2500000");
     EXPECT_EQ(t.step, "0.1750");
-    EXPECT_EQ(hist_limit_texts(1, 2, 0.1, "H").min, "1.00");
-    EXPECT_EQ(hist_limit_texts(1, 2, 0.1, "n").min, "1.00000000");
-    EXPECT_EQ(hist_limit_texts(1, 2, 0.1, "i").min, "1.00000");
+    EXPECT_EQ(histLimitTexts(1, 2, 0.1, "H").min, "1.00");
+    EXPECT_EQ(histLimitTexts(1, 2, 0.1, "n").min, "1.00000000");
+    EXPECT_EQ(histLimitTexts(1, 2, 0.1, "i").min, "1.00000");
 }
 
 TEST(DistributionLimits, DialogChecks) {
-    EXPECT_EQ(check_dist_limits({2, 1, 0, 1, 0, 0}, false).message, "'Min' mast be less 'Max'!");
-    EXPECT_EQ(check_dist_limits({2, 1, 0, 1, 0, 0}, false).focus, DistField::XMin);
-    EXPECT_EQ(check_dist_limits({0, 1, 2, 1, 0, 0}, false).focus, DistField::YMin);
-    EXPECT_EQ(check_dist_limits({0, 1, 0, 1, 3, 2}, true).message, "'Min' must be less 'Max'!");
-    EXPECT_EQ(check_dist_limits({0, 1, 0, 1, 3, 2}, false).message, "");
-    EXPECT_EQ(check_dist_limits({1, 1, 0, 0, 0, 0}, true).message, "");  // equal limits pass
+    EXPECT_EQ(checkDistLimits({2, 1, 0, 1, 0, 0}, false).message, "'Min' mast be less 'Max'!");
+    EXPECT_EQ(checkDistLimits({2, 1, 0, 1, 0, 0}, false).focus, DistField::XMin);
+    EXPECT_EQ(checkDistLimits({0, 1, 2, 1, 0, 0}, false).focus, DistField::YMin);
+    EXPECT_EQ(checkDistLimits({0, 1, 0, 1, 3, 2}, true).message, "'Min' must be less 'Max'!");
+    EXPECT_EQ(checkDistLimits({0, 1, 0, 1, 3, 2}, false).message, "");
+    EXPECT_EQ(checkDistLimits({1, 1, 0, 0, 0, 0}, true).message, "");  // equal limits pass
 }
 
 // ---- Counts and statistics ------------------------------------------------------------
@@ -200,7 +200,7 @@ TEST(HistogramCounts, SmallTablesAgainstHandComputation) {
     // Three values on the minimum, one on the maximum, one in the partial
     // last bin, one above, one below.
     const std::vector<double> v = {1.0, 1.0, 1.0, 1.5, 2.2, 2.95, 3.0, 3.5, 0.5};
-    auto r = compute_histogram(v, 10, 1.0, 3.0, 0.6);  // bins [1,1.6) [1.6,2.2) [2.2,2.8) [2.8,3.0]
+    auto r = computeHistogram(v, 10, 1.0, 3.0, 0.6);  // bins [1,1.6) [1.6,2.2) [2.2,2.8) [2.8,3.0]
     ASSERT_TRUE(r);
     EXPECT_EQ(r->HistRecordCount, 7);
     EXPECT_EQ(r->HistBinCounts, (std::vector<std::int32_t>{4, 0, 1, 2}));
@@ -209,43 +209,43 @@ TEST(HistogramCounts, SmallTablesAgainstHandComputation) {
     EXPECT_EQ(r->HistElement, 10);
 
     // An even count: the mean of the two middle values.
-    r = compute_histogram({4, 1, 3, 2}, 10, 0, 10, 1);
+    r = computeHistogram({4, 1, 3, 2}, 10, 0, 10, 1);
     ASSERT_TRUE(r);
     EXPECT_DOUBLE_EQ(r->HistMedian, 2.5);
 
     // Every value on the minimum: one bin holds them all.
-    r = compute_histogram({0.15, 0.15, 0.15}, 3, 0.15, 2.15, 1.0);
+    r = computeHistogram({0.15, 0.15, 0.15}, 3, 0.15, 2.15, 1.0);
     ASSERT_TRUE(r);
     EXPECT_EQ(r->HistRecordCount, 3);
     EXPECT_EQ(r->HistBinCounts, (std::vector<std::int32_t>{3, 0}));
 
     // G: a missing one counts as 0.15.
-    r = compute_histogram({-1000.0, 0.12, 0.32, -1000.0}, 3, 0.0, 0.4, 0.1);
+    r = computeHistogram({-1000.0, 0.12, 0.32, -1000.0}, 3, 0.0, 0.4, 0.1);
     ASSERT_TRUE(r);
     EXPECT_EQ(r->HistBinCounts, (std::vector<std::int32_t>{0, 3, 0, 1}));
     EXPECT_DOUBLE_EQ(r->HistMedian, 0.15);
 
     // Values not finite are left out; no value in range fails.
-    r = compute_histogram({kNaN, 2.0}, 22, 0, 4, 1);
+    r = computeHistogram({kNaN, 2.0}, 22, 0, 4, 1);
     ASSERT_TRUE(r);
     EXPECT_EQ(r->HistRecordCount, 1);
-    EXPECT_FALSE(compute_histogram({5, 6}, 10, 0, 4, 1));
-    EXPECT_FALSE(compute_histogram({}, 10, 0, 4, 1));
-    EXPECT_TRUE(compute_histogram({5, 6}, 10, -100, 6, 10));  // Min below every value
+    EXPECT_FALSE(computeHistogram({5, 6}, 10, 0, 4, 1));
+    EXPECT_FALSE(computeHistogram({}, 10, 0, 4, 1));
+    EXPECT_TRUE(computeHistogram({5, 6}, 10, -100, 6, 10));  // Min below every value
 }
 
 TEST(HistogramCounts, ProposalFromTheDataItself) {
-    HistProposal p = propose_histogram({3.0e7, 2.0e7, -5.0e7}, 25);
+    HistProposal p = proposeHistogram({3.0e7, 2.0e7, -5.0e7}, 25);
     EXPECT_DOUBLE_EQ(p.min, -5.0e7);
     EXPECT_DOUBLE_EQ(p.max, 3.0e7);
     EXPECT_DOUBLE_EQ(p.step, 8.0e6);
-    p = propose_histogram({-1000.0, 0.32}, 3);  // G: missing counts as 0.15
+    p = proposeHistogram({-1000.0, 0.32}, 3);  // G: missing counts as 0.15
     EXPECT_DOUBLE_EQ(p.min, 0.15);
-    p = propose_histogram({0.15, 0.15}, 3);  // one value: a proposal the dialog takes
+    p = proposeHistogram({0.15, 0.15}, 3);  // one value: a proposal the dialog takes
     EXPECT_DOUBLE_EQ(p.min, 0.15);
     EXPECT_DOUBLE_EQ(p.step, 1.0);
-    EXPECT_TRUE(check_hist_limits(hist_limit_texts(p.min, p.max, p.step, "G")).message.empty());
-    p = propose_histogram({}, 10);
+    EXPECT_TRUE(checkHistLimits(histLimitTexts(p.min, p.max, p.step, "G")).message.empty());
+    p = proposeHistogram({}, 10);
     EXPECT_DOUBLE_EQ(p.min, 1.0e7);
     EXPECT_DOUBLE_EQ(p.max, -1.0e7);
 }
@@ -260,32 +260,32 @@ TEST(HistogramLayoutTicks, HeightsAndTickSteps) {
         SCOPED_TRACE(c.largest);
         HistogramRequest r;
         r.HistBinCounts = {c.largest, 1, 0};
-        const HistLayout l = layout_histogram(r);
+        const HistLayout l = layoutHistogram(r);
         EXPECT_EQ(l.yTickStep, c.yStep);
         EXPECT_EQ(l.yTickSpacing, c.ySpacing);
         EXPECT_EQ(l.heights[0], 330);
     }
     HistogramRequest r;
     r.HistBinCounts.assign(25, 0);
-    EXPECT_EQ(layout_histogram(r).xTickStep, 1);  // 25 / 10 = 2 < 3: back to 1
-    EXPECT_EQ(layout_histogram(r).barWidth, 20);
+    EXPECT_EQ(layoutHistogram(r).xTickStep, 1);  // 25 / 10 = 2 < 3: back to 1
+    EXPECT_EQ(layoutHistogram(r).barWidth, 20);
     r.HistBinCounts.assign(160, 0);
-    EXPECT_EQ(layout_histogram(r).xTickStep, 10);
-    EXPECT_EQ(layout_histogram(r).barWidth, 3);
+    EXPECT_EQ(layoutHistogram(r).xTickStep, 10);
+    EXPECT_EQ(layoutHistogram(r).barWidth, 3);
 }
 
 TEST(HistogramText, StepAndLabelFormats) {
-    EXPECT_EQ(step_text(0.02), "0.020 ");
-    EXPECT_EQ(step_text(0.0005), "0.0005 ");
-    EXPECT_EQ(step_text(0.00005), "0.00005 ");
-    EXPECT_EQ(x_label(5, 0.025, 12.0), "12.000    ");  // angles: a trailing blank
-    EXPECT_EQ(x_label(5, 1.0, 12.0), "12.0     ");
-    EXPECT_EQ(x_label(10, 0.0005, 2.0), "2.0000   ");
-    EXPECT_EQ(x_label(10, 0.02, 2.0), "2.00     ");
-    EXPECT_EQ(x_label(10, 0.025, 2.0), "2.000    ");
-    EXPECT_EQ(axis_title(22, 433), "MOID(433)");
-    EXPECT_EQ(axis_title(10, 433), "a");
-    EXPECT_EQ(field_name(24), "NC  ");
+    EXPECT_EQ(stepText(0.02), "0.020 ");
+    EXPECT_EQ(stepText(0.0005), "0.0005 ");
+    EXPECT_EQ(stepText(0.00005), "0.00005 ");
+    EXPECT_EQ(xLabel(5, 0.025, 12.0), "12.000    ");  // angles: a trailing blank
+    EXPECT_EQ(xLabel(5, 1.0, 12.0), "12.0     ");
+    EXPECT_EQ(xLabel(10, 0.0005, 2.0), "2.0000   ");
+    EXPECT_EQ(xLabel(10, 0.02, 2.0), "2.00     ");
+    EXPECT_EQ(xLabel(10, 0.025, 2.0), "2.000    ");
+    EXPECT_EQ(axisTitle(22, 433), "MOID(433)");
+    EXPECT_EQ(axisTitle(10, 433), "a");
+    EXPECT_EQ(fieldName(24), "NC  ");
 }
 
 // ---- Drawing --------------------------------------------------------------------------
@@ -301,10 +301,10 @@ TEST(HistogramDrawing, BarsAddUpAndTicksAreWhereTheyBelong) {
     // 0..10 in steps of 3: the last bin [9, 10] is drawn (four bars).
     const std::vector<double> v = {0, 0, 1, 3.5, 4, 7, 9.5, 10, 10};
     HistogramPlot plot;
-    plot.request = *compute_histogram(v, 10, 0, 10, 3);
-    plot.layout = layout_histogram(plot.request);
+    plot.request = *computeHistogram(v, 10, 0, 10, 3);
+    plot.layout = layoutHistogram(plot.request);
     fw::RecordingDc dc({640, 480, 96, 96});
-    draw_histogram(dc, plot, kHistDefaultColors, plot_default_font(), false, {640, 480});
+    drawHistogram(dc, plot, kHistDefaultColors, plotDefaultFont(), false, {640, 480});
 
     // Four bars side by side on one base line, as high as their counts
     // (3, 2, 1, 3) and filling the width of the X axis.
@@ -346,9 +346,9 @@ TEST(HistogramDrawing, BarsAddUpAndTicksAreWhereTheyBelong) {
     tall.request.HistElement = 2;
     tall.request.HistStep = 1;
     tall.request.HistBinCounts = {1000, 1, 0};
-    tall.layout = layout_histogram(tall.request);
+    tall.layout = layoutHistogram(tall.request);
     fw::RecordingDc dc2({640, 480, 96, 96});
-    draw_histogram(dc2, tall, kHistDefaultColors, plot_default_font(), true, {640, 480});
+    drawHistogram(dc2, tall, kHistDefaultColors, plotDefaultFont(), true, {640, 480});
     const auto outlines = of_kind(dc2, fw::DrawOp::Kind::Rectangle);
     ASSERT_EQ(outlines.size(), 2u);  // the empty bin draws nothing
     EXPECT_EQ(outlines[1].deviceBox.bottom - outlines[1].deviceBox.top, 1);
@@ -369,7 +369,7 @@ TEST(DistributionDrawing, PointsOfTheFieldAndTheBox) {
     // 2-D: the corners of the field, a point without G at 0.15, one outside.
     DistributionRequest r = two_d_request();
     int count = 0;
-    auto px = distribution_pixels(r, count);
+    auto px = distributionPixels(r, count);
     EXPECT_EQ(count, 3);
     // Row by row: the top corner, the point without G, the bottom corner.
     ASSERT_EQ(px.size(), 3u);
@@ -380,7 +380,7 @@ TEST(DistributionDrawing, PointsOfTheFieldAndTheBox) {
 
     // X Min equal to X Max: a range of 1, the objects on the left edge.
     r.limits.xMin = r.limits.xMax = 3.0;
-    px = distribution_pixels(r, count);
+    px = distributionPixels(r, count);
     EXPECT_EQ(count, 1);
     EXPECT_EQ(px[0].x, 100);
 
@@ -391,19 +391,19 @@ TEST(DistributionDrawing, PointsOfTheFieldAndTheBox) {
     b.DistZElement = 8;
     b.limits = {0, 1, 0, 1, 0, 1};
     b.DistPoints = {{1, 1, 1}, {0, 0, 0}};
-    px = distribution_pixels(b, count);
+    px = distributionPixels(b, count);
     // a = trunc(200 / sqrt 2 / 1.5) = 94, b = c = 200.
     EXPECT_EQ(px, (std::vector<fw::Point>{{200 + 200 - 94, 300 - 200 + 94}, {200, 300}}));
     EXPECT_EQ(count, 2);
     b.DistProjection = 1;
-    px = distribution_pixels(b, count);
+    px = distributionPixels(b, count);
     EXPECT_EQ(count, 2);
     // Back, left and bottom face; the origin's three projections are one pixel.
     EXPECT_EQ(px, (std::vector<fw::Point>{{400, 100}, {106, 194}, {200, 300}, {306, 394}}));
 
     // The drawing: one batch of pixels in Dots, the count in the legend.
     fw::RecordingDc dc({640, 480, 96, 96});
-    EXPECT_EQ(draw_distribution(dc, two_d_request(), kDistDefaultColors, plot_default_font(), {640, 480}), 3);
+    EXPECT_EQ(drawDistribution(dc, two_d_request(), kDistDefaultColors, plotDefaultFont(), {640, 480}), 3);
     const auto pixels = of_kind(dc, fw::DrawOp::Kind::Pixels);
     ASSERT_EQ(pixels.size(), 1u);
     EXPECT_EQ(pixels[0].device.size(), 3u);
@@ -432,7 +432,7 @@ TEST(DistributionDrawing, PointsOfTheFieldAndTheBox) {
 
     // 3-D: the two faces, in the proportions of the box.
     fw::RecordingDc dc3({640, 480, 96, 96});
-    draw_distribution(dc3, b, kDistDefaultColors, plot_default_font(), {640, 480});
+    drawDistribution(dc3, b, kDistDefaultColors, plotDefaultFont(), {640, 480});
     const auto faces = of_kind(dc3, fw::DrawOp::Kind::Polygon);
     ASSERT_EQ(faces.size(), 2u);
     const auto back = of_kind(dc3, fw::DrawOp::Kind::Rectangle);
@@ -495,7 +495,7 @@ TEST(HistogramCommand, PrevGoesBackAndTheRequestHoldsTheCounts) {
         return a;
     };
     d.message = [&](const std::string& m) { messages.push_back(m); };
-    const auto r = prepare_histogram(*f.list, d);
+    const auto r = prepareHistogram(*f.list, d);
     ASSERT_TRUE(r);
     ASSERT_EQ(proposals.size(), 2u);
     EXPECT_EQ(proposals[0].min, "3.20");  // H from the data
@@ -517,11 +517,11 @@ TEST(HistogramCommand, PrevGoesBackAndTheRequestHoldsTheCounts) {
         answers.pop_front();
         return fw::kIdOk;
     };
-    EXPECT_FALSE(prepare_histogram(*f.list, d));
+    EXPECT_FALSE(prepareHistogram(*f.list, d));
     EXPECT_EQ(messages, (std::vector<std::string>{"Range is outside selected data"}));
     // Cancel in either dialog.
     d.element = [](int) -> std::optional<int> { return std::nullopt; };
-    EXPECT_FALSE(prepare_histogram(*f.list, d));
+    EXPECT_FALSE(prepareHistogram(*f.list, d));
 }
 
 TEST(DistributionCommand, PointsInListOrderAndLimitsFromTheData) {
@@ -545,7 +545,7 @@ TEST(DistributionCommand, PointsInListOrderAndLimitsFromTheData) {
         answers.pop_front();
         return a;
     };
-    const auto r = prepare_distribution(*f.list, d);
+    const auto r = prepareDistribution(*f.list, d);
     ASSERT_TRUE(r);
     EXPECT_EQ(withZ, (std::vector<bool>{false, true}));
     EXPECT_NEAR(proposed[0].xMin, 1.458, 1e-6);
@@ -564,7 +564,7 @@ TEST(DistributionCommand, PointsInListOrderAndLimitsFromTheData) {
     // Without a third value every z stays 0.
     axes = {{8, 5, -1}};
     answers = {fw::kIdOk};
-    const auto flat = prepare_distribution(*f.list, d);
+    const auto flat = prepareDistribution(*f.list, d);
     ASSERT_TRUE(flat);
     EXPECT_EQ(flat->DistZElement, 1);
     EXPECT_EQ(flat->DistProjection, 0);
@@ -601,7 +601,7 @@ TEST(HistogramCounts, CatalogueAgainstDirectCount) {
     for (int row = 0; row < list.count(); ++row) a.push_back(list.value(row, 10));
 
     const double lo = 2.0, hi = 3.5, step = 0.05;
-    const auto r = compute_histogram(a, 10, lo, hi, step);
+    const auto r = computeHistogram(a, 10, lo, hi, step);
     ASSERT_TRUE(r);
     std::vector<double> in;
     std::vector<int> bins(30, 0);
@@ -650,13 +650,13 @@ TEST(HistogramCounts, BundledCatalogueAsProposedAgainstNumpy) {
     std::string cmd = "/usr/bin/python3 '" ZELVO_SOURCE_DIR "/tests/zelvo/histogram_reference.py'";
     for (int selection = 0; selection <= 8; ++selection) {
         const int column = selection + 2, index = column;
-        const std::string name = field_name(index);
+        const std::string name = fieldName(index);
         SCOPED_TRACE(name);
         std::vector<double> values;
         double lo = std::numeric_limits<double>::infinity(), hi = -lo;
         for (int row = 0; row < list.count(); ++row) {
             values.push_back(list.value(row, column));
-            const double v = plot_value(index, values.back());
+            const double v = plotValue(index, values.back());
             lo = std::min(lo, v);
             hi = std::max(hi, v);
         }
@@ -668,14 +668,14 @@ TEST(HistogramCounts, BundledCatalogueAsProposedAgainstNumpy) {
             return fw::kIdOk;
         };
         d.message = [](const std::string& m) { ADD_FAILURE() << m; };
-        const auto r = prepare_histogram(list, d);
+        const auto r = prepareHistogram(list, d);
         ASSERT_TRUE(r);
         requests.push_back(*r);
-        EXPECT_LE(*decimal_value(proposed.min), lo);
-        EXPECT_GE(*decimal_value(proposed.max), hi);
+        EXPECT_LE(*decimalValue(proposed.min), lo);
+        EXPECT_GE(*decimalValue(proposed.max), hi);
         EXPECT_EQ(r->HistRecordCount, list.count());
-        EXPECT_LE(*decimal_value(limit_text(name, lo, false)), lo);
-        EXPECT_GE(*decimal_value(limit_text(name, hi, true)), hi);
+        EXPECT_LE(*decimalValue(limit_text(name, lo, false)), lo);
+        EXPECT_GE(*decimalValue(limit_text(name, hi, true)), hi);
 
         const std::string in = dir + "values" + std::to_string(column) + ".txt";
         std::ofstream f(in);
@@ -691,7 +691,7 @@ TEST(HistogramCounts, BundledCatalogueAsProposedAgainstNumpy) {
     ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
     std::ifstream numpy(dir + "numpy.txt");
     for (const HistogramRequest& r : requests) {
-        SCOPED_TRACE(field_name(r.HistElement));
+        SCOPED_TRACE(fieldName(r.HistElement));
         std::string line;
         ASSERT_TRUE(std::getline(numpy, line));
         std::istringstream f(line);
@@ -747,13 +747,13 @@ TEST(PlotWindows, SettingsMetafilePrintColoursAndOwnCounts) {
     fw::ScopedFileDialogService useFiles{files};
 
     // Two histograms: each keeps its own counts.
-    HistogramRequest first = *compute_histogram({1, 2, 2, 3}, 10, 1, 3, 1);
-    HistogramRequest second = *compute_histogram({1, 1, 1, 1, 1, 1, 1, 1, 1, 3}, 10, 1, 3, 1);
-    plot_requests(ctx).histogram = first;
+    HistogramRequest first = *computeHistogram({1, 2, 2, 3}, 10, 1, 3, 1);
+    HistogramRequest second = *computeHistogram({1, 1, 1, 1, 1, 1, 1, 1, 1, 3}, 10, 1, 3, 1);
+    plotRequests(ctx).histogram = first;
     auto h1 = std::make_unique<CElHistView>(ctx);
     std::unique_ptr<QWidget> w1(h1->createWidget(nullptr));
-    EXPECT_FALSE(plot_requests(ctx).histogram);
-    plot_requests(ctx).histogram = second;
+    EXPECT_FALSE(plotRequests(ctx).histogram);
+    plotRequests(ctx).histogram = second;
     auto h2 = std::make_unique<CElHistView>(ctx);
     std::unique_ptr<QWidget> w2(h2->createWidget(nullptr));
     EXPECT_EQ(h1->plot().layout.raw, (std::vector<std::int32_t>{1, 3}));
@@ -808,7 +808,7 @@ TEST(PlotWindows, SettingsMetafilePrintColoursAndOwnCounts) {
     d.DistYElement = 7;
     d.limits = {0, 1, 0, 1, 0, 0};
     for (int k = 0; k < 200000; ++k) d.DistPoints.push_back({(k % 997) / 997.0, (k % 991) / 991.0, 0});
-    plot_requests(ctx).distribution = d;
+    plotRequests(ctx).distribution = d;
     CElDistView dist(ctx);
     std::unique_ptr<QWidget> w3(dist.createWidget(nullptr));
     EXPECT_EQ(dist.request().DistPoints.size(), 200000u);

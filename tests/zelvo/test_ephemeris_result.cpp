@@ -69,21 +69,21 @@ TEST(EphemerisFiles, RecordsAndAPartialEnd) {
     zeltest::ScopedWorkDir dir;
     const fs::path p = dir.path() / "result.ep4";
     zeltest::write_text(p, records(1, 10) + std::string(40, 'x'));
-    auto lines = read_ephemeris_records(p.string(), 82);
+    auto lines = readEphemerisRecords(p.string(), 82);
     ASSERT_TRUE(lines);
     ASSERT_EQ(lines->size(), 10u);
     EXPECT_EQ((*lines)[9], pad("line 10", 80));
-    auto tail = read_ephemeris_records(p.string(), 82, 7);
+    auto tail = readEphemerisRecords(p.string(), 82, 7);
     ASSERT_TRUE(tail);
     ASSERT_EQ(tail->size(), 3u);
     EXPECT_EQ((*tail)[0], pad("line 8", 80));
-    EXPECT_FALSE(read_ephemeris_records((dir.path() / "none").string(), 82));
+    EXPECT_FALSE(readEphemerisRecords((dir.path() / "none").string(), 82));
 }
 
 TEST(EphemerisFiles, HeaderTextFromEphHat) {
     zeltest::ScopedWorkDir dir;
     zeltest::write_text(dir.path() / "eph.hat", hat_bytes());
-    const auto header = read_eph_header((dir.path() / "eph.hat").string());
+    const auto header = readEphHeader((dir.path() / "eph.hat").string());
     ASSERT_TRUE(header);
     ASSERT_EQ(header->size(), 7u);
     EXPECT_EQ((*header)[0], pad(kHat[0], 80));
@@ -100,9 +100,9 @@ TEST(EphemerisFiles, HeaderTextFromEphHat) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.selection);
-        EXPECT_EQ(ephemeris_header_text(*header, c.selection), c.expected);
+        EXPECT_EQ(ephemerisHeaderText(*header, c.selection), c.expected);
     }
-    EXPECT_FALSE(read_eph_header((dir.path() / "missing.hat").string()));
+    EXPECT_FALSE(readEphHeader((dir.path() / "missing.hat").string()));
 }
 
 TEST(EphemerisTexts, SelectionLinesAlwaysMoveOn) {
@@ -125,7 +125,7 @@ TEST(EphemerisTexts, SelectionLinesAlwaysMoveOn) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text.substr(0, 20) + "... (" + std::to_string(c.text.size()) + ")");
-        const auto lines = selection_lines(c.text);
+        const auto lines = selectionLines(c.text);
         EXPECT_EQ(lines.size(), c.lines);
         std::string joined;
         for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -138,7 +138,7 @@ TEST(EphemerisTexts, SelectionLinesAlwaysMoveOn) {
         }
         EXPECT_EQ(joined, c.text);
     }
-    EXPECT_EQ(selection_lines(" "), std::vector<std::string>{" "});
+    EXPECT_EQ(selectionLines(" "), std::vector<std::string>{" "});
 }
 
 TEST(EphemerisPrint, LinesPerPageAndPages) {
@@ -164,7 +164,7 @@ TEST(EphemerisPrint, LinesPerPageAndPages) {
     for (int k = 1; k <= 100; ++k) lines.push_back(pad("line " + std::to_string(k), 80));
     const int counts[3] = {45, 45, 10};
     for (int p = 1; p <= 3; ++p) {
-        const PrintPage page = layout_print_page(p, 4760, 6736, 45, std::nullopt, " ", lines, 80);
+        const PrintPage page = layoutPrintPage(p, 4760, 6736, 45, std::nullopt, " ", lines, 80);
         ASSERT_EQ(page.items.size(), static_cast<std::size_t>(counts[p - 1] + 1));
         EXPECT_EQ(page.items.back().text, std::to_string(p));
     }
@@ -175,7 +175,7 @@ TEST(EphemerisPrint, PageLayout) {
     for (const char* r : kHat) header.push_back(pad(r, 80));  // as read from eph.hat
     const std::vector<std::string> lines{pad("line 1", 80), pad("line 2", 80)};
     // 4760 x 6736 pixels (A4 at 600 dpi less margins), 45 lines a page.
-    const PrintPage page = layout_print_page(1, 4760, 6736, 45, header, " Restrictions:  10<=Dist.", lines, 80);
+    const PrintPage page = layoutPrintPage(1, 4760, 6736, 45, header, " Restrictions:  10<=Dist.", lines, 80);
     EXPECT_EQ(page.lineHeight, 6736 / 61);
     EXPECT_EQ(page.charWidth, 4760 / 85);
     const int lh = page.lineHeight, cw = page.charWidth;
@@ -199,7 +199,7 @@ TEST(EphemerisPrint, PageLayout) {
         EXPECT_EQ(page.items[i], expected[i]);
     }
     // A page too narrow for 85 characters of 28 pixels draws from the left edge.
-    EXPECT_EQ(layout_print_page(1, 2000, 3000, 45, std::nullopt, " ", lines, 80).charWidth, 0);
+    EXPECT_EQ(layoutPrintPage(1, 2000, 3000, 45, std::nullopt, " ", lines, 80).charWidth, 0);
 }
 
 TEST(EphemerisPrint, Warnings) {
@@ -218,7 +218,7 @@ TEST(EphemerisPrint, Warnings) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.width);
-        EXPECT_EQ(print_warning(c.paper, c.portrait, c.width), c.expected);
+        EXPECT_EQ(printWarning(c.paper, c.portrait, c.width), c.expected);
     }
 }
 
@@ -242,7 +242,7 @@ struct Started {
         c.EphFormatKey = 12;
         c.SelectionText = " ";
         c.TaskInfoText = " Objects: 1-10";
-        SetEphemerisReopenHandler(c, [this] {
+        setEphemerisReopenHandler(c, [this] {
             ++reopened;
             windowGoneWhenReopened = app.frame()->childFrames().empty();
         });
@@ -352,7 +352,7 @@ TEST(EphemerisWindow, ContinueIsRefusedWhenTheLibraryNoLongerHoldsTheRun) {
         const char* message;
     };
     const Case cases[] = {
-        {"another task ran", [](Started& s) { NoteLibraryTaskRun(s.ctx()); },
+        {"another task ran", [](Started& s) { noteLibraryTaskRun(s.ctx()); },
          "The computing library has run another task since this ephemeris was stopped;\nit cannot be continued. "
          "Run the ephemeris again."},
         {"a new ephemeris opened",

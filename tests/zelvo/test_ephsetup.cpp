@@ -261,7 +261,7 @@ TEST(FramePages, ChoicesMoveToAllowedCombinations) {
          [](EphSetup& s) {
              s.OnApparent();
              s.onOutputPageShown();
-             s.OnOutput(2);
+             s.onOutput(2);
              s.onOutputPageShown();
          },
          0,
@@ -496,7 +496,7 @@ TEST(CentrePage, BodiesAndObservers) {
         Bench b;
         auto s = b.setup(with([](EphTaskRecord& r) { r.set(F::centreIndex, "15"); }));
         EXPECT_EQ(s->centre.centre, 3);
-        s->OnCentreSelected(4);  // Mars, spherical: back to the Earth
+        s->onCentreSelected(4);  // Mars, spherical: back to the Earth
         EXPECT_EQ(s->centre.centre, 3);
     }
     for (bool minorFile : {true, false}) {
@@ -507,7 +507,7 @@ TEST(CentrePage, BodiesAndObservers) {
             r.store_frame("REC", "GMT", "EQT", "2000");
             r.store_output("POS");
         }));
-        s->OnCentreSelected(13);
+        s->onCentreSelected(13);
         EXPECT_TRUE(s->centre.numberShown);
         EXPECT_EQ(s->centre.minorNumber, minorFile ? "42" : "1");
         EXPECT_EQ(s->centre.observer, -1);
@@ -522,7 +522,7 @@ TEST(CentrePage, BodiesAndObservers) {
             r.store_frame("REC", "GMT", "EQT", "2000");
             r.store_output("POS");
         }));
-        s->OnCentreSelected(10);
+        s->onCentreSelected(10);
         s->StoreTaskRecord();
         EXPECT_EQ(b.ctx.EphRecord.get(F::centreIndex), "10");
     }
@@ -558,7 +558,7 @@ TEST(CentrePage, FieldChecks) {
             r.set(F::observerKind, "TOP");
             r.set(F::rhoSinPhi, "0");
         }));
-        s->OnObserverMode(c.mode);
+        s->onObserverMode(c.mode);
         s->centre.text[6] = "0";
         const auto e = type_and_check(*s, kCentrePage, c.field, c.text, c.fromTree);
         if (c.message.empty()) {
@@ -578,10 +578,10 @@ TEST(CentrePage, AFailedNameSearchLeavesNoEarlierCode) {
         r.set(F::placeName, "Ondrejov");
     }));
     b.lib.seaObsAnswers = {{"557 Ondrejov"}, {}};
-    s->OnObserverMode(1);
+    s->onObserverMode(1);
     EXPECT_EQ(s->centre.text[0], "557");
     // The list file still holds the first search's match.
-    s->OnObserverMode(1);
+    s->onObserverMode(1);
     EXPECT_TRUE(fs::exists("observat.sp1"));
     EXPECT_EQ(s->centre.text[0], "");
     s->StoreTaskRecord();
@@ -602,8 +602,8 @@ TEST(RestrictionsPage, LayoutChecksAndStore) {
     Bench b;
     auto s = b.setup(EphTaskRecord::defaults());
     EXPECT_EQ(s->restrict.choice, 0);
-    s->OnSetRestrictions();
-    ASSERT_TRUE(s->OnRowSwitch(0, true));
+    s->onSetRestrictions();
+    ASSERT_TRUE(s->onRowSwitch(0, true));
     auto e = type_and_check(*s, kRestrictionsPage, 0, "12", false);
     EXPECT_FALSE(e);
     EXPECT_EQ(s->restrict.current[0], "120000.00 ");
@@ -613,9 +613,9 @@ TEST(RestrictionsPage, LayoutChecksAndStore) {
     EXPECT_EQ(e->hint1, "    R.A.      (right)");
     // Switching the row off drops the faulty bound; on again shows the
     // bounds as Set restrictions loaded them.
-    ASSERT_TRUE(s->OnRowSwitch(0, false));
+    ASSERT_TRUE(s->onRowSwitch(0, false));
     EXPECT_FALSE(s->check.pending());
-    ASSERT_TRUE(s->OnRowSwitch(0, true));
+    ASSERT_TRUE(s->onRowSwitch(0, true));
     EXPECT_EQ(s->restrict.current[0], std::string(10, ' '));
     s->restrict.current[0] = "120000.00 ";
     s->restrict.reject = 1;
@@ -636,7 +636,7 @@ TEST(RestrictionsPage, ChangedCodesResetOrLayOutAgain) {
     {
         Bench b;
         auto s = b.setup(EphTaskRecord::defaults());
-        s->OnSetRestrictions();
+        s->onSetRestrictions();
         s->OnEcliptic();
         ASSERT_TRUE(s->treeSelecting(kRestrictionsPage));
         EXPECT_EQ(s->restrict.choice, 0);
@@ -654,8 +654,8 @@ TEST(RestrictionsPage, ChangedCodesResetOrLayOutAgain) {
     // stored as the ecliptic's.
     Bench b;
     auto s = b.setup(with([](EphTaskRecord& r) { r.store_frame("SPH", "GMT", "EQT", "2000"); }));
-    s->OnSetRestrictions();
-    ASSERT_TRUE(s->OnRowSwitch(0, true));
+    s->onSetRestrictions();
+    ASSERT_TRUE(s->onRowSwitch(0, true));
     ASSERT_FALSE(type_and_check(*s, kRestrictionsPage, 0, "12", false));
     s->OnEcliptic();
     EXPECT_EQ(s->runTaskCheck(), EphSetup::RunResult::Accepted);
@@ -782,28 +782,28 @@ TEST(EphRun, EveryAllowedCombinationPassesTheRecordCheck) {
                                         if (eq == 2)
                                             s->OnTrueEquinox();
                                         else
-                                            s->OnEquinox(eq);
+                                            s->onEquinox(eq);
                                     });
                                     s->onOutputPageShown();
-                                    pick(s->frame.outputEnabled[out], [&] { s->OnOutput(out); });
-                                    s->OnCentreSelected(centre);
+                                    pick(s->frame.outputEnabled[out], [&] { s->onOutput(out); });
+                                    s->onCentreSelected(centre);
                                     if (s->centre.centre != centre) allowed = false;
                                     if (obs == 0) {
                                         pick(s->centre.geoEnabled || s->centre.observer == 0 ||
                                                  (s->centre.observer == -1 && centre != 3),
                                              [&] {
-                                                 if (s->centre.geoEnabled) s->OnGeocenter();
+                                                 if (s->centre.geoEnabled) s->onGeocenter();
                                              });
                                     } else {
                                         pick(s->centre.topoEnabled && centre == 3, [&] {
-                                            s->OnTopocenter();
-                                            s->OnObserverMode(obs == 1 ? 0 : obs);
+                                            s->onTopocenter();
+                                            s->onObserverMode(obs == 1 ? 0 : obs);
                                         });
                                     }
                                     if (restricted == 1) {
-                                        s->OnSetRestrictions();
+                                        s->onSetRestrictions();
                                         if (s->restrict.laidOut) {
-                                            s->OnRowSwitch(6, true);  // r, the distance from the Sun
+                                            s->onRowSwitch(6, true);  // r, the distance from the Sun
                                             s->restrict.current[6] = s->restrict.types[6] == 14 ? "" : "1.0";
                                             s->check.page = kRestrictionsPage;
                                             s->check.editedField = 6;
@@ -1134,7 +1134,7 @@ TEST(EphCommand, AFailedRunShowsTheErrorAndOpensNothing) {
         ASSERT_TRUE(app.initInstance());
         if (!ownWindow) app.setEphemerisResultOpener(&opener);
         int reopened = 0;
-        SetEphemerisReopenHandler(app.context(), [&] { ++reopened; });
+        setEphemerisReopenHandler(app.context(), [&] { ++reopened; });
         ASSERT_TRUE(zelvomat::save_eph_task(EphTaskRecord::defaults()).ok());
         zeltest::write_text("result.ep4", std::string(82, 'x'));
         pkg.lib.progrError = "Error: the planetary ephemeris file cannot be read";
@@ -1213,7 +1213,7 @@ TEST(DefaultTaskRecord, TheIntervalLiesWithinThePackageYears) {
     const zelvomat::EphTaskRecord defaults = zelvomat::EphTaskRecord::defaults();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const zelvomat::EphTaskRecord r = default_task_record(c.years, c.today);
+        const zelvomat::EphTaskRecord r = defaultTaskRecord(c.years, c.today);
         EXPECT_EQ(field_text(r, ef::beginDate), c.begin);
         EXPECT_EQ(field_text(r, ef::endDate), c.end);
         EXPECT_EQ(field_text(r, ef::intervalKind), "ARBT");
@@ -1239,7 +1239,7 @@ TEST(DefaultTaskRecord, TheIntervalLiesWithinThePackageYears) {
 // without sane years gives none.
 TEST(DefaultTaskRecord, PackageYearsAreReadFromTheSettings) {
     zeltest::Package pkg;
-    EXPECT_EQ(package_years(pkg.work.dir_slash()).first, 0);  // the fixture's filler is no year
+    EXPECT_EQ(packageYears(pkg.work.dir_slash()).first, 0);  // the fixture's filler is no year
     std::vector<std::uint8_t> b = zeltest::settings_bytes(0);
     const auto put16 = [&b](std::size_t at, int v) {
         b[at] = static_cast<std::uint8_t>(v & 0xff);
@@ -1248,18 +1248,18 @@ TEST(DefaultTaskRecord, PackageYearsAreReadFromTheSettings) {
     put16(5 * 80 + 20, 2024);
     put16(5 * 80 + 22, 2028);
     zeltest::write_bytes(pkg.work.path() / "setpar", b);
-    const PackageYears y = package_years(pkg.work.dir_slash());
+    const PackageYears y = packageYears(pkg.work.dir_slash());
     EXPECT_EQ(y.first, 2024);
     EXPECT_EQ(y.last, 2028);
     put16(5 * 80 + 22, 2020);  // last before first
     zeltest::write_bytes(pkg.work.path() / "setpar", b);
-    EXPECT_EQ(package_years(pkg.work.dir_slash()).first, 0);
+    EXPECT_EQ(packageYears(pkg.work.dir_slash()).first, 0);
     std::filesystem::remove(pkg.work.path() / "setpar");
-    EXPECT_EQ(package_years(pkg.work.dir_slash()).first, 0);
+    EXPECT_EQ(packageYears(pkg.work.dir_slash()).first, 0);
     // The bundled package, when it was built.
     const std::filesystem::path built = std::filesystem::path(ZELVO_BINARY_DIR) / "package" / "work";
     if (std::filesystem::exists(built / "setpar")) {
-        const PackageYears p = package_years(built.string() + "/");
+        const PackageYears p = packageYears(built.string() + "/");
         EXPECT_EQ(p.first, 2024);
         EXPECT_EQ(p.last, 2028);
     }

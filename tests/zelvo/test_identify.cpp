@@ -79,7 +79,7 @@ TEST(TolerancePane, SevenPlacesWithoutTrailingZeros) {
         {-3, "3.0"},    {1.2345678, "1.234567"},
         {100, "100.0"}, {0.1234567, ".1234567"},
     };
-    for (const auto& c : cases) EXPECT_EQ(tolerance_pane_text(c.value), c.text) << c.value;
+    for (const auto& c : cases) EXPECT_EQ(tolerancePaneText(c.value), c.text) << c.value;
 }
 
 TEST(ToleranceDialog, ChecksEachFieldOnItsFirstSevenCharacters) {
@@ -363,7 +363,7 @@ TEST(ObservatoryRecords, EditsCheckedByCntoAgainstTheirRow) {
     const std::vector<std::string> original = doc.lines;
     FakeList list;
     list.count = static_cast<int>(doc.lines.size());
-    LineEditor editor(ctx, b.lib, dialogs, doc, list, observatory_editor_format());
+    LineEditor editor(ctx, b.lib, dialogs, doc, list, observatoryEditorFormat());
 
     const struct {
         const char* what;

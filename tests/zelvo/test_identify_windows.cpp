@@ -164,7 +164,7 @@ TEST(IdentificationResult, PrintedPageLayout) {
     for (int i = 0; i < 50; ++i) lines.push_back(id_record("line " + std::to_string(i)));
     const std::vector<std::string> head{"h1", "h2", "h3", "h4", "h5", "h6", "h7"};
     // h = 5700 / (45 + 11) = 101, m = 4000 / 85 = 47.
-    const PrintPage p = layout_id_result_page(2, 4000, 5700, 45, head, lines);
+    const PrintPage p = layoutIdResultPage(2, 4000, 5700, 45, head, lines);
     EXPECT_EQ(p.lineHeight, 101);
     EXPECT_EQ(p.charWidth, 47);
     ASSERT_EQ(p.items.size(), 7u + 5u + 1u);
@@ -176,7 +176,7 @@ TEST(IdentificationResult, PrintedPageLayout) {
     EXPECT_EQ(p.items[11].y, 4 * 101 + 111 + 707);
     EXPECT_EQ(p.items.back(), (PrintItem{2000 - 141, 5700 - 202, "2"}));
     // Without the head the lines start at trunc(1.1 h).
-    const PrintPage bare = layout_id_result_page(1, 4000, 5700, 45, std::nullopt, lines);
+    const PrintPage bare = layoutIdResultPage(1, 4000, 5700, 45, std::nullopt, lines);
     EXPECT_EQ(bare.items[0], (PrintItem{94, 111, lines[0].substr(0, 80)}));
 }
 

@@ -53,7 +53,7 @@ std::string bytes_of(const fs::path& p) {
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-std::string record(const std::string& text) { return FormatLine(text, 1); }
+std::string record(const std::string& text) { return formatLine(text, 1); }
 
 TEST(LineDocuments, LoadAndStoreEachFormatByteForByte) {
     zeltest::ScopedWorkDir work;
@@ -112,7 +112,7 @@ TEST(LineDocuments, LoadAndStoreEachFormatByteForByte) {
         LineListDocument doc(LineDocKind::Observations, 1, ctx);
         ASSERT_TRUE(doc.onOpenDocument((work.path() / "mixed.oc").string()));
         ASSERT_EQ(doc.lines.size(), 3u);
-        doc.lines[1] = FormatLine(obs_line("edited"), 1);
+        doc.lines[1] = formatLine(obs_line("edited"), 1);
         ASSERT_TRUE(doc.onSaveDocument((work.path() / "mixed.oc").string()));
         EXPECT_EQ(bytes_of(work.path() / "mixed.oc"), line80 + "\n" + obs_line("edited") + "\r\n" + line80 + "\n");
     }
@@ -162,7 +162,7 @@ struct Editing {
     fw::ScopedMessageService use{boxes};
     LineListDocument doc{LineDocKind::Observations, 1, ctx};
     FakeList list;
-    LineEditor editor{ctx, lib, dialogs, doc, list, oc_editor_format(1)};
+    LineEditor editor{ctx, lib, dialogs, doc, list, ocEditorFormat(1)};
     explicit Editing(int n) {
         for (int i = 0; i < n; ++i) doc.lines.push_back(record(obs_line(std::to_string(i))));
         list.count = n;
@@ -378,22 +378,22 @@ TEST(LinePrinting, PagesOfAnEditorWithItsHead) {
     fw::PrintInfo info;
     info.paper = fw::PaperKind::A4;
     info.portrait = true;
-    const int perPage = begin_list_printing(info, 100);
+    const int perPage = beginListPrinting(info, 100);
     EXPECT_EQ(perPage, 45);
     EXPECT_EQ(info.maxPage, 3);
-    const EditorFormat shape = oc_editor_format(2);
+    const EditorFormat shape = ocEditorFormat(2);
     EXPECT_EQ(shape.headSkip, 7);
     const std::vector<std::string> head(7, "head");
     // A4 at 600 dpi: 4760 x 6736 pixels; h = 6736 / (45 + 7 + 4) = 120,
     // c = 4760 / 85 = 56.
-    const PrintPage p3 = layout_editor_page(3, 4760, 6736, perPage, head, shape.print, lines, 100);
+    const PrintPage p3 = layoutEditorPage(3, 4760, 6736, perPage, head, shape.print, lines, 100);
     ASSERT_EQ(p3.items.size(), 7u + 10u + 1u);
     EXPECT_EQ(p3.items[0], (PrintItem{112, 120, "head"}));
     EXPECT_EQ(p3.items[7], (PrintItem{112, 132 + 7 * 120, obs_line("90")}));
     EXPECT_EQ(p3.items.back(), (PrintItem{4760 / 2 - 168, 6736 - 240, "3"}));
     // Without the head file the lines of the O-C window of the ecliptic
     // begin 7 line heights lower than the top.
-    const PrintPage bare = layout_editor_page(1, 4760, 6736, perPage, std::nullopt, shape.print, lines, 100);
+    const PrintPage bare = layoutEditorPage(1, 4760, 6736, perPage, std::nullopt, shape.print, lines, 100);
     EXPECT_EQ(bare.items.front().y, 132 + 7 * 120);
     EXPECT_EQ(bare.items.size(), 45u + 1u);
 }

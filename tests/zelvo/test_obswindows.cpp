@@ -268,7 +268,7 @@ TEST(ProgressBar, AHundredThousandStepsReachTheEndOnlyAtTheEnd) {
 TEST(OcResultPrinting, HeadLinesKeepTheirLeadingBlanks) {
     const std::vector<std::string> head = {"   Object       Date", "                     R.A.     Decl.", "x"};
     const std::vector<std::string> lines = {std::string(70, 'l')};
-    const PrintPage page = layout_oc_result_page(1, 85 * 30, 3000, 45, head, "  Title", lines, 70);
+    const PrintPage page = layoutOcResultPage(1, 85 * 30, 3000, 45, head, "  Title", lines, 70);
     std::vector<std::string> texts;
     for (const PrintItem& it : page.items) texts.push_back(it.text);
     ASSERT_GE(texts.size(), 4u);
@@ -286,14 +286,14 @@ TEST(PlatePlot, ObjectInfoGoesBesideTheObject) {
     const QSize dialog(300, 260);
     for (int x = 0; x < 1024; x += 37)
         for (int y = 0; y < 768; y += 41) {
-            const QPoint at = DialogBesidePoint(screen, dialog, {x, y}, 24);
+            const QPoint at = dialogBesidePoint(screen, dialog, {x, y}, 24);
             const QRect r(at, dialog);
             SCOPED_TRACE(::testing::Message() << x << "," << y);
             EXPECT_TRUE(screen.contains(r));
             EXPECT_FALSE(r.intersects(QRect(x - 24, y - 24, 49, 49)));
         }
     // Below right of the point when there is room, as a tool tip goes.
-    EXPECT_EQ(DialogBesidePoint(screen, dialog, {100, 100}, 24), QPoint(125, 125));
+    EXPECT_EQ(dialogBesidePoint(screen, dialog, {100, 100}, 24), QPoint(125, 125));
 }
 
 // The separation limits as typed: the default lower limit -1 (no lower

@@ -81,9 +81,9 @@ TEST(ObservationType, CombinationsOfPositionsPlaneAndEquinox) {
     acc.model = 2;
     acc.perturbers = {0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 0, 0};
     acc.relSun = 1;
-    EXPECT_EQ(obs_type_header(3, 3, 3, acc),
+    EXPECT_EQ(obsTypeHeader(3, 3, 3, acc),
               " Horizon  and meridian  True  Apparent positions   Accuracy: Integration - - - - J S - - - - - -");
-    EXPECT_EQ(obs_type_header(-1, -1, -1, acc).substr(0, 12), "  Accuracy: ");
+    EXPECT_EQ(obsTypeHeader(-1, -1, -1, acc).substr(0, 12), "  Accuracy: ");
 
     // The dialog answers its buttons by the rules.
     ObsTypeModel shown;
@@ -161,7 +161,7 @@ TEST(OcStatusText, AccuracyAndOrbit) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(oc_status_text(head, c.model, acc, c.relSun, c.introduced, c.elements, c.single, c.file),
+        EXPECT_EQ(ocStatusText(head, c.model, acc, c.relSun, c.introduced, c.elements, c.single, c.file),
                   "   Equator and equinox   2000.0  Astrometric positions " + c.expected);
     }
 }
@@ -279,7 +279,7 @@ TEST(OcInputWindow, DataTypeChangesCaptionsRulerAndCheckNotTheLines) {
     s.dialogs.typeAnswer = 223;
     ASSERT_TRUE(s.app.routeCommand(cmd::kOcDataType));
     EXPECT_EQ(v->typeCode(), 223);
-    EXPECT_EQ(read_oc_config(s.pkg.work.dir_slash())->code, 223);
+    EXPECT_EQ(readOcConfig(s.pkg.work.dir_slash())->code, 223);
     EXPECT_NE(f->controlText(1074).indexOf(QStringLiteral("Long.")), -1);
     EXPECT_NE(f->controlText(1074).indexOf(QStringLiteral("Lat.")), -1);
     EXPECT_EQ(v->model().ruler(), fw::from_cp1252(FormatRulerTable[8]));
@@ -491,7 +491,7 @@ struct PageCounter final : fw::Printable {
     int lines = 100;
     std::vector<fw::PrintInfo> printed;
     int perPage = 0;
-    void onBeginPrinting(fw::PrintInfo& info) override { perPage = begin_list_printing(info, lines); }
+    void onBeginPrinting(fw::PrintInfo& info) override { perPage = beginListPrinting(info, lines); }
     void onPrint(QPainter&, const fw::PrintInfo& info) override { printed.push_back(info); }
 };
 

@@ -115,7 +115,7 @@ TEST(OrbitFields, ChecksOfBothFormsWithTheirMessages) {
         if (c.ok) {
             EXPECT_TRUE(f.errors.shown.empty());
             // The text stays as typed, blank-padded to 18 characters.
-            EXPECT_EQ(m.texts[static_cast<std::size_t>(orbit_field_code(c.field) - 1)], pad(c.text, 18));
+            EXPECT_EQ(m.texts[static_cast<std::size_t>(orbitFieldCode(c.field) - 1)], pad(c.text, 18));
         } else {
             ASSERT_EQ(f.errors.shown.size(), 1u);
             EXPECT_EQ(f.errors.shown[0].first, c.line1);
@@ -124,7 +124,7 @@ TEST(OrbitFields, ChecksOfBothFormsWithTheirMessages) {
         }
         // Each field is checked with its own kind and the orbit form.
         ASSERT_FALSE(f.pkg.lib.fieldKinds.empty());
-        EXPECT_EQ(f.pkg.lib.fieldKinds.back(), 15 + orbit_field_code(c.field));
+        EXPECT_EQ(f.pkg.lib.fieldKinds.back(), 15 + orbitFieldCode(c.field));
     }
 }
 
@@ -137,7 +137,7 @@ TEST(OrbitFields, ABlankOptionalColumnLeavesTheOrbit) {
     EXPECT_TRUE(f.errors.shown.empty());
     EXPECT_FALSE(m.boxChecked[kFieldH]);
     EXPECT_FALSE(m.fieldEnabled[kFieldH]);
-    EXPECT_EQ(compact_order_text(m.order), "01030405070809101100");
+    EXPECT_EQ(compactOrderText(m.order), "01030405070809101100");
 }
 
 TEST(OrbitFields, MovingToAnotherFieldChecksTheEditedOne) {
@@ -192,7 +192,7 @@ TEST(SingleOrbit, TInsteadOfMSortsBetweenEpochAndPeri) {
     EXPECT_FALSE(m.fieldEnabled[kFieldM]);
     EXPECT_TRUE(m.fieldTexts[kFieldM].empty());
     EXPECT_TRUE(m.fieldEnabled[kFieldT]);
-    EXPECT_EQ(compact_order_text(m.order), "01020304060708091011");
+    EXPECT_EQ(compactOrderText(m.order), "01020304060708091011");
     m.setFieldText(kFieldT, "20071027.12345");
     ASSERT_TRUE(m.onOK());
     const std::string file = read_file(f.path("eelm.eph"));
@@ -287,7 +287,7 @@ TEST(OrbitList, CometOrderAfterRestore) {
     EXPECT_FALSE(m.single);
     EXPECT_FALSE(m.nongravVisible);
     // H and G leave a comet's list order.
-    EXPECT_EQ(compact_order_text(m.order), "01040507080910110000");
+    EXPECT_EQ(compactOrderText(m.order), "01040507080910110000");
     m.onModify();
     EXPECT_FALSE(m.boxEnabled[kFieldH]);
     EXPECT_TRUE(m.restoreEnabled);
@@ -318,7 +318,7 @@ TEST(OrbitList, ColumnsEditTheOrderAndOkChecksIt) {
     ASSERT_TRUE(m.onColumnCheck(kGroupNAQ, true));
     ASSERT_TRUE(m.onColumnCheck(kFieldQ, true));
     ASSERT_TRUE(m.onColumnCheck(kFieldT, true));
-    EXPECT_EQ(compact_order_text(m.order), "01040708091006130000");
+    EXPECT_EQ(compactOrderText(m.order), "01040708091006130000");
     EXPECT_EQ(m.orderText.substr(0, 18), "1.   Designation\r\n");
     m.setFileText("mine.txt");
     ASSERT_TRUE(m.onOK());

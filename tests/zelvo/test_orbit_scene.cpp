@@ -47,11 +47,11 @@ TEST(OrbitGeometry, ProjectionIsTheViewFromTheDirection) {
         eraPxp(d, east, north);
         for (const auto& p : points) {
             double pv[3] = {p[0], p[1], p[2]};
-            const Projected q = project_to_view(p[0], p[1], p[2], v.L * kDeg, v.B * kDeg);
+            const Projected q = projectToView(p[0], p[1], p[2], v.L * kDeg, v.B * kDeg);
             EXPECT_NEAR(q.X, eraPdp(pv, east), 1e-12);
             EXPECT_NEAR(q.Y, eraPdp(pv, north), 1e-12);
         }
-        const Projected o = project_to_view(d[0], d[1], d[2], v.L * kDeg, v.B * kDeg);
+        const Projected o = projectToView(d[0], d[1], d[2], v.L * kDeg, v.B * kDeg);
         EXPECT_NEAR(o.X, 0, 1e-12);
         EXPECT_NEAR(o.Y, 0, 1e-12);
     }
@@ -87,7 +87,7 @@ TEST(OrbitGeometry, OrbitPointsLieOnTheLibrarysOrbit) {
         make_elements(1.0, 0.0, 0.0, 0, 0, 0),                      // circle in the ecliptic
     };
     for (const ElementSet& e : cases) {
-        SCOPED_TRACE(testing::Message() << "a " << semi_axis_of_motion(e[el::kMotion]) << " e " << e[el::kEcc]);
+        SCOPED_TRACE(testing::Message() << "a " << semiAxisOfMotion(e[el::kMotion]) << " e " << e[el::kEcc]);
         for (double days : {0.0, 37.0, 400.0, 2000.0}) {
             double x = 0, y = 0, z = 0;
             lib.TXYZ(e.data(), e[el::kEpoch] + days, x, y, z, 0);
@@ -96,7 +96,7 @@ TEST(OrbitGeometry, OrbitPointsLieOnTheLibrarysOrbit) {
             const double inPlaneY =
                 incl != 0 ? z / std::sin(incl) : -x * std::sin(node) + y * std::cos(node);  // in the ecliptic
             const double u = std::atan2(inPlaneY, x * std::cos(node) + y * std::sin(node));
-            const OrbitPoint o = orbit_point_at(e, u - e[el::kPeri]);
+            const OrbitPoint o = orbitPointAt(e, u - e[el::kPeri]);
             const double r = std::sqrt(x * x + y * y + z * z);
             EXPECT_NEAR(o.r, r, 1e-9 * r);
             EXPECT_NEAR(o.x, x, 1e-9 * r);
@@ -135,27 +135,27 @@ TEST(OrbitGeometry, ScaleFitting) {
                                                  : a == 0      ? 0.0
                                                                : kGaussK / std::pow(a, 1.5);
         }
-        EXPECT_NEAR(fit_scene_scale(s), c.expected, 1e-9);
+        EXPECT_NEAR(fitSceneScale(s), c.expected, 1e-9);
     }
 }
 
 // Point counts: 1800 at 5.2 AU, made even; four times as many for the
 // output; a planet N + 1 dots; never zero or millions whatever the scale.
 TEST(OrbitGeometry, PointCounts) {
-    EXPECT_EQ(object_orbit_points(5.2, false), 1800);
-    EXPECT_EQ(object_orbit_points(3.5, false), 1212);  // trunc(1211.54) made even
-    EXPECT_EQ(object_orbit_points(100, false), 34616);
-    EXPECT_EQ(object_orbit_points(5.2, true), 7200);
-    EXPECT_EQ(planet_orbit_points(5, 5.2), 1800);
-    EXPECT_EQ(planet_orbit_points(3, 100), 18);
-    EXPECT_EQ(planet_orbit_points(1, 100), 7);
+    EXPECT_EQ(objectOrbitPoints(5.2, false), 1800);
+    EXPECT_EQ(objectOrbitPoints(3.5, false), 1212);  // trunc(1211.54) made even
+    EXPECT_EQ(objectOrbitPoints(100, false), 34616);
+    EXPECT_EQ(objectOrbitPoints(5.2, true), 7200);
+    EXPECT_EQ(planetOrbitPoints(5, 5.2), 1800);
+    EXPECT_EQ(planetOrbitPoints(3, 100), 18);
+    EXPECT_EQ(planetOrbitPoints(1, 100), 7);
     for (double bad :
          {0.0, -4.0, 1e9, std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()}) {
         SCOPED_TRACE(bad);
-        EXPECT_GE(object_orbit_points(bad, false), 2);
-        EXPECT_LE(object_orbit_points(bad, true), 4 * 34616);
-        EXPECT_GE(planet_orbit_points(1, bad), 2);
-        EXPECT_LE(planet_orbit_points(9, bad), 1800 * 40);
+        EXPECT_GE(objectOrbitPoints(bad, false), 2);
+        EXPECT_LE(objectOrbitPoints(bad, true), 4 * 34616);
+        EXPECT_GE(planetOrbitPoints(1, bad), 2);
+        EXPECT_LE(planetOrbitPoints(9, bad), 1800 * 40);
     }
 }
 
@@ -167,7 +167,7 @@ TEST(OrbitGeometry, OpenOrbitsGiveFinitePoints) {
     for (double e : {1.0, 1.5}) {
         ElementSet el = make_elements(2, 0, 30, 10, 20, 0);
         el[el::kEcc] = e;
-        const OrbitTrace t = object_orbit_trace(el, p, false);
+        const OrbitTrace t = objectOrbitTrace(el, p, false);
         for (const fw::Point& q : t.points) {
             EXPECT_LE(std::abs(q.x), 1000100);
             EXPECT_LE(std::abs(q.y), 1000000);
@@ -175,8 +175,8 @@ TEST(OrbitGeometry, OpenOrbitsGiveFinitePoints) {
     }
     ElementSet still = make_elements(2, 0.1, 5, 0, 0, 0);
     still[el::kMotion] = 0;
-    EXPECT_TRUE(object_orbit_trace(still, p, false).points.empty());
-    EXPECT_TRUE(node_half_plane(still, p, 1800).empty());
+    EXPECT_TRUE(objectOrbitTrace(still, p, false).points.empty());
+    EXPECT_TRUE(nodeHalfPlane(still, p, 1800).empty());
 }
 
 // The commands of the window's menu and toolbar, from the states that the
@@ -234,10 +234,10 @@ TEST(OrbitCommands, ScaleRotationAndVelocitySteps) {
 }
 
 TEST(OrbitNames, MajorPlanetsByNumberAndPrefix) {
-    EXPECT_EQ(major_planet_name(5), "Jupiter");
-    EXPECT_EQ(major_planet_name(9), "Pluto");
-    EXPECT_EQ(major_planet_name(10), "");
-    EXPECT_EQ(major_planet_name(0), "");
+    EXPECT_EQ(majorPlanetName(5), "Jupiter");
+    EXPECT_EQ(majorPlanetName(9), "Pluto");
+    EXPECT_EQ(majorPlanetName(10), "");
+    EXPECT_EQ(majorPlanetName(0), "");
     const struct {
         const char* text;
         int number;
@@ -248,7 +248,7 @@ TEST(OrbitNames, MajorPlanetsByNumberAndPrefix) {
     for (const auto& c : cases) {
         int n = 0;
         std::string text = c.text;
-        major_planet_by_prefix(n, text);
+        majorPlanetByPrefix(n, text);
         EXPECT_EQ(n, c.number) << c.text;
         EXPECT_EQ(text, c.name) << c.text;
     }
@@ -264,7 +264,7 @@ TEST(OrbitDates, PackedDatesSplit) {
                  {19991231.99999, 1999, 12, 31.99999},
                  {100000315.25, 10000, 3, 15.25}};
     for (const auto& c : cases) {
-        const CivilDate d = split_packed_date(c.packed);
+        const CivilDate d = splitPackedDate(c.packed);
         EXPECT_EQ(d.year, c.y) << c.packed;
         EXPECT_EQ(d.month, c.m) << c.packed;
         EXPECT_NEAR(d.day, c.d, 1e-6) << c.packed;
@@ -279,22 +279,22 @@ TEST(OrbitSettings, LastStateLine) {
     s.planets[0].number = 3;
     s.planets[1].number = 5;
     s.date = 2451545.5;
-    EXPECT_EQ(format_last_state(s), "1 3 0 5 0 0 2451545.500000");
+    EXPECT_EQ(formatLastState(s), "1 3 0 5 0 0 2451545.500000");
 
     LastState before;
     before.objects = {7, 8, 9};
     before.planets = {4, 4, 4};
-    const LastState st = parse_last_state("1 3 0 5 0 0 2451545.500000", before);
+    const LastState st = parseLastState("1 3 0 5 0 0 2451545.500000", before);
     EXPECT_EQ(st.objects, (std::array<int, 3>{1, 0, 0}));
     EXPECT_EQ(st.planets, (std::array<int, 3>{3, 5, 0}));
     EXPECT_EQ(st.date, 2451545.5);
-    EXPECT_EQ(parse_last_state("1 3 0 5 0 0 0.000000", before).date, -1.0);
-    const LastState partial = parse_last_state("2 x 3", before);
+    EXPECT_EQ(parseLastState("1 3 0 5 0 0 0.000000", before).date, -1.0);
+    const LastState partial = parseLastState("2 x 3", before);
     EXPECT_EQ(partial.objects, (std::array<int, 3>{2, 3, 9}));
     EXPECT_EQ(partial.planets, (std::array<int, 3>{4, 4, 4}));
     EXPECT_EQ(partial.date, -1.0);
-    EXPECT_EQ(parse_last_state("", before).objects, before.objects);
-    EXPECT_EQ(parse_last_state("1 2 3 4 5 6 nan", before).date, -1.0);
+    EXPECT_EQ(parseLastState("", before).objects, before.objects);
+    EXPECT_EQ(parseLastState("1 2 3 4 5 6 nan", before).date, -1.0);
 }
 
 // "orbitMain.cfg": 104 bytes written and read back; a file of 50 bytes

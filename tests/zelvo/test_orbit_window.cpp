@@ -110,13 +110,13 @@ TEST(OrbitWindow, LastStateSharedSceneAndOwnAnimations) {
     EXPECT_EQ(p.app->context().CurrentToolbarId, cmd::kOrbitToolbar);
 
     // The window animates: each tick moves the shared date by the step once.
-    a->OnVelocityPlus();
+    a->onVelocityPlus();
     EXPECT_TRUE(a->window()->hasTimer(1));
     EXPECT_EQ(a->animation().stepDays, 6);
     a->tick();
     EXPECT_EQ(s.date, 2461006.5);
     a->window()->updateWindow();  // repaints never move the date
-    a->OnScalePlus();
+    a->onScalePlus();
     a->window()->updateWindow();
     EXPECT_EQ(s.date, 2461006.5);
 
@@ -137,15 +137,15 @@ TEST(OrbitWindow, LastStateSharedSceneAndOwnAnimations) {
     EXPECT_TRUE(a->window()->hasTimer(1));
     EXPECT_TRUE(a->animation().running);
     EXPECT_NEAR(a->viewState().scale, 38.8, 1e-12);
-    b->OnStop();
+    b->onStop();
     EXPECT_TRUE(a->window()->hasTimer(1));
     EXPECT_FALSE(b->window()->hasTimer(1));
-    a->OnBackMotion();
+    a->onBackMotion();
     a->tick();
     EXPECT_EQ(s.date, 2461000.5);
     b->tick();  // not running: nothing moves
     EXPECT_EQ(s.date, 2461000.5);
-    a->OnStop();
+    a->onStop();
     EXPECT_FALSE(a->window()->hasTimer(1));
 
     s.date = 2461100.25;
@@ -244,9 +244,9 @@ TEST(OrbitInput, PlanetAndObjectEntries) {
         p.boxes.shown.clear();
         s.planets[1] = {};
         s.planets[1].name = "Mars";
-        InputFields f = input_fields_of(s, p.lib);
+        InputFields f = inputFieldsOf(s, p.lib);
         f.planets[1] = c.text;
-        apply_input(s, p.lib, tmp, f, 2461000.5);
+        applyInput(s, p.lib, tmp, f, 2461000.5);
         EXPECT_EQ(s.planets[1].number, c.number);
         EXPECT_EQ(s.planets[1].name, c.name);
         EXPECT_EQ(p.boxes.shown.size(), c.message != nullptr ? 1u : 0u);
@@ -255,14 +255,14 @@ TEST(OrbitInput, PlanetAndObjectEntries) {
             EXPECT_EQ(p.boxes.shown[0].title, "Error!");
         }
         if (c.number == 5) {
-            EXPECT_NEAR(semi_axis_of_motion(s.planets[1].elements[el::kMotion]), 5.2, 0.05);
+            EXPECT_NEAR(semiAxisOfMotion(s.planets[1].elements[el::kMotion]), 5.2, 0.05);
         }
     }
 
     // A field left as the dialog showed it keeps its slot, even an empty one.
     s.planets[0] = {0, "Earth", {}};
-    InputFields same = input_fields_of(s, p.lib);
-    apply_input(s, p.lib, tmp, same, s.date);
+    InputFields same = inputFieldsOf(s, p.lib);
+    applyInput(s, p.lib, tmp, same, s.date);
     EXPECT_EQ(s.planets[0].number, 0);
 
     const struct {
@@ -283,9 +283,9 @@ TEST(OrbitInput, PlanetAndObjectEntries) {
     for (const auto& c : objects) {
         SCOPED_TRACE(c.text);
         p.boxes.shown.clear();
-        InputFields f = input_fields_of(s, p.lib);
+        InputFields f = inputFieldsOf(s, p.lib);
         f.objects[static_cast<std::size_t>(c.field)] = c.text;
-        apply_input(s, p.lib, tmp, f, s.date);
+        applyInput(s, p.lib, tmp, f, s.date);
         const OrbitBodySlot& slot = s.objects[static_cast<std::size_t>(c.field)];
         EXPECT_EQ(slot.number, c.number);
         EXPECT_EQ(slot.name, c.name);
@@ -296,20 +296,20 @@ TEST(OrbitInput, PlanetAndObjectEntries) {
         }
     }
     // After a lookup orbit.tmp holds a defined number.
-    const auto rec = read_tmp_record(tmp);
+    const auto rec = readTmpRecord(tmp);
     ASSERT_TRUE(rec);
     EXPECT_GE(rec->number, 0);
 
     // Clearing a field empties the slot but keeps its elements for the
     // scale.
     s.objects[0] = {0, "", {}};
-    InputFields f = input_fields_of(s, p.lib);
+    InputFields f = inputFieldsOf(s, p.lib);
     f.objects[0] = "Ceres";
-    apply_input(s, p.lib, tmp, f, s.date);
+    applyInput(s, p.lib, tmp, f, s.date);
     const double ceresN = s.objects[0].elements[el::kMotion];
-    f = input_fields_of(s, p.lib);
+    f = inputFieldsOf(s, p.lib);
     f.objects[0].clear();
-    apply_input(s, p.lib, tmp, f, s.date);
+    applyInput(s, p.lib, tmp, f, s.date);
     EXPECT_EQ(s.objects[0].number, 0);
     EXPECT_EQ(s.objects[0].name, "");
     EXPECT_EQ(s.objects[0].elements[el::kMotion], ceresN);
@@ -333,7 +333,7 @@ TEST(OrbitInput, DialogRefusals) {
         SCOPED_TRACE(testing::Message() << c.y << " " << c.m << " " << c.d);
         p.boxes.shown.clear();
         COrbitObjectsDlg dlg(p.lib);
-        dlg.fields = input_fields_of(v->scene(), p.lib);
+        dlg.fields = inputFieldsOf(v->scene(), p.lib);
         dlg.onInitDialog();
         dlg.yearEdit()->setText(QString::fromLatin1(c.y));
         dlg.monthEdit()->setText(QString::fromLatin1(c.m));
@@ -373,7 +373,7 @@ TEST(OrbitPicture, RecordedFrame) {
     p.launch();
     COrbitView* v = p.open();
     ASSERT_NE(v, nullptr);
-    v->OnLineOfNodes();
+    v->onLineOfNodes();
     ASSERT_TRUE(v->viewState().nodesShown);
 
     fw::RecordingDc dc({800, 600, 96.0, 96.0});
@@ -414,10 +414,10 @@ TEST(OrbitPicture, RecordedFrame) {
     EXPECT_EQ(pixels, 0);
 
     // Two named objects: no line of nodes.
-    v->OnLineOfNodes();
+    v->onLineOfNodes();
     EXPECT_FALSE(v->viewState().nodesShown);
     v->scene().objects[1] = {433, "Eros", v->scene().objects[1].elements};
-    v->OnLineOfNodes();
+    v->onLineOfNodes();
     EXPECT_FALSE(v->viewState().nodesShown);
     ASSERT_EQ(p.boxes.shown.size(), 1u);
     EXPECT_EQ(p.boxes.shown[0].text,
@@ -493,7 +493,7 @@ TEST(OrbitPicture, PrintsOnePage) {
     p.launch();
     COrbitView* v = p.open();
     ASSERT_NE(v, nullptr);
-    v->OnVelocityPlus();
+    v->onVelocityPlus();
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     const std::string pdf = (p.work() / "orbit.pdf").string();
@@ -518,7 +518,7 @@ TEST(OrbitPicture, PrintsOnePage) {
     EXPECT_EQ(page.pixel(400 - 40, static_cast<int>(570 * unit)), qRgb(255, 255, 255));
     for (int y = static_cast<int>(kPictureFrame.height() * unit) + 2; y < 1200; y += 7)
         for (int x = 0; x < 800; x += 5) ASSERT_EQ(page.pixel(x, y), qRgb(255, 255, 255)) << x << " " << y;
-    v->OnStop();
+    v->onStop();
     OrbitProgram::close(v);
 }
 

@@ -183,7 +183,7 @@ TEST(PlateData, LoadingKeepsObjectsOnThePlateWithTheirMotion) {
                          object_at("    2 South", a0 - 30 * kMinT, -4 * kDeg, 14.0) +
                          object_at("    3 Outside", a0 + 2 * kHour, d0, 11.0);
     const std::string motion = motion_bytes({{1e-3, 2e-4}, {-2e-3, 0.0}, {5e-3, 5e-3}});
-    PlateObjects o = LoadPlateObjects(result, &motion, kPlate);
+    PlateObjects o = loadPlateObjects(result, &motion, kPlate);
     ASSERT_EQ(o.records.size(), 2u);
     EXPECT_TRUE(o.messages.empty());
     EXPECT_EQ(o.records[1].nameText().substr(0, 11), "    2 South");
@@ -194,14 +194,14 @@ TEST(PlateData, LoadingKeepsObjectsOnThePlateWithTheirMotion) {
 
     // Without the motion file: the objects stay, without motion, and the
     // user is told.
-    o = LoadPlateObjects(result, nullptr, kPlate);
+    o = loadPlateObjects(result, nullptr, kPlate);
     ASSERT_EQ(o.records.size(), 2u);
     EXPECT_EQ(o.records[0].motionXi, 0.0);
     ASSERT_EQ(o.messages.size(), 1u);
     EXPECT_EQ(o.messages[0], kMotionMessage);
 
     // Every object off the plate: one message after all were read.
-    o = LoadPlateObjects(
+    o = loadPlateObjects(
         object_at("    3 Outside", a0 + 2 * kHour, d0, 11.0) + object_at("    4 Outside", a0, d0 + 7 * kDeg, 11.0),
         &motion, kPlate);
     EXPECT_TRUE(o.records.empty());
@@ -211,7 +211,7 @@ TEST(PlateData, LoadingKeepsObjectsOnThePlateWithTheirMotion) {
     std::string none(80, ' ');
     none.replace(10, 10, "No objects");
     none += std::string(2, '\0');
-    o = LoadPlateObjects(none, nullptr, kPlate);
+    o = loadPlateObjects(none, nullptr, kPlate);
     EXPECT_TRUE(o.records.empty());
     EXPECT_EQ(o.messages, std::vector<std::string>{kNoObjectsMessage});
 }
@@ -222,13 +222,13 @@ TEST(PlateData, RecordNotInTheLibrarysFormStopsLoadingKeepingWhatCameBefore) {
     for (int k = 0; k < 4; ++k) result += object_at("    7 Obj", p.alpha0() + k * kMinT, p.delta0(), 12.0);
     result[2 * 82 + 65] = 'x';  // a blank column of the third record
     const std::string motion = motion_bytes({{0, 0}, {0, 0}, {0, 0}, {0, 0}});
-    PlateObjects o = LoadPlateObjects(result, &motion, kPlate);
+    PlateObjects o = loadPlateObjects(result, &motion, kPlate);
     EXPECT_EQ(o.records.size(), 2u);
     EXPECT_EQ(o.messages, std::vector<std::string>{kConversionMessage});
     // An hour written with a leading zero is not the library's form either.
     std::string zero = object_at("    8 Obj", p.alpha0(), p.delta0(), 12.0);
     zero[32] = '0';
-    o = LoadPlateObjects(zero, &motion, kPlate);
+    o = loadPlateObjects(zero, &motion, kPlate);
     EXPECT_TRUE(o.records.empty());
     EXPECT_EQ(o.messages, std::vector<std::string>{kConversionMessage});
 }
@@ -333,16 +333,16 @@ TEST(PlateNet, FirstLinesAndLabels) {
                              {13 * kHour + 40 * kMinT, 13, 40}};
     for (const RaCase& c : labels) {
         SCOPED_TRACE(c.alpha);
-        const RaLabel l = RaNetLabel(c.alpha);
+        const RaLabel l = raNetLabel(c.alpha);
         EXPECT_EQ(l.hours, c.h);
         EXPECT_EQ(l.minutes, c.m);
     }
-    EXPECT_EQ(DeclNetLabel(-20 * kArcMin).degrees, "-0");
-    EXPECT_EQ(DeclNetLabel(-20 * kArcMin).minutes, "20");
-    EXPECT_EQ(DeclNetLabel(0).degrees, " 0");
-    EXPECT_EQ(DeclNetLabel(0).minutes, "00");
-    EXPECT_EQ(DeclNetLabel(12 * kDeg + 30 * kArcMin).degrees, "+12");
-    EXPECT_EQ(DeclNetLabel(-5 * kDeg).degrees, "-5");
+    EXPECT_EQ(declNetLabel(-20 * kArcMin).degrees, "-0");
+    EXPECT_EQ(declNetLabel(-20 * kArcMin).minutes, "20");
+    EXPECT_EQ(declNetLabel(0).degrees, " 0");
+    EXPECT_EQ(declNetLabel(0).minutes, "00");
+    EXPECT_EQ(declNetLabel(12 * kDeg + 30 * kArcMin).degrees, "+12");
+    EXPECT_EQ(declNetLabel(-5 * kDeg).degrees, "-5");
 }
 
 namespace {
@@ -399,7 +399,7 @@ TEST(PlateNet, EveryDotLiesOnItsNominalLine) {
         Drawn d(c.line, {}, true);
         const PlateGeometry& g = d.pic.geometry();
         EXPECT_EQ(d.pic.netMode(), c.mode);
-        const NetRange range = PlateNetRange(c.mode, g);
+        const NetRange range = plateNetRange(c.mode, g);
         const RaStep rs = RaNetStep(std::fabs(range.alphaMax - range.alphaMin));
         const DeclStep ds = DeclNetStep(std::fabs(range.deltaEnd - range.deltaStart));
         const double raStart = RaNetStart(range.alphaMin, rs), declStart = DeclNetStart(range.deltaStart, ds);
@@ -481,11 +481,11 @@ TEST(PlatePlot, SizesAndHalfSizeLimits) {
     // 450 pixels at most; a narrower or lower window gets a plate that
     // leaves room for the centre's declination right of it (130 pixels)
     // and stays inside: 560 - 90 - 130, 600 - 20 - 10.
-    EXPECT_EQ(PlatePlotSizeFor(700, 600), 450);
-    EXPECT_EQ(PlatePlotSizeFor(560, 700), 340);
-    EXPECT_EQ(PlatePlotSizeFor(550, 700), 330);
-    EXPECT_EQ(PlatePlotSizeFor(900, 300), 270);
-    EXPECT_LT(PlatePlotSizeFor(221, 700), 2);
+    EXPECT_EQ(platePlotSizeFor(700, 600), 450);
+    EXPECT_EQ(platePlotSizeFor(560, 700), 340);
+    EXPECT_EQ(platePlotSizeFor(550, 700), 330);
+    EXPECT_EQ(platePlotSizeFor(900, 300), 270);
+    EXPECT_LT(platePlotSizeFor(221, 700), 2);
     const std::pair<double, double> decl[] = {{40, 40}, {45, 40}, {50, 40}, {55, 50}, {65, 55}, {75, 60}, {95, 95}};
     for (auto [h, want] : decl) EXPECT_EQ(ClampDeclHalfSize(h), want) << h;
     const std::pair<double, double> ra[] = {{160, 160}, {170, 160}, {210, 200}, {250, 220}, {300, 240}, {400, 400}};
@@ -507,7 +507,7 @@ TEST(PlatePlot, ANarrowedPlateAndItsCentreLabelsStayInsideTheWindow) {
             EXPECT_GE(std::max(g.halfW, g.halfH) * 2, std::min({450, w - 90 - 130, h - 30}) - 1);
             // The centre's declination right of the plate: inside too.
             for (const fw::DrawOp& op : d.ops(fw::DrawOp::Kind::Text)) {
-                if (op.font == PlateSettings::DefaultInfoFont() && op.text.rfind("T = ", 0) != 0) {
+                if (op.font == PlateSettings::defaultInfoFont() && op.text.rfind("T = ", 0) != 0) {
                     EXPECT_LE(op.deviceBox.right, w) << op.text;
                 }
             }
@@ -555,7 +555,7 @@ TEST(PlatePlot, CentreLabelsKeepEveryDigitOfTheSeconds) {
         int pieces = 0;
         const PlateGeometry& g = d.pic.geometry();
         for (const fw::DrawOp& op : d.ops(fw::DrawOp::Kind::Text)) {
-            if (op.font != PlateSettings::DefaultInfoFont() || op.text.rfind("T = ", 0) == 0) continue;
+            if (op.font != PlateSettings::defaultInfoFont() || op.text.rfind("T = ", 0) == 0) continue;
             ++pieces;
             // Drawn right-aligned and clipped to its cell: wholly inside.
             ASSERT_NE(op.options & fw::text_out::kClipped, 0u) << op.text;
@@ -575,7 +575,7 @@ TEST(PlatePlot, DrawingSequencePlacesObjectsByTheProjection) {
                                object_at("    2 Edge", p.alpha0() - 39 * kMinT, p.delta0() - 5.5 * kDeg, 14.0);
     // The first moves a little; the second would leave the plate in a day.
     const std::string motion = motion_bytes({{1e-3, 1e-3}, {-2e-2, -2e-2}});
-    PlateObjects o = LoadPlateObjects(result, &motion, kPlate);
+    PlateObjects o = loadPlateObjects(result, &motion, kPlate);
     ASSERT_EQ(o.records.size(), 2u);
     PlatePicture pic(kPlate, o.records);
     pic.motionOn = true;
@@ -621,7 +621,7 @@ TEST(PlatePlot, DrawingSequencePlacesObjectsByTheProjection) {
         if (op.kind == fw::DrawOp::Kind::Text && op.text == "T = 2025 09 21.53125") {
             date = true;
             EXPECT_EQ(op.logical[0], (fw::Point{90 + 450 + 20, 14}));
-            EXPECT_EQ(op.font, PlateSettings::DefaultInfoFont());
+            EXPECT_EQ(op.font, PlateSettings::defaultInfoFont());
         }
     EXPECT_TRUE(date);
 }
@@ -629,7 +629,7 @@ TEST(PlatePlot, DrawingSequencePlacesObjectsByTheProjection) {
 TEST(PlatePlot, ClicksShowObjectAndPointData) {
     const ParsedPlate p = ParsePlateLine(kPlate);
     PlateObjects o =
-        LoadPlateObjects(object_at("  589 Croatia", p.alpha0() + 5 * kMinT, -(14 * kArcMin + 26.2 / 3600 * kDeg), 13.3),
+        loadPlateObjects(object_at("  589 Croatia", p.alpha0() + 5 * kMinT, -(14 * kArcMin + 26.2 / 3600 * kDeg), 13.3),
                          nullptr, kPlate);
     ASSERT_EQ(o.records.size(), 1u);
     PlatePicture pic(kPlate, o.records);
@@ -671,7 +671,7 @@ TEST(PlatePlot, ClicksShowObjectAndPointData) {
 TEST(PlatePlot, EachPlotOwnsItsPixelsAndKeepsItsPlate) {
     const ParsedPlate p = ParsePlateLine(kPlate);
     const std::vector<PlateObjectRecord> one =
-        LoadPlateObjects(object_at("    1 A", p.alpha0(), p.delta0(), 10), nullptr, kPlate).records;
+        loadPlateObjects(object_at("    1 A", p.alpha0(), p.delta0(), 10), nullptr, kPlate).records;
     const std::string other = plate_line("O", "2025 09 21.5", "00 20 00.00", '+', "03 00 00.0", "040.0", "06.0");
     PlatePicture first(kPlate, one), second(other, one);
     first.layout(700, 600);
@@ -719,7 +719,7 @@ TEST(PlatePlot, SettingsFileRoundTripsAndShortFilesKeepDefaults) {
     EXPECT_EQ(part.colors[kObjects], 0x123456u);
     EXPECT_EQ(part.infoFont.height, -20);
     EXPECT_EQ(part.infoFont.weight, 700);
-    EXPECT_EQ(part.labelsFont, PlateSettings::DefaultLabelsFont());
+    EXPECT_EQ(part.labelsFont, PlateSettings::defaultLabelsFont());
 }
 
 namespace {
@@ -856,7 +856,7 @@ TEST(PlateDialogs, MagnitudeLimitIsCheckedAsTheSearchReadsIt) {
                           {"", false},    {"12.5  x", false}, {"1234567", false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
-        EXPECT_EQ(CheckMagnitudeLimit(lib, c.text), c.ok);
+        EXPECT_EQ(checkMagnitudeLimit(lib, c.text), c.ok);
     }
     fw::ScriptedMessageService msgs;
     fw::ScopedMessageService scoped(msgs);
@@ -905,21 +905,21 @@ TEST(PlateList, DeleteStringTakesOneLineAndAClickKeepsOneRow) {
     fw::ScriptedMessageService msgs;
     fw::ScopedMessageService scoped(msgs);
 
-    DeletePlateString(ctx, doc, list, "Fail: PlateView, Delete Item ");
+    deletePlateString(ctx, doc, list, "Fail: PlateView, Delete Item ");
     EXPECT_EQ(msgs.shown.back().text, kNoStringToDelete);
     list.sel = {2, 3};
-    DeletePlateString(ctx, doc, list, "Fail: PlateView, Delete Item ");
+    deletePlateString(ctx, doc, list, "Fail: PlateView, Delete Item ");
     ASSERT_EQ(doc.lines.size(), 5u);
     EXPECT_EQ(doc.lines[2], "plate 3");
     EXPECT_EQ(ctx.RowCount, 5);
     EXPECT_EQ(ctx.CurrentRow, 2);
     EXPECT_TRUE(doc.isModified());
     list.sel = {4};
-    DeletePlateString(ctx, doc, list, "x");
+    deletePlateString(ctx, doc, list, "x");
     EXPECT_EQ(ctx.CurrentRow, 4);  // one past the new last row
     list.refuse = true;
     list.sel = {0};
-    DeletePlateString(ctx, doc, list, "Fail: PlateView, Delete Item ");
+    deletePlateString(ctx, doc, list, "Fail: PlateView, Delete Item ");
     EXPECT_EQ(msgs.shown.back().text, "Fail: PlateView, Delete Item ");
     EXPECT_EQ(doc.lines.size(), 4u);
 
@@ -927,11 +927,11 @@ TEST(PlateList, DeleteStringTakesOneLineAndAClickKeepsOneRow) {
     msgs.shown.clear();
     list.sel = {2};
     int kept = 0;
-    ChoosePlateRow(ctx, list, kept);
+    choosePlateRow(ctx, list, kept);
     EXPECT_EQ(kept, 2);
     EXPECT_TRUE(msgs.shown.empty());
     list.sel = {2, 5};
-    ChoosePlateRow(ctx, list, kept);
+    choosePlateRow(ctx, list, kept);
     EXPECT_EQ(list.sel, std::vector<int>{2});
     EXPECT_EQ(ctx.CurrentRow, 2);
     ASSERT_EQ(msgs.shown.size(), 1u);
@@ -953,10 +953,10 @@ TEST(PlateList, ReportColumns) {
     r.declMinutes = 3;
     r.declSeconds = 7.5;
     r.magnitude = 9.876;
-    const auto cols = PlateObjectColumns(r);
+    const auto cols = plateObjectColumns(r);
     EXPECT_EQ(cols[2], "- 5  03  07.50");
     EXPECT_EQ(cols[3], "9.88");
-    EXPECT_EQ(PlateObjectCountText(0), "Total number of objects: 0");
+    EXPECT_EQ(plateObjectCountText(0), "Total number of objects: 0");
 }
 
 TEST(PlatePlot, PrintedPageIsWhiteAndTheScreenKeepsItsLayout) {

@@ -98,11 +98,11 @@ struct HistCase {
 // on the screen, the printer's mapping on paper.
 void draw_on(fw::RecordingDc& dc, const Page& page, const HistogramPlot& plot) {
     if (page.printed) {
-        const fw::Size canvas = prepare_plot_page(dc, page.device.width, page.device.height);
-        draw_histogram(dc, plot, kHistPrintColors, plot_default_font(), true, canvas);
+        const fw::Size canvas = preparePlotPage(dc, page.device.width, page.device.height);
+        drawHistogram(dc, plot, kHistPrintColors, plotDefaultFont(), true, canvas);
     } else {
-        const fw::Size canvas = window_canvas({page.device.width, page.device.height}, histogram_minimum_canvas());
-        draw_histogram(dc, plot, kHistDefaultColors, plot_default_font(), false, canvas);
+        const fw::Size canvas = windowCanvas({page.device.width, page.device.height}, histogramMinimumCanvas());
+        drawHistogram(dc, plot, kHistDefaultColors, plotDefaultFont(), false, canvas);
     }
 }
 
@@ -114,11 +114,11 @@ TEST(PlotLayout, HistogramTextsStandClearOnScreenAndPaper) {
     };
     for (const HistCase& c : cases) {
         const std::vector<double> v = skewed(7096, c.scale, 7);
-        const HistProposal p = propose_histogram(v, c.index);
+        const HistProposal p = proposeHistogram(v, c.index);
         HistogramPlot plot;
-        plot.request = *compute_histogram(v, c.index, p.min, p.max, p.step);
+        plot.request = *computeHistogram(v, c.index, p.min, p.max, p.step);
         plot.request.FixedObjectNumber = c.fixedObject;
-        plot.layout = layout_histogram(plot.request);
+        plot.layout = layoutHistogram(plot.request);
         for (const Page& page : kPages) {
             SCOPED_TRACE(std::string(c.what) + " on " + page.name);
             fw::RecordingDc dc(page.device);
@@ -151,7 +151,7 @@ DistributionRequest sample_distribution(bool threeD, bool projection) {
     std::mt19937 rng(3);
     std::uniform_real_distribution<double> a(1.5, 3.5), e(0, 0.35), i(0, 30);
     for (int k = 0; k < 3000; ++k) r.DistPoints.push_back({a(rng), e(rng), threeD ? i(rng) : 0.0});
-    r.limits = propose_distribution(r.DistPoints, threeD);
+    r.limits = proposeDistribution(r.DistPoints, threeD);
     return r;
 }
 
@@ -162,10 +162,10 @@ TEST(PlotLayout, DistributionTextsStandClearAndTheAxesCarryValues) {
             SCOPED_TRACE(std::string(threeD ? "3-D" : "2-D") + " on " + page.name);
             fw::RecordingDc dc(page.device);
             const fw::Size canvas =
-                page.printed ? prepare_plot_page(dc, page.device.width, page.device.height)
-                             : window_canvas({page.device.width, page.device.height}, distribution_minimum_canvas());
-            EXPECT_EQ(draw_distribution(dc, r, page.printed ? kDistPrintColors : kDistDefaultColors,
-                                        plot_default_font(), canvas),
+                page.printed ? preparePlotPage(dc, page.device.width, page.device.height)
+                             : windowCanvas({page.device.width, page.device.height}, distributionMinimumCanvas());
+            EXPECT_EQ(drawDistribution(dc, r, page.printed ? kDistPrintColors : kDistDefaultColors, plotDefaultFont(),
+                                       canvas),
                       3000);
             expect_clear_and_inside(dc, page.device);
             // The separator of the legend crosses no text.
@@ -283,11 +283,11 @@ TEST(PlotLayout, OrbitPictureTextsStandClearAndTheMetafileFramesTheDrawing) {
             SCOPED_TRACE(std::to_string(view.longitude) + "/" + std::to_string(view.latitude) + " on " + page.name);
             fw::RecordingDc dc(page.device);
             if (page.printed) {
-                zelvo::orbit::map_page_picture(dc, page.device.width, page.device.height);
-                draw_orbit_picture(dc, scene, v, colors, lib, zelvo::orbit::PictureKind::Output);
+                zelvo::orbit::mapPagePicture(dc, page.device.width, page.device.height);
+                drawOrbitPicture(dc, scene, v, colors, lib, zelvo::orbit::PictureKind::Output);
             } else {
-                zelvo::orbit::map_screen_picture(dc, page.device.width, page.device.height);
-                draw_orbit_picture(dc, scene, v, colors, lib, zelvo::orbit::PictureKind::Screen);
+                zelvo::orbit::mapScreenPicture(dc, page.device.width, page.device.height);
+                drawOrbitPicture(dc, scene, v, colors, lib, zelvo::orbit::PictureKind::Screen);
             }
             expect_clear_and_inside(dc, page.device);
             const fw::Rect b = drawn_bounds(dc);
@@ -297,7 +297,7 @@ TEST(PlotLayout, OrbitPictureTextsStandClearAndTheMetafileFramesTheDrawing) {
             EXPECT_LT(b.bottom, page.device.height);
             // The scale as the dialog shows it.
             char caption[64];
-            std::snprintf(caption, sizeof caption, "Scale =%4s a.u.", zelvo::orbit::scale_text(view.scale).c_str());
+            std::snprintf(caption, sizeof caption, "Scale =%4s a.u.", zelvo::orbit::scaleText(view.scale).c_str());
             EXPECT_TRUE(has_text(dc, caption)) << caption;
         }
         // The metafile: its bounds are those of the drawing, which fills
@@ -306,8 +306,8 @@ TEST(PlotLayout, OrbitPictureTextsStandClearAndTheMetafileFramesTheDrawing) {
         fw::EmfDc emf(reference);
         fw::RecordingDc same(reference);
         for (fw::Dc* dc : {static_cast<fw::Dc*>(&emf), static_cast<fw::Dc*>(&same)}) {
-            zelvo::orbit::map_metafile_picture(*dc);
-            draw_orbit_picture(*dc, scene, v, colors, lib, zelvo::orbit::PictureKind::Output);
+            zelvo::orbit::mapMetafilePicture(*dc);
+            drawOrbitPicture(*dc, scene, v, colors, lib, zelvo::orbit::PictureKind::Output);
         }
         const fw::Rect drawn = drawn_bounds(same), bounds = emf.bounds();
         EXPECT_NEAR(bounds.left, drawn.left, 1);
@@ -326,8 +326,8 @@ TEST(PlotLayout, OrbitPictureTextsStandClearAndTheMetafileFramesTheDrawing) {
 TEST(PlotLayout, OrbitDefaultColoursTellTheBodiesApart) {
     const zelvo::orbit::OrbitColors c;
     std::vector<fw::Colorref> bodies;
-    for (int j = 0; j < 3; ++j) bodies.push_back(zelvo::orbit::planet_slot_color(c.colors, j));
-    for (int i = 0; i < 3; ++i) bodies.push_back(zelvo::orbit::object_slot_color(c.colors, i));
+    for (int j = 0; j < 3; ++j) bodies.push_back(zelvo::orbit::planetSlotColor(c.colors, j));
+    for (int i = 0; i < 3; ++i) bodies.push_back(zelvo::orbit::objectSlotColor(c.colors, i));
     bodies.push_back(c.colors[3]);  // the Sun
     for (std::size_t a = 0; a < bodies.size(); ++a)
         for (std::size_t b = a + 1; b < bodies.size(); ++b) {

@@ -334,7 +334,7 @@ namespace {
 class ToolbarApp : public fw::Application {
 public:
     bool initInstance() override {
-        add_main_resources(resources());
+        addMainResources(resources());
         auto frame = std::make_unique<fw::MainFrame>(*this);
         if (!frame->loadFrame(128)) return false;
         setMainFrame(std::move(frame));

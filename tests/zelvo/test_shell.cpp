@@ -145,7 +145,7 @@ TEST(ChildFrames, CaptionBarsByFrameClassAndTaskCode) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const auto bars = caption_bars(c.cls, c.task, c.obsType, "head 1\r\nhead 2");
+        const auto bars = captionBars(c.cls, c.task, c.obsType, "head 1\r\nhead 2");
         std::vector<int> ids;
         for (const auto& b : bars) {
             ids.push_back(b.id);
@@ -234,7 +234,7 @@ TEST(ChildFrames, WindowsShowTheCaptionsAndHeaderOfTheirCreation) {
 TEST(ChildFrames, EveryWindowCarriesTheProgramsOwnIcons) {
     Started s;
     const auto image = [](const QIcon& icon) { return icon.pixmap(32, 32).toImage(); };
-    const QImage program = image(program_icon()), document = image(document_icon());
+    const QImage program = image(program_icon()), document = image(documentIcon());
     ASSERT_FALSE(program.isNull());
     ASSERT_FALSE(document.isNull());
     EXPECT_NE(program, document);

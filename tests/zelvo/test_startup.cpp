@@ -20,7 +20,7 @@ struct Check {
     bool ok = false;
     void check(Package& p, const std::string& programDir = "/opt/zelvo/bin/") {
         fw::ScopedMessageService use(boxes);
-        ok = zelvo::run_startup_check(ctx, p.lib, programDir);
+        ok = zelvo::runStartupCheck(ctx, p.lib, programDir);
     }
     std::vector<std::string> texts() const {
         std::vector<std::string> t;
@@ -88,7 +88,7 @@ TEST(StartupCheck, OverlongDirectoriesAreReportedNotCut) {
         r.check(p);
         EXPECT_FALSE(r.ok);
         EXPECT_EQ(r.texts(),
-                  std::vector<std::string>{zelvo::msg_data_dir_too_long(dir, zelvo::startup_doc("/opt/zelvo/bin/"))});
+                  std::vector<std::string>{zelvo::msgDataDirTooLong(dir, zelvo::startupDoc("/opt/zelvo/bin/"))});
         EXPECT_TRUE(p.lib.calls.empty());
         // 67 characters are accepted.
         dir = p.work.dir_slash() + std::string(66 - p.work.dir_slash().size(), 'e') + "/";
@@ -109,7 +109,7 @@ TEST(StartupCheck, OverlongDirectoriesAreReportedNotCut) {
         Check r;
         r.check(p);
         EXPECT_FALSE(r.ok);
-        EXPECT_EQ(r.texts(), std::vector<std::string>{zelvo::msg_work_dir_too_long(deep.string())});
+        EXPECT_EQ(r.texts(), std::vector<std::string>{zelvo::msgWorkDirTooLong(deep.string())});
     }
 }
 
@@ -213,7 +213,7 @@ TEST(StartupCheck, AFailedStartEndsTheProgramWithExitCodeZero) {
     EXPECT_EQ(app.run(), 0);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text,
-              zelvo::msg_no_path_file(empty.dir_slash() + "setpath", zelvo::startup_doc("/opt/zelvo/bin/")));
+              zelvo::msgNoPathFile(empty.dir_slash() + "setpath", zelvo::startupDoc("/opt/zelvo/bin/")));
     EXPECT_EQ(app.mainFrame(), nullptr);
 }
 
@@ -234,7 +234,7 @@ TEST(StartupCheck, TheProgramReportsAndExitsWithZero) {
     EXPECT_TRUE(err.contains(QStringLiteral("ZELVO-21: Setpath. file is not found; \nlook "))) << err.toStdString();
     // The notes the message names are there, beside the program.
     const QString doc = err.section(QStringLiteral("\nlook "), 1).section(QStringLiteral(" for possible"), 0, 0);
-    EXPECT_EQ(doc.toStdString(), zelvo::startup_doc(fs::path(ZELVO_PROGRAM).parent_path().string() + "/"));
+    EXPECT_EQ(doc.toStdString(), zelvo::startupDoc(fs::path(ZELVO_PROGRAM).parent_path().string() + "/"));
     EXPECT_TRUE(fs::is_regular_file(doc.toStdString())) << doc.toStdString();
 }
 #endif

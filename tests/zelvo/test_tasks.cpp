@@ -51,7 +51,7 @@ TEST(OcConfig, DefaultsRoundTripAndUsability) {
     EXPECT_EQ(back->code, 111);
     EXPECT_EQ(back->upperLimit, "1.0E+26  ");
     EXPECT_FALSE(OcConfigRecord::parse(std::span<const std::uint8_t>(b.data(), 40)));
-    EXPECT_TRUE(oc_config_usable(d));
+    EXPECT_TRUE(ocConfigUsable(d));
 
     struct Case {
         const char* what;
@@ -80,11 +80,11 @@ TEST(OcConfig, DefaultsRoundTripAndUsability) {
         r.limitsOn = c.limitsOn;
         r.lowerLimit = c.lower;
         r.upperLimit = c.upper;
-        EXPECT_EQ(oc_config_usable(r), c.usable);
+        EXPECT_EQ(ocConfigUsable(r), c.usable);
     }
-    EXPECT_EQ(leading_integer("1.0E+26"), 1);
-    EXPECT_EQ(leading_integer(" -5"), -5);
-    EXPECT_EQ(leading_integer("abc"), 0);
+    EXPECT_EQ(leadingInteger("1.0E+26"), 1);
+    EXPECT_EQ(leadingInteger(" -5"), -5);
+    EXPECT_EQ(leadingInteger("abc"), 0);
 }
 
 TEST(OcConfig, TasksOcCreatesTheFileOnlyWhenTheUserAgrees) {
@@ -122,7 +122,7 @@ TEST(OcConfig, TasksOcCreatesTheFileOnlyWhenTheUserAgrees) {
     // A usable file is kept as it is: no question.
     OcConfigRecord r;
     r.code = 231;
-    ASSERT_TRUE(write_oc_config(s.pkg.work.dir_slash(), r));
+    ASSERT_TRUE(writeOcConfig(s.pkg.work.dir_slash(), r));
     s.boxes.shown.clear();
     s.files.answers.push_back(s.path("obs.oc"));
     s.app.OnTasksOc();
@@ -234,7 +234,7 @@ TEST(OcTask, SeparateWritesTheConditionsAndTheTitle) {
     EXPECT_EQ(s.pkg.lib.sepMin, 0.5);
     EXPECT_EQ(s.pkg.lib.sepMax, 1.0e26);
     EXPECT_EQ(s.pkg.lib.sepObs, 95);
-    const auto rec = read_oc_config(s.pkg.work.dir_slash());
+    const auto rec = readOcConfig(s.pkg.work.dir_slash());
     ASSERT_TRUE(rec);
     EXPECT_EQ(rec->separation, 1);
     EXPECT_EQ(rec->lowerLimitOn, 1);
@@ -504,9 +504,9 @@ TEST(LineEditing, EachWindowKeepsItsOwnRecordFormat) {
     LineWindow none{&oc, &ocDoc, 0, {}};
     EXPECT_EQ(EditTableLine(session, s.dialogs, none), 0);
     EXPECT_EQ(s.texts(), (std::vector<std::string>{"Error: No such type.", "No string selected to edit"}));
-    EXPECT_EQ(WindowFormatKey("OC", 231), 3);
-    EXPECT_EQ(WindowFormatKey("Observ1", 0), 200);
-    EXPECT_EQ(WindowFormatKey("PlaLT", 0), 0);
+    EXPECT_EQ(windowFormatKey("OC", 231), 3);
+    EXPECT_EQ(windowFormatKey("Observ1", 0), 200);
+    EXPECT_EQ(windowFormatKey("PlaLT", 0), 0);
 }
 
 TEST(Plates, ObjectListChecksTheFirstSelectedLineAndSearches) {

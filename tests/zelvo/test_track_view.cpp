@@ -107,7 +107,7 @@ TEST(TrackConversions, ClippingToThePlot) {
         const fw::Point p = ClipToPlotArea(c.outside, c.inside);
         EXPECT_EQ(p.x, c.want.x) << c.what;
         EXPECT_EQ(p.y, c.want.y) << c.what;
-        EXPECT_TRUE(in_plot(p)) << c.what;
+        EXPECT_TRUE(inPlot(p)) << c.what;
     }
 }
 
@@ -154,31 +154,31 @@ TEST(TrackDialogs, ScaleChecks) {
     };
     for (const Case& c : cases) {
         ScaleValues s = c.values;
-        EXPECT_EQ(check_scale_values(s), c.message) << c.what;
+        EXPECT_EQ(checkScaleValues(s), c.message) << c.what;
     }
-    EXPECT_DOUBLE_EQ(declination_bound("+10", 0), declination_bound("10", 0));
-    EXPECT_NEAR(declination_bound("-0", 30), -0.5 * kDeg, 1e-15);
-    EXPECT_NEAR(declination_bound("-12", 30), -12.5 * kDeg, 1e-15);
+    EXPECT_DOUBLE_EQ(declinationBound("+10", 0), declinationBound("10", 0));
+    EXPECT_NEAR(declinationBound("-0", 30), -0.5 * kDeg, 1e-15);
+    EXPECT_NEAR(declinationBound("-12", 30), -12.5 * kDeg, 1e-15);
 
     // 24h to 5h behaves as 0h to 5h.
     ScaleValues s = v(24, 0, 5, 0, "-10", 0, "10", 0);
-    ASSERT_EQ(check_scale_values(s), "");
-    const auto w = sky_window_of(s);
+    ASSERT_EQ(checkScaleValues(s), "");
+    const auto w = skyWindowOf(s);
     EXPECT_NEAR(w[0], 24 * kHour, 1e-12);  // the shown window: a whole turn is the same place
     // The values shown for the whole sky and for a window round to the minute.
-    const ScaleValues whole = scale_values_of({0.0, kTwoPi, -kPi / 2, kPi / 2});
+    const ScaleValues whole = scaleValuesOf({0.0, kTwoPi, -kPi / 2, kPi / 2});
     EXPECT_EQ(whole.raFromH, 0);
     EXPECT_EQ(whole.raToH, 24);
     EXPECT_EQ(whole.raToM, 0);
     EXPECT_EQ(whole.declFromDeg, "-90");
     EXPECT_EQ(whole.declToDeg, "90");
-    const ScaleValues near0 = scale_values_of({1.5 * kHour + 40.0 / 3600 * kHour, 3 * kHour, -0.25 * kDeg, 10 * kDeg});
+    const ScaleValues near0 = scaleValuesOf({1.5 * kHour + 40.0 / 3600 * kHour, 3 * kHour, -0.25 * kDeg, 10 * kDeg});
     EXPECT_EQ(near0.raFromM, 31);
     EXPECT_EQ(near0.declFromDeg, "-0");
     EXPECT_EQ(near0.declFromMin, 15);
     // Swapped declinations and equal bounds are put right.
     ScaleValues sw = v(2, 0, 2, 0, "10", 0, "-10", 0);
-    const auto w2 = sky_window_of(sw);
+    const auto w2 = skyWindowOf(sw);
     EXPECT_LT(w2[2], w2[3]);
     EXPECT_NEAR(w2[1] - w2[0], 0.0001, 1e-12);
 }
@@ -193,8 +193,8 @@ TEST(TrackDialogs, DaysOfTheMonth) {
                           {2004, 2, 29.5, true}, {1900, 2, 29.0, false}, {2000, 2, 29.0, true},  {1500, 2, 29.0, true},
                           {2002, 1, 0.0, false}, {2002, 1, 0.5, false},  {2002, 12, 1.0, true}};
     for (const Case& c : cases)
-        EXPECT_EQ(check_day(c.y, c.m, c.d, "initial").empty(), c.ok) << c.y << "-" << c.m << "-" << c.d;
-    EXPECT_DOUBLE_EQ(packed_date(2002, 5, 1.5), 20020501.5);
+        EXPECT_EQ(checkDay(c.y, c.m, c.d, "initial").empty(), c.ok) << c.y << "-" << c.m << "-" << c.d;
+    EXPECT_DOUBLE_EQ(packedDate(2002, 5, 1.5), 20020501.5);
 }
 
 // ---- "trace.cfg" -------------------------------------------------------------------
@@ -224,7 +224,7 @@ TEST(TraceCfg, DefaultsLayoutAndRoundTrip) {
     EXPECT_EQ(s.font.face(), "Courier New");
     EXPECT_EQ(s.font.height, -28);
     EXPECT_EQ(s.colors[Object3], fw::rgb(255, 255, 0));
-    EXPECT_EQ(print_palette()[Object3], fw::rgb(0, 0, 255));
+    EXPECT_EQ(printPalette()[Object3], fw::rgb(0, 0, 255));
 
     s.names = {"1  CERES", "", "4  VESTA"};
     s.numbers = {1, 0, 4};
@@ -414,7 +414,7 @@ TEST(TrackStepper, ScriptedMotionsEndAndDrawWhatTheyShould) {
         const auto lines = lines_of(dc);
         for (const fw::DrawOp& op : lines) {
             // Nothing outside the plot, and no line across the picture.
-            for (const fw::Point& p : op.logical) EXPECT_TRUE(in_plot(p)) << op.describe();
+            for (const fw::Point& p : op.logical) EXPECT_TRUE(inPlot(p)) << op.describe();
             EXPECT_LT(std::abs(op.logical[1].x - op.logical[0].x), 300) << op.describe();
         }
         if (std::string(m.what) == "standing object") {
@@ -519,10 +519,10 @@ TEST(TrackConversions, RoundedFormsCarryAsErfaDoes) {
             void (*erfa)(int, double, char*, int*);
             int ndp;
         };
-        const Form forms[] = {{"h m s.ss", RoundedHms(a, 2), eraA2tf, 2},
-                              {"d m s.s", RoundedDms(a, 1), eraA2af, 1},
-                              {"h m", RoundedHm(a), eraA2tf, -2},
-                              {"d m", RoundedDm(a), eraA2af, -2}};
+        const Form forms[] = {{"h m s.ss", roundedHms(a, 2), eraA2tf, 2},
+                              {"d m s.s", roundedDms(a, 1), eraA2af, 1},
+                              {"h m", roundedHm(a), eraA2tf, -2},
+                              {"d m", roundedDm(a), eraA2af, -2}};
         for (const Form& f : forms) {
             SCOPED_TRACE(f.what);
             char sign = '+';

@@ -140,9 +140,9 @@ TEST(WriteFaults, EveryWritePathKeepsTheOldFileAndShowsTheFileAndTheReason) {
              return ok;
          }},
         {"an export of the O-C and identification windows", "out.ocr",
-         [](const std::string& p) { return zelvo::save_text_file(p, std::string(5000, 'r')); }},
+         [](const std::string& p) { return zelvo::saveTextFile(p, std::string(5000, 'r')); }},
         {"the O-C set-up", "OC1.cfg",
-         [&](const std::string&) { return zelvo::write_oc_config(dir.dir_slash(), zelvo::OcConfigRecord{}); }},
+         [&](const std::string&) { return zelvo::writeOcConfig(dir.dir_slash(), zelvo::OcConfigRecord{}); }},
         {"a plot's settings", "plot.cfg",
          [](const std::string& p) {
              std::int32_t values[64] = {};

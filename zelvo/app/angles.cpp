@@ -12,7 +12,7 @@ using zelvomat::kPi;
 
 // The whole part of v toward zero, carried to the next whole number (away
 // from zero) when v lies within 1e-8 of it.
-std::int32_t whole_carried(double v) {
+std::int32_t wholeCarried(double v) {
     double w = std::trunc(v);
     const double f = v - w;
     if (std::fabs(std::fabs(f) - 1.0) <= 1e-8) w += f > 0 ? 1.0 : -1.0;
@@ -32,9 +32,9 @@ void RadiansToSexagesimal(int mode, double angle, std::int32_t& units, std::int3
                           char& sign) {
     sign = angle < 0 ? '-' : '+';
     const double d = std::fabs(angle) * (mode == 1 ? 12.0 : 180.0) / kPi;
-    units = whole_carried(d);
+    units = wholeCarried(d);
     const double m = (d - units) * 60.0;
-    minutes = whole_carried(m);
+    minutes = wholeCarried(m);
     seconds = (m - minutes) * 60.0;
     if (std::fabs(seconds) < 1e-8) seconds = 0.0;
 }

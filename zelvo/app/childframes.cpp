@@ -12,12 +12,12 @@ namespace zelvo {
 
 namespace {
 
-fw::BarLayout header_bar(const std::string& text, bool disabled) {
+fw::BarLayout headerBar(const std::string& text, bool disabled) {
     return {bars::kHeader, fw::Dock::Bottom, fw::BarLayout::Kind::Header, {{bars::kHeaderEdit, text}}, disabled};
 }
 
 // A caption bar: lines of ColumnCaptionTable record rec into the controls.
-fw::BarLayout caption_bar(int id, int rec, std::vector<int> controls, bool disabled) {
+fw::BarLayout captionBar(int id, int rec, std::vector<int> controls, bool disabled) {
     fw::BarLayout b{id, fw::Dock::Top, fw::BarLayout::Kind::Captions, {}, disabled};
     for (std::size_t i = 0; i < controls.size(); ++i) {
         std::string text;
@@ -30,45 +30,45 @@ fw::BarLayout caption_bar(int id, int rec, std::vector<int> controls, bool disab
 
 }  // namespace
 
-std::vector<fw::BarLayout> caption_bars(FrameClass c, int taskCode, int observationTypeCode,
-                                        const std::string& headerText) {
+std::vector<fw::BarLayout> captionBars(FrameClass c, int taskCode, int observationTypeCode,
+                                       const std::string& headerText) {
     switch (c) {
         case FrameClass::CChildFrame:
             return {};
         case FrameClass::CChildFrm2:
-            return {header_bar(headerText, true), caption_bar(153, taskCode, {1074, 1059}, true)};
+            return {headerBar(headerText, true), captionBar(153, taskCode, {1074, 1059}, true)};
         case FrameClass::CChildFrm3:
-            return {header_bar(headerText, true), caption_bar(170, taskCode, {1074, 1059}, true)};
+            return {headerBar(headerText, true), captionBar(170, taskCode, {1074, 1059}, true)};
         case FrameClass::CChildFrm4:
-            return {caption_bar(171, taskCode, {1074, 1059}, true)};
+            return {captionBar(171, taskCode, {1074, 1059}, true)};
         case FrameClass::CChildFrm5:
-            return {caption_bar(152, taskCode, {1074, 1059}, true)};
+            return {captionBar(152, taskCode, {1074, 1059}, true)};
         case FrameClass::CChildFrm6:
-            return {caption_bar(172, taskCode, {1076, 1062, 1064}, true)};
+            return {captionBar(172, taskCode, {1076, 1062, 1064}, true)};
         case FrameClass::CChildFrm7: {
-            std::vector<fw::BarLayout> out{header_bar(headerText, true)};
+            std::vector<fw::BarLayout> out{headerBar(headerText, true)};
             switch (taskCode) {
                 case 0:
-                    out.push_back(caption_bar(173, taskCode, {1074}, true));
+                    out.push_back(captionBar(173, taskCode, {1074}, true));
                     break;
                 case 1:
                 case 2:
-                    out.push_back(caption_bar(174, taskCode, {1074}, true));
+                    out.push_back(captionBar(174, taskCode, {1074}, true));
                     break;
                 case 3:
                 case 4:
                 case 5:
-                    out.push_back(caption_bar(175, taskCode, {1076, 1062}, true));
+                    out.push_back(captionBar(175, taskCode, {1076, 1062}, true));
                     break;
                 case 6:
-                    out.push_back(caption_bar(176, taskCode, {1076}, true));
+                    out.push_back(captionBar(176, taskCode, {1076}, true));
                     break;
                 case 7:
                 case 8:
-                    out.push_back(caption_bar(177, taskCode, {1076, 1062}, true));
+                    out.push_back(captionBar(177, taskCode, {1076, 1062}, true));
                     break;
                 case 9:
-                    out.push_back(caption_bar(178, taskCode, {1076, 1062}, true));
+                    out.push_back(captionBar(178, taskCode, {1076, 1062}, true));
                     break;
                 default:
                     break;
@@ -78,14 +78,14 @@ std::vector<fw::BarLayout> caption_bars(FrameClass c, int taskCode, int observat
         case FrameClass::CChildOC: {
             // Captions by the main-plane digit (tens) of the observation type.
             const int plane = (observationTypeCode / 10) % 10;
-            return {caption_bar(171, 16 + plane, {1074, 1059}, false), header_bar(headerText, false)};
+            return {captionBar(171, 16 + plane, {1074, 1059}, false), headerBar(headerText, false)};
         }
     }
     return {};
 }
 
 TaskChildFrame::TaskChildFrame(FrameClass c, AppContext& ctx, Library& lib) : class_(c), ctx_(ctx), lib_(lib) {
-    setWindowIcon(document_icon());
+    setWindowIcon(documentIcon());
 }
 
 bool TaskChildFrame::rebuildsObservatories() const {
@@ -108,8 +108,8 @@ void TaskChildFrame::onFrameClosed() {
 std::vector<fw::BarLayout> TaskChildFrame::barLayouts() {
     taskCode_ = ctx_.TaskCode;
     const fw::DocTemplate* t = document() != nullptr ? document()->docTemplate() : nullptr;
-    formatKey_ = t != nullptr ? WindowFormatKey(t->docName(), ctx_.ObservationTypeCode) : 0;
-    return caption_bars(class_, ctx_.TaskCode, ctx_.ObservationTypeCode, ctx_.HeaderText);
+    formatKey_ = t != nullptr ? windowFormatKey(t->docName(), ctx_.ObservationTypeCode) : 0;
+    return captionBars(class_, ctx_.TaskCode, ctx_.ObservationTypeCode, ctx_.HeaderText);
 }
 
 }  // namespace zelvo

@@ -32,8 +32,8 @@ inline constexpr int kHeaderEdit = 1311;
 // The bars of a frame class for the given program-wide values, in creation
 // order (an empty list for CChildFrame, and for an ephemeris result whose
 // TaskCode is outside 0-9 only the header).
-std::vector<fw::BarLayout> caption_bars(FrameClass c, int taskCode, int observationTypeCode,
-                                        const std::string& headerText);
+std::vector<fw::BarLayout> captionBars(FrameClass c, int taskCode, int observationTypeCode,
+                                       const std::string& headerText);
 
 class TaskChildFrame : public fw::ChildFrame {
 public:

@@ -12,14 +12,14 @@
 namespace zelvo {
 
 namespace {
-fw::CustomColors all_white() {
+fw::CustomColors allWhite() {
     fw::CustomColors c;
     c.fill(0xFFFFFF);
     return c;
 }
 }  // namespace
 
-const ColorsFontsLayout& plate_colors_layout() {
+const ColorsFontsLayout& plateColorsLayout() {
     static const ColorsFontsLayout s{
         122,
         "Plate: Colors and Fonts",
@@ -33,7 +33,7 @@ const ColorsFontsLayout& plate_colors_layout() {
     return s;
 }
 
-const ColorsFontsLayout& orbit_colors_layout() {
+const ColorsFontsLayout& orbitColorsLayout() {
     static const ColorsFontsLayout s{123,
                                      "Orbit: Colors and Fonts",
                                      {"Background", "Text", "Line", "Sun", "1st big planet", "2nd big planet",
@@ -47,7 +47,7 @@ const ColorsFontsLayout& orbit_colors_layout() {
     return s;
 }
 
-const ColorsFontsLayout& trace_colors_layout() {
+const ColorsFontsLayout& traceColorsLayout() {
     static const ColorsFontsLayout s{121,
                                      "Trace: Colors and Fonts",
                                      {"Background", "Sky", "Text", "Line", "Sun", "Moon light", "Moon dark",
@@ -61,7 +61,7 @@ const ColorsFontsLayout& trace_colors_layout() {
     return s;
 }
 
-const ColorsFontsLayout& hist_colors_layout() {
+const ColorsFontsLayout& histColorsLayout() {
     static const ColorsFontsLayout s{179,
                                      "Histogram: Colors and Fonts",
                                      {"Background", "Text", "Line", "1st column", "2nd column"},
@@ -74,7 +74,7 @@ const ColorsFontsLayout& hist_colors_layout() {
     return s;
 }
 
-const ColorsFontsLayout& dist_colors_layout() {
+const ColorsFontsLayout& distColorsLayout() {
     static const ColorsFontsLayout s{180,
                                      "Distribution: Colors and Fonts",
                                      {"Background", "Text", "Line", "Field", "Dots"},
@@ -178,16 +178,16 @@ void CColorsFontsDlg::onOK() {
     fw::Dialog::onOK();
 }
 
-fw::CustomColors CPlateColorsDlg::CustomColors = all_white();
-fw::CustomColors COrbitColorsDlg::CustomColors = all_white();
-fw::CustomColors CTraceColorsDlg::CustomColors = all_white();
-fw::CustomColors CElHistColorsDlg::CustomColors = all_white();
-fw::CustomColors CElDistColorsDlg::CustomColors = all_white();
+fw::CustomColors CPlateColorsDlg::CustomColors = allWhite();
+fw::CustomColors COrbitColorsDlg::CustomColors = allWhite();
+fw::CustomColors CTraceColorsDlg::CustomColors = allWhite();
+fw::CustomColors CElHistColorsDlg::CustomColors = allWhite();
+fw::CustomColors CElDistColorsDlg::CustomColors = allWhite();
 
-CPlateColorsDlg::CPlateColorsDlg(QWidget* parent) : CColorsFontsDlg(plate_colors_layout(), CustomColors, parent) {}
-COrbitColorsDlg::COrbitColorsDlg(QWidget* parent) : CColorsFontsDlg(orbit_colors_layout(), CustomColors, parent) {}
-CTraceColorsDlg::CTraceColorsDlg(QWidget* parent) : CColorsFontsDlg(trace_colors_layout(), CustomColors, parent) {}
-CElHistColorsDlg::CElHistColorsDlg(QWidget* parent) : CColorsFontsDlg(hist_colors_layout(), CustomColors, parent) {}
-CElDistColorsDlg::CElDistColorsDlg(QWidget* parent) : CColorsFontsDlg(dist_colors_layout(), CustomColors, parent) {}
+CPlateColorsDlg::CPlateColorsDlg(QWidget* parent) : CColorsFontsDlg(plateColorsLayout(), CustomColors, parent) {}
+COrbitColorsDlg::COrbitColorsDlg(QWidget* parent) : CColorsFontsDlg(orbitColorsLayout(), CustomColors, parent) {}
+CTraceColorsDlg::CTraceColorsDlg(QWidget* parent) : CColorsFontsDlg(traceColorsLayout(), CustomColors, parent) {}
+CElHistColorsDlg::CElHistColorsDlg(QWidget* parent) : CColorsFontsDlg(histColorsLayout(), CustomColors, parent) {}
+CElDistColorsDlg::CElDistColorsDlg(QWidget* parent) : CColorsFontsDlg(distColorsLayout(), CustomColors, parent) {}
 
 }  // namespace zelvo

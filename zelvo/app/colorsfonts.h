@@ -46,11 +46,11 @@ struct ColorsFontsLayout {
     bool trueTypeOnly;
 };
 
-const ColorsFontsLayout& plate_colors_layout();  // 122
-const ColorsFontsLayout& orbit_colors_layout();  // 123
-const ColorsFontsLayout& trace_colors_layout();  // 121
-const ColorsFontsLayout& hist_colors_layout();   // 179
-const ColorsFontsLayout& dist_colors_layout();   // 180
+const ColorsFontsLayout& plateColorsLayout();  // 122
+const ColorsFontsLayout& orbitColorsLayout();  // 123
+const ColorsFontsLayout& traceColorsLayout();  // 121
+const ColorsFontsLayout& histColorsLayout();   // 179
+const ColorsFontsLayout& distColorsLayout();   // 180
 
 // What one dialog holds and does, without widgets.
 class ColorsFonts {

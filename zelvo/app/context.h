@@ -80,7 +80,7 @@ struct EphRunCounters {
 };
 
 struct AppContext {
-    // Owner: the start-up (run_startup_check); read by every task.
+    // Owner: the start-up (runStartupCheck); read by every task.
     std::string ProgramDir;  // directory of the program, ending with "/"
     std::string WorkDir;     // working directory at start, ending with "/"
     std::string DataDir;     // data directory of the installation, ending with "/"
@@ -124,7 +124,7 @@ struct AppContext {
     // of the active list (the "Cur " and "Num " panes); the stacked row
     // counts of the windows that take a level (O-C results, observatory
     // selections): RowCountStack[level] is the count of the window on that
-    // level, RowCountDepth the highest level taken (see take_row_count_level).
+    // level, RowCountDepth the highest level taken (see takeRowCountLevel).
     int CurrentRow = 0;
     int RowCount = 0;
     int RowCountDepth = 0;
@@ -177,15 +177,15 @@ struct AppContext {
 };
 
 // A new window takes the lowest free level 1 or 2 of the row-count stack
-// (level 0 is the observatory list's, see take_row_count_level(ctx, 0));
+// (level 0 is the observatory list's, see takeRowCountLevel(ctx, 0));
 // -1 when both are taken (the window then keeps its count to itself, and no
 // other window's count is overwritten). RowCountDepth becomes the highest
 // level taken.
-int take_row_count_level(AppContext& ctx);
+int takeRowCountLevel(AppContext& ctx);
 // Takes level (0..2) whether free or not: the observatory list's level 0.
-int take_row_count_level(AppContext& ctx, int level);
+int takeRowCountLevel(AppContext& ctx, int level);
 // The window on level (-1: none) has closed.
-void release_row_count_level(AppContext& ctx, int level);
+void releaseRowCountLevel(AppContext& ctx, int level);
 // Stores a window's count on its level (nothing for -1).
 void set_row_count(AppContext& ctx, int level, int count);
 

@@ -71,17 +71,17 @@ void CFieldErrorDlg::doDataExchange(fw::DataExchange& dx) {
 }
 
 namespace {
-bool& splash_enabled() {
+bool& splashEnabled() {
     static bool e = false;
     return e;
 }
-SplashScreen*& splash_window() {
+SplashScreen*& splashWindow() {
     static SplashScreen* w = nullptr;
     return w;
 }
 
 // The picture of the splash screen.
-QPixmap splash_picture() {
+QPixmap splashPicture() {
     QPixmap pm(470, 345);
     pm.fill(QColor(12, 20, 48));
     QPainter p(&pm);
@@ -111,15 +111,15 @@ class SplashFilter final : public QObject {
 public:
     bool eventFilter(QObject*, QEvent* event) override { return SplashScreen::PreTranslateAppMessage(event); }
 };
-SplashFilter*& splash_filter() {
+SplashFilter*& splashFilter() {
     static SplashFilter* f = nullptr;
     return f;
 }
 }  // namespace
 
-void SplashScreen::EnableSplashScreen(bool enable) { splash_enabled() = enable; }
-bool SplashScreen::enabled() { return splash_enabled(); }
-SplashScreen* SplashScreen::window() { return splash_window(); }
+void SplashScreen::EnableSplashScreen(bool enable) { splashEnabled() = enable; }
+bool SplashScreen::enabled() { return splashEnabled(); }
+SplashScreen* SplashScreen::window() { return splashWindow(); }
 
 SplashScreen::SplashScreen(QWidget* owner)
     : QWidget(owner, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
@@ -139,21 +139,21 @@ void SplashScreen::placeCentred() {
 }
 
 SplashScreen::~SplashScreen() {
-    if (splash_window() == this) splash_window() = nullptr;
+    if (splashWindow() == this) splashWindow() = nullptr;
 }
 
 void SplashScreen::paintEvent(QPaintEvent*) {
-    static const QPixmap picture = splash_picture();
+    static const QPixmap picture = splashPicture();
     QPainter(this).drawPixmap(0, 0, picture);
 }
 
 void SplashScreen::ShowSplashScreen(QWidget* mainFrame) {
-    if (!splash_enabled() || splash_window() != nullptr) return;
+    if (!splashEnabled() || splashWindow() != nullptr) return;
     auto* s = new SplashScreen(mainFrame);
-    splash_window() = s;
-    if (splash_filter() == nullptr && QCoreApplication::instance() != nullptr) {
-        splash_filter() = new SplashFilter;
-        QCoreApplication::instance()->installEventFilter(splash_filter());
+    splashWindow() = s;
+    if (splashFilter() == nullptr && QCoreApplication::instance() != nullptr) {
+        splashFilter() = new SplashFilter;
+        QCoreApplication::instance()->installEventFilter(splashFilter());
     }
     QTimer::singleShot(1500, s, [] { HideSplashScreen(); });
     s->placeCentred();
@@ -162,8 +162,8 @@ void SplashScreen::ShowSplashScreen(QWidget* mainFrame) {
 }
 
 void SplashScreen::HideSplashScreen() {
-    SplashScreen* s = splash_window();
-    splash_window() = nullptr;
+    SplashScreen* s = splashWindow();
+    splashWindow() = nullptr;
     if (s == nullptr) return;
     QWidget* owner = s->parentWidget();
     s->close();
@@ -181,7 +181,7 @@ bool SplashScreen::PreTranslateAppMessage(QEvent* event) {
         event->accept();
         return true;
     }
-    if (splash_window() == nullptr) return false;
+    if (splashWindow() == nullptr) return false;
     switch (event->type()) {
         case QEvent::ShortcutOverride:
             swallowKey = true;

@@ -11,7 +11,7 @@ namespace {
 constexpr int kSizes[] = {16, 24, 32, 48, 64, 128};
 
 // The orbit, the Sun and the minor planet in the square r.
-void draw_orbit(QPainter& p, const QRectF& r) {
+void drawOrbit(QPainter& p, const QRectF& r) {
     const double s = r.width();
     const QPointF c = r.center();
     p.setBrush(Qt::NoBrush);
@@ -24,7 +24,7 @@ void draw_orbit(QPainter& p, const QRectF& r) {
     p.drawEllipse(c + QPointF(s * 0.36, s * 0.13), s * 0.07, s * 0.07);
 }
 
-QPixmap program_pixmap(int size) {
+QPixmap programPixmap(int size) {
     QPixmap pm(size, size);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
@@ -33,11 +33,11 @@ QPixmap program_pixmap(int size) {
     p.setPen(QPen(QColor(30, 45, 90), 1));
     p.setBrush(QColor(12, 20, 48));
     p.drawRoundedRect(r, size / 6.0, size / 6.0);
-    draw_orbit(p, r.adjusted(size * 0.04, size * 0.04, -size * 0.04, -size * 0.04));
+    drawOrbit(p, r.adjusted(size * 0.04, size * 0.04, -size * 0.04, -size * 0.04));
     return pm;
 }
 
-QPixmap document_pixmap(int size) {
+QPixmap documentPixmap(int size) {
     QPixmap pm(size, size);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
@@ -67,11 +67,11 @@ QPixmap document_pixmap(int size) {
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(12, 20, 48));
     p.drawRoundedRect(QRectF(l + s * 0.04, t + s * 0.04, d, d), d / 6, d / 6);
-    draw_orbit(p, QRectF(l + s * 0.04, t + s * 0.04, d, d));
+    drawOrbit(p, QRectF(l + s * 0.04, t + s * 0.04, d, d));
     return pm;
 }
 
-QIcon make_icon(QPixmap (*draw)(int)) {
+QIcon makeIcon(QPixmap (*draw)(int)) {
     QIcon icon;
     for (int size : kSizes) icon.addPixmap(draw(size));
     return icon;
@@ -79,8 +79,8 @@ QIcon make_icon(QPixmap (*draw)(int)) {
 
 }  // namespace
 
-QIcon program_icon() { return make_icon(program_pixmap); }
+QIcon program_icon() { return makeIcon(programPixmap); }
 
-QIcon document_icon() { return make_icon(document_pixmap); }
+QIcon documentIcon() { return makeIcon(documentPixmap); }
 
 }  // namespace zelvo

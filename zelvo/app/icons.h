@@ -10,6 +10,6 @@ namespace zelvo {
 // An orbit around the Sun on the night sky, with a minor planet on it.
 QIcon program_icon();
 // A page of fixed-column lines with the program's orbit in its corner.
-QIcon document_icon();
+QIcon documentIcon();
 
 }  // namespace zelvo

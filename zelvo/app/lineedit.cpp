@@ -10,7 +10,7 @@ namespace zelvo {
 
 namespace {
 
-const RecordFormat* format_of(int key) {
+const RecordFormat* formatOf(int key) {
     for (const RecordFormat& f : RecordFormatTable)
         if (f.key == key) return &f;
     return nullptr;
@@ -23,7 +23,7 @@ std::string padded(std::string s, std::size_t n) {
 
 }  // namespace
 
-int WindowFormatKey(const std::string& docName, int observationTypeCode) {
+int windowFormatKey(const std::string& docName, int observationTypeCode) {
     if (docName == "OC") return (observationTypeCode / 10) % 10;
     if (docName == "Indent") return 10;
     if (docName == "UltPla") return 100;
@@ -31,15 +31,15 @@ int WindowFormatKey(const std::string& docName, int observationTypeCode) {
     return 0;
 }
 
-int EditLength(int key) {
-    const RecordFormat* f = format_of(key);
+int editLength(int key) {
+    const RecordFormat* f = formatOf(key);
     if (f == nullptr) return 0;
     // The observatory list's lines are records without line ends.
     return key == 200 ? f->lineLength : f->lineLength - 2;
 }
 
-std::string FormatLine(std::string_view text, int key) {
-    const int n = EditLength(key);
+std::string formatLine(std::string_view text, int key) {
+    const int n = editLength(key);
     if (n <= 0) return std::string(text);
     std::string line(text.substr(0, std::min(text.size(), static_cast<std::size_t>(n))));
     line.resize(static_cast<std::size_t>(n), ' ');
@@ -62,12 +62,12 @@ int ReportControlError(int code, int lineIndex) {
 
 int EditTableLine(LineEditSession& session, TaskDialogs& dialogs, LineWindow& window) {
     int key = window.formatKey;
-    if (key == 0 || format_of(key) == nullptr) {
+    if (key == 0 || formatOf(key) == nullptr) {
         fw::message("Error: No such type.");
         key = 1;
     }
-    const RecordFormat& f = *format_of(key);
-    const auto length = static_cast<std::size_t>(EditLength(key));
+    const RecordFormat& f = *formatOf(key);
+    const auto length = static_cast<std::size_t>(editLength(key));
     std::string work(length, ' ');
 
     int j = -1;
@@ -108,7 +108,7 @@ int EditTableLine(LineEditSession& session, TaskDialogs& dialogs, LineWindow& wi
     const std::string r = edited->substr(0, length);
     if (r != work || IsBlankText(r)) {
         if (j >= static_cast<int>(lines.size())) lines.resize(static_cast<std::size_t>(j) + 1);
-        lines[static_cast<std::size_t>(j)] = FormatLine(r, key);
+        lines[static_cast<std::size_t>(j)] = formatLine(r, key);
     }
     return 1;
 }
@@ -122,8 +122,8 @@ void SetGeocentricCode(int row, LineWindow& window) {
         fw::message("No ActiveView");
         return;
     }
-    const RecordFormat* f = format_of(window.formatKey);
-    if (f == nullptr || f->columnCount != 1) f = format_of(1);
+    const RecordFormat* f = formatOf(window.formatKey);
+    if (f == nullptr || f->columnCount != 1) f = formatOf(1);
     std::vector<std::string>& lines = *window.lines;
     if (row < 0 || row >= static_cast<int>(lines.size())) return;
     std::string& line = lines[static_cast<std::size_t>(row)];
@@ -188,7 +188,7 @@ bool CheckLine(LineEditSession& session, Library& lib, TaskDialogs& dialogs, Lin
     return check_line(session, lib, dialogs, window, i, task, system, key, nullptr) == BatchLine::Accepted;
 }
 
-BatchLine CheckBatchLine(LineEditSession& session, Library& lib, TaskDialogs& dialogs, LineWindow& window, int i,
+BatchLine checkBatchLine(LineEditSession& session, Library& lib, TaskDialogs& dialogs, LineWindow& window, int i,
                          int task, int system, int key, BatchCheck& batch) {
     return check_line(session, lib, dialogs, window, i, task, system, key, &batch);
 }

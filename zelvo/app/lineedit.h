@@ -40,14 +40,14 @@ struct LineWindow {
 // when the window opened), "Indent" key 10, "UltPla" key 100, "Observ1" key
 // 200; 0 for a window without editable lines (the editor then says "Error:
 // No such type." and takes key 1).
-int WindowFormatKey(const std::string& docName, int observationTypeCode);
+int windowFormatKey(const std::string& docName, int observationTypeCode);
 
 // Characters of an edited line in format key: the record less its two end
 // bytes, except the observatory list's records (key 200), which have none.
-int EditLength(int key);
-// A line of format key from text: cut or blank-padded to EditLength(key),
+int editLength(int key);
+// A line of format key from text: cut or blank-padded to editLength(key),
 // then CR LF unless the format is the observatory list's records.
-std::string FormatLine(std::string_view text, int key);
+std::string formatLine(std::string_view text, int key);
 
 // ControlErrorText[code] + " in line " + (lineIndex + 1): for code 3 asks
 // "Geocenter?" (Yes: 0, the caller puts the geocentre in; No: 1), for the
@@ -93,7 +93,7 @@ struct BatchCheck {
     std::string summary() const;
 };
 enum class BatchLine { Accepted, Skipped, Cancelled };
-BatchLine CheckBatchLine(LineEditSession& session, Library& lib, TaskDialogs& dialogs, LineWindow& window, int i,
+BatchLine checkBatchLine(LineEditSession& session, Library& lib, TaskDialogs& dialogs, LineWindow& window, int i,
                          int task, int system, int key, BatchCheck& batch);
 
 }  // namespace zelvo

@@ -26,7 +26,7 @@ int page_count(int lines, int linesPerPage) {
     return (lines + linesPerPage - 1) / linesPerPage;
 }
 
-std::string print_warning(PaperKind paper, bool portrait, int pageWidth, bool narrowA4) {
+std::string printWarning(PaperKind paper, bool portrait, int pageWidth, bool narrowA4) {
     const std::string width = "The text to print may exceed page width.\n In this case please use ''LANDSCAPE'' mode.";
     const std::string size = "The text to print may exceed page size.\n For correct printing use page size ''A4''.";
     if (paper == PaperKind::A5 && portrait) return width;
@@ -35,13 +35,13 @@ std::string print_warning(PaperKind paper, bool portrait, int pageWidth, bool na
     return {};
 }
 
-int begin_list_printing(fw::PrintInfo& info, int lineCount) {
+int beginListPrinting(fw::PrintInfo& info, int lineCount) {
     const int perPage = lines_per_page(info.portrait, info.paper);
     info.maxPage = page_count(lineCount, perPage);
     return perPage;
 }
 
-void draw_print_page(QPainter& painter, const PrintPage& page) {
+void drawPrintPage(QPainter& painter, const PrintPage& page) {
     QFont font = fw::fixed_font(std::max(1, page.lineHeight * 4 / 5));
     if (page.charWidth > 0) {
         // The 80 columns must keep to their character cells.
@@ -54,7 +54,7 @@ void draw_print_page(QPainter& painter, const PrintPage& page) {
     for (const PrintItem& item : page.items) painter.drawText(item.x, item.y + ascent, fw::fromCp1252(item.text));
 }
 
-std::optional<std::vector<std::string>> read_head_file(const std::string& path, int skip, int count) {
+std::optional<std::vector<std::string>> readHeadFile(const std::string& path, int skip, int count) {
     constexpr std::size_t kRecord = 82, kText = 80;
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
@@ -71,9 +71,9 @@ std::optional<std::vector<std::string>> read_head_file(const std::string& path, 
     return out;
 }
 
-PrintPage layout_editor_page(int page, int pageWidth, int pageHeight, int linesPerPage,
-                             const std::optional<std::vector<std::string>>& head, const EditorPrintFormat& shape,
-                             const std::vector<std::string>& lines, int itemCount, const std::string& prefix) {
+PrintPage layoutEditorPage(int page, int pageWidth, int pageHeight, int linesPerPage,
+                           const std::optional<std::vector<std::string>>& head, const EditorPrintFormat& shape,
+                           const std::vector<std::string>& lines, int itemCount, const std::string& prefix) {
     PrintPage out;
     const int h = pageHeight / std::max(1, linesPerPage + shape.headLines + 4);
     const int c = pageWidth / 85 >= 28 ? pageWidth / 85 : 0;

@@ -27,11 +27,11 @@ int page_count(int lines, int linesPerPage);
 // portrait and (when narrowA4 is asked for) A4 portrait pages narrower than
 // 85 characters of 28 pixels may be too narrow; paper other than A4 and A5
 // may be too small.
-std::string print_warning(PaperKind paper, bool portrait, int pageWidth, bool narrowA4 = true);
+std::string printWarning(PaperKind paper, bool portrait, int pageWidth, bool narrowA4 = true);
 
 // The pagination of a list of lineCount lines (the ephemeris view's, which
 // every list shares): info.maxPage := the pages; the lines per page.
-int begin_list_printing(fw::PrintInfo& info, int lineCount);
+int beginListPrinting(fw::PrintInfo& info, int lineCount);
 
 struct PrintItem {
     int x = 0, y = 0;  // device pixels, top left of the text
@@ -46,12 +46,12 @@ struct PrintPage {
 
 // Draws the items in the fixed-pitch font of the page's line height, no
 // wider than its character cells.
-void draw_print_page(QPainter& painter, const PrintPage& page);
+void drawPrintPage(QPainter& painter, const PrintPage& page);
 
 // count head records of a head file (82-byte records, each shown as its
 // first 80 characters up to a zero byte) after the first skip records;
 // fewer when the file is shorter; nothing when it cannot be opened.
-std::optional<std::vector<std::string>> read_head_file(const std::string& path, int skip, int count);
+std::optional<std::vector<std::string>> readHeadFile(const std::string& path, int skip, int count);
 
 // The page layout of a line editor's list (head file above the lines).
 struct EditorPrintFormat {
@@ -67,8 +67,8 @@ struct EditorPrintFormat {
 // y = (k + 1) h; the page's lines at y = l h + trunc(f h) + rows h; the page
 // number at (W / 2 - 3c, H - 2h). prefix (a selection's description) is
 // drawn at (2c, 0) when not empty.
-PrintPage layout_editor_page(int page, int pageWidth, int pageHeight, int linesPerPage,
-                             const std::optional<std::vector<std::string>>& head, const EditorPrintFormat& shape,
-                             const std::vector<std::string>& lines, int itemCount, const std::string& prefix = {});
+PrintPage layoutEditorPage(int page, int pageWidth, int pageHeight, int linesPerPage,
+                           const std::optional<std::vector<std::string>>& head, const EditorPrintFormat& shape,
+                           const std::vector<std::string>& lines, int itemCount, const std::string& prefix = {});
 
 }  // namespace zelvo

@@ -29,27 +29,27 @@ fw::MenuItem window_menu() {
 }
 
 // The main window's menu is Tasks, then Help.
-std::optional<fw::MenuItem> main_help_menu(const fw::ResourceTables& r) {
+std::optional<fw::MenuItem> mainHelpMenu(const fw::ResourceTables& r) {
     const auto main = r.menus.find(cmd::kMainFrame);
     if (main == r.menus.end() || main->second.size() < 2) return std::nullopt;
     return main->second.back();
 }
 
-fw::MenuLayout task_window_menu(const fw::ResourceTables& r, fw::MenuItem file, fw::MenuItem own) {
-    return task_window_menu(r, std::move(file), std::vector<fw::MenuItem>{std::move(own)});
+fw::MenuLayout taskWindowMenu(const fw::ResourceTables& r, fw::MenuItem file, fw::MenuItem own) {
+    return taskWindowMenu(r, std::move(file), std::vector<fw::MenuItem>{std::move(own)});
 }
 
-fw::MenuLayout task_window_menu(const fw::ResourceTables& r, fw::MenuItem file, std::vector<fw::MenuItem> own) {
+fw::MenuLayout taskWindowMenu(const fw::ResourceTables& r, fw::MenuItem file, std::vector<fw::MenuItem> own) {
     fw::MenuLayout menu{std::move(file)};
     const auto main = r.menus.find(cmd::kMainFrame);
     if (main != r.menus.end() && !main->second.empty()) menu.push_back(main->second.front());
     for (fw::MenuItem& m : own) menu.push_back(std::move(m));
     menu.push_back(window_menu());
-    if (auto help = main_help_menu(r)) menu.push_back(std::move(*help));
+    if (auto help = mainHelpMenu(r)) menu.push_back(std::move(*help));
     return menu;
 }
 
-void delete_work_files(const std::string& dir) {
+void deleteWorkFiles(const std::string& dir) {
     for (std::string_view name : zelvomat::files::kTaskWorkFiles) {
         std::error_code ec;
         std::filesystem::remove(dir + std::string(name), ec);
@@ -87,7 +87,7 @@ bool MainFrame::onClose() {
 }
 
 void MainFrame::onDestroyWindow() {
-    delete_work_files(ctx_.WorkDir);
+    deleteWorkFiles(ctx_.WorkDir);
     ctx_.LineClipboard.clear();
     if (QWidget* help = fw::help_window()) help->close();
 }

@@ -12,17 +12,17 @@ namespace zelvo {
 
 // The Window menu of the main window and of every task window.
 fw::MenuItem window_menu();
-// The main window's Help menu; none before add_main_resources has run.
-std::optional<fw::MenuItem> main_help_menu(const fw::ResourceTables& r);
+// The main window's Help menu; none before addMainResources has run.
+std::optional<fw::MenuItem> mainHelpMenu(const fw::ResourceTables& r);
 // A task window's menu: its File menu, the main window's Tasks menu, its
 // own menu, Window and the main window's Help.
-fw::MenuLayout task_window_menu(const fw::ResourceTables& r, fw::MenuItem file, fw::MenuItem own);
+fw::MenuLayout taskWindowMenu(const fw::ResourceTables& r, fw::MenuItem file, fw::MenuItem own);
 // The same with more menus of the window's own between Tasks and Window.
-fw::MenuLayout task_window_menu(const fw::ResourceTables& r, fw::MenuItem file, std::vector<fw::MenuItem> own);
+fw::MenuLayout taskWindowMenu(const fw::ResourceTables& r, fw::MenuItem file, std::vector<fw::MenuItem> own);
 
 // Deletes the task work files from dir (ending with "/"); missing files are
 // skipped silently.
-void delete_work_files(const std::string& dir);
+void deleteWorkFiles(const std::string& dir);
 
 class MainFrame;
 // The program's main frame: null without an application or before its

@@ -54,7 +54,7 @@ std::optional<OcConfigRecord> OcConfigRecord::parse(std::span<const std::uint8_t
     return r;
 }
 
-long long leading_integer(std::string_view text) {
+long long leadingInteger(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size() && text[i] == ' ') ++i;
     bool negative = false;
@@ -65,21 +65,21 @@ long long leading_integer(std::string_view text) {
     return negative ? -v : v;
 }
 
-bool valid_data_type(int code) {
+bool validDataType(int code) {
     if (code < 111 || code > 333) return false;
     for (int d : {code / 100, (code / 10) % 10, code % 10})
         if (d < 1 || d > 3) return false;
     return true;
 }
 
-bool oc_config_usable(const OcConfigRecord& r) {
-    if (!valid_data_type(r.code) || r.separation < 0) return false;
-    if (r.lowerLimitOn != 0 && leading_integer(r.lowerLimit) < 0) return false;
-    if (r.limitsOn != 0 && leading_integer(r.upperLimit) < 0) return false;
+bool ocConfigUsable(const OcConfigRecord& r) {
+    if (!validDataType(r.code) || r.separation < 0) return false;
+    if (r.lowerLimitOn != 0 && leadingInteger(r.lowerLimit) < 0) return false;
+    if (r.limitsOn != 0 && leadingInteger(r.upperLimit) < 0) return false;
     return true;
 }
 
-std::optional<OcConfigRecord> read_oc_config(const std::string& dir) {
+std::optional<OcConfigRecord> readOcConfig(const std::string& dir) {
     std::ifstream in(file(dir), std::ios::binary);
     if (!in) return std::nullopt;
     std::vector<std::uint8_t> b(OcConfigRecord::kSize);
@@ -88,12 +88,12 @@ std::optional<OcConfigRecord> read_oc_config(const std::string& dir) {
     return OcConfigRecord::parse(b);
 }
 
-bool write_oc_config(const std::string& dir, const OcConfigRecord& r) {
+bool writeOcConfig(const std::string& dir, const OcConfigRecord& r) {
     const auto b = r.bytes();
     return fw::write_file_or_warn(file(dir), std::string_view(reinterpret_cast<const char*>(b.data()), b.size()));
 }
 
-std::string oc_header_text(int code) {
+std::string ocHeaderText(int code) {
     static const char* planes[3] = {"Equator and equinox  ", "Ecliptic and equinox ", "Horizon and meridian "};
     static const char* equinoxes[3] = {" 2000.0  ", " 1950.0  ", " True  "};
     static const char* kinds[3] = {"Astrometric positions", "Geometric positions", "Apparent positions"};
@@ -105,7 +105,7 @@ std::string oc_header_text(int code) {
     return t;
 }
 
-std::string oc_accuracy_text(const OcAccuracySettings& s) { return accuracy_text(s.runModel, s, true); }
+std::string ocAccuracyText(const OcAccuracySettings& s) { return accuracy_text(s.runModel, s, true); }
 
 std::string accuracy_text(int model, const OcAccuracySettings& s, bool withRelSun) {
     switch (model) {

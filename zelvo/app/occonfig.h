@@ -43,29 +43,29 @@ struct OcConfigRecord {
 
 // The integer value of a text: optional blanks and sign, then the leading
 // digits ("1.0E+26" is 1, "-5" is -5, a text without digits 0).
-long long leading_integer(std::string_view text);
+long long leadingInteger(std::string_view text);
 
 // Whether a data type code names a data type: three digits, each 1, 2 or 3.
-bool valid_data_type(int code);
+bool validDataType(int code);
 
 // Whether the record can be used: a valid data type, the separation switch
 // not negative, and each limit that its switch turns on not negative.
-bool oc_config_usable(const OcConfigRecord& r);
+bool ocConfigUsable(const OcConfigRecord& r);
 
 // Reads "OC1.cfg" of dir (ending with "/"); nothing when it is missing or
 // shorter than 41 bytes.
-std::optional<OcConfigRecord> read_oc_config(const std::string& dir);
+std::optional<OcConfigRecord> readOcConfig(const std::string& dir);
 // Writes "OC1.cfg" of dir beside the old one (write_file); false, with the
 // file and the reason shown, when it cannot be written.
-bool write_oc_config(const std::string& dir, const OcConfigRecord& r);
+bool writeOcConfig(const std::string& dir, const OcConfigRecord& r);
 
 // The header of the O-C input window for a data type: "   " + main plane +
 // equinox + kind of positions.
-std::string oc_header_text(int code);
+std::string ocHeaderText(int code);
 
 // The accuracy part of an O-C result's header: " Accuracy: " and the model
 // shown, with one mark per perturbing body for integration.
-std::string oc_accuracy_text(const OcAccuracySettings& s);
+std::string ocAccuracyText(const OcAccuracySettings& s);
 // The accuracy text of model: 0 " Accuracy: Elliptic motion", 1 " Accuracy:
 // Nodes", 2 " Accuracy: Integration " and one mark per perturbing body ("- "
 // for a body switched off, Vesta "-"); withRelSun adds "+ rel_Sun " when that

@@ -13,7 +13,7 @@ int ProgressStep(int, int) { return fw::progress().stepIt(); }
 
 int ProgressStepBy(int increment) { return fw::progress().stepBy(increment); }
 
-bool RunWithProgress(int lower, int upper, int position, int step, const std::function<void()>& call) {
+bool runWithProgress(int lower, int upper, int position, int step, const std::function<void()>& call) {
     fw::Progress& p = fw::progress();
     if (!p.begin(lower, upper, position, step)) return false;
     call();

@@ -28,7 +28,7 @@ int ProgressStepBy(int increment);
 
 // The run protocol around call. False, with nothing called, while another
 // run is in progress.
-bool RunWithProgress(int lower, int upper, int position, int step, const std::function<void()>& call);
+bool runWithProgress(int lower, int upper, int position, int step, const std::function<void()>& call);
 
 // The dialog (resource 118): a smooth progress bar (control 1098) and Cancel.
 class CCalcProgressDlg final : public fw::Dialog, public fw::ProgressWindow {

@@ -4,35 +4,35 @@
 namespace zelvo {
 
 namespace {
-void update_depth(AppContext& ctx) {
+void updateDepth(AppContext& ctx) {
     ctx.RowCountDepth = 0;
     for (int l = 0; l < 3; ++l)
         if (ctx.RowCountLevelTaken[static_cast<std::size_t>(l)]) ctx.RowCountDepth = l;
 }
 }  // namespace
 
-int take_row_count_level(AppContext& ctx) {
+int takeRowCountLevel(AppContext& ctx) {
     for (int l = 1; l < 3; ++l) {
         if (ctx.RowCountLevelTaken[static_cast<std::size_t>(l)]) continue;
         ctx.RowCountLevelTaken[static_cast<std::size_t>(l)] = true;
         ctx.RowCountStack[static_cast<std::size_t>(l)] = 0;
-        update_depth(ctx);
+        updateDepth(ctx);
         return l;
     }
     return -1;
 }
 
-int take_row_count_level(AppContext& ctx, int level) {
+int takeRowCountLevel(AppContext& ctx, int level) {
     if (level < 0 || level > 2) return -1;
     ctx.RowCountLevelTaken[static_cast<std::size_t>(level)] = true;
-    update_depth(ctx);
+    updateDepth(ctx);
     return level;
 }
 
-void release_row_count_level(AppContext& ctx, int level) {
+void releaseRowCountLevel(AppContext& ctx, int level) {
     if (level < 0 || level > 2) return;
     ctx.RowCountLevelTaken[static_cast<std::size_t>(level)] = false;
-    update_depth(ctx);
+    updateDepth(ctx);
 }
 
 void set_row_count(AppContext& ctx, int level, int count) {

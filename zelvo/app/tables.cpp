@@ -217,7 +217,7 @@ bool IsBlankText(std::string_view text) { return text.find_first_not_of(' ') == 
 
 std::string AppDirectory(const AppContext& ctx) { return ctx.ProgramDir; }
 
-std::string EditorProgramPath(const AppContext& ctx) { return AppDirectory(ctx) + "zelvopad"; }
+std::string editorProgramPath(const AppContext& ctx) { return AppDirectory(ctx) + "zelvopad"; }
 
 std::string HelpFileName(const AppContext& ctx) {
     return ctx.CometMode ? "HTMLHelp/ZelvoRef/index.html" : "HTMLHelp/Zelvo/index.html";

@@ -60,7 +60,7 @@ void WriteListLine(fw::LineListView& list, int item, int key, std::ostream* file
 bool IsBlankText(std::string_view text);
 std::string AppDirectory(const AppContext& ctx);
 // The companion editor, which the build puts beside the program.
-std::string EditorProgramPath(const AppContext& ctx);
+std::string editorProgramPath(const AppContext& ctx);
 // The help book, relative to AppDirectory.
 std::string HelpFileName(const AppContext& ctx);
 // value printed with the decimals of the element named name.

@@ -31,7 +31,7 @@ std::string short_file(std::string_view field) {
     return f;
 }
 
-bool key_is(std::string_view key, const char* code) {
+bool keyIs(std::string_view key, const char* code) {
     for (std::size_t i = 0; i < 4; ++i)
         if (i >= key.size() || std::toupper(static_cast<unsigned char>(key[i])) != code[i]) return false;
     return true;
@@ -66,13 +66,13 @@ void EphSetup::BuildTaskDescription() {
             d.objectText = "File   " + o[5];
             break;
         case 4:
-            d.objectText = key_is(record.get(F::objectKey), "FELM")
+            d.objectText = keyIs(record.get(F::objectKey), "FELM")
                                ? "Elements from file '" + short_file(record.get(F::elementListFile)) + "'"
                                : "Elements: single orbit ";
             break;
         case 5:
             d.objectText =
-                key_is(record.get(F::objectKey), "FXYZ")
+                keyIs(record.get(F::objectKey), "FXYZ")
                     ? "Coordinates and Velocities from file '" + short_file(record.get(F::coordinateListFile)) + "'"
                     : "Coordinates and Velocities: single orbit ";
             break;

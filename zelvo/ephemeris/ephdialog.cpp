@@ -38,7 +38,7 @@ namespace {
 QString q(const std::string& s) { return fw::fromCp1252(s); }
 std::string s(const QString& t) { return fw::toCp1252(t); }
 
-void set_radio(QRadioButton* r, bool on, bool enabled = true) {
+void setRadio(QRadioButton* r, bool on, bool enabled = true) {
     r->setAutoExclusive(false);
     r->setChecked(on);
     r->setAutoExclusive(true);
@@ -202,7 +202,7 @@ QWidget* CEphTaskDlg::buildObjectPage() {
             fw::message("Enter file name or select file through BROWSE");
             return;
         }
-        fw::start_editor(EditorProgramPath(ctx_), file);
+        fw::start_editor(editorProgramPath(ctx_), file);
         restore_work_dir(ctx_.WorkDir);
     });
     const auto orbit = [this](bool elements) {
@@ -253,8 +253,8 @@ QWidget* CEphTaskDlg::buildPlanePage() {
     for (auto* r : planeRadio_) pl->addWidget(r);
     auto* eq = new QGroupBox(QStringLiteral("Equinox"));
     auto* el = new QVBoxLayout(eq);
-    eqRadio_[0] = radio("2000.0", 1046, [this] { setup_->OnEquinox(0); });
-    eqRadio_[1] = radio("1950.0", 1047, [this] { setup_->OnEquinox(1); });
+    eqRadio_[0] = radio("2000.0", 1046, [this] { setup_->onEquinox(0); });
+    eqRadio_[1] = radio("1950.0", 1047, [this] { setup_->onEquinox(1); });
     eqRadio_[2] = radio("True", 1048, [this] { setup_->OnTrueEquinox(); });
     for (auto* r : eqRadio_) el->addWidget(r);
     h->addWidget(plane);
@@ -270,7 +270,7 @@ QWidget* CEphTaskDlg::buildCentrePage() {
     for (const char* n : kCentreNames) centreCombo_->addItem(fw::fromCp1252(n));
     QObject::connect(centreCombo_, &QComboBox::activated, this, [this](int i) {
         if (refreshing_) return;
-        setup_->OnCentreSelected(i);
+        setup_->onCentreSelected(i);
         showState();
     });
     numberLabel_ = new QLabel(QStringLiteral("Number:"));
@@ -283,13 +283,13 @@ QWidget* CEphTaskDlg::buildCentrePage() {
     g->addWidget(centreCombo_, 0, 1, 1, 2);
     g->addWidget(numberLabel_, 0, 3);
     g->addWidget(numberField_, 0, 4);
-    obsRadio_[0] = radio("Geocenter", 1055, [this] { setup_->OnGeocenter(); });
-    obsRadio_[1] = radio("Topocenter", 1056, [this] { setup_->OnTopocenter(); });
+    obsRadio_[0] = radio("Geocenter", 1055, [this] { setup_->onGeocenter(); });
+    obsRadio_[1] = radio("Topocenter", 1056, [this] { setup_->onTopocenter(); });
     g->addWidget(obsRadio_[0], 1, 0);
     g->addWidget(obsRadio_[1], 1, 1);
     const char* modes[4] = {"Catalog code", "Name of place", "Parallax constants :", "Geographic. coord. :"};
     for (int m = 0; m < 4; ++m)
-        modeRadio_[static_cast<std::size_t>(m)] = radio(modes[m], 1187 + m, [this, m] { setup_->OnObserverMode(m); });
+        modeRadio_[static_cast<std::size_t>(m)] = radio(modes[m], 1187 + m, [this, m] { setup_->onObserverMode(m); });
     const int ids[7] = {1058, 1062, 1064, 1068, 1070, 1072, 1066};
     for (int k = 0; k < 7; ++k) {
         const auto ku = static_cast<std::size_t>(k);
@@ -380,9 +380,9 @@ QWidget* CEphTaskDlg::buildIntervalPage() {
 QWidget* CEphTaskDlg::buildOutputPage() {
     auto* page = new QGroupBox(QStringLiteral("Output format"));
     auto* l = new QVBoxLayout(page);
-    outRadio_[0] = radio("EMP", 1091, [this] { setup_->OnOutput(0); });
-    outRadio_[1] = radio("Positions", 1092, [this] { setup_->OnOutput(1); });
-    outRadio_[2] = radio("Positions + velocities", 1093, [this] { setup_->OnOutput(2); });
+    outRadio_[0] = radio("EMP", 1091, [this] { setup_->onOutput(0); });
+    outRadio_[1] = radio("Positions", 1092, [this] { setup_->onOutput(1); });
+    outRadio_[2] = radio("Positions + velocities", 1093, [this] { setup_->onOutput(2); });
     for (auto* r : outRadio_) l->addWidget(r);
     l->addStretch(1);
     return page;
@@ -391,8 +391,8 @@ QWidget* CEphTaskDlg::buildOutputPage() {
 QWidget* CEphTaskDlg::buildRestrictionsPage() {
     auto* page = new QGroupBox;
     auto* g = new QGridLayout(page);
-    restrictRadio_[0] = radio("No restrictions", 1097, [this] { setup_->OnNoRestrictions(); });
-    restrictRadio_[1] = radio("Set restrictions", 1098, [this] { setup_->OnSetRestrictions(); });
+    restrictRadio_[0] = radio("No restrictions", 1097, [this] { setup_->onNoRestrictions(); });
+    restrictRadio_[1] = radio("Set restrictions", 1098, [this] { setup_->onSetRestrictions(); });
     rejectBox_ = new QCheckBox(QStringLiteral("Reject solitary headings"));
     rejectBox_->setObjectName(QStringLiteral("ctl1128"));
     QObject::connect(rejectBox_, &QCheckBox::clicked, this, [this](bool on) { setup_->restrict.reject = on ? 1 : 0; });
@@ -411,7 +411,7 @@ QWidget* CEphTaskDlg::buildRestrictionsPage() {
         rowBox_[iu]->setAccessibleName(QStringLiteral("Restriction %1").arg(i + 1));
         QObject::connect(rowBox_[iu], &QCheckBox::clicked, this, [this, i](bool on) {
             std::optional<FieldError> e;
-            setup_->OnRowSwitch(i, on, &e);
+            setup_->onRowSwitch(i, on, &e);
             showState();
             after(e);
         });
@@ -459,7 +459,7 @@ void CEphTaskDlg::showState() {
     refreshing_ = true;
     const EphSetup& st = *setup_;
     // Object(s)
-    for (int i = 0; i < 6; ++i) set_radio(objRadio_[static_cast<std::size_t>(i)], st.object.radio == i);
+    for (int i = 0; i < 6; ++i) setRadio(objRadio_[static_cast<std::size_t>(i)], st.object.radio == i);
     for (int k = 0; k < 6; ++k)
         set_text(objField_[static_cast<std::size_t>(k)], st.object.text[static_cast<std::size_t>(k)],
                  st.object.fieldEnabled(k));
@@ -469,13 +469,13 @@ void CEphTaskDlg::showState() {
     coordBtn_->setEnabled(st.object.coordinatesOrbitEnabled());
     // Coordinates, main plane, output
     const FramePagesState& f = st.frame;
-    for (int i = 0; i < 2; ++i) set_radio(typeRadio_[static_cast<std::size_t>(i)], f.type == i);
+    for (int i = 0; i < 2; ++i) setRadio(typeRadio_[static_cast<std::size_t>(i)], f.type == i);
     for (std::size_t i = 0; i < 3; ++i) {
         const int ii = static_cast<int>(i);
-        set_radio(posRadio_[i], f.position == ii, f.positionEnabled[i]);
-        set_radio(planeRadio_[i], f.plane == ii, f.planeEnabled[i]);
-        set_radio(eqRadio_[i], f.equinox == ii, f.equinoxEnabled[i]);
-        set_radio(outRadio_[i], f.output == ii, f.outputEnabled[i]);
+        setRadio(posRadio_[i], f.position == ii, f.positionEnabled[i]);
+        setRadio(planeRadio_[i], f.plane == ii, f.planeEnabled[i]);
+        setRadio(eqRadio_[i], f.equinox == ii, f.equinoxEnabled[i]);
+        setRadio(outRadio_[i], f.output == ii, f.outputEnabled[i]);
     }
     // Center
     const CentrePageState& c = st.centre;
@@ -483,9 +483,9 @@ void CEphTaskDlg::showState() {
     numberLabel_->setVisible(c.numberShown);
     numberField_->setVisible(c.numberShown);
     if (numberField_->text() != q(c.minorNumber)) numberField_->setText(q(c.minorNumber));
-    set_radio(obsRadio_[0], c.observer == 0, c.geoEnabled);
-    set_radio(obsRadio_[1], c.observer == 1, c.topoEnabled);
-    for (int m = 0; m < 4; ++m) set_radio(modeRadio_[static_cast<std::size_t>(m)], c.mode == m, c.modeRadiosEnabled());
+    setRadio(obsRadio_[0], c.observer == 0, c.geoEnabled);
+    setRadio(obsRadio_[1], c.observer == 1, c.topoEnabled);
+    for (int m = 0; m < 4; ++m) setRadio(modeRadio_[static_cast<std::size_t>(m)], c.mode == m, c.modeRadiosEnabled());
     for (int k = 0; k < 7; ++k)
         set_text(centreField_[static_cast<std::size_t>(k)], c.text[static_cast<std::size_t>(k)], c.fieldEnabled(k));
     fw::set_fixed_field(placeCombo_->lineEdit(), c.place);
@@ -493,8 +493,8 @@ void CEphTaskDlg::showState() {
     selectPlaceBtn_->setEnabled(c.placeEnabled());
     // Interval
     const IntervalPageState& iv = st.interval;
-    set_radio(intervalRadio_[0], iv.kind == 0, iv.nearOppositionEnabled);
-    set_radio(intervalRadio_[1], iv.kind == 1);
+    setRadio(intervalRadio_[0], iv.kind == 0, iv.nearOppositionEnabled);
+    setRadio(intervalRadio_[1], iv.kind == 1);
     for (int k = 0; k < 5; ++k)
         set_text(intervalField_[static_cast<std::size_t>(k)], iv.text[static_cast<std::size_t>(k)],
                  iv.fieldEnabled(k) && (k > 1 || iv.nearOppositionEnabled));
@@ -504,8 +504,8 @@ void CEphTaskDlg::showState() {
     accuracyPage_->showModel();
     // Restrictions
     const RestrictPageState& r = st.restrict;
-    set_radio(restrictRadio_[0], r.choice == 0);
-    set_radio(restrictRadio_[1], r.choice == 1);
+    setRadio(restrictRadio_[0], r.choice == 0);
+    setRadio(restrictRadio_[1], r.choice == 1);
     rejectBox_->setChecked(r.reject != 0);
     rejectBox_->setEnabled(r.rejectEnabled);
     for (int i = 0; i < 10; ++i) {
@@ -519,7 +519,7 @@ void CEphTaskDlg::showState() {
                      r.rowEnabled() ? r.current[static_cast<std::size_t>(k)] : std::string(10, ' '), r.boundEnabled(k));
         }
     }
-    hint_->setText(r.hintRow >= 0 ? q(restriction_hint(r.types[static_cast<std::size_t>(r.hintRow)])) : QString());
+    hint_->setText(r.hintRow >= 0 ? q(restrictionHint(r.types[static_cast<std::size_t>(r.hintRow)])) : QString());
     refreshing_ = false;
 }
 
@@ -580,7 +580,7 @@ bool CEphTaskDlg::eventFilter(QObject* watched, QEvent* event) {
         const auto e = setup_->fieldFocused(page, index);
         if (page == kRestrictionsPage && !e) {
             setup_->restrict.hintRow = index % 10;
-            hint_->setText(q(restriction_hint(setup_->restrict.types[static_cast<std::size_t>(index % 10)])));
+            hint_->setText(q(restrictionHint(setup_->restrict.types[static_cast<std::size_t>(index % 10)])));
         }
         if (e) {
             // Leave the focus event first, then report and go back.

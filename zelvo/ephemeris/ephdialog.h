@@ -152,7 +152,7 @@ private:
 // without leading blanks, CR LF, its second without trailing blanks, and
 // "  See Task Info for imposed restrictions" when selectionText is not " ".
 // Empty after the message "Warning: header file not found".
-std::string ephemeris_header_text(const std::string& selectionText);
+std::string ephemerisHeaderText(const std::string& selectionText);
 
 // "Task Info" (resource 126): the whole task description, read-only.
 class CTaskInfoDlg final : public fw::Dialog {

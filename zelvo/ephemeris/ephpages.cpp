@@ -32,7 +32,7 @@ std::string fit(std::string_view s, std::size_t width) {
     return r;
 }
 
-bool same_code(std::string_view a, std::string_view b) {
+bool sameCode(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
         if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
@@ -42,15 +42,15 @@ bool same_code(std::string_view a, std::string_view b) {
 
 // Index of code in codes (case-blind), -1 when none.
 template <std::size_t N>
-int code_index(std::string_view code, const std::array<const char*, N>& codes) {
+int codeIndex(std::string_view code, const std::array<const char*, N>& codes) {
     for (std::size_t i = 0; i < N; ++i)
-        if (same_code(code, codes[i])) return static_cast<int>(i);
+        if (sameCode(code, codes[i])) return static_cast<int>(i);
     return -1;
 }
 
 // The number written at the start of a text, up to its first blank (0 when
 // there is none), in the C convention.
-double leading_value(std::string_view t) {
+double leadingValue(std::string_view t) {
     const std::string head(t.substr(0, t.find(' ')));
     return head.empty() ? 0.0 : std::strtod(head.c_str(), nullptr);
 }
@@ -58,7 +58,7 @@ double leading_value(std::string_view t) {
 // The number of a text with leading blanks.
 double text_value(std::string_view t) {
     while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
-    return leading_value(t);
+    return leadingValue(t);
 }
 
 std::string error_text(int err) {
@@ -96,7 +96,7 @@ void EphSetup::initObjectPage() {
                    std::string(record.get(F::lastOpposition)), std::string(record.get(F::objectListFile))};
     object.saved = object.text;
     static const std::array<const char*, 8> kKeys{"NUMB", "NAME", "OPPO", "LIST", "EELM", "FELM", "XXYZ", "FXYZ"};
-    switch (code_index(record.get(F::objectKey), kKeys)) {
+    switch (codeIndex(record.get(F::objectKey), kKeys)) {
         case 0:
             OnNumbers();
             break;
@@ -130,7 +130,7 @@ void EphSetup::catalogueChoice(int radio, std::initializer_list<int> fields) {
     object.radio = radio;
     if (object.initialising) return;
     interval.nearOppositionEnabled = true;
-    OnCentreSelected(centre.centre);
+    onCentreSelected(centre.centre);
     accuracy.nodesEnabled = true;
 }
 
@@ -148,7 +148,7 @@ void EphSetup::orbitChoice(int radio) {
     ctx.OrbitAsElements = elements;
     ctx.OrbitListFile = std::string(record.get(elements ? F::elementListFile : F::coordinateListFile));
     if (object.initialising) return;
-    const bool fromFile = same_code(record.get(F::objectKey), elements ? "FELM" : "FXYZ");
+    const bool fromFile = sameCode(record.get(F::objectKey), elements ? "FELM" : "FXYZ");
     record.set(F::objectKey, elements ? (fromFile ? "FELM" : "EELM") : (fromFile ? "FXYZ" : "XXYZ"));
     // Typed orbits have no oppositions and no osculating elements of the
     // yearly files.
@@ -186,8 +186,8 @@ std::optional<FieldError> EphSetup::ValidateObjectField(bool fromTree) {
             return error(error_text(err) +
                          (k == 0 ? ". Change the field \"Number(s) From\"." : ". Change the field \"Number(s) To\". "));
         if (fromTree) {
-            const double self = leading_value(buf.substr(0, 6));
-            const double other = leading_value(object.text[k == 0 ? 1 : 0]);
+            const double self = leadingValue(buf.substr(0, 6));
+            const double other = leadingValue(object.text[k == 0 ? 1 : 0]);
             if ((k == 0 ? other < self : self < other))
                 return error("\"Number To\" is less than \"Number From\".", "Change the field \"From\" or \"To\".");
         }
@@ -202,8 +202,8 @@ std::optional<FieldError> EphSetup::ValidateObjectField(bool fromTree) {
             return error(error_text(err),
                          k == 3 ? "Change the field \"Oppositions From\". " : "Change the field \"Oppositions To\". ");
         if (fromTree) {
-            const double self = leading_value(buf.substr(0, 10));
-            const double other = leading_value(object.text[k == 3 ? 4 : 3]);
+            const double self = leadingValue(buf.substr(0, 10));
+            const double other = leadingValue(object.text[k == 3 ? 4 : 3]);
             if ((k == 3 ? other < self : self < other))
                 return error("\"Oppositions To\" is less than \"Oppositions From\".",
                              k == 3 ? "Change the field \"From\" or \"To\"." : "Change the fields \"From\" or \"To\".");
@@ -224,16 +224,16 @@ void EphSetup::initFramePages() {
     static const std::array<const char*, 3> kEquinoxes{"2000", "1950", "INST"};
     static const std::array<const char*, 3> kOutputs{"EMP", "POS", "PSV"};
     frame = {};
-    frame.savedPositionKind = code_index(record.get(F::positionKind), kPositions);
-    frame.type = code_index(record.get(F::coordinateType), kTypes);
+    frame.savedPositionKind = codeIndex(record.get(F::positionKind), kPositions);
+    frame.type = codeIndex(record.get(F::coordinateType), kTypes);
     if (frame.type == 0) {
         frame.position = frame.savedPositionKind;
     } else if (frame.type == 1) {
         frame.positionEnabled = {false, true, false};
         frame.position = 1;
     }
-    frame.plane = code_index(record.get(F::mainPlane), kPlanes);
-    frame.equinox = code_index(record.get(F::equinox), kEquinoxes);
+    frame.plane = codeIndex(record.get(F::mainPlane), kPlanes);
+    frame.equinox = codeIndex(record.get(F::equinox), kEquinoxes);
     // The choices the coordinates allow.
     if (frame.type == 1) {
         frame.planeEnabled = {true, true, false};
@@ -248,7 +248,7 @@ void EphSetup::initFramePages() {
         frame.planeEnabled = {true, true, true};
         frame.equinoxEnabled = {false, false, true};
     }
-    frame.output = code_index(record.get(F::outputKind), kOutputs);
+    frame.output = codeIndex(record.get(F::outputKind), kOutputs);
 }
 
 void EphSetup::OnRectangular() {
@@ -286,10 +286,10 @@ void EphSetup::OnSpherical() {
         centre.numberShown = false;
         centre.centre = kEarth;
         centre.observer = 0;
-        OnGeocenter();
+        onGeocenter();
     } else {
         centre.observer = 1;
-        OnTopocenter();
+        onTopocenter();
     }
     interval.nearOppositionEnabled = true;
     if (frame.plane == 2) centre.geoEnabled = false;
@@ -345,7 +345,7 @@ void EphSetup::OnHorizon() {
     centre.topoEnabled = true;
     centre.observer = 1;
     centre.mode = 0;
-    OnTopocenter();
+    onTopocenter();
 }
 
 void EphSetup::OnTrueEquinox() {
@@ -353,9 +353,9 @@ void EphSetup::OnTrueEquinox() {
     if (earthTopocentreForced()) OnHorizon();
 }
 
-void EphSetup::OnEquinox(int index) { frame.equinox = index; }
+void EphSetup::onEquinox(int index) { frame.equinox = index; }
 
-void EphSetup::OnOutput(int index) { frame.output = index; }
+void EphSetup::onOutput(int index) { frame.output = index; }
 
 void EphSetup::onOutputPageShown() {
     frame.outputEnabled[0] = frame.type != 1;
@@ -404,36 +404,36 @@ void EphSetup::initCentrePage() {
     centre.observer = -1;
     if (rectangular() && centre.centre != kEarth) {
         centre.geoEnabled = centre.topoEnabled = false;
-        OnGeocenter();
+        onGeocenter();
         centre.observer = -1;
     } else if (centre.centre == kEarth) {
         const std::string_view kind = record.get(F::observerKind);
-        if (same_code(kind, "GEO")) {
-            OnGeocenter();
-        } else if (same_code(kind, "TOP")) {
+        if (sameCode(kind, "GEO")) {
+            onGeocenter();
+        } else if (sameCode(kind, "TOP")) {
             centre.observer = 1;
-            if (centre.mode >= 0) OnObserverMode(centre.mode);
-            OnTopocenter();
-            if (same_code(record.get(F::mainPlane), "HRZ")) centre.geoEnabled = false;
+            if (centre.mode >= 0) onObserverMode(centre.mode);
+            onTopocenter();
+            if (sameCode(record.get(F::mainPlane), "HRZ")) centre.geoEnabled = false;
         }
     }
     check.clear();
 }
 
-void EphSetup::OnGeocenter() {
+void EphSetup::onGeocenter() {
     check.clear();
     centre.observer = 0;
     for (std::string& t : centre.text) t.clear();
     centre.place.clear();
 }
 
-void EphSetup::OnTopocenter() {
+void EphSetup::onTopocenter() {
     check.clear();
     centre.observer = 1;
-    if (centre.mode >= 0) OnObserverMode(centre.mode);
+    if (centre.mode >= 0) onObserverMode(centre.mode);
 }
 
-void EphSetup::OnObserverMode(int mode) {
+void EphSetup::onObserverMode(int mode) {
     check.clear();
     centre.mode = mode;
     const auto keep = [&](std::initializer_list<int> fields) {
@@ -495,12 +495,12 @@ std::optional<FieldError> EphSetup::setChosenObservatory(const std::string& line
     return std::nullopt;
 }
 
-void EphSetup::OnCentreSelected(int index) {
+void EphSetup::onCentreSelected(int index) {
     check.clear();
     centre.centre = index;
     if (index == kMinorObject && rectangular()) {
         centre.topoEnabled = false;
-        OnGeocenter();
+        onGeocenter();
         centre.observer = -1;
     }
     if (index != kEarth) {
@@ -514,7 +514,7 @@ void EphSetup::OnCentreSelected(int index) {
         interval.nearOppositionEnabled = false;
         OnArbitrary();
         centre.geoEnabled = centre.topoEnabled = false;
-        OnGeocenter();
+        onGeocenter();
         centre.observer = -1;
     } else {
         interval.nearOppositionEnabled = true;
@@ -522,17 +522,17 @@ void EphSetup::OnCentreSelected(int index) {
             centre.geoEnabled = false;
             centre.topoEnabled = true;
             centre.observer = 1;
-            OnTopocenter();
+            onTopocenter();
         } else if (centre.observer != 1) {
             centre.geoEnabled = centre.topoEnabled = true;
-            OnGeocenter();
+            onGeocenter();
         }
     }
     centre.numberShown = centre.centre == kMinorObject;
     check.clear();
 }
 
-std::optional<FieldError> EphSetup::ValidateCentreField(bool fromTree) {
+std::optional<FieldError> EphSetup::validateCentreField(bool fromTree) {
     static constexpr std::array<int, 7> kKind{6, 7, 8, 7, 10, 11, 9};
     static constexpr std::array<const char*, 7> kName{"Catalog code", "Par. Longtitude", "dxy", "Longtitude",
                                                       "Latitude",     "Height",          "dz"};
@@ -586,9 +586,9 @@ void EphSetup::initIntervalPage() {
     if (centre.centre != kEarth || object.radio > 3) {
         interval.nearOppositionEnabled = false;
         OnArbitrary();
-    } else if (same_code(record.get(F::intervalKind), "NOPP")) {
+    } else if (sameCode(record.get(F::intervalKind), "NOPP")) {
         OnNearOpposition();
-    } else if (same_code(record.get(F::intervalKind), "ARBT")) {
+    } else if (sameCode(record.get(F::intervalKind), "ARBT")) {
         OnArbitrary();
     }
     check.clear();
@@ -641,7 +641,7 @@ std::optional<FieldError> EphSetup::ValidateIntervalField(bool) {
 
 // ---- Restrictions -----------------------------------------------------------------------
 
-const std::array<const char*, 10>& restriction_captions(int layoutMode) {
+const std::array<const char*, 10>& restrictionCaptions(int layoutMode) {
     static const std::array<const char*, 10> kRectangular{
         "<=      X     <=", "<=      Y     <=", "<=      Z     <=", "<=    dX/dt   <=", "<=    dY/dt   <=",
         "<=    dZ/dt   <=", "<=      R     <=", "<=    dR/dt   <=", "<=      r     <=", "<=      v     <="};
@@ -666,7 +666,7 @@ const std::array<const char*, 10>& restriction_captions(int layoutMode) {
     }
 }
 
-std::string restriction_hint(int type) {
+std::string restrictionHint(int type) {
     // Angles: sign, degrees "oo", minutes "''", seconds, a point and tenths.
     const std::string angle = "+oo''\"\".\"";
     std::string h;
@@ -716,12 +716,12 @@ void EphSetup::initRestrictionsPage() {
     const char d = record.get_char(F::restrictionMode);
     ctx.RestrictionMode = d >= '0' && d <= '9' ? d - '0' : 0;
     if (ctx.RestrictionMode < 5)
-        OnNoRestrictions();
+        onNoRestrictions();
     else
-        OnSetRestrictions();
+        onSetRestrictions();
 }
 
-void EphSetup::OnNoRestrictions() {
+void EphSetup::onNoRestrictions() {
     check.clear();
     restrict.choice = 0;
     restrict.laidOut = false;
@@ -733,7 +733,7 @@ void EphSetup::OnNoRestrictions() {
     restrict.hintRow = -1;
 }
 
-void EphSetup::ResetRestrictions() {
+void EphSetup::resetRestrictions() {
     restrict.choice = 0;
     restrict.laidOut = false;
     restrict.reject = 0;
@@ -743,12 +743,12 @@ void EphSetup::ResetRestrictions() {
     restrict.hintRow = -1;
 }
 
-void EphSetup::OnSetRestrictions() {
+void EphSetup::onSetRestrictions() {
     check.clear();
     restrict.laidOut = false;
     restrict.choice = 1;
     restrict.rejectEnabled = true;
-    restrict.reject = same_code(record.get(F::headingsSwitch), "NOHD") ? 1 : 0;
+    restrict.reject = sameCode(record.get(F::headingsSwitch), "NOHD") ? 1 : 0;
     layOutRestrictions();
 }
 
@@ -773,7 +773,7 @@ void EphSetup::layOutRestrictions() {
         return;
     }
     ctx.EphCodeKey = coord + plane + output;
-    const auto& captions = restriction_captions(mode);
+    const auto& captions = restrictionCaptions(mode);
     for (std::size_t i = 0; i < 10; ++i) {
         restrict.captions[i] = captions[i];
         // Rows without a quantity (the horizon's rates) take no bounds.
@@ -787,7 +787,7 @@ void EphSetup::layOutRestrictions() {
     check.clear();
 }
 
-bool EphSetup::OnRowSwitch(int row, bool on, std::optional<FieldError>* errorOut) {
+bool EphSetup::onRowSwitch(int row, bool on, std::optional<FieldError>* errorOut) {
     if (row < 0 || row > 9 || !restrict.rowEnabled()) return false;
     const auto r = static_cast<std::size_t>(row);
     if (restrict.types[r] == 14) return false;
@@ -810,12 +810,12 @@ bool EphSetup::OnRowSwitch(int row, bool on, std::optional<FieldError>* errorOut
 void EphSetup::onRestrictionsPageShown() {
     const std::string key = codeKey();
     if (key == ctx.EphCodeKey) return;
-    if (!ctx.EphCodeKey.empty()) ResetRestrictions();
+    if (!ctx.EphCodeKey.empty()) resetRestrictions();
     ctx.EphCodeKey = key;
     if (check.page == kRestrictionsPage) check.clear();
 }
 
-std::optional<FieldError> EphSetup::ValidateRestrictionField(bool) {
+std::optional<FieldError> EphSetup::validateRestrictionField(bool) {
     const int k = check.editedField;
     if (k < 0 || k > 19) return std::nullopt;
     const auto ku = static_cast<std::size_t>(k);

@@ -54,7 +54,7 @@ const char kRunning[] = "A calculation is in progress.";
 
 using WaitCursor = fw::WaitCursor;
 
-std::string up_to_zero(std::string_view record, std::size_t width) {
+std::string upToZero(std::string_view record, std::size_t width) {
     record = record.substr(0, std::min(record.size(), width));
     return std::string(record.substr(0, record.find('\0')));
 }
@@ -75,29 +75,29 @@ std::string padded(std::string_view t, std::size_t n) {
     return s;
 }
 
-const std::string& record_at(const std::vector<std::string>& header, std::size_t i) {
+const std::string& recordAt(const std::vector<std::string>& header, std::size_t i) {
     static const std::string none;
     return i < header.size() ? header[i] : none;
 }
 
-bool format_known(int key) {
+bool formatKnown(int key) {
     return std::any_of(RecordFormatTable.begin(), RecordFormatTable.end(),
                        [key](const RecordFormat& f) { return f.key == key; });
 }
 
-int format_line_length(int key) {
+int formatLineLength(int key) {
     for (const RecordFormat& f : RecordFormatTable)
         if (f.key == key) return f.lineLength;
     return 0;
 }
 
-std::string work_file(const AppContext& ctx, std::string_view name) { return ctx.WorkDir + std::string(name); }
+std::string workFile(const AppContext& ctx, std::string_view name) { return ctx.WorkDir + std::string(name); }
 
 }  // namespace
 
 // ---- Texts ----------------------------------------------------------------
 
-std::optional<std::vector<std::string>> read_eph_header(const std::string& path) {
+std::optional<std::vector<std::string>> readEphHeader(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
     std::vector<std::string> records;
@@ -106,21 +106,21 @@ std::optional<std::vector<std::string>> read_eph_header(const std::string& path)
         in.read(rec.data(), static_cast<std::streamsize>(rec.size()));
         const auto got = static_cast<std::size_t>(in.gcount());
         if (got == 0) break;
-        records.push_back(up_to_zero(std::string_view(rec).substr(0, got), kTextWidth));
+        records.push_back(upToZero(std::string_view(rec).substr(0, got), kTextWidth));
         if (got < kHeaderRecord) break;
     }
     return records;
 }
 
-std::string ephemeris_header_text(const std::vector<std::string>& header, const std::string& selectionText) {
-    std::string text(ltrim(record_at(header, 0)));
+std::string ephemerisHeaderText(const std::vector<std::string>& header, const std::string& selectionText) {
+    std::string text(ltrim(recordAt(header, 0)));
     text += "\r\n";
-    text += rtrim(record_at(header, 1));
+    text += rtrim(recordAt(header, 1));
     if (selectionText != " ") text += "  See Task Info for imposed restrictions";
     return text;
 }
 
-std::vector<std::string> selection_lines(std::string_view text) {
+std::vector<std::string> selectionLines(std::string_view text) {
     std::vector<std::string> out;
     std::size_t p = 0;
     while (p < text.size()) {
@@ -143,23 +143,23 @@ std::vector<std::string> selection_lines(std::string_view text) {
     return out;
 }
 
-std::string ephemeris_export_text(const std::optional<std::vector<std::string>>& header,
-                                  const std::string& selectionText, const std::vector<std::string>& lines) {
+std::string ephemerisExportText(const std::optional<std::vector<std::string>>& header, const std::string& selectionText,
+                                const std::vector<std::string>& lines) {
     std::string out = "                      EPHEMERIDES\r\n";
     if (header) {
         // The observer's record keeps its full width (an observatory's name
         // reaches column 55).
-        out += padded(record_at(*header, 0), kTextWidth) + "\r\n";
-        out += padded(record_at(*header, 1), kTextWidth) + "\r\n";
-        for (const std::string& l : selection_lines(selectionText)) out += l + "\r\n";
-        for (std::size_t r = 2; r < kHeaderRecords; ++r) out += padded(record_at(*header, r), kTextWidth) + "\r\n";
+        out += padded(recordAt(*header, 0), kTextWidth) + "\r\n";
+        out += padded(recordAt(*header, 1), kTextWidth) + "\r\n";
+        for (const std::string& l : selectionLines(selectionText)) out += l + "\r\n";
+        for (std::size_t r = 2; r < kHeaderRecords; ++r) out += padded(recordAt(*header, r), kTextWidth) + "\r\n";
     }
     for (const std::string& l : lines) out += padded(l, kTextWidth) + "\r\n";
     return out;
 }
 
-std::optional<std::vector<std::string>> read_ephemeris_records(const std::string& path, int recordLength,
-                                                               std::size_t skip) {
+std::optional<std::vector<std::string>> readEphemerisRecords(const std::string& path, int recordLength,
+                                                             std::size_t skip) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
     std::vector<std::string> lines;
@@ -169,15 +169,15 @@ std::optional<std::vector<std::string>> read_ephemeris_records(const std::string
     if (!in) return lines;
     std::string rec(n, '\0');
     while (in.read(rec.data(), static_cast<std::streamsize>(n)) && static_cast<std::size_t>(in.gcount()) == n)
-        lines.push_back(up_to_zero(rec, n - 2));
+        lines.push_back(upToZero(rec, n - 2));
     return lines;
 }
 
 // ---- Printing -----------------------------------------------------------------
 
-PrintPage layout_print_page(int page, int pageWidth, int pageHeight, int linesPerPage,
-                            const std::optional<std::vector<std::string>>& header, const std::string& selectionText,
-                            const std::vector<std::string>& lines, int lineChars) {
+PrintPage layoutPrintPage(int page, int pageWidth, int pageHeight, int linesPerPage,
+                          const std::optional<std::vector<std::string>>& header, const std::string& selectionText,
+                          const std::vector<std::string>& lines, int lineChars) {
     PrintPage out;
     out.lineHeight = pageHeight / (linesPerPage + 16);
     out.charWidth = pageWidth / 85 >= 28 ? pageWidth / 85 : 0;
@@ -187,11 +187,11 @@ PrintPage layout_print_page(int page, int pageWidth, int pageHeight, int linesPe
     if (header) {
         int row = 0;
         for (std::size_t r = 0; r < 2; ++r)
-            out.items.push_back({4 * cw, (row++ + 1) * lh, std::string(ltrim(record_at(*header, r)))});
-        for (const std::string& l : selection_lines(selectionText))
+            out.items.push_back({4 * cw, (row++ + 1) * lh, std::string(ltrim(recordAt(*header, r)))});
+        for (const std::string& l : selectionLines(selectionText))
             out.items.push_back({4 * cw, (row++ + 1) * lh, std::string(ltrim(l))});
         for (std::size_t r = 2; r < kHeaderRecords; ++r)
-            out.items.push_back({2 * cw, (row++ + 1) * lh, record_at(*header, r)});
+            out.items.push_back({2 * cw, (row++ + 1) * lh, recordAt(*header, r)});
         last = row - 1;
     }
     for (int k = 0; k < linesPerPage; ++k) {
@@ -212,7 +212,7 @@ bool CEphDoc::load(const std::string& path) {
     const int r = GetRecordLength(formatKey_);
     if (r == 0) return true;
     WaitCursor wait;
-    auto records = read_ephemeris_records(path, r);
+    auto records = readEphemerisRecords(path, r);
     if (!records) return false;
     lines = std::move(*records);
     return true;
@@ -222,7 +222,7 @@ bool CEphDoc::save(const std::string&) const { return false; }
 
 // ---- View ------------------------------------------------------------------------
 
-int ephemeris_ruler_index(int taskCode) {
+int ephemerisRulerIndex(int taskCode) {
     static const int kIndex[10] = {0, 1, 1, 2, 3, 3, 4, 5, 6, 19};
     return taskCode >= 0 && taskCode <= 9 ? kIndex[taskCode] : 0;
 }
@@ -240,8 +240,8 @@ CEphView::CEphView(AppContext& ctx, Library& lib)
     onCommandId(cmd::kEphContinue, [this] { OnContinue(); });
     onUpdateId(cmd::kEphContinue, [this](fw::CommandUI& ui) { ui.enable(continueAllowed(false)); });
     onCommandId(cmd::kEphTaskInfo, [this] { OnTaskInfo(); });
-    onCommandId(kFilePrint, [this] { OnFilePrint(); });
-    onCommandId(cmd::kFilePrintDirect, [this] { OnFilePrint(); });
+    onCommandId(kFilePrint, [this] { onFilePrint(); });
+    onCommandId(cmd::kFilePrintDirect, [this] { onFilePrint(); });
     onCommandId(kFilePrintPreview, [this] { OnFilePrintPreview(); });
     onCommandId(kHelp, [this] { fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), kHelpContext, list()); });
     onUpdateId(kIndicatorCaps, [this](fw::CommandUI& ui) {
@@ -281,7 +281,7 @@ int CEphView::formatKey() const {
 void CEphView::onInitialUpdate() {
     WaitCursor wait;
     fw::LineListView::onInitialUpdate();
-    model().setRuler(fw::fromCp1252(FormatRulerTable[static_cast<std::size_t>(ephemeris_ruler_index(taskCode_))]));
+    model().setRuler(fw::fromCp1252(FormatRulerTable[static_cast<std::size_t>(ephemerisRulerIndex(taskCode_))]));
     if (list() != nullptr) list()->setSelectionMode(QAbstractItemView::SingleSelection);
     setColumnWidth(2000);
 }
@@ -313,7 +313,7 @@ void CEphView::OnContinue() {
     {
         WaitCursor wait;
         running_ = true;
-        ran = RunWithProgress(1, 100, c.percent, 1,
+        ran = runWithProgress(1, 100, c.percent, 1,
                               [&] { lib_.progr(c.cont, c.interrupted, c.percent, ProgressStepBy); });
         running_ = false;
     }
@@ -328,14 +328,14 @@ void CEphView::OnContinue() {
     WaitCursor wait;
     const int r = GetRecordLength(doc->formatKey());
     if (r == 0) return;
-    if (auto more = read_ephemeris_records(work_file(ctx_, files::kEphemerisResult), r, held))
+    if (auto more = readEphemerisRecords(workFile(ctx_, files::kEphemerisResult), r, held))
         doc->lines.insert(doc->lines.end(), more->begin(), more->end());
     onInitialUpdate();
     onUpdate();
 }
 
 void CEphView::OnFileSaveAs() {
-    if (!format_known(formatKey())) {
+    if (!formatKnown(formatKey())) {
         fw::message(kNoFormat);
         return;
     }
@@ -347,11 +347,11 @@ void CEphView::OnFileSaveAs() {
     const std::optional<std::string> path = fw::fileDialogs().ask(desc);
     if (!path) return;
     WaitCursor wait;
-    const auto header = read_eph_header(work_file(ctx_, files::kEphemerisHeader));
+    const auto header = readEphHeader(workFile(ctx_, files::kEphemerisHeader));
     if (!header) fw::message(kNoHeaderSave);
     const auto* l = documentLines();
     const std::string text =
-        ephemeris_export_text(header, selectionText_, l != nullptr ? *l : std::vector<std::string>{});
+        ephemerisExportText(header, selectionText_, l != nullptr ? *l : std::vector<std::string>{});
     fw::write_file_or_warn(*path, text);
 }
 
@@ -368,36 +368,36 @@ bool CEphView::onPreparePrinting(fw::PrintInfo& info) {
 
 void CEphView::onBeginPrinting(fw::PrintInfo& info) {
     const auto* l = documentLines();
-    linesPerPage_ = begin_list_printing(info, l != nullptr ? static_cast<int>(l->size()) : 0);
-    if (!format_known(formatKey())) {
+    linesPerPage_ = beginListPrinting(info, l != nullptr ? static_cast<int>(l->size()) : 0);
+    if (!formatKnown(formatKey())) {
         fw::message(kNoFormat);
         info.maxPage = 0;
         return;
     }
     if (info.maxPage == 0) return;
-    if (const std::string w = print_warning(info.paper, info.portrait, info.pageRect.width()); !w.empty())
+    if (const std::string w = printWarning(info.paper, info.portrait, info.pageRect.width()); !w.empty())
         fw::message(w);
-    printHeader_ = read_eph_header(work_file(ctx_, files::kEphemerisHeader));
+    printHeader_ = readEphHeader(workFile(ctx_, files::kEphemerisHeader));
     if (!printHeader_) fw::message(kNoHeaderPrint);
 }
 
 void CEphView::onPrint(QPainter& painter, const fw::PrintInfo& info) {
     const auto* l = documentLines();
     const std::vector<std::string> none;
-    draw_print_page(painter, layout_print_page(info.currentPage, info.pageRect.width(), info.pageRect.height(),
-                                               linesPerPage_, printHeader_, selectionText_, l != nullptr ? *l : none,
-                                               format_line_length(formatKey()) - 2));
+    drawPrintPage(painter, layoutPrintPage(info.currentPage, info.pageRect.width(), info.pageRect.height(),
+                                           linesPerPage_, printHeader_, selectionText_, l != nullptr ? *l : none,
+                                           formatLineLength(formatKey()) - 2));
 }
 
 int CEphView::printTo(QPrinter& printer) { return fw::printJob(*this, printer, fw::PrintInfo{}); }
 
-void CEphView::OnFilePrint() { fw::printWithDialog(*this); }
+void CEphView::onFilePrint() { fw::printWithDialog(*this); }
 
 void CEphView::OnFilePrintPreview() { fw::printPreview(*this, list()); }
 
 // ---- Program hooks ------------------------------------------------------------------
 
-void add_ephemeris_resources(fw::ResourceTables& r) {
+void addEphemerisResources(fw::ResourceTables& r) {
     const fw::MenuItem file{"&File",
                             0,
                             {{"Save &As...", kFileSaveAs, {}},
@@ -407,37 +407,37 @@ void add_ephemeris_resources(fw::ResourceTables& r) {
                              {"P&rint Setup...", kFilePrintSetup, {}}}};
     const fw::MenuItem eph{
         "&Ephemerides", 0, {{"&Continue", cmd::kEphContinue, {}}, {"&Task Info", cmd::kEphTaskInfo, {}}}};
-    r.menus[cmd::kEphMenu] = task_window_menu(r, file, eph);
+    r.menus[cmd::kEphMenu] = taskWindowMenu(r, file, eph);
 }
 
-std::unique_ptr<fw::Document> make_ephemeris_document(AppContext& ctx) {
+std::unique_ptr<fw::Document> makeEphemerisDocument(AppContext& ctx) {
     return std::make_unique<CEphDoc>(ctx.EphFormatKey);
 }
 
-std::unique_ptr<fw::View> make_ephemeris_view(AppContext& ctx, Library& lib) {
+std::unique_ptr<fw::View> makeEphemerisView(AppContext& ctx, Library& lib) {
     return std::make_unique<CEphView>(ctx, lib);
 }
 
-void NoteLibraryTaskRun(AppContext& ctx) { ++ctx.LibraryTaskSerial; }
+void noteLibraryTaskRun(AppContext& ctx) { ++ctx.LibraryTaskSerial; }
 
-void SetEphemerisReopenHandler(AppContext& ctx, std::function<void()> handler) {
+void setEphemerisReopenHandler(AppContext& ctx, std::function<void()> handler) {
     ctx.ReopenEphemerisTask = std::move(handler);
 }
 
 fw::Document* OpenEphemerisResult(fw::Application& app, AppContext& ctx, const EphRunCounters& run) {
     // A new run replaced what the library held for any earlier window.
-    NoteLibraryTaskRun(ctx);
+    noteLibraryTaskRun(ctx);
     ctx.EphRun = run;
     ctx.CalcInterrupted = run.interrupted != 0 ? 1 : 0;
     ctx.HeaderText.clear();
-    if (const auto header = read_eph_header(work_file(ctx, files::kEphemerisHeader)))
-        ctx.HeaderText = ephemeris_header_text(*header, ctx.SelectionText);
+    if (const auto header = readEphHeader(workFile(ctx, files::kEphemerisHeader)))
+        ctx.HeaderText = ephemerisHeaderText(*header, ctx.SelectionText);
     else
         fw::message(kNoHeaderPrint);
     ctx.EphemerisMode = true;
     fw::DocTemplate* t = app.findTemplate("Eph");
     if (t == nullptr) return nullptr;
-    fw::Document* doc = app.openDocumentFile(*t, work_file(ctx, files::kEphemerisResult));
+    fw::Document* doc = app.openDocumentFile(*t, workFile(ctx, files::kEphemerisResult));
     if (doc == nullptr || app.mainFrame() == nullptr) return doc;
     for (fw::ChildFrame* f : app.mainFrame()->childFrames())
         if (f->document() == doc)

@@ -47,31 +47,31 @@ inline constexpr int kEphMenu = 147;  // menu of the ephemeris result window
 // The records of "eph.hat": up to 7 texts (each up to its first zero byte, at
 // most 80 characters); fewer when the file is shorter. Nothing when the file
 // cannot be opened.
-std::optional<std::vector<std::string>> read_eph_header(const std::string& path);
+std::optional<std::vector<std::string>> readEphHeader(const std::string& path);
 
 // The caption below the ephemeris list: record 1 without leading blanks, CR
 // LF, record 2 without trailing blanks, and "  See Task Info for imposed
 // restrictions" when there are restrictions (selectionText other than " ").
-std::string ephemeris_header_text(const std::vector<std::string>& header, const std::string& selectionText);
+std::string ephemerisHeaderText(const std::vector<std::string>& header, const std::string& selectionText);
 
 // The restriction text broken into lines of at most 80 characters: a line is
 // cut at the last blank among its first 79 characters (offsets 1-78), the
 // next line beginning with that blank; without such a blank after 78
 // characters. Every line moves on by at least one character.
-std::vector<std::string> selection_lines(std::string_view text);
+std::vector<std::string> selectionLines(std::string_view text);
 
 // The text export of Save As: the title line, the header (record 1, record 2,
 // the restriction lines, records 3-7; none when header is missing), then
 // every line of the list (80 characters each), all lines ending CR LF.
-std::string ephemeris_export_text(const std::optional<std::vector<std::string>>& header,
-                                  const std::string& selectionText, const std::vector<std::string>& lines);
+std::string ephemerisExportText(const std::optional<std::vector<std::string>>& header, const std::string& selectionText,
+                                const std::vector<std::string>& lines);
 
 // Records of an ephemeris result file of recordLength-byte records, from
 // record skip + 1 on; a partial record at the end is dropped. Each line is
 // the record's text up to its first zero byte (at most recordLength - 2
 // characters). Nothing when the file cannot be opened.
-std::optional<std::vector<std::string>> read_ephemeris_records(const std::string& path, int recordLength,
-                                                               std::size_t skip = 0);
+std::optional<std::vector<std::string>> readEphemerisRecords(const std::string& path, int recordLength,
+                                                             std::size_t skip = 0);
 
 // ---- Printing -----------------------------------------------------------------
 // (Pagination, the paper check and the drawing are those of every list,
@@ -79,9 +79,9 @@ std::optional<std::vector<std::string>> read_ephemeris_records(const std::string
 
 // What page (1-based) shows: the header rows (when the header exists), the
 // lines of the page (lineChars characters each) and the page number.
-PrintPage layout_print_page(int page, int pageWidth, int pageHeight, int linesPerPage,
-                            const std::optional<std::vector<std::string>>& header, const std::string& selectionText,
-                            const std::vector<std::string>& lines, int lineChars);
+PrintPage layoutPrintPage(int page, int pageWidth, int pageHeight, int linesPerPage,
+                          const std::optional<std::vector<std::string>>& header, const std::string& selectionText,
+                          const std::vector<std::string>& lines, int lineChars);
 
 // ---- Document and view ----------------------------------------------------------
 
@@ -128,13 +128,13 @@ public:
     void OnContinue();
     void OnFileSaveAs();
     void OnTaskInfo();
-    void OnFilePrint();
+    void onFilePrint();
     void OnFilePrintPreview();
     // Prints every page on printer; the number of pages printed.
     int printTo(QPrinter& printer);
 
     // The print hooks: the pagination of the list, the header file read
-    // once per job, each page laid out by layout_print_page.
+    // once per job, each page laid out by layoutPrintPage.
     bool onPreparePrinting(fw::PrintInfo& info) override;
     void onBeginPrinting(fw::PrintInfo& info) override;
     void onPrint(QPainter& painter, const fw::PrintInfo& info) override;
@@ -159,17 +159,17 @@ private:
 
 // The column ruler of an ephemeris result by TaskCode: FormatRulerTable
 // entry 0, 1, 1, 2, 3, 3, 4, 5, 6, 19 for codes 0-9, 0 for any other.
-int ephemeris_ruler_index(int taskCode);
+int ephemerisRulerIndex(int taskCode);
 
 // The menu of the result window (resource 147), added to the tables.
-void add_ephemeris_resources(fw::ResourceTables& r);
+void addEphemerisResources(fw::ResourceTables& r);
 // The document and view of the template "Eph".
-std::unique_ptr<fw::Document> make_ephemeris_document(AppContext& ctx);
-std::unique_ptr<fw::View> make_ephemeris_view(AppContext& ctx, Library& lib);
+std::unique_ptr<fw::Document> makeEphemerisDocument(AppContext& ctx);
+std::unique_ptr<fw::View> makeEphemerisView(AppContext& ctx, Library& lib);
 
 // Marks a run of a task driver: a stopped ephemeris whose run the library
 // no longer holds cannot be continued.
-void NoteLibraryTaskRun(AppContext& ctx);
+void noteLibraryTaskRun(AppContext& ctx);
 
 // After a new ephemeris run: HeaderText from "eph.hat" (or the message
 // "Warning: header file not found"), EphemerisMode := 1, CalcInterrupted and
@@ -182,6 +182,6 @@ fw::Document* OpenEphemerisResult(fw::Application& app, AppContext& ctx, const E
 // The ephemeris set-up registers how it is shown again: when an ephemeris
 // result window has closed and EphemerisMode is still set, handler runs from
 // the event loop after the window is gone.
-void SetEphemerisReopenHandler(AppContext& ctx, std::function<void()> handler);
+void setEphemerisReopenHandler(AppContext& ctx, std::function<void()> handler);
 
 }  // namespace zelvo

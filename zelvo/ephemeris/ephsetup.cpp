@@ -20,7 +20,7 @@ using zelvomat::EphTaskRecord;
 
 EphSetup::EphSetup(AppContext& c, Library& l) : ctx(c), lib(l), record(c.EphRecord) {}
 
-PackageYears package_years(const std::string& workDir) {
+PackageYears packageYears(const std::string& workDir) {
     namespace sp = zelvomat::setpar;
     std::ifstream in(workDir + std::string(zelvomat::files::kSettings), std::ios::binary);
     std::array<std::uint8_t, sp::kRecordLength> rec{};
@@ -32,7 +32,7 @@ PackageYears package_years(const std::string& workDir) {
     return {first, last};
 }
 
-EphTaskRecord default_task_record(PackageYears years, std::chrono::year_month_day today) {
+EphTaskRecord defaultTaskRecord(PackageYears years, std::chrono::year_month_day today) {
     using namespace std::chrono;
     EphTaskRecord r = EphTaskRecord::defaults();
     if (years.first < 1 || years.last < years.first) return r;
@@ -74,7 +74,7 @@ bool EphSetup::load() {
             return false;
         }
         const auto today = std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now());
-        record = default_task_record(package_years(ctx.WorkDir), std::chrono::year_month_day{today});
+        record = defaultTaskRecord(packageYears(ctx.WorkDir), std::chrono::year_month_day{today});
     }
     initPages();
     return true;
@@ -102,13 +102,13 @@ std::optional<FieldError> EphSetup::checkPending(bool fromTree) {
             e = ValidateObjectField(fromTree);
             break;
         case kCentrePage:
-            e = ValidateCentreField(fromTree);
+            e = validateCentreField(fromTree);
             break;
         case kIntervalPage:
             e = ValidateIntervalField(fromTree);
             break;
         case kRestrictionsPage:
-            e = ValidateRestrictionField(fromTree);
+            e = validateRestrictionField(fromTree);
             break;
         default:
             break;
@@ -132,7 +132,7 @@ bool EphSetup::treeSelecting(int to, std::optional<FieldError>* error) {
         return false;
     }
     // Restrictions laid out for other codes no longer apply.
-    if (!ctx.EphCodeKey.empty() && ctx.EphCodeKey != codeKey()) ResetRestrictions();
+    if (!ctx.EphCodeKey.empty() && ctx.EphCodeKey != codeKey()) resetRestrictions();
     BuildTaskDescription();
     if (to == kOutputPage) onOutputPageShown();
     if (to == kRestrictionsPage) onRestrictionsPageShown();
@@ -154,7 +154,7 @@ EphSetup::RunResult EphSetup::runTaskCheck(std::optional<FieldError>* error) {
     // Bounds typed for one coordinate set are never stored as bounds of
     // another: restrictions set for other codes are laid out again for the
     // current ones (from the record's block of the current set).
-    if (restrict.choice == 1 && !ctx.EphCodeKey.empty() && ctx.EphCodeKey != codeKey()) OnSetRestrictions();
+    if (restrict.choice == 1 && !ctx.EphCodeKey.empty() && ctx.EphCodeKey != codeKey()) onSetRestrictions();
     BuildTaskDescription();
     StoreTaskRecord();
 
@@ -260,7 +260,7 @@ std::string EphSetup::RunEphemerisComputation() {
     const std::string result(zelvomat::files::kEphemerisResult);
     ctx.EphRun = {0, 2, 0};
     std::string error;
-    const bool ran = RunWithProgress(1, 100, 1, 1, [&] {
+    const bool ran = runWithProgress(1, 100, 1, 1, [&] {
         std::remove(result.c_str());
         lib.progr(ctx.EphRun.cont, ctx.EphRun.interrupted, ctx.EphRun.percent, ProgressStepBy);
         error = lib.lastError();

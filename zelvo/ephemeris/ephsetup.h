@@ -164,23 +164,23 @@ struct RestrictPageState {
 
 // Captions of the ten quantities of each coordinate set and the hint lines of
 // the restriction types.
-const std::array<const char*, 10>& restriction_captions(int layoutMode);
+const std::array<const char*, 10>& restrictionCaptions(int layoutMode);
 // The years of the data package: settings record 6 of "setpar" in workDir;
 // 0 to 0 when the file or the record cannot be read or holds no years.
 struct PackageYears {
     int first = 0;
     int last = 0;
 };
-PackageYears package_years(const std::string& workDir);
+PackageYears packageYears(const std::string& workDir);
 
 // The record of a new task: the library's defaults, with an interval of ten
 // days at a step of one day that starts on 1 January of the package's first
 // year, or today when today lies within the package's years (early enough
 // that the ten days end within them). Without package years the defaults'
 // own interval stays.
-zelvomat::EphTaskRecord default_task_record(PackageYears years, std::chrono::year_month_day today);
+zelvomat::EphTaskRecord defaultTaskRecord(PackageYears years, std::chrono::year_month_day today);
 
-std::string restriction_hint(int type);
+std::string restrictionHint(int type);
 
 // ---- Task description -----------------------------------------------------
 struct TaskDescription {
@@ -237,18 +237,18 @@ public:
     void OnEcliptic();
     void OnHorizon();
     void OnTrueEquinox();
-    void OnEquinox(int index);  // 2000.0 and 1950.0 have no handler of their own
-    void OnOutput(int index);
+    void onEquinox(int index);  // 2000.0 and 1950.0 have no handler of their own
+    void onOutput(int index);
     void onOutputPageShown();
 
     // ---- Center (observer)
-    void OnCentreSelected(int index);
-    void OnGeocenter();
-    void OnTopocenter();
-    void OnObserverMode(int mode);
+    void onCentreSelected(int index);
+    void onGeocenter();
+    void onTopocenter();
+    void onObserverMode(int mode);
     // The observatory chosen in the search dialog: a code, a blank and the name.
     std::optional<FieldError> setChosenObservatory(const std::string& line);
-    std::optional<FieldError> ValidateCentreField(bool fromTree);
+    std::optional<FieldError> validateCentreField(bool fromTree);
     void onCentrePageShown() {}
 
     // ---- Interval
@@ -260,15 +260,15 @@ public:
     void OnEllipticMotion() { accuracy.onEllipticMotion(); }
 
     // ---- Restrictions
-    void OnNoRestrictions();
-    void OnSetRestrictions();
+    void onNoRestrictions();
+    void onSetRestrictions();
     // The row check box of row i was clicked to on (or off). False (and the
     // box keeps its state) when a pending check of another field failed;
     // the error is in *error then.
-    bool OnRowSwitch(int row, bool on, std::optional<FieldError>* error = nullptr);
-    void ResetRestrictions();
+    bool onRowSwitch(int row, bool on, std::optional<FieldError>* error = nullptr);
+    void resetRestrictions();
     void onRestrictionsPageShown();
-    std::optional<FieldError> ValidateRestrictionField(bool fromTree);
+    std::optional<FieldError> validateRestrictionField(bool fromTree);
 
     // ---- The check protocol
     // A tested field (page, index) received the focus. When another field

@@ -8,7 +8,7 @@ namespace zelvo {
 
 void ProgramEphemerisWindows::runOrbitInput(QWidget* parent, bool asElements) {
     ctx_.OrbitAsElements = asElements;
-    RunOrbitInputDialog(ctx_, lib_, ctx_.EphRecord, parent);
+    runOrbitInputDialog(ctx_, lib_, ctx_.EphRecord, parent);
 }
 
 std::optional<std::string> ProgramEphemerisWindows::searchObservatory(QWidget* parent) {

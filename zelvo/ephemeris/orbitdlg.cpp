@@ -104,7 +104,7 @@ COrbitInputDlg::COrbitInputDlg(OrbitInputModel& model, QWidget* parent) : fw::Di
     boxes_[kGroupNAQ] = naq;
     int row = 1;
     for (int i = 0; i < kOrbitFields; ++i) {
-        if (!orbit_field_in_form(i, m_.elements)) {
+        if (!orbitFieldInForm(i, m_.elements)) {
             fields_[static_cast<std::size_t>(i)] = nullptr;
             continue;
         }
@@ -299,21 +299,21 @@ void COrbitInputDlg::onCancel() {
     endDialog(fw::kIdCancel);
 }
 
-int RunOrbitInputDialog(AppContext& ctx, Library& lib, std::string& taskRecord, QWidget* parent) {
-    return RunOrbitInputDialog(ctx, lib, taskRecord, ctx.OrbitAsElements, ctx.OrbitListFile, parent);
+int runOrbitInputDialog(AppContext& ctx, Library& lib, std::string& taskRecord, QWidget* parent) {
+    return runOrbitInputDialog(ctx, lib, taskRecord, ctx.OrbitAsElements, ctx.OrbitListFile, parent);
 }
 
-int RunOrbitInputDialog(AppContext& ctx, Library& lib, std::string& taskRecord, bool asElements,
+int runOrbitInputDialog(AppContext& ctx, Library& lib, std::string& taskRecord, bool asElements,
                         std::string& orbitListFile, QWidget* parent) {
     OrbitInputModel model(lib, taskRecord, orbitListFile, asElements, ctx.EphemerisMode, ctx.CometMode, ctx.WorkDir);
-    model.editorProgram = EditorProgramPath(ctx);
+    model.editorProgram = editorProgramPath(ctx);
     COrbitInputDlg dlg(model, parent);
     return dlg.doModal();
 }
 
-int RunOrbitInputDialog(AppContext& ctx, Library& lib, zelvomat::EphTaskRecord& record, QWidget* parent) {
+int runOrbitInputDialog(AppContext& ctx, Library& lib, zelvomat::EphTaskRecord& record, QWidget* parent) {
     std::string text(record.text().begin(), record.text().end());
-    const int result = RunOrbitInputDialog(ctx, lib, text, parent);
+    const int result = runOrbitInputDialog(ctx, lib, text, parent);
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
     if (auto changed = zelvomat::EphTaskRecord::from_bytes(std::span(bytes, text.size())); changed.ok())
         record = *changed;

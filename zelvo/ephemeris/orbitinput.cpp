@@ -31,7 +31,7 @@ constexpr int kColumnOrderKind = 29;
 
 std::string blank18() { return std::string(kOrbitFieldWidth, ' '); }
 
-std::string pad_to(std::string_view t, std::size_t n) {
+std::string padTo(std::string_view t, std::size_t n) {
     std::string s(t.substr(0, std::min(t.size(), n)));
     s.resize(n, ' ');
     return s;
@@ -44,7 +44,7 @@ std::string trim(std::string_view t) {
     return std::string(t.substr(a, b - a + 1));
 }
 
-bool same_key(std::string_view a, std::string_view b) {
+bool sameKey(std::string_view a, std::string_view b) {
     if (a.size() < 4 || b.size() < 4) return false;
     for (std::size_t i = 0; i < 4; ++i)
         if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
@@ -52,27 +52,27 @@ bool same_key(std::string_view a, std::string_view b) {
     return true;
 }
 
-bool has_code(const ColumnOrder& o, int code) { return std::find(o.begin(), o.end(), code) != o.end(); }
+bool hasCode(const ColumnOrder& o, int code) { return std::find(o.begin(), o.end(), code) != o.end(); }
 
 // Removes code and moves the following codes one position forward.
-void remove_code(ColumnOrder& o, int code) {
+void removeCode(ColumnOrder& o, int code) {
     auto it = std::find(o.begin(), o.end(), code);
     if (it == o.end()) return;
     std::move(it + 1, o.end(), it);
     o.back() = 0;
 }
 
-std::string record_field(const std::string& rec, zelvomat::RecordField f) {
+std::string recordField(const std::string& rec, zelvomat::RecordField f) {
     if (rec.size() < f.end()) return std::string(f.size(), ' ');
     return rec.substr(f.offset, f.size());
 }
 
-void set_record_field(std::string& rec, zelvomat::RecordField f, std::string_view text) {
+void setRecordField(std::string& rec, zelvomat::RecordField f, std::string_view text) {
     if (rec.size() < zelvomat::EphTaskRecord::kLength) rec.resize(zelvomat::EphTaskRecord::kLength, ' ');
-    rec.replace(f.offset, f.size(), pad_to(text, f.size()));
+    rec.replace(f.offset, f.size(), padTo(text, f.size()));
 }
 
-ColumnOrder parse_order(std::string_view text) {
+ColumnOrder parseOrder(std::string_view text) {
     ColumnOrder o{};
     for (std::size_t i = 0; i < o.size() && 2 * i + 1 < text.size(); ++i) {
         const char a = text[2 * i], b = text[2 * i + 1];
@@ -88,33 +88,33 @@ ColumnOrder parse_order(std::string_view text) {
 
 // ---- Tables ------------------------------------------------------------------
 
-int orbit_field_code(int field) { return field <= kFieldQ ? field + 1 : field - 8; }
-int orbit_field_kind(int field) { return 15 + orbit_field_code(field); }
-bool orbit_field_in_form(int field, bool elements) {
+int orbitFieldCode(int field) { return field <= kFieldQ ? field + 1 : field - 8; }
+int orbitFieldKind(int field) { return 15 + orbitFieldCode(field); }
+bool orbitFieldInForm(int field, bool elements) {
     if (field <= kFieldEpoch) return true;
     return elements ? field <= kFieldQ : field >= kFieldX;
 }
-int orbit_field_of_code(int code, bool elements) {
+int orbitFieldOfCode(int code, bool elements) {
     if (code >= 1 && code <= 4) return code - 1;
     if (elements) return code >= 5 && code <= 13 ? code - 1 : -1;
     return code >= 5 && code <= 10 ? code + 8 : -1;
 }
 
-std::string orbit_field_hint(int field) { return std::string("Change value  of ") + kFieldNames[field] + "."; }
+std::string orbitFieldHint(int field) { return std::string("Change value  of ") + kFieldNames[field] + "."; }
 
-std::array<std::string, 14> column_captions(bool elements) {
+std::array<std::string, 14> columnCaptions(bool elements) {
     static const char* const kElem[14] = {"",       "  Designation", "  H", "  G", "  Epoch", "  M", "  T",
                                           "  Peri", "  Node",        "  i", "  e", "  n",     "  a", "  q"};
     static const char* const kCoord[6] = {"  X", "  Y", "  Z", "  dX/dt", "  dY/dt", "  dZ/dt"};
     std::array<std::string, 14> c;
-    for (int i = 0; i < 14; ++i) c[static_cast<std::size_t>(i)] = pad_to(kElem[i], 13);
+    for (int i = 0; i < 14; ++i) c[static_cast<std::size_t>(i)] = padTo(kElem[i], 13);
     if (!elements)
-        for (int i = 0; i < 6; ++i) c[static_cast<std::size_t>(5 + i)] = pad_to(kCoord[i], 13);
+        for (int i = 0; i < 6; ++i) c[static_cast<std::size_t>(5 + i)] = padTo(kCoord[i], 13);
     return c;
 }
 
-std::string column_order_box_text(const ColumnOrder& order, bool elements) {
-    const auto captions = column_captions(elements);
+std::string columnOrderBoxText(const ColumnOrder& order, bool elements) {
+    const auto captions = columnCaptions(elements);
     std::string out;
     for (std::size_t p = 0; p < order.size(); ++p) {
         const int code = order[p];
@@ -126,16 +126,16 @@ std::string column_order_box_text(const ColumnOrder& order, bool elements) {
     return out;
 }
 
-ColumnOrder standard_list_order(bool elements, bool comets) {
+ColumnOrder standardListOrder(bool elements, bool comets) {
     if (elements)
         return comets ? ColumnOrder{1, 6, 13, 10, 7, 8, 9, 4, 0, 0} : ColumnOrder{1, 2, 3, 4, 5, 7, 8, 9, 10, 11};
     return comets ? ColumnOrder{1, 4, 5, 6, 7, 8, 9, 10, 0, 0} : ColumnOrder{1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
 }
 
-zelvomat::OrbitFieldTexts default_orbit_texts(bool elements) {
+zelvomat::OrbitFieldTexts defaultOrbitTexts(bool elements) {
     zelvomat::OrbitFieldTexts t;
     t.fill(blank18());
-    auto set = [&t](int code, const char* text) { t[static_cast<std::size_t>(code - 1)] = pad_to(text, 18); };
+    auto set = [&t](int code, const char* text) { t[static_cast<std::size_t>(code - 1)] = padTo(text, 18); };
     set(1, "Example");
     if (elements) {
         set(2, "15.99");
@@ -162,7 +162,7 @@ zelvomat::OrbitFieldTexts default_orbit_texts(bool elements) {
     return t;
 }
 
-std::string compact_order_text(const ColumnOrder& order) {
+std::string compactOrderText(const ColumnOrder& order) {
     ColumnOrder c{};
     std::size_t n = 0;
     for (int code : order)
@@ -170,7 +170,7 @@ std::string compact_order_text(const ColumnOrder& order) {
     return zelvomat::column_order_text(c);
 }
 
-bool nongrav_text_acceptable(std::string_view text) {
+bool nongravTextAcceptable(std::string_view text) {
     const std::string t = trim(text);
     if (t == "0.0") return true;
     std::string_view s = t;
@@ -204,16 +204,16 @@ std::string OrbitInputModel::nongravPath() const {
     return workDir_ + std::string(zelvomat::nongrav_file(ephemerisTask));
 }
 
-std::string OrbitInputModel::key() const { return record_field(record_, ef::objectKey); }
+std::string OrbitInputModel::key() const { return recordField(record_, ef::objectKey); }
 
 ColumnOrder OrbitInputModel::recordOrder(bool list) const {
     const zelvomat::RecordField f = elements ? (list ? ef::elementListOrder : ef::elementOrder)
                                              : (list ? ef::coordinateListOrder : ef::coordinateOrder);
-    return parse_order(record_field(record_, f));
+    return parseOrder(recordField(record_, f));
 }
 
 std::string OrbitInputModel::recordListFile() const {
-    return record_field(record_, elements ? ef::elementListFile : ef::coordinateListFile);
+    return recordField(record_, elements ? ef::elementListFile : ef::coordinateListFile);
 }
 
 void OrbitInputModel::error(const std::string& line1, const std::string& line2) {
@@ -229,7 +229,7 @@ void OrbitInputModel::error(const std::string& line1, const std::string& line2) 
 
 void OrbitInputModel::init() {
     restoreEnabled = false;
-    single = !same_key(key(), elements ? "FELM" : "FXYZ");
+    single = !sameKey(key(), elements ? "FELM" : "FXYZ");
     source = single ? 0 : 1;
     if (cometMode && single) showNongravFields(true);
     if (single)
@@ -244,7 +244,7 @@ void OrbitInputModel::onSingleOrbit() {
     texts.fill(blank18());
     if (auto read = zelvomat::read_introduced_orbit(singleOrbitPath(), order)) texts = *read;
     std::error_code ec;
-    if (!std::filesystem::exists(workDir_ + std::string(files::kEphTask), ec)) texts = default_orbit_texts(elements);
+    if (!std::filesystem::exists(workDir_ + std::string(files::kEphTask), ec)) texts = defaultOrbitTexts(elements);
     fileControlsEnabled = false;
     fileText.clear();
     elementsGroupEnabled = true;
@@ -262,7 +262,7 @@ void OrbitInputModel::onSingleOrbit() {
 void OrbitInputModel::showField(int field, bool on) {
     const auto f = static_cast<std::size_t>(field);
     fieldEnabled[f] = on;
-    fieldTexts[f] = on ? texts[static_cast<std::size_t>(orbit_field_code(field) - 1)] : std::string();
+    fieldTexts[f] = on ? texts[static_cast<std::size_t>(orbitFieldCode(field) - 1)] : std::string();
 }
 
 void OrbitInputModel::setUpSingleOrbitFields() {
@@ -274,7 +274,7 @@ void OrbitInputModel::setUpSingleOrbitFields() {
     boxChecked[kFieldEpoch] = true;
     showField(kFieldEpoch, true);
     for (int f = kFieldDesignation; f <= kFieldG; ++f) {
-        const bool on = has_code(order, orbit_field_code(f));
+        const bool on = hasCode(order, orbitFieldCode(f));
         boxChecked[static_cast<std::size_t>(f)] = on;
         showField(f, on);
     }
@@ -285,8 +285,8 @@ void OrbitInputModel::setUpSingleOrbitFields() {
         }
         boxEnabled[kGroupMT] = boxChecked[kGroupMT] = boxEnabled[kGroupNAQ] = boxChecked[kGroupNAQ] = true;
         for (int f : {kFieldM, kFieldT, kFieldN, kFieldA, kFieldQ}) boxEnabled[static_cast<std::size_t>(f)] = true;
-        const int mt = has_code(order, 5) ? kFieldM : kFieldT;
-        const int naq = has_code(order, 11) ? kFieldN : has_code(order, 12) ? kFieldA : kFieldQ;
+        const int mt = hasCode(order, 5) ? kFieldM : kFieldT;
+        const int naq = hasCode(order, 11) ? kFieldN : hasCode(order, 12) ? kFieldA : kFieldQ;
         boxChecked[static_cast<std::size_t>(mt)] = true;
         boxChecked[static_cast<std::size_t>(naq)] = true;
         showField(mt, true);
@@ -302,13 +302,13 @@ void OrbitInputModel::setUpSingleOrbitFields() {
 
 void OrbitInputModel::onListOfOrbits() {
     order = recordOrder(true);
-    orbitListFile_ = pad_to(recordListFile(), ef::elementListFile.width);
+    orbitListFile_ = padTo(recordListFile(), ef::elementListFile.width);
     if (cometMode) {
-        remove_code(order, 2);
-        remove_code(order, 3);
+        removeCode(order, 2);
+        removeCode(order, 3);
     }
     if (IsBlankText(orbitListFile_))
-        orbitListFile_ = pad_to(elements ? files::kElementListDefault : files::kCoordinateListDefault, 80);
+        orbitListFile_ = padTo(elements ? files::kElementListDefault : files::kCoordinateListDefault, 80);
     setUpListFields();
     fileControlsEnabled = true;
     fileText = trim(orbitListFile_);
@@ -333,10 +333,10 @@ void OrbitInputModel::setUpListFields() {
 
 void OrbitInputModel::updateColumnOrder(int code, bool add) {
     if (!add) {
-        remove_code(order, code);
+        removeCode(order, code);
         return;
     }
-    if (has_code(order, code)) return;
+    if (hasCode(order, code)) return;
     if (!single) {
         auto it = std::find(order.begin(), order.end(), 0);
         if (it != order.end()) *it = code;
@@ -351,7 +351,7 @@ void OrbitInputModel::updateColumnOrder(int code, bool add) {
 void OrbitInputModel::replaceCode(std::initializer_list<int> group, int code) {
     if (single) {
         for (int c : group)
-            if (c != code) remove_code(order, c);
+            if (c != code) removeCode(order, c);
         updateColumnOrder(code, true);
         return;
     }
@@ -380,7 +380,7 @@ bool OrbitInputModel::checkField(int field) {
     lastCheckPassed = false;
     hintVisible = false;
     const auto f = static_cast<std::size_t>(field);
-    const int code = orbit_field_code(field);
+    const int code = orbitFieldCode(field);
     std::string text = fieldTexts[f].substr(0, std::min(fieldTexts[f].size(), kOrbitFieldWidth));
     if (field <= kFieldG && IsBlankText(text)) {
         // An optional column left blank leaves the orbit: the file gets no
@@ -394,17 +394,17 @@ bool OrbitInputModel::checkField(int field) {
         lastCheckPassed = true;
         return true;
     }
-    std::string buf = pad_to(text, kOrbitFieldWidth);
+    std::string buf = padTo(text, kOrbitFieldWidth);
     int err = 0, aux = elements ? 1 : 2;
     double value = 0;
-    lib_.contreph(orbit_field_kind(field), buf.data(), static_cast<int>(buf.size()), err, value, aux);
+    lib_.contreph(orbitFieldKind(field), buf.data(), static_cast<int>(buf.size()), err, value, aux);
     if (err != 0) {
         failedField = field;
         const auto e = static_cast<std::size_t>(std::clamp(err, 0, 10));
-        error(std::string(ControlErrorText[e]), orbit_field_hint(field));
+        error(std::string(ControlErrorText[e]), orbitFieldHint(field));
         return false;
     }
-    fieldTexts[f] = pad_to(text, kOrbitFieldWidth);
+    fieldTexts[f] = padTo(text, kOrbitFieldWidth);
     texts[static_cast<std::size_t>(code - 1)] = fieldTexts[f];
     lastCheckPassed = true;
     return true;
@@ -445,7 +445,7 @@ void OrbitInputModel::chooseRadio(int group, int field) {
         if (single) {
             if (!on && editedField == m) editing = false;
             showField(m, on);
-            if (!on) texts[static_cast<std::size_t>(orbit_field_code(m) - 1)] = blank18();
+            if (!on) texts[static_cast<std::size_t>(orbitFieldCode(m) - 1)] = blank18();
         }
     }
     if (field == kFieldM) hintVisible = false;
@@ -459,13 +459,13 @@ bool OrbitInputModel::onColumnCheck(int control, bool checked) {
             boxChecked[c] = checked;
             showField(control, checked);
             if (!checked && editedField == control) editing = false;
-            updateColumnOrder(orbit_field_code(control), checked);
+            updateColumnOrder(orbitFieldCode(control), checked);
         } else if (control == kFieldM || control == kFieldT) {
             chooseRadio(kGroupMT, control);
-            replaceCode({5, 6}, orbit_field_code(control));
+            replaceCode({5, 6}, orbitFieldCode(control));
         } else if (control == kFieldN || control == kFieldA || control == kFieldQ) {
             chooseRadio(kGroupNAQ, control);
-            replaceCode({11, 12, 13}, orbit_field_code(control));
+            replaceCode({11, 12, 13}, orbitFieldCode(control));
         } else {
             boxChecked[c] = true;  // the other columns of a single orbit stay
         }
@@ -484,16 +484,16 @@ bool OrbitInputModel::onColumnCheck(int control, bool checked) {
         if (checked)
             updateColumnOrder(mt ? 5 : 11, true);
         else
-            for (int m : members) remove_code(order, orbit_field_code(m));
+            for (int m : members) removeCode(order, orbitFieldCode(m));
     } else if (control == kFieldM || control == kFieldT) {
         chooseRadio(kGroupMT, control);
-        replaceCode({5, 6}, orbit_field_code(control));
+        replaceCode({5, 6}, orbitFieldCode(control));
     } else if (control == kFieldN || control == kFieldA || control == kFieldQ) {
         chooseRadio(kGroupNAQ, control);
-        replaceCode({11, 12, 13}, orbit_field_code(control));
+        replaceCode({11, 12, 13}, orbitFieldCode(control));
     } else {
         boxChecked[c] = checked;
-        updateColumnOrder(orbit_field_code(control), checked);
+        updateColumnOrder(orbitFieldCode(control), checked);
     }
     refreshOrder();
     return true;
@@ -514,7 +514,7 @@ void OrbitInputModel::onModify() {
     }
     for (int code : order) {
         if (code == 0) continue;
-        const int f = orbit_field_of_code(code, elements);
+        const int f = orbitFieldOfCode(code, elements);
         if (f < 0) continue;
         if (elements && (code == 5 || code == 6)) {
             boxChecked[kGroupMT] = true;
@@ -535,7 +535,7 @@ void OrbitInputModel::onModify() {
 }
 
 void OrbitInputModel::onRestore() {
-    order = standard_list_order(elements, cometMode);
+    order = standardListOrder(elements, cometMode);
     boxChecked.fill(false);
     boxChecked[kFieldDesignation] = boxChecked[kFieldEpoch] = true;
     boxChecked[kFieldH] = boxChecked[kFieldG] = !cometMode;
@@ -591,7 +591,7 @@ void OrbitInputModel::showNongravFields(bool show) {
         nongrav = {"0.0 ", "0.0 ", "0.0 "};
     }
     for (std::string& a : nongrav)
-        if (!nongrav_text_acceptable(a) || trim(a) == "0.0") a = "0.0 ";
+        if (!nongravTextAcceptable(a) || trim(a) == "0.0") a = "0.0 ";
 }
 
 bool OrbitInputModel::storeOrbitChoice() {
@@ -601,14 +601,14 @@ bool OrbitInputModel::storeOrbitChoice() {
         fw::message("The file name " + list + " is longer than 80 characters.");
         return false;
     }
-    orbitListFile_ = pad_to(list, 80);
+    orbitListFile_ = padTo(list, 80);
     single = source == 0;
     const char* k = elements ? (single ? "EELM" : "FELM") : (single ? "XXYZ" : "FXYZ");
-    set_record_field(record_, ef::objectKey, k);
+    setRecordField(record_, ef::objectKey, k);
     const zelvomat::RecordField of = elements ? (single ? ef::elementOrder : ef::elementListOrder)
                                               : (single ? ef::coordinateOrder : ef::coordinateListOrder);
-    set_record_field(record_, of, compact_order_text(order));
-    if (!single) set_record_field(record_, elements ? ef::elementListFile : ef::coordinateListFile, list);
+    setRecordField(record_, of, compactOrderText(order));
+    if (!single) setRecordField(record_, elements ? ef::elementListFile : ef::coordinateListFile, list);
     return true;
 }
 
@@ -619,8 +619,8 @@ bool OrbitInputModel::onOK() {
             !checkField(editedField))
             return false;
         for (int code = 1; code <= 13; ++code) {
-            if (!has_code(order, code)) continue;
-            const int f = orbit_field_of_code(code, elements);
+            if (!hasCode(order, code)) continue;
+            const int f = orbitFieldOfCode(code, elements);
             if (f < 0) continue;
             if (!checkField(f)) return false;
         }
@@ -629,12 +629,12 @@ bool OrbitInputModel::onOK() {
         // they were.
         if (cometMode)
             for (std::size_t i = 0; i < 3; ++i)
-                if (!nongrav_text_acceptable(nongrav[i])) {
+                if (!nongravTextAcceptable(nongrav[i])) {
                     fw::message("E R R O R: Wrong field A" + std::to_string(i + 1));
                     return false;
                 }
     }
-    std::string orderText20 = compact_order_text(order);
+    std::string orderText20 = compactOrderText(order);
     const int form = elements ? 1 : 2;
     if (single) {
         std::error_code ec;
@@ -682,8 +682,8 @@ bool OrbitInputModel::onOK() {
 }
 
 void OrbitInputModel::onCancel() {
-    single = !same_key(key(), elements ? "FELM" : "FXYZ");
-    orbitListFile_ = pad_to(recordListFile(), 80);
+    single = !sameKey(key(), elements ? "FELM" : "FXYZ");
+    orbitListFile_ = padTo(recordListFile(), 80);
 }
 
 }  // namespace zelvo

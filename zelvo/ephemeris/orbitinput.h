@@ -74,28 +74,28 @@ inline constexpr int kOrbitControls = 21;
 // Column code of field i (1-13), its check kind (16-28) and whether it
 // belongs to the elements (true) or the coordinates (false) form; the
 // fields 0-3 belong to both.
-int orbit_field_code(int field);
-int orbit_field_kind(int field);
-bool orbit_field_in_form(int field, bool elements);
+int orbitFieldCode(int field);
+int orbitFieldKind(int field);
+bool orbitFieldInForm(int field, bool elements);
 // The field that holds column code in the form (-1 for none).
-int orbit_field_of_code(int code, bool elements);
+int orbitFieldOfCode(int code, bool elements);
 // "Change value  of <name>." for field i.
-std::string orbit_field_hint(int field);
+std::string orbitFieldHint(int field);
 // The captions of the Order box, indexed by code 0-13, 13 characters each.
-std::array<std::string, 14> column_captions(bool elements);
+std::array<std::string, 14> columnCaptions(bool elements);
 // The text of the Order box: "p. caption" lines with CR LF, p = 1..10 ("10.")
 // for the non-zero codes.
-std::string column_order_box_text(const zelvomat::ColumnOrder& order, bool elements);
+std::string columnOrderBoxText(const zelvomat::ColumnOrder& order, bool elements);
 // The standard list order of Restore.
-zelvomat::ColumnOrder standard_list_order(bool elements, bool comets);
+zelvomat::ColumnOrder standardListOrder(bool elements, bool comets);
 // The default field texts shown when no "eph.cfg" exists.
-zelvomat::OrbitFieldTexts default_orbit_texts(bool elements);
+zelvomat::OrbitFieldTexts defaultOrbitTexts(bool elements);
 // The order text of the task record: the non-zero codes in sequence, then
 // "00" pairs up to ten.
-std::string compact_order_text(const zelvomat::ColumnOrder& order);
+std::string compactOrderText(const zelvomat::ColumnOrder& order);
 // A nongravitational parameter that reads as 0 (or as no number) must be
 // exactly "0.0" (after trimming).
-bool nongrav_text_acceptable(std::string_view text);
+bool nongravTextAcceptable(std::string_view text);
 
 class OrbitInputModel {
 public:
@@ -174,7 +174,7 @@ private:
     void setUpSingleOrbitFields();
     void setUpListFields();
     void showNongravFields(bool show);
-    void refreshOrder() { orderText = column_order_box_text(order, elements); }
+    void refreshOrder() { orderText = columnOrderBoxText(order, elements); }
     void updateColumnOrder(int code, bool add);
     void replaceCode(std::initializer_list<int> group, int code);
     void showField(int field, bool on);
@@ -238,13 +238,13 @@ private:
 // while set), the nongravitational fields by ctx.CometMode; OK writes the
 // single-orbit file, ngr file and the record's key, order and list file, and
 // sets ctx.OrbitListFile. Returns fw::kIdOk or fw::kIdCancel.
-int RunOrbitInputDialog(AppContext& ctx, Library& lib, std::string& taskRecord, QWidget* parent = nullptr);
+int runOrbitInputDialog(AppContext& ctx, Library& lib, std::string& taskRecord, QWidget* parent = nullptr);
 // The same for a window that keeps its own typed orbit: the form by
 // asElements, and orbitListFile in place of ctx.OrbitListFile.
-int RunOrbitInputDialog(AppContext& ctx, Library& lib, std::string& taskRecord, bool asElements,
+int runOrbitInputDialog(AppContext& ctx, Library& lib, std::string& taskRecord, bool asElements,
                         std::string& orbitListFile, QWidget* parent = nullptr);
 // The same over a task record of the ephemeris layout (the ephemeris task's
 // ctx.EphRecord): the record takes the dialog's changes.
-int RunOrbitInputDialog(AppContext& ctx, Library& lib, zelvomat::EphTaskRecord& record, QWidget* parent = nullptr);
+int runOrbitInputDialog(AppContext& ctx, Library& lib, zelvomat::EphTaskRecord& record, QWidget* parent = nullptr);
 
 }  // namespace zelvo

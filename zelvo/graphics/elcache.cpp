@@ -45,7 +45,7 @@ double ElementRecord::column(int k) const {
     }
 }
 
-void put_record(const ElementRecord& r, std::span<std::uint8_t, kDataRecord> out) {
+void putRecord(const ElementRecord& r, std::span<std::uint8_t, kDataRecord> out) {
     io::put_f64(out, dat::kH, r.H);
     io::put_f64(out, dat::kG, r.G);
     io::put_f64(out, dat::kM, r.M);
@@ -57,7 +57,7 @@ void put_record(const ElementRecord& r, std::span<std::uint8_t, kDataRecord> out
     io::put_f64(out, dat::kA, r.a);
 }
 
-ElementRecord get_record(std::span<const std::uint8_t, kDataRecord> in) {
+ElementRecord getRecord(std::span<const std::uint8_t, kDataRecord> in) {
     ElementRecord r;
     r.H = io::get_f64(in, dat::kH);
     r.G = io::get_f64(in, dat::kG);
@@ -71,7 +71,7 @@ ElementRecord get_record(std::span<const std::uint8_t, kDataRecord> in) {
     return r;
 }
 
-std::size_t text_room(std::size_t offset) {
+std::size_t textRoom(std::size_t offset) {
     switch (offset) {
         case txt::kNumber:
             return txt::kNumberRoom;
@@ -95,14 +95,14 @@ std::size_t text_room(std::size_t offset) {
     }
 }
 
-std::string_view text_field(const char* record, std::size_t offset) {
-    const std::size_t room = text_room(offset);
+std::string_view textField(const char* record, std::size_t offset) {
+    const std::size_t room = textRoom(offset);
     if (room == 0) return {};
     const char* p = record + offset;
     return std::string_view(p, ::strnlen(p, room));
 }
 
-std::string fixed_text(double value, int width, int decimals, std::size_t room) {
+std::string fixedText(double value, int width, int decimals, std::size_t room) {
     const std::string stars(static_cast<std::size_t>(std::max(width, 1)), '*');
     if (!std::isfinite(value)) return stars;
     char buf[64];
@@ -126,18 +126,18 @@ void put_text(TextRecord& t, std::size_t offset, std::string_view s) {
 
 // The semi-major axis in the 11 characters that the export and the print
 // give it: seven decimals while they fit, fewer from 1000 AU on.
-std::string axis_text(double a) {
+std::string axisText(double a) {
     for (int d = 7; d >= 0; --d) {
-        std::string t = fixed_text(a, 9, d, txt::kAxisRoom);
+        std::string t = fixedText(a, 9, d, txt::kAxisRoom);
         if (t.front() != '*') return t;
         if (!std::isfinite(a)) return t;
     }
-    return fixed_text(a, 9, 7, txt::kAxisRoom);
+    return fixedText(a, 9, 7, txt::kAxisRoom);
 }
 
 }  // namespace
 
-void make_records(const CatalogueObject& o, ElementRecord& rec, TextRecord& text) {
+void makeRecords(const CatalogueObject& o, ElementRecord& rec, TextRecord& text) {
     text.fill('\0');
     char num[16];
     if (o.number >= 0 && o.number <= 999999)
@@ -178,13 +178,13 @@ void make_records(const CatalogueObject& o, ElementRecord& rec, TextRecord& text
     rec.i = el[3] * kDegreesPerRadian;
     rec.e = el[4];
     rec.n = el[5] * kDegreesPerRadian;
-    put_text(text, txt::kM, fixed_text(rec.M, 9, 5, txt::kAngleRoom));
-    put_text(text, txt::kPeri, fixed_text(rec.Peri, 9, 5, txt::kAngleRoom));
-    put_text(text, txt::kNode, fixed_text(rec.Node, 9, 5, txt::kAngleRoom));
-    put_text(text, txt::kIncl, fixed_text(rec.i, 8, 5, txt::kAngleRoom));
-    put_text(text, txt::kE, fixed_text(rec.e, 9, 7, txt::kAngleRoom));
-    put_text(text, txt::kN, fixed_text(rec.n, 10, 8, txt::kMotionRoom));
-    put_text(text, txt::kA, axis_text(rec.a));
+    put_text(text, txt::kM, fixedText(rec.M, 9, 5, txt::kAngleRoom));
+    put_text(text, txt::kPeri, fixedText(rec.Peri, 9, 5, txt::kAngleRoom));
+    put_text(text, txt::kNode, fixedText(rec.Node, 9, 5, txt::kAngleRoom));
+    put_text(text, txt::kIncl, fixedText(rec.i, 8, 5, txt::kAngleRoom));
+    put_text(text, txt::kE, fixedText(rec.e, 9, 7, txt::kAngleRoom));
+    put_text(text, txt::kN, fixedText(rec.n, 10, 8, txt::kMotionRoom));
+    put_text(text, txt::kA, axisText(rec.a));
 }
 
 // ---- Settings ------------------------------------------------------------------
@@ -221,19 +221,19 @@ std::optional<CatalogueSettings> ReadCatalogueSettings(const std::string& path) 
 
 namespace {
 
-std::string cache_path(const std::string& dir, std::string_view name) { return dir + std::string(name); }
+std::string cachePath(const std::string& dir, std::string_view name) { return dir + std::string(name); }
 
-void remove_quietly(const std::string& path) {
+void removeQuietly(const std::string& path) {
     std::error_code ec;
     std::filesystem::remove(path, ec);
 }
 
-bool read_exact(std::ifstream& in, char* out, std::size_t n) {
+bool readExact(std::ifstream& in, char* out, std::size_t n) {
     in.read(out, static_cast<std::streamsize>(n));
     return static_cast<std::size_t>(in.gcount()) == n;
 }
 
-bool write_caches(const CatalogueSettings& s, fw::FileWriter& dat, fw::FileWriter& txt) {
+bool writeCaches(const CatalogueSettings& s, fw::FileWriter& dat, fw::FileWriter& txt) {
     const std::string& dir = s.dataDir;
     std::ifstream names(io::find_file(dir, files::kCatNames), std::ios::binary);
     std::ifstream mags(io::find_file(dir, files::kCatMagnitudes), std::ios::binary);
@@ -261,8 +261,8 @@ bool write_caches(const CatalogueSettings& s, fw::FileWriter& dat, fw::FileWrite
     const auto total = static_cast<std::size_t>(s.objects);
     for (std::size_t first = 0; first < total; first += kChunk) {
         const std::size_t n = std::min(kChunk, total - first);
-        if (!read_exact(names, nameBuf.data(), n * 18) || !read_exact(mags, hBuf.data(), n * 5) ||
-            !read_exact(elems, elBuf.data(), n * 48))
+        if (!readExact(names, nameBuf.data(), n * 18) || !readExact(mags, hBuf.data(), n * 5) ||
+            !readExact(elems, elBuf.data(), n * 48))
             return false;
         for (std::size_t k = 0; k < n; ++k) {
             CatalogueObject o;
@@ -276,8 +276,8 @@ bool write_caches(const CatalogueSettings& s, fw::FileWriter& dat, fw::FileWrite
             for (std::size_t j = 0; j < 6; ++j) o.elements[j] = io::get_f64(el, j * 8);
             ElementRecord rec;
             TextRecord text;
-            make_records(o, rec, text);
-            put_record(rec, std::span<std::uint8_t, kDataRecord>(datBuf.data() + k * kDataRecord, kDataRecord));
+            makeRecords(o, rec, text);
+            putRecord(rec, std::span<std::uint8_t, kDataRecord>(datBuf.data() + k * kDataRecord, kDataRecord));
             std::memcpy(txtBuf.data() + k * kTextRecord, text.data(), kTextRecord);
         }
         if (!dat.append(std::span<const std::uint8_t>(datBuf.data(), n * kDataRecord)) ||
@@ -290,30 +290,30 @@ bool write_caches(const CatalogueSettings& s, fw::FileWriter& dat, fw::FileWrite
 }  // namespace
 
 bool CatalogueCache::build(const CatalogueSettings& s) {
-    const std::string datFinal = cache_path(s.dataDir, files::kElementCacheData);
-    const std::string txtFinal = cache_path(s.dataDir, files::kElementCacheText);
+    const std::string datFinal = cachePath(s.dataDir, files::kElementCacheData);
+    const std::string txtFinal = cachePath(s.dataDir, files::kElementCacheText);
     bool ok = false;
     {
         fw::FileWriter dat(datFinal), txt(txtFinal);
-        if (write_caches(s, dat, txt)) {
+        if (writeCaches(s, dat, txt)) {
             // The old pair goes first: a build stopped between the two
             // renames leaves one cache missing, which the next list builds
             // again.
-            remove_quietly(datFinal);
-            remove_quietly(txtFinal);
+            removeQuietly(datFinal);
+            removeQuietly(txtFinal);
             ok = txt.commit() && dat.commit();
         }
     }
     if (!ok) {
-        for (const std::string& p : {datFinal, txtFinal}) remove_quietly(p);
+        for (const std::string& p : {datFinal, txtFinal}) removeQuietly(p);
     }
     return ok;
 }
 
 bool CatalogueCache::map(const std::string& dir, std::int32_t objects) {
     close();
-    auto dat = io::MappedFile::open(cache_path(dir, files::kElementCacheData));
-    auto txt = io::MappedFile::open(cache_path(dir, files::kElementCacheText));
+    auto dat = io::MappedFile::open(cachePath(dir, files::kElementCacheData));
+    auto txt = io::MappedFile::open(cachePath(dir, files::kElementCacheText));
     if (!dat || !txt) return false;
     const auto n = static_cast<std::size_t>(objects);
     if (dat->bytes().size() != n * kDataRecord || txt->bytes().size() != n * kTextRecord) return false;

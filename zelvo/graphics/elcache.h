@@ -67,7 +67,7 @@ inline constexpr double kDegreesPerRadian = 57.29577951308232;
 using zelvomat::kGaussK;
 
 // G as the list compares, sorts and plots it: 0.15 for a missing one.
-inline double effective_slope(double g) { return g < kMissingSlopeBelow ? kDefaultSlope : g; }
+inline double effectiveSlope(double g) { return g < kMissingSlopeBelow ? kDefaultSlope : g; }
 
 struct ElementRecord {
     double H = 0, G = kMissingSlope, M = 0, Peri = 0, Node = 0, i = 0, e = 0, n = 0, a = 0;
@@ -78,14 +78,14 @@ struct ElementRecord {
     bool absent() const { return M == 0 && Peri == 0 && Node == 0 && i == 0 && e == 0 && n == 0; }
 };
 
-void put_record(const ElementRecord& r, std::span<std::uint8_t, kDataRecord> out);
-ElementRecord get_record(std::span<const std::uint8_t, kDataRecord> in);
+void putRecord(const ElementRecord& r, std::span<std::uint8_t, kDataRecord> out);
+ElementRecord getRecord(std::span<const std::uint8_t, kDataRecord> in);
 
 using TextRecord = std::array<char, kTextRecord>;
 // The zero-terminated text at offset of a text record, never longer than
 // the room of its field (a damaged record cannot run into the next field).
-std::string_view text_field(const char* record, std::size_t offset);
-std::size_t text_room(std::size_t offset);
+std::string_view textField(const char* record, std::size_t offset);
+std::size_t textRoom(std::size_t offset);
 
 // The values of one object as the catalogue files give them.
 struct CatalogueObject {
@@ -97,12 +97,12 @@ struct CatalogueObject {
 };
 
 // The two records of one object.
-void make_records(const CatalogueObject& o, ElementRecord& rec, TextRecord& text);
+void makeRecords(const CatalogueObject& o, ElementRecord& rec, TextRecord& text);
 
 // Fixed-point text of value in width characters with decimals, as "%w.df"
 // writes it; asterisks (width of them) when the value is not finite or its
 // text would be longer than room.
-std::string fixed_text(double value, int width, int decimals, std::size_t room);
+std::string fixedText(double value, int width, int decimals, std::size_t room);
 
 // a = (k sqrt(1 + m) / n)^(2/3): the semi-major axis in AU of a mean motion n
 // in radians per day, for a body of mass m in solar masses (0 for a minor
@@ -145,7 +145,7 @@ public:
 
     std::int32_t count() const { return count_; }
     ElementRecord record(std::int32_t r) const {
-        return get_record(
+        return getRecord(
             std::span<const std::uint8_t, kDataRecord>(data_.bytes().data() + r * kDataRecord, kDataRecord));
     }
     const char* text(std::int32_t r) const {

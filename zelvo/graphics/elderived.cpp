@@ -26,7 +26,7 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
 // log10 of x, or no value when x is not positive.
-double log10_positive(double x) { return x > 0 ? std::log10(x) : kNaN; }
+double log10Positive(double x) { return x > 0 ? std::log10(x) : kNaN; }
 
 // The object's elements in radians and radians per day.
 std::array<double, 6> radians(const ElementRecord& r) {
@@ -37,7 +37,7 @@ std::array<double, 6> radians(const ElementRecord& r) {
 
 }  // namespace
 
-double fixed_object_axis(int fixedObjectNumber, double n) {
+double fixedObjectAxis(int fixedObjectNumber, double n) {
     if (fixedObjectNumber < 0 && fixedObjectNumber >= -9)
         return SemiMajorAxisFromMotion(n, 1.0 / PlanetInverseMass[-fixedObjectNumber]);
     return SemiMajorAxisFromMotion(n, 0.0);
@@ -45,7 +45,7 @@ double fixed_object_axis(int fixedObjectNumber, double n) {
 
 DerivedCalculator::DerivedCalculator(Library& lib, const DerivedInputs& in) : lib_(lib), in_(in) {
     const double n0 = in_.fixedObjectElements[6];
-    fixedAxis_ = fixed_object_axis(in_.fixedObjectNumber, n0);
+    fixedAxis_ = fixedObjectAxis(in_.fixedObjectNumber, n0);
     fixedUsable_ = in_.fixedObjectNumber != 0 && n0 > 0 && std::isfinite(n0) && std::isfinite(fixedAxis_);
 }
 
@@ -69,9 +69,9 @@ double DerivedCalculator::value(int r, const ElementRecord& rec, int code) const
         case 6:
             return rec.n * 3600;
         case kCodeOppositionMagnitude: {
-            if (a * (1 - e) > 1) return rec.H + 5 * log10_positive(std::fabs(a - 1) * a);
+            if (a * (1 - e) > 1) return rec.H + 5 * log10Positive(std::fabs(a - 1) * a);
             const double q = a * (1 + e);
-            return rec.H + 5 * log10_positive((q * q - 1) * 0.25);
+            return rec.H + 5 * log10Positive((q * q - 1) * 0.25);
         }
         case 8: {
             const double s = rec.M + rec.Peri + rec.Node;
@@ -152,7 +152,7 @@ std::string DerivedCalculator::listText(int r, const ElementRecord& rec, int cod
     if (code == kCodeCommensurability) return commensurabilityText(rec);
     const double v = value(r, rec, code);
     if (valueOut != nullptr) *valueOut = v;
-    return derived_value_text(code, v, in_.calendarDateForm);
+    return derivedValueText(code, v, in_.calendarDateForm);
 }
 
 namespace {
@@ -162,7 +162,7 @@ namespace {
 // characters: the year keeps its sign, so year 0 and the years before it read
 // as they are ("00305.50000", "-1000305.50000" for -100 March 5), where the
 // packed number itself would print as "305.50000" or "-999694.50000".
-std::string calendar_text(double packed, int width, std::size_t room) {
+std::string calendarText(double packed, int width, std::size_t room) {
     const double year = std::floor(packed / 10000);
     const std::string stars(static_cast<std::size_t>(width), '*');
     if (!std::isfinite(year) || std::fabs(year) > 1.0e9) return stars;
@@ -175,13 +175,13 @@ std::string calendar_text(double packed, int width, std::size_t room) {
 
 }  // namespace
 
-std::string derived_value_text(int code, double value, bool calendarDateForm) {
+std::string derivedValueText(int code, double value, bool calendarDateForm) {
     constexpr std::size_t kRoom = 14;
     switch (code) {
         case kCodeOppositionMagnitude:
-            return fixed_text(value, 5, 2, kRoom);
+            return fixedText(value, 5, 2, kRoom);
         case kCodeDiameter: {
-            std::string t = fixed_text(value, 8, 3, kRoom);
+            std::string t = fixedText(value, 8, 3, kRoom);
             t.erase(0, t.find_first_not_of(' '));
             // A diameter is never shown as nothing at all.
             return t == "0.000" ? "0.001" : t;
@@ -189,9 +189,9 @@ std::string derived_value_text(int code, double value, bool calendarDateForm) {
         case kCodePerihelionTime:
         case kCodeAscendingNodeTime:
         case kCodeDescendingNodeTime:
-            return calendarDateForm ? calendar_text(value, 8, kRoom) : fixed_text(value, 7, 5, kRoom);
+            return calendarDateForm ? calendarText(value, 8, kRoom) : fixedText(value, 7, 5, kRoom);
         default:
-            return fixed_text(value, 10, 5, kRoom);
+            return fixedText(value, 10, 5, kRoom);
     }
 }
 

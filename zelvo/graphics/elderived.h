@@ -82,10 +82,10 @@ private:
 // "%8.3f" without leading blanks for code 11 ("0.001" in place of "0.000"),
 // "%8.5f" (calendar) or "%7.5f" (Julian) for codes 15-17; asterisks when the
 // value is not finite or its text longer than 14 characters.
-std::string derived_value_text(int code, double value, bool calendarDateForm);
+std::string derivedValueText(int code, double value, bool calendarDateForm);
 
 // The semi-major axis of the fixed object from its mean motion (radians per
 // day): planet k with its mass, a minor planet with none.
-double fixed_object_axis(int fixedObjectNumber, double n);
+double fixedObjectAxis(int fixedObjectNumber, double n);
 
 }  // namespace zelvo::elements

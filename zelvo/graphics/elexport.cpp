@@ -7,39 +7,39 @@ namespace zelvo::elements {
 namespace {
 
 // Appends text right-aligned in exactly width characters.
-void put_right(std::string& out, std::string_view text, std::size_t width) {
+void putRight(std::string& out, std::string_view text, std::size_t width) {
     if (text.size() < width) out.append(width - text.size(), ' ');
     out.append(text.substr(0, std::min(text.size(), width)));
 }
 
 // Appends text left-aligned in exactly width characters.
-void put_left(std::string& out, std::string_view text, std::size_t width) {
+void putLeft(std::string& out, std::string_view text, std::size_t width) {
     out.append(text.substr(0, std::min(text.size(), width)));
     if (text.size() < width) out.append(width - text.size(), ' ');
 }
 
 // Appends H, G, M, Peri, Node, i, e, n and a of a text record, each
 // right-aligned in its width, sep between them and two blanks after G.
-void put_elements(std::string& out, const char* rec, const char* sep) {
+void putElements(std::string& out, const char* rec, const char* sep) {
     struct Field {
         std::size_t offset, width;
     };
     static constexpr Field kFields[9] = {{txt::kH, 5},    {txt::kG, 5}, {txt::kM, 9},  {txt::kPeri, 9}, {txt::kNode, 9},
                                          {txt::kIncl, 9}, {txt::kE, 9}, {txt::kN, 10}, {txt::kA, 11}};
     for (const Field& f : kFields) {
-        put_right(out, text_field(rec, f.offset), f.width);
+        putRight(out, textField(rec, f.offset), f.width);
         if (f.offset != txt::kA) out += f.offset == txt::kG ? "  " : sep;
     }
 }
 
 // The query text on one line: each line break with its indent is one blank.
-std::string one_line(std::string text) {
+std::string oneLine(std::string text) {
     for (std::size_t at; (at = text.find("\n  ")) != std::string::npos;) text.replace(at, 3, " ");
     return text;
 }
 
 // A bar line of the export's table: cells of the given widths between "|".
-std::string bar_line(char fill) {
+std::string barLine(char fill) {
     static constexpr std::size_t kCells[11] = {7, 19, 6, 6, 10, 10, 10, 10, 10, 11, 11};
     std::string s = "|";
     for (std::size_t w : kCells) s += std::string(w, fill) + "|";
@@ -52,18 +52,18 @@ const char kExportCaptions[] =
 
 }  // namespace
 
-ListHead list_head(const ElementList& list, const std::string& epochText) {
+ListHead listHead(const ElementList& list, const std::string& epochText) {
     ListHead h;
     h.epochText = epochText;
     h.useObjectList = list.setup().query.UseObjectList;
     h.objectListFile = list.setup().query.ObjectListFile;
-    h.queryText = one_line(list.queryText());
+    h.queryText = oneLine(list.queryText());
     h.derivedCode = list.derivedCode();
     h.derivedTitle = list.derivedTitle();
     return h;
 }
 
-std::string export_line(std::int32_t number, const char* rec, int code, std::string_view derived, bool calendar) {
+std::string exportLine(std::int32_t number, const char* rec, int code, std::string_view derived, bool calendar) {
     std::string line;
     line.reserve(140);
     // A number of seven digits takes one of the two blanks before the name.
@@ -71,19 +71,19 @@ std::string export_line(std::int32_t number, const char* rec, int code, std::str
     line += ' ';
     line += num;
     line += num.size() > 6 ? " " : "  ";
-    put_left(line, text_field(rec, txt::kName), 18);
+    putLeft(line, textField(rec, txt::kName), 18);
     line += "  ";
-    put_elements(line, rec, "  ");
+    putElements(line, rec, "  ");
     if (code == kCodeCommensurability) {
         line += ' ';
-        put_left(line, derived.substr(0, std::min<std::size_t>(3, derived.size())), 3);
+        putLeft(line, derived.substr(0, std::min<std::size_t>(3, derived.size())), 3);
     } else if (code >= kCodePerihelionTime && code < kDerivedCodeCount) {
         line += ' ';
-        put_right(line, derived.substr(0, std::min<std::size_t>(calendar ? 14 : 13, derived.size())), 14);
+        putRight(line, derived.substr(0, std::min<std::size_t>(calendar ? 14 : 13, derived.size())), 14);
     } else if (code > 0 && code < kDerivedCodeCount) {
         // At least ten characters: a longer value keeps every digit.
         line += ' ';
-        put_right(line, derived, std::max<std::size_t>(10, derived.size()));
+        putRight(line, derived, std::max<std::size_t>(10, derived.size()));
     }
     return line;
 }
@@ -92,21 +92,21 @@ namespace {
 
 // The export's lines in order, each handed to put.
 template <class Put>
-void each_export_line(const ElementList& list, const std::string& epochText, Put&& put) {
-    const ListHead h = list_head(list, epochText);
+void eachExportLine(const ElementList& list, const std::string& epochText, Put&& put) {
+    const ListHead h = listHead(list, epochText);
     put("Elements: " + h.epochText);
     if (h.useObjectList) put("Object List: " + h.objectListFile);
     if (!h.queryText.empty()) put("Filter:" + h.queryText);
     const bool derived = h.derivedCode != 0;
     put(" " + std::string(derived ? 139 : 119, '_'));
-    put(bar_line(' ') + (derived ? std::string(14, ' ') : std::string()));
+    put(barLine(' ') + (derived ? std::string(14, ' ') : std::string()));
     put(std::string(kExportCaptions) + (derived ? "  " + h.derivedTitle : std::string()));
-    put(bar_line('_') + (derived ? std::string(18, '_') : std::string()));
+    put(barLine('_') + (derived ? std::string(18, '_') : std::string()));
     put(std::string());
     const bool calendar = list.setup().derived.calendarDateForm;
     for (int row = 0; row < list.count(); ++row) {
         const std::int32_t r = list.record(row);
-        put(export_line(list.number(row), list.cache().text(r), h.derivedCode, list.outputDerivedText(row), calendar));
+        put(exportLine(list.number(row), list.cache().text(r), h.derivedCode, list.outputDerivedText(row), calendar));
     }
 }
 
@@ -127,27 +127,27 @@ private:
 
 }  // namespace
 
-std::vector<std::string> export_lines(const ElementList& list, const std::string& epochText) {
+std::vector<std::string> exportLines(const ElementList& list, const std::string& epochText) {
     std::vector<std::string> out;
     out.reserve(static_cast<std::size_t>(list.count()) + 8);
-    each_export_line(list, epochText, [&](std::string line) { out.push_back(std::move(line)); });
+    eachExportLine(list, epochText, [&](std::string line) { out.push_back(std::move(line)); });
     return out;
 }
 
-fw::WriteStatus write_export(const std::string& path, const ElementList& list, const std::string& epochText) {
+fw::WriteStatus writeExport(const std::string& path, const ElementList& list, const std::string& epochText) {
     LineWriter w(path);
-    each_export_line(list, epochText, [&](const std::string& line) { w.put(line); });
+    eachExportLine(list, epochText, [&](const std::string& line) { w.put(line); });
     return w.finish();
 }
 
-fw::WriteStatus write_text_lines(const std::string& path, const std::vector<std::string>& lines) {
+fw::WriteStatus writeTextLines(const std::string& path, const std::vector<std::string>& lines) {
     LineWriter w(path);
     for (const std::string& l : lines) w.put(l);
     return w.finish();
 }
 
-std::vector<std::string> print_file_lines(std::int32_t number, const char* rec, bool derived,
-                                          std::string_view derivedText) {
+std::vector<std::string> printFileLines(std::int32_t number, const char* rec, bool derived,
+                                        std::string_view derivedText) {
     // A number of seven digits keeps its blank before the name, which gives
     // up its eighteenth character, so every line keeps its length.
     const std::string num = number_text(number);
@@ -155,11 +155,11 @@ std::vector<std::string> print_file_lines(std::int32_t number, const char* rec, 
     line.reserve(126);
     line += num;
     line += ' ';
-    put_left(line, text_field(rec, txt::kName), num.size() > 6 ? 17 : 18);
-    put_elements(line, rec, " ");
+    putLeft(line, textField(rec, txt::kName), num.size() > 6 ? 17 : 18);
+    putElements(line, rec, " ");
     if (!derived) return {line};
     std::string value = " ";
-    put_right(value, derivedText, 14);
+    putRight(value, derivedText, 14);
     return {line + value, std::string(110, ' ') + value};
 }
 
@@ -167,24 +167,24 @@ fw::WriteStatus write_print_file(const std::string& path, const ElementList& lis
     LineWriter w(path);
     for (int row = 0; row < list.count(); ++row) {
         const std::int32_t r = list.record(row);
-        for (const std::string& l : print_file_lines(list.number(row), list.cache().text(r), list.hasDerivedColumn(),
-                                                     list.outputDerivedText(row)))
+        for (const std::string& l : printFileLines(list.number(row), list.cache().text(r), list.hasDerivedColumn(),
+                                                   list.outputDerivedText(row)))
             w.put(l);
     }
     return w.finish();
 }
 
-int print_lines_per_page(PaperKind paper, bool derived) {
+int printLinesPerPage(PaperKind paper, bool derived) {
     int n = paper == PaperKind::A4 ? 30 : paper == PaperKind::A3 ? 45 : 20;
     // Both lines of an object on the same page.
     if (derived) n -= n % 2;
     return n;
 }
 
-int print_line_count(const ElementList& list) { return list.count() * (list.hasDerivedColumn() ? 2 : 1); }
+int printLineCount(const ElementList& list) { return list.count() * (list.hasDerivedColumn() ? 2 : 1); }
 
-std::optional<std::vector<std::string>> read_print_page(const std::string& path, int page, int linesPerPage,
-                                                        int printLines) {
+std::optional<std::vector<std::string>> readPrintPage(const std::string& path, int page, int linesPerPage,
+                                                      int printLines) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
     std::vector<std::string> lines;
@@ -203,8 +203,8 @@ std::optional<std::vector<std::string>> read_print_page(const std::string& path,
     return lines;
 }
 
-PrintPage layout_element_page(int page, int W, int H, int perPage, const ListHead& head,
-                              const std::optional<std::vector<std::string>>& lines) {
+PrintPage layoutElementPage(int page, int W, int H, int perPage, const ListHead& head,
+                            const std::optional<std::vector<std::string>>& lines) {
     PrintPage out;
     const bool derived = head.derivedCode != 0;
     // Room for the head, the lines and the page number below them: with a

@@ -33,40 +33,40 @@ struct ListHead {
     int derivedCode = 0;
     std::string derivedTitle;  // the derived column's name with its suffix
 };
-ListHead list_head(const ElementList& list, const std::string& epochText);
+ListHead listHead(const ElementList& list, const std::string& epochText);
 
 // The lines of the export (without their line ends).
-std::vector<std::string> export_lines(const ElementList& list, const std::string& epochText);
+std::vector<std::string> exportLines(const ElementList& list, const std::string& epochText);
 // One object's line of the export.
-std::string export_line(std::int32_t number, const char* textRecord, int derivedCode, std::string_view derivedText,
-                        bool calendarDateForm);
+std::string exportLine(std::int32_t number, const char* textRecord, int derivedCode, std::string_view derivedText,
+                       bool calendarDateForm);
 // Writes the export of the list to path with CR LF line ends (write_file: a
 // failed write leaves the old file whole).
-fw::WriteStatus write_export(const std::string& path, const ElementList& list, const std::string& epochText);
+fw::WriteStatus writeExport(const std::string& path, const ElementList& list, const std::string& epochText);
 // Writes lines with CR LF to path (write_file).
-fw::WriteStatus write_text_lines(const std::string& path, const std::vector<std::string>& lines);
+fw::WriteStatus writeTextLines(const std::string& path, const std::vector<std::string>& lines);
 
 // The print lines of one object (one, or two with a derived column).
-std::vector<std::string> print_file_lines(std::int32_t number, const char* textRecord, bool derived,
-                                          std::string_view derivedText);
+std::vector<std::string> printFileLines(std::int32_t number, const char* textRecord, bool derived,
+                                        std::string_view derivedText);
 // Writes the print file of the list (write_file).
 fw::WriteStatus write_print_file(const std::string& path, const ElementList& list);
 
-int print_lines_per_page(PaperKind paper, bool derived);
-int print_line_count(const ElementList& list);
+int printLinesPerPage(PaperKind paper, bool derived);
+int printLineCount(const ElementList& list);
 
 // The lines of page (from 1) of the print file, as many as the page holds;
 // nothing when the file cannot be opened.
-std::optional<std::vector<std::string>> read_print_page(const std::string& path, int page, int linesPerPage,
-                                                        int printLines);
+std::optional<std::vector<std::string>> readPrintPage(const std::string& path, int page, int linesPerPage,
+                                                      int printLines);
 
 // What page (from 1) shows on a printable area of pageWidth x pageHeight
 // device pixels: the head, the table head, the print lines of the page (none
 // when the print file was missing) and the page number. Lines are
 // pageHeight / (linesPerPage + 10) high, + 11 with a derived column, whose
 // taller table head would otherwise put the last line on the page number.
-PrintPage layout_element_page(int page, int pageWidth, int pageHeight, int linesPerPage, const ListHead& head,
-                              const std::optional<std::vector<std::string>>& lines);
+PrintPage layoutElementPage(int page, int pageWidth, int pageHeight, int linesPerPage, const ListHead& head,
+                            const std::optional<std::vector<std::string>>& lines);
 
 // The warning shown once per print job on paper other than A4.
 inline constexpr char kPaperWarning[] =

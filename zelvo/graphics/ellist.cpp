@@ -19,9 +19,9 @@ namespace {
 constexpr double kMoidMargin = 1e-7;
 
 // 0 for a number, 1 for a value that is not finite (it sorts after them all).
-int value_rank(double v) { return std::isfinite(v) ? 0 : 1; }
+int valueRank(double v) { return std::isfinite(v) ? 0 : 1; }
 
-std::string_view first_chars(std::string_view t, std::size_t n) {
+std::string_view firstChars(std::string_view t, std::size_t n) {
     t = t.substr(0, std::min(t.size(), n));
     const std::size_t z = t.find('\0');
     return z == std::string_view::npos ? t : t.substr(0, z);
@@ -33,27 +33,25 @@ bool IndexLess(std::int32_t a, std::int32_t b) { return a < b; }
 bool IndexGreater(std::int32_t a, std::int32_t b) { return a > b; }
 
 bool NameLess(std::string_view a, std::string_view b) {
-    return compare_case_blind(first_chars(a, 18), first_chars(b, 18)) < 0;
+    return compareCaseBlind(firstChars(a, 18), firstChars(b, 18)) < 0;
 }
 bool NameGreater(std::string_view a, std::string_view b) { return NameLess(b, a); }
 
 bool ValueLess(double a, double b) {
-    const int ra = value_rank(a), rb = value_rank(b);
+    const int ra = valueRank(a), rb = valueRank(b);
     if (ra != rb) return ra < rb;
     return ra == 0 && a < b;
 }
 bool ValueGreater(double a, double b) {
-    const int ra = value_rank(a), rb = value_rank(b);
+    const int ra = valueRank(a), rb = valueRank(b);
     if (ra != rb) return ra < rb;
     return ra == 0 && a > b;
 }
 
-bool SlopeLess(double a, double b) { return ValueLess(effective_slope(a), effective_slope(b)); }
-bool SlopeGreater(double a, double b) { return ValueGreater(effective_slope(a), effective_slope(b)); }
+bool SlopeLess(double a, double b) { return ValueLess(effectiveSlope(a), effectiveSlope(b)); }
+bool SlopeGreater(double a, double b) { return ValueGreater(effectiveSlope(a), effectiveSlope(b)); }
 
-bool NcLess(std::string_view a, std::string_view b) {
-    return compare_case_blind(first_chars(a, 3), first_chars(b, 3)) < 0;
-}
+bool NcLess(std::string_view a, std::string_view b) { return compareCaseBlind(firstChars(a, 3), firstChars(b, 3)) < 0; }
 bool NcGreater(std::string_view a, std::string_view b) { return NcLess(b, a); }
 
 namespace {
@@ -61,7 +59,7 @@ namespace {
 // Sorts items by keys (one per item) with before(key a, key b); equal keys
 // keep their order.
 template <class Key, class Before>
-void sort_by_keys(std::vector<ElementListItem>& items, const std::vector<Key>& keys, Before before) {
+void sortByKeys(std::vector<ElementListItem>& items, const std::vector<Key>& keys, Before before) {
     std::vector<std::uint32_t> order(items.size());
     std::iota(order.begin(), order.end(), 0u);
     std::stable_sort(order.begin(), order.end(),
@@ -76,9 +74,9 @@ void sort_by_keys(std::vector<ElementListItem>& items, const std::vector<Key>& k
 // comparing the bytes is the case-blind order.
 using NameKey = std::array<unsigned char, 18>;
 
-NameKey name_key(std::string_view name) {
+NameKey nameKey(std::string_view name) {
     NameKey k{};
-    name = first_chars(name, 18);
+    name = firstChars(name, 18);
     for (std::size_t i = 0; i < name.size(); ++i) {
         const auto c = static_cast<unsigned char>(name[i]);
         k[i] = (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
@@ -96,38 +94,38 @@ void SortItems(std::vector<ElementListItem>& items, int column, bool ascending, 
         std::vector<std::int32_t> keys(n);
         for (std::size_t k = 0; k < n; ++k) keys[k] = items[k].record;
         if (ascending)
-            sort_by_keys(items, keys, IndexLess);
+            sortByKeys(items, keys, IndexLess);
         else
-            sort_by_keys(items, keys, IndexGreater);
+            sortByKeys(items, keys, IndexGreater);
     } else if (column == kColumnName || (column == kColumnDerived && derivedCode == kCodeCommensurability)) {
         std::vector<NameKey> keys(n);
         for (std::size_t k = 0; k < n; ++k) {
             if (column == kColumnName) {
-                keys[k] = name_key(text_field(cache.text(items[k].record), txt::kName));
+                keys[k] = nameKey(textField(cache.text(items[k].record), txt::kName));
             } else {
                 // Only p, the colon and q count.
-                keys[k] = name_key(first_chars(items[k].derivedText(), 3));
+                keys[k] = nameKey(firstChars(items[k].derivedText(), 3));
             }
         }
         const auto less = [](const NameKey& a, const NameKey& b) { return a < b; };
         const auto greater = [](const NameKey& a, const NameKey& b) { return b < a; };
         if (ascending)
-            sort_by_keys(items, keys, less);
+            sortByKeys(items, keys, less);
         else
-            sort_by_keys(items, keys, greater);
+            sortByKeys(items, keys, greater);
     } else {
         std::vector<double> keys(n);
         for (std::size_t k = 0; k < n; ++k)
             keys[k] = column == kColumnDerived ? items[k].value : cache.record(items[k].record).column(column);
         if (column == kColumnG) {
             if (ascending)
-                sort_by_keys(items, keys, SlopeLess);
+                sortByKeys(items, keys, SlopeLess);
             else
-                sort_by_keys(items, keys, SlopeGreater);
+                sortByKeys(items, keys, SlopeGreater);
         } else if (ascending) {
-            sort_by_keys(items, keys, ValueLess);
+            sortByKeys(items, keys, ValueLess);
         } else {
-            sort_by_keys(items, keys, ValueGreater);
+            sortByKeys(items, keys, ValueGreater);
         }
     }
 }
@@ -141,7 +139,7 @@ std::string number_text(std::int32_t number) {
     return buf;
 }
 
-std::string trim_blanks(std::string_view t) {
+std::string trimBlanks(std::string_view t) {
     const std::size_t b = t.find_first_not_of(' ');
     if (b == std::string_view::npos) return {};
     const std::size_t e = t.find_last_not_of(' ');
@@ -153,8 +151,8 @@ namespace {
 // Runs fill(k) for every k below n in chunks, on workers threads (on this
 // thread for one), and asks progress on this thread now and then; false when
 // progress stopped it.
-bool fill_in_chunks(std::size_t n, unsigned workers, const std::function<void(std::size_t)>& fill,
-                    const DerivedProgress& progress) {
+bool fillInChunks(std::size_t n, unsigned workers, const std::function<void(std::size_t)>& fill,
+                  const DerivedProgress& progress) {
     constexpr std::size_t kChunk = 64;
     std::atomic<std::size_t> next{0}, done{0};
     std::atomic<bool> stop{false};
@@ -199,7 +197,7 @@ bool fill_in_chunks(std::size_t n, unsigned workers, const std::function<void(st
 
 }  // namespace
 
-bool costly_derived_code(int code) { return code == kCodeMoid || code == kCodeTisserand; }
+bool costlyDerivedCode(int code) { return code == kCodeMoid || code == kCodeTisserand; }
 
 ElementList::ElementList(std::shared_ptr<const CatalogueCache> cache, ElementListSetup setup, Library& lib,
                          const DerivedProgress& progress)
@@ -221,12 +219,12 @@ ElementList::ElementList(std::shared_ptr<const CatalogueCache> cache, ElementLis
         }
         const ElementRecord rec = cache_->record(r);
         if (rec.absent()) continue;
-        if (active && !passes_element_rows(q, r, rec, cache_->text(r))) continue;
+        if (active && !passesElementRows(q, r, rec, cache_->text(r))) continue;
         if (code == kCodeOppositionMagnitude && !(rec.a * (1 + rec.e) > 1.1)) continue;
         // The library's MOID is costly: an object whose MOID cannot pass the
         // Function row (its orbit is farther from the fixed one than the
         // bound) is not computed.
-        if (active && code == kCodeMoid && !row_may_pass_from(fn, calc.moidLowerBound(rec) - kMoidMargin)) continue;
+        if (active && code == kCodeMoid && !rowMayPassFrom(fn, calc.moidLowerBound(rec) - kMoidMargin)) continue;
         ElementListItem item;
         item.record = r;
         items_.push_back(item);
@@ -235,15 +233,14 @@ ElementList::ElementList(std::shared_ptr<const CatalogueCache> cache, ElementLis
 
     // The derived values, on every core for the costly ones (the library's
     // MOID and CT keep no state), then the Function row over them in order.
-    const unsigned workers = costly_derived_code(code) && items_.size() >= 256
-                                 ? std::clamp(std::thread::hardware_concurrency(), 1u, 64u)
-                                 : 1;
+    const unsigned workers =
+        costlyDerivedCode(code) && items_.size() >= 256 ? std::clamp(std::thread::hardware_concurrency(), 1u, 64u) : 1;
     const auto fill = [&](std::size_t k) {
         ElementListItem& item = items_[k];
         const std::string text = calc.listText(item.record, cache_->record(item.record), code, &item.value);
         std::memcpy(item.derived.data(), text.data(), std::min(text.size(), item.derived.size()));
     };
-    if (!fill_in_chunks(items_.size(), workers, fill, progress)) {
+    if (!fillInChunks(items_.size(), workers, fill, progress)) {
         items_.clear();
         cancelled_ = true;
         return;
@@ -251,8 +248,8 @@ ElementList::ElementList(std::shared_ptr<const CatalogueCache> cache, ElementLis
     if (!active) return;
     std::size_t kept = 0;
     for (std::size_t k = 0; k < items_.size(); ++k) {
-        const bool pass = code == kCodeCommensurability ? row_passes_text(fn, items_[k].derivedText())
-                                                        : row_passes_number(fn, items_[k].value);
+        const bool pass = code == kCodeCommensurability ? rowPassesText(fn, items_[k].derivedText())
+                                                        : rowPassesNumber(fn, items_[k].value);
         if (pass) items_[kept++] = items_[k];
     }
     items_.resize(kept);
@@ -299,7 +296,7 @@ std::string ElementList::cellText(int row, int column) {
                 t = t.substr(0, std::min<std::size_t>(3, t.size()));
             else if (code >= kCodePerihelionTime)
                 t = t.substr(0, std::min<std::size_t>(setup_.derived.calendarDateForm ? 14 : 13, t.size()));
-            return trim_blanks(t);
+            return trimBlanks(t);
         }
         default:
             break;
@@ -307,7 +304,7 @@ std::string ElementList::cellText(int row, int column) {
     static constexpr std::size_t kOffsets[11] = {0,          txt::kName, txt::kH, txt::kG, txt::kM, txt::kPeri,
                                                  txt::kNode, txt::kIncl, txt::kE, txt::kN, txt::kA};
     if (column < 1 || column > 10) return {};
-    return std::string(text_field(rowText(row), kOffsets[column]));
+    return std::string(textField(rowText(row), kOffsets[column]));
 }
 
 void ElementList::sort(int column, bool ascending) {
@@ -335,13 +332,13 @@ std::array<std::string, 3> ElementList::taskInfo() const {
     if (!queryText().empty()) lines[0] = "Filter:" + queryText();
     lines[1] = "Records: " + std::to_string(count()) + ";";
     if (hasDerivedColumn()) lines[1] += "  Function: " + derivedTitle();
-    if (setup_.query.UseObjectList) lines[2] = "Object List: " + short_path(setup_.query.ObjectListFile);
+    if (setup_.query.UseObjectList) lines[2] = "Object List: " + shortPath(setup_.query.ObjectListFile);
     return lines;
 }
 
 std::string ElementList::outputDerivedText(int row) const {
     std::string_view t = items_[static_cast<std::size_t>(row)].derivedText();
-    return trim_blanks(t.substr(0, std::min<std::size_t>(14, t.size())));
+    return trimBlanks(t.substr(0, std::min<std::size_t>(14, t.size())));
 }
 
 }  // namespace zelvo::elements

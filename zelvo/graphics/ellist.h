@@ -72,7 +72,7 @@ using DerivedProgress = std::function<bool(long long done, long long total)>;
 
 // Whether the derived values of code cost a library scan per object (MOID,
 // CT): those are computed on every core, with progress.
-bool costly_derived_code(int code);
+bool costlyDerivedCode(int code);
 
 class ElementList {
 public:
@@ -142,6 +142,6 @@ private:
 std::string number_text(std::int32_t number);
 
 // Trims blanks on both sides.
-std::string trim_blanks(std::string_view t);
+std::string trimBlanks(std::string_view t);
 
 }  // namespace zelvo::elements

@@ -28,20 +28,20 @@ int to_int(double v) {
 
 }  // namespace
 
-std::string field_name(int index) {
+std::string fieldName(int index) {
     if (index < 0 || index >= static_cast<int>(ElementFieldNames.size())) return {};
     return ElementFieldNames[static_cast<std::size_t>(index)];
 }
 
-std::string axis_title(int index, int fixedObjectNumber) {
-    std::string t = field_name(index);
+std::string axisTitle(int index, int fixedObjectNumber) {
+    std::string t = fieldName(index);
     if (index >= 22) t += "(" + std::to_string(fixedObjectNumber) + ")";
     return t;
 }
 
-int element_index(int column, int derivedCode) { return column > 10 ? derivedCode + 10 : column; }
+int elementIndex(int column, int derivedCode) { return column > 10 ? derivedCode + 10 : column; }
 
-double plot_value(int index, double v) { return index == 3 ? effective_slope(v) : v; }
+double plotValue(int index, double v) { return index == 3 ? effectiveSlope(v) : v; }
 
 // ---- Binning -------------------------------------------------------------------------
 
@@ -55,7 +55,7 @@ int BinCount(double range, double step) {
     return q;
 }
 
-double BinQuotient(double offset, double step) {
+double binQuotient(double offset, double step) {
     const double q = offset / step;
     const double whole = std::round(q);
     if (std::fabs(q - whole) <= 1e-9 * std::max(1.0, std::fabs(q))) return whole;
@@ -65,14 +65,14 @@ double BinQuotient(double offset, double step) {
 BinPlace BinIndex(double offset, double step) {
     BinPlace p;
     if (!(offset >= 0)) return p;
-    const double k = BinQuotient(offset, step);
+    const double k = binQuotient(offset, step);
     if (!std::isfinite(k)) return p;
     p.index = to_int(k);
     p.remainder = std::max(0.0, offset - k * step);
     return p;
 }
 
-int DrawnBinCount(double min, double max, double step) {
+int drawnBinCount(double min, double max, double step) {
     const double ratio = (max - min) / step;
     if (!std::isfinite(ratio) || ratio <= 0) return 1;
     // A quotient that is whole but for the rounding of the division counts
@@ -81,9 +81,9 @@ int DrawnBinCount(double min, double max, double step) {
     return std::max(1, to_int(std::min(n, 1.0e6)));
 }
 
-int DrawnBinOf(double v, double min, double max, double step, int bins) {
+int drawnBinOf(double v, double min, double max, double step, int bins) {
     if (!(v >= min && v <= max) || bins <= 0) return -1;
-    const double k = BinQuotient(v - min, step);
+    const double k = binQuotient(v - min, step);
     if (!std::isfinite(k)) return bins - 1;
     return std::clamp(to_int(k), 0, bins - 1);
 }
@@ -94,7 +94,7 @@ namespace {
 
 // The decimal number at the start of text; used receives the characters
 // taken (0 when there is none).
-std::optional<double> leading_decimal(std::string_view text, std::size_t& used) {
+std::optional<double> leadingDecimal(std::string_view text, std::size_t& used) {
     used = 0;
     std::size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
@@ -136,14 +136,14 @@ std::optional<double> leading_decimal(std::string_view text, std::size_t& used) 
 
 }  // namespace
 
-std::optional<double> decimal_value(std::string_view text) {
+std::optional<double> decimalValue(std::string_view text) {
     std::size_t used = 0;
-    return leading_decimal(text, used);
+    return leadingDecimal(text, used);
 }
 
 std::optional<double> number_field(std::string_view text) {
     std::size_t used = 0;
-    const auto v = leading_decimal(text, used);
+    const auto v = leadingDecimal(text, used);
     if (!v || used == 0) return std::nullopt;
     for (std::size_t i = used; i < text.size(); ++i)
         if (text[i] != ' ' && text[i] != '\t') return std::nullopt;
@@ -159,20 +159,20 @@ std::string limit_text(std::string_view name, double value, bool upper) {
     // outwards (twice at most: the second step only mends the rounding of
     // the first).
     for (int k = 0; k < 3; ++k) {
-        const auto back = decimal_value(t);
+        const auto back = decimalValue(t);
         if (!back || !std::isfinite(value) || (upper ? *back >= value : *back <= value)) break;
         t = FormatElementValue(name, upper ? *back + unit : *back - unit);
     }
     return t;
 }
 
-HistLimitTexts hist_limit_texts(double min, double max, double step, std::string_view name) {
+HistLimitTexts histLimitTexts(double min, double max, double step, std::string_view name) {
     return {limit_text(name, min, false), limit_text(name, max, true), format("%.4f", step)};
 }
 
-LimitCheck check_hist_limits(const HistLimitTexts& t) {
+LimitCheck checkHistLimits(const HistLimitTexts& t) {
     LimitCheck c;
-    const auto min = decimal_value(t.min), max = decimal_value(t.max), step = decimal_value(t.step);
+    const auto min = decimalValue(t.min), max = decimalValue(t.max), step = decimalValue(t.step);
     const auto refuse = [&](const char* message, HistField focus) {
         c.message = message;
         c.focus = focus;
@@ -191,7 +191,7 @@ LimitCheck check_hist_limits(const HistLimitTexts& t) {
     return c;
 }
 
-DistCheck check_dist_limits(const DistLimits& l, bool hasZ) {
+DistCheck checkDistLimits(const DistLimits& l, bool hasZ) {
     if (l.xMin > l.xMax) return {"'Min' mast be less 'Max'!", DistField::XMin};
     if (l.yMin > l.yMax) return {"'Min' mast be less 'Max'!", DistField::YMin};
     if (hasZ && l.zMin > l.zMax) return {"'Min' must be less 'Max'!", DistField::ZMin};
@@ -200,11 +200,11 @@ DistCheck check_dist_limits(const DistLimits& l, bool hasZ) {
 
 // ---- The histogram ---------------------------------------------------------------------
 
-HistProposal propose_histogram(const std::vector<double>& values, int index) {
+HistProposal proposeHistogram(const std::vector<double>& values, int index) {
     HistProposal p;
     bool any = false;
     for (double raw : values) {
-        const double v = plot_value(index, raw);
+        const double v = plotValue(index, raw);
         if (!std::isfinite(v)) continue;
         if (!any) p.min = p.max = v;
         p.min = std::min(p.min, v);
@@ -227,13 +227,13 @@ double HistogramMedian(const std::vector<double>& sorted, int lo, int hi) {
     return (sorted[static_cast<std::size_t>(m)] + sorted[static_cast<std::size_t>(m) + 1]) / 2;
 }
 
-std::optional<HistogramRequest> compute_histogram(const std::vector<double>& values, int index, double min, double max,
-                                                  double step) {
+std::optional<HistogramRequest> computeHistogram(const std::vector<double>& values, int index, double min, double max,
+                                                 double step) {
     if (!(min <= max) || !(step > 0)) return std::nullopt;
     std::vector<double> sorted;
     sorted.reserve(values.size());
     for (double raw : values) {
-        const double v = plot_value(index, raw);
+        const double v = plotValue(index, raw);
         if (std::isfinite(v)) sorted.push_back(v);
     }
     std::vector<double> inList = sorted;  // list order, for the bins
@@ -254,16 +254,16 @@ std::optional<HistogramRequest> compute_histogram(const std::vector<double>& val
     for (auto it = first; it != last; ++it) sum += *it;
     r.HistMean = static_cast<double>(sum / r.HistRecordCount);
     r.HistMedian = HistogramMedian(sorted, lo, hi);
-    const int bins = DrawnBinCount(min, max, step);
+    const int bins = drawnBinCount(min, max, step);
     r.HistBinCounts.assign(static_cast<std::size_t>(bins), 0);
     for (double v : inList) {
-        const int b = DrawnBinOf(v, min, max, step, bins);
+        const int b = drawnBinOf(v, min, max, step, bins);
         if (b >= 0) ++r.HistBinCounts[static_cast<std::size_t>(b)];
     }
     return r;
 }
 
-HistLayout layout_histogram(const HistogramRequest& r) {
+HistLayout layoutHistogram(const HistogramRequest& r) {
     HistLayout l;
     l.bins = static_cast<int>(r.HistBinCounts.size());
     l.raw = r.HistBinCounts;
@@ -287,13 +287,13 @@ HistLayout layout_histogram(const HistogramRequest& r) {
     return l;
 }
 
-std::string step_text(double step) {
+std::string stepText(double step) {
     if (std::trunc(step * 10000) == 0) return format("%5.5f ", step);
     if (std::trunc(step * 1000) == 0) return format("%5.4f ", step);
     return format("%5.3f ", step);
 }
 
-std::string x_label(int index, double step, double value) {
+std::string xLabel(int index, double step, double value) {
     const double k1000 = std::trunc(step * 1000);
     const bool tenths = std::fmod(k1000, 10.0) != 0;
     if ((index >= 4 && index <= 7) || (index >= 15 && index <= 18))
@@ -302,7 +302,7 @@ std::string x_label(int index, double step, double value) {
     return tenths ? format("%-9.3f", value) : format("%-9.2f", value);
 }
 
-fw::LogFont plot_default_font() { return fw::LogFont::make(-28, fw::kFontNormal, "Courier New"); }
+fw::LogFont plotDefaultFont() { return fw::LogFont::make(-28, fw::kFontNormal, "Courier New"); }
 
 namespace {
 
@@ -313,7 +313,7 @@ namespace {
 // A title cut into lines no wider than width: the text is broken after its
 // commas (the comma stays at the end of its line); a piece wider than width
 // stays whole.
-std::vector<std::string> wrap_at_commas(const fw::Dc& dc, const std::string& text, int width) {
+std::vector<std::string> wrapAtCommas(const fw::Dc& dc, const std::string& text, int width) {
     std::vector<std::string> pieces;
     std::size_t start = 0;
     for (std::size_t k = 0; k < text.size(); ++k) {
@@ -341,7 +341,7 @@ std::vector<std::string> wrap_at_commas(const fw::Dc& dc, const std::string& tex
     return lines;
 }
 
-std::string trim_blanks(const std::string& s) {
+std::string trimBlanks(const std::string& s) {
     const std::size_t a = s.find_first_not_of(' ');
     if (a == std::string::npos) return {};
     return s.substr(a, s.find_last_not_of(' ') + 1 - a);
@@ -349,13 +349,13 @@ std::string trim_blanks(const std::string& s) {
 
 }  // namespace
 
-fw::Size histogram_minimum_canvas() { return {640, 480}; }
+fw::Size histogramMinimumCanvas() { return {640, 480}; }
 
-fw::Size window_canvas(fw::Size client, fw::Size minimum) {
+fw::Size windowCanvas(fw::Size client, fw::Size minimum) {
     return {std::max(client.cx, minimum.cx), std::max(client.cy, minimum.cy)};
 }
 
-fw::Size prepare_plot_page(fw::Dc& dc, int width, int height) {
+fw::Size preparePlotPage(fw::Dc& dc, int width, int height) {
     const int margin = std::max(1, width / 40);
     const int w = std::max(1, width - 2 * margin), h = std::max(1, height - 2 * margin);
     constexpr int kAcross = 800;
@@ -367,8 +367,8 @@ fw::Size prepare_plot_page(fw::Dc& dc, int width, int height) {
     return {kAcross, logicalHeight};
 }
 
-void draw_histogram(fw::Dc& dc, const HistogramPlot& plot, const HistColors& colors, const fw::LogFont& font,
-                    bool printing, fw::Size canvas) {
+void drawHistogram(fw::Dc& dc, const HistogramPlot& plot, const HistColors& colors, const fw::LogFont& font,
+                   bool printing, fw::Size canvas) {
     const HistogramRequest& r = plot.request;
     const HistLayout& l = plot.layout;
     const int saved = dc.saveDC();
@@ -384,18 +384,18 @@ void draw_histogram(fw::Dc& dc, const HistogramPlot& plot, const HistColors& col
     const int W = std::max(canvas.cx, 1), H = std::max(canvas.cy, 1);
 
     // Title and statistics, broken into lines that fit the canvas.
-    const std::string name = field_name(r.HistElement);
-    const std::string title = axis_title(r.HistElement, r.FixedObjectNumber);
+    const std::string name = fieldName(r.HistElement);
+    const std::string title = axisTitle(r.HistElement, r.FixedObjectNumber);
     std::vector<std::string> lines =
-        wrap_at_commas(dc,
-                       format("%s   ( min = %s, max = %s, step = %s, mean value = %s )", title.c_str(),
-                              FormatElementValue(name, r.HistMin).c_str(), FormatElementValue(name, r.HistMax).c_str(),
-                              step_text(r.HistStep).c_str(), FormatElementValue(name, r.HistMean).c_str()),
-                       W - 2 * margin);
-    for (std::string& s : wrap_at_commas(dc,
-                                         format("Records number: %d, median: %-s", r.HistRecordCount,
-                                                FormatElementValue(name, r.HistMedian).c_str()),
-                                         W - 2 * margin))
+        wrapAtCommas(dc,
+                     format("%s   ( min = %s, max = %s, step = %s, mean value = %s )", title.c_str(),
+                            FormatElementValue(name, r.HistMin).c_str(), FormatElementValue(name, r.HistMax).c_str(),
+                            stepText(r.HistStep).c_str(), FormatElementValue(name, r.HistMean).c_str()),
+                     W - 2 * margin);
+    for (std::string& s : wrapAtCommas(dc,
+                                       format("Records number: %d, median: %-s", r.HistRecordCount,
+                                              FormatElementValue(name, r.HistMedian).c_str()),
+                                       W - 2 * margin))
         lines.push_back(std::move(s));
     int y = margin;
     for (const std::string& s : lines) {
@@ -420,7 +420,7 @@ void draw_histogram(fw::Dc& dc, const HistogramPlot& plot, const HistColors& col
     const int u = std::max(1, l.xTickStep);
     std::vector<std::string> xLabels;
     for (int k = 0; 2 * k * u <= bins; ++k)
-        xLabels.push_back(trim_blanks(x_label(r.HistElement, r.HistStep, r.HistMin + 2.0 * r.HistStep * u * k)));
+        xLabels.push_back(trimBlanks(xLabel(r.HistElement, r.HistStep, r.HistMin + 2.0 * r.HistStep * u * k)));
     int xLabelWidth = 0;
     for (const std::string& s : xLabels) xLabelWidth = std::max(xLabelWidth, dc.textExtent(s).cx);
     const int right = std::max(left + bins, W - margin - xLabelWidth / 2 - 1);
@@ -499,7 +499,7 @@ void draw_histogram(fw::Dc& dc, const HistogramPlot& plot, const HistColors& col
 
 // ---- The distribution -------------------------------------------------------------------
 
-DistLimits propose_distribution(const std::vector<DistPoint>& points, bool hasZ) {
+DistLimits proposeDistribution(const std::vector<DistPoint>& points, bool hasZ) {
     struct Axis {
         double lo = 0, hi = 0;
         bool any = false;
@@ -519,7 +519,7 @@ DistLimits propose_distribution(const std::vector<DistPoint>& points, bool hasZ)
     return {x.lo, x.hi, y.lo, y.hi, z.lo, z.hi};
 }
 
-DistGeometry dist_geometry(bool threeD) {
+DistGeometry distGeometry(bool threeD) {
     DistGeometry g;
     g.threeD = threeD;
     if (threeD) {
@@ -531,12 +531,12 @@ DistGeometry dist_geometry(bool threeD) {
     return g;
 }
 
-std::vector<fw::Point> distribution_pixels(const DistributionRequest& r, int& count) {
-    return distribution_pixels(r, count, dist_geometry(r.hasZ()), {635, 500});
+std::vector<fw::Point> distributionPixels(const DistributionRequest& r, int& count) {
+    return distributionPixels(r, count, distGeometry(r.hasZ()), {635, 500});
 }
 
-std::vector<fw::Point> distribution_pixels(const DistributionRequest& r, int& count, const DistGeometry& g,
-                                           fw::Size area) {
+std::vector<fw::Point> distributionPixels(const DistributionRequest& r, int& count, const DistGeometry& g,
+                                          fw::Size area) {
     const bool threeD = r.hasZ();
     const DistLimits& l = r.limits;
     const auto scale = [&](double lo, double hi) {
@@ -565,8 +565,8 @@ std::vector<fw::Point> distribution_pixels(const DistributionRequest& r, int& co
     };
     count = 0;
     for (const DistPoint& p : r.DistPoints) {
-        const double x = plot_value(r.DistXElement, p.x), y = plot_value(r.DistYElement, p.y);
-        const double z = threeD ? plot_value(r.DistZElement, p.z) : 0;
+        const double x = plotValue(r.DistXElement, p.x), y = plotValue(r.DistYElement, p.y);
+        const double z = threeD ? plotValue(r.DistZElement, p.z) : 0;
         if (!(x >= l.xMin && x <= l.xMax && y >= l.yMin && y <= l.yMax)) continue;
         if (threeD && !(z >= l.zMin && z <= l.zMax)) continue;
         if (!threeD) {
@@ -639,7 +639,7 @@ private:
 
 // The text of a tick value: as many decimals as the spacing of the ticks
 // has (0.05: two), at most two past its first significant digit.
-std::string tick_text(double v, double spacing) {
+std::string tickText(double v, double spacing) {
     int decimals = 0;
     if (spacing > 0 && std::isfinite(spacing)) {
         const int most = std::clamp(2 - static_cast<int>(std::floor(std::log10(spacing))), 0, 8);
@@ -667,10 +667,10 @@ struct DistLegend {
     int bottom = 0;      // below the last line (logical)
 };
 
-DistLegend dist_legend(const fw::Dc& dc, const DistributionRequest& r, fw::Size canvas, int margin, int gap, int h) {
+DistLegend distLegend(const fw::Dc& dc, const DistributionRequest& r, fw::Size canvas, int margin, int gap, int h) {
     const auto line = [&](const char* axis, int index, double lo, double hi) {
-        const std::string name = field_name(index);
-        return format("%s: %-14s min = %s, max = %s", axis, axis_title(index, r.FixedObjectNumber).c_str(),
+        const std::string name = fieldName(index);
+        return format("%s: %-14s min = %s, max = %s", axis, axisTitle(index, r.FixedObjectNumber).c_str(),
                       FormatElementValue(name, lo).c_str(), FormatElementValue(name, hi).c_str());
     };
     const DistLimits& l = r.limits;
@@ -680,7 +680,7 @@ DistLegend dist_legend(const fw::Dc& dc, const DistributionRequest& r, fw::Size 
     if (r.hasZ()) axes.push_back(line("Z", r.DistZElement, l.zMin, l.zMax));
     // A line too wide for the canvas goes on after its comma.
     for (const std::string& a : axes)
-        for (std::string& s : wrap_at_commas(dc, a, canvas.cx - 2 * margin)) g.lines.push_back(std::move(s));
+        for (std::string& s : wrapAtCommas(dc, a, canvas.cx - 2 * margin)) g.lines.push_back(std::move(s));
     for (const std::string& s : g.lines) g.width = std::max(g.width, dc.textExtent(s).cx);
     // The widest count the plot can show.
     const int records = dc.textExtent(format("Records number: %d", static_cast<int>(r.DistPoints.size()))).cx;
@@ -692,11 +692,11 @@ DistLegend dist_legend(const fw::Dc& dc, const DistributionRequest& r, fw::Size 
 // The font of a distribution's texts: the chosen one, smaller in a window
 // too narrow for the legend's lines (down to 3/5 of its height; beyond that
 // the lines are broken).
-fw::LogFont dist_font(fw::Dc& dc, const DistributionRequest& r, const fw::LogFont& font, fw::Size canvas) {
+fw::LogFont distFont(fw::Dc& dc, const DistributionRequest& r, const fw::LogFont& font, fw::Size canvas) {
     const fw::LogFont old = dc.selectFont(font);
     const int h = std::max(1, dc.textExtent("0").cy);
     const int margin = std::max(4, h / 3);
-    const DistLegend one = dist_legend(dc, r, {1 << 20, canvas.cy}, margin, 0, h);
+    const DistLegend one = distLegend(dc, r, {1 << 20, canvas.cy}, margin, 0, h);
     dc.selectFont(old);
     const int room = canvas.cx - 2 * margin;
     fw::LogFont fitted = font;
@@ -710,16 +710,16 @@ fw::LogFont dist_font(fw::Dc& dc, const DistributionRequest& r, const fw::LogFon
 
 }  // namespace
 
-fw::Size distribution_minimum_canvas() { return {640, 480}; }
+fw::Size distributionMinimumCanvas() { return {640, 480}; }
 
-DistGeometry fit_distribution(fw::Dc& dc, const DistributionRequest& r, const fw::LogFont& chosen, fw::Size canvas,
-                              int& legendBottom) {
-    const fw::LogFont old = dc.selectFont(dist_font(dc, r, chosen, canvas));
+DistGeometry fitDistribution(fw::Dc& dc, const DistributionRequest& r, const fw::LogFont& chosen, fw::Size canvas,
+                             int& legendBottom) {
+    const fw::LogFont old = dc.selectFont(distFont(dc, r, chosen, canvas));
     const int h = std::max(1, dc.textExtent("0").cy);
     const int margin = std::max(4, h / 3), gap = std::max(2, h / 4), tick = 4;
     const bool threeD = r.hasZ();
-    legendBottom = dist_legend(dc, r, canvas, margin, gap, h).bottom;
-    const int xt = dc.textExtent("X [ " + axis_title(r.DistXElement, r.FixedObjectNumber) + " ]").cx;
+    legendBottom = distLegend(dc, r, canvas, margin, gap, h).bottom;
+    const int xt = dc.textExtent("X [ " + axisTitle(r.DistXElement, r.FixedObjectNumber) + " ]").cx;
     const int labelW = dc.textExtent("-0.00000").cx;
     dc.selectFont(old);
 
@@ -753,14 +753,14 @@ DistGeometry fit_distribution(fw::Dc& dc, const DistributionRequest& r, const fw
     return g;
 }
 
-int draw_distribution(fw::Dc& dc, const DistributionRequest& r, const DistColors& colors, const fw::LogFont& font,
-                      fw::Size canvas) {
+int drawDistribution(fw::Dc& dc, const DistributionRequest& r, const DistColors& colors, const fw::LogFont& font,
+                     fw::Size canvas) {
     const int fixedObjectNumber = r.FixedObjectNumber;
     const int saved = dc.saveDC();
     dc.fillRect({0, 0, canvas.cx, canvas.cy}, fw::Brush::solid(colors[0]));
     const bool threeD = r.hasZ();
     int legendBottom = 0;
-    const DistGeometry g = fit_distribution(dc, r, font, canvas, legendBottom);
+    const DistGeometry g = fitDistribution(dc, r, font, canvas, legendBottom);
     const int x0 = g.x0, y0 = g.y0, s = g.size, d = g.d;
 
     dc.selectPen(fw::Pen::solid(1, colors[2]));
@@ -768,7 +768,7 @@ int draw_distribution(fw::Dc& dc, const DistributionRequest& r, const DistColors
     dc.rectangle(x0, y0 - s, x0 + s, y0);
     dc.setTextColor(colors[1]);
     dc.setBkMode(fw::BkMode::Transparent);
-    dc.selectFont(dist_font(dc, r, font, canvas));
+    dc.selectFont(distFont(dc, r, font, canvas));
 
     const int down = static_cast<int>(y0 + d / 1.5);
     if (threeD) {
@@ -794,17 +794,17 @@ int draw_distribution(fw::Dc& dc, const DistributionRequest& r, const DistColors
 
     // The points, in one batch.
     int count = 0;
-    const std::vector<fw::Point> pixels = distribution_pixels(r, count, g, canvas);
+    const std::vector<fw::Point> pixels = distributionPixels(r, count, g, canvas);
     dc.setPixels(pixels, colors[4]);
 
     const int h = std::max(1, dc.textExtent("0").cy);
     const int margin = std::max(4, h / 3), gap = std::max(2, h / 4), tick = 4;
     TextPlacer texts(dc, canvas);
-    const std::string xt = axis_title(r.DistXElement, fixedObjectNumber),
-                      yt = axis_title(r.DistYElement, fixedObjectNumber),
-                      zt = threeD ? axis_title(r.DistZElement, fixedObjectNumber) : std::string();
+    const std::string xt = axisTitle(r.DistXElement, fixedObjectNumber),
+                      yt = axisTitle(r.DistYElement, fixedObjectNumber),
+                      zt = threeD ? axisTitle(r.DistZElement, fixedObjectNumber) : std::string();
     const DistLimits& l = r.limits;
-    const DistLegend legend = dist_legend(dc, r, canvas, margin, gap, h);
+    const DistLegend legend = distLegend(dc, r, canvas, margin, gap, h);
     for (std::size_t k = 0; k < legend.lines.size(); ++k)
         texts.force(margin, margin + static_cast<int>(k) * (h + gap), legend.lines[k]);
     const std::string records = format("Records number: %d", count);
@@ -829,7 +829,7 @@ int draw_distribution(fw::Dc& dc, const DistributionRequest& r, const DistColors
             std::vector<std::pair<fw::Rect, std::string>> labels;
             bool clear = true;
             for (int k = 0; k <= 10; k += stride) {
-                std::string text = tick_text(lo + range * k / 10.0, range * stride / 10.0);
+                std::string text = tickText(lo + range * k / 10.0, range * stride / 10.0);
                 const fw::Rect b = place(k, text);
                 for (const auto& other : labels) clear = clear && !overlap(b, other.first);
                 labels.emplace_back(b, std::move(text));

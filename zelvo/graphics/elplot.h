@@ -54,14 +54,14 @@ inline constexpr std::array<const char*, 28> ElementFieldNames = {"N",
                                                                   "T_DscNode"};
 
 // ElementFieldNames[index], empty outside the table.
-std::string field_name(int index);
+std::string fieldName(int index);
 // The title of an axis: the name, and for the values that depend on the
 // fixed object (index 22 and above) its number in parentheses ("MOID(433)").
-std::string axis_title(int index, int fixedObjectNumber);
+std::string axisTitle(int index, int fixedObjectNumber);
 // The element index of a list column (2..10; 11 the derived value).
-int element_index(int column, int derivedCode);
+int elementIndex(int column, int derivedCode);
 // A value as the plots take it: a missing G (index 3) as 0.15.
-double plot_value(int index, double v);
+double plotValue(int index, double v);
 
 // ---- Binning -------------------------------------------------------------------------
 
@@ -77,12 +77,12 @@ BinPlace BinIndex(double offset, double step);
 // The whole number of steps in offset, rounded down; a quotient within the
 // rounding of the division of a whole number is that number, so that a value
 // on a bin edge (0.15 from 0 by 0.05) lies in the bin that starts there.
-double BinQuotient(double offset, double step);
+double binQuotient(double offset, double step);
 // The bins a histogram draws from min to max: the whole bins and the last,
 // partial one, so that every value in [min, max] lies in a drawn bin.
-int DrawnBinCount(double min, double max, double step);
+int drawnBinCount(double min, double max, double step);
 // The drawn bin of a value in [min, max] (-1 outside).
-int DrawnBinOf(double v, double min, double max, double step, int bins);
+int drawnBinOf(double v, double min, double max, double step, int bins);
 
 // ---- The limits dialogs ----------------------------------------------------------------
 
@@ -91,13 +91,13 @@ int DrawnBinOf(double v, double min, double max, double step, int bins);
 // first other character; a text without a number gives 0. Words such as
 // "inf" or "nan" and hexadecimal forms hold no decimal number here, and a
 // number too large for a double gives no value at all.
-std::optional<double> decimal_value(std::string_view text);
+std::optional<double> decimalValue(std::string_view text);
 
 // The texts dialog 111 starts with.
 struct HistLimitTexts {
     std::string min, max, step;
 };
-HistLimitTexts hist_limit_texts(double min, double max, double step, std::string_view name);
+HistLimitTexts histLimitTexts(double min, double max, double step, std::string_view name);
 // A proposed limit as the element's text, rounded outwards to its last
 // decimal (down for a lower limit, up for an upper one), so that the limit
 // read back from the text still takes in the value.
@@ -110,7 +110,7 @@ struct LimitCheck {
     double min = 0, max = 0, step = 0;
 };
 // OK of dialog 111 on its three texts.
-LimitCheck check_hist_limits(const HistLimitTexts& t);
+LimitCheck checkHistLimits(const HistLimitTexts& t);
 
 enum class DistField { None, XMin, YMin, ZMin };
 struct DistLimits {
@@ -121,7 +121,7 @@ struct DistCheck {
     std::string message;
     DistField focus = DistField::None;
 };
-DistCheck check_dist_limits(const DistLimits& l, bool hasZ);
+DistCheck checkDistLimits(const DistLimits& l, bool hasZ);
 
 // A field that holds one decimal number and nothing else (blanks aside).
 std::optional<double> number_field(std::string_view text);
@@ -134,7 +134,7 @@ struct HistProposal {
 // The proposal of dialog 111 from the values of the list (element index
 // index): the data's own smallest and largest value and a tenth of the range
 // as step; when every value is the same, a range of two steps of 1 above it.
-HistProposal propose_histogram(const std::vector<double>& values, int index);
+HistProposal proposeHistogram(const std::vector<double>& values, int index);
 
 // What a histogram window takes over.
 struct HistogramRequest {
@@ -149,8 +149,8 @@ struct HistogramRequest {
 // The counts and statistics of values (list order) between min and max
 // (both included); nullopt when no value lies in that range ("Range is
 // outside selected data").
-std::optional<HistogramRequest> compute_histogram(const std::vector<double>& values, int index, double min, double max,
-                                                  double step);
+std::optional<HistogramRequest> computeHistogram(const std::vector<double>& values, int index, double min, double max,
+                                                 double step);
 // The median of the ascending values lo..hi.
 double HistogramMedian(const std::vector<double>& sorted, int lo, int hi);
 
@@ -164,17 +164,17 @@ struct HistLayout {
     int xTickStep = 1;
     int barWidth = 0;
 };
-HistLayout layout_histogram(const HistogramRequest& r);
+HistLayout layoutHistogram(const HistogramRequest& r);
 
 // Text formats of the title and the X labels.
-std::string step_text(double step);
-std::string x_label(int index, double step, double value);
+std::string stepText(double step);
+std::string xLabel(int index, double step, double value);
 
 // Colours of the histogram: Background, Text, Line, 1st column, 2nd column.
 using HistColors = std::array<fw::Colorref, 5>;
 inline constexpr HistColors kHistDefaultColors = {0xFFFFFF, 0x000000, 0x000000, 0xC8C8C8, 0x191919};
 inline constexpr HistColors kHistPrintColors = {0xFFFFFF, 0x000000, 0x000000, 0x000000, 0x000000};
-fw::LogFont plot_default_font();
+fw::LogFont plotDefaultFont();
 
 struct HistogramPlot {
     HistogramRequest request;
@@ -182,22 +182,22 @@ struct HistogramPlot {
 };
 // The smallest canvas a plot is laid out on (logical units); a smaller
 // window scrolls over it.
-fw::Size histogram_minimum_canvas();
+fw::Size histogramMinimumCanvas();
 // The canvas of a window of client size: the window, but no smaller than
 // minimum.
-fw::Size window_canvas(fw::Size client, fw::Size minimum);
+fw::Size windowCanvas(fw::Size client, fw::Size minimum);
 // Prepares a printed page of width x height device pixels for a plot: 800
 // logical units across the page inside a margin of a fortieth of its width,
 // as high as the page allows but no higher than 600; returns the canvas in
 // logical units.
-fw::Size prepare_plot_page(fw::Dc& dc, int width, int height);
+fw::Size preparePlotPage(fw::Dc& dc, int width, int height);
 // Draws a histogram on the canvas (0, 0)-(canvas) in logical units, with no
 // background fill of its own: the title and the statistics at the top,
 // broken into lines that fit, the Y axis with its labels at the left, the X
 // labels below, the bars filling the rest. Printing draws the bars as
 // outlines.
-void draw_histogram(fw::Dc& dc, const HistogramPlot& plot, const HistColors& colors, const fw::LogFont& font,
-                    bool printing, fw::Size canvas);
+void drawHistogram(fw::Dc& dc, const HistogramPlot& plot, const HistColors& colors, const fw::LogFont& font,
+                   bool printing, fw::Size canvas);
 
 // ---- The distribution -------------------------------------------------------------------
 
@@ -214,27 +214,27 @@ struct DistributionRequest {
 };
 // Limits proposed for dialog 116 from the points: each axis's smallest and
 // largest finite value (0 and 0 for an axis without any).
-DistLimits propose_distribution(const std::vector<DistPoint>& points, bool hasZ);
+DistLimits proposeDistribution(const std::vector<DistPoint>& points, bool hasZ);
 
 struct DistGeometry {
     bool threeD = false;
     int x0 = 100, y0 = 450, size = 350, d = 0;
 };
-DistGeometry dist_geometry(bool threeD);
+DistGeometry distGeometry(bool threeD);
 // The pixels of the points inside the limits (three each with the
 // projection), each pixel once, row by row; count receives the number of
 // points inside.
-std::vector<fw::Point> distribution_pixels(const DistributionRequest& r, int& count);
+std::vector<fw::Point> distributionPixels(const DistributionRequest& r, int& count);
 // The same for a plot of geometry g on a canvas of area (logical units).
-std::vector<fw::Point> distribution_pixels(const DistributionRequest& r, int& count, const DistGeometry& g,
-                                           fw::Size area);
-fw::Size distribution_minimum_canvas();
+std::vector<fw::Point> distributionPixels(const DistributionRequest& r, int& count, const DistGeometry& g,
+                                          fw::Size area);
+fw::Size distributionMinimumCanvas();
 // The geometry of a distribution on a canvas: the field (or the box) as
 // large as the canvas allows beside the legend at the top, the axis titles
 // and the values of the ticks. legendBottom receives the lowest line of the
 // legend.
-DistGeometry fit_distribution(fw::Dc& dc, const DistributionRequest& r, const fw::LogFont& font, fw::Size canvas,
-                              int& legendBottom);
+DistGeometry fitDistribution(fw::Dc& dc, const DistributionRequest& r, const fw::LogFont& font, fw::Size canvas,
+                             int& legendBottom);
 
 // Colours of the distribution: Background, Text, Line, Field, Dots.
 using DistColors = std::array<fw::Colorref, 5>;
@@ -245,7 +245,7 @@ inline constexpr DistColors kDistPrintColors = {0xFFFFFF, 0x000000, 0x000000, 0x
 // field or the box, ticks, the points in one batch, the legend, the axis
 // titles and the values of the ticks (as many as stand clear of each
 // other). The points drawn.
-int draw_distribution(fw::Dc& dc, const DistributionRequest& r, const DistColors& colors, const fw::LogFont& font,
-                      fw::Size canvas);
+int drawDistribution(fw::Dc& dc, const DistributionRequest& r, const DistColors& colors, const fw::LogFont& font,
+                     fw::Size canvas);
 
 }  // namespace zelvo::elements

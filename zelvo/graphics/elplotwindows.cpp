@@ -39,19 +39,19 @@ using WaitCursor = fw::WaitCursor;
 
 const char* const kElementItems[] = {"H", "G", "M", "Peri", "Node", "i", "e", "n", "a"};
 
-void fill_elements(QComboBox* box, bool withNone) {
+void fillElements(QComboBox* box, bool withNone) {
     if (withNone) box->addItem(QStringLiteral("None"));
     for (const char* item : kElementItems) box->addItem(QString::fromLatin1(item));
 }
 
 // The values of a list column, in list order.
-std::vector<double> column_values(const ElementList& list, int column) {
+std::vector<double> columnValues(const ElementList& list, int column) {
     std::vector<double> v(static_cast<std::size_t>(list.count()));
     for (int row = 0; row < list.count(); ++row) v[static_cast<std::size_t>(row)] = list.value(row, column);
     return v;
 }
 
-void open_plot(const char* docName) {
+void openPlot(const char* docName) {
     fw::Application* app = fw::Application::instance();
     if (app == nullptr) return;
     if (fw::DocTemplate* t = app->findTemplate(docName)) app->openDocumentFile(*t, "");
@@ -71,30 +71,30 @@ QLineEdit* name_edit(QWidget* parent) {
 
 namespace elements {
 
-std::optional<HistogramRequest> prepare_histogram(const ElementList& list, const HistogramDialogs& dialogs) {
+std::optional<HistogramRequest> prepareHistogram(const ElementList& list, const HistogramDialogs& dialogs) {
     const int code = list.derivedCode();
     for (;;) {
         const std::optional<int> selection = dialogs.element(code);
         if (!selection) return std::nullopt;
         const int column = *selection + 2;
-        const int index = element_index(column, code);
+        const int index = elementIndex(column, code);
         std::vector<double> values;
         HistProposal p;
         {
             WaitCursor wait;
-            values = column_values(list, column);
-            p = propose_histogram(values, index);
+            values = columnValues(list, column);
+            p = proposeHistogram(values, index);
         }
-        HistLimitTexts texts = hist_limit_texts(p.min, p.max, p.step, field_name(index));
-        const int answer = dialogs.limits(texts, field_name(index));
+        HistLimitTexts texts = histLimitTexts(p.min, p.max, p.step, fieldName(index));
+        const int answer = dialogs.limits(texts, fieldName(index));
         if (answer == fw::kIdCancel) return std::nullopt;
         if (answer != fw::kIdOk) continue;  // Prev: the element again
-        const LimitCheck limits = check_hist_limits(texts);
+        const LimitCheck limits = checkHistLimits(texts);
         if (!limits.message.empty()) return std::nullopt;  // the dialog refuses these
         std::optional<HistogramRequest> r;
         {
             WaitCursor wait;
-            r = compute_histogram(values, index, limits.min, limits.max, limits.step);
+            r = computeHistogram(values, index, limits.min, limits.max, limits.step);
         }
         if (!r) {
             dialogs.message("Range is outside selected data");
@@ -105,7 +105,7 @@ std::optional<HistogramRequest> prepare_histogram(const ElementList& list, const
     }
 }
 
-std::optional<DistributionRequest> prepare_distribution(const ElementList& list, const DistributionDialogs& dialogs) {
+std::optional<DistributionRequest> prepareDistribution(const ElementList& list, const DistributionDialogs& dialogs) {
     const int code = list.derivedCode();
     DistributionRequest r;
     for (;;) {
@@ -118,23 +118,23 @@ std::optional<DistributionRequest> prepare_distribution(const ElementList& list,
             r.DistPoints.assign(static_cast<std::size_t>(list.count()), DistPoint{});
             for (int row = 0; row < list.count(); ++row) {
                 DistPoint& p = r.DistPoints[static_cast<std::size_t>(row)];
-                p.x = plot_value(columns[0], list.value(row, columns[0]));
-                p.y = plot_value(columns[1], list.value(row, columns[1]));
-                if (hasZ) p.z = plot_value(columns[2], list.value(row, columns[2]));
+                p.x = plotValue(columns[0], list.value(row, columns[0]));
+                p.y = plotValue(columns[1], list.value(row, columns[1]));
+                if (hasZ) p.z = plotValue(columns[2], list.value(row, columns[2]));
             }
         }
-        DistLimits limits = propose_distribution(r.DistPoints, hasZ);
+        DistLimits limits = proposeDistribution(r.DistPoints, hasZ);
         int projection = 0;
-        const std::array<std::string, 3> names = {field_name(element_index(columns[0], code)),
-                                                  field_name(element_index(columns[1], code)),
-                                                  hasZ ? field_name(element_index(columns[2], code)) : std::string()};
+        const std::array<std::string, 3> names = {fieldName(elementIndex(columns[0], code)),
+                                                  fieldName(elementIndex(columns[1], code)),
+                                                  hasZ ? fieldName(elementIndex(columns[2], code)) : std::string()};
         const int answer = dialogs.limits(limits, projection, hasZ, names);
         if (answer == fw::kIdCancel) return std::nullopt;
         if (answer != fw::kIdOk) continue;
         if (!hasZ) limits.zMin = limits.zMax = 0;
-        r.DistXElement = element_index(columns[0], code);
-        r.DistYElement = element_index(columns[1], code);
-        r.DistZElement = hasZ ? element_index(columns[2], code) : 1;
+        r.DistXElement = elementIndex(columns[0], code);
+        r.DistYElement = elementIndex(columns[1], code);
+        r.DistZElement = hasZ ? elementIndex(columns[2], code) : 1;
         r.limits = limits;
         r.DistProjection = hasZ ? projection : 0;
         r.FixedObjectNumber = list.setup().query.FixedObjectNumber;
@@ -142,8 +142,8 @@ std::optional<DistributionRequest> prepare_distribution(const ElementList& list,
     }
 }
 
-PlotRequests& plot_requests(AppContext& ctx) {
-    ElementTaskState& st = element_state(ctx);
+PlotRequests& plotRequests(AppContext& ctx) {
+    ElementTaskState& st = elementState(ctx);
     if (!st.plots) st.plots = std::make_shared<PlotRequests>();
     return *st.plots;
 }
@@ -163,11 +163,11 @@ void OnHistogram(AppContext& ctx, const ElementList& list, QWidget* parent) {
         return answer;
     };
     d.message = [](const std::string& text) { fw::message(text); };
-    std::optional<HistogramRequest> r = prepare_histogram(list, d);
+    std::optional<HistogramRequest> r = prepareHistogram(list, d);
     if (!r) return;
-    plot_requests(ctx).histogram = std::move(r);
-    open_plot("Histogram");
-    plot_requests(ctx).histogram.reset();
+    plotRequests(ctx).histogram = std::move(r);
+    openPlot("Histogram");
+    plotRequests(ctx).histogram.reset();
 }
 
 void OnDistribution(AppContext& ctx, const ElementList& list, QWidget* parent) {
@@ -184,11 +184,11 @@ void OnDistribution(AppContext& ctx, const ElementList& list, QWidget* parent) {
         projection = dlg.projection;
         return answer;
     };
-    std::optional<DistributionRequest> r = prepare_distribution(list, d);
+    std::optional<DistributionRequest> r = prepareDistribution(list, d);
     if (!r) return;
-    plot_requests(ctx).distribution = std::move(r);
-    open_plot("Distribution");
-    plot_requests(ctx).distribution.reset();
+    plotRequests(ctx).distribution = std::move(r);
+    openPlot("Distribution");
+    plotRequests(ctx).distribution.reset();
 }
 
 }  // namespace elements
@@ -201,7 +201,7 @@ CElHistElementDlg::CElHistElementDlg(int derivedCode, QWidget* parent)
     auto* grid = new QGridLayout(this);
     grid->addWidget(new QLabel(QStringLiteral("Element:"), this), 0, 0);
     grid->addWidget(list_, 0, 1, 1, 2);
-    fill_elements(list_, false);
+    fillElements(list_, false);
     auto* next = new QPushButton(QStringLiteral("Next"), this);
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
     next->setDefault(true);
@@ -227,7 +227,7 @@ void CElHistElementDlg::onOK() {
 
 CElHistLimitsDlg::CElHistLimitsDlg(double min, double max, double step, const std::string& element, QWidget* parent)
     : fw::Dialog(parent, help::kHistLimits),
-      texts(hist_limit_texts(min, max, step, element)),
+      texts(histLimitTexts(min, max, step, element)),
       name(element),
       name_(name_edit(this)),
       min_(new QLineEdit(this)),
@@ -276,7 +276,7 @@ void CElHistLimitsDlg::doDataExchange(fw::DataExchange& dx) {
 
 void CElHistLimitsDlg::onOK() {
     if (!updateData(true)) return;
-    const LimitCheck c = check_hist_limits(texts);
+    const LimitCheck c = checkHistLimits(texts);
     if (!c.message.empty()) {
         fw::message(c.message);
         if (QLineEdit* e = edit(c.focus)) e->setFocus();
@@ -296,7 +296,7 @@ CElDistAxesDlg::CElDistAxesDlg(int derivedCode, QWidget* parent)
     const char* labels[] = {"Axes X:", "Axes Y:", "Axes Z:"};
     for (int k = 0; k < 3; ++k) {
         lists_[static_cast<std::size_t>(k)] = new QComboBox(this);
-        fill_elements(lists_[static_cast<std::size_t>(k)], k == 2);
+        fillElements(lists_[static_cast<std::size_t>(k)], k == 2);
         grid->addWidget(new QLabel(QString::fromLatin1(labels[k]), this), k, 0);
         grid->addWidget(lists_[static_cast<std::size_t>(k)], k, 1);
     }
@@ -392,7 +392,7 @@ void CElDistLimitsDlg::onOK() {
         values[k] = *v;
     }
     const DistLimits taken{values[0], values[1], values[2], values[3], values[4], values[5]};
-    const DistCheck c = check_dist_limits(taken, hasZ_);
+    const DistCheck c = checkDistLimits(taken, hasZ_);
     if (!c.message.empty()) {
         fw::message(c.message);
         const int at = c.focus == DistField::XMin ? 0 : c.focus == DistField::YMin ? 2 : 4;
@@ -446,7 +446,7 @@ QWidget* ElPlotView::createWidget(QWidget* parent) {
 }
 
 void ElPlotView::paint(fw::Dc& dc) {
-    canvas_ = elements::window_canvas(view_ != nullptr ? view_->clientSize() : minimumCanvas_, minimumCanvas_);
+    canvas_ = elements::windowCanvas(view_ != nullptr ? view_->clientSize() : minimumCanvas_, minimumCanvas_);
     draw(dc);
 }
 
@@ -466,7 +466,7 @@ fw::WriteStatus ElPlotView::saveMetafile(const std::string& path) {
     colors[0] = 0xFFFFFF;
     fw::DeviceInfo ref = view_ != nullptr ? view_->deviceInfo() : fw::DeviceInfo{800, 600, 96.0, 96.0};
     if (ref.width <= 0 || ref.height <= 0) ref = {800, 600, ref.dpiX, ref.dpiY};
-    canvas_ = elements::window_canvas({ref.width, ref.height}, minimumCanvas_);
+    canvas_ = elements::windowCanvas({ref.width, ref.height}, minimumCanvas_);
     fw::WriteStatus ok = fw::write_emf(path, ref, [this](fw::EmfDc& dc) {
         dc.setMapMode(fw::MapMode::Text);
         draw(dc);
@@ -488,7 +488,7 @@ void ElPlotView::onBeginPrinting(fw::PrintInfo& info) {
 void ElPlotView::printPage(fw::Dc& dc, int width, int height) {
     const std::array<fw::Colorref, 5> screen = colors;
     colors = printColors_;
-    canvas_ = elements::prepare_plot_page(dc, width, height);
+    canvas_ = elements::preparePlotPage(dc, width, height);
     draw(dc);
     colors = screen;
 }
@@ -507,20 +507,20 @@ void ElPlotView::onEndPrinting(const fw::PrintInfo&) {
 
 CElHistView::CElHistView(AppContext& ctx)
     : ElPlotView(ctx, kHistDefaultColors, kHistPrintColors, "ElHist.cfg", cmd::kHistOptions, "Hist",
-                 help::kHistogramView, histogram_minimum_canvas()) {}
+                 help::kHistogramView, histogramMinimumCanvas()) {}
 
 QWidget* CElHistView::createWidget(QWidget* parent) {
     // The request of the command that opens this window becomes its own.
-    PlotRequests& requests = plot_requests(ctx_);
+    PlotRequests& requests = plotRequests(ctx_);
     if (requests.histogram) {
         plot_.request = std::move(*requests.histogram);
         requests.histogram.reset();
     }
-    plot_.layout = layout_histogram(plot_.request);
+    plot_.layout = layoutHistogram(plot_.request);
     return ElPlotView::createWidget(parent);
 }
 
-void CElHistView::draw(fw::Dc& dc) { draw_histogram(dc, plot_, colors, font, printing_, canvas_); }
+void CElHistView::draw(fw::Dc& dc) { drawHistogram(dc, plot_, colors, font, printing_, canvas_); }
 
 bool CElHistView::colorsDialog() {
     CElHistColorsDlg dlg(drawingView());
@@ -537,10 +537,10 @@ bool CElHistView::colorsDialog() {
 
 CElDistView::CElDistView(AppContext& ctx)
     : ElPlotView(ctx, kDistDefaultColors, kDistPrintColors, "ElDist.cfg", cmd::kDistOptions, "Dist",
-                 help::kDistributionView, distribution_minimum_canvas()) {}
+                 help::kDistributionView, distributionMinimumCanvas()) {}
 
 QWidget* CElDistView::createWidget(QWidget* parent) {
-    PlotRequests& requests = plot_requests(ctx_);
+    PlotRequests& requests = plotRequests(ctx_);
     if (requests.distribution) {
         request_ = std::move(*requests.distribution);
         requests.distribution.reset();
@@ -548,7 +548,7 @@ QWidget* CElDistView::createWidget(QWidget* parent) {
     return ElPlotView::createWidget(parent);
 }
 
-void CElDistView::draw(fw::Dc& dc) { draw_distribution(dc, request_, colors, font, canvas_); }
+void CElDistView::draw(fw::Dc& dc) { drawDistribution(dc, request_, colors, font, canvas_); }
 
 bool CElDistView::colorsDialog() {
     CElDistColorsDlg dlg(drawingView());
@@ -563,7 +563,7 @@ bool CElDistView::colorsDialog() {
 
 // ---- Program hooks ----------------------------------------------------------------------
 
-void add_plot_resources(fw::ResourceTables& r) {
+void addPlotResources(fw::ResourceTables& r) {
     using namespace fw::ids;
     const auto file = [] {
         return fw::MenuItem{"&File",
@@ -573,11 +573,11 @@ void add_plot_resources(fw::ResourceTables& r) {
                              {"Print Pre&view", kFilePrintPreview, {}},
                              {"P&rint Setup...", kFilePrintSetup, {}}}};
     };
-    r.menus[cmd::kHistogramMenu] = task_window_menu(r, file(), fw::MenuItem{"&Options", cmd::kHistOptions, {}});
-    r.menus[cmd::kDistributionMenu] = task_window_menu(r, file(), fw::MenuItem{"&Options", cmd::kDistOptions, {}});
+    r.menus[cmd::kHistogramMenu] = taskWindowMenu(r, file(), fw::MenuItem{"&Options", cmd::kHistOptions, {}});
+    r.menus[cmd::kDistributionMenu] = taskWindowMenu(r, file(), fw::MenuItem{"&Options", cmd::kDistOptions, {}});
 }
 
-std::unique_ptr<fw::View> make_histogram_view(AppContext& ctx) { return std::make_unique<CElHistView>(ctx); }
-std::unique_ptr<fw::View> make_distribution_view(AppContext& ctx) { return std::make_unique<CElDistView>(ctx); }
+std::unique_ptr<fw::View> makeHistogramView(AppContext& ctx) { return std::make_unique<CElHistView>(ctx); }
+std::unique_ptr<fw::View> makeDistributionView(AppContext& ctx) { return std::make_unique<CElDistView>(ctx); }
 
 }  // namespace zelvo

@@ -54,7 +54,7 @@ struct HistogramDialogs {
 };
 // Elements|Histogram over list: the request for the new window, or nothing
 // (cancelled, or after the message).
-std::optional<HistogramRequest> prepare_histogram(const ElementList& list, const HistogramDialogs& dialogs);
+std::optional<HistogramRequest> prepareHistogram(const ElementList& list, const HistogramDialogs& dialogs);
 
 struct DistributionDialogs {
     // Dialog 113: the selections of X, Y and Z (Z -1 for "None").
@@ -63,14 +63,14 @@ struct DistributionDialogs {
     // fw::kIdCancel or cmd::kDistPrev.
     std::function<int(DistLimits& limits, int& projection, bool hasZ, const std::array<std::string, 3>& names)> limits;
 };
-std::optional<DistributionRequest> prepare_distribution(const ElementList& list, const DistributionDialogs& dialogs);
+std::optional<DistributionRequest> prepareDistribution(const ElementList& list, const DistributionDialogs& dialogs);
 
 // The requests on their way from the command to the window it opens.
 struct PlotRequests {
     std::optional<HistogramRequest> histogram;
     std::optional<DistributionRequest> distribution;
 };
-PlotRequests& plot_requests(AppContext& ctx);
+PlotRequests& plotRequests(AppContext& ctx);
 
 // The Histogram and Distribution commands of an element list window, with
 // the program's dialogs; the plot window opens when the command completes.
@@ -155,7 +155,7 @@ public:
     fw::DrawingView* drawingView() const { return view_; }
 
     std::array<fw::Colorref, 5> colors;
-    fw::LogFont font = elements::plot_default_font();
+    fw::LogFont font = elements::plotDefaultFont();
 
     void eraseBackground(fw::Dc& dc, const fw::Rect& area) override;
     // Paints the plot on the window's canvas: the client area, no smaller
@@ -225,8 +225,8 @@ private:
 };
 
 // The menus of the two windows (112 and 115).
-void add_plot_resources(fw::ResourceTables& r);
-std::unique_ptr<fw::View> make_histogram_view(AppContext& ctx);
-std::unique_ptr<fw::View> make_distribution_view(AppContext& ctx);
+void addPlotResources(fw::ResourceTables& r);
+std::unique_ptr<fw::View> makeHistogramView(AppContext& ctx);
+std::unique_ptr<fw::View> makeDistributionView(AppContext& ctx);
 
 }  // namespace zelvo

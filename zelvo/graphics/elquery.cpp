@@ -32,34 +32,34 @@ bool ElementQuery::active() const {
 
 namespace {
 
-unsigned char lower_ascii(char c) {
+unsigned char lowerAscii(char c) {
     const auto u = static_cast<unsigned char>(c);
     return (u >= 'A' && u <= 'Z') ? static_cast<unsigned char>(u - 'A' + 'a') : u;
 }
 
 }  // namespace
 
-int compare_case_blind(std::string_view a, std::string_view b, std::size_t max) {
+int compareCaseBlind(std::string_view a, std::string_view b, std::size_t max) {
     a = a.substr(0, std::min(a.size(), max));
     b = b.substr(0, std::min(b.size(), max));
     const std::size_t n = std::min(a.size(), b.size());
     for (std::size_t k = 0; k < n; ++k) {
-        const unsigned char x = lower_ascii(a[k]), y = lower_ascii(b[k]);
+        const unsigned char x = lowerAscii(a[k]), y = lowerAscii(b[k]);
         if (x != y) return x < y ? -1 : 1;
     }
     if (a.size() == b.size()) return 0;
     return a.size() < b.size() ? -1 : 1;
 }
 
-bool starts_with_case_blind(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && compare_case_blind(text.substr(0, prefix.size()), prefix) == 0;
+bool startsWithCaseBlind(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && compareCaseBlind(text.substr(0, prefix.size()), prefix) == 0;
 }
 
-bool row_passes_number(const QueryRow& row, double v) {
-    return row_passes(row.flags, v == row.equal, v >= row.lower, v <= row.upper);
+bool rowPassesNumber(const QueryRow& row, double v) {
+    return rowPasses(row.flags, v == row.equal, v >= row.lower, v <= row.upper);
 }
 
-bool row_may_pass_from(const QueryRow& row, double least) {
+bool rowMayPassFrom(const QueryRow& row, double least) {
     const std::uint8_t f = row.flags;
     if (f == 0) return true;
     if ((f & kEqual) && row.equal >= least) return true;
@@ -67,25 +67,25 @@ bool row_may_pass_from(const QueryRow& row, double least) {
     return (f & kLower) || ((f & kUpper) && row.upper >= least);
 }
 
-bool row_passes_index(const QueryRow& row, std::int64_t v) {
-    return row_passes(row.flags, v == row.intEqual, v >= row.intLower, v <= row.intUpper);
+bool rowPassesIndex(const QueryRow& row, std::int64_t v) {
+    return rowPasses(row.flags, v == row.intEqual, v >= row.intLower, v <= row.intUpper);
 }
 
-bool row_passes_text(const QueryRow& row, std::string_view v) {
+bool rowPassesText(const QueryRow& row, std::string_view v) {
     if (row.flags == 0) return true;
-    return row_passes(row.flags, starts_with_case_blind(v, row.textEqual), compare_case_blind(v, row.textLower) >= 0,
-                      compare_case_blind(v, row.textUpper) <= 0 || starts_with_case_blind(v, row.textUpper));
+    return rowPasses(row.flags, startsWithCaseBlind(v, row.textEqual), compareCaseBlind(v, row.textLower) >= 0,
+                     compareCaseBlind(v, row.textUpper) <= 0 || startsWithCaseBlind(v, row.textUpper));
 }
 
-bool passes_element_rows(const ElementQuery& q, std::int32_t r, const ElementRecord& rec, const char* textRecord) {
+bool passesElementRows(const ElementQuery& q, std::int32_t r, const ElementRecord& rec, const char* textRecord) {
     const auto& rows = q.rows;
-    if (!row_passes_index(rows[kNumber], r)) return false;
-    if (rows[kName].flags != 0 && !row_passes_text(rows[kName], text_field(textRecord, txt::kName))) return false;
+    if (!rowPassesIndex(rows[kNumber], r)) return false;
+    if (rows[kName].flags != 0 && !rowPassesText(rows[kName], textField(textRecord, txt::kName))) return false;
     for (int k = kH; k <= kA; ++k) {
         const QueryRow& row = rows[static_cast<std::size_t>(k)];
         if (row.flags == 0) continue;
-        const double v = k == kG ? effective_slope(rec.G) : rec.column(k);
-        if (!row_passes_number(row, v)) return false;
+        const double v = k == kG ? effectiveSlope(rec.G) : rec.column(k);
+        if (!rowPassesNumber(row, v)) return false;
     }
     return true;
 }
@@ -115,26 +115,26 @@ std::string TrimTrailingBlanks(std::string_view text) {
 
 int PlanetNumberFromName(std::string_view text) {
     for (int k = 0; k < 9; ++k)
-        if (compare_case_blind(text, PlanetNameTable[k]) == 0) return k + 1;
+        if (compareCaseBlind(text, PlanetNameTable[k]) == 0) return k + 1;
     return 0;
 }
 
 namespace {
 
-std::string_view skip_blanks(std::string_view t) {
+std::string_view skipBlanks(std::string_view t) {
     while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
     return t;
 }
 
-std::string trim_both(std::string_view t) {
-    t = skip_blanks(t);
+std::string trimBoth(std::string_view t) {
+    t = skipBlanks(t);
     return TrimTrailingBlanks(t);
 }
 
 }  // namespace
 
-std::int64_t leading_integer(std::string_view text) {
-    text = skip_blanks(text);
+std::int64_t leadingInteger(std::string_view text) {
+    text = skipBlanks(text);
     bool negative = false;
     if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
         negative = text.front() == '-';
@@ -149,8 +149,8 @@ std::int64_t leading_integer(std::string_view text) {
     return negative ? -v : v;
 }
 
-double leading_decimal(std::string_view text) {
-    text = skip_blanks(text);
+double leadingDecimal(std::string_view text) {
+    text = skipBlanks(text);
     double sign = 1;
     if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
         if (text.front() == '-') sign = -1;
@@ -170,7 +170,7 @@ double leading_decimal(std::string_view text) {
     return r.ec == std::errc() ? sign * v : 0.0;
 }
 
-std::string short_path(const std::string& path) {
+std::string shortPath(const std::string& path) {
     return path.size() <= 32 ? path : "..." + path.substr(path.size() - 32);
 }
 
@@ -189,13 +189,13 @@ std::string text_of(const std::vector<std::uint8_t>& b, std::size_t at) {
     return std::string(p, ::strnlen(p, kText));
 }
 
-void put_text30(std::vector<std::uint8_t>& b, std::size_t at, const std::string& t) {
+void putText30(std::vector<std::uint8_t>& b, std::size_t at, const std::string& t) {
     std::memcpy(b.data() + at, t.data(), std::min(kText, t.size()));
 }
 
 }  // namespace
 
-std::optional<LastQueryTexts> read_last_query(const std::string& path) {
+std::optional<LastQueryTexts> readLastQuery(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
     std::vector<std::uint8_t> b(kLastQuerySize, 0);
@@ -216,16 +216,15 @@ std::optional<LastQueryTexts> read_last_query(const std::string& path) {
     return out;
 }
 
-bool write_last_query(const std::string& path, const std::array<std::array<std::string, 3>, 11>& rows,
-                      int functionIndex, const std::array<std::string, 3>& function, int fixedNumber,
-                      const std::string& fixedName) {
+bool writeLastQuery(const std::string& path, const std::array<std::array<std::string, 3>, 11>& rows, int functionIndex,
+                    const std::array<std::string, 3>& function, int fixedNumber, const std::string& fixedName) {
     std::vector<std::uint8_t> b(kLastQuerySize, 0);
     for (std::size_t k = 0; k < 11; ++k)
         for (std::size_t j = 0; j < 3; ++j)
-            put_text30(b, (k * 3 + j) * kText, rows[static_cast<std::size_t>(kFileRows[k])][j]);
+            putText30(b, (k * 3 + j) * kText, rows[static_cast<std::size_t>(kFileRows[k])][j]);
     const io::MutBytes bytes(b);
     io::put_i32(bytes, kIndexAt, functionIndex);
-    for (std::size_t j = 0; j < 3; ++j) put_text30(b, kFunctionAt + j * kText, function[j]);
+    for (std::size_t j = 0; j < 3; ++j) putText30(b, kFunctionAt + j * kText, function[j]);
     io::put_i32(bytes, kFixedNumberAt, fixedNumber);
     io::put_text(bytes, kFixedNameAt, 18, std::string_view(fixedName).substr(0, 18));
     return fw::write_file_or_warn(path, std::string_view(reinterpret_cast<const char*>(b.data()), b.size()));
@@ -233,7 +232,7 @@ bool write_last_query(const std::string& path, const std::array<std::array<std::
 
 // ---- The dialog's state and actions -----------------------------------------------------
 
-FunctionLayout function_layout(int code, bool opening) {
+FunctionLayout functionLayout(int code, bool opening) {
     FunctionLayout l;
     if (code <= 0 || code >= 18) return l;
     l.functionRowEnabled = true;
@@ -257,7 +256,7 @@ ElementQueryDialogModel::ElementQueryDialogModel(ElementQuery& query, Library& l
     : q_(query), lib_(lib), workDir_(std::move(workDir)), reopen_(reopenFlag) {}
 
 void ElementQueryDialogModel::applyLayout(int code, bool opening) {
-    layout = function_layout(code, opening);
+    layout = functionLayout(code, opening);
     if (!layout.functionRowEnabled) function = {};
     if (code == kCodeCommensurability) rangeText = "50";
 }
@@ -265,14 +264,14 @@ void ElementQueryDialogModel::applyLayout(int code, bool opening) {
 void ElementQueryDialogModel::open() {
     reopen_ = true;
     objectListChecked = q_.UseObjectList;
-    objectListLabel = q_.UseObjectList ? short_path(q_.ObjectListFile) : std::string();
+    objectListLabel = q_.UseObjectList ? shortPath(q_.ObjectListFile) : std::string();
     q_.FixedObjectNumber = 0;
     q_.FixedObjectName = std::string(18, ' ');
     objectText.clear();
     functionIndex = 0;
     calendar = true;
     q_.CalendarDateForm = true;
-    const auto last = read_last_query(workDir_ + "ellast.cfg");
+    const auto last = readLastQuery(workDir_ + "ellast.cfg");
     if (!last) {
         applyLayout(0, true);
         return;
@@ -288,7 +287,7 @@ void ElementQueryDialogModel::open() {
         if (n < 0 && n >= -9)
             objectText = PlanetNameTable[-n - 1];
         else if (n > 0)
-            objectText = trim_both(*last->fixedName);
+            objectText = trimBoth(*last->fixedName);
         else
             q_.FixedObjectNumber = 0;
     }
@@ -318,7 +317,7 @@ void ElementQueryDialogModel::objectListClicked(bool checked) {
         if (const auto path = fw::fileDialogs().ask(request)) {
             q_.ObjectListFile = *path;
             q_.UseObjectList = true;
-            objectListLabel = short_path(*path);
+            objectListLabel = shortPath(*path);
         } else {
             objectListChecked = false;
         }
@@ -342,7 +341,7 @@ bool ElementQueryDialogModel::readObjectList() {
             break;
         }
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        const std::int64_t v = leading_integer(line);
+        const std::int64_t v = leadingInteger(line);
         if (v < 1 || v > kObjectListLargest) continue;
         q_.ObjectListNumbers.push_back(line);
         q_.ObjectListSet.push_back(static_cast<std::int32_t>(v));
@@ -361,12 +360,12 @@ bool ElementQueryDialogModel::readObjectList() {
 }
 
 bool ElementQueryDialogModel::takeFixedObject(std::int32_t objects, std::int32_t numbered) {
-    const std::string text = trim_both(objectText);
+    const std::string text = trimBoth(objectText);
     if (text.empty() || text.size() > 18) return false;
     q_.FixedObjectNumber = 0;
     std::string buffer = text;
     buffer.resize(18, ' ');
-    const std::int64_t n = leading_integer(text);
+    const std::int64_t n = leadingInteger(text);
     if (n < -9) return false;
     if (const int planet = PlanetNumberFromName(text); planet != 0) {
         q_.FixedObjectName = buffer;
@@ -427,7 +426,7 @@ bool ElementQueryDialogModel::ok() {
             std::int64_t v[3] = {0, 0, 0};
             for (std::size_t j = 0; j < 3; ++j) {
                 if (!given[j]) continue;
-                v[j] = leading_integer(t[j]);
+                v[j] = leadingInteger(t[j]);
                 if (v[j] > std::numeric_limits<std::int32_t>::max()) {
                     fw::message("The number " + t[j] + " is too large for a catalogue number.", fw::Buttons::Ok,
                                 fw::Icon::Warning);
@@ -446,15 +445,14 @@ bool ElementQueryDialogModel::ok() {
             row.textUpper = t[2].substr(0, keep);
             if (given[1] && given[2] && row.textLower.compare(row.textUpper) <= 0) row.flags |= kJoined;
         } else {
-            row.equal = leading_decimal(t[0]);
+            row.equal = leadingDecimal(t[0]);
             if (k == kG && given[0] && (t[0][0] == 'x' || t[0][0] == 'X')) row.equal = kDefaultSlope;
-            row.lower = leading_decimal(t[1]);
-            row.upper = leading_decimal(t[2]);
+            row.lower = leadingDecimal(t[1]);
+            row.upper = leadingDecimal(t[2]);
             if (given[1] && given[2] && row.lower <= row.upper) row.flags |= kJoined;
         }
         if (k == kFunction) {
-            q_.NcRange =
-                static_cast<int>(std::clamp<std::int64_t>(leading_integer(rangeText), -2147483647, 2147483647));
+            q_.NcRange = static_cast<int>(std::clamp<std::int64_t>(leadingInteger(rangeText), -2147483647, 2147483647));
             q_.CalendarDateForm = calendar;
         }
         AppendQueryRow(text, t[0], t[1], t[2], QueryRowLabels[k], row.flags);
@@ -462,7 +460,7 @@ bool ElementQueryDialogModel::ok() {
     q_.rows = built;
     q_.QueryText = text;
 
-    write_last_query(workDir_ + "ellast.cfg", rows, functionIndex, function, q_.FixedObjectNumber, q_.FixedObjectName);
+    writeLastQuery(workDir_ + "ellast.cfg", rows, functionIndex, function, q_.FixedObjectNumber, q_.FixedObjectName);
     return true;
 }
 

@@ -79,7 +79,7 @@ struct ElementQuery {
 // ---- Tests of one object -----------------------------------------------------------
 
 // The combination of the three tests of a row (see above).
-inline bool row_passes(std::uint8_t flags, bool equal, bool lower, bool upper) {
+inline bool rowPasses(std::uint8_t flags, bool equal, bool lower, bool upper) {
     if (flags == 0) return true;
     if ((flags & kEqual) && equal) return true;
     if (flags & kJoined) return lower && upper;
@@ -88,19 +88,19 @@ inline bool row_passes(std::uint8_t flags, bool equal, bool lower, bool upper) {
 // Numbers and texts (case-blind: the name begins with the equal text, sorts
 // at or after the lower bound, sorts at or before the upper bound or begins
 // with it).
-bool row_passes_number(const QueryRow& row, double value);
-bool row_passes_index(const QueryRow& row, std::int64_t value);
-bool row_passes_text(const QueryRow& row, std::string_view value);
+bool rowPassesNumber(const QueryRow& row, double value);
+bool rowPassesIndex(const QueryRow& row, std::int64_t value);
+bool rowPassesText(const QueryRow& row, std::string_view value);
 // Whether some value at or above least could pass the row.
-bool row_may_pass_from(const QueryRow& row, double least);
+bool rowMayPassFrom(const QueryRow& row, double least);
 
 // Case-blind order of two texts (A-Z taken as a-z), byte by byte: < 0, 0, > 0.
-int compare_case_blind(std::string_view a, std::string_view b, std::size_t max = std::string_view::npos);
-bool starts_with_case_blind(std::string_view text, std::string_view prefix);
+int compareCaseBlind(std::string_view a, std::string_view b, std::size_t max = std::string_view::npos);
+bool startsWithCaseBlind(std::string_view text, std::string_view prefix);
 
 // The element rows (Number .. a) for the object of record index r with its
 // records; the Function row is tested by the list with the derived value.
-bool passes_element_rows(const ElementQuery& q, std::int32_t r, const ElementRecord& rec, const char* textRecord);
+bool passesElementRows(const ElementQuery& q, std::int32_t r, const ElementRecord& rec, const char* textRecord);
 
 // ---- Helpers of the dialog ------------------------------------------------------------
 
@@ -119,14 +119,14 @@ extern const char* const PlanetNameTable[9];
 // The number that a typed text begins with (after blanks, an optional sign,
 // then digits); 0 when it begins with no number. Saturates far beyond any
 // catalogue number instead of overflowing.
-std::int64_t leading_integer(std::string_view text);
+std::int64_t leadingInteger(std::string_view text);
 // The decimal value a typed text begins with, in the C convention (blanks,
 // sign, digits, point, decimals, exponent); 0 when none.
-double leading_decimal(std::string_view text);
+double leadingDecimal(std::string_view text);
 
 // A path as the dialog's small label shows it: the whole path up to 32
 // characters, else "..." and its last 32.
-std::string short_path(const std::string& path);
+std::string shortPath(const std::string& path);
 
 // ---- "ellast.cfg" ------------------------------------------------------------------
 
@@ -139,11 +139,10 @@ struct LastQueryTexts {
     int rowsRead = 0;  // rows (in the file's order) held completely
 };
 // What the file holds completely; nothing when it cannot be opened.
-std::optional<LastQueryTexts> read_last_query(const std::string& path);
+std::optional<LastQueryTexts> readLastQuery(const std::string& path);
 // Writes the file anew; false when it cannot be written.
-bool write_last_query(const std::string& path, const std::array<std::array<std::string, 3>, 11>& rows,
-                      int functionIndex, const std::array<std::string, 3>& function, int fixedNumber,
-                      const std::string& fixedName);
+bool writeLastQuery(const std::string& path, const std::array<std::array<std::string, 3>, 11>& rows, int functionIndex,
+                    const std::array<std::string, 3>& function, int fixedNumber, const std::string& fixedName);
 
 // ---- The dialog's state and actions -----------------------------------------------------
 
@@ -158,7 +157,7 @@ struct FunctionLayout {
 };
 // opening: the layout when the dialog opens on a stored code (line 3 keeps
 // its full stop for the codes 12 to 14).
-FunctionLayout function_layout(int code, bool opening);
+FunctionLayout functionLayout(int code, bool opening);
 
 class ElementQueryDialogModel {
 public:

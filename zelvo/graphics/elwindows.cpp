@@ -58,18 +58,18 @@ const char kPrintFile[] = "result.el4";
 
 namespace elements {
 
-ElementTaskState& element_state(AppContext& ctx) {
+ElementTaskState& elementState(AppContext& ctx) {
     if (!ctx.Elements) ctx.Elements = std::make_shared<ElementTaskState>();
     return *ctx.Elements;
 }
 
 double catalogue_epoch_jd(const std::string& epochText, double settingsEpoch) {
     double jd = 0;
-    if (epochText.size() >= 10) jd = leading_decimal(std::string_view(epochText).substr(epochText.size() - 10, 9));
+    if (epochText.size() >= 10) jd = leadingDecimal(std::string_view(epochText).substr(epochText.size() - 10, 9));
     return jd > 0 && std::isfinite(jd) ? jd : settingsEpoch;
 }
 
-std::vector<fw::ListColumn> element_columns(int code) {
+std::vector<fw::ListColumn> elementColumns(int code) {
     using fw::Align;
     std::vector<fw::ListColumn> c = {
         {"  N", Align::Right, 50, "Catalogue number (none for an unnumbered object)"},
@@ -108,7 +108,7 @@ std::vector<fw::ListColumn> element_columns(int code) {
 CElSelectDlg::CElSelectDlg(AppContext& ctx, Library& lib, QWidget* parent)
     : fw::Dialog(parent, help::kElementQuery),
       ctx_(ctx),
-      model_(element_state(ctx).query, lib, ctx.WorkDir, ctx.ReopenElementsTask) {
+      model_(elementState(ctx).query, lib, ctx.WorkDir, ctx.ReopenElementsTask) {
     setWindowTitle(QStringLiteral("Select elements"));
     setFont(fw::fixed_font(11));
     auto* top = new QVBoxLayout(this);
@@ -322,9 +322,9 @@ CElView::CElView(AppContext& ctx, Library& lib) : ctx_(ctx), lib_(lib) {
     onCommandId(cmd::kElDistribution, [this] {
         if (list_) OnDistribution(ctx_, *list_, widget_);
     });
-    onCommandId(kFilePrint, [this] { OnFilePrint(); });
+    onCommandId(kFilePrint, [this] { onFilePrint(); });
     onCommandId(kFilePrintPreview, [this] { OnFilePrintPreview(); });
-    onCommandId(cmd::kFilePrintDirect, [this] { OnFilePrintDirect(); });
+    onCommandId(cmd::kFilePrintDirect, [this] { onFilePrintDirect(); });
     onCommandId(kHelp, [this] { fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), help::kElementList); });
     onUpdateId(kIndicatorRec, [this](fw::CommandUI& ui) { ui.setText("Cur " + std::to_string(currentRow_ + 1)); });
     onUpdateId(kIndicatorCaps, [this](fw::CommandUI& ui) { ui.setText("Num " + std::to_string(rowCount())); });
@@ -358,12 +358,12 @@ CElView::~CElView() {
     });
 }
 
-std::unique_ptr<elements::ElementList> CElView::build_list(elements::ElementListSetup setup) {
+std::unique_ptr<elements::ElementList> CElView::buildList(elements::ElementListSetup setup) {
     const int code = setup.query.QueryFunctionCode;
     fw::Progress& progress = fw::progress();
     // A costly derived column (MOID, CT) is computed under the progress
     // dialog, whose Cancel stops it; the others take no time worth showing.
-    if (!costly_derived_code(code) || !progress.begin(0, 100, 0, 0))
+    if (!costlyDerivedCode(code) || !progress.begin(0, 100, 0, 0))
         return std::make_unique<ElementList>(cache_, std::move(setup), lib_);
     int shown = 0;
     auto list = std::make_unique<ElementList>(cache_, std::move(setup), lib_, [&](long long done, long long total) {
@@ -378,7 +378,7 @@ std::unique_ptr<elements::ElementList> CElView::build_list(elements::ElementList
 }
 
 QWidget* CElView::createWidget(QWidget* parent) {
-    ElementTaskState& st = element_state(ctx_);
+    ElementTaskState& st = elementState(ctx_);
     ElementQuery& query = st.query;
 
     DerivedInputs in;
@@ -417,11 +417,11 @@ QWidget* CElView::createWidget(QWidget* parent) {
     setup.derived = in;
     setup.numbered = st.settings->numbered;
     query.QueryText.clear();
-    list_ = build_list(std::move(setup));
+    list_ = buildList(std::move(setup));
     if (!list_) return nullptr;  // cancelled
 
     widget_ = new fw::MultiColumnList(parent);
-    widget_->setColumns(element_columns(list_->derivedCode()));
+    widget_->setColumns(elementColumns(list_->derivedCode()));
     widget_->setSource(this);
     widget_->onHeaderClicked = [this](int column, QPoint where) { OnColumnclick(column, where); };
     widget_->onCurrentRowChanged = [this](int row) {
@@ -484,7 +484,7 @@ void CElView::OnFileSaveAs() {
     restore_work_dir(ctx_.WorkDir);
     if (!path) return;
     WaitCursor wait;
-    if (const fw::WriteStatus s = write_export(*path, *list_, ctx_.EpochText); !s)
+    if (const fw::WriteStatus s = writeExport(*path, *list_, ctx_.EpochText); !s)
         fw::message("Can't create file " + *path + "\n" + s.reason, fw::Buttons::Ok, fw::Icon::Warning);
 }
 
@@ -517,8 +517,8 @@ void CElView::drawPage(QPainter& painter, const PrintPage& page) {
 
 int CElView::pageCount(PaperKind paper) const {
     if (!list_) return 0;
-    const int perPage = print_lines_per_page(paper, list_->hasDerivedColumn());
-    return (print_line_count(*list_) + perPage - 1) / perPage;
+    const int perPage = printLinesPerPage(paper, list_->hasDerivedColumn());
+    return (printLineCount(*list_) + perPage - 1) / perPage;
 }
 
 int CElView::beginPrinting(PaperKind paper) {
@@ -532,14 +532,14 @@ int CElView::beginPrinting(PaperKind paper) {
 
 void CElView::printPage(QPainter& painter, int page, const QRect& area) {
     if (!list_) return;
-    const int perPage = print_lines_per_page(printPaper_, list_->hasDerivedColumn());
-    const auto lines = read_print_page(ctx_.WorkDir + kPrintFile, page, perPage, print_line_count(*list_));
+    const int perPage = printLinesPerPage(printPaper_, list_->hasDerivedColumn());
+    const auto lines = readPrintPage(ctx_.WorkDir + kPrintFile, page, perPage, printLineCount(*list_));
     if (!lines && !missingShown_) {
         fw::message("Warning: result file not found ore open by another program");
         missingShown_ = true;
     }
     drawPage(painter,
-             layout_element_page(page, area.width(), area.height(), perPage, list_head(*list_, ctx_.EpochText), lines));
+             layoutElementPage(page, area.width(), area.height(), perPage, listHead(*list_, ctx_.EpochText), lines));
 }
 
 bool CElView::onPreparePrinting(fw::PrintInfo& info) {
@@ -580,12 +580,12 @@ private:
 
 }  // namespace
 
-int CElView::OnFilePrint() {
+int CElView::onFilePrint() {
     KeepOrientation keep;
     return fw::printWithDialog(*this);
 }
 
-int CElView::OnFilePrintDirect() {
+int CElView::onFilePrintDirect() {
     KeepOrientation keep;
     fw::PrintInfo info;
     if (!onPreparePrinting(info)) return 0;
@@ -599,7 +599,7 @@ void CElView::OnFilePrintPreview() {
 
 // ---- Program hooks ------------------------------------------------------------------
 
-void add_elements_resources(fw::ResourceTables& r) {
+void addElementsResources(fw::ResourceTables& r) {
     const fw::MenuItem file{"&File",
                             0,
                             {{"Save &As...", kFileSaveAs, {}},
@@ -611,13 +611,13 @@ void add_elements_resources(fw::ResourceTables& r) {
                                 {{"&Histogram", cmd::kElHistogram, {}},
                                  {"&Distribution", cmd::kElDistribution, {}},
                                  {"&Task Info", cmd::kElTaskInfo, {}}}};
-    r.menus[cmd::kElementsMenu] = task_window_menu(r, file, elements);
+    r.menus[cmd::kElementsMenu] = taskWindowMenu(r, file, elements);
     r.menus[cmd::kSortPopup] = {{"", 0, {{"Sort &Up", cmd::kSortUp, {}}, {"Sort &Down", cmd::kSortDown, {}}}}};
 }
 
-std::unique_ptr<fw::Document> make_elements_document(AppContext& ctx) { return std::make_unique<CElDoc>(ctx); }
+std::unique_ptr<fw::Document> makeElementsDocument(AppContext& ctx) { return std::make_unique<CElDoc>(ctx); }
 
-std::unique_ptr<fw::View> make_elements_view(AppContext& ctx, Library& lib) {
+std::unique_ptr<fw::View> makeElementsView(AppContext& ctx, Library& lib) {
     return std::make_unique<CElView>(ctx, lib);
 }
 

@@ -68,7 +68,7 @@ struct ElementTaskState {
 };
 
 // The program's element task state (made on first use).
-ElementTaskState& element_state(AppContext& ctx);
+ElementTaskState& elementState(AppContext& ctx);
 
 // The epoch of the catalogue elements as a Julian date: the number that the
 // nine characters of epochText beginning ten before its end hold, or, when
@@ -76,7 +76,7 @@ ElementTaskState& element_state(AppContext& ctx);
 double catalogue_epoch_jd(const std::string& epochText, double settingsEpoch);
 
 // The 12 columns of a list of the derived code (11 without one).
-std::vector<fw::ListColumn> element_columns(int derivedCode);
+std::vector<fw::ListColumn> elementColumns(int derivedCode);
 
 }  // namespace elements
 
@@ -167,10 +167,10 @@ public:
     void OnTaskInfo();
     // File|Print and File|Print Preview on the program's printer, always in
     // landscape; the printer keeps the orientation it had for later jobs.
-    // The pages printed. OnFilePrintDirect prints every page without the
+    // The pages printed. onFilePrintDirect prints every page without the
     // print dialog.
-    int OnFilePrint();
-    int OnFilePrintDirect();
+    int onFilePrint();
+    int onFilePrintDirect();
     void OnFilePrintPreview();
 
     // Printing, in the steps of a print job. beginPrinting: the paper is
@@ -205,7 +205,7 @@ public:
 private:
     void drawPage(QPainter& painter, const PrintPage& page);
     // The list of the query; null when its computing was cancelled.
-    std::unique_ptr<elements::ElementList> build_list(elements::ElementListSetup setup);
+    std::unique_ptr<elements::ElementList> buildList(elements::ElementListSetup setup);
 
     AppContext& ctx_;
     Library& lib_;
@@ -218,8 +218,8 @@ private:
 };
 
 // The menus of the element list window (104) and the sorting popup (106).
-void add_elements_resources(fw::ResourceTables& r);
-std::unique_ptr<fw::Document> make_elements_document(AppContext& ctx);
-std::unique_ptr<fw::View> make_elements_view(AppContext& ctx, Library& lib);
+void addElementsResources(fw::ResourceTables& r);
+std::unique_ptr<fw::Document> makeElementsDocument(AppContext& ctx);
+std::unique_ptr<fw::View> makeElementsView(AppContext& ctx, Library& lib);
 
 }  // namespace zelvo

@@ -38,7 +38,7 @@ void OrbitScene::setDefaultPlanets() {
     static const int kNumbers[3] = {3, 4, 5};
     for (int j = 0; j < 3; ++j) {
         planets[static_cast<std::size_t>(j)].number = kNumbers[j];
-        planets[static_cast<std::size_t>(j)].name = major_planet_name(kNumbers[j]);
+        planets[static_cast<std::size_t>(j)].name = majorPlanetName(kNumbers[j]);
     }
 }
 
@@ -91,13 +91,13 @@ void Animation::stop() { running = false; }
 
 // ---- Geometry -------------------------------------------------------------------
 
-double semi_axis_of_motion(double n) {
+double semiAxisOfMotion(double n) {
     if (!(n > 0) || !std::isfinite(n)) return 0;
     const double a = std::pow(kGaussK / n, 2.0 / 3.0);
     return std::isfinite(a) ? a : 0;
 }
 
-OrbitPoint orbit_point_at(const ElementSet& e, double v) {
+OrbitPoint orbitPointAt(const ElementSet& e, double v) {
     // a from the mean motion alone: the object's own mass is left out.
     const double a = std::pow(kGaussK / e[el::kMotion], 2.0 / 3.0);
     const double ecc = e[el::kEcc];
@@ -113,7 +113,7 @@ OrbitPoint orbit_point_at(const ElementSet& e, double v) {
     return o;
 }
 
-Projected project_to_view(double x, double y, double z, double L, double B) {
+Projected projectToView(double x, double y, double z, double L, double B) {
     const double phi = zelvomat::kTwoPi - L;
     return {y * std::cos(phi) + x * std::sin(phi),
             (y * std::sin(phi) - x * std::cos(phi)) * std::sin(B) + z * std::cos(B)};
@@ -125,7 +125,7 @@ PictureProjection::PictureProjection(const OrbitViewState& v)
       scale_(std::isfinite(v.scale) ? std::clamp(v.scale, kMinScale, kMaxScale) : 5.2) {}
 
 std::optional<fw::Point> PictureProjection::point(double x, double y, double z) const {
-    const Projected q = project_to_view(x, y, z, L_, B_);
+    const Projected q = projectToView(x, y, z, L_, B_);
     const double X = 500 * q.X / scale_, Y = 500 * q.Y / scale_;
     if (!std::isfinite(X) || !std::isfinite(Y)) return std::nullopt;
     const auto held = [](double c) {
@@ -134,23 +134,23 @@ std::optional<fw::Point> PictureProjection::point(double x, double y, double z) 
     return fw::Point{held(X) + 100, held(Y)};
 }
 
-int object_orbit_points(double scale, bool output) {
+int objectOrbitPoints(double scale, bool output) {
     const double s = std::isfinite(scale) ? std::clamp(scale, kMinScale, kMaxScale) : 5.2;
     int n = static_cast<int>(std::trunc(s * (output ? 7200.0 : 1800.0) / 5.2));
     if (n % 2 != 0) ++n;
     return n;
 }
 
-int planet_orbit_points(int planet, double scale) {
+int planetOrbitPoints(int planet, double scale) {
     if (planet < 1 || planet > 9) return 0;
     const double s = std::isfinite(scale) ? std::clamp(scale, kMinScale, kMaxScale) : 5.2;
     const int n = static_cast<int>(std::trunc(1800 * kPlanetSemiAxis[static_cast<std::size_t>(planet)] / s));
     return std::max(n, 2);
 }
 
-double fit_scene_scale(const OrbitScene& s) {
+double fitSceneScale(const OrbitScene& s) {
     double largest = 0;
-    for (const OrbitBodySlot& o : s.objects) largest = std::max(largest, semi_axis_of_motion(o.elements[el::kMotion]));
+    for (const OrbitBodySlot& o : s.objects) largest = std::max(largest, semiAxisOfMotion(o.elements[el::kMotion]));
     for (const OrbitBodySlot& p : s.planets)
         if (p.number >= 1 && p.number <= 9)
             largest = std::max(largest, kPlanetSemiAxis[static_cast<std::size_t>(p.number)]);
@@ -158,7 +158,7 @@ double fit_scene_scale(const OrbitScene& s) {
     return std::clamp(scale, kMinScale, kMaxScale);
 }
 
-CivilDate split_packed_date(double packed) {
+CivilDate splitPackedDate(double packed) {
     // YYYYMMDD.dd taken apart on its whole part, so that a month or day
     // never comes out one short by rounding.
     CivilDate d;
@@ -171,11 +171,11 @@ CivilDate split_packed_date(double packed) {
     return d;
 }
 
-fw::Colorref planet_slot_color(const std::array<fw::Colorref, 11>& colors, int j) {
+fw::Colorref planetSlotColor(const std::array<fw::Colorref, 11>& colors, int j) {
     return j >= 0 && j <= 2 ? colors[static_cast<std::size_t>(4 + j)] : 0xFF00FF;
 }
 
-fw::Colorref object_slot_color(const std::array<fw::Colorref, 11>& colors, int i) {
+fw::Colorref objectSlotColor(const std::array<fw::Colorref, 11>& colors, int i) {
     return i >= 0 && i <= 2 ? colors[static_cast<std::size_t>(7 + i)] : 0xFF00FF;
 }
 
@@ -186,12 +186,12 @@ constexpr const char* kPlanetNames[10] = {"",        "Mercury", "Venus",  "Earth
                                           "Jupiter", "Saturn",  "Uranus", "Neptune", "Pluto"};
 }
 
-std::string major_planet_name(int number) {
+std::string majorPlanetName(int number) {
     if (number < 1 || number > 9) return {};
     return kPlanetNames[number];
 }
 
-void major_planet_by_prefix(int& number, std::string& text) {
+void majorPlanetByPrefix(int& number, std::string& text) {
     if (text.size() < 3) {
         text.clear();
         return;
@@ -226,14 +226,14 @@ bool OrbitColors::save(const std::string& path) const {
     return f.write(path);
 }
 
-std::string format_last_state(const OrbitScene& s) {
+std::string formatLastState(const OrbitScene& s) {
     std::string line;
     for (std::size_t i = 0; i < 3; ++i)
         line += std::to_string(s.objects[i].number) + " " + std::to_string(s.planets[i].number) + " ";
     return line + format("%f", s.date);
 }
 
-LastState parse_last_state(std::string_view text, const LastState& before) {
+LastState parseLastState(std::string_view text, const LastState& before) {
     LastState st = before;
     std::istringstream in{std::string(text)};
     std::string word;
@@ -254,7 +254,7 @@ LastState parse_last_state(std::string_view text, const LastState& before) {
     return st;
 }
 
-std::optional<std::string> read_text_file(const std::string& path) {
+std::optional<std::string> readTextFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
     std::ostringstream s;
@@ -262,11 +262,11 @@ std::optional<std::string> read_text_file(const std::string& path) {
     return s.str();
 }
 
-bool write_text_file(const std::string& path, std::string_view text) { return fw::write_file_or_warn(path, text); }
+bool writeTextFile(const std::string& path, std::string_view text) { return fw::write_file_or_warn(path, text); }
 
 // ---- orbit.tmp -------------------------------------------------------------------------
 
-bool write_tmp_record(const std::string& path, const TmpRecord& r) {
+bool writeTmpRecord(const std::string& path, const TmpRecord& r) {
     std::string bytes = r.name.substr(0, std::min(r.name.size(), kTmpNameBytes));
     bytes.resize(kTmpNameBytes, ' ');
     const auto n = static_cast<std::uint32_t>(r.number);
@@ -274,7 +274,7 @@ bool write_tmp_record(const std::string& path, const TmpRecord& r) {
     return fw::write_file_or_warn(path, bytes);
 }
 
-std::optional<TmpRecord> read_tmp_record(const std::string& path) {
+std::optional<TmpRecord> readTmpRecord(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     char buf[kTmpRecordBytes];
     if (!in || !in.read(buf, kTmpRecordBytes)) return std::nullopt;
@@ -286,30 +286,30 @@ std::optional<TmpRecord> read_tmp_record(const std::string& path) {
     return r;
 }
 
-std::optional<std::string> object_name_of(Library& lib, const std::string& tmpPath, int number) {
-    if (!write_tmp_record(tmpPath, {std::string(kTmpNameBytes, ' '), number})) return std::nullopt;
+std::optional<std::string> objectNameOf(Library& lib, const std::string& tmpPath, int number) {
+    if (!writeTmpRecord(tmpPath, {std::string(kTmpNameBytes, ' '), number})) return std::nullopt;
     int n = number;
     lib.NamePl(2, n);
-    const auto r = read_tmp_record(tmpPath);
+    const auto r = readTmpRecord(tmpPath);
     if (!r) return std::nullopt;
     const std::size_t cut = r->name.find("  ");
     return cut == std::string::npos ? r->name : r->name.substr(0, cut);
 }
 
-int object_number_of(Library& lib, const std::string& tmpPath, std::string_view text) {
+int objectNumberOf(Library& lib, const std::string& tmpPath, std::string_view text) {
     if (text.empty() || text.size() > kTmpNameBytes) return 0;
     // The record holds a defined number (0) beside the name.
-    if (!write_tmp_record(tmpPath, {std::string(text), 0})) return 0;
+    if (!writeTmpRecord(tmpPath, {std::string(text), 0})) return 0;
     int n = 0;
     lib.NamePl(1, n);
-    const auto r = read_tmp_record(tmpPath);
+    const auto r = readTmpRecord(tmpPath);
     if (!r) return 0;
     return std::max(r->number, 0);
 }
 
 // ---- The picture ---------------------------------------------------------------------
 
-void load_elements(OrbitScene& s, Library& lib) {
+void loadElements(OrbitScene& s, Library& lib) {
     for (OrbitBodySlot& o : s.objects) {
         if (o.number <= 0) continue;
         lib.NElem(o.number, o.elements.data());
@@ -323,15 +323,15 @@ void load_elements(OrbitScene& s, Library& lib) {
     s.elementsLoaded = true;
 }
 
-OrbitTrace object_orbit_trace(const ElementSet& e, const PictureProjection& p, bool output) {
+OrbitTrace objectOrbitTrace(const ElementSet& e, const PictureProjection& p, bool output) {
     OrbitTrace t;
-    t.n = object_orbit_points(p.scale(), output);
+    t.n = objectOrbitPoints(p.scale(), output);
     const int half = t.n / 2;
     t.points.reserve(static_cast<std::size_t>(t.n));
     t.north.reserve(static_cast<std::size_t>(t.n));
     for (int k = 0; k < t.n; ++k) {
         const double v = k * kPicturePi / half - e[el::kPeri];
-        const OrbitPoint o = orbit_point_at(e, v);
+        const OrbitPoint o = orbitPointAt(e, v);
         if (!(o.r > 0) || !std::isfinite(o.r)) continue;  // no point of an open orbit there
         const auto q = p.point(o.x, o.y, o.z);
         if (!q) continue;
@@ -341,12 +341,12 @@ OrbitTrace object_orbit_trace(const ElementSet& e, const PictureProjection& p, b
     return t;
 }
 
-std::vector<fw::Point> node_half_plane(const ElementSet& e, const PictureProjection& p, int n) {
+std::vector<fw::Point> nodeHalfPlane(const ElementSet& e, const PictureProjection& p, int n) {
     std::vector<fw::Point> poly;
     const int half = std::max(n / 2, 1);
     for (int k = 0; k <= half; ++k) {
         const double v = k * kPicturePi / half - e[el::kPeri];
-        const OrbitPoint o = orbit_point_at(e, v);
+        const OrbitPoint o = orbitPointAt(e, v);
         if (!(o.r > 0) || !std::isfinite(o.r)) continue;
         const auto q = p.point(o.x, o.y, o.z);
         if (q && (poly.empty() || !(poly.back() == *q))) poly.push_back(*q);
@@ -356,19 +356,19 @@ std::vector<fw::Point> node_half_plane(const ElementSet& e, const PictureProject
     return poly;
 }
 
-std::string date_caption(Library& lib, double jd) {
+std::string dateCaption(Library& lib, double jd) {
     std::string text = "T =";
     if (!(jd >= 0) || !std::isfinite(jd)) return text;
     double packed = kNaN;
     lib.DateT(2, jd, packed);
     if (!std::isfinite(packed)) return text;
-    const CivilDate d = split_packed_date(packed);
+    const CivilDate d = splitPackedDate(packed);
     return text + std::to_string(d.year) + "  " + std::to_string(d.month) + "  " + format("%3.1f", d.day);
 }
 
-std::string scale_text(double scale) { return format("%.10g", scale); }
+std::string scaleText(double scale) { return format("%.10g", scale); }
 
-void map_screen_picture(fw::Dc& dc, int width, int height) {
+void mapScreenPicture(fw::Dc& dc, int width, int height) {
     const fw::Rect& f = kPictureFrame;
     dc.setMapMode(fw::MapMode::Isotropic);
     dc.setWindowExt(f.width(), f.height());
@@ -377,7 +377,7 @@ void map_screen_picture(fw::Dc& dc, int width, int height) {
     dc.setViewportOrg(width / 2, height / 2);
 }
 
-void map_page_picture(fw::Dc& dc, int width, int height) {
+void mapPagePicture(fw::Dc& dc, int width, int height) {
     // The output picture's y points down: the frame upside down.
     const fw::Rect& f = kPictureFrame;
     dc.setMapMode(fw::MapMode::Isotropic);
@@ -387,7 +387,7 @@ void map_page_picture(fw::Dc& dc, int width, int height) {
     dc.setViewportOrg(width / 2, std::abs(dc.viewportExt().cy) / 2);
 }
 
-void map_metafile_picture(fw::Dc& dc) {
+void mapMetafilePicture(fw::Dc& dc) {
     dc.setMapMode(fw::MapMode::Anisotropic);
     dc.setWindowOrg(kPictureFrame.left, -kPictureFrame.bottom);
 }
@@ -420,7 +420,7 @@ struct Frame {
 
 // The part of the segment a-b inside the frame (Liang and Barsky), or
 // nothing.
-std::optional<std::pair<fw::Point, fw::Point>> clip_segment(fw::Point a, fw::Point b, const Frame& f) {
+std::optional<std::pair<fw::Point, fw::Point>> clipSegment(fw::Point a, fw::Point b, const Frame& f) {
     const double dx = b.x - a.x, dy = b.y - a.y;
     double t0 = 0, t1 = 1;
     const double p[4] = {-dx, dx, -dy, dy};
@@ -444,14 +444,14 @@ std::optional<std::pair<fw::Point, fw::Point>> clip_segment(fw::Point a, fw::Poi
 }
 
 // A polyline cut at the frame: the pieces inside it.
-void clipped_polyline(fw::Dc& dc, const std::vector<fw::Point>& pts, const Frame& f) {
+void clippedPolyline(fw::Dc& dc, const std::vector<fw::Point>& pts, const Frame& f) {
     std::vector<fw::Point> run;
     const auto flush = [&] {
         if (run.size() >= 2) dc.polyline(run);
         run.clear();
     };
     for (std::size_t k = 1; k < pts.size(); ++k) {
-        const auto seg = clip_segment(pts[k - 1], pts[k], f);
+        const auto seg = clipSegment(pts[k - 1], pts[k], f);
         if (!seg) {
             flush();
             continue;
@@ -468,7 +468,7 @@ void clipped_polyline(fw::Dc& dc, const std::vector<fw::Point>& pts, const Frame
 }
 
 // A polygon cut at the frame (Sutherland and Hodgman).
-std::vector<fw::Point> clipped_polygon(std::vector<fw::Point> poly, const Frame& f) {
+std::vector<fw::Point> clippedPolygon(std::vector<fw::Point> poly, const Frame& f) {
     const auto edge = [&](auto inside, auto cross) {
         std::vector<fw::Point> out;
         for (std::size_t k = 0; k < poly.size(); ++k) {
@@ -499,7 +499,7 @@ std::vector<fw::Point> clipped_polygon(std::vector<fw::Point> poly, const Frame&
 
 // Lines through the north points of a trace, dots at the south ones (the
 // screen), or one line through all of them (the output); cut at the frame.
-void draw_trace(fw::Dc& dc, const OrbitTrace& t, fw::Colorref color, bool dotted, const Frame& f) {
+void drawTrace(fw::Dc& dc, const OrbitTrace& t, fw::Colorref color, bool dotted, const Frame& f) {
     if (t.points.empty()) return;
     std::vector<fw::Point> run{t.points[0]};
     std::vector<fw::Point> dots;
@@ -511,14 +511,14 @@ void draw_trace(fw::Dc& dc, const OrbitTrace& t, fw::Colorref color, bool dotted
         }
         if (!(run.back() == q)) run.push_back(q);
     }
-    clipped_polyline(dc, run, f);
+    clippedPolyline(dc, run, f);
     if (!dots.empty()) dc.setPixels(dots, color);
 }
 
 }  // namespace
 
-void draw_orbit_picture(fw::Dc& dc, const OrbitScene& s, const OrbitViewState& v, const OrbitColors& c, Library& lib,
-                        PictureKind kind) {
+void drawOrbitPicture(fw::Dc& dc, const OrbitScene& s, const OrbitViewState& v, const OrbitColors& c, Library& lib,
+                      PictureKind kind) {
     const bool out = kind == PictureKind::Output;
     const int ys = out ? -1 : 1;  // the output's y axis points down
     const PictureProjection proj(v);
@@ -566,23 +566,23 @@ void draw_orbit_picture(fw::Dc& dc, const OrbitScene& s, const OrbitViewState& v
     for (int i = 0; i < 3; ++i) {
         const OrbitBodySlot& o = s.objects[static_cast<std::size_t>(i)];
         if (o.number <= 0) continue;
-        const fw::Colorref color = object_slot_color(col, i);
+        const fw::Colorref color = objectSlotColor(col, i);
         dc.selectPen(fw::Pen::solid(1, color));
-        OrbitTrace t = object_orbit_trace(o.elements, proj, out);
+        OrbitTrace t = objectOrbitTrace(o.elements, proj, out);
         if (out)
             for (fw::Point& q : t.points) q.y = -q.y;
-        draw_trace(dc, t, color, !out, frame);
+        drawTrace(dc, t, color, !out, frame);
         if (v.nodesShown) {
-            std::vector<fw::Point> half = node_half_plane(o.elements, proj, t.n);
+            std::vector<fw::Point> half = nodeHalfPlane(o.elements, proj, t.n);
             if (!half.empty()) {
                 if (out)
                     for (fw::Point& q : half) q.y = -q.y;
-                const std::vector<fw::Point> inside = clipped_polygon(half, frame);
+                const std::vector<fw::Point> inside = clippedPolygon(half, frame);
                 const fw::Brush before = dc.selectBrush(fw::Brush::solid(0xFA0000));
                 if (inside.size() >= 3) dc.polygon(inside);
                 dc.selectBrush(before);
                 // The line of nodes itself, over the fill.
-                clipped_polyline(dc, {half.front(), {100, 0}, half[half.size() - 2]}, frame);
+                clippedPolyline(dc, {half.front(), {100, 0}, half[half.size() - 2]}, frame);
             }
         }
         dc.selectBrush(fw::Brush::solid(color));
@@ -600,15 +600,15 @@ void draw_orbit_picture(fw::Dc& dc, const OrbitScene& s, const OrbitViewState& v
     for (int j = 0; j < 3; ++j) {
         const OrbitBodySlot& p = s.planets[static_cast<std::size_t>(j)];
         if (p.number < 1 || p.number > 9) continue;
-        const fw::Colorref color = planet_slot_color(col, j);
+        const fw::Colorref color = planetSlotColor(col, j);
         dc.selectPen(fw::Pen::solid(1, color));
         dc.selectBrush(fw::Brush::solid(color));
-        const int n = planet_orbit_points(p.number, proj.scale());
+        const int n = planetOrbitPoints(p.number, proj.scale());
         const int half = n / 2;
         std::vector<fw::Point> dots;
         dots.reserve(static_cast<std::size_t>(n) + 1);
         for (int k = 0; k <= n; ++k) {
-            const OrbitPoint o = orbit_point_at(p.elements, k * kPicturePi / half - p.elements[el::kPeri]);
+            const OrbitPoint o = orbitPointAt(p.elements, k * kPicturePi / half - p.elements[el::kPeri]);
             if (!(o.r > 0) || !std::isfinite(o.r)) continue;
             const auto q = proj.point(o.x, o.y, o.z);
             if (!q) continue;
@@ -616,7 +616,7 @@ void draw_orbit_picture(fw::Dc& dc, const OrbitScene& s, const OrbitViewState& v
             if (dots.empty() || !(dots.back() == d)) dots.push_back(d);
         }
         if (out) {
-            clipped_polyline(dc, dots, frame);
+            clippedPolyline(dc, dots, frame);
         } else {
             std::erase_if(dots, [&](fw::Point q) { return !frame.inside(q); });
             if (!dots.empty()) dc.setPixels(dots, color);
@@ -634,14 +634,14 @@ void draw_orbit_picture(fw::Dc& dc, const OrbitScene& s, const OrbitViewState& v
 
     // The captions, drawn last, keep their places.
     const std::string degree = "\xB0";
-    const std::string scaleDigits = scale_text(proj.scale());
+    const std::string scaleDigits = scaleText(proj.scale());
     const int headX = out ? -680 : -700;
     const std::pair<fw::Point, std::string> captions[] = {
         {{-400, -450 * ys}, "Longitude =" + format("%4.1f", v.longitude) + degree},
         {{-25, -450 * ys}, "Latitude =" + format("%4.1f", v.latitude) + degree},
         {{300, -450 * ys},
          "Scale =" + std::string(4 - std::min<std::size_t>(4, scaleDigits.size()), ' ') + scaleDigits + " a.u."},
-        {{-700, 450 * ys}, date_caption(lib, s.date)},
+        {{-700, 450 * ys}, dateCaption(lib, s.date)},
         {{headX, 357 * ys}, "Major planets:"},
         {{headX, -160 * ys}, "Objects:"},
     };
@@ -655,7 +655,7 @@ void draw_orbit_picture(fw::Dc& dc, const OrbitScene& s, const OrbitViewState& v
         const char* label;
     } kAxes[3] = {{550, 0, 0, "x"}, {0, 550, 0, "y"}, {0, 0, 500, "z"}};
     for (const auto& a : kAxes) {
-        const Projected q = project_to_view(a.x, a.y, a.z, proj.longitudeRad(), proj.latitudeRad());
+        const Projected q = projectToView(a.x, a.y, a.z, proj.longitudeRad(), proj.latitudeRad());
         const int X = static_cast<int>(std::trunc(q.X)) + 100, Y = ys * static_cast<int>(std::trunc(q.Y));
         fw::Point label{X, Y};
         static constexpr int kShifts[][2] = {{0, 0}, {0, 1},  {0, -1}, {1, 0},  {-1, 0},

@@ -112,19 +112,19 @@ struct Animation {
 
 // a = (k / n)^(2/3) in AU of a mean motion n (radians per day); 0 when n is
 // not a positive finite number.
-double semi_axis_of_motion(double n);
+double semiAxisOfMotion(double n);
 
 struct OrbitPoint {
     double r = 0, x = 0, y = 0, z = 0;  // AU, heliocentric ecliptic
 };
 // The point of the orbit at true anomaly v (radians).
-OrbitPoint orbit_point_at(const ElementSet& e, double v);
+OrbitPoint orbitPointAt(const ElementSet& e, double v);
 
 // The view of a point from longitude L and latitude B (radians).
 struct Projected {
     double X = 0, Y = 0;
 };
-Projected project_to_view(double x, double y, double z, double L, double B);
+Projected projectToView(double x, double y, double z, double L, double B);
 
 // The projection of one picture: direction and scale.
 class PictureProjection {
@@ -145,15 +145,15 @@ private:
 // Number of points of an object's orbit at a scale: trunc(scale x 1800 /
 // 5.2) (x 7200 / 5.2 for the metafile and the printer), made even; the scale
 // is held within its range first.
-int object_orbit_points(double scale, bool output);
+int objectOrbitPoints(double scale, bool output);
 // Number of steps of a planet's orbit (N + 1 dots): trunc(1800 a / scale),
 // at least 2, even.
-int planet_orbit_points(int planet, double scale);
+int planetOrbitPoints(int planet, double scale);
 
 // The scale that shows every body of the scene's slots: the largest
 // semi-axis of the six slots when it is 5 AU or more, else 3.5, within the
 // range.
-double fit_scene_scale(const OrbitScene& s);
+double fitSceneScale(const OrbitScene& s);
 
 // A packed date YYYYMMDD.dd as year, month and day with fraction.
 struct CivilDate {
@@ -161,20 +161,20 @@ struct CivilDate {
     int month = 0;
     double day = 0;
 };
-CivilDate split_packed_date(double packed);
+CivilDate splitPackedDate(double packed);
 
 // The colour of planet slot j and object slot i (magenta outside 0..2).
-fw::Colorref planet_slot_color(const std::array<fw::Colorref, 11>& colors, int j);
-fw::Colorref object_slot_color(const std::array<fw::Colorref, 11>& colors, int i);
+fw::Colorref planetSlotColor(const std::array<fw::Colorref, 11>& colors, int j);
+fw::Colorref objectSlotColor(const std::array<fw::Colorref, 11>& colors, int i);
 
 // ---- Names of the major planets ---------------------------------------------------
 
 // "Mercury" .. "Pluto" of 1 .. 9; empty for any other number.
-std::string major_planet_name(int number);
+std::string majorPlanetName(int number);
 // The planet that the first three letters of text name (any case): number
 // and text become 1..9 and the proper name; without a match the number stays
 // and the text becomes the lower-cased prefix (empty for a shorter text).
-void major_planet_by_prefix(int& number, std::string& text);
+void majorPlanetByPrefix(int& number, std::string& text);
 
 // ---- Settings files ------------------------------------------------------------------
 
@@ -195,7 +195,7 @@ struct OrbitColors {
 
 // "orlast.cfg": "%d %d " per slot pair (object i, planet i), then the date
 // "%f", one line without a line end.
-std::string format_last_state(const OrbitScene& s);
+std::string formatLastState(const OrbitScene& s);
 // The numbers and the date of such a line: a number that cannot be read
 // leaves the slot's number; a date of 0 (or none, or not finite) is -1.
 struct LastState {
@@ -203,11 +203,11 @@ struct LastState {
     std::array<int, 3> planets{};
     double date = -1.0;
 };
-LastState parse_last_state(std::string_view text, const LastState& before);
+LastState parseLastState(std::string_view text, const LastState& before);
 // Reads the file; nothing when it cannot be read.
-std::optional<std::string> read_text_file(const std::string& path);
+std::optional<std::string> readTextFile(const std::string& path);
 // Writes text beside path, then in its place; false when it cannot.
-bool write_text_file(const std::string& path, std::string_view text);
+bool writeTextFile(const std::string& path, std::string_view text);
 
 // ---- Names through "orbit.tmp" ------------------------------------------------------
 
@@ -219,16 +219,16 @@ struct TmpRecord {
     std::string name;  // 18 bytes
     int number = 0;
 };
-bool write_tmp_record(const std::string& path, const TmpRecord& r);
-std::optional<TmpRecord> read_tmp_record(const std::string& path);
+bool writeTmpRecord(const std::string& path, const TmpRecord& r);
+std::optional<TmpRecord> readTmpRecord(const std::string& path);
 
 // The catalogue name of object number through the library (NamePl mode 2):
 // the name field up to its first pair of blanks; nothing when the exchange
 // fails.
-std::optional<std::string> object_name_of(Library& lib, const std::string& tmpPath, int number);
+std::optional<std::string> objectNameOf(Library& lib, const std::string& tmpPath, int number);
 // The catalogue number of a typed name or number (NamePl mode 1), 0 when it
 // names no object; the text must fit the 18-character field.
-int object_number_of(Library& lib, const std::string& tmpPath, std::string_view text);
+int objectNumberOf(Library& lib, const std::string& tmpPath, std::string_view text);
 
 // ---- The picture ----------------------------------------------------------------------
 
@@ -240,7 +240,7 @@ enum class PictureKind {
 // Fetches the element sets of the occupied slots (the first picture after a
 // change of the bodies); a scene without a date takes the epoch of the first
 // body fetched.
-void load_elements(OrbitScene& s, Library& lib);
+void loadElements(OrbitScene& s, Library& lib);
 
 // The points of an object's orbit as drawn: one entry per orbit point (k =
 // 0 .. N-1), u = 2 pi k / N from the ascending node; north of the ecliptic
@@ -250,14 +250,14 @@ struct OrbitTrace {
     std::vector<bool> north;
     int n = 0;
 };
-OrbitTrace object_orbit_trace(const ElementSet& e, const PictureProjection& p, bool output);
+OrbitTrace objectOrbitTrace(const ElementSet& e, const PictureProjection& p, bool output);
 // The half-plane of the line of nodes: the northern arc (u from 0 to pi)
 // closed through the Sun, as a polygon of picture points.
-std::vector<fw::Point> node_half_plane(const ElementSet& e, const PictureProjection& p, int n);
+std::vector<fw::Point> nodeHalfPlane(const ElementSet& e, const PictureProjection& p, int n);
 
 // The scale as the picture's caption and the scale dialog show it: its
 // digits as they were typed ("9.5", "5.2", "10").
-std::string scale_text(double scale);
+std::string scaleText(double scale);
 
 // The frame of the picture in logical units of the screen picture (y
 // upward): the parts of the orbits drawn, the bodies, the axes and every
@@ -267,18 +267,18 @@ inline constexpr fw::Rect kPictureFrame{-740, -590, 940, 570};
 // of width x height pixels; on a printed page across its width at its top;
 // in a metafile with the frame's top left corner at the origin, one unit
 // per device unit.
-void map_screen_picture(fw::Dc& dc, int width, int height);
-void map_page_picture(fw::Dc& dc, int width, int height);
-void map_metafile_picture(fw::Dc& dc);
+void mapScreenPicture(fw::Dc& dc, int width, int height);
+void mapPagePicture(fw::Dc& dc, int width, int height);
+void mapMetafilePicture(fw::Dc& dc);
 
 // The whole picture in logical units (the caller sets the mapping, one of
 // the three above). Orbits are cut at the frame.
-void draw_orbit_picture(fw::Dc& dc, const OrbitScene& s, const OrbitViewState& v, const OrbitColors& c, Library& lib,
-                        PictureKind kind);
+void drawOrbitPicture(fw::Dc& dc, const OrbitScene& s, const OrbitViewState& v, const OrbitColors& c, Library& lib,
+                      PictureKind kind);
 
 // The date caption: "T =" year "  " month "  " day ("%3.1f"); "T =" alone
 // for a scene without a date.
-std::string date_caption(Library& lib, double jd);
+std::string dateCaption(Library& lib, double jd);
 
 }  // namespace orbit
 }  // namespace zelvo

@@ -41,13 +41,13 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 // The integer a text starts with (after blanks, with its sign), 0 for none.
-long long leading_int(const std::string& s) {
+long long leadingInt(const std::string& s) {
     char* end = nullptr;
     const long long v = std::strtoll(s.c_str(), &end, 10);
     return end == s.c_str() ? 0 : v;
 }
 
-void wrong_planet_number() {
+void wrongPlanetNumber() {
     fw::titled_message("Error!", "Wrong input number of major planet", fw::Buttons::Ok, fw::Icon::Error);
 }
 
@@ -60,7 +60,7 @@ OrbitTaskState& orbit_state(AppContext& ctx) {
     return *ctx.Orbits;
 }
 
-InputFields input_fields_of(const OrbitScene& s, Library& lib) {
+InputFields inputFieldsOf(const OrbitScene& s, Library& lib) {
     InputFields f;
     for (std::size_t k = 0; k < 3; ++k) {
         f.planets[k] = s.planets[k].name;
@@ -70,7 +70,7 @@ InputFields input_fields_of(const OrbitScene& s, Library& lib) {
         double packed = kNaN;
         lib.DateT(2, s.date, packed);
         if (std::isfinite(packed)) {
-            const CivilDate d = split_packed_date(packed);
+            const CivilDate d = splitPackedDate(packed);
             f.year = d.year;
             f.month = d.month;
             char buf[32];
@@ -81,7 +81,7 @@ InputFields input_fields_of(const OrbitScene& s, Library& lib) {
     return f;
 }
 
-std::optional<double> input_date(Library& lib, const InputFields& f) {
+std::optional<double> inputDate(Library& lib, const InputFields& f) {
     if (f.year < 1 || f.year > 10000 || f.month < 1 || f.month > 12 || !(f.day >= 0 && f.day <= 31))
         return std::nullopt;
     double jd = kNaN;
@@ -90,22 +90,22 @@ std::optional<double> input_date(Library& lib, const InputFields& f) {
     return jd;
 }
 
-void apply_input(OrbitScene& s, Library& lib, const std::string& tmpPath, const InputFields& f, double jd) {
+void applyInput(OrbitScene& s, Library& lib, const std::string& tmpPath, const InputFields& f, double jd) {
     s.date = jd;
     for (std::size_t j = 0; j < 3; ++j) {
         OrbitBodySlot& slot = s.planets[j];
         std::string text = f.planets[j];
         if (text == slot.name) continue;
-        long long v = std::llabs(leading_int(text));
+        long long v = std::llabs(leadingInt(text));
         if (v != 0) {
-            text = major_planet_name(static_cast<int>(std::min<long long>(v, 1000)));
+            text = majorPlanetName(static_cast<int>(std::min<long long>(v, 1000)));
             if (text.empty()) {
-                wrong_planet_number();
+                wrongPlanetNumber();
                 v = 0;
             }
         } else {
             int n = 0;
-            major_planet_by_prefix(n, text);
+            majorPlanetByPrefix(n, text);
             v = n;
         }
         slot.number = static_cast<int>(v);
@@ -125,8 +125,8 @@ void apply_input(OrbitScene& s, Library& lib, const std::string& tmpPath, const 
         if (text == slot.name) continue;
         slot.name.clear();
         // A text longer than the name field names no object.
-        const int v = text.size() <= kTmpNameBytes ? object_number_of(lib, tmpPath, text) : 0;
-        const bool typedBeyondNumbered = v > s.numberedObjects && leading_int(text) == v;
+        const int v = text.size() <= kTmpNameBytes ? objectNumberOf(lib, tmpPath, text) : 0;
+        const bool typedBeyondNumbered = v > s.numberedObjects && leadingInt(text) == v;
         if (v == 0 || v > s.objectsInAll || typedBeyondNumbered) {
             fw::titled_message("Error!", kWrong[i], fw::Buttons::Ok, fw::Icon::Error);
             slot.number = 0;
@@ -134,9 +134,9 @@ void apply_input(OrbitScene& s, Library& lib, const std::string& tmpPath, const 
         }
         slot.number = v;
         int n = v;
-        if (write_tmp_record(tmpPath, {std::string(kTmpNameBytes, ' '), v})) lib.NamePl(2, n);
+        if (writeTmpRecord(tmpPath, {std::string(kTmpNameBytes, ' '), v})) lib.NamePl(2, n);
         std::string name;
-        if (const auto r = read_tmp_record(tmpPath)) {
+        if (const auto r = readTmpRecord(tmpPath)) {
             // The name up to its second blank.
             const std::size_t first = r->name.find(' ');
             const std::size_t second = first == std::string::npos ? first : r->name.find(' ', first + 1);
@@ -148,7 +148,7 @@ void apply_input(OrbitScene& s, Library& lib, const std::string& tmpPath, const 
     }
 }
 
-bool restore_last_state(OrbitScene& s, Library& lib, const std::string& workDir) {
+bool restoreLastState(OrbitScene& s, Library& lib, const std::string& workDir) {
     // The last state is one short line: a larger file is no last state of
     // this window (reading a damaged one of a gigabyte whole would take that
     // much memory and time); it is refused at once.
@@ -161,14 +161,14 @@ bool restore_last_state(OrbitScene& s, Library& lib, const std::string& workDir)
                     fw::Buttons::Ok, fw::Icon::Warning);
         return false;
     }
-    const auto text = read_text_file(workDir + "orlast.cfg");
+    const auto text = readTextFile(workDir + "orlast.cfg");
     if (!text) return false;
     LastState before;
     for (std::size_t k = 0; k < 3; ++k) {
         before.objects[k] = s.objects[k].number;
         before.planets[k] = s.planets[k].number;
     }
-    const LastState st = parse_last_state(*text, before);
+    const LastState st = parseLastState(*text, before);
     s.date = st.date;
     for (std::size_t j = 0; j < 3; ++j) {
         OrbitBodySlot& p = s.planets[j];
@@ -179,9 +179,9 @@ bool restore_last_state(OrbitScene& s, Library& lib, const std::string& workDir)
             p.name.clear();
             continue;
         }
-        p.name = major_planet_name(n);
+        p.name = majorPlanetName(n);
         if (p.name.empty()) {
-            wrong_planet_number();
+            wrongPlanetNumber();
             p.number = 0;
         }
     }
@@ -190,7 +190,7 @@ bool restore_last_state(OrbitScene& s, Library& lib, const std::string& workDir)
         const int n = st.objects[i];
         if (n >= 1 && n <= s.objectsInAll) {
             o.number = n;
-            if (const auto name = object_name_of(lib, workDir + "orbit.tmp", n)) o.name = *name;
+            if (const auto name = objectNameOf(lib, workDir + "orbit.tmp", n)) o.name = *name;
         } else {
             o.number = 0;
         }
@@ -221,29 +221,29 @@ COrbitView::COrbitView(AppContext& ctx, Library& lib) : ctx_(ctx), lib_(lib), st
             // kept as it is when this window closes.
             state_.lastStateTrusted = false;
         }
-        restore_last_state(s, lib_, ctx_.WorkDir);
-        load_elements(s, lib_);
+        restoreLastState(s, lib_, ctx_.WorkDir);
+        loadElements(s, lib_);
     }
-    view_.scale = fit_scene_scale(s);
+    view_.scale = fitSceneScale(s);
     state_.views.push_back(this);
 
     onCommandId(cmd::kOrbitInputData, [this] { OnInputData(); });
-    onCommandId(cmd::kOrbitLineOfNodes, [this] { OnLineOfNodes(); });
-    for (int id : {cmd::kOrbitMenuScalePlus, cmd::kOrbitScalePlus}) onCommandId(id, [this] { OnScalePlus(); });
-    for (int id : {cmd::kOrbitMenuScaleMinus, cmd::kOrbitScaleMinus}) onCommandId(id, [this] { OnScaleMinus(); });
+    onCommandId(cmd::kOrbitLineOfNodes, [this] { onLineOfNodes(); });
+    for (int id : {cmd::kOrbitMenuScalePlus, cmd::kOrbitScalePlus}) onCommandId(id, [this] { onScalePlus(); });
+    for (int id : {cmd::kOrbitMenuScaleMinus, cmd::kOrbitScaleMinus}) onCommandId(id, [this] { onScaleMinus(); });
     onCommandId(cmd::kOrbitSelectScale, [this] { OnSelectScale(); });
-    for (int id : {cmd::kOrbitMenuVelocityPlus, cmd::kOrbitVelocityPlus}) onCommandId(id, [this] { OnVelocityPlus(); });
+    for (int id : {cmd::kOrbitMenuVelocityPlus, cmd::kOrbitVelocityPlus}) onCommandId(id, [this] { onVelocityPlus(); });
     for (int id : {cmd::kOrbitMenuVelocityMinus, cmd::kOrbitVelocityMinus})
-        onCommandId(id, [this] { OnVelocityMinus(); });
-    for (int id : {cmd::kOrbitMenuLatitudePlus, cmd::kOrbitLatitudePlus}) onCommandId(id, [this] { OnLatitudePlus(); });
+        onCommandId(id, [this] { onVelocityMinus(); });
+    for (int id : {cmd::kOrbitMenuLatitudePlus, cmd::kOrbitLatitudePlus}) onCommandId(id, [this] { onLatitudePlus(); });
     for (int id : {cmd::kOrbitMenuLatitudeMinus, cmd::kOrbitLatitudeMinus})
-        onCommandId(id, [this] { OnLatitudeMinus(); });
+        onCommandId(id, [this] { onLatitudeMinus(); });
     for (int id : {cmd::kOrbitMenuLongitudePlus, cmd::kOrbitLongitudePlus})
-        onCommandId(id, [this] { OnLongitudePlus(); });
+        onCommandId(id, [this] { onLongitudePlus(); });
     for (int id : {cmd::kOrbitMenuLongitudeMinus, cmd::kOrbitLongitudeMinus})
-        onCommandId(id, [this] { OnLongitudeMinus(); });
-    for (int id : {cmd::kOrbitMenuBackMotion, cmd::kOrbitBackMotion}) onCommandId(id, [this] { OnBackMotion(); });
-    for (int id : {cmd::kOrbitMenuStop, cmd::kOrbitStop}) onCommandId(id, [this] { OnStop(); });
+        onCommandId(id, [this] { onLongitudeMinus(); });
+    for (int id : {cmd::kOrbitMenuBackMotion, cmd::kOrbitBackMotion}) onCommandId(id, [this] { onBackMotion(); });
+    for (int id : {cmd::kOrbitMenuStop, cmd::kOrbitStop}) onCommandId(id, [this] { onStop(); });
     onCommandId(cmd::kOrbitOptions, [this] { OnOptions(); });
     onCommandId(cmd::kOrbitSaveAs, [this] { OnFileSaveAs(); });
     for (int id : {kFilePrint, cmd::kOrbitPrint}) onCommandId(id, [this] { fw::printWithDialog(*this); });
@@ -263,7 +263,7 @@ COrbitView::~COrbitView() {
 
 void COrbitView::saveSettings() {
     colors_.save(ctx_.WorkDir + "orbitMain.cfg");
-    if (state_.lastStateTrusted) write_text_file(ctx_.WorkDir + "orlast.cfg", format_last_state(state_.scene));
+    if (state_.lastStateTrusted) writeTextFile(ctx_.WorkDir + "orlast.cfg", formatLastState(state_.scene));
 }
 
 QWidget* COrbitView::createWidget(QWidget* parent) {
@@ -294,14 +294,14 @@ void COrbitView::paint(fw::Dc& dc) {
     dc.selectBrush(fw::Brush::solid(colors_.colors[0]));
     dc.patBlt(0, 0, w, h);
     const int saved = dc.saveDC();
-    map_screen_picture(dc, w, h);
+    mapScreenPicture(dc, w, h);
     drawPicture(dc, PictureKind::Screen);
     dc.restoreDC(saved);
 }
 
 void COrbitView::drawPicture(fw::Dc& dc, PictureKind kind) {
-    if (!state_.scene.elementsLoaded) load_elements(state_.scene, lib_);
-    draw_orbit_picture(dc, state_.scene, view_, colors_, lib_, kind);
+    if (!state_.scene.elementsLoaded) loadElements(state_.scene, lib_);
+    drawOrbitPicture(dc, state_.scene, view_, colors_, lib_, kind);
 }
 
 void COrbitView::timer(int id) {
@@ -320,13 +320,13 @@ void COrbitView::onBeginPrinting(fw::PrintInfo& info) { info.maxPage = 1; }
 
 void COrbitView::onPrint(QPainter& painter, const fw::PrintInfo& info) {
     fw::QtDc dc(painter);
-    map_page_picture(dc, info.pageRect.width(), info.pageRect.height());
+    mapPagePicture(dc, info.pageRect.width(), info.pageRect.height());
     drawPicture(dc, PictureKind::Output);
 }
 
 void COrbitView::OnInputData() {
     COrbitObjectsDlg dlg(lib_, window_);
-    dlg.fields = input_fields_of(state_.scene, lib_);
+    dlg.fields = inputFieldsOf(state_.scene, lib_);
     if (dlg.doModal() == fw::kIdOk) {
         if (view_.nodesShown) {
             view_.nodesShown = false;
@@ -334,14 +334,14 @@ void COrbitView::OnInputData() {
         }
         QApplication::setOverrideCursor(Qt::WaitCursor);
         restore_work_dir(ctx_.WorkDir);
-        apply_input(state_.scene, lib_, ctx_.WorkDir + "orbit.tmp", dlg.fields, dlg.jd);
+        applyInput(state_.scene, lib_, ctx_.WorkDir + "orbit.tmp", dlg.fields, dlg.jd);
         QApplication::restoreOverrideCursor();
     }
-    view_.scale = fit_scene_scale(state_.scene);
+    view_.scale = fitSceneScale(state_.scene);
     for (COrbitView* v : state_.views) v->invalidate(true);
 }
 
-void COrbitView::OnLineOfNodes() {
+void COrbitView::onLineOfNodes() {
     if (view_.nodesShown) {
         view_.nodesShown = false;
         invalidate(true);
@@ -363,12 +363,12 @@ void COrbitView::OnLineOfNodes() {
     }
 }
 
-void COrbitView::OnScalePlus() {
+void COrbitView::onScalePlus() {
     view_.scaleDown();
     invalidate(true);
 }
 
-void COrbitView::OnScaleMinus() {
+void COrbitView::onScaleMinus() {
     view_.scaleUp();
     invalidate(true);
 }
@@ -380,41 +380,41 @@ void COrbitView::OnSelectScale() {
     invalidate(true);
 }
 
-void COrbitView::OnVelocityPlus() {
+void COrbitView::onVelocityPlus() {
     anim_.faster();
     if (window_ != nullptr) window_->setTimer(1, kTimerMs);
     invalidate(false);
 }
 
-void COrbitView::OnVelocityMinus() {
+void COrbitView::onVelocityMinus() {
     anim_.slower();
     if (window_ != nullptr) window_->setTimer(1, kTimerMs);
     invalidate(false);
 }
 
-void COrbitView::OnLatitudePlus() {
+void COrbitView::onLatitudePlus() {
     view_.latitudeStep(10);
     invalidate(true);
 }
 
-void COrbitView::OnLatitudeMinus() {
+void COrbitView::onLatitudeMinus() {
     view_.latitudeStep(-10);
     invalidate(true);
 }
 
-void COrbitView::OnLongitudePlus() {
+void COrbitView::onLongitudePlus() {
     view_.longitudeStep(-10);
     invalidate(true);
 }
 
-void COrbitView::OnLongitudeMinus() {
+void COrbitView::onLongitudeMinus() {
     view_.longitudeStep(10);
     invalidate(true);
 }
 
-void COrbitView::OnBackMotion() { anim_.back(); }
+void COrbitView::onBackMotion() { anim_.back(); }
 
-void COrbitView::OnStop() {
+void COrbitView::onStop() {
     anim_.stop();
     if (window_ != nullptr) window_->killTimer(1);
     invalidate(true);
@@ -438,7 +438,7 @@ void COrbitView::OnFileSaveAs() {
 fw::WriteStatus COrbitView::saveMetafile(const std::string& path) {
     fw::DeviceInfo reference = window_ != nullptr ? window_->deviceInfo() : fw::DeviceInfo{800, 600, 96.0, 96.0};
     return fw::write_emf(path, reference, [this](fw::EmfDc& dc) {
-        map_metafile_picture(dc);
+        mapMetafilePicture(dc);
         drawPicture(dc, PictureKind::Output);
     });
 }
@@ -534,7 +534,7 @@ void COrbitObjectsDlg::doDataExchange(fw::DataExchange& dx) {
 
 void COrbitObjectsDlg::onOK() {
     if (!updateData(true)) return;
-    const auto date = input_date(lib_, fields);
+    const auto date = inputDate(lib_, fields);
     if (!date) {
         fw::message("This date cannot be taken.", fw::Buttons::Ok, fw::Icon::Warning);
         day_->setFocus();
@@ -559,7 +559,7 @@ COrbitScaleDlg::COrbitScaleDlg(QWidget* parent) : fw::Dialog(parent, help::kOrbi
 
 void COrbitScaleDlg::doDataExchange(fw::DataExchange& dx) {
     if (!dx.saving()) {
-        edit_->setText(QString::fromStdString(orbit::scale_text(scale)));
+        edit_->setText(QString::fromStdString(orbit::scaleText(scale)));
         return;
     }
     bool ok = false;
@@ -573,7 +573,7 @@ void COrbitScaleDlg::doDataExchange(fw::DataExchange& dx) {
 
 // ---- Resources -----------------------------------------------------------------------
 
-void add_orbit_resources(fw::ResourceTables& r) {
+void addOrbitResources(fw::ResourceTables& r) {
     using namespace fw::ids;
     const fw::MenuItem file{"&File",
                             0,
@@ -602,12 +602,12 @@ void add_orbit_resources(fw::ResourceTables& r) {
          {"S&top", cmd::kOrbitMenuStop, {}},
          {"&Options", cmd::kOrbitOptions, {}}}};
     const fw::MenuItem viewMenu{"&View", 0, {{"&Toolbar", kViewToolbar, {}}, {"&Status Bar", kViewStatusBar, {}}}};
-    r.menus[cmd::kOrbitMenu] = task_window_menu(r, file, {orbitMenu, viewMenu});
+    r.menus[cmd::kOrbitMenu] = taskWindowMenu(r, file, {orbitMenu, viewMenu});
 }
 
-std::unique_ptr<fw::Document> make_orbit_document() { return std::make_unique<COrbitDoc>(); }
+std::unique_ptr<fw::Document> makeOrbitDocument() { return std::make_unique<COrbitDoc>(); }
 
-std::unique_ptr<fw::View> make_orbit_view(AppContext& ctx, Library& lib) {
+std::unique_ptr<fw::View> makeOrbitView(AppContext& ctx, Library& lib) {
     return std::make_unique<COrbitView>(ctx, lib);
 }
 

@@ -76,18 +76,18 @@ struct InputFields {
 };
 // The dialog's values for the scene: the slots' names and the date (the
 // day rounded to two decimals); a scene without a date shows 0 0 0.
-InputFields input_fields_of(const OrbitScene& s, Library& lib);
+InputFields inputFieldsOf(const OrbitScene& s, Library& lib);
 // The Julian date of the fields; nothing when the library cannot convert it.
-std::optional<double> input_date(Library& lib, const InputFields& f);
+std::optional<double> inputDate(Library& lib, const InputFields& f);
 // Applies confirmed fields to the scene: the date, then the planet slots and
 // the object slots (objects resolved through "orbit.tmp" at tmpPath);
 // refused entries are reported in message boxes and empty their slots.
-void apply_input(OrbitScene& s, Library& lib, const std::string& tmpPath, const InputFields& f, double jd);
+void applyInput(OrbitScene& s, Library& lib, const std::string& tmpPath, const InputFields& f, double jd);
 
 // Restores "orlast.cfg" of workDir into the scene: the numbers, the date,
 // the names (objects through "orbit.tmp"). A missing file leaves the scene as
 // it is; false then.
-bool restore_last_state(OrbitScene& s, Library& lib, const std::string& workDir);
+bool restoreLastState(OrbitScene& s, Library& lib, const std::string& workDir);
 
 }  // namespace orbit
 
@@ -119,18 +119,18 @@ public:
 
     // Commands.
     void OnInputData();
-    void OnLineOfNodes();
-    void OnScalePlus();
-    void OnScaleMinus();
+    void onLineOfNodes();
+    void onScalePlus();
+    void onScaleMinus();
     void OnSelectScale();
-    void OnVelocityPlus();
-    void OnVelocityMinus();
-    void OnLatitudePlus();
-    void OnLatitudeMinus();
-    void OnLongitudePlus();
-    void OnLongitudeMinus();
-    void OnBackMotion();
-    void OnStop();
+    void onVelocityPlus();
+    void onVelocityMinus();
+    void onLatitudePlus();
+    void onLatitudeMinus();
+    void onLongitudePlus();
+    void onLongitudeMinus();
+    void onBackMotion();
+    void onStop();
     void OnOptions();
     void OnFileSaveAs();
     // Writes the metafile of the picture; false when it cannot be written.
@@ -197,8 +197,8 @@ private:
     QLineEdit* edit_ = nullptr;
 };
 
-void add_orbit_resources(fw::ResourceTables& r);
-std::unique_ptr<fw::Document> make_orbit_document();
-std::unique_ptr<fw::View> make_orbit_view(AppContext& ctx, Library& lib);
+void addOrbitResources(fw::ResourceTables& r);
+std::unique_ptr<fw::Document> makeOrbitDocument();
+std::unique_ptr<fw::View> makeOrbitView(AppContext& ctx, Library& lib);
 
 }  // namespace zelvo

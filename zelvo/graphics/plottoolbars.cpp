@@ -42,7 +42,7 @@ void orbit(QPainter& p) {
     p.drawEllipse(QPointF(5, 7), 1.8, 1.8);
 }
 
-void back_motion(QPainter& p) {
+void backMotion(QPainter& p) {
     p.setPen(Qt::NoPen);
     p.setBrush(kBlue);
     QPolygonF a, b;
@@ -57,8 +57,8 @@ void velocity(QPainter& p, bool plus) {
     arrow(p, QPointF(9, 12.5), QPointF(14, 9), kGreen);
     sign(p, QPointF(12.5, 3), plus);
 }
-void velocity_minus(QPainter& p) { velocity(p, false); }
-void velocity_plus(QPainter& p) { velocity(p, true); }
+void velocityMinus(QPainter& p) { velocity(p, false); }
+void velocityPlus(QPainter& p) { velocity(p, true); }
 
 // A globe with its meridian and equator, turned as the arrow shows.
 void globe(QPainter& p) {
@@ -77,8 +77,8 @@ void longitude(QPainter& p, bool plus) {
         arrow(p, QPointF(11, 14), QPointF(3, 14), kGreen);
     sign(p, QPointF(13.5, 3), plus);
 }
-void longitude_minus(QPainter& p) { longitude(p, false); }
-void longitude_plus(QPainter& p) { longitude(p, true); }
+void longitudeMinus(QPainter& p) { longitude(p, false); }
+void longitudePlus(QPainter& p) { longitude(p, true); }
 void latitude(QPainter& p, bool plus) {
     globe(p);
     if (plus)
@@ -87,8 +87,8 @@ void latitude(QPainter& p, bool plus) {
         arrow(p, QPointF(14, 5), QPointF(14, 12), kGreen);
     sign(p, QPointF(13, 1.8), plus);
 }
-void latitude_minus(QPainter& p) { latitude(p, false); }
-void latitude_plus(QPainter& p) { latitude(p, true); }
+void latitudeMinus(QPainter& p) { latitude(p, false); }
+void latitudePlus(QPainter& p) { latitude(p, true); }
 
 void magnifier(QPainter& p, bool plus) {
     p.setPen(QPen(kInk, 1.5));
@@ -98,8 +98,8 @@ void magnifier(QPainter& p, bool plus) {
     p.drawLine(QPointF(9.5, 9.5), QPointF(14, 13.5));
     sign(p, QPointF(6, 6), plus);
 }
-void scale_minus(QPainter& p) { magnifier(p, false); }
-void scale_plus(QPainter& p) { magnifier(p, true); }
+void scaleMinus(QPainter& p) { magnifier(p, false); }
+void scalePlus(QPainter& p) { magnifier(p, true); }
 
 void stop(QPainter& p) {
     p.setPen(QPen(QColor(120, 0, 0), 1));
@@ -109,7 +109,7 @@ void stop(QPainter& p) {
 
 // The track view: a window of the sky with a track, the Sun, the Moon and
 // the time arrows.
-void change_scale(QPainter& p) {
+void changeScale(QPainter& p) {
     p.setPen(QPen(kInk, 1));
     p.setBrush(QColor(40, 60, 170));
     p.drawRect(QRectF(0.5, 1.5, 14, 12));
@@ -144,7 +144,7 @@ void moon(QPainter& p) {
     p.drawPath(disc.subtracted(bite));
 }
 
-void time_arrow(QPainter& p, bool forward) {
+void timeArrow(QPainter& p, bool forward) {
     p.setPen(QPen(kInk, 1));
     p.setBrush(Qt::white);
     p.drawEllipse(QRectF(forward ? 1.5 : 6.5, 1.5, 8, 8));
@@ -155,11 +155,11 @@ void time_arrow(QPainter& p, bool forward) {
     else
         arrow(p, QPointF(13, 12.5), QPointF(2.5, 12.5), kGreen);
 }
-void time_backward(QPainter& p) { time_arrow(p, false); }
-void time_forward(QPainter& p) { time_arrow(p, true); }
+void timeBackward(QPainter& p) { timeArrow(p, false); }
+void timeForward(QPainter& p) { timeArrow(p, true); }
 }  // namespace
 
-void add_plot_toolbars(fw::ResourceTables& r) {
+void addPlotToolbars(fw::ResourceTables& r) {
     using namespace cmd;
     r.toolbars[kOrbitToolbar] = {{kOrbitBackMotion, "Back motion"},
                                  {kOrbitVelocityMinus, "Velocity -"},
@@ -181,21 +181,21 @@ void add_plot_toolbars(fw::ResourceTables& r) {
         {kTraceChangeScale, "Change current scale"},  {0, ""}, {kTraceShowSun, "Display or hide Sun"},
         {kTraceShowMoon, "Display or hide Moon"},     {0, ""}, {kTraceTimeBackward, "Go backward by the time"},
         {kTraceTimeForward, "Go forward by the time"}};
-    fw::register_tool_icon(kOrbitBackMotion, back_motion);
-    fw::register_tool_icon(kOrbitVelocityMinus, velocity_minus);
-    fw::register_tool_icon(kOrbitVelocityPlus, velocity_plus);
-    fw::register_tool_icon(kOrbitLongitudeMinus, longitude_minus);
-    fw::register_tool_icon(kOrbitLongitudePlus, longitude_plus);
-    fw::register_tool_icon(kOrbitLatitudeMinus, latitude_minus);
-    fw::register_tool_icon(kOrbitLatitudePlus, latitude_plus);
-    fw::register_tool_icon(kOrbitScaleMinus, scale_minus);
-    fw::register_tool_icon(kOrbitScalePlus, scale_plus);
+    fw::register_tool_icon(kOrbitBackMotion, backMotion);
+    fw::register_tool_icon(kOrbitVelocityMinus, velocityMinus);
+    fw::register_tool_icon(kOrbitVelocityPlus, velocityPlus);
+    fw::register_tool_icon(kOrbitLongitudeMinus, longitudeMinus);
+    fw::register_tool_icon(kOrbitLongitudePlus, longitudePlus);
+    fw::register_tool_icon(kOrbitLatitudeMinus, latitudeMinus);
+    fw::register_tool_icon(kOrbitLatitudePlus, latitudePlus);
+    fw::register_tool_icon(kOrbitScaleMinus, scaleMinus);
+    fw::register_tool_icon(kOrbitScalePlus, scalePlus);
     fw::register_tool_icon(kOrbitStop, stop);
-    fw::register_tool_icon(kTraceChangeScale, change_scale);
+    fw::register_tool_icon(kTraceChangeScale, changeScale);
     fw::register_tool_icon(kTraceShowSun, sun);
     fw::register_tool_icon(kTraceShowMoon, moon);
-    fw::register_tool_icon(kTraceTimeBackward, time_backward);
-    fw::register_tool_icon(kTraceTimeForward, time_forward);
+    fw::register_tool_icon(kTraceTimeBackward, timeBackward);
+    fw::register_tool_icon(kTraceTimeForward, timeForward);
 }
 
 }  // namespace zelvo

@@ -32,6 +32,6 @@ inline constexpr int kTraceTimeForward = 32832;
 
 // Adds toolbars 151 and 158 to the program's resources and registers the
 // pictures of their buttons.
-void add_plot_toolbars(fw::ResourceTables& r);
+void addPlotToolbars(fw::ResourceTables& r);
 
 }  // namespace zelvo

@@ -34,8 +34,8 @@ std::string format(const char* fmt, auto... args) {
 }
 
 // Ten minutes of time (flag 0) or of arc (flag 1), radians.
-double ten_minutes(int flag) { return SexagesimalTimesPi(0, 10, 0.0, ' ') / (flag == 0 ? 12.0 : 180.0); }
-double twenty_minutes(int flag) { return SexagesimalTimesPi(0, 20, 0.0, ' ') / (flag == 0 ? 12.0 : 180.0); }
+double tenMinutes(int flag) { return SexagesimalTimesPi(0, 10, 0.0, ' ') / (flag == 0 ? 12.0 : 180.0); }
+double twentyMinutes(int flag) { return SexagesimalTimesPi(0, 20, 0.0, ' ') / (flag == 0 ? 12.0 : 180.0); }
 
 Sexagesimal split(double x, double factor) {
     Sexagesimal s;
@@ -52,7 +52,7 @@ Sexagesimal split(double x, double factor) {
 // on the whole count of the last place, so it carries into the minutes and
 // units.
 // ticks: counts of the last place per second (1/60 for whole minutes).
-Sexagesimal split_rounded(double x, double factor, double ticks) {
+Sexagesimal splitRounded(double x, double factor, double ticks) {
     const double scale = ticks;
     const double count = std::round(std::fabs(x * factor) * 3600.0 * scale);
     const double per_minute = 60.0 * scale, per_unit = 3600.0 * scale;
@@ -72,7 +72,7 @@ Sexagesimal split_rounded(double x, double factor, double ticks) {
 }
 
 // Width of a range that may wrap (from above to).
-double range_width(double from, double to) { return from > to ? kTwoPi - from + to : to - from; }
+double rangeWidth(double from, double to) { return from > to ? kTwoPi - from + to : to - from; }
 
 constexpr char kDegree = '\xB0';
 
@@ -86,8 +86,8 @@ struct LegendColumns {
     int units, unitSign, minutes, minuteSign, seconds, secondSign, end, sign;
 };
 
-LegendColumns legend_columns(const fw::Dc& dc, int x, std::initializer_list<const char*> labels,
-                             const char* widestUnits, const char* widestSeconds) {
+LegendColumns legendColumns(const fw::Dc& dc, int x, std::initializer_list<const char*> labels, const char* widestUnits,
+                            const char* widestSeconds) {
     auto width = [&dc](std::string_view s) { return dc.textExtent(s).cx; };
     int label = 0;
     for (const char* l : labels) label = std::max(label, width(l));
@@ -111,13 +111,13 @@ LegendColumns legend_columns(const fw::Dc& dc, int x, std::initializer_list<cons
 }
 
 // An object's block: R.A. to 0.01 s, Decl. to 0.1", the magnitude.
-LegendColumns object_columns(const fw::Dc& dc, int x) {
-    return legend_columns(dc, x, {"R.A.  =", "Decl. =", "Mag.  ="}, "-00", "00.00");
+LegendColumns objectColumns(const fw::Dc& dc, int x) {
+    return legendColumns(dc, x, {"R.A.  =", "Decl. =", "Mag.  ="}, "-00", "00.00");
 }
 
 // The Sun's and the Moon's blocks: to the minute, the elongation.
-LegendColumns body_columns(const fw::Dc& dc, int x) {
-    LegendColumns c = legend_columns(dc, x, {"R.A.   =", "Decl.  =", "Elong. ="}, "-00", "");
+LegendColumns bodyColumns(const fw::Dc& dc, int x) {
+    LegendColumns c = legendColumns(dc, x, {"R.A.   =", "Decl.  =", "Elong. ="}, "-00", "");
     c.end = std::max(c.end, c.units + dc.textExtent("180\xB0W").cx);
     return c;
 }
@@ -126,22 +126,22 @@ LegendColumns body_columns(const fw::Dc& dc, int x) {
 
 Sexagesimal RadiansToHms(double x) { return split(x, 12.0 / kPi); }
 Sexagesimal RadiansToDms(double x) { return split(x, 180.0 / kPi); }
-Sexagesimal RoundedHms(double x, int decimals) {
-    return split_rounded(x, 12.0 / kPi, std::pow(10.0, std::clamp(decimals, 0, 6)));
+Sexagesimal roundedHms(double x, int decimals) {
+    return splitRounded(x, 12.0 / kPi, std::pow(10.0, std::clamp(decimals, 0, 6)));
 }
-Sexagesimal RoundedDms(double x, int decimals) {
-    return split_rounded(x, 180.0 / kPi, std::pow(10.0, std::clamp(decimals, 0, 6)));
+Sexagesimal roundedDms(double x, int decimals) {
+    return splitRounded(x, 180.0 / kPi, std::pow(10.0, std::clamp(decimals, 0, 6)));
 }
-Sexagesimal RoundedHm(double x) { return split_rounded(x, 12.0 / kPi, 1.0 / 60.0); }
-Sexagesimal RoundedDm(double x) { return split_rounded(x, 180.0 / kPi, 1.0 / 60.0); }
+Sexagesimal roundedHm(double x) { return splitRounded(x, 12.0 / kPi, 1.0 / 60.0); }
+Sexagesimal roundedDm(double x) { return splitRounded(x, 180.0 / kPi, 1.0 / 60.0); }
 
 double TruncateToTenMinutes(int flag, double v) {
-    const double u = ten_minutes(flag);
+    const double u = tenMinutes(flag);
     return std::copysign(u * std::floor(std::fabs(v) / u), v);
 }
 
 double CeilToTenMinutes(int flag, double v) {
-    const double u = ten_minutes(flag);
+    const double u = tenMinutes(flag);
     const double c = std::fabs(v) / u;
     double k = std::trunc(c);
     if (std::fabs(c - k) > 1e-5 && v >= 0) k += 1.0;
@@ -156,7 +156,7 @@ int RoundAwayFromZero(double v) {
     return r;
 }
 
-bool in_plot(fw::Point p) { return p.x >= kPlotLeft && p.x <= kPlotRight && p.y >= kPlotBottom && p.y <= kPlotTop; }
+bool inPlot(fw::Point p) { return p.x >= kPlotLeft && p.x <= kPlotRight && p.y >= kPlotBottom && p.y <= kPlotTop; }
 
 fw::Point ClipToPlotArea(fw::Point o, fw::Point a) {
     const double ox = o.x, oy = o.y, ax = a.x, ay = a.y;
@@ -186,23 +186,23 @@ fw::Point ClipToPlotArea(fw::Point o, fw::Point a) {
     return dist2(v) <= dist2(h) ? v : h;
 }
 
-Palette default_screen_palette() {
+Palette defaultScreenPalette() {
     using fw::rgb;
     return {rgb(0, 0, 128),     rgb(0, 0, 215), rgb(255, 255, 255), rgb(255, 255, 255), rgb(255, 200, 50),
             rgb(255, 255, 255), rgb(0, 0, 0),   rgb(255, 0, 0),     rgb(0, 255, 0),     rgb(255, 255, 0)};
 }
 
-Palette print_palette() {
+Palette printPalette() {
     using fw::rgb;
     return {rgb(255, 255, 255), rgb(255, 255, 255), rgb(0, 0, 0),   rgb(0, 0, 0),   rgb(255, 200, 50),
             rgb(255, 255, 255), rgb(0, 0, 0),       rgb(255, 0, 0), rgb(0, 255, 0), rgb(0, 0, 255)};
 }
 
-fw::LogFont default_label_font() { return fw::LogFont::make(-28, 400, "Courier New"); }
+fw::LogFont defaultLabelFont() { return fw::LogFont::make(-28, 400, "Courier New"); }
 
 // ---- Scale dialog ----------------------------------------------------------------
 
-double declination_bound(const std::string& degrees, int minutes) {
+double declinationBound(const std::string& degrees, int minutes) {
     const int d = std::atoi(degrees.c_str());
     int m = minutes;
     const bool minus = !degrees.empty() && degrees[0] == '-';
@@ -213,7 +213,7 @@ double declination_bound(const std::string& degrees, int minutes) {
 }
 
 namespace {
-bool is_number_text(const std::string& s) {
+bool isNumberText(const std::string& s) {
     if (s.empty()) return false;
     if (!(s[0] == '-' || s[0] == '+' || (s[0] >= '0' && s[0] <= '9'))) return false;
     for (std::size_t i = 1; i < s.size(); ++i)
@@ -222,14 +222,14 @@ bool is_number_text(const std::string& s) {
 }
 }  // namespace
 
-std::string check_scale_values(ScaleValues& v) {
+std::string checkScaleValues(ScaleValues& v) {
     if (v.raFromH == 24 && v.raFromM == 0 && v.raToH == 0 && v.raToM == 0) v.raFromH = 0;
     if (v.declFromDeg.empty()) return "Lower bound value in Decl. shouldn't be empty";
-    if (!is_number_text(v.declFromDeg)) return "Lower bound value in Decl. should be a number value";
+    if (!isNumberText(v.declFromDeg)) return "Lower bound value in Decl. should be a number value";
     if (v.declToDeg.empty()) return "Upper bound value in Decl. shouldn't be empty";
-    if (!is_number_text(v.declToDeg)) return "Upper bound value in Decl. should be a number value";
-    const double lo = declination_bound(v.declFromDeg, v.declFromMin);
-    const double hi = declination_bound(v.declToDeg, v.declToMin);
+    if (!isNumberText(v.declToDeg)) return "Upper bound value in Decl. should be a number value";
+    const double lo = declinationBound(v.declFromDeg, v.declFromMin);
+    const double hi = declinationBound(v.declToDeg, v.declToMin);
     if (lo < -kPi / 2 || lo > kPi / 2)
         return "Lower bound value in Decl. should be in the range from -90 to +90 degrees";
     if (hi < -kPi / 2 || hi > kPi / 2)
@@ -245,7 +245,7 @@ std::string check_scale_values(ScaleValues& v) {
 
 namespace {
 // Hours and minutes of an R.A., rounded to the whole minute.
-void hm_of(double x, int& h, int& m) {
+void hmOf(double x, int& h, int& m) {
     const Sexagesimal s = RadiansToHms(x);
     h = s.units;
     m = s.minutes;
@@ -257,7 +257,7 @@ void hm_of(double x, int& h, int& m) {
 }
 // Degrees text and arc minutes of a declination, rounded to the whole arc
 // minute in magnitude.
-void dm_of(double x, std::string& text, int& m) {
+void dmOf(double x, std::string& text, int& m) {
     const Sexagesimal s = RadiansToDms(x);
     int d = s.units;
     int mm = std::abs(s.minutes);
@@ -271,23 +271,23 @@ void dm_of(double x, std::string& text, int& m) {
 }
 }  // namespace
 
-ScaleValues scale_values_of(const std::array<double, 4>& w) {
+ScaleValues scaleValuesOf(const std::array<double, 4>& w) {
     ScaleValues v;
-    hm_of(w[0], v.raFromH, v.raFromM);
-    hm_of(w[1], v.raToH, v.raToM);
+    hmOf(w[0], v.raFromH, v.raFromM);
+    hmOf(w[1], v.raToH, v.raToM);
     if (v.raFromH == 24) v.raFromM = 0;
     if (v.raToH == 24) v.raToM = 0;
-    dm_of(w[2], v.declFromDeg, v.declFromMin);
-    dm_of(w[3], v.declToDeg, v.declToMin);
+    dmOf(w[2], v.declFromDeg, v.declFromMin);
+    dmOf(w[3], v.declToDeg, v.declToMin);
     return v;
 }
 
-std::array<double, 4> sky_window_of(const ScaleValues& v) {
+std::array<double, 4> skyWindowOf(const ScaleValues& v) {
     std::array<double, 4> w{};
     w[0] = (v.raFromH + v.raFromM / 60.0) * kPi / 12.0;
     w[1] = (v.raToH + v.raToM / 60.0) * kPi / 12.0;
-    w[2] = declination_bound(v.declFromDeg, v.declFromMin);
-    w[3] = declination_bound(v.declToDeg, v.declToMin);
+    w[2] = declinationBound(v.declFromDeg, v.declFromMin);
+    w[3] = declinationBound(v.declToDeg, v.declToMin);
     if (w[3] < w[2]) std::swap(w[2], w[3]);
     if (w[1] == w[0]) w[1] += 0.0001;
     if (w[3] == w[2]) w[3] += 0.0001;
@@ -305,14 +305,14 @@ int days_in_month(int year, int month) {
     return leap ? 29 : 28;
 }
 
-std::string check_day(int year, int month, double day, const char* which) {
+std::string checkDay(int year, int month, double day, const char* which) {
     const int n = days_in_month(year, month);
     if (n == 0 || day < 1.0 || day >= n + 1.0)
         return format("The %s date has no day %g in month %d of the year %d", which, day, month, year);
     return {};
 }
 
-double packed_date(int year, int month, double day) { return year * 10000.0 + month * 100.0 + day; }
+double packedDate(int year, int month, double day) { return year * 10000.0 + month * 100.0 + day; }
 
 // ---- "trace.cfg" ----------------------------------------------------------------------
 
@@ -363,8 +363,8 @@ bool TraceSettings::write(const std::string& path) const {
 TrackPicture::TrackPicture(Library& lib) : lib_(lib) {}
 
 void TrackPicture::updateScales() {
-    ScaleX = std::fabs(600.0 / range_width(SkyWindow[0], SkyWindow[1]));
-    ScaleY = std::fabs(600.0 / range_width(SkyWindow[2], SkyWindow[3]));
+    ScaleX = std::fabs(600.0 / rangeWidth(SkyWindow[0], SkyWindow[1]));
+    ScaleY = std::fabs(600.0 / rangeWidth(SkyWindow[2], SkyWindow[3]));
 }
 
 fw::Point TrackPicture::skyPoint(double alpha, double delta) const {
@@ -420,7 +420,7 @@ int TrackPicture::pictureRight(const fw::Dc& dc) const {
 
 int TrackPicture::objectBoxRight(const fw::Dc& dc, int x) const {
     const int cw = dc.textMetrics().maxCharWidth;
-    return std::max(x + 20 + 25 * cw, object_columns(dc, x + 20).end + cw / 2);
+    return std::max(x + 20 + 25 * cw, objectColumns(dc, x + 20).end + cw / 2);
 }
 
 void TrackPicture::EmptyFramePass(fw::Dc& dc) {
@@ -446,7 +446,7 @@ void TrackPicture::FramePass(fw::Dc& dc) {
 // A label of hours and minutes is six characters wide, centred on its tick;
 // a label that would run into the one before it (further right) is left
 // out, its tick stays.
-bool TrackPicture::HourMinuteLabelFits(int x, int& lastLeft) const {
+bool TrackPicture::hourMinuteLabelFits(int x, int& lastLeft) const {
     const int left = x - 3 * cw_, right = x + 3 * cw_;
     if (right + cw_ / 2 > lastLeft) return false;
     lastLeft = left;
@@ -463,16 +463,16 @@ void TrackPicture::DrawHourMinuteLabel(fw::Dc& dc, int hours, int minutes, int x
 void TrackPicture::DrawSkyGrid(fw::Dc& dc) {
     dc.selectPen(fw::Pen::solid(1, colors[Line]));
     dc.selectBrush(fw::Brush::solid(colors[Background]));
-    const double w = range_width(SkyWindow[0], SkyWindow[1]);
-    const double h = range_width(SkyWindow[2], SkyWindow[3]);
+    const double w = rangeWidth(SkyWindow[0], SkyWindow[1]);
+    const double h = rangeWidth(SkyWindow[2], SkyWindow[3]);
 
     // Right ascension.
     double lo = SkyWindow[0], hi = SkyWindow[1];
-    if (w > twenty_minutes(0)) {
+    if (w > twentyMinutes(0)) {
         lo = CeilToTenMinutes(0, lo);
         hi = TruncateToTenMinutes(0, hi);
     }
-    double w2 = range_width(lo, hi);
+    double w2 = rangeWidth(lo, hi);
     ScaleX = std::fabs(600.0 / w);
     {
         Sexagesimal s = RadiansToHms(std::fabs(w2) / 6.0);
@@ -499,7 +499,7 @@ void TrackPicture::DrawSkyGrid(fw::Dc& dc) {
             if (x >= kPlotLeft && x <= kPlotRight) {
                 moveTo(dc, x, kPlotTop - 9);
                 lineTo(dc, x, kPlotTop + 11);
-                if (HourMinuteLabelFits(x, lastLeft)) DrawHourMinuteLabel(dc, hh, mm, x - 3 * cw_, 420);
+                if (hourMinuteLabelFits(x, lastLeft)) DrawHourMinuteLabel(dc, hh, mm, x - 3 * cw_, 420);
                 any = true;
             }
         }
@@ -518,11 +518,11 @@ void TrackPicture::DrawSkyGrid(fw::Dc& dc) {
     // Declination.
     lo = SkyWindow[2];
     hi = SkyWindow[3];
-    if (h > twenty_minutes(1)) {
+    if (h > twentyMinutes(1)) {
         lo = CeilToTenMinutes(1, lo);
         hi = TruncateToTenMinutes(1, hi);
     }
-    const double h2 = range_width(lo, hi);
+    const double h2 = rangeWidth(lo, hi);
     ScaleY = std::fabs(600.0 / h);
     {
         Sexagesimal s = RadiansToDms(std::fabs(h2) / 6.0);
@@ -556,7 +556,7 @@ void TrackPicture::DrawSkyGrid(fw::Dc& dc) {
             }
         }
         if (!any) {
-            const Sexagesimal t = RoundedDms(lo, 2);
+            const Sexagesimal t = roundedDms(lo, 2);
             const int y = static_cast<int>(std::trunc((lo - SkyWindow[2]) * ScaleY - 230.0));
             moveTo(dc, kPlotLeft - 10, y);
             lineTo(dc, kPlotLeft + 10, y);
@@ -608,14 +608,14 @@ void TrackPicture::SkyLineTo(fw::Dc& dc, double px, double py) {
     const fw::Point p = trackPoint(px, py);
     const fw::Point cp = dc.currentPosition();
     const fw::Point p0{cp.x, Y(cp.y)};
-    if (!in_plot(p)) {
-        if (in_plot(p0)) {
+    if (!inPlot(p)) {
+        if (inPlot(p0)) {
             const fw::Point q = ClipToPlotArea(p, p0);
             lineTo(dc, q.x, q.y);
         }
         return;
     }
-    if (!in_plot(p0)) {
+    if (!inPlot(p0)) {
         const fw::Point q = ClipToPlotArea(p0, p);
         moveTo(dc, q.x, q.y);
     }
@@ -793,7 +793,7 @@ void TrackPicture::DrawSunLegend(fw::Dc& dc, double jd) {
     if (!ShowSun) {
         dc.selectPen(bgPen);
         dc.selectBrush(bgBrush);
-        rect(dc, 490, -277, std::max(521 + 15 * cw_, body_columns(dc, 520).end + 1), -340 - 2 * rowStep() - ch_);
+        rect(dc, 490, -277, std::max(521 + 15 * cw_, bodyColumns(dc, 520).end + 1), -340 - 2 * rowStep() - ch_);
         return;
     }
     if (sunStale) {
@@ -805,11 +805,11 @@ void TrackPicture::DrawSunLegend(fw::Dc& dc, double jd) {
     dc.selectPen(fw::Pen::solid(1, colors[Sun]));
     dc.selectBrush(fw::Brush::solid(colors[Sun]));
     const fw::Point p = skyPoint(sunRa, sunDecl);
-    if (in_plot(p)) ellipse(dc, p.x - 10, p.y - 10, p.x + 10, p.y + 10);
+    if (inPlot(p)) ellipse(dc, p.x - 10, p.y - 10, p.x + 10, p.y + 10);
     ellipse(dc, 490, -277, 550, -337);
     dc.selectPen(bgPen);
     dc.selectBrush(bgBrush);
-    rect(dc, 520, -340, std::max(800, body_columns(dc, 520).end), -340 - 2 * rowStep() - ch_);
+    rect(dc, 520, -340, std::max(800, bodyColumns(dc, 520).end), -340 - 2 * rowStep() - ch_);
     text(dc, 560, -300, " Sun");
     DrawBodyValues(dc, sunRa, sunDecl, 0.0, 520, -340);
 }
@@ -820,7 +820,7 @@ void TrackPicture::DrawMoonLegend(fw::Dc& dc, double jd) {
     if (!ShowMoon) {
         dc.selectPen(bgPen);
         dc.selectBrush(bgBrush);
-        rect(dc, 90, -277, std::max(121 + 15 * cw_, body_columns(dc, 120).end + 1), -340 - 2 * rowStep() - ch_);
+        rect(dc, 90, -277, std::max(121 + 15 * cw_, bodyColumns(dc, 120).end + 1), -340 - 2 * rowStep() - ch_);
         return;
     }
     if (moonStale) {
@@ -835,7 +835,7 @@ void TrackPicture::DrawMoonLegend(fw::Dc& dc, double jd) {
     const fw::Point p = skyPoint(moonRa, moonDecl);
     dc.selectPen(darkPen);
     dc.selectBrush(light);
-    if (in_plot(p)) ellipse(dc, p.x - 10, p.y - 10, p.x + 10, p.y + 10);
+    if (inPlot(p)) ellipse(dc, p.x - 10, p.y - 10, p.x + 10, p.y + 10);
 
     // The phase: lit on the side of the Sun (west, to the right, while the
     // Moon is east of the Sun).
@@ -882,7 +882,7 @@ void TrackPicture::DrawMoonLegend(fw::Dc& dc, double jd) {
     }
     dc.selectPen(bgPen);
     dc.selectBrush(bgBrush);
-    rect(dc, 120, -340, std::max(400, body_columns(dc, 120).end), -340 - 2 * rowStep() - ch_);
+    rect(dc, 120, -340, std::max(400, bodyColumns(dc, 120).end), -340 - 2 * rowStep() - ch_);
     text(dc, 160, -290, " Moon");
     DrawBodyValues(dc, moonRa, moonDecl, moonElong, 120, -340);
 }
@@ -906,9 +906,9 @@ void TrackPicture::DrawObjectLegend(fw::Dc& dc, double jd, int i, int x, int y) 
 }
 
 void TrackPicture::DrawObjectValues(fw::Dc& dc, int i, double alpha, double delta, double mag, int x, int y) {
-    const LegendColumns c = object_columns(dc, x);
+    const LegendColumns c = objectColumns(dc, x);
     // R.A. (0.01 s) and Decl. (0.1"), rounded as shown.
-    Sexagesimal h = RoundedHms(alpha, 2);
+    Sexagesimal h = roundedHms(alpha, 2);
     if (h.units > 23) h.units -= 24;
     if (h.units < 0) h.units += 24;
     text(dc, x, y, "R.A.  =");
@@ -919,7 +919,7 @@ void TrackPicture::DrawObjectValues(fw::Dc& dc, int i, double alpha, double delt
     cell(dc, c.seconds, c.secondSign, y, format("%05.2f", h.seconds));
     cell(dc, c.secondSign, c.end, y + 10, "s");
     // Decl.
-    const Sexagesimal d = RoundedDms(delta, 1);
+    const Sexagesimal d = roundedDms(delta, 1);
     const int yd = y - rowStep();
     text(dc, x, yd, "Decl. =");
     cell(dc, c.units, c.unitSign, yd, (d.units == 0 && delta < 0) ? std::string("-0") : format("%d", d.units));
@@ -939,9 +939,9 @@ void TrackPicture::DrawObjectValues(fw::Dc& dc, int i, double alpha, double delt
 }
 
 void TrackPicture::DrawBodyValues(fw::Dc& dc, double alpha, double delta, double e, int x, int y) {
-    const LegendColumns c = body_columns(dc, x);
+    const LegendColumns c = bodyColumns(dc, x);
     // To the minute, rounded as shown.
-    Sexagesimal h = RoundedHm(alpha);
+    Sexagesimal h = roundedHm(alpha);
     const int hm = std::abs(h.minutes);
     if (h.units > 23) h.units -= 24;
     if (h.units < 0) h.units += 24;
@@ -951,7 +951,7 @@ void TrackPicture::DrawBodyValues(fw::Dc& dc, double alpha, double delta, double
     cell(dc, c.minutes, c.minuteSign, y, format("%02d", hm));
     cell(dc, c.minuteSign, c.seconds, y + 10, "m");
 
-    const Sexagesimal d = RoundedDm(delta);
+    const Sexagesimal d = roundedDm(delta);
     const int dm = std::abs(d.minutes);
     const int yd = y - rowStep();
     text(dc, x, yd, "Decl.  =");

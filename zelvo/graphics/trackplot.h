@@ -46,11 +46,11 @@ Sexagesimal RadiansToDms(double x);
 // The same with the seconds rounded to `decimals` places (0 .. 6) and the
 // rounding carried into the minutes and units, as the legend shows them:
 // 59.996 s to two places is the next minute, never 60.00.
-Sexagesimal RoundedHms(double x, int decimals);
-Sexagesimal RoundedDms(double x, int decimals);
+Sexagesimal roundedHms(double x, int decimals);
+Sexagesimal roundedDms(double x, int decimals);
 // Rounded to whole minutes (seconds 0), carried the same way.
-Sexagesimal RoundedHm(double x);
-Sexagesimal RoundedDm(double x);
+Sexagesimal roundedHm(double x);
+Sexagesimal roundedDm(double x);
 // v brought down (Truncate) or up (Ceil, with a tolerance of 1e-5 of the
 // unit) in magnitude to a multiple of 10 minutes of time (flag 0) or of arc
 // (flag 1); the sign of v is kept.
@@ -69,7 +69,7 @@ inline constexpr int kPlotTop = 370;
 // Left edge of the object blocks and of the date of the legend.
 inline constexpr int kLegendX = 1050;
 
-bool in_plot(fw::Point p);  // inside or on the border
+bool inPlot(fw::Point p);  // inside or on the border
 // The outside point moved onto the border of the plot along the line toward
 // the inside point (see the track picture's description in trackplot.cpp).
 fw::Point ClipToPlotArea(fw::Point outside, fw::Point inside);
@@ -78,9 +78,9 @@ fw::Point ClipToPlotArea(fw::Point outside, fw::Point inside);
 // and of "trace.cfg".
 enum Item : int { Background, Sky, Text, Line, Sun, MoonLight, MoonDark, Object1, Object2, Object3 };
 using Palette = std::array<fw::Colorref, 10>;
-Palette default_screen_palette();
-Palette print_palette();
-fw::LogFont default_label_font();  // "Courier New", height -28, weight 400
+Palette defaultScreenPalette();
+Palette printPalette();
+fw::LogFont defaultLabelFont();  // "Courier New", height -28, weight 400
 
 // ---- The scale dialog's values --------------------------------------------------
 
@@ -96,17 +96,17 @@ struct ScaleValues {
 };
 // A declination bound from its degrees text and arc minutes (radians): "-0"
 // with minutes is a small negative bound.
-double declination_bound(const std::string& degrees, int minutes);
+double declinationBound(const std::string& degrees, int minutes);
 // The dialog's own checks (after its field exchange): the message of the
 // first that fails, empty when all pass. 24 h 00 m to 0 h 00 m turns the
 // from value into 0 h first.
-std::string check_scale_values(ScaleValues& v);
+std::string checkScaleValues(ScaleValues& v);
 // The values shown for a sky window (radians: R.A. from, to, Decl. from,
 // to), rounded to the whole minute.
-ScaleValues scale_values_of(const std::array<double, 4>& window);
+ScaleValues scaleValuesOf(const std::array<double, 4>& window);
 // The sky window of accepted values: bounds in radians, the declinations in
 // order, equal bounds parted by 0.0001.
-std::array<double, 4> sky_window_of(const ScaleValues& v);
+std::array<double, 4> skyWindowOf(const ScaleValues& v);
 
 // ---- The input dialog's dates ------------------------------------------------------
 
@@ -116,9 +116,9 @@ int days_in_month(int year, int month);
 // The message for a day that the month does not have (the day must be at
 // least 1 and below the month's last day + 1), empty when it has it. which:
 // "initial" or "final".
-std::string check_day(int year, int month, double day, const char* which);
+std::string checkDay(int year, int month, double day, const char* which);
 // The packed date YYYYMMDD.ddddd of a calendar date.
-double packed_date(int year, int month, double day);
+double packedDate(int year, int month, double day);
 
 // ---- "trace.cfg" ---------------------------------------------------------------------
 
@@ -130,8 +130,8 @@ struct TraceSettings {
     std::int32_t year2 = 2002, month2 = 5;
     double day2 = 1.0;
     double step = 10.0;
-    Palette colors = default_screen_palette();
-    fw::LogFont font = default_label_font();
+    Palette colors = defaultScreenPalette();
+    fw::LogFont font = defaultLabelFont();
 
     // 242 bytes: a missing, empty or short file keeps the defaults of what
     // it does not hold.
@@ -181,8 +181,8 @@ public:
     bool MetafileMode = false;
     bool Printing = false;
 
-    Palette colors = default_screen_palette();
-    fw::LogFont LabelFont = default_label_font();
+    Palette colors = defaultScreenPalette();
+    fw::LogFont LabelFont = defaultLabelFont();
 
     // ScaleX and ScaleY of SkyWindow.
     void updateScales();
@@ -242,7 +242,7 @@ private:
 
     void BeginPlotPass(fw::Dc& dc);
     void DrawSkyGrid(fw::Dc& dc);
-    bool HourMinuteLabelFits(int x, int& lastLeft) const;
+    bool hourMinuteLabelFits(int x, int& lastLeft) const;
     void DrawHourMinuteLabel(fw::Dc& dc, int hours, int minutes, int x, int y);
     void PrepareTrackGeometry();
     double normalise(double alpha) const;

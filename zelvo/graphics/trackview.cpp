@@ -43,7 +43,7 @@ QString number_text(double v) { return QString::number(v, 'g', 15); }
 
 }  // namespace
 
-void ddx_double_range(fw::DataExchange& dx, QLineEdit* edit, double& value, double lo, double hi) {
+void ddxDoubleRange(fw::DataExchange& dx, QLineEdit* edit, double& value, double lo, double hi) {
     if (dx.failed()) return;
     if (!dx.saving()) {
         edit->setText(number_text(value));
@@ -66,7 +66,7 @@ void ddx_double_range(fw::DataExchange& dx, QLineEdit* edit, double& value, doub
     value = v;
 }
 
-void ddx_int_range(fw::DataExchange& dx, QLineEdit* edit, int& value, int lo, int hi) {
+void ddxIntRange(fw::DataExchange& dx, QLineEdit* edit, int& value, int lo, int hi) {
     if (dx.failed()) return;
     if (!dx.saving()) {
         edit->setText(QString::number(value));
@@ -114,17 +114,17 @@ CTraceInputDlg::CTraceInputDlg(Library& lib, QWidget* parent) : fw::Dialog(paren
 void CTraceInputDlg::doDataExchange(fw::DataExchange& dx) {
     for (int i = 0; i < 3; ++i)
         fw::ddx_fixed(dx, objects_[static_cast<std::size_t>(i)], objects[static_cast<std::size_t>(i)]);
-    ddx_double_range(dx, dates_[5], day2, 0, 31);
-    ddx_int_range(dx, dates_[4], month2, 1, 12);
-    ddx_int_range(dx, dates_[3], year2, 1, 9999);
-    ddx_double_range(dx, dates_[2], day1, 0, 31);
-    ddx_int_range(dx, dates_[1], month1, 1, 12);
-    ddx_int_range(dx, dates_[0], year1, 1, 9999);
+    ddxDoubleRange(dx, dates_[5], day2, 0, 31);
+    ddxIntRange(dx, dates_[4], month2, 1, 12);
+    ddxIntRange(dx, dates_[3], year2, 1, 9999);
+    ddxDoubleRange(dx, dates_[2], day1, 0, 31);
+    ddxIntRange(dx, dates_[1], month1, 1, 12);
+    ddxIntRange(dx, dates_[0], year1, 1, 9999);
     if (dx.failed()) return;
     if (dx.saving()) {
         // A day that the month does not have gives no date.
-        for (const auto& [msg, edit] : {std::pair{track::check_day(year1, month1, day1, "initial"), dates_[2]},
-                                        std::pair{track::check_day(year2, month2, day2, "final"), dates_[5]}}) {
+        for (const auto& [msg, edit] : {std::pair{track::checkDay(year1, month1, day1, "initial"), dates_[2]},
+                                        std::pair{track::checkDay(year2, month2, day2, "final"), dates_[5]}}) {
             if (!msg.empty()) {
                 fw::message(msg, fw::Buttons::Ok, fw::Icon::Warning);
                 dx.fail(edit);
@@ -133,8 +133,8 @@ void CTraceInputDlg::doDataExchange(fw::DataExchange& dx) {
         }
     }
     double jd1 = 0.0, jd2 = 0.0;
-    lib_.DateT(1, track::packed_date(year1, month1, day1), jd1);
-    lib_.DateT(1, track::packed_date(year2, month2, day2), jd2);
+    lib_.DateT(1, track::packedDate(year1, month1, day1), jd1);
+    lib_.DateT(1, track::packedDate(year2, month2, day2), jd2);
     if (jd2 < jd1) {
         fw::message("Final date should be greater then or equal to initial date", fw::Buttons::Ok, fw::Icon::Warning);
         dx.fail(dates_[3]);
@@ -164,16 +164,16 @@ CTraceScaleDlg::CTraceScaleDlg(QWidget* parent) : fw::Dialog(parent, help::kTrac
 }
 
 void CTraceScaleDlg::doDataExchange(fw::DataExchange& dx) {
-    ddx_int_range(dx, edits_[1], values.raFromM, 0, 59);
+    ddxIntRange(dx, edits_[1], values.raFromM, 0, 59);
     if (!dx.failed()) fw::ddx_int(dx, edits_[0], values.raFromH);
     if (!dx.failed()) fw::ddx_int(dx, edits_[2], values.raToH);
-    ddx_int_range(dx, edits_[3], values.raToM, 0, 59);
-    ddx_int_range(dx, edits_[5], values.declFromMin, 0, 59);
-    ddx_int_range(dx, edits_[7], values.declToMin, 0, 59);
+    ddxIntRange(dx, edits_[3], values.raToM, 0, 59);
+    ddxIntRange(dx, edits_[5], values.declFromMin, 0, 59);
+    ddxIntRange(dx, edits_[7], values.declToMin, 0, 59);
     if (dx.failed()) return;
     fw::ddx_text(dx, edits_[4], values.declFromDeg);
     fw::ddx_text(dx, edits_[6], values.declToDeg);
-    const std::string msg = track::check_scale_values(values);
+    const std::string msg = track::checkScaleValues(values);
     if (!msg.empty()) {
         fw::message(msg, fw::Buttons::Ok, fw::Icon::Warning);
         dx.fail(edits_[0]);
@@ -190,7 +190,7 @@ CTraceStepDlg::CTraceStepDlg(QWidget* parent) : fw::Dialog(parent, help::kTrackS
     g->addWidget(fw::ok_cancel_buttons(this), 1, 0, 1, 2);
 }
 
-void CTraceStepDlg::doDataExchange(fw::DataExchange& dx) { ddx_double_range(dx, edit_, step, 0.01, 10000); }
+void CTraceStepDlg::doDataExchange(fw::DataExchange& dx) { ddxDoubleRange(dx, edit_, step, 0.01, 10000); }
 
 // ---- The view -----------------------------------------------------------------------------
 
@@ -413,7 +413,7 @@ void CTraceView::ResolveTrackObject(int i, const std::string& text) {
 }
 
 void CTraceView::ComputeTrackInterval() {
-    const double p1 = track::packed_date(year1, month1, day1), p2 = track::packed_date(year2, month2, day2);
+    const double p1 = track::packedDate(year1, month1, day1), p2 = track::packedDate(year2, month2, day2);
     pic_.StartJd = 0.0;
     pic_.EndJd = 0.0;
     lib_.DateT(1, p1, pic_.StartJd);
@@ -456,8 +456,8 @@ void CTraceView::OnTracksInputData() {
     if (runDialog(dlg) != fw::kIdOk) return;
     // A span that gives no date is refused.
     double jd1 = 0.0, jd2 = 0.0;
-    lib_.DateT(1, track::packed_date(dlg.year1, dlg.month1, dlg.day1), jd1);
-    lib_.DateT(1, track::packed_date(dlg.year2, dlg.month2, dlg.day2), jd2);
+    lib_.DateT(1, track::packedDate(dlg.year1, dlg.month1, dlg.day1), jd1);
+    lib_.DateT(1, track::packedDate(dlg.year2, dlg.month2, dlg.day2), jd2);
     if (!(jd1 > 0) || !(jd2 >= jd1)) {
         fw::message("The dates of the track give no interval of time; the input is not applied.", fw::Buttons::Ok,
                     fw::Icon::Warning);
@@ -476,14 +476,14 @@ void CTraceView::OnTracksInputData() {
 }
 
 void CTraceView::OnTracksScale() {
-    shownScale_ = track::scale_values_of(pic_.SkyWindow);
+    shownScale_ = track::scaleValuesOf(pic_.SkyWindow);
     CTraceScaleDlg dlg(view_);
     dlg.values = shownScale_;
     if (runDialog(dlg) != fw::kIdOk) return;
     if (dlg.values == shownScale_) return;
     pic_.GridOn = true;
     shownScale_ = dlg.values;
-    pic_.SkyWindow = track::sky_window_of(dlg.values);
+    pic_.SkyWindow = track::skyWindowOf(dlg.values);
     pic_.updateScales();
     pic_.workFrom = pic_.SkyWindow[0];
     pic_.workTo = pic_.SkyWindow[1];
@@ -569,7 +569,7 @@ void CTraceView::onBeginPrinting(fw::PrintInfo& info) {
         savedColors_ = pic_.colors;
         paletteSwapped_ = true;
     }
-    pic_.colors = track::print_palette();
+    pic_.colors = track::printPalette();
     pic_.Printing = true;
 }
 
@@ -627,7 +627,7 @@ fw::WriteStatus CTraceView::saveMetafile(const std::string& path) {
 
 // ---- Resources -------------------------------------------------------------------------------
 
-void add_trace_resources(fw::ResourceTables& r) {
+void addTraceResources(fw::ResourceTables& r) {
     const fw::MenuItem file{"&File",
                             0,
                             {{"Save &As...", kFileSaveAs, {}},
@@ -642,12 +642,12 @@ void add_trace_resources(fw::ResourceTables& r) {
                                {"S&tep", cmd::kTracksStep, {}},
                                {},
                                {"&Options...", cmd::kTracksOptions, {}}}};
-    r.menus[cmd::kTraceMenu] = task_window_menu(r, file, tracks);
+    r.menus[cmd::kTraceMenu] = taskWindowMenu(r, file, tracks);
 }
 
-std::unique_ptr<fw::Document> make_trace_document() { return std::make_unique<CTraceDoc>(); }
+std::unique_ptr<fw::Document> makeTraceDocument() { return std::make_unique<CTraceDoc>(); }
 
-std::unique_ptr<fw::View> make_trace_view(AppContext& ctx, Library& lib) {
+std::unique_ptr<fw::View> makeTraceView(AppContext& ctx, Library& lib) {
     return std::make_unique<CTraceView>(ctx, lib);
 }
 

@@ -96,8 +96,8 @@ private:
 
 // A number of a dialog field with its range: the framework's parse and range
 // messages on failure.
-void ddx_double_range(fw::DataExchange& dx, QLineEdit* edit, double& value, double lo, double hi);
-void ddx_int_range(fw::DataExchange& dx, QLineEdit* edit, int& value, int lo, int hi);
+void ddxDoubleRange(fw::DataExchange& dx, QLineEdit* edit, double& value, double lo, double hi);
+void ddxIntRange(fw::DataExchange& dx, QLineEdit* edit, int& value, int lo, int hi);
 
 class CTraceDoc final : public fw::Document {};
 
@@ -188,8 +188,8 @@ private:
 };
 
 // Menu 158 of the track window.
-void add_trace_resources(fw::ResourceTables& r);
-std::unique_ptr<fw::Document> make_trace_document();
-std::unique_ptr<fw::View> make_trace_view(AppContext& ctx, Library& lib);
+void addTraceResources(fw::ResourceTables& r);
+std::unique_ptr<fw::Document> makeTraceDocument();
+std::unique_ptr<fw::View> makeTraceView(AppContext& ctx, Library& lib);
 
 }  // namespace zelvo

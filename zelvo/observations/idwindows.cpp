@@ -35,19 +35,19 @@ using WaitCursor = fw::WaitCursor;
 const char kNoHead[] = "Warning: head file not found";
 const char kNoFormat[] = "Output error!No format";
 
-bool format_known(int key) { return FindRecordFormat(key) >= 0; }
+bool formatKnown(int key) { return FindRecordFormat(key) >= 0; }
 
-EditorFormat shape_for(bool observatory) {
-    return observatory ? observatory_editor_format() : identification_editor_format();
+EditorFormat shapeFor(bool observatory) {
+    return observatory ? observatoryEditorFormat() : identificationEditorFormat();
 }
 
 }  // namespace
 
 // ---- Identification and observatory lists ---------------------------------------------
 
-std::string observatory_export_text(const std::string& selectionText, bool selection,
-                                    const std::optional<std::vector<std::string>>& head,
-                                    const std::vector<std::string>& records) {
+std::string observatoryExportText(const std::string& selectionText, bool selection,
+                                  const std::optional<std::vector<std::string>>& head,
+                                  const std::vector<std::string>& records) {
     std::string out;
     if (selection) out += selectionText;
     out += "\r\n";
@@ -61,7 +61,7 @@ std::string observatory_export_text(const std::string& selectionText, bool selec
 }
 
 CIndentView::CIndentView(AppContext& ctx, Library& lib, TaskDialogs& dialogs, IndentMode mode)
-    : LineEditorView(ctx, lib, dialogs, shape_for(mode != IndentMode::Identification)),
+    : LineEditorView(ctx, lib, dialogs, shapeFor(mode != IndentMode::Identification)),
       mode_(mode),
       selectionText_(ctx.SelectionText) {
     ctx_.CurrentRow = 0;
@@ -73,7 +73,7 @@ CIndentView::CIndentView(AppContext& ctx, Library& lib, TaskDialogs& dialogs, In
     if (observatoryMode()) {
         // The list's level of the row counts: 0 for the list, the next free
         // one for a selection.
-        level_ = mode_ == IndentMode::ObservatoryList ? take_row_count_level(ctx_, 0) : take_row_count_level(ctx_);
+        level_ = mode_ == IndentMode::ObservatoryList ? takeRowCountLevel(ctx_, 0) : takeRowCountLevel(ctx_);
         set_row_count(ctx_, level_, 0);
         // Only the whole list is edited; a selection never blocks it.
         onUpdateId(edit, [this](fw::CommandUI& ui) { ui.enable(editable()); });
@@ -89,7 +89,7 @@ CIndentView::CIndentView(AppContext& ctx, Library& lib, TaskDialogs& dialogs, In
 }
 
 CIndentView::~CIndentView() {
-    if (observatoryMode()) release_row_count_level(ctx_, level_);
+    if (observatoryMode()) releaseRowCountLevel(ctx_, level_);
     if (mode_ == IndentMode::ObservatorySelection && --ctx_.ObservatorySelections <= 0) {
         ctx_.ObservatorySelections = 0;
         ctx_.EditCommandEnabled = 1;
@@ -108,7 +108,7 @@ std::string CIndentView::printPrefix() const {
 
 void CIndentView::OnFileSaveAs() {
     const int key = observatoryMode() ? 200 : 10;
-    if (!format_known(key)) {
+    if (!formatKnown(key)) {
         fw::message(kNoFormat);
         return;
     }
@@ -116,15 +116,15 @@ void CIndentView::OnFileSaveAs() {
     if (d == nullptr) return;
     WaitCursor wait;
     if (observatoryMode()) {
-        const auto path = ask_save_path("obs", "Observatory files (*.obs)|*.obs|All files (*.*)|*.*||");
+        const auto path = askSavePath("obs", "Observatory files (*.obs)|*.obs|All files (*.*)|*.*||");
         if (!path) return;
-        const auto head = read_head_file(ctx_.ObservatoryDir + "obs.hd1", 0, 3);
+        const auto head = readHeadFile(ctx_.ObservatoryDir + "obs.hd1", 0, 3);
         if (!head) fw::message(kNoHead);
-        save_text_file(
-            *path, observatory_export_text(selectionText_, mode_ == IndentMode::ObservatorySelection, head, d->lines));
+        saveTextFile(*path,
+                     observatoryExportText(selectionText_, mode_ == IndentMode::ObservatorySelection, head, d->lines));
         return;
     }
-    const auto path = ask_save_path("idn", "Ident files (*.idn)|*.idn|All files (*.*)|*.*||");
+    const auto path = askSavePath("idn", "Ident files (*.idn)|*.idn|All files (*.*)|*.*||");
     if (!path) return;
     const std::string own = d->pathName();
     if (!d->onSaveDocument(*path)) {
@@ -136,7 +136,7 @@ void CIndentView::OnFileSaveAs() {
 
 // ---- Identification result ------------------------------------------------------------
 
-std::string id_export_text(const std::optional<std::vector<std::string>>& head, const std::vector<std::string>& lines) {
+std::string idExportText(const std::optional<std::vector<std::string>>& head, const std::vector<std::string>& lines) {
     std::string out = "              IDENTIFICATION LIST\r\n";
     if (head)
         for (const std::string& h : *head) out += h.substr(0, 80) + "\r\n";
@@ -144,17 +144,17 @@ std::string id_export_text(const std::optional<std::vector<std::string>>& head, 
     return out;
 }
 
-PrintPage layout_id_result_page(int page, int pageWidth, int pageHeight, int linesPerPage,
-                                const std::optional<std::vector<std::string>>& head,
-                                const std::vector<std::string>& lines) {
+PrintPage layoutIdResultPage(int page, int pageWidth, int pageHeight, int linesPerPage,
+                             const std::optional<std::vector<std::string>>& head,
+                             const std::vector<std::string>& lines) {
     EditorPrintFormat shape;
     shape.headLines = 7;
     shape.lineOffset = 1.1;
     shape.rows = head ? static_cast<int>(head->size()) : 0;
     shape.rowsWithoutHead = 0;
     shape.lineChars = 80;
-    return layout_editor_page(page, pageWidth, pageHeight, linesPerPage, head, shape, lines,
-                              static_cast<int>(lines.size()));
+    return layoutEditorPage(page, pageWidth, pageHeight, linesPerPage, head, shape, lines,
+                            static_cast<int>(lines.size()));
 }
 
 CIndentResultView::CIndentResultView(AppContext& ctx, Library& lib, std::array<double, 2> tolerance)
@@ -167,8 +167,8 @@ CIndentResultView::CIndentResultView(AppContext& ctx, Library& lib, std::array<d
     addResultCommands(cmd::kIdPrintPreview, cmd::kIdContinue, help::kIdResult);
     onUpdateId(kIndicatorCaps, [this](fw::CommandUI& ui) { ui.setText("Num " + std::to_string(rowCount_)); });
     onUpdateId(kIndicatorRec, [this](fw::CommandUI& ui) { ui.setText("Cur " + std::to_string(ctx_.CurrentRow + 1)); });
-    onUpdateId(kIndicatorNum, [this](fw::CommandUI& ui) { ui.setText("R.A.<" + tolerance_pane_text(run_.tolRA)); });
-    onUpdateId(kIndicatorExt, [this](fw::CommandUI& ui) { ui.setText("Decl.<" + tolerance_pane_text(run_.tolDecl)); });
+    onUpdateId(kIndicatorNum, [this](fw::CommandUI& ui) { ui.setText("R.A.<" + tolerancePaneText(run_.tolRA)); });
+    onUpdateId(kIndicatorExt, [this](fw::CommandUI& ui) { ui.setText("Decl.<" + tolerancePaneText(run_.tolDecl)); });
 }
 
 CPlateObjectListView::CPlateObjectListView(AppContext& ctx) {
@@ -212,43 +212,43 @@ void CIndentResultView::OnContinue() {
     WaitCursor wait;
     const int length = GetRecordLength(40);
     if (length == 0) return;
-    append_continued_records(d->lines, ctx_.WorkDir + std::string(files::kIdResult), length, c.status);
+    appendContinuedRecords(d->lines, ctx_.WorkDir + std::string(files::kIdResult), length, c.status);
     rowCount_ = static_cast<int>(d->lines.size());
     model().setItemCount(rowCount_);
 }
 
 void CIndentResultView::OnFileSaveAs() {
-    if (!format_known(40)) {
+    if (!formatKnown(40)) {
         fw::message(kNoFormat);
         return;
     }
     WaitCursor wait;
-    const auto path = ask_save_path("idr", "Ident result files (*.idr)|*.idr|All files (*.*)|*.*||");
+    const auto path = askSavePath("idr", "Ident result files (*.idr)|*.idr|All files (*.*)|*.*||");
     if (!path) return;
-    const auto head = read_head_file(ctx_.WorkDir + std::string(files::kIdentificationHeader), 0, 7);
+    const auto head = readHeadFile(ctx_.WorkDir + std::string(files::kIdentificationHeader), 0, 7);
     if (!head) fw::message(kNoHead);
-    save_text_file(*path, id_export_text(head, lines()));
+    saveTextFile(*path, idExportText(head, lines()));
 }
 
 void CIndentResultView::onBeginPrinting(fw::PrintInfo& info) {
     if (!beginRecordPrinting(info, 40, true)) return;
-    head_ = read_head_file(ctx_.WorkDir + std::string(files::kIdentificationHeader), 0, 7);
+    head_ = readHeadFile(ctx_.WorkDir + std::string(files::kIdentificationHeader), 0, 7);
     if (!head_) fw::message(kNoHead);
 }
 
 PrintPage CIndentResultView::layoutPage(const fw::PrintInfo& info) const {
-    return layout_id_result_page(info.currentPage, info.pageRect.width(), info.pageRect.height(), linesPerPage_, head_,
-                                 lines());
+    return layoutIdResultPage(info.currentPage, info.pageRect.width(), info.pageRect.height(), linesPerPage_, head_,
+                              lines());
 }
 
 void CIndentResultView::onPrint(QPainter& painter, const fw::PrintInfo& info) {
-    draw_print_page(painter, layoutPage(info));
+    drawPrintPage(painter, layoutPage(info));
 }
 
 // ---- Menus --------------------------------------------------------------------------------
 
-void add_id_resources(fw::ResourceTables& r) {
-    const fw::MenuItem file = line_window_file_menu();
+void addIdResources(fw::ResourceTables& r) {
+    const fw::MenuItem file = lineWindowFileMenu();
     const fw::MenuItem ident{"&Identification",
                              0,
                              {{"&Edit", 32835, {}},
@@ -260,15 +260,15 @@ void add_id_resources(fw::ResourceTables& r) {
                               {"&Paste", 40026, {}},
                               {},
                               {"&Identify", cmd::kIdentificationIdentify, {}}}};
-    r.menus[cmd::kIdInputMenu] = task_window_menu(r, file, ident);
+    r.menus[cmd::kIdInputMenu] = taskWindowMenu(r, file, ident);
     const fw::MenuItem observatories{"Observatories",
                                      0,
                                      {{"&Edit", 32835, {}},
                                       {"Select", cmd::kObservatoriesSelect, {}},
                                       {"Calculate", cmd::kObservatoriesCalculate, {}}}};
-    r.menus[cmd::kObservatoryMenu] = task_window_menu(r, file, observatories);
+    r.menus[cmd::kObservatoryMenu] = taskWindowMenu(r, file, observatories);
     const fw::MenuItem result{"&Indentification", 0, {{"&Continuation", cmd::kIdContinue, {}}}};
-    r.menus[cmd::kIdResultMenu] = task_window_menu(r, file, result);
+    r.menus[cmd::kIdResultMenu] = taskWindowMenu(r, file, result);
 }
 
 }  // namespace zelvo

@@ -52,9 +52,9 @@ enum class IndentMode {
 // when a selection is shown, an empty line, the head (the first 80
 // characters of each record given), then every record up to its last CR or
 // LF; CR LF after each line.
-std::string observatory_export_text(const std::string& selectionText, bool selection,
-                                    const std::optional<std::vector<std::string>>& head,
-                                    const std::vector<std::string>& records);
+std::string observatoryExportText(const std::string& selectionText, bool selection,
+                                  const std::optional<std::vector<std::string>>& head,
+                                  const std::vector<std::string>& records);
 
 class CIndentView final : public LineEditorView {
 public:
@@ -94,14 +94,14 @@ public:
 // The *.idr export: "              IDENTIFICATION LIST", the head (the first
 // 80 characters of each record of "ide.hat"; none without it), then every
 // line in full; CR LF after each.
-std::string id_export_text(const std::optional<std::vector<std::string>>& head, const std::vector<std::string>& lines);
+std::string idExportText(const std::optional<std::vector<std::string>>& head, const std::vector<std::string>& lines);
 
 // A printed page of the result: the head records at y = (r + 1) h, the
 // lines (80 characters) at y = k h + trunc(1.1 h) + r h where r is the
 // number of head lines drawn, h = H / (P + 11), text at x = 2m.
-PrintPage layout_id_result_page(int page, int pageWidth, int pageHeight, int linesPerPage,
-                                const std::optional<std::vector<std::string>>& head,
-                                const std::vector<std::string>& lines);
+PrintPage layoutIdResultPage(int page, int pageWidth, int pageHeight, int linesPerPage,
+                             const std::optional<std::vector<std::string>>& head,
+                             const std::vector<std::string>& lines);
 
 // What an identification run left for its result window.
 struct IdRunState {
@@ -144,6 +144,6 @@ public:
 };
 
 // The menus of the identification and observatory windows (168, 164, 129).
-void add_id_resources(fw::ResourceTables& r);
+void addIdResources(fw::ResourceTables& r);
 
 }  // namespace zelvo

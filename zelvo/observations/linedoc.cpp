@@ -18,7 +18,7 @@ namespace {
 using WaitCursor = fw::WaitCursor;
 }  // namespace
 
-std::vector<std::string> read_format_lines(std::string_view bytes, int recordLength, bool records) {
+std::vector<std::string> readFormatLines(std::string_view bytes, int recordLength, bool records) {
     std::vector<std::string> out;
     if (recordLength <= 2) return out;
     const auto n = static_cast<std::size_t>(recordLength);
@@ -94,7 +94,7 @@ bool LineListDocument::load(const std::string& path) {
     if (in.bad()) return false;
     const int length = GetRecordLength(key_);
     if (length == 0) return true;  // after "Output error!No format": an empty document
-    lines = read_format_lines(bytes, length, holdsRecords());
+    lines = readFormatLines(bytes, length, holdsRecords());
     return true;
 }
 
@@ -124,7 +124,7 @@ bool RecordResultDocument::load(const std::string& path) {
     const int length = GetRecordLength(key_);
     if (length <= 2) return true;
     WaitCursor wait;
-    lines = read_format_lines(bytes, length, true);
+    lines = readFormatLines(bytes, length, true);
     for (std::string& l : lines)
         if (l.size() > static_cast<std::size_t>(length - 2)) l.resize(static_cast<std::size_t>(length - 2));
     return true;

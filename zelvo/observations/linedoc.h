@@ -38,7 +38,7 @@ enum class LineDocKind {
 // characters, each followed by its own line end (CR LF, LF or a lone CR;
 // CR LF after a last line without one), or 79-byte observatory records;
 // nothing when L is 0.
-std::vector<std::string> read_format_lines(std::string_view bytes, int recordLength, bool records);
+std::vector<std::string> readFormatLines(std::string_view bytes, int recordLength, bool records);
 
 class LineListDocument final : public fw::LineDocument {
 public:

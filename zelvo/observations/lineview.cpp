@@ -70,7 +70,7 @@ private:
     LineEditorView& view_;
 };
 
-EditorPrintFormat print_format(int headLines, double f, int rows, int rowsMissing, int chars) {
+EditorPrintFormat printFormat(int headLines, double f, int rows, int rowsMissing, int chars) {
     EditorPrintFormat p;
     p.headLines = headLines;
     p.lineOffset = f;
@@ -84,7 +84,7 @@ EditorPrintFormat print_format(int headLines, double f, int rows, int rowsMissin
 
 // ---- Formats ------------------------------------------------------------------------
 
-EditorFormat oc_editor_format(int C) {
+EditorFormat ocEditorFormat(int C) {
     EditorFormat s;
     s.newLineKey = s.editKey = s.displayKey = s.printKey = C;
     s.checkTask = 3;
@@ -95,11 +95,11 @@ EditorFormat oc_editor_format(int C) {
     s.commands = {32840, 32838, 32884, 32883, 40023, 40024};
     s.headFile = "omc.hd1";
     s.headSkip = 7 * (C - 1);
-    s.print = print_format(7, 1.1, 7, 7 * (C - 1), 80);
+    s.print = printFormat(7, 1.1, 7, 7 * (C - 1), 80);
     return s;
 }
 
-EditorFormat identification_editor_format() {
+EditorFormat identificationEditorFormat() {
     EditorFormat s;
     s.newLineKey = s.displayKey = 10;
     s.editKey = 10;
@@ -110,11 +110,11 @@ EditorFormat identification_editor_format() {
     s.helpContext = help::kIdInput;
     s.commands = {32835, 32882, 32886, 32885, 40025, 40026};
     s.headFile = "ide.hd1";
-    s.print = print_format(7, -0.1, 8, 1, 80);
+    s.print = printFormat(7, -0.1, 8, 1, 80);
     return s;
 }
 
-EditorFormat observatory_editor_format() {
+EditorFormat observatoryEditorFormat() {
     EditorFormat s;
     s.newLineKey = s.editKey = s.displayKey = s.printKey = 200;
     s.displayChars = 77;
@@ -123,11 +123,11 @@ EditorFormat observatory_editor_format() {
     s.helpContext = help::kObservatoryList;
     s.commands = {32835, 0, 0, 0, 0, 0};
     s.headFile = "obs.hd1";
-    s.print = print_format(3, 0.2, 4, 1, 77);
+    s.print = printFormat(3, 0.2, 4, 1, 77);
     return s;
 }
 
-EditorFormat plate_editor_format() {
+EditorFormat plateEditorFormat() {
     EditorFormat s;
     s.newLineKey = s.editKey = s.displayKey = s.printKey = 100;
     s.checkTask = 1;
@@ -137,7 +137,7 @@ EditorFormat plate_editor_format() {
     s.helpContext = help::kPlateList;
     s.commands = {32880, 32820, 40013, 40014, 40027, 40028};
     s.headFile = "plt.hd1";
-    s.print = print_format(7, 1.3, 7, 0, 80);
+    s.print = printFormat(7, 1.3, 7, 0, 80);
     return s;
 }
 
@@ -156,7 +156,7 @@ LineWindow LineEditor::window() {
     return w;
 }
 
-std::string LineEditor::blankLine() const { return FormatLine("", shape_.newLineKey); }
+std::string LineEditor::blankLine() const { return formatLine("", shape_.newLineKey); }
 
 bool LineEditor::checkLine(bool& retry) {
     retry = false;
@@ -165,7 +165,7 @@ bool LineEditor::checkLine(bool& retry) {
     const int i = session_.row;
     if (i < 0 || i >= static_cast<int>(doc_.lines.size())) return false;
     const int length = GetRecordLength(shape_.newLineKey);
-    std::string buffer = FormatLine(doc_.lines[static_cast<std::size_t>(i)], shape_.newLineKey);
+    std::string buffer = formatLine(doc_.lines[static_cast<std::size_t>(i)], shape_.newLineKey);
     if (shape_.checkTask == 0) {
         lib_.cnto(i, buffer.data(), length, r[0], r[1]);
         r[2] = r[1];
@@ -322,7 +322,7 @@ void LineEditor::paste() {
     std::vector<std::string> moved;
     moved.reserve(ctx_.LineClipboard.size());
     // Each line takes this document's record format.
-    for (const std::string& l : ctx_.LineClipboard) moved.push_back(FormatLine(l, shape_.newLineKey));
+    for (const std::string& l : ctx_.LineClipboard) moved.push_back(formatLine(l, shape_.newLineKey));
     ctx_.LineClipboard.clear();
     if (!moved.empty()) {
         doc_.lines.insert(doc_.lines.begin() + p, moved.begin(), moved.end());
@@ -451,27 +451,25 @@ bool LineEditorView::onPreparePrinting(fw::PrintInfo& info) {
 }
 
 void LineEditorView::onBeginPrinting(fw::PrintInfo& info) {
-    linesPerPage_ = begin_list_printing(info, itemCount());
+    linesPerPage_ = beginListPrinting(info, itemCount());
     if (GetRecordLength(shape_.printKey) == 0) {  // after "Output error!No format"
         info.maxPage = 0;
         return;
     }
     if (info.maxPage == 0) return;
-    if (const std::string w = print_warning(info.paper, info.portrait, info.pageRect.width()); !w.empty())
+    if (const std::string w = printWarning(info.paper, info.portrait, info.pageRect.width()); !w.empty())
         fw::message(w);
-    head_ = read_head_file(ctx_.ObservatoryDir + shape_.headFile, shape_.headSkip, shape_.print.headLines);
+    head_ = readHeadFile(ctx_.ObservatoryDir + shape_.headFile, shape_.headSkip, shape_.print.headLines);
     if (!head_) fw::message("Warning: head file not found");
 }
 
 PrintPage LineEditorView::layoutPage(const fw::PrintInfo& info) const {
     const LineListDocument* d = doc();
     static const std::vector<std::string> none;
-    return layout_editor_page(info.currentPage, info.pageRect.width(), info.pageRect.height(), linesPerPage_, head_,
-                              shape_.print, d != nullptr ? d->lines : none, itemCount(), printPrefix());
+    return layoutEditorPage(info.currentPage, info.pageRect.width(), info.pageRect.height(), linesPerPage_, head_,
+                            shape_.print, d != nullptr ? d->lines : none, itemCount(), printPrefix());
 }
 
-void LineEditorView::onPrint(QPainter& painter, const fw::PrintInfo& info) {
-    draw_print_page(painter, layoutPage(info));
-}
+void LineEditorView::onPrint(QPainter& painter, const fw::PrintInfo& info) { drawPrintPage(painter, layoutPage(info)); }
 
 }  // namespace zelvo

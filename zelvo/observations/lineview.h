@@ -77,10 +77,10 @@ struct EditorFormat {
 
 // The formats of the four editors; C is the main-plane digit of the O-C
 // window's data type.
-EditorFormat oc_editor_format(int C);
-EditorFormat identification_editor_format();
-EditorFormat observatory_editor_format();
-EditorFormat plate_editor_format();
+EditorFormat ocEditorFormat(int C);
+EditorFormat identificationEditorFormat();
+EditorFormat observatoryEditorFormat();
+EditorFormat plateEditorFormat();
 
 // The editing rules over a document and its list.
 class LineEditor {

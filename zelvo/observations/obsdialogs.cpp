@@ -30,16 +30,16 @@ std::string trim_right(std::string s) {
     return s;
 }
 
-std::string trim_left(const std::string& s) {
+std::string trimLeft(const std::string& s) {
     const std::size_t b = s.find_first_not_of(" \t");
     return b == std::string::npos ? std::string() : s.substr(b);
 }
 
-std::string trim(const std::string& s) { return trim_right(trim_left(s)); }
+std::string trim(const std::string& s) { return trim_right(trimLeft(s)); }
 
 // Whether the text is a number of value 0 and nothing else ("0", "0.000",
 // "-0."); a text that is no number is not zero but goes to the check.
-bool is_zero_number(const std::string& s) {
+bool isZeroNumber(const std::string& s) {
     const std::string t = trim(s);
     if (t.empty()) return false;
     char* end = nullptr;
@@ -47,14 +47,14 @@ bool is_zero_number(const std::string& s) {
     return end == t.c_str() + t.size() && v == 0.0;
 }
 
-std::string field_message(const char* field) {
+std::string fieldMessage(const char* field) {
     return std::string("Wrong field definition. Please enter number in field \"") + field + "\" ";
 }
 
 QString q(const std::string& s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
 std::string b(const QString& s) { return s.toLatin1().toStdString(); }
 
-QLineEdit* make_edit(const char* id, int maxLength) {
+QLineEdit* makeEdit(const char* id, int maxLength) {
     auto* e = new QLineEdit;
     e->setObjectName(QString::fromLatin1(id));
     if (maxLength > 0) e->setMaxLength(maxLength);
@@ -85,7 +85,7 @@ bool ToleranceModel::ok() {
         const std::string& t = *texts[i];
         if (t == "0.0") continue;
         if (check_dialog_field(lib_, 13, t, 7) != 0) {
-            fw::message(field_message(names[i]));
+            fw::message(fieldMessage(names[i]));
             failed_ = i;
             return false;
         }
@@ -93,7 +93,7 @@ bool ToleranceModel::ok() {
     return true;
 }
 
-std::string tolerance_pane_text(double tolerance) {
+std::string tolerancePaneText(double tolerance) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.7f", std::fabs(tolerance));
     const std::string all(buf);
@@ -109,7 +109,7 @@ std::string tolerance_pane_text(double tolerance) {
 }
 
 CToleranceDlg::CToleranceDlg(ToleranceModel& model, QWidget* parent)
-    : fw::Dialog(parent, help::kTolerance), m_(model), ra_(make_edit("id1221", 0)), decl_(make_edit("id1223", 0)) {
+    : fw::Dialog(parent, help::kTolerance), m_(model), ra_(makeEdit("id1221", 0)), decl_(makeEdit("id1223", 0)) {
     setWindowTitle(QStringLiteral("Tolerance"));
     auto* grid = new QGridLayout(this);
     grid->addWidget(new QLabel(QStringLiteral("Place a tolerance on O-C(in arcsec) ")), 0, 0, 1, 4);
@@ -146,7 +146,7 @@ bool ObsChoiceModel::ok() {
         nameText = trim(nameText);
         return true;
     }
-    const std::string code = padded(trim_left(numberText).substr(0, 3), 3);
+    const std::string code = padded(trimLeft(numberText).substr(0, 3), 3);
     int aux = -1;
     check_dialog_field(lib_, 6, code, 3, nullptr, nullptr, &aux);
     // A blank field names no observatory either.
@@ -164,8 +164,8 @@ CObsChoiceDlg::CObsChoiceDlg(ObsChoiceModel& model, QWidget* parent)
       m_(model),
       byNumber_(new QRadioButton(QStringLiteral("Observatory number: "))),
       byName_(new QRadioButton(QStringLiteral("Observatory name: "))),
-      number_(make_edit("id1012", 0)),
-      name_(make_edit("id1014", 0)) {
+      number_(makeEdit("id1012", 0)),
+      name_(makeEdit("id1014", 0)) {
     setWindowTitle(QStringLiteral("Data retrieval from Observatory list"));
     byNumber_->setObjectName(QStringLiteral("id1011"));
     byName_->setObjectName(QStringLiteral("id1013"));
@@ -234,14 +234,14 @@ bool ParallaxModel::runToLatitude() {
     // One parallax constant: blank counts as "0"; a zero is kept as typed.
     auto take = [&](std::string& t, int kind, int width, const char* name, const char* field, bool& zero) {
         t = trim_right(t);
-        if (trim_left(t).empty()) t = "0";
-        zero = is_zero_number(t);
+        if (trimLeft(t).empty()) t = "0";
+        zero = isZeroNumber(t);
         if (zero) {
             t = t.substr(0, static_cast<std::size_t>(width));
             return true;
         }
         std::string norm;
-        if (check_dialog_field(lib_, kind, t, width, &norm) != 0) return fail(field_message(name), field);
+        if (check_dialog_field(lib_, kind, t, width, &norm) != 0) return fail(fieldMessage(name), field);
         t = norm;
         return true;
     };
@@ -273,7 +273,7 @@ bool ParallaxModel::runToParallax() {
         std::string norm;
         if (check_dialog_field(lib_, kind, t, 9, &norm) != 0) {
             if (showChecked) t = norm;
-            return fail(field_message(name), field);
+            return fail(fieldMessage(name), field);
         }
         t = norm;
         return true;
@@ -291,14 +291,14 @@ bool ParallaxModel::runToParallax() {
 CParallaxCalcDlg::CParallaxCalcDlg(ParallaxModel& model, QWidget* parent)
     : fw::Dialog(parent, help::kParallaxCalc),
       m_(model),
-      dxy_(make_edit("id1145", 8)),
-      dz_(make_edit("id1006", 9)),
-      lat_(make_edit("id1019", 9)),
-      height_(make_edit("id1020", 9)),
-      latRes_(make_edit("id1172", 0)),
-      heightRes_(make_edit("id1125", 0)),
-      dxyRes_(make_edit("id1183", 0)),
-      dzRes_(make_edit("id1177", 0)) {
+      dxy_(makeEdit("id1145", 8)),
+      dz_(makeEdit("id1006", 9)),
+      lat_(makeEdit("id1019", 9)),
+      height_(makeEdit("id1020", 9)),
+      latRes_(makeEdit("id1172", 0)),
+      heightRes_(makeEdit("id1125", 0)),
+      dxyRes_(makeEdit("id1183", 0)),
+      dzRes_(makeEdit("id1177", 0)) {
     setWindowTitle(QStringLiteral("Calculation"));
     for (QLineEdit* e : {latRes_, heightRes_, dxyRes_, dzRes_}) e->setReadOnly(true);
     // One direction of the conversion: the prompt, two values in, Run, two

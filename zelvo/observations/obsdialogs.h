@@ -50,7 +50,7 @@ private:
 // of which the first seven digits are kept; zeros at the end after the
 // point go while one decimal remains; no sign, no zero before the point
 // (30 gives "30.0", 5.5 "5.5", 0 ".0").
-std::string tolerance_pane_text(double tolerance);
+std::string tolerancePaneText(double tolerance);
 
 class CToleranceDlg final : public fw::Dialog {
 public:

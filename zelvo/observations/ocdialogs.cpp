@@ -28,7 +28,7 @@ bool in_range(int v) { return v >= 1 && v <= 3; }
 
 // The standard decimal conversion: leading blanks, a sign, the number up to
 // the first other character; 0 when there is none.
-double decimal_value(std::string_view t) {
+double decimalValue(std::string_view t) {
     while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
     bool negative = false;
     if (!t.empty() && (t.front() == '+' || t.front() == '-')) {
@@ -51,7 +51,7 @@ std::string ltrimmed(const std::string& t) {
     return a == std::string::npos ? std::string() : t.substr(a);
 }
 
-QRadioButton* make_radio(const char* text, int id) {
+QRadioButton* makeRadio(const char* text, int id) {
     auto* b = new QRadioButton(QString::fromUtf8(text));
     b->setObjectName(QStringLiteral("id%1").arg(id));
     b->setAutoExclusive(false);
@@ -130,7 +130,7 @@ bool ObsTypeModel::ok() {
     return true;
 }
 
-std::string obs_type_header(int positions, int mainPlane, int equinox, const OcAccuracySettings& accuracy) {
+std::string obsTypeHeader(int positions, int mainPlane, int equinox, const OcAccuracySettings& accuracy) {
     static const char* planes[3] = {"Equator and equinox  ", "Ecliptic and equinox ", "Horizon  and meridian "};
     static const char* equinoxes[3] = {" 2000.0  ", " 1950.0  ", " True  "};
     static const char* kinds[3] = {"Astrometric positions  ", "Geometric positions  ", "Apparent positions  "};
@@ -148,7 +148,7 @@ CObsTypeDlg::CObsTypeDlg(ObsTypeModel& model, QWidget* parent) : fw::Dialog(pare
     auto* posLayout = new QVBoxLayout(pos);
     const char* posTexts[3] = {"Astrometric", "Geometric", "Apparent"};
     for (int i = 0; i < 3; ++i) {
-        positions_[static_cast<std::size_t>(i)] = make_radio(posTexts[i], 1002 + i);
+        positions_[static_cast<std::size_t>(i)] = makeRadio(posTexts[i], 1002 + i);
         posLayout->addWidget(positions_[static_cast<std::size_t>(i)]);
         QObject::connect(positions_[static_cast<std::size_t>(i)], &QRadioButton::clicked, this, [this, i] {
             m_.choosePositions(i + 1);
@@ -160,8 +160,8 @@ CObsTypeDlg::CObsTypeDlg(ObsTypeModel& model, QWidget* parent) : fw::Dialog(pare
     const char* planeTexts[3] = {"Equator", "Ecliptic", "Horizon"};
     const char* eqTexts[3] = {"2000.0", "1950.0", "True"};
     for (int i = 0; i < 3; ++i) {
-        planes_[static_cast<std::size_t>(i)] = make_radio(planeTexts[i], 1043 + i);
-        equinoxes_[static_cast<std::size_t>(i)] = make_radio(eqTexts[i], 1046 + i);
+        planes_[static_cast<std::size_t>(i)] = makeRadio(planeTexts[i], 1043 + i);
+        equinoxes_[static_cast<std::size_t>(i)] = makeRadio(eqTexts[i], 1046 + i);
         grid->addWidget(planes_[static_cast<std::size_t>(i)], i, 0);
         grid->addWidget(equinoxes_[static_cast<std::size_t>(i)], i, 1);
         QObject::connect(planes_[static_cast<std::size_t>(i)], &QRadioButton::clicked, this, [this, i] {
@@ -269,9 +269,9 @@ COrbitParamDlg::COrbitParamDlg(OrbitParamModel& model, std::function<void(bool)>
     auto* layout = new QVBoxLayout(this);
     auto* group = new QGroupBox(QStringLiteral("Orbit parameters"));
     auto* grid = new QGridLayout(group);
-    radios_[0] = make_radio("Orbit from data base of the package", 1235);
-    radios_[1] = make_radio("Introduced orbital elements", 1234);
-    radios_[2] = make_radio("Introduced coordinates and  velocities", 1233);
+    radios_[0] = makeRadio("Orbit from data base of the package", 1235);
+    radios_[1] = makeRadio("Introduced orbital elements", 1234);
+    radios_[2] = makeRadio("Introduced coordinates and  velocities", 1233);
     elementsButton_->setObjectName(QStringLiteral("id1237"));
     coordinatesButton_->setObjectName(QStringLiteral("id1236"));
     grid->addWidget(radios_[0], 0, 0);
@@ -321,7 +321,7 @@ SeparationModel::SeparationModel(AppContext& ctx, Library& lib) : ctx_(ctx), lib
 bool SeparationModel::isNoLowerLimit(std::string_view text) {
     // The configuration's own "no lower limit": -1, however it is written.
     const std::string t = ltrimmed(std::string(text));
-    return !t.empty() && t.front() == '-' && decimal_value(t) == -1.0;
+    return !t.empty() && t.front() == '-' && decimalValue(t) == -1.0;
 }
 
 bool SeparationModel::isNoUpperLimit(std::string_view text) {
@@ -517,11 +517,11 @@ bool SeparationModel::ok() {
     codeFieldText = field[1];
     if (editedField > 0 && editing) checkEditedField();
     if (!lastCheckPassed) return false;
-    if (decimal_value(field[2]) < 0) {
+    if (decimalValue(field[2]) < 0) {
         fw::message("The maximum value (0-C) must be positive");
         return false;
     }
-    if (decimal_value(field[3]) < 0 && !isNoLowerLimit(field[3])) {
+    if (decimalValue(field[3]) < 0 && !isNoLowerLimit(field[3])) {
         fw::message("The minimum value (0-C) must be positive");
         return false;
     }
@@ -534,8 +534,8 @@ bool SeparationModel::ok() {
 CSeparationDlg::CSeparationDlg(SeparationModel& model, QWidget* parent)
     : fw::Dialog(parent, help::kSeparation),
       m_(model),
-      noSep_(make_radio("No separations", 1257)),
-      conditions_(make_radio("Separation conditions", 1008)),
+      noSep_(makeRadio("No separations", 1257)),
+      conditions_(makeRadio("Separation conditions", 1008)),
       observatory_(new QCheckBox(QStringLiteral("Selection of observatory  "))),
       limits_(new QCheckBox(QStringLiteral("O-C separating out "))) {
     setWindowTitle(QStringLiteral("Separation Dialogue"));

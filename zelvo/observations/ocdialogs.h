@@ -57,7 +57,7 @@ private:
 // whose member is not 1 to 3 adds nothing), then the accuracy text of the
 // motion model (the model itself, not the run's copy) without the
 // relativistic-Sun mark.
-std::string obs_type_header(int positions, int mainPlane, int equinox, const OcAccuracySettings& accuracy);
+std::string obsTypeHeader(int positions, int mainPlane, int equinox, const OcAccuracySettings& accuracy);
 
 // Dialog 101 "Observation type".
 class CObsTypeDlg final : public fw::Dialog {

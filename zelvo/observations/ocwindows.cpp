@@ -44,16 +44,16 @@ std::string ltrim(const std::string& t) {
     return a == std::string::npos ? std::string() : t.substr(a);
 }
 
-bool format_known(int key) {
+bool formatKnown(int key) {
     return std::any_of(RecordFormatTable.begin(), RecordFormatTable.end(),
                        [key](const RecordFormat& f) { return f.key == key; });
 }
 
 }  // namespace
 
-std::string oc_status_text(const std::string& headerText, int model, const OcAccuracySettings& accuracy,
-                           bool withRelSun, bool orbitIntroduced, bool orbitAsElements, bool singleOrbit,
-                           const std::string& orbitListFile) {
+std::string ocStatusText(const std::string& headerText, int model, const OcAccuracySettings& accuracy, bool withRelSun,
+                         bool orbitIntroduced, bool orbitAsElements, bool singleOrbit,
+                         const std::string& orbitListFile) {
     std::string t = headerText;
     const std::size_t at = t.find("Accuracy");
     if (at != std::string::npos && at > 0) t.erase(at);
@@ -71,16 +71,16 @@ std::string oc_status_text(const std::string& headerText, int model, const OcAcc
 // ---- Input window ---------------------------------------------------------------------
 
 COCView::COCView(AppContext& ctx, Library& lib, TaskDialogs& dialogs, OcChoices choices)
-    : LineEditorView(ctx, lib, dialogs, oc_editor_format(std::clamp((ctx.ObservationTypeCode / 10) % 10, 1, 3))),
+    : LineEditorView(ctx, lib, dialogs, ocEditorFormat(std::clamp((ctx.ObservationTypeCode / 10) % 10, 1, 3))),
       typeCode_(ctx.ObservationTypeCode),
       choices_(std::move(choices)),
       headerText_(ctx.HeaderText) {
     if (mainPlane() < 1 || mainPlane() > 3) typeCode_ = 111;
     ctx_.CurrentRow = 0;
     ctx_.RowCount = 0;
-    onCommandId(cmd::kOcDataType, [this] { OnDataType(); });
-    onCommandId(cmd::kOcAccuracy, [this] { OnAccuracy(); });
-    onCommandId(cmd::kOcOrbit, [this] { OnOrbitParameters(); });
+    onCommandId(cmd::kOcDataType, [this] { onDataType(); });
+    onCommandId(cmd::kOcAccuracy, [this] { onAccuracy(); });
+    onCommandId(cmd::kOcOrbit, [this] { onOrbitParameters(); });
 }
 
 void COCView::showCaptions() {
@@ -108,42 +108,42 @@ void COCView::updateStatusText(bool withRelSun) {
     // An introduced orbit is never computed by nodes.
     if (choices_.orbitIntroduced && acc.model == 1) acc.model = acc.runModel = 0;
     headerText_ =
-        oc_status_text(headerText_, acc.model, acc, withRelSun, choices_.orbitIntroduced, choices_.orbitAsElements,
-                       IsSingleOrbitInput(choices_.taskRecord), choices_.orbitListFile);
+        ocStatusText(headerText_, acc.model, acc, withRelSun, choices_.orbitIntroduced, choices_.orbitAsElements,
+                     IsSingleOrbitInput(choices_.taskRecord), choices_.orbitListFile);
     showHeader();
 }
 
-void COCView::OnDataType() {
+void COCView::onDataType() {
     ObsTypeModel m;
     m.start(typeCode_);
     if (!dialogs_.observationType(m)) return;
-    headerText_ = obs_type_header(m.positions, m.mainPlane, m.equinox, choices_.accuracy);
+    headerText_ = obsTypeHeader(m.positions, m.mainPlane, m.equinox, choices_.accuracy);
     showHeader();
-    std::optional<OcConfigRecord> rec = read_oc_config(ctx_.WorkDir);
+    std::optional<OcConfigRecord> rec = readOcConfig(ctx_.WorkDir);
     if (!rec) {
         fw::message("Error reading configuration file");
         return;
     }
     rec->code = m.typeCode;
-    if (!write_oc_config(ctx_.WorkDir, *rec)) return;
+    if (!writeOcConfig(ctx_.WorkDir, *rec)) return;
     ctx_.ObservationTypeCode = m.typeCode;
     typeCode_ = m.typeCode;
     // The lines stay as they are; their format, captions and check follow
     // the new main plane.
-    setFormat(oc_editor_format(mainPlane()));
+    setFormat(ocEditorFormat(mainPlane()));
     showCaptions();
 }
 
-void COCView::OnAccuracy() {
+void COCView::onAccuracy() {
     if (dialogs_.accuracy(ctx_, choices_.accuracy, choices_.orbitIntroduced)) updateStatusText(true);
 }
 
-void COCView::OnOrbitParameters() {
+void COCView::onOrbitParameters() {
     OrbitParamModel m(choices_);
     dialogs_.orbitParameters(m, [this](bool elements) {
         choices_.orbitAsElements = elements;
         ctx_.EphemerisMode = false;
-        RunOrbitInputDialog(ctx_, lib_, choices_.taskRecord, elements, choices_.orbitListFile, list());
+        runOrbitInputDialog(ctx_, lib_, choices_.taskRecord, elements, choices_.orbitListFile, list());
     });
     updateStatusText(true);
     // The accuracy dialog opens on elliptic motion next time; the run keeps
@@ -153,7 +153,7 @@ void COCView::OnOrbitParameters() {
 
 // ---- Result window --------------------------------------------------------------------
 
-std::optional<std::vector<std::string>> read_oc_records(const std::string& path, int recordLength, std::size_t skip) {
+std::optional<std::vector<std::string>> readOcRecords(const std::string& path, int recordLength, std::size_t skip) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
     std::vector<std::string> lines;
@@ -167,8 +167,8 @@ std::optional<std::vector<std::string>> read_oc_records(const std::string& path,
     return lines;
 }
 
-void append_continued_records(std::vector<std::string>& lines, const std::string& path, int recordLength, int status) {
-    auto more = read_oc_records(path, recordLength, lines.size());
+void appendContinuedRecords(std::vector<std::string>& lines, const std::string& path, int recordLength, int status) {
+    auto more = readOcRecords(path, recordLength, lines.size());
     if (!more) return;
     const auto want = static_cast<std::size_t>(std::abs(status));
     for (std::string& l : *more) {
@@ -177,7 +177,7 @@ void append_continued_records(std::vector<std::string>& lines, const std::string
     }
 }
 
-std::optional<std::string> ask_save_path(const char* ext, const char* filter) {
+std::optional<std::string> askSavePath(const char* ext, const char* filter) {
     fw::FileDialogRequest desc;
     desc.open = false;
     desc.defaultExt = ext;
@@ -186,9 +186,9 @@ std::optional<std::string> ask_save_path(const char* ext, const char* filter) {
     return fw::fileDialogs().ask(desc);
 }
 
-bool save_text_file(const std::string& path, const std::string& text) { return fw::write_file_or_warn(path, text); }
+bool saveTextFile(const std::string& path, const std::string& text) { return fw::write_file_or_warn(path, text); }
 
-fw::MenuItem line_window_file_menu() {
+fw::MenuItem lineWindowFileMenu() {
     return {"&File",
             0,
             {{"Save &As...", kFileSaveAs, {}},
@@ -198,7 +198,7 @@ fw::MenuItem line_window_file_menu() {
              {"P&rint Setup...", kFilePrintSetup, {}}}};
 }
 
-std::optional<std::vector<std::string>> read_oc_header(const std::string& path) {
+std::optional<std::vector<std::string>> readOcHeader(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
     std::vector<std::string> out;
@@ -213,8 +213,8 @@ std::optional<std::vector<std::string>> read_oc_header(const std::string& path) 
     return out;
 }
 
-std::string oc_export_text(const std::optional<std::vector<std::string>>& header, const std::string& title,
-                           const std::vector<std::string>& lines) {
+std::string ocExportText(const std::optional<std::vector<std::string>>& header, const std::string& title,
+                         const std::vector<std::string>& lines) {
     std::string out = "                       O-C RESULT\r\n";
     if (header) {
         auto rec = [&](std::size_t i) { return i < header->size() ? (*header)[i].substr(0, 69) : std::string(); };
@@ -225,9 +225,9 @@ std::string oc_export_text(const std::optional<std::vector<std::string>>& header
     return out;
 }
 
-PrintPage layout_oc_result_page(int page, int pageWidth, int pageHeight, int linesPerPage,
-                                const std::optional<std::vector<std::string>>& header, const std::string& title,
-                                const std::vector<std::string>& lines, int lineChars) {
+PrintPage layoutOcResultPage(int page, int pageWidth, int pageHeight, int linesPerPage,
+                             const std::optional<std::vector<std::string>>& header, const std::string& title,
+                             const std::vector<std::string>& lines, int lineChars) {
     PrintPage out;
     const int h = pageHeight / std::max(1, linesPerPage + 7 + 4);
     const int m = pageWidth / 85 >= 28 ? pageWidth / 85 : 0;
@@ -265,7 +265,7 @@ COCResView::COCResView(AppContext& ctx, Library& lib, std::string selectionTitle
                : std::clamp((ctx.ObservationTypeCode / 10) % 10, 1, 3) + 3),
       fromRun_(ctx.OcResultFromRun != 0),
       title_(ctx.OcResultFromRun != 0 ? std::string("  ") : std::move(selectionTitle)),
-      level_(take_row_count_level(ctx)) {
+      level_(takeRowCountLevel(ctx)) {
     if (fromRun_) run_ = {ctx.OcRun, ctx.OcLastRun, ctx.OcRunSerial};
     ctx_.CurrentRow = 0;
     ctx_.RowCount = 0;
@@ -283,7 +283,7 @@ COCResView::COCResView(AppContext& ctx, Library& lib, std::string selectionTitle
 }
 
 COCResView::~COCResView() {
-    release_row_count_level(ctx_, level_);
+    releaseRowCountLevel(ctx_, level_);
     ctx_.OcResultFromRun = 1;
     ctx_.CalcInterrupted = ctx_.OcRun.status < 0 ? 1 : 0;
     if (ctx_.RowCountDepth == 0) ctx_.TaskCode = kTaskOcInput;
@@ -322,41 +322,41 @@ void COCResView::OnContinue() {
     WaitCursor wait;
     const int length = GetRecordLength(key_);
     if (length == 0) return;
-    append_continued_records(doc->lines, ctx_.WorkDir + std::string(files::kOcResult), length, c.status);
+    appendContinuedRecords(doc->lines, ctx_.WorkDir + std::string(files::kOcResult), length, c.status);
     model().setItemCount(static_cast<int>(doc->lines.size()));
     storeRowCount();
 }
 
 void COCResView::OnFileSaveAs() {
-    if (!format_known(key_)) {
+    if (!formatKnown(key_)) {
         fw::message(kNoFormat);
         return;
     }
     WaitCursor wait;
-    const auto path = ask_save_path("ocr", "O-C result files (*.ocr)|*.ocr|All files (*.*)|*.*||");
+    const auto path = askSavePath("ocr", "O-C result files (*.ocr)|*.ocr|All files (*.*)|*.*||");
     if (!path) return;
-    const auto header = read_oc_header(ctx_.WorkDir + std::string(files::kOcHeader));
+    const auto header = readOcHeader(ctx_.WorkDir + std::string(files::kOcHeader));
     if (!header) fw::message(kNoHead);
-    save_text_file(*path, oc_export_text(header, title_, lines()));
+    saveTextFile(*path, ocExportText(header, title_, lines()));
 }
 
 void COCResView::onBeginPrinting(fw::PrintInfo& info) {
     if (!beginRecordPrinting(info, key_, false)) return;
-    head_ = read_oc_header(ctx_.WorkDir + std::string(files::kOcHeader));
+    head_ = readOcHeader(ctx_.WorkDir + std::string(files::kOcHeader));
     if (!head_) fw::message(kNoHead);
 }
 
 PrintPage COCResView::layoutPage(const fw::PrintInfo& info) const {
-    return layout_oc_result_page(info.currentPage, info.pageRect.width(), info.pageRect.height(), linesPerPage_, head_,
-                                 title_, lines(), GetRecordLength(key_) - 2);
+    return layoutOcResultPage(info.currentPage, info.pageRect.width(), info.pageRect.height(), linesPerPage_, head_,
+                              title_, lines(), GetRecordLength(key_) - 2);
 }
 
-void COCResView::onPrint(QPainter& painter, const fw::PrintInfo& info) { draw_print_page(painter, layoutPage(info)); }
+void COCResView::onPrint(QPainter& painter, const fw::PrintInfo& info) { drawPrintPage(painter, layoutPage(info)); }
 
 // ---- Menus --------------------------------------------------------------------------------
 
-void add_oc_resources(fw::ResourceTables& r) {
-    const fw::MenuItem inputFile = line_window_file_menu();
+void addOcResources(fw::ResourceTables& r) {
+    const fw::MenuItem inputFile = lineWindowFileMenu();
     const fw::MenuItem oc{"&O-C",
                           0,
                           {{"&Edit", 32840, {}},
@@ -372,7 +372,7 @@ void add_oc_resources(fw::ResourceTables& r) {
                            {"&Orbit parameters", cmd::kOcOrbit, {}},
                            {},
                            {"Ca&lculate O-C", 32841, {}}}};
-    r.menus[cmd::kOcInputMenu] = task_window_menu(r, inputFile, oc);
+    r.menus[cmd::kOcInputMenu] = taskWindowMenu(r, inputFile, oc);
     const fw::MenuItem resultFile{"&File",
                                   0,
                                   {{"Save &As...", kFileSaveAs, {}},
@@ -382,7 +382,7 @@ void add_oc_resources(fw::ResourceTables& r) {
                                    {"P&rint Setup...", kFilePrintSetup, {}}}};
     const fw::MenuItem res{
         "&O-C", 0, {{"&Separate", cmd::kOcSeparate, {}}, {"&Continue calculate", cmd::kOcContinue, {}}}};
-    r.menus[cmd::kOcResultMenu] = task_window_menu(r, resultFile, res);
+    r.menus[cmd::kOcResultMenu] = taskWindowMenu(r, resultFile, res);
 }
 
 }  // namespace zelvo

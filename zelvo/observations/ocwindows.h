@@ -46,9 +46,9 @@ inline constexpr int kOcResultMenu = 165;
 // mark when withRelSun), then the orbit: "  Orbit: from data base of the
 // package " or the introduced orbit (a list file's name, trailing blanks
 // off, longer than 20 characters as "..." and its last 20).
-std::string oc_status_text(const std::string& headerText, int model, const OcAccuracySettings& accuracy,
-                           bool withRelSun, bool orbitIntroduced, bool orbitAsElements, bool singleOrbit,
-                           const std::string& orbitListFile);
+std::string ocStatusText(const std::string& headerText, int model, const OcAccuracySettings& accuracy, bool withRelSun,
+                         bool orbitIntroduced, bool orbitAsElements, bool singleOrbit,
+                         const std::string& orbitListFile);
 
 // ---- Input window ---------------------------------------------------------------------
 
@@ -68,9 +68,9 @@ public:
     OcChoices& choices() { return choices_; }
     const std::string& headerText() const { return headerText_; }
 
-    void OnDataType();
-    void OnAccuracy();
-    void OnOrbitParameters();
+    void onDataType();
+    void onAccuracy();
+    void onOrbitParameters();
     // Rebuilds the header text and shows it in the header bar (withRelSun
     // after the accuracy and orbit dialogs).
     void updateStatusText(bool withRelSun);
@@ -88,42 +88,41 @@ private:
 // The residual records of a file of recordLength-byte records, from record
 // skip + 1 on (each up to its first zero byte); a partial record at the end
 // is dropped. Nothing when the file cannot be opened.
-std::optional<std::vector<std::string>> read_oc_records(const std::string& path, int recordLength,
-                                                        std::size_t skip = 0);
+std::optional<std::vector<std::string>> readOcRecords(const std::string& path, int recordLength, std::size_t skip = 0);
 
 // After a continued run: the records of the result file past the held
 // lines, appended to lines until they number |status| (the run's count).
-void append_continued_records(std::vector<std::string>& lines, const std::string& path, int recordLength, int status);
+void appendContinuedRecords(std::vector<std::string>& lines, const std::string& path, int recordLength, int status);
 
 // The file a result or list is saved as, asked with the overwrite question;
 // nothing on Cancel.
-std::optional<std::string> ask_save_path(const char* ext, const char* filter);
+std::optional<std::string> askSavePath(const char* ext, const char* filter);
 
 // Writes text into path through a file beside it; false (after the message)
 // when it cannot be written.
-bool save_text_file(const std::string& path, const std::string& text);
+bool saveTextFile(const std::string& path, const std::string& text);
 
 // The File menu of the line windows: Save As, Print, Print Preview and
 // Print Setup.
-fw::MenuItem line_window_file_menu();
+fw::MenuItem lineWindowFileMenu();
 
 // "omc.hat": its 70-byte records (up to 6); nothing when it cannot be opened.
-std::optional<std::vector<std::string>> read_oc_header(const std::string& path);
+std::optional<std::vector<std::string>> readOcHeader(const std::string& path);
 
 // The text export: "                       O-C RESULT", the head (record 1's
 // first 69 characters, title, records 2-6's first 69; none without the
 // header), then every line in full; CR LF after each.
-std::string oc_export_text(const std::optional<std::vector<std::string>>& header, const std::string& title,
-                           const std::vector<std::string>& lines);
+std::string ocExportText(const std::optional<std::vector<std::string>>& header, const std::string& title,
+                         const std::vector<std::string>& lines);
 
 // A printed page: h = H / (P + 11), m = W / 85 when at least 28, else 0; the
 // head at x = 4m, y = (j + 1) h (j = 1 the title, the others the records of
 // "omc.hat" without leading blanks); the lines (68 characters) at y = l h +
 // trunc(2.1 h) + 7 h (0 h without the head); the page number at (W/2 - 3m,
 // H - 2h).
-PrintPage layout_oc_result_page(int page, int pageWidth, int pageHeight, int linesPerPage,
-                                const std::optional<std::vector<std::string>>& header, const std::string& title,
-                                const std::vector<std::string>& lines, int lineChars);
+PrintPage layoutOcResultPage(int page, int pageWidth, int pageHeight, int linesPerPage,
+                             const std::optional<std::vector<std::string>>& header, const std::string& title,
+                             const std::vector<std::string>& lines, int lineChars);
 
 // The records of an O-C result, read with key 4 (70 bytes); never written
 // back.
@@ -178,6 +177,6 @@ private:
 };
 
 // The menus of the O-C windows (resources 167 and 165).
-void add_oc_resources(fw::ResourceTables& r);
+void addOcResources(fw::ResourceTables& r);
 
 }  // namespace zelvo

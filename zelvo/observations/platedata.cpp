@@ -62,7 +62,7 @@ std::string printed(const char* format, double v) {
     return buf;
 }
 
-std::string printed_int(const char* format, long v) {
+std::string printedInt(const char* format, long v) {
     char buf[32];
     std::snprintf(buf, sizeof buf, format, v);
     return buf;
@@ -70,7 +70,7 @@ std::string printed_int(const char* format, long v) {
 
 }  // namespace
 
-std::int32_t field_int(std::string_view text) {
+std::int32_t fieldInt(std::string_view text) {
     const std::size_t end = number_prefix(text, false);
     std::size_t i = 0;
     while (i < end && (text[i] == ' ' || text[i] == '\t')) ++i;
@@ -84,7 +84,7 @@ std::int32_t field_int(std::string_view text) {
     return static_cast<std::int32_t>(negative ? -v : v);
 }
 
-double field_double(std::string_view text) {
+double fieldDouble(std::string_view text) {
     const std::size_t end = number_prefix(text, true);
     const std::string s(text.substr(0, end));
     if (s.find_first_of("0123456789") == std::string::npos) return 0.0;
@@ -92,7 +92,7 @@ double field_double(std::string_view text) {
     return std::isfinite(v) ? v : 0.0;
 }
 
-std::string fixed_text(const char* format, double v) {
+std::string fixedText(const char* format, double v) {
     std::string s = printed(format, v);
     if (s.find('-') != std::string::npos && s.find_first_of("123456789") == std::string::npos) s = printed(format, 0.0);
     return s;
@@ -107,31 +107,31 @@ ParsedPlate ParsePlateLine(std::string_view line) {
     ParsedPlate p;
     p.designation = std::string(cols(line, 0, 14));
     if (const auto z = p.designation.find('\0'); z != std::string::npos) p.designation.resize(z);
-    p.year = field_int(cols(line, 15, 4));
-    p.month = field_int(cols(line, 20, 2));
-    p.day = field_double(cols(line, 23, 8));
-    p.raHours = field_int(cols(line, 32, 2));
+    p.year = fieldInt(cols(line, 15, 4));
+    p.month = fieldInt(cols(line, 20, 2));
+    p.day = fieldDouble(cols(line, 23, 8));
+    p.raHours = fieldInt(cols(line, 32, 2));
     if (col(line, 37) != '.') {
-        p.raMinutes = field_int(cols(line, 35, 2));
-        p.raSeconds = field_double(cols(line, 38, 5));
+        p.raMinutes = fieldInt(cols(line, 35, 2));
+        p.raSeconds = fieldDouble(cols(line, 38, 5));
     } else {
-        const double m = std::fabs(field_double(cols(line, 35, 5)));
+        const double m = std::fabs(fieldDouble(cols(line, 35, 5)));
         p.raMinutes = static_cast<std::int32_t>(std::trunc(m));
         p.raSeconds = 60.0 * (m - std::trunc(m));
     }
     p.declSign = col(line, 44);
-    p.declDegrees = field_int(cols(line, 45, 2));
+    p.declDegrees = fieldInt(cols(line, 45, 2));
     if (col(line, 50) != '.') {
-        p.declMinutes = field_int(cols(line, 48, 2));
-        p.declSeconds = field_double(cols(line, 51, 4));
+        p.declMinutes = fieldInt(cols(line, 48, 2));
+        p.declSeconds = fieldDouble(cols(line, 51, 4));
     } else {
-        const double a = std::fabs(field_double(cols(line, 48, 4)));
+        const double a = std::fabs(fieldDouble(cols(line, 48, 4)));
         p.declMinutes = static_cast<std::int32_t>(std::trunc(a));
         p.declSeconds = 60.0 * (a - std::trunc(a));
     }
-    p.raHalfSize = field_double(cols(line, 58, 5));
-    p.declHalfSize = field_double(cols(line, 66, 4));
-    p.observatory = field_int(cols(line, 77, 3));
+    p.raHalfSize = fieldDouble(cols(line, 58, 5));
+    p.declHalfSize = fieldDouble(cols(line, 66, 4));
+    p.observatory = fieldInt(cols(line, 77, 3));
     return p;
 }
 
@@ -159,14 +159,14 @@ bool PlateObjectFromText(std::span<const char, kPlateObjectBytes> text, PlateObj
     std::memcpy(rec.name.data(), text.data(), 29);
     rec.name[29] = '\0';
     rec.flag = text[30];
-    rec.raHours = field_int(all.substr(32, 2));
-    rec.raMinutes = field_int(all.substr(35, 2));
-    rec.raSeconds = field_double(all.substr(38, 5));
+    rec.raHours = fieldInt(all.substr(32, 2));
+    rec.raMinutes = fieldInt(all.substr(35, 2));
+    rec.raSeconds = fieldDouble(all.substr(38, 5));
     rec.declSign = text[49];
-    rec.declDegrees = field_int(all.substr(50, 2));
-    rec.declMinutes = field_int(all.substr(53, 2));
-    rec.declSeconds = field_double(all.substr(56, 4));
-    rec.magnitude = field_double(all.substr(69, 4));
+    rec.declDegrees = fieldInt(all.substr(50, 2));
+    rec.declMinutes = fieldInt(all.substr(53, 2));
+    rec.declSeconds = fieldDouble(all.substr(56, 4));
+    rec.magnitude = fieldDouble(all.substr(69, 4));
     return true;
 }
 
@@ -175,12 +175,12 @@ PlateObjectText PlateObjectToText(const PlateObjectRecord& rec) {
     t.fill(' ');
     std::memcpy(t.data(), rec.name.data(), 29);
     t[30] = rec.flag;
-    put(t, 32, 2, printed_int("%2ld", rec.raHours));
-    put(t, 35, 2, printed_int("%2ld", rec.raMinutes));
+    put(t, 32, 2, printedInt("%2ld", rec.raHours));
+    put(t, 35, 2, printedInt("%2ld", rec.raMinutes));
     put(t, 38, 5, printed("%5.2f", rec.raSeconds));
     t[49] = rec.declSign;
-    put(t, 50, 2, printed_int("%2ld", std::labs(rec.declDegrees)));
-    put(t, 53, 2, printed_int("%2ld", rec.declMinutes));
+    put(t, 50, 2, printedInt("%2ld", std::labs(rec.declDegrees)));
+    put(t, 53, 2, printedInt("%2ld", rec.declMinutes));
     put(t, 56, 4, printed("%4.1f", rec.declSeconds));
     put(t, 69, 4, printed("%4.1f", rec.magnitude));
     t[80] = t[81] = '\0';
@@ -193,7 +193,7 @@ bool IsObjectOnPlate(const PlateObjectRecord& rec, const ParsedPlate& plate, dou
     return std::fabs(xi) <= std::fabs(tanRA) && std::fabs(eta) <= std::fabs(tanDecl);
 }
 
-PlateObjects LoadPlateObjects(std::string_view result, const std::string* motion, std::string_view plateLine) {
+PlateObjects loadPlateObjects(std::string_view result, const std::string* motion, std::string_view plateLine) {
     PlateObjects out;
     const ParsedPlate plate = ParsePlateLine(plateLine);
     double tanRA = 0, tanDecl = 0;
@@ -256,7 +256,7 @@ bool CPlateListDoc::load(const std::string& path) {
     std::string motion;
     const std::string motionPath = (std::filesystem::path(path).parent_path() / "resul2.pl4").string();
     const bool haveMotion = read_file(motionPath, motion);
-    objects_ = LoadPlateObjects(result, haveMotion ? &motion : nullptr, plateLine_);
+    objects_ = loadPlateObjects(result, haveMotion ? &motion : nullptr, plateLine_);
     for (const std::string& m : objects_.messages) fw::message(m);
     return true;
 }

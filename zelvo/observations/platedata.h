@@ -27,12 +27,12 @@ namespace zelvo {
 // The standard decimal conversions of a field: leading blanks, an optional
 // sign, then digits (and for the floating one a point, decimals and an
 // exponent) up to the first other character; 0 when there is no number.
-std::int32_t field_int(std::string_view text);
-double field_double(std::string_view text);
+std::int32_t fieldInt(std::string_view text);
+double fieldDouble(std::string_view text);
 
 // v in printf's fixed form with decimals places, never "-0.00": a value that
 // rounds to zero is shown without a sign.
-std::string fixed_text(const char* format, double v);
+std::string fixedText(const char* format, double v);
 
 struct ParsedPlate {
     std::string designation;  // columns 0-13
@@ -103,7 +103,7 @@ struct PlateObjects {
 // could not be read: the objects then keep no motion and a notice says so.
 // Objects off the plate are dropped; a record that is not the text form of
 // its own parse ends loading with a notice, keeping the objects before it.
-PlateObjects LoadPlateObjects(std::string_view result, const std::string* motion, std::string_view plateLine);
+PlateObjects loadPlateObjects(std::string_view result, const std::string* motion, std::string_view plateLine);
 
 inline constexpr const char* kNoObjectsMessage = "It's no objects on the plate";
 inline constexpr const char* kConversionMessage = "Error in CPlateListDoc::Serialize()\nData conversion has error!";

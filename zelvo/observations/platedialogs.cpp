@@ -10,7 +10,7 @@
 
 namespace zelvo {
 
-bool CheckMagnitudeLimit(Library& lib, const std::string& text) {
+bool checkMagnitudeLimit(Library& lib, const std::string& text) {
     if (text == "0.0") return true;
     const auto b = text.find_first_not_of(' ');
     const std::string whole =
@@ -44,7 +44,7 @@ void CMagnitudeDlg::doDataExchange(fw::DataExchange& dx) { fw::ddx_text(dx, edit
 
 void CMagnitudeDlg::onOK() {
     if (!updateData(true)) return;
-    if (!CheckMagnitudeLimit(lib_, limitText)) {
+    if (!checkMagnitudeLimit(lib_, limitText)) {
         fw::message(kMagnitudeMessage);
         edit_->setFocus();
         return;

@@ -17,7 +17,7 @@ namespace zelvo {
 // otherwise the text, as the search will read it (without its outer
 // blanks), must fit the magnitude field of 6 characters and pass the
 // library's field check. False when refused.
-bool CheckMagnitudeLimit(Library& lib, const std::string& text);
+bool checkMagnitudeLimit(Library& lib, const std::string& text);
 
 inline constexpr const char* kMagnitudeMessage = "Wrong field definition. Please enter number";
 

@@ -18,7 +18,7 @@
 
 namespace zelvo {
 
-void DeletePlateString(AppContext& ctx, LineListDocument& doc, ListControl& list, const std::string& failure) {
+void deletePlateString(AppContext& ctx, LineListDocument& doc, ListControl& list, const std::string& failure) {
     const std::vector<int> sel = list.selectedRows();
     if (sel.empty()) {
         fw::message(kNoStringToDelete);
@@ -36,7 +36,7 @@ void DeletePlateString(AppContext& ctx, LineListDocument& doc, ListControl& list
     ctx.CurrentRow = r;
 }
 
-void ChoosePlateRow(AppContext& ctx, ListControl& list, int& keptRow) {
+void choosePlateRow(AppContext& ctx, ListControl& list, int& keptRow) {
     ctx.EditCommandEnabled = 1;
     const std::vector<int> sel = list.selectedRows();
     if (!sel.empty()) ctx.CurrentRow = sel.back();
@@ -52,14 +52,14 @@ void ChoosePlateRow(AppContext& ctx, ListControl& list, int& keptRow) {
 }
 
 CUltPlateView::CUltPlateView(AppContext& ctx, Library& lib, TaskDialogs& dialogs)
-    : LineEditorView(ctx, lib, dialogs, plate_editor_format()) {
+    : LineEditorView(ctx, lib, dialogs, plateEditorFormat()) {
     ctx_.EditCommandEnabled = 1;
     ctx_.RowCount = 0;
     ctx_.CurrentRow = 0;
     ctx_.ObservationTypeCode = 111;
     onCommandId(40014, [this] {
         if (LineListDocument* d = doc()) {
-            DeletePlateString(ctx_, *d, *this, shape().deleteFailure);
+            deletePlateString(ctx_, *d, *this, shape().deleteFailure);
             setItemCount(static_cast<int>(d->lines.size()));
         }
     });
@@ -73,12 +73,12 @@ void CUltPlateView::onRowChosen(bool click) {
         return;
     }
     plot_ = nullptr;
-    ChoosePlateRow(ctx_, *this, keptRow_);
+    choosePlateRow(ctx_, *this, keptRow_);
 }
 
 // ---- The plate object list of a search -------------------------------------------------
 
-std::string PlateObjectExportText(const std::optional<std::vector<std::string>>& head,
+std::string plateObjectExportText(const std::optional<std::vector<std::string>>& head,
                                   const std::vector<std::string>& lines) {
     std::string out = "                  LIST OF OBJECTS\r\n";
     if (head)
@@ -122,11 +122,11 @@ const std::vector<std::string>& CPlateResultView::objectLines() const {
 
 void CPlateResultView::OnFileSaveAs() {
     if (GetRecordLength(400) == 0) return;  // after "Output error!No format"
-    const auto path = ask_save_path("plr", "Plate result files (*.plr)|*.plr|All files (*.*)|*.*||");
+    const auto path = askSavePath("plr", "Plate result files (*.plr)|*.plr|All files (*.*)|*.*||");
     if (!path) return;
-    const auto head = read_head_file(ctx_.WorkDir + std::string(zelvomat::files::kPlateHeader), 0, 8);
+    const auto head = readHeadFile(ctx_.WorkDir + std::string(zelvomat::files::kPlateHeader), 0, 8);
     if (!head) fw::message("Warning: head file not found");
-    save_text_file(*path, PlateObjectExportText(head, objectLines()));
+    saveTextFile(*path, plateObjectExportText(head, objectLines()));
 }
 
 bool CPlateResultView::onPreparePrinting(fw::PrintInfo& info) {
@@ -135,15 +135,15 @@ bool CPlateResultView::onPreparePrinting(fw::PrintInfo& info) {
 }
 
 void CPlateResultView::onBeginPrinting(fw::PrintInfo& info) {
-    linesPerPage_ = begin_list_printing(info, static_cast<int>(objectLines().size()));
+    linesPerPage_ = beginListPrinting(info, static_cast<int>(objectLines().size()));
     if (GetRecordLength(400) == 0) {
         info.maxPage = 0;
         return;
     }
     if (info.maxPage == 0) return;
-    if (const std::string w = print_warning(info.paper, info.portrait, info.pageRect.width()); !w.empty())
+    if (const std::string w = printWarning(info.paper, info.portrait, info.pageRect.width()); !w.empty())
         fw::message(w);
-    head_ = read_head_file(ctx_.WorkDir + std::string(zelvomat::files::kPlateHeader), 0, 8);
+    head_ = readHeadFile(ctx_.WorkDir + std::string(zelvomat::files::kPlateHeader), 0, 8);
     if (!head_) fw::message("Warning: head file not found");
 }
 
@@ -155,12 +155,12 @@ PrintPage CPlateResultView::layoutPage(const fw::PrintInfo& info) const {
     shape.rowsWithoutHead = 0;
     shape.lineChars = 80;
     const std::vector<std::string>& lines = objectLines();
-    return layout_editor_page(info.currentPage, info.pageRect.width(), info.pageRect.height(), linesPerPage_, head_,
-                              shape, lines, static_cast<int>(lines.size()));
+    return layoutEditorPage(info.currentPage, info.pageRect.width(), info.pageRect.height(), linesPerPage_, head_,
+                            shape, lines, static_cast<int>(lines.size()));
 }
 
 void CPlateResultView::onPrint(QPainter& painter, const fw::PrintInfo& info) {
-    draw_print_page(painter, layoutPage(info));
+    drawPrintPage(painter, layoutPage(info));
 }
 
 // ---- The object report ----------------------------------------------------------------
@@ -172,7 +172,7 @@ std::string FormatSexagesimalColumn(int a, int b, double v) {
     if (b <= 9) s += '0';
     s += std::to_string(b) + "  ";
     if (v < 10) s += '0';
-    s += fixed_text("%4.2f", v);
+    s += fixedText("%4.2f", v);
     return s;
 }
 
@@ -189,21 +189,21 @@ std::string FormatObjectNameColumn(const std::string& text) {
     if (!text.empty() && text[0] == '0') {
         out = std::string(10, ' ');
     } else {
-        const int v = field_int(text);
+        const int v = fieldInt(text);
         out = std::string(v < 10 ? 6 : v < 100 ? 4 : v < 1000 ? 2 : 0, ' ') + std::to_string(v) + "  ";
     }
     if (cut.size() > 5) out += cut.substr(5);
     return out;
 }
 
-std::array<std::string, 4> PlateObjectColumns(const PlateObjectRecord& r) {
+std::array<std::string, 4> plateObjectColumns(const PlateObjectRecord& r) {
     std::string decl = FormatSexagesimalColumn(std::abs(r.declDegrees), r.declMinutes, r.declSeconds);
     if (r.declSign == '-') decl = "-" + decl;
     return {FormatObjectNameColumn(r.nameText()), FormatSexagesimalColumn(r.raHours, r.raMinutes, r.raSeconds), decl,
-            fixed_text("%4.2f", r.magnitude)};
+            fixedText("%4.2f", r.magnitude)};
 }
 
-std::string PlateObjectCountText(int count) { return "Total number of objects: " + std::to_string(count); }
+std::string plateObjectCountText(int count) { return "Total number of objects: " + std::to_string(count); }
 
 CPlateListView::CPlateListView(AppContext& ctx) : ctx_(ctx) {
     onCommandId(fw::ids::kHelp, [this] { fw::show_help(AppDirectory(ctx_) + HelpFileName(ctx_), help::kPlateReport); });
@@ -227,7 +227,7 @@ QWidget* CPlateListView::createWidget(QWidget* parent) {
 void CPlateListView::onInitialUpdate() {
     rows_.clear();
     if (auto* d = dynamic_cast<CPlateListDoc*>(document()))
-        for (const PlateObjectRecord& r : d->records()) rows_.push_back(PlateObjectColumns(r));
+        for (const PlateObjectRecord& r : d->records()) rows_.push_back(plateObjectColumns(r));
     if (list_ != nullptr) {
         list_->refresh();
         list_->fitColumns({0, 1, 2, 3});
@@ -237,7 +237,7 @@ void CPlateListView::onInitialUpdate() {
 void CPlateListView::onActivateView(bool active) {
     if (list_ != nullptr) list_->fitColumns({0, 1, 2, 3});
     if (fw::MainFrame* mf = main_frame())
-        mf->setMessageText(active ? PlateObjectCountText(static_cast<int>(rows_.size())) : std::string());
+        mf->setMessageText(active ? plateObjectCountText(static_cast<int>(rows_.size())) : std::string());
 }
 
 int CPlateListView::rowCount() const { return static_cast<int>(rows_.size()); }
@@ -251,7 +251,7 @@ std::string CPlateListView::cellText(int row, int column) {
 
 namespace zelvo {
 
-void add_plate_resources(fw::ResourceTables& r) {
+void addPlateResources(fw::ResourceTables& r) {
     using namespace fw::ids;
     const fw::MenuItem plate{"&Plate",
                              0,
@@ -265,14 +265,14 @@ void add_plate_resources(fw::ResourceTables& r) {
                               {},
                               {"&Object list", cmd::kPlateObjectList, {}},
                               {"Plot &of plate", cmd::kPlatePlot, {}}}};
-    r.menus[146] = task_window_menu(r, line_window_file_menu(), plate);
+    r.menus[146] = taskWindowMenu(r, lineWindowFileMenu(), plate);
     const fw::MenuItem file{"File",
                             0,
                             {{"Save &As...", kFileSaveAs, {}},
                              {"&Print...\tCtrl+P", kFilePrint, {}},
                              {"Print Preview", kFilePrintPreview, {}},
                              {"P&rint Setup...", kFilePrintSetup, {}}}};
-    r.menus[110] = task_window_menu(r, file, {"Plate", 0, {{"&Plot of plate", cmd::kResultPlatePlot, {}}}});
+    r.menus[110] = taskWindowMenu(r, file, {"Plate", 0, {{"&Plot of plate", cmd::kResultPlatePlot, {}}}});
 }
 
 }  // namespace zelvo

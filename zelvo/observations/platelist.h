@@ -26,10 +26,10 @@ inline constexpr const char* kTooManyStrings = "Too many string selected";
 
 // The rules of the plate list that differ from the other editors.
 // Delete string: only the first selected line goes.
-void DeletePlateString(AppContext& ctx, LineListDocument& doc, ListControl& list, const std::string& failure);
+void deletePlateString(AppContext& ctx, LineListDocument& doc, ListControl& list, const std::string& failure);
 // A click: at most one selected row stays, the one chosen before when the
 // click selected more (keptRow, the window's own).
-void ChoosePlateRow(AppContext& ctx, ListControl& list, int& keptRow);
+void choosePlateRow(AppContext& ctx, ListControl& list, int& keptRow);
 
 class CUltPlateView final : public LineEditorView {
 public:
@@ -51,8 +51,8 @@ private:
 std::string FormatSexagesimalColumn(int a, int b, double v);
 std::string FormatObjectNameColumn(const std::string& name);
 // The four texts of a row.
-std::array<std::string, 4> PlateObjectColumns(const PlateObjectRecord& r);
-std::string PlateObjectCountText(int count);  // "Total number of objects: %d"
+std::array<std::string, 4> plateObjectColumns(const PlateObjectRecord& r);
+std::string plateObjectCountText(int count);  // "Total number of objects: %d"
 
 class CPlateListView final : public fw::View, public fw::ListSource {
 public:
@@ -75,7 +75,7 @@ private:
 // The *.plr export of a plate's objects: "                  LIST OF OBJECTS",
 // the head (the first 80 characters of each record of "plt.hat"; none
 // without it), then every object line; CR LF after each.
-std::string PlateObjectExportText(const std::optional<std::vector<std::string>>& head,
+std::string plateObjectExportText(const std::optional<std::vector<std::string>>& head,
                                   const std::vector<std::string>& lines);
 
 // The plate object list of a search (template "PlaLT"): the records of
@@ -109,6 +109,6 @@ private:
 };
 
 // The menus of the plate list (146) and of the plate object list (110).
-void add_plate_resources(fw::ResourceTables& r);
+void addPlateResources(fw::ResourceTables& r);
 
 }  // namespace zelvo

@@ -15,13 +15,13 @@ using zelvomat::kHalfPi;
 using zelvomat::kPi;
 
 // The angle of a time (hours, minutes) of R.A.
-double time_angle(int hours, int minutes) { return SexagesimalTimesPi(hours, minutes, 0, ' ') / 12.0; }
+double timeAngle(int hours, int minutes) { return SexagesimalTimesPi(hours, minutes, 0, ' ') / 12.0; }
 // The angle of degrees and arcminutes.
-double arc_angle(int degrees, int minutes) { return SexagesimalTimesPi(degrees, minutes, 0, ' ') / 180.0; }
+double arcAngle(int degrees, int minutes) { return SexagesimalTimesPi(degrees, minutes, 0, ' ') / 180.0; }
 
 int sign_of(double v) { return (v > 0) - (v < 0); }
 
-std::string format_int(const char* format, int v) {
+std::string formatInt(const char* format, int v) {
     char buf[32];
     std::snprintf(buf, sizeof buf, format, v);
     return buf;
@@ -44,7 +44,7 @@ fw::Point PlateGeometry::place(double alpha, double delta) const {
     return placeStandard(xi, eta);
 }
 
-NetMode PlateNetMode(double delta0, double declHalfSize) {
+NetMode plateNetMode(double delta0, double declHalfSize) {
     if (std::cos(delta0) <= 1e-5) return NetMode::AtPole;
     if (delta0 > 0 && delta0 + declHalfSize >= kHalfPi) return NetMode::NorthPole;
     if (delta0 - declHalfSize <= -kHalfPi) return NetMode::SouthPole;
@@ -70,7 +70,7 @@ void PlateSkyExtremes(double xi1, double xi2, double eta1, double eta2, double a
     }
 }
 
-NetRange PlateNetRange(NetMode mode, const PlateGeometry& g) {
+NetRange plateNetRange(NetMode mode, const PlateGeometry& g) {
     NetRange r;
     double aMin = 0, aMax = 0, dMin = 0, dMax = 0;
     PlateSkyExtremes(-g.tanRA, g.tanRA, -g.tanDecl, g.tanDecl, g.alpha0, g.delta0, aMin, aMax, dMin, dMax);
@@ -103,8 +103,8 @@ RaStep RaNetStep(double e) {
         {0, 40, {0, 5, 0}}, {2, 0, {0, 10, 0}}, {4, 0, {0, 20, 0}}, {8, 0, {0, 30, 0}}, {12, 0, {1, 0, 0}},
     };
     for (const Band& b : bands)
-        if (e < time_angle(b.hours, b.minutes) - 1e-8) return b.step;
-    if (e <= time_angle(24, 0)) return {2, 0, 0};
+        if (e < timeAngle(b.hours, b.minutes) - 1e-8) return b.step;
+    if (e <= timeAngle(24, 0)) return {2, 0, 0};
     return {4, 0, 0};
 }
 
@@ -118,7 +118,7 @@ DeclStep DeclNetStep(double e) {
         {15, 0, {2, 0}}, {30, 0, {2, 30}}, {60, 0, {5, 0}},  {120, 0, {10, 0}}, {180, 0, {15, 0}},
     };
     for (const Band& b : bands)
-        if (e < arc_angle(b.degrees, b.minutes)) return b.step;
+        if (e < arcAngle(b.degrees, b.minutes)) return b.step;
     return {30, 0};
 }
 
@@ -170,7 +170,7 @@ double DeclNetStart(double delta, const DeclStep& step) {
     return SexagesimalTimesPi(d, m, s, sign) / 180.0;
 }
 
-RaLabel RaNetLabel(double alpha) {
+RaLabel raNetLabel(double alpha) {
     double a = alpha;
     if (std::fabs(a) < 1e-6) a = 0;
     a = std::fmod(a, 2 * kPi);
@@ -184,7 +184,7 @@ RaLabel RaNetLabel(double alpha) {
     return {h, m};
 }
 
-DeclLabel DeclNetLabel(double delta) {
+DeclLabel declNetLabel(double delta) {
     std::int32_t d = 0, m = 0;
     double s = 0;
     char sign = '+';
@@ -197,8 +197,8 @@ DeclLabel DeclNetLabel(double delta) {
         if (sign == '-' && d == 0)
             l.degrees = "-0";
         else
-            l.degrees = format_int(sign == '-' ? "-%d" : "+%d", d);
-        l.minutes = format_int("%02d", std::abs(m));
+            l.degrees = formatInt(sign == '-' ? "-%d" : "+%d", d);
+        l.minutes = formatInt("%02d", std::abs(m));
     }
     return l;
 }
@@ -210,23 +210,23 @@ bool PlateNet::isBelowPlate(int x, int y) const {
 bool PlateNet::isLeftOfPlate(int x, int y) const { return x < g_.x0 && y >= g_.y0 && y <= g_.y0 + 2 * g_.halfH; }
 
 namespace {
-bool in_rect(int x, int y, int l, int t, int r, int b) { return l <= x && x <= r && t <= y && y <= b; }
+bool inRect(int x, int y, int l, int t, int r, int b) { return l <= x && x <= r && t <= y && y <= b; }
 }  // namespace
 
 bool PlateNet::crossesBottomEdge(int x, int y, int px, int py) const {
     int b = g_.halfH / 20;
     if (b == 0) b = 1;
     const int l = g_.x0, t = g_.y0 + 2 * g_.halfH - b, r = g_.x0 + 2 * g_.halfW, btm = g_.y0 + 2 * g_.halfH;
-    if (in_rect(x, y, l, t, r, btm) && ((px == -1 && py == -1) || isBelowPlate(px, py))) return true;
-    return in_rect(px, py, l, t, r, btm) && isBelowPlate(x, y);
+    if (inRect(x, y, l, t, r, btm) && ((px == -1 && py == -1) || isBelowPlate(px, py))) return true;
+    return inRect(px, py, l, t, r, btm) && isBelowPlate(x, y);
 }
 
 bool PlateNet::crossesLeftEdge(int x, int y, int px, int py) const {
     int b = g_.halfW / 20;
     if (b == 0) b = 1;
     const int l = g_.x0, t = g_.y0, r = g_.x0 + b, btm = g_.y0 + 2 * g_.halfH;
-    if (isLeftOfPlate(x, y) && in_rect(px, py, l, t, r, btm)) return true;
-    return (isLeftOfPlate(px, py) || (px == -1 && py == -1)) && in_rect(x, y, l, t, r, btm);
+    if (isLeftOfPlate(x, y) && inRect(px, py, l, t, r, btm)) return true;
+    return (isLeftOfPlate(px, py) || (px == -1 && py == -1)) && inRect(x, y, l, t, r, btm);
 }
 
 void PlateNet::draw(fw::Dc& dc) const {
@@ -236,7 +236,7 @@ void PlateNet::draw(fw::Dc& dc) const {
 }
 
 void PlateNet::drawRaLines(fw::Dc& dc) const {
-    const NetRange range = PlateNetRange(mode_, g_);
+    const NetRange range = plateNetRange(mode_, g_);
     const RaStep step = RaNetStep(std::fabs(range.alphaMax - range.alphaMin));
     const double inc = step.radians();
     double alpha = RaNetStart(range.alphaMin, step);
@@ -278,7 +278,7 @@ void PlateNet::drawRaLines(fw::Dc& dc) const {
 }
 
 void PlateNet::drawDeclLines(fw::Dc& dc) const {
-    const NetRange range = PlateNetRange(mode_, g_);
+    const NetRange range = plateNetRange(mode_, g_);
     const DeclStep step = DeclNetStep(std::fabs(range.deltaEnd - range.deltaStart));
     const int k = sign_of(range.deltaEnd - range.deltaStart);
     const double inc = k * step.radians();
@@ -310,7 +310,7 @@ void PlateNet::drawDeclLines(fw::Dc& dc) const {
             }
             if (!labelled && std::fabs(std::fabs(delta) - kHalfPi) > 1e-5) {
                 labelled =
-                    crossesLeftEdge(x, y, px, py) || (j == 100 && in_rect(x, y, g_.x0, g_.y0, L, g_.y0 + 2 * g_.halfH));
+                    crossesLeftEdge(x, y, px, py) || (j == 100 && inRect(x, y, g_.x0, g_.y0, L, g_.y0 + 2 * g_.halfH));
                 if (labelled && y >= g_.y0 && y <= g_.y0 + 2 * g_.halfH &&
                     (!anyLabel || std::abs(lastLabelY - y) >= 40)) {
                     drawDeclLabel(dc, delta, g_.x0 - 2, y);
@@ -326,18 +326,18 @@ void PlateNet::drawDeclLines(fw::Dc& dc) const {
 void PlateNet::drawRaLabel(fw::Dc& dc, double alpha, int x, int y) const {
     const fw::TextMetrics tm = dc.textMetrics();
     const int W = tm.maxCharWidth, H = tm.height, T = H / 3;
-    const RaLabel l = RaNetLabel(alpha);
+    const RaLabel l = raNetLabel(alpha);
     const int xp = x - 4 * W;
-    piece(dc, format_int("%d", l.hours), xp, y, xp + 3 * W, y + H);
+    piece(dc, formatInt("%d", l.hours), xp, y, xp + 3 * W, y + H);
     piece(dc, "h", xp + 3 * W, y - T, xp + 4 * W, y + H - T);
-    piece(dc, format_int("%02d", l.minutes), xp + 4 * W, y, xp + 6 * W, y + H);
+    piece(dc, formatInt("%02d", l.minutes), xp + 4 * W, y, xp + 6 * W, y + H);
     piece(dc, "m", xp + 6 * W, y - T, xp + 7 * W, y + H - T);
 }
 
 void PlateNet::drawDeclLabel(fw::Dc& dc, double delta, int x, int y) const {
     const fw::TextMetrics tm = dc.textMetrics();
     const int W = tm.maxCharWidth, H = tm.height, T = H / 3;
-    const DeclLabel l = DeclNetLabel(delta);
+    const DeclLabel l = declNetLabel(delta);
     const int xp = x - 7 * W;
     piece(dc, l.degrees, xp, y, xp + 3 * W, y + H);
     piece(dc, std::string(1, static_cast<char>(176)), xp + 3 * W, y - T, xp + 4 * W, y + H - T);

@@ -34,7 +34,7 @@ struct PlateGeometry {
 // How the net is laid out: 0 an ordinary plate, 1 the north pole on the
 // plate, 2 the centre at a pole, 3 the south pole on the plate.
 enum class NetMode { Ordinary = 0, NorthPole = 1, AtPole = 2, SouthPole = 3 };
-NetMode PlateNetMode(double delta0, double declHalfSize);
+NetMode plateNetMode(double delta0, double declHalfSize);
 
 // The smallest and largest R.A. and Decl. of the eight points of the plate's
 // edges and corners (xi1..xi2, eta1..eta2), R.A. as the inverse projection
@@ -45,7 +45,7 @@ void PlateSkyExtremes(double xi1, double xi2, double eta1, double eta2, double a
 struct NetRange {
     double alphaMin = 0, alphaMax = 0, deltaStart = 0, deltaEnd = 0;
 };
-NetRange PlateNetRange(NetMode mode, const PlateGeometry& g);
+NetRange plateNetRange(NetMode mode, const PlateGeometry& g);
 
 // The spacing of the lines: exactly one R.A. part is non-zero; the
 // declination step has degrees, arcminutes or both.
@@ -73,12 +73,12 @@ double DeclNetStart(double delta, const DeclStep& step);
 struct RaLabel {
     int hours = 0, minutes = 0;
 };
-RaLabel RaNetLabel(double alpha);
+RaLabel raNetLabel(double alpha);
 struct DeclLabel {
     std::string degrees;  // " 0", "-0", "+5", "-12"
     std::string minutes;  // "00", "%02d"
 };
-DeclLabel DeclNetLabel(double delta);
+DeclLabel declNetLabel(double delta);
 
 // The net of one drawing.
 class PlateNet {

@@ -32,7 +32,7 @@ namespace zelvo {
 namespace {
 using zelvomat::kPi;
 
-std::string fmt_int(const char* format, int v) {
+std::string fmtInt(const char* format, int v) {
     char buf[32];
     std::snprintf(buf, sizeof buf, format, v);
     return buf;
@@ -49,29 +49,29 @@ const std::string kDegreeSign(1, static_cast<char>(176));
 // raised by a third of the font's height. Each piece has a character cell
 // of room for every character it can hold: the seconds ("35.27") five, so
 // that their tens digit is not cut off.
-void draw_centre_ra(fw::Dc& dc, int x, int y, int hours, int minutes, double seconds) {
+void drawCentreRa(fw::Dc& dc, int x, int y, int hours, int minutes, double seconds) {
     const fw::TextMetrics tm = dc.textMetrics();
     const int W = tm.maxCharWidth, H = tm.height, T = H / 3;
     const int xp = x - 7 * W;
-    piece(dc, fmt_int("%d", hours), xp, y, xp + 3 * W, y + H);
+    piece(dc, fmtInt("%d", hours), xp, y, xp + 3 * W, y + H);
     piece(dc, "h", xp + 3 * W, y - T, xp + 4 * W, y + H - T);
-    piece(dc, fmt_int("%02d", minutes), xp + 4 * W, y, xp + 6 * W, y + H);
+    piece(dc, fmtInt("%02d", minutes), xp + 4 * W, y, xp + 6 * W, y + H);
     piece(dc, "m", xp + 6 * W, y - T, xp + 7 * W, y + H - T);
-    piece(dc, fixed_text("%05.2f", seconds), xp + 7 * W, y, xp + 12 * W, y + H);
+    piece(dc, fixedText("%05.2f", seconds), xp + 7 * W, y, xp + 12 * W, y + H);
     piece(dc, "s", xp + 12 * W, y - T, xp + 13 * W, y + H - T);
 }
 
 // The centre's declination at (x, y), its arcseconds ("34.5") in four cells.
-void draw_centre_decl(fw::Dc& dc, int x, int y, int degrees, int minutes, double seconds, char sign) {
+void drawCentreDecl(fw::Dc& dc, int x, int y, int degrees, int minutes, double seconds, char sign) {
     const fw::TextMetrics tm = dc.textMetrics();
     const int W = tm.maxCharWidth, H = tm.height, T = H / 3;
     std::string first(1, sign == '\0' ? ' ' : sign);
-    first += fmt_int("%d", degrees);
+    first += fmtInt("%d", degrees);
     piece(dc, first, x, y, x + 3 * W, y + H);
     piece(dc, kDegreeSign, x + 3 * W, y - T, x + 4 * W, y + H - T);
-    piece(dc, fmt_int("%02d", minutes), x + 4 * W, y, x + 6 * W, y + H);
+    piece(dc, fmtInt("%02d", minutes), x + 4 * W, y, x + 6 * W, y + H);
     piece(dc, "'", x + 6 * W, y - T, x + 7 * W, y + H - T);
-    piece(dc, fixed_text("%04.1f", seconds), x + 7 * W, y, x + 11 * W, y + H);
+    piece(dc, fixedText("%04.1f", seconds), x + 7 * W, y, x + 11 * W, y + H);
     piece(dc, "\"", x + 11 * W, y - T, x + 12 * W, y + H - T);
 }
 
@@ -94,8 +94,8 @@ std::string trimmed(const std::string& s) {
 
 // ---- Settings -------------------------------------------------------------------------
 
-fw::LogFont PlateSettings::DefaultInfoFont() { return courier(-13, 700, 204); }
-fw::LogFont PlateSettings::DefaultLabelsFont() { return courier(-11, 400, 0); }
+fw::LogFont PlateSettings::defaultInfoFont() { return courier(-13, 700, 204); }
+fw::LogFont PlateSettings::defaultLabelsFont() { return courier(-11, 400, 0); }
 
 void PlateSettings::load(const std::string& path) {
     *this = PlateSettings{};
@@ -127,7 +127,7 @@ double ClampRaHalfSize(double h) {
     return h;
 }
 
-int PlatePlotSizeFor(int width, int height) {
+int platePlotSizeFor(int width, int height) {
     // The plate stands at (x0, y0) = (90, 20); right of it the declination
     // of its centre needs its twelve character cells. A narrow or low window
     // gets a smaller plate, never one that runs past its edges.
@@ -137,7 +137,7 @@ int PlatePlotSizeFor(int width, int height) {
     return std::min({450, across, down});
 }
 
-QPoint DialogBesidePoint(const QRect& area, const QSize& dialog, const QPoint& point, int margin) {
+QPoint dialogBesidePoint(const QRect& area, const QSize& dialog, const QPoint& point, int margin) {
     const QRect keepClear(point.x() - margin, point.y() - margin, 2 * margin + 1, 2 * margin + 1);
     auto inside = [&](QPoint at) {
         at.setX(std::max(area.left(), std::min(at.x(), area.right() + 1 - dialog.width())));
@@ -175,7 +175,7 @@ void PlatePicture::setPlate(std::string plateLine, std::vector<PlateObjectRecord
 void PlatePicture::layout(int width, int height) {
     clientWidth = width;
     clientHeight = height;
-    plotSize = PlatePlotSizeFor(width, height);
+    plotSize = platePlotSizeFor(width, height);
 }
 
 void PlatePicture::draw(fw::Dc& dc) {
@@ -194,7 +194,7 @@ void PlatePicture::draw(fw::Dc& dc) {
     g.delta0 = plate.delta0();
     PlateHalfSizeTangents(plate, g.tanRA, g.tanDecl);
     g.declHalfSize = plate.declHalfSize * kPi / 180.0;
-    netMode_ = PlateNetMode(g.delta0, g.declHalfSize);
+    netMode_ = plateNetMode(g.delta0, g.declHalfSize);
 
     const double S = plotSize;
     const double W = 2 * g.tanRA, H = 2 * g.tanDecl;
@@ -271,8 +271,8 @@ void PlatePicture::draw(fw::Dc& dc) {
     }
 
     // The centre's coordinates.
-    draw_centre_decl(dc, right + 12, g.cy - 7, plate.declDegrees, plate.declMinutes, plate.declSeconds, plate.declSign);
-    draw_centre_ra(dc, g.cx, 3, plate.raHours, plate.raMinutes, plate.raSeconds);
+    drawCentreDecl(dc, right + 12, g.cy - 7, plate.declDegrees, plate.declMinutes, plate.declSeconds, plate.declSign);
+    drawCentreRa(dc, g.cx, 3, plate.raHours, plate.raMinutes, plate.raSeconds);
 
     // The coordinate net.
     if (netOn) {
@@ -298,13 +298,13 @@ ObjectInfo PlatePicture::objectInfo(int index) const {
     const PlateObjectRecord& r = objects_.at(static_cast<std::size_t>(index));
     ObjectInfo info;
     info.name = trimmed(r.nameText());
-    info.raHours = fmt_int("%02d", r.raHours);
-    info.raMinutes = fmt_int("%02d", r.raMinutes);
-    info.raSeconds = fixed_text("%05.2f", r.raSeconds);
-    info.declDegrees = fmt_int(r.declSign == '-' ? "-%02d" : "%02d", std::abs(r.declDegrees));
-    info.declMinutes = fmt_int("%02d", r.declMinutes);
-    info.declSeconds = fixed_text("%04.1f", r.declSeconds);
-    info.magnitude = fixed_text("%5.2f", r.magnitude);
+    info.raHours = fmtInt("%02d", r.raHours);
+    info.raMinutes = fmtInt("%02d", r.raMinutes);
+    info.raSeconds = fixedText("%05.2f", r.raSeconds);
+    info.declDegrees = fmtInt(r.declSign == '-' ? "-%02d" : "%02d", std::abs(r.declDegrees));
+    info.declMinutes = fmtInt("%02d", r.declMinutes);
+    info.declSeconds = fixedText("%04.1f", r.declSeconds);
+    info.magnitude = fixedText("%5.2f", r.magnitude);
     return info;
 }
 
@@ -322,13 +322,13 @@ ObjectInfo PlatePicture::pointInfo(int x, int y) const {
     RadiansToSexagesimal(0, delta, d, am, as, sign);
     if (std::fabs(as) < 0.001) as = 0;
     ObjectInfo info;
-    info.raHours = fmt_int("%02d", h);
-    info.raMinutes = fmt_int("%02d", m);
-    info.raSeconds = fixed_text("%05.2f", s);
-    const bool south = delta < 0 && (d != 0 || am != 0 || fixed_text("%04.1f", as) != "00.0");
-    info.declDegrees = std::string(1, south ? '-' : ' ') + fmt_int("%02d", d);
-    info.declMinutes = fmt_int("%02d", am);
-    info.declSeconds = fixed_text("%04.1f", as);
+    info.raHours = fmtInt("%02d", h);
+    info.raMinutes = fmtInt("%02d", m);
+    info.raSeconds = fixedText("%05.2f", s);
+    const bool south = delta < 0 && (d != 0 || am != 0 || fixedText("%04.1f", as) != "00.0");
+    info.declDegrees = std::string(1, south ? '-' : ' ') + fmtInt("%02d", d);
+    info.declMinutes = fmtInt("%02d", am);
+    info.declSeconds = fixedText("%04.1f", as);
     return info;
 }
 
@@ -367,7 +367,7 @@ CPlatePict::CPlatePict(AppContext& ctx, Library& lib)
             const QPoint at = view_->viewport()->mapToGlobal(QPoint(infoPoint_.x, infoPoint_.y));
             const QScreen* screen = view_->screen();
             const QRect area = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-            dlg.move(DialogBesidePoint(area, dlg.frameGeometry().size(), at, 24));
+            dlg.move(dialogBesidePoint(area, dlg.frameGeometry().size(), at, 24));
         }
         dlg.doModal();
     };

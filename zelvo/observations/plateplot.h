@@ -47,11 +47,11 @@ inline constexpr const char* kPlateSettingsFile = "plate.cfg";
 // Colours and fonts of the plot, with their defaults.
 struct PlateSettings {
     PlateColors colors = kPlateScreenColors;
-    fw::LogFont infoFont = DefaultInfoFont();      // the date and the centre's coordinates
-    fw::LogFont labelsFont = DefaultLabelsFont();  // the net's labels
+    fw::LogFont infoFont = defaultInfoFont();      // the date and the centre's coordinates
+    fw::LogFont labelsFont = defaultLabelsFont();  // the net's labels
 
-    static fw::LogFont DefaultInfoFont();
-    static fw::LogFont DefaultLabelsFont();
+    static fw::LogFont defaultInfoFont();
+    static fw::LogFont defaultLabelsFont();
     // A missing or short file keeps the defaults for what it does not hold.
     void load(const std::string& path);
     // False when the file cannot be written (a warning names the file and
@@ -66,10 +66,10 @@ double ClampRaHalfSize(double h);
 // small enough that the plate and the label of its centre's declination
 // right of it (kPlateRightRoom) stay inside the area.
 inline constexpr int kPlateRightRoom = 130, kPlateBottomRoom = 10;
-int PlatePlotSizeFor(int width, int height);
+int platePlotSizeFor(int width, int height);
 // Where a dialog of size dialog goes inside area (global coordinates) so
 // that it leaves point, and margin pixels round it, in sight.
-QPoint DialogBesidePoint(const QRect& area, const QSize& dialog, const QPoint& point, int margin);
+QPoint dialogBesidePoint(const QRect& area, const QSize& dialog, const QPoint& point, int margin);
 
 // The eight texts of the Object Info dialog.
 struct ObjectInfo {

@@ -25,7 +25,7 @@ bool RunResultDoc::load(const std::string& path) {
     const int length = GetRecordLength(key_);
     if (length == 0) return true;
     fw::WaitCursor wait;
-    auto records = read_oc_records(path, length);
+    auto records = readOcRecords(path, length);
     if (!records) return false;
     lines = std::move(*records);
     return true;
@@ -68,8 +68,8 @@ bool RunResultView::runContinuation(const RunCounters& c, int step, const std::f
     {
         fw::WaitCursor wait;
         running_ = true;
-        NoteLibraryTaskRun(ctx_);
-        ran = RunWithProgress(1, c.last, c.first, step, call);
+        noteLibraryTaskRun(ctx_);
+        ran = runWithProgress(1, c.last, c.first, step, call);
         running_ = false;
     }
     if (!ran) fw::message("A calculation is in progress.");
@@ -90,14 +90,14 @@ void RunResultView::showRecords(int key) {
 }
 
 bool RunResultView::beginRecordPrinting(fw::PrintInfo& info, int key, bool narrowA4) {
-    linesPerPage_ = begin_list_printing(info, model().itemCount());
+    linesPerPage_ = beginListPrinting(info, model().itemCount());
     if (FindRecordFormat(key) < 0) {
         fw::message(kNoFormat);
         info.maxPage = 0;
         return false;
     }
     if (info.maxPage == 0) return false;
-    if (const std::string w = print_warning(info.paper, info.portrait, info.pageRect.width(), narrowA4); !w.empty())
+    if (const std::string w = printWarning(info.paper, info.portrait, info.pageRect.width(), narrowA4); !w.empty())
         fw::message(w);
     return true;
 }

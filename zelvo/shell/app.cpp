@@ -58,7 +58,7 @@ const TemplateInfo kTemplates[15] = {
     {115, "Distribution", "Distribution", "", "", "Zelvo.Document", "Zelvo Document", int(F::CChildFrame)},
 };
 
-std::string document_string(const TemplateInfo& t) {
+std::string documentString(const TemplateInfo& t) {
     return std::string("\n") + t.docName + "\n" + t.fileNewName + "\n" + t.filterName + "\n" + t.filterExt + "\n" +
            t.fileTypeId + "\n" + t.fileTypeName;
 }
@@ -70,28 +70,28 @@ TaskApp::TaskApp(Library& lib, std::string programDir)
     observatorySearch_ = ephWindows_.get();
     // Closing an ephemeris result window while the task is current brings
     // the set-up back.
-    SetEphemerisReopenHandler(ctx_, [this] { OnTasksEphemerides(); });
+    setEphemerisReopenHandler(ctx_, [this] { OnTasksEphemerides(); });
     qtDialogs_.setLibrary(&lib_);
-    add_main_resources(resources());
-    add_ephemeris_resources(resources());
-    add_oc_resources(resources());
-    add_id_resources(resources());
-    add_plate_resources(resources());
+    addMainResources(resources());
+    addEphemerisResources(resources());
+    addOcResources(resources());
+    addIdResources(resources());
+    addPlateResources(resources());
     // File|Print Setup: the one printer's paper and orientation for every
     // later print.
     onCommandId(fw::ids::kFilePrintSetup, [] { fw::printSetup(); });
-    add_elements_resources(resources());
-    add_orbit_resources(resources());
-    add_plot_resources(resources());
+    addElementsResources(resources());
+    addOrbitResources(resources());
+    addPlotResources(resources());
     // Closing an element list while the task is current brings the query
     // back.
-    elements::element_state(ctx_).reopen = [this] { OnTasksElements(); };
+    elements::elementState(ctx_).reopen = [this] { OnTasksElements(); };
     onCommandId(fw::ids::kAppAbout, [this] { OnAppAbout(); });
     onCommandId(cmd::kHelpHelp, [this] { OnHelpHelp(); });
     // The track and orbit windows come with their own set-up dialogs and
     // views.
     onCommandId(cmd::kTasksElements, [this] { OnTasksElements(); });
-    add_trace_resources(resources());
+    addTraceResources(resources());
     onCommandId(cmd::kTasksTracks, [this] { OnTasksTracks(); });
     onCommandId(cmd::kTasksOrbits, [this] { OnTasksOrbits(); });
     onCommandId(cmd::kObservatoriesCalculate, [this] { OnObservatoriesCalculate(); });
@@ -137,22 +137,22 @@ void TaskApp::registerTemplates() {
         const auto frameClass = static_cast<FrameClass>(t.frameClass);
         if (std::string_view(t.docName) == "Eph") {
             addDocTemplate(std::make_unique<fw::DocTemplate>(
-                t.id, document_string(t), [this] { return make_ephemeris_document(ctx_); },
+                t.id, documentString(t), [this] { return makeEphemerisDocument(ctx_); },
                 [this, frameClass] { return new TaskChildFrame(frameClass, ctx_, lib_); },
-                [this] { return make_ephemeris_view(ctx_, lib_); }));
+                [this] { return makeEphemerisView(ctx_, lib_); }));
             continue;
         }
         const std::string_view name(t.docName);
         if (name == "OC" || name == "Indent" || name == "Observ1" || name == "UltPla") {
             addDocTemplate(std::make_unique<fw::DocTemplate>(
-                t.id, document_string(t), [this, name] { return makeLineDocument(name); },
+                t.id, documentString(t), [this, name] { return makeLineDocument(name); },
                 [this, frameClass] { return new TaskChildFrame(frameClass, ctx_, lib_); },
                 [this, name] { return makeLineView(name); }));
             continue;
         }
         if (name == "IndRes") {
             addDocTemplate(std::make_unique<fw::DocTemplate>(
-                t.id, document_string(t), [] { return std::make_unique<CIndentResultDoc>(); },
+                t.id, documentString(t), [] { return std::make_unique<CIndentResultDoc>(); },
                 [this, frameClass] { return new TaskChildFrame(frameClass, ctx_, lib_); },
                 [this] { return std::make_unique<CIndentResultView>(ctx_, lib_, idTolerance_); }));
             continue;
@@ -163,14 +163,14 @@ void TaskApp::registerTemplates() {
             // tasks).
             const int key = name == "IndRes" ? 40 : 400;
             addDocTemplate(std::make_unique<fw::DocTemplate>(
-                t.id, document_string(t), [key] { return std::make_unique<RecordResultDocument>(key); },
+                t.id, documentString(t), [key] { return std::make_unique<RecordResultDocument>(key); },
                 [this, frameClass] { return new TaskChildFrame(frameClass, ctx_, lib_); },
                 [this] { return std::make_unique<CPlateResultView>(ctx_); }));
             continue;
         }
         if (name == "OCRes") {
             addDocTemplate(std::make_unique<fw::DocTemplate>(
-                t.id, document_string(t), [] { return std::make_unique<COCResDoc>(); },
+                t.id, documentString(t), [] { return std::make_unique<COCResDoc>(); },
                 [this, frameClass] { return new TaskChildFrame(frameClass, ctx_, lib_); },
                 [this] { return std::make_unique<COCResView>(ctx_, lib_, selectionTitle_); }));
             continue;
@@ -180,7 +180,7 @@ void TaskApp::registerTemplates() {
             // the plate of the search that made them.
             const bool plot = name == "Pict";
             addDocTemplate(std::make_unique<fw::DocTemplate>(
-                t.id, document_string(t), [this] { return std::make_unique<CPlateListDoc>(plateLine_); },
+                t.id, documentString(t), [this] { return std::make_unique<CPlateListDoc>(plateLine_); },
                 [this, frameClass] { return new TaskChildFrame(frameClass, ctx_, lib_); },
                 [this, plot]() -> std::unique_ptr<fw::View> {
                     if (plot) return std::make_unique<CPlatePict>(ctx_, lib_);
@@ -190,38 +190,36 @@ void TaskApp::registerTemplates() {
         }
         if (std::string_view(t.docName) == "Elements") {
             addDocTemplate(std::make_unique<fw::DocTemplate>(
-                t.id, document_string(t), [this] { return make_elements_document(ctx_); },
+                t.id, documentString(t), [this] { return makeElementsDocument(ctx_); },
                 [this, frameClass] { return new TaskChildFrame(frameClass, ctx_, lib_); },
-                [this] { return make_elements_view(ctx_, lib_); }));
+                [this] { return makeElementsView(ctx_, lib_); }));
             continue;
         }
         if (name == "Orb") {
             addDocTemplate(std::make_unique<fw::DocTemplate>(
-                t.id, document_string(t), [] { return make_orbit_document(); },
+                t.id, documentString(t), [] { return makeOrbitDocument(); },
                 [this, frameClass] { return new TaskChildFrame(frameClass, ctx_, lib_); },
-                [this] { return make_orbit_view(ctx_, lib_); }));
+                [this] { return makeOrbitView(ctx_, lib_); }));
             continue;
         }
         if (name == "Histogram" || name == "Distribution") {
             addDocTemplate(std::make_unique<fw::DocTemplate>(
-                t.id, document_string(t), [this] { return make_elements_document(ctx_); },
+                t.id, documentString(t), [this] { return makeElementsDocument(ctx_); },
                 [this, frameClass] { return new TaskChildFrame(frameClass, ctx_, lib_); },
-                [this, name] {
-                    return name == "Histogram" ? make_histogram_view(ctx_) : make_distribution_view(ctx_);
-                }));
+                [this, name] { return name == "Histogram" ? makeHistogramView(ctx_) : makeDistributionView(ctx_); }));
             continue;
         }
         if (name == "Trace") {
             addDocTemplate(std::make_unique<fw::DocTemplate>(
-                t.id, document_string(t), [] { return make_trace_document(); },
+                t.id, documentString(t), [] { return makeTraceDocument(); },
                 [this, frameClass] { return new TaskChildFrame(frameClass, ctx_, lib_); },
-                [this] { return make_trace_view(ctx_, lib_); }));
+                [this] { return makeTraceView(ctx_, lib_); }));
             continue;
         }
         // The task documents and views of each template take the place of
         // these line lists as the tasks are added.
         addDocTemplate(std::make_unique<fw::DocTemplate>(
-            t.id, document_string(t), [] { return std::make_unique<fw::LineDocument>(); },
+            t.id, documentString(t), [] { return std::make_unique<fw::LineDocument>(); },
             [this, frameClass] { return new TaskChildFrame(frameClass, ctx_, lib_); },
             [] { return std::make_unique<fw::LineListView>(); }));
     }
@@ -255,7 +253,7 @@ bool TaskApp::initInstance() {
     // Every window and box of the program carries the program's icon.
     QApplication::setWindowIcon(program_icon());
     registerTemplates();
-    if (!run_startup_check(ctx_, lib_, ctx_.ProgramDir)) return false;
+    if (!runStartupCheck(ctx_, lib_, ctx_.ProgramDir)) return false;
     auto frame = std::make_unique<MainFrame>(*this, ctx_);
     if (!frame->loadFrame(cmd::kMainFrame)) return false;
     frame->setAppTitle(QString::fromStdString(ctx_.AppTitle));

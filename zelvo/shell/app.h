@@ -38,7 +38,7 @@ struct TemplateInfo {
 };
 extern const TemplateInfo kTemplates[15];
 // The document string of a template ("\n" between the seven fields).
-std::string document_string(const TemplateInfo& t);
+std::string documentString(const TemplateInfo& t);
 
 class TaskApp : public fw::Application {
 public:

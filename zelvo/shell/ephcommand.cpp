@@ -14,13 +14,13 @@ namespace zelvo {
 // its leading blanks, CR LF, the second without its trailing blanks, and a
 // pointer to Task Info when restrictions were set. Empty after the message
 // when the header cannot be read.
-std::string ephemeris_header_text(const std::string& selectionText) {
-    const auto header = read_eph_header(std::string(zelvomat::files::kEphemerisHeader));
+std::string ephemerisHeaderText(const std::string& selectionText) {
+    const auto header = readEphHeader(std::string(zelvomat::files::kEphemerisHeader));
     if (!header) {
         fw::message("Warning: header file not found");
         return {};
     }
-    return ephemeris_header_text(*header, selectionText);
+    return ephemerisHeaderText(*header, selectionText);
 }
 
 void TaskApp::OnTasksEphemerides() {
@@ -44,7 +44,7 @@ void TaskApp::OnTasksEphemerides() {
         OpenEphemerisResult(*this, ctx_, ctx_.EphRun);
         return;
     }
-    ctx_.HeaderText = ephemeris_header_text(ctx_.SelectionText);
+    ctx_.HeaderText = ephemerisHeaderText(ctx_.SelectionText);
     ctx_.EphemerisMode = true;
     resultOpener_->openEphemerisResult(result);
 }

@@ -9,7 +9,7 @@ namespace zelvo {
 
 using namespace fw::ids;
 
-void add_main_resources(fw::ResourceTables& r) {
+void addMainResources(fw::ResourceTables& r) {
     const fw::MenuItem tasks{"Tasks",
                              0,
                              {{"Elements", cmd::kTasksElements, {}},
@@ -58,7 +58,7 @@ void add_main_resources(fw::ResourceTables& r) {
     r.toolbars[cmd::kMainFrame] = {{kFileNew, "New"},     {kFileOpen, "Open"}, {kFileSave, "Save"},   {0, ""},
                                    {kEditCut, "Cut"},     {kEditCopy, "Copy"}, {kEditPaste, "Paste"}, {0, ""},
                                    {kFilePrint, "Print"}, {kAppAbout, "About"}};
-    add_plot_toolbars(r);
+    addPlotToolbars(r);
     r.accelerators[cmd::kMainFrame] = {
         {"Ctrl+N", kFileNew},  {"Ctrl+O", kFileOpen},        {"Ctrl+S", kFileSaveAs}, {"Ctrl+P", kFilePrint},
         {"Ctrl+Z", kEditUndo}, {"Alt+Backspace", kEditUndo}, {"Ctrl+X", kEditCut},    {"Shift+Del", kEditCut},

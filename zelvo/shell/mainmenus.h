@@ -8,6 +8,6 @@ namespace zelvo {
 
 // The resource tables of the main window (menu, toolbar and accelerators
 // 128, the strings of the status panes).
-void add_main_resources(fw::ResourceTables& r);
+void addMainResources(fw::ResourceTables& r);
 
 }  // namespace zelvo

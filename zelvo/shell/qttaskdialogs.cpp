@@ -32,7 +32,7 @@ namespace zelvo {
 
 namespace {
 
-QWidget* parent_window() { return QApplication::activeWindow(); }
+QWidget* parentWindow() { return QApplication::activeWindow(); }
 
 std::string bytes_of(const QString& s) { return fw::toCp1252(s); }
 
@@ -41,8 +41,7 @@ std::string bytes_of(const QString& s) { return fw::toCp1252(s); }
 // character, so that each mask stands over its field.
 class CStringEditDlg final : public fw::Dialog {
 public:
-    explicit CStringEditDlg(const StringEditRequest& r)
-        : fw::Dialog(parent_window(), help::kStringEditor), request_(r) {
+    explicit CStringEditDlg(const StringEditRequest& r) : fw::Dialog(parentWindow(), help::kStringEditor), request_(r) {
         setWindowTitle(QStringLiteral("String Editor"));
         setFont(fw::list_font());
         auto* layout = new QVBoxLayout(this);
@@ -122,7 +121,7 @@ private:
 class FieldsDlg final : public fw::Dialog {
 public:
     FieldsDlg(const QString& title, const std::vector<std::pair<QString, std::string>>& fields)
-        : fw::Dialog(parent_window()) {
+        : fw::Dialog(parentWindow()) {
         setWindowTitle(title);
         setFont(fw::list_font());
         auto* layout = new QVBoxLayout(this);
@@ -148,7 +147,7 @@ std::optional<std::string> QtTaskDialogs::editLine(const StringEditRequest& requ
 }
 
 std::optional<std::string> QtTaskDialogs::magnitude(const std::string& text, Library& lib) {
-    CMagnitudeDlg dlg(lib, parent_window());
+    CMagnitudeDlg dlg(lib, parentWindow());
     dlg.limitText = text;
     if (dlg.doModal() != fw::kIdOk) return std::nullopt;
     return dlg.limitText;
@@ -160,7 +159,7 @@ std::optional<std::pair<std::string, std::string>> QtTaskDialogs::tolerance(cons
     ToleranceModel m(*lib_);
     m.raText = ra;
     m.declText = decl;
-    CToleranceDlg dlg(m, parent_window());
+    CToleranceDlg dlg(m, parentWindow());
     if (dlg.doModal() != fw::kIdOk) return std::nullopt;
     return std::make_pair(m.raText, m.declText);
 }
@@ -168,7 +167,7 @@ std::optional<std::pair<std::string, std::string>> QtTaskDialogs::tolerance(cons
 std::optional<ObsChoice> QtTaskDialogs::observatoryChoice() {
     if (lib_ == nullptr) return std::nullopt;
     ObsChoiceModel m(*lib_);
-    CObsChoiceDlg dlg(m, parent_window());
+    CObsChoiceDlg dlg(m, parentWindow());
     if (dlg.doModal() != fw::kIdOk) return std::nullopt;
     return ObsChoice{m.choice, m.nameText, m.numberText};
 }
@@ -177,7 +176,7 @@ void QtTaskDialogs::parallax(const std::string& record) {
     if (lib_ == nullptr) return;
     ParallaxModel m(*lib_);
     if (!record.empty()) m.startFrom(record);
-    CParallaxCalcDlg dlg(m, parent_window());
+    CParallaxCalcDlg dlg(m, parentWindow());
     dlg.doModal();
 }
 
@@ -190,7 +189,7 @@ std::optional<SeparationChoice> QtTaskDialogs::separation(const SeparationChoice
     m.codeText = m.codeFieldText = start.code;
     m.maxText = start.upper;
     m.minText = start.lower;
-    CSeparationDlg dlg(m, parent_window());
+    CSeparationDlg dlg(m, parentWindow());
     if (dlg.doModal() != fw::kIdOk) return std::nullopt;
     SeparationChoice r;
     r.separation = m.conditionsOn;
@@ -204,17 +203,17 @@ std::optional<SeparationChoice> QtTaskDialogs::separation(const SeparationChoice
 }
 
 bool QtTaskDialogs::observationType(ObsTypeModel& model) {
-    CObsTypeDlg dlg(model, parent_window());
+    CObsTypeDlg dlg(model, parentWindow());
     return dlg.doModal() == fw::kIdOk;
 }
 
 bool QtTaskDialogs::accuracy(AppContext& ctx, OcAccuracySettings& settings, bool orbitIntroduced) {
-    CAccuracyDlg dlg(ctx, settings, orbitIntroduced, parent_window());
+    CAccuracyDlg dlg(ctx, settings, orbitIntroduced, parentWindow());
     return dlg.doModal() == fw::kIdOk;
 }
 
 void QtTaskDialogs::orbitParameters(OrbitParamModel& model, std::function<void(bool)> openOrbitInput) {
-    COrbitParamDlg dlg(model, std::move(openOrbitInput), parent_window());
+    COrbitParamDlg dlg(model, std::move(openOrbitInput), parentWindow());
     dlg.doModal();
 }
 

@@ -15,27 +15,27 @@ namespace zelvo {
 namespace fs = std::filesystem;
 namespace files = zelvomat::files;
 
-std::string startup_doc(const std::string& programDir) { return programDir + std::string(kStartupDoc); }
+std::string startupDoc(const std::string& programDir) { return programDir + std::string(kStartupDoc); }
 
-std::string msg_no_path_file(const std::string& tried, const std::string& doc) {
+std::string msgNoPathFile(const std::string& tried, const std::string& doc) {
     return "Setpath. file is not found; \nlook " + doc + " for possible solution.\n(Tried: " + tried + ")";
 }
-std::string msg_bad_path_file(const std::string& tried, const std::string& pathFile, const std::string& doc) {
+std::string msgBadPathFile(const std::string& tried, const std::string& pathFile, const std::string& doc) {
     return "Wrong Setpath. file. \nlook " + doc + " for possible solution.\n(Tried: the data directory \"" + tried +
            "\" named in " + pathFile + ")";
 }
-std::string msg_no_settings(const std::string& tried, const std::string& doc) {
+std::string msgNoSettings(const std::string& tried, const std::string& doc) {
     return "Setpar file is not found; \nlook " + doc + " about possible solution.\n(Tried: " + tried + ")";
 }
-std::string msg_work_dir_too_long(const std::string& dir) {
+std::string msgWorkDirTooLong(const std::string& dir) {
     return "The working directory name is too long (at most " + std::to_string(kMaxWorkDir) + " characters):\n" + dir;
 }
-std::string msg_data_dir_too_long(const std::string& dir, const std::string& doc) {
+std::string msgDataDirTooLong(const std::string& dir, const std::string& doc) {
     return "The data directory named in Setpath. is too long (at most " + std::to_string(kMaxDataDir) +
            " characters):\n" + dir + "\nlook " + doc + " for possible solution.";
 }
 
-std::string find_file_any_case(const std::string& dir, const std::string& name) {
+std::string findFileAnyCase(const std::string& dir, const std::string& name) {
     const std::string exact = dir + name;
     std::error_code ec;
     if (fs::exists(exact, ec)) return exact;
@@ -57,7 +57,7 @@ bool readable(const std::string& path) {
 }
 
 // The edition byte: the first byte of settings record 14 (offset 1040).
-std::optional<unsigned char> edition_byte(const std::string& settings) {
+std::optional<unsigned char> editionByte(const std::string& settings) {
     std::ifstream in(settings, std::ios::binary);
     if (!in) return std::nullopt;
     char b = 0;
@@ -81,17 +81,17 @@ std::optional<std::string> first_line(const std::string& path, std::size_t max, 
     return line;
 }
 
-bool copy_over(const std::string& from, const std::string& to) {
+bool copyOver(const std::string& from, const std::string& to) {
     std::error_code ec;
     return fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec) && !ec;
 }
 
-void remove_quietly(const std::string& path) {
+void removeQuietly(const std::string& path) {
     std::error_code ec;
     fs::remove(path, ec);
 }
 
-void set_edition(AppContext& ctx, std::optional<unsigned char> flag) {
+void setEdition(AppContext& ctx, std::optional<unsigned char> flag) {
     ctx.CometMode = flag && *flag == 1;
     ctx.AppTitle = ctx.CometMode ? "ZELVO-21 for Comets" : "ZELVO-21";
     fw::setMessageTitle(ctx.AppTitle);
@@ -99,7 +99,7 @@ void set_edition(AppContext& ctx, std::optional<unsigned char> flag) {
 
 }  // namespace
 
-bool run_startup_check(AppContext& ctx, Library& lib, const std::string& programDir) {
+bool runStartupCheck(AppContext& ctx, Library& lib, const std::string& programDir) {
     ctx.ElementObjectListChosen = false;
     fw::setMessageTitle(ctx.AppTitle);
 
@@ -107,19 +107,19 @@ bool run_startup_check(AppContext& ctx, Library& lib, const std::string& program
     std::error_code ec;
     std::string work = fs::current_path(ec).string();
     if (work.size() > kMaxWorkDir) {
-        fw::message(msg_work_dir_too_long(work));
+        fw::message(msgWorkDirTooLong(work));
         return false;
     }
     ctx.WorkDir = work.back() == '/' ? work : work + "/";
 
     const std::string settings(files::kSettings);
     const std::string pathFile(files::kPathFile);
-    std::optional<unsigned char> flag = edition_byte(settings);
+    std::optional<unsigned char> flag = editionByte(settings);
     const bool haveSettings = readable(settings);
 
-    const std::string doc = startup_doc(programDir);
+    const std::string doc = startupDoc(programDir);
     if (!readable(pathFile)) {
-        fw::message(msg_no_path_file(ctx.WorkDir + pathFile, doc));
+        fw::message(msgNoPathFile(ctx.WorkDir + pathFile, doc));
         return false;
     }
     ctx.ProgramDir = programDir;
@@ -130,51 +130,51 @@ bool run_startup_check(AppContext& ctx, Library& lib, const std::string& program
     std::string dir = first_line(pathFile, 79, &tooLong).value_or(std::string());
     if (!dir.empty() && dir.back() != '/') dir.push_back('/');
     if (tooLong || dir.size() > kMaxDataDir) {
-        fw::message(msg_data_dir_too_long(dir, doc));
+        fw::message(msgDataDirTooLong(dir, doc));
         return false;
     }
     {
         const std::string probe = dir + std::string(files::kWriteProbe);
         if (dir.empty() || !fw::write_file(probe, std::string_view())) {
-            fw::message(msg_bad_path_file(dir, ctx.WorkDir + pathFile, doc));
+            fw::message(msgBadPathFile(dir, ctx.WorkDir + pathFile, doc));
             return false;
         }
-        remove_quietly(probe);
+        removeQuietly(probe);
     }
     ctx.DataDir = dir;
 
-    set_edition(ctx, flag);
+    setEdition(ctx, flag);
 
     ctx.EpochText = "Ecliptic and equinox 2000.0, epoch 2007 October 27.0 TT";
-    if (auto epoch = first_line(find_file_any_case(dir, std::string(files::kEpochText)), 79)) ctx.EpochText = *epoch;
+    if (auto epoch = first_line(findFileAnyCase(dir, std::string(files::kEpochText)), 79)) ctx.EpochText = *epoch;
 
     // Settings: install a delivered file, or bring the installation's into an
     // empty working directory. The delivered file is deleted only once it has
     // been copied; when the copy fails it stays for the next start.
-    const std::string delivered = find_file_any_case(dir, std::string(files::kSettingsDelivered));
-    const std::string installed = find_file_any_case(dir, settings);
+    const std::string delivered = findFileAnyCase(dir, std::string(files::kSettingsDelivered));
+    const std::string installed = findFileAnyCase(dir, settings);
     bool done = false;
-    if (readable(delivered) && copy_over(delivered, installed)) {
-        remove_quietly(delivered);
-        remove_quietly(find_file_any_case(dir, std::string(files::kElementCacheData)));
-        remove_quietly(find_file_any_case(dir, std::string(files::kElementCacheText)));
-        copy_over(installed, settings);
+    if (readable(delivered) && copyOver(delivered, installed)) {
+        removeQuietly(delivered);
+        removeQuietly(findFileAnyCase(dir, std::string(files::kElementCacheData)));
+        removeQuietly(findFileAnyCase(dir, std::string(files::kElementCacheText)));
+        copyOver(installed, settings);
         // The installation keeps a copy beside the program's directory.
         const fs::path parent = fs::path(programDir).parent_path().parent_path();
         if (!parent.empty())
-            copy_over(installed, (parent / std::string(files::kInstallSettingsDir) / settings).string());
+            copyOver(installed, (parent / std::string(files::kInstallSettingsDir) / settings).string());
         done = true;
     }
     if (!done && !haveSettings) {
         if (!readable(installed)) {
-            fw::message(msg_no_settings(ctx.WorkDir + settings + " and " + installed, doc));
+            fw::message(msgNoSettings(ctx.WorkDir + settings + " and " + installed, doc));
             return false;
         }
-        copy_over(installed, settings);
+        copyOver(installed, settings);
     }
     // The edition byte could not be read when the working directory had no
     // settings file yet: read it from the file now there.
-    if (!flag) set_edition(ctx, edition_byte(settings));
+    if (!flag) setEdition(ctx, editionByte(settings));
 
     if (std::string err = lib.setpat(); !err.empty()) {
         fw::message(err);

@@ -24,22 +24,22 @@ inline constexpr std::size_t kMaxDataDir = 67;
 // the path file, the settings file and the data directory are, and what each
 // message below means).
 inline constexpr std::string_view kStartupDoc = "ZelvoDoc/Zelvo.txt";
-std::string startup_doc(const std::string& programDir);
+std::string startupDoc(const std::string& programDir);
 
 // The messages: what was tried, and where the notes lie (doc).
-std::string msg_no_path_file(const std::string& tried, const std::string& doc);
-std::string msg_bad_path_file(const std::string& tried, const std::string& pathFile, const std::string& doc);
-std::string msg_no_settings(const std::string& tried, const std::string& doc);
-std::string msg_work_dir_too_long(const std::string& dir);
-std::string msg_data_dir_too_long(const std::string& dir, const std::string& doc);
+std::string msgNoPathFile(const std::string& tried, const std::string& doc);
+std::string msgBadPathFile(const std::string& tried, const std::string& pathFile, const std::string& doc);
+std::string msgNoSettings(const std::string& tried, const std::string& doc);
+std::string msgWorkDirTooLong(const std::string& dir);
+std::string msgDataDirTooLong(const std::string& dir, const std::string& doc);
 
 // Runs the check in the current directory. programDir is the program's
 // directory (ending with "/"). Fills ctx; false after a message when the
 // program must end.
-bool run_startup_check(AppContext& ctx, Library& lib, const std::string& programDir);
+bool runStartupCheck(AppContext& ctx, Library& lib, const std::string& programDir);
 
 // name in dir (ending with "/"), whatever the case of its letters; the exact
 // path when no such file exists.
-std::string find_file_any_case(const std::string& dir, const std::string& name);
+std::string findFileAnyCase(const std::string& dir, const std::string& name);
 
 }  // namespace zelvo

@@ -47,15 +47,15 @@ const char kEmptyInput[] = "Error: empty input file! Add strings or Save your fi
 using WaitCursor = fw::WaitCursor;
 
 // Size of a file in bytes, -1 when it does not exist.
-long long length_of(const std::string& path) {
+long long lengthOf(const std::string& path) {
     std::error_code ec;
     const auto n = std::filesystem::file_size(path, ec);
     return ec ? -1 : static_cast<long long>(n);
 }
 
 // An input file must exist and hold something; false after the message.
-bool input_has_lines(const std::string& path) {
-    const long long n = length_of(path);
+bool inputHasLines(const std::string& path) {
+    const long long n = lengthOf(path);
     if (n < 0) {
         fw::message("Cannot open the input file " + path, fw::Buttons::Ok, fw::Icon::Warning);
         return false;
@@ -69,14 +69,14 @@ bool input_has_lines(const std::string& path) {
 
 // Creates the file empty when it does not exist; false (and the reason
 // shown) when it cannot be made.
-bool create_if_missing(const std::string& path) {
+bool createIfMissing(const std::string& path) {
     std::error_code ec;
     if (std::filesystem::exists(path, ec)) return true;
     return fw::write_file_or_warn(path, std::string_view());
 }
 
 // Empties a work file; false (and the reason shown) when it cannot be written.
-bool create_empty(const std::string& path) { return fw::write_file_or_warn(path, std::string_view()); }
+bool createEmpty(const std::string& path) { return fw::write_file_or_warn(path, std::string_view()); }
 
 // The value of a number typed in a dialog (C convention; leading blanks
 // and a plus sign allowed); 0 for a text that is not a number.
@@ -88,14 +88,14 @@ double text_value(std::string_view t) {
     return v;
 }
 
-std::string left_field(const std::string& text, std::size_t width) {
+std::string leftField(const std::string& text, std::size_t width) {
     std::string f = text.substr(0, width);
     f.resize(width, ' ');
     return f;
 }
 
 // Text of a header record: up to its first zero byte.
-std::string up_to_zero(const std::string& record) { return record.substr(0, record.find('\0')); }
+std::string upToZero(const std::string& record) { return record.substr(0, record.find('\0')); }
 
 // The active task window, its lines and its list.
 struct ActiveList {
@@ -146,7 +146,7 @@ int TaskApp::checkAndWriteInput(const std::string& file, int task, int system, i
     bool cancelled = false;
     for (int i : rows) {
         LineEditSession session;
-        const BatchLine checked = CheckBatchLine(session, lib_, dialogs(), a->lines, i, task, system, key, batch);
+        const BatchLine checked = checkBatchLine(session, lib_, dialogs(), a->lines, i, task, system, key, batch);
         if (checked == BatchLine::Cancelled) {
             cancelled = true;
             break;
@@ -182,7 +182,7 @@ void TaskApp::OnTasksPlates() {
     const std::optional<std::string> path = fw::fileDialogs().ask(desc);
     if (!path) return;
     ctx_.PlateFilePath = *path;
-    if (!create_if_missing(*path)) return;
+    if (!createIfMissing(*path)) return;
     restoreWorkDir();
     ctx_.TaskCode = kTaskPlates;
     openIn("UltPla", ctx_.PlateFilePath);
@@ -223,10 +223,10 @@ void TaskApp::plateSearch(bool objectList) {
         fw::BusyGuard busy;
         if (!busy.acquired()) return;
         const std::string result = ctx_.WorkDir + std::string(files::kPlateResult);
-        if (!create_empty(result)) return;
+        if (!createEmpty(result)) return;
         WaitCursor wait;
         int found = 0;
-        NoteLibraryTaskRun(ctx_);
+        noteLibraryTaskRun(ctx_);
         lib_.PltCalc(line.data(), static_cast<int>(line.size()), magLimit, found);
     }
     WaitCursor wait;
@@ -238,7 +238,7 @@ void TaskApp::plateSearch(bool objectList) {
                 std::string rec(82, '\0');
                 hat.read(rec.data(), 82);
                 rec.resize(static_cast<std::size_t>(hat.gcount()));
-                ctx_.HeaderText += up_to_zero(rec) + "\r\n";
+                ctx_.HeaderText += upToZero(rec) + "\r\n";
             }
         } else {
             fw::message("Warning: header file not found");
@@ -376,14 +376,14 @@ void TaskApp::OnTasksIdentifications() {
     if (!path) return;
     ctx_.IdentFilePath = *path;
     ctx_.IdRun.status = 0;
-    if (!create_if_missing(*path)) return;
+    if (!createIfMissing(*path)) return;
     restoreWorkDir();
     ctx_.TaskCode = kTaskIdInput;
     openIn("Indent", ctx_.IdentFilePath);
 }
 
 void TaskApp::OnIdentificationIdentify() {
-    if (!input_has_lines(ctx_.IdentFilePath)) return;
+    if (!inputHasLines(ctx_.IdentFilePath)) return;
     RunCounters& run = ctx_.IdRun;
     run.first = 1;
     run.last = 0;
@@ -396,11 +396,11 @@ void TaskApp::OnIdentificationIdentify() {
     const double ra = text_value(tol->first), decl = text_value(tol->second);
     idTolerance_ = {decl, ra};
     WaitCursor wait;
-    if (!create_empty(ctx_.WorkDir + std::string(files::kIdResult))) return;
+    if (!createEmpty(ctx_.WorkDir + std::string(files::kIdResult))) return;
     run.status = 0;
-    NoteLibraryTaskRun(ctx_);
+    noteLibraryTaskRun(ctx_);
     ++ctx_.IdRunSerial;
-    if (!RunWithProgress(1, run.last, run.first, 1,
+    if (!runWithProgress(1, run.last, run.first, 1,
                          [&] { lib_.IdCalc(run.status, run.first, run.last, ra, decl, ProgressStep); })) {
         fw::message("A calculation is in progress.");
         return;
@@ -416,15 +416,15 @@ void TaskApp::OnIdentificationIdentify() {
 // window.
 void TaskApp::OnTasksOc() {
     if (!setPanes(kPanesA)) return;
-    std::optional<OcConfigRecord> rec = read_oc_config(ctx_.WorkDir);
-    if (!rec || !oc_config_usable(*rec)) {
+    std::optional<OcConfigRecord> rec = readOcConfig(ctx_.WorkDir);
+    if (!rec || !ocConfigUsable(*rec)) {
         if (fw::message("No configuration file or it's wrong.Create new?", fw::Buttons::YesNo, fw::Icon::Question) !=
             fw::Answer::Yes) {
             fw::message("Copy configuration file from another folder\nor repeate call and create new configuration");
             return;
         }
         rec = OcConfigRecord{};
-        if (!write_oc_config(ctx_.WorkDir, *rec)) return;
+        if (!writeOcConfig(ctx_.WorkDir, *rec)) return;
     }
     fw::FileDialogRequest desc;
     desc.defaultExt = "oc";
@@ -435,8 +435,8 @@ void TaskApp::OnTasksOc() {
     ctx_.OcFilePath = *path;
     ctx_.OcRun.status = 0;
     ctx_.ObservationTypeCode = rec->code;
-    if (!create_if_missing(*path)) return;
-    ctx_.HeaderText = oc_header_text(rec->code);
+    if (!createIfMissing(*path)) return;
+    ctx_.HeaderText = ocHeaderText(rec->code);
     restoreWorkDir();
     ctx_.EphemerisMode = false;
     ctx_.TaskCode = kTaskOcInput;
@@ -446,7 +446,7 @@ void TaskApp::OnTasksOc() {
 namespace {
 // The active O-C input window; null (after the message) when the active
 // window is not one.
-COCView* active_oc_view(fw::MainFrame* mf) {
+COCView* activeOcView(fw::MainFrame* mf) {
     fw::ChildFrame* f = mf != nullptr ? mf->activeChildFrame() : nullptr;
     auto* v = f != nullptr ? dynamic_cast<COCView*>(f->view()) : nullptr;
     if (v == nullptr) fw::message("Fail:No Activate View");
@@ -458,7 +458,7 @@ void TaskApp::OnOcCalculate() {
     if (!setPanes(kPanesA)) return;
     WaitCursor wait;
     restoreWorkDir();
-    COCView* view = active_oc_view(mainFrame());
+    COCView* view = activeOcView(mainFrame());
     if (view == nullptr) return;
     // The window's own data type, whatever another window set since.
     const int code = view->typeCode(), plane = view->mainPlane();
@@ -479,7 +479,7 @@ void TaskApp::OnOcCalculate() {
     OcChoices& choices = view->choices();
     if (choices.taskRecord.size() != 1418) choices.taskRecord = LoadOrbitTaskRecord(ctx_.WorkDir);
     if (!fw::write_file_or_warn(ctx_.WorkDir + std::string(files::kOcTask), choices.taskRecord)) return;
-    if (!create_empty(ctx_.WorkDir + std::string(files::kOcResult))) return;
+    if (!createEmpty(ctx_.WorkDir + std::string(files::kOcResult))) return;
     run.status = 0;
     OcAccuracySettings& acc = choices.accuracy;
     // An introduced orbit has no nodes: elliptic motion.
@@ -491,11 +491,11 @@ void TaskApp::OnOcCalculate() {
     std::string header = view->headerText();
     const std::size_t at = header.find("Accuracy");
     if (at != std::string::npos && at > 0) header.erase(at);
-    header += oc_accuracy_text(acc);
+    header += ocAccuracyText(acc);
     // From here on the work files belong to this run.
     ++ctx_.OcRunSerial;
-    NoteLibraryTaskRun(ctx_);
-    if (!RunWithProgress(1, run.last, run.first, 10, [&] {
+    noteLibraryTaskRun(ctx_);
+    if (!runWithProgress(1, run.last, run.first, 10, [&] {
             lib_.O_C(setup.code, setup.model, setup.perturbers.data(), setup.relSun, run.status, run.first, run.last,
                      ProgressStep);
         })) {
@@ -515,7 +515,7 @@ void TaskApp::OnOcCalculate() {
 
 void TaskApp::OnOcSeparate() {
     if (!setPanes(kPanesA)) return;
-    std::optional<OcConfigRecord> rec = read_oc_config(ctx_.WorkDir);
+    std::optional<OcConfigRecord> rec = readOcConfig(ctx_.WorkDir);
     if (!rec) {
         fw::message("Error reading configuration file");
         return;
@@ -546,10 +546,10 @@ void TaskApp::OnOcSeparate() {
     rec->oneObservatory = sep->oneObservatory;
     rec->lowerLimitOn = rec->limitsOn = sep->limits;
     // A text longer than its field keeps its first characters.
-    rec->observatory = left_field(sep->code, 3);
-    rec->lowerLimit = left_field(sep->lower, 9);
-    rec->upperLimit = left_field(sep->upper, 9);
-    if (!write_oc_config(ctx_.WorkDir, *rec)) return;
+    rec->observatory = leftField(sep->code, 3);
+    rec->lowerLimit = leftField(sep->lower, 9);
+    rec->upperLimit = leftField(sep->upper, 9);
+    if (!writeOcConfig(ctx_.WorkDir, *rec)) return;
 
     WaitCursor wait;
     restoreWorkDir();
@@ -571,7 +571,7 @@ void TaskApp::OnOcSeparate() {
         if (!fw::write_file_or_warn(ctx_.WorkDir + std::string(files::kOcResult), records)) return;
         ++ctx_.OcRunSerial;
     }
-    if (!create_empty(ctx_.WorkDir + std::string(files::kOcSelection))) return;
+    if (!createEmpty(ctx_.WorkDir + std::string(files::kOcSelection))) return;
     int count = 0;
     {
         fw::BusyGuard busy;
