@@ -495,6 +495,12 @@ TEST(PlatePlot, SizesAndHalfSizeLimits) {
     EXPECT_TRUE(tiny.dc.ops().empty());
 }
 
+namespace {
+bool boxes_overlap(const fw::Rect& a, const fw::Rect& b) {
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+}  // namespace
+
 TEST(PlatePlot, ANarrowedPlateAndItsCentreLabelsStayInsideTheWindow) {
     const std::string tall = plate_line("TALL", "2025 09 21.53125", "03 50 35.27", '+', "20 12 34.5", "010.0", "06.0");
     for (const std::string& line : {kPlate, tall}) {
@@ -505,12 +511,24 @@ TEST(PlatePlot, ANarrowedPlateAndItsCentreLabelsStayInsideTheWindow) {
             EXPECT_LE(g.x0 + 2 * g.halfW, w);
             EXPECT_LE(g.y0 + 2 * g.halfH, h);
             EXPECT_GE(std::max(g.halfW, g.halfH) * 2, std::min({450, w - 90 - 130, h - 30}) - 1);
-            // The centre's declination right of the plate: inside too.
-            for (const fw::DrawOp& op : d.ops(fw::DrawOp::Kind::Text)) {
-                if (op.font == PlateSettings::defaultInfoFont() && op.text.rfind("T = ", 0) != 0) {
-                    EXPECT_LE(op.deviceBox.right, w) << op.text;
-                }
+            // The centre's coordinates and the date: inside too, and clear
+            // of each other and of the plate.
+            const std::vector<fw::DrawOp> texts = d.ops(fw::DrawOp::Kind::Text);
+            const fw::Rect plateBox{g.x0, g.y0, g.x0 + 2 * g.halfW, g.y0 + 2 * g.halfH};
+            bool dated = false;
+            for (std::size_t i = 0; i < texts.size(); ++i) {
+                const fw::DrawOp& op = texts[i];
+                if (op.font != PlateSettings::defaultInfoFont()) continue;
+                const fw::Rect b = op.deviceBox.normalized();
+                EXPECT_LE(b.right, w) << op.text;
+                EXPECT_LE(b.bottom, h) << op.text;
+                if (op.text.rfind("T = ", 0) != 0) continue;
+                dated = true;
+                EXPECT_FALSE(boxes_overlap(b, plateBox)) << op.text;
+                for (std::size_t j = 0; j < texts.size(); ++j)
+                    if (j != i) EXPECT_FALSE(boxes_overlap(b, texts[j].deviceBox.normalized())) << texts[j].text;
             }
+            EXPECT_TRUE(dated);
         }
     }
 }
@@ -579,7 +597,8 @@ TEST(PlatePlot, DrawingSequencePlacesObjectsByTheProjection) {
     ASSERT_EQ(o.records.size(), 2u);
     PlatePicture pic(kPlate, o.records);
     pic.motionOn = true;
-    pic.layout(700, 600);
+    // Wide enough for the date right of the plate.
+    pic.layout(800, 600);
     fw::RecordingDc dc;
     pic.draw(dc);
     const PlateGeometry& g = pic.geometry();
@@ -593,7 +612,7 @@ TEST(PlatePlot, DrawingSequencePlacesObjectsByTheProjection) {
     // Background, plate, the two objects.
     EXPECT_EQ(all[0].kind, fw::DrawOp::Kind::Pattern);
     EXPECT_EQ(all[0].brush.color, kPlateScreenColors[kBackground]);
-    EXPECT_EQ(all[0].deviceBox.right, 700);
+    EXPECT_EQ(all[0].deviceBox.right, 800);
     EXPECT_EQ(all[1].kind, fw::DrawOp::Kind::Rectangle);
     EXPECT_EQ(all[1].logical[0].x, 90);
     EXPECT_EQ(all[1].logical[1].x, 90 + 450);

@@ -247,11 +247,18 @@ void PlatePicture::draw(fw::Dc& dc) {
         }
     }
 
-    // The date.
+    // The date, right of the plate; where a narrowed window leaves no room
+    // for it there, under the plate, below the net's R.A. labels (a line of
+    // the labels' font two pixels under the plate).
+    dc.selectFont(settings.labelsFont);
+    const int labelsHeight = dc.textMetrics().height;
     dc.selectFont(settings.infoFont);
     char date[64];
     std::snprintf(date, sizeof date, "T = %d %02d %08.5f", plate.year, plate.month, plate.day);
-    dc.textOut(right + 20, g.y0 - 6, date);
+    if (right + 20 + dc.textExtent(date).cx <= clientWidth)
+        dc.textOut(right + 20, g.y0 - 6, date);
+    else
+        dc.textOut(g.x0, bottom + 2 + labelsHeight + 4, date);
 
     // The markers of the centre and the edges.
     dc.selectPen(fw::Pen::solid(1, settings.colors[kMarkers]));
