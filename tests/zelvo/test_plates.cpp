@@ -511,6 +511,15 @@ TEST(PlatePlot, ANarrowedPlateAndItsCentreLabelsStayInsideTheWindow) {
             EXPECT_LE(g.x0 + 2 * g.halfW, w);
             EXPECT_LE(g.y0 + 2 * g.halfH, h);
             EXPECT_GE(std::max(g.halfW, g.halfH) * 2, std::min({450, w - 90 - 130, h - 30}) - 1);
+            // Every text (the centre's coordinates, the date, the net's
+            // labels) clear of every other.
+            {
+                const std::vector<fw::DrawOp> all = d.ops(fw::DrawOp::Kind::Text);
+                for (std::size_t i = 0; i < all.size(); ++i)
+                    for (std::size_t j = i + 1; j < all.size(); ++j)
+                        EXPECT_FALSE(boxes_overlap(all[i].deviceBox.normalized(), all[j].deviceBox.normalized()))
+                            << "\"" << all[i].text << "\" over \"" << all[j].text << "\"";
+            }
             // The centre's coordinates and the date: inside too, and clear
             // of each other and of the plate.
             const std::vector<fw::DrawOp> texts = d.ops(fw::DrawOp::Kind::Text);

@@ -264,8 +264,11 @@ void PlateNet::drawRaLines(fw::Dc& dc) const {
             }
             if (!labelled && std::fabs(std::fabs(delta) - kHalfPi) > 1e-5) {
                 labelled = crossesBottomEdge(x, y, px, py);
+                // Labels at least 40 pixels apart, and never closer than
+                // a label's seven character cells and a blank, so that
+                // they do not run into each other in a larger font.
                 if (labelled && x >= g_.x0 && x <= g_.x0 + 2 * g_.halfW &&
-                    (!anyLabel || std::abs(lastLabelX - x) >= 40)) {
+                    (!anyLabel || std::abs(lastLabelX - x) >= std::max(40, 8 * dc.textMetrics().maxCharWidth))) {
                     drawRaLabel(dc, alpha, x, g_.y0 + 2 * g_.halfH + 2);
                     lastLabelX = x;
                     anyLabel = true;
@@ -311,8 +314,12 @@ void PlateNet::drawDeclLines(fw::Dc& dc) const {
             if (!labelled && std::fabs(std::fabs(delta) - kHalfPi) > 1e-5) {
                 labelled =
                     crossesLeftEdge(x, y, px, py) || (j == 100 && inRect(x, y, g_.x0, g_.y0, L, g_.y0 + 2 * g_.halfH));
-                if (labelled && y >= g_.y0 && y <= g_.y0 + 2 * g_.halfH &&
-                    (!anyLabel || std::abs(lastLabelY - y) >= 40)) {
+                // Labels at least 40 pixels apart, each clear of the next
+                // and of the row of R.A. labels under the plate.
+                const fw::TextMetrics tm = dc.textMetrics();
+                const bool clearOfRaRow = y + tm.height <= g_.y0 + 2 * g_.halfH + 2 - tm.height / 3;
+                if (labelled && y >= g_.y0 && clearOfRaRow &&
+                    (!anyLabel || std::abs(lastLabelY - y) >= std::max(40, tm.height + tm.height / 3))) {
                     drawDeclLabel(dc, delta, g_.x0 - 2, y);
                     lastLabelY = y;
                     anyLabel = true;
