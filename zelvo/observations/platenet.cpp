@@ -242,6 +242,10 @@ void PlateNet::drawRaLines(fw::Dc& dc) const {
     double alpha = RaNetStart(range.alphaMin, step);
     int lastLabelX = -1;
     bool anyLabel = false;
+    // Labels at least 40 pixels apart, and never closer than a label's
+    // seven character cells and a blank, so that they do not run into each
+    // other in a larger font.
+    const int labelSpacing = std::max(40, 8 * dc.textMetrics().maxCharWidth);
     for (int line = 0; alpha <= range.alphaMax && line < kMaxLines; ++line, alpha += inc) {
         ++stats_.raLines;
         bool labelled = false;
@@ -264,11 +268,8 @@ void PlateNet::drawRaLines(fw::Dc& dc) const {
             }
             if (!labelled && std::fabs(std::fabs(delta) - kHalfPi) > 1e-5) {
                 labelled = crossesBottomEdge(x, y, px, py);
-                // Labels at least 40 pixels apart, and never closer than
-                // a label's seven character cells and a blank, so that
-                // they do not run into each other in a larger font.
                 if (labelled && x >= g_.x0 && x <= g_.x0 + 2 * g_.halfW &&
-                    (!anyLabel || std::abs(lastLabelX - x) >= std::max(40, 8 * dc.textMetrics().maxCharWidth))) {
+                    (!anyLabel || std::abs(lastLabelX - x) >= labelSpacing)) {
                     drawRaLabel(dc, alpha, x, g_.y0 + 2 * g_.halfH + 2);
                     lastLabelX = x;
                     anyLabel = true;
@@ -289,6 +290,11 @@ void PlateNet::drawDeclLines(fw::Dc& dc) const {
     // A plate of no height in declination has one line, not an endless row.
     const int lines = k == 0 ? 1 : kMaxLines;
     int lastLabelY = -1;
+    // Labels at least 40 pixels apart, each clear of the next and of the
+    // row of R.A. labels under the plate.
+    const fw::TextMetrics tm = dc.textMetrics();
+    const int labelSpacing = std::max(40, tm.height + tm.height / 3);
+    const int lowestLabelTop = std::min(g_.y0 + 2 * g_.halfH, g_.y0 + 2 * g_.halfH + 2 - tm.height / 3 - tm.height);
     bool anyLabel = false;
     int L = g_.x0 + g_.halfW / 10;
     if (L == 0) L = 1;
@@ -314,12 +320,8 @@ void PlateNet::drawDeclLines(fw::Dc& dc) const {
             if (!labelled && std::fabs(std::fabs(delta) - kHalfPi) > 1e-5) {
                 labelled =
                     crossesLeftEdge(x, y, px, py) || (j == 100 && inRect(x, y, g_.x0, g_.y0, L, g_.y0 + 2 * g_.halfH));
-                // Labels at least 40 pixels apart, each clear of the next
-                // and of the row of R.A. labels under the plate.
-                const fw::TextMetrics tm = dc.textMetrics();
-                const bool clearOfRaRow = y + tm.height <= g_.y0 + 2 * g_.halfH + 2 - tm.height / 3;
-                if (labelled && y >= g_.y0 && clearOfRaRow &&
-                    (!anyLabel || std::abs(lastLabelY - y) >= std::max(40, tm.height + tm.height / 3))) {
+                if (labelled && y >= g_.y0 && y <= lowestLabelTop &&
+                    (!anyLabel || std::abs(lastLabelY - y) >= labelSpacing)) {
                     drawDeclLabel(dc, delta, g_.x0 - 2, y);
                     lastLabelY = y;
                     anyLabel = true;
